@@ -1,0 +1,22 @@
+// Time for the engine: a millisecond tick and a performance counter over CLOCK_MONOTONIC,
+// or a manual clock that tests move by hand.
+#pragma once
+#include <cstdint>
+
+namespace host {
+
+// Milliseconds since the clock's origin, wrapping at 2^32 like the platform tick.
+uint32_t timeGetTime();
+// Ticks of the performance counter and its rate in ticks per second.
+bool QueryPerformanceCounter(int64_t* count);
+bool QueryPerformanceFrequency(int64_t* frequency);
+
+// The manual clock: while on, time stands still until AdvanceManualClock moves it.
+void UseManualClock(bool on);
+void AdvanceManualClock(int64_t microseconds);
+void SetManualClock(int64_t microseconds);
+bool IsManualClock();
+// Microseconds on whichever clock is in use.
+int64_t NowMicroseconds();
+
+}  // namespace host
