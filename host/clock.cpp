@@ -3,6 +3,10 @@
 #include <atomic>
 #include <ctime>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <x86intrin.h>
+#endif
+
 namespace host {
 
 namespace {
@@ -35,6 +39,15 @@ bool QueryPerformanceFrequency(int64_t* frequency) {
     if (!frequency) return false;
     *frequency = 1000000;
     return true;
+}
+
+uint64_t ReadTimeStampCounter() {
+    if (g_manual) return uint64_t(g_manualMicros.load()) * 1000;
+#if defined(__x86_64__) || defined(__i386__)
+    return __rdtsc();
+#else
+    return uint64_t(MonotonicMicros()) * 1000;
+#endif
 }
 
 }  // namespace host

@@ -11,12 +11,17 @@ uint32_t timeGetTime();
 bool QueryPerformanceCounter(int64_t* count);
 bool QueryPerformanceFrequency(int64_t* frequency);
 
-// The manual clock: while on, time stands still until AdvanceManualClock moves it.
+// The manual clock: while on, time stands still until AdvanceManualClock (or a Sleep,
+// host/sync.h) moves it.
 void UseManualClock(bool on);
 void AdvanceManualClock(int64_t microseconds);
 void SetManualClock(int64_t microseconds);
 bool IsManualClock();
 // Microseconds on whichever clock is in use.
 int64_t NowMicroseconds();
+
+// The processor's time-stamp counter; on the manual clock one tick per nanosecond of
+// manual time, so its rate measures as exactly 1 GHz there.
+uint64_t ReadTimeStampCounter();
 
 }  // namespace host

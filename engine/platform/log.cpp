@@ -1,0 +1,250 @@
+#include "engine/platform/log.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "engine/platform/charset.h"
+#include "engine/platform/format.h"
+#include "engine/platform/timing.h"
+#include "host/clock.h"
+#include "host/debug_output.h"
+
+namespace orvik {
+
+namespace {
+
+LogState g_log;
+
+// The log state is shared by the main thread and whichever thread logs under the memory
+// lock; the log itself never allocates or takes another lock while holding this one.
+std::recursive_mutex& LogLock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+std::string PathLocked() {
+    if (!g_log.opened) return {};
+    std::string path = g_log.directory;
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path + g_log.fileName;
+}
+
+// Collects output in small chunks and hands each chunk to the file (or, before the log
+// is opened, to the pending text) and to the debugger output.
+class LogSink {
+public:
+    explicit LogSink(int fd) : fd_(fd) {}
+    ~LogSink() { Flush(); }
+    LogSink(const LogSink&) = delete;
+    LogSink& operator=(const LogSink&) = delete;
+
+    void Put(char c) {
+        if (used_ == sizeof buffer_ - 1) Flush();
+        buffer_[used_++] = c;
+        last_ = c;
+    }
+    void Put(const char* text) {
+        while (*text) Put(*text++);
+    }
+    char Last() const { return last_; }
+
+private:
+    void Flush() {
+        if (used_ == 0) return;
+        if (fd_ >= 0) {
+            size_t done = 0;
+            while (done < used_) {
+                const ssize_t n = ::write(fd_, buffer_ + done, used_ - done);
+                if (n <= 0) break;
+                done += size_t(n);
+            }
+        } else if (g_log.pending.size() + used_ <= kLogPendingLimit) {
+            g_log.pending.append(buffer_, used_);
+        }
+        buffer_[used_] = '\0';
+        host::OutputDebugStringA(buffer_);
+        used_ = 0;
+    }
+
+    int fd_;
+    char buffer_[512];
+    size_t used_ = 0;
+    char last_ = '\0';
+};
+
+// Line feeds become CR LF; two-byte characters pass whole, so a trail byte is never taken
+// for a line feed. A line feed that already follows a CR means the text carries its own
+// line ends: it and the rest are passed unchanged.
+void ConvertLineEnds(const char* text, LogSink& sink) {
+    bool afterCr = false;
+    for (const char* p = text; *p != '\0';) {
+        const char c = *p;
+        if (IsLeadByte(static_cast<unsigned char>(c)) && p[1] != '\0') {
+            sink.Put(c);
+            sink.Put(p[1]);
+            p += 2;
+            afterCr = false;
+            continue;
+        }
+        if (c == '\n') {
+            if (afterCr) {
+                sink.Put(p);
+                return;
+            }
+            sink.Put('\r');
+        }
+        sink.Put(c);
+        afterCr = c == '\r';
+        ++p;
+    }
+}
+
+void WriteLocked(const char* text, int fd) {
+    LogSink sink(fd);
+    if (!g_log.continuation) {
+        if (!g_log.timeStampOff) {
+            const uint32_t elapsed = g_log.opened ? host::timeGetTime() - g_log.startTime : 0;
+            char stamp[16];
+            std::snprintf(stamp, sizeof stamp, "%d:", int(elapsed));
+            sink.Put(stamp);
+        }
+        for (int i = 0; i < g_log.indent; ++i) sink.Put('\t');
+    }
+    ConvertLineEnds(text, sink);
+    g_log.continuation = sink.Last() != '\n';
+}
+
+void MakeFileName(char* out, size_t size) {
+    if (!g_log.datedName) {
+        std::snprintf(out, size, "Log.txt");
+        return;
+    }
+    int32_t t[6] = {};
+    GetLocalDateTime(t);
+    std::snprintf(out, size, "Log%d_%d_%d_%d_%d_%d.txt", t[0], t[1], t[2], t[3], t[4], t[5]);
+}
+
+}  // namespace
+
+LogState& Log() { return g_log; }
+
+void ResetLog() {
+    std::lock_guard lock(LogLock());
+    g_log = LogState{};
+}
+
+int AddLogText(const char* text) {
+    if (!text) return -1;
+    std::lock_guard lock(LogLock());
+    if (g_log.logOff) return -1;
+    if (!g_log.opened) {
+        WriteLocked(text, -1);
+        return -1;
+    }
+    const std::string path = PathLocked();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return -1;  // an unopenable log is skipped, debugger output included
+    WriteLocked(text, fd);
+    ::close(fd);
+    return -1;
+}
+
+int LogTextAlias(const char* text) { return AddLogText(text); }
+
+int AddLogFormat(const char* format, ...) {
+    if (!format) return -1;
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    FormatTextV(buffer, sizeof buffer - 1, format, args);
+    va_end(args);
+    std::strcat(buffer, "\n");
+    return AddLogText(buffer);
+}
+
+int IncLogIndent() {
+    std::lock_guard lock(LogLock());
+    ++g_log.indent;
+    return 0;
+}
+
+int DecLogIndent() {
+    std::lock_guard lock(LogLock());
+    if (g_log.indent > 0) --g_log.indent;
+    return 0;
+}
+
+int InitLogFile() {
+    std::lock_guard lock(LogLock());
+    if (g_log.logOff) return 0;
+    if (g_log.directory[0] == '\0' && !::getcwd(g_log.directory, sizeof g_log.directory)) {
+        std::snprintf(g_log.directory, sizeof g_log.directory, ".");
+    }
+    MakeFileName(g_log.fileName, sizeof g_log.fileName);
+    g_log.opened = 1;
+    const std::string path = PathLocked();
+    ::unlink(path.c_str());
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        // What was logged before the file existed goes in first (it went to the debugger
+        // output when it was logged).
+        size_t done = 0;
+        while (done < g_log.pending.size()) {
+            const ssize_t n = ::write(fd, g_log.pending.data() + done, g_log.pending.size() - done);
+            if (n <= 0) break;
+            done += size_t(n);
+        }
+        ::close(fd);
+    }
+    g_log.pending.clear();
+    g_log.indent = 0;
+    g_log.continuation = 0;
+    g_log.startTime = host::timeGetTime();
+    return 0;
+}
+
+int SetLogFileEnabled(int enabled) {
+    std::lock_guard lock(LogLock());
+    g_log.logOff = enabled == 0;
+    return 0;
+}
+
+int SetLogDirectory(const char* directory) {
+    if (!directory || std::strlen(directory) >= sizeof g_log.directory) {
+        AddLogText("ログの出力先ディレクトリのパスが長すぎます in SetLogDirectory\n");
+        return -1;
+    }
+    std::lock_guard lock(LogLock());
+    std::snprintf(g_log.directory, sizeof g_log.directory, "%s", directory);
+    for (char* p = g_log.directory; *p; ++p) {
+        if (IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') {
+            ++p;
+        } else if (*p == '\\') {
+            *p = '/';
+        }
+    }
+    return 0;
+}
+
+int SetLogFileDatedName(int on) {
+    std::lock_guard lock(LogLock());
+    g_log.datedName = on != 0;
+    return 0;
+}
+
+int SetLogTimeStampOff(int off) {
+    std::lock_guard lock(LogLock());
+    g_log.timeStampOff = off != 0;
+    return 0;
+}
+
+std::string GetLogFilePath() {
+    std::lock_guard lock(LogLock());
+    return PathLocked();
+}
+
+}  // namespace orvik

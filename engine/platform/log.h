@@ -1,0 +1,52 @@
+// The log file: every text goes to one file, recreated at each start, and to the
+// debugger output. Each line starts with the milliseconds since the log was opened as
+// "%d:" and one tab per indentation level; lines end in CR LF.
+#pragma once
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace orvik {
+
+struct LogState {
+    int32_t logOff = 0;
+    char directory[260] = {};
+    char fileName[256] = {};
+    int32_t datedName = 0;
+    int32_t timeStampOff = 0;
+    uint32_t startTime = 0;
+    int32_t indent = 0;
+    int32_t continuation = 0;  // the last text did not end a line
+    int32_t opened = 0;        // InitLogFile has made the file
+    // Texts logged before the log was opened, written into it when it opens.
+    std::string pending;
+};
+constexpr size_t kLogPendingLimit = 64 * 1024;
+
+LogState& Log();
+// Back to the defaults: log on, no directory, nothing opened (tests).
+void ResetLog();
+
+// Writes the text (line feeds become CR LF). Always returns -1, as callers return its
+// result from their failure paths.
+int AddLogText(const char* text);
+int LogTextAlias(const char* text);
+// printf-style into 1024 bytes, plus a line feed.
+int AddLogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int IncLogIndent();
+int DecLogIndent();
+
+// Creates the log file afresh in the log directory (the current directory when none is
+// set, which then becomes the log directory). 0.
+int InitLogFile();
+
+// Settings made before start-up. 0 turns the log off.
+int SetLogFileEnabled(int enabled);
+// The directory the log file goes in; "\" separators become "/". -1 when too long.
+int SetLogDirectory(const char* directory);
+int SetLogFileDatedName(int on);
+int SetLogTimeStampOff(int off);
+// The full path of the log file ("" before InitLogFile).
+std::string GetLogFilePath();
+
+}  // namespace orvik

@@ -1,0 +1,65 @@
+// The tracked memory manager: every engine block carries a header in front of it and
+// hangs in one list, which gives a leak dump with each block's source file and line and
+// a check that notices when something has written over a header.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace orvik {
+
+// The header in front of every block; the caller's pointer is the header's address +
+// kTrackedHeaderSize. The backup holds a copy of every byte before it (name, number,
+// line, size and both links), so that damage to any of them is seen.
+struct TrackedAllocHeader {
+    char file[16];        // last 15 characters of the source file name, 0-terminated
+    uint16_t number;      // allocation number, 16 bits, wrapping
+    uint16_t line;        // source line, truncated to 16 bits
+    uint32_t size;        // the caller's byte count
+    TrackedAllocHeader* previous;
+    TrackedAllocHeader* next;
+    unsigned char backup[40];
+};
+constexpr size_t kTrackedHeaderSize = sizeof(TrackedAllocHeader);
+constexpr size_t kTrackedCheckedBytes = offsetof(TrackedAllocHeader, backup);
+static_assert(kTrackedHeaderSize == 80 && kTrackedCheckedBytes == 40);
+// The largest block: its size has to fit the header's 32-bit field with the header.
+constexpr size_t kTrackedMaxSize = 0xFFFFFFFFu - kTrackedHeaderSize;
+
+struct TrackedMemoryState {
+    TrackedAllocHeader head{};            // never allocated, never dumped
+    TrackedAllocHeader* tail = nullptr;   // newest block; the head once the list was used
+    uint16_t counter = 0;
+    int64_t totalSize = 0;
+    int32_t blockCount = 0;
+    // Debug settings: log every call; log the totals after each call; check every header
+    // on every call; a call whose size equals the filter is logged (negative: all).
+    int32_t logEveryCall = 0;
+    int32_t logTotals = 0;
+    int32_t checkEveryCall = 0;
+    int64_t sizeFilter = 0;
+};
+
+// The manager's state (read it under no lock only when no other thread allocates).
+TrackedMemoryState& TrackedMemory();
+// Frees every block and clears the totals, the counter and the debug settings (tests).
+void ResetTrackedMemory();
+
+// Null on failure (after writing the leak dump and checking the headers) and for sizes
+// above kTrackedMaxSize.
+void* TrackedAlloc(size_t size, const char* file, int line);
+// As TrackedAlloc, with the bytes set to 0.
+void* TrackedCalloc(size_t size, const char* file, int line);
+// Resizes (a null block is allocated); bytes beyond the old size are 0. Null on failure,
+// and the old block then stays valid.
+void* TrackedRealloc(void* block, size_t size, const char* file, int line);
+// Null is ignored. A block whose header is damaged is reported and left alone.
+void TrackedFree(void* block);
+
+// "Alloc memory dump" with one line per live block, newest first, and the totals.
+void DumpAllocMemory();
+// 0, or -1 after logging the first damaged header found.
+int CheckAllocMemory();
+void LogAllocTotals();
+void LogAllocRecord(const TrackedAllocHeader* header);
+
+}  // namespace orvik
