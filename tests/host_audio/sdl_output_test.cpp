@@ -1,0 +1,35 @@
+// The SDL audio output pulls from the mixer on SDL's own thread (here SDL's dummy
+// driver, which needs no sound card).
+#include <time.h>
+
+#include <cstdlib>
+
+#include "dsound_fixture.h"
+#include "host/backends/sdl/sdl_audio.h"
+
+namespace audio_test {
+namespace {
+
+using SdlOutputTest = DsoundTest;
+
+TEST_F(SdlOutputTest, TheDeviceCallbackMovesAPlayingBuffersCursor) {
+    host::CloseHeadlessAudio();
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_EQ(host::OpenSdlAudioOutput(44100, 512), 0);
+    EXPECT_TRUE(host::IsSdlAudioOutputOpen());
+    EXPECT_EQ(host::MixerOutputRate(), 44100u);
+    host::IDirectSoundBuffer* b = Make(Pcm(2, 44100, 16), 44100 * 4);
+    ASSERT_NE(b, nullptr);
+    ASSERT_EQ(b->Play(0, 0, host::DSBPLAY_LOOPING), host::DS_OK);
+    // Wait, with a bound of ten seconds, for the device to pull.
+    const timespec pause{0, 1000000};
+    for (int i = 0; i < 10000 && PlayCursor(b) == 0; ++i) nanosleep(&pause, nullptr);
+    EXPECT_GT(PlayCursor(b), 0u);
+    EXPECT_GT(host::MixerFramesMixed(), 0u);
+    host::CloseSdlAudioOutput();
+    EXPECT_FALSE(host::IsSdlAudioOutputOpen());
+    EXPECT_EQ(host::OpenSdlAudioOutput(44100, 0), -1);
+}
+
+}  // namespace
+}  // namespace audio_test
