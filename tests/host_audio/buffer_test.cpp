@@ -45,8 +45,11 @@ TEST_F(BufferTest, DuplicatesShareSampleMemoryButNotCursorsOrState) {
     host::DSBUFFERDESC desc;
     desc.dwFlags = host::DSBCAPS_PRIMARYBUFFER;
     ASSERT_EQ(ds_->CreateSoundBuffer(&desc, &primary, nullptr), DS_OK);
-    EXPECT_EQ(ds_->DuplicateSoundBuffer(primary, &primary), host::DSERR_INVALIDCALL);
-    EXPECT_EQ(ds_->DuplicateSoundBuffer(nullptr, &primary), host::DSERR_INVALIDPARAM);
+    host::IDirectSoundBuffer* none = primary;
+    EXPECT_EQ(ds_->DuplicateSoundBuffer(primary, &none), host::DSERR_INVALIDCALL);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(ds_->DuplicateSoundBuffer(nullptr, &none), host::DSERR_INVALIDPARAM);
+    primary->Release();
 }
 
 TEST_F(BufferTest, LockHandsOutTwoPartsAroundTheWrap) {
