@@ -1,0 +1,33 @@
+// The on-screen log: a fixed page of text lines with a font of its own that graphics can
+// draw over the screen. Its drawing arrives with the font layer; the page, the show flag
+// and the start-up entry are here.
+#pragma once
+#include <cstdint>
+
+namespace orvik {
+
+constexpr int kOnScreenLogLines = 80;
+constexpr int kOnScreenLogLineBytes = 255;
+
+struct OnScreenLogState {
+    int32_t initialised = 0;
+    int32_t lineHeight = 16;  // also the font size
+    int32_t fontHandle = -1;
+    int32_t fontMissing = 1;  // the font has to be made before drawing
+    int32_t show = 0;
+    char page[kOnScreenLogLines][kOnScreenLogLineBytes] = {};
+};
+
+OnScreenLogState& OnScreenLog();
+void ResetOnScreenLog();
+
+// Whether the display the page is drawn on exists (graphics' display object and the main
+// window). Start-up installs it; without one the display is taken as present.
+using OnScreenLogDisplayCheck = bool (*)();
+void SetOnScreenLogDisplayCheck(OnScreenLogDisplayCheck check);
+
+// -1 without a display; 0 when initialised (now or before).
+int InitOnScreenLog();
+int GetOnScreenLogFlag();
+
+}  // namespace orvik
