@@ -1,0 +1,33 @@
+// The archive's LZ coding. A packed file is a 9-byte head (unpacked size, packed size with
+// the head, escape byte) followed by codes: any byte but the escape is a literal; the
+// escape twice is one literal escape; the escape and another byte c start a match (see
+// archive_lz.cpp for the fields).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace orvik {
+
+struct LzHead {
+    uint32_t unpackedSize;
+    uint32_t packedSize;
+    uint8_t escape;
+};
+
+// -1 when the source is shorter than the head or the head's packed size does not fit it.
+int ReadLzHead(const uint8_t* source, size_t sourceSize, LzHead* head);
+
+// Unpacks into destination (destinationSize bytes). Returns the unpacked size; with a null
+// destination only the size is read. -1 for a damaged stream: a match reaching before the
+// output's start or past its end, a distance code the format does not define, codes that
+// end early or unpack to another size than the head says, or an output larger than the
+// destination.
+int64_t DecompressArchiveData(const uint8_t* source, size_t sourceSize, uint8_t* destination,
+                              size_t destinationSize);
+
+// Match fields shared with the encoder.
+constexpr uint32_t kLzMinMatch = 4;
+constexpr uint32_t kLzMaxMatch = ((1u << 13) - 1) + kLzMinMatch;  // 5 bits + 8 bits
+constexpr uint32_t kLzMaxDistance = 1u << 24;                     // 3 bytes, plus 1
+
+}  // namespace orvik

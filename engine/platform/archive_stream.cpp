@@ -1,0 +1,174 @@
+// A file inside an archive, read through its stream: stored files are read from the
+// archive at each read, packed files are unpacked whole when they are opened.
+#include <algorithm>
+#include <cstring>
+
+#include "engine/platform/archive_files.h"
+#include "engine/platform/archive_key.h"
+#include "engine/platform/archive_lz.h"
+#include "engine/platform/log.h"
+#include "engine/platform/memory.h"
+#include "engine/platform/plain_file.h"
+
+namespace orvik {
+namespace {
+
+// The head must agree with the entry, and the codes must unpack to exactly its size.
+bool Unpack(ArchiveFileStream* stream, const uint8_t* packed, uint32_t length) {
+    LzHead head{};
+    if (ReadLzHead(packed, length, &head) != 0 || head.unpackedSize != stream->entry.size ||
+        head.packedSize != stream->entry.packedSize ||
+        DecompressArchiveData(packed, length, stream->unpacked, stream->entry.size) !=
+            static_cast<int64_t>(stream->entry.size)) {
+        AddLogText("ＯＫＶファイルの中のデータが壊れています\n");
+        return false;
+    }
+    return true;
+}
+
+// A packed file that turns out damaged after an asynchronous read reads as empty.
+void DropContents(ArchiveFileStream* stream) {
+    TrackedFree(stream->unpacked);
+    stream->unpacked = nullptr;
+    stream->entry.size = 0;
+    stream->position = 0;
+}
+
+void WaitPending(ArchiveFileStream* stream) {
+    while (!FinishArchiveStreamRead(stream)) PlainFileWaitIdle(stream->archive->file);
+}
+
+// Starts a read of the archive file without waiting for it.
+void StartRead(ArchiveFileStream* stream, uint8_t* destination, uint32_t offset, uint32_t size) {
+    const FileAccessHandle file = stream->archive->file;
+    if (PlainFileTell(file) != static_cast<int32_t>(offset))
+        PlainFileSeek(file, static_cast<int32_t>(offset), 0);
+    PlainFileRead(destination, 1, size, file);
+    stream->pendingOffset = offset;
+}
+
+}  // namespace
+
+int OpenArchiveFileStream(ArchiveFileStream* stream, ArchiveObject* archive,
+                          const char* innerPath, int async) {
+    if (stream == nullptr || archive == nullptr) return -1;
+    *stream = ArchiveFileStream{};
+    ArchiveEntryInfo entry{};
+    if (FindArchiveFileEntry(innerPath, archive, &entry) != 0) return -1;
+    uint32_t offset = 0;
+    uint32_t length = 0;
+    if (!ArchiveDataRange(archive, entry, &offset, &length)) {
+        AddLogText("ＯＫＶファイルの中のデータが壊れています\n");
+        return -1;
+    }
+    stream->archive = archive;
+    stream->entry = entry;
+    stream->asyncFlag = async ? 1 : 0;
+    if (!IsArchiveEntryPacked(archive, entry)) return 0;
+
+    stream->unpacked = static_cast<uint8_t*>(TrackedAlloc(std::max<uint32_t>(entry.size, 1), __FILE__, __LINE__));
+    if (stream->unpacked == nullptr) return -1;
+    if (archive->heldInMemory) {
+        if (Unpack(stream, archive->image + offset, length)) return 0;
+        CloseArchiveFileStream(stream);
+        return -1;
+    }
+    stream->packed = static_cast<uint8_t*>(TrackedAlloc(std::max<uint32_t>(length, 1), __FILE__, __LINE__));
+    if (stream->packed == nullptr) {
+        CloseArchiveFileStream(stream);
+        return -1;
+    }
+    if (async) {
+        StartRead(stream, stream->packed, offset, length);
+        stream->pending = 1;
+        return 0;
+    }
+    const bool ok = ReadArchiveData(offset, stream->packed, length, archive->key, archive->file) == 0 &&
+                    Unpack(stream, stream->packed, length);
+    TrackedFree(stream->packed);
+    stream->packed = nullptr;
+    if (ok) return 0;
+    CloseArchiveFileStream(stream);
+    return -1;
+}
+
+int FinishArchiveStreamRead(ArchiveFileStream* stream) {
+    if (!stream->asyncFlag || stream->pending == 0) return 1;
+    const FileAccessHandle file = stream->archive->file;
+    if (PlainFileIdleCheck(file) != 1) return 0;
+    const uint32_t expected = stream->pending == 1 ? stream->entry.packedSize : stream->pendingSize;
+    const bool complete = PlainFileLastReadSize(file) == expected;
+    if (stream->pending == 1) {
+        XorArchiveKey(expected, stream->packed, stream->pendingOffset, stream->archive->key);
+        if (!complete || !Unpack(stream, stream->packed, expected)) DropContents(stream);
+        TrackedFree(stream->packed);
+        stream->packed = nullptr;
+    } else {
+        XorArchiveKey(expected, stream->pendingDestination, stream->pendingOffset,
+                      stream->archive->key);
+        if (!complete) AddLogText("ＯＫＶファイルの読み込みに失敗しました\n");
+    }
+    stream->pending = 0;
+    return 1;
+}
+
+int CloseArchiveFileStream(ArchiveFileStream* stream) {
+    if (stream == nullptr) return -1;
+    if (stream->archive != nullptr) WaitPending(stream);
+    TrackedFree(stream->unpacked);
+    TrackedFree(stream->packed);
+    *stream = ArchiveFileStream{};
+    return 0;
+}
+
+size_t ReadArchiveFileStream(ArchiveFileStream* stream, void* buffer, size_t bytes) {
+    WaitPending(stream);
+    if (stream->endFlag || buffer == nullptr) return 0;
+    const uint32_t size = stream->entry.size;
+    if (stream->position >= size) {
+        stream->endFlag = 1;
+        return 0;
+    }
+    const uint32_t n = static_cast<uint32_t>(std::min<size_t>(bytes, size - stream->position));
+    ArchiveObject* archive = stream->archive;
+    const uint32_t fileOffset = archive->header.dataStart + stream->entry.dataOffset + stream->position;
+    if (stream->unpacked != nullptr) {
+        std::memcpy(buffer, stream->unpacked + stream->position, n);
+    } else if (archive->heldInMemory) {
+        std::memcpy(buffer, archive->image + fileOffset, n);
+    } else if (stream->asyncFlag) {
+        StartRead(stream, static_cast<uint8_t*>(buffer), fileOffset, n);
+        stream->pendingDestination = static_cast<uint8_t*>(buffer);
+        stream->pendingSize = n;
+        stream->pending = 2;
+    } else if (ReadArchiveData(fileOffset, buffer, n, archive->key, archive->file) != 0) {
+        AddLogText("ＯＫＶファイルの読み込みに失敗しました\n");
+        return 0;
+    }
+    stream->position += n;
+    stream->endFlag = 0;
+    return n;
+}
+
+int SeekArchiveFileStream(ArchiveFileStream* stream, int32_t offset, int origin) {
+    WaitPending(stream);
+    int64_t target = offset;
+    if (origin == 1) target += stream->position;
+    else if (origin == 2) target += stream->entry.size;
+    else if (origin != 0) return -1;
+    stream->position = static_cast<uint32_t>(std::clamp<int64_t>(target, 0, stream->entry.size));
+    stream->endFlag = 0;
+    return 0;
+}
+
+int32_t TellArchiveFileStream(ArchiveFileStream* stream) {
+    WaitPending(stream);
+    return static_cast<int32_t>(stream->position);
+}
+
+int EofArchiveFileStream(ArchiveFileStream* stream) {
+    WaitPending(stream);
+    return stream->endFlag ? -1 : 0;
+}
+
+}  // namespace orvik

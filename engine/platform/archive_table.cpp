@@ -1,0 +1,209 @@
+// The table of open archives and the mapping of a path to the archive that covers it.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "engine/platform/archive_files_state.h"
+#include "engine/platform/charset.h"
+#include "engine/platform/full_path.h"
+#include "engine/platform/log.h"
+#include "engine/platform/tracked_object.h"
+
+namespace orvik {
+namespace {
+
+std::string CurrentDirectory() {
+    char buffer[kFilePathMax] = {};
+    if (getcwd(buffer, sizeof(buffer)) == nullptr) return "/";
+    return buffer;
+}
+
+bool SameArchivePath(const std::string& a, const std::string& b) {
+    const int charSet = GetTextCharSet();
+    return UpperCaseAscii(a, charSet) == UpperCaseAscii(b, charSet);
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The archive file at path, or one in the same directory whose name differs only in the
+// case of a to z ("Data01.dat" is found as "DATA01.DAT"). Empty when there is none.
+std::string ResolveArchiveCase(const std::string& path) {
+    if (IsRegularFile(path)) return path;
+    const size_t slash = path.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    DIR* dir = opendir(directory.empty() ? "/" : directory.c_str());
+    if (dir == nullptr) return "";
+    std::string found;
+    const int charSet = GetTextCharSet();
+    const std::string wanted = UpperCaseAscii(name, charSet);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string candidate = directory + "/" + entry->d_name;
+        if (UpperCaseAscii(entry->d_name, charSet) == wanted && IsRegularFile(candidate)) {
+            found = candidate;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+int TakeReference(int slot) {
+    ++ArchiveFiles().archives[slot]->references;
+    return slot;
+}
+
+int FreeArchiveSlot() {
+    ArchiveFilesState& state = ArchiveFiles();
+    for (int i = 0; i < kMaxOpenArchives; ++i)
+        if (state.archives[i] == nullptr) return i;
+    return -1;
+}
+
+// Remembers the archive found last, so the next path under the same prefix skips the search.
+void CacheMatch(const std::string& archivePath, const std::string& upperPrefix, int slot) {
+    ArchiveFilesState& state = ArchiveFiles();
+    state.cachedArchivePath = archivePath;
+    state.cachedPrefix = upperPrefix;
+    state.cachedSlot = slot;
+}
+
+// The archive for the full path, or -1; fills archivePath and innerPath on success.
+int MapFullPath(const std::string& full, std::string* archivePath, std::string* innerPath) {
+    ArchiveFilesState& state = ArchiveFiles();
+    const std::string upper = UpperCaseAscii(full, GetTextCharSet());
+    const size_t cached = state.cachedPrefix.size();
+    if (cached > 0 && upper.size() > cached && upper[cached] == '/' &&
+        upper.compare(0, cached, state.cachedPrefix) == 0) {
+        const int slot = OpenArchiveInTable(state.cachedSlot, state.cachedArchivePath.c_str(), 0, 0);
+        if (slot < 0) return -1;
+        state.cachedSlot = slot;
+        *archivePath = state.cachedArchivePath;
+        *innerPath = full.substr(cached + 1);
+        return slot;
+    }
+    // Every directory prefix, shortest first; the last element (the file) is never tried.
+    size_t start = full[0] == '/' ? 1 : 0;
+    for (;;) {
+        const size_t slash = full.find('/', start);
+        if (slash == std::string::npos || slash == start) return -1;
+        const std::string candidate = full.substr(0, slash) + "." + ArchiveExtension();
+        if (candidate.size() < kArchivePathMax) {
+            const int slot = OpenArchiveInTable(-1, candidate.c_str(), 0, 0);
+            if (slot >= 0) {
+                CacheMatch(candidate, upper.substr(0, slash), slot);
+                *archivePath = candidate;
+                *innerPath = full.substr(slash + 1);
+                return slot;
+            }
+        }
+        start = slash + 1;
+    }
+}
+
+bool CopyOut(const std::string& text, char* out, size_t capacity) {
+    if (out == nullptr) return true;
+    if (text.size() >= capacity) return false;
+    std::memcpy(out, text.c_str(), text.size() + 1);
+    return true;
+}
+
+}  // namespace
+
+int NormalizeArchivePath(const char* path, char* out) {
+    if (path == nullptr || out == nullptr) return -1;
+    const std::string full =
+        UpperCaseAscii(FullPathOf(path, CurrentDirectory()), GetTextCharSet());
+    if (!CopyOut(full, out, kFilePathMax)) {
+        out[0] = 0;
+        return -1;
+    }
+    return 0;
+}
+
+int FindArchiveForPath(const char* path, int* archiveIndex, char* archivePath, char* innerPath) {
+    if (path == nullptr || *path == 0) return -1;
+    const std::string full = FullPathOf(path, CurrentDirectory());
+    if (full.size() >= kFilePathMax) {
+        AddLogFormat("パスが長すぎます：%s", path);
+        return -1;
+    }
+    std::string archive;
+    std::string inner;
+    const int slot = MapFullPath(full, &archive, &inner);
+    if (slot < 0) return -1;
+    if (!CopyOut(archive, archivePath, kArchivePathMax) || !CopyOut(inner, innerPath, kFilePathMax)) {
+        ReleaseArchiveReference(slot);
+        return -1;
+    }
+    if (archiveIndex) *archiveIndex = slot;
+    return 0;
+}
+
+int OpenArchiveInTable(int hint, const char* path, int memoryFlag, int noWait) {
+    ArchiveFilesState& state = ArchiveFiles();
+    if (path == nullptr || strnlen(path, kArchivePathMax) >= kArchivePathMax) return -1;
+    if (hint >= 0 && hint < kMaxOpenArchives && state.archives[hint] != nullptr &&
+        SameArchivePath(state.archives[hint]->path, path))
+        return TakeReference(hint);
+    for (int i = 0; i < kMaxOpenArchives; ++i)
+        if (state.archives[i] != nullptr && SameArchivePath(state.archives[i]->path, path))
+            return TakeReference(i);
+    if (state.archiveCount >= kMaxOpenArchives) CloseUnusedArchives();
+    const int slot = FreeArchiveSlot();
+    if (slot < 0) return -1;
+
+    const std::string file = ResolveArchiveCase(path);
+    if (file.empty()) return -1;
+    auto* entry = ORVIK_TRACKED_NEW(ArchiveTableEntry);
+    if (entry == nullptr) return -1;
+    *entry = ArchiveTableEntry{};
+    const int opened =
+        memoryFlag ? OpenArchiveFileToMemory(&entry->archive, file.c_str(), ArchiveKeyString(), noWait)
+                   : OpenArchiveFileStreamed(&entry->archive, file.c_str(), ArchiveKeyString());
+    if (opened != 0) {
+        TrackedDelete(entry);
+        return -1;
+    }
+    entry->references = 1;
+    std::strncpy(entry->path, path, kArchivePathMax - 1);
+    state.archives[slot] = entry;
+    ++state.archiveCount;
+    return slot;
+}
+
+void ReleaseArchiveReference(int archiveIndex) {
+    ArchiveFilesState& state = ArchiveFiles();
+    if (archiveIndex < 0 || archiveIndex >= kMaxOpenArchives) return;
+    ArchiveTableEntry* entry = state.archives[archiveIndex];
+    if (entry != nullptr && entry->references > 0) --entry->references;
+}
+
+int CloseUnusedArchives() {
+    ArchiveFilesState& state = ArchiveFiles();
+    for (ArchiveTableEntry*& entry : state.archives) {
+        if (entry == nullptr || entry->references >= 1) continue;
+        CloseArchive(&entry->archive);
+        TrackedDelete(entry);
+        entry = nullptr;
+        --state.archiveCount;
+    }
+    return 0;
+}
+
+int ReleaseUnusedArchives() { return CloseUnusedArchives(); }
+
+int OpenArchiveCount() { return ArchiveFiles().archiveCount; }
+
+const ArchiveTableEntry* ArchiveTableSlot(int index) {
+    if (index < 0 || index >= kMaxOpenArchives) return nullptr;
+    return ArchiveFiles().archives[index];
+}
+
+}  // namespace orvik

@@ -1,0 +1,101 @@
+#include "engine/platform/full_path.h"
+
+#include <cstring>
+
+#include "engine/platform/charset.h"
+#include "engine/platform/file_access.h"
+#include "engine/platform/log.h"
+
+namespace orvik {
+namespace {
+
+// Removes the last element, never the root.
+void DropLastElement(std::string& out) {
+    const size_t slash = out.rfind('/');
+    out.erase(slash == 0 || slash == std::string::npos ? 1 : slash);
+}
+
+void AppendElement(std::string& out, const std::string& element) {
+    if (out.empty() || out.back() != '/') out += '/';
+    out += element;
+}
+
+}  // namespace
+
+std::string ToSystemPath(const char* path) {
+    std::string out;
+    if (path == nullptr) return out;
+    for (const char* p = path; *p != 0; ++p) {
+        if (IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != 0) {
+            out += p[0];
+            out += p[1];
+            ++p;
+        } else {
+            out += *p == '\\' ? '/' : *p;
+        }
+    }
+    return out;
+}
+
+std::string UpperCaseAscii(const std::string& text, int charSet) {
+    std::string out = text;
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (IsDoubleByteLead(&out[i], charSet) && i + 1 < out.size()) {
+            ++i;
+        } else if (out[i] >= 'a' && out[i] <= 'z') {
+            out[i] = static_cast<char>(out[i] - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
+// "/" cannot be a trail byte in any of the character sets, so once "\" has been turned
+// into "/" the path can be cut at every "/".
+std::string FullPathOf(const std::string& path, const std::string& base) {
+    const std::string rest = ToSystemPath(path.c_str());
+    std::string out;
+    size_t start = 0;
+    if (!rest.empty() && rest[0] == '/') {
+        out = "/";
+    } else {
+        out = ToSystemPath(base.c_str());
+        while (out.size() > 1 && out.back() == '/') out.pop_back();
+        if (out.empty()) out = "/";
+    }
+    while (start < rest.size()) {
+        const size_t slash = rest.find('/', start);
+        if (slash == std::string::npos) {
+            AppendElement(out, rest.substr(start));
+            break;
+        }
+        const std::string element = rest.substr(start, slash - start);
+        start = slash + 1;
+        if (element.empty() || element == ".") continue;
+        if (element == "..") DropLastElement(out);
+        else AppendElement(out, element);
+    }
+    return out;
+}
+
+int MakeFullPath(const char* path, char* out, const char* base) {
+    if (out == nullptr) return -1;
+    std::string baseText;
+    if (base != nullptr) {
+        baseText = base;
+    } else {
+        char current[kFilePathMax] = {};
+        ActiveFileAccessFunctions().getCurrentDir(current);
+        baseText = current;
+    }
+    const std::string full = path == nullptr ? ToSystemPath(baseText.c_str())
+                                             : FullPathOf(path, baseText);
+    if (full.size() >= static_cast<size_t>(kFilePathMax)) {
+        out[0] = 0;
+        AddLogFormat("パスが長すぎます in MakeFullPath");
+        return -1;
+    }
+    std::memcpy(out, full.c_str(), full.size() + 1);
+    return 0;
+}
+
+}  // namespace orvik

@@ -1,0 +1,188 @@
+#include "engine/platform/plain_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <string>
+
+#include "engine/platform/element_count.h"
+#include "engine/platform/file_thread.h"
+#include "engine/platform/full_path.h"
+#include "engine/platform/live_handles.h"
+#include "engine/platform/log.h"
+#include "engine/platform/tracked_object.h"
+
+namespace orvik {
+namespace {
+
+LiveHandles& OpenRecords() {
+    static LiveHandles records;
+    return records;
+}
+
+// The file's size, or -1 when it cannot be opened or is too large for a 32-bit position.
+int64_t OpenForSize(const std::string& path, int* fdOut) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    if (info.st_size > INT32_MAX) {
+        close(fd);
+        AddLogFormat("ファイルが大きすぎます：%s", path.c_str());
+        return -1;
+    }
+    *fdOut = fd;
+    return info.st_size;
+}
+
+void FreeRecord(PlainFileRecord* record) {
+    OpenRecords().Remove(record);
+    TrackedDelete(record->thread);
+    TrackedFree(record);
+}
+
+}  // namespace
+
+PlainFileRecord* PlainFileFromHandle(FileAccessHandle handle) {
+    auto* record = reinterpret_cast<PlainFileRecord*>(handle);
+    if (OpenRecords().Contains(record)) return record;
+    AddLogText("無効なファイルハンドルです\n");
+    return nullptr;
+}
+
+FileAccessHandle PlainFileOpen(const char* path, int cache, int, int async) {
+    if (path == nullptr) return 0;
+    const std::string systemPath = ToSystemPath(path);
+    int fd = -1;
+    const int64_t size = OpenForSize(systemPath, &fd);
+    if (size < 0) return 0;
+    auto* record = static_cast<PlainFileRecord*>(TrackedAlloc(sizeof(PlainFileRecord), __FILE__, __LINE__));
+    if (record == nullptr) {
+        close(fd);
+        return 0;
+    }
+    *record = PlainFileRecord{fd, (cache || async) ? 1 : 0, cache ? 1 : 0, async ? 1 : 0,
+                              0, 0, static_cast<uint32_t>(size), nullptr};
+    OpenRecords().Add(record);
+    if (!record->threadFlag) return reinterpret_cast<FileAccessHandle>(record);
+
+    // The thread opens the file on its own; this open only took the size.
+    close(fd);
+    record->fd = -1;
+    record->thread = ORVIK_TRACKED_NEW(FileThread);
+    if (record->thread == nullptr) {
+        FreeRecord(record);
+        AddLogText("ファイルアクセス専用スレッドの作成に失敗しました\n");
+        return 0;
+    }
+    if (record->thread->Start(systemPath, cache != 0) != 0) {
+        FreeRecord(record);
+        AddLogText("ファイルのオープンに失敗しました\n");
+        return 0;
+    }
+    return reinterpret_cast<FileAccessHandle>(record);
+}
+
+int PlainFileClose(FileAccessHandle handle) {
+    PlainFileRecord* record = PlainFileFromHandle(handle);
+    if (record == nullptr) return -1;
+    if (record->fd >= 0) close(record->fd);
+    FreeRecord(record);
+    return 0;
+}
+
+int32_t PlainFileTell(FileAccessHandle handle) {
+    PlainFileRecord* record = PlainFileFromHandle(handle);
+    return record ? static_cast<int32_t>(record->position) : -1;
+}
+
+// The target is clamped to the file, so the next read never runs past its end.
+int PlainFileSeek(FileAccessHandle handle, int32_t offset, int origin) {
+    PlainFileRecord* record = PlainFileFromHandle(handle);
+    if (record == nullptr) return -1;
+    int64_t target = offset;
+    if (origin == 1) target += record->position;
+    else if (origin == 2) target += record->size;
+    else if (origin != 0) return -1;
+    record->position = static_cast<uint32_t>(std::clamp<int64_t>(target, 0, record->size));
+    if (record->thread != nullptr) record->thread->Seek(record->position);
+    record->endFlag = 0;
+    return 0;
+}
+
+size_t PlainFileRead(void* buffer, size_t elementSize, size_t count, FileAccessHandle handle) {
+    PlainFileRecord* record = PlainFileFromHandle(handle);
+    if (record == nullptr || elementSize == 0 || buffer == nullptr) return 0;
+    if (record->position >= record->size) {
+        record->endFlag = 1;
+        return 0;
+    }
+    count = WholeElementsThatFit(elementSize, count, record->size - record->position);
+    if (count == 0) {
+        record->endFlag = 1;
+        return 0;
+    }
+    const uint32_t bytes = static_cast<uint32_t>(elementSize * count);
+    auto* destination = static_cast<uint8_t*>(buffer);
+    if (record->thread == nullptr) {
+        size_t got = 0;
+        while (got < bytes) {
+            const ssize_t n = pread(record->fd, destination + got, bytes - got,
+                                    static_cast<off_t>(record->position) + got);
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
+        }
+        record->position += static_cast<uint32_t>(got);
+        return got / elementSize;
+    }
+    record->thread->Read(destination, record->position, bytes);
+    if (record->asyncFlag) {
+        // The data is there once the idle check reports 1.
+        record->position += bytes;
+        return count;
+    }
+    record->thread->WaitDone();
+    const uint32_t got = record->thread->LastReadSize();
+    record->position += got;
+    return got / elementSize;
+}
+
+int PlainFileEof(FileAccessHandle handle) {
+    PlainFileRecord* record = PlainFileFromHandle(handle);
+    if (record == nullptr) return -1;
+    return record->endFlag ? -1 : 0;
+}
+
+int PlainFileIdleCheck(FileAccessHandle handle) {
+    PlainFileRecord* record = PlainFileFromHandle(handle);
+    if (record == nullptr) return -1;
+    if (record->thread == nullptr) return 1;
+    return record->thread->IsIdle() ? 1 : 0;
+}
+
+void PlainFileWaitIdle(FileAccessHandle handle) {
+    PlainFileRecord* record = PlainFileFromHandle(handle);
+    if (record != nullptr && record->thread != nullptr) record->thread->WaitDone();
+}
+
+uint32_t PlainFileLastReadSize(FileAccessHandle handle) {
+    PlainFileRecord* record = PlainFileFromHandle(handle);
+    if (record == nullptr || record->thread == nullptr) return 0;
+    return record->thread->LastReadSize();
+}
+
+uint32_t PlainFileCachedBytes(FileAccessHandle handle) {
+    PlainFileRecord* record = PlainFileFromHandle(handle);
+    if (record == nullptr || record->thread == nullptr) return 0;
+    return record->thread->CachedBytes();
+}
+
+size_t PlainFileOpenCount() { return OpenRecords().Count(); }
+
+}  // namespace orvik
