@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "engine/platform/charset.h"
 #include "engine/platform/format.h"
