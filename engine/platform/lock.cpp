@@ -31,11 +31,6 @@ void RemoveHead() {
     g_lock.queueLength = n - 1;
 }
 
-int RefuseUnlock() {
-    AddLogText("ライブラリのロックを持っていないスレッドが解除しようとしました in UnlockLibrary\n");
-    return -1;
-}
-
 }  // namespace
 
 void LockLibrary() {
@@ -79,12 +74,13 @@ void LockLibrary() {
 }
 
 int UnlockLibrary() {
-    if (!g_lock.created) return RefuseUnlock();
+    if (!g_lock.created) return -1;
     const uint32_t me = host::GetCurrentThreadId();
     host::EnterCriticalSection(&g_lock.section);
     if (!g_lock.locked || g_lock.owner != me) {
         host::LeaveCriticalSection(&g_lock.section);
-        return RefuseUnlock();
+        AddLogText("ライブラリのロックを持っていないスレッドが解除しようとしました in UnlockLibrary\n");
+        return -1;
     }
     host::HANDLE wake = nullptr;
     if (g_lock.count == 1) {

@@ -1,0 +1,241 @@
+// BMP files: 1, 4, 8, 16, 24 and 32 bits, RLE8 and RLE4, bit fields, info headers of 40
+// bytes and more (V4, V5). Formats a palette image or a plain layout cannot hold directly
+// (1 and 16 bits, bit fields) are converted to 24-bit RGB.
+#include <cstdlib>
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "engine/graphics/bmp_rle.h"
+#include "engine/graphics/image_memory.h"
+#include "engine/graphics/image_readers.h"
+#include "engine/graphics/pixel_access.h"
+#include "engine/graphics/pixel_convert.h"
+#include "engine/platform/log.h"
+
+namespace orvik {
+
+namespace {
+
+constexpr int kFileHeaderBytes = 14;
+constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3;
+
+struct BmpInfo {
+    uint32_t dataOffset;
+    uint32_t headerSize;
+    int32_t width;
+    int32_t fileHeight;  // negative for rows stored top to bottom
+    int32_t height;
+    int bitCount;
+    uint32_t compression;
+    uint32_t colorsUsed;
+    uint32_t masks[4];  // red, green, blue, alpha
+    PaletteEntry palette[256];
+    int paletteCount;
+    int32_t rowBytes;  // one stored row, rounded up to 4 bytes
+};
+
+int Damaged(const char* what) {
+    AddLogFormat("ＢＭＰファイルが壊れています(%s) in ReadBmpImage", what);
+    return -1;
+}
+
+bool KnownVariant(const BmpInfo& b) {
+    switch (b.compression) {
+        case kBiRgb:
+            return b.bitCount == 1 || b.bitCount == 4 || b.bitCount == 8 || b.bitCount == 16 ||
+                   b.bitCount == 24 || b.bitCount == 32;
+        case kBiRle8: return b.bitCount == 8;
+        case kBiRle4: return b.bitCount == 4;
+        case kBiBitFields: return b.bitCount == 16 || b.bitCount == 32;
+        default: return false;
+    }
+}
+
+// The palette follows the info header, whatever its size, and has the header's count of
+// used colours (0 meaning all 2^bits); the bit-field masks follow a 40-byte header and
+// lie inside the larger ones.
+int ReadHeaders(const StreamCursor& in, BmpInfo* b) {
+    uint8_t file[kFileHeaderBytes];
+    if (!in.Read(file, sizeof file) || file[0] != 'B' || file[1] != 'M') return -1;
+    b->dataOffset = ReadLe32(file + 10);
+    uint8_t info[124] = {};
+    if (!in.Read(info, 4)) return Damaged("header");
+    b->headerSize = ReadLe32(info);
+    if (b->headerSize < 40 || b->headerSize > 0x10000) return Damaged("header size");
+    if (!in.Read(info + 4, std::min<uint32_t>(b->headerSize, sizeof info) - 4))
+        return Damaged("header");
+    b->width = static_cast<int32_t>(ReadLe32(info + 4));
+    b->fileHeight = static_cast<int32_t>(ReadLe32(info + 8));
+    b->bitCount = ReadLe16(info + 14);
+    b->compression = ReadLe32(info + 16);
+    b->colorsUsed = ReadLe32(info + 32);
+    if (!KnownVariant(*b)) return Damaged("variant");
+    const int64_t height = std::llabs(static_cast<int64_t>(b->fileHeight));
+    if (b->width <= 0 || height == 0 || CheckImageSides(b->width, height) != 0)
+        return Damaged("size");
+    b->height = static_cast<int32_t>(height);
+    b->rowBytes = static_cast<int32_t>(((int64_t{b->bitCount} * b->width + 31) / 32) * 4);
+
+    if (b->compression == kBiBitFields) {
+        if (b->headerSize == 40 && !in.Read(info + 40, 12)) return Damaged("masks");
+        for (int i = 0; i < 3; ++i) b->masks[i] = ReadLe32(info + 40 + 4 * i);
+        b->masks[3] = b->headerSize >= 56 ? ReadLe32(info + 52) : 0;
+    } else if (b->bitCount == 16) {
+        b->masks[0] = 0x7C00, b->masks[1] = 0x03E0, b->masks[2] = 0x001F, b->masks[3] = 0;
+    }
+    if (b->bitCount <= 8) {
+        const uint32_t full = 1u << b->bitCount;
+        const uint32_t count = b->colorsUsed == 0 || b->colorsUsed > full ? full : b->colorsUsed;
+        uint8_t raw[256 * 4];
+        if (!in.Seek(kFileHeaderBytes + int64_t{b->headerSize}) || !in.Read(raw, count * 4))
+            return Damaged("palette");
+        for (uint32_t i = 0; i < count; ++i)
+            b->palette[i] = PaletteEntry{raw[4 * i], raw[4 * i + 1], raw[4 * i + 2], 0};
+        b->paletteCount = static_cast<int>(count);
+    }
+    return 0;
+}
+
+void SetPaletteFormat(const BmpInfo& b, BaseImage* out) {
+    FillPalette8ColorFormat(&out->format);
+    std::memcpy(out->format.palette, b.palette, sizeof b.palette);
+}
+
+// The stored row that lands on output row y (files store bottom-up unless the height is
+// negative).
+const uint8_t* StoredRow(const BmpInfo& b, const uint8_t* data, int y) {
+    const int stored = b.fileHeight > 0 ? b.height - 1 - y : y;
+    return data + static_cast<ptrdiff_t>(stored) * b.rowBytes;
+}
+
+// 1-, 4- and 8-bit rows as one index byte per pixel, high bits first.
+void UnpackIndices(const BmpInfo& b, const uint8_t* data, uint8_t* out, int32_t pitch) {
+    const int bits = b.bitCount;
+    const int perByte = 8 / bits;
+    const uint8_t mask = static_cast<uint8_t>((1u << bits) - 1);
+    for (int y = 0; y < b.height; ++y) {
+        const uint8_t* row = StoredRow(b, data, y);
+        uint8_t* dst = out + static_cast<ptrdiff_t>(y) * pitch;
+        for (int x = 0; x < b.width; ++x) {
+            const int shift = 8 - bits * (x % perByte + 1);
+            dst[x] = static_cast<uint8_t>((row[x / perByte] >> shift) & mask);
+        }
+    }
+}
+
+int ReadIndexed(const BmpInfo& b, const uint8_t* data, BaseImage* out) {
+    const int32_t pitch = AlignedPitch(b.width, 1);
+    PixelBlock pixels;
+    if (!ORVIK_BLOCK_ALLOC(pixels, static_cast<size_t>(pitch) * b.height)) return -1;
+    UnpackIndices(b, data, pixels.Get(), pitch);
+    SetPaletteFormat(b, out);
+    out->pitch = pitch;
+    out->pixels = pixels.Release();
+    return 0;
+}
+
+// Every fourth byte 0 is how most writers leave the padding of 32-bit pixels: such an
+// image is opaque, not invisible.
+bool AlphaAllZero(const BmpInfo& b, const uint8_t* data) {
+    for (int y = 0; y < b.height; ++y) {
+        const uint8_t* row = data + static_cast<ptrdiff_t>(y) * b.rowBytes;
+        for (int x = 0; x < b.width; ++x)
+            if (row[x * 4 + 3] != 0) return false;
+    }
+    return true;
+}
+
+int ReadDirect(const BmpInfo& b, const uint8_t* data, BaseImage* out) {
+    PixelBlock pixels;
+    if (!ORVIK_BLOCK_ALLOC(pixels, static_cast<size_t>(b.rowBytes) * b.height)) return -1;
+    for (int y = 0; y < b.height; ++y)
+        std::memcpy(pixels.Get() + static_cast<ptrdiff_t>(y) * b.rowBytes, StoredRow(b, data, y),
+                    b.rowBytes);
+    if (b.bitCount == 8) SetPaletteFormat(b, out);
+    else if (b.bitCount == 24) FillRgb24ColorFormat(&out->format);
+    else if (AlphaAllZero(b, data)) FillXrgb32ColorFormat(&out->format);
+    else FillArgb32ColorFormat(&out->format);
+    out->pitch = b.rowBytes;
+    out->pixels = pixels.Release();
+    return 0;
+}
+
+// 1-bit, 16-bit and bit-field images become 24-bit RGB through the conversion blit.
+int ReadConverted(const BmpInfo& b, const uint8_t* data, BaseImage* out) {
+    ColorFormat source{};
+    std::vector<uint8_t> indices;
+    const uint8_t* rows = data;
+    int32_t sourcePitch = b.rowBytes;
+    if (b.bitCount == 1) {
+        FillPalette8ColorFormat(&source);
+        std::memcpy(source.palette, b.palette, sizeof b.palette);
+        sourcePitch = AlignedPitch(b.width, 1);
+        indices.resize(static_cast<size_t>(sourcePitch) * b.height);
+        UnpackIndices(b, data, indices.data(), sourcePitch);
+        rows = indices.data();
+    } else {
+        FillColorFormatFromMasks(&source, b.bitCount, b.masks[0], b.masks[1], b.masks[2], 0);
+    }
+    FillRgb24ColorFormat(&out->format);
+    const int32_t pitch = AlignedPitch(b.width, 3);
+    PixelBlock pixels;
+    if (!ORVIK_BLOCK_ALLOC(pixels, static_cast<size_t>(pitch) * b.height)) {
+        AddLogText("２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\n");
+        return -1;
+    }
+    for (int y = 0; y < b.height; ++y) {
+        const uint8_t* row = b.bitCount == 1 ? rows + static_cast<ptrdiff_t>(y) * sourcePitch
+                                             : StoredRow(b, rows, y);
+        ConvertPixelFormatBlt(pixels.Get() + static_cast<ptrdiff_t>(y) * pitch, pitch,
+                              &out->format, row, sourcePitch, &source, nullptr, 0, nullptr, 0,
+                              0, PixelRect{0, 0, b.width, 1}, 0, 0, 0, kDitherNone, 0, 0, 0, 0);
+    }
+    out->pitch = pitch;
+    out->pixels = pixels.Release();
+    return 0;
+}
+
+int ReadRunLength(const BmpInfo& b, const uint8_t* data, size_t size, BaseImage* out) {
+    const int32_t pitch = AlignedPitch(b.width, 1);
+    PixelBlock pixels;
+    if (!ORVIK_BLOCK_ALLOC(pixels, static_cast<size_t>(pitch) * b.height)) return -1;
+    std::memset(pixels.Get(), 0, static_cast<size_t>(pitch) * b.height);
+    const RleTarget target{pixels.Get(), pitch, b.width, b.height, b.fileHeight > 0};
+    DecodeBmpRle(data, size, b.compression == kBiRle4 ? 4 : 8, target);
+    SetPaletteFormat(b, out);
+    out->pitch = pitch;
+    out->pixels = pixels.Release();
+    return 0;
+}
+
+}  // namespace
+
+int ReadBmpImage(ImageStream* stream, BaseImage* out) {
+    const StreamCursor in(*stream);
+    BmpInfo b{};
+    if (ReadHeaders(in, &b) != 0) return -1;
+    const int64_t size = in.Size();
+    if (b.dataOffset > size || !in.Seek(b.dataOffset)) return Damaged("data offset");
+    const size_t dataBytes = static_cast<size_t>(size - b.dataOffset);
+    const bool runLength = b.compression == kBiRle8 || b.compression == kBiRle4;
+    if (!runLength && dataBytes < static_cast<size_t>(b.rowBytes) * b.height)
+        return Damaged("pixel data");
+    std::vector<uint8_t> data(dataBytes);
+    if (!in.Read(data.data(), dataBytes)) return Damaged("pixel data");
+
+    int result;
+    if (runLength) result = ReadRunLength(b, data.data(), dataBytes, out);
+    else if (b.compression == kBiRgb && (b.bitCount == 4))
+        result = ReadIndexed(b, data.data(), out);
+    else if (b.compression == kBiRgb && (b.bitCount == 8 || b.bitCount == 24 || b.bitCount == 32))
+        result = ReadDirect(b, data.data(), out);
+    else
+        result = ReadConverted(b, data.data(), out);
+    if (result != 0) return -1;
+    out->width = b.width;
+    out->height = b.height;
+    return 0;
+}
+
+}  // namespace orvik

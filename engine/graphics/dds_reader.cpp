@@ -1,0 +1,140 @@
+// DDS files: DXT1 to DXT5 block data and uncompressed pixels described by masks, with
+// their mip levels, read in one piece.
+#include <cstring>
+
+#include "engine/graphics/dxt_decode.h"
+#include "engine/graphics/image_memory.h"
+#include "engine/graphics/image_readers.h"
+#include "engine/graphics/pixel_access.h"
+#include "engine/platform/log.h"
+
+namespace orvik {
+
+namespace {
+
+constexpr int kHeaderBytes = 124;
+constexpr uint32_t kFlagPitch = 0x8, kFlagMipCount = 0x20000;
+constexpr uint32_t kPixelFourCc = 0x4, kPixelRgb = 0x40;
+constexpr uint32_t kCapsComplex = 0x8, kCapsMipMap = 0x400000;
+constexpr uint32_t kMaxMipLevels = 16;  // a 16384 side halves to 1 in 15 steps
+
+struct DdsHeader {
+    uint32_t flags;
+    int64_t height, width;
+    uint32_t pitch;
+    uint32_t mipCount;
+    uint32_t pixelFlags;
+    uint32_t fourCc;
+    uint32_t bitCount;
+    uint32_t masks[4];
+    uint32_t caps;
+};
+
+int Damaged(const char* what) {
+    AddLogFormat("ＤＤＳファイルが壊れています(%s) in ReadDdsImage", what);
+    return -1;
+}
+
+DdsHeader Parse(const uint8_t* h) {
+    DdsHeader d{};
+    d.flags = ReadLe32(h + 4);
+    d.height = ReadLe32(h + 8);
+    d.width = ReadLe32(h + 12);
+    d.pitch = ReadLe32(h + 16);
+    d.mipCount = ReadLe32(h + 24);
+    d.pixelFlags = ReadLe32(h + 76);
+    d.fourCc = ReadLe32(h + 80);
+    d.bitCount = ReadLe32(h + 84);
+    for (int i = 0; i < 4; ++i) d.masks[i] = ReadLe32(h + 88 + 4 * i);
+    d.caps = ReadLe32(h + 104);
+    return d;
+}
+
+uint32_t CompressionOf(uint32_t fourCc) {
+    for (uint32_t kind = kCompressionDxt1; kind <= kCompressionDxt5; ++kind) {
+        const char name[4] = {'D', 'X', 'T', static_cast<char>('0' + kind)};
+        if (fourCc == ReadLe32(reinterpret_cast<const uint8_t*>(name))) return kind;
+    }
+    return kCompressionNone;
+}
+
+int64_t LevelSide(int64_t side, uint32_t level) { return side >> level > 0 ? side >> level : 1; }
+
+// Each level's size from its own rounded sides, so short tails are neither over- nor
+// under-counted.
+int64_t DataBytes(const DdsHeader& d, uint32_t compression, uint32_t levels, int64_t pitch) {
+    int64_t total = 0;
+    for (uint32_t i = 0; i < levels; ++i) {
+        const int64_t w = LevelSide(d.width, i), h = LevelSide(d.height, i);
+        total += compression != kCompressionNone
+                     ? static_cast<int64_t>(DxtLevelBytes(compression, static_cast<int>(w), static_cast<int>(h)))
+                     : (i == 0 ? pitch : w * (d.bitCount / 8)) * h;
+    }
+    return total;
+}
+
+// An 8-bit direct-colour layout (3-3-2 and the like) becomes a palette image whose
+// entries are the colours of the 256 values.
+void MakeDirectPalette(ColorFormat* f) {
+    ColorFormat direct = *f;
+    FillPalette8ColorFormat(f);
+    for (uint32_t v = 0; v < 256; ++v) {
+        int r = 0, g = 0, b = 0, a = 0;
+        UnpackPixelColor(direct, v, &r, &g, &b, &a);
+        f->palette[v] = PaletteEntry{static_cast<uint8_t>(b), static_cast<uint8_t>(g),
+                                     static_cast<uint8_t>(r), static_cast<uint8_t>(a)};
+    }
+}
+
+}  // namespace
+
+int ReadDdsImage(ImageStream* stream, BaseImage* out) {
+    const StreamCursor in(*stream);
+    uint8_t magic[4];
+    if (!in.Read(magic, 4) || std::memcmp(magic, "DDS", 3) != 0) return -1;
+    uint8_t raw[kHeaderBytes];
+    if (!in.Read(raw, sizeof raw)) return Damaged("header");
+    const DdsHeader d = Parse(raw);
+    if (d.width == 0 || d.height == 0 || CheckImageSides(d.width, d.height) != 0)
+        return Damaged("size");
+
+    ColorFormat& f = out->format;
+    uint32_t compression = kCompressionNone;
+    int64_t pitch = 0;
+    if (d.pixelFlags & kPixelFourCc) {
+        compression = CompressionOf(d.fourCc);
+        if (compression == kCompressionNone) return -1;
+        f = ColorFormat{};
+        FillArgb32ColorFormat(&f);
+        f.compression = compression;
+        f.bitDepth = compression == kCompressionDxt1 ? 4 : 8;
+        f.bytesPerPixel = 0;
+    } else if (d.pixelFlags & kPixelRgb) {
+        if (d.bitCount != 8 && d.bitCount != 16 && d.bitCount != 24 && d.bitCount != 32)
+            return Damaged("bit count");
+        FillColorFormatFromMasks(&f, static_cast<int>(d.bitCount), d.masks[0], d.masks[1],
+                                 d.masks[2], d.masks[3]);
+        if (d.bitCount == 8) MakeDirectPalette(&f);
+        pitch = (d.flags & kFlagPitch) ? d.pitch : d.width * (d.bitCount / 8);
+        if (pitch < d.width * (d.bitCount / 8) || pitch > 4 * int64_t{kMaxImageSide})
+            return Damaged("pitch");
+    } else {
+        return -1;
+    }
+
+    uint32_t mips = 0;
+    if ((d.flags & kFlagMipCount) && (d.caps & kCapsMipMap) && (d.caps & kCapsComplex))
+        mips = d.mipCount < kMaxMipLevels ? d.mipCount : kMaxMipLevels;
+    const int64_t bytes = DataBytes(d, compression, mips > 1 ? mips : 1, pitch);
+    PixelBlock pixels;
+    if (!ORVIK_BLOCK_ALLOC(pixels, static_cast<size_t>(bytes))) return -1;
+    if (!in.Read(pixels.Get(), static_cast<size_t>(bytes))) return Damaged("pixel data");
+    out->width = static_cast<int32_t>(d.width);
+    out->height = static_cast<int32_t>(d.height);
+    out->pitch = static_cast<int32_t>(pitch);
+    out->mipCount = mips;
+    out->pixels = pixels.Release();
+    return 0;
+}
+
+}  // namespace orvik

@@ -1,0 +1,146 @@
+// JPEG files through libjpeg: grey and colour images, decoded straight into the rows of
+// the base image (colour as blue, green, red).
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
+
+#include "engine/graphics/image_memory.h"
+#include "engine/graphics/image_readers.h"
+#include "engine/platform/log.h"
+
+namespace orvik {
+
+namespace {
+
+constexpr size_t kSourceBufferBytes = 4096;
+
+struct JpegError {
+    jpeg_error_mgr manager;
+    jmp_buf jump;
+};
+
+struct JpegSource {
+    jpeg_source_mgr manager;
+    const ImageStream* stream;
+    int64_t remaining;
+    JOCTET buffer[kSourceBufferBytes];
+};
+
+const JOCTET kEndOfImage[2] = {0xFF, JPEG_EOI};
+
+void JpegErrorExit(j_common_ptr cinfo) {
+    char message[JMSG_LENGTH_MAX];
+    cinfo->err->format_message(cinfo, message);
+    AddLogFormat("ＪＰＥＧファイルの読み込みに失敗しました(%s) in ReadJpegImage", message);
+    longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+}
+
+void JpegOutputMessage(j_common_ptr) {}
+
+void JpegSourceNoop(j_decompress_ptr) {}
+
+boolean JpegSourceFill(j_decompress_ptr cinfo) {
+    auto* src = reinterpret_cast<JpegSource*>(cinfo->src);
+    size_t got = 0;
+    if (src->remaining > 0) {
+        const size_t want = std::min<int64_t>(src->remaining, kSourceBufferBytes);
+        got = src->stream->functions.read(src->buffer, 1, want, src->stream->handle);
+        src->remaining = got == want ? src->remaining - static_cast<int64_t>(got) : 0;
+    }
+    if (got == 0) {
+        // Out of data: warn and end the image, so a truncated file still gives its rows.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        src->manager.next_input_byte = kEndOfImage;
+        src->manager.bytes_in_buffer = sizeof kEndOfImage;
+        return TRUE;
+    }
+    src->manager.next_input_byte = src->buffer;
+    src->manager.bytes_in_buffer = got;
+    return TRUE;
+}
+
+void JpegSourceSkip(j_decompress_ptr cinfo, long count) {
+    auto* src = cinfo->src;
+    while (count > 0) {
+        if (src->bytes_in_buffer == 0) JpegSourceFill(cinfo);
+        const size_t step = std::min<size_t>(static_cast<size_t>(count), src->bytes_in_buffer);
+        src->next_input_byte += step;
+        src->bytes_in_buffer -= step;
+        count -= static_cast<long>(step);
+    }
+}
+
+void SetupJpegMemorySource(j_decompress_ptr cinfo, const ImageStream* stream) {
+    auto* src = static_cast<JpegSource*>(
+        (*cinfo->mem->alloc_small)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_PERMANENT, sizeof(JpegSource)));
+    src->manager.init_source = JpegSourceNoop;
+    src->manager.fill_input_buffer = JpegSourceFill;
+    src->manager.skip_input_data = JpegSourceSkip;
+    src->manager.resync_to_restart = jpeg_resync_to_restart;
+    src->manager.term_source = JpegSourceNoop;
+    src->manager.bytes_in_buffer = 0;
+    src->manager.next_input_byte = nullptr;
+    src->stream = stream;
+    src->remaining = StreamCursor(*stream).Remaining();
+    cinfo->src = &src->manager;
+}
+
+// State that must survive the long jump lives outside the jumping frame.
+struct JpegJob {
+    jpeg_decompress_struct cinfo;
+    JpegError error;
+    PixelBlock pixels;
+};
+
+int DecodeJpeg(JpegJob* job, ImageStream* stream, BaseImage* out) {
+    jpeg_decompress_struct* cinfo = &job->cinfo;
+    if (setjmp(job->error.jump)) return -1;
+    SetupJpegMemorySource(cinfo, stream);
+    jpeg_read_header(cinfo, TRUE);
+    if (cinfo->num_components != 1 && cinfo->num_components != 3) {
+        AddLogText("ＣＭＹＫ形式のＪＰＥＧファイルには対応していません in ReadJpegImage\n");
+        return -1;
+    }
+    if (CheckImageSides(cinfo->image_width, cinfo->image_height) != 0) {
+        AddLogText("ＪＰＥＧファイルの画像が大きすぎます in ReadJpegImage\n");
+        return -1;
+    }
+    cinfo->out_color_space = cinfo->num_components == 1 ? JCS_GRAYSCALE : JCS_EXT_BGR;
+    jpeg_start_decompress(cinfo);
+    const size_t pitch = static_cast<size_t>(cinfo->output_width) * cinfo->output_components;
+    if (!ORVIK_BLOCK_ALLOC(job->pixels, pitch * cinfo->output_height)) return -1;
+    while (cinfo->output_scanline < cinfo->output_height) {
+        JSAMPROW row = job->pixels.Get() + cinfo->output_scanline * pitch;
+        jpeg_read_scanlines(cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(cinfo);
+    if (cinfo->output_components == 1) FillGray8ColorFormat(&out->format);
+    else FillRgb24ColorFormat(&out->format);
+    out->width = static_cast<int32_t>(cinfo->output_width);
+    out->height = static_cast<int32_t>(cinfo->output_height);
+    out->pitch = static_cast<int32_t>(pitch);
+    out->pixels = job->pixels.Release();
+    return 0;
+}
+
+}  // namespace
+
+int ReadJpegImage(ImageStream* stream, BaseImage* out) {
+    uint8_t start[2];
+    if (!StreamCursor(*stream).Read(start, 2) || start[0] != 0xFF || start[1] != 0xD8) return -1;
+    StreamCursor(*stream).Seek(0);
+    JpegJob job{};
+    job.cinfo.err = jpeg_std_error(&job.error.manager);
+    job.error.manager.error_exit = JpegErrorExit;
+    job.error.manager.output_message = JpegOutputMessage;
+    jpeg_create_decompress(&job.cinfo);
+    const int result = DecodeJpeg(&job, stream, out);
+    jpeg_destroy_decompress(&job.cinfo);
+    return result;
+}
+
+}  // namespace orvik

@@ -1,0 +1,168 @@
+// TGA files: colour-mapped and true-colour, plain or run-length, 16, 24 or 32 bits,
+// any of the four orientations; the result runs left to right, top to bottom.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "engine/graphics/image_memory.h"
+#include "engine/graphics/image_readers.h"
+#include "engine/graphics/pixel_access.h"
+#include "engine/platform/log.h"
+
+namespace orvik {
+
+namespace {
+
+constexpr int kHeaderBytes = 18;
+constexpr int kFooterBytes = 26;
+constexpr int kMaxTgaSide = 8192;
+
+struct TgaHeader {
+    int idLength;
+    int colorMapType;
+    int imageType;
+    int mapFirst;
+    int mapLength;
+    int mapEntryBits;
+    int width;
+    int height;
+    int pixelBits;
+    int descriptor;
+    bool mapped;
+    bool runLength;
+    int colourBits;  // of the output: the map entries for mapped images, else the pixels
+};
+
+int Damaged(const char* what) {
+    AddLogFormat("ＴＧＡファイルが壊れています(%s) in ReadTgaImage", what);
+    return -1;
+}
+
+int ParseHeader(const uint8_t* h, TgaHeader* t) {
+    t->idLength = h[0];
+    t->colorMapType = h[1];
+    t->imageType = h[2];
+    t->mapFirst = ReadLe16(h + 3);
+    t->mapLength = ReadLe16(h + 5);
+    t->mapEntryBits = h[7];
+    t->width = ReadLe16(h + 12);
+    t->height = ReadLe16(h + 14);
+    t->pixelBits = h[16];
+    t->descriptor = h[17];
+    if (t->imageType != 1 && t->imageType != 2 && t->imageType != 9 && t->imageType != 10)
+        return -1;
+    if (ReadLe16(h + 8) != 0 || ReadLe16(h + 10) != 0) return -1;
+    if (t->width == 0 || t->height == 0 || t->width > kMaxTgaSide || t->height > kMaxTgaSide)
+        return -1;
+    t->mapped = t->imageType == 1 || t->imageType == 9;
+    t->runLength = t->imageType >= 9;
+    t->colourBits = t->mapped ? t->mapEntryBits : t->pixelBits;
+    if (t->colourBits != 16 && t->colourBits != 24 && t->colourBits != 32) return -1;
+    // Mapped pixels are single index bytes into a map of at most 256 entries.
+    if (t->mapped && (t->colorMapType != 1 || t->pixelBits != 8 ||
+                      t->mapFirst + t->mapLength > 256))
+        return -1;
+    return 0;
+}
+
+void SetFormat(int bits, ColorFormat* f) {
+    if (bits == 16) FillColorFormatFromMasks(f, 16, 0x7C00, 0x03E0, 0x001F, 0);
+    else if (bits == 24) FillRgb24ColorFormat(f);
+    else FillArgb32ColorFormat(f);
+}
+
+// Run-length packets of pixels of `bytes` bytes each; false when the data ends early.
+bool DecodeRuns(const uint8_t* data, size_t size, int bytes, size_t pixels, uint8_t* out) {
+    size_t p = 0, written = 0;
+    while (written < pixels) {
+        if (p >= size) return false;
+        const uint8_t head = data[p++];
+        const size_t count = std::min<size_t>((head & 0x7F) + 1u, pixels - written);
+        const bool repeat = head & 0x80;
+        const size_t need = repeat ? bytes : count * bytes;
+        if (p + need > size) return false;
+        for (size_t i = 0; i < count; ++i)
+            std::memcpy(out + (written + i) * bytes, data + p + (repeat ? 0 : i * bytes), bytes);
+        p += repeat ? bytes : ((head & 0x7F) + 1u) * bytes;
+        written += count;
+    }
+    return true;
+}
+
+// Rows reordered to top to bottom and left to right by the descriptor's bits 4 and 5.
+void Orient(const TgaHeader& t, const uint8_t* in, int bytes, uint8_t* out) {
+    const bool rightToLeft = t.descriptor & 0x10;
+    const bool bottomUp = !(t.descriptor & 0x20);
+    const size_t pitch = static_cast<size_t>(t.width) * bytes;
+    for (int y = 0; y < t.height; ++y) {
+        const uint8_t* src = in + (bottomUp ? t.height - 1 - y : y) * pitch;
+        uint8_t* dst = out + y * pitch;
+        if (!rightToLeft) {
+            std::memcpy(dst, src, pitch);
+            continue;
+        }
+        for (int x = 0; x < t.width; ++x)
+            std::memcpy(dst + x * bytes, src + (t.width - 1 - x) * bytes, bytes);
+    }
+}
+
+}  // namespace
+
+int ReadTgaImage(ImageStream* stream, BaseImage* out) {
+    const StreamCursor in(*stream);
+    const int64_t size = in.Size();
+    uint8_t h[kHeaderBytes];
+    if (!in.Read(h, sizeof h)) return -1;
+    TgaHeader t{};
+    if (ParseHeader(h, &t) != 0) return -1;
+
+    // The footer is read only when the file is long enough to hold one after the header.
+    int64_t dataEnd = size;
+    if (size >= kHeaderBytes + kFooterBytes) {
+        uint8_t footer[kFooterBytes];
+        if (!in.Seek(size - kFooterBytes) || !in.Read(footer, sizeof footer)) return -1;
+        if (std::memcmp(footer + 8, "TRUEVISION-XFILE", 16) == 0 && ReadLe32(footer) == 0)
+            dataEnd = size - kFooterBytes;
+    }
+    const int bytes = t.colourBits / 8;
+    const int64_t mapBytes = t.colorMapType == 1 ? int64_t{t.mapLength} * ((t.mapEntryBits + 7) / 8) : 0;
+    if (!in.Seek(kHeaderBytes + t.idLength)) return Damaged("header");
+    std::vector<uint8_t> map(256 * 4, 0);
+    if (t.mapped) {
+        if (!in.Read(map.data() + t.mapFirst * bytes, static_cast<size_t>(mapBytes)))
+            return Damaged("colour map");
+    } else if (!in.Seek(mapBytes, 1)) {
+        return Damaged("colour map");
+    }
+
+    const size_t pixels = static_cast<size_t>(t.width) * t.height;
+    const int stored = t.mapped ? 1 : bytes;
+    std::vector<uint8_t> raw(pixels * stored);
+    if (t.runLength) {
+        const int64_t left = dataEnd - in.Tell();
+        std::vector<uint8_t> data(left > 0 ? static_cast<size_t>(left) : 0);
+        if (!in.Read(data.data(), data.size()) ||
+            !DecodeRuns(data.data(), data.size(), stored, pixels, raw.data()))
+            return Damaged("run-length data");
+    } else if (!in.Read(raw.data(), raw.size())) {
+        return Damaged("pixel data");
+    }
+    if (t.mapped) {
+        std::vector<uint8_t> expanded(pixels * bytes);
+        for (size_t i = 0; i < pixels; ++i)
+            std::memcpy(&expanded[i * bytes], &map[raw[i] * bytes], bytes);
+        raw.swap(expanded);
+    }
+
+    PixelBlock block;
+    if (!ORVIK_BLOCK_ALLOC(block, pixels * bytes)) return -1;
+    Orient(t, raw.data(), bytes, block.Get());
+    SetFormat(t.colourBits, &out->format);
+    out->width = t.width;
+    out->height = t.height;
+    out->pitch = t.width * bytes;
+    out->pixels = block.Release();
+    return 0;
+}
+
+}  // namespace orvik

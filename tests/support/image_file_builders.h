@@ -1,0 +1,101 @@
+// Small image files built byte by byte for the reader tests, and a memory stream over them.
+#pragma once
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/graphics/image_readers.h"
+#include "engine/platform/stream.h"
+
+namespace imagetest {
+
+using Bytes = std::vector<uint8_t>;
+
+inline void Put16(Bytes& b, uint32_t v) {
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+inline void Put32(Bytes& b, uint32_t v) {
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
+inline void PutText(Bytes& b, const char* s) { b.insert(b.end(), s, s + std::strlen(s)); }
+inline void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
+
+// A memory stream over a byte vector, closed at the end of the scope.
+class MemoryStream {
+public:
+    explicit MemoryStream(const Bytes& bytes) {
+        stream_.functions = *orvik::GetMemImageStreamFunctions();
+        stream_.handle = orvik::ToStreamHandle(
+            orvik::OpenMemImageStream(bytes.data(), static_cast<int32_t>(bytes.size())));
+    }
+    ~MemoryStream() { stream_.functions.close(stream_.handle); }
+    orvik::ImageStream* Get() { return &stream_; }
+
+private:
+    orvik::ImageStream stream_{};
+};
+
+// Runs one reader over the bytes; the image is freed with the result.
+struct ReadResult {
+    int code = -1;
+    orvik::BaseImage image{};
+    ~ReadResult() { orvik::FreeBaseImage(&image); }
+    uint32_t At(int x, int y) const { return orvik::ReadBaseImagePixel(&image, x, y); }
+    uint8_t Byte(int x, int y) const { return image.pixels[y * image.pitch + x]; }
+};
+
+inline std::unique_ptr<ReadResult> ReadWith(orvik::ImageReader reader, const Bytes& bytes) {
+    auto r = std::make_unique<ReadResult>();
+    MemoryStream s(bytes);
+    r->code = reader(s.Get(), &r->image);
+    return r;
+}
+
+struct BmpSpec {
+    uint32_t headerSize = 40;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint16_t bitCount = 24;
+    uint32_t compression = 0;
+    uint32_t colorsUsed = 0;
+    std::vector<uint32_t> palette;  // 0x00RRGGBB entries as written
+    std::vector<uint32_t> masks;    // written after a 40-byte header, or inside a larger one
+    Bytes pixels;                   // the stored rows, padding included
+};
+
+inline Bytes MakeBmp(const BmpSpec& s) {
+    Bytes info;
+    Put32(info, s.headerSize);
+    Put32(info, static_cast<uint32_t>(s.width));
+    Put32(info, static_cast<uint32_t>(s.height));
+    Put16(info, 1);
+    Put16(info, s.bitCount);
+    Put32(info, s.compression);
+    Put32(info, static_cast<uint32_t>(s.pixels.size()));
+    Put32(info, 2835);
+    Put32(info, 2835);
+    Put32(info, s.colorsUsed);
+    Put32(info, 0);
+    if (s.headerSize > 40) {
+        for (uint32_t m : s.masks) Put32(info, m);
+        info.resize(s.headerSize, 0);
+    } else {
+        info.resize(s.headerSize);
+        for (uint32_t m : s.masks) Put32(info, m);
+    }
+    for (uint32_t c : s.palette) Put32(info, c);
+    Bytes file;
+    PutText(file, "BM");
+    Put32(file, static_cast<uint32_t>(14 + info.size() + s.pixels.size()));
+    Put32(file, 0);
+    Put32(file, static_cast<uint32_t>(14 + info.size()));
+    Append(file, info);
+    Append(file, s.pixels);
+    return file;
+}
+
+}  // namespace imagetest
