@@ -82,6 +82,7 @@ private:
     void Drain(std::span<uint8_t> dst, uint32_t& dstUsed) {
         const size_t room = (dst.size() - dstUsed) / frameBytes_ * frameBytes_;
         const size_t n = std::min(room, pending_.size() / frameBytes_ * frameBytes_);
+        if (n == 0) return;
         std::memcpy(dst.data() + dstUsed, pending_.data(), n);
         pending_.erase(pending_.begin(), pending_.begin() + ptrdiff_t(n));
         dstUsed += uint32_t(n);
