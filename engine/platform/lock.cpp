@@ -31,6 +31,11 @@ void RemoveHead() {
     g_lock.queueLength = n - 1;
 }
 
+int RefuseUnlock() {
+    AddLogText("ライブラリのロックを持っていないスレッドが解除しようとしました in UnlockLibrary\n");
+    return -1;
+}
+
 }  // namespace
 
 void LockLibrary() {
@@ -74,13 +79,12 @@ void LockLibrary() {
 }
 
 int UnlockLibrary() {
-    if (!g_lock.created) return -1;
+    if (!g_lock.created) return RefuseUnlock();
     const uint32_t me = host::GetCurrentThreadId();
     host::EnterCriticalSection(&g_lock.section);
     if (!g_lock.locked || g_lock.owner != me) {
         host::LeaveCriticalSection(&g_lock.section);
-        AddLogText("ライブラリのロックを持っていないスレッドが解除しようとしました in UnlockLibrary\n");
-        return -1;
+        return RefuseUnlock();
     }
     host::HANDLE wake = nullptr;
     if (g_lock.count == 1) {

@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "engine/platform/charset.h"
 #include "engine/platform/format.h"
@@ -145,9 +146,12 @@ int AddLogText(const char* text) {
         WriteLocked(text, -1);
         return -1;
     }
+    // A log that cannot be opened (or has been given no directory) is skipped, debugger
+    // output included.
+    if (g_log.directory[0] == '\0') return -1;
     const std::string path = PathLocked();
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) return -1;  // an unopenable log is skipped, debugger output included
+    if (fd < 0) return -1;
     WriteLocked(text, fd);
     ::close(fd);
     return -1;

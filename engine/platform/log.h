@@ -3,7 +3,6 @@
 // "%d:" and one tab per indentation level; lines end in CR LF.
 #pragma once
 #include <cstdint>
-#include <mutex>
 #include <string>
 
 namespace orvik {

@@ -112,7 +112,8 @@ TrackedMemoryState& TrackedMemory() { return g_memory; }
 void ResetTrackedMemory() {
     std::lock_guard lock(MemoryLock());
     TrackedAllocHeader* h = g_memory.tail;
-    while (h && h != &g_memory.head) {
+    // A damaged header ends the walk: what lies behind it is left rather than followed.
+    while (h && h != &g_memory.head && Intact(h)) {
         TrackedAllocHeader* previous = h->previous;
         host::HeapFree(host::GetProcessHeap(), 0, h);
         h = previous;

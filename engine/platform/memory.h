@@ -63,3 +63,8 @@ void LogAllocTotals();
 void LogAllocRecord(const TrackedAllocHeader* header);
 
 }  // namespace orvik
+
+// The calls with the caller's source file and line, as the leak dump shows them.
+#define ORVIK_TRACKED_ALLOC(size) ::orvik::TrackedAlloc((size), __FILE__, __LINE__)
+#define ORVIK_TRACKED_CALLOC(size) ::orvik::TrackedCalloc((size), __FILE__, __LINE__)
+#define ORVIK_TRACKED_REALLOC(block, size) ::orvik::TrackedRealloc((block), (size), __FILE__, __LINE__)

@@ -1,8 +1,6 @@
 #include "engine/platform/random.h"
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <cpuid.h>
-#endif
+#include "host/system_info.h"
 
 namespace orvik {
 
@@ -24,14 +22,9 @@ RandomState& Random() { return g_random; }
 void ResetRandom() { g_random = RandomState{}; }
 
 int TestMmxForRandom() {
-#if defined(__x86_64__) || defined(__i386__)
-    unsigned a = 0, b = 0, c = 0, d = 0;
-    if (__get_cpuid(0, &a, &b, &c, &d) == 0 || a < 1) return 0;
-    __get_cpuid(1, &a, &b, &c, &d);
-    return (d >> 23) & 1;
-#else
-    return 0;
-#endif
+    host::CpuIdInfo cpu;
+    host::GetCpuIdInfo(&cpu);
+    return cpu.hasCpuid && cpu.maxFunction >= 1 && (cpu.featureEdx & (1u << 23)) ? 1 : 0;
 }
 
 void SeedRandom(uint32_t seed) {

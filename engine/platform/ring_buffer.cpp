@@ -38,7 +38,7 @@ int ReserveRingBuffer(RingBuffer* ring, int32_t n) {
 
     const int64_t wanted = int64_t(ring->stored) * 3 / 2 + n + 1000;
     auto* block = wanted <= INT32_MAX
-                      ? static_cast<unsigned char*>(TrackedAlloc(size_t(wanted), __FILE__, __LINE__))
+                      ? static_cast<unsigned char*>(ORVIK_TRACKED_ALLOC(size_t(wanted)))
                       : nullptr;
     if (!block) {
         // The stored bytes stay where they are: the caller may still read them.

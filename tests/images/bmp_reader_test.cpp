@@ -77,7 +77,7 @@ TEST(BmpReaderTest, PalettesFollowTheHeaderAndTheirUsedCount) {
     f.bitCount = 4;
     f.palette.assign(16, 0);
     f.palette[15] = 0x00FFFFFF;
-    f.pixels = {0x12, 0x34, 0x50, 0, 0xF0, 0x00, 0x0F, 0};
+    f.pixels = {0x12, 0x34, 0x50, 0, 0xF0, 0x00, 0xF0, 0};
     auto n = ReadBmp(f);
     ASSERT_EQ(n->code, 0);
     EXPECT_EQ(n->image.pitch, 8);

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "tests/support/codec_file_builders.h"
 #include "engine/graphics/image_loader.h"
@@ -117,6 +121,44 @@ TEST_F(ReaderLoaderTest, BitmapOutputIsTopDownEightOrTwentyFourBit) {
     EXPECT_EQ(std::memcmp(bits, "\x01\x02\x03\x04\x05\x06", 6), 0);
     orvik::TrackedFree(info);
     orvik::TrackedFree(bits);
+}
+
+// The picture and its companion alpha file side by side in a fresh directory.
+TEST_F(ReaderLoaderTest, CompanionAlphaFileBesideTheImage) {
+    char pattern[] = "/tmp/orvik_images_XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string dir = pattern;
+    auto write = [&](const std::string& name, const Bytes& bytes) {
+        std::ofstream(dir + "/" + name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    };
+    const Bytes bmp = TwoPixelBmp();
+    write("pic.bmp", bmp);
+    write("lone.bmp", bmp);
+    BmpSpec grey;
+    grey.width = 2;
+    grey.height = 1;
+    grey.pixels = {0, 0, 200, 0, 0, 50, 0, 0};
+    write("pic_a.bmp", MakeBmp(grey));
+
+    orvik::BaseImage image{}, alpha{};
+    EXPECT_EQ(orvik::LoadImageWithAlphaFile((dir + "/pic.bmp").c_str(), nullptr, 0, 0, nullptr, 0,
+                                            0, &image, &alpha, 0, 1),
+              0);
+    // Both images are mirrored alike.
+    EXPECT_EQ(orvik::ReadBaseImagePixel(&alpha, 0, 0), 0x00320000u);
+    EXPECT_EQ(orvik::ReadBaseImagePixel(&image, 0, 0), 0x00060504u);
+    orvik::FreeBaseImage(&image);
+    orvik::FreeBaseImage(&alpha);
+    EXPECT_EQ(orvik::LoadImageWithAlphaFile((dir + "/lone.bmp").c_str(), nullptr, 0, 0, nullptr, 0,
+                                            0, &image, &alpha, 0, 0),
+              1);
+    EXPECT_EQ(alpha.pixels, nullptr);
+    orvik::FreeBaseImage(&image);
+    EXPECT_EQ(orvik::LoadImageWithAlphaFile((dir + "/none.bmp").c_str(), nullptr, 0, 0, nullptr, 0,
+                                            0, &image, &alpha, 0, 0),
+              -1);
+    std::filesystem::remove_all(dir);
 }
 
 TEST(AlphaFileNameTest, ExtensionOfTheLastComponentOnly) {

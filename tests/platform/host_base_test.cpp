@@ -5,7 +5,6 @@
 #include "host/clock.h"
 #include "host/heap.h"
 #include "host/sync.h"
-#include "host/system_info.h"
 
 namespace {
 
@@ -96,28 +95,6 @@ TEST(HostHeapTest, ZeroFillCoversTheGrownTailAndLimitsFailRequests) {
     EXPECT_EQ(host::HeapReAlloc(heap, 0, nullptr, 8), nullptr);
     EXPECT_TRUE(host::HeapFree(heap, 0, block));
     EXPECT_TRUE(host::HeapFree(heap, 0, nullptr));
-}
-
-TEST(HostSystemTest, VersionAndProcessorCountCanBeSetForTests) {
-    host::OSVERSIONINFO v;
-    ASSERT_TRUE(host::GetVersionEx(&v));
-    EXPECT_EQ(v.platformId, host::VER_PLATFORM_WIN32_NT);
-    EXPECT_EQ(v.majorVersion, 6u);
-    EXPECT_EQ(v.minorVersion, 1u);
-    host::OSVERSIONINFO xp;
-    xp.platformId = host::VER_PLATFORM_WIN32_NT, xp.majorVersion = 5, xp.minorVersion = 1;
-    host::SetVersionForTests(&xp);
-    host::GetVersionEx(&v);
-    EXPECT_EQ(v.majorVersion, 5u);
-    host::SetVersionForTests(nullptr);
-
-    host::SYSTEM_INFO info;
-    host::GetSystemInfo(&info);
-    EXPECT_GE(info.numberOfProcessors, 1u);
-    host::SetProcessorCountForTests(1);
-    host::GetSystemInfo(&info);
-    EXPECT_EQ(info.numberOfProcessors, 1u);
-    host::SetProcessorCountForTests(0);
 }
 
 }  // namespace

@@ -113,6 +113,22 @@ TEST_F(MemoryTest, ZeroSizeCallsAreLoggedByDefault) {
     EXPECT_EQ(log_.Read(), text);
 }
 
+TEST_F(MemoryTest, DebugSettingsLogEveryCallWithTotals) {
+    orvik::TrackedMemory().sizeFilter = -1;
+    orvik::TrackedMemory().logTotals = 1;
+    void* block = orvik::TrackedAlloc(4, "d.cpp", 1);
+    block = orvik::TrackedRealloc(block, 2048, "d.cpp", 2);
+    orvik::TrackedFree(block);
+    const std::string text = log_.Read();
+    const size_t alloc = text.find("mem alloc  \tsize:         4(");
+    const size_t realloc = text.find("\tTotal size:4(0.004kb)  Alloc num:1\r\nmem realloc  \tsize:      2048(");
+    const size_t freed = text.find("\tTotal size:2048(2.000kb)  Alloc num:1\r\nmem free  \tsize:      2048(");
+    EXPECT_EQ(alloc, 0u);
+    EXPECT_NE(realloc, std::string::npos);
+    EXPECT_NE(freed, std::string::npos);
+    EXPECT_NE(text.find("\tTotal size:0(0.000kb)  Alloc num:0\r\n"), std::string::npos);
+}
+
 TEST_F(MemoryTest, ReallocKeepsDataAndZeroesTheGrownTail) {
     auto* block = static_cast<unsigned char*>(orvik::TrackedAlloc(16, "r.cpp", 1));
     std::memset(block, 0xAB, 16);

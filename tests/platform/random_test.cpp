@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/platform/random.h"
+#include "host/system_info.h"
 
 namespace {
 
@@ -21,6 +22,30 @@ TEST(RandomTest, RegeneratesAfterABatchOf624Words) {
     const uint32_t firstOfNextBatch = orvik::NextRandom();
     EXPECT_EQ(orvik::Random().readIndex, 1);
     EXPECT_EQ(orvik::Random().output[0], firstOfNextBatch);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RandomTest, MmxAnswerComesFromTheProcessorIdentification) {
+    host::CpuIdInfo cpu;
+    cpu.hasCpuid = true;
+    cpu.maxFunction = 1;
+    cpu.featureEdx = 1u << 23;
+    host::SetCpuIdInfoForTests(&cpu);
+    EXPECT_EQ(orvik::TestMmxForRandom(), 1);
+    orvik::ResetRandom();
+    orvik::SeedRandom(4357);
+    EXPECT_EQ(orvik::Random().mmx, 1);
+    EXPECT_EQ(orvik::Random().seeded, 1);
+    cpu.maxFunction = 0;  // function 1 is not there to ask
+    host::SetCpuIdInfoForTests(&cpu);
+    EXPECT_EQ(orvik::TestMmxForRandom(), 0);
+    host::CpuIdInfo none;
+    host::SetCpuIdInfoForTests(&none);
+    EXPECT_EQ(orvik::TestMmxForRandom(), 0);
+    host::SetCpuIdInfoForTests(nullptr);
 }
 
 }  // namespace
