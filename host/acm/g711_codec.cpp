@@ -1,8 +1,8 @@
 // G.711 A-law and mu-law: one byte a sample, expanded to 16 bits.
 #include "host/acm/acm_codec.h"
-#include "host/acm/g711.h"
 
 namespace host {
+namespace {
 
 int16_t AlawToLinear(uint8_t a) {
     a ^= 0x55;
@@ -21,8 +21,6 @@ int16_t MulawToLinear(uint8_t u) {
     t <<= (u & 0x70) >> 4;
     return int16_t((u & 0x80) ? 0x84 - t : t - 0x84);
 }
-
-namespace {
 
 template <uint16_t Tag>
 bool AcceptsG711(const WAVEFORMATEX& f) {
