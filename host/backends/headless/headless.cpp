@@ -1,0 +1,137 @@
+#include "host/backends/headless/headless.h"
+
+#include <array>
+#include <cstring>
+#include <mutex>
+
+#include "host/backends/backend.h"
+#include "host/dsound/headless_output.h"
+
+namespace host {
+
+namespace {
+struct HeadlessState {
+    std::mutex mutex;
+    bool open = false;
+    std::string title;
+    int width = 0, height = 0;
+    bool cursorVisible = true;
+    int frames = 0;
+    headless::Frame last;
+    bool presentFails = false;
+    std::string clipboard;
+    std::array<uint16_t, 16> rumble{};
+};
+
+HeadlessState& S() {
+    static HeadlessState s;
+    return s;
+}
+
+bool Available() { return true; }
+bool Start() { return true; }
+void Stop() {}
+
+bool OpenWindow(const char* title, int w, int h) {
+    std::lock_guard lock(S().mutex);
+    S().open = true;
+    S().title = title ? title : "";
+    S().width = w;
+    S().height = h;
+    return true;
+}
+
+void CloseWindow() {
+    std::lock_guard lock(S().mutex);
+    S().open = false;
+}
+
+void SetTitle(const char* title) {
+    std::lock_guard lock(S().mutex);
+    S().title = title ? title : "";
+}
+
+void SetSize(int w, int h) {
+    std::lock_guard lock(S().mutex);
+    S().width = w;
+    S().height = h;
+}
+
+bool Present(const uint32_t* pixels, int width, int height, int pitch) {
+    std::lock_guard lock(S().mutex);
+    if (S().presentFails || !pixels || width <= 0 || height <= 0 || pitch < width * 4) return false;
+    headless::Frame f{width, height, std::vector<uint32_t>(size_t(width) * size_t(height))};
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&f.pixels[size_t(y) * size_t(width)],
+                    reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * size_t(pitch), size_t(width) * 4);
+    S().last = std::move(f);
+    ++S().frames;
+    return true;
+}
+
+void PollEvents() {}
+
+void SetCursorVisible(bool visible) {
+    std::lock_guard lock(S().mutex);
+    S().cursorVisible = visible;
+}
+
+void SetPadRumble(int pad, uint16_t low, uint16_t high, uint32_t ms) {
+    std::lock_guard lock(S().mutex);
+    if (pad >= 0 && pad < 16) S().rumble[size_t(pad)] = ms ? (low > high ? low : high) : 0;
+}
+
+bool SetClipboard(const char* text) {
+    std::lock_guard lock(S().mutex);
+    S().clipboard = text ? text : "";
+    return true;
+}
+
+// The headless output mixes only when a test advances it, so the pull size is moot.
+int OpenAudio(uint32_t samplesPerSecond, uint32_t) { return OpenHeadlessAudio(samplesPerSecond); }
+
+std::string GetClipboard() {
+    std::lock_guard lock(S().mutex);
+    return S().clipboard;
+}
+}  // namespace
+
+extern const Backend kHeadlessBackend = {
+    "headless",
+    kBackendHasClipboard,
+    Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, Present, PollEvents,
+    SetCursorVisible, SetPadRumble, SetClipboard, GetClipboard,
+    OpenAudio, CloseHeadlessAudio,
+};
+
+namespace headless {
+
+bool IsWindowOpen() { std::lock_guard lock(S().mutex); return S().open; }
+std::string WindowTitle() { std::lock_guard lock(S().mutex); return S().title; }
+int WindowWidth() { std::lock_guard lock(S().mutex); return S().width; }
+int WindowHeight() { std::lock_guard lock(S().mutex); return S().height; }
+bool IsCursorVisible() { std::lock_guard lock(S().mutex); return S().cursorVisible; }
+int PresentedFrameCount() { std::lock_guard lock(S().mutex); return S().frames; }
+Frame LastFrame() { std::lock_guard lock(S().mutex); return S().last; }
+void SetPresentFails(bool fails) { std::lock_guard lock(S().mutex); S().presentFails = fails; }
+
+uint16_t PadRumble(int pad) {
+    std::lock_guard lock(S().mutex);
+    return pad >= 0 && pad < 16 ? S().rumble[size_t(pad)] : 0;
+}
+
+void Reset() {
+    std::lock_guard lock(S().mutex);
+    S().open = false;
+    S().title.clear();
+    S().width = S().height = 0;
+    S().cursorVisible = true;
+    S().frames = 0;
+    S().last = Frame{};
+    S().presentFails = false;
+    S().clipboard.clear();
+    S().rumble.fill(0);
+}
+
+}  // namespace headless
+}  // namespace host

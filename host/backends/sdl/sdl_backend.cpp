@@ -1,0 +1,175 @@
+// The real window: SDL2 video with a renderer that scales the presented picture to the
+// window, the keyboard by physical key, game controllers, clipboard, and the window's
+// close, focus and minimise turned into the messages the engine expects.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "host/backends/backend.h"
+#include "host/backends/sdl/sdl_audio.h"
+#include "host/backends/sdl/sdl_pads.h"
+#include "host/backends/sdl/sdl_scancodes.h"
+#include "host/dinput/input_devices.h"
+#include "host/win/desktop.h"
+#include "host/win/instance_lock.h"
+#include "host/win/window.h"
+
+namespace host {
+
+namespace {
+SDL_Window* g_window = nullptr;
+SDL_Renderer* g_renderer = nullptr;
+SDL_Texture* g_texture = nullptr;
+int g_textureW = 0, g_textureH = 0;
+
+bool Available() {
+    const char* x = std::getenv("DISPLAY");
+    const char* wl = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wl && *wl);
+}
+
+bool Start() {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) != 0) return false;
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) == 0)
+        SetDesktop(mode.w, mode.h, SDL_BITSPERPIXEL(mode.format) == 24 ? 24 : 32);
+    if (RuntimeDirectory().empty()) {
+        const char* dir = std::getenv("XDG_RUNTIME_DIR");
+        SetRuntimeDirectory(dir && *dir ? dir : "/tmp");
+    }
+    sdl::OpenAttachedControllers();
+    return true;
+}
+
+void CloseWindow() {
+    if (g_texture) SDL_DestroyTexture(g_texture);
+    if (g_renderer) SDL_DestroyRenderer(g_renderer);
+    if (g_window) SDL_DestroyWindow(g_window);
+    g_texture = nullptr;
+    g_renderer = nullptr;
+    g_window = nullptr;
+    g_textureW = g_textureH = 0;
+}
+
+void Stop() {
+    CloseWindow();
+    sdl::CloseControllers();
+    SDL_Quit();
+}
+
+bool OpenWindow(const char* title, int w, int h) {
+    CloseWindow();
+    g_window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w > 0 ? w : 640,
+                                h > 0 ? h : 480, SDL_WINDOW_RESIZABLE);
+    if (!g_window) return false;
+    g_renderer = SDL_CreateRenderer(g_window, -1, 0);
+    if (!g_renderer) g_renderer = SDL_CreateRenderer(g_window, -1, SDL_RENDERER_SOFTWARE);
+    if (!g_renderer) {
+        CloseWindow();
+        return false;
+    }
+    SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
+    SDL_RenderClear(g_renderer);
+    SDL_RenderPresent(g_renderer);
+    return true;
+}
+
+void SetTitle(const char* title) {
+    if (g_window) SDL_SetWindowTitle(g_window, title);
+}
+
+void SetSize(int w, int h) {
+    if (g_window && w > 0 && h > 0) SDL_SetWindowSize(g_window, w, h);
+}
+
+// Whole multiples of the picture when one fits, else the largest size with the same shape.
+SDL_Rect Placement(int pictureW, int pictureH, int outW, int outH) {
+    int scale = std::min(outW / pictureW, outH / pictureH);
+    int w, h;
+    if (scale >= 1) {
+        w = pictureW * scale;
+        h = pictureH * scale;
+    } else if (int64_t(outW) * pictureH <= int64_t(outH) * pictureW) {
+        w = outW;
+        h = int(int64_t(outW) * pictureH / pictureW);
+    } else {
+        h = outH;
+        w = int(int64_t(outH) * pictureW / pictureH);
+    }
+    return SDL_Rect{(outW - w) / 2, (outH - h) / 2, w, h};
+}
+
+bool Present(const uint32_t* pixels, int width, int height, int pitch) {
+    if (!g_renderer || !pixels || width <= 0 || height <= 0) return false;
+    if (!g_texture || g_textureW != width || g_textureH != height) {
+        if (g_texture) SDL_DestroyTexture(g_texture);
+        g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+        if (!g_texture) return false;
+        g_textureW = width;
+        g_textureH = height;
+    }
+    if (SDL_UpdateTexture(g_texture, nullptr, pixels, pitch) != 0) return false;
+    int outW = 0, outH = 0;
+    SDL_GetRendererOutputSize(g_renderer, &outW, &outH);
+    SDL_Rect dst = Placement(width, height, outW > 0 ? outW : width, outH > 0 ? outH : height);
+    SDL_RenderClear(g_renderer);
+    SDL_RenderCopy(g_renderer, g_texture, nullptr, &dst);
+    SDL_RenderPresent(g_renderer);
+    return true;
+}
+
+void HandleWindowEvent(const SDL_WindowEvent& e) {
+    switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE: RequestWindowClose(); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED: SetApplicationFocus(true); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        ReleaseAllKeys();  // keys released while away would otherwise stay held
+        SetApplicationFocus(false);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED: SetApplicationMinimized(true); break;
+    case SDL_WINDOWEVENT_RESTORED: SetApplicationMinimized(false); break;
+    default: break;
+    }
+}
+
+void PollEvents() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (sdl::HandleControllerEvent(e)) continue;
+        switch (e.type) {
+        case SDL_QUIT: RequestWindowClose(); break;
+        case SDL_WINDOWEVENT: HandleWindowEvent(e.window); break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            if (uint8_t dik = sdl::ScancodeToDik(e.key.keysym.scancode)) SetKeyDown(dik, e.type == SDL_KEYDOWN);
+            break;
+        default: break;
+        }
+    }
+}
+
+void SetCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+bool SetClipboard(const char* text) { return SDL_SetClipboardText(text ? text : "") == 0; }
+
+std::string GetClipboard() {
+    char* t = SDL_GetClipboardText();
+    std::string s = t ? t : "";
+    SDL_free(t);
+    return s;
+}
+}  // namespace
+
+extern const Backend kSdlBackend = {
+    "sdl",
+    kBackendHasDisplay | kBackendHasKeyboard | kBackendHasJoypads | kBackendHasAudio | kBackendHasClipboard,
+    Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, Present, PollEvents,
+    SetCursorVisible, sdl::SetControllerRumble, SetClipboard, GetClipboard,
+    OpenSdlAudioOutput, CloseSdlAudioOutput,
+};
+
+}  // namespace host

@@ -1,0 +1,45 @@
+#include "host/win/builtin_modules.h"
+
+#include "host/clock.h"
+#include "host/dinput/dinput.h"
+#include "host/dinput/joystick.h"
+#include "host/win/system_services.h"
+
+namespace host {
+
+namespace {
+const BuiltinExport kExports[] = {
+    {"winmm", "timeGetTime", AsProc(&timeGetTime)},
+    {"winmm", "timeBeginPeriod", AsProc(&timeBeginPeriod)},
+    {"winmm", "timeEndPeriod", AsProc(&timeEndPeriod)},
+    {"winmm", "timeGetDevCaps", AsProc(&timeGetDevCaps)},
+    {"winmm", "joyGetPosEx", AsProc(&joyGetPosEx)},
+    {"winmm", "joyGetDevCapsA", AsProc(&joyGetDevCapsA)},
+    {"ole32", "CoInitialize", AsProc(&CoInitialize)},
+    {"ole32", "CoUninitialize", AsProc(&CoUninitialize)},
+    {"ole32", "CoCreateInstance", AsProc(&CoCreateInstance)},
+    {"ole32", "CoTaskMemAlloc", AsProc(&CoTaskMemAlloc)},
+    {"ole32", "CoTaskMemFree", AsProc(&CoTaskMemFree)},
+    {"ole32", "CoFreeUnusedLibraries", AsProc(&CoFreeUnusedLibraries)},
+    {"comctl32", "InitCommonControls", AsProc(&InitCommonControls)},
+    {"dwmapi", "DwmEnableComposition", AsProc(&DwmEnableComposition)},
+    {"user32", "WINNLSEnableIME", AsProc(&WINNLSEnableIME)},
+    {"kernel32", "GlobalMemoryStatusEx", AsProc(&GlobalMemoryStatusEx)},
+    // Present, with the functions their owners register when they provide them.
+    {"ws2_32", nullptr, nullptr},
+    {"imm32", nullptr, nullptr},
+    {"d3d9", nullptr, nullptr},
+    {"dsound", nullptr, nullptr},
+    {"msacm32", nullptr, nullptr},
+};
+
+const BuiltinComClass kComClasses[] = {
+    {CLSID_DirectInput, &CreateDirectInput7},
+    {CLSID_DirectInput8, &CreateDirectInput8},
+};
+}  // namespace
+
+std::span<const BuiltinExport> BuiltinExports() { return kExports; }
+std::span<const BuiltinComClass> BuiltinComClasses() { return kComClasses; }
+
+}  // namespace host

@@ -1,0 +1,172 @@
+// The window procedure and the window's mode, size and cursor.
+#include "engine/platform/window_mode.h"
+#include "engine_fixture.h"
+
+namespace orvik_test {
+namespace {
+
+class WindowTest : public EngineTest {
+protected:
+    std::string TypedText() {
+        std::string text;
+        uint8_t c;
+        while (orvik::PopCharCode(&c, 1)) text += char(c);
+        return text;
+    }
+    host::LRESULT Send(uint32_t message, host::WPARAM w, host::LPARAM l = 0) {
+        return host::SendMessageA(MainWindow(), message, w, l);
+    }
+};
+
+TEST_F(WindowTest, TypedControlCodesAreFilteredAndLineFeedBecomesReturn) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    for (int code : {1, 2, 10, int('a'), 27, 7, 0x82, 0xA0}) Send(host::WM_CHAR, host::WPARAM(code));
+    EXPECT_EQ(TypedText(), std::string("\x01\x0D" "a\x1B\x82\xA0", 6));
+}
+
+TEST_F(WindowTest, EditingKeysTravelAsControlCodes) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    Send(host::WM_KEYDOWN, 0x25);  // left arrow
+    Send(host::WM_KEYDOWN, 0x2E);  // delete
+    Send(host::WM_KEYDOWN, 'A');   // not an editing key
+    EXPECT_EQ(TypedText(), "\x1D\x10");
+}
+
+TEST_F(WindowTest, FullCharacterBufferDropsFurtherCodes) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    int accepted = 0;
+    for (int i = 0; i < 1100; ++i) accepted += orvik::PushCharCode('x') == 0;
+    EXPECT_EQ(accepted, 1024);
+    EXPECT_EQ(TypedText().size(), 1024u);
+}
+
+TEST_F(WindowTest, ScreenSaverAndMonitorPowerOffAreRefused) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    EXPECT_EQ(Send(host::WM_SYSCOMMAND, host::SC_SCREENSAVE), 1);
+    EXPECT_EQ(Send(host::WM_SYSCOMMAND, host::SC_MONITORPOWER), 1);
+    EXPECT_TRUE(host::IsWindow(MainWindow()));
+}
+
+TEST_F(WindowTest, DisplaySwitchedTo24BitsClosesTheProgramOnce) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    DrainQueue();
+    Send(host::WM_DISPLAYCHANGE, 24, host::MAKELPARAM(1920, 1080));
+    Send(host::WM_DISPLAYCHANGE, 24, host::MAKELPARAM(1920, 1080));
+    EXPECT_EQ(orvik::IsWindowClosing(), 1);
+    EXPECT_EQ(host::CountQueuedMessages(), 1u);  // one close
+    EXPECT_NE(Log().find("２４ビットカラーに変更されたため終了します"), std::string::npos);
+    int result = 0;
+    for (int i = 0; i < 3 && result == 0; ++i) result = orvik::PumpMessages();
+    EXPECT_EQ(result, -1);
+}
+
+TEST_F(WindowTest, AcceptableDisplayChangeKeepsRunning) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    Send(host::WM_DISPLAYCHANGE, 32, host::MAKELPARAM(1280, 1024));
+    EXPECT_EQ(orvik::IsWindowClosing(), 0);
+    EXPECT_EQ(orvik::Window().rt.displayChanged, 1);
+}
+
+TEST_F(WindowTest, ScaleTwoDoublesTheClientAndHalvesCursorPositions) {
+    orvik::SetWindowScale(2.0, 2.0);
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    host::RECT client;
+    host::GetClientRect(MainWindow(), &client);
+    EXPECT_EQ(client.right, 1280);
+    EXPECT_EQ(client.bottom, 960);
+    EXPECT_EQ(host::headless::WindowWidth(), 1280);
+    const host::RECT& c = orvik::Window().rt.clientRect;
+    host::SetCursorPos(c.left + 100, c.top + 50);
+    int x = 0, y = 0;
+    orvik::GetCursorClientPos(&x, &y);
+    EXPECT_EQ(x, 50);
+    EXPECT_EQ(y, 25);
+    // A scale that is not above 0 reads as 1.
+    orvik::SetWindowScale(0.0, -3.0);
+    double sx = 0, sy = 0;
+    EXPECT_EQ(orvik::GetWindowScale(&sx, &sy), 1.0);
+    EXPECT_EQ(sy, 1.0);
+}
+
+TEST_F(WindowTest, WindowIsCentredOnTheDesktopWithItsClientOnScreen) {
+    host::SetDesktop(800, 600, 32);
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    const host::RECT& c = orvik::Window().rt.clientRect;
+    EXPECT_EQ(c.right - c.left, 640);
+    EXPECT_EQ(c.bottom - c.top, 480);
+    // The frame-adjusted rectangle (650 x 510, from -5, -25) moves by half the free space.
+    EXPECT_EQ(c.left, -5 + (800 - 650) / 2 + 5);
+    EXPECT_EQ(c.top, -25 + (600 - 510) / 2 + 25);
+}
+
+TEST_F(WindowTest, WindowLargerThanTheDesktopStillShowsItsClientFromTheCorner) {
+    host::SetDesktop(640, 480, 32);
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    const host::RECT& c = orvik::Window().rt.clientRect;
+    EXPECT_GE(c.left, 0);
+    EXPECT_GE(c.top, 0);
+}
+
+TEST_F(WindowTest, HidingTheCursorRepeatedlyStopsAtMinusOne) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    for (int i = 0; i < 4; ++i) orvik::SetCursorVisibility(0);
+    EXPECT_FALSE(host::headless::IsCursorVisible());
+    EXPECT_EQ(host::ShowCursor(1), 0);  // the count was -1
+}
+
+TEST_F(WindowTest, MouseClicksAreLoggedInScreenPixelsUpTo32) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    const host::RECT& c = orvik::Window().rt.clientRect;
+    host::SetCursorPos(c.left + 10, c.top + 20);
+    Send(host::WM_LBUTTONDOWN, 0);
+    Send(host::WM_RBUTTONDOWN, 0);
+    Send(host::WM_MBUTTONDOWN, 0);
+    Send(host::WM_LBUTTONUP, 0);
+    int32_t buttons[3], xs[3], ys[3];
+    EXPECT_EQ(orvik::GetMouseClickLog(buttons, xs, ys, 3), 3);
+    EXPECT_EQ(buttons[0], 1);
+    EXPECT_EQ(buttons[1], 2);
+    EXPECT_EQ(buttons[2], 4);
+    EXPECT_EQ(xs[0], 10);
+    EXPECT_EQ(ys[0], 20);
+    for (int i = 0; i < 40; ++i) Send(host::WM_LBUTTONDOWN, 0);
+    EXPECT_EQ(orvik::GetMouseClickLog(nullptr, nullptr, nullptr, 0), 32);
+}
+
+TEST_F(WindowTest, ChangeWindowModeBeforeStartOnlyStoresAndLogs) {
+    ResetEngine();
+    EXPECT_EQ(orvik::ChangeWindowMode(1), 0);
+    EXPECT_EQ(orvik::IsWindowMode(), 1);
+    EXPECT_EQ(orvik::ChangeWindowMode(0), 0);
+    EXPECT_EQ(orvik::IsWindowMode(), 0);
+    EXPECT_EQ(orvik::Window().rt.mainWindow, nullptr);
+    std::string log = Log();
+    EXPECT_NE(log.find("ChangeWindowMode実行 "), std::string::npos);
+    EXPECT_NE(log.find("ウインドウモードフラグが倒されました"), std::string::npos);
+}
+
+TEST_F(WindowTest, SwitchingToFullScreenAndBack) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    EXPECT_EQ(orvik::ChangeWindowMode(0), 0);
+    EXPECT_EQ(orvik::IsWindowMode(), 0);
+    uint32_t style = uint32_t(host::GetWindowLongA(MainWindow(), host::GWL_STYLE));
+    EXPECT_EQ(style & host::WS_CAPTION, 0u);
+    host::RECT r;
+    host::GetWindowRect(MainWindow(), &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.right, 640);
+    EXPECT_EQ(orvik::ChangeWindowMode(1), 0);
+    style = uint32_t(host::GetWindowLongA(MainWindow(), host::GWL_STYLE));
+    EXPECT_EQ(style & host::WS_CAPTION, host::WS_CAPTION);
+    EXPECT_EQ(orvik::Graphics().up, 1);
+}
+
+TEST_F(WindowTest, FullScreenIsRefusedForASizeTheDisplayLacks) {
+    host::SetDisplayModes({{800, 600, 32, 60}});
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    EXPECT_EQ(orvik::ChangeWindowMode(0), -1);
+    EXPECT_EQ(orvik::IsWindowMode(), 1);
+}
+
+}  // namespace
+}  // namespace orvik_test
