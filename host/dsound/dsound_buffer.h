@@ -8,20 +8,21 @@
 
 #include "host/dsound/dsound_types.h"
 #include "host/dsound/voice.h"
+#include "host/win/com.h"
 
 namespace host {
 
 class IDirectSound;
 
-class IDirectSoundBuffer {
+class IDirectSoundBuffer : public IUnknown {
 public:
     IDirectSoundBuffer(const IDirectSoundBuffer&) = delete;
     IDirectSoundBuffer& operator=(const IDirectSoundBuffer&) = delete;
 
-    uint32_t AddRef();
+    uint32_t AddRef() override;
     // Drops one reference; the last one stops the buffer and frees it (and its sample
     // memory once no duplicate uses it).
-    uint32_t Release();
+    uint32_t Release() override;
 
     // Copies the format; with a null format only the size needed is written.
     HRESULT GetFormat(WAVEFORMATEX* format, uint32_t size, uint32_t* written);
@@ -74,7 +75,7 @@ private:
     };
 
     IDirectSoundBuffer() = default;
-    ~IDirectSoundBuffer();
+    ~IDirectSoundBuffer() override;
     static IDirectSoundBuffer* MakePrimary(IDirectSound* owner);
     static IDirectSoundBuffer* MakeSecondary(const DSBUFFERDESC& desc);
     IDirectSoundBuffer* Duplicate() const;

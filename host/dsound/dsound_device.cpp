@@ -29,6 +29,16 @@ HRESULT CreateDirectSoundObject(IDirectSound** object) {
     return *object ? DS_OK : DSERR_OUTOFMEMORY;
 }
 
+HRESULT CreateDirectSoundCom(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (iid != IID_IDirectSound) return E_NOINTERFACE;
+    IDirectSound* made = nullptr;
+    const HRESULT hr = CreateDirectSoundObject(&made);
+    *object = made;
+    return hr;
+}
+
 HRESULT DirectSoundCreate(const SoundDeviceGuid* device, IDirectSound** object, void* outer) {
     if (!object) return DSERR_INVALIDPARAM;
     *object = nullptr;

@@ -8,15 +8,15 @@
 
 namespace host {
 
-class IDirectSound {
+class IDirectSound : public IUnknown {
 public:
     IDirectSound(const IDirectSound&) = delete;
     IDirectSound& operator=(const IDirectSound&) = delete;
 
-    uint32_t AddRef();
+    uint32_t AddRef() override;
     // The last reference frees the device. Buffers made from it stay valid until their
     // own last Release.
-    uint32_t Release();
+    uint32_t Release() override;
 
     // Opens a device of the enumeration list; null is the default device. Fails with
     // DSERR_NODRIVER when there is no such device (or none at all).
@@ -37,7 +37,7 @@ private:
     friend class IDirectSoundBuffer;
     friend HRESULT CreateDirectSoundObject(IDirectSound** object);
     IDirectSound() = default;
-    ~IDirectSound();
+    ~IDirectSound() override;
 
     uint32_t refs_ = 1;
     bool initialized_ = false;
@@ -47,6 +47,10 @@ private:
 
 // What the COM class of DirectSound makes: an object still to be initialised.
 HRESULT CreateDirectSoundObject(IDirectSound** object);
+// The class and interface names for the COM registry, and its factory: an uninitialised
+// device for IID_IDirectSound, E_NOINTERFACE for any other interface.
+inline constexpr std::string_view CLSID_DirectSound = "DirectSound", IID_IDirectSound = "IDirectSound";
+HRESULT CreateDirectSoundCom(REFIID iid, void** object);
 // Makes and initialises a device object in one call.
 HRESULT DirectSoundCreate(const SoundDeviceGuid* device, IDirectSound** object, void* outer);
 // Calls back once per device in the list until the callback returns 0.

@@ -34,6 +34,31 @@ TEST(DeviceCreation, FailuresCanBeInjectedOncePerCountedCall) {
     EXPECT_EQ(host::DirectSoundCreate(nullptr, &ds, &dummy), host::DSERR_NOAGGREGATION);
 }
 
+TEST(DeviceCreation, TheComClassMakesAnUninitialisedDeviceForItsInterfaceOnly) {
+    host::ResetDirectSoundHost();
+    host::RegisterComClass(host::CLSID_DirectSound, host::CreateDirectSoundCom);
+    ASSERT_GE(host::CoInitialize(nullptr), 0);
+    void* object = nullptr;
+    EXPECT_EQ(host::CoCreateInstance(host::CLSID_DirectSound, nullptr, host::CLSCTX_ALL, "IDirectSound8",
+                                     &object),
+              host::E_NOINTERFACE);
+    ASSERT_EQ(host::CoCreateInstance(host::CLSID_DirectSound, nullptr, host::CLSCTX_ALL,
+                                     host::IID_IDirectSound, &object),
+              DS_OK);
+    auto* ds = static_cast<host::IDirectSound*>(object);
+    EXPECT_EQ(ds->Initialize(nullptr), DS_OK);
+    ds->Release();
+    host::DirectSoundFaults faults;
+    faults.create = 1;
+    host::SetDirectSoundFaults(faults);
+    EXPECT_LT(host::CoCreateInstance(host::CLSID_DirectSound, nullptr, host::CLSCTX_ALL,
+                                     host::IID_IDirectSound, &object),
+              0);
+    EXPECT_EQ(object, nullptr);
+    host::CoUninitialize();
+    host::ResetCom();
+}
+
 TEST(DeviceCreation, InitializeFindsTheDeviceInTheList) {
     host::ResetDirectSoundHost();
     host::SoundDeviceInfo card;
