@@ -83,4 +83,5 @@ BENCHMARK(BM_Mix32VoicesAllResampled);
 
 }  // namespace
 
+
 BENCHMARK_MAIN();
