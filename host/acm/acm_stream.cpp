@@ -135,7 +135,7 @@ MMRESULT acmStreamSize(HACMSTREAM stream, uint32_t input, uint32_t* output, uint
 }
 
 MMRESULT acmStreamPrepareHeader(HACMSTREAM stream, ACMSTREAMHEADER* header, uint32_t flags) {
-    if (!header || header->cbStruct < sizeof(ACMSTREAMHEADER)) return MMSYSERR_INVALPARAM;
+    if (!header || header->cbStruct < ACMSTREAMHEADER_SIZE32) return MMSYSERR_INVALPARAM;
     if (flags) return MMSYSERR_INVALFLAG;
     Guard guard(State().lock);
     if (!Find(stream)) return MMSYSERR_INVALHANDLE;
@@ -149,7 +149,7 @@ MMRESULT acmStreamPrepareHeader(HACMSTREAM stream, ACMSTREAMHEADER* header, uint
 MMRESULT acmStreamConvert(HACMSTREAM stream, ACMSTREAMHEADER* header, uint32_t flags) {
     constexpr uint32_t kKnown =
         ACM_STREAMCONVERTF_BLOCKALIGN | ACM_STREAMCONVERTF_START | ACM_STREAMCONVERTF_END;
-    if (!header || header->cbStruct < sizeof(ACMSTREAMHEADER)) return MMSYSERR_INVALPARAM;
+    if (!header || header->cbStruct < ACMSTREAMHEADER_SIZE32) return MMSYSERR_INVALPARAM;
     if (flags & ~kKnown) return MMSYSERR_INVALFLAG;
     Guard guard(State().lock);
     AcmStream* s = Find(stream);
@@ -169,7 +169,7 @@ MMRESULT acmStreamConvert(HACMSTREAM stream, ACMSTREAMHEADER* header, uint32_t f
 }
 
 MMRESULT acmStreamUnprepareHeader(HACMSTREAM stream, ACMSTREAMHEADER* header, uint32_t flags) {
-    if (!header || header->cbStruct < sizeof(ACMSTREAMHEADER)) return MMSYSERR_INVALPARAM;
+    if (!header || header->cbStruct < ACMSTREAMHEADER_SIZE32) return MMSYSERR_INVALPARAM;
     if (flags) return MMSYSERR_INVALFLAG;
     Guard guard(State().lock);
     if (!Find(stream)) return MMSYSERR_INVALHANDLE;

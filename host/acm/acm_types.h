@@ -39,6 +39,8 @@ constexpr uint16_t MPEGLAYER3_ID_MPEG = 1;
 constexpr uint32_t MPEGLAYER3_FLAG_PADDING_ISO = 0, MPEGLAYER3_FLAG_PADDING_ON = 1,
                    MPEGLAYER3_FLAG_PADDING_OFF = 2;
 
+// cbStruct: sizeof(ACMSTREAMHEADER), or at least ACMSTREAMHEADER_SIZE32, the size of the
+// record's 32-bit layout, which callers written against that layout pass.
 struct ACMSTREAMHEADER {
     uint32_t cbStruct = sizeof(ACMSTREAMHEADER);
     uint32_t fdwStatus = 0;
@@ -53,6 +55,8 @@ struct ACMSTREAMHEADER {
     uintptr_t dwDstUser = 0;
     uintptr_t dwReservedDriver[10] = {};
 };
+
+constexpr uint32_t ACMSTREAMHEADER_SIZE32 = 84;
 
 // Result codes.
 constexpr MMRESULT MMSYSERR_NOERROR = 0, MMSYSERR_ERROR = 1, MMSYSERR_INVALHANDLE = 5,

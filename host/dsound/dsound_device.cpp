@@ -123,7 +123,8 @@ HRESULT IDirectSound::CreateSoundBuffer(const DSBUFFERDESC* desc, IDirectSoundBu
     if (outer) return DSERR_NOAGGREGATION;
     Guard guard(DirectSoundLock());
     if (!initialized_) return DSERR_UNINITIALIZED;
-    if (!desc || desc->dwSize != sizeof(DSBUFFERDESC)) return DSERR_INVALIDPARAM;
+    if (!desc || (desc->dwSize != sizeof(DSBUFFERDESC) && desc->dwSize != DSBUFFERDESC_SIZE32))
+        return DSERR_INVALIDPARAM;
     if (level_ == 0) return DSERR_PRIOLEVELNEEDED;
     DirectSoundHostState& s = DsState();
     if (desc->dwFlags & DSBCAPS_PRIMARYBUFFER) {

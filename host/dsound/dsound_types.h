@@ -32,6 +32,8 @@ struct SoundDeviceGuid {
     uint8_t bytes[16] = {};
 };
 
+// dwSize: sizeof(DSBUFFERDESC), or DSBUFFERDESC_SIZE32, the size of the record's 32-bit
+// layout, which callers written against that layout pass.
 struct DSBUFFERDESC {
     uint32_t dwSize = sizeof(DSBUFFERDESC);
     uint32_t dwFlags = 0;
@@ -40,6 +42,8 @@ struct DSBUFFERDESC {
     const WAVEFORMATEX* lpwfxFormat = nullptr;
     SoundDeviceGuid guid3DAlgorithm;
 };
+
+constexpr uint32_t DSBUFFERDESC_SIZE32 = 36;
 
 // Device capabilities: 24 unsigned 32-bit fields, 96 bytes.
 struct DSCAPS {

@@ -108,8 +108,10 @@ TEST_F(AcmStreamTest, AHeaderMustBePreparedOnTheStreamThatConvertsIt) {
     EXPECT_EQ(host::acmStreamConvert(a, &h, 0), host::ACMERR_UNPREPARED);
 
     host::ACMSTREAMHEADER small = h;
-    small.cbStruct = 20;
+    small.cbStruct = 83;
     EXPECT_EQ(host::acmStreamPrepareHeader(a, &small, 0), host::MMSYSERR_INVALPARAM);
+    small.cbStruct = 84;  // the 32-bit layout's size
+    EXPECT_EQ(host::acmStreamPrepareHeader(a, &small, 0), MMSYSERR_NOERROR);
     h.pbSrc = nullptr;
     EXPECT_EQ(host::acmStreamPrepareHeader(a, &h, 0), host::MMSYSERR_INVALPARAM);
     h.pbSrc = src;

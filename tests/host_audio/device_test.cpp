@@ -224,6 +224,9 @@ TEST_F(DeviceTest, SecondaryBuffersAreCheckedAsADeviceChecksThem) {
     desc.lpwfxFormat = &f;
     desc.dwSize = 20;
     EXPECT_EQ(ds_->CreateSoundBuffer(&desc, &b, nullptr), host::DSERR_INVALIDPARAM);
+    desc.dwSize = 36;  // the 32-bit layout's size
+    ASSERT_EQ(ds_->CreateSoundBuffer(&desc, &b, nullptr), DS_OK);
+    b->Release();
 
     // A device without 8-bit secondary buffers refuses them.
     host::DSCAPS caps = host::DefaultDirectSoundCaps();
