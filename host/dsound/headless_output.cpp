@@ -1,6 +1,5 @@
 #include "host/dsound/headless_output.h"
 
-
 #include "host/dsound/mixer.h"
 #include "host/dsound/wav_file.h"
 

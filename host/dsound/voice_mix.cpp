@@ -81,6 +81,7 @@ void MixVoice(Voice& v, int32_t* acc, uint32_t frames, uint32_t outputRate) {
     const Run run{v.memory->data(), v.frames - 1, v.looping ? 0 : v.frames - 1, step,
                   v.gainLeft, v.gainRight};
     const RunFn fn = PickRun(v, step != kOne);
+    v.position %= end;
     while (frames > 0) {
         const uint64_t toEnd = (end - v.position + step - 1) / step;
         const uint32_t count = uint32_t(std::min<uint64_t>(frames, toEnd));
