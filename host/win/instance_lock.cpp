@@ -33,10 +33,10 @@ std::string LockPath(const std::string& className) {
     return path + ".lock";
 }
 
-int OpenLockFile(const std::string& className) {
+int OpenLockFile(const std::string& className, bool create) {
     std::string path = LockPath(className);
     if (path.empty()) return -1;
-    return ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    return ::open(path.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
 }
 }  // namespace
 
@@ -54,7 +54,7 @@ std::string RuntimeDirectory() {
 }
 
 std::unique_ptr<InstanceLock> InstanceLock::Acquire(const std::string& className) {
-    int fd = OpenLockFile(className);
+    int fd = OpenLockFile(className, true);
     if (fd < 0) return nullptr;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
@@ -64,8 +64,8 @@ std::unique_ptr<InstanceLock> InstanceLock::Acquire(const std::string& className
 }
 
 bool InstanceLock::HeldElsewhere(const std::string& className) {
-    int fd = OpenLockFile(className);
-    if (fd < 0) return false;
+    int fd = OpenLockFile(className, false);
+    if (fd < 0) return false;  // no file: nobody ever held it
     bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
     ::close(fd);  // closing drops a lock taken just now
     return held;

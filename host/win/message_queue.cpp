@@ -113,6 +113,18 @@ bool SynthesizeMessage(MSG* out, HWND filter, uint32_t first, uint32_t last, boo
     return false;
 }
 
+// The procedure of a live timer of the window, when the message names it; anything else
+// in a WM_TIMER's lParam is not an address to call.
+TIMERPROC TimerProcOf(HWND window, WPARAM id, LPARAM proc) {
+    using namespace detail;
+    std::lock_guard lock(Win().mutex);
+    WindowRecord* rec = FindWindowRecord(window);
+    if (!rec) return nullptr;
+    for (const auto& t : rec->timers)
+        if (t.id == id && reinterpret_cast<LPARAM>(t.proc) == proc) return t.proc;
+    return nullptr;
+}
+
 }  // namespace
 
 BOOL PeekMessageA(MSG* msg, HWND window, uint32_t first, uint32_t last, uint32_t remove) {
@@ -190,9 +202,10 @@ BOOL TranslateMessage(const MSG* msg) {
 LRESULT DispatchMessageA(const MSG* msg) {
     if (!msg) return 0;
     if (msg->message == WM_TIMER && msg->lParam) {
-        auto proc = reinterpret_cast<TIMERPROC>(msg->lParam);
-        proc(msg->hwnd, WM_TIMER, msg->wParam, timeGetTime());
-        return 0;
+        if (TIMERPROC proc = TimerProcOf(msg->hwnd, msg->wParam, msg->lParam)) {
+            proc(msg->hwnd, WM_TIMER, msg->wParam, timeGetTime());
+            return 0;
+        }
     }
     if (!msg->hwnd) return 0;
     return CallWindowProc(msg->hwnd, msg->message, msg->wParam, msg->lParam);

@@ -2,6 +2,7 @@
 // multimedia joystick without DirectInput, vibration and its timer, and bad pad numbers.
 #include "engine_fixture.h"
 #include "host/backends/headless/headless.h"
+#include "host/dinput/joystick.h"
 #include "host/dinput/key_codes.h"
 
 namespace orvik_test {
@@ -195,6 +196,47 @@ TEST_F(InputTest, KeyMapSurvivesARestartOfInput) {
     ASSERT_EQ(orvik::InitLibrary(), 0);
     Press(host::DIK_RETURN);
     EXPECT_EQ(ReadPadState(0x1000), 0x10);
+}
+
+}  // namespace
+}  // namespace orvik_test
+
+namespace orvik_test {
+namespace {
+
+// The system keyboard state is made by host/ from key positions and read back by the
+// engine's virtual-key table: the two must agree, or keys vanish or turn into others.
+TEST(KeyboardTablesTest, SystemKeyboardStateRoundTripsThroughTheVirtualKeyTable) {
+    host::ResetInputDevices();
+    const uint8_t gameKeys[] = {host::DIK_Z, host::DIK_X, host::DIK_C, host::DIK_A, host::DIK_S, host::DIK_D,
+                                host::DIK_Q, host::DIK_W, host::DIK_ESCAPE, host::DIK_SPACE, host::DIK_UP,
+                                host::DIK_DOWN, host::DIK_LEFT, host::DIK_RIGHT, host::DIK_NUMPAD2,
+                                host::DIK_NUMPAD4, host::DIK_NUMPAD6, host::DIK_NUMPAD8, host::DIK_RSHIFT,
+                                host::DIK_F12, host::DIK_YEN, host::DIK_COLON, host::DIK_AT};
+    for (int dik = 1; dik < 256; ++dik) {
+        host::SetKeyDown(uint8_t(dik), true);
+        uint8_t vk[256];
+        host::GetKeyboardState(vk);
+        std::array<uint8_t, 256> keys{};
+        orvik::ConvertSystemKeyboardState(vk, keys);
+        for (int other = 0; other < 256; ++other) {
+            bool twin = (dik == host::DIK_RETURN && other == host::DIK_NUMPADENTER) ||
+                        (dik == host::DIK_NUMPADENTER && other == host::DIK_RETURN);
+            if (other != dik && !twin) {
+                EXPECT_EQ(keys[size_t(other)], 0) << dik << " reads as " << other;
+            }
+        }
+        host::SetKeyDown(uint8_t(dik), false);
+    }
+    for (uint8_t dik : gameKeys) {
+        host::SetKeyDown(dik, true);
+        uint8_t vk[256];
+        host::GetKeyboardState(vk);
+        std::array<uint8_t, 256> keys{};
+        orvik::ConvertSystemKeyboardState(vk, keys);
+        EXPECT_EQ(keys[dik], 0x80) << int(dik);
+        host::SetKeyDown(dik, false);
+    }
 }
 
 }  // namespace

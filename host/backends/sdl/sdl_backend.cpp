@@ -36,7 +36,7 @@ bool Start() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) == 0)
-        SetDesktop(mode.w, mode.h, SDL_BITSPERPIXEL(mode.format) == 24 ? 24 : 32);
+        SetDesktop(mode.w, mode.h, int(SDL_BYTESPERPIXEL(mode.format)) * 8);
     if (RuntimeDirectory().empty()) {
         const char* dir = std::getenv("XDG_RUNTIME_DIR");
         SetRuntimeDirectory(dir && *dir ? dir : "/tmp");

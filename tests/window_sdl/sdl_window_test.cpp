@@ -1,0 +1,81 @@
+// The engine on the sdl backend against a real X server: the window appears with its
+// title, a key pressed through the X server reaches IsKeyHeld, and shutdown closes it.
+#include <gtest/gtest.h>
+
+#include <orvik/input.h>
+#include <orvik/platform.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "../support/bounded_wait.h"
+#include "engine/platform/input.h"
+#include "engine/platform/library.h"
+#include "engine/platform/log.h"
+#include "engine/platform/window.h"
+#include "engine/graphics/graphics_system.h"
+#include "host/backends/backend.h"
+#include "host/win/instance_lock.h"
+#include "x_display.h"
+
+// The system's D-Bus library, which SDL starts, keeps blocks it never frees.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+
+namespace orvik_test {
+namespace {
+
+const char* kTitle = "Orvik Xvfb Probe";
+
+std::string FindWindowIds() { return RunProgram({"xdotool", "search", "--name", kTitle}); }
+
+TEST(SdlWindowTest, RealWindowTakesAKeyFromTheXServerAndCloses) {
+    if (!ProgramOnPath("Xvfb") || !ProgramOnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    XvfbDisplay display;
+    ASSERT_TRUE(display.Running());
+    ::setenv("DISPLAY", display.Name().c_str(), 1);
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::setenv("ORVIK_HOST", "sdl", 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+
+    char pattern[] = "/tmp/orvik_sdl_XXXXXX";
+    std::string dir = ::mkdtemp(pattern);
+    host::SetRuntimeDirectory(dir);
+    orvik::SetLogDirectory(dir.c_str());
+    std::string error;
+    ASSERT_TRUE(host::SelectBackend(&error)) << error;
+
+    orvik::SetAppWindowTitle(kTitle);
+    orvik::ChangeWindowMode(1);
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    EXPECT_STREQ(host::ActiveBackend()->name, "sdl");
+
+    std::string ids;
+    EXPECT_TRUE(WaitUntil([&] {
+        orvik::PumpMessages();
+        ids = FindWindowIds();
+        return !ids.empty();
+    }));
+    std::string id = ids.substr(0, ids.find('\n'));
+    std::string geometry = RunProgram({"xdotool", "getwindowgeometry", id});
+    EXPECT_NE(geometry.find("640x480"), std::string::npos) << geometry;
+
+    RunProgram({"xdotool", "windowfocus", "--sync", id});
+    RunProgram({"xdotool", "keydown", "z"});
+    EXPECT_TRUE(WaitUntil([] {
+        orvik::PumpMessages();
+        return orvik::IsKeyHeld(orvik::KEY_Z) == 1;
+    }));
+    RunProgram({"xdotool", "keyup", "z"});
+    EXPECT_TRUE(WaitUntil([] {
+        orvik::PumpMessages();
+        return orvik::IsKeyHeld(orvik::KEY_Z) == 0;
+    }));
+
+    EXPECT_EQ(orvik::EndLibrary(), 0);
+    EXPECT_TRUE(WaitUntil([] { return FindWindowIds().empty(); }));
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+
+}  // namespace
+}  // namespace orvik_test
