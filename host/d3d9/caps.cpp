@@ -1,0 +1,77 @@
+#include "host/d3d9/caps.h"
+
+#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/pixel_format.h"
+
+namespace host {
+
+void FillDeviceCaps(D3DCAPS9* caps) {
+    const D3D9HostSettings& s = D3D9Settings();
+    *caps = D3DCAPS9{};
+    caps->DeviceType = D3DDEVTYPE_HAL;
+    caps->PresentationIntervals = D3DPRESENT_INTERVAL_IMMEDIATE | D3DPRESENT_INTERVAL_ONE;
+    caps->PrimitiveMiscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW |
+                              D3DPMISCCAPS_CULLCCW | D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_TSSARGTEMP |
+                              (s.blendOpCaps ? D3DPMISCCAPS_BLENDOP | D3DPMISCCAPS_SEPARATEALPHABLEND : 0);
+    caps->RasterCaps = D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_SCISSORTEST | D3DPRASTERCAPS_DEPTHBIAS;
+    caps->ZCmpCaps = caps->AlphaCmpCaps = 0xFF;
+    caps->SrcBlendCaps = caps->DestBlendCaps = 0x3FFF;
+    caps->ShadeCaps = 0;
+    caps->TextureCaps = D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP;
+    caps->TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MIPFPOINT |
+                              D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
+    caps->TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP |
+                               D3DPTADDRESSCAPS_BORDER;
+    caps->MaxTextureWidth = caps->MaxTextureHeight = s.maxTextureSize;
+    caps->MaxTextureAspectRatio = s.maxTextureSize;
+    caps->MaxAnisotropy = 1;
+    caps->TextureOpCaps = 0x03FFFFFF;
+    caps->MaxTextureBlendStages = 8;
+    caps->MaxSimultaneousTextures = 8;
+    caps->MaxActiveLights = 8;
+    caps->MaxPrimitiveCount = 0xFFFFF;
+    caps->MaxVertexIndex = 0xFFFFFF;
+    caps->MaxStreams = 1;
+    caps->MaxStreamStride = 255;
+    // No programmable shaders: version 0.0 of both.
+    caps->VertexShaderVersion = D3DVS_VERSION(0, 0);
+    caps->PixelShaderVersion = D3DPS_VERSION(0, 0);
+    caps->NumSimultaneousRTs = 1;
+}
+
+bool IsDisplayFormat(D3DFORMAT format) {
+    return format == D3DFMT_X8R8G8B8 || format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5;
+}
+
+HRESULT CheckResourceFormat(DWORD usage, D3DRESOURCETYPE type, D3DFORMAT format) {
+    if (IsFormatRefused(format)) return D3DERR_NOTAVAILABLE;
+    if (type == D3DRTYPE_VERTEXBUFFER) return D3D_OK;
+    if (type == D3DRTYPE_INDEXBUFFER)
+        return format == D3DFMT_INDEX16 || format == D3DFMT_INDEX32 ? D3D_OK : D3DERR_NOTAVAILABLE;
+    if (type != D3DRTYPE_TEXTURE && type != D3DRTYPE_SURFACE) return D3DERR_NOTAVAILABLE;
+    const PixelFormatInfo* f = FindPixelFormat(format);
+    if (!f) return D3DERR_NOTAVAILABLE;
+    if (usage & D3DUSAGE_DEPTHSTENCIL) return f->depth && type == D3DRTYPE_SURFACE ? D3D_OK : D3DERR_NOTAVAILABLE;
+    if (f->depth) return D3DERR_NOTAVAILABLE;
+    if (usage & D3DUSAGE_RENDERTARGET) return f->renderable ? D3D_OK : D3DERR_NOTAVAILABLE;
+    return D3D_OK;
+}
+
+std::vector<D3DDISPLAYMODE> AdapterModes(D3DFORMAT format) {
+    const D3D9HostSettings& s = D3D9Settings();
+    std::vector<D3DDISPLAYMODE> modes;
+    if (format != D3DFMT_X8R8G8B8 && !(format == D3DFMT_R5G6B5 && s.listR5G6B5Modes)) return modes;
+    static const UINT kSizes[][2] = {{320, 240}, {640, 480}, {800, 600}, {1024, 768}, {1280, 720}, {1280, 1024},
+                                     {1920, 1080}};
+    for (const auto& size : kSizes)
+        if (size[0] <= s.displayWidth && size[1] <= s.displayHeight)
+            modes.push_back({size[0], size[1], s.displayRefresh, format});
+    return modes;
+}
+
+D3DDISPLAYMODE CurrentDisplayMode() {
+    const D3D9HostSettings& s = D3D9Settings();
+    return {s.displayWidth, s.displayHeight, s.displayRefresh, s.displayFormat};
+}
+
+}  // namespace host

@@ -1,0 +1,70 @@
+// The device's global state: what the host pretends the display and driver are, the
+// failures tests can ask for, counters, and the hook that receives presented frames.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "host/d3d9/d3d9_types.h"
+
+namespace host {
+
+struct D3D9HostSettings {
+    // The library is absent altogether (also when ORVIK_NO_D3D9 is set to a non-zero value).
+    bool moduleMissing = false;
+    // Direct3DCreate9 returns null; Direct3DCreate9Ex is not exported / fails.
+    bool create9Fails = false;
+    bool create9ExMissing = false;
+    bool create9ExFails = false;
+    // The next N device creations fail; hardware or mixed vertex processing is refused.
+    int deviceCreateFailures = 0;
+    bool refuseHardwareVertexProcessing = false;
+    // The next N depth-stencil creations fail; the next N presents report a lost device.
+    int depthCreateFailures = 0;
+    int presentFailures = 0;
+    // The desktop the adapter reports.
+    D3DFORMAT displayFormat = D3DFMT_X8R8G8B8;
+    uint32_t displayWidth = 1920, displayHeight = 1080, displayRefresh = 60;
+    bool listR5G6B5Modes = true;
+    // Capabilities.
+    uint32_t maxTextureSize = 4096;
+    bool blendOpCaps = true;
+    // Formats that CheckDeviceFormat and resource creation refuse.
+    std::vector<D3DFORMAT> refusedFormats;
+    // Every draw takes the general pixel path (also when ORVIK_D3D9_GENERIC is set).
+    bool forceGenericPath = false;
+};
+
+struct D3D9Stats {
+    uint64_t drawCalls = 0;
+    uint64_t primitives = 0;
+    uint64_t presents = 0;
+    uint64_t devicesCreated = 0;
+};
+
+D3D9HostSettings& D3D9Settings();
+D3D9Stats& D3D9Counters();
+// Back to the defaults (the environment is read again); the present hook is kept.
+void ResetD3D9Host();
+
+// Whether the library can be loaded by name ("d3d9.dll").
+bool IsD3D9Available();
+bool IsFormatRefused(D3DFORMAT format);
+
+// What a present hands to the window layer: the back buffer's pixels in its own format.
+struct PresentedFrame {
+    const uint8_t* pixels = nullptr;
+    uint32_t width = 0, height = 0;
+    int32_t pitch = 0;
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    RECT source;        // part of the back buffer shown
+    RECT dest;          // where in the window; equal to source when not given
+    bool destGiven = false;
+    HWND window = nullptr;
+};
+// Returns D3D_OK, or an error the present reports (e.g. D3DERR_DEVICELOST).
+using PresentHook = std::function<HRESULT(const PresentedFrame&)>;
+void SetD3D9PresentHook(PresentHook hook);
+const PresentHook& D3D9PresentHook();
+
+}  // namespace host

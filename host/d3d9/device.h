@@ -1,0 +1,194 @@
+// The software device: resources, states stored and read back, clears and copies,
+// drawing through the rasteriser, and presentation to the window layer's hook.
+#pragma once
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/draw_state.h"
+#include "host/d3d9/resources.h"
+
+namespace host {
+
+class Device;
+
+class SwapChain : public Unknown {
+public:
+    SwapChain(Device* device, Surface* backBuffer, const D3DPRESENT_PARAMETERS& params);
+    ~SwapChain() override;
+    HRESULT Present(const RECT* source, const RECT* dest, HWND window, const void* dirtyRegion, DWORD flags);
+    HRESULT GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, Surface** surface);
+    HRESULT GetRasterStatus(D3DRASTER_STATUS* status);
+    HRESULT GetPresentParameters(D3DPRESENT_PARAMETERS* params) const;
+    HRESULT GetDisplayMode(D3DDISPLAYMODE* mode) const;
+
+    // The device going away or being reset leaves the swap chain without one.
+    void Detach() { device_ = nullptr; }
+    Surface* BackBuffer() const { return backBuffer_; }
+
+private:
+    Device* device_;
+    Surface* backBuffer_;
+    D3DPRESENT_PARAMETERS params_;
+    uint64_t rasterCalls_ = 0;
+};
+
+enum class DeviceLoss { None, Lost, NotReset };
+
+class Device : public Unknown {
+public:
+    // Made by the Direct3D object; `ex` for devices made through the Ex entry.
+    static HRESULT Create(const D3DPRESENT_PARAMETERS& params, HWND window, DWORD behaviour, bool ex,
+                          Device** out);
+    ~Device() override;
+
+    // Lifetime and presentation.
+    HRESULT TestCooperativeLevel();
+    HRESULT Reset(D3DPRESENT_PARAMETERS* params);
+    HRESULT Present(const RECT* source, const RECT* dest, HWND window, const void* dirtyRegion);
+    HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type, Surface** surface);
+    HRESULT GetSwapChain(UINT index, SwapChain** swapChain);
+    HRESULT GetRasterStatus(UINT swapChain, D3DRASTER_STATUS* status);
+    HRESULT GetDeviceCaps(D3DCAPS9* caps) const;
+    HRESULT GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) const;
+    HRESULT BeginScene();
+    HRESULT EndScene();
+    HRESULT SetDialogBoxMode(BOOL enable);
+    HRESULT SetMaximumFrameLatency(UINT latency);
+    HRESULT GetMaximumFrameLatency(UINT* latency) const;
+    bool IsEx() const { return ex_; }
+    DWORD BehaviourFlags() const { return behaviour_; }
+
+    // Resources.
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          Texture** texture, void* sharedHandle = nullptr);
+    HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                               DWORD quality, BOOL lockable, Surface** surface, void* sharedHandle = nullptr);
+    HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                      DWORD quality, BOOL discard, Surface** surface, void* sharedHandle = nullptr);
+    HRESULT CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool, Surface** surface,
+                                        void* sharedHandle = nullptr);
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, VertexBuffer** buffer,
+                               void* sharedHandle = nullptr);
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IndexBuffer** buffer,
+                              void* sharedHandle = nullptr);
+
+    // Targets.
+    HRESULT SetRenderTarget(DWORD index, Surface* surface);
+    HRESULT GetRenderTarget(DWORD index, Surface** surface);
+    HRESULT SetDepthStencilSurface(Surface* surface);
+    HRESULT GetDepthStencilSurface(Surface** surface);
+
+    // Copies and fills.
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil);
+    HRESULT ColorFill(Surface* surface, const RECT* rect, D3DCOLOR color);
+    HRESULT StretchRect(Surface* source, const RECT* sourceRect, Surface* dest, const RECT* destRect,
+                        D3DTEXTUREFILTERTYPE filter);
+    HRESULT UpdateSurface(Surface* source, const RECT* sourceRect, Surface* dest, const POINT* destPoint);
+    HRESULT UpdateTexture(Texture* source, Texture* dest);
+    HRESULT GetRenderTargetData(Surface* renderTarget, Surface* dest);
+
+    // States, stored and read back.
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) const;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) const;
+    HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value);
+    HRESULT GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) const;
+    HRESULT SetTexture(DWORD stage, Texture* texture);
+    HRESULT GetTexture(DWORD stage, Texture** texture);
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix);
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) const;
+    HRESULT SetViewport(const D3DVIEWPORT9* viewport);
+    HRESULT GetViewport(D3DVIEWPORT9* viewport) const;
+    HRESULT SetScissorRect(const RECT* rect);
+    HRESULT GetScissorRect(RECT* rect) const;
+    HRESULT SetMaterial(const D3DMATERIAL9* material);
+    HRESULT GetMaterial(D3DMATERIAL9* material) const;
+    HRESULT SetLight(DWORD index, const D3DLIGHT9* light);
+    HRESULT GetLight(DWORD index, D3DLIGHT9* light) const;
+    HRESULT LightEnable(DWORD index, BOOL enable);
+    HRESULT GetLightEnable(DWORD index, BOOL* enable) const;
+    HRESULT SetFVF(DWORD fvf);
+    HRESULT GetFVF(DWORD* fvf) const;
+    // Shaders: the device reports no shader model, so only "none" is accepted.
+    HRESULT SetVertexShader(Unknown* shader);
+    HRESULT SetPixelShader(Unknown* shader);
+    HRESULT SetVertexShaderConstantF(UINT start, const float* data, UINT count);
+    HRESULT GetVertexShaderConstantF(UINT start, float* data, UINT count) const;
+    HRESULT SetVertexShaderConstantB(UINT start, const BOOL* data, UINT count);
+    HRESULT SetPixelShaderConstantF(UINT start, const float* data, UINT count);
+    HRESULT GetPixelShaderConstantF(UINT start, float* data, UINT count) const;
+
+    // Drawing.
+    HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, UINT stride);
+    HRESULT SetIndices(IndexBuffer* buffer);
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount);
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, UINT minIndex, UINT numVertices,
+                                 UINT startIndex, UINT primitiveCount);
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride);
+    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT primitiveCount,
+                                   const void* indices, D3DFORMAT indexFormat, const void* vertices, UINT stride);
+
+    // Tests: the device is lost (as when another program takes the screen) and later
+    // may be reset.
+    void SimulateDeviceLost();
+    void SimulateFocusRegained();
+
+    const std::shared_ptr<DeviceCore>& Core() const { return core_; }
+
+private:
+    Device(const D3DPRESENT_PARAMETERS& params, HWND window, DWORD behaviour, bool ex);
+    friend class SwapChain;
+
+    void ResetStates();
+    HRESULT MakeSwapChain(const D3DPRESENT_PARAMETERS& params);
+    void ReleaseBindings();
+    bool BuildDrawState(DrawState* state);
+    HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
+                 UINT stride, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex);
+    HRESULT PresentBackBuffer(const RECT* source, const RECT* dest, HWND window);
+
+    std::shared_ptr<DeviceCore> core_ = std::make_shared<DeviceCore>();
+    bool ex_;
+    DWORD behaviour_;
+    HWND window_;
+    D3DPRESENT_PARAMETERS params_;
+    DeviceLoss loss_ = DeviceLoss::None;
+    bool inScene_ = false;
+    UINT frameLatency_ = 3;
+
+    SwapChain* swapChain_ = nullptr;
+    Surface* renderTarget_ = nullptr;
+    Surface* depthStencil_ = nullptr;
+    Texture* textures_[kMaxStages] = {};
+    VertexBuffer* stream_ = nullptr;
+    UINT streamOffset_ = 0, streamStride_ = 0;
+    IndexBuffer* indices_ = nullptr;
+
+    std::array<DWORD, kRenderStateCount> renderStates_{};
+    DWORD stageStates_[kMaxStages][kTextureStageStateCount] = {};
+    DWORD samplerStates_[kMaxStages][kSamplerStateCount] = {};
+    D3DMATRIX world_, view_, projection_, textureMatrices_[kMaxStages];
+    D3DVIEWPORT9 viewport_;
+    RECT scissor_;
+    D3DMATERIAL9 material_;
+    std::vector<D3DLIGHT9> lights_;
+    std::vector<BOOL> lightEnabled_;
+    DWORD fvf_ = 0;
+    std::vector<float> vsConstF_ = std::vector<float>(256 * 4, 0.0f);
+    std::vector<BOOL> vsConstB_ = std::vector<BOOL>(16, 0);
+    std::vector<float> psConstF_ = std::vector<float>(32 * 4, 0.0f);
+    std::vector<ScreenVertex> screenVertices_;
+};
+
+// The colour 0xAARRGGBB from its parts, as the platform's macro.
+constexpr D3DCOLOR D3DCOLOR_ARGB(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+    return (a & 255) << 24 | (r & 255) << 16 | (g & 255) << 8 | (b & 255);
+}
+constexpr D3DCOLOR D3DCOLOR_XRGB(uint32_t r, uint32_t g, uint32_t b) { return D3DCOLOR_ARGB(255, r, g, b); }
+
+D3DMATRIX IdentityMatrix();
+
+}  // namespace host

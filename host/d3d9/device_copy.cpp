@@ -1,0 +1,212 @@
+// Clears, fills and copies between surfaces, with the platform's rules on pools, formats
+// and rectangles.
+#include <algorithm>
+#include <cstring>
+
+#include "host/d3d9/device.h"
+#include "host/d3d9/pixel_format.h"
+
+namespace host {
+namespace {
+
+RECT WholeRect(const Surface* s) { return RECT{0, 0, int32_t(s->Width()), int32_t(s->Height())}; }
+
+bool RectInside(const RECT& r, const Surface* s) {
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= int32_t(s->Width()) &&
+           r.bottom <= int32_t(s->Height());
+}
+
+RECT Intersect(const RECT& a, const RECT& b) {
+    return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                std::min(a.bottom, b.bottom)};
+}
+
+bool IsEmpty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+
+bool BlockAligned(const RECT& r, const Surface* s) {
+    if (!IsCompressedFormat(s->Format())) return true;
+    auto edge = [](int32_t v, uint32_t size) { return v % 4 == 0 || uint32_t(v) == size; };
+    return r.left % 4 == 0 && r.top % 4 == 0 && edge(r.right, s->Width()) && edge(r.bottom, s->Height());
+}
+
+void FillRect(Surface* s, const RECT& r, D3DCOLOR color) {
+    const int bytes = FindPixelFormat(s->Format())->bytes;
+    uint8_t pixel[4];
+    WritePixelArgb(s->Format(), pixel, color);
+    for (int32_t y = r.top; y < r.bottom; ++y) {
+        uint8_t* row = s->Bits() + size_t(y) * s->Pitch() + size_t(r.left) * size_t(bytes);
+        for (int32_t x = r.left; x < r.right; ++x, row += bytes) std::memcpy(row, pixel, size_t(bytes));
+    }
+    s->Touch();
+}
+
+void FillDepth(Surface* s, const RECT& r, float z) {
+    for (int32_t y = r.top; y < r.bottom; ++y)
+        std::fill_n(s->Depth() + size_t(y) * s->Width() + size_t(r.left), size_t(r.right - r.left), z);
+}
+
+// Same-format copy of a rectangle (whole blocks for compressed formats).
+void CopySameFormat(const Surface* src, const RECT& r, Surface* dst, int32_t dx, int32_t dy) {
+    const PixelFormatInfo* f = FindPixelFormat(src->Format());
+    const int32_t unit = f->compressed ? 4 : 1;
+    const size_t rowBytes = FormatRowBytes(src->Format(), uint32_t(r.right - r.left));
+    const int32_t rows = int32_t(FormatRowCount(src->Format(), uint32_t(r.bottom - r.top)));
+    for (int32_t i = 0; i < rows; ++i) {
+        const uint8_t* from = src->Bits() + size_t(r.top / unit + i) * src->Pitch() +
+                              size_t(r.left / unit) * size_t(f->bytes);
+        uint8_t* to = dst->Bits() + size_t(dy / unit + i) * dst->Pitch() + size_t(dx / unit) * size_t(f->bytes);
+        std::memmove(to, from, rowBytes);
+    }
+    dst->Touch();
+}
+
+uint32_t ReadArgbAt(const Surface* s, int32_t x, int32_t y) {
+    const int bytes = FindPixelFormat(s->Format())->bytes;
+    return ReadPixelArgb(s->Format(), s->Bits() + size_t(y) * s->Pitch() + size_t(x) * size_t(bytes));
+}
+
+uint32_t LerpArgb(uint32_t a, uint32_t b, uint32_t f) {  // f in 0..256
+    uint32_t out = 0;
+    for (int i = 0; i < 32; i += 8) out |= ((((a >> i) & 255) * (256 - f) + ((b >> i) & 255) * f + 128) >> 8) << i;
+    return out;
+}
+
+// Source coordinate of destination pixel d for a stretch of `from` pixels onto `to`,
+// in 1/256 pixels, centres matched.
+int64_t StretchCoordinate(int32_t d, int32_t from, int32_t to) {
+    return (int64_t(2 * d + 1) * from * 256) / (2 * int64_t(to)) - 128;
+}
+
+void StretchCopy(const Surface* src, const RECT& sr, Surface* dst, const RECT& dr, bool linear) {
+    const int32_t sw = sr.right - sr.left, sh = sr.bottom - sr.top;
+    const int32_t dw = dr.right - dr.left, dh = dr.bottom - dr.top;
+    const int bytes = FindPixelFormat(dst->Format())->bytes;
+    for (int32_t y = 0; y < dh; ++y) {
+        const int64_t fy = StretchCoordinate(y, sh, dh);
+        for (int32_t x = 0; x < dw; ++x) {
+            const int64_t fx = StretchCoordinate(x, sw, dw);
+            uint32_t c;
+            if (!linear) {
+                c = ReadArgbAt(src, sr.left + int32_t((fx + 128) >> 8), sr.top + int32_t((fy + 128) >> 8));
+            } else {
+                auto clampX = [&](int64_t v) { return sr.left + int32_t(std::clamp<int64_t>(v, 0, sw - 1)); };
+                auto clampY = [&](int64_t v) { return sr.top + int32_t(std::clamp<int64_t>(v, 0, sh - 1)); };
+                const int64_t x0 = fx >> 8, y0 = fy >> 8;
+                const uint32_t ax = uint32_t(fx & 255), ay = uint32_t(fy & 255);
+                const uint32_t top = LerpArgb(ReadArgbAt(src, clampX(x0), clampY(y0)),
+                                              ReadArgbAt(src, clampX(x0 + 1), clampY(y0)), ax);
+                const uint32_t bottom = LerpArgb(ReadArgbAt(src, clampX(x0), clampY(y0 + 1)),
+                                                 ReadArgbAt(src, clampX(x0 + 1), clampY(y0 + 1)), ax);
+                c = LerpArgb(top, bottom, ay);
+            }
+            WritePixelArgb(dst->Format(),
+                           dst->Bits() + size_t(dr.top + y) * dst->Pitch() + size_t(dr.left + x) * size_t(bytes), c);
+        }
+    }
+    dst->Touch();
+}
+
+bool Overlap(const Surface* a, const RECT& ra, const Surface* b, const RECT& rb) {
+    return a == b && !IsEmpty(Intersect(ra, rb));
+}
+
+}  // namespace
+
+HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD) {
+    if ((count > 0 && !rects) || (count == 0 && rects)) return D3DERR_INVALIDCALL;
+    if (!(flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL))) return D3DERR_INVALIDCALL;
+    if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depthStencil_) return D3DERR_INVALIDCALL;
+    if (flags & D3DCLEAR_STENCIL) return D3DERR_INVALIDCALL;  // no depth format carries stencil bits
+    if ((flags & D3DCLEAR_ZBUFFER) && !(z >= 0.0f && z <= 1.0f)) return D3DERR_INVALIDCALL;
+    if (loss_ != DeviceLoss::None || !renderTarget_) return D3D_OK;
+    RECT area{int32_t(viewport_.X), int32_t(viewport_.Y), int32_t(viewport_.X + viewport_.Width),
+              int32_t(viewport_.Y + viewport_.Height)};
+    if (renderStates_[D3DRS_SCISSORTESTENABLE]) area = Intersect(area, scissor_);
+    auto clearOne = [&](const RECT& region) {
+        if (flags & D3DCLEAR_TARGET) {
+            const RECT r = Intersect(region, WholeRect(renderTarget_));
+            if (!IsEmpty(r)) FillRect(renderTarget_, r, color);
+        }
+        if (flags & D3DCLEAR_ZBUFFER) {
+            const RECT r = Intersect(region, WholeRect(depthStencil_));
+            if (!IsEmpty(r)) FillDepth(depthStencil_, r, z);
+        }
+    };
+    if (count == 0) clearOne(area);
+    for (DWORD i = 0; i < count; ++i)
+        clearOne(Intersect(area, RECT{rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2}));
+    return D3D_OK;
+}
+
+HRESULT Device::ColorFill(Surface* surface, const RECT* rect, D3DCOLOR color) {
+    if (!surface || surface->Pool() != D3DPOOL_DEFAULT || !IsColorFormat(surface->Format()) ||
+        IsCompressedFormat(surface->Format()) || surface->IsLocked())
+        return D3DERR_INVALIDCALL;
+    const RECT r = rect ? *rect : WholeRect(surface);
+    if (!RectInside(r, surface)) return D3DERR_INVALIDCALL;
+    FillRect(surface, r, color);
+    return D3D_OK;
+}
+
+HRESULT Device::StretchRect(Surface* source, const RECT* sourceRect, Surface* dest, const RECT* destRect,
+                            D3DTEXTUREFILTERTYPE filter) {
+    if (!source || !dest || source->Pool() != D3DPOOL_DEFAULT || dest->Pool() != D3DPOOL_DEFAULT)
+        return D3DERR_INVALIDCALL;
+    if (!IsColorFormat(source->Format()) || !IsColorFormat(dest->Format()) || IsCompressedFormat(source->Format()) ||
+        IsCompressedFormat(dest->Format()) || source->IsLocked() || dest->IsLocked())
+        return D3DERR_INVALIDCALL;
+    // A texture's surface may only take part when the texture is a render target.
+    if ((source->Container() && !source->IsRenderTarget()) || (dest->Container() && !dest->IsRenderTarget()))
+        return D3DERR_INVALIDCALL;
+    if (filter > D3DTEXF_LINEAR) return D3DERR_INVALIDCALL;
+    const RECT sr = sourceRect ? *sourceRect : WholeRect(source);
+    const RECT dr = destRect ? *destRect : WholeRect(dest);
+    if (!RectInside(sr, source) || !RectInside(dr, dest) || Overlap(source, sr, dest, dr)) return D3DERR_INVALIDCALL;
+    const bool stretched = sr.right - sr.left != dr.right - dr.left || sr.bottom - sr.top != dr.bottom - dr.top;
+    const bool converted = source->Format() != dest->Format();
+    if ((stretched || converted) && !dest->IsRenderTarget()) return D3DERR_INVALIDCALL;
+    if (loss_ != DeviceLoss::None) return D3D_OK;
+    if (!stretched && !converted) CopySameFormat(source, sr, dest, dr.left, dr.top);
+    else StretchCopy(source, sr, dest, dr, filter == D3DTEXF_LINEAR);
+    return D3D_OK;
+}
+
+HRESULT Device::UpdateSurface(Surface* source, const RECT* sourceRect, Surface* dest, const POINT* destPoint) {
+    if (!source || !dest || source->Pool() != D3DPOOL_SYSTEMMEM || dest->Pool() != D3DPOOL_DEFAULT ||
+        source->Format() != dest->Format() || !IsColorFormat(source->Format()) || source->IsLocked() ||
+        dest->IsLocked())
+        return D3DERR_INVALIDCALL;
+    const RECT sr = sourceRect ? *sourceRect : WholeRect(source);
+    const POINT at = destPoint ? *destPoint : POINT{0, 0};
+    const RECT dr{at.x, at.y, at.x + (sr.right - sr.left), at.y + (sr.bottom - sr.top)};
+    if (!RectInside(sr, source) || !RectInside(dr, dest) || !BlockAligned(sr, source) || !BlockAligned(dr, dest))
+        return D3DERR_INVALIDCALL;
+    CopySameFormat(source, sr, dest, dr.left, dr.top);
+    return D3D_OK;
+}
+
+HRESULT Device::UpdateTexture(Texture* source, Texture* dest) {
+    if (!source || !dest || source->Pool() != D3DPOOL_SYSTEMMEM || dest->Pool() != D3DPOOL_DEFAULT ||
+        source->Format() != dest->Format() || source->GetLevelCount() < dest->GetLevelCount())
+        return D3DERR_INVALIDCALL;
+    for (UINT i = 0; i < dest->GetLevelCount(); ++i) {
+        const Surface* s = source->Level(i);
+        Surface* d = dest->Level(i);
+        if (s->Width() != d->Width() || s->Height() != d->Height() || s->IsLocked() || d->IsLocked())
+            return D3DERR_INVALIDCALL;
+    }
+    for (UINT i = 0; i < dest->GetLevelCount(); ++i)
+        CopySameFormat(source->Level(i), WholeRect(source->Level(i)), dest->Level(i), 0, 0);
+    return D3D_OK;
+}
+
+HRESULT Device::GetRenderTargetData(Surface* renderTarget, Surface* dest) {
+    if (!renderTarget || !dest || !renderTarget->IsRenderTarget() || renderTarget->Pool() != D3DPOOL_DEFAULT ||
+        dest->Pool() != D3DPOOL_SYSTEMMEM || renderTarget->Format() != dest->Format() ||
+        renderTarget->Width() != dest->Width() || renderTarget->Height() != dest->Height() || dest->IsLocked())
+        return D3DERR_INVALIDCALL;
+    CopySameFormat(renderTarget, WholeRect(renderTarget), dest, 0, 0);
+    return D3D_OK;
+}
+
+}  // namespace host

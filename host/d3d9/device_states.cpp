@@ -1,0 +1,223 @@
+// The device's states: each setter checks its range, stores, and the getter reads back.
+#include <algorithm>
+#include <cstring>
+
+#include "host/d3d9/device.h"
+
+namespace host {
+namespace {
+
+D3DMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE state, D3DMATRIX* world, D3DMATRIX* view, D3DMATRIX* projection,
+                         D3DMATRIX* textures) {
+    if (state == D3DTS_WORLD) return world;
+    if (state == D3DTS_VIEW) return view;
+    if (state == D3DTS_PROJECTION) return projection;
+    if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) return &textures[state - D3DTS_TEXTURE0];
+    return nullptr;
+}
+
+constexpr UINT kLightSlots = 64;
+
+}  // namespace
+
+HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    if (state >= kRenderStateCount) return D3DERR_INVALIDCALL;
+    renderStates_[state] = value;
+    return D3D_OK;
+}
+
+HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) const {
+    if (state >= kRenderStateCount || !value) return D3DERR_INVALIDCALL;
+    *value = renderStates_[state];
+    return D3D_OK;
+}
+
+HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    if (stage >= kMaxStages || type >= kTextureStageStateCount) return D3DERR_INVALIDCALL;
+    stageStates_[stage][type] = value;
+    return D3D_OK;
+}
+
+HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) const {
+    if (stage >= kMaxStages || type >= kTextureStageStateCount || !value) return D3DERR_INVALIDCALL;
+    *value = stageStates_[stage][type];
+    return D3D_OK;
+}
+
+HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
+    if (sampler >= kMaxStages || type >= kSamplerStateCount) return D3DERR_INVALIDCALL;
+    samplerStates_[sampler][type] = value;
+    return D3D_OK;
+}
+
+HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) const {
+    if (sampler >= kMaxStages || type >= kSamplerStateCount || !value) return D3DERR_INVALIDCALL;
+    *value = samplerStates_[sampler][type];
+    return D3D_OK;
+}
+
+HRESULT Device::SetTexture(DWORD stage, Texture* texture) {
+    if (stage >= kMaxStages) return D3DERR_INVALIDCALL;
+    if (texture && texture->Pool() != D3DPOOL_DEFAULT && texture->Pool() != D3DPOOL_MANAGED)
+        return D3DERR_INVALIDCALL;
+    ReplaceRef(textures_[stage], texture);
+    return D3D_OK;
+}
+
+HRESULT Device::GetTexture(DWORD stage, Texture** texture) {
+    if (stage >= kMaxStages || !texture) return D3DERR_INVALIDCALL;
+    *texture = textures_[stage];
+    if (*texture) (*texture)->AddRef();
+    return D3D_OK;
+}
+
+HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
+    D3DMATRIX* slot = TransformSlot(state, &world_, &view_, &projection_, textureMatrices_);
+    if (!slot || !matrix) return D3DERR_INVALIDCALL;
+    *slot = *matrix;
+    return D3D_OK;
+}
+
+HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) const {
+    auto* self = const_cast<Device*>(this);
+    const D3DMATRIX* slot =
+        TransformSlot(state, &self->world_, &self->view_, &self->projection_, self->textureMatrices_);
+    if (!slot || !matrix) return D3DERR_INVALIDCALL;
+    *matrix = *slot;
+    return D3D_OK;
+}
+
+HRESULT Device::SetViewport(const D3DVIEWPORT9* v) {
+    if (!v || !renderTarget_) return D3DERR_INVALIDCALL;
+    const uint64_t right = uint64_t(v->X) + v->Width, bottom = uint64_t(v->Y) + v->Height;
+    if (v->Width == 0 || v->Height == 0 || right > renderTarget_->Width() || bottom > renderTarget_->Height() ||
+        !(v->MinZ >= 0.0f && v->MaxZ <= 1.0f && v->MinZ <= v->MaxZ))
+        return D3DERR_INVALIDCALL;
+    viewport_ = *v;
+    return D3D_OK;
+}
+
+HRESULT Device::GetViewport(D3DVIEWPORT9* v) const {
+    if (!v) return D3DERR_INVALIDCALL;
+    *v = viewport_;
+    return D3D_OK;
+}
+
+HRESULT Device::SetScissorRect(const RECT* r) {
+    if (!r || r->left < 0 || r->top < 0 || r->left > r->right || r->top > r->bottom) return D3DERR_INVALIDCALL;
+    scissor_ = *r;
+    return D3D_OK;
+}
+
+HRESULT Device::GetScissorRect(RECT* r) const {
+    if (!r) return D3DERR_INVALIDCALL;
+    *r = scissor_;
+    return D3D_OK;
+}
+
+HRESULT Device::SetMaterial(const D3DMATERIAL9* material) {
+    if (!material) return D3DERR_INVALIDCALL;
+    material_ = *material;
+    return D3D_OK;
+}
+
+HRESULT Device::GetMaterial(D3DMATERIAL9* material) const {
+    if (!material) return D3DERR_INVALIDCALL;
+    *material = material_;
+    return D3D_OK;
+}
+
+HRESULT Device::SetLight(DWORD index, const D3DLIGHT9* light) {
+    if (!light || index >= kLightSlots || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)
+        return D3DERR_INVALIDCALL;
+    if (lights_.size() <= index) {
+        lights_.resize(index + 1);
+        lightEnabled_.resize(index + 1, 0);
+    }
+    lights_[index] = *light;
+    return D3D_OK;
+}
+
+HRESULT Device::GetLight(DWORD index, D3DLIGHT9* light) const {
+    if (!light || index >= lights_.size()) return D3DERR_INVALIDCALL;
+    *light = lights_[index];
+    return D3D_OK;
+}
+
+HRESULT Device::LightEnable(DWORD index, BOOL enable) {
+    if (index >= kLightSlots) return D3DERR_INVALIDCALL;
+    if (lights_.size() <= index) {
+        // Enabling a light never set gives the default directional light.
+        D3DLIGHT9 light;
+        light.Diffuse = {1, 1, 1, 0};
+        light.Direction = {0, 0, 1};
+        lights_.resize(index + 1, light);
+        lightEnabled_.resize(index + 1, 0);
+    }
+    lightEnabled_[index] = enable ? 1 : 0;
+    return D3D_OK;
+}
+
+HRESULT Device::GetLightEnable(DWORD index, BOOL* enable) const {
+    if (!enable || index >= lightEnabled_.size()) return D3DERR_INVALIDCALL;
+    *enable = lightEnabled_[index];
+    return D3D_OK;
+}
+
+HRESULT Device::SetFVF(DWORD fvf) {
+    fvf_ = fvf;
+    return D3D_OK;
+}
+
+HRESULT Device::GetFVF(DWORD* fvf) const {
+    if (!fvf) return D3DERR_INVALIDCALL;
+    *fvf = fvf_;
+    return D3D_OK;
+}
+
+HRESULT Device::SetVertexShader(Unknown* shader) { return shader ? D3DERR_INVALIDCALL : D3D_OK; }
+HRESULT Device::SetPixelShader(Unknown* shader) { return shader ? D3DERR_INVALIDCALL : D3D_OK; }
+
+namespace {
+
+// Copies `count` registers of `width` values from `from` to `to`; the register file has
+// `registers` entries.
+template <class T>
+HRESULT CopyRegisters(size_t registers, UINT width, UINT start, UINT count, const T* from, T* to) {
+    if (!from || !to || start > registers || count > registers - start) return D3DERR_INVALIDCALL;
+    std::memcpy(to, from, size_t(count) * width * sizeof(T));
+    return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT Device::SetVertexShaderConstantF(UINT start, const float* data, UINT count) {
+    return CopyRegisters<float>(256, 4, start, count, data, vsConstF_.data() + size_t(std::min(start, 256u)) * 4);
+}
+HRESULT Device::GetVertexShaderConstantF(UINT start, float* data, UINT count) const {
+    return CopyRegisters<float>(256, 4, start, count, vsConstF_.data() + size_t(std::min(start, 256u)) * 4, data);
+}
+HRESULT Device::SetVertexShaderConstantB(UINT start, const BOOL* data, UINT count) {
+    return CopyRegisters<BOOL>(16, 1, start, count, data, vsConstB_.data() + std::min(start, 16u));
+}
+HRESULT Device::SetPixelShaderConstantF(UINT start, const float* data, UINT count) {
+    return CopyRegisters<float>(32, 4, start, count, data, psConstF_.data() + size_t(std::min(start, 32u)) * 4);
+}
+HRESULT Device::GetPixelShaderConstantF(UINT start, float* data, UINT count) const {
+    return CopyRegisters<float>(32, 4, start, count, psConstF_.data() + size_t(std::min(start, 32u)) * 4, data);
+}
+
+HRESULT Device::SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, UINT stride) {
+    if (stream != 0 || stride > 255) return D3DERR_INVALIDCALL;
+    ReplaceRef(stream_, buffer);
+    streamOffset_ = offset;
+    streamStride_ = stride;
+    return D3D_OK;
+}
+
+HRESULT Device::SetIndices(IndexBuffer* buffer) {
+    ReplaceRef(indices_, buffer);
+    return D3D_OK;
+}
+
+}  // namespace host

@@ -1,0 +1,32 @@
+// The general pixel path: texture sampling, the texture stage operations, specular,
+// alpha test, depth test and blending into the target, one pixel at a time.
+#pragma once
+#include <cstdint>
+
+#include "host/d3d9/draw_state.h"
+
+namespace host {
+
+// Per primitive and stage: the mip level sampled and whether it is filtered.
+struct StageLod {
+    int level = 0;
+    bool linear = false;
+};
+
+struct PixelInput {
+    uint32_t diffuse = 0xFFFFFFFFu, specular = 0;
+    // Texture coordinates in texels of the stage's level, 32 fraction bits.
+    int64_t tu[kMaxStages] = {}, tv[kMaxStages] = {};
+    float z = 0;
+};
+
+// Texture lookup at texel coordinates (32 fraction bits) with the sampler's addressing.
+uint32_t SampleTexture(const StageSampler& sampler, const StageLod& lod, int64_t tu, int64_t tv);
+
+// Shades and writes pixel (x, y), which must lie inside the clip rectangle.
+void ShadePixel(const DrawState& state, const StageLod* lods, const PixelInput& in, int x, int y);
+
+// The blend of a source pixel over a destination pixel under the state's factors.
+uint32_t BlendPixel(const DrawState& state, uint32_t src, uint32_t dst);
+
+}  // namespace host

@@ -1,0 +1,20 @@
+// Rasterisation under Direct3D 9's rules: pixel centres at integer coordinates, vertex
+// positions snapped to 1/256 pixel, the top-left fill rule for triangles, diamond-exit
+// lines (the end pixel is not drawn), and points covering the pixel whose centre lies in
+// the unit square around them.
+#pragma once
+#include "host/d3d9/draw_state.h"
+
+namespace host {
+
+// `flat` gives the colours under flat shading. Culling is applied here.
+void RasterTriangle(const DrawState& state, const ScreenVertex& a, const ScreenVertex& b,
+                    const ScreenVertex& c, const ScreenVertex& flat);
+void RasterLine(const DrawState& state, const ScreenVertex& a, const ScreenVertex& b,
+                const ScreenVertex& flat);
+void RasterPoint(const DrawState& state, const ScreenVertex& v);
+
+// Positions beyond this many pixels from the origin are not drawn.
+constexpr float kMaxScreenCoordinate = 524288.0f;
+
+}  // namespace host

@@ -1,0 +1,202 @@
+#include "host/d3d9/raster_common.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "host/d3d9/raster.h"
+
+namespace host {
+namespace {
+
+double ChannelOf(uint32_t c, int i) { return double((c >> (8 * (i % 4))) & 255); }
+
+Plane MakePlane(const double x[3], const double y[3], double det, double a0, double a1, double a2) {
+    Plane p;
+    p.base = a0;
+    p.x0 = x[0];
+    p.y0 = y[0];
+    p.dx = ((a1 - a0) * (y[2] - y[0]) - (a2 - a0) * (y[1] - y[0])) / det;
+    p.dy = ((a2 - a0) * (x[1] - x[0]) - (a1 - a0) * (x[2] - x[0])) / det;
+    return p;
+}
+
+StageLod ChooseLod(const StageSampler& s, double dudx, double dvdx, double dudy, double dvdy) {
+    StageLod lod;
+    const double rho = std::max(std::hypot(dudx, dvdx), std::hypot(dudy, dvdy));
+    const double level = (rho > 0 ? std::log2(rho) : -100.0) + s.lodBias;
+    const bool minify = level > 0;
+    lod.linear = (minify ? s.minFilter : s.magFilter) >= D3DTEXF_LINEAR;
+    int chosen = 0;
+    if (minify && s.mipFilter != D3DTEXF_NONE) chosen = int(std::lround(level));
+    chosen = std::max(chosen, s.maxLevel);
+    lod.level = std::clamp(chosen, 0, std::max(0, s.levelCount - 1));
+    return lod;
+}
+
+uint32_t ColorFromChannels(const double* values) {
+    uint32_t c = 0;
+    for (int i = 0; i < 4; ++i)
+        c |= uint32_t(std::clamp(std::lround(values[i]), 0L, 255L)) << (8 * i);
+    return c;
+}
+
+const uint32_t kWhiteTexel = 0xFFFFFFFFu;
+
+}  // namespace
+
+bool SnapPosition(float v, int64_t* out) {
+    if (!(std::fabs(v) < kMaxScreenCoordinate)) return false;
+    *out = std::llround(double(v) * double(kSubPixels));
+    return true;
+}
+
+int64_t ToFixed32(double v) {
+    constexpr double kLimit = 1073741824.0;
+    if (!(v > -kLimit)) v = -kLimit;
+    if (v > kLimit) v = kLimit;
+    return std::llround(v * 4294967296.0);
+}
+
+uint32_t ChannelFromFixed(int64_t v) { return uint32_t(std::clamp<int64_t>((v + 32768) >> 16, 0, 255)); }
+
+bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b,
+                          const ScreenVertex& c, const ScreenVertex& flat, const int64_t X[3],
+                          const int64_t Y[3]) {
+    const ScreenVertex* v[3] = {&a, &b, &c};
+    double x[3], y[3];
+    for (int i = 0; i < 3; ++i) {
+        x[i] = double(X[i]) / double(kSubPixels);
+        y[i] = double(Y[i]) / double(kSubPixels);
+    }
+    const double det = double((X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0])) /
+                       double(kSubPixels * kSubPixels);
+    affine = a.rhw == b.rhw && a.rhw == c.rhw;
+    if (!affine && !(a.rhw > 0 && b.rhw > 0 && c.rhw > 0)) return false;
+    const double w[3] = {affine ? 1.0 : a.rhw, affine ? 1.0 : b.rhw, affine ? 1.0 : c.rhw};
+    if (!affine) q = MakePlane(x, y, det, w[0], w[1], w[2]);
+    z = MakePlane(x, y, det, a.z, b.z, c.z);
+
+    flatColor = !st.gouraud || (a.diffuse == b.diffuse && a.diffuse == c.diffuse && a.specular == b.specular &&
+                                a.specular == c.specular);
+    const ScreenVertex& colorSource = st.gouraud ? a : flat;
+    diffuse = colorSource.diffuse;
+    specular = colorSource.specular;
+    if (!flatColor) {
+        for (int i = 0; i < 8; ++i) {
+            auto val = [&](int k) { return ChannelOf(i < 4 ? v[k]->diffuse : v[k]->specular, i) * w[k]; };
+            color[i] = MakePlane(x, y, det, val(0), val(1), val(2));
+        }
+    }
+    for (int s = 0; s < st.stageCount; ++s) {
+        usesTexture[s] = st.stageUsesTexture[s] && st.samplers[s].levelCount > 0;
+        if (!usesTexture[s]) continue;
+        const StageSampler& smp = st.samplers[s];
+        const int set = st.ops[s].texSet;
+        Plane plain[2];
+        for (int axis = 0; axis < 2; ++axis) {
+            plain[axis] = MakePlane(x, y, det, a.tc[set][axis], b.tc[set][axis], c.tc[set][axis]);
+            tex[s][axis] = affine ? plain[axis]
+                                  : MakePlane(x, y, det, a.tc[set][axis] * w[0], b.tc[set][axis] * w[1],
+                                              c.tc[set][axis] * w[2]);
+        }
+        const double w0 = smp.levels[0].width, h0 = smp.levels[0].height;
+        lods[s] = ChooseLod(smp, plain[0].dx * w0, plain[1].dx * h0, plain[0].dy * w0, plain[1].dy * h0);
+        texScale[s][0] = smp.levels[lods[s].level].width;
+        texScale[s][1] = smp.levels[lods[s].level].height;
+        for (int axis = 0; axis < 2; ++axis) texStep[s][axis] = ToFixed32(tex[s][axis].dx * texScale[s][axis]);
+    }
+    fast = st.fast && affine && flatColor;
+    if (fast) {
+        fastColor = st.fastColor;
+        fastAlpha = st.fastAlpha;
+        if (fastColor == FastSource::Product && (diffuse & 0xFFFFFFu) == 0xFFFFFFu) fastColor = FastSource::Texel;
+        if (fastAlpha == FastSource::Product && (diffuse >> 24) == 255) fastAlpha = FastSource::Texel;
+    }
+    return true;
+}
+
+void TriangleSetup::EvaluatePerspective(int px, int py, PixelInput* in) const {
+    const double qv = q.At(px, py);
+    const double inv = qv != 0 ? 1.0 / qv : 0.0;
+    if (flatColor) {
+        in->diffuse = diffuse;
+        in->specular = specular;
+    } else {
+        double ch[8];
+        for (int i = 0; i < 8; ++i) ch[i] = color[i].At(px, py) * inv;
+        in->diffuse = ColorFromChannels(ch);
+        in->specular = ColorFromChannels(ch + 4);
+    }
+    for (int s = 0; s < kMaxStages; ++s) {
+        if (!usesTexture[s]) continue;
+        in->tu[s] = ToFixed32(tex[s][0].At(px, py) * inv * texScale[s][0]);
+        in->tv[s] = ToFixed32(tex[s][1].At(px, py) * inv * texScale[s][1]);
+    }
+    in->z = float(z.At(px, py));
+}
+
+void TriangleSetup::FillFastSpan(const DrawState& st, FastSpan* span) const {
+    const StageSampler& s = st.samplers[0];
+    if (usesTexture[0]) {
+        const TexelLevel& l = s.levels[0];
+        span->texels = l.texels;
+        span->pitch = l.pitch;
+        span->width = l.width;
+        span->height = l.height;
+        span->alphaOr = l.alphaOr;
+    } else {
+        span->texels = &kWhiteTexel;
+        span->pitch = 1;
+        span->width = span->height = 1;
+        span->alphaOr = 0;
+    }
+    span->color = diffuse;
+    span->alphaPass = st.alphaPass;
+    span->targetAlphaOr = st.targetAlphaOr;
+}
+
+AttributeCursor::AttributeCursor(const TriangleSetup& t, int px, int py) : px_(px), py_(py) {
+    if (!t.flatColor) {
+        for (int i = 0; i < 8; ++i) {
+            color_[i] = std::llround(t.color[i].At(px, py) * 65536.0);
+            colorStep_[i] = std::llround(t.color[i].dx * 65536.0);
+        }
+    }
+    for (int s = 0; s < kMaxStages; ++s) {
+        if (!t.usesTexture[s]) continue;
+        tu_[s] = t.TexelStart(s, 0, px, py);
+        tv_[s] = t.TexelStart(s, 1, px, py);
+    }
+}
+
+void AttributeCursor::Fill(const TriangleSetup& t, PixelInput* in) const {
+    if (t.flatColor) {
+        in->diffuse = t.diffuse;
+        in->specular = t.specular;
+    } else {
+        uint32_t d = 0, s = 0;
+        for (int i = 0; i < 4; ++i) {
+            d |= ChannelFromFixed(color_[i]) << (8 * i);
+            s |= ChannelFromFixed(color_[i + 4]) << (8 * i);
+        }
+        in->diffuse = d;
+        in->specular = s;
+    }
+    for (int s = 0; s < kMaxStages; ++s) {
+        in->tu[s] = tu_[s];
+        in->tv[s] = tv_[s];
+    }
+    in->z = float(t.z.At(px_, py_));
+}
+
+void AttributeCursor::Step(const TriangleSetup& t) {
+    ++px_;
+    if (!t.flatColor)
+        for (int i = 0; i < 8; ++i) color_[i] += colorStep_[i];
+    for (int s = 0; s < kMaxStages; ++s) {
+        tu_[s] += t.texStep[s][0];
+        tv_[s] += t.texStep[s][1];
+    }
+}
+
+}  // namespace host

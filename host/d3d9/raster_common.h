@@ -1,0 +1,67 @@
+// Triangle set-up shared by the general and the fast spans: snapped positions, the
+// attribute planes, per-stage mip level choice and the fixed-point stepping.
+#pragma once
+#include <cstdint>
+
+#include "host/d3d9/draw_state.h"
+#include "host/d3d9/fast_span.h"
+#include "host/d3d9/pixel_shade.h"
+
+namespace host {
+
+constexpr int64_t kSubPixels = 256;
+
+// A position in 1/256 pixels; false when it is not a usable number.
+bool SnapPosition(float v, int64_t* out);
+// A value with 32 fraction bits, saturated far outside any texture.
+int64_t ToFixed32(double v);
+
+// An attribute as a linear function of the pixel position.
+struct Plane {
+    double base = 0, dx = 0, dy = 0, x0 = 0, y0 = 0;
+    double At(int px, int py) const { return base + dx * (px - x0) + dy * (py - y0); }
+};
+
+struct TriangleSetup {
+    bool affine = true;      // every vertex has the same rhw
+    bool flatColor = true;   // one diffuse and one specular colour for the whole triangle
+    uint32_t diffuse = 0xFFFFFFFFu, specular = 0;
+    Plane color[8];          // diffuse then specular channels (blue, green, red, alpha)
+    Plane q;                 // rhw, for perspective-correct interpolation
+    Plane tex[kMaxStages][2];
+    double texScale[kMaxStages][2] = {};
+    int64_t texStep[kMaxStages][2] = {};
+    Plane z;
+    StageLod lods[kMaxStages];
+    bool usesTexture[kMaxStages] = {};
+    bool fast = false;
+    FastSource fastColor = FastSource::Texel, fastAlpha = FastSource::Texel;
+
+    // From vertices in clockwise order with their snapped positions. False when the
+    // triangle cannot be drawn.
+    bool Build(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+               const ScreenVertex& flat, const int64_t X[3], const int64_t Y[3]);
+    int64_t TexelStart(int stage, int axis, int px, int py) const {
+        return ToFixed32(tex[stage][axis].At(px, py) * texScale[stage][axis]);
+    }
+    void EvaluatePerspective(int px, int py, PixelInput* in) const;
+    void FillFastSpan(const DrawState& st, FastSpan* span) const;
+};
+
+// Walks the affine attributes along a span in fixed point.
+class AttributeCursor {
+public:
+    AttributeCursor(const TriangleSetup& t, int px, int py);
+    void Fill(const TriangleSetup& t, PixelInput* in) const;
+    void Step(const TriangleSetup& t);
+
+private:
+    int64_t color_[8] = {}, colorStep_[8] = {};
+    int64_t tu_[kMaxStages] = {}, tv_[kMaxStages] = {};
+    int px_, py_;
+};
+
+// 16.16 channel value to 0..255.
+uint32_t ChannelFromFixed(int64_t v);
+
+}  // namespace host

@@ -1,0 +1,138 @@
+#include <algorithm>
+#include <cmath>
+
+#include "host/d3d9/fast_span.h"
+#include "host/d3d9/pixel_shade.h"
+#include "host/d3d9/raster.h"
+#include "host/d3d9/raster_common.h"
+
+namespace host {
+namespace {
+
+int64_t FloorDiv(int64_t n, int64_t d) {
+    int64_t q = n / d;
+    if ((n % d != 0) && ((n < 0) != (d < 0))) --q;
+    return q;
+}
+
+// One triangle edge as a bound on the pixel column, stepped row by row without division:
+// the bound is floor(num / k) for num growing by a fixed step per row.
+struct EdgeWalk {
+    int kind = 0;  // 0 row condition only, -1 left bound, +1 right bound
+    int64_t k = 1, q = 0, r = 0, dq = 0, dr = 0;
+    int64_t c = 0, dc = 0;  // the numerator itself, for row conditions
+
+    void Setup(int64_t xa, int64_t ya, int64_t xb, int64_t yb, int64_t py) {
+        const int64_t dx = xb - xa, dy = yb - ya;
+        const int64_t bias = (dy < 0 || (dy == 0 && dx > 0)) ? 0 : 1;
+        c = dx * (py * kSubPixels - ya) + dy * xa - bias;
+        dc = dx * kSubPixels;
+        if (dy == 0) return;
+        kind = dy < 0 ? -1 : 1;
+        k = (dy < 0 ? -dy : dy) * kSubPixels;
+        q = FloorDiv(c, k);
+        r = c - q * k;
+        dq = FloorDiv(dc, k);
+        dr = dc - dq * k;
+    }
+    void Step() {
+        c += dc;
+        if (kind == 0) return;
+        q += dq;
+        r += dr;
+        if (r >= k) {
+            ++q;
+            r -= k;
+        }
+    }
+};
+
+void ShadeGenericSpan(const DrawState& st, const TriangleSetup& t, int x0, int x1, int y) {
+    PixelInput in;
+    if (t.affine) {
+        AttributeCursor cur(t, x0, y);
+        for (int x = x0; x <= x1; ++x) {
+            cur.Fill(t, &in);
+            ShadePixel(st, t.lods, in, x, y);
+            cur.Step(t);
+        }
+        return;
+    }
+    for (int x = x0; x <= x1; ++x) {
+        t.EvaluatePerspective(x, y, &in);
+        ShadePixel(st, t.lods, in, x, y);
+    }
+}
+
+void ShadeFastSpan(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0, int x1, int y) {
+    const int count = x1 - x0 + 1;
+    f.tu = t.TexelStart(0, 0, x0, y);
+    f.tv = t.TexelStart(0, 1, x0, y);
+    f.dtu = t.texStep[0][0];
+    f.dtv = t.texStep[0][1];
+    const int64_t firstX = f.tu >> 32, row = f.tv >> 32;
+    const bool unit = f.dtu == (int64_t(1) << 32) && f.dtv == 0 && firstX >= 0 &&
+                      firstX + count <= f.width && row >= 0 && row < f.height;
+    uint32_t* dst = reinterpret_cast<uint32_t*>(st.target + size_t(y) * st.targetPitch) + x0;
+    SelectFastSpan(t.fastColor, t.fastAlpha, st.fastBlend, unit)(dst, count, f);
+}
+
+}  // namespace
+
+void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                    const ScreenVertex& flat) {
+    int64_t X[3], Y[3];
+    const ScreenVertex* v[3] = {&a, &b, &c};
+    for (int i = 0; i < 3; ++i)
+        if (!SnapPosition(v[i]->x, &X[i]) || !SnapPosition(v[i]->y, &Y[i])) return;
+    const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+    if (area == 0) return;
+    // Positive area runs clockwise on the screen (y grows downwards).
+    if ((st.cullMode == D3DCULL_CCW && area < 0) || (st.cullMode == D3DCULL_CW && area > 0)) return;
+    if (st.fillMode != D3DFILL_SOLID) {
+        if (st.fillMode == D3DFILL_POINT) {
+            for (auto* p : v) RasterPoint(st, *p);
+        } else {
+            RasterLine(st, a, b, flat);
+            RasterLine(st, b, c, flat);
+            RasterLine(st, c, a, flat);
+        }
+        return;
+    }
+    if (area < 0) {
+        std::swap(v[1], v[2]);
+        std::swap(X[1], X[2]);
+        std::swap(Y[1], Y[2]);
+    }
+    const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
+    const int yStart = int(std::max<int64_t>(st.clipY0, -FloorDiv(-minY, kSubPixels)));
+    const int yEnd = int(std::min<int64_t>(st.clipY1 - 1, FloorDiv(maxY, kSubPixels)));
+    if (yStart > yEnd) return;
+
+    TriangleSetup t;
+    if (!t.Build(st, *v[0], *v[1], *v[2], flat, X, Y)) return;
+
+    EdgeWalk edges[3];
+    for (int i = 0; i < 3; ++i) {
+        const int j = (i + 1) % 3;
+        edges[i].Setup(X[i], Y[i], X[j], Y[j], yStart);
+    }
+    FastSpan fast;
+    if (t.fast) t.FillFastSpan(st, &fast);
+    for (int y = yStart; y <= yEnd; ++y) {
+        int64_t left = st.clipX0, right = st.clipX1 - 1;
+        bool rowOpen = true;
+        for (const EdgeWalk& e : edges) {
+            if (e.kind == 0) rowOpen = rowOpen && e.c >= 0;
+            else if (e.kind < 0) left = std::max(left, -e.q);
+            else right = std::min(right, e.q);
+        }
+        if (rowOpen && left <= right) {
+            if (t.fast) ShadeFastSpan(st, t, fast, int(left), int(right), y);
+            else ShadeGenericSpan(st, t, int(left), int(right), y);
+        }
+        for (EdgeWalk& e : edges) e.Step();
+    }
+}
+
+}  // namespace host

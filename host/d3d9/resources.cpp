@@ -1,0 +1,202 @@
+#include "host/d3d9/resources.h"
+
+#include <algorithm>
+
+#include "host/d3d9/pixel_format.h"
+
+namespace host {
+
+ULONG Unknown::AddRef() { return ++refs_; }
+
+ULONG Unknown::Release() {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+}
+
+Resource::Resource(std::shared_ptr<DeviceCore> core, D3DPOOL pool, DWORD usage, bool counted)
+    : core_(std::move(core)), pool_(pool), usage_(usage), counted_(counted && pool == D3DPOOL_DEFAULT) {
+    if (counted_ && core_) ++core_->defaultPoolResources;
+}
+
+Resource::~Resource() {
+    if (counted_ && core_) --core_->defaultPoolResources;
+}
+
+// ---------------------------------------------------------------------------------------
+// Surface
+
+Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t width, uint32_t height,
+                 D3DPOOL pool, DWORD usage, bool lockable, bool counted, Texture* container)
+    : Resource(std::move(core), pool, usage, counted && !container),
+      format_(format), width_(width), height_(height),
+      pitch_((FormatRowBytes(format, width) + 3) & ~size_t(3)),
+      lockable_(lockable), container_(container) {
+    if (IsDepthFormat(format)) {
+        depth_.assign(size_t(width) * height, 1.0f);
+        pitch_ = 0;
+    } else {
+        bits_.assign(pitch_ * FormatRowCount(format, height), 0);
+    }
+}
+
+ULONG Surface::AddRef() {
+    return container_ ? static_cast<Unknown*>(container_)->AddRef() : Unknown::AddRef();
+}
+
+ULONG Surface::Release() {
+    return container_ ? static_cast<Unknown*>(container_)->Release() : Unknown::Release();
+}
+
+HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
+    if (!locked || !lockable_ || locked_ || depth_.size()) return D3DERR_INVALIDCALL;
+    RECT r{0, 0, int32_t(width_), int32_t(height_)};
+    if (rect) r = *rect;
+    if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > int32_t(width_) ||
+        r.bottom > int32_t(height_))
+        return D3DERR_INVALIDCALL;
+    const PixelFormatInfo* f = FindPixelFormat(format_);
+    size_t offset;
+    if (f->compressed) {
+        auto aligned = [](int32_t v, uint32_t edge) { return v % 4 == 0 || uint32_t(v) == edge; };
+        if (r.left % 4 || r.top % 4 || !aligned(r.right, width_) || !aligned(r.bottom, height_))
+            return D3DERR_INVALIDCALL;
+        offset = size_t(r.top / 4) * pitch_ + size_t(r.left / 4) * size_t(f->bytes);
+    } else {
+        offset = size_t(r.top) * pitch_ + size_t(r.left) * size_t(f->bytes);
+    }
+    locked->pBits = bits_.data() + offset;
+    locked->Pitch = int32_t(pitch_);
+    locked_ = true;
+    readOnlyLock_ = (flags & D3DLOCK_READONLY) != 0;
+    return D3D_OK;
+}
+
+HRESULT Surface::UnlockRect() {
+    if (!locked_) return D3DERR_INVALIDCALL;
+    locked_ = false;
+    if (!readOnlyLock_) Touch();
+    return D3D_OK;
+}
+
+HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) const {
+    if (!desc) return D3DERR_INVALIDCALL;
+    desc->Format = format_;
+    desc->Type = D3DRTYPE_SURFACE;
+    desc->Usage = Usage();
+    desc->Pool = Pool();
+    desc->MultiSampleType = D3DMULTISAMPLE_NONE;
+    desc->MultiSampleQuality = 0;
+    desc->Width = width_;
+    desc->Height = height_;
+    return D3D_OK;
+}
+
+const uint32_t* Surface::ArgbView(uint32_t* alphaOr, size_t* pitchPixels) {
+    if (format_ == D3DFMT_A8R8G8B8 || format_ == D3DFMT_X8R8G8B8) {
+        *alphaOr = format_ == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
+        *pitchPixels = pitch_ / 4;
+        return reinterpret_cast<const uint32_t*>(bits_.data());
+    }
+    if (bits_.empty()) return nullptr;
+    if (mirrorVersion_ != version_) {
+        mirror_.resize(size_t(width_) * height_);
+        ConvertImageToArgb(format_, bits_.data(), pitch_, width_, height_, mirror_.data());
+        mirrorVersion_ = version_;
+    }
+    *alphaOr = 0;
+    *pitchPixels = width_;
+    return mirror_.data();
+}
+
+// ---------------------------------------------------------------------------------------
+// Texture
+
+uint32_t Texture::FullLevelCount(uint32_t width, uint32_t height) {
+    uint32_t levels = 1;
+    while (width > 1 || height > 1) {
+        width = std::max(1u, width / 2);
+        height = std::max(1u, height / 2);
+        ++levels;
+    }
+    return levels;
+}
+
+Texture::Texture(std::shared_ptr<DeviceCore> core, uint32_t width, uint32_t height, uint32_t levels,
+                 DWORD usage, D3DFORMAT format, D3DPOOL pool)
+    : Resource(core, pool, usage, true) {
+    const bool lockable = pool != D3DPOOL_DEFAULT || (usage & D3DUSAGE_DYNAMIC);
+    for (uint32_t i = 0; i < levels; ++i) {
+        levels_.push_back(std::make_unique<Surface>(core, format, width, height, pool, usage,
+                                                    lockable && !(usage & D3DUSAGE_RENDERTARGET), false,
+                                                    this));
+        width = std::max(1u, width / 2);
+        height = std::max(1u, height / 2);
+    }
+}
+
+HRESULT Texture::GetLevelDesc(uint32_t level, D3DSURFACE_DESC* desc) const {
+    if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+    return levels_[level]->GetDesc(desc);
+}
+
+HRESULT Texture::GetSurfaceLevel(uint32_t level, Surface** surface) {
+    if (!surface || level >= levels_.size()) return D3DERR_INVALIDCALL;
+    *surface = levels_[level].get();
+    (*surface)->AddRef();
+    return D3D_OK;
+}
+
+HRESULT Texture::LockRect(uint32_t level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
+    if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+    return levels_[level]->LockRect(locked, rect, flags);
+}
+
+HRESULT Texture::UnlockRect(uint32_t level) {
+    if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+    return levels_[level]->UnlockRect();
+}
+
+// ---------------------------------------------------------------------------------------
+// Buffers
+
+Buffer::Buffer(std::shared_ptr<DeviceCore> core, uint32_t length, DWORD usage, D3DPOOL pool)
+    : Resource(std::move(core), pool, usage, true), bytes_(length, 0) {}
+
+HRESULT Buffer::Lock(uint32_t offset, uint32_t size, void** data, DWORD) {
+    if (!data || locked_) return D3DERR_INVALIDCALL;
+    if (offset == 0 && size == 0) size = Length();
+    if (offset > Length() || size > Length() - offset) return D3DERR_INVALIDCALL;
+    *data = bytes_.data() + offset;
+    locked_ = true;
+    return D3D_OK;
+}
+
+HRESULT Buffer::Unlock() {
+    if (!locked_) return D3DERR_INVALIDCALL;
+    locked_ = false;
+    return D3D_OK;
+}
+
+HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) const {
+    if (!desc) return D3DERR_INVALIDCALL;
+    desc->Format = D3DFMT_UNKNOWN;
+    desc->Type = D3DRTYPE_VERTEXBUFFER;
+    desc->Usage = Usage();
+    desc->Pool = Pool();
+    desc->Size = Length();
+    desc->FVF = fvf_;
+    return D3D_OK;
+}
+
+HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) const {
+    if (!desc) return D3DERR_INVALIDCALL;
+    desc->Format = format_;
+    desc->Type = D3DRTYPE_INDEXBUFFER;
+    desc->Usage = Usage();
+    desc->Pool = Pool();
+    desc->Size = Length();
+    return D3D_OK;
+}
+
+}  // namespace host

@@ -1,0 +1,159 @@
+// The device's resources: reference-counted surfaces, textures and buffers with the
+// platform's Lock/Unlock rules (who may be locked, one lock at a time, read-only locks).
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "host/d3d9/d3d9_types.h"
+
+namespace host {
+
+// Shared between a device and everything it made, so a resource may outlive its device.
+struct DeviceCore {
+    std::atomic<int> defaultPoolResources{0};
+};
+
+class Unknown {
+public:
+    Unknown() = default;
+    Unknown(const Unknown&) = delete;
+    Unknown& operator=(const Unknown&) = delete;
+    virtual ~Unknown() = default;
+    virtual ULONG AddRef();
+    virtual ULONG Release();
+
+private:
+    std::atomic<ULONG> refs_{1};
+};
+
+class Resource : public Unknown {
+public:
+    // `counted` resources of the default pool keep Reset from succeeding while alive.
+    Resource(std::shared_ptr<DeviceCore> core, D3DPOOL pool, DWORD usage, bool counted);
+    ~Resource() override;
+    D3DPOOL Pool() const { return pool_; }
+    DWORD Usage() const { return usage_; }
+
+private:
+    std::shared_ptr<DeviceCore> core_;
+    D3DPOOL pool_;
+    DWORD usage_;
+    bool counted_;
+};
+
+class Texture;
+
+// A 2D array of pixels. Depth surfaces keep one float per pixel instead of bytes.
+class Surface : public Resource {
+public:
+    Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t width, uint32_t height,
+            D3DPOOL pool, DWORD usage, bool lockable, bool counted, Texture* container);
+
+    ULONG AddRef() override;
+    ULONG Release() override;
+
+    HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags);
+    HRESULT UnlockRect();
+    HRESULT GetDesc(D3DSURFACE_DESC* desc) const;
+
+    // For the device's own use.
+    D3DFORMAT Format() const { return format_; }
+    uint32_t Width() const { return width_; }
+    uint32_t Height() const { return height_; }
+    size_t Pitch() const { return pitch_; }
+    uint8_t* Bits() { return bits_.data(); }
+    const uint8_t* Bits() const { return bits_.data(); }
+    float* Depth() { return depth_.data(); }
+    bool IsLocked() const { return locked_; }
+    bool IsRenderTarget() const { return (Usage() & D3DUSAGE_RENDERTARGET) != 0; }
+    Texture* Container() const { return container_; }
+    // Marks the pixels as changed (cached 32-bit copies are rebuilt on next use).
+    void Touch() { ++version_; }
+    // The pixels as 0xAARRGGBB, width x height, tightly packed; null for depth surfaces.
+    // 32-bit ARGB surfaces are read in place (alpha forced by `alphaOr`).
+    const uint32_t* ArgbView(uint32_t* alphaOr, size_t* pitchPixels);
+
+private:
+    D3DFORMAT format_;
+    uint32_t width_, height_;
+    size_t pitch_;
+    bool lockable_;
+    bool locked_ = false;
+    bool readOnlyLock_ = false;
+    Texture* container_;
+    std::vector<uint8_t> bits_;
+    std::vector<float> depth_;
+    uint64_t version_ = 1;
+    uint64_t mirrorVersion_ = 0;
+    std::vector<uint32_t> mirror_;
+};
+
+class Texture : public Resource {
+public:
+    Texture(std::shared_ptr<DeviceCore> core, uint32_t width, uint32_t height, uint32_t levels,
+            DWORD usage, D3DFORMAT format, D3DPOOL pool);
+
+    uint32_t GetLevelCount() const { return uint32_t(levels_.size()); }
+    HRESULT GetLevelDesc(uint32_t level, D3DSURFACE_DESC* desc) const;
+    HRESULT GetSurfaceLevel(uint32_t level, Surface** surface);
+    HRESULT LockRect(uint32_t level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags);
+    HRESULT UnlockRect(uint32_t level);
+
+    Surface* Level(uint32_t level) const { return levels_[level].get(); }
+    D3DFORMAT Format() const { return levels_[0]->Format(); }
+
+    // Full chain length for a size.
+    static uint32_t FullLevelCount(uint32_t width, uint32_t height);
+
+private:
+    std::vector<std::unique_ptr<Surface>> levels_;
+};
+
+// Vertex and index buffers: plain bytes with a whole-or-part lock.
+class Buffer : public Resource {
+public:
+    Buffer(std::shared_ptr<DeviceCore> core, uint32_t length, DWORD usage, D3DPOOL pool);
+    HRESULT Lock(uint32_t offset, uint32_t size, void** data, DWORD flags);
+    HRESULT Unlock();
+    const uint8_t* Bytes() const { return bytes_.data(); }
+    uint32_t Length() const { return uint32_t(bytes_.size()); }
+    bool IsLocked() const { return locked_; }
+
+private:
+    std::vector<uint8_t> bytes_;
+    bool locked_ = false;
+};
+
+class VertexBuffer : public Buffer {
+public:
+    VertexBuffer(std::shared_ptr<DeviceCore> core, uint32_t length, DWORD usage, DWORD fvf, D3DPOOL pool)
+        : Buffer(std::move(core), length, usage, pool), fvf_(fvf) {}
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) const;
+
+private:
+    DWORD fvf_;
+};
+
+class IndexBuffer : public Buffer {
+public:
+    IndexBuffer(std::shared_ptr<DeviceCore> core, uint32_t length, DWORD usage, D3DFORMAT format,
+                D3DPOOL pool)
+        : Buffer(std::move(core), length, usage, pool), format_(format) {}
+    HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) const;
+    D3DFORMAT Format() const { return format_; }
+
+private:
+    D3DFORMAT format_;
+};
+
+// Swaps a held reference for another, as the device does for bound objects.
+template <class T>
+void ReplaceRef(T*& slot, T* value) {
+    if (value) value->AddRef();
+    if (slot) slot->Release();
+    slot = value;
+}
+
+}  // namespace host

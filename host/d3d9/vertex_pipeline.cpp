@@ -1,0 +1,176 @@
+#include "host/d3d9/vertex_pipeline.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace host {
+namespace {
+
+// Guard band in units of the half viewport: keeps screen positions far inside the
+// rasteriser's range while clipping almost nothing that could be seen.
+constexpr float kGuardBand = 64.0f;
+constexpr float kMinW = 1e-6f;
+
+float ReadFloat(const uint8_t* p) {
+    float f;
+    std::memcpy(&f, p, 4);
+    return f;
+}
+uint32_t ReadU32(const uint8_t* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// Signed distance of a vertex to each clip plane (inside when >= 0).
+float PlaneDistance(const ClipVertex& v, int plane) {
+    const float x = v.pos[0], y = v.pos[1], z = v.pos[2], w = v.pos[3];
+    switch (plane) {
+        case 0: return z;
+        case 1: return w - z;
+        case 2: return kGuardBand * w - x;
+        case 3: return kGuardBand * w + x;
+        case 4: return kGuardBand * w - y;
+        case 5: return kGuardBand * w + y;
+        default: return w - kMinW;
+    }
+}
+constexpr int kPlaneCount = 7;
+
+uint32_t LerpColor(uint32_t a, uint32_t b, float t) {
+    uint32_t out = 0;
+    for (int i = 0; i < 32; i += 8) {
+        const float ca = float((a >> i) & 255), cb = float((b >> i) & 255);
+        out |= uint32_t(std::clamp(std::lround(ca + (cb - ca) * t), 0L, 255L)) << i;
+    }
+    return out;
+}
+
+ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
+    ClipVertex v;
+    for (int i = 0; i < 4; ++i) v.pos[i] = a.pos[i] + (b.pos[i] - a.pos[i]) * t;
+    v.diffuse = LerpColor(a.diffuse, b.diffuse, t);
+    v.specular = LerpColor(a.specular, b.specular, t);
+    for (int s = 0; s < kMaxTexCoordSets; ++s)
+        for (int k = 0; k < 2; ++k) v.tc[s][k] = a.tc[s][k] + (b.tc[s][k] - a.tc[s][k]) * t;
+    return v;
+}
+
+}  // namespace
+
+FvfLayout DecodeFvf(DWORD fvf) {
+    FvfLayout l;
+    int offset;
+    switch (fvf & D3DFVF_POSITION_MASK) {
+        case D3DFVF_XYZ: offset = 12; break;
+        case D3DFVF_XYZRHW: offset = 16; l.pretransformed = true; break;
+        case D3DFVF_XYZB1: offset = 16; break;
+        case D3DFVF_XYZB2: offset = 20; break;
+        case D3DFVF_XYZB3: offset = 24; break;
+        case D3DFVF_XYZB4: offset = 28; break;
+        case D3DFVF_XYZB5: offset = 32; break;
+        default: return l;
+    }
+    if (fvf & D3DFVF_NORMAL) offset += 12;
+    if (fvf & D3DFVF_PSIZE) offset += 4;
+    if (fvf & D3DFVF_DIFFUSE) l.diffuse = offset, offset += 4;
+    if (fvf & D3DFVF_SPECULAR) l.specular = offset, offset += 4;
+    l.texCount = int((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
+    if (l.texCount > kMaxTexCoordSets) return l;
+    static const int kDims[4] = {2, 3, 4, 1};
+    for (int i = 0; i < l.texCount; ++i) {
+        l.tex[i] = offset;
+        offset += 4 * kDims[(fvf >> (16 + 2 * i)) & 3];
+    }
+    l.stride = offset;
+    l.valid = true;
+    return l;
+}
+
+ClipVertex FetchVertex(const FvfLayout& l, const uint8_t* p, const D3DMATRIX& m) {
+    ClipVertex v;
+    const float x = ReadFloat(p), y = ReadFloat(p + 4), z = ReadFloat(p + 8);
+    if (l.pretransformed) {
+        v.pos[0] = x;
+        v.pos[1] = y;
+        v.pos[2] = z;
+        v.pos[3] = ReadFloat(p + 12);
+    } else {
+        for (int c = 0; c < 4; ++c) v.pos[c] = x * m.m[0][c] + y * m.m[1][c] + z * m.m[2][c] + m.m[3][c];
+    }
+    if (l.diffuse >= 0) v.diffuse = ReadU32(p + l.diffuse);
+    if (l.specular >= 0) v.specular = ReadU32(p + l.specular);
+    for (int i = 0; i < l.texCount; ++i) {
+        v.tc[i][0] = ReadFloat(p + l.tex[i]);
+        // One-dimensional coordinates leave v at 0.
+        const bool oneD = (l.tex[i] + 4 == (i + 1 < l.texCount ? l.tex[i + 1] : l.stride));
+        v.tc[i][1] = oneD ? 0.0f : ReadFloat(p + l.tex[i] + 4);
+    }
+    return v;
+}
+
+ScreenVertex ScreenFromPretransformed(const ClipVertex& v) {
+    ScreenVertex s;
+    s.x = v.pos[0];
+    s.y = v.pos[1];
+    s.z = v.pos[2];
+    s.rhw = v.pos[3];
+    s.diffuse = v.diffuse;
+    s.specular = v.specular;
+    std::memcpy(s.tc, v.tc, sizeof(s.tc));
+    return s;
+}
+
+bool InsideClipVolume(const ClipVertex& v) {
+    for (int p = 0; p < kPlaneCount; ++p)
+        if (!(PlaneDistance(v, p) >= 0)) return false;
+    return true;
+}
+
+ScreenVertex MapToScreen(const ClipVertex& v, const ViewportMap& map) {
+    const float rhw = 1.0f / v.pos[3];
+    ScreenVertex s;
+    s.x = map.x + (1.0f + v.pos[0] * rhw) * map.width * 0.5f;
+    s.y = map.y + (1.0f - v.pos[1] * rhw) * map.height * 0.5f;
+    s.z = map.minZ + v.pos[2] * rhw * (map.maxZ - map.minZ);
+    s.rhw = rhw;
+    s.diffuse = v.diffuse;
+    s.specular = v.specular;
+    std::memcpy(s.tc, v.tc, sizeof(s.tc));
+    return s;
+}
+
+void ClipAndMap(const ClipVertex* in, int count, const ViewportMap& map, std::vector<ScreenVertex>* out) {
+    out->clear();
+    std::vector<ClipVertex> poly(in, in + count), next;
+    for (int p = 0; p < kPlaneCount && !poly.empty(); ++p) {
+        next.clear();
+        const size_t n = poly.size();
+        const size_t edges = count == 2 ? 1 : n;
+        for (size_t i = 0; i < edges; ++i) {
+            const ClipVertex& a = poly[i];
+            const ClipVertex& b = poly[(i + 1) % n];
+            const float da = PlaneDistance(a, p), db = PlaneDistance(b, p);
+            if (da >= 0) next.push_back(a);
+            if ((da >= 0) != (db >= 0) && std::isfinite(da) && std::isfinite(db))
+                next.push_back(Lerp(a, b, da / (da - db)));
+            if (count == 2 && db >= 0) next.push_back(b);
+        }
+        poly.swap(next);
+    }
+    for (const ClipVertex& v : poly) out->push_back(MapToScreen(v, map));
+}
+
+D3DMATRIX MultiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b) {
+    D3DMATRIX r;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j) {
+            float sum = 0;
+            for (int k = 0; k < 4; ++k) sum += a.m[i][k] * b.m[k][j];
+            r.m[i][j] = sum;
+        }
+    return r;
+}
+
+}  // namespace host

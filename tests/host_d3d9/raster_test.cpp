@@ -1,0 +1,204 @@
+// Coverage of triangles, strips, fans, lines and points under Direct3D 9's rules, checked
+// pixel by pixel against hand-worked results.
+#include "device_fixture.h"
+
+namespace host::test {
+namespace {
+
+using Rows = std::vector<std::string>;
+constexpr uint32_t kRed = 0xFFFF0000u;
+
+class RasterTest : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        UseDiffuseOnly();
+    }
+};
+
+TEST_F(RasterTest, TriangleFollowsTopLeftRule) {
+    // Top edge (0,0)-(4,0) is drawn, the hypotenuse is a right edge and is not, the
+    // vertical edge is a left edge and is drawn.
+    const TLVertex tri[3] = {V(0, 0, kRed), V(4, 0, kRed), V(0, 4, kRed)};
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, tri), D3D_OK);
+    EXPECT_EQ(Mask(kRed, 6, 5), (Rows{"####..", "###...", "##....", "#.....", "......"}));
+}
+
+TEST_F(RasterTest, SharedEdgeDrawsEveryPixelOnce) {
+    // A quad of two triangles drawn additively with a small colour: a pixel drawn twice
+    // on the shared diagonal would show twice the value.
+    dev->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    TLVertex q[6];
+    Quad(q, 1.3f, 0.7f, 9.6f, 7.2f, 0xFF010101u);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    int drawn = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const uint32_t p = Pixel(x, y);
+            const bool inside = x >= 2 && x <= 9 && y >= 1 && y <= 7;
+            EXPECT_EQ(p, inside ? 0xFF010101u : 0xFF000000u) << x << "," << y;
+            drawn += inside;
+        }
+    EXPECT_EQ(drawn, 8 * 7);
+}
+
+TEST_F(RasterTest, PixelCentresAreIntegers) {
+    // A quad from (1.5, 1.5) to (3.5, 3.5) covers centres 2 and 3; one from (1, 1) to
+    // (3, 3) covers 1 and 2 (left/top edges in, right/bottom out).
+    TLVertex q[6];
+    Quad(q, 1.5f, 1.5f, 3.5f, 3.5f, kRed);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    Quad(q, 6, 1, 8, 3, 0xFF00FF00u);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(Mask(kRed, 9, 5), (Rows{".........", ".........", "..##.....", "..##.....", "........."}));
+    EXPECT_EQ(Mask(0xFF00FF00u, 9, 5), (Rows{".........", "......##.", "......##.", ".........", "........."}));
+}
+
+TEST_F(RasterTest, StripAndFanCoverTheSameQuad) {
+    const TLVertex strip[4] = {V(0, 0, kRed), V(4, 0, kRed), V(0, 3, kRed), V(4, 3, kRed)};
+    ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, 2, strip), D3D_OK);
+    const TLVertex fan[4] = {V(6, 0, kRed), V(10, 0, kRed), V(10, 3, kRed), V(6, 3, kRed)};
+    ASSERT_EQ(Draw(D3DPT_TRIANGLEFAN, 2, fan), D3D_OK);
+    EXPECT_EQ(Mask(kRed, 11, 4), (Rows{"####..####.", "####..####.", "####..####.", "..........."}));
+}
+
+TEST_F(RasterTest, CullModeDropsOneWinding) {
+    // Clockwise on screen (y down) survives counter-clockwise culling; the mirrored
+    // triangle does not.
+    dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    const TLVertex cw[3] = {V(0, 0, kRed), V(4, 0, kRed), V(0, 4, kRed)};
+    const TLVertex ccw[3] = {V(8, 0, kRed), V(8, 4, kRed), V(12, 0, kRed)};
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, cw), D3D_OK);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, ccw), D3D_OK);
+    EXPECT_EQ(Pixel(0, 0), kRed);
+    EXPECT_EQ(Pixel(8, 0), 0xFF000000u);
+    dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, ccw), D3D_OK);
+    EXPECT_EQ(Pixel(8, 0), kRed);
+}
+
+TEST_F(RasterTest, DegenerateAndNonFiniteTrianglesDrawNothing) {
+    const TLVertex flat[3] = {V(0, 0, kRed), V(5, 5, kRed), V(10, 10, kRed)};
+    const TLVertex nan[3] = {V(0, 0, kRed), V(std::numeric_limits<float>::quiet_NaN(), 5, kRed), V(0, 10, kRed)};
+    const TLVertex huge[3] = {V(-1e30f, -1e30f, kRed), V(1e30f, 0, kRed), V(0, 1e30f, kRed)};
+    EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 1, flat), D3D_OK);
+    EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 1, nan), D3D_OK);
+    EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 1, huge), D3D_OK);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) ASSERT_EQ(Pixel(x, y), 0xFF000000u);
+}
+
+TEST_F(RasterTest, LinesLeaveOutTheEndPixel) {
+    // Horizontal (0,0)-(10,0) covers 0..9; the engine's pulled end (9.9) covers the same.
+    const TLVertex h[2] = {V(0, 0, kRed), V(10, 0, kRed)};
+    ASSERT_EQ(Draw(D3DPT_LINELIST, 1, h), D3D_OK);
+    const TLVertex pulled[2] = {V(0, 2, kRed), V(9.9f, 2, kRed)};
+    ASSERT_EQ(Draw(D3DPT_LINELIST, 1, pulled), D3D_OK);
+    // Diagonal (0,4)-(4,8): (0,4) to (3,7), not (4,8). Vertical upwards (12,9)-(12,4):
+    // 9 down to 5.
+    const TLVertex d[4] = {V(0, 4, kRed), V(4, 8, kRed), V(12, 9, kRed), V(12, 4, kRed)};
+    ASSERT_EQ(Draw(D3DPT_LINELIST, 2, d), D3D_OK);
+    EXPECT_EQ(Mask(kRed, 13, 10), (Rows{"##########...", ".............", "##########...", ".............",
+                                        "#............", ".#..........#", "..#.........#", "...#........#",
+                                        "............#", "............#"}));
+}
+
+TEST_F(RasterTest, LineStripSharesItsCorners) {
+    const TLVertex s[3] = {V(1, 1, kRed), V(5, 1, kRed), V(5, 5, kRed)};
+    ASSERT_EQ(Draw(D3DPT_LINESTRIP, 2, s), D3D_OK);
+    EXPECT_EQ(Mask(kRed, 7, 6), (Rows{".......", ".#####.", ".....#.", ".....#.", ".....#.", "......."}));
+}
+
+TEST_F(RasterTest, PointsCoverThePixelAroundThem) {
+    const TLVertex p[3] = {V(2, 2, kRed), V(4.4f, 2.6f, kRed), V(6.5f, 0.5f, kRed)};
+    ASSERT_EQ(Draw(D3DPT_POINTLIST, 3, p), D3D_OK);
+    EXPECT_EQ(Mask(kRed, 8, 4), (Rows{"......#.", "........", "..#.....", "....#..."}));
+}
+
+TEST_F(RasterTest, ViewportAndScissorClip) {
+    D3DVIEWPORT9 vp{2, 2, 6, 6, 0, 1};
+    ASSERT_EQ(dev->SetViewport(&vp), D3D_OK);
+    RECT sc{0, 0, 16, 5};
+    dev->SetScissorRect(&sc);
+    dev->SetRenderState(D3DRS_SCISSORTESTENABLE, 1);
+    TLVertex q[6];
+    Quad(q, 0, 0, 16, 16, kRed);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(Mask(kRed, 10, 9), (Rows{"..........", "..........", "..######..", "..######..", "..######..",
+                                       "..........", "..........", "..........", ".........."}));
+    // A viewport outside the render target is refused and the old one kept.
+    D3DVIEWPORT9 bad{10, 10, 8, 8, 0, 1};
+    EXPECT_EQ(dev->SetViewport(&bad), D3DERR_INVALIDCALL);
+    D3DVIEWPORT9 now;
+    dev->GetViewport(&now);
+    EXPECT_EQ(now.X, 2u);
+}
+
+TEST_F(RasterTest, GouraudAndFlatShading) {
+    // Colour ramps along x from 0 at x=-0.5 to 255 at x=3.5: centres 0..3 see 32, 96,
+    // 159 (159.375), 223 (223.125).
+    const TLVertex strip[4] = {V(-0.5f, -0.5f, 0xFF000000u), V(3.5f, -0.5f, 0xFFFF0000u),
+                               V(-0.5f, 0.5f, 0xFF000000u), V(3.5f, 0.5f, 0xFFFF0000u)};
+    ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, 2, strip), D3D_OK);
+    EXPECT_EQ(Pixel(0, 0), 0xFF200000u);
+    EXPECT_EQ(Pixel(1, 0), 0xFF600000u);
+    EXPECT_EQ(Pixel(2, 0), 0xFF9F0000u);
+    EXPECT_EQ(Pixel(3, 0), 0xFFDF0000u);
+    // Flat: each triangle takes its first vertex's colour (strip triangle n: vertex n).
+    dev->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+    const TLVertex flat[4] = {V(0, 2, 0xFF0000FFu), V(4, 2, 0xFF00FF00u), V(0, 6, 0xFFFF0000u),
+                              V(4, 6, 0xFFFFFFFFu)};
+    ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, 2, flat), D3D_OK);
+    EXPECT_EQ(Pixel(0, 2), 0xFF0000FFu);
+    EXPECT_EQ(Pixel(3, 5), 0xFF00FF00u);
+}
+
+TEST_F(RasterTest, TransformedQuadFillsTheViewportExactly) {
+    // With identity matrices, clip space -1..1 spans the viewport; pixel centres sit on
+    // integers, so the left/top edges (0) are in and the right/bottom edges (16) out.
+    struct Lit {
+        float x, y, z;
+        uint32_t color;
+    };
+    const Lit quad[4] = {{-1, 1, 0.5f, kRed}, {1, 1, 0.5f, kRed}, {-1, -1, 0.5f, kRed}, {1, -1, 0.5f, kRed}};
+    dev->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    dev->BeginScene();
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Lit)), D3D_OK);
+    // A triangle reaching behind the eye is clipped at the near plane, not wrapped.
+    const Lit behind[3] = {{-0.5f, -0.5f, -1.0f, 0xFF00FF00u}, {0.5f, -0.5f, 0.5f, 0xFF00FF00u},
+                           {-0.5f, 0.5f, 0.5f, 0xFF00FF00u}};
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, behind, sizeof(Lit)), D3D_OK);
+    dev->EndScene();
+    int red = 0, green = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            red += Pixel(x, y) == kRed;
+            green += Pixel(x, y) == 0xFF00FF00u;
+        }
+    EXPECT_EQ(red + green, 256);
+    EXPECT_GT(green, 0);
+    EXPECT_EQ(Pixel(0, 15), kRed);  // the far corner of the clipped triangle is gone
+}
+
+TEST_F(RasterTest, DepthTestKeepsTheNearerSurface) {
+    Surface* depth = nullptr;
+    ASSERT_EQ(dev->CreateDepthStencilSurface(16, 16, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, 1, &depth, nullptr), D3D_OK);
+    dev->SetDepthStencilSurface(depth);
+    dev->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3D_OK);
+    TLVertex nearQ[6], farQ[6];
+    Quad(nearQ, 0, 0, 8, 8, kRed);
+    Quad(farQ, 4, 4, 12, 12, 0xFF0000FFu);
+    for (auto& v : nearQ) v.z = 0.25f;
+    for (auto& v : farQ) v.z = 0.75f;
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, nearQ), D3D_OK);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, farQ), D3D_OK);
+    EXPECT_EQ(Pixel(5, 5), kRed);
+    EXPECT_EQ(Pixel(10, 10), 0xFF0000FFu);
+    depth->Release();
+}
+
+}  // namespace
+}  // namespace host::test

@@ -1,0 +1,272 @@
+// Texturing, texture stages, alpha test and blending, checked against hand-worked
+// values, and the fast spans checked against the general pixel path.
+#include <random>
+
+#include "device_fixture.h"
+
+namespace host::test {
+namespace {
+
+class ShadingTest : public DeviceTest {};
+
+std::vector<uint32_t> Ramp(UINT w, UINT h) {
+    std::vector<uint32_t> t(w * h);
+    for (UINT i = 0; i < w * h; ++i) t[i] = 0xFF000000u | (i * 0x0B1D37u & 0xFFFFFFu);
+    return t;
+}
+
+TEST_F(ShadingTest, SpriteTexelsLandOnTheirPixels) {
+    // A 3 x 3 image in the corner of an 8 x 8 texture drawn at (10, 10) the engine's way:
+    // corners at (x - 0.5, y - 0.5), texture coordinates 0 .. 3/8.
+    std::vector<uint32_t> texels = Ramp(8, 8);
+    Texture* tex = MakeTexture(8, 8, texels);
+    dev->SetTexture(0, tex);
+    UseTextureOnly();
+    TLVertex q[6];
+    Quad(q, 9.5f, 9.5f, 12.5f, 12.5f, 0xFFFFFFFFu, 0, 0, 3.0f / 8, 3.0f / 8);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    for (int y = 8; y < 15; ++y)
+        for (int x = 8; x < 15; ++x) {
+            const bool inside = x >= 10 && x <= 12 && y >= 10 && y <= 12;
+            const uint32_t want = inside ? texels[(y - 10) * 8 + (x - 10)] : 0xFF000000u;
+            EXPECT_EQ(Pixel(x, y), want) << x << "," << y;
+        }
+    tex->Release();
+}
+
+TEST_F(ShadingTest, PointSamplingMagnifiesByWholeTexels) {
+    Texture* tex = MakeTexture(2, 2, {0xFF0000FFu, 0xFF00FF00u, 0xFFFF0000u, 0xFFFFFFFFu});
+    dev->SetTexture(0, tex);
+    UseTextureOnly();
+    TLVertex q[6];
+    Quad(q, -0.5f, -0.5f, 3.5f, 3.5f, 0xFFFFFFFFu);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    const uint32_t want[4][4] = {{0xFF0000FFu, 0xFF0000FFu, 0xFF00FF00u, 0xFF00FF00u},
+                                 {0xFF0000FFu, 0xFF0000FFu, 0xFF00FF00u, 0xFF00FF00u},
+                                 {0xFFFF0000u, 0xFFFF0000u, 0xFFFFFFFFu, 0xFFFFFFFFu},
+                                 {0xFFFF0000u, 0xFFFF0000u, 0xFFFFFFFFu, 0xFFFFFFFFu}};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(Pixel(x, y), want[y][x]) << x << "," << y;
+    tex->Release();
+}
+
+TEST_F(ShadingTest, LinearSamplingUsesTexelCentres) {
+    // Black and white texels stretched over 4 pixels: sample points -0.25, 0.25, 0.75,
+    // 1.25 texels from the first centre, clamped: 0, 64, 191, 255.
+    Texture* tex = MakeTexture(2, 1, {0xFF000000u, 0xFFFFFFFFu});
+    dev->SetTexture(0, tex);
+    UseTextureOnly();
+    dev->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    dev->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+    TLVertex q[6];
+    Quad(q, -0.5f, -0.5f, 3.5f, 0.5f, 0xFFFFFFFFu);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(Pixel(0, 0), 0xFF000000u);
+    EXPECT_EQ(Pixel(1, 0), 0xFF404040u);
+    EXPECT_EQ(Pixel(2, 0), 0xFFBFBFBFu);
+    EXPECT_EQ(Pixel(3, 0), 0xFFFFFFFFu);
+    tex->Release();
+}
+
+TEST_F(ShadingTest, WrapAndMirrorAddressing) {
+    Texture* tex = MakeTexture(2, 1, {0xFF0000FFu, 0xFFFF0000u});
+    dev->SetTexture(0, tex);
+    UseTextureOnly();
+    dev->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
+    TLVertex q[6];
+    Quad(q, -0.5f, -0.5f, 5.5f, 0.5f, 0xFFFFFFFFu, 0, 0, 3, 1);  // six pixels over three widths
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    dev->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
+    Quad(q, -0.5f, 0.5f, 5.5f, 1.5f, 0xFFFFFFFFu, 0, 0, 3, 1);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    const uint32_t b = 0xFF0000FFu, r = 0xFFFF0000u;
+    const uint32_t wrap[6] = {b, r, b, r, b, r}, mirror[6] = {b, r, r, b, b, r};
+    for (int x = 0; x < 6; ++x) {
+        EXPECT_EQ(Pixel(x, 0), wrap[x]) << x;
+        EXPECT_EQ(Pixel(x, 1), mirror[x]) << x;
+    }
+    tex->Release();
+}
+
+TEST_F(ShadingTest, ModulateRoundsToNearest) {
+    // (200, 100, 50) x (128, 255, 64) / 255 = (100.4, 100, 12.5) -> (100, 100, 13).
+    Texture* tex = MakeTexture(1, 1, {0xFFC86432u});
+    dev->SetTexture(0, tex);
+    dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    dev->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    dev->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    TLVertex q[6];
+    Quad(q, 0, 0, 2, 2, 0xFF80FF40u);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(Pixel(1, 1), 0xFF64640Du);
+    tex->Release();
+}
+
+TEST_F(ShadingTest, TwoStagesAddSubtractAndTextureFactor) {
+    // Stage 0: texture + diffuse (saturating); stage 1: current - texture factor.
+    Texture* tex = MakeTexture(1, 1, {0xFFC0C040u});
+    dev->SetTexture(0, tex);
+    dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADD);
+    dev->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    dev->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+    dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SUBTRACT);
+    dev->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    dev->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    dev->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    dev->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+    dev->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF102030u);
+    TLVertex q[6];
+    Quad(q, 0, 0, 2, 2, 0xFF808080u);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    // (0xC0 + 0x80 -> 0xFF) - 0x10 = 0xEF; 0xFF - 0x20 = 0xDF; (0x40 + 0x80) - 0x30 = 0x90.
+    EXPECT_EQ(Pixel(0, 0), 0xFFEFDF90u);
+    // Complemented diffuse alone: SELECTARG1 of (DIFFUSE | COMPLEMENT).
+    dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    dev->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    dev->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE | D3DTA_COMPLEMENT);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(Pixel(0, 0), 0xFF7F7F7Fu);
+    tex->Release();
+}
+
+TEST_F(ShadingTest, AlphaTestCutsOutTexels) {
+    Texture* tex = MakeTexture(2, 1, {0x00FF0000u, 0xFF00FF00u});
+    dev->SetTexture(0, tex);
+    UseTextureOnly();
+    dev->SetRenderState(D3DRS_ALPHATESTENABLE, 1);
+    dev->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    dev->SetRenderState(D3DRS_ALPHAREF, 0);
+    TLVertex q[6];
+    Quad(q, -0.5f, -0.5f, 1.5f, 0.5f, 0xFFFFFFFFu);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(Pixel(0, 0), 0xFF000000u);
+    EXPECT_EQ(Pixel(1, 0), 0xFF00FF00u);
+    tex->Release();
+}
+
+struct BlendCase {
+    DWORD src, dest, op;
+    uint32_t source, dest_pixel, want;
+};
+
+TEST_F(ShadingTest, BlendFactorsAndOperations) {
+    UseDiffuseOnly();
+    dev->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    const BlendCase cases[] = {
+        // Source alpha 128 of red over blue: 255 x 128/255 = 128, 255 x 127/255 = 127.
+        {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA, D3DBLENDOP_ADD, 0x80FF0000u, 0xFF0000FFu, 0xFF80007Fu},
+        // Additive with source alpha, saturating.
+        {D3DBLEND_SRCALPHA, D3DBLEND_ONE, D3DBLENDOP_ADD, 0x80FF4000u, 0xFFC01010u, 0xFFFF3010u},
+        // Reverse subtraction: destination - source, clamped at 0.
+        {D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_REVSUBTRACT, 0xFF204080u, 0xFF808080u, 0xFF604000u},
+        {D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_SUBTRACT, 0xFF204080u, 0xFF808080u, 0xFF000000u},
+        {D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_MIN, 0xFF204080u, 0xFF808080u, 0xFF204080u},
+        {D3DBLEND_ONE, D3DBLEND_ONE, D3DBLENDOP_MAX, 0xFF204080u, 0xFF808080u, 0xFF808080u},
+        // Inverse destination colour with zero: the engine's inverting box.
+        {D3DBLEND_INVDESTCOLOR, D3DBLEND_ZERO, D3DBLENDOP_ADD, 0xFFFFFFFFu, 0xFF3070B0u, 0xFFCF8F4Fu},
+        // Multiply: destination x source colour.
+        {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR, D3DBLENDOP_ADD, 0xFF8040FFu, 0xFF808080u, 0xFF402080u},
+    };
+    for (const BlendCase& c : cases) {
+        dev->Clear(0, nullptr, D3DCLEAR_TARGET, c.dest_pixel, 1.0f, 0);
+        dev->SetRenderState(D3DRS_SRCBLEND, c.src);
+        dev->SetRenderState(D3DRS_DESTBLEND, c.dest);
+        dev->SetRenderState(D3DRS_BLENDOP, c.op);
+        TLVertex q[6];
+        Quad(q, 0, 0, 2, 2, c.source);
+        ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+        EXPECT_EQ(Pixel(1, 1), c.want) << c.src << " " << c.dest << " " << c.op;
+    }
+}
+
+TEST_F(ShadingTest, SixteenBitTargetRoundsChannels) {
+    Close();
+    Open(8, 8, D3DFMT_R5G6B5);
+    UseDiffuseOnly();
+    TLVertex q[6];
+    Quad(q, 0, 0, 2, 2, 0xFF808080u);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    // 128 x 31 / 255 = 15.56 -> 16; 128 x 63 / 255 = 31.6 -> 32.
+    EXPECT_EQ(Pixel(0, 0), uint32_t(16 << 11 | 32 << 5 | 16));
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0);
+    EXPECT_EQ(Pixel(0, 0), 0xFFFFu);
+}
+
+// The fast spans must give the bits of the general path for every state they serve.
+TEST_F(ShadingTest, FastSpansMatchTheGeneralPath) {
+    std::mt19937 rng(1234);
+    std::vector<uint32_t> texels(16 * 16);
+    for (auto& t : texels) t = rng();
+    Texture* tex = MakeTexture(16, 16, texels);
+    Surface* rt = nullptr;
+    ASSERT_EQ(dev->CreateRenderTarget(16, 16, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 1, &rt, nullptr), D3D_OK);
+    const DWORD colorOps[][3] = {{D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE},
+                                 {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE},
+                                 {D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE}};
+    const DWORD blends[][2] = {{0, 0}, {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA}, {D3DBLEND_SRCALPHA, D3DBLEND_ONE}};
+    auto render = [&](bool generic, int scene, std::vector<uint32_t>* out) {
+        D3D9Settings().forceGenericPath = generic;
+        std::mt19937 r{uint32_t(scene)};
+        for (Surface* target : {back, rt}) {
+            dev->SetRenderTarget(0, target);
+            dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0x80402010u, 1.0f, 0);
+            dev->SetTexture(0, tex);
+            dev->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+            dev->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+            for (int i = 0; i < 12; ++i) {
+                const auto& c = colorOps[r() % 3];
+                const auto& a = colorOps[r() % 3];
+                const auto& b = blends[r() % 3];
+                dev->SetTextureStageState(0, D3DTSS_COLOROP, c[0]);
+                dev->SetTextureStageState(0, D3DTSS_COLORARG1, c[1]);
+                dev->SetTextureStageState(0, D3DTSS_COLORARG2, c[2]);
+                dev->SetTextureStageState(0, D3DTSS_ALPHAOP, a[0]);
+                dev->SetTextureStageState(0, D3DTSS_ALPHAARG1, a[1]);
+                dev->SetTextureStageState(0, D3DTSS_ALPHAARG2, a[2]);
+                dev->SetRenderState(D3DRS_ALPHABLENDENABLE, b[0] != 0);
+                if (b[0]) {
+                    dev->SetRenderState(D3DRS_SRCBLEND, b[0]);
+                    dev->SetRenderState(D3DRS_DESTBLEND, b[1]);
+                }
+                dev->SetRenderState(D3DRS_ALPHATESTENABLE, r() % 2);
+                dev->SetRenderState(D3DRS_ALPHAREF, r() % 256);
+                dev->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+                auto coord = [&](int range) { return float(int(r() % (range * 8)) - 16) / 8.0f; };
+                const uint32_t color = r();
+                TLVertex q[6];
+                if (r() % 2) {
+                    // An unscaled sprite: one texel per pixel.
+                    const float x = float(int(r() % 20) - 4) - 0.5f, y = float(int(r() % 20) - 4) - 0.5f;
+                    Quad(q, x, y, x + 8, y + 8, color, 0.25f, 0.25f, 0.75f, 0.75f);
+                } else {
+                    for (auto& v : q) v = V(coord(20), coord(20), color, coord(2), coord(2));
+                }
+                ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+            }
+            D3DLOCKED_RECT lr;
+            Surface* sys = nullptr;
+            ASSERT_EQ(dev->CreateOffscreenPlainSurface(16, 16, target->Format(), D3DPOOL_SYSTEMMEM, &sys, nullptr),
+                      D3D_OK);
+            ASSERT_EQ(dev->GetRenderTargetData(target, sys), D3D_OK);
+            ASSERT_EQ(sys->LockRect(&lr, nullptr, D3DLOCK_READONLY), D3D_OK);
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                    out->push_back(*reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(lr.pBits) +
+                                                                      y * lr.Pitch + x * 4));
+            sys->UnlockRect();
+            sys->Release();
+        }
+        dev->SetRenderTarget(0, back);
+    };
+    for (int scene = 0; scene < 40; ++scene) {
+        std::vector<uint32_t> fast, general;
+        render(false, scene, &fast);
+        render(true, scene, &general);
+        ASSERT_EQ(fast, general) << "scene " << scene;
+    }
+    rt->Release();
+    tex->Release();
+}
+
+}  // namespace
+}  // namespace host::test
