@@ -69,7 +69,7 @@ std::vector<D3DDISPLAYMODE> AdapterModes(D3DFORMAT format) {
     return modes;
 }
 
-D3DDISPLAYMODE CurrentDisplayMode() {
+D3DDISPLAYMODE AdapterDisplayMode() {
     const D3D9HostSettings& s = D3D9Settings();
     return {s.displayWidth, s.displayHeight, s.displayRefresh, s.displayFormat};
 }

@@ -15,6 +15,6 @@ bool IsDisplayFormat(D3DFORMAT format);
 HRESULT CheckResourceFormat(DWORD usage, D3DRESOURCETYPE type, D3DFORMAT format);
 // The display modes of a format, in the order the adapter lists them.
 std::vector<D3DDISPLAYMODE> AdapterModes(D3DFORMAT format);
-D3DDISPLAYMODE CurrentDisplayMode();
+D3DDISPLAYMODE AdapterDisplayMode();
 
 }  // namespace host

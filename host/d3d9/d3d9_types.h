@@ -3,24 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#if __has_include("host/win/types.h")
 #include "host/win/types.h"
-#else
-namespace host {
-struct WindowTag;
-using HWND = WindowTag*;
-using HRESULT = int32_t;
-using BOOL = int32_t;
-struct POINT { int32_t x = 0, y = 0; };
-struct RECT { int32_t left = 0, top = 0, right = 0, bottom = 0; };
-constexpr HRESULT S_OK = 0, S_FALSE = 1;
-constexpr HRESULT E_NOINTERFACE = HRESULT(0x80004002u), E_POINTER = HRESULT(0x80004003u),
-                  E_FAIL = HRESULT(0x80004005u), E_INVALIDARG = HRESULT(0x80070057u),
-                  E_OUTOFMEMORY = HRESULT(0x8007000Eu);
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
-}  // namespace host
-#endif
 
 namespace host {
 

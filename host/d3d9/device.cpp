@@ -66,7 +66,7 @@ HRESULT Device::MakeSwapChain(const D3DPRESENT_PARAMETERS& in) {
     D3DPRESENT_PARAMETERS p = in;
     if (p.BackBufferWidth == 0) p.BackBufferWidth = 640;
     if (p.BackBufferHeight == 0) p.BackBufferHeight = 480;
-    if (p.BackBufferFormat == D3DFMT_UNKNOWN && p.Windowed) p.BackBufferFormat = CurrentDisplayMode().Format;
+    if (p.BackBufferFormat == D3DFMT_UNKNOWN && p.Windowed) p.BackBufferFormat = AdapterDisplayMode().Format;
     if (p.BackBufferCount == 0) p.BackBufferCount = 1;
     if (p.BackBufferCount > 3 || (p.SwapEffect == D3DSWAPEFFECT_COPY && p.BackBufferCount != 1))
         return D3DERR_INVALIDCALL;

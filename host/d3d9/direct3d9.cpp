@@ -36,7 +36,7 @@ HRESULT Direct3D9::EnumAdapterModes(UINT adapter, D3DFORMAT format, UINT mode, D
 
 HRESULT Direct3D9::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) const {
     if (adapter != 0 || !mode) return D3DERR_INVALIDCALL;
-    *mode = CurrentDisplayMode();
+    *mode = AdapterDisplayMode();
     return D3D_OK;
 }
 
@@ -45,7 +45,7 @@ HRESULT Direct3D9::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT disp
     const HRESULT hr = CheckAdapter(adapter, type);
     if (FAILED(hr)) return hr;
     if (!IsDisplayFormat(displayFormat)) return D3DERR_NOTAVAILABLE;
-    if (windowed && displayFormat != CurrentDisplayMode().Format) return D3DERR_NOTAVAILABLE;
+    if (windowed && displayFormat != AdapterDisplayMode().Format) return D3DERR_NOTAVAILABLE;
     return CheckResourceFormat(D3DUSAGE_RENDERTARGET, D3DRTYPE_SURFACE,
                                backBufferFormat == D3DFMT_UNKNOWN ? displayFormat : backBufferFormat);
 }

@@ -52,10 +52,10 @@ HRESULT SwapChain::GetPresentParameters(D3DPRESENT_PARAMETERS* params) const {
 
 HRESULT SwapChain::GetDisplayMode(D3DDISPLAYMODE* mode) const {
     if (!mode) return D3DERR_INVALIDCALL;
-    *mode = params_.Windowed ? CurrentDisplayMode()
+    *mode = params_.Windowed ? AdapterDisplayMode()
                              : D3DDISPLAYMODE{params_.BackBufferWidth, params_.BackBufferHeight,
                                               params_.FullScreen_RefreshRateInHz ? params_.FullScreen_RefreshRateInHz
-                                                                                 : CurrentDisplayMode().RefreshRate,
+                                                                                 : AdapterDisplayMode().RefreshRate,
                                               params_.BackBufferFormat};
     return D3D_OK;
 }
