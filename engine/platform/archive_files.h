@@ -90,6 +90,8 @@ struct ArchiveSearchState;
 ArchiveSearchState* FindFirstInArchive(ArchiveObject* archive, const char* path,
                                        FileFindRecord* record);
 int FillArchiveFindRecord(ArchiveSearchState* state, FileFindRecord* record);
+// The next match after the last one reported; -1 when nothing more matches.
+int FindNextInArchive(ArchiveSearchState* state, FileFindRecord* record);
 void FreeArchiveSearch(ArchiveSearchState* state);
 
 // Views for tests and diagnostics.

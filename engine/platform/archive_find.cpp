@@ -152,6 +152,12 @@ ArchiveSearchState* FindFirstInArchive(ArchiveObject* archive, const char* path,
     return state;
 }
 
+int FindNextInArchive(ArchiveSearchState* state, FileFindRecord* record) {
+    if (state == nullptr || FillArchiveFindRecord(state, record) != 0) return -1;
+    ++state->next;
+    return 0;
+}
+
 void FreeArchiveSearch(ArchiveSearchState* state) { TrackedDelete(state); }
 
 FileFindHandle FindFirstWithArchive(const char* path, FileFindRecord* record) {
@@ -184,9 +190,7 @@ int FindNextWithArchive(FileFindHandle handle, FileFindRecord* record) {
     FindHandle* find = FindFromHandle(handle);
     if (find == nullptr) return -1;
     if (find->kind == 0) return PlainFindNext(find->plain, record);
-    if (FillArchiveFindRecord(find->search, record) != 0) return -1;
-    ++find->search->next;
-    return 0;
+    return FindNextInArchive(find->search, record);
 }
 
 int FindCloseWithArchive(FileFindHandle handle) {

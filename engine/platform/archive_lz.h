@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "engine/platform/archive_format.h"
+
 namespace orvik {
 
 struct LzHead {
@@ -29,5 +31,11 @@ int64_t DecompressArchiveData(const uint8_t* source, size_t sourceSize, uint8_t*
 constexpr uint32_t kLzMinMatch = 4;
 constexpr uint32_t kLzMaxMatch = ((1u << 13) - 1) + kLzMinMatch;  // 5 bits + 8 bits
 constexpr uint32_t kLzMaxDistance = 1u << 24;                     // 3 bytes, plus 1
+
+// The most bytes codes can unpack to: the longest match takes four bytes of codes. A size
+// beyond this is refused before anything is allocated for it.
+inline uint64_t LzLargestUnpackedSize(uint32_t packedSize) {
+    return packedSize <= kLzHeadSize ? 0 : (uint64_t{packedSize} - kLzHeadSize) * ((kLzMaxMatch + 3) / 4);
+}
 
 }  // namespace orvik

@@ -65,6 +65,10 @@ int OpenArchiveFileStream(ArchiveFileStream* stream, ArchiveObject* archive,
     stream->entry = entry;
     stream->asyncFlag = async ? 1 : 0;
     if (!IsArchiveEntryPacked(archive, entry)) return 0;
+    if (entry.size > LzLargestUnpackedSize(entry.packedSize)) {
+        AddLogText("ＯＫＶファイルの中のデータが壊れています\n");
+        return -1;
+    }
 
     stream->unpacked = static_cast<uint8_t*>(TrackedAlloc(std::max<uint32_t>(entry.size, 1), __FILE__, __LINE__));
     if (stream->unpacked == nullptr) return -1;
