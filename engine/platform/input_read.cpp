@@ -11,6 +11,7 @@
 #include "engine/platform/timing.h"
 #include "engine/platform/window.h"
 #include "host/dinput/joystick.h"
+#include "host/dinput/keyboard_state.h"
 #include "host/dinput/key_codes.h"
 
 namespace orvik {

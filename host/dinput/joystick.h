@@ -1,5 +1,4 @@
-// The multimedia joystick calls and the system keyboard state, over the same devices as
-// DirectInput.
+// The multimedia joystick calls, over the same pads as DirectInput.
 #pragma once
 #include <cstdint>
 
@@ -27,8 +26,5 @@ struct JOYINFOEX {
 
 uint32_t joyGetDevCapsA(uintptr_t id, JOYCAPSA* caps, uint32_t size);
 uint32_t joyGetPosEx(uint32_t id, JOYINFOEX* info);
-
-// 256 bytes by virtual-key code, bit 7 set while the key is down.
-BOOL GetKeyboardState(uint8_t* state);
 
 }  // namespace host

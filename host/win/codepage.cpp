@@ -16,8 +16,19 @@ uint32_t GetOEMCP() { return g_codePage; }
 uint32_t GetACP() { return g_codePage; }
 void SetSystemCodePage(uint32_t codePage) { g_codePage = codePage; }
 
-std::string Cp932ToUtf8(std::string_view text) {
-    iconv_t cd = iconv_open("UTF-8", "CP932");
+namespace {
+// Bytes of the character that starts with `lead` in UTF-8, so an unconvertible
+// character becomes one '?'.
+size_t Utf8Length(unsigned char lead) {
+    if (lead >= 0xF0) return 4;
+    if (lead >= 0xE0) return 3;
+    if (lead >= 0xC0) return 2;
+    return 1;
+}
+
+std::string Convert(const char* to, const char* from, std::string_view text) {
+    bool fromUtf8 = std::string_view(from) == "UTF-8";
+    iconv_t cd = iconv_open(to, from);
     if (cd == iconv_t(-1)) return std::string(text);
     std::string out;
     char buffer[256];
@@ -29,13 +40,19 @@ std::string Cp932ToUtf8(std::string_view text) {
         size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
         out.append(buffer, size_t(outPtr - buffer));
         if (r == size_t(-1) && errno != E2BIG) {
-            out += '?';  // an undecodable byte: skip it and go on
-            ++in;
-            --inLeft;
+            out += '?';  // an unconvertible character: skip it and go on
+            size_t skip = fromUtf8 ? Utf8Length(static_cast<unsigned char>(*in)) : 1;
+            skip = skip < inLeft ? skip : inLeft;
+            in += skip;
+            inLeft -= skip;
         }
     }
     iconv_close(cd);
     return out;
 }
+}  // namespace
+
+std::string Cp932ToUtf8(std::string_view text) { return Convert("UTF-8", "CP932", text); }
+std::string Utf8ToCp932(std::string_view text) { return Convert("CP932", "UTF-8", text); }
 
 }  // namespace host

@@ -11,7 +11,8 @@ uint32_t GetOEMCP();
 uint32_t GetACP();
 void SetSystemCodePage(uint32_t codePage);
 
-// Code-page 932 text to UTF-8; bytes that do not convert become '?'.
+// Code-page 932 text to UTF-8 and back; what does not convert becomes '?'.
 std::string Cp932ToUtf8(std::string_view text);
+std::string Utf8ToCp932(std::string_view text);
 
 }  // namespace host

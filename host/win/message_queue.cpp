@@ -8,6 +8,7 @@
 
 #include "host/backends/backend_events.h"
 #include "host/clock.h"
+#include "host/dinput/keyboard_state.h"
 #include "host/sync.h"
 #include "host/win/window.h"
 #include "host/win/window_state.h"
@@ -196,7 +197,11 @@ void PostQuitMessage(int exitCode) {
 }
 
 BOOL TranslateMessage(const MSG* msg) {
-    return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
+    if (!msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return 0;
+    // Printable characters arrive from the backend's text input; the keys that type
+    // control characters are turned into WM_CHAR here.
+    if (uint8_t c = ControlCharOfKey(uint8_t(msg->wParam))) PostMessageA(msg->hwnd, WM_CHAR, c, msg->lParam);
+    return 1;
 }
 
 LRESULT DispatchMessageA(const MSG* msg) {

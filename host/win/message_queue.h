@@ -12,6 +12,7 @@ BOOL PostMessageA(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam);
 BOOL PostThreadMessageA(uint32_t threadId, uint32_t message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageA(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
+// WM_KEYDOWN of BACKSPACE, TAB, RETURN, ESCAPE or CONTROL+letter posts its WM_CHAR.
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 

@@ -2,8 +2,10 @@
 // system keyboard state.
 #include "host/dinput/dinput.h"
 #include "host/dinput/joystick.h"
+#include "host/dinput/keyboard_state.h"
 #include "host/dinput/key_codes.h"
 #include "host/sync.h"
+#include "host/win/codepage.h"
 #include "host_fixture.h"
 
 namespace host_test {
@@ -167,6 +169,45 @@ TEST_F(DinputTest, SystemKeyboardStateFollowsTheKeysByVirtualKey) {
     EXPECT_EQ(vk[VK_RETURN], 0x80);
     EXPECT_EQ(vk[VK_OEM_5], 0x80);
     EXPECT_EQ(vk['B'], 0);
+}
+
+}  // namespace
+}  // namespace host_test
+
+namespace host_test {
+namespace {
+
+using namespace host;
+
+class TypingTest : public HostTest {};
+
+TEST_F(TypingTest, ControlKeysTypeTheirCharactersWhenTranslated) {
+    HWND w = MakeWindow();
+    UpdateWindow(w);
+    auto typed = [&](uint8_t vk) {
+        MSG key;
+        key.hwnd = w;
+        key.message = WM_KEYDOWN;
+        key.wParam = vk;
+        TranslateMessage(&key);
+        MSG m;
+        return PeekMessageA(&m, w, WM_CHAR, WM_CHAR, PM_REMOVE) ? int(m.wParam) : -1;
+    };
+    EXPECT_EQ(typed(VK_RETURN), 13);
+    EXPECT_EQ(typed(VK_BACK), 8);
+    EXPECT_EQ(typed('A'), -1);  // letters come from the text input
+    SetKeyDown(DIK_RCONTROL, true);
+    EXPECT_EQ(typed('A'), 1);
+    EXPECT_EQ(typed('Z'), 26);
+    EXPECT_EQ(typed(VK_LEFT), -1);
+}
+
+TEST(CodePageTest, TextConvertsBothWaysAndBadBytesBecomeQuestionMarks) {
+    const char* utf8 = reinterpret_cast<const char*>(u8"ゲーム A");
+    EXPECT_EQ(Utf8ToCp932(utf8), "ゲーム A");  // the literal is code-page 932 here
+    EXPECT_EQ(Cp932ToUtf8("ゲーム A"), utf8);
+    EXPECT_EQ(Cp932ToUtf8("\x81"), "?");  // a lead byte without its trail
+    EXPECT_EQ(Utf8ToCp932(reinterpret_cast<const char*>(u8"\U0001F600x")), "?x");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "engine_fixture.h"
 #include "host/backends/headless/headless.h"
 #include "host/dinput/joystick.h"
+#include "host/dinput/keyboard_state.h"
 #include "host/dinput/key_codes.h"
 
 namespace orvik_test {

@@ -32,6 +32,17 @@ TEST_F(WindowTest, EditingKeysTravelAsControlCodes) {
     EXPECT_EQ(TypedText(), "\x1D\x10");
 }
 
+TEST_F(WindowTest, KeysPumpedThroughTheQueueTypeControlCharacters) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    DrainQueue();
+    host::PostMessageA(MainWindow(), host::WM_KEYDOWN, 0x0D, 0);  // RETURN
+    host::PostMessageA(MainWindow(), host::WM_KEYDOWN, 0x24, 0);  // HOME
+    host::PostMessageA(MainWindow(), host::WM_CHAR, 'q', 0);
+    orvik::PumpMessages();
+    orvik::PumpMessages();
+    EXPECT_EQ(TypedText(), "\x1A" "q\x0D");
+}
+
 TEST_F(WindowTest, FullCharacterBufferDropsFurtherCodes) {
     ASSERT_EQ(orvik::InitLibrary(), 0);
     int accepted = 0;

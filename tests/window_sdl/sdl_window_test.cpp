@@ -12,6 +12,7 @@
 #include "engine/platform/input.h"
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
+#include "engine/platform/text_input.h"
 #include "engine/platform/window.h"
 #include "engine/graphics/graphics_system.h"
 #include "host/backends/backend.h"
@@ -70,6 +71,18 @@ TEST(SdlWindowTest, RealWindowTakesAKeyFromTheXServerAndCloses) {
         orvik::PumpMessages();
         return orvik::IsKeyHeld(orvik::KEY_Z) == 0;
     }));
+
+    // Typed text reaches the character buffer through WM_CHAR (the z held above typed one
+    // already).
+    RunProgram({"xdotool", "type", "--delay", "20", "q"});
+    std::string typed;
+    EXPECT_TRUE(WaitUntil([&] {
+        orvik::PumpMessages();
+        uint8_t c;
+        while (orvik::PopCharCode(&c, 1)) typed += char(c);
+        return typed.find('q') != std::string::npos;
+    }));
+    EXPECT_EQ(typed.substr(0, 1), "z");
 
     EXPECT_EQ(orvik::EndLibrary(), 0);
     EXPECT_TRUE(WaitUntil([] { return FindWindowIds().empty(); }));

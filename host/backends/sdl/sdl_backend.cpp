@@ -13,6 +13,9 @@
 #include "host/backends/sdl/sdl_pads.h"
 #include "host/backends/sdl/sdl_scancodes.h"
 #include "host/dinput/input_devices.h"
+#include "host/dinput/keyboard_state.h"
+#include "host/win/codepage.h"
+#include "host/win/message_queue.h"
 #include "host/win/desktop.h"
 #include "host/win/instance_lock.h"
 #include "host/win/window.h"
@@ -136,6 +139,27 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
+// A key moves the key state and reaches the window as WM_KEYDOWN or WM_KEYUP with its
+// virtual key and scan code, as the system delivers keys.
+void KeyEvent(const SDL_KeyboardEvent& key) {
+    uint8_t dik = sdl::ScancodeToDik(key.keysym.scancode);
+    if (!dik) return;
+    bool down = key.type == SDL_KEYDOWN;
+    SetKeyDown(dik, down);
+    HWND window = GetBackendWindow();
+    uint8_t vk = VirtualKeyOfDik(dik);
+    if (!window || !vk) return;
+    LPARAM info = LPARAM((uint32_t(dik) << 16) | 1u | (down ? 0u : 0xC0000000u) | (key.repeat ? 0x40000000u : 0u));
+    PostMessageA(window, down ? WM_KEYDOWN : WM_KEYUP, vk, info);
+}
+
+// Typed text reaches the window as WM_CHAR, one code-page byte per message.
+void TextEvent(const char* utf8) {
+    HWND window = GetBackendWindow();
+    if (!window) return;
+    for (unsigned char c : Utf8ToCp932(utf8)) PostMessageA(window, WM_CHAR, c, 1);
+}
+
 void PollEvents() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -145,7 +169,10 @@ void PollEvents() {
         case SDL_WINDOWEVENT: HandleWindowEvent(e.window); break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            if (uint8_t dik = sdl::ScancodeToDik(e.key.keysym.scancode)) SetKeyDown(dik, e.type == SDL_KEYDOWN);
+            KeyEvent(e.key);
+            break;
+        case SDL_TEXTINPUT:
+            TextEvent(e.text.text);
             break;
         default: break;
         }
