@@ -9,6 +9,7 @@
 
 #include "engine/platform/archive.h"
 #include "engine/platform/file_access.h"
+#include <orvik/files.h>
 
 namespace orvik {
 
@@ -46,8 +47,6 @@ struct ArchiveTableEntry {
     char path[kArchivePathMax];
 };
 
-int SetArchiveExtension(const char* extension);
-int SetArchiveKeyString(const char* keyString);
 // The extension in use ("OKV" unless one was set) and the key string (null when none).
 const char* ArchiveExtension();
 const char* ArchiveKeyString();

@@ -6,11 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <orvik/files.h>
+
 namespace orvik {
 
-// 0 means failure. Archive-aware handles are a table slot with 0xF0000000 set; plain-file
-// handles are the address of the open file's record, so the type is pointer-sized.
-using FileAccessHandle = intptr_t;
+// FileAccessHandle (orvik/files.h): archive-aware handles are a table slot with 0xF0000000
+// set; plain-file handles are the address of the open file's record.
+
 // -1 means nothing matched.
 using FileFindHandle = intptr_t;
 
@@ -50,21 +52,12 @@ void ResetFileAccessTable();
 // A caller's table is copied slot by slot; null installs the built-in set of the current
 // archive choice. Returns 0.
 int SetFileAccessFunctions(const FileAccessFunctions* table);
-// Archive access on (non-zero) or off. Refills the table when it holds the built-in set of
-// the previous choice; a caller's own table is left alone. Returns 0.
-int SetArchiveAccess(int flag);
+// SetArchiveAccess refills the table when it holds the built-in set of the previous choice;
+// a caller's own table is left alone.
 // 1 when the table holds one of the built-in sets (the idle check is not compared).
 int IsBuiltinFileAccessSet();
 
 const FileAccessFunctions& PlainFileAccessSet();
 const FileAccessFunctions& ArchiveFileAccessSet();
-
-FileAccessHandle FileAccessOpen(const char* path, int cache, int thirdFlag, int async);
-int FileAccessClose(FileAccessHandle handle);
-int32_t FileAccessTell(FileAccessHandle handle);
-int FileAccessSeek(FileAccessHandle handle, int32_t offset, int origin);
-size_t FileAccessRead(void* buffer, size_t elementSize, size_t count, FileAccessHandle handle);
-int FileAccessEof(FileAccessHandle handle);
-int FileAccessIdleCheck(FileAccessHandle handle);
 
 }  // namespace orvik

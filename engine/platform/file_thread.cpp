@@ -32,7 +32,7 @@ FileThread::~FileThread() { Stop(); }
 int FileThread::Start(const std::string& path, bool withCache) {
     if (withCache) {
         cache_ = static_cast<uint8_t*>(TrackedAlloc(kReadAheadCacheSize, __FILE__, __LINE__));
-        if (cache_ == nullptr) return -1;
+        if (cache_ == nullptr) return kNoCacheMemory;
     }
     path_ = path;
     thread_ = std::thread(&FileThread::Run, this);
@@ -42,7 +42,7 @@ int FileThread::Start(const std::string& path, bool withCache) {
     thread_.join();
     TrackedFree(cache_);
     cache_ = nullptr;
-    return -1;
+    return kOpenFailed;
 }
 
 void FileThread::Read(uint8_t* destination, uint32_t position, uint32_t size) {

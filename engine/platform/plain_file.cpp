@@ -81,9 +81,12 @@ FileAccessHandle PlainFileOpen(const char* path, int cache, int, int async) {
         AddLogText("ファイルアクセス専用スレッドの作成に失敗しました\n");
         return 0;
     }
-    if (record->thread->Start(systemPath, cache != 0) != 0) {
+    const int started = record->thread->Start(systemPath, cache != 0);
+    if (started != 0) {
         FreeRecord(record);
-        AddLogText("ファイルのオープンに失敗しました\n");
+        AddLogText(started == FileThread::kNoCacheMemory
+                       ? "ファイル読み込みキャッシュ用メモリの確保に失敗しました\n"
+                       : "ファイルのオープンに失敗しました\n");
         return 0;
     }
     return reinterpret_cast<FileAccessHandle>(record);

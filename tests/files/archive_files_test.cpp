@@ -9,6 +9,7 @@
 #include "engine/platform/archive_files_state.h"
 #include "engine/platform/file_access.h"
 #include "engine/platform/full_path.h"
+#include "engine/platform/memory.h"
 #include "engine/platform/plain_file.h"
 #include "temp_dir.h"
 
@@ -49,11 +50,15 @@ protected:
         SetArchiveExtension("dat");
         SetArchiveKeyString("tnqwplx");
         ASSERT_TRUE(cwd.ok());
+        blocksAtStart = TrackedMemory().blockCount;
     }
+    // Whatever a test opened, closing and releasing it gives every tracked block back.
     void TearDown() override {
         ResetArchiveFiles();
         EXPECT_EQ(PlainFileOpenCount(), 0u);
+        EXPECT_EQ(TrackedMemory().blockCount, blocksAtStart);
     }
+    int32_t blocksAtStart = 0;
     std::string ReadAll(const char* path) {
         const FileAccessHandle file = FileAccessOpen(path, 0, 1, 0);
         if (file == 0) return "<open failed>";
