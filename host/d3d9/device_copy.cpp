@@ -29,13 +29,23 @@ bool BlockAligned(const RECT& r, const Surface* s) {
     return r.left % 4 == 0 && r.top % 4 == 0 && edge(r.right, s->Width()) && edge(r.bottom, s->Height());
 }
 
-void FillRect(Surface* s, const RECT& r, D3DCOLOR color) {
-    const int bytes = FindPixelFormat(s->Format())->bytes;
-    uint8_t pixel[4];
-    WritePixelArgb(s->Format(), pixel, color);
+template <class Pixel>
+void FillRows(Surface* s, const RECT& r, Pixel value) {
     for (int32_t y = r.top; y < r.bottom; ++y) {
-        uint8_t* row = s->Bits() + size_t(y) * s->Pitch() + size_t(r.left) * size_t(bytes);
-        for (int32_t x = r.left; x < r.right; ++x, row += bytes) std::memcpy(row, pixel, size_t(bytes));
+        auto* row = reinterpret_cast<Pixel*>(s->Bits() + size_t(y) * s->Pitch()) + r.left;
+        std::fill_n(row, size_t(r.right - r.left), value);
+    }
+}
+
+void FillRect(Surface* s, const RECT& r, D3DCOLOR color) {
+    uint8_t pixel[4] = {};
+    WritePixelArgb(s->Format(), pixel, color);
+    if (FindPixelFormat(s->Format())->bytes == 4) {
+        uint32_t v;
+        std::memcpy(&v, pixel, 4);
+        FillRows<uint32_t>(s, r, v);
+    } else {
+        FillRows<uint16_t>(s, r, uint16_t(pixel[0] | pixel[1] << 8));
     }
     s->Touch();
 }

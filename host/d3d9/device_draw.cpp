@@ -5,6 +5,7 @@
 
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
+#include "host/d3d9/fast_span.h"
 #include "host/d3d9/pixel_format.h"
 #include "host/d3d9/raster.h"
 #include "host/d3d9/vertex_pipeline.h"
@@ -194,6 +195,7 @@ bool Device::BuildDrawState(DrawState* st) {
     const bool alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
     for (uint32_t a = 0; a < 256; ++a)
         st->alphaPass[a] = !alphaTest || AlphaTestPasses(rs[D3DRS_ALPHAFUNC], a, rs[D3DRS_ALPHAREF] & 255);
+    st->alphaPassFrom = AlphaPassFrom(st->alphaPass);
     st->blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
     st->srcBlend = rs[D3DRS_SRCBLEND];
     st->destBlend = rs[D3DRS_DESTBLEND];
@@ -235,7 +237,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     if (layout.pretransformed) {
         screen.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i)
-            screen[i] = ScreenFromPretransformed(FetchVertex(layout, vertices + size_t(i) * stride, wvp));
+            FetchPretransformed(layout, vertices + size_t(i) * stride, &screen[i]);
     } else {
         clip.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i) clip[i] = FetchVertex(layout, vertices + size_t(i) * stride, wvp);

@@ -71,6 +71,7 @@ struct DrawState {
     bool addSpecular = false;
     // Per-pixel tests and output.
     bool alphaPass[256] = {};
+    int alphaPassFrom = 0;  // see FastSpan::alphaPassFrom
     bool blend = false;
     DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO, blendOp = D3DBLENDOP_ADD;
     DWORD srcBlendAlpha = D3DBLEND_ONE, destBlendAlpha = D3DBLEND_ZERO, blendOpAlpha = D3DBLENDOP_ADD;

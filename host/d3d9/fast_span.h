@@ -17,8 +17,14 @@ struct FastSpan {
     int64_t tu = 0, tv = 0, dtu = 0, dtv = 0;  // texels, 32 fraction bits
     uint32_t color = 0xFFFFFFFFu;             // the constant diffuse colour
     const bool* alphaPass = nullptr;
+    // When the alpha test passes exactly the alphas from this value up (0 for no test),
+    // four pixels are shaded at a time; -1 otherwise.
+    int alphaPassFrom = -1;
     uint32_t targetAlphaOr = 0;
 };
+
+// The value for FastSpan::alphaPassFrom from a pass table.
+int AlphaPassFrom(const bool pass[256]);
 
 using FastSpanFn = void (*)(uint32_t* dst, int count, const FastSpan& span);
 

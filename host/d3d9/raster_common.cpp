@@ -46,15 +46,8 @@ const uint32_t kWhiteTexel = 0xFFFFFFFFu;
 
 bool SnapPosition(float v, int64_t* out) {
     if (!(std::fabs(v) < kMaxScreenCoordinate)) return false;
-    *out = std::llround(double(v) * double(kSubPixels));
+    *out = RoundToInt64(double(v) * double(kSubPixels));
     return true;
-}
-
-int64_t ToFixed32(double v) {
-    constexpr double kLimit = 1073741824.0;
-    if (!(v > -kLimit)) v = -kLimit;
-    if (v > kLimit) v = kLimit;
-    return std::llround(v * 4294967296.0);
 }
 
 uint32_t ChannelFromFixed(int64_t v) { return uint32_t(std::clamp<int64_t>((v + 32768) >> 16, 0, 255)); }
@@ -107,10 +100,12 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
     }
     fast = st.fast && affine && flatColor;
     if (fast) {
-        fastColor = st.fastColor;
-        fastAlpha = st.fastAlpha;
+        // A product with white is the texel itself.
+        FastSource fastColor = st.fastColor, fastAlpha = st.fastAlpha;
         if (fastColor == FastSource::Product && (diffuse & 0xFFFFFFu) == 0xFFFFFFu) fastColor = FastSource::Texel;
         if (fastAlpha == FastSource::Product && (diffuse >> 24) == 255) fastAlpha = FastSource::Texel;
+        fastUnit = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, true);
+        fastClamped = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, false);
     }
     return true;
 }
@@ -152,14 +147,15 @@ void TriangleSetup::FillFastSpan(const DrawState& st, FastSpan* span) const {
     }
     span->color = diffuse;
     span->alphaPass = st.alphaPass;
+    span->alphaPassFrom = st.alphaPassFrom;
     span->targetAlphaOr = st.targetAlphaOr;
 }
 
 AttributeCursor::AttributeCursor(const TriangleSetup& t, int px, int py) : px_(px), py_(py) {
     if (!t.flatColor) {
         for (int i = 0; i < 8; ++i) {
-            color_[i] = std::llround(t.color[i].At(px, py) * 65536.0);
-            colorStep_[i] = std::llround(t.color[i].dx * 65536.0);
+            color_[i] = RoundToInt64(t.color[i].At(px, py) * 65536.0);
+            colorStep_[i] = RoundToInt64(t.color[i].dx * 65536.0);
         }
     }
     for (int s = 0; s < kMaxStages; ++s) {

@@ -11,10 +11,24 @@ namespace host {
 
 constexpr int64_t kSubPixels = 256;
 
+// Nearest integer, halves away from zero (as llround, without the library call).
+inline int64_t RoundToInt64(double v) {
+    int64_t t = int64_t(v);
+    const double frac = v - double(t);
+    if (frac >= 0.5) ++t;
+    else if (frac <= -0.5) --t;
+    return t;
+}
+
 // A position in 1/256 pixels; false when it is not a usable number.
 bool SnapPosition(float v, int64_t* out);
 // A value with 32 fraction bits, saturated far outside any texture.
-int64_t ToFixed32(double v);
+inline int64_t ToFixed32(double v) {
+    constexpr double kLimit = 1073741824.0;
+    if (!(v > -kLimit)) v = -kLimit;
+    if (v > kLimit) v = kLimit;
+    return RoundToInt64(v * 4294967296.0);
+}
 
 // An attribute as a linear function of the pixel position.
 struct Plane {
@@ -35,7 +49,7 @@ struct TriangleSetup {
     StageLod lods[kMaxStages];
     bool usesTexture[kMaxStages] = {};
     bool fast = false;
-    FastSource fastColor = FastSource::Texel, fastAlpha = FastSource::Texel;
+    FastSpanFn fastUnit = nullptr, fastClamped = nullptr;  // spans without and with clamping
 
     // From vertices in clockwise order with their snapped positions. False when the
     // triangle cannot be drawn.

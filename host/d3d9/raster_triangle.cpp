@@ -74,7 +74,7 @@ void ShadeFastSpan(const DrawState& st, const TriangleSetup& t, FastSpan& f, int
     const bool unit = f.dtu == (int64_t(1) << 32) && f.dtv == 0 && firstX >= 0 &&
                       firstX + count <= f.width && row >= 0 && row < f.height;
     uint32_t* dst = reinterpret_cast<uint32_t*>(st.target + size_t(y) * st.targetPitch) + x0;
-    SelectFastSpan(t.fastColor, t.fastAlpha, st.fastBlend, unit)(dst, count, f);
+    (unit ? t.fastUnit : t.fastClamped)(dst, count, f);
 }
 
 }  // namespace

@@ -88,38 +88,38 @@ FvfLayout DecodeFvf(DWORD fvf) {
     return l;
 }
 
+namespace {
+
+void ReadTexCoords(const FvfLayout& l, const uint8_t* p, float tc[kMaxTexCoordSets][2]) {
+    for (int i = 0; i < l.texCount; ++i) {
+        tc[i][0] = ReadFloat(p + l.tex[i]);
+        // One-dimensional coordinates leave v at 0.
+        const bool oneD = (l.tex[i] + 4 == (i + 1 < l.texCount ? l.tex[i + 1] : l.stride));
+        tc[i][1] = oneD ? 0.0f : ReadFloat(p + l.tex[i] + 4);
+    }
+    for (int i = l.texCount; i < kMaxTexCoordSets; ++i) tc[i][0] = tc[i][1] = 0.0f;
+}
+
+}  // namespace
+
 ClipVertex FetchVertex(const FvfLayout& l, const uint8_t* p, const D3DMATRIX& m) {
     ClipVertex v;
     const float x = ReadFloat(p), y = ReadFloat(p + 4), z = ReadFloat(p + 8);
-    if (l.pretransformed) {
-        v.pos[0] = x;
-        v.pos[1] = y;
-        v.pos[2] = z;
-        v.pos[3] = ReadFloat(p + 12);
-    } else {
-        for (int c = 0; c < 4; ++c) v.pos[c] = x * m.m[0][c] + y * m.m[1][c] + z * m.m[2][c] + m.m[3][c];
-    }
+    for (int c = 0; c < 4; ++c) v.pos[c] = x * m.m[0][c] + y * m.m[1][c] + z * m.m[2][c] + m.m[3][c];
     if (l.diffuse >= 0) v.diffuse = ReadU32(p + l.diffuse);
     if (l.specular >= 0) v.specular = ReadU32(p + l.specular);
-    for (int i = 0; i < l.texCount; ++i) {
-        v.tc[i][0] = ReadFloat(p + l.tex[i]);
-        // One-dimensional coordinates leave v at 0.
-        const bool oneD = (l.tex[i] + 4 == (i + 1 < l.texCount ? l.tex[i + 1] : l.stride));
-        v.tc[i][1] = oneD ? 0.0f : ReadFloat(p + l.tex[i] + 4);
-    }
+    ReadTexCoords(l, p, v.tc);
     return v;
 }
 
-ScreenVertex ScreenFromPretransformed(const ClipVertex& v) {
-    ScreenVertex s;
-    s.x = v.pos[0];
-    s.y = v.pos[1];
-    s.z = v.pos[2];
-    s.rhw = v.pos[3];
-    s.diffuse = v.diffuse;
-    s.specular = v.specular;
-    std::memcpy(s.tc, v.tc, sizeof(s.tc));
-    return s;
+void FetchPretransformed(const FvfLayout& l, const uint8_t* p, ScreenVertex* s) {
+    s->x = ReadFloat(p);
+    s->y = ReadFloat(p + 4);
+    s->z = ReadFloat(p + 8);
+    s->rhw = ReadFloat(p + 12);
+    s->diffuse = l.diffuse >= 0 ? ReadU32(p + l.diffuse) : 0xFFFFFFFFu;
+    s->specular = l.specular >= 0 ? ReadU32(p + l.specular) : 0;
+    ReadTexCoords(l, p, s->tc);
 }
 
 bool InsideClipVolume(const ClipVertex& v) {

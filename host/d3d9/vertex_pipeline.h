@@ -27,15 +27,15 @@ struct ClipVertex {
     float tc[kMaxTexCoordSets][2] = {};
 };
 
-// Reads one vertex; transformed vertices are multiplied by `matrix` (world x view x projection).
+// Reads one untransformed vertex and multiplies it by `matrix` (world x view x projection).
 ClipVertex FetchVertex(const FvfLayout& layout, const uint8_t* vertex, const D3DMATRIX& matrix);
+// Reads one pre-transformed vertex as it is.
+void FetchPretransformed(const FvfLayout& layout, const uint8_t* vertex, ScreenVertex* out);
 
 struct ViewportMap {
     float x = 0, y = 0, width = 1, height = 1, minZ = 0, maxZ = 1;
 };
 
-// A pre-transformed vertex as it is.
-ScreenVertex ScreenFromPretransformed(const ClipVertex& v);
 // Clips a polygon (3 vertices) or a line (2) against the near and far planes and a guard
 // band, and maps what remains to the screen. `out` receives the polygon's vertices.
 void ClipAndMap(const ClipVertex* in, int count, const ViewportMap& map, std::vector<ScreenVertex>* out);
