@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "host/font/gdi_font_types.h"
+#include "host/win/codepage.h"
 
 namespace host {
 namespace {
@@ -60,7 +61,17 @@ uint32_t CodePageOfCharset(uint8_t charset) {
         case HANGEUL_CHARSET: return 949;
         case GB2312_CHARSET: return 936;
         case CHINESEBIG5_CHARSET: return 950;
-        default: return kAnsiCodePage;
+        default: return GetACP();
+    }
+}
+
+uint8_t CharsetOfSystemCodePage() {
+    switch (GetACP()) {
+        case 932: return SHIFTJIS_CHARSET;
+        case 949: return HANGEUL_CHARSET;
+        case 936: return GB2312_CHARSET;
+        case 950: return CHINESEBIG5_CHARSET;
+        default: return ANSI_CHARSET;
     }
 }
 

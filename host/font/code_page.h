@@ -7,11 +7,11 @@
 
 namespace host {
 
-// The system's ANSI code page: the engine's text is Shift-JIS.
-constexpr uint32_t kAnsiCodePage = 932;
-
-// The code page a font's character set reads its character codes in.
+// The code page a font's character set reads its character codes in; the default set
+// reads them in the system's code page.
 uint32_t CodePageOfCharset(uint8_t charset);
+// The character set a font made for the default set is realised in.
+uint8_t CharsetOfSystemCodePage();
 bool IsDoubleByteCodePage(uint32_t codePage);
 
 // A character code as GetGlyphOutlineA takes it: one byte, or for a double-byte code

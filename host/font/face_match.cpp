@@ -23,9 +23,7 @@ bool SameName(std::string_view a, std::string_view b) {
 
 int32_t NormalWeight(int32_t weight) { return weight <= 0 ? FW_NORMAL : std::min(weight, 1000); }
 
-bool WantsJapanese(const FontRequest& r) {
-    return r.charset == SHIFTJIS_CHARSET || r.charset == DEFAULT_CHARSET;
-}
+bool WantsJapanese(const FontRequest& r) { return r.charset == SHIFTJIS_CHARSET; }
 
 struct PatternDeleter {
     void operator()(FcPattern* p) const { FcPatternDestroy(p); }

@@ -14,7 +14,7 @@ namespace host {
 
 struct FontObject {
     std::unique_ptr<GlyphFace> face;
-    uint8_t charset = 0;  // as realised: the default set reads as the system's Shift-JIS
+    uint8_t charset = 0;  // as realised: the default set becomes the system code page's
     uint32_t codePage = 0;
 };
 

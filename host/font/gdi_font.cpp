@@ -11,6 +11,7 @@
 #include "host/font/font_host_state.h"
 #include "host/font/gdi_height.h"
 #include "host/font/glyph_bitmap.h"
+#include "host/win/codepage.h"
 
 namespace host {
 namespace {
@@ -50,15 +51,15 @@ std::string FaceNameUtf8(const char* faceName) {
     if (!faceName) return {};
     std::string_view bytes(faceName, strnlen(faceName, kFaceNameBytes));
     std::string utf8;
-    if (MultiByteToUtf8(bytes, kAnsiCodePage, utf8)) return utf8;
-    if (!bytes.empty() && MultiByteToUtf8(bytes.substr(0, bytes.size() - 1), kAnsiCodePage, utf8)) {
+    if (MultiByteToUtf8(bytes, GetACP(), utf8)) return utf8;
+    if (!bytes.empty() && MultiByteToUtf8(bytes.substr(0, bytes.size() - 1), GetACP(), utf8)) {
         return utf8;
     }
     return {};
 }
 
 uint8_t RealisedCharset(uint8_t charset) {
-    return charset == DEFAULT_CHARSET ? SHIFTJIS_CHARSET : charset;
+    return charset == DEFAULT_CHARSET ? CharsetOfSystemCodePage() : charset;
 }
 
 DcObject* FindDc(FontHostState& s, HDC dc) {
@@ -109,7 +110,7 @@ HFONT CreateFontA(int32_t height, int32_t weight, BOOL italic, uint32_t charset,
     request.height = height == 0 ? kDefaultCellHeight : height;
     request.weight = std::clamp(weight, 0, 1000);
     request.italic = italic != 0;
-    request.charset = uint8_t(charset);
+    request.charset = RealisedCharset(uint8_t(charset));
     request.pitchAndFamily = uint8_t(pitchAndFamily);
 
     FontHostState& s = FontState();
@@ -124,7 +125,7 @@ HFONT CreateFontA(int32_t height, int32_t weight, BOOL italic, uint32_t charset,
         Complain("CreateFontA", "no face can be had for the request");
         return nullptr;
     }
-    font->charset = RealisedCharset(request.charset);
+    font->charset = request.charset;
     font->codePage = CodePageOfCharset(font->charset);
     uintptr_t id = NewId(s, s.fonts, kFontTag);
     s.fonts.emplace(id, std::move(font));

@@ -14,7 +14,7 @@ struct FontRequest {
     int32_t height = 0;    // GDI's sign rule: > 0 cell height, < 0 character (em) height
     int32_t weight = 0;    // 0 (don't care) counts as normal
     bool italic = false;
-    uint8_t charset = 0;
+    uint8_t charset = 0;   // as realised: never the default set
     uint8_t pitchAndFamily = 0;
 };
 

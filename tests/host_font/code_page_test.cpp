@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/font/gdi_font_types.h"
+#include "host/win/codepage.h"
 
 namespace {
 
@@ -51,12 +52,18 @@ TEST(CodePage, CodesThatAreNoCharacterFail) {
 }
 
 TEST(CodePage, CharacterSetsPickTheirCodePages) {
+    host::SetSystemCodePage(932);
     EXPECT_EQ(host::CodePageOfCharset(host::SHIFTJIS_CHARSET), 932u);
     EXPECT_EQ(host::CodePageOfCharset(host::DEFAULT_CHARSET), 932u);
     EXPECT_EQ(host::CodePageOfCharset(host::HANGEUL_CHARSET), 949u);
     EXPECT_EQ(host::CodePageOfCharset(host::GB2312_CHARSET), 936u);
     EXPECT_EQ(host::CodePageOfCharset(host::CHINESEBIG5_CHARSET), 950u);
     EXPECT_EQ(host::CodePageOfCharset(host::ANSI_CHARSET), 1252u);
+    EXPECT_EQ(host::CharsetOfSystemCodePage(), host::SHIFTJIS_CHARSET);
+    host::SetSystemCodePage(950);
+    EXPECT_EQ(host::CodePageOfCharset(host::DEFAULT_CHARSET), 950u);
+    EXPECT_EQ(host::CharsetOfSystemCodePage(), host::CHINESEBIG5_CHARSET);
+    host::SetSystemCodePage(932);
     // A Korean font reads its two-byte codes in its own code page.
     EXPECT_EQ(Unicode(0xB0A1, 949), U'\uAC00');  // 가
     EXPECT_EQ(Unicode(0xA440, 950), U'\u4E00');  // 一

@@ -4,8 +4,15 @@
 
 #include <memory>
 
+#include <type_traits>
+
 #include "host/font/fixed_glyph_source.h"
+#include "host/win/codepage.h"
+#include "host/win/types.h"
 #include "tests/host_font/font_fixture.h"
+
+// The window layer and the font layer spell the shared handle names alike.
+static_assert(std::is_same_v<host::HDC, host::DcTag*>);
 
 namespace {
 
@@ -158,6 +165,22 @@ TEST_F(GdiFontTest, BadArgumentsToTheOutlineCallFail) {
     EXPECT_FALSE(host::GetTextMetricsA(bare, &tm));
     EXPECT_FALSE(host::GetTextMetricsA(dc, nullptr));
     EXPECT_TRUE(host::DeleteDC(bare));
+}
+
+TEST_F(GdiFontTest, TheDefaultSetFollowsTheSystemCodePage) {
+    host::GlyphImage ga = Pattern();
+    ga.advance = 21;
+    ASSERT_TRUE(source_->AddGlyph(U'\uAC00', ga));  // 가
+    host::SetSystemCodePage(949);
+    host::HDC dc = Select(Make(16, host::DEFAULT_CHARSET));
+    host::SetSystemCodePage(932);
+    host::TEXTMETRICA tm;
+    ASSERT_TRUE(host::GetTextMetricsA(dc, &tm));
+    EXPECT_EQ(tm.tmCharSet, host::HANGEUL_CHARSET);
+    EXPECT_EQ(Outline(dc, 0xB0A1, host::GGO_BITMAP).gm.gmCellIncX, 21);
+    // A font made for Shift-JIS reads the same code as a kanji of its own set.
+    dc = Select(Make(16, host::SHIFTJIS_CHARSET));
+    EXPECT_NE(Outline(dc, 0xB0A1, host::GGO_BITMAP).gm.gmCellIncX, 21);
 }
 
 TEST_F(GdiFontTest, SelectionAndStaleHandles) {
