@@ -42,7 +42,7 @@ int SpanSimd(uint32_t* dst, int count, const FastSpan& f) {
     const __m128i diffuse = _mm_set1_epi32(int(color & ~keep));
     const __m128i alphaOr = _mm_set1_epi32(int(f.alphaOr));
     const __m128i targetOr = _mm_set1_epi32(int(f.targetAlphaOr));
-    const __m128i threshold = _mm_set1_epi16(int16_t(f.alphaPassFrom - 1));
+    const __m128i threshold = _mm_set1_epi32(f.alphaPassFrom - 1);
     int64_t tu = f.tu, tv = f.tv;
     const uint32_t* row = nullptr;
     if constexpr (Unit && kReadsTexel) row = f.texels + size_t(tv >> 32) * f.pitch + size_t(tu >> 32);
@@ -65,22 +65,23 @@ int SpanSimd(uint32_t* dst, int count, const FastSpan& f) {
             }
             t = _mm_or_si128(t, alphaOr);
         }
-        __m128i lo = _mm_unpacklo_epi8(t, zero), hi = _mm_unpackhi_epi8(t, zero);
+        __m128i src = t;
         if (multiply) {
-            lo = Div255Epi16(_mm_mullo_epi16(lo, mul));
-            hi = Div255Epi16(_mm_mullo_epi16(hi, mul));
+            const __m128i lo = Div255Epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(t, zero), mul));
+            const __m128i hi = Div255Epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(t, zero), mul));
+            src = _mm_packus_epi16(lo, hi);
         }
-        __m128i src = _mm_or_si128(_mm_and_si128(_mm_packus_epi16(lo, hi), keepMask), diffuse);
-        lo = _mm_unpacklo_epi8(src, zero);
-        hi = _mm_unpackhi_epi8(src, zero);
-        const __m128i alo = BroadcastAlpha(lo), ahi = BroadcastAlpha(hi);
-        const __m128i pass = _mm_packs_epi16(_mm_cmpgt_epi16(alo, threshold), _mm_cmpgt_epi16(ahi, threshold));
+        src = _mm_or_si128(_mm_and_si128(src, keepMask), diffuse);
+        // All four bytes of a pixel are set where its alpha passes the test.
+        const __m128i pass = _mm_cmpgt_epi32(_mm_srli_epi32(src, 24), threshold);
         __m128i* out = reinterpret_cast<__m128i*>(dst + i);
         const __m128i d = _mm_loadu_si128(out);
         __m128i result;
         if constexpr (B == FastBlend::None) {
             result = src;
         } else if constexpr (B == FastBlend::Alpha) {
+            const __m128i lo = _mm_unpacklo_epi8(src, zero), hi = _mm_unpackhi_epi8(src, zero);
+            const __m128i alo = BroadcastAlpha(lo), ahi = BroadcastAlpha(hi);
             const __m128i inv = _mm_set1_epi16(255);
             const __m128i dlo = _mm_unpacklo_epi8(d, zero), dhi = _mm_unpackhi_epi8(d, zero);
             const __m128i rlo = Div255Epi16(
@@ -89,12 +90,13 @@ int SpanSimd(uint32_t* dst, int count, const FastSpan& f) {
                 _mm_add_epi16(_mm_mullo_epi16(hi, ahi), _mm_mullo_epi16(dhi, _mm_sub_epi16(inv, ahi))));
             result = _mm_packus_epi16(rlo, rhi);
         } else {
+            const __m128i lo = _mm_unpacklo_epi8(src, zero), hi = _mm_unpackhi_epi8(src, zero);
+            const __m128i alo = BroadcastAlpha(lo), ahi = BroadcastAlpha(hi);
             const __m128i plo = Div255Epi16(_mm_mullo_epi16(lo, alo));
             const __m128i phi = Div255Epi16(_mm_mullo_epi16(hi, ahi));
             result = _mm_adds_epu8(_mm_packus_epi16(plo, phi), d);
         }
         result = _mm_or_si128(result, targetOr);
-        // The packed compare has all four bytes of a pixel set where it passes.
         _mm_storeu_si128(out, _mm_or_si128(_mm_and_si128(pass, result), _mm_andnot_si128(pass, d)));
     }
     return i;

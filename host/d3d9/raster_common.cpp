@@ -54,7 +54,7 @@ uint32_t ChannelFromFixed(int64_t v) { return uint32_t(std::clamp<int64_t>((v + 
 
 bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b,
                           const ScreenVertex& c, const ScreenVertex& flat, const int64_t X[3],
-                          const int64_t Y[3]) {
+                          const int64_t Y[3], int firstRow) {
     const ScreenVertex* v[3] = {&a, &b, &c};
     double x[3], y[3];
     for (int i = 0; i < 3; ++i) {
@@ -96,7 +96,15 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
         lods[s] = ChooseLod(smp, plain[0].dx * w0, plain[1].dx * h0, plain[0].dy * w0, plain[1].dy * h0);
         texScale[s][0] = smp.levels[lods[s].level].width;
         texScale[s][1] = smp.levels[lods[s].level].height;
-        for (int axis = 0; axis < 2; ++axis) texStep[s][axis] = ToFixed32(tex[s][axis].dx * texScale[s][axis]);
+        // Steps stay below 256 texels per pixel and the base below 2^18 texels, so a
+        // span start over any reachable column and row cannot overflow.
+        rowRef = firstRow;
+        for (int axis = 0; axis < 2; ++axis) {
+            const double scale = texScale[s][axis];
+            texStep[s][axis] = ToFixed32(tex[s][axis].dx * scale, 256.0);
+            texStepY[s][axis] = ToFixed32(tex[s][axis].dy * scale, 256.0);
+            texBase[s][axis] = ToFixed32(tex[s][axis].At(0, firstRow) * scale, 262144.0);
+        }
     }
     fast = st.fast && affine && flatColor;
     if (fast) {

@@ -22,17 +22,17 @@ inline int64_t RoundToInt64(double v) {
 
 // A position in 1/256 pixels; false when it is not a usable number.
 bool SnapPosition(float v, int64_t* out);
-// A value with 32 fraction bits, saturated far outside any texture.
-inline int64_t ToFixed32(double v) {
-    constexpr double kLimit = 1073741824.0;
+// A value with 32 fraction bits, saturated at `limit`.
+inline int64_t ToFixed32(double v, double limit = 1073741824.0) {
+    const double kLimit = limit;
     if (!(v > -kLimit)) v = -kLimit;
     if (v > kLimit) v = kLimit;
     return RoundToInt64(v * 4294967296.0);
 }
 
-// An attribute as a linear function of the pixel position.
+// An attribute as a linear function of the pixel position (left unset until built).
 struct Plane {
-    double base = 0, dx = 0, dy = 0, x0 = 0, y0 = 0;
+    double base, dx, dy, x0, y0;
     double At(int px, int py) const { return base + dx * (px - x0) + dy * (py - y0); }
 };
 
@@ -43,20 +43,24 @@ struct TriangleSetup {
     Plane color[8];          // diffuse then specular channels (blue, green, red, alpha)
     Plane q;                 // rhw, for perspective-correct interpolation
     Plane tex[kMaxStages][2];
-    double texScale[kMaxStages][2] = {};
-    int64_t texStep[kMaxStages][2] = {};
+    double texScale[kMaxStages][2];
+    // Affine texture coordinates in fixed point: the value at column 0 of row `rowRef`
+    // and the steps per column and per row, so every span starts from exact integers.
+    int rowRef = 0;
+    int64_t texBase[kMaxStages][2], texStep[kMaxStages][2], texStepY[kMaxStages][2];
     Plane z;
     StageLod lods[kMaxStages];
     bool usesTexture[kMaxStages] = {};
     bool fast = false;
     FastSpanFn fastUnit = nullptr, fastClamped = nullptr;  // spans without and with clamping
 
-    // From vertices in clockwise order with their snapped positions. False when the
-    // triangle cannot be drawn.
+    // From vertices in clockwise order with their snapped positions; `firstRow` is the
+    // first row drawn. False when the triangle cannot be drawn.
     bool Build(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
-               const ScreenVertex& flat, const int64_t X[3], const int64_t Y[3]);
+               const ScreenVertex& flat, const int64_t X[3], const int64_t Y[3], int firstRow);
     int64_t TexelStart(int stage, int axis, int px, int py) const {
-        return ToFixed32(tex[stage][axis].At(px, py) * texScale[stage][axis]);
+        return texBase[stage][axis] + int64_t(py - rowRef) * texStepY[stage][axis] +
+               int64_t(px) * texStep[stage][axis];
     }
     void EvaluatePerspective(int px, int py, PixelInput* in) const;
     void FillFastSpan(const DrawState& st, FastSpan* span) const;

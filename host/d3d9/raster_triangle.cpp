@@ -110,7 +110,7 @@ void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVert
     if (yStart > yEnd) return;
 
     TriangleSetup t;
-    if (!t.Build(st, *v[0], *v[1], *v[2], flat, X, Y)) return;
+    if (!t.Build(st, *v[0], *v[1], *v[2], flat, X, Y, yStart)) return;
 
     EdgeWalk edges[3];
     for (int i = 0; i < 3; ++i) {
