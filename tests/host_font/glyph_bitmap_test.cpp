@@ -71,17 +71,6 @@ TEST(GlyphBitmap, GreyLevelsSpanZeroToTheFormatsTop) {
     EXPECT_EQ(gray8[4], 64);
 }
 
-TEST(GlyphBitmap, MetricsCarryTheBoxOriginAndIncrement) {
-    GlyphImage image = Image(3, 4, std::vector<uint8_t>(12, 255));
-    host::GLYPHMETRICS gm = host::GlyphMetricsOf(image);
-    EXPECT_EQ(gm.gmBlackBoxX, 3u);
-    EXPECT_EQ(gm.gmBlackBoxY, 4u);
-    EXPECT_EQ(gm.gmptGlyphOrigin.x, 1);
-    EXPECT_EQ(gm.gmptGlyphOrigin.y, 9);
-    EXPECT_EQ(gm.gmCellIncX, 12);
-    EXPECT_EQ(gm.gmCellIncY, 0);
-}
-
 TEST(GlyphBitmap, AGlyphWithoutInkNeedsNoBytesAndHasAOnePixelBox) {
     GlyphImage space;
     space.advance = 8;
@@ -103,18 +92,6 @@ TEST(GlyphBitmap, ImagesWhoseSizesDisagreeAreRefused) {
     EXPECT_FALSE(host::IsWellFormedGlyph(Image(-1, 3, {})));
     EXPECT_FALSE(host::IsWellFormedGlyph(Image(100000, 100000, {})));
     EXPECT_TRUE(host::IsWellFormedGlyph(Image(3, 3, std::vector<uint8_t>(9, 0))));
-}
-
-TEST(GlyphBitmap, OnlyTheBitmapFormatsAreTaken) {
-    for (uint32_t format : {host::GGO_BITMAP, host::GGO_GRAY2_BITMAP, host::GGO_GRAY4_BITMAP,
-                            host::GGO_GRAY8_BITMAP}) {
-        EXPECT_TRUE(host::IsGlyphBitmapFormat(format)) << format;
-    }
-    for (uint32_t format : {0u, 2u, 3u, 7u, 0x80u | host::GGO_BITMAP}) {
-        EXPECT_FALSE(host::IsGlyphBitmapFormat(format)) << format;
-    }
-    EXPECT_EQ(host::RasterOfFormat(host::GGO_BITMAP), host::GlyphRaster::Mono);
-    EXPECT_EQ(host::RasterOfFormat(host::GGO_GRAY4_BITMAP), host::GlyphRaster::Grey);
 }
 
 }  // namespace

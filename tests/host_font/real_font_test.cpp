@@ -84,11 +84,7 @@ TEST_F(RealFontTest, DefaultGothicMetricsAtTheEngineSizes) {
         EXPECT_EQ(tm_.tmMaxCharWidth, size - tm_.tmInternalLeading) << size;
         EXPECT_NEAR(tm_.tmAveCharWidth * 2, tm_.tmMaxCharWidth, 2) << size;
         EXPECT_EQ(tm_.tmCharSet, host::SHIFTJIS_CHARSET);
-    }
-}
-
-TEST_F(RealFontTest, NegativeHeightIsTheCharacterHeight) {
-    for (int32_t size : {16, 24}) {
+        // A negative height is the character (em) height instead.
         Gothic(-size);
         EXPECT_EQ(tm_.tmHeight - tm_.tmInternalLeading, size);
         EXPECT_GT(tm_.tmHeight, size);
