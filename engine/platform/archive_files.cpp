@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "engine/platform/archive_files_state.h"
-#include "engine/platform/element_count.h"
+#include "engine/platform/io_arithmetic.h"
 #include "engine/platform/log.h"
 #include "engine/platform/plain_file.h"
 #include "engine/platform/tracked_object.h"

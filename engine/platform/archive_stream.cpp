@@ -6,6 +6,7 @@
 #include "engine/platform/archive_files.h"
 #include "engine/platform/archive_key.h"
 #include "engine/platform/archive_lz.h"
+#include "engine/platform/io_arithmetic.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"
 #include "engine/platform/plain_file.h"
@@ -156,11 +157,9 @@ size_t ReadArchiveFileStream(ArchiveFileStream* stream, void* buffer, size_t byt
 
 int SeekArchiveFileStream(ArchiveFileStream* stream, int32_t offset, int origin) {
     WaitPending(stream);
-    int64_t target = offset;
-    if (origin == 1) target += stream->position;
-    else if (origin == 2) target += stream->entry.size;
-    else if (origin != 0) return -1;
-    stream->position = static_cast<uint32_t>(std::clamp<int64_t>(target, 0, stream->entry.size));
+    const int64_t target = ClampedSeekTarget(offset, origin, stream->position, stream->entry.size);
+    if (target < 0) return -1;
+    stream->position = static_cast<uint32_t>(target);
     stream->endFlag = 0;
     return 0;
 }

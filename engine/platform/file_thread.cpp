@@ -6,24 +6,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/platform/io_arithmetic.h"
 #include "engine/platform/memory.h"
 
 namespace orvik {
 namespace {
 
 constexpr auto kCacheIdleWait = std::chrono::milliseconds(100);
-
-// pread until size bytes are in or the file ends; returns the bytes read.
-uint32_t ReadAt(int fd, uint8_t* destination, uint32_t position, uint32_t size) {
-    uint32_t total = 0;
-    while (total < size) {
-        const ssize_t got = pread(fd, destination + total, size - total,
-                                  static_cast<off_t>(position) + total);
-        if (got <= 0) break;
-        total += static_cast<uint32_t>(got);
-    }
-    return total;
-}
 
 }  // namespace
 
@@ -100,8 +89,8 @@ void FileThread::WaitForRequest(std::unique_lock<std::mutex>& lock) {
 void FileThread::FillCache() {
     const uint32_t fill = cacheFill_.load();
     if (fd_ < 0 || fill >= kReadAheadCacheSize) return;
-    const uint32_t got =
-        ReadAt(fd_, cache_ + fill, cachePosition_ + fill, kReadAheadCacheSize - fill);
+    const auto got = static_cast<uint32_t>(
+        ReadFileAt(fd_, cache_ + fill, uint64_t{cachePosition_} + fill, kReadAheadCacheSize - fill));
     cacheFill_.store(fill + got);
 }
 
@@ -121,7 +110,7 @@ void FileThread::DoRead() {
         delivered = take;
     }
     if (readSize_ > 0) {
-        const uint32_t got = ReadAt(fd_, readDestination_, readPosition_, readSize_);
+        const auto got = static_cast<uint32_t>(ReadFileAt(fd_, readDestination_, readPosition_, readSize_));
         delivered += got;
         if (cache_ != nullptr) {
             cacheFill_.store(0);

@@ -4,11 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <climits>
 #include <string>
 
-#include "engine/platform/element_count.h"
+#include "engine/platform/io_arithmetic.h"
 #include "engine/platform/file_thread.h"
 #include "engine/platform/full_path.h"
 #include "engine/platform/live_handles.h"
@@ -48,6 +47,16 @@ void FreeRecord(PlainFileRecord* record) {
 }
 
 }  // namespace
+
+size_t ReadFileAt(int fd, uint8_t* destination, uint64_t position, size_t size) {
+    size_t total = 0;
+    while (total < size) {
+        const ssize_t got = pread(fd, destination + total, size - total, static_cast<off_t>(position + total));
+        if (got <= 0) break;
+        total += static_cast<size_t>(got);
+    }
+    return total;
+}
 
 PlainFileRecord* PlainFileFromHandle(FileAccessHandle handle) {
     auto* record = reinterpret_cast<PlainFileRecord*>(handle);
@@ -109,11 +118,9 @@ int32_t PlainFileTell(FileAccessHandle handle) {
 int PlainFileSeek(FileAccessHandle handle, int32_t offset, int origin) {
     PlainFileRecord* record = PlainFileFromHandle(handle);
     if (record == nullptr) return -1;
-    int64_t target = offset;
-    if (origin == 1) target += record->position;
-    else if (origin == 2) target += record->size;
-    else if (origin != 0) return -1;
-    record->position = static_cast<uint32_t>(std::clamp<int64_t>(target, 0, record->size));
+    const int64_t target = ClampedSeekTarget(offset, origin, record->position, record->size);
+    if (target < 0) return -1;
+    record->position = static_cast<uint32_t>(target);
     if (record->thread != nullptr) record->thread->Seek(record->position);
     record->endFlag = 0;
     return 0;
@@ -134,13 +141,7 @@ size_t PlainFileRead(void* buffer, size_t elementSize, size_t count, FileAccessH
     const uint32_t bytes = static_cast<uint32_t>(elementSize * count);
     auto* destination = static_cast<uint8_t*>(buffer);
     if (record->thread == nullptr) {
-        size_t got = 0;
-        while (got < bytes) {
-            const ssize_t n = pread(record->fd, destination + got, bytes - got,
-                                    static_cast<off_t>(record->position) + got);
-            if (n <= 0) break;
-            got += static_cast<size_t>(n);
-        }
+        const size_t got = ReadFileAt(record->fd, destination, record->position, bytes);
         record->position += static_cast<uint32_t>(got);
         return got / elementSize;
     }

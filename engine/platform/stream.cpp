@@ -1,13 +1,12 @@
 #include "engine/platform/stream.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "engine/platform/file_access.h"
 #include "engine/platform/live_handles.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"
-#include "engine/platform/element_count.h"
+#include "engine/platform/io_arithmetic.h"
 
 namespace orvik {
 namespace {
@@ -75,12 +74,10 @@ int32_t MemImageStreamTell(StreamHandle handle) {
 int MemImageStreamSeek(StreamHandle handle, int32_t offset, int origin) {
     MemImageStreamRecord* record = Record(handle, "MemImageStreamSeek");
     if (record == nullptr) return -1;
-    int64_t target = offset;
-    if (origin == 1) target += record->position;
-    else if (origin == 2) target += record->size;
-    else if (origin != 0) return -1;
+    const int64_t target = ClampedSeekTarget(offset, origin, record->position, record->size);
+    if (target < 0) return -1;
     record->endFlag = 0;
-    record->position = static_cast<int32_t>(std::clamp<int64_t>(target, 0, record->size));
+    record->position = static_cast<int32_t>(target);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 // deciphered; it is enciphered with the fixed-fill key, opened from memory, and every
 // directory and file reachable through searches is walked and read. The same bytes are
 // also handed to the LZ decoder as a packed stream.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -11,6 +12,7 @@
 #include "engine/platform/archive_files.h"
 #include "engine/platform/archive_key.h"
 #include "engine/platform/archive_lz.h"
+#include "engine/platform/name_pattern.h"
 
 namespace {
 
@@ -59,9 +61,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         int budget = kMaxEntries;
         Walk(&archive, "", 0, &budget);
         ReadFile(&archive, "A/B.BIN");
-        orvik::ChangeArchiveDir(&archive, "../x/./y/", 1, nullptr);
+        // The input's last bytes as a path: two-byte characters, separators and dots anywhere.
+        const std::string path(reinterpret_cast<const char*>(data) + size - std::min<size_t>(size, 48),
+                               std::min<size_t>(size, 48));
+        const std::string text = path.substr(0, path.find('\0'));
+        ReadFile(&archive, text);
+        orvik::ArchiveLookupName name{};
+        orvik::ChangeArchiveDir(&archive, text.c_str(), 1, &name);
+        orvik::ChangeArchiveDir(&archive, "../x/./y/", 0, nullptr);
+        orvik::FileFindRecord record{};
+        if (orvik::ArchiveSearchState* search = orvik::FindFirstInArchive(&archive, text.c_str(), &record))
+            orvik::FreeArchiveSearch(search);
         orvik::CloseArchive(&archive);
     }
+
+    const std::string pattern(reinterpret_cast<const char*>(data), std::min<size_t>(size, 24));
+    const std::string name(reinterpret_cast<const char*>(data) + std::min<size_t>(size, 24),
+                           size - std::min<size_t>(size, 24));
+    orvik::MatchFileNamePattern(name.c_str(), pattern.c_str(), 1);
+    orvik::MatchFileNamePattern(name.c_str(), pattern.c_str(), 2);
 
     std::vector<uint8_t> out(1 << 16);
     orvik::DecompressArchiveData(data, size, out.data(), out.size());
