@@ -172,6 +172,32 @@ TEST_F(ArchiveFilesTest, AFileMissingFromItsArchiveIsNotTakenFromDisk) {
     EXPECT_EQ(ReadAll("Data02/none.txt"), "<open failed>");
 }
 
+// The packed stream's head must agree with the entry: the same packed size and the same
+// unpacked size; a stream that claims more than its codes can make is refused before any
+// memory is taken for it.
+TEST_F(ArchiveFilesTest, PackedFilesThatDisagreeWithTheirEntryAreRefused) {
+    orvik_test::TempLog log;
+    FixtureDir root;
+    auto shortHead = kPackedAbc;
+    shortHead[4] = static_cast<uint8_t>(shortHead[4] - 1);
+    root.files.push_back({"head_packed.txt", Bytes("abcabcabcabc"), shortHead});
+    root.files.push_back({"head_size.txt", Bytes("abc"), kPackedAbc});
+    auto huge = kPackedAbc;
+    huge[3] = 0x7F;  // unpacked size far beyond what six code bytes can make
+    root.files.push_back({"huge.txt", std::vector<uint8_t>(3), huge});
+    root.files.push_back({"good.txt", Bytes("abcabcabcabc"), kPackedAbc});
+    FixtureOptions options;
+    options.keyString = "tnqwplx";
+    dir.Write("Data01.dat", BuildFixture(root, options));
+    EXPECT_EQ(FileAccessOpen("Data01/head_packed.txt", 0, 1, 0), 0);
+    EXPECT_EQ(FileAccessOpen("Data01/head_size.txt", 0, 1, 0), 0);
+    EXPECT_EQ(FileAccessOpen("Data01/huge.txt", 0, 1, 0), 0);
+    EXPECT_NE(log.Read().find("ＯＫＶファイルの中のデータが壊れています"), std::string::npos);
+    EXPECT_EQ(ReadAll("Data01/good.txt"), "abcabcabcabc");
+    EXPECT_EQ(ArchiveTableSlot(0)->references, 0);
+    EXPECT_EQ(OpenFileCount(), 0);
+}
+
 TEST_F(ArchiveFilesTest, FiveHundredTwelveFilesAtOnce) {
     orvik_test::TempLog log;
     dir.Write("Data01.dat", GameArchive());

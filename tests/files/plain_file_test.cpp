@@ -118,6 +118,23 @@ TEST(PlainFileCache, ReadAheadGivesTheSameBytesAsAPlainRead) {
     EXPECT_EQ(PlainFileClose(plain), 0);
 }
 
+// A file that shrinks after it was opened: the read reports the bytes that really came.
+TEST(PlainFile, ReadsReportWhatTheyReallyRead) {
+    TempDir dir;
+    const std::string path = dir.Write("shrinks.bin", PatternBytes(1000));
+    for (int cache = 0; cache < 2; ++cache) {
+        const FileAccessHandle file = PlainFileOpen(path.c_str(), cache, 1, 0);
+        ASSERT_NE(file, 0);
+        std::filesystem::resize_file(path, 10);
+        std::vector<uint8_t> buffer(1000);
+        EXPECT_EQ(PlainFileRead(buffer.data(), 1, 100, file), 10u) << "cache " << cache;
+        EXPECT_EQ(PlainFileTell(file), 10);
+        EXPECT_EQ(PlainFileRead(buffer.data(), 4, 10, file), 0u);
+        EXPECT_EQ(PlainFileClose(file), 0);
+        std::filesystem::resize_file(path, 1000);
+    }
+}
+
 TEST(PlainFile, MissingFilesAndUnknownHandlesAreRefused) {
     TempDir dir;
     for (int flags = 0; flags < 4; ++flags)
