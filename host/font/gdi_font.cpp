@@ -21,15 +21,6 @@ constexpr size_t kFaceNameBytes = 31;  // GDI's face name field less its termina
 constexpr uintptr_t kFontTag = uintptr_t(0xF) << 28;
 constexpr uintptr_t kDcTag = uintptr_t(0xD) << 28;
 
-template <class H>
-H ToHandle(uintptr_t id) {
-    return reinterpret_cast<H>(id);
-}
-template <class H>
-uintptr_t ToId(H handle) {
-    return reinterpret_cast<uintptr_t>(handle);
-}
-
 void Complain(const char* call, const char* what) {
     char line[160];
     std::snprintf(line, sizeof line, "%s: %s\n", call, what);
@@ -63,7 +54,7 @@ uint8_t RealisedCharset(uint8_t charset) {
 }
 
 DcObject* FindDc(FontHostState& s, HDC dc) {
-    auto it = s.dcs.find(ToId(dc));
+    auto it = s.dcs.find(IdFromHandle(dc));
     return it == s.dcs.end() ? nullptr : &it->second;
 }
 
@@ -129,13 +120,13 @@ HFONT CreateFontA(int32_t height, int32_t weight, BOOL italic, uint32_t charset,
     font->codePage = CodePageOfCharset(font->charset);
     uintptr_t id = NewId(s, s.fonts, kFontTag);
     s.fonts.emplace(id, std::move(font));
-    return ToHandle<HFONT>(id);
+    return HandleFromId<HFONT>(id);
 }
 
 BOOL DeleteObject(HFONT font) {
     FontHostState& s = FontState();
     std::lock_guard guard(s.lock);
-    if (s.fonts.erase(ToId(font)) == 0) {
+    if (s.fonts.erase(IdFromHandle(font)) == 0) {
         Complain("DeleteObject", "not a font");
         return 0;
     }
@@ -151,13 +142,13 @@ HDC CreateCompatibleDC(HDC) {
     }
     uintptr_t id = NewId(s, s.dcs, kDcTag);
     s.dcs.emplace(id, DcObject{});
-    return ToHandle<HDC>(id);
+    return HandleFromId<HDC>(id);
 }
 
 BOOL DeleteDC(HDC dc) {
     FontHostState& s = FontState();
     std::lock_guard guard(s.lock);
-    if (s.dcs.erase(ToId(dc)) == 0) {
+    if (s.dcs.erase(IdFromHandle(dc)) == 0) {
         Complain("DeleteDC", "not a device context");
         return 0;
     }
@@ -170,7 +161,7 @@ HFONT SelectObject(HDC dc, HFONT font) {
     DcObject* context = FindDc(s, dc);
     std::shared_ptr<FontObject> chosen;
     if (font) {
-        auto it = s.fonts.find(ToId(font));
+        auto it = s.fonts.find(IdFromHandle(font));
         if (it != s.fonts.end()) chosen = it->second;
     }
     if (!context || (font && !chosen)) {

@@ -4,16 +4,14 @@
 #pragma once
 #include <cstdint>
 
+#include "host/win/types.h"
+
 namespace host {
 
 struct FontTag;
-struct DcTag;
-// Opaque handles holding an id into a table, never an address: a stale or made-up handle
-// is simply not found. HDC and BOOL are spelled exactly as the window layer spells them,
-// so both headers can be included together.
+// An opaque handle holding an id into the font table, never an address, like the window
+// layer's handles: a stale or made-up handle is simply not found.
 using HFONT = FontTag*;
-using HDC = DcTag*;
-using BOOL = int32_t;
 
 // Character sets.
 constexpr uint8_t ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SHIFTJIS_CHARSET = 0x80,

@@ -4,15 +4,9 @@
 
 #include <memory>
 
-#include <type_traits>
-
 #include "host/font/fixed_glyph_source.h"
 #include "host/win/codepage.h"
-#include "host/win/types.h"
 #include "tests/host_font/font_fixture.h"
-
-// The window layer and the font layer spell the shared handle names alike.
-static_assert(std::is_same_v<host::HDC, host::DcTag*>);
 
 namespace {
 
