@@ -2,6 +2,7 @@
 
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/pixel_format.h"
+#include "host/win/desktop.h"
 
 namespace host {
 
@@ -57,21 +58,41 @@ HRESULT CheckResourceFormat(DWORD usage, D3DRESOURCETYPE type, D3DFORMAT format)
     return D3D_OK;
 }
 
+namespace {
+
+D3DFORMAT FormatOfBits(int bits) {
+    switch (bits) {
+        case 32: return D3DFMT_X8R8G8B8;
+        case 24: return D3DFMT_R8G8B8;
+        case 16: return D3DFMT_R5G6B5;
+        case 15: return D3DFMT_X1R5G5B5;
+        default: return D3DFMT_UNKNOWN;
+    }
+}
+
+}  // namespace
+
+int BitsOfDisplayFormat(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_X8R8G8B8: return 32;
+        case D3DFMT_R5G6B5: return 16;
+        case D3DFMT_X1R5G5B5: return 15;
+        default: return 0;
+    }
+}
+
 std::vector<D3DDISPLAYMODE> AdapterModes(D3DFORMAT format) {
-    const D3D9HostSettings& s = D3D9Settings();
     std::vector<D3DDISPLAYMODE> modes;
-    if (format != D3DFMT_X8R8G8B8 && !(format == D3DFMT_R5G6B5 && s.listR5G6B5Modes)) return modes;
-    static const UINT kSizes[][2] = {{320, 240}, {640, 480}, {800, 600}, {1024, 768}, {1280, 720}, {1280, 1024},
-                                     {1920, 1080}};
-    for (const auto& size : kSizes)
-        if (size[0] <= s.displayWidth && size[1] <= s.displayHeight)
-            modes.push_back({size[0], size[1], s.displayRefresh, format});
+    DisplayMode m;
+    for (int i = 0; EnumDisplaySettingsA(i, &m); ++i)
+        if (FormatOfBits(m.bits) == format && IsDisplayFormat(format))
+            modes.push_back({UINT(m.width), UINT(m.height), UINT(m.refresh), format});
     return modes;
 }
 
 D3DDISPLAYMODE AdapterDisplayMode() {
-    const D3D9HostSettings& s = D3D9Settings();
-    return {s.displayWidth, s.displayHeight, s.displayRefresh, s.displayFormat};
+    const DisplayMode m = CurrentDisplayMode();
+    return {UINT(m.width), UINT(m.height), UINT(m.refresh), FormatOfBits(m.bits)};
 }
 
 }  // namespace host

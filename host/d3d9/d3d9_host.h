@@ -22,10 +22,6 @@ struct D3D9HostSettings {
     // The next N depth-stencil creations fail; the next N presents report a lost device.
     int depthCreateFailures = 0;
     int presentFailures = 0;
-    // The desktop the adapter reports.
-    D3DFORMAT displayFormat = D3DFMT_X8R8G8B8;
-    uint32_t displayWidth = 1920, displayHeight = 1080, displayRefresh = 60;
-    bool listR5G6B5Modes = true;
     // Capabilities.
     uint32_t maxTextureSize = 4096;
     bool blendOpCaps = true;

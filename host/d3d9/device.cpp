@@ -5,6 +5,7 @@
 #include "host/d3d9/caps.h"
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/pixel_format.h"
+#include "host/win/desktop.h"
 
 namespace host {
 namespace {
@@ -14,6 +15,8 @@ DWORD FloatBits(float f) {
     std::memcpy(&d, &f, 4);
     return d;
 }
+
+constexpr uint32_t kFullScreenChange = 4;  // CDS_FULLSCREEN
 
 bool ValidSize(UINT width, UINT height) {
     const UINT max = D3D9Settings().maxTextureSize;
@@ -80,8 +83,15 @@ HRESULT Device::MakeSwapChain(const D3DPRESENT_PARAMETERS& in) {
             listed = listed || (m.Width == p.BackBufferWidth && m.Height == p.BackBufferHeight &&
                                 (p.FullScreen_RefreshRateInHz == 0 || p.FullScreen_RefreshRateInHz == m.RefreshRate));
         if (!listed) return D3DERR_NOTAVAILABLE;
+        // A full-screen device owns the display mode until it is released or reset.
+        const DisplayMode mode{int32_t(p.BackBufferWidth), int32_t(p.BackBufferHeight),
+                               BitsOfDisplayFormat(p.BackBufferFormat), int32_t(p.FullScreen_RefreshRateInHz)};
+        if (ChangeDisplaySettingsA(&mode, kFullScreenChange) != DISP_CHANGE_SUCCESSFUL) return D3DERR_NOTAVAILABLE;
+        ownsDisplayMode_ = true;
     } else if (p.FullScreen_RefreshRateInHz != 0) {
         return D3DERR_INVALIDCALL;
+    } else {
+        GiveBackDisplayMode();
     }
     Surface* depth = nullptr;
     if (p.EnableAutoDepthStencil) {
@@ -114,7 +124,13 @@ void Device::ReleaseBindings() {
     ReplaceRef<Surface>(depthStencil_, nullptr);
 }
 
+void Device::GiveBackDisplayMode() {
+    if (ownsDisplayMode_) ChangeDisplaySettingsA(nullptr, 0);
+    ownsDisplayMode_ = false;
+}
+
 Device::~Device() {
+    GiveBackDisplayMode();
     ReleaseBindings();
     if (swapChain_) {
         swapChain_->Detach();

@@ -143,6 +143,7 @@ private:
     friend class SwapChain;
 
     void ResetStates();
+    void GiveBackDisplayMode();
     HRESULT MakeSwapChain(const D3DPRESENT_PARAMETERS& params);
     void ReleaseBindings();
     bool BuildDrawState(DrawState* state);
@@ -157,6 +158,7 @@ private:
     D3DPRESENT_PARAMETERS params_;
     DeviceLoss loss_ = DeviceLoss::None;
     bool inScene_ = false;
+    bool ownsDisplayMode_ = false;
     UINT frameLatency_ = 3;
 
     SwapChain* swapChain_ = nullptr;

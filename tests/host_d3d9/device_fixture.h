@@ -9,6 +9,7 @@
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
 #include "host/d3d9/direct3d9.h"
+#include "host/win/desktop.h"
 
 namespace host::test {
 
@@ -30,6 +31,7 @@ protected:
 
     void Open(UINT width, UINT height, D3DFORMAT format) {
         ResetD3D9Host();
+        ResetDesktop();
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
         D3DPRESENT_PARAMETERS pp;

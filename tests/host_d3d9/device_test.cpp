@@ -2,6 +2,7 @@
 // locks, copies, presentation, loss and reset, states read back.
 #include "device_fixture.h"
 #include "host/clock.h"
+#include "host/win/desktop.h"
 
 namespace host::test {
 namespace {
@@ -20,8 +21,14 @@ D3DPRESENT_PARAMETERS WindowParams() {
 
 class CreationTest : public ::testing::Test {
 protected:
-    void SetUp() override { ResetD3D9Host(); }
-    void TearDown() override { ResetD3D9Host(); }
+    void SetUp() override {
+        ResetD3D9Host();
+        ResetDesktop();
+    }
+    void TearDown() override {
+        ResetD3D9Host();
+        ResetDesktop();
+    }
 };
 
 TEST_F(CreationTest, MissingLibraryAndFailingEntries) {
@@ -108,11 +115,40 @@ TEST_F(CreationTest, FullScreenNeedsAListedMode) {
               D3D_OK);
     EXPECT_TRUE(dev->IsEx());
     EXPECT_EQ(dev->SetMaximumFrameLatency(1), D3D_OK);
+    // The device switched the display and gives it back when released.
+    EXPECT_EQ(CurrentDisplayMode().bits, 16);
+    EXPECT_EQ(CurrentDisplayMode().width, 640);
     dev->Release();
+    EXPECT_EQ(CurrentDisplayMode().bits, 32);
+    EXPECT_EQ(CurrentDisplayMode().width, 1920);
     // Without 16-bit modes on the adapter the same request fails.
-    D3D9Settings().listR5G6B5Modes = false;
+    SetDisplayModes({{640, 480, 32, 60}, {800, 600, 32, 60}});
     EXPECT_EQ(d3d->GetAdapterModeCount(0, D3DFMT_R5G6B5), 0u);
+    EXPECT_EQ(d3d->GetAdapterModeCount(0, D3DFMT_X8R8G8B8), 2u);
     EXPECT_EQ(d3d->CreateDeviceEx(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &mode, &dev),
+              D3DERR_NOTAVAILABLE);
+    d3d->Release();
+}
+
+TEST_F(CreationTest, TheDesktopDecidesTheWindowedFormat) {
+    Direct3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    ASSERT_NE(d3d, nullptr);
+    D3DPRESENT_PARAMETERS pp = WindowParams();
+    Device* dev = nullptr;
+    SetDesktop(1024, 768, 16);
+    D3DDISPLAYMODE mode;
+    ASSERT_EQ(d3d->GetAdapterDisplayMode(0, &mode), D3D_OK);
+    EXPECT_EQ(mode.Format, D3DFMT_R5G6B5);
+    EXPECT_EQ(mode.Width, 1024u);
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev), D3D_OK);
+    Surface* back = nullptr;
+    dev->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+    EXPECT_EQ(back->Format(), D3DFMT_R5G6B5);
+    back->Release();
+    dev->Release();
+    // No device runs on a 24-bit desktop.
+    SetDesktop(1024, 768, 24);
+    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &dev),
               D3DERR_NOTAVAILABLE);
     d3d->Release();
 }
