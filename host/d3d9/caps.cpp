@@ -31,7 +31,7 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     caps->MaxSimultaneousTextures = 8;
     caps->MaxActiveLights = 8;
     caps->MaxPrimitiveCount = 0xFFFFF;
-    caps->MaxVertexIndex = 0xFFFFFF;
+    caps->MaxVertexIndex = 0xFFFFF;
     caps->MaxStreams = 1;
     caps->MaxStreamStride = 255;
     // No programmable shaders: version 0.0 of both.

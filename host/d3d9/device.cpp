@@ -1,6 +1,8 @@
 #include "host/d3d9/device.h"
 
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "host/d3d9/caps.h"
 #include "host/d3d9/d3d9_host.h"
@@ -17,6 +19,18 @@ DWORD FloatBits(float f) {
 }
 
 constexpr uint32_t kFullScreenChange = 4;  // CDS_FULLSCREEN
+
+// Makes a resource into `*out`: D3D_OK, or E_OUTOFMEMORY when its memory cannot be had.
+template <class T, class... Args>
+HRESULT Make(T** out, Args&&... args) {
+    try {
+        *out = new T(std::forward<Args>(args)...);
+        return D3D_OK;
+    } catch (const std::bad_alloc&) {
+        *out = nullptr;
+        return E_OUTOFMEMORY;
+    }
+}
 
 bool ValidSize(UINT width, UINT height) {
     const UINT max = D3D9Settings().maxTextureSize;
@@ -97,12 +111,17 @@ HRESULT Device::MakeSwapChain(const D3DPRESENT_PARAMETERS& in) {
     if (p.EnableAutoDepthStencil) {
         if (FAILED(CheckResourceFormat(D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, p.AutoDepthStencilFormat)))
             return D3DERR_NOTAVAILABLE;
-        depth = new Surface(core_, p.AutoDepthStencilFormat, p.BackBufferWidth, p.BackBufferHeight, D3DPOOL_DEFAULT,
-                            D3DUSAGE_DEPTHSTENCIL, false, false, nullptr);
+        if (FAILED(Make(&depth, core_, p.AutoDepthStencilFormat, p.BackBufferWidth, p.BackBufferHeight,
+                        D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, false, false, static_cast<Texture*>(nullptr))))
+            return E_OUTOFMEMORY;
     }
-    auto* back = new Surface(core_, p.BackBufferFormat, p.BackBufferWidth, p.BackBufferHeight, D3DPOOL_DEFAULT,
-                             D3DUSAGE_RENDERTARGET, (p.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0, false,
-                             nullptr);
+    Surface* back = nullptr;
+    if (FAILED(Make(&back, core_, p.BackBufferFormat, p.BackBufferWidth, p.BackBufferHeight, D3DPOOL_DEFAULT,
+                    D3DUSAGE_RENDERTARGET, (p.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0, false,
+                    static_cast<Texture*>(nullptr)))) {
+        if (depth) depth->Release();
+        return E_OUTOFMEMORY;
+    }
     if (swapChain_) {
         swapChain_->Detach();
         swapChain_->Release();
@@ -304,8 +323,7 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
     const UINT full = Texture::FullLevelCount(width, height);
     if (levels == 0) levels = full;
     if (levels > full) return D3DERR_INVALIDCALL;
-    *texture = new Texture(core_, width, height, levels, usage, format, pool);
-    return D3D_OK;
+    return Make(texture, core_, width, height, levels, usage, format, pool);
 }
 
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
@@ -314,9 +332,8 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
     *surface = nullptr;
     if (!ValidSize(width, height) || multiSample != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
     if (FAILED(CheckResourceFormat(D3DUSAGE_RENDERTARGET, D3DRTYPE_SURFACE, format))) return D3DERR_INVALIDCALL;
-    *surface = new Surface(core_, format, width, height, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, lockable != 0, true,
-                           nullptr);
-    return D3D_OK;
+    return Make(surface, core_, format, width, height, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, lockable != 0, true,
+                static_cast<Texture*>(nullptr));
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
@@ -330,8 +347,8 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
         --s.depthCreateFailures;
         return D3DERR_OUTOFVIDEOMEMORY;
     }
-    *surface = new Surface(core_, format, width, height, D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, false, true, nullptr);
-    return D3D_OK;
+    return Make(surface, core_, format, width, height, D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, false, true,
+                static_cast<Texture*>(nullptr));
 }
 
 HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
@@ -341,16 +358,14 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT f
     if (width == 0 || height == 0 || width > 16384 || height > 16384 || pool == D3DPOOL_MANAGED)
         return D3DERR_INVALIDCALL;
     if (pool > D3DPOOL_SCRATCH || !IsColorFormat(format) || IsFormatRefused(format)) return D3DERR_INVALIDCALL;
-    *surface = new Surface(core_, format, width, height, pool, 0, true, true, nullptr);
-    return D3D_OK;
+    return Make(surface, core_, format, width, height, pool, DWORD(0), true, true, static_cast<Texture*>(nullptr));
 }
 
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, VertexBuffer** buffer, void*) {
     if (!buffer) return D3DERR_INVALIDCALL;
     *buffer = nullptr;
     if (length == 0 || length > (256u << 20) || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
-    *buffer = new VertexBuffer(core_, length, usage, fvf, pool);
-    return D3D_OK;
+    return Make(buffer, core_, length, usage, fvf, pool);
 }
 
 HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IndexBuffer** buffer,
@@ -359,8 +374,7 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
     *buffer = nullptr;
     if (length == 0 || length > (256u << 20) || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
     if (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
-    *buffer = new IndexBuffer(core_, length, usage, format, pool);
-    return D3D_OK;
+    return Make(buffer, core_, length, usage, format, pool);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -94,7 +94,12 @@ void ChooseFastPath(DrawState* st) {
     st->fast = true;
 }
 
+// Limits that keep one call's work and memory bounded (also reported in the caps).
+constexpr UINT kMaxPrimitives = 0xFFFFF;
+constexpr UINT kMaxVertices = 0x100000;
+
 UINT VertexCountFor(D3DPRIMITIVETYPE type, UINT primitives) {
+    if (primitives > kMaxPrimitives) return 0;
     switch (type) {
         case D3DPT_POINTLIST: return primitives;
         case D3DPT_LINELIST: return primitives * 2;
@@ -302,6 +307,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
                                        UINT stride) {
     const UINT count = VertexCountFor(type, primitiveCount);
     if (!inScene_ || !vertices || !indices || stride == 0 || count == 0 || numVertices == 0 ||
+        numVertices > kMaxVertices ||
         (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
     for (UINT i = 0; i < count; ++i) {
@@ -328,7 +334,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, 
                                      UINT startIndex, UINT primitiveCount) {
     const UINT count = VertexCountFor(type, primitiveCount);
     if (!inScene_ || !stream_ || !indices_ || stream_->IsLocked() || indices_->IsLocked() || streamStride_ == 0 ||
-        count == 0 || numVertices == 0)
+        count == 0 || numVertices == 0 || numVertices > kMaxVertices)
         return D3DERR_INVALIDCALL;
     const D3DFORMAT format = indices_->Format();
     const uint64_t indexBytes = format == D3DFMT_INDEX16 ? 2 : 4;

@@ -270,3 +270,116 @@ TEST_F(ShadingTest, FastSpansMatchTheGeneralPath) {
 
 }  // namespace
 }  // namespace host::test
+
+namespace host::test {
+namespace {
+
+class TextureUseTest : public DeviceTest {};
+
+TEST_F(TextureUseTest, MipLevelFollowsTheMinification) {
+    // Level 0 red, level 1 blue: drawn at half size with point mip filtering, level 1 shows.
+    Texture* tex = nullptr;
+    ASSERT_EQ(dev->CreateTexture(4, 4, 2, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &tex), D3D_OK);
+    for (UINT l = 0; l < 2; ++l) {
+        D3DLOCKED_RECT lr;
+        ASSERT_EQ(tex->LockRect(l, &lr, nullptr, 0), D3D_OK);
+        const UINT side = 4 >> l;
+        for (UINT y = 0; y < side; ++y)
+            for (UINT x = 0; x < side; ++x)
+                reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch)[x] =
+                    l == 0 ? 0xFFFF0000u : 0xFF0000FFu;
+        tex->UnlockRect(l);
+    }
+    dev->SetTexture(0, tex);
+    UseTextureOnly();
+    TLVertex q[6];
+    Quad(q, -0.5f, -0.5f, 1.5f, 1.5f, 0xFFFFFFFFu);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(Pixel(0, 0), 0xFFFF0000u);  // no mip filter: level 0
+    dev->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(Pixel(0, 0), 0xFF0000FFu);
+    Quad(q, 3.5f, -0.5f, 7.5f, 3.5f, 0xFFFFFFFFu);  // unscaled: level 0 again
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(Pixel(5, 1), 0xFFFF0000u);
+    tex->Release();
+}
+
+TEST_F(TextureUseTest, CompressedAndSixteenBitTexturesFollowTheirLocks) {
+    // One DXT1 block: c0 red > c1 blue, all indices 0 except texel 1 (index 1).
+    Texture* dxt = nullptr;
+    ASSERT_EQ(dev->CreateTexture(4, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &dxt), D3D_OK);
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(dxt->LockRect(0, &lr, nullptr, 0), D3D_OK);
+    const uint8_t block[8] = {0x00, 0xF8, 0x1F, 0x00, 0x04, 0, 0, 0};
+    std::memcpy(lr.pBits, block, 8);
+    dxt->UnlockRect(0);
+    dev->SetTexture(0, dxt);
+    UseTextureOnly();
+    TLVertex q[6];
+    Quad(q, -0.5f, -0.5f, 3.5f, 3.5f, 0xFFFFFFFFu);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(Pixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(1, 0), 0xFF0000FFu);
+    // A 4:4:4:4 texture drawn, changed through a lock, and drawn again shows the change.
+    Texture* tex = nullptr;
+    ASSERT_EQ(dev->CreateTexture(1, 1, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &tex), D3D_OK);
+    for (uint16_t value : {uint16_t(0xF0F0), uint16_t(0xF00F)}) {
+        ASSERT_EQ(tex->LockRect(0, &lr, nullptr, 0), D3D_OK);
+        *static_cast<uint16_t*>(lr.pBits) = value;
+        tex->UnlockRect(0);
+        dev->SetTexture(0, tex);
+        ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+        EXPECT_EQ(Pixel(2, 2), value == 0xF0F0 ? 0xFF00FF00u : 0xFF0000FFu);
+    }
+    dev->SetTexture(0, nullptr);
+    tex->Release();
+    dxt->Release();
+}
+
+TEST_F(TextureUseTest, IndexedStripsJoinedByDegenerateTriangles) {
+    // A grid of 3 x 3 vertices 4 pixels apart drawn as two strips joined by repeating the
+    // last index of one and the first of the next; additive drawing shows every pixel of
+    // the 8 x 8 square exactly once.
+    UseDiffuseOnly();
+    dev->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    std::vector<TLVertex> grid;
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) grid.push_back(V(float(4 * x), float(4 * y), 0xFF010101u));
+    const uint16_t indices[] = {3, 0, 4, 1, 5, 2, 2, 6, 6, 3, 7, 4, 8, 5};
+    dev->BeginScene();
+    ASSERT_EQ(dev->DrawIndexedPrimitiveUP(D3DPT_TRIANGLESTRIP, 0, 9, 12, indices, D3DFMT_INDEX16, grid.data(),
+                                          sizeof(TLVertex)),
+              D3D_OK);
+    dev->EndScene();
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(Pixel(x, y), x < 8 && y < 8 ? 0xFF010101u : 0xFF000000u) << x << "," << y;
+    // The same through device buffers.
+    VertexBuffer* vb = nullptr;
+    IndexBuffer* ib = nullptr;
+    ASSERT_EQ(dev->CreateVertexBuffer(UINT(grid.size() * sizeof(TLVertex)), 0, kTLFvf, D3DPOOL_MANAGED, &vb), D3D_OK);
+    ASSERT_EQ(dev->CreateIndexBuffer(sizeof(indices), 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &ib), D3D_OK);
+    void* data = nullptr;
+    vb->Lock(0, 0, &data, 0);
+    std::memcpy(data, grid.data(), grid.size() * sizeof(TLVertex));
+    vb->Unlock();
+    ib->Lock(0, 0, &data, 0);
+    std::memcpy(data, indices, sizeof(indices));
+    ib->Unlock();
+    dev->SetStreamSource(0, vb, 0, sizeof(TLVertex));
+    dev->SetIndices(ib);
+    dev->BeginScene();
+    EXPECT_EQ(dev->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, 0, 9, 0, 13), D3DERR_INVALIDCALL);  // past the end
+    ASSERT_EQ(dev->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, 0, 9, 0, 12), D3D_OK);
+    dev->EndScene();
+    EXPECT_EQ(Pixel(3, 5), 0xFF020202u);
+    EXPECT_EQ(Pixel(8, 8), 0xFF000000u);
+    ib->Release();
+    vb->Release();
+}
+
+}  // namespace
+}  // namespace host::test
