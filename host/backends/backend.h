@@ -52,8 +52,10 @@ bool SelectBackend(std::string* error);
 // Uses the named backend from now on (tests pick "headless"). False when unknown or it
 // cannot start.
 bool UseBackend(const char* name);
-// The backend in use, started on first use; null when none could be selected.
+// The backend in use, started on first use; null when none could be selected (the
+// reason is written to stderr once).
 const Backend* ActiveBackend();
+// Stops the backend; the next use selects one afresh.
 void StopBackend();
 
 }  // namespace host

@@ -98,6 +98,8 @@ void StopBackend() {
     std::lock_guard lock(g_mutex);
     if (g_started) g_started->stop();
     g_started = nullptr;
+    g_chosen = nullptr;
+    g_reported = false;
 }
 
 void PollBackendEvents() {

@@ -135,6 +135,9 @@ bool IsClassRegistered(const char* className) {
 HWND CreateWindowExA(uint32_t exStyle, const char* className, const char* title, uint32_t style,
                      int x, int y, int width, int height, HWND parent, HMENU menu, HINSTANCE,
                      void*) {
+    // A top-level window needs a backend to show it; without one (no display and no
+    // ORVIK_HOST) the creation fails and the backend selection has said why.
+    if (!parent && !ActiveBackend()) return nullptr;
     HWND window;
     {
         std::lock_guard lock(Win().mutex);

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "host/backends/display_clock.h"
+#include "host/backends/picture_placement.h"
 #include "host/win/instance_lock.h"
 #include "host_fixture.h"
 
@@ -31,6 +32,24 @@ TEST_F(BackendTest, SelectionFollowsOrvikHostAndExplainsAMissingDisplay) {
     EXPECT_TRUE(FindBackend("sdl")->caps & kBackendHasDisplay);
     EXPECT_FALSE(FindBackend("headless")->caps & kBackendHasDisplay);
     EXPECT_EQ(FindBackend("none"), nullptr);
+}
+
+TEST_F(BackendTest, WithoutABackendNoTopLevelWindowIsMade) {
+    StopBackend();
+    ::unsetenv("ORVIK_HOST");
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::testing::internal::CaptureStderr();
+    host::WNDCLASSEXA wc;
+    wc.lpfnWndProc = &Proc;
+    wc.lpszClassName = "Lonely";
+    RegisterClassExA(&wc);
+    EXPECT_EQ(CreateWindowExA(0, "Lonely", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+    EXPECT_EQ(CreateWindowExA(0, "Lonely", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("no display found"), std::string::npos);
+    EXPECT_EQ(said.find("no display found"), said.rfind("no display found"));  // said once
+    EXPECT_TRUE(UseBackend("headless"));
 }
 
 TEST_F(BackendTest, VerticalBlankIsASteadySixtyHertzOnTheHostClock) {
@@ -129,6 +148,29 @@ TEST_F(BackendTest, FocusAndMinimiseReachTheWindowAsActivationMessages) {
     DispatchMessageA(&m);
     EXPECT_FALSE(IsWindow(w));
     EXPECT_FALSE(headless::IsWindowOpen());
+}
+
+}  // namespace
+}  // namespace host_test
+
+namespace host_test {
+namespace {
+
+TEST(PicturePlacementTest, WholeMultiplesWhenTheyFitElseTheShapeKept) {
+    struct Case {
+        int ww, wh, x, y, w, h;
+    } cases[] = {
+        {640, 480, 0, 0, 640, 480},      {1280, 960, 0, 0, 1280, 960},    {1920, 1080, 320, 60, 1280, 960},
+        {1300, 1000, 10, 20, 1280, 960}, {2000, 1440, 40, 0, 1920, 1440}, {320, 480, 0, 120, 320, 240},
+        {600, 200, 167, 0, 266, 200},    {0, 480, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        host::PicturePlacement p = host::PlacePicture(640, 480, c.ww, c.wh);
+        EXPECT_EQ(p.x, c.x) << c.ww << "x" << c.wh;
+        EXPECT_EQ(p.y, c.y) << c.ww << "x" << c.wh;
+        EXPECT_EQ(p.width, c.w) << c.ww << "x" << c.wh;
+        EXPECT_EQ(p.height, c.h) << c.ww << "x" << c.wh;
+    }
 }
 
 }  // namespace

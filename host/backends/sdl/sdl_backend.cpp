@@ -3,12 +3,11 @@
 // close, focus and minimise turned into the messages the engine expects.
 #include <SDL.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 #include <string>
 
 #include "host/backends/backend.h"
+#include "host/backends/picture_placement.h"
 #include "host/backends/sdl/sdl_audio.h"
 #include "host/backends/sdl/sdl_pads.h"
 #include "host/backends/sdl/sdl_scancodes.h"
@@ -89,23 +88,6 @@ void SetSize(int w, int h) {
     if (g_window && w > 0 && h > 0) SDL_SetWindowSize(g_window, w, h);
 }
 
-// Whole multiples of the picture when one fits, else the largest size with the same shape.
-SDL_Rect Placement(int pictureW, int pictureH, int outW, int outH) {
-    int scale = std::min(outW / pictureW, outH / pictureH);
-    int w, h;
-    if (scale >= 1) {
-        w = pictureW * scale;
-        h = pictureH * scale;
-    } else if (int64_t(outW) * pictureH <= int64_t(outH) * pictureW) {
-        w = outW;
-        h = int(int64_t(outW) * pictureH / pictureW);
-    } else {
-        h = outH;
-        w = int(int64_t(outH) * pictureW / pictureH);
-    }
-    return SDL_Rect{(outW - w) / 2, (outH - h) / 2, w, h};
-}
-
 bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     if (!g_renderer || !pixels || width <= 0 || height <= 0) return false;
     if (!g_texture || g_textureW != width || g_textureH != height) {
@@ -118,7 +100,8 @@ bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     if (SDL_UpdateTexture(g_texture, nullptr, pixels, pitch) != 0) return false;
     int outW = 0, outH = 0;
     SDL_GetRendererOutputSize(g_renderer, &outW, &outH);
-    SDL_Rect dst = Placement(width, height, outW > 0 ? outW : width, outH > 0 ? outH : height);
+    PicturePlacement p = PlacePicture(width, height, outW > 0 ? outW : width, outH > 0 ? outH : height);
+    SDL_Rect dst{p.x, p.y, p.width, p.height};
     SDL_RenderClear(g_renderer);
     SDL_RenderCopy(g_renderer, g_texture, nullptr, &dst);
     SDL_RenderPresent(g_renderer);
