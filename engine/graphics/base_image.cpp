@@ -42,7 +42,7 @@ uint8_t* PixelAt(const BaseImage* image, int x, int y) {
 // A channel field moved to the top of its byte without scaling.
 uint32_t TopOfByte(uint32_t value, uint32_t mask, int shift, int width) {
     if (width == 0) return 0;
-    const uint32_t field = (value & mask) >> shift;
+    const uint32_t field = ChannelField(value, mask, shift, width);
     return (width <= 8 ? field << (8 - width) : field >> (width - 8)) & 0xFFu;
 }
 

@@ -30,7 +30,7 @@ uint32_t MaxOfWidth(int width) { return width >= 32 ? 0xFFFFFFFFu : (1u << width
 // A channel field scaled to 0..255 (0 for an absent channel).
 int ScaleField(uint32_t value, uint32_t mask, int shift, int width) {
     if (width == 0) return 0;
-    const uint64_t field = (value & mask) >> shift;
+    const uint64_t field = ChannelField(value, mask, shift, width);
     return static_cast<int>(field * 255 / MaxOfWidth(width));
 }
 
@@ -60,6 +60,10 @@ uint32_t NearestPaletteIndex(const ColorFormat& format, int red, int green, int 
 }  // namespace
 
 uint32_t DepthBits(int bitDepth) { return MaxOfWidth(bitDepth); }
+
+uint32_t ChannelField(uint32_t value, uint32_t mask, int shift, int width) {
+    return ((value & mask) >> shift) & MaxOfWidth(width);
+}
 
 void MaskShiftAndWidth(uint32_t mask, uint8_t* shift, uint8_t* width) {
     if (mask == 0) {
@@ -120,7 +124,7 @@ int UnpackPixelColor(const ColorFormat& f, uint32_t value, int* red, int* green,
                      int* alpha) {
     const bool bytes = f.redWidth == 8 && f.greenWidth == 8 && f.blueWidth == 8;
     auto raw = [value](uint32_t mask, int shift) {
-        return static_cast<int>((value & mask) >> shift);
+        return static_cast<int>(ChannelField(value, mask, shift, 8));
     };
     if (bytes) {
         if (red) *red = raw(f.redMask, f.redShift);

@@ -54,6 +54,10 @@ uint32_t DepthBits(int bitDepth);
 // Index of the lowest set bit and length of the run of set bits from there (0, 0 for 0).
 void MaskShiftAndWidth(uint32_t mask, uint8_t* shift, uint8_t* width);
 
+// A channel's field of a pixel value, no wider than the channel's width even when a mask
+// read from a file has gaps.
+uint32_t ChannelField(uint32_t value, uint32_t mask, int shift, int width);
+
 // Channels of a 2- to 4-byte pixel value as 8-bit values; any output may be null. When
 // red, green and blue are 8 bits wide and the layout has no alpha, the alpha output is
 // left as it was.

@@ -55,7 +55,9 @@ public:
 
     bool Active() const { return dstWidth_ != 0; }
     int Drop() const { return drop_; }
-    uint32_t Field(uint32_t value) const { return (value & srcMask_) >> srcShift_; }
+    uint32_t Field(uint32_t value) const {
+        return ChannelField(value, srcMask_, srcShift_, srcWidth_);
+    }
     // The field at the destination width; *dropped receives the bits cut off.
     uint32_t Convert(uint32_t field, uint32_t* dropped) const {
         *dropped = drop_ ? field & WidthMax(drop_) : 0;

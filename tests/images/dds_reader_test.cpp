@@ -6,44 +6,11 @@
 namespace {
 
 using imagetest::Bytes;
+using imagetest::DdsSpec;
+using imagetest::MakeDds;
 using imagetest::Put16;
 using imagetest::Put32;
 using imagetest::ReadWith;
-
-struct DdsSpec {
-    uint32_t width = 4;
-    uint32_t height = 4;
-    const char* fourCc = "DXT1";
-    uint32_t bitCount = 0;
-    uint32_t masks[4] = {};
-    uint32_t pitch = 0;
-    uint32_t mipCount = 0;
-    Bytes data;
-};
-
-Bytes MakeDds(const DdsSpec& s) {
-    Bytes b;
-    imagetest::PutText(b, "DDS ");
-    const bool mips = s.mipCount > 0;
-    Put32(b, 124);
-    Put32(b, 0x1007 | (s.pitch ? 0x8 : 0) | (mips ? 0x20000 : 0));
-    Put32(b, s.height);
-    Put32(b, s.width);
-    Put32(b, s.pitch);
-    Put32(b, 0);
-    Put32(b, s.mipCount);
-    for (int i = 0; i < 11; ++i) Put32(b, 0);
-    Put32(b, 32);
-    Put32(b, s.fourCc ? 0x4 : 0x40);
-    if (s.fourCc) imagetest::PutText(b, s.fourCc);
-    else Put32(b, 0);
-    Put32(b, s.bitCount);
-    for (uint32_t m : s.masks) Put32(b, m);
-    Put32(b, 0x1000 | (mips ? 0x400008 : 0));
-    for (int i = 0; i < 4; ++i) Put32(b, 0);
-    imagetest::Append(b, s.data);
-    return b;
-}
 
 // A colour block: two 5-6-5 colours and 16 two-bit indices, pixel 0 lowest.
 void PutColourBlock(Bytes& b, uint16_t c0, uint16_t c1, uint32_t indices) {

@@ -5,48 +5,9 @@
 namespace {
 
 using imagetest::Bytes;
-using imagetest::Put16;
+using imagetest::MakeTga;
+using imagetest::TgaSpec;
 using imagetest::ReadWith;
-
-struct TgaSpec {
-    uint8_t type = 2;
-    uint8_t mapType = 0;
-    uint16_t mapFirst = 0;
-    uint16_t mapLength = 0;
-    uint8_t mapBits = 0;
-    uint16_t xOrigin = 0;
-    uint16_t width = 2;
-    uint16_t height = 2;
-    uint8_t pixelBits = 24;
-    uint8_t descriptor = 0;
-    Bytes id;
-    Bytes map;
-    Bytes data;
-    bool footer = false;
-};
-
-Bytes MakeTga(const TgaSpec& s) {
-    Bytes b = {static_cast<uint8_t>(s.id.size()), s.mapType, s.type};
-    Put16(b, s.mapFirst);
-    Put16(b, s.mapLength);
-    b.push_back(s.mapBits);
-    Put16(b, s.xOrigin);
-    Put16(b, 0);
-    Put16(b, s.width);
-    Put16(b, s.height);
-    b.push_back(s.pixelBits);
-    b.push_back(s.descriptor);
-    imagetest::Append(b, s.id);
-    imagetest::Append(b, s.map);
-    imagetest::Append(b, s.data);
-    if (s.footer) {
-        imagetest::Put32(b, 0);
-        imagetest::Put32(b, 0);
-        imagetest::PutText(b, "TRUEVISION-XFILE.");
-        b.push_back(0);
-    }
-    return b;
-}
 
 // Pixels of a 2x2 24-bit image stored bottom row first: (0,1) (1,1) then (0,0) (1,0).
 const Bytes kBottomUp = {1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0};

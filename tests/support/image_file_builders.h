@@ -98,4 +98,79 @@ inline Bytes MakeBmp(const BmpSpec& s) {
     return file;
 }
 
+struct TgaSpec {
+    uint8_t type = 2;
+    uint8_t mapType = 0;
+    uint16_t mapFirst = 0;
+    uint16_t mapLength = 0;
+    uint8_t mapBits = 0;
+    uint16_t xOrigin = 0;
+    uint16_t width = 2;
+    uint16_t height = 2;
+    uint8_t pixelBits = 24;
+    uint8_t descriptor = 0;
+    Bytes id;
+    Bytes map;
+    Bytes data;
+    bool footer = false;
+};
+
+inline Bytes MakeTga(const TgaSpec& s) {
+    Bytes b = {static_cast<uint8_t>(s.id.size()), s.mapType, s.type};
+    Put16(b, s.mapFirst);
+    Put16(b, s.mapLength);
+    b.push_back(s.mapBits);
+    Put16(b, s.xOrigin);
+    Put16(b, 0);
+    Put16(b, s.width);
+    Put16(b, s.height);
+    b.push_back(s.pixelBits);
+    b.push_back(s.descriptor);
+    Append(b, s.id);
+    Append(b, s.map);
+    Append(b, s.data);
+    if (s.footer) {
+        Put32(b, 0);
+        Put32(b, 0);
+        PutText(b, "TRUEVISION-XFILE.");
+        b.push_back(0);
+    }
+    return b;
+}
+
+struct DdsSpec {
+    uint32_t width = 4;
+    uint32_t height = 4;
+    const char* fourCc = "DXT1";
+    uint32_t bitCount = 0;
+    uint32_t masks[4] = {};
+    uint32_t pitch = 0;
+    uint32_t mipCount = 0;
+    Bytes data;
+};
+
+inline Bytes MakeDds(const DdsSpec& s) {
+    Bytes b;
+    PutText(b, "DDS ");
+    const bool mips = s.mipCount > 0;
+    Put32(b, 124);
+    Put32(b, 0x1007 | (s.pitch ? 0x8 : 0) | (mips ? 0x20000 : 0));
+    Put32(b, s.height);
+    Put32(b, s.width);
+    Put32(b, s.pitch);
+    Put32(b, 0);
+    Put32(b, s.mipCount);
+    for (int i = 0; i < 11; ++i) Put32(b, 0);
+    Put32(b, 32);
+    Put32(b, s.fourCc ? 0x4 : 0x40);
+    if (s.fourCc) PutText(b, s.fourCc);
+    else Put32(b, 0);
+    Put32(b, s.bitCount);
+    for (uint32_t m : s.masks) Put32(b, m);
+    Put32(b, 0x1000 | (mips ? 0x400008 : 0));
+    for (int i = 0; i < 4; ++i) Put32(b, 0);
+    Append(b, s.data);
+    return b;
+}
+
 }  // namespace imagetest

@@ -1,0 +1,28 @@
+// Feeds arbitrary bytes to the reader table and puts whatever loads through the
+// conversions a loaded image meets next.
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/graphics/base_image.h"
+#include "engine/graphics/dxt_decode.h"
+#include "engine/graphics/image_readers.h"
+#include "engine/platform/stream.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > 1 << 20) return 0;
+    orvik::ImageStream stream{*orvik::GetMemImageStreamFunctions(),
+                              orvik::ToStreamHandle(orvik::OpenMemImageStream(data, static_cast<int32_t>(size)))};
+    if (stream.handle == 0) return 0;
+    orvik::BaseImage image{};
+    if (orvik::LoadImageByReaders(&stream, &image) == 0) {
+        orvik::BaseImage argb{};
+        if (orvik::DecodeDxtBaseImage(&image) == 0 && image.width <= 1024 && image.height <= 1024 &&
+            orvik::NewArgb32BaseImage(image.width, image.height, &argb) == 0)
+            orvik::ConvertBaseImageFormat(0, 0, image.width, image.height, 0, 0, &image, &argb);
+        orvik::MirrorBaseImage(&image);
+        orvik::FreeBaseImage(&argb);
+        orvik::FreeBaseImage(&image);
+    }
+    stream.functions.close(stream.handle);
+    return 0;
+}

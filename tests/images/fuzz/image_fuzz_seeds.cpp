@@ -1,0 +1,104 @@
+// Writes one small file of each format and variant into the directory given.
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "tests/support/codec_file_builders.h"
+
+using namespace imagetest;
+
+namespace {
+
+void Save(const std::string& dir, const std::string& name, const Bytes& bytes) {
+    std::ofstream(dir + "/" + name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes Ramp(size_t n) {
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(i * 37);
+    return b;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) return 1;
+    const std::string dir = argv[1];
+    BmpSpec bmp;
+    bmp.width = 3;
+    bmp.height = 2;
+    bmp.pixels = Ramp(24);
+    Save(dir, "rgb24.bmp", MakeBmp(bmp));
+    bmp.bitCount = 8;
+    bmp.compression = 1;
+    bmp.palette = {0x00FF0000, 0x0000FF00};
+    bmp.pixels = {2, 1, 0, 0, 0, 3, 4, 5, 6, 0, 0, 2, 1, 0, 0, 1};
+    Save(dir, "rle8.bmp", MakeBmp(bmp));
+    bmp.bitCount = 4;
+    bmp.compression = 2;
+    Save(dir, "rle4.bmp", MakeBmp(bmp));
+    bmp.bitCount = 16;
+    bmp.compression = 3;
+    bmp.headerSize = 108;
+    bmp.palette.clear();
+    bmp.masks = {0xF800, 0x07E0, 0x001F, 0};
+    bmp.pixels = Ramp(16);
+    Save(dir, "fields.bmp", MakeBmp(bmp));
+
+    TgaSpec tga;
+    tga.type = 9;
+    tga.mapType = 1;
+    tga.mapLength = 2;
+    tga.mapBits = 24;
+    tga.pixelBits = 8;
+    tga.map = Ramp(6);
+    tga.data = {0x81, 1, 0x01, 0, 1};
+    Save(dir, "mapped.tga", MakeTga(tga));
+    TgaSpec rgb;
+    rgb.type = 10;
+    rgb.pixelBits = 32;
+    rgb.descriptor = 0x30;
+    rgb.data = {0x83, 1, 2, 3, 4};
+    rgb.footer = true;
+    Save(dir, "rle.tga", MakeTga(rgb));
+
+    DdsSpec dds;
+    dds.width = 5;
+    dds.height = 6;
+    dds.fourCc = "DXT5";
+    dds.mipCount = 3;
+    dds.data = Ramp(6 * 16);
+    Save(dir, "dxt5.dds", MakeDds(dds));
+    dds.fourCc = "DXT1";
+    dds.mipCount = 0;
+    Save(dir, "dxt1.dds", MakeDds(dds));
+
+    Bytes bgra;
+    PutText(bgra, "BGRA");
+    Put32(bgra, 0x10101010);
+    Put32(bgra, 2);
+    Put32(bgra, 1);
+    Append(bgra, Ramp(16));
+    Save(dir, "wide.bgra", bgra);
+
+    PngSpec png;
+    png.colourType = PNG_COLOR_TYPE_PALETTE;
+    png.bitDepth = 4;
+    png.width = 5;
+    png.height = 5;
+    png.interlaced = true;
+    png.palette = {{1, 2, 3}, {4, 5, 6}};
+    png.transparency = {0};
+    png.rows = Ramp(15);
+    for (auto& v : png.rows) v &= 0x11;
+    Save(dir, "palette.png", MakePng(png));
+    PngSpec grey;
+    grey.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    grey.rows = Ramp(8);
+    Save(dir, "grey_alpha.png", MakePng(grey));
+
+    Save(dir, "colour.jpg", MakeJpeg(16, 16, 3, Ramp(16 * 16 * 3), 50));
+    Save(dir, "grey.jpg", MakeJpeg(9, 7, 1, Ramp(9 * 7), 50));
+    return 0;
+}
