@@ -145,8 +145,8 @@ void WaitForActiveWindow() {
     if (w.rt.painting || w.rt.active || !w.rt.mainWindow) return;
     if (w.settings.windowMode && w.settings.runInBackground) return;
     w.rt.inactiveSince = InactiveSinceNow();
-    while (PumpMessagesCore() == 0 && !w.rt.active) {
-    }
+    // With run-in-background on, the pump itself does not sleep: the wait does.
+    while (PumpMessagesCore() == 0 && !w.rt.active) host::Sleep(1);
 }
 
 int IsWindowClosing() { return Window().rt.closePosted; }

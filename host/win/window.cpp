@@ -168,6 +168,7 @@ HWND CreateWindowExA(uint32_t exStyle, const char* className, const char* title,
         DestroyWindow(window);
         return nullptr;
     }
+    SendGeometry(window, true, true);  // a new window learns its size and place
     if (style & WS_VISIBLE) ShowWindow(window, SW_SHOW);
     return window;
 }

@@ -89,6 +89,22 @@ TEST_F(PumpTest, RunInBackgroundKeepsThePumpGoingWhileInactive) {
     EXPECT_EQ(host::NowMicroseconds(), start);
 }
 
+TEST_F(PumpTest, FullScreenHoldsReadsWhileInactiveEvenWithRunInBackground) {
+    orvik::SetRunInBackground(1);
+    ASSERT_EQ(orvik::ChangeWindowMode(0), 0);
+    host::SetApplicationFocus(false);
+    ASSERT_EQ(orvik::IsMainWindowActive(), 0);
+    int64_t start = host::NowMicroseconds();
+    std::thread user([start] {
+        WaitUntil([start] { return host::NowMicroseconds() - start >= 50000; });
+        host::SetApplicationFocus(true);
+    });
+    EXPECT_EQ(orvik::IsKeyHeld(orvik::KEY_Z), 0);
+    user.join();
+    EXPECT_EQ(orvik::IsMainWindowActive(), 1);
+    EXPECT_GE(host::NowMicroseconds() - start, 50000);
+}
+
 TEST_F(PumpTest, InactiveWindowWaitsOutTheCloseOfShutdown) {
     host::SetApplicationFocus(false);
     // The WM_CLOSE that shutdown posts lets the pump out of its wait.

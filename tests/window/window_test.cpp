@@ -118,6 +118,29 @@ TEST_F(WindowTest, WindowLargerThanTheDesktopStillShowsItsClientFromTheCorner) {
     EXPECT_GE(c.top, 0);
 }
 
+TEST_F(WindowTest, MovingTheWindowMovesItsClientRectangle) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    host::RECT outer;
+    host::GetWindowRect(MainWindow(), &outer);
+    host::MoveWindow(MainWindow(), 30, 40, outer.right - outer.left, outer.bottom - outer.top, 1);
+    const host::RECT& c = orvik::Window().rt.clientRect;
+    EXPECT_EQ(c.left, 30 + 5);
+    EXPECT_EQ(c.top, 40 + 25);
+    EXPECT_EQ(c.right - c.left, 640);
+    EXPECT_EQ(orvik::Window().rt.windowRect.left, 30);
+}
+
+TEST_F(WindowTest, FullScreenWindowDoesNotMove) {
+    orvik::ChangeWindowMode(0);
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    host::RECT proposed{100, 100, 740, 580};
+    Send(host::WM_MOVING, 0, reinterpret_cast<host::LPARAM>(&proposed));
+    EXPECT_EQ(proposed.left, 0);
+    EXPECT_EQ(proposed.right, 640);
+    EXPECT_EQ(orvik::Window().rt.cursorShown, 0);
+    EXPECT_FALSE(host::headless::IsCursorVisible());
+}
+
 TEST_F(WindowTest, HidingTheCursorRepeatedlyStopsAtMinusOne) {
     ASSERT_EQ(orvik::InitLibrary(), 0);
     for (int i = 0; i < 4; ++i) orvik::SetCursorVisibility(0);
