@@ -60,7 +60,11 @@ bool FastSourceOf(DWORD op, DWORD arg1, DWORD arg2, FastSource* out) {
 void ChooseFastPath(DrawState* st) {
     st->fast = false;
     if (D3D9Settings().forceGenericPath) return;
-    if ((st->targetFormat != D3DFMT_A8R8G8B8 && st->targetFormat != D3DFMT_X8R8G8B8) || st->depthTest ||
+    // Targets whose pixels survive widening and narrowing unchanged (no unused bits).
+    const D3DFORMAT f = st->targetFormat;
+    const bool target = f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 ||
+                        f == D3DFMT_A1R5G5B5 || f == D3DFMT_A4R4G4B4;
+    if (!target || st->depthTest ||
         st->addSpecular || st->writeMask != 0xFFFFFFFFu || st->fillMode != D3DFILL_SOLID || st->stageCount > 1)
         return;
     if (st->blend) {

@@ -1,6 +1,7 @@
 // Pixel layouts of the device's surfaces: sizes, conversion of one pixel to and from
 // 0xAARRGGBB, and decoding of the compressed 4 x 4 block formats.
 #pragma once
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -37,6 +38,31 @@ constexpr uint32_t NarrowChannel(uint32_t v8, uint32_t bits) {
 constexpr uint32_t WidenChannel(uint32_t v, uint32_t bits) {
     const uint32_t max = (1u << bits) - 1;
     return (v * 255 + max / 2) / max;
+}
+
+namespace detail {
+template <uint32_t Bits>
+constexpr std::array<uint8_t, (1u << Bits)> kWiden = [] {
+    std::array<uint8_t, (1u << Bits)> t{};
+    for (uint32_t v = 0; v < t.size(); ++v) t[v] = uint8_t(WidenChannel(v, Bits));
+    return t;
+}();
+template <uint32_t Bits>
+constexpr std::array<uint8_t, 256> kNarrow = [] {
+    std::array<uint8_t, 256> t{};
+    for (uint32_t v = 0; v < 256; ++v) t[v] = uint8_t(NarrowChannel(v, Bits));
+    return t;
+}();
+}  // namespace detail
+
+// The 5:6:5 layout by table, for the loops that convert whole rows.
+inline uint32_t Rgb565ToArgb(uint16_t v) {
+    return 0xFF000000u | uint32_t(detail::kWiden<5>[v >> 11]) << 16 | uint32_t(detail::kWiden<6>[(v >> 5) & 63]) << 8 |
+           detail::kWiden<5>[v & 31];
+}
+inline uint16_t ArgbToRgb565(uint32_t c) {
+    return uint16_t(detail::kNarrow<5>[(c >> 16) & 255] << 11 | detail::kNarrow<6>[(c >> 8) & 255] << 5 |
+                    detail::kNarrow<5>[c & 255]);
 }
 
 // One uncompressed colour pixel to 0xAARRGGBB (alpha 255 where the format has none).

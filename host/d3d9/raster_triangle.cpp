@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "host/d3d9/fast_span.h"
+#include "host/d3d9/pixel_format.h"
 #include "host/d3d9/pixel_shade.h"
 #include "host/d3d9/raster.h"
 #include "host/d3d9/raster_common.h"
@@ -73,8 +75,27 @@ void ShadeFastSpan(const DrawState& st, const TriangleSetup& t, FastSpan& f, int
     const int64_t firstX = f.tu >> 32, row = f.tv >> 32;
     const bool unit = f.dtu == (int64_t(1) << 32) && f.dtv == 0 && firstX >= 0 &&
                       firstX + count <= f.width && row >= 0 && row < f.height;
-    uint32_t* dst = reinterpret_cast<uint32_t*>(st.target + size_t(y) * st.targetPitch) + x0;
-    (unit ? t.fastUnit : t.fastClamped)(dst, count, f);
+    const FastSpanFn span = unit ? t.fastUnit : t.fastClamped;
+    uint8_t* line = st.target + size_t(y) * st.targetPitch;
+    if (st.targetBytes == 4) {
+        span(reinterpret_cast<uint32_t*>(line) + x0, count, f);
+        return;
+    }
+    // 16-bit targets: the span works on the pixels widened to 32 bits, as the general
+    // path reads them, and they are narrowed back as it writes them.
+    static thread_local std::vector<uint32_t> wide;
+    wide.resize(size_t(count));
+    uint8_t* first = line + size_t(x0) * 2;
+    if (st.targetFormat == D3DFMT_R5G6B5) {
+        auto* pixels = reinterpret_cast<uint16_t*>(first);
+        for (int i = 0; i < count; ++i) wide[size_t(i)] = Rgb565ToArgb(pixels[i]);
+        span(wide.data(), count, f);
+        for (int i = 0; i < count; ++i) pixels[i] = ArgbToRgb565(wide[size_t(i)]);
+        return;
+    }
+    for (int i = 0; i < count; ++i) wide[size_t(i)] = ReadPixelArgb(st.targetFormat, first + 2 * i);
+    span(wide.data(), count, f);
+    for (int i = 0; i < count; ++i) WritePixelArgb(st.targetFormat, first + 2 * i, wide[size_t(i)]);
 }
 
 }  // namespace

@@ -85,3 +85,21 @@ TEST(PixelFormatTest, Dxt3AndDxt5Alpha) {
 
 }  // namespace
 }  // namespace host
+
+namespace host {
+namespace {
+
+TEST(PixelFormatTest, TableConversionsAgreeWithTheGeneralOnes) {
+    for (uint32_t v = 0; v < 0x10000; ++v) {
+        const uint8_t p[2] = {uint8_t(v), uint8_t(v >> 8)};
+        ASSERT_EQ(Rgb565ToArgb(uint16_t(v)), ReadPixelArgb(D3DFMT_R5G6B5, p)) << v;
+    }
+    for (uint32_t c = 0; c < (1u << 24); c += 7) {
+        uint8_t p[2];
+        WritePixelArgb(D3DFMT_R5G6B5, p, c);
+        ASSERT_EQ(ArgbToRgb565(c), uint16_t(p[0] | p[1] << 8)) << c;
+    }
+}
+
+}  // namespace
+}  // namespace host

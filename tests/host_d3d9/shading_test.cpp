@@ -192,22 +192,27 @@ TEST_F(ShadingTest, SixteenBitTargetRoundsChannels) {
     EXPECT_EQ(Pixel(0, 0), 0xFFFFu);
 }
 
-// The fast spans must give the bits of the general path for every state they serve.
+// The fast spans must give the bits of the general path for every state they serve, on
+// every target format they serve.
 TEST_F(ShadingTest, FastSpansMatchTheGeneralPath) {
     std::mt19937 rng(1234);
     std::vector<uint32_t> texels(16 * 16);
     for (auto& t : texels) t = rng();
     Texture* tex = MakeTexture(16, 16, texels);
-    Surface* rt = nullptr;
-    ASSERT_EQ(dev->CreateRenderTarget(16, 16, D3DFMT_A8R8G8B8, D3DMULTISAMPLE_NONE, 0, 1, &rt, nullptr), D3D_OK);
+    std::vector<Surface*> targets{back};
+    for (D3DFORMAT f : {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4}) {
+        Surface* rt = nullptr;
+        ASSERT_EQ(dev->CreateRenderTarget(16, 16, f, D3DMULTISAMPLE_NONE, 0, 1, &rt, nullptr), D3D_OK);
+        targets.push_back(rt);
+    }
     const DWORD colorOps[][3] = {{D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE},
                                  {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE},
                                  {D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE}};
     const DWORD blends[][2] = {{0, 0}, {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA}, {D3DBLEND_SRCALPHA, D3DBLEND_ONE}};
-    auto render = [&](bool generic, int scene, std::vector<uint32_t>* out) {
+    auto render = [&](bool generic, int scene, std::vector<uint8_t>* out) {
         D3D9Settings().forceGenericPath = generic;
         std::mt19937 r{uint32_t(scene)};
-        for (Surface* target : {back, rt}) {
+        for (Surface* target : targets) {
             dev->SetRenderTarget(0, target);
             dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0x80402010u, 1.0f, 0);
             dev->SetTexture(0, tex);
@@ -230,7 +235,7 @@ TEST_F(ShadingTest, FastSpansMatchTheGeneralPath) {
                 }
                 dev->SetRenderState(D3DRS_ALPHATESTENABLE, r() % 2);
                 dev->SetRenderState(D3DRS_ALPHAREF, r() % 256);
-                dev->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+                dev->SetRenderState(D3DRS_ALPHAFUNC, r() % 4 ? D3DCMP_GREATER : D3DCMP_LESS);
                 auto coord = [&](int range) { return float(int(r() % (range * 8)) - 16) / 8.0f; };
                 const uint32_t color = r();
                 TLVertex q[6];
@@ -243,28 +248,26 @@ TEST_F(ShadingTest, FastSpansMatchTheGeneralPath) {
                 }
                 ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
             }
-            D3DLOCKED_RECT lr;
             Surface* sys = nullptr;
             ASSERT_EQ(dev->CreateOffscreenPlainSurface(16, 16, target->Format(), D3DPOOL_SYSTEMMEM, &sys, nullptr),
                       D3D_OK);
             ASSERT_EQ(dev->GetRenderTargetData(target, sys), D3D_OK);
+            D3DLOCKED_RECT lr;
             ASSERT_EQ(sys->LockRect(&lr, nullptr, D3DLOCK_READONLY), D3D_OK);
-            for (int y = 0; y < 16; ++y)
-                for (int x = 0; x < 16; ++x)
-                    out->push_back(*reinterpret_cast<const uint32_t*>(static_cast<uint8_t*>(lr.pBits) +
-                                                                      y * lr.Pitch + x * 4));
+            const auto* bytes = static_cast<const uint8_t*>(lr.pBits);
+            out->insert(out->end(), bytes, bytes + 16 * lr.Pitch);
             sys->UnlockRect();
             sys->Release();
         }
         dev->SetRenderTarget(0, back);
     };
     for (int scene = 0; scene < 40; ++scene) {
-        std::vector<uint32_t> fast, general;
+        std::vector<uint8_t> fast, general;
         render(false, scene, &fast);
         render(true, scene, &general);
         ASSERT_EQ(fast, general) << "scene " << scene;
     }
-    rt->Release();
+    for (size_t i = 1; i < targets.size(); ++i) targets[i]->Release();
     tex->Release();
 }
 
