@@ -103,13 +103,19 @@ void StopBackend() {
 }
 
 void PollBackendEvents() {
+    // A window procedure run by an event may look at its queue; the events it would pull
+    // are already being handled.
+    thread_local bool polling = false;
+    if (polling) return;
     const Backend* b;
     {
         std::lock_guard lock(g_mutex);
         if (!g_started || g_thread != GetCurrentThreadId()) return;
         b = g_started;
     }
+    polling = true;
     b->poll_events();
+    polling = false;
 }
 
 }  // namespace host
