@@ -137,24 +137,31 @@ int ReadIndexed(const BmpInfo& b, const uint8_t* data, BaseImage* out) {
 
 // Every fourth byte 0 is how most writers leave the padding of 32-bit pixels: such an
 // image is opaque, not invisible.
-bool AlphaAllZero(const BmpInfo& b, const uint8_t* data) {
+bool AlphaAllZero(const BmpInfo& b, const uint8_t* pixels) {
     for (int y = 0; y < b.height; ++y) {
-        const uint8_t* row = data + static_cast<ptrdiff_t>(y) * b.rowBytes;
+        const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * b.rowBytes;
         for (int x = 0; x < b.width; ++x)
             if (row[x * 4 + 3] != 0) return false;
     }
     return true;
 }
 
-int ReadDirect(const BmpInfo& b, const uint8_t* data, BaseImage* out) {
+// 8-, 24- and 32-bit rows go from the stream straight to their place, top row first.
+int ReadDirect(const BmpInfo& b, const StreamCursor& in, BaseImage* out) {
     PixelBlock pixels;
-    if (!ORVIK_BLOCK_ALLOC(pixels, static_cast<size_t>(b.rowBytes) * b.height)) return -1;
-    for (int y = 0; y < b.height; ++y)
-        std::memcpy(pixels.Get() + static_cast<ptrdiff_t>(y) * b.rowBytes, StoredRow(b, data, y),
-                    b.rowBytes);
+    const size_t bytes = static_cast<size_t>(b.rowBytes) * b.height;
+    if (!ORVIK_BLOCK_ALLOC(pixels, bytes)) return -1;
+    if (b.fileHeight < 0) {
+        if (in.ReadSome(pixels.Get(), bytes) != bytes) return Damaged("pixel data");
+    } else {
+        for (int y = b.height - 1; y >= 0; --y)
+            if (in.ReadSome(pixels.Get() + static_cast<ptrdiff_t>(y) * b.rowBytes, b.rowBytes) !=
+                static_cast<size_t>(b.rowBytes))
+                return Damaged("pixel data");
+    }
     if (b.bitCount == 8) SetPaletteFormat(b, out);
     else if (b.bitCount == 24) FillRgb24ColorFormat(&out->format);
-    else if (AlphaAllZero(b, data)) FillXrgb32ColorFormat(&out->format);
+    else if (AlphaAllZero(b, pixels.Get())) FillXrgb32ColorFormat(&out->format);
     else FillArgb32ColorFormat(&out->format);
     out->pitch = b.rowBytes;
     out->pixels = pixels.Release();
@@ -221,17 +228,19 @@ int ReadBmpImage(ImageStream* stream, BaseImage* out) {
     const bool runLength = b.compression == kBiRle8 || b.compression == kBiRle4;
     if (!runLength && dataBytes < static_cast<size_t>(b.rowBytes) * b.height)
         return Damaged("pixel data");
-    std::vector<uint8_t> data(dataBytes);
-    if (!in.Read(data.data(), dataBytes)) return Damaged("pixel data");
-
+    const bool direct = b.compression == kBiRgb &&
+                        (b.bitCount == 8 || b.bitCount == 24 || b.bitCount == 32);
     int result;
-    if (runLength) result = ReadRunLength(b, data.data(), dataBytes, out);
-    else if (b.compression == kBiRgb && (b.bitCount == 4))
-        result = ReadIndexed(b, data.data(), out);
-    else if (b.compression == kBiRgb && (b.bitCount == 8 || b.bitCount == 24 || b.bitCount == 32))
-        result = ReadDirect(b, data.data(), out);
-    else
-        result = ReadConverted(b, data.data(), out);
+    if (direct) {
+        result = ReadDirect(b, in, out);
+    } else {
+        PixelBlock data;
+        if (!ORVIK_BLOCK_ALLOC(data, dataBytes)) return -1;
+        if (!in.Read(data.Get(), dataBytes)) return Damaged("pixel data");
+        if (runLength) result = ReadRunLength(b, data.Get(), dataBytes, out);
+        else if (b.compression == kBiRgb && b.bitCount == 4) result = ReadIndexed(b, data.Get(), out);
+        else result = ReadConverted(b, data.Get(), out);
+    }
     if (result != 0) return -1;
     out->width = b.width;
     out->height = b.height;
