@@ -1,0 +1,67 @@
+// Starting the engine in a test: every engine and host state back to a fresh program's,
+// the headless backend, the log and the running-copy lock in the test's own temporary
+// directory, the manual clock on, window mode chosen. Tests that need InitLibrary use it
+// (or EngineTest in tests/window) so that parallel test processes never see each other.
+#pragma once
+#include <orvik/platform.h>
+
+#include "engine/graphics/graphics_system.h"
+#include "engine/platform/input.h"
+#include "engine/platform/library.h"
+#include "engine/platform/window.h"
+#include "host/backends/backend.h"
+#include "host/backends/headless/headless.h"
+#include "host/dinput/dinput.h"
+#include "host/dinput/input_devices.h"
+#include "host/win/com.h"
+#include "host/win/desktop.h"
+#include "host/win/instance_lock.h"
+#include "host/win/modules.h"
+#include "host/win/system_services.h"
+#include "host/win/window.h"
+#include "temp_log.h"
+
+namespace orvik_test {
+
+inline void ResetHost() {
+    host::UseBackend("headless");
+    host::ResetWindows();
+    host::ResetDesktop();
+    host::ResetCursor();
+    host::ResetModules();
+    host::ResetCom();
+    host::ResetInputDevices();
+    host::ResetSystemServices();
+    host::headless::Reset();
+    host::SetSystemDeviceFails(host::GUID_SysKeyboard, false);
+    host::SetSystemDeviceFails(host::GUID_SysMouse, false);
+}
+
+inline void ResetEngine() {
+    orvik::ResetLibraryState();
+    orvik::ResetWindowState();
+    orvik::ResetInputState();
+    orvik::ResetGraphicsState();
+}
+
+// Holds a fresh engine set-up for the life of a test; InitLibrary is left to the test,
+// EndLibrary runs at the end.
+class HeadlessEngine {
+public:
+    HeadlessEngine() {
+        ResetHost();
+        ResetEngine();
+        host::SetRuntimeDirectory(log_.Directory());
+        orvik::ChangeWindowMode(1);
+    }
+    ~HeadlessEngine() { orvik::EndLibrary(); }
+    HeadlessEngine(const HeadlessEngine&) = delete;
+    HeadlessEngine& operator=(const HeadlessEngine&) = delete;
+
+    const TempLog& Log() const { return log_; }
+
+private:
+    TempLog log_;
+};
+
+}  // namespace orvik_test
