@@ -1,0 +1,84 @@
+// SDL game controllers become joypads: a virtual controller of SDL's own is attached,
+// moved and pressed, and the shared pad state follows.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include "host/backends/sdl/sdl_pads.h"
+#include "host/backends/sdl/sdl_scancodes.h"
+#include "host/dinput/input_devices.h"
+#include "host/dinput/key_codes.h"
+
+namespace {
+
+class SdlPadsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host::ResetInputDevices();
+        SDL_SetHint(SDL_HINT_JOYSTICK_HIDAPI, "0");
+        ASSERT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+        device_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                            SDL_CONTROLLER_BUTTON_MAX, 0);
+        ASSERT_GE(device_, 0) << SDL_GetError();
+        joystick_ = SDL_JoystickOpen(device_);
+        ASSERT_NE(joystick_, nullptr);
+        Pump();
+    }
+    void TearDown() override {
+        host::sdl::CloseControllers();
+        if (joystick_) SDL_JoystickClose(joystick_);
+        SDL_JoystickDetachVirtual(device_);
+        SDL_Quit();
+    }
+    static void Pump() {
+        SDL_GameControllerUpdate();
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) host::sdl::HandleControllerEvent(e);
+    }
+    int device_ = -1;
+    SDL_Joystick* joystick_ = nullptr;
+};
+
+TEST_F(SdlPadsTest, ControllerAttachesMovesAndPresses) {
+    host::sdl::OpenAttachedControllers();
+    ASSERT_EQ(host::AttachedPadCount(), 1);
+    SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_LEFTX, -32768);
+    SDL_JoystickSetVirtualAxis(joystick_, SDL_CONTROLLER_AXIS_RIGHTY, 20000);
+    SDL_JoystickSetVirtualButton(joystick_, SDL_CONTROLLER_BUTTON_B, 1);
+    SDL_JoystickSetVirtualButton(joystick_, SDL_CONTROLLER_BUTTON_START, 1);
+    SDL_JoystickSetVirtualButton(joystick_, SDL_CONTROLLER_BUTTON_DPAD_UP, 1);
+    SDL_JoystickSetVirtualButton(joystick_, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1);
+    Pump();
+    host::PadInfo p = host::GetPadInfo(0);
+    EXPECT_EQ(p.axes[host::kAxisX], -32768);
+    EXPECT_EQ(p.axes[host::kAxisRz], 20000);
+    EXPECT_EQ(p.buttons[1], 1);
+    EXPECT_EQ(p.buttons[7], 1);
+    EXPECT_EQ(p.buttons[0], 0);
+    EXPECT_EQ(p.pov[0], 4500u);  // up and right: north-east
+    SDL_JoystickSetVirtualButton(joystick_, SDL_CONTROLLER_BUTTON_DPAD_UP, 0);
+    SDL_JoystickSetVirtualButton(joystick_, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0);
+    Pump();
+    EXPECT_EQ(host::GetPadInfo(0).pov[0], host::kPovCentred);
+}
+
+TEST_F(SdlPadsTest, RemovedControllerLeavesItsPadEmpty) {
+    host::sdl::OpenAttachedControllers();
+    ASSERT_EQ(host::AttachedPadCount(), 1);
+    SDL_JoystickClose(joystick_);
+    joystick_ = nullptr;
+    SDL_JoystickDetachVirtual(device_);
+    Pump();
+    EXPECT_EQ(host::AttachedPadCount(), 0);
+}
+
+TEST(SdlScancodeTest, KeysByPositionMapToDirectInputCodes) {
+    EXPECT_EQ(host::sdl::ScancodeToDik(SDL_SCANCODE_Z), host::DIK_Z);
+    EXPECT_EQ(host::sdl::ScancodeToDik(SDL_SCANCODE_DOWN), host::DIK_DOWN);
+    EXPECT_EQ(host::sdl::ScancodeToDik(SDL_SCANCODE_KP_2), host::DIK_NUMPAD2);
+    EXPECT_EQ(host::sdl::ScancodeToDik(SDL_SCANCODE_INTERNATIONAL3), host::DIK_YEN);
+    EXPECT_EQ(host::sdl::ScancodeToDik(SDL_SCANCODE_AUDIOPLAY), 0);
+    EXPECT_EQ(host::sdl::ScancodeToDik(SDL_Scancode(-1)), 0);
+    EXPECT_EQ(host::sdl::ScancodeToDik(SDL_Scancode(SDL_NUM_SCANCODES)), 0);
+}
+
+}  // namespace
