@@ -280,7 +280,16 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     };
     for (UINT p = 0; p < primitiveCount; ++p) {
         switch (type) {
-            case D3DPT_TRIANGLELIST: triangle(index(3 * p), index(3 * p + 1), index(3 * p + 2), index(3 * p)); break;
+            case D3DPT_TRIANGLELIST:
+                // Sprites come as pairs of triangles forming a rectangle: drawn as one.
+                if (layout.pretransformed && p + 1 < primitiveCount &&
+                    RasterRectanglePair(st, screen[index(3 * p)], screen[index(3 * p + 1)], screen[index(3 * p + 2)],
+                                        screen[index(3 * p + 3)], screen[index(3 * p + 4)], screen[index(3 * p + 5)])) {
+                    ++p;
+                    break;
+                }
+                triangle(index(3 * p), index(3 * p + 1), index(3 * p + 2), index(3 * p));
+                break;
             case D3DPT_TRIANGLESTRIP:
                 if (p % 2 == 0) triangle(index(p), index(p + 1), index(p + 2), index(p));
                 else triangle(index(p), index(p + 2), index(p + 1), index(p));

@@ -82,4 +82,10 @@ private:
 // 16.16 channel value to 0..255.
 uint32_t ChannelFromFixed(int64_t v);
 
+// floor(n / d) for d > 0.
+int64_t FloorDivide(int64_t n, int64_t d);
+// Shades pixels x0..x1 of row y of a set-up triangle; `fast` was filled by FillFastSpan
+// when the triangle takes the fast spans.
+void ShadeSpan(const DrawState& st, const TriangleSetup& t, FastSpan& fast, int x0, int x1, int y);
+
 }  // namespace host

@@ -11,12 +11,6 @@
 namespace host {
 namespace {
 
-int64_t FloorDiv(int64_t n, int64_t d) {
-    int64_t q = n / d;
-    if ((n % d != 0) && ((n < 0) != (d < 0))) --q;
-    return q;
-}
-
 // One triangle edge as a bound on the pixel column, stepped row by row without division:
 // the bound is floor(num / k) for num growing by a fixed step per row.
 struct EdgeWalk {
@@ -32,9 +26,9 @@ struct EdgeWalk {
         if (dy == 0) return;
         kind = dy < 0 ? -1 : 1;
         k = (dy < 0 ? -dy : dy) * kSubPixels;
-        q = FloorDiv(c, k);
+        q = FloorDivide(c, k);
         r = c - q * k;
-        dq = FloorDiv(dc, k);
+        dq = FloorDivide(dc, k);
         dr = dc - dq * k;
     }
     void Step() {
@@ -100,6 +94,17 @@ void ShadeFastSpan(const DrawState& st, const TriangleSetup& t, FastSpan& f, int
 
 }  // namespace
 
+void ShadeSpan(const DrawState& st, const TriangleSetup& t, FastSpan& fast, int x0, int x1, int y) {
+    if (t.fast) ShadeFastSpan(st, t, fast, x0, x1, y);
+    else ShadeGenericSpan(st, t, x0, x1, y);
+}
+
+int64_t FloorDivide(int64_t n, int64_t d) {
+    int64_t q = n / d;
+    if ((n % d != 0) && ((n < 0) != (d < 0))) --q;
+    return q;
+}
+
 void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                     const ScreenVertex& flat) {
     int64_t X[3], Y[3];
@@ -126,8 +131,8 @@ void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVert
         std::swap(Y[1], Y[2]);
     }
     const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
-    const int yStart = int(std::max<int64_t>(st.clipY0, -FloorDiv(-minY, kSubPixels)));
-    const int yEnd = int(std::min<int64_t>(st.clipY1 - 1, FloorDiv(maxY, kSubPixels)));
+    const int yStart = int(std::max<int64_t>(st.clipY0, -FloorDivide(-minY, kSubPixels)));
+    const int yEnd = int(std::min<int64_t>(st.clipY1 - 1, FloorDivide(maxY, kSubPixels)));
     if (yStart > yEnd) return;
 
     TriangleSetup t;
@@ -148,10 +153,7 @@ void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVert
             else if (e.kind < 0) left = std::max(left, -e.q);
             else right = std::min(right, e.q);
         }
-        if (rowOpen && left <= right) {
-            if (t.fast) ShadeFastSpan(st, t, fast, int(left), int(right), y);
-            else ShadeGenericSpan(st, t, int(left), int(right), y);
-        }
+        if (rowOpen && left <= right) ShadeSpan(st, t, fast, int(left), int(right), y);
         for (EdgeWalk& e : edges) e.Step();
     }
 }

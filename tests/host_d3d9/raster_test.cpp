@@ -1,5 +1,7 @@
 // Coverage of triangles, strips, fans, lines and points under Direct3D 9's rules, checked
 // pixel by pixel against hand-worked results.
+#include <random>
+
 #include "device_fixture.h"
 
 namespace host::test {
@@ -25,23 +27,57 @@ TEST_F(RasterTest, TriangleFollowsTopLeftRule) {
 }
 
 TEST_F(RasterTest, SharedEdgeDrawsEveryPixelOnce) {
-    // A quad of two triangles drawn additively with a small colour: a pixel drawn twice
-    // on the shared diagonal would show twice the value.
+    // A quad of two triangles drawn additively with a small colour, as one call (drawn as
+    // a rectangle) and as two calls (two triangles): a pixel drawn twice on the shared
+    // diagonal would show twice the value.
     dev->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
     dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    TLVertex q[6];
-    Quad(q, 1.3f, 0.7f, 9.6f, 7.2f, 0xFF010101u);
-    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
-    int drawn = 0;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            const uint32_t p = Pixel(x, y);
-            const bool inside = x >= 2 && x <= 9 && y >= 1 && y <= 7;
-            EXPECT_EQ(p, inside ? 0xFF010101u : 0xFF000000u) << x << "," << y;
-            drawn += inside;
+    for (bool separate : {false, true}) {
+        dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        TLVertex q[6];
+        Quad(q, 1.3f, 0.7f, 9.6f, 7.2f, 0xFF010101u);
+        if (separate) {
+            ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, q), D3D_OK);
+            ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, q + 3), D3D_OK);
+        } else {
+            ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
         }
-    EXPECT_EQ(drawn, 8 * 7);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const bool inside = x >= 2 && x <= 9 && y >= 1 && y <= 7;
+                ASSERT_EQ(Pixel(x, y), inside ? 0xFF010101u : 0xFF000000u) << x << "," << y << " " << separate;
+            }
+    }
+}
+
+TEST_F(RasterTest, RectanglePairsCoverWhatTheirTrianglesCover) {
+    // Random rectangles with fractional, swapped and mirrored corners: one call (drawn as
+    // a rectangle) and two calls (two triangles) give the same pixels.
+    std::mt19937 rng(7);
+    dev->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    D3DVIEWPORT9 vp{1, 2, 13, 11, 0, 1};
+    dev->SetViewport(&vp);
+    auto coord = [&] { return float(int(rng() % 160) - 16) / 8.0f; };
+    for (int i = 0; i < 200; ++i) {
+        TLVertex q[6];
+        Quad(q, coord(), coord(), coord(), coord(), 0xFF010101u);
+        std::vector<uint32_t> pixels[2];
+        for (int separate = 0; separate < 2; ++separate) {
+            dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+            if (separate) {
+                ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, q), D3D_OK);
+                ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, q + 3), D3D_OK);
+            } else {
+                ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+            }
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) pixels[separate].push_back(Pixel(x, y));
+        }
+        ASSERT_EQ(pixels[0], pixels[1]) << "rectangle " << i;
+    }
 }
 
 TEST_F(RasterTest, PixelCentresAreIntegers) {
