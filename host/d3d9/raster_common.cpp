@@ -198,6 +198,7 @@ void AttributeCursor::Step(const TriangleSetup& t) {
     if (!t.flatColor)
         for (int i = 0; i < 8; ++i) color_[i] += colorStep_[i];
     for (int s = 0; s < kMaxStages; ++s) {
+        if (!t.usesTexture[s]) continue;
         tu_[s] += t.texStep[s][0];
         tv_[s] += t.texStep[s][1];
     }
