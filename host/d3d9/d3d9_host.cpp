@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/d3d9/pixel_format.h"
+
 namespace host {
 namespace {
 
@@ -45,6 +47,21 @@ bool IsD3D9Available() { return !State().settings.moduleMissing; }
 bool IsFormatRefused(D3DFORMAT format) {
     const auto& refused = State().settings.refusedFormats;
     return std::find(refused.begin(), refused.end(), format) != refused.end();
+}
+
+void PresentedFrameToXrgb(const PresentedFrame& f, std::vector<uint32_t>* out) {
+    const int32_t width = f.source.right - f.source.left, height = f.source.bottom - f.source.top;
+    const PixelFormatInfo* info = FindPixelFormat(f.format);
+    out->clear();
+    if (!info || info->compressed || info->depth || width <= 0 || height <= 0) return;
+    out->resize(size_t(width) * size_t(height));
+    for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* row = f.pixels + size_t(f.source.top + y) * size_t(f.pitch) +
+                             size_t(f.source.left) * size_t(info->bytes);
+        for (int32_t x = 0; x < width; ++x)
+            (*out)[size_t(y) * size_t(width) + size_t(x)] =
+                ReadPixelArgb(f.format, row + size_t(x) * size_t(info->bytes)) & 0xFFFFFFu;
+    }
 }
 
 void SetD3D9PresentHook(PresentHook hook) { State().hook = std::move(hook); }

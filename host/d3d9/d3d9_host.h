@@ -58,6 +58,10 @@ struct PresentedFrame {
     bool destGiven = false;
     HWND window = nullptr;
 };
+// The frame's source rectangle as 32-bit pixels 0x00RRGGBB, row by row, as the backends
+// show them; `out` is resized to the rectangle's width x height.
+void PresentedFrameToXrgb(const PresentedFrame& frame, std::vector<uint32_t>* out);
+
 // Returns D3D_OK, or an error the present reports (e.g. D3DERR_DEVICELOST).
 using PresentHook = std::function<HRESULT(const PresentedFrame&)>;
 void SetD3D9PresentHook(PresentHook hook);

@@ -343,6 +343,23 @@ TEST_F(ObjectsTest, PresentHandsTheBackBufferToTheHook) {
     SetD3D9PresentHook(nullptr);
 }
 
+TEST_F(ObjectsTest, SixteenBitFramesReachTheBackendAsXrgb) {
+    Close();
+    Open(4, 2, D3DFMT_R5G6B5);
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+    const D3DRECT right{2, 0, 4, 2};
+    dev->Clear(1, &right, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0);
+    std::vector<uint32_t> shown;
+    SetD3D9PresentHook([&](const PresentedFrame& f) {
+        PresentedFrameToXrgb(f, &shown);
+        return D3D_OK;
+    });
+    const RECT part{1, 1, 4, 2};
+    ASSERT_EQ(dev->Present(&part, nullptr, nullptr, nullptr), D3D_OK);
+    SetD3D9PresentHook(nullptr);
+    EXPECT_EQ(shown, (std::vector<uint32_t>{0xFF0000u, 0x0000FFu, 0x0000FFu}));
+}
+
 TEST_F(ObjectsTest, LossAndReset) {
     EXPECT_EQ(dev->TestCooperativeLevel(), D3D_OK);
     dev->SimulateDeviceLost();
