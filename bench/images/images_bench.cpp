@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "engine/graphics/pixel_convert.h"
 #include "tests/support/codec_file_builders.h"
 
 namespace {
@@ -105,6 +106,28 @@ void StbLoad(benchmark::State& state, const std::string& name) {
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * file.size());
 }
+
+// The conversion a 24-bit sprite sheet meets on its way into a 32-bit texture: pure green
+// becomes transparent.
+void ConvertSheetToArgb(benchmark::State& state) {
+    const Bytes& file = File("sheet1024");
+    imagetest::MemoryStream stream(file);
+    orvik::BaseImage sheet{}, texture{};
+    if (orvik::LoadImageByReaders(stream.Get(), &sheet) != 0 ||
+        orvik::NewArgb32BaseImage(sheet.width, sheet.height, &texture) != 0) {
+        state.SkipWithError("no images");
+        return;
+    }
+    for (auto _ : state)
+        orvik::ConvertPixelFormatBlt(texture.pixels, texture.pitch, &texture.format, sheet.pixels,
+                                     sheet.pitch, &sheet.format, nullptr, 0, nullptr, 0, 0,
+                                     orvik::PixelRect{0, 0, sheet.width, sheet.height}, 0, 1,
+                                     0x00FF00, orvik::kDitherNone, 0, 0, 0, 0);
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * sheet.width * sheet.height);
+    orvik::FreeBaseImage(&sheet);
+    orvik::FreeBaseImage(&texture);
+}
+BENCHMARK(ConvertSheetToArgb)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

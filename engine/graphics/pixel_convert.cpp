@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <cstdlib>
 #include <cstddef>
 #include <cstring>
 
@@ -14,6 +16,12 @@ namespace {
 // Thresholds of the ordered dither, in sixteenths of the dropped range, by [y & 3][x & 3].
 constexpr uint8_t kDitherMatrix[4][4] = {
     {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
+bool InitialGenericFlag() {
+    const char* v = std::getenv("ORVIK_GENERIC_BLIT");
+    return v && std::strcmp(v, "0") != 0;
+}
+std::atomic<bool> g_forceGeneric{InitialGenericFlag()};
 
 uint32_t WidthMax(int width) { return width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1; }
 
@@ -266,6 +274,56 @@ int ConvertGeneral(const Job& job) {
     return 0;
 }
 
+bool ByteChannels(const ColorFormat& f) {
+    return (f.bytesPerPixel == 3 || f.bytesPerPixel == 4) && f.redWidth == 8 &&
+           f.greenWidth == 8 && f.blueWidth == 8 && (f.alphaWidth == 0 || f.alphaWidth == 8);
+}
+
+// 8-bit channels on both sides (24- and 32-bit layouts, the common way into textures)
+// move without any scaling; the general path would give the same values.
+template <int SourceBytes, int DestBytes>
+void ConvertByteChannels(const Job& job) {
+    const ColorFormat& s = *job.source.format;
+    const ColorFormat& d = *job.destFormat;
+    const uint32_t rgbMask = s.redMask | s.greenMask | s.blueMask;
+    const uint32_t keyColour = job.key & rgbMask;
+    const uint32_t alphaMax = d.alphaWidth ? 0xFFu << d.alphaShift : 0;
+    const int width = job.rect.right - job.rect.left;
+    for (int row = 0; row < job.rect.bottom - job.rect.top; ++row) {
+        const uint8_t* src = job.source.pixels +
+                             static_cast<ptrdiff_t>(job.rect.top + row) * job.source.pitch +
+                             static_cast<ptrdiff_t>(job.rect.left) * SourceBytes;
+        for (int i = 0; i < width; ++i, src += SourceBytes) {
+            const uint32_t v = LoadPixel(src, SourceBytes);
+            if (job.keySkip && MatchesKey(job, v)) continue;
+            uint32_t out = (((v >> s.redShift) & 255) << d.redShift) |
+                           (((v >> s.greenShift) & 255) << d.greenShift) |
+                           (((v >> s.blueShift) & 255) << d.blueShift);
+            if (job.alphaFrom == AlphaFrom::Source) out |= ((v >> s.alphaShift) & 255) << d.alphaShift;
+            else if (job.alphaFrom == AlphaFrom::Opaque || (v & rgbMask) != keyColour) out |= alphaMax;
+            const int dx = job.destX + (job.mirror ? width - 1 - i : i);
+            StorePixel(DestPixel(job, dx, job.destY + row), DestBytes, out);
+        }
+    }
+}
+
+// The byte-channel path for the layouts and alpha sources it covers; false otherwise.
+bool TryByteChannels(const Job& job) {
+    const ColorFormat& s = *job.source.format;
+    const ColorFormat& d = *job.destFormat;
+    const bool alphaCovered = job.alphaFrom == AlphaFrom::Opaque ||
+                              job.alphaFrom == AlphaFrom::Source || job.alphaFrom == AlphaFrom::Key;
+    if (g_forceGeneric.load(std::memory_order_relaxed) || !ByteChannels(s) || !ByteChannels(d) ||
+        !alphaCovered || job.alphaOnly)
+        return false;
+    const int kind = s.bytesPerPixel * 10 + d.bytesPerPixel;
+    if (kind == 33) ConvertByteChannels<3, 3>(job);
+    else if (kind == 34) ConvertByteChannels<3, 4>(job);
+    else if (kind == 43) ConvertByteChannels<4, 3>(job);
+    else ConvertByteChannels<4, 4>(job);
+    return true;
+}
+
 bool SameLayout(const ColorFormat& a, const ColorFormat& b) {
     return a.bitDepth == b.bitDepth && a.redMask == b.redMask && a.greenMask == b.greenMask &&
            a.blueMask == b.blueMask && a.alphaMask == b.alphaMask;
@@ -276,6 +334,8 @@ bool PalettesDiffer(const ColorFormat& a, const ColorFormat& b) {
 }
 
 }  // namespace
+
+void ForceGenericPixelConversion(int on) { g_forceGeneric = on != 0; }
 
 int ConvertPixelFormatBlt(void* dest, int destPitch, const ColorFormat* destFormat,
                           const void* source, int sourcePitch, const ColorFormat* sourceFormat,
@@ -317,6 +377,7 @@ int ConvertPixelFormatBlt(void* dest, int destPitch, const ColorFormat* destForm
     if (SameLayout(d, s) && job.alphaFrom != AlphaFrom::Key && !hasAlphaImage && !alphaOnly &&
         !alphaFromRed)
         return CopySameLayout(job);
+    if (TryByteChannels(job)) return 0;
     return ConvertGeneral(job);
 }
 
