@@ -49,8 +49,8 @@ D3DMATRIX IdentityMatrix() {
 // ---------------------------------------------------------------------------------------
 // Creation and lifetime
 
-Device::Device(const D3DPRESENT_PARAMETERS& params, HWND window, DWORD behaviour, bool ex)
-    : ex_(ex), behaviour_(behaviour), window_(window), params_(params) {}
+Device::Device(const D3DPRESENT_PARAMETERS& params, HWND window, bool ex)
+    : ex_(ex), window_(window), params_(params) {}
 
 HRESULT Device::Create(const D3DPRESENT_PARAMETERS& params, HWND window, DWORD behaviour, bool ex, Device** out) {
     if (!out) return D3DERR_INVALIDCALL;
@@ -67,7 +67,7 @@ HRESULT Device::Create(const D3DPRESENT_PARAMETERS& params, HWND window, DWORD b
         --s.deviceCreateFailures;
         return D3DERR_NOTAVAILABLE;
     }
-    auto* device = new Device(params, window, behaviour, ex);
+    auto* device = new Device(params, window, ex);
     const HRESULT hr = device->MakeSwapChain(params);
     if (FAILED(hr)) {
         device->Release();

@@ -58,7 +58,6 @@ public:
     HRESULT SetMaximumFrameLatency(UINT latency);
     HRESULT GetMaximumFrameLatency(UINT* latency) const;
     bool IsEx() const { return ex_; }
-    DWORD BehaviourFlags() const { return behaviour_; }
 
     // Resources.
     HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
@@ -136,10 +135,9 @@ public:
     void SimulateDeviceLost();
     void SimulateFocusRegained();
 
-    const std::shared_ptr<DeviceCore>& Core() const { return core_; }
 
 private:
-    Device(const D3DPRESENT_PARAMETERS& params, HWND window, DWORD behaviour, bool ex);
+    Device(const D3DPRESENT_PARAMETERS& params, HWND window, bool ex);
     friend class SwapChain;
 
     void ResetStates();
@@ -153,7 +151,6 @@ private:
 
     std::shared_ptr<DeviceCore> core_ = std::make_shared<DeviceCore>();
     bool ex_;
-    DWORD behaviour_;
     HWND window_;
     D3DPRESENT_PARAMETERS params_;
     DeviceLoss loss_ = DeviceLoss::None;

@@ -63,7 +63,10 @@ void RasterLine(const DrawState& st, const ScreenVertex& a, const ScreenVertex& 
     const double slope = (n1 - n0) / (m1 - m0);
     StageLod lods[kMaxStages];
     LinearLods(st, lods);
-    const int first = int(std::ceil(m0 - 0.5)), last = int(std::floor(m1 + 0.5));
+    // Only columns (rows for steep lines) inside the clip rectangle are visited.
+    const int clipLow = xMajor ? st.clipX0 : st.clipY0, clipHigh = (xMajor ? st.clipX1 : st.clipY1) - 1;
+    const int mLow = dir > 0 ? clipLow : -clipHigh, mHigh = dir > 0 ? clipHigh : -clipLow;
+    const int first = std::max(int(std::ceil(m0 - 0.5)), mLow), last = std::min(int(std::floor(m1 + 0.5)), mHigh);
     for (int pm = first; pm <= last; ++pm) {
         const double nc = n0 + slope * (pm - m0);
         const int pn = int(std::floor(nc + 0.5));

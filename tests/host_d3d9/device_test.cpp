@@ -446,6 +446,19 @@ TEST_F(ObjectsTest, DrawArgumentsAreChecked) {
     vb->Release();
 }
 
+TEST_F(ObjectsTest, CountersFollowDrawsAndPresents) {
+    D3D9Counters() = D3D9Stats{};
+    TLVertex q[6];
+    Quad(q, 0, 0, 4, 4, 0xFFFFFFFFu);
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 2, nullptr), D3DERR_INVALIDCALL);  // refused calls do not count
+    ASSERT_EQ(Draw(D3DPT_TRIANGLESTRIP, 1, q), D3D_OK);
+    ASSERT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(D3D9Counters().drawCalls, 2u);
+    EXPECT_EQ(D3D9Counters().primitives, 3u);
+    EXPECT_EQ(D3D9Counters().presents, 1u);
+}
+
 TEST_F(ObjectsTest, RasterStatusMovesUnderTheManualClock) {
     UseManualClock(true);
     D3DRASTER_STATUS s;

@@ -141,6 +141,18 @@ TEST_F(RasterTest, LinesLeaveOutTheEndPixel) {
                                         "............#", "............#"}));
 }
 
+TEST_F(RasterTest, LongLinesAreClippedToTheTarget) {
+    const TLVertex lines[6] = {V(-100000, 3, kRed), V(100000, 3, kRed), V(100000, 5, kRed),
+                               V(-100000, 5, kRed), V(7, 200000, kRed), V(7, -200000, kRed)};
+    ASSERT_EQ(Draw(D3DPT_LINELIST, 3, lines), D3D_OK);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(Pixel(i, 3), kRed) << i;
+        EXPECT_EQ(Pixel(i, 5), kRed) << i;
+        EXPECT_EQ(Pixel(7, i), kRed) << i;
+    }
+    EXPECT_EQ(Pixel(6, 4), 0xFF000000u);
+}
+
 TEST_F(RasterTest, LineStripSharesItsCorners) {
     const TLVertex s[3] = {V(1, 1, kRed), V(5, 1, kRed), V(5, 5, kRed)};
     ASSERT_EQ(Draw(D3DPT_LINESTRIP, 2, s), D3D_OK);
