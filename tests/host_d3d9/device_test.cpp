@@ -2,7 +2,11 @@
 // locks, copies, presentation, loss and reset, states read back.
 #include "device_fixture.h"
 #include "host/clock.h"
+#include "host/backends/backend.h"
+#include "host/backends/headless/headless.h"
+#include "host/d3d9/d3d9_module.h"
 #include "host/win/desktop.h"
+#include "host/win/modules.h"
 
 namespace host::test {
 namespace {
@@ -49,6 +53,31 @@ TEST_F(CreationTest, MissingLibraryAndFailingEntries) {
     ASSERT_EQ(Direct3DCreate9Ex(D3D_SDK_VERSION, &ex), D3D_OK);
     EXPECT_TRUE(ex->IsEx());
     ex->Release();
+}
+
+TEST_F(CreationTest, TheLibraryLoadsByName) {
+    RegisterD3D9Module();
+    HMODULE module = LoadLibraryA("D3D9.DLL");
+    ASSERT_NE(module, nullptr);
+    auto create = reinterpret_cast<Direct3D9* (*)(UINT)>(GetProcAddress(module, "Direct3DCreate9"));
+    auto createEx = reinterpret_cast<HRESULT (*)(UINT, Direct3D9**)>(GetProcAddress(module, "Direct3DCreate9Ex"));
+    ASSERT_NE(create, nullptr);
+    ASSERT_NE(createEx, nullptr);
+    Direct3D9* d3d = create(D3D_SDK_VERSION);
+    ASSERT_NE(d3d, nullptr);
+    d3d->Release();
+    FreeLibrary(module);
+    // Without the Ex entry (before Vista), and without the library at all.
+    D3D9Settings().create9ExMissing = true;
+    RegisterD3D9Module();
+    module = LoadLibraryA("d3d9");
+    EXPECT_EQ(GetProcAddress(module, "Direct3DCreate9Ex"), nullptr);
+    EXPECT_NE(GetProcAddress(module, "Direct3DCreate9"), nullptr);
+    FreeLibrary(module);
+    D3D9Settings().moduleMissing = true;
+    RegisterD3D9Module();
+    EXPECT_EQ(LoadLibraryA("d3d9.dll"), nullptr);
+    ResetModules();
 }
 
 TEST_F(CreationTest, EnvironmentRemovesTheLibrary) {
@@ -358,6 +387,26 @@ TEST_F(ObjectsTest, SixteenBitFramesReachTheBackendAsXrgb) {
     ASSERT_EQ(dev->Present(&part, nullptr, nullptr, nullptr), D3D_OK);
     SetD3D9PresentHook(nullptr);
     EXPECT_EQ(shown, (std::vector<uint32_t>{0xFF0000u, 0x0000FFu, 0x0000FFu}));
+}
+
+TEST_F(ObjectsTest, FramesReachTheHeadlessBackend) {
+    ASSERT_TRUE(UseBackend("headless"));
+    headless::Reset();
+    SetD3D9PresentHook(PresentFrameToBackend);
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF204060u, 1.0f, 0);
+    const D3DRECT corner{0, 0, 1, 1};
+    dev->Clear(1, &corner, D3DCLEAR_TARGET, 0xFFFFFFFFu, 1.0f, 0);
+    ASSERT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    const headless::Frame frame = headless::LastFrame();
+    ASSERT_EQ(frame.width, 16);
+    ASSERT_EQ(frame.height, 16);
+    EXPECT_EQ(frame.pixels[0], 0xFFFFFFu);
+    EXPECT_EQ(frame.pixels[17], 0x204060u);
+    headless::SetPresentFails(true);
+    EXPECT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    headless::SetPresentFails(false);
+    SetD3D9PresentHook(nullptr);
+    StopBackend();
 }
 
 TEST_F(ObjectsTest, LossAndReset) {
