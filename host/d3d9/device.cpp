@@ -1,12 +1,11 @@
 #include "host/d3d9/device.h"
 
 #include <cstring>
-#include <new>
-#include <utility>
 
 #include "host/d3d9/caps.h"
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/pixel_format.h"
+#include "host/d3d9/resource_make.h"
 #include "host/win/desktop.h"
 
 namespace host {
@@ -19,24 +18,6 @@ DWORD FloatBits(float f) {
 }
 
 constexpr uint32_t kFullScreenChange = 4;  // CDS_FULLSCREEN
-
-// Makes a resource into `*out`: D3D_OK, or E_OUTOFMEMORY when its memory cannot be had.
-template <class T, class... Args>
-HRESULT Make(T** out, Args&&... args) {
-    try {
-        *out = new T(std::forward<Args>(args)...);
-        return D3D_OK;
-    } catch (const std::bad_alloc&) {
-        *out = nullptr;
-        return E_OUTOFMEMORY;
-    }
-}
-
-bool ValidSize(UINT width, UINT height) {
-    const UINT max = D3D9Settings().maxTextureSize;
-    return width > 0 && height > 0 && width <= 16384 && height <= 16384 && (width <= max || max == 0) &&
-           (height <= max || max == 0);
-}
 
 }  // namespace
 
@@ -88,7 +69,7 @@ HRESULT Device::MakeSwapChain(const D3DPRESENT_PARAMETERS& in) {
     if (p.BackBufferCount > 3 || (p.SwapEffect == D3DSWAPEFFECT_COPY && p.BackBufferCount != 1))
         return D3DERR_INVALIDCALL;
     if (p.MultiSampleType != D3DMULTISAMPLE_NONE) return D3DERR_NOTAVAILABLE;
-    if (!ValidSize(p.BackBufferWidth, p.BackBufferHeight)) return D3DERR_INVALIDCALL;
+    if (!ValidSurfaceSize(p.BackBufferWidth, p.BackBufferHeight)) return D3DERR_INVALIDCALL;
     if (FAILED(CheckResourceFormat(D3DUSAGE_RENDERTARGET, D3DRTYPE_SURFACE, p.BackBufferFormat)))
         return D3DERR_NOTAVAILABLE;
     if (!p.Windowed) {
@@ -111,12 +92,12 @@ HRESULT Device::MakeSwapChain(const D3DPRESENT_PARAMETERS& in) {
     if (p.EnableAutoDepthStencil) {
         if (FAILED(CheckResourceFormat(D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, p.AutoDepthStencilFormat)))
             return D3DERR_NOTAVAILABLE;
-        if (FAILED(Make(&depth, core_, p.AutoDepthStencilFormat, p.BackBufferWidth, p.BackBufferHeight,
+        if (FAILED(MakeResource(&depth, core_, p.AutoDepthStencilFormat, p.BackBufferWidth, p.BackBufferHeight,
                         D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, false, false, static_cast<Texture*>(nullptr))))
             return E_OUTOFMEMORY;
     }
     Surface* back = nullptr;
-    if (FAILED(Make(&back, core_, p.BackBufferFormat, p.BackBufferWidth, p.BackBufferHeight, D3DPOOL_DEFAULT,
+    if (FAILED(MakeResource(&back, core_, p.BackBufferFormat, p.BackBufferWidth, p.BackBufferHeight, D3DPOOL_DEFAULT,
                     D3DUSAGE_RENDERTARGET, (p.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0, false,
                     static_cast<Texture*>(nullptr)))) {
         if (depth) depth->Release();
@@ -306,75 +287,6 @@ HRESULT Device::GetRasterStatus(UINT swapChain, D3DRASTER_STATUS* status) {
 
 HRESULT Device::Present(const RECT* source, const RECT* dest, HWND window, const void* dirtyRegion) {
     return swapChain_->Present(source, dest, window, dirtyRegion, 0);
-}
-
-// ---------------------------------------------------------------------------------------
-// Resources
-
-HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                              Texture** texture, void*) {
-    if (!texture) return D3DERR_INVALIDCALL;
-    *texture = nullptr;
-    if (!ValidSize(width, height) || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
-    if ((usage & D3DUSAGE_RENDERTARGET) && pool != D3DPOOL_DEFAULT) return D3DERR_INVALIDCALL;
-    if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
-    if (usage & D3DUSAGE_DEPTHSTENCIL) return D3DERR_INVALIDCALL;
-    if (FAILED(CheckResourceFormat(usage, D3DRTYPE_TEXTURE, format))) return D3DERR_INVALIDCALL;
-    const UINT full = Texture::FullLevelCount(width, height);
-    if (levels == 0) levels = full;
-    if (levels > full) return D3DERR_INVALIDCALL;
-    return Make(texture, core_, width, height, levels, usage, format, pool);
-}
-
-HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
-                                   DWORD, BOOL lockable, Surface** surface, void*) {
-    if (!surface) return D3DERR_INVALIDCALL;
-    *surface = nullptr;
-    if (!ValidSize(width, height) || multiSample != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
-    if (FAILED(CheckResourceFormat(D3DUSAGE_RENDERTARGET, D3DRTYPE_SURFACE, format))) return D3DERR_INVALIDCALL;
-    return Make(surface, core_, format, width, height, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, lockable != 0, true,
-                static_cast<Texture*>(nullptr));
-}
-
-HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
-                                          DWORD, BOOL, Surface** surface, void*) {
-    if (!surface) return D3DERR_INVALIDCALL;
-    *surface = nullptr;
-    if (!ValidSize(width, height) || multiSample != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
-    if (FAILED(CheckResourceFormat(D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, format))) return D3DERR_INVALIDCALL;
-    D3D9HostSettings& s = D3D9Settings();
-    if (s.depthCreateFailures > 0) {
-        --s.depthCreateFailures;
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
-    return Make(surface, core_, format, width, height, D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, false, true,
-                static_cast<Texture*>(nullptr));
-}
-
-HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
-                                            Surface** surface, void*) {
-    if (!surface) return D3DERR_INVALIDCALL;
-    *surface = nullptr;
-    if (width == 0 || height == 0 || width > 16384 || height > 16384 || pool == D3DPOOL_MANAGED)
-        return D3DERR_INVALIDCALL;
-    if (pool > D3DPOOL_SCRATCH || !IsColorFormat(format) || IsFormatRefused(format)) return D3DERR_INVALIDCALL;
-    return Make(surface, core_, format, width, height, pool, DWORD(0), true, true, static_cast<Texture*>(nullptr));
-}
-
-HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, VertexBuffer** buffer, void*) {
-    if (!buffer) return D3DERR_INVALIDCALL;
-    *buffer = nullptr;
-    if (length == 0 || length > (256u << 20) || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
-    return Make(buffer, core_, length, usage, fvf, pool);
-}
-
-HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IndexBuffer** buffer,
-                                  void*) {
-    if (!buffer) return D3DERR_INVALIDCALL;
-    *buffer = nullptr;
-    if (length == 0 || length > (256u << 20) || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
-    if (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
-    return Make(buffer, core_, length, usage, format, pool);
 }
 
 // ---------------------------------------------------------------------------------------

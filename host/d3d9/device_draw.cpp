@@ -1,102 +1,15 @@
-// Drawing: the per-call state snapshot, vertex fetch, primitive assembly and the
-// platform's checks on draw arguments.
+// Drawing: vertex fetch, primitive assembly and the platform's checks on draw arguments.
 #include <algorithm>
 #include <cstring>
 
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
-#include "host/d3d9/fast_span.h"
 #include "host/d3d9/pixel_format.h"
 #include "host/d3d9/raster.h"
 #include "host/d3d9/vertex_pipeline.h"
 
 namespace host {
 namespace {
-
-bool AlphaTestPasses(DWORD func, uint32_t a, uint32_t ref) {
-    switch (func) {
-        case D3DCMP_NEVER: return false;
-        case D3DCMP_LESS: return a < ref;
-        case D3DCMP_EQUAL: return a == ref;
-        case D3DCMP_LESSEQUAL: return a <= ref;
-        case D3DCMP_GREATER: return a > ref;
-        case D3DCMP_NOTEQUAL: return a != ref;
-        case D3DCMP_GREATEREQUAL: return a >= ref;
-        default: return true;
-    }
-}
-
-bool ReadsTexture(const StageOps& o) {
-    if (o.colorOp == D3DTOP_BLENDTEXTUREALPHA || o.colorOp == D3DTOP_BLENDTEXTUREALPHAPM ||
-        o.alphaOp == D3DTOP_BLENDTEXTUREALPHA || o.alphaOp == D3DTOP_BLENDTEXTUREALPHAPM)
-        return true;
-    for (int i = 0; i < 3; ++i)
-        if ((o.colorArg[i] & D3DTA_SELECTMASK) == D3DTA_TEXTURE || (o.alphaArg[i] & D3DTA_SELECTMASK) == D3DTA_TEXTURE)
-            return true;
-    return false;
-}
-
-// What one fast-span channel reads for a stage operation; false when it is none of them.
-bool FastSourceOf(DWORD op, DWORD arg1, DWORD arg2, FastSource* out) {
-    auto kind = [](DWORD a) { return a == D3DTA_TEXTURE ? 0 : (a == D3DTA_DIFFUSE || a == D3DTA_CURRENT) ? 1 : -1; };
-    const int k1 = kind(arg1), k2 = kind(arg2);
-    switch (op) {
-        case D3DTOP_SELECTARG1:
-            if (k1 < 0) return false;
-            *out = k1 == 0 ? FastSource::Texel : FastSource::Diffuse;
-            return true;
-        case D3DTOP_SELECTARG2:
-            if (k2 < 0) return false;
-            *out = k2 == 0 ? FastSource::Texel : FastSource::Diffuse;
-            return true;
-        case D3DTOP_MODULATE:
-            if (k1 < 0 || k2 < 0 || k1 == k2) return false;
-            *out = FastSource::Product;
-            return true;
-        default: return false;
-    }
-}
-
-void ChooseFastPath(DrawState* st) {
-    st->fast = false;
-    if (D3D9Settings().forceGenericPath) return;
-    // Targets whose pixels survive widening and narrowing unchanged (no unused bits).
-    const D3DFORMAT f = st->targetFormat;
-    const bool target = f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 ||
-                        f == D3DFMT_A1R5G5B5 || f == D3DFMT_A4R4G4B4;
-    if (!target || st->depthTest ||
-        st->addSpecular || st->writeMask != 0xFFFFFFFFu || st->fillMode != D3DFILL_SOLID || st->stageCount > 1)
-        return;
-    if (st->blend) {
-        const bool sameAlpha = st->srcBlendAlpha == st->srcBlend && st->destBlendAlpha == st->destBlend &&
-                               st->blendOpAlpha == st->blendOp;
-        if (!sameAlpha || st->blendOp != D3DBLENDOP_ADD || st->srcBlend != D3DBLEND_SRCALPHA) return;
-        if (st->destBlend == D3DBLEND_INVSRCALPHA) st->fastBlend = FastBlend::Alpha;
-        else if (st->destBlend == D3DBLEND_ONE) st->fastBlend = FastBlend::Add;
-        else return;
-    } else {
-        st->fastBlend = FastBlend::None;
-    }
-    if (st->stageCount == 0) {
-        st->fastColor = st->fastAlpha = FastSource::Diffuse;
-        st->fast = true;
-        return;
-    }
-    const StageOps& o = st->ops[0];
-    if ((o.resultArg & D3DTA_SELECTMASK) != D3DTA_CURRENT) return;
-    if (!FastSourceOf(o.colorOp, o.colorArg[1], o.colorArg[2], &st->fastColor)) return;
-    if (o.alphaOp == D3DTOP_DISABLE) st->fastAlpha = FastSource::Diffuse;
-    else if (!FastSourceOf(o.alphaOp, o.alphaArg[1], o.alphaArg[2], &st->fastAlpha)) return;
-    if (st->stageUsesTexture[0] && st->samplers[0].levelCount > 0) {
-        const StageSampler& s = st->samplers[0];
-        const bool point = s.magFilter <= D3DTEXF_POINT && s.minFilter <= D3DTEXF_POINT;
-        const bool oneLevel = s.mipFilter == D3DTEXF_NONE || s.levelCount == 1;
-        if (!point || !oneLevel || s.maxLevel != 0 || s.addressU != D3DTADDRESS_CLAMP ||
-            s.addressV != D3DTADDRESS_CLAMP)
-            return;
-    }
-    st->fast = true;
-}
 
 // Limits that keep one call's work and memory bounded (also reported in the caps).
 constexpr UINT kMaxPrimitives = 0xFFFFF;
@@ -127,102 +40,6 @@ uint32_t IndexAt(const void* indices, D3DFORMAT format, UINT i) {
 }
 
 }  // namespace
-
-bool Device::BuildDrawState(DrawState* st) {
-    Surface* rt = renderTarget_;
-    if (!rt) return false;
-    const DWORD* rs = renderStates_.data();
-    st->target = rt->Bits();
-    st->targetPitch = rt->Pitch();
-    st->targetFormat = rt->Format();
-    st->targetBytes = FindPixelFormat(rt->Format())->bytes;
-    st->targetAlphaOr = FindPixelFormat(rt->Format())->alpha ? 0 : 0xFF000000u;
-    st->clipX0 = int(viewport_.X);
-    st->clipY0 = int(viewport_.Y);
-    st->clipX1 = int(std::min<uint64_t>(uint64_t(viewport_.X) + viewport_.Width, rt->Width()));
-    st->clipY1 = int(std::min<uint64_t>(uint64_t(viewport_.Y) + viewport_.Height, rt->Height()));
-    if (rs[D3DRS_SCISSORTESTENABLE]) {
-        st->clipX0 = std::max(st->clipX0, int(scissor_.left));
-        st->clipY0 = std::max(st->clipY0, int(scissor_.top));
-        st->clipX1 = std::min(st->clipX1, int(scissor_.right));
-        st->clipY1 = std::min(st->clipY1, int(scissor_.bottom));
-    }
-    st->depthTest = rs[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencil_;
-    if (st->depthTest) {
-        st->depth = depthStencil_->Depth();
-        st->depthPitch = depthStencil_->Width();
-        st->depthWrite = rs[D3DRS_ZWRITEENABLE] != 0;
-        st->depthFunc = rs[D3DRS_ZFUNC];
-        st->clipX1 = std::min(st->clipX1, int(depthStencil_->Width()));
-        st->clipY1 = std::min(st->clipY1, int(depthStencil_->Height()));
-    }
-    st->cullMode = rs[D3DRS_CULLMODE];
-    st->fillMode = rs[D3DRS_FILLMODE];
-    st->gouraud = rs[D3DRS_SHADEMODE] != D3DSHADE_FLAT;
-    st->stageCount = 0;
-    while (st->stageCount < kMaxStages && stageStates_[st->stageCount][D3DTSS_COLOROP] != D3DTOP_DISABLE)
-        ++st->stageCount;
-    for (int s = 0; s < st->stageCount; ++s) {
-        const DWORD* t = stageStates_[s];
-        StageOps& o = st->ops[s];
-        o.colorOp = t[D3DTSS_COLOROP];
-        o.colorArg[0] = t[D3DTSS_COLORARG0];
-        o.colorArg[1] = t[D3DTSS_COLORARG1];
-        o.colorArg[2] = t[D3DTSS_COLORARG2];
-        o.alphaOp = t[D3DTSS_ALPHAOP];
-        o.alphaArg[0] = t[D3DTSS_ALPHAARG0];
-        o.alphaArg[1] = t[D3DTSS_ALPHAARG1];
-        o.alphaArg[2] = t[D3DTSS_ALPHAARG2];
-        o.resultArg = t[D3DTSS_RESULTARG];
-        o.texSet = int(std::min<DWORD>(t[D3DTSS_TEXCOORDINDEX] & 0xFFFF, kMaxTexCoordSets - 1));
-        st->stageUsesTexture[s] = ReadsTexture(o);
-        StageSampler& smp = st->samplers[s];
-        const DWORD* m = samplerStates_[s];
-        smp.addressU = m[D3DSAMP_ADDRESSU];
-        smp.addressV = m[D3DSAMP_ADDRESSV];
-        smp.border = m[D3DSAMP_BORDERCOLOR];
-        smp.magFilter = m[D3DSAMP_MAGFILTER];
-        smp.minFilter = m[D3DSAMP_MINFILTER];
-        smp.mipFilter = m[D3DSAMP_MIPFILTER];
-        std::memcpy(&smp.lodBias, &m[D3DSAMP_MIPMAPLODBIAS], 4);
-        smp.maxLevel = int(std::min<DWORD>(m[D3DSAMP_MAXMIPLEVEL], 15));
-        smp.levelCount = 0;
-        Texture* tex = textures_[s];
-        if (tex && st->stageUsesTexture[s]) {
-            smp.levelCount = int(std::min<UINT>(tex->GetLevelCount(), 16));
-            for (int i = 0; i < smp.levelCount; ++i) {
-                Surface* level = tex->Level(UINT(i));
-                TexelLevel& l = smp.levels[i];
-                l.texels = level->ArgbView(&l.alphaOr, &l.pitch);
-                l.width = int32_t(level->Width());
-                l.height = int32_t(level->Height());
-            }
-        }
-    }
-    st->textureFactor = rs[D3DRS_TEXTUREFACTOR];
-    st->addSpecular = rs[D3DRS_SPECULARENABLE] && (fvf_ & D3DFVF_SPECULAR);
-    const bool alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
-    for (uint32_t a = 0; a < 256; ++a)
-        st->alphaPass[a] = !alphaTest || AlphaTestPasses(rs[D3DRS_ALPHAFUNC], a, rs[D3DRS_ALPHAREF] & 255);
-    st->alphaPassFrom = AlphaPassFrom(st->alphaPass);
-    st->blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
-    st->srcBlend = rs[D3DRS_SRCBLEND];
-    st->destBlend = rs[D3DRS_DESTBLEND];
-    if (st->srcBlend == D3DBLEND_BOTHSRCALPHA) st->srcBlend = D3DBLEND_SRCALPHA, st->destBlend = D3DBLEND_INVSRCALPHA;
-    if (st->srcBlend == D3DBLEND_BOTHINVSRCALPHA)
-        st->srcBlend = D3DBLEND_INVSRCALPHA, st->destBlend = D3DBLEND_SRCALPHA;
-    st->blendOp = rs[D3DRS_BLENDOP];
-    const bool separate = rs[D3DRS_SEPARATEALPHABLENDENABLE] != 0;
-    st->srcBlendAlpha = separate ? rs[D3DRS_SRCBLENDALPHA] : st->srcBlend;
-    st->destBlendAlpha = separate ? rs[D3DRS_DESTBLENDALPHA] : st->destBlend;
-    st->blendOpAlpha = separate ? rs[D3DRS_BLENDOPALPHA] : st->blendOp;
-    st->blendFactor = rs[D3DRS_BLENDFACTOR];
-    const DWORD cw = rs[D3DRS_COLORWRITEENABLE];
-    st->writeMask = (cw & D3DCOLORWRITEENABLE_RED ? 0x00FF0000u : 0) | (cw & D3DCOLORWRITEENABLE_GREEN ? 0xFF00u : 0) |
-                    (cw & D3DCOLORWRITEENABLE_BLUE ? 0xFFu : 0) | (cw & D3DCOLORWRITEENABLE_ALPHA ? 0xFF000000u : 0);
-    ChooseFastPath(st);
-    return st->clipX0 < st->clipX1 && st->clipY0 < st->clipY1;
-}
 
 HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
                      UINT stride, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex) {

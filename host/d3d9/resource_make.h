@@ -1,0 +1,29 @@
+// Shared by the device's resource creators.
+#pragma once
+#include <new>
+#include <utility>
+
+#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/d3d9_types.h"
+
+namespace host {
+
+// Makes a resource into `*out`: D3D_OK, or E_OUTOFMEMORY when its memory cannot be had.
+template <class T, class... Args>
+HRESULT MakeResource(T** out, Args&&... args) {
+    try {
+        *out = new T(std::forward<Args>(args)...);
+        return D3D_OK;
+    } catch (const std::bad_alloc&) {
+        *out = nullptr;
+        return E_OUTOFMEMORY;
+    }
+}
+
+// Sides a texture, render target, depth buffer or back buffer may have.
+inline bool ValidSurfaceSize(UINT width, UINT height) {
+    const UINT max = D3D9Settings().maxTextureSize;
+    return width > 0 && height > 0 && width <= 16384 && height <= 16384 && (max == 0 || (width <= max && height <= max));
+}
+
+}  // namespace host
