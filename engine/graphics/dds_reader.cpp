@@ -50,6 +50,43 @@ DdsHeader Parse(const uint8_t* h) {
     return d;
 }
 
+// Uncompressed layouts some writers name by their Direct3D format number in place of a
+// FourCC.
+struct NumberedLayout {
+    uint32_t number;
+    uint32_t bitCount;
+    uint32_t masks[4];
+};
+constexpr NumberedLayout kNumberedLayouts[] = {
+    {20, 24, {0xFF0000, 0xFF00, 0xFF, 0}},                        // R8G8B8
+    {21, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}},               // A8R8G8B8
+    {22, 32, {0xFF0000, 0xFF00, 0xFF, 0}},                        // X8R8G8B8
+    {23, 16, {0xF800, 0x07E0, 0x001F, 0}},                        // R5G6B5
+    {24, 16, {0x7C00, 0x03E0, 0x001F, 0}},                        // X1R5G5B5
+    {25, 16, {0x7C00, 0x03E0, 0x001F, 0x8000}},                   // A1R5G5B5
+    {26, 16, {0x0F00, 0x00F0, 0x000F, 0xF000}},                   // A4R4G4B4
+    {27, 8, {0xE0, 0x1C, 0x03, 0}},                               // R3G3B2
+    {29, 16, {0xE0, 0x1C, 0x03, 0xFF00}},                         // A8R3G3B2
+    {30, 16, {0x0F00, 0x00F0, 0x000F, 0}},                        // X4R4G4B4
+    {31, 32, {0x3FF, 0xFFC00, 0x3FF00000, 0xC0000000}},           // A2B10G10R10
+    {32, 32, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}},               // A8B8G8R8
+    {33, 32, {0xFF, 0xFF00, 0xFF0000, 0}},                        // X8B8G8R8
+    {35, 32, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000}},           // A2R10G10B10
+};
+
+// A FourCC that is a format number takes that format's masks, as if the header had
+// described them.
+void ApplyNumberedLayout(DdsHeader* d) {
+    if (d->pixelFlags != kPixelFourCc) return;
+    for (const NumberedLayout& l : kNumberedLayouts) {
+        if (l.number != d->fourCc) continue;
+        d->pixelFlags = kPixelRgb;
+        d->bitCount = l.bitCount;
+        for (int i = 0; i < 4; ++i) d->masks[i] = l.masks[i];
+        return;
+    }
+}
+
 uint32_t CompressionOf(uint32_t fourCc) {
     for (uint32_t kind = kCompressionDxt1; kind <= kCompressionDxt5; ++kind) {
         const char name[4] = {'D', 'X', 'T', static_cast<char>('0' + kind)};
@@ -94,7 +131,8 @@ int ReadDdsImage(ImageStream* stream, BaseImage* out) {
     if (!in.Read(magic, 4) || std::memcmp(magic, "DDS", 3) != 0) return -1;
     uint8_t raw[kHeaderBytes];
     if (!in.Read(raw, sizeof raw)) return Damaged("header");
-    const DdsHeader d = Parse(raw);
+    DdsHeader d = Parse(raw);
+    ApplyNumberedLayout(&d);
     if (d.width == 0 || d.height == 0 || CheckImageSides(d.width, d.height) != 0)
         return Damaged("size");
 

@@ -48,23 +48,6 @@ TEST(ColorFormatTest, UnusedMaskFollowsChannelWidths) {
     EXPECT_EQ(f.unusedMask, 0xFF000000u);
 }
 
-TEST(ColorFormatTest, StandardFormats) {
-    ColorFormat f{};
-    orvik::FillGray8ColorFormat(&f);
-    EXPECT_EQ(f.bytesPerPixel, 1);
-    EXPECT_EQ(f.unusedMask, 0xFF000000u);
-    EXPECT_EQ(f.palette[77].red, 77);
-    EXPECT_EQ(f.palette[77].blue, 77);
-    EXPECT_EQ(f.palette[77].alpha, 0);
-    orvik::FillXrgb32ColorFormat(&f);
-    EXPECT_EQ(f.unusedShift, 24);
-    EXPECT_EQ(f.unusedWidth, 8);
-    EXPECT_EQ(f.alphaMask, 0u);
-    orvik::FillArgb32ColorFormat(&f);
-    EXPECT_EQ(f.alphaMask, 0xFF000000u);
-    EXPECT_EQ(f.unusedMask, 0u);
-}
-
 TEST(ColorFormatTest, Unpack565WhiteIsFullWithAlphaZero) {
     int r = -1, g = -1, b = -1, a = -1;
     orvik::UnpackPixelColor(Rgb565(), 0xFFFF, &r, &g, &b, &a);

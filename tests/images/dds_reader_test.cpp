@@ -169,6 +169,18 @@ TEST(DdsReaderTest, UncompressedLayoutsFromMasks) {
     EXPECT_EQ(red, 0);
 }
 
+TEST(DdsReaderTest, FormatNumbersInPlaceOfAFourCcGiveTheirLayouts) {
+    DdsSpec s;
+    s.fourCc = "\x15\0\0";  // 21: A8R8G8B8, written as the FourCC word
+    s.width = 1;
+    s.height = 1;
+    s.data = {1, 2, 3, 4};
+    auto r = ReadWith(orvik::ReadDdsImage, MakeDds(s));
+    ASSERT_EQ(r->code, 0);
+    EXPECT_EQ(r->image.format.alphaMask, 0xFF000000u);
+    EXPECT_EQ(r->At(0, 0), 0x04030201u);
+}
+
 TEST(DdsReaderTest, RefusesBadSizesKindsAndShortData) {
     auto refused = [](const DdsSpec& s) {
         return ReadWith(orvik::ReadDdsImage, MakeDds(s))->code == -1;

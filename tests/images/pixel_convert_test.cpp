@@ -188,17 +188,6 @@ TEST(PixelConvertTest, EightBitDestinations) {
     EXPECT_EQ(out[1], 0xFF);
 }
 
-TEST(PixelConvertTest, PaletteSourcesLookUpTheirEntries) {
-    ColorFormat pal{};
-    orvik::FillPalette8ColorFormat(&pal);
-    pal.palette[5] = {0x30, 0x20, 0x10, 0};
-    const uint8_t idx[2] = {5, 0};
-    uint32_t out[2] = {};
-    ASSERT_EQ(Convert(out, 8, kArgb, idx, 2, pal, 2, 1), 0);
-    EXPECT_EQ(out[0], 0xFF102030u);
-    EXPECT_EQ(out[1], 0xFF000000u);
-}
-
 }  // namespace
 
 namespace {

@@ -163,7 +163,7 @@ inline Bytes MakeDds(const DdsSpec& s) {
     for (int i = 0; i < 11; ++i) Put32(b, 0);
     Put32(b, 32);
     Put32(b, s.fourCc ? 0x4 : 0x40);
-    if (s.fourCc) PutText(b, s.fourCc);
+    if (s.fourCc) b.insert(b.end(), s.fourCc, s.fourCc + 4);  // may hold zero bytes
     else Put32(b, 0);
     Put32(b, s.bitCount);
     for (uint32_t m : s.masks) Put32(b, m);
