@@ -41,6 +41,16 @@ int InitGraphics() {
         return -1;
     }
     g.direct3DMode = 0;
+    // The software path sets the display mode itself in full screen.
+    if (FullScreen()) {
+        host::DisplayMode mode{s.width, s.height, s.depth, s.refreshRate};
+        if (host::ChangeDisplaySettingsA(&mode, 0) != host::DISP_CHANGE_SUCCESSFUL) {
+            AddLogFormat("画面モードの変更に失敗しました %d x %d %dbit", s.width, s.height, s.depth);
+            TerminateGraphics();
+            return -1;
+        }
+        g.displaySwitched = 1;
+    }
     g.up = 1;
     g.drawTarget = -2;
     return 0;
@@ -53,6 +63,8 @@ int TerminateGraphics() {
         g.d3d9 = nullptr;
     }
     g.displayModes.clear();
+    if (g.displaySwitched) host::ChangeDisplaySettingsA(nullptr, 0);
+    g.displaySwitched = 0;
     if (!g.up) return 0;
     g.up = 0;
     g.direct3DMode = 0;
@@ -92,9 +104,6 @@ int ChangeScreenMode(int width, int height, int depth, int, int refreshRate) {
     if (depth != -1) s.depth = depth;
     if (refreshRate != -1) s.refreshRate = refreshRate;
     if (!g_graphics.up) return 0;
-    // Full screen shows the screen's own mode; a window goes back to the desktop's.
-    host::DisplayMode mode{s.width, s.height, s.depth, s.refreshRate};
-    host::ChangeDisplaySettingsA(FullScreen() ? &mode : nullptr, 0);
     int target = g_graphics.drawTarget;
     TerminateGraphics();
     if (InitGraphics() != 0) return -1;

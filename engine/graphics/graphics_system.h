@@ -26,6 +26,7 @@ struct GraphicsState {
     int32_t direct3DMode = 0;
     int32_t useSoftware = 0;
     host::HMODULE d3d9 = nullptr;
+    int32_t displaySwitched = 0;  // graphics put the display into the screen's mode
     int32_t drawTarget = -2;
     int (*restoreCallback)() = nullptr;
     int32_t modelsUp = 0;

@@ -27,6 +27,8 @@ struct Backend {
     void (*close_window)();
     void (*set_window_title)(const char* title);
     void (*set_window_size)(int clientWidth, int clientHeight);
+    // The display switched to a full-screen mode of that size (on) or back to the desktop.
+    void (*set_fullscreen)(bool on, int width, int height);
     // Shows a picture of 32-bit pixels 0x00RRGGBB; pitch in bytes.
     bool (*present)(const uint32_t* pixels, int width, int height, int pitch);
     // Turns pending system events into window messages, key and pad state.

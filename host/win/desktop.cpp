@@ -96,6 +96,7 @@ int32_t ChangeDisplaySettingsA(const DisplayMode* mode, uint32_t) {
         g_desk.switched = mode != nullptr;
         shown = g_desk.switched ? g_desk.current : DisplayMode{g_desk.width, g_desk.height, g_desk.bits, 60};
     }
+    if (const Backend* b = ActiveBackend()) b->set_fullscreen(mode != nullptr, shown.width, shown.height);
     SendToTopLevelWindows(WM_DISPLAYCHANGE, WPARAM(shown.bits), MAKELPARAM(shown.width, shown.height));
     return DISP_CHANGE_SUCCESSFUL;
 }

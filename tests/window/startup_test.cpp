@@ -150,15 +150,25 @@ TEST_F(StartupTest, FullScreenSizeTheDisplayLacksStartsInAWindow) {
 
 TEST_F(StartupTest, FullScreen320x240OnDirect3DIsEmulatedAt640x480) {
     orvik::ChangeWindowMode(0);
-    host::SetDisplayModes({{640, 480, 32, 60}});
+    host::SetDisplayModes({{640, 480, 16, 60}});
     ASSERT_EQ(orvik::SetGraphMode(320, 240, 16), 0);
     ASSERT_EQ(InitLibrary(), 0);
     EXPECT_EQ(orvik::IsWindowMode(), 0);
+    EXPECT_TRUE(host::headless::IsFullscreen());
+    EXPECT_EQ(host::CurrentDisplayMode().width, 640);
     int w = 0, h = 0;
     orvik::GetScreenSize(&w, &h);
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 480);
     EXPECT_EQ(orvik::Graphics().screen.scale320, 1);
+}
+
+TEST_F(StartupTest, FullScreenModeTheDisplayRefusesFailsTheStart) {
+    orvik::ChangeWindowMode(0);
+    host::SetDisplayModes({{640, 480, 32, 60}});  // listed size, but not at 16 bits
+    EXPECT_EQ(InitLibrary(), -1);
+    ExpectNothingStarted("Q123987Z");
+    EXPECT_FALSE(host::headless::IsFullscreen());
 }
 
 TEST_F(StartupTest, SecondRunningCopyInAnotherProcessIsRefused) {

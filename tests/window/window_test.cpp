@@ -183,6 +183,8 @@ TEST_F(WindowTest, SwitchingToFullScreenAndBack) {
     ASSERT_EQ(orvik::InitLibrary(), 0);
     EXPECT_EQ(orvik::ChangeWindowMode(0), 0);
     EXPECT_EQ(orvik::IsWindowMode(), 0);
+    EXPECT_TRUE(host::headless::IsFullscreen());
+    EXPECT_EQ(Log().find("画面モードの変更の通知がありませんでした"), std::string::npos);
     uint32_t style = uint32_t(host::GetWindowLongA(MainWindow(), host::GWL_STYLE));
     EXPECT_EQ(style & host::WS_CAPTION, 0u);
     host::RECT r;
@@ -192,6 +194,7 @@ TEST_F(WindowTest, SwitchingToFullScreenAndBack) {
     EXPECT_EQ(orvik::ChangeWindowMode(1), 0);
     style = uint32_t(host::GetWindowLongA(MainWindow(), host::GWL_STYLE));
     EXPECT_EQ(style & host::WS_CAPTION, host::WS_CAPTION);
+    EXPECT_FALSE(host::headless::IsFullscreen());
     EXPECT_EQ(orvik::Graphics().up, 1);
 }
 

@@ -16,6 +16,7 @@ struct HeadlessState {
     std::string title;
     int width = 0, height = 0;
     bool cursorVisible = true;
+    bool fullscreen = false;
     int frames = 0;
     headless::Frame last;
     bool presentFails = false;
@@ -55,6 +56,11 @@ void SetSize(int w, int h) {
     std::lock_guard lock(S().mutex);
     S().width = w;
     S().height = h;
+}
+
+void SetFullscreen(bool on, int, int) {
+    std::lock_guard lock(S().mutex);
+    S().fullscreen = on;
 }
 
 bool Present(const uint32_t* pixels, int width, int height, int pitch) {
@@ -99,7 +105,7 @@ std::string GetClipboard() {
 extern const Backend kHeadlessBackend = {
     "headless",
     kBackendHasClipboard,
-    Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, Present, PollEvents,
+    Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, SetFullscreen, Present, PollEvents,
     SetCursorVisible, SetPadRumble, SetClipboard, GetClipboard,
     OpenAudio, CloseHeadlessAudio,
 };
@@ -111,6 +117,7 @@ std::string WindowTitle() { std::lock_guard lock(S().mutex); return S().title; }
 int WindowWidth() { std::lock_guard lock(S().mutex); return S().width; }
 int WindowHeight() { std::lock_guard lock(S().mutex); return S().height; }
 bool IsCursorVisible() { std::lock_guard lock(S().mutex); return S().cursorVisible; }
+bool IsFullscreen() { std::lock_guard lock(S().mutex); return S().fullscreen; }
 int PresentedFrameCount() { std::lock_guard lock(S().mutex); return S().frames; }
 Frame LastFrame() { std::lock_guard lock(S().mutex); return S().last; }
 void SetPresentFails(bool fails) { std::lock_guard lock(S().mutex); S().presentFails = fails; }
@@ -126,6 +133,7 @@ void Reset() {
     S().title.clear();
     S().width = S().height = 0;
     S().cursorVisible = true;
+    S().fullscreen = false;
     S().frames = 0;
     S().last = Frame{};
     S().presentFails = false;

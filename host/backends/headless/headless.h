@@ -17,6 +17,7 @@ std::string WindowTitle();  // UTF-8
 int WindowWidth();
 int WindowHeight();
 bool IsCursorVisible();
+bool IsFullscreen();
 int PresentedFrameCount();
 Frame LastFrame();
 // Makes every present fail until switched off again.

@@ -26,6 +26,7 @@ SDL_Window* g_window = nullptr;
 SDL_Renderer* g_renderer = nullptr;
 SDL_Texture* g_texture = nullptr;
 int g_textureW = 0, g_textureH = 0;
+bool g_fullscreen = false;  // kept for a window opened later
 
 bool Available() {
     const char* x = std::getenv("DISPLAY");
@@ -74,6 +75,7 @@ bool OpenWindow(const char* title, int w, int h) {
         CloseWindow();
         return false;
     }
+    if (g_fullscreen) SDL_SetWindowFullscreen(g_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_renderer);
     SDL_RenderPresent(g_renderer);
@@ -86,6 +88,13 @@ void SetTitle(const char* title) {
 
 void SetSize(int w, int h) {
     if (g_window && w > 0 && h > 0) SDL_SetWindowSize(g_window, w, h);
+}
+
+// Full screen covers the desktop without changing its mode: the picture is scaled into it
+// like into any window.
+void SetFullscreen(bool on, int, int) {
+    g_fullscreen = on;
+    if (g_window) SDL_SetWindowFullscreen(g_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 }
 
 bool Present(const uint32_t* pixels, int width, int height, int pitch) {
@@ -177,7 +186,7 @@ std::string GetClipboard() {
 extern const Backend kSdlBackend = {
     "sdl",
     kBackendHasDisplay | kBackendHasKeyboard | kBackendHasJoypads | kBackendHasAudio | kBackendHasClipboard,
-    Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, Present, PollEvents,
+    Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, SetFullscreen, Present, PollEvents,
     SetCursorVisible, sdl::SetControllerRumble, SetClipboard, GetClipboard,
     OpenSdlAudioOutput, CloseSdlAudioOutput,
 };
