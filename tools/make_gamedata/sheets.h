@@ -1,0 +1,35 @@
+// The sprite sheets the game loads from "Data01": file names, sizes and the painters.
+// Each sheet is as large as the union of the cells the game cuts from it.
+#pragma once
+#include <cairo.h>
+
+#include <span>
+
+#include "tools/make_gamedata/bytes.h"
+
+namespace gamedata {
+
+struct SheetSpec {
+  const char* path;  // below the game folder
+  int width, height;
+  void (*paint)(cairo_t*);
+};
+
+std::span<const SheetSpec> SpriteSheets();
+Bytes MakeSheet(const SheetSpec& sheet);
+
+// Painters, one per sheet, each in the file of its subject.
+void PaintTitle(cairo_t* cr);
+void PaintMainFrame(cairo_t* cr);
+void PaintSystem(cairo_t* cr);
+void PaintStand01(cairo_t* cr);
+void PaintStand02(cairo_t* cr);
+void PaintCharacter(cairo_t* cr);
+void PaintShots(cairo_t* cr);
+void PaintEffect01(cairo_t* cr);
+void PaintEffect02(cairo_t* cr);
+void PaintEffect03(cairo_t* cr);
+void PaintEnemy01(cairo_t* cr);
+void PaintEnemy02(cairo_t* cr);
+
+}  // namespace gamedata
