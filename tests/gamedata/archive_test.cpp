@@ -1,0 +1,95 @@
+// The archives beside the data folders: read through the engine's archive-aware file
+// access with the game's key, they list every file of their folder and give back the
+// same bytes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdlib.h>
+
+#include <filesystem>
+
+#include "engine/platform/archive_files.h"
+#include "engine/platform/file_access.h"
+#include "tests/gamedata/game_folder.h"
+
+namespace gamedata_test {
+namespace {
+
+class GameArchives : public ::testing::Test {
+ protected:
+  void SetUp() override { Restart("tnqwplx"); }
+  void TearDown() override { orvik::ResetArchiveFiles(); }
+
+  static void Restart(const char* key) {
+    orvik::ResetArchiveFiles();
+    orvik::ResetFileAccessTable();
+    orvik::SetArchiveExtension("dat");
+    orvik::SetArchiveKeyString(key);
+  }
+};
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(DataPath(folder))) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> ArchiveNames(const std::string& folder) {
+  std::vector<std::string> names;
+  orvik::FileFindRecord record{};
+  const std::string pattern = DataPath(folder + "/*");
+  const orvik::FileFindHandle find = orvik::ActiveFileAccessFunctions().findFirst(pattern.c_str(), &record);
+  if (find == -1) return names;
+  do {
+    if (!record.directory) names.push_back(record.name);
+  } while (orvik::ActiveFileAccessFunctions().findNext(find, &record) == 0);
+  orvik::ActiveFileAccessFunctions().findClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+Bytes ReadThroughArchive(const std::string& path) {
+  const orvik::FileAccessHandle file = orvik::FileAccessOpen(path.c_str(), 0, 1, 0);
+  if (file == 0) return {};
+  Bytes all;
+  std::uint8_t chunk[65536];
+  for (std::size_t got; (got = orvik::FileAccessRead(chunk, 1, sizeof chunk, file)) > 0;) all.insert(all.end(), chunk, chunk + got);
+  orvik::FileAccessClose(file);
+  return all;
+}
+
+TEST_F(GameArchives, ListEveryFileOfTheirFoldersAndUnpackToTheSameBytes) {
+  for (const char* folder : {"Data01", "Data02", "Data03"}) {
+    ASSERT_TRUE(std::filesystem::exists(DataPath(std::string(folder) + ".dat"))) << folder;
+    const std::vector<std::string> names = FolderNames(folder);
+    ASSERT_FALSE(names.empty()) << folder;
+    EXPECT_EQ(ArchiveNames(folder), names) << folder;
+    for (const std::string& name : names) {
+      const std::string path = DataPath(std::string(folder) + "/" + name);
+      const Bytes packed = ReadThroughArchive(path);
+      EXPECT_EQ(orvik::OpenArchiveCount(), 1) << "not read from " << folder << ".dat";
+      EXPECT_TRUE(packed == ReadFile(path)) << path;
+    }
+    Restart("tnqwplx");
+  }
+}
+
+// Without its folder beside it the archive is the only source: it must open with the
+// game's key and with no other.
+TEST_F(GameArchives, OpenOnlyWithTheGamesKey) {
+  char pattern[] = "/tmp/gamedata_archive_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::filesystem::path dir = pattern;
+  std::filesystem::copy_file(DataPath("Data02.dat"), dir / "Data02.dat");
+  const std::string inside = (dir / "Data02/Shot01.wav").string();
+  const Bytes plain = ReadFile(DataPath("Data02/Shot01.wav"));
+  ASSERT_FALSE(plain.empty());
+  EXPECT_TRUE(ReadThroughArchive(inside) == plain);
+  Restart("wrongkey");
+  EXPECT_TRUE(ReadThroughArchive(inside).empty()) << "the archive opens with another key";
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace gamedata_test
