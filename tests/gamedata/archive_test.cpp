@@ -2,10 +2,9 @@
 // access with the game's key, they list every file of their folder and give back the
 // same bytes.
 #include <gtest/gtest.h>
-
-#include <algorithm>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "engine/platform/archive_files.h"
