@@ -72,9 +72,9 @@ Rgb GroundColour(const Theme& t, int stage, int tile, int px, int py) {
   const double w = GroundWeight(TileCorners(tile), u, v, TileNoise(seed, px + 0.5, py + 0.5));
   // Fine grain of this tile alone, faded out towards its edges so the joins stay clean.
   const double window = std::sin(kPi * u) * std::sin(kPi * v);
-  const double grain = (HashUnit(seed + 17, tile, px, py) - 0.5) * 0.10 * window;
-  const Rgb a = Mix(t.a1, t.a2, 0.5 + 0.5 * TileNoise(seed + 101, px + 0.5, py + 0.5));
-  const Rgb b = Mix(t.b1, t.b2, 0.5 + 0.5 * TileNoise(seed + 202, px + 0.5, py + 0.5));
+  const double grain = (HashUnit(seed + 17, tile, px, py) - 0.5) * 0.14 * window;
+  const Rgb a = Mix(t.a1, t.a2, 0.5 + 0.3 * TileNoise(seed + 101, px + 0.5, py + 0.5));
+  const Rgb b = Mix(t.b1, t.b2, 0.5 + 0.3 * TileNoise(seed + 202, px + 0.5, py + 0.5));
   Rgb c = Mix(a, b, w);
   c = Mix(c, t.shore, t.shoreAmount * Smooth(0.0, 1.0, 1.0 - std::fabs(2 * w - 1)));
   if (t.plated && w < 0.5) {

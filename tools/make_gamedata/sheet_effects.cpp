@@ -12,9 +12,9 @@ namespace {
 
 // One frame of a fireball: t runs 0 (flash) to 1 (last smoke).
 void Explosion(cairo_t* cr, double t, Rng& rng) {
-  const double r = 12 + 32 * std::pow(t, 0.6);
-  const Rgb hot = Mix(Hex(0xFFFFE0), Hex(0xFF8020), std::min(1.0, t * 1.6));
-  const Rgb rim = Mix(Hex(0xFF6010), Hex(0x401010), t);
+  const double r = 18 + 26 * std::pow(t, 0.6);
+  const Rgb hot = Mix(Hex(0xFFFFC0), Hex(0xFFA020), std::min(1.0, t * 1.3));
+  const Rgb rim = Mix(Hex(0xFF7000), Hex(0x500808), t);
   const double fade = 1.0 - 0.55 * t;
   // Puffs around the ball, then the ball; late frames break up into smoke.
   for (int i = 0; i < 9; ++i) {
@@ -93,7 +93,7 @@ void SmallBurst(cairo_t* cr, int k, Rgb c) {
     SetColor(cr, Hex(0xFFFFFF));
     cairo_fill(cr);
   }
-  if (k < 2) Glow(cr, 16, 16, 6 - 2 * k, Hex(0xFFFFFF));
+  if (k < 3) RadialDisc(cr, 16, 16, 6 - 2 * k, Hex(0xFFFFFF), c);
 }
 
 void Barrier(cairo_t* cr, Rgb c, bool broken) {

@@ -128,6 +128,10 @@ void Accessories(cairo_t* cr, const Character& c) {
 }
 
 void Portrait(cairo_t* cr, const Character& c) {
+  // Drawn a little larger than laid out, about the bottom centre, to fill the picture.
+  cairo_translate(cr, 80, 288);
+  cairo_scale(cr, 1.2, 1.2);
+  cairo_translate(cr, -80, -288);
   BackHair(cr, c);
   Shoulders(cr, c);
   Face(cr, c);

@@ -19,15 +19,15 @@ constexpr Rgb kAccent = Hex(0xE03048);
 void Ship(cairo_t* cr, double flame, Rgb outline) {
   // Exhaust first, so the hull covers its root.
   cairo_save(cr);
-  cairo_translate(cr, 24, 41);
-  cairo_scale(cr, 0.55, 1.0);
-  Glow(cr, 0, 0, flame, Hex(0x60A0FF));
+  cairo_translate(cr, 24, 40);
+  cairo_scale(cr, 0.45, 1.0);
+  RadialDisc(cr, 0, 0, flame, Hex(0xFFFFFF), Hex(0x3070FF));
   cairo_restore(cr);
   for (double side : {-1.0, 1.0}) {
     cairo_save(cr);
-    cairo_translate(cr, 24 + side * 8, 38);
-    cairo_scale(cr, 0.5, 1.0);
-    Glow(cr, 0, 0, flame * 0.6, Hex(0x80C0FF));
+    cairo_translate(cr, 24 + side * 8, 37);
+    cairo_scale(cr, 0.4, 1.0);
+    RadialDisc(cr, 0, 0, flame * 0.75, Hex(0xE0F0FF), Hex(0x4090FF));
     cairo_restore(cr);
   }
   // Wings and body.
@@ -81,22 +81,16 @@ void PaintShipCells(cairo_t* cr) {
 
 void PaintShot(cairo_t* cr) {
   CellScope cell(cr, 0, 0, 32, 32);
-  cairo_save(cr);
-  cairo_translate(cr, 16, 16);
-  cairo_scale(cr, 0.3, 1.0);
-  Glow(cr, 0, 0, 14, kCyan);
-  cairo_restore(cr);
-  cairo_save(cr);
-  cairo_translate(cr, 16, 15);
-  cairo_scale(cr, 0.18, 1.0);
-  RadialDisc(cr, 0, 0, 10, Hex(0xFFFFFF), Hex(0x90F0FF));
-  cairo_restore(cr);
+  RoundRectPath(cr, 11, 3, 10, 26, 4.9);
+  FillHorizontal(cr, 11, 21, Hex(0x1060C0), Hex(0x40E0FF));
+  RoundRectPath(cr, 13, 5, 6, 20, 2.9);
+  FillVertical(cr, 5, 25, Hex(0xFFFFFF), Hex(0x80F0FF));
 }
 
 void PaintBlade(cairo_t* cr) {
   // Centred on the ship: the blade rises from the middle of the cell to its top edge.
   CellScope cell(cr, 0, 32, 96, 96);
-  MirrorPath(cr, 48, {{48, 3}, {51, 12}, {53, 26}, {53, 40}, {51, 47}});
+  MirrorPath(cr, 48, {{48, 2}, {52, 11}, {55, 26}, {55, 40}, {52, 47}});
   cairo_path_t* edge = cairo_copy_path(cr);
   FillVertical(cr, 3, 47, Hex(0xFFFFFF), Hex(0x40B0FF));
   cairo_append_path(cr, edge);

@@ -21,7 +21,7 @@ constexpr GroundShape kShapes[kStageCount] = {
     {3.5, 3.0, 0.025, 0.25, 0.65},  // ice floes on the sea
     {1.2, 2.0, 0.060, 0.30, 0.78},  // trenches in a metal base
     {1.8, 3.5, 0.050, 0.20, 0.74},  // lava flows on basalt
-    {2.8, 3.8, 0.035, 0.22, 0.62},  // nebula clouds in space
+    {1.6, 3.8, 0.035, 0.22, 0.72},  // nebula clouds in space
 };
 
 double LatticeNoise(std::uint32_t seed, double x, double y) {
