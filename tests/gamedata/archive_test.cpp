@@ -7,9 +7,12 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "engine/graphics/base_image.h"
+#include "engine/graphics/image_loader.h"
 #include "engine/platform/archive_files.h"
 #include "engine/platform/file_access.h"
 #include "tests/gamedata/game_folder.h"
+#include "tests/gamedata/sheet_cells.h"
 
 namespace gamedata_test {
 namespace {
@@ -88,6 +91,30 @@ TEST_F(GameArchives, OpenOnlyWithTheGamesKey) {
   Restart("wrongkey");
   EXPECT_TRUE(ReadThroughArchive(inside).empty()) << "the archive opens with another key";
   std::filesystem::remove_all(dir);
+}
+
+// The road the game's pictures take: the engine's loader reads each sheet out of its
+// archive and sees the same size and pixels as the file in the folder.
+TEST_F(GameArchives, EngineLoadsEverySheetOutOfTheArchive) {
+  std::vector<std::string> files;
+  for (const SheetCells& sheet : SpriteSheetCells()) files.push_back(sheet.file);
+  for (int stage = 1; stage <= 6; ++stage) files.push_back("Data01/VRX_BackGround0" + std::to_string(stage) + ".bmp");
+  for (const std::string& file : files) {
+    const Picture expected = ReadBmp24(file);
+    orvik::BaseImage image{};
+    ASSERT_EQ(orvik::LoadImageToBaseImageEx(DataPath(file).c_str(), nullptr, 0, 0, &image, 0), 0) << file;
+    EXPECT_EQ(orvik::OpenArchiveCount(), 1) << file << " not read from Data01.dat";
+    ASSERT_EQ(image.width, expected.width) << file;
+    ASSERT_EQ(image.height, expected.height) << file;
+    for (int y = 0; y < image.height; y += 7)
+      for (int x = 0; x < image.width; x += 5) {
+        int r, g, b, a;
+        orvik::ReadBaseImagePixelRGBA(&image, x, y, &r, &g, &b, &a);
+        const std::uint8_t* p = expected.At(x, y);
+        ASSERT_TRUE(r == p[0] && g == p[1] && b == p[2]) << file << " at " << x << "," << y;
+      }
+    orvik::FreeBaseImage(&image);
+  }
 }
 
 }  // namespace
