@@ -6,6 +6,7 @@
 
 #include "tools/make_gamedata/canvas.h"
 #include "tools/make_gamedata/draw.h"
+#include "tools/make_gamedata/noise.h"
 #include "tools/make_gamedata/rng.h"
 #include "tools/make_gamedata/terrain.h"
 
@@ -47,14 +48,7 @@ double Smooth(double e0, double e1, double x) {
 double TileNoise(std::uint32_t seed, double px, double py) {
   double sum = 0, amp = 0.6;
   for (int cells = 2; cells <= 8; cells *= 2, amp *= 0.5) {
-    const double x = px * cells / kTile, y = py * cells / kTile;
-    const int xi = static_cast<int>(std::floor(x)), yi = static_cast<int>(std::floor(y));
-    const double fx = x - xi, fy = y - yi;
-    const double sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
-    auto at = [&](int i, int j) { return HashUnit(seed + cells, (i % cells + cells) % cells, (j % cells + cells) % cells); };
-    const double top = at(xi, yi) + (at(xi + 1, yi) - at(xi, yi)) * sx;
-    const double bottom = at(xi, yi + 1) + (at(xi + 1, yi + 1) - at(xi, yi + 1)) * sx;
-    sum += amp * (2 * (top + (bottom - top) * sy) - 1);
+    sum += amp * (2 * ValueNoise(seed + cells, px * cells / kTile, py * cells / kTile, cells) - 1);
   }
   return sum;
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "tools/make_gamedata/rng.h"
+#include "tools/make_gamedata/noise.h"
 
 namespace gamedata {
 namespace {
@@ -24,15 +24,6 @@ constexpr GroundShape kShapes[kStageCount] = {
     {1.6, 3.8, 0.035, 0.22, 0.72},  // nebula clouds in space
 };
 
-double LatticeNoise(std::uint32_t seed, double x, double y) {
-  const int xi = static_cast<int>(std::floor(x)), yi = static_cast<int>(std::floor(y));
-  const double fx = x - xi, fy = y - yi;
-  const double sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
-  const double a = HashUnit(seed, xi, yi), b = HashUnit(seed, xi + 1, yi);
-  const double c = HashUnit(seed, xi, yi + 1), d = HashUnit(seed, xi + 1, yi + 1);
-  return (a + (b - a) * sx) + ((c + (d - c) * sx) - (a + (b - a) * sx)) * sy;
-}
-
 // Second ground at corner (row, col)? Rows count corner lines from the stage bottom.
 bool Ground(int stage, int row, int col) {
   const GroundShape& s = kShapes[stage - 1];
@@ -40,7 +31,7 @@ bool Ground(int stage, int row, int col) {
   const double centre = 6.0 + s.bandSwing * std::sin(row * s.bandWave + phase) + 1.2 * std::sin(row * 0.13 + phase);
   const double width = s.bandWidth * (0.75 + 0.5 * std::sin(row * 0.021 + phase * 2));
   if (std::fabs(col - centre) < width) return true;
-  return LatticeNoise(0xC0FFEEu + stage, row * s.patchScale, col * s.patchScale * 1.3) > s.patchLevel;
+  return ValueNoise(0xC0FFEEu + stage, row * s.patchScale, col * s.patchScale * 1.3) > s.patchLevel;
 }
 
 // Rows at and above the last loop block repeat the loop, so that the jump back from the
