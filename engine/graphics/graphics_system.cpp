@@ -1,10 +1,24 @@
-// The least of graphics that start-up needs: screen settings with their defaults, the
-// d3d9 library check, the display-mode list and the draw target. Everything runs on the
-// software path until the device path is there.
+// Graphics start-up, the software fallback and shutdown.
 #include "engine/graphics/graphics_system.h"
 
+#include "engine/graphics/camera.h"
+#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/color_data.h"
+#include "engine/graphics/d3d_device.h"
+#include "engine/graphics/device_buffers.h"
+#include "engine/graphics/present.h"
+#include "engine/graphics/state_cache.h"
+#include "engine/graphics/vertex_batch.h"
+#include "engine/platform/library.h"
 #include "engine/platform/log.h"
+#include "engine/platform/sysinfo.h"
 #include "engine/platform/window.h"
+#include "engine/softrender/blend_tables.h"
+#include "engine/softrender/memimg.h"
+#include "engine/softrender/memimg_write.h"
+#include "host/d3d9/device.h"
+#include "host/d3d9/direct3d9.h"
+#include "host/ddraw/ddraw.h"
 #include "host/win/desktop.h"
 
 namespace orvik {
@@ -13,13 +27,77 @@ namespace {
 GraphicsState g_graphics;
 
 bool FullScreen() { return Window().settings.windowMode == 0; }
+
+template <class T>
+void ReleaseObject(T*& object) {
+    if (object) object->Release();
+    object = nullptr;
+}
+
+void ReleaseSoftImage(MEMIMG*& image) {
+    if (!image) return;
+    ReleaseMemImg(image);
+    delete image;
+    image = nullptr;
+}
+
+// Direct3D object, device and depth buffer, in this order; any failure leaves the
+// software renderer.
+int TryDirect3D() {
+    auto& g = g_graphics;
+    bool scale320 = g.screen.scale320 || g.screen.scale320Fallback;
+    if (FullScreen() && OsVersionCode() >= kOsWinVista && scale320) {
+        if (ChangeDisplayMode() != 0) return -1;
+        g.dev.displayChangedFirst = 1;
+    }
+    if (CreateDirect3D9Object() != 0 || CreateDirect3DDevice9() != 0 || CreateZBuffer() != 0) return -1;
+    g.direct3DMode = 1;
+    return 0;
+}
+
+void ReleaseFailedDirect3D() {
+    DeviceObjects& d = g_graphics.dev;
+    ReleaseObject(d.zSurface);
+    if (d.device) {
+        AddLogText("Direct3DDevice9 の解放 2\n");
+        ReleaseDeviceSurfaces();
+        ReleaseObject(d.device);
+        d.sceneBegun = 0;
+    }
+    ReleaseObject(d.d3d);
+    ResetDeviceStateCache();
+}
 }  // namespace
 
 GraphicsState& Graphics() { return g_graphics; }
 
 void ResetGraphicsState() {
-    if (g_graphics.d3d9) host::FreeLibrary(g_graphics.d3d9);
+    if (g_graphics.up) TerminateGraphics();
+    ReleaseDirect3D9();
     g_graphics = GraphicsState{};
+    ResetDeviceStateCache();
+    ResetDrawState();
+    Batch() = VertexBatch{};
+}
+
+int StartDirect3D9() {
+    auto& g = g_graphics;
+    g.d3d9 = host::LoadLibraryA("d3d9.dll");
+    if (!g.d3d9) return AddLogText("d3d9.dll の読み込みに失敗しました\n");
+    if (CreateDirectDrawObject() != 0) {
+        AddLogText("Direct3D9 DLL の解放 3\n");
+        host::FreeLibrary(g.d3d9);
+        g.d3d9 = nullptr;
+        return -1;
+    }
+    g.direct3DMode = 0;
+    if (!g.useSoftware) {
+        if (TryDirect3D() == 0) return 0;
+        ReleaseFailedDirect3D();
+    }
+    if (FullScreen() && !g.dev.displayChangedFirst && ChangeDisplayMode() != 0) return -1;
+    MeasureRefreshPeriod();
+    return 0;
 }
 
 int InitGraphics() {
@@ -34,46 +112,98 @@ int InitGraphics() {
         s.height = 480;
         s.scale320 = 1;
     }
-    g.d3d9 = host::LoadLibraryA("d3d9.dll");
-    if (!g.d3d9) {
-        AddLogText("d3d9.dll の読み込みに失敗しました\n");
+    if (StartDirect3D9() != 0) {
         TerminateGraphics();
         return -1;
     }
-    g.direct3DMode = 0;
-    // The software path sets the display mode itself in full screen.
-    if (FullScreen()) {
-        host::DisplayMode mode{s.width, s.height, s.depth, s.refreshRate};
-        if (host::ChangeDisplaySettingsA(&mode, 0) != host::DISP_CHANGE_SUCCESSFUL) {
-            AddLogFormat("画面モードの変更に失敗しました %d x %d %dbit", s.width, s.height, s.depth);
-            TerminateGraphics();
-            return -1;
-        }
-        g.displaySwitched = 1;
-    }
     g.up = 1;
-    g.drawTarget = -2;
+    if (g.direct3DMode) InitDeviceStates();
+    else CreatePrimarySurfaceMemImg();
+    ResetDrawSettings3D();
+    InitMemImgBlendTables();
+    return 0;
+}
+
+int CreatePrimarySurfaceMemImg() {
+    auto& g = g_graphics;
+    const ScreenSettings& s = g.screen;
+    int type = s.depth == 16 ? 0 : 1;
+    g.softScreen = new MEMIMG{};
+    if (MakeMemImg(g.softScreen, s.width, s.height, type) < 0) {
+        AddLogText("プライマリサーフェス用の MEMIMG の作成に失敗しました\n");
+        std::exit(-1);
+    }
+    for (int i = 0; i < 2; ++i) {
+        g.textWork[i] = new MEMIMG{};
+        SetupMemImg(g.textWork[i], s.width, s.height, -1, 0, type, 0, i, 0, nullptr);
+    }
+    const ColorFormat* format = GetMemImgColorFormat(type, 0, 0);
+    uint32_t value = format ? GetColorInBaseImageFormat(*format, g.background[0], g.background[1], g.background[2], 255) : 0;
+    PaintMemImgRect(g.softScreen, nullptr, value);
+    Draw().softTarget = g.softScreen;
     return 0;
 }
 
 int TerminateGraphics() {
     auto& g = g_graphics;
-    if (g.d3d9) {
-        host::FreeLibrary(g.d3d9);
-        g.d3d9 = nullptr;
+    if (!g.up) {
+        ReleaseDirect3D9();
+        return 0;
     }
-    g.displayModes.clear();
-    if (g.displaySwitched) host::ChangeDisplaySettingsA(nullptr, 0);
-    g.displaySwitched = 0;
-    if (!g.up) return 0;
+    DeleteAllVertexBufferHandles();
+    DeleteAllIndexBufferHandles();
+    DeleteAllShaderHandles();
+    DeleteAllLightHandles();
+    RemoveLightHandle(Draw().t3d.defaultLight);
+    Draw().t3d.defaultLight = -1;
+    ReleaseDirect3D9();
+    ReleaseSoftImage(g.softScreen);
+    ReleaseSoftImage(g.textWork[0]);
+    ReleaseSoftImage(g.textWork[1]);
+    Draw().softTarget = nullptr;
     g.up = 0;
     g.direct3DMode = 0;
     return 0;
 }
 
-int SetDrawTarget(int target) {
-    if (!g_graphics.up || target > -2 || target < -5) return -1;
-    g_graphics.drawTarget = target;
+int ReleaseDirect3D9() {
+    auto& g = g_graphics;
+    DeviceObjects& d = g.dev;
+    bool deviceOwnsMode = g.direct3DMode && !d.displayChangedFirst;
+    if (FullScreen() && g.up && !deviceOwnsMode) host::ChangeDisplaySettingsA(nullptr, 0);
+    ReleaseObject(d.zSurface);
+    ReleaseDeviceSurfaces();
+    if (d.device) {
+        AddLogText("Direct3DDevice9 の解放 3\n");
+        ReleaseObject(d.device);
+        d.sceneBegun = 0;
+    }
+    ReleaseObject(d.d3d);
+    ReleaseObject(d.ddraw);
+    if (g.d3d9) {
+        AddLogText("Direct3D9 DLL の解放 4\n");
+        host::FreeLibrary(g.d3d9);
+        g.d3d9 = nullptr;
+    }
+    g.displayModes.clear();
+    g.displayModesListed = 0;
+    d = DeviceObjects{};
+    ResetDeviceStateCache();
+    return 0;
+}
+
+int SetUseHardwareRendering(int use) {
+    if (Library().initialised || Library().starting) return -1;
+    g_graphics.useSoftware = use ? 0 : 1;
+    return 0;
+}
+
+int GetUseHardwareRendering() { return g_graphics.useSoftware ? 0 : 1; }
+
+int SetBackgroundColor(int red, int green, int blue) {
+    g_graphics.background[0] = uint8_t(red);
+    g_graphics.background[1] = uint8_t(green);
+    g_graphics.background[2] = uint8_t(blue);
     return 0;
 }
 
@@ -111,28 +241,9 @@ int ChangeScreenMode(int width, int height, int depth, int, int refreshRate) {
     return 0;
 }
 
-int EnumDisplayModeList(int* count, const DisplayModeEntry** list) {
-    auto& modes = g_graphics.displayModes;
-    modes.clear();
-    host::DisplayMode m;
-    for (int i = 0; host::EnumDisplaySettingsA(i, &m); ++i)
-        if (m.bits >= 16) modes.push_back({m.width, m.height, m.bits, m.refresh});
-    if (count) *count = int(modes.size());
-    if (list) *list = modes.empty() ? nullptr : modes.data();
-    return 0;
-}
-
-int IsScreenSizeListed(int width, int height) {
-    int count = 0;
-    const DisplayModeEntry* list = nullptr;
-    EnumDisplayModeList(&count, &list);
-    for (int i = 0; i < count; ++i)
-        if (list[i].width == width && list[i].height == height) return 1;
-    return 0;
-}
-
 int SetGraphRestoreCallback(int (*callback)()) {
     g_graphics.restoreCallback = callback ? callback : &RestoreGraphsFromFiles;
+    Draw().restoreCallback = g_graphics.restoreCallback;
     return 0;
 }
 
@@ -152,8 +263,6 @@ int TermModelSystem() {
 
 int TerminateSoftImages() { return 0; }
 
-int PresentScreenRect(const host::RECT*) { return 0; }
-
-int HasFullScreenDirectDraw() { return 0; }
+int HasFullScreenDirectDraw() { return g_graphics.dev.ddraw && !Window().settings.windowMode ? 1 : 0; }
 
 }  // namespace orvik

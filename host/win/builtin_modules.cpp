@@ -1,6 +1,8 @@
 #include "host/win/builtin_modules.h"
 
 #include "host/clock.h"
+#include "host/d3d9/direct3d9.h"
+#include "host/ddraw/ddraw.h"
 #include "host/dinput/dinput.h"
 #include "host/dinput/joystick.h"
 #include "host/win/system_services.h"
@@ -28,7 +30,8 @@ const BuiltinExport kExports[] = {
     // Present, with the functions their owners register when they provide them.
     {"ws2_32", nullptr, nullptr},
     {"imm32", nullptr, nullptr},
-    {"d3d9", nullptr, nullptr},
+    {"d3d9", "Direct3DCreate9", AsProc(&Direct3DCreate9)},
+    {"d3d9", "Direct3DCreate9Ex", AsProc(&Direct3DCreate9Ex)},
     {"dsound", nullptr, nullptr},
     {"msacm32", nullptr, nullptr},
 };
@@ -36,6 +39,7 @@ const BuiltinExport kExports[] = {
 const BuiltinComClass kComClasses[] = {
     {CLSID_DirectInput, &CreateDirectInput7},
     {CLSID_DirectInput8, &CreateDirectInput8},
+    {CLSID_DirectDraw7, &CreateDirectDraw7},
 };
 }  // namespace
 

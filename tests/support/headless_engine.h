@@ -10,7 +10,11 @@
 #include "engine/platform/library.h"
 #include "engine/platform/window.h"
 #include "host/backends/backend.h"
+#include "host/backends/display_clock.h"
 #include "host/backends/headless/headless.h"
+#include "host/d3d9/d3d9_host.h"
+#include "host/ddraw/ddraw.h"
+#include "host/gdi/dib_output.h"
 #include "host/dinput/dinput.h"
 #include "host/dinput/input_devices.h"
 #include "host/win/com.h"
@@ -33,6 +37,10 @@ inline void ResetHost() {
     host::ResetInputDevices();
     host::ResetSystemServices();
     host::headless::Reset();
+    host::ResetD3D9Host();
+    host::ResetDirectDraw();
+    host::ResetWindowPicture();
+    host::SetVerticalBlankRate(60);
     host::SetSystemDeviceFails(host::GUID_SysKeyboard, false);
     host::SetSystemDeviceFails(host::GUID_SysMouse, false);
 }

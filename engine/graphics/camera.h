@@ -1,0 +1,56 @@
+// Camera, projection, fog, material, light handles and the reset of the whole draw
+// state at graphics start-up.
+#pragma once
+#include <cstdint>
+
+#include "engine/graphics/draw_settings.h"
+
+namespace orvik {
+
+constexpr int32_t kLightHandleType = 0x48000000;
+constexpr int kLightCapacity = 4096;
+
+int SetViewMatrix(const Matrix4& m);
+int SetProjectionMatrix(const Matrix4& m);
+int SetProjectionSecondMatrix(const Matrix4& m);
+int SetupTargetViewportMatrix(float centerX, float centerY);
+int SetProjectionNearFar(float nearZ, float farZ);
+int SetProjectionFov(float fov);
+int SetProjectionUserMatrix(const Matrix4& m);
+int UpdateProjectionMatrix();
+int UpdateViewMatrix();
+int UpdateDeviceLights();
+void EnableFog(int mode);
+void SetFogRGB(int red, int green, int blue);
+int SetFogRange(float start, float end);
+
+// Light handles: -1 when the table is full.
+int32_t AllocLightHandle();
+int32_t AddDirectionalLight(float x, float y, float z);
+int RemoveLightHandle(int32_t handle);
+// Every light but the default one.
+int DeleteAllLightHandles();
+// The light description of a live handle, or null (tests read it).
+struct LightRecord;
+const LightRecord* GetLightRecord(int32_t handle);
+int GetLightCount();
+
+struct LightRecord {
+    uint32_t check = 0;
+    int32_t handle = -1;
+    uint32_t type = 0;
+    float diffuse[4] = {}, specular[4] = {}, ambient[4] = {};
+    float position[3] = {}, direction[3] = {};
+    float range = 0, falloff = 0, attenuation[3] = {}, theta = 0, phi = 0;
+    int32_t deviceIndex = -1;
+    int32_t enabled = 0, changed = 0;
+};
+
+Vector3* TransformVector(Vector3* out, const Vector3* v, const Matrix4* m);
+Vector3* TransformVectorNoTranslation(Vector3* out, const Vector3* v, const Matrix4* m);
+
+int ResetDrawSettings3D();
+// The whole draw state and the light table back to a fresh program's (tests).
+void ResetDrawState();
+
+}  // namespace orvik

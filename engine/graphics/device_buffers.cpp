@@ -1,0 +1,159 @@
+#include "engine/graphics/device_buffers.h"
+
+#include <cstring>
+#include <memory>
+
+#include "engine/graphics/graphics_system.h"
+#include "engine/platform/log.h"
+#include "host/d3d9/device.h"
+
+namespace orvik {
+
+using namespace host;
+
+namespace {
+
+constexpr uint32_t kCheckCount = 2048;
+
+// One table of records: slots, count, high-water index (one past the highest used slot)
+// and the wrapping check-number counter.
+struct BufferTable {
+    int32_t type;
+    int32_t capacity;
+    std::vector<std::unique_ptr<DeviceBufferRecord>> slots;
+    int32_t count = 0, highWater = 0;
+    uint32_t nextCheck = 0;
+
+    DeviceBufferRecord* Find(int32_t handle) {
+        if (handle < 0 || (handle & 0x78000000) != type) return nullptr;
+        int32_t slot = handle & 0xFFFF;
+        if (slot >= capacity || size_t(slot) >= slots.size() || !slots[size_t(slot)]) return nullptr;
+        DeviceBufferRecord* r = slots[size_t(slot)].get();
+        return r->check == uint32_t((handle >> 16) & 0x7FF) ? r : nullptr;
+    }
+
+    DeviceBufferRecord* Alloc() {
+        if (slots.empty()) slots.resize(size_t(capacity));
+        int32_t slot = highWater;
+        if (slot >= capacity) {
+            for (slot = 0; slot < capacity && slots[size_t(slot)]; ++slot) {}
+            if (slot == capacity) return nullptr;
+        }
+        auto record = std::make_unique<DeviceBufferRecord>();
+        record->check = nextCheck;
+        nextCheck = (nextCheck + 1) % kCheckCount;
+        record->handle = type | int32_t(record->check << 16) | slot;
+        slots[size_t(slot)] = std::move(record);
+        ++count;
+        if (slot >= highWater) highWater = slot + 1;
+        return slots[size_t(slot)].get();
+    }
+
+    int Delete(int32_t handle) {
+        DeviceBufferRecord* r = Find(handle);
+        if (!r) return -1;
+        if (r->object) r->object->Release();
+        int32_t slot = handle & 0xFFFF;
+        slots[size_t(slot)].reset();
+        --count;
+        if (slot + 1 == highWater)
+            while (highWater > 0 && !slots[size_t(highWater - 1)]) --highWater;
+        return 0;
+    }
+
+    int DeleteAll() {
+        for (auto& s : slots)
+            if (s) Delete(s->handle);
+        return 0;
+    }
+};
+
+BufferTable g_vertex{kVertexBufferHandleType, 16384};
+BufferTable g_index{kIndexBufferHandleType, 16384};
+BufferTable g_shader{kShaderHandleType, 4096};
+
+bool HardwareVertexWork() { return Graphics().dev.device && Graphics().dev.hardwareVertexProcessing; }
+
+template <class Buffer>
+int Upload(Buffer* buffer, uint32_t offset, const void* data, uint32_t bytes, const char* failure) {
+    void* p = nullptr;
+    if (FAILED(buffer->Lock(offset, bytes, &p, 0)) || !p) return AddLogText(failure);
+    std::memcpy(p, data, bytes);
+    buffer->Unlock();
+    return 0;
+}
+
+int SetData(BufferTable& table, int32_t start, const void* data, int32_t count, int32_t handle, bool vertex) {
+    DeviceBufferRecord* r = table.Find(handle);
+    if (!r || !data || start < 0 || count < 0 || int64_t(start) + count > r->elementCount) return -1;
+    uint32_t offset = uint32_t(start * r->elementSize), bytes = uint32_t(count * r->elementSize);
+    if (r->object) {
+        int result = vertex ? Upload(static_cast<VertexBuffer*>(r->object), offset, data, bytes,
+                                     "頂点バッファのロックに失敗しました\n")
+                            : Upload(static_cast<IndexBuffer*>(r->object), offset, data, bytes,
+                                     "インデックスバッファのロックに失敗しました\n");
+        if (result != 0) return -1;
+    }
+    std::memcpy(r->data.data() + offset, data, bytes);
+    return 0;
+}
+
+int32_t AllocBuffer(BufferTable& table, int32_t size, int32_t count, bool vertex) {
+    if (size <= 0 || count <= 0 || int64_t(size) * count > (int64_t(1) << 30)) return -1;
+    DeviceBufferRecord* r = table.Alloc();
+    if (!r) return -1;
+    r->elementSize = size;
+    r->elementCount = count;
+    r->data.assign(size_t(size) * size_t(count), 0);
+    if (HardwareVertexWork()) {
+        Device* d = Graphics().dev.device;
+        UINT bytes = UINT(r->data.size());
+        if (vertex) {
+            VertexBuffer* vb = nullptr;
+            if (FAILED(d->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0x2D2, D3DPOOL_DEFAULT, &vb)))
+                AddLogText("頂点バッファの作成に失敗しました\n");
+            r->object = vb;
+        } else {
+            IndexBuffer* ib = nullptr;
+            if (FAILED(d->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib)))
+                AddLogText("インデックスバッファの作成に失敗しました\n");
+            r->object = ib;
+        }
+    }
+    return r->handle;
+}
+
+}  // namespace
+
+int32_t AllocVertexBufferHandle(int32_t size, int32_t count) { return AllocBuffer(g_vertex, size, count, true); }
+int32_t AllocIndexBufferHandle(int32_t size, int32_t count) { return AllocBuffer(g_index, size, count, false); }
+
+int32_t AllocShaderHandle(int32_t kind, const void* code, int32_t bytes) {
+    if (!code || bytes <= 0) return -1;
+    DeviceBufferRecord* r = g_shader.Alloc();
+    if (!r) return -1;
+    r->kind = kind;
+    r->data.assign(static_cast<const uint8_t*>(code), static_cast<const uint8_t*>(code) + bytes);
+    return r->handle;
+}
+
+int DeleteVertexBufferHandle(int32_t handle) { return g_vertex.Delete(handle); }
+int DeleteIndexBufferHandle(int32_t handle) { return g_index.Delete(handle); }
+int DeleteShaderHandle(int32_t handle) { return g_shader.Delete(handle); }
+int DeleteAllVertexBufferHandles() { return g_vertex.DeleteAll(); }
+int DeleteAllIndexBufferHandles() { return g_index.DeleteAll(); }
+int DeleteAllShaderHandles() { return g_shader.DeleteAll(); }
+
+int SetVertexBufferData(int32_t start, const void* data, int32_t count, int32_t handle) {
+    return SetData(g_vertex, start, data, count, handle, true);
+}
+
+int SetIndexBufferData(int32_t start, const void* data, int32_t count, int32_t handle) {
+    return SetData(g_index, start, data, count, handle, false);
+}
+
+const DeviceBufferRecord* GetVertexBufferRecord(int32_t handle) { return g_vertex.Find(handle); }
+
+HandleTableInfo VertexBufferTableInfo() { return {g_vertex.count, g_vertex.highWater}; }
+
+}  // namespace orvik

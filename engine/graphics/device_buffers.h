@@ -1,0 +1,47 @@
+// Handle tables of device buffers and shaders: vertex-buffer, index-buffer and shader
+// handles. Each record keeps a system-memory copy, so the device object can be made
+// again after the device is re-created.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace host {
+class Unknown;
+}
+
+namespace orvik {
+
+constexpr int32_t kVertexBufferHandleType = 0x70000000, kIndexBufferHandleType = 0x78000000,
+                  kShaderHandleType = 0x60000000;
+
+struct DeviceBufferRecord {
+    uint32_t check = 0;
+    int32_t handle = -1;
+    int32_t kind = 0;  // 0 the standard layout (vertex and index buffers); 0 pixel shader
+    int32_t elementSize = 0, elementCount = 0;
+    std::vector<uint8_t> data;
+    host::Unknown* object = nullptr;
+};
+
+struct HandleTableInfo {
+    int32_t count, highWater;
+};
+
+// Allocates a record of `count` elements of `size` bytes and its handle (-1 when full or
+// for a bad size), and makes its device buffer when the device does hardware vertex work.
+int32_t AllocVertexBufferHandle(int32_t size, int32_t count);
+int32_t AllocIndexBufferHandle(int32_t size, int32_t count);
+int32_t AllocShaderHandle(int32_t kind, const void* code, int32_t bytes);
+int DeleteVertexBufferHandle(int32_t handle);
+int DeleteIndexBufferHandle(int32_t handle);
+int DeleteShaderHandle(int32_t handle);
+int DeleteAllVertexBufferHandles();
+int DeleteAllIndexBufferHandles();
+int DeleteAllShaderHandles();
+int SetVertexBufferData(int32_t start, const void* data, int32_t count, int32_t handle);
+int SetIndexBufferData(int32_t start, const void* data, int32_t count, int32_t handle);
+// The record behind a live handle, or null.
+const DeviceBufferRecord* GetVertexBufferRecord(int32_t handle);
+HandleTableInfo VertexBufferTableInfo();
+
+}  // namespace orvik

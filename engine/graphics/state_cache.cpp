@@ -1,0 +1,393 @@
+#include "engine/graphics/state_cache.h"
+
+#include <bit>
+#include <cstring>
+
+#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/vertex_batch.h"
+#include "engine/platform/log.h"
+#include "engine/platform/matrix.h"
+#include "host/d3d9/device.h"
+
+namespace orvik {
+
+using namespace host;
+
+namespace {
+
+DeviceStateCache g_cache;
+
+Device* Dev() { return Graphics().dev.device; }
+
+D3DMATRIX ToD3D(const Matrix4& m) {
+    D3DMATRIX out;
+    std::memcpy(out.m, m.m, sizeof out.m);
+    return out;
+}
+
+// The one rule of every immediate setter: no device -1; unchanged and not forced 0;
+// else draw the batch, write, keep the shadow.
+template <class T, class Write>
+int Cached(T& shadow, const T& value, Write write) {
+    if (!Dev()) return -1;
+    if (!g_cache.force && std::memcmp(&shadow, &value, sizeof(T)) == 0) return 0;
+    FlushVertexBatch();
+    write();
+    shadow = value;
+    return 0;
+}
+
+int SamplerCached(int stage, D3DSAMPLERSTATETYPE type, uint32_t value) {
+    return Cached(g_cache.sampler[size_t(stage)][type], value,
+                  [&] { Dev()->SetSamplerState(DWORD(stage), type, value); });
+}
+
+int AddressCached(D3DSAMPLERSTATETYPE type, int mode, int stage) {
+    if (stage < -1 || stage > 7) return -1;
+    if (!Dev()) return -1;
+    int first = stage < 0 ? 0 : stage, last = stage < 0 ? 7 : stage;
+    for (int s = first; s <= last; ++s) SamplerCached(s, type, uint32_t(mode));
+    return 0;
+}
+
+// Blend factors by blend mode: destination, source, stage kind, operation (-1 keeps).
+struct BlendRow {
+    int32_t dest, source, stageKind, op;
+};
+constexpr BlendRow kBlendRows[15] = {
+    {-1, -1, 0, D3DBLENDOP_ADD},
+    {D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_ADD},
+    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_ADD},
+    {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, 0, D3DBLENDOP_ADD},
+    {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, 0, D3DBLENDOP_ADD},
+    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_ADD},
+    {-1, -1, 0, D3DBLENDOP_ADD},
+    {-1, -1, 0, D3DBLENDOP_ADD},
+    {D3DBLEND_ONE, D3DBLEND_ZERO, 0, D3DBLENDOP_ADD},
+    {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, 0, D3DBLENDOP_ADD},
+    {D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, 2, D3DBLENDOP_ADD},
+    {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, 1, D3DBLENDOP_ADD},
+    {D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, 3, D3DBLENDOP_ADD},
+    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, 3, D3DBLENDOP_ADD},
+    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_REVSUBTRACT},
+};
+
+// One texture stage: alpha arg 1, arg 2, op, colour arg 1, arg 2, op (-1 leaves it).
+struct StageOps {
+    int32_t alpha1, alpha2, alphaOp, color1, color2, colorOp;
+};
+
+StageOps UntexturedStage(int kind) {
+    StageOps s{-1, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, -1, D3DTA_DIFFUSE, D3DTOP_SELECTARG2};
+    if (kind == 1) s.color1 = D3DTA_DIFFUSE, s.color2 = D3DTA_TFACTOR, s.colorOp = D3DTOP_BLENDDIFFUSEALPHA;
+    if (kind == 2) s.color1 = D3DTA_DIFFUSE | D3DTA_COMPLEMENT, s.colorOp = D3DTOP_SELECTARG1;
+    if (kind == 3) s.color1 = D3DTA_DIFFUSE, s.color2 = D3DTA_TEXTURE, s.colorOp = D3DTOP_MODULATE4X;
+    return s;
+}
+
+// Textured draws: the texture tinted by the vertex colour (brightness and parameter),
+// alpha from both; kind 2 inverts the texture, kind 3 brightens four times.
+StageOps TexturedStage(int kind) {
+    StageOps s{D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE};
+    if (kind == 2) s.color1 = D3DTA_TEXTURE | D3DTA_COMPLEMENT;
+    if (kind == 3) s.colorOp = D3DTOP_MODULATE4X;
+    return s;
+}
+
+void WriteStage(DWORD stage, const StageOps& s) {
+    Device* d = Dev();
+    const std::pair<D3DTEXTURESTAGESTATETYPE, int32_t> states[] = {
+        {D3DTSS_ALPHAARG1, s.alpha1}, {D3DTSS_ALPHAARG2, s.alpha2}, {D3DTSS_ALPHAOP, s.alphaOp},
+        {D3DTSS_COLORARG1, s.color1}, {D3DTSS_COLORARG2, s.color2}, {D3DTSS_COLOROP, s.colorOp}};
+    for (auto [type, value] : states)
+        if (value >= 0) d->SetTextureStageState(stage, type, DWORD(value));
+}
+
+}  // namespace
+
+DeviceStateCache& StateCache() { return g_cache; }
+
+void ResetDeviceStateCache() { g_cache = DeviceStateCache{}; }
+
+void ForgetShaderShadows() { g_cache.fvf = 0; }
+
+int SetRenderStateCached(D3DRENDERSTATETYPE state, uint32_t value) {
+    return Cached(g_cache.render[state], value, [&] { Dev()->SetRenderState(state, value); });
+}
+
+int SetZEnableCached(int on) { return SetRenderStateCached(D3DRS_ZENABLE, on == 1 ? D3DZB_TRUE : D3DZB_FALSE); }
+int SetZWriteEnableCached(int on) { return SetRenderStateCached(D3DRS_ZWRITEENABLE, on ? 1 : 0); }
+int SetZFuncCached(int func) { return SetRenderStateCached(D3DRS_ZFUNC, uint32_t(func)); }
+int SetDepthBiasCached(float bias) { return SetRenderStateCached(D3DRS_DEPTHBIAS, std::bit_cast<uint32_t>(bias)); }
+int SetCullModeCached(int mode) { return SetRenderStateCached(D3DRS_CULLMODE, uint32_t(mode)); }
+int SetLightingEnable(int on) { return SetRenderStateCached(D3DRS_LIGHTING, on ? 1 : 0); }
+int SetFogEnableCached(int on) { return SetRenderStateCached(D3DRS_FOGENABLE, on ? 1 : 0); }
+int SetFogModeCached(int mode) { return SetRenderStateCached(D3DRS_FOGVERTEXMODE, uint32_t(mode)); }
+int SetFogColorCached(uint32_t color) { return SetRenderStateCached(D3DRS_FOGCOLOR, color); }
+
+int SetFogRangeCached(float start, float end) {
+    if (SetRenderStateCached(D3DRS_FOGSTART, std::bit_cast<uint32_t>(start)) != 0) return -1;
+    return SetRenderStateCached(D3DRS_FOGEND, std::bit_cast<uint32_t>(end));
+}
+
+int SetFogDensityCached(float density) {
+    return SetRenderStateCached(D3DRS_FOGDENSITY, std::bit_cast<uint32_t>(density));
+}
+
+int SetAmbientColorCached(uint32_t rgb) { return SetRenderStateCached(D3DRS_AMBIENT, rgb & 0xFFFFFF); }
+
+int SetDiffuseMaterialSourceCached(int source) {
+    return SetRenderStateCached(D3DRS_DIFFUSEMATERIALSOURCE, uint32_t(source));
+}
+
+int SetSpecularMaterialSourceCached(int on) {
+    return SetRenderStateCached(D3DRS_SPECULARMATERIALSOURCE, on ? D3DMCS_COLOR2 : D3DMCS_MATERIAL);
+}
+
+int SetMaterialCached(const D3DMATERIAL9& material) {
+    return Cached(g_cache.material, material, [&] { Dev()->SetMaterial(&material); });
+}
+
+int SetLightAndEnable(uint32_t index, const D3DLIGHT9& light, int enable) {
+    if (!Dev()) return -1;
+    FlushVertexBatch();
+    Dev()->SetLight(index, &light);
+    Dev()->LightEnable(index, enable ? 1 : 0);
+    return 0;
+}
+
+int SetLightEnableCached(uint32_t index, int enable) {
+    if (!Dev()) return -1;
+    FlushVertexBatch();
+    Dev()->LightEnable(index, enable ? 1 : 0);
+    return 0;
+}
+
+int SetTextureAddressU(int mode, int stage) { return AddressCached(D3DSAMP_ADDRESSU, mode, stage); }
+int SetTextureAddressV(int mode, int stage) { return AddressCached(D3DSAMP_ADDRESSV, mode, stage); }
+int SetTextureAddressW(int mode, int stage) { return AddressCached(D3DSAMP_ADDRESSW, mode, stage); }
+
+int SetMaxAnisotropyCached(int value) {
+    if (!Dev()) return -1;
+    for (int s = 0; s < 8; ++s) SamplerCached(s, D3DSAMP_MAXANISOTROPY, uint32_t(value < 1 ? 1 : value));
+    return 0;
+}
+
+int ApplyDrawFilterMode(int mode) {
+    if (!Dev()) return -1;
+    uint32_t mag = D3DTEXF_LINEAR, min = D3DTEXF_ANISOTROPIC, mip = D3DTEXF_LINEAR;
+    if (mode == 0) mag = min = D3DTEXF_POINT, mip = D3DTEXF_NONE;
+    if (mode == 1) mag = min = D3DTEXF_LINEAR, mip = D3DTEXF_NONE;
+    for (int s = 0; s < 8; ++s) {
+        SamplerCached(s, D3DSAMP_MAGFILTER, mag);
+        SamplerCached(s, D3DSAMP_MINFILTER, min);
+        SamplerCached(s, D3DSAMP_MIPFILTER, mip);
+    }
+    return 0;
+}
+
+int ResetTexCoordIndexStates() {
+    if (!Dev()) return -1;
+    for (uint32_t s = 0; s < 8; ++s)
+        Cached(g_cache.texCoordIndex[s], s, [&] { Dev()->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, s); });
+    return 0;
+}
+
+int SetWorldMatrix(const Matrix4& m) {
+    if (!Dev()) return -1;
+    FlushVertexBatch();
+    D3DMATRIX d = ToD3D(m);
+    Dev()->SetTransform(D3DTS_WORLD, &d);
+    return 0;
+}
+
+int SetViewTransform(const Matrix4& m) {
+    if (!Dev()) return -1;
+    FlushVertexBatch();
+    D3DMATRIX d = ToD3D(m);
+    Dev()->SetTransform(D3DTS_VIEW, &d);
+    return 0;
+}
+
+int SetProjectionTransform(const Matrix4& m) {
+    if (!Dev()) return -1;
+    FlushVertexBatch();
+    D3DMATRIX d = ToD3D(m);
+    Dev()->SetTransform(D3DTS_PROJECTION, &d);
+    return 0;
+}
+
+int SetViewportCached(const D3DVIEWPORT9& viewport) {
+    if (!Dev()) return -1;
+    const D3DVIEWPORT9& v = g_cache.viewport;
+    if (!g_cache.force && v.X == viewport.X && v.Y == viewport.Y && v.Width == viewport.Width &&
+        v.Height == viewport.Height)
+        return 0;
+    FlushVertexBatch();
+    EndSceneIfBegun();
+    HRESULT hr = Dev()->SetViewport(&viewport);
+    if (FAILED(hr)) return AddLogFormat("ビューポートのセットに失敗しました ErrorCode %x", unsigned(hr)), 0;
+    g_cache.viewport = viewport;
+    return 0;
+}
+
+int SetViewportRect(int x, int y, int width, int height) {
+    D3DVIEWPORT9 v;
+    v.X = DWORD(x), v.Y = DWORD(y), v.Width = DWORD(width), v.Height = DWORD(height);
+    return SetViewportCached(v);
+}
+
+int SetScissorRectCached(const RECT& rect) {
+    if (!Dev()) return -1;
+    return Cached(g_cache.scissor, rect, [&] {
+        EndSceneIfBegun();
+        Dev()->SetScissorRect(&rect);
+    });
+}
+
+int SetRenderTargetSurface(Surface* surface) {
+    if (!Dev() || !surface) return -1;
+    int result = Cached(g_cache.renderTarget, surface, [&] { Dev()->SetRenderTarget(0, surface); });
+    D3DSURFACE_DESC desc;
+    surface->GetDesc(&desc);
+    int saved = g_cache.force;
+    g_cache.force = 1;
+    SetViewportRect(0, 0, int(desc.Width), int(desc.Height));
+    g_cache.force = saved;
+    return result;
+}
+
+int SetAlphaTestCached(int func, int ref) {
+    if (func == g_cache.alphaTestFunc && ref == g_cache.alphaTestRef && !g_cache.force) return 0;
+    FlushVertexBatch();
+    g_cache.alphaTestFunc = func;
+    g_cache.alphaTestRef = ref;
+    g_cache.setupChanged = 1;
+    return 0;
+}
+
+int SetDrawTextureCached(Texture* texture) {
+    if (texture == g_cache.drawTexture && !g_cache.force) return 0;
+    FlushVertexBatch();
+    if ((texture == nullptr) != (g_cache.drawTexture == nullptr)) g_cache.setupChanged = 1;
+    g_cache.drawTexture = texture;
+    g_cache.textureChanged = 1;
+    return 0;
+}
+
+int SetDrawBlendModeCached(int mode, int param) {
+    if (mode == g_cache.blendMode && param == g_cache.blendParam && !g_cache.force) return 0;
+    FlushVertexBatch();
+    g_cache.blendMode = mode;
+    g_cache.blendParam = param;
+    g_cache.setupChanged = 1;
+    return 0;
+}
+
+int SetupDrawDeviceState() {
+    Device* d = Dev();
+    if (!d) return -1;
+    int mode = g_cache.blendMode < 0 || g_cache.blendMode > 14 ? 0 : g_cache.blendMode;
+    BlendRow row = kBlendRows[mode];
+    if (mode == 3 && Graphics().dev.blendOpCaps) row = BlendRow{D3DBLEND_ONE, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_REVSUBTRACT};
+    bool textured = g_cache.drawTexture != nullptr;
+    SetRenderStateCached(D3DRS_ALPHABLENDENABLE, mode == 0 || mode == 6 ? 0 : 1);
+    if (row.dest >= 0) SetRenderStateCached(D3DRS_DESTBLEND, uint32_t(row.dest));
+    if (row.source >= 0) SetRenderStateCached(D3DRS_SRCBLEND, uint32_t(row.source));
+    SetRenderStateCached(D3DRS_BLENDOP, uint32_t(row.op));
+    // The alpha test: the stored function and reference, or the blend mode's default
+    // (textured draws drop fully transparent texels).
+    int func = g_cache.alphaTestFunc, ref = g_cache.alphaTestRef;
+    if (func < 0) func = textured ? D3DCMP_GREATER : D3DCMP_ALWAYS, ref = 0;
+    SetRenderStateCached(D3DRS_ALPHATESTENABLE, func == D3DCMP_ALWAYS ? 0 : 1);
+    SetRenderStateCached(D3DRS_ALPHAFUNC, uint32_t(func));
+    SetRenderStateCached(D3DRS_ALPHAREF, uint32_t(ref));
+    if (g_cache.setupChanged || g_cache.force) {
+        WriteStage(0, textured ? TexturedStage(row.stageKind) : UntexturedStage(row.stageKind));
+        d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+        int stages = 1;
+        if (stages != g_cache.stagesInUse) {
+            g_cache.stagesInUse = stages;
+            int saved = g_cache.force;
+            g_cache.force = 1;
+            ApplyDrawFilterMode(Draw().filterMode);
+            SetMaxAnisotropyCached(Draw().maxAnisotropy);
+            g_cache.force = saved;
+        }
+    }
+    d->SetTexture(0, g_cache.drawTexture);
+    g_cache.textureChanged = 0;
+    g_cache.setupChanged = 0;
+    return 0;
+}
+
+int BeginSceneIfNeeded() {
+    DeviceObjects& dev = Graphics().dev;
+    if (!dev.device) return -1;
+    if (!dev.sceneBegun && SUCCEEDED(dev.device->BeginScene())) dev.sceneBegun = 1;
+    return 0;
+}
+
+int EndSceneIfBegun() {
+    DeviceObjects& dev = Graphics().dev;
+    if (!dev.device) return -1;
+    if (dev.sceneBegun) {
+        dev.device->EndScene();
+        dev.sceneBegun = 0;
+    }
+    return 0;
+}
+
+int InitDeviceStates() {
+    Device* d = Dev();
+    if (!d) return -1;
+    InitVertexBatchBuffers();
+    DrawSettings& ds = Draw();
+    for (auto& stage : ds.textureAddress)
+        for (int32_t& a : stage)
+            if (a == 0) a = D3DTADDRESS_CLAMP;
+    const std::pair<D3DRENDERSTATETYPE, uint32_t> start[] = {
+        {D3DRS_CULLMODE, D3DCULL_NONE},        {D3DRS_LIGHTING, 1},
+        {D3DRS_SHADEMODE, D3DSHADE_FLAT},      {D3DRS_DITHERENABLE, 0},
+        {D3DRS_SPECULARENABLE, 1},             {D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL},
+        {D3DRS_NORMALIZENORMALS, 1},           {D3DRS_FOGENABLE, 0},
+        {D3DRS_FOGVERTEXMODE, D3DFOG_NONE},    {D3DRS_FOGCOLOR, 0},
+        {D3DRS_FOGSTART, std::bit_cast<uint32_t>(0.0f)}, {D3DRS_FOGEND, std::bit_cast<uint32_t>(1.0f)},
+    };
+    for (auto [state, value] : start) {
+        d->SetRenderState(state, value);
+        g_cache.render[state] = value;
+    }
+    d->GetMaterial(&g_cache.material);
+    Graphics().dev.sceneBegun = 0;
+    ReapplyDeviceStates();
+    Matrix4 identity;
+    SetUnitMatrix(&identity);
+    SetWorldMatrix(identity);
+    return 0;
+}
+
+int ReapplyDeviceStates() {
+    if (!Dev()) return -1;
+    DrawSettings& ds = Draw();
+    g_cache.force = 1;
+    SetViewportCached(g_cache.viewport);
+    for (int s = 0; s < 8; ++s) {
+        SamplerCached(s, D3DSAMP_ADDRESSU, uint32_t(ds.textureAddress[size_t(s)][0] ? ds.textureAddress[size_t(s)][0] : D3DTADDRESS_CLAMP));
+        SamplerCached(s, D3DSAMP_ADDRESSV, uint32_t(ds.textureAddress[size_t(s)][1] ? ds.textureAddress[size_t(s)][1] : D3DTADDRESS_CLAMP));
+        SamplerCached(s, D3DSAMP_ADDRESSW, uint32_t(ds.textureAddress[size_t(s)][2] ? ds.textureAddress[size_t(s)][2] : D3DTADDRESS_CLAMP));
+    }
+    ResetTexCoordIndexStates();
+    SetRenderStateCached(D3DRS_CULLMODE, D3DCULL_NONE);
+    SetRenderStateCached(D3DRS_DITHERENABLE, 0);
+    ApplyDrawFilterMode(ds.filterMode);
+    SetMaxAnisotropyCached(ds.maxAnisotropy);
+    g_cache.setupChanged = 1;
+    SetupDrawDeviceState();
+    g_cache.force = 0;
+    return 0;
+}
+
+}  // namespace orvik

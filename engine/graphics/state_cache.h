@@ -1,0 +1,94 @@
+// The render-state cache: every device state graphics changes goes through a setter
+// that keeps a shadow copy. An unchanged value costs nothing; a changed one first draws
+// the pending vertex batch (built under the old state) and then writes the device. The
+// force flag makes setters write unchanged values too, while states are re-applied.
+#pragma once
+#include <array>
+#include <cstdint>
+
+#include "host/d3d9/d3d9_types.h"
+
+namespace host {
+class Surface;
+class Texture;
+}  // namespace host
+
+namespace orvik {
+
+struct Matrix4;
+
+struct DeviceStateCache {
+    int32_t force = 0;
+    std::array<uint32_t, host::kRenderStateCount> render{};
+    // Sampler states of stages 0 to 7: address U, V, W, then mag, min, mip filter, anisotropy.
+    std::array<std::array<uint32_t, host::kSamplerStateCount>, 8> sampler{};
+    std::array<uint32_t, 8> texCoordIndex{};
+    host::D3DVIEWPORT9 viewport{};
+    host::RECT scissor{};
+    host::Surface* renderTarget = nullptr;
+    host::D3DMATERIAL9 material{};
+    uint32_t fvf = 0;
+    // Per-draw set-up inputs and their dirty flags.
+    host::Texture* drawTexture = nullptr;
+    int32_t blendMode = -1, blendParam = -1;
+    int32_t alphaTestFunc = -1, alphaTestRef = -1;
+    int32_t textureChanged = 0, setupChanged = 0;
+    int32_t stagesInUse = 0;
+    int32_t drawsNothing = 0;
+};
+
+DeviceStateCache& StateCache();
+// Forgets every shadow (the device went away).
+void ResetDeviceStateCache();
+// The shader-related shadows a new device starts without.
+void ForgetShaderShadows();
+
+// Immediate setters: -1 without a device, else 0.
+int SetRenderStateCached(host::D3DRENDERSTATETYPE state, uint32_t value);
+int SetZEnableCached(int on);
+int SetZWriteEnableCached(int on);
+int SetZFuncCached(int func);
+int SetDepthBiasCached(float bias);
+int SetCullModeCached(int mode);
+int SetLightingEnable(int on);
+int SetFogEnableCached(int on);
+int SetFogModeCached(int mode);
+int SetFogColorCached(uint32_t color);
+int SetFogRangeCached(float start, float end);
+int SetFogDensityCached(float density);
+int SetAmbientColorCached(uint32_t rgb);
+int SetDiffuseMaterialSourceCached(int source);
+int SetSpecularMaterialSourceCached(int on);
+int SetMaterialCached(const host::D3DMATERIAL9& material);
+int SetLightAndEnable(uint32_t index, const host::D3DLIGHT9& light, int enable);
+int SetLightEnableCached(uint32_t index, int enable);
+// stage 0 to 7, or -1 for every stage.
+int SetTextureAddressU(int mode, int stage);
+int SetTextureAddressV(int mode, int stage);
+int SetTextureAddressW(int mode, int stage);
+int SetMaxAnisotropyCached(int value);
+int ApplyDrawFilterMode(int mode);
+int ResetTexCoordIndexStates();
+int SetWorldMatrix(const Matrix4& m);
+int SetViewTransform(const Matrix4& m);
+int SetProjectionTransform(const Matrix4& m);
+int SetViewportCached(const host::D3DVIEWPORT9& viewport);
+int SetViewportRect(int x, int y, int width, int height);
+int SetScissorRectCached(const host::RECT& rect);
+int SetRenderTargetSurface(host::Surface* surface);
+
+// Deferred setters: stored for the per-draw set-up; a change draws the batch first.
+int SetAlphaTestCached(int func, int ref);
+int SetDrawTextureCached(host::Texture* texture);
+int SetDrawBlendModeCached(int mode, int param);
+// Turns blend mode, texture and alpha test into device states (runs before a draw).
+int SetupDrawDeviceState();
+
+int BeginSceneIfNeeded();
+int EndSceneIfBegun();
+
+// Graphics start-up on the device path and the re-application after re-creation.
+int InitDeviceStates();
+int ReapplyDeviceStates();
+
+}  // namespace orvik

@@ -1,0 +1,183 @@
+#include "host/gdi/dib_output.h"
+
+#include <mutex>
+
+#include "host/backends/backend.h"
+#include "host/d3d9/d3d9_host.h"
+#include "host/win/window.h"
+
+namespace host {
+namespace {
+
+// One pixel layout by masks; channels wider or narrower than 8 bits are scaled by
+// repeating their top bits, so full intensity stays full.
+struct Layout {
+    int bytes = 0;
+    uint32_t mask[3] = {};
+    int shift[3] = {}, width[3] = {};
+};
+
+void Measure(uint32_t mask, int* shift, int* width) {
+    *shift = 0;
+    *width = 0;
+    if (!mask) return;
+    while (!(mask >> *shift & 1)) ++*shift;
+    while (*shift + *width < 32 && (mask >> (*shift + *width) & 1)) ++*width;
+}
+
+Layout MakeLayout(int bits, uint32_t r, uint32_t g, uint32_t b) {
+    Layout l;
+    l.bytes = bits / 8;
+    l.mask[0] = r, l.mask[1] = g, l.mask[2] = b;
+    for (int i = 0; i < 3; ++i) Measure(l.mask[i], &l.shift[i], &l.width[i]);
+    return l;
+}
+
+uint32_t Expand(uint32_t v, int width) {
+    if (width >= 8) return v >> (width - 8);
+    uint32_t out = 0;
+    for (int filled = 0; filled < 8; filled += width) out = out << width | v;
+    int total = (8 + width - 1) / width * width;
+    return out >> (total - 8);
+}
+
+uint32_t ToXrgb(const Layout& l, const uint8_t* p) {
+    uint32_t v = l.bytes == 2 ? uint32_t(p[0] | p[1] << 8) : uint32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24);
+    uint32_t out = 0;
+    for (int i = 0; i < 3; ++i) out = out << 8 | (l.width[i] ? Expand((v & l.mask[i]) >> l.shift[i], l.width[i]) : 0);
+    return out;
+}
+
+bool LayoutFromInfo(const BITMAPINFO* info, Layout* l) {
+    const BITMAPINFOHEADER& h = info->bmiHeader;
+    if (h.biSize < 40 || h.biPlanes != 1 || h.biWidth <= 0 || h.biHeight == 0) return false;
+    if (h.biCompression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32)) {
+        *l = MakeLayout(h.biBitCount, info->bmiColors[0], info->bmiColors[1], info->bmiColors[2]);
+        return l->width[0] && l->width[1] && l->width[2];
+    }
+    if (h.biCompression != BI_RGB) return false;
+    if (h.biBitCount == 16) *l = MakeLayout(16, 0x7C00, 0x3E0, 0x1F);
+    else if (h.biBitCount == 32) *l = MakeLayout(32, 0xFF0000, 0xFF00, 0xFF);
+    else return false;
+    return true;
+}
+
+// A source of pixels: rows of a bitmap in some layout.
+struct Source {
+    const uint8_t* bits;
+    int width, height;
+    int64_t pitch;  // bytes from one row to the next as shown (negative for bottom-up)
+    const uint8_t* row0;
+    Layout layout;
+};
+
+struct Picture {
+    std::mutex mutex;
+    WindowPicture last;
+};
+
+Picture& ThePicture() {
+    static Picture p;
+    return p;
+}
+
+HWND WindowOf(HDC dc) { return HandleFromId<HWND>(IdFromHandle(dc) & ~uintptr_t(1)); }
+
+// Copies src rectangle (sx, sy, sw, sh) onto window rectangle (dx, dy, dw, dh) with the
+// nearest pixel, clipped to the client area, then shows the picture.
+int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return 0;
+    if (sx < 0 || sy < 0 || int64_t(sx) + sw > src.width || int64_t(sy) + sh > src.height) return 0;
+    RECT client;
+    if (!window || !GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0)
+        client = RECT{0, 0, dx + dw, dy + dh};
+    Picture& pic = ThePicture();
+    std::lock_guard lock(pic.mutex);
+    WindowPicture& out = pic.last;
+    if (out.width != client.right || out.height != client.bottom) {
+        out.width = client.right;
+        out.height = client.bottom;
+        out.pixels.assign(size_t(out.width) * size_t(out.height), 0);
+    }
+    for (int y = 0; y < dh; ++y) {
+        int ty = dy + y;
+        if (ty < 0 || ty >= out.height) continue;
+        const uint8_t* row = src.row0 + (sy + int64_t(y) * sh / dh) * src.pitch;
+        for (int x = 0; x < dw; ++x) {
+            int tx = dx + x;
+            if (tx < 0 || tx >= out.width) continue;
+            out.pixels[size_t(ty) * size_t(out.width) + size_t(tx)] =
+                ToXrgb(src.layout, row + (sx + int64_t(x) * sw / dw) * src.layout.bytes);
+        }
+    }
+    if (const Backend* b = ActiveBackend())
+        b->present(out.pixels.data(), out.width, out.height, out.width * 4);
+    return dh;
+}
+
+bool SourceFromInfo(const BITMAPINFO* info, const void* bits, Source* s) {
+    if (!info || !bits || !LayoutFromInfo(info, &s->layout)) return false;
+    const BITMAPINFOHEADER& h = info->bmiHeader;
+    s->bits = static_cast<const uint8_t*>(bits);
+    s->width = h.biWidth;
+    s->height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+    int64_t stride = (int64_t(h.biWidth) * h.biBitCount + 31) / 32 * 4;
+    // Bottom-up bitmaps store their last row first.
+    s->pitch = h.biHeight < 0 ? stride : -stride;
+    s->row0 = h.biHeight < 0 ? s->bits : s->bits + stride * (s->height - 1);
+    return true;
+}
+
+HRESULT PresentToWindow(const PresentedFrame& f) {
+    Source s;
+    switch (f.format) {
+    case D3DFMT_R5G6B5: s.layout = MakeLayout(16, 0xF800, 0x7E0, 0x1F); break;
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5: s.layout = MakeLayout(16, 0x7C00, 0x3E0, 0x1F); break;
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_A8R8G8B8: s.layout = MakeLayout(32, 0xFF0000, 0xFF00, 0xFF); break;
+    default: return D3DERR_INVALIDCALL;
+    }
+    s.bits = s.row0 = f.pixels;
+    s.width = int(f.width);
+    s.height = int(f.height);
+    s.pitch = f.pitch;
+    Compose(f.window, s, f.dest.left, f.dest.top, f.dest.right - f.dest.left, f.dest.bottom - f.dest.top,
+            f.source.left, f.source.top, f.source.right - f.source.left, f.source.bottom - f.source.top);
+    return D3D_OK;
+}
+
+}  // namespace
+
+int SetDIBitsToDevice(HDC dc, int xDest, int yDest, uint32_t width, uint32_t height, int xSrc, int ySrc,
+                      uint32_t startScan, uint32_t lines, const void* bits, const BITMAPINFO* info, uint32_t usage) {
+    Source s;
+    if (!dc || usage != DIB_RGB_COLORS || !SourceFromInfo(info, bits, &s)) return 0;
+    if (startScan != 0 || lines > uint32_t(s.height) || width > 0x7FFFFFFFu || height > 0x7FFFFFFFu) return 0;
+    return Compose(WindowOf(dc), s, xDest, yDest, int(width), int(height), xSrc, ySrc, int(width), int(height));
+}
+
+int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,
+                  int srcHeight, const void* bits, const BITMAPINFO* info, uint32_t usage, uint32_t rop) {
+    Source s;
+    if (!dc || usage != DIB_RGB_COLORS || rop != SRCCOPY || !SourceFromInfo(info, bits, &s)) return 0;
+    return Compose(WindowOf(dc), s, xDest, yDest, destWidth, destHeight, xSrc, ySrc, srcWidth, srcHeight);
+}
+
+void UseWindowForD3D9Presents() {
+    if (!D3D9PresentHook()) SetD3D9PresentHook(&PresentToWindow);
+}
+
+WindowPicture LastWindowPicture() {
+    Picture& pic = ThePicture();
+    std::lock_guard lock(pic.mutex);
+    return pic.last;
+}
+
+void ResetWindowPicture() {
+    Picture& pic = ThePicture();
+    std::lock_guard lock(pic.mutex);
+    pic.last = WindowPicture{};
+}
+
+}  // namespace host

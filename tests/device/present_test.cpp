@@ -1,0 +1,152 @@
+// Presentation on both paths (the exact colour reaching the backend), the refresh
+// measurement and the sleep-then-wait pacing, on the manual clock.
+#include "device_fixture.h"
+#include "engine/graphics/color_data.h"
+#include "engine/graphics/present.h"
+#include "engine/softrender/memimg_write.h"
+
+namespace orvik_test {
+namespace {
+
+using orvik::Graphics;
+using orvik::InitLibrary;
+
+class PresentTest : public DeviceTest {
+protected:
+    void StartSoftware(int depth) {
+        ASSERT_EQ(orvik::SetUseHardwareRendering(0), 0);
+        ASSERT_EQ(orvik::SetGraphMode(640, 480, depth), 0);
+        ASSERT_EQ(InitLibrary(), 0);
+        ASSERT_EQ(Graphics().direct3DMode, 0);
+    }
+    static uint32_t FramePixel(int x, int y) {
+        host::headless::Frame f = host::headless::LastFrame();
+        return f.pixels.at(size_t(y) * size_t(f.width) + size_t(x));
+    }
+};
+
+TEST_F(PresentTest, ClearedDeviceFrameReachesTheBackendWithItsExactColour) {
+    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(Graphics().direct3DMode, 1);
+    D3DDevice()->Clear(0, nullptr, host::D3DCLEAR_TARGET, host::D3DCOLOR_XRGB(12, 34, 56), 1.0f, 0);
+    int before = host::headless::PresentedFrameCount();
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    EXPECT_EQ(host::headless::PresentedFrameCount(), before + 1);
+    host::headless::Frame f = host::headless::LastFrame();
+    ASSERT_EQ(f.width, 640);
+    ASSERT_EQ(f.height, 480);
+    EXPECT_EQ(FramePixel(0, 0), 0x0C2238u);
+    EXPECT_EQ(FramePixel(639, 479), 0x0C2238u);
+}
+
+TEST_F(PresentTest, SoftwareScreenReachesTheBackendExactlyAtBothDepths) {
+    StartSoftware(32);
+    orvik::PaintMemImgRect(Graphics().softScreen, nullptr, orvik::GetColorValue(12, 34, 56));
+    int32_t box[4] = {100, 50, 101, 51};
+    orvik::PaintMemImgRect(Graphics().softScreen, box, orvik::GetColorValue(255, 255, 255));
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    EXPECT_EQ(FramePixel(0, 0), 0x0C2238u);
+    EXPECT_EQ(FramePixel(100, 50), 0xFFFFFFu);
+    EXPECT_EQ(FramePixel(101, 50), 0x0C2238u);
+    EXPECT_EQ(FramePixel(639, 479), 0x0C2238u);
+    orvik::EndLibrary();
+
+    // A 16-bit screen: full channels stay full through the 5:6:5 layout.
+    StartSoftware(16);
+    orvik::PaintMemImgRect(Graphics().softScreen, nullptr, orvik::GetColorValue(255, 0, 0));
+    orvik::PaintMemImgRect(Graphics().softScreen, box, orvik::GetColorValue(0, 255, 255));
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    EXPECT_EQ(FramePixel(5, 5), 0xFF0000u);
+    EXPECT_EQ(FramePixel(100, 50), 0x00FFFFu);
+}
+
+TEST_F(PresentTest, NewSoftwareScreenIsFilledWithTheBackgroundColour) {
+    orvik::SetBackgroundColor(0, 0, 255);
+    StartSoftware(32);
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    EXPECT_EQ(FramePixel(320, 240), 0x0000FFu);
+}
+
+TEST_F(PresentTest, ScaledQuarterScreenFillsTheWindow) {
+    StartSoftware(32);
+    orvik::Set320x240ScaleFlag(1);
+    orvik::PaintMemImgRect(Graphics().softScreen, nullptr, orvik::GetColorValue(0, 0, 0));
+    int32_t corner[4] = {319, 239, 320, 240};
+    orvik::PaintMemImgRect(Graphics().softScreen, corner, orvik::GetColorValue(0, 255, 0));
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    // Source pixel (319, 239) becomes the window's last 2 x 2 block.
+    EXPECT_EQ(FramePixel(638, 478), 0x00FF00u);
+    EXPECT_EQ(FramePixel(639, 479), 0x00FF00u);
+    EXPECT_EQ(FramePixel(637, 477), 0u);
+    EXPECT_EQ(Graphics().screen.output.right, 320);
+}
+
+TEST_F(PresentTest, RectangleMappedToNothingOrAFailingPresentReturnsMinusOne) {
+    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    int before = host::headless::PresentedFrameCount();
+    host::RECT thin{10, 10, 10, 20};
+    EXPECT_EQ(orvik::PresentScreenRect(&thin), -1);
+    EXPECT_EQ(host::headless::PresentedFrameCount(), before);
+    host::D3D9Settings().presentFailures = 1;
+    EXPECT_EQ(orvik::PresentScreen(), -1);
+    EXPECT_EQ(orvik::PresentScreen(), 0);
+    orvik::EndLibrary();
+    EXPECT_EQ(orvik::PresentScreen(), -1);
+}
+
+TEST_F(PresentTest, RefreshPeriodIsMeasuredFromTheDisplayClock) {
+    host::SetVerticalBlankRate(50);
+    ASSERT_EQ(InitLibrary(), 0);
+    EXPECT_EQ(Graphics().screen.refreshPeriod, 20000);
+}
+
+TEST_F(PresentTest, IntervalsThatNeverAgreeLeaveThePeriodUnknownAndPacingAimsFourMilliseconds) {
+    host::DirectDrawTestSettings().irregularIntervals = {15000, 17500};
+    StartSoftware(32);
+    EXPECT_EQ(Graphics().screen.refreshPeriod, -1);
+    // Right after a blank, the wait sleeps 4 ms and only then waits for the blank.
+    orvik::WaitVerticalBlank();
+    int64_t blank = int64_t(Graphics().screen.lastVBlank);
+    orvik::WaitVerticalBlank();
+    EXPECT_EQ(host::LastVerticalBlankWaitStart() - blank, 4000);
+}
+
+TEST_F(PresentTest, KnownPeriodWakesThreeMillisecondsBeforeTheBlank) {
+    StartSoftware(32);
+    ASSERT_EQ(Graphics().screen.refreshPeriod, 16666);
+    orvik::WaitVerticalBlank();
+    int64_t blank = int64_t(Graphics().screen.lastVBlank);
+    uint64_t waits = host::VerticalBlankWaitCount();
+    orvik::WaitVerticalBlank();
+    // 13 666 us rounded up to the whole-millisecond sleeps.
+    EXPECT_EQ(host::LastVerticalBlankWaitStart() - blank, 14000);
+    EXPECT_EQ(host::VerticalBlankWaitCount(), waits + 1);
+    EXPECT_EQ(int64_t(Graphics().screen.lastVBlank) - blank, 16666);
+}
+
+TEST_F(PresentTest, SoftwarePresentWaitsForTheBlankUnlessSwitchedOff) {
+    StartSoftware(32);
+    uint64_t waits = host::VerticalBlankWaitCount();
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    EXPECT_EQ(host::VerticalBlankWaitCount(), waits + 1);
+    orvik::SetVBlankWaitFlag(0);
+    EXPECT_EQ(orvik::GetVBlankWaitFlag(), 0);
+    int64_t now = host::NowMicroseconds();
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    EXPECT_EQ(host::VerticalBlankWaitCount(), waits + 1);
+    EXPECT_EQ(host::NowMicroseconds(), now);
+}
+
+TEST_F(PresentTest, DevicePresentIsPacedOnlyWhenRunningInTheBackground) {
+    ASSERT_EQ(InitLibrary(), 0);
+    uint64_t waits = host::VerticalBlankWaitCount();
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    EXPECT_EQ(host::VerticalBlankWaitCount(), waits);
+    orvik::Window().settings.runInBackground = 1;
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    EXPECT_EQ(host::VerticalBlankWaitCount(), waits + 1);
+}
+
+}  // namespace
+}  // namespace orvik_test

@@ -1,0 +1,153 @@
+// The render-state cache: unchanged values cost nothing, a change draws the pending batch
+// exactly once before reaching the device, and the force flag writes unchanged values.
+#include "device_fixture.h"
+#include "engine/graphics/state_cache.h"
+#include "engine/graphics/vertex_batch.h"
+
+namespace orvik_test {
+namespace {
+
+using namespace orvik;
+
+class StateCacheTest : public DeviceTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(InitLibrary(), 0);
+        ASSERT_EQ(Graphics().direct3DMode, 1);
+        FlushVertexBatch();
+    }
+    // One pending triangle in the batch.
+    static void Pend() { ASSERT_NE(ReserveBatchVertices(0, 0, host::D3DPT_TRIANGLELIST, 3), nullptr); }
+    static uint32_t DeviceState(host::D3DRENDERSTATETYPE s) {
+        host::DWORD v = 0;
+        D3DDevice()->GetRenderState(s, &v);
+        return v;
+    }
+};
+
+TEST_F(StateCacheTest, UnchangedValueKeepsTheBatchChangedValueDrawsItOnce) {
+    ASSERT_EQ(SetCullModeCached(host::D3DCULL_CW), 0);
+    Pend();
+    uint64_t draws = DrawCalls();
+    EXPECT_EQ(SetCullModeCached(host::D3DCULL_CW), 0);
+    EXPECT_EQ(DrawCalls(), draws);
+    EXPECT_EQ(Batch().pending, 3u);
+
+    EXPECT_EQ(SetCullModeCached(host::D3DCULL_CCW), 0);
+    EXPECT_EQ(DrawCalls(), draws + 1);
+    EXPECT_EQ(Batch().pending, 0u);
+    EXPECT_EQ(DeviceState(host::D3DRS_CULLMODE), uint32_t(host::D3DCULL_CCW));
+    // Nothing pending: a further change reaches the device without a draw.
+    EXPECT_EQ(SetFogColorCached(0xFF102030), 0);
+    EXPECT_EQ(DrawCalls(), draws + 1);
+    EXPECT_EQ(DeviceState(host::D3DRS_FOGCOLOR), 0xFF102030u);
+}
+
+TEST_F(StateCacheTest, ShadowsHoldWhatTheDeviceHoldsAfterStartUp) {
+    // A shadow that disagrees with the device makes a setter skip a needed write.
+    for (auto s : {host::D3DRS_ZENABLE, host::D3DRS_CULLMODE, host::D3DRS_LIGHTING, host::D3DRS_FOGENABLE,
+                   host::D3DRS_ALPHABLENDENABLE, host::D3DRS_SHADEMODE, host::D3DRS_FOGEND})
+        EXPECT_EQ(StateCache().render[s], DeviceState(s)) << "state " << s;
+    ASSERT_EQ(DeviceState(host::D3DRS_ZENABLE), 1u);
+    SetZEnableCached(0);
+    EXPECT_EQ(DeviceState(host::D3DRS_ZENABLE), 0u);
+}
+
+TEST_F(StateCacheTest, ForceFlagWritesUnchangedValues) {
+    ASSERT_EQ(SetZFuncCached(host::D3DCMP_LESS), 0);
+    // Someone wrote the device behind the cache's back (as a new device would start).
+    D3DDevice()->SetRenderState(host::D3DRS_ZFUNC, host::D3DCMP_ALWAYS);
+    SetZFuncCached(host::D3DCMP_LESS);
+    EXPECT_EQ(DeviceState(host::D3DRS_ZFUNC), uint32_t(host::D3DCMP_ALWAYS));
+    StateCache().force = 1;
+    Pend();
+    uint64_t draws = DrawCalls();
+    SetZFuncCached(host::D3DCMP_LESS);
+    StateCache().force = 0;
+    EXPECT_EQ(DeviceState(host::D3DRS_ZFUNC), uint32_t(host::D3DCMP_LESS));
+    EXPECT_EQ(DrawCalls(), draws + 1);
+}
+
+TEST_F(StateCacheTest, FloatStatesCompareTheirBits) {
+    ASSERT_EQ(SetFogRangeCached(0.0f, 1500.0f), 0);
+    Pend();
+    uint64_t draws = DrawCalls();
+    SetFogRangeCached(0.0f, 1500.0f);
+    EXPECT_EQ(DrawCalls(), draws);
+    SetFogRangeCached(0.0f, 1500.5f);
+    EXPECT_EQ(DrawCalls(), draws + 1);
+    float end;
+    uint32_t bits = DeviceState(host::D3DRS_FOGEND);
+    std::memcpy(&end, &bits, 4);
+    EXPECT_EQ(end, 1500.5f);
+}
+
+TEST_F(StateCacheTest, DrawTextureSwitchesSetOnlyTheFlagsTheyNeed) {
+    host::Texture *a = nullptr, *b = nullptr;
+    ASSERT_EQ(D3DDevice()->CreateTexture(8, 8, 1, 0, host::D3DFMT_A8R8G8B8, host::D3DPOOL_MANAGED, &a), host::D3D_OK);
+    ASSERT_EQ(D3DDevice()->CreateTexture(8, 8, 1, 0, host::D3DFMT_A8R8G8B8, host::D3DPOOL_MANAGED, &b), host::D3D_OK);
+    SetDrawTextureCached(nullptr);
+    SetupDrawDeviceState();
+    SetDrawTextureCached(a);
+    EXPECT_EQ(StateCache().textureChanged, 1);
+    EXPECT_EQ(StateCache().setupChanged, 1);
+    SetupDrawDeviceState();
+    EXPECT_EQ(StateCache().setupChanged, 0);
+    SetDrawTextureCached(b);
+    EXPECT_EQ(StateCache().textureChanged, 1);
+    EXPECT_EQ(StateCache().setupChanged, 0);
+    SetDrawTextureCached(nullptr);
+    a->Release();
+    b->Release();
+}
+
+TEST_F(StateCacheTest, BlendModesBecomeBlendFactors) {
+    SetDrawBlendModeCached(1, 128);
+    SetupDrawDeviceState();
+    EXPECT_EQ(DeviceState(host::D3DRS_ALPHABLENDENABLE), 1u);
+    EXPECT_EQ(DeviceState(host::D3DRS_SRCBLEND), uint32_t(host::D3DBLEND_SRCALPHA));
+    EXPECT_EQ(DeviceState(host::D3DRS_DESTBLEND), uint32_t(host::D3DBLEND_INVSRCALPHA));
+    // Subtraction is a true reverse subtraction on a device with blend operations.
+    SetDrawBlendModeCached(3, 255);
+    SetupDrawDeviceState();
+    EXPECT_EQ(DeviceState(host::D3DRS_SRCBLEND), uint32_t(host::D3DBLEND_SRCALPHA));
+    EXPECT_EQ(DeviceState(host::D3DRS_DESTBLEND), uint32_t(host::D3DBLEND_ONE));
+    EXPECT_EQ(DeviceState(host::D3DRS_BLENDOP), uint32_t(host::D3DBLENDOP_REVSUBTRACT));
+    SetDrawBlendModeCached(0, 255);
+    SetupDrawDeviceState();
+    EXPECT_EQ(DeviceState(host::D3DRS_ALPHABLENDENABLE), 0u);
+    EXPECT_EQ(DeviceState(host::D3DRS_BLENDOP), uint32_t(host::D3DBLENDOP_ADD));
+}
+
+TEST_F(StateCacheTest, ViewportChangeEndsABegunSceneAndSameRectangleIsSkipped) {
+    BeginSceneIfNeeded();
+    ASSERT_EQ(Graphics().dev.sceneBegun, 1);
+    host::D3DVIEWPORT9 v;
+    D3DDevice()->GetViewport(&v);
+    SetViewportRect(int(v.X), int(v.Y), int(v.Width), int(v.Height));
+    EXPECT_EQ(Graphics().dev.sceneBegun, 1);
+    SetViewportRect(0, 0, 320, 240);
+    EXPECT_EQ(Graphics().dev.sceneBegun, 0);
+    D3DDevice()->GetViewport(&v);
+    EXPECT_EQ(v.Width, 320u);
+    EXPECT_EQ(v.Height, 240u);
+}
+
+TEST_F(StateCacheTest, FilterModesSetEveryStage) {
+    ApplyDrawFilterMode(1);
+    host::DWORD mag = 0, mip = 9;
+    D3DDevice()->GetSamplerState(7, host::D3DSAMP_MAGFILTER, &mag);
+    D3DDevice()->GetSamplerState(7, host::D3DSAMP_MIPFILTER, &mip);
+    EXPECT_EQ(mag, uint32_t(host::D3DTEXF_LINEAR));
+    EXPECT_EQ(mip, uint32_t(host::D3DTEXF_NONE));
+    ApplyDrawFilterMode(2);
+    D3DDevice()->GetSamplerState(3, host::D3DSAMP_MINFILTER, &mag);
+    EXPECT_EQ(mag, uint32_t(host::D3DTEXF_ANISOTROPIC));
+    EXPECT_EQ(SetTextureAddressU(1, 8), -1);
+    EXPECT_EQ(SetTextureAddressU(1, -1), 0);
+    D3DDevice()->GetSamplerState(5, host::D3DSAMP_ADDRESSU, &mag);
+    EXPECT_EQ(mag, 1u);
+}
+
+}  // namespace
+}  // namespace orvik_test

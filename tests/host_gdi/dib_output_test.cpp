@@ -1,0 +1,101 @@
+// Bitmaps into the window picture: row order, pixel layouts, stretching and the
+// arguments that are refused.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "host/backends/backend.h"
+#include "host/backends/headless/headless.h"
+#include "host/gdi/dib_output.h"
+#include "host/win/types.h"
+
+namespace {
+
+using namespace host;
+
+class DibOutputTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        UseBackend("headless");
+        headless::Reset();
+        ResetWindowPicture();
+    }
+    // A device context of no window: the picture is as large as what is drawn.
+    HDC dc_ = HandleFromId<HDC>(1);
+    static uint32_t At(int x, int y) {
+        WindowPicture p = LastWindowPicture();
+        return p.pixels.at(size_t(y) * size_t(p.width) + size_t(x));
+    }
+};
+
+TEST_F(DibOutputTest, BottomUpAndTopDownRowsLandTheRightWayUp) {
+    // Two rows of 2 pixels, 32-bit: first row in memory red, second green.
+    std::vector<uint32_t> bits = {0xFF0000, 0xFF0000, 0x00FF00, 0x00FF00};
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 2;
+    info.bmiHeader.biHeight = 2;  // bottom-up: the first row in memory is the bottom one
+    info.bmiHeader.biBitCount = 32;
+    ASSERT_EQ(SetDIBitsToDevice(dc_, 0, 0, 2, 2, 0, 0, 0, 2, bits.data(), &info, DIB_RGB_COLORS), 2);
+    EXPECT_EQ(At(0, 0), 0x00FF00u);
+    EXPECT_EQ(At(1, 1), 0xFF0000u);
+    info.bmiHeader.biHeight = -2;
+    ASSERT_EQ(SetDIBitsToDevice(dc_, 0, 0, 2, 2, 0, 0, 0, 2, bits.data(), &info, DIB_RGB_COLORS), 2);
+    EXPECT_EQ(At(0, 0), 0xFF0000u);
+    EXPECT_EQ(headless::LastFrame().pixels.at(2), 0x00FF00u);
+}
+
+TEST_F(DibOutputTest, SixteenBitLayoutsExpandToFullIntensity) {
+    // 5:5:5 without masks, then 5:6:5 by masks; rows padded to four bytes.
+    std::vector<uint16_t> bits = {0x7C00, 0x03E0, 0, 0};
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 2;
+    info.bmiHeader.biHeight = -1;
+    info.bmiHeader.biBitCount = 16;
+    ASSERT_EQ(SetDIBitsToDevice(dc_, 0, 0, 2, 1, 0, 0, 0, 1, bits.data(), &info, DIB_RGB_COLORS), 1);
+    EXPECT_EQ(At(0, 0), 0xFF0000u);
+    EXPECT_EQ(At(1, 0), 0x00FF00u);
+    bits = {0x001F, 0x0410};
+    info.bmiHeader.biCompression = BI_BITFIELDS;
+    info.bmiColors[0] = 0xF800;
+    info.bmiColors[1] = 0x07E0;
+    info.bmiColors[2] = 0x001F;
+    ASSERT_EQ(SetDIBitsToDevice(dc_, 0, 0, 2, 1, 0, 0, 0, 1, bits.data(), &info, DIB_RGB_COLORS), 1);
+    EXPECT_EQ(At(0, 0), 0x0000FFu);
+    // Green 32 of 63 and blue 16 of 31 repeat their top bits into the low ones.
+    EXPECT_EQ(At(1, 0), 0x008284u);
+}
+
+TEST_F(DibOutputTest, StretchPicksTheNearestSourcePixel) {
+    std::vector<uint32_t> bits = {0x111111, 0x222222, 0x333333, 0x444444};
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 2;
+    info.bmiHeader.biHeight = -2;
+    info.bmiHeader.biBitCount = 32;
+    ASSERT_EQ(StretchDIBits(dc_, 0, 0, 4, 4, 0, 0, 2, 2, bits.data(), &info, DIB_RGB_COLORS, SRCCOPY), 4);
+    EXPECT_EQ(At(1, 1), 0x111111u);
+    EXPECT_EQ(At(2, 1), 0x222222u);
+    EXPECT_EQ(At(3, 3), 0x444444u);
+    EXPECT_EQ(LastWindowPicture().width, 4);
+}
+
+TEST_F(DibOutputTest, BadArgumentsCopyNothing) {
+    std::vector<uint32_t> bits(4, 0xFFFFFF);
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 2;
+    info.bmiHeader.biHeight = -2;
+    info.bmiHeader.biBitCount = 32;
+    int frames = headless::PresentedFrameCount();
+    EXPECT_EQ(StretchDIBits(dc_, 0, 0, 2, 2, 0, 0, 2, 2, bits.data(), &info, DIB_RGB_COLORS, 0x00EE0086), 0);
+    EXPECT_EQ(StretchDIBits(dc_, 0, 0, 2, 2, 1, 1, 2, 2, bits.data(), &info, DIB_RGB_COLORS, SRCCOPY), 0);
+    EXPECT_EQ(SetDIBitsToDevice(dc_, 0, 0, 2, 2, 0, 0, 0, 3, bits.data(), &info, DIB_RGB_COLORS), 0);
+    EXPECT_EQ(SetDIBitsToDevice(nullptr, 0, 0, 2, 2, 0, 0, 0, 2, bits.data(), &info, DIB_RGB_COLORS), 0);
+    info.bmiHeader.biBitCount = 24;
+    EXPECT_EQ(SetDIBitsToDevice(dc_, 0, 0, 2, 2, 0, 0, 0, 2, bits.data(), &info, DIB_RGB_COLORS), 0);
+    info.bmiHeader.biBitCount = 16;
+    info.bmiHeader.biCompression = BI_BITFIELDS;  // with no masks
+    EXPECT_EQ(SetDIBitsToDevice(dc_, 0, 0, 2, 2, 0, 0, 0, 2, bits.data(), &info, DIB_RGB_COLORS), 0);
+    EXPECT_EQ(headless::PresentedFrameCount(), frames);
+}
+
+}  // namespace
