@@ -98,7 +98,7 @@ TEST(Music, EveryTrackButSixIsAnMp3OfItsFullLoopLength) {
     // The encoder's delay and padding are undone by the gapless decoder, so the tune
     // comes back sample for sample in length; allow one frame for decoders without it.
     std::size_t expected = 0;
-    for (const gamedata::TuneSpec& t : gamedata::Tunes())
+    for (const gamedata::TuneDef& t : gamedata::Tunes())
       if (t.track == track) expected = gamedata::TuneSamples(t);
     EXPECT_NEAR(static_cast<double>(d.frames), static_cast<double>(expected), 1152.0) << file;
     EXPECT_GT(d.rms, 0.05) << file << " is nearly silent";

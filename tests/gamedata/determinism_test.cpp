@@ -13,16 +13,16 @@ namespace gamedata_test {
 namespace {
 
 TEST(Determinism, SheetsBackgroundsAndStageFilesComeOutTheSame) {
-  for (const gamedata::SheetSpec& sheet : gamedata::SpriteSheets())
+  for (const gamedata::SheetDef& sheet : gamedata::SpriteSheets())
     EXPECT_TRUE(gamedata::MakeSheet(sheet) == ReadFile(DataPath(sheet.path))) << sheet.path;
   EXPECT_TRUE(gamedata::MakeBackground(4) == ReadFile(DataPath(gamedata::BackgroundPath(4))));
   EXPECT_TRUE(gamedata::MakeStageFile(5) == ReadFile(DataPath(gamedata::StageFilePath(5))));
 }
 
 TEST(Determinism, SoundsAndMusicComeOutTheSame) {
-  for (const gamedata::SoundEffectSpec& effect : gamedata::SoundEffects())
+  for (const gamedata::SoundEffectDef& effect : gamedata::SoundEffects())
     EXPECT_TRUE(gamedata::MakeSoundEffect(effect) == ReadFile(DataPath(effect.path))) << effect.path;
-  const gamedata::TuneSpec& tune = gamedata::Tunes()[0];
+  const gamedata::TuneDef& tune = gamedata::Tunes()[0];
   EXPECT_TRUE(gamedata::EncodeMp3(gamedata::RenderTune(tune), gamedata::kMusicRate) ==
               ReadFile(DataPath(gamedata::TunePath(tune.track))));
 }

@@ -17,13 +17,13 @@ namespace gamedata {
 std::vector<OutputFile> MakeGameFiles() {
   std::vector<std::function<OutputFile()>> jobs;
   // The music first: it takes longest.
-  for (const TuneSpec& tune : Tunes())
+  for (const TuneDef& tune : Tunes())
     jobs.push_back([&tune] { return OutputFile{TunePath(tune.track), EncodeMp3(RenderTune(tune), kMusicRate)}; });
   for (int stage = 1; stage <= kStageCount; ++stage)
     jobs.push_back([stage] { return OutputFile{BackgroundPath(stage), MakeBackground(stage)}; });
-  for (const SheetSpec& sheet : SpriteSheets())
+  for (const SheetDef& sheet : SpriteSheets())
     jobs.push_back([&sheet] { return OutputFile{sheet.path, MakeSheet(sheet)}; });
-  for (const SoundEffectSpec& effect : SoundEffects())
+  for (const SoundEffectDef& effect : SoundEffects())
     jobs.push_back([&effect] { return OutputFile{effect.path, MakeSoundEffect(effect)}; });
   for (int stage = 1; stage <= kStageCount; ++stage)
     jobs.push_back([stage] { return OutputFile{StageFilePath(stage), MakeStageFile(stage)}; });

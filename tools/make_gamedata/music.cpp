@@ -9,7 +9,7 @@
 namespace gamedata {
 namespace {
 
-constexpr TuneSpec kTunes[] = {
+constexpr TuneDef kTunes[] = {
     {1, 150, 16, 62, true, {0, 5, 2, 6}, 4, 2, 0x101},           // stage 1: D minor, i VI III VII
     {2, 140, 16, 64, true, {0, 3, 6, 2}, 4, 2, 0x202},           // stage 2: E minor, i iv VII III
     {3, 128, 16, 66, true, {0, 6, 5, 6}, 4, 1, 0x303},           // stage 3: F# minor, airy
@@ -25,7 +25,7 @@ constexpr int kMajor[7] = {0, 2, 4, 5, 7, 9, 11};
 constexpr int kMinor[7] = {0, 2, 3, 5, 7, 8, 10};
 
 // MIDI note of scale degree d (any integer; 7 is the octave) in the tune's key.
-int DegreeNote(const TuneSpec& t, int d) {
+int DegreeNote(const TuneDef& t, int d) {
   const int* scale = t.minor ? kMinor : kMajor;
   const int octave = (d >= 0 ? d / 7 : (d - 6) / 7);
   return t.keyNote + 12 * octave + scale[d - 7 * octave];
@@ -120,7 +120,7 @@ Phrase MakePhrase(Rng& rng, bool slow) {
 
 }  // namespace
 
-std::span<const TuneSpec> Tunes() { return kTunes; }
+std::span<const TuneDef> Tunes() { return kTunes; }
 
 std::string TunePath(int track) {
   char name[32];
@@ -128,11 +128,11 @@ std::string TunePath(int track) {
   return name;
 }
 
-std::size_t TuneSamples(const TuneSpec& tune) {
+std::size_t TuneSamples(const TuneDef& tune) {
   return static_cast<std::size_t>(std::llround(tune.bars * 4 * 60.0 / tune.bpm * kMusicRate));
 }
 
-Samples RenderTune(const TuneSpec& t) {
+Samples RenderTune(const TuneDef& t) {
   const double beat = 60.0 / t.bpm, eighth = beat / 2, bar = beat * 4;
   Mixer mix(TuneSamples(t), static_cast<std::size_t>(2.0 * kMusicRate));
   Rng rng(t.seed);

@@ -12,7 +12,7 @@ namespace gamedata {
 
 constexpr int kMusicRate = 44100;
 
-struct TuneSpec {
+struct TuneDef {
   int track;
   double bpm;
   int bars;
@@ -24,11 +24,11 @@ struct TuneSpec {
   std::uint64_t seed;
 };
 
-std::span<const TuneSpec> Tunes();
+std::span<const TuneDef> Tunes();
 std::string TunePath(int track);
 // The tune's length in samples at kMusicRate: whole bars.
-std::size_t TuneSamples(const TuneSpec& tune);
-Samples RenderTune(const TuneSpec& tune);
+std::size_t TuneSamples(const TuneDef& tune);
+Samples RenderTune(const TuneDef& tune);
 Bytes EncodeMp3(const Samples& pcm, int rate);
 
 }  // namespace gamedata

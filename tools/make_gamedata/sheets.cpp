@@ -5,7 +5,7 @@
 namespace gamedata {
 namespace {
 
-constexpr SheetSpec kSheets[] = {
+constexpr SheetDef kSheets[] = {
     {"Data01/VRX_Title.bmp", 640, 480, PaintTitle},
     {"Data01/VRX_MainFrame01.bmp", 640, 480, PaintMainFrame},
     {"Data01/VRX_System01.bmp", 576, 480, PaintSystem},
@@ -22,9 +22,9 @@ constexpr SheetSpec kSheets[] = {
 
 }  // namespace
 
-std::span<const SheetSpec> SpriteSheets() { return kSheets; }
+std::span<const SheetDef> SpriteSheets() { return kSheets; }
 
-Bytes MakeSheet(const SheetSpec& sheet) {
+Bytes MakeSheet(const SheetDef& sheet) {
   Canvas canvas(sheet.width, sheet.height);
   sheet.paint(canvas.cr());
   return canvas.ToBmp();

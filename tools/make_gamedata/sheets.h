@@ -9,14 +9,14 @@
 
 namespace gamedata {
 
-struct SheetSpec {
+struct SheetDef {
   const char* path;  // below the game folder
   int width, height;
   void (*paint)(cairo_t*);
 };
 
-std::span<const SheetSpec> SpriteSheets();
-Bytes MakeSheet(const SheetSpec& sheet);
+std::span<const SheetDef> SpriteSheets();
+Bytes MakeSheet(const SheetDef& sheet);
 
 // Painters, one per sheet, each in the file of its subject.
 void PaintTitle(cairo_t* cr);

@@ -146,7 +146,7 @@ Samples Shimmer() {
   return s;
 }
 
-constexpr SoundEffectSpec kEffects[] = {
+constexpr SoundEffectDef kEffects[] = {
     {"Data02/Sys04.wav", Chime},        {"Data02/Shot01.wav", Laser},       {"Data02/Shot02.wav", Whoosh},
     {"Data02/Hit01.wav", Tick},         {"Data02/Hit02.wav", Clang},        {"Data02/Shot04.wav", Beam},
     {"Data02/Exp01.wav", SmallBlast},   {"Data02/Exp02.wav", MediumBlast},  {"Data02/Exp03.wav", LargeBlast},
@@ -155,9 +155,9 @@ constexpr SoundEffectSpec kEffects[] = {
 
 }  // namespace
 
-std::span<const SoundEffectSpec> SoundEffects() { return kEffects; }
+std::span<const SoundEffectDef> SoundEffects() { return kEffects; }
 
-Bytes MakeSoundEffect(const SoundEffectSpec& effect) {
+Bytes MakeSoundEffect(const SoundEffectDef& effect) {
   Samples s = effect.make();
   // A few milliseconds of fade at the end so no effect stops with a click.
   const std::size_t fade = std::min<std::size_t>(s.size(), 110);

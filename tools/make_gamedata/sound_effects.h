@@ -10,12 +10,12 @@ namespace gamedata {
 
 constexpr int kEffectRate = 22050;
 
-struct SoundEffectSpec {
+struct SoundEffectDef {
   const char* path;
   Samples (*make)();
 };
 
-std::span<const SoundEffectSpec> SoundEffects();
-Bytes MakeSoundEffect(const SoundEffectSpec& effect);
+std::span<const SoundEffectDef> SoundEffects();
+Bytes MakeSoundEffect(const SoundEffectDef& effect);
 
 }  // namespace gamedata
