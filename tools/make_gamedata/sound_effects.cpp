@@ -135,7 +135,7 @@ Samples HugeBlast() { return Blast(0.95, 1400, 60, 0.006, 0xE04); }
 // Barrier raised: a shimmering upward sweep.
 Samples Shimmer() {
   Samples s = Blank(0.45);
-  Oscillator a(Oscillator::Wave::Sine), b(Oscillator::Wave::Sine), c(Oscillator::Wave::Triangle);
+  Oscillator a(Oscillator::Wave::Sine), b(Oscillator::Wave::Sine), c(Oscillator::Wave::Sine);
   for (std::size_t i = 0; i < s.size(); ++i) {
     const double t = TimeOf(i);
     const double f = 400 * std::pow(4.0, t / 0.45) * (1 + 0.02 * std::sin(t * 2 * 3.14159 * 30));
