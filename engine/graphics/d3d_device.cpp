@@ -391,6 +391,20 @@ int CreateSubBackBuffer() {
     return 0;
 }
 
+int SetDialogBoxModeFlag(int on) {
+    Device* device = Dev().device;
+    if (!Graphics().direct3DMode || !device) return 0;
+    device->SetDialogBoxMode(0);
+    if (on) device->SetDialogBoxMode(1);
+    return 0;
+}
+
+int SetDialogBoxModeAfterEndScene(int on) {
+    EndSceneIfBegun();
+    if (Dev().device) Dev().device->SetDialogBoxMode(on ? 1 : 0);
+    return 0;
+}
+
 void ReleaseDeviceSurfaces() {
     DeviceObjects& d = Dev();
     ReleaseObject(d.subBackBuffer);

@@ -10,6 +10,10 @@ int CreateDirect3D9Object();
 int CreateDirect3DDevice9();
 int CreateZBuffer();
 int CreateSubBackBuffer();
+// Dialog boxes over a full-screen device (device path only); 0.
+int SetDialogBoxModeFlag(int on);
+// Ends a begun scene first.
+int SetDialogBoxModeAfterEndScene(int on);
 // Releases the swap chain, back buffer and sub back buffer, each when present.
 void ReleaseDeviceSurfaces();
 

@@ -125,6 +125,20 @@ int32_t AllocBuffer(BufferTable& table, int32_t size, int32_t count, bool vertex
 
 }  // namespace
 
+VertexBuffer* CreateDeviceVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool) {
+    Device* d = Graphics().dev.device;
+    VertexBuffer* vb = nullptr;
+    if (!d || FAILED(d->CreateVertexBuffer(length, usage, fvf, D3DPOOL(pool), &vb))) return nullptr;
+    return vb;
+}
+
+IndexBuffer* CreateDeviceIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool) {
+    Device* d = Graphics().dev.device;
+    IndexBuffer* ib = nullptr;
+    if (!d || FAILED(d->CreateIndexBuffer(length, usage, D3DFORMAT(format), D3DPOOL(pool), &ib))) return nullptr;
+    return ib;
+}
+
 int32_t AllocVertexBufferHandle(int32_t size, int32_t count) { return AllocBuffer(g_vertex, size, count, true); }
 int32_t AllocIndexBufferHandle(int32_t size, int32_t count) { return AllocBuffer(g_index, size, count, false); }
 

@@ -7,7 +7,9 @@
 
 namespace host {
 class Unknown;
-}
+class VertexBuffer;
+class IndexBuffer;
+}  // namespace host
 
 namespace orvik {
 
@@ -26,6 +28,10 @@ struct DeviceBufferRecord {
 struct HandleTableInfo {
     int32_t count, highWater;
 };
+
+// A device buffer for the model handles, or null without a device or on failure.
+host::VertexBuffer* CreateDeviceVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool);
+host::IndexBuffer* CreateDeviceIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool);
 
 // Allocates a record of `count` elements of `size` bytes and its handle (-1 when full or
 // for a bad size), and makes its device buffer when the device does hardware vertex work.

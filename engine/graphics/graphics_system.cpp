@@ -263,6 +263,8 @@ int TermModelSystem() {
 
 int TerminateSoftImages() { return 0; }
 
+host::IDirectDraw7* GetDirectDrawObject() { return g_graphics.dev.ddraw; }
+
 int HasFullScreenDirectDraw() { return g_graphics.dev.ddraw && !Window().settings.windowMode ? 1 : 0; }
 
 }  // namespace orvik

@@ -117,6 +117,7 @@ int TermModelSystem();
 int TerminateSoftImages();
 // Shows the screen in the window (a rectangle of it, or all of it for null). 0 or -1.
 int PresentScreenRect(const host::RECT* rect);
+host::IDirectDraw7* GetDirectDrawObject();
 // 1 when graphics runs full screen with its DirectDraw object.
 int HasFullScreenDirectDraw();
 

@@ -47,7 +47,10 @@ int AddressCached(D3DSAMPLERSTATETYPE type, int mode, int stage) {
     if (stage < -1 || stage > 7) return -1;
     if (!Dev()) return -1;
     int first = stage < 0 ? 0 : stage, last = stage < 0 ? 7 : stage;
-    for (int s = first; s <= last; ++s) SamplerCached(s, type, uint32_t(mode));
+    for (int s = first; s <= last; ++s) {
+        Draw().textureAddress[size_t(s)][type - D3DSAMP_ADDRESSU] = mode;
+        SamplerCached(s, type, uint32_t(mode));
+    }
     return 0;
 }
 
@@ -113,6 +116,14 @@ void ResetDeviceStateCache() { g_cache = DeviceStateCache{}; }
 void ForgetShaderShadows() { g_cache.fvf = 0; }
 
 int SetRenderStateCached(D3DRENDERSTATETYPE state, uint32_t value) {
+    if (Dev() && !g_cache.renderKnown[state]) {
+        // The first write always reaches the device: the shadow holds nothing yet.
+        FlushVertexBatch();
+        Dev()->SetRenderState(state, value);
+        g_cache.render[state] = value;
+        g_cache.renderKnown[state] = 1;
+        return 0;
+    }
     return Cached(g_cache.render[state], value, [&] { Dev()->SetRenderState(state, value); });
 }
 
@@ -356,10 +367,7 @@ int InitDeviceStates() {
         {D3DRS_FOGVERTEXMODE, D3DFOG_NONE},    {D3DRS_FOGCOLOR, 0},
         {D3DRS_FOGSTART, std::bit_cast<uint32_t>(0.0f)}, {D3DRS_FOGEND, std::bit_cast<uint32_t>(1.0f)},
     };
-    for (auto [state, value] : start) {
-        d->SetRenderState(state, value);
-        g_cache.render[state] = value;
-    }
+    for (auto [state, value] : start) SetRenderStateCached(state, value);
     d->GetMaterial(&g_cache.material);
     Graphics().dev.sceneBegun = 0;
     ReapplyDeviceStates();
@@ -370,22 +378,33 @@ int InitDeviceStates() {
 }
 
 int ReapplyDeviceStates() {
-    if (!Dev()) return -1;
+    Device* d = Dev();
+    if (!d) return -1;
     DrawSettings& ds = Draw();
     g_cache.force = 1;
     SetViewportCached(g_cache.viewport);
-    for (int s = 0; s < 8; ++s) {
-        SamplerCached(s, D3DSAMP_ADDRESSU, uint32_t(ds.textureAddress[size_t(s)][0] ? ds.textureAddress[size_t(s)][0] : D3DTADDRESS_CLAMP));
-        SamplerCached(s, D3DSAMP_ADDRESSV, uint32_t(ds.textureAddress[size_t(s)][1] ? ds.textureAddress[size_t(s)][1] : D3DTADDRESS_CLAMP));
-        SamplerCached(s, D3DSAMP_ADDRESSW, uint32_t(ds.textureAddress[size_t(s)][2] ? ds.textureAddress[size_t(s)][2] : D3DTADDRESS_CLAMP));
+    SetScissorRectCached(g_cache.scissor);
+    // The base states go straight to the device; the cached values below win over them.
+    for (DWORD s = 0; s < 4; ++s) {
+        const auto& address = ds.textureAddress[s];
+        d->SetSamplerState(s, D3DSAMP_ADDRESSU, DWORD(address[0] ? address[0] : D3DTADDRESS_CLAMP));
+        d->SetSamplerState(s, D3DSAMP_ADDRESSV, DWORD(address[1] ? address[1] : D3DTADDRESS_CLAMP));
+        d->SetSamplerState(s, D3DSAMP_ADDRESSW, DWORD(address[2] ? address[2] : D3DTADDRESS_CLAMP));
     }
     ResetTexCoordIndexStates();
-    SetRenderStateCached(D3DRS_CULLMODE, D3DCULL_NONE);
-    SetRenderStateCached(D3DRS_DITHERENABLE, 0);
+    d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    d->SetRenderState(D3DRS_DITHERENABLE, 0);
+    d->SetVertexShader(nullptr);
+    d->SetPixelShader(nullptr);
     ApplyDrawFilterMode(ds.filterMode);
     SetMaxAnisotropyCached(ds.maxAnisotropy);
     g_cache.setupChanged = 1;
     SetupDrawDeviceState();
+    for (D3DRENDERSTATETYPE state : {D3DRS_ZENABLE, D3DRS_ZWRITEENABLE, D3DRS_ZFUNC, D3DRS_DEPTHBIAS, D3DRS_FILLMODE,
+                                     D3DRS_CULLMODE, D3DRS_SHADEMODE, D3DRS_SPECULARENABLE, D3DRS_LIGHTING,
+                                     D3DRS_DIFFUSEMATERIALSOURCE, D3DRS_SPECULARMATERIALSOURCE})
+        if (g_cache.renderKnown[state]) SetRenderStateCached(state, g_cache.render[state]);
+    SetMaterialCached(g_cache.material);
     g_cache.force = 0;
     return 0;
 }

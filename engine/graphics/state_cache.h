@@ -20,6 +20,7 @@ struct Matrix4;
 struct DeviceStateCache {
     int32_t force = 0;
     std::array<uint32_t, host::kRenderStateCount> render{};
+    std::array<uint8_t, host::kRenderStateCount> renderKnown{};  // the shadow was written
     // Sampler states of stages 0 to 7: address U, V, W, then mag, min, mip filter, anisotropy.
     std::array<std::array<uint32_t, host::kSamplerStateCount>, 8> sampler{};
     std::array<uint32_t, 8> texCoordIndex{};

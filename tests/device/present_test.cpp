@@ -150,3 +150,25 @@ TEST_F(PresentTest, DevicePresentIsPacedOnlyWhenRunningInTheBackground) {
 
 }  // namespace
 }  // namespace orvik_test
+
+namespace orvik_test {
+namespace {
+
+TEST_F(PresentTest, FrontBufferIsRefreshedEvery32MillisecondsWhileItIsTheTarget) {
+    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(orvik::Draw().drawTarget, -4);
+    DrainQueue();
+    int frames = host::headless::PresentedFrameCount();
+    host::AdvanceManualClock(32000);
+    orvik::PumpMessages();
+    EXPECT_EQ(host::headless::PresentedFrameCount(), frames + 1);
+    // Another target stops the refresh.
+    ASSERT_EQ(orvik::SetDrawTarget(-2), 0);
+    host::AdvanceManualClock(64000);
+    orvik::PumpMessages();
+    orvik::PumpMessages();
+    EXPECT_EQ(host::headless::PresentedFrameCount(), frames + 1);
+}
+
+}  // namespace
+}  // namespace orvik_test

@@ -68,6 +68,23 @@ TEST_F(StateCacheTest, ForceFlagWritesUnchangedValues) {
     EXPECT_EQ(DrawCalls(), draws + 1);
 }
 
+TEST_F(StateCacheTest, ReapplyPutsEveryCachedValueBackOnTheDevice) {
+    SetCullModeCached(host::D3DCULL_CW);
+    SetZEnableCached(0);
+    SetTextureAddressU(host::D3DTADDRESS_WRAP, 2);
+    // A device that lost its states, as a re-created one starts.
+    D3DDevice()->SetRenderState(host::D3DRS_CULLMODE, host::D3DCULL_CCW);
+    D3DDevice()->SetRenderState(host::D3DRS_ZENABLE, 1);
+    D3DDevice()->SetSamplerState(2, host::D3DSAMP_ADDRESSU, host::D3DTADDRESS_MIRROR);
+    ASSERT_EQ(ReapplyDeviceStates(), 0);
+    EXPECT_EQ(DeviceState(host::D3DRS_CULLMODE), uint32_t(host::D3DCULL_CW));
+    EXPECT_EQ(DeviceState(host::D3DRS_ZENABLE), 0u);
+    host::DWORD address = 0;
+    D3DDevice()->GetSamplerState(2, host::D3DSAMP_ADDRESSU, &address);
+    EXPECT_EQ(address, uint32_t(host::D3DTADDRESS_WRAP));
+    EXPECT_EQ(StateCache().force, 0);
+}
+
 TEST_F(StateCacheTest, FloatStatesCompareTheirBits) {
     ASSERT_EQ(SetFogRangeCached(0.0f, 1500.0f), 0);
     Pend();
