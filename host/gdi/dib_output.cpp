@@ -99,16 +99,23 @@ int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int 
         out.height = client.bottom;
         out.pixels.assign(size_t(out.width) * size_t(out.height), 0);
     }
+    // 32-bit 8:8:8 pixels copied one to one need no conversion but the top byte cleared.
+    const Layout& l = src.layout;
+    const bool plain = l.bytes == 4 && l.mask[0] == 0xFF0000 && l.mask[1] == 0xFF00 && l.mask[2] == 0xFF &&
+                       dw == sw && dh == sh;
+    const int x0 = dx < 0 ? -dx : 0, x1 = dx + dw > out.width ? out.width - dx : dw;
     for (int y = 0; y < dh; ++y) {
         int ty = dy + y;
         if (ty < 0 || ty >= out.height) continue;
         const uint8_t* row = src.row0 + (sy + int64_t(y) * sh / dh) * src.pitch;
-        for (int x = 0; x < dw; ++x) {
-            int tx = dx + x;
-            if (tx < 0 || tx >= out.width) continue;
-            out.pixels[size_t(ty) * size_t(out.width) + size_t(tx)] =
-                ToXrgb(src.layout, row + (sx + int64_t(x) * sw / dw) * src.layout.bytes);
+        // Index of the row's first pixel in the picture; dx may lie left of the picture.
+        uint32_t* to = out.pixels.data() + size_t(ty) * size_t(out.width);
+        if (plain) {
+            const auto* from = reinterpret_cast<const uint32_t*>(row) + sx;
+            for (int x = x0; x < x1; ++x) to[dx + x] = from[x] & 0xFFFFFFu;
+            continue;
         }
+        for (int x = x0; x < x1; ++x) to[dx + x] = ToXrgb(l, row + (sx + int64_t(x) * sw / dw) * l.bytes);
     }
     if (const Backend* b = ActiveBackend())
         b->present(out.pixels.data(), out.width, out.height, out.width * 4);

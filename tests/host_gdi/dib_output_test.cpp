@@ -43,6 +43,12 @@ TEST_F(DibOutputTest, BottomUpAndTopDownRowsLandTheRightWayUp) {
     ASSERT_EQ(SetDIBitsToDevice(dc_, 0, 0, 2, 2, 0, 0, 0, 2, bits.data(), &info, DIB_RGB_COLORS), 2);
     EXPECT_EQ(At(0, 0), 0xFF0000u);
     EXPECT_EQ(headless::LastFrame().pixels.at(2), 0x00FF00u);
+    // Placed one pixel left of the picture: only the second column shows.
+    bits = {0x0000AA, 0x0000BB, 0x0000CC, 0x0000DD};
+    ASSERT_EQ(SetDIBitsToDevice(dc_, -1, 0, 2, 2, 0, 0, 0, 2, bits.data(), &info, DIB_RGB_COLORS), 2);
+    EXPECT_EQ(LastWindowPicture().width, 1);
+    EXPECT_EQ(At(0, 0), 0x0000BBu);
+    EXPECT_EQ(At(0, 1), 0x0000DDu);
 }
 
 TEST_F(DibOutputTest, SixteenBitLayoutsExpandToFullIntensity) {
