@@ -130,6 +130,28 @@ TEST_F(StartupTest, SoftwareSettingMakesNoDirect3DObjectAndIsFixedOnceRunning) {
     EXPECT_EQ(orvik::GetUseHardwareRendering(), 0);
 }
 
+TEST_F(StartupTest, SoftwareFullScreenChangesTheDisplayModeAndGivesItBack) {
+    host::SetDisplayModes({{640, 480, 16, 60}, {1920, 1080, 32, 60}});
+    orvik::ChangeWindowMode(0);
+    ASSERT_EQ(orvik::SetUseHardwareRendering(0), 0);
+    ASSERT_EQ(InitLibrary(), 0);
+    EXPECT_NE(Log().find("画面モードの変更処理を開始します 640 x 480  16 bit"), std::string::npos);
+    EXPECT_EQ(host::CurrentDisplayMode().width, 640);
+    EXPECT_EQ(host::CurrentDisplayMode().bits, 16);
+    orvik::EndLibrary();
+    EXPECT_EQ(host::CurrentDisplayMode().width, 1920);
+}
+
+TEST_F(StartupTest, QuarterScreenInAWindowKeepsItsSize) {
+    ASSERT_EQ(orvik::SetGraphMode(320, 240, 32), 0);
+    ASSERT_EQ(InitLibrary(), 0);
+    EXPECT_EQ(Graphics().screen.scale320, 0);
+    host::D3DSURFACE_DESC b;
+    Graphics().dev.backBuffer->GetDesc(&b);
+    EXPECT_EQ(b.Width, 320u);
+    EXPECT_EQ(b.Height, 240u);
+}
+
 TEST_F(StartupTest, EnvironmentSettingTakesTheDeviceAway) {
     ASSERT_EQ(setenv("ORVIK_NO_D3D9", "1", 1), 0);
     host::ResetD3D9Host();
