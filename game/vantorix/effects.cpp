@@ -1,0 +1,7 @@
+#include "effects.h"
+
+namespace vantorix {
+
+void SpawnEffectByType(int, float, float) {}
+
+}  // namespace vantorix

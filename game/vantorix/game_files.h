@@ -1,0 +1,31 @@
+// The stage files, the options file and the ranking file.
+#pragma once
+
+namespace vantorix {
+
+constexpr const char* kConfigFileName = "save_data.dat";
+constexpr const char* kRankingFileName = "save_data99.dat";
+constexpr int kStageFileSize = 77201;
+constexpr int kHighestTile = 360;
+constexpr int kScoreCap = 999999999;
+
+// Reads the stage's map and scroll speeds, then its tiles. A missing, short or unreadable
+// file, or a stage outside 1 to 6, leaves the previous map and tiles: -1.
+int LoadStageData(int stage);
+
+// 0 when the key flag was set (each number outside 5..20 falls back to its default),
+// 1 when it was 0 (defaults), -1 when the file is missing or too short (defaults).
+int LoadKeyConfig();
+// The same for barrier type (0..1) and blade auto (0..2).
+int LoadOptions();
+// 0 when written, 1 when the file is missing, -1 when the write failed.
+int SaveKeyConfig();
+int SaveOptions();
+
+// 0 when the ten scores were read; 1 when the flag is 0 (all scores 0), the file is
+// missing or too short (scores unchanged).
+int LoadRanking();
+// 0 when written, 1 when the file is missing, -1 when the write failed.
+int SaveRanking();
+
+}  // namespace vantorix

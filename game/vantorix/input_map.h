@@ -1,0 +1,16 @@
+// The controls as the game's nine actions: keys and pad-1 buttons read once per frame.
+#pragma once
+
+namespace vantorix {
+
+constexpr int kDefaultPadButtons[4] = {5, 6, 7, 8};
+constexpr int kFirstPadButton = 5;
+constexpr int kLastPadButton = 20;
+
+// Every held flag and latch cleared, the pad buttons back to 5, 6, 7, 8.
+void InitInput();
+// Rewrites the held flags; the latches are left to the screens.
+void UpdateInput();
+bool IsValidPadButton(int number);
+
+}  // namespace vantorix

@@ -1,0 +1,91 @@
+#include "save_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <orvik/log.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "game_state.h"
+
+namespace vantorix {
+namespace {
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+void PutValue(std::vector<uint8_t>& bytes, const FileValue& v) {
+    size_t end = static_cast<size_t>(v.offset) + 4;
+    if (bytes.size() < end) bytes.resize(end, 0);
+    uint32_t u = static_cast<uint32_t>(v.value);
+    for (int i = 0; i < 4; ++i) bytes[v.offset + i] = static_cast<uint8_t>(u >> (8 * i));
+}
+
+bool WriteSynced(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* raw = std::fopen(path.c_str(), "wb");
+    if (!raw) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), raw) == bytes.size();
+    ok = ok && std::fflush(raw) == 0 && fsync(fileno(raw)) == 0;
+    return std::fclose(raw) == 0 && ok;
+}
+
+void SyncDirectoryOf(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    bytes.clear();
+    uint8_t chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    if (std::ferror(file.get())) {
+        orvik::AddLogFormat("%s could not be read to its end", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool ValueAt(const std::vector<uint8_t>& bytes, int32_t offset, int32_t& value) {
+    if (offset < 0 || static_cast<size_t>(offset) + 4 > bytes.size()) return false;
+    uint32_t u = 0;
+    for (int i = 0; i < 4; ++i) u |= static_cast<uint32_t>(bytes[offset + i]) << (8 * i);
+    value = static_cast<int32_t>(u);
+    return true;
+}
+
+SaveResult PatchFile(const std::string& path, std::span<const FileValue> values) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes)) return SaveResult::kMissing;
+    for (const FileValue& v : values) PutValue(bytes, v);
+    std::string temp = path + ".new";
+    if (!WriteSynced(temp, bytes) || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        orvik::AddLogFormat("%s was not saved: the write failed, the old file is kept",
+                            path.c_str());
+        return SaveResult::kFailed;
+    }
+    SyncDirectoryOf(path);
+    return SaveResult::kSaved;
+}
+
+std::string GameFilePath(const char* name) {
+    const std::string& dir = Game().fileDirectory;
+    if (dir.empty()) return name;
+    return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+}  // namespace vantorix

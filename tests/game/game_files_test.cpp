@@ -1,0 +1,195 @@
+// The stage, options and ranking files: exact bytes written, values read back and checked,
+// short and missing files, and saves that fail without harming the old file.
+#include <sys/stat.h>
+
+#include "game/vantorix/game_files.h"
+#include "game/vantorix/input_map.h"
+#include "game/vantorix/ranking.h"
+#include "game_fixture.h"
+
+namespace vantorix_test {
+namespace {
+
+using vantorix::Game;
+
+Bytes RankingFile(std::initializer_list<int32_t> scores, int32_t flag = 1) {
+    Bytes bytes(54, 0);
+    PutInt(bytes, 4, flag);
+    int i = 0;
+    for (int32_t s : scores) PutInt(bytes, 14 + 4 * i++, s);
+    return bytes;
+}
+
+class RankingTest : public GameFilesTest {
+protected:
+    void SetUp() override {
+        Write("save_data99.dat", RankingFile({900, 800, 700, 600, 500, 400, 300, 200, 100, 0}));
+        ASSERT_EQ(vantorix::LoadRanking(), 0);
+    }
+};
+
+TEST_F(RankingTest, ScoreGoesBelowAnEqualOneAndTheTenthDropsOut) {
+    EXPECT_EQ(vantorix::InsertScore(800), 3);
+    const int32_t expected[10] = {900, 800, 800, 700, 600, 500, 400, 300, 200, 100};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(Game().ranking[i], expected[i]) << i;
+    Bytes saved = Read("save_data99.dat");
+    ASSERT_EQ(saved.size(), 54u);
+    EXPECT_EQ(GetInt(saved, 4), 1);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(GetInt(saved, 14 + 4 * i), expected[i]);
+}
+
+TEST_F(RankingTest, ScoreEqualToTheTenthTakesNoPlaceButTheFileIsRewritten) {
+    Write("save_data99.dat", RankingFile({900, 800, 700, 600, 500, 400, 300, 200, 100, 0}, 7));
+    EXPECT_EQ(vantorix::InsertScore(0), 0);
+    EXPECT_EQ(Game().ranking[9], 0);
+    EXPECT_EQ(Game().ranking[8], 100);
+    EXPECT_EQ(GetInt(Read("save_data99.dat"), 4), 1);  // the save wrote its own flag
+    EXPECT_EQ(vantorix::InsertScore(1000), 1);
+    EXPECT_EQ(Game().ranking[0], 1000);
+    EXPECT_EQ(Game().ranking[9], 100);
+}
+
+TEST_F(GameFilesTest, RankingFlagZeroShortAndMissingFiles) {
+    Write("save_data99.dat", RankingFile({5, 4, 3}, 0));
+    Game().ranking[0] = 77;
+    EXPECT_EQ(vantorix::LoadRanking(), 1);
+    EXPECT_EQ(Game().ranking[0], 0);
+
+    // A file cut short is invalid as a whole: nothing of it is taken.
+    Bytes shortFile = RankingFile({5, 4, 3});
+    shortFile.resize(53);
+    Write("save_data99.dat", shortFile);
+    Game().ranking[0] = 77;
+    EXPECT_EQ(vantorix::LoadRanking(), 1);
+    EXPECT_EQ(Game().ranking[0], 77);
+    EXPECT_NE(Log().find("too short"), std::string::npos);
+
+    // Scores outside what nine digits show are not taken either.
+    Write("save_data99.dat", RankingFile({-5, 1000000000, 3}));
+    EXPECT_EQ(vantorix::LoadRanking(), 0);
+    EXPECT_EQ(Game().ranking[0], 0);
+    EXPECT_EQ(Game().ranking[1], 0);
+    EXPECT_EQ(Game().ranking[2], 3);
+
+    std::remove(PathOf("save_data99.dat").c_str());
+    EXPECT_EQ(vantorix::LoadRanking(), 1);
+    EXPECT_EQ(vantorix::SaveRanking(), 1);
+    EXPECT_TRUE(Read("save_data99.dat").empty());  // never created
+}
+
+TEST_F(GameFilesTest, FailedSaveKeepsTheOldRankingWhole) {
+    Bytes original = RankingFile({9, 8, 7});
+    Write("save_data99.dat", original);
+    // The replacement cannot be written: a directory stands where it would go.
+    ASSERT_EQ(::mkdir(PathOf("save_data99.dat.new").c_str(), 0700), 0);
+    Game().ranking[0] = 12345;
+    EXPECT_EQ(vantorix::SaveRanking(), -1);
+    EXPECT_EQ(Read("save_data99.dat"), original);
+    EXPECT_NE(Log().find("was not saved"), std::string::npos);
+}
+
+Bytes PatternedConfig() {
+    Bytes bytes(120);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(0xA0 + i % 7);
+    return bytes;
+}
+
+TEST_F(GameFilesTest, SavingOptionsAndKeysTouchesOnlyTheirOffsets) {
+    Bytes before = PatternedConfig();
+    Write("save_data.dat", before);
+    Game().options = {vantorix::kBarrierTrigger, vantorix::kBladeAutoFull};
+    ASSERT_EQ(vantorix::SaveOptions(), 0);
+    Bytes after = Read("save_data.dat");
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < after.size(); ++i) {
+        if (i < 90 || i > 101) {
+            EXPECT_EQ(after[i], before[i]) << i;
+        }
+    }
+    EXPECT_EQ(GetInt(after, 90), 1);
+    EXPECT_EQ(GetInt(after, 94), 1);
+    EXPECT_EQ(GetInt(after, 98), 2);
+
+    before = after;
+    const int32_t pads[4] = {20, 9, 5, 12};
+    std::copy(pads, pads + 4, Game().input.padButton);
+    ASSERT_EQ(vantorix::SaveKeyConfig(), 0);
+    after = Read("save_data.dat");
+    for (size_t i = 0; i < after.size(); ++i) {
+        bool written = (i >= 4 && i <= 7) || (i >= 14 && i <= 29);
+        if (!written) {
+            EXPECT_EQ(after[i], before[i]) << i;
+        }
+    }
+    EXPECT_EQ(GetInt(after, 4), 1);
+    for (int b = 0; b < 4; ++b) EXPECT_EQ(GetInt(after, 14 + 4 * b), pads[b]);
+
+    vantorix::InitInput();
+    Game().options = {};
+    EXPECT_EQ(vantorix::LoadKeyConfig(), 0);
+    EXPECT_EQ(vantorix::LoadOptions(), 0);
+    for (int b = 0; b < 4; ++b) EXPECT_EQ(Game().input.padButton[b], pads[b]);
+    EXPECT_EQ(Game().options.barrierType, 1);
+    EXPECT_EQ(Game().options.bladeAuto, 2);
+}
+
+TEST_F(GameFilesTest, OutOfRangeOptionsFallBackToTheirDefaults) {
+    Bytes bytes(102, 0);
+    PutInt(bytes, 4, 1);
+    PutInt(bytes, 14, 0);   // would read as held for ever
+    PutInt(bytes, 18, 21);
+    PutInt(bytes, 22, -3);
+    PutInt(bytes, 26, 20);
+    PutInt(bytes, 90, 1);
+    PutInt(bytes, 94, 2);
+    PutInt(bytes, 98, -1);
+    Write("save_data.dat", bytes);
+    EXPECT_EQ(vantorix::LoadKeyConfig(), 0);
+    EXPECT_EQ(vantorix::LoadOptions(), 0);
+    const int32_t expected[4] = {5, 6, 7, 20};
+    for (int b = 0; b < 4; ++b) EXPECT_EQ(Game().input.padButton[b], expected[b]);
+    EXPECT_EQ(Game().options.barrierType, 0);
+    EXPECT_EQ(Game().options.bladeAuto, 0);
+    EXPECT_NE(Log().find("pad button number 0 is out of range"), std::string::npos);
+
+    PutInt(bytes, 4, 0);
+    PutInt(bytes, 90, 0);
+    Write("save_data.dat", bytes);
+    EXPECT_EQ(vantorix::LoadKeyConfig(), 1);
+    EXPECT_EQ(vantorix::LoadOptions(), 1);
+
+    bytes.resize(101);  // the blade value is cut off
+    PutInt(bytes, 4, 1);
+    Write("save_data.dat", bytes);
+    Game().input.padButton[0] = 9;
+    EXPECT_EQ(vantorix::LoadKeyConfig(), -1);
+    EXPECT_EQ(Game().input.padButton[0], 5);
+}
+
+TEST_F(GameFilesTest, StageFileOfExactSizeLoadsAndAShortOneIsRefused) {
+    Bytes stage = StageFile(4, [](int c, int r) { return (c * 7 + r) % 400; });
+    PutInt(stage, 1001 + 4 * 199, 9);
+    ASSERT_EQ(stage.size(), 77201u);
+    Write("save_data02.dat", stage);
+    ASSERT_EQ(vantorix::LoadStageData(2), 0);
+    const vantorix::StageMap& map = Game().stageMap;
+    EXPECT_EQ(map.speedCode[0], 4);
+    EXPECT_EQ(map.speedCode[199], 9);
+    EXPECT_EQ(map.tile[3][10], 31);
+    EXPECT_EQ(map.tile[11][1399], (77 + 1399) % 400 > 360 ? 0 : (77 + 1399) % 400);
+    EXPECT_EQ(map.tile[0][361], 0);  // 361 names no tile: empty
+    EXPECT_EQ(map.tile[0][360], 360);
+
+    stage.resize(77200);
+    PutInt(stage, 10001, 5);
+    Write("save_data03.dat", stage);
+    EXPECT_EQ(vantorix::LoadStageData(3), -1);
+    EXPECT_EQ(map.tile[0][0], 0);  // the previous map stays
+    EXPECT_EQ(vantorix::LoadStageData(4), -1);
+    EXPECT_EQ(vantorix::LoadStageData(0), -1);
+    EXPECT_EQ(vantorix::LoadStageData(7), -1);
+    EXPECT_EQ(map.speedCode[199], 9);
+}
+
+}  // namespace
+}  // namespace vantorix_test
