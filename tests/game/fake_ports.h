@@ -1,6 +1,7 @@
 // Recording stand-ins for the engine's pictures and sound: graphics get handles and sizes,
 // every draw is kept with the blend mode it was made under, sounds remember their plays.
 #pragma once
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -78,11 +79,14 @@ public:
     int SetFontThickness(int) override { return 0; }
     int DrawText(int, int, const char*, uint32_t) override { return 0; }
     // One presented picture is one sixtieth of a second, so the next pump reads the keys.
+    // Scripted play sets the keys of the next frame here.
     int PresentScreen() override {
         ++presents;
         host::AdvanceManualClock(16667);
+        if (onPresent) onPresent(presents);
         return 0;
     }
+    std::function<void(int)> onPresent;
 
     bool IsLive(int handle) const { return sizes_.count(handle) != 0; }
 

@@ -86,6 +86,7 @@ protected:
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         vantorix::SetDrawPort(&draw_);
         vantorix::SetSoundPort(&sound_);
+        BeforeStart();
         ASSERT_EQ(vantorix::StartGame(12345), 0);
         vantorix::BeginStage();
     }
@@ -95,6 +96,7 @@ protected:
         vantorix::ResetGameGlobals();
     }
 
+    virtual void BeforeStart() {}
     // Holds exactly the keys given (DirectInput codes) for one frame.
     bool Step(std::initializer_list<uint8_t> keys = {}) {
         host::ReleaseAllKeys();

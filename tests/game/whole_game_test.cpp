@@ -1,0 +1,80 @@
+// A whole game run unthrottled from scripted keys with a fixed seed, through the state
+// loop: the game's state is summed at fixed frames, so any change that alters play shows.
+#include <cstring>
+#include <map>
+
+#include "game/vantorix/game_main.h"
+#include "game_fixture.h"
+
+namespace vantorix_test {
+namespace {
+
+uint64_t Fnv(uint64_t hash, const void* data, size_t size) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    for (size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+    return hash;
+}
+
+uint64_t StateChecksum() {
+    const vantorix::GameGlobals& g = vantorix::Game();
+    uint64_t h = 14695981039346656037ull;
+    h = Fnv(h, &g.play, sizeof g.play);
+    h = Fnv(h, &g.score, sizeof g.score);
+    return Fnv(h, &g.input, sizeof g.input);
+}
+
+// The keys of frame n: a little of everything a player does in stage 1.
+std::vector<uint8_t> KeysOf(int n) {
+    std::vector<uint8_t> keys;
+    int phase = (n / 60) % 6;
+    if (phase == 0 || phase == 3) keys.push_back(host::DIK_RIGHT);
+    if (phase == 1) keys.push_back(host::DIK_UP);
+    if (phase == 2 || phase == 5) keys.push_back(host::DIK_LEFT);
+    if (phase == 4) keys.push_back(host::DIK_DOWN);
+    if (n % 40 < 25) keys.push_back(host::DIK_Z);
+    if (n % 90 < 3) keys.push_back(host::DIK_X);
+    if (n % 300 == 150 || n % 300 == 230) keys.push_back(host::DIK_C);
+    return keys;
+}
+
+class WholeGameTest : public PlayTest {
+protected:
+    void SetUp() override {}  // started by the test itself, through the state loop
+};
+
+TEST_F(WholeGameTest, StageOneUnderScriptedKeysSumsToTheKnownStates) {
+    vantorix::ResetGameGlobals();
+    vantorix::Game().fileDirectory = engine_.Log().Directory();
+    std::string stage = engine_.Log().Directory() + "/save_data01.dat";
+    Bytes bytes = PlainStage();
+    std::ofstream(stage, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    vantorix::SetDrawPort(&draw_);
+    vantorix::SetSoundPort(&sound_);
+
+    const std::map<int, uint64_t> expected = {
+        {300, 0x3d47b07864da0e30ull}, {600, 0x443f702a6566aa5dull},
+        {1200, 0x35270612cd260fe1ull}, {1800, 0xdf1a788ac4fea845ull},
+    };
+    std::map<int, uint64_t> seen;
+    draw_.onPresent = [&](int frame) {
+        if (expected.count(frame)) seen[frame] = StateChecksum();
+        host::ReleaseAllKeys();
+        for (uint8_t key : KeysOf(frame)) host::SetKeyDown(key, true);
+        if (frame >= 1800) host::SetKeyDown(host::DIK_ESCAPE, true);
+    };
+    ASSERT_EQ(vantorix::StartGame(20240607), 0);
+    vantorix::RunStateLoop();
+
+    EXPECT_EQ(vantorix::Game().gameState, vantorix::kStateQuit);
+    EXPECT_EQ(draw_.presents, 1800);  // ESC is read in the frame it is pressed
+    const vantorix::PlayState& p = vantorix::Game().play;
+    EXPECT_EQ(p.stage, 1);
+    EXPECT_EQ(p.phase, 2);  // phase 1 lasts 1100 frames
+    EXPECT_GT(p.scroll, 1700.0f);
+    EXPECT_GT(PlaysOfEffect(11), 100);  // rapid shots
+    EXPECT_EQ(seen, expected);
+}
+
+}  // namespace
+}  // namespace vantorix_test
