@@ -132,6 +132,7 @@ void DrawSpriteStretched(int id, float x, float y, int width, int height) {
 }
 
 void DrawSpriteRotated(int id, float x, float y, int degrees, double scale) {
+    if (scale == 0.0) return;
     int width = 0, height = 0;
     if (Draw().QueryGraphSize(SpriteHandle(id), &width, &height) != 0) return;
     Draw().DrawGraphRotated(static_cast<int>(width / 2 + x), static_cast<int>(height / 2 + y), scale,

@@ -18,7 +18,7 @@ void DrawSpriteAt(int id, float x, float y);
 // Into the rectangle (x, y)-(x + width, y + height), corners truncated.
 void DrawSpriteStretched(int id, float x, float y, int width, int height);
 // (x, y) is the top-left of the unturned cell; it turns about its centre. Nothing is drawn
-// when the size of the sprite is unknown.
+// at scale 0 or when the size of the sprite is unknown.
 void DrawSpriteRotated(int id, float x, float y, int degrees, double scale);
 
 // Changes the music to the track (1..5, 7..10); the same track goes on playing; any other

@@ -96,7 +96,7 @@ void DrawAnimatedEffect(int i) {
     EffectPool& f = Game().play.effects;
     int ticks = f.animTicks[i] > 0 ? f.animTicks[i] : 1;
     int angle = f.drawAngle[i] == -1 ? f.moveAngle[i] + 90 : f.drawAngle[i];
-    if (f.scale[i] != 0.0f)
+    if (f.scale[i] != 0.0f)  // the offsets divide by it
         DrawSpriteRotated(f.sprite[i] + f.animCounter[i] / ticks, f.x[i] - f.halfWidth[i] / f.scale[i],
                           f.y[i] - f.halfHeight[i] / f.scale[i], angle, f.scale[i]);
     if (Frozen()) return;

@@ -147,6 +147,7 @@ TEST_F(DrawTest, RotatedSpriteTurnsAboutTheCentreOfItsCell) {
     vantorix::DrawSpriteRotated(4000, 10, 10, 0, 1.0);
     vantorix::DrawSpriteRotated(-5, 10, 10, 0, 1.0);
     vantorix::DrawSpriteRotated(99999, 10, 10, 0, 1.0);
+    vantorix::DrawSpriteRotated(501, 10, 10, 0, 0.0);
     EXPECT_TRUE(draw_.calls.empty());
 }
 
