@@ -280,10 +280,8 @@ Vector3* TransformVectorNoTranslation(Vector3* out, const Vector3* v, const Matr
 
 int ResetDrawSettings3D() {
     DrawSettings& d = g_draw;
-    int (*callback)() = d.restoreCallback;
     int32_t noWait = d.noVBlankWait, fallback = d.scale320Fallback;
     d = DrawSettings{};
-    d.restoreCallback = callback;
     d.noVBlankWait = noWait;
     d.scale320Fallback = fallback;
     d.blendMaskGraph = -1;

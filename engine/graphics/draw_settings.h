@@ -71,7 +71,6 @@ struct DrawSettings {
     // Kept across the reset: presentation pacing and the 320 x 240 fallback.
     int32_t noVBlankWait = 0;
     int32_t scale320Fallback = 0;
-    int (*restoreCallback)() = nullptr;
     Transform3D t3d;
     // Software path: the image drawn into and the blend mask's image.
     MEMIMG* softTarget = nullptr;

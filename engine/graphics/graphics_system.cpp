@@ -243,7 +243,6 @@ int ChangeScreenMode(int width, int height, int depth, int, int refreshRate) {
 
 int SetGraphRestoreCallback(int (*callback)()) {
     g_graphics.restoreCallback = callback ? callback : &RestoreGraphsFromFiles;
-    Draw().restoreCallback = g_graphics.restoreCallback;
     return 0;
 }
 

@@ -35,7 +35,6 @@ struct DeviceStateCache {
     int32_t alphaTestFunc = -1, alphaTestRef = -1;
     int32_t textureChanged = 0, setupChanged = 0;
     int32_t stagesInUse = 0;
-    int32_t drawsNothing = 0;
 };
 
 DeviceStateCache& StateCache();

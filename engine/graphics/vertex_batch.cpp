@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/platform/window.h"
@@ -85,15 +86,19 @@ int FlushVertexBatch() {
     VertexBatch& b = g_batch;
     if (b.pending > 0 && !Window().rt.endFlag) {
         BeginSceneIfNeeded();
-        if (!StateCache().drawsNothing) {
-            const BatchLayout& l = kLayouts[b.kind][b.subFormat];
-            SetFvf(l.fvf);
-            if (b.kind == 1) {
-                D3DMATRIX identity = IdentityMatrix();
-                d.device->SetTransform(D3DTS_WORLD, &identity);
-            }
-            d.device->DrawPrimitiveUP(D3DPRIMITIVETYPE(b.primitive), PrimitiveCount(b.primitive, b.pending),
-                                      b.buffers[BufferIndex(b.kind, b.subFormat)].data(), l.stride);
+        const BatchLayout& l = kLayouts[b.kind][b.subFormat];
+        SetFvf(l.fvf);
+        if (b.kind == 1) {
+            D3DMATRIX identity = IdentityMatrix();
+            d.device->SetTransform(D3DTS_WORLD, &identity);
+        }
+        d.device->DrawPrimitiveUP(D3DPRIMITIVETYPE(b.primitive), PrimitiveCount(b.primitive, b.pending),
+                                  b.buffers[BufferIndex(b.kind, b.subFormat)].data(), l.stride);
+        // 3D vertices were drawn under the identity; the current world matrix comes back.
+        if (b.kind == 1) {
+            D3DMATRIX world;
+            std::memcpy(world.m, Draw().t3d.world.m, sizeof world.m);
+            d.device->SetTransform(D3DTS_WORLD, &world);
         }
     }
     b.pending = 0;

@@ -81,6 +81,22 @@ TEST_F(VertexBatchTest, PrimitiveCountsFollowThePrimitiveType) {
     EXPECT_EQ(DrawCalls(), draws + 1);
 }
 
+TEST_F(VertexBatchTest, ThreeDimensionalBatchUsesItsLayoutAndGivesTheWorldMatrixBack) {
+    Matrix4 world;
+    SetUnitMatrix(&world);
+    world.m[12] = 5;
+    Draw().t3d.world = world;
+    SetWorldMatrix(world);
+    ASSERT_NE(ReserveBatchVertices(1, 0, host::D3DPT_TRIANGLELIST, 3), nullptr);
+    ASSERT_EQ(FlushVertexBatch(), 0);
+    host::D3DMATRIX m;
+    D3DDevice()->GetTransform(host::D3DTS_WORLD, &m);
+    EXPECT_EQ(m.m[3][0], 5.0f);
+    host::DWORD fvf = 0;
+    D3DDevice()->GetFVF(&fvf);
+    EXPECT_EQ(fvf, 0x42u);
+}
+
 TEST_F(VertexBatchTest, EmptyFlushDrawsNothingAndEndingProgramDropsVertices) {
     uint64_t draws = DrawCalls();
     EXPECT_EQ(FlushVertexBatch(), 0);
