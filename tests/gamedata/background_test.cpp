@@ -12,14 +12,6 @@ namespace {
 
 std::string BackgroundFile(int stage) { return "Data01/VRX_BackGround0" + std::to_string(stage) + ".bmp"; }
 
-// Top-left pixel of tile t (1-360): the left half holds 1-180, the right half 181-360,
-// 12 tiles to a row.
-void TileOrigin(int t, int* x, int* y) {
-  const int i = t - 1;
-  *x = (i >= 180 ? 384 : 0) + 32 * ((i % 180) % 12);
-  *y = 32 * ((i % 180) / 12);
-}
-
 int PixelDistance(const std::uint8_t* a, const std::uint8_t* b) {
   return std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
 }

@@ -65,8 +65,8 @@ TEST(ContactSheets, EverySpriteSheetWithItsCellsOutlined) {
 void DrawRows(cairo_t* cr, cairo_surface_t* sheet, const StageData& d, int firstRow, double left) {
   for (int r = 0; r < 30; ++r)
     for (int c = 0; c < 12; ++c) {
-      const int t = d.tiles[(firstRow + r) * 12 + c] - 1;
-      const int sx = (t >= 180 ? 384 : 0) + 32 * ((t % 180) % 12), sy = 32 * ((t % 180) / 12);
+      int sx, sy;
+      TileOrigin(d.tiles[(firstRow + r) * 12 + c], &sx, &sy);
       const double dx = left + 32 * c, dy = 32 * (29 - r);
       cairo_save(cr);
       cairo_rectangle(cr, dx, dy, 32, 32);
@@ -148,9 +148,9 @@ TEST(ContactSheets, AMockFrameOfPlay) {
   cairo_t* cr = cairo_create(out);
   for (int r = 0; r < 15; ++r)
     for (int c = 0; c < 12; ++c) {
-      const int t = d.tiles[r * 12 + c] - 1;
-      Blit(cr, bg, {(t >= 180 ? 384 : 0) + 32 * ((t % 180) % 12), 32 * ((t % 180) / 12), 32, 32}, 32 + 32 * c,
-           432 - 32 * r);
+      int sx, sy;
+      TileOrigin(d.tiles[r * 12 + c], &sx, &sy);
+      Blit(cr, bg, {sx, sy, 32, 32}, 32 + 32 * c, 432 - 32 * r);
     }
   Blit(cr, enemies, {0, 160, 96, 96}, 180, 60);
   for (int i = 0; i < 4; ++i) Blit(cr, enemies, {64, 0, 32, 32}, 70 + 60 * i, 200 - 20 * (i % 2));

@@ -31,6 +31,14 @@ inline StageData ReadStage(int stage) {
 constexpr int kLoopFirst[7] = {0, 19, 12, 5, 10, 58, 1};
 constexpr int kLoopLast[7] = {0, 21, 14, 7, 12, 60, 5};
 
+// Top-left pixel of tile t (1-360) in a background sheet: the left half holds 1-180,
+// the right half 181-360, 12 tiles to a row.
+inline void TileOrigin(int t, int* x, int* y) {
+  const int i = t - 1;
+  *x = (i >= 180 ? 384 : 0) + 32 * ((i % 180) % 12);
+  *y = 32 * ((i % 180) / 12);
+}
+
 inline float ScrollStep(std::int32_t code) {
   constexpr float steps[10] = {0, 0.25f, 0.5f, 1, 2, 3, 4, 5, 7, 9};
   return code >= 1 && code <= 9 ? steps[code] : 0.0f;
