@@ -36,7 +36,7 @@ constexpr Theme kThemes[kStageCount] = {
     {Hex(0x2E2626), Hex(0x4A3C3A), Hex(0xF05010), Hex(0xFFB030), Hex(0x801800), 0.7, false,
      {Decor::Crack, Decor::Rock}, {Decor::Bubble, Decor::Ember}},
     {Hex(0x060614), Hex(0x121230), Hex(0x4A1A6A), Hex(0x8A3A9A), Hex(0x2A1850), 0.5, false,
-     {Decor::Star, Decor::Planet}, {Decor::Star, Decor::Star}},
+     {Decor::Star, Decor::Star}, {Decor::Star, Decor::Planet}},
 };
 
 double Smooth(double e0, double e1, double x) {
