@@ -1,0 +1,25 @@
+// The software renderer's view of the draw state. Graphics owns the draw settings and
+// writes these fields whenever it changes them; the software draws read them once at the
+// start of every call and never write them.
+#pragma once
+#include <cstdint>
+
+namespace orvik {
+
+struct MemImgDrawState {
+    // Draw area: left, top, right, bottom; right and bottom exclusive. Graphics keeps it
+    // ordered and inside the current draw target.
+    int32_t clipRect[4] = {0, 0, 0, 0};
+    // 0 copy, 1 alpha, 2 add, 3 subtract, 4 multiply, 10 inverted alpha, 11 multiply then
+    // alpha; any other value draws nothing.
+    int32_t blendMode = 0;
+    int32_t blendParam = 255;  // 0..255
+    // 0x00RRGGBB: in memory the bytes blue, green, red, like a 32-bit pixel. White means
+    // no tint.
+    uint32_t bright = 0xFFFFFF;
+};
+
+// The one live draw state of the software renderer.
+MemImgDrawState& MemImgDrawSettings();
+
+}  // namespace orvik

@@ -1,0 +1,59 @@
+// Walks a rectangle of a destination with one flat colour: the filled rectangle. The
+// colour goes through the same kernels as a source pixel that never changes.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/softrender/pipeline_dispatch.h"
+#include "engine/softrender/pixel_context.h"
+
+namespace orvik::soft {
+
+struct FlatJob {
+    PixelContext cx;
+    uint8_t* dst = nullptr;
+    ptrdiff_t pitch = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    uint32_t colour = 0;  // already tinted, in the destination's layout
+};
+
+using FlatFn = void (*)(const FlatJob&);
+
+template <class V>
+struct FlatWalker {
+    static constexpr bool applies = !V::pal && V::plain && !V::keyed;
+    static void Run(const FlatJob& j) {
+        if constexpr (V::kernel == Kernel::Copy && V::plain) {
+            if (!GenericPathForced()) return FillRows(j);
+        }
+        uint8_t colour[4];
+        std::memcpy(colour, &j.colour, 4);
+        uint8_t* row = j.dst;
+        for (int32_t y = 0; y < j.height; ++y, row += j.pitch)
+            for (int32_t x = 0; x < j.width; ++x)
+                BlendPixel<V>(j.cx, row + x * V::dstBytes, colour, nullptr);
+    }
+
+    // Block stores: 32-bit pixels one word each; 16-bit pixels two to a word, then a
+    // single 16-bit store for an odd last pixel.
+    static void FillRows(const FlatJob& j) {
+        uint8_t* row = j.dst;
+        for (int32_t y = 0; y < j.height; ++y, row += j.pitch) {
+            if constexpr (V::depth == 32) {
+                for (int32_t x = 0; x < j.width; ++x) detail::Store32(row + 4 * x, j.colour);
+            } else {
+                const uint32_t pair = (j.colour & 0xFFFFu) * 0x10001u;
+                const int32_t pairs = j.width / 2;
+                for (int32_t x = 0; x < pairs; ++x) detail::Store32(row + 4 * x, pair);
+                if (j.width & 1) detail::Store16(row + 4 * pairs, j.colour);
+            }
+        }
+    }
+};
+
+// Flat draws have no palette, blend image, source alpha, keying or per-pixel tint; they
+// follow the textured draws' rules.
+FlatFn FindFlatLoop(int depth, Kernel kernel);
+
+}  // namespace orvik::soft

@@ -1,0 +1,20 @@
+// Builds the per-draw inputs of the pixel pipeline from the draw state and the source.
+#pragma once
+#include "engine/softrender/draw_state.h"
+#include "engine/softrender/memimg.h"
+#include "engine/softrender/pixel_pipeline.h"
+
+namespace orvik::soft {
+
+// The draw's tint is on when the bright is not white.
+inline bool IsTinted(const MemImgDrawState& ds) { return (ds.bright & 0xFFFFFFu) != 0xFFFFFFu; }
+
+// Table rows for the draw's parameter and bright; palette and transparent value of the
+// source when one is given.
+PixelContext MakePixelContext(const MemImgDrawState& ds, const MemImgStore* source);
+
+// True while ORVIK_SOFT_GENERIC (or a test) asks every walker for its per-pixel path.
+bool GenericPathForced();
+void ForceGenericPath(bool on);
+
+}  // namespace orvik::soft

@@ -1,0 +1,30 @@
+// All global state of the software renderer in one place, with a reset for tests.
+#pragma once
+#include <array>
+#include <cstdint>
+
+#include "engine/graphics/color_format.h"
+#include "engine/softrender/blend_tables.h"
+#include "engine/softrender/draw_state.h"
+
+namespace orvik {
+
+struct SoftRenderState {
+    BlendTables tables{};
+    MemImgDrawState draw{};
+    // Standard formats by kind: 8 for colour types 0 and 1 (alpha x palette), then 2, 3.
+    std::array<ColorFormat, 10> formats{};
+    std::array<bool, 10> formatBuilt{};
+    // Palette copies the point and the stretched draw make before a palette draw.
+    std::array<uint32_t, 256> workPalette{};
+    std::array<uint32_t, 256> stretchWorkPalette{};
+    // Set from ORVIK_SOFT_GENERIC: every walker takes its per-pixel path, so a fast
+    // path that disagrees shows up by comparing the two.
+    bool forceGeneric = false;
+};
+
+SoftRenderState& SoftRender();
+// Clears every table, cache and setting and re-reads the environment switch.
+void ResetSoftRender();
+
+}  // namespace orvik
