@@ -4,12 +4,14 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/platform/rect.h"
+
 namespace orvik {
 
 struct MemImgDrawState {
     // Draw area: left, top, right, bottom; right and bottom exclusive. Graphics keeps it
     // ordered and inside the current draw target.
-    int32_t clipRect[4] = {0, 0, 0, 0};
+    Rect clipRect{0, 0, 0, 0};
     // 0 copy, 1 alpha, 2 add, 3 subtract, 4 multiply, 10 inverted alpha, 11 multiply then
     // alpha; any other value draws nothing.
     int32_t blendMode = 0;
@@ -17,6 +19,9 @@ struct MemImgDrawState {
     // 0x00RRGGBB: in memory the bytes blue, green, red, like a 32-bit pixel. White means
     // no tint.
     uint32_t bright = 0xFFFFFF;
+    // The screen's colour depth in bits (16 until graphics sets one): picks the kind of a
+    // memory image made for "the screen's kind".
+    int32_t screenBitDepth = 16;
 };
 
 // The one live draw state of the software renderer.

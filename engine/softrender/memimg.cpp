@@ -1,117 +1,216 @@
-// The least of the memory images graphics start-up needs: plain 16- and 32-bit images
-// over a reference-counted store, their standard formats and a rectangle fill.
 #include "engine/softrender/memimg.h"
 
-#include <array>
+#include <cstdint>
+#include <cstddef>
 #include <cstring>
-#include <new>
+#include <limits>
 
 #include "engine/graphics/color_format.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/softrender/blend_tables.h"
-#include "engine/softrender/memimg_write.h"
+#include "engine/platform/log.h"
+#include "engine/platform/memory.h"
+#include "engine/softrender/soft_state.h"
 
 namespace orvik {
-
 namespace {
 
-const ColorFormat* Format(int32_t colorType) {
-    static std::array<ColorFormat, 2> formats{};
-    static bool built = false;
-    if (!built) {
-        FillColorFormatFromMasks(&formats[0], 16, 0xF800, 0x7E0, 0x1F, 0);
-        FillXrgb32ColorFormat(&formats[1]);
-        built = true;
+int BytesPerPixel(int32_t colorType, int32_t usePalette, int32_t useAlpha) {
+    if (usePalette) return 1;
+    if (colorType == kMemImgRgb565) return useAlpha ? 4 : 2;
+    static constexpr int kBytes[] = {2, 4, 1, 2};
+    return kBytes[colorType];
+}
+
+int PitchShift(int64_t n, int32_t pitch) {
+    int k = 0;
+    int64_t p = 1;
+    while (p < n) {
+        p <<= 1;
+        ++k;
     }
-    return colorType == 0 || colorType == 1 ? &formats[size_t(colorType)] : nullptr;
+    return pitch == p ? k : -1;
+}
+
+// Byte count of rows x rowBytes, or -1 when it does not fit the 32-bit sizes the
+// images are addressed with.
+int64_t PlaneBytes(int64_t rowBytes, int64_t rows) {
+    const int64_t n = rowBytes * rows;
+    return n > std::numeric_limits<int32_t>::max() ? -1 : n;
+}
+
+uint8_t* AllocBlock(int64_t bytes) {
+    return static_cast<uint8_t*>(TrackedAlloc(static_cast<size_t>(bytes), "", 0));
+}
+
+bool ValidRequest(int32_t width, int32_t height, int32_t pitch, int32_t colorType,
+                  int bytes) {
+    if (colorType < 0 || colorType > 3) {
+        AddLogFormat("unknown memory image colour type %d", colorType);
+        return false;
+    }
+    if (width < 0 || height < 0 || (pitch != -1 && pitch < int64_t{width} * bytes)) {
+        AddLogFormat("bad memory image size %d x %d, pitch %d", width, height, pitch);
+        return false;
+    }
+    if (PlaneBytes(int64_t{width} * bytes + 15, height) < 0 ||
+        (pitch != -1 && PlaneBytes(pitch, height) < 0) ||
+        PlaneBytes(int64_t{width} + 5, height) < 0) {
+        AddLogFormat("memory image %d x %d is too large", width, height);
+        return false;
+    }
+    return true;
+}
+
+void FillSingleValue(ColorFormat& f, int depth, uint32_t mask) {
+    std::memset(&f, 0, sizeof f);
+    f.bitDepth = static_cast<uint16_t>(depth);
+    f.bytesPerPixel = static_cast<uint16_t>(depth / 8);
+    f.redWidth = f.greenWidth = f.blueWidth = f.alphaWidth = static_cast<uint8_t>(depth);
+    f.redMask = f.greenMask = f.blueMask = f.alphaMask = mask;
+}
+
+void BuildFormat(int index, ColorFormat& f) {
+    if (index == 8) return FillSingleValue(f, 8, 0xFF);
+    if (index == 9) return FillSingleValue(f, 16, 0xFFFF);
+    const bool rgb32 = (index & 4) != 0, alpha = (index & 2) != 0, palette = (index & 1) != 0;
+    const int depth = palette ? 8 : (rgb32 || alpha) ? 32 : 16;
+    if (rgb32)
+        FillColorFormatFromMasks(&f, depth, 0x00FF0000u, 0x0000FF00u, 0x000000FFu, alpha ? 0xFF000000u : 0);
+    else
+        FillColorFormatFromMasks(&f, depth, 0xF800u, 0x07E0u, 0x001Fu, alpha ? 0x00FF0000u : 0);
 }
 
 }  // namespace
 
-int SetupMemImg(MEMIMG* img, int32_t width, int32_t height, int32_t pitch, uint32_t transColor, int32_t colorType,
-                int32_t usePalette, int32_t useAlpha, int32_t, void* userPixels) {
-    if (!img || width <= 0 || height <= 0 || width > 16384 || height > 16384 || usePalette) return -1;
-    const ColorFormat* format = Format(colorType);
-    if (!format) return -1;
-    *img = MEMIMG{};
-    auto* store = new (std::nothrow) MemImgStore{};
-    if (!store) return -1;
-    int32_t bytes = colorType == 0 ? 2 : 4;
-    store->refCount = 1;
-    store->width = width;
-    store->height = height;
-    store->pitch = pitch > 0 ? pitch : (width * bytes + 15) / 16 * 16;
-    store->pitchShift = -1;
-    store->colorFormat = format;
-    store->transColor = transColor;
-    store->colorType = colorType;
-    store->useAlpha = useAlpha;
-    store->userPixels = userPixels != nullptr;
-    store->pixels = userPixels ? static_cast<uint8_t*>(userPixels)
-                               : new (std::nothrow) uint8_t[size_t(store->pitch) * size_t(height)]();
-    if (!store->pixels) {
-        delete store;
-        return -1;
+const ColorFormat* GetMemImgColorFormat(int32_t colorType, int32_t useAlpha, int32_t usePalette) {
+    if (colorType < 0 || colorType > 3) return nullptr;
+    const int index = colorType >= 2 ? 6 + colorType
+                                     : colorType * 4 + (useAlpha ? 2 : 0) + (usePalette ? 1 : 0);
+    SoftRenderState& s = SoftRender();
+    if (!s.formatBuilt[index]) {
+        BuildFormat(index, s.formats[index]);
+        s.formatBuilt[index] = true;
     }
+    return &s.formats[index];
+}
+
+int SetupMemImg(MEMIMG* img, int32_t width, int32_t height, int32_t pitch, uint32_t transColor,
+                int32_t colorType, int32_t usePalette, int32_t useAlpha, int32_t makeExtras,
+                void* userPixels) {
+    if (img == nullptr || img->magic == kMemImgMagic) return -1;
+    if (usePalette) useAlpha = 0;
+    if (colorType == kMemImgSingle8 || colorType == kMemImgSingle16) usePalette = useAlpha = 0;
+    usePalette = usePalette ? 1 : 0;
+    useAlpha = useAlpha ? 1 : 0;
+    const int bytes = colorType >= 0 && colorType <= 3 ? BytesPerPixel(colorType, usePalette, useAlpha) : 0;
+    if (!ValidRequest(width, height, pitch, colorType, bytes)) return -1;
+
+    if (img->store == nullptr) {
+        img->store = static_cast<MemImgStore*>(TrackedCalloc(sizeof(MemImgStore), "", 0));
+        if (img->store == nullptr) return -1;
+    }
+    MemImgStore& st = *img->store;
+    st.refCount = 1;
+    st.width = width;
+    st.height = height;
+    st.transColor = transColor;
+    st.colorType = colorType;
+    st.usePalette = usePalette;
+    st.useAlpha = useAlpha;
+    st.premulValid = 0;
+    st.runCodeValid = 0;
+
+    if (usePalette) {
+        if (st.palette == nullptr) {
+            st.palette = static_cast<uint8_t*>(TrackedCalloc(2048, "", 0));
+            if (st.palette == nullptr) return -1;
+        }
+        st.paletteCopy = st.palette + 1024;
+    } else {
+        // A palette left by a failed set-up of another kind is of no use to this one.
+        TrackedFree(st.palette);
+        st.palette = st.paletteCopy = nullptr;
+    }
+
+    const int64_t rowBytes = int64_t{bytes} * width;
+    st.pitch = pitch == -1 ? static_cast<int32_t>(((rowBytes + 15) >> 4) << 4) : pitch;
+    st.pitchShift = PitchShift(pitch == -1 ? rowBytes : pitch, st.pitch);
+    st.colorFormat = GetMemImgColorFormat(colorType, useAlpha, usePalette);
+
+    if (userPixels != nullptr) {
+        if (st.pixels != nullptr && !st.userPixels) TrackedFree(st.pixels);
+        st.pixels = static_cast<uint8_t*>(userPixels);
+        st.userPixels = 1;
+    } else {
+        if (st.pixels != nullptr && !st.userPixels) TrackedFree(st.pixels);
+        st.pixels = AllocBlock(PlaneBytes(st.pitch, height));
+        st.userPixels = 0;
+        if (st.pixels == nullptr) return -1;
+    }
+    if (makeExtras) {
+        if (useAlpha && st.premulPixels == nullptr) {
+            st.premulPixels = AllocBlock(PlaneBytes(st.pitch, height));
+            if (st.premulPixels == nullptr) return -1;
+        }
+        if (colorType != kMemImgSingle8 && st.runCodes == nullptr) {
+            st.runCodes = AllocBlock(PlaneBytes(int64_t{width} + 5, height));
+            if (st.runCodes == nullptr) return -1;
+        }
+    }
+
     img->magic = kMemImgMagic;
     img->width = width;
     img->height = height;
-    img->pixels = store->pixels;
-    img->store = store;
+    img->pixels = st.pixels;
+    img->premulPixels = st.premulPixels;
     return 0;
 }
 
 int MakeMemImg(MEMIMG* img, int32_t width, int32_t height, int32_t colorType) {
-    if (colorType == -1) colorType = GetScreenColorBitDepth() == 16 ? kMemImgRgb565 : kMemImgXrgb32;
+    if (img == nullptr) return -1;
+    std::memset(img, 0, sizeof *img);
+    if (colorType == -1)
+        colorType = MemImgDrawSettings().screenBitDepth == 16 ? kMemImgRgb565 : kMemImgXrgb32;
     return SetupMemImg(img, width, height, -1, 0, colorType, 0, 0, 0, nullptr);
 }
 
-void MakeMemImgView(MEMIMG* view, const MEMIMG* src, int32_t x, int32_t y, int32_t width, int32_t height) {
-    if (!view || !IsMemImgValid(src) || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > src->width ||
-        y + height > src->height)
+void MakeMemImgView(MEMIMG* view, const MEMIMG* src, int32_t x, int32_t y, int32_t width,
+                    int32_t height) {
+    if (view == nullptr || !IsMemImgValid(src)) return;
+    if (x < 0 || y < 0 || width < 0 || height < 0 || int64_t{x} + width > src->width ||
+        int64_t{y} + height > src->height)
         return;
-    *view = *src;
+    MemImgStore* st = src->store;
+    const ptrdiff_t offset = ptrdiff_t{y} * st->pitch + ptrdiff_t{x} * MemImgBytesPerPixel(src);
     view->width = width;
     view->height = height;
-    view->pixels = src->pixels + size_t(y) * size_t(src->store->pitch) + size_t(x) * size_t(MemImgBytesPerPixel(src));
-    ++src->store->refCount;
+    view->magic = kMemImgMagic;
+    view->pixels = src->pixels + offset;
+    view->premulPixels = st->premulPixels != nullptr ? src->premulPixels + offset : nullptr;
+    view->store = st;
+    ++st->refCount;
 }
 
-int IsMemImgValid(const MEMIMG* img) { return img && img->magic == kMemImgMagic && img->store ? 1 : 0; }
+int IsMemImgValid(const MEMIMG* img) {
+    return img != nullptr && img->magic == kMemImgMagic && img->store != nullptr ? 1 : 0;
+}
 
 void ReleaseMemImg(MEMIMG* img) {
-    if (!IsMemImgValid(img)) return;
-    MemImgStore* store = img->store;
-    if (--store->refCount == 0) {
-        if (!store->userPixels) delete[] store->pixels;
-        delete store;
+    if (img == nullptr || img->magic != kMemImgMagic) return;
+    MemImgStore* st = img->store;
+    if (st != nullptr && --st->refCount <= 0) {
+        if (!st->userPixels) TrackedFree(st->pixels);
+        TrackedFree(st->premulPixels);
+        TrackedFree(st->runCodes);
+        TrackedFree(st->palette);
+        TrackedFree(st);
     }
-    img->magic = 0;
     img->store = nullptr;
+    img->magic = 0;
 }
 
-const ColorFormat* GetMemImgColorFormat(int32_t colorType, int32_t, int32_t) { return Format(colorType); }
-
-int MemImgBytesPerPixel(const MEMIMG* img) { return img->store->colorType == 0 ? 2 : 4; }
-
-void PaintMemImgRect(MEMIMG* img, const int32_t* rect, uint32_t value) {
-    if (!IsMemImgValid(img)) return;
-    int32_t l = 0, t = 0, r = img->width, b = img->height;
-    if (rect) {
-        l = rect[0] > 0 ? rect[0] : 0;
-        t = rect[1] > 0 ? rect[1] : 0;
-        r = rect[2] < img->width ? rect[2] : img->width;
-        b = rect[3] < img->height ? rect[3] : img->height;
-    }
-    int bytes = MemImgBytesPerPixel(img);
-    for (int32_t y = t; y < b; ++y) {
-        uint8_t* row = img->pixels + size_t(y) * size_t(img->store->pitch);
-        for (int32_t x = l; x < r; ++x) std::memcpy(row + size_t(x) * size_t(bytes), &value, size_t(bytes));
-    }
+int MemImgBytesPerPixel(const MEMIMG* img) {
+    const MemImgStore* st = img->store;
+    return BytesPerPixel(st->colorType, st->usePalette, st->useAlpha);
 }
-
-int InitMemImgBlendTables() { return 0; }
-
-void BuildBlendImageWeightTable(int, int) {}
 
 }  // namespace orvik
