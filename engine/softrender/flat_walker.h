@@ -29,24 +29,26 @@ struct FlatWalker {
         }
         uint8_t colour[4];
         std::memcpy(colour, &j.colour, 4);
+        const PixelContext cx = j.cx;  // kept in registers, as in the row walker
         uint8_t* row = j.dst;
         for (int32_t y = 0; y < j.height; ++y, row += j.pitch)
             for (int32_t x = 0; x < j.width; ++x)
-                BlendPixel<V>(j.cx, row + x * V::dstBytes, colour, nullptr);
+                BlendPixel<V>(cx, row + x * V::dstBytes, colour, nullptr);
     }
 
     // Block stores: 32-bit pixels one word each; 16-bit pixels two to a word, then a
     // single 16-bit store for an odd last pixel.
     static void FillRows(const FlatJob& j) {
+        const uint32_t colour = j.colour;  // a local, so stores cannot alias it
         uint8_t* row = j.dst;
         for (int32_t y = 0; y < j.height; ++y, row += j.pitch) {
             if constexpr (V::depth == 32) {
-                for (int32_t x = 0; x < j.width; ++x) detail::Store32(row + 4 * x, j.colour);
+                for (int32_t x = 0; x < j.width; ++x) detail::Store32(row + 4 * x, colour);
             } else {
-                const uint32_t pair = (j.colour & 0xFFFFu) * 0x10001u;
+                const uint32_t pair = (colour & 0xFFFFu) * 0x10001u;
                 const int32_t pairs = j.width / 2;
                 for (int32_t x = 0; x < pairs; ++x) detail::Store32(row + 4 * x, pair);
-                if (j.width & 1) detail::Store16(row + 4 * pairs, j.colour);
+                if (j.width & 1) detail::Store16(row + 4 * pairs, colour);
             }
         }
     }

@@ -13,6 +13,20 @@ inline uint32_t BlendMix(uint32_t d, uint32_t c, uint32_t k, unsigned s) {
     return ((d << s) + c * k - d * k) >> s;
 }
 
+// BlendMix on the three colour bytes of two 32-bit pixels at once (byte 3 of the result
+// is 0). Each lane holds d * (2^s - k) + c * k, which is the same non-negative value as
+// d * 2^s + (c - d) * k and stays below 2^(s + 8) <= 2^32, so no lane carries into the
+// next: blue and red share one 64-bit word 32 bits apart, green has its own.
+inline uint32_t BlendMixPixel32(uint32_t d, uint32_t c, uint32_t k, unsigned s) {
+    const uint64_t rbMask = 0x000000FF000000FFull;
+    const uint64_t dRB = (d & 0xFFu) | (uint64_t{d} << 16 & 0xFF00000000ull);
+    const uint64_t cRB = (c & 0xFFu) | (uint64_t{c} << 16 & 0xFF00000000ull);
+    const uint64_t keep = (uint64_t{1} << s) - k;
+    const uint64_t rb = ((dRB * keep + cRB * k) >> s) & rbMask;
+    const uint64_t g = ((uint64_t{(d >> 8) & 0xFFu} * keep + uint64_t{(c >> 8) & 0xFFu} * k) >> s) & 0xFFu;
+    return static_cast<uint32_t>(rb | rb >> 16) | static_cast<uint32_t>(g << 8);
+}
+
 // Each channel becomes floor(d/2) + floor(c/2); byte 3 becomes 0.
 inline uint32_t HalfSum32(uint32_t d, uint32_t c) {
     return ((d >> 1) & 0x7F7F7Fu) + ((c >> 1) & 0x7F7F7Fu);

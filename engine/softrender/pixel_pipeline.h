@@ -170,9 +170,10 @@ template <class V, int Factors, bool ParamOnly = false>
 ORVIK_SOFT_INLINE uint32_t MixToward(const PixelContext& cx, uint32_t d, uint32_t target,
                                      uint32_t k) {
     constexpr int D = V::depth;
+    if constexpr (D == 32) return BlendMixPixel32(d, target, k, 8 * Factors);
     return Pack<D>([&](int i) {
         const uint32_t dc = Ch<D>(d, i), tc = Ch<D>(target, i);
-        if constexpr (D == 16 && ParamOnly)
+        if constexpr (ParamOnly)
             return static_cast<uint32_t>(static_cast<int32_t>(dc) +
                                          cx.diff[static_cast<int32_t>(tc) - static_cast<int32_t>(dc)]);
         else

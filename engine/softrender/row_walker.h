@@ -43,9 +43,11 @@ struct RowWalker {
                 return;
             }
         }
+        // A local copy: pixel stores cannot alias it, so its fields stay in registers.
+        const PixelContext cx = j.cx;
         for (int32_t y = 0; y < j.height; ++y) {
             for (int32_t x = 0; x < j.width; ++x)
-                BlendPixel<V>(j.cx, d + x * V::dstBytes, s + x * V::srcBytes,
+                BlendPixel<V>(cx, d + x * V::dstBytes, s + x * V::srcBytes,
                               V::blend ? b + x : nullptr);
             d += j.dstPitch;
             s += j.srcPitch;

@@ -1,0 +1,110 @@
+// Screen-sized software draws: the fill, the keyed sprite copy and the blends a frame of
+// the game uses, on the fast and the generic path, and pixman's nearest equivalents.
+#include <benchmark/benchmark.h>
+#include <pixman.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/softrender/blend_tables.h"
+#include "engine/softrender/filled_rect.h"
+#include "engine/softrender/memimg.h"
+#include "engine/softrender/row_walker.h"
+#include "engine/softrender/soft_state.h"
+
+namespace {
+
+using namespace orvik;
+using namespace orvik::soft;
+
+constexpr int kW = 640, kH = 480;
+
+struct Images {
+    MEMIMG dst{}, src{};
+    explicit Images(int depth) {
+        ResetSoftRender();
+        InitMemImgBlendTables();
+        const int type = depth == 32 ? kMemImgXrgb32 : kMemImgRgb565;
+        SetupMemImg(&dst, kW, kH, -1, 0, type, 0, 0, 0, nullptr);
+        SetupMemImg(&src, kW, kH, -1, 0, type, 0, 0, 0, nullptr);
+        std::mt19937 rng(1);
+        for (int i = 0; i < dst.store->pitch * kH; ++i) dst.pixels[i] = static_cast<uint8_t>(rng());
+        // A sprite sheet: a quarter of it transparent.
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                uint8_t* p = src.pixels + y * src.store->pitch + x * (depth / 8);
+                const uint32_t v = (x / 16 + y / 16) % 4 == 0 ? 0 : rng() | 1;
+                std::memcpy(p, &v, depth / 8);
+            }
+        MemImgDrawSettings().clipRect = {0, 0, kW, kH};
+    }
+    ~Images() {
+        ReleaseMemImg(&dst);
+        ReleaseMemImg(&src);
+    }
+};
+
+void RowDraw(benchmark::State& state, int depth, int mode, int param, bool keyed, bool generic) {
+    Images im(depth);
+    MemImgDrawState& ds = MemImgDrawSettings();
+    ds.blendMode = mode;
+    ds.blendParam = param;
+    const KernelChoice k = SelectKernel(mode, param, Flavour::Point, true, depth);
+    const RowFn fn = FindPointRowLoop({depth, false, k.kernel, false, false, false, keyed});
+    RowJob j;
+    j.cx = MakePixelContext(ds, im.src.store);
+    j.dst = im.dst.pixels;
+    j.dstPitch = im.dst.store->pitch;
+    j.src = im.src.pixels;
+    j.srcPitch = im.src.store->pitch;
+    j.width = kW;
+    j.height = kH;
+    ForceGenericPath(generic);
+    for (auto _ : state) {
+        fn(j);
+        benchmark::ClobberMemory();
+    }
+    ForceGenericPath(false);
+    state.SetItemsProcessed(state.iterations() * kW * kH);
+}
+
+void Fill(benchmark::State& state, int depth, int mode, int param) {
+    Images im(depth);
+    MemImgDrawSettings().blendMode = mode;
+    MemImgDrawSettings().blendParam = param;
+    for (auto _ : state) {
+        DrawMemImgFilledRect(&im.dst, nullptr, 0x00406080);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kW * kH);
+}
+
+void PixmanOver(benchmark::State& state) {
+    std::vector<uint32_t> d(kW * kH, 0x80808080), s(kW * kH, 0x80FF4020);
+    pixman_image_t* di = pixman_image_create_bits(PIXMAN_x8r8g8b8, kW, kH, d.data(), kW * 4);
+    pixman_image_t* si = pixman_image_create_bits(PIXMAN_a8r8g8b8, kW, kH, s.data(), kW * 4);
+    for (auto _ : state) {
+        pixman_image_composite32(PIXMAN_OP_OVER, si, nullptr, di, 0, 0, 0, 0, 0, 0, kW, kH);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(di);
+    pixman_image_unref(si);
+    state.SetItemsProcessed(state.iterations() * kW * kH);
+}
+
+BENCHMARK_CAPTURE(RowDraw, copy32_keyed, 32, 0, 255, true, false);
+BENCHMARK_CAPTURE(RowDraw, copy16_keyed, 16, 0, 255, true, false);
+BENCHMARK_CAPTURE(RowDraw, copy32_plain, 32, 0, 255, false, false);
+BENCHMARK_CAPTURE(RowDraw, copy32_plain_generic, 32, 0, 255, false, true);
+BENCHMARK_CAPTURE(RowDraw, alpha32_p100_keyed, 32, 1, 100, true, false);
+BENCHMARK_CAPTURE(RowDraw, alpha16_p100_keyed, 16, 1, 100, true, false);
+BENCHMARK_CAPTURE(RowDraw, add32_p200_keyed, 32, 2, 200, true, false);
+BENCHMARK_CAPTURE(RowDraw, add16_p200_keyed, 16, 2, 200, true, false);
+BENCHMARK_CAPTURE(RowDraw, multiply32, 32, 4, 0, false, false);
+BENCHMARK_CAPTURE(Fill, copy32, 32, 0, 255);
+BENCHMARK_CAPTURE(Fill, copy16, 16, 0, 255);
+BENCHMARK_CAPTURE(Fill, alpha32_p128, 32, 1, 128);
+BENCHMARK(PixmanOver);
+
+}  // namespace
