@@ -19,9 +19,6 @@ struct MemImgDrawState {
     // 0x00RRGGBB: in memory the bytes blue, green, red, like a 32-bit pixel. White means
     // no tint.
     uint32_t bright = 0xFFFFFF;
-    // The screen's colour depth in bits (16 until graphics sets one): picks the kind of a
-    // memory image made for "the screen's kind".
-    int32_t screenBitDepth = 16;
 };
 
 // The one live draw state of the software renderer.

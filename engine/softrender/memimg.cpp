@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "engine/graphics/color_format.h"
+#include "engine/graphics/graphics_system.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"
 #include "engine/softrender/soft_state.h"
@@ -169,7 +170,7 @@ int MakeMemImg(MEMIMG* img, int32_t width, int32_t height, int32_t colorType) {
     if (img == nullptr) return -1;
     std::memset(img, 0, sizeof *img);
     if (colorType == -1)
-        colorType = MemImgDrawSettings().screenBitDepth == 16 ? kMemImgRgb565 : kMemImgXrgb32;
+        colorType = GetScreenColorBitDepth() == 16 ? kMemImgRgb565 : kMemImgXrgb32;
     return SetupMemImg(img, width, height, -1, 0, colorType, 0, 0, 0, nullptr);
 }
 

@@ -23,6 +23,12 @@ PixelContext MakePixelContext(const MemImgDrawState& ds, const MemImgStore* sour
     return cx;
 }
 
+bool BlendImageCovers(const MEMIMG* blend, const MEMIMG* src) {
+    return IsMemImgValid(blend) && IsMemImgValid(src) &&
+           blend->store->colorType == kMemImgSingle8 && blend->width >= src->width &&
+           blend->height >= src->height;
+}
+
 bool GenericPathForced() { return SoftRender().forceGeneric; }
 
 void ForceGenericPath(bool on) { SoftRender().forceGeneric = on; }

@@ -13,6 +13,11 @@ inline bool IsTinted(const MemImgDrawState& ds) { return (ds.bright & 0xFFFFFFu)
 // source when one is given.
 PixelContext MakePixelContext(const MemImgDrawState& ds, const MemImgStore* source);
 
+// A blend image is read at the source pixel's own column and row, so it must be a valid
+// 8-bit image at least as wide and as high as the source; a draw with one that is not
+// draws nothing rather than read past its rows.
+bool BlendImageCovers(const MEMIMG* blend, const MEMIMG* src);
+
 // True while ORVIK_SOFT_GENERIC (or a test) asks every walker for its per-pixel path.
 bool GenericPathForced();
 void ForceGenericPath(bool on);

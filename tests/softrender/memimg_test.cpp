@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/graphics/color_format.h"
+#include "engine/graphics/graphics_system.h"
 #include "engine/platform/memory.h"
 #include "engine/softrender/memimg.h"
 #include "engine/softrender/soft_state.h"
@@ -113,13 +114,14 @@ TEST_F(MemImgTest, ViewsShareTheStoreUntilTheLastRelease) {
 }
 
 TEST_F(MemImgTest, ScreenKindFollowsTheScreenDepth) {
-    MemImgDrawSettings().screenBitDepth = 16;
+    Graphics().screen.depth = 16;
     ASSERT_EQ(MakeMemImg(&img, 4, 4, -1), 0);
     EXPECT_EQ(img.store->colorType, kMemImgRgb565);
     ReleaseMemImg(&img);
-    MemImgDrawSettings().screenBitDepth = 32;
+    Graphics().screen.depth = 32;
     ASSERT_EQ(MakeMemImg(&img, 4, 4, -1), 0);
     EXPECT_EQ(img.store->colorType, kMemImgXrgb32);
+    ResetGraphicsState();
 }
 
 TEST_F(MemImgTest, StandardFormatsAreSharedRecords) {
