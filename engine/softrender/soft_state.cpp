@@ -29,8 +29,6 @@ void ResetSoftRender() {
     SoftRenderState& s = Storage();
     std::memset(&s.tables, 0, sizeof s.tables);
     s.draw = MemImgDrawState{};
-    s.formats = {};
-    s.formatBuilt = {};
     s.workPalette = {};
     s.stretchWorkPalette = {};
     s.forceGeneric = GenericPathRequested();

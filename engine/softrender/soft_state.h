@@ -12,7 +12,8 @@ namespace orvik {
 struct SoftRenderState {
     BlendTables tables{};
     MemImgDrawState draw{};
-    // Standard formats by kind: 8 for colour types 0 and 1 (alpha x palette), then 2, 3.
+    // Standard formats by kind: 8 for colour types 0 and 1 (alpha x palette), then 2, 3;
+    // built on first request and kept for the life of the process.
     std::array<ColorFormat, 10> formats{};
     std::array<bool, 10> formatBuilt{};
     // Palette copies the point and the stretched draw make before a palette draw.
@@ -24,7 +25,8 @@ struct SoftRenderState {
 };
 
 SoftRenderState& SoftRender();
-// Clears every table, cache and setting and re-reads the environment switch.
+// Clears every table and setting and re-reads the environment switch. The standard
+// formats stay: images hold pointers to them, and they never change once built.
 void ResetSoftRender();
 
 }  // namespace orvik
