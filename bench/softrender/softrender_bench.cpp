@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/graphics/draw_settings.h"
 #include "engine/softrender/blend_tables.h"
 #include "engine/softrender/filled_rect.h"
 #include "engine/softrender/memimg.h"
@@ -37,7 +38,8 @@ struct Images {
                 const uint32_t v = (x / 16 + y / 16) % 4 == 0 ? 0 : rng() | 1;
                 std::memcpy(p, &v, depth / 8);
             }
-        MemImgDrawSettings().clipRect = {0, 0, kW, kH};
+        Draw().area.x2 = kW;
+        Draw().area.y2 = kH;
     }
     ~Images() {
         ReleaseMemImg(&dst);
@@ -47,7 +49,7 @@ struct Images {
 
 void RowDraw(benchmark::State& state, int depth, int mode, int param, bool keyed, bool generic) {
     Images im(depth);
-    MemImgDrawState& ds = MemImgDrawSettings();
+    MemImgDrawState ds;
     ds.blendMode = mode;
     ds.blendParam = param;
     const KernelChoice k = SelectKernel(mode, param, Flavour::Point, true, depth);
@@ -71,8 +73,8 @@ void RowDraw(benchmark::State& state, int depth, int mode, int param, bool keyed
 
 void Fill(benchmark::State& state, int depth, int mode, int param) {
     Images im(depth);
-    MemImgDrawSettings().blendMode = mode;
-    MemImgDrawSettings().blendParam = param;
+    Draw().blendMode = mode;
+    Draw().blendParam = param;
     for (auto _ : state) {
         DrawMemImgFilledRect(&im.dst, nullptr, 0x00406080);
         benchmark::ClobberMemory();

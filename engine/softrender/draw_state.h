@@ -1,6 +1,6 @@
-// The software renderer's view of the draw state. Graphics owns the draw settings and
-// writes these fields whenever it changes them; the software draws read them once at the
-// start of every call and never write them.
+// The software renderer's view of graphics' draw state: the four values its draws read,
+// taken from the one DrawSettings record once at the start of every draw. The draws
+// never write them.
 #pragma once
 #include <cstdint>
 
@@ -21,7 +21,7 @@ struct MemImgDrawState {
     uint32_t bright = 0xFFFFFF;
 };
 
-// The one live draw state of the software renderer.
-MemImgDrawState& MemImgDrawSettings();
+// Read from graphics' draw settings now.
+MemImgDrawState CurrentMemImgDrawState();
 
 }  // namespace orvik

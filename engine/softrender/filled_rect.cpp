@@ -7,7 +7,7 @@
 #include "engine/platform/rect.h"
 #include "engine/softrender/flat_colour.h"
 #include "engine/softrender/flat_walker.h"
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/draw_state.h"
 
 namespace orvik {
 
@@ -22,7 +22,7 @@ void DrawMemImgFilledRect(MEMIMG* dst, const int32_t* rect, uint32_t colour) {
     Rect r = rect ? Rect{std::min(rect[0], rect[2]), std::min(rect[1], rect[3]),
                          std::max(rect[0], rect[2]), std::max(rect[1], rect[3])}
                   : Rect{0, 0, dst->width, dst->height};
-    const MemImgDrawState& ds = MemImgDrawSettings();
+    const MemImgDrawState ds = CurrentMemImgDrawState();
     ClipRect(&r, &ds.clipRect);
     // The draw area should lie inside the target; a stale one must not let the fill
     // leave the image.

@@ -23,12 +23,9 @@ SoftRenderState& Storage() {
 
 SoftRenderState& SoftRender() { return Storage(); }
 
-MemImgDrawState& MemImgDrawSettings() { return Storage().draw; }
-
 void ResetSoftRender() {
     SoftRenderState& s = Storage();
     std::memset(&s.tables, 0, sizeof s.tables);
-    s.draw = MemImgDrawState{};
     s.workPalette = {};
     s.stretchWorkPalette = {};
     s.forceGeneric = GenericPathRequested();

@@ -5,13 +5,11 @@
 
 #include "engine/graphics/color_format.h"
 #include "engine/softrender/blend_tables.h"
-#include "engine/softrender/draw_state.h"
 
 namespace orvik {
 
 struct SoftRenderState {
     BlendTables tables{};
-    MemImgDrawState draw{};
     // Standard formats by kind: 8 for colour types 0 and 1 (alpha x palette), then 2, 3;
     // built on first request and kept for the life of the process.
     std::array<ColorFormat, 10> formats{};

@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "engine/graphics/draw_settings.h"
 #include "engine/graphics/pixel_access.h"
 #include "engine/softrender/blend_tables.h"
 #include "engine/softrender/filled_rect.h"
@@ -16,9 +17,17 @@ namespace {
 
 using namespace orvik;
 
+void SetArea(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    Draw().area.x1 = x1;
+    Draw().area.y1 = y1;
+    Draw().area.x2 = x2;
+    Draw().area.y2 = y2;
+}
+
 class FilledRectTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
+        Draw() = DrawSettings{};
         ResetSoftRender();
         InitMemImgBlendTables();
         soft::ForceGenericPath(GetParam());
@@ -30,7 +39,7 @@ protected:
     void Make(int type, int width, int height, uint32_t background) {
         ASSERT_EQ(SetupMemImg(&img, width, height, -1, 0, type, 0, 0, 0, nullptr), 0);
         PaintMemImgRectAll(background);
-        MemImgDrawSettings().clipRect = {0, 0, width, height};
+        SetArea(0, 0, width, height);
     }
     void PaintMemImgRectAll(uint32_t v) {
         for (int y = 0; y < img.height; ++y)
@@ -70,7 +79,7 @@ TEST_P(FilledRectTest, CornersInEitherOrderFillTheSamePixels) {
 
 TEST_P(FilledRectTest, NullRectangleFillsTheDrawArea) {
     Make(kMemImgRgb565, 10, 6, 0);
-    MemImgDrawSettings().clipRect = {2, 1, 7, 4};
+    SetArea(2, 1, 7, 4);
     DrawMemImgFilledRect(&img, nullptr, 0xF800);
     EXPECT_EQ(Count(0xF800), 15);
     EXPECT_EQ(At(2, 1), 0xF800u);
@@ -90,12 +99,12 @@ TEST_P(FilledRectTest, OddWidth16BitRowStopsAtItsEnd) {
 
 TEST_P(FilledRectTest, CopyKeepsTheColoursFourthByteMixesDoNot) {
     Make(kMemImgXrgb32, 4, 1, 0x77000000);
-    MemImgDrawSettings().bright = 0x808080;
+    Draw().bright = 0x808080;
     DrawMemImgFilledRect(&img, nullptr, 0xAAFFFFFF);
     EXPECT_EQ(At(0, 0), 0xAA7F7F7Fu);
-    MemImgDrawSettings().bright = 0xFFFFFF;
-    MemImgDrawSettings().blendMode = 1;
-    MemImgDrawSettings().blendParam = 128;
+    Draw().bright = 0xFFFFFF;
+    Draw().blendMode = 1;
+    Draw().blendParam = 128;
     Set(0, 0, 0x77000000);
     DrawMemImgFilledRect(&img, nullptr, 0xAAFFFFFF);
     EXPECT_EQ(At(0, 0), 0x777F7F7Fu);
@@ -103,15 +112,15 @@ TEST_P(FilledRectTest, CopyKeepsTheColoursFourthByteMixesDoNot) {
 
 TEST_P(FilledRectTest, ShiftTintLosesAStepOnFullChannels) {
     Make(kMemImgXrgb32, 2, 1, 0);
-    MemImgDrawSettings().bright = 0xFFFFFE;  // red 255, green 255, blue 254
+    Draw().bright = 0xFFFFFE;  // red 255, green 255, blue 254
     DrawMemImgFilledRect(&img, nullptr, 0x00FFFFFF);
     EXPECT_EQ(At(0, 0), 0x00FEFEFDu);
 }
 
 TEST_P(FilledRectTest, ColourAbove16BitsIsMasked) {
     Make(kMemImgRgb565, 2, 1, 0);
-    MemImgDrawSettings().blendMode = 2;
-    MemImgDrawSettings().blendParam = 255;
+    Draw().blendMode = 2;
+    Draw().blendParam = 255;
     DrawMemImgFilledRect(&img, nullptr, 0xFFFF0000u | 0x0841);
     EXPECT_EQ(At(0, 0), 0x0841u);
 }
@@ -120,15 +129,15 @@ TEST_P(FilledRectTest, RefusedDestinationsAndGatesLeavePixels) {
     MEMIMG pal{};
     ASSERT_EQ(SetupMemImg(&pal, 4, 4, -1, 0, kMemImgXrgb32, 1, 0, 0, nullptr), 0);
     std::memset(pal.pixels, 9, pal.store->pitch * 4);
-    MemImgDrawSettings().clipRect = {0, 0, 4, 4};
+    SetArea(0, 0, 4, 4);
     DrawMemImgFilledRect(&pal, nullptr, 0);
     EXPECT_EQ(pal.pixels[0], 9);
     ReleaseMemImg(&pal);
 
     Make(kMemImgXrgb32, 3, 3, 0x12345678);
     for (int mode : {1, 2, 3, 5, 9, 12, -1}) {
-        MemImgDrawSettings().blendMode = mode;
-        MemImgDrawSettings().blendParam = mode <= 3 ? 0 : 128;
+        Draw().blendMode = mode;
+        Draw().blendParam = mode <= 3 ? 0 : 128;
         DrawMemImgFilledRect(&img, nullptr, 0xFFFFFFFF);
         EXPECT_EQ(Count(0x12345678), 9) << "mode " << mode;
     }
@@ -147,9 +156,9 @@ TEST_P(FilledRectTest, EveryModeMatchesTheReference) {
                     std::vector<uint32_t> before;
                     for (int y = 0; y < 3; ++y)
                         for (int x = 0; x < 5; ++x) before.push_back(At(x, y));
-                    MemImgDrawSettings().blendMode = mode;
-                    MemImgDrawSettings().blendParam = param;
-                    MemImgDrawSettings().bright = bright;
+                    Draw().blendMode = mode;
+                    Draw().blendParam = param;
+                    Draw().bright = bright;
                     const uint32_t colour = rng();
                     DrawMemImgFilledRect(&img, nullptr, colour);
                     for (int i = 0; i < 15; ++i) {
