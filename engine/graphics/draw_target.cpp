@@ -1,8 +1,9 @@
-// Selecting the screen as draw target: the render target and viewport on the device
-// path, the screen image on the software path, the draw area and the camera that makes
-// one unit one pixel of the target. Drawable graphics as targets come with the graphic
-// handles.
+// Selecting the draw target (the screen or a drawable graphic): the render target and
+// viewport on the device path, the image drawn into on the software path, the draw area
+// and the camera that makes one unit one pixel of the target.
 #include "engine/graphics/camera.h"
+#include "engine/graphics/draw_functions.h"
+#include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/present.h"
 #include "engine/graphics/state_cache.h"
@@ -37,18 +38,18 @@ void PlaceCamera(int w, int h) {
     UpdateProjectionMatrix();
 }
 
-void SetWholeArea(int w, int h) {
-    DrawArea& a = Draw().area;
-    a.x1 = a.y1 = 0;
-    a.x2 = w;
-    a.y2 = h;
-    a.fx1 = a.fy1 = 0;
-    a.fx2 = float(w);
-    a.fy2 = float(h);
-    a.empty = w <= 0 || h <= 0;
-    a.given[0] = a.given[1] = 0;
-    a.given[2] = w;
-    a.given[3] = h;
+// The surface a target renders into: a graphic's first texture piece, else the sub back
+// buffer or the back buffer; null for a graphic that cannot be drawn into.
+host::Surface* TargetSurface(int target, bool* withDepth) {
+    GraphicsState& g = Graphics();
+    *withDepth = true;
+    if (target < 0) return g.dev.subBackBuffer ? g.dev.subBackBuffer : g.dev.backBuffer;
+    const GraphRecord* r = GetGraphRecord(target);
+    if (!r || r->images->pieces.empty()) return nullptr;
+    int sw, sh;
+    GetScreenSize(&sw, &sh);
+    *withDepth = r->width <= sw && r->height <= sh;
+    return r->images->pieces[0].surface;
 }
 
 }  // namespace
@@ -57,29 +58,37 @@ int SetDrawTarget(int target) {
     GraphicsState& g = Graphics();
     if (!g.up) return -1;
     WaitForActiveWindow();
-    if (target > -2 || target < -5) return -1;
+    const GraphRecord* r = target >= 0 ? GetGraphRecord(target) : nullptr;
+    // Screen codes, or the full handle check: a freed and reused slot is refused.
+    if (target >= 0 ? !r || !r->images->drawable : target > -2 || target < -5) return -1;
     DrawSettings& ds = Draw();
     if (g.direct3DMode && g.dev.device) {
         FlushVertexBatch();
         EndSceneIfBegun();
-        host::Surface* surface = g.dev.subBackBuffer ? g.dev.subBackBuffer : g.dev.backBuffer;
+        bool withDepth;
+        host::Surface* surface = TargetSurface(target, &withDepth);
+        if (!surface) return -1;
         int saved = StateCache().force;
         StateCache().force = 1;
         SetRenderTargetSurface(surface);
         StateCache().force = saved;
-        g.dev.device->SetDepthStencilSurface(g.dev.zSurface);
+        g.dev.device->SetDepthStencilSurface(withDepth ? g.dev.zSurface : nullptr);
     } else {
-        ds.softTarget = g.softScreen;
+        ds.softTarget = r ? const_cast<MEMIMG*>(&r->view) : g.softScreen;
     }
     g.drawTarget = target;
     ds.drawTarget = target;
     if (target == -4 && Window().rt.mainWindow)
         host::SetTimer(Window().rt.mainWindow, kFrontBufferTimerId, kFrontBufferTimerMillis, &FrontBufferTimerProc);
-    int w, h;
-    GetScreenSize(&w, &h);
-    if (w != ds.targetWidth || h != ds.targetHeight || ds.area.empty) SetWholeArea(w, h);
+    int w = 0, h = 0;
+    if (target == -3 || target == -5) GetScreenSize(&w, &h);
+    else QueryGraphSize(target, &w, &h);
+    const bool resized = w != ds.targetWidth || h != ds.targetHeight;
     ds.targetWidth = w;
     ds.targetHeight = h;
+    const DrawArea& a = ds.area;
+    if (resized) SetDrawClipRect(0, 0, w, h);
+    else SetDrawClipRect(a.given[0], a.given[1], a.given[2], a.given[3]);
     PlaceCamera(w, h);
     return 0;
 }

@@ -6,6 +6,8 @@
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/d3d_device.h"
 #include "engine/graphics/device_buffers.h"
+#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/graph_load.h"
 #include "engine/graphics/present.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
@@ -77,6 +79,8 @@ void ResetGraphicsState() {
     g_graphics = GraphicsState{};
     ResetDeviceStateCache();
     ResetDrawState();
+    ResetGraphTable();
+    ResetCreateSettings();
     Batch() = VertexBatch{};
 }
 
@@ -150,6 +154,7 @@ int TerminateGraphics() {
         ReleaseDirect3D9();
         return 0;
     }
+    DeleteAllGraphs();
     DeleteAllVertexBufferHandles();
     DeleteAllIndexBufferHandles();
     DeleteAllShaderHandles();

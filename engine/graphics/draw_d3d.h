@@ -1,0 +1,31 @@
+// The device half of the drawing functions: graphics and shapes become pre-transformed
+// vertices (screen pixels, pixel centres at whole numbers) in the vertex batch, after the
+// render-state cache has been brought in line with the draw state.
+#pragma once
+#include <cstdint>
+
+namespace host {
+class Texture;
+}
+
+namespace orvik {
+
+struct GraphImageSet;
+struct GraphRecord;
+
+constexpr uint32_t kSetupTrans = 0x1;
+constexpr uint32_t kSetupExact = 0x2;
+constexpr uint32_t kSetupVertexColor = 0x20;
+
+void SetupGraphDrawD3D(const GraphImageSet* set, host::Texture* texture, uint32_t flags);
+int DrawGraphAtD3D(int x, int y, const GraphRecord& record, int trans, int unscaled);
+int DrawGraphStretchedD3D(float x1, float y1, float x2, float y2, const GraphRecord& record, int trans, int exact);
+int DrawGraphRotatedD3D(float x, float y, double scale, double angle, const GraphRecord& record, int trans, int turn);
+int DrawFilledBoxD3D(int x1, int y1, int x2, int y2, uint32_t color);
+int DrawLineBoxD3D(int x1, int y1, int x2, int y2, uint32_t color);
+int DrawLineD3D(int x1, int y1, int x2, int y2, uint32_t color);
+// Untextured vertices of x, y, z, rhw, colour (20 bytes) with a primitive type.
+int DrawPolygonD3D(const void* vertices, int count, int primitive);
+int ClearDrawTargetD3D(const int* rect);
+
+}  // namespace orvik

@@ -1,0 +1,172 @@
+// The public drawing functions: argument checks and the common prologue, then the device
+// back end for textured graphics (and for shapes on the device path) or the software one.
+#include "engine/graphics/draw_functions.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/graphics/color_data.h"
+#include "engine/graphics/draw_d3d.h"
+#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/graph_soft.h"
+#include "engine/graphics/graphics_system.h"
+#include "engine/platform/library.h"
+#include "engine/platform/message_pump.h"
+#include "engine/softrender/memimg_write.h"
+
+namespace orvik {
+
+namespace {
+
+// Checks shared by every graphic draw; the draw runs only when they pass. An empty draw
+// area draws nothing and is no failure.
+template <class Work>
+int GraphDraw(int32_t handle, Work work) {
+    if (!Graphics().up) return -1;
+    if (Draw().area.empty) return 0;
+    GraphRecord* r = GetGraphRecord(handle);
+    if (!r || !r->images) return -1;
+    if (Draw().blendMaskGraph != -1 && IsBlendMaskTooSmall(*r) != 0) return -1;
+    WaitForActiveWindow();
+    return work(*r, r->images->textured != 0);
+}
+
+template <class Work>
+int ShapeDraw(Work work) {
+    if (!Graphics().up) return -1;
+    if (Draw().area.empty) return 0;
+    WaitForActiveWindow();
+    return work(Graphics().direct3DMode != 0);
+}
+
+int Trunc(float v) { return int(std::trunc(v)); }
+
+}  // namespace
+
+int ClearDrawTarget(const ClearRect* rect) {
+    GraphicsState& g = Graphics();
+    if (!g.up) return -1;
+    if (rect && (rect->x1 < 0 || rect->y1 < 0)) rect = nullptr;
+    const int* r = rect ? &rect->x1 : nullptr;
+    if (g.direct3DMode) {
+        ClearDrawTargetD3D(r);
+        return 0;
+    }
+    MEMIMG* target = Draw().softTarget;
+    if (!target || !target->store || !target->store->colorFormat) return 0;
+    const uint32_t value =
+        GetColorInBaseImageFormat(*target->store->colorFormat, g.background[0], g.background[1], g.background[2], 255);
+    PaintMemImgRect(target, r, value);
+    return 0;
+}
+
+int DrawGraphAt(int x, int y, int32_t handle, int trans) {
+    return GraphDraw(handle, [&](GraphRecord& r, bool textured) {
+        return textured ? DrawGraphAtD3D(x, y, r, trans, 1) : DrawGraphMemImg(x, y, r, trans);
+    });
+}
+
+int DrawGraphStretched(int x1, int y1, int x2, int y2, int32_t handle, int trans) {
+    return GraphDraw(handle, [&](GraphRecord& r, bool textured) {
+        return textured ? DrawGraphStretchedD3D(float(x1), float(y1), float(x2), float(y2), r, trans, 1)
+                        : DrawGraphStretchedMemImg(x1, y1, x2, y2, r, trans);
+    });
+}
+
+int DrawGraphStretchedF(float x1, float y1, float x2, float y2, int32_t handle, int trans) {
+    return GraphDraw(handle, [&](GraphRecord& r, bool textured) {
+        return textured ? DrawGraphStretchedD3D(x1, y1, x2, y2, r, trans, 0)
+                        : DrawGraphStretchedMemImg(Trunc(x1), Trunc(y1), Trunc(x2), Trunc(y2), r, trans);
+    });
+}
+
+int DrawGraphRotated(int x, int y, double scale, double angle, int32_t handle, int trans, int turn) {
+    return DrawGraphRotatedCore(float(x), float(y), scale, angle, handle, trans, turn);
+}
+
+int DrawGraphRotatedCore(float x, float y, double scale, double angle, int32_t handle, int trans, int turn) {
+    return GraphDraw(handle, [&](GraphRecord& r, bool textured) {
+        return textured ? DrawGraphRotatedD3D(x, y, scale, angle, r, trans, turn)
+                        : DrawGraphRotatedMemImg(x, y, scale, angle, r, trans, turn);
+    });
+}
+
+int DrawGraphMirrored(int x, int y, int32_t handle, int trans) {
+    const GraphRecord* r = GetGraphRecord(handle);
+    if (!r) return -1;
+    return DrawGraphStretched(x + r->width, y, x, y + r->height, handle, trans);
+}
+
+int DrawGraphRegion(int x, int y, int sourceX, int sourceY, int width, int height, int32_t handle, int trans,
+                    int turn) {
+    const GraphRecord* r = GetGraphRecord(handle);
+    if (!r) return -1;
+    // Only the stored area narrows; the device keeps its viewport, the vertices are cut.
+    DrawArea& a = Draw().area;
+    const DrawArea saved = a;
+    a.x1 = std::max(a.x1, x), a.y1 = std::max(a.y1, y);
+    a.x2 = std::min(a.x2, x + width), a.y2 = std::min(a.y2, y + height);
+    a.fx1 = float(a.x1), a.fy1 = float(a.y1), a.fx2 = float(a.x2), a.fy2 = float(a.y2);
+    a.empty = a.x1 >= a.x2 || a.y1 >= a.y2 ? 1 : 0;
+    const int result = turn ? DrawGraphMirrored(x - r->width + sourceX + width, y - sourceY, handle, trans)
+                            : DrawGraphAt(x - sourceX, y - sourceY, handle, trans);
+    a = saved;
+    return result;
+}
+
+int DrawGraphRectStretchedF(float x1, float y1, float x2, float y2, int sourceX, int sourceY, int width, int height,
+                            int32_t handle, int trans) {
+    const int32_t part = DeriveGraph(sourceX, sourceY, width, height, handle);
+    if (part < 0) return -1;
+    const int result = DrawGraphStretchedF(x1, y1, x2, y2, part, trans);
+    DeleteGraphHandle(part);
+    return result;
+}
+
+int DrawFilledBox(int x1, int y1, int x2, int y2, uint32_t color) {
+    return ShapeDraw([&](bool device) {
+        return device ? DrawFilledBoxD3D(x1, y1, x2, y2, color) : DrawBoxMemImg(x1, y1, x2, y2, color);
+    });
+}
+
+int DrawLineBox(int x1, int y1, int x2, int y2, uint32_t color) {
+    return ShapeDraw([&](bool device) {
+        return device ? DrawLineBoxD3D(x1, y1, x2, y2, color) : DrawLineBoxMemImg(x1, y1, x2, y2, color);
+    });
+}
+
+int DrawRectangle(int x1, int y1, int x2, int y2, uint32_t color, int fill) {
+    return fill ? DrawFilledBox(x1, y1, x2, y2, color) : DrawLineBox(x1, y1, x2, y2, color);
+}
+
+int DrawColorLine(int x1, int y1, int x2, int y2, uint32_t color, int thickness) {
+    if (thickness > 1) return DrawThickLine(x1, y1, x2, y2, thickness, color);
+    return ShapeDraw([&](bool device) {
+        return device ? DrawLineD3D(x1, y1, x2, y2, color) : DrawLineMemImg(x1, y1, x2, y2, color);
+    });
+}
+
+int DrawThickLine(int x1, int y1, int x2, int y2, int thickness, uint32_t color) {
+    const float dx = float(x2 - x1), dy = float(y2 - y1), length = std::sqrt(dx * dx + dy * dy);
+    if (length == 0) return 0;
+    const float ox = dy / length * float(thickness) / 2, oy = -dx / length * float(thickness) / 2;
+    return ShapeDraw([&](bool device) {
+        if (!device) return 0;
+        int red, green, blue;
+        DecodeColorValue(color, &red, &green, &blue);
+        const uint32_t c = 0xFF000000u | uint32_t(red) << 16 | uint32_t(green) << 8 | uint32_t(blue);
+        const float z = Draw().depth2D;
+        struct V {
+            float x, y, z, rhw;
+            uint32_t c;
+        } v[4] = {{float(x1) + ox, float(y1) + oy, z, 1, c},
+                  {float(x2) + ox, float(y2) + oy, z, 1, c},
+                  {float(x1) - ox, float(y1) - oy, z, 1, c},
+                  {float(x2) - ox, float(y2) - oy, z, 1, c}};
+        DrawPolygonD3D(v, 4, 5);
+        return 0;
+    });
+}
+
+}  // namespace orvik

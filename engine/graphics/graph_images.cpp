@@ -1,0 +1,134 @@
+// Building the image set of a fresh graphic, and filling a graphic with one colour.
+#include <algorithm>
+
+#include "engine/graphics/color_format.h"
+#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/graph_load.h"
+#include "engine/graphics/graph_textures.h"
+#include "engine/graphics/graphics_system.h"
+#include "engine/platform/log.h"
+#include "engine/softrender/memimg.h"
+#include "engine/softrender/memimg_write.h"
+#include "host/d3d9/device.h"
+
+namespace orvik {
+
+namespace {
+
+void SetDeviceFlags(GraphImageSet& s, int mipLevels, int alpha, int dxt) {
+    const GraphCreateSettings& c = CreateSettings();
+    s.textured = 1;
+    if (c.drawable) {
+        s.drawable = 1;
+        s.systemCopy = 1;
+    } else {
+        s.alpha = uint8_t(alpha ? 1 : 0);
+        s.systemCopy = uint8_t(c.systemCopy ? 1 : 0);
+        s.colorKey = uint8_t(Draw().colorKeyOn && !alpha ? 1 : 0);
+        s.dxt = uint8_t(dxt);
+        s.mipLevels = uint8_t(mipLevels);
+    }
+    int depth = Draw().creationBitDepth;
+    s.bitDepth = uint8_t(depth ? depth : (s.alpha ? 32 : GetScreenColorBitDepth()));
+}
+
+// Pieces laid in rows: column widths from one side's rule, row heights from the other's.
+// A drawable graphic is always one texture, since rendering goes into its first piece.
+void LayPieces(GraphImageSet& s) {
+    int widths[kMaxTexturePieces], heights[kMaxTexturePieces];
+    const int single = s.drawable || GraphTextureSettings().wholeTexture ? 1 : 0;
+    const int columns = RoundTextureSize(s.width, single, widths);
+    const int rows = RoundTextureSize(s.height, single, heights);
+    for (int row = 0, y = 0; row < rows && y < s.height; y += heights[row++])
+        for (int column = 0, x = 0; column < columns && x < s.width; x += widths[column++]) {
+            TexturePiece p;
+            p.x = x;
+            p.y = y;
+            p.width = std::min(widths[column], s.width - x);
+            p.height = std::min(heights[row], s.height - y);
+            p.texWidth = widths[column];
+            p.texHeight = heights[row];
+            s.pieces.push_back(p);
+        }
+}
+
+int CreateSoftImage(GraphImageSet& s, int palette, int alpha) {
+    s.software = s.drawable = 1;
+    s.palette = uint8_t(palette);
+    s.alpha = uint8_t(alpha ? 1 : 0);
+    int depth = Draw().creationBitDepth;
+    s.bitDepth = uint8_t(depth ? depth : GetScreenColorBitDepth());
+    const int type = s.bitDepth == 16 ? kMemImgRgb565 : kMemImgXrgb32;
+    const ColorFormat* f = GetMemImgColorFormat(type, s.alpha, 0);
+    const uint32_t rgb = CreateSettings().transColor;
+    uint32_t key = palette ? 65535u
+                   : f ? GetColorInBaseImageFormat(*f, int(rgb >> 16 & 255), int(rgb >> 8 & 255), int(rgb & 255), 0)
+                       : 0;
+    s.formatIndex = uint32_t((type == kMemImgRgb565 ? 15 : 17) + s.alpha);
+    if (SetupMemImg(&s.image, s.width, s.height, -1, key, type, palette, s.alpha, 0, nullptr) < 0)
+        return AddLogText("メモリイメージの作成に失敗しました\n");
+    return 0;
+}
+
+int Fail(int32_t handle) {
+    DeleteGraphHandle(handle);
+    return -1;
+}
+
+}  // namespace
+
+int CreateGraphImages(int32_t handle, int width, int height, int mipLevels, int alpha, int palette, int dxt) {
+    GraphRecord* r = GetGraphRecord(handle);
+    if (!r) return -1;
+    if (width <= 0 || height <= 0 || width > 16384 || height > 16384) {
+        AddLogFormat("グラフィックのサイズが不正です %d x %d", width, height);
+        return Fail(handle);
+    }
+    auto* s = new (std::nothrow) GraphImageSet{};
+    if (!s) {
+        AddLogText("グラフィックのオリジナル画像データ保存用メモリの確保に失敗しました\n");
+        return Fail(handle);
+    }
+    r->images = s;
+    s->width = width;
+    s->height = height;
+    s->transColor = CreateSettings().transColor;
+    if (Graphics().direct3DMode) {
+        SetDeviceFlags(*s, mipLevels < 0 ? 1 : mipLevels, alpha, dxt);
+        LayPieces(*s);
+        s->formatIndex = uint32_t(GetImageTextureFormatIndex(*s));
+        if (CreateGraphTextures(*s) != 0) return Fail(handle);
+    } else if (CreateSoftImage(*s, palette, alpha) != 0) {
+        return Fail(handle);
+    }
+    r->width = width;
+    r->height = height;
+    r->x = r->y = 0;
+    if (CreateGraphTextureInfo(*r) != 0) return Fail(handle);
+    return 0;
+}
+
+int FillGraphColor(int32_t handle, int red, int green, int blue, int alpha) {
+    GraphRecord* r = GetGraphRecord(handle);
+    if (!r || !r->images) return -1;
+    auto clamp = [](int v) { return uint32_t(std::clamp(v, 0, 255)); };
+    const uint32_t argb = clamp(alpha) << 24 | clamp(red) << 16 | clamp(green) << 8 | clamp(blue);
+    if (!r->images->textured) {
+        const ColorFormat* f = r->view.store ? r->view.store->colorFormat : nullptr;
+        if (!f) return -1;
+        PaintMemImgRect(&r->view, nullptr, GetColorInBaseImageFormat(*f, red, green, blue, 255));
+        return 0;
+    }
+    if (!r->images->drawable) return 0;
+    host::Device* d = Graphics().dev.device;
+    if (!d) return -1;
+    for (const PieceDraw& p : r->draws) {
+        const int32_t left = r->x + p.x - p.piece->x, top = r->y + p.y - p.piece->y;
+        host::RECT rect{left, top, left + p.width, top + p.height};
+        d->ColorFill(p.piece->surface, &rect, argb);
+    }
+    return 0;
+}
+
+}  // namespace orvik

@@ -1,0 +1,169 @@
+#include "engine/graphics/graph_load.h"
+
+#include "engine/graphics/base_image.h"
+#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/dxt_decode.h"
+#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/graph_textures.h"
+#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/image_loader.h"
+#include "engine/platform/log.h"
+#include "engine/platform/message_pump.h"
+
+namespace orvik {
+
+namespace {
+
+GraphCreateSettings g_create;
+
+// Frees the two images a load produced, whatever happens to the graphic.
+struct LoadedImages {
+    BaseImage image{}, alpha{};
+    bool hasAlpha = false;
+    ~LoadedImages() {
+        FreeBaseImage(&image);
+        FreeBaseImage(&alpha);
+    }
+};
+
+void MirrorBoth(BaseImage* image, BaseImage* alpha) {
+    MirrorBaseImage(image);
+    if (alpha) MirrorBaseImage(alpha);
+}
+
+}  // namespace
+
+GraphCreateSettings& CreateSettings() { return g_create; }
+void ResetCreateSettings() { g_create = GraphCreateSettings{}; }
+
+int SetCreateGraphBitDepth(int depth) {
+    Draw().creationBitDepth = depth;
+    return 0;
+}
+int GetCreateGraphBitDepth() { return Draw().creationBitDepth; }
+int SetCreateDrawableGraphFlag(int flag) {
+    g_create.drawable = flag;
+    return 0;
+}
+int GetCreateDrawableGraphFlag() { return g_create.drawable; }
+int SetGraphColorKeyFlag(int flag) {
+    Draw().colorKeyOn = flag;
+    return 0;
+}
+int GetGraphColorKeyFlag() { return Draw().colorKeyOn; }
+int SetGraphAlphaChannelFlag(int flag) {
+    g_create.alphaChannel = flag;
+    return 0;
+}
+int GetGraphAlphaChannelFlag() { return g_create.alphaChannel; }
+int SetGraphSystemCopyFlag(int flag) {
+    g_create.systemCopy = flag;
+    return 0;
+}
+int GetGraphSystemCopyFlag() { return g_create.systemCopy; }
+int SetTransferColorKeyFlag(int flag) {
+    g_create.noTransferKey = flag ? 0 : 1;
+    return 0;
+}
+
+int SetTransparentColor(int red, int green, int blue) {
+    if (GetScreenColorBitDepth() == 8) return 0;
+    g_create.transColor = uint32_t(red & 255) << 16 | uint32_t(green & 255) << 8 | uint32_t(blue & 255);
+    return 0;
+}
+
+int32_t LoadImageToGraph(const char* path, int flag) { return LoadGraphFile(path, flag ? 0 : 1, 0, 0); }
+
+int32_t LoadGraphFile(const char* path, int passFlag, int mirror, int) {
+    if (!Graphics().up || !path) return -1;
+    WaitForActiveWindow();
+    LoadedImages loaded;
+    int got = LoadImageWithAlphaFile(path, nullptr, 0, 0, nullptr, 0, 0, &loaded.image, &loaded.alpha, 0, 0);
+    if (got < 0) return AddLogFormat("グラフィックファイル %s がありません", path);
+    loaded.hasAlpha = got == 0;
+    BaseImage* alpha = loaded.hasAlpha ? &loaded.alpha : nullptr;
+    if (mirror == 1) MirrorBoth(&loaded.image, alpha);
+    int32_t handle = SetGraphFromBaseImage(&loaded.image, alpha, passFlag, mirror, 0);
+    if (handle >= 0) SetGraphFileName(handle, path);
+    return handle;
+}
+
+int32_t SetGraphFromBaseImage(BaseImage* image, BaseImage* alpha, int passFlag, int mirror, int mirrorEnable) {
+    if (!image) return -1;
+    // Textures hold plain pixels: block-compressed images are decoded first.
+    if (DecodeDxtBaseImage(image) != 0 || (alpha && DecodeDxtBaseImage(alpha) != 0))
+        return AddLogText("標準イメージ用のメモリ確保に失敗しました\n");
+    const bool flip = mirrorEnable == 1 && mirror == 1;
+    if (flip) MirrorBoth(image, alpha);
+    int32_t handle = NewGraphFromBaseImage(image, alpha, passFlag);
+    if (handle >= 0 && TransferImageToGraph(nullptr, image, alpha, 0, 0, handle, 0) != 0) {
+        DeleteGraphHandle(handle);
+        handle = -1;
+    }
+    if (flip) MirrorBoth(image, alpha);
+    return handle;
+}
+
+int32_t NewGraphFromBaseImage(const BaseImage* image, const BaseImage* alpha, int) {
+    if (!Graphics().up || !image) return -1;
+    WaitForActiveWindow();
+    if (alpha && (alpha->width != image->width || alpha->height != image->height))
+        return AddLogText("アルファ画像のサイズが元画像と一致しません\n");
+    const ColorFormat& f = image->format;
+    const int alphaFlag = f.alphaMask != 0 || alpha ? 1 : 0;
+    const int palette = f.bytesPerPixel == 1 && f.alphaMask == 0 && !alpha ? 1 : 0;
+    int32_t handle = AllocGraphHandle();
+    if (CreateGraphImages(handle, image->width, image->height, image->mipCount ? int(image->mipCount) : -1, alphaFlag,
+                          palette, 0) != 0)
+        return -1;
+    return handle;
+}
+
+int32_t CreateEmptyGraph(int width, int height, int) {
+    if (!Graphics().up) return -1;
+    WaitForActiveWindow();
+    int32_t handle = AllocGraphHandle();
+    if (CreateGraphImages(handle, width, height, -1, g_create.alphaChannel, 0, 0) != 0) return -1;
+    return handle;
+}
+
+int32_t CreateDrawableGraph(int width, int height) {
+    const int saved = g_create.drawable;
+    g_create.drawable = 1;
+    int32_t handle = CreateEmptyGraph(width, height);
+    g_create.drawable = saved;
+    return handle;
+}
+
+int TransferImageToGraph(const char* path, const BaseImage* image, const BaseImage* alpha, int sourceX, int sourceY,
+                         int32_t handle, int reloadOption) {
+    GraphRecord* r = GetGraphRecord(handle);
+    if (!Graphics().up || !r || !image) return -1;
+    SetGraphFileName(handle, path);
+    r->sourceX = sourceX;
+    r->sourceY = sourceY;
+    r->reloadOption = reloadOption;
+    // Block-compressed data is decoded by the callers that own the image.
+    if (image->format.compression != 0 || (alpha && alpha->format.compression != 0))
+        return AddLogText("DXTフォーマットのテクスチャに標準形式のイメージを転送することはできません\n");
+    PixelRect rect{sourceX, sourceY, sourceX + r->width, sourceY + r->height};
+    return TransferImageToTexture(handle, *image, alpha, rect, 0, 0, g_create.noTransferKey ? 0 : 1);
+}
+
+int UpdateGraphFromBaseImages(BaseImage* image, BaseImage* alpha, int32_t handle, int, int mirror, int mirrorEnable) {
+    const GraphRecord* r = GetGraphRecord(handle);
+    if (!r || !image || image->width != r->width || image->height != r->height) return -1;
+    if (alpha && (alpha->width != r->width || alpha->height != r->height)) return -1;
+    const bool flip = mirrorEnable == 1 && mirror == 1;
+    if (flip) MirrorBoth(image, alpha);
+    PixelRect rect{0, 0, r->width, r->height};
+    int result = TransferImageToTexture(handle, *image, alpha, rect, 0, 0, g_create.noTransferKey ? 0 : 1);
+    if (flip) MirrorBoth(image, alpha);
+    return result == 0 ? 0 : -1;
+}
+
+int ReloadGraphFromBaseImage(BaseImage* image, int32_t handle) {
+    return UpdateGraphFromBaseImages(image, nullptr, handle, 0, 0, 0);
+}
+
+}  // namespace orvik

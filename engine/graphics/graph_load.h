@@ -1,0 +1,32 @@
+// Making graphics: from image files and base images, empty and drawable graphics, and
+// the creation settings that decide what kind of image set the next graphic gets.
+#pragma once
+#include <cstdint>
+
+#include <orvik/graphics.h>
+
+namespace orvik {
+
+struct BaseImage;
+
+struct GraphCreateSettings {
+    int32_t drawable = 0;
+    int32_t alphaChannel = 0;
+    int32_t systemCopy = 0;
+    int32_t noTransferKey = 0;  // transfers keep the transparent colour as it is
+    uint32_t transColor = 0;    // 0x00RRGGBB
+};
+GraphCreateSettings& CreateSettings();
+void ResetCreateSettings();
+
+int32_t SetGraphFromBaseImage(BaseImage* image, BaseImage* alphaImage, int passFlag, int mirror, int mirrorEnable);
+int32_t NewGraphFromBaseImage(const BaseImage* image, const BaseImage* alphaImage, int ignored);
+// Copies image (from sourceX, sourceY, the graphic's size) into the graphic and records
+// path (or none) as where it came from.
+int TransferImageToGraph(const char* path, const BaseImage* image, const BaseImage* alphaImage, int sourceX,
+                         int sourceY, int32_t handle, int reloadOption);
+int UpdateGraphFromBaseImages(BaseImage* image, BaseImage* alphaImage, int32_t handle, int ignored, int mirror,
+                              int mirrorEnable);
+int ReloadGraphFromBaseImage(BaseImage* image, int32_t handle);
+
+}  // namespace orvik

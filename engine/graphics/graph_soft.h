@@ -1,0 +1,26 @@
+// The software half of graphics: graphics kept as memory images, filled from base images
+// and drawn through the software renderer.
+#pragma once
+#include <cstdint>
+
+#include "engine/graphics/graph_handles.h"
+
+namespace orvik {
+
+struct BaseImage;
+
+// Writes width x height pixels at (x, y) of the image set from image point
+// (x + offsetX, y + offsetY), alpha from alphaImage's red channel when given.
+int TransferImageToMemImg(GraphRecord& record, const BaseImage* image, const BaseImage* alphaImage, int offsetX,
+                          int offsetY, int x, int y, int width, int height);
+
+// Software draws of a graphic's view into the current software target. Until the
+// software renderer's draws are part of the engine they draw nothing and return 0.
+int DrawGraphMemImg(int x, int y, GraphRecord& record, int trans);
+int DrawGraphStretchedMemImg(int x1, int y1, int x2, int y2, GraphRecord& record, int trans);
+int DrawGraphRotatedMemImg(float x, float y, double scale, double angle, GraphRecord& record, int trans, int turn);
+int DrawBoxMemImg(int x1, int y1, int x2, int y2, uint32_t color);
+int DrawLineBoxMemImg(int x1, int y1, int x2, int y2, uint32_t color);
+int DrawLineMemImg(int x1, int y1, int x2, int y2, uint32_t color);
+
+}  // namespace orvik

@@ -1,0 +1,158 @@
+// Graphic handles: check numbers, stale handles, slots, derived graphics and the
+// texture pieces images are cut into.
+#include "drawing_fixture.h"
+#include "engine/graphics/graph_textures.h"
+
+namespace orvik_test {
+namespace {
+
+using namespace orvik;
+
+TEST_F(DrawingTest, StaleHandlesAreRefusedEverywhere) {
+    int32_t a = SolidGraph(4, 4, 0xFF0000);
+    ASSERT_GE(a, 0);
+    EXPECT_EQ(a & 0x78000000, 0x08000000);
+    ASSERT_EQ(DeleteGraphHandle(a), 0);
+    int32_t b = SolidGraph(4, 4, 0x00FF00);
+    // The slot comes back with another check number: the old handle names nothing.
+    EXPECT_EQ(b & 0xFFFF, a & 0xFFFF);
+    EXPECT_NE(b, a);
+    EXPECT_EQ(IsValidGraphHandle(a), 0);
+    EXPECT_EQ(DrawGraphAt(0, 0, a, 0), -1);
+    EXPECT_EQ(QueryGraphSize(a, nullptr, nullptr), -1);
+    EXPECT_EQ(DeleteGraphHandle(a), -1);
+    EXPECT_EQ(Pixel(0, 0), kBlack);
+    // Other types and negative values are no graphics either.
+    EXPECT_EQ(IsValidGraphHandle((b & ~0x78000000) | 0x10000000), 0);
+    EXPECT_EQ(IsValidGraphHandle(-1), 0);
+
+    // A drawable graphic in a reused slot: the old handle is no draw target.
+    int32_t target = CreateDrawableGraph(16, 16);
+    ASSERT_GE(target, 0);
+    ASSERT_EQ(DeleteGraphHandle(target), 0);
+    int32_t other = CreateDrawableGraph(16, 16);
+    ASSERT_EQ(other & 0xFFFF, target & 0xFFFF);
+    EXPECT_EQ(SetDrawTarget(target), -1);
+    EXPECT_EQ(SetDrawTarget(other), 0);
+    EXPECT_EQ(GetDrawTarget(), other);
+    // A graphic that was not made drawable is refused as well.
+    EXPECT_EQ(SetDrawTarget(b), -1);
+}
+
+TEST_F(DrawingTest, CheckNumbersWrapAfter2047) {
+    int32_t first = CreateEmptyGraph(8, 8);
+    ASSERT_GE(first, 0);
+    const int base = (first >> 16) & 0x7FF;
+    ASSERT_EQ(DeleteGraphHandle(first), 0);
+    int32_t h = -1;
+    for (int i = 1; i < 2048; ++i) {
+        h = CreateEmptyGraph(8, 8);
+        ASSERT_EQ((h >> 16) & 0x7FF, (base + i) % 2048);
+        ASSERT_EQ(DeleteGraphHandle(h), 0);
+    }
+    // The 2049th allocation since `first` reuses its check number (and slot).
+    h = CreateEmptyGraph(8, 8);
+    EXPECT_EQ(h, first);
+    EXPECT_EQ(GraphTable().count, 1);
+}
+
+TEST_F(DrawingTest, HighWaterIndexDropsPastEmptySlots) {
+    int32_t h[4];
+    for (int32_t& x : h) x = CreateEmptyGraph(8, 8);
+    const int32_t top = GraphTable().highWater;
+    ASSERT_EQ(DeleteGraphHandle(h[1]), 0);
+    ASSERT_EQ(DeleteGraphHandle(h[2]), 0);
+    EXPECT_EQ(GraphTable().highWater, top);
+    ASSERT_EQ(DeleteGraphHandle(h[3]), 0);
+    EXPECT_EQ(GraphTable().highWater, (h[0] & 0xFFFF) + 1);
+    int w = 0, hgt = 0;
+    EXPECT_EQ(QueryGraphSize(-2, &w, &hgt), 0);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(hgt, 480);
+}
+
+TEST_F(DrawingTest, DerivedGraphicsShareThePixelsAndOutliveTheirSource) {
+    // Columns 0..3 red, 4..7 green, 8..11 blue.
+    const uint32_t cols[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+    int32_t sheet = MakeGraph(12, 4, [&](int x, int) { return cols[x / 4]; });
+    int32_t cell = DeriveGraph(4, 0, 4, 4, sheet);
+    ASSERT_GE(cell, 0);
+    int flag = -1;
+    ASSERT_EQ(SetGraphDeletedFlag(sheet, &flag), 0);
+    EXPECT_EQ(flag, 0);
+    ASSERT_EQ(DeleteGraphHandle(sheet), 0);
+    EXPECT_EQ(flag, 1);
+    ASSERT_EQ(DrawGraphAt(20, 20, cell, 0), 0);
+    EXPECT_EQ(Pixel(20, 20), 0x00FF00u);
+    EXPECT_EQ(Pixel(23, 23), 0x00FF00u);
+    EXPECT_EQ(Pixel(24, 20), kBlack);
+
+    // Deriving from a derived graphic adds the offsets; a rectangle past the edge is cut.
+    int32_t half = DeriveGraph(2, 0, 10, 4, cell);
+    int w = 0, h = 0;
+    ASSERT_EQ(QueryGraphSize(half, &w, &h), 0);
+    EXPECT_EQ(w, 2);
+    EXPECT_EQ(h, 4);
+    EXPECT_EQ(GetGraphRecord(half)->x, 6);
+}
+
+TEST_F(DrawingTest, DeriveRefusesRectanglesWithoutAreaOrOutsideTheSource) {
+    int32_t sheet = SolidGraph(8, 8, 0xFFFFFF);
+    const int32_t before = GraphTable().count;
+    EXPECT_EQ(DeriveGraph(0, 0, 0, 4, sheet), -1);
+    EXPECT_EQ(DeriveGraph(0, 0, 4, -1, sheet), -1);
+    EXPECT_EQ(DeriveGraph(8, 0, 1, 1, sheet), -1);
+    EXPECT_EQ(DeriveGraph(0, 8, 1, 1, sheet), -1);
+    EXPECT_EQ(DeriveGraph(-1, 0, 1, 1, sheet), -1);
+    EXPECT_EQ(DeriveGraph(0, 0, 1, 1, sheet + 1), -1);
+    EXPECT_EQ(GraphTable().count, before);
+    EXPECT_GE(DeriveGraph(7, 7, 1, 1, sheet), 0);
+}
+
+TEST_F(DrawingTest, TextureSidesFollowTheSizeRule) {
+    int sizes[kMaxTexturePieces];
+    ASSERT_EQ(RoundTextureSize(5, 0, sizes), 1);
+    EXPECT_EQ(sizes[0], 8);
+    ASSERT_EQ(RoundTextureSize(640, 1, sizes), 1);
+    EXPECT_EQ(sizes[0], 1024);
+    ASSERT_EQ(RoundTextureSize(480, 1, sizes), 1);
+    EXPECT_EQ(sizes[0], 512);
+    // As wide as the screen and not asked to be whole: split.
+    ASSERT_EQ(RoundTextureSize(640, 0, sizes), 2);
+    EXPECT_EQ(sizes[0], 512);
+    EXPECT_EQ(sizes[1], 128);
+    // Narrower than the screen: one texture.
+    ASSERT_EQ(RoundTextureSize(300, 0, sizes), 1);
+    EXPECT_EQ(sizes[0], 512);
+}
+
+TEST_F(DrawingTest, ScreenWideImageDrawsAcrossItsTexturePieces) {
+    // Every column has its own colour, so a seam or a shifted piece shows.
+    int32_t wide = MakeGraph(640, 2, [](int x, int) { return uint32_t(x) << 8 | 0x000001; });
+    ASSERT_GE(wide, 0);
+    ASSERT_EQ(GetGraphRecord(wide)->images->pieces.size(), 2u);
+    ASSERT_EQ(DrawGraphAt(0, 100, wide, 0), 0);
+    for (int x : {0, 1, 255, 256, 510, 511, 512, 513, 600, 639})
+        ASSERT_EQ(Pixel(x, 100), uint32_t(x) << 8 | 0x01) << x;
+}
+
+TEST_F(DrawingTest, DrawableGraphicIsAlwaysOneTexture) {
+    int32_t off = CreateDrawableGraph(640, 480);
+    ASSERT_GE(off, 0);
+    const GraphImageSet& set = *GetGraphRecord(off)->images;
+    ASSERT_EQ(set.pieces.size(), 1u);
+    EXPECT_EQ(set.pieces[0].texWidth, 1024);
+    EXPECT_EQ(set.pieces[0].texHeight, 512);
+    EXPECT_EQ(GetCreateDrawableGraphFlag(), 0);
+    // The right-hand columns receive drawing too.
+    int32_t dot = SolidGraph(1, 1, 0xFFFFFF);
+    ASSERT_EQ(SetDrawTarget(off), 0);
+    ASSERT_EQ(DrawGraphAt(639, 479, dot, 0), 0);
+    ASSERT_EQ(DrawGraphAt(600, 10, dot, 0), 0);
+    EXPECT_EQ(GraphPixel(off, 639, 479), 0xFFFFFFu);
+    EXPECT_EQ(GraphPixel(off, 600, 10), 0xFFFFFFu);
+    EXPECT_EQ(GraphPixel(off, 599, 10), kBlack);
+}
+
+}  // namespace
+}  // namespace orvik_test
