@@ -17,7 +17,7 @@ int TransferImageToMemImg(GraphRecord& record, const BaseImage* image, const Bas
     const BaseImage* a = alphaImage;
     return ConvertPixelFormatBlt(at, target.store->pitch, format, image->pixels, image->pitch, &image->format,
                                  a ? a->pixels : nullptr, a ? a->pitch : 0, a ? &a->format : nullptr, 0, 0, src, 0,
-                                 0, 0, kDitherNone, 0, a ? 1 : 0, 0, 0) < 0
+                                 0, 0, kDitherNone, 0, 0, 0, 0) < 0
                ? -1
                : 0;
 }

@@ -10,7 +10,7 @@ namespace orvik {
 struct BaseImage;
 
 // Writes width x height pixels at (x, y) of the image set from image point
-// (x + offsetX, y + offsetY), alpha from alphaImage's red channel when given.
+// (x + offsetX, y + offsetY), alpha from alphaImage when given.
 int TransferImageToMemImg(GraphRecord& record, const BaseImage* image, const BaseImage* alphaImage, int offsetX,
                           int offsetY, int x, int y, int width, int height);
 

@@ -124,7 +124,7 @@ int ConvertInto(const TransferJob& job, const Box& box, void* bits, int pitch, c
     const BaseImage* a = job.alpha;
     int r = ConvertPixelFormatBlt(bits, pitch, format, job.image->pixels, job.image->pitch, &job.image->format,
                                   a ? a->pixels : nullptr, a ? a->pitch : 0, a ? &a->format : nullptr, 0, 0, src, 0,
-                                  job.key, job.keyColor, kDitherNone, 0, a ? 1 : 0, 0, 0);
+                                  job.key, job.keyColor, kDitherNone, 0, 0, 0, 0);
     return r < 0 ? -1 : 0;
 }
 

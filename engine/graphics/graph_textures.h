@@ -23,7 +23,7 @@ TextureSettings& GraphTextureSettings();
 // kMaxTexturePieces).
 int RoundTextureSize(int size, int single, int* sizes);
 int CreateGraphTextures(GraphImageSet& set);
-// Copies rect of image (alpha from alphaImage's red channel when given) to (destX, destY)
+// Copies rect of image (alpha from alphaImage when given) to (destX, destY)
 // of the graphic. useKey turns the set's transparent colour transparent.
 int TransferImageToTexture(int32_t handle, const BaseImage& image, const BaseImage* alphaImage,
                            const PixelRect& rect, int destX, int destY, int useKey);

@@ -251,8 +251,6 @@ int SetGraphRestoreCallback(int (*callback)()) {
     return 0;
 }
 
-int RestoreGraphsFromFiles() { return 0; }
-
 int InitModelSystem() {
     // Model handles live on the Direct3D device only.
     if (g_graphics.modelsUp || !g_graphics.direct3DMode) return 0;

@@ -59,6 +59,11 @@ int SetDrawFilterMode(int mode);
 int GetDrawFilterMode();
 int SetBlendMaskGraph(int32_t handle, int border, int range);
 
+// Shows the back buffer in the window (paced to the display unless the wait is off).
+int PresentScreen();
+// 1 waits for the vertical blank when presenting (the default), 0 presents at once.
+int SetVBlankWaitFlag(int wait);
+
 // Drawing.
 uint32_t GetColorValue(int red, int green, int blue);
 struct ClearRect {

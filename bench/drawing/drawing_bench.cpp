@@ -1,0 +1,112 @@
+// Frames per second of a game-like frame through the public drawing functions: a
+// scrolling 15 x 12 layer of 32 x 32 tiles, 1,000 keyed 32 x 32 sprites, 200 additive,
+// 100 rotated, all into a 640 x 480 drawable graphic, which is then stretched onto the
+// back buffer and presented. The engine runs on the headless backend with the
+// vertical-blank wait off, so the figure is the drawing and presentation cost alone.
+#include <benchmark/benchmark.h>
+#include <orvik/graphics.h>
+#include <orvik/platform.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "engine/graphics/base_image.h"
+#include "engine/graphics/graph_load.h"
+#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/present.h"
+#include "engine/platform/log.h"
+#include "host/backends/backend.h"
+#include "host/win/instance_lock.h"
+
+namespace {
+
+constexpr int kSide = 32, kKeyed = 1000, kAdditive = 200, kRotated = 100;
+
+struct Placement {
+    int x, y;
+};
+
+std::vector<Placement> Placements(int count, uint32_t seed) {
+    std::vector<Placement> p;
+    for (int i = 0; i < count; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        int x = int(seed >> 8) % (640 - kSide);
+        seed = seed * 1103515245u + 12345u;
+        p.push_back({x, int(seed >> 8) % (480 - kSide)});
+    }
+    return p;
+}
+
+// A sheet of four 32 x 32 cells with a black key border around a coloured body.
+int32_t MakeSheet() {
+    orvik::BaseImage image{};
+    orvik::NewXrgb32BaseImage(kSide * 4, kSide, &image);
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide * 4; ++x) {
+            int cx = x % kSide;
+            bool body = cx > 3 && cx < kSide - 4 && y > 3 && y < kSide - 4;
+            orvik::WriteBaseImagePixel(&image, x, y, body ? 40 + x : 0, body ? 200 - y : 0, body ? 60 * (x / kSide) : 0, 255);
+        }
+    int32_t h = orvik::SetGraphFromBaseImage(&image, nullptr, 0, 0, 0);
+    orvik::FreeBaseImage(&image);
+    return h;
+}
+
+struct Scene {
+    int32_t picture = -1, sheet = -1;
+    int32_t cells[4] = {};
+    std::vector<Placement> keyed = Placements(kKeyed, 1), additive = Placements(kAdditive, 2),
+                           rotated = Placements(kRotated, 3);
+    int scroll = 0;
+
+    explicit Scene(bool device) {
+        std::string dir = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/orvik_bench_drawing";
+        std::string cmd = "mkdir -p " + dir;
+        if (std::system(cmd.c_str()) != 0) std::abort();
+        host::UseBackend("headless");
+        host::SetRuntimeDirectory(dir);
+        orvik::SetLogFileEnabled(0);
+        orvik::ChangeWindowMode(1);
+        orvik::SetUseHardwareRendering(device ? 1 : 0);
+        if (orvik::InitLibrary() != 0 || orvik::Graphics().direct3DMode != (device ? 1 : 0)) std::abort();
+        orvik::SetVBlankWaitFlag(0);
+        orvik::SetTransparentColor(0, 0, 0);
+        picture = orvik::CreateDrawableGraph(640, 480);
+        sheet = MakeSheet();
+        for (int i = 0; i < 4; ++i) cells[i] = orvik::DeriveGraph(i * kSide, 0, kSide, kSide, sheet);
+        if (picture < 0 || sheet < 0) std::abort();
+    }
+    ~Scene() { orvik::EndLibrary(); }
+
+    void Frame() {
+        orvik::SetDrawTarget(picture);
+        orvik::ClearDrawTarget();
+        scroll = (scroll + 1) % kSide;
+        for (int row = -1; row < 12; ++row)
+            for (int column = 0; column < 15; ++column)
+                orvik::DrawGraphAt(32 + column * kSide, 16 + row * kSide + scroll, cells[(row + column) & 3], 0);
+        for (size_t i = 0; i < keyed.size(); ++i) orvik::DrawGraphAt(keyed[i].x, keyed[i].y, cells[i & 3], 1);
+        orvik::SetBlendMode(2, 255);
+        for (size_t i = 0; i < additive.size(); ++i) orvik::DrawGraphAt(additive[i].x, additive[i].y, cells[i & 3], 1);
+        orvik::SetBlendMode(0, 0);
+        for (size_t i = 0; i < rotated.size(); ++i)
+            orvik::DrawGraphRotated(rotated[i].x, rotated[i].y, 1.0, double(i) * 0.1, cells[i & 3], 1, 0);
+        orvik::SetDrawTarget(orvik::kDrawTargetBackBuffer);
+        orvik::DrawGraphStretched(0, 0, 640, 480, picture, 0);
+        orvik::PresentScreen();
+    }
+};
+
+void GameFrame(benchmark::State& state, bool device) {
+    Scene scene(device);
+    for (auto _ : state) scene.Frame();
+    state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_GameFrameDevice(benchmark::State& state) { GameFrame(state, true); }
+BENCHMARK(BM_GameFrameDevice)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();

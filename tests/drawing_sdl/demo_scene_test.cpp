@@ -1,0 +1,160 @@
+// A small scene drawn on the device path into a real window (the sdl backend on a
+// virtual X server): the window's screenshot shows exactly the frame that was presented.
+#include <gtest/gtest.h>
+
+#include <orvik/graphics.h>
+#include <orvik/platform.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "../support/bounded_wait.h"
+#include "../window_sdl/x_display.h"
+#include "engine/graphics/base_image.h"
+#include "engine/graphics/graph_load.h"
+#include "engine/graphics/present.h"
+#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/vertex_batch.h"
+#include "engine/platform/log.h"
+#include "host/backends/backend.h"
+#include "host/d3d9/resources.h"
+#include "host/win/instance_lock.h"
+
+// The system's D-Bus library, which SDL starts, keeps blocks it never frees.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+
+namespace orvik_test {
+namespace {
+
+const char* kTitle = "Orvik Drawing Demo";
+
+uint32_t Big32(const std::string& s, size_t at) {
+    const auto* p = reinterpret_cast<const uint8_t*>(s.data() + at);
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
+
+// A window dump (xwd, 24-bit TrueColor, 32 bits a pixel) as 0x00RRGGBB rows.
+struct Screenshot {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+
+    bool Parse(const std::string& d) {
+        if (d.size() < 100) return false;
+        const uint32_t headerSize = Big32(d, 0), format = Big32(d, 8), w = Big32(d, 16), h = Big32(d, 20);
+        const uint32_t byteOrder = Big32(d, 28), bpp = Big32(d, 44), pitch = Big32(d, 48), colors = Big32(d, 76);
+        const size_t start = size_t(headerSize) + size_t(colors) * 12;
+        if (format != 2 || bpp != 32 || w > 4096 || h > 4096 || d.size() < start + size_t(pitch) * h) return false;
+        width = int(w), height = int(h);
+        pixels.resize(size_t(w) * h);
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x) {
+                const auto* p = reinterpret_cast<const uint8_t*>(d.data() + start + size_t(y) * pitch + size_t(x) * 4);
+                uint32_t v = byteOrder == 0 ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16
+                                            : uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16;
+                pixels[size_t(y) * w + x] = v & 0xFFFFFF;
+            }
+        return true;
+    }
+};
+
+int32_t Checker(int w, int h) {
+    orvik::BaseImage image{};
+    orvik::NewXrgb32BaseImage(w, h, &image);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) orvik::WriteBaseImagePixel(&image, x, y, (x ^ y) & 1 ? 255 : 0, x * 8, y * 8, 255);
+    int32_t g = orvik::SetGraphFromBaseImage(&image, nullptr, 0, 0, 0);
+    orvik::FreeBaseImage(&image);
+    return g;
+}
+
+// What the game's frame does: an off-screen picture with sprites, blended and rotated
+// draws, stretched onto the back buffer, with boxes and lines on top.
+void DrawScene() {
+    int32_t picture = orvik::CreateDrawableGraph(320, 240);
+    int32_t sprite = Checker(16, 16);
+    ASSERT_GE(picture, 0);
+    ASSERT_GE(sprite, 0);
+    ASSERT_EQ(orvik::SetDrawTarget(picture), 0);
+    ASSERT_EQ(orvik::ClearDrawTarget(), 0);
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(orvik::DrawGraphAt(i * 30, i * 20, sprite, 0), 0);
+    ASSERT_EQ(orvik::SetBlendMode(2, 160), 0);
+    ASSERT_EQ(orvik::DrawGraphStretched(100, 20, 200, 80, sprite, 0), 0);
+    ASSERT_EQ(orvik::SetBlendMode(0, 0), 0);
+    ASSERT_EQ(orvik::DrawGraphRotated(250, 180, 2.0, 0.5, sprite, 0, 0), 0);
+    ASSERT_EQ(orvik::SetDrawTarget(orvik::kDrawTargetBackBuffer), 0);
+    ASSERT_EQ(orvik::ClearDrawTarget(), 0);
+    ASSERT_EQ(orvik::DrawGraphStretched(0, 0, 640, 480, picture, 0), 0);
+    ASSERT_EQ(orvik::DrawFilledBox(500, 400, 600, 450, orvik::GetColorValue(30, 200, 90)), 0);
+    ASSERT_EQ(orvik::DrawColorLine(10, 470, 630, 300, orvik::GetColorValue(255, 255, 0)), 0);
+    ASSERT_EQ(orvik::DrawLineBox(20, 20, 120, 60, orvik::GetColorValue(255, 0, 255)), 0);
+}
+
+std::vector<uint32_t> BackBufferPixels() {
+    orvik::FlushVertexBatch();
+    host::Surface* b = orvik::Graphics().dev.backBuffer;
+    std::vector<uint32_t> px(size_t(b->Width()) * b->Height());
+    for (uint32_t y = 0; y < b->Height(); ++y)
+        for (uint32_t x = 0; x < b->Width(); ++x) {
+            uint32_t v;
+            std::memcpy(&v, b->Bits() + size_t(y) * b->Pitch() + size_t(x) * 4, 4);
+            px[size_t(y) * b->Width() + x] = v & 0xFFFFFF;
+        }
+    return px;
+}
+
+TEST(DrawingDemoTest, WindowShowsExactlyThePresentedFrame) {
+    if (!ProgramOnPath("Xvfb") || !ProgramOnPath("xdotool") || !ProgramOnPath("xwd"))
+        GTEST_SKIP() << "Xvfb, xdotool or xwd is not installed";
+    XvfbDisplay display;
+    ASSERT_TRUE(display.Running());
+    ::setenv("DISPLAY", display.Name().c_str(), 1);
+    ::unsetenv("WAYLAND_DISPLAY");
+    ::setenv("ORVIK_HOST", "sdl", 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    char pattern[] = "/tmp/orvik_demo_XXXXXX";
+    std::string dir = ::mkdtemp(pattern);
+    host::SetRuntimeDirectory(dir);
+    orvik::SetLogDirectory(dir.c_str());
+    std::string error;
+    ASSERT_TRUE(host::SelectBackend(&error)) << error;
+    orvik::SetAppWindowTitle(kTitle);
+    orvik::ChangeWindowMode(1);
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    ASSERT_EQ(orvik::Graphics().direct3DMode, 1);
+
+    std::string ids;
+    ASSERT_TRUE(WaitUntil([&] {
+        orvik::PumpMessages();
+        ids = RunProgram({"xdotool", "search", "--name", kTitle});
+        return !ids.empty();
+    }));
+    const std::string id = ids.substr(0, ids.find('\n'));
+
+    DrawScene();
+    const std::vector<uint32_t> presented = BackBufferPixels();
+    // The scene is not trivial: several colours in it.
+    EXPECT_NE(presented[size_t(425) * 640 + 550], presented[0]);
+    Screenshot shot;
+    size_t differing = presented.size();
+    EXPECT_TRUE(WaitUntil([&] {
+        orvik::PresentScreen();
+        orvik::PumpMessages();
+        if (!shot.Parse(RunProgram({"xwd", "-silent", "-id", id})) || shot.width != 640 || shot.height != 480)
+            return false;
+        differing = 0;
+        for (size_t i = 0; i < presented.size(); ++i) differing += shot.pixels[i] != presented[i];
+        return differing == 0;
+    }));
+    EXPECT_EQ(shot.width, 640);
+    EXPECT_EQ(shot.height, 480);
+    EXPECT_EQ(differing, 0u);
+
+    EXPECT_EQ(orvik::EndLibrary(), 0);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+
+}  // namespace
+}  // namespace orvik_test
