@@ -1,11 +1,10 @@
-// Stand-ins with the results the callers expect from a machine without sound: no sound
-// system starts, the refresh calls answer -1 and the movie calls have nothing to do.
+// Services that the pump, the window procedure and shutdown call every frame, for
+// stream sounds, soft sounds, music and movies, none of which are in this build yet:
+// each has nothing to do and says so (-1 for a refresh with nothing to refresh).
 #include "engine/sound/sound_system.h"
 
 namespace orvik {
 
-int InitializeDirectSound() { return -1; }
-int TerminateDirectSound() { return -1; }
 int StopCurrentMusic() { return 0; }
 int RefillAllStreamSounds() { return -1; }
 int ProcessSoftSoundPlayers() { return -1; }
@@ -15,5 +14,9 @@ int InitYuvTables() { return 0; }
 int PauseAllMovies() { return 0; }
 int ResumeAllMovies() { return 0; }
 int DrawAllMoviesToWindow() { return 0; }
+int CloseSoundCaptureFile() { return 0; }
+int DeleteAllSoftSoundData() { return 0; }
+int DeleteAllSoftSoundPlayers() { return 0; }
+int DeleteAllMusicHandles() { return 0; }
 
 }  // namespace orvik

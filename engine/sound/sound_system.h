@@ -1,13 +1,28 @@
-// The sound entry points that start-up, the message pump and the window procedure call.
-// Until the sound system exists these report that there is no sound.
+// The sound entry points that start-up, shutdown, the message pump and the window
+// procedure call.
 #pragma once
+#include <cstdint>
+
+#include "host/dsound/dsound_types.h"
 
 namespace orvik {
 
-// Starts the sound system; -1 while there is none (start-up goes on without sound).
+// Brings up the device, the primary format, the silent buffer, the device list in the
+// log and (with more than one processor) the refill thread. 0, or -1.
 int InitializeDirectSound();
-// -1 when the sound system was never started, else 0.
+// Stops the refill thread and deletes every sound. -1 when sound never started.
 int TerminateDirectSound();
+host::BOOL EnumSoundDeviceCallback(const host::SoundDeviceGuid* guid, const char* description,
+                                   const char* module, void* context);
+
+// Refill thread: started by InitializeDirectSound, stopped and joined by
+// TerminateDirectSound before anything it uses goes away.
+void StartSoundRefillThread();
+void StopSoundRefillThread();
+bool IsSoundRefillThreadRunning();
+
+// Services of stream sounds, soft sounds, music and movies, which the pump and the
+// window procedure call every frame.
 int StopCurrentMusic();
 int RefillAllStreamSounds();
 int ProcessSoftSoundPlayers();
@@ -17,5 +32,9 @@ int InitYuvTables();
 int PauseAllMovies();
 int ResumeAllMovies();
 int DrawAllMoviesToWindow();
+int CloseSoundCaptureFile();
+int DeleteAllSoftSoundData();
+int DeleteAllSoftSoundPlayers();
+int DeleteAllMusicHandles();
 
 }  // namespace orvik

@@ -4,10 +4,10 @@
 #include <cstdint>
 
 #include "host/dsound/dsound_types.h"
+#include "host/win/mmsystem_errors.h"
 
 namespace host {
 
-using MMRESULT = uint32_t;
 struct AcmStreamTag;
 struct AcmDriverTag;
 // Opaque handles: each holds an id into the stream table, never an address, so a stale
@@ -59,9 +59,6 @@ struct ACMSTREAMHEADER {
 constexpr uint32_t ACMSTREAMHEADER_SIZE32 = 84;
 
 // Result codes.
-constexpr MMRESULT MMSYSERR_NOERROR = 0, MMSYSERR_ERROR = 1, MMSYSERR_INVALHANDLE = 5,
-                   MMSYSERR_NOMEM = 7, MMSYSERR_NOTSUPPORTED = 8, MMSYSERR_INVALFLAG = 10,
-                   MMSYSERR_INVALPARAM = 11;
 constexpr MMRESULT ACMERR_NOTPOSSIBLE = 512, ACMERR_BUSY = 513, ACMERR_UNPREPARED = 514;
 
 // acmFormatSuggest: which fields of the destination format are fixed by the caller.

@@ -2,12 +2,12 @@
 #pragma once
 #include <cstdint>
 
+#include "host/win/mmsystem_errors.h"
 #include "host/win/types.h"
 
 namespace host {
 
-constexpr uint32_t JOYERR_NOERROR = 0, MMSYSERR_BADDEVICEID = 2, MMSYSERR_INVALPARAM = 11,
-                   JOYERR_PARMS = 165, JOYERR_UNPLUGGED = 167;
+constexpr uint32_t JOYERR_NOERROR = 0, JOYERR_PARMS = 165, JOYERR_UNPLUGGED = 167;
 constexpr uint32_t JOYCAPS_HASZ = 0x1, JOYCAPS_HASR = 0x2, JOYCAPS_HASU = 0x4, JOYCAPS_HASV = 0x8,
                    JOYCAPS_HASPOV = 0x10;
 constexpr uint32_t JOY_RETURNALL = 0xFF;

@@ -1,10 +1,12 @@
 #include "host/win/builtin_modules.h"
 
+#include "host/acm/acm.h"
 #include "host/clock.h"
 #include "host/d3d9/direct3d9.h"
 #include "host/ddraw/ddraw.h"
 #include "host/dinput/dinput.h"
 #include "host/dinput/joystick.h"
+#include "host/dsound/dsound_device.h"
 #include "host/win/system_services.h"
 
 namespace host {
@@ -32,14 +34,23 @@ const BuiltinExport kExports[] = {
     {"imm32", nullptr, nullptr},
     {"d3d9", "Direct3DCreate9", AsProc(&Direct3DCreate9)},
     {"d3d9", "Direct3DCreate9Ex", AsProc(&Direct3DCreate9Ex)},
-    {"dsound", nullptr, nullptr},
-    {"msacm32", nullptr, nullptr},
+    {"dsound", "DirectSoundCreate", AsProc(&DirectSoundCreate)},
+    {"dsound", "DirectSoundEnumerateA", AsProc(&DirectSoundEnumerateA)},
+    {"msacm32", "acmFormatSuggest", AsProc(&acmFormatSuggest)},
+    {"msacm32", "acmStreamOpen", AsProc(&acmStreamOpen)},
+    {"msacm32", "acmStreamClose", AsProc(&acmStreamClose)},
+    {"msacm32", "acmMetrics", AsProc(&acmMetrics)},
+    {"msacm32", "acmStreamPrepareHeader", AsProc(&acmStreamPrepareHeader)},
+    {"msacm32", "acmStreamConvert", AsProc(&acmStreamConvert)},
+    {"msacm32", "acmStreamUnprepareHeader", AsProc(&acmStreamUnprepareHeader)},
+    {"msacm32", "acmStreamSize", AsProc(&acmStreamSize)},
 };
 
 const BuiltinComClass kComClasses[] = {
     {CLSID_DirectInput, &CreateDirectInput7},
     {CLSID_DirectInput8, &CreateDirectInput8},
     {CLSID_DirectDraw7, &CreateDirectDraw7},
+    {CLSID_DirectSound, &CreateDirectSoundCom},
 };
 }  // namespace
 

@@ -54,6 +54,8 @@ void ResetDesktop() {
     g_desk = DesktopState{};
 }
 
+HWND GetDesktopWindow() { return HandleFromId<HWND>(0x8000); }
+
 int GetSystemMetrics(int index) {
     std::lock_guard lock(g_mutex);
     if (index == SM_CXSCREEN) return g_desk.width;

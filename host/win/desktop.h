@@ -16,6 +16,10 @@ void SetDesktop(int width, int height, int bits);
 void SetDisplayModes(const std::vector<DisplayMode>& modes);
 void ResetDesktop();
 
+// The desktop's own window: a fixed handle below every id a created window gets, never
+// null (DirectSound's cooperative level is set on it).
+HWND GetDesktopWindow();
+
 int GetSystemMetrics(int index);
 int GetDeviceCaps(HDC dc, int index);
 // The n-th display mode; false past the end.

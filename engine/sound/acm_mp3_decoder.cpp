@@ -1,0 +1,133 @@
+// The decoder for MP3 files through the compression manager: ID3 tags are stepped over,
+// the frames are walked and counted, and the run of frames is converted from memory.
+#include <cstring>
+
+#include "engine/platform/memory.h"
+#include "engine/sound/acm_convert.h"
+#include "engine/sound/mp3_frame_header.h"
+#include "engine/sound/sound_state.h"
+#include "engine/sound/stream_io.h"
+
+namespace orvik {
+
+namespace {
+
+constexpr uint32_t kId3v1Bytes = 128;
+constexpr uint32_t kMp3FormatBytes = sizeof(host::MPEGLAYER3WAVEFORMAT);
+
+// The length of an ID3v2 tag at the start, footer included; 0 without one.
+uint32_t Id3v2Length(const StreamDescriptor& s) {
+    uint8_t h[10];
+    if (!StreamReadExact(s, h, 3) || std::memcmp(h, "ID3", 3) != 0) return 0;
+    if (!StreamReadExact(s, h + 3, 7)) return 0;
+    const uint32_t size = ((uint32_t(h[6] & 0x7F) * 128 + (h[7] & 0x7F)) * 128 + (h[8] & 0x7F)) * 128 + (h[9] & 0x7F);
+    const bool footer = h[3] == 4 && (h[5] & 0x10);
+    return size + 10 + (footer ? 10 : 0);
+}
+
+bool HasId3v1(const StreamDescriptor& s, uint32_t fileSize) {
+    char tag[3];
+    StreamSeek(s, int64_t(fileSize) - kId3v1Bytes, 0);
+    return StreamReadExact(s, tag, 3) && std::memcmp(tag, "TAG", 3) == 0;
+}
+
+// Reads up to the next frame sync (0xFF and a byte with its high four bits set); false
+// when the stream ends first.
+bool FindSync(const StreamDescriptor& s, uint8_t header[2]) {
+    for (;;) {
+        if (!StreamReadExact(s, header, 1)) return false;
+        if (header[0] != 0xFF) continue;
+        if (!StreamReadExact(s, header + 1, 1)) return false;
+        if ((header[1] & 0xF0) == 0xF0) return true;
+    }
+}
+
+struct FrameWalk {
+    uint32_t firstFrame = 0;
+    uint32_t dataEnd = 0;
+    int64_t totalSamples = 0;
+    bool found = false;
+};
+
+// Walks the frames from `from` to `audioEnd`. -1 for a header with a value not allowed
+// anywhere in the walk, or no frame at all.
+int WalkFrames(const StreamDescriptor& s, uint32_t from, uint32_t audioEnd, FrameWalk* w) {
+    StreamSeek(s, from, 0);
+    uint8_t h[4];
+    while (FindSync(s, h)) {
+        if (!StreamReadExact(s, h + 2, 2)) break;
+        Mp3FrameInfo info;
+        if (ParseMp3FrameHeader(h, &info) != 0 || info.frameLength == 0) return -1;
+        const uint32_t position = uint32_t(StreamTell(s)) - 4;
+        if (!w->found) w->firstFrame = position;
+        w->found = true;
+        w->totalSamples += info.samplesPerFrame;
+        const uint64_t next = uint64_t(position) + info.frameLength;
+        w->dataEnd = uint32_t(next < audioEnd ? next : audioEnd);
+        if (next >= audioEnd) break;
+        StreamSeek(s, int64_t(info.frameLength) - 4, 1);
+    }
+    return w->found ? 0 : -1;
+}
+
+int Fail(SoundConvert* c) {
+    ReleaseAcmState(c);
+    return -1;
+}
+
+// The format block the MP3 codec reads: MPEGLAYER3WAVEFORMAT after the first frame.
+int MakeMp3Format(SoundConvert* c, const Mp3FrameInfo& first) {
+    uint32_t size = 0;
+    Sound().acm.metrics(nullptr, host::ACM_METRIC_MAX_SIZE_FORMAT, &size);
+    if (size < kMp3FormatBytes) size = kMp3FormatBytes;
+    c->acm.sourceFormat = static_cast<uint8_t*>(TrackedCalloc(size, "", 0));
+    if (!c->acm.sourceFormat) return -1;
+    c->acm.sourceFormatSize = size;
+    host::MPEGLAYER3WAVEFORMAT f;
+    f.wfx.wFormatTag = host::WAVE_FORMAT_MPEGLAYER3;
+    f.wfx.nChannels = first.channels;
+    f.wfx.nSamplesPerSec = first.sampleRate;
+    f.wfx.nAvgBytesPerSec = first.bitRate * 1000 / 8;
+    f.wfx.nBlockAlign = 1;
+    f.wfx.wBitsPerSample = 0;
+    f.wfx.cbSize = host::MPEGLAYER3_WFX_EXTRA_BYTES;
+    f.wID = host::MPEGLAYER3_ID_MPEG;
+    f.fdwFlags = first.padding ? host::MPEGLAYER3_FLAG_PADDING_ON : host::MPEGLAYER3_FLAG_PADDING_ISO;
+    f.nBlockSize = uint16_t(first.frameLength);
+    f.nFramesPerBlock = 1;
+    f.nCodecDelay = 700;
+    std::memcpy(c->acm.sourceFormat, &f, sizeof f);
+    return 0;
+}
+
+}  // namespace
+
+int SetupMp3AcmConvert(SoundConvert* c) {
+    c->acm = AcmConvertState{};
+    if (!AcmAvailable()) return -1;
+    const StreamDescriptor& s = c->stream;
+    const uint32_t fileSize = StreamLength(s);
+    StreamSeek(s, 0, 0);
+    const uint32_t tagLength = Id3v2Length(s);
+    if (fileSize <= kId3v1Bytes) return -1;
+    const uint32_t audioEnd = fileSize - (HasId3v1(s, fileSize) ? kId3v1Bytes : 0);
+    FrameWalk walk;
+    if (WalkFrames(s, tagLength, audioEnd, &walk) != 0) return -1;
+    if (walk.totalSamples > INT32_MAX) return -1;
+    c->acm.totalSamples = int32_t(walk.totalSamples);
+    uint8_t h[4];
+    Mp3FrameInfo first;
+    StreamSeek(s, walk.firstFrame, 0);
+    if (!StreamReadExact(s, h, 4) || ParseMp3FrameHeader(h, &first) != 0) return -1;
+    if (MakeMp3Format(c, first) != 0) return Fail(c);
+    c->dataPosition = walk.firstFrame;
+    c->dataSize = walk.dataEnd > walk.firstFrame ? walk.dataEnd - walk.firstFrame : 0;
+    StreamSeek(s, c->dataPosition, 0);
+    if (SuggestAcmOutputFormat(c) != 0) return Fail(c);
+    if (LoadAcmSourceAndOpen(c) != 0) return Fail(c);
+    SetAcmBlockSize(c, uint64_t(c->outputFormat.nAvgBytesPerSec) * 4 / 3);
+    c->method = kConvertAcm;
+    return 0;
+}
+
+}  // namespace orvik

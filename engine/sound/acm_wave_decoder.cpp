@@ -1,0 +1,39 @@
+// The decoder for WAVE files in any format a codec of the compression manager turns into
+// PCM (ADPCM, G.711, and PCM itself when the PCM decoder is not used).
+#include "engine/platform/memory.h"
+#include "engine/sound/acm_convert.h"
+#include "engine/sound/wave_chunks.h"
+
+namespace orvik {
+
+namespace {
+
+int Fail(SoundConvert* c) {
+    ReleaseAcmState(c);
+    return -1;
+}
+
+}  // namespace
+
+int SetupWaveAcmConvert(SoundConvert* c) {
+    c->acm = AcmConvertState{};
+    c->acm.totalSamples = -1;
+    if (!AcmAvailable()) return -1;
+    if (ReadWaveFmtChunk(c, sizeof(host::WAVEFORMATEX), &c->acm.sourceFormat) != 0) return -1;
+    const uint32_t formatBytes = c->fmtSize > sizeof(host::WAVEFORMATEX) ? c->fmtSize : sizeof(host::WAVEFORMATEX);
+    c->acm.sourceFormatSize = formatBytes;
+    auto* f = reinterpret_cast<host::WAVEFORMATEX*>(c->acm.sourceFormat);
+    if (FixShortPcmFormat(f, c->fmtSize) != 0) return Fail(c);
+    // The extra bytes a codec reads are those the chunk really holds.
+    if (sizeof(host::WAVEFORMATEX) + f->cbSize > formatBytes)
+        f->cbSize = uint16_t(formatBytes - sizeof(host::WAVEFORMATEX));
+    if (f->nChannels == 0 || f->nBlockAlign == 0 || f->nAvgBytesPerSec == 0) return Fail(c);
+    if (FindWaveDataChunk(c) != 0) return Fail(c);
+    if (SuggestAcmOutputFormat(c) != 0) return Fail(c);
+    if (LoadAcmSourceAndOpen(c) != 0) return Fail(c);
+    SetAcmBlockSize(c, c->outputFormat.nAvgBytesPerSec);
+    c->method = kConvertAcm;
+    return 0;
+}
+
+}  // namespace orvik

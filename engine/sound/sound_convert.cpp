@@ -1,0 +1,156 @@
+// The conversion record's generic operations and their dispatch by method.
+#include "engine/sound/sound_convert.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/platform/memory.h"
+#include "engine/sound/sound_state.h"
+#include "engine/sound/stream_io.h"
+
+namespace orvik {
+
+namespace {
+
+struct Decoder {
+    int32_t disableBit;
+    int (*setup)(SoundConvert*);
+};
+
+// The fixed order in which decoders are offered a sound.
+constexpr Decoder kDecoderOrder[] = {
+    {kConverterWavePcm, &SetupWavePcmConvert},  {kConverterWaveAcm, &SetupWaveAcmConvert},
+    {kConverterOggVorbis, &OpenOggVorbis},      {kConverterMp3Acm, &SetupMp3AcmConvert},
+    {kConverterMp3Graph, &ConvertMp3ToPcm},
+};
+
+int NextBlock(SoundConvert* c) {
+    switch (c->method) {
+        case kConvertWavePcm: return ReadPcmConvertBlock(c);
+        case kConvertAcm: return ConvertAcmBlock(c);
+        case kConvertMemoryPcm: return CopyMemoryPcmBlock(c);
+        default: return -1;
+    }
+}
+
+void EndMethod(SoundConvert* c) {
+    if (c->method == kConvertAcm) TerminateAcmConvert(c);
+    if (c->method == kConvertMemoryPcm) {
+        TrackedFree(c->memory.data);
+        c->memory.data = nullptr;
+    }
+}
+
+void EmptyBlock(SoundConvert* c) {
+    c->blockBytesLeft = 0;
+    c->blockReadPosition = 0;
+}
+
+}  // namespace
+
+int SetupSoundConvert(const StreamDescriptor* stream, SoundConvert* c) {
+    if (!stream || !c) return -1;
+    *c = SoundConvert{};
+    c->vorbisReaderFlag = Sound().vorbisReaderFlag;
+    c->stream = *stream;
+    StreamSeek(c->stream, 0, 0);
+    bool taken = false;
+    for (const Decoder& d : kDecoderOrder) {
+        if (Sound().disabledConverters & d.disableBit) continue;
+        if (d.setup(c) == 0) {
+            taken = true;
+            break;
+        }
+        StreamSeek(c->stream, 0, 0);
+    }
+    if (!taken) return -1;
+    c->open = 0;
+    c->atEnd = 0;
+    c->block = c->blockSize > 0 ? static_cast<uint8_t*>(TrackedAlloc(size_t(c->blockSize), "", 0)) : nullptr;
+    if (!c->block) {
+        EndMethod(c);
+        return -1;
+    }
+    EmptyBlock(c);
+    c->outputPosition = 0;
+    c->open = 1;
+    return 0;
+}
+
+int ReadSoundConvert(SoundConvert* c, uint8_t* destination, int32_t size) {
+    if (!c || !c->open) return -1;
+    if (c->atEnd || size <= 0 || !destination) return 0;
+    int32_t written = 0;
+    while (written < size) {
+        if (c->blockBytesLeft == 0) {
+            c->blockReadPosition = 0;
+            if (NextBlock(c) != 0) {
+                c->atEnd = 1;
+                return written;
+            }
+        }
+        const int32_t n = size - written < c->blockBytesLeft ? size - written : c->blockBytesLeft;
+        std::memcpy(destination + written, c->block + c->blockReadPosition, size_t(n));
+        c->blockBytesLeft -= n;
+        c->blockReadPosition += n;
+        c->outputPosition += n;
+        written += n;
+    }
+    return written;
+}
+
+int SeekSoundConvert(SoundConvert* c, int32_t sample) {
+    if (!c || !c->open) return -1;
+    const int64_t target = int64_t(sample) * c->outputFormat.nBlockAlign;
+    if (std::llabs(target - c->outputPosition) < 16) return 0;
+    switch (c->method) {
+        case kConvertWavePcm: SeekPcmConvert(c, sample); break;
+        case kConvertAcm: SeekAcmConvert(c, sample); break;
+        case kConvertMemoryPcm:
+            c->outputPosition = int32_t(target);
+            c->memory.readPosition = uint32_t(target);
+            EmptyBlock(c);
+            break;
+        default: break;
+    }
+    c->atEnd = 0;
+    return 0;
+}
+
+int GetSoundConvertDestSize(SoundConvert* c) {
+    if (!c) return 0;
+    switch (c->method) {
+        case kConvertWavePcm: return int(c->dataSize);
+        case kConvertAcm: return GetAcmConvertDestSize(c);
+        case kConvertMemoryPcm: return int(c->memory.size);
+        default: return 0;
+    }
+}
+
+int GetSoundConvertFormat(SoundConvert* c, host::WAVEFORMATEX* format) {
+    if (!c || !format) return -1;
+    *format = c->outputFormat;
+    return 0;
+}
+
+int TerminateSoundConvert(SoundConvert* c) {
+    if (!c || !c->open) return -1;
+    TrackedFree(c->block);
+    c->block = nullptr;
+    EndMethod(c);
+    c->open = 0;
+    return 0;
+}
+
+int CopyMemoryPcmBlock(SoundConvert* c) {
+    MemoryPcmState& m = c->memory;
+    if (m.readPosition >= m.size) return -1;
+    const uint32_t left = m.size - m.readPosition;
+    const uint32_t n = left < uint32_t(c->blockSize) ? left : uint32_t(c->blockSize);
+    std::memcpy(c->block, m.data + m.readPosition, n);
+    c->blockBytesLeft = int32_t(n);
+    m.readPosition += n;
+    return 0;
+}
+
+}  // namespace orvik

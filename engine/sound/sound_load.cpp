@@ -1,0 +1,244 @@
+// LoadSound: a file read whole, decoded whole, and copied into the buffers of a new
+// handle; too long a sound (or one whose buffers cannot be made) goes to streaming.
+#include "engine/sound/sound_load.h"
+
+#include <orvik/sound.h>
+
+#include <cstring>
+
+#include "engine/platform/log.h"
+#include "engine/platform/memory.h"
+#include "engine/sound/sound_handles.h"
+#include "engine/sound/sound_state.h"
+#include "engine/sound/stream_io.h"
+#include "engine/sound/stream_sound.h"
+
+namespace orvik {
+
+namespace {
+
+// A sound longer than this many whole seconds is streamed instead of held as PCM.
+constexpr uint32_t kLongestMemorySoundSeconds = 180;
+constexpr uint32_t kMemoryBufferFlags = host::DSBCAPS_STATIC | host::DSBCAPS_CTRLFREQUENCY | host::DSBCAPS_CTRLPAN |
+                                        host::DSBCAPS_CTRLVOLUME | host::DSBCAPS_GLOBALFOCUS;
+constexpr uint32_t kPlainBufferFlags = host::DSBCAPS_STATIC | host::DSBCAPS_CTRLPAN | host::DSBCAPS_CTRLVOLUME;
+constexpr uint32_t kStreamBufferFlags = kMemoryBufferFlags | host::DSBCAPS_GETCURRENTPOSITION2;
+
+// What one load has open, released once whichever way the load ends.
+struct LoadScope {
+    MemImageStreamRecord* memory = nullptr;
+    SoundConvert convert{};
+    uint8_t* pcm = nullptr;
+    int32_t savedLoadMode = -1;
+
+    void CloseDecoding() {
+        TerminateSoundConvert(&convert);
+        if (memory) CloseMemImageStream(ToStreamHandle(memory));
+        memory = nullptr;
+    }
+    ~LoadScope() {
+        CloseDecoding();
+        TrackedFree(pcm);
+        if (savedLoadMode >= 0) Sound().loadMode = savedLoadMode;
+    }
+};
+
+host::DSBUFFERDESC Description(uint32_t flags, uint32_t bytes, const host::WAVEFORMATEX* format) {
+    host::DSBUFFERDESC d;
+    d.dwSize = host::DSBUFFERDESC_SIZE32;
+    d.dwFlags = flags;
+    d.dwBufferBytes = bytes;
+    d.lpwfxFormat = format;
+    return d;
+}
+
+int CreateStreamBuffer(SoundRecord* r, const host::WAVEFORMATEX* format) {
+    const uint32_t align = format->nBlockAlign ? format->nBlockAlign : 1;
+    const uint32_t second = (format->nAvgBytesPerSec & 0xFFFFFF);
+    const host::DSBUFFERDESC d = Description(kStreamBufferFlags, (second + align - 1) / align * align, format);
+    // A stream that cannot get its play buffer fails its load; the program goes on.
+    if (SoundBufCreate(&r->buffers[0], &d) != 0) {
+        AddLogText("ストリーム風サウンドバッファの作成に失敗しました\n");
+        return -1;
+    }
+    r->bufferCount = 1;
+    return 0;
+}
+
+int CreateMemoryBuffers(SoundRecord* r, const host::WAVEFORMATEX* format, int32_t pcmSize, int count) {
+    r->bufferCount = 0;
+    for (int i = 0; i < count; ++i) {
+        if (i == 0) {
+            host::DSBUFFERDESC d = Description(kMemoryBufferFlags, uint32_t(pcmSize), format);
+            if (SoundBufCreate(&r->buffers[0], &d) != 0) {
+                d.dwFlags = kPlainBufferFlags;
+                if (SoundBufCreate(&r->buffers[0], &d) != 0) {
+                    AddLogText("DirectSoundBuffer の作成に失敗しました\n");
+                    return -1;
+                }
+            }
+        } else if (SoundBufDuplicate(&r->buffers[i], &r->buffers[0]) != 0) {
+            break;
+        }
+        r->bufferCount = i + 1;
+    }
+    return 0;
+}
+
+// Copies the PCM into every buffer of the record.
+int FillBuffers(SoundRecord* r) {
+    for (int i = 0; i < r->bufferCount; ++i) {
+        void *p1 = nullptr, *p2 = nullptr;
+        uint32_t n1 = 0, n2 = 0;
+        if (SoundBufLock(&r->buffers[i], 0, uint32_t(r->pcmSize), &p1, &n1, &p2, &n2) != 0) {
+            AddLogText("サウンドデータの転送に失敗しました_1");
+            return -1;
+        }
+        const uint32_t first = n1 < uint32_t(r->pcmSize) ? n1 : uint32_t(r->pcmSize);
+        std::memcpy(p1, r->pcmData, first);
+        if (p2 && first < uint32_t(r->pcmSize)) {
+            const uint32_t rest = uint32_t(r->pcmSize) - first;
+            std::memcpy(p2, r->pcmData + first, rest < n2 ? rest : n2);
+        }
+        if (SoundBufUnlock(&r->buffers[i], p1, n1, p2, n2) != 0) {
+            AddLogText("サウンドデータの転送に失敗しました_2");
+            return -1;
+        }
+    }
+    return 0;
+}
+
+// Hands the decoded PCM to the record (the record then owns it) and fills its buffers.
+int KeepPcm(LoadScope& load, SoundRecord* r, const host::WAVEFORMATEX& format, int32_t pcmSize) {
+    r->frequency = int32_t(format.nSamplesPerSec);
+    auto* references = static_cast<int32_t*>(TrackedAlloc(sizeof(int32_t), "", 0));
+    if (!references) {
+        AddLogFormat("サウンドデータの参照数を保存するメモリ領域の確保に失敗しました");
+        return -1;
+    }
+    *references = 1;
+    r->format = format;
+    r->pcmSize = pcmSize;
+    r->pcmData = load.pcm;
+    r->dataReferences = references;
+    load.pcm = nullptr;
+    return FillBuffers(r);
+}
+
+int LoadAsStream(const void* image, int32_t size, int handle, int shareHandle) {
+    if (AddStreamSoundImage(image, size, 0, handle, Sound().loadMode, shareHandle) != 0) return -1;
+    PrepareStreamSound(handle);
+    return handle;
+}
+
+int LoadFromImage(LoadScope& load, const void* image, int32_t size, int bufferCount, int handle, int shareHandle) {
+    if (Sound().loadMode != 0) return LoadAsStream(image, size, handle, shareHandle);
+    load.memory = OpenMemImageStream(image, size);
+    const StreamDescriptor stream{*GetMemImageStreamFunctions(), ToStreamHandle(load.memory)};
+    if (!load.memory || SetupSoundConvert(&stream, &load.convert) != 0) {
+        AddLogFormat("音声ファイルのＰＣＭへの変換に失敗しました");
+        return -1;
+    }
+    host::WAVEFORMATEX format;
+    int32_t pcmSize = 0;
+    if (ConvertSoundWhole(&load.convert, &format, &load.pcm, &pcmSize) != 0) {
+        AddLogFormat("音声ファイルを格納するメモリ領域の確保に失敗しました");
+        return -1;
+    }
+    load.CloseDecoding();
+    const uint32_t seconds = uint32_t(pcmSize) / format.nAvgBytesPerSec;
+    if (seconds <= kLongestMemorySoundSeconds &&
+        CreateSoundHandleBuffers(&format, pcmSize, kMemorySound, bufferCount, handle) == 0)
+        return KeepPcm(load, FindSoundRecord(handle), format, pcmSize) == 0 ? handle : -1;
+    TrackedFree(load.pcm);
+    load.pcm = nullptr;
+    load.savedLoadMode = Sound().loadMode;
+    Sound().loadMode = 2;
+    return LoadAsStream(image, size, handle, shareHandle);
+}
+
+}  // namespace
+
+int ConvertSoundWhole(SoundConvert* c, host::WAVEFORMATEX* format, uint8_t** pcm, int32_t* pcmSize) {
+    const int size = GetSoundConvertDestSize(c);
+    if (size <= 0) return -1;
+    auto* block = static_cast<uint8_t*>(TrackedAlloc(size_t(size), "", 0));
+    if (!block) return -1;
+    SeekSoundConvert(c, 0);
+    int32_t got = 0;
+    if (c->method == kConvertWavePcm) {
+        // The data size is already cut to what the stream holds.
+        got = int32_t(StreamReadSome(c->stream, block, uint32_t(size)));
+    } else {
+        got = ReadSoundConvert(c, block, size);
+    }
+    if (got <= 0) {
+        TrackedFree(block);
+        return -1;
+    }
+    GetSoundConvertFormat(c, format);
+    *pcm = block;
+    *pcmSize = got;
+    return 0;
+}
+
+int CreateSoundHandleBuffers(const host::WAVEFORMATEX* format, int32_t pcmSize, int kind, int bufferCount,
+                             int handle) {
+    if (!SoundStarted() || !format) return -1;
+    SoundRecord* r = FindSoundRecord(handle);
+    if (!r) return -1;
+    if (kind == kStreamSound) {
+        if (CreateStreamBuffer(r, format) != 0) return -1;
+    } else if (CreateMemoryBuffers(r, format, pcmSize, bufferCount) != 0) {
+        return -1;
+    }
+    r->kind = kind;
+    if (kind == kStreamSound) AddListNode(&Sound().streamHead, &r->streamNode, handle, r);
+    return 0;
+}
+
+int LoadSoundFromImage(const void* image, int32_t size, int bufferCount, int shareHandle) {
+    if (!SoundStarted() || bufferCount > kMaxSoundBuffers || !image || size <= 0) return -1;
+    SoundLockGuard guard(SoundLock());
+    const int handle = AddSoundData(-1);
+    if (handle == -1) return -1;
+    int result = -1;
+    {
+        LoadScope load;
+        result = LoadFromImage(load, image, size, bufferCount, handle, shareHandle);
+    }
+    if (result == -1) DeleteSound(handle, 0);
+    return result;
+}
+
+int LoadSoundCore(const char* fileName, int bufferCount, int shareHandle) {
+    if (!SoundStarted()) return -1;
+    SoundLockGuard guard(SoundLock());
+    if (bufferCount > kMaxSoundBuffers) bufferCount = kMaxSoundBuffers;
+    if (Sound().loadMode != 0) {
+        const int handle = AddSoundData(-1);
+        if (handle == -1) return -1;
+        if (AddStreamSoundFile(fileName, 0, handle, Sound().loadMode, shareHandle) != 0) {
+            DeleteSound(handle, 0);
+            return -1;
+        }
+        PrepareStreamSound(handle);
+        return handle;
+    }
+    uint8_t* image = nullptr;
+    int32_t size = 0;
+    if (LoadFileToMemory(fileName, &image, &size) != 0) {
+        AddLogFormat("右記の音声ファイルのロードに失敗しました_1：%s", fileName ? fileName : "");
+        return -1;
+    }
+    const int handle = LoadSoundFromImage(image, size, bufferCount, -1);
+    if (handle == -1) AddLogFormat("右記の音声ファイルのロードに失敗しました_2：%s", fileName);
+    TrackedFree(image);
+    return handle;
+}
+
+int LoadSound(const char* fileName, int bufferCount, int shareHandle) {
+    return LoadSoundCore(fileName, bufferCount, shareHandle);
+}
+
+}  // namespace orvik

@@ -1,0 +1,15 @@
+// Internals of playing a memory sound.
+#pragma once
+#include <cstdint>
+
+#include "engine/sound/sound_record.h"
+
+namespace orvik {
+
+// Moves the rotation on and readies its buffer: 0 ready, 1 the buffer plays and is left
+// alone (from-top 0), -1 the buffer is missing or unreadable.
+int PrepareSoundBufferPlay(SoundRecord* record, int fromTop);
+// A volume of 0 ... 255 as a level in hundredths of a decibel (log10 law, -10000 floor).
+int32_t VolumeToLevel(int volume);
+
+}  // namespace orvik

@@ -1,0 +1,85 @@
+// Sound tests run the whole engine start-up on the headless backend, so the sound system
+// starts as the game starts it: through COM, with the audio output opened on the
+// headless capture, where time moves only by HeadlessAudioAdvance.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <orvik/sound.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine/platform/memory.h"
+#include "engine/sound/sound_state.h"
+#include "engine/sound/sound_system.h"
+#include "host/acm/acm.h"
+#include "host/dsound/dsound_config.h"
+#include "host/dsound/headless_output.h"
+#include "host/system_info.h"
+#include "tests/window/engine_fixture.h"
+
+namespace sound_test {
+
+inline orvik::SoundRecord* Record(int handle) { return orvik::FindSoundRecord(handle); }
+
+// The PCM a memory sound holds, as 16-bit samples.
+inline std::vector<int16_t> Samples(int handle) {
+    const orvik::SoundRecord* r = Record(handle);
+    if (!r || !r->pcmData) return {};
+    const auto* p = reinterpret_cast<const int16_t*>(r->pcmData);
+    return std::vector<int16_t>(p, p + r->pcmSize / 2);
+}
+
+class SoundTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        orvik_test::ResetHost();
+        host::ResetDirectSoundHost();
+        host::ResetAcmHost();
+        host::SetProcessorCountForTests(1);
+        orvik::ResetSoundState();
+        orvik_test::ResetEngine();
+        host::SetRuntimeDirectory(log_.Directory());
+        orvik::ChangeWindowMode(1);
+    }
+    void TearDown() override {
+        orvik::EndLibrary();
+        orvik::ResetSoundState();
+        host::SetProcessorCountForTests(0);
+    }
+
+    // Starts the engine (and with it the sound system); the test fails when it cannot.
+    void Start() { ASSERT_EQ(orvik::InitLibrary(), 0); }
+    // The log with its line ends as the engine writes them in texts ("\n").
+    std::string Log() const {
+        std::string text = log_.Read();
+        for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+        return text;
+    }
+    std::string Directory() const { return log_.Directory(); }
+
+    std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        const std::string path = log_.Directory() + "/" + name;
+        FILE* f = std::fopen(path.c_str(), "wb");
+        if (f) {
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+        return path;
+    }
+
+    static int Load(const std::vector<uint8_t>& image, int buffers = 3) {
+        return orvik::LoadSoundFromImage(image.data(), int32_t(image.size()), buffers, -1);
+    }
+    // Mixes frames and returns just those.
+    static std::vector<int16_t> Mix(uint32_t frames) {
+        host::ClearHeadlessAudioCapture();
+        host::HeadlessAudioAdvance(frames);
+        return host::HeadlessAudioCapture();
+    }
+
+    orvik_test::TempLog log_;
+};
+
+}  // namespace sound_test
