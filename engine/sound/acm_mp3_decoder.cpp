@@ -20,7 +20,8 @@ uint32_t Id3v2Length(const StreamDescriptor& s) {
     uint8_t h[10];
     if (!StreamReadExact(s, h, 3) || std::memcmp(h, "ID3", 3) != 0) return 0;
     if (!StreamReadExact(s, h + 3, 7)) return 0;
-    const uint32_t size = ((uint32_t(h[6] & 0x7F) * 128 + (h[7] & 0x7F)) * 128 + (h[8] & 0x7F)) * 128 + (h[9] & 0x7F);
+    // Seven bits from each byte, most significant first.
+    const uint32_t size = ((uint32_t(h[6]) * 128 + h[7]) * 128 + h[8]) * 128 + h[9];
     const bool footer = h[3] == 4 && (h[5] & 0x10);
     return size + 10 + (footer ? 10 : 0);
 }

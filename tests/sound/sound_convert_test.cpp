@@ -80,5 +80,14 @@ TEST_F(ConvertTest, TheMaskSkipsDecodersAndEndingTwiceIsRefused) {
     EXPECT_EQ(orvik::ReadSoundConvert(&c_, out, 4), -1);
 }
 
+TEST_F(ConvertTest, ADataChunkLongerThanTheStreamCountsOnlyWhatIsThere) {
+    Chunk data{"data", MonoBytes(30), 5000};
+    Open(Wave({{"fmt ", FmtData(1, 1, 8000, 8)}, data}));
+    ASSERT_EQ(orvik::SetupSoundConvert(&stream_, &c_), 0);
+    EXPECT_EQ(orvik::GetSoundConvertDestSize(&c_), 30);
+    uint8_t out[64];
+    EXPECT_EQ(orvik::ReadSoundConvert(&c_, out, 64), 30);
+}
+
 }  // namespace
 }  // namespace sound_test

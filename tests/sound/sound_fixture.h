@@ -17,7 +17,7 @@
 #include "host/dsound/dsound_config.h"
 #include "host/dsound/headless_output.h"
 #include "host/system_info.h"
-#include "tests/window/engine_fixture.h"
+#include "tests/support/headless_engine.h"
 
 namespace sound_test {
 
@@ -34,14 +34,10 @@ inline std::vector<int16_t> Samples(int handle) {
 class SoundTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        orvik_test::ResetHost();
         host::ResetDirectSoundHost();
         host::ResetAcmHost();
         host::SetProcessorCountForTests(1);
         orvik::ResetSoundState();
-        orvik_test::ResetEngine();
-        host::SetRuntimeDirectory(log_.Directory());
-        orvik::ChangeWindowMode(1);
     }
     void TearDown() override {
         orvik::EndLibrary();
@@ -53,14 +49,14 @@ protected:
     void Start() { ASSERT_EQ(orvik::InitLibrary(), 0); }
     // The log with its line ends as the engine writes them in texts ("\n").
     std::string Log() const {
-        std::string text = log_.Read();
+        std::string text = engine_.Log().Read();
         for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
         return text;
     }
-    std::string Directory() const { return log_.Directory(); }
+    std::string Directory() const { return engine_.Log().Directory(); }
 
     std::string WriteFile(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        const std::string path = log_.Directory() + "/" + name;
+        const std::string path = Directory() + "/" + name;
         FILE* f = std::fopen(path.c_str(), "wb");
         if (f) {
             std::fwrite(bytes.data(), 1, bytes.size(), f);
@@ -79,7 +75,7 @@ protected:
         return host::HeadlessAudioCapture();
     }
 
-    orvik_test::TempLog log_;
+    orvik_test::HeadlessEngine engine_;
 };
 
 }  // namespace sound_test

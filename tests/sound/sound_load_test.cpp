@@ -165,6 +165,17 @@ TEST_F(SoundTest, MemoryBufferFallsBackToFewerControlsAndDuplicatesMayRunOut) {
     ASSERT_EQ(orvik::PlaySoundHandle(h, orvik::kPlayBack), 0);
 }
 
+TEST_F(SoundTest, StreamLoadModesFailCleanlyInThisBuild) {
+    Start();
+    const std::string path = WriteFile("Music.wav", PcmWave(2, 44100, Frames(100)));
+    const int32_t blocks = orvik::TrackedMemory().blockCount;
+    ASSERT_EQ(orvik::SetSoundLoadMode(3), 0);
+    EXPECT_EQ(orvik::LoadSound(path.c_str(), 3), -1);
+    EXPECT_EQ(orvik::GetSoundLoadMode(), 3);
+    EXPECT_EQ(orvik::Sound().handles.count, 0);
+    EXPECT_EQ(orvik::TrackedMemory().blockCount, blocks);
+}
+
 TEST_F(SoundTest, WaveImageAroundPcm) {
     const uint8_t format[16] = {1, 0, 2, 0};
     const uint8_t pcm[4] = {1, 2, 3, 4};

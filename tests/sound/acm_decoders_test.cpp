@@ -1,0 +1,228 @@
+// Compressed WAVE and MP3 through the compression manager, loaded as the game loads
+// them: ADPCM and G.711 decode to the reference PCM, MP3 made here with libmp3lame walks
+// its frames past ID3 tags and loads with the expected length, and seeks work twice
+// backwards.
+#include <lame.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/platform/stream.h"
+#include "engine/sound/mp3_frame_header.h"
+#include "engine/sound/sound_convert.h"
+#include "sound_fixture.h"
+#include "tests/host_audio/adpcm_encoders.h"
+#include "wave_builder.h"
+
+namespace sound_test {
+namespace {
+
+// G.711 expansion as the recommendation defines it, to 16-bit sample values.
+int16_t AlawToLinear(uint8_t a) {
+    a ^= 0x55;
+    int t = (a & 0x0F) << 4;
+    const int segment = (a & 0x70) >> 4;
+    t += segment == 0 ? 8 : 0x108;
+    if (segment > 1) t <<= segment - 1;
+    return int16_t((a & 0x80) ? t : -t);
+}
+
+int16_t MulawToLinear(uint8_t u) {
+    u = uint8_t(~u);
+    int t = ((u & 0x0F) << 3) + 0x84;
+    t <<= (u & 0x70) >> 4;
+    return int16_t((u & 0x80) ? 0x84 - t : t - 0x84);
+}
+
+Bytes CompressedWave(const audio_test::Encoded& e) { return Wave({{"fmt ", e.format}, {"data", e.data}}); }
+
+TEST_F(SoundTest, AdpcmDecodesToTheReferencePcm) {
+    Start();
+    const audio_test::Encoded cases[] = {
+        audio_test::EncodeMsAdpcm(2, 12, 1024),
+        audio_test::EncodeImaAdpcm(1, 9, 512),
+        audio_test::EncodeImaAdpcm(2, 5, 2048),
+    };
+    for (const audio_test::Encoded& e : cases) {
+        const int h = Load(CompressedWave(e), 1);
+        ASSERT_NE(h, -1);
+        EXPECT_EQ(Samples(h), e.decoded);
+    }
+}
+
+TEST_F(SoundTest, BlocksLargerThanOneStepStillConvertWhole) {
+    Start();
+    // One IMA ADPCM block of 4096 bytes is more than a 2048-byte step: the step grows
+    // to the block, so the sound does not come out empty.
+    const audio_test::Encoded e = audio_test::EncodeImaAdpcm(1, 6, 4096);
+    const int h = Load(CompressedWave(e), 1);
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(Samples(h), e.decoded);
+}
+
+TEST_F(SoundTest, G711DecodesEveryCode) {
+    Start();
+    Bytes codes;
+    for (int i = 0; i < 256; ++i) codes.push_back(uint8_t(i));
+    for (uint16_t tag : {uint16_t(6), uint16_t(7)}) {
+        const int h = Load(Wave({{"fmt ", FmtData(tag, 1, 8000, 8)}, {"data", codes}}), 1);
+        ASSERT_NE(h, -1) << tag;
+        const std::vector<int16_t> got = Samples(h);
+        ASSERT_EQ(got.size(), 256u);
+        for (int i = 0; i < 256; ++i)
+            ASSERT_EQ(got[size_t(i)], tag == 6 ? AlawToLinear(uint8_t(i)) : MulawToLinear(uint8_t(i))) << tag << " " << i;
+    }
+}
+
+TEST_F(SoundTest, PcmReachesTheManagerOnlyWhenItsOwnDecoderIsMasked) {
+    Start();
+    const std::vector<int16_t> pcm = Ramp(500, 2);
+    orvik::SetDisableSoundConverters(0x01);
+    const int h = Load(PcmWave(2, 22050, pcm), 1);
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(Samples(h), pcm);
+}
+
+struct Mp3 {
+    Bytes bytes;
+    int frames;
+};
+
+// A tone encoded at a constant bit rate without an information frame.
+Mp3 EncodeMp3(uint32_t rate, uint16_t channels, int samples, int kbps) {
+    lame_global_flags* lame = lame_init();
+    lame_set_in_samplerate(lame, int(rate));
+    lame_set_out_samplerate(lame, int(rate));
+    lame_set_num_channels(lame, channels);
+    lame_set_mode(lame, channels == 1 ? MONO : JOINT_STEREO);
+    lame_set_brate(lame, kbps);
+    lame_set_bWriteVbrTag(lame, 0);
+    lame_set_quality(lame, 7);
+    EXPECT_EQ(lame_init_params(lame), 0);
+    std::vector<int16_t> pcm;
+    for (int i = 0; i < samples; ++i)
+        for (int c = 0; c < channels; ++c) pcm.push_back(int16_t(10000 * std::sin(2 * M_PI * 440 * (c + 1) * i / rate)));
+    Bytes out(size_t(samples) * 2 + 8192);
+    const int n = channels == 1 ? lame_encode_buffer(lame, pcm.data(), pcm.data(), samples, out.data(), int(out.size()))
+                                : lame_encode_buffer_interleaved(lame, pcm.data(), samples, out.data(), int(out.size()));
+    const int tail = lame_encode_flush(lame, out.data() + n, int(out.size()) - n);
+    out.resize(size_t(n + tail));
+    Mp3 mp3{out, lame_get_frameNum(lame)};
+    lame_close(lame);
+    return mp3;
+}
+
+// An ID3v2.4 tag with a footer: 20 bytes of body and 10 of footer, both holding bytes a
+// frame walk would take for a frame header with a reserved value.
+Bytes Id3v24WithFooter() {
+    Bytes tag = {'I', 'D', '3', 4, 0, 0x10, 0, 0, 0, 20};
+    for (int i = 0; i < 5; ++i) tag.insert(tag.end(), {0xFF, 0xFB, 0x9C, 0x00});
+    tag.insert(tag.end(), {'3', 'D', 'I', 4, 0, 0x10, 0xFF, 0xFB, 0x9C, 0x00});
+    return tag;
+}
+
+Bytes Id3v1() {
+    Bytes tag = {'T', 'A', 'G'};
+    while (tag.size() < 128) tag.insert(tag.end(), {0xFF, 0xFB, 0x9C});
+    tag.resize(128);
+    return tag;
+}
+
+class Mp3ConvertTest : public SoundTest {
+protected:
+    int Setup(const Bytes& file) {
+        image_ = file;
+        memory_ = orvik::OpenMemImageStream(image_.data(), int32_t(image_.size()));
+        const orvik::StreamDescriptor s{*orvik::GetMemImageStreamFunctions(), orvik::ToStreamHandle(memory_)};
+        return orvik::SetupSoundConvert(&s, &c_);
+    }
+    void TearDown() override {
+        orvik::TerminateSoundConvert(&c_);
+        if (memory_) orvik::CloseMemImageStream(orvik::ToStreamHandle(memory_));
+        SoundTest::TearDown();
+    }
+    Bytes image_;
+    orvik::MemImageStreamRecord* memory_ = nullptr;
+    orvik::SoundConvert c_{};
+};
+
+TEST_F(Mp3ConvertTest, TagsAreSteppedOverAndTheWalkCountsEveryFrame) {
+    Start();
+    const Mp3 mp3 = EncodeMp3(44100, 2, 44100, 128);
+    Bytes file = Id3v24WithFooter();
+    file.insert(file.end(), mp3.bytes.begin(), mp3.bytes.end());
+    const Bytes trailer = Id3v1();
+    file.insert(file.end(), trailer.begin(), trailer.end());
+    ASSERT_EQ(Setup(file), 0);
+    EXPECT_EQ(c_.method, orvik::kConvertAcm);
+    EXPECT_EQ(c_.dataPosition, 40u) << "20 bytes past the stated size";
+    EXPECT_EQ(c_.dataSize, mp3.bytes.size()) << "no tag byte in the source data";
+    EXPECT_EQ(c_.acm.totalSamples, mp3.frames * 1152);
+    EXPECT_EQ(orvik::GetSoundConvertDestSize(&c_), mp3.frames * 1152 * 4);
+    const auto* format = reinterpret_cast<const host::MPEGLAYER3WAVEFORMAT*>(c_.acm.sourceFormat);
+    EXPECT_EQ(format->wfx.wFormatTag, 0x55);
+    EXPECT_EQ(format->wfx.nAvgBytesPerSec, 16000u);
+    EXPECT_EQ(format->nBlockSize, 417);
+    EXPECT_EQ(c_.blockSize, 176400 * 4 / 3);
+}
+
+TEST_F(Mp3ConvertTest, BytesBetweenFramesAreSkippedToTheNextSync) {
+    Start();
+    const Mp3 mp3 = EncodeMp3(22050, 1, 22050, 32);
+    orvik::Mp3FrameInfo first{};
+    ASSERT_EQ(orvik::ParseMp3FrameHeader(mp3.bytes.data(), &first), 0);
+    EXPECT_EQ(first.samplesPerFrame, 576u);
+    Bytes file = mp3.bytes;
+    const Bytes junk = {0x00, 0xFF, 0x00, 0x12, 0xFF, 0x7F};
+    file.insert(file.begin() + first.frameLength, junk.begin(), junk.end());
+    ASSERT_EQ(Setup(file), 0);
+    EXPECT_EQ(c_.acm.totalSamples, mp3.frames * 576);
+}
+
+TEST_F(Mp3ConvertTest, AReservedRateAnywhereHandsTheFileOn) {
+    Start();
+    const Mp3 mp3 = EncodeMp3(44100, 2, 11025, 128);
+    Bytes file = mp3.bytes;
+    file[417 * 3 + 2] = 0x9C;  // the fourth frame's header
+    EXPECT_EQ(Setup(file), -1);
+}
+
+TEST_F(Mp3ConvertTest, BackwardSeeksStartOverTwice) {
+    Start();
+    const Mp3 mp3 = EncodeMp3(44100, 2, 88200, 128);
+    ASSERT_EQ(Setup(mp3.bytes), 0);
+    std::vector<uint8_t> first(40000), again(40000);
+    ASSERT_EQ(orvik::ReadSoundConvert(&c_, first.data(), 40000), 40000);
+    Bytes skip(300000);
+    orvik::ReadSoundConvert(&c_, skip.data(), int32_t(skip.size()));
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(orvik::SeekSoundConvert(&c_, 0), 0);
+        ASSERT_EQ(orvik::ReadSoundConvert(&c_, again.data(), 40000), 40000);
+        EXPECT_EQ(again, first) << "pass " << i;
+    }
+    ASSERT_EQ(orvik::SeekSoundConvert(&c_, 5000), 0);
+    ASSERT_EQ(orvik::ReadSoundConvert(&c_, again.data(), 4), 4);
+    EXPECT_EQ(std::memcmp(again.data(), first.data() + 20000, 4), 0) << "a forward seek lands on its sample";
+}
+
+TEST_F(SoundTest, AnMp3LoadsWithItsLengthAndPlays) {
+    Start();
+    const Mp3 mp3 = EncodeMp3(44100, 2, 44100, 128);
+    const std::string path = WriteFile("Music.mp3", mp3.bytes);
+    const int h = orvik::LoadSound(path.c_str(), 3);
+    ASSERT_NE(h, -1);
+    // Every sample put in comes out, behind the encoder's delay; held-back bytes at the
+    // end may be missing, never more than one frame's worth beyond the frames walked.
+    const int samples = orvik::GetSoundTotalSample(h);
+    EXPECT_GE(samples, 44100);
+    EXPECT_LE(samples, mp3.frames * 1152);
+    EXPECT_EQ(Record(h)->format.nSamplesPerSec, 44100u);
+    ASSERT_EQ(orvik::PlaySoundHandle(h, orvik::kPlayBack), 0);
+    const std::vector<int16_t> out = Mix(22050);
+    double energy = 0;
+    for (size_t i = 4410; i < out.size(); ++i) energy += double(out[i]) * out[i];
+    EXPECT_GT(std::sqrt(energy / double(out.size() - 4410)), 3000.0) << "the tone is heard";
+}
+
+}  // namespace
+}  // namespace sound_test

@@ -1,0 +1,78 @@
+// Writes the starting corpus of the sound decoder fuzz target into the directory given:
+// small WAVE files of each layout and format the decoders take, and MP3 files with and
+// without ID3 tags.
+#include <lame.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "tests/host_audio/adpcm_encoders.h"
+#include "tests/sound/wave_builder.h"
+
+namespace {
+
+using sound_test::Bytes;
+
+Bytes Mp3(int rate, int channels, int samples, int kbps) {
+    lame_global_flags* lame = lame_init();
+    lame_set_in_samplerate(lame, rate);
+    lame_set_out_samplerate(lame, rate);
+    lame_set_num_channels(lame, channels);
+    lame_set_mode(lame, channels == 1 ? MONO : JOINT_STEREO);
+    lame_set_brate(lame, kbps);
+    lame_set_bWriteVbrTag(lame, 0);
+    lame_init_params(lame);
+    std::vector<int16_t> pcm;
+    for (int i = 0; i < samples * channels; ++i) pcm.push_back(int16_t(8000 * std::sin(i * 0.05)));
+    Bytes out(size_t(samples) * 2 + 8192);
+    const int n = channels == 1 ? lame_encode_buffer(lame, pcm.data(), pcm.data(), samples, out.data(), int(out.size()))
+                                : lame_encode_buffer_interleaved(lame, pcm.data(), samples, out.data(), int(out.size()));
+    const int tail = lame_encode_flush(lame, out.data() + n, int(out.size()) - n);
+    out.resize(size_t(n + tail));
+    lame_close(lame);
+    return out;
+}
+
+Bytes Tagged(const Bytes& mp3) {
+    Bytes file = {'I', 'D', '3', 4, 0, 0x10, 0, 0, 0, 8, 'T', 'I', 'T', '2', 0, 0, 0, 0};
+    file.insert(file.end(), {'3', 'D', 'I', 4, 0, 0x10, 0, 0, 0, 8});
+    file.insert(file.end(), mp3.begin(), mp3.end());
+    Bytes v1(128, ' ');
+    v1[0] = 'T';
+    v1[1] = 'A';
+    v1[2] = 'G';
+    file.insert(file.end(), v1.begin(), v1.end());
+    return file;
+}
+
+Bytes Compressed(const audio_test::Encoded& e) { return sound_test::Wave({{"fmt ", e.format}, {"data", e.data}}); }
+
+void Write(const std::string& dir, const std::string& name, const Bytes& bytes) {
+    FILE* f = std::fopen((dir + "/" + name).c_str(), "wb");
+    if (!f) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return 1;
+    const std::string dir = argv[1];
+    using namespace sound_test;
+    Write(dir, "pcm16.wav", PcmWave(2, 22050, Ramp(64, 2)));
+    Write(dir, "pcm8.wav", Wave({{"fmt ", FmtData(1, 1, 8000, 8)}, {"data", Bytes(40, 0x80)}}));
+    Chunk bext{"bext", Bytes(5, 'b')};
+    bext.pad = false;
+    Write(dir, "chunks.wav",
+          Wave({bext, {"fmt ", FmtData(1, 1, 11025, 16)}, {"LIST", Bytes(3, 'l')}, {"data", PcmBytes(Ramp(20, 1))}}));
+    Write(dir, "alaw.wav", Wave({{"fmt ", FmtData(6, 1, 8000, 8)}, {"data", Bytes(64, 0xD5)}}));
+    Write(dir, "mulaw.wav", Wave({{"fmt ", FmtData(7, 2, 8000, 8)}, {"data", Bytes(64, 0xFF)}}));
+    Write(dir, "msadpcm.wav", Compressed(audio_test::EncodeMsAdpcm(2, 2, 256)));
+    Write(dir, "imaadpcm.wav", Compressed(audio_test::EncodeImaAdpcm(1, 2, 256)));
+    Write(dir, "mpeg1.mp3", Mp3(44100, 2, 4000, 128));
+    Write(dir, "mpeg2.mp3", Mp3(22050, 1, 3000, 32));
+    Write(dir, "tagged.mp3", Tagged(Mp3(32000, 1, 2000, 48)));
+    return 0;
+}
