@@ -68,6 +68,8 @@ int CreateSoftImage(GraphImageSet& s, int palette, int alpha) {
     s.formatIndex = uint32_t((type == kMemImgRgb565 ? 15 : 17) + s.alpha);
     if (SetupMemImg(&s.image, s.width, s.height, -1, key, type, palette, s.alpha, 0, nullptr) < 0)
         return AddLogText("メモリイメージの作成に失敗しました\n");
+    // A fresh image starts black, as a fresh texture does, not with stale memory.
+    PaintMemImgRect(&s.image, nullptr, 0);
     return 0;
 }
 

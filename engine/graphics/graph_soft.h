@@ -14,8 +14,8 @@ struct BaseImage;
 int TransferImageToMemImg(GraphRecord& record, const BaseImage* image, const BaseImage* alphaImage, int offsetX,
                           int offsetY, int x, int y, int width, int height);
 
-// Software draws of a graphic's view into the current software target. Until the
-// software renderer's draws are part of the engine they draw nothing and return 0.
+// Software draws into the current software target. The graphic, line and outline draws
+// wait for the software renderer's walkers and until then draw nothing and return 0.
 int DrawGraphMemImg(int x, int y, GraphRecord& record, int trans);
 int DrawGraphStretchedMemImg(int x1, int y1, int x2, int y2, GraphRecord& record, int trans);
 int DrawGraphRotatedMemImg(float x, float y, double scale, double angle, GraphRecord& record, int trans, int turn);

@@ -25,6 +25,7 @@ protected:
         ASSERT_EQ(orvik::ClearDrawTarget(), 0);
     }
 
+public:
     // A graphic of w x h whose pixel (x, y) is colour(x, y) (0x00RRGGBB).
     static int32_t MakeGraph(int w, int h, const std::function<uint32_t(int, int)>& colour) {
         orvik::BaseImage image{};
@@ -42,6 +43,7 @@ protected:
         return MakeGraph(w, h, [=](int, int) { return colour; });
     }
 
+protected:
     // The back buffer's pixel once everything pending is drawn.
     static uint32_t Pixel(int x, int y) {
         orvik::FlushVertexBatch();

@@ -1,0 +1,70 @@
+// Graphics on the software path: image sets are memory images, derived graphics views of
+// them, drawable graphics draw targets, and boxes land in the target through the
+// software renderer.
+#include <cstring>
+
+#include "drawing_fixture.h"
+#include "engine/graphics/draw_settings.h"
+
+namespace orvik_test {
+namespace {
+
+using namespace orvik;
+
+class SoftwarePathTest : public DeviceTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(SetUseHardwareRendering(0), 0);
+        ASSERT_EQ(SetGraphMode(640, 480, 32), 0);
+        ASSERT_EQ(InitLibrary(), 0);
+        ASSERT_EQ(Graphics().direct3DMode, 0);
+    }
+    static uint32_t ImagePixel(const MEMIMG& img, int x, int y) {
+        uint32_t v;
+        std::memcpy(&v, img.pixels + size_t(y) * size_t(img.store->pitch) + size_t(x) * 4, 4);
+        return v & 0xFFFFFF;
+    }
+};
+
+TEST_F(SoftwarePathTest, GraphicsAreMemoryImagesAndDerivedOnesViewsOfThem) {
+    int32_t sheet = DrawingTest::MakeGraph(4, 2, [](int x, int y) { return 0x100000u * uint32_t(x + 1) + uint32_t(y); });
+    ASSERT_GE(sheet, 0);
+    const GraphRecord& r = *GetGraphRecord(sheet);
+    EXPECT_EQ(r.images->textured, 0);
+    EXPECT_EQ(r.images->formatIndex, 17u);
+    EXPECT_EQ(ImagePixel(r.view, 3, 1), 0x400001u);
+    int32_t cell = DeriveGraph(2, 1, 2, 1, sheet);
+    ASSERT_GE(cell, 0);
+    ASSERT_EQ(DeleteGraphHandle(sheet), 0);
+    const MEMIMG& view = GetGraphRecord(cell)->view;
+    EXPECT_EQ(view.width, 2);
+    EXPECT_EQ(ImagePixel(view, 0, 0), 0x300001u);
+    EXPECT_EQ(ImagePixel(view, 1, 0), 0x400001u);
+}
+
+TEST_F(SoftwarePathTest, BoxesGoIntoTheTargetClippedToTheDrawArea) {
+    int32_t off = CreateDrawableGraph(32, 16);
+    ASSERT_GE(off, 0);
+    ASSERT_EQ(SetDrawTarget(off), 0);
+    EXPECT_EQ(Draw().softTarget, &GetGraphRecord(off)->view);
+    EXPECT_EQ(Draw().area.x2, 32);
+    ASSERT_EQ(SetDrawClipRect(0, 0, 8, 8), 0);
+    ASSERT_EQ(DrawFilledBox(4, 4, 20, 20, GetColorValue(255, 0, 0)), 0);
+    const MEMIMG& img = GetGraphRecord(off)->view;
+    EXPECT_EQ(ImagePixel(img, 4, 4), 0xFF0000u);
+    EXPECT_EQ(ImagePixel(img, 7, 7), 0xFF0000u);
+    EXPECT_EQ(ImagePixel(img, 8, 7), kBlack);
+    EXPECT_EQ(ImagePixel(img, 3, 4), kBlack);
+    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    EXPECT_EQ(Draw().softTarget, Graphics().softScreen);
+    EXPECT_EQ(Draw().area.x2, 640);
+    ASSERT_EQ(DrawFilledBox(600, 470, 700, 500, GetColorValue(0, 255, 0)), 0);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 639, 479), 0x00FF00u);
+    // Clearing a rectangle with a negative corner clears the whole target.
+    const ClearRect partial{-1, 0, 2, 2};
+    ASSERT_EQ(ClearDrawTarget(&partial), 0);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 639, 479), kBlack);
+}
+
+}  // namespace
+}  // namespace orvik_test
