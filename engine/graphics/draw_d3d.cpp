@@ -39,9 +39,17 @@ struct Corner {
 
 bool HaveDevice() { return Graphics().dev.device != nullptr; }
 
+// Lists append to what is pending; a strip or fan must start a batch of its own, or it
+// would be joined to the one before it.
+uint8_t* Reserve(int subFormat, int primitive, int count) {
+    const bool list = primitive == D3DPT_TRIANGLELIST || primitive == D3DPT_LINELIST || primitive == D3DPT_POINTLIST;
+    if (!list) FlushVertexBatch();
+    return ReserveBatchVertices(0, subFormat, primitive, uint32_t(count));
+}
+
 // Top-left, top-right, bottom-left, bottom-right become two triangles.
 int EmitQuad(const Corner (&c)[4]) {
-    auto* out = reinterpret_cast<TexVertex*>(ReserveBatchVertices(0, 1, D3DPT_TRIANGLELIST, 6));
+    auto* out = reinterpret_cast<TexVertex*>(Reserve(1, D3DPT_TRIANGLELIST, 6));
     if (!out) return -1;
     const float z = Draw().depth2D;
     const uint32_t color = GetDrawDiffuseColor();
@@ -109,7 +117,7 @@ uint32_t ShapeColor(uint32_t color) {
 
 int EmitColorVertices(const ColorVertex* v, int count, int primitive) {
     SetupGraphDrawD3D(nullptr, nullptr, kSetupVertexColor);
-    auto* out = ReserveBatchVertices(0, 0, primitive, uint32_t(count));
+    auto* out = Reserve(0, primitive, count);
     if (!out) return -1;
     std::memcpy(out, v, sizeof(ColorVertex) * size_t(count));
     return 0;
@@ -233,6 +241,41 @@ int DrawGraphRotatedD3D(float x, float y, double scale, double angle, const Grap
     return 0;
 }
 
+int DrawGraphQuadD3D(const float (&corners)[4][2], const GraphRecord& r, int trans) {
+    if (!HaveDevice()) return -1;
+    BeginSceneIfNeeded();
+    // A point of the graphic at fractions (s, t) lands between the four corners (top-left,
+    // top-right, bottom-left, bottom-right); pieces share their edges, so no seams.
+    auto at = [&](float s, float t, int axis) {
+        const float top = corners[0][axis] + (corners[1][axis] - corners[0][axis]) * s;
+        const float bottom = corners[2][axis] + (corners[3][axis] - corners[2][axis]) * s;
+        return top + (bottom - top) * t - 0.5f;
+    };
+    const float w = float(r.width), h = float(r.height);
+    for (const PieceDraw& p : r.draws) {
+        UsePiece(r, p, trans ? kSetupTrans : 0);
+        const float xs[2] = {p.left / w, p.right / w}, ys[2] = {p.top / h, p.bottom / h};
+        const float us[2] = {p.u1, p.u2}, vs[2] = {p.v1, p.v2};
+        Corner c[4];
+        for (int i = 0; i < 4; ++i)
+            c[i] = Corner{at(xs[i & 1], ys[i >> 1], 0), at(xs[i & 1], ys[i >> 1], 1), us[i & 1], vs[i >> 1]};
+        if (EmitQuad(c) != 0) return -1;
+    }
+    return 0;
+}
+
+int DrawTexturedPolygonD3D(const void* vertices, int count, int primitive, const GraphImageSet* set,
+                           host::Texture* texture, int trans) {
+    if (!HaveDevice()) return -1;
+    if (count <= 0) return 0;
+    BeginSceneIfNeeded();
+    SetupGraphDrawD3D(set, texture, (trans ? kSetupTrans : 0) | kSetupVertexColor);
+    auto* out = Reserve(1, primitive, count);
+    if (!out) return -1;
+    std::memcpy(out, vertices, sizeof(TexVertex) * size_t(count));
+    return 0;
+}
+
 int DrawFilledBoxD3D(int x1, int y1, int x2, int y2, uint32_t color) {
     if (!HaveDevice()) return -1;
     const DrawArea& a = Draw().area;
@@ -283,13 +326,6 @@ int DrawLineD3D(int x1, int y1, int x2, int y2, uint32_t color) {
     const float z = Draw().depth2D;
     const ColorVertex v[2] = {{float(x1), float(y1), z, 1, c}, {ex, ey, z, 1, c}};
     return EmitColorVertices(v, 2, D3DPT_LINELIST);
-}
-
-int DrawPolygonD3D(const void* vertices, int count, int primitive) {
-    if (!HaveDevice()) return -1;
-    if (count <= 0) return 0;
-    BeginSceneIfNeeded();
-    return EmitColorVertices(static_cast<const ColorVertex*>(vertices), count, primitive);
 }
 
 int ClearDrawTargetD3D(const int* rect) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/draw_d3d.h"
@@ -12,6 +13,7 @@
 #include "engine/graphics/graph_soft.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/library.h"
+#include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"
 #include "engine/softrender/memimg_write.h"
 
@@ -124,6 +126,57 @@ int DrawGraphRectStretchedF(float x1, float y1, float x2, float y2, int sourceX,
     return result;
 }
 
+int DrawGraphQuad(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int32_t handle,
+                  int trans) {
+    const float corners[4][2] = {{x1, y1}, {x2, y2}, {x4, y4}, {x3, y3}};
+    return GraphDraw(handle, [&](GraphRecord& r, bool textured) {
+        return textured ? DrawGraphQuadD3D(corners, r, trans) : 0;
+    });
+}
+
+namespace {
+
+struct PolygonWork {
+    float x, y, z, rhw;
+    uint32_t color;
+    float u, v;
+};
+
+uint32_t PolygonColor(uint32_t c) {
+    const DrawSettings& ds = Draw();
+    if (ds.bright == 0xFFFFFF && (ds.blendMode == 0 || ds.blendParam == 255)) return c;
+    const uint32_t alpha = ds.blendMode == 0 ? 255u : uint32_t(ds.blendParam);
+    auto mul = [](uint32_t a, uint32_t b) { return a * b / 255; };
+    return mul(c >> 24, alpha) << 24 | mul(c >> 16 & 255, ds.bright >> 16 & 255) << 16 |
+           mul(c >> 8 & 255, ds.bright >> 8 & 255) << 8 | mul(c & 255, ds.bright & 255);
+}
+
+}  // namespace
+
+int DrawGraphPolygon(const PolygonVertex* vertices, int count, int primitive, int32_t handle, int trans, int map) {
+    if (!Graphics().up) return -1;
+    if (!vertices || count <= 0 || primitive < 1 || primitive > 6) return AddLogText("頂点データが不正です in DrawGraphPolygon\n");
+    if (Draw().area.empty) return 0;
+    const GraphRecord* r = handle == kNoGraph ? nullptr : GetGraphRecord(handle);
+    if (handle != kNoGraph && (!r || !r->images)) return -1;
+    WaitForActiveWindow();
+    if (!Graphics().direct3DMode || (r && !r->images->textured)) return 0;
+    const PieceDraw* piece = r && !r->draws.empty() ? &r->draws[0] : nullptr;
+    // A graphic filling its one texture needs no mapping.
+    if (piece && r->draws.size() == 1 && piece->piece->texWidth == r->width && piece->piece->texHeight == r->height)
+        map = 0;
+    std::vector<PolygonWork> work(static_cast<size_t>(count));
+    const float z = Draw().depth2D;
+    for (int i = 0; i < count; ++i) {
+        const PolygonVertex& v = vertices[i];
+        float u = v.u, w = v.v;
+        if (map && piece) u = piece->u1 + u * (piece->u2 - piece->u1), w = piece->v1 + w * (piece->v2 - piece->v1);
+        work[size_t(i)] = PolygonWork{v.x, v.y, z, 1.0f, PolygonColor(v.color), u, w};
+    }
+    return DrawTexturedPolygonD3D(work.data(), count, primitive, r ? r->images : nullptr,
+                                  piece ? piece->piece->texture : nullptr, trans);
+}
+
 int DrawFilledBox(int x1, int y1, int x2, int y2, uint32_t color) {
     return ShapeDraw([&](bool device) {
         return device ? DrawFilledBoxD3D(x1, y1, x2, y2, color) : DrawBoxMemImg(x1, y1, x2, y2, color);
@@ -149,24 +202,17 @@ int DrawColorLine(int x1, int y1, int x2, int y2, uint32_t color, int thickness)
 
 int DrawThickLine(int x1, int y1, int x2, int y2, int thickness, uint32_t color) {
     const float dx = float(x2 - x1), dy = float(y2 - y1), length = std::sqrt(dx * dx + dy * dy);
-    if (length == 0) return 0;
+    if (length == 0 || !Graphics().direct3DMode) return 0;
     const float ox = dy / length * float(thickness) / 2, oy = -dx / length * float(thickness) / 2;
-    return ShapeDraw([&](bool device) {
-        if (!device) return 0;
-        int red, green, blue;
-        DecodeColorValue(color, &red, &green, &blue);
-        const uint32_t c = 0xFF000000u | uint32_t(red) << 16 | uint32_t(green) << 8 | uint32_t(blue);
-        const float z = Draw().depth2D;
-        struct V {
-            float x, y, z, rhw;
-            uint32_t c;
-        } v[4] = {{float(x1) + ox, float(y1) + oy, z, 1, c},
-                  {float(x2) + ox, float(y2) + oy, z, 1, c},
-                  {float(x1) - ox, float(y1) - oy, z, 1, c},
-                  {float(x2) - ox, float(y2) - oy, z, 1, c}};
-        DrawPolygonD3D(v, 4, 5);
-        return 0;
-    });
+    int red, green, blue;
+    DecodeColorValue(color, &red, &green, &blue);
+    const uint32_t c = 0xFF000000u | uint32_t(red) << 16 | uint32_t(green) << 8 | uint32_t(blue);
+    const PolygonVertex v[4] = {{float(x1) + ox, float(y1) + oy, 0, 0, c},
+                                {float(x2) + ox, float(y2) + oy, 0, 0, c},
+                                {float(x1) - ox, float(y1) - oy, 0, 0, c},
+                                {float(x2) - ox, float(y2) - oy, 0, 0, c}};
+    DrawGraphPolygon(v, 4, 5, kNoGraph, 0, 0);
+    return 0;
 }
 
 }  // namespace orvik

@@ -228,5 +228,45 @@ TEST_F(DrawingTest, OffScreenPictureStretchedToTheBackBufferAsTheGameDoes) {
     EXPECT_EQ(GraphPixel(off, 0, 0), 0x00FF00u);
 }
 
+TEST_F(DrawingTest, QuadrangleDraws) {
+    int32_t s = MakeGraph(2, 2, [](int x, int y) { return 0x400000u * uint32_t(x + 1) + 0x40u * uint32_t(y + 1); });
+    // An axis-aligned quadrangle draws as the stretched draw of the same rectangle.
+    ASSERT_EQ(DrawGraphQuad(10, 10, 18, 10, 18, 14, 10, 14, s, 0), 0);
+    ASSERT_EQ(DrawGraphStretched(30, 10, 38, 14, s, 0), 0);
+    for (int y = 8; y < 16; ++y)
+        for (int x = 8; x < 20; ++x) ASSERT_EQ(Pixel(x, y), Pixel(x + 20, y)) << x << "," << y;
+    EXPECT_EQ(LitColumns(11, 0, 25), Range(10, 17));
+    // Corners given right to left mirror the image.
+    ASSERT_EQ(DrawGraphQuad(58, 10, 50, 10, 50, 14, 58, 14, s, 0), 0);
+    EXPECT_EQ(Pixel(50, 10), 0x800040u);
+    EXPECT_EQ(Pixel(57, 10), 0x400040u);
+}
+
+TEST_F(DrawingTest, PolygonsTexturedThroughTheirCellAndUntextured) {
+    // The right half of a sheet, drawn through mapped texture coordinates 0..1.
+    int32_t sheet = MakeGraph(4, 1, [](int x, int) { return x < 2 ? 0xFF0000u : 0x00FF00u; });
+    int32_t cell = DeriveGraph(2, 0, 2, 1, sheet);
+    const PolygonVertex quad[4] = {{9.5f, 9.5f, 0, 0, 0xFFFFFFFF},
+                                   {13.5f, 9.5f, 1, 0, 0xFFFFFFFF},
+                                   {9.5f, 11.5f, 0, 1, 0xFFFFFFFF},
+                                   {13.5f, 11.5f, 1, 1, 0xFFFFFFFF}};
+    ASSERT_EQ(DrawGraphPolygon(quad, 4, 5, cell, 0, 1), 0);
+    EXPECT_EQ(LitColumns(10, 0, 20), Range(10, 13));
+    EXPECT_EQ(Pixel(10, 10), 0x00FF00u);
+    EXPECT_EQ(Pixel(13, 11), 0x00FF00u);
+    // Untextured, tinted by the brightness; a second strip is not joined to the first.
+    ASSERT_EQ(SetDrawBrightness(255, 128, 255), 0);
+    PolygonVertex band[4] = {{20, 20, 0, 0, 0xFFFFFFFF}, {30, 20, 0, 0, 0xFFFFFFFF},
+                             {20, 22, 0, 0, 0xFFFFFFFF}, {30, 22, 0, 0, 0xFFFFFFFF}};
+    ASSERT_EQ(DrawGraphPolygon(band, 4, 5, kNoGraph, 0, 0), 0);
+    for (PolygonVertex& v : band) v.y += 20;
+    ASSERT_EQ(DrawGraphPolygon(band, 4, 5, kNoGraph, 0, 0), 0);
+    EXPECT_EQ(Pixel(25, 21), 0xFF80FFu);
+    EXPECT_EQ(Pixel(25, 41), 0xFF80FFu);
+    EXPECT_EQ(LitRows(25, 15, 45), (std::vector<int>{20, 21, 40, 41}));
+    EXPECT_EQ(DrawGraphPolygon(band, 0, 5, kNoGraph, 0, 0), -1);
+    EXPECT_EQ(DrawGraphPolygon(band, 4, 5, cell + 1, 0, 0), -1);
+}
+
 }  // namespace
 }  // namespace orvik_test

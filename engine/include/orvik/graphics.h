@@ -81,6 +81,18 @@ int DrawGraphRegion(int x, int y, int sourceX, int sourceY, int width, int heigh
                     int turn);
 int DrawGraphRectStretchedF(float x1, float y1, float x2, float y2, int sourceX, int sourceY, int width,
                             int height, int32_t handle, int trans);
+// Corners in the order top-left, top-right, bottom-right, bottom-left of the image.
+int DrawGraphQuad(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int32_t handle,
+                  int trans);
+struct PolygonVertex {
+    float x, y, u, v;
+    uint32_t color;  // 0xAARRGGBB
+};
+constexpr int32_t kNoGraph = -5;
+// Vertices with a Direct3D primitive type (4 triangle list, 5 strip, 6 fan), textured by
+// the graphic or untextured with kNoGraph; map turns the graphic's 0..1 into its place in
+// its texture.
+int DrawGraphPolygon(const PolygonVertex* vertices, int count, int primitive, int32_t handle, int trans, int map);
 int DrawFilledBox(int x1, int y1, int x2, int y2, uint32_t color);
 int DrawLineBox(int x1, int y1, int x2, int y2, uint32_t color);
 int DrawRectangle(int x1, int y1, int x2, int y2, uint32_t color, int fill);
