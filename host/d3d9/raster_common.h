@@ -47,7 +47,7 @@ struct TriangleSetup {
     // Affine texture coordinates in fixed point: the value at column 0 of row `rowRef`
     // and the steps per column and per row, so every span starts from exact integers.
     int rowRef = 0;
-    int64_t texBase[kMaxStages][2], texStep[kMaxStages][2], texStepY[kMaxStages][2];
+    int64_t texBase[kMaxStages][2] = {}, texStep[kMaxStages][2] = {}, texStepY[kMaxStages][2] = {};
     Plane z;
     StageLod lods[kMaxStages];
     bool usesTexture[kMaxStages] = {};
