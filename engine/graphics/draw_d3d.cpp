@@ -338,7 +338,9 @@ int ClearDrawTargetD3D(const int* rect) {
     const D3DCOLOR color = D3DCOLOR(g.background[0]) << 16 | D3DCOLOR(g.background[1]) << 8 | g.background[2];
     D3DRECT r{};
     if (rect) r = D3DRECT{rect[0], rect[1], rect[2], rect[3]};
-    DWORD flags = D3DCLEAR_TARGET | (g.dev.zSurface ? D3DCLEAR_ZBUFFER : 0);
+    // A graphic target larger than the screen renders without the depth buffer.
+    const bool depth = g.dev.zSurface && (ds.drawTarget < 0 || (ds.targetWidth <= g.screen.width && ds.targetHeight <= g.screen.height));
+    DWORD flags = D3DCLEAR_TARGET | (depth ? D3DCLEAR_ZBUFFER : 0);
     g.dev.device->Clear(rect ? 1 : 0, rect ? &r : nullptr, flags, color, 1.0f, 0);
     const DrawArea& a = ds.area;
     if (!a.empty) SetViewportRect(a.x1, a.y1, a.x2 - a.x1, a.y2 - a.y1);

@@ -228,6 +228,17 @@ TEST_F(DrawingTest, OffScreenPictureStretchedToTheBackBufferAsTheGameDoes) {
     EXPECT_EQ(GraphPixel(off, 0, 0), 0x00FF00u);
 }
 
+TEST_F(DrawingTest, TargetLargerThanTheScreenDrawsAndClearsWithoutTheDepthBuffer) {
+    int32_t big = CreateDrawableGraph(800, 600);
+    ASSERT_EQ(SetDrawTarget(big), 0);
+    ASSERT_EQ(DrawFilledBox(700, 500, 800, 600, GetColorValue(255, 255, 255)), 0);
+    EXPECT_EQ(GraphPixel(big, 799, 599), 0xFFFFFFu);
+    const ClearRect part{750, 550, 800, 600};
+    ASSERT_EQ(ClearDrawTarget(&part), 0);
+    EXPECT_EQ(GraphPixel(big, 799, 599), kBlack);
+    EXPECT_EQ(GraphPixel(big, 700, 500), 0xFFFFFFu);
+}
+
 TEST_F(DrawingTest, QuadrangleDraws) {
     int32_t s = MakeGraph(2, 2, [](int x, int y) { return 0x400000u * uint32_t(x + 1) + 0x40u * uint32_t(y + 1); });
     // An axis-aligned quadrangle draws as the stretched draw of the same rectangle.

@@ -126,6 +126,26 @@ TEST_F(DrawingTest, TextureSidesFollowTheSizeRule) {
     EXPECT_EQ(sizes[0], 512);
 }
 
+TEST_F(DrawingTest, SmallImageGetsAPaddedTexture) {
+    ASSERT_EQ(SetGraphColorKeyFlag(0), 0);
+    int32_t g = MakeGraph(5, 5, [](int x, int y) { return 0x101010u * uint32_t(x + 1) + 0x000001u * uint32_t(y); });
+    const TexturePiece& piece = GetGraphRecord(g)->images->pieces.at(0);
+    ASSERT_EQ(piece.texWidth, 8);
+    ASSERT_EQ(piece.texHeight, 8);
+    // The last column and row are repeated once beyond the image, for filtering.
+    host::Surface* s = piece.texture->Level(0);
+    auto texel = [&](int x, int y) {
+        uint32_t v;
+        std::memcpy(&v, s->Bits() + size_t(y) * s->Pitch() + size_t(x) * 4, 4);
+        return v & 0xFFFFFF;
+    };
+    EXPECT_EQ(texel(5, 2), texel(4, 2));
+    EXPECT_EQ(texel(2, 5), texel(2, 4));
+    EXPECT_EQ(texel(5, 5), texel(4, 4));
+    EXPECT_EQ(texel(4, 4), 0x505054u);
+    EXPECT_EQ(texel(6, 2), 0u);
+}
+
 TEST_F(DrawingTest, ScreenWideImageDrawsAcrossItsTexturePieces) {
     // Every column has its own colour, so a seam or a shifted piece shows.
     int32_t wide = MakeGraph(640, 2, [](int x, int) { return uint32_t(x) << 8 | 0x000001; });
