@@ -1,0 +1,66 @@
+// Stage 1 played through the engine itself on the headless backend, from the game's data
+// folder: every sheet loads from the archives and is cut, and the presented pictures show
+// a scrolling field beside a standing panel.
+#include <orvik/graphics.h>
+
+#include <filesystem>
+
+#include "game/vantorix/engine_ports.h"
+#include "game_fixture.h"
+#include "host/backends/headless/headless.h"
+
+namespace vantorix_test {
+namespace {
+
+class EnginePlayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vantorix::ResetGameGlobals();
+        std::filesystem::current_path(GAME_DATA_DIR);
+        vantorix::SetDrawPort(&vantorix::EngineDrawPort());
+        vantorix::SetSoundPort(&vantorix::EngineSoundPort());
+    }
+    void TearDown() override {
+        vantorix::SetDrawPort(nullptr);
+        vantorix::SetSoundPort(nullptr);
+        vantorix::ResetGameGlobals();
+        std::filesystem::current_path(cwd_);
+    }
+    static bool SameArea(const host::headless::Frame& a, const host::headless::Frame& b, int x1, int y1,
+                         int x2, int y2) {
+        for (int y = y1; y < y2; ++y)
+            for (int x = x1; x < x2; ++x)
+                if (a.pixels[size_t(y * a.width + x)] != b.pixels[size_t(y * b.width + x)]) return false;
+        return true;
+    }
+
+    orvik_test::HeadlessEngine engine_;
+    std::filesystem::path cwd_ = std::filesystem::current_path();
+};
+
+TEST_F(EnginePlayTest, SheetsLoadFromTheArchivesAndStageOneScrollsUnderTheShip) {
+    ASSERT_EQ(vantorix::StartGame(1), 0);
+    for (int sheet : {5001, 5002, 5003, 5004, 5005, 5021, 5031, 5036, 5037, 5038, 5041, 5042, 5071})
+        EXPECT_EQ(orvik::IsValidGraphHandle(vantorix::SpriteHandle(sheet)), 1) << sheet;
+    for (int cell : {1, 2, 27, 105, 519, 1010, 1313, 2151, 4001, 4360})
+        EXPECT_EQ(orvik::IsValidGraphHandle(vantorix::SpriteHandle(cell)), 1) << cell;
+    int w = 0, h = 0;
+    ASSERT_EQ(orvik::QueryGraphSize(vantorix::SpriteHandle(1002), &w, &h), 0);
+    EXPECT_EQ(w, 96);
+    EXPECT_EQ(h, 96);
+
+    vantorix::BeginStage();
+    host::SetKeyDown(host::DIK_Z, true);
+    vantorix::StageFrame();
+    host::headless::Frame first = host::headless::LastFrame();
+    for (int f = 0; f < 90; ++f) vantorix::StageFrame();
+    host::headless::Frame later = host::headless::LastFrame();
+    ASSERT_EQ(later.width, 640);
+    ASSERT_EQ(later.height, 480);
+    EXPECT_GT(vantorix::Game().play.scroll, 0.0f);
+    EXPECT_TRUE(SameArea(first, later, 430, 220, 630, 420));  // the panel right of the field
+    EXPECT_FALSE(SameArea(first, later, 32, 16, 416, 300));   // the field above the ship
+}
+
+}  // namespace
+}  // namespace vantorix_test
