@@ -39,18 +39,46 @@ std::vector<uint8_t> KeysOf(int n) {
 
 class WholeGameTest : public PlayTest {
 protected:
-    void SetUp() override {}  // started by the test itself, through the state loop
+    // Started by each test itself, through the state loop.
+    void SetUp() override {
+        vantorix::ResetGameGlobals();
+        vantorix::Game().fileDirectory = Directory();
+        WriteFile("save_data01.dat", PlainStage());
+        vantorix::SetDrawPort(&draw_);
+        vantorix::SetSoundPort(&sound_);
+    }
+    std::string Directory() const { return engine_.Log().Directory(); }
+    void WriteFile(const std::string& name, const Bytes& bytes) const {
+        std::ofstream(Directory() + "/" + name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    std::string ReadFile(const std::string& name) const {
+        return orvik_test::TempLog::ReadFile(Directory() + "/" + name);
+    }
 };
 
+TEST_F(WholeGameTest, ClosingTheWindowEndsTheGameWithItsFilesAsTheyWere) {
+    Bytes ranking(54, 0), config(102, 0);
+    PutInt(ranking, 4, 1);
+    PutInt(ranking, 14, 777);
+    PutInt(config, 90, 1);
+    PutInt(config, 98, 2);
+    WriteFile("save_data99.dat", ranking);
+    WriteFile("save_data.dat", config);
+    std::string rankingBefore = ReadFile("save_data99.dat"), configBefore = ReadFile("save_data.dat");
+    draw_.onPresent = [](int frame) {
+        if (frame == 100) host::RequestWindowClose();
+    };
+    ASSERT_EQ(vantorix::StartGame(1), 0);
+    vantorix::RunStateLoop();
+    EXPECT_EQ(draw_.presents, 100);
+    EXPECT_EQ(vantorix::Game().options.bladeAuto, 2);  // the options were read on the way in
+    EXPECT_EQ(vantorix::Game().ranking[0], 777);
+    EXPECT_EQ(ReadFile("save_data99.dat"), rankingBefore);
+    EXPECT_EQ(ReadFile("save_data.dat"), configBefore);
+}
+
 TEST_F(WholeGameTest, StageOneUnderScriptedKeysSumsToTheKnownStates) {
-    vantorix::ResetGameGlobals();
-    vantorix::Game().fileDirectory = engine_.Log().Directory();
-    std::string stage = engine_.Log().Directory() + "/save_data01.dat";
-    Bytes bytes = PlainStage();
-    std::ofstream(stage, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    vantorix::SetDrawPort(&draw_);
-    vantorix::SetSoundPort(&sound_);
 
     const std::map<int, uint64_t> expected = {
         {300, 0x3d47b07864da0e30ull}, {600, 0x443f702a6566aa5dull},
