@@ -139,6 +139,13 @@ void DrawSpriteRotated(int id, float x, float y, int degrees, double scale) {
                             DegreesToRadians(degrees), SpriteHandle(id), 1, 0);
 }
 
+void PlaySe(int effect) {
+    if (effect < 0 || effect >= kSoundEffectSlots) return;
+    int handle = Game().assets.soundEffect[effect];
+    if (Sound().CheckSoundPlaying(handle) == 1) Sound().StopSound(handle);
+    Sound().PlaySoundHandle(handle, kPlayBackground, 1);
+}
+
 void PlayBgm(int track) {
     AssetTables& a = Game().assets;
     if (track == a.bgmTrack) return;

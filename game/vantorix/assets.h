@@ -21,6 +21,8 @@ void DrawSpriteStretched(int id, float x, float y, int width, int height);
 // at scale 0 or when the size of the sprite is unknown.
 void DrawSpriteRotated(int id, float x, float y, int degrees, double scale);
 
+// Plays a sound effect from the top, stopping it first when it still plays.
+void PlaySe(int effect);
 // Changes the music to the track (1..5, 7..10); the same track goes on playing; any other
 // number stops the music and leaves silence.
 void PlayBgm(int track);

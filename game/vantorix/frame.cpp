@@ -21,11 +21,4 @@ void EndFrame() {
     UpdateInput();
 }
 
-void PlaySe(int effect) {
-    if (effect < 0 || effect >= kSoundEffectSlots) return;
-    int handle = Game().assets.soundEffect[effect];
-    if (Sound().CheckSoundPlaying(handle) == 1) Sound().StopSound(handle);
-    Sound().PlaySoundHandle(handle, kPlayBackground, 1);
-}
-
 }  // namespace vantorix

@@ -11,7 +11,5 @@ constexpr int kScreenHeight = 480;
 void BeginFrame();
 // Back buffer, stretched copy, present, one message pump (its result unused), input.
 void EndFrame();
-// Plays a sound effect from the top, stopping it first when it still plays.
-void PlaySe(int effect);
 
 }  // namespace vantorix

@@ -4,7 +4,6 @@
 
 #include "assets.h"
 #include "engine_port.h"
-#include "frame.h"
 #include "game_files.h"
 #include "game_state.h"
 

@@ -1,9 +1,9 @@
 // The ship under the player's hands: sub weapon, blade, barrier, pause and movement.
 #include <algorithm>
 
+#include "assets.h"
 #include "effects.h"
 #include "engine_port.h"
-#include "frame.h"
 #include "game_state.h"
 #include "pools.h"
 #include "stage_play.h"

@@ -6,7 +6,6 @@
 #include "assets.h"
 #include "effects.h"
 #include "engine_port.h"
-#include "frame.h"
 #include "game_state.h"
 
 namespace vantorix {

@@ -1,5 +1,5 @@
 // Sheets and cells, stage tiles swapped per stage, sound effects and the music slot.
-#include "game/vantorix/frame.h"
+#include "game/vantorix/assets.h"
 #include "game/vantorix/random.h"
 #include "game_fixture.h"
 
