@@ -49,7 +49,11 @@ TEST_F(EnginePlayTest, SheetsLoadFromTheArchivesAndStageOneScrollsUnderTheShip) 
     EXPECT_EQ(w, 96);
     EXPECT_EQ(h, 96);
 
+    for (int effect : {1, 11, 12, 13, 14, 15, 21, 22, 23, 24, 25})
+        EXPECT_GE(vantorix::Game().assets.soundEffect[effect], 0) << effect;
+
     vantorix::BeginStage();
+    EXPECT_GE(vantorix::Game().assets.bgmHandle, 0);  // stage 1's music from Data03.dat
     host::SetKeyDown(host::DIK_Z, true);
     vantorix::StageFrame();
     host::headless::Frame first = host::headless::LastFrame();
