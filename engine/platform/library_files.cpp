@@ -8,7 +8,10 @@ namespace orvik {
 
 void InstallFileOperations(char* startDirectory) {
     SetFileAccessFunctions(nullptr);
-    if (ActiveFileAccessFunctions().getCurrentDir(startDirectory) != 0) startDirectory[0] = '\0';
+    // The two sets answer differently (the plain one gives the length, the archive-aware
+    // one 0); both leave the buffer empty when the directory cannot be read.
+    startDirectory[0] = '\0';
+    ActiveFileAccessFunctions().getCurrentDir(startDirectory);
 }
 
 void RestoreStartDirectory(const char* startDirectory) {

@@ -3,6 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <orvik/files.h>
+
 #include "engine_fixture.h"
 
 namespace orvik_test {
@@ -214,6 +216,25 @@ TEST_F(StartupTest, ExitWithErrorShutsDownAndEndsWithMinusOne) {
         ::testing::ExitedWithCode(255), "");
     EXPECT_NE(Log().find("致命的なエラー 7"), std::string::npos);
     EXPECT_NE(Log().find("Alloc memory dump"), std::string::npos);
+}
+
+// Shutdown goes back to the directory start-up began in, whichever file operations are
+// installed (the plain ones answer the directory query with its length, not 0).
+TEST_F(StartupTest, ShutdownReturnsToTheStartDirectoryWithEitherFileSet) {
+    char start[4096];
+    ASSERT_NE(getcwd(start, sizeof start), nullptr);
+    for (int archives : {1, 0}) {
+        SCOPED_TRACE(archives);
+        orvik::SetArchiveAccess(archives);
+        ASSERT_EQ(InitLibrary(), 0);
+        EXPECT_STREQ(orvik::Library().startDirectory, start);
+        ASSERT_EQ(chdir("/"), 0);
+        ASSERT_EQ(EndLibrary(), 0);
+        char now[4096];
+        ASSERT_NE(getcwd(now, sizeof now), nullptr);
+        EXPECT_STREQ(now, start);
+    }
+    orvik::SetArchiveAccess(1);
 }
 
 }  // namespace
