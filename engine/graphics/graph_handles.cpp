@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graph_textures.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/log.h"
@@ -134,6 +135,8 @@ int SetupDerivedGraph(int32_t handle, int32_t source, int x, int y, int width, i
 int DeleteGraphHandle(int32_t handle, int) {
     GraphRecord* r = GetGraphRecord(handle);
     if (!r) return -1;
+    // Drawing must not go on into a graphic that is gone: the back buffer takes over.
+    if (Draw().drawTarget == handle) SetDrawTarget(-2);
     if (r->images && !r->images->textured) ReleaseMemImg(&r->view);
     if (r->images && --r->images->refCount == 0) ReleaseGraphImageSet(r->images);
     r->images = nullptr;

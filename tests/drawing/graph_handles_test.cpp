@@ -39,6 +39,15 @@ TEST_F(DrawingTest, StaleHandlesAreRefusedEverywhere) {
     EXPECT_EQ(SetDrawTarget(b), -1);
 }
 
+TEST_F(DrawingTest, DeletingTheDrawTargetHandsDrawingBackToTheBackBuffer) {
+    int32_t off = CreateDrawableGraph(64, 64);
+    ASSERT_EQ(SetDrawTarget(off), 0);
+    ASSERT_EQ(DeleteGraphHandle(off), 0);
+    EXPECT_EQ(GetDrawTarget(), kDrawTargetBackBuffer);
+    ASSERT_EQ(DrawFilledBox(0, 0, 2, 2, GetColorValue(255, 255, 255)), 0);
+    EXPECT_EQ(Pixel(1, 1), 0xFFFFFFu);
+}
+
 TEST_F(DrawingTest, CheckNumbersWrapAfter2047) {
     int32_t first = CreateEmptyGraph(8, 8);
     ASSERT_GE(first, 0);
