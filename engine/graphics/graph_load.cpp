@@ -1,5 +1,7 @@
 #include "engine/graphics/graph_load.h"
 
+#include <orvik/files.h>
+
 #include "engine/graphics/base_image.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/dxt_decode.h"
@@ -25,6 +27,15 @@ struct LoadedImages {
         FreeBaseImage(&alpha);
     }
 };
+
+// A file no image reader takes would be played as a movie; this program has no movie
+// decoder, so an existing file that is no image fails as a movie that cannot be opened.
+int ReportUnloadable(const char* path) {
+    FileAccessHandle file = FileAccessOpen(path, 0, 1, 0);
+    if (!file) return AddLogFormat("グラフィックファイル %s がありません", path);
+    FileAccessClose(file);
+    return AddLogFormat("右記のグラフィックファイルのロードに失敗しました：%s ", path);
+}
 
 void MirrorBoth(BaseImage* image, BaseImage* alpha) {
     MirrorBaseImage(image);
@@ -79,7 +90,7 @@ int32_t LoadGraphFile(const char* path, int passFlag, int mirror, int) {
     WaitForActiveWindow();
     LoadedImages loaded;
     int got = LoadImageWithAlphaFile(path, nullptr, 0, 0, nullptr, 0, 0, &loaded.image, &loaded.alpha, 0, 0);
-    if (got < 0) return AddLogFormat("グラフィックファイル %s がありません", path);
+    if (got < 0) return ReportUnloadable(path);
     loaded.hasAlpha = got == 0;
     BaseImage* alpha = loaded.hasAlpha ? &loaded.alpha : nullptr;
     if (mirror == 1) MirrorBoth(&loaded.image, alpha);

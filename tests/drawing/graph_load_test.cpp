@@ -76,9 +76,11 @@ TEST_F(LoadTest, MissingOrUnreadableFilesFailWithALogLine) {
     const int32_t before = GraphTable().count;
     std::string missing = engine_.Log().Directory() + "/none.bmp";
     EXPECT_EQ(LoadImageToGraph(missing.c_str()), -1);
-    EXPECT_NE(Log().find("none.bmp"), std::string::npos);
+    EXPECT_NE(Log().find("グラフィックファイル " + missing + " がありません"), std::string::npos);
     std::string junk = Write("junk.bmp", Bytes{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
     EXPECT_EQ(LoadImageToGraph(junk.c_str()), -1);
+    EXPECT_NE(Log().find("右記のグラフィックファイルのロードに失敗しました：" + junk), std::string::npos);
+    EXPECT_EQ(Log().find("グラフィックファイル " + junk + " がありません"), std::string::npos);
     EXPECT_EQ(LoadImageToGraph(nullptr), -1);
     EXPECT_EQ(GraphTable().count, before);
     // Sizes no texture can hold are refused without a half-made graphic.
