@@ -291,4 +291,17 @@ ORVIK_SOFT_INLINE void BlendPixel(const PixelContext& cx, uint8_t* dst, const ui
     }
 }
 
+// One destination pixel whose coverage the caller already knows (a run-coded opaque or
+// partly transparent pixel): no keying test; WithAlpha picks the alpha-weighted form, and
+// without it an alpha source counts as opaque.
+template <class V, bool WithAlpha>
+ORVIK_SOFT_INLINE void BlendCoveredPixel(const PixelContext& cx, uint8_t* dst, const uint8_t* src,
+                                         const uint8_t* blend) {
+    static_assert(V::valid, "variant has no loop");
+    const detail::Sample s = detail::Fetch<V>(cx, src);
+    uint32_t w = 0;
+    if constexpr (V::blend) w = cx.weight[*blend];
+    detail::Combine<V, WithAlpha && V::alpha>(cx, dst, s.colour, s.alpha, w);
+}
+
 }  // namespace orvik::soft

@@ -1,0 +1,9 @@
+#include "engine/softrender/stretch_walker.h"
+
+namespace orvik::soft {
+
+StretchFn FindStretchLoop(const VariantKey& key) {
+    return DispatchTable<StretchWalker, Flavour::Stretch, StretchFn>::Find(key);
+}
+
+}  // namespace orvik::soft

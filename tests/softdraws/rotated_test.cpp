@@ -1,0 +1,120 @@
+// The rotated draw: the inverse mapping centred on the source's middle pixel, its box and
+// margin, the half turn of a negative scale, the turn path's mirroring, quarter turns,
+// and the inputs it refuses.
+#include <cmath>
+#include <limits>
+
+#include "draw_fixture.h"
+#include "engine/softrender/draw_rotated.h"
+
+namespace {
+
+using namespace drawtest;
+
+uint32_t Id(int x, int y) { return 0x01000000u | uint32_t(y) << 12 | uint32_t(x); }
+
+class RotatedTest : public DrawTest {
+protected:
+    void MakeTarget(int w, int h) {
+        target.Make(kMemImgXrgb32, w, h);
+        target.Fill(0);
+        Area(0, 0, w, h);
+        Settings(0, 255);
+    }
+    void MakeSource(int w, int h) {
+        source.Make(kMemImgXrgb32, w, h);
+        source.FillWith(Id);
+    }
+    void Rotate(int32_t x, int32_t y, float angle, float scale, int32_t turn = 0) {
+        DrawMemImgRotated(&target.img, &source.img, x, y, angle, scale, 0, turn, nullptr);
+    }
+    Image target, source;
+};
+
+TEST_F(RotatedTest, NoTurnAtScaleOneShowsTheSourceCentredOnThePoint) {
+    MakeSource(10, 6);
+    MakeTarget(40, 40);
+    Rotate(20, 20, 0.0f, 1.0f);
+    // Destination (20 + i, 20 + j) shows source (5 + i, 3 + j): columns 15..24, rows 17..22.
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) {
+            const bool inside = x >= 15 && x < 25 && y >= 17 && y < 23;
+            ASSERT_EQ(target.At(x, y), inside ? Id(x - 15, y - 17) : 0u) << x << "," << y;
+        }
+    // The margin of 2 left and top and 4 right and bottom lies in the box but shows no
+    // source pixel: a draw area of just the margin draws nothing.
+    MakeTarget(40, 40);
+    Area(13, 15, 15, 27);
+    Rotate(20, 20, 0.0f, 1.0f);
+    EXPECT_EQ(target.Count(0), 1600);
+}
+
+TEST_F(RotatedTest, ANegativeScaleAddsAHalfTurn) {
+    MakeSource(9, 7);  // odd sizes: the half turn is about the middle pixel itself
+    MakeTarget(40, 40);
+    Rotate(20, 20, 0.0f, -1.0f);
+    for (int j = -3; j <= 3; ++j)
+        for (int i = -4; i <= 4; ++i) ASSERT_EQ(target.At(20 + i, 20 + j), Id(4 - i, 3 - j)) << i << "," << j;
+    MakeTarget(40, 40);
+    Rotate(20, 20, static_cast<float>(M_PI), 1.0f);
+    EXPECT_EQ(target.At(20, 20), Id(4, 3));
+    EXPECT_EQ(target.At(16, 17), Id(8, 6));
+}
+
+TEST_F(RotatedTest, AQuarterTurnIsClockwise) {
+    MakeSource(8, 8);
+    MakeTarget(40, 40);
+    Rotate(20, 20, static_cast<float>(M_PI / 2), 1.0f);
+    // Turned clockwise, the source's top row runs down the right side.
+    EXPECT_EQ(target.At(20, 20), Id(4, 4));
+    EXPECT_EQ(target.At(21, 20) & 0xFFF, 4u);
+    EXPECT_EQ((target.At(20, 21) >> 12) & 0xFFF, 4u);
+    EXPECT_EQ(target.At(23, 16), Id(0, 1));
+}
+
+TEST_F(RotatedTest, TheTurnFlagMirrorsThroughTheQuadrangle) {
+    MakeSource(10, 6);
+    MakeTarget(40, 40);
+    Rotate(20, 20, 0.0f, 1.0f, 1);
+    // Corners at 15..25 and 17..23, mirrored: column x shows source column 25 - x.
+    for (int y = 17; y < 23; ++y)
+        for (int x = 16; x < 25; ++x) ASSERT_EQ(target.At(x, y), Id(25 - x, y - 17)) << x << "," << y;
+    EXPECT_EQ(target.At(15, 17), 0u);
+    EXPECT_EQ(target.At(20, 23), 0u);
+    // Negative scale on the turn path: mirrored and turned, so mirrored top to bottom.
+    MakeTarget(40, 40);
+    Rotate(20, 20, 0.0f, -1.0f, 1);
+    // Source top-left lands at (15, 23): u = x - 15, v = 23 - y.
+    EXPECT_EQ(target.At(20, 18), Id(5, 5));
+    EXPECT_EQ(target.At(15, 22), Id(0, 1));
+}
+
+TEST_F(RotatedTest, TallSourcesAndRefusedInputs) {
+    // Taller than any fixed row table: every row is addressed by its pitch.
+    MakeSource(2, 5000);
+    MakeTarget(8, 5200);
+    Rotate(4, 2600, 0.0f, 1.0f);
+    EXPECT_EQ(target.At(3, 100), Id(0, 0));
+    EXPECT_EQ(target.At(4, 5099), Id(1, 4999));
+
+    MakeSource(4, 4);
+    MakeTarget(16, 16);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float scale : {0.0f, -0.0f, nan, inf, 1e-9f, 1e30f}) Rotate(8, 8, 0.5f, scale);
+    for (float angle : {nan, inf}) Rotate(8, 8, angle, 1.0f);
+    EXPECT_EQ(target.Count(0), 256);
+
+    // Far from the area: the mapping of the box is made in 64 bits, nothing drawn.
+    Rotate(2000000000, -2000000000, 0.3f, 2.0f);
+    Rotate(-100000, 8, 0.3f, 2.0f, 1);
+    EXPECT_EQ(target.Count(0), 256);
+
+    Image wide;
+    wide.Make(kMemImgXrgb32, 8192, 1);
+    wide.Fill(0xFFFFFF);
+    DrawMemImgRotated(&target.img, &wide.img, 8, 8, 0.0f, 1.0f, 0, 0, nullptr);
+    EXPECT_EQ(target.Count(0), 256);
+}
+
+}  // namespace
