@@ -1,8 +1,9 @@
 // Frames per second of a game-like frame through the public drawing functions: a
 // scrolling 15 x 12 layer of 32 x 32 tiles, 1,000 keyed 32 x 32 sprites, 200 additive,
 // 100 rotated, all into a 640 x 480 drawable graphic, which is then stretched onto the
-// back buffer and presented. The engine runs on the headless backend with the
-// vertical-blank wait off, so the figure is the drawing and presentation cost alone.
+// back buffer and presented, on the device path and in the software renderer. The
+// engine runs on the headless backend with the vertical-blank wait off, so the figure is
+// the drawing and presentation cost alone.
 #include <benchmark/benchmark.h>
 #include <orvik/graphics.h>
 #include <orvik/platform.h>
@@ -106,6 +107,8 @@ void GameFrame(benchmark::State& state, bool device) {
 
 void BM_GameFrameDevice(benchmark::State& state) { GameFrame(state, true); }
 BENCHMARK(BM_GameFrameDevice)->Unit(benchmark::kMillisecond)->UseRealTime();
+void BM_GameFrameSoftware(benchmark::State& state) { GameFrame(state, false); }
+BENCHMARK(BM_GameFrameSoftware)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -130,7 +130,7 @@ int DrawGraphQuad(float x1, float y1, float x2, float y2, float x3, float y3, fl
                   int trans) {
     const float corners[4][2] = {{x1, y1}, {x2, y2}, {x4, y4}, {x3, y3}};
     return GraphDraw(handle, [&](GraphRecord& r, bool textured) {
-        return textured ? DrawGraphQuadD3D(corners, r, trans) : 0;
+        return textured ? DrawGraphQuadD3D(corners, r, trans) : DrawGraphQuadMemImg(corners, r, trans);
     });
 }
 
@@ -202,8 +202,19 @@ int DrawColorLine(int x1, int y1, int x2, int y2, uint32_t color, int thickness)
 
 int DrawThickLine(int x1, int y1, int x2, int y2, int thickness, uint32_t color) {
     const float dx = float(x2 - x1), dy = float(y2 - y1), length = std::sqrt(dx * dx + dy * dy);
-    if (length == 0 || !Graphics().direct3DMode) return 0;
+    if (length == 0 || !Graphics().up) return 0;
     const float ox = dy / length * float(thickness) / 2, oy = -dx / length * float(thickness) / 2;
+    if (!Graphics().direct3DMode) {
+        auto t = [](float v) { return int32_t(std::trunc(v)); };
+        const int32_t corners[4][2] = {{t(float(x1) + ox), t(float(y1) + oy)},
+                                       {t(float(x2) + ox), t(float(y2) + oy)},
+                                       {t(float(x1) - ox), t(float(y1) - oy)},
+                                       {t(float(x2) - ox), t(float(y2) - oy)}};
+        return ShapeDraw([&](bool) {
+            DrawPolygonMemImg(corners, color);
+            return 0;
+        });
+    }
     int red, green, blue;
     DecodeColorValue(color, &red, &green, &blue);
     const uint32_t c = 0xFF000000u | uint32_t(red) << 16 | uint32_t(green) << 8 | uint32_t(blue);

@@ -14,11 +14,15 @@ struct BaseImage;
 int TransferImageToMemImg(GraphRecord& record, const BaseImage* image, const BaseImage* alphaImage, int offsetX,
                           int offsetY, int x, int y, int width, int height);
 
-// Software draws into the current software target. The graphic, line and outline draws
-// wait for the software renderer's walkers and until then draw nothing and return 0.
+// Software draws into the current software target (and through the blend mask's image
+// when one is set). 0, or -1 without a target.
 int DrawGraphMemImg(int x, int y, GraphRecord& record, int trans);
 int DrawGraphStretchedMemImg(int x1, int y1, int x2, int y2, GraphRecord& record, int trans);
 int DrawGraphRotatedMemImg(float x, float y, double scale, double angle, GraphRecord& record, int trans, int turn);
+// Corners top-left, top-right, bottom-left, bottom-right, truncated toward 0.
+int DrawGraphQuadMemImg(const float (&corners)[4][2], GraphRecord& record, int trans);
+// A flat quadrangle of two triangles, corners in the same order.
+int DrawPolygonMemImg(const int32_t (&corners)[4][2], uint32_t color);
 int DrawBoxMemImg(int x1, int y1, int x2, int y2, uint32_t color);
 int DrawLineBoxMemImg(int x1, int y1, int x2, int y2, uint32_t color);
 int DrawLineMemImg(int x1, int y1, int x2, int y2, uint32_t color);

@@ -1,0 +1,113 @@
+// The same scenes drawn on the device path and by the software renderer: the same pixels
+// covered, colours within the rounding the two ways of blending differ by.
+#include <cstdlib>
+#include <cstring>
+
+#include "drawing_fixture.h"
+#include "engine/graphics/draw_settings.h"
+
+namespace orvik_test {
+namespace {
+
+using namespace orvik;
+
+constexpr int kW = 640, kH = 480;
+constexpr double kQuarter = 1.5707963267948966;
+
+using Picture = std::vector<uint32_t>;
+
+Picture Capture() {
+    Picture px(size_t(kW) * kH);
+    const uint8_t* bits;
+    size_t pitch;
+    if (Graphics().direct3DMode) {
+        FlushVertexBatch();
+        host::Surface* b = Graphics().dev.backBuffer;
+        bits = b->Bits();
+        pitch = b->Pitch();
+    } else {
+        const MEMIMG* s = Graphics().softScreen;
+        bits = s->pixels;
+        pitch = size_t(s->store->pitch);
+    }
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            uint32_t v;
+            std::memcpy(&v, bits + size_t(y) * pitch + size_t(x) * 4, 4);
+            px[size_t(y) * kW + x] = v & 0xFFFFFF;
+        }
+    return px;
+}
+
+void Scene() {
+    auto graph = [](int w, int h, uint32_t (*f)(int, int)) { return DrawingTest::MakeGraph(w, h, f); };
+    int32_t sprite = graph(3, 3, [](int x, int y) { return 0x204060u + uint32_t(x) * 0x500000 + uint32_t(y) * 0x50; });
+    int32_t odd = graph(3, 5, [](int x, int y) { return x == 0 ? 0xFF0000u : 0x00C000u + uint32_t(y) * 0x20; });
+    ASSERT_EQ(SetTransparentColor(255, 0, 255), 0);
+    int32_t keyed = graph(4, 2, [](int x, int y) { return (x + y) % 2 ? 0xFF00FFu : 0x3080F0u; });
+    int32_t off = CreateDrawableGraph(64, 48);
+    ASSERT_GE(off, 0);
+
+    ASSERT_EQ(DrawGraphAt(10, 10, sprite, 0), 0);
+    ASSERT_EQ(DrawGraphStretched(20, 10, 32, 19, sprite, 0), 0);
+    ASSERT_EQ(DrawGraphStretched(52, 10, 40, 19, sprite, 0), 0);
+    ASSERT_EQ(DrawGraphMirrored(60, 10, sprite, 0), 0);
+    ASSERT_EQ(DrawGraphRotated(80, 12, 1.0, kQuarter, odd, 0, 0), 0);
+    ASSERT_EQ(DrawGraphRotated(90, 12, 1.0, 2 * kQuarter, odd, 0, 0), 0);
+    ASSERT_EQ(DrawColorLine(0, 0, 10, 0, GetColorValue(255, 255, 255)), 0);
+    ASSERT_EQ(DrawFilledBox(120, 25, 100, 20, GetColorValue(0, 0, 200)), 0);
+    ASSERT_EQ(DrawGraphAt(101, 21, keyed, 1), 0);
+    ASSERT_EQ(DrawFilledBox(0, 40, 200, 60, GetColorValue(90, 90, 90)), 0);
+    ASSERT_EQ(SetBlendMode(1, 128), 0);
+    ASSERT_EQ(DrawGraphAt(5, 45, sprite, 0), 0);
+    ASSERT_EQ(SetBlendMode(2, 200), 0);
+    ASSERT_EQ(DrawGraphAt(15, 45, sprite, 0), 0);
+    ASSERT_EQ(SetBlendMode(0, 0), 0);
+    ASSERT_EQ(SetDrawBrightness(255, 128, 0), 0);
+    ASSERT_EQ(DrawGraphAt(25, 45, sprite, 0), 0);
+    ASSERT_EQ(SetDrawBrightness(255, 255, 255), 0);
+    ASSERT_EQ(SetDrawClipRect(41, 46, 43, 47), 0);
+    ASSERT_EQ(DrawGraphAt(40, 45, sprite, 0), 0);
+    ASSERT_EQ(SetDrawClipRect(0, 0, 0, 0), 0);
+    ASSERT_EQ(DrawFilledBox(0, 0, 640, 480, GetColorValue(255, 255, 255)), 0);
+    ASSERT_EQ(SetDrawClipRect(0, 0, 640, 480), 0);
+    // The frame of the game: a picture drawn off-screen, stretched onto the screen.
+    ASSERT_EQ(SetDrawTarget(off), 0);
+    ASSERT_EQ(DrawGraphAt(0, 0, sprite, 0), 0);
+    ASSERT_EQ(DrawGraphAt(61, 45, sprite, 0), 0);
+    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    ASSERT_EQ(DrawGraphStretched(200, 100, 328, 196, off, 0), 0);
+}
+
+class PathCompareTest : public DeviceTest {};
+
+TEST_F(PathCompareTest, SoftwareRendererCoversTheSamePixelsAsTheDevice) {
+    ASSERT_EQ(SetGraphMode(kW, kH, 32), 0);
+    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(Graphics().direct3DMode, 1);
+    ASSERT_NO_FATAL_FAILURE(Scene());
+    const Picture device = Capture();
+    EndLibrary();
+
+    ASSERT_EQ(SetUseHardwareRendering(0), 0);
+    ASSERT_EQ(SetGraphMode(kW, kH, 32), 0);
+    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(Graphics().direct3DMode, 0);
+    ASSERT_NO_FATAL_FAILURE(Scene());
+    const Picture soft = Capture();
+
+    int covered = 0;
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            const uint32_t d = device[size_t(y) * kW + x], s = soft[size_t(y) * kW + x];
+            ASSERT_EQ(d != 0, s != 0) << "coverage at " << x << "," << y << ": " << std::hex << d << " " << s;
+            covered += d != 0;
+            for (int shift : {0, 8, 16})
+                ASSERT_LE(std::abs(int(d >> shift & 255) - int(s >> shift & 255)), 2)
+                    << "colour at " << x << "," << y << ": " << std::hex << d << " " << s;
+        }
+    EXPECT_GT(covered, 3000);
+}
+
+}  // namespace
+}  // namespace orvik_test
