@@ -50,6 +50,7 @@ void ResetGraphTable() {
         r = nullptr;
     }
     g_table.count = g_table.highWater = g_table.checkCounter = 0;
+    GraphTextureSettings() = TextureSettings{};
 }
 
 int32_t AllocGraphHandle() {

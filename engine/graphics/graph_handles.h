@@ -81,7 +81,8 @@ struct GraphHandleTable {
 };
 
 GraphHandleTable& GraphTable();
-// Forgets every record without releasing device objects (a fresh program, tests).
+// Forgets every record without releasing device objects, and puts the texture settings
+// back (a fresh program, tests).
 void ResetGraphTable();
 
 int32_t AllocGraphHandle();
