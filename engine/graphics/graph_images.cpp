@@ -99,6 +99,11 @@ int CreateGraphImages(int32_t handle, int width, int height, int mipLevels, int 
     if (Graphics().direct3DMode) {
         SetDeviceFlags(*s, mipLevels < 0 ? 1 : mipLevels, alpha, dxt);
         LayPieces(*s);
+        // Rendering goes into one texture: a drawable graphic that needs more is refused.
+        if (s->drawable && s->pieces.size() != 1) {
+            AddLogFormat("描画可能グラフィックのサイズがテクスチャの最大サイズを越えています %d x %d", width, height);
+            return Fail(handle);
+        }
         s->formatIndex = uint32_t(GetImageTextureFormatIndex(*s));
         if (CreateGraphTextures(*s) != 0) return Fail(handle);
     } else if (CreateSoftImage(*s, palette, alpha) != 0) {

@@ -181,6 +181,12 @@ TEST_F(DrawingTest, DrawableGraphicIsAlwaysOneTexture) {
     EXPECT_EQ(GraphPixel(off, 639, 479), 0xFFFFFFu);
     EXPECT_EQ(GraphPixel(off, 600, 10), 0xFFFFFFu);
     EXPECT_EQ(GraphPixel(off, 599, 10), kBlack);
+    // One larger than a texture can be is refused rather than drawn in part.
+    const int max = Graphics().dev.maxTextureSize;
+    const int32_t count = GraphTable().count;
+    EXPECT_EQ(CreateDrawableGraph(max + 1, 8), -1);
+    EXPECT_EQ(GraphTable().count, count);
+    EXPECT_GE(CreateEmptyGraph(max + 1, 8), 0);
 }
 
 }  // namespace
