@@ -1,6 +1,6 @@
 // The on-screen log: a fixed page of text lines with a font of its own that graphics can
-// draw over the screen. Its drawing arrives with the font layer; the page, the show flag
-// and the start-up entry are here.
+// draw over the screen: the page, the show flag and the start-up entry here, the drawing
+// with the font layer.
 #pragma once
 #include <cstdint>
 
@@ -29,5 +29,9 @@ void SetOnScreenLogDisplayCheck(OnScreenLogDisplayCheck check);
 // -1 without a display; 0 when initialised (now or before).
 int InitOnScreenLog();
 int GetOnScreenLogFlag();
+// Makes the log's font when it is missing; 0.
+int CreateOnScreenLogFont();
+// Draws as many lines of the page as the screen is tall (16 pixels a line); 0.
+int DrawOnScreenLog();
 
 }  // namespace orvik

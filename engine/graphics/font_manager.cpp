@@ -1,0 +1,154 @@
+// The font table's life with graphics: the default font and its settings, start-up and
+// restart, and rebuilding every font after the device is made again.
+#include <cstring>
+
+#include "engine/graphics/font_graph_port.h"
+#include "engine/graphics/fonts_internal.h"
+#include "engine/platform/charset.h"
+#include "engine/platform/log.h"
+#include "engine/platform/memory.h"
+#include "engine/platform/window.h"
+#include <orvik/fonts.h>
+
+namespace orvik {
+
+namespace {
+
+FontDefaults FreshDefaults() {
+    FontDefaults d;
+    d.charSet = GetTextCharSet();
+    return d;
+}
+
+// What a font is made from, to make it again the same.
+struct FontParams {
+    char face[kFontFaceBytes];
+    int32_t size, thickness, type, charSet, edgeSize, italic, check, spacing;
+};
+
+FontParams ParamsOf(const FontRecord& f) {
+    FontParams p{};
+    std::memcpy(p.face, f.face, sizeof p.face);
+    p.size = f.size;
+    p.thickness = f.thickness;
+    p.type = f.type;
+    p.charSet = f.charSet;
+    p.edgeSize = f.edgeSize;
+    p.italic = f.italic;
+    p.check = int32_t(f.check);
+    p.spacing = f.spacing;
+    return p;
+}
+
+int32_t CreateDefaultFont(const FontDefaults& d) {
+    int32_t handle = CreateFontToHandle(d.face, d.size, d.thickness, d.type, d.charSet,
+                                        d.type & kFontEdge ? d.edgeSize : -1, d.italic);
+    SetFontSpacingToHandle(d.spacing, handle);
+    return handle;
+}
+
+void DeleteAllFonts() {
+    for (int i = 0; i < kFontHandleCount; ++i)
+        if (FontRecord* f = FontSystem().table[i]) DeleteFontHandle(MakeFontHandle(i, f->check));
+}
+
+}  // namespace
+
+void ClearFontSystem() {
+    DeleteAllFonts();
+    FontSystem() = FontSystemState{};
+    FontSystem().defaults = FreshDefaults();
+}
+
+int RebuildDefaultFont() {
+    FontDefaults& d = FontSystem().defaults;
+    if (const FontRecord* f = FindFont(d.handle)) {
+        bool same = std::strcmp(f->face, d.face) == 0 && f->type == d.type && f->size == d.size &&
+                    f->thickness == d.thickness && f->charSet == d.charSet && f->edgeSize == d.edgeSize &&
+                    f->italic == d.italic;
+        if (same) return 0;
+        DeleteFontHandle(d.handle);
+    }
+    d.handle = CreateDefaultFont(d);
+    return 0;
+}
+
+int SetDefaultFontSize(int size) {
+    FontSystem().defaults.size = size == -1 ? 16 : size;
+    return RebuildDefaultFont();
+}
+
+int SetDefaultFontThickness(int thickness) {
+    FontSystem().defaults.thickness = thickness == -1 ? 6 : thickness;
+    return RebuildDefaultFont();
+}
+
+int SetDefaultFontType(int fontType) {
+    FontSystem().defaults.type = fontType == -1 ? 0 : fontType;
+    return RebuildDefaultFont();
+}
+
+int SetDefaultFontSizeAndThickness(int, int size, int thickness) {
+    FontSystem().defaults.size = size;
+    FontSystem().defaults.thickness = thickness;
+    return RebuildDefaultFont();
+}
+
+int StartFontManager() {
+    AddLogText("フォントの初期化を行います\n");
+    IncLogIndent();
+    FontDefaults& d = FontSystem().defaults;
+    const FontRecord* old = FindFont(d.handle);
+    FontDefaults from = d;
+    if (old) {
+        std::memcpy(from.face, old->face, sizeof from.face);
+        from.size = old->size;
+        from.thickness = old->thickness;
+        from.type = old->type;
+        from.charSet = old->charSet;
+        from.edgeSize = old->edgeSize;
+        from.italic = old->italic;
+    }
+    DeleteAllFonts();
+    d.handle = CreateDefaultFont(from);
+    DecLogIndent();
+    AddLogText("フォントの初期化は正常に終了しました\n");
+    return 0;
+}
+
+int ResetFontSystem() {
+    ClearFontSystem();
+    return StartFontManager();
+}
+
+int RestartFontManager() {
+    StartFontManager();
+    DeleteFontHandle(FontSystem().defaults.handle);
+    return 0;
+}
+
+int RefreshFontHandles() {
+    FontSystemState& s = FontSystem();
+    int32_t defaultSlot = -1;
+    FindFont(s.defaults.handle, &defaultSlot);
+    for (int i = 0; i < kFontHandleCount; ++i) {
+        FontRecord* f = s.table[i];
+        if (!f) continue;
+        FontParams p = ParamsOf(*f);
+        int* deletedFlag = f->deletedFlag;
+        f->deletedFlag = nullptr;  // the handle lives on: its owner must not see a deletion
+        DeleteFontHandle(MakeFontHandle(i, f->check));
+        int32_t handle = CreateFontToHandle(p.face[0] ? p.face : nullptr, p.size, p.thickness, p.type,
+                                            p.charSet, p.edgeSize, p.italic, i, p.check);
+        if (handle < 0) {
+            if (deletedFlag) *deletedFlag = 1;
+            continue;
+        }
+        SetFontSpacingToHandle(p.spacing, handle);
+        AttachFontDeletedFlag(handle, deletedFlag);
+        if (i == defaultSlot) s.defaults.handle = handle;
+    }
+    return 0;
+}
+
+}  // namespace orvik
