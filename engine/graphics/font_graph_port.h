@@ -19,8 +19,9 @@ struct FontGraphPort {
     int (*deleteGraph)(int32_t handle) = nullptr;
     // Sends a rectangle of the image into the graphic at the same place.
     int (*uploadRect)(int32_t graph, const BaseImage* image, int x, int y, int width, int height) = nullptr;
-    // Draws a rectangle of the graphic at (x, y) tinted with rgb (0x00RRGGBB), upright or a
-    // quarter turn clockwise.
+    // Draws a rectangle of the graphic tinted with rgb (0x00RRGGBB), upright or turned a
+    // quarter clockwise; (x, y) is the top-left corner of the drawn box, which for a turned
+    // rectangle is height wide and width tall.
     int (*drawCell)(int32_t graph, int srcX, int srcY, int width, int height, int x, int y,
                     uint32_t rgb, int turned) = nullptr;
     // Draws the box (x1, y1, x2, y2 exclusive) of a screen-sized memory image at the same

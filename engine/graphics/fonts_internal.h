@@ -21,6 +21,7 @@ struct CharEntry {
 };
 inline uint16_t CodeIndexKey(const CharEntry& c) { return uint16_t(c.bytes[0] | c.bytes[1] << 8); }
 
+// entries, when not null, must have room for one entry per byte of the text.
 int CacheStringGlyphs(const char* text, int length, int32_t handle, CharEntry* entries, int* count);
 int RenderGlyphToCache(int32_t handle, int count, const CharEntry* chars);
 
@@ -37,6 +38,9 @@ int DrawTextCore(int drawFlag, int x, int y, int scaleFlag, double scaleX, doubl
                  int* size);
 int DrawTextCached(int x, int y, const char* text, uint32_t color, uint32_t edgeColor, int vertical, int32_t font);
 int DrawTextMemImg(int x, int y, const char* text, uint32_t color, uint32_t edgeColor, int vertical, int32_t font);
+
+// The colour (0x00RRGGBB) times the current bright, channel by channel.
+uint32_t BrightenedColor(uint32_t rgb);
 
 int RebuildDefaultFont();
 int StartFontManager();

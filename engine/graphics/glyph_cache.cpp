@@ -129,8 +129,10 @@ void RenderOne(FontRecord& f, host::HDC dc, const host::TEXTMETRICA& tm, const C
     slot.originX = int16_t(ok ? gm.gmptGlyphOrigin.x : 0);
     slot.top = int16_t(ok ? tm.tmAscent - gm.gmptGlyphOrigin.y : 0);
     slot.advance = int16_t(ok ? gm.gmCellIncX + 2 * e : 0);
-    slot.boxWidth = int16_t(ink ? int32_t(gm.gmBlackBoxX) + 2 * e : 0);
-    slot.boxHeight = int16_t(ink ? int32_t(gm.gmBlackBoxY) + 2 * e : 0);
+    // The box never reaches past its cell (the texture cache keeps a pixel's margin).
+    int32_t room = f.textureCache ? f.cellSize - 1 : f.cellSize;
+    slot.boxWidth = int16_t(ink ? std::min(int32_t(gm.gmBlackBoxX) + 2 * e, room) : 0);
+    slot.boxHeight = int16_t(ink ? std::min(int32_t(gm.gmBlackBoxY) + 2 * e, room) : 0);
     if (ink) {
         int32_t boxWidth = std::min<int32_t>(int32_t(gm.gmBlackBoxX), grey ? pitch : pitch * 8);
         GlyphRaster r = DecodeGlyphBits(bits.data() + pitch, pitch, boxWidth, int32_t(gm.gmBlackBoxY), grey, e);

@@ -37,6 +37,13 @@ bool TextBox(int x, int y, int advance, int height, int vertical, int32_t* box) 
 
 }  // namespace
 
+uint32_t BrightenedColor(uint32_t rgb) {
+    uint32_t bright = Draw().bright, out = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        out |= ((rgb >> shift & 0xFF) * (bright >> shift & 0xFF) / 255) << shift;
+    return out;
+}
+
 int DrawTextCached(int x, int y, const char* text, uint32_t color, uint32_t edgeColor, int vertical, int32_t font) {
     FontRecord* f = FindFont(font);
     if (!f || !f->textureCache) return -1;
@@ -73,12 +80,10 @@ int DrawTextMemImg(int x, int y, const char* text, uint32_t color, uint32_t edge
     if (!TextBox(x, y, size[vertical ? 1 : 0], size[vertical ? 0 : 1], vertical, box)) return advance;
     uint32_t trans = 0;
     if (!antialiased) {
-        uint32_t bright = d.bright;
-        d.bright = 0xFFFFFF;  // the pixel values written are those of the colours as given
+        // A transparent value that neither colour the text is written in can take.
         trans = work->store->transColor;
-        uint32_t body = ScreenValue(work, color), edge = ScreenValue(work, edgeColor);
+        uint32_t body = ScreenValue(work, BrightenedColor(color)), edge = ScreenValue(work, BrightenedColor(edgeColor));
         while (trans == body || trans == edge) ++trans;
-        d.bright = bright;
     }
     work->store->transColor = trans;
     PaintMemImgRect(work, box, trans);

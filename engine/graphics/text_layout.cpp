@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "engine/graphics/color_format.h"
-#include "engine/graphics/draw_settings.h"
 #include "engine/graphics/font_geometry.h"
 #include "engine/graphics/font_graph_port.h"
 #include "engine/graphics/fonts_internal.h"
@@ -15,13 +14,6 @@
 namespace orvik {
 
 namespace {
-
-uint32_t Brightened(uint32_t rgb, uint32_t bright) {
-    uint32_t out = 0;
-    for (int shift = 0; shift < 24; shift += 8)
-        out |= ((rgb >> shift & 0xFF) * (bright >> shift & 0xFF) / 255) << shift;
-    return out;
-}
 
 // What one pixel of a cached glyph holds: body and edge levels, 0 to 15.
 struct CachedTexel {
@@ -122,9 +114,8 @@ int DrawTextCore(int drawFlag, int x, int y, int scaleFlag, double scaleX, doubl
     std::vector<CharEntry> chars(std::strlen(text));
     int count = 0;
     if (CacheStringGlyphs(text, -1, handle, chars.data(), &count) < 0) return -1;
-    uint32_t bright = Draw().bright;
-    color = Brightened(color, bright);
-    edgeColor = Brightened(edgeColor, bright);
+    color = BrightenedColor(color);
+    edgeColor = BrightenedColor(edgeColor);
     double scale = scaleFlag ? (vertical ? scaleY : scaleX) : 1.0;
     GlyphWriter writer{*f, target ? *target : TextTarget{}, color, edgeColor, f->type & kFontAntialias};
     double pen = 0;

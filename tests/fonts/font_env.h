@@ -19,6 +19,7 @@
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"
 #include "engine/softrender/memimg.h"
+#include "engine/softrender/memimg_write.h"
 #include "host/font/fixed_glyph_source.h"
 #include "host/font/font_host.h"
 #include <orvik/fonts.h>
@@ -91,6 +92,7 @@ protected:
         images_.emplace_back();
         orvik::MEMIMG* img = &images_.back();
         EXPECT_EQ(orvik::MakeMemImg(img, width, height, orvik::kMemImgXrgb32), 0);
+        orvik::PaintMemImgRect(img, nullptr, 0);
         orvik::DrawArea& a = orvik::Draw().area;
         a.x1 = a.y1 = 0;
         a.x2 = width;
