@@ -6,11 +6,11 @@
 namespace orvik {
 
 namespace {
-FontGraphPort g_port;
+FontGraphPort g_port = DrawingFontGraphPort();
 }
 
 FontGraphPort& FontPort() { return g_port; }
-void ResetFontPort() { g_port = FontGraphPort{}; }
+void ResetFontPort() { g_port = DrawingFontGraphPort(); }
 
 int CreateFontCacheGraph(int32_t handle) {
     FontRecord* f = FindFont(handle);

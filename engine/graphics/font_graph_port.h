@@ -1,8 +1,8 @@
 // What the font layer needs from the graphic handles and the drawing functions: making
 // and filling its cache graphic, sending cache pixels into it, drawing cells of it, and
-// drawing a memory image onto the software screen. The drawing layer fills this in when
-// it starts; while an entry is missing the fonts use the software cache and the text
-// work image is not shown.
+// drawing a memory image onto the software screen. Tests put recorders in its place;
+// while an entry is missing the fonts use the software cache and the text work image is
+// not shown.
 #pragma once
 #include <cstdint>
 
@@ -30,6 +30,8 @@ struct FontGraphPort {
 };
 
 FontGraphPort& FontPort();
+// Back to the graphic handles and drawing functions.
 void ResetFontPort();
+FontGraphPort DrawingFontGraphPort();
 
 }  // namespace orvik

@@ -1,10 +1,11 @@
-// A text scene drawn on the software path into a real window (the sdl backend on a virtual
-// X server): the window's screenshot shows the glyphs that were written into the screen.
-// With ORVIK_TEXT_SHOT set, the screenshot is also saved there as a PNG.
+// A text scene drawn into a real window (the sdl backend on a virtual X server), on the
+// device path and on the software path: the window's screenshot shows the frame with the
+// glyphs. With ORVIK_TEXT_SHOT set to a directory, the screenshots are saved there as PNGs.
 #include <gtest/gtest.h>
 #include <png.h>
 
 #include <orvik/fonts.h>
+#include <orvik/graphics.h>
 #include <orvik/platform.h>
 
 #include <cstdio>
@@ -19,6 +20,8 @@
 #include "engine/graphics/fonts_internal.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/present.h"
+#include "engine/graphics/vertex_batch.h"
+#include "host/d3d9/resources.h"
 #include "engine/platform/log.h"
 #include "engine/softrender/memimg.h"
 #include "host/backends/backend.h"
@@ -77,7 +80,21 @@ void SavePng(const char* path, int width, int height, const std::vector<uint32_t
     std::fclose(file);
 }
 
+std::vector<uint32_t> BackBufferPixels() {
+    orvik::FlushVertexBatch();
+    host::Surface* b = orvik::Graphics().dev.backBuffer;
+    std::vector<uint32_t> px(size_t(b->Width()) * b->Height());
+    for (uint32_t y = 0; y < b->Height(); ++y)
+        for (uint32_t x = 0; x < b->Width(); ++x) {
+            uint32_t v;
+            std::memcpy(&v, b->Bits() + size_t(y) * b->Pitch() + size_t(x) * 4, 4);
+            px[size_t(y) * b->Width() + x] = v & 0xFFFFFF;
+        }
+    return px;
+}
+
 std::vector<uint32_t> ScreenPixels() {
+    if (orvik::Graphics().direct3DMode) return BackBufferPixels();
     const orvik::MEMIMG* s = orvik::Graphics().softScreen;
     std::vector<uint32_t> px(size_t(s->width) * s->height);
     for (int y = 0; y < s->height; ++y)
@@ -102,7 +119,10 @@ void DrawScene() {
     EXPECT_GT(orvik::DrawTextFormatted(16, 440, 0x40FF40, "SCORE %08d", 1234500), 0);
 }
 
-TEST(TextSceneTest, WindowShowsTheTextWrittenIntoTheScreen) {
+class TextSceneTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(TextSceneTest, WindowShowsTheTextDrawnIntoTheScreen) {
+    const int hardware = GetParam();
     if (!ProgramOnPath("Xvfb") || !ProgramOnPath("xdotool") || !ProgramOnPath("xwd"))
         GTEST_SKIP() << "Xvfb, xdotool or xwd is not installed";
     XvfbDisplay display;
@@ -119,10 +139,10 @@ TEST(TextSceneTest, WindowShowsTheTextWrittenIntoTheScreen) {
     ASSERT_TRUE(host::SelectBackend(&error)) << error;
     orvik::SetAppWindowTitle(kTitle);
     orvik::ChangeWindowMode(1);
-    orvik::SetUseHardwareRendering(0);
+    orvik::SetUseHardwareRendering(hardware);
     orvik::SetGraphMode(640, 480, 32);
     ASSERT_EQ(orvik::InitLibrary(), 0);
-    ASSERT_NE(orvik::Graphics().softScreen, nullptr);
+    ASSERT_EQ(orvik::Graphics().direct3DMode, hardware);
 
     std::string ids;
     ASSERT_TRUE(WaitUntil([&] {
@@ -134,6 +154,10 @@ TEST(TextSceneTest, WindowShowsTheTextWrittenIntoTheScreen) {
 
     // Graphics start-up does not make the font table yet: the default font is made here.
     ASSERT_EQ(orvik::ResetFontSystem(), 0);
+    if (hardware) {
+        ASSERT_EQ(orvik::SetDrawTarget(orvik::kDrawTargetBackBuffer), 0);
+        ASSERT_EQ(orvik::ClearDrawTarget(), 0);
+    }
     DrawScene();
     const std::vector<uint32_t> drawn = ScreenPixels();
     size_t inked = 0;
@@ -152,13 +176,18 @@ TEST(TextSceneTest, WindowShowsTheTextWrittenIntoTheScreen) {
         return differing == 0;
     }));
     EXPECT_EQ(differing, 0u);
-    if (const char* keep = std::getenv("ORVIK_TEXT_SHOT")) SavePng(keep, width, height, shot);
+    if (const char* keep = std::getenv("ORVIK_TEXT_SHOT")) {
+        std::string path = std::string(keep) + (hardware ? "/text_device.png" : "/text_software.png");
+        SavePng(path.c_str(), width, height, shot);
+    }
 
     orvik::ClearFontSystem();
     EXPECT_EQ(orvik::EndLibrary(), 0);
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, TextSceneTest, ::testing::Values(1, 0));
 
 }  // namespace
 }  // namespace orvik_test
