@@ -18,6 +18,7 @@
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"
+#include "engine/platform/window.h"
 #include "engine/softrender/memimg.h"
 #include "engine/softrender/memimg_write.h"
 #include "host/font/fixed_glyph_source.h"
@@ -65,6 +66,7 @@ class FontEnv : public ::testing::Test {
 protected:
     void SetUp() override {
         orvik::ResetLog();
+        orvik::ResetWindowState();  // no end of the engine pending from an earlier test
         host::ResetFontHost();
         glyphs_ = std::make_shared<host::FixedGlyphSource>();
         host::SetGlyphSource(glyphs_);

@@ -1,0 +1,72 @@
+// Text on the device path through the real graphic handles, headless, with fixed glyphs.
+#include "../drawing/drawing_fixture.h"
+#include "engine/graphics/font_graph_port.h"
+#include "engine/graphics/fonts_internal.h"
+#include "host/font/fixed_glyph_source.h"
+#include "host/font/font_host.h"
+#include <orvik/fonts.h>
+
+namespace orvik_test {
+namespace {
+
+class DeviceText : public DrawingTest {
+protected:
+    void SetUp() override {
+        host::ResetFontHost();
+        auto glyphs = std::make_shared<host::FixedGlyphSource>();
+        host::GlyphImage g;  // one row: full, level 8 and empty, at the top of a 16-pixel font
+        g.width = 3;
+        g.rows = 1;
+        g.top = 12;
+        g.advance = 4;
+        g.coverage = {255, 128, 0};
+        glyphs->AddGlyph(U'g', g);
+        host::SetGlyphSource(glyphs);
+        orvik::ResetFontPort();
+        orvik::ClearFontSystem();
+        DrawingTest::SetUp();
+    }
+    void TearDown() override {
+        orvik::ClearFontSystem();
+        host::ResetFontHost();
+    }
+};
+
+TEST_F(DeviceText, AntialiasedGlyphsBlendByTheirGreyLevels) {
+    int32_t h = orvik::CreateFontToHandle(nullptr, 16, -1, orvik::kFontTypeAntialias, -1, -1, 0);
+    ASSERT_EQ(orvik::GetFontRecord(h)->textureCache, 1);
+    // Alpha blending: level 9 of 16 is alpha 8 of 15, about half the text colour.
+    ASSERT_EQ(orvik::SetBlendMode(1, 255), 0);
+    EXPECT_EQ(orvik::DrawTextWithFont(10, 20, "g", 0xFFFFFF, h), 4);
+    EXPECT_EQ(Pixel(10, 20), 0xFFFFFFu);
+    uint32_t half = Pixel(11, 20);
+    EXPECT_GT(half & 0xFF, 0x60u);
+    EXPECT_LT(half & 0xFF, 0xA0u);
+    EXPECT_EQ(Pixel(12, 20), kBlack);
+    EXPECT_EQ(Pixel(10, 21), kBlack);
+    // Without blending the alpha only tests: every texel above alpha 0 is drawn whole.
+    ASSERT_EQ(orvik::SetBlendMode(0, 255), 0);
+    orvik::DrawTextWithFont(10, 30, "g", 0xFFFFFF, h);
+    EXPECT_EQ(Pixel(11, 30), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(12, 30), kBlack);
+}
+
+TEST_F(DeviceText, EdgedTextAndACacheLostWithTheGraphics) {
+    int32_t h = orvik::CreateFontToHandle(nullptr, 16, -1, orvik::kFontTypeEdge, -1, 1, 0);
+    orvik::DrawTextWithFont(10, 20, "A", 0xFF0000, h, 0x0000FF);
+    // Body 8 x 12 one pixel in from (10, 20), edge round it.
+    EXPECT_EQ(Pixel(11, 21), 0xFF0000u);
+    EXPECT_EQ(Pixel(10, 21), 0x0000FFu);
+    EXPECT_EQ(Pixel(19, 32), 0x0000FFu);
+    EXPECT_EQ(Pixel(10, 20), kBlack);
+    // Every graphic goes (as when the device is lost): the next draw makes the cache again.
+    orvik::DeleteAllGraphs();
+    EXPECT_EQ(orvik::GetFontRecord(h)->cacheLost, 1);
+    ASSERT_EQ(orvik::ClearDrawTarget(), 0);
+    orvik::DrawTextWithFont(30, 20, "A", 0x00FF00, h, 0x0000FF);
+    EXPECT_EQ(Pixel(31, 21), 0x00FF00u);
+    EXPECT_EQ(Pixel(30, 21), 0x0000FFu);
+}
+
+}  // namespace
+}  // namespace orvik_test
