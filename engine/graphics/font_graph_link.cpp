@@ -1,10 +1,13 @@
-// The font layer's graphic calls made with the graphic handles and drawing functions.
+// The font layer's graphic calls made with the graphic handles and drawing functions, and
+// the software renderer's draw of the text work image.
+#include <algorithm>
 #include <numbers>
 
 #include "engine/graphics/font_graph_port.h"
 #include "engine/graphics/graph_textures.h"
 #include "engine/graphics/pixel_convert.h"
 #include "engine/graphics/draw_settings.h"
+#include "engine/softrender/draw_at.h"
 #include <orvik/graphics.h>
 
 namespace orvik {
@@ -53,6 +56,24 @@ int DrawCell(int32_t graph, int srcX, int srcY, int width, int height, int x, in
     return result;
 }
 
+// The text's box of the screen-sized work image, at full brightness, keyed by its
+// transparent value (or by its alpha), under the current blend mode.
+int DrawWorkImage(MEMIMG* image, const int32_t* box) {
+    DrawSettings& d = Draw();
+    if (!d.softTarget || !image || !box) return -1;
+    const DrawArea saved = d.area;
+    const uint32_t bright = d.bright;
+    d.area.x1 = std::max(saved.x1, box[0]);
+    d.area.y1 = std::max(saved.y1, box[1]);
+    d.area.x2 = std::min(saved.x2, box[2]);
+    d.area.y2 = std::min(saved.y2, box[3]);
+    d.bright = 0xFFFFFF;
+    DrawMemImgAt(d.softTarget, image, 0, 0, 1, nullptr);
+    d.area = saved;
+    d.bright = bright;
+    return 0;
+}
+
 }  // namespace
 
 FontGraphPort DrawingFontGraphPort() {
@@ -62,6 +83,7 @@ FontGraphPort DrawingFontGraphPort() {
     port.deleteGraph = DeleteGraph;
     port.uploadRect = UploadRect;
     port.drawCell = DrawCell;
+    port.drawMemImg = DrawWorkImage;
     return port;
 }
 

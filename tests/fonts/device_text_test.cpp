@@ -12,6 +12,10 @@ namespace {
 class DeviceText : public DrawingTest {
 protected:
     void SetUp() override {
+        DeviceTextSetUpGlyphs();
+        DrawingTest::SetUp();
+    }
+    static void DeviceTextSetUpGlyphs() {
         host::ResetFontHost();
         auto glyphs = std::make_shared<host::FixedGlyphSource>();
         host::GlyphImage g;  // one row: full, level 8 and empty, at the top of a 16-pixel font
@@ -24,7 +28,6 @@ protected:
         host::SetGlyphSource(glyphs);
         orvik::ResetFontPort();
         orvik::ClearFontSystem();
-        DrawingTest::SetUp();
     }
     void TearDown() override {
         orvik::ClearFontSystem();
@@ -66,6 +69,51 @@ TEST_F(DeviceText, EdgedTextAndACacheLostWithTheGraphics) {
     orvik::DrawTextWithFont(30, 20, "A", 0x00FF00, h, 0x0000FF);
     EXPECT_EQ(Pixel(31, 21), 0x00FF00u);
     EXPECT_EQ(Pixel(30, 21), 0x0000FFu);
+}
+
+}  // namespace
+}  // namespace orvik_test
+
+namespace orvik_test {
+namespace {
+
+// The software screen: anti-aliased and blended text goes through the work images.
+class SoftwareText : public DeviceText {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(orvik::SetUseHardwareRendering(0), 0);
+        ASSERT_EQ(orvik::SetGraphMode(640, 480, 32), 0);
+        DeviceTextSetUpGlyphs();
+        ASSERT_EQ(orvik::InitLibrary(), 0);
+        ASSERT_EQ(orvik::Graphics().direct3DMode, 0);
+    }
+    static uint32_t ScreenPixel(int x, int y) {
+        const orvik::MEMIMG* s = orvik::Graphics().softScreen;
+        uint32_t v;
+        std::memcpy(&v, s->pixels + size_t(y) * s->store->pitch + size_t(x) * 4, 4);
+        return v & 0xFFFFFF;
+    }
+};
+
+TEST_F(SoftwareText, AntialiasedTextBlendsFromTheWorkImage) {
+    int32_t h = orvik::CreateFontToHandle(nullptr, 16, -1, orvik::kFontTypeAntialias, -1, -1, 0);
+    ASSERT_EQ(orvik::GetFontRecord(h)->textureCache, 0);
+    EXPECT_EQ(orvik::DrawTextWithFont(10, 20, "g", 0xFFFFFF, h), 4);
+    uint32_t full = ScreenPixel(10, 20), half = ScreenPixel(11, 20);
+    EXPECT_GT(full & 0xFF, 0xE0u);  // alpha 16 x 15 = 240
+    EXPECT_GT(half & 0xFF, 0x60u);  // alpha 16 x 8 = 128
+    EXPECT_LT(half & 0xFF, 0xA0u);
+    EXPECT_EQ(ScreenPixel(12, 20), kBlack);
+    EXPECT_EQ(ScreenPixel(9, 20), kBlack);
+}
+
+TEST_F(SoftwareText, BlendedPlainTextKeysOutItsWorkImage) {
+    int32_t h = orvik::CreateFontToHandle(nullptr, 16, -1, orvik::kFontTypeNormal, -1, -1, 0);
+    ASSERT_EQ(orvik::SetBlendMode(2, 255), 0);  // additive: through the work image
+    EXPECT_EQ(orvik::DrawTextWithFont(10, 20, "A", 0x808080, h), 8);
+    EXPECT_EQ(ScreenPixel(10, 20), 0x808080u);
+    EXPECT_EQ(ScreenPixel(9, 20), kBlack);
+    EXPECT_EQ(ScreenPixel(18, 20), kBlack);
 }
 
 }  // namespace
