@@ -6,6 +6,7 @@
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/d3d_device.h"
 #include "engine/graphics/device_buffers.h"
+#include "engine/graphics/fonts_internal.h"
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graph_load.h"
 #include "engine/graphics/present.h"
@@ -242,6 +243,7 @@ int ChangeScreenMode(int width, int height, int depth, int, int refreshRate) {
     int target = g_graphics.drawTarget;
     TerminateGraphics();
     if (InitGraphics() != 0) return -1;
+    RefreshFontHandles();  // the fonts keep their handles, with caches for the new screen
     SetDrawTarget(target);
     return 0;
 }

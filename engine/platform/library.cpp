@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdlib>
 
+#include "engine/graphics/fonts_internal.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/format.h"
 #include "engine/platform/input.h"
@@ -108,6 +109,7 @@ void TearDownServices() {
     EndNetwork();
     StopCurrentMusic();
     TermModelSystem();
+    ClearFontSystem();  // the fonts and their caches go before the graphics they draw with
     TerminateGraphics();
     TerminateInputSystem();
     TerminateDirectSound();

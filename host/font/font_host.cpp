@@ -64,5 +64,6 @@ void ResetFontHost() {
 // fontconfig's configuration parser loses a block or two once per process, inside the
 // library, and so does the D-Bus library SDL starts in programs that show text in a
 // window; the leak checker of sanitized builds is told to look past both.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\nleak:libdbus-1.so\n"; }
+// Weak, so that a test program with a list of its own keeps it.
+extern "C" __attribute__((weak)) const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\nleak:libdbus-1.so\n"; }
 #endif

@@ -71,6 +71,19 @@ TEST_F(DeviceText, EdgedTextAndACacheLostWithTheGraphics) {
     EXPECT_EQ(Pixel(30, 21), 0x0000FFu);
 }
 
+TEST_F(DeviceText, FontsOutliveAScreenModeChangeAndGoAtTheEnd) {
+    int32_t h = orvik::CreateFontToHandle(nullptr, 16, -1, orvik::kFontTypeNormal, -1, -1, 0);
+    orvik::SetFontSpacingToHandle(3, h);
+    ASSERT_EQ(orvik::ChangeScreenMode(800, 600, 32, 0, -1), 0);
+    ASSERT_EQ(orvik::IsValidFontHandle(h), 1);
+    EXPECT_EQ(orvik::GetFontRecord(h)->spacing, 3);
+    ASSERT_EQ(orvik::ClearDrawTarget(), 0);
+    EXPECT_EQ(orvik::DrawTextWithFont(700, 500, "A", 0xFFFFFF, h), 11);
+    EXPECT_EQ(Pixel(701, 501), 0xFFFFFFu);
+    ASSERT_EQ(orvik::EndLibrary(), 0);
+    EXPECT_EQ(orvik::IsValidFontHandle(h), 0);
+}
+
 }  // namespace
 }  // namespace orvik_test
 
