@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "../support/bounded_wait.h"
+#include "../support/xwd_screenshot.h"
 #include "../window_sdl/x_display.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/fonts_internal.h"
@@ -31,30 +32,6 @@ namespace orvik_test {
 namespace {
 
 const char* kTitle = "Orvik Text Scene";
-
-uint32_t Big32(const std::string& s, size_t at) {
-    const auto* p = reinterpret_cast<const uint8_t*>(s.data() + at);
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-
-// A window dump (xwd, 24-bit TrueColor, 32 bits a pixel) as 0x00RRGGBB rows.
-bool ParseXwd(const std::string& d, int& width, int& height, std::vector<uint32_t>& pixels) {
-    if (d.size() < 100) return false;
-    const uint32_t headerSize = Big32(d, 0), format = Big32(d, 8), w = Big32(d, 16), h = Big32(d, 20);
-    const uint32_t byteOrder = Big32(d, 28), bpp = Big32(d, 44), pitch = Big32(d, 48), colors = Big32(d, 76);
-    const size_t start = size_t(headerSize) + size_t(colors) * 12;
-    if (format != 2 || bpp != 32 || w > 4096 || h > 4096 || d.size() < start + size_t(pitch) * h) return false;
-    width = int(w), height = int(h);
-    pixels.resize(size_t(w) * h);
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x) {
-            const auto* p = reinterpret_cast<const uint8_t*>(d.data() + start + size_t(y) * pitch + size_t(x) * 4);
-            uint32_t v = byteOrder == 0 ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16
-                                        : uint32_t(p[3]) | uint32_t(p[2]) << 8 | uint32_t(p[1]) << 16;
-            pixels[size_t(y) * w + x] = v & 0xFFFFFF;
-        }
-    return true;
-}
 
 void SavePng(const char* path, int width, int height, const std::vector<uint32_t>& pixels) {
     FILE* file = std::fopen(path, "wb");
@@ -145,20 +122,19 @@ TEST(TextSceneTest, WindowShowsTheTextDrawnIntoTheScreen) {
     size_t inked = 0;
     for (uint32_t v : drawn) inked += v == 0xFFD040;
     EXPECT_GT(inked, 500u);  // the title's body is there
-    int width = 0, height = 0;
-    std::vector<uint32_t> shot;
+    Screenshot shot;
     size_t differing = drawn.size();
     EXPECT_TRUE(WaitUntil([&] {
         orvik::PresentScreen();
         orvik::PumpMessages();
-        if (!ParseXwd(RunProgram({"xwd", "-silent", "-id", id}), width, height, shot) || width != 640 || height != 480)
+        if (!shot.Parse(RunProgram({"xwd", "-silent", "-id", id})) || shot.width != 640 || shot.height != 480)
             return false;
         differing = 0;
-        for (size_t i = 0; i < drawn.size(); ++i) differing += shot[i] != drawn[i];
+        for (size_t i = 0; i < drawn.size(); ++i) differing += shot.pixels[i] != drawn[i];
         return differing == 0;
     }));
     EXPECT_EQ(differing, 0u);
-    if (const char* keep = std::getenv("ORVIK_TEXT_SHOT")) SavePng(keep, width, height, shot);
+    if (const char* keep = std::getenv("ORVIK_TEXT_SHOT")) SavePng(keep, shot.width, shot.height, shot.pixels);
 
     orvik::ClearFontSystem();
     EXPECT_EQ(orvik::EndLibrary(), 0);
