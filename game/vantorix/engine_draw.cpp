@@ -1,3 +1,4 @@
+#include <orvik/fonts.h>
 #include <orvik/graphics.h>
 
 #include "engine_ports.h"
@@ -45,10 +46,11 @@ public:
     int DrawFilledRect(int x1, int y1, int x2, int y2, uint32_t color) override {
         return orvik::DrawFilledBox(x1, y1, x2, y2, ScreenColor(color));
     }
-    // Text arrives with the engine's fonts; until then the ranking screen shows no words.
-    int SetFontSize(int) override { return -1; }
-    int SetFontThickness(int) override { return -1; }
-    int DrawText(int, int, const char*, uint32_t) override { return -1; }
+    int SetFontSize(int size) override { return orvik::SetDefaultFontSize(size); }
+    int SetFontThickness(int thickness) override { return orvik::SetDefaultFontThickness(thickness); }
+    int DrawText(int x, int y, const char* text, uint32_t color) override {
+        return orvik::DrawTextDefault(x, y, text, color);
+    }
     int PresentScreen() override { return orvik::PresentScreen(); }
 };
 
