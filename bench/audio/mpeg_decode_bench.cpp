@@ -2,52 +2,20 @@
 // libmp3lame) to 16-bit PCM: through the compression manager in the engine's steps of
 // 2048 source bytes into 4/3 second blocks, against libmpg123 fed the whole file.
 // "x_realtime" is seconds of sound decoded per second.
-#include <benchmark/benchmark.h>
-#include <lame.h>
-#include <mpg123.h>
-
-#include <cmath>
+#include <algorithm>
 #include <vector>
 
+#include "bench/common/mp3_sample.h"
 #include "host/acm/acm.h"
 
 namespace {
 
-constexpr int kRate = 44100;
-constexpr int kSeconds = 180;
+using bench_mp3::kRate;
+using bench_mp3::ReportRealtime;
 
 const std::vector<uint8_t>& ThreeMinutes() {
-    static const std::vector<uint8_t> mp3 = [] {
-        lame_global_flags* lame = lame_init();
-        lame_set_in_samplerate(lame, kRate);
-        lame_set_num_channels(lame, 2);
-        lame_set_brate(lame, 128);
-        lame_set_quality(lame, 7);
-        lame_init_params(lame);
-        std::vector<int16_t> pcm(size_t(kRate) * 2);
-        std::vector<uint8_t> out;
-        std::vector<uint8_t> chunk(size_t(kRate) * 2);
-        for (int s = 0; s < kSeconds; ++s) {
-            for (int i = 0; i < kRate; ++i) {
-                const double t = double(s * kRate + i) / kRate;
-                pcm[2 * size_t(i)] = int16_t(9000 * std::sin(2 * M_PI * 220 * t) * std::sin(t));
-                pcm[2 * size_t(i) + 1] = int16_t(7000 * std::sin(2 * M_PI * 330 * t));
-            }
-            const int n = lame_encode_buffer_interleaved(lame, pcm.data(), kRate, chunk.data(), int(chunk.size()));
-            out.insert(out.end(), chunk.begin(), chunk.begin() + n);
-        }
-        const int n = lame_encode_flush(lame, chunk.data(), int(chunk.size()));
-        out.insert(out.end(), chunk.begin(), chunk.begin() + n);
-        lame_close(lame);
-        return out;
-    }();
+    static const std::vector<uint8_t> mp3 = bench_mp3::EncodeThreeMinutes(true);
     return mp3;
-}
-
-void Report(benchmark::State& state, uint64_t bytes) {
-    benchmark::DoNotOptimize(bytes);
-    state.counters["x_realtime"] =
-        benchmark::Counter(double(state.iterations()) * kSeconds, benchmark::Counter::kIsRate);
 }
 
 void BM_MpegThroughCompressionManager(benchmark::State& state) {
@@ -81,28 +49,14 @@ void BM_MpegThroughCompressionManager(benchmark::State& state) {
         }
         host::acmStreamClose(s, 0);
     }
-    Report(state, total);
+    ReportRealtime(state, total);
 }
 
 void BM_MpegThroughLibmpg123(benchmark::State& state) {
     const std::vector<uint8_t>& mp3 = ThreeMinutes();
     uint64_t total = 0;
-    for (auto _ : state) {
-        mpg123_handle* h = mpg123_new(nullptr, nullptr);
-        mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
-        mpg123_format_none(h);
-        mpg123_format(h, kRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
-        mpg123_open_feed(h);
-        mpg123_feed(h, mp3.data(), mp3.size());
-        off_t frame;
-        unsigned char* audio;
-        size_t bytes;
-        for (int r; (r = mpg123_decode_frame(h, &frame, &audio, &bytes)) == MPG123_OK ||
-                    r == MPG123_NEW_FORMAT;)
-            total += bytes;
-        mpg123_delete(h);
-    }
-    Report(state, total);
+    for (auto _ : state) total += bench_mp3::DecodeWithLibmpg123(mp3);
+    ReportRealtime(state, total);
 }
 
 BENCHMARK(BM_MpegThroughCompressionManager)->Unit(benchmark::kMillisecond);
