@@ -1,11 +1,10 @@
 // MPEG layer-3 through the compression manager: files encoded here with libmp3lame
 // decode to the expected length within the codec delay, to the tone put in, and the
 // same whatever room the caller gives each step.
-#include <lame.h>
-
 #include <cmath>
 
 #include "acm_helpers.h"
+#include "tests/support/mp3_tone.h"
 
 namespace audio_test {
 namespace {
@@ -17,33 +16,9 @@ struct Mp3 {
     int samples;  // per channel, put in
 };
 
-// A tone of `hz` (the right channel an octave up) encoded at a constant bit rate with
-// no information frame, so every frame carries sound.
+// A tone of `hz` (the right channel an octave up).
 Mp3 EncodeTone(uint32_t rate, uint16_t channels, int samples, double hz, int kbps) {
-    lame_global_flags* lame = lame_init();
-    lame_set_in_samplerate(lame, int(rate));
-    lame_set_out_samplerate(lame, int(rate));
-    lame_set_num_channels(lame, channels);
-    lame_set_mode(lame, channels == 1 ? MONO : JOINT_STEREO);
-    lame_set_brate(lame, kbps);
-    lame_set_bWriteVbrTag(lame, 0);
-    lame_set_quality(lame, 7);
-    EXPECT_EQ(lame_init_params(lame), 0);
-    std::vector<int16_t> pcm;
-    for (int i = 0; i < samples; ++i)
-        for (int c = 0; c < channels; ++c)
-            pcm.push_back(int16_t(std::lround(12000 * std::sin(2 * M_PI * hz * (c + 1) * i / rate))));
-    Mp3 mp3{std::vector<uint8_t>(size_t(samples) * 2 + 8192), rate, channels, samples};
-    const int n = channels == 1
-                      ? lame_encode_buffer(lame, pcm.data(), pcm.data(), samples, mp3.bytes.data(),
-                                           int(mp3.bytes.size()))
-                      : lame_encode_buffer_interleaved(lame, pcm.data(), samples, mp3.bytes.data(),
-                                                       int(mp3.bytes.size()));
-    EXPECT_GT(n, 0);
-    const int tail = lame_encode_flush(lame, mp3.bytes.data() + n, int(mp3.bytes.size()) - n);
-    mp3.bytes.resize(size_t(n + tail));
-    lame_close(lame);
-    return mp3;
+    return {mp3test::EncodeTone({rate, channels, samples, hz, 12000, kbps}).bytes, rate, channels, samples};
 }
 
 host::MPEGLAYER3WAVEFORMAT FormatOf(const Mp3& mp3, uint32_t kbps) {

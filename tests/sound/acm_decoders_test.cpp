@@ -2,16 +2,13 @@
 // them: ADPCM and G.711 decode to the reference PCM, MP3 made here with libmp3lame walks
 // its frames past ID3 tags and loads with the expected length, and seeks work twice
 // backwards.
-#include <lame.h>
-
 #include <cmath>
 #include <cstring>
 
-#include "engine/platform/stream.h"
+#include "convert_fixture.h"
 #include "engine/sound/mp3_frame_header.h"
-#include "engine/sound/sound_convert.h"
-#include "sound_fixture.h"
 #include "tests/host_audio/adpcm_encoders.h"
+#include "tests/support/mp3_tone.h"
 #include "wave_builder.h"
 
 namespace sound_test {
@@ -83,33 +80,9 @@ TEST_F(SoundTest, PcmReachesTheManagerOnlyWhenItsOwnDecoderIsMasked) {
     EXPECT_EQ(Samples(h), pcm);
 }
 
-struct Mp3 {
-    Bytes bytes;
-    int frames;
-};
-
-// A tone encoded at a constant bit rate without an information frame.
-Mp3 EncodeMp3(uint32_t rate, uint16_t channels, int samples, int kbps) {
-    lame_global_flags* lame = lame_init();
-    lame_set_in_samplerate(lame, int(rate));
-    lame_set_out_samplerate(lame, int(rate));
-    lame_set_num_channels(lame, channels);
-    lame_set_mode(lame, channels == 1 ? MONO : JOINT_STEREO);
-    lame_set_brate(lame, kbps);
-    lame_set_bWriteVbrTag(lame, 0);
-    lame_set_quality(lame, 7);
-    EXPECT_EQ(lame_init_params(lame), 0);
-    std::vector<int16_t> pcm;
-    for (int i = 0; i < samples; ++i)
-        for (int c = 0; c < channels; ++c) pcm.push_back(int16_t(10000 * std::sin(2 * M_PI * 440 * (c + 1) * i / rate)));
-    Bytes out(size_t(samples) * 2 + 8192);
-    const int n = channels == 1 ? lame_encode_buffer(lame, pcm.data(), pcm.data(), samples, out.data(), int(out.size()))
-                                : lame_encode_buffer_interleaved(lame, pcm.data(), samples, out.data(), int(out.size()));
-    const int tail = lame_encode_flush(lame, out.data() + n, int(out.size()) - n);
-    out.resize(size_t(n + tail));
-    Mp3 mp3{out, lame_get_frameNum(lame)};
-    lame_close(lame);
-    return mp3;
+// A 440 Hz tone.
+mp3test::Mp3 EncodeMp3(uint32_t rate, uint16_t channels, int samples, int kbps) {
+    return mp3test::EncodeTone({rate, channels, samples, 440, 10000, kbps});
 }
 
 // An ID3v2.4 tag with a footer: 20 bytes of body and 10 of footer, both holding bytes a
@@ -128,27 +101,11 @@ Bytes Id3v1() {
     return tag;
 }
 
-class Mp3ConvertTest : public SoundTest {
-protected:
-    int Setup(const Bytes& file) {
-        image_ = file;
-        memory_ = orvik::OpenMemImageStream(image_.data(), int32_t(image_.size()));
-        const orvik::StreamDescriptor s{*orvik::GetMemImageStreamFunctions(), orvik::ToStreamHandle(memory_)};
-        return orvik::SetupSoundConvert(&s, &c_);
-    }
-    void TearDown() override {
-        orvik::TerminateSoundConvert(&c_);
-        if (memory_) orvik::CloseMemImageStream(orvik::ToStreamHandle(memory_));
-        SoundTest::TearDown();
-    }
-    Bytes image_;
-    orvik::MemImageStreamRecord* memory_ = nullptr;
-    orvik::SoundConvert c_{};
-};
+using Mp3ConvertTest = ConvertTest;
 
 TEST_F(Mp3ConvertTest, TagsAreSteppedOverAndTheWalkCountsEveryFrame) {
     Start();
-    const Mp3 mp3 = EncodeMp3(44100, 2, 44100, 128);
+    const mp3test::Mp3 mp3 = EncodeMp3(44100, 2, 44100, 128);
     Bytes file = Id3v24WithFooter();
     file.insert(file.end(), mp3.bytes.begin(), mp3.bytes.end());
     const Bytes trailer = Id3v1();
@@ -168,7 +125,7 @@ TEST_F(Mp3ConvertTest, TagsAreSteppedOverAndTheWalkCountsEveryFrame) {
 
 TEST_F(Mp3ConvertTest, BytesBetweenFramesAreSkippedToTheNextSync) {
     Start();
-    const Mp3 mp3 = EncodeMp3(22050, 1, 22050, 32);
+    const mp3test::Mp3 mp3 = EncodeMp3(22050, 1, 22050, 32);
     orvik::Mp3FrameInfo first{};
     ASSERT_EQ(orvik::ParseMp3FrameHeader(mp3.bytes.data(), &first), 0);
     EXPECT_EQ(first.samplesPerFrame, 576u);
@@ -181,7 +138,7 @@ TEST_F(Mp3ConvertTest, BytesBetweenFramesAreSkippedToTheNextSync) {
 
 TEST_F(Mp3ConvertTest, AReservedRateAnywhereHandsTheFileOn) {
     Start();
-    const Mp3 mp3 = EncodeMp3(44100, 2, 11025, 128);
+    const mp3test::Mp3 mp3 = EncodeMp3(44100, 2, 11025, 128);
     Bytes file = mp3.bytes;
     file[417 * 3 + 2] = 0x9C;  // the fourth frame's header
     EXPECT_EQ(Setup(file), -1);
@@ -189,7 +146,7 @@ TEST_F(Mp3ConvertTest, AReservedRateAnywhereHandsTheFileOn) {
 
 TEST_F(Mp3ConvertTest, BackwardSeeksStartOverTwice) {
     Start();
-    const Mp3 mp3 = EncodeMp3(44100, 2, 88200, 128);
+    const mp3test::Mp3 mp3 = EncodeMp3(44100, 2, 88200, 128);
     ASSERT_EQ(Setup(mp3.bytes), 0);
     std::vector<uint8_t> first(40000), again(40000);
     ASSERT_EQ(orvik::ReadSoundConvert(&c_, first.data(), 40000), 40000);
@@ -207,7 +164,7 @@ TEST_F(Mp3ConvertTest, BackwardSeeksStartOverTwice) {
 
 TEST_F(SoundTest, AnMp3LoadsWithItsLengthAndPlays) {
     Start();
-    const Mp3 mp3 = EncodeMp3(44100, 2, 44100, 128);
+    const mp3test::Mp3 mp3 = EncodeMp3(44100, 2, 44100, 128);
     const std::string path = WriteFile("Music.mp3", mp3.bytes);
     const int h = orvik::LoadSound(path.c_str(), 3);
     ASSERT_NE(h, -1);

@@ -4,17 +4,6 @@
 namespace sound_test {
 namespace {
 
-host::WAVEFORMATEX Stereo16() {
-    host::WAVEFORMATEX f;
-    f.wFormatTag = 1;
-    f.nChannels = 2;
-    f.nSamplesPerSec = 44100;
-    f.wBitsPerSample = 16;
-    f.nBlockAlign = 4;
-    f.nAvgBytesPerSec = 176400;
-    return f;
-}
-
 host::DSBUFFERDESC Description(const host::WAVEFORMATEX* f, uint32_t bytes) {
     host::DSBUFFERDESC d;
     d.dwSize = host::DSBUFFERDESC_SIZE32;

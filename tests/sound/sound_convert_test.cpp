@@ -1,31 +1,9 @@
 // The conversion record over a memory stream: reads up to the end, the at-end flag,
 // the 16-byte seek threshold, the decoder mask, and ending twice.
-#include "engine/platform/stream.h"
-#include "engine/sound/sound_convert.h"
-#include "sound_fixture.h"
-#include "wave_builder.h"
+#include "convert_fixture.h"
 
 namespace sound_test {
 namespace {
-
-class ConvertTest : public SoundTest {
-protected:
-    void Open(const Bytes& file) {
-        image_ = file;
-        memory_ = orvik::OpenMemImageStream(image_.data(), int32_t(image_.size()));
-        stream_ = {*orvik::GetMemImageStreamFunctions(), orvik::ToStreamHandle(memory_)};
-    }
-    void TearDown() override {
-        orvik::TerminateSoundConvert(&c_);
-        if (memory_) orvik::CloseMemImageStream(orvik::ToStreamHandle(memory_));
-        SoundTest::TearDown();
-    }
-
-    Bytes image_;
-    orvik::MemImageStreamRecord* memory_ = nullptr;
-    orvik::StreamDescriptor stream_{};
-    orvik::SoundConvert c_{};
-};
 
 Bytes MonoBytes(int n) {
     Bytes b;

@@ -31,6 +31,18 @@ inline std::vector<int16_t> Samples(int handle) {
     return std::vector<int16_t>(p, p + r->pcmSize / 2);
 }
 
+// 16-bit stereo PCM at 44.1 kHz.
+inline host::WAVEFORMATEX Stereo16() {
+    host::WAVEFORMATEX f;
+    f.wFormatTag = 1;
+    f.nChannels = 2;
+    f.nSamplesPerSec = 44100;
+    f.wBitsPerSample = 16;
+    f.nBlockAlign = 4;
+    f.nAvgBytesPerSec = 176400;
+    return f;
+}
+
 class SoundTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -136,13 +136,7 @@ TEST_F(SoundTest, StreamBufferThatCannotBeMadeFailsTheLoadNotTheProgram) {
     host::DirectSoundFaults faults;
     faults.secondaryBuffer = 1;
     host::SetDirectSoundFaults(faults);
-    host::WAVEFORMATEX f;
-    f.wFormatTag = 1;
-    f.nChannels = 2;
-    f.nSamplesPerSec = 44100;
-    f.wBitsPerSample = 16;
-    f.nBlockAlign = 4;
-    f.nAvgBytesPerSec = 176400;
+    const host::WAVEFORMATEX f = Stereo16();
     EXPECT_EQ(orvik::CreateSoundHandleBuffers(&f, 0, orvik::kStreamSound, 1, h), -1);
     EXPECT_NE(Log().find("ストリーム風サウンドバッファの作成に失敗しました\n"), std::string::npos);
     ASSERT_EQ(orvik::CreateSoundHandleBuffers(&f, 0, orvik::kStreamSound, 1, h), 0);
