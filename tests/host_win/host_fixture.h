@@ -11,20 +11,14 @@
 #include "host/win/message_queue.h"
 #include "host/win/modules.h"
 #include "host/win/window.h"
+#include "tests/support/host_reset.h"
 
 namespace host_test {
 
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        host::UseBackend("headless");
-        host::ResetWindows();
-        host::ResetDesktop();
-        host::ResetCursor();
-        host::ResetModules();
-        host::ResetCom();
-        host::ResetInputDevices();
-        host::headless::Reset();
+        orvik_test::ResetHost();
         host::UseManualClock(true);
         host::SetManualClock(1000000);
     }

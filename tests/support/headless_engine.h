@@ -9,41 +9,11 @@
 #include "engine/platform/input.h"
 #include "engine/platform/library.h"
 #include "engine/platform/window.h"
-#include "host/backends/backend.h"
-#include "host/backends/display_clock.h"
-#include "host/backends/headless/headless.h"
-#include "host/d3d9/d3d9_host.h"
-#include "host/ddraw/ddraw.h"
-#include "host/gdi/dib_output.h"
-#include "host/dinput/dinput.h"
-#include "host/dinput/input_devices.h"
-#include "host/win/com.h"
-#include "host/win/desktop.h"
 #include "host/win/instance_lock.h"
-#include "host/win/modules.h"
-#include "host/win/system_services.h"
-#include "host/win/window.h"
+#include "host_reset.h"
 #include "temp_log.h"
 
 namespace orvik_test {
-
-inline void ResetHost() {
-    host::UseBackend("headless");
-    host::ResetWindows();
-    host::ResetDesktop();
-    host::ResetCursor();
-    host::ResetModules();
-    host::ResetCom();
-    host::ResetInputDevices();
-    host::ResetSystemServices();
-    host::headless::Reset();
-    host::ResetD3D9Host();
-    host::ResetDirectDraw();
-    host::ResetWindowPicture();
-    host::SetVerticalBlankRate(60);
-    host::SetSystemDeviceFails(host::GUID_SysKeyboard, false);
-    host::SetSystemDeviceFails(host::GUID_SysMouse, false);
-}
 
 inline void ResetEngine() {
     orvik::ResetLibraryState();
