@@ -115,31 +115,36 @@ int InitArchiveObject(ArchiveObject* object) {
     return 0;
 }
 
-int OpenArchiveFileStreamed(ArchiveObject* object, const char* path, const char* keyString) {
-    if (object == nullptr || object->open || path == nullptr) return -1;
+namespace {
+
+// Opens the archive file and reads its header into `object`; 0 (with `object` back to
+// empty) when either fails, else the open file.
+FileAccessHandle OpenAndReadHeader(ArchiveObject* object, const char* path, const char* keyString) {
+    if (object == nullptr || object->open || path == nullptr) return 0;
     object->header = ArchiveHeaderCopy{};
     const FileAccessHandle file = PlainFileOpen(path, 0, 1, 1);
-    if (file == 0) return -1;
+    if (file == 0) return 0;
     if (ReadHeaderFromFile(object, file, keyString) != 0) {
         PlainFileClose(file);
         InitArchiveObject(object);
-        return -1;
+        return 0;
     }
+    return file;
+}
+
+}  // namespace
+
+int OpenArchiveFileStreamed(ArchiveObject* object, const char* path, const char* keyString) {
+    const FileAccessHandle file = OpenAndReadHeader(object, path, keyString);
+    if (file == 0) return -1;
     object->file = file;
     return 0;
 }
 
 int OpenArchiveFileToMemory(ArchiveObject* object, const char* path, const char* keyString,
                             int noWait) {
-    if (object == nullptr || object->open || path == nullptr) return -1;
-    object->header = ArchiveHeaderCopy{};
-    const FileAccessHandle file = PlainFileOpen(path, 0, 1, 1);
+    const FileAccessHandle file = OpenAndReadHeader(object, path, keyString);
     if (file == 0) return -1;
-    if (ReadHeaderFromFile(object, file, keyString) != 0) {
-        PlainFileClose(file);
-        InitArchiveObject(object);
-        return -1;
-    }
     object->image = static_cast<uint8_t*>(TrackedAlloc(object->archiveSize, __FILE__, __LINE__));
     if (object->image == nullptr) {
         PlainFileClose(file);

@@ -61,13 +61,18 @@ void ReadClientRect() {
     rt.clientRect = RECT{tl.x, tl.y, br.x, br.y};
 }
 
+// Logs `logText` and gives the main window the styles of the current mode.
+void Restyle(const char* logText, uint32_t* style, uint32_t* ex) {
+    AddLogText(logText);
+    WindowStyles(style, ex);
+    SetWindowLongA(Window().rt.mainWindow, GWL_EXSTYLE, int32_t(*ex));
+    SetWindowLongA(Window().rt.mainWindow, GWL_STYLE, int32_t(*style));
+}
+
 void ApplyFullScreenStyle() {
     auto& rt = Window().rt;
-    AddLogText("ウインドウスタイルをフルスクリーンモード用に変更します... ");
     uint32_t style, ex;
-    WindowStyles(&style, &ex);
-    SetWindowLongA(rt.mainWindow, GWL_EXSTYLE, int32_t(ex));
-    SetWindowLongA(rt.mainWindow, GWL_STYLE, int32_t(style));
+    Restyle("ウインドウスタイルをフルスクリーンモード用に変更します... ", &style, &ex);
     int w = 0, h = 0;
     GetScreenSize(&w, &h);
     rt.clientRect = RECT{0, 0, w, h};
@@ -79,11 +84,8 @@ void ApplyFullScreenStyle() {
 
 void ApplyWindowStyle() {
     auto& rt = Window().rt;
-    AddLogText("ウインドウスタイルをウインドウモード用に変更します... ");
     uint32_t style, ex;
-    WindowStyles(&style, &ex);
-    SetWindowLongA(rt.mainWindow, GWL_EXSTYLE, int32_t(ex));
-    SetWindowLongA(rt.mainWindow, GWL_STYLE, int32_t(style));
+    Restyle("ウインドウスタイルをウインドウモード用に変更します... ", &style, &ex);
     int cw, ch;
     ClientSizeForScreen(&cw, &ch);
     RECT r{0, 0, cw, ch};

@@ -18,6 +18,21 @@ D3DMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE state, D3DMATRIX* world, D3DMATRI
 
 constexpr UINT kLightSlots = 64;
 
+// A per-stage state table: the stage and the state must both be in range.
+template <size_t Stages, size_t States>
+HRESULT StoreCell(DWORD (&table)[Stages][States], DWORD stage, DWORD state, DWORD value) {
+    if (stage >= Stages || state >= States) return D3DERR_INVALIDCALL;
+    table[stage][state] = value;
+    return D3D_OK;
+}
+
+template <size_t Stages, size_t States>
+HRESULT ReadCell(const DWORD (&table)[Stages][States], DWORD stage, DWORD state, DWORD* value) {
+    if (stage >= Stages || state >= States || !value) return D3DERR_INVALIDCALL;
+    *value = table[stage][state];
+    return D3D_OK;
+}
+
 }  // namespace
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
@@ -33,27 +48,19 @@ HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) const {
 }
 
 HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    if (stage >= kMaxStages || type >= kTextureStageStateCount) return D3DERR_INVALIDCALL;
-    stageStates_[stage][type] = value;
-    return D3D_OK;
+    return StoreCell(stageStates_, stage, type, value);
 }
 
 HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) const {
-    if (stage >= kMaxStages || type >= kTextureStageStateCount || !value) return D3DERR_INVALIDCALL;
-    *value = stageStates_[stage][type];
-    return D3D_OK;
+    return ReadCell(stageStates_, stage, type, value);
 }
 
 HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
-    if (sampler >= kMaxStages || type >= kSamplerStateCount) return D3DERR_INVALIDCALL;
-    samplerStates_[sampler][type] = value;
-    return D3D_OK;
+    return StoreCell(samplerStates_, sampler, type, value);
 }
 
 HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) const {
-    if (sampler >= kMaxStages || type >= kSamplerStateCount || !value) return D3DERR_INVALIDCALL;
-    *value = samplerStates_[sampler][type];
-    return D3D_OK;
+    return ReadCell(samplerStates_, sampler, type, value);
 }
 
 HRESULT Device::SetTexture(DWORD stage, Texture* texture) {

@@ -18,6 +18,16 @@ namespace {
 std::atomic<bool> g_keyboardFails{false};
 std::atomic<bool> g_mouseFails{false};
 
+// The description of a system device, whose instance and product share one name.
+HRESULT DescribeDevice(DIDEVICEINSTANCEA* info, std::string_view guid, const char* name) {
+    if (!info) return DIERR_INVALIDPARAM;
+    *info = DIDEVICEINSTANCEA{};
+    std::snprintf(info->guidInstance, sizeof info->guidInstance, "%s", guid.data());
+    std::snprintf(info->tszInstanceName, sizeof info->tszInstanceName, "%s", name);
+    std::snprintf(info->tszProductName, sizeof info->tszProductName, "%s", name);
+    return DI_OK;
+}
+
 // Acquisition and cooperative level, common to every device.
 class DeviceBase : public ComObject<IDirectInputDevice> {
 public:
@@ -85,12 +95,7 @@ public:
         return DI_OK;
     }
     HRESULT GetDeviceInfo(DIDEVICEINSTANCEA* info) override {
-        if (!info) return DIERR_INVALIDPARAM;
-        *info = DIDEVICEINSTANCEA{};
-        std::snprintf(info->guidInstance, sizeof info->guidInstance, "%s", GUID_SysKeyboard.data());
-        std::snprintf(info->tszInstanceName, sizeof info->tszInstanceName, "Keyboard");
-        std::snprintf(info->tszProductName, sizeof info->tszProductName, "Keyboard");
-        return DI_OK;
+        return DescribeDevice(info, GUID_SysKeyboard, "Keyboard");
     }
     HRESULT SetEventNotification(HANDLE event) override {
         SetInputNotification(-1, event);
@@ -108,14 +113,7 @@ public:
         *static_cast<DIMOUSESTATE2*>(data) = DIMOUSESTATE2{};
         return DI_OK;
     }
-    HRESULT GetDeviceInfo(DIDEVICEINSTANCEA* info) override {
-        if (!info) return DIERR_INVALIDPARAM;
-        *info = DIDEVICEINSTANCEA{};
-        std::snprintf(info->guidInstance, sizeof info->guidInstance, "%s", GUID_SysMouse.data());
-        std::snprintf(info->tszInstanceName, sizeof info->tszInstanceName, "Mouse");
-        std::snprintf(info->tszProductName, sizeof info->tszProductName, "Mouse");
-        return DI_OK;
-    }
+    HRESULT GetDeviceInfo(DIDEVICEINSTANCEA* info) override { return DescribeDevice(info, GUID_SysMouse, "Mouse"); }
     HRESULT SetEventNotification(HANDLE) override { return DI_OK; }
 };
 

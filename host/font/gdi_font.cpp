@@ -36,6 +36,18 @@ uintptr_t NewId(FontHostState& s, const Map& map, uintptr_t tag) {
     return id;
 }
 
+// Removes the object `handle` names from its table; a handle that names none is told.
+template <class Map, class Handle>
+BOOL EraseObject(Map FontHostState::*table, Handle handle, const char* call, const char* what) {
+    FontHostState& s = FontState();
+    std::lock_guard guard(s.lock);
+    if ((s.*table).erase(IdFromHandle(handle)) == 0) {
+        Complain(call, what);
+        return 0;
+    }
+    return 1;
+}
+
 // The face name as UTF-8. A name cut inside a two-byte character loses that byte; a name
 // that is still no text asks for the default face.
 std::string FaceNameUtf8(const char* faceName) {
@@ -123,15 +135,7 @@ HFONT CreateFontA(int32_t height, int32_t weight, BOOL italic, uint32_t charset,
     return HandleFromId<HFONT>(id);
 }
 
-BOOL DeleteObject(HFONT font) {
-    FontHostState& s = FontState();
-    std::lock_guard guard(s.lock);
-    if (s.fonts.erase(IdFromHandle(font)) == 0) {
-        Complain("DeleteObject", "not a font");
-        return 0;
-    }
-    return 1;
-}
+BOOL DeleteObject(HFONT font) { return EraseObject(&FontHostState::fonts, font, "DeleteObject", "not a font"); }
 
 HDC CreateCompatibleDC(HDC) {
     FontHostState& s = FontState();
@@ -145,15 +149,7 @@ HDC CreateCompatibleDC(HDC) {
     return HandleFromId<HDC>(id);
 }
 
-BOOL DeleteDC(HDC dc) {
-    FontHostState& s = FontState();
-    std::lock_guard guard(s.lock);
-    if (s.dcs.erase(IdFromHandle(dc)) == 0) {
-        Complain("DeleteDC", "not a device context");
-        return 0;
-    }
-    return 1;
-}
+BOOL DeleteDC(HDC dc) { return EraseObject(&FontHostState::dcs, dc, "DeleteDC", "not a device context"); }
 
 HFONT SelectObject(HDC dc, HFONT font) {
     FontHostState& s = FontState();

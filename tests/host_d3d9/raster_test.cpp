@@ -16,6 +16,18 @@ protected:
         DeviceTest::SetUp();
         UseDiffuseOnly();
     }
+    // Source and target added, so a pixel drawn twice shows twice the value.
+    void BlendAdditively() {
+        dev->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+        dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+        dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    }
+    // The two triangles of `q` as one call (drawn as a rectangle) or as two calls.
+    HRESULT DrawQuad(const TLVertex* q, bool separate) {
+        if (!separate) return Draw(D3DPT_TRIANGLELIST, 2, q);
+        const HRESULT first = Draw(D3DPT_TRIANGLELIST, 1, q);
+        return first != D3D_OK ? first : Draw(D3DPT_TRIANGLELIST, 1, q + 3);
+    }
 };
 
 TEST_F(RasterTest, TriangleFollowsTopLeftRule) {
@@ -30,19 +42,12 @@ TEST_F(RasterTest, SharedEdgeDrawsEveryPixelOnce) {
     // A quad of two triangles drawn additively with a small colour, as one call (drawn as
     // a rectangle) and as two calls (two triangles): a pixel drawn twice on the shared
     // diagonal would show twice the value.
-    dev->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-    dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-    dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    BlendAdditively();
     for (bool separate : {false, true}) {
         dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         TLVertex q[6];
         Quad(q, 1.3f, 0.7f, 9.6f, 7.2f, 0xFF010101u);
-        if (separate) {
-            ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, q), D3D_OK);
-            ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, q + 3), D3D_OK);
-        } else {
-            ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
-        }
+        ASSERT_EQ(DrawQuad(q, separate), D3D_OK);
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x) {
                 const bool inside = x >= 2 && x <= 9 && y >= 1 && y <= 7;
@@ -55,9 +60,7 @@ TEST_F(RasterTest, RectanglePairsCoverWhatTheirTrianglesCover) {
     // Random rectangles with fractional, swapped and mirrored corners: one call (drawn as
     // a rectangle) and two calls (two triangles) give the same pixels.
     std::mt19937 rng(7);
-    dev->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
-    dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-    dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    BlendAdditively();
     D3DVIEWPORT9 vp{1, 2, 13, 11, 0, 1};
     dev->SetViewport(&vp);
     auto coord = [&] { return float(int(rng() % 160) - 16) / 8.0f; };
@@ -67,12 +70,7 @@ TEST_F(RasterTest, RectanglePairsCoverWhatTheirTrianglesCover) {
         std::vector<uint32_t> pixels[2];
         for (int separate = 0; separate < 2; ++separate) {
             dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
-            if (separate) {
-                ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, q), D3D_OK);
-                ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 1, q + 3), D3D_OK);
-            } else {
-                ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
-            }
+            ASSERT_EQ(DrawQuad(q, separate != 0), D3D_OK);
             for (int y = 0; y < 16; ++y)
                 for (int x = 0; x < 16; ++x) pixels[separate].push_back(Pixel(x, y));
         }

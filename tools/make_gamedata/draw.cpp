@@ -69,15 +69,24 @@ void FillHorizontal(cairo_t* cr, double x0, double x1, Rgb left, Rgb right) {
   FillLinear(cr, x0, 0, x1, 0, left, right);
 }
 
+namespace {
+
+// Fills the circle with `p` and lets the pattern go.
+void FillCircle(cairo_t* cr, double x, double y, double r, cairo_pattern_t* p) {
+  CirclePath(cr, x, y, r);
+  cairo_set_source(cr, p);
+  cairo_fill(cr);
+  cairo_pattern_destroy(p);
+}
+
+}  // namespace
+
 void Orb(cairo_t* cr, double x, double y, double r, Rgb core, Rgb edge) {
   cairo_pattern_t* p = cairo_pattern_create_radial(x - r * 0.35, y - r * 0.35, r * 0.05, x, y, r);
   cairo_pattern_add_color_stop_rgb(p, 0, 1, 1, 1);
   cairo_pattern_add_color_stop_rgb(p, 0.25, core.r, core.g, core.b);
   cairo_pattern_add_color_stop_rgb(p, 1, edge.r, edge.g, edge.b);
-  CirclePath(cr, x, y, r);
-  cairo_set_source(cr, p);
-  cairo_fill(cr);
-  cairo_pattern_destroy(p);
+  FillCircle(cr, x, y, r, p);
 }
 
 void Glow(cairo_t* cr, double x, double y, double r, Rgb c, double alpha) {
@@ -85,20 +94,14 @@ void Glow(cairo_t* cr, double x, double y, double r, Rgb c, double alpha) {
   cairo_pattern_add_color_stop_rgba(p, 0, 1, 1, 1, alpha);
   cairo_pattern_add_color_stop_rgba(p, 0.3, c.r, c.g, c.b, alpha);
   cairo_pattern_add_color_stop_rgba(p, 1, c.r * 0.3, c.g * 0.3, c.b * 0.3, 0);
-  CirclePath(cr, x, y, r);
-  cairo_set_source(cr, p);
-  cairo_fill(cr);
-  cairo_pattern_destroy(p);
+  FillCircle(cr, x, y, r, p);
 }
 
 void RadialDisc(cairo_t* cr, double x, double y, double r, Rgb centre, Rgb rim) {
   cairo_pattern_t* p = cairo_pattern_create_radial(x, y, 0, x, y, r);
   cairo_pattern_add_color_stop_rgb(p, 0, centre.r, centre.g, centre.b);
   cairo_pattern_add_color_stop_rgb(p, 1, rim.r, rim.g, rim.b);
-  CirclePath(cr, x, y, r);
-  cairo_set_source(cr, p);
-  cairo_fill(cr);
-  cairo_pattern_destroy(p);
+  FillCircle(cr, x, y, r, p);
 }
 
 void Line(cairo_t* cr, double x0, double y0, double x1, double y1, Rgb c, double width) {
