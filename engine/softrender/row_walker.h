@@ -7,6 +7,7 @@
 
 #include "engine/softrender/pipeline_dispatch.h"
 #include "engine/softrender/pixel_context.h"
+#include "engine/softrender/simd_rows.h"
 
 namespace orvik::soft {
 
@@ -45,6 +46,10 @@ struct RowWalker {
         }
         // A local copy: pixel stores cannot alias it, so its fields stay in registers.
         const PixelContext cx = j.cx;
+        if constexpr (kSimdRows<V>) {
+            if (!GenericPathForced())
+                return SimdRows<V>(cx, d, j.dstPitch, s, j.srcPitch, j.width, j.height);
+        }
         for (int32_t y = 0; y < j.height; ++y) {
             for (int32_t x = 0; x < j.width; ++x)
                 BlendPixel<V>(cx, d + x * V::dstBytes, s + x * V::srcBytes,
