@@ -18,6 +18,7 @@
 #include "engine/softrender/draw_at.h"
 #include "engine/softrender/draw_rotated.h"
 #include "engine/softrender/memimg.h"
+#include "engine/softrender/pixel_context.h"
 #include "engine/softrender/soft_state.h"
 
 namespace {
@@ -261,8 +262,9 @@ void Sdl(benchmark::State& state, Op op) {
 
 // --- the game-like frame ----------------------------------------------------------------
 
-void Frame(benchmark::State& state) {
+void Frame(benchmark::State& state, bool generic) {
     OurScene s;
+    soft::ForceGenericPath(generic);
     MEMIMG background{};
     SetupMemImg(&background, kW, kH, -1, 0, kMemImgXrgb32, 0, 0, 0, nullptr);
     std::memset(background.pixels, 0x22, static_cast<size_t>(background.store->pitch) * kH);
@@ -294,6 +296,7 @@ void Frame(benchmark::State& state) {
                               sprites[i].angle, 1.0f, 1, 0, nullptr);
         benchmark::ClobberMemory();
     }
+    soft::ForceGenericPath(false);
     ReleaseMemImg(&tile);
     ReleaseMemImg(&background);
 }
@@ -308,6 +311,8 @@ PEERS(AlphaCopy)
 PEERS(AlphaBlend)
 PEERS(Additive)
 PEERS(Rotated)
-BENCHMARK(Frame)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Frame, fast, false)->Unit(benchmark::kMillisecond);
+// The same frame with every loop on its per-pixel path.
+BENCHMARK_CAPTURE(Frame, generic, true)->Unit(benchmark::kMillisecond);
 
 }  // namespace
