@@ -1,9 +1,9 @@
-// A virtual X display of the test's own (Xvfb on a free display number) and a way to run
+// A virtual X display of the test's own (Xvfb on a display number it chooses) and a way to run
 // xdotool against it.
 #pragma once
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,8 +11,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include "../support/bounded_wait.h"
 
 extern char** environ;
 
@@ -58,39 +56,57 @@ inline std::string RunProgram(const std::vector<std::string>& args, int* status 
 
 class XvfbDisplay {
 public:
-    // Starts Xvfb on the first display number from 90 that has no lock file, and waits
-    // (bounded) for its socket. Running() tells whether it came up.
+    // Starts Xvfb and lets it choose a free display number itself (-displayfd), so tests
+    // started at the same moment never race for one number; waits, bounded, for the number
+    // it reports once it accepts connections. Running() tells whether it came up.
     XvfbDisplay() {
-        for (int n = 90; n < 190 && pid_ < 0; ++n) {
-            std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-            struct stat st;
-            if (::stat(lock.c_str(), &st) == 0) continue;
-            number_ = n;
-            std::string display = ":" + std::to_string(n);
-            const char* argv[] = {"Xvfb", display.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", nullptr};
-            pid_t pid;
-            if (posix_spawnp(&pid, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return;
-            std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-            bool up = WaitUntil([&] {
-                int status;
-                if (::waitpid(pid, &status, WNOHANG) == pid) return true;  // it exited
-                return ::stat(socket.c_str(), &st) == 0;
-            }, 20.0);
-            int status;
-            if (up && ::waitpid(pid, &status, WNOHANG) == 0) pid_ = pid;
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+        const char* argv[] = {"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24",
+                              "-nolisten", "tcp", nullptr};
+        pid_t pid;
+        const int rc = posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        if (rc == 0) {
+            pid_ = pid;
+            number_ = ReadDisplayNumber(fds[0]);
         }
+        ::close(fds[0]);
+        if (pid_ > 0 && number_ < 0) Stop();
     }
-    ~XvfbDisplay() {
-        if (pid_ < 0) return;
-        ::kill(pid_, SIGTERM);
-        int status;
-        ::waitpid(pid_, &status, 0);
-    }
+    ~XvfbDisplay() { Stop(); }
     XvfbDisplay(const XvfbDisplay&) = delete;
     XvfbDisplay& operator=(const XvfbDisplay&) = delete;
 
     bool Running() const { return pid_ > 0; }
     std::string Name() const { return ":" + std::to_string(number_); }
+
+private:
+    // The decimal number and line end Xvfb writes when ready; -1 when it exits or stays
+    // silent for 20 seconds.
+    static int ReadDisplayNumber(int fd) {
+        std::string text;
+        while (text.find('\n') == std::string::npos) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 20000) <= 0) return -1;
+            char buffer[16];
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n <= 0) return -1;
+            text.append(buffer, size_t(n));
+        }
+        return std::atoi(text.c_str());
+    }
+    void Stop() {
+        if (pid_ < 0) return;
+        ::kill(pid_, SIGTERM);
+        int status;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+    }
 
 private:
     pid_t pid_ = -1;
