@@ -22,6 +22,9 @@ struct D3D9HostSettings {
     // The next N depth-stencil creations fail; the next N presents report a lost device.
     int depthCreateFailures = 0;
     int presentFailures = 0;
+    // Presents return at once whatever the interval, as drivers with vertical sync forced
+    // off do.
+    bool presentIgnoresInterval = false;
     // Capabilities.
     uint32_t maxTextureSize = 4096;
     bool blendOpCaps = true;

@@ -28,6 +28,7 @@ public:
     Surface* BackBuffer() const { return backBuffer_; }
 
 private:
+    void WaitForPresentationInterval() const;
     Device* device_;
     Surface* backBuffer_;
     D3DPRESENT_PARAMETERS params_;

@@ -1,6 +1,7 @@
 // The swap chain: the back buffer, the raster position and presentation to the window
 // layer's hook.
 #include "host/clock.h"
+#include "host/backends/display_clock.h"
 #include "host/d3d9/caps.h"
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
@@ -85,7 +86,18 @@ HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND window, co
     frame.window = window ? window : params_.hDeviceWindow ? params_.hDeviceWindow : device_->window_;
     ++D3D9Counters().presents;
     const PresentHook& hook = D3D9PresentHook();
-    return hook ? hook(frame) : D3D_OK;
+    const HRESULT hr = hook ? hook(frame) : D3D_OK;
+    if (SUCCEEDED(hr)) WaitForPresentationInterval();
+    return hr;
+}
+
+// A synchronised present returns at the display's vertical blank, as a real swap chain
+// does: this is what paces a program that presents once a frame.
+void SwapChain::WaitForPresentationInterval() const {
+    const UINT interval = params_.PresentationInterval;
+    if (interval == D3DPRESENT_INTERVAL_IMMEDIATE || D3D9Settings().presentIgnoresInterval) return;
+    const UINT blanks = interval == D3DPRESENT_INTERVAL_DEFAULT ? 1 : interval;
+    for (UINT i = 0; i < blanks && i < 4; ++i) WaitForNextVerticalBlank();
 }
 
 }  // namespace host
