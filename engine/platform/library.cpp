@@ -106,6 +106,7 @@ void ResetLibraryState() { g_library = LibraryState{}; }
 
 void TearDownServices() {
     g_library.shuttingDown = 1;
+    DeleteOnScreenLogFont();
     EndNetwork();
     StopCurrentMusic();
     TermModelSystem();

@@ -31,6 +31,8 @@ int InitOnScreenLog();
 int GetOnScreenLogFlag();
 // Makes the log's font when it is missing; 0.
 int CreateOnScreenLogFont();
+// Deletes the log's font when it was made and leaves it to be made again; 0.
+int DeleteOnScreenLogFont();
 // Draws as many lines of the page as the screen is tall (16 pixels a line); 0.
 int DrawOnScreenLog();
 

@@ -20,6 +20,15 @@ int CreateOnScreenLogFont() {
     return 0;
 }
 
+int DeleteOnScreenLogFont() {
+    OnScreenLogState& log = OnScreenLog();
+    // A font the font layer already deleted has raised the missing flag through its link.
+    if (!log.fontMissing && log.fontHandle >= 0) DeleteFontHandle(log.fontHandle);
+    log.fontMissing = 1;
+    log.fontHandle = -1;
+    return 0;
+}
+
 int DrawOnScreenLog() {
     CreateOnScreenLogFont();
     OnScreenLogState& log = OnScreenLog();

@@ -4,6 +4,10 @@
 #include <unistd.h>
 
 #include <orvik/files.h>
+#include <orvik/fonts.h>
+
+#include "engine/graphics/font_record.h"
+#include "engine/platform/onscreen_log.h"
 
 #include "engine_fixture.h"
 
@@ -99,6 +103,29 @@ TEST_F(StartupTest, RestartsCleanlyAfterShutdown) {
     ASSERT_EQ(InitLibrary(), 0);
     EXPECT_EQ(orvik::GetQuitFlag(), 0);
     EXPECT_EQ(orvik::PumpMessages(), 0);
+}
+
+TEST_F(StartupTest, ShutdownDeletesTheOnScreenLogFontAndARestartMakesItAgain) {
+    const orvik::OnScreenLogState& log = orvik::OnScreenLog();
+    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(orvik::DrawOnScreenLog(), 0);  // makes the font
+    int32_t first = log.fontHandle;
+    ASSERT_NE(orvik::FindFont(first), nullptr);
+    EXPECT_EQ(log.fontMissing, 0);
+    ASSERT_EQ(EndLibrary(), 0);
+    EXPECT_EQ(log.fontHandle, -1);
+    EXPECT_EQ(log.fontMissing, 1);
+    EXPECT_EQ(orvik::FindFont(first), nullptr);
+
+    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(orvik::DrawOnScreenLog(), 0);
+    EXPECT_NE(orvik::FindFont(log.fontHandle), nullptr);
+    EXPECT_EQ(log.fontMissing, 0);
+    // A font the caller already deleted is only forgotten at shutdown.
+    ASSERT_EQ(orvik::DeleteFontHandle(log.fontHandle), 0);
+    EXPECT_EQ(log.fontMissing, 1);
+    ASSERT_EQ(EndLibrary(), 0);
+    EXPECT_EQ(log.fontHandle, -1);
 }
 
 TEST_F(StartupTest, TwentyFourBitDesktopIsRefusedBeforeAnyWindow) {
