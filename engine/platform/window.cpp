@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/graphics/graphics_system.h"
+#include "engine/platform/dropped_files.h"
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"
@@ -255,6 +256,7 @@ int DestroyAppWindow() {
     }
     UnregisterClassA(w.settings.className, w.rt.instance);
     DeleteAllKeyInputs();
+    FreeDroppedFileNames();
     UndoCreationSettings();
     return 0;
 }

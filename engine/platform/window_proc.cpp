@@ -1,8 +1,9 @@
 // The main window's procedure: activation, painting, closing, display changes, mouse
-// clicks and typed characters.
+// clicks, typed characters and dropped files.
 #include <orvik/platform.h>
 
 #include "engine/graphics/graphics_system.h"
+#include "engine/platform/dropped_files.h"
 #include "engine/platform/input.h"
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
@@ -173,6 +174,9 @@ LRESULT AppWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lPara
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) return 1;
         break;
+    case WM_DROPFILES:
+        StoreDroppedFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_MOVING:
         if (!w.settings.windowMode && lParam) *reinterpret_cast<RECT*>(lParam) = w.rt.windowRect;
         return 1;

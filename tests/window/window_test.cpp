@@ -1,4 +1,8 @@
 // The window procedure and the window's mode, size and cursor.
+#include <string>
+#include <vector>
+
+#include "engine/platform/dropped_files.h"
 #include "engine/platform/window_mode.h"
 #include "engine_fixture.h"
 
@@ -203,6 +207,40 @@ TEST_F(WindowTest, FullScreenIsRefusedForASizeTheDisplayLacks) {
     ASSERT_EQ(orvik::InitLibrary(), 0);
     EXPECT_EQ(orvik::ChangeWindowMode(0), -1);
     EXPECT_EQ(orvik::IsWindowMode(), 1);
+}
+
+std::vector<std::string> NumberedNames(int from, int count) {
+    std::vector<std::string> names;
+    for (int i = from; i < from + count; ++i) names.push_back("C:\\drop\\file" + std::to_string(i) + ".png");
+    return names;
+}
+
+TEST_F(WindowTest, DroppedFilesKeepTheFirstThousandNamesAndTheDropIsGivenBack) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    const orvik::DroppedFilesState& dropped = orvik::DroppedFiles();
+    size_t open = host::CountOpenDrops();
+    EXPECT_EQ(Send(host::WM_DROPFILES, host::WPARAM(host::MakeDrop(NumberedNames(0, 3)))), 0);
+    ASSERT_EQ(dropped.count, 3);
+    EXPECT_STREQ(dropped.names[2], "C:\\drop\\file2.png");
+    Send(host::WM_DROPFILES, host::WPARAM(host::MakeDrop(NumberedNames(3, 1200))));
+    ASSERT_EQ(dropped.count, orvik::kMaxDroppedFiles);
+    EXPECT_STREQ(dropped.names[3], "C:\\drop\\file3.png");
+    EXPECT_STREQ(dropped.names[999], "C:\\drop\\file999.png");
+    // With the list full a further drop stores nothing but is still given back.
+    Send(host::WM_DROPFILES, host::WPARAM(host::MakeDrop(NumberedNames(5000, 1))));
+    EXPECT_EQ(dropped.count, orvik::kMaxDroppedFiles);
+    EXPECT_EQ(host::CountOpenDrops(), open);
+}
+
+TEST_F(WindowTest, ClosingTheWindowFreesTheDroppedNames) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    Send(host::WM_DROPFILES, host::WPARAM(host::MakeDrop(NumberedNames(0, 2))));
+    ASSERT_EQ(orvik::DroppedFiles().count, 2);
+    ASSERT_EQ(orvik::EndLibrary(), 0);
+    EXPECT_EQ(orvik::DroppedFiles().count, 0);
+    EXPECT_EQ(orvik::DroppedFiles().names[0], nullptr);
+    // The leak dump written at shutdown lists no block of the list.
+    EXPECT_EQ(Log().find("opped_files.cpp"), std::string::npos);  // the dump keeps 15 characters
 }
 
 }  // namespace

@@ -1,0 +1,32 @@
+#include "engine/platform/dropped_files.h"
+
+#include "engine/platform/memory.h"
+
+namespace orvik {
+
+namespace {
+DroppedFilesState g_dropped;
+}  // namespace
+
+DroppedFilesState& DroppedFiles() { return g_dropped; }
+
+int StoreDroppedFiles(host::HDROP drop) {
+    uint32_t count = host::DragQueryFileA(drop, host::kDragQueryCount, nullptr, 0);
+    for (uint32_t i = 0; i < count && g_dropped.count < kMaxDroppedFiles; ++i) {
+        uint32_t size = host::DragQueryFileA(drop, i, nullptr, 0) + 1;
+        auto* name = static_cast<char*>(ORVIK_TRACKED_CALLOC(size));
+        if (!name) break;
+        host::DragQueryFileA(drop, i, name, size);
+        g_dropped.names[g_dropped.count++] = name;
+    }
+    host::DragFinish(drop);
+    return 0;
+}
+
+int FreeDroppedFileNames() {
+    for (int i = 0; i < g_dropped.count; ++i) TrackedFree(g_dropped.names[i]);
+    g_dropped = DroppedFilesState{};
+    return 0;
+}
+
+}  // namespace orvik
