@@ -1,5 +1,5 @@
 // The main window's procedure: activation, painting, closing, display changes, mouse
-// clicks, typed characters and dropped files.
+// clicks, typed characters, the mode-switch keys and dropped files.
 #include <orvik/platform.h>
 
 #include "engine/graphics/graphics_system.h"
@@ -13,6 +13,7 @@
 #include "engine/platform/window.h"
 #include "engine/platform/window_mode.h"
 #include "engine/sound/sound_system.h"
+#include "host/dinput/key_codes.h"
 #include "host/win/desktop.h"
 #include "host/win/message_queue.h"
 #include "host/win/window.h"
@@ -40,6 +41,17 @@ void Paint(HWND window) {
     EndPaint(window, &ps);
     rt.painting = 0;
 }
+
+// With switching allowed, Alt+Enter and the maximise box ask the pump for the other mode;
+// a key held down asks once.
+bool AskForModeSwitch(bool firstPress) {
+    auto& w = Window();
+    if (!w.settings.allowModeSwitch) return false;
+    if (firstPress) w.rt.pendingModeSwitch = 1;
+    return true;
+}
+
+constexpr LPARAM kAltHeldBit = LPARAM(1) << 29, kRepeatBit = LPARAM(1) << 30;
 
 void DisplayChanged(WPARAM bits, LPARAM size) {
     auto& w = Window();
@@ -171,8 +183,12 @@ LRESULT AppWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lPara
     case WM_IME_SETCONTEXT:
     case WM_IME_NOTIFY:
         return HandleIMEMessage(window, message, wParam, lParam);
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_RETURN && (lParam & kAltHeldBit) && AskForModeSwitch(!(lParam & kRepeatBit))) return 0;
+        break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) return 1;
+        if ((wParam & 0xFFF0) == SC_MAXIMIZE && AskForModeSwitch(true)) return 0;
         break;
     case WM_DROPFILES:
         StoreDroppedFiles(reinterpret_cast<HDROP>(wParam));

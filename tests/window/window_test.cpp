@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/platform/dropped_files.h"
+#include "host/dinput/key_codes.h"
 #include "engine/platform/window_mode.h"
 #include "engine_fixture.h"
 
@@ -200,6 +201,41 @@ TEST_F(WindowTest, SwitchingToFullScreenAndBack) {
     EXPECT_EQ(style & host::WS_CAPTION, host::WS_CAPTION);
     EXPECT_FALSE(host::headless::IsFullscreen());
     EXPECT_EQ(orvik::Graphics().up, 1);
+}
+
+constexpr host::LPARAM kAltDown = host::LPARAM(1) << 29, kRepeated = host::LPARAM(1) << 30;
+
+TEST_F(WindowTest, AltEnterSwitchesModesOnlyWhenAllowedAndOncePerPress) {
+    int switches = 0;
+    orvik::Window().settings.modeChangeCallback = [](void* user) { ++*static_cast<int*>(user); };
+    orvik::Window().settings.modeChangeUser = &switches;
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    ASSERT_EQ(orvik::IsWindowMode(), 1);
+    // Not allowed: the keys and the maximise box leave the mode alone.
+    Send(host::WM_SYSKEYDOWN, host::VK_RETURN, kAltDown);
+    Send(host::WM_SYSCOMMAND, host::SC_MAXIMIZE);
+    orvik::PumpMessages();
+    EXPECT_EQ(orvik::IsWindowMode(), 1);
+    EXPECT_EQ(switches, 0);
+
+    orvik::Window().settings.allowModeSwitch = 1;
+    Send(host::WM_SYSKEYDOWN, host::VK_RETURN, 0);  // Enter without Alt
+    orvik::PumpMessages();
+    EXPECT_EQ(orvik::IsWindowMode(), 1);
+    EXPECT_EQ(Send(host::WM_SYSKEYDOWN, host::VK_RETURN, kAltDown), 0);
+    orvik::PumpMessages();
+    EXPECT_EQ(orvik::IsWindowMode(), 0);
+    EXPECT_TRUE(host::headless::IsFullscreen());
+    EXPECT_EQ(switches, 1);
+    // The key's repeats while held ask nothing more.
+    Send(host::WM_SYSKEYDOWN, host::VK_RETURN, kAltDown | kRepeated);
+    orvik::PumpMessages();
+    EXPECT_EQ(orvik::IsWindowMode(), 0);
+    EXPECT_EQ(Send(host::WM_SYSCOMMAND, host::SC_MAXIMIZE), 0);
+    orvik::PumpMessages();
+    EXPECT_EQ(orvik::IsWindowMode(), 1);
+    EXPECT_FALSE(host::headless::IsFullscreen());
+    EXPECT_EQ(switches, 2);
 }
 
 TEST_F(WindowTest, FullScreenIsRefusedForASizeTheDisplayLacks) {
