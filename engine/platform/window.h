@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "host/win/region.h"
 #include "host/win/types.h"
 
 namespace orvik {
@@ -25,6 +26,7 @@ struct WindowSettings {
     int32_t styleIndex = 0;  // 0 to 9
     double scaleX = 1.0, scaleY = 1.0;
     int32_t cursorClipOn = 0;
+    host::HRGN region = nullptr;  // handed to the window when it is created
     int32_t menuAutoShowOff = 0;
     int32_t allowModeSwitch = 0;  // Alt+Enter switches between window and full screen
     void (*modeChangeCallback)(void* user) = nullptr;

@@ -16,6 +16,7 @@
 #include "host/dinput/key_codes.h"
 #include "host/win/desktop.h"
 #include "host/win/message_queue.h"
+#include "host/win/region.h"
 #include "host/win/window.h"
 
 namespace orvik {
@@ -126,6 +127,10 @@ void HandleActivation(WPARAM wParam) {
 LRESULT AppWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam) {
     auto& w = Window();
     switch (message) {
+    case WM_CREATE:
+        // The window owns the region from here on: the setting must not hand it out twice.
+        if (w.settings.region && SetWindowRgn(window, w.settings.region, 0)) w.settings.region = nullptr;
+        return 0;
     case WM_DESTROY:
         AddLogText("ウインドウが破棄されようとしています\n");
         w.rt.destroyed = 1;

@@ -36,6 +36,8 @@ struct WindowRecord {
     RECT rect;  // the outer rectangle in screen coordinates
     HWND parent = nullptr;
     HMENU menu = nullptr;
+    bool hasRegion = false;
+    RECT regionBox;  // the window region, in window coordinates
     uint32_t thread = 0;
     bool visible = false;
     bool minimized = false;

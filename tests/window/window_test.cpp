@@ -238,6 +238,24 @@ TEST_F(WindowTest, AltEnterSwitchesModesOnlyWhenAllowedAndOncePerPress) {
     EXPECT_EQ(switches, 2);
 }
 
+TEST_F(WindowTest, ARegionSetBeforeStartCutsTheWindowOnceAndBelongsToIt) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    EXPECT_EQ(host::GetWindowRgnBox(MainWindow(), nullptr), host::RGN_ERROR);
+    ASSERT_EQ(orvik::EndLibrary(), 0);
+
+    orvik::Window().settings.region = host::CreateRectRgn(0, 0, 320, 200);
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    host::RECT box;
+    ASSERT_EQ(host::GetWindowRgnBox(MainWindow(), &box), host::SIMPLEREGION);
+    EXPECT_EQ(box.right, 320);
+    EXPECT_EQ(box.bottom, 200);
+    EXPECT_EQ(orvik::Window().settings.region, nullptr);
+    // A restart does not hand the region, now the old window's, out again.
+    ASSERT_EQ(orvik::EndLibrary(), 0);
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    EXPECT_EQ(host::GetWindowRgnBox(MainWindow(), nullptr), host::RGN_ERROR);
+}
+
 TEST_F(WindowTest, FullScreenIsRefusedForASizeTheDisplayLacks) {
     host::SetDisplayModes({{800, 600, 32, 60}});
     ASSERT_EQ(orvik::InitLibrary(), 0);
