@@ -1,0 +1,92 @@
+#include "host/win/menu.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace host {
+
+struct MenuItem {
+    uint32_t type = MFT_STRING;
+    uint32_t id = 0;
+    HMENU sub = nullptr;
+    std::string text;
+};
+
+struct MenuTag {
+    std::vector<MenuItem> items;
+};
+
+namespace {
+std::recursive_mutex g_menusLock;
+std::set<HMENU> g_menus;
+
+bool Live(HMENU menu) { return g_menus.count(menu) != 0; }
+}  // namespace
+
+HMENU CreateMenu() {
+    std::lock_guard hold(g_menusLock);
+    return *g_menus.insert(new MenuTag).first;
+}
+
+BOOL AppendMenuA(HMENU menu, uint32_t flags, uintptr_t item, const char* text) {
+    std::lock_guard hold(g_menusLock);
+    if (!Live(menu)) return 0;
+    MenuItem entry;
+    if (flags & MF_SEPARATOR) {
+        entry.type = MFT_SEPARATOR;
+    } else {
+        if (flags & MF_POPUP) {
+            entry.sub = reinterpret_cast<HMENU>(item);
+            if (!Live(entry.sub) || entry.sub == menu) return 0;
+        } else {
+            entry.id = uint32_t(item);
+        }
+        entry.text = text ? text : "";
+    }
+    menu->items.push_back(std::move(entry));
+    return 1;
+}
+
+int GetMenuItemCount(HMENU menu) {
+    std::lock_guard hold(g_menusLock);
+    return Live(menu) ? int(menu->items.size()) : -1;
+}
+
+BOOL GetMenuItemInfoA(HMENU menu, uint32_t position, BOOL byPosition, MENUITEMINFOA* info) {
+    std::lock_guard hold(g_menusLock);
+    if (!Live(menu) || !byPosition || !info || position >= menu->items.size()) return 0;
+    const MenuItem& item = menu->items[position];
+    if (info->fMask & MIIM_FTYPE) info->fType = item.type;
+    if (info->fMask & MIIM_ID) info->wID = item.id;
+    if (info->fMask & MIIM_SUBMENU) info->hSubMenu = item.sub;
+    if (info->fMask & MIIM_STRING) {
+        if (info->dwTypeData && info->cch > 0) {
+            size_t n = std::min<size_t>(item.text.size(), info->cch - 1);
+            std::memcpy(info->dwTypeData, item.text.data(), n);
+            info->dwTypeData[n] = 0;
+        }
+        info->cch = uint32_t(item.text.size());
+    }
+    return 1;
+}
+
+BOOL DestroyMenu(HMENU menu) {
+    std::lock_guard hold(g_menusLock);
+    if (!Live(menu)) return 0;
+    for (const MenuItem& item : menu->items)
+        if (item.sub) DestroyMenu(item.sub);
+    g_menus.erase(menu);
+    delete menu;
+    return 1;
+}
+
+size_t CountLiveMenus() {
+    std::lock_guard hold(g_menusLock);
+    return g_menus.size();
+}
+
+}  // namespace host
