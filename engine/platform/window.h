@@ -10,6 +10,7 @@
 namespace orvik {
 
 constexpr int kClickLogSize = 32;
+constexpr int kChosenMenuIdCount = 64;
 
 struct MouseClick {
     int32_t button = 0, x = 0, y = 0;
@@ -67,6 +68,8 @@ struct WindowRuntime {
     int32_t menuHidden = 0;
     int32_t pointerNearTop = 0;
     uint32_t inactiveSince = 0;
+    std::array<uint32_t, kChosenMenuIdCount> chosenMenuIds{};  // each id once, in the order chosen
+    int32_t chosenMenuIdCount = 0;
 };
 
 struct WindowState {

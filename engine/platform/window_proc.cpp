@@ -2,6 +2,8 @@
 // clicks, typed characters, the mode-switch keys and dropped files.
 #include <orvik/platform.h>
 
+#include <algorithm>
+
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/dropped_files.h"
 #include "engine/platform/input.h"
@@ -50,6 +52,14 @@ bool AskForModeSwitch(bool firstPress) {
     if (!w.settings.allowModeSwitch) return false;
     if (firstPress) w.rt.pendingModeSwitch = 1;
     return true;
+}
+
+// A menu command is remembered once, while the list has room.
+void RecordMenuChoice(uint32_t id) {
+    auto& rt = Window().rt;
+    auto chosen = rt.chosenMenuIds.begin(), end = chosen + rt.chosenMenuIdCount;
+    if (std::find(chosen, end, id) != end || rt.chosenMenuIdCount == kChosenMenuIdCount) return;
+    rt.chosenMenuIds[size_t(rt.chosenMenuIdCount++)] = id;
 }
 
 constexpr LPARAM kAltHeldBit = LPARAM(1) << 29, kRepeatBit = LPARAM(1) << 30;
@@ -188,6 +198,10 @@ LRESULT AppWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lPara
     case WM_IME_SETCONTEXT:
     case WM_IME_NOTIFY:
         return HandleIMEMessage(window, message, wParam, lParam);
+    case WM_COMMAND:
+        // Menu commands come without a control window; toolbar buttons send ids from 0x500.
+        if (lParam == 0 && LOWORD(uintptr_t(wParam)) < 0x500) RecordMenuChoice(LOWORD(uintptr_t(wParam)));
+        return 0;
     case WM_SYSKEYDOWN:
         if (wParam == VK_RETURN && (lParam & kAltHeldBit) && AskForModeSwitch(!(lParam & kRepeatBit))) return 0;
         break;

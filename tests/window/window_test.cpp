@@ -256,6 +256,20 @@ TEST_F(WindowTest, ARegionSetBeforeStartCutsTheWindowOnceAndBelongsToIt) {
     EXPECT_EQ(host::GetWindowRgnBox(MainWindow(), nullptr), host::RGN_ERROR);
 }
 
+TEST_F(WindowTest, MenuCommandsAreRecordedOnceUpToSixtyFour) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    const orvik::WindowRuntime& rt = orvik::Window().rt;
+    Send(host::WM_COMMAND, 7);
+    Send(host::WM_COMMAND, 7);
+    Send(host::WM_COMMAND, 0x501);  // a toolbar button
+    Send(host::WM_COMMAND, 9, host::LPARAM(MainWindow()));  // from a control
+    ASSERT_EQ(rt.chosenMenuIdCount, 1);
+    EXPECT_EQ(rt.chosenMenuIds[0], 7u);
+    for (uint32_t id = 100; id < 200; ++id) Send(host::WM_COMMAND, id);
+    ASSERT_EQ(rt.chosenMenuIdCount, orvik::kChosenMenuIdCount);
+    EXPECT_EQ(rt.chosenMenuIds[63], 162u);
+}
+
 TEST_F(WindowTest, FullScreenIsRefusedForASizeTheDisplayLacks) {
     host::SetDisplayModes({{800, 600, 32, 60}});
     ASSERT_EQ(orvik::InitLibrary(), 0);
