@@ -10,6 +10,7 @@
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graph_load.h"
 #include "engine/graphics/present.h"
+#include "engine/graphics/shader_constants.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/library.h"
@@ -79,6 +80,7 @@ void ResetGraphicsState() {
     ReleaseDirect3D9();
     g_graphics = GraphicsState{};
     ResetDeviceStateCache();
+    ResetShaderConstants();
     ResetDrawState();
     ResetGraphTable();
     ResetCreateSettings();

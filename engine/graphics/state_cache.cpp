@@ -5,6 +5,7 @@
 
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/shader_constants.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "engine/platform/matrix.h"
@@ -205,6 +206,17 @@ int ResetTexCoordIndexStates() {
     return 0;
 }
 
+int SetTextureTransformCached(int stage, int on, const Matrix4& m) {
+    if (stage < 0 || stage > 3) {
+        return AddLogFormat("テクスチャ座標変換のステージ番号 %d が不正です", stage);
+    }
+    DeviceStateCache::TextureTransform wanted{on ? uint32_t(D3DTTFF_COUNT3) : uint32_t(D3DTTFF_DISABLE), ToD3D(m)};
+    return Cached(g_cache.textureTransform[size_t(stage)], wanted, [&] {
+        Dev()->SetTransform(D3DTRANSFORMSTATETYPE(D3DTS_TEXTURE0 + stage), &wanted.matrix);
+        Dev()->SetTextureStageState(DWORD(stage), D3DTSS_TEXTURETRANSFORMFLAGS, wanted.flags);
+    });
+}
+
 int SetWorldMatrix(const Matrix4& m) {
     if (!Dev()) return -1;
     FlushVertexBatch();
@@ -394,6 +406,7 @@ int ReapplyDeviceStates() {
     ResetTexCoordIndexStates();
     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     d->SetRenderState(D3DRS_DITHERENABLE, 0);
+    SetDefaultShaderConstants();
     d->SetVertexShader(nullptr);
     d->SetPixelShader(nullptr);
     ApplyDrawFilterMode(ds.filterMode);

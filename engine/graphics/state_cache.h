@@ -24,6 +24,12 @@ struct DeviceStateCache {
     // Sampler states of stages 0 to 7: address U, V, W, then mag, min, mip filter, anisotropy.
     std::array<std::array<uint32_t, host::kSamplerStateCount>, 8> sampler{};
     std::array<uint32_t, 8> texCoordIndex{};
+    // Texture-coordinate transforms of stages 0 to 3: the flags word and the matrix.
+    struct TextureTransform {
+        uint32_t flags = 0;
+        host::D3DMATRIX matrix{};
+    };
+    std::array<TextureTransform, 4> textureTransform{};
     host::D3DVIEWPORT9 viewport{};
     host::RECT scissor{};
     host::Surface* renderTarget = nullptr;
@@ -69,6 +75,9 @@ int SetTextureAddressW(int mode, int stage);
 int SetMaxAnisotropyCached(int value);
 int ApplyDrawFilterMode(int mode);
 int ResetTexCoordIndexStates();
+// Stage 0 to 3: on transforms the stage's coordinates by the matrix (three of them are
+// used), off leaves them as they are. A bad stage is -1.
+int SetTextureTransformCached(int stage, int on, const Matrix4& m);
 int SetWorldMatrix(const Matrix4& m);
 int SetViewTransform(const Matrix4& m);
 int SetProjectionTransform(const Matrix4& m);

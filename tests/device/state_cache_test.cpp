@@ -3,6 +3,7 @@
 #include "device_fixture.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
+#include "engine/platform/matrix.h"
 
 namespace orvik_test {
 namespace {
@@ -164,6 +165,35 @@ TEST_F(StateCacheTest, FilterModesSetEveryStage) {
     EXPECT_EQ(SetTextureAddressU(1, -1), 0);
     D3DDevice()->GetSamplerState(5, host::D3DSAMP_ADDRESSU, &mag);
     EXPECT_EQ(mag, 1u);
+}
+
+TEST_F(StateCacheTest, TextureTransformsReachTheirStageAndSkipRepeats) {
+    orvik::Matrix4 scale;
+    SetUnitMatrix(&scale);
+    scale.m[0] = 2.0f;
+    ASSERT_EQ(SetTextureTransformCached(3, 1, scale), 0);
+    host::D3DMATRIX onDevice{};
+    D3DDevice()->GetTransform(host::D3DTS_TEXTURE3, &onDevice);
+    EXPECT_EQ(onDevice.m[0][0], 2.0f);
+    host::DWORD flags = 0;
+    D3DDevice()->GetTextureStageState(3, host::D3DTSS_TEXTURETRANSFORMFLAGS, &flags);
+    EXPECT_EQ(flags, uint32_t(host::D3DTTFF_COUNT3));
+    // Stage 2 is untouched by a stage-3 transform.
+    D3DDevice()->GetTextureStageState(2, host::D3DTSS_TEXTURETRANSFORMFLAGS, &flags);
+    EXPECT_EQ(flags, uint32_t(host::D3DTTFF_DISABLE));
+
+    Pend();
+    uint64_t draws = DrawCalls();
+    SetTextureTransformCached(3, 1, scale);
+    EXPECT_EQ(DrawCalls(), draws);
+    // Switching off with the same matrix is a change: the batch is drawn first.
+    SetTextureTransformCached(3, 0, scale);
+    EXPECT_EQ(DrawCalls(), draws + 1);
+    D3DDevice()->GetTextureStageState(3, host::D3DTSS_TEXTURETRANSFORMFLAGS, &flags);
+    EXPECT_EQ(flags, uint32_t(host::D3DTTFF_DISABLE));
+
+    EXPECT_EQ(SetTextureTransformCached(4, 1, scale), -1);
+    EXPECT_EQ(SetTextureTransformCached(-1, 1, scale), -1);
 }
 
 }  // namespace
