@@ -5,6 +5,7 @@
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/library.h"
+#include "engine/platform/onscreen_log.h"
 #include "engine/platform/timing.h"
 #include "engine/platform/window.h"
 #include "engine/softrender/memimg.h"
@@ -15,6 +16,7 @@
 #include "host/sync.h"
 #include "host/win/message_queue.h"
 #include "host/win/window.h"
+#include <orvik/graphics.h>
 
 namespace orvik {
 
@@ -57,6 +59,24 @@ Presentation Layout() {
     }
     p.dest = RECT{0, 0, w, h};
     return p;
+}
+
+// The on-screen log is drawn over the finished frame with plain settings, whatever the
+// game left set, and the game's settings are put back afterwards.
+void DrawOnScreenLogOverFrame() {
+    DrawSettings& ds = Draw();
+    const DrawArea area = ds.area;
+    const int mode = ds.blendMode, param = ds.blendParam;
+    const uint32_t bright = ds.bright;
+    int width = 0, height = 0;
+    GetScreenSize(&width, &height);
+    SetDrawClipRect(0, 0, width, height);
+    SetBlendMode(0, 0);
+    SetDrawBrightRGB(0xFFFFFF);
+    DrawOnScreenLog();
+    SetDrawClipRect(area.given[0], area.given[1], area.given[2], area.given[3]);
+    SetBlendMode(mode, param);
+    SetDrawBrightRGB(bright);
 }
 
 int PresentDevice(const RECT* rect, const RECT& mapped, const Presentation& p) {
@@ -176,6 +196,7 @@ int PresentScreenRect(const RECT* rect) {
         mapped.bottom = rect->bottom * (o.bottom - o.top) / s.height + o.top;
         if (mapped.left == mapped.right || mapped.top == mapped.bottom) return -1;
     }
+    if (OnScreenLog().show) DrawOnScreenLogOverFrame();
     Presentation p = Layout();
     return g.direct3DMode ? PresentDevice(rect, mapped, p) : PresentSoftware(rect, p);
 }

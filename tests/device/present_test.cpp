@@ -3,6 +3,8 @@
 #include "device_fixture.h"
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/present.h"
+#include "engine/platform/onscreen_log.h"
+#include <orvik/graphics.h>
 #include "engine/softrender/memimg_write.h"
 #include "host/backends/display_clock.h"
 #include "host/d3d9/d3d9_host.h"
@@ -67,6 +69,39 @@ TEST_F(PresentTest, NewSoftwareScreenIsFilledWithTheBackgroundColour) {
     StartSoftware(32);
     ASSERT_EQ(orvik::PresentScreen(), 0);
     EXPECT_EQ(FramePixel(320, 240), 0x0000FFu);
+}
+
+TEST_F(PresentTest, ShownOnScreenLogIsDrawnPlainlyOverTheFrameAndTheGameSettingsStay) {
+    StartSoftware(32);
+    orvik::OnScreenLogState& log = orvik::OnScreenLog();
+    ASSERT_EQ(orvik::InitOnScreenLog(), 0);
+    std::strcpy(log.page[0], "AB");
+    orvik::SetDrawClipRect(5, 6, 50, 60);
+    orvik::SetBlendMode(1, 100);
+    orvik::SetDrawBrightness(10, 20, 30);
+    orvik::PaintMemImgRect(Graphics().softScreen, nullptr, 0);
+    log.show = 0;
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    // White text pixels in the first line's box of the presented frame.
+    auto whiteInFirstLine = [] {
+        int n = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 32; ++x) n += FramePixel(x, y) == 0xFFFFFFu;
+        return n;
+    };
+    EXPECT_EQ(whiteInFirstLine(), 0);
+
+    log.show = 1;
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    // Full white although the game draws dimmed and half transparent, and outside its area.
+    EXPECT_GT(whiteInFirstLine(), 20);
+    const orvik::DrawSettings& ds = orvik::Draw();
+    EXPECT_EQ(ds.blendMode, 1);
+    EXPECT_EQ(ds.blendParam, 100);
+    EXPECT_EQ(ds.bright, 0x0A141Eu);
+    EXPECT_EQ(ds.area.x1, 5);
+    EXPECT_EQ(ds.area.y2, 60);
+    log.show = 0;
 }
 
 TEST_F(PresentTest, ScaledQuarterScreenFillsTheWindow) {
