@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/graphics/color_data.h"
+#include "engine/graphics/draw_bounds.h"
 #include "engine/graphics/draw_d3d.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graph_handles.h"
@@ -23,23 +24,27 @@ namespace {
 
 // Checks shared by every graphic draw; the draw runs only when they pass. An empty draw
 // area draws nothing and is no failure.
-template <class Work>
-int GraphDraw(int32_t handle, Work work) {
+template <class Bounds, class Work>
+int GraphDraw(int32_t handle, Bounds bounds, Work work) {
     if (!Graphics().up) return -1;
     if (Draw().area.empty) return 0;
     GraphRecord* r = GetGraphRecord(handle);
     if (!r || !r->images) return -1;
     if (Draw().blendMaskGraph != -1 && IsBlendMaskTooSmall(*r) != 0) return -1;
     WaitForActiveWindow();
-    return work(*r, r->images->textured != 0);
+    const bool textured = r->images->textured != 0;
+    return WithSubtractEmulation(
+        textured, [&] { return bounds(*r); }, [&] { return work(*r, textured); });
 }
 
 template <class Work>
-int ShapeDraw(Work work) {
+int ShapeDraw(DrawBounds bounds, Work work) {
     if (!Graphics().up) return -1;
     if (Draw().area.empty) return 0;
     WaitForActiveWindow();
-    return work(Graphics().direct3DMode != 0);
+    const bool device = Graphics().direct3DMode != 0;
+    return WithSubtractEmulation(
+        device, [&] { return bounds; }, [&] { return work(device); });
 }
 
 int Trunc(float v) { return int(std::trunc(v)); }
@@ -64,20 +69,23 @@ int ClearDrawTarget(const ClearRect* rect) {
 }
 
 int DrawGraphAt(int x, int y, int32_t handle, int trans) {
-    return GraphDraw(handle, [&](GraphRecord& r, bool textured) {
+    auto bounds = [&](const GraphRecord& r) { return DrawBounds{x, y, x + r.width, y + r.height}; };
+    return GraphDraw(handle, bounds, [&](GraphRecord& r, bool textured) {
         return textured ? DrawGraphAtD3D(x, y, r, trans, 1) : DrawGraphMemImg(x, y, r, trans);
     });
 }
 
 int DrawGraphStretched(int x1, int y1, int x2, int y2, int32_t handle, int trans) {
-    return GraphDraw(handle, [&](GraphRecord& r, bool textured) {
+    auto bounds = [&](const GraphRecord&) { return OrderedBounds(x1, y1, x2, y2); };
+    return GraphDraw(handle, bounds, [&](GraphRecord& r, bool textured) {
         return textured ? DrawGraphStretchedD3D(float(x1), float(y1), float(x2), float(y2), r, trans, 1)
                         : DrawGraphStretchedMemImg(x1, y1, x2, y2, r, trans);
     });
 }
 
 int DrawGraphStretchedF(float x1, float y1, float x2, float y2, int32_t handle, int trans) {
-    return GraphDraw(handle, [&](GraphRecord& r, bool textured) {
+    auto bounds = [&](const GraphRecord&) { return OrderedBounds(Trunc(x1), Trunc(y1), Trunc(x2), Trunc(y2)); };
+    return GraphDraw(handle, bounds, [&](GraphRecord& r, bool textured) {
         return textured ? DrawGraphStretchedD3D(x1, y1, x2, y2, r, trans, 0)
                         : DrawGraphStretchedMemImg(Trunc(x1), Trunc(y1), Trunc(x2), Trunc(y2), r, trans);
     });
@@ -88,7 +96,8 @@ int DrawGraphRotated(int x, int y, double scale, double angle, int32_t handle, i
 }
 
 int DrawGraphRotatedCore(float x, float y, double scale, double angle, int32_t handle, int trans, int turn) {
-    return GraphDraw(handle, [&](GraphRecord& r, bool textured) {
+    auto bounds = [&](const GraphRecord& r) { return RotatedBounds(x, y, scale, angle, r.width, r.height); };
+    return GraphDraw(handle, bounds, [&](GraphRecord& r, bool textured) {
         return textured ? DrawGraphRotatedD3D(x, y, scale, angle, r, trans, turn)
                         : DrawGraphRotatedMemImg(x, y, scale, angle, r, trans, turn);
     });
@@ -129,7 +138,12 @@ int DrawGraphRectStretchedF(float x1, float y1, float x2, float y2, int sourceX,
 int DrawGraphQuad(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4, int32_t handle,
                   int trans) {
     const float corners[4][2] = {{x1, y1}, {x2, y2}, {x4, y4}, {x3, y3}};
-    return GraphDraw(handle, [&](GraphRecord& r, bool textured) {
+    auto bounds = [&](const GraphRecord&) {
+        const float cut[4][2] = {{std::trunc(x1), std::trunc(y1)}, {std::trunc(x2), std::trunc(y2)},
+                                 {std::trunc(x3), std::trunc(y3)}, {std::trunc(x4), std::trunc(y4)}};
+        return PointsBounds(cut, 4, 0.0f);
+    };
+    return GraphDraw(handle, bounds, [&](GraphRecord& r, bool textured) {
         return textured ? DrawGraphQuadD3D(corners, r, trans) : DrawGraphQuadMemImg(corners, r, trans);
     });
 }
@@ -173,18 +187,25 @@ int DrawGraphPolygon(const PolygonVertex* vertices, int count, int primitive, in
         if (map && piece) u = piece->u1 + u * (piece->u2 - piece->u1), w = piece->v1 + w * (piece->v2 - piece->v1);
         work[size_t(i)] = PolygonWork{v.x, v.y, z, 1.0f, PolygonColor(v.color), u, w};
     }
-    return DrawTexturedPolygonD3D(work.data(), count, primitive, r ? r->images : nullptr,
-                                  piece ? piece->piece->texture : nullptr, trans);
+    auto bounds = [&] {
+        std::vector<float[2]> points(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) points[size_t(i)][0] = vertices[i].x, points[size_t(i)][1] = vertices[i].y;
+        return PointsBounds(points.data(), count, 1.0f);
+    };
+    return WithSubtractEmulation(true, bounds, [&] {
+        return DrawTexturedPolygonD3D(work.data(), count, primitive, r ? r->images : nullptr,
+                                      piece ? piece->piece->texture : nullptr, trans);
+    });
 }
 
 int DrawFilledBox(int x1, int y1, int x2, int y2, uint32_t color) {
-    return ShapeDraw([&](bool device) {
+    return ShapeDraw(OrderedBounds(x1, y1, x2, y2), [&](bool device) {
         return device ? DrawFilledBoxD3D(x1, y1, x2, y2, color) : DrawBoxMemImg(x1, y1, x2, y2, color);
     });
 }
 
 int DrawLineBox(int x1, int y1, int x2, int y2, uint32_t color) {
-    return ShapeDraw([&](bool device) {
+    return ShapeDraw(OrderedBounds(x1, y1, x2, y2), [&](bool device) {
         return device ? DrawLineBoxD3D(x1, y1, x2, y2, color) : DrawLineBoxMemImg(x1, y1, x2, y2, color);
     });
 }
@@ -195,7 +216,9 @@ int DrawRectangle(int x1, int y1, int x2, int y2, uint32_t color, int fill) {
 
 int DrawColorLine(int x1, int y1, int x2, int y2, uint32_t color, int thickness) {
     if (thickness > 1) return DrawThickLine(x1, y1, x2, y2, thickness, color);
-    return ShapeDraw([&](bool device) {
+    DrawBounds bounds = OrderedBounds(x1, y1, x2, y2);
+    ++bounds.x2, ++bounds.y2;
+    return ShapeDraw(bounds, [&](bool device) {
         return device ? DrawLineD3D(x1, y1, x2, y2, color) : DrawLineMemImg(x1, y1, x2, y2, color);
     });
 }
@@ -210,7 +233,7 @@ int DrawThickLine(int x1, int y1, int x2, int y2, int thickness, uint32_t color)
                                        {t(float(x2) + ox), t(float(y2) + oy)},
                                        {t(float(x1) - ox), t(float(y1) - oy)},
                                        {t(float(x2) - ox), t(float(y2) - oy)}};
-        return ShapeDraw([&](bool) {
+        return ShapeDraw(DrawBounds{}, [&](bool) {
             DrawPolygonMemImg(corners, color);
             return 0;
         });
