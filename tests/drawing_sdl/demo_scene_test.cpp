@@ -12,7 +12,7 @@
 
 #include "../support/bounded_wait.h"
 #include "../support/xwd_screenshot.h"
-#include "../window_sdl/x_display.h"
+#include "../window_sdl/sdl_engine_setup.h"
 #include "engine/graphics/base_image.h"
 #include "engine/graphics/graph_load.h"
 #include "engine/graphics/present.h"
@@ -81,16 +81,9 @@ TEST(DrawingDemoTest, WindowShowsExactlyThePresentedFrame) {
         GTEST_SKIP() << "Xvfb, xdotool or xwd is not installed";
     XvfbDisplay display;
     ASSERT_TRUE(display.Running());
-    ::setenv("DISPLAY", display.Name().c_str(), 1);
-    ::unsetenv("WAYLAND_DISPLAY");
-    ::setenv("ORVIK_HOST", "sdl", 1);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-    char pattern[] = "/tmp/orvik_demo_XXXXXX";
-    std::string dir = ::mkdtemp(pattern);
-    host::SetRuntimeDirectory(dir);
-    orvik::SetLogDirectory(dir.c_str());
     std::string error;
-    ASSERT_TRUE(host::SelectBackend(&error)) << error;
+    const std::string dir = UseSdlBackendOn(display, &error);
+    ASSERT_FALSE(dir.empty()) << error;
     orvik::SetAppWindowTitle(kTitle);
     orvik::ChangeWindowMode(1);
     ASSERT_EQ(orvik::InitLibrary(), 0);

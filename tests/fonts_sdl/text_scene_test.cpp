@@ -17,7 +17,7 @@
 
 #include "../support/bounded_wait.h"
 #include "../support/xwd_screenshot.h"
-#include "../window_sdl/x_display.h"
+#include "../window_sdl/sdl_engine_setup.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/fonts_internal.h"
 #include "engine/graphics/graphics_system.h"
@@ -88,16 +88,9 @@ TEST(TextSceneTest, WindowShowsTheTextDrawnIntoTheScreen) {
         GTEST_SKIP() << "Xvfb, xdotool or xwd is not installed";
     XvfbDisplay display;
     ASSERT_TRUE(display.Running());
-    ::setenv("DISPLAY", display.Name().c_str(), 1);
-    ::unsetenv("WAYLAND_DISPLAY");
-    ::setenv("ORVIK_HOST", "sdl", 1);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-    char pattern[] = "/tmp/orvik_text_XXXXXX";
-    std::string dir = ::mkdtemp(pattern);
-    host::SetRuntimeDirectory(dir);
-    orvik::SetLogDirectory(dir.c_str());
     std::string error;
-    ASSERT_TRUE(host::SelectBackend(&error)) << error;
+    const std::string dir = UseSdlBackendOn(display, &error);
+    ASSERT_FALSE(dir.empty()) << error;
     orvik::SetAppWindowTitle(kTitle);
     orvik::ChangeWindowMode(1);
     orvik::SetUseHardwareRendering(1);

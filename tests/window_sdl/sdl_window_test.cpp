@@ -17,7 +17,7 @@
 #include "engine/graphics/graphics_system.h"
 #include "host/backends/backend.h"
 #include "host/win/instance_lock.h"
-#include "x_display.h"
+#include "sdl_engine_setup.h"
 
 // The system's D-Bus library, which SDL starts, keeps blocks it never frees.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
@@ -33,17 +33,9 @@ TEST(SdlWindowTest, RealWindowTakesAKeyFromTheXServerAndCloses) {
     if (!ProgramOnPath("Xvfb") || !ProgramOnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
     XvfbDisplay display;
     ASSERT_TRUE(display.Running());
-    ::setenv("DISPLAY", display.Name().c_str(), 1);
-    ::unsetenv("WAYLAND_DISPLAY");
-    ::setenv("ORVIK_HOST", "sdl", 1);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
-
-    char pattern[] = "/tmp/orvik_sdl_XXXXXX";
-    std::string dir = ::mkdtemp(pattern);
-    host::SetRuntimeDirectory(dir);
-    orvik::SetLogDirectory(dir.c_str());
     std::string error;
-    ASSERT_TRUE(host::SelectBackend(&error)) << error;
+    const std::string dir = UseSdlBackendOn(display, &error);
+    ASSERT_FALSE(dir.empty()) << error;
 
     orvik::SetAppWindowTitle(kTitle);
     orvik::ChangeWindowMode(1);
