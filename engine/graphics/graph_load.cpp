@@ -101,10 +101,12 @@ int32_t LoadGraphFile(const char* path, int passFlag, int mirror, int) {
 
 int32_t SetGraphFromBaseImage(BaseImage* image, BaseImage* alpha, int passFlag, int mirror, int mirrorEnable) {
     if (!image) return -1;
-    // Textures hold plain pixels: block-compressed images are decoded first.
-    if (DecodeDxtBaseImage(image) != 0 || (alpha && DecodeDxtBaseImage(alpha) != 0))
-        return AddLogText("標準イメージ用のメモリ確保に失敗しました\n");
     const bool flip = mirrorEnable == 1 && mirror == 1;
+    // Blocks go to the device as they are when nothing has to be done to the pixels on
+    // the way; otherwise the image is decoded first.
+    const bool keepBlocks = Graphics().direct3DMode && !alpha && !flip;
+    if ((!keepBlocks && DecodeDxtBaseImage(image) != 0) || (alpha && DecodeDxtBaseImage(alpha) != 0))
+        return AddLogText("標準イメージ用のメモリ確保に失敗しました\n");
     if (flip) MirrorBoth(image, alpha);
     int32_t handle = NewGraphFromBaseImage(image, alpha, passFlag);
     if (handle >= 0 && TransferImageToGraph(nullptr, image, alpha, 0, 0, handle, 0) != 0) {
@@ -123,10 +125,11 @@ int32_t NewGraphFromBaseImage(const BaseImage* image, const BaseImage* alpha, in
     const ColorFormat& f = image->format;
     const int alphaFlag = f.alphaMask != 0 || alpha ? 1 : 0;
     const int palette = f.bytesPerPixel == 1 && f.alphaMask == 0 && !alpha ? 1 : 0;
+    // Compressed textures keep their one level of blocks: levels are not rebuilt from them.
+    const int dxt = Graphics().direct3DMode ? int(f.compression) : 0;
+    const int mips = image->mipCount && !dxt ? int(image->mipCount) : -1;
     int32_t handle = AllocGraphHandle();
-    if (CreateGraphImages(handle, image->width, image->height, image->mipCount ? int(image->mipCount) : -1, alphaFlag,
-                          palette, 0) != 0)
-        return -1;
+    if (CreateGraphImages(handle, image->width, image->height, mips, alphaFlag, palette, dxt) != 0) return -1;
     return handle;
 }
 
@@ -154,9 +157,6 @@ int TransferImageToGraph(const char* path, const BaseImage* image, const BaseIma
     r->sourceX = sourceX;
     r->sourceY = sourceY;
     r->reloadOption = reloadOption;
-    // Block-compressed data is decoded by the callers that own the image.
-    if (image->format.compression != 0 || (alpha && alpha->format.compression != 0))
-        return AddLogText("DXTフォーマットのテクスチャに標準形式のイメージを転送することはできません\n");
     PixelRect rect{sourceX, sourceY, sourceX + r->width, sourceY + r->height};
     return TransferImageToTexture(handle, *image, alpha, rect, 0, 0, g_create.noTransferKey ? 0 : 1);
 }

@@ -9,9 +9,11 @@
 #include "engine/graphics/base_image.h"
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/texture_transfer.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
+#include "host/d3d9/pixel_format.h"
 #include "host/d3d9/resources.h"
 
 namespace orvik {
@@ -24,15 +26,6 @@ template <class T>
 void ReleaseObject(T*& object) {
     if (object) object->Release();
     object = nullptr;
-}
-
-struct Box {
-    int x1, y1, x2, y2;
-    bool Empty() const { return x1 >= x2 || y1 >= y2; }
-};
-
-Box Intersect(const Box& a, const Box& b) {
-    return {std::max(a.x1, b.x1), std::max(a.y1, b.y1), std::min(a.x2, b.x2), std::min(a.y2, b.y2)};
 }
 
 D3DFORMAT SetFormat(const GraphImageSet& set) { return Graphics().dev.textureFormats[set.formatIndex]; }
@@ -108,14 +101,6 @@ int RebuildMipLevels(Texture* texture, const ColorFormat* format) {
     }
     return 0;
 }
-
-struct TransferJob {
-    const BaseImage* image;
-    const BaseImage* alpha;
-    int sourceX, sourceY;  // image point that lands on the graphic's (0, 0) of the set box
-    int key;
-    uint32_t keyColor;
-};
 
 // Converts the part of the job lying in box (image-set coordinates) into memory laid out
 // as `format` at bits (which addresses box's top-left corner).
@@ -193,25 +178,35 @@ int TransferImageToTexture(int32_t handle, const BaseImage& image, const BaseIma
     FlushVertexBatch();
     if (rect.right <= rect.left || rect.bottom <= rect.top) return -1;
     GraphImageSet& set = *r->images;
+    const D3DFORMAT format = set.textured ? SetFormat(set) : D3DFMT_UNKNOWN;
+    const bool compressed = IsCompressedFormat(format);
+    // Only a compressed texture takes blocks; every other destination gets plain pixels.
+    PlainTransferImages plain;
+    if (!compressed && plain.Prepare(image, alphaImage) != 0) return -1;
+    const BaseImage& source = compressed ? image : plain.Image();
+    const BaseImage* alpha = compressed ? alphaImage : plain.Alpha();
     // The destination in image-set coordinates, cut to the graphic and to the image.
     Box dest{r->x + destX, r->y + destY, r->x + destX + rect.right - rect.left, r->y + destY + rect.bottom - rect.top};
     dest = Intersect(dest, {r->x, r->y, r->x + r->width, r->y + r->height});
-    TransferJob job{&image, alphaImage, rect.left - (r->x + destX), rect.top - (r->y + destY), 0, set.transColor};
-    dest = Intersect(dest, {-job.sourceX, -job.sourceY, image.width - job.sourceX, image.height - job.sourceY});
+    TransferJob job{&source, alpha, rect.left - (r->x + destX), rect.top - (r->y + destY), 0, set.transColor};
+    dest = Intersect(dest, {-job.sourceX, -job.sourceY, source.width - job.sourceX, source.height - job.sourceY});
     if (dest.Empty()) return 0;
     if (!set.textured) return TransferImageToMemImg(*r, job.image, job.alpha, job.sourceX, job.sourceY, dest.x1, dest.y1,
                                                     dest.x2 - dest.x1, dest.y2 - dest.y1);
     if (!Graphics().dev.device) return -1;
-    const D3DFORMAT format = SetFormat(set);
     const ColorFormat* cf = GetD3DFormatColorData(format);
     job.key = useKey && set.colorKey && cf && cf->alphaMask ? 1 : 0;
+    int result = 0;
     for (const TexturePiece& piece : set.pieces) {
         Box box = Intersect(dest, {piece.x, piece.y, piece.x + piece.width, piece.y + piece.height});
         if (box.Empty()) continue;
-        int result = set.drawable ? TransferDrawablePiece(job, box, piece, format) : TransferTexturePiece(job, box, piece, format);
-        if (result != 0) return -1;
+        // A refused compressed piece is left as it was; the others still get their part.
+        if (compressed) result |= TransferCompressedPiece(job, box, piece, format);
+        else if ((set.drawable ? TransferDrawablePiece(job, box, piece, format)
+                               : TransferTexturePiece(job, box, piece, format)) != 0)
+            return -1;
     }
-    return 0;
+    return result == 0 ? 0 : -1;
 }
 
 int CreateGraphTextureInfo(GraphRecord& r) {

@@ -1,0 +1,160 @@
+// Block-compressed images on the device path: their blocks go into compressed textures
+// as they are, including images cut into several texture pieces and with partial edge
+// blocks, and they draw the same pixels as the image decoded beforehand. Without a
+// compressed format the image is decoded into the fallback format.
+#include <random>
+
+#include "../support/image_file_builders.h"
+#include "drawing_fixture.h"
+#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/dxt_decode.h"
+#include "engine/graphics/graph_textures.h"
+#include "engine/graphics/image_loader.h"
+
+namespace orvik_test {
+namespace {
+
+using namespace orvik;
+using imagetest::Bytes;
+
+// 5:6:5 end points whose channels are all 0 or full, so that every palette entry comes
+// out the same whichever way a decoder rounds.
+constexpr uint16_t kEnds[] = {0x0000, 0xFFFF, 0xF800, 0x07E0, 0x001F, 0xF81F, 0xFFE0, 0x07FF};
+
+// Equal end points select DXT1's three-colour rule, whose fourth entry is clear.
+void PutColorBlock(Bytes& b, std::mt19937& rng) {
+    uint16_t c0 = kEnds[rng() % 8], c1 = kEnds[rng() % 8];
+    if (c0 < c1) std::swap(c0, c1);
+    imagetest::Put16(b, c0);
+    imagetest::Put16(b, c1);
+    imagetest::Put32(b, uint32_t(rng()));
+}
+
+void PutAlphaBlock(Bytes& b, std::mt19937& rng, uint32_t kind) {
+    if (kind <= 3) {
+        imagetest::Put32(b, uint32_t(rng()));
+        imagetest::Put32(b, uint32_t(rng()));
+        return;
+    }
+    // Interpolation steps that divide evenly: 210 / 7 and 250 / 5.
+    const bool eight = rng() % 2 == 0;
+    b.push_back(eight ? 210 : 0);
+    b.push_back(eight ? 0 : 250);
+    for (int i = 0; i < 6; ++i) b.push_back(uint8_t(rng()));
+}
+
+Bytes MakeDxtFile(uint32_t kind, int width, int height, uint32_t seed) {
+    std::mt19937 rng(seed);
+    imagetest::DdsSpec spec;
+    spec.width = uint32_t(width);
+    spec.height = uint32_t(height);
+    static const char* const kNames[] = {"DXT1", "DXT2", "DXT3", "DXT4", "DXT5"};
+    spec.fourCc = kNames[kind - 1];
+    for (int block = 0; block < (width + 3) / 4 * ((height + 3) / 4); ++block) {
+        if (kind > 1) PutAlphaBlock(spec.data, rng, kind);
+        PutColorBlock(spec.data, rng);
+    }
+    return imagetest::MakeDds(spec);
+}
+
+BaseImage LoadDds(const Bytes& file) {
+    BaseImage image{};
+    EXPECT_EQ(LoadImageToBaseImageEx(nullptr, file.data(), int32_t(file.size()), 1, &image, 0), 0);
+    return image;
+}
+
+int32_t GraphFromFile(const Bytes& file, bool decodeFirst) {
+    BaseImage image = LoadDds(file);
+    if (decodeFirst) EXPECT_EQ(DecodeDxtBaseImage(&image), 0);
+    const int32_t handle = SetGraphFromBaseImage(&image, nullptr, 0, 0, 0);
+    FreeBaseImage(&image);
+    return handle;
+}
+
+class DxtTextureTest : public DrawingTest, public ::testing::WithParamInterface<uint32_t> {
+protected:
+    void SetUp() override {
+        DrawingTest::SetUp();
+        // Small textures, so a 22-pixel-wide image is cut into pieces of 16 and 8.
+        GraphTextureSettings().userMaxSize = 16;
+    }
+};
+
+TEST_P(DxtTextureTest, BlocksStayCompressedAndDrawAsTheDecodedImage) {
+    const uint32_t kind = GetParam();
+    const Bytes file = MakeDxtFile(kind, 22, 10, 77 + kind);
+    const int32_t packed = GraphFromFile(file, false), decoded = GraphFromFile(file, true);
+    ASSERT_GE(packed, 0);
+    ASSERT_GE(decoded, 0);
+    const GraphImageSet& set = *GetGraphRecord(packed)->images;
+    EXPECT_EQ(set.formatIndex, 5 + kind);
+    ASSERT_EQ(set.pieces.size(), 2u);
+    for (const TexturePiece& piece : set.pieces)
+        EXPECT_EQ(piece.texture->Format(), host::MakeFourCC('D', 'X', 'T', char('0' + kind)));
+    EXPECT_EQ(GetGraphRecord(decoded)->images->formatIndex, 3u);
+
+    // Over a grey ground, so that the alpha of every texel shows in the result.
+    ASSERT_EQ(DrawFilledBox(0, 0, 60, 40, GetColorValue(90, 120, 150)), 0);
+    ASSERT_EQ(DrawGraphAt(2, 3, packed, 1), 0);
+    ASSERT_EQ(DrawGraphAt(30, 3, decoded, 1), 0);
+    int differing = 0;
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 22; ++x) differing += Pixel(2 + x, 3 + y) != Pixel(30 + x, 3 + y);
+    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(Pixel(24, 3), Pixel(24, 2));  // nothing beyond the image's 22 columns
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DxtTextureTest, ::testing::Values(1u, 3u, 5u));
+
+TEST_F(DrawingTest, CompressedTexturesRefuseWhatTheyCannotTakeAsBlocks) {
+    const Bytes file = MakeDxtFile(5, 8, 8, 5);
+    const int32_t handle = GraphFromFile(file, false);
+    ASSERT_GE(handle, 0);
+    ASSERT_EQ(DrawGraphAt(0, 0, handle, 0), 0);
+    const uint32_t before = Pixel(5, 5);
+    // Plain pixels, and blocks that do not start at the piece's corner, leave it as it was.
+    BaseImage plain{};
+    ASSERT_EQ(NewXrgb32BaseImage(8, 8, &plain), 0);
+    EXPECT_EQ(UpdateGraphFromBaseImages(&plain, nullptr, handle, 0, 0, 0), -1);
+    FreeBaseImage(&plain);
+    BaseImage blocks = LoadDds(file);
+    EXPECT_EQ(TransferImageToTexture(handle, blocks, nullptr, PixelRect{2, 0, 8, 8}, 0, 0, 0), -1);
+    EXPECT_NE(Log().find("DXTフォーマットのテクスチャに標準形式のイメージを転送することはできません"), std::string::npos);
+    ASSERT_EQ(DrawGraphAt(0, 0, handle, 0), 0);
+    EXPECT_EQ(Pixel(5, 5), before);
+    // The same blocks again, as a restore from the file does, are taken.
+    EXPECT_EQ(TransferImageToGraph(nullptr, &blocks, nullptr, 0, 0, handle, 0), 0);
+    FreeBaseImage(&blocks);
+}
+
+class NoDxtDrawingTest : public DrawingTest {
+protected:
+    void SetUp() override {
+        host::D3D9Settings().refusedFormats = {host::D3DFMT_DXT1, host::D3DFMT_DXT2, host::D3DFMT_DXT3,
+                                               host::D3DFMT_DXT4, host::D3DFMT_DXT5};
+        DrawingTest::SetUp();
+    }
+};
+
+TEST_F(NoDxtDrawingTest, CompressedImagesAreDecodedIntoTheFallbackFormats) {
+    // One DXT1 block: red, with its clear fourth entry in the top-left texel.
+    imagetest::DdsSpec spec;
+    imagetest::Put16(spec.data, 0xF800);
+    imagetest::Put16(spec.data, 0xF800);
+    imagetest::Put32(spec.data, 0x3);
+    const int32_t dxt1 = GraphFromFile(imagetest::MakeDds(spec), false);
+    const int32_t dxt5 = GraphFromFile(MakeDxtFile(5, 4, 4, 9), false);
+    ASSERT_GE(dxt1, 0);
+    ASSERT_GE(dxt5, 0);
+    EXPECT_EQ(GetGraphRecord(dxt1)->images->formatIndex, 6u);
+    EXPECT_EQ(GetGraphRecord(dxt1)->images->pieces[0].texture->Format(), Graphics().dev.textureFormats[4]);
+    EXPECT_EQ(GetGraphRecord(dxt5)->images->pieces[0].texture->Format(), Graphics().dev.textureFormats[3]);
+    ASSERT_EQ(DrawFilledBox(0, 0, 10, 10, GetColorValue(0, 0, 255)), 0);
+    ASSERT_EQ(DrawGraphAt(2, 2, dxt1, 1), 0);
+    EXPECT_EQ(Pixel(2, 2), 0x0000FFu);
+    EXPECT_EQ(Pixel(3, 2), 0xFF0000u);
+    EXPECT_EQ(Pixel(5, 5), 0xFF0000u);
+}
+
+}  // namespace
+}  // namespace orvik_test
