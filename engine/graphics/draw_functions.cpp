@@ -13,6 +13,7 @@
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graph_soft.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/mask_screen.h"
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"
@@ -33,8 +34,8 @@ int GraphDraw(int32_t handle, Bounds bounds, Work work) {
     if (Draw().blendMaskGraph != -1 && IsBlendMaskTooSmall(*r) != 0) return -1;
     WaitForActiveWindow();
     const bool textured = r->images->textured != 0;
-    return WithSubtractEmulation(
-        textured, [&] { return bounds(*r); }, [&] { return work(*r, textured); });
+    auto box = [&] { return bounds(*r); };
+    return WithMaskedDraw(box, [&] { return WithSubtractEmulation(textured, box, [&] { return work(*r, textured); }); });
 }
 
 template <class Work>
@@ -43,8 +44,8 @@ int ShapeDraw(DrawBounds bounds, Work work) {
     if (Draw().area.empty) return 0;
     WaitForActiveWindow();
     const bool device = Graphics().direct3DMode != 0;
-    return WithSubtractEmulation(
-        device, [&] { return bounds; }, [&] { return work(device); });
+    auto box = [&] { return bounds; };
+    return WithMaskedDraw(box, [&] { return WithSubtractEmulation(device, box, [&] { return work(device); }); });
 }
 
 int Trunc(float v) { return int(std::trunc(v)); }
@@ -56,16 +57,19 @@ int ClearDrawTarget(const ClearRect* rect) {
     if (!g.up) return -1;
     if (rect && (rect->x1 < 0 || rect->y1 < 0)) rect = nullptr;
     const int* r = rect ? &rect->x1 : nullptr;
-    if (g.direct3DMode) {
-        ClearDrawTargetD3D(r);
+    // The target itself is cleared, also while draws go through the mask screen.
+    return WithMaskScreenPaused([&] {
+        if (g.direct3DMode) {
+            ClearDrawTargetD3D(r);
+            return 0;
+        }
+        MEMIMG* target = Draw().softTarget;
+        if (!target || !target->store || !target->store->colorFormat) return 0;
+        const uint32_t value = GetColorInBaseImageFormat(*target->store->colorFormat, g.background[0], g.background[1],
+                                                         g.background[2], 255);
+        PaintMemImgRect(target, r, value);
         return 0;
-    }
-    MEMIMG* target = Draw().softTarget;
-    if (!target || !target->store || !target->store->colorFormat) return 0;
-    const uint32_t value =
-        GetColorInBaseImageFormat(*target->store->colorFormat, g.background[0], g.background[1], g.background[2], 255);
-    PaintMemImgRect(target, r, value);
-    return 0;
+    });
 }
 
 int DrawGraphAt(int x, int y, int32_t handle, int trans) {
@@ -192,9 +196,11 @@ int DrawGraphPolygon(const PolygonVertex* vertices, int count, int primitive, in
         for (int i = 0; i < count; ++i) points[size_t(i)][0] = vertices[i].x, points[size_t(i)][1] = vertices[i].y;
         return PointsBounds(points.data(), count, 1.0f);
     };
-    return WithSubtractEmulation(true, bounds, [&] {
-        return DrawTexturedPolygonD3D(work.data(), count, primitive, r ? r->images : nullptr,
-                                      piece ? piece->piece->texture : nullptr, trans);
+    return WithMaskedDraw(bounds, [&] {
+        return WithSubtractEmulation(true, bounds, [&] {
+            return DrawTexturedPolygonD3D(work.data(), count, primitive, r ? r->images : nullptr,
+                                          piece ? piece->piece->texture : nullptr, trans);
+        });
     });
 }
 
@@ -233,7 +239,10 @@ int DrawThickLine(int x1, int y1, int x2, int y2, int thickness, uint32_t color)
                                        {t(float(x2) + ox), t(float(y2) + oy)},
                                        {t(float(x1) - ox), t(float(y1) - oy)},
                                        {t(float(x2) - ox), t(float(y2) - oy)}};
-        return ShapeDraw(DrawBounds{}, [&](bool) {
+        const float points[4][2] = {{float(corners[0][0]), float(corners[0][1])}, {float(corners[1][0]), float(corners[1][1])},
+                                    {float(corners[2][0]), float(corners[2][1])}, {float(corners[3][0]), float(corners[3][1])}};
+        // The quadrangle's box, one pixel wider, so a masked draw puts all of it back.
+        return ShapeDraw(PointsBounds(points, 4, 1.0f), [&](bool) {
             DrawPolygonMemImg(corners, color);
             return 0;
         });

@@ -3,8 +3,10 @@
 // and the camera that makes one unit one pixel of the target.
 #include "engine/graphics/camera.h"
 #include "engine/graphics/draw_functions.h"
+#include "engine/graphics/draw_target.h"
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/mask_screen.h"
 #include "engine/graphics/present.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
@@ -38,8 +40,8 @@ void PlaceCamera(int w, int h) {
     UpdateProjectionMatrix();
 }
 
-// The surface a target renders into: a graphic's first texture piece, else the sub back
-// buffer or the back buffer; null for a graphic that cannot be drawn into.
+}  // namespace
+
 host::Surface* TargetSurface(int target, bool* withDepth) {
     GraphicsState& g = Graphics();
     *withDepth = true;
@@ -51,8 +53,6 @@ host::Surface* TargetSurface(int target, bool* withDepth) {
     *withDepth = r->width <= sw && r->height <= sh;
     return r->images->pieces[0].surface;
 }
-
-}  // namespace
 
 int SetDrawTarget(int target) {
     GraphicsState& g = Graphics();
@@ -90,6 +90,8 @@ int SetDrawTarget(int target) {
     if (resized) SetDrawClipRect(0, 0, w, h);
     else SetDrawClipRect(a.given[0], a.given[1], a.given[2], a.given[3]);
     PlaceCamera(w, h);
+    // Draws still go through the mask screen, now onto the new target.
+    RenewMaskScreen();
     return 0;
 }
 

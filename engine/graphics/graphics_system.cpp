@@ -9,6 +9,8 @@
 #include "engine/graphics/fonts_internal.h"
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graph_load.h"
+#include "engine/graphics/mask_handles.h"
+#include "engine/graphics/mask_screen.h"
 #include "engine/graphics/present.h"
 #include "engine/graphics/shader_constants.h"
 #include "engine/graphics/state_cache.h"
@@ -83,6 +85,8 @@ void ResetGraphicsState() {
     ResetShaderConstants();
     ResetDrawState();
     ResetGraphTable();
+    ResetMaskScreen();
+    ResetMaskTable();
     ResetCreateSettings();
     Batch() = VertexBatch{};
 }
@@ -158,6 +162,8 @@ int TerminateGraphics() {
         return 0;
     }
     DeleteAllGraphs();
+    TerminateMaskSystem();
+    DeleteAllMaskHandles();
     DeleteAllVertexBufferHandles();
     DeleteAllIndexBufferHandles();
     DeleteAllShaderHandles();

@@ -10,6 +10,7 @@
 #include "engine/graphics/font_graph_port.h"
 #include "engine/graphics/fonts_internal.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/mask_screen.h"
 #include "engine/platform/format.h"
 #include "engine/platform/log.h"
 #include "engine/softrender/memimg.h"
@@ -99,8 +100,16 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int32_t fon
     if (!text || !text[0]) return 0;
     FontRecord* f = FindFont(font);
     if (!f) return AddLogText("フォントハンドル値が異常です\n");
-    return f->textureCache ? DrawTextCached(x, y, text, color, edgeColor, vertical, font)
-                           : DrawTextMemImg(x, y, text, color, edgeColor, vertical, font);
+    auto draw = [&] {
+        return f->textureCache ? DrawTextCached(x, y, text, color, edgeColor, vertical, font)
+                               : DrawTextMemImg(x, y, text, color, edgeColor, vertical, font);
+    };
+    if (!MaskScreenActive()) return draw();
+    // The glyph draws nest inside one masked draw over the text's whole line.
+    const DrawArea& a = Draw().area;
+    const DrawBounds box = vertical ? DrawBounds{x, y, x + f->size + 3, a.y2} : DrawBounds{x, y, a.x2, y + f->size + 3};
+    if (box.x1 >= a.x2) return 0;
+    return WithMaskedDraw([&] { return box; }, draw);
 }
 
 int DrawTextDefault(int x, int y, const char* text, uint32_t color, uint32_t edgeColor) {

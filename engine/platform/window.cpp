@@ -2,12 +2,15 @@
 // destruction, the accessors and the setters made before start-up.
 #include "engine/platform/window.h"
 
+#include <orvik/graphics.h>
 #include <orvik/platform.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/mask_screen.h"
 #include "engine/platform/dropped_files.h"
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
@@ -269,6 +272,12 @@ void UpdateClientRect(LPARAM origin) {
     GetClientRect(rt.mainWindow, &c);
     int x = int16_t(LOWORD(uintptr_t(origin))), y = int16_t(HIWORD(uintptr_t(origin)));
     rt.clientRect = RECT{x, y, x + c.right, y + c.bottom};
+    if (!Graphics().up) return;
+    // Drawing straight to the window follows it: the mask screen and the draw area are
+    // set up again.
+    if (Draw().drawTarget == kDrawTargetFrontBuffer) RenewMaskScreen();
+    const DrawArea& a = Draw().area;
+    SetDrawClipRect(a.given[0], a.given[1], a.given[2], a.given[3]);
 }
 
 int SetAppWindowTitle(const char* title) {

@@ -1,0 +1,263 @@
+// The mask screen on the device: a render-target texture of screen size that draws go
+// into, a texture holding the mask bytes as alpha, the copy of the target into the
+// former before a draw and the composite back through the latter after it.
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include <orvik/platform.h>
+
+#include "engine/graphics/color_data.h"
+#include "engine/graphics/color_format.h"
+#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw_target.h"
+#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/mask_screen.h"
+#include "engine/graphics/state_cache.h"
+#include "engine/graphics/vertex_batch.h"
+#include "host/d3d9/device.h"
+
+namespace orvik {
+
+namespace {
+
+using namespace host;
+
+int PowerOfTwoAtLeast(int side) {
+    int p = 1;
+    while (p < side) p <<= 1;
+    return p;
+}
+
+D3DFORMAT ColorBufferFormat() {
+    const auto& t = Graphics().dev.textureFormats;
+    return GetScreenColorBitDepth() == 32 ? t[12] : t[11];
+}
+
+D3DFORMAT AlphaBufferFormat() {
+    const auto& t = Graphics().dev.textureFormats;
+    return t[3] ? t[3] : t[2];
+}
+
+template <class T>
+void ReleaseObject(T*& object) {
+    if (object) object->Release();
+    object = nullptr;
+}
+
+void StorePixel(uint8_t* at, int bytes, uint32_t value) {
+    if (bytes == 4) std::memcpy(at, &value, 4);
+    else at[0] = uint8_t(value), at[1] = uint8_t(value >> 8);
+}
+
+// The mask bytes as texels: opaque where the byte is not 0, transparent where it is.
+void UploadMaskTexture() {
+    MaskScreen& m = MaskState();
+    const ColorFormat* f = GetD3DFormatColorData(AlphaBufferFormat());
+    D3DLOCKED_RECT locked;
+    if (!f || FAILED(m.maskTexture->LockRect(0, &locked, nullptr, 0))) return;
+    const uint32_t clear = f->redMask | f->greenMask | f->blueMask, opaque = clear | f->alphaMask;
+    for (int y = 0; y < m.height; ++y) {
+        uint8_t* row = static_cast<uint8_t*>(locked.pBits) + size_t(y) * size_t(locked.Pitch);
+        const uint8_t* mask = m.data.data() + size_t(y) * size_t(m.pitch);
+        for (int x = 0; x < m.width; ++x) StorePixel(row + size_t(x) * f->bytesPerPixel, f->bytesPerPixel, mask[x] ? opaque : clear);
+    }
+    m.maskTexture->UnlockRect(0);
+    m.maskTextureStale = 0;
+}
+
+// Device states the composite changes, read before and written back after, so the
+// render-state cache's copies stay true.
+class SavedDeviceStates {
+public:
+    explicit SavedDeviceStates(Device* d) : d_(d) {
+        for (D3DRENDERSTATETYPE s : kRenderStates) {
+            DWORD v = 0;
+            d_->GetRenderState(s, &v);
+            render_.push_back({s, v});
+        }
+        for (DWORD stage = 0; stage < 3; ++stage)
+            for (D3DTEXTURESTAGESTATETYPE s : kStageStates) {
+                DWORD v = 0;
+                d_->GetTextureStageState(stage, s, &v);
+                stages_.push_back({stage, s, v});
+            }
+        for (DWORD stage = 0; stage < 2; ++stage) {
+            for (D3DSAMPLERSTATETYPE s : kSamplerStates) {
+                DWORD v = 0;
+                d_->GetSamplerState(stage, s, &v);
+                samplers_.push_back({stage, s, v});
+            }
+            d_->GetTexture(stage, &textures_[stage]);
+        }
+        d_->GetFVF(&fvf_);
+        d_->GetViewport(&viewport_);
+        d_->GetRenderTarget(0, &target_);
+    }
+    ~SavedDeviceStates() {
+        d_->SetRenderTarget(0, target_);
+        d_->SetViewport(&viewport_);
+        for (const auto& [s, v] : render_) d_->SetRenderState(s, v);
+        for (const auto& st : stages_) d_->SetTextureStageState(st.stage, st.type, st.value);
+        for (const auto& st : samplers_) d_->SetSamplerState(st.stage, st.type, st.value);
+        for (DWORD stage = 0; stage < 2; ++stage) {
+            d_->SetTexture(stage, textures_[stage]);
+            ReleaseObject(textures_[stage]);
+        }
+        d_->SetFVF(fvf_);
+        ReleaseObject(target_);
+    }
+    SavedDeviceStates(const SavedDeviceStates&) = delete;
+    SavedDeviceStates& operator=(const SavedDeviceStates&) = delete;
+
+private:
+    static constexpr D3DRENDERSTATETYPE kRenderStates[] = {
+        D3DRS_ZENABLE, D3DRS_ZWRITEENABLE, D3DRS_ALPHATESTENABLE, D3DRS_ALPHAFUNC, D3DRS_ALPHAREF,
+        D3DRS_ALPHABLENDENABLE, D3DRS_CULLMODE, D3DRS_LIGHTING, D3DRS_FOGENABLE, D3DRS_SCISSORTESTENABLE,
+        D3DRS_COLORWRITEENABLE};
+    static constexpr D3DTEXTURESTAGESTATETYPE kStageStates[] = {
+        D3DTSS_COLOROP, D3DTSS_COLORARG1, D3DTSS_COLORARG2, D3DTSS_ALPHAOP, D3DTSS_ALPHAARG1,
+        D3DTSS_ALPHAARG2, D3DTSS_TEXCOORDINDEX, D3DTSS_TEXTURETRANSFORMFLAGS};
+    static constexpr D3DSAMPLERSTATETYPE kSamplerStates[] = {D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV, D3DSAMP_MAGFILTER,
+                                                             D3DSAMP_MINFILTER, D3DSAMP_MIPFILTER};
+    template <class Type>
+    struct StageValue {
+        DWORD stage;
+        Type type;
+        DWORD value;
+    };
+
+    Device* d_;
+    std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> render_;
+    std::vector<StageValue<D3DTEXTURESTAGESTATETYPE>> stages_;
+    std::vector<StageValue<D3DSAMPLERSTATETYPE>> samplers_;
+    Texture* textures_[2] = {};
+    DWORD fvf_ = 0;
+    D3DVIEWPORT9 viewport_{};
+    Surface* target_ = nullptr;
+};
+
+// The composite's own states: the drawn texels pass where the mask texel's alpha (its
+// complement unless reversed) is set.
+void SetCompositeStates(Device* d, bool reverse) {
+    const std::pair<D3DRENDERSTATETYPE, DWORD> render[] = {
+        {D3DRS_ZENABLE, 0}, {D3DRS_ZWRITEENABLE, 0}, {D3DRS_ALPHATESTENABLE, 1},
+        {D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL}, {D3DRS_ALPHAREF, 128}, {D3DRS_ALPHABLENDENABLE, 0},
+        {D3DRS_CULLMODE, D3DCULL_NONE}, {D3DRS_LIGHTING, 0}, {D3DRS_FOGENABLE, 0},
+        {D3DRS_SCISSORTESTENABLE, 0}, {D3DRS_COLORWRITEENABLE, 0xF}};
+    for (const auto& [s, v] : render) d->SetRenderState(s, v);
+    const DWORD maskAlpha = D3DTA_TEXTURE | (reverse ? 0 : D3DTA_COMPLEMENT);
+    const DWORD stages[3][6] = {{D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, 0, 0},
+                                {D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTOP_SELECTARG1, maskAlpha, 1, 0},
+                                {D3DTOP_DISABLE, D3DTA_CURRENT, D3DTOP_DISABLE, D3DTA_CURRENT, 2, 0}};
+    for (DWORD s = 0; s < 3; ++s) {
+        d->SetTextureStageState(s, D3DTSS_COLOROP, stages[s][0]);
+        d->SetTextureStageState(s, D3DTSS_COLORARG1, stages[s][1]);
+        d->SetTextureStageState(s, D3DTSS_ALPHAOP, stages[s][2]);
+        d->SetTextureStageState(s, D3DTSS_ALPHAARG1, stages[s][3]);
+        d->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, stages[s][4]);
+        d->SetTextureStageState(s, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    }
+    for (DWORD s = 0; s < 2; ++s) {
+        d->SetSamplerState(s, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+        d->SetSamplerState(s, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+        d->SetSamplerState(s, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        d->SetSamplerState(s, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+        d->SetSamplerState(s, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    }
+}
+
+struct CompositeVertex {
+    float x, y, z, rhw;
+    float u0, v0, u1, v1;
+};
+
+void DrawCompositeQuad(Device* d, const DrawBounds& box) {
+    const MaskScreen& m = MaskState();
+    auto corner = [&](int x, int y) {
+        return CompositeVertex{float(x) - 0.5f, float(y) - 0.5f, 0.0f, 1.0f,
+                               float(x) / float(m.width), float(y) / float(m.height),
+                               float(x) / float(m.maskTextureWidth), float(y) / float(m.maskTextureHeight)};
+    };
+    const CompositeVertex quad[4] = {corner(box.x1, box.y1), corner(box.x2, box.y1), corner(box.x1, box.y2),
+                                     corner(box.x2, box.y2)};
+    d->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX2);
+    d->SetTexture(0, m.screenTexture);
+    d->SetTexture(1, m.maskTexture);
+    d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(CompositeVertex));
+}
+
+}  // namespace
+
+int CreateMaskDeviceBuffers() {
+    MaskScreen& m = MaskState();
+    Device* d = Graphics().dev.device;
+    if (!d || m.screenSurface) return d ? 0 : -1;
+    const D3DFORMAT color = ColorBufferFormat(), alpha = AlphaBufferFormat();
+    if (!color) ExitWithError("マスク描画用カラーバッファで使用できるテクスチャフォーマットがありませんでした");
+    if (!alpha) ExitWithError("マスク描画用アルファチャンネルバッファで使用できるテクスチャフォーマットがありませんでした");
+    m.maskTextureWidth = PowerOfTwoAtLeast(m.width);
+    m.maskTextureHeight = PowerOfTwoAtLeast(m.height);
+    if (FAILED(d->CreateTexture(UINT(m.maskTextureWidth), UINT(m.maskTextureHeight), 1, D3DUSAGE_DYNAMIC, alpha,
+                                D3DPOOL_DEFAULT, &m.maskTexture)))
+        ExitWithError("マスク用イメージテクスチャの作成に失敗しました");
+    m.maskTextureStale = 1;
+    if (FAILED(d->CreateTexture(UINT(m.width), UINT(m.height), 1, D3DUSAGE_RENDERTARGET, color, D3DPOOL_DEFAULT,
+                                &m.screenTexture)))
+        ExitWithError("マスク用スクリーンテクスチャの作成に失敗しました");
+    m.screenTexture->GetSurfaceLevel(0, &m.screenSurface);
+    return 0;
+}
+
+void ReleaseMaskDeviceBuffers() {
+    MaskScreen& m = MaskState();
+    ReleaseObject(m.maskTexture);
+    ReleaseObject(m.screenSurface);
+    ReleaseObject(m.screenTexture);
+    m.drawSurface = nullptr;
+}
+
+int RouteDeviceDrawing(bool toMaskScreen) {
+    const MaskScreen& m = MaskState();
+    if (!Graphics().dev.device) return -1;
+    FlushVertexBatch();
+    bool withDepth = true;
+    Surface* surface = toMaskScreen ? m.screenSurface : TargetSurface(Draw().drawTarget, &withDepth);
+    if (!surface) return -1;
+    SetRenderTargetSurface(surface);
+    Graphics().dev.device->SetDepthStencilSurface(withDepth ? Graphics().dev.zSurface : nullptr);
+    const DrawArea& a = Draw().area;
+    const int saved = StateCache().force;
+    StateCache().force = 1;
+    if (!a.empty) SetViewportRect(a.x1, a.y1, a.x2 - a.x1, a.y2 - a.y1);
+    StateCache().force = saved;
+    return 0;
+}
+
+void CopyTargetToMaskScreenD3D(const DrawBounds& box) {
+    MaskScreen& m = MaskState();
+    Device* d = Graphics().dev.device;
+    bool withDepth;
+    m.drawSurface = TargetSurface(Draw().drawTarget, &withDepth);
+    if (!d || !m.drawSurface || !m.screenSurface) return;
+    FlushVertexBatch();
+    const RECT r{box.x1, box.y1, box.x2, box.y2};
+    d->StretchRect(m.drawSurface, &r, m.screenSurface, &r, D3DTEXF_NONE);
+}
+
+void CompositeMaskScreenD3D(const DrawBounds& box) {
+    MaskScreen& m = MaskState();
+    Device* d = Graphics().dev.device;
+    if (!d || !m.drawSurface || !m.screenTexture || !m.maskTexture) return;
+    FlushVertexBatch();
+    if (m.maskTextureStale) UploadMaskTexture();
+    BeginSceneIfNeeded();
+    SavedDeviceStates saved(d);
+    d->SetRenderTarget(0, m.drawSurface);
+    const D3DVIEWPORT9 viewport{DWORD(box.x1), DWORD(box.y1), DWORD(box.x2 - box.x1), DWORD(box.y2 - box.y1), 0, 1};
+    d->SetViewport(&viewport);
+    SetCompositeStates(d, m.reverse != 0);
+    DrawCompositeQuad(d, box);
+}
+
+}  // namespace orvik

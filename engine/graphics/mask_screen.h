@@ -1,0 +1,88 @@
+// The mask screen: one byte per screen pixel saying where draws may land, the image
+// draws go into while it is on (a memory image, or a render-target texture on the
+// device), and the per-draw copy-in and composite-out around every draw.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include <orvik/mask.h>
+
+#include "engine/graphics/draw_bounds.h"
+#include "engine/softrender/memimg.h"
+
+namespace host {
+class Texture;
+class Surface;
+}  // namespace host
+
+namespace orvik {
+
+struct MaskScreen {
+    std::vector<uint8_t> data;  // rows of `pitch` bytes; empty until made
+    int32_t width = 0, height = 0, pitch = 0;
+    int32_t reverse = 0;
+    int32_t nesting = 0;
+    DrawBounds drawn{};  // the outermost draw's rectangle, cut to the draw area
+    // Software path.
+    MEMIMG image{};
+    // Device path: the mask bytes as alpha, and the render target draws go into.
+    host::Texture* maskTexture = nullptr;
+    int32_t maskTextureWidth = 0, maskTextureHeight = 0;
+    int32_t maskTextureStale = 1;
+    host::Texture* screenTexture = nullptr;
+    host::Surface* screenSurface = nullptr;
+    host::Surface* drawSurface = nullptr;  // the target the current draw copied from
+};
+
+MaskScreen& MaskState();
+// Frees everything (tests and graphics shutdown).
+void ResetMaskScreen();
+
+// 0 does nothing; otherwise makes the mask data and the path's buffers once. A buffer
+// that cannot be made ends the process.
+int SetupMaskScreenBuffers(int make);
+int ReleaseMaskScreen();
+// After the device was made again: the buffers, and drawing through them when wanted.
+int RecreateMaskScreen();
+int TerminateMaskSystem();
+// Drawing goes through the mask screen now.
+bool MaskScreenActive();
+// Re-applies the mask screen's routing (after a target change or a window move).
+int RenewMaskScreen();
+
+// The target image on the software path, whatever the mask screen does.
+MEMIMG* DrawTargetMemImg();
+
+// Around every draw: the outermost one copies its rectangle of the target into the mask
+// screen and afterwards puts the drawn pixels back where the mask lets them through.
+int BeginMaskedDraw(const DrawBounds& bounds);
+int EndMaskedDraw(const DrawBounds& bounds);
+
+template <class Bounds, class Work>
+int WithMaskedDraw(Bounds bounds, Work work) {
+    if (!MaskScreenActive()) return work();
+    const DrawBounds b = bounds();
+    BeginMaskedDraw(b);
+    const int result = work();
+    EndMaskedDraw(b);
+    return result;
+}
+
+// Runs work with drawing routed to the target itself (a clear is never masked).
+template <class Work>
+int WithMaskScreenPaused(Work work) {
+    if (!MaskScreenActive()) return work();
+    SetMaskScreenFlag(0);
+    const int result = work();
+    SetMaskScreenFlag(1);
+    return result;
+}
+
+// Device path halves.
+int CreateMaskDeviceBuffers();
+void ReleaseMaskDeviceBuffers();
+int RouteDeviceDrawing(bool toMaskScreen);
+void CopyTargetToMaskScreenD3D(const DrawBounds& box);
+void CompositeMaskScreenD3D(const DrawBounds& box);
+
+}  // namespace orvik

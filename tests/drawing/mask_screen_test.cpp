@@ -1,0 +1,224 @@
+// Drawing through the mask screen, on the device path and on the software path with the
+// same expectations: draws land only where the mask screen's byte is 0 (or, reversed,
+// where it is not), nested draws composite once, a clear is never masked, and text is
+// masked as a whole line. Then the mask handles.
+#include <orvik/fonts.h>
+#include <orvik/mask.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+#include "../support/image_file_builders.h"
+#include "drawing_fixture.h"
+#include "engine/graphics/font_graph_port.h"
+#include "engine/graphics/fonts_internal.h"
+#include "engine/graphics/mask_handles.h"
+#include "engine/graphics/mask_screen.h"
+#include "host/font/fixed_glyph_source.h"
+#include "host/font/font_host.h"
+
+namespace orvik_test {
+namespace {
+
+using namespace orvik;
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+
+class MaskScreenTest : public DeviceTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        UseBlockGlyphs();
+        if (!GetParam()) {
+            ASSERT_EQ(SetUseHardwareRendering(0), 0);
+            ASSERT_EQ(SetGraphMode(640, 480, 32), 0);
+        }
+        ASSERT_EQ(InitLibrary(), 0);
+        ASSERT_EQ(Graphics().direct3DMode, GetParam() ? 1 : 0);
+        ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+        ASSERT_EQ(ClearDrawTarget(), 0);
+    }
+    void TearDown() override {
+        ClearFontSystem();
+        host::ResetFontHost();
+    }
+    // 'g' is a solid 6 x 6 square with an advance of 7.
+    static void UseBlockGlyphs() {
+        host::ResetFontHost();
+        auto glyphs = std::make_shared<host::FixedGlyphSource>();
+        host::GlyphImage g;
+        g.width = g.rows = 6;
+        g.top = 12;
+        g.advance = 7;
+        g.coverage.assign(36, 255);
+        glyphs->AddGlyph(U'g', g);
+        host::SetGlyphSource(glyphs);
+        ResetFontPort();
+        ClearFontSystem();
+    }
+    static uint32_t Pixel(int x, int y) {
+        if (Graphics().direct3DMode) {
+            FlushVertexBatch();
+            return BackBufferPixel(x, y);
+        }
+        const MEMIMG* s = Graphics().softScreen;
+        uint32_t v;
+        std::memcpy(&v, s->pixels + size_t(y) * size_t(s->store->pitch) + size_t(x) * 4, 4);
+        return v & 0xFFFFFF;
+    }
+    // Row y from x1 to x2: '#' for a lit pixel, '.' for black.
+    static std::string Row(int y, int x1, int x2) {
+        std::string row;
+        for (int x = x1; x <= x2; ++x) row += Pixel(x, y) == kBlack ? '.' : '#';
+        return row;
+    }
+    // A 1-row mask of the given bytes put on the mask screen at (x, y).
+    static void PutMaskRow(int x, int y, std::initializer_list<uint8_t> bytes) {
+        const int32_t mask = MakeMask(int(bytes.size()), 1);
+        ASSERT_GE(mask, 0);
+        ASSERT_EQ(SetDataToMask(int(bytes.size()), 1, bytes.begin(), mask), 0);
+        ASSERT_EQ(DrawMask(x, y, mask, kMaskTransNone), 0);
+    }
+};
+
+TEST_P(MaskScreenTest, DrawsLandWhereTheMaskIsZeroAndTheReverseFlagSwapsThat) {
+    // Without a mask screen there is nothing to switch.
+    EXPECT_EQ(SetMaskScreenFlag(0), -1);
+    EXPECT_EQ(GetMaskScreenFlag(), 1);
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    PutMaskRow(10, 5, {0xFF, 0xFF, 0, 7});
+    PutMaskRow(10, 7, {0xFF, 0xFF, 0, 7});
+    const int32_t sprite = DrawingTest::SolidGraph(8, 1, kWhite);
+    ASSERT_EQ(DrawGraphAt(8, 5, sprite, 0), 0);
+    EXPECT_EQ(Row(5, 6, 17), "..##..#.##..");
+    ASSERT_EQ(SetMaskReverseEffectFlag(1), 0);
+    ASSERT_EQ(DrawFilledBox(8, 7, 16, 8, GetColorValue(255, 255, 255)), 0);
+    EXPECT_EQ(Row(7, 6, 17), "....##.#....");
+    ASSERT_EQ(SetMaskReverseEffectFlag(0), 0);
+    // Thick lines are put back over the whole quadrangle they cover.
+    ASSERT_EQ(DrawThickLine(20, 20, 40, 20, 4, GetColorValue(255, 255, 255)), 0);
+    EXPECT_EQ(Row(19, 21, 39), std::string(19, '#'));
+    // A mask screen full of 0xFF stops everything; turned off, draws go straight through.
+    ASSERT_EQ(FillMaskScreen(1), 0);
+    ASSERT_EQ(DrawFilledBox(0, 30, 50, 31, GetColorValue(255, 255, 255)), 0);
+    EXPECT_EQ(Row(30, 0, 49), std::string(50, '.'));
+    ASSERT_EQ(SetMaskScreenFlag(0), 0);
+    EXPECT_EQ(GetMaskScreenFlag(), 0);
+    ASSERT_EQ(DrawFilledBox(0, 30, 50, 31, GetColorValue(255, 255, 255)), 0);
+    EXPECT_EQ(Row(30, 0, 49), std::string(50, '#'));
+}
+
+TEST_P(MaskScreenTest, NestedDrawsCompositeOnceAtTheOutermostLevel) {
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    const int32_t sprite = DrawingTest::SolidGraph(2, 2, kWhite);
+    ASSERT_EQ(BeginMaskedDraw(DrawBounds{0, 0, 40, 40}), 0);
+    ASSERT_EQ(DrawGraphAt(5, 5, sprite, 0), 0);
+    ASSERT_EQ(DrawGraphAt(50, 5, sprite, 0), 0);
+    EXPECT_EQ(Pixel(5, 5), kBlack);  // still in the mask screen
+    ASSERT_EQ(EndMaskedDraw(DrawBounds{0, 0, 40, 40}), 0);
+    EXPECT_EQ(MaskState().nesting, 0);
+    EXPECT_EQ(Pixel(5, 5), kWhite);
+    EXPECT_EQ(Pixel(6, 6), kWhite);
+    // The inner draw outside the outer rectangle is not put back.
+    EXPECT_EQ(Pixel(50, 5), kBlack);
+}
+
+TEST_P(MaskScreenTest, ClearsReachTheTargetAndOtherTargetsAreMaskedToo) {
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    ASSERT_EQ(DrawFilledBox(0, 0, 20, 20, GetColorValue(255, 255, 255)), 0);
+    ASSERT_EQ(FillMaskScreen(1), 0);
+    const ClearRect part{0, 0, 10, 20};
+    ASSERT_EQ(ClearDrawTarget(&part), 0);
+    EXPECT_EQ(Row(3, 8, 11), "..##");
+    // A drawable graphic as target: the same mask screen cuts what lands in it.
+    const int32_t off = CreateDrawableGraph(32, 8);
+    ASSERT_GE(off, 0);
+    ASSERT_EQ(SetDrawTarget(off), 0);
+    ASSERT_EQ(FillMaskScreen(0), 0);
+    PutMaskRow(1, 2, {0xFF});
+    ASSERT_EQ(DrawFilledBox(0, 2, 4, 3, GetColorValue(255, 255, 255)), 0);
+    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    ASSERT_EQ(FillMaskScreen(0), 0);
+    ASSERT_EQ(DrawGraphAt(100, 100, off, 0), 0);
+    EXPECT_EQ(Row(102, 99, 104), ".#.##.");
+}
+
+TEST_P(MaskScreenTest, TextIsMaskedAsOneLine) {
+    ASSERT_EQ(DrawTextDefault(0, 0, "gggg", GetColorValue(255, 255, 255), 0), 28);
+    std::vector<std::string> open;
+    for (int y = 0; y < 20; ++y) open.push_back(Row(y, 0, 29));
+    ASSERT_TRUE(std::any_of(open.begin(), open.end(), [](const std::string& r) { return r.find('#') < 10; }));
+    ASSERT_EQ(ClearDrawTarget(), 0);
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    const int32_t mask = MakeMask(10, 20);
+    const std::vector<uint8_t> blocked(200, 0xFF);
+    ASSERT_EQ(SetDataToMask(10, 20, blocked.data(), mask), 0);
+    ASSERT_EQ(DrawMask(0, 0, mask, kMaskTransNone), 0);
+    ASSERT_EQ(DrawTextDefault(0, 0, "gggg", GetColorValue(255, 255, 255), 0), 28);
+    for (int y = 0; y < 20; ++y) EXPECT_EQ(Row(y, 0, 29), std::string(10, '.') + open[size_t(y)].substr(10)) << y;
+    EXPECT_EQ(MaskState().nesting, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, MaskScreenTest, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Device" : "Software"; });
+
+TEST_F(DeviceTest, MaskHandlesAreCheckedAndTheTableHolds512) {
+    const int32_t first = MakeMask(3, 2);
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(first & 0x78000000, 0x28000000);
+    EXPECT_EQ(MakeMask(0, 2), -1);
+    ASSERT_EQ(DeleteMaskHandle(first), 0);
+    EXPECT_EQ(DeleteMaskHandle(first), -1);
+    // The slot comes back with another check number: the old handle stays refused.
+    const int32_t second = MakeMask(3, 2);
+    EXPECT_EQ(second & 0xFFFF, first & 0xFFFF);
+    EXPECT_NE(second, first);
+    int w = 0, h = 0;
+    EXPECT_EQ(GetMaskSize(&w, &h, first), -1);
+    ASSERT_EQ(GetMaskSize(&w, &h, second), 0);
+    EXPECT_EQ(w * 10 + h, 32);
+    EXPECT_EQ(GetMaskSize(&w, &h, second & ~0x28000000), -1);
+    for (int i = 1; i < kMaskCapacity; ++i) ASSERT_GE(MakeMask(1, 1), 0) << i;
+    EXPECT_EQ(MakeMask(1, 1), -1);
+    ASSERT_EQ(DeleteAllMaskHandles(), 0);
+    EXPECT_EQ(GetMaskSize(&w, &h, second), -1);
+    EXPECT_GE(MakeMask(1, 1), 0);
+}
+
+TEST_F(DrawingTest, MasksGoOnTheMaskScreenCutAndByTheirTransparency) {
+    const int32_t mask = MakeMask(3, 1);
+    EXPECT_EQ(DrawMask(0, 0, mask, kMaskTransNone), -1);  // no mask screen yet
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    const uint8_t bytes[3] = {0, 5, 9};
+    ASSERT_EQ(SetDataToMask(3, 1, bytes, mask), 0);
+    ASSERT_EQ(FillMaskScreen(1), 0);
+    const MaskScreen& m = MaskState();
+    auto screenRow = [&](int x, int y) { return std::vector<int>(m.data.begin() + y * m.pitch + x, m.data.begin() + y * m.pitch + x + 3); };
+    ASSERT_EQ(DrawMask(10, 0, mask, kMaskTransNone), 0);
+    EXPECT_EQ(screenRow(10, 0), (std::vector<int>{0, 5, 9}));
+    ASSERT_EQ(DrawMask(10, 1, mask, kMaskTransWhite), 0);
+    EXPECT_EQ(screenRow(10, 1), (std::vector<int>{0, 255, 255}));
+    ASSERT_EQ(FillMaskScreen(0), 0);
+    ASSERT_EQ(DrawMask(10, 2, mask, kMaskTransBlack), 0);
+    EXPECT_EQ(screenRow(10, 2), (std::vector<int>{0, 5, 9}));
+    // Cut at the screen's edges.
+    ASSERT_EQ(DrawMask(-2, 3, mask, kMaskTransNone), 0);
+    EXPECT_EQ(m.data[size_t(3 * m.pitch)], 9);
+    ASSERT_EQ(DrawMask(638, 479, mask, kMaskTransNone), 0);
+    EXPECT_EQ(m.data[size_t(479 * m.pitch + 639)], 5);
+    // A mask from an image file takes the pixels' red values.
+    imagetest::BmpSpec bmp;
+    bmp.width = 2;
+    bmp.height = 1;
+    bmp.pixels = {0, 0, 200, 0, 0, 0, 0, 0};  // blue, green, red per pixel, padded to 8
+    const std::string path = engine_.Log().Directory() + "/mask.bmp";
+    const auto file = imagetest::MakeBmp(bmp);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    const int32_t loaded = LoadMask(path.c_str());
+    ASSERT_GE(loaded, 0);
+    EXPECT_EQ(GetMaskRecord(loaded)->data, (std::vector<uint8_t>{200, 0}));
+    EXPECT_EQ(LoadMask((path + "x").c_str()), -1);
+}
+
+}  // namespace
+}  // namespace orvik_test
