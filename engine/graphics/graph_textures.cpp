@@ -8,6 +8,7 @@
 
 #include "engine/graphics/base_image.h"
 #include "engine/graphics/color_data.h"
+#include "engine/graphics/com_release.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/texture_transfer.h"
 #include "engine/graphics/vertex_batch.h"
@@ -21,12 +22,6 @@ namespace orvik {
 using namespace host;
 
 namespace {
-
-template <class T>
-void ReleaseObject(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
 
 D3DFORMAT SetFormat(const GraphImageSet& set) { return Graphics().dev.textureFormats[set.formatIndex]; }
 

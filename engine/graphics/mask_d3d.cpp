@@ -3,16 +3,17 @@
 // former before a draw and the composite back through the latter after it.
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #include <orvik/platform.h>
 
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/color_format.h"
+#include "engine/graphics/com_release.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/draw_target.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/mask_screen.h"
+#include "engine/graphics/saved_device_states.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
 #include "host/d3d9/device.h"
@@ -39,12 +40,6 @@ D3DFORMAT AlphaBufferFormat() {
     return t[3] ? t[3] : t[2];
 }
 
-template <class T>
-void ReleaseObject(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
-
 void StorePixel(uint8_t* at, int bytes, uint32_t value) {
     if (bytes == 4) std::memcpy(at, &value, 4);
     else at[0] = uint8_t(value), at[1] = uint8_t(value >> 8);
@@ -65,77 +60,6 @@ void UploadMaskTexture() {
     m.maskTexture->UnlockRect(0);
     m.maskTextureStale = 0;
 }
-
-// Device states the composite changes, read before and written back after, so the
-// render-state cache's copies stay true.
-class SavedDeviceStates {
-public:
-    explicit SavedDeviceStates(Device* d) : d_(d) {
-        for (D3DRENDERSTATETYPE s : kRenderStates) {
-            DWORD v = 0;
-            d_->GetRenderState(s, &v);
-            render_.push_back({s, v});
-        }
-        for (DWORD stage = 0; stage < 3; ++stage)
-            for (D3DTEXTURESTAGESTATETYPE s : kStageStates) {
-                DWORD v = 0;
-                d_->GetTextureStageState(stage, s, &v);
-                stages_.push_back({stage, s, v});
-            }
-        for (DWORD stage = 0; stage < 2; ++stage) {
-            for (D3DSAMPLERSTATETYPE s : kSamplerStates) {
-                DWORD v = 0;
-                d_->GetSamplerState(stage, s, &v);
-                samplers_.push_back({stage, s, v});
-            }
-            d_->GetTexture(stage, &textures_[stage]);
-        }
-        d_->GetFVF(&fvf_);
-        d_->GetViewport(&viewport_);
-        d_->GetRenderTarget(0, &target_);
-    }
-    ~SavedDeviceStates() {
-        d_->SetRenderTarget(0, target_);
-        d_->SetViewport(&viewport_);
-        for (const auto& [s, v] : render_) d_->SetRenderState(s, v);
-        for (const auto& st : stages_) d_->SetTextureStageState(st.stage, st.type, st.value);
-        for (const auto& st : samplers_) d_->SetSamplerState(st.stage, st.type, st.value);
-        for (DWORD stage = 0; stage < 2; ++stage) {
-            d_->SetTexture(stage, textures_[stage]);
-            ReleaseObject(textures_[stage]);
-        }
-        d_->SetFVF(fvf_);
-        ReleaseObject(target_);
-    }
-    SavedDeviceStates(const SavedDeviceStates&) = delete;
-    SavedDeviceStates& operator=(const SavedDeviceStates&) = delete;
-
-private:
-    static constexpr D3DRENDERSTATETYPE kRenderStates[] = {
-        D3DRS_ZENABLE, D3DRS_ZWRITEENABLE, D3DRS_ALPHATESTENABLE, D3DRS_ALPHAFUNC, D3DRS_ALPHAREF,
-        D3DRS_ALPHABLENDENABLE, D3DRS_CULLMODE, D3DRS_LIGHTING, D3DRS_FOGENABLE, D3DRS_SCISSORTESTENABLE,
-        D3DRS_COLORWRITEENABLE};
-    static constexpr D3DTEXTURESTAGESTATETYPE kStageStates[] = {
-        D3DTSS_COLOROP, D3DTSS_COLORARG1, D3DTSS_COLORARG2, D3DTSS_ALPHAOP, D3DTSS_ALPHAARG1,
-        D3DTSS_ALPHAARG2, D3DTSS_TEXCOORDINDEX, D3DTSS_TEXTURETRANSFORMFLAGS};
-    static constexpr D3DSAMPLERSTATETYPE kSamplerStates[] = {D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV, D3DSAMP_MAGFILTER,
-                                                             D3DSAMP_MINFILTER, D3DSAMP_MIPFILTER};
-    template <class Type>
-    struct StageValue {
-        DWORD stage;
-        Type type;
-        DWORD value;
-    };
-
-    Device* d_;
-    std::vector<std::pair<D3DRENDERSTATETYPE, DWORD>> render_;
-    std::vector<StageValue<D3DTEXTURESTAGESTATETYPE>> stages_;
-    std::vector<StageValue<D3DSAMPLERSTATETYPE>> samplers_;
-    Texture* textures_[2] = {};
-    DWORD fvf_ = 0;
-    D3DVIEWPORT9 viewport_{};
-    Surface* target_ = nullptr;
-};
 
 // The composite's own states: the drawn texels pass where the mask texel's alpha (its
 // complement unless reversed) is set.

@@ -2,7 +2,10 @@
 // as they are, including images cut into several texture pieces and with partial edge
 // blocks, and they draw the same pixels as the image decoded beforehand. Without a
 // compressed format the image is decoded into the fallback format.
+#include <cstring>
+#include <fstream>
 #include <random>
+#include <string>
 
 #include "../support/image_file_builders.h"
 #include "drawing_fixture.h"
@@ -125,6 +128,30 @@ TEST_F(DrawingTest, CompressedTexturesRefuseWhatTheyCannotTakeAsBlocks) {
     // The same blocks again, as a restore from the file does, are taken.
     EXPECT_EQ(TransferImageToGraph(nullptr, &blocks, nullptr, 0, 0, handle, 0), 0);
     FreeBaseImage(&blocks);
+}
+
+TEST_F(DrawingTest, CompressedGraphicsComeBackFromTheirFile) {
+    const std::string path = engine_.Log().Directory() + "/tile.dds";
+    const Bytes file = MakeDxtFile(3, 8, 8, 11);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    const int32_t handle = LoadImageToGraph(path.c_str(), 0);
+    ASSERT_GE(handle, 0);
+    const TexturePiece& piece = GetGraphRecord(handle)->images->pieces.at(0);
+    ASSERT_EQ(piece.texture->Format(), host::D3DFMT_DXT3);
+    ASSERT_EQ(DrawGraphAt(0, 0, handle, 0), 0);
+    std::vector<uint32_t> before;
+    for (int i = 0; i < 64; ++i) before.push_back(Pixel(i % 8, i / 8));
+    // The device lost the texture's contents, as after a re-creation.
+    host::Texture* held = piece.staging ? piece.staging : piece.texture;
+    host::D3DLOCKED_RECT locked;
+    ASSERT_EQ(held->LockRect(0, &locked, nullptr, 0), host::D3D_OK);
+    std::memset(locked.pBits, 0, size_t(locked.Pitch) * 2);
+    held->UnlockRect(0);
+    if (piece.staging) D3DDevice()->UpdateTexture(piece.staging, piece.texture);
+    ASSERT_EQ(RestoreGraphsFromFiles(), 0);
+    ASSERT_EQ(DrawGraphAt(0, 0, handle, 0), 0);
+    for (int i = 0; i < 64; ++i) EXPECT_EQ(Pixel(i % 8, i / 8), before[size_t(i)]) << i;
+    EXPECT_EQ(Log().find("DXTフォーマット"), std::string::npos);
 }
 
 class NoDxtDrawingTest : public DrawingTest {

@@ -81,6 +81,31 @@ TEST(PixelFormatTest, Dxt3AndDxt5Alpha) {
     EXPECT_EQ(px[0] >> 24, 255u);
     EXPECT_EQ(px[1] >> 24, 0u);
     EXPECT_EQ(px[2] >> 24, 219u);
+    // a0 <= a1: four steps between them, then index 6 clear and index 7 opaque.
+    // Texels 0 to 3 take indices 0, 2, 6 and 7.
+    const uint8_t six[16] = {0, 250, 0x90, 0x0F, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0};
+    DecodeCompressedBlock(D3DFMT_DXT5, six, px);
+    EXPECT_EQ(px[0] >> 24, 0u);
+    EXPECT_EQ(px[1] >> 24, 50u);
+    EXPECT_EQ(px[2] >> 24, 0u);
+    EXPECT_EQ(px[3] >> 24, 255u);
+}
+
+TEST(PixelFormatTest, PremultipliedKindsSampleTheirColoursAsStored) {
+    // A half-transparent texel of stored colour 0x848284: DXT2 and DXT4 give it back as
+    // it is, as DXT3 and DXT5 do; undoing the premultiplication is the program's affair.
+    const uint16_t grey = 0x8410;  // 16, 32, 16 of 31, 63, 31: 132, 130, 132
+    uint8_t explicitAlpha[16] = {0x88, 0, 0, 0, 0, 0, 0, 0, uint8_t(grey), uint8_t(grey >> 8), 0, 0, 0, 0, 0, 0};
+    uint8_t interpolated[16] = {136, 136, 0, 0, 0, 0, 0, 0, uint8_t(grey), uint8_t(grey >> 8), 0, 0, 0, 0, 0, 0};
+    uint32_t plain[16], premultiplied[16];
+    DecodeCompressedBlock(D3DFMT_DXT3, explicitAlpha, plain);
+    DecodeCompressedBlock(D3DFMT_DXT2, explicitAlpha, premultiplied);
+    EXPECT_EQ(premultiplied[0], plain[0]);
+    EXPECT_EQ(plain[0], 0x88848284u);
+    DecodeCompressedBlock(D3DFMT_DXT5, interpolated, plain);
+    DecodeCompressedBlock(D3DFMT_DXT4, interpolated, premultiplied);
+    EXPECT_EQ(premultiplied[0], plain[0]);
+    EXPECT_EQ(plain[0], 0x88848284u);
 }
 
 }  // namespace
