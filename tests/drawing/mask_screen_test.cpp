@@ -25,16 +25,19 @@ using namespace orvik;
 
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-class MaskScreenTest : public DeviceTest, public ::testing::WithParamInterface<bool> {
+// The device, or the software renderer with a screen of 32 or 16 bits.
+enum class Path { Device, Software32, Software16 };
+
+class MaskScreenTest : public DeviceTest, public ::testing::WithParamInterface<Path> {
 protected:
     void SetUp() override {
         UseBlockGlyphs();
-        if (!GetParam()) {
+        if (GetParam() != Path::Device) {
             ASSERT_EQ(SetUseHardwareRendering(0), 0);
-            ASSERT_EQ(SetGraphMode(640, 480, 32), 0);
+            ASSERT_EQ(SetGraphMode(640, 480, GetParam() == Path::Software16 ? 16 : 32), 0);
         }
         ASSERT_EQ(InitLibrary(), 0);
-        ASSERT_EQ(Graphics().direct3DMode, GetParam() ? 1 : 0);
+        ASSERT_EQ(Graphics().direct3DMode, GetParam() == Path::Device ? 1 : 0);
         ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
         ASSERT_EQ(ClearDrawTarget(), 0);
     }
@@ -62,9 +65,10 @@ protected:
             return BackBufferPixel(x, y);
         }
         const MEMIMG* s = Graphics().softScreen;
-        uint32_t v;
-        std::memcpy(&v, s->pixels + size_t(y) * size_t(s->store->pitch) + size_t(x) * 4, 4);
-        return v & 0xFFFFFF;
+        const int bytes = MemImgBytesPerPixel(s);
+        uint32_t v = 0;
+        std::memcpy(&v, s->pixels + size_t(y) * size_t(s->store->pitch) + size_t(x * bytes), size_t(bytes));
+        return bytes == 2 ? (v ? v | 0xFF0000 : 0) & 0xFFFFFF : v & 0xFFFFFF;
     }
     // Row y from x1 to x2: '#' for a lit pixel, '.' for black.
     static std::string Row(int y, int x1, int x2) {
@@ -159,8 +163,24 @@ TEST_P(MaskScreenTest, TextIsMaskedAsOneLine) {
     EXPECT_EQ(MaskState().nesting, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, MaskScreenTest, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Device" : "Software"; });
+TEST_P(MaskScreenTest, TheMaskOutlivesItsDeviceBuffersAndEndsWithGraphics) {
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    PutMaskRow(3, 4, {0xFF});
+    // As a device re-creation does: the device objects go and come back, the bytes stay.
+    ReleaseMaskDeviceBuffers();
+    ASSERT_EQ(RecreateMaskScreen(), 0);
+    ASSERT_EQ(DrawFilledBox(2, 4, 5, 5, GetColorValue(255, 255, 255)), 0);
+    EXPECT_EQ(Row(4, 1, 5), ".#.#.");
+    ASSERT_EQ(TerminateMaskSystem(), 0);
+    EXPECT_EQ(SetMaskScreenFlag(1), -1);
+    ASSERT_EQ(DrawFilledBox(2, 6, 5, 7, GetColorValue(255, 255, 255)), 0);
+    EXPECT_EQ(Row(6, 1, 5), ".###.");
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, MaskScreenTest, ::testing::Values(Path::Device, Path::Software32, Path::Software16),
+                         [](const ::testing::TestParamInfo<Path>& info) {
+                             return info.param == Path::Device ? "Device" : info.param == Path::Software32 ? "Software32" : "Software16";
+                         });
 
 TEST_F(DeviceTest, MaskHandlesAreCheckedAndTheTableHolds512) {
     const int32_t first = MakeMask(3, 2);
