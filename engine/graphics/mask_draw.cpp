@@ -42,8 +42,8 @@ void CompositeSoft(const DrawBounds& box) {
     const MEMIMG& drawn = MaskState().image;
     if (!IsMemImgValid(target) || !IsMemImgValid(&drawn)) return;
     const DrawBounds cut{box.x1, box.y1, std::min(box.x2, target->width), std::min(box.y2, target->height)};
+    // The mask image is made in the target's pixel kind; anything else is not put back.
     const int bytes = MemImgBytesPerPixel(target);
-    // Both images hold the screen's pixel layout; another layout cannot be put back as is.
     if (bytes != MemImgBytesPerPixel(&drawn)) return;
     if (bytes == 4) CompositeRows<uint32_t>(target, drawn, cut);
     else if (bytes == 2) CompositeRows<uint16_t>(target, drawn, cut);

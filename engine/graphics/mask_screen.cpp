@@ -18,11 +18,19 @@ namespace {
 
 MaskScreen g_mask;
 
-int MakeSoftBuffer() {
+// The mask image holds the pixels of the target it stands in for, so what is drawn in it
+// goes back unconverted; a target of another pixel kind gets an image of its kind.
+int MakeSoftBuffer(int32_t colorType) {
     MaskScreen& m = g_mask;
-    if (IsMemImgValid(&m.image)) return 0;
-    if (MakeMemImg(&m.image, m.width, m.height, -1) < 0) ExitWithError("マスク用 MEMIMG の作成に失敗しました");
+    if (IsMemImgValid(&m.image) && (colorType < 0 || m.image.store->colorType == colorType)) return 0;
+    ReleaseMemImg(&m.image);
+    if (MakeMemImg(&m.image, m.width, m.height, colorType) < 0) ExitWithError("マスク用 MEMIMG の作成に失敗しました");
     return 0;
+}
+
+int32_t TargetColorType() {
+    const MEMIMG* target = DrawTargetMemImg();
+    return IsMemImgValid(target) ? target->store->colorType : -1;
 }
 
 }  // namespace
@@ -51,7 +59,7 @@ int SetupMaskScreenBuffers(int make) {
         m.data.assign(size_t(m.pitch) * size_t(m.height), 0);
         m.maskTextureStale = 1;
     }
-    const int result = Graphics().direct3DMode ? CreateMaskDeviceBuffers() : MakeSoftBuffer();
+    const int result = Graphics().direct3DMode ? CreateMaskDeviceBuffers() : MakeSoftBuffer(TargetColorType());
     if (result == 0) Draw().maskMade = 1;
     return result;
 }
@@ -62,6 +70,7 @@ int SetMaskScreenFlag(int flag) {
     d.maskWanted = flag ? 1 : 0;
     d.maskActive = d.maskWanted && d.maskMade ? 1 : 0;
     if (Graphics().direct3DMode) return RouteDeviceDrawing(d.maskActive != 0);
+    if (d.maskActive) MakeSoftBuffer(TargetColorType());
     d.softTarget = d.maskActive ? &g_mask.image : DrawTargetMemImg();
     return 0;
 }
