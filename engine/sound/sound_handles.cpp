@@ -29,11 +29,23 @@ void ReleaseMemorySound(SoundRecord* r) {
     r->dataReferences = nullptr;
 }
 
-void ReleaseStreamSound(int handle, SoundRecord* r) {
+// Lets go of a stream's sources and buffer. False when other streams still play through
+// its buffer: the record then stays, marked for deletion with the last of them.
+bool ReleaseStreamSound(int handle, SoundRecord* r) {
     StopStreamSoundBuffer(handle);
+    const int32_t shared = r->stream.sharedBufferHandle;
+    if (SoundRecord* owner = shared != -1 ? FindSoundRecord(shared) : nullptr) {
+        --owner->stream.sharerCount;
+        if (owner->stream.deleteDeferred && owner != r) DeleteSound(shared, 0);
+    }
+    if (r->stream.sharerCount != 0) {
+        r->stream.deleteDeferred = 1;
+        return false;
+    }
     RemoveListNode(&r->streamNode);
     ReleaseStreamSources(r);
     if (r->buffers[0].valid) SoundBufRelease(&r->buffers[0]);
+    return true;
 }
 
 void FreeSlot(int32_t slot) {
@@ -87,7 +99,7 @@ int DeleteSound(int handle, int) {
     SoundRecord* r = FindSoundRecord(handle);
     if (!r) return -1;
     if (r->kind == kStreamSound) {
-        ReleaseStreamSound(handle, r);
+        if (!ReleaseStreamSound(handle, r)) return 0;
     } else {
         if (r->buffers[0].valid) StopSound(handle);
         ReleaseMemorySound(r);

@@ -53,9 +53,7 @@ host::DSBUFFERDESC Description(uint32_t flags, uint32_t bytes, const host::WAVEF
 }
 
 int CreateStreamBuffer(SoundRecord* r, const host::WAVEFORMATEX* format) {
-    const uint32_t align = format->nBlockAlign ? format->nBlockAlign : 1;
-    const uint32_t second = (format->nAvgBytesPerSec & 0xFFFFFF);
-    const host::DSBUFFERDESC d = Description(kStreamBufferFlags, (second + align - 1) / align * align, format);
+    const host::DSBUFFERDESC d = Description(kStreamBufferFlags, StreamQuantitiesOf(*format).buffer, format);
     // A stream that cannot get its play buffer fails its load; the program goes on.
     if (SoundBufCreate(&r->buffers[0], &d) != 0) {
         AddLogText("ストリーム風サウンドバッファの作成に失敗しました\n");

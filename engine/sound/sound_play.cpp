@@ -26,8 +26,8 @@ bool IsPlaying(SoundBuffer* b, bool* readable) {
     return *readable && (status & host::DSBSTATUS_PLAYING);
 }
 
-// Waits while the sound plays, keeping the window alive; ends at once when the program
-// is ending.
+}  // namespace
+
 void WaitWhilePlaying(int handle) {
     if (PumpMessagesCore() != 0) return;
     while (CheckSoundPlaying(handle) == 1) {
@@ -36,7 +36,11 @@ void WaitWhilePlaying(int handle) {
     }
 }
 
-}  // namespace
+void ApplyPlaySettings(SoundRecord* r, SoundBuffer* b) {
+    SoundBufSetVolume(b, TakeSetting(r->onePlayVolumeSet, r->onePlayVolume, r->volume));
+    SoundBufSetPan(b, TakeSetting(r->onePlayPanSet, r->onePlayPan, r->pan));
+    SoundBufSetFrequency(b, uint32_t(TakeSetting(r->onePlayFrequencySet, r->onePlayFrequency, r->frequency)));
+}
 
 int PrepareSoundBufferPlay(SoundRecord* r, int fromTop) {
     uint32_t cursor = 0;
@@ -55,9 +59,7 @@ int PrepareSoundBufferPlay(SoundRecord* r, int fromTop) {
         SoundBufStop(b);
     }
     SoundBufSetPosition(b, fromTop == 1 ? 0 : cursor);
-    SoundBufSetVolume(b, TakeSetting(r->onePlayVolumeSet, r->onePlayVolume, r->volume));
-    SoundBufSetPan(b, TakeSetting(r->onePlayPanSet, r->onePlayPan, r->pan));
-    SoundBufSetFrequency(b, uint32_t(TakeSetting(r->onePlayFrequencySet, r->onePlayFrequency, r->frequency)));
+    ApplyPlaySettings(r, b);
     return 0;
 }
 

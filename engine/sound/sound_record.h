@@ -4,6 +4,7 @@
 
 #include "engine/platform/list.h"
 #include "engine/sound/sound_buffer.h"
+#include "engine/sound/stream_record.h"
 #include "host/dsound/dsound_types.h"
 
 namespace orvik {
@@ -33,6 +34,7 @@ struct SoundRecord {
     // Values that the next play uses once in place of volume, pan and frequency.
     uint8_t onePlayVolumeSet, onePlayPanSet, onePlayFrequencySet;
     int32_t onePlayVolume, onePlayPan, onePlayFrequency;
+    StreamPart stream;  // stream sounds only
 };
 
 inline int32_t MakeSoundHandle(int32_t check, int32_t slot) {

@@ -1,12 +1,11 @@
 // Services that the pump, the window procedure and shutdown call every frame, for
-// stream sounds, soft sounds, music and movies, none of which are in this build yet:
+// soft sounds, music and movies, none of which are in this build yet:
 // each has nothing to do and says so (-1 for a refresh with nothing to refresh).
 #include "engine/sound/sound_system.h"
 
 namespace orvik {
 
 int StopCurrentMusic() { return 0; }
-int RefillAllStreamSounds() { return -1; }
 int ProcessSoftSoundPlayers() { return -1; }
 int RefreshMusicPlayState() { return -1; }
 int UpdateMidiMciPlayback() { return 0; }

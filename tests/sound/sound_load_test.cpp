@@ -109,12 +109,6 @@ TEST_F(SoundTest, OnlyMoreThan180WholeSecondsLeaveMemory) {
     ASSERT_NE(h, -1) << "180.9 s are 180 whole seconds";
     EXPECT_EQ(Record(h)->kind, orvik::kMemorySound);
     EXPECT_EQ(orvik::GetSoundTotalTime(h), 180900);
-    // 181 s would stream, which this build cannot: the load fails cleanly.
-    const int32_t blocks = orvik::TrackedMemory().blockCount;
-    EXPECT_EQ(Load(LongWave(181000)), -1);
-    EXPECT_EQ(orvik::GetSoundLoadMode(), 0) << "the load mode is put back";
-    EXPECT_EQ(orvik::Sound().handles.count, 1);
-    EXPECT_EQ(orvik::TrackedMemory().blockCount, blocks);
 }
 
 TEST_F(SoundTest, EightBitSilenceIsTheMidValue) {
@@ -157,17 +151,6 @@ TEST_F(SoundTest, MemoryBufferFallsBackToFewerControlsAndDuplicatesMayRunOut) {
     ASSERT_NE(h, -1);
     EXPECT_EQ(Record(h)->bufferCount, 1) << "making stops at the first failed duplicate";
     ASSERT_EQ(orvik::PlaySoundHandle(h, orvik::kPlayBack), 0);
-}
-
-TEST_F(SoundTest, StreamLoadModesFailCleanlyInThisBuild) {
-    Start();
-    const std::string path = WriteFile("Music.wav", PcmWave(2, 44100, Frames(100)));
-    const int32_t blocks = orvik::TrackedMemory().blockCount;
-    ASSERT_EQ(orvik::SetSoundLoadMode(3), 0);
-    EXPECT_EQ(orvik::LoadSound(path.c_str(), 3), -1);
-    EXPECT_EQ(orvik::GetSoundLoadMode(), 3);
-    EXPECT_EQ(orvik::Sound().handles.count, 0);
-    EXPECT_EQ(orvik::TrackedMemory().blockCount, blocks);
 }
 
 TEST_F(SoundTest, WaveImageAroundPcm) {
