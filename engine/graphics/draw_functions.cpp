@@ -234,15 +234,14 @@ int DrawThickLine(int x1, int y1, int x2, int y2, int thickness, uint32_t color)
     if (length == 0 || !Graphics().up) return 0;
     const float ox = dy / length * float(thickness) / 2, oy = -dx / length * float(thickness) / 2;
     if (!Graphics().direct3DMode) {
-        auto t = [](float v) { return int32_t(std::trunc(v)); };
-        const int32_t corners[4][2] = {{t(float(x1) + ox), t(float(y1) + oy)},
-                                       {t(float(x2) + ox), t(float(y2) + oy)},
-                                       {t(float(x1) - ox), t(float(y1) - oy)},
-                                       {t(float(x2) - ox), t(float(y2) - oy)}};
-        const float points[4][2] = {{float(corners[0][0]), float(corners[0][1])}, {float(corners[1][0]), float(corners[1][1])},
-                                    {float(corners[2][0]), float(corners[2][1])}, {float(corners[3][0]), float(corners[3][1])}};
+        const float exact[4][2] = {{float(x1) + ox, float(y1) + oy},
+                                   {float(x2) + ox, float(y2) + oy},
+                                   {float(x1) - ox, float(y1) - oy},
+                                   {float(x2) - ox, float(y2) - oy}};
+        int32_t corners[4][2];
+        for (int i = 0; i < 4; ++i) corners[i][0] = Trunc(exact[i][0]), corners[i][1] = Trunc(exact[i][1]);
         // The quadrangle's box, one pixel wider, so a masked draw puts all of it back.
-        return ShapeDraw(PointsBounds(points, 4, 1.0f), [&](bool) {
+        return ShapeDraw(PointsBounds(exact, 4, 1.0f), [&](bool) {
             DrawPolygonMemImg(corners, color);
             return 0;
         });

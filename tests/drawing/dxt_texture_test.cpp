@@ -48,16 +48,16 @@ void PutAlphaBlock(Bytes& b, std::mt19937& rng, uint32_t kind) {
 
 Bytes MakeDxtFile(uint32_t kind, int width, int height, uint32_t seed) {
     std::mt19937 rng(seed);
-    imagetest::DdsSpec spec;
-    spec.width = uint32_t(width);
-    spec.height = uint32_t(height);
+    imagetest::DdsSpec dds;
+    dds.width = uint32_t(width);
+    dds.height = uint32_t(height);
     static const char* const kNames[] = {"DXT1", "DXT2", "DXT3", "DXT4", "DXT5"};
-    spec.fourCc = kNames[kind - 1];
+    dds.fourCc = kNames[kind - 1];
     for (int block = 0; block < (width + 3) / 4 * ((height + 3) / 4); ++block) {
-        if (kind > 1) PutAlphaBlock(spec.data, rng, kind);
-        PutColorBlock(spec.data, rng);
+        if (kind > 1) PutAlphaBlock(dds.data, rng, kind);
+        PutColorBlock(dds.data, rng);
     }
-    return imagetest::MakeDds(spec);
+    return imagetest::MakeDds(dds);
 }
 
 BaseImage LoadDds(const Bytes& file) {
@@ -165,11 +165,11 @@ protected:
 
 TEST_F(NoDxtDrawingTest, CompressedImagesAreDecodedIntoTheFallbackFormats) {
     // One DXT1 block: red, with its clear fourth entry in the top-left texel.
-    imagetest::DdsSpec spec;
-    imagetest::Put16(spec.data, 0xF800);
-    imagetest::Put16(spec.data, 0xF800);
-    imagetest::Put32(spec.data, 0x3);
-    const int32_t dxt1 = GraphFromFile(imagetest::MakeDds(spec), false);
+    imagetest::DdsSpec dds;
+    imagetest::Put16(dds.data, 0xF800);
+    imagetest::Put16(dds.data, 0xF800);
+    imagetest::Put32(dds.data, 0x3);
+    const int32_t dxt1 = GraphFromFile(imagetest::MakeDds(dds), false);
     const int32_t dxt5 = GraphFromFile(MakeDxtFile(5, 4, 4, 9), false);
     ASSERT_GE(dxt1, 0);
     ASSERT_GE(dxt5, 0);
