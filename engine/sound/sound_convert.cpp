@@ -28,6 +28,7 @@ int NextBlock(SoundConvert* c) {
     switch (c->method) {
         case kConvertWavePcm: return ReadPcmConvertBlock(c);
         case kConvertAcm: return ConvertAcmBlock(c);
+        case kConvertOggVorbis: return DecodeOggVorbisBlock(c);
         case kConvertMemoryPcm: return CopyMemoryPcmBlock(c);
         default: return -1;
     }
@@ -35,6 +36,7 @@ int NextBlock(SoundConvert* c) {
 
 void EndMethod(SoundConvert* c) {
     if (c->method == kConvertAcm) TerminateAcmConvert(c);
+    if (c->method == kConvertOggVorbis) CloseOggVorbis(c);
     if (c->method == kConvertMemoryPcm) {
         TrackedFree(c->memory.data);
         c->memory.data = nullptr;
@@ -106,6 +108,7 @@ int SeekSoundConvert(SoundConvert* c, int32_t sample) {
     switch (c->method) {
         case kConvertWavePcm: SeekPcmConvert(c, sample); break;
         case kConvertAcm: SeekAcmConvert(c, sample); break;
+        case kConvertOggVorbis: SeekOggVorbis(c, sample); break;
         case kConvertMemoryPcm:
             c->outputPosition = int32_t(target);
             c->memory.readPosition = uint32_t(target);
@@ -122,6 +125,7 @@ int GetSoundConvertDestSize(SoundConvert* c) {
     switch (c->method) {
         case kConvertWavePcm: return int(c->dataSize);
         case kConvertAcm: return GetAcmConvertDestSize(c);
+        case kConvertOggVorbis: return int(c->dataSize);
         case kConvertMemoryPcm: return int(c->memory.size);
         default: return 0;
     }

@@ -41,6 +41,8 @@ struct MemoryPcmState {
     uint32_t readPosition;
 };
 
+struct OggVorbisState;  // the vorbisfile decoder's state
+
 struct SoundConvert {
     int32_t open;
     int32_t atEnd;
@@ -53,6 +55,7 @@ struct SoundConvert {
     host::WAVEFORMATEX outputFormat;
     AcmConvertState acm;
     MemoryPcmState memory;
+    OggVorbisState* vorbis;  // tracked memory while the Ogg Vorbis decoder is open
     uint8_t* block;
     int32_t blockSize;
     int32_t blockBytesLeft;
@@ -75,6 +78,13 @@ int SetupWaveAcmConvert(SoundConvert* record);
 int OpenOggVorbis(SoundConvert* record);
 int SetupMp3AcmConvert(SoundConvert* record);
 int ConvertMp3ToPcm(SoundConvert* record);
+
+// The Ogg Vorbis method: a block of up to 4096 bytes (-1 at the end), a seek straight to
+// the sample, the total PCM bytes of every chained stream, and the end.
+int DecodeOggVorbisBlock(SoundConvert* record);
+int SeekOggVorbis(SoundConvert* record, int32_t sample);
+int GetOggVorbisByteLength(SoundConvert* record);
+int CloseOggVorbis(SoundConvert* record);
 
 // Block steps: 0 when the block got at least one byte, -1 at the end of the data.
 int ReadPcmConvertBlock(SoundConvert* record);

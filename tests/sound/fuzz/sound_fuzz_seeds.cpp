@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/host_audio/adpcm_encoders.h"
+#include "tests/sound/ogg_encoder.h"
 #include "tests/sound/wave_builder.h"
 
 namespace {
@@ -74,5 +75,6 @@ int main(int argc, char** argv) {
     Write(dir, "mpeg1.mp3", Mp3(44100, 2, 4000, 128));
     Write(dir, "mpeg2.mp3", Mp3(22050, 1, 3000, 32));
     Write(dir, "tagged.mp3", Tagged(Mp3(32000, 1, 2000, 48)));
+    Write(dir, "tone.ogg", OggSine(3000, 1, 11025));
     return 0;
 }

@@ -1,0 +1,118 @@
+// Ogg Vorbis through vorbisfile: the library reads the record's stream through callbacks
+// and hands out 16-bit PCM a block at a time. One build of the library serves both
+// values of the reader flag (the movie sound tracks and every other sound).
+#include <vorbis/vorbisfile.h>
+
+#include <new>
+
+#include "engine/platform/memory.h"
+#include "engine/sound/sound_convert.h"
+#include "engine/sound/sound_state.h"
+
+namespace orvik {
+
+struct OggVorbisState {
+    int32_t opened;
+    OggVorbis_File decoder;
+    int32_t sampleBytes;
+};
+
+namespace {
+
+constexpr int32_t kOggBlockBytes = 4096;
+
+const StreamDescriptor* Source(void* dataSource) { return static_cast<const StreamDescriptor*>(dataSource); }
+
+size_t OggReadCallback(void* buffer, size_t elementSize, size_t count, void* dataSource) {
+    if (!dataSource) return size_t(-1);
+    return Source(dataSource)->functions.read(buffer, elementSize, count, Source(dataSource)->handle);
+}
+
+int OggSeekCallback(void* dataSource, ogg_int64_t offset, int whence) {
+    if (!dataSource) return -1;
+    return Source(dataSource)->functions.seek(Source(dataSource)->handle, int32_t(offset), whence);
+}
+
+// The stream belongs to the record's caller.
+int OggCloseCallback(void*) { return 0; }
+
+long OggTellCallback(void* dataSource) {
+    if (!dataSource) return -1;
+    return Source(dataSource)->functions.tell(Source(dataSource)->handle);
+}
+
+constexpr ov_callbacks kOggCallbacks = {OggReadCallback, OggSeekCallback, OggCloseCallback, OggTellCallback};
+
+void FreeState(SoundConvert* c) {
+    TrackedFree(c->vorbis);
+    c->vorbis = nullptr;
+}
+
+}  // namespace
+
+int OpenOggVorbis(SoundConvert* c) {
+    void* block = TrackedAlloc(sizeof(OggVorbisState), "", 0);
+    if (!block) return -1;
+    c->vorbis = new (block) OggVorbisState{};
+    OggVorbisState& v = *c->vorbis;
+    if (ov_open_callbacks(&c->stream, &v.decoder, nullptr, 0, kOggCallbacks) != 0) {
+        FreeState(c);
+        return -1;
+    }
+    v.opened = 1;
+    const vorbis_info* info = ov_info(&v.decoder, -1);
+    v.sampleBytes = Sound().vorbisSampleBytes > 0 ? Sound().vorbisSampleBytes : 2;
+    if (!info || info->channels <= 0 || info->rate <= 0) {
+        CloseOggVorbis(c);
+        return -1;
+    }
+    host::WAVEFORMATEX& f = c->outputFormat;
+    f.wFormatTag = host::WAVE_FORMAT_PCM;
+    f.nChannels = uint16_t(info->channels);
+    f.nSamplesPerSec = uint32_t(info->rate);
+    f.nBlockAlign = uint16_t(info->channels * v.sampleBytes);
+    f.nAvgBytesPerSec = uint32_t(f.nBlockAlign) * f.nSamplesPerSec;
+    f.wBitsPerSample = uint16_t(v.sampleBytes * 8);
+    f.cbSize = 0;
+    c->blockSize = kOggBlockBytes;
+    c->dataSize = uint32_t(GetOggVorbisByteLength(c));
+    c->method = kConvertOggVorbis;
+    return 0;
+}
+
+int DecodeOggVorbisBlock(SoundConvert* c) {
+    OggVorbisState& v = *c->vorbis;
+    int bitstream = 0;
+    for (;;) {
+        const long got = ov_read(&v.decoder, reinterpret_cast<char*>(c->block), c->blockSize, 0, v.sampleBytes,
+                                 v.sampleBytes == 1 ? 0 : 1, &bitstream);
+        // A hole in the data holds no samples: read on past it. Any other error ends the sound.
+        if (got == OV_HOLE) continue;
+        if (got <= 0) return -1;
+        c->blockBytesLeft = int32_t(got);
+        return 0;
+    }
+}
+
+int SeekOggVorbis(SoundConvert* c, int32_t sample) {
+    ov_pcm_seek(&c->vorbis->decoder, ogg_int64_t(sample));
+    c->blockBytesLeft = 0;
+    c->blockReadPosition = 0;
+    c->outputPosition = sample * int32_t(c->outputFormat.nBlockAlign);
+    return 0;
+}
+
+int GetOggVorbisByteLength(SoundConvert* c) {
+    OggVorbisState& v = *c->vorbis;
+    const ogg_int64_t total = ov_pcm_total(&v.decoder, -1);
+    return int32_t(uint32_t(c->outputFormat.nChannels) * uint32_t(v.sampleBytes) * uint32_t(total));
+}
+
+int CloseOggVorbis(SoundConvert* c) {
+    if (!c->vorbis) return 0;
+    if (c->vorbis->opened == 1) ov_clear(&c->vorbis->decoder);
+    FreeState(c);
+    return 0;
+}
+
+}  // namespace orvik

@@ -1,0 +1,128 @@
+// Ogg Vorbis through the conversion record: the output format, the total length, block
+// steps, seeking back after the end, chained streams, damaged files, and loading.
+#include <cmath>
+
+#include "convert_fixture.h"
+#include "engine/sound/sound_handles.h"
+#include "engine/sound/stream_sound.h"
+#include "ogg_encoder.h"
+
+namespace sound_test {
+namespace {
+
+std::vector<int16_t> ReadAll(orvik::SoundConvert* c, int32_t bytes) {
+    std::vector<int16_t> pcm(size_t(bytes) / 2);
+    const int got = orvik::ReadSoundConvert(c, reinterpret_cast<uint8_t*>(pcm.data()), bytes);
+    pcm.resize(got > 0 ? size_t(got) / 2 : 0);
+    return pcm;
+}
+
+double Rms(const std::vector<int16_t>& pcm, size_t from, size_t to) {
+    double sum = 0;
+    for (size_t i = from; i < to; ++i) sum += double(pcm[i]) * pcm[i];
+    return std::sqrt(sum / double(to - from)) / 32768.0;
+}
+
+TEST_F(ConvertTest, OggVorbisFormatsFollowTheStream) {
+    Start();
+    ASSERT_EQ(Setup(OggSine(4410, 1, 44100)), 0);
+    EXPECT_EQ(c_.method, orvik::kConvertOggVorbis);
+    EXPECT_EQ(c_.outputFormat.wFormatTag, 1);
+    EXPECT_EQ(c_.outputFormat.nBlockAlign, 2);
+    EXPECT_EQ(c_.outputFormat.nAvgBytesPerSec, 88200u);
+    EXPECT_EQ(c_.outputFormat.wBitsPerSample, 16);
+    EXPECT_EQ(c_.blockSize, 4096);
+    orvik::TerminateSoundConvert(&c_);
+    ASSERT_EQ(Setup(OggSine(4800, 2, 48000)), 0);
+    EXPECT_EQ(c_.outputFormat.nChannels, 2);
+    EXPECT_EQ(c_.outputFormat.nBlockAlign, 4);
+    EXPECT_EQ(c_.outputFormat.nAvgBytesPerSec, 192000u);
+}
+
+TEST_F(ConvertTest, OggVorbisLengthCountsEveryFrameAndTheToneComesThrough) {
+    Start();
+    ASSERT_EQ(Setup(OggSine(441000, 2, 44100)), 0);
+    ASSERT_EQ(orvik::GetSoundConvertDestSize(&c_), 1764000);
+    const std::vector<int16_t> pcm = ReadAll(&c_, 1764000 + 4096);
+    ASSERT_EQ(pcm.size(), 882000u) << "every frame is handed out, and no more";
+    EXPECT_NEAR(Rms(pcm, 20000, 800000), 0.5 / std::sqrt(2.0), 0.02) << "a sine of amplitude 0.5";
+    EXPECT_EQ(c_.atEnd, 1);
+}
+
+TEST_F(ConvertTest, OggVorbisBlocksHoldAtMost4096BytesAndSeekingBackRepeatsTheStart) {
+    Start();
+    ASSERT_EQ(Setup(OggSine(20000, 2, 44100)), 0);
+    const std::vector<int16_t> first = ReadAll(&c_, 80000);
+    ASSERT_EQ(first.size(), 40000u);
+    ASSERT_EQ(orvik::SeekSoundConvert(&c_, 0), 0);
+    EXPECT_EQ(c_.outputPosition, 0);
+    ASSERT_EQ(orvik::DecodeOggVorbisBlock(&c_), 0);
+    EXPECT_GT(c_.blockBytesLeft, 0);
+    EXPECT_LE(c_.blockBytesLeft, 4096);
+    orvik::SeekSoundConvert(&c_, 0);
+    EXPECT_EQ(ReadAll(&c_, 80000), first) << "the same PCM from the first sample";
+    ASSERT_EQ(orvik::SeekSoundConvert(&c_, 10000), 0);
+    EXPECT_EQ(c_.outputPosition, 40000);
+    const std::vector<int16_t> tail = ReadAll(&c_, 40000);
+    ASSERT_EQ(tail.size(), 20000u);
+    EXPECT_NEAR(Rms(tail, 0, tail.size()), Rms(first, 20000, 40000), 0.01);
+}
+
+TEST_F(ConvertTest, ChainedOggStreamsCountTogetherInTheFirstOnesFormat) {
+    Start();
+    Bytes chained = OggSine(10000, 2, 44100, 440.0, 1);
+    const Bytes second = OggSine(5000, 2, 44100, 880.0, 2);
+    chained.insert(chained.end(), second.begin(), second.end());
+    ASSERT_EQ(Setup(chained), 0);
+    EXPECT_EQ(orvik::GetSoundConvertDestSize(&c_), 60000);
+    EXPECT_EQ(c_.outputFormat.nChannels, 2);
+    const size_t got = ReadAll(&c_, 70000).size();
+    EXPECT_GT(got, 0u);
+    EXPECT_LE(got, 30000u) << "never more than the streams hold";
+}
+
+TEST_F(ConvertTest, DamagedOggDataIsRefusedOrEndsEarlyWithoutHarm) {
+    Start();
+    const Bytes whole = OggSine(20000, 1, 22050);
+    EXPECT_EQ(Setup(Bytes(whole.begin(), whole.begin() + 40)), -1) << "headers cut short";
+    orvik::TerminateSoundConvert(&c_);
+    orvik::CloseMemImageStream(orvik::ToStreamHandle(memory_));
+    memory_ = nullptr;
+    Bytes cut(whole.begin(), whole.begin() + long(whole.size() / 2));
+    Bytes holed = whole;
+    for (size_t i = whole.size() / 3; i < whole.size() / 3 + 300; ++i) holed[i] ^= 0x5A;
+    for (const Bytes* file : {&cut, &holed}) {
+        if (Setup(*file) == 0) {
+            const std::vector<int16_t> pcm = ReadAll(&c_, 80000);
+            EXPECT_LE(pcm.size(), 20000u);
+        }
+        orvik::TerminateSoundConvert(&c_);
+        orvik::CloseMemImageStream(orvik::ToStreamHandle(memory_));
+        memory_ = nullptr;
+    }
+    orvik::SetDisableSoundConverters(orvik::kConverterOggVorbis);
+    EXPECT_EQ(Setup(whole), -1) << "switched off, nothing else takes it";
+    orvik::SetDisableSoundConverters(0);
+}
+
+TEST_F(ConvertTest, OggVorbisLoadsIntoMemoryAndAsAStream) {
+    Start();
+    const Bytes file = OggSine(22050, 2, 44100);
+    const int32_t blocks = orvik::TrackedMemory().blockCount;
+    const int memory = Load(file, 1);
+    ASSERT_NE(memory, -1);
+    EXPECT_EQ(Record(memory)->kind, orvik::kMemorySound);
+    EXPECT_EQ(orvik::GetSoundTotalTime(memory), 500);
+    const int stream = orvik::AddSoundData(-1);
+    ASSERT_EQ(orvik::AddStreamSoundImage(file.data(), int32_t(file.size()), 0, stream, orvik::kStreamFileImage, -1), 0);
+    EXPECT_EQ(orvik::GetSoundTotalSample(stream), 22050);
+    ASSERT_EQ(orvik::PrepareStreamSound(stream), 0);
+    ASSERT_EQ(orvik::PlaySoundHandle(stream, orvik::kPlayBack), 0);
+    EXPECT_GT(Rms(Mix(11025), 0, 22050), 0.2);
+    orvik::DeleteSound(memory);
+    orvik::DeleteSound(stream);
+    EXPECT_EQ(orvik::TrackedMemory().blockCount, blocks) << "the decoders' state is freed";
+}
+
+}  // namespace
+}  // namespace sound_test
