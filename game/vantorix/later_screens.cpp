@@ -39,8 +39,20 @@ void RunStageClear() {
     Game().play.exit = 1;
     Game().gameState = kStateTitle;
 }
-void UpdateEnemies() {}
-void CheckCollisions() {}
-void EndBossOnTimeout() {}
+
+// Without the talk window a scene passes at once, its messages unread.
+void BeginTalk() {
+    PlayState& p = Game().play;
+    p.portraitLeft = p.portraitRight = 0;
+    p.freeze = 1;
+}
+
+void ShowTalk(const char*) {}
+
+void EndTalk() {
+    PlayState& p = Game().play;
+    p.portraitLeft = p.portraitRight = 0;
+    p.freeze = 0;
+}
 
 }  // namespace vantorix

@@ -1,7 +1,7 @@
-// Screens and passes of stage play that arrive with later work (the title and menus, the
-// weapon select, the ending, the pause, game-over and stage-clear screens, the enemies and
-// the collision pass). Until then these stand-ins keep stage play running: the state loop
-// starts in stage play, the pause resumes at once, and nothing collides.
+// Screens that arrive with later work (the title and menus, the weapon select, the ending,
+// the pause, game-over and stage-clear screens, and the talk scenes). Until then these
+// stand-ins keep stage play running: the state loop starts in stage play, the pause resumes
+// at once, and a talk scene freezes the field only for the frame it is played in.
 #pragma once
 
 namespace vantorix {
@@ -12,8 +12,8 @@ void RunEnding();
 void RunPause();
 void RunGameOver();
 void RunStageClear();
-void UpdateEnemies();
-void CheckCollisions();
-void EndBossOnTimeout();
+void BeginTalk();
+void ShowTalk(const char* message);
+void EndTalk();
 
 }  // namespace vantorix

@@ -7,7 +7,10 @@
 
 #include "angles.h"
 #include "assets.h"
+#include "collisions.h"
 #include "effects.h"
+#include "enemies.h"
+#include "enemy_defeat.h"
 #include "field_draw.h"
 #include "frame.h"
 #include "game_files.h"

@@ -81,8 +81,8 @@ TEST_F(WholeGameTest, ClosingTheWindowEndsTheGameWithItsFilesAsTheyWere) {
 TEST_F(WholeGameTest, StageOneUnderScriptedKeysSumsToTheKnownStates) {
 
     const std::map<int, uint64_t> expected = {
-        {300, 0x3d47b07864da0e30ull}, {600, 0x443f702a6566aa5dull},
-        {1200, 0x35270612cd260fe1ull}, {1800, 0xdf1a788ac4fea845ull},
+        {300, 0x7aa28c5cd211379bull}, {600, 0x164bf590223ecccfull},
+        {1200, 0x231a0ddcdb60aebdull}, {1800, 0x5aa96d1f99e18736ull},
     };
     std::map<int, uint64_t> seen;
     draw_.onPresent = [&](int frame) {
@@ -101,6 +101,8 @@ TEST_F(WholeGameTest, StageOneUnderScriptedKeysSumsToTheKnownStates) {
     EXPECT_EQ(p.phase, 2);  // phase 1 lasts 1100 frames
     EXPECT_GT(p.scroll, 1700.0f);
     EXPECT_GT(PlaysOfEffect(11), 100);  // rapid shots
+    EXPECT_GT(PlaysOfEffect(13), 0);    // shots struck the first waves
+    EXPECT_GT(vantorix::Game().score.score, 0);
     EXPECT_EQ(seen, expected);
 }
 
