@@ -17,6 +17,10 @@ struct BossPhase {
     int then;
 };
 
+// A boss broken before its entry has ended has no home yet: it takes the point straight
+// below it on the line where entries end, so that its return stays on the field.
+void HomeBossIfEntering(int slot);
+
 // Bosses of stages 1 to 3, and of stages 4 to 6.
 std::span<const BossPhase> EarlyBossPhases();
 std::span<const BossPhase> LateBossPhases();

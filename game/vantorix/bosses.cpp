@@ -2,6 +2,8 @@
 // home after the first defeat and the endless second form.
 #include <orvik/log.h>
 
+#include <algorithm>
+
 #include "boss_phases.h"
 #include "enemy_actions.h"
 #include "enemy_behaviours.h"
@@ -60,6 +62,13 @@ void Attack(int i) {
 }
 
 }  // namespace
+
+void HomeBossIfEntering(int slot) {
+    EnemyPool& e = Enemies();
+    if (e.movePhase[slot] != kBossEntry) return;
+    e.homeX[slot] = e.x[slot];
+    e.homeY[slot] = std::max(e.y[slot], kEntryLine);
+}
 
 bool BehaveBoss(int i) {
     switch (Enemies().movePhase[i]) {

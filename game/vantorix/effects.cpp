@@ -31,22 +31,30 @@ EffectSpawn Base(int sprite, int width, float x, float y) {
     return s;
 }
 
-EffectSpawn Animated(int sprite, int width, int images, int ticks, float x, float y) {
-    EffectSpawn s = Base(sprite, width, x, y);
-    s.kind = kAnimated;
+EffectSpawn Kind(EffectSpawn s, int kind, int images, int ticks) {
+    s.kind = kind;
     s.animImages = images;
     s.animTicks = ticks;
     return s;
 }
 
+EffectSpawn Leaving(EffectSpawn s, int half) {
+    s.leaveHalfWidth = half;
+    s.leaveHalfHeight = static_cast<float>(half);
+    return s;
+}
+
+void Spawn(EffectSpawn s, int blendMode, int blendParam, int layer) {
+    s.blendMode = blendMode;
+    s.blendParam = blendParam;
+    s.layer = layer;
+    SpawnEffect(s);
+}
+
 void Spark(int width, int ticks, int scatter, float x, float y) {
     int dy = Scatter(scatter);  // the y offset is drawn first
     int dx = Scatter(scatter);
-    EffectSpawn s = Animated(1011, width, 7, ticks, x + dx, y + dy);
-    s.blendMode = kBlended;
-    s.blendParam = 192;
-    s.layer = kLayerLow;
-    SpawnEffect(s);
+    Spawn(Kind(Base(1011, width, x + dx, y + dy), kAnimated, 7, ticks), kBlended, 192, kLayerLow);
 }
 
 void Sparks(int count, int width, int scatter, float x, float y) {
@@ -54,30 +62,17 @@ void Sparks(int count, int width, int scatter, float x, float y) {
 }
 
 void ShockRing(int kind, float speed, int leave, float x, float y) {
-    EffectSpawn s = Base(1312, 0, x, y);
+    EffectSpawn s = Leaving(Kind(Base(1312, 0, x, y), kind, 7, 3), leave);
     s.speed = speed;
-    s.leaveHalfWidth = leave;
-    s.leaveHalfHeight = static_cast<float>(leave);
-    s.kind = kind;
-    s.animImages = 7;
-    s.animTicks = 3;
-    s.blendMode = kBlended;
-    s.blendParam = 255;
-    s.layer = kLayerLow;
-    SpawnEffect(s);
+    Spawn(s, kBlended, 255, kLayerLow);
 }
 
 void FlyingSparks(float x, float y) {
     for (int i = 0; i < 32; ++i) {
-        EffectSpawn s = Animated(1011, 96, 7, i < 16 ? 7 : 6, x, y);
+        EffectSpawn s = Leaving(Kind(Base(1011, 96, x, y), kAnimated, 7, i < 16 ? 7 : 6), 128);
         s.moveAngle = NextRandom() % 361;
         s.speed = 9.0f;
-        s.leaveHalfWidth = 128;
-        s.leaveHalfHeight = 128.0f;
-        s.blendMode = kBlended;
-        s.blendParam = 192;
-        s.layer = kLayerLow;
-        SpawnEffect(s);
+        Spawn(s, kBlended, 192, kLayerLow);
     }
     constexpr int kTicks[8] = {5, 5, 4, 4, 3, 3, 3, 3};
     for (int width : {96, 48})
@@ -85,65 +80,28 @@ void FlyingSparks(float x, float y) {
 }
 
 void Flash(int sprite, float x, float y) {
-    EffectSpawn s = Animated(sprite, 32, 5, 2, x, y);
-    s.blendParam = 255;
-    s.layer = kLayerHigh;
-    SpawnEffect(s);
+    Spawn(Kind(Base(sprite, 32, x, y), kAnimated, 5, 2), kPlain, 255, kLayerHigh);
 }
 
 void BarrierBurst(int layer, float x, float y) {
-    EffectSpawn s = Animated(1021, 96, 8, 2, x, y);
-    s.blendParam = 255;
-    s.layer = layer;
-    SpawnEffect(s);
+    Spawn(Kind(Base(1021, 96, x, y), kAnimated, 8, 2), kPlain, 255, layer);
 }
 
 void SlashSpark(float x, float y) {
-    EffectSpawn s = Animated(1031, 128, 5, 2, x, y);
-    s.leaveHalfWidth = 64;
-    s.leaveHalfHeight = 64.0f;
+    EffectSpawn s = Leaving(Kind(Base(1031, 128, x, y), kAnimated, 5, 2), 64);
     s.drawAngle = NextRandom() % 361;
-    s.blendMode = kBlended;
-    s.blendParam = 224;
-    s.layer = kLayerHigh;
-    SpawnEffect(s);
+    Spawn(s, kBlended, 224, kLayerHigh);
 }
 
-void Outline(float x, float y) {
-    EffectSpawn s = Base(0, 96, x, y);
-    s.kind = kOutline;
-    s.animImages = 7;
-    s.animTicks = 3;
-    s.blendParam = 255;
-    s.layer = kLayerHigh;
-    SpawnEffect(s);
-}
+void Outline(float x, float y) { Spawn(Kind(Base(0, 96, x, y), kOutline, 7, 3), kPlain, 255, kLayerHigh); }
 
 // A large picture that turns while it shrinks away over its ticks.
 void Vanishing(int size, int ticks, float x, float y) {
-    EffectSpawn s = Base(1311, size, x, y);
-    s.leaveHalfWidth = 256;
-    s.leaveHalfHeight = 256.0f;
-    s.kind = kShrinkingSpin;
-    s.animImages = 1;
-    s.animTicks = ticks;
-    s.blendMode = kBlended;
-    s.blendParam = 128;
-    s.layer = kLayerHigh;
-    SpawnEffect(s);
+    Spawn(Leaving(Kind(Base(1311, size, x, y), kShrinkingSpin, 1, ticks), 256), kBlended, 128, kLayerHigh);
 }
 
 void Band(float x, float y) {
-    EffectSpawn s = Base(1313, 640, x, y);
-    s.leaveHalfWidth = 256;
-    s.leaveHalfHeight = 256.0f;
-    s.kind = kBand;
-    s.animImages = 1;
-    s.animTicks = 300;
-    s.blendMode = kBlended;
-    s.blendParam = 256;
-    s.layer = kLayerHigh;
-    SpawnEffect(s);
+    Spawn(Leaving(Kind(Base(1313, 640, x, y), kBand, 1, 300), 256), kBlended, 256, kLayerHigh);
 }
 
 }  // namespace

@@ -27,6 +27,27 @@ bool MoveAndLeave(int slot) {
 
 void RememberPlayer(int slot) { SetEnemyTarget(slot, Ship().x, Ship().y); }
 
+void TurnTo(int slot, int angle, int phase) {
+    Enemies().moveAngle[slot] = angle;
+    SetEnemyMovePhase(slot, phase);
+}
+
+bool Sentry(int slot, float line, int leaveAt, int leaveAngle, void (*attack)(int slot, int t)) {
+    int t = Timer(slot);
+    switch (Enemies().movePhase[slot]) {
+        case 1:
+            MoveEnemyByAngle(slot);
+            if (Enemies().y[slot] > line) SetEnemyMovePhase(slot, 2);
+            return true;
+        case 2:
+            attack(slot, t);
+            if (t != leaveAt) return true;
+            TurnTo(slot, leaveAngle == kKeepAngle ? Enemies().moveAngle[slot] : leaveAngle, 3);
+            return true;
+        default: return !MoveAndLeave(slot);
+    }
+}
+
 void EffectAt(int slot, int type, Gun gun) { SpawnEffectByType(type, GunX(slot, gun), GunY(slot, gun)); }
 
 void FireAimed(int slot, int pattern, std::initializer_list<int> offsets, float speed, Gun gun) {

@@ -22,6 +22,14 @@ bool MoveAndLeave(int slot);
 // Moves along the angle at the current speed (its x step mirrored by the direction sign).
 void Move(int slot);
 void RememberPlayer(int slot);
+// A new angle and a new movement phase.
+void TurnTo(int slot, int angle, int phase);
+
+// A sentry descends until it is below the line, stands attacking, and at leaveAt flies off
+// along leaveAngle (its own angle when kKeepAngle). attack(slot, t) runs on each frame it
+// stands. False once it has left the field.
+constexpr int kKeepAngle = -1000;
+bool Sentry(int slot, float line, int leaveAt, int leaveAngle, void (*attack)(int slot, int t));
 void EffectAt(int slot, int type, Gun gun = kCentre);
 
 // One bullet per offset, aimed at the ship from the gun.

@@ -34,6 +34,7 @@ void BreakFirstForm(int i) {
     e.bossFullHitPoints[i] /= 2;
     e.hitPoints[i] = e.bossFullHitPoints[i];
     e.bossState[i] = 2;
+    HomeBossIfEntering(i);
     e.movePhase[i] = kBossReturn;
     e.phaseTimer[i] = 1;
     EraseAllEnemyBullets();

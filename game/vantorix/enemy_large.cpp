@@ -9,19 +9,7 @@
 namespace vantorix {
 namespace {
 
-float Y(int i) { return Enemies().y[i]; }
 void Phase(int i, int phase) { SetEnemyMovePhase(i, phase); }
-
-void Turn(int i, int angle, int phase) {
-    Enemies().moveAngle[i] = angle;
-    SetEnemyMovePhase(i, phase);
-}
-
-// Descends until below the line, then stands in the next phase.
-void DescendTo(int i, float line) {
-    Move(i);
-    if (Y(i) > line) Phase(i, 2);
-}
 
 // Moves while braking; once braked long enough it hovers at a crawl in phase 2.
 void BrakeIn(int i, bool braked) {
@@ -45,17 +33,10 @@ void Warn(int i) {
     if (t == 60) Phase(i, 3);
 }
 
-bool Gunship41(int i) {
-    int t = Timer(i);
-    switch (Enemies().movePhase[i]) {
-        case 1: DescendTo(i, 156); return true;
-        case 2:
-            if (t % 180 == 30) FireAimed(i, 1, {0, 5, -5}, 3.0f);
-            if (t == 480) Turn(i, 220, 3);
-            return true;
-        default: return !MoveAndLeave(i);
-    }
+void Volley41(int i, int t) {
+    if (t % 180 == 30) FireAimed(i, 1, {0, 5, -5}, 3.0f);
 }
+bool Gunship41(int i) { return Sentry(i, 156, 480, 220, Volley41); }
 
 bool Gunship42(int i) {
     int t = Timer(i);
@@ -63,23 +44,16 @@ bool Gunship42(int i) {
         case 1: BrakeIn(i, t > 60); return true;
         case 2:
             if (t % 120 == 30) FireAimed(i, 1, {0, 10, 20, -10, -20}, 4.0f);
-            if (t == 360) Turn(i, 270, 3);
+            if (t == 360) TurnTo(i, 270, 3);
             return true;
         default: return SpeedAway(i, 0.1f);
     }
 }
 
-bool Raider51(int i) {
-    int t = Timer(i);
-    switch (Enemies().movePhase[i]) {
-        case 1: DescendTo(i, 256); return true;
-        case 2:
-            if (t == 30) FireAimed(i, 2, {-20, 20}, 3.0f);
-            if (t == 60) Phase(i, 3);
-            return true;
-        default: return !MoveAndLeave(i);
-    }
+void Pair51(int i, int t) {
+    if (t == 30) FireAimed(i, 2, {-20, 20}, 3.0f);
 }
+bool Raider51(int i) { return Sentry(i, 256, 60, kKeepAngle, Pair51); }
 
 bool Raider52(int i) {
     int t = Timer(i);
@@ -97,20 +71,11 @@ bool Raider52(int i) {
     }
 }
 
-bool Turret61(int i) {
-    int t = Timer(i);
-    switch (Enemies().movePhase[i]) {
-        case 1: DescendTo(i, 130); return true;
-        case 2:
-            if (t % 30 == 0) FireFixed(i, 3, {90, 30, 150, 210, 270, 330}, 4.0f);
-            if (t == 480) {
-                Enemies().speed[i] = 5.0f;
-                Turn(i, 270, 3);
-            }
-            return true;
-        default: return !MoveAndLeave(i);
-    }
+void Star61(int i, int t) {
+    if (t % 30 == 0) FireFixed(i, 3, {90, 30, 150, 210, 270, 330}, 4.0f);
+    if (t == 480) Enemies().speed[i] = 5.0f;
 }
+bool Turret61(int i) { return Sentry(i, 130, 480, 270, Star61); }
 
 bool Turret62(int i) {
     int t = Timer(i);

@@ -15,7 +15,9 @@ constexpr float kBelowField = 480.0f;
 float Y(int i) { return Enemies().y[i]; }
 float X(int i) { return Enemies().x[i]; }
 void Phase(int i, int phase) { SetEnemyMovePhase(i, phase); }
-void Turn(int i, int angle) { Enemies().moveAngle[i] = angle; }
+
+// The leaving test, run once the enemy has sunk below the field; true when it is removed.
+bool LeftBelow(int i) { return Y(i) > kBelowField && CullObject(kPoolEnemies, i) == 1; }
 
 // Sinks straight down, firing once a second; its timer runs 0..59 over and over.
 bool Drifter(int i) {
@@ -24,8 +26,7 @@ bool Drifter(int i) {
     e.y[i] += static_cast<float>(std::sin(DegreesToRadians(e.moveAngle[i])) * e.speed[i]);
     if (t == 30) FireAimed(i, 1, {0}, 5.0f);
     if (t >= 59) e.phaseTimer[i] = -1;  // counted back up to 0 at the end of the frame
-    // Nothing else would ever remove it once it has sunk below the field.
-    return !(e.y[i] > kBelowField && CullObject(kPoolEnemies, i) == 1);
+    return !LeftBelow(i);  // nothing else would ever remove it
 }
 
 // Sinks slowly while spinning out two streams; mirrored spins the other way.
@@ -36,28 +37,15 @@ bool Spinner(int i, int sign) {
         int a = sign * ((t / 2) % 360);
         FireFixed(i, 3, {a, a + 180}, 8.0f);
     }
-    return !(Y(i) > kBelowField && CullObject(kPoolEnemies, i) == 1);
+    return !LeftBelow(i);
 }
 bool Spinner2(int i) { return Spinner(i, 1); }
 bool Spinner3(int i) { return Spinner(i, -1); }
 
-bool Hoverer11(int i) {
-    int t = Timer(i);
-    switch (Enemies().movePhase[i]) {
-        case 1:
-            Move(i);
-            if (Y(i) > 196) Phase(i, 2);
-            return true;
-        case 2:
-            if (t % 120 == 30) FireAimed(i, 1, {0}, 3.0f);
-            if (t == 400) {
-                Turn(i, 225);
-                Phase(i, 3);
-            }
-            return true;
-        default: return !MoveAndLeave(i);
-    }
+void Hover11(int i, int t) {
+    if (t % 120 == 30) FireAimed(i, 1, {0}, 3.0f);
 }
+bool Hoverer11(int i) { return Sentry(i, 196, 400, 225, Hover11); }
 
 bool Patroller12(int i) {
     EnemyPool& e = Enemies();
@@ -72,8 +60,7 @@ bool Patroller12(int i) {
             if (t == 30) FireAimed(i, 1, {10, -10}, 2.0f);
             if (t == 60) {
                 bool below = Ship().y > Y(i);
-                Turn(i, below ? 90 : 270);
-                Phase(i, below ? 3 : 4);
+                TurnTo(i, below ? 90 : 270, below ? 3 : 4);
             }
             return true;
         case 3:
@@ -94,11 +81,9 @@ bool Brake16(int i) {
     switch (e.movePhase[i]) {
         case 1:
             if (Y(i) < 16) {
-                Turn(i, 90);
-                Phase(i, 2);
+                TurnTo(i, 90, 2);
             } else if (Y(i) > 464) {
-                Turn(i, 270);
-                Phase(i, 2);
+                TurnTo(i, 270, 2);
             }
             return true;
         case 2:
@@ -122,20 +107,10 @@ bool Brake16(int i) {
     }
 }
 
-bool Dropper21(int i) {
-    int t = Timer(i);
-    switch (Enemies().movePhase[i]) {
-        case 1:
-            Move(i);
-            if (Y(i) > 216) Phase(i, 2);
-            return true;
-        case 2:
-            if (t == 30) FireAimed(i, 2, {0}, 3.0f);
-            if (t == 60) Phase(i, 3);
-            return true;
-        default: return !MoveAndLeave(i);
-    }
+void Drop21(int i, int t) {
+    if (t == 30) FireAimed(i, 2, {0}, 3.0f);
 }
+bool Dropper21(int i) { return Sentry(i, 216, 60, kKeepAngle, Drop21); }
 
 // Dives at the ship, then curls away to the side it is on.
 bool Diver22(int i) {
@@ -169,15 +144,13 @@ bool Swooper26(int i) {
         case 1:
             Move(i);
             if (Y(i) >= 316) {
-                Turn(i, 315);
-                Phase(i, 2);
+                TurnTo(i, 315, 2);
             }
             return true;
         case 2:
             Move(i);
             if (t == 30) {
-                Turn(i, 270);
-                Phase(i, 3);
+                TurnTo(i, 270, 3);
             }
             return true;
         default:
@@ -210,11 +183,9 @@ bool Crosser28(int i) {
     switch (Enemies().movePhase[i]) {
         case 1:
             if (Y(i) < 16) {
-                Turn(i, 90);
-                Phase(i, 3);
+                TurnTo(i, 90, 3);
             } else if (Y(i) > 464) {
-                Turn(i, 270);
-                Phase(i, 3);
+                TurnTo(i, 270, 3);
             } else {
                 Phase(i, 2);
             }
@@ -234,23 +205,10 @@ bool Crosser28(int i) {
     }
 }
 
-bool Dripper31(int i) {
-    int t = Timer(i);
-    switch (Enemies().movePhase[i]) {
-        case 1:
-            Move(i);
-            if (Y(i) > 156) Phase(i, 2);
-            return true;
-        case 2:
-            if (t % 15 == 2) FireFixed(i, 3, {90}, 3.0f);
-            if (t == 480) {
-                Turn(i, 270);
-                Phase(i, 3);
-            }
-            return true;
-        default: return !MoveAndLeave(i);
-    }
+void Drip31(int i, int t) {
+    if (t % 15 == 2) FireFixed(i, 3, {90}, 3.0f);
 }
+bool Dripper31(int i) { return Sentry(i, 156, 480, 270, Drip31); }
 
 constexpr BehaviourEntry kSmall[] = {
     {1, Drifter},     {2, Spinner2},   {3, Spinner3},   {11, Hoverer11}, {12, Patroller12},

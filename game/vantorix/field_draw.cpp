@@ -109,10 +109,11 @@ void DrawAnimatedEffect(int i) {
 void DrawShrinkingSpin(int i) {
     EffectPool& f = Game().play.effects;
     int ticks = f.animTicks[i];
-    if (ticks > 0) {
+    // The offsets are the sprite's own half-sizes, so the picture stays centred at any width.
+    if (ticks > 0 && f.scale[i] != 0.0f) {
         double scale = f.scale[i] * (ticks - f.animCounter[i]) / ticks;
-        DrawSpriteRotated(f.sprite[i], f.x[i] - f.halfWidth[i], f.y[i] - f.halfHeight[i],
-                          f.animCounter[i] * 10, scale);
+        DrawSpriteRotated(f.sprite[i], f.x[i] - f.halfWidth[i] / f.scale[i],
+                          f.y[i] - f.halfHeight[i] / f.scale[i], f.animCounter[i] * 10, scale);
     }
     if (f.animCounter[i] >= ticks - 1) EndEffect(i);
 }

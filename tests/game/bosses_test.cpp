@@ -102,3 +102,21 @@ TEST_F(BossTest, StormEndsInTheScreenWideStrikeWithItsBand) {
 
 }  // namespace
 }  // namespace vantorix_test
+
+namespace vantorix_test {
+namespace {
+
+TEST_F(BossTest, BossBrokenDuringItsEntryReturnsToTheEntryLineNotToAStaleHome) {
+    int i = EnemyAt(106, 224.0f, -100.0f);
+    Enemies().homeX[i] = 0.0f;  // left over from an earlier enemy in the slot
+    Enemies().homeY[i] = 0.0f;
+    Updates(10);
+    vantorix::DestroyEnemy(i);
+    Updates(30);
+    EXPECT_EQ(Enemies().movePhase[i], 11);
+    EXPECT_NEAR(Enemies().x[i], 224.0f, 0.05f);
+    EXPECT_NEAR(Enemies().y[i], 136.0f, 0.01f);
+}
+
+}  // namespace
+}  // namespace vantorix_test

@@ -97,3 +97,23 @@ TEST_F(EffectCatalogueTest, EachKindLivesItsNumberOfFrames) {
 
 }  // namespace
 }  // namespace vantorix_test
+
+namespace vantorix_test {
+namespace {
+
+TEST_F(EffectCatalogueTest, ShrinkingPicturesStayCentredOnTheirPointAtEveryWidth) {
+    for (auto [type, scale] : {std::pair{30, 1.0}, {31, 480.0 / 256}, {32, 640.0 / 256}}) {
+        vantorix::ClearAllPools();
+        SpawnEffectByType(type, 200.0f, 150.0f);
+        draw_.calls.clear();
+        EffectFrames(1);
+        ASSERT_EQ(draw_.calls.size(), 1u) << type;
+        EXPECT_EQ(draw_.calls[0].handle, vantorix::SpriteHandle(1311));
+        EXPECT_EQ(draw_.calls[0].x, 200) << type;
+        EXPECT_EQ(draw_.calls[0].y, 150) << type;
+        EXPECT_NEAR(draw_.calls[0].scale, scale, 1e-6) << type;
+    }
+}
+
+}  // namespace
+}  // namespace vantorix_test
