@@ -120,3 +120,33 @@ TEST_F(BossTest, BossBrokenDuringItsEntryReturnsToTheEntryLineNotToAStaleHome) {
 
 }  // namespace
 }  // namespace vantorix_test
+
+namespace vantorix_test {
+namespace {
+
+TEST_F(BossTest, VolleysHaveTheirCountsFromTheirGuns) {
+    BossIn(101, 3, 15);
+    Updates(1);
+    EXPECT_EQ(BulletCount(), 7);  // a fan every half second
+    vantorix::ClearAllPools();
+    int core = BossIn(106, 2, 240, 224.0f, 200.0f);
+    Updates(1);
+    EXPECT_EQ(BulletCount(), 60);  // the core's ring, no corner gun at the turn of its cycle
+    for (int k = 0; k < 60; ++k) EXPECT_FLOAT_EQ(Bullets().y[k], 152.0f);
+    Updates(1);
+    ASSERT_EQ(BulletCount(), 61);  // the first corner gun takes aim
+    EXPECT_FLOAT_EQ(Bullets().x[60], 119.0f);
+    EXPECT_FLOAT_EQ(Bullets().y[60], 87.0f);
+    EXPECT_FLOAT_EQ(Enemies().targetX[core], Player().x);
+}
+
+TEST_F(BossTest, FortressRingsFromBothSidesAtOnce) {
+    BossIn(101, 3, 30);
+    Updates(1);
+    ASSERT_EQ(BulletCount(), 720);
+    EXPECT_FLOAT_EQ(Bullets().x[0], 264.0f);
+    EXPECT_FLOAT_EQ(Bullets().x[1], 184.0f);
+}
+
+}  // namespace
+}  // namespace vantorix_test
