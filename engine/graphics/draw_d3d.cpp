@@ -4,9 +4,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/graphics/blend_helper_graph.h"
+#include "engine/graphics/blend_mask.h"
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/draw_functions.h"
 #include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw_vertices.h"
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/state_cache.h"
@@ -19,74 +22,49 @@ using namespace host;
 
 namespace {
 
-struct TexVertex {
-    float x, y, z, rhw;
-    uint32_t color;
-    float u, v;
-};
-static_assert(sizeof(TexVertex) == 28);
-
 struct ColorVertex {
     float x, y, z, rhw;
     uint32_t color;
 };
 static_assert(sizeof(ColorVertex) == 20);
 
-// A corner of a textured quadrangle.
-struct Corner {
-    float x, y, u, v;
-};
-
 bool HaveDevice() { return Graphics().dev.device != nullptr; }
 
-// Lists append to what is pending; a strip or fan must start a batch of its own, or it
-// would be joined to the one before it.
-uint8_t* Reserve(int subFormat, int primitive, int count) {
-    const bool list = primitive == D3DPT_TRIANGLELIST || primitive == D3DPT_LINELIST || primitive == D3DPT_POINTLIST;
-    if (!list) FlushVertexBatch();
-    return ReserveBatchVertices(0, subFormat, primitive, uint32_t(count));
-}
+// One end of a span: position, texture coordinate, place within the graphic.
+struct SpanEnd {
+    float p, t, g;
+};
 
-// Top-left, top-right, bottom-left, bottom-right become two triangles.
-int EmitQuad(const Corner (&c)[4]) {
-    auto* out = reinterpret_cast<TexVertex*>(Reserve(1, D3DPT_TRIANGLELIST, 6));
-    if (!out) return -1;
-    const float z = Draw().depth2D;
-    const uint32_t color = GetDrawDiffuseColor();
-    static constexpr int kOrder[6] = {0, 1, 2, 3, 2, 1};
-    for (int i = 0; i < 6; ++i) {
-        const Corner& k = c[kOrder[i]];
-        out[i] = TexVertex{k.x, k.y, z, 1.0f, color, k.u, k.v};
-    }
-    return 0;
-}
-
-// Cuts the span a..b (positions, with texture coordinates ta..tb) to lo..hi; false when
-// nothing is left. Works for mirrored spans (a > b) too.
-bool ClipSpan(float& a, float& b, float& ta, float& tb, float lo, float hi) {
-    const float low = std::min(a, b), high = std::max(a, b);
+// Cuts the span a..b to lo..hi, the texture coordinate and the place in the graphic in
+// proportion; false when nothing is left. Works for mirrored spans (a > b) too.
+bool ClipSpan(SpanEnd& a, SpanEnd& b, float lo, float hi) {
+    const float low = std::min(a.p, b.p), high = std::max(a.p, b.p);
     if (high <= lo || low >= hi) return false;
-    const float scale = (tb - ta) / (b - a);
-    auto cut = [&](float& p, float& t) {
-        const float q = std::clamp(p, lo, hi);
-        t += (q - p) * scale;
-        p = q;
+    const float length = b.p - a.p, ts = (b.t - a.t) / length, gs = (b.g - a.g) / length;
+    auto cut = [&](SpanEnd& e) {
+        const float q = std::clamp(e.p, lo, hi);
+        e.t += (q - e.p) * ts;
+        e.g += (q - e.p) * gs;
+        e.p = q;
     };
-    cut(a, ta);
-    cut(b, tb);
-    return a != b;
+    cut(a);
+    cut(b);
+    return a.p != b.p;
 }
 
 // One texture piece of an axis-aligned draw: positions x1..x2, y1..y2 (already in vertex
 // space), clipped to the draw area unless it lies inside.
 int EmitAxisPiece(const PieceDraw& p, float x1, float y1, float x2, float y2, bool inside) {
-    float u1 = p.u1, u2 = p.u2, v1 = p.v1, v2 = p.v2;
+    SpanEnd l{x1, p.u1, p.left}, r{x2, p.u2, p.right}, t{y1, p.v1, p.top}, b{y2, p.v2, p.bottom};
     if (!inside) {
         const DrawArea& a = Draw().area;
-        if (!ClipSpan(x1, x2, u1, u2, a.fx1 - 0.5f, a.fx2 - 0.5f)) return 0;
-        if (!ClipSpan(y1, y2, v1, v2, a.fy1 - 0.5f, a.fy2 - 0.5f)) return 0;
+        if (!ClipSpan(l, r, a.fx1 - 0.5f, a.fx2 - 0.5f)) return 0;
+        if (!ClipSpan(t, b, a.fy1 - 0.5f, a.fy2 - 0.5f)) return 0;
     }
-    const Corner c[4] = {{x1, y1, u1, v1}, {x2, y1, u2, v1}, {x1, y2, u1, v2}, {x2, y2, u2, v2}};
+    const Corner c[4] = {{l.p, t.p, l.t, t.t, l.g, t.g},
+                         {r.p, t.p, r.t, t.t, r.g, t.g},
+                         {l.p, b.p, l.t, b.t, l.g, b.g},
+                         {r.p, b.p, r.t, b.t, r.g, b.g}};
     return EmitQuad(c);
 }
 
@@ -117,7 +95,7 @@ uint32_t ShapeColor(uint32_t color) {
 
 int EmitColorVertices(const ColorVertex* v, int count, int primitive) {
     SetupGraphDrawD3D(nullptr, nullptr, kSetupVertexColor);
-    auto* out = Reserve(0, primitive, count);
+    auto* out = ReserveVertices(0, primitive, count);
     if (!out) return -1;
     std::memcpy(out, v, sizeof(ColorVertex) * size_t(count));
     return 0;
@@ -129,15 +107,21 @@ void SetupGraphDrawD3D(const GraphImageSet* set, Texture* texture, uint32_t flag
     const DrawSettings& ds = Draw();
     int mode = ds.blendMode;
     int func = D3DCMP_ALWAYS;
+    // Only textured draws take the mask; it weights by alpha, so mode 0 blends with it.
+    Texture* mask = texture ? LiveBlendMaskTexture() : nullptr;
+    if (mask && mode == 0) mode = 1;
     const bool trans = (flags & kSetupTrans) && texture && set && (set->alpha || set->colorKey);
     if (trans) {
         const bool test = (mode == 0 || mode == 8) && ((flags & kSetupExact) || ds.filterMode != 1);
         if (test) func = D3DCMP_GREATER;
         else if (mode == 0) mode = 1;  // alpha blending at full strength
     }
+    if (!texture && BlendStageKind(mode) == 3) EnsureBlendHelperGraph();
     SetZEnableCached(0);
     SetZWriteEnableCached(0);
+    SetRenderStateCached(D3DRS_SPECULARENABLE, 0);
     SetDrawTextureCached(texture);
+    SetBlendTextureCached(mask, ds.blendMaskBorder, ds.blendMaskRange);
     SetDrawBlendModeCached(mode, mode == ds.blendMode ? ds.blendParam : 255);
     SetAlphaTestCached(func, 0);
     const DeviceStateCache& c = StateCache();
@@ -227,10 +211,11 @@ int DrawGraphRotatedD3D(float x, float y, double scale, double angle, const Grap
         UsePiece(r, p, flags);
         const float ex[2] = {(p.left - hx) * sxs, (p.right - hx) * sxs}, ey[2] = {(p.top - hy) * s, (p.bottom - hy) * s};
         const float us[2] = {p.u1, p.u2}, vs[2] = {p.v1, p.v2};
+        const float gxs[2] = {p.left, p.right}, gys[2] = {p.top, p.bottom};
         Corner c[4];
         for (int i = 0; i < 4; ++i) {
             const float px = ex[i & 1], py = ey[i >> 1];
-            c[i] = Corner{px * cs - py * sn + cx, px * sn + py * cs + cy, us[i & 1], vs[i >> 1]};
+            c[i] = Corner{px * cs - py * sn + cx, px * sn + py * cs + cy, us[i & 1], vs[i >> 1], gxs[i & 1], gys[i >> 1]};
         }
         if (testX && NeedsShift(c[0].x, c[2].x, c[1].x))
             for (Corner& k : c) k.x -= 0.5f;
@@ -241,39 +226,13 @@ int DrawGraphRotatedD3D(float x, float y, double scale, double angle, const Grap
     return 0;
 }
 
-int DrawGraphQuadD3D(const float (&corners)[4][2], const GraphRecord& r, int trans) {
-    if (!HaveDevice()) return -1;
-    BeginSceneIfNeeded();
-    // A point of the graphic at fractions (s, t) lands between the four corners (top-left,
-    // top-right, bottom-left, bottom-right); pieces share their edges, so no seams.
-    auto at = [&](float s, float t, int axis) {
-        const float top = corners[0][axis] + (corners[1][axis] - corners[0][axis]) * s;
-        const float bottom = corners[2][axis] + (corners[3][axis] - corners[2][axis]) * s;
-        return top + (bottom - top) * t - 0.5f;
-    };
-    const float w = float(r.width), h = float(r.height);
-    for (const PieceDraw& p : r.draws) {
-        UsePiece(r, p, trans ? kSetupTrans : 0);
-        const float xs[2] = {p.left / w, p.right / w}, ys[2] = {p.top / h, p.bottom / h};
-        const float us[2] = {p.u1, p.u2}, vs[2] = {p.v1, p.v2};
-        Corner c[4];
-        for (int i = 0; i < 4; ++i)
-            c[i] = Corner{at(xs[i & 1], ys[i >> 1], 0), at(xs[i & 1], ys[i >> 1], 1), us[i & 1], vs[i >> 1]};
-        if (EmitQuad(c) != 0) return -1;
-    }
-    return 0;
-}
-
 int DrawTexturedPolygonD3D(const void* vertices, int count, int primitive, const GraphImageSet* set,
-                           host::Texture* texture, int trans) {
+                           const PieceDraw* piece, int trans) {
     if (!HaveDevice()) return -1;
     if (count <= 0) return 0;
     BeginSceneIfNeeded();
-    SetupGraphDrawD3D(set, texture, (trans ? kSetupTrans : 0) | kSetupVertexColor);
-    auto* out = Reserve(1, primitive, count);
-    if (!out) return -1;
-    std::memcpy(out, vertices, sizeof(TexVertex) * size_t(count));
-    return 0;
+    SetupGraphDrawD3D(set, piece ? piece->piece->texture : nullptr, (trans ? kSetupTrans : 0) | kSetupVertexColor);
+    return EmitPolygon(vertices, count, primitive, piece);
 }
 
 int DrawFilledBoxD3D(int x1, int y1, int x2, int y2, uint32_t color) {

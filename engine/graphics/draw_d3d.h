@@ -12,6 +12,7 @@ namespace orvik {
 
 struct GraphImageSet;
 struct GraphRecord;
+struct PieceDraw;
 
 constexpr uint32_t kSetupTrans = 0x1;
 constexpr uint32_t kSetupExact = 0x2;
@@ -21,11 +22,10 @@ void SetupGraphDrawD3D(const GraphImageSet* set, host::Texture* texture, uint32_
 int DrawGraphAtD3D(int x, int y, const GraphRecord& record, int trans, int unscaled);
 int DrawGraphStretchedD3D(float x1, float y1, float x2, float y2, const GraphRecord& record, int trans, int exact);
 int DrawGraphRotatedD3D(float x, float y, double scale, double angle, const GraphRecord& record, int trans, int turn);
-// Corners top-left, top-right, bottom-left, bottom-right (x, y).
-int DrawGraphQuadD3D(const float (&corners)[4][2], const GraphRecord& record, int trans);
-// Vertices of x, y, z, rhw, colour, u, v (28 bytes) with a primitive type; texture may be null.
+// Vertices of x, y, z, rhw, colour, u, v (28 bytes) with a primitive type, on the
+// texture of piece (null: untextured).
 int DrawTexturedPolygonD3D(const void* vertices, int count, int primitive, const GraphImageSet* set,
-                           host::Texture* texture, int trans);
+                           const PieceDraw* piece, int trans);
 int DrawFilledBoxD3D(int x1, int y1, int x2, int y2, uint32_t color);
 int DrawLineBoxD3D(int x1, int y1, int x2, int y2, uint32_t color);
 int DrawLineD3D(int x1, int y1, int x2, int y2, uint32_t color);

@@ -9,6 +9,7 @@
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/draw_bounds.h"
 #include "engine/graphics/draw_d3d.h"
+#include "engine/graphics/quad_d3d.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graph_soft.h"
@@ -177,6 +178,7 @@ int DrawGraphPolygon(const PolygonVertex* vertices, int count, int primitive, in
     if (Draw().area.empty) return 0;
     const GraphRecord* r = handle == kNoGraph ? nullptr : GetGraphRecord(handle);
     if (handle != kNoGraph && (!r || !r->images)) return -1;
+    if (r && Draw().blendMaskGraph != -1 && IsBlendMaskTooSmall(*r) != 0) return -1;
     WaitForActiveWindow();
     if (!Graphics().direct3DMode || (r && !r->images->textured)) return 0;
     const PieceDraw* piece = r && !r->draws.empty() ? &r->draws[0] : nullptr;
@@ -198,8 +200,7 @@ int DrawGraphPolygon(const PolygonVertex* vertices, int count, int primitive, in
     };
     return WithMaskedDraw(bounds, [&] {
         return WithSubtractEmulation(true, bounds, [&] {
-            return DrawTexturedPolygonD3D(work.data(), count, primitive, r ? r->images : nullptr,
-                                          piece ? piece->piece->texture : nullptr, trans);
+            return DrawTexturedPolygonD3D(work.data(), count, primitive, r ? r->images : nullptr, piece, trans);
         });
     });
 }

@@ -1,6 +1,7 @@
 // Setters of the draw state: draw area, blend mode, brightness, filter and blend mask.
 #include <algorithm>
 
+#include "engine/graphics/blend_mask.h"
 #include "engine/graphics/draw_functions.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graph_handles.h"
@@ -101,10 +102,16 @@ int SetBlendMaskGraph(int32_t handle, int border, int range) {
     ds.blendMaskBorder = Clamp255(border);
     ds.blendMaskRange = Clamp255(range);
     if (!Graphics().direct3DMode) {
-        ds.softBlendMask = r ? &r->images->image : nullptr;
+        ds.softBlendMask = MakeSoftBlendMask(r ? r->images : nullptr);
         BuildBlendImageWeightTable(ds.blendMaskBorder, ds.blendMaskRange);
+        return 0;
     }
-    return 0;
+    if (!r) return SetBlendTextureCached(nullptr, -1, -1);
+    // The mask is addressed on its first texture, from the image's top-left corner.
+    const TexturePiece& piece = r->images->pieces[0];
+    ds.blendMaskTexWidth = float(piece.texWidth), ds.blendMaskTexHeight = float(piece.texHeight);
+    ds.blendMaskInvWidth = 1.0f / ds.blendMaskTexWidth, ds.blendMaskInvHeight = 1.0f / ds.blendMaskTexHeight;
+    return SetBlendTextureCached(piece.texture, ds.blendMaskBorder, ds.blendMaskRange);
 }
 
 int IsBlendMaskTooSmall(const GraphRecord& record) {

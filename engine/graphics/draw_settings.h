@@ -56,6 +56,8 @@ struct DrawSettings {
     int32_t filterMode = 0;
     int32_t blendMaskGraph = -1, blendMaskBorder = 0, blendMaskRange = 0;
     int32_t blendMaskOffsetX = 0, blendMaskOffsetY = 0;
+    // Device path: the mask's first texture size and its reciprocals (mask coordinates).
+    float blendMaskTexWidth = 0, blendMaskTexHeight = 0, blendMaskInvWidth = 0, blendMaskInvHeight = 0;
     // Sampler addressing of the eight stages (U, V, W).
     std::array<std::array<int32_t, 3>, 8> textureAddress{};
     int32_t maxAnisotropy = 0;

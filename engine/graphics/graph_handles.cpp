@@ -70,6 +70,8 @@ int32_t AllocGraphHandle() {
 
 GraphRecord* GetGraphRecord(int32_t handle) {
     if (handle < 0 || (handle & kHandleTypeMask) != kGraphHandleType) return nullptr;
+    // The slot bits reach past the table: a made-up handle must not read beyond it.
+    if (SlotOf(handle) >= kGraphCapacity) return nullptr;
     GraphRecord* r = g_table.slots[SlotOf(handle)];
     if (!r || r->check != uint32_t((handle >> 16) & 0x7FF)) return nullptr;
     return r;

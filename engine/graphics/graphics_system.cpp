@@ -1,5 +1,6 @@
 // Graphics start-up, the software fallback and shutdown.
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/blend_mask.h"
 
 #include "engine/graphics/camera.h"
 #include "engine/graphics/draw_settings.h"
@@ -174,7 +175,9 @@ int TerminateGraphics() {
     ReleaseSoftImage(g.softScreen);
     ReleaseSoftImage(g.textWork[0]);
     ReleaseSoftImage(g.textWork[1]);
+    ReleaseSoftBlendMask();
     Draw().softTarget = nullptr;
+    Draw().softBlendMask = nullptr;
     g.up = 0;
     g.direct3DMode = 0;
     return 0;

@@ -3,9 +3,12 @@
 #include <bit>
 #include <cstring>
 
+#include "engine/graphics/blend_mask.h"
+#include "engine/graphics/blend_helper_graph.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/shader_constants.h"
+#include "engine/graphics/stage_setup.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "engine/platform/matrix.h"
@@ -77,35 +80,33 @@ constexpr BlendRow kBlendRows[15] = {
     {D3DBLEND_ONE, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_REVSUBTRACT},
 };
 
-// One texture stage: alpha arg 1, arg 2, op, colour arg 1, arg 2, op (-1 leaves it).
-struct StageOps {
-    int32_t alpha1, alpha2, alphaOp, color1, color2, colorOp;
-};
+int ClampMode(int mode) { return mode < 0 || mode > 14 ? 0 : mode; }
 
-StageOps UntexturedStage(int kind) {
-    StageOps s{-1, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, -1, D3DTA_DIFFUSE, D3DTOP_SELECTARG2};
-    if (kind == 1) s.color1 = D3DTA_DIFFUSE, s.color2 = D3DTA_TFACTOR, s.colorOp = D3DTOP_BLENDDIFFUSEALPHA;
-    if (kind == 2) s.color1 = D3DTA_DIFFUSE | D3DTA_COMPLEMENT, s.colorOp = D3DTOP_SELECTARG1;
-    if (kind == 3) s.color1 = D3DTA_DIFFUSE, s.color2 = D3DTA_TEXTURE, s.colorOp = D3DTOP_MODULATE4X;
-    return s;
+// Stage 0 samples the draw's texture (or the helper graphic); stage 1 the mask, when
+// the record samples two stages.
+void BindStageTextures(Device* d, Texture* first, int stages) {
+    d->SetTexture(0, first);
+    d->SetTexture(1, stages > 1 ? g_cache.blendTexture : nullptr);
 }
 
-// Textured draws: the texture tinted by the vertex colour (brightness and parameter),
-// alpha from both; kind 2 inverts the texture, kind 3 brightens four times.
-StageOps TexturedStage(int kind) {
-    StageOps s{D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE};
-    if (kind == 2) s.color1 = D3DTA_TEXTURE | D3DTA_COMPLEMENT;
-    if (kind == 3) s.colorOp = D3DTOP_MODULATE4X;
-    return s;
+// The sampler filters follow the number of texture stages in use.
+void NoteTextureStages(int stages) {
+    if (stages == g_cache.stagesInUse) return;
+    g_cache.stagesInUse = stages;
+    int saved = g_cache.force;
+    g_cache.force = 1;
+    ApplyDrawFilterMode(Draw().filterMode);
+    SetMaxAnisotropyCached(Draw().maxAnisotropy);
+    g_cache.force = saved;
 }
 
-void WriteStage(DWORD stage, const StageOps& s) {
-    Device* d = Dev();
-    const std::pair<D3DTEXTURESTAGESTATETYPE, int32_t> states[] = {
-        {D3DTSS_ALPHAARG1, s.alpha1}, {D3DTSS_ALPHAARG2, s.alpha2}, {D3DTSS_ALPHAOP, s.alphaOp},
-        {D3DTSS_COLORARG1, s.color1}, {D3DTSS_COLORARG2, s.color2}, {D3DTSS_COLOROP, s.colorOp}};
-    for (auto [type, value] : states)
-        if (value >= 0) d->SetTextureStageState(stage, type, DWORD(value));
+// The texture factor's colour stays white (the multiply-and-blend kinds mix toward it);
+// its alpha carries the mask threshold. Shaders read it from pixel register 5.
+void SetTextureFactor(uint32_t factor) {
+    SetRenderStateCached(D3DRS_TEXTUREFACTOR, factor);
+    float f[4];
+    for (int i = 0; i < 4; ++i) f[i] = float(factor >> (8 * i) & 255) / 255.0f;
+    SetPixelShaderConstants(5, f, 1);
 }
 
 }  // namespace
@@ -308,17 +309,40 @@ int SetDrawBlendModeCached(int mode, int param) {
     return 0;
 }
 
+int SetBlendTextureCached(Texture* texture, int border, int range) {
+    if (border < 0) border = g_cache.blendBorder;
+    if (range < 0) range = g_cache.blendRange;
+    if (texture == g_cache.blendTexture && border == g_cache.blendBorder && range == g_cache.blendRange && !g_cache.force)
+        return 0;
+    FlushVertexBatch();
+    g_cache.blendTexture = texture;
+    g_cache.blendBorder = border;
+    g_cache.blendRange = range;
+    g_cache.setupChanged = 1;
+    return 0;
+}
+
+int BlendStageKind(int mode) { return kBlendRows[ClampMode(mode)].stageKind; }
+
 int SetupDrawDeviceState() {
     Device* d = Dev();
     if (!d) return -1;
-    int mode = g_cache.blendMode < 0 || g_cache.blendMode > 14 ? 0 : g_cache.blendMode;
+    const int mode = ClampMode(g_cache.blendMode);
     BlendRow row = kBlendRows[mode];
     if (mode == 3 && Graphics().dev.blendOpCaps) row = BlendRow{D3DBLEND_ONE, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_REVSUBTRACT};
-    bool textured = g_cache.drawTexture != nullptr;
+    const bool textured = g_cache.drawTexture != nullptr;
+    StageInputs in;
+    in.textured = textured;
+    in.kind = row.stageKind;
+    in.masked = textured && g_cache.blendTexture != nullptr;
+    in.multiply = row.dest == D3DBLEND_SRCCOLOR && row.stageKind != 1;
+    in.tempRegister = Graphics().dev.tssArgTemp;
+    in.ramp = BlendMaskRamp(g_cache.blendBorder, g_cache.blendRange);
     SetRenderStateCached(D3DRS_ALPHABLENDENABLE, mode == 0 || mode == 6 ? 0 : 1);
     if (row.dest >= 0) SetRenderStateCached(D3DRS_DESTBLEND, uint32_t(row.dest));
     if (row.source >= 0) SetRenderStateCached(D3DRS_SRCBLEND, uint32_t(row.source));
     SetRenderStateCached(D3DRS_BLENDOP, uint32_t(row.op));
+    SetTextureFactor(in.masked ? BlendMaskTextureFactor(in.ramp) : 0xFFFFFFFFu);
     // The alpha test: the stored function and reference, or the blend mode's default
     // (textured draws drop fully transparent texels).
     int func = g_cache.alphaTestFunc, ref = g_cache.alphaTestRef;
@@ -326,21 +350,15 @@ int SetupDrawDeviceState() {
     SetRenderStateCached(D3DRS_ALPHATESTENABLE, func == D3DCMP_ALWAYS ? 0 : 1);
     SetRenderStateCached(D3DRS_ALPHAFUNC, uint32_t(func));
     SetRenderStateCached(D3DRS_ALPHAREF, uint32_t(ref));
+    const StageRecord record = BuildStageRecord(in);
+    const int stages = TextureStagesOf(record);
     if (g_cache.setupChanged || g_cache.force) {
-        WriteStage(0, textured ? TexturedStage(row.stageKind) : UntexturedStage(row.stageKind));
-        d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-        d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-        int stages = 1;
-        if (stages != g_cache.stagesInUse) {
-            g_cache.stagesInUse = stages;
-            int saved = g_cache.force;
-            g_cache.force = 1;
-            ApplyDrawFilterMode(Draw().filterMode);
-            SetMaxAnisotropyCached(Draw().maxAnisotropy);
-            g_cache.force = saved;
-        }
+        WriteStageRecord(d, record, Graphics().dev.tssArgTemp != 0, g_cache.texCoordIndex);
+        NoteTextureStages(stages);
     }
-    d->SetTexture(0, g_cache.drawTexture);
+    BindStageTextures(d, textured ? g_cache.drawTexture : row.stageKind == 3 ? BlendHelperTexture() : nullptr, stages);
+    g_cache.maskedDraw = in.masked;
+    g_cache.drawsNothing = in.masked && g_cache.blendBorder >= 255;
     g_cache.textureChanged = 0;
     g_cache.setupChanged = 0;
     return 0;
@@ -412,6 +430,8 @@ int ReapplyDeviceStates() {
     ApplyDrawFilterMode(ds.filterMode);
     SetMaxAnisotropyCached(ds.maxAnisotropy);
     g_cache.setupChanged = 1;
+    // The mask's texture may be gone with the old device; the next draw names it again.
+    g_cache.blendTexture = nullptr;
     SetupDrawDeviceState();
     for (D3DRENDERSTATETYPE state : {D3DRS_ZENABLE, D3DRS_ZWRITEENABLE, D3DRS_ZFUNC, D3DRS_DEPTHBIAS, D3DRS_FILLMODE,
                                      D3DRS_CULLMODE, D3DRS_SHADEMODE, D3DRS_SPECULARENABLE, D3DRS_LIGHTING,

@@ -37,10 +37,16 @@ struct DeviceStateCache {
     uint32_t fvf = 0;
     // Per-draw set-up inputs and their dirty flags.
     host::Texture* drawTexture = nullptr;
+    // The blend mask's texture (null: none) with its border and range.
+    host::Texture* blendTexture = nullptr;
+    int32_t blendBorder = -1, blendRange = -1;
     int32_t blendMode = -1, blendParam = -1;
     int32_t alphaTestFunc = -1, alphaTestRef = -1;
     int32_t textureChanged = 0, setupChanged = 0;
     int32_t stagesInUse = 0;
+    // Outputs of the last set-up: the draw is weighted by the blend mask; the draw shows
+    // nothing at all (a mask whose border hides every pixel), so the batch is not drawn.
+    int32_t maskedDraw = 0, drawsNothing = 0;
 };
 
 DeviceStateCache& StateCache();
@@ -90,6 +96,10 @@ int SetRenderTargetSurface(host::Surface* surface);
 int SetAlphaTestCached(int func, int ref);
 int SetDrawTextureCached(host::Texture* texture);
 int SetDrawBlendModeCached(int mode, int param);
+// -1 for border or range keeps it.
+int SetBlendTextureCached(host::Texture* texture, int border, int range);
+// The texture-stage kind of a blend mode's row (0 to 3).
+int BlendStageKind(int mode);
 // Turns blend mode, texture and alpha test into device states (runs before a draw).
 int SetupDrawDeviceState();
 

@@ -21,7 +21,6 @@ constexpr BatchLayout kLayouts[2][3] = {
     {{0x42, 16, 4096}, {0x142, 24, 2730}, {0, 0, 0}},
 };
 constexpr size_t kMaxIndices = 1000;
-constexpr uint32_t kGridStride = 28;
 
 size_t BufferIndex(int kind, int subFormat) { return size_t(kind * 3 + subFormat); }
 
@@ -46,11 +45,15 @@ uint32_t PrimitiveCount(int type, uint32_t n) {
     }
 }
 
-void DrawIndices(const std::vector<uint16_t>& indices, uint32_t vertexCount, const void* vertices) {
-    if (indices.size() < 3) return;
-    SetFvf(0x144);
+// A set-up that shows nothing (a blend mask hiding every pixel) draws no vertices.
+bool DrawsSomething() { return !StateCache().drawsNothing; }
+
+void DrawIndices(const std::vector<uint16_t>& indices, uint32_t vertexCount, const void* vertices,
+                 const BatchLayout& layout) {
+    if (indices.size() < 3 || !DrawsSomething()) return;
+    SetFvf(layout.fvf);
     Graphics().dev.device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLESTRIP, 0, vertexCount, UINT(indices.size() - 2),
-                                                  indices.data(), D3DFMT_INDEX16, vertices, kGridStride);
+                                                  indices.data(), D3DFMT_INDEX16, vertices, layout.stride);
 }
 
 }  // namespace
@@ -84,7 +87,7 @@ int FlushVertexBatch() {
     DeviceObjects& d = Graphics().dev;
     if (!d.device) return -1;
     VertexBatch& b = g_batch;
-    if (b.pending > 0 && !Window().rt.endFlag) {
+    if (b.pending > 0 && !Window().rt.endFlag && DrawsSomething()) {
         BeginSceneIfNeeded();
         const BatchLayout& l = kLayouts[b.kind][b.subFormat];
         SetFvf(l.fvf);
@@ -123,9 +126,11 @@ uint8_t* ReserveBatchVertices(int kind, int subFormat, int primitive, uint32_t c
     return at;
 }
 
-int DrawIndexedBatch(int columns, const void* vertices, int rows) {
+int DrawIndexedBatch(int columns, const void* vertices, int rows, int subFormat) {
     if (!Graphics().dev.device) return 0;
     if (columns < 2 || rows < 2 || !vertices || int64_t(columns) * rows > 65536) return -1;
+    if (subFormat != 1 && subFormat != 2) return -1;
+    const BatchLayout& layout = kLayouts[0][subFormat];
     FlushVertexBatch();
     BeginSceneIfNeeded();
     const uint32_t vertexCount = uint32_t(columns * rows);
@@ -137,7 +142,7 @@ int DrawIndexedBatch(int columns, const void* vertices, int rows) {
             bool joining = c == 0 && !list.empty();
             size_t needed = joining ? 4 : 2;
             if (list.size() + needed > kMaxIndices) {
-                DrawIndices(list, vertexCount, vertices);
+                DrawIndices(list, vertexCount, vertices, layout);
                 list.clear();
                 joining = false;
                 // A strip cut inside a row pair starts again from the previous column.
@@ -155,7 +160,7 @@ int DrawIndexedBatch(int columns, const void* vertices, int rows) {
             list.push_back(upper);
         }
     }
-    DrawIndices(list, vertexCount, vertices);
+    DrawIndices(list, vertexCount, vertices, layout);
     return 0;
 }
 

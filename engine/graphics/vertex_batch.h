@@ -34,9 +34,10 @@ int FlushVertexBatch();
 // when it holds another kind or would overflow. Null without a device or for a count the
 // buffer cannot hold.
 uint8_t* ReserveBatchVertices(int kind, int subFormat, int primitive, uint32_t count);
-// A grid of columns x rows pre-transformed textured vertices (28-byte layout) drawn as
-// triangle strips joined by degenerate triangles. 0; -1 for fewer than 2 columns or rows
+// A grid of columns x rows pre-transformed textured vertices (the 2D layout of
+// subFormat: 1 one texture, 28 bytes; 2 two textures, 40 bytes) drawn as triangle strips
+// joined by degenerate triangles. 0; -1 for fewer than 2 columns or rows, another layout,
 // or more vertices than 16-bit indices reach.
-int DrawIndexedBatch(int columns, const void* vertices, int rows);
+int DrawIndexedBatch(int columns, const void* vertices, int rows, int subFormat = 1);
 
 }  // namespace orvik
