@@ -81,6 +81,8 @@ void SetCompositeStates(Device* d, bool reverse) {
         d->SetTextureStageState(s, D3DTSS_ALPHAARG1, stages[s][3]);
         d->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, stages[s][4]);
         d->SetTextureStageState(s, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+        // A blend-mask draw may have left a stage writing the temporary register.
+        d->SetTextureStageState(s, D3DTSS_RESULTARG, D3DTA_CURRENT);
     }
     for (DWORD s = 0; s < 2; ++s) {
         d->SetSamplerState(s, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);

@@ -1,6 +1,8 @@
 // The blend mask on the device path: a graphic's alpha weighting every pixel of textured
 // draws through the border and range ramp, checked pixel by pixel against hand-worked
 // values; masks too small for the graphic; free quadrangles through the grid.
+#include <orvik/mask.h>
+
 #include <array>
 
 #include "drawing_fixture.h"
@@ -190,6 +192,23 @@ TEST_F(BlendMaskTest, FourTimesModesUseTheBuiltInGraphicForFlatDraws) {
     ASSERT_EQ(SetBlendMode(12, 255), 0);
     ASSERT_EQ(DrawGraphAt(0, 2, SolidGraph(2, 1, 0x402010), 0), 0);
     EXPECT_EQ(Pixel(0, 2), 0xFF8040u);
+}
+
+TEST_F(BlendMaskTest, TheMaskScreenStillCutsDrawsAfterAMaskedDraw) {
+    // The masked draw leaves its stages writing the temporary register; the mask screen's
+    // composite must not inherit that.
+    const int32_t white = SolidGraph(4, 1, 0xFFFFFF);
+    ASSERT_EQ(SetBlendMaskGraph(ColumnMask(1, {255, 255, 255, 255}), 128, 255), 0);
+    ASSERT_EQ(DrawGraphAt(0, 0, white, 0), 0);
+    ASSERT_EQ(SetBlendMaskGraph(-1, 0, 0), 0);
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    const int32_t cut = MakeMask(4, 1);
+    const uint8_t bytes[4] = {0, 1, 0, 1};
+    ASSERT_EQ(SetDataToMask(4, 1, bytes, cut), 0);
+    ASSERT_EQ(DrawMask(40, 5, cut, kMaskTransNone), 0);
+    ASSERT_EQ(DrawGraphAt(40, 5, white, 0), 0);
+    ASSERT_EQ(DeleteMaskScreen(), 0);
+    EXPECT_EQ(LitColumns(5, 38, 46), (std::vector<int>{40, 42}));
 }
 
 }  // namespace
