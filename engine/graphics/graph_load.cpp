@@ -177,4 +177,15 @@ int ReloadGraphFromBaseImage(BaseImage* image, int32_t handle) {
     return UpdateGraphFromBaseImages(image, nullptr, handle, 0, 0, 0);
 }
 
+int CreateGraphFromImageFile(const void* image, int32_t size, int32_t handle, const void* alphaImage,
+                             int32_t alphaSize, int, int mirror) {
+    BaseImage picture{}, alpha{};
+    if (LoadImageToBaseImageEx(nullptr, image, size, 1, &picture, mirror) != 0) return -1;
+    const bool withAlpha = alphaImage && LoadImageToBaseImageEx(nullptr, alphaImage, alphaSize, 1, &alpha, mirror) == 0;
+    const int result = UpdateGraphFromBaseImages(&picture, withAlpha ? &alpha : nullptr, handle, 0, 0, 0);
+    FreeBaseImage(&picture);
+    FreeBaseImage(&alpha);
+    return result;
+}
+
 }  // namespace orvik

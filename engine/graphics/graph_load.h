@@ -28,5 +28,9 @@ int TransferImageToGraph(const char* path, const BaseImage* image, const BaseIma
 int UpdateGraphFromBaseImages(BaseImage* image, BaseImage* alphaImage, int32_t handle, int ignored, int mirror,
                               int mirrorEnable);
 int ReloadGraphFromBaseImage(BaseImage* image, int32_t handle);
+// Refills a graphic of the same size from an image file held in memory (and its alpha
+// image, when given), mirrored when asked. 0 or -1.
+int CreateGraphFromImageFile(const void* image, int32_t size, int32_t handle, const void* alphaImage,
+                             int32_t alphaSize, int ignored, int mirror);
 
 }  // namespace orvik

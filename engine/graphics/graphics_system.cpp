@@ -264,20 +264,6 @@ int SetGraphRestoreCallback(int (*callback)()) {
     return 0;
 }
 
-int InitModelSystem() {
-    // Model handles live on the Direct3D device only.
-    if (g_graphics.modelsUp || !g_graphics.direct3DMode) return 0;
-    g_graphics.modelsUp = 1;
-    return 0;
-}
-
-int TermModelSystem() {
-    g_graphics.modelsUp = 0;
-    return 0;
-}
-
-int TerminateSoftImages() { return 0; }
-
 host::IDirectDraw7* GetDirectDrawObject() { return g_graphics.dev.ddraw; }
 
 int HasFullScreenDirectDraw() { return g_graphics.dev.ddraw && !Window().settings.windowMode ? 1 : 0; }

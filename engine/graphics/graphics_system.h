@@ -72,7 +72,6 @@ struct GraphicsState {
     host::HMODULE d3d9 = nullptr;
     int32_t drawTarget = -2;
     int (*restoreCallback)() = nullptr;
-    int32_t modelsUp = 0;
     std::vector<DisplayModeEntry> displayModes;
     int32_t displayModesListed = 0;
     // The window's background colour, used to clear a new screen.
@@ -112,9 +111,6 @@ int EnumDisplayModeList(int* count, const DisplayModeEntry** list);
 int IsScreenSizeListed(int width, int height);
 int SetGraphRestoreCallback(int (*callback)());
 int RestoreGraphsFromFiles();
-int InitModelSystem();
-int TermModelSystem();
-int TerminateSoftImages();
 // Shows the screen in the window (a rectangle of it, or all of it for null). 0 or -1.
 int PresentScreenRect(const host::RECT* rect);
 host::IDirectDraw7* GetDirectDrawObject();
