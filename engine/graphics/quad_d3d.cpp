@@ -30,38 +30,14 @@ Corner At(const Corner (&c)[4], float s, float t) {
     return Corner{mix(&Corner::x), mix(&Corner::y), mix(&Corner::u), mix(&Corner::v), mix(&Corner::gx), mix(&Corner::gy)};
 }
 
-// The sign of the turn at corner b going a -> b -> c.
-float Turn(const Corner& a, const Corner& b, const Corner& c) {
-    return (b.x - a.x) * (c.y - b.y) - (b.y - a.y) * (c.x - b.x);
-}
-
-// Two triangles, split along the diagonal through the corner that bends inwards when the
-// quadrangle is concave, so both triangles lie inside it.
-int DrawTwoTriangles(const Corner (&c)[4]) {
-    // Around the outline: top-left, top-right, bottom-right, bottom-left.
-    const int ring[4] = {0, 1, 3, 2};
-    float turns[4];
-    int positive = 0;
-    for (int i = 0; i < 4; ++i) {
-        turns[i] = Turn(c[ring[(i + 3) % 4]], c[ring[i]], c[ring[(i + 1) % 4]]);
-        positive += turns[i] > 0;
-    }
-    // A concave outline turns the other way at exactly one corner.
-    bool mainDiagonal = false;  // top-left to bottom-right
-    if (positive == 1 || positive == 3)
-        for (int i = 0; i < 4; ++i)
-            if ((turns[i] > 0) == (positive == 1)) mainDiagonal = ring[i] == 0 || ring[i] == 3;
-    static constexpr int kAcross[6] = {0, 1, 2, 3, 2, 1}, kMain[6] = {0, 1, 3, 0, 3, 2};
-    return EmitTriangles(c, mainDiagonal ? kMain : kAcross, 6);
-}
-
 int Cells(float length) { return std::clamp(int(std::ceil(length / kCellPixels)), 2, kMaxCells); }
 
 // One texture piece of a free quadrangle.
 int DrawQuadIndexedD3D(const Corner (&c)[4]) {
     const float top = Length(c[0], c[1]), bottom = Length(c[2], c[3]);
     const float left = Length(c[0], c[2]), right = Length(c[1], c[3]);
-    if (std::fabs(top - bottom) < 1 && std::fabs(left - right) < 1) return DrawTwoTriangles(c);
+    // Nearly a parallelogram (never concave then): two triangles map it without a fold.
+    if (std::fabs(top - bottom) < 1 && std::fabs(left - right) < 1) return EmitQuad(c);
     const int columns = Cells(std::max(top, bottom)) + 1, rows = Cells(std::max(left, right)) + 1;
     std::vector<Corner> grid(size_t(columns) * size_t(rows));
     for (int r = 0; r < rows; ++r)

@@ -157,6 +157,18 @@ TEST_F(BlendMaskTest, AFreeQuadrangleWithAMaskIsDrawnThroughTheGrid) {
     // The right edge follows the trapezoid: at y = 120 it lies at x = 135.
     EXPECT_EQ(Pixel(133, 120), 0xFFFFFFu);
     EXPECT_EQ(Pixel(137, 120), kBlack);
+    // Without the mask too; a parallelogram is two triangles.
+    ASSERT_EQ(SetBlendMaskGraph(-1, 0, 0), 0);
+    const uint64_t before = Primitives();
+    ASSERT_EQ(DrawGraphQuad(110, 200, 130, 200, 140, 240, 100, 240, white, 0), 0);
+    FlushVertexBatch();
+    EXPECT_GT(Primitives() - before, 20u);
+    EXPECT_EQ(LitColumns(220, 100, 140), Range(105, 134));
+    const uint64_t grid = Primitives();
+    ASSERT_EQ(DrawGraphQuad(300, 200, 320, 200, 330, 240, 310, 240, white, 0), 0);
+    FlushVertexBatch();
+    EXPECT_EQ(Primitives() - grid, 2u);
+    ASSERT_EQ(SetBlendMaskGraph(MaskGraph(16, 16, [](int x, int) { return x < 8 ? 0 : 255; }), 128, 255), 0);
     // A rectangle given as a quadrangle is a stretched draw.
     ASSERT_EQ(DrawGraphQuad(200, 10, 232, 10, 232, 26, 200, 26, white, 0), 0);
     EXPECT_EQ(LitColumns(12, 195, 240), Range(216, 231));
