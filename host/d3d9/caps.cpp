@@ -12,7 +12,8 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     caps->DeviceType = D3DDEVTYPE_HAL;
     caps->PresentationIntervals = D3DPRESENT_INTERVAL_IMMEDIATE | D3DPRESENT_INTERVAL_ONE;
     caps->PrimitiveMiscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW |
-                              D3DPMISCCAPS_CULLCCW | D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_TSSARGTEMP |
+                              D3DPMISCCAPS_CULLCCW | D3DPMISCCAPS_COLORWRITEENABLE |
+                              (s.tempRegisterCaps ? D3DPMISCCAPS_TSSARGTEMP : 0) |
                               (s.blendOpCaps ? D3DPMISCCAPS_BLENDOP | D3DPMISCCAPS_SEPARATEALPHABLEND : 0);
     caps->RasterCaps = D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_SCISSORTEST | D3DPRASTERCAPS_DEPTHBIAS;
     caps->ZCmpCaps = caps->AlphaCmpCaps = 0xFF;

@@ -28,6 +28,7 @@ struct D3D9HostSettings {
     // Capabilities.
     uint32_t maxTextureSize = 4096;
     bool blendOpCaps = true;
+    bool tempRegisterCaps = true;  // texture stages may write the temporary register
     // Formats that CheckDeviceFormat and resource creation refuse.
     std::vector<D3DFORMAT> refusedFormats;
     // Every draw takes the general pixel path (also when ORVIK_D3D9_GENERIC is set).

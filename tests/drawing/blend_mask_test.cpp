@@ -8,6 +8,7 @@
 #include "drawing_fixture.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/state_cache.h"
+#include "host/d3d9/d3d9_host.h"
 
 namespace orvik_test {
 namespace {
@@ -52,6 +53,11 @@ TEST_F(BlendMaskTest, MaskAlphaWeightsASpriteAtAPoint) {
     ASSERT_EQ(DrawGraphAt(20, 11, sprite, 0), 0);
     EXPECT_EQ(LitColumns(11, 18, 26), Range(20, 23));
     EXPECT_EQ(Pixel(20, 11), 0xC08040u);
+    // A mask without alpha hides where its transparent colour lies and shows elsewhere.
+    ASSERT_EQ(SetTransparentColor(255, 0, 255), 0);
+    ASSERT_EQ(SetBlendMaskGraph(MakeGraph(4, 1, [](int x, int) { return x == 1 ? 0xFF00FFu : 0x123456u; }), 128, 255), 0);
+    ASSERT_EQ(DrawGraphAt(20, 12, sprite, 0), 0);
+    EXPECT_EQ(LitColumns(12, 18, 26), (std::vector<int>{20, 22, 23}));
 }
 
 TEST_F(BlendMaskTest, BorderAndRangeMakeTheRamp) {
@@ -204,6 +210,27 @@ TEST_F(BlendMaskTest, FourTimesModesUseTheBuiltInGraphicForFlatDraws) {
     ASSERT_EQ(SetBlendMode(12, 255), 0);
     ASSERT_EQ(DrawGraphAt(0, 2, SolidGraph(2, 1, 0x402010), 0), 0);
     EXPECT_EQ(Pixel(0, 2), 0xFF8040u);
+}
+
+class NoTempRegisterTest : public BlendMaskTest {
+protected:
+    void SetUp() override {
+        host::D3D9Settings().tempRegisterCaps = false;
+        BlendMaskTest::SetUp();
+        ASSERT_EQ(Graphics().dev.tssArgTemp, 0);
+    }
+};
+
+TEST_F(NoTempRegisterTest, WithoutTheTemporaryRegisterTheMaskAlphaWeighsDirectly) {
+    // The ramp needs the temporary register; without it every border and range weighs by
+    // the mask's alpha as border 128 with range 255 does.
+    const int32_t sprite = SolidGraph(4, 1, 0xC08040);
+    const int32_t mask = ColumnMask(1, {0, 64, 128, 255});
+    for (int border : {128, 64}) {
+        ASSERT_EQ(SetBlendMaskGraph(mask, border, border == 128 ? 255 : 63), 0);
+        ASSERT_EQ(DrawGraphAt(20, border, sprite, 0), 0);
+        ExpectRow(border, 20, {kBlack, 0x302010u, 0x604020u, 0xC08040u});
+    }
 }
 
 TEST_F(BlendMaskTest, TheMaskScreenStillCutsDrawsAfterAMaskedDraw) {

@@ -115,6 +115,12 @@ void MaskScene() {
     ASSERT_EQ(SetBlendMode(11, 128), 0);
     ASSERT_EQ(DrawGraphAt(130, 110, sprite, 0), 0);
     ASSERT_EQ(SetBlendMode(0, 0), 0);
+    // A mask without alpha: its transparent colour hides, every other pixel shows.
+    ASSERT_EQ(SetTransparentColor(255, 0, 255), 0);
+    const int32_t keyed = DrawingTest::MakeGraph(8, 8, [](int x, int y) { return (x + y) % 3 ? 0x808080u : 0xFF00FFu; });
+    ASSERT_EQ(SetBlendMaskGraph(keyed, 128, 255), 0);
+    ASSERT_EQ(DrawGraphAt(150, 110, sprite, 0), 0);
+    ASSERT_EQ(SetBlendMaskGraph(-1, 0, 0), 0);
 }
 
 class PathCompareTest : public DeviceTest {
