@@ -110,6 +110,8 @@ void MaskScene() {
     ASSERT_EQ(DrawGraphAt(70, 110, sprite, 0), 0);
     ASSERT_EQ(SetBlendMode(10, 200), 0);
     ASSERT_EQ(DrawGraphAt(90, 110, sprite, 0), 0);
+    ASSERT_EQ(SetBlendMode(4, 0), 0);
+    ASSERT_EQ(DrawGraphAt(170, 110, sprite, 0), 0);
     ASSERT_EQ(SetBlendMaskGraph(-1, 0, 0), 0);
     ASSERT_EQ(DrawGraphAt(110, 110, sprite, 0), 0);
     ASSERT_EQ(SetBlendMode(11, 128), 0);
