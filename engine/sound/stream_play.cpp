@@ -16,15 +16,9 @@ bool BufferPlays(SoundBuffer* b) {
     return SoundBufGetStatus(b, &status) == 0 && (status & host::DSBSTATUS_PLAYING);
 }
 
-// Back to the top of the first source: the next prepare fills anew.
 void RestartFromTop(StreamPart& s) {
     s.passedLastSource = 0;
-    s.readPosition = 0;
-    s.playPosition = 0;
-    s.jumpPending = 0;
-    s.loopCounter = 0;
-    s.currentSource = 0;
-    s.started = 0;
+    RewindStreamPlayback(s);
 }
 
 int32_t BlockAlign(const SoundRecord* r) { return r->format.nBlockAlign ? r->format.nBlockAlign : 1; }

@@ -59,6 +59,16 @@ struct StreamPart {
     uint32_t jumpOffset;
 };
 
+// Back to the top of the first source, not started: the next prepare fills anew.
+inline void RewindStreamPlayback(StreamPart& s) {
+    s.readPosition = 0;
+    s.playPosition = 0;
+    s.jumpPending = 0;
+    s.loopCounter = 0;
+    s.currentSource = 0;
+    s.started = 0;
+}
+
 // The sizes that pace a stream, from its format (a = average bytes per second, b = block
 // align), in whole frames.
 struct StreamQuantities {

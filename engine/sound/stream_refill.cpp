@@ -38,12 +38,7 @@ bool PlayedOut(const StreamPart& s, uint32_t cursor) {
 void StopPlayedOut(SoundBuffer* buffer, StreamPart& s) {
     SoundBufStop(buffer);
     s.endWritten = 0;
-    s.readPosition = 0;
-    s.playPosition = 0;
-    s.jumpPending = 0;
-    s.loopCounter = 0;
-    s.currentSource = 0;
-    s.started = 0;
+    RewindStreamPlayback(s);
 }
 
 // Locks `size` bytes at `offset` and describes them as an empty region. 0 or -1.
