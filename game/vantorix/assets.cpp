@@ -161,4 +161,9 @@ void PlayBgm(int track) {
     a.bgmTrack = track;
 }
 
+void StopBgm() {
+    Sound().StopSound(Game().assets.bgmHandle);
+    Game().assets.bgmTrack = 0;
+}
+
 }  // namespace vantorix

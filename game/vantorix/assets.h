@@ -26,5 +26,7 @@ void PlaySe(int effect);
 // Changes the music to the track (1..5, 7..10); the same track goes on playing; any other
 // number stops the music and leaves silence.
 void PlayBgm(int track);
+// Stops the music and forgets its track, so the next PlayBgm loads its track anew.
+void StopBgm();
 
 }  // namespace vantorix

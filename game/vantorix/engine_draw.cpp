@@ -48,6 +48,7 @@ public:
     }
     int SetFontSize(int size) override { return orvik::SetDefaultFontSize(size); }
     int SetFontThickness(int thickness) override { return orvik::SetDefaultFontThickness(thickness); }
+    int SetFontType(int fontType) override { return orvik::SetDefaultFontType(fontType); }
     int DrawText(int x, int y, const char* text, uint32_t color) override {
         return orvik::DrawTextDefault(x, y, text, color);
     }

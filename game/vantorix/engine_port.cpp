@@ -23,6 +23,7 @@ public:
     int DrawFilledRect(int, int, int, int, uint32_t) override { return -1; }
     int SetFontSize(int) override { return -1; }
     int SetFontThickness(int) override { return -1; }
+    int SetFontType(int) override { return -1; }
     int DrawText(int, int, const char*, uint32_t) override { return -1; }
     int PresentScreen() override { return -1; }
 };

@@ -27,6 +27,7 @@ public:
     virtual int DrawFilledRect(int x1, int y1, int x2, int y2, uint32_t color) = 0;
     virtual int SetFontSize(int size) = 0;
     virtual int SetFontThickness(int thickness) = 0;
+    virtual int SetFontType(int fontType) = 0;
     virtual int DrawText(int x, int y, const char* text, uint32_t color) = 0;
     virtual int PresentScreen() = 0;
 };

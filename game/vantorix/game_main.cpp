@@ -7,14 +7,16 @@
 #include <ctime>
 
 #include "assets.h"
+#include "ending.h"
 #include "engine_port.h"
 #include "frame.h"
 #include "game_files.h"
 #include "game_state.h"
 #include "input_map.h"
-#include "later_screens.h"
 #include "random.h"
 #include "stage_play.h"
+#include "title.h"
+#include "weapon_select.h"
 
 namespace vantorix {
 namespace {

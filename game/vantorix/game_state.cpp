@@ -22,6 +22,8 @@ void ResetGameGlobals() {
     GameGlobals& g = globals;
     g.gameState = 0;
     g.gameScreen = -1;
+    Zero(g.titleMenu);
+    g.titleExit = 0;
     Zero(g.input);
     Zero(g.play);
     Zero(g.score);

@@ -94,6 +94,16 @@ struct PlayerState {
     int32_t barrier, barrierEnergy, shotCooldown, invulnerable, visible;
 };
 
+// A stack of menus, one per level from 1; each level keeps its menu id, its cursor row
+// (from 1) and its row count, so that leaving a menu returns to the row the one below had.
+constexpr int kMenuLevels = 4;
+struct MenuStack {
+    int32_t level;
+    int32_t id[kMenuLevels + 1];
+    int32_t row[kMenuLevels + 1];
+    int32_t rows[kMenuLevels + 1];
+};
+
 constexpr int kPhaseTableSize = 70;
 constexpr int kStages = 6;
 
@@ -107,6 +117,7 @@ struct PlayState {
     int32_t bossFlag, bossTimer, bossSlot, scriptFlag;
     int32_t count[kPoolCount], top[kPoolCount];
     int32_t pause, freeze, portraitLeft, portraitRight;
+    MenuStack menu;  // the pause, game-over and stage-clear screens
     PlayerState player;
     PlayerShotPool shots;
     EnemyPool enemies;
@@ -149,6 +160,8 @@ struct AssetTables {
 struct GameGlobals {
     int32_t gameState;
     int32_t gameScreen;
+    MenuStack titleMenu;  // the title's menus, and the weapon select after it
+    int32_t titleExit;
     InputState input;
     PlayState play;
     ScoreState score;

@@ -18,6 +18,23 @@ constexpr int32_t kDirectionBit[4] = {orvik::PAD_UP, orvik::PAD_DOWN, orvik::PAD
 
 bool IsValidPadButton(int number) { return number >= kFirstPadButton && number <= kLastPadButton; }
 
+bool TakePress(int action) {
+    InputState& in = Game().input;
+    if (!in.held[action]) {
+        in.latch[action] = 0;
+        return false;
+    }
+    if (in.latch[action] != 0) return false;
+    in.latch[action] = 1;
+    return true;
+}
+
+bool EscapeQuits() {
+    if (!Game().input.held[kActQuit]) return false;
+    Game().gameState = kStateQuit;
+    return true;
+}
+
 void InitInput() {
     InputState& in = Game().input;
     for (int a = 0; a < kActionCount; ++a) in.held[a] = in.latch[a] = 0;

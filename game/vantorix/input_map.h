@@ -13,4 +13,10 @@ void InitInput();
 void UpdateInput();
 bool IsValidPadButton(int number);
 
+// One press acts once: true on the frame the action is held with its latch clear (the latch
+// is then set); an action let go clears its latch, so the next press counts again.
+bool TakePress(int action);
+// ESC held: the game state becomes quit. True when it did.
+bool EscapeQuits();
+
 }  // namespace vantorix

@@ -52,26 +52,17 @@ int InsertScore(int32_t score) {
 
 void ShowRanking(int32_t score) {
     if (score > 0) PlaceScore(score);
-    InputState& in = Game().input;
     for (;;) {
         if (orvik::PumpMessages() != 0) return;
         BeginFrame();
         DrawRanking();
         UpdateInput();
-        if (in.held[kActSub] && in.latch[kActSub] == 0) {
-            in.latch[kActSub] = 1;
+        if (TakePress(kActSub)) {
             SaveRanking();
             return;
         }
-        if (!in.held[kActSub]) in.latch[kActSub] = 0;
-        if (in.held[kActQuit]) {
-            Game().gameState = kStateQuit;
-            return;
-        }
-        Draw().SetDrawTarget(kBackBuffer);
-        Draw().DrawGraphStretched(0, 0, kScreenWidth, kScreenHeight, Game().gameScreen, 0);
-        Draw().PresentScreen();
-        orvik::PumpMessages();
+        if (EscapeQuits()) return;
+        PresentFrame();
     }
 }
 

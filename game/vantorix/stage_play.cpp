@@ -14,10 +14,12 @@
 #include "field_draw.h"
 #include "frame.h"
 #include "game_files.h"
+#include "game_over.h"
 #include "game_state.h"
 #include "hud_draw.h"
-#include "later_screens.h"
+#include "pause_screen.h"
 #include "pools.h"
+#include "stage_clear.h"
 #include "stage_script.h"
 
 namespace vantorix {
@@ -49,26 +51,11 @@ void FillStageTables() {
 }
 
 void ResetRun() {
-    PlayState& p = Game().play;
-    PlayerState& pl = p.player;
-    pl.x = 224.0f;
-    pl.y = 400.0f;
-    pl.barrier = 0;
-    pl.barrierEnergy = kMaxEnergy;
-    pl.invulnerable = 0;
-    pl.bladeTimer = 0.0f;
-    pl.visible = 1;
-    pl.subCooldown = 0;
-    pl.subGauge = 0;
-    pl.lives = 3.0f;
-    pl.shotCooldown = 10;
-    p.scroll = 0.0f;
-    p.pause = p.freeze = p.gameOverCounter = p.bossFlag = p.stageClearCounter = p.scriptFlag = 0;
+    ResetStageRun();
+    Game().play.player.lives = 3.0f;
     ScoreState& s = Game().score;
     s.score = s.slashCount = s.extendCount = 0;
     s.extendThreshold = 1000000;
-    p.phase = 1;
-    p.phaseFrame = 0;
 }
 
 void MoveShotsAndBullets() {
@@ -134,6 +121,25 @@ void AdvanceCounters() {
 }
 
 }  // namespace
+
+void ResetStageRun() {
+    PlayState& p = Game().play;
+    PlayerState& pl = p.player;
+    pl.x = 224.0f;
+    pl.y = 400.0f;
+    pl.barrier = 0;
+    pl.barrierEnergy = kMaxEnergy;
+    pl.invulnerable = 0;
+    pl.bladeTimer = 0.0f;
+    pl.visible = 1;
+    pl.subCooldown = 0;
+    pl.subGauge = 0;
+    pl.shotCooldown = 10;
+    p.scroll = 0.0f;
+    p.pause = p.freeze = p.gameOverCounter = p.bossFlag = p.stageClearCounter = p.scriptFlag = 0;
+    p.phase = 1;
+    p.phaseFrame = 0;
+}
 
 void ResetGame(int mode) {
     if (mode != kNewGame && mode != kContinue) return;

@@ -14,6 +14,9 @@ void BeginStage();
 bool StageFrame();
 
 void ResetGame(int mode);
+// The ship, the flags and counters of play, the scroll and the phase back to where a stage
+// starts; lives, score, slash count and extends stay. The pools are left as they are.
+void ResetStageRun();
 void UpdateBarrierEnergy();
 // Moves to the next phase when the phase frame has reached the phase's length.
 void AdvancePhase();

@@ -1,9 +1,9 @@
 #include "stage_script.h"
 
 #include "assets.h"
+#include "dialogue.h"
 #include "enemy_kinds.h"
 #include "game_state.h"
-#include "later_screens.h"
 #include "pools.h"
 #include "stage_play.h"
 #include "talk_scenes.h"

@@ -12,6 +12,14 @@
 
 namespace vantorix_test {
 
+// A text as drawn, with the default font's settings at the time.
+struct TextCall {
+    int x, y;
+    std::string text;
+    uint32_t color;
+    int size, thickness, fontType;
+};
+
 struct DrawCall {
     enum Kind { kAt, kStretched, kRotated, kLine } kind;
     int handle, x, y, x2, y2;
@@ -75,9 +83,23 @@ public:
         return Record({DrawCall::kLine, 0, x1, y1, x2, y2, 1.0, 0.0, 0, 0});
     }
     int DrawFilledRect(int, int, int, int, uint32_t) override { return 0; }
-    int SetFontSize(int) override { return 0; }
-    int SetFontThickness(int) override { return 0; }
-    int DrawText(int, int, const char*, uint32_t) override { return 0; }
+    int SetFontSize(int size) override {
+        fontSize_ = size;
+        return 0;
+    }
+    int SetFontThickness(int thickness) override {
+        thickness_ = thickness;
+        return 0;
+    }
+    int SetFontType(int fontType) override {
+        fontType_ = fontType;
+        return 0;
+    }
+    int DrawText(int x, int y, const char* text, uint32_t color) override {
+        texts.push_back({x, y, text, color, fontSize_, thickness_, fontType_});
+        return 0;
+    }
+    std::vector<TextCall> texts;
     // One presented picture is one sixtieth of a second, so the next pump reads the keys.
     // Scripted play sets the keys of the next frame here.
     int PresentScreen() override {
@@ -105,6 +127,7 @@ private:
     std::map<int, std::pair<int, int>> sizes_;
     int next_ = 1;
     int mode_ = 0, param_ = 255;
+    int fontSize_ = 16, thickness_ = 6, fontType_ = 0;
 };
 
 class RecordingSound final : public vantorix::SoundPort {

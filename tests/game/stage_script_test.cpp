@@ -18,6 +18,12 @@ using vantorix::RunStageScript;
 
 class StageScriptTest : public FieldTest {
 protected:
+    // The player reads every talk message and closes it: Z pressed and let go on alternate
+    // frames, so each message sees a fresh press within a few frames.
+    void SetUp() override {
+        FieldTest::SetUp();
+        draw_.onPresent = [](int frame) { host::SetKeyDown(host::DIK_Z, frame % 2 == 1); };
+    }
     static void At(int stage, int phase, int frame) {
         Play().stage = stage;
         Play().phase = phase;
