@@ -68,10 +68,7 @@ int SetDrawTarget(int target) {
         bool withDepth;
         host::Surface* surface = TargetSurface(target, &withDepth);
         if (!surface) return -1;
-        int saved = StateCache().force;
-        StateCache().force = 1;
-        SetRenderTargetSurface(surface);
-        StateCache().force = saved;
+        ForceRenderTargetSurface(surface);
         g.dev.device->SetDepthStencilSurface(withDepth ? g.dev.zSurface : nullptr);
     } else {
         ds.softTarget = r ? const_cast<MEMIMG*>(&r->view) : g.softScreen;

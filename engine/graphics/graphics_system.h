@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/graphics/target_readback.h"
 #include "host/d3d9/d3d9_types.h"
 #include "host/win/modules.h"
 #include "host/win/types.h"
@@ -80,6 +81,7 @@ struct GraphicsState {
     // Software path: the screen image and the two work images of text drawing.
     MEMIMG* softScreen = nullptr;
     MEMIMG* textWork[2] = {nullptr, nullptr};
+    ReadBackHold readBack;
 };
 
 GraphicsState& Graphics();

@@ -3,6 +3,7 @@
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/state_cache.h"
+#include "engine/graphics/target_readback.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/library.h"
 #include "engine/platform/onscreen_log.h"
@@ -84,6 +85,10 @@ int PresentDevice(const RECT* rect, const RECT& mapped, const Presentation& p) {
     ScreenSettings& s = Graphics().screen;
     FlushVertexBatch();
     EndSceneIfBegun();
+    if (PresentsThroughLayeredWindow()) {
+        if (!Draw().noVBlankWait) WaitVerticalBlank();
+        return PresentLayeredScreen();
+    }
     if (d.subBackBuffer && FAILED(d.device->StretchRect(d.subBackBuffer, nullptr, d.backBuffer, nullptr, D3DTEXF_NONE)))
         return -1;
     if (!d.swapChain) return 0;
@@ -102,11 +107,18 @@ int PresentDevice(const RECT* rect, const RECT& mapped, const Presentation& p) {
     return 0;
 }
 
+// A full-screen present may leave the back buffer undefined; drawing into the sub back
+// buffer instead keeps the picture for the next frame.
+void KeepScreenAcrossPresent() {
+    if (FullScreen() && Graphics().direct3DMode) SwitchToSubBackBuffer();
+}
+
 int PresentSoftware(const RECT* rect, const Presentation& p) {
     GraphicsState& g = Graphics();
     MEMIMG* screen = g.softScreen;
     if (!screen || !IsMemImgValid(screen)) return 0;
     if (!Draw().noVBlankWait) WaitVerticalBlank();
+    if (PresentsThroughLayeredWindow()) return PresentLayeredScreen();
     const ColorFormat* cf = screen->store->colorFormat;
     BITMAPINFO info;
     info.bmiHeader.biWidth = g.screen.width;
@@ -203,7 +215,10 @@ int PresentScreenRect(const RECT* rect) {
 
 int PresentScreen() { return PresentScreenRect(nullptr); }
 
-int PresentScreenPreserve() { return PresentScreenRect(nullptr); }
+int PresentScreenPreserve() {
+    KeepScreenAcrossPresent();
+    return PresentScreenRect(nullptr);
+}
 
 int SetVBlankWaitFlag(int wait) {
     Draw().noVBlankWait = wait ? 0 : 1;
@@ -214,7 +229,8 @@ int GetVBlankWaitFlag() { return Draw().noVBlankWait ? 0 : 1; }
 
 void FrontBufferTimerProc(HWND window, uint32_t, uintptr_t, uint32_t) {
     KillTimer(window, kFrontBufferTimerId);
-    if (Draw().drawTarget != -4 || Graphics().drawTarget != -4) return;
+    if (Draw().drawTarget != -4 || Graphics().drawTarget != -4 || PresentsThroughLayeredWindow()) return;
+    KeepScreenAcrossPresent();
     PresentScreenRect(nullptr);
     SetTimer(window, kFrontBufferTimerId, kFrontBufferTimerMillis, &FrontBufferTimerProc);
 }

@@ -15,6 +15,10 @@ int PresentScreenPreserve();
 // 1 waits for the blank when presenting (the default), 0 presents at once.
 int SetVBlankWaitFlag(int wait);
 int GetVBlankWaitFlag();
+// With the layered-window option frames go to the window as a per-pixel-alpha picture.
+bool PresentsThroughLayeredWindow();
+// Reads the screen back and shows it through the layered window. 0 or -1.
+int PresentLayeredScreen();
 // The 32 ms refresh of the front buffer while it is the draw target.
 void FrontBufferTimerProc(host::HWND window, uint32_t message, uintptr_t id, uint32_t time);
 constexpr uintptr_t kFrontBufferTimerId = 32767;

@@ -282,6 +282,14 @@ int SetRenderTargetSurface(Surface* surface) {
     return result;
 }
 
+int ForceRenderTargetSurface(Surface* surface) {
+    int saved = g_cache.force;
+    g_cache.force = 1;
+    int result = SetRenderTargetSurface(surface);
+    g_cache.force = saved;
+    return result;
+}
+
 int SetAlphaTestCached(int func, int ref) {
     if (func == g_cache.alphaTestFunc && ref == g_cache.alphaTestRef && !g_cache.force) return 0;
     FlushVertexBatch();

@@ -91,6 +91,8 @@ int SetViewportCached(const host::D3DVIEWPORT9& viewport);
 int SetViewportRect(int x, int y, int width, int height);
 int SetScissorRectCached(const host::RECT& rect);
 int SetRenderTargetSurface(host::Surface* surface);
+// The same with the cache bypassed for this one call.
+int ForceRenderTargetSurface(host::Surface* surface);
 
 // Deferred setters: stored for the per-draw set-up; a change draws the batch first.
 int SetAlphaTestCached(int func, int ref);

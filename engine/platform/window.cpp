@@ -159,6 +159,7 @@ HWND GetAppWindowHandle() { return g_window.rt.mainWindow; }
 int CreateAppWindow() {
     auto& w = g_window;
     w.rt = WindowRuntime{};
+    TakeUpdateLayeredWindow();
     if (!w.settings.className[0]) CopyText(w.settings.className, w.settings.title[0] ? w.settings.title : kDefaultClassName);
     w.rt.instance = GetModuleHandleA(nullptr);
     w.rt.mainThread = GetCurrentThreadId();
@@ -261,6 +262,7 @@ int DestroyAppWindow() {
     DeleteAllKeyInputs();
     FreeDroppedFileNames();
     UndoCreationSettings();
+    DeleteLayeredWindowBitmap();
     return 0;
 }
 

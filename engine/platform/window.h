@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/platform/layered_window.h"
 #include "host/win/region.h"
 #include "host/win/types.h"
 
@@ -33,6 +34,7 @@ struct WindowSettings {
     void (*modeChangeCallback)(void* user) = nullptr;
     void* modeChangeUser = nullptr;
     int32_t imeInputOn = 0;
+    int32_t layered = 0;  // frames reach the window through UpdateLayeredWindow
     int32_t codePage = -1;  // -1: chosen from the OEM code page at window creation
     int32_t charSet = 1;
 };
@@ -70,6 +72,7 @@ struct WindowRuntime {
     uint32_t inactiveSince = 0;
     std::array<uint32_t, kChosenMenuIdCount> chosenMenuIds{};  // each id once, in the order chosen
     int32_t chosenMenuIdCount = 0;
+    LayeredWindowState layered;
 };
 
 struct WindowState {

@@ -121,14 +121,15 @@ void WaitForDisplayChange() {
 
 void WindowStyles(uint32_t* style, uint32_t* exStyle) {
     auto& s = Window().settings;
+    const uint32_t layered = s.layered ? WS_EX_LAYERED : 0;
     if (!s.windowMode) {
         *style = WS_POPUP;
-        *exStyle = WS_EX_TOPMOST;
+        *exStyle = WS_EX_TOPMOST | layered;
         return;
     }
     int index = s.styleIndex >= 0 && s.styleIndex < 10 ? s.styleIndex : 0;
     *style = kStyleTable[index].style;
-    *exStyle = kStyleTable[index].exStyle;
+    *exStyle = kStyleTable[index].exStyle | layered;
 }
 
 int ChangeWindowMode(int windowMode) {

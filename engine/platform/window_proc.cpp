@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/dropped_files.h"
 #include "engine/platform/input.h"
@@ -33,6 +34,15 @@ void PostCloseOnce() {
     PostMessageA(rt.mainWindow, WM_CLOSE, 0, 0);
 }
 
+// A repaint answers the system at once instead of waiting for the next blank.
+void PresentWithoutBlankWait(const RECT* rect) {
+    int& noWait = Draw().noVBlankWait;
+    const int saved = noWait;
+    noWait = 1;
+    PresentScreenRect(rect);
+    noWait = saved;
+}
+
 void Paint(HWND window) {
     auto& rt = Window().rt;
     rt.painting = 1;
@@ -40,7 +50,7 @@ void Paint(HWND window) {
     BeginPaint(window, &ps);
     // Before start-up ends the window stays black (the class has no background brush
     // and the backend starts black); afterwards the back buffer is shown again.
-    if (Window().settings.windowMode && Library().initialised && Graphics().drawTarget == -2) PresentScreenRect(&ps.rcPaint);
+    if (Window().settings.windowMode && Library().initialised && Graphics().drawTarget == -2) PresentWithoutBlankWait(&ps.rcPaint);
     EndPaint(window, &ps);
     rt.painting = 0;
 }

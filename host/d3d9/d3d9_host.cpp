@@ -49,6 +49,12 @@ bool IsFormatRefused(D3DFORMAT format) {
     return std::find(refused.begin(), refused.end(), format) != refused.end();
 }
 
+bool TakeInjectedFailure(int& count) {
+    if (count <= 0) return false;
+    --count;
+    return true;
+}
+
 void PresentedFrameToXrgb(const PresentedFrame& f, std::vector<uint32_t>* out) {
     const int32_t width = f.source.right - f.source.left, height = f.source.bottom - f.source.top;
     const PixelFormatInfo* info = FindPixelFormat(f.format);

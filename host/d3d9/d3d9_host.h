@@ -22,6 +22,9 @@ struct D3D9HostSettings {
     // The next N depth-stencil creations fail; the next N presents report a lost device.
     int depthCreateFailures = 0;
     int presentFailures = 0;
+    // The next N render-target and offscreen-plain-surface creations fail.
+    int renderTargetCreateFailures = 0;
+    int offscreenCreateFailures = 0;
     // Presents return at once whatever the interval, as drivers with vertical sync forced
     // off do.
     bool presentIgnoresInterval = false;
@@ -50,6 +53,8 @@ void ResetD3D9Host();
 // Whether the library can be loaded by name ("d3d9.dll").
 bool IsD3D9Available();
 bool IsFormatRefused(D3DFORMAT format);
+// True, counting one down, while `count` asks for more failures.
+bool TakeInjectedFailure(int& count);
 
 // What a present hands to the window layer: the back buffer's pixels in its own format.
 struct PresentedFrame {

@@ -28,6 +28,7 @@ HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3
     *surface = nullptr;
     if (!ValidSurfaceSize(width, height) || multiSample != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
     if (FAILED(CheckResourceFormat(D3DUSAGE_RENDERTARGET, D3DRTYPE_SURFACE, format))) return D3DERR_INVALIDCALL;
+    if (TakeInjectedFailure(D3D9Settings().renderTargetCreateFailures)) return D3DERR_OUTOFVIDEOMEMORY;
     return MakeResource(surface, core_, format, width, height, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, lockable != 0, true,
                 static_cast<Texture*>(nullptr));
 }
@@ -38,11 +39,7 @@ HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT for
     *surface = nullptr;
     if (!ValidSurfaceSize(width, height) || multiSample != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
     if (FAILED(CheckResourceFormat(D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, format))) return D3DERR_INVALIDCALL;
-    D3D9HostSettings& s = D3D9Settings();
-    if (s.depthCreateFailures > 0) {
-        --s.depthCreateFailures;
-        return D3DERR_OUTOFVIDEOMEMORY;
-    }
+    if (TakeInjectedFailure(D3D9Settings().depthCreateFailures)) return D3DERR_OUTOFVIDEOMEMORY;
     return MakeResource(surface, core_, format, width, height, D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, false, true,
                 static_cast<Texture*>(nullptr));
 }
@@ -54,6 +51,7 @@ HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT f
     if (width == 0 || height == 0 || width > 16384 || height > 16384 || pool == D3DPOOL_MANAGED)
         return D3DERR_INVALIDCALL;
     if (pool > D3DPOOL_SCRATCH || !IsColorFormat(format) || IsFormatRefused(format)) return D3DERR_INVALIDCALL;
+    if (TakeInjectedFailure(D3D9Settings().offscreenCreateFailures)) return D3DERR_OUTOFVIDEOMEMORY;
     return MakeResource(surface, core_, format, width, height, pool, DWORD(0), true, true, static_cast<Texture*>(nullptr));
 }
 

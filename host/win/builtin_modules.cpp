@@ -7,6 +7,7 @@
 #include "host/dinput/dinput.h"
 #include "host/dinput/joystick.h"
 #include "host/dsound/dsound_device.h"
+#include "host/win/layered_window.h"
 #include "host/win/system_services.h"
 
 namespace host {
@@ -28,6 +29,7 @@ const BuiltinExport kExports[] = {
     {"comctl32", "InitCommonControls", AsProc(&InitCommonControls)},
     {"dwmapi", "DwmEnableComposition", AsProc(&DwmEnableComposition)},
     {"user32", "WINNLSEnableIME", AsProc(&WINNLSEnableIME)},
+    {"user32", "UpdateLayeredWindow", AsProc(&UpdateLayeredWindow)},
     {"kernel32", "GlobalMemoryStatusEx", AsProc(&GlobalMemoryStatusEx)},
     // Present, with the functions their owners register when they provide them.
     {"ws2_32", nullptr, nullptr},

@@ -8,8 +8,10 @@
 #include "host/dinput/dinput.h"
 #include "host/dinput/input_devices.h"
 #include "host/gdi/dib_output.h"
+#include "host/gdi/dib_section.h"
 #include "host/win/com.h"
 #include "host/win/desktop.h"
+#include "host/win/layered_window.h"
 #include "host/win/modules.h"
 #include "host/win/system_services.h"
 #include "host/win/window.h"
@@ -29,6 +31,8 @@ inline void ResetHost() {
     host::ResetD3D9Host();
     host::ResetDirectDraw();
     host::ResetWindowPicture();
+    host::ResetDibSections();
+    host::ResetLayeredPicture();
     host::SetVerticalBlankRate(60);
     host::SetSystemDeviceFails(host::GUID_SysKeyboard, false);
     host::SetSystemDeviceFails(host::GUID_SysMouse, false);

@@ -1,0 +1,188 @@
+// Presentation to a layered window: frames reach the window as a per-pixel-alpha picture
+// (the transparent colour becoming holes) through UpdateLayeredWindow, never through the
+// swap chain or GDI; older systems get a colour-keyed picture; the window's bitmap.
+#include "device_fixture.h"
+#include "engine/graphics/base_image.h"
+#include "engine/graphics/present.h"
+#include "engine/platform/layered_window.h"
+#include "engine/platform/sysinfo.h"
+#include "host/gdi/dib_section.h"
+#include "host/win/layered_window.h"
+#include "host/win/modules.h"
+#include "host/win/window.h"
+#include <orvik/graphics.h>
+
+namespace orvik_test {
+namespace {
+
+using orvik::Graphics;
+
+class LayeredPresentTest : public DeviceTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void Start(bool device, int depth = 32) {
+        orvik::Window().settings.layered = 1;
+        if (!device) ASSERT_EQ(orvik::SetUseHardwareRendering(0), 0);
+        ASSERT_EQ(orvik::SetGraphMode(640, 480, depth), 0);
+        ASSERT_EQ(orvik::InitLibrary(), 0);
+        ASSERT_EQ(Graphics().direct3DMode, device ? 1 : 0);
+        ASSERT_EQ(orvik::SetDrawTarget(-2), 0);
+    }
+    // Where the client area lies in the window: the layered picture includes the frame.
+    static host::POINT ClientOffset() {
+        host::RECT frame;
+        host::POINT origin;
+        host::GetWindowRect(MainWindow(), &frame);
+        host::ClientToScreen(MainWindow(), &origin);
+        return host::POINT{origin.x - frame.left, origin.y - frame.top};
+    }
+    static uint32_t LayeredPixel(const host::LayeredPicture& p, int x, int y) {
+        return p.pixels.at(size_t(y) * size_t(p.width) + size_t(x));
+    }
+    // A pixel of the picture by client coordinates.
+    static uint32_t ClientPixel(const host::LayeredPicture& p, int x, int y) {
+        const host::POINT o = ClientOffset();
+        return LayeredPixel(p, x + o.x, y + o.y);
+    }
+    // A magenta screen (the transparent colour) with a red and a grey box.
+    static void DrawKeyedScene() {
+        ASSERT_EQ(orvik::SetTransparentColor(255, 0, 255), 0);
+        orvik::DrawFilledBox(0, 0, 640, 480, orvik::GetColorValue(255, 0, 255));
+        orvik::DrawFilledBox(10, 20, 30, 40, orvik::GetColorValue(255, 0, 0));
+        orvik::DrawFilledBox(50, 60, 52, 62, orvik::GetColorValue(128, 128, 128));
+    }
+};
+
+TEST_P(LayeredPresentTest, FrameReachesTheWindowWithPerPixelAlphaAndNotThroughSwapChainOrGdi) {
+    Start(GetParam());
+    DrawKeyedScene();
+    const uint64_t swapPresents = host::D3D9Counters().presents;
+    host::ResetWindowPicture();
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    const host::LayeredPicture p = host::LastLayeredPicture();
+    const host::POINT o = ClientOffset();
+    ASSERT_GT(o.y, 0);  // the caption and frame belong to the picture too
+    EXPECT_EQ(p.updates, 1u);
+    EXPECT_EQ(p.flags, host::ULW_ALPHA);
+    ASSERT_EQ(p.width, 640 + o.x);
+    ASSERT_EQ(p.height, 480 + o.y);
+    EXPECT_EQ(LayeredPixel(p, 0, 0), 0u);
+    EXPECT_EQ(ClientPixel(p, 10, 20), 0xFFFF0000u);
+    EXPECT_EQ(ClientPixel(p, 29, 39), 0xFFFF0000u);
+    EXPECT_EQ(ClientPixel(p, 9, 20), 0u);
+    EXPECT_EQ(ClientPixel(p, 30, 39), 0u);
+    EXPECT_EQ(ClientPixel(p, 51, 61), 0xFF808080u);
+    EXPECT_EQ(host::D3D9Counters().presents, swapPresents);
+    EXPECT_EQ(host::LastWindowPicture().width, 0);
+    // What the backend shows: the client part over black.
+    host::headless::Frame f = host::headless::LastFrame();
+    ASSERT_EQ(f.width, 640);
+    ASSERT_EQ(f.height, 480);
+    EXPECT_EQ(f.pixels[20 * 640 + 10], 0xFF0000u);
+    EXPECT_EQ(f.pixels[20 * 640 + 9], 0u);
+}
+
+TEST_P(LayeredPresentTest, FrontBufferRefreshStopsInLayeredMode) {
+    Start(GetParam());
+    ASSERT_EQ(orvik::SetDrawTarget(-4), 0);
+    orvik::PumpMessages();
+    const uint64_t updates = host::LastLayeredPicture().updates, swapPresents = host::D3D9Counters().presents;
+    const int frames = host::headless::PresentedFrameCount();
+    for (int i = 0; i < 3; ++i) {
+        host::AdvanceManualClock(32000);
+        orvik::PumpMessages();
+    }
+    EXPECT_EQ(host::LastLayeredPicture().updates, updates);
+    EXPECT_EQ(host::D3D9Counters().presents, swapPresents);
+    // Outside layered mode the same target is refreshed again.
+    orvik::Window().settings.layered = 0;
+    ASSERT_EQ(orvik::SetDrawTarget(-4), 0);
+    host::AdvanceManualClock(32000);
+    orvik::PumpMessages();
+    EXPECT_GT(host::headless::PresentedFrameCount(), frames);
+}
+
+TEST_F(LayeredPresentTest, SixteenBitScreenIsWidenedAndKeyedInItsOwnLayout) {
+    Start(false, 16);
+    DrawKeyedScene();
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    const host::LayeredPicture p = host::LastLayeredPicture();
+    EXPECT_EQ(ClientPixel(p, 5, 5), 0u);
+    EXPECT_EQ(ClientPixel(p, 10, 20), 0xFFFF0000u);
+    // 128 keeps its top five (six for green) bits and widens them again.
+    const uint32_t grey = ClientPixel(p, 50, 60);
+    EXPECT_EQ(grey >> 24, 0xFFu);
+    EXPECT_EQ(grey & 0xF8F8F8u, 0x808080u);
+}
+
+TEST_F(LayeredPresentTest, OlderSystemsGetAColourKeyedPictureWithKeyColouredFrameRows) {
+    Start(true);
+    orvik::SystemInfo().osVersionCode = orvik::kOsWinXp;
+    DrawKeyedScene();
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    const host::LayeredPicture p = host::LastLayeredPicture();
+    EXPECT_EQ(p.flags, host::ULW_COLORKEY);
+    EXPECT_EQ(LayeredPixel(p, 0, 0), 0u);
+    EXPECT_EQ(ClientPixel(p, 5, 5), 0u);
+    EXPECT_EQ(ClientPixel(p, 10, 20), 0xFFFF0000u);
+}
+
+orvik::BaseImage Argb(int width, int height, std::vector<uint32_t>& pixels) {
+    orvik::BaseImage image{};
+    orvik::FillArgb32ColorFormat(&image.format);
+    image.width = width;
+    image.height = height;
+    image.pitch = width * 4;
+    pixels.resize(size_t(width) * size_t(height));
+    image.pixels = reinterpret_cast<uint8_t*>(pixels.data());
+    return image;
+}
+
+TEST_F(LayeredPresentTest, AlphaIsPremultipliedAndOpaquePixelsKeepTheirColour) {
+    orvik::Window().settings.windowMode = 0;  // full screen: no frame rows
+    Start(true);
+    std::vector<uint32_t> pixels;
+    orvik::BaseImage image = Argb(4, 1, pixels);
+    pixels = {0xFFFFFFFFu, 0x80FF0000u, 0x00FFFFFFu, 0x40204080u};
+    ASSERT_EQ(orvik::UpdateLayeredMainWindow(image), 0);
+    const host::LayeredPicture p = host::LastLayeredPicture();
+    ASSERT_EQ(p.height, 1);
+    EXPECT_EQ(LayeredPixel(p, 0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(LayeredPixel(p, 1, 0), 0x80800000u);
+    EXPECT_EQ(LayeredPixel(p, 2, 0), 0u);
+    EXPECT_EQ(LayeredPixel(p, 3, 0), 0x40081020u);
+}
+
+TEST_F(LayeredPresentTest, WindowBitmapFollowsTheImageSizeAndGoesWithTheWindow) {
+    Start(true);
+    const host::POINT o = ClientOffset();
+    std::vector<uint32_t> pixels;
+    orvik::BaseImage image = Argb(100, 50, pixels);
+    ASSERT_EQ(orvik::UpdateLayeredMainWindow(image), 0);
+    EXPECT_EQ(host::LastLayeredPicture().height, 50 + o.y);
+    EXPECT_EQ(host::LiveDibSectionCount(), 1);
+    image = Argb(60, 40, pixels);
+    ASSERT_EQ(orvik::UpdateLayeredMainWindow(image), 0);
+    EXPECT_EQ(host::LastLayeredPicture().width, 60 + o.x);
+    EXPECT_EQ(host::LastLayeredPicture().height, 40 + o.y);
+    EXPECT_EQ(host::LiveDibSectionCount(), 1);
+
+    image.pixels = nullptr;
+    EXPECT_EQ(orvik::UpdateLayeredMainWindow(image), -1);
+    EXPECT_NE(Log().find("レイヤードウインドウに渡された画像が不正です in UpdateLayeredMainWindow"), std::string::npos);
+    orvik::EndLibrary();
+    EXPECT_EQ(host::LiveDibSectionCount(), 0);
+}
+
+TEST_F(LayeredPresentTest, WithoutUpdateLayeredWindowNothingIsShown) {
+    host::SetExportMissing("user32", "UpdateLayeredWindow", true);
+    Start(true);
+    ASSERT_EQ(orvik::PresentScreen(), 0);
+    EXPECT_EQ(host::LastLayeredPicture().updates, 0u);
+    EXPECT_EQ(host::LiveDibSectionCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, LayeredPresentTest, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Device" : "Software"; });
+
+}  // namespace
+}  // namespace orvik_test
