@@ -20,22 +20,14 @@ LayeredOutput& Output() {
     return o;
 }
 
-uint32_t ScaleChannel(uint32_t channel, uint32_t alpha) { return (channel * alpha + 127) / 255; }
-
-// One pixel as the desktop composes it: premultiplied, with the key or the constant
-// alpha applied.
+// One pixel as the desktop composes it: premultiplied, or opaque unless it is the key.
 uint32_t Compose(uint32_t pixel, COLORREF key, const BLENDFUNCTION* blend, uint32_t flags) {
     if (flags & ULW_COLORKEY) {
         const uint32_t keyRgb = (key & 255) << 16 | (key & 0xFF00) | (key >> 16 & 255);
         if ((pixel & 0xFFFFFF) == keyRgb) return 0;
     }
-    if (!(flags & ULW_ALPHA) || !blend) return pixel | 0xFF000000u;
-    const uint32_t constant = blend->SourceConstantAlpha;
-    if (blend->AlphaFormat != AC_SRC_ALPHA) pixel |= 0xFF000000u;
-    if (constant == 255) return pixel;
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8) out |= ScaleChannel(pixel >> shift & 255, constant) << shift;
-    return out;
+    const bool perPixel = (flags & ULW_ALPHA) && blend && blend->AlphaFormat == AC_SRC_ALPHA;
+    return perPixel ? pixel : pixel | 0xFF000000u;
 }
 
 // The client part of the picture over black (premultiplied colour is what black shows)
@@ -61,7 +53,8 @@ void ShowClientPart(HWND window, const LayeredPicture& p) {
 BOOL UpdateLayeredWindow(HWND window, HDC, const POINT* position, const SIZE* size, HDC source,
                          const POINT* sourcePos, COLORREF key, const BLENDFUNCTION* blend, uint32_t flags) {
     DibView dib;
-    if (!IsWindow(window) || !(uint32_t(GetWindowLongA(window, GWL_EXSTYLE)) & WS_EX_LAYERED) || !size ||
+    // Only full constant alpha is composed; the engine never asks for less.
+    if ((blend && blend->SourceConstantAlpha != 255) || !IsWindow(window) || !(uint32_t(GetWindowLongA(window, GWL_EXSTYLE)) & WS_EX_LAYERED) || !size ||
         !SelectedDib(source, &dib))
         return 0;
     const POINT from = sourcePos ? *sourcePos : POINT{};

@@ -23,9 +23,10 @@ constexpr uint32_t ULW_COLORKEY = 1, ULW_ALPHA = 2, ULW_OPAQUE = 4;
 
 // The window's whole picture (frame rows included) comes from the bitmap selected into
 // `source` at `sourcePos`, `size` pixels large; `position` moves the window when given.
-// ULW_ALPHA takes premultiplied 0xAARRGGBB pixels (scaled by the constant alpha);
-// ULW_COLORKEY makes pixels equal to `key` holes and the rest opaque. FALSE for a window
-// without WS_EX_LAYERED, a context without a bitmap, or a size outside the bitmap.
+// ULW_ALPHA with AC_SRC_ALPHA takes premultiplied 0xAARRGGBB pixels; ULW_COLORKEY makes
+// pixels equal to `key` holes and the rest opaque. FALSE for a window without
+// WS_EX_LAYERED, a context without a bitmap, a size outside the bitmap, or a constant
+// alpha below 255.
 BOOL UpdateLayeredWindow(HWND window, HDC screen, const POINT* position, const SIZE* size, HDC source,
                          const POINT* sourcePos, COLORREF key, const BLENDFUNCTION* blend, uint32_t flags);
 
