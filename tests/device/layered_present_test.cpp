@@ -55,9 +55,10 @@ protected:
 TEST_P(LayeredPresentTest, FrameReachesTheWindowWithPerPixelAlphaAndNotThroughSwapChainOrGdi) {
     Start(GetParam());
     DrawKeyedScene();
-    const uint64_t swapPresents = host::D3D9Counters().presents;
+    const uint64_t swapPresents = host::D3D9Counters().presents, waits = host::VerticalBlankWaitCount();
     host::ResetWindowPicture();
     ASSERT_EQ(orvik::PresentScreen(), 0);
+    EXPECT_EQ(host::VerticalBlankWaitCount(), waits + 1);  // one blank a frame on either path
     const host::LayeredPicture p = host::LastLayeredPicture();
     const host::POINT o = ClientOffset();
     ASSERT_GT(o.y, 0);  // the caption and frame belong to the picture too
