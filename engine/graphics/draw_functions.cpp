@@ -18,6 +18,7 @@
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"
+#include "engine/sound/movie.h"
 #include "engine/softrender/memimg_write.h"
 
 namespace orvik {
@@ -34,6 +35,8 @@ int GraphDraw(int32_t handle, Bounds bounds, Work work) {
     if (!r || !r->images) return -1;
     if (Draw().blendMaskGraph != -1 && IsBlendMaskTooSmall(*r) != 0) return -1;
     WaitForActiveWindow();
+    // A graphic fed by a movie takes the movie's new frame first.
+    if (r->movie != -1) UpdateMovie(r->movie);
     const bool textured = r->images->textured != 0;
     auto box = [&] { return bounds(*r); };
     return WithMaskedDraw(box, [&] { return WithSubtractEmulation(textured, box, [&] { return work(*r, textured); }); });
@@ -180,6 +183,7 @@ int DrawGraphPolygon(const PolygonVertex* vertices, int count, int primitive, in
     if (handle != kNoGraph && (!r || !r->images)) return -1;
     if (r && Draw().blendMaskGraph != -1 && IsBlendMaskTooSmall(*r) != 0) return -1;
     WaitForActiveWindow();
+    if (r && r->movie != -1) UpdateMovie(r->movie);
     if (!Graphics().direct3DMode || (r && !r->images->textured)) return 0;
     const PieceDraw* piece = r && !r->draws.empty() ? &r->draws[0] : nullptr;
     // A graphic filling its one texture needs no mapping.

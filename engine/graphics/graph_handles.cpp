@@ -8,6 +8,7 @@
 #include "engine/graphics/graph_textures.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/log.h"
+#include "engine/sound/movie.h"
 
 namespace orvik {
 
@@ -140,6 +141,7 @@ int DeleteGraphHandle(int32_t handle, int) {
     if (!r) return -1;
     // Drawing must not go on into a graphic that is gone: the back buffer takes over.
     if (Draw().drawTarget == handle) SetDrawTarget(-2);
+    if (r->movie != -1) CloseMovie(r->movie);
     if (r->images && !r->images->textured) ReleaseMemImg(&r->view);
     if (r->images && --r->images->refCount == 0) ReleaseGraphImageSet(r->images);
     r->images = nullptr;

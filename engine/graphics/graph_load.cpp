@@ -6,6 +6,7 @@
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/dxt_decode.h"
 #include "engine/graphics/graph_handles.h"
+#include "engine/graphics/graph_movie.h"
 #include "engine/graphics/graph_textures.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/image_loader.h"
@@ -28,13 +29,12 @@ struct LoadedImages {
     }
 };
 
-// A file no image reader takes would be played as a movie; this program has no movie
-// decoder, so an existing file that is no image fails as a movie that cannot be opened.
-int ReportUnloadable(const char* path) {
+// A file that no image reader takes but that exists is tried as a movie.
+int32_t LoadUnreadable(const char* path, int movieOption) {
     FileAccessHandle file = FileAccessOpen(path, 0, 1, 0);
     if (!file) return AddLogFormat("グラフィックファイル %s がありません", path);
     FileAccessClose(file);
-    return AddLogFormat("右記のグラフィックファイルのロードに失敗しました：%s ", path);
+    return LoadMovieGraph(path, movieOption);
 }
 
 void MirrorBoth(BaseImage* image, BaseImage* alpha) {
@@ -85,12 +85,12 @@ int SetTransparentColor(int red, int green, int blue) {
 
 int32_t LoadImageToGraph(const char* path, int flag) { return LoadGraphFile(path, flag ? 0 : 1, 0, 0); }
 
-int32_t LoadGraphFile(const char* path, int passFlag, int mirror, int) {
+int32_t LoadGraphFile(const char* path, int passFlag, int mirror, int movieOption) {
     if (!Graphics().up || !path) return -1;
     WaitForActiveWindow();
     LoadedImages loaded;
     int got = LoadImageWithAlphaFile(path, nullptr, 0, 0, nullptr, 0, 0, &loaded.image, &loaded.alpha, 0, 0);
-    if (got < 0) return ReportUnloadable(path);
+    if (got < 0) return LoadUnreadable(path, movieOption);
     loaded.hasAlpha = got == 0;
     BaseImage* alpha = loaded.hasAlpha ? &loaded.alpha : nullptr;
     if (mirror == 1) MirrorBoth(&loaded.image, alpha);

@@ -25,6 +25,7 @@
 #include "engine/platform/text_input.h"
 #include "engine/platform/window.h"
 #include "engine/platform/window_mode.h"
+#include "engine/sound/movie.h"
 #include "engine/sound/sound_system.h"
 #include "host/clock.h"
 #include "host/sync.h"
@@ -114,6 +115,7 @@ void TearDownServices() {
     TermModelSystem();
     ClearFontSystem();  // the fonts and their caches go before the graphics they draw with
     TerminateGraphics();
+    ResetMovieTable();  // movies opened outside graphics, with their threads and sounds
     TerminateInputSystem();
     TerminateDirectSound();
     DestroyAppWindow();

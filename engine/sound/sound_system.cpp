@@ -9,10 +9,6 @@ int StopCurrentMusic() { return 0; }
 int ProcessSoftSoundPlayers() { return -1; }
 int RefreshMusicPlayState() { return -1; }
 int UpdateMidiMciPlayback() { return 0; }
-int InitYuvTables() { return 0; }
-int PauseAllMovies() { return 0; }
-int ResumeAllMovies() { return 0; }
-int DrawAllMoviesToWindow() { return 0; }
 int CloseSoundCaptureFile() { return 0; }
 int DeleteAllSoftSoundData() { return 0; }
 int DeleteAllSoftSoundPlayers() { return 0; }

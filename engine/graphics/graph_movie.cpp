@@ -1,0 +1,93 @@
+#include "engine/graphics/graph_movie.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/graphics/base_image.h"
+#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/graph_load.h"
+#include "engine/graphics/graph_textures.h"
+#include "engine/graphics/graphics_system.h"
+#include "engine/platform/log.h"
+#include "engine/sound/movie.h"
+#include "engine/sound/theora_movie.h"
+
+namespace orvik {
+
+namespace {
+
+int g_movieGraphFlag = 0;
+
+// The creation settings a movie graphic is made with, put back afterwards. The
+// whole-texture choice is put back as well, so that graphics made later are cut into
+// textures as before.
+struct MovieCreateSettings {
+    int bitDepth = Draw().creationBitDepth, colorKey = Draw().colorKeyOn;
+    int drawable = CreateSettings().drawable, systemCopy = CreateSettings().systemCopy;
+    int wholeTexture = GraphTextureSettings().wholeTexture, flag = g_movieGraphFlag;
+
+    MovieCreateSettings() {
+        g_movieGraphFlag = 1;
+        const int depth = GetScreenColorBitDepth();
+        Draw().creationBitDepth = depth ? depth : 16;
+        Draw().colorKeyOn = 0;
+        CreateSettings().systemCopy = CreateSettings().drawable = 1;
+        GraphTextureSettings().wholeTexture = 1;
+    }
+    ~MovieCreateSettings() {
+        Draw().creationBitDepth = bitDepth, Draw().colorKeyOn = colorKey;
+        CreateSettings().drawable = drawable, CreateSettings().systemCopy = systemCopy;
+        GraphTextureSettings().wholeTexture = wholeTexture, g_movieGraphFlag = flag;
+    }
+};
+
+int32_t CreateMovieImages(int width, int height) {
+    MovieCreateSettings settings;
+    const int32_t handle = AllocGraphHandle();
+    if (handle < 0 || CreateGraphImages(handle, width, height, 1, 0, 0, 0) != 0) return -1;
+    return handle;
+}
+
+// A frame of the memory image's own pixel size goes in row by row without conversion.
+bool CopyRows(const BaseImage& frame, MEMIMG& image) {
+    const MemImgStore* store = image.store;
+    if (!store || !store->colorFormat || store->colorFormat->bytesPerPixel != frame.format.bytesPerPixel) return false;
+    const size_t rowBytes = size_t(std::min(frame.width, image.width)) * frame.format.bytesPerPixel;
+    for (int y = 0; y < std::min(frame.height, image.height); ++y)
+        std::memcpy(image.pixels + ptrdiff_t(y) * store->pitch, frame.pixels + ptrdiff_t(y) * frame.pitch, rowBytes);
+    return true;
+}
+
+}  // namespace
+
+int GetMovieGraphFlag() { return g_movieGraphFlag; }
+
+int32_t LoadMovieGraph(const char* path, int movieOption) {
+    int width = 0, height = 0;
+    const int movie = OpenMovie(path, &width, &height, movieOption);
+    if (movie < 0) return AddLogFormat("右記のグラフィックファイルのロードに失敗しました：%s ", path);
+    const int32_t handle = CreateMovieImages(width, height);
+    GraphRecord* r = GetGraphRecord(handle);
+    if (!r) {
+        CloseMovie(movie);
+        return AddLogFormat("右記のグラフィックファイルの格納用グラフィック領域の作成に失敗しました：%s", path);
+    }
+    r->movie = movie;
+    SetMovieFrameCallback(movie, MovieFrameToGraphCallback, uint32_t(handle));
+    return handle;
+}
+
+int MovieFrameToGraphCallback(MovieRecord* movie, uint32_t graph) {
+    GraphRecord* r = GetGraphRecord(int32_t(graph));
+    if (!movie || !r || !r->images || !movie->currentImage) return 0;
+    // Frame 0 was converted when the movie opened, so the first call copies the frame
+    // already there; later calls copy only a newly converted one.
+    if (movie->isTheora && ConvertTheoraFrame(movie->theora, 1) == 0 && movie->hasFrame) return 0;
+    const BaseImage& frame = *movie->currentImage;
+    if (!r->images->textured && CopyRows(frame, r->view)) return 0;
+    const PixelRect rect{0, 0, std::min(frame.width, r->width), std::min(frame.height, r->height)};
+    return TransferImageToTexture(int32_t(graph), frame, nullptr, rect, 0, 0, 0);
+}
+
+}  // namespace orvik

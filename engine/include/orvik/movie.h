@@ -1,0 +1,22 @@
+// Movies as graphics: LoadGraphFile on an Ogg Theora file gives a graphic that shows the
+// movie's first frame; these start, pause, move and read it. Each takes the graphic's
+// handle and returns 0 (or the value asked for), -1 for a graphic fed by no movie.
+#pragma once
+#include <cstdint>
+
+namespace orvik {
+
+// Plays from the current frame; playType 1 once, 3 looping. A movie's own sound track
+// plays with it, and the frames follow the sound; without one they follow the clock.
+int PlayMovieToGraph(int32_t graph, int playType = 1);
+// Stops where it is; PlayMovieToGraph goes on from there.
+int PauseMovieToGraph(int32_t graph);
+// Makes frame (0 ... frame count - 1, clamped) the one shown. A movie with a sound track
+// can only go back to frame 0.
+int SeekMovieToGraph(int32_t graph, int frame);
+// The frame shown now.
+int TellMovieToGraph(int32_t graph);
+// 1 while playing, 0 when paused, stopped or ended.
+int GetMovieStateToGraph(int32_t graph);
+
+}  // namespace orvik

@@ -1,0 +1,123 @@
+// Opening and closing movies: Ogg Theora files through the engine's own decoder with
+// their Vorbis track as a stream sound; any other file through the host's media graph.
+#include <orvik/files.h>
+#include <orvik/sound.h>
+
+#include "engine/platform/file_access.h"
+#include "engine/platform/log.h"
+#include "engine/platform/memory.h"
+#include "engine/sound/movie.h"
+#include "engine/sound/sound_state.h"
+#include "engine/sound/theora_movie.h"
+#include "host/win/com.h"
+
+namespace orvik {
+
+namespace {
+
+constexpr int kTheoraStockFrames = 10;
+
+int FreeSlot() {
+    for (int slot = 0; slot < kMaxMovies; ++slot)
+        if (!Movies().slots[slot]) return slot;
+    return -1;
+}
+
+// The movie's own file is read again as its sound: streamed from the file, by the Ogg
+// Vorbis reader alone. -1 when it has no sound that reader takes.
+int LoadMovieSound(const char* fileName) {
+    const int loadMode = GetSoundLoadMode();
+    Sound().vorbisReaderFlag = 1;
+    SetSoundLoadMode(3);
+    const int disabled = GetDisableSoundConverters();
+    SetDisableSoundConverters(~kConverterOggVorbis);
+    const int sound = LoadSound(fileName, 1, -1);
+    SetDisableSoundConverters(disabled);
+    Sound().vorbisReaderFlag = 0;
+    SetSoundLoadMode(loadMode);
+    return sound;
+}
+
+// The file stays open for the movie's life, as the decode thread reads it.
+bool OpenTheora(MovieRecord* r, const char* fileName) {
+    r->file = FileAccessOpen(fileName, 0, 1, 0);
+    if (!r->file) return false;
+    r->theora = OpenTheoraMovie(&ActiveFileAccessFunctions(), r->file, kTheoraStockFrames);
+    if (!r->theora) {
+        FileAccessClose(r->file);
+        r->file = 0;
+        return false;
+    }
+    r->sound = LoadMovieSound(fileName);
+    TheoraMovieInfo info{};
+    GetTheoraMovieInfo(r->theora, &info);
+    r->width = info.width;
+    r->height = info.height;
+    r->isTheora = 1;
+    r->currentImage = GetTheoraFrameImage(r->theora);
+    r->windowMode = 0;
+    return true;
+}
+
+// Other kinds of movie need the platform's media graph; the host offers none that takes
+// this engine's frame renderer, so they are refused with the reason in the log.
+int OpenMovieDirectShow(MovieRecord*, const char*) {
+    host::IUnknown* graph = nullptr;
+    if (host::CoCreateInstance("FilterGraph", nullptr, host::CLSCTX_INPROC_SERVER | host::CLSCTX_INPROC_HANDLER,
+                               "IGraphBuilder", reinterpret_cast<void**>(&graph)) < 0 ||
+        !graph)
+        return AddLogText("CLSID_FilterGraph の作成に失敗しました\n");
+    graph->Release();
+    return AddLogText("Could not add renderer filter to graph!\n");
+}
+
+}  // namespace
+
+int OpenMovie(const char* fileName, int* width, int* height, int mode) {
+    (void)mode;  // has no effect on the open
+    if (!fileName) return -1;
+    const int slot = FreeSlot();
+    if (slot < 0) return -1;
+    auto* r = static_cast<MovieRecord*>(TrackedCalloc(sizeof(MovieRecord), "", 0));
+    if (!r) return AddLogText("メモリの確保に失敗しました in OpenMovie\n");
+    r->sound = -1;
+    if (!OpenTheora(r, fileName) && OpenMovieDirectShow(r, fileName) != 0) {
+        TrackedFree(r);
+        return AddLogText("ムービーファイルオープン処理時にエラーが発生しました\n");
+    }
+    if (width) *width = r->width;
+    if (height) *height = r->height;
+    MovieHandleTable& t = Movies();
+    r->stopped = 1;
+    r->playRequested = 0;
+    r->playType = kPlayBack;
+    r->id = uint32_t(t.idCounter);
+    t.idCounter = t.idCounter >= 2047 ? 0 : t.idCounter + 1;
+    t.slots[slot] = r;
+    ++t.count;
+    return int((int32_t(r->id) | 0x1800) << 16 | slot);
+}
+
+int CloseMovie(int handle) {
+    MovieRecord* r = GetMovieRecord(handle);
+    if (!r) return -1;
+    if (r->isTheora) {
+        CloseTheoraMovie(r->theora);
+        if (r->file) FileAccessClose(r->file);
+        DeleteSound(r->sound, 0);
+    }
+    Movies().slots[handle & 0xFFFF] = nullptr;
+    --Movies().count;
+    TrackedFree(r);
+    return 0;
+}
+
+int SetMovieFrameCallback(int handle, MovieFrameCallback callback, uint32_t value) {
+    MovieRecord* r = GetMovieRecord(handle);
+    if (!r) return -1;
+    r->frameCallback = callback;
+    r->callbackValue = value;
+    return 0;
+}
+
+}  // namespace orvik

@@ -1,0 +1,162 @@
+// Playing movies: which frame is due at each update (by the sound track's position, or
+// by the clock for a movie without one), pausing and resuming with the window's focus,
+// and starting, seeking and reading the state of a movie.
+#include <orvik/sound.h>
+
+#include "engine/platform/log.h"
+#include "engine/platform/number.h"
+#include "engine/platform/timing.h"
+#include "engine/sound/movie.h"
+#include "engine/sound/sound_system.h"
+#include "engine/sound/theora_movie.h"
+
+namespace orvik {
+
+namespace {
+
+bool Loops(const MovieRecord* r) { return (r->playType & 2) != 0; }
+
+int64_t Now() { return int64_t(GetNowMicroseconds(1)); }
+
+TheoraMovieInfo Info(const MovieRecord* r) {
+    TheoraMovieInfo info{};
+    GetTheoraMovieInfo(r->theora, &info);
+    return info;
+}
+
+// The frame due now. A movie with a sound follows the sound and never runs past its last
+// frame by itself; one on the clock wraps when it loops.
+int32_t DueFrame(const MovieRecord* r, const TheoraMovieInfo& info) {
+    const int64_t elapsed = r->sound != -1 ? int64_t(GetSoundCurrentTime(r->sound)) * 1000 : Now() - r->startTime;
+    int32_t frame = DoubleToInt(double(elapsed) * info.frameRate / 1000000.0);
+    if (frame < 0) frame = 0;
+    if (frame >= info.frameCount) frame = r->sound == -1 && Loops(r) ? frame % info.frameCount : info.frameCount - 1;
+    return frame;
+}
+
+// A sound track that stopped by itself has ended, and its position has gone back to its
+// start; the movie ends on its last frame with it instead of jumping back to frame 0.
+bool SoundEnded(MovieRecord* r) { return r->sound != -1 && CheckSoundPlaying(r->sound) == 0; }
+
+void EndOnLastFrame(MovieRecord* r, const TheoraMovieInfo& info) {
+    const int32_t current = GetTheoraCurrentFrame(r->theora);
+    if (current < info.frameCount - 1) AdvanceTheoraFrame(r->theora, info.frameCount - 1 - current);
+    r->playRequested = 0;
+    r->stopped = 1;
+}
+
+void AdvanceTheora(MovieRecord* r) {
+    const TheoraMovieInfo info = Info(r);
+    if (SoundEnded(r)) return EndOnLastFrame(r, info);
+    const int32_t due = DueFrame(r, info), current = GetTheoraCurrentFrame(r->theora);
+    if (due > current)
+        AdvanceTheoraFrame(r->theora, due - current);
+    else if (due < current)
+        AdvanceTheoraFrame(r->theora, info.frameCount - current + due);
+    else if (due == info.frameCount - 1 && !Loops(r) && r->sound == -1)
+        r->playRequested = 0, r->stopped = 1;
+}
+
+// The clock is set so that the current frame stays due, and the sound goes on from where
+// it stopped (from its top after a seek to the start).
+void StartPlaying(MovieRecord* r, int playType) {
+    if (playType == 0) playType = kPlayBack;
+    const TheoraMovieInfo info = Info(r);
+    const double frameTime = info.frameRate > 0 ? 1000000.0 / info.frameRate : 0.0;
+    r->startTime = Now() - DoubleToInt(frameTime * GetTheoraCurrentFrame(r->theora));
+    PlaySoundHandle(r->sound, playType, r->soundFromTop);
+    r->soundFromTop = 0;
+    r->stopped = 0;
+    r->playType = playType;
+    r->playRequested = 1;
+}
+
+template <class Work>
+void ForEachMovie(Work work) {
+    for (int slot = 0; slot < kMaxMovies; ++slot)
+        if (MovieRecord* r = Movies().slots[slot]) work(int((int32_t(r->id) | 0x1800) << 16 | slot), r);
+}
+
+}  // namespace
+
+int UpdateMovie(int handle) {
+    MovieRecord* r = GetMovieRecord(handle);
+    if (!r) return -1;
+    if (!r->isTheora) return 0;
+    if (!r->stopped) AdvanceTheora(r);
+    if (r->frameCallback) {
+        r->frameCallback(r, r->callbackValue);
+        r->hasFrame = 1;
+    }
+    return 0;
+}
+
+int PauseMovie(int handle, int keepRequest) {
+    MovieRecord* r = GetMovieRecord(handle);
+    if (!r) return -1;
+    if (r->stopped) return 0;
+    // The last frame due is taken while the sound still plays, so that its stop is not
+    // mistaken for its end.
+    if (r->isTheora) {
+        UpdateMovie(handle);
+        StopSound(r->sound);
+    }
+    r->stopped = 1;
+    if (!keepRequest) r->playRequested = 0;
+    return 0;
+}
+
+int PauseAllMovies() {
+    ForEachMovie([](int handle, MovieRecord*) { PauseMovie(handle, 1); });
+    return 0;
+}
+
+int ResumeAllMovies() {
+    ForEachMovie([](int, MovieRecord* r) {
+        if (r->stopped && r->playRequested && r->isTheora) StartPlaying(r, r->playType);
+    });
+    return 0;
+}
+
+// Only movies shown straight on the window through an overlay draw here, and no overlay
+// exists on this platform, so there is nothing to place.
+int DrawMovieToWindow(int, int, int, int handle, int) { return GetMovieRecord(handle) ? 0 : -1; }
+
+int DrawAllMoviesToWindow() { return 0; }
+
+int PlayMovie(int handle, int playType) {
+    MovieRecord* r = GetMovieRecord(handle);
+    if (!r) return -1;
+    if (r->isTheora && r->stopped) StartPlaying(r, playType);
+    return 0;
+}
+
+int SeekMovie(int handle, int frame) {
+    MovieRecord* r = GetMovieRecord(handle);
+    if (!r) return -1;
+    if (!r->isTheora) return 0;
+    // A stream sound plays on from where it stopped or from its top, nowhere else.
+    if (r->sound != -1 && frame != 0)
+        return AddLogFormat("音声付きのムービーは先頭以外の位置へ移動できません (%d) in SeekMovie", frame);
+    SeekTheoraFrame(r->theora, frame);
+    r->soundFromTop = r->sound != -1;
+    if (!r->stopped) {
+        StopSound(r->sound);
+        StartPlaying(r, r->playType);
+    }
+    return 0;
+}
+
+int GetMovieState(int handle) {
+    const MovieRecord* r = GetMovieRecord(handle);
+    if (!r) return -1;
+    return r->stopped ? 0 : 1;
+}
+
+int GetMovieFrame(int handle) {
+    MovieRecord* r = GetMovieRecord(handle);
+    if (!r) return -1;
+    return r->isTheora ? GetTheoraCurrentFrame(r->theora) : 0;
+}
+
+}  // namespace orvik

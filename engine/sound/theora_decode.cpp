@@ -1,0 +1,202 @@
+// The decode thread of a Theora movie: keeps the stock filled with the frames from the
+// current one onwards (wrapping to the start), seeks by the page table, and waits on the
+// movie's condition when there is nothing to do instead of spinning.
+#include <algorithm>
+#include <cstring>
+
+#include "engine/sound/theora_movie.h"
+
+namespace orvik {
+
+namespace {
+
+using Lock = std::unique_lock<std::mutex>;
+
+void SetState(TheoraMovie* m, int32_t state) {
+    if (m->state == state) return;
+    m->state = state;
+    m->changed.notify_all();
+}
+
+// Next packet of the Theora stream, reading pages and chunks as needed; false at the end.
+bool NextPacket(TheoraMovie* m) {
+    for (;;) {
+        const int got = ogg_stream_packetout(&m->streamState, &m->packet);
+        if (got > 0) return true;
+        if (got < 0) continue;
+        const int page = ogg_sync_pageout(&m->syncState, &m->oggPage);
+        if (page > 0) {
+            ogg_stream_pagein(&m->streamState, &m->oggPage);
+            continue;
+        }
+        if (page == 0 && ReadTheoraFileChunk(m, kTheoraReadChunk) == 0) return false;
+    }
+}
+
+// The row a seek to target starts from: one page before the nearest keyframe page before
+// the target's page, since the keyframe's packet may begin on the page before its own.
+int32_t SeekRow(const TheoraMovie* m, int32_t target) {
+    const auto& rows = m->pageTable;
+    int32_t row = 0;
+    while (row < int32_t(rows.size()) && rows[size_t(row)].firstFrame + rows[size_t(row)].frames <= target) ++row;
+    if (row == int32_t(rows.size())) return -1;
+    row = std::max(row - 1, 0);
+    while (row > 0 && !rows[size_t(row)].keyframe) --row;
+    return std::max(row - 1, 0);
+}
+
+// Positions the decoder so that target is its output; false when no row covers it.
+bool SeekDecoder(TheoraMovie* m, int32_t target) {
+    const int32_t row = SeekRow(m, target);
+    if (row < 0) return false;
+    const TheoraPageEntry& entry = m->pageTable[size_t(row)];
+    RewindTheoraStream(m, entry.offset);
+    int32_t next = entry.firstFrame;
+    if (row > 0) {
+        // The first page's leading piece of a packet is lost with the page before it.
+        while (ogg_sync_pageout(&m->syncState, &m->oggPage) <= 0)
+            if (ReadTheoraFileChunk(m, kTheoraReadChunk) == 0) return false;
+        if (ogg_page_continued(&m->oggPage)) ++next;
+        ogg_stream_pagein(&m->streamState, &m->oggPage);
+    }
+    m->decodedFrame = next - 1;
+    m->outputReady = false;
+    return DecodeTheoraFrames(m, target - m->decodedFrame) >= 0;
+}
+
+// Brings the decoder's output to frame want, forwards by decoding or otherwise by a seek.
+bool DecodeTo(TheoraMovie* m, int32_t want) {
+    if (want == m->decodedFrame && m->outputReady) return true;
+    if (want > m->decodedFrame) return DecodeTheoraFrames(m, want - m->decodedFrame) >= 0;
+    return SeekDecoder(m, want);
+}
+
+void CopyPlane(std::vector<uint8_t>& to, const unsigned char* from, int stride, int width, int height) {
+    to.resize(size_t(width) * size_t(height));
+    for (int row = 0; row < height; ++row)
+        std::memcpy(to.data() + size_t(row) * size_t(width), from + ptrdiff_t(row) * stride, size_t(width));
+}
+
+// The decoder's picture into a stock frame; rows are taken one by one, so a picture whose
+// strides run backwards through memory is copied top row first as well.
+bool StorePicture(TheoraMovie* m, TheoraStockFrame& frame) {
+    yuv_buffer yuv;
+    if (theora_decode_YUVout(&m->decoder, &yuv) != 0 || yuv.y_width < 1 || yuv.uv_width < 1) return false;
+    CopyPlane(frame.y, yuv.y, yuv.y_stride, yuv.y_width, yuv.y_height);
+    CopyPlane(frame.u, yuv.u, yuv.uv_stride, yuv.uv_width, yuv.uv_height);
+    CopyPlane(frame.v, yuv.v, yuv.uv_stride, yuv.uv_width, yuv.uv_height);
+    frame.yWidth = frame.yStride = yuv.y_width;
+    frame.yHeight = yuv.y_height;
+    frame.cWidth = frame.cStride = yuv.uv_width;
+    frame.cHeight = yuv.uv_height;
+    return true;
+}
+
+bool InStock(const TheoraMovie* m, int32_t frame) {
+    return std::any_of(m->stock.begin(), m->stock.end(),
+                       [&](const TheoraStockFrame& s) { return s.valid && s.frameNo == frame; });
+}
+
+// Drops stock frames outside the window of stock-count frames from the current one
+// (wrapping past the end) and gives the first window frame not in stock, or -1.
+int32_t NextWantedFrame(TheoraMovie* m) {
+    const int64_t count = m->frameCount, window = std::min<int64_t>(int64_t(m->stock.size()), count);
+    const int64_t current = std::max(m->currentFrame, 0);
+    for (TheoraStockFrame& s : m->stock)
+        if (s.valid && (s.frameNo - current + count) % count >= window) s.valid = 0;
+    for (int64_t k = 0; k < window; ++k) {
+        const int32_t frame = int32_t((current + k) % count);
+        if (!InStock(m, frame)) return frame;
+    }
+    return -1;
+}
+
+TheoraStockFrame* FreeStockFrame(TheoraMovie* m) {
+    for (TheoraStockFrame& s : m->stock)
+        if (!s.valid) return &s;
+    return nullptr;
+}
+
+void RunSeek(TheoraMovie* m, Lock& lock) {
+    SetState(m, kTheoraSeeking);
+    const int32_t target = m->seekTarget;
+    m->seekRequest = 0;
+    for (TheoraStockFrame& s : m->stock) s.valid = 0;
+    lock.unlock();
+    const bool reached = SeekDecoder(m, target);
+    lock.lock();
+    m->endOfStream = reached ? 0 : 1;
+    m->changed.notify_all();
+}
+
+// Decodes one wanted frame into a free stock frame; false when there was nothing to do.
+bool DecodeAhead(TheoraMovie* m, Lock& lock) {
+    if (m->endOfStream) return false;
+    const int32_t want = NextWantedFrame(m);
+    TheoraStockFrame* slot = want < 0 ? nullptr : FreeStockFrame(m);
+    if (!slot) {
+        SetState(m, kTheoraIdle);
+        return false;
+    }
+    SetState(m, kTheoraDecoding);
+    // The slot is not valid, so the main thread does not read it while it is written.
+    lock.unlock();
+    const bool got = DecodeTo(m, want) && StorePicture(m, *slot);
+    lock.lock();
+    if (got) {
+        slot->valid = 1;
+        slot->frameNo = want;
+    } else {
+        m->endOfStream = 1;
+    }
+    m->changed.notify_all();
+    return true;
+}
+
+}  // namespace
+
+void RewindTheoraStream(TheoraMovie* m, int32_t offset) {
+    ogg_sync_reset(&m->syncState);
+    ogg_stream_reset(&m->streamState);
+    m->fileFunctions.seek(m->file, offset, 0);
+}
+
+int DecodeTheoraFrames(TheoraMovie* m, int32_t n) {
+    const int64_t first = int64_t(m->decodedFrame) + 1, last = std::min<int64_t>(first + n, m->frameCount) - 1;
+    int64_t keyframe = -1;
+    for (int64_t f = std::max<int64_t>(first, 0); f <= last; ++f)
+        if (m->keyframeTable[size_t(f)]) keyframe = f;
+    int lastKind = 0;
+    for (int32_t counted = 0; counted < n;) {
+        if (!NextPacket(m)) return -1;
+        const int kind = theora_packet_iskeyframe(&m->packet);
+        if (kind < 0) continue;
+        // Packets before the last keyframe of the jump are not needed to show its end.
+        if (keyframe < 0 || int64_t(m->decodedFrame) + 1 >= keyframe) {
+            theora_decode_packetin(&m->decoder, &m->packet);
+            m->outputReady = true;
+        }
+        ++m->decodedFrame;
+        ++counted;
+        lastKind = kind;
+    }
+    return lastKind == 1 ? 1 : 0;
+}
+
+void TheoraDecodeThread(TheoraMovie* m) {
+    Lock lock(m->lock);
+    while (!m->stopRequest) {
+        if (m->pauseRequest) {
+            SetState(m, kTheoraPaused);
+            m->changed.wait(lock, [&] { return m->stopRequest || !m->pauseRequest; });
+        } else if (m->seekRequest) {
+            RunSeek(m, lock);
+        } else if (!DecodeAhead(m, lock)) {
+            // Woken by a move of the current frame, a request or the close.
+            m->changed.wait(lock);
+        }
+    }
+    SetState(m, kTheoraEnded);
+}
+
+}  // namespace orvik

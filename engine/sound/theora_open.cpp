@@ -1,0 +1,124 @@
+// Opening and closing Theora movies: the header scan, the table pass over the whole
+// file, the frame image, the stock and the decode thread.
+#include <cstring>
+#include <new>
+#include <system_error>
+
+#include "engine/platform/log.h"
+#include "engine/sound/theora_movie.h"
+
+namespace orvik {
+
+namespace {
+
+bool StartsWithOggS(const FileAccessFunctions& f, FileAccessHandle file) {
+    char magic[4] = {};
+    const size_t got = f.read(magic, 1, 4, file);
+    f.seek(file, 0, 0);
+    return got == 4 && std::memcmp(magic, "OggS", 4) == 0;
+}
+
+// Headers, decoder, tables, frame image and stock; -1 (logged where worth it) on failure.
+int PrepareMovie(TheoraMovie* m, int stockCount) {
+    if (ScanTheoraHeaders(m) != 1) return -1;
+    if (theora_decode_init(&m->decoder, &m->info) != 0) return -1;
+    m->decoderMade = true;
+    if (BuildTheoraTables(m) != 0) return -1;
+    // A stream of headers only has nothing to show and no frame to time against.
+    if (m->frameCount < 1) return -1;
+    if (NewXrgb32BaseImage(int(m->info.width), int(m->info.height), &m->frameImage) != 0)
+        return AddLogText("Theora ムービーデコードフレームストック用画像バッファの確保に失敗しました\n");
+    try {
+        m->stock.resize(size_t(stockCount < 1 ? 1 : stockCount));
+    } catch (const std::bad_alloc&) {
+        return AddLogText("Theora ムービーデコードフレームストック用のメモリ確保に失敗しました\n");
+    }
+    return 0;
+}
+
+int StartThread(TheoraMovie* m) {
+    try {
+        m->thread = std::thread(TheoraDecodeThread, m);
+    } catch (const std::system_error&) {
+        return AddLogText("Theora ムービーデコード用スレッドの作成に失敗しました\n");
+    }
+    return 0;
+}
+
+}  // namespace
+
+int32_t ReadTheoraFileChunk(TheoraMovie* m, int32_t bytes) {
+    char* buffer = ogg_sync_buffer(&m->syncState, bytes);
+    if (!buffer) return 0;
+    const size_t got = m->fileFunctions.read(buffer, 1, size_t(bytes), m->file);
+    ogg_sync_wrote(&m->syncState, long(got));
+    return int32_t(got);
+}
+
+TheoraMovie* OpenTheoraMovie(const FileAccessFunctions* functions, FileAccessHandle file, int stockCount) {
+    if (!functions || !functions->read || !functions->seek || !file) return nullptr;
+    if (!StartsWithOggS(*functions, file)) return nullptr;
+    auto* m = new (std::nothrow) TheoraMovie;
+    if (!m) {
+        AddLogText("Theora ムービーデコード処理用のメモリ確保に失敗しました\n");
+        return nullptr;
+    }
+    ogg_sync_init(&m->syncState);
+    theora_info_init(&m->info);
+    theora_comment_init(&m->comment);
+    m->fileFunctions = *functions;
+    m->file = file;
+    if (PrepareMovie(m, stockCount) != 0) {
+        CloseTheoraMovie(m);
+        return nullptr;
+    }
+    // The thread's first job is the seek to frame 0; the frame is converted once it is in.
+    m->currentFrame = m->seekTarget = 0;
+    m->seekRequest = 1;
+    m->pauseRequest = 0;
+    if (StartThread(m) != 0) {
+        CloseTheoraMovie(m);
+        return nullptr;
+    }
+    ConvertTheoraFrame(m, 1);
+    return m;
+}
+
+int CloseTheoraMovie(TheoraMovie* m) {
+    if (!m) return 0;
+    if (m->thread.joinable()) {
+        {
+            std::lock_guard<std::mutex> hold(m->lock);
+            m->stopRequest = 1;
+        }
+        m->changed.notify_all();
+        m->thread.join();
+    }
+    FreeBaseImage(&m->frameImage);
+    if (m->streamMade) ogg_stream_clear(&m->streamState);
+    if (m->decoderMade) theora_clear(&m->decoder);
+    theora_comment_clear(&m->comment);
+    theora_info_clear(&m->info);
+    ogg_sync_clear(&m->syncState);
+    delete m;
+    return 0;
+}
+
+int GetTheoraMovieInfo(const TheoraMovie* m, TheoraMovieInfo* out) {
+    if (!m || !out) return 0;
+    const uint32_t num = m->info.fps_numerator, den = m->info.fps_denominator;
+    out->frameRate = den ? double(num) / double(den) : 0.0;
+    out->frameCount = int32_t(m->frameCount);
+    out->width = int32_t(m->info.width);
+    out->height = int32_t(m->info.height);
+    return 0;
+}
+
+int GetTheoraCurrentFrame(TheoraMovie* m) {
+    std::lock_guard<std::mutex> hold(m->lock);
+    return m->currentFrame;
+}
+
+BaseImage* GetTheoraFrameImage(TheoraMovie* m) { return m ? &m->frameImage : nullptr; }
+
+}  // namespace orvik

@@ -1,0 +1,115 @@
+// Ogg Theora movies made in the tests: 32 x 32 frames at 10 frames a second whose top
+// half and bottom half are each one flat Y'CbCr colour chosen per frame, with keyframes
+// every few frames, optionally with a Vorbis sine track in the same file.
+#pragma once
+#include <theora/theoraenc.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "../sound/ogg_encoder.h"
+
+namespace movie_test {
+
+struct Yuv {
+    int y, u, v;
+};
+
+// The colours of frame i: top half, bottom half.
+struct FramePair {
+    Yuv top, bottom;
+};
+
+inline FramePair DefaultFrame(int i) { return {{40 + 15 * i % 180, 90, 200}, {180, 128, 128}}; }
+
+constexpr int kSide = 32;
+constexpr int kRate = 10;
+
+struct TheoraPages {
+    std::vector<uint8_t> headers, data;
+};
+
+inline void FillPlane(std::vector<uint8_t>& plane, int width, int height, int top, int bottom) {
+    plane.assign(size_t(width) * size_t(height), 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) plane[size_t(y * width + x)] = uint8_t(y < height / 2 ? top : bottom);
+}
+
+inline TheoraPages EncodeTheora(int frames, const std::function<FramePair(int)>& colours, int keyEvery, int serial) {
+    th_info info;
+    th_info_init(&info);
+    info.frame_width = info.pic_width = kSide;
+    info.frame_height = info.pic_height = kSide;
+    info.fps_numerator = kRate;
+    info.fps_denominator = 1;
+    info.pixel_fmt = TH_PF_420;
+    info.quality = 63;
+    info.keyframe_granule_shift = 6;
+    th_enc_ctx* enc = th_encode_alloc(&info);
+    int key = keyEvery;
+    th_encode_ctl(enc, TH_ENCCTL_SET_KEYFRAME_FREQUENCY_FORCE, &key, sizeof key);
+    th_comment comment;
+    th_comment_init(&comment);
+    ogg_stream_state stream;
+    ogg_stream_init(&stream, serial);
+    TheoraPages out;
+    ogg_packet packet;
+    ogg_page page;
+    bool first = true;
+    while (th_encode_flushheader(enc, &comment, &packet) > 0) {
+        ogg_stream_packetin(&stream, &packet);
+        // The identification header gets a page of its own, as every first page must.
+        if (first)
+            while (ogg_stream_flush(&stream, &page)) sound_test::AppendPage(out.headers, page);
+        first = false;
+    }
+    while (ogg_stream_flush(&stream, &page)) sound_test::AppendPage(out.data, page);
+    std::vector<uint8_t> y, u, v;
+    for (int i = 0; i < frames; ++i) {
+        const FramePair c = colours(i);
+        FillPlane(y, kSide, kSide, c.top.y, c.bottom.y);
+        FillPlane(u, kSide / 2, kSide / 2, c.top.u, c.bottom.u);
+        FillPlane(v, kSide / 2, kSide / 2, c.top.v, c.bottom.v);
+        th_ycbcr_buffer buffer = {{kSide, kSide, kSide, y.data()},
+                                  {kSide / 2, kSide / 2, kSide / 2, u.data()},
+                                  {kSide / 2, kSide / 2, kSide / 2, v.data()}};
+        th_encode_ycbcr_in(enc, buffer);
+        while (th_encode_packetout(enc, i == frames - 1, &packet) > 0) {
+            ogg_stream_packetin(&stream, &packet);
+            // Small pages, so that seeks have pages to choose from.
+            while (ogg_stream_flush(&stream, &page)) sound_test::AppendPage(out.data, page);
+        }
+    }
+    ogg_stream_clear(&stream);
+    th_comment_clear(&comment);
+    th_encode_free(enc);
+    th_info_clear(&info);
+    return out;
+}
+
+// A whole file; with sound, the Vorbis track (0.1 s of sine per frame) follows the
+// video's pages, its first page among the stream-starting ones.
+inline std::vector<uint8_t> MakeMovie(int frames, bool withSound = false,
+                                        const std::function<FramePair(int)>& colours = DefaultFrame,
+                                        int keyEvery = 4) {
+    const TheoraPages video = EncodeTheora(frames, colours, keyEvery, 7);
+    std::vector<uint8_t> file = video.headers;
+    std::vector<uint8_t> sound;
+    if (withSound) {
+        sound = sound_test::OggSine(long(frames) * 4410, 2, 44100, 440.0, 9);
+        // The sound's first page (its identification header) joins the first pages.
+        const size_t firstPage = 27 + sound[26] + [&] {
+            size_t body = 0;
+            for (int i = 0; i < sound[26]; ++i) body += sound[size_t(27 + i)];
+            return body;
+        }();
+        file.insert(file.end(), sound.begin(), sound.begin() + long(firstPage));
+        sound.erase(sound.begin(), sound.begin() + long(firstPage));
+    }
+    file.insert(file.end(), video.data.begin(), video.data.end());
+    file.insert(file.end(), sound.begin(), sound.end());
+    return file;
+}
+
+}  // namespace movie_test

@@ -1,0 +1,7 @@
+#include "engine/sound/sound_state.h"
+
+namespace movie_test {
+
+void ResetSound() { orvik::ResetSoundState(); }
+
+}  // namespace movie_test

@@ -1,0 +1,119 @@
+// The Theora decoder on its own: refusing what is no Theora movie, the movie's numbers,
+// frame 0 at open, moving on across keyframes and the end, and seeks both ways.
+#include <gtest/gtest.h>
+
+#include "engine/graphics/base_image.h"
+#include "engine/platform/file_access.h"
+#include "engine/sound/sound_system.h"
+#include "engine/sound/theora_movie.h"
+#include "movie_checks.h"
+#include "tests/support/temp_log.h"
+
+namespace movie_test {
+namespace {
+
+using namespace orvik;
+
+class TheoraTest : public ::testing::Test {
+protected:
+    void SetUp() override { InitYuvTables(); }
+    void TearDown() override {
+        CloseTheoraMovie(movie_);
+        if (file_) PlainFileAccessSet().close(file_);
+    }
+    TheoraMovie* Open(const std::vector<uint8_t>& bytes) {
+        const std::string path = WriteBytes(log_.Directory(), "movie.ogv", bytes);
+        file_ = PlainFileAccessSet().open(path.c_str(), 0, 1, 0);
+        EXPECT_NE(file_, 0);
+        movie_ = OpenTheoraMovie(&PlainFileAccessSet(), file_, 10);
+        return movie_;
+    }
+    // The current frame converted into the image, read back at (x, y).
+    uint32_t At(int x, int y) {
+        ConvertTheoraFrame(movie_, 1);
+        return ReadBaseImagePixel(GetTheoraFrameImage(movie_), x, y) & 0xFFFFFF;
+    }
+    ::testing::AssertionResult Shows(int frame) {
+        if (GetTheoraCurrentFrame(movie_) != frame)
+            return ::testing::AssertionFailure() << "current frame " << GetTheoraCurrentFrame(movie_);
+        return ShowsFrame([&](int x, int y) { return At(x, y); }, frame);
+    }
+
+    orvik_test::TempLog log_;
+    FileAccessHandle file_ = 0;
+    TheoraMovie* movie_ = nullptr;
+};
+
+TEST_F(TheoraTest, FilesThatAreNoTheoraMovieGiveNull) {
+    EXPECT_EQ(Open({'R', 'I', 'F', 'F', 0, 0, 0, 0}), nullptr);
+    PlainFileAccessSet().close(file_);
+    EXPECT_EQ(Open(sound_test::OggSine(4410, 1, 44100)), nullptr);
+    PlainFileAccessSet().close(file_);
+    std::vector<uint8_t> cut = MakeMovie(4);
+    cut.resize(60);  // inside the first page: the headers never come
+    EXPECT_EQ(Open(cut), nullptr);
+    PlainFileAccessSet().close(file_);
+    file_ = 0;
+}
+
+TEST_F(TheoraTest, OpenReadsTheNumbersAndShowsFrameZero) {
+    ASSERT_NE(Open(MakeMovie(12)), nullptr);
+    TheoraMovieInfo info{};
+    GetTheoraMovieInfo(movie_, &info);
+    EXPECT_EQ(info.frameRate, 10.0);
+    EXPECT_EQ(info.frameCount, 12);
+    EXPECT_EQ(info.width, 32);
+    EXPECT_EQ(info.height, 32);
+    // Frame 0 is in the image before anything is asked; converting again has nothing to do.
+    EXPECT_EQ(movie_->imageDone, 1);
+    EXPECT_TRUE(ShowsFrame([&](int x, int y) { return ReadBaseImagePixel(&movie_->frameImage, x, y) & 0xFFFFFF; }, 0));
+    EXPECT_EQ(ConvertTheoraFrame(movie_, 1), 0);
+    // One keyframe byte per frame; the page rows cover every frame once, in order, and
+    // carry the keyframe flag exactly when one of their frames is a keyframe.
+    ASSERT_EQ(movie_->keyframeTable.size(), 12u);
+    EXPECT_EQ(movie_->keyframeTable[0], 1);
+    int32_t next = 0;
+    for (const TheoraPageEntry& row : movie_->pageTable) {
+        EXPECT_EQ(row.firstFrame, next);
+        int key = 0;
+        for (int f = row.firstFrame; f < row.firstFrame + row.frames; ++f) key |= movie_->keyframeTable[size_t(f)];
+        EXPECT_EQ(row.keyframe, key) << "row at frame " << row.firstFrame;
+        next += row.frames;
+    }
+    EXPECT_EQ(next, 12);
+    EXPECT_EQ(movie_->pageTable.front().offset, 0);
+}
+
+TEST_F(TheoraTest, AdvancingShowsEachFrameAndWrapsOnceAtTheEnd) {
+    ASSERT_NE(Open(MakeMovie(12)), nullptr);
+    AdvanceTheoraFrame(movie_, 0);
+    AdvanceTheoraFrame(movie_, -3);
+    EXPECT_TRUE(Shows(0));
+    AdvanceTheoraFrame(movie_, 1);
+    EXPECT_TRUE(Shows(1));
+    AdvanceTheoraFrame(movie_, 6);  // across the keyframe at 4
+    EXPECT_TRUE(Shows(7));
+    AdvanceTheoraFrame(movie_, 4);
+    EXPECT_TRUE(Shows(11));
+    AdvanceTheoraFrame(movie_, 1);
+    EXPECT_TRUE(Shows(0));
+    AdvanceTheoraFrame(movie_, 14);  // past the end by two: wraps once
+    EXPECT_TRUE(Shows(2));
+}
+
+TEST_F(TheoraTest, SeeksGoBothWaysAndClampToTheMovie) {
+    ASSERT_NE(Open(MakeMovie(24)), nullptr);
+    SeekTheoraFrame(movie_, 17);
+    EXPECT_TRUE(Shows(17));
+    SeekTheoraFrame(movie_, 6);
+    EXPECT_TRUE(Shows(6));
+    SeekTheoraFrame(movie_, 6);  // the current frame: nothing to do
+    EXPECT_EQ(ConvertTheoraFrame(movie_, 1), 0);
+    SeekTheoraFrame(movie_, -5);
+    EXPECT_TRUE(Shows(0));
+    SeekTheoraFrame(movie_, 1000);
+    EXPECT_TRUE(Shows(23));
+}
+
+}  // namespace
+}  // namespace movie_test
