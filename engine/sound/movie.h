@@ -25,11 +25,9 @@ struct MovieRecord {
     int32_t sound;  // the sound track's handle, or -1
     int32_t soundFromTop;  // the next play starts the sound track from its top
     int32_t width, height;
-    int32_t graphFlag;
     int32_t playRequested;  // kept while the window's focus pauses the movie
     int32_t stopped;
     int32_t hasFrame;
-    int32_t windowMode;  // shown straight on the window; never set, as no overlay exists
     BaseImage* currentImage;
     MovieFrameCallback frameCallback;
     uint32_t callbackValue;

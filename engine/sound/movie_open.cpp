@@ -55,7 +55,6 @@ bool OpenTheora(MovieRecord* r, const char* fileName) {
     r->height = info.height;
     r->isTheora = 1;
     r->currentImage = GetTheoraFrameImage(r->theora);
-    r->windowMode = 0;
     return true;
 }
 

@@ -75,7 +75,6 @@ struct TheoraMovie {
     theora_comment comment{};
     theora_state decoder{};
     bool decoderMade = false;
-    int32_t serialNo = 0;
     int32_t headerCount = 0;
     int32_t decodedFrame = -1;  // frame whose packet was read last; -1 before the first
     bool outputReady = false;   // the decoder's output holds decodedFrame's picture

@@ -17,7 +17,6 @@ bool TryTheoraStream(TheoraMovie* m, ogg_page* page) {
     ogg_packet packet;
     if (ogg_stream_pagein(&trial, page) == 0 && ogg_stream_packetout(&trial, &packet) == 1 &&
         theora_decode_header(&m->info, &m->comment, &packet) >= 0) {
-        m->serialNo = ogg_page_serialno(page);
         m->headerCount = 1;
         m->streamState = trial;
         m->streamMade = true;
