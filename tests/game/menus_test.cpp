@@ -150,6 +150,20 @@ TEST_F(MenuTest, KeySettingTakesTheHighestButtonSwapsAndKeepsOnlyOnZ) {
     EXPECT_NE(backToSeven, shownBarrier.end());
 }
 
+TEST_F(MenuTest, EscapeOnTheKeySettingOrRankingScreenEndsTheTitleToo) {
+    // ESC held for one frame only: the title, which reads the keys after it, sees it let go.
+    Script(Taps({DIK_Z, DIK_DOWN, DIK_Z, DIK_DOWN, DIK_DOWN, DIK_Z}) + std::vector<Held>{{{DIK_ESCAPE}}});
+    vantorix::RunTitle();
+    EXPECT_EQ(Game().gameState, vantorix::kStateQuit);
+    EXPECT_EQ(Frames(), 14);  // 12 on the title, 1 of KEY SETTING, 1 more of the title
+
+    Game().gameState = vantorix::kStateTitle;
+    Script(Taps({DIK_Z, DIK_DOWN, DIK_DOWN}) + std::vector<Held>{{{DIK_Z}}, {{DIK_ESCAPE}}});
+    vantorix::RunTitle();
+    EXPECT_EQ(Game().gameState, vantorix::kStateQuit);
+    EXPECT_NE(FindText(Frames(), "SCORE RANKING"), nullptr);
+}
+
 TEST(KeyAssignment, HighestHeldNumberWinsAndSwapsWithItsHolder) {
     int32_t numbers[4] = {5, 6, 7, 8};
     EXPECT_FALSE(vantorix::AssignPadButton(numbers, 0, 0xF));  // directions only
