@@ -1,5 +1,5 @@
 // Services that the pump, the window procedure and shutdown call every frame, for
-// soft sounds, music and movies, none of which are in this build yet:
+// soft sounds and music, neither of which is in this build yet:
 // each has nothing to do and says so (-1 for a refresh with nothing to refresh).
 #include "engine/sound/sound_system.h"
 

@@ -1,6 +1,7 @@
 // Movie handles and playback: the handle table, timing by the clock and by the sound
 // track, the end and looping, pausing with the window, seeks, and refused files.
 #include "engine/graphics/base_image.h"
+#include "engine/platform/window.h"
 #include "engine/sound/theora_movie.h"
 #include "movie_fixture.h"
 
@@ -143,6 +144,23 @@ TEST_F(PlaybackTest, TheWindowPausesAndResumesWithoutLosingTheFrame) {
     ResumeAllMovies();
     EXPECT_EQ(GetMovieRecord(idle)->playType, 1);
     EXPECT_EQ(GetMovieState(idle), 1);
+}
+
+TEST_F(PlaybackTest, LosingTheWindowsFocusPausesMoviesUntilItComesBack) {
+    Start();
+    const int movie = OpenSilent();
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    Wait(200);
+    EXPECT_EQ(Frame(movie), 2);
+    HandleActivation(0);
+    EXPECT_EQ(GetMovieState(movie), 0);
+    EXPECT_EQ(GetMovieRecord(movie)->playRequested, 1);
+    Wait(3000);
+    EXPECT_EQ(Frame(movie), 2);
+    HandleActivation(1);
+    EXPECT_EQ(GetMovieState(movie), 1);
+    Wait(300);
+    EXPECT_EQ(Frame(movie), 5);
 }
 
 TEST_F(PlaybackTest, SeeksMoveTheFrameAndTheClockWithIt) {
