@@ -49,6 +49,7 @@ void LoadStartupLibraries() {
         Take(l.winmm, l.timeGetDevCaps, "timeGetDevCaps");
         Take(l.winmm, l.joyGetPosEx, "joyGetPosEx");
         Take(l.winmm, l.joyGetDevCapsA, "joyGetDevCapsA");
+        Take(l.winmm, l.mciSendCommandA, "mciSendCommandA");
     }
     if (Load(l.ole32, "ole32.dll")) {
         Take(l.ole32, l.CoCreateInstance, "CoCreateInstance");

@@ -3,6 +3,7 @@
 #pragma once
 #include "host/clock.h"
 #include "host/dinput/joystick.h"
+#include "host/mci/mci.h"
 #include "host/win/com.h"
 #include "host/win/modules.h"
 #include "host/win/system_services.h"
@@ -19,6 +20,7 @@ struct SystemLibraries {
     decltype(&host::timeGetDevCaps) timeGetDevCaps = nullptr;
     decltype(&host::joyGetPosEx) joyGetPosEx = nullptr;
     decltype(&host::joyGetDevCapsA) joyGetDevCapsA = nullptr;
+    decltype(&host::mciSendCommandA) mciSendCommandA = nullptr;
     // ole32
     decltype(&host::CoCreateInstance) CoCreateInstance = nullptr;
     decltype(&host::CoTaskMemAlloc) CoTaskMemAlloc = nullptr;

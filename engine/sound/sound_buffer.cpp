@@ -204,6 +204,18 @@ uint32_t SoundBufGetPosition(SoundBuffer* b) {
     return play;
 }
 
+int LockStreamRegion(SoundBuffer* buffer, uint32_t offset, uint32_t size, StreamLockRegion* region) {
+    void *p1 = nullptr, *p2 = nullptr;
+    uint32_t n1 = 0, n2 = 0;
+    if (SoundBufLock(buffer, offset, size, &p1, &n1, &p2, &n2) != 0) return -1;
+    *region = StreamLockRegion{offset, static_cast<uint8_t*>(p1), static_cast<uint8_t*>(p2), n1, n2, 0, 0, n1, n2};
+    return 0;
+}
+
+void UnlockStreamRegion(SoundBuffer* buffer, const StreamLockRegion& region) {
+    SoundBufUnlock(buffer, region.part1, region.size1, region.part2, region.size2);
+}
+
 void FillStreamSilence(const host::WAVEFORMATEX& format, StreamLockRegion* region, uint32_t size) {
     // Unsigned 8-bit samples are silent at their mid value; signed 16-bit ones at 0.
     const int fill = format.wBitsPerSample == 8 ? 128 : 0;

@@ -58,6 +58,19 @@ uint32_t SoundBufGetPosition(SoundBuffer* b);
 int32_t SoftVolumeFactor(int32_t volume);
 int32_t SoftPanFactor(int32_t pan);
 
+// Locks `size` bytes at `offset` and describes them as an empty region. 0 or -1.
+int LockStreamRegion(SoundBuffer* buffer, uint32_t offset, uint32_t size, StreamLockRegion* region);
+void UnlockStreamRegion(SoundBuffer* buffer, const StreamLockRegion& region);
+
+// Whether a writer at `write` whose guard is `guard` may write with the play cursor at
+// `cursor`: only when the cursor lies behind the writer, outside the guard zone, where a
+// write would overwrite what is still to be played.
+inline bool CursorInWriteZone(int64_t write, int64_t guard, int64_t cursor) {
+    if (write == guard) return true;
+    if (write > guard) return guard <= cursor && cursor <= write;
+    return !(write < cursor && cursor < guard);
+}
+
 // Writes `size` bytes of silence for `format` into the free room of a region, part 1
 // first; never past the two parts.
 void FillStreamSilence(const host::WAVEFORMATEX& format, StreamLockRegion* region, uint32_t size);

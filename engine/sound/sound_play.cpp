@@ -28,9 +28,10 @@ bool IsPlaying(SoundBuffer* b, bool* readable) {
 
 }  // namespace
 
-void WaitWhilePlaying(int handle) {
+void WaitWhilePlaying(int handle, int (*check)(int)) {
+    if (!check) check = &CheckSoundPlaying;
     if (PumpMessagesCore() != 0) return;
-    while (CheckSoundPlaying(handle) == 1) {
+    while (check(handle) == 1) {
         host::Sleep(1);
         if (PumpMessagesCore() != 0) return;
     }

@@ -12,8 +12,9 @@ int PrepareSoundBufferPlay(SoundRecord* record, int fromTop);
 // Sends the record's volume, pan and frequency (or its one-play values, used once) to a
 // buffer.
 void ApplyPlaySettings(SoundRecord* record, SoundBuffer* buffer);
-// Waits while the sound plays, pumping messages; ends early when the program is ending.
-void WaitWhilePlaying(int handle);
+// Waits while `check` (CheckSoundPlaying unless given) says the handle plays, pumping
+// messages; ends early when the program is ending.
+void WaitWhilePlaying(int handle, int (*check)(int) = nullptr);
 // A volume of 0 ... 255 as a level in hundredths of a decibel (log10 law, -10000 floor).
 int32_t VolumeToLevel(int volume);
 

@@ -1,5 +1,5 @@
-// The stream refill thread: a pass over the stream sounds under the sound lock every
-// 30 ms, at the highest priority the system grants, until shutdown stops and joins it.
+// The stream refill thread: a pass over the stream sounds and the soft-sound players
+// under the sound lock every 30 ms, at the highest priority the system grants, until shutdown stops and joins it.
 #include <pthread.h>
 
 #include <atomic>
@@ -40,6 +40,7 @@ void StreamSoundThread() {
         {
             SoundLockGuard guard(SoundLock());
             RefillAllStreamSounds();
+            if (SoundStarted()) ProcessSoftSoundPlayers();
         }
         lock.lock();
         g_refill.wake.wait_for(lock, kRefillPeriod, [] { return g_refill.stop; });

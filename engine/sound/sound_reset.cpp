@@ -28,6 +28,11 @@ void ResetSoundState() {
     s.handles.count = 0;
     s.handles.nextSlot = 0;
     s.handles.checkCounter = 0;
+    s.softSounds.Clear();
+    s.capture = SoundCaptureState{};
+    s.music.Clear();
+    s.mci = MidiMciState{};
+    s.currentMusic = CurrentMusicState{};
 }
 
 }  // namespace orvik

@@ -4,6 +4,7 @@
 #include "engine/platform/log.h"
 #include "engine/platform/sysinfo.h"
 #include "engine/platform/system_libraries.h"
+#include "engine/sound/music_mci.h"
 #include "engine/sound/sound_handles.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/sound_system.h"
@@ -225,6 +226,7 @@ int TerminateDirectSound() {
     DeleteAllSoftSoundData();
     DeleteAllSoftSoundPlayers();
     DeleteAllMusicHandles();
+    RemoveMusicTempFile();
     for (host::IDirectSoundBuffer** b : {&s.primary, &s.silent}) {
         if (!*b) continue;
         (*b)->Stop();

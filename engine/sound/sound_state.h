@@ -6,6 +6,8 @@
 #include <mutex>
 
 #include "engine/platform/list.h"
+#include "engine/sound/music_record.h"
+#include "engine/sound/soft_sound_record.h"
 #include "engine/sound/sound_record.h"
 #include "host/acm/acm.h"
 #include "host/dsound/dsound_device.h"
@@ -57,6 +59,11 @@ struct SoundSystemState {
     ListNode streamHead, streamTail;
     ListNode softPlayerHead, softPlayerTail;
     SoundHandleTable handles;
+    SoftSoundTable softSounds;
+    SoundCaptureState capture;
+    MusicTable music;
+    MidiMciState mci;
+    CurrentMusicState currentMusic;
 };
 
 SoundSystemState& Sound();

@@ -11,14 +11,6 @@ namespace {
 
 uint32_t BlockAlign(const SoundRecord* r) { return r->format.nBlockAlign ? r->format.nBlockAlign : 1; }
 
-// The play cursor may be read only behind the writer: inside the guard zone the writer
-// would overwrite what is still to be played.
-bool CursorOutsideGuard(const StreamPart& s, uint32_t cursor) {
-    const int64_t w = s.writeOffset, g = s.writeGuard, k = cursor;
-    if (w == g) return true;
-    if (w > g) return g <= k && k <= w;
-    return !(w < k && k < g);
-}
 
 // The bytes a playing stream asks for: a step, or enough to bring a lead below 192/512
 // of a second back up to it.
@@ -41,18 +33,6 @@ void StopPlayedOut(SoundBuffer* buffer, StreamPart& s) {
     RewindStreamPlayback(s);
 }
 
-// Locks `size` bytes at `offset` and describes them as an empty region. 0 or -1.
-int LockRegion(SoundBuffer* buffer, uint32_t offset, uint32_t size, StreamLockRegion* region) {
-    void *p1 = nullptr, *p2 = nullptr;
-    uint32_t n1 = 0, n2 = 0;
-    if (SoundBufLock(buffer, offset, size, &p1, &n1, &p2, &n2) != 0) return -1;
-    *region = StreamLockRegion{offset, static_cast<uint8_t*>(p1), static_cast<uint8_t*>(p2), n1, n2, 0, 0, n1, n2};
-    return 0;
-}
-
-void UnlockRegion(SoundBuffer* buffer, const StreamLockRegion& region) {
-    SoundBufUnlock(buffer, region.part1, region.size1, region.part2, region.size2);
-}
 
 // Decodes up to `request` bytes into the region from the sources in turn. Bytes written.
 uint32_t DecodeInto(SoundRecord* r, StreamLockRegion* region, uint32_t request, uint32_t cursor) {
@@ -101,12 +81,12 @@ int RefillAfterEnd(SoundRecord* r, SoundBuffer* buffer) {
         StopPlayedOut(buffer, s);
         return 0;
     }
-    if (!CursorOutsideGuard(s, cursor)) return -1;
+    if (!CursorInWriteZone(s.writeOffset, s.writeGuard, cursor)) return -1;
     const uint32_t step = StreamQuantitiesOf(r->format).step;
     StreamLockRegion region;
-    if (LockRegion(buffer, uint32_t(s.writeOffset), step, &region) != 0) return -1;
+    if (LockStreamRegion(buffer, uint32_t(s.writeOffset), step, &region) != 0) return -1;
     FillStreamSilence(r->format, &region, step);
-    UnlockRegion(buffer, region);
+    UnlockStreamRegion(buffer, region);
     MoveWriteOffset(r, step);
     return 0;
 }
@@ -123,15 +103,15 @@ int RefillLocked(SoundRecord* r, SoundBuffer* buffer) {
         request = StreamQuantitiesOf(r->format).first;
     } else {
         cursor = SoundBufGetPosition(buffer);
-        if (!CursorOutsideGuard(s, cursor)) return -1;
+        if (!CursorInWriteZone(s.writeOffset, s.writeGuard, cursor)) return -1;
         request = RefillRequest(r, cursor);
         offset = uint32_t(s.writeOffset);
         if (s.writeOffset < s.writeGuard && cursor < offset) cursor += s.bufferSize;
     }
     StreamLockRegion region;
-    if (LockRegion(buffer, offset, request, &region) != 0) return -1;
+    if (LockStreamRegion(buffer, offset, request, &region) != 0) return -1;
     const uint32_t written = DecodeInto(r, &region, request, cursor);
-    UnlockRegion(buffer, region);
+    UnlockStreamRegion(buffer, region);
     MoveWriteOffset(r, written);
     return 0;
 }

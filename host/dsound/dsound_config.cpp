@@ -73,6 +73,8 @@ void ResetDirectSoundHost() {
     s.faults = {};
     s.outputRate = 44100;
     s.mixedFrames = 0;
+    s.tap = nullptr;
+    s.tapUser = nullptr;
 }
 
 }  // namespace host

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/dsound/dsound_config.h"
+#include "host/dsound/mixer_source.h"
 
 namespace host {
 
@@ -17,6 +18,9 @@ struct DirectSoundHostState {
     uint32_t outputRate = 44100;
     uint64_t mixedFrames = 0;
     std::vector<Voice*> voices;  // every live secondary buffer's voice
+    std::vector<MixerSource*> sources;
+    MixTap tap = nullptr;
+    void* tapUser = nullptr;
 };
 
 DirectSoundHostState& DsState();

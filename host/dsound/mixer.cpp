@@ -45,13 +45,32 @@ void MixLocked(std::span<int16_t> out) {
     thread_local std::vector<int32_t> acc;
     acc.assign(frames * 2, 0);
     for (Voice* v : s.voices) MixVoice(*v, acc.data(), uint32_t(frames), s.outputRate);
+    for (MixerSource* source : s.sources) source->Render(acc.data(), uint32_t(frames), s.outputRate);
     for (size_t i = 0; i < frames * 2; ++i)
         out[i] = int16_t(std::clamp<int32_t>(acc[i], -32768, 32767));
     if (out.size() % 2) out.back() = 0;
+    if (s.tap) s.tap(out.data(), frames, s.tapUser);
     s.mixedFrames += frames;
 }
 
 }  // namespace
+
+void AddMixerSource(MixerSource* source) {
+    std::lock_guard guard(DirectSoundLock());
+    std::vector<MixerSource*>& sources = DsState().sources;
+    if (std::find(sources.begin(), sources.end(), source) == sources.end()) sources.push_back(source);
+}
+
+void RemoveMixerSource(MixerSource* source) {
+    std::lock_guard guard(DirectSoundLock());
+    std::erase(DsState().sources, source);
+}
+
+void SetMixerTap(MixTap tap, void* user) {
+    std::lock_guard guard(DirectSoundLock());
+    DsState().tap = tap;
+    DsState().tapUser = user;
+}
 
 void MixAudio(std::span<int16_t> out) {
     std::lock_guard guard(DirectSoundLock());

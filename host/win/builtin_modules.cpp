@@ -7,6 +7,7 @@
 #include "host/dinput/dinput.h"
 #include "host/dinput/joystick.h"
 #include "host/dsound/dsound_device.h"
+#include "host/mci/mci.h"
 #include "host/win/layered_window.h"
 #include "host/win/system_services.h"
 
@@ -20,6 +21,7 @@ const BuiltinExport kExports[] = {
     {"winmm", "timeGetDevCaps", AsProc(&timeGetDevCaps)},
     {"winmm", "joyGetPosEx", AsProc(&joyGetPosEx)},
     {"winmm", "joyGetDevCapsA", AsProc(&joyGetDevCapsA)},
+    {"winmm", "mciSendCommandA", AsProc(&mciSendCommandA)},
     {"ole32", "CoInitialize", AsProc(&CoInitialize)},
     {"ole32", "CoUninitialize", AsProc(&CoUninitialize)},
     {"ole32", "CoCreateInstance", AsProc(&CoCreateInstance)},

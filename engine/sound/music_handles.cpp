@@ -1,0 +1,86 @@
+// The music handle table: the play-state query and its per-round update, stop and
+// delete, and the stop of the current music at shutdown.
+#include <orvik/music.h>
+#include <orvik/sound.h>
+
+#include "engine/platform/mem_ops.h"
+#include "engine/platform/memory.h"
+#include "engine/platform/message_pump.h"
+#include "engine/sound/music_mci.h"
+#include "engine/sound/sound_state.h"
+#include "engine/sound/sound_system.h"
+
+namespace orvik {
+
+namespace {
+
+constexpr int kStopPumpRounds = 5;
+
+MusicRecord* FindMusic(int handle) { return SoundStarted() ? Sound().music.Find(handle) : nullptr; }
+
+}  // namespace
+
+int GetMusicPlayState(int handle) {
+    if (!FindMusic(handle)) return -1;
+    // One sequencer plays for every handle.
+    return Sound().mci.playing;
+}
+
+int RefreshMusicPlayState() {
+    // A record counts as playing from its play request until the sequencer has stopped.
+    MusicTable& t = Sound().music;
+    if (Sound().mci.playing) return 0;
+    for (int32_t slot = 0; slot < t.endIndex; ++slot)
+        if (MusicRecord* r = t.slots[slot]; r && r->playing) r->playing = 0;
+    return 0;
+}
+
+int StopMusicHandle(int handle) {
+    MusicRecord* r = FindMusic(handle);
+    if (!r) return -1;
+    Sound().mci.loop = 0;
+    UpdateMidiMciPlayback();  // closes the device when it plays
+    for (int i = 0; i < kStopPumpRounds; ++i) PumpMessagesCore();
+    RemoveMusicTempFile();
+    r->playing = 0;
+    return 0;
+}
+
+int DeleteMusicHandle(int handle) {
+    MusicRecord* r = FindMusic(handle);
+    if (!r) return -1;
+    if (GetMusicPlayState(handle) == 1) StopMusicHandle(handle);
+    r = FindMusic(handle);  // the pump rounds of the stop may have deleted it
+    if (!r) return 0;
+    if (r->midiData) {
+        // No trace of the music is left in freed memory.
+        MemFill(r->midiData, 0, r->midiSize);
+        TrackedFree(r->midiData);
+        r->midiData = nullptr;
+    }
+    Sound().music.Remove(handle & 0xFFFF);
+    return 0;
+}
+
+int DeleteAllMusicHandles() {
+    MusicTable& t = Sound().music;
+    for (int32_t slot = 0; slot < kMaxMusicHandles; ++slot)
+        if (MusicRecord* r = t.slots[slot]) DeleteMusicHandle(t.HandleOf(r->check, slot));
+    return 0;
+}
+
+int StopCurrentMusic() {
+    CurrentMusicState& c = Sound().currentMusic;
+    if (c.handle == 0) return 0;
+    if (c.isSound) {
+        StopSound(c.handle);
+        DeleteSound(c.handle, 0);
+    } else {
+        StopMusicHandle(c.handle);
+        DeleteMusicHandle(c.handle);
+    }
+    c.handle = 0;
+    return 0;
+}
+
+}  // namespace orvik

@@ -1,0 +1,88 @@
+// Making music handles from MIDI images and playing them, and the current background
+// music, which may also be any sound file.
+#include <orvik/music.h>
+#include <orvik/sound.h>
+
+#include <cstring>
+
+#include "engine/platform/log.h"
+#include "engine/platform/memory.h"
+#include "engine/sound/music_mci.h"
+#include "engine/sound/sound_load.h"
+#include "engine/sound/sound_play.h"
+#include "engine/sound/sound_state.h"
+
+namespace orvik {
+
+namespace {
+
+bool IsMidiImage(const void* image, int32_t size) { return size >= 4 && std::memcmp(image, "MThd", 4) == 0; }
+
+}  // namespace
+
+int LoadMusicFromImage(const void* image, int32_t size) {
+    if (!SoundStarted()) return -1;
+    if (!image || !IsMidiImage(image, size)) {
+        AddLogText("LoadMusicFromImage: not a MIDI file image\n");
+        return -1;
+    }
+    auto* copy = static_cast<uint8_t*>(ORVIK_TRACKED_ALLOC(size_t(size)));
+    MusicRecord* r = nullptr;
+    const int handle = copy ? Sound().music.Add(&r) : -1;
+    if (handle == -1) {
+        TrackedFree(copy);
+        AddLogText("LoadMusicFromImage: no room for another music handle\n");
+        return -1;
+    }
+    std::memcpy(copy, image, size_t(size));
+    r->midiData = copy;
+    r->midiSize = uint32_t(size);
+    return handle;
+}
+
+int LoadMusic(const char* fileName) {
+    if (!SoundStarted()) return -1;
+    uint8_t* image = nullptr;
+    int32_t size = 0;
+    if (!fileName || LoadFileToMemory(fileName, &image, &size) != 0) {
+        AddLogFormat("LoadMusic: cannot read %s", fileName ? fileName : "(null)");
+        return -1;
+    }
+    const int handle = LoadMusicFromImage(image, size);
+    TrackedFree(image);
+    return handle;
+}
+
+int PlayMusicHandle(int handle, int playType) {
+    if (!SoundStarted()) return -1;
+    MusicRecord* r = Sound().music.Find(handle);
+    if (!r || (playType != kPlayWait && playType != kPlayBack && playType != kPlayLoop)) return -1;
+    if (PlayMidiOnMci(r->midiData, r->midiSize, playType == kPlayLoop) != 0) return -1;
+    r->playing = 1;
+    if (playType == kPlayWait) WaitWhilePlaying(handle, &GetMusicPlayState);
+    return 0;
+}
+
+int PlayMusic(const char* fileName, int playType) {
+    if (!SoundStarted() || !fileName) return -1;
+    StopCurrentMusic();
+    CurrentMusicState& c = Sound().currentMusic;
+    const int music = LoadMusic(fileName);
+    if (music != -1) {
+        c = CurrentMusicState{music, 0};
+        return PlayMusicHandle(music, playType);
+    }
+    // Not MIDI: any sound file will do as background music.
+    const int sound = LoadSound(fileName, 1, -1);
+    if (sound == -1) return -1;
+    c = CurrentMusicState{sound, 1};
+    return PlaySoundHandle(sound, playType, 1);
+}
+
+int CheckMusic() {
+    const CurrentMusicState& c = Sound().currentMusic;
+    if (!SoundStarted() || c.handle == 0) return 0;
+    return (c.isSound ? CheckSoundPlaying(c.handle) : GetMusicPlayState(c.handle)) == 1 ? 1 : 0;
+}
+
+}  // namespace orvik

@@ -1,0 +1,39 @@
+// Deleting soft sounds: one by handle and kind, or every record of a kind.
+#include "engine/sound/sound_state.h"
+#include "engine/sound/sound_system.h"
+
+namespace orvik {
+
+namespace {
+
+void ReleasePlayer(SoftSoundRecord* r) {
+    TerminateRingBuffer(&r->player.ring);
+    if (r->player.playBuffer.valid) SoundBufRelease(&r->player.playBuffer);
+    RemoveListNode(&r->player.node);
+}
+
+int DeleteAllOfKind(int kind) {
+    if (!SoundStarted()) return -1;
+    SoftSoundTable& t = Sound().softSounds;
+    for (int32_t slot = 0; slot < kMaxSoftSounds; ++slot)
+        if (SoftSoundRecord* r = t.slots[slot]; r && r->kind == kind) DeleteSoftSound(t.HandleOf(r->check, slot), kind);
+    return 0;
+}
+
+}  // namespace
+
+int DeleteSoftSound(int handle, int kind) {
+    SoundLockGuard guard(SoundLock());
+    SoftSoundTable& t = Sound().softSounds;
+    SoftSoundRecord* r = t.Find(handle);
+    if (!r || r->kind != kind) return -1;
+    if (kind == kSoftSoundPlayer) ReleasePlayer(r);
+    else TrackedFree(r->samples);
+    t.Remove(handle & 0xFFFF);
+    return 0;
+}
+
+int DeleteAllSoftSoundData() { return DeleteAllOfKind(kSoftSoundData); }
+int DeleteAllSoftSoundPlayers() { return DeleteAllOfKind(kSoftSoundPlayer); }
+
+}  // namespace orvik

@@ -1,0 +1,204 @@
+// MIDI files read into timed events, the synthesiser's pitch and note length, and the
+// MCI sequencer device rendering through the mixer.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "host/dsound/dsound_config.h"
+#include "host/dsound/mixer.h"
+#include "host/mci/mci.h"
+#include "host/mci/midi_file.h"
+#include "host/mci/midi_synth.h"
+#include "tests/support/midi_builder.h"
+
+namespace {
+
+using orvik_test::MidiFile;
+using orvik_test::MidiTrack;
+
+TEST(MidiFileTest, TempoChangesTimeEveryTrackAndRunningStatusIsRead) {
+    // Track 0 holds the tempo map: 0.5 s a quarter, then 0.25 s from tick 96.
+    const MidiTrack tempo = MidiTrack().Tempo(0, 500000).Tempo(96, 250000).End(0);
+    const MidiTrack notes = MidiTrack().Event(48, {0x91, 60, 90}).Event(96, {64, 80}).Event(96, {0x81, 60, 0}).End(0);
+    host::MidiSequence seq;
+    ASSERT_TRUE(host::ParseMidiFile(MidiFile(1, 96, {tempo, notes}), &seq));
+    ASSERT_EQ(seq.events.size(), 3u);
+    EXPECT_DOUBLE_EQ(seq.events[0].seconds, 0.25);
+    EXPECT_EQ(seq.events[1].status, 0x91) << "running status";
+    EXPECT_EQ(seq.events[1].data1, 64);
+    EXPECT_DOUBLE_EQ(seq.events[1].seconds, 0.5 + 0.125);
+    EXPECT_DOUBLE_EQ(seq.events[2].seconds, 0.5 + 0.375);
+    EXPECT_DOUBLE_EQ(seq.lengthSeconds, 0.875);
+}
+
+TEST(MidiFileTest, SmpteDivisionCountsFramesOfTheSecond) {
+    // 25 frames a second of 40 ticks: 1000 ticks a second, whatever the tempo says.
+    const uint16_t division = uint16_t((uint8_t(-25) << 8) | 40);
+    host::MidiSequence seq;
+    ASSERT_TRUE(host::ParseMidiFile(
+        MidiFile(0, division, {MidiTrack().Tempo(0, 100000).Event(1500, {0x90, 60, 1}).End(500)}), &seq));
+    ASSERT_EQ(seq.events.size(), 1u);
+    EXPECT_DOUBLE_EQ(seq.events[0].seconds, 1.5);
+    EXPECT_DOUBLE_EQ(seq.lengthSeconds, 2.0);
+}
+
+TEST(MidiFileTest, DamagedFilesAreRefusedWithAnEmptySequence) {
+    const std::vector<uint8_t> good = orvik_test::OneNoteFile(60, 96);
+    host::MidiSequence seq;
+    ASSERT_TRUE(host::ParseMidiFile(good, &seq));
+    for (size_t cut : {size_t(0), size_t(4), size_t(13), size_t(21), good.size() - 2}) {
+        EXPECT_FALSE(host::ParseMidiFile(std::span(good).first(cut), &seq)) << "cut at " << cut;
+        EXPECT_TRUE(seq.events.empty());
+    }
+    const std::vector<std::vector<uint8_t>> bad = {
+        MidiFile(2, 96, {MidiTrack().End(0)}),                                    // format 2
+        MidiFile(0, 0, {MidiTrack().End(0)}),                                     // no ticks per quarter
+        MidiFile(0, 96, {MidiTrack().End(0), MidiTrack().End(0)}),                // format 0 with two tracks
+        MidiFile(0, 96, {MidiTrack().Event(0, {60, 100}).End(0)}),                // running status with none
+        MidiFile(0, 96, {MidiTrack().Event(0, {0xFF, 0x01, 0x8F, 0xFF, 0xFF, 0xFF, 0x7F})}),  // 5-byte length
+        MidiFile(0, 96, {MidiTrack().Event(0, {0xFF, 0x01, 0x40, 'x'})}),         // text past the track
+        MidiFile(0, 96, {MidiTrack().Event(0, {0xF8}).End(0)}),                   // real-time byte
+    };
+    for (size_t i = 0; i < bad.size(); ++i) EXPECT_FALSE(host::ParseMidiFile(bad[i], &seq)) << "case " << i;
+    std::vector<uint8_t> longTrack = good;
+    longTrack[21] = 0x7F;  // track length far past the file
+    EXPECT_FALSE(host::ParseMidiFile(longTrack, &seq));
+}
+
+// Rising zero crossings per second over a stretch of one channel.
+double Frequency(const std::vector<int32_t>& acc, size_t from, size_t to, double rate) {
+    int crossings = 0;
+    size_t first = 0, last = 0;
+    for (size_t i = from + 1; i < to; ++i)
+        if (acc[2 * (i - 1)] < 0 && acc[2 * i] >= 0) {
+            if (crossings++ == 0) first = i;
+            last = i;
+        }
+    return crossings > 1 ? (crossings - 1) * rate / double(last - first) : 0;
+}
+
+TEST(MidiSynthTest, NotesSoundAtTheirPitchOnBothSidesAndDieAwayAfterRelease) {
+    for (auto [key, program, hz] : {std::tuple{69, 0, 440.0}, std::tuple{57, 80, 220.0}, std::tuple{81, 0, 880.0}}) {
+        host::MidiSynth synth;
+        synth.Message(0xC0, uint8_t(program), 0);
+        synth.Message(0x90, uint8_t(key), 127);
+        std::vector<int32_t> acc(2 * 44100, 0);
+        synth.Render(acc.data(), 22050, 44100);
+        synth.Message(0x80, uint8_t(key), 0);
+        synth.Render(acc.data() + 44100, 22050, 44100);
+        EXPECT_NEAR(Frequency(acc, 4410, 22050, 44100), hz, hz * 0.005) << "key " << key;
+        EXPECT_EQ(acc[2 * 11025], acc[2 * 11025 + 1]) << "centre pan";
+        int32_t peak = 0;
+        for (size_t i = 2 * 11025; i < 2 * 22050; ++i) peak = std::max(peak, std::abs(acc[i]));
+        EXPECT_GT(peak, 1500);
+        EXPECT_LT(peak, 32767);
+        // Release of 80 ms: sounding shortly after the note off, silent from then on.
+        EXPECT_NE(*std::max_element(acc.begin() + 2 * 22050, acc.begin() + 2 * (22050 + 1000)), 0);
+        EXPECT_TRUE(std::all_of(acc.begin() + 2 * (22050 + 3600), acc.end(), [](int32_t v) { return v == 0; }));
+        EXPECT_FALSE(synth.Sounding());
+    }
+}
+
+TEST(MidiSynthTest, PanAndVolumeControllersShapeTheLevel) {
+    host::MidiSynth synth;
+    synth.Message(0xB0, 10, 0);  // hard left
+    synth.Message(0xB0, 7, 50);
+    synth.Message(0x90, 69, 127);
+    std::vector<int32_t> acc(2 * 4410, 0);
+    synth.Render(acc.data(), 4410, 44100);
+    int32_t left = 0, right = 0;
+    for (size_t i = 0; i < acc.size(); i += 2) {
+        left = std::max(left, std::abs(acc[i]));
+        right = std::max(right, std::abs(acc[i + 1]));
+    }
+    EXPECT_EQ(right, 0);
+    EXPECT_NEAR(left, 6000.0 * 50 / 127, 60);
+}
+
+class MciTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host::ResetDirectSoundHost();
+        host::ResetMci();
+        path_ = ::testing::TempDir() + "/mci_test_" + std::to_string(::getpid()) + ".mid";
+    }
+    void TearDown() override {
+        host::ResetMci();
+        std::remove(path_.c_str());
+    }
+    void Write(const std::vector<uint8_t>& bytes) {
+        FILE* f = std::fopen(path_.c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    host::MCIERROR Open(host::MCIDEVICEID* id, const char* type = "sequencer") {
+        host::MCI_OPEN_PARMSA p;
+        p.lpstrDeviceType = type;
+        p.lpstrElementName = path_.c_str();
+        const host::MCIERROR e = host::mciSendCommandA(0, host::MCI_OPEN, host::MCI_OPEN_TYPE | host::MCI_OPEN_ELEMENT, &p);
+        *id = p.wDeviceID;
+        return e;
+    }
+    static uint32_t Status(host::MCIDEVICEID id, uint32_t item) {
+        host::MCI_STATUS_PARMS p;
+        p.dwItem = item;
+        EXPECT_EQ(host::mciSendCommandA(id, host::MCI_STATUS, host::MCI_STATUS_ITEM, &p), 0u);
+        return p.dwReturn;
+    }
+    static std::vector<int16_t> Mix(size_t frames) {
+        std::vector<int16_t> out(frames * 2);
+        host::MixAudio(out);
+        return out;
+    }
+    std::string path_;
+};
+
+TEST_F(MciTest, SequencerPlaysTheNoteForItsLengthAndStops) {
+    Write(orvik_test::OneNoteFile(69, 96));  // half a second of A
+    host::MCIDEVICEID id = 0;
+    ASSERT_EQ(Open(&id), 0u);
+    EXPECT_EQ(Status(id, host::MCI_STATUS_LENGTH), 500u);
+    EXPECT_EQ(Status(id, host::MCI_STATUS_MODE), host::MCI_MODE_STOP);
+    EXPECT_EQ(Mix(4410), std::vector<int16_t>(8820, 0)) << "silent until played";
+    host::MCI_PLAY_PARMS play;
+    ASSERT_EQ(host::mciSendCommandA(id, host::MCI_PLAY, host::MCI_FROM, &play), 0u);
+    EXPECT_EQ(Status(id, host::MCI_STATUS_MODE), host::MCI_MODE_PLAY);
+    const std::vector<int16_t> note = Mix(22050);
+    EXPECT_EQ(Status(id, host::MCI_STATUS_POSITION), 500u);
+    EXPECT_EQ(Status(id, host::MCI_STATUS_MODE), host::MCI_MODE_STOP) << "ended with the sequence";
+    std::vector<int32_t> wide(note.begin(), note.end());
+    EXPECT_NEAR(Frequency(wide, 2205, 22050, 44100), 440, 2.2);
+    const std::vector<int16_t> after = Mix(8820);
+    EXPECT_TRUE(std::all_of(after.begin() + 2 * 4000, after.end(), [](int16_t v) { return v == 0; }));
+
+    play.dwFrom = 250;
+    ASSERT_EQ(host::mciSendCommandA(id, host::MCI_PLAY, host::MCI_FROM, &play), 0u);
+    EXPECT_EQ(Status(id, host::MCI_STATUS_POSITION), 250u);
+    Mix(4410);
+    ASSERT_EQ(host::mciSendCommandA(id, host::MCI_STOP, 0, nullptr), 0u);
+    EXPECT_EQ(Status(id, host::MCI_STATUS_POSITION), 350u);
+    play.dwFrom = 501;
+    EXPECT_EQ(host::mciSendCommandA(id, host::MCI_PLAY, host::MCI_FROM, &play), host::MCIERR_OUTOFRANGE);
+    ASSERT_EQ(host::mciSendCommandA(id, host::MCI_CLOSE, 0, nullptr), 0u);
+    EXPECT_FALSE(host::IsMidiSequencerOpen());
+    EXPECT_EQ(host::mciSendCommandA(id, host::MCI_PLAY, 0, nullptr), host::MCIERR_INVALID_DEVICE_ID);
+}
+
+TEST_F(MciTest, OpenRefusesOtherDevicesMissingOrDamagedFilesAndASecondSequence) {
+    host::MCIDEVICEID id = 0;
+    EXPECT_EQ(Open(&id), host::MCIERR_FILE_NOT_FOUND);
+    Write({'M', 'T', 'h', 'd', 0, 0});
+    EXPECT_EQ(Open(&id), host::MCIERR_INVALID_FILE);
+    Write(orvik_test::OneNoteFile(60, 10));
+    EXPECT_EQ(Open(&id, "waveaudio"), host::MCIERR_INVALID_DEVICE_NAME);
+    EXPECT_EQ(host::mciSendCommandA(0, host::MCI_OPEN, 0, nullptr), host::MCIERR_MISSING_PARAMETER);
+    ASSERT_EQ(Open(&id), 0u);
+    host::MCIDEVICEID second = 0;
+    EXPECT_EQ(Open(&second), host::MCIERR_SEQ_PORT_INUSE);
+    EXPECT_EQ(host::mciSendCommandA(id, 0x0999, 0, nullptr), host::MCIERR_UNRECOGNIZED_COMMAND);
+    EXPECT_EQ(host::mciSendCommandA(id, host::MCI_STATUS, host::MCI_STATUS_ITEM, nullptr), host::MCIERR_MISSING_PARAMETER);
+}
+
+}  // namespace
