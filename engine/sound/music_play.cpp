@@ -66,17 +66,19 @@ int PlayMusicHandle(int handle, int playType) {
 int PlayMusic(const char* fileName, int playType) {
     if (!SoundStarted() || !fileName) return -1;
     StopCurrentMusic();
-    CurrentMusicState& c = Sound().currentMusic;
-    const int music = LoadMusic(fileName);
-    if (music != -1) {
-        c = CurrentMusicState{music, 0};
-        return PlayMusicHandle(music, playType);
+    uint8_t* image = nullptr;
+    int32_t size = 0;
+    if (LoadFileToMemory(fileName, &image, &size) != 0) {
+        AddLogFormat("PlayMusic: cannot read %s", fileName);
+        return -1;
     }
-    // Not MIDI: any sound file will do as background music.
-    const int sound = LoadSound(fileName, 1, -1);
-    if (sound == -1) return -1;
-    c = CurrentMusicState{sound, 1};
-    return PlaySoundHandle(sound, playType, 1);
+    // MIDI goes to the sequencer; any other sound file will do as background music too.
+    const bool midi = IsMidiImage(image, size);
+    const int handle = midi ? LoadMusicFromImage(image, size) : LoadSoundFromImage(image, size, 1, -1);
+    TrackedFree(image);
+    if (handle == -1) return -1;
+    Sound().currentMusic = CurrentMusicState{handle, midi ? 0 : 1};
+    return midi ? PlayMusicHandle(handle, playType) : PlaySoundHandle(handle, playType, 1);
 }
 
 int CheckMusic() {

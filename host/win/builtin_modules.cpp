@@ -7,6 +7,7 @@
 #include "host/dinput/dinput.h"
 #include "host/dinput/joystick.h"
 #include "host/dsound/dsound_device.h"
+#include "host/graph/graph_classes.h"
 #include "host/mci/mci.h"
 #include "host/win/layered_window.h"
 #include "host/win/system_services.h"
@@ -55,6 +56,8 @@ const BuiltinComClass kComClasses[] = {
     {CLSID_DirectInput8, &CreateDirectInput8},
     {CLSID_DirectDraw7, &CreateDirectDraw7},
     {CLSID_DirectSound, &CreateDirectSoundCom},
+    {CLSID_FilterGraph, &graph::CreateFilterGraph},
+    {CLSID_NullRenderer, &graph::CreateNullRenderer},
 };
 }  // namespace
 
