@@ -1,4 +1,4 @@
-// The pieces of MP3 decoding through the media graph that are tested on their own.
+// MP3 through the media graph: the helpers its tests reach on their own.
 #pragma once
 #include <cstdint>
 
