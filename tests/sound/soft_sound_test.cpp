@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "sound_fixture.h"
+#include "tests/support/bounded_wait.h"
 
 namespace sound_test {
 namespace {
@@ -174,6 +175,29 @@ TEST_F(SoftSoundTest, PlayerIsHeardExactlyThenSilentThenPlaysNewFrames) {
     ASSERT_EQ(orvik::AddSoftSoundPlayerSample(h, 77, 77), 0);
     EXPECT_EQ(Hear(5000), std::vector<int16_t>(10000, 0)) << "a stopped player is not fed";
     EXPECT_EQ(orvik::GetSoftSoundPlayerStock(h), 1);
+}
+
+TEST_F(SoftSoundTest, TheRefillThreadFeedsPlayersOnTwoProcessors) {
+    host::SetProcessorCountForTests(2);
+    Start();
+    ASSERT_TRUE(orvik::IsSoundRefillThreadRunning());
+    const std::vector<int16_t> pattern = Pattern(30000);
+    const int h = orvik::MakeSoftSoundPlayer(2, 16, 44100);
+    for (size_t i = 0; i < 30000; ++i) orvik::AddSoftSoundPlayerSample(h, pattern[2 * i], pattern[2 * i + 1]);
+    ASSERT_EQ(orvik::StartSoftSoundPlayer(h), 0);
+    auto writeOffset = [&] {
+        orvik::SoundLockGuard lock(orvik::SoundLock());
+        return Player(h).writeOffset;
+    };
+    std::vector<int16_t> heard;
+    // Each lead played lets the thread write the next one.
+    for (int step = 0; step < 5; ++step) {
+        const int32_t before = writeOffset();
+        const std::vector<int16_t> part = Mix(5512);
+        heard.insert(heard.end(), part.begin(), part.end());
+        ASSERT_TRUE(orvik_test::WaitUntil([&] { return writeOffset() != before; })) << "step " << step;
+    }
+    EXPECT_TRUE(std::equal(heard.begin(), heard.end(), pattern.begin()));
 }
 
 TEST(SoftSoundCapture, HeaderCountsTheCapturedFrames) {
