@@ -106,7 +106,11 @@ public:
             if (slot->outline.n_points == 0) return true;
             if (oblique_) FT_Outline_Transform(&slot->outline, &kObliqueShear);
             if (embolden_) {
+                // Emboldening widens both sides by half a pixel; moving the outline right
+                // by that much makes it grow to the right only, as GDI's made-up bold does,
+                // so the left edge stays where the regular glyph has it.
                 FT_Outline_EmboldenXY(&slot->outline, 64, 0);
+                FT_Outline_Translate(&slot->outline, 32, 0);
                 out.advance += 1;
             }
         }

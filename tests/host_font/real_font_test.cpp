@@ -206,6 +206,15 @@ TEST_F(RealFontTest, BoldAndItalicAreMadeUpWhenTheFaceLacksThem) {
     Glyph bold = Outline(dc, 'I', host::GGO_BITMAP);
     EXPECT_GT(InkOf(bold.bits, bold.gm, host::GGO_BITMAP).count, regularInk);
     EXPECT_EQ(bold.gm.gmCellIncX, regular.gm.gmCellIncX + 1);
+    // Made-up bold grows to the right, as GDI's does: wide letters keep their left edge in
+    // the cell instead of losing a column to its left.
+    for (char c : {'W', 'M'}) {
+        Glyph wide = Outline(dc, uint32_t(c), host::GGO_BITMAP);
+        ExpectInCell(wide, uint32_t(c));
+        Glyph thin = Outline(Gothic(24, 400), uint32_t(c), host::GGO_BITMAP);
+        dc = Gothic(24, 600);
+        EXPECT_EQ(wide.gm.gmptGlyphOrigin.x, thin.gm.gmptGlyphOrigin.x) << c;
+    }
 
     host::HFONT italic = host::CreateFontA(24, 400, 1, host::SHIFTJIS_CHARSET, 1, kGothic);
     Glyph slanted = Outline(Select(italic), 'I', host::GGO_BITMAP);
