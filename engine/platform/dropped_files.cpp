@@ -1,5 +1,7 @@
 #include "engine/platform/dropped_files.h"
 
+#include <orvik/text_input.h>
+
 #include "engine/platform/memory.h"
 
 namespace orvik {
@@ -21,6 +23,12 @@ int StoreDroppedFiles(host::HDROP drop) {
     }
     host::DragFinish(drop);
     return 0;
+}
+
+int GetDroppedFileCount() { return g_dropped.count; }
+
+const char* GetDroppedFileName(int index) {
+    return index >= 0 && index < g_dropped.count ? g_dropped.names[index] : nullptr;
 }
 
 int FreeDroppedFileNames() {

@@ -6,7 +6,7 @@
 #include "engine/platform/lock.h"
 #include "engine/platform/network.h"
 #include "engine/platform/sysinfo.h"
-#include "engine/platform/text_input.h"
+#include "engine/platform/key_input.h"
 #include "engine/platform/window.h"
 #include "engine/platform/window_mode.h"
 #include "engine/sound/sound_system.h"

@@ -11,12 +11,7 @@ const char* const kWs2Names[] = {"WSAGetLastError", "WSAStartup", "WSACleanup", 
                                  "gethostbyaddr", "gethostbyname", "gethostname", "ntohs", "htons",
                                  "connect", "socket", "send", "sendto", "recvfrom", "accept",
                                  "closesocket", "shutdown", "listen", "bind", "inet_addr", "recv"};
-const char* const kImmNames[] = {"ImmGetContext", "ImmReleaseContext", "ImmGetOpenStatus",
-                                 "ImmGetConversionStatus", "ImmNotifyIME", "ImmSetOpenStatus",
-                                 "ImmGetCandidateListA", "ImmGetCompositionStringA",
-                                 "ImmSetCompositionStringA"};
 static_assert(std::size(kWs2Names) == std::size(SystemLibraries{}.ws2Functions));
-static_assert(std::size(kImmNames) == std::size(SystemLibraries{}.immFunctions));
 
 template <class F>
 void Take(host::HMODULE module, F& slot, const char* name) {
@@ -34,6 +29,17 @@ template <size_t N>
 void TakeAll(host::HMODULE module, host::FARPROC (&slots)[N], const char* const (&names)[N]) {
     for (size_t i = 0; i < N; ++i) slots[i] = host::GetProcAddress(module, names[i]);
 }
+void TakeImm(SystemLibraries& l) {
+    Take(l.imm32, l.ImmGetContext, "ImmGetContext");
+    Take(l.imm32, l.ImmReleaseContext, "ImmReleaseContext");
+    Take(l.imm32, l.ImmGetOpenStatus, "ImmGetOpenStatus");
+    Take(l.imm32, l.ImmGetConversionStatus, "ImmGetConversionStatus");
+    Take(l.imm32, l.ImmNotifyIME, "ImmNotifyIME");
+    Take(l.imm32, l.ImmSetOpenStatus, "ImmSetOpenStatus");
+    Take(l.imm32, l.ImmGetCandidateListA, "ImmGetCandidateListA");
+    Take(l.imm32, l.ImmGetCompositionStringA, "ImmGetCompositionStringA");
+    Take(l.imm32, l.ImmSetCompositionStringA, "ImmSetCompositionStringA");
+}
 }  // namespace
 
 SystemLibraries& Libraries() { return g_libraries; }
@@ -41,7 +47,7 @@ SystemLibraries& Libraries() { return g_libraries; }
 void LoadStartupLibraries() {
     auto& l = g_libraries;
     if (Load(l.ws2_32, "ws2_32.dll")) TakeAll(l.ws2_32, l.ws2Functions, kWs2Names);
-    if (Load(l.imm32, "Imm32.dll")) TakeAll(l.imm32, l.immFunctions, kImmNames);
+    if (Load(l.imm32, "Imm32.dll")) TakeImm(l);
     if (Load(l.winmm, "winmm.dll")) {
         Take(l.winmm, l.timeGetTime, "timeGetTime");
         Take(l.winmm, l.timeBeginPeriod, "timeBeginPeriod");

@@ -5,6 +5,7 @@
 #include "host/dinput/joystick.h"
 #include "host/mci/mci.h"
 #include "host/win/com.h"
+#include "host/win/imm.h"
 #include "host/win/modules.h"
 #include "host/win/system_services.h"
 
@@ -32,9 +33,18 @@ struct SystemLibraries {
     decltype(&host::InitCommonControls) InitCommonControls = nullptr;
     decltype(&host::DwmEnableComposition) DwmEnableComposition = nullptr;
     decltype(&host::WINNLSEnableIME) WINNLSEnableIME = nullptr;
-    // ws2_32 and Imm32: the network layer and the IME take their functions by these names.
+    // Imm32
+    decltype(&host::ImmGetContext) ImmGetContext = nullptr;
+    decltype(&host::ImmReleaseContext) ImmReleaseContext = nullptr;
+    decltype(&host::ImmGetOpenStatus) ImmGetOpenStatus = nullptr;
+    decltype(&host::ImmGetConversionStatus) ImmGetConversionStatus = nullptr;
+    decltype(&host::ImmNotifyIME) ImmNotifyIME = nullptr;
+    decltype(&host::ImmSetOpenStatus) ImmSetOpenStatus = nullptr;
+    decltype(&host::ImmGetCandidateListA) ImmGetCandidateListA = nullptr;
+    decltype(&host::ImmGetCompositionStringA) ImmGetCompositionStringA = nullptr;
+    decltype(&host::ImmSetCompositionStringA) ImmSetCompositionStringA = nullptr;
+    // ws2_32: the network layer takes its functions by these names.
     host::FARPROC ws2Functions[21] = {};
-    host::FARPROC immFunctions[9] = {};
 };
 
 SystemLibraries& Libraries();

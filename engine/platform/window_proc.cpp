@@ -7,6 +7,7 @@
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/dropped_files.h"
+#include "engine/platform/ime.h"
 #include "engine/platform/input.h"
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
@@ -114,7 +115,7 @@ void CharMessage(WPARAM code) {
     if (code == 10) code = 13;
     bool control = code == 1 || code == 3 || code == 8 || code == 9 || code == 13 || code == 16 || code == 22 ||
                    code == 24 || code == 27;
-    if (code >= 32 || control) PushCharCode(uint8_t(code));
+    if (code >= 32 || control) PushTypedByte(uint8_t(code));
 }
 }  // namespace
 
@@ -124,6 +125,7 @@ void HandleActivation(WPARAM wParam) {
     if (w.rt.creating) return;
     bool windowMode = w.settings.windowMode != 0;
     if (w.rt.active) {
+        NoteIMEActivation();
         if (windowMode || Library().initialised) {
             if (!w.settings.runInBackground || !windowMode) ResumeAllMovies();
             ReacquireInputDevices();

@@ -9,6 +9,7 @@
 #include "host/dsound/dsound_device.h"
 #include "host/graph/graph_classes.h"
 #include "host/mci/mci.h"
+#include "host/win/imm.h"
 #include "host/win/layered_window.h"
 #include "host/win/system_services.h"
 
@@ -33,10 +34,18 @@ const BuiltinExport kExports[] = {
     {"dwmapi", "DwmEnableComposition", AsProc(&DwmEnableComposition)},
     {"user32", "WINNLSEnableIME", AsProc(&WINNLSEnableIME)},
     {"user32", "UpdateLayeredWindow", AsProc(&UpdateLayeredWindow)},
+    {"imm32", "ImmGetContext", AsProc(&ImmGetContext)},
+    {"imm32", "ImmReleaseContext", AsProc(&ImmReleaseContext)},
+    {"imm32", "ImmGetOpenStatus", AsProc(&ImmGetOpenStatus)},
+    {"imm32", "ImmGetConversionStatus", AsProc(&ImmGetConversionStatus)},
+    {"imm32", "ImmNotifyIME", AsProc(&ImmNotifyIME)},
+    {"imm32", "ImmSetOpenStatus", AsProc(&ImmSetOpenStatus)},
+    {"imm32", "ImmGetCandidateListA", AsProc(&ImmGetCandidateListA)},
+    {"imm32", "ImmGetCompositionStringA", AsProc(&ImmGetCompositionStringA)},
+    {"imm32", "ImmSetCompositionStringA", AsProc(&ImmSetCompositionStringA)},
     {"kernel32", "GlobalMemoryStatusEx", AsProc(&GlobalMemoryStatusEx)},
     // Present, with the functions their owners register when they provide them.
     {"ws2_32", nullptr, nullptr},
-    {"imm32", nullptr, nullptr},
     {"d3d9", "Direct3DCreate9", AsProc(&Direct3DCreate9)},
     {"d3d9", "Direct3DCreate9Ex", AsProc(&Direct3DCreate9Ex)},
     {"dsound", "DirectSoundCreate", AsProc(&DirectSoundCreate)},

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <set>
 
+#include "host/win/window.h"
+
 namespace host {
 
 struct DropTag {
@@ -41,6 +43,16 @@ uint32_t DragQueryFileA(HDROP drop, uint32_t index, char* buffer, uint32_t size)
     std::memcpy(buffer, name.data(), copied);
     buffer[copied] = 0;
     return uint32_t(copied);
+}
+
+void DragAcceptFiles(HWND window, BOOL accept) {
+    uint32_t style = uint32_t(GetWindowLongA(window, GWL_EXSTYLE));
+    style = accept ? style | WS_EX_ACCEPTFILES : style & ~WS_EX_ACCEPTFILES;
+    SetWindowLongA(window, GWL_EXSTYLE, int32_t(style));
+}
+
+bool AcceptsDroppedFiles(HWND window) {
+    return IsWindow(window) && (uint32_t(GetWindowLongA(window, GWL_EXSTYLE)) & WS_EX_ACCEPTFILES);
 }
 
 void DragFinish(HDROP drop) {

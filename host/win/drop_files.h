@@ -20,6 +20,10 @@ HDROP MakeDrop(std::vector<std::string> names);
 // copies as much of the name as fits with its ending 0 and returns the bytes copied
 // (without the 0). 0 for an unknown drop or an index past the end.
 uint32_t DragQueryFileA(HDROP drop, uint32_t index, char* buffer, uint32_t size);
+// Lets a window take dropped files (WS_EX_ACCEPTFILES) or stops it; only such a window is
+// sent WM_DROPFILES.
+void DragAcceptFiles(HWND window, BOOL accept);
+bool AcceptsDroppedFiles(HWND window);
 // Frees the drop object; an unknown one is ignored.
 void DragFinish(HDROP drop);
 // Drop objects not yet given back (tests).

@@ -9,8 +9,10 @@
 #include "host/dinput/input_devices.h"
 #include "host/gdi/dib_output.h"
 #include "host/gdi/dib_section.h"
+#include "host/win/clipboard.h"
 #include "host/win/com.h"
 #include "host/win/desktop.h"
+#include "host/win/imm.h"
 #include "host/win/layered_window.h"
 #include "host/win/modules.h"
 #include "host/win/system_services.h"
@@ -27,6 +29,8 @@ inline void ResetHost() {
     host::ResetCom();
     host::ResetInputDevices();
     host::ResetSystemServices();
+    host::ResetIme();
+    host::ResetClipboard();
     host::headless::Reset();
     host::ResetD3D9Host();
     host::ResetDirectDraw();

@@ -14,8 +14,8 @@ class WindowTest : public EngineTest {
 protected:
     std::string TypedText() {
         std::string text;
-        uint8_t c;
-        while (orvik::PopCharCode(&c, 1)) text += char(c);
+        uint8_t c[2];
+        for (int n; (n = orvik::PopCharCode(c, 1)) > 0;) text.append(reinterpret_cast<char*>(c), size_t(n));
         return text;
     }
     host::LRESULT Send(uint32_t message, host::WPARAM w, host::LPARAM l = 0) {

@@ -70,8 +70,8 @@ TEST(SdlWindowTest, RealWindowTakesAKeyFromTheXServerAndCloses) {
     std::string typed;
     EXPECT_TRUE(WaitUntil([&] {
         orvik::PumpMessages();
-        uint8_t c;
-        while (orvik::PopCharCode(&c, 1)) typed += char(c);
+        uint8_t c[2];
+        for (int n; (n = orvik::PopCharCode(c, 1)) > 0;) typed.append(reinterpret_cast<char*>(c), size_t(n));
         return typed.find('q') != std::string::npos;
     }));
     EXPECT_EQ(typed.substr(0, 1), "z");

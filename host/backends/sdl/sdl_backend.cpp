@@ -9,12 +9,9 @@
 #include "host/backends/backend.h"
 #include "host/backends/picture_placement.h"
 #include "host/backends/sdl/sdl_audio.h"
+#include "host/backends/sdl/sdl_keyboard_events.h"
 #include "host/backends/sdl/sdl_pads.h"
-#include "host/backends/sdl/sdl_scancodes.h"
 #include "host/dinput/input_devices.h"
-#include "host/dinput/keyboard_state.h"
-#include "host/win/codepage.h"
-#include "host/win/message_queue.h"
 #include "host/win/desktop.h"
 #include "host/win/instance_lock.h"
 #include "host/win/window.h"
@@ -61,6 +58,7 @@ void CloseWindow() {
 void Stop() {
     CloseWindow();
     sdl::CloseControllers();
+    sdl::ResetKeyboardEvents();
     SDL_Quit();
 }
 
@@ -131,41 +129,13 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
-// A key moves the key state and reaches the window as WM_KEYDOWN or WM_KEYUP with its
-// virtual key and scan code, as the system delivers keys.
-void KeyEvent(const SDL_KeyboardEvent& key) {
-    uint8_t dik = sdl::ScancodeToDik(key.keysym.scancode);
-    if (!dik) return;
-    bool down = key.type == SDL_KEYDOWN;
-    SetKeyDown(dik, down);
-    HWND window = GetBackendWindow();
-    uint8_t vk = VirtualKeyOfDik(dik);
-    if (!window || !vk) return;
-    LPARAM info = LPARAM((uint32_t(dik) << 16) | 1u | (down ? 0u : 0xC0000000u) | (key.repeat ? 0x40000000u : 0u));
-    PostMessageA(window, down ? WM_KEYDOWN : WM_KEYUP, vk, info);
-}
-
-// Typed text reaches the window as WM_CHAR, one code-page byte per message.
-void TextEvent(const char* utf8) {
-    HWND window = GetBackendWindow();
-    if (!window) return;
-    for (unsigned char c : Utf8ToCp932(utf8)) PostMessageA(window, WM_CHAR, c, 1);
-}
-
 void PollEvents() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
-        if (sdl::HandleControllerEvent(e)) continue;
+        if (sdl::HandleControllerEvent(e) || sdl::HandleKeyboardEvent(e)) continue;
         switch (e.type) {
         case SDL_QUIT: RequestWindowClose(); break;
         case SDL_WINDOWEVENT: HandleWindowEvent(e.window); break;
-        case SDL_KEYDOWN:
-        case SDL_KEYUP:
-            KeyEvent(e.key);
-            break;
-        case SDL_TEXTINPUT:
-            TextEvent(e.text.text);
-            break;
         default: break;
         }
     }
