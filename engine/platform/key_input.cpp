@@ -31,6 +31,13 @@ void SetFieldColors() {
         g_keyInputs.colors[size_t(i)] = GetColorValue(rgb[i][0], rgb[i][1], rgb[i][2]);
 }
 
+// The record of a handle a caller gave, or null with a log line naming the call.
+KeyInputRecord* CallersKeyInput(int handle, const char* call) {
+    KeyInputRecord* r = FindKeyInput(handle);
+    if (!r) AddLogFormat("キー入力ハンドルが不正です %x in %s", unsigned(handle), call);
+    return r;
+}
+
 // Fields that take two-byte text want the input method; others want it off.
 bool TakesTwoByteText(const KeyInputRecord& r) { return !r.singleByteOnly && !r.digitsOnly; }
 }  // namespace
@@ -88,7 +95,7 @@ int MakeKeyInput(int maxLength, int cancelAllowed, int singleByteOnly, int digit
 }
 
 int DeleteKeyInput(int handle) {
-    KeyInputRecord* r = FindKeyInput(handle);
+    KeyInputRecord* r = CallersKeyInput(handle, "DeleteKeyInput");
     if (!r) return -1;
     TrackedFree(r->text);
     *r = KeyInputRecord{};
@@ -108,7 +115,7 @@ int DeleteAllKeyInputs() {
 }
 
 int SetActiveKeyInput(int handle) {
-    KeyInputRecord* r = handle == -1 ? nullptr : FindKeyInput(handle);
+    KeyInputRecord* r = handle == -1 ? nullptr : CallersKeyInput(handle, "SetActiveKeyInput");
     if (handle != -1 && !r) return -1;
     g_keyInputs.active = handle;
     CharCodes() = CharCodeBufferState{};
@@ -118,13 +125,13 @@ int SetActiveKeyInput(int handle) {
 }
 
 int CheckKeyInputEnd(int handle) {
-    const KeyInputRecord* r = FindKeyInput(handle);
+    const KeyInputRecord* r = CallersKeyInput(handle, "CheckKeyInputEnd");
     if (!r) return -1;
     return r->cancelled ? 2 : r->ended ? 1 : 0;
 }
 
 int GetKeyInputString(int handle, char* out, int outSize) {
-    const KeyInputRecord* r = FindKeyInput(handle);
+    const KeyInputRecord* r = CallersKeyInput(handle, "GetKeyInputString");
     if (!r || !out || outSize < 1) return -1;
     int n = r->length;
     while (n > outSize - 1) n -= CharSizeEndingAt(r->text, n);  // cut between characters

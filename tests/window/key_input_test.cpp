@@ -108,6 +108,7 @@ TEST_F(KeyInputTest, HandlesAreCheckedAndTheTableHas256Slots) {
     EXPECT_EQ(first & 0x78000000, orvik::kKeyInputHandleType);
     EXPECT_EQ(orvik::DeleteKeyInput(first), 0);
     EXPECT_EQ(orvik::DeleteKeyInput(first), -1);
+    EXPECT_NE(Log().find("キー入力ハンドルが不正です"), std::string::npos);
     int reused = orvik::MakeKeyInput(4, 0, 0, 0);
     EXPECT_EQ(reused & 0xFFFF, first & 0xFFFF);
     EXPECT_NE(reused, first);  // the same slot under a new check number

@@ -1,8 +1,11 @@
 // Points a test's engine at the sdl backend on its own virtual display, with the log and
 // the running-copy lock in a fresh temporary directory.
 #pragma once
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
+#include <memory>
 #include <string>
 
 #include "engine/platform/log.h"
@@ -29,5 +32,26 @@ inline std::string UseSdlBackendOn(const XvfbDisplay& display, std::string* erro
     orvik::SetLogDirectory(dir);
     return host::SelectBackend(error) ? dir : std::string();
 }
+
+// A test of the engine on the sdl backend of its own virtual display; skipped where
+// Xvfb or xdotool is missing. The temporary directory goes with the test.
+class SdlEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!ProgramOnPath("Xvfb") || !ProgramOnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+        display_ = std::make_unique<XvfbDisplay>();
+        ASSERT_TRUE(display_->Running());
+        std::string error;
+        dir_ = UseSdlBackendOn(*display_, &error);
+        ASSERT_FALSE(dir_.empty()) << error;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
+    }
+
+    std::unique_ptr<XvfbDisplay> display_;
+    std::string dir_;
+};
 
 }  // namespace orvik_test
