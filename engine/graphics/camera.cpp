@@ -180,6 +180,13 @@ int UpdateDeviceLights() {
     return 0;
 }
 
+int ApplyDefaultLight() {
+    LightRecord* r = FindLight(T().defaultLight);
+    if (!OnDevice() || !r) return -1;
+    uint32_t index = r->deviceIndex >= 0 ? uint32_t(r->deviceIndex) : 0;
+    return SetLightAndEnable(index, ToD3D(*r), r->enabled);
+}
+
 void EnableFog(int mode) {
     if (mode < 0 || mode > 3) return;
     T().fogMode = mode;

@@ -20,6 +20,8 @@ int SetProjectionUserMatrix(const Matrix4& m);
 int UpdateProjectionMatrix();
 int UpdateViewMatrix();
 int UpdateDeviceLights();
+// Writes the default light and its on state to the device (a new device has no lights).
+int ApplyDefaultLight();
 void EnableFog(int mode);
 void SetFogRGB(int red, int green, int blue);
 int SetFogRange(float start, float end);

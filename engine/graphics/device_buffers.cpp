@@ -98,6 +98,25 @@ int SetData(BufferTable& table, int32_t start, const void* data, int32_t count, 
     return 0;
 }
 
+// The record's device buffer, filled from its system copy; only with hardware vertex work.
+int CreateBufferObject(DeviceBufferRecord& r, bool vertex) {
+    if (!HardwareVertexWork()) return 0;
+    Device* d = Graphics().dev.device;
+    const UINT bytes = UINT(r.data.size());
+    if (vertex) {
+        VertexBuffer* vb = nullptr;
+        if (FAILED(d->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0x2D2, D3DPOOL_DEFAULT, &vb)))
+            return AddLogText("頂点バッファの作成に失敗しました\n");
+        r.object = vb;
+        return Upload(vb, 0, r.data.data(), bytes, "頂点バッファのロックに失敗しました\n");
+    }
+    IndexBuffer* ib = nullptr;
+    if (FAILED(d->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib)))
+        return AddLogText("インデックスバッファの作成に失敗しました\n");
+    r.object = ib;
+    return Upload(ib, 0, r.data.data(), bytes, "インデックスバッファのロックに失敗しました\n");
+}
+
 int32_t AllocBuffer(BufferTable& table, int32_t size, int32_t count, bool vertex) {
     if (size <= 0 || count <= 0 || int64_t(size) * count > (int64_t(1) << 30)) return -1;
     DeviceBufferRecord* r = table.Alloc();
@@ -105,22 +124,21 @@ int32_t AllocBuffer(BufferTable& table, int32_t size, int32_t count, bool vertex
     r->elementSize = size;
     r->elementCount = count;
     r->data.assign(size_t(size) * size_t(count), 0);
-    if (HardwareVertexWork()) {
-        Device* d = Graphics().dev.device;
-        UINT bytes = UINT(r->data.size());
-        if (vertex) {
-            VertexBuffer* vb = nullptr;
-            if (FAILED(d->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0x2D2, D3DPOOL_DEFAULT, &vb)))
-                AddLogText("頂点バッファの作成に失敗しました\n");
-            r->object = vb;
-        } else {
-            IndexBuffer* ib = nullptr;
-            if (FAILED(d->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib)))
-                AddLogText("インデックスバッファの作成に失敗しました\n");
-            r->object = ib;
-        }
-    }
+    CreateBufferObject(*r, vertex);
     return r->handle;
+}
+
+void ReleaseObjects(BufferTable& table) {
+    for (auto& s : table.slots)
+        if (s && s->object) {
+            s->object->Release();
+            s->object = nullptr;
+        }
+}
+
+void RecreateObjects(BufferTable& table, bool vertex) {
+    for (auto& s : table.slots)
+        if (s && !s->object) CreateBufferObject(*s, vertex);
 }
 
 }  // namespace
@@ -164,6 +182,19 @@ int SetVertexBufferData(int32_t start, const void* data, int32_t count, int32_t 
 
 int SetIndexBufferData(int32_t start, const void* data, int32_t count, int32_t handle) {
     return SetData(g_index, start, data, count, handle, false);
+}
+
+void ReleaseDeviceBufferObjects() {
+    ReleaseObjects(g_vertex);
+    ReleaseObjects(g_index);
+    ReleaseObjects(g_shader);
+}
+
+void RecreateDeviceBufferObjects() {
+    RecreateObjects(g_vertex, true);
+    RecreateObjects(g_index, false);
+    // Shader objects are not made again: the device runs no programmable shaders, and
+    // the kept code waits in the record for one that does.
 }
 
 const DeviceBufferRecord* GetVertexBufferRecord(int32_t handle) { return g_vertex.Find(handle); }

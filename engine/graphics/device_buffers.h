@@ -46,6 +46,10 @@ int DeleteAllIndexBufferHandles();
 int DeleteAllShaderHandles();
 int SetVertexBufferData(int32_t start, const void* data, int32_t count, int32_t handle);
 int SetIndexBufferData(int32_t start, const void* data, int32_t count, int32_t handle);
+// Device objects of every handle go before the device does and come back, refilled from
+// the system copies, with the new one; the handles stay valid.
+void ReleaseDeviceBufferObjects();
+void RecreateDeviceBufferObjects();
 // The record behind a live handle, or null.
 const DeviceBufferRecord* GetVertexBufferRecord(int32_t handle);
 HandleTableInfo VertexBufferTableInfo();

@@ -20,12 +20,6 @@ FontDefaults FreshDefaults() {
     return d;
 }
 
-// What a font is made from, to make it again the same.
-struct FontParams {
-    char face[kFontFaceBytes];
-    int32_t size, thickness, type, charSet, edgeSize, italic, check, spacing;
-};
-
 FontParams ParamsOf(const FontRecord& f) {
     FontParams p{};
     std::memcpy(p.face, f.face, sizeof p.face);
@@ -122,32 +116,48 @@ int ResetFontSystem() {
 }
 
 int RestartFontManager() {
-    StartFontManager();
-    DeleteFontHandle(FontSystem().defaults.handle);
+    // A start that makes the default font and deleting it at once leave no font: the same
+    // end without making a font (and its cache graphic) while graphics shuts down.
+    AddLogText("フォントの初期化を行います\n");
+    DeleteAllFonts();
+    FontSystem().defaults.handle = -1;
+    AddLogText("フォントの初期化は正常に終了しました\n");
     return 0;
 }
 
-int RefreshFontHandles() {
+std::vector<KeptFont> TakeFonts() {
     FontSystemState& s = FontSystem();
     int32_t defaultSlot = -1;
     FindFont(s.defaults.handle, &defaultSlot);
+    std::vector<KeptFont> kept;
     for (int i = 0; i < kFontHandleCount; ++i) {
         FontRecord* f = s.table[i];
         if (!f) continue;
-        FontParams p = ParamsOf(*f);
-        int* deletedFlag = f->deletedFlag;
+        kept.push_back({ParamsOf(*f), i, f->deletedFlag, i == defaultSlot});
         f->deletedFlag = nullptr;  // the handle lives on: its owner must not see a deletion
         DeleteFontHandle(MakeFontHandle(i, f->check));
-        int32_t handle = CreateFontToHandle(p.face[0] ? p.face : nullptr, p.size, p.thickness, p.type,
-                                            p.charSet, p.edgeSize, p.italic, i, p.check);
+    }
+    return kept;
+}
+
+void GiveBackFonts(const std::vector<KeptFont>& kept, int withDefault) {
+    for (const KeptFont& k : kept) {
+        if (k.isDefault && !withDefault) continue;
+        const FontParams& p = k.params;
+        int32_t handle = CreateFontToHandle(p.face[0] ? p.face : nullptr, p.size, p.thickness, p.type, p.charSet,
+                                            p.edgeSize, p.italic, k.slot, p.check);
         if (handle < 0) {
-            if (deletedFlag) *deletedFlag = 1;
+            if (k.deletedFlag) *k.deletedFlag = 1;
             continue;
         }
         SetFontSpacingToHandle(p.spacing, handle);
-        AttachFontDeletedFlag(handle, deletedFlag);
-        if (i == defaultSlot) s.defaults.handle = handle;
+        AttachFontDeletedFlag(handle, k.deletedFlag);
+        if (k.isDefault) FontSystem().defaults.handle = handle;
     }
+}
+
+int RefreshFontHandles() {
+    GiveBackFonts(TakeFonts(), 1);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 // two drawing paths, and the font table's life with graphics.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "engine/graphics/font_record.h"
 
@@ -47,5 +48,23 @@ int StartFontManager();
 int ResetFontSystem();
 int RestartFontManager();
 int RefreshFontHandles();
+
+// What a font is made from, to make it again the same, in the same slot with the same
+// check number.
+struct FontParams {
+    char face[kFontFaceBytes];
+    int32_t size, thickness, type, charSet, edgeSize, italic, check, spacing;
+};
+struct KeptFont {
+    FontParams params;
+    int slot;
+    int* deletedFlag;
+    bool isDefault;
+};
+// Deletes every font, keeping what makes each again; the owners' deleted flags are not set.
+std::vector<KeptFont> TakeFonts();
+// Makes the kept fonts again with their handles (the default font only with withDefault);
+// a font whose slot is taken or that cannot be made sets its owner's deleted flag.
+void GiveBackFonts(const std::vector<KeptFont>& kept, int withDefault);
 
 }  // namespace orvik

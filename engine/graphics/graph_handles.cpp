@@ -3,10 +3,12 @@
 #include <orvik/platform.h>
 
 #include <cstring>
+#include <new>
 
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graph_textures.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/platform/full_path.h"
 #include "engine/platform/log.h"
 #include "engine/sound/movie.h"
 
@@ -125,7 +127,7 @@ int SetupDerivedGraph(int32_t handle, int32_t source, int x, int y, int width, i
     if (!r || !s || !s->images) return -1;
     r->images = s->images;
     ++r->images->refCount;
-    SetGraphFileNameFrom(handle, source);
+    SetGraphFileName(handle, nullptr, source);
     r->sourceX = s->sourceX + x;
     r->sourceY = s->sourceY + y;
     r->reloadOption = s->reloadOption;
@@ -161,24 +163,30 @@ int DeleteAllGraphs(int) {
     return 0;
 }
 
-int SetGraphFileName(int32_t handle, const char* path) {
+int SetGraphFileName(int32_t handle, const char* path, int32_t source) {
     GraphRecord* r = GetGraphRecord(handle);
     if (!r) return -1;
+    if (path) {
+        // Resolved before the old block goes: path may be that block's own text.
+        char full[260];
+        const char* kept = MakeFullPath(path, full, nullptr) == 0 ? full : path;
+        auto* block = new (std::nothrow) GraphFileName{};
+        if (!block) return AddLogText("転送する画像ファイルのファイル名を保存するメモリ領域の確保に失敗しました\n");
+        block->path.assign(kept, kept + std::strlen(kept) + 1);
+        DropFileName(*r);
+        r->fileName = block;
+        return 0;
+    }
+    GraphFileName* shared = nullptr;
+    if (source != -1) {
+        const GraphRecord* s = GetGraphRecord(source);
+        if (!s) return -1;
+        shared = s->fileName;
+    }
+    // Taken before the old block is dropped, so sharing a graphic's own block keeps it.
+    if (shared) ++shared->refCount;
     DropFileName(*r);
-    if (!path) return 0;
-    r->fileName = new GraphFileName{};
-    r->fileName->path.assign(path, path + std::strlen(path) + 1);
-    return 0;
-}
-
-int SetGraphFileNameFrom(int32_t handle, int32_t source) {
-    GraphRecord* r = GetGraphRecord(handle);
-    const GraphRecord* s = GetGraphRecord(source);
-    if (!r || !s) return -1;
-    if (r->fileName == s->fileName) return 0;
-    DropFileName(*r);
-    r->fileName = s->fileName;
-    if (r->fileName) ++r->fileName->refCount;
+    r->fileName = shared;
     return 0;
 }
 

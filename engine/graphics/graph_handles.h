@@ -89,8 +89,9 @@ int32_t AllocGraphHandle();
 GraphRecord* GetGraphRecord(int32_t handle);
 int SetupDerivedGraph(int32_t handle, int32_t source, int x, int y, int width, int height);
 int CreateGraphImages(int32_t handle, int width, int height, int mipLevels, int alpha, int palette, int dxt);
-// Keeps path (or none for null) as the graphic's file for restoring; shares the block.
-int SetGraphFileName(int32_t handle, const char* path);
-int SetGraphFileNameFrom(int32_t handle, int32_t source);
+// Keeps the image file a graphic's pixels come from, for restoring them after the device
+// is made again: path as a full path in a block of its own; without a path the block of
+// the graphic source (shared and counted), or none when source is -1. 0, or -1.
+int SetGraphFileName(int32_t handle, const char* path, int32_t source = -1);
 
 }  // namespace orvik

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/graphics/base_image.h"
+#include "engine/graphics/fonts_internal.h"
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graph_load.h"
 #include "engine/graphics/graphics_system.h"
@@ -60,6 +61,13 @@ int RestoreGraphsFromFiles() {
         TransferImageToGraph(path.c_str(), &images.image, images.hasAlpha ? &images.alpha : nullptr, r->sourceX,
                              r->sourceY, r->handle, r->reloadOption);
     }
+    return 0;
+}
+
+int RestoreAllGraphs() {
+    int (*restore)() = Graphics().restoreCallback ? Graphics().restoreCallback : &RestoreGraphsFromFiles;
+    restore();
+    RefreshFontHandles();
     return 0;
 }
 

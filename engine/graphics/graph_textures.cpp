@@ -9,6 +9,7 @@
 #include "engine/graphics/base_image.h"
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/com_release.h"
+#include "engine/graphics/device_buffers.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/texture_transfer.h"
 #include "engine/graphics/vertex_batch.h"
@@ -254,6 +255,7 @@ int ReleaseAllGraphTextures() {
     GraphHandleTable& t = GraphTable();
     for (int32_t i = 0; i < t.highWater; ++i)
         if (t.slots[i] && t.slots[i]->images && t.slots[i]->images->textured) ReleaseGraphTextures(*t.slots[i]->images);
+    ReleaseDeviceBufferObjects();
     return 0;
 }
 

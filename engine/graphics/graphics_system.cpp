@@ -115,6 +115,9 @@ int StartDirect3D9() {
 int InitGraphics() {
     auto& g = g_graphics;
     if (g.up) return 0;
+    // Graphics shut down empty: the table starts over from slot 0.
+    GraphTable().count = 0;
+    GraphTable().highWater = 0;
     ScreenSettings& s = g.screen;
     if (s.width == 0) s.width = 640;
     if (s.height == 0) s.height = 480;
@@ -133,7 +136,18 @@ int InitGraphics() {
     else CreatePrimarySurfaceMemImg();
     ResetDrawSettings3D();
     InitMemImgBlendTables();
+    ResetFontSystem();
     return 0;
+}
+
+void ReleaseSoftScreen() {
+    auto& g = g_graphics;
+    ReleaseSoftImage(g.softScreen);
+    ReleaseSoftImage(g.textWork[0]);
+    ReleaseSoftImage(g.textWork[1]);
+    ReleaseSoftBlendMask();
+    Draw().softTarget = nullptr;
+    Draw().softBlendMask = nullptr;
 }
 
 int CreatePrimarySurfaceMemImg() {
@@ -158,6 +172,8 @@ int CreatePrimarySurfaceMemImg() {
 
 int TerminateGraphics() {
     auto& g = g_graphics;
+    // The fonts' caches are graphics: the fonts go first.
+    RestartFontManager();
     if (!g.up) {
         ReleaseDirect3D9();
         return 0;
@@ -172,12 +188,7 @@ int TerminateGraphics() {
     RemoveLightHandle(Draw().t3d.defaultLight);
     Draw().t3d.defaultLight = -1;
     ReleaseDirect3D9();
-    ReleaseSoftImage(g.softScreen);
-    ReleaseSoftImage(g.textWork[0]);
-    ReleaseSoftImage(g.textWork[1]);
-    ReleaseSoftBlendMask();
-    Draw().softTarget = nullptr;
-    Draw().softBlendMask = nullptr;
+    ReleaseSoftScreen();
     g.up = 0;
     g.direct3DMode = 0;
     return 0;
@@ -241,21 +252,6 @@ int SetGraphMode(int width, int height, int depth) {
     g_graphics.screen.width = width;
     g_graphics.screen.height = height;
     g_graphics.screen.depth = depth;
-    return 0;
-}
-
-int ChangeScreenMode(int width, int height, int depth, int, int refreshRate) {
-    ScreenSettings& s = g_graphics.screen;
-    if (width != -1) s.width = width;
-    if (height != -1) s.height = height;
-    if (depth != -1) s.depth = depth;
-    if (refreshRate != -1) s.refreshRate = refreshRate;
-    if (!g_graphics.up) return 0;
-    int target = g_graphics.drawTarget;
-    TerminateGraphics();
-    if (InitGraphics() != 0) return -1;
-    RefreshFontHandles();  // the fonts keep their handles, with caches for the new screen
-    SetDrawTarget(target);
     return 0;
 }
 

@@ -93,6 +93,8 @@ int TerminateGraphics();
 int StartDirect3D9();
 int ReleaseDirect3D9();
 int CreatePrimarySurfaceMemImg();
+// The software path's screen and text work images, and the pointer at them.
+void ReleaseSoftScreen();
 // 1 asks for the Direct3D device, 0 for the software renderer; -1 once the library runs.
 int SetUseHardwareRendering(int use);
 int GetUseHardwareRendering();
@@ -105,7 +107,8 @@ int GetScreenSize(int* width, int* height);
 int GetScreenColorBitDepth();
 // Screen size and depth before start-up. 0, or -1 for a size out of range.
 int SetGraphMode(int width, int height, int depth);
-// Restarts graphics with the given values (-1 keeps one). 0.
+// Restarts graphics with the given values (-1 keeps one; force 1 restarts even when
+// nothing changes), falling back to modes that start. 0; the process ends when none does.
 int ChangeScreenMode(int width, int height, int depth, int force, int refreshRate);
 // Fills the list of display modes of 16 bits or more; count and list out. 0.
 int EnumDisplayModeList(int* count, const DisplayModeEntry** list);
@@ -113,6 +116,9 @@ int EnumDisplayModeList(int* count, const DisplayModeEntry** list);
 int IsScreenSizeListed(int width, int height);
 int SetGraphRestoreCallback(int (*callback)());
 int RestoreGraphsFromFiles();
+// After the device was made anew: the restore callback (by default the graphics' files),
+// then every font. 0.
+int RestoreAllGraphs();
 // Shows the screen in the window (a rectangle of it, or all of it for null). 0 or -1.
 int PresentScreenRect(const host::RECT* rect);
 host::IDirectDraw7* GetDirectDrawObject();

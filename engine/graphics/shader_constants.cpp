@@ -25,6 +25,50 @@ int StoreConstants(std::array<std::array<float, 4>, N>& mirror, int start, const
     return 0;
 }
 
+// The engine's constants reach the device while it runs shaders of that kind and no
+// caller's set is on it.
+bool DeviceTakes(int32_t shaderKindUsable) {
+    return Graphics().dev.device && shaderKindUsable && !g_constants.userSetActive;
+}
+
+bool RangeFits(int32_t start, size_t count, int registers) {
+    return start >= 0 && count <= size_t(registers) && start <= registers - int32_t(count);
+}
+
+bool RangesFit(const ShaderConstantRanges& r, int floatRegisters) {
+    return RangeFits(r.floatStart, r.floats.size(), floatRegisters) &&
+           RangeFits(r.intStart, r.ints.size(), kIntConstantRegisters) &&
+           RangeFits(r.boolStart, r.bools.size(), kBoolConstantRegisters);
+}
+
+// Writes one kind's ranges with that kind's three device setters.
+template <class SetF, class SetI, class SetB>
+void UploadRanges(const ShaderConstantRanges& r, SetF setF, SetI setI, SetB setB) {
+    if (!r.floats.empty()) setF(host::UINT(r.floatStart), r.floats[0].data(), host::UINT(r.floats.size()));
+    if (!r.ints.empty()) setI(host::UINT(r.intStart), r.ints[0].data(), host::UINT(r.ints.size()));
+    if (!r.bools.empty()) setB(host::UINT(r.boolStart), r.bools.data(), host::UINT(r.bools.size()));
+}
+
+void UploadUserSet(host::Device* d, const UserShaderConstantSet& set) {
+    const DeviceObjects& dev = Graphics().dev;
+    if (dev.vertexShader20)
+        UploadRanges(
+            set.vertex, [&](auto s, auto p, auto n) { d->SetVertexShaderConstantF(s, p, n); },
+            [&](auto s, auto p, auto n) { d->SetVertexShaderConstantI(s, p, n); },
+            [&](auto s, auto p, auto n) { d->SetVertexShaderConstantB(s, p, n); });
+    if (dev.pixelShader20)
+        UploadRanges(
+            set.pixel, [&](auto s, auto p, auto n) { d->SetPixelShaderConstantF(s, p, n); },
+            [&](auto s, auto p, auto n) { d->SetPixelShaderConstantI(s, p, n); },
+            [&](auto s, auto p, auto n) { d->SetPixelShaderConstantB(s, p, n); });
+}
+
+void UploadEngineSet(host::Device* d) {
+    const DeviceObjects& dev = Graphics().dev;
+    if (dev.vertexShader20) d->SetVertexShaderConstantF(0, g_constants.vertex[0].data(), kVertexConstantRegisters);
+    if (dev.pixelShader20) d->SetPixelShaderConstantF(0, g_constants.pixel[0].data(), kPixelConstantRegisters);
+}
+
 }  // namespace
 
 ShaderConstantMirror& ShaderConstants() { return g_constants; }
@@ -34,14 +78,14 @@ void ResetShaderConstants() { g_constants = ShaderConstantMirror{}; }
 int SetVertexShaderConstants(int start, const float* data, int count) {
     return StoreConstants(g_constants.vertex, start, data, count, "頂点", [&] {
         const DeviceObjects& dev = Graphics().dev;
-        if (dev.device && dev.vertexShader20) dev.device->SetVertexShaderConstantF(host::UINT(start), data, host::UINT(count));
+        if (DeviceTakes(dev.vertexShader20)) dev.device->SetVertexShaderConstantF(host::UINT(start), data, host::UINT(count));
     });
 }
 
 int SetPixelShaderConstants(int start, const float* data, int count) {
     return StoreConstants(g_constants.pixel, start, data, count, "ピクセル", [&] {
         const DeviceObjects& dev = Graphics().dev;
-        if (dev.device && dev.pixelShader20) dev.device->SetPixelShaderConstantF(host::UINT(start), data, host::UINT(count));
+        if (DeviceTakes(dev.pixelShader20)) dev.device->SetPixelShaderConstantF(host::UINT(start), data, host::UINT(count));
     });
 }
 
@@ -50,6 +94,17 @@ void SetDefaultShaderConstants() {
     constexpr float kPixel[4] = {0.0f, 0.5f, 1.0f, 2.0f};
     SetVertexShaderConstants(0, kVertex, 1);
     SetPixelShaderConstants(0, kPixel, 1);
+}
+
+int UploadShaderConstants(const UserShaderConstantSet* set) {
+    host::Device* d = Graphics().dev.device;
+    if (!d) return -1;
+    if (set && (!RangesFit(set->vertex, kVertexConstantRegisters) || !RangesFit(set->pixel, kPixelConstantRegisters)))
+        return AddLogText("シェーダー定数セットの範囲が不正です\n");
+    if (set) UploadUserSet(d, *set);
+    else UploadEngineSet(d);
+    g_constants.userSetActive = set ? 1 : 0;
+    return 0;
 }
 
 }  // namespace orvik

@@ -111,5 +111,9 @@ int EndSceneIfBegun();
 // Graphics start-up on the device path and the re-application after re-creation.
 int InitDeviceStates();
 int ReapplyDeviceStates();
+// A new device: every state to the engine's start value through the cached setters.
+int ResetDeviceStates();
+// Sampler addressing of stages 0 to 7 from the shadows.
+int ResetSamplerAddressStates();
 
 }  // namespace orvik

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/graphics/device_recreate.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/dropped_files.h"
@@ -126,12 +127,16 @@ void HandleActivation(WPARAM wParam) {
     bool windowMode = w.settings.windowMode != 0;
     if (w.rt.active) {
         NoteIMEActivation();
+        RestoreDeviceOnActivation(HIWORD(wParam) != 0);
         if (windowMode || Library().initialised) {
             if (!w.settings.runInBackground || !windowMode) ResumeAllMovies();
             ReacquireInputDevices();
         }
     } else {
-        if (!windowMode && (OsVersionCode() >= kOsWinVista || !Graphics().direct3DMode)) ShowWindow(w.rt.mainWindow, SW_MINIMIZE);
+        if (!windowMode && (OsVersionCode() >= kOsWinVista || !Graphics().direct3DMode)) {
+            ChangeDisplaySettingsA(nullptr, 0);
+            ShowWindow(w.rt.mainWindow, SW_MINIMIZE);
+        }
         if (!windowMode && HasFullScreenDirectDraw()) {
             if (w.rt.compositionOff) EnableDesktopComposition(1);
             PauseAllMovies();

@@ -1,6 +1,7 @@
 // The device's global state: what the host pretends the display and driver are, the
 // failures tests can ask for, counters, and the hook that receives presented frames.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -43,6 +44,8 @@ struct D3D9Stats {
     uint64_t primitives = 0;
     uint64_t presents = 0;
     uint64_t devicesCreated = 0;
+    // How often each render state was written, to tell a state re-applied from one skipped.
+    std::array<uint32_t, kRenderStateCount> renderStateWrites{};
 };
 
 D3D9HostSettings& D3D9Settings();

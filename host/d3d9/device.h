@@ -118,8 +118,15 @@ public:
     HRESULT SetVertexShaderConstantF(UINT start, const float* data, UINT count);
     HRESULT GetVertexShaderConstantF(UINT start, float* data, UINT count) const;
     HRESULT SetVertexShaderConstantB(UINT start, const BOOL* data, UINT count);
+    HRESULT GetVertexShaderConstantB(UINT start, BOOL* data, UINT count) const;
+    HRESULT SetVertexShaderConstantI(UINT start, const int* data, UINT count);
+    HRESULT GetVertexShaderConstantI(UINT start, int* data, UINT count) const;
     HRESULT SetPixelShaderConstantF(UINT start, const float* data, UINT count);
     HRESULT GetPixelShaderConstantF(UINT start, float* data, UINT count) const;
+    HRESULT SetPixelShaderConstantI(UINT start, const int* data, UINT count);
+    HRESULT GetPixelShaderConstantI(UINT start, int* data, UINT count) const;
+    HRESULT SetPixelShaderConstantB(UINT start, const BOOL* data, UINT count);
+    HRESULT GetPixelShaderConstantB(UINT start, BOOL* data, UINT count) const;
 
     // Drawing.
     HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, UINT stride);
@@ -180,6 +187,8 @@ private:
     std::vector<float> vsConstF_ = std::vector<float>(256 * 4, 0.0f);
     std::vector<BOOL> vsConstB_ = std::vector<BOOL>(16, 0);
     std::vector<float> psConstF_ = std::vector<float>(32 * 4, 0.0f);
+    std::vector<int> vsConstI_ = std::vector<int>(16 * 4, 0), psConstI_ = std::vector<int>(16 * 4, 0);
+    std::vector<BOOL> psConstB_ = std::vector<BOOL>(16, 0);
     std::vector<ScreenVertex> screenVertices_;
 };
 

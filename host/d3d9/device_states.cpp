@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
 
 namespace host {
@@ -38,6 +39,7 @@ HRESULT ReadCell(const DWORD (&table)[Stages][States], DWORD stage, DWORD state,
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     if (state >= kRenderStateCount) return D3DERR_INVALIDCALL;
     renderStates_[state] = value;
+    ++D3D9Counters().renderStateWrites[state];
     return D3D_OK;
 }
 
@@ -206,6 +208,27 @@ HRESULT Device::GetVertexShaderConstantF(UINT start, float* data, UINT count) co
 }
 HRESULT Device::SetVertexShaderConstantB(UINT start, const BOOL* data, UINT count) {
     return CopyRegisters<BOOL>(16, 1, start, count, data, vsConstB_.data() + std::min(start, 16u));
+}
+HRESULT Device::GetVertexShaderConstantB(UINT start, BOOL* data, UINT count) const {
+    return CopyRegisters<BOOL>(16, 1, start, count, vsConstB_.data() + std::min(start, 16u), data);
+}
+HRESULT Device::SetVertexShaderConstantI(UINT start, const int* data, UINT count) {
+    return CopyRegisters<int>(16, 4, start, count, data, vsConstI_.data() + size_t(std::min(start, 16u)) * 4);
+}
+HRESULT Device::GetVertexShaderConstantI(UINT start, int* data, UINT count) const {
+    return CopyRegisters<int>(16, 4, start, count, vsConstI_.data() + size_t(std::min(start, 16u)) * 4, data);
+}
+HRESULT Device::SetPixelShaderConstantI(UINT start, const int* data, UINT count) {
+    return CopyRegisters<int>(16, 4, start, count, data, psConstI_.data() + size_t(std::min(start, 16u)) * 4);
+}
+HRESULT Device::GetPixelShaderConstantI(UINT start, int* data, UINT count) const {
+    return CopyRegisters<int>(16, 4, start, count, psConstI_.data() + size_t(std::min(start, 16u)) * 4, data);
+}
+HRESULT Device::SetPixelShaderConstantB(UINT start, const BOOL* data, UINT count) {
+    return CopyRegisters<BOOL>(16, 1, start, count, data, psConstB_.data() + std::min(start, 16u));
+}
+HRESULT Device::GetPixelShaderConstantB(UINT start, BOOL* data, UINT count) const {
+    return CopyRegisters<BOOL>(16, 1, start, count, psConstB_.data() + std::min(start, 16u), data);
 }
 HRESULT Device::SetPixelShaderConstantF(UINT start, const float* data, UINT count) {
     return CopyRegisters<float>(32, 4, start, count, data, psConstF_.data() + size_t(std::min(start, 32u)) * 4);

@@ -24,7 +24,7 @@
 #include "host/win/instance_lock.h"
 
 // The system's D-Bus library, which SDL starts, keeps blocks it never frees.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\nleak:libfontconfig.so\n"; }
 
 namespace orvik_test {
 namespace {

@@ -1,0 +1,151 @@
+// Making the device anew: coming back to a full screen (or a present that failed in a
+// window) rebuilds the device; graphics keep their handles, those loaded from files draw
+// the same pixels without the program loading them again, drawable ones come back empty;
+// when no device can be made the software renderer takes over.
+#include <fstream>
+
+#include "../support/image_file_builders.h"
+#include "drawing_fixture.h"
+#include "engine/graphics/device_recreate.h"
+#include "host/win/desktop.h"
+#include "host/win/window.h"
+
+namespace orvik_test {
+namespace {
+
+using namespace orvik;
+
+// A 4 x 2 sprite sheet, bottom-up 24-bit: the top row red, green, blue, white and the
+// bottom row the other way round.
+imagetest::Bytes SheetBmp() {
+    imagetest::BmpSpec spec;
+    spec.width = 4;
+    spec.height = 2;
+    const uint32_t rows[2][4] = {{0xFFFFFF, 0x0000FF, 0x00FF00, 0xFF0000}, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF}};
+    for (const auto& row : rows)
+        for (uint32_t c : row) {
+            spec.pixels.push_back(uint8_t(c));
+            spec.pixels.push_back(uint8_t(c >> 8));
+            spec.pixels.push_back(uint8_t(c >> 16));
+        }
+    return imagetest::MakeBmp(spec);
+}
+
+class RecreateTest : public DrawingTest {
+protected:
+    void SetUp() override {}
+    void Start(bool fullScreen) {
+        if (fullScreen) {
+            host::SetDisplayModes({{640, 480, 32, 60}, {1920, 1080, 32, 60}});
+            ChangeWindowMode(0);
+            ASSERT_EQ(SetGraphMode(640, 480, 32), 0);
+        }
+        DrawingTest::SetUp();
+    }
+    int32_t LoadSheet() {
+        std::string path = engine_.Log().Directory() + "/sheet.bmp";
+        imagetest::Bytes bytes = SheetBmp();
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return LoadImageToGraph(path.c_str());
+    }
+    // Leaving and coming back, as Alt+Tab does.
+    static void SwitchAwayAndBack() {
+        host::SetApplicationFocus(false);
+        host::SetApplicationFocus(true);
+    }
+    static uint64_t Devices() { return host::D3D9Counters().devicesCreated; }
+    // The sheet at (0, 0) and its cell (1, 0)-(3, 2) at (10, 0).
+    void ExpectSheetDrawn(int32_t sheet, int32_t cell) {
+        ASSERT_EQ(ClearDrawTarget(), 0);
+        ASSERT_EQ(DrawGraphAt(0, 0, sheet, 0), 0);
+        ASSERT_EQ(DrawGraphAt(10, 0, cell, 0), 0);
+        EXPECT_EQ(Pixel(0, 0), 0xFF0000u);
+        EXPECT_EQ(Pixel(3, 0), 0xFFFFFFu);
+        EXPECT_EQ(Pixel(3, 1), 0xFF0000u);
+        EXPECT_EQ(Pixel(10, 0), 0x00FF00u);
+        EXPECT_EQ(Pixel(11, 1), 0x00FF00u);
+        EXPECT_EQ(Pixel(12, 0), kBlack);
+    }
+};
+
+TEST_F(RecreateTest, FullScreenComebackMakesTheDeviceAgainAndSpritesDrawTheSame) {
+    Start(true);
+    ASSERT_EQ(IsWindowMode(), 0);
+    int32_t sheet = LoadSheet();
+    ASSERT_GE(sheet, 0);
+    int32_t cell = DeriveGraph(1, 0, 2, 2, sheet);
+    ExpectSheetDrawn(sheet, cell);
+    int32_t drawable = CreateDrawableGraph(16, 16);
+    ASSERT_EQ(SetDrawTarget(drawable), 0);
+    ASSERT_EQ(DrawFilledBox(0, 0, 16, 16, GetColorValue(255, 255, 0)), 0);
+    ASSERT_EQ(GraphPixel(drawable, 5, 5), 0xFFFF00u);
+    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    const int32_t graphs = GraphTable().count;
+    const uint64_t devices = Devices();
+
+    SwitchAwayAndBack();
+    EXPECT_EQ(Devices(), devices + 1);
+    EXPECT_EQ(Graphics().direct3DMode, 1);
+    EXPECT_NE(Log().find("グラフィックを復帰します"), std::string::npos);
+    EXPECT_EQ(GraphTable().count, graphs);
+    // Loaded pixels are back; the drawable graphic keeps its handle with an empty texture
+    // that can be drawn into again.
+    ExpectSheetDrawn(sheet, cell);
+    ASSERT_EQ(IsValidGraphHandle(drawable), 1);
+    EXPECT_EQ(GraphPixel(drawable, 5, 5), kBlack);
+    ASSERT_EQ(SetDrawTarget(drawable), 0);
+    ASSERT_EQ(DrawFilledBox(0, 0, 4, 4, GetColorValue(0, 255, 255)), 0);
+    EXPECT_EQ(GraphPixel(drawable, 1, 1), 0x00FFFFu);
+    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    EXPECT_EQ(PresentScreen(), 0);
+}
+
+TEST_F(RecreateTest, MinimisedComebackWaitsForTheRealOne) {
+    Start(true);
+    const uint64_t devices = Devices();
+    host::SetApplicationFocus(false);
+    SendMessageA(MainWindow(), host::WM_ACTIVATE, host::WPARAM(host::WA_ACTIVE) | (host::WPARAM(1) << 16), 0);
+    EXPECT_EQ(Devices(), devices);
+}
+
+TEST_F(RecreateTest, WindowMakesTheDeviceAgainOnlyAfterAFailingPresent) {
+    Start(false);
+    int32_t sheet = LoadSheet();
+    int32_t cell = DeriveGraph(1, 0, 2, 2, sheet);
+    const uint64_t devices = Devices();
+    SwitchAwayAndBack();
+    EXPECT_EQ(Devices(), devices);
+    // The device is lost: the frame's present fails and the next comeback rebuilds it.
+    D3DDevice()->SimulateDeviceLost();
+    EXPECT_EQ(PresentScreen(), -1);
+    SwitchAwayAndBack();
+    EXPECT_EQ(Devices(), devices + 1);
+    EXPECT_EQ(PresentScreen(), 0);
+    ExpectSheetDrawn(sheet, cell);
+}
+
+TEST_F(RecreateTest, NoNewDeviceLeavesTheSoftwareRendererRunning) {
+    Start(false);
+    int32_t sheet = LoadSheet();
+    int32_t target = CreateDrawableGraph(8, 8);
+    ASSERT_EQ(SetDrawTarget(target), 0);
+    host::D3D9Settings().deviceCreateFailures = 2;
+    ASSERT_EQ(RecreateGraphicsDeviceSameMode(), 0);
+    EXPECT_EQ(Graphics().direct3DMode, 0);
+    EXPECT_EQ(D3DDevice(), nullptr);
+    ASSERT_NE(Graphics().softScreen, nullptr);
+    EXPECT_EQ(GetDrawTarget(), kDrawTargetBackBuffer);
+    // Shapes draw on the software screen; graphics whose pixels lived on the device are
+    // refused, not read from textures that are gone.
+    ASSERT_EQ(DrawFilledBox(2, 2, 6, 6, GetColorValue(255, 0, 0)), 0);
+    const MEMIMG* screen = Graphics().softScreen;
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, screen->pixels + 3 * screen->store->pitch + 3 * 4, 4);
+    EXPECT_EQ(pixel & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(DrawGraphAt(0, 0, sheet, 0), -1);
+    EXPECT_EQ(IsValidGraphHandle(sheet), 1);
+    EXPECT_EQ(PresentScreen(), 0);
+}
+
+}  // namespace
+}  // namespace orvik_test
