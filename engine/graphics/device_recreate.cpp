@@ -8,6 +8,7 @@
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graph_textures.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/mask_screen.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/input.h"
@@ -60,6 +61,7 @@ void ClearAndPresentTwice() {
 
 void RestoreOnNewDevice() {
     RecreateGraphDeviceObjects();
+    RecreateMaskScreen();
     const KeptTransforms kept = KeepTransforms();
     SetDrawTarget(Graphics().drawTarget);
     ResetDeviceStates();
@@ -87,6 +89,7 @@ int RecreateGraphicsDeviceSameMode() {
     if (!g.up) return 0;
     if (g.direct3DMode) {
         FlushVertexBatch();
+        ReleaseMaskDeviceBuffers();
         ReleaseAllGraphTextures();
     }
     ReleaseDirect3D9();

@@ -179,11 +179,11 @@ int TerminateGraphics() {
         return 0;
     }
     DeleteAllGraphs();
-    TerminateMaskSystem();
-    DeleteAllMaskHandles();
     DeleteAllVertexBufferHandles();
     DeleteAllIndexBufferHandles();
     DeleteAllShaderHandles();
+    TerminateMaskSystem();
+    DeleteAllMaskHandles();
     DeleteAllLightHandles();
     RemoveLightHandle(Draw().t3d.defaultLight);
     Draw().t3d.defaultLight = -1;
