@@ -9,6 +9,7 @@
 #include "engine/graphics/graph_textures.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/mask_screen.h"
+#include "engine/graphics/model_handles.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/input.h"
@@ -41,9 +42,12 @@ void PutBackTransforms(const KeptTransforms& k) {
     SetProjectionMatrix(k.projection);
 }
 
-// A drawable graphic's pixels lived on the old device only: a graphic target cannot be
-// kept by the software renderer, which then draws on its own screen.
-int TargetAfterFallback(int target) { return target >= 0 ? -2 : target; }
+// A graphic whose pixels lived on the old device cannot be drawn into by the software
+// renderer, which then draws on its own screen.
+int TargetAfterFallback(int target) {
+    const GraphRecord* r = GetGraphRecord(target);
+    return r && r->images && r->images->textured ? -2 : target;
+}
 
 void RunSoftwareRenderer() {
     GraphicsState& g = Graphics();
@@ -68,6 +72,7 @@ void RestoreOnNewDevice() {
     ClearAndPresentTwice();
     RestoreAllGraphs();
     ReapplyDeviceStates();
+    ResetupAllModelBases();
     Transform3D& t = Draw().t3d;
     t.lightsChanged = 1;
     t.lightsForceApply = 1;

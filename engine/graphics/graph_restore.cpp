@@ -9,6 +9,7 @@
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graph_load.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/model_handles.h"
 #include "engine/graphics/image_loader.h"
 #include "engine/platform/log.h"
 
@@ -67,6 +68,7 @@ int RestoreGraphsFromFiles() {
 int RestoreAllGraphs() {
     int (*restore)() = Graphics().restoreCallback ? Graphics().restoreCallback : &RestoreGraphsFromFiles;
     restore();
+    RestoreModelTextures();
     RefreshFontHandles();
     return 0;
 }

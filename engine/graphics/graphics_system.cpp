@@ -12,6 +12,7 @@
 #include "engine/graphics/graph_load.h"
 #include "engine/graphics/mask_handles.h"
 #include "engine/graphics/mask_screen.h"
+#include "engine/graphics/model_handles.h"
 #include "engine/graphics/present.h"
 #include "engine/graphics/shader_constants.h"
 #include "engine/graphics/state_cache.h"
@@ -197,6 +198,7 @@ int TerminateGraphics() {
 int ReleaseDirect3D9() {
     auto& g = g_graphics;
     DeviceObjects& d = g.dev;
+    ReleaseAllModelDeviceObjects();
     bool deviceOwnsMode = g.direct3DMode && !d.displayChangedFirst;
     if (FullScreen() && g.up && !deviceOwnsMode) host::ChangeDisplaySettingsA(nullptr, 0);
     ReleaseObject(d.zSurface);

@@ -80,14 +80,14 @@ TEST_F(RecreateTest, FullScreenComebackMakesTheDeviceAgainAndSpritesDrawTheSame)
     ASSERT_EQ(DrawFilledBox(0, 0, 16, 16, GetColorValue(255, 255, 0)), 0);
     ASSERT_EQ(GraphPixel(drawable, 5, 5), 0xFFFF00u);
     ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
-    const int32_t graphs = GraphTable().count;
     const uint64_t devices = Devices();
 
     SwitchAwayAndBack();
     EXPECT_EQ(Devices(), devices + 1);
     EXPECT_EQ(Graphics().direct3DMode, 1);
     EXPECT_NE(Log().find("グラフィックを復帰します"), std::string::npos);
-    EXPECT_EQ(GraphTable().count, graphs);
+    EXPECT_EQ(IsValidGraphHandle(sheet), 1);
+    EXPECT_EQ(IsValidGraphHandle(cell), 1);
     // Loaded pixels are back; the drawable graphic keeps its handle with an empty texture
     // that can be drawn into again.
     ExpectSheetDrawn(sheet, cell);
@@ -145,6 +145,17 @@ TEST_F(RecreateTest, NoNewDeviceLeavesTheSoftwareRendererRunning) {
     EXPECT_EQ(DrawGraphAt(0, 0, sheet, 0), -1);
     EXPECT_EQ(IsValidGraphHandle(sheet), 1);
     EXPECT_EQ(PresentScreen(), 0);
+}
+
+TEST_F(RecreateTest, TheSoftwareRendererKeepsItsGraphicTarget) {
+    ASSERT_EQ(SetUseHardwareRendering(0), 0);
+    ASSERT_EQ(InitLibrary(), 0);
+    int32_t target = CreateDrawableGraph(8, 8);
+    ASSERT_EQ(SetDrawTarget(target), 0);
+    ASSERT_EQ(RecreateGraphicsDeviceSameMode(), 0);
+    EXPECT_EQ(Graphics().direct3DMode, 0);
+    EXPECT_EQ(GetDrawTarget(), target);
+    EXPECT_EQ(DrawFilledBox(0, 0, 4, 4, GetColorValue(0, 0, 255)), 0);
 }
 
 }  // namespace
