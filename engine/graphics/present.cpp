@@ -9,6 +9,7 @@
 #include "engine/platform/onscreen_log.h"
 #include "engine/platform/timing.h"
 #include "engine/platform/window.h"
+#include "engine/platform/window_toolbar.h"
 #include "engine/softrender/memimg.h"
 #include "engine/graphics/color_format.h"
 #include "host/d3d9/device.h"
@@ -59,6 +60,12 @@ Presentation Layout() {
         h = int(s.height * Window().settings.scaleY);
     }
     p.dest = RECT{0, 0, w, h};
+    // A toolbar takes the top of the client area: the picture goes below it.
+    if (int toolbar = GetToolbarHeight(); toolbar > 0 && !FullScreen()) {
+        RECT client;
+        GetClientRect(GetAppWindowHandle(), &client);
+        p.dest = RECT{0, toolbar, w, client.bottom};
+    }
     return p;
 }
 

@@ -8,11 +8,13 @@
 #include "engine/platform/sysinfo.h"
 #include "engine/platform/key_input.h"
 #include "engine/platform/window.h"
-#include "engine/platform/window_mode.h"
+#include "engine/platform/window_menu.h"
 #include "engine/sound/sound_system.h"
 #include "host/clock.h"
 #include "host/sync.h"
+#include "host/win/accelerator.h"
 #include "host/win/desktop.h"
+#include "host/win/dialog.h"
 #include "host/win/message_queue.h"
 #include "host/win/window.h"
 
@@ -66,6 +68,25 @@ bool TakeMessage(host::MSG* msg) {
     return main && host::PeekMessageA(msg, main, 0, 0, host::PM_REMOVE);
 }
 
+void TranslateAndDispatch(const host::MSG& msg) {
+    host::TranslateMessage(&msg);
+    host::DispatchMessageA(&msg);
+}
+
+// The modeless dialog and the extra windows get one message each; they do not count
+// against the budget.
+void ServeSideWindows() {
+    auto& s = Window().settings;
+    host::MSG msg;
+    if (s.modelessDialog && host::PeekMessageA(&msg, s.modelessDialog, 0, 0, host::PM_REMOVE) &&
+        !host::IsDialogMessageA(s.modelessDialog, &msg))
+        TranslateAndDispatch(msg);
+    for (int i = 0; i < s.extraWindowCount && i < kExtraWindowMax; ++i) {
+        host::HWND extra = s.extraWindows[size_t(i)];
+        if (extra && host::PeekMessageA(&msg, extra, 0, 0, host::PM_REMOVE)) TranslateAndDispatch(msg);
+    }
+}
+
 // One pass over the queue. Returns true when the pass is complete: it ended on the
 // budget, or found no message at all. `leave` is set when the end flag stops the loop.
 bool RunPass(int& budget, bool& leave) {
@@ -79,14 +100,15 @@ bool RunPass(int& budget, bool& leave) {
             return true;
         }
         if (msg.message == host::WM_QUIT) w.rt.endFlag = 1;
-        host::TranslateMessage(&msg);
-        host::DispatchMessageA(&msg);
+        if (!host::TranslateAcceleratorA(w.rt.mainWindow, w.settings.accelerator, &msg)) TranslateAndDispatch(msg);
         dispatched = true;
+        ServeSideWindows();
         if (++budget == kMessageBudget) {
             budget = 0;
             return true;
         }
     }
+    ServeSideWindows();
     return !dispatched;
 }
 

@@ -1,24 +1,28 @@
 #include "engine/platform/onscreen_log.h"
 
+#include "engine/graphics/graphics_system.h"
+#include "engine/platform/window.h"
+
 namespace orvik {
 
 namespace {
 OnScreenLogState g_screenLog;
-OnScreenLogDisplayCheck g_displayCheck = nullptr;
+
+// The page is drawn over the picture of graphics' display in the main window.
+bool DisplayExists() { return Graphics().dev.ddraw != nullptr && Window().rt.mainWindow != nullptr; }
 }  // namespace
 
 OnScreenLogState& OnScreenLog() { return g_screenLog; }
 
 void ResetOnScreenLog() { g_screenLog = OnScreenLogState{}; }
 
-void SetOnScreenLogDisplayCheck(OnScreenLogDisplayCheck check) { g_displayCheck = check; }
-
 int InitOnScreenLog() {
-    if (g_displayCheck && !g_displayCheck()) return -1;
+    if (!DisplayExists()) return -1;
     if (g_screenLog.initialised) return 0;
-    // A fresh page with no font yet: the font is made when the page is first drawn.
+    // A fresh, hidden page; its font is made now, so the first draw does not pay for it.
     g_screenLog = OnScreenLogState{};
     g_screenLog.initialised = 1;
+    CreateOnScreenLogFont();
     return 0;
 }
 

@@ -21,12 +21,8 @@ struct OnScreenLogState {
 OnScreenLogState& OnScreenLog();
 void ResetOnScreenLog();
 
-// Whether the display the page is drawn on exists (graphics' display object and the main
-// window). Start-up installs it; without one the display is taken as present.
-using OnScreenLogDisplayCheck = bool (*)();
-void SetOnScreenLogDisplayCheck(OnScreenLogDisplayCheck check);
-
-// -1 without a display; 0 when initialised (now or before).
+// -1 without graphics' display object or the main window; 0 when initialised (now or
+// before). A fresh page gets its font at once.
 int InitOnScreenLog();
 int GetOnScreenLogFlag();
 // Makes the log's font when it is missing; 0.

@@ -15,11 +15,15 @@
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"
+#include "engine/platform/onscreen_log.h"
 #include "engine/platform/random.h"
 #include "engine/platform/sysinfo.h"
 #include "engine/platform/system_libraries.h"
 #include "engine/platform/text_input.h"
+#include "engine/platform/system_key_hook.h"
+#include "engine/platform/window_menu.h"
 #include "engine/platform/window_mode.h"
+#include "engine/platform/window_toolbar.h"
 #include "host/clock.h"
 #include "host/debug_output.h"
 #include "host/sync.h"
@@ -128,24 +132,27 @@ HWND MakeWindow() {
     auto& w = g_window;
     uint32_t style, ex;
     WindowStyles(&style, &ex);
-    int sw = 0, sh = 0;
-    GetScreenSize(&sw, &sh);
     if (!w.settings.windowMode) {
+        int sw = 0, sh = 0;
+        GetScreenSize(&sw, &sh);
         AddLogText("フルスクリーンモード用のウインドウを作成します\n");
         w.rt.cursorShown = 0;
         return CreateWindowExA(ex, w.settings.className, w.settings.title, style, 0, 0, sw, sh, nullptr, nullptr,
                                w.rt.instance, nullptr);
     }
     AddLogText("ウインドウモード起動用のウインドウを作成します\n");
-    double sx, sy;
-    GetWindowScale(&sx, &sy);
-    RECT r{0, 0, int(sw * sx), int(sh * sy)};
+    int cw = 0, ch = 0;
+    ClientSizeForScreen(&cw, &ch);
+    RECT r{0, 0, cw, ch};
     AdjustWindowRectEx(&r, style, 0, ex);
     w.rt.leftFrame = -r.left;
     int ow = r.right - r.left, oh = r.bottom - r.top;
-    int x = r.left + (w.rt.desktopWidth - ow) / 2, y = r.top + (w.rt.desktopHeight - oh) / 2;
+    int x, y;
+    WindowOrigin(r, w.rt.desktopWidth, w.rt.desktopHeight, &x, &y);
     w.rt.cursorShown = 1;
-    return CreateWindowExA(ex, w.settings.className, w.settings.title, style, x, y, ow, oh, nullptr, nullptr,
+    // The menu bar comes with the window; the size is fitted to it once the window exists.
+    w.rt.menuShown = w.settings.menu != nullptr;
+    return CreateWindowExA(ex, w.settings.className, w.settings.title, style, x, y, ow, oh, nullptr, w.settings.menu,
                            w.rt.instance, nullptr);
 }
 }  // namespace
@@ -160,6 +167,7 @@ int CreateAppWindow() {
     auto& w = g_window;
     w.rt = WindowRuntime{};
     TakeUpdateLayeredWindow();
+    ResetOnScreenLog();  // a restart begins with a fresh page (shutdown deleted the font)
     if (!w.settings.className[0]) CopyText(w.settings.className, w.settings.title[0] ? w.settings.title : kDefaultClassName);
     w.rt.instance = GetModuleHandleA(nullptr);
     w.rt.mainThread = GetCurrentThreadId();
@@ -197,8 +205,12 @@ int CreateAppWindow() {
     }
     w.rt.mainWindow = window;
     AddLogText("ウインドウの作成に成功しました\n");
-    ShowWindow(window, SW_SHOW);
-    UpdateWindow(window);
+    if (w.settings.menu) ListMenuItems(w.settings.menu);
+    CreateAppToolbar();
+    if (!w.settings.hidden) {
+        ShowWindow(window, SW_SHOW);
+        UpdateWindow(window);
+    }
     w.rt.closePosted = 0;
     w.rt.destroyed = 0;
     w.rt.active = 1;
@@ -252,6 +264,9 @@ int DestroyAppWindow() {
         w.rt.cursorShown = 1;
         w.rt.cursorVisible = 1;
     }
+    RemoveMenuBar();
+    RemoveAppToolbar();
+    RemoveSystemKeyHook();
     if (!w.rt.closePosted && !w.rt.destroyed) {
         w.rt.closePosted = 1;
         PostMessageA(w.rt.mainWindow, WM_CLOSE, 0, 0);

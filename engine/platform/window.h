@@ -3,8 +3,11 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "engine/platform/layered_window.h"
+#include "host/win/accelerator.h"
+#include "host/win/hooks.h"
 #include "host/win/region.h"
 #include "host/win/types.h"
 
@@ -12,10 +15,38 @@ namespace orvik {
 
 constexpr int kClickLogSize = 32;
 constexpr int kChosenMenuIdCount = 64;
+constexpr int kMenuTextBytes = 128;
+constexpr int kToolbarButtonMax = 64;
+constexpr int kToolbarSeparator = 3;  // the button kind of a separator
+constexpr int kExtraWindowMax = 8;
+constexpr int kKeyHookPathBytes = 260;
 
 struct MouseClick {
     int32_t button = 0, x = 0, y = 0;
 };
+
+// One entry of the menu item list: where the item is and what it says.
+struct MenuListEntry {
+    host::HMENU menu = nullptr;
+    int32_t position = 0;
+    uint32_t id = 0;
+    char text[kMenuTextBytes] = {};
+};
+
+struct ToolbarButtonSetting {
+    int32_t id = 0;
+    int32_t kind = 0;  // kToolbarSeparator for a gap between buttons
+    int32_t disabled = 0;
+};
+
+struct ToolbarButton {
+    int32_t id = 0, kind = 0, disabled = 0, clicked = 0;
+};
+
+// Seen by the window before its procedure; non-zero swallows the message (result 0).
+using MessageHook = int (*)(host::HWND window, uint32_t message, host::WPARAM wParam, host::LPARAM lParam);
+using ActivationCallback = void (*)(int active, void* user);
+using MenuCallback = void (*)(const char* itemText, int id, void* user);
 
 // Window options a caller may set before start-up; off by default and kept over the
 // state reset of window creation.
@@ -37,6 +68,23 @@ struct WindowSettings {
     int32_t layered = 0;  // frames reach the window through UpdateLayeredWindow
     int32_t codePage = -1;  // -1: chosen from the OEM code page at window creation
     int32_t charSet = 1;
+    host::HMENU menu = nullptr;  // the menu bar; the window destroys it when it goes
+    int32_t menuAlwaysShow = 0;  // shown in full screen too, wherever the pointer is
+    MenuCallback menuCallback = nullptr;
+    void* menuUser = nullptr;
+    std::vector<ToolbarButtonSetting> toolbarButtons;  // a toolbar is made when there are any
+    int32_t hidden = 0;
+    int32_t fixedClientWidth = 0, fixedClientHeight = 0;  // window mode; 0: the scaled screen
+    int32_t fixedPosition = 0, positionX = 0, positionY = 0;  // the outer top-left corner
+    int32_t resizableFrame = 0;  // the user's size sets the window scale
+    host::HACCEL accelerator = nullptr;
+    host::HWND modelessDialog = nullptr;
+    std::array<host::HWND, kExtraWindowMax> extraWindows{};  // pumped along with the main window
+    int32_t extraWindowCount = 0;
+    MessageHook messageHook = nullptr;
+    ActivationCallback activationCallback = nullptr;
+    void* activationUser = nullptr;
+    char keyHookLibrary[kKeyHookPathBytes] = {};  // loaded while the window is active
 };
 
 // Everything else, cleared when the window is created.
@@ -73,6 +121,15 @@ struct WindowRuntime {
     std::array<uint32_t, kChosenMenuIdCount> chosenMenuIds{};  // each id once, in the order chosen
     int32_t chosenMenuIdCount = 0;
     LayeredWindowState layered;
+    int32_t menuShown = 0;  // the menu bar is attached
+    std::vector<MenuListEntry> menuItems;
+    host::HWND toolbar = nullptr;
+    std::array<ToolbarButton, kToolbarButtonMax> toolbarButtons{};
+    int32_t toolbarButtonCount = 0;
+    int32_t ownResize = 0;  // the engine itself is sizing the window
+    host::HMODULE keyHookModule = nullptr;
+    host::HHOOK keyHook = nullptr;
+    int32_t systemKeysOff = 0;  // the older systems' stand-in for the hook is on
 };
 
 struct WindowState {

@@ -8,6 +8,8 @@
 #include "engine/platform/message_pump.h"
 #include "engine/platform/system_libraries.h"
 #include "engine/platform/window.h"
+#include "engine/platform/window_menu.h"
+#include "engine/platform/window_toolbar.h"
 #include "host/clock.h"
 #include "host/sync.h"
 #include "host/win/desktop.h"
@@ -42,14 +44,6 @@ constexpr uint32_t kDisplayChangeWaitMs = 2000;
 
 double Scale(double v) { return v > 0 ? v : 1.0; }
 
-void ClientSizeForScreen(int* width, int* height) {
-    int w = 0, h = 0;
-    GetScreenSize(&w, &h);
-    double sx = 1.0, sy = 1.0;
-    GetWindowScale(&sx, &sy);
-    *width = int(w * sx);
-    *height = int(h * sy) + GetToolbarHeight();
-}
 
 void ReadClientRect() {
     auto& rt = Window().rt;
@@ -76,7 +70,7 @@ void ApplyFullScreenStyle() {
     int w = 0, h = 0;
     GetScreenSize(&w, &h);
     rt.clientRect = RECT{0, 0, w, h};
-    ShowWindow(rt.mainWindow, SW_SHOW);
+    if (!Window().settings.hidden) ShowWindow(rt.mainWindow, SW_SHOW);
     UpdateWindow(rt.mainWindow);
     SetWindowPos(rt.mainWindow, HWND_TOPMOST, 0, 0, w, h, SWP_NOREDRAW);
     SetCursorVisibility(0);
@@ -91,13 +85,15 @@ void ApplyWindowStyle() {
     RECT r{0, 0, cw, ch};
     AdjustWindowRectEx(&r, style, GetMenu(rt.mainWindow) != nullptr, ex);
     int ow = r.right - r.left, oh = r.bottom - r.top;
-    int x = r.left + (GetSystemMetrics(SM_CXSCREEN) - ow) / 2;
-    int y = r.top + (GetSystemMetrics(SM_CYSCREEN) - oh) / 2;
+    int x, y;
+    WindowOrigin(r, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &x, &y);
+    rt.ownResize = 1;
     SetWindowPos(rt.mainWindow, HWND_NOTOPMOST, x, y, ow, oh, 0);
     SetWindowPos(rt.mainWindow, nullptr, x, y, ow, oh, SWP_NOZORDER);
+    rt.ownResize = 0;
     ReadClientRect();
-    // The client area must start on the desktop.
-    if (rt.clientRect.left < 0 || rt.clientRect.top < 0) {
+    // The client area must start on the desktop, unless the caller fixed the position.
+    if (!Window().settings.fixedPosition && (rt.clientRect.left < 0 || rt.clientRect.top < 0)) {
         if (rt.clientRect.left < 0) x -= rt.clientRect.left;
         if (rt.clientRect.top < 0) y -= rt.clientRect.top;
         SetWindowPos(rt.mainWindow, nullptr, x, y, ow, oh, SWP_NOZORDER);
@@ -128,8 +124,43 @@ void WindowStyles(uint32_t* style, uint32_t* exStyle) {
         return;
     }
     int index = s.styleIndex >= 0 && s.styleIndex < 10 ? s.styleIndex : 0;
-    *style = kStyleTable[index].style;
+    *style = kStyleTable[index].style | (s.resizableFrame ? WS_THICKFRAME : 0);
     *exStyle = kStyleTable[index].exStyle | layered;
+}
+
+void ClientSizeForScreen(int* width, int* height) {
+    auto& s = Window().settings;
+    int w = 0, h = 0;
+    GetScreenSize(&w, &h);
+    double sx = 1.0, sy = 1.0;
+    GetWindowScale(&sx, &sy);
+    bool fixed = s.windowMode && s.fixedClientWidth > 0 && s.fixedClientHeight > 0;
+    *width = fixed ? s.fixedClientWidth : int(w * sx);
+    *height = (fixed ? s.fixedClientHeight : int(h * sy)) + GetToolbarHeight();
+}
+
+void WindowOrigin(const RECT& outer, int desktopWidth, int desktopHeight, int* x, int* y) {
+    auto& s = Window().settings;
+    if (s.fixedPosition) {
+        *x = s.positionX;
+        *y = s.positionY;
+        return;
+    }
+    *x = outer.left + (desktopWidth - (outer.right - outer.left)) / 2;
+    *y = outer.top + (desktopHeight - (outer.bottom - outer.top)) / 2;
+}
+
+void AdoptUserWindowSize() {
+    auto& w = Window();
+    int sw = 0, sh = 0;
+    GetScreenSize(&sw, &sh);
+    RECT c;
+    if (!GetClientRect(w.rt.mainWindow, &c)) return;
+    int pictureHeight = c.bottom - GetToolbarHeight();
+    if (sw <= 0 || sh <= 0 || c.right <= 0 || pictureHeight <= 0) return;
+    w.settings.scaleX = double(c.right) / sw;
+    w.settings.scaleY = double(pictureHeight) / sh;
+    ReadClientRect();
 }
 
 int ChangeWindowMode(int windowMode) {
@@ -162,6 +193,7 @@ int ChangeWindowMode(int windowMode) {
 int SetWindowModeFlag(int windowMode) {
     Window().settings.windowMode = windowMode;
     AddLogText(windowMode ? "ウインドウモードフラグが立てられました\n" : "ウインドウモードフラグが倒されました\n");
+    AttachMenuBar(windowMode != 0);
     return 0;
 }
 
@@ -187,7 +219,9 @@ int AdjustWindowSize() {
     GetClientRect(w.rt.mainWindow, &client);
     int frameW = (outer.right - outer.left) - client.right;
     int frameH = (outer.bottom - outer.top) - client.bottom;
+    w.rt.ownResize = 1;
     MoveWindow(w.rt.mainWindow, outer.left, outer.top, cw + frameW, ch + frameH, 1);
+    w.rt.ownResize = 0;
     ReadClientRect();
     if (w.settings.windowMode && !w.rt.styleApplied) ChangeWindowStyle();
     return 0;
@@ -216,11 +250,11 @@ double GetWindowScale(double* x, double* y) {
 int GetClientScreenRect(int32_t* rect) {
     if (!rect) return -1;
     const RECT& c = Window().rt.clientRect;
-    int tb = GetToolbarHeight();
+    // The picture lies below the toolbar, which takes the top of the client area.
     rect[0] = c.left;
-    rect[1] = c.top + tb;
+    rect[1] = c.top + GetToolbarHeight();
     rect[2] = c.right;
-    rect[3] = c.bottom + tb;
+    rect[3] = c.bottom;
     return 0;
 }
 
@@ -298,22 +332,5 @@ int GetMouseClickLog(int32_t* buttons, int32_t* xs, int32_t* ys, int max) {
     }
     return rt.clickCount;
 }
-
-int ShouldShowMenu() {
-    auto& w = Window();
-    if (!w.rt.mainWindow || !GetMenu(w.rt.mainWindow) || w.rt.menuHidden) return 0;
-    return w.settings.windowMode || w.rt.pointerNearTop;
-}
-
-void AutoShowMenuInFullScreen() {
-    auto& w = Window();
-    if (w.settings.windowMode || !w.rt.mainWindow) return;
-    POINT p;
-    GetCursorPos(&p);
-    w.rt.pointerNearTop = p.y < 60;
-    SetCursorVisibility(-1);
-}
-
-int GetToolbarHeight() { return 0; }
 
 }  // namespace orvik

@@ -14,9 +14,12 @@
 #include "engine/platform/log.h"
 #include "engine/platform/network.h"
 #include "engine/platform/sysinfo.h"
+#include "engine/platform/system_key_hook.h"
 #include "engine/platform/text_input.h"
 #include "engine/platform/window.h"
+#include "engine/platform/window_menu.h"
 #include "engine/platform/window_mode.h"
+#include "engine/platform/window_toolbar.h"
 #include "engine/sound/sound_system.h"
 #include "host/dinput/key_codes.h"
 #include "host/win/desktop.h"
@@ -64,14 +67,6 @@ bool AskForModeSwitch(bool firstPress) {
     if (!w.settings.allowModeSwitch) return false;
     if (firstPress) w.rt.pendingModeSwitch = 1;
     return true;
-}
-
-// A menu command is remembered once, while the list has room.
-void RecordMenuChoice(uint32_t id) {
-    auto& rt = Window().rt;
-    auto chosen = rt.chosenMenuIds.begin(), end = chosen + rt.chosenMenuIdCount;
-    if (std::find(chosen, end, id) != end || rt.chosenMenuIdCount == kChosenMenuIdCount) return;
-    rt.chosenMenuIds[size_t(rt.chosenMenuIdCount++)] = id;
 }
 
 constexpr LPARAM kAltHeldBit = LPARAM(1) << 29, kRepeatBit = LPARAM(1) << 30;
@@ -122,7 +117,11 @@ void CharMessage(WPARAM code) {
 
 void HandleActivation(WPARAM wParam) {
     auto& w = Window();
+    int wasActive = w.rt.active;
     w.rt.active = LOWORD(wParam) != 0;
+    // The system keys are kept from the user only while the program has the focus.
+    if (w.rt.active) InstallSystemKeyHook();
+    else RemoveSystemKeyHook();
     if (w.rt.creating) return;
     bool windowMode = w.settings.windowMode != 0;
     if (w.rt.active) {
@@ -149,10 +148,14 @@ void HandleActivation(WPARAM wParam) {
         RepaintMainWindow(GetDC(w.rt.mainWindow));
     }
     UpdateJoypadEffects();
+    // A deactivation arrives twice (for the application and for the window): heard once.
+    if (w.settings.activationCallback && w.rt.active != wasActive)
+        w.settings.activationCallback(w.rt.active, w.settings.activationUser);
 }
 
 LRESULT AppWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lParam) {
     auto& w = Window();
+    if (w.settings.messageHook && w.settings.messageHook(window, message, wParam, lParam)) return 0;
     switch (message) {
     case WM_CREATE:
         // The window owns the region from here on: the setting must not hand it out twice.
@@ -171,7 +174,13 @@ LRESULT AppWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lPara
         return 0;
     case WM_SIZE:
         GetWindowRect(window, &w.rt.windowRect);
-        if (wParam != SIZE_MAXIMIZED) AdjustWindowSize();
+        if (wParam == SIZE_MAXIMIZED) return 0;
+        // A resizable frame lets the user's size scale the picture; the engine's own
+        // sizing, and every other window, is fitted to the screen again.
+        if (w.settings.resizableFrame && wParam == SIZE_RESTORED && !w.rt.ownResize && !w.rt.creating && w.rt.mainWindow)
+            AdoptUserWindowSize();
+        else
+            AdjustWindowSize();
         return 0;
     case WM_ACTIVATEAPP:
         if (wParam != 0) break;
@@ -216,8 +225,10 @@ LRESULT AppWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lPara
     case WM_IME_NOTIFY:
         return HandleIMEMessage(window, message, wParam, lParam);
     case WM_COMMAND:
-        // Menu commands come without a control window; toolbar buttons send ids from 0x500.
-        if (lParam == 0 && LOWORD(uintptr_t(wParam)) < 0x500) RecordMenuChoice(LOWORD(uintptr_t(wParam)));
+        // Menu and accelerator commands come without a control window; toolbar buttons
+        // send their ids from 0x500 up.
+        if (LOWORD(wParam) >= kToolbarCommandBase) HandleToolbarCommand(LOWORD(wParam));
+        else if (lParam == 0) HandleMenuCommand(LOWORD(wParam));
         return 0;
     case WM_SYSKEYDOWN:
         if (wParam == VK_RETURN && (lParam & kAltHeldBit) && AskForModeSwitch(!(lParam & kRepeatBit))) return 0;

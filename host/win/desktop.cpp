@@ -17,6 +17,7 @@ struct DesktopState {
     bool switched = false;
     DisplayMode current;
     bool screenSaver = true;
+    bool systemKeysOff = false;
     uint32_t foregroundLockTimeout = 200000;
     int cursorCount = 0;
     HCURSOR cursor = nullptr;
@@ -115,6 +116,9 @@ BOOL SystemParametersInfoA(uint32_t action, uint32_t param, void* value, uint32_
         g_desk.screenSaver = param != 0;
         return 1;
     case SPI_SETSCREENSAVERRUNNING:
+        // Older systems keep the task-switch keys from the user while this is set.
+        if (value) *static_cast<BOOL*>(value) = g_desk.systemKeysOff;
+        g_desk.systemKeysOff = param != 0;
         return 1;
     case SPI_GETFOREGROUNDLOCKTIMEOUT:
         if (!value) return 0;
@@ -126,6 +130,11 @@ BOOL SystemParametersInfoA(uint32_t action, uint32_t param, void* value, uint32_
     default:
         return 0;
     }
+}
+
+bool AreSystemKeysOff() {
+    std::lock_guard lock(g_mutex);
+    return g_desk.systemKeysOff;
 }
 
 bool IsScreenSaverActive() {

@@ -34,6 +34,8 @@ DisplayMode CurrentDisplayMode();
 BOOL SystemParametersInfoA(uint32_t action, uint32_t param, void* value, uint32_t winIni);
 // The screen saver's state as SPI_SETSCREENSAVEACTIVE left it (tests look at it).
 bool IsScreenSaverActive();
+// Whether SPI_SETSCREENSAVERRUNNING last set the screen saver as running (tests).
+bool AreSystemKeysOff();
 
 // The cursor: a display count that shows the cursor while it is 0 or more.
 int ShowCursor(BOOL show);

@@ -25,6 +25,14 @@ std::recursive_mutex g_menusLock;
 std::set<HMENU> g_menus;
 
 bool Live(HMENU menu) { return g_menus.count(menu) != 0; }
+
+// Whether `target` is `menu` or lies somewhere below it.
+bool Contains(HMENU menu, HMENU target) {
+    if (menu == target) return true;
+    for (const MenuItem& item : menu->items)
+        if (item.sub && Contains(item.sub, target)) return true;
+    return false;
+}
 }  // namespace
 
 HMENU CreateMenu() {
@@ -41,7 +49,8 @@ BOOL AppendMenuA(HMENU menu, uint32_t flags, uintptr_t item, const char* text) {
     } else {
         if (flags & MF_POPUP) {
             entry.sub = reinterpret_cast<HMENU>(item);
-            if (!Live(entry.sub) || entry.sub == menu) return 0;
+            // A menu may not end up inside itself.
+            if (!Live(entry.sub) || Contains(entry.sub, menu)) return 0;
         } else {
             entry.id = uint32_t(item);
         }

@@ -24,7 +24,8 @@ struct MENUITEMINFOA {
 };
 
 HMENU CreateMenu();
-// With MF_POPUP `item` is the sub-menu, which the menu then owns; else the command id.
+// With MF_POPUP `item` is the sub-menu, which the menu then owns (refused when the menu
+// lies inside it); else the command id.
 BOOL AppendMenuA(HMENU menu, uint32_t flags, uintptr_t item, const char* text);
 // -1 for an unknown menu.
 int GetMenuItemCount(HMENU menu);

@@ -174,11 +174,16 @@ HWND CreateWindowExA(uint32_t exStyle, const char* className, const char* title,
 }
 
 BOOL DestroyWindow(HWND window) {
+    std::vector<HWND> children;
     {
         std::lock_guard lock(Win().mutex);
         WindowRecord* rec = Live(window);
         if (!rec || rec->thread != GetCurrentThreadId()) return 0;
+        for (auto& [id, other] : Win().windows)
+            if (other.parent == window) children.push_back(HandleFromId<HWND>(id));
     }
+    // Child windows go with their parent, before it.
+    for (HWND child : children) DestroyWindow(child);
     SendMessageA(window, WM_DESTROY, 0, 0);
     SendMessageA(window, WM_NCDESTROY, 0, 0);
     bool wasBackend = false;
@@ -199,6 +204,19 @@ BOOL DestroyWindow(HWND window) {
 BOOL IsWindow(HWND window) {
     std::lock_guard lock(Win().mutex);
     return Live(window) != nullptr;
+}
+
+BOOL IsChild(HWND parent, HWND window) {
+    std::lock_guard lock(Win().mutex);
+    for (WindowRecord* rec = Live(window); rec && rec->parent; rec = Live(rec->parent))
+        if (rec->parent == parent) return 1;
+    return 0;
+}
+
+HWND GetParent(HWND window) {
+    std::lock_guard lock(Win().mutex);
+    WindowRecord* rec = Live(window);
+    return rec ? rec->parent : nullptr;
 }
 
 HWND FindWindowA(const char* className, const char* title) {
@@ -510,10 +528,15 @@ HMENU GetMenu(HWND window) {
 }
 
 BOOL SetMenu(HWND window, HMENU menu) {
-    std::lock_guard lock(Win().mutex);
-    WindowRecord* rec = Live(window);
-    if (!rec) return 0;
-    rec->menu = menu;
+    {
+        std::lock_guard lock(Win().mutex);
+        WindowRecord* rec = Live(window);
+        if (!rec) return 0;
+        if (rec->menu == menu) return 1;
+        rec->menu = menu;
+    }
+    // The outer rectangle stays: the menu bar takes its height from the client area.
+    SendGeometry(window, true, true);
     return 1;
 }
 

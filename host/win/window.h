@@ -33,8 +33,12 @@ bool IsClassRegistered(const char* className);
 HWND CreateWindowExA(uint32_t exStyle, const char* className, const char* title, uint32_t style,
                      int x, int y, int width, int height, HWND parent, HMENU menu,
                      HINSTANCE instance, void* param);
+// Destroys the window's child windows first.
 BOOL DestroyWindow(HWND window);
 BOOL IsWindow(HWND window);
+// True when `window` lies (directly or further down) inside `parent`.
+BOOL IsChild(HWND parent, HWND window);
+HWND GetParent(HWND window);
 // Finds a top-level window of the class (and title, when given). A window of another
 // process that holds the class's instance lock is found too, as a handle that this
 // process cannot use for anything else.
@@ -73,6 +77,8 @@ BOOL BringWindowToTop(HWND window);
 BOOL AttachThreadInput(uint32_t attach, uint32_t to, BOOL on);
 
 HMENU GetMenu(HWND window);
+// Attaches (or with null detaches) a menu bar: the outer rectangle stays and the client
+// area loses (or regains) the bar's height; the window gets WM_SIZE and WM_MOVE.
 BOOL SetMenu(HWND window, HMENU menu);
 
 HICON LoadIconA(HINSTANCE instance, uintptr_t resource);

@@ -58,6 +58,16 @@ TEST(MenuTest, ItemsReadBackByPositionWithTheirKindIdAndText) {
 TEST(MenuTest, UnknownMenusAndBadSubMenusAreRefused) {
     HMENU menu = CreateMenu();
     EXPECT_FALSE(AppendMenuA(menu, MF_POPUP, uintptr_t(menu), "self"));
+    // Nor may a menu go into one of its own sub-menus further down: destroying it would
+    // never end.
+    HMENU inner = CreateMenu(), middle = CreateMenu();
+    ASSERT_TRUE(AppendMenuA(middle, MF_POPUP, uintptr_t(inner), "inner"));
+    ASSERT_TRUE(AppendMenuA(menu, MF_POPUP, uintptr_t(middle), "middle"));
+    EXPECT_FALSE(AppendMenuA(inner, MF_POPUP, uintptr_t(menu), "loop"));
+    EXPECT_EQ(GetMenuItemCount(inner), 0);
+    EXPECT_TRUE(DestroyMenu(menu));
+    EXPECT_EQ(GetMenuItemCount(inner), -1);  // gone with it
+    menu = CreateMenu();
     EXPECT_FALSE(AppendMenuA(menu, MF_POPUP, 0x1234, "unknown"));
     EXPECT_EQ(GetMenuItemCount(menu), 0);
     EXPECT_TRUE(DestroyMenu(menu));

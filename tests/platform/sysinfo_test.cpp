@@ -4,7 +4,6 @@
 #include <cstring>
 #include <ctime>
 
-#include "engine/platform/onscreen_log.h"
 #include "engine/platform/sysinfo.h"
 #include "engine/platform/timing.h"
 #include "host/clock.h"
@@ -184,25 +183,6 @@ TEST_F(TimingTest, DatesFromTheLocalClockAndFileTimes) {
 
     orvik_test::TempLog log;
     EXPECT_EQ(FileTimeToDateTime(nullptr, local), -1);
-}
-
-TEST(OnScreenLogTest, StartsWithAnEmptyHiddenPageOnceADisplayExists) {
-    ResetOnScreenLog();
-    SetOnScreenLogDisplayCheck([] { return false; });
-    EXPECT_EQ(InitOnScreenLog(), -1);
-    EXPECT_EQ(OnScreenLog().initialised, 0);
-    SetOnScreenLogDisplayCheck([] { return true; });
-    EXPECT_EQ(InitOnScreenLog(), 0);
-    EXPECT_EQ(OnScreenLog().initialised, 1);
-    EXPECT_EQ(OnScreenLog().fontMissing, 1);
-    EXPECT_EQ(OnScreenLog().fontHandle, -1);
-    EXPECT_EQ(GetOnScreenLogFlag(), 0);
-    // A second call keeps what is there.
-    OnScreenLog().page[0][0] = 'x';
-    EXPECT_EQ(InitOnScreenLog(), 0);
-    EXPECT_EQ(OnScreenLog().page[0][0], 'x');
-    SetOnScreenLogDisplayCheck(nullptr);
-    ResetOnScreenLog();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/input.h"
 #include "engine/platform/library.h"
+#include "engine/platform/onscreen_log.h"
 #include "engine/platform/window.h"
 #include "host/win/instance_lock.h"
 #include "host_reset.h"
@@ -20,6 +21,7 @@ inline void ResetEngine() {
     orvik::ResetWindowState();
     orvik::ResetInputState();
     orvik::ResetGraphicsState();
+    orvik::ResetOnScreenLog();
 }
 
 // Holds a fresh engine set-up for the life of a test; InitLibrary is left to the test,

@@ -12,6 +12,7 @@
 #include "host/win/clipboard.h"
 #include "host/win/com.h"
 #include "host/win/desktop.h"
+#include "host/win/hooks.h"
 #include "host/win/imm.h"
 #include "host/win/layered_window.h"
 #include "host/win/modules.h"
@@ -31,6 +32,7 @@ inline void ResetHost() {
     host::ResetSystemServices();
     host::ResetIme();
     host::ResetClipboard();
+    host::ResetWindowsHooks();
     host::headless::Reset();
     host::ResetD3D9Host();
     host::ResetDirectDraw();

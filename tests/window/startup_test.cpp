@@ -105,25 +105,33 @@ TEST_F(StartupTest, RestartsCleanlyAfterShutdown) {
     EXPECT_EQ(orvik::PumpMessages(), 0);
 }
 
-TEST_F(StartupTest, ShutdownDeletesTheOnScreenLogFontAndARestartMakesItAgain) {
+TEST_F(StartupTest, OnScreenLogFontIsMadeAtStartAndDeletedAtShutdown) {
     const orvik::OnScreenLogState& log = orvik::OnScreenLog();
+    // Without graphics and a window there is nothing to draw the page on.
+    EXPECT_EQ(orvik::InitOnScreenLog(), -1);
+    EXPECT_EQ(log.initialised, 0);
     ASSERT_EQ(InitLibrary(), 0);
-    ASSERT_EQ(orvik::DrawOnScreenLog(), 0);  // makes the font
-    int32_t first = log.fontHandle;
-    ASSERT_NE(orvik::FindFont(first), nullptr);
+    EXPECT_EQ(log.initialised, 1);
+    EXPECT_EQ(orvik::GetOnScreenLogFlag(), 0);
     EXPECT_EQ(log.fontMissing, 0);
+    int32_t first = log.fontHandle;
+    const orvik::FontRecord* font = orvik::FindFont(first);
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->size, 16);
     ASSERT_EQ(EndLibrary(), 0);
     EXPECT_EQ(log.fontHandle, -1);
     EXPECT_EQ(log.fontMissing, 1);
     EXPECT_EQ(orvik::FindFont(first), nullptr);
 
     ASSERT_EQ(InitLibrary(), 0);
-    ASSERT_EQ(orvik::DrawOnScreenLog(), 0);
     EXPECT_NE(orvik::FindFont(log.fontHandle), nullptr);
-    EXPECT_EQ(log.fontMissing, 0);
-    // A font the caller already deleted is only forgotten at shutdown.
+    // A font the caller deleted is made again by the next draw, and only forgotten at shutdown.
     ASSERT_EQ(orvik::DeleteFontHandle(log.fontHandle), 0);
     EXPECT_EQ(log.fontMissing, 1);
+    ASSERT_EQ(orvik::DrawOnScreenLog(), 0);
+    EXPECT_EQ(log.fontMissing, 0);
+    EXPECT_NE(orvik::FindFont(log.fontHandle), nullptr);
+    ASSERT_EQ(orvik::DeleteFontHandle(log.fontHandle), 0);
     ASSERT_EQ(EndLibrary(), 0);
     EXPECT_EQ(log.fontHandle, -1);
 }
