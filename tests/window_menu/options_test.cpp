@@ -127,6 +127,23 @@ TEST_F(OptionsTest, AcceleratorKeysBecomeCommandsInsteadOfCharacters) {
     host::DestroyAcceleratorTable(table);
 }
 
+TEST_F(OptionsTest, CursorIsClippedOnceItEntersTheClientAreaAndFreedOnDeactivation) {
+    Window().settings.cursorClipOn = 1;
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    const host::RECT c = Window().rt.clientRect;
+    host::RECT clip;
+    host::SetCursorPos(c.left, c.top + 10);  // on the left edge: not inside yet
+    orvik::PumpMessages();
+    EXPECT_FALSE(host::GetCursorClip(&clip));
+    host::SetCursorPos(c.left + 1, c.top + 10);
+    orvik::PumpMessages();
+    ASSERT_TRUE(host::GetCursorClip(&clip));
+    EXPECT_EQ(clip.left, c.left);
+    EXPECT_EQ(clip.bottom, c.bottom);
+    host::SetApplicationFocus(false);
+    EXPECT_FALSE(host::GetCursorClip(&clip));
+}
+
 TEST_F(OptionsTest, HiddenWindowIsMadeButNeverShown) {
     Window().settings.hidden = 1;
     ASSERT_EQ(orvik::InitLibrary(), 0);
