@@ -5,7 +5,7 @@
 
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graphics_system.h"
-#include "engine/graphics/handle_table.h"
+#include "engine/platform/handle_table.h"
 #include "engine/graphics/model_handles.h"
 #include "engine/platform/log.h"
 

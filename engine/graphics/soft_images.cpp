@@ -1,6 +1,6 @@
 #include "engine/graphics/soft_images.h"
 
-#include "engine/graphics/handle_table.h"
+#include "engine/platform/handle_table.h"
 #include "engine/platform/log.h"
 
 namespace orvik {

@@ -1,5 +1,6 @@
 #include "engine/platform/system_libraries.h"
 
+#include <cstring>
 #include <iterator>
 
 namespace orvik {
@@ -72,6 +73,12 @@ void LoadLateLibraries() {
     auto& l = g_libraries;
     if (Load(l.dwmapi, "dwmapi.dll")) Take(l.dwmapi, l.DwmEnableComposition, "DwmEnableComposition");
     if (Load(l.user32, "User32.dll")) Take(l.user32, l.WINNLSEnableIME, "WINNLSEnableIME");
+}
+
+host::FARPROC Ws2Function(const char* name) {
+    for (size_t i = 0; i < std::size(kWs2Names); ++i)
+        if (std::strcmp(kWs2Names[i], name) == 0) return g_libraries.ws2Functions[i];
+    return nullptr;
 }
 
 void FreeSystemLibraries() {

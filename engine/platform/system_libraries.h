@@ -55,5 +55,7 @@ void LoadStartupLibraries();
 void LoadLateLibraries();
 // dwmapi, User32, ws2_32, Imm32, winmm, ole32, comctl32, each only if loaded.
 void FreeSystemLibraries();
+// The ws2_32 function of that name taken at start-up, or null.
+host::FARPROC Ws2Function(const char* name);
 
 }  // namespace orvik

@@ -12,6 +12,7 @@
 #include "host/win/imm.h"
 #include "host/win/layered_window.h"
 #include "host/win/system_services.h"
+#include "host/winsock/winsock.h"
 
 namespace host {
 
@@ -44,8 +45,21 @@ const BuiltinExport kExports[] = {
     {"imm32", "ImmGetCompositionStringA", AsProc(&ImmGetCompositionStringA)},
     {"imm32", "ImmSetCompositionStringA", AsProc(&ImmSetCompositionStringA)},
     {"kernel32", "GlobalMemoryStatusEx", AsProc(&GlobalMemoryStatusEx)},
-    // Present, with the functions their owners register when they provide them.
-    {"ws2_32", nullptr, nullptr},
+    {"ws2_32", "WSAGetLastError", AsProc(&WSAGetLastError)},
+    {"ws2_32", "WSAStartup", AsProc(&WSAStartup)},
+    {"ws2_32", "WSACleanup", AsProc(&WSACleanup)},
+    {"ws2_32", "WSAAsyncSelect", AsProc(&WSAAsyncSelect)},
+    {"ws2_32", "ntohs", AsProc(&ntohs)},
+    {"ws2_32", "htons", AsProc(&htons)},
+    {"ws2_32", "inet_addr", AsProc(&inet_addr)},
+    {"ws2_32", "socket", AsProc(&socket)},
+    {"ws2_32", "bind", AsProc(&bind)},
+    {"ws2_32", "listen", AsProc(&listen)},
+    {"ws2_32", "accept", AsProc(&accept)},
+    {"ws2_32", "connect", AsProc(&connect)},
+    {"ws2_32", "recv", AsProc(&recv)},
+    {"ws2_32", "send", AsProc(&send)},
+    {"ws2_32", "closesocket", AsProc(&closesocket)},
     {"d3d9", "Direct3DCreate9", AsProc(&Direct3DCreate9)},
     {"d3d9", "Direct3DCreate9Ex", AsProc(&Direct3DCreate9Ex)},
     {"dsound", "DirectSoundCreate", AsProc(&DirectSoundCreate)},

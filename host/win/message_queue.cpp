@@ -1,5 +1,6 @@
 #include "host/win/message_queue.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -250,6 +251,13 @@ size_t CountQueuedMessages() {
     auto q = QueueOf(GetCurrentThreadId(), true);
     std::lock_guard lock(q->mutex);
     return q->posted.size() + q->sent.size();
+}
+
+bool WaitForQueuedMessage(uint32_t timeoutMs) {
+    auto q = QueueOf(GetCurrentThreadId(), true);
+    std::unique_lock lock(q->mutex);
+    return q->cv.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                          [&] { return !q->posted.empty() || !q->sent.empty(); });
 }
 
 void ResetThreadQueue() {

@@ -24,6 +24,9 @@ BOOL KillTimer(HWND window, uintptr_t id);
 // For tests and the backends: messages waiting in the calling thread's queue (posted and
 // sent, not counting WM_PAINT or timers), and dropping a thread's queue with its windows gone.
 size_t CountQueuedMessages();
+// Waits until the calling thread's queue holds a posted or sent message, at most timeoutMs
+// real milliseconds. True when one is there.
+bool WaitForQueuedMessage(uint32_t timeoutMs);
 void ResetThreadQueue();
 
 }  // namespace host

@@ -85,6 +85,8 @@ constexpr uint32_t SWP_NOSIZE = 0x1, SWP_NOMOVE = 0x2, SWP_NOZORDER = 0x4, SWP_N
 inline const HWND HWND_TOP = nullptr;
 inline const HWND HWND_TOPMOST = HandleFromId<HWND>(uintptr_t(-1));
 inline const HWND HWND_NOTOPMOST = HandleFromId<HWND>(uintptr_t(-2));
+// As a parent: a window that only receives messages, never shown and needing no display.
+inline const HWND HWND_MESSAGE = HandleFromId<HWND>(uintptr_t(-3));
 
 // Window and class styles.
 constexpr uint32_t WS_POPUP = 0x80000000u, WS_VISIBLE = 0x10000000u, WS_MINIMIZE = 0x20000000u,

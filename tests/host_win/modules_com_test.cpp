@@ -38,10 +38,11 @@ TEST_F(ModulesTest, MissingLibrariesAndExportsGiveNull) {
     EXPECT_EQ(GetProcAddress(user, "WINNLSEnableIME"), nullptr);
     SetExportMissing("user32", "WINNLSEnableIME", false);
     EXPECT_NE(GetProcAddress(user, "WINNLSEnableIME"), nullptr);
-    // A library present without functions of its own loads, and gives null for each.
+    // A library gives null for a function this system does not provide.
     HMODULE ws = LoadLibraryA("ws2_32.dll");
     ASSERT_NE(ws, nullptr);
-    EXPECT_EQ(GetProcAddress(ws, "WSAStartup"), nullptr);
+    EXPECT_NE(GetProcAddress(ws, "WSAStartup"), nullptr);
+    EXPECT_EQ(GetProcAddress(ws, "gethostbyname"), nullptr);
     FreeLibrary(ws);
     FreeLibrary(user);
 }

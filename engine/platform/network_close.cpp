@@ -1,0 +1,93 @@
+// Closing handles, the per-frame pump of the network window, and shutting the network down.
+#include <orvik/network.h>
+
+#include "engine/platform/log.h"
+#include "engine/platform/network.h"
+#include "engine/platform/network_state.h"
+#include "host/clock.h"
+#include "host/win/message_queue.h"
+#include "host/win/window.h"
+
+namespace orvik {
+
+namespace {
+
+constexpr uint32_t kFlushBoundMs = 1000;
+
+// Pumps and runs `step` while `more` holds, for at most the flush bound; stops early when
+// the network window has gone.
+template <typename More, typename Step>
+void FlushFor(More more, Step step) {
+    const uint32_t start = host::timeGetTime();
+    while (more() && host::timeGetTime() - start < kFlushBoundMs) {
+        if (PumpNetworkWindow() < 0) return;
+        step();
+    }
+}
+
+void CloseOrDelete(NetworkRecord& r) {
+    if (r.kind == 0 && r.connected)
+        CloseNetworkHandle(r.handle);
+    else
+        DeleteNetworkHandle(r.handle);
+}
+
+void CloseNetworkWindow() {
+    auto& st = Network();
+    if (st.window && host::IsWindow(st.window)) {
+        host::PostMessageA(st.window, host::WM_CLOSE, 0, 0);
+        while (PumpNetworkWindow() == 0 && host::IsWindow(st.window)) {
+        }
+    }
+    st.window = nullptr;
+}
+
+}  // namespace
+
+int CloseNetworkHandle(int handle) {
+    NetworkRecord* r = Network().table.Find(handle);
+    if (!r) return AddLogText("有効なネットワークハンドルではありません in CloseNetworkHandle\n");
+    if (r->kind != 0 || !r->connected)
+        return AddLogText("接続されていないネットワークハンドルです in CloseNetworkHandle\n");
+    PumpNetworkWindow();
+    // What is half received or still queued gets its chance to finish, within bounds.
+    FlushFor([r] { return r->connected && r->recvLength != 0; }, [handle] { RecvSocket(handle); });
+    FlushFor([r] { return r->connected && !r->error && HasQueuedSend(*r); }, [handle] { SendSocket(handle); });
+    ReleaseNetworkRecord(*r);
+    return 0;
+}
+
+int DeleteNetworkHandle(int handle) {
+    NetworkRecord* r = Network().table.Find(handle);
+    if (!r) return AddLogText("有効なネットワークハンドルではありません in DeleteNetworkHandle\n");
+    ReleaseNetworkRecord(*r);
+    return 0;
+}
+
+int PumpNetworkMessages(int closePending) {
+    auto& st = Network();
+    if (!st.initialised || !st.window) return 0;
+    if (closePending)
+        ForEachNetworkRecord([](NetworkRecord& r) {
+            if (r.connected && r.error) CloseNetworkHandle(r.handle);
+        });
+    PumpNetworkWindow();
+    return 0;
+}
+
+int EndNetwork() {
+    auto& st = Network();
+    if (!st.initialised) return 0;
+    AddLogText("ネットワーク関連の終了処理を行います \n");
+    ForEachNetworkRecord(CloseOrDelete);
+    CloseNetworkWindow();
+    host::UnregisterClassA(kNetworkWindowClass, nullptr);
+    st.table.ReleaseAll();
+    st.accepted.clear();
+    st.ws2.WSACleanup();
+    st.initialised = 0;
+    AddLogText("ネットワーク関連の終了処理は完了しました\n");
+    return 0;
+}
+
+}  // namespace orvik

@@ -1,0 +1,90 @@
+// Receiving: framed messages come off the socket into the handle's receive ring, each
+// stored as its length and bytes, so complete messages wait there in order.
+#include "engine/platform/log.h"
+#include "engine/platform/network.h"
+#include "engine/platform/network_state.h"
+
+namespace orvik {
+
+namespace {
+
+// Takes the next length prefix when all 4 bytes are there and makes room for the message.
+// False when it must wait (or the record went into error).
+bool StartMessage(NetworkRecord& r) {
+    const auto& ws2 = Network().ws2;
+    unsigned char bytes[4];
+    if (ws2.recv(r.socket, reinterpret_cast<char*>(bytes), 4, host::MSG_PEEK) != 4) return false;
+    const int32_t length = LoadLength(bytes);
+    if (length <= 0) {
+        // A peer that sends this is not speaking our framing; what follows cannot be trusted.
+        AddLogFormat("受信したメッセージの長さが不正です(%d byte)", length);
+        r.error = 1;
+        return false;
+    }
+    if (length > INT32_MAX - 4 || ReserveRingBuffer(&r.recvRing, length + 4) != 0) {
+        AddLogFormat("受信データを保存するリングバッファのリサイズに失敗しました(データサイズ %d byte)", length);
+        r.error = 1;
+        return false;
+    }
+    ws2.recv(r.socket, reinterpret_cast<char*>(bytes), 4, 0);
+    WriteRingBuffer(&r.recvRing, bytes, 4);
+    r.recvLength = length;
+    r.recvTaken = 0;
+    return true;
+}
+
+// Receives what is there of the message body at the ring's write position. False once the
+// socket has no more for now.
+bool ContinueMessage(NetworkRecord& r) {
+    RingBuffer& ring = r.recvRing;
+    WrapRingBufferPositions(&ring);
+    const int32_t wanted = r.recvLength - r.recvTaken;
+    const int32_t room = ring.capacity - ring.write;
+    const int32_t piece = wanted < room ? wanted : room;
+    const int n = Network().ws2.recv(r.socket, reinterpret_cast<char*>(ring.data + ring.write), piece, 0);
+    if (n <= 0) return false;
+    ring.write += n;
+    ring.stored += n;
+    r.recvTaken += n;
+    if (r.recvTaken == r.recvLength) r.recvLength = r.recvTaken = 0;
+    return n == piece;
+}
+
+void ReceiveAvailable(NetworkRecord& r) {
+    while (!r.error && r.connected) {
+        if (r.recvLength == 0 && !StartMessage(r)) return;
+        if (!ContinueMessage(r)) return;
+    }
+}
+
+// Receives refused by the guard while another ran: their events are not repeated, so
+// they run now.
+void RunDeferredReceives() {
+    ForEachNetworkRecord([](NetworkRecord& r) {
+        if (!r.recvDeferred) return;
+        r.recvDeferred = 0;
+        RecvSocket(r.handle);
+    });
+}
+
+}  // namespace
+
+int RecvSocket(int32_t handle) {
+    auto& st = Network();
+    NetworkRecord* r = st.table.Find(handle);
+    if (!r) return AddLogText("有効なネットワークハンドルではありません in RecvSocket\n");
+    if (r->error) return AddLogText("このネットワークハンドルにはエラーが発生しています in RecvSocket\n");
+    if (r->kind != 0 || !r->connected || !r->framed) return -1;
+    if (st.receiving) {
+        r->recvDeferred = 1;
+        return 0;
+    }
+    st.receiving = 1;
+    PumpNetworkWindow();
+    ReceiveAvailable(*r);
+    st.receiving = 0;
+    RunDeferredReceives();
+    return 0;
+}
+
+}  // namespace orvik

@@ -1,0 +1,104 @@
+// The network layer's records and global state, shared by its files.
+#pragma once
+#include <cstdint>
+#include <deque>
+
+#include "engine/platform/handle_table.h"
+#include "engine/platform/list.h"
+#include "engine/platform/ring_buffer.h"
+#include "host/winsock/winsock.h"
+
+namespace orvik {
+
+constexpr int32_t kNetworkHandleType = 0x30000000;
+constexpr int32_t kNetworkCapacity = 8192;
+constexpr const char* kNetworkWindowClass = "OrvikNetworkWindow";
+
+struct NetworkRecord {
+    int32_t handle = -1;
+    int32_t kind = 0;  // 0 stream; any other kind only notes readable and writable
+    int32_t connected = 0;
+    int32_t error = 0;  // a receive buffer could not grow, or the peer sent a bad length
+    int32_t closedByPeer = 0;
+    int32_t framed = 1;
+    host::SOCKET socket = host::INVALID_SOCKET;
+    // Receiving: the length of the message coming in (0: the next 4 bytes are a length)
+    // and how much of it has arrived. The ring holds each message as its length and bytes.
+    int32_t recvLength = 0;
+    int32_t recvTaken = 0;
+    RingBuffer recvRing;
+    // A receive refused by the guard while another ran; it runs once that one ends.
+    int32_t recvDeferred = 0;
+    // Sending: queued messages as length and bytes; of the one going out, the body bytes
+    // still to send and the length-prefix bytes still to send.
+    RingBuffer sendRing;
+    int32_t sendLength = 0;
+    int32_t prefixLeft = 0;
+    unsigned char prefix[4] = {};
+    int32_t readable = 0;
+    int32_t writable = 0;
+    ListNode node;
+};
+
+// The socket library's functions as start-up took them from ws2_32.
+struct Ws2Calls {
+    decltype(&host::WSAGetLastError) WSAGetLastError = nullptr;
+    decltype(&host::WSAStartup) WSAStartup = nullptr;
+    decltype(&host::WSACleanup) WSACleanup = nullptr;
+    decltype(&host::WSAAsyncSelect) WSAAsyncSelect = nullptr;
+    decltype(&host::htons) htons = nullptr;
+    decltype(&host::inet_addr) inet_addr = nullptr;
+    decltype(&host::socket) socket = nullptr;
+    decltype(&host::bind) bind = nullptr;
+    decltype(&host::listen) listen = nullptr;
+    decltype(&host::accept) accept = nullptr;
+    decltype(&host::connect) connect = nullptr;
+    decltype(&host::recv) recv = nullptr;
+    decltype(&host::send) send = nullptr;
+    decltype(&host::closesocket) closesocket = nullptr;
+};
+
+struct NetworkState {
+    int32_t initialised = 0;
+    host::HWND window = nullptr;
+    int32_t windowGone = 0;
+    HandleTable<NetworkRecord> table{kNetworkHandleType, kNetworkCapacity};
+    ListNode head, tail;
+    int32_t receiving = 0;
+    int32_t sending = 0;
+    Ws2Calls ws2;
+    int32_t listenHandle = -1;
+    // Connections accepted and not yet handed out, oldest first.
+    std::deque<int32_t> accepted;
+};
+
+NetworkState& Network();
+
+// Typed ws2_32 functions; false when one the layer needs was not there at start-up.
+bool TakeWs2Calls(Ws2Calls& calls);
+
+// Links a record made in the table into the list of all records.
+void LinkNetworkRecord(NetworkRecord& record, int32_t handle, host::SOCKET socket);
+// Stops the socket's messages, closes it, frees both buffers and the record.
+void ReleaseNetworkRecord(NetworkRecord& record);
+// The record of a socket, by walking the list; null when none.
+NetworkRecord* FindNetworkRecordBySocket(host::SOCKET socket);
+// Calls f on every record, the next one taken before f runs (f may release the record).
+template <typename F>
+void ForEachNetworkRecord(F f) {
+    for (ListNode* n = Network().head.next; n && n != &Network().tail;) {
+        ListNode* next = n->next;
+        f(*static_cast<NetworkRecord*>(n->data));
+        n = next;
+    }
+}
+
+// Dispatches every queued message of the network window. -1 once the window has gone.
+int PumpNetworkWindow();
+// Bytes queued to send, counting a message partly sent.
+bool HasQueuedSend(const NetworkRecord& record);
+
+void StoreLength(unsigned char* bytes, int32_t length);
+int32_t LoadLength(const unsigned char* bytes);
+
+}  // namespace orvik

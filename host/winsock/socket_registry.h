@@ -1,0 +1,55 @@
+// The sockets of this process and the thread that watches them for WSAAsyncSelect: one
+// table under one lock, shared by the socket calls and the event thread.
+#pragma once
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "host/winsock/winsock.h"
+
+namespace host::winsock_detail {
+
+struct SocketEntry {
+    int fd = -1;
+    bool listening = false;
+    bool connecting = false;  // a non-blocking connect whose FD_CONNECT is still to come
+    bool connected = false;
+    // WSAAsyncSelect: where the events go, which were asked for, and which of those may be
+    // posted now (each is disarmed when posted until the call that re-enables it).
+    HWND window = nullptr;
+    uint32_t message = 0;
+    long events = 0;
+    long armed = 0;
+};
+
+struct WinsockState {
+    std::mutex mutex;
+    int started = 0;
+    SOCKET nextId = 0x100;
+    std::map<SOCKET, SocketEntry> sockets;
+    std::thread watcher;
+    int wakeFd = -1;  // an eventfd that interrupts the watcher's poll
+    bool stopping = false;
+};
+
+WinsockState& Winsock();
+
+// The calling thread's error for WSAGetLastError.
+void SetSocketError(int code);
+int SocketErrorFromErrno(int error);
+// Sets the error and returns SOCKET_ERROR.
+int FailWith(int code);
+
+// The entry of a socket, or null after setting WSANOTINITIALISED or WSAENOTSOCK. Call
+// with the lock held.
+SocketEntry* FindSocket(SOCKET s);
+// Arms events again (those registered among `events`) and wakes the watcher. Lock held.
+void Rearm(SocketEntry& entry, long events);
+void WakeWatcher();
+
+// The watcher runs from the first WSAStartup to the last WSACleanup.
+void StartWatcher();
+// Call without the lock: it joins the thread.
+void StopWatcher();
+
+}  // namespace host::winsock_detail

@@ -1,0 +1,126 @@
+// Closing handles, the pump's closing of handles in error, the full table, unknown
+// sockets, and shutting the whole network down.
+#include "network_fixture.h"
+
+namespace orvik_test {
+namespace {
+
+// A plain blocking socket of the test's own, outside the engine's handles.
+host::SOCKET RawConnect(int port) {
+    host::SOCKET s = host::socket(host::AF_INET, host::SOCK_STREAM, 0);
+    host::SOCKADDR_IN to;
+    to.sin_addr = host::inet_addr("127.0.0.1");
+    to.sin_port = host::htons(uint16_t(port));
+    EXPECT_EQ(host::connect(s, &to, sizeof to), 0);
+    return s;
+}
+
+TEST_F(NetworkTest, CloseSendsWhatIsQueuedBeforeClosing) {
+    const Connection c = Connect();
+    const std::string big = Pattern(512 * 1024, 9);
+    ASSERT_EQ(Send(c.client, big), 0);
+    ASSERT_EQ(Send(c.client, "tail"), 0);
+    ASSERT_GT(orvik::GetNetWorkSendDataLength(c.client), 0);
+    // The peer is in this process, so the close's own pumping lets it read.
+    ASSERT_EQ(orvik::CloseNetworkHandle(c.client), 0);
+    EXPECT_TRUE(Receive(c.server) == big);
+    EXPECT_EQ(Receive(c.server), "tail");
+}
+
+TEST_F(NetworkTest, CloseGivesUpAfterItsBoundWhenThePeerReadsNothing) {
+    ASSERT_EQ(orvik::PreparationListenNetWork(0), 0);
+    const host::SOCKET peer = RawConnect(ListenPort());
+    int server = -1;
+    ASSERT_TRUE(PumpUntil([&] { return (server = orvik::GetNewAcceptNetWork()) != -1; }));
+    ASSERT_EQ(Send(server, Pattern(4 << 20, 1)), 0);
+    const double start = NowSeconds();
+    EXPECT_EQ(orvik::CloseNetworkHandle(server), 0);
+    const double took = NowSeconds() - start;
+    EXPECT_GE(took, 0.99);
+    EXPECT_LT(took, 5.0);
+    EXPECT_EQ(orvik::GetNetWorkAcceptState(server), -1);
+    host::closesocket(peer);
+}
+
+TEST_F(NetworkTest, PeerSendingABadLengthPutsTheHandleInErrorAndThePumpClosesIt) {
+    ASSERT_EQ(orvik::PreparationListenNetWork(0), 0);
+    const host::SOCKET peer = RawConnect(ListenPort());
+    int server = -1;
+    ASSERT_TRUE(PumpUntil([&] { return (server = orvik::GetNewAcceptNetWork()) != -1; }));
+    const unsigned char negative[4] = {0xFE, 0xFF, 0xFF, 0xFF};
+    ASSERT_EQ(host::send(peer, reinterpret_cast<const char*>(negative), 4, 0), 4);
+    ASSERT_TRUE(PumpUntil([&] { return Record(server).error == 1; }));
+    EXPECT_TRUE(Logged("受信したメッセージの長さが不正です(-2 byte)"));
+    EXPECT_EQ(orvik::GetNetWorkAcceptState(server), -1);
+    EXPECT_EQ(orvik::RecvSocket(server), -1);
+    EXPECT_TRUE(Logged("このネットワークハンドルにはエラーが発生しています in RecvSocket\n"));
+
+    orvik::PumpNetworkMessages(0);
+    EXPECT_NE(orvik::Network().table.Find(server), nullptr);
+    orvik::PumpNetworkMessages(1);
+    EXPECT_EQ(orvik::Network().table.Find(server), nullptr);
+    host::closesocket(peer);
+}
+
+TEST_F(NetworkTest, FullTableRefusesTheConnectionAndStillHearsTheNextOne) {
+    ASSERT_EQ(orvik::PreparationListenNetWork(0), 0);
+    auto& table = orvik::Network().table;
+    int filler = -1;
+    while (table.Count() < orvik::kNetworkCapacity) filler = table.Add();
+    const int refused = orvik::ConnectNetWork("127.0.0.1", ListenPort());
+    EXPECT_EQ(refused, -1);  // no slot for the connecting end either
+
+    // A connection from outside the engine is refused by the listener: taken and closed.
+    const host::SOCKET peer = RawConnect(ListenPort());
+    ASSERT_TRUE(PumpUntil([&] { return Logged("空きソケットデータがなかったので accept を拒否しました \n"); }));
+    char byte;
+    EXPECT_EQ(host::recv(peer, &byte, 1, 0), 0);
+    host::closesocket(peer);
+
+    // With a slot free again the listener still announces connections.
+    table.Release(filler);
+    const host::SOCKET next = RawConnect(ListenPort());
+    int server = -1;
+    EXPECT_TRUE(PumpUntil([&] { return (server = orvik::GetNewAcceptNetWork()) != -1; }));
+    host::closesocket(next);
+}
+
+TEST_F(NetworkTest, UnknownSocketIsLoggedAndIgnored) {
+    EXPECT_EQ(orvik::HandleSocketMessage(0xDEAD, host::FD_READ), 0);
+    EXPECT_TRUE(Logged("通信エラー No.1\n"));
+    EXPECT_EQ(orvik::RecvSocket(0x30000000), -1);
+    EXPECT_TRUE(Logged("有効なネットワークハンドルではありません in RecvSocket\n"));
+    EXPECT_EQ(orvik::SendSocket(-1), -1);
+    EXPECT_TRUE(Logged("有効なネットワークハンドルではありません in SendSocket\n"));
+}
+
+TEST_F(NetworkTest, EndNetworkClosesEveryHandleAndTheWindow) {
+    const Connection c = Connect();
+    ASSERT_EQ(Send(c.client, "pending"), 0);
+    const host::HWND window = orvik::Network().window;
+    ASSERT_TRUE(host::IsWindow(window));
+
+    EXPECT_EQ(orvik::EndNetwork(), 0);
+    EXPECT_EQ(orvik::GetNetWorkAcceptState(c.client), -1);
+    const std::string log = Log();
+    const size_t begin = log.find(InLog("ネットワーク関連の終了処理を行います \n"));
+    const size_t end = log.find(InLog("ネットワーク関連の終了処理は完了しました\n"));
+    ASSERT_NE(begin, std::string::npos);
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_LT(begin, end);
+    EXPECT_FALSE(host::IsWindow(window));
+    EXPECT_EQ(orvik::Network().table.Count(), 0);
+    EXPECT_EQ(host::CountOpenSockets(), 0);
+
+    // Ended: both return at once and log nothing more; the network can start again.
+    EXPECT_EQ(orvik::EndNetwork(), 0);
+    EXPECT_EQ(orvik::PumpNetworkMessages(1), 0);
+    EXPECT_EQ(Log(), log);
+    ASSERT_EQ(orvik::InitNetwork(), 0);
+    const Connection again = Connect();
+    ASSERT_EQ(Send(again.server, "again"), 0);
+    EXPECT_EQ(Receive(again.client), "again");
+}
+
+}  // namespace
+}  // namespace orvik_test
