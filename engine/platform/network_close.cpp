@@ -79,7 +79,8 @@ int EndNetwork() {
     auto& st = Network();
     if (!st.initialised) return 0;
     AddLogText("ネットワーク関連の終了処理を行います \n");
-    ForEachNetworkRecord(CloseOrDelete);
+    // Closing pumps the window, which may still accept a connection: go until none is left.
+    while (st.head.next != &st.tail) CloseOrDelete(*static_cast<NetworkRecord*>(st.head.next->data));
     CloseNetworkWindow();
     host::UnregisterClassA(kNetworkWindowClass, nullptr);
     st.table.ReleaseAll();
