@@ -40,14 +40,14 @@ bool ContinueMessage(NetworkRecord& r) {
     WrapRingBufferPositions(&ring);
     const int32_t wanted = r.recvLength - r.recvTaken;
     const int32_t room = ring.capacity - ring.write;
-    const int32_t piece = wanted < room ? wanted : room;
-    const int n = Network().ws2.recv(r.socket, reinterpret_cast<char*>(ring.data + ring.write), piece, 0);
+    const int32_t chunk = wanted < room ? wanted : room;
+    const int n = Network().ws2.recv(r.socket, reinterpret_cast<char*>(ring.data + ring.write), chunk, 0);
     if (n <= 0) return false;
     ring.write += n;
     ring.stored += n;
     r.recvTaken += n;
     if (r.recvTaken == r.recvLength) r.recvLength = r.recvTaken = 0;
-    return n == piece;
+    return n == chunk;
 }
 
 void ReceiveAvailable(NetworkRecord& r) {

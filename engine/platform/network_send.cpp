@@ -32,8 +32,8 @@ bool SendBody(NetworkRecord& r) {
     RingBuffer& ring = r.sendRing;
     WrapRingBufferPositions(&ring);
     const int32_t room = ring.capacity - ring.read;
-    const int32_t piece = r.sendLength < room ? r.sendLength : room;
-    const int n = Network().ws2.send(r.socket, reinterpret_cast<const char*>(ring.data + ring.read), piece, 0);
+    const int32_t chunk = r.sendLength < room ? r.sendLength : room;
+    const int n = Network().ws2.send(r.socket, reinterpret_cast<const char*>(ring.data + ring.read), chunk, 0);
     if (n <= 0) return false;
     ring.read += n;
     ring.stored -= n;

@@ -103,7 +103,7 @@ protected:
         return orvik::NetWorkSend(handle, bytes.data(), int(bytes.size()));
     }
 
-    // Bytes that differ from position to position, so a piece lost or repeated shows.
+    // Bytes that differ from position to position, so a run lost or repeated shows.
     static std::string Pattern(size_t size, unsigned seed) {
         std::string s(size, '\0');
         for (size_t i = 0; i < size; ++i) s[i] = char((i * 131 + seed * 7 + (i >> 9)) & 0xFF);
