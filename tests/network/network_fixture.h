@@ -78,8 +78,9 @@ protected:
     // Listens on a free port, connects to it and waits until both ends are connected.
     static Connection Connect() {
         Connection c;
-        if (!orvik::Network().table.Find(orvik::Network().listenHandle))
+        if (!orvik::Network().table.Find(orvik::Network().listenHandle)) {
             EXPECT_EQ(orvik::PreparationListenNetWork(0), 0);
+        }
         c.client = orvik::ConnectNetWork("127.0.0.1", ListenPort());
         EXPECT_NE(c.client, -1);
         EXPECT_TRUE(PumpUntil([&] {
