@@ -31,12 +31,9 @@ bool TakesRunCodes(const MEMIMG& src, int32_t transparency, const Placement& at)
            src.height == st.height;
 }
 
-void DrawByRunCodes(const MemImgDrawState& ds, const MEMIMG& src, const MEMIMG* blend,
-                    const Placement& at) {
-    soft::SourceVariant v;
-    if (!soft::ChooseSourceVariant(ds, src, true, blend, soft::Flavour::Stretch, &v)) return;
-    const MemImgStore& st = *src.store;
-    soft::RunCodeJob job;
+// The pointers, pitches and size every loop of a draw at a point works from.
+template <class Job>
+void Place(Job& job, const soft::SourceVariant& v, const Placement& at) {
     job.cx = v.cx;
     job.dst = at.dst;
     job.dstPitch = at.dstPitch;
@@ -44,11 +41,20 @@ void DrawByRunCodes(const MemImgDrawState& ds, const MEMIMG& src, const MEMIMG* 
     job.srcPitch = at.srcPitch;
     job.blend = at.blend;
     job.blendPitch = at.blendPitch;
+    job.width = at.width;
+    job.height = at.height;
+}
+
+void DrawByRunCodes(const MemImgDrawState& ds, const MEMIMG& src, const MEMIMG* blend,
+                    const Placement& at) {
+    soft::SourceVariant v;
+    if (!soft::ChooseSourceVariant(ds, src, true, blend, soft::Flavour::Stretch, &v)) return;
+    const MemImgStore& st = *src.store;
+    soft::RunCodeJob job;
+    Place(job, v, at);
     job.codes = st.runCodes;
     // The store keeps width + 5 code bytes for every line.
     job.codesEnd = st.runCodes + (ptrdiff_t{st.width} + 5) * st.height;
-    job.width = at.width;
-    job.height = at.height;
     soft::FindRunCodeLoop(v.key)(job);
 }
 
@@ -58,15 +64,7 @@ void DrawByRows(const MemImgDrawState& ds, const MEMIMG& src, int32_t transparen
     if (!soft::ChooseSourceVariant(ds, src, transparency != 0, blend, soft::Flavour::Point, &v))
         return;
     soft::RowJob job;
-    job.cx = v.cx;
-    job.dst = at.dst;
-    job.dstPitch = at.dstPitch;
-    job.src = at.src;
-    job.srcPitch = at.srcPitch;
-    job.blend = at.blend;
-    job.blendPitch = at.blendPitch;
-    job.width = at.width;
-    job.height = at.height;
+    Place(job, v, at);
     soft::FindPointRowLoop(v.key)(job);
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "tests/support/back_buffer_pixels.h"
 #include "../support/bounded_wait.h"
 #include "../support/xwd_screenshot.h"
 #include "../window_sdl/sdl_engine_setup.h"
@@ -62,19 +63,6 @@ void DrawScene() {
     ASSERT_EQ(orvik::DrawFilledBox(500, 400, 600, 450, orvik::GetColorValue(30, 200, 90)), 0);
     ASSERT_EQ(orvik::DrawColorLine(10, 470, 630, 300, orvik::GetColorValue(255, 255, 0)), 0);
     ASSERT_EQ(orvik::DrawLineBox(20, 20, 120, 60, orvik::GetColorValue(255, 0, 255)), 0);
-}
-
-std::vector<uint32_t> BackBufferPixels() {
-    orvik::FlushVertexBatch();
-    host::Surface* b = orvik::Graphics().dev.backBuffer;
-    std::vector<uint32_t> px(size_t(b->Width()) * b->Height());
-    for (uint32_t y = 0; y < b->Height(); ++y)
-        for (uint32_t x = 0; x < b->Width(); ++x) {
-            uint32_t v;
-            std::memcpy(&v, b->Bits() + size_t(y) * b->Pitch() + size_t(x) * 4, 4);
-            px[size_t(y) * b->Width() + x] = v & 0xFFFFFF;
-        }
-    return px;
 }
 
 TEST(DrawingDemoTest, WindowShowsExactlyThePresentedFrame) {

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "tests/support/back_buffer_pixels.h"
 #include "../support/bounded_wait.h"
 #include "../support/xwd_screenshot.h"
 #include "../window_sdl/sdl_engine_setup.h"
@@ -55,19 +56,6 @@ void SavePng(const char* path, int width, int height, const std::vector<uint32_t
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
-}
-
-std::vector<uint32_t> BackBufferPixels() {
-    orvik::FlushVertexBatch();
-    host::Surface* b = orvik::Graphics().dev.backBuffer;
-    std::vector<uint32_t> px(size_t(b->Width()) * b->Height());
-    for (uint32_t y = 0; y < b->Height(); ++y)
-        for (uint32_t x = 0; x < b->Width(); ++x) {
-            uint32_t v;
-            std::memcpy(&v, b->Bits() + size_t(y) * b->Pitch() + size_t(x) * 4, 4);
-            px[size_t(y) * b->Width() + x] = v & 0xFFFFFF;
-        }
-    return px;
 }
 
 // Menu-like lines in the fonts the game uses: plain, edged, large, and Japanese text.

@@ -87,4 +87,25 @@ protected:
     std::mt19937 rng{7};
 };
 
+// Source pixels name their own column and row, so a draw shows where each pixel came from.
+inline uint32_t Id(int x, int y) { return 0x01000000u | uint32_t(y) << 12 | uint32_t(x); }
+inline int IdX(uint32_t v) { return v & 0xFFF; }
+inline int IdY(uint32_t v) { return (v >> 12) & 0xFFF; }
+
+// A cleared target drawn into over its whole area, from a source of Id pixels.
+class WalkTest : public DrawTest {
+protected:
+    void MakeTarget(int w, int h, int type = kMemImgXrgb32) {
+        target.Make(type, w, h);
+        target.Fill(0);
+        Area(0, 0, w, h);
+        Settings(0, 255);
+    }
+    void MakeSource(int w, int h) {
+        source.Make(kMemImgXrgb32, w, h);
+        source.FillWith(Id);
+    }
+    Image target, source;
+};
+
 }  // namespace drawtest

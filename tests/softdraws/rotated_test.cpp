@@ -11,24 +11,11 @@ namespace {
 
 using namespace drawtest;
 
-uint32_t Id(int x, int y) { return 0x01000000u | uint32_t(y) << 12 | uint32_t(x); }
-
-class RotatedTest : public DrawTest {
+class RotatedTest : public WalkTest {
 protected:
-    void MakeTarget(int w, int h) {
-        target.Make(kMemImgXrgb32, w, h);
-        target.Fill(0);
-        Area(0, 0, w, h);
-        Settings(0, 255);
-    }
-    void MakeSource(int w, int h) {
-        source.Make(kMemImgXrgb32, w, h);
-        source.FillWith(Id);
-    }
     void Rotate(int32_t x, int32_t y, float angle, float scale, int32_t turn = 0) {
         DrawMemImgRotated(&target.img, &source.img, x, y, angle, scale, 0, turn, nullptr);
     }
-    Image target, source;
 };
 
 TEST_F(RotatedTest, NoTurnAtScaleOneShowsTheSourceCentredOnThePoint) {

@@ -9,27 +9,11 @@ namespace {
 
 using namespace drawtest;
 
-// Source pixels name their own column and row.
-uint32_t Id(int x, int y) { return 0x01000000u | uint32_t(y) << 12 | uint32_t(x); }
-int IdX(uint32_t v) { return v & 0xFFF; }
-int IdY(uint32_t v) { return (v >> 12) & 0xFFF; }
-
-class StretchedTest : public DrawTest {
+class StretchedTest : public WalkTest {
 protected:
-    void MakeTarget(int w, int h, int type = kMemImgXrgb32) {
-        target.Make(type, w, h);
-        target.Fill(0);
-        Area(0, 0, w, h);
-        Settings(0, 255);
-    }
-    void MakeSource(int w, int h) {
-        source.Make(kMemImgXrgb32, w, h);
-        source.FillWith(Id);
-    }
     void Stretch(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t trans = 0) {
         DrawMemImgStretched(&target.img, &source.img, x1, y1, x2, y2, trans, nullptr);
     }
-    Image target, source;
 };
 
 TEST_F(StretchedTest, TheSourceSizeIsThePointDraw) {

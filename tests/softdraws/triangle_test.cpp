@@ -12,20 +12,8 @@ namespace {
 
 using namespace drawtest;
 
-uint32_t Id(int x, int y) { return 0x01000000u | uint32_t(y) << 12 | uint32_t(x); }
-
-class TriangleTest : public DrawTest {
+class TriangleTest : public WalkTest {
 protected:
-    void MakeTarget(int w, int h, int type = kMemImgXrgb32) {
-        target.Make(type, w, h);
-        target.Fill(0);
-        Area(0, 0, w, h);
-        Settings(0, 255);
-    }
-    void MakeSource(int w, int h) {
-        source.Make(kMemImgXrgb32, w, h);
-        source.FillWith(Id);
-    }
     // Columns of each row that hold something other than 0.
     std::vector<std::pair<int, int>> Spans() const {
         std::vector<std::pair<int, int>> out(target.img.height, {-1, -1});
@@ -37,7 +25,6 @@ protected:
                 }
         return out;
     }
-    Image target, source;
 };
 
 TEST_F(TriangleTest, TheRightAngledTriangleOfTheWorkedCase) {

@@ -22,8 +22,6 @@ using namespace drawtest;
 constexpr int kSrcW = 13, kSrcH = 9, kDst = 40;
 constexpr uint32_t kUnmapped = 0;
 
-uint32_t Id(int x, int y) { return 0x01000000u | uint32_t(y) << 12 | uint32_t(x); }
-
 struct Flags {
     int depth;
     bool pal, blend, tint, alpha, keyed;
