@@ -69,6 +69,12 @@ public:
             if (slots_[size_t(slot)].record) Release(Handle(slot));
     }
 
+    // Back to a fresh table: every record released and check numbers from 0 again.
+    void Reset() {
+        ReleaseAll();
+        nextCheck_ = 0;
+    }
+
     int32_t Count() const { return count_; }
     int32_t HighWater() const { return highWater_; }
 

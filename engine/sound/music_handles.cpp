@@ -28,10 +28,8 @@ int GetMusicPlayState(int handle) {
 
 int RefreshMusicPlayState() {
     // A record counts as playing from its play request until the sequencer has stopped.
-    MusicTable& t = Sound().music;
     if (Sound().mci.playing) return 0;
-    for (int32_t slot = 0; slot < t.endIndex; ++slot)
-        if (MusicRecord* r = t.slots[slot]; r && r->playing) r->playing = 0;
+    Sound().music.ForEach([](int32_t, MusicRecord& r) { r.playing = 0; });
     return 0;
 }
 
@@ -58,14 +56,12 @@ int DeleteMusicHandle(int handle) {
         TrackedFree(r->midiData);
         r->midiData = nullptr;
     }
-    Sound().music.Remove(handle & 0xFFFF);
+    Sound().music.Release(handle);
     return 0;
 }
 
 int DeleteAllMusicHandles() {
-    MusicTable& t = Sound().music;
-    for (int32_t slot = 0; slot < kMaxMusicHandles; ++slot)
-        if (MusicRecord* r = t.slots[slot]) DeleteMusicHandle(t.HandleOf(r->check, slot));
+    Sound().music.ForEach([](int32_t handle, MusicRecord&) { DeleteMusicHandle(handle); });
     return 0;
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/sound/handle_table.h"
+#include "engine/platform/handle_table.h"
 
 namespace orvik {
 
@@ -12,13 +12,12 @@ constexpr int32_t kMaxMusicHandles = 256;
 constexpr int32_t kMaxPathBytes = 260;
 
 struct MusicRecord {
-    uint32_t check;
     int32_t playing;  // 1 from a play request until the music is known to have ended
     uint8_t* midiData;  // the MIDI file image (tracked memory)
     uint32_t midiSize;
 };
 
-using MusicTable = HandleTable<MusicRecord, kMaxMusicHandles, kMusicHandleType>;
+using MusicTable = HandleTable<MusicRecord>;
 
 struct MidiMciState {
     uint32_t deviceId;

@@ -6,7 +6,7 @@
 
 #include "engine/platform/list.h"
 #include "engine/platform/ring_buffer.h"
-#include "engine/sound/handle_table.h"
+#include "engine/platform/handle_table.h"
 #include "engine/sound/sound_buffer.h"
 #include "host/dsound/dsound_types.h"
 #include "host/win/file_io.h"
@@ -33,7 +33,6 @@ struct SoftSoundPlayerPart {
 };
 
 struct SoftSoundRecord {
-    uint32_t check;
     int32_t kind;
     host::WAVEFORMATEX format;
     uint8_t* samples;  // data: the sample block (tracked memory)
@@ -41,7 +40,7 @@ struct SoftSoundRecord {
     SoftSoundPlayerPart player;
 };
 
-using SoftSoundTable = HandleTable<SoftSoundRecord, kMaxSoftSounds, kSoftSoundHandleType>;
+using SoftSoundTable = HandleTable<SoftSoundRecord>;
 
 // The capture file: 16-bit stereo 44100 Hz PCM behind a 46-byte header written on close.
 struct SoundCaptureState {

@@ -14,9 +14,9 @@ void ReleasePlayer(SoftSoundRecord* r) {
 
 int DeleteAllOfKind(int kind) {
     if (!SoundStarted()) return -1;
-    SoftSoundTable& t = Sound().softSounds;
-    for (int32_t slot = 0; slot < kMaxSoftSounds; ++slot)
-        if (SoftSoundRecord* r = t.slots[slot]; r && r->kind == kind) DeleteSoftSound(t.HandleOf(r->check, slot), kind);
+    Sound().softSounds.ForEach([kind](int32_t handle, SoftSoundRecord& r) {
+        if (r.kind == kind) DeleteSoftSound(handle, kind);
+    });
     return 0;
 }
 
@@ -29,7 +29,7 @@ int DeleteSoftSound(int handle, int kind) {
     if (!r || r->kind != kind) return -1;
     if (kind == kSoftSoundPlayer) ReleasePlayer(r);
     else TrackedFree(r->samples);
-    t.Remove(handle & 0xFFFF);
+    t.Release(handle);
     return 0;
 }
 

@@ -28,9 +28,9 @@ void ResetSoundState() {
     s.handles.count = 0;
     s.handles.nextSlot = 0;
     s.handles.checkCounter = 0;
-    s.softSounds.Clear();
+    s.softSounds.Reset();
     s.capture = SoundCaptureState{};
-    s.music.Clear();
+    s.music.Reset();
     s.mci = MidiMciState{};
     s.currentMusic = CurrentMusicState{};
 }

@@ -59,9 +59,9 @@ struct SoundSystemState {
     ListNode streamHead, streamTail;
     ListNode softPlayerHead, softPlayerTail;
     SoundHandleTable handles;
-    SoftSoundTable softSounds;
+    SoftSoundTable softSounds{kSoftSoundHandleType, kMaxSoftSounds};
     SoundCaptureState capture;
-    MusicTable music;
+    MusicTable music{kMusicHandleType, kMaxMusicHandles};
     MidiMciState mci;
     CurrentMusicState currentMusic;
 };
