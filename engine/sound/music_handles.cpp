@@ -27,9 +27,9 @@ int GetMusicPlayState(int handle) {
 }
 
 int RefreshMusicPlayState() {
-    // A record counts as playing from its play request until the sequencer has stopped.
-    if (Sound().mci.playing) return 0;
-    Sound().music.ForEach([](int32_t, MusicRecord& r) { r.playing = 0; });
+    if (!SoundStarted()) return -1;
+    // Only a DirectMusic performance is asked here, and that mode is not built: with the
+    // sequencer, its end notify (UpdateMidiMciPlayback) is what ends the playing.
     return 0;
 }
 
@@ -61,6 +61,7 @@ int DeleteMusicHandle(int handle) {
 }
 
 int DeleteAllMusicHandles() {
+    if (!SoundStarted()) return -1;
     Sound().music.ForEach([](int32_t handle, MusicRecord&) { DeleteMusicHandle(handle); });
     return 0;
 }

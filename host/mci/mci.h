@@ -1,7 +1,8 @@
 // The media control interface, cut down to the MIDI sequencer: a device of type
 // "sequencer" opened on a Standard MIDI File, played (optionally from a position, with a
 // notify message to a window when it ends), stopped, asked its status and closed. Times
-// are in milliseconds. The music is rendered by our own synthesiser into the mixer.
+// are in milliseconds. The music is rendered into the mixer through FluidSynth with a
+// General MIDI sound font, or through a small synthesiser of our own when there is none.
 #pragma once
 #include <cstdint>
 

@@ -1,5 +1,6 @@
 // The MCI command dispatcher with its one kind of device, the MIDI sequencer. Every
-// command runs under the mixer's lock, since the mixer plays the sequencer.
+// command runs under the mixer's lock, since the mixer plays the sequencer; an open
+// takes it only once the file is read and the synthesiser made.
 #include <strings.h>
 
 #include <fstream>
@@ -35,18 +36,28 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
     return true;
 }
 
+bool PortInUse() {
+    std::lock_guard guard(DirectSoundLock());
+    return !State().devices.empty();
+}
+
+// The file is read and the synthesiser made (its sound font loaded) before the lock is
+// taken, so the mixer is not held up by the loading.
 MCIERROR Open(uint32_t flags, MCI_OPEN_PARMSA* p) {
     if (!p || !(flags & MCI_OPEN_TYPE) || !(flags & MCI_OPEN_ELEMENT) || !p->lpstrDeviceType || !p->lpstrElementName)
         return MCIERR_MISSING_PARAMETER;
     if (strcasecmp(p->lpstrDeviceType, "sequencer") != 0) return MCIERR_INVALID_DEVICE_NAME;
     // One synthesiser plays one sequence at a time, as one MIDI output port would.
-    if (!State().devices.empty()) return MCIERR_SEQ_PORT_INUSE;
+    if (PortInUse()) return MCIERR_SEQ_PORT_INUSE;
     std::vector<uint8_t> file;
     if (!ReadWholeFile(p->lpstrElementName, &file)) return MCIERR_FILE_NOT_FOUND;
     MidiSequence sequence;
     if (!ParseMidiFile(file, &sequence)) return MCIERR_INVALID_FILE;
+    std::unique_ptr<MidiSynth> synth = MakeMidiSynth(MixerOutputRate());
+    std::lock_guard guard(DirectSoundLock());
+    if (!State().devices.empty()) return MCIERR_SEQ_PORT_INUSE;
     const MCIDEVICEID id = State().nextId++;
-    auto device = std::make_unique<Sequencer>(std::move(sequence), id);
+    auto device = std::make_unique<Sequencer>(std::move(sequence), std::move(synth), id);
     AddMixerSource(device.get());
     State().devices.emplace(id, std::move(device));
     p->wDeviceID = id;
@@ -84,8 +95,8 @@ void Close(MCIDEVICEID device) {
 }  // namespace
 
 MCIERROR mciSendCommandA(MCIDEVICEID device, uint32_t message, uint32_t flags, void* parameters) {
-    std::lock_guard guard(DirectSoundLock());
     if (message == MCI_OPEN) return Open(flags, static_cast<MCI_OPEN_PARMSA*>(parameters));
+    std::lock_guard guard(DirectSoundLock());
     auto at = State().devices.find(device);
     if (at == State().devices.end()) return MCIERR_INVALID_DEVICE_ID;
     Sequencer& s = *at->second;
@@ -107,6 +118,7 @@ void ResetMci() {
     std::lock_guard guard(DirectSoundLock());
     for (auto& [id, device] : State().devices) RemoveMixerSource(device.get());
     State().devices.clear();
+    ResetSoundFontSearch();
 }
 
 }  // namespace host

@@ -1,54 +1,43 @@
-// A small General-MIDI-like synthesiser: sine voices for most instruments, square for
-// organs and synth leads, short noise bursts on the percussion channel; each voice has
-// an attack, decay, sustain and release envelope. Exact instrument timbres are not the
-// aim: the music is to be heard at the right pitches, times and levels.
+// What the sequencer plays through: a General MIDI synthesiser that takes channel
+// messages and adds its sound into the mixer's buffer. The one made for a sequence
+// renders through FluidSynth with a General MIDI sound font, or, when no sound font can
+// be loaded, through the small built-in synthesiser.
 #pragma once
-#include <array>
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace host {
 
 class MidiSynth {
 public:
-    MidiSynth();
+    virtual ~MidiSynth() = default;
     // A channel message (status 0x80 ... 0xEF).
-    void Message(uint8_t status, uint8_t data1, uint8_t data2);
+    virtual void Message(uint8_t status, uint8_t data1, uint8_t data2) = 0;
     // Every sounding note goes into its release.
-    void AllNotesOff();
-    // Silences everything at once and puts the controllers back to their defaults.
-    void Reset();
+    virtual void AllNotesOff() = 0;
+    // Silences everything at once and puts programs and controllers back to their defaults.
+    virtual void Reset() = 0;
     // Adds `frames` stereo frames at `rate` into acc.
-    void Render(int32_t* acc, uint32_t frames, uint32_t rate);
-    bool Sounding() const;
-
-private:
-    enum class Wave : uint8_t { kSine, kSquare, kNoise };
-    enum class Stage : uint8_t { kOff, kAttack, kDecay, kSustain, kRelease };
-    struct Voice {
-        Stage stage = Stage::kOff;
-        Wave wave = Wave::kSine;
-        uint8_t channel = 0, key = 0;
-        double phase = 0;
-        double level = 0;  // envelope, 0 ... 1
-        double velocity = 0;
-        uint32_t noise = 1;   // percussion's noise generator
-        uint64_t started = 0;  // for stealing the oldest voice
-    };
-    struct Channel {
-        uint8_t program = 0, volume = 100, expression = 127, pan = 64;
-        int32_t bend = 0;  // -8192 ... 8191, two semitones either way
-    };
-
-    void NoteOn(uint8_t channel, uint8_t key, uint8_t velocity);
-    void NoteOff(uint8_t channel, uint8_t key);
-    void Controller(uint8_t channel, uint8_t number, uint8_t value);
-    Voice& FreeVoice();
-    double Sample(Voice& v, double frequency, uint32_t rate);
-    static void StepEnvelope(Voice& v, uint32_t rate);
-
-    std::array<Voice, 32> voices_;
-    std::array<Channel, 16> channels_;
-    uint64_t noteCounter_ = 0;
+    virtual void Render(int32_t* acc, uint32_t frames, uint32_t rate) = 0;
+    virtual bool Sounding() const = 0;
+    // How many frames before its time an event should be handed over. A synthesiser that
+    // starts notes only at the boundaries of its render blocks asks for half a block, so
+    // that every note starts at the boundary nearest its time.
+    virtual uint32_t LeadFrames() const { return 0; }
 };
+
+// The sound fonts tried in order: the one named by ORVIK_SOUNDFONT, the player's own
+// (~/.local/share/sounds/sf2/default-GM.sf2), then Debian's General MIDI fonts.
+std::vector<std::string> SoundFontSearchPaths();
+// For tests: the paths to try instead (an empty list finds none); ResetSoundFontSearch
+// goes back to the usual ones.
+void SetSoundFontSearchPaths(std::vector<std::string> paths);
+void ResetSoundFontSearch();
+
+// The synthesiser over the first sound font that loads, made for `rate`; the built-in
+// one, with a line on standard error saying so, when none does.
+std::unique_ptr<MidiSynth> MakeMidiSynth(uint32_t rate);
 
 }  // namespace host

@@ -3,6 +3,7 @@
 // notify message to the window given with the play once the sequence has ended.
 #pragma once
 #include <cstdint>
+#include <memory>
 
 #include "host/dsound/mixer_source.h"
 #include "host/mci/midi_file.h"
@@ -14,7 +15,7 @@ namespace host {
 class Sequencer final : public MixerSource {
 public:
     // Every call must be made under DirectSoundLock(), as the mixer calls Render.
-    explicit Sequencer(MidiSequence sequence, uint32_t deviceId);
+    Sequencer(MidiSequence sequence, std::unique_ptr<MidiSynth> synth, uint32_t deviceId);
     void Play(uint32_t fromMilliseconds, HWND notifyWindow);
     // Stops where it is; the notes die away.
     void Stop();
@@ -28,7 +29,7 @@ private:
     void Finish();
 
     MidiSequence sequence_;
-    MidiSynth synth_;
+    std::unique_ptr<MidiSynth> synth_;
     uint32_t deviceId_;
     size_t next_ = 0;        // next event to play
     double seconds_ = 0;     // play position

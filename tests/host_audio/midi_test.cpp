@@ -10,13 +10,16 @@
 #include "host/dsound/mixer.h"
 #include "host/mci/mci.h"
 #include "host/mci/midi_file.h"
-#include "host/mci/midi_synth.h"
+#include "host/mci/builtin_synth.h"
+#include "mci_fixture.h"
 #include "tests/support/midi_builder.h"
 
 namespace {
 
 using orvik_test::MidiFile;
 using orvik_test::MidiTrack;
+using audio_test::Frequency;
+using audio_test::MciTest;
 
 TEST(MidiFileTest, TempoChangesTimeEveryTrackAndRunningStatusIsRead) {
     // Track 0 holds the tempo map: 0.5 s a quarter, then 0.25 s from tick 96.
@@ -67,21 +70,9 @@ TEST(MidiFileTest, DamagedFilesAreRefusedWithAnEmptySequence) {
     EXPECT_FALSE(host::ParseMidiFile(longTrack, &seq));
 }
 
-// Rising zero crossings per second over a stretch of one channel.
-double Frequency(const std::vector<int32_t>& acc, size_t from, size_t to, double rate) {
-    int crossings = 0;
-    size_t first = 0, last = 0;
-    for (size_t i = from + 1; i < to; ++i)
-        if (acc[2 * (i - 1)] < 0 && acc[2 * i] >= 0) {
-            if (crossings++ == 0) first = i;
-            last = i;
-        }
-    return crossings > 1 ? (crossings - 1) * rate / double(last - first) : 0;
-}
-
 TEST(MidiSynthTest, NotesSoundAtTheirPitchOnBothSidesAndDieAwayAfterRelease) {
     for (auto [key, program, hz] : {std::tuple{69, 0, 440.0}, std::tuple{57, 80, 220.0}, std::tuple{81, 0, 880.0}}) {
-        host::MidiSynth synth;
+        host::BuiltinMidiSynth synth;
         synth.Message(0xC0, uint8_t(program), 0);
         synth.Message(0x90, uint8_t(key), 127);
         std::vector<int32_t> acc(2 * 44100, 0);
@@ -102,7 +93,7 @@ TEST(MidiSynthTest, NotesSoundAtTheirPitchOnBothSidesAndDieAwayAfterRelease) {
 }
 
 TEST(MidiSynthTest, PanAndVolumeControllersShapeTheLevel) {
-    host::MidiSynth synth;
+    host::BuiltinMidiSynth synth;
     synth.Message(0xB0, 10, 0);  // hard left
     synth.Message(0xB0, 7, 50);
     synth.Message(0x90, 69, 127);
@@ -117,45 +108,8 @@ TEST(MidiSynthTest, PanAndVolumeControllersShapeTheLevel) {
     EXPECT_NEAR(left, 6000.0 * 50 / 127, 60);
 }
 
-class MciTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        host::ResetDirectSoundHost();
-        host::ResetMci();
-        path_ = ::testing::TempDir() + "/mci_test_" + std::to_string(::getpid()) + ".mid";
-    }
-    void TearDown() override {
-        host::ResetMci();
-        std::remove(path_.c_str());
-    }
-    void Write(const std::vector<uint8_t>& bytes) {
-        FILE* f = std::fopen(path_.c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-    host::MCIERROR Open(host::MCIDEVICEID* id, const char* type = "sequencer") {
-        host::MCI_OPEN_PARMSA p;
-        p.lpstrDeviceType = type;
-        p.lpstrElementName = path_.c_str();
-        const host::MCIERROR e = host::mciSendCommandA(0, host::MCI_OPEN, host::MCI_OPEN_TYPE | host::MCI_OPEN_ELEMENT, &p);
-        *id = p.wDeviceID;
-        return e;
-    }
-    static uint32_t Status(host::MCIDEVICEID id, uint32_t item) {
-        host::MCI_STATUS_PARMS p;
-        p.dwItem = item;
-        EXPECT_EQ(host::mciSendCommandA(id, host::MCI_STATUS, host::MCI_STATUS_ITEM, &p), 0u);
-        return p.dwReturn;
-    }
-    static std::vector<int16_t> Mix(size_t frames) {
-        std::vector<int16_t> out(frames * 2);
-        host::MixAudio(out);
-        return out;
-    }
-    std::string path_;
-};
-
 TEST_F(MciTest, SequencerPlaysTheNoteForItsLengthAndStops) {
+    host::SetSoundFontSearchPaths({});  // the built-in synthesiser's exact silence after a release
     Write(orvik_test::OneNoteFile(69, 96));  // half a second of A
     host::MCIDEVICEID id = 0;
     ASSERT_EQ(Open(&id), 0u);

@@ -64,7 +64,7 @@ TEST_F(MusicTest, HandlesShareOnePlayStateAndBadOnesAreRefused) {
     EXPECT_EQ(orvik::StopMusicHandle(b), -1);
 }
 
-TEST_F(MusicTest, TheEndNotifyClosesTheDeviceOnceAndThePumpClearsTheRecord) {
+TEST_F(MusicTest, TheEndNotifyClosesTheDeviceOnceAndThePumpLeavesTheRecord) {
     Start();
     const int h = LoadNote();
     ASSERT_EQ(orvik::PlayMusicHandle(h, orvik::kPlayBack), 0);
@@ -73,13 +73,26 @@ TEST_F(MusicTest, TheEndNotifyClosesTheDeviceOnceAndThePumpClearsTheRecord) {
     EXPECT_EQ(orvik::GetMusicPlayState(h), 1) << "until the notify is handled";
     orvik::PumpMessagesCore();
     EXPECT_EQ(orvik::GetMusicPlayState(h), 0);
-    EXPECT_EQ(orvik::Sound().music.Find(h)->playing, 0) << "the pump's refresh";
+    EXPECT_EQ(orvik::Sound().music.Find(h)->playing, 1) << "the pump's refresh asks only DirectMusic";
     EXPECT_FALSE(host::IsMidiSequencerOpen());
     EXPECT_EQ(orvik::UpdateMidiMciPlayback(), 0) << "a second notify does nothing";
     EXPECT_EQ(Mci().playing, 0);
     EXPECT_FALSE(Audible(Mix(8000)));
     ASSERT_EQ(orvik::StopMusicHandle(h), 0);
     EXPECT_FALSE(TempFileExists());
+}
+
+TEST_F(MusicTest, BeforeSoundStartsTheTableRefusesButNotifyAndShutdownStopDoNot) {
+    EXPECT_EQ(orvik::RefreshMusicPlayState(), -1);
+    EXPECT_EQ(orvik::DeleteAllMusicHandles(), -1);
+    EXPECT_EQ(orvik::UpdateMidiMciPlayback(), 0);
+    EXPECT_EQ(orvik::StopCurrentMusic(), 0);
+    Start();
+    const int h = LoadNote();
+    ASSERT_NE(h, -1);
+    EXPECT_EQ(orvik::RefreshMusicPlayState(), 0);
+    EXPECT_EQ(orvik::DeleteAllMusicHandles(), 0);
+    EXPECT_EQ(orvik::GetMusicPlayState(h), -1) << "deleted";
 }
 
 TEST_F(MusicTest, ALoopRestartsFromTheTopUntilStopped) {

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 #include <vector>
 
 namespace orvik_test {
@@ -37,7 +38,7 @@ inline void PutBig(std::vector<uint8_t>& out, uint32_t v, int bytes) {
     for (int i = bytes - 1; i >= 0; --i) out.push_back(uint8_t(v >> (8 * i)));
 }
 
-inline std::vector<uint8_t> MidiFile(uint16_t format, uint16_t division, std::initializer_list<MidiTrack> tracks) {
+inline std::vector<uint8_t> MidiFile(uint16_t format, uint16_t division, std::span<const MidiTrack> tracks) {
     std::vector<uint8_t> out = {'M', 'T', 'h', 'd'};
     PutBig(out, 6, 4);
     PutBig(out, format, 2);
@@ -49,6 +50,10 @@ inline std::vector<uint8_t> MidiFile(uint16_t format, uint16_t division, std::in
         out.insert(out.end(), t.Bytes().begin(), t.Bytes().end());
     }
     return out;
+}
+
+inline std::vector<uint8_t> MidiFile(uint16_t format, uint16_t division, std::initializer_list<MidiTrack> tracks) {
+    return MidiFile(format, division, std::span<const MidiTrack>(tracks.begin(), tracks.size()));
 }
 
 // One note of `key` on channel 0 from 0 to `ticks`, at 96 ticks a quarter of 0.5 s.
