@@ -124,8 +124,13 @@ int32_t AllocBuffer(BufferTable& table, int32_t size, int32_t count, bool vertex
     r->elementSize = size;
     r->elementCount = count;
     r->data.assign(size_t(size) * size_t(count), 0);
-    CreateBufferObject(*r, vertex);
-    return r->handle;
+    const int32_t handle = r->handle;
+    // A handle whose device buffer is missing or unfilled would draw nothing: refuse it.
+    if (CreateBufferObject(*r, vertex) != 0) {
+        table.Delete(handle);
+        return -1;
+    }
+    return handle;
 }
 
 void ReleaseObjects(BufferTable& table) {

@@ -100,7 +100,9 @@ int RecreateGraphicsDeviceSameMode() {
     ReleaseDirect3D9();
     TerminateInputSystem();
     InitInputSystem();
-    StartDirect3D9();
+    // No device this time (the library or DirectDraw is gone): the software renderer,
+    // which needs none of the device objects, takes over.
+    if (StartDirect3D9() != 0) g.direct3DMode = 0;
     if (!g.direct3DMode) {
         RunSoftwareRenderer();
         return 0;

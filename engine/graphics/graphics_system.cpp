@@ -1,5 +1,8 @@
 // Graphics start-up, the software fallback and shutdown.
 #include "engine/graphics/graphics_system.h"
+
+#include <orvik/platform.h>
+
 #include "engine/graphics/blend_mask.h"
 
 #include "engine/graphics/camera.h"
@@ -156,10 +159,8 @@ int CreatePrimarySurfaceMemImg() {
     const ScreenSettings& s = g.screen;
     int type = s.depth == 16 ? 0 : 1;
     g.softScreen = new MEMIMG{};
-    if (MakeMemImg(g.softScreen, s.width, s.height, type) < 0) {
-        AddLogText("プライマリサーフェス用の MEMIMG の作成に失敗しました\n");
-        std::exit(-1);
-    }
+    if (MakeMemImg(g.softScreen, s.width, s.height, type) < 0)
+        ExitWithError("プライマリサーフェス用の MEMIMG の作成に失敗しました");
     for (int i = 0; i < 2; ++i) {
         g.textWork[i] = new MEMIMG{};
         SetupMemImg(g.textWork[i], s.width, s.height, -1, 0, type, 0, i, 0, nullptr);

@@ -196,7 +196,10 @@ int EndLibrary() {
 void ExitWithError(const char* text) {
     AddLogText(text ? text : "");
     AddLogText("\n");
-    EndLibraryCore();
+    // A start-up that has not finished has threads and a window too: they are shut down
+    // and joined as well, or the process would abort on a running thread at exit.
+    if (g_library.starting && !g_library.initialised && !g_library.shuttingDown) TearDownServices();
+    else EndLibraryCore();
     FreeLibraryLock();
     std::exit(-1);
 }

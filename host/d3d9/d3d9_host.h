@@ -26,6 +26,8 @@ struct D3D9HostSettings {
     // The next N render-target and offscreen-plain-surface creations fail.
     int renderTargetCreateFailures = 0;
     int offscreenCreateFailures = 0;
+    // The next N vertex- and index-buffer creations fail.
+    int bufferCreateFailures = 0;
     // Presents return at once whatever the interval, as drivers with vertical sync forced
     // off do.
     bool presentIgnoresInterval = false;

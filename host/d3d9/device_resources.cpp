@@ -59,6 +59,7 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
     if (!buffer) return D3DERR_INVALIDCALL;
     *buffer = nullptr;
     if (length == 0 || length > (256u << 20) || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
+    if (TakeInjectedFailure(D3D9Settings().bufferCreateFailures)) return D3DERR_OUTOFVIDEOMEMORY;
     return MakeResource(buffer, core_, length, usage, fvf, pool);
 }
 
@@ -68,6 +69,7 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
     *buffer = nullptr;
     if (length == 0 || length > (256u << 20) || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
     if (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
+    if (TakeInjectedFailure(D3D9Settings().bufferCreateFailures)) return D3DERR_OUTOFVIDEOMEMORY;
     return MakeResource(buffer, core_, length, usage, format, pool);
 }
 

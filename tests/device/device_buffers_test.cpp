@@ -54,5 +54,22 @@ TEST_F(DeviceBuffersTest, DataMustLieInsideTheBuffer) {
     EXPECT_EQ(SetIndexBufferData(4, idx, 2, h), -1);
 }
 
+// With vertex work on the device every handle owns a filled device buffer; one that
+// cannot be made is refused, and the slot is free again.
+TEST_F(DeviceBuffersTest, ABufferTheDeviceCannotMakeGivesNoHandle) {
+    Graphics().dev.hardwareVertexProcessing = 1;
+    host::D3D9Settings().bufferCreateFailures = 2;
+    EXPECT_EQ(AllocVertexBufferHandle(16, 4), -1);
+    EXPECT_EQ(AllocIndexBufferHandle(2, 6), -1);
+    EXPECT_NE(Log().find("頂点バッファの作成に失敗しました"), std::string::npos);
+    EXPECT_EQ(VertexBufferTableInfo().count, 0);
+    EXPECT_EQ(VertexBufferTableInfo().highWater, 0);
+    const int32_t h = AllocVertexBufferHandle(16, 4);
+    ASSERT_GE(h, 0);
+    ASSERT_NE(GetVertexBufferRecord(h), nullptr);
+    EXPECT_NE(GetVertexBufferRecord(h)->object, nullptr);
+    Graphics().dev.hardwareVertexProcessing = 0;
+}
+
 }  // namespace
 }  // namespace orvik_test

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "device_fixture.h"
+#include "host/heap.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
 
@@ -172,6 +173,24 @@ TEST_F(StartupTest, SecondStartChangesNothingAndShutdownReleasesEverything) {
     EXPECT_EQ(host::GetModuleLoadCount("d3d9.dll"), 0);
     EXPECT_NE(Log().find("Direct3DDevice9 の解放 3"), std::string::npos);
     EXPECT_NE(Log().find("Direct3D9 DLL の解放 4"), std::string::npos);
+}
+
+// The software screen is made during start-up, while the sound refill thread already
+// runs: the fatal exit has to stop it and the window too, and end with -1 rather than
+// abort on a thread still running.
+TEST_F(StartupTest, NoSoftwareScreenDuringStartUpShutsDownAndEndsWithMinusOne) {
+    EXPECT_EXIT(
+        {
+            orvik::SetUseHardwareRendering(0);
+            orvik::SetGraphMode(4096, 4096, 32);
+            host::SetHeapFailureSize(size_t(32) << 20);
+            InitLibrary();
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(255), "");
+    const std::string log = Log();
+    EXPECT_NE(log.find("プライマリサーフェス用の MEMIMG の作成に失敗しました"), std::string::npos);
+    EXPECT_NE(log.find("Alloc memory dump"), std::string::npos);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "../support/image_file_builders.h"
 #include "drawing_fixture.h"
 #include "engine/graphics/device_recreate.h"
+#include "host/backends/headless/headless.h"
 #include "host/win/desktop.h"
 #include "host/win/window.h"
 
@@ -156,6 +157,26 @@ TEST_F(RecreateTest, TheSoftwareRendererKeepsItsGraphicTarget) {
     EXPECT_EQ(Graphics().direct3DMode, 0);
     EXPECT_EQ(GetDrawTarget(), target);
     EXPECT_EQ(DrawFilledBox(0, 0, 4, 4, GetColorValue(0, 0, 255)), 0);
+}
+
+// Without the device library at all, the software renderer takes over too: draws work
+// and the present shows the new frame, not the last one the device made.
+TEST_F(RecreateTest, MissingDeviceLibraryLeavesTheSoftwareRendererPresenting) {
+    Start(false);
+    ASSERT_EQ(PresentScreen(), 0);
+    host::SetModuleMissing("d3d9.dll", true);
+    ASSERT_EQ(RecreateGraphicsDeviceSameMode(), 0);
+    host::SetModuleMissing("d3d9.dll", false);
+    EXPECT_EQ(Graphics().direct3DMode, 0);
+    ASSERT_NE(Graphics().softScreen, nullptr);
+    ASSERT_EQ(DrawFilledBox(2, 2, 6, 6, GetColorValue(255, 0, 0)), 0);
+    const int frames = host::headless::PresentedFrameCount();
+    ASSERT_EQ(PresentScreen(), 0);
+    EXPECT_EQ(host::headless::PresentedFrameCount(), frames + 1);
+    const host::headless::Frame frame = host::headless::LastFrame();
+    ASSERT_EQ(frame.width, 640);
+    EXPECT_EQ(frame.pixels.at(3 * 640 + 3), 0xFF0000u);
+    EXPECT_EQ(frame.pixels.at(7 * 640 + 7), 0u);
 }
 
 }  // namespace
