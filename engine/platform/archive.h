@@ -11,6 +11,8 @@
 
 namespace orvik {
 
+struct ArchiveFileStream;
+
 struct ArchiveHeaderCopy {
     uint8_t magic[2];
     uint16_t version;
@@ -37,6 +39,10 @@ struct ArchiveObject {
     int32_t loadPending;        // a whole-file read is still running
     FileAccessHandle loadFile;
     int32_t open;               // the object holds an archive
+    // The file opened from it whose asynchronous read of the archive file still runs:
+    // the archive file reports only its last read's size, so that read is finished
+    // before another one starts.
+    ArchiveFileStream* asyncReader;
 };
 
 // A file-table entry, decoded. offset is its place in the file table.

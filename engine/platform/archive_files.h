@@ -6,6 +6,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/platform/archive.h"
 #include "engine/platform/file_access.h"
@@ -42,9 +43,9 @@ struct FileHandleEntry {
 };
 
 struct ArchiveTableEntry {
-    int32_t references;
-    ArchiveObject archive;
-    char path[kArchivePathMax];
+    int32_t references = 0;
+    ArchiveObject archive{};
+    std::string path;  // as found, of any length (the working directory can be deep)
 };
 
 // The extension in use ("OKV" unless one was set) and the key string (null when none).

@@ -39,8 +39,16 @@ void WaitPending(ArchiveFileStream* stream) {
     while (!FinishArchiveStreamRead(stream)) PlainFileWaitIdle(stream->archive->file);
 }
 
+// Finishes the asynchronous read another file of the archive left running on the
+// archive file, before this one reads it.
+void SettleArchiveFile(ArchiveObject* archive) {
+    if (archive->asyncReader != nullptr) WaitPending(archive->asyncReader);
+}
+
 // Starts a read of the archive file without waiting for it.
 void StartRead(ArchiveFileStream* stream, uint8_t* destination, uint32_t offset, uint32_t size) {
+    SettleArchiveFile(stream->archive);
+    stream->archive->asyncReader = stream;
     const FileAccessHandle file = stream->archive->file;
     if (PlainFileTell(file) != static_cast<int32_t>(offset))
         PlainFileSeek(file, static_cast<int32_t>(offset), 0);
@@ -88,6 +96,7 @@ int OpenArchiveFileStream(ArchiveFileStream* stream, ArchiveObject* archive,
         stream->pending = 1;
         return 0;
     }
+    SettleArchiveFile(archive);
     const bool ok = ReadArchiveData(offset, stream->packed, length, archive->key, archive->file) == 0 &&
                     Unpack(stream, stream->packed, length);
     TrackedFree(stream->packed);
@@ -114,6 +123,7 @@ int FinishArchiveStreamRead(ArchiveFileStream* stream) {
         if (!complete) AddLogText("ＯＫＶファイルの読み込みに失敗しました\n");
     }
     stream->pending = 0;
+    stream->archive->asyncReader = nullptr;
     return 1;
 }
 
@@ -146,9 +156,12 @@ size_t ReadArchiveFileStream(ArchiveFileStream* stream, void* buffer, size_t byt
         stream->pendingDestination = static_cast<uint8_t*>(buffer);
         stream->pendingSize = n;
         stream->pending = 2;
-    } else if (ReadArchiveData(fileOffset, buffer, n, archive->key, archive->file) != 0) {
-        AddLogText("ＯＫＶファイルの読み込みに失敗しました\n");
-        return 0;
+    } else {
+        SettleArchiveFile(archive);
+        if (ReadArchiveData(fileOffset, buffer, n, archive->key, archive->file) != 0) {
+            AddLogText("ＯＫＶファイルの読み込みに失敗しました\n");
+            return 0;
+        }
     }
     stream->position += n;
     stream->endFlag = 0;

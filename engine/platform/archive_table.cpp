@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "engine/platform/archive_files_state.h"
@@ -15,10 +17,10 @@
 namespace orvik {
 namespace {
 
+// The real directory whatever its length (a fixed buffer fails for deep directories).
 std::string CurrentDirectory() {
-    char buffer[kFilePathMax] = {};
-    if (getcwd(buffer, sizeof(buffer)) == nullptr) return "/";
-    return buffer;
+    const std::unique_ptr<char, decltype(&std::free)> cwd(getcwd(nullptr, 0), &std::free);
+    return cwd ? cwd.get() : "/";
 }
 
 bool SameArchivePath(const std::string& a, const std::string& b) {
@@ -94,14 +96,12 @@ int MapFullPath(const std::string& full, std::string* archivePath, std::string* 
         const size_t slash = full.find('/', start);
         if (slash == std::string::npos || slash == start) return -1;
         const std::string candidate = full.substr(0, slash) + "." + ArchiveExtension();
-        if (candidate.size() < kArchivePathMax) {
-            const int slot = OpenArchiveInTable(-1, candidate.c_str(), 0, 0);
-            if (slot >= 0) {
-                CacheMatch(candidate, upper.substr(0, slash), slot);
-                *archivePath = candidate;
-                *innerPath = full.substr(slash + 1);
-                return slot;
-            }
+        const int slot = OpenArchiveInTable(-1, candidate.c_str(), 0, 0);
+        if (slot >= 0) {
+            CacheMatch(candidate, upper.substr(0, slash), slot);
+            *archivePath = candidate;
+            *innerPath = full.substr(slash + 1);
+            return slot;
         }
         start = slash + 1;
     }
@@ -129,16 +129,12 @@ int NormalizeArchivePath(const char* path, char* out) {
 
 int FindArchiveForPath(const char* path, int* archiveIndex, char* archivePath, char* innerPath) {
     if (path == nullptr || *path == 0) return -1;
-    const std::string full = FullPathOf(path, CurrentDirectory());
-    if (full.size() >= kFilePathMax) {
-        AddLogFormat("パスが長すぎます：%s", path);
-        return -1;
-    }
     std::string archive;
     std::string inner;
-    const int slot = MapFullPath(full, &archive, &inner);
+    const int slot = MapFullPath(FullPathOf(path, CurrentDirectory()), &archive, &inner);
     if (slot < 0) return -1;
     if (!CopyOut(archive, archivePath, kArchivePathMax) || !CopyOut(inner, innerPath, kFilePathMax)) {
+        AddLogFormat("パスが長すぎます：%s", path);
         ReleaseArchiveReference(slot);
         return -1;
     }
@@ -148,7 +144,7 @@ int FindArchiveForPath(const char* path, int* archiveIndex, char* archivePath, c
 
 int OpenArchiveInTable(int hint, const char* path, int memoryFlag, int noWait) {
     ArchiveFilesState& state = ArchiveFiles();
-    if (path == nullptr || strnlen(path, kArchivePathMax) >= kArchivePathMax) return -1;
+    if (path == nullptr) return -1;
     if (hint >= 0 && hint < kMaxOpenArchives && state.archives[hint] != nullptr &&
         SameArchivePath(state.archives[hint]->path, path))
         return TakeReference(hint);
@@ -163,7 +159,6 @@ int OpenArchiveInTable(int hint, const char* path, int memoryFlag, int noWait) {
     if (file.empty()) return -1;
     auto* entry = ORVIK_TRACKED_NEW(ArchiveTableEntry);
     if (entry == nullptr) return -1;
-    *entry = ArchiveTableEntry{};
     const int opened =
         memoryFlag ? OpenArchiveFileToMemory(&entry->archive, file.c_str(), ArchiveKeyString(), noWait)
                    : OpenArchiveFileStreamed(&entry->archive, file.c_str(), ArchiveKeyString());
@@ -172,7 +167,7 @@ int OpenArchiveInTable(int hint, const char* path, int memoryFlag, int noWait) {
         return -1;
     }
     entry->references = 1;
-    std::strncpy(entry->path, path, kArchivePathMax - 1);
+    entry->path = path;
     state.archives[slot] = entry;
     ++state.archiveCount;
     return slot;

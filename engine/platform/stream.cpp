@@ -84,6 +84,10 @@ int MemImageStreamSeek(StreamHandle handle, int32_t offset, int origin) {
 size_t MemImageStreamRead(void* buffer, size_t elementSize, size_t count, StreamHandle handle) {
     MemImageStreamRecord* record = Record(handle, "MemImageStreamRead");
     if (record == nullptr || elementSize == 0 || count == 0) return 0;
+    if (buffer == nullptr) {
+        AddLogText("読み込み先のバッファがありません in MemImageStreamRead\n");
+        return 0;
+    }
     if (record->position == record->size) {
         record->endFlag = 1;
         return 0;

@@ -116,6 +116,42 @@ TEST_F(ArchiveFilesTest, StoredAndPackedFilesReadAlikeIncludingAsynchronously) {
     }
 }
 
+// The archive file is shared: an asynchronous read still running on it is finished
+// before another file of the archive reads, not taken for a short read and dropped.
+TEST_F(ArchiveFilesTest, AnAsynchronousReadSurvivesAnotherFileOfTheSameArchive) {
+    dir.Write("Data01.dat", GameArchive());
+    const FileAccessHandle packed = FileAccessOpen("Data01/packed.txt", 0, 1, 1);
+    ASSERT_NE(packed, 0);
+    EXPECT_EQ(ReadAll("Data01/hundred.bin").size(), 100u);
+    char buffer[16] = {};
+    EXPECT_EQ(FileAccessRead(buffer, 1, 12, packed), 12u);
+    EXPECT_EQ(std::string(buffer, 12), "abcabcabcabc");
+
+    const FileAccessHandle title = FileAccessOpen("Data01/VRX_Title.bmp", 0, 1, 1);
+    ASSERT_NE(title, 0);
+    EXPECT_EQ(FileAccessRead(buffer, 1, 5, title), 5u);
+    const FileAccessHandle again = FileAccessOpen("Data01/packed.txt", 0, 1, 1);
+    ASSERT_NE(again, 0);
+    EXPECT_TRUE(orvik_test::WaitUntil([&] { return FileAccessIdleCheck(title) == 1; }));
+    EXPECT_EQ(std::string(buffer, 5), "title");
+    EXPECT_EQ(FileAccessRead(buffer, 1, 3, again), 3u);
+    EXPECT_EQ(std::string(buffer, 3), "abc");
+    for (FileAccessHandle file : {packed, title, again}) EXPECT_EQ(FileAccessClose(file), 0);
+}
+
+// Archives are found from a working directory deeper than the old 260-byte paths.
+TEST_F(ArchiveFilesTest, ArchivesAreFoundFromAVeryDeepWorkingDirectory) {
+    const std::string deep = std::string(120, 'd') + "/" + std::string(120, 'e') + "/" + std::string(40, 'f');
+    dir.Write(deep + "/Data01.dat", GameArchive());
+    ScopedCurrentDir inside(dir / deep);
+    ASSERT_TRUE(inside.ok());
+    ASSERT_GT((dir / deep).size(), 259u);
+    EXPECT_EQ(ReadAll("Data01/VRX_Title.bmp"), "title");
+    EXPECT_EQ(ReadAll("Data01/packed.txt"), "abcabcabcabc");
+    ASSERT_EQ(OpenArchiveCount(), 1);
+    EXPECT_EQ(ArchiveTableSlot(0)->path, dir / deep + "/Data01.dat");
+}
+
 TEST_F(ArchiveFilesTest, ArchiveNamesAreFoundWhateverTheirCase) {
     dir.Write("DATA01.DAT", GameArchive());
     EXPECT_EQ(ReadAll("Data01/VRX_Title.bmp"), "title");

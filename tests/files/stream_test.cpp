@@ -80,6 +80,14 @@ TEST_F(MemImageStreamTest, ZeroSizedAndOverflowingElementsAreSafe) {
     EXPECT_EQ(fns->idleCheck(handle), 1);
 }
 
+// No buffer reads nothing and leaves the position where it was.
+TEST_F(MemImageStreamTest, ANullBufferReadsNothing) {
+    EXPECT_EQ(fns->read(nullptr, 1, 10, handle), 0u);
+    EXPECT_EQ(fns->read(nullptr, 200, 1, handle), 0u);
+    EXPECT_EQ(fns->tell(handle), 0);
+    EXPECT_EQ(fns->eof(handle), 0);
+}
+
 TEST(MemImageStream, RefusesUnknownRecordsAndBadImages) {
     EXPECT_EQ(orvik::OpenMemImageStream(nullptr, 10), nullptr);
     EXPECT_EQ(orvik::OpenMemImageStream("x", -1), nullptr);
