@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/shader_system.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 
@@ -117,6 +118,15 @@ int CreateBufferObject(DeviceBufferRecord& r, bool vertex) {
     return Upload(ib, 0, r.data.data(), bytes, "インデックスバッファのロックに失敗しました\n");
 }
 
+// The record's shader object from its kept code: a pixel shader for kind 0, else a vertex
+// shader. Without a device (or one that refuses the code) the record keeps only its code.
+int CreateShaderObject(DeviceBufferRecord& r) {
+    if (!Graphics().dev.device) return 0;
+    if (r.kind == 0) r.object = MakePixelShader(r.data.data(), r.data.size());
+    else r.object = MakeVertexShader(r.data.data(), r.data.size());
+    return r.object ? 0 : -1;
+}
+
 int32_t AllocBuffer(BufferTable& table, int32_t size, int32_t count, bool vertex) {
     if (size <= 0 || count <= 0 || int64_t(size) * count > (int64_t(1) << 30)) return -1;
     DeviceBufferRecord* r = table.Alloc();
@@ -141,9 +151,10 @@ void ReleaseObjects(BufferTable& table) {
         }
 }
 
-void RecreateObjects(BufferTable& table, bool vertex) {
+template <class Create>
+void RecreateObjects(BufferTable& table, Create create) {
     for (auto& s : table.slots)
-        if (s && !s->object) CreateBufferObject(*s, vertex);
+        if (s && !s->object) create(*s);
 }
 
 }  // namespace
@@ -171,6 +182,7 @@ int32_t AllocShaderHandle(int32_t kind, const void* code, int32_t bytes) {
     if (!r) return -1;
     r->kind = kind;
     r->data.assign(static_cast<const uint8_t*>(code), static_cast<const uint8_t*>(code) + bytes);
+    CreateShaderObject(*r);
     return r->handle;
 }
 
@@ -196,13 +208,13 @@ void ReleaseDeviceBufferObjects() {
 }
 
 void RecreateDeviceBufferObjects() {
-    RecreateObjects(g_vertex, true);
-    RecreateObjects(g_index, false);
-    // Shader objects are not made again: the device runs no programmable shaders, and
-    // the kept code waits in the record for one that does.
+    RecreateObjects(g_vertex, [](DeviceBufferRecord& r) { return CreateBufferObject(r, true); });
+    RecreateObjects(g_index, [](DeviceBufferRecord& r) { return CreateBufferObject(r, false); });
+    RecreateObjects(g_shader, CreateShaderObject);
 }
 
 const DeviceBufferRecord* GetVertexBufferRecord(int32_t handle) { return g_vertex.Find(handle); }
+const DeviceBufferRecord* GetShaderRecord(int32_t handle) { return g_shader.Find(handle); }
 
 HandleTableInfo VertexBufferTableInfo() { return {g_vertex.count, g_vertex.highWater}; }
 

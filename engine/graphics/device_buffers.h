@@ -37,6 +37,7 @@ host::IndexBuffer* CreateDeviceIndexBuffer(uint32_t length, uint32_t usage, uint
 // for a bad size), and makes its device buffer when the device does hardware vertex work.
 int32_t AllocVertexBufferHandle(int32_t size, int32_t count);
 int32_t AllocIndexBufferHandle(int32_t size, int32_t count);
+// Keeps the code and, with a device, makes its shader object (kind 0 pixel, else vertex).
 int32_t AllocShaderHandle(int32_t kind, const void* code, int32_t bytes);
 int DeleteVertexBufferHandle(int32_t handle);
 int DeleteIndexBufferHandle(int32_t handle);
@@ -52,6 +53,7 @@ void ReleaseDeviceBufferObjects();
 void RecreateDeviceBufferObjects();
 // The record behind a live handle, or null.
 const DeviceBufferRecord* GetVertexBufferRecord(int32_t handle);
+const DeviceBufferRecord* GetShaderRecord(int32_t handle);
 HandleTableInfo VertexBufferTableInfo();
 
 }  // namespace orvik

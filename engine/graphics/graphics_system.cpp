@@ -18,6 +18,7 @@
 #include "engine/graphics/model_handles.h"
 #include "engine/graphics/present.h"
 #include "engine/graphics/shader_constants.h"
+#include "engine/graphics/shader_system.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/library.h"
@@ -63,6 +64,11 @@ int TryDirect3D() {
     }
     if (CreateDirect3D9Object() != 0 || CreateDirect3DDevice9() != 0 || CreateZBuffer() != 0) return -1;
     g.direct3DMode = 1;
+    SetupProgrammableShaders();
+    if (Shaders().programmable) {
+        CreateShaders();
+        CreateLuminanceVolumeTexture();
+    }
     return 0;
 }
 
@@ -88,6 +94,7 @@ void ResetGraphicsState() {
     g_graphics = GraphicsState{};
     ResetDeviceStateCache();
     ResetShaderConstants();
+    ResetShaderSystem();
     ResetDrawState();
     ResetGraphTable();
     ResetMaskScreen();
@@ -191,6 +198,7 @@ int TerminateGraphics() {
     Draw().t3d.defaultLight = -1;
     ReleaseDirect3D9();
     ReleaseSoftScreen();
+    CloseShaderPack();
     g.up = 0;
     g.direct3DMode = 0;
     return 0;
@@ -200,10 +208,14 @@ int ReleaseDirect3D9() {
     auto& g = g_graphics;
     DeviceObjects& d = g.dev;
     ReleaseAllModelDeviceObjects();
+    ReleasePixelShaders();
+    ReleaseAllShaders();
+    Shaders().programmable = 0;
     bool deviceOwnsMode = g.direct3DMode && !d.displayChangedFirst;
     if (FullScreen() && g.up && !deviceOwnsMode) host::ChangeDisplaySettingsA(nullptr, 0);
     ReleaseObject(d.zSurface);
     ReleaseDeviceSurfaces();
+    ReleaseLuminanceVolumeTexture();
     if (d.device) {
         AddLogText("Direct3DDevice9 の解放 3\n");
         ReleaseObject(d.device);

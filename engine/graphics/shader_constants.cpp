@@ -4,6 +4,7 @@
 #include <span>
 
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/shader_system.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 
@@ -25,11 +26,9 @@ int StoreConstants(std::array<std::array<float, 4>, N>& mirror, int start, const
     return 0;
 }
 
-// The engine's constants reach the device while it runs shaders of that kind and no
+// The engine's constants reach the device while programmable shaders are in use and no
 // caller's set is on it.
-bool DeviceTakes(int32_t shaderKindUsable) {
-    return Graphics().dev.device && shaderKindUsable && !g_constants.userSetActive;
-}
+bool DeviceTakes() { return Graphics().dev.device && Shaders().programmable && !g_constants.userSetActive; }
 
 bool RangeFits(int32_t start, size_t count, int registers) {
     return start >= 0 && count <= size_t(registers) && start <= registers - int32_t(count);
@@ -64,9 +63,9 @@ void UploadUserSet(host::Device* d, const UserShaderConstantSet& set) {
 }
 
 void UploadEngineSet(host::Device* d) {
-    const DeviceObjects& dev = Graphics().dev;
-    if (dev.vertexShader20) d->SetVertexShaderConstantF(0, g_constants.vertex[0].data(), kVertexConstantRegisters);
-    if (dev.pixelShader20) d->SetPixelShaderConstantF(0, g_constants.pixel[0].data(), kPixelConstantRegisters);
+    if (!Shaders().programmable) return;
+    d->SetVertexShaderConstantF(0, g_constants.vertex[0].data(), kVertexConstantRegisters);
+    d->SetPixelShaderConstantF(0, g_constants.pixel[0].data(), kPixelConstantRegisters);
 }
 
 }  // namespace
@@ -77,15 +76,13 @@ void ResetShaderConstants() { g_constants = ShaderConstantMirror{}; }
 
 int SetVertexShaderConstants(int start, const float* data, int count) {
     return StoreConstants(g_constants.vertex, start, data, count, "頂点", [&] {
-        const DeviceObjects& dev = Graphics().dev;
-        if (DeviceTakes(dev.vertexShader20)) dev.device->SetVertexShaderConstantF(host::UINT(start), data, host::UINT(count));
+        if (DeviceTakes()) Graphics().dev.device->SetVertexShaderConstantF(host::UINT(start), data, host::UINT(count));
     });
 }
 
 int SetPixelShaderConstants(int start, const float* data, int count) {
     return StoreConstants(g_constants.pixel, start, data, count, "ピクセル", [&] {
-        const DeviceObjects& dev = Graphics().dev;
-        if (DeviceTakes(dev.pixelShader20)) dev.device->SetPixelShaderConstantF(host::UINT(start), data, host::UINT(count));
+        if (DeviceTakes()) Graphics().dev.device->SetPixelShaderConstantF(host::UINT(start), data, host::UINT(count));
     });
 }
 

@@ -2,9 +2,25 @@
 
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/pixel_format.h"
+#include "host/d3d9/shader_types.h"
 #include "host/win/desktop.h"
 
 namespace host {
+
+namespace {
+
+// Shader model 2.0 (the device keeps shaders but draws with the fixed-function pipeline),
+// or version 0.0 of both: no programmable shaders.
+void FillShaderCaps(D3DCAPS9* caps, bool model2) {
+    caps->VertexShaderVersion = model2 ? D3DVS_VERSION(2, 0) : D3DVS_VERSION(0, 0);
+    caps->PixelShaderVersion = model2 ? D3DPS_VERSION(2, 0) : D3DPS_VERSION(0, 0);
+    caps->MaxVertexShaderConst = model2 ? 256 : 0;
+    if (!model2) return;
+    caps->TextureCaps |= D3DPTEXTURECAPS_VOLUMEMAP;
+    caps->MaxVolumeExtent = 256;
+}
+
+}  // namespace
 
 void FillDeviceCaps(D3DCAPS9* caps) {
     const D3D9HostSettings& s = D3D9Settings();
@@ -35,9 +51,7 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     caps->MaxVertexIndex = 0xFFFFF;
     caps->MaxStreams = 1;
     caps->MaxStreamStride = 255;
-    // No programmable shaders: version 0.0 of both.
-    caps->VertexShaderVersion = D3DVS_VERSION(0, 0);
-    caps->PixelShaderVersion = D3DPS_VERSION(0, 0);
+    FillShaderCaps(caps, s.shaderModel2);
     caps->NumSimultaneousRTs = 1;
 }
 

@@ -18,6 +18,8 @@ D3D9HostSettings FreshSettings() {
     D3D9HostSettings s;
     s.moduleMissing = EnvFlag("ORVIK_NO_D3D9");
     s.forceGenericPath = EnvFlag("ORVIK_D3D9_GENERIC");
+    const char* model = std::getenv("ORVIK_D3D9_SHADER_MODEL");
+    s.shaderModel2 = model && std::strcmp(model, "2") == 0;
     return s;
 }
 

@@ -35,6 +35,9 @@ struct D3D9HostSettings {
     uint32_t maxTextureSize = 4096;
     bool blendOpCaps = true;
     bool tempRegisterCaps = true;  // texture stages may write the temporary register
+    // Vertex and pixel shader model 2.0 with 256 vertex constants and volume textures (also
+    // when ORVIK_D3D9_SHADER_MODEL is 2); without it the caps report no shader model.
+    bool shaderModel2 = false;
     // Formats that CheckDeviceFormat and resource creation refuse.
     std::vector<D3DFORMAT> refusedFormats;
     // Every draw takes the general pixel path (also when ORVIK_D3D9_GENERIC is set).

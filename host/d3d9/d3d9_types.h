@@ -347,7 +347,7 @@ struct D3DCAPS9 {
     DWORD RasterCaps = 0;
     DWORD ZCmpCaps = 0, SrcBlendCaps = 0, DestBlendCaps = 0, AlphaCmpCaps = 0, ShadeCaps = 0;
     DWORD TextureCaps = 0, TextureFilterCaps = 0, TextureAddressCaps = 0;
-    DWORD MaxTextureWidth = 0, MaxTextureHeight = 0, MaxTextureAspectRatio = 0;
+    DWORD MaxTextureWidth = 0, MaxTextureHeight = 0, MaxVolumeExtent = 0, MaxTextureAspectRatio = 0;
     DWORD MaxAnisotropy = 0;
     DWORD TextureOpCaps = 0;
     DWORD MaxTextureBlendStages = 0, MaxSimultaneousTextures = 0;

@@ -122,6 +122,7 @@ void Device::ReleaseBindings() {
     ReplaceRef<IndexBuffer>(indices_, nullptr);
     ReplaceRef<Surface>(renderTarget_, nullptr);
     ReplaceRef<Surface>(depthStencil_, nullptr);
+    ReleaseShaderBindings();
 }
 
 void Device::GiveBackDisplayMode() {

@@ -8,6 +8,8 @@
 #include "host/d3d9/d3d9_types.h"
 #include "host/d3d9/draw_state.h"
 #include "host/d3d9/resources.h"
+#include "host/d3d9/shader_objects.h"
+#include "host/d3d9/volume_texture.h"
 
 namespace host {
 
@@ -73,6 +75,9 @@ public:
                                void* sharedHandle = nullptr);
     HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IndexBuffer** buffer,
                               void* sharedHandle = nullptr);
+    // Volume textures need the volume-map capability (shader model 2 devices).
+    HRESULT CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage, D3DFORMAT format,
+                                D3DPOOL pool, VolumeTexture** texture, void* sharedHandle = nullptr);
 
     // Targets.
     HRESULT SetRenderTarget(DWORD index, Surface* surface);
@@ -87,6 +92,7 @@ public:
                         D3DTEXTUREFILTERTYPE filter);
     HRESULT UpdateSurface(Surface* source, const RECT* sourceRect, Surface* dest, const POINT* destPoint);
     HRESULT UpdateTexture(Texture* source, Texture* dest);
+    HRESULT UpdateTexture(VolumeTexture* source, VolumeTexture* dest);
     HRESULT GetRenderTargetData(Surface* renderTarget, Surface* dest);
 
     // States, stored and read back.
@@ -112,9 +118,18 @@ public:
     HRESULT GetLightEnable(DWORD index, BOOL* enable) const;
     HRESULT SetFVF(DWORD fvf);
     HRESULT GetFVF(DWORD* fvf) const;
-    // Shaders: the device reports no shader model, so only "none" is accepted.
-    HRESULT SetVertexShader(Unknown* shader);
-    HRESULT SetPixelShader(Unknown* shader);
+    // Shaders and declarations (device_shaders.cpp): made and bound, never run. The code's
+    // token stream must end within `bytes` (the platform's call reads to the end token
+    // however far that is; this one is told where the caller's code ends).
+    HRESULT CreateVertexShader(const DWORD* function, size_t bytes, VertexShader** shader);
+    HRESULT CreatePixelShader(const DWORD* function, size_t bytes, PixelShader** shader);
+    HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, VertexDeclaration** declaration);
+    HRESULT SetVertexShader(VertexShader* shader);
+    HRESULT SetPixelShader(PixelShader* shader);
+    HRESULT GetVertexShader(VertexShader** shader);
+    HRESULT GetPixelShader(PixelShader** shader);
+    HRESULT SetVertexDeclaration(VertexDeclaration* declaration);
+    HRESULT GetVertexDeclaration(VertexDeclaration** declaration);
     HRESULT SetVertexShaderConstantF(UINT start, const float* data, UINT count);
     HRESULT GetVertexShaderConstantF(UINT start, float* data, UINT count) const;
     HRESULT SetVertexShaderConstantB(UINT start, const BOOL* data, UINT count);
@@ -152,6 +167,9 @@ private:
     void GiveBackDisplayMode();
     HRESULT MakeSwapChain(const D3DPRESENT_PARAMETERS& params);
     void ReleaseBindings();
+    void ReleaseShaderBindings();
+    // True (and logged) when a shader is bound: the draw is refused.
+    bool ShaderBoundForDraw() const;
     bool BuildDrawState(DrawState* state);
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
                  UINT stride, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex);
@@ -173,6 +191,9 @@ private:
     VertexBuffer* stream_ = nullptr;
     UINT streamOffset_ = 0, streamStride_ = 0;
     IndexBuffer* indices_ = nullptr;
+    VertexShader* vertexShader_ = nullptr;
+    PixelShader* pixelShader_ = nullptr;
+    VertexDeclaration* declaration_ = nullptr;
 
     std::array<DWORD, kRenderStateCount> renderStates_{};
     DWORD stageStates_[kMaxStages][kTextureStageStateCount] = {};

@@ -44,7 +44,7 @@ uint32_t IndexAt(const void* indices, D3DFORMAT format, UINT i) {
 HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
                      UINT stride, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex) {
     const FvfLayout layout = DecodeFvf(fvf_);
-    if (!layout.valid || stride < UINT(layout.stride)) return D3DERR_INVALIDCALL;
+    if (ShaderBoundForDraw() || !layout.valid || stride < UINT(layout.stride)) return D3DERR_INVALIDCALL;
     ++D3D9Counters().drawCalls;
     D3D9Counters().primitives += primitiveCount;
     if (loss_ != DeviceLoss::None) return D3D_OK;

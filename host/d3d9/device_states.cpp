@@ -175,6 +175,7 @@ HRESULT Device::GetLightEnable(DWORD index, BOOL* enable) const {
 
 HRESULT Device::SetFVF(DWORD fvf) {
     fvf_ = fvf;
+    ReplaceRef<VertexDeclaration>(declaration_, nullptr);
     return D3D_OK;
 }
 
@@ -183,9 +184,6 @@ HRESULT Device::GetFVF(DWORD* fvf) const {
     *fvf = fvf_;
     return D3D_OK;
 }
-
-HRESULT Device::SetVertexShader(Unknown* shader) { return shader ? D3DERR_INVALIDCALL : D3D_OK; }
-HRESULT Device::SetPixelShader(Unknown* shader) { return shader ? D3DERR_INVALIDCALL : D3D_OK; }
 
 namespace {
 

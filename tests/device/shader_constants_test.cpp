@@ -2,6 +2,7 @@
 // when it runs programmable shaders, and out-of-range writes change nothing.
 #include "device_fixture.h"
 #include "engine/graphics/shader_constants.h"
+#include "engine/graphics/shader_system.h"
 #include "engine/graphics/state_cache.h"
 
 namespace orvik_test {
@@ -16,7 +17,7 @@ protected:
 
 TEST_F(ShaderConstantsTest, MirrorTakesRegistersAndDeviceOnlyWithShaders) {
     const float two[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    ASSERT_EQ(Graphics().dev.vertexShader20, 0);
+    ASSERT_EQ(Shaders().programmable, 0);
     ASSERT_EQ(SetVertexShaderConstants(254, two, 2), 0);
     EXPECT_EQ(ShaderConstants().vertex[254][0], 1.0f);
     EXPECT_EQ(ShaderConstants().vertex[255][3], 8.0f);
@@ -24,7 +25,7 @@ TEST_F(ShaderConstantsTest, MirrorTakesRegistersAndDeviceOnlyWithShaders) {
     D3DDevice()->GetVertexShaderConstantF(255, onDevice, 1);
     EXPECT_EQ(onDevice[3], 0.0f);
 
-    Graphics().dev.pixelShader20 = 1;
+    Shaders().programmable = 1;
     ASSERT_EQ(SetPixelShaderConstants(5, two + 4, 1), 0);
     D3DDevice()->GetPixelShaderConstantF(5, onDevice, 1);
     EXPECT_EQ(onDevice[0], 5.0f);

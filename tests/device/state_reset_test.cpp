@@ -8,6 +8,7 @@
 
 #include "device_fixture.h"
 #include "engine/graphics/shader_constants.h"
+#include "engine/graphics/shader_system.h"
 #include "engine/graphics/state_cache.h"
 
 namespace orvik_test {
@@ -116,6 +117,7 @@ TEST_F(StateResetTest, SamplerAddressingComesBackFromTheShadows) {
 
 TEST_F(StateResetTest, ShaderConstantsSwitchBetweenTheEngineSetAndACallersSet) {
     Graphics().dev.vertexShader20 = Graphics().dev.pixelShader20 = 1;
+    Shaders().programmable = 1;
     const float engine[4] = {1, 2, 3, 4};
     ASSERT_EQ(SetVertexShaderConstants(3, engine, 1), 0);
     UserShaderConstantSet user;
@@ -149,6 +151,7 @@ TEST_F(StateResetTest, ShaderConstantsSwitchBetweenTheEngineSetAndACallersSet) {
 
 TEST_F(StateResetTest, ACallersSetOutsideTheRegistersChangesNothing) {
     Graphics().dev.vertexShader20 = Graphics().dev.pixelShader20 = 1;
+    Shaders().programmable = 1;
     UserShaderConstantSet user;
     user.pixel.floatStart = 31;
     user.pixel.floats = {{1, 1, 1, 1}, {2, 2, 2, 2}};

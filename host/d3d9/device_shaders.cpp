@@ -1,0 +1,96 @@
+// The device's shader side: shader objects made from checked bytecode, vertex
+// declarations, and what is bound. Draws run the fixed-function pipeline only.
+#include "host/d3d9/caps.h"
+#include "host/d3d9/device.h"
+#include "host/d3d9/resource_make.h"
+#include "host/debug_output.h"
+
+namespace host {
+namespace {
+
+// The code's version is of the object's kind and no higher than the device offers.
+template <class T>
+HRESULT CreateShader(const DWORD* function, size_t maxBytes, DWORD capsVersion, T** out) {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    const size_t bytes = MeasureShaderCode(function, maxBytes);
+    if (bytes == 0) return D3DERR_INVALIDCALL;
+    const DWORD version = function[0];
+    if ((version >> 16) != (capsVersion >> 16) || (version & 0xFFFF) > (capsVersion & 0xFFFF))
+        return D3DERR_INVALIDCALL;
+    return MakeResource(out, function, bytes);
+}
+
+D3DCAPS9 Caps() {
+    D3DCAPS9 caps;
+    FillDeviceCaps(&caps);
+    return caps;
+}
+
+}  // namespace
+
+HRESULT Device::CreateVertexShader(const DWORD* function, size_t bytes, VertexShader** shader) {
+    return CreateShader(function, bytes, Caps().VertexShaderVersion, shader);
+}
+
+HRESULT Device::CreatePixelShader(const DWORD* function, size_t bytes, PixelShader** shader) {
+    return CreateShader(function, bytes, Caps().PixelShaderVersion, shader);
+}
+
+HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, VertexDeclaration** declaration) {
+    if (!declaration) return D3DERR_INVALIDCALL;
+    *declaration = nullptr;
+    std::vector<D3DVERTEXELEMENT9> list;
+    if (!ReadDeclaration(elements, &list)) return D3DERR_INVALIDCALL;
+    return MakeResource(declaration, std::move(list));
+}
+
+HRESULT Device::SetVertexShader(VertexShader* shader) {
+    ReplaceRef(vertexShader_, shader);
+    return D3D_OK;
+}
+
+HRESULT Device::SetPixelShader(PixelShader* shader) {
+    ReplaceRef(pixelShader_, shader);
+    return D3D_OK;
+}
+
+HRESULT Device::GetVertexShader(VertexShader** shader) {
+    if (!shader) return D3DERR_INVALIDCALL;
+    if ((*shader = vertexShader_)) vertexShader_->AddRef();
+    return D3D_OK;
+}
+
+HRESULT Device::GetPixelShader(PixelShader** shader) {
+    if (!shader) return D3DERR_INVALIDCALL;
+    if ((*shader = pixelShader_)) pixelShader_->AddRef();
+    return D3D_OK;
+}
+
+// The last of a declaration and an FVF to be set describes the vertices.
+HRESULT Device::SetVertexDeclaration(VertexDeclaration* declaration) {
+    ReplaceRef(declaration_, declaration);
+    if (declaration) fvf_ = 0;
+    return D3D_OK;
+}
+
+HRESULT Device::GetVertexDeclaration(VertexDeclaration** declaration) {
+    if (!declaration) return D3DERR_INVALIDCALL;
+    if ((*declaration = declaration_)) declaration_->AddRef();
+    return D3D_OK;
+}
+
+bool Device::ShaderBoundForDraw() const {
+    if (!vertexShader_ && !pixelShader_) return false;
+    OutputDebugStringA("Direct3D9: draw refused: a programmable shader is bound, and this device draws with the "
+                       "fixed-function pipeline only\n");
+    return true;
+}
+
+void Device::ReleaseShaderBindings() {
+    ReplaceRef<VertexShader>(vertexShader_, nullptr);
+    ReplaceRef<PixelShader>(pixelShader_, nullptr);
+    ReplaceRef<VertexDeclaration>(declaration_, nullptr);
+}
+
+}  // namespace host

@@ -1,0 +1,66 @@
+// Shader objects and vertex declarations. The device runs the fixed-function pipeline
+// only: it checks shader bytecode and declarations as a driver would and keeps them, so
+// a program can make, bind and release them, but it draws nothing while one is bound.
+#pragma once
+#include <atomic>
+#include <cstddef>
+#include <vector>
+
+#include "host/d3d9/resources.h"
+#include "host/d3d9/shader_types.h"
+
+namespace host {
+
+// Walks a token stream of shader model 2: the version token, instructions with their
+// length field, comment tokens, up to the end token 0x0000FFFF. Returns the stream's size
+// in bytes, or 0 when it is malformed or does not end within maxBytes. Reads no further
+// than maxBytes.
+size_t MeasureShaderCode(const DWORD* tokens, size_t maxBytes);
+
+// Objects of one kind alive now, to find leaks in tests.
+struct ShaderObjectCounts {
+    int vertexShaders = 0, pixelShaders = 0, declarations = 0;
+};
+ShaderObjectCounts LiveShaderObjects();
+
+// A shader object keeps a copy of its code (read back with GetFunction).
+class ShaderObject : public Unknown {
+public:
+    ShaderObject(const DWORD* tokens, size_t bytes, std::atomic<int>* live);
+    ~ShaderObject() override;
+    // With null data only the size is returned.
+    HRESULT GetFunction(void* data, UINT* bytes) const;
+    DWORD Version() const { return code_.empty() ? 0 : code_[0]; }
+
+private:
+    std::vector<DWORD> code_;
+    std::atomic<int>* live_;
+};
+
+class VertexShader : public ShaderObject {
+public:
+    VertexShader(const DWORD* tokens, size_t bytes);
+};
+
+class PixelShader : public ShaderObject {
+public:
+    PixelShader(const DWORD* tokens, size_t bytes);
+};
+
+class VertexDeclaration : public Unknown {
+public:
+    explicit VertexDeclaration(std::vector<D3DVERTEXELEMENT9> elements);
+    ~VertexDeclaration() override;
+    // The elements with the end marker; with null elements only the count is returned.
+    HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) const;
+
+private:
+    std::vector<D3DVERTEXELEMENT9> elements_;
+};
+
+// The elements of a list up to its end marker, or false when one is invalid (stream,
+// offset, type, method or usage out of range, a usage given twice, no end marker within
+// MAXD3DDECLLENGTH elements).
+bool ReadDeclaration(const D3DVERTEXELEMENT9* list, std::vector<D3DVERTEXELEMENT9>* out);
+
+}  // namespace host

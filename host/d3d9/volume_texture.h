@@ -1,0 +1,43 @@
+// Volume textures: boxes of texels in uncompressed colour formats, locked by box. The
+// fixed-function draws do not sample them; they are made, filled and copied.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "host/d3d9/resources.h"
+#include "host/d3d9/shader_types.h"
+
+namespace host {
+
+class VolumeTexture : public Resource {
+public:
+    VolumeTexture(std::shared_ptr<DeviceCore> core, uint32_t width, uint32_t height, uint32_t depth,
+                  uint32_t levels, DWORD usage, D3DFORMAT format, D3DPOOL pool);
+
+    uint32_t GetLevelCount() const { return uint32_t(levels_.size()); }
+    HRESULT GetLevelDesc(uint32_t level, D3DVOLUME_DESC* desc) const;
+    HRESULT LockBox(uint32_t level, D3DLOCKED_BOX* locked, const D3DBOX* box, DWORD flags);
+    HRESULT UnlockBox(uint32_t level);
+    D3DFORMAT Format() const { return format_; }
+    // A level's texels, slice by slice (the device's own view, also for tests).
+    const uint8_t* LevelBits(uint32_t level) const { return levels_[level].bits.data(); }
+
+    // The device's copy of every level from a texture of the same shape.
+    bool SameShape(const VolumeTexture& other) const;
+    bool AnyLocked() const;
+    void CopyLevelsFrom(const VolumeTexture& source);
+
+    static uint32_t FullLevelCount(uint32_t width, uint32_t height, uint32_t depth);
+
+private:
+    struct Level {
+        uint32_t width, height, depth;
+        size_t rowPitch, slicePitch;
+        std::vector<uint8_t> bits;
+        bool locked = false;
+    };
+    D3DFORMAT format_;
+    std::vector<Level> levels_;
+};
+
+}  // namespace host
