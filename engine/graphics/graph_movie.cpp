@@ -27,12 +27,15 @@ struct MovieCreateSettings {
     int drawable = CreateSettings().drawable, systemCopy = CreateSettings().systemCopy;
     int wholeTexture = GraphTextureSettings().wholeTexture, flag = g_movieGraphFlag;
 
-    MovieCreateSettings() {
+    // A drawable graphic's textures have no alpha on the device, so an alpha movie's
+    // graphic is not made drawable.
+    explicit MovieCreateSettings(int alpha) {
         g_movieGraphFlag = 1;
         const int depth = GetScreenColorBitDepth();
         Draw().creationBitDepth = depth ? depth : 16;
         Draw().colorKeyOn = 0;
-        CreateSettings().systemCopy = CreateSettings().drawable = 1;
+        CreateSettings().systemCopy = 1;
+        CreateSettings().drawable = alpha ? 0 : 1;
         GraphTextureSettings().wholeTexture = 1;
     }
     ~MovieCreateSettings() {
@@ -42,10 +45,10 @@ struct MovieCreateSettings {
     }
 };
 
-int32_t CreateMovieImages(int width, int height) {
-    MovieCreateSettings settings;
+int32_t CreateMovieImages(int width, int height, int alpha) {
+    MovieCreateSettings settings(alpha);
     const int32_t handle = AllocGraphHandle();
-    if (handle < 0 || CreateGraphImages(handle, width, height, 1, 0, 0, 0) != 0) return -1;
+    if (handle < 0 || CreateGraphImages(handle, width, height, 1, alpha, 0, 0) != 0) return -1;
     return handle;
 }
 
@@ -63,11 +66,17 @@ bool CopyRows(const BaseImage& frame, MEMIMG& image) {
 
 int GetMovieGraphFlag() { return g_movieGraphFlag; }
 
+DisplayCaps* ZeroDrawParamBlock(DisplayCaps* caps) {
+    if (caps) *caps = DisplayCaps{};
+    return caps;
+}
+
 int32_t LoadMovieGraph(const char* path, int movieOption) {
     int width = 0, height = 0;
     const int movie = OpenMovie(path, &width, &height, movieOption);
     if (movie < 0) return AddLogFormat("右記のグラフィックファイルのロードに失敗しました：%s ", path);
-    const int32_t handle = CreateMovieImages(width, height);
+    const MovieRecord* m = GetMovieRecord(movie);
+    const int32_t handle = CreateMovieImages(m->alphaMovie ? width / 2 : width, height, m->alphaMovie);
     GraphRecord* r = GetGraphRecord(handle);
     if (!r) {
         CloseMovie(movie);
@@ -85,9 +94,17 @@ int MovieFrameToGraphCallback(MovieRecord* movie, uint32_t graph) {
     // already there; later calls copy only a newly converted one.
     if (movie->isTheora && ConvertTheoraFrame(movie->theora, 1) == 0 && movie->hasFrame) return 0;
     const BaseImage& frame = *movie->currentImage;
-    if (!r->images->textured && CopyRows(frame, r->view)) return 0;
-    const PixelRect rect{0, 0, std::min(frame.width, r->width), std::min(frame.height, r->height)};
-    return TransferImageToTexture(int32_t(graph), frame, nullptr, rect, 0, 0, 0);
+    if (!movie->alphaMovie) {
+        if (!r->images->textured && CopyRows(frame, r->view)) return 0;
+        const PixelRect rect{0, 0, std::min(frame.width, r->width), std::min(frame.height, r->height)};
+        return TransferImageToTexture(int32_t(graph), frame, nullptr, rect, 0, 0, 0);
+    }
+    // The right half, at the same rows, gives the alpha of the left half's colours.
+    const int32_t half = frame.width / 2;
+    BaseImage alpha = frame;
+    alpha.pixels = frame.pixels + ptrdiff_t(half) * frame.format.bytesPerPixel;
+    const PixelRect rect{0, 0, std::min(half, r->width), std::min(frame.height, r->height)};
+    return TransferImageToTexture(int32_t(graph), frame, &alpha, rect, 0, 0, 0);
 }
 
 }  // namespace orvik

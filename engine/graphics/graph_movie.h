@@ -16,4 +16,16 @@ int MovieFrameToGraphCallback(MovieRecord* movie, uint32_t graph);
 // 1 only while a movie graphic is being created.
 int GetMovieGraphFlag();
 
+// The display's capability record as the movie window drawing reads it: the overlay
+// alignment flags and steps, and the rest of the record.
+struct DisplayCaps {
+    uint32_t flags;
+    uint32_t alignBoundarySrc, alignSizeSrc, alignBoundaryDest, alignSizeDest;
+    uint8_t rest[360];
+};
+static_assert(sizeof(DisplayCaps) == 380);
+// Stands where the display's overlay capabilities are asked for: the record cleared, so
+// no alignment applies. The same pointer.
+DisplayCaps* ZeroDrawParamBlock(DisplayCaps* caps);
+
 }  // namespace orvik

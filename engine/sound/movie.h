@@ -5,15 +5,31 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/graphics/base_image.h"
+#include "host/graph/graph_types.h"
+
 namespace orvik {
 
-struct BaseImage;
 struct MovieRecord;
 struct TheoraMovie;
+class D_CFrameCopyRenderer;
 using MovieFrameCallback = int (*)(MovieRecord* movie, uint32_t value);
 
 constexpr int kMaxMovies = 100;
 constexpr int32_t kMovieHandleType = 0x18000000;
+
+constexpr int kMovieWindowInterfaces = 9;
+constexpr int kMovieOverlaySurface = 1;  // the window interface DrawMovieToWindow positions
+constexpr int kMovieFileNameUnits = 260;
+
+// The overlay surface of a movie shown straight on the window.
+class MovieOverlay : public host::IUnknown {
+public:
+    // DDOVER_SHOW with both rectangles, or DDOVER_HIDE with none.
+    virtual host::HRESULT UpdateOverlay(const host::RECT* source, void* primary, const host::RECT* destination,
+                                        uint32_t flags) = 0;
+};
+constexpr uint32_t DDOVER_HIDE = 0x200, DDOVER_SHOW = 0x4000;
 
 struct MovieRecord {
     uint32_t id;
@@ -24,11 +40,28 @@ struct MovieRecord {
     intptr_t file;
     int32_t sound;  // the sound track's handle, or -1
     int32_t soundFromTop;  // the next play starts the sound track from its top
+    host::IUnknown* windowInterfaces[kMovieWindowInterfaces];  // of the window-drawing mode
+    host::IGraphBuilder* graph;
+    host::IMediaControl* mediaControl;
+    host::IMediaSeeking* mediaSeeking;
+    host::IBasicAudio* basicAudio;
+    D_CFrameCopyRenderer* renderer;  // inside the graph, which owns it
+    host::IUnknown* spareInterfaces[2];
+    int64_t duration;      // 100 ns
+    int32_t tempFileMade;  // the movie was copied into the temporary file fileNameW
+    char16_t fileNameW[kMovieFileNameUnits];
+    int64_t stopPosition;  // 100 ns
     int32_t width, height;
+    int32_t graphFlag;
+    int32_t alphaMovie;  // colour in the left half of each frame, alpha in the right half
     int32_t playRequested;  // kept while the window's focus pauses the movie
     int32_t stopped;
     int32_t hasFrame;
+    int32_t windowMode;  // shown straight on the window through its overlay surface
+    host::IUnknown* windowEvent;
+    BaseImage frameImage;  // a media-graph movie's frame: the renderer's buffer as 24-bit RGB
     BaseImage* currentImage;
+    int32_t windowState[12];  // x, y, scale, visible, source and destination rectangles
     MovieFrameCallback frameCallback;
     uint32_t callbackValue;
 };
@@ -50,7 +83,13 @@ int UpdateMovie(int handle);
 int SetMovieFrameCallback(int handle, MovieFrameCallback callback, uint32_t value);
 int PauseMovie(int handle, int keepRequest);
 int DrawMovieToWindow(int x, int y, int scale, int handle, int visible);
+// Stands where the window drawing asks for the primary surface, which is never there.
+int ReturnZero();
 
+// Inside the movie player: the media-graph half (movie_graph.cpp).
+int OpenMovieDirectShow(void* directDraw, MovieRecord* r, const char* fileName, int* width, int* height, int mode);
+void UpdateGraphMovie(MovieRecord* r);
+void CloseGraphMovie(MovieRecord* r);
 // Starting and moving movies, which the engine's own operations never do by themselves.
 // Plays from the current frame; playType 3 loops. SeekMovie (handle, 0) first starts over.
 int PlayMovie(int handle, int playType);

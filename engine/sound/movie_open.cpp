@@ -1,15 +1,16 @@
 // Opening and closing movies: Ogg Theora files through the engine's own decoder with
-// their Vorbis track as a stream sound; any other file through the host's media graph.
+// their Vorbis track as a stream sound; any other file through the media graph.
 #include <orvik/files.h>
+#include <orvik/movie.h>
 #include <orvik/sound.h>
 
+#include "engine/graphics/graphics_system.h"
 #include "engine/platform/file_access.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"
 #include "engine/sound/movie.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/theora_movie.h"
-#include "host/win/com.h"
 
 namespace orvik {
 
@@ -58,29 +59,33 @@ bool OpenTheora(MovieRecord* r, const char* fileName) {
     return true;
 }
 
-// Other kinds of movie need the platform's media graph; the host offers none that takes
-// this engine's frame renderer, so they are refused with the reason in the log.
-int OpenMovieDirectShow(MovieRecord*, const char*) {
-    host::IUnknown* graph = nullptr;
-    if (host::CoCreateInstance("FilterGraph", nullptr, host::CLSCTX_INPROC_SERVER | host::CLSCTX_INPROC_HANDLER,
-                               "IGraphBuilder", reinterpret_cast<void**>(&graph)) < 0 ||
-        !graph)
-        return AddLogText("CLSID_FilterGraph の作成に失敗しました\n");
-    graph->Release();
-    return AddLogText("Could not add renderer filter to graph!\n");
+// Any other file goes to the media graph.
+bool OpenGraph(MovieRecord* r, const char* fileName, int mode) {
+    r->tempFileMade = 0;
+    if (OpenMovieDirectShow(GetDirectDrawObject(), r, fileName, nullptr, nullptr, mode) != 0) return false;
+    r->currentImage = &r->frameImage;
+    return true;
 }
+
+int g_rightHalfAlpha = 0;
 
 }  // namespace
 
+int SetMovieRightHalfAlphaFlag(int flag) {
+    g_rightHalfAlpha = flag != 0;
+    return 0;
+}
+
 int OpenMovie(const char* fileName, int* width, int* height, int mode) {
-    (void)mode;  // has no effect on the open
     if (!fileName) return -1;
     const int slot = FreeSlot();
     if (slot < 0) return -1;
     auto* r = static_cast<MovieRecord*>(TrackedCalloc(sizeof(MovieRecord), "", 0));
     if (!r) return AddLogText("メモリの確保に失敗しました in OpenMovie\n");
     r->sound = -1;
-    if (!OpenTheora(r, fileName) && OpenMovieDirectShow(r, fileName) != 0) {
+    r->graphFlag = 0;  // a library setting nothing changes
+    r->alphaMovie = g_rightHalfAlpha;
+    if (!OpenTheora(r, fileName) && !OpenGraph(r, fileName, mode)) {
         TrackedFree(r);
         return AddLogText("ムービーファイルオープン処理時にエラーが発生しました\n");
     }
@@ -104,7 +109,12 @@ int CloseMovie(int handle) {
         CloseTheoraMovie(r->theora);
         if (r->file) FileAccessClose(r->file);
         DeleteSound(r->sound, 0);
+        r->theora = nullptr;
+        r->file = 0;
+        r->sound = -1;
+        r->isTheora = 0;
     }
+    CloseGraphMovie(r);
     Movies().slots[handle & 0xFFFF] = nullptr;
     --Movies().count;
     TrackedFree(r);

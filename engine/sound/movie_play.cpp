@@ -3,6 +3,8 @@
 // and starting, seeking and reading the state of a movie.
 #include <orvik/sound.h>
 
+#include <algorithm>
+
 #include "engine/platform/log.h"
 #include "engine/platform/number.h"
 #include "engine/platform/timing.h"
@@ -58,9 +60,16 @@ void AdvanceTheora(MovieRecord* r) {
 }
 
 // The clock is set so that the current frame stays due, and the sound goes on from where
-// it stopped (from its top after a seek to the start).
+// it stopped (from its top after a seek to the start); a graph simply runs on.
 void StartPlaying(MovieRecord* r, int playType) {
     if (playType == 0) playType = kPlayBack;
+    if (!r->isTheora) {
+        r->mediaControl->Run();
+        r->stopped = 0;
+        r->playType = playType;
+        r->playRequested = 1;
+        return;
+    }
     const TheoraMovieInfo info = Info(r);
     const double frameTime = info.frameRate > 0 ? 1000000.0 / info.frameRate : 0.0;
     r->startTime = Now() - DoubleToInt(frameTime * GetTheoraCurrentFrame(r->theora));
@@ -69,6 +78,31 @@ void StartPlaying(MovieRecord* r, int playType) {
     r->stopped = 0;
     r->playType = playType;
     r->playRequested = 1;
+}
+
+// A graph's frames are its stream time in pictures.
+int SeekGraphMovie(MovieRecord* r, int frame) {
+    if (!r->mediaSeeking) return 0;
+    int64_t time = 0;
+    if (r->mediaSeeking->ConvertTimeFormat(&time, host::TimeFormat::MediaTime, std::max(frame, 0),
+                                           host::TimeFormat::Frame) < 0)
+        return 0;
+    host::REFERENCE_TIME stop = 0;
+    if (r->mediaSeeking->SetPositions(&time, host::AM_SEEKING_AbsolutePositioning, &stop,
+                                      host::AM_SEEKING_NoPositioning) < 0)
+        return -1;
+    // A stopped graph is cued, so that it shows the frame it was moved to.
+    if (r->stopped && r->mediaControl) r->mediaControl->Pause();
+    return 0;
+}
+
+int GraphMovieFrame(MovieRecord* r) {
+    host::REFERENCE_TIME position = 0;
+    int64_t frame = 0;
+    if (!r->mediaSeeking || r->mediaSeeking->GetCurrentPosition(&position) < 0 ||
+        r->mediaSeeking->ConvertTimeFormat(&frame, host::TimeFormat::Frame, position, host::TimeFormat::MediaTime) < 0)
+        return 0;
+    return int(frame);
 }
 
 template <class Work>
@@ -82,7 +116,10 @@ void ForEachMovie(Work work) {
 int UpdateMovie(int handle) {
     MovieRecord* r = GetMovieRecord(handle);
     if (!r) return -1;
-    if (!r->isTheora) return 0;
+    if (!r->isTheora) {
+        UpdateGraphMovie(r);
+        return 0;
+    }
     if (!r->stopped) AdvanceTheora(r);
     if (r->frameCallback) {
         r->frameCallback(r, r->callbackValue);
@@ -100,6 +137,10 @@ int PauseMovie(int handle, int keepRequest) {
     if (r->isTheora) {
         UpdateMovie(handle);
         StopSound(r->sound);
+    } else if (r->mediaControl) {
+        r->mediaControl->Pause();
+    } else {
+        return 0;
     }
     r->stopped = 1;
     if (!keepRequest) r->playRequested = 0;
@@ -113,28 +154,22 @@ int PauseAllMovies() {
 
 int ResumeAllMovies() {
     ForEachMovie([](int, MovieRecord* r) {
-        if (r->stopped && r->playRequested && r->isTheora) StartPlaying(r, r->playType);
+        if (r->stopped && r->playRequested && (r->isTheora || r->mediaControl)) StartPlaying(r, r->playType);
     });
     return 0;
 }
 
-// Only movies shown straight on the window through an overlay draw here, and no overlay
-// exists on this platform, so there is nothing to place.
-int DrawMovieToWindow(int, int, int, int handle, int) { return GetMovieRecord(handle) ? 0 : -1; }
-
-int DrawAllMoviesToWindow() { return 0; }
-
 int PlayMovie(int handle, int playType) {
     MovieRecord* r = GetMovieRecord(handle);
     if (!r) return -1;
-    if (r->isTheora && r->stopped) StartPlaying(r, playType);
+    if (r->stopped && (r->isTheora || r->mediaControl)) StartPlaying(r, playType);
     return 0;
 }
 
 int SeekMovie(int handle, int frame) {
     MovieRecord* r = GetMovieRecord(handle);
     if (!r) return -1;
-    if (!r->isTheora) return 0;
+    if (!r->isTheora) return SeekGraphMovie(r, frame);
     // A stream sound plays on from where it stopped or from its top, nowhere else.
     if (r->sound != -1 && frame != 0)
         return AddLogFormat("音声付きのムービーは先頭以外の位置へ移動できません (%d) in SeekMovie", frame);
@@ -156,7 +191,7 @@ int GetMovieState(int handle) {
 int GetMovieFrame(int handle) {
     MovieRecord* r = GetMovieRecord(handle);
     if (!r) return -1;
-    return r->isTheora ? GetTheoraCurrentFrame(r->theora) : 0;
+    return r->isTheora ? GetTheoraCurrentFrame(r->theora) : GraphMovieFrame(r);
 }
 
 }  // namespace orvik

@@ -40,4 +40,10 @@ void CloseAudioOutput() {
     s.openOn = nullptr;
 }
 
+bool IsAudioOutputOpen() {
+    OutputState& s = State();
+    std::lock_guard lock(s.mutex);
+    return s.openOn != nullptr;
+}
+
 }  // namespace host

@@ -12,5 +12,7 @@ namespace host {
 int OpenAudioOutput(uint32_t samplesPerSecond);
 // Closes the output opened above; nothing when none is open.
 void CloseAudioOutput();
+// Whether an output is open, so that the mixer is being pulled.
+bool IsAudioOutputOpen();
 
 }  // namespace host

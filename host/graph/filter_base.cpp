@@ -1,6 +1,10 @@
 #include "host/graph/filter_base.h"
 
+#include <chrono>
 #include <cstring>
+#include <thread>
+
+#include "host/graph/graph_clock.h"
 
 namespace host {
 
@@ -85,6 +89,10 @@ void Pin::Deliver(IMediaSample* sample) {
     if (peer_) peer_->Owner().Receive(sample);
 }
 
+void Pin::DeliverEndOfStream() {
+    if (peer_) peer_->Owner().EndOfStream();
+}
+
 uint32_t Filter::Release() {
     const uint32_t left = --refs_;
     if (left == 0) delete this;
@@ -101,7 +109,26 @@ bool Filter::AcceptsInput(const AM_MEDIA_TYPE&) const { return false; }
 bool Filter::OutputType(AM_MEDIA_TYPE*) const { return false; }
 bool Filter::InputConnected(Pin&) { return true; }
 void Filter::Receive(IMediaSample*) {}
+void Filter::EndOfStream() {}
 bool Filter::Stream(const std::atomic<bool>&) { return true; }
+bool Filter::Drain(const std::atomic<bool>&) { return true; }
+void Filter::Flush() {}
+bool Filter::DrivesClock() const { return false; }
+bool Filter::SetVolume(long) { return false; }
+bool Filter::PinOutputType(const Pin&, AM_MEDIA_TYPE* type) const { return OutputType(type); }
+
+// The clock may be the manual one of tests or the mixer's count, neither of which
+// signals, so waits look again every millisecond of real time.
+void Filter::PauseBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+
+bool Filter::WaitForStreamTime(REFERENCE_TIME time) const {
+    while (!Stopping()) {
+        const GraphClock* clock = RunClock();
+        if (!clock || clock->Now() >= time) return true;
+        PauseBriefly();
+    }
+    return false;
+}
 
 Pin* Filter::FirstPin(PIN_DIRECTION direction) const {
     for (const auto& p : pins_)
@@ -117,6 +144,13 @@ Pin* Filter::AddPin(PIN_DIRECTION direction) {
 HRESULT Sample::GetPointer(uint8_t** data) {
     if (!data) return E_POINTER;
     *data = bytes_.data();
+    return S_OK;
+}
+
+HRESULT Sample::GetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) {
+    if (!timed_) return VFW_E_SAMPLE_TIME_NOT_SET;
+    if (start) *start = start_;
+    if (stop) *stop = stop_;
     return S_OK;
 }
 

@@ -12,6 +12,15 @@
 namespace host::graph {
 
 class Filter;
+class GraphClock;
+
+// What a run shares with its filters.
+struct RunState {
+    std::atomic<GraphClock*> clock{nullptr};  // null: samples go as fast as they come
+    std::atomic<bool> stop{false};            // every wait gives up
+    std::atomic<int> fullWaits{0};            // filters holding their source back: they hold enough
+    std::atomic<bool> sourcesDone{false};     // every source has handed out its whole stream
+};
 
 class Pin final : public IPin {
 public:
@@ -32,6 +41,8 @@ public:
     void Leave();
     // An output pin hands a sample to the filter of its peer (nothing when unconnected).
     void Deliver(IMediaSample* sample);
+    // An output pin tells the filter of its peer that nothing more will come.
+    void DeliverEndOfStream();
 
 private:
     Filter& owner_;
@@ -50,12 +61,26 @@ public:
     // are connected.
     virtual bool AcceptsInput(const AM_MEDIA_TYPE& type) const;
     virtual bool OutputType(AM_MEDIA_TYPE* type) const;
+    // What one output pin offers; filters with several kinds of output tell them apart.
+    virtual bool PinOutputType(const Pin& pin, AM_MEDIA_TYPE* type) const;
     // Told when an input pin has been joined; false undoes the connection.
     virtual bool InputConnected(Pin& input);
     // A sample arriving at an input pin.
     virtual void Receive(IMediaSample* sample);
-    // The filter's part of a run, on the graph's thread; false when it failed.
+    // The end of the stream arriving at an input pin.
+    virtual void EndOfStream();
+    // The filter's part of a run, on a thread of its own; false when it failed.
     virtual bool Stream(const std::atomic<bool>& stop);
+    // After every filter's Stream: waits until what the filter holds has been played.
+    virtual bool Drain(const std::atomic<bool>& stop);
+    // Drops whatever the filter holds, before a seek.
+    virtual void Flush();
+    // Whether the filter's output times the graph (a sound renderer on a live output).
+    virtual bool DrivesClock() const;
+    // A sound renderer's level in hundredths of a decibel; false for other filters.
+    virtual bool SetVolume(long level);
+    // Told by the graph before each run.
+    void JoinRun(RunState* run) { run_ = run; }
 
     std::span<const std::unique_ptr<Pin>> Pins() const { return pins_; }
     Pin* FirstPin(PIN_DIRECTION direction) const;
@@ -66,8 +91,31 @@ protected:
     explicit Filter(uint32_t refs) : refs_(refs) {}
     virtual ~Filter() = default;
     Pin* AddPin(PIN_DIRECTION direction);
+    GraphClock* RunClock() const {
+        const RunState* run = run_.load();
+        return run ? run->clock.load() : nullptr;
+    }
+    bool Stopping() const {
+        const RunState* run = run_.load();
+        return run && run->stop;
+    }
+    // Waits until the run's clock reaches `time`; false when the run is being stopped.
+    bool WaitForStreamTime(REFERENCE_TIME time) const;
+    // Holds the source back while `full()`; false when the run is being stopped.
+    template <class Full>
+    bool WaitWhileFull(Full full) const {
+        RunState* run = run_.load();
+        if (!run || !full()) return !Stopping();
+        ++run->fullWaits;
+        while (!run->stop && full()) PauseBriefly();
+        --run->fullWaits;
+        return !run->stop;
+    }
+    static void PauseBriefly();
 
 private:
+    // Read by the mixer's thread while the main thread may set up the next run.
+    std::atomic<RunState*> run_{nullptr};
     std::atomic<uint32_t> refs_;
     std::vector<std::unique_ptr<Pin>> pins_;
 };
@@ -81,17 +129,35 @@ protected:
     ~ByteSource() = default;
 };
 
+// Sources that can be told where to go on from (the file source).
+class SeekableSource {
+public:
+    virtual REFERENCE_TIME Duration() const = 0;
+    // Time of one picture; 0 when the source has none.
+    virtual REFERENCE_TIME FrameTime() const = 0;
+    // The next run starts at `time`. Called while no run is going on.
+    virtual void SeekTo(REFERENCE_TIME time) = 0;
+
+protected:
+    ~SeekableSource() = default;
+};
+
 // A sample over bytes that live for the duration of one delivery.
 class Sample final : public IMediaSample {
 public:
     explicit Sample(std::span<uint8_t> bytes) : bytes_(bytes) {}
+    Sample(std::span<uint8_t> bytes, REFERENCE_TIME start, REFERENCE_TIME stop)
+        : bytes_(bytes), start_(start), stop_(stop), timed_(true) {}
     uint32_t AddRef() override { return 1; }
     uint32_t Release() override { return 1; }
     HRESULT GetPointer(uint8_t** data) override;
     long GetActualDataLength() override { return long(bytes_.size()); }
+    HRESULT GetTime(REFERENCE_TIME* start, REFERENCE_TIME* stop) override;
 
 private:
     std::span<uint8_t> bytes_;
+    REFERENCE_TIME start_ = 0, stop_ = 0;
+    bool timed_ = false;
 };
 
 // Whether `type` matches `pattern`, where a null field of the pattern matches any.

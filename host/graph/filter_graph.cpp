@@ -1,16 +1,16 @@
 // The filter graph: it keeps its filters, connects pins by type, renders an output pin
-// through the filters it holds or the system's, and runs the stream on a thread of its
-// own until the filters are done, then signals the end.
+// through the filters it holds or the system's, builds the graph of a whole file, and
+// runs the stream on a thread of its own, paced by its clock, until the filters are
+// done, then signals the end.
 #include <algorithm>
-#include <condition_variable>
-#include <mutex>
-#include <optional>
 #include <string>
-#include <thread>
 
 #include "host/graph/graph_classes.h"
+#include "host/graph/graph_playback.h"
+#include "host/win/wide_text.h"
 
-namespace host::graph {
+namespace host {
+namespace graph {
 
 namespace {
 
@@ -39,10 +39,17 @@ private:
     size_t next_ = 0;
 };
 
-class FilterGraph final : public IGraphBuilder, public IMediaFilter, public IMediaControl, public IMediaEvent {
+}  // namespace
+
+class FilterGraph final : public IGraphBuilder,
+                          public IMediaFilter,
+                          public IMediaControl,
+                          public IMediaEvent,
+                          public IMediaSeeking,
+                          public IBasicAudio {
 public:
     ~FilterGraph() override {
-        Halt();
+        playback_.Halt();
         for (Filter* f : filters_)
             for (const auto& pin : f->Pins()) pin->Leave();
         for (Filter* f : filters_) f->Release();
@@ -60,6 +67,8 @@ public:
         else if (iid == IID_IMediaFilter) *object = static_cast<IMediaFilter*>(this);
         else if (iid == IID_IMediaControl) *object = static_cast<IMediaControl*>(this);
         else if (iid == IID_IMediaEvent) *object = static_cast<IMediaEvent*>(this);
+        else if (iid == IID_IMediaSeeking) *object = static_cast<IMediaSeeking*>(this);
+        else if (iid == IID_IBasicAudio) *object = static_cast<IBasicAudio*>(this);
         else return E_NOINTERFACE;
         AddRef();
         return S_OK;
@@ -86,7 +95,7 @@ public:
         if (!out || !in || out->Direction() != PINDIR_OUTPUT || in->Direction() != PINDIR_INPUT) return E_INVALIDARG;
         if (out->Peer() || in->Peer()) return VFW_E_ALREADY_CONNECTED;
         AM_MEDIA_TYPE type;
-        if (!out->Owner().OutputType(&type)) return VFW_E_TYPE_NOT_ACCEPTED;
+        if (!out->Owner().PinOutputType(*out, &type)) return VFW_E_TYPE_NOT_ACCEPTED;
         const bool accepted = in->Owner().AcceptsInput(type) && out->Join(in, type) && in->Join(out, type);
         FreeMediaType(type);
         if (accepted && in->Owner().InputConnected(*in)) return S_OK;
@@ -110,27 +119,68 @@ public:
         return RenderFrom(out, 0);
     }
 
-    HRESULT SetSyncSource(void*) override { return S_OK; }
+    HRESULT RenderFile(const char16_t* file, const char16_t*) override {
+        if (!file) return E_POINTER;
+        HRESULT hr = S_OK;
+        Filter* source = MakeFileSource(Utf16ToUtf8(file), &hr);
+        if (!source) return hr;
+        AddFilter(source, "File Source");
+        source->Release();
+        int outputs = 0, rendered = 0;
+        for (const auto& pin : source->Pins()) {
+            ++outputs;
+            rendered += SUCCEEDED(RenderFrom(pin.get(), 0));
+        }
+        if (rendered == 0) {
+            RemoveFilter(source);
+            return VFW_E_CANNOT_RENDER;
+        }
+        return rendered == outputs ? S_OK : VFW_S_PARTIAL_RENDER;
+    }
 
-    HRESULT Run() override {
-        if (runner_.joinable()) return S_OK;
-        runner_ = std::thread([this] { RunStream(); });
+    HRESULT SetSyncSource(void* clock) override {
+        playback_.SetClocked(clock != nullptr);
         return S_OK;
     }
 
-    HRESULT Stop() override {
-        Halt();
-        return S_OK;
-    }
-
+    HRESULT Run() override { return playback_.Run(); }
+    HRESULT Pause() override { return playback_.Pause(); }
+    HRESULT Stop() override { return playback_.Stop(); }
     HRESULT WaitForCompletion(long milliseconds, long* eventCode) override {
-        if (!eventCode) return E_POINTER;
-        std::unique_lock lock(mutex_);
-        if (!ended_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return event_.has_value(); }))
-            return E_ABORT;
-        *eventCode = *event_;
+        return playback_.WaitForCompletion(milliseconds, eventCode);
+    }
+    HRESULT GetEvent(long* eventCode, long milliseconds) override {
+        return playback_.GetEvent(eventCode, milliseconds);
+    }
+
+    HRESULT GetDuration(REFERENCE_TIME* duration) override { return Report(duration, playback_.Duration()); }
+    HRESULT GetStopPosition(REFERENCE_TIME* stop) override { return Report(stop, playback_.Duration()); }
+    HRESULT GetCurrentPosition(REFERENCE_TIME* current) override { return Report(current, playback_.Position()); }
+    // The stop position is always the end; only the current position moves.
+    HRESULT SetPositions(REFERENCE_TIME* current, uint32_t currentFlags, REFERENCE_TIME*, uint32_t) override {
+        if (currentFlags != AM_SEEKING_AbsolutePositioning) return S_OK;
+        return current ? playback_.Seek(*current) : E_POINTER;
+    }
+    HRESULT ConvertTimeFormat(int64_t* target, TimeFormat targetFormat, int64_t source,
+                              TimeFormat sourceFormat) override {
+        if (!target) return E_POINTER;
+        const REFERENCE_TIME frame = playback_.FrameTime();
+        if (targetFormat == sourceFormat) return Report(target, source);
+        if (frame <= 0) return E_NOTIMPL;
+        return Report(target, targetFormat == TimeFormat::Frame ? source / frame : source * frame);
+    }
+
+    HRESULT put_Volume(long volume) override {
+        if (volume < -10000 || volume > 0) return E_INVALIDARG;
+        bool any = false;
+        for (Filter* f : filters_) any = f->SetVolume(volume) || any;
+        if (!any) return E_NOTIMPL;
+        volume_ = volume;
         return S_OK;
     }
+    HRESULT get_Volume(long* volume) override { return Report(volume, volume_); }
+
+    bool SourcesAhead() const { return playback_.SourcesAhead(); }
 
 private:
     HRESULT RenderFrom(Pin* out, int depth) {
@@ -159,41 +209,42 @@ private:
         return S_OK;
     }
 
+    // Takes a filter out with its connections.
     void RemoveFilter(Filter* f) {
+        for (const auto& pin : f->Pins())
+            if (Pin* peer = pin->Peer()) {
+                peer->Leave();
+                pin->Leave();
+            }
         std::erase(filters_, f);
         f->Release();
     }
 
-    // Runs every filter's part of the stream; delivery goes down the chain at once, so
-    // when they are done every renderer has had everything.
-    void RunStream() {
-        bool ok = true;
-        for (Filter* f : filters_) ok = ok && f->Stream(stop_);
-        std::lock_guard lock(mutex_);
-        event_ = ok ? EC_COMPLETE : EC_ERRORABORT;
-        ended_.notify_all();
-    }
-
-    void Halt() {
-        stop_ = true;
-        if (runner_.joinable()) runner_.join();
-        stop_ = false;
+    template <class T, class V>
+    static HRESULT Report(T* out, V value) {
+        if (!out) return E_POINTER;
+        *out = T(value);
+        return S_OK;
     }
 
     std::atomic<uint32_t> refs_{1};
     std::vector<Filter*> filters_;
-    std::thread runner_;
-    std::atomic<bool> stop_{false};
-    std::mutex mutex_;
-    std::condition_variable ended_;
-    std::optional<long> event_;
+    Playback playback_{filters_};
+    long volume_ = 0;
 };
-
-}  // namespace
 
 std::vector<std::pair<const char*, Filter* (*)()>> SystemFilters() {
     return {{"MPEG Audio Decoder", &MakeMpegAudioDecoder}, {"Audio Renderer", &MakeAudioRenderer}};
 }
+
+}  // namespace graph
+
+bool IsGraphSourceAhead(IGraphBuilder* graph) {
+    const auto* g = dynamic_cast<const graph::FilterGraph*>(graph);
+    return g && g->SourcesAhead();
+}
+
+namespace graph {
 
 HRESULT CreateFilterGraph(REFIID iid, void** object) {
     auto* g = new FilterGraph;
@@ -202,4 +253,5 @@ HRESULT CreateFilterGraph(REFIID iid, void** object) {
     return hr;
 }
 
-}  // namespace host::graph
+}  // namespace graph
+}  // namespace host

@@ -1,0 +1,65 @@
+#include "engine/sound/frame_copy_renderer.h"
+
+#include <cstring>
+#include <new>
+
+#include "engine/platform/memory.h"
+
+namespace orvik {
+
+D_CFrameCopyRenderer::D_CFrameCopyRenderer(host::IUnknown* outer, host::HRESULT* result)
+    : host::D_CBaseVideoRenderer(CLSID_FrameCopyRenderer, nullptr, outer, result) {
+    if (result) *result = host::S_OK;
+}
+
+D_CFrameCopyRenderer::~D_CFrameCopyRenderer() { TrackedFree(buffer); }
+
+host::HRESULT D_CFrameCopyRenderer::CheckMediaType(const host::AM_MEDIA_TYPE* type) {
+    if (!type) return host::E_POINTER;
+    if (type->formattype != host::FORMAT_VideoInfo) return host::E_INVALIDARG;
+    if (type->majortype != host::MEDIATYPE_Video) return host::E_FAIL;
+    if (type->subtype != host::MEDIASUBTYPE_RGB24) return host::E_FAIL;
+    return host::S_OK;
+}
+
+host::HRESULT D_CFrameCopyRenderer::SetMediaType(const host::AM_MEDIA_TYPE* type) {
+    host::VIDEOINFOHEADER info;
+    // A format block too short for the header describes no picture.
+    if (!type || !type->pbFormat || type->cbFormat < sizeof info) return host::E_INVALIDARG;
+    std::memcpy(&info, type->pbFormat, sizeof info);
+    std::lock_guard hold(frameLock);
+    frameWidth = info.bmiHeader.biWidth;
+    const int32_t height = info.bmiHeader.biHeight;
+    bottomUp = height < 0 ? 0 : 1;
+    frameHeight = height < 0 ? -height : height;
+    pitch = (frameWidth + 1) * 3 & ~3;
+    TrackedFree(buffer);
+    buffer = static_cast<uint8_t*>(TrackedAlloc(size_t(pitch) * size_t(frameHeight), "", 0));
+    newFrame = 0;
+    return host::S_OK;
+}
+
+host::HRESULT D_CFrameCopyRenderer::DoRenderSample(host::IMediaSample* sample) {
+    if (!sample) return host::E_POINTER;
+    std::lock_guard hold(frameLock);
+    if (!buffer) return host::S_OK;
+    uint8_t* data = nullptr;
+    sample->GetPointer(&data);
+    // A sample shorter than a whole frame would be read past its end.
+    if (!data || size_t(sample->GetActualDataLength()) < size_t(pitch) * size_t(frameHeight)) return host::S_OK;
+    if (bottomUp) {
+        for (int32_t row = 0; row < frameHeight; ++row)
+            std::memcpy(buffer + size_t(frameHeight - 1 - row) * size_t(pitch), data + size_t(row) * size_t(pitch),
+                        size_t(pitch));
+    } else {
+        std::memcpy(buffer, data, size_t(pitch) * size_t(frameHeight));
+    }
+    newFrame = 1;
+    return host::S_OK;
+}
+
+D_CFrameCopyRenderer* CreateFrameCopyRenderer(host::IUnknown* outer, host::HRESULT* result) {
+    return new (std::nothrow) D_CFrameCopyRenderer(outer, result);
+}
+
+}  // namespace orvik

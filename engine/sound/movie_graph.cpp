@@ -1,0 +1,183 @@
+// Movies through the media graph: a graph that ends in the frame copy renderer is built
+// for the file (through a temporary copy when the graph cannot read the file where it
+// lies, as inside an archive), each new frame is handed to graphics, and the movie ends
+// or starts over at its stop position.
+#include <orvik/files.h>
+
+#include <algorithm>
+#include <string>
+
+#include "engine/graphics/color_format.h"
+#include "engine/platform/log.h"
+#include "engine/platform/memory.h"
+#include "engine/platform/temp_file.h"
+#include "engine/sound/frame_copy_renderer.h"
+#include "engine/sound/movie.h"
+#include "host/win/codepage.h"
+#include "host/win/com.h"
+#include "host/win/wide_text.h"
+
+namespace orvik {
+
+namespace {
+
+constexpr size_t kCopyChunk = 1048576;
+constexpr int64_t kShortestDuration = 166666;  // a sixtieth of a second in 100 ns
+
+template <class Interface>
+void ReleaseInterface(Interface*& object) {
+    if (object) object->Release();
+    object = nullptr;
+}
+
+void ReleaseGraphInterfaces(MovieRecord* r) {
+    for (host::IUnknown*& i : r->windowInterfaces) ReleaseInterface(i);
+    for (host::IUnknown*& i : r->spareInterfaces) ReleaseInterface(i);
+    ReleaseInterface(r->graph);
+    ReleaseInterface(r->mediaControl);
+    ReleaseInterface(r->mediaSeeking);
+    ReleaseInterface(r->basicAudio);
+    r->renderer = nullptr;  // went with the graph
+}
+
+template <class Interface>
+bool Query(host::IGraphBuilder* graph, host::REFIID iid, Interface** out) {
+    return graph->QueryInterface(iid, reinterpret_cast<void**>(out)) >= 0;
+}
+
+// Copies the file into a new temporary file whose name goes into fileNameW. false when
+// the file, the buffer or the temporary file cannot be had.
+bool CopyToTempFile(MovieRecord* r, const char* fileName) {
+    const FileAccessHandle source = FileAccessOpen(fileName, 0, 1, 0);
+    if (!source) return false;
+    FileAccessSeek(source, 0, 2);
+    const int64_t size = std::max<int32_t>(FileAccessTell(source), 0);
+    FileAccessSeek(source, 0, 0);
+    auto* buffer = static_cast<uint8_t*>(TrackedAlloc(kCopyChunk, "", 0));
+    if (!buffer) {
+        FileAccessClose(source);
+        return false;
+    }
+    char tempPath[kMovieFileNameUnits] = {};
+    const host::HFILE temp = CreateTempFile(tempPath);
+    if (temp == host::INVALID_FILE_HANDLE) {
+        FileAccessClose(source);
+        TrackedFree(buffer);
+        return false;
+    }
+    host::MultiByteToWideChar(932, tempPath, r->fileNameW, kMovieFileNameUnits);
+    r->tempFileMade = 1;
+    for (int64_t copied = 0; copied < size;) {
+        const size_t chunk = size_t(std::min<int64_t>(size - copied, int64_t(kCopyChunk)));
+        const size_t got = FileAccessRead(buffer, chunk, 1, source) == 1 ? chunk : 0;
+        uint32_t written = 0;
+        host::WriteFile(temp, buffer, uint32_t(got), &written);
+        if (got == 0 || written < got) break;
+        copied += int64_t(got);
+    }
+    FileAccessClose(source);
+    host::CloseFile(temp);
+    TrackedFree(buffer);
+    return true;
+}
+
+// The graph with the renderer in it and the controls of the record; the failure's
+// message, or empty.
+std::string BuildGraph(MovieRecord* r) {
+    if (host::CoCreateInstance(host::CLSID_FilterGraph, nullptr, host::CLSCTX_INPROC_SERVER | host::CLSCTX_INPROC_HANDLER,
+                               host::IID_IGraphBuilder, reinterpret_cast<void**>(&r->graph)) < 0 ||
+        !r->graph)
+        return "CLSID_FilterGraph の作成に失敗しました";
+    host::HRESULT hr = host::S_OK;
+    r->renderer = CreateFrameCopyRenderer(nullptr, &hr);
+    if (!r->renderer || r->graph->AddFilter(r->renderer, "MovieRenderer") < 0) {
+        delete r->renderer;
+        r->renderer = nullptr;
+        return "Could not add renderer filter to graph!";
+    }
+    if (!Query(r->graph, host::IID_IBasicAudio, &r->basicAudio)) return "BasicAudio インターフェースの取得に失敗しました";
+    if (!Query(r->graph, host::IID_IMediaControl, &r->mediaControl))
+        return "IID_IMediaControlインターフェイスの取得に失敗しました";
+    if (!Query(r->graph, host::IID_IMediaSeeking, &r->mediaSeeking))
+        return "IID_IMediaSeekingインターフェイスの取得に失敗しました";
+    return {};
+}
+
+// Renders the file by its own name, else through a temporary copy.
+std::string RenderMovieFile(MovieRecord* r, const char* fileName) {
+    host::MultiByteToWideChar(host::GetOEMCP(), fileName, r->fileNameW, kMovieFileNameUnits);
+    if (r->graph->RenderFile(r->fileNameW, nullptr) >= 0) return {};
+    const std::string failure = std::string("ファイル:") + fileName + " が開けませんでした";
+    if (r->tempFileMade || !CopyToTempFile(r, fileName)) return failure;
+    if (r->graph->RenderFile(r->fileNameW, nullptr) >= 0) return {};
+    host::DeleteFileW(r->fileNameW);
+    r->tempFileMade = 0;
+    return failure;
+}
+
+}  // namespace
+
+int OpenMovieDirectShow(void*, MovieRecord* r, const char* fileName, int* width, int* height, int) {
+    r->frameImage.pixels = nullptr;
+    r->hasFrame = 0;
+    std::fill(std::begin(r->windowState), std::end(r->windowState), 0);
+    std::string failure = BuildGraph(r);
+    if (failure.empty()) failure = RenderMovieFile(r, fileName);
+    if (!failure.empty()) {
+        ReleaseGraphInterfaces(r);
+        return AddLogText((failure + "\n").c_str());
+    }
+    r->mediaSeeking->GetDuration(&r->duration);
+    if (r->duration == 0) r->duration = kShortestDuration;
+    r->mediaSeeking->GetStopPosition(&r->stopPosition);
+    if (width) *width = r->renderer->frameWidth;
+    if (height) *height = r->renderer->frameHeight;
+    r->width = r->renderer->frameWidth;
+    r->height = r->renderer->frameHeight;
+    return 0;
+}
+
+void UpdateGraphMovie(MovieRecord* r) {
+    D_CFrameCopyRenderer* renderer = r->renderer;
+    if (renderer && renderer->newFrame.exchange(0) && r->frameCallback) {
+        std::lock_guard hold(renderer->frameLock);
+        r->frameImage.width = renderer->frameWidth;
+        r->frameImage.height = renderer->frameHeight;
+        r->frameImage.pitch = renderer->pitch;
+        r->frameImage.pixels = renderer->buffer;
+        FillRgb24ColorFormat(&r->frameImage.format);
+        r->currentImage = &r->frameImage;
+        r->frameCallback(r, r->callbackValue);
+        r->hasFrame = 1;
+    }
+    if (!r->mediaSeeking || !r->mediaControl) return;
+    host::REFERENCE_TIME position = 0;
+    r->mediaSeeking->GetCurrentPosition(&position);
+    if (position < r->stopPosition) return;
+    if (r->playType & 2) {
+        host::REFERENCE_TIME start = 0, stop = 0;
+        r->mediaSeeking->SetPositions(&start, host::AM_SEEKING_AbsolutePositioning, &stop, host::AM_SEEKING_NoPositioning);
+        r->mediaControl->Run();
+    } else {
+        r->playRequested = 0;
+        r->stopped = 1;
+    }
+}
+
+// The temporary file goes first; the renderer's buffer goes with the graph, which owns
+// the renderer, so the frame image only lets go of it.
+void CloseGraphMovie(MovieRecord* r) {
+    if (r->tempFileMade == 1) {
+        host::DeleteFileW(r->fileNameW);
+        r->tempFileMade = 0;
+    }
+    if (r->windowMode == 1) {
+        if (auto* overlay = static_cast<MovieOverlay*>(r->windowInterfaces[kMovieOverlaySurface]))
+            overlay->UpdateOverlay(nullptr, nullptr, nullptr, DDOVER_HIDE);
+    }
+    r->frameImage.pixels = nullptr;
+    ReleaseInterface(r->windowEvent);
+    ReleaseGraphInterfaces(r);
+}
+
+}  // namespace orvik

@@ -1,0 +1,101 @@
+// Movies shown straight on the window through an overlay surface: the overlay is placed
+// over the movie's rectangle, cut to the client area and aligned as the display asks, or
+// hidden. Nothing here makes overlay surfaces, so no movie is in this mode unless one is
+// given to it.
+#include <algorithm>
+
+#include "engine/graphics/graph_movie.h"
+#include "engine/platform/rect.h"
+#include "engine/platform/window_mode.h"
+#include "engine/sound/movie.h"
+
+namespace orvik {
+
+namespace {
+
+constexpr uint32_t DDCAPS_ALIGNBOUNDARYDEST = 0x2, DDCAPS_ALIGNSIZEDEST = 0x4, DDCAPS_ALIGNBOUNDARYSRC = 0x8,
+                   DDCAPS_ALIGNSIZESRC = 0x10;
+
+int32_t AlignDown(int32_t v, uint32_t flags, uint32_t flag, uint32_t step) {
+    return (flags & flag) && step ? v - v % int32_t(step) : v;
+}
+
+// Cuts the destination to the client area; each side cut away moves the source's side
+// by the cut divided by the scale. false when nothing is left.
+bool ClipToClient(Rect& source, Rect& destination, int scale) {
+    int32_t client[4] = {};
+    GetClientScreenRect(client);
+    destination = {destination.left + client[0], destination.top + client[1], destination.right + client[0],
+                   destination.bottom + client[1]};
+    const Rect before = destination, bounds{client[0], client[1], client[2], client[3]};
+    ClipRect(&destination, &bounds);
+    if (destination.right <= destination.left || destination.bottom <= destination.top) return false;
+    source.left += (destination.left - before.left) / scale;
+    source.top += (destination.top - before.top) / scale;
+    source.right -= (before.right - destination.right) / scale;
+    source.bottom -= (before.bottom - destination.bottom) / scale;
+    return true;
+}
+
+void Align(Rect& source, Rect& destination) {
+    DisplayCaps caps;
+    ZeroDrawParamBlock(&caps);
+    const uint32_t f = caps.flags;
+    source.left = AlignDown(source.left, f, DDCAPS_ALIGNBOUNDARYSRC, caps.alignBoundarySrc);
+    source.right = source.left + AlignDown(source.right - source.left, f, DDCAPS_ALIGNSIZESRC, caps.alignSizeSrc);
+    const int32_t width = destination.right - destination.left;
+    destination.left = AlignDown(destination.left, f, DDCAPS_ALIGNBOUNDARYDEST, caps.alignBoundaryDest);
+    destination.right = destination.left + AlignDown(width, f, DDCAPS_ALIGNSIZEDEST, caps.alignSizeDest);
+}
+
+host::RECT ToRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+void Store(MovieRecord* r, int x, int y, int scale, int visible, const Rect& source, const Rect& destination) {
+    const int32_t state[12] = {x, y, scale, visible, source.left, source.top, source.right, source.bottom,
+                               destination.left, destination.top, destination.right, destination.bottom};
+    std::copy(std::begin(state), std::end(state), r->windowState);
+}
+
+}  // namespace
+
+int ReturnZero() { return 0; }
+
+int DrawMovieToWindow(int x, int y, int scale, int handle, int visible) {
+    MovieRecord* r = GetMovieRecord(handle);
+    if (!r) return -1;
+    auto* overlay = static_cast<MovieOverlay*>(r->windowInterfaces[kMovieOverlaySurface]);
+    if (r->windowMode != 1 || !r->hasFrame || !overlay) return 0;
+    scale = std::max(scale, 1);
+    Rect source{0, 0, r->width, r->height};
+    Rect destination{x, y, x + r->width * scale, y + r->height * scale};
+    // The client area is never covered by another window here, so it is the whole clip.
+    bool shown = visible && ClipToClient(source, destination, scale);
+    if (shown) Align(source, destination);
+    shown = shown && destination.right - destination.left >= 1;
+    void* primary = reinterpret_cast<void*>(intptr_t(ReturnZero()));
+    if (shown) {
+        const int32_t* s = r->windowState;
+        const bool same = s[3] == visible && s[4] == source.left && s[5] == source.top && s[6] == source.right &&
+                          s[7] == source.bottom && s[8] == destination.left && s[9] == destination.top &&
+                          s[10] == destination.right && s[11] == destination.bottom;
+        const host::RECT from = ToRect(source), to = ToRect(destination);
+        if (!same) overlay->UpdateOverlay(&from, primary, &to, DDOVER_SHOW);
+    } else {
+        overlay->UpdateOverlay(nullptr, primary, nullptr, DDOVER_HIDE);
+        source = destination = Rect{};
+    }
+    Store(r, x, y, scale, visible, source, destination);
+    return 0;
+}
+
+int DrawAllMoviesToWindow() {
+    for (int slot = 0; slot < kMaxMovies; ++slot) {
+        const MovieRecord* r = Movies().slots[slot];
+        if (!r || r->isTheora || r->windowMode != 1) continue;
+        const int32_t* s = r->windowState;
+        DrawMovieToWindow(s[0], s[1], s[2], int((int32_t(r->id) | 0x1800) << 16 | slot), s[3]);
+    }
+    return 0;
+}
+
+}  // namespace orvik

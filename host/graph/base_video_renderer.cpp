@@ -1,0 +1,94 @@
+#include "host/graph/base_video_renderer.h"
+
+#include "host/graph/graph_clock.h"
+
+namespace host {
+
+namespace {
+constexpr REFERENCE_TIME kAhead = 5000000;  // half a second
+constexpr size_t kMostQueued = 32;
+constexpr size_t kMostQueuedUnclocked = 2;
+}  // namespace
+
+D_CBaseVideoRenderer::D_CBaseVideoRenderer(REFCLSID clsid, const char*, IUnknown*, HRESULT* result)
+    : graph::Filter(0), clsid_(clsid) {
+    AddPin(PINDIR_INPUT);
+    if (result) *result = S_OK;
+}
+
+// Type checks belong to the renderer, which may keep state while it looks.
+bool D_CBaseVideoRenderer::AcceptsInput(const AM_MEDIA_TYPE& type) const {
+    return const_cast<D_CBaseVideoRenderer*>(this)->CheckMediaType(&type) == S_OK;
+}
+
+bool D_CBaseVideoRenderer::InputConnected(graph::Pin& input) { return SUCCEEDED(SetMediaType(&input.Type())); }
+
+bool D_CBaseVideoRenderer::Full() {
+    const graph::GraphClock* clock = RunClock();
+    std::lock_guard lock(mutex_);
+    if (!clock) return queue_.size() >= kMostQueuedUnclocked;
+    return queue_.size() >= kMostQueued || (!queue_.empty() && queue_.back().start - clock->Now() > kAhead);
+}
+
+void D_CBaseVideoRenderer::Receive(IMediaSample* sample) {
+    uint8_t* data = nullptr;
+    if (sample->GetPointer(&data) != S_OK) return;
+    Queued q;
+    q.timed = sample->GetTime(&q.start, &q.stop) == S_OK;
+    {
+        std::lock_guard lock(mutex_);
+        if (!spare_.empty()) {
+            q.bytes = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        q.bytes.assign(data, data + sample->GetActualDataLength());
+        queue_.push_back(std::move(q));
+    }
+    WaitWhileFull([this] { return Full(); });
+}
+
+void D_CBaseVideoRenderer::EndOfStream() {
+    std::lock_guard lock(mutex_);
+    ended_ = true;
+}
+
+void D_CBaseVideoRenderer::Flush() {
+    std::lock_guard lock(mutex_);
+    for (Queued& q : queue_) spare_.push_back(std::move(q.bytes));
+    queue_.clear();
+    ended_ = false;
+}
+
+// Elements of a deque stay where they are while others are added behind them, so the
+// front can be rendered outside the lock.
+D_CBaseVideoRenderer::Queued* D_CBaseVideoRenderer::Front(bool* ended) {
+    std::lock_guard lock(mutex_);
+    *ended = ended_;
+    return queue_.empty() ? nullptr : &queue_.front();
+}
+
+void D_CBaseVideoRenderer::Pop() {
+    std::lock_guard lock(mutex_);
+    spare_.push_back(std::move(queue_.front().bytes));
+    queue_.pop_front();
+}
+
+bool D_CBaseVideoRenderer::Stream(const std::atomic<bool>& stop) {
+    if (!FirstPin(PINDIR_INPUT)->Peer()) return true;  // nothing will come
+    while (!stop) {
+        bool ended = false;
+        Queued* q = Front(&ended);
+        if (!q) {
+            if (ended) return true;
+            PauseBriefly();
+            continue;
+        }
+        if (q->timed && !WaitForStreamTime(q->start)) return true;
+        graph::Sample sample = q->timed ? graph::Sample(q->bytes, q->start, q->stop) : graph::Sample(q->bytes);
+        DoRenderSample(&sample);
+        Pop();
+    }
+    return true;
+}
+
+}  // namespace host

@@ -1,0 +1,52 @@
+// The platform's base for video renderers: one input pin that takes what CheckMediaType
+// accepts, SetMediaType told of the type connected, and samples kept in a short queue
+// (up to half a second ahead of the clock) from which the renderer's own thread hands
+// each to DoRenderSample once its start time has come on the graph's clock (at once when
+// the graph runs without one, or for a sample without times). The queue lets the source
+// read on, so the sound ahead of a picture is never held up behind it.
+#pragma once
+#include <deque>
+#include <mutex>
+#include <vector>
+
+#include "host/graph/filter_base.h"
+
+namespace host {
+
+class D_CBaseVideoRenderer : public graph::Filter {
+public:
+    // Starts without a reference, like every object of the base classes; the graph it is
+    // added to keeps it. *result (when given) is S_OK.
+    D_CBaseVideoRenderer(REFCLSID clsid, const char* name, IUnknown* outer, HRESULT* result);
+
+    virtual HRESULT CheckMediaType(const AM_MEDIA_TYPE* type) = 0;
+    virtual HRESULT SetMediaType(const AM_MEDIA_TYPE* type) = 0;
+    virtual HRESULT DoRenderSample(IMediaSample* sample) = 0;
+
+    REFCLSID ClassId() const { return clsid_; }
+    bool AcceptsInput(const AM_MEDIA_TYPE& type) const override;
+    bool InputConnected(graph::Pin& input) override;
+    void Receive(IMediaSample* sample) override;
+    void EndOfStream() override;
+    bool Stream(const std::atomic<bool>& stop) override;
+    void Flush() override;
+
+private:
+    struct Queued {
+        std::vector<uint8_t> bytes;
+        REFERENCE_TIME start = 0, stop = 0;
+        bool timed = false;
+    };
+    bool Full();
+    // The oldest sample, or null when none is waiting (*ended: none will come).
+    Queued* Front(bool* ended);
+    void Pop();
+
+    REFCLSID clsid_;
+    std::mutex mutex_;
+    std::deque<Queued> queue_;
+    std::vector<std::vector<uint8_t>> spare_;  // buffers of rendered samples, used again
+    bool ended_ = false;
+};
+
+}  // namespace host

@@ -1,0 +1,88 @@
+// The file source the graph makes for RenderFile: FFmpeg's demuxer and decoders behind
+// one filter, whose output pins offer the file's first picture stream as bottom-up RGB24
+// video and its first sound stream as 16-bit stereo PCM at the mixer's rate. A run reads
+// the file from where the last seek left it to its end, handing each picture and each
+// piece of sound on with its stream times; the renderers pace it.
+#include "host/dsound/dsound_types.h"
+#include "host/dsound/mixer.h"
+#include "host/graph/graph_classes.h"
+#include "host/graph/media_file.h"
+
+namespace host::graph {
+
+namespace {
+
+bool MakeVideoType(const MediaFile& file, AM_MEDIA_TYPE* type) {
+    VIDEOINFOHEADER info;
+    info.rcSource = info.rcTarget = RECT{0, 0, file.Width(), file.Height()};
+    info.AvgTimePerFrame = file.FrameTime();
+    info.bmiHeader.biWidth = file.Width();
+    info.bmiHeader.biHeight = file.Height();
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biSizeImage = uint32_t(file.Pitch()) * uint32_t(file.Height());
+    const AM_MEDIA_TYPE t{MEDIATYPE_Video, MEDIASUBTYPE_RGB24, FORMAT_VideoInfo, sizeof info,
+                          reinterpret_cast<uint8_t*>(&info)};
+    return CopyMediaType(type, t);
+}
+
+bool MakeSoundType(const MediaFile& file, AM_MEDIA_TYPE* type) {
+    WAVEFORMATEX f;
+    f.wFormatTag = WAVE_FORMAT_PCM;
+    f.nChannels = 2;
+    f.nSamplesPerSec = file.SoundRate();
+    f.wBitsPerSample = 16;
+    f.nBlockAlign = 4;
+    f.nAvgBytesPerSec = 4 * f.nSamplesPerSec;
+    const AM_MEDIA_TYPE t{MEDIATYPE_Audio, MEDIASUBTYPE_PCM, FORMAT_WaveFormatEx, sizeof f,
+                          reinterpret_cast<uint8_t*>(&f)};
+    return CopyMediaType(type, t);
+}
+
+class FileSource final : public Filter, public SeekableSource, private MediaSink {
+public:
+    explicit FileSource(std::unique_ptr<MediaFile> file) : Filter(1), file_(std::move(file)) {
+        if (file_->HasVideo()) video_ = AddPin(PINDIR_OUTPUT);
+        if (file_->HasSound()) sound_ = AddPin(PINDIR_OUTPUT);
+    }
+
+    bool PinOutputType(const Pin& pin, AM_MEDIA_TYPE* type) const override {
+        if (&pin == video_) return MakeVideoType(*file_, type);
+        return &pin == sound_ && MakeSoundType(*file_, type);
+    }
+
+    bool Stream(const std::atomic<bool>& stop) override {
+        while (!stop && file_->Step(*this)) {
+        }
+        if (stop) return true;
+        for (const auto& pin : Pins()) pin->DeliverEndOfStream();
+        return true;
+    }
+
+    REFERENCE_TIME Duration() const override { return file_->Duration(); }
+    REFERENCE_TIME FrameTime() const override { return file_->FrameTime(); }
+    void SeekTo(REFERENCE_TIME time) override { file_->Seek(time); }
+
+private:
+    void Picture(std::span<uint8_t> rgb, REFERENCE_TIME start, REFERENCE_TIME stop) override {
+        Sample sample(rgb, start, stop);
+        video_->Deliver(&sample);
+    }
+    void Sound(std::span<uint8_t> pcm, REFERENCE_TIME start, REFERENCE_TIME stop) override {
+        Sample sample(pcm, start, stop);
+        sound_->Deliver(&sample);
+    }
+
+    std::unique_ptr<MediaFile> file_;
+    Pin* video_ = nullptr;
+    Pin* sound_ = nullptr;
+};
+
+}  // namespace
+
+Filter* MakeFileSource(const std::string& path, HRESULT* result) {
+    std::unique_ptr<MediaFile> file = MediaFile::Open(path, MixerOutputRate());
+    *result = file ? S_OK : VFW_E_UNKNOWN_FILE_TYPE;
+    return file ? new FileSource(std::move(file)) : nullptr;
+}
+
+}  // namespace host::graph

@@ -1,0 +1,60 @@
+// Running a graph: the streaming threads that carry the filters' parts of a run (one
+// each, so sources read on while renderers wait for their time), the clock that paces it, the stopped / paused / running state, seeking by restarting the
+// run at the new position, and the queue of events a run leaves.
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "host/graph/filter_base.h"
+#include "host/graph/graph_clock.h"
+
+namespace host::graph {
+
+class Playback {
+public:
+    explicit Playback(const std::vector<Filter*>& filters) : filters_(filters) {}
+    ~Playback() { Halt(); }
+
+    // Without a clock a run goes as fast as its filters do.
+    void SetClocked(bool on) { clocked_ = on; }
+    HRESULT Run();
+    HRESULT Pause();
+    HRESULT Stop();
+    // Stops the streaming thread and joins it; the state stays what it was.
+    void Halt();
+
+    REFERENCE_TIME Duration() const;
+    REFERENCE_TIME FrameTime() const;
+    // Stream time now, never past the end.
+    REFERENCE_TIME Position() const;
+    HRESULT Seek(REFERENCE_TIME time);
+
+    HRESULT WaitForCompletion(long milliseconds, long* eventCode);
+    HRESULT GetEvent(long* eventCode, long milliseconds);
+    // Whether the sources have read as far ahead as the renderers take, or to the end.
+    bool SourcesAhead() const;
+
+private:
+    enum class State { Stopped, Paused, Running };
+    void StartStream();
+    void RunStream();
+    SeekableSource* Source() const;
+
+    const std::vector<Filter*>& filters_;
+    GraphClock clock_;
+    bool clocked_ = true;
+    State state_ = State::Stopped;
+    std::thread runner_;
+    RunState run_;
+    std::mutex mutex_;
+    std::condition_variable posted_;
+    std::deque<long> events_;
+    bool completed_ = false;  // the run has ended (kept for WaitForCompletion)
+    long completion_ = 0;
+};
+
+}  // namespace host::graph

@@ -1,0 +1,247 @@
+#include "host/graph/media_file.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+namespace host::graph {
+
+namespace {
+
+constexpr REFERENCE_TIME kUnitsPerSecond = 10000000;
+constexpr AVRational kUnits{1, int(kUnitsPerSecond)};
+constexpr int32_t kLargestSide = 16384;
+constexpr REFERENCE_TIME kDefaultFrameTime = kUnitsPerSecond / 25;
+
+struct FormatCloser {
+    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
+};
+struct CodecCloser {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct PacketFree {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FrameFree {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct ScalerFree {
+    void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+struct ResamplerFree {
+    void operator()(SwrContext* s) const { swr_free(&s); }
+};
+
+using Codec = std::unique_ptr<AVCodecContext, CodecCloser>;
+
+void QuietLibraries() {
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+// The decoder of the best stream of `type`, or none (index -1).
+Codec OpenDecoder(AVFormatContext* format, AVMediaType type, int* index) {
+    const AVCodec* codec = nullptr;
+    *index = av_find_best_stream(format, type, -1, -1, &codec, 0);
+    if (*index < 0 || !codec) return *index = -1, nullptr;
+    Codec c(avcodec_alloc_context3(codec));
+    if (!c || avcodec_parameters_to_context(c.get(), format->streams[*index]->codecpar) < 0) return *index = -1, nullptr;
+    c->thread_count = 1;
+    c->pkt_timebase = format->streams[*index]->time_base;
+    if (avcodec_open2(c.get(), codec, nullptr) < 0) return *index = -1, nullptr;
+    return c;
+}
+
+}  // namespace
+
+struct MediaFile::State {
+    std::string path;
+    std::unique_ptr<AVFormatContext, FormatCloser> format;
+    std::unique_ptr<AVPacket, PacketFree> packet{av_packet_alloc()};
+    std::unique_ptr<AVFrame, FrameFree> frame{av_frame_alloc()};
+    REFERENCE_TIME startOffset = 0;
+    REFERENCE_TIME skipBefore = 0;
+    bool ended = false;
+
+    int videoIndex = -1;
+    Codec video;
+    std::unique_ptr<SwsContext, ScalerFree> scaler;
+    int32_t width = 0, height = 0, pitch = 0;
+    REFERENCE_TIME frameTime = kDefaultFrameTime, nextPicture = 0;
+    std::vector<uint8_t> rgb;
+
+    int soundIndex = -1;
+    Codec sound;
+    std::unique_ptr<SwrContext, ResamplerFree> resampler;
+    uint32_t rate = 0;
+    REFERENCE_TIME nextSound = 0;
+    std::vector<uint8_t> pcm;
+
+    bool Open(uint32_t soundRate);
+    REFERENCE_TIME TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const;
+    void Decode(AVCodecContext* c, const AVPacket* p, MediaSink& sink);
+    void HandPicture(MediaSink& sink);
+    void HandSound(MediaSink& sink);
+    bool MakeResampler(const AVFrame& f);
+};
+
+bool MediaFile::State::Open(uint32_t soundRate) {
+    QuietLibraries();
+    AVFormatContext* f = nullptr;
+    if (avformat_open_input(&f, path.c_str(), nullptr, nullptr) < 0) return false;
+    format.reset(f);
+    if (avformat_find_stream_info(f, nullptr) < 0 || !packet || !frame) return false;
+    if (f->start_time != AV_NOPTS_VALUE) startOffset = av_rescale_q(f->start_time, AV_TIME_BASE_Q, kUnits);
+    video = OpenDecoder(f, AVMEDIA_TYPE_VIDEO, &videoIndex);
+    if (video && (video->width < 1 || video->height < 1 || video->width > kLargestSide || video->height > kLargestSide))
+        video.reset(), videoIndex = -1;
+    if (video) {
+        width = video->width, height = video->height;
+        pitch = (width * 3 + 3) & ~3;
+        rgb.resize(size_t(pitch) * size_t(height));
+        const AVRational fps = av_guess_frame_rate(f, f->streams[videoIndex], nullptr);
+        if (fps.num > 0 && fps.den > 0) frameTime = std::max<REFERENCE_TIME>(1, kUnitsPerSecond * fps.den / fps.num);
+    }
+    sound = OpenDecoder(f, AVMEDIA_TYPE_AUDIO, &soundIndex);
+    rate = soundRate;
+    return video || sound;
+}
+
+REFERENCE_TIME MediaFile::State::TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const {
+    if (f.best_effort_timestamp == AV_NOPTS_VALUE) return fallback;
+    return av_rescale_q(f.best_effort_timestamp, format->streams[index]->time_base, kUnits) - startOffset;
+}
+
+void MediaFile::State::HandPicture(MediaSink& sink) {
+    const AVFrame& f = *frame;
+    const REFERENCE_TIME start = TimeOf(f, videoIndex, nextPicture);
+    nextPicture = start + frameTime;
+    if (start + frameTime <= skipBefore || f.width < 1 || f.height < 1) return;
+    // Every picture is scaled to the size the stream was opened with, whatever a damaged
+    // stream may claim later, so the pin's size always holds.
+    scaler.reset(sws_getCachedContext(scaler.release(), f.width, f.height, AVPixelFormat(f.format), width, height,
+                                      AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!scaler) return;
+    uint8_t* bottomRow[1] = {rgb.data() + size_t(height - 1) * size_t(pitch)};
+    const int stride[1] = {-pitch};
+    if (sws_scale(scaler.get(), f.data, f.linesize, 0, f.height, bottomRow, stride) != height) return;
+    sink.Picture(rgb, std::max<REFERENCE_TIME>(start, 0), start + frameTime);
+}
+
+bool MediaFile::State::MakeResampler(const AVFrame& f) {
+    if (resampler || f.sample_rate < 1 || f.ch_layout.nb_channels < 1) return bool(resampler);
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO, layout{};
+    if (av_channel_layout_copy(&layout, &f.ch_layout) < 0) return false;
+    const std::unique_ptr<AVChannelLayout, void (*)(AVChannelLayout*)> keep(&layout, av_channel_layout_uninit);
+    SwrContext* s = nullptr;
+    if (swr_alloc_set_opts2(&s, &stereo, AV_SAMPLE_FMT_S16, int(rate), &layout, AVSampleFormat(f.format),
+                            f.sample_rate, 0, nullptr) < 0)
+        return false;
+    resampler.reset(s);
+    if (swr_init(s) < 0) resampler.reset();
+    return bool(resampler);
+}
+
+void MediaFile::State::HandSound(MediaSink& sink) {
+    const AVFrame& f = *frame;
+    if (!MakeResampler(f)) return;
+    const REFERENCE_TIME start = TimeOf(f, soundIndex, nextSound);
+    const int room = swr_get_out_samples(resampler.get(), f.nb_samples);
+    if (room <= 0) return;
+    pcm.resize(size_t(room) * 4);
+    uint8_t* out[1] = {pcm.data()};
+    const int frames = swr_convert(resampler.get(), out, room, const_cast<const uint8_t**>(f.extended_data), f.nb_samples);
+    if (frames <= 0) return;
+    const REFERENCE_TIME length = REFERENCE_TIME(frames) * kUnitsPerSecond / rate;
+    nextSound = start + length;
+    // Sound from before a seek's target is cut off at the target.
+    const int64_t skip = std::clamp<int64_t>((skipBefore - start) * rate / kUnitsPerSecond, 0, frames);
+    if (skip == frames) return;
+    const REFERENCE_TIME from = std::max<REFERENCE_TIME>(start + skip * kUnitsPerSecond / rate, 0);
+    sink.Sound(std::span(pcm).subspan(size_t(skip) * 4, size_t(frames - skip) * 4), from, nextSound);
+}
+
+void MediaFile::State::Decode(AVCodecContext* c, const AVPacket* p, MediaSink& sink) {
+    // A damaged packet is passed over; the decoder goes on with the next one.
+    if (avcodec_send_packet(c, p) < 0 && p) return;
+    while (avcodec_receive_frame(c, frame.get()) == 0) {
+        if (c == video.get())
+            HandPicture(sink);
+        else
+            HandSound(sink);
+        av_frame_unref(frame.get());
+    }
+}
+
+MediaFile::MediaFile(std::unique_ptr<State> state) : s_(std::move(state)) {}
+MediaFile::~MediaFile() = default;
+
+std::unique_ptr<MediaFile> MediaFile::Open(const std::string& path, uint32_t soundRate) {
+    auto s = std::make_unique<State>();
+    s->path = path;
+    if (!s->Open(soundRate)) return nullptr;
+    return std::unique_ptr<MediaFile>(new MediaFile(std::move(s)));
+}
+
+bool MediaFile::HasVideo() const { return bool(s_->video); }
+bool MediaFile::HasSound() const { return bool(s_->sound); }
+int32_t MediaFile::Width() const { return s_->width; }
+int32_t MediaFile::Height() const { return s_->height; }
+int32_t MediaFile::Pitch() const { return s_->pitch; }
+uint32_t MediaFile::SoundRate() const { return s_->rate; }
+REFERENCE_TIME MediaFile::FrameTime() const { return s_->video ? s_->frameTime : 0; }
+
+REFERENCE_TIME MediaFile::Duration() const {
+    const AVFormatContext* f = s_->format.get();
+    if (f->duration != AV_NOPTS_VALUE && f->duration > 0) return av_rescale_q(f->duration, AV_TIME_BASE_Q, kUnits);
+    return 0;
+}
+
+bool MediaFile::Step(MediaSink& sink) {
+    State& s = *s_;
+    if (s.ended) return false;
+    const int read = av_read_frame(s.format.get(), s.packet.get());
+    if (read == AVERROR(EAGAIN)) return true;
+    if (read < 0) {
+        // The end, or damage FFmpeg cannot read past: what the decoders hold comes out.
+        if (s.video) s.Decode(s.video.get(), nullptr, sink);
+        if (s.sound) s.Decode(s.sound.get(), nullptr, sink);
+        s.ended = true;
+        return false;
+    }
+    if (s.packet->stream_index == s.videoIndex)
+        s.Decode(s.video.get(), s.packet.get(), sink);
+    else if (s.packet->stream_index == s.soundIndex)
+        s.Decode(s.sound.get(), s.packet.get(), sink);
+    av_packet_unref(s.packet.get());
+    return true;
+}
+
+// Back to the start the file is opened afresh, which every format allows; elsewhere the
+// demuxer seeks to a keyframe before the target, and decoding runs up to it.
+void MediaFile::Seek(REFERENCE_TIME time) {
+    time = std::max<REFERENCE_TIME>(time, 0);
+    auto fresh = std::make_unique<State>();
+    fresh->path = s_->path;
+    const int64_t target = av_rescale_q(time + s_->startOffset, kUnits, AV_TIME_BASE_Q);
+    if (time > 0 && avformat_seek_file(s_->format.get(), -1, INT64_MIN, target, target, 0) >= 0) {
+        if (s_->video) avcodec_flush_buffers(s_->video.get());
+        if (s_->sound) avcodec_flush_buffers(s_->sound.get());
+    } else if (fresh->Open(s_->rate)) {
+        s_ = std::move(fresh);
+    }
+    s_->ended = false;
+    s_->skipBefore = time;
+    s_->nextPicture = s_->nextSound = time;
+    if (s_->resampler) swr_init(s_->resampler.get());
+}
+
+}  // namespace host::graph

@@ -1,0 +1,51 @@
+// A movie or sound file read with FFmpeg: its first video stream decoded into 24-bit
+// pictures (blue, green, red; rows bottom-up, each padded to 4 bytes, as the platform's
+// colour converter hands them to a renderer) and its first sound stream into 16-bit
+// stereo PCM at a given rate, each with its stream times in 100 ns from the file's start.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "host/graph/graph_types.h"
+
+namespace host::graph {
+
+class MediaSink {
+public:
+    virtual void Picture(std::span<uint8_t> rgb, REFERENCE_TIME start, REFERENCE_TIME stop) = 0;
+    virtual void Sound(std::span<uint8_t> pcm, REFERENCE_TIME start, REFERENCE_TIME stop) = 0;
+
+protected:
+    ~MediaSink() = default;
+};
+
+class MediaFile {
+public:
+    // Null when FFmpeg cannot open the file or finds no stream it can decode in it.
+    static std::unique_ptr<MediaFile> Open(const std::string& path, uint32_t soundRate);
+    ~MediaFile();
+
+    bool HasVideo() const;
+    bool HasSound() const;
+    int32_t Width() const;
+    int32_t Height() const;
+    int32_t Pitch() const;
+    uint32_t SoundRate() const;
+    REFERENCE_TIME FrameTime() const;
+    REFERENCE_TIME Duration() const;
+
+    // Reads and decodes the next packet, handing what comes out to `sink`; at the end of
+    // the file the decoders give up what they still hold, and the result is false.
+    bool Step(MediaSink& sink);
+    // The next Step goes on from `time`: pictures and sound before it are not handed out.
+    void Seek(REFERENCE_TIME time);
+
+private:
+    struct State;
+    explicit MediaFile(std::unique_ptr<State> state);
+    std::unique_ptr<State> s_;
+};
+
+}  // namespace host::graph

@@ -1,0 +1,165 @@
+#include "av_movie_maker.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+}
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace movie_test {
+
+namespace {
+
+constexpr int kSoundRate = 44100;
+
+struct Encoder {
+    AVCodecContext* codec = nullptr;
+    AVStream* stream = nullptr;
+    ~Encoder() { avcodec_free_context(&codec); }
+};
+
+struct Output {
+    AVFormatContext* format = nullptr;
+    ~Output() {
+        if (format && format->pb) avio_closep(&format->pb);
+        avformat_free_context(format);
+    }
+};
+
+const char* ContainerOf(AvKind kind) {
+    switch (kind) {
+    case AvKind::Mpeg1Ps: return "mpeg";
+    case AvKind::Mpeg4Avi: return "avi";
+    case AvKind::Mpeg4Mkv: return "matroska";
+    }
+    return "avi";
+}
+
+bool OpenEncoder(Output& out, Encoder& e, AVCodecID id, const AvMovie& m) {
+    const AVCodec* codec = avcodec_find_encoder(id);
+    if (!codec) return false;
+    e.stream = avformat_new_stream(out.format, nullptr);
+    e.codec = avcodec_alloc_context3(codec);
+    AVCodecContext* c = e.codec;
+    if (codec->type == AVMEDIA_TYPE_VIDEO) {
+        c->width = m.width;
+        c->height = m.height;
+        c->time_base = {1, m.fps};
+        c->framerate = {m.fps, 1};
+        c->pix_fmt = AV_PIX_FMT_YUV420P;
+        c->gop_size = 10;
+        c->max_b_frames = 0;
+        // Coarse enough that a block turning from black to white keeps within MPEG-1's
+        // range of coefficients in one predicted picture.
+        c->qmin = c->qmax = 8;
+        c->bit_rate = 2000000;
+    } else {
+        c->sample_fmt = AV_SAMPLE_FMT_S16;
+        c->sample_rate = kSoundRate;
+        c->time_base = {1, kSoundRate};
+        c->bit_rate = 192000;
+        av_channel_layout_default(&c->ch_layout, 2);
+    }
+    if (out.format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(c, codec, nullptr) < 0 || avcodec_parameters_from_context(e.stream->codecpar, c) < 0) return false;
+    e.stream->time_base = c->time_base;
+    return true;
+}
+
+void DrawPicture(AVFrame* f, int number, const AvMovie& m) {
+    const int picture = m.alphaRight ? m.width / 2 : m.width, block = picture / 8;
+    for (int y = 0; y < m.height; ++y)
+        for (int x = 0; x < m.width; ++x) {
+            int luma = kLowerY;
+            if (x >= picture) luma = AlphaOf(x - picture);
+            else if (y < 16) luma = (number >> (7 - x / block) & 1) ? 235 : 16;
+            f->data[0][y * f->linesize[0] + x] = uint8_t(luma);
+        }
+    for (int y = 0; y < m.height / 2; ++y)
+        for (int x = 0; x < m.width / 2; ++x) {
+            const bool lower = y * 2 >= 16 && x * 2 < picture;
+            f->data[1][y * f->linesize[1] + x] = uint8_t(lower ? kLowerU : 128);
+            f->data[2][y * f->linesize[2] + x] = uint8_t(lower ? kLowerV : 128);
+        }
+}
+
+void FillSound(AVFrame* f, int64_t first, const AvMovie& m) {
+    auto* pcm = reinterpret_cast<int16_t*>(f->data[0]);
+    for (int i = 0; i < f->nb_samples; ++i) {
+        const double t = double(first + i) / kSoundRate;
+        const auto s = int16_t(std::lround(32767.0 * m.level * std::sin(2 * M_PI * 440.0 * t)));
+        pcm[2 * i] = pcm[2 * i + 1] = s;
+    }
+}
+
+// Sends a frame (null: the end) and writes every packet that comes out.
+bool Send(Output& out, Encoder& e, AVFrame* frame) {
+    if (avcodec_send_frame(e.codec, frame) < 0) return false;
+    AVPacket* p = av_packet_alloc();
+    while (avcodec_receive_packet(e.codec, p) == 0) {
+        av_packet_rescale_ts(p, e.codec->time_base, e.stream->time_base);
+        p->stream_index = e.stream->index;
+        av_interleaved_write_frame(out.format, p);
+    }
+    av_packet_free(&p);
+    return true;
+}
+
+}  // namespace
+
+std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
+    av_log_set_level(AV_LOG_QUIET);
+    Output out;
+    if (avformat_alloc_output_context2(&out.format, nullptr, ContainerOf(m.kind), path.c_str()) < 0) return "container";
+    Encoder video, sound;
+    const AVCodecID videoId = m.kind == AvKind::Mpeg1Ps ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG4;
+    if (!OpenEncoder(out, video, videoId, m)) return "video encoder";
+    if (m.soundSeconds > 0 && !OpenEncoder(out, sound, AV_CODEC_ID_MP2, m)) return "sound encoder";
+    if (avio_open(&out.format->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) return "file";
+    if (avformat_write_header(out.format, nullptr) < 0) return "header";
+    std::unique_ptr<AVFrame, void (*)(AVFrame*)> picture(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });
+    picture->format = AV_PIX_FMT_YUV420P;
+    picture->width = m.width;
+    picture->height = m.height;
+    av_frame_get_buffer(picture.get(), 0);
+    std::unique_ptr<AVFrame, void (*)(AVFrame*)> pcm(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });
+    const int64_t soundSamples = int64_t(m.soundSeconds * kSoundRate);
+    int64_t soundDone = 0;
+    for (int i = 0; i < m.frames || soundDone < soundSamples;) {
+        // Whichever stream is behind goes next, so the file is interleaved by time.
+        const bool pictureNext = i < m.frames && (soundDone >= soundSamples || double(i) / m.fps <= double(soundDone) / kSoundRate);
+        if (pictureNext) {
+            av_frame_make_writable(picture.get());
+            DrawPicture(picture.get(), i, m);
+            picture->pts = i++;
+            if (!Send(out, video, picture.get())) return "video frame";
+            continue;
+        }
+        av_frame_unref(pcm.get());
+        pcm->format = AV_SAMPLE_FMT_S16;
+        pcm->sample_rate = kSoundRate;
+        av_channel_layout_default(&pcm->ch_layout, 2);
+        pcm->nb_samples = sound.codec->frame_size;
+        av_frame_get_buffer(pcm.get(), 0);
+        FillSound(pcm.get(), soundDone, m);
+        pcm->pts = soundDone;
+        soundDone += pcm->nb_samples;
+        if (!Send(out, sound, pcm.get())) return "sound frame";
+    }
+    Send(out, video, nullptr);
+    if (sound.codec) Send(out, sound, nullptr);
+    if (av_write_trailer(out.format) < 0) return "trailer";
+    return {};
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace movie_test

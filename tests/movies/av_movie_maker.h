@@ -1,0 +1,54 @@
+// Movies in the media graph's formats, made in the tests with libavcodec's own encoders:
+// 64 x 48 pictures whose top band shows the frame number in binary as eight blocks
+// (white for 1, black for 0) over a coloured lower part, with an optional 440 Hz sine
+// sound track that may be shorter or longer than the pictures.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace movie_test {
+
+enum class AvKind {
+    Mpeg1Ps,   // MPEG-1 video and MP2 sound in an MPEG program stream (.mpg)
+    Mpeg4Avi,  // MPEG-4 part 2 video and MP2 sound in AVI
+    Mpeg4Mkv,  // MPEG-4 part 2 video and MP2 sound in Matroska
+};
+
+struct AvMovie {
+    AvKind kind = AvKind::Mpeg4Avi;
+    int frames = 25;
+    int width = 64, height = 48;
+    int fps = 25;
+    double soundSeconds = 0;  // 0: no sound track
+    double level = 0.5;       // of the sine, full scale 1
+    // Alpha movies: the left half is the picture, the right half grey = alphaOf(x).
+    bool alphaRight = false;
+};
+
+// Writes the movie to `path`; an empty string, or FFmpeg's complaint.
+std::string WriteAvMovie(const std::string& path, const AvMovie& movie);
+std::vector<uint8_t> ReadFileBytes(const std::string& path);
+
+// The frame number the blocks of a picture show, read at the centre of each block from
+// pixel(x, y) (0x00RRGGBB); -1 when a block is neither clearly white nor clearly black.
+template <class Pixel>
+int ReadFrameNumber(Pixel pixel, int width = 64) {
+    const int block = width / 8;
+    int n = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+        const uint32_t p = pixel(bit * block + block / 2, 8);
+        const int grey = int((p >> 16 & 255) + (p >> 8 & 255) + (p & 255)) / 3;
+        if (grey > 90 && grey < 165) return -1;
+        n = n << 1 | (grey >= 165);
+    }
+    return n;
+}
+
+// The lower part's colour, as RGB: Y'CbCr (81, 90, 240), a clear red.
+constexpr uint32_t kLowerRgb = 0xFF0000;
+constexpr int kLowerY = 81, kLowerU = 90, kLowerV = 240;
+// The alpha of an alpha movie's column x of the left half.
+inline int AlphaOf(int x) { return x < 16 ? 235 : 16; }
+
+}  // namespace movie_test

@@ -1,0 +1,100 @@
+// Media-graph movies as graphics, on the device path and on the software path: the
+// frames drawn in order, and movies whose right half is the alpha of their left half.
+#include <orvik/movie.h>
+
+#include <cstring>
+
+#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/vertex_batch.h"
+#include "graph_movie_fixture.h"
+
+namespace movie_test {
+namespace {
+
+using namespace orvik;
+
+class GraphMovieGraphicsTest : public GraphMovieTest, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override {
+        GraphMovieTest::SetUp();
+        Start(GetParam());
+        ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    }
+    void TearDown() override {
+        SetMovieRightHalfAlphaFlag(0);
+        GraphMovieTest::TearDown();
+    }
+    static uint32_t ScreenPixel(int x, int y) {
+        if (Graphics().direct3DMode) return BackBufferPixel(x, y);
+        const MEMIMG& screen = *Graphics().softScreen;
+        uint32_t v;
+        std::memcpy(&v, screen.pixels + size_t(y) * size_t(screen.store->pitch) + size_t(x) * 4, 4);
+        return v & 0xFFFFFF;
+    }
+    // Draws the graphic over a black screen until it shows `frame` (a picture is there
+    // when its lower part is red: frame 0's blocks alone would read off a black screen).
+    bool Draws(int32_t graph, int frame) {
+        return orvik_test::WaitUntil(
+            [&] {
+                ClearDrawTarget();
+                DrawGraphAt(0, 0, graph, 1);
+                FlushVertexBatch();
+                return (ScreenPixel(30, 36) >> 16) > 200 && ReadFrameNumber(ScreenPixel) == frame;
+            },
+            5.0);
+    }
+};
+
+TEST_P(GraphMovieGraphicsTest, AnAviLoadsAsAGraphicThatDrawsItsFramesInOrder) {
+    const int32_t graph = LoadGraphFile(Make("show.avi", {AvKind::Mpeg4Avi, 25, 64, 48, 25, 0}).c_str(), 0, 0, 0);
+    ASSERT_GE(graph, 0);
+    int w = 0, h = 0;
+    ASSERT_EQ(QueryGraphSize(graph, &w, &h), 0);
+    EXPECT_EQ(w, 64);
+    EXPECT_EQ(h, 48);
+    ASSERT_EQ(PlayMovieToGraph(graph, 1), 0);
+    EXPECT_TRUE(Draws(graph, 0));
+    // The lower part's red comes through the 24-bit frame in its own colour.
+    const uint32_t lower = ScreenPixel(30, 36);
+    EXPECT_GE(lower >> 16 & 255, 200u) << std::hex << lower;
+    EXPECT_LE(lower & 0xFFFF, 0x3030u) << std::hex << lower;
+    Wait(480);
+    EXPECT_TRUE(Draws(graph, 12));
+    EXPECT_EQ(TellMovieToGraph(graph), 12);
+    ASSERT_EQ(DeleteGraphHandle(graph), 0);
+    EXPECT_EQ(Movies().count, 0);
+}
+
+// The left half is the picture; the grey of the right half, at the same rows, its alpha:
+// opaque over the first 16 columns, clear beyond.
+TEST_P(GraphMovieGraphicsTest, AnAlphaMovieTakesItsAlphaFromItsRightHalf) {
+    ASSERT_EQ(SetMovieRightHalfAlphaFlag(1), 0);
+    AvMovie m{AvKind::Mpeg4Avi, 10, 128, 48, 25, 0};
+    m.alphaRight = true;
+    const int32_t graph = LoadGraphFile(Make("alpha.avi", m).c_str(), 0, 0, 0);
+    ASSERT_GE(graph, 0);
+    int w = 0, h = 0;
+    ASSERT_EQ(QueryGraphSize(graph, &w, &h), 0);
+    EXPECT_EQ(w, 64);
+    EXPECT_EQ(h, 48);
+    EXPECT_EQ(GetGraphRecord(graph)->images->alpha, 1);
+    ASSERT_EQ(SeekMovieToGraph(graph, 3), 0);
+    ASSERT_TRUE(orvik_test::WaitUntil(
+        [&] {
+            ClearDrawTarget();
+            DrawGraphAt(0, 0, graph, 1);
+            FlushVertexBatch();
+            return ScreenPixel(8, 36) >> 16 > 200;
+        },
+        5.0));
+    EXPECT_LE(ScreenPixel(8, 36) & 0xFFFF, 0x3030u);  // opaque: the picture's red
+    EXPECT_EQ(ScreenPixel(40, 36), 0u);               // clear: the black behind
+    EXPECT_EQ(ScreenPixel(60, 4), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, GraphMovieGraphicsTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Software" : "Device"; });
+
+}  // namespace
+}  // namespace movie_test

@@ -1,0 +1,229 @@
+// Movies through the media graph, opened as movie handles: their size and length, frames
+// in order on the clock or on the sound, pausing, the end and looping at the stop
+// position, seeking, the sound track, damaged files, archived files played through a
+// temporary copy, and files that are refused.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include <orvik/files.h>
+
+#include "graph_movie_fixture.h"
+
+namespace movie_test {
+namespace {
+
+using namespace orvik;
+
+constexpr int64_t kSecond = 10000000;  // 100 ns units
+
+TEST_F(GraphMovieTest, AnMpeg1MovieWithSoundPlaysItsFramesOnItsSoundAndEnds) {
+    Start();
+    const int movie = Open(Make("clip.mpg", {AvKind::Mpeg1Ps, 25, 64, 48, 25, 1.0}));
+    ASSERT_GE(movie, 0);
+    const MovieRecord* r = GetMovieRecord(movie);
+    EXPECT_EQ(r->isTheora, 0);
+    EXPECT_EQ(r->width, 64);
+    EXPECT_EQ(r->height, 48);
+    EXPECT_NE(r->graph, nullptr);
+    EXPECT_NE(r->basicAudio, nullptr);
+    EXPECT_EQ(r->tempFileMade, 0);
+    EXPECT_NEAR(double(r->duration), double(kSecond), 0.15 * kSecond);
+    EXPECT_EQ(r->stopPosition, r->duration);
+    EXPECT_EQ(r->stopped, 1);
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    // The picture starts a little after the sound, as MPEG sound frames fall.
+    HearMovie(movie, 20);
+    EXPECT_TRUE(Shows(movie, 0));
+    HearMovie(movie, 400);
+    EXPECT_TRUE(Until(movie, [] { return g_lastFrame >= 9; })) << g_lastFrame;
+    EXPECT_LE(g_lastFrame, 11);
+    // Paused by the window: the picture and the position hold, the request stays.
+    ASSERT_EQ(PauseAllMovies(), 0);
+    EXPECT_EQ(r->stopped, 1);
+    EXPECT_EQ(r->playRequested, 1);
+    const int held = g_lastFrame;
+    host::REFERENCE_TIME before = 0, after = 0;
+    r->mediaSeeking->GetCurrentPosition(&before);
+    Listen(300);
+    UpdateMovie(movie);
+    r->mediaSeeking->GetCurrentPosition(&after);
+    EXPECT_EQ(after, before);
+    // At most the frame already due when the pause came may still arrive.
+    EXPECT_LE(g_lastFrame, held + 1);
+    ASSERT_EQ(ResumeAllMovies(), 0);
+    EXPECT_EQ(r->stopped, 0);
+    HearMovie(movie, 200);
+    EXPECT_TRUE(Until(movie, [&] { return g_lastFrame >= held + 4; })) << g_lastFrame;
+    HearMovie(movie, 600);
+    EXPECT_TRUE(Until(movie, [&] { return r->stopped == 1; }));
+    EXPECT_EQ(r->playRequested, 0);
+    EXPECT_TRUE(Shows(movie, 24));
+}
+
+TEST_F(GraphMovieTest, TheSoundTrackIsHeardWholeAtItsLevelAndFollowsTheVolume) {
+    Start();
+    const int movie = Open(Make("tone.avi", {AvKind::Mpeg4Avi, 10, 64, 48, 25, 0.6, 0.5}));
+    ASSERT_GE(movie, 0);
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    std::vector<int16_t> heard;
+    HearMovie(movie, 900, &heard);
+    // The first and last loud samples give the length; the loudest the level.
+    auto loud = [](int16_t s) { return std::abs(int(s)) > 2000; };
+    const auto first = std::find_if(heard.begin(), heard.end(), loud);
+    const auto last = std::find_if(heard.rbegin(), heard.rend(), loud);
+    ASSERT_NE(first, heard.end());
+    const double seconds = double((heard.rend() - last) - (first - heard.begin())) / 2 / 44100;
+    EXPECT_NEAR(seconds, 0.6, 0.03);
+    int peak = 0;
+    for (int16_t s : heard) peak = std::max(peak, std::abs(int(s)));
+    EXPECT_NEAR(peak, 16384, 1700);
+    // Through the graph's audio: -20 dB is a tenth of the level.
+    ASSERT_EQ(GetMovieRecord(movie)->basicAudio->put_Volume(-2000), host::S_OK);
+    ASSERT_EQ(SeekMovie(movie, 0), 0);
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    heard.clear();
+    HearMovie(movie, 300, &heard);
+    peak = 0;
+    for (int16_t s : heard) peak = std::max(peak, std::abs(int(s)));
+    EXPECT_NEAR(peak, 1638, 250);
+}
+
+TEST_F(GraphMovieTest, AnMpeg4AviWithoutSoundRunsOnTheClockAndLoopsAtItsStopPosition) {
+    Start();
+    const int movie = Open(Make("loop.avi", {AvKind::Mpeg4Avi, 25, 64, 48, 25, 0}));
+    ASSERT_GE(movie, 0);
+    const MovieRecord* r = GetMovieRecord(movie);
+    EXPECT_EQ(r->duration, kSecond);
+    ASSERT_EQ(PlayMovie(movie, 3), 0);
+    EXPECT_TRUE(Shows(movie, 0));
+    Wait(400);
+    EXPECT_TRUE(Shows(movie, 10));
+    EXPECT_EQ(GetMovieFrame(movie), 10);
+    // Past the stop position the update sends it back to the start, and it runs on.
+    Wait(650);
+    EXPECT_TRUE(Shows(movie, 0));
+    EXPECT_EQ(r->stopped, 0);
+    Wait(200);
+    EXPECT_TRUE(Shows(movie, 5));
+    // Played once, it ends on its last frame.
+    ASSERT_EQ(PauseMovie(movie, 0), 0);
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    Wait(1000);
+    EXPECT_TRUE(Until(movie, [&] { return r->stopped == 1; }));
+    EXPECT_EQ(r->playRequested, 0);
+    EXPECT_TRUE(Shows(movie, 24));
+}
+
+TEST_F(GraphMovieTest, SeekingShowsTheFrameAskedForAndPlaysOnFromIt) {
+    Start();
+    const int movie = Open(Make("seek.mkv", {AvKind::Mpeg4Mkv, 30, 64, 48, 25, 0}));
+    ASSERT_GE(movie, 0);
+    ASSERT_EQ(SeekMovie(movie, 17), 0);
+    EXPECT_TRUE(Shows(movie, 17));
+    EXPECT_EQ(GetMovieFrame(movie), 17);
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    Wait(120);
+    EXPECT_TRUE(Shows(movie, 20));
+    ASSERT_EQ(SeekMovie(movie, 3), 0);
+    EXPECT_TRUE(Shows(movie, 3));
+    Wait(80);
+    EXPECT_TRUE(Shows(movie, 5));
+}
+
+// A movie whose sound ends before its picture, or its picture before its sound, still
+// reaches its end, and starts over when it loops.
+TEST_F(GraphMovieTest, SoundAndPictureOfDifferentLengthsStillEndAndLoop) {
+    Start();
+    for (const auto& [frames, sound] : {std::pair{25, 0.3}, std::pair{8, 1.0}}) {
+        const int movie = Open(Make("uneven.avi", {AvKind::Mpeg4Avi, frames, 64, 48, 25, sound}));
+        ASSERT_GE(movie, 0);
+        const MovieRecord* r = GetMovieRecord(movie);
+        ASSERT_EQ(PlayMovie(movie, 1), 0);
+        HearMovie(movie, 600);
+        EXPECT_EQ(r->stopped, 0) << frames;
+        EXPECT_TRUE(Shows(movie, std::min(frames - 1, 15))) << frames;
+        HearMovie(movie, 600);
+        EXPECT_TRUE(Until(movie, [&] { return r->stopped == 1; })) << frames;
+        EXPECT_TRUE(Shows(movie, frames - 1));
+        ASSERT_EQ(SeekMovie(movie, 0), 0);
+        ASSERT_EQ(PlayMovie(movie, 3), 0);
+        HearMovie(movie, 1100);
+        EXPECT_TRUE(Until(movie, [] { return g_lastFrame >= 0 && g_lastFrame < 6; })) << frames << " " << g_lastFrame;
+        EXPECT_EQ(r->stopped, 0);
+        EXPECT_EQ(CloseMovie(movie), 0);
+    }
+}
+
+TEST_F(GraphMovieTest, DamagedAndCutMoviesPlayWhatTheyHoldAndEnd) {
+    Start();
+    const std::vector<uint8_t> whole = ReadFileBytes(Make("whole.mpg", {AvKind::Mpeg1Ps, 25, 64, 48, 25, 1.0}));
+    ASSERT_GT(whole.size(), 4000u);
+    std::vector<uint8_t> cut(whole.begin(), whole.begin() + ptrdiff_t(whole.size() * 6 / 10));
+    std::vector<uint8_t> damaged = whole;
+    for (size_t i = damaged.size() / 3; i < damaged.size() / 2; i += 7) damaged[i] ^= 0x5A;
+    for (const auto& [name, bytes] : {std::pair{"cut.mpg", cut}, std::pair{"damaged.mpg", damaged}}) {
+        const int movie = Open(Write(name, bytes));
+        ASSERT_GE(movie, 0) << name;
+        ASSERT_EQ(PlayMovie(movie, 1), 0);
+        HearMovie(movie, 1500);
+        EXPECT_TRUE(Until(movie, [&] { return GetMovieRecord(movie)->stopped == 1 && g_handedFrames > 0; })) << name;
+        EXPECT_EQ(CloseMovie(movie), 0);
+    }
+}
+
+TEST_F(GraphMovieTest, ClosingAPlayingMovieEndsItsThreadsAtOnce) {
+    Start();
+    const int movie = Open(Make("busy.mpg", {AvKind::Mpeg1Ps, 50, 64, 48, 25, 2.0}));
+    ASSERT_GE(movie, 0);
+    ASSERT_EQ(PlayMovie(movie, 3), 0);
+    HearMovie(movie, 100);
+    // The source waits on full renderers and the renderers on the clock; close ends both.
+    EXPECT_TRUE(Until(movie, [&] { return host::IsGraphSourceAhead(GetMovieRecord(movie)->graph); }));
+    EXPECT_EQ(CloseMovie(movie), 0);
+    EXPECT_EQ(Movies().count, 0);
+}
+
+TEST_F(GraphMovieTest, AMovieInsideAnArchivePlaysThroughATemporaryCopy) {
+    const std::string temp = engine_.Log().Directory() + "/temp";
+    std::filesystem::create_directory(temp);
+    setenv("TMPDIR", temp.c_str(), 1);
+    Start();
+    const std::vector<uint8_t> bytes = ReadFileBytes(Make("inner.avi", {AvKind::Mpeg4Avi, 12, 64, 48, 25, 0}));
+    SetArchiveExtension("dat");
+    SetArchiveKeyString("tnqwplx");
+    ASSERT_TRUE(WriteArchive(engine_.Log().Directory() + "/Movies.dat", "clip.avi", bytes, "tnqwplx"));
+    const int movie = Open(engine_.Log().Directory() + "/Movies/clip.avi");
+    unsetenv("TMPDIR");
+    ASSERT_GE(movie, 0);
+    const MovieRecord* r = GetMovieRecord(movie);
+    EXPECT_EQ(r->tempFileMade, 1);
+    const std::string copy = host::Utf16ToUtf8(r->fileNameW);
+    EXPECT_EQ(copy.rfind(temp + "/tmp", 0), 0u) << copy;
+    EXPECT_EQ(ReadFileBytes(copy), bytes);
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    Wait(200);
+    EXPECT_TRUE(Shows(movie, 5));
+    ASSERT_EQ(CloseMovie(movie), 0);
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    SetArchiveKeyString(nullptr);
+}
+
+TEST_F(GraphMovieTest, FilesNoDecoderReadsAreRefusedAndLeaveNothingBehind) {
+    const std::string temp = engine_.Log().Directory() + "/temp";
+    std::filesystem::create_directory(temp);
+    setenv("TMPDIR", temp.c_str(), 1);
+    Start();
+    std::vector<uint8_t> noise(5000);
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = uint8_t(i * 7919 >> 3);
+    const std::string path = Write("noise.avi", noise);
+    EXPECT_EQ(Open(path), -1);
+    unsetenv("TMPDIR");
+    EXPECT_NE(Log().find("ファイル:" + path + " が開けませんでした"), std::string::npos);
+    EXPECT_NE(Log().find("ムービーファイルオープン処理時にエラーが発生しました"), std::string::npos);
+    EXPECT_EQ(Movies().count, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(temp));
+}
+
+}  // namespace
+}  // namespace movie_test
