@@ -1,11 +1,13 @@
 // Walks a rectangle of a destination with one flat colour: the filled rectangle. The
 // colour goes through the same kernels as a source pixel that never changes.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 #include "engine/softrender/pipeline_dispatch.h"
 #include "engine/softrender/pixel_context.h"
+#include "engine/softrender/simd_rows.h"
 
 namespace orvik::soft {
 
@@ -26,6 +28,8 @@ struct FlatWalker {
     static void Run(const FlatJob& j) {
         if constexpr (V::kernel == Kernel::Copy && V::plain) {
             if (!GenericPathForced()) return FillRows(j);
+        } else if constexpr (kSimdRows<V>) {
+            if (!GenericPathForced()) return BlendRows(j);
         }
         uint8_t colour[4];
         std::memcpy(colour, &j.colour, 4);
@@ -34,6 +38,17 @@ struct FlatWalker {
         for (int32_t y = 0; y < j.height; ++y, row += j.pitch)
             for (int32_t x = 0; x < j.width; ++x)
                 BlendPixel<V>(cx, row + x * V::dstBytes, colour, nullptr);
+    }
+
+    // The block loops with a source of one run of the colour, read again on every row.
+    static void BlendRows(const FlatJob& j) {
+        constexpr int32_t kRun = 256;
+        uint8_t run[kRun * V::dstBytes];
+        for (int32_t i = 0; i < kRun; ++i) std::memcpy(run + i * V::dstBytes, &j.colour, V::dstBytes);
+        const SimdRowFn rows = PickSimdRows<V>();
+        for (int32_t x = 0; x < j.width; x += kRun)
+            rows(j.cx, j.dst + ptrdiff_t{x} * V::dstBytes, j.pitch, run, 0, std::min(kRun, j.width - x),
+                 j.height);
     }
 
     // Block stores: 32-bit pixels one word each; 16-bit pixels two to a word, then a

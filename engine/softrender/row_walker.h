@@ -48,7 +48,7 @@ struct RowWalker {
         const PixelContext cx = j.cx;
         if constexpr (kSimdRows<V>) {
             if (!GenericPathForced())
-                return SimdRows<V>(cx, d, j.dstPitch, s, j.srcPitch, j.width, j.height);
+                return PickSimdRows<V>()(cx, d, j.dstPitch, s, j.srcPitch, j.width, j.height);
         }
         for (int32_t y = 0; y < j.height; ++y) {
             for (int32_t x = 0; x < j.width; ++x)

@@ -3,18 +3,26 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/softrender/simd_rows.h"
+
 namespace orvik {
 namespace {
 
-bool GenericPathRequested() {
-    const char* v = std::getenv("ORVIK_SOFT_GENERIC");
+bool SwitchOn(const char* name) {
+    const char* v = std::getenv(name);
     return v != nullptr && *v != '\0' && std::strcmp(v, "0") != 0;
 }
+
+bool GenericPathRequested() { return SwitchOn("ORVIK_SOFT_GENERIC"); }
+
+// ORVIK_SOFT_NO_AVX2 keeps the block loops on SSE2, to compare the two.
+bool Avx2RowsWanted() { return soft::Avx2RowsAvailable() && !SwitchOn("ORVIK_SOFT_NO_AVX2"); }
 
 SoftRenderState& Storage() {
     // Over a megabyte of tables: static storage, never a temporary on the stack.
     static SoftRenderState state;
-    static const bool switchRead = (state.forceGeneric = GenericPathRequested(), true);
+    static const bool switchRead = (state.forceGeneric = GenericPathRequested(),
+                                    state.avx2Rows = Avx2RowsWanted(), true);
     (void)switchRead;
     return state;
 }
@@ -29,6 +37,7 @@ void ResetSoftRender() {
     s.workPalette = {};
     s.stretchWorkPalette = {};
     s.forceGeneric = GenericPathRequested();
+    s.avx2Rows = Avx2RowsWanted();
 }
 
 }  // namespace orvik

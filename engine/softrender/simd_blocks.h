@@ -1,0 +1,235 @@
+// Whole registers of pixels through one blend kernel: the row loops of the plain variants
+// (no palette, blend image or tint) on 32-bit and 16-bit pixels, and the keyed copy of a
+// 32-bit source with alpha. Written once over an instruction set I (Sse2, or the AVX2
+// twin), each block gives exactly the per-pixel pipeline's bytes: the same floors, the
+// same packed carries, the fourth byte kept or written as the pixel loop does.
+//
+// Per-channel work runs in 16-bit lanes: a 32-bit pixel's four bytes are widened in
+// place, a 16-bit pixel is split into its blue, green and red fields. Products stay below
+// 2^16 (255 * 256 at most), and the divisions are exact multiply-and-shift forms:
+//   floor(x / 255) = (x + 1 + (x >> 8)) >> 8          for x = a * b, a, b <= 255
+//   floor(x / 63)  = ((x * 4162) >> 16) >> 2           for x <= 63 * 63
+// The packed add and subtract run in 32-bit lanes on the same masks as the pixel loop.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "engine/softrender/pixel_pipeline.h"
+
+namespace orvik::soft {
+
+template <class I, class V>
+class Blocks {
+    using X = typename I::V;
+    template <int B>
+    using Bits = std::integral_constant<int, B>;
+
+public:
+    static constexpr int kPixels = I::kBytes / V::dstBytes;
+
+    explicit Blocks(const PixelContext& cx)
+        : p_(I::Set16(cx.p)),
+          rest_(I::Set16(256 - cx.p)),
+          k6_(I::Set16(cx.p >> 2)),
+          k6rest_(I::Set16(63 - (cx.p >> 2))),
+          trans_(V::depth == 32 ? I::Set32(cx.trans) : I::Set16(cx.trans)),
+          // A 16-bit pixel never equals a transparent value above 16 bits.
+          keyOn_(V::depth == 32 || cx.trans <= 0xFFFFu ? I::Set32(~0u) : I::Zero()) {}
+
+    X Run(X d, X c) const {
+        X r = Blend(d, c);
+        if constexpr (V::keyed && !V::alpha) r = Select(I::And(Same(c, trans_), keyOn_), d, r);
+        return r;
+    }
+
+    // The last pixels of a row, fewer than a block: through a zeroed block on the stack,
+    // of which only those pixels are written back.
+    void Tail(uint8_t* dst, const uint8_t* src, int32_t count) const {
+        alignas(32) uint8_t d[I::kBytes] = {}, s[I::kBytes] = {};
+        const size_t bytes = static_cast<size_t>(count) * V::dstBytes;
+        std::memcpy(d, dst, bytes);
+        std::memcpy(s, src, bytes);
+        I::Store(d, Run(I::Load(d), I::Load(s)));
+        std::memcpy(dst, d, bytes);
+    }
+
+private:
+    static X Select(X mask, X ifSet, X ifClear) {
+        return I::Or(I::And(mask, ifSet), I::AndNot(mask, ifClear));
+    }
+    static X Same(X a, X b) {
+        if constexpr (V::depth == 32) return I::Eq32(a, b);
+        else return I::Eq16(a, b);
+    }
+    static X Div255(X x) {
+        return I::template Srl16<8>(I::Add16(I::Add16(x, I::Set16(1)), I::template Srl16<8>(x)));
+    }
+    template <int B>
+    static X Product(X d, X c) {
+        return I::template Srl16<B>(I::Mul16(d, c));
+    }
+    // floor((d * (256 - k) + c * k) / 256), with rest = 256 - k.
+    static X Mix(X d, X c, X k, X rest) {
+        return I::template Srl16<8>(I::Add16(I::Mul16(d, rest), I::Mul16(c, k)));
+    }
+
+    // d moved toward t by the parameter: by p / 256 on 8-bit channels; on 16-bit pixels by
+    // p * (t - d) / 255 truncated toward zero, as the difference row holds it.
+    template <int B>
+    X Toward(X d, X t) const {
+        if constexpr (B == 8) {
+            return Mix(d, t, p_, rest_);
+        } else {
+            const X down = I::Gt16(d, t);
+            const X q = Div255(I::Mul16(Select(down, I::Sub16(d, t), I::Sub16(t, d)), p_));
+            return Select(down, I::Sub16(d, q), I::Add16(d, q));
+        }
+    }
+
+    // fn(d, c, Bits<n>) on every channel in 16-bit lanes, packed back into pixels.
+    template <class Fn>
+    static X PerChannel(X d, X c, Fn fn) {
+        if constexpr (V::depth == 32) {
+            return I::Narrow16(fn(I::Widen8Lo(d), I::Widen8Lo(c), Bits<8>{}),
+                               fn(I::Widen8Hi(d), I::Widen8Hi(c), Bits<8>{}));
+        } else {
+            const X m5 = I::Set16(31), m6 = I::Set16(63);
+            const X b = fn(I::And(d, m5), I::And(c, m5), Bits<5>{});
+            const X g = fn(I::And(I::template Srl16<5>(d), m6), I::And(I::template Srl16<5>(c), m6),
+                           Bits<6>{});
+            const X r = fn(I::template Srl16<11>(d), I::template Srl16<11>(c), Bits<5>{});
+            return I::Or(I::Or(b, I::template Sll16<5>(g)), I::template Sll16<11>(r));
+        }
+    }
+
+    // The colour channels of r with the fourth byte of d.
+    static X KeepFourth(X r, X d) {
+        if constexpr (V::depth == 32) return Select(I::Set32(0xFF000000u), d, r);
+        else return r;
+    }
+
+    // fn on whole pixels in 32-bit lanes; a 16-bit pixel keeps the low 16 bits.
+    template <class Fn>
+    static X Whole32(X d, X s, Fn fn) {
+        if constexpr (V::depth == 32) return fn(d, s);
+        else
+            return I::Narrow32(fn(I::Widen16Lo(d), I::Widen16Lo(s)),
+                               fn(I::Widen16Hi(d), I::Widen16Hi(s)));
+    }
+
+    // The masks of the packed add and subtract: the low bit of each upper channel is
+    // cleared so it catches the carry or borrow of the channel below.
+    static constexpr uint32_t kAddMask = V::depth == 32 ? 0x00FEFEFFu : 0xF7DEF7DFu;
+    static constexpr uint32_t kSubMask = V::depth == 32 ? 0xFEFEFEFFu : 0xF7DEF7DFu;
+    static constexpr uint32_t kCarries = V::depth == 32 ? 0x01010100u : 0x08210820u;
+    static constexpr uint32_t kLowBits = V::depth == 32 ? 0x00010100u : 0x820u;
+    static constexpr int kFill = V::depth == 32 ? 8 : 5;
+
+    template <bool KeepLowBits>
+    static X PackedAdd(X d, X s) {
+        return Whole32(d, s, [](X d, X s) {
+            const X u = I::Add32(I::And(d, I::Set32(kAddMask)), I::And(s, I::Set32(kAddMask)));
+            const X v = I::And(u, I::Set32(kCarries));
+            X r = I::Or(I::Sub32(v, I::template Srl32<kFill>(v)), u);
+            if constexpr (KeepLowBits) r = I::Or(r, I::And(I::Or(d, s), I::Set32(kLowBits)));
+            return r;
+        });
+    }
+    static X PackedSub(X d, X s) {
+        return Whole32(d, s, [](X d, X s) {
+            const X t = I::Sub32(I::Or(d, I::Set32(kCarries)), I::And(s, I::Set32(kSubMask)));
+            const X v = I::And(t, I::Set32(kCarries));
+            return I::And(I::Sub32(v, I::template Srl32<kFill>(v)), t);
+        });
+    }
+
+    // The value modes 2 and 3 add or subtract: each colour channel times p / 255.
+    X Scaled(X c) const {
+        const X s = PerChannel(c, c, [&](X, X x, auto) { return Div255(I::Mul16(x, p_)); });
+        if constexpr (V::depth == 32) return I::And(s, I::Set32(0x00FFFFFFu));
+        else return s;
+    }
+
+    // Keyed 32-bit source with alpha: 255 copies the pixel, 0 leaves the destination, any
+    // other alpha mixes by a / 256 and keeps the destination's fourth byte.
+    static X AlphaCopy(X d, X c) {
+        const X opaque = I::Eq32(I::template Srl32<24>(c), I::Set32(255));
+        // Sprites are mostly wholly opaque or wholly clear: such blocks need no mix.
+        if (I::AllSet(opaque)) return c;
+        if (I::AllSet(I::Eq32(I::template Srl32<24>(c), I::Zero()))) return d;
+        const X full = I::Set16(256);
+        auto half = [&](X dh, X ch) {
+            const X a = I::SpreadFourth16(ch);
+            return Mix(dh, ch, a, I::Sub16(full, a));
+        };
+        const X mixed = I::Narrow16(half(I::Widen8Lo(d), I::Widen8Lo(c)),
+                                    half(I::Widen8Hi(d), I::Widen8Hi(c)));
+        return Select(opaque, c, KeepFourth(mixed, d));
+    }
+
+    X Blend(X d, X c) const {
+        constexpr Kernel K = V::kernel;
+        auto toward = [&]<int B>(X dc, X cc, Bits<B>) { return Toward<B>(dc, cc); };
+        if constexpr (K == Kernel::Copy && V::alpha) {
+            return AlphaCopy(d, c);
+        } else if constexpr (K == Kernel::Copy) {
+            return c;
+        } else if constexpr (K == Kernel::Alpha) {
+            return KeepFourth(PerChannel(d, c, toward), d);
+        } else if constexpr (K == Kernel::InvertAlpha) {
+            const X colour = V::depth == 32 ? I::Set32(0x00FFFFFFu) : I::Set16(0xFFFFu);
+            return KeepFourth(PerChannel(d, I::Xor(c, colour), toward), d);
+        } else if constexpr (K == Kernel::HalfSum) {
+            if constexpr (V::depth == 32)
+                return I::Add32(I::And(I::template Srl32<1>(d), I::Set32(0x7F7F7Fu)),
+                                I::And(I::template Srl32<1>(c), I::Set32(0x7F7F7Fu)));
+            else
+                return I::Add16(I::And(I::template Srl16<1>(d), I::Set16(0x7BEFu)),
+                                I::And(I::template Srl16<1>(c), I::Set16(0x7BEFu)));
+        } else if constexpr (K == Kernel::Mix6) {
+            return PerChannel(d, c, [&](X dc, X cc, auto) {
+                const X sum = I::Add16(I::Mul16(cc, k6_), I::Mul16(dc, k6rest_));
+                return I::template Srl16<2>(I::MulHi16(sum, I::Set16(4162)));
+            });
+        } else if constexpr (K == Kernel::Add) {
+            return PackedAdd<true>(d, Scaled(c));
+        } else if constexpr (K == Kernel::AddNoLowBits) {
+            return PackedAdd<false>(d, c);
+        } else if constexpr (K == Kernel::Subtract) {
+            return PackedSub(d, Scaled(c));
+        } else if constexpr (K == Kernel::Multiply) {
+            return KeepFourth(PerChannel(d, c, []<int B>(X dc, X cc, Bits<B>) {
+                                  return Product<B>(dc, cc);
+                              }), d);
+        } else {
+            static_assert(K == Kernel::MultiplyAlpha);
+            return KeepFourth(PerChannel(d, c, [&]<int B>(X dc, X cc, Bits<B>) {
+                                  return Toward<B>(dc, Product<B>(dc, cc));
+                              }), d);
+        }
+    }
+
+    X p_, rest_, k6_, k6rest_, trans_, keyOn_;
+};
+
+// Rows of blocks; the source has the destination's layout.
+template <class I, class V>
+void BlockRows(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src,
+               ptrdiff_t srcPitch, int32_t width, int32_t height) {
+    static_assert(V::srcBytes == V::dstBytes);
+    const Blocks<I, V> k(cx);
+    constexpr int n = Blocks<I, V>::kPixels, bytes = V::dstBytes;
+    const int32_t whole = width - width % n;
+    for (int32_t y = 0; y < height; ++y, dst += dstPitch, src += srcPitch) {
+        for (int32_t x = 0; x < whole; x += n) {
+            uint8_t* at = dst + ptrdiff_t{x} * bytes;
+            I::Store(at, k.Run(I::Load(at), I::Load(src + ptrdiff_t{x} * bytes)));
+        }
+        if (whole < width)
+            k.Tail(dst + ptrdiff_t{whole} * bytes, src + ptrdiff_t{whole} * bytes, width - whole);
+    }
+}
+
+}  // namespace orvik::soft
