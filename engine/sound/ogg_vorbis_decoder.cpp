@@ -98,7 +98,7 @@ int SeekOggVorbis(SoundConvert* c, int32_t sample) {
     ov_pcm_seek(&c->vorbis->decoder, ogg_int64_t(sample));
     c->blockBytesLeft = 0;
     c->blockReadPosition = 0;
-    c->outputPosition = sample * int32_t(c->outputFormat.nBlockAlign);
+    c->outputPosition = int32_t(int64_t(sample) * c->outputFormat.nBlockAlign);
     return 0;
 }
 

@@ -1,9 +1,11 @@
 // The conversion record's generic operations and their dispatch by method.
 #include "engine/sound/sound_convert.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/platform/log.h"
 #include "engine/platform/memory.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/stream_io.h"
@@ -48,6 +50,21 @@ void EmptyBlock(SoundConvert* c) {
     c->blockReadPosition = 0;
 }
 
+// Every division by the output format's fields has to be safe, and one second of it has
+// to fit the 32-bit byte counts: a header's rate of 0x80000000 in stereo would make the
+// bytes per second wrap to 0.
+bool UsableOutputFormat(const host::WAVEFORMATEX& f) {
+    return f.nChannels != 0 && f.nBlockAlign != 0 && f.nSamplesPerSec != 0 && f.nAvgBytesPerSec != 0 &&
+           uint64_t(f.nSamplesPerSec) * f.nBlockAlign <= INT32_MAX;
+}
+
+// A seek beyond the end stands at the end, before the start at the start, so that the
+// byte positions stay inside their 32-bit fields.
+int32_t SampleInside(SoundConvert* c, int32_t sample) {
+    const int64_t last = GetSoundConvertDestSize(c) / c->outputFormat.nBlockAlign;
+    return int32_t(std::clamp<int64_t>(sample, 0, last));
+}
+
 }  // namespace
 
 int SetupSoundConvert(const StreamDescriptor* stream, SoundConvert* c) {
@@ -66,6 +83,12 @@ int SetupSoundConvert(const StreamDescriptor* stream, SoundConvert* c) {
         StreamSeek(c->stream, 0, 0);
     }
     if (!taken) return -1;
+    if (!UsableOutputFormat(c->outputFormat)) {
+        AddLogFormat("サポート外のオーディオフォーマットです ( %u Hz %u ch %u bytes )", c->outputFormat.nSamplesPerSec,
+                     c->outputFormat.nChannels, c->outputFormat.nBlockAlign);
+        EndMethod(c);
+        return -1;
+    }
     c->open = 0;
     c->atEnd = 0;
     c->block = c->blockSize > 0 ? static_cast<uint8_t*>(TrackedAlloc(size_t(c->blockSize), "", 0)) : nullptr;
@@ -103,6 +126,7 @@ int ReadSoundConvert(SoundConvert* c, uint8_t* destination, int32_t size) {
 
 int SeekSoundConvert(SoundConvert* c, int32_t sample) {
     if (!c || !c->open) return -1;
+    if (c->method != kConvertAcm) sample = SampleInside(c, sample);
     const int64_t target = int64_t(sample) * c->outputFormat.nBlockAlign;
     if (std::llabs(target - c->outputPosition) < 16) return 0;
     switch (c->method) {

@@ -29,7 +29,8 @@ struct LoadScope {
     MemImageStreamRecord* memory = nullptr;
     SoundConvert convert{};
     uint8_t* pcm = nullptr;
-    int32_t savedLoadMode = -1;
+    host::WAVEFORMATEX format{};
+    int32_t pcmSize = 0;
 
     void CloseDecoding() {
         TerminateSoundConvert(&convert);
@@ -39,7 +40,6 @@ struct LoadScope {
     ~LoadScope() {
         CloseDecoding();
         TrackedFree(pcm);
-        if (savedLoadMode >= 0) Sound().loadMode = savedLoadMode;
     }
 };
 
@@ -107,7 +107,8 @@ int FillBuffers(SoundRecord* r) {
 }
 
 // Hands the decoded PCM to the record (the record then owns it) and fills its buffers.
-int KeepPcm(LoadScope& load, SoundRecord* r, const host::WAVEFORMATEX& format, int32_t pcmSize) {
+int KeepPcm(LoadScope& load, SoundRecord* r) {
+    const host::WAVEFORMATEX& format = load.format;
     r->frequency = int32_t(format.nSamplesPerSec);
     auto* references = static_cast<int32_t*>(TrackedAlloc(sizeof(int32_t), "", 0));
     if (!references) {
@@ -116,7 +117,7 @@ int KeepPcm(LoadScope& load, SoundRecord* r, const host::WAVEFORMATEX& format, i
     }
     *references = 1;
     r->format = format;
-    r->pcmSize = pcmSize;
+    r->pcmSize = load.pcmSize;
     r->pcmData = load.pcm;
     r->dataReferences = references;
     load.pcm = nullptr;
@@ -129,30 +130,37 @@ int LoadAsStream(const void* image, int32_t size, int handle, int shareHandle) {
     return handle;
 }
 
-int LoadFromImage(LoadScope& load, const void* image, int32_t size, int bufferCount, int handle, int shareHandle) {
-    if (Sound().loadMode != 0) return LoadAsStream(image, size, handle, shareHandle);
+// The whole sound decoded to PCM. It touches no sound state, so it runs without the sound
+// lock, which is the mixer's: output goes on while a long sound decodes.
+int DecodeWhole(LoadScope& load, const void* image, int32_t size) {
     load.memory = OpenMemImageStream(image, size);
     const StreamDescriptor stream{*GetMemImageStreamFunctions(), ToStreamHandle(load.memory)};
     if (!load.memory || SetupSoundConvert(&stream, &load.convert) != 0) {
         AddLogFormat("音声ファイルのＰＣＭへの変換に失敗しました");
         return -1;
     }
-    host::WAVEFORMATEX format;
-    int32_t pcmSize = 0;
-    if (ConvertSoundWhole(&load.convert, &format, &load.pcm, &pcmSize) != 0) {
+    if (ConvertSoundWhole(&load.convert, &load.format, &load.pcm, &load.pcmSize) != 0) {
         AddLogFormat("音声ファイルを格納するメモリ領域の確保に失敗しました");
         return -1;
     }
     load.CloseDecoding();
-    const uint32_t seconds = uint32_t(pcmSize) / format.nAvgBytesPerSec;
+    return 0;
+}
+
+// Under the sound lock: the decoded PCM into the buffers of the new handle, or a stream.
+int Install(LoadScope& load, const void* image, int32_t size, int bufferCount, int handle, int shareHandle) {
+    if (!load.pcm) return LoadAsStream(image, size, handle, shareHandle);
+    const uint32_t seconds = uint32_t(load.pcmSize) / load.format.nAvgBytesPerSec;
     if (seconds <= kLongestMemorySoundSeconds &&
-        CreateSoundHandleBuffers(&format, pcmSize, kMemorySound, bufferCount, handle) == 0)
-        return KeepPcm(load, FindSoundRecord(handle), format, pcmSize) == 0 ? handle : -1;
+        CreateSoundHandleBuffers(&load.format, load.pcmSize, kMemorySound, bufferCount, handle) == 0)
+        return KeepPcm(load, FindSoundRecord(handle)) == 0 ? handle : -1;
     TrackedFree(load.pcm);
     load.pcm = nullptr;
-    load.savedLoadMode = Sound().loadMode;
+    const int32_t mode = Sound().loadMode;
     Sound().loadMode = 2;
-    return LoadAsStream(image, size, handle, shareHandle);
+    const int result = LoadAsStream(image, size, handle, shareHandle);
+    Sound().loadMode = mode;
+    return result;
 }
 
 }  // namespace
@@ -197,23 +205,24 @@ int CreateSoundHandleBuffers(const host::WAVEFORMATEX* format, int32_t pcmSize, 
 
 int LoadSoundFromImage(const void* image, int32_t size, int bufferCount, int shareHandle) {
     if (!SoundStarted() || bufferCount > kMaxSoundBuffers || !image || size <= 0) return -1;
-    SoundLockGuard guard(SoundLock());
-    const int handle = AddSoundData(-1);
-    if (handle == -1) return -1;
     int result = -1;
     {
         LoadScope load;
-        result = LoadFromImage(load, image, size, bufferCount, handle, shareHandle);
+        if (Sound().loadMode == 0 && DecodeWhole(load, image, size) != 0) return -1;
+        SoundLockGuard guard(SoundLock());
+        const int handle = AddSoundData(-1);
+        if (handle == -1) return -1;
+        result = Install(load, image, size, bufferCount, handle, shareHandle);
+        if (result == -1) DeleteSound(handle, 0);
     }
-    if (result == -1) DeleteSound(handle, 0);
     return result;
 }
 
 int LoadSoundCore(const char* fileName, int bufferCount, int shareHandle) {
     if (!SoundStarted()) return -1;
-    SoundLockGuard guard(SoundLock());
     if (bufferCount > kMaxSoundBuffers) bufferCount = kMaxSoundBuffers;
     if (Sound().loadMode != 0) {
+        SoundLockGuard guard(SoundLock());
         const int handle = AddSoundData(-1);
         if (handle == -1) return -1;
         if (AddStreamSoundFile(fileName, 0, handle, Sound().loadMode, shareHandle) != 0) {

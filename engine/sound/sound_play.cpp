@@ -80,13 +80,15 @@ int StopSound(int handle) {
     SoundRecord* r = FindSoundRecord(handle);
     if (!r) return -1;
     if (r->kind == kStreamSound) return StopStreamSoundBuffer(handle);
+    // A buffer whose state cannot be read is reported, but the later ones still stop.
+    int result = 0;
     for (int32_t i = 0; i < r->bufferCount; ++i) {
         bool readable = false;
         const bool playing = IsPlaying(&r->buffers[i], &readable);
-        if (!readable) return -1;
+        if (!readable) result = -1;
         if (playing) SoundBufStop(&r->buffers[i]);
     }
-    return 0;
+    return result;
 }
 
 int CheckSoundPlaying(int handle) {

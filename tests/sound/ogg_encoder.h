@@ -1,5 +1,6 @@
 // Ogg Vorbis files made in the tests with libvorbisenc: a sine tone of a given length,
-// channel count and rate, as a complete file image.
+// channel count and rate, as a complete file image. A header rate other than 0 is written
+// into the identification header in place of the real one, as a hostile file would.
 #pragma once
 #include <vorbis/vorbisenc.h>
 
@@ -14,7 +15,8 @@ inline void AppendPage(std::vector<uint8_t>& out, const ogg_page& page) {
     out.insert(out.end(), page.body, page.body + page.body_len);
 }
 
-inline std::vector<uint8_t> OggSine(long frames, int channels, long rate, double hertz = 440.0, int serial = 1) {
+inline std::vector<uint8_t> OggSine(long frames, int channels, long rate, double hertz = 440.0, int serial = 1,
+                                    uint32_t headerRate = 0) {
     vorbis_info info;
     vorbis_info_init(&info);
     vorbis_encode_init_vbr(&info, channels, rate, 0.3f);
@@ -28,6 +30,8 @@ inline std::vector<uint8_t> OggSine(long frames, int channels, long rate, double
     ogg_stream_init(&stream, serial);
     ogg_packet header, commentPacket, codebooks;
     vorbis_analysis_headerout(&dsp, &comment, &header, &commentPacket, &codebooks);
+    // The rate follows the packet type, "vorbis", the version and the channel count.
+    for (int i = 0; headerRate != 0 && i < 4; ++i) header.packet[12 + i] = uint8_t(headerRate >> (8 * i));
     ogg_stream_packetin(&stream, &header);
     ogg_stream_packetin(&stream, &commentPacket);
     ogg_stream_packetin(&stream, &codebooks);

@@ -68,6 +68,38 @@ TEST_F(ConvertTest, OggVorbisBlocksHoldAtMost4096BytesAndSeekingBackRepeatsTheSt
     EXPECT_NEAR(Rms(tail, 0, tail.size()), Rms(first, 20000, 40000), 0.01);
 }
 
+// 0x80000000 Hz in stereo makes 2^33 bytes a second, 0 in the 32-bit field that loading
+// divides by: such a format is refused, from an Ogg header as from a WAVE one.
+TEST_F(ConvertTest, RatesWhoseBytesPerSecondWrapAreRefused) {
+    Start();
+    const Bytes ogg = OggSine(4410, 2, 44100, 440.0, 1, 0x80000000u);
+    EXPECT_EQ(Setup(ogg), -1);
+    EXPECT_EQ(Load(ogg, 1), -1);
+    orvik::CloseMemImageStream(orvik::ToStreamHandle(memory_));
+    memory_ = nullptr;
+    const Bytes wave = Wave({{"fmt ", FmtData(1, 2, 0x80000000u, 16, 4)}, {"data", Bytes(64, 0)}});
+    EXPECT_EQ(Setup(wave), -1);
+    EXPECT_EQ(Load(wave, 1), -1);
+}
+
+// Sample 2^30 is 2^32 bytes: the seek stands at the end instead of wrapping the byte
+// position, and a seek back reads from the start again.
+TEST_F(ConvertTest, SeeksFarBeyondTheEndStandAtTheEndInEveryPath) {
+    Start();
+    const std::vector<int16_t> ramp = Ramp(3000, 2);
+    for (const Bytes& file : {OggSine(3000, 2, 44100), PcmWave(2, 44100, ramp)}) {
+        ASSERT_EQ(Setup(file), 0);
+        ASSERT_EQ(orvik::SeekSoundConvert(&c_, 1 << 30), 0);
+        EXPECT_EQ(c_.outputPosition, orvik::GetSoundConvertDestSize(&c_));
+        EXPECT_EQ(ReadAll(&c_, 4096).size(), 0u);
+        ASSERT_EQ(orvik::SeekSoundConvert(&c_, 0), 0);
+        EXPECT_EQ(ReadAll(&c_, 12000).size(), 6000u);
+        orvik::TerminateSoundConvert(&c_);
+        orvik::CloseMemImageStream(orvik::ToStreamHandle(memory_));
+        memory_ = nullptr;
+    }
+}
+
 TEST_F(ConvertTest, ChainedOggStreamsCountTogetherInTheFirstOnesFormat) {
     Start();
     Bytes chained = OggSine(10000, 2, 44100, 440.0, 1);

@@ -1,7 +1,11 @@
 // Loading: the WAVE chunk walk, refused formats, the 180-second rule, buffer counts,
 // failures that leave nothing behind, and the WAVE image wrapper.
+#include <thread>
+
+#include "engine/platform/stream.h"
 #include "engine/sound/sound_handles.h"
 #include "engine/sound/sound_load.h"
+#include "engine/sound/sound_state.h"
 #include "sound_fixture.h"
 #include "wave_builder.h"
 
@@ -101,6 +105,29 @@ TEST_F(SoundTest, UnknownDataLogsTheConversionFailureAndFreesItsSlot) {
 // 8-bit mono at 1000 Hz keeps three minutes of sound small.
 Bytes LongWave(uint32_t milliseconds) {
     return Wave({{"fmt ", FmtData(1, 1, 1000, 8)}, {"data", Bytes(milliseconds, 0x80)}});
+}
+
+// The sound lock is the mixer's: while a sound decodes, another thread takes it at once.
+// The decoder's reads go through the memory stream set, where the test looks.
+TEST_F(SoundTest, ASoundDecodesWithoutHoldingTheMixersLock) {
+    Start();
+    static int reads, heldDuringRead;
+    reads = heldDuringRead = 0;
+    auto* set = const_cast<orvik::StreamFunctions*>(orvik::GetMemImageStreamFunctions());
+    set->read = [](void* buffer, size_t size, size_t count, orvik::StreamHandle handle) {
+        ++reads;
+        std::thread([] {
+            if (!orvik::SoundLock().try_lock()) ++heldDuringRead;
+            else orvik::SoundLock().unlock();
+        }).join();
+        return orvik::MemImageStreamRead(buffer, size, count, handle);
+    };
+    const int h = Load(PcmWave(2, 44100, Ramp(4410, 2)), 1);
+    orvik::InitStreamFunctions();
+    ASSERT_NE(h, -1);
+    EXPECT_GT(reads, 0);
+    EXPECT_EQ(heldDuringRead, 0);
+    EXPECT_EQ(orvik::GetSoundTotalSample(h), 4410);
 }
 
 TEST_F(SoundTest, OnlyMoreThan180WholeSecondsLeaveMemory) {

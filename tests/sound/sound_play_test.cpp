@@ -120,6 +120,21 @@ TEST_F(SoundTest, ASoundWithoutBuffersCannotPlayButStopsAndAnswers) {
     EXPECT_EQ(orvik::CheckSoundPlaying(h), 0);
 }
 
+// One buffer that cannot be read (here released under the sound) makes the stop report
+// -1, but the buffers after it stop all the same.
+TEST_F(SoundTest, StopSoundStopsEveryReadableBufferPastOneThatFails) {
+    Start();
+    const int h = Load(PcmWave(1, 44100, Ramp(4410, 1)), 3);
+    ASSERT_NE(h, -1);
+    for (int i = 0; i < 3; ++i) ASSERT_EQ(orvik::PlaySoundHandle(h, orvik::kPlayLoop, 1), 0);
+    ASSERT_TRUE(BufferPlays(h, 0) && BufferPlays(h, 1) && BufferPlays(h, 2));
+    orvik::SoundBufRelease(&Record(h)->buffers[1]);
+    EXPECT_EQ(orvik::StopSound(h), -1);
+    EXPECT_FALSE(BufferPlays(h, 0));
+    EXPECT_FALSE(BufferPlays(h, 2));
+    EXPECT_EQ(orvik::CheckSoundPlaying(h), 0);
+}
+
 TEST_F(SoundTest, DuplicatesShareTheFirstBuffersSamples) {
     Start();
     const int h = Load(PcmWave(1, 44100, Ramp(100, 1)), 2);
