@@ -34,6 +34,9 @@ int NetWorkSend(int handle, const void* data, int length) {
     if (!r) return -1;
     if (!data || length <= 0) return AddLogFormat("送信データが不正です(%d byte)", length);
     if (r->error || r->closedByPeer) return AddLogText("このネットワークハンドルでは送信できません in NetWorkSend\n");
+    // The peer would refuse it and close the connection.
+    if (length > Network().maxMessageSize)
+        return AddLogFormat("送信データが大きすぎます(%d byte、上限 %d byte)", length, Network().maxMessageSize);
     // Room for the prefix and the body at once, so a message is never half queued.
     if (length > INT32_MAX - 4 || ReserveRingBuffer(&r->sendRing, length + 4) != 0)
         return AddLogFormat("送信データを保存するリングバッファのリサイズに失敗しました(データサイズ %d byte)", length);

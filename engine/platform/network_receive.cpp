@@ -1,5 +1,7 @@
 // Receiving: framed messages come off the socket into the handle's receive ring, each
 // stored as its length and bytes, so complete messages wait there in order.
+#include <orvik/network.h>
+
 #include "engine/platform/log.h"
 #include "engine/platform/network.h"
 #include "engine/platform/network_state.h"
@@ -7,6 +9,18 @@
 namespace orvik {
 
 namespace {
+
+// A message beyond the limit is refused before anything is reserved for it, and the
+// connection is closed at once: the stream cannot be read past it. The handle stays, in
+// error, until the program deletes it; what arrived before can still be taken.
+void RefuseOversizedMessage(NetworkRecord& r, int32_t length) {
+    auto& st = Network();
+    AddLogFormat("受信したメッセージが大きすぎるため接続を閉じます(%d byte、上限 %d byte)", length, st.maxMessageSize);
+    st.ws2.WSAAsyncSelect(r.socket, st.window, 0, 0);
+    st.ws2.closesocket(r.socket);
+    r.socket = host::INVALID_SOCKET;
+    r.error = 1;
+}
 
 // Takes the next length prefix when all 4 bytes are there and makes room for the message.
 // False when it must wait (or the record went into error).
@@ -19,6 +33,10 @@ bool StartMessage(NetworkRecord& r) {
         // A peer that sends this is not speaking our framing; what follows cannot be trusted.
         AddLogFormat("受信したメッセージの長さが不正です(%d byte)", length);
         r.error = 1;
+        return false;
+    }
+    if (length > Network().maxMessageSize) {
+        RefuseOversizedMessage(r, length);
         return false;
     }
     if (length > INT32_MAX - 4 || ReserveRingBuffer(&r.recvRing, length + 4) != 0) {
@@ -68,6 +86,12 @@ void RunDeferredReceives() {
 }
 
 }  // namespace
+
+int SetMaxNetWorkMessageSize(int bytes) {
+    if (bytes < 1) return AddLogFormat("メッセージの上限サイズが不正です(%d byte) in SetMaxNetWorkMessageSize", bytes);
+    Network().maxMessageSize = bytes;
+    return 0;
+}
 
 int RecvSocket(int32_t handle) {
     auto& st = Network();

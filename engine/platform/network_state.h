@@ -13,6 +13,8 @@ namespace orvik {
 constexpr int32_t kNetworkHandleType = 0x30000000;
 constexpr int32_t kNetworkCapacity = 8192;
 constexpr const char* kNetworkWindowClass = "OrvikNetworkWindow";
+// The largest message a handle takes or queues unless the program sets another limit.
+constexpr int32_t kDefaultMaxNetWorkMessageSize = 8 << 20;
 
 struct NetworkRecord {
     int32_t handle = -1;
@@ -70,6 +72,8 @@ struct NetworkState {
     int32_t listenHandle = -1;
     // Connections accepted and not yet handed out, oldest first.
     std::deque<int32_t> accepted;
+    // A peer's length prefix beyond this is refused before anything is reserved for it.
+    int32_t maxMessageSize = kDefaultMaxNetWorkMessageSize;
 };
 
 NetworkState& Network();

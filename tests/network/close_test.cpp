@@ -62,6 +62,45 @@ TEST_F(NetworkTest, PeerSendingABadLengthPutsTheHandleInErrorAndThePumpClosesIt)
     host::closesocket(peer);
 }
 
+// A hostile prefix announcing almost 2 GB reserves nothing: it is logged, the connection
+// is closed (the peer reads its end) and the message that came before it can still be taken.
+TEST_F(NetworkTest, AnAnnouncedMessageBeyondTheLimitClosesTheConnection) {
+    ASSERT_EQ(orvik::PreparationListenNetWork(0), 0);
+    const host::SOCKET peer = RawConnect(ListenPort());
+    int server = -1;
+    ASSERT_TRUE(PumpUntil([&] { return (server = orvik::GetNewAcceptNetWork()) != -1; }));
+    const unsigned char bytes[] = {2, 0, 0, 0, 'o', 'k', 0x00, 0xF0, 0xFF, 0x7F};
+    ASSERT_EQ(host::send(peer, reinterpret_cast<const char*>(bytes), sizeof bytes, 0), int(sizeof bytes));
+    ASSERT_TRUE(PumpUntil([&] { return Record(server).error == 1; }));
+    EXPECT_TRUE(Logged("受信したメッセージが大きすぎるため接続を閉じます(2147479552 byte、上限 8388608 byte)"));
+    EXPECT_LT(Record(server).recvRing.capacity, 1 << 20);
+    EXPECT_EQ(orvik::GetNetWorkAcceptState(server), -1);
+    char buffer[8];
+    EXPECT_EQ(orvik::NetWorkRecv(server, buffer, sizeof buffer), 2);
+    EXPECT_EQ(std::string(buffer, 2), "ok");
+    EXPECT_LE(host::recv(peer, buffer, sizeof buffer, 0), 0) << "the peer sees the connection end";
+    EXPECT_EQ(orvik::DeleteNetworkHandle(server), 0);
+    host::closesocket(peer);
+}
+
+// The program sets the limit: a message of exactly that size goes through both ways, one
+// byte more is refused at the sender and closes the receiver's connection.
+TEST_F(NetworkTest, TheMessageLimitIsTheProgramsToSet) {
+    EXPECT_EQ(orvik::SetMaxNetWorkMessageSize(0), -1);
+    ASSERT_EQ(orvik::SetMaxNetWorkMessageSize(16), 0);
+    const Connection c = Connect();
+    ASSERT_EQ(Send(c.client, Pattern(16, 3)), 0);
+    EXPECT_EQ(Receive(c.server), Pattern(16, 3));
+    EXPECT_EQ(Send(c.client, Pattern(17, 3)), -1);
+    EXPECT_TRUE(Logged("送信データが大きすぎます(17 byte、上限 16 byte)"));
+    EXPECT_EQ(orvik::GetNetWorkSendDataLength(c.client), 0);
+    ASSERT_EQ(orvik::SetMaxNetWorkMessageSize(64), 0);
+    ASSERT_EQ(Send(c.client, Pattern(40, 4)), 0);
+    ASSERT_EQ(orvik::SetMaxNetWorkMessageSize(32), 0);
+    ASSERT_TRUE(PumpUntil([&] { return Record(c.server).error == 1; }));
+    EXPECT_EQ(orvik::GetNetWorkDataLength(c.server), 0);
+}
+
 TEST_F(NetworkTest, FullTableRefusesTheConnectionAndStillHearsTheNextOne) {
     ASSERT_EQ(orvik::PreparationListenNetWork(0), 0);
     auto& table = orvik::Network().table;

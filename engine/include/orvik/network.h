@@ -17,6 +17,11 @@ int StopListenNetWork();
 // The oldest accepted connection not yet handed out, or -1 when there is none.
 int GetNewAcceptNetWork();
 
+// The largest message a handle sends or receives (8 MB unless set). A peer announcing a
+// longer one is refused: logged, its connection closed and the handle left in error.
+// 0, or -1 for a size below 1.
+int SetMaxNetWorkMessageSize(int bytes);
+
 // Queues a message of 1 byte or more; it goes out as the pump and the socket allow. 0 or -1.
 int NetWorkSend(int handle, const void* data, int length);
 // The length of the oldest complete message received, 0 when none has arrived, -1 for a bad handle.
