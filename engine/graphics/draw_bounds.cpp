@@ -3,6 +3,7 @@
 #include <orvik/graphics.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "engine/graphics/color_data.h"
@@ -12,8 +13,22 @@
 
 namespace orvik {
 
+int TruncToInt(float v) {
+    if (std::isnan(v)) return 0;
+    // 2147483520 is the largest float below 2^31.
+    return int(std::trunc(std::clamp(v, -2147483648.0f, 2147483520.0f)));
+}
+
+int SaturatedInt(int64_t v) { return int(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); }
+
 DrawBounds OrderedBounds(int x1, int y1, int x2, int y2) {
     return DrawBounds{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)};
+}
+
+DrawBounds WidenedByOne(DrawBounds b) {
+    if (b.x2 < INT_MAX) ++b.x2;
+    if (b.y2 < INT_MAX) ++b.y2;
+    return b;
 }
 
 DrawBounds PointsBounds(const float (*points)[2], int count, float widen) {
@@ -23,8 +38,7 @@ DrawBounds PointsBounds(const float (*points)[2], int count, float widen) {
         x1 = std::min(x1, points[i][0]), x2 = std::max(x2, points[i][0]);
         y1 = std::min(y1, points[i][1]), y2 = std::max(y2, points[i][1]);
     }
-    auto trunc = [](float v) { return int(std::trunc(v)); };
-    return DrawBounds{trunc(x1 - widen), trunc(y1 - widen), trunc(x2 + widen), trunc(y2 + widen)};
+    return DrawBounds{TruncToInt(x1 - widen), TruncToInt(y1 - widen), TruncToInt(x2 + widen), TruncToInt(y2 + widen)};
 }
 
 DrawBounds RotatedBounds(float x, float y, double scale, double angle, int width, int height) {

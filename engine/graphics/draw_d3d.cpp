@@ -132,8 +132,10 @@ int DrawGraphAtD3D(int x, int y, const GraphRecord& r, int trans, int unscaled) 
     if (!HaveDevice()) return -1;
     BeginSceneIfNeeded();
     const uint32_t flags = uint32_t(unscaled << 1 | trans);
-    const bool inside = InsideArea(float(x), float(y), float(x + r.width), float(y + r.height));
-    if (!inside && OutsideArea(float(x), float(y), float(x + r.width), float(y + r.height))) return 0;
+    // The far edges in float: a graphic placed near the int limit must not wrap round.
+    const float right = float(x) + float(r.width), bottom = float(y) + float(r.height);
+    const bool inside = InsideArea(float(x), float(y), right, bottom);
+    if (!inside && OutsideArea(float(x), float(y), right, bottom)) return 0;
     const float ox = float(x) - 0.5f, oy = float(y) - 0.5f;
     for (const PieceDraw& p : r.draws) {
         UsePiece(r, p, flags);

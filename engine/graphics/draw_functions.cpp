@@ -52,8 +52,6 @@ int ShapeDraw(DrawBounds bounds, Work work) {
     return WithMaskedDraw(box, [&] { return WithSubtractEmulation(device, box, [&] { return work(device); }); });
 }
 
-int Trunc(float v) { return int(std::trunc(v)); }
-
 }  // namespace
 
 int ClearDrawTarget(const ClearRect* rect) {
@@ -77,7 +75,7 @@ int ClearDrawTarget(const ClearRect* rect) {
 }
 
 int DrawGraphAt(int x, int y, int32_t handle, int trans) {
-    auto bounds = [&](const GraphRecord& r) { return DrawBounds{x, y, x + r.width, y + r.height}; };
+    auto bounds = [&](const GraphRecord& r) { return DrawBounds{x, y, SaturatedInt(int64_t{x} + r.width), SaturatedInt(int64_t{y} + r.height)}; };
     return GraphDraw(handle, bounds, [&](GraphRecord& r, bool textured) {
         return textured ? DrawGraphAtD3D(x, y, r, trans, 1) : DrawGraphMemImg(x, y, r, trans);
     });
@@ -92,10 +90,10 @@ int DrawGraphStretched(int x1, int y1, int x2, int y2, int32_t handle, int trans
 }
 
 int DrawGraphStretchedF(float x1, float y1, float x2, float y2, int32_t handle, int trans) {
-    auto bounds = [&](const GraphRecord&) { return OrderedBounds(Trunc(x1), Trunc(y1), Trunc(x2), Trunc(y2)); };
+    auto bounds = [&](const GraphRecord&) { return OrderedBounds(TruncToInt(x1), TruncToInt(y1), TruncToInt(x2), TruncToInt(y2)); };
     return GraphDraw(handle, bounds, [&](GraphRecord& r, bool textured) {
         return textured ? DrawGraphStretchedD3D(x1, y1, x2, y2, r, trans, 0)
-                        : DrawGraphStretchedMemImg(Trunc(x1), Trunc(y1), Trunc(x2), Trunc(y2), r, trans);
+                        : DrawGraphStretchedMemImg(TruncToInt(x1), TruncToInt(y1), TruncToInt(x2), TruncToInt(y2), r, trans);
     });
 }
 
@@ -114,7 +112,7 @@ int DrawGraphRotatedCore(float x, float y, double scale, double angle, int32_t h
 int DrawGraphMirrored(int x, int y, int32_t handle, int trans) {
     const GraphRecord* r = GetGraphRecord(handle);
     if (!r) return -1;
-    return DrawGraphStretched(x + r->width, y, x, y + r->height, handle, trans);
+    return DrawGraphStretched(SaturatedInt(int64_t{x} + r->width), y, x, SaturatedInt(int64_t{y} + r->height), handle, trans);
 }
 
 int DrawGraphRegion(int x, int y, int sourceX, int sourceY, int width, int height, int32_t handle, int trans,
@@ -125,11 +123,12 @@ int DrawGraphRegion(int x, int y, int sourceX, int sourceY, int width, int heigh
     DrawArea& a = Draw().area;
     const DrawArea saved = a;
     a.x1 = std::max(a.x1, x), a.y1 = std::max(a.y1, y);
-    a.x2 = std::min(a.x2, x + width), a.y2 = std::min(a.y2, y + height);
+    a.x2 = std::min(a.x2, SaturatedInt(int64_t{x} + width)), a.y2 = std::min(a.y2, SaturatedInt(int64_t{y} + height));
     a.fx1 = float(a.x1), a.fy1 = float(a.y1), a.fx2 = float(a.x2), a.fy2 = float(a.y2);
     a.empty = a.x1 >= a.x2 || a.y1 >= a.y2 ? 1 : 0;
-    const int result = turn ? DrawGraphMirrored(x - r->width + sourceX + width, y - sourceY, handle, trans)
-                            : DrawGraphAt(x - sourceX, y - sourceY, handle, trans);
+    const int top = SaturatedInt(int64_t{y} - sourceY);
+    const int result = turn ? DrawGraphMirrored(SaturatedInt(int64_t{x} - r->width + sourceX + width), top, handle, trans)
+                            : DrawGraphAt(SaturatedInt(int64_t{x} - sourceX), top, handle, trans);
     a = saved;
     return result;
 }
@@ -227,15 +226,13 @@ int DrawRectangle(int x1, int y1, int x2, int y2, uint32_t color, int fill) {
 
 int DrawColorLine(int x1, int y1, int x2, int y2, uint32_t color, int thickness) {
     if (thickness > 1) return DrawThickLine(x1, y1, x2, y2, thickness, color);
-    DrawBounds bounds = OrderedBounds(x1, y1, x2, y2);
-    ++bounds.x2, ++bounds.y2;
-    return ShapeDraw(bounds, [&](bool device) {
+    return ShapeDraw(WidenedByOne(OrderedBounds(x1, y1, x2, y2)), [&](bool device) {
         return device ? DrawLineD3D(x1, y1, x2, y2, color) : DrawLineMemImg(x1, y1, x2, y2, color);
     });
 }
 
 int DrawThickLine(int x1, int y1, int x2, int y2, int thickness, uint32_t color) {
-    const float dx = float(x2 - x1), dy = float(y2 - y1), length = std::sqrt(dx * dx + dy * dy);
+    const float dx = float(int64_t{x2} - x1), dy = float(int64_t{y2} - y1), length = std::sqrt(dx * dx + dy * dy);
     if (length == 0 || !Graphics().up) return 0;
     const float ox = dy / length * float(thickness) / 2, oy = -dx / length * float(thickness) / 2;
     if (!Graphics().direct3DMode) {
@@ -244,7 +241,7 @@ int DrawThickLine(int x1, int y1, int x2, int y2, int thickness, uint32_t color)
                                    {float(x1) - ox, float(y1) - oy},
                                    {float(x2) - ox, float(y2) - oy}};
         int32_t corners[4][2];
-        for (int i = 0; i < 4; ++i) corners[i][0] = Trunc(exact[i][0]), corners[i][1] = Trunc(exact[i][1]);
+        for (int i = 0; i < 4; ++i) corners[i][0] = TruncToInt(exact[i][0]), corners[i][1] = TruncToInt(exact[i][1]);
         // The quadrangle's box, one pixel wider, so a masked draw puts all of it back.
         return ShapeDraw(PointsBounds(exact, 4, 1.0f), [&](bool) {
             DrawPolygonMemImg(corners, color);

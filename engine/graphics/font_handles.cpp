@@ -141,7 +141,7 @@ int32_t CreateFontToHandle(const char* face, int size, int thickness, int fontTy
     fontType = fontType == -1 ? 0 : fontType;
     charSet = charSet == -1 ? GetTextCharSet() : charSet;
     edgeSize = edgeSize == -1 ? 1 : edgeSize;
-    if (size <= 0 || thickness < 0 || fontType < 0 || fontType > 3 || edgeSize < 1 || edgeSize > 64)
+    if (size <= 0 || size > kMaxFontSize || thickness < 0 || fontType < 0 || fontType > 3 || edgeSize < 1 || edgeSize > 64)
         return AddLogFormat("フォントの引数が異常です: size %d thickness %d type %d edge %d", size, thickness,
                             fontType, edgeSize);
     if (edgeSize > 1) fontType |= kFontEdge;

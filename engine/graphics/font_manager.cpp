@@ -67,8 +67,21 @@ int RebuildDefaultFont() {
     return 0;
 }
 
+namespace {
+
+// A size the fonts cannot be made in leaves the default font as it was.
+bool RefusedFontSize(int size, const char* caller) {
+    if (size >= 1 && size <= kMaxFontSize) return false;
+    AddLogFormat("フォントサイズ %d は使えません(1～%d) in %s", size, kMaxFontSize, caller);
+    return true;
+}
+
+}  // namespace
+
 int SetDefaultFontSize(int size) {
-    FontSystem().defaults.size = size == -1 ? 16 : size;
+    if (size == -1) size = 16;
+    if (RefusedFontSize(size, "SetDefaultFontSize")) return -1;
+    FontSystem().defaults.size = size;
     return RebuildDefaultFont();
 }
 
@@ -83,6 +96,7 @@ int SetDefaultFontType(int fontType) {
 }
 
 int SetDefaultFontSizeAndThickness(int, int size, int thickness) {
+    if (RefusedFontSize(size, "SetDefaultFontSizeAndThickness")) return -1;
     FontSystem().defaults.size = size;
     FontSystem().defaults.thickness = thickness;
     return RebuildDefaultFont();

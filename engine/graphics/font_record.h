@@ -15,6 +15,9 @@ constexpr int kGlyphSlotCount = 2025;
 constexpr int kMaxCacheCells = 2024;
 constexpr int kCodeIndexSize = 65536;
 constexpr int kFontFaceBytes = 64;
+// The largest font size: beyond it a glyph cell grows too large for the caches to hold
+// more than a few glyphs, and the sums of text layout near the int limits.
+constexpr int kMaxFontSize = 256;
 
 // Font type bits.
 constexpr int kFontEdge = 1;

@@ -102,7 +102,9 @@ int DrawMask(int x, int y, int32_t handle, int transMode) {
     const MaskRecord* r = GetMaskRecord(handle);
     if (!r || m.data.empty()) return -1;
     const int x1 = std::max(x, 0), y1 = std::max(y, 0);
-    const int x2 = std::min(x + r->width, m.width), y2 = std::min(y + r->height, m.height);
+    // The far edges in 64 bits: a mask placed near the int limit must not wrap round.
+    const int x2 = int(std::min<int64_t>(int64_t{x} + r->width, m.width));
+    const int y2 = int(std::min<int64_t>(int64_t{y} + r->height, m.height));
     for (int sy = y1; sy < y2; ++sy) {
         const uint8_t* in = r->data.data() + size_t(sy - y) * size_t(r->width);
         uint8_t* out = m.data.data() + size_t(sy) * size_t(m.pitch);

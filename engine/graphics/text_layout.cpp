@@ -1,6 +1,9 @@
 // Laying out a line of text from the glyph cache: the pen, the place of every glyph
 // (turned a quarter for vertical text), and handing each glyph to the graphic path or
 // writing it into a memory image.
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -89,6 +92,10 @@ struct GlyphWriter {
     }
 };
 
+// A glyph placed this far off lies outside every target; skipping it keeps the sums of
+// its pixel positions inside int.
+bool WithinReach(double position) { return std::abs(position) < double(1 << 30); }
+
 void DrawCachedGlyph(const FontRecord& f, const GlyphSlot& slot, int32_t x0, int32_t y0, int vertical,
                      uint32_t color, uint32_t edgeColor) {
     FontGraphPort& port = FontPort();
@@ -124,15 +131,15 @@ int DrawTextCore(int drawFlag, int x, int y, int scaleFlag, double scaleX, doubl
         if (!entry->used) RenderGlyphToCache(handle, 1, &chars[i]);
         if (!entry->used || !entry->slot) return AddLogText("テキストキャッシュの作成に失敗しました\n");
         const GlyphSlot& slot = *entry->slot;
-        if (drawFlag && slot.boxWidth > 0 && slot.boxHeight > 0) {
-            int32_t gx = vertical ? x + (f->charHeight - slot.top) : x + slot.originX + int32_t(pen);
-            int32_t gy = vertical ? y + slot.originX + int32_t(pen) : y + slot.top;
-            if (target && target->image && !f->textureCache) writer.Write(slot, gx, gy, vertical);
-            else if (f->textureCache) DrawCachedGlyph(*f, slot, gx, gy, vertical, color, edgeColor);
+        const double gx = vertical ? double(x) + (f->charHeight - slot.top) : double(x) + slot.originX + std::trunc(pen);
+        const double gy = vertical ? double(y) + slot.originX + std::trunc(pen) : double(y) + slot.top;
+        if (drawFlag && slot.boxWidth > 0 && slot.boxHeight > 0 && WithinReach(gx) && WithinReach(gy)) {
+            if (target && target->image && !f->textureCache) writer.Write(slot, int32_t(gx), int32_t(gy), vertical);
+            else if (f->textureCache) DrawCachedGlyph(*f, slot, int32_t(gx), int32_t(gy), vertical, color, edgeColor);
         }
         pen += (slot.advance + f->spacing) * scale;
     }
-    int total = int(pen);
+    int total = std::isnan(pen) ? 0 : int(std::clamp(pen, double(INT_MIN), double(INT_MAX)));
     if (size) {
         size[vertical ? 1 : 0] = total;
         size[vertical ? 0 : 1] = f->charHeight;

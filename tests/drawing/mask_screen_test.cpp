@@ -6,6 +6,7 @@
 #include <orvik/mask.h>
 
 #include <algorithm>
+#include <climits>
 #include <fstream>
 #include <string>
 
@@ -191,6 +192,36 @@ TEST_P(MaskScreenTest, TheMaskOutlivesItsDeviceBuffersAndEndsWithGraphics) {
     EXPECT_EQ(SetMaskScreenFlag(1), -1);
     ASSERT_EQ(DrawFilledBox(2, 6, 5, 7, GetColorValue(255, 255, 255)), 0);
     EXPECT_EQ(Row(6, 1, 5), ".###.");
+}
+
+// Coordinates at the int limits, whose sums and differences wrap round in 32 bits (the
+// sanitizer stops at each): every draw is taken, and what lies far off leaves the screen
+// alone instead of wrapping onto it.
+TEST_P(MaskScreenTest, DrawsAtTheIntLimitsStayWhereTheyAre) {
+    const uint32_t white = GetColorValue(255, 255, 255);
+    EXPECT_EQ(DrawColorLine(INT_MIN, 5, INT_MAX, 5, white), 0);
+    EXPECT_EQ(DrawColorLine(INT_MAX - 1, 9, INT_MAX, 9, white), 0);
+    EXPECT_EQ(DrawThickLine(INT_MIN, INT_MIN, INT_MAX, INT_MAX, 4, white), 0);
+    EXPECT_EQ(DrawThickLine(INT_MAX - 2, 40, INT_MAX, 40, 4, white), 0);
+    EXPECT_EQ(DrawTextDefault(0, INT_MAX - 5, "gggg", white, 0), 28);
+    EXPECT_EQ(DrawTextDefault(INT_MAX - 5, 100, "gggg", white, 0), 28);
+    const int32_t graph = DrawingTest::SolidGraph(8, 8, kWhite);
+    for (int turn : {0, 1}) EXPECT_EQ(DrawGraphRegion(INT_MAX - 3, INT_MAX - 3, 2, 2, 6, 6, graph, 0, turn), 0);
+    EXPECT_EQ(DrawGraphRegion(INT_MIN + 3, 50, INT_MAX, 0, 6, 6, graph, 0, 0), 0);
+    EXPECT_EQ(DrawGraphAt(INT_MAX - 3, 60, graph, 0), 0);
+    EXPECT_EQ(DrawGraphMirrored(INT_MAX - 3, 60, graph, 0), 0);
+    for (int y : {9, 40, 50, 60, 100, 112}) EXPECT_EQ(Row(y, 0, 9) + Row(y, 630, 639), std::string(20, '.')) << y;
+
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    const int32_t mask = MakeMask(10, 1);
+    const std::vector<uint8_t> blocked(10, 0xFF);
+    ASSERT_EQ(SetDataToMask(10, 1, blocked.data(), mask), 0);
+    ASSERT_EQ(DrawMask(INT_MAX - 4, 0, mask, kMaskTransNone), 0);
+    ASSERT_EQ(DrawMask(INT_MIN, 0, mask, kMaskTransNone), 0);
+    ASSERT_EQ(DrawMask(-5, 1, mask, kMaskTransNone), 0);
+    const std::vector<uint8_t>& screen = MaskState().data;
+    EXPECT_EQ(std::count(screen.begin(), screen.end(), 0xFF), 5);
+    EXPECT_EQ(screen[size_t(MaskState().pitch) + 4], 0xFF);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, MaskScreenTest, ::testing::Values(Path::Device, Path::Software32, Path::Software16),

@@ -113,6 +113,25 @@ TEST_F(FontHandles, DefaultFontFollowsItsSettings) {
     EXPECT_EQ(QueryDefaultFontHandle(), -1);
 }
 
+// Sizes the font layer cannot make are refused and the default font stays as it was.
+TEST_F(FontHandles, DefaultFontSizesOutsideWhatFontsCanBeAreRefused) {
+    ResetFontSystem();
+    ASSERT_EQ(SetDefaultFontSize(24), 0);
+    const int32_t font = QueryDefaultFontHandle();
+    for (int size : {-100000, 0, 257, 100000}) {
+        EXPECT_EQ(SetDefaultFontSize(size), -1) << size;
+        EXPECT_EQ(SetDefaultFontSizeAndThickness(0, size, 2), -1) << size;
+    }
+    EXPECT_TRUE(LogHas("フォントサイズ 100000 は使えません(1～256) in SetDefaultFontSize"));
+    EXPECT_EQ(QueryDefaultFontHandle(), font);
+    EXPECT_EQ(QueryFontHandleSize(font), 24);
+    EXPECT_EQ(CreateFontToHandle(nullptr, 257, -1, 0, -1, -1, 0), -1);
+    EXPECT_EQ(SetDefaultFontSize(256), 0);
+    EXPECT_EQ(QueryFontHandleSize(QueryDefaultFontHandle()), 256);
+    EXPECT_EQ(SetDefaultFontSize(-1), 0);
+    EXPECT_EQ(QueryFontHandleSize(QueryDefaultFontHandle()), 16);
+}
+
 TEST_F(FontHandles, BytePositionsInShiftJisText) {
     const char* text = "a\x92\x65" "b";  // a, a two-byte character, b
     EXPECT_EQ(CheckCharBytePosition(text, 0, 1), 0);

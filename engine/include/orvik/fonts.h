@@ -37,6 +37,7 @@ int DrawTextFormatted(int x, int y, uint32_t color, const char* format, ...)
 // The advance of the text without drawing it; size out (width, height) when not null.
 int MeasureTextWithFont(const char* text, int length, int32_t font, int vertical, int* size);
 
+// Sizes 1 to 256 (-1: 16); another size is refused with -1 and the default font kept.
 int SetDefaultFontSize(int size);
 int SetDefaultFontThickness(int thickness);
 int SetDefaultFontType(int fontType);
