@@ -3,6 +3,7 @@
 #include <orvik/log.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <vector>
 
@@ -26,15 +27,6 @@ constexpr int32_t kScoreOffset = 14;
 constexpr size_t kConfigFileSize = 102;
 constexpr size_t kRankingFileSize = 54;
 
-int SaveResultCode(SaveResult result) {
-    switch (result) {
-        case SaveResult::kSaved: return 0;
-        case SaveResult::kMissing: return 1;
-        case SaveResult::kFailed: break;
-    }
-    return -1;
-}
-
 // Reads a whole file that must hold at least `size` bytes; false (logged) otherwise.
 bool ReadSizedFile(const std::string& path, size_t size, std::vector<uint8_t>& bytes) {
     if (!ReadWholeFile(path, bytes)) {
@@ -54,13 +46,20 @@ int32_t Checked(int32_t value, int32_t low, int32_t high, int32_t fallback, cons
     return fallback;
 }
 
+// One read buffer serves every value, so where a short file ends the last value read
+// repeats into every later entry.
 void ParseStage(const std::vector<uint8_t>& bytes, StageMap& map) {
+    int32_t last = 0;
+    auto next = [&](int32_t offset) {
+        ValueAt(bytes, offset, last);
+        return last;
+    };
     int bad = 0;
-    for (int i = 0; i < kSpeedCodes; ++i) ValueAt(bytes, kSpeedOffset + 4 * i, map.speedCode[i]);
+    for (int i = 0; i < kSpeedCodes; ++i) map.speedCode[i] = next(kSpeedOffset + 4 * i);
     for (int r = 0; r < kMapRows; ++r) {
         for (int c = 0; c < kMapColumns; ++c) {
             int32_t& tile = map.tile[c][r];
-            ValueAt(bytes, kTileOffset + 4 * (kMapColumns * r + c), tile);
+            tile = next(kTileOffset + 4 * (kMapColumns * r + c));
             if (tile < 0 || tile > kHighestTile) {
                 tile = 0;
                 ++bad;
@@ -77,7 +76,9 @@ int LoadStageData(int stage) {
     char name[32];
     std::snprintf(name, sizeof name, "save_data%02d.dat", stage);
     std::vector<uint8_t> bytes;
-    if (!ReadSizedFile(GameFilePath(name), kStageFileSize, bytes)) return -1;
+    if (!ReadWholeFile(GameFilePath(name), bytes)) return orvik::AddLogFormat("%s does not open", name);
+    if (bytes.size() < kStageFileSize)
+        orvik::AddLogFormat("%s is short (%zu of %d bytes): its last value repeats", name, bytes.size(), kStageFileSize);
     ParseStage(bytes, Game().stageMap);
     LoadStageTiles(stage);
     return 0;
@@ -119,14 +120,14 @@ int SaveKeyConfig() {
     const int32_t* pad = Game().input.padButton;
     FileValue values[] = {{kKeyFlagOffset, 1}, {kPadOffset, pad[0]}, {kPadOffset + 4, pad[1]},
                           {kPadOffset + 8, pad[2]}, {kPadOffset + 12, pad[3]}};
-    return SaveResultCode(PatchFile(GameFilePath(kConfigFileName), values));
+    return PatchFile(GameFilePath(kConfigFileName), values, kConfigFileSize) ? 0 : -1;
 }
 
 int SaveOptions() {
     const GameOptions& o = Game().options;
     FileValue values[] = {{kOptionsFlagOffset, 1}, {kBarrierOffset, o.barrierType},
                           {kBladeOffset, o.bladeAuto}};
-    return SaveResultCode(PatchFile(GameFilePath(kConfigFileName), values));
+    return PatchFile(GameFilePath(kConfigFileName), values, kConfigFileSize) ? 0 : -1;
 }
 
 int LoadRanking() {
@@ -144,6 +145,11 @@ int LoadRanking() {
         ValueAt(bytes, kScoreOffset + 4 * i, score);
         ranking[i] = Checked(score, 0, kScoreCap, 0, "ranking score");
     }
+    // Insertion counts on a table ordered best first; one edited out of order is sorted.
+    if (!std::is_sorted(ranking, ranking + kRankingPlaces, std::greater<>())) {
+        std::sort(ranking, ranking + kRankingPlaces, std::greater<>());
+        orvik::AddLogText("the ranking was out of order and has been sorted\n");
+    }
     return 0;
 }
 
@@ -151,7 +157,7 @@ int SaveRanking() {
     FileValue values[1 + kRankingPlaces] = {{kRankingFlagOffset, 1}};
     for (int i = 0; i < kRankingPlaces; ++i)
         values[1 + i] = {kScoreOffset + 4 * i, Game().ranking[i]};
-    return SaveResultCode(PatchFile(GameFilePath(kRankingFileName), values));
+    return PatchFile(GameFilePath(kRankingFileName), values, kRankingFileSize) ? 0 : -1;
 }
 
 }  // namespace vantorix

@@ -9,8 +9,9 @@ constexpr int kStageFileSize = 77201;
 constexpr int kHighestTile = 360;
 constexpr int kScoreCap = 999999999;
 
-// Reads the stage's map and scroll speeds, then its tiles. A missing, short or unreadable
-// file, or a stage outside 1 to 6, leaves the previous map and tiles: -1.
+// Reads the stage's map and scroll speeds, then its tiles; where a short file ends, the
+// last value read repeats. A missing or unreadable file, or a stage outside 1 to 6, leaves
+// the previous map and tiles: -1.
 int LoadStageData(int stage);
 
 // 0 when the key flag was set (each number outside 5..20 falls back to its default),
@@ -18,14 +19,14 @@ int LoadStageData(int stage);
 int LoadKeyConfig();
 // The same for barrier type (0..1) and blade auto (0..2).
 int LoadOptions();
-// 0 when written, 1 when the file is missing, -1 when the write failed.
+// 0 when written (a missing file is made), -1 when the save failed (said on stderr).
 int SaveKeyConfig();
 int SaveOptions();
 
 // 0 when the ten scores were read; 1 when the flag is 0 (all scores 0), the file is
 // missing or too short (scores unchanged).
 int LoadRanking();
-// 0 when written, 1 when the file is missing, -1 when the write failed.
+// 0 when written (a missing file is made), -1 when the save failed (said on stderr).
 int SaveRanking();
 
 }  // namespace vantorix

@@ -57,6 +57,10 @@ void UpdateInput() {
         int a = kActUp + d;
         in.held[a] = orvik::IsKeyHeld(kActionKey[a]) == 1 || (in.padState & kDirectionBit[d]) != 0;
     }
+    // A latch lasts only while its key is held: a direction held through a menu's
+    // confirmation would otherwise stay dead in play, where nothing else clears it.
+    for (int a = 0; a < kActionCount; ++a)
+        if (!in.held[a]) in.latch[a] = 0;
 }
 
 }  // namespace vantorix

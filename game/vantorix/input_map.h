@@ -9,7 +9,8 @@ constexpr int kLastPadButton = 20;
 
 // Every held flag and latch cleared, the pad buttons back to 5, 6, 7, 8.
 void InitInput();
-// Rewrites the held flags; the latches are left to the screens.
+// Rewrites the held flags, and clears the latch of every action let go; setting latches
+// is left to the screens.
 void UpdateInput();
 bool IsValidPadButton(int number);
 

@@ -5,6 +5,7 @@
 
 #include <orvik/log.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 
@@ -42,6 +43,12 @@ void SyncDirectoryOf(const std::string& path) {
     close(fd);
 }
 
+bool SaveFailed(const std::string& path, const char* why) {
+    orvik::AddLogFormat("%s was not saved: %s", path.c_str(), why);
+    std::fprintf(stderr, "VANTORIX: %s was not saved: %s\n", path.c_str(), why);
+    return false;
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
@@ -67,19 +74,23 @@ bool ValueAt(const std::vector<uint8_t>& bytes, int32_t offset, int32_t& value) 
     return true;
 }
 
-SaveResult PatchFile(const std::string& path, std::span<const FileValue> values) {
+bool PatchFile(const std::string& path, std::span<const FileValue> values, size_t size) {
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes)) return SaveResult::kMissing;
+    const bool missing = access(path.c_str(), F_OK) != 0 && errno == ENOENT;
+    if (missing) {
+        bytes.assign(size, 0);
+    } else if (!ReadWholeFile(path, bytes)) {
+        return SaveFailed(path, "it could not be read");
+    }
     for (const FileValue& v : values) PutValue(bytes, v);
     std::string temp = path + ".new";
     if (!WriteSynced(temp, bytes) || std::rename(temp.c_str(), path.c_str()) != 0) {
         std::remove(temp.c_str());
-        orvik::AddLogFormat("%s was not saved: the write failed, the old file is kept",
-                            path.c_str());
-        return SaveResult::kFailed;
+        return SaveFailed(path, missing ? "it could not be created" : "the write failed, the old file is kept");
     }
     SyncDirectoryOf(path);
-    return SaveResult::kSaved;
+    if (missing) orvik::AddLogFormat("%s was missing and has been made", path.c_str());
+    return true;
 }
 
 std::string GameFilePath(const char* name) {

@@ -1,6 +1,8 @@
 // The game's files hold 32-bit little-endian integers at fixed offsets. Reading takes the
 // whole file at once; saving patches only the listed offsets and replaces the file through
 // a fully written and synced copy, so a crash or a full disk never leaves it half written.
+// A save file that is missing is made the same way, zero-filled to its size, so that the
+// player's scores and options are kept from then on.
 #pragma once
 #include <cstdint>
 #include <span>
@@ -19,11 +21,12 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
 // The value at the offset; false when the file is too short to hold it.
 bool ValueAt(const std::vector<uint8_t>& bytes, int32_t offset, int32_t& value);
 
-enum class SaveResult { kSaved, kMissing, kFailed };
-// Writes the values into the existing file, leaving every other byte as it was. The file is
-// never created: a missing one gives kMissing. A failed write, sync, close or rename gives
-// kFailed with a log line, and the old file stays whole.
-SaveResult PatchFile(const std::string& path, std::span<const FileValue> values);
+// Writes the values into the file, leaving every other byte as it was; a missing file is
+// created with `size` zero bytes first (logged). True when saved. A file that cannot be
+// read, or a failed write, sync, close or rename, gives false with a line in the log and
+// on standard error (the player must hear of a lost save even with the log off), and the
+// old file stays whole.
+bool PatchFile(const std::string& path, std::span<const FileValue> values, size_t size);
 
 // The path of one of the game's files in the game's file directory.
 std::string GameFilePath(const char* name);

@@ -1,13 +1,16 @@
 // Stage 1 played through the engine itself on the headless backend, from the game's data
 // folder: every sheet loads from the archives and is cut, and the presented pictures show
-// a scrolling field beside a standing panel.
+// a scrolling field beside a standing panel, and the mixed sound of play stays clean.
 #include <orvik/graphics.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "game/vantorix/engine_ports.h"
 #include "game_fixture.h"
 #include "host/backends/headless/headless.h"
+#include "host/dsound/headless_output.h"
+#include "host/dsound/mixer.h"
 
 namespace vantorix_test {
 namespace {
@@ -64,6 +67,43 @@ TEST_F(EnginePlayTest, SheetsLoadFromTheArchivesAndStageOneScrollsUnderTheShip) 
     EXPECT_GT(vantorix::Game().play.scroll, 0.0f);
     EXPECT_TRUE(SameArea(first, later, 430, 220, 630, 420));  // the panel right of the field
     EXPECT_FALSE(SameArea(first, later, 32, 16, 416, 300));   // the field above the ship
+}
+
+// A minute with TYPE-B's rapid fire held all along over the stage's music, the shots
+// striking enemies as they come: the mixed output never reaches full scale and peaks at
+// or below -1 dBFS.
+TEST_F(EnginePlayTest, RapidFireOverTheStageMusicNeverClips) {
+    constexpr int kSeconds = 60, kTypeB = 2;
+    ASSERT_EQ(vantorix::StartGame(1), 0);
+    vantorix::BeginStage();
+    vantorix::PlayerState& pl = vantorix::Game().play.player;
+    pl.subType = kTypeB;
+    host::SetKeyDown(host::DIK_Z, true);
+    const uint32_t frameSamples = host::MixerOutputRate() / 60;
+    host::ClearHeadlessAudioCapture();
+    for (int frame = 0; frame < kSeconds * 60; ++frame) {
+        pl.invulnerable = 1000;  // the ship lives and fires all along
+        ASSERT_TRUE(vantorix::StageFrame()) << "frame " << frame;
+        ASSERT_EQ(host::HeadlessAudioAdvance(frameSamples), 0);
+    }
+    const std::vector<int16_t>& pcm = host::HeadlessAudioCapture();
+    ASSERT_EQ(pcm.size(), size_t(2) * frameSamples * kSeconds * 60);
+    int peak = 0, fullScale = 0;
+    double sum = 0;
+    for (int16_t v : pcm) {
+        peak = std::max(peak, std::abs(int(v)));
+        fullScale += v == 32767 || v == -32768;
+        sum += double(v) * v;
+    }
+    const double peakDb = 20 * std::log10(peak / 32768.0);
+    const double rmsDb = 20 * std::log10(std::sqrt(sum / double(pcm.size())) / 32768.0);
+    RecordProperty("peak_dBFS", std::to_string(peakDb));
+    RecordProperty("rms_dBFS", std::to_string(rmsDb));
+    std::printf("%d s of rapid fire over the stage 1 music: peak %.2f dBFS, RMS %.2f dBFS\n", kSeconds, peakDb, rmsDb);
+    EXPECT_EQ(fullScale, 0);
+    EXPECT_LE(peakDb, -1.0);
+    EXPECT_GT(rmsDb, -30.0) << "still clearly heard";
+    EXPECT_GT(vantorix::Game().score.score, 0) << "the shots struck enemies, whose sounds are in the mix";
 }
 
 }  // namespace

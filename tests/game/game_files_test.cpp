@@ -1,6 +1,11 @@
 // The stage, options and ranking files: exact bytes written, values read back and checked,
 // short and missing files, and saves that fail without harming the old file.
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <random>
 
 #include "game/vantorix/game_files.h"
 #include "game/vantorix/input_map.h"
@@ -49,7 +54,7 @@ TEST_F(RankingTest, ScoreEqualToTheTenthTakesNoPlaceButTheFileIsRewritten) {
     EXPECT_EQ(Game().ranking[9], 100);
 }
 
-TEST_F(GameFilesTest, RankingFlagZeroShortAndMissingFiles) {
+TEST_F(GameFilesTest, RankingFlagZeroShortAndMissingFilesAndAMissingOneIsMadeBySaving) {
     Write("save_data99.dat", RankingFile({5, 4, 3}, 0));
     Game().ranking[0] = 77;
     EXPECT_EQ(vantorix::LoadRanking(), 1);
@@ -64,17 +69,80 @@ TEST_F(GameFilesTest, RankingFlagZeroShortAndMissingFiles) {
     EXPECT_EQ(Game().ranking[0], 77);
     EXPECT_NE(Log().find("too short"), std::string::npos);
 
-    // Scores outside what nine digits show are not taken either.
+    // Scores outside what nine digits show are not taken either (and the rest is sorted).
     Write("save_data99.dat", RankingFile({-5, 1000000000, 3}));
     EXPECT_EQ(vantorix::LoadRanking(), 0);
-    EXPECT_EQ(Game().ranking[0], 0);
+    EXPECT_EQ(Game().ranking[0], 3);
     EXPECT_EQ(Game().ranking[1], 0);
-    EXPECT_EQ(Game().ranking[2], 3);
+    EXPECT_EQ(Game().ranking[2], 0);
 
+    // A missing file is made by the next save, so scores are kept from then on.
     std::remove(PathOf("save_data99.dat").c_str());
     EXPECT_EQ(vantorix::LoadRanking(), 1);
-    EXPECT_EQ(vantorix::SaveRanking(), 1);
-    EXPECT_TRUE(Read("save_data99.dat").empty());  // never created
+    EXPECT_EQ(vantorix::SaveRanking(), 0);
+    const Bytes made = Read("save_data99.dat");
+    ASSERT_EQ(made.size(), 54u);
+    EXPECT_EQ(GetInt(made, 4), 1);
+    EXPECT_EQ(GetInt(made, 14), 3);
+    EXPECT_FALSE(std::ifstream(PathOf("save_data99.dat.new")).good()) << "made through a temporary file";
+    EXPECT_NE(Log().find("was missing and has been made"), std::string::npos);
+}
+
+TEST_F(GameFilesTest, UnsortedRankingLoadsSortedAndANewScoreLandsInItsPlace) {
+    std::mt19937 random(23);
+    for (int round = 0; round < 20; ++round) {
+        std::vector<int32_t> scores(10);
+        for (int32_t& v : scores) v = int32_t(random() % 1000000);
+        Bytes file = RankingFile({});
+        for (int i = 0; i < 10; ++i) PutInt(file, 14 + 4 * i, scores[size_t(i)]);
+        Write("save_data99.dat", file);
+        ASSERT_EQ(vantorix::LoadRanking(), 0);
+        std::sort(scores.begin(), scores.end(), std::greater<>());
+        EXPECT_TRUE(std::equal(scores.begin(), scores.end(), Game().ranking)) << "round " << round;
+        const int32_t score = int32_t(random() % 1000000);
+        const int place = 1 + int(std::count_if(scores.begin(), scores.end(), [&](int32_t v) { return v >= score; }));
+        EXPECT_EQ(vantorix::InsertScore(score), place > 10 ? 0 : place) << "round " << round;
+        if (place <= 10) EXPECT_EQ(Game().ranking[place - 1], score);
+        EXPECT_TRUE(std::is_sorted(Game().ranking, Game().ranking + 10, std::greater<>())) << "round " << round;
+    }
+}
+
+TEST_F(GameFilesTest, AMissingOptionsFileIsMadeBySavingAndReadBack) {
+    Game().options = {vantorix::kBarrierTrigger, vantorix::kBladeAutoHalf};
+    ASSERT_EQ(vantorix::SaveOptions(), 0);
+    EXPECT_EQ(Read("save_data.dat").size(), 102u);
+    Game().options = {};
+    EXPECT_EQ(vantorix::LoadOptions(), 0);
+    EXPECT_EQ(Game().options.barrierType, vantorix::kBarrierTrigger);
+    EXPECT_EQ(Game().options.bladeAuto, vantorix::kBladeAutoHalf);
+    EXPECT_EQ(vantorix::LoadKeyConfig(), 1) << "no keys saved yet: the defaults";
+    EXPECT_EQ(Game().input.padButton[0], 5);
+}
+
+TEST_F(GameFilesTest, ASaveIntoAReadOnlyFolderSaysSoOnStandardErrorEachTime) {
+    const std::string folder = PathOf("locked");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    Game().fileDirectory = folder;
+    ASSERT_EQ(::chmod(folder.c_str(), 0500), 0);
+    // Permissions do not bind root: there the temporary files' places are taken instead,
+    // by folders that are not empty, so that nothing can clear them away.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
+        for (const char* name : {"/save_data99.dat.new", "/save_data.dat.new"}) {
+            ASSERT_EQ(::mkdir((folder + name).c_str(), 0700), 0);
+            std::ofstream(folder + name + "/in_the_way") << "x";
+        }
+    }
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(vantorix::SaveRanking(), -1);
+        EXPECT_EQ(vantorix::SaveOptions(), -1);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("save_data99.dat was not saved"), std::string::npos) << said;
+        EXPECT_NE(said.find("save_data.dat was not saved"), std::string::npos) << said;
+    }
+    EXPECT_FALSE(std::ifstream(folder + "/save_data99.dat").good());
+    ::chmod(folder.c_str(), 0700);
 }
 
 TEST_F(GameFilesTest, FailedSaveKeepsTheOldRankingWhole) {
@@ -166,7 +234,7 @@ TEST_F(GameFilesTest, OutOfRangeOptionsFallBackToTheirDefaults) {
     EXPECT_EQ(Game().input.padButton[0], 5);
 }
 
-TEST_F(GameFilesTest, StageFileOfExactSizeLoadsAndAShortOneIsRefused) {
+TEST_F(GameFilesTest, StageFileOfExactSizeLoadsAndAShortOneRepeatsItsLastValue) {
     Bytes stage = StageFile(4, [](int c, int r) { return (c * 7 + r) % 400; });
     PutInt(stage, 1001 + 4 * 199, 9);
     ASSERT_EQ(stage.size(), 77201u);
@@ -180,15 +248,33 @@ TEST_F(GameFilesTest, StageFileOfExactSizeLoadsAndAShortOneIsRefused) {
     EXPECT_EQ(map.tile[0][361], 0);  // 361 names no tile: empty
     EXPECT_EQ(map.tile[0][360], 360);
 
-    stage.resize(77200);
-    PutInt(stage, 10001, 5);
-    Write("save_data03.dat", stage);
-    EXPECT_EQ(vantorix::LoadStageData(3), -1);
-    EXPECT_EQ(map.tile[0][0], 0);  // the previous map stays
-    EXPECT_EQ(vantorix::LoadStageData(4), -1);
+    // Cut inside the value of row 5, column 4: the value before it (row 5, column 3, tile
+    // 26) fills every later entry, the partly read one too.
+    Bytes cut = stage;
+    cut.resize(10001 + 4 * (12 * 5 + 4) + 2);
+    Write("save_data03.dat", cut);
+    ASSERT_EQ(vantorix::LoadStageData(3), 0);
+    EXPECT_EQ(map.tile[2][5], 19);
+    EXPECT_EQ(map.tile[3][5], 26);
+    EXPECT_EQ(map.tile[4][5], 26);
+    EXPECT_EQ(map.tile[0][6], 26);
+    EXPECT_EQ(map.tile[11][1399], 26);
+    EXPECT_EQ(map.speedCode[199], 9);
+    EXPECT_NE(Log().find("its last value repeats"), std::string::npos);
+
+    // Cut among the speed codes: the last code read becomes every later code and tile.
+    cut.resize(1001 + 4 * 50);
+    Write("save_data04.dat", cut);
+    ASSERT_EQ(vantorix::LoadStageData(4), 0);
+    EXPECT_EQ(map.speedCode[49], 4);
+    EXPECT_EQ(map.speedCode[199], 4);
+    EXPECT_EQ(map.tile[7][700], 4);
+
+    std::remove(PathOf("save_data05.dat").c_str());
+    EXPECT_EQ(vantorix::LoadStageData(5), -1);
+    EXPECT_EQ(map.tile[7][700], 4);  // a missing file leaves the previous map
     EXPECT_EQ(vantorix::LoadStageData(0), -1);
     EXPECT_EQ(vantorix::LoadStageData(7), -1);
-    EXPECT_EQ(map.speedCode[199], 9);
 }
 
 }  // namespace

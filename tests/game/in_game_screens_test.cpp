@@ -124,6 +124,34 @@ TEST_F(InGameScreenTest, GameOverRanksTheScoreAndContinueRestartsTheStage) {
     EXPECT_EQ(sound_.loads.back(), "Data03/BGM02.mp3");
 }
 
+TEST_F(InGameScreenTest, AMissingRankingFileIsMadeAtGameOverWithTheScoreInIt) {
+    const std::string path = engine_.Log().Directory() + "/save_data99.dat";
+    ASSERT_FALSE(std::ifstream(path).good());
+    Game().score.score = 4321;
+    Play().gameOverCounter = 60;
+    Script({{{DIK_Z}}});
+    EXPECT_TRUE(Step());
+    const Bytes made = RankingFile();
+    ASSERT_EQ(made.size(), 54u);
+    EXPECT_EQ(GetInt(made, 4), 1);
+    EXPECT_EQ(GetInt(made, 14), 4321);
+    EXPECT_EQ(GetInt(made, 18), 0);
+}
+
+TEST_F(InGameScreenTest, ADirectionHeldThroughThePauseMovesTheShipOnceLetGo) {
+    Step({DIK_SPACE});
+    RecordMenus();
+    // Up to RETURN TO TITLE and, still holding Up, down to CONTINUE and Z.
+    Script({{{DIK_UP}}, {{DIK_UP}}, {{DIK_UP, DIK_DOWN}}, {{DIK_UP, DIK_Z}}});
+    EXPECT_TRUE(Step());
+    EXPECT_EQ(seen.at(3), (MenuAt{1, 1})) << "CONTINUE was chosen";
+    EXPECT_EQ(Play().pause, 0);
+    Step();  // Up let go
+    const float y = Player().y;
+    Step({DIK_UP});
+    EXPECT_LT(Player().y, y) << "Up moves the ship again";
+}
+
 TEST_F(InGameScreenTest, GameOverEqualToTheTenthIsNotRankedAndReturnShowsTheRanking) {
     WriteRanking(900);
     Game().score.score = 0;  // equal to place 10

@@ -36,7 +36,7 @@ TEST(SoundEffects, ArePcmWavesUnderASecondAndAudible) {
     int peak = 0;
     for (std::size_t i = 44; i + 1 < b.size(); i += 2)
       peak = std::max(peak, std::abs(static_cast<int>(static_cast<std::int16_t>(Le16(b, i)))));
-    EXPECT_GT(peak, 16000) << file << " is nearly silent";
+    EXPECT_GT(peak, 8000) << file << " is nearly silent";  // made quiet enough to mix with the rest
     EXPECT_LT(peak, 32767) << file << " clips";
   }
 }

@@ -8,10 +8,12 @@ namespace gamedata {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// One file of the game folder: its path below the folder and its whole content.
+// One file of the game folder: its path below the folder and its whole content. A
+// player's file (the options and the ranking) is written only where none exists yet.
 struct OutputFile {
   std::string path;
   Bytes bytes;
+  bool playerFile = false;
 };
 
 inline void PutLe16(Bytes& out, std::size_t at, std::uint16_t v) {

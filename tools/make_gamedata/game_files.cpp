@@ -27,8 +27,8 @@ std::vector<OutputFile> MakeGameFiles() {
     jobs.push_back([&effect] { return OutputFile{effect.path, MakeSoundEffect(effect)}; });
   for (int stage = 1; stage <= kStageCount; ++stage)
     jobs.push_back([stage] { return OutputFile{StageFilePath(stage), MakeStageFile(stage)}; });
-  jobs.push_back([] { return OutputFile{"save_data.dat", MakeConfigFile()}; });
-  jobs.push_back([] { return OutputFile{"save_data99.dat", MakeRankingFile()}; });
+  jobs.push_back([] { return OutputFile{kConfigFileName, MakeConfigFile(), true}; });
+  jobs.push_back([] { return OutputFile{kRankingFileName, MakeRankingFile(), true}; });
 
   std::vector<OutputFile> files(jobs.size());
   std::atomic<std::size_t> next{0};

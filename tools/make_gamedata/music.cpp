@@ -6,19 +6,21 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/make_gamedata/levels.h"
+
 namespace gamedata {
 namespace {
 
 constexpr TuneDef kTunes[] = {
-    {1, 150, 16, 62, true, {0, 5, 2, 6}, 4, 2, 0x101},           // stage 1: D minor, i VI III VII
-    {2, 140, 16, 64, true, {0, 3, 6, 2}, 4, 2, 0x202},           // stage 2: E minor, i iv VII III
-    {3, 128, 16, 66, true, {0, 6, 5, 6}, 4, 1, 0x303},           // stage 3: F# minor, airy
-    {4, 160, 20, 60, true, {0, 0, 5, 6, 0, 0, 3, 4}, 8, 2, 0x404},  // stage 4: C minor, mechanical
-    {5, 168, 20, 59, true, {0, 5, 6, 4}, 4, 2, 0x505},           // stage 5: B minor
-    {7, 176, 16, 57, true, {0, 5, 0, 6}, 4, 2, 0x707},           // boss: A minor, urgent
-    {8, 180, 20, 61, true, {0, 5, 3, 4}, 4, 2, 0x808},           // last boss: C# minor
-    {9, 84, 10, 55, false, {0, 4, 5, 3}, 4, 0, 0x909},           // ending: G major, calm
-    {10, 112, 14, 62, false, {0, 5, 3, 4}, 4, 1, 0xA0A},         // credits: D major
+    {1, 150, 16, 62, true, {0, 5, 2, 6}, 4, 2, 0x101, 150},           // stage 1: D minor, i VI III VII
+    {2, 140, 16, 64, true, {0, 3, 6, 2}, 4, 2, 0x202, 120},           // stage 2: E minor, i iv VII III
+    {3, 128, 16, 66, true, {0, 6, 5, 6}, 4, 1, 0x303, 200},           // stage 3: F# minor, airy
+    {4, 160, 20, 60, true, {0, 0, 5, 6, 0, 0, 3, 4}, 8, 2, 0x404, 200},  // stage 4: C minor, mechanical
+    {5, 168, 20, 59, true, {0, 5, 6, 4}, 4, 2, 0x505, 200},           // stage 5: B minor
+    {7, 176, 16, 57, true, {0, 5, 0, 6}, 4, 2, 0x707, 200},           // boss: A minor, urgent
+    {8, 180, 20, 61, true, {0, 5, 3, 4}, 4, 2, 0x808, 240},           // last boss: C# minor
+    {9, 84, 10, 55, false, {0, 4, 5, 3}, 4, 0, 0x909, 240},           // ending: G major, calm
+    {10, 112, 14, 62, false, {0, 5, 3, 4}, 4, 1, 0xA0A, 220},         // credits: D major
 };
 
 constexpr int kMajor[7] = {0, 2, 4, 5, 7, 9, 11};
@@ -186,7 +188,7 @@ Samples RenderTune(const TuneDef& t) {
   }
   Samples out = mix.Fold();
   for (float& v : out) v = static_cast<float>(std::tanh(v * 1.2));
-  Normalise(out, 0.89);
+  Normalise(out, kMusicPeakAtVolume / VolumeGain(t.volume));
   return out;
 }
 

@@ -22,6 +22,7 @@ struct TuneDef {
   int chordCount;
   int drive;  // 0 no drums, 1 light, 2 driving
   std::uint64_t seed;
+  int volume;  // what the game plays it at (0-255), which its level is made for
 };
 
 std::span<const TuneDef> Tunes();

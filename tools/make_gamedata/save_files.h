@@ -13,6 +13,9 @@ constexpr std::size_t kSpeedCodeOffset = 1001;
 constexpr std::size_t kTileMapOffset = 10001;
 constexpr std::size_t kConfigFileSize = 102;
 constexpr std::size_t kRankingFileSize = 54;
+// The player's files: made once, then kept by every later run of the maker.
+constexpr const char* kConfigFileName = "save_data.dat";
+constexpr const char* kRankingFileName = "save_data99.dat";
 
 std::string StageFilePath(int stage);
 Bytes MakeStageFile(int stage);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/make_gamedata/levels.h"
+
 namespace gamedata {
 namespace {
 
@@ -162,7 +164,7 @@ Bytes MakeSoundEffect(const SoundEffectDef& effect) {
   // A few milliseconds of fade at the end so no effect stops with a click.
   const std::size_t fade = std::min<std::size_t>(s.size(), 110);
   for (std::size_t i = 0; i < fade; ++i) s[s.size() - 1 - i] *= static_cast<float>(i) / fade;
-  Normalise(s, 0.85);
+  Normalise(s, kEffectPeak);
   return EncodeWav16(s, kEffectRate);
 }
 
