@@ -19,6 +19,7 @@ namespace host {
 namespace {
 
 constexpr uint32_t kBlockFrames = 64;  // FluidSynth's fixed render block
+constexpr int kPolyphony = 64;
 
 // FluidSynth's own messages go nowhere: failures are reported by our callers.
 void QuietFluidLog() {
@@ -56,6 +57,9 @@ public:
         // Every call comes under the mixer's lock already.
         fluid_settings_setint(settings_.get(), "synth.threadsafe-api", 0);
         fluid_settings_setint(settings_.get(), "synth.lock-memory", 0);
+        // The voices of a General MIDI module of the time: busy music stays under a few
+        // per cent of a core, as the releases of its oldest notes give way to new ones.
+        fluid_settings_setint(settings_.get(), "synth.polyphony", kPolyphony);
         synth_.reset(new_fluid_synth(settings_.get()));
         if (!synth_ || fluid_synth_sfload(synth_.get(), soundFont_.c_str(), 1) == FLUID_FAILED) {
             synth_.reset();
