@@ -109,6 +109,18 @@ TEST_F(GmSynthTest, APianoASoundsAt440AndAViolinSoundsOtherwise) {
     EXPECT_GT(TimbreDistance(p, v, from, n, 440, kRate), 8) << "programs 0 and 40 must differ";
 }
 
+TEST_F(GmSynthTest, BendRaisesThePitchAndAllNotesOffEndsTheNotes) {
+    auto synth = Make();
+    // Full bend up is two semitones: A4 becomes B4.
+    const auto bent = Render(*synth, {{0xC0, 40, 0}, {0xE0, 0x7F, 0x7F}, {0x90, 69, 110}}, kRate / 2);
+    EXPECT_NEAR(Strongest(bent, 2205, 16384, kRate), 440 * std::pow(2.0, 2 / 12.0), 2);
+    const auto held = Render(*synth, {}, kRate);
+    EXPECT_GT(Rms(held, kRate - kRate / 10, kRate / 10), 100) << "a held violin sounds on";
+    const auto ended = Render(*synth, {{0xB0, 123, 0}}, 2 * kRate);
+    EXPECT_LT(Rms(ended, kRate, kRate / 10), 1) << "silent a second after all notes off";
+    EXPECT_FALSE(synth->Sounding());
+}
+
 TEST_F(GmSynthTest, ADrumOnChannelTenDiesAwayWithinASecondWhileHeld) {
     auto synth = Make();
     const auto s = Render(*synth, {{0x99, 38, 120}}, kRate * 3 / 2);  // snare, never released
