@@ -180,6 +180,17 @@ int UpdateDeviceLights() {
     return 0;
 }
 
+host::D3DMATERIAL9 DeviceMaterial(const MaterialColors& m) {
+    auto colour = [](const float (&c)[4]) { return host::D3DCOLORVALUE{c[0], c[1], c[2], c[3]}; };
+    host::D3DMATERIAL9 out{};
+    out.Diffuse = colour(m.diffuse);
+    out.Ambient = colour(m.ambient);
+    out.Specular = colour(m.specular);
+    out.Emissive = colour(m.emissive);
+    out.Power = m.power;
+    return out;
+}
+
 int ApplyDefaultLight() {
     LightRecord* r = FindLight(T().defaultLight);
     if (!OnDevice() || !r) return -1;

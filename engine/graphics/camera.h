@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/graphics/draw_settings.h"
+#include "host/d3d9/d3d9_types.h"
 
 namespace orvik {
 
@@ -22,6 +23,8 @@ int UpdateViewMatrix();
 int UpdateDeviceLights();
 // Writes the default light and its on state to the device (a new device has no lights).
 int ApplyDefaultLight();
+// The draw state's material as the device takes it.
+host::D3DMATERIAL9 DeviceMaterial(const MaterialColors& m);
 void EnableFog(int mode);
 void SetFogRGB(int red, int green, int blue);
 int SetFogRange(float start, float end);

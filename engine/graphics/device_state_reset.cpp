@@ -15,17 +15,6 @@ using namespace host;
 
 namespace {
 
-D3DMATERIAL9 ToD3D(const MaterialColors& m) {
-    auto colour = [](const float (&c)[4]) { return D3DCOLORVALUE{c[0], c[1], c[2], c[3]}; };
-    D3DMATERIAL9 out{};
-    out.Diffuse = colour(m.diffuse);
-    out.Ambient = colour(m.ambient);
-    out.Specular = colour(m.specular);
-    out.Emissive = colour(m.emissive);
-    out.Power = m.power;
-    return out;
-}
-
 // Sampling: filters, anisotropy, addressing and the texture-coordinate transforms.
 void ResetSamplerStates(const DrawSettings& ds) {
     ApplyDrawFilterMode(ds.filterMode);
@@ -61,7 +50,7 @@ void ResetTransformsAndLighting(const DrawSettings& ds) {
     SetViewMatrix(t.view);
     SetProjectionSecondMatrix(t.secondProjection);
     SetProjectionMatrix(t.projection);
-    SetMaterialCached(ToD3D(t.material));
+    SetMaterialCached(DeviceMaterial(t.material));
     SetRenderStateCached(D3DRS_SPECULARENABLE, 1);
     SetDiffuseMaterialSourceCached(D3DMCS_COLOR1);
     SetSpecularMaterialSourceCached(1);
@@ -78,9 +67,8 @@ int ResetDeviceStates() {
     DeviceStateCache& c = StateCache();
     c.force = 1;
     SetRenderStateCached(D3DRS_DITHERENABLE, 0);
-    SetDrawTextureCached(nullptr);
+    SetDrawTextureParams(nullptr, ds.blendMode, ds.blendParam);
     SetAlphaTestCached(ds.alphaTestFunc, ds.alphaTestRef);
-    SetDrawBlendModeCached(ds.blendMode, ds.blendParam);
     SetCullModeCached(D3DCULL_NONE);
     ResetSamplerStates(ds);
     ResetFogAndDepth();

@@ -103,31 +103,6 @@ int EmitColorVertices(const ColorVertex* v, int count, int primitive) {
 
 }  // namespace
 
-void SetupGraphDrawD3D(const GraphImageSet* set, Texture* texture, uint32_t flags) {
-    const DrawSettings& ds = Draw();
-    int mode = ds.blendMode;
-    int func = D3DCMP_ALWAYS;
-    // Only textured draws take the mask; it weights by alpha, so mode 0 blends with it.
-    Texture* mask = texture ? LiveBlendMaskTexture() : nullptr;
-    if (mask && mode == 0) mode = 1;
-    const bool trans = (flags & kSetupTrans) && texture && set && (set->alpha || set->colorKey);
-    if (trans) {
-        const bool test = (mode == 0 || mode == 8) && ((flags & kSetupExact) || ds.filterMode != 1);
-        if (test) func = D3DCMP_GREATER;
-        else if (mode == 0) mode = 1;  // alpha blending at full strength
-    }
-    if (!texture && BlendStageKind(mode) == 3) EnsureBlendHelperGraph();
-    SetZEnableCached(0);
-    SetZWriteEnableCached(0);
-    SetRenderStateCached(D3DRS_SPECULARENABLE, 0);
-    SetDrawTextureCached(texture);
-    SetBlendTextureCached(mask, ds.blendMaskBorder, ds.blendMaskRange);
-    SetDrawBlendModeCached(mode, mode == ds.blendMode ? ds.blendParam : 255);
-    SetAlphaTestCached(func, 0);
-    const DeviceStateCache& c = StateCache();
-    if (c.textureChanged || c.setupChanged) SetupDrawDeviceState();
-}
-
 int DrawGraphAtD3D(int x, int y, const GraphRecord& r, int trans, int unscaled) {
     if (!HaveDevice()) return -1;
     BeginSceneIfNeeded();

@@ -65,6 +65,7 @@ void UploadUserSet(host::Device* d, const UserShaderConstantSet& set) {
 void UploadEngineSet(host::Device* d) {
     if (!Shaders().programmable) return;
     d->SetVertexShaderConstantF(0, g_constants.vertex[0].data(), kVertexConstantRegisters);
+    d->SetVertexShaderConstantB(0, g_constants.vertexBool.data(), kBoolConstantRegisters);
     d->SetPixelShaderConstantF(0, g_constants.pixel[0].data(), kPixelConstantRegisters);
 }
 
@@ -84,6 +85,14 @@ int SetPixelShaderConstants(int start, const float* data, int count) {
     return StoreConstants(g_constants.pixel, start, data, count, "ピクセル", [&] {
         if (DeviceTakes()) Graphics().dev.device->SetPixelShaderConstantF(host::UINT(start), data, host::UINT(count));
     });
+}
+
+int SetVertexShaderBools(int start, const int32_t* data, int count) {
+    if (!data || count < 0 || !RangeFits(start, size_t(count), kBoolConstantRegisters))
+        return AddLogFormat("頂点シェーダーのブール定数の範囲が不正です 開始 %d 個数 %d", start, count);
+    std::copy_n(data, count, g_constants.vertexBool.begin() + start);
+    if (DeviceTakes()) Graphics().dev.device->SetVertexShaderConstantB(host::UINT(start), data, host::UINT(count));
+    return 0;
 }
 
 void SetDefaultShaderConstants() {

@@ -14,9 +14,11 @@ constexpr int kPixelConstantRegisters = 32;
 constexpr int kIntConstantRegisters = 16;
 constexpr int kBoolConstantRegisters = 16;
 
+
 struct ShaderConstantMirror {
     std::array<std::array<float, 4>, kVertexConstantRegisters> vertex{};
     std::array<std::array<float, 4>, kPixelConstantRegisters> pixel{};
+    std::array<int32_t, kBoolConstantRegisters> vertexBool{};
     // A caller's set is on the device: the engine's writes go to the mirror only, so they
     // do not overwrite it.
     int32_t userSetActive = 0;
@@ -41,6 +43,8 @@ void ResetShaderConstants();
 // it runs programmable shaders. A range outside the registers is -1 and changes nothing.
 int SetVertexShaderConstants(int start, const float* data, int count);
 int SetPixelShaderConstants(int start, const float* data, int count);
+// count vertex boolean registers from start, alike.
+int SetVertexShaderBools(int start, const int32_t* data, int count);
 // Vertex register 0 = (0, 1, 0, 0) and pixel register 0 = (0, 0.5, 1, 2): the constants
 // the engine's own shaders take their 0, 1, 0.5 and 2 from.
 void SetDefaultShaderConstants();

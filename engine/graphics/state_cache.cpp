@@ -8,7 +8,9 @@
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/shader_constants.h"
+#include "engine/graphics/shader_registers.h"
 #include "engine/graphics/stage_setup.h"
+#include "engine/graphics/state_cache_write.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "engine/platform/matrix.h"
@@ -24,26 +26,8 @@ DeviceStateCache g_cache;
 
 Device* Dev() { return Graphics().dev.device; }
 
-D3DMATRIX ToD3D(const Matrix4& m) {
-    D3DMATRIX out;
-    std::memcpy(out.m, m.m, sizeof out.m);
-    return out;
-}
-
-// The one rule of every immediate setter: no device -1; unchanged and not forced 0;
-// else draw the batch, write, keep the shadow.
-template <class T, class Write>
-int Cached(T& shadow, const T& value, Write write) {
-    if (!Dev()) return -1;
-    if (!g_cache.force && std::memcmp(&shadow, &value, sizeof(T)) == 0) return 0;
-    FlushVertexBatch();
-    write();
-    shadow = value;
-    return 0;
-}
-
 int SamplerCached(int stage, D3DSAMPLERSTATETYPE type, uint32_t value) {
-    return Cached(g_cache.sampler[size_t(stage)][type], value,
+    return CachedWrite(g_cache.sampler[size_t(stage)][type], value,
                   [&] { Dev()->SetSamplerState(DWORD(stage), type, value); });
 }
 
@@ -106,7 +90,7 @@ void SetTextureFactor(uint32_t factor) {
     SetRenderStateCached(D3DRS_TEXTUREFACTOR, factor);
     float f[4];
     for (int i = 0; i < 4; ++i) f[i] = float(factor >> (8 * i) & 255) / 255.0f;
-    SetPixelShaderConstants(5, f, 1);
+    SetPixelShaderConstants(kPcTextureFactor, f, 1);
 }
 
 }  // namespace
@@ -115,7 +99,11 @@ DeviceStateCache& StateCache() { return g_cache; }
 
 void ResetDeviceStateCache() { g_cache = DeviceStateCache{}; }
 
-void ForgetShaderShadows() { g_cache.fvf = 0; }
+void ForgetShaderShadows() {
+    g_cache.fvf = 0;
+    g_cache.vertexShader = nullptr;
+    g_cache.pixelShader = nullptr;
+}
 
 int SetRenderStateCached(D3DRENDERSTATETYPE state, uint32_t value) {
     if (Dev() && !g_cache.renderKnown[state]) {
@@ -126,29 +114,43 @@ int SetRenderStateCached(D3DRENDERSTATETYPE state, uint32_t value) {
         g_cache.renderKnown[state] = 1;
         return 0;
     }
-    return Cached(g_cache.render[state], value, [&] { Dev()->SetRenderState(state, value); });
+    return CachedWrite(g_cache.render[state], value, [&] { Dev()->SetRenderState(state, value); });
 }
 
 int SetZEnableCached(int on) { return SetRenderStateCached(D3DRS_ZENABLE, on == 1 ? D3DZB_TRUE : D3DZB_FALSE); }
+int ApplyZEnableCached(int depth3D) { return SetZEnableCached(depth3D ? Draw().zEnable3D : Draw().zEnable2D); }
 int SetZWriteEnableCached(int on) { return SetRenderStateCached(D3DRS_ZWRITEENABLE, on ? 1 : 0); }
 int SetZFuncCached(int func) { return SetRenderStateCached(D3DRS_ZFUNC, uint32_t(func)); }
 int SetDepthBiasCached(float bias) { return SetRenderStateCached(D3DRS_DEPTHBIAS, std::bit_cast<uint32_t>(bias)); }
 int SetCullModeCached(int mode) { return SetRenderStateCached(D3DRS_CULLMODE, uint32_t(mode)); }
 int SetLightingEnable(int on) { return SetRenderStateCached(D3DRS_LIGHTING, on ? 1 : 0); }
 int SetFogEnableCached(int on) { return SetRenderStateCached(D3DRS_FOGENABLE, on ? 1 : 0); }
-int SetFogModeCached(int mode) { return SetRenderStateCached(D3DRS_FOGVERTEXMODE, uint32_t(mode)); }
+int SetFogModeCached(int mode) {
+    const int32_t modes[4] = {mode == D3DFOG_NONE, mode == D3DFOG_EXP, mode == D3DFOG_EXP2, mode == D3DFOG_LINEAR};
+    SetVertexShaderBools(kVbFogModes, modes, 4);
+    return SetRenderStateCached(D3DRS_FOGVERTEXMODE, uint32_t(mode));
+}
 int SetFogColorCached(uint32_t color) { return SetRenderStateCached(D3DRS_FOGCOLOR, color); }
 
 int SetFogRangeCached(float start, float end) {
     if (SetRenderStateCached(D3DRS_FOGSTART, std::bit_cast<uint32_t>(start)) != 0) return -1;
-    return SetRenderStateCached(D3DRS_FOGEND, std::bit_cast<uint32_t>(end));
+    SetRenderStateCached(D3DRS_FOGEND, std::bit_cast<uint32_t>(end));
+    MirrorFogConstants();
+    return 0;
 }
 
 int SetFogDensityCached(float density) {
-    return SetRenderStateCached(D3DRS_FOGDENSITY, std::bit_cast<uint32_t>(density));
+    if (SetRenderStateCached(D3DRS_FOGDENSITY, std::bit_cast<uint32_t>(density)) != 0) return -1;
+    MirrorFogConstants();
+    return 0;
 }
 
-int SetAmbientColorCached(uint32_t rgb) { return SetRenderStateCached(D3DRS_AMBIENT, rgb & 0xFFFFFF); }
+int SetAmbientColorCached(uint32_t rgb) {
+    if (SetRenderStateCached(D3DRS_AMBIENT, rgb & 0xFFFFFF) != 0) return -1;
+    const float ambient[4] = {float(rgb >> 16 & 255) / 255.0f, float(rgb >> 8 & 255) / 255.0f, float(rgb & 255) / 255.0f, 1.0f};
+    SetVertexShaderConstants(kVcAmbient, ambient, 1);
+    return UploadLightConstants();
+}
 
 int SetDiffuseMaterialSourceCached(int source) {
     return SetRenderStateCached(D3DRS_DIFFUSEMATERIALSOURCE, uint32_t(source));
@@ -159,27 +161,26 @@ int SetSpecularMaterialSourceCached(int on) {
 }
 
 int SetMaterialCached(const D3DMATERIAL9& material) {
-    return Cached(g_cache.material, material, [&] { Dev()->SetMaterial(&material); });
-}
-
-int SetLightAndEnable(uint32_t index, const D3DLIGHT9& light, int enable) {
-    if (!Dev()) return -1;
-    FlushVertexBatch();
-    Dev()->SetLight(index, &light);
-    Dev()->LightEnable(index, enable ? 1 : 0);
-    return 0;
-}
-
-int SetLightEnableCached(uint32_t index, int enable) {
-    if (!Dev()) return -1;
-    FlushVertexBatch();
-    Dev()->LightEnable(index, enable ? 1 : 0);
-    return 0;
+    return CachedWrite(g_cache.material, material, [&] {
+        Dev()->SetMaterial(&material);
+        MirrorMaterialConstants(material);
+    });
 }
 
 int SetTextureAddressU(int mode, int stage) { return AddressCached(D3DSAMP_ADDRESSU, mode, stage); }
 int SetTextureAddressV(int mode, int stage) { return AddressCached(D3DSAMP_ADDRESSV, mode, stage); }
 int SetTextureAddressW(int mode, int stage) { return AddressCached(D3DSAMP_ADDRESSW, mode, stage); }
+
+int ApplyTextureAddressing(int fromDrawState) {
+    if (!Dev()) return -1;
+    const int stages = fromDrawState ? 8 : 4;
+    for (int s = 0; s < stages; ++s)
+        for (int axis = 0; axis < 3; ++axis) {
+            const int mode = fromDrawState ? Draw().textureAddress[size_t(s)][size_t(axis)] : int(D3DTADDRESS_CLAMP);
+            SamplerCached(s, D3DSAMPLERSTATETYPE(D3DSAMP_ADDRESSU + axis), uint32_t(mode));
+        }
+    return 0;
+}
 
 int SetMaxAnisotropyCached(int value) {
     if (!Dev()) return -1;
@@ -203,7 +204,7 @@ int ApplyDrawFilterMode(int mode) {
 int ResetTexCoordIndexStates() {
     if (!Dev()) return -1;
     for (uint32_t s = 0; s < 8; ++s)
-        Cached(g_cache.texCoordIndex[s], s, [&] { Dev()->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, s); });
+        CachedWrite(g_cache.texCoordIndex[s], s, [&] { Dev()->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, s); });
     return 0;
 }
 
@@ -211,35 +212,11 @@ int SetTextureTransformCached(int stage, int on, const Matrix4& m) {
     if (stage < 0 || stage > 3) {
         return AddLogFormat("テクスチャ座標変換のステージ番号 %d が不正です", stage);
     }
-    DeviceStateCache::TextureTransform wanted{on ? uint32_t(D3DTTFF_COUNT3) : uint32_t(D3DTTFF_DISABLE), ToD3D(m)};
-    return Cached(g_cache.textureTransform[size_t(stage)], wanted, [&] {
+    DeviceStateCache::TextureTransform wanted{on ? uint32_t(D3DTTFF_COUNT3) : uint32_t(D3DTTFF_DISABLE), ToD3DMatrix(m)};
+    return CachedWrite(g_cache.textureTransform[size_t(stage)], wanted, [&] {
         Dev()->SetTransform(D3DTRANSFORMSTATETYPE(D3DTS_TEXTURE0 + stage), &wanted.matrix);
         Dev()->SetTextureStageState(DWORD(stage), D3DTSS_TEXTURETRANSFORMFLAGS, wanted.flags);
     });
-}
-
-int SetWorldMatrix(const Matrix4& m) {
-    if (!Dev()) return -1;
-    FlushVertexBatch();
-    D3DMATRIX d = ToD3D(m);
-    Dev()->SetTransform(D3DTS_WORLD, &d);
-    return 0;
-}
-
-int SetViewTransform(const Matrix4& m) {
-    if (!Dev()) return -1;
-    FlushVertexBatch();
-    D3DMATRIX d = ToD3D(m);
-    Dev()->SetTransform(D3DTS_VIEW, &d);
-    return 0;
-}
-
-int SetProjectionTransform(const Matrix4& m) {
-    if (!Dev()) return -1;
-    FlushVertexBatch();
-    D3DMATRIX d = ToD3D(m);
-    Dev()->SetTransform(D3DTS_PROJECTION, &d);
-    return 0;
 }
 
 int SetViewportCached(const D3DVIEWPORT9& viewport) {
@@ -264,7 +241,7 @@ int SetViewportRect(int x, int y, int width, int height) {
 
 int SetScissorRectCached(const RECT& rect) {
     if (!Dev()) return -1;
-    return Cached(g_cache.scissor, rect, [&] {
+    return CachedWrite(g_cache.scissor, rect, [&] {
         EndSceneIfBegun();
         Dev()->SetScissorRect(&rect);
     });
@@ -272,7 +249,7 @@ int SetScissorRectCached(const RECT& rect) {
 
 int SetRenderTargetSurface(Surface* surface) {
     if (!Dev() || !surface) return -1;
-    int result = Cached(g_cache.renderTarget, surface, [&] { Dev()->SetRenderTarget(0, surface); });
+    int result = CachedWrite(g_cache.renderTarget, surface, [&] { Dev()->SetRenderTarget(0, surface); });
     D3DSURFACE_DESC desc;
     surface->GetDesc(&desc);
     int saved = g_cache.force;
@@ -280,6 +257,14 @@ int SetRenderTargetSurface(Surface* surface) {
     SetViewportRect(0, 0, int(desc.Width), int(desc.Height));
     g_cache.force = saved;
     return result;
+}
+
+int SetVertexShaderCached(VertexShader* shader) {
+    return CachedWrite(g_cache.vertexShader, shader, [&] { Dev()->SetVertexShader(shader); });
+}
+
+int SetPixelShaderCached(PixelShader* shader) {
+    return CachedWrite(g_cache.pixelShader, shader, [&] { Dev()->SetPixelShader(shader); });
 }
 
 int ForceRenderTargetSurface(Surface* surface) {

@@ -11,6 +11,8 @@
 namespace host {
 class Surface;
 class Texture;
+class VertexShader;
+class PixelShader;
 }  // namespace host
 
 namespace orvik {
@@ -34,7 +36,17 @@ struct DeviceStateCache {
     host::RECT scissor{};
     host::Surface* renderTarget = nullptr;
     host::D3DMATERIAL9 material{};
+    // Transforms, with the view's inverse for the shader constants.
+    host::D3DMATRIX world{}, view{}, viewInverse{}, projection{};
+    // The first eight device lights, mirrored in the shader constants.
+    struct LightSlot {
+        host::D3DLIGHT9 light{};
+        int32_t enabled = 0;
+    };
+    std::array<LightSlot, 8> lights{};
     uint32_t fvf = 0;
+    host::VertexShader* vertexShader = nullptr;
+    host::PixelShader* pixelShader = nullptr;
     // Per-draw set-up inputs and their dirty flags.
     host::Texture* drawTexture = nullptr;
     // The blend mask's texture (null: none) with its border and range.
@@ -58,11 +70,15 @@ void ForgetShaderShadows();
 // Immediate setters: -1 without a device, else 0.
 int SetRenderStateCached(host::D3DRENDERSTATETYPE state, uint32_t value);
 int SetZEnableCached(int on);
+// The same shadow, from the draw state's 2D or 3D depth setting.
+int ApplyZEnableCached(int depth3D);
 int SetZWriteEnableCached(int on);
 int SetZFuncCached(int func);
 int SetDepthBiasCached(float bias);
 int SetCullModeCached(int mode);
 int SetLightingEnable(int on);
+// Writes the device without the shadow (a 3D batch switches lighting for a moment).
+int SetLightingEnableRaw(int on);
 int SetFogEnableCached(int on);
 int SetFogModeCached(int mode);
 int SetFogColorCached(uint32_t color);
@@ -72,25 +88,36 @@ int SetAmbientColorCached(uint32_t rgb);
 int SetDiffuseMaterialSourceCached(int source);
 int SetSpecularMaterialSourceCached(int on);
 int SetMaterialCached(const host::D3DMATERIAL9& material);
+int SetLightCached(uint32_t index, const host::D3DLIGHT9& light);
 int SetLightAndEnable(uint32_t index, const host::D3DLIGHT9& light, int enable);
 int SetLightEnableCached(uint32_t index, int enable);
+// The first eight lights (in view space) and their on states into the shader constants.
+int UploadLightConstants();
 // stage 0 to 7, or -1 for every stage.
 int SetTextureAddressU(int mode, int stage);
 int SetTextureAddressV(int mode, int stage);
 int SetTextureAddressW(int mode, int stage);
 int SetMaxAnisotropyCached(int value);
+// Stages 0 to 3 clamp, or (fromDrawState) stages 0 to 7 take the draw state's modes; the
+// draw state keeps its modes either way.
+int ApplyTextureAddressing(int fromDrawState);
 int ApplyDrawFilterMode(int mode);
 int ResetTexCoordIndexStates();
 // Stage 0 to 3: on transforms the stage's coordinates by the matrix (three of them are
 // used), off leaves them as they are. A bad stage is -1.
 int SetTextureTransformCached(int stage, int on, const Matrix4& m);
 int SetWorldMatrix(const Matrix4& m);
+// Sets the world transform without the shadow (around the draw of a 3D batch).
+int SetWorldTransformRaw(const Matrix4& m);
 int SetViewTransform(const Matrix4& m);
 int SetProjectionTransform(const Matrix4& m);
 int SetViewportCached(const host::D3DVIEWPORT9& viewport);
 int SetViewportRect(int x, int y, int width, int height);
 int SetScissorRectCached(const host::RECT& rect);
 int SetRenderTargetSurface(host::Surface* surface);
+// null unsets the shader.
+int SetVertexShaderCached(host::VertexShader* shader);
+int SetPixelShaderCached(host::PixelShader* shader);
 // The same with the cache bypassed for this one call.
 int ForceRenderTargetSurface(host::Surface* surface);
 
@@ -100,6 +127,19 @@ int SetDrawTextureCached(host::Texture* texture);
 int SetDrawBlendModeCached(int mode, int param);
 // -1 for border or range keeps it.
 int SetBlendTextureCached(host::Texture* texture, int border, int range);
+// The draw's texture with its blend mode and parameter.
+int SetDrawTextureParams(host::Texture* texture, int blendMode, int blendParam);
+// The per-draw inputs of the set-up, taken and put back whole; loading one marks the
+// set-up dirty and runs it at once.
+struct DrawStateRecord {
+    host::Texture* drawTexture;
+    host::Texture* blendTexture;
+    int32_t blendBorder, blendRange, blendMode, blendParam, alphaTestFunc, alphaTestRef;
+};
+DrawStateRecord CurrentDrawStateRecord();
+int LoadDrawStateRecord(const DrawStateRecord& record);
+// Draws the batch, runs the set-up and leaves it marked dirty for the next draw.
+int SetupDrawDeviceStateDirty();
 // The texture-stage kind of a blend mode's row (0 to 3).
 int BlendStageKind(int mode);
 // Turns blend mode, texture and alpha test into device states (runs before a draw).

@@ -5,6 +5,7 @@
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/state_cache.h"
+#include "engine/platform/matrix.h"
 #include "engine/platform/window.h"
 #include "host/d3d9/device.h"
 
@@ -92,17 +93,14 @@ int FlushVertexBatch() {
         const BatchLayout& l = kLayouts[b.kind][b.subFormat];
         SetFvf(l.fvf);
         if (b.kind == 1) {
-            D3DMATRIX identity = IdentityMatrix();
-            d.device->SetTransform(D3DTS_WORLD, &identity);
+            Matrix4 identity;
+            SetUnitMatrix(&identity);
+            SetWorldTransformRaw(identity);
         }
         d.device->DrawPrimitiveUP(D3DPRIMITIVETYPE(b.primitive), PrimitiveCount(b.primitive, b.pending),
                                   b.buffers[BufferIndex(b.kind, b.subFormat)].data(), l.stride);
         // 3D vertices were drawn under the identity; the current world matrix comes back.
-        if (b.kind == 1) {
-            D3DMATRIX world;
-            std::memcpy(world.m, Draw().t3d.world.m, sizeof world.m);
-            d.device->SetTransform(D3DTS_WORLD, &world);
-        }
+        if (b.kind == 1) SetWorldTransformRaw(Draw().t3d.world);
     }
     b.pending = 0;
     return 0;

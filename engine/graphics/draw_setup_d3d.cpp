@@ -1,0 +1,95 @@
+// The common set-up before every device draw: shaders, lighting and material, depth,
+// culling, fog, the texture and blend state, shading and sampling, each through the
+// render-state cache so that only real changes reach the device.
+#include "engine/graphics/blend_helper_graph.h"
+#include "engine/graphics/blend_mask.h"
+#include "engine/graphics/camera.h"
+#include "engine/graphics/draw_d3d.h"
+#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/state_cache.h"
+#include "host/d3d9/device.h"
+
+namespace orvik {
+
+namespace {
+
+using namespace host;
+
+bool UsesVertexColour(uint32_t flags) { return (flags & kSetupVertexColor) || Draw().bright != 0xFFFFFF; }
+
+// Lights and material for 3D draws; 2D vertices are lit already.
+void SetupLighting(uint32_t flags) {
+    if (!(flags & kSetup3D)) {
+        SetLightingEnable(0);
+        return;
+    }
+    UpdateDeviceLights();
+    Transform3D& t = Draw().t3d;
+    if (t.materialChanged) {
+        SetMaterialCached(DeviceMaterial(t.material));
+        t.materialChanged = 0;
+    }
+    SetDiffuseMaterialSourceCached(UsesVertexColour(flags) ? D3DMCS_COLOR1 : D3DMCS_MATERIAL);
+    SetSpecularMaterialSourceCached((flags & kSetupSpecular) != 0);
+}
+
+// Specular, depth (the 2D or the 3D settings), culling and fog. Culling follows the draw
+// state only for 3D draws: 2D draws mirror graphics by their vertex order.
+void SetupRaster(uint32_t flags) {
+    const DrawSettings& ds = Draw();
+    const bool depth3D = (flags & kSetupDepth3D) != 0;
+    SetRenderStateCached(D3DRS_SPECULARENABLE, (flags & kSetupSpecular) ? 1 : 0);
+    ApplyZEnableCached(depth3D);
+    const int enabled = depth3D ? ds.zEnable3D : ds.zEnable2D;
+    SetZWriteEnableCached(enabled && (depth3D ? ds.zWrite3D : ds.zWrite2D));
+    SetZFuncCached(depth3D ? ds.zFunc3D : ds.zFunc2D);
+    SetCullModeCached((flags & kSetup3D) ? ds.cullMode : int(D3DCULL_NONE));
+    SetFogEnableCached((flags & kSetupFog) ? 1 : 0);
+}
+
+void SetupTextureAndBlend(const GraphImageSet* set, Texture* texture, uint32_t flags) {
+    const DrawSettings& ds = Draw();
+    int mode = ds.blendMode;
+    int func = D3DCMP_ALWAYS;
+    // Only textured draws take the mask; it weights by alpha, so mode 0 blends with it.
+    Texture* mask = texture ? LiveBlendMaskTexture() : nullptr;
+    if (mask && mode == 0) mode = 1;
+    const bool trans = (flags & kSetupTrans) && texture && set && (set->alpha || set->colorKey);
+    if (trans) {
+        const bool test = (mode == 0 || mode == 8) && ((flags & kSetupExact) || ds.filterMode != 1);
+        if (test) func = D3DCMP_GREATER;
+        else if (mode == 0) mode = 1;  // alpha blending at full strength
+    }
+    // The vertices' own alpha weighs the draw even in blend mode 0.
+    if ((flags & kSetupVertexAlpha) && mode == 0) mode = 1;
+    if (!texture && BlendStageKind(mode) == 3) EnsureBlendHelperGraph();
+    SetDrawTextureParams(texture, mode, mode == ds.blendMode ? ds.blendParam : 255);
+    SetBlendTextureCached(mask, ds.blendMaskBorder, ds.blendMaskRange);
+    SetAlphaTestCached(func, 0);
+    const DeviceStateCache& c = StateCache();
+    if (c.textureChanged || c.setupChanged) SetupDrawDeviceState();
+}
+
+void SetupSampling(uint32_t flags) {
+    const DrawSettings& ds = Draw();
+    SetRenderStateCached(D3DRS_SHADEMODE, (flags & kSetupGouraud) ? D3DSHADE_GOURAUD : D3DSHADE_FLAT);
+    ApplyDrawFilterMode(ds.filterMode);
+    SetMaxAnisotropyCached(ds.maxAnisotropy);
+    ApplyTextureAddressing((flags & kSetupDrawAddressing) != 0);
+}
+
+}  // namespace
+
+void SetupGraphDrawD3D(const GraphImageSet* set, Texture* texture, uint32_t flags) {
+    if (!(flags & kSetupKeepShaders)) {
+        SetVertexShaderCached(nullptr);
+        SetPixelShaderCached(nullptr);
+    }
+    SetupLighting(flags);
+    SetupRaster(flags);
+    if (!(flags & kSetupNoTexture)) SetupTextureAndBlend(set, texture, flags);
+    SetupSampling(flags);
+}
+
+}  // namespace orvik
