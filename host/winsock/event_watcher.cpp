@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <vector>
 
 
@@ -119,9 +120,17 @@ void WatchLoop() {
     }
 }
 
+// A program may exit without the last WSACleanup; a thread still joinable when the
+// registry is destroyed would end it in std::terminate.
+void StopWatcherAtExit() {
+    if (Winsock().watcher.joinable()) StopWatcher();
+}
+
 }  // namespace
 
 void StartWatcher() {
+    static const bool stopsAtExit = std::atexit(StopWatcherAtExit) == 0;
+    (void)stopsAtExit;
     auto& st = Winsock();
     st.stopping = false;
     st.wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);

@@ -18,6 +18,16 @@ constexpr uint32_t kEvent = 0x505, kMarker = 0x506;
 
 LRESULT Ignore(HWND w, uint32_t m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
 
+TEST(WinsockExit, AProgramThatExitsWithoutCleanupEndsWithItsOwnCode) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            WSADATA data;
+            if (WSAStartup(0x0202, &data) == 0) std::exit(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+}
+
 class WinsockEvents : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,39 +1,18 @@
 // Writes the starting corpus of the sound decoder fuzz target into the directory given:
 // small WAVE files of each layout and format the decoders take, and MP3 files with and
 // without ID3 tags.
-#include <lame.h>
-
-#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "tests/host_audio/adpcm_encoders.h"
+#include "tests/sound/mp3_encoder.h"
 #include "tests/sound/ogg_encoder.h"
 #include "tests/sound/wave_builder.h"
 
 namespace {
 
 using sound_test::Bytes;
-
-Bytes Mp3(int rate, int channels, int samples, int kbps) {
-    lame_global_flags* lame = lame_init();
-    lame_set_in_samplerate(lame, rate);
-    lame_set_out_samplerate(lame, rate);
-    lame_set_num_channels(lame, channels);
-    lame_set_mode(lame, channels == 1 ? MONO : JOINT_STEREO);
-    lame_set_brate(lame, kbps);
-    lame_set_bWriteVbrTag(lame, 0);
-    lame_init_params(lame);
-    std::vector<int16_t> pcm;
-    for (int i = 0; i < samples * channels; ++i) pcm.push_back(int16_t(8000 * std::sin(i * 0.05)));
-    Bytes out(size_t(samples) * 2 + 8192);
-    const int n = channels == 1 ? lame_encode_buffer(lame, pcm.data(), pcm.data(), samples, out.data(), int(out.size()))
-                                : lame_encode_buffer_interleaved(lame, pcm.data(), samples, out.data(), int(out.size()));
-    const int tail = lame_encode_flush(lame, out.data() + n, int(out.size()) - n);
-    out.resize(size_t(n + tail));
-    lame_close(lame);
-    return out;
-}
+using sound_test::EncodeMp3;
 
 Bytes Tagged(const Bytes& mp3) {
     Bytes file = {'I', 'D', '3', 4, 0, 0x10, 0, 0, 0, 8, 'T', 'I', 'T', '2', 0, 0, 0, 0};
@@ -72,9 +51,9 @@ int main(int argc, char** argv) {
     Write(dir, "mulaw.wav", Wave({{"fmt ", FmtData(7, 2, 8000, 8)}, {"data", Bytes(64, 0xFF)}}));
     Write(dir, "msadpcm.wav", Compressed(audio_test::EncodeMsAdpcm(2, 2, 256)));
     Write(dir, "imaadpcm.wav", Compressed(audio_test::EncodeImaAdpcm(1, 2, 256)));
-    Write(dir, "mpeg1.mp3", Mp3(44100, 2, 4000, 128));
-    Write(dir, "mpeg2.mp3", Mp3(22050, 1, 3000, 32));
-    Write(dir, "tagged.mp3", Tagged(Mp3(32000, 1, 2000, 48)));
+    Write(dir, "mpeg1.mp3", EncodeMp3(44100, 2, 4000, 128));
+    Write(dir, "mpeg2.mp3", EncodeMp3(22050, 1, 3000, 32));
+    Write(dir, "tagged.mp3", Tagged(EncodeMp3(32000, 1, 2000, 48)));
     Write(dir, "tone.ogg", OggSine(3000, 1, 11025));
     return 0;
 }
