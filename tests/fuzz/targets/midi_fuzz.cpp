@@ -1,10 +1,14 @@
 // MIDI files from outside bytes: the reader parses the input, and a sequence it accepts is
 // played by the sequencer into a mix, sought to its middle and played again, then stopped.
+// The sequencer plays through the synthesiser the MCI device uses, made once: each play
+// resets it.
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "host/dsound/mixer.h"
 #include "host/mci/midi_file.h"
+#include "host/mci/midi_synth.h"
 #include "host/mci/sequencer.h"
 
 namespace {
@@ -12,6 +16,21 @@ namespace {
 constexpr uint32_t kRate = 22050;
 constexpr uint32_t kBlock = 1024;
 constexpr int kBlocks = 16;
+
+// Hands every call on to the one synthesiser of the process.
+class SharedSynth final : public host::MidiSynth {
+public:
+    explicit SharedSynth(host::MidiSynth& synth) : synth_(synth) {}
+    void Message(uint8_t status, uint8_t data1, uint8_t data2) override { synth_.Message(status, data1, data2); }
+    void AllNotesOff() override { synth_.AllNotesOff(); }
+    void Reset() override { synth_.Reset(); }
+    void Render(int32_t* acc, uint32_t frames, uint32_t rate) override { synth_.Render(acc, frames, rate); }
+    bool Sounding() const override { return synth_.Sounding(); }
+    uint32_t LeadFrames() const override { return synth_.LeadFrames(); }
+
+private:
+    host::MidiSynth& synth_;
+};
 
 void PlayBlocks(host::Sequencer& s) {
     std::vector<int32_t> mix(2 * kBlock);
@@ -25,8 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > (1u << 16)) return 0;
     host::MidiSequence sequence;
     if (!host::ParseMidiFile({data, size}, &sequence)) return 0;
+    static const std::unique_ptr<host::MidiSynth> synth = host::MakeMidiSynth(kRate);
     std::lock_guard lock(host::DirectSoundLock());
-    host::Sequencer s(std::move(sequence), 1);
+    host::Sequencer s(std::move(sequence), std::make_unique<SharedSynth>(*synth), 1);
     s.Play(0, nullptr);
     PlayBlocks(s);
     s.Play(s.LengthMilliseconds() / 2, nullptr);
