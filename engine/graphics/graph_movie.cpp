@@ -12,6 +12,7 @@
 #include "engine/platform/log.h"
 #include "engine/sound/movie.h"
 #include "engine/sound/theora_movie.h"
+#include "host/d3d9/device.h"
 
 namespace orvik {
 
@@ -62,6 +63,13 @@ bool CopyRows(const BaseImage& frame, MEMIMG& image) {
     return true;
 }
 
+// The decoder's surface into level 0 of the graphic's first texture, converted by the
+// device, without filtering.
+int CopySurfaceToTexture(host::Surface* surface, const TexturePiece& piece) {
+    const host::RECT rect{0, 0, piece.width, piece.height};
+    return Graphics().dev.device->StretchRect(surface, &rect, piece.surface, &rect, host::D3DTEXF_NONE) < 0 ? -1 : 0;
+}
+
 }  // namespace
 
 int GetMovieGraphFlag() { return g_movieGraphFlag; }
@@ -90,9 +98,16 @@ int32_t LoadMovieGraph(const char* path, int movieOption) {
 int MovieFrameToGraphCallback(MovieRecord* movie, uint32_t graph) {
     GraphRecord* r = GetGraphRecord(int32_t(graph));
     if (!movie || !r || !r->images || !movie->currentImage) return 0;
-    // Frame 0 was converted when the movie opened, so the first call copies the frame
-    // already there; later calls copy only a newly converted one.
-    if (movie->isTheora && ConvertTheoraFrame(movie->theora, 1) == 0 && movie->hasFrame) return 0;
+    if (movie->isTheora) {
+        // On the device a Theora frame goes through the decoder's video-format surface;
+        // an alpha movie needs the frame image for its right half.
+        host::Surface* surface =
+            r->images->textured && !movie->alphaMovie && !r->images->pieces.empty() ? GetTheoraTexture(movie->theora) : nullptr;
+        // Frame 0 was converted when the movie opened, so the first call copies the frame
+        // already there; later calls copy only a newly converted one.
+        if (ConvertTheoraFrame(movie->theora, !surface, surface != nullptr) == 0 && movie->hasFrame) return 0;
+        if (surface) return CopySurfaceToTexture(surface, r->images->pieces.front());
+    }
     const BaseImage& frame = *movie->currentImage;
     if (!movie->alphaMovie) {
         if (!r->images->textured && CopyRows(frame, r->view)) return 0;

@@ -27,7 +27,7 @@ int SeekTheoraFrame(TheoraMovie* m, int32_t frame) {
     {
         std::lock_guard<std::mutex> hold(m->lock);
         if (frame == m->currentFrame) return 0;
-        m->imageDone = 0;
+        m->imageDone = m->surfaceDone = 0;
         m->currentFrame = m->seekTarget = frame;
         m->seekRequest = 1;
     }
@@ -44,14 +44,16 @@ int AdvanceTheoraFrame(TheoraMovie* m, int32_t n) {
         m->currentFrame = int32_t(std::clamp<int64_t>(frame, 0, m->frameCount - 1));
         // A move gives a decode that met the end of a damaged file another try.
         m->endOfStream = 0;
-        m->imageDone = 0;
+        m->imageDone = m->surfaceDone = 0;
     }
     m->changed.notify_all();
     return 0;
 }
 
-int ConvertTheoraFrame(TheoraMovie* m, int wantImage) {
-    if (!m || !wantImage || m->imageDone) return 0;
+int ConvertTheoraFrame(TheoraMovie* m, int wantImage, int wantSurface) {
+    if (!m) return 0;
+    const bool surface = wantSurface && m->surface && !m->surfaceDone, image = wantImage && !m->imageDone;
+    if (!surface && !image) return 0;
     std::unique_lock<std::mutex> lock(m->lock);
     const TheoraStockFrame* frame = nullptr;
     const bool settled = m->changed.wait_for(lock, kFrameWaitLimit, [&] {
@@ -62,10 +64,16 @@ int ConvertTheoraFrame(TheoraMovie* m, int wantImage) {
     if (!settled || !frame) return 0;
     // The thread drops only frames outside the window around the current frame, and the
     // lock keeps this one in place while it is read.
-    const YuvPlanes planes{frame->y.data(), frame->u.data(), frame->v.data(), frame->yWidth, frame->yHeight,
-                           frame->yStride, frame->cWidth, frame->cHeight, frame->cStride};
-    ConvertYuvToXrgb(planes, &m->frameImage);
-    m->imageDone = 1;
+    if (surface) {
+        CopyFrameToSurface(m, *frame);
+        m->surfaceDone = 1;
+    }
+    if (image) {
+        const YuvPlanes planes{frame->y.data(), frame->u.data(), frame->v.data(), frame->yWidth, frame->yHeight,
+                               frame->yStride, frame->cWidth, frame->cHeight, frame->cStride};
+        ConvertYuvToXrgb(planes, &m->frameImage);
+        m->imageDone = 1;
+    }
     return 1;
 }
 

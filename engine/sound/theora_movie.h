@@ -15,6 +15,11 @@
 
 #include "engine/graphics/base_image.h"
 #include "engine/platform/file_access.h"
+#include "host/d3d9/d3d9_types.h"
+
+namespace host {
+class Surface;
+}
 
 namespace orvik {
 
@@ -86,6 +91,9 @@ struct TheoraMovie {
     // Main thread only.
     BaseImage frameImage{};
     int32_t imageDone = 0;
+    host::Surface* surface = nullptr;  // the frame in a video format, on the Direct3D device
+    host::D3DFORMAT surfaceFormat = host::D3DFMT_UNKNOWN;
+    int32_t surfaceDone = 0;
 };
 
 // Null when the file is no Theora movie (without a log line) or when anything else fails
@@ -100,9 +108,19 @@ BaseImage* GetTheoraFrameImage(TheoraMovie* movie);
 int SeekTheoraFrame(TheoraMovie* movie, int32_t frame);
 // Moves the current frame on by n (wrapping once past the end); nothing for n < 1.
 int AdvanceTheoraFrame(TheoraMovie* movie, int32_t n);
-// Converts the current frame into the frame image when it is not there yet: 1 when it
-// was converted, 0 when there was nothing to do or no frame to be had.
-int ConvertTheoraFrame(TheoraMovie* movie, int wantImage);
+// Converts the current frame into the frame image and/or the surface, those asked for
+// that do not hold it yet: 1 when it was converted, 0 when there was nothing to do or no
+// frame to be had.
+int ConvertTheoraFrame(TheoraMovie* movie, int wantImage, int wantSurface = 0);
+// (Re)makes the surface in the first of YV12, YUY2, UYVY that the device takes; none
+// without a Direct3D device.
+void SetupTheoraSurface(TheoraMovie* movie);
+host::Surface* GetTheoraSurface(TheoraMovie* movie);
+// The surface graphics copies into its texture, or null when it takes the frame image.
+host::Surface* GetTheoraTexture(TheoraMovie* movie);
+// Inside the decoder (theora_surface.cpp): the stock frame into the locked surface.
+void CopyFrameToSurface(TheoraMovie* movie, const TheoraStockFrame& frame);
+void ReleaseTheoraSurface(TheoraMovie* movie);
 
 // Inside the decoder (theora_scan.cpp, theora_decode.cpp).
 int32_t ReadTheoraFileChunk(TheoraMovie* movie, int32_t bytes);

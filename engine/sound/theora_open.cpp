@@ -26,6 +26,7 @@ int PrepareMovie(TheoraMovie* m, int stockCount) {
     if (BuildTheoraTables(m) != 0) return -1;
     // A stream of headers only has nothing to show and no frame to time against.
     if (m->frameCount < 1) return -1;
+    SetupTheoraSurface(m);
     if (NewXrgb32BaseImage(int(m->info.width), int(m->info.height), &m->frameImage) != 0)
         return AddLogText("Theora ムービーデコードフレームストック用画像バッファの確保に失敗しました\n");
     try {
@@ -80,7 +81,7 @@ TheoraMovie* OpenTheoraMovie(const FileAccessFunctions* functions, FileAccessHan
         CloseTheoraMovie(m);
         return nullptr;
     }
-    ConvertTheoraFrame(m, 1);
+    ConvertTheoraFrame(m, 1, 1);
     return m;
 }
 
@@ -94,6 +95,7 @@ int CloseTheoraMovie(TheoraMovie* m) {
         m->changed.notify_all();
         m->thread.join();
     }
+    ReleaseTheoraSurface(m);
     FreeBaseImage(&m->frameImage);
     if (m->streamMade) ogg_stream_clear(&m->streamState);
     if (m->decoderMade) theora_clear(&m->decoder);

@@ -75,6 +75,9 @@ enum D3DFORMAT : uint32_t {
     D3DFMT_DXT3 = MakeFourCC('D', 'X', 'T', '3'),
     D3DFMT_DXT4 = MakeFourCC('D', 'X', 'T', '4'),
     D3DFMT_DXT5 = MakeFourCC('D', 'X', 'T', '5'),
+    D3DFMT_YUY2 = MakeFourCC('Y', 'U', 'Y', '2'),
+    D3DFMT_UYVY = MakeFourCC('U', 'Y', 'V', 'Y'),
+    D3DFMT_YV12 = MakeFourCC('Y', 'V', '1', '2'),
 };
 
 enum D3DPOOL : uint32_t { D3DPOOL_DEFAULT = 0, D3DPOOL_MANAGED = 1, D3DPOOL_SYSTEMMEM = 2, D3DPOOL_SCRATCH = 3 };

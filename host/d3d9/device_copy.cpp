@@ -5,6 +5,7 @@
 
 #include "host/d3d9/device.h"
 #include "host/d3d9/pixel_format.h"
+#include "host/d3d9/yuv_surface.h"
 
 namespace host {
 namespace {
@@ -87,7 +88,10 @@ int64_t StretchCoordinate(int32_t d, int32_t from, int32_t to) {
     return (int64_t(2 * d + 1) * from * 256) / (2 * int64_t(to)) - 128;
 }
 
-void StretchCopy(const Surface* src, const RECT& sr, Surface* dst, const RECT& dr, bool linear) {
+// Reads the source through `argbAt` (x, y), so that any layout the device can turn into
+// 0xAARRGGBB can be stretched.
+template <class ArgbAt>
+void StretchCopy(ArgbAt argbAt, const RECT& sr, Surface* dst, const RECT& dr, bool linear) {
     const int32_t sw = sr.right - sr.left, sh = sr.bottom - sr.top;
     const int32_t dw = dr.right - dr.left, dh = dr.bottom - dr.top;
     const int bytes = FindPixelFormat(dst->Format())->bytes;
@@ -97,16 +101,15 @@ void StretchCopy(const Surface* src, const RECT& sr, Surface* dst, const RECT& d
             const int64_t fx = StretchCoordinate(x, sw, dw);
             uint32_t c;
             if (!linear) {
-                c = ReadArgbAt(src, sr.left + int32_t((fx + 128) >> 8), sr.top + int32_t((fy + 128) >> 8));
+                c = argbAt(sr.left + int32_t((fx + 128) >> 8), sr.top + int32_t((fy + 128) >> 8));
             } else {
                 auto clampX = [&](int64_t v) { return sr.left + int32_t(std::clamp<int64_t>(v, 0, sw - 1)); };
                 auto clampY = [&](int64_t v) { return sr.top + int32_t(std::clamp<int64_t>(v, 0, sh - 1)); };
                 const int64_t x0 = fx >> 8, y0 = fy >> 8;
                 const uint32_t ax = uint32_t(fx & 255), ay = uint32_t(fy & 255);
-                const uint32_t top = LerpArgb(ReadArgbAt(src, clampX(x0), clampY(y0)),
-                                              ReadArgbAt(src, clampX(x0 + 1), clampY(y0)), ax);
-                const uint32_t bottom = LerpArgb(ReadArgbAt(src, clampX(x0), clampY(y0 + 1)),
-                                                 ReadArgbAt(src, clampX(x0 + 1), clampY(y0 + 1)), ax);
+                const uint32_t top = LerpArgb(argbAt(clampX(x0), clampY(y0)), argbAt(clampX(x0 + 1), clampY(y0)), ax);
+                const uint32_t bottom =
+                    LerpArgb(argbAt(clampX(x0), clampY(y0 + 1)), argbAt(clampX(x0 + 1), clampY(y0 + 1)), ax);
                 c = LerpArgb(top, bottom, ay);
             }
             WritePixelArgb(dst->Format(),
@@ -163,7 +166,7 @@ HRESULT Device::StretchRect(Surface* source, const RECT* sourceRect, Surface* de
     if (!source || !dest || source->Pool() != D3DPOOL_DEFAULT || dest->Pool() != D3DPOOL_DEFAULT)
         return D3DERR_INVALIDCALL;
     if (!IsColorFormat(source->Format()) || !IsColorFormat(dest->Format()) || IsCompressedFormat(source->Format()) ||
-        IsCompressedFormat(dest->Format()) || source->IsLocked() || dest->IsLocked())
+        IsCompressedFormat(dest->Format()) || IsYuvFormat(dest->Format()) || source->IsLocked() || dest->IsLocked())
         return D3DERR_INVALIDCALL;
     // A texture's surface may only take part when the texture is a render target.
     if ((source->Container() && !source->IsRenderTarget()) || (dest->Container() && !dest->IsRenderTarget()))
@@ -176,8 +179,19 @@ HRESULT Device::StretchRect(Surface* source, const RECT* sourceRect, Surface* de
     const bool converted = source->Format() != dest->Format();
     if ((stretched || converted) && !dest->IsRenderTarget()) return D3DERR_INVALIDCALL;
     if (loss_ != DeviceLoss::None) return D3D_OK;
-    if (!stretched && !converted) CopySameFormat(source, sr, dest, dr.left, dr.top);
-    else StretchCopy(source, sr, dest, dr, filter == D3DTEXF_LINEAR);
+    if (IsYuvFormat(source->Format())) {
+        // Video formats are converted whole, then read as any other picture.
+        uint32_t alphaOr = 0;
+        size_t pitch = 0;
+        const uint32_t* argb = source->ArgbView(&alphaOr, &pitch);
+        StretchCopy([&](int32_t x, int32_t y) { return argb[size_t(y) * pitch + size_t(x)]; }, sr, dest, dr,
+                    filter == D3DTEXF_LINEAR);
+    } else if (!stretched && !converted) {
+        CopySameFormat(source, sr, dest, dr.left, dr.top);
+    } else {
+        StretchCopy([source](int32_t x, int32_t y) { return ReadArgbAt(source, x, y); }, sr, dest, dr,
+                    filter == D3DTEXF_LINEAR);
+    }
     return D3D_OK;
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "host/d3d9/yuv_surface.h"
+
 namespace host {
 namespace {
 
@@ -20,6 +22,9 @@ constexpr PixelFormatInfo kFormats[] = {
     {D3DFMT_DXT3, 16, true, false, true, false},
     {D3DFMT_DXT4, 16, true, false, true, false},
     {D3DFMT_DXT5, 16, true, false, true, false},
+    {D3DFMT_YUY2, 2, false, false, false, false},
+    {D3DFMT_UYVY, 2, false, false, false, false},
+    {D3DFMT_YV12, 1, false, false, false, false},
     {D3DFMT_D16, 2, false, true, false, false},
     {D3DFMT_D24X8, 4, false, true, false, false},
     {D3DFMT_D32, 4, false, true, false, false},
@@ -120,10 +125,12 @@ size_t FormatRowBytes(D3DFORMAT format, uint32_t width) {
     const PixelFormatInfo* f = FindPixelFormat(format);
     if (!f) return 0;
     if (f->compressed) return size_t((width + 3) / 4) * size_t(f->bytes);
+    if (IsYuvFormat(format)) return YuvRowBytes(format, width);
     return size_t(width) * size_t(f->bytes);
 }
 
 uint32_t FormatRowCount(D3DFORMAT format, uint32_t height) {
+    if (IsYuvFormat(format)) return YuvRowCount(format, height);
     return IsCompressedFormat(format) ? (height + 3) / 4 : height;
 }
 
@@ -195,6 +202,10 @@ bool ConvertImageToArgb(D3DFORMAT format, const uint8_t* bits, size_t pitch, uin
                         uint32_t height, uint32_t* out) {
     const PixelFormatInfo* f = FindPixelFormat(format);
     if (!f || f->depth) return false;
+    if (IsYuvFormat(format)) {
+        ConvertYuvToArgb(format, bits, pitch, width, height, out);
+        return true;
+    }
     if (f->compressed) {
         uint32_t px[16];
         for (uint32_t by = 0; by < (height + 3) / 4; ++by)

@@ -1,0 +1,81 @@
+#include "host/d3d9/yuv_surface.h"
+
+#include <algorithm>
+#include <array>
+
+
+namespace host {
+
+namespace {
+
+struct Coefficients {
+    std::array<int32_t, 256> y, rFromV, gFromU, gFromV, bFromU;
+};
+
+constexpr Coefficients kCoefficients = [] {
+    Coefficients c{};
+    for (int i = 0; i < 256; ++i) {
+        c.y[i] = 19070 * (i - 16);
+        c.rFromV[i] = 26148 * (i - 128);
+        c.gFromU[i] = -6406 * (i - 128);
+        c.gFromV[i] = -13320 * (i - 128);
+        c.bFromU[i] = 33062 * (i - 128);
+    }
+    return c;
+}();
+
+// The division truncates toward zero before the clamp.
+uint32_t Channel(int32_t v) { return uint32_t(std::clamp(v / 16384, 0, 255)); }
+
+uint32_t ToArgb(uint8_t y, uint8_t u, uint8_t v) {
+    const Coefficients& c = kCoefficients;
+    const int32_t l = c.y[y];
+    return 0xFF000000u | Channel(l + c.rFromV[v]) << 16 | Channel(l + c.gFromU[u] + c.gFromV[v]) << 8 |
+           Channel(l + c.bFromU[u]);
+}
+
+void ConvertPacked(bool uFirst, const uint8_t* bits, size_t pitch, uint32_t width, uint32_t height, uint32_t* out) {
+    for (uint32_t row = 0; row < height; ++row) {
+        const uint8_t* p = bits + row * pitch;
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint8_t* pair = p + (x / 2) * 4;
+            // YUY2: Y0 U Y1 V; UYVY: U Y0 V Y1.
+            const uint8_t y = uFirst ? pair[1 + (x & 1) * 2] : pair[(x & 1) * 2];
+            const uint8_t u = uFirst ? pair[0] : pair[1], v = uFirst ? pair[2] : pair[3];
+            out[size_t(row) * width + x] = ToArgb(y, u, v);
+        }
+    }
+}
+
+void ConvertPlanar(const uint8_t* bits, size_t pitch, uint32_t width, uint32_t height, uint32_t* out) {
+    const size_t chromaPitch = pitch / 2;
+    const uint8_t* vPlane = bits + pitch * height;
+    const uint8_t* uPlane = vPlane + chromaPitch * ((height + 1) / 2);
+    for (uint32_t row = 0; row < height; ++row)
+        for (uint32_t x = 0; x < width; ++x) {
+            const size_t c = (row / 2) * chromaPitch + x / 2;
+            out[size_t(row) * width + x] = ToArgb(bits[row * pitch + x], uPlane[c], vPlane[c]);
+        }
+}
+
+}  // namespace
+
+bool IsYuvFormat(D3DFORMAT format) {
+    return format == D3DFMT_YUY2 || format == D3DFMT_UYVY || format == D3DFMT_YV12;
+}
+
+size_t YuvRowBytes(D3DFORMAT format, uint32_t width) {
+    return format == D3DFMT_YV12 ? width : size_t((width + 1) / 2) * 4;
+}
+
+uint32_t YuvRowCount(D3DFORMAT format, uint32_t height) {
+    return format == D3DFMT_YV12 ? height + (height + 1) / 2 : height;
+}
+
+void ConvertYuvToArgb(D3DFORMAT format, const uint8_t* bits, size_t pitch, uint32_t width, uint32_t height,
+                      uint32_t* out) {
+    if (format == D3DFMT_YV12) return ConvertPlanar(bits, pitch, width, height, out);
+    ConvertPacked(format == D3DFMT_UYVY, bits, pitch, width, height, out);
+}
+
+}  // namespace host

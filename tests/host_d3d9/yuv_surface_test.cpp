@@ -1,0 +1,95 @@
+// Offscreen surfaces in the video formats: their layout as a lock shows it, and their
+// conversion to RGB by StretchRect, worked by hand from BT.601 video range in steps of
+// 1/16384.
+#include "device_fixture.h"
+
+namespace host::test {
+namespace {
+
+class YuvSurfaceTest : public DeviceTest {
+protected:
+    Surface* Make(D3DFORMAT format, UINT width, UINT height) {
+        Surface* s = nullptr;
+        EXPECT_EQ(dev->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_DEFAULT, &s, nullptr), D3D_OK);
+        return s;
+    }
+    // Writes through a lock: `fill` gets the bits and the pitch.
+    template <class Fill>
+    static void Write(Surface* s, Fill fill) {
+        D3DLOCKED_RECT lr;
+        ASSERT_EQ(s->LockRect(&lr, nullptr, 0), D3D_OK);
+        fill(static_cast<uint8_t*>(lr.pBits), lr.Pitch);
+        ASSERT_EQ(s->UnlockRect(), D3D_OK);
+    }
+};
+
+// Two pixels in four bytes: Y0 U Y1 V for YUY2, U Y0 V Y1 for UYVY.
+TEST_F(YuvSurfaceTest, PackedFormatsShareChromaBetweenPairsOfPixels) {
+    for (D3DFORMAT format : {D3DFMT_YUY2, D3DFMT_UYVY}) {
+        Surface* s = Make(format, 4, 1);
+        ASSERT_NE(s, nullptr);
+        Write(s, [&](uint8_t* bits, int) {
+            // Pixels (16, 128, 128) (235, ...) then (236, 128, 128) (126, 90, 240).
+            const uint8_t yuy2[8] = {16, 128, 235, 128, 236, 90, 126, 240};
+            const uint8_t uyvy[8] = {128, 16, 128, 235, 90, 236, 240, 126};
+            std::memcpy(bits, format == D3DFMT_YUY2 ? yuy2 : uyvy, 8);
+        });
+        ASSERT_EQ(dev->StretchRect(s, nullptr, back, nullptr, D3DTEXF_NONE), D3D_OK);
+        EXPECT_EQ(Pixel(0, 0), 0xFF000000u);
+        // Y 235 comes to 254.9, truncated: the top of video range is 254, not 255.
+        EXPECT_EQ(Pixel(4, 0), 0xFFFEFEFEu);
+        // Y 236 with grey chroma is over the top, and the pair's U 90, V 240 is red:
+        // 236: 256.04 -> 255, with red 255 + 178.7, green 256.04 + 14.9 - 91.1 = 179.9,
+        // blue 256.04 - 76.7 = 179.4.
+        EXPECT_EQ(Pixel(8, 0), 0xFFFFB3B3u);
+        // 126: 128.04; red 306.8 -> 255, green 51.8, blue 51.3.
+        EXPECT_EQ(Pixel(12, 0), 0xFFFF3333u);
+        s->Release();
+    }
+}
+
+// The Y rows, then the V rows, then the U rows, each chroma row half the pitch apart.
+TEST_F(YuvSurfaceTest, Yv12HoldsTheVPlaneBeforeTheUPlane) {
+    Surface* s = Make(D3DFMT_YV12, 4, 4);
+    ASSERT_NE(s, nullptr);
+    Write(s, [](uint8_t* bits, int pitch) {
+        for (int y = 0; y < 4; ++y) std::memset(bits + y * pitch, 126, 4);
+        uint8_t* v = bits + 4 * pitch;
+        uint8_t* u = v + 2 * (pitch / 2);
+        for (int y = 0; y < 2; ++y) {
+            v[y * (pitch / 2)] = 240, v[y * (pitch / 2) + 1] = 128;
+            u[y * (pitch / 2)] = 90, u[y * (pitch / 2) + 1] = 128;
+        }
+    });
+    const RECT dest{0, 0, 4, 4};
+    ASSERT_EQ(dev->StretchRect(s, nullptr, back, &dest, D3DTEXF_NONE), D3D_OK);
+    for (int y = 0; y < 4; ++y) {
+        EXPECT_EQ(Pixel(1, y), 0xFFFF3333u) << y;  // the left 2 x 2 blocks: red
+        EXPECT_EQ(Pixel(3, y), 0xFF808080u) << y;  // the right ones: grey 128
+    }
+    // Doubled, each source pixel covers two.
+    const RECT big{0, 0, 8, 8};
+    ASSERT_EQ(dev->StretchRect(s, nullptr, back, &big, D3DTEXF_NONE), D3D_OK);
+    EXPECT_EQ(Pixel(3, 7), 0xFFFF3333u);
+    EXPECT_EQ(Pixel(4, 7), 0xFF808080u);
+    s->Release();
+}
+
+TEST_F(YuvSurfaceTest, VideoFormatsAreOnlyEverASourceAndCanBeRefused) {
+    Surface* s = Make(D3DFMT_YUY2, 4, 4);
+    ASSERT_NE(s, nullptr);
+    Surface* t = Make(D3DFMT_YV12, 4, 4);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(dev->StretchRect(back, nullptr, s, nullptr, D3DTEXF_NONE), D3DERR_INVALIDCALL);
+    EXPECT_EQ(dev->StretchRect(t, nullptr, s, nullptr, D3DTEXF_NONE), D3DERR_INVALIDCALL);
+    s->Release();
+    t->Release();
+    D3D9Settings().refusedFormats = {D3DFMT_YV12};
+    Surface* refused = nullptr;
+    EXPECT_EQ(dev->CreateOffscreenPlainSurface(4, 4, D3DFMT_YV12, D3DPOOL_DEFAULT, &refused, nullptr),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(refused, nullptr);
+}
+
+}  // namespace
+}  // namespace host::test
