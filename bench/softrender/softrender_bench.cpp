@@ -23,19 +23,21 @@ constexpr int kW = 640, kH = 480;
 
 struct Images {
     MEMIMG dst{}, src{};
-    explicit Images(int depth) {
+    explicit Images(int depth, bool alpha = false) {
         ResetSoftRender();
         InitMemImgBlendTables();
         const int type = depth == 32 ? kMemImgXrgb32 : kMemImgRgb565;
         SetupMemImg(&dst, kW, kH, -1, 0, type, 0, 0, 0, nullptr);
-        SetupMemImg(&src, kW, kH, -1, 0, type, 0, 0, 0, nullptr);
+        SetupMemImg(&src, kW, kH, -1, 0, type, 0, alpha ? 1 : 0, 0, nullptr);
         std::mt19937 rng(1);
         for (int i = 0; i < dst.store->pitch * kH; ++i) dst.pixels[i] = static_cast<uint8_t>(rng());
-        // A sprite sheet: a quarter of it transparent.
+        // A sprite sheet: a quarter of it transparent; with alpha, opaque sprites with a
+        // rim of partial alpha.
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
                 uint8_t* p = src.pixels + y * src.store->pitch + x * (depth / 8);
-                const uint32_t v = (x / 16 + y / 16) % 4 == 0 ? 0 : rng() | 1;
+                uint32_t v = (x / 16 + y / 16) % 4 == 0 ? 0 : rng() | 1;
+                if (alpha && v != 0 && x % 16 != 0 && y % 16 != 0) v |= 0xFF000000u;
                 std::memcpy(p, &v, depth / 8);
             }
         Draw().area.x2 = kW;
@@ -47,13 +49,14 @@ struct Images {
     }
 };
 
-void RowDraw(benchmark::State& state, int depth, int mode, int param, bool keyed, bool generic) {
-    Images im(depth);
+void RowDraw(benchmark::State& state, int depth, int mode, int param, bool keyed, bool generic,
+             bool alpha = false) {
+    Images im(depth, alpha);
     MemImgDrawState ds;
     ds.blendMode = mode;
     ds.blendParam = param;
-    const KernelChoice k = SelectKernel(mode, param, Flavour::Point, true, depth);
-    const RowFn fn = FindPointRowLoop({depth, false, k.kernel, false, false, false, keyed});
+    const KernelChoice k = SelectKernel(mode, param, Flavour::Point, !alpha, depth);
+    const RowFn fn = FindPointRowLoop({depth, false, k.kernel, false, false, alpha, keyed});
     RowJob j;
     j.cx = MakePixelContext(ds, im.src.store);
     j.dst = im.dst.pixels;
@@ -95,13 +98,14 @@ void PixmanOver(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kW * kH);
 }
 
-// Every blend mode's row at both depths, keyed, and its filled rectangle; pixman's over
-// operator is the yardstick for all of them.
-#define ROWS(name, mode, param)                                              \
-    BENCHMARK_CAPTURE(RowDraw, name##32_keyed, 32, mode, param, true, false); \
-    BENCHMARK_CAPTURE(RowDraw, name##16_keyed, 16, mode, param, true, false); \
-    BENCHMARK_CAPTURE(Fill, name##32, 32, mode, param);                       \
-    BENCHMARK_CAPTURE(Fill, name##16, 16, mode, param);
+// Every blend mode's row at both depths, keyed, its filled rectangle and its row from a
+// 32-bit source with alpha; pixman's over operator is the yardstick for all of them.
+#define ROWS(name, mode, param)                                               \
+    BENCHMARK_CAPTURE(RowDraw, name##32_keyed, 32, mode, param, true, false);  \
+    BENCHMARK_CAPTURE(RowDraw, name##16_keyed, 16, mode, param, true, false);  \
+    BENCHMARK_CAPTURE(Fill, name##32, 32, mode, param);                        \
+    BENCHMARK_CAPTURE(Fill, name##16, 16, mode, param);                        \
+    BENCHMARK_CAPTURE(RowDraw, name##32_alpha_keyed, 32, mode, param, true, false, true);
 ROWS(copy, 0, 255)
 ROWS(alpha_p100, 1, 100)
 ROWS(alpha_p128, 1, 128)

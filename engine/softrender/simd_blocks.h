@@ -1,12 +1,13 @@
-// Whole registers of pixels through one blend kernel: the row loops of the plain variants
-// (no palette, blend image or tint) on 32-bit and 16-bit pixels, and the keyed copy of a
-// 32-bit source with alpha. Written once over an instruction set I (Sse2, or the AVX2
+// Whole registers of pixels through one blend kernel: the row loops of the variants with
+// no palette, blend image or tint, on 32-bit and 16-bit pixels, with or without source
+// alpha on 32-bit pixels. Written once over an instruction set I (Sse2, or the AVX2
 // twin), each block gives exactly the per-pixel pipeline's bytes: the same floors, the
 // same packed carries, the fourth byte kept or written as the pixel loop does.
 //
 // Per-channel work runs in 16-bit lanes: a 32-bit pixel's four bytes are widened in
 // place, a 16-bit pixel is split into its blue, green and red fields. Products stay below
-// 2^16 (255 * 256 at most), and the divisions are exact multiply-and-shift forms:
+// 2^16 (255 * 256 at most) or are taken as their high half (alpha times parameter), and
+// the divisions are exact multiply-and-shift forms:
 //   floor(x / 255) = (x + 1 + (x >> 8)) >> 8          for x = a * b, a, b <= 255
 //   floor(x / 63)  = ((x * 4162) >> 16) >> 2           for x <= 63 * 63
 // The packed add and subtract run in 32-bit lanes on the same masks as the pixel loop.
@@ -152,29 +153,76 @@ private:
         else return s;
     }
 
-    // Keyed 32-bit source with alpha: 255 copies the pixel, 0 leaves the destination, any
-    // other alpha mixes by a / 256 and keeps the destination's fourth byte.
-    static X AlphaCopy(X d, X c) {
-        const X opaque = I::Eq32(I::template Srl32<24>(c), I::Set32(255));
-        // Sprites are mostly wholly opaque or wholly clear: such blocks need no mix.
-        if (I::AllSet(opaque)) return c;
-        if (I::AllSet(I::Eq32(I::template Srl32<24>(c), I::Zero()))) return d;
-        const X full = I::Set16(256);
-        auto half = [&](X dh, X ch) {
-            const X a = I::SpreadFourth16(ch);
-            return Mix(dh, ch, a, I::Sub16(full, a));
-        };
-        const X mixed = I::Narrow16(half(I::Widen8Lo(d), I::Widen8Lo(c)),
-                                    half(I::Widen8Hi(d), I::Widen8Hi(c)));
-        return Select(opaque, c, KeepFourth(mixed, d));
+    // fn(d, c, a) on the 16-bit lanes of 32-bit pixels, a being each pixel's alpha.
+    template <class Fn>
+    static X WithAlpha(X d, X c, Fn fn) {
+        auto half = [&](X dh, X ch) { return fn(dh, ch, I::SpreadFourth16(ch)); };
+        return I::Narrow16(half(I::Widen8Lo(d), I::Widen8Lo(c)), half(I::Widen8Hi(d), I::Widen8Hi(c)));
+    }
+
+    // floor(d + (t - d) * k / 2^16) for k up to 255 * 255: the high half of the product,
+    // rounded away from d when moving down.
+    static X TowardWide(X d, X t, X k) {
+        const X down = I::Gt16(d, t);
+        const X gap = Select(down, I::Sub16(d, t), I::Sub16(t, d));
+        const X hi = I::MulHi16(gap, k);
+        const X exact = I::Eq16(I::Mul16(gap, k), I::Zero());
+        return Select(down, I::Add16(I::Sub16(d, hi), I::AndNot(exact, I::Set16(0xFFFFu))),
+                      I::Add16(d, hi));
+    }
+
+    // A 32-bit source pixel weighted by its alpha a (mode 0 by a / 256, the others by
+    // a * p / 2^16).
+    X Weighted(X d, X c) const {
+        constexpr Kernel K = V::kernel;
+        if constexpr (K == Kernel::Add || K == Kernel::Subtract) {
+            const X s = I::And(WithAlpha(c, c, [&](X, X x, X a) { return I::MulHi16(x, I::Mul16(a, p_)); }),
+                               I::Set32(0x00FFFFFFu));
+            if constexpr (K == Kernel::Add) return PackedAdd<true>(d, s);
+            else return PackedSub(d, s);
+        } else {
+            if constexpr (K == Kernel::InvertAlpha) c = I::Xor(c, I::Set32(0x00FFFFFFu));
+            return KeepFourth(WithAlpha(d, c, [&](X dc, X cc, X a) {
+                                  if constexpr (K == Kernel::Copy)
+                                      return Mix(dc, cc, a, I::Sub16(I::Set16(256), a));
+                                  else if constexpr (K == Kernel::Multiply)
+                                      return I::MulHi16(I::Mul16(dc, cc), a);
+                                  else if constexpr (K == Kernel::MultiplyAlpha)
+                                      return TowardWide(dc, Product<8>(dc, cc), I::Mul16(a, p_));
+                                  else
+                                      return TowardWide(dc, cc, I::Mul16(a, p_));
+                              }), d);
+        }
+    }
+
+    // A source with alpha. Keyed, alpha 255 draws as if there were no alpha and, in the
+    // kernels that skip them, alpha 0 leaves the destination; other pixels are weighted.
+    X AlphaSource(X d, X c) const {
+        if constexpr (V::ignoreAlpha) {
+            return c;
+        } else if constexpr (V::keyed) {
+            const X a = I::template Srl32<24>(c);
+            const X opaque = I::Eq32(a, I::Set32(255)), clear = I::Eq32(a, I::Zero());
+            // Sprites are mostly wholly opaque or wholly clear: such blocks need no weights.
+            if (I::AllSet(opaque)) return Unweighted(d, c);
+            if (V::skipAlphaZero && I::AllSet(clear)) return d;
+            const X r = Select(opaque, Unweighted(d, c), Weighted(d, c));
+            if constexpr (V::skipAlphaZero) return Select(clear, d, r);
+            else return r;
+        } else {
+            return Weighted(d, c);
+        }
     }
 
     X Blend(X d, X c) const {
+        if constexpr (V::alpha) return AlphaSource(d, c);
+        else return Unweighted(d, c);
+    }
+
+    X Unweighted(X d, X c) const {
         constexpr Kernel K = V::kernel;
         auto toward = [&]<int B>(X dc, X cc, Bits<B>) { return Toward<B>(dc, cc); };
-        if constexpr (K == Kernel::Copy && V::alpha) {
-            return AlphaCopy(d, c);
-        } else if constexpr (K == Kernel::Copy) {
+        if constexpr (K == Kernel::Copy) {
             return c;
         } else if constexpr (K == Kernel::Alpha) {
             return KeepFourth(PerChannel(d, c, toward), d);

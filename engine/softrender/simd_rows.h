@@ -15,14 +15,14 @@ namespace orvik::soft {
 using SimdRowFn = void (*)(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch,
                            const uint8_t* src, ptrdiff_t srcPitch, int32_t width, int32_t height);
 
-// Plain variants of every kernel at both depths, keyed or not, and the keyed copy of a
-// 32-bit source with alpha; for the walkers whose source advances with the destination
+// Variants without palette, blend image or tint: every kernel at both depths, keyed or
+// not, with or without source alpha on 32-bit pixels; for the walkers whose source advances with the destination
 // (the stretched draw steps its source unevenly).
 template <class V>
 inline constexpr bool kSimdRows =
 #if defined(__SSE2__)
     V::valid && V::flavour != Flavour::Stretch && !V::pal && !V::blend && !V::tint &&
-    (!V::alpha || (V::kernel == Kernel::Copy && V::keyed && V::depth == 32));
+    (!V::alpha || V::depth == 32);
 #else
     false;
 #endif
