@@ -1,8 +1,9 @@
 // 32 x 32 sprites on a 640 x 480 32-bit image, the renderer against pixman's compositing
 // and SDL2's software blitters doing the same work: keyed copy, source-alpha copy, alpha
-// blend, additive and rotated keyed draws, in ns per sprite pixel (the "px" counter);
-// then a game-like frame: a full-screen copy, a 12 x 15 layer of 32 x 32 tiles, 1,000
-// keyed sprites, 200 additive and 100 rotated ones.
+// blend, additive and rotated keyed draws, in ns per sprite pixel (the "px" counter); the
+// renderer also draws them by their run codes; then a game-like frame: a full-screen
+// copy, a 12 x 15 layer of 32 x 32 tiles, 1,000 keyed sprites, 200 additive and 100
+// rotated ones.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <pixman.h>
@@ -19,6 +20,7 @@
 #include "engine/softrender/draw_rotated.h"
 #include "engine/softrender/memimg.h"
 #include "engine/softrender/pixel_context.h"
+#include "engine/softrender/run_codes.h"
 #include "engine/softrender/soft_state.h"
 
 namespace {
@@ -81,18 +83,24 @@ void CountPixels(benchmark::State& state, double perIteration) {
 
 struct OurScene {
     MEMIMG screen{}, keyed{}, alpha{};
-    explicit OurScene() {
+    // runCodes: the sprites carry run codes, as images loaded whole do.
+    explicit OurScene(bool runCodes = false) {
         ResetSoftRender();
         InitMemImgBlendTables();
         SetupMemImg(&screen, kW, kH, -1, 0, kMemImgXrgb32, 0, 0, 0, nullptr);
-        SetupMemImg(&keyed, kSide, kSide, -1, 0, kMemImgXrgb32, 0, 0, 0, nullptr);
-        SetupMemImg(&alpha, kSide, kSide, -1, 0, kMemImgXrgb32, 0, 1, 0, nullptr);
+        SetupMemImg(&keyed, kSide, kSide, -1, 0, kMemImgXrgb32, 0, 0, runCodes, nullptr);
+        SetupMemImg(&alpha, kSide, kSide, -1, 0, kMemImgXrgb32, 0, 1, runCodes, nullptr);
         const SpriteData data;
         for (int y = 0; y < kSide; ++y)
             for (int x = 0; x < kSide; ++x) {
                 const uint32_t k = data.Keyed(y * kSide + x), a = data.argb[y * kSide + x];
                 std::memcpy(keyed.pixels + y * keyed.store->pitch + 4 * x, &k, 4);
                 std::memcpy(alpha.pixels + y * alpha.store->pitch + 4 * x, &a, 4);
+            }
+        for (MEMIMG* img : {&keyed, &alpha})
+            if (runCodes) {
+                soft::BuildMemImgRunCodes(*img->store);
+                img->store->runCodeValid = 1;
             }
         std::memset(screen.pixels, 0x40, static_cast<size_t>(screen.store->pitch) * kH);
         Draw() = DrawSettings{};
@@ -110,8 +118,8 @@ struct OurScene {
     }
 };
 
-void Ours(benchmark::State& state, Op op) {
-    OurScene s;
+void Ours(benchmark::State& state, Op op, bool runCodes = false) {
+    OurScene s(runCodes);
     const Positions pos;
     OurScene::Mode(op == Op::AlphaBlend ? 1 : op == Op::Additive ? 2 : 0,
                    op == Op::AlphaBlend ? 160 : 255);
@@ -311,6 +319,11 @@ PEERS(AlphaCopy)
 PEERS(AlphaBlend)
 PEERS(Additive)
 PEERS(Rotated)
+// The same sprites drawn by their run codes.
+BENCHMARK_CAPTURE(Ours, KeyedCopy_runs, Op::KeyedCopy, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Ours, AlphaCopy_runs, Op::AlphaCopy, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Ours, AlphaBlend_runs, Op::AlphaBlend, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(Ours, Additive_runs, Op::Additive, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Frame, fast, false)->Unit(benchmark::kMillisecond);
 // The same frame with every loop on its per-pixel path.
 BENCHMARK_CAPTURE(Frame, generic, true)->Unit(benchmark::kMillisecond);
