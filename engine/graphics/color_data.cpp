@@ -101,7 +101,8 @@ const ColorFormat* GetStandardColorDataByIndex(int index) {
 
 int GetColorDataIndexFromSpec(const ImageColorSpec& s) {
     if (s.compression >= 1 && s.compression <= 5) return 5 + s.compression;
-    if (s.compression != 0) return -1;
+    // A description is no colour data: an unknown kind has none rather than the description.
+    if (s.compression != 0) return AddLogFormat("画像の圧縮形式 %d に対応するカラーデータはありません", s.compression);
     int d = s.depth == 32 ? 1 : 0;
     if (!s.drawable) return s.alpha ? 2 + d : s.alphaTest ? 4 + d : d;
     return s.alpha || s.alphaTest ? 13 : 11 + d;

@@ -135,8 +135,11 @@ int DrawGraphRegion(int x, int y, int sourceX, int sourceY, int width, int heigh
 
 int DrawGraphRectStretchedF(float x1, float y1, float x2, float y2, int sourceX, int sourceY, int width, int height,
                             int32_t handle, int trans) {
+    if (!GetGraphRecord(handle)) return -1;
+    // A part that cannot be derived (a rectangle without area or outside the graphic)
+    // draws nothing, and the call still succeeds: the text layer's scaled glyphs draw on.
     const int32_t part = DeriveGraph(sourceX, sourceY, width, height, handle);
-    if (part < 0) return -1;
+    if (part < 0) return 0;
     const int result = DrawGraphStretchedF(x1, y1, x2, y2, part, trans);
     DeleteGraphHandle(part);
     return result;

@@ -3,6 +3,7 @@
 #include <orvik/files.h>
 
 #include "engine/graphics/base_image.h"
+#include "engine/graphics/draw_bounds.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/dxt_decode.h"
 #include "engine/graphics/graph_handles.h"
@@ -10,6 +11,7 @@
 #include "engine/graphics/graph_textures.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/image_loader.h"
+#include "engine/graphics/pixel_convert.h"
 #include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"
 
@@ -125,9 +127,8 @@ int32_t NewGraphFromBaseImage(const BaseImage* image, const BaseImage* alpha, in
     const ColorFormat& f = image->format;
     const int alphaFlag = f.alphaMask != 0 || alpha ? 1 : 0;
     const int palette = f.bytesPerPixel == 1 && f.alphaMask == 0 && !alpha ? 1 : 0;
-    // Compressed textures keep their one level of blocks: levels are not rebuilt from them.
     const int dxt = Graphics().direct3DMode ? int(f.compression) : 0;
-    const int mips = image->mipCount && !dxt ? int(image->mipCount) : -1;
+    const int mips = image->mipCount ? int(image->mipCount) : -1;
     int32_t handle = AllocGraphHandle();
     if (CreateGraphImages(handle, image->width, image->height, mips, alphaFlag, palette, dxt) != 0) return -1;
     return handle;
@@ -151,14 +152,22 @@ int32_t CreateDrawableGraph(int width, int height) {
 
 int TransferImageToGraph(const char* path, const BaseImage* image, const BaseImage* alpha, int sourceX, int sourceY,
                          int32_t handle, int reloadOption) {
+    const GraphRecord* r = GetGraphRecord(handle);
+    if (!r) return -1;
+    const PixelRect rect{sourceX, sourceY, SaturatedInt(int64_t{sourceX} + r->width), SaturatedInt(int64_t{sourceY} + r->height)};
+    return TransferImageToGraphEx(path, image, alpha, &rect, 0, 0, handle, reloadOption);
+}
+
+int TransferImageToGraphEx(const char* path, const BaseImage* image, const BaseImage* alpha, const PixelRect* sourceRect,
+                           int originX, int originY, int32_t handle, int reloadOption) {
     GraphRecord* r = GetGraphRecord(handle);
     if (!Graphics().up || !r || !image) return -1;
+    const PixelRect rect = sourceRect ? *sourceRect : PixelRect{0, 0, r->width, r->height};
     SetGraphFileName(handle, path);
-    r->sourceX = sourceX;
-    r->sourceY = sourceY;
+    r->sourceX = sourceRect ? SaturatedInt(int64_t{rect.left} - originX) : 0;
+    r->sourceY = sourceRect ? SaturatedInt(int64_t{rect.top} - originY) : 0;
     r->reloadOption = reloadOption;
-    PixelRect rect{sourceX, sourceY, sourceX + r->width, sourceY + r->height};
-    return TransferImageToTexture(handle, *image, alpha, rect, 0, 0, g_create.noTransferKey ? 0 : 1);
+    return TransferImageToTexture(handle, *image, alpha, rect, originX, originY, g_create.noTransferKey ? 0 : 1);
 }
 
 int UpdateGraphFromBaseImages(BaseImage* image, BaseImage* alpha, int32_t handle, int, int mirror, int mirrorEnable) {

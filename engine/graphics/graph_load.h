@@ -8,6 +8,7 @@
 namespace orvik {
 
 struct BaseImage;
+struct PixelRect;
 
 struct GraphCreateSettings {
     int32_t drawable = 0;
@@ -25,6 +26,11 @@ int32_t NewGraphFromBaseImage(const BaseImage* image, const BaseImage* alphaImag
 // path (or none) as where it came from.
 int TransferImageToGraph(const char* path, const BaseImage* image, const BaseImage* alphaImage, int sourceX,
                          int sourceY, int32_t handle, int reloadOption);
+// The same with a rectangle of the image (null: the graphic's size from the image's
+// corner) landing at (originX, originY) of the graphic; the recorded source point is the
+// rectangle's corner minus the origin.
+int TransferImageToGraphEx(const char* path, const BaseImage* image, const BaseImage* alphaImage,
+                           const PixelRect* sourceRect, int originX, int originY, int32_t handle, int reloadOption);
 int UpdateGraphFromBaseImages(BaseImage* image, BaseImage* alphaImage, int32_t handle, int ignored, int mirror,
                               int mirrorEnable);
 int ReloadGraphFromBaseImage(BaseImage* image, int32_t handle);

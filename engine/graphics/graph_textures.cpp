@@ -44,7 +44,9 @@ int ClearLevels(Texture* texture) {
 int CreatePiece(GraphImageSet& set, TexturePiece& piece) {
     Device* d = Graphics().dev.device;
     const bool staged = Staged(set);
-    const UINT levels = set.mipLevels > 0 ? set.mipLevels : 1;
+    // An image may claim more levels than its texture can have.
+    const UINT levels = std::min<UINT>(set.mipLevels > 0 ? set.mipLevels : 1,
+                                       Texture::FullLevelCount(UINT(piece.texWidth), UINT(piece.texHeight)));
     const D3DFORMAT format = SetFormat(set);
     const D3DPOOL pool = set.drawable || staged ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED;
     if (FAILED(d->CreateTexture(UINT(piece.texWidth), UINT(piece.texHeight), levels,

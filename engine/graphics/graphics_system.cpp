@@ -275,6 +275,8 @@ int SetGraphRestoreCallback(int (*callback)()) {
     return 0;
 }
 
+int IsGraphRestoreCallbackSet() { return g_graphics.restoreCallback ? 1 : 0; }
+
 host::IDirectDraw7* GetDirectDrawObject() { return g_graphics.dev.ddraw; }
 
 int HasFullScreenDirectDraw() { return g_graphics.dev.ddraw && !Window().settings.windowMode ? 1 : 0; }

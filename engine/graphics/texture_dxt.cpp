@@ -1,5 +1,6 @@
 // Block-compressed images on their way into textures: kept as blocks when the texture
 // holds the same kind, decoded to 32-bit pixels for every other destination.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/graphics/dxt_decode.h"
@@ -48,6 +49,34 @@ void CopyBlockRows(const TransferJob& job, const Box& box, uint8_t* dest, int de
         std::memcpy(dest + size_t(row) * size_t(destPitch), source + size_t(row) * sourcePitch, rowBytes);
 }
 
+int LevelSide(int side, uint32_t level) { return side >> level > 0 ? side >> level : 1; }
+
+// Level `level` of a whole-image transfer, from the image's stored levels: the piece's
+// part of the level, when the piece's corner stays on a block corner at that level.
+bool CopyMipLevel(const TransferJob& job, const TexturePiece& piece, uint32_t kind, Texture* target, uint32_t level) {
+    const BaseImage& image = *job.image;
+    const int step = 4 << level;
+    if (level >= image.mipCount || job.sourceX != 0 || job.sourceY != 0 || piece.x % step || piece.y % step)
+        return false;
+    size_t offset = 0;
+    for (uint32_t i = 0; i < level; ++i)
+        offset += DxtLevelBytes(kind, LevelSide(image.width, i), LevelSide(image.height, i));
+    const int width = LevelSide(image.width, level), height = LevelSide(image.height, level);
+    const size_t blockBytes = size_t(DxtBlockBytes(kind)), sourcePitch = size_t((width + 3) / 4) * blockBytes;
+    const int x1 = piece.x >> level, y1 = piece.y >> level;
+    const int x2 = std::min(width, (piece.x + piece.width + (1 << level) - 1) >> level);
+    const int y2 = std::min(height, (piece.y + piece.height + (1 << level) - 1) >> level);
+    D3DLOCKED_RECT locked;
+    if (FAILED(target->LockRect(level, &locked, nullptr, 0))) return false;
+    const uint8_t* source = image.pixels + offset + size_t(y1 / 4) * sourcePitch + size_t(x1 / 4) * blockBytes;
+    const size_t rowBytes = size_t((x2 - x1 + 3) / 4) * blockBytes;
+    for (int row = 0; row < (y2 - y1 + 3) / 4; ++row)
+        std::memcpy(static_cast<uint8_t*>(locked.pBits) + size_t(row) * size_t(locked.Pitch),
+                    source + size_t(row) * sourcePitch, rowBytes);
+    target->UnlockRect(level);
+    return true;
+}
+
 }  // namespace
 
 PlainTransferImages::~PlainTransferImages() {
@@ -78,6 +107,12 @@ int TransferCompressedPiece(const TransferJob& job, const Box& box, const Textur
     if (FAILED(target->LockRect(0, &locked, nullptr, 0))) return AddLogText("テクスチャのロックに失敗しました\n");
     CopyBlockRows(job, box, static_cast<uint8_t*>(locked.pBits), locked.Pitch, kind);
     target->UnlockRect(0);
+    // Blocks cannot be halved: the levels beyond the first come from the image's own.
+    for (uint32_t level = 1; level < target->GetLevelCount(); ++level)
+        if (!CopyMipLevel(job, piece, kind, target, level)) {
+            AddLogFormat("DXT画像のミップマップレベル %u を転送できませんでした", level);
+            break;
+        }
     if (piece.staging) Graphics().dev.device->UpdateTexture(piece.staging, piece.texture);
     return 0;
 }

@@ -72,6 +72,9 @@ TEST_F(ColorDataTest, FormatRecordsByCodeAndByIndex) {
     EXPECT_EQ(GetColorDataIndexFromSpec(s), 8);
     s.compression = 6;
     EXPECT_EQ(GetColorDataIndexFromSpec(s), -1);
+    // A kind above 5 has no colour data: null and a log line, never the description itself.
+    EXPECT_EQ(GetColorDataFromSpec(s), nullptr);
+    EXPECT_NE(Log().find("画像の圧縮形式 6 に対応するカラーデータはありません"), std::string::npos);
     s = ImageColorSpec{};
     s.alphaTest = 1;
     s.depth = 32;

@@ -185,3 +185,43 @@ TEST_F(NoDxtDrawingTest, CompressedImagesAreDecodedIntoTheFallbackFormats) {
 
 }  // namespace
 }  // namespace orvik_test
+
+namespace orvik_test {
+namespace {
+
+// One DXT1 block of a single 5:6:5 colour.
+void PutSolidBlock(Bytes& b, uint16_t color) {
+    imagetest::Put16(b, color);
+    imagetest::Put16(b, color);
+    imagetest::Put32(b, 0);
+}
+
+TEST_F(DrawingTest, CompressedMipLevelsComeFromTheImagesOwnLevels) {
+    // 8 x 8 with levels of 4 x 4 (green), 2 x 2 (blue) and 1 x 1 (red), each one block.
+    imagetest::DdsSpec dds;
+    dds.width = dds.height = 8;
+    dds.mipCount = 4;
+    for (int i = 0; i < 4; ++i) PutSolidBlock(dds.data, 0xFFFF);
+    for (uint16_t c : {uint16_t(0x07E0), uint16_t(0x001F), uint16_t(0xF800)}) PutSolidBlock(dds.data, c);
+    const int32_t handle = GraphFromFile(imagetest::MakeDds(dds), false);
+    ASSERT_GE(handle, 0);
+    const TexturePiece& piece = GetGraphRecord(handle)->images->pieces.at(0);
+    host::Texture* held = piece.staging ? piece.staging : piece.texture;
+    ASSERT_EQ(held->GetLevelCount(), 4u);
+    for (uint32_t level = 1; level < 4; ++level) {
+        host::D3DLOCKED_RECT locked;
+        ASSERT_EQ(held->LockRect(level, &locked, nullptr, host::D3DLOCK_READONLY), host::D3D_OK);
+        EXPECT_EQ(std::memcmp(locked.pBits, dds.data.data() + 24 + 8 * level, 8), 0) << level;
+        held->UnlockRect(level);
+    }
+    EXPECT_EQ(Log().find("ミップマップ"), std::string::npos);
+    // A header claiming more levels than the texture can have still makes the graphic.
+    dds.mipCount = 10;
+    for (int i = 0; i < 6; ++i) PutSolidBlock(dds.data, 0);
+    const int32_t claimed = GraphFromFile(imagetest::MakeDds(dds), false);
+    ASSERT_GE(claimed, 0);
+    EXPECT_EQ(GetGraphRecord(claimed)->images->pieces.at(0).texture->GetLevelCount(), 4u);
+}
+
+}  // namespace
+}  // namespace orvik_test
