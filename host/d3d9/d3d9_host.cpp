@@ -20,6 +20,7 @@ D3D9HostSettings FreshSettings() {
     s.forceGenericPath = EnvFlag("ORVIK_D3D9_GENERIC");
     const char* model = std::getenv("ORVIK_D3D9_SHADER_MODEL");
     s.shaderModel2 = model && std::strcmp(model, "2") == 0;
+    s.forceBaselineSpans = EnvFlag("ORVIK_D3D9_NO_AVX2");
     return s;
 }
 

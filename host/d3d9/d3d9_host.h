@@ -42,6 +42,9 @@ struct D3D9HostSettings {
     std::vector<D3DFORMAT> refusedFormats;
     // Every draw takes the general pixel path (also when ORVIK_D3D9_GENERIC is set).
     bool forceGenericPath = false;
+    // The fast spans use SSE2 even where AVX2 is there (also when ORVIK_D3D9_NO_AVX2 is
+    // set), so the two can be compared.
+    bool forceBaselineSpans = false;
 };
 
 struct D3D9Stats {

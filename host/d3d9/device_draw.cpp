@@ -95,23 +95,38 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
         ClipAndMap(seg, 2, map, &clipped);
         if (clipped.size() == 2) RasterLine(st, clipped[0], clipped[1], clipped[0]);
     };
+    // Triangle p's corners in drawing order.
+    auto corners = [&](UINT p, UINT out[3]) {
+        if (type == D3DPT_TRIANGLELIST) out[0] = index(3 * p), out[1] = index(3 * p + 1), out[2] = index(3 * p + 2);
+        else if (type == D3DPT_TRIANGLEFAN) out[0] = index(0), out[1] = index(p + 1), out[2] = index(p + 2);
+        else if (p % 2 == 0) out[0] = index(p), out[1] = index(p + 1), out[2] = index(p + 2);
+        else out[0] = index(p), out[1] = index(p + 2), out[2] = index(p + 1);
+    };
+    // Sprites come as pairs of triangles forming a rectangle: drawn as one.
+    auto rectanglePair = [&](UINT p) {
+        if (!layout.pretransformed || p + 1 >= primitiveCount) return false;
+        UINT i[3], j[3];
+        corners(p, i);
+        corners(p + 1, j);
+        const ScreenVertex* first[3] = {&screen[i[0]], &screen[i[1]], &screen[i[2]]};
+        const ScreenVertex* second[3] = {&screen[j[0]], &screen[j[1]], &screen[j[2]]};
+        return RasterRectanglePair(st, first, second);
+    };
     for (UINT p = 0; p < primitiveCount; ++p) {
         switch (type) {
             case D3DPT_TRIANGLELIST:
-                // Sprites come as pairs of triangles forming a rectangle: drawn as one.
-                if (layout.pretransformed && p + 1 < primitiveCount &&
-                    RasterRectanglePair(st, screen[index(3 * p)], screen[index(3 * p + 1)], screen[index(3 * p + 2)],
-                                        screen[index(3 * p + 3)], screen[index(3 * p + 4)], screen[index(3 * p + 5)])) {
+            case D3DPT_TRIANGLESTRIP:
+            case D3DPT_TRIANGLEFAN: {
+                if (rectanglePair(p)) {
                     ++p;
                     break;
                 }
-                triangle(index(3 * p), index(3 * p + 1), index(3 * p + 2), index(3 * p));
+                UINT c[3];
+                corners(p, c);
+                // Flat shading takes the first vertex of a list or strip triangle, the second of a fan's.
+                triangle(c[0], c[1], c[2], type == D3DPT_TRIANGLEFAN ? c[1] : c[0]);
                 break;
-            case D3DPT_TRIANGLESTRIP:
-                if (p % 2 == 0) triangle(index(p), index(p + 1), index(p + 2), index(p));
-                else triangle(index(p), index(p + 2), index(p + 1), index(p));
-                break;
-            case D3DPT_TRIANGLEFAN: triangle(index(0), index(p + 1), index(p + 2), index(p + 1)); break;
+            }
             case D3DPT_LINELIST: line(index(2 * p), index(2 * p + 1)); break;
             case D3DPT_LINESTRIP: line(index(p), index(p + 1)); break;
             default: {

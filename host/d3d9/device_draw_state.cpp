@@ -55,6 +55,39 @@ bool FastSourceOf(DWORD op, DWORD arg1, DWORD arg2, FastSource* out) {
     }
 }
 
+// Point sampling of one level with clamping.
+bool FastSampler(const StageSampler& s) {
+    const bool point = s.magFilter <= D3DTEXF_POINT && s.minFilter <= D3DTEXF_POINT;
+    const bool oneLevel = s.mipFilter == D3DTEXF_NONE || s.levelCount == 1;
+    return point && oneLevel && s.maxLevel == 0 && s.addressU == D3DTADDRESS_CLAMP && s.addressV == D3DTADDRESS_CLAMP;
+}
+
+// A second stage that passes the colour on and takes the alpha of its own texture, maybe
+// complemented: the mask screen's composite.
+bool SecondStageAlpha(const DrawState& st, uint32_t* alphaXor) {
+    const StageOps& o = st.ops[1];
+    if (o.colorOp != D3DTOP_SELECTARG1 || o.colorArg[1] != D3DTA_CURRENT || o.alphaOp != D3DTOP_SELECTARG1 ||
+        (o.alphaArg[1] & ~D3DTA_COMPLEMENT) != D3DTA_TEXTURE || (o.resultArg & D3DTA_SELECTMASK) != D3DTA_CURRENT)
+        return false;
+    if (st.samplers[1].levelCount == 0 || !FastSampler(st.samplers[1])) return false;
+    *alphaXor = o.alphaArg[1] & D3DTA_COMPLEMENT ? 255u : 0u;
+    return true;
+}
+
+bool FastBlendOf(const DrawState& st, FastBlend* out) {
+    if (!st.blend) {
+        *out = FastBlend::None;
+        return true;
+    }
+    const bool sameAlpha = st.srcBlendAlpha == st.srcBlend && st.destBlendAlpha == st.destBlend &&
+                           st.blendOpAlpha == st.blendOp;
+    if (!sameAlpha || st.blendOp != D3DBLENDOP_ADD || st.srcBlend != D3DBLEND_SRCALPHA) return false;
+    if (st.destBlend == D3DBLEND_INVSRCALPHA) *out = FastBlend::Alpha;
+    else if (st.destBlend == D3DBLEND_ONE) *out = FastBlend::Add;
+    else return false;
+    return true;
+}
+
 void ChooseFastPath(DrawState* st) {
     st->fast = false;
     if (D3D9Settings().forceGenericPath) return;
@@ -62,19 +95,9 @@ void ChooseFastPath(DrawState* st) {
     const D3DFORMAT f = st->targetFormat;
     const bool target = f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 ||
                         f == D3DFMT_A1R5G5B5 || f == D3DFMT_A4R4G4B4;
-    if (!target || st->depthTest ||
-        st->addSpecular || st->writeMask != 0xFFFFFFFFu || st->fillMode != D3DFILL_SOLID || st->stageCount > 1)
+    if (!target || st->depthTest || st->addSpecular || st->writeMask != 0xFFFFFFFFu ||
+        st->fillMode != D3DFILL_SOLID || st->stageCount > 2 || !FastBlendOf(*st, &st->fastBlend))
         return;
-    if (st->blend) {
-        const bool sameAlpha = st->srcBlendAlpha == st->srcBlend && st->destBlendAlpha == st->destBlend &&
-                               st->blendOpAlpha == st->blendOp;
-        if (!sameAlpha || st->blendOp != D3DBLENDOP_ADD || st->srcBlend != D3DBLEND_SRCALPHA) return;
-        if (st->destBlend == D3DBLEND_INVSRCALPHA) st->fastBlend = FastBlend::Alpha;
-        else if (st->destBlend == D3DBLEND_ONE) st->fastBlend = FastBlend::Add;
-        else return;
-    } else {
-        st->fastBlend = FastBlend::None;
-    }
     if (st->stageCount == 0) {
         st->fastColor = st->fastAlpha = FastSource::Diffuse;
         st->fast = true;
@@ -83,16 +106,15 @@ void ChooseFastPath(DrawState* st) {
     const StageOps& o = st->ops[0];
     if ((o.resultArg & D3DTA_SELECTMASK) != D3DTA_CURRENT) return;
     if (!FastSourceOf(o.colorOp, o.colorArg[1], o.colorArg[2], &st->fastColor)) return;
-    if (o.alphaOp == D3DTOP_DISABLE) st->fastAlpha = FastSource::Diffuse;
-    else if (!FastSourceOf(o.alphaOp, o.alphaArg[1], o.alphaArg[2], &st->fastAlpha)) return;
-    if (st->stageUsesTexture[0] && st->samplers[0].levelCount > 0) {
-        const StageSampler& s = st->samplers[0];
-        const bool point = s.magFilter <= D3DTEXF_POINT && s.minFilter <= D3DTEXF_POINT;
-        const bool oneLevel = s.mipFilter == D3DTEXF_NONE || s.levelCount == 1;
-        if (!point || !oneLevel || s.maxLevel != 0 || s.addressU != D3DTADDRESS_CLAMP ||
-            s.addressV != D3DTADDRESS_CLAMP)
-            return;
+    if (st->stageCount == 2) {
+        if (!SecondStageAlpha(*st, &st->fastSecondXor)) return;
+        st->fastAlpha = FastSource::Second;
+    } else if (o.alphaOp == D3DTOP_DISABLE) {
+        st->fastAlpha = FastSource::Diffuse;
+    } else if (!FastSourceOf(o.alphaOp, o.alphaArg[1], o.alphaArg[2], &st->fastAlpha)) {
+        return;
     }
+    if (st->stageUsesTexture[0] && st->samplers[0].levelCount > 0 && !FastSampler(st->samplers[0])) return;
     st->fast = true;
 }
 

@@ -42,8 +42,9 @@ struct StageOps {
     int texSet;  // texture coordinate set read by this stage
 };
 
-// Source of the colour or alpha of a fast span: texel, diffuse, or their product.
-enum class FastSource : uint8_t { Texel, Diffuse, Product };
+// Source of the colour or alpha of a fast span: texel, diffuse, or their product; for the
+// alpha also the texel of stage 1, which otherwise passes the colour on unchanged.
+enum class FastSource : uint8_t { Texel, Diffuse, Product, Second };
 enum class FastBlend : uint8_t { None, Alpha, Add };
 
 struct DrawState {
@@ -82,6 +83,7 @@ struct DrawState {
     bool fast = false;
     FastSource fastColor = FastSource::Texel, fastAlpha = FastSource::Texel;
     FastBlend fastBlend = FastBlend::None;
+    uint32_t fastSecondXor = 0;  // see FastSpan::secondXor
     uint32_t targetAlphaOr = 0;  // 0xFF000000 for targets without alpha
 };
 

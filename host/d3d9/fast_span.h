@@ -1,6 +1,7 @@
 // Spans for the common 2D state: one constant diffuse colour, affine point-sampled
 // texture with clamping, a 32-bit target, and no blending, source-alpha blending or
-// additive blending. They give the same bits as the general pixel path.
+// additive blending; the alpha may come from a second texture (the mask screen's
+// composite). They give the same bits as the general pixel path.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -9,16 +10,23 @@
 
 namespace host {
 
-struct FastSpan {
+// One texture read along a span, point-sampled with clamping.
+struct FastTexture {
     const uint32_t* texels = nullptr;
     size_t pitch = 0;
     int32_t width = 1, height = 1;
     uint32_t alphaOr = 0;
     int64_t tu = 0, tv = 0, dtu = 0, dtv = 0;  // texels, 32 fraction bits
-    uint32_t color = 0xFFFFFFFFu;             // the constant diffuse colour
+};
+
+struct FastSpan {
+    // Stage 0's texture, and stage 1's for FastSource::Second.
+    FastTexture tex[2];
+    uint32_t color = 0xFFFFFFFFu;  // the constant diffuse colour
+    uint32_t secondXor = 0;        // 255 where stage 1 takes its texel's alpha complemented
     const bool* alphaPass = nullptr;
     // When the alpha test passes exactly the alphas from this value up (0 for no test),
-    // four pixels are shaded at a time; -1 otherwise.
+    // several pixels are shaded at a time; -1 otherwise.
     int alphaPassFrom = -1;
     uint32_t targetAlphaOr = 0;
 };
@@ -28,8 +36,29 @@ int AlphaPassFrom(const bool pass[256]);
 
 using FastSpanFn = void (*)(uint32_t* dst, int count, const FastSpan& span);
 
-// `unit`: the span steps exactly one texel to the right per pixel and every texel it
-// reads lies inside the texture, so no clamping is needed.
+// `unit`: the span reads consecutive texels of one row of each texture, all inside it,
+// so no stepping or clamping is needed.
 FastSpanFn SelectFastSpan(FastSource color, FastSource alpha, FastBlend blend, bool unit);
+
+// Every combination of the spans, numbered: colour (3 sources), alpha (4), blend (3),
+// unit. The vector halves of each instruction set are kept in tables in this order.
+constexpr size_t kFastSpanCount = 3 * 4 * 3 * 2;
+struct FastSpanKey {
+    FastSource color, alpha;
+    FastBlend blend;
+    bool unit;
+};
+constexpr FastSpanKey FastSpanKeyOf(size_t i) {
+    return {FastSource(i / 24), FastSource(i / 6 % 4), FastBlend(i / 2 % 3), i % 2 != 0};
+}
+constexpr size_t FastSpanIndex(FastSource color, FastSource alpha, FastBlend blend, bool unit) {
+    return ((size_t(color) * 4 + size_t(alpha)) * 3 + size_t(blend)) * 2 + (unit ? 1 : 0);
+}
+
+// The vector half of a span: shades the leading pixels a whole vector at a time and
+// returns how many it did. The AVX2 table is null when the processor lacks AVX2 or it
+// was not built.
+using FastVectorFn = int (*)(uint32_t* dst, int count, const FastSpan& span);
+const FastVectorFn* Avx2VectorSpans();
 
 }  // namespace host

@@ -10,12 +10,11 @@ namespace host {
 // `flat` gives the colours under flat shading. Culling is applied here.
 void RasterTriangle(const DrawState& state, const ScreenVertex& a, const ScreenVertex& b,
                     const ScreenVertex& c, const ScreenVertex& flat);
-// Two consecutive list triangles (a, b, c) and (d, c, b) that form an axis-aligned
-// rectangle with one affine mapping are drawn as one rectangle, covering exactly the
-// pixels the two triangles would. False, with nothing drawn, for any other pair.
-bool RasterRectanglePair(const DrawState& state, const ScreenVertex& a, const ScreenVertex& b,
-                         const ScreenVertex& c, const ScreenVertex& d, const ScreenVertex& e,
-                         const ScreenVertex& f);
+// Two triangles sharing a diagonal (in any vertex order, facing the same way) that form
+// an axis-aligned rectangle with one affine mapping are drawn as one rectangle, covering
+// exactly the pixels the two triangles would. False, with nothing drawn, for any other pair.
+bool RasterRectanglePair(const DrawState& state, const ScreenVertex* const first[3],
+                         const ScreenVertex* const second[3]);
 void RasterLine(const DrawState& state, const ScreenVertex& a, const ScreenVertex& b,
                 const ScreenVertex& flat);
 void RasterPoint(const DrawState& state, const ScreenVertex& v);

@@ -112,6 +112,7 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
         FastSource fastColor = st.fastColor, fastAlpha = st.fastAlpha;
         if (fastColor == FastSource::Product && (diffuse & 0xFFFFFFu) == 0xFFFFFFu) fastColor = FastSource::Texel;
         if (fastAlpha == FastSource::Product && (diffuse >> 24) == 255) fastAlpha = FastSource::Texel;
+        fastTextures = fastAlpha == FastSource::Second ? 2 : 1;
         fastUnit = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, true);
         fastClamped = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, false);
     }
@@ -139,21 +140,26 @@ void TriangleSetup::EvaluatePerspective(int px, int py, PixelInput* in) const {
 }
 
 void TriangleSetup::FillFastSpan(const DrawState& st, FastSpan* span) const {
-    const StageSampler& s = st.samplers[0];
-    if (usesTexture[0]) {
-        const TexelLevel& l = s.levels[0];
-        span->texels = l.texels;
-        span->pitch = l.pitch;
-        span->width = l.width;
-        span->height = l.height;
-        span->alphaOr = l.alphaOr;
-    } else {
-        span->texels = &kWhiteTexel;
-        span->pitch = 1;
-        span->width = span->height = 1;
-        span->alphaOr = 0;
+    for (int s = 0; s < 2; ++s) {
+        FastTexture& t = span->tex[s];
+        if (s < st.stageCount && usesTexture[s]) {
+            const TexelLevel& l = st.samplers[s].levels[0];
+            t.texels = l.texels;
+            t.pitch = l.pitch;
+            t.width = l.width;
+            t.height = l.height;
+            t.alphaOr = l.alphaOr;
+        } else {
+            t.texels = &kWhiteTexel;
+            t.pitch = 1;
+            t.width = t.height = 1;
+            t.alphaOr = 0;
+        }
+        t.dtu = texStep[s][0];
+        t.dtv = texStep[s][1];
     }
     span->color = diffuse;
+    span->secondXor = st.fastSecondXor;
     span->alphaPass = st.alphaPass;
     span->alphaPassFrom = st.alphaPassFrom;
     span->targetAlphaOr = st.targetAlphaOr;

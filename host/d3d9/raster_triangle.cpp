@@ -60,15 +60,29 @@ void ShadeGenericSpan(const DrawState& st, const TriangleSetup& t, int x0, int x
     }
 }
 
+// True when the span reads texels x, x + 1, ... of one row, all inside the texture. A step
+// a little off one texel (texture coordinates in floating point rarely give exactly one)
+// still does when the last pixel lands count - 1 texels after the first: the texel
+// column then grows by exactly one at every pixel, as it can grow by only 0 or 1 (or
+// 1 or 2) at each. The row cannot change between equal ends.
+bool ReadsOneRowInStep(const FastTexture& t, int count) {
+    constexpr int64_t kOne = int64_t(1) << 32;
+    if (t.dtu <= 0 || t.dtu >= 2 * kOne) return false;
+    const int64_t last = count - 1;
+    const int64_t firstX = t.tu >> 32, row = t.tv >> 32;
+    return firstX >= 0 && firstX + count <= t.width && row >= 0 && row < t.height &&
+           ((t.tu + last * t.dtu) >> 32) == firstX + last && ((t.tv + last * t.dtv) >> 32) == row;
+}
+
 void ShadeFastSpan(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0, int x1, int y) {
     const int count = x1 - x0 + 1;
-    f.tu = t.TexelStart(0, 0, x0, y);
-    f.tv = t.TexelStart(0, 1, x0, y);
-    f.dtu = t.texStep[0][0];
-    f.dtv = t.texStep[0][1];
-    const int64_t firstX = f.tu >> 32, row = f.tv >> 32;
-    const bool unit = f.dtu == (int64_t(1) << 32) && f.dtv == 0 && firstX >= 0 &&
-                      firstX + count <= f.width && row >= 0 && row < f.height;
+    bool unit = true;
+    for (int s = 0; s < t.fastTextures; ++s) {
+        FastTexture& tex = f.tex[s];
+        tex.tu = t.TexelStart(s, 0, x0, y);
+        tex.tv = t.TexelStart(s, 1, x0, y);
+        unit = unit && ReadsOneRowInStep(tex, count);
+    }
     const FastSpanFn span = unit ? t.fastUnit : t.fastClamped;
     uint8_t* line = st.target + size_t(y) * st.targetPitch;
     if (st.targetBytes == 4) {

@@ -57,8 +57,9 @@ TEST_F(RasterTest, SharedEdgeDrawsEveryPixelOnce) {
 }
 
 TEST_F(RasterTest, RectanglePairsCoverWhatTheirTrianglesCover) {
-    // Random rectangles with fractional, swapped and mirrored corners: one call (drawn as
-    // a rectangle) and two calls (two triangles) give the same pixels.
+    // Random rectangles with fractional, swapped and mirrored corners, as a list, as a list
+    // whose second triangle starts at another corner, as a strip and as a fan: one call
+    // (drawn as a rectangle) and one call per triangle give the same pixels.
     std::mt19937 rng(7);
     BlendAdditively();
     D3DVIEWPORT9 vp{1, 2, 13, 11, 0, 1};
@@ -67,14 +68,27 @@ TEST_F(RasterTest, RectanglePairsCoverWhatTheirTrianglesCover) {
     for (int i = 0; i < 200; ++i) {
         TLVertex q[6];
         Quad(q, coord(), coord(), coord(), coord(), 0xFF010101u);
-        std::vector<uint32_t> pixels[2];
-        for (int separate = 0; separate < 2; ++separate) {
-            dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
-            ASSERT_EQ(DrawQuad(q, separate != 0), D3D_OK);
-            for (int y = 0; y < 16; ++y)
-                for (int x = 0; x < 16; ++x) pixels[separate].push_back(Pixel(x, y));
+        struct Form {
+            D3DPRIMITIVETYPE type;
+            std::vector<TLVertex> call, triangles;
+        };
+        const Form forms[] = {
+            {D3DPT_TRIANGLELIST, {q, q + 6}, {q, q + 6}},
+            {D3DPT_TRIANGLELIST, {q[0], q[1], q[2], q[4], q[5], q[3]}, {q[0], q[1], q[2], q[4], q[5], q[3]}},
+            {D3DPT_TRIANGLESTRIP, {q[0], q[1], q[2], q[3]}, {q[0], q[1], q[2], q[1], q[3], q[2]}},
+            {D3DPT_TRIANGLEFAN, {q[0], q[1], q[3], q[2]}, {q[0], q[1], q[3], q[0], q[3], q[2]}},
+        };
+        for (const Form& form : forms) {
+            std::vector<uint32_t> pixels[2];
+            for (int separate = 0; separate < 2; ++separate) {
+                dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+                if (separate) ASSERT_EQ(DrawQuad(form.triangles.data(), true), D3D_OK);
+                else ASSERT_EQ(Draw(form.type, 2, form.call.data()), D3D_OK);
+                for (int y = 0; y < 16; ++y)
+                    for (int x = 0; x < 16; ++x) pixels[separate].push_back(Pixel(x, y));
+            }
+            ASSERT_EQ(pixels[0], pixels[1]) << "rectangle " << i << " drawn as " << form.type;
         }
-        ASSERT_EQ(pixels[0], pixels[1]) << "rectangle " << i;
     }
 }
 

@@ -192,13 +192,26 @@ TEST_F(ShadingTest, SixteenBitTargetRoundsChannels) {
     EXPECT_EQ(Pixel(0, 0), 0xFFFFu);
 }
 
-// The fast spans must give the bits of the general path for every state they serve, on
-// every target format they serve.
+// Texels whose alphas come in runs of 0, of 255 and of anything, as sprites have them, so
+// the spans' shortcuts for wholly clear and wholly opaque pixels are taken too.
+std::vector<uint32_t> SpriteTexels(std::mt19937& rng) {
+    std::vector<uint32_t> texels(16 * 16);
+    for (size_t i = 0; i < texels.size(); ++i) {
+        const uint32_t kind = uint32_t(i / 8 + i / 48) % 3;
+        const uint32_t alpha = kind == 0 ? 0u : kind == 1 ? 255u : rng() >> 24;
+        texels[i] = alpha << 24 | (rng() & 0xFFFFFFu);
+    }
+    return texels;
+}
+
+enum class SpanPath { Fast, Baseline, General };
+
+// The fast spans (AVX2 where the processor has it, and SSE2 alone) must give the bits of
+// the general path for every state they serve, on every target format they serve.
 TEST_F(ShadingTest, FastSpansMatchTheGeneralPath) {
     std::mt19937 rng(1234);
-    std::vector<uint32_t> texels(16 * 16);
-    for (auto& t : texels) t = rng();
-    Texture* tex = MakeTexture(16, 16, texels);
+    Texture* tex = MakeTexture(16, 16, SpriteTexels(rng));
+    Texture* mask = MakeTexture(16, 16, SpriteTexels(rng));
     std::vector<Surface*> targets{back};
     for (D3DFORMAT f : {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4}) {
         Surface* rt = nullptr;
@@ -209,15 +222,21 @@ TEST_F(ShadingTest, FastSpansMatchTheGeneralPath) {
                                  {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE},
                                  {D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE}};
     const DWORD blends[][2] = {{0, 0}, {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA}, {D3DBLEND_SRCALPHA, D3DBLEND_ONE}};
-    auto render = [&](bool generic, int scene, std::vector<uint8_t>* out) {
-        D3D9Settings().forceGenericPath = generic;
+    auto render = [&](SpanPath path, int scene, std::vector<uint8_t>* out) {
+        D3D9Settings().forceGenericPath = path == SpanPath::General;
+        D3D9Settings().forceBaselineSpans = path == SpanPath::Baseline;
         std::mt19937 r{uint32_t(scene)};
         for (Surface* target : targets) {
             dev->SetRenderTarget(0, target);
             dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0x80402010u, 1.0f, 0);
-            dev->SetTexture(0, tex);
-            dev->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-            dev->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+            for (DWORD stage = 0; stage < 2; ++stage) {
+                dev->SetTexture(stage, stage == 0 ? tex : mask);
+                dev->SetSamplerState(stage, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+                dev->SetSamplerState(stage, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+            }
+            dev->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+            dev->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+            dev->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
             for (int i = 0; i < 12; ++i) {
                 const auto& c = colorOps[r() % 3];
                 const auto& a = colorOps[r() % 3];
@@ -236,6 +255,9 @@ TEST_F(ShadingTest, FastSpansMatchTheGeneralPath) {
                 dev->SetRenderState(D3DRS_ALPHATESTENABLE, r() % 2);
                 dev->SetRenderState(D3DRS_ALPHAREF, r() % 256);
                 dev->SetRenderState(D3DRS_ALPHAFUNC, r() % 4 ? D3DCMP_GREATER : D3DCMP_LESS);
+                // Some draws take stage 1's texel alpha, as the mask screen's composite does.
+                dev->SetTextureStageState(1, D3DTSS_COLOROP, r() % 3 ? D3DTOP_DISABLE : D3DTOP_SELECTARG1);
+                dev->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE | (r() % 2 ? D3DTA_COMPLEMENT : 0));
                 auto coord = [&](int range) { return float(int(r() % (range * 8)) - 16) / 8.0f; };
                 const uint32_t color = r();
                 TLVertex q[6];
@@ -262,13 +284,17 @@ TEST_F(ShadingTest, FastSpansMatchTheGeneralPath) {
         dev->SetRenderTarget(0, back);
     };
     for (int scene = 0; scene < 40; ++scene) {
-        std::vector<uint8_t> fast, general;
-        render(false, scene, &fast);
-        render(true, scene, &general);
+        std::vector<uint8_t> fast, baseline, general;
+        render(SpanPath::Fast, scene, &fast);
+        render(SpanPath::Baseline, scene, &baseline);
+        render(SpanPath::General, scene, &general);
         ASSERT_EQ(fast, general) << "scene " << scene;
+        ASSERT_EQ(baseline, general) << "scene " << scene;
     }
+    D3D9Settings().forceGenericPath = D3D9Settings().forceBaselineSpans = false;
     for (size_t i = 1; i < targets.size(); ++i) targets[i]->Release();
     tex->Release();
+    mask->Release();
 }
 
 }  // namespace

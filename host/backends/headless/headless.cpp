@@ -66,11 +66,15 @@ void SetFullscreen(bool on, int, int) {
 bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     std::lock_guard lock(S().mutex);
     if (S().presentFails || !pixels || width <= 0 || height <= 0 || pitch < width * 4) return false;
-    headless::Frame f{width, height, std::vector<uint32_t>(size_t(width) * size_t(height))};
+    // The last frame's storage is reused: a fresh zeroed buffer per frame cost as much as
+    // the copy itself.
+    headless::Frame& f = S().last;
+    f.width = width;
+    f.height = height;
+    f.pixels.resize(size_t(width) * size_t(height));
     for (int y = 0; y < height; ++y)
         std::memcpy(&f.pixels[size_t(y) * size_t(width)],
                     reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * size_t(pitch), size_t(width) * 4);
-    S().last = std::move(f);
     ++S().frames;
     return true;
 }

@@ -1,0 +1,44 @@
+// The AVX2 build of the spans' vector half, compiled with -mavx2 on x86-64 and used only
+// when the processor has AVX2. Without the flag this file gives no table.
+#include "host/d3d9/fast_span.h"
+
+#include <utility>
+
+#if defined(__AVX2__)
+#define HOST_SPAN_ISA avx2
+#include "host/d3d9/span_vector.h"
+#undef HOST_SPAN_ISA
+#endif
+
+namespace host {
+
+#if defined(__AVX2__)
+namespace {
+
+template <size_t I>
+int Part(uint32_t* dst, int count, const FastSpan& f) {
+    constexpr FastSpanKey k = FastSpanKeyOf(I);
+    return avx2::SpanVector<avx2::Avx2, k.color, k.alpha, k.blend, k.unit>(dst, count, f);
+}
+
+template <size_t... I>
+struct Table {
+    static constexpr FastVectorFn kParts[sizeof...(I)] = {&Part<I>...};
+};
+
+template <size_t... I>
+constexpr const FastVectorFn* PartsOf(std::index_sequence<I...>) {
+    return Table<I...>::kParts;
+}
+
+}  // namespace
+
+const FastVectorFn* Avx2VectorSpans() {
+    static const bool usable = __builtin_cpu_supports("avx2");
+    return usable ? PartsOf(std::make_index_sequence<kFastSpanCount>()) : nullptr;
+}
+#else
+const FastVectorFn* Avx2VectorSpans() { return nullptr; }
+#endif
+
+}  // namespace host

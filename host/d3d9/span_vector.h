@@ -1,0 +1,201 @@
+// The vector half of the fast spans, written once over a small set of lane operations so
+// that the SSE2 build (4 pixels a step) and the AVX2 build (8 pixels) run the same steps
+// and give the same bits as the scalar loop. Pixels are widened to 16-bit lanes; Div255
+// is exact on every lane value that occurs (at most 65025 + 128).
+//
+// Each translation unit including this names its own namespace (HOST_SPAN_ISA), so the
+// copies built for different instruction sets never merge at link time; nothing here
+// calls inline functions from other headers for the same reason.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "host/d3d9/fast_span.h"
+
+#include <emmintrin.h>
+#if defined(__AVX2__)
+#include <immintrin.h>
+#endif
+
+#ifndef HOST_SPAN_ISA
+#error "HOST_SPAN_ISA names the namespace of this copy of the vector spans"
+#endif
+
+namespace host::HOST_SPAN_ISA {
+
+struct Sse2 {
+    using T = __m128i;
+    static constexpr int kLanes = 4;
+    static constexpr int kAllBytes = 0xFFFF;
+    static T Zero() { return _mm_setzero_si128(); }
+    static T Set32(uint32_t v) { return _mm_set1_epi32(int(v)); }
+    static T Set16(int v) { return _mm_set1_epi16(short(v)); }
+    static T Load(const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const T*>(p)); }
+    static void Store(uint32_t* p, T v) { _mm_storeu_si128(reinterpret_cast<T*>(p), v); }
+    static T Lo8(T v) { return _mm_unpacklo_epi8(v, Zero()); }
+    static T Hi8(T v) { return _mm_unpackhi_epi8(v, Zero()); }
+    static T Pack16(T lo, T hi) { return _mm_packus_epi16(lo, hi); }
+    static T Mul16(T a, T b) { return _mm_mullo_epi16(a, b); }
+    static T Add16(T a, T b) { return _mm_add_epi16(a, b); }
+    static T Sub16(T a, T b) { return _mm_sub_epi16(a, b); }
+    static T Shr16By8(T a) { return _mm_srli_epi16(a, 8); }
+    static T Shr32By24(T a) { return _mm_srli_epi32(a, 24); }
+    static T AlphaToLanes16(T v) {
+        return _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+    }
+    static T Greater32(T a, T b) { return _mm_cmpgt_epi32(a, b); }
+    static T Equal32(T a, T b) { return _mm_cmpeq_epi32(a, b); }
+    static T And(T a, T b) { return _mm_and_si128(a, b); }
+    static T Or(T a, T b) { return _mm_or_si128(a, b); }
+    static T Xor(T a, T b) { return _mm_xor_si128(a, b); }
+    static T AndNot(T mask, T v) { return _mm_andnot_si128(mask, v); }
+    static T AddSaturate8(T a, T b) { return _mm_adds_epu8(a, b); }
+    static int ByteMask(T v) { return _mm_movemask_epi8(v); }
+};
+
+#if defined(__AVX2__)
+// The same operations on 256 bits: unpacking and packing stay within each 128-bit half,
+// so a widen-then-pack round trip keeps every pixel in place.
+struct Avx2 {
+    using T = __m256i;
+    static constexpr int kLanes = 8;
+    static constexpr int kAllBytes = -1;
+    static T Zero() { return _mm256_setzero_si256(); }
+    static T Set32(uint32_t v) { return _mm256_set1_epi32(int(v)); }
+    static T Set16(int v) { return _mm256_set1_epi16(short(v)); }
+    static T Load(const uint32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const T*>(p)); }
+    static void Store(uint32_t* p, T v) { _mm256_storeu_si256(reinterpret_cast<T*>(p), v); }
+    static T Lo8(T v) { return _mm256_unpacklo_epi8(v, Zero()); }
+    static T Hi8(T v) { return _mm256_unpackhi_epi8(v, Zero()); }
+    static T Pack16(T lo, T hi) { return _mm256_packus_epi16(lo, hi); }
+    static T Mul16(T a, T b) { return _mm256_mullo_epi16(a, b); }
+    static T Add16(T a, T b) { return _mm256_add_epi16(a, b); }
+    static T Sub16(T a, T b) { return _mm256_sub_epi16(a, b); }
+    static T Shr16By8(T a) { return _mm256_srli_epi16(a, 8); }
+    static T Shr32By24(T a) { return _mm256_srli_epi32(a, 24); }
+    static T AlphaToLanes16(T v) {
+        return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(v, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+    }
+    static T Greater32(T a, T b) { return _mm256_cmpgt_epi32(a, b); }
+    static T Equal32(T a, T b) { return _mm256_cmpeq_epi32(a, b); }
+    static T And(T a, T b) { return _mm256_and_si256(a, b); }
+    static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+    static T Xor(T a, T b) { return _mm256_xor_si256(a, b); }
+    static T AndNot(T mask, T v) { return _mm256_andnot_si256(mask, v); }
+    static T AddSaturate8(T a, T b) { return _mm256_adds_epu8(a, b); }
+    static int ByteMask(T v) { return _mm256_movemask_epi8(v); }
+};
+#endif
+
+namespace span_detail {
+
+inline int64_t Clamp(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : v > hi ? hi : v; }
+
+template <class V>
+typename V::T Div255(typename V::T x) {
+    x = V::Add16(x, V::Set16(128));
+    return V::Shr16By8(V::Add16(x, V::Shr16By8(x)));
+}
+
+// a * b / 255 per channel of whole pixels, rounded.
+template <class V>
+typename V::T Modulate(typename V::T a, typename V::T b) {
+    const auto lo = Div255<V>(V::Mul16(V::Lo8(a), V::Lo8(b)));
+    const auto hi = Div255<V>(V::Mul16(V::Hi8(a), V::Hi8(b)));
+    return V::Pack16(lo, hi);
+}
+
+// Texels of one texture along the span, a vector at a time.
+template <class V, bool Unit>
+class TexelRun {
+public:
+    explicit TexelRun(const FastTexture& t) : t_(t), tu_(t.tu), tv_(t.tv), alphaOr_(V::Set32(t.alphaOr)) {
+        if constexpr (Unit) row_ = t.texels + size_t(t.tv >> 32) * t.pitch + size_t(t.tu >> 32);
+    }
+    typename V::T At(int i) {
+        if constexpr (Unit) return V::Or(V::Load(row_ + i), alphaOr_);
+        alignas(32) uint32_t texels[V::kLanes];
+        for (int k = 0; k < V::kLanes; ++k) {
+            const int64_t x = Clamp(tu_ >> 32, 0, t_.width - 1), y = Clamp(tv_ >> 32, 0, t_.height - 1);
+            texels[k] = t_.texels[size_t(y) * t_.pitch + size_t(x)];
+            tu_ += t_.dtu;
+            tv_ += t_.dtv;
+        }
+        return V::Or(V::Load(texels), alphaOr_);
+    }
+
+private:
+    const FastTexture& t_;
+    int64_t tu_, tv_;
+    const uint32_t* row_ = nullptr;
+    typename V::T alphaOr_;
+};
+
+// src * a + d * (255 - a), or d + src * a saturated, per channel; `all` is true where
+// every alpha is 255 and `none` where every alpha is 0, which give src (the first) and d.
+template <class V, FastBlend B>
+typename V::T Blend(typename V::T src, typename V::T d) {
+    if constexpr (B == FastBlend::None) {
+        return src;
+    } else {
+        const auto alpha = V::Shr32By24(src);
+        if (V::ByteMask(V::Equal32(alpha, V::Zero())) == V::kAllBytes) return d;
+        const bool opaque = V::ByteMask(V::Equal32(alpha, V::Set32(255))) == V::kAllBytes;
+        const auto lo = V::Lo8(src), hi = V::Hi8(src);
+        const auto alo = V::AlphaToLanes16(lo), ahi = V::AlphaToLanes16(hi);
+        if constexpr (B == FastBlend::Alpha) {
+            if (opaque) return src;
+            const auto inv = V::Set16(255);
+            const auto rlo = Div255<V>(V::Add16(V::Mul16(lo, alo), V::Mul16(V::Lo8(d), V::Sub16(inv, alo))));
+            const auto rhi = Div255<V>(V::Add16(V::Mul16(hi, ahi), V::Mul16(V::Hi8(d), V::Sub16(inv, ahi))));
+            return V::Pack16(rlo, rhi);
+        } else {
+            if (opaque) return V::AddSaturate8(src, d);
+            return V::AddSaturate8(V::Pack16(Div255<V>(V::Mul16(lo, alo)), Div255<V>(V::Mul16(hi, ahi))), d);
+        }
+    }
+}
+
+}  // namespace span_detail
+
+// Shades kLanes * n leading pixels of the span and returns how many were done.
+template <class V, FastSource C, FastSource A, FastBlend B, bool Unit>
+int SpanVector(uint32_t* dst, int count, const FastSpan& f) {
+    using namespace span_detail;
+    using T = typename V::T;
+    constexpr bool kReadsTexel = C != FastSource::Diffuse || (A != FastSource::Diffuse && A != FastSource::Second);
+    constexpr bool kSecond = A == FastSource::Second;
+    const uint32_t color = f.color;
+    // Per-channel multiplier (255 keeps the texel's channel) and the diffuse channels that
+    // replace channels taken from the diffuse colour.
+    const uint32_t mulRgb = C == FastSource::Product ? color & 0xFFFFFFu : 0xFFFFFFu;
+    const uint32_t mulA = A == FastSource::Product ? color >> 24 : 255u;
+    const T mul = V::Set32(mulRgb | mulA << 24);
+    const bool multiply = (mulRgb | mulA << 24) != 0xFFFFFFFFu;
+    const uint32_t keep = (C == FastSource::Diffuse ? 0u : 0xFFFFFFu) |
+                          (A == FastSource::Texel || A == FastSource::Product ? 0xFF000000u : 0u);
+    const T keepMask = V::Set32(keep);
+    const T diffuse = V::Set32(color & ~keep & (kSecond ? 0xFFFFFFu : 0xFFFFFFFFu));
+    const T secondXor = V::Set32(f.secondXor << 24);
+    const T alphaByte = V::Set32(0xFF000000u);
+    const T targetOr = V::Set32(f.targetAlphaOr);
+    const T threshold = V::Set32(uint32_t(f.alphaPassFrom - 1));
+    TexelRun<V, Unit> first(f.tex[0]);
+    TexelRun<V, Unit> second(f.tex[kSecond ? 1 : 0]);
+    int i = 0;
+    for (; i + V::kLanes <= count; i += V::kLanes) {
+        T src = V::Zero();
+        if constexpr (kReadsTexel) src = first.At(i);
+        if (multiply) src = Modulate<V>(src, mul);
+        src = V::Or(V::And(src, keepMask), diffuse);
+        if constexpr (kSecond) src = V::Or(src, V::And(V::Xor(second.At(i), secondXor), alphaByte));
+        // All four bytes of a pixel are set where its alpha passes the test.
+        const T pass = V::Greater32(V::Shr32By24(src), threshold);
+        const T d = V::Load(dst + i);
+        const T result = V::Or(Blend<V, B>(src, d), targetOr);
+        V::Store(dst + i, V::Or(V::And(pass, result), V::AndNot(pass, d)));
+    }
+    return i;
+}
+
+}  // namespace host::HOST_SPAN_ISA
