@@ -11,16 +11,23 @@
 namespace host {
 namespace {
 
-bool AlphaTestPasses(DWORD func, uint32_t a, uint32_t ref) {
+// The alpha test's pass table. Every comparison passes one run of alphas or all but one
+// value, so the table is filled by runs rather than compared value by value (this ran
+// for every draw call).
+void FillAlphaPass(bool enabled, DWORD func, uint32_t ref, bool pass[256]) {
+    if (!enabled || func == D3DCMP_ALWAYS || func < D3DCMP_NEVER || func > D3DCMP_ALWAYS) {
+        std::fill_n(pass, 256, true);
+        return;
+    }
+    std::fill_n(pass, 256, func == D3DCMP_NOTEQUAL);
     switch (func) {
-        case D3DCMP_NEVER: return false;
-        case D3DCMP_LESS: return a < ref;
-        case D3DCMP_EQUAL: return a == ref;
-        case D3DCMP_LESSEQUAL: return a <= ref;
-        case D3DCMP_GREATER: return a > ref;
-        case D3DCMP_NOTEQUAL: return a != ref;
-        case D3DCMP_GREATEREQUAL: return a >= ref;
-        default: return true;
+        case D3DCMP_LESS: std::fill_n(pass, ref, true); break;
+        case D3DCMP_EQUAL: pass[ref] = true; break;
+        case D3DCMP_LESSEQUAL: std::fill_n(pass, ref + 1, true); break;
+        case D3DCMP_GREATER: std::fill(pass + ref + 1, pass + 256, true); break;
+        case D3DCMP_NOTEQUAL: pass[ref] = false; break;
+        case D3DCMP_GREATEREQUAL: std::fill(pass + ref, pass + 256, true); break;
+        default: break;  // never
     }
 }
 
@@ -193,9 +200,7 @@ bool Device::BuildDrawState(DrawState* st) {
     }
     st->textureFactor = rs[D3DRS_TEXTUREFACTOR];
     st->addSpecular = rs[D3DRS_SPECULARENABLE] && (fvf_ & D3DFVF_SPECULAR);
-    const bool alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
-    for (uint32_t a = 0; a < 256; ++a)
-        st->alphaPass[a] = !alphaTest || AlphaTestPasses(rs[D3DRS_ALPHAFUNC], a, rs[D3DRS_ALPHAREF] & 255);
+    FillAlphaPass(rs[D3DRS_ALPHATESTENABLE] != 0, rs[D3DRS_ALPHAFUNC], rs[D3DRS_ALPHAREF] & 255, st->alphaPass);
     st->alphaPassFrom = AlphaPassFrom(st->alphaPass);
     st->blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
     st->srcBlend = rs[D3DRS_SRCBLEND];

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 
 #include "host/d3d9/color_math.h"
@@ -26,7 +27,7 @@ uint32_t FetchClamped(const FastTexture& t, int64_t tu, int64_t tv) {
 template <FastSource C, FastSource A, FastBlend B, bool Unit, bool Wide>
 int VectorPart(uint32_t* dst, int count, const FastSpan& f) {
     if (f.alphaPassFrom < 0) return 0;
-    if constexpr (Wide) return Avx2VectorSpans()[FastSpanIndex(C, A, B, Unit)](dst, count, f);
+    if constexpr (Wide) return kAvx2VectorSpans[FastSpanIndex(C, A, B, Unit)](dst, count, f);
 #if defined(__SSE2__)
     return sse2::SpanVector<sse2::Sse2, C, A, B, Unit>(dst, count, f);
 #else
@@ -76,16 +77,18 @@ constexpr auto kAvx2Table = MakeTable<true>(std::make_index_sequence<kFastSpanCo
 }  // namespace
 
 int AlphaPassFrom(const bool pass[256]) {
-    int from = 0;
-    while (from < 256 && !pass[from]) ++from;
-    for (int a = from; a < 256; ++a)
-        if (!pass[a]) return -1;
-    return from;
+    // Byte searches: this runs for every draw call.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(pass);
+    const void* first = std::memchr(bytes, 1, 256);
+    if (!first) return 256;
+    const int from = int(static_cast<const unsigned char*>(first) - bytes);
+    return std::memchr(bytes + from, 0, size_t(256 - from)) ? -1 : from;
 }
 
 FastSpanFn SelectFastSpan(FastSource color, FastSource alpha, FastBlend blend, bool unit) {
     const size_t index = FastSpanIndex(color, alpha, blend, unit);
-    const bool wide = Avx2VectorSpans() && !D3D9Settings().forceBaselineSpans;
+    static const bool usable = Avx2SpansUsable();
+    const bool wide = usable && !D3D9Settings().forceBaselineSpans;
     return wide ? kAvx2Table[index] : kSseTable[index];
 }
 

@@ -56,9 +56,10 @@ constexpr size_t FastSpanIndex(FastSource color, FastSource alpha, FastBlend ble
 }
 
 // The vector half of a span: shades the leading pixels a whole vector at a time and
-// returns how many it did. The AVX2 table is null when the processor lacks AVX2 or it
-// was not built.
+// returns how many it did. The AVX2 table may be used only where Avx2SpansUsable() (the
+// processor has AVX2 and the table was built).
 using FastVectorFn = int (*)(uint32_t* dst, int count, const FastSpan& span);
-const FastVectorFn* Avx2VectorSpans();
+extern const FastVectorFn* const kAvx2VectorSpans;
+bool Avx2SpansUsable();
 
 }  // namespace host

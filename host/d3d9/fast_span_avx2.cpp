@@ -22,23 +22,22 @@ int Part(uint32_t* dst, int count, const FastSpan& f) {
 }
 
 template <size_t... I>
-struct Table {
-    static constexpr FastVectorFn kParts[sizeof...(I)] = {&Part<I>...};
+struct Parts {
+    static constexpr FastVectorFn kTable[] = {&Part<I>...};
 };
 
 template <size_t... I>
-constexpr const FastVectorFn* PartsOf(std::index_sequence<I...>) {
-    return Table<I...>::kParts;
+constexpr const FastVectorFn* TableOf(std::index_sequence<I...>) {
+    return Parts<I...>::kTable;
 }
 
 }  // namespace
 
-const FastVectorFn* Avx2VectorSpans() {
-    static const bool usable = __builtin_cpu_supports("avx2");
-    return usable ? PartsOf(std::make_index_sequence<kFastSpanCount>()) : nullptr;
-}
+const FastVectorFn* const kAvx2VectorSpans = TableOf(std::make_index_sequence<kFastSpanCount>());
+bool Avx2SpansUsable() { return __builtin_cpu_supports("avx2"); }
 #else
-const FastVectorFn* Avx2VectorSpans() { return nullptr; }
+const FastVectorFn* const kAvx2VectorSpans = nullptr;
+bool Avx2SpansUsable() { return false; }
 #endif
 
 }  // namespace host

@@ -7,7 +7,10 @@
 namespace host {
 namespace {
 
-bool Same(const ScreenVertex& a, const ScreenVertex& b) { return std::memcmp(&a, &b, sizeof(ScreenVertex)) == 0; }
+// The position first: most pairs of corners differ there, and it is cheap to compare.
+bool Same(const ScreenVertex& a, const ScreenVertex& b) {
+    return a.x == b.x && a.y == b.y && std::memcmp(&a, &b, sizeof(ScreenVertex)) == 0;
+}
 
 // d carries what the plane through a, b and c gives at its corner.
 bool AffineCorner(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const ScreenVertex& d) {

@@ -40,6 +40,7 @@ struct Sse2 {
     static T Sub16(T a, T b) { return _mm_sub_epi16(a, b); }
     static T Shr16By8(T a) { return _mm_srli_epi16(a, 8); }
     static T Shr32By24(T a) { return _mm_srli_epi32(a, 24); }
+    static T Shl32By24(T a) { return _mm_slli_epi32(a, 24); }
     static T AlphaToLanes16(T v) {
         return _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
     }
@@ -73,6 +74,7 @@ struct Avx2 {
     static T Sub16(T a, T b) { return _mm256_sub_epi16(a, b); }
     static T Shr16By8(T a) { return _mm256_srli_epi16(a, 8); }
     static T Shr32By24(T a) { return _mm256_srli_epi32(a, 24); }
+    static T Shl32By24(T a) { return _mm256_slli_epi32(a, 24); }
     static T AlphaToLanes16(T v) {
         return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(v, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
     }
@@ -180,17 +182,45 @@ int SpanVector(uint32_t* dst, int count, const FastSpan& f) {
     const T alphaByte = V::Set32(0xFF000000u);
     const T targetOr = V::Set32(f.targetAlphaOr);
     const T threshold = V::Set32(uint32_t(f.alphaPassFrom - 1));
+    // Blended texels whose alpha is 0 leave the target as it is, whatever their colour.
+    constexpr bool kClearTexelsKeep =
+        B != FastBlend::None && (A == FastSource::Texel || A == FastSource::Product);
+    const T clearPass = V::Greater32(V::Zero(), threshold);
+    // Only the alpha is multiplied when the colour is the texel's own.
+    const bool alphaOnly = multiply && mulRgb == 0xFFFFFFu;
+    const T alphaMul = V::Set32(mulA);
     TexelRun<V, Unit> first(f.tex[0]);
     TexelRun<V, Unit> second(f.tex[kSecond ? 1 : 0]);
     int i = 0;
     for (; i + V::kLanes <= count; i += V::kLanes) {
         T src = V::Zero();
         if constexpr (kReadsTexel) src = first.At(i);
-        if (multiply) src = Modulate<V>(src, mul);
+        if constexpr (kClearTexelsKeep) {
+            if (V::ByteMask(V::Equal32(V::Shr32By24(src), V::Zero())) == V::kAllBytes) {
+                const T d = V::Load(dst + i);
+                V::Store(dst + i, V::Or(V::And(clearPass, V::Or(d, targetOr)), V::AndNot(clearPass, d)));
+                continue;
+            }
+        }
+        if (alphaOnly) {
+            // Alphas below 256 times a factor below 256 fit each pixel's low 16-bit lane.
+            const T alpha = Div255<V>(V::Mul16(V::Shr32By24(src), alphaMul));
+            src = V::Or(V::And(src, V::Set32(0xFFFFFFu)), V::Shl32By24(alpha));
+        } else if (multiply) {
+            src = Modulate<V>(src, mul);
+        }
         src = V::Or(V::And(src, keepMask), diffuse);
         if constexpr (kSecond) src = V::Or(src, V::And(V::Xor(second.At(i), secondXor), alphaByte));
         // All four bytes of a pixel are set where its alpha passes the test.
         const T pass = V::Greater32(V::Shr32By24(src), threshold);
+        const int passing = V::ByteMask(pass);
+        if (passing == 0) continue;
+        if constexpr (B == FastBlend::None) {
+            if (passing == V::kAllBytes) {
+                V::Store(dst + i, V::Or(src, targetOr));
+                continue;
+            }
+        }
         const T d = V::Load(dst + i);
         const T result = V::Or(Blend<V, B>(src, d), targetOr);
         V::Store(dst + i, V::Or(V::And(pass, result), V::AndNot(pass, d)));

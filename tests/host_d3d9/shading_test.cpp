@@ -144,6 +144,38 @@ TEST_F(ShadingTest, AlphaTestCutsOutTexels) {
     tex->Release();
 }
 
+TEST_F(ShadingTest, EveryAlphaComparisonAtTheEdgesOfItsReference) {
+    // Texel alphas 0, ref - 1, ref, ref + 1 and 255 (ref 128), and the references at the
+    // ends of the range; '#' where the texel is drawn.
+    Texture* tex = MakeTexture(5, 1, {0x00FFFFFFu, 0x7FFFFFFFu, 0x80FFFFFFu, 0x81FFFFFFu, 0xFFFFFFFFu});
+    dev->SetTexture(0, tex);
+    UseTextureOnly();
+    dev->SetRenderState(D3DRS_ALPHATESTENABLE, 1);
+    struct Case {
+        DWORD func, ref;
+        const char* drawn;
+    };
+    const Case cases[] = {
+        {D3DCMP_NEVER, 128, "....."},        {D3DCMP_LESS, 128, "##..."},      {D3DCMP_EQUAL, 128, "..#.."},
+        {D3DCMP_LESSEQUAL, 128, "###.."},    {D3DCMP_GREATER, 128, "...##"},   {D3DCMP_NOTEQUAL, 128, "##.##"},
+        {D3DCMP_GREATEREQUAL, 128, "..###"}, {D3DCMP_ALWAYS, 128, "#####"},    {D3DCMP_LESS, 0, "....."},
+        {D3DCMP_LESSEQUAL, 255, "#####"},    {D3DCMP_GREATER, 255, "....."},   {D3DCMP_GREATEREQUAL, 0, "#####"},
+        {D3DCMP_EQUAL, 255, "....#"},        {D3DCMP_NOTEQUAL, 0, ".####"},
+    };
+    for (const Case& c : cases) {
+        dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
+        dev->SetRenderState(D3DRS_ALPHAFUNC, c.func);
+        dev->SetRenderState(D3DRS_ALPHAREF, c.ref);
+        TLVertex q[6];
+        Quad(q, -0.5f, -0.5f, 4.5f, 0.5f, 0xFFFFFFFFu);
+        ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+        std::string drawn;
+        for (int x = 0; x < 5; ++x) drawn += Pixel(x, 0) == 0xFFFFFFFFu ? '#' : '.';
+        EXPECT_EQ(drawn, c.drawn) << "function " << c.func << " reference " << c.ref;
+    }
+    tex->Release();
+}
+
 struct BlendCase {
     DWORD src, dest, op;
     uint32_t source, dest_pixel, want;
