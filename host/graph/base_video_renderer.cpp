@@ -44,12 +44,16 @@ void D_CBaseVideoRenderer::Receive(IMediaSample* sample) {
         q.bytes.assign(data, data + sample->GetActualDataLength());
         queue_.push_back(std::move(q));
     }
+    arrived_.notify_all();
     WaitWhileFull([this] { return Full(); });
 }
 
 void D_CBaseVideoRenderer::EndOfStream() {
-    std::lock_guard lock(mutex_);
-    ended_ = true;
+    {
+        std::lock_guard lock(mutex_);
+        ended_ = true;
+    }
+    arrived_.notify_all();
 }
 
 void D_CBaseVideoRenderer::Flush() {
@@ -62,7 +66,8 @@ void D_CBaseVideoRenderer::Flush() {
 // Elements of a deque stay where they are while others are added behind them, so the
 // front can be rendered outside the lock.
 D_CBaseVideoRenderer::Queued* D_CBaseVideoRenderer::Front(bool* ended) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    arrived_.wait_for(lock, std::chrono::milliseconds(1), [this] { return ended_ || !queue_.empty(); });
     *ended = ended_;
     return queue_.empty() ? nullptr : &queue_.front();
 }
@@ -80,7 +85,6 @@ bool D_CBaseVideoRenderer::Stream(const std::atomic<bool>& stop) {
         Queued* q = Front(&ended);
         if (!q) {
             if (ended) return true;
-            PauseBriefly();
             continue;
         }
         if (q->timed && !WaitForStreamTime(q->start)) return true;

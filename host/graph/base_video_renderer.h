@@ -5,6 +5,7 @@
 // the graph runs without one, or for a sample without times). The queue lets the source
 // read on, so the sound ahead of a picture is never held up behind it.
 #pragma once
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <vector>
@@ -38,12 +39,13 @@ private:
         bool timed = false;
     };
     bool Full();
-    // The oldest sample, or null when none is waiting (*ended: none will come).
+    // The oldest sample, waiting a little for one; null when none came (*ended: none will).
     Queued* Front(bool* ended);
     void Pop();
 
     REFCLSID clsid_;
     std::mutex mutex_;
+    std::condition_variable arrived_;
     std::deque<Queued> queue_;
     std::vector<std::vector<uint8_t>> spare_;  // buffers of rendered samples, used again
     bool ended_ = false;

@@ -122,12 +122,10 @@ bool Filter::PinOutputType(const Pin&, AM_MEDIA_TYPE* type) const { return Outpu
 void Filter::PauseBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
 
 bool Filter::WaitForStreamTime(REFERENCE_TIME time) const {
-    while (!Stopping()) {
-        const GraphClock* clock = RunClock();
-        if (!clock || clock->Now() >= time) return true;
-        PauseBriefly();
-    }
-    return false;
+    const RunState* run = run_.load();
+    if (!run) return true;
+    const GraphClock* clock = run->clock.load();
+    return clock ? clock->WaitUntil(time, run->stop) : !run->stop;
 }
 
 Pin* Filter::FirstPin(PIN_DIRECTION direction) const {

@@ -1,5 +1,8 @@
 #include "host/graph/graph_clock.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "host/clock.h"
 
 namespace host::graph {
@@ -32,6 +35,7 @@ void GraphClock::Start() {
     std::lock_guard lock(mutex_);
     Anchor();
     running_ = true;
+    changed_.notify_all();
 }
 
 void GraphClock::Pause() {
@@ -44,6 +48,7 @@ void GraphClock::Seek(REFERENCE_TIME time) {
     std::lock_guard lock(mutex_);
     Anchor();
     base_ = time;
+    changed_.notify_all();
 }
 
 void GraphClock::UseAudio(bool on) {
@@ -60,6 +65,24 @@ void GraphClock::AudioFramesPlayed(uint32_t frames, uint32_t rate) {
         audioRate_ = rate;
     }
     audioFrames_ += frames;
+    changed_.notify_all();
+}
+
+// On the host's clock the time left is known and slept; the mixer's count wakes the wait
+// as it moves; the manual clock of tests moves by another's hand unannounced, and is
+// looked at every tenth of a millisecond. A wait never lasts longer than a millisecond
+// without looking at `stop`.
+bool GraphClock::WaitUntil(REFERENCE_TIME time, const std::atomic<bool>& stop) const {
+    std::unique_lock lock(mutex_);
+    while (!stop) {
+        const REFERENCE_TIME now = NowLocked();
+        if (now >= time) return true;
+        std::chrono::microseconds wait(1000);
+        if (running_ && !audio_) wait = IsManualClock() ? std::chrono::microseconds(100)
+                                                        : std::chrono::microseconds(std::min<REFERENCE_TIME>((time - now) / 10, 1000));
+        changed_.wait_for(lock, wait);
+    }
+    return false;
 }
 
 }  // namespace host::graph

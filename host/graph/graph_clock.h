@@ -2,6 +2,8 @@
 // renderer is connected to a live output, on the frames the mixer has taken from it, so
 // pictures follow what is heard. Paused, it stands still; a seek sets it.
 #pragma once
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 
@@ -24,12 +26,15 @@ public:
     void UseAudio(bool on);
     // The mixer has played `frames` frames at `rate` of the graph's sound.
     void AudioFramesPlayed(uint32_t frames, uint32_t rate);
+    // Waits until the clock reaches `time`; false when `stop` was set first.
+    bool WaitUntil(REFERENCE_TIME time, const std::atomic<bool>& stop) const;
 
 private:
     REFERENCE_TIME NowLocked() const;
     void Anchor();
 
     mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;  // started, paused, moved, or sound played
     bool running_ = false;
     bool audio_ = false;
     REFERENCE_TIME base_ = 0;     // stream time at the anchor

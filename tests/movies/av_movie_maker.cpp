@@ -75,7 +75,7 @@ void DrawPicture(AVFrame* f, int number, const AvMovie& m) {
     const int picture = m.alphaRight ? m.width / 2 : m.width, block = picture / 8;
     for (int y = 0; y < m.height; ++y)
         for (int x = 0; x < m.width; ++x) {
-            int luma = kLowerY;
+            int luma = m.busy ? ((x * 3 + y * 2 + number * 5) ^ (x * y >> 3)) & 255 : kLowerY;
             if (x >= picture) luma = AlphaOf(x - picture);
             else if (y < 16) luma = (number >> (7 - x / block) & 1) ? 235 : 16;
             f->data[0][y * f->linesize[0] + x] = uint8_t(luma);

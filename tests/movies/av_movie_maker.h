@@ -24,6 +24,9 @@ struct AvMovie {
     double level = 0.5;       // of the sine, full scale 1
     // Alpha movies: the left half is the picture, the right half grey = alphaOf(x).
     bool alphaRight = false;
+    // The lower part a moving texture instead of flat red, so that every block of every
+    // picture costs the decoder work (for measuring).
+    bool busy = false;
 };
 
 // Writes the movie to `path`; an empty string, or FFmpeg's complaint.
