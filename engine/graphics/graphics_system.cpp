@@ -185,6 +185,7 @@ int TerminateGraphics() {
     RestartFontManager();
     if (!g.up) {
         ReleaseDirect3D9();
+        CloseShaderPack();
         return 0;
     }
     DeleteAllGraphs();

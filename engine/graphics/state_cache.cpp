@@ -418,8 +418,8 @@ int ReapplyDeviceStates() {
     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     d->SetRenderState(D3DRS_DITHERENABLE, 0);
     SetDefaultShaderConstants();
-    d->SetVertexShader(nullptr);
-    d->SetPixelShader(nullptr);
+    SetVertexShaderCached(nullptr);
+    SetPixelShaderCached(nullptr);
     ApplyDrawFilterMode(ds.filterMode);
     SetMaxAnisotropyCached(ds.maxAnisotropy);
     g_cache.setupChanged = 1;

@@ -126,6 +126,12 @@ TEST_F(SetupFlagsTest, ShadersAreUnsetUnlessKept) {
     Setup(0);
     D3DDevice()->GetVertexShader(&bound);
     EXPECT_EQ(bound, nullptr);
+    // Re-applying the states unsets a bound shader and its shadow alike.
+    ASSERT_EQ(SetVertexShaderCached(shader), 0);
+    ASSERT_EQ(ReapplyDeviceStates(), 0);
+    EXPECT_EQ(StateCache().vertexShader, nullptr);
+    D3DDevice()->GetVertexShader(&bound);
+    EXPECT_EQ(bound, nullptr);
 }
 
 }  // namespace
