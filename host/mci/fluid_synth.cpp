@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <mutex>
@@ -74,10 +75,12 @@ public:
         Remember(status, data1, data2);
     }
 
-    void AllNotesOff() override { fluid_synth_all_notes_off(synth_.get(), -1); }
+    void AllNotesOff() override {
+        if (synth_) fluid_synth_all_notes_off(synth_.get(), -1);
+    }
 
     void Reset() override {
-        fluid_synth_system_reset(synth_.get());
+        if (synth_) fluid_synth_system_reset(synth_.get());
         state_.clear();
     }
 
@@ -130,8 +133,15 @@ private:
         state_.push_back({status, data1, data2});
     }
 
+    // Tried once for each new rate: a sound font gone since the start leaves the music
+    // silent (said once) rather than tried again on every block.
     void Remake(uint32_t rate) {
-        if (!Open(rate)) return;
+        rate_ = rate;
+        if (!Open(rate)) {
+            std::fprintf(stderr, "orvik: the sound font %s could not be loaded again; MIDI music is silent\n",
+                         soundFont_.c_str());
+            return;
+        }
         for (const auto& m : state_) Send(m[0], m[1], m[2]);
     }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <numeric>
 
 #include "host/mci/fluid_synth.h"
@@ -128,6 +129,24 @@ TEST_F(GmSynthTest, ADrumOnChannelTenDiesAwayWithinASecondWhileHeld) {
     EXPECT_GT(attack, 500);
     EXPECT_LT(later, attack / 100) << "40 dB down after a second";
     EXPECT_FALSE(synth->Sounding());
+}
+
+TEST_F(GmSynthTest, ASoundFontGoneBeforeARateChangeLeavesSilenceNotACrash) {
+    const std::string copy = ::testing::TempDir() + "/gm_copy_" + std::to_string(::getpid()) + ".sf2";
+    std::filesystem::copy_file(font_, copy, std::filesystem::copy_options::overwrite_existing);
+    auto synth = host::MakeFluidMidiSynth(copy, kRate);
+    std::remove(copy.c_str());
+    ASSERT_NE(synth, nullptr);
+    EXPECT_GT(Rms(Render(*synth, {{0x90, 69, 110}}, kRate / 10), 0, kRate / 10), 10);
+    ::testing::internal::CaptureStderr();
+    const auto after = Render(*synth, {{0x90, 72, 110}}, 22050, 22050);
+    EXPECT_EQ(Rms(after, 0, after.size()), 0);
+    Render(*synth, {{0xB0, 7, 100}, {0xC0, 5, 0}}, 22050, 22050);
+    synth->AllNotesOff();
+    synth->Reset();
+    EXPECT_FALSE(synth->Sounding());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 // A note of `key` at `tick` after a tempo map of 0.5 s a quarter, 0.3 s from tick 96 and
