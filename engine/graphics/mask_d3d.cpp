@@ -63,33 +63,33 @@ void UploadMaskTexture() {
 
 // The composite's own states: the drawn texels pass where the mask texel's alpha (its
 // complement unless reversed) is set.
-void SetCompositeStates(Device* d, bool reverse) {
+void SetCompositeStates(SavedDeviceStates& saved, bool reverse) {
     const std::pair<D3DRENDERSTATETYPE, DWORD> render[] = {
         {D3DRS_ZENABLE, 0}, {D3DRS_ZWRITEENABLE, 0}, {D3DRS_ALPHATESTENABLE, 1},
         {D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL}, {D3DRS_ALPHAREF, 128}, {D3DRS_ALPHABLENDENABLE, 0},
         {D3DRS_CULLMODE, D3DCULL_NONE}, {D3DRS_LIGHTING, 0}, {D3DRS_FOGENABLE, 0},
         {D3DRS_SCISSORTESTENABLE, 0}, {D3DRS_COLORWRITEENABLE, 0xF}};
-    for (const auto& [s, v] : render) d->SetRenderState(s, v);
+    for (const auto& [s, v] : render) saved.RenderState(s, v);
     const DWORD maskAlpha = D3DTA_TEXTURE | (reverse ? 0 : D3DTA_COMPLEMENT);
     const DWORD stages[3][6] = {{D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, 0, 0},
                                 {D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTOP_SELECTARG1, maskAlpha, 1, 0},
                                 {D3DTOP_DISABLE, D3DTA_CURRENT, D3DTOP_DISABLE, D3DTA_CURRENT, 2, 0}};
     for (DWORD s = 0; s < 3; ++s) {
-        d->SetTextureStageState(s, D3DTSS_COLOROP, stages[s][0]);
-        d->SetTextureStageState(s, D3DTSS_COLORARG1, stages[s][1]);
-        d->SetTextureStageState(s, D3DTSS_ALPHAOP, stages[s][2]);
-        d->SetTextureStageState(s, D3DTSS_ALPHAARG1, stages[s][3]);
-        d->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, stages[s][4]);
-        d->SetTextureStageState(s, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+        saved.StageState(s, D3DTSS_COLOROP, stages[s][0]);
+        saved.StageState(s, D3DTSS_COLORARG1, stages[s][1]);
+        saved.StageState(s, D3DTSS_ALPHAOP, stages[s][2]);
+        saved.StageState(s, D3DTSS_ALPHAARG1, stages[s][3]);
+        saved.StageState(s, D3DTSS_TEXCOORDINDEX, stages[s][4]);
+        saved.StageState(s, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
         // A blend-mask draw may have left a stage writing the temporary register.
-        d->SetTextureStageState(s, D3DTSS_RESULTARG, D3DTA_CURRENT);
+        saved.StageState(s, D3DTSS_RESULTARG, D3DTA_CURRENT);
     }
     for (DWORD s = 0; s < 2; ++s) {
-        d->SetSamplerState(s, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-        d->SetSamplerState(s, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-        d->SetSamplerState(s, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
-        d->SetSamplerState(s, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-        d->SetSamplerState(s, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+        saved.SamplerState(s, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+        saved.SamplerState(s, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+        saved.SamplerState(s, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+        saved.SamplerState(s, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+        saved.SamplerState(s, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
     }
 }
 
@@ -98,7 +98,7 @@ struct CompositeVertex {
     float u0, v0, u1, v1;
 };
 
-void DrawCompositeQuad(Device* d, const DrawBounds& box) {
+void DrawCompositeQuad(Device* d, SavedDeviceStates& saved, const DrawBounds& box) {
     const MaskScreen& m = MaskState();
     auto corner = [&](int x, int y) {
         return CompositeVertex{float(x) - 0.5f, float(y) - 0.5f, 0.0f, 1.0f,
@@ -107,9 +107,9 @@ void DrawCompositeQuad(Device* d, const DrawBounds& box) {
     };
     const CompositeVertex quad[4] = {corner(box.x1, box.y1), corner(box.x2, box.y1), corner(box.x1, box.y2),
                                      corner(box.x2, box.y2)};
-    d->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX2);
-    d->SetTexture(0, m.screenTexture);
-    d->SetTexture(1, m.maskTexture);
+    saved.Fvf(D3DFVF_XYZRHW | D3DFVF_TEX2);
+    saved.Texture(0, m.screenTexture);
+    saved.Texture(1, m.maskTexture);
     d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(CompositeVertex));
 }
 
@@ -179,11 +179,10 @@ void CompositeMaskScreenD3D(const DrawBounds& box) {
     if (m.maskTextureStale) UploadMaskTexture();
     BeginSceneIfNeeded();
     SavedDeviceStates saved(d);
-    d->SetRenderTarget(0, m.drawSurface);
-    const D3DVIEWPORT9 viewport{DWORD(box.x1), DWORD(box.y1), DWORD(box.x2 - box.x1), DWORD(box.y2 - box.y1), 0, 1};
-    d->SetViewport(&viewport);
-    SetCompositeStates(d, m.reverse != 0);
-    DrawCompositeQuad(d, box);
+    saved.Target(m.drawSurface);
+    saved.Viewport(D3DVIEWPORT9{DWORD(box.x1), DWORD(box.y1), DWORD(box.x2 - box.x1), DWORD(box.y2 - box.y1), 0, 1});
+    SetCompositeStates(saved, m.reverse != 0);
+    DrawCompositeQuad(d, saved, box);
 }
 
 }  // namespace orvik

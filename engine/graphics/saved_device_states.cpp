@@ -7,57 +7,74 @@ namespace orvik {
 
 using namespace host;
 
-namespace {
+DWORD SavedDeviceStates::Read(Kind kind, DWORD stage, DWORD type) const {
+    DWORD v = 0;
+    if (kind == Kind::Render) d_->GetRenderState(D3DRENDERSTATETYPE(type), &v);
+    else if (kind == Kind::Stage) d_->GetTextureStageState(stage, D3DTEXTURESTAGESTATETYPE(type), &v);
+    else d_->GetSamplerState(stage, D3DSAMPLERSTATETYPE(type), &v);
+    return v;
+}
 
-constexpr D3DRENDERSTATETYPE kRenderStates[] = {
-    D3DRS_ZENABLE, D3DRS_ZWRITEENABLE, D3DRS_ALPHATESTENABLE, D3DRS_ALPHAFUNC, D3DRS_ALPHAREF,
-    D3DRS_ALPHABLENDENABLE, D3DRS_CULLMODE, D3DRS_LIGHTING, D3DRS_FOGENABLE, D3DRS_SCISSORTESTENABLE,
-    D3DRS_COLORWRITEENABLE};
-constexpr D3DTEXTURESTAGESTATETYPE kStageStates[] = {
-    D3DTSS_COLOROP, D3DTSS_COLORARG1, D3DTSS_COLORARG2, D3DTSS_ALPHAOP, D3DTSS_ALPHAARG1,
-    D3DTSS_ALPHAARG2, D3DTSS_TEXCOORDINDEX, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTSS_RESULTARG};
-constexpr D3DSAMPLERSTATETYPE kSamplerStates[] = {D3DSAMP_ADDRESSU, D3DSAMP_ADDRESSV, D3DSAMP_MAGFILTER,
-                                                  D3DSAMP_MINFILTER, D3DSAMP_MIPFILTER};
+void SavedDeviceStates::Write(Kind kind, DWORD stage, DWORD type, DWORD value) {
+    if (kind == Kind::Render) d_->SetRenderState(D3DRENDERSTATETYPE(type), value);
+    else if (kind == Kind::Stage) d_->SetTextureStageState(stage, D3DTEXTURESTAGESTATETYPE(type), value);
+    else d_->SetSamplerState(stage, D3DSAMPLERSTATETYPE(type), value);
+}
 
-}  // namespace
+void SavedDeviceStates::Swap(Kind kind, DWORD stage, DWORD type, DWORD value) {
+    const DWORD old = Read(kind, stage, type);
+    if (old == value) return;
+    if (changeCount_ < changes_.size()) changes_[changeCount_++] = Change{kind, stage, type, old};
+    Write(kind, stage, type, value);
+}
 
-SavedDeviceStates::SavedDeviceStates(Device* d) : d_(d) {
-    for (D3DRENDERSTATETYPE s : kRenderStates) {
-        DWORD v = 0;
-        d_->GetRenderState(s, &v);
-        render_.push_back({s, v});
-    }
-    for (DWORD stage = 0; stage < 3; ++stage)
-        for (D3DTEXTURESTAGESTATETYPE s : kStageStates) {
-            DWORD v = 0;
-            d_->GetTextureStageState(stage, s, &v);
-            stages_.push_back({stage, s, v});
-        }
-    for (DWORD stage = 0; stage < 2; ++stage) {
-        for (D3DSAMPLERSTATETYPE s : kSamplerStates) {
-            DWORD v = 0;
-            d_->GetSamplerState(stage, s, &v);
-            samplers_.push_back({stage, s, v});
-        }
-        d_->GetTexture(stage, &textures_[stage]);
-    }
-    d_->GetFVF(&fvf_);
-    d_->GetViewport(&viewport_);
-    d_->GetRenderTarget(0, &target_);
+void SavedDeviceStates::RenderState(D3DRENDERSTATETYPE type, DWORD value) { Swap(Kind::Render, 0, type, value); }
+
+void SavedDeviceStates::StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    Swap(Kind::Stage, stage, type, value);
+}
+
+void SavedDeviceStates::SamplerState(DWORD stage, D3DSAMPLERSTATETYPE type, DWORD value) {
+    Swap(Kind::Sampler, stage, type, value);
+}
+
+void SavedDeviceStates::Texture(DWORD stage, host::Texture* texture) {
+    if (stage >= 2 || textureSaved_[stage]) return;
+    d_->GetTexture(stage, &textures_[stage]);
+    textureSaved_[stage] = true;
+    d_->SetTexture(stage, texture);
+}
+
+void SavedDeviceStates::Fvf(DWORD fvf) {
+    if (!fvfSaved_) d_->GetFVF(&fvf_);
+    fvfSaved_ = true;
+    d_->SetFVF(fvf);
+}
+
+void SavedDeviceStates::Target(Surface* target) {
+    if (!target_) d_->GetRenderTarget(0, &target_);
+    if (!viewportSaved_) d_->GetViewport(&viewport_);
+    viewportSaved_ = true;
+    d_->SetRenderTarget(0, target);
+}
+
+void SavedDeviceStates::Viewport(const D3DVIEWPORT9& viewport) {
+    if (!viewportSaved_) d_->GetViewport(&viewport_);
+    viewportSaved_ = true;
+    d_->SetViewport(&viewport);
 }
 
 SavedDeviceStates::~SavedDeviceStates() {
     // The target first: setting a target resets the viewport.
-    d_->SetRenderTarget(0, target_);
-    d_->SetViewport(&viewport_);
-    for (const auto& [s, v] : render_) d_->SetRenderState(s, v);
-    for (const auto& st : stages_) d_->SetTextureStageState(st.stage, st.type, st.value);
-    for (const auto& st : samplers_) d_->SetSamplerState(st.stage, st.type, st.value);
+    if (target_) d_->SetRenderTarget(0, target_);
+    if (viewportSaved_) d_->SetViewport(&viewport_);
+    for (size_t i = changeCount_; i-- > 0;) Write(changes_[i].kind, changes_[i].stage, changes_[i].type, changes_[i].old);
     for (DWORD stage = 0; stage < 2; ++stage) {
+        if (!textureSaved_[stage]) continue;
         d_->SetTexture(stage, textures_[stage]);
         ReleaseObject(textures_[stage]);
     }
-    d_->SetFVF(fvf_);
+    if (fvfSaved_) d_->SetFVF(fvf_);
     ReleaseObject(target_);
 }
 

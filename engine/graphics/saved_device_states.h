@@ -1,8 +1,10 @@
-// A scope that reads the device states a one-off draw changes and writes them back at
-// its end, so the render-state cache's copies stay true.
+// A scope for a one-off draw: it sets device states through its own calls, remembering
+// each value it replaces (only those that differ), and writes them back at its end, so
+// the render-state cache's copies stay true.
 #pragma once
-#include <utility>
-#include <vector>
+#include <array>
+#include <cstddef>
+#include <cstdint>
 
 #include "host/d3d9/d3d9_types.h"
 
@@ -14,31 +16,45 @@ class Texture;
 
 namespace orvik {
 
-// Render target, viewport, FVF, the alpha, depth, cull, fog, lighting, scissor and colour
-// write states, stages 0 to 2 and the textures and samplers of stages 0 and 1.
 class SavedDeviceStates {
 public:
-    explicit SavedDeviceStates(host::Device* d);
+    explicit SavedDeviceStates(host::Device* d) : d_(d) {}
     ~SavedDeviceStates();
     SavedDeviceStates(const SavedDeviceStates&) = delete;
     SavedDeviceStates& operator=(const SavedDeviceStates&) = delete;
 
+    void RenderState(host::D3DRENDERSTATETYPE type, host::DWORD value);
+    void StageState(host::DWORD stage, host::D3DTEXTURESTAGESTATETYPE type, host::DWORD value);
+    void SamplerState(host::DWORD stage, host::D3DSAMPLERSTATETYPE type, host::DWORD value);
+    // Stages 0 and 1.
+    void Texture(host::DWORD stage, host::Texture* texture);
+    void Fvf(host::DWORD fvf);
+    // The target keeps the viewport it had before, whatever setting the target does to it.
+    void Target(host::Surface* target);
+    void Viewport(const host::D3DVIEWPORT9& viewport);
+
 private:
-    template <class Type>
-    struct StageValue {
-        host::DWORD stage;
-        Type type;
-        host::DWORD value;
+    enum class Kind : uint8_t { Render, Stage, Sampler };
+    struct Change {
+        Kind kind;
+        host::DWORD stage, type, old;
     };
+    host::DWORD Read(Kind kind, host::DWORD stage, host::DWORD type) const;
+    void Write(Kind kind, host::DWORD stage, host::DWORD type, host::DWORD value);
+    // Writes the value unless the device holds it already, remembering the old one.
+    void Swap(Kind kind, host::DWORD stage, host::DWORD type, host::DWORD value);
 
     host::Device* d_;
-    std::vector<std::pair<host::D3DRENDERSTATETYPE, host::DWORD>> render_;
-    std::vector<StageValue<host::D3DTEXTURESTAGESTATETYPE>> stages_;
-    std::vector<StageValue<host::D3DSAMPLERSTATETYPE>> samplers_;
+    // Enough for every state the mask screen's composite sets; more are not written back.
+    std::array<Change, 64> changes_{};
+    size_t changeCount_ = 0;
     host::Texture* textures_[2] = {};
+    bool textureSaved_[2] = {};
     host::DWORD fvf_ = 0;
-    host::D3DVIEWPORT9 viewport_{};
+    bool fvfSaved_ = false;
     host::Surface* target_ = nullptr;
+    host::D3DVIEWPORT9 viewport_{};
+    bool viewportSaved_ = false;
 };
 
 }  // namespace orvik

@@ -51,11 +51,6 @@ void FillRect(Surface* s, const RECT& r, D3DCOLOR color) {
     s->Touch();
 }
 
-void FillDepth(Surface* s, const RECT& r, float z) {
-    for (int32_t y = r.top; y < r.bottom; ++y)
-        std::fill_n(s->Depth() + size_t(y) * s->Width() + size_t(r.left), size_t(r.right - r.left), z);
-}
-
 // Same-format copy of a rectangle (whole blocks for compressed formats).
 void CopySameFormat(const Surface* src, const RECT& r, Surface* dst, int32_t dx, int32_t dy) {
     const PixelFormatInfo* f = FindPixelFormat(src->Format());
@@ -142,7 +137,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         }
         if (flags & D3DCLEAR_ZBUFFER) {
             const RECT r = Intersect(region, WholeRect(depthStencil_));
-            if (!IsEmpty(r)) FillDepth(depthStencil_, r, z);
+            if (!IsEmpty(r)) depthStencil_->ClearDepth(r, z);
         }
     };
     if (count == 0) clearOne(area);

@@ -1,6 +1,7 @@
 // Drawing: vertex fetch, primitive assembly and the platform's checks on draw arguments.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
@@ -49,9 +50,12 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     D3D9Counters().primitives += primitiveCount;
     if (loss_ != DeviceLoss::None) return D3D_OK;
     static thread_local DrawState st;
-    st = DrawState{};
+    // Made afresh in place: assigning a temporary copied its 5 KB a second time.
+    std::destroy_at(&st);
+    std::construct_at(&st);
     if (!BuildDrawState(&st)) return D3D_OK;
-    const D3DMATRIX wvp = MultiplyMatrices(MultiplyMatrices(world_, view_), projection_);
+    const D3DMATRIX wvp =
+        layout.pretransformed ? D3DMATRIX{} : MultiplyMatrices(MultiplyMatrices(world_, view_), projection_);
     const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),
                           viewport_.MinZ, viewport_.MaxZ};
     auto index = [&](UINT i) -> UINT {

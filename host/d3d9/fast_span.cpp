@@ -23,16 +23,22 @@ uint32_t FetchClamped(const FastTexture& t, int64_t tu, int64_t tv) {
     return t.texels[size_t(y) * t.pitch + size_t(x)] | t.alphaOr;
 }
 
-// The vector half of one span: AVX2 when `wide`, else SSE2; none without SSE2.
+// The vector half of one span: AVX2 steps when `Wide`, then SSE2 ones for what they
+// leave; none without SSE2.
 template <FastSource C, FastSource A, FastBlend B, bool Unit, bool Wide>
 int VectorPart(uint32_t* dst, int count, const FastSpan& f) {
     if (f.alphaPassFrom < 0) return 0;
-    if constexpr (Wide) return kAvx2VectorSpans[FastSpanIndex(C, A, B, Unit)](dst, count, f);
+    int done = 0;
+    if constexpr (Wide) done = kAvx2VectorSpans[FastSpanIndex(C, A, B, Unit)](dst, count, f);
 #if defined(__SSE2__)
-    return sse2::SpanVector<sse2::Sse2, C, A, B, Unit>(dst, count, f);
-#else
-    return 0;
+    if (count - done >= 4) {
+        if (done == 0) return sse2::SpanVector<sse2::Sse2, C, A, B, Unit>(dst, count, f);
+        FastSpan rest = f;
+        for (FastTexture& t : rest.tex) t.tu += done * t.dtu, t.tv += done * t.dtv;
+        done += sse2::SpanVector<sse2::Sse2, C, A, B, Unit>(dst + done, count - done, rest);
+    }
 #endif
+    return done;
 }
 
 // The general form of every fast span, one pixel at a time after the vector half.

@@ -22,6 +22,13 @@ Plane MakePlane(const double x[3], const double y[3], double det, double a0, dou
 
 StageLod ChooseLod(const StageSampler& s, double dudx, double dvdx, double dudy, double dvdy) {
     StageLod lod;
+    // With one filter for both and no mip levels to pick, the scale changes nothing (and
+    // this runs for every sprite).
+    if (s.minFilter == s.magFilter && (s.mipFilter == D3DTEXF_NONE || s.levelCount <= 1)) {
+        lod.linear = s.minFilter >= D3DTEXF_LINEAR;
+        lod.level = std::clamp(s.maxLevel, 0, std::max(0, s.levelCount - 1));
+        return lod;
+    }
     const double rho = std::max(std::hypot(dudx, dvdx), std::hypot(dudy, dvdy));
     const double level = (rho > 0 ? std::log2(rho) : -100.0) + s.lodBias;
     const bool minify = level > 0;

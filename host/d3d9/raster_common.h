@@ -88,5 +88,7 @@ int64_t FloorDivide(int64_t n, int64_t d);
 // Shades pixels x0..x1 of row y of a set-up triangle; `fast` was filled by FillFastSpan
 // when the triangle takes the fast spans.
 void ShadeSpan(const DrawState& st, const TriangleSetup& t, FastSpan& fast, int x0, int x1, int y);
+// Shades columns x0..x1 of rows y0..y1 (a rectangle) of a set-up triangle's plane.
+void ShadeRows(const DrawState& st, const TriangleSetup& t, FastSpan& fast, int x0, int x1, int y0, int y1);
 
 }  // namespace host

@@ -24,54 +24,47 @@ bool AffineCorner(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     return true;
 }
 
-// Puts the corner of `other` that `t` lacks in *opposite, and t's corner missing from
-// `other` in *own, with t's other two corners (the shared diagonal) in *b and *c; false
-// unless exactly two corners are shared.
-bool SplitPair(const ScreenVertex* const t[3], const ScreenVertex* const other[3], const ScreenVertex** own,
-               const ScreenVertex** b, const ScreenVertex** c, const ScreenVertex** opposite) {
-    int sharedMask = 0, otherShared = 0;
+// Two triangles sharing two corners: `own` is the first's other corner and b, c the
+// shared ones in the first's order (own, b, c); `opposite` is the second's other corner.
+// The two face the same way when the second runs along the shared edge from c to b.
+struct Pair {
+    const ScreenVertex *own, *b, *c, *opposite;
+    bool sameFacing;
+};
+
+bool SplitPair(const ScreenVertex* const t[3], const ScreenVertex* const other[3], Pair* p) {
+    int sharedMask = 0, otherShared = 0, matchOf[3] = {-1, -1, -1};
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
-            if (Same(*t[i], *other[j])) sharedMask |= 1 << i, otherShared |= 1 << j;
+            if (Same(*t[i], *other[j])) sharedMask |= 1 << i, otherShared |= 1 << j, matchOf[i] = j;
     static constexpr int kLone[8] = {-1, -1, -1, 2, -1, 1, 0, -1};  // the index outside a 2-of-3 mask
     if (kLone[sharedMask] < 0 || kLone[otherShared] < 0) return false;
-    const int i = kLone[sharedMask];
-    *own = t[i];
-    *b = t[(i + 1) % 3];
-    *c = t[(i + 2) % 3];
-    *opposite = other[kLone[otherShared]];
+    const int i = kLone[sharedMask], ib = (i + 1) % 3, ic = (i + 2) % 3;
+    *p = Pair{t[i], t[ib], t[ic], other[kLone[otherShared]], matchOf[ib] == (matchOf[ic] + 1) % 3};
     return true;
-}
-
-int64_t SnappedArea(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
-    int64_t X[3], Y[3];
-    const ScreenVertex* v[3] = {&a, &b, &c};
-    for (int i = 0; i < 3; ++i)
-        if (!SnapPosition(v[i]->x, &X[i]) || !SnapPosition(v[i]->y, &Y[i])) return 0;
-    return (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
 }
 
 }  // namespace
 
 bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3],
                          const ScreenVertex* const second[3]) {
-    if (st.fillMode != D3DFILL_SOLID) return false;
-    const ScreenVertex *pa, *pb, *pc, *pd;
-    if (!SplitPair(first, second, &pa, &pb, &pc, &pd)) return false;
-    if (pa->y != pb->y) std::swap(pb, pc);
-    const ScreenVertex &a = *pa, &b = *pb, &c = *pc, &d = *pd;
+    Pair pair;
+    if (st.fillMode != D3DFILL_SOLID || !SplitPair(first, second, &pair) || !pair.sameFacing) return false;
+    // Corners a and d opposite, b beside a along the row and c along the column.
+    const bool rowFirst = pair.own->y == pair.b->y;
+    const ScreenVertex &a = *pair.own, &b = rowFirst ? *pair.b : *pair.c, &c = rowFirst ? *pair.c : *pair.b,
+                       &d = *pair.opposite;
     if (a.y != b.y || a.x != c.x || d.x != b.x || d.y != c.y || !AffineCorner(a, b, c, d)) return false;
-    // Both halves must face the same way, or culling would keep one without the other.
-    const int64_t firstArea = SnappedArea(*first[0], *first[1], *first[2]);
-    const int64_t secondArea = SnappedArea(*second[0], *second[1], *second[2]);
-    if ((firstArea < 0) != (secondArea < 0)) return false;
-    if (firstArea == 0) return true;
-    if ((st.cullMode == D3DCULL_CCW && firstArea < 0) || (st.cullMode == D3DCULL_CW && firstArea > 0)) return true;
     int64_t X[3], Y[3];
     const ScreenVertex* v[3] = {&a, &b, &c};
     for (int i = 0; i < 3; ++i)
         if (!SnapPosition(v[i]->x, &X[i]) || !SnapPosition(v[i]->y, &Y[i])) return false;
     const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+    // The first triangle runs (own, b, c) in the pair's order: swapping b and c above
+    // turned its area's sign.
+    const int64_t firstArea = rowFirst ? area : -area;
+    if (firstArea == 0) return true;
+    if ((st.cullMode == D3DCULL_CCW && firstArea < 0) || (st.cullMode == D3DCULL_CW && firstArea > 0)) return true;
     // Left and top edges are in, right and bottom edges out, whichever way the corners run.
     const int64_t xMin = std::min(X[0], X[1]), xMax = std::max(X[0], X[1]);
     const int64_t yMin = std::min(Y[0], Y[2]), yMax = std::max(Y[0], Y[2]);
@@ -89,7 +82,7 @@ bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3]
     if (!t.Build(st, *v[0], *v[1], *v[2], a, X, Y, y0)) return true;
     FastSpan fast;
     if (t.fast) t.FillFastSpan(st, &fast);
-    for (int y = y0; y <= y1; ++y) ShadeSpan(st, t, fast, x0, x1, y);
+    ShadeRows(st, t, fast, x0, x1, y0, y1);
     return true;
 }
 

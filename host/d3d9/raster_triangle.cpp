@@ -113,6 +113,32 @@ void ShadeSpan(const DrawState& st, const TriangleSetup& t, FastSpan& fast, int 
     else ShadeGenericSpan(st, t, x0, x1, y);
 }
 
+void ShadeRows(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0, int x1, int y0, int y1) {
+    // With an axis-aligned mapping (a texture's column fixed down the rows, its row fixed
+    // along them) the rows read in step when the first and the last do, and each row's
+    // texture row follows from the one above by one addition.
+    const int count = x1 - x0 + 1;
+    bool inStep = t.fast && st.targetBytes == 4;
+    for (int s = 0; s < t.fastTextures && inStep; ++s) {
+        FastTexture& tex = f.tex[s];
+        tex.tu = t.TexelStart(s, 0, x0, y0);
+        FastTexture last = tex;
+        last.tv = t.TexelStart(s, 1, x0, y1);
+        tex.tv = t.TexelStart(s, 1, x0, y0);
+        inStep = t.texStepY[s][0] == 0 && t.texStep[s][1] == 0 && ReadsOneRowInStep(tex, count) &&
+                 ReadsOneRowInStep(last, count);
+    }
+    if (!inStep) {
+        for (int y = y0; y <= y1; ++y) ShadeSpan(st, t, f, x0, x1, y);
+        return;
+    }
+    uint8_t* line = st.target + size_t(y0) * st.targetPitch + size_t(x0) * 4;
+    for (int y = y0; y <= y1; ++y, line += st.targetPitch) {
+        t.fastUnit(reinterpret_cast<uint32_t*>(line), count, f);
+        for (int s = 0; s < t.fastTextures; ++s) f.tex[s].tv += t.texStepY[s][1];
+    }
+}
+
 int64_t FloorDivide(int64_t n, int64_t d) {
     int64_t q = n / d;
     if ((n % d != 0) && ((n < 0) != (d < 0))) --q;

@@ -1,6 +1,7 @@
 // The device's resources: reference-counted surfaces, textures and buffers with the
 // platform's Lock/Unlock rules (who may be locked, one lock at a time, read-only locks).
 #pragma once
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -65,7 +66,19 @@ public:
     size_t Pitch() const { return pitch_; }
     uint8_t* Bits() { return bits_.data(); }
     const uint8_t* Bits() const { return bits_.data(); }
-    float* Depth() { return depth_.data(); }
+    float* Depth() {
+        FillPendingDepth();
+        return depth_.data();
+    }
+    // Sets the depth values of a rectangle; they are written when the buffer is next read,
+    // since 2D drawing clears it every frame without ever testing against it.
+    void ClearDepth(const RECT& r, float z) {
+        const RECT& p = depthClearRect_;
+        const bool covers = r.left <= p.left && r.top <= p.top && r.right >= p.right && r.bottom >= p.bottom;
+        if (!covers) FillPendingDepth();
+        depthClearRect_ = r;
+        depthClear_ = z;
+    }
     bool IsLocked() const { return locked_; }
     bool IsRenderTarget() const { return (Usage() & D3DUSAGE_RENDERTARGET) != 0; }
     Texture* Container() const { return container_; }
@@ -76,6 +89,13 @@ public:
     const uint32_t* ArgbView(uint32_t* alphaOr, size_t* pitchPixels);
 
 private:
+    void FillPendingDepth() {
+        const RECT& r = depthClearRect_;
+        for (int32_t y = r.top; y < r.bottom; ++y)
+            std::fill_n(depth_.data() + size_t(y) * width_ + size_t(r.left), size_t(r.right - r.left), depthClear_);
+        depthClearRect_ = RECT{};
+    }
+
     D3DFORMAT format_;
     uint32_t width_, height_;
     size_t pitch_;
@@ -85,6 +105,8 @@ private:
     Texture* container_;
     std::vector<uint8_t> bits_;
     std::vector<float> depth_;
+    RECT depthClearRect_{};  // empty when no clear is waiting
+    float depthClear_ = 1.0f;
     uint64_t version_ = 1;
     uint64_t mirrorVersion_ = 0;
     std::vector<uint32_t> mirror_;

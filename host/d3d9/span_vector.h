@@ -107,29 +107,44 @@ typename V::T Modulate(typename V::T a, typename V::T b) {
     return V::Pack16(lo, hi);
 }
 
-// Texels of one texture along the span, a vector at a time.
+// Texels of one texture along the first `count` pixels of the span, a vector at a time.
 template <class V, bool Unit>
 class TexelRun {
 public:
-    explicit TexelRun(const FastTexture& t) : t_(t), tu_(t.tu), tv_(t.tv), alphaOr_(V::Set32(t.alphaOr)) {
+    TexelRun(const FastTexture& t, int count) : t_(t), tu_(t.tu), tv_(t.tv), alphaOr_(V::Set32(t.alphaOr)) {
         if constexpr (Unit) row_ = t.texels + size_t(t.tv >> 32) * t.pitch + size_t(t.tu >> 32);
+        // Coordinates move in a straight line, so with both ends inside every point between is.
+        const int64_t last = count > 0 ? count - 1 : 0;
+        clamp_ = !(Inside(tu_ >> 32, t.width) && Inside((tu_ + last * t.dtu) >> 32, t.width) &&
+                   Inside(tv_ >> 32, t.height) && Inside((tv_ + last * t.dtv) >> 32, t.height));
     }
     typename V::T At(int i) {
         if constexpr (Unit) return V::Or(V::Load(row_ + i), alphaOr_);
         alignas(32) uint32_t texels[V::kLanes];
         for (int k = 0; k < V::kLanes; ++k) {
-            const int64_t x = Clamp(tu_ >> 32, 0, t_.width - 1), y = Clamp(tv_ >> 32, 0, t_.height - 1);
+            int64_t x = tu_ >> 32, y = tv_ >> 32;
+            if (clamp_) x = Clamp(x, 0, t_.width - 1), y = Clamp(y, 0, t_.height - 1);
             texels[k] = t_.texels[size_t(y) * t_.pitch + size_t(x)];
             tu_ += t_.dtu;
             tv_ += t_.dtv;
         }
         return V::Or(V::Load(texels), alphaOr_);
     }
+    // Passes over the texels of one vector without reading them.
+    void Skip() {
+        if constexpr (!Unit) {
+            tu_ += V::kLanes * t_.dtu;
+            tv_ += V::kLanes * t_.dtv;
+        }
+    }
 
 private:
+    static bool Inside(int64_t v, int32_t size) { return v >= 0 && v < size; }
+
     const FastTexture& t_;
     int64_t tu_, tv_;
     const uint32_t* row_ = nullptr;
+    bool clamp_ = true;
     typename V::T alphaOr_;
 };
 
@@ -189,10 +204,20 @@ int SpanVector(uint32_t* dst, int count, const FastSpan& f) {
     // Only the alpha is multiplied when the colour is the texel's own.
     const bool alphaOnly = multiply && mulRgb == 0xFFFFFFu;
     const T alphaMul = V::Set32(mulA);
-    TexelRun<V, Unit> first(f.tex[0]);
-    TexelRun<V, Unit> second(f.tex[kSecond ? 1 : 0]);
+    const int vectorCount = count / V::kLanes * V::kLanes;
+    TexelRun<V, Unit> first(f.tex[0], vectorCount);
+    TexelRun<V, Unit> second(f.tex[kSecond ? 1 : 0], vectorCount);
     int i = 0;
-    for (; i + V::kLanes <= count; i += V::kLanes) {
+    for (; i < vectorCount; i += V::kLanes) {
+        // Stage 1's alpha first: where it fails the test everywhere nothing else is read.
+        T secondAlpha = V::Zero();
+        if constexpr (kSecond) {
+            secondAlpha = V::And(V::Xor(second.At(i), secondXor), alphaByte);
+            if (V::ByteMask(V::Greater32(V::Shr32By24(secondAlpha), threshold)) == 0) {
+                first.Skip();
+                continue;
+            }
+        }
         T src = V::Zero();
         if constexpr (kReadsTexel) src = first.At(i);
         if constexpr (kClearTexelsKeep) {
@@ -210,7 +235,7 @@ int SpanVector(uint32_t* dst, int count, const FastSpan& f) {
             src = Modulate<V>(src, mul);
         }
         src = V::Or(V::And(src, keepMask), diffuse);
-        if constexpr (kSecond) src = V::Or(src, V::And(V::Xor(second.At(i), secondXor), alphaByte));
+        if constexpr (kSecond) src = V::Or(src, secondAlpha);
         // All four bytes of a pixel are set where its alpha passes the test.
         const T pass = V::Greater32(V::Shr32By24(src), threshold);
         const int passing = V::ByteMask(pass);

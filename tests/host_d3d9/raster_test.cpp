@@ -260,5 +260,39 @@ TEST_F(RasterTest, DepthTestKeepsTheNearerSurface) {
     depth->Release();
 }
 
+TEST_F(RasterTest, DepthClearsOfRectanglesHoldUntilADrawTestsThem) {
+    // Clears wait until a draw reads the depth buffer; one that does not cover the waiting
+    // one must not lose it, one that covers it replaces it.
+    Surface* depth = nullptr;
+    ASSERT_EQ(dev->CreateDepthStencilSurface(16, 16, D3DFMT_D16, D3DMULTISAMPLE_NONE, 0, 1, &depth, nullptr), D3D_OK);
+    dev->SetDepthStencilSurface(depth);
+    dev->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    dev->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+    dev->SetRenderState(D3DRS_ZWRITEENABLE, 0);
+    auto clearDepth = [&](int32_t x1, int32_t x2, float z) {
+        const D3DRECT r{x1, 0, x2, 16};
+        ASSERT_EQ(dev->Clear(1, &r, D3DCLEAR_ZBUFFER, 0, z, 0), D3D_OK);
+    };
+    // '#' where a quad at depth z is nearer than what the buffer holds.
+    auto drawnRow = [&](float z) {
+        dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        TLVertex q[6];
+        Quad(q, 0, 0, 16, 16, kRed);
+        for (auto& v : q) v.z = z;
+        EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+        std::string row;
+        for (int x = 0; x < 16; ++x) row += Pixel(x, 3) == kRed ? '#' : '.';
+        return row;
+    };
+    clearDepth(0, 16, 0.31f);
+    clearDepth(0, 8, 0.5f);
+    clearDepth(4, 12, 0.2f);
+    EXPECT_EQ(drawnRow(0.32f), "####............");
+    clearDepth(2, 6, 0.1f);
+    clearDepth(0, 16, 0.9f);
+    EXPECT_EQ(drawnRow(0.4f), "################");
+    depth->Release();
+}
+
 }  // namespace
 }  // namespace host::test
