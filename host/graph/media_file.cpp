@@ -68,6 +68,7 @@ struct MediaFile::State {
     std::unique_ptr<AVPacket, PacketFree> packet{av_packet_alloc()};
     std::unique_ptr<AVFrame, FrameFree> frame{av_frame_alloc()};
     REFERENCE_TIME startOffset = 0;
+    REFERENCE_TIME duration = 0;  // taken at open: the demuxer may change its own as it reads
     REFERENCE_TIME skipBefore = 0;
     bool ended = false;
 
@@ -81,10 +82,14 @@ struct MediaFile::State {
     int soundIndex = -1;
     Codec sound;
     std::unique_ptr<SwrContext, ResamplerFree> resampler;
+    // What the resampler was made for: a damaged stream may change any of it midway.
+    int resamplerFormat = -1, resamplerRate = 0;
+    AVChannelLayout resamplerLayout{};
     uint32_t rate = 0;
     REFERENCE_TIME nextSound = 0;
     std::vector<uint8_t> pcm;
 
+    ~State() { av_channel_layout_uninit(&resamplerLayout); }
     bool Open(uint32_t soundRate);
     REFERENCE_TIME TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const;
     void Decode(AVCodecContext* c, const AVPacket* p, MediaSink& sink);
@@ -100,6 +105,7 @@ bool MediaFile::State::Open(uint32_t soundRate) {
     format.reset(f);
     if (avformat_find_stream_info(f, nullptr) < 0 || !packet || !frame) return false;
     if (f->start_time != AV_NOPTS_VALUE) startOffset = av_rescale_q(f->start_time, AV_TIME_BASE_Q, kUnits);
+    if (f->duration != AV_NOPTS_VALUE && f->duration > 0) duration = av_rescale_q(f->duration, AV_TIME_BASE_Q, kUnits);
     video = OpenDecoder(f, AVMEDIA_TYPE_VIDEO, &videoIndex);
     if (video && (video->width < 1 || video->height < 1 || video->width > kLargestSide || video->height > kLargestSide))
         video.reset(), videoIndex = -1;
@@ -136,17 +142,25 @@ void MediaFile::State::HandPicture(MediaSink& sink) {
     sink.Picture(rgb, std::max<REFERENCE_TIME>(start, 0), start + frameTime);
 }
 
+// The resampler for this frame's format, rate and channels, made again whenever they
+// differ from the last frame's.
 bool MediaFile::State::MakeResampler(const AVFrame& f) {
-    if (resampler || f.sample_rate < 1 || f.ch_layout.nb_channels < 1) return bool(resampler);
-    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO, layout{};
-    if (av_channel_layout_copy(&layout, &f.ch_layout) < 0) return false;
-    const std::unique_ptr<AVChannelLayout, void (*)(AVChannelLayout*)> keep(&layout, av_channel_layout_uninit);
+    if (resampler && f.format == resamplerFormat && f.sample_rate == resamplerRate &&
+        av_channel_layout_compare(&f.ch_layout, &resamplerLayout) == 0)
+        return true;
+    resampler.reset();
+    av_channel_layout_uninit(&resamplerLayout);
+    if (f.sample_rate < 1 || f.ch_layout.nb_channels < 1 || av_channel_layout_copy(&resamplerLayout, &f.ch_layout) < 0)
+        return false;
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
     SwrContext* s = nullptr;
-    if (swr_alloc_set_opts2(&s, &stereo, AV_SAMPLE_FMT_S16, int(rate), &layout, AVSampleFormat(f.format),
+    if (swr_alloc_set_opts2(&s, &stereo, AV_SAMPLE_FMT_S16, int(rate), &resamplerLayout, AVSampleFormat(f.format),
                             f.sample_rate, 0, nullptr) < 0)
         return false;
     resampler.reset(s);
     if (swr_init(s) < 0) resampler.reset();
+    resamplerFormat = f.format;
+    resamplerRate = f.sample_rate;
     return bool(resampler);
 }
 
@@ -199,11 +213,7 @@ int32_t MediaFile::Pitch() const { return s_->pitch; }
 uint32_t MediaFile::SoundRate() const { return s_->rate; }
 REFERENCE_TIME MediaFile::FrameTime() const { return s_->video ? s_->frameTime : 0; }
 
-REFERENCE_TIME MediaFile::Duration() const {
-    const AVFormatContext* f = s_->format.get();
-    if (f->duration != AV_NOPTS_VALUE && f->duration > 0) return av_rescale_q(f->duration, AV_TIME_BASE_Q, kUnits);
-    return 0;
-}
+REFERENCE_TIME MediaFile::Duration() const { return s_->duration; }
 
 bool MediaFile::Step(MediaSink& sink) {
     State& s = *s_;

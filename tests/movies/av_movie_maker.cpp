@@ -36,8 +36,23 @@ const char* ContainerOf(AvKind kind) {
     case AvKind::Mpeg1Ps: return "mpeg";
     case AvKind::Mpeg4Avi: return "avi";
     case AvKind::Mpeg4Mkv: return "matroska";
+    case AvKind::H264Mp4: return "mp4";
+    case AvKind::Wmv2Asf: return "asf";
     }
     return "avi";
+}
+
+struct Codecs {
+    AVCodecID video, sound;
+};
+
+Codecs CodecsOf(AvKind kind) {
+    switch (kind) {
+    case AvKind::Mpeg1Ps: return {AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_MP2};
+    case AvKind::H264Mp4: return {AV_CODEC_ID_H264, AV_CODEC_ID_AAC};
+    case AvKind::Wmv2Asf: return {AV_CODEC_ID_WMV2, AV_CODEC_ID_WMAV2};
+    default: return {AV_CODEC_ID_MPEG4, AV_CODEC_ID_MP2};
+    }
 }
 
 bool OpenEncoder(Output& out, Encoder& e, AVCodecID id, const AvMovie& m) {
@@ -59,7 +74,10 @@ bool OpenEncoder(Output& out, Encoder& e, AVCodecID id, const AvMovie& m) {
         c->qmin = c->qmax = 8;
         c->bit_rate = 2000000;
     } else {
-        c->sample_fmt = AV_SAMPLE_FMT_S16;
+        // 16-bit interleaved where the encoder takes it, else planar float.
+        c->sample_fmt = AV_SAMPLE_FMT_FLTP;
+        for (const AVSampleFormat* f = codec->sample_fmts; f && *f != AV_SAMPLE_FMT_NONE; ++f)
+            if (*f == AV_SAMPLE_FMT_S16) c->sample_fmt = AV_SAMPLE_FMT_S16;
         c->sample_rate = kSoundRate;
         c->time_base = {1, kSoundRate};
         c->bit_rate = 192000;
@@ -89,11 +107,14 @@ void DrawPicture(AVFrame* f, int number, const AvMovie& m) {
 }
 
 void FillSound(AVFrame* f, int64_t first, const AvMovie& m) {
-    auto* pcm = reinterpret_cast<int16_t*>(f->data[0]);
     for (int i = 0; i < f->nb_samples; ++i) {
-        const double t = double(first + i) / kSoundRate;
-        const auto s = int16_t(std::lround(32767.0 * m.level * std::sin(2 * M_PI * 440.0 * t)));
-        pcm[2 * i] = pcm[2 * i + 1] = s;
+        const double s = m.level * std::sin(2 * M_PI * 440.0 * double(first + i) / kSoundRate);
+        if (f->format == AV_SAMPLE_FMT_S16) {
+            auto* pcm = reinterpret_cast<int16_t*>(f->data[0]);
+            pcm[2 * i] = pcm[2 * i + 1] = int16_t(std::lround(32767.0 * s));
+        } else {
+            reinterpret_cast<float*>(f->data[0])[i] = reinterpret_cast<float*>(f->data[1])[i] = float(s);
+        }
     }
 }
 
@@ -117,9 +138,9 @@ std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
     Output out;
     if (avformat_alloc_output_context2(&out.format, nullptr, ContainerOf(m.kind), path.c_str()) < 0) return "container";
     Encoder video, sound;
-    const AVCodecID videoId = m.kind == AvKind::Mpeg1Ps ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG4;
-    if (!OpenEncoder(out, video, videoId, m)) return "video encoder";
-    if (m.soundSeconds > 0 && !OpenEncoder(out, sound, AV_CODEC_ID_MP2, m)) return "sound encoder";
+    const Codecs codecs = CodecsOf(m.kind);
+    if (!OpenEncoder(out, video, codecs.video, m)) return "video encoder";
+    if (m.soundSeconds > 0 && !OpenEncoder(out, sound, codecs.sound, m)) return "sound encoder";
     if (avio_open(&out.format->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) return "file";
     if (avformat_write_header(out.format, nullptr) < 0) return "header";
     std::unique_ptr<AVFrame, void (*)(AVFrame*)> picture(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });
@@ -141,7 +162,7 @@ std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
             continue;
         }
         av_frame_unref(pcm.get());
-        pcm->format = AV_SAMPLE_FMT_S16;
+        pcm->format = sound.codec->sample_fmt;
         pcm->sample_rate = kSoundRate;
         av_channel_layout_default(&pcm->ch_layout, 2);
         pcm->nb_samples = sound.codec->frame_size;
@@ -160,6 +181,45 @@ std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace movie_test
+
+namespace movie_test {
+
+std::string WriteMp2ChangingChannels(const std::string& path, double seconds) {
+    std::ofstream out(path, std::ios::binary);
+    for (int channels : {2, 1}) {
+        const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MP2);
+        AVCodecContext* c = avcodec_alloc_context3(codec);
+        c->sample_fmt = AV_SAMPLE_FMT_S16;
+        c->sample_rate = kSoundRate;
+        c->bit_rate = 128000;
+        av_channel_layout_default(&c->ch_layout, channels);
+        if (avcodec_open2(c, codec, nullptr) < 0) return "encoder";
+        AVFrame* f = av_frame_alloc();
+        AVPacket* p = av_packet_alloc();
+        for (int64_t done = 0; done < int64_t(seconds * kSoundRate); done += c->frame_size) {
+            f->format = AV_SAMPLE_FMT_S16;
+            f->sample_rate = kSoundRate;
+            av_channel_layout_default(&f->ch_layout, channels);
+            f->nb_samples = c->frame_size;
+            av_frame_get_buffer(f, 0);
+            auto* pcm = reinterpret_cast<int16_t*>(f->data[0]);
+            for (int i = 0; i < f->nb_samples * channels; ++i)
+                pcm[i] = int16_t(16000 * std::sin(2 * M_PI * 440.0 * double(done + i / channels) / kSoundRate));
+            avcodec_send_frame(c, f);
+            av_frame_unref(f);
+            while (avcodec_receive_packet(c, p) == 0) {
+                out.write(reinterpret_cast<const char*>(p->data), p->size);
+                av_packet_unref(p);
+            }
+        }
+        av_packet_free(&p);
+        av_frame_free(&f);
+        avcodec_free_context(&c);
+    }
+    return out ? "" : "file";
 }
 
 }  // namespace movie_test

@@ -13,6 +13,8 @@ enum class AvKind {
     Mpeg1Ps,   // MPEG-1 video and MP2 sound in an MPEG program stream (.mpg)
     Mpeg4Avi,  // MPEG-4 part 2 video and MP2 sound in AVI
     Mpeg4Mkv,  // MPEG-4 part 2 video and MP2 sound in Matroska
+    H264Mp4,   // H.264 video (libx264) and AAC sound in MP4
+    Wmv2Asf,   // Windows Media Video 8 and Windows Media Audio 2 in ASF
 };
 
 struct AvMovie {
@@ -32,6 +34,9 @@ struct AvMovie {
 // Writes the movie to `path`; an empty string, or FFmpeg's complaint.
 std::string WriteAvMovie(const std::string& path, const AvMovie& movie);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
+// A bare MP2 stream of a sine whose first half is stereo and second half mono, each
+// `seconds` long, as a damaged or spliced file may change its sound's layout midway.
+std::string WriteMp2ChangingChannels(const std::string& path, double seconds);
 
 // The frame number the blocks of a picture show, read at the centre of each block from
 // pixel(x, y) (0x00RRGGBB); -1 when a block is neither clearly white nor clearly black.

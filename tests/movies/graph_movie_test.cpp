@@ -89,6 +89,25 @@ TEST_F(GraphMovieTest, TheSoundTrackIsHeardWholeAtItsLevelAndFollowsTheVolume) {
     EXPECT_NEAR(peak, 1638, 250);
 }
 
+// The other families the media graph plays: their frames come in order on their sound.
+TEST_F(GraphMovieTest, H264InMp4AndWmvInAsfPlayWithTheirSound) {
+    Start();
+    for (const auto& [name, kind] : {std::pair{"clip.mp4", AvKind::H264Mp4}, std::pair{"clip.wmv", AvKind::Wmv2Asf}}) {
+        const int movie = Open(Make(name, {kind, 25, 64, 48, 25, 1.0}));
+        ASSERT_GE(movie, 0) << name;
+        EXPECT_EQ(GetMovieRecord(movie)->width, 64);
+        ASSERT_EQ(PlayMovie(movie, 1), 0);
+        std::vector<int16_t> heard;
+        HearMovie(movie, 500, &heard);
+        EXPECT_TRUE(Until(movie, [] { return g_lastFrame >= 11; })) << name << " " << g_lastFrame;
+        EXPECT_LE(g_lastFrame, 13) << name;
+        int peak = 0;
+        for (int16_t s : heard) peak = std::max(peak, std::abs(int(s)));
+        EXPECT_NEAR(peak, 16384, 2500) << name;
+        EXPECT_EQ(CloseMovie(movie), 0);
+    }
+}
+
 TEST_F(GraphMovieTest, AnMpeg4AviWithoutSoundRunsOnTheClockAndLoopsAtItsStopPosition) {
     Start();
     const int movie = Open(Make("loop.avi", {AvKind::Mpeg4Avi, 25, 64, 48, 25, 0}));
@@ -170,6 +189,26 @@ TEST_F(GraphMovieTest, DamagedAndCutMoviesPlayWhatTheyHoldAndEnd) {
         EXPECT_TRUE(Until(movie, [&] { return GetMovieRecord(movie)->stopped == 1 && g_handedFrames > 0; })) << name;
         EXPECT_EQ(CloseMovie(movie), 0);
     }
+}
+
+// A sound that turns from stereo to mono midway (as a spliced or damaged file may) is
+// resampled afresh from the frame where it changes, and heard to its end.
+TEST_F(GraphMovieTest, SoundThatChangesItsChannelsMidwayIsHeardToItsEnd) {
+    Start();
+    const std::string path = engine_.Log().Directory() + "/spliced.mp2";
+    ASSERT_EQ(WriteMp2ChangingChannels(path, 0.3), "");
+    const int movie = Open(path);
+    ASSERT_GE(movie, 0);
+    EXPECT_EQ(GetMovieRecord(movie)->width, 0);  // sound only: no picture reaches the renderer
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    std::vector<int16_t> heard;
+    HearMovie(movie, 800, &heard);
+    EXPECT_TRUE(Until(movie, [&] { return GetMovieRecord(movie)->stopped == 1; }));
+    auto loud = [](int16_t s) { return std::abs(int(s)) > 2000; };
+    const auto first = std::find_if(heard.begin(), heard.end(), loud);
+    const auto last = std::find_if(heard.rbegin(), heard.rend(), loud);
+    ASSERT_NE(first, heard.end());
+    EXPECT_NEAR(double((heard.rend() - last) - (first - heard.begin())) / 2 / 44100, 0.6, 0.05);
 }
 
 TEST_F(GraphMovieTest, ClosingAPlayingMovieEndsItsThreadsAtOnce) {
