@@ -2,6 +2,9 @@
 // the two questions the game asks every frame.
 #include <orvik/input.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "engine/platform/input.h"
 #include "engine/platform/lock.h"
 #include "engine/platform/log.h"
@@ -10,6 +13,7 @@
 #include "engine/platform/system_libraries.h"
 #include "engine/platform/timing.h"
 #include "engine/platform/window.h"
+#include "host/dinput/input_devices.h"
 #include "host/dinput/joystick.h"
 #include "host/dinput/keyboard_state.h"
 #include "host/dinput/key_codes.h"
@@ -18,6 +22,13 @@ namespace orvik {
 
 namespace {
 bool HoldsLibraryLock() { return InspectLibraryLock().owner == host::GetCurrentThreadId(); }
+
+// A pad with nothing pressed: sticks centred, hats centred, no button down.
+host::DIJOYSTATE ReleasedPadState() {
+    host::DIJOYSTATE state;
+    std::fill(std::begin(state.rgdwPOV), std::end(state.rgdwPOV), host::kPovCentred);
+    return state;
+}
 
 bool EventSet(host::HANDLE event) { return event && host::WaitForSingleObject(event, 0) == host::WAIT_OBJECT_0; }
 
@@ -70,7 +81,9 @@ int PollDirectInputPad(int index) {
             hr = pad.device->GetDeviceState(sizeof state, &state);
         }
     }
-    if (host::SUCCEEDED(hr)) pad.state = state;
+    // A pad that cannot be read (pulled out, or taken by another window) reads as released:
+    // keeping its last state would leave a button held for good.
+    pad.state = host::SUCCEEDED(hr) ? state : ReleasedPadState();
     if (EventSet(pad.event)) host::ResetEvent(pad.event);
     return 0;
 }
@@ -83,7 +96,7 @@ int PollSystemJoystick(int index) {
     host::JOYINFOEX info;
     auto getPos = Libraries().joyGetPosEx;
     if (!getPos || getPos(uint32_t(index), &info) != host::JOYERR_NOERROR) {
-        pad.state = host::DIJOYSTATE{};
+        pad.state = ReleasedPadState();
         return 0;
     }
     pad.state.lX = JoystickAxisValue(info.dwXpos);

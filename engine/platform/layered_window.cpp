@@ -101,6 +101,19 @@ int ShowBitmap(HWND window, bool colourKeyOnly) {
     return shown ? 0 : AddLogText("レイヤードウインドウの更新に失敗しました in UpdateLayeredMainWindow\n");
 }
 
+// A picture already drawn into a device context goes to the window as it is, keyed by
+// the transparent colour; the window's own bitmap is not involved.
+int ShowFromDc(HWND window, const BaseImage& image, HDC source) {
+    const uint32_t trans = CreateSettings().transColor;
+    RECT frame;
+    GetWindowRect(window, &frame);
+    POINT position{frame.left, frame.top}, origin{};
+    SIZE size{image.width, image.height};
+    const BOOL shown = State().update(window, GetDC(nullptr), &position, &size, source, &origin,
+                                      RGB(trans >> 16, trans >> 8, trans), nullptr, ULW_COLORKEY);
+    return shown ? 0 : AddLogText("レイヤードウインドウの更新に失敗しました in UpdateLayeredMainWindow\n");
+}
+
 }  // namespace
 
 void TakeUpdateLayeredWindow() {
@@ -109,9 +122,10 @@ void TakeUpdateLayeredWindow() {
     if (user32) FreeLibrary(user32);
 }
 
-int UpdateLayeredMainWindow(const BaseImage& image) {
+int UpdateLayeredMainWindow(const BaseImage& image, HDC source) {
     HWND window = GetAppWindowHandle();
     if (!State().update || !window) return 0;
+    if (source) return ShowFromDc(window, image, source);
     if (!UsableImage(image)) return AddLogText("レイヤードウインドウに渡された画像が不正です in UpdateLayeredMainWindow\n");
     const POINT offset = ClientOffset(window);
     if (MakeBitmap(image.width + offset.x, image.height + offset.y) != 0) return -1;

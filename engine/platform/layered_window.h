@@ -21,9 +21,11 @@ struct LayeredWindowState {
 
 // Looks up UpdateLayeredWindow in User32 (window creation).
 void TakeUpdateLayeredWindow();
-// Shows the image as the main window's picture. 0; -1 with a log line when the image is
-// unusable or the bitmap cannot be made.
-int UpdateLayeredMainWindow(const BaseImage& image);
+// Shows the image as the main window's picture. With a source device context the
+// picture is the bitmap selected into it instead, the image's size taken as the screen's
+// and the transparent colour as the colour key. 0; -1 with a log line when the image is
+// unusable, the bitmap cannot be made or the window refuses the picture.
+int UpdateLayeredMainWindow(const BaseImage& image, host::HDC source = nullptr);
 // Deletes the window's bitmap when one was made (window destruction).
 void DeleteLayeredWindowBitmap();
 

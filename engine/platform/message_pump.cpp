@@ -117,7 +117,8 @@ void Housekeeping() {
     RefreshMusicPlayState();
     UpdateKeyboardState();
     ProcessJoypadEffectTimers();
-    PumpNetworkMessages(0);
+    // Once a frame the handles in error and those the program gave up are closed.
+    PumpNetworkMessages(1);
     auto& w = Window();
     w.rt.pumpGuard = 1;
     ProcessKeyInput();

@@ -18,7 +18,8 @@ int RecvSocket(int32_t handle);
 int SendSocket(int32_t handle);
 // Takes a connection waiting on the listening socket as a new handle; -1 when refused.
 int32_t AcceptNetWork();
-// With 1, closes the connected handles in error first; then dispatches the network
+// With 1, closes the connected handles in error or given up by the program first (and
+// frees those given up that the peer closed since); then dispatches the network
 // window's messages. Nothing before the network is started.
 int PumpNetworkMessages(int closePending);
 // Closes every handle, the network window and the socket library; logs both ends.

@@ -57,6 +57,15 @@ int CloseNetworkHandle(int handle) {
     return 0;
 }
 
+int RequestNetworkHandleClose(int handle) {
+    NetworkRecord* r = Network().table.Find(handle);
+    if (!r) return AddLogText("有効なネットワークハンドルではありません in RequestNetworkHandleClose\n");
+    if (r->kind != 0 || !r->connected)
+        return AddLogText("接続されていないネットワークハンドルです in RequestNetworkHandleClose\n");
+    r->closePending = 1;
+    return 0;
+}
+
 int DeleteNetworkHandle(int handle) {
     NetworkRecord* r = Network().table.Find(handle);
     if (!r) return AddLogText("有効なネットワークハンドルではありません in DeleteNetworkHandle\n");
@@ -69,7 +78,12 @@ int PumpNetworkMessages(int closePending) {
     if (!st.initialised || !st.window) return 0;
     if (closePending)
         ForEachNetworkRecord([](NetworkRecord& r) {
-            if (r.connected && r.error) CloseNetworkHandle(r.handle);
+            if (r.connected && (r.error || r.closePending))
+                CloseNetworkHandle(r.handle);
+            else if (r.closePending && r.closedByPeer)
+                // Given up by the program and closed by the peer since: nothing is left
+                // to flush, and no one holds the handle any more.
+                DeleteNetworkHandle(r.handle);
         });
     PumpNetworkWindow();
     return 0;

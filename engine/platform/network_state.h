@@ -22,6 +22,8 @@ struct NetworkRecord {
     int32_t connected = 0;
     int32_t error = 0;  // a receive buffer could not grow, or the peer sent a bad length
     int32_t closedByPeer = 0;
+    // The program gave the handle up without waiting: the pump's close pass closes it.
+    int32_t closePending = 0;
     int32_t framed = 1;
     host::SOCKET socket = host::INVALID_SOCKET;
     // Receiving: the length of the message coming in (0: the next 4 bytes are a length)

@@ -35,8 +35,9 @@ HFILE Register(int fd) {
 }  // namespace
 
 HFILE CreateFileA(const char* path, uint32_t creation) {
-    if (!path || creation != CREATE_ALWAYS) return INVALID_FILE_HANDLE;
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (!path || (creation != CREATE_ALWAYS && creation != CREATE_NEW)) return INVALID_FILE_HANDLE;
+    const int mode = creation == CREATE_NEW ? O_EXCL : O_TRUNC;
+    const int fd = ::open(path, O_WRONLY | O_CREAT | mode | O_CLOEXEC, 0644);
     return fd < 0 ? INVALID_FILE_HANDLE : Register(fd);
 }
 

@@ -13,11 +13,13 @@ namespace host {
 using HFILE = int32_t;
 constexpr HFILE INVALID_FILE_HANDLE = -1;
 
+constexpr uint32_t CREATE_NEW = 1;     // create; fails when the file exists
 constexpr uint32_t CREATE_ALWAYS = 2;  // create or truncate
 constexpr uint32_t FILE_BEGIN = 0, FILE_CURRENT = 1, FILE_END = 2;
 constexpr uint32_t INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
 
-// Opens `path` for writing without sharing, created empty (the only mode the engine uses).
+// Opens `path` for writing without sharing, created empty: CREATE_ALWAYS truncates a file
+// that exists, CREATE_NEW refuses it.
 HFILE CreateFileA(const char* path, uint32_t creation);
 BOOL WriteFile(HFILE file, const void* data, uint32_t bytes, uint32_t* written);
 // The new position, or INVALID_SET_FILE_POINTER.

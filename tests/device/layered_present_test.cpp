@@ -6,6 +6,7 @@
 #include "engine/graphics/present.h"
 #include "engine/platform/layered_window.h"
 #include "engine/platform/sysinfo.h"
+#include "host/font/gdi_font.h"
 #include "host/gdi/dib_section.h"
 #include "host/win/layered_window.h"
 #include "host/win/modules.h"
@@ -172,6 +173,44 @@ TEST_F(LayeredPresentTest, WindowBitmapFollowsTheImageSizeAndGoesWithTheWindow) 
     EXPECT_NE(Log().find("レイヤードウインドウに渡された画像が不正です in UpdateLayeredMainWindow"), std::string::npos);
     orvik::EndLibrary();
     EXPECT_EQ(host::LiveDibSectionCount(), 0);
+}
+
+TEST_F(LayeredPresentTest, APictureInASourceContextIsShownKeyedAsItIs) {
+    Start(true);
+    ASSERT_EQ(orvik::SetTransparentColor(255, 0, 255), 0);
+    host::BITMAPINFO info;
+    info.bmiHeader.biWidth = 3;
+    info.bmiHeader.biHeight = -2;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = host::BI_RGB;
+    void* bits = nullptr;
+    host::HBITMAP bitmap = host::CreateDIBSection(nullptr, &info, host::DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bitmap, nullptr);
+    auto* pixels = static_cast<uint32_t*>(bits);
+    const uint32_t drawn[6] = {0xFF00FF, 0x123456, 0xFF00FF, 0x00FF00, 0xFF00FF, 0x000001};
+    std::copy(drawn, drawn + 6, pixels);
+    host::HDC dc = host::CreateCompatibleDC(nullptr);
+    host::SelectObject(dc, bitmap);
+    std::vector<uint32_t> unused;
+    const orvik::BaseImage screen = Argb(3, 2, unused);
+
+    ASSERT_EQ(orvik::UpdateLayeredMainWindow(screen, dc), 0);
+    const host::LayeredPicture p = host::LastLayeredPicture();
+    EXPECT_EQ(p.flags, host::ULW_COLORKEY);
+    ASSERT_EQ(p.width, 3);
+    ASSERT_EQ(p.height, 2);
+    const uint32_t shown[6] = {0, 0xFF123456u, 0, 0xFF00FF00u, 0, 0xFF000001u};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(p.pixels[size_t(i)], shown[i]) << i;
+    // The window's own bitmap is neither made nor needed.
+    EXPECT_EQ(host::LiveDibSectionCount(), 1);
+
+    // A picture larger than the context's bitmap is refused and said so.
+    const orvik::BaseImage larger = Argb(4, 2, unused);
+    EXPECT_EQ(orvik::UpdateLayeredMainWindow(larger, dc), -1);
+    EXPECT_NE(Log().find("レイヤードウインドウの更新に失敗しました in UpdateLayeredMainWindow"), std::string::npos);
+    host::SelectObject(dc, host::HBITMAP(nullptr));
+    host::DeleteDC(dc);
+    host::DeleteObject(bitmap);
 }
 
 TEST_F(LayeredPresentTest, WithoutUpdateLayeredWindowNothingIsShown) {

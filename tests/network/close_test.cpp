@@ -101,6 +101,41 @@ TEST_F(NetworkTest, TheMessageLimitIsTheProgramsToSet) {
     EXPECT_EQ(orvik::GetNetWorkDataLength(c.server), 0);
 }
 
+TEST_F(NetworkTest, AHandleGivenUpIsClosedByThePumpsClosePassAfterSendingItsQueue) {
+    const Connection c = Connect();
+    ASSERT_EQ(Send(c.client, "last words"), 0);
+    EXPECT_EQ(orvik::RequestNetworkHandleClose(c.client), 0);
+    // Only the pass that asks for closing closes it.
+    orvik::PumpNetworkMessages(0);
+    ASSERT_NE(orvik::Network().table.Find(c.client), nullptr);
+    orvik::PumpNetworkMessages(1);
+    EXPECT_EQ(orvik::Network().table.Find(c.client), nullptr);
+    EXPECT_EQ(orvik::GetNetWorkAcceptState(c.client), -1);
+    EXPECT_EQ(Receive(c.server), "last words");
+    EXPECT_TRUE(PumpUntil([&] { return orvik::GetNetWorkAcceptState(c.server) == 0; }));
+}
+
+TEST_F(NetworkTest, AHandleGivenUpThatThePeerClosedIsFreedByTheClosePass) {
+    const Connection c = Connect();
+    ASSERT_EQ(orvik::RequestNetworkHandleClose(c.client), 0);
+    ASSERT_EQ(orvik::CloseNetworkHandle(c.server), 0);
+    ASSERT_TRUE(PumpUntil([&] { return Record(c.client).closedByPeer == 1; }));
+    orvik::PumpNetworkMessages(1);
+    EXPECT_EQ(orvik::Network().table.Find(c.client), nullptr);
+    EXPECT_EQ(host::CountOpenSockets(), 1);  // the listener's
+}
+
+TEST_F(NetworkTest, OnlyAConnectedHandleCanBeGivenUp) {
+    EXPECT_EQ(orvik::RequestNetworkHandleClose(-1), -1);
+    EXPECT_TRUE(Logged("有効なネットワークハンドルではありません in RequestNetworkHandleClose\n"));
+    const Connection c = Connect();
+    ASSERT_EQ(orvik::CloseNetworkHandle(c.server), 0);
+    ASSERT_TRUE(PumpUntil([&] { return orvik::GetNetWorkAcceptState(c.client) == 0; }));
+    EXPECT_EQ(orvik::RequestNetworkHandleClose(c.client), -1);
+    EXPECT_TRUE(Logged("接続されていないネットワークハンドルです in RequestNetworkHandleClose\n"));
+    EXPECT_NE(orvik::Network().table.Find(c.client), nullptr);
+}
+
 TEST_F(NetworkTest, FullTableRefusesTheConnectionAndStillHearsTheNextOne) {
     ASSERT_EQ(orvik::PreparationListenNetWork(0), 0);
     auto& table = orvik::Network().table;

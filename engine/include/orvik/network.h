@@ -37,6 +37,9 @@ int GetNetWorkAcceptState(int handle);
 // Gives a connected handle up to a second each to finish a half-received message and to
 // send what is queued, then closes it. 0 or -1 (bad or unconnected handle).
 int CloseNetworkHandle(int handle);
+// Gives a connected handle up without waiting: the next PumpMessages closes it as
+// CloseNetworkHandle does, and the handle is invalid from then on. 0 or -1.
+int RequestNetworkHandleClose(int handle);
 // Closes the socket at once and frees the handle. 0 or -1.
 int DeleteNetworkHandle(int handle);
 
