@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and runs every test (the fuzz targets among them, for a
-# bounded run each); then builds the threaded tests with ThreadSanitizer and runs them.
+# bounded run each); builds and runs a program against the installed engine; then builds
+# the threaded tests with ThreadSanitizer and runs them.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps
@@ -14,4 +15,23 @@ cmake --build "$build" -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$build" && ctest --output-on-failure -j "$jobs")
+
+# A program written only against the public headers, built against the installed engine
+# (not the source tree) once through its CMake package and once through pkg-config.
+installed="$PWD/$build/installed"
+rm -rf "$installed"
+cmake --install "$build" --prefix "$installed" >/dev/null
+cmake -S tests/install/public_api -B "$build/public_api" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+      -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_PREFIX_PATH="$installed" >/dev/null
+cmake --build "$build/public_api"
+orvik_pc() { PKG_CONFIG_PATH="$installed/lib/pkgconfig" pkg-config "$@" orvik; }
+c++ -std=c++20 -g -O1 $(orvik_pc --cflags) tests/install/public_api/public_api_program.cpp \
+    -o "$build/public_api/public_api_program_pc" $(orvik_pc --libs)
+root=$PWD
+scratch=$(mktemp -d)
+for program in public_api_program public_api_program_pc; do
+  (cd "$scratch" && ORVIK_HOST=headless "$root/$build/public_api/$program")
+done
+rm -rf "$scratch"
+
 scripts/thread-check

@@ -1,6 +1,7 @@
 // Camera, projection, fog, material, light handles and the reset of the whole draw
 // state at graphics start-up.
 #pragma once
+#include <orvik/scene3d.h>
 #include <cstdint>
 
 #include "engine/graphics/draw_settings.h"
@@ -11,12 +12,8 @@ namespace orvik {
 constexpr int32_t kLightHandleType = 0x48000000;
 constexpr int kLightCapacity = 4096;
 
-int SetViewMatrix(const Matrix4& m);
-int SetProjectionMatrix(const Matrix4& m);
 int SetProjectionSecondMatrix(const Matrix4& m);
 int SetupTargetViewportMatrix(float centerX, float centerY);
-int SetProjectionNearFar(float nearZ, float farZ);
-int SetProjectionFov(float fov);
 int SetProjectionUserMatrix(const Matrix4& m);
 int UpdateProjectionMatrix();
 int UpdateViewMatrix();
@@ -25,20 +22,12 @@ int UpdateDeviceLights();
 int ApplyDefaultLight();
 // The draw state's material as the device takes it.
 host::D3DMATERIAL9 DeviceMaterial(const MaterialColors& m);
-void EnableFog(int mode);
-void SetFogRGB(int red, int green, int blue);
-int SetFogRange(float start, float end);
 
 // Light handles: -1 when the table is full.
 int32_t AllocLightHandle();
-int32_t AddDirectionalLight(float x, float y, float z);
-int RemoveLightHandle(int32_t handle);
-// Every light but the default one.
-int DeleteAllLightHandles();
 // The light description of a live handle, or null (tests read it).
 struct LightRecord;
 const LightRecord* GetLightRecord(int32_t handle);
-int GetLightCount();
 
 struct LightRecord {
     uint32_t check = 0;

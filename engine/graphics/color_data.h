@@ -1,6 +1,7 @@
 // Colour data: pixel layouts of the Direct3D formats and of the engine's standard
 // texture formats, colour values in the screen's format, and the display modes.
 #pragma once
+#include <orvik/graphics.h>
 #include <cstdint>
 
 #include "engine/graphics/color_format.h"
@@ -31,9 +32,6 @@ int DecodeColorValue(uint32_t pixel, int* red, int* green, int* blue);
 int GetScreenModeInfo(int* width, int* height, int* depth);
 int IsFullScreenMode();
 int Set320x240ScaleFlag(int on);
-int GetDisplayModeCount();
-// Entry n, or four -1 fields out of range.
-int GetDisplayModeByIndex(DisplayModeEntry* mode, int index);
 int FindDisplayMode(int width, int height, int bits);
 // Switches the display for full screen; falls back without the refresh rate, then from
 // 320 x 240 to 640 x 480 with the scale flag. 0 or -1.

@@ -2,6 +2,7 @@
 // handles. Each record keeps a system-memory copy, so the device object can be made
 // again after the device is re-created.
 #pragma once
+#include <orvik/scene3d.h>
 #include <cstdint>
 #include <vector>
 
@@ -33,20 +34,10 @@ struct HandleTableInfo {
 host::VertexBuffer* CreateDeviceVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool);
 host::IndexBuffer* CreateDeviceIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool);
 
-// Allocates a record of `count` elements of `size` bytes and its handle (-1 when full or
-// for a bad size), and makes its device buffer when the device does hardware vertex work.
-int32_t AllocVertexBufferHandle(int32_t size, int32_t count);
-int32_t AllocIndexBufferHandle(int32_t size, int32_t count);
 // Keeps the code and, with a device, makes its shader object (kind 0 pixel, else vertex).
 int32_t AllocShaderHandle(int32_t kind, const void* code, int32_t bytes);
-int DeleteVertexBufferHandle(int32_t handle);
-int DeleteIndexBufferHandle(int32_t handle);
 int DeleteShaderHandle(int32_t handle);
-int DeleteAllVertexBufferHandles();
-int DeleteAllIndexBufferHandles();
 int DeleteAllShaderHandles();
-int SetVertexBufferData(int32_t start, const void* data, int32_t count, int32_t handle);
-int SetIndexBufferData(int32_t start, const void* data, int32_t count, int32_t handle);
 // Device objects of every handle go before the device does and come back, refilled from
 // the system copies, with the new one; the handles stay valid.
 void ReleaseDeviceBufferObjects();

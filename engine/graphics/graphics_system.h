@@ -1,6 +1,7 @@
 // Graphics start-up and shutdown: the screen settings, the choice between the Direct3D 9
 // device and the software renderer, and the device objects both paths rely on.
 #pragma once
+#include <orvik/graphics.h>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -31,9 +32,6 @@ struct ScreenSettings {
     uint64_t lastVBlank = 0;       // microseconds
 };
 
-struct DisplayModeEntry {
-    int32_t width, height, bits, refreshRate;
-};
 
 // Texture format indices: colour 16/32, alpha 16/32, alpha test 16/32, DXT1 to DXT5,
 // drawable 16/32, drawable with alpha.
@@ -95,18 +93,9 @@ int ReleaseDirect3D9();
 int CreatePrimarySurfaceMemImg();
 // The software path's screen and text work images, and the pointer at them.
 void ReleaseSoftScreen();
-// 1 asks for the Direct3D device, 0 for the software renderer; -1 once the library runs.
-int SetUseHardwareRendering(int use);
-int GetUseHardwareRendering();
-// The window background colour new screens are filled with.
-int SetBackgroundColor(int red, int green, int blue);
 
 // -2 back buffer, -4 front buffer. 0, or -1 before graphics starts.
 int SetDrawTarget(int target);
-int GetScreenSize(int* width, int* height);
-int GetScreenColorBitDepth();
-// Screen size and depth before start-up. 0, or -1 for a size out of range.
-int SetGraphMode(int width, int height, int depth);
 // Restarts graphics with the given values (-1 keeps one; force 1 restarts even when
 // nothing changes), falling back to modes that start. 0; the process ends when none does.
 int ChangeScreenMode(int width, int height, int depth, int force, int refreshRate);

@@ -3,6 +3,7 @@
 // device buffers of their own). No model loader is part of the engine; the tables start,
 // are rebuilt after a device re-creation and are released at shutdown.
 #pragma once
+#include <orvik/scene3d.h>
 #include <cstdint>
 #include <vector>
 
@@ -90,10 +91,8 @@ int32_t AddModelInstance(int32_t baseHandle);
 ModelBase* GetModelBase(int32_t handle);
 ModelInstance* GetModelInstance(int32_t handle);
 int32_t ModelInstanceCount();
-int DeleteModelBase(int32_t handle);
 void ForEachModelInstanceOf(int32_t baseHandle, void (*f)(int32_t instanceHandle));
 void ForEachModelBase(void (*f)(int32_t handle, ModelBase& base));
-int DeleteModelInstance(int32_t handle);
 int FreeModelInstanceBlock(int32_t handle, int kind, int32_t index);
 
 // Device buffers.

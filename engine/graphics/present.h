@@ -1,6 +1,7 @@
 // Presentation of the finished frame (the device's swap chain, or the software screen
 // through GDI) and pacing to the vertical blank, measured at start-up.
 #pragma once
+#include <orvik/graphics.h>
 #include <cstdint>
 
 #include "host/win/types.h"
@@ -11,10 +12,8 @@ int MeasureRefreshPeriod();
 // Sleeps until shortly before the next vertical blank, then waits for it.
 int WaitVerticalBlank();
 int PresentScreen();
-int PresentScreenPreserve();
 // 1 waits for the blank when presenting (the default), 0 presents at once.
 int SetVBlankWaitFlag(int wait);
-int GetVBlankWaitFlag();
 // With the layered-window option frames go to the window as a per-pixel-alpha picture.
 bool PresentsThroughLayeredWindow();
 // Reads the screen back and shows it through the layered window. 0 or -1.

@@ -34,6 +34,34 @@ BaseImage* GetSoftImage(int32_t handle) {
     return r ? &r->image : nullptr;
 }
 
+int32_t MakeSoftImage(int width, int height) {
+    BaseImage image{};
+    if (width <= 0 || height <= 0 || NewArgb32BaseImage(width, height, &image) != 0)
+        return AddLogFormat("ソフトイメージを作成できませんでした(%d x %d)", width, height);
+    ZeroBaseImageRect(&image, 0, 0, width, height);
+    const int32_t handle = AddSoftImageHandle(&image);
+    FreeBaseImage(&image);  // left with its pixels only when the table refused it
+    return handle;
+}
+
+int GetSoftImageSize(int32_t handle, int* width, int* height) {
+    const BaseImage* image = GetSoftImage(handle);
+    if (!image) return -1;
+    if (width) *width = image->width;
+    if (height) *height = image->height;
+    return 0;
+}
+
+int DrawPixelSoftImage(int32_t handle, int x, int y, int red, int green, int blue, int alpha) {
+    BaseImage* image = GetSoftImage(handle);
+    return image ? WriteBaseImagePixel(image, x, y, red & 255, green & 255, blue & 255, alpha & 255) : -1;
+}
+
+int GetPixelSoftImage(int32_t handle, int x, int y, int* red, int* green, int* blue, int* alpha) {
+    BaseImage* image = GetSoftImage(handle);
+    return image ? ReadBaseImagePixelRGBA(image, x, y, red, green, blue, alpha) : -1;
+}
+
 int ReleaseSoftImageHandle(int32_t handle) { return Table().Release(handle); }
 
 int DeleteAllSoftImageHandles() {

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include <orvik/soft_image.h>
+
 #include "engine/graphics/base_image.h"
 
 namespace orvik {
@@ -15,8 +17,6 @@ constexpr int32_t kSoftImageCapacity = 8192;
 int32_t AddSoftImageHandle(BaseImage* image);
 // The image of a valid handle, else null.
 BaseImage* GetSoftImage(int32_t handle);
-int ReleaseSoftImageHandle(int32_t handle);
-int DeleteAllSoftImageHandles();
 int TerminateSoftImages();
 int32_t SoftImageCount();
 int32_t SoftImageHighWater();

@@ -3,6 +3,7 @@
 // the pending vertex batch (built under the old state) and then writes the device. The
 // force flag makes setters write unchanged values too, while states are re-applied.
 #pragma once
+#include <orvik/scene3d.h>
 #include <array>
 #include <cstdint>
 
@@ -76,7 +77,6 @@ int SetZWriteEnableCached(int on);
 int SetZFuncCached(int func);
 int SetDepthBiasCached(float bias);
 int SetCullModeCached(int mode);
-int SetLightingEnable(int on);
 // Writes the device without the shadow (a 3D batch switches lighting for a moment).
 int SetLightingEnableRaw(int on);
 int SetFogEnableCached(int on);
@@ -93,10 +93,6 @@ int SetLightAndEnable(uint32_t index, const host::D3DLIGHT9& light, int enable);
 int SetLightEnableCached(uint32_t index, int enable);
 // The first eight lights (in view space) and their on states into the shader constants.
 int UploadLightConstants();
-// stage 0 to 7, or -1 for every stage.
-int SetTextureAddressU(int mode, int stage);
-int SetTextureAddressV(int mode, int stage);
-int SetTextureAddressW(int mode, int stage);
 int SetMaxAnisotropyCached(int value);
 // Stages 0 to 3 clamp, or (fromDrawState) stages 0 to 7 take the draw state's modes; the
 // draw state keeps its modes either way.
@@ -106,7 +102,6 @@ int ResetTexCoordIndexStates();
 // Stage 0 to 3: on transforms the stage's coordinates by the matrix (three of them are
 // used), off leaves them as they are. A bad stage is -1.
 int SetTextureTransformCached(int stage, int on, const Matrix4& m);
-int SetWorldMatrix(const Matrix4& m);
 // Sets the world transform without the shadow (around the draw of a 3D batch).
 int SetWorldTransformRaw(const Matrix4& m);
 int SetViewTransform(const Matrix4& m);

@@ -91,5 +91,12 @@ size_t FileAccessRead(void* buffer, size_t elementSize, size_t count, FileAccess
 }
 int FileAccessEof(FileAccessHandle handle) { return State().table.eof(handle); }
 int FileAccessIdleCheck(FileAccessHandle handle) { return State().table.idleCheck(handle); }
+FileFindHandle FileAccessFindFirst(const char* path, FileFindRecord* record) {
+    return State().table.findFirst(path, record);
+}
+int FileAccessFindNext(FileFindHandle handle, FileFindRecord* record) { return State().table.findNext(handle, record); }
+int FileAccessFindClose(FileFindHandle handle) { return State().table.findClose(handle); }
+int FileAccessSetCurrentDir(const char* path) { return State().table.setCurrentDir(path); }
+int FileAccessGetCurrentDir(char* buffer) { return State().table.getCurrentDir(buffer); }
 
 }  // namespace orvik

@@ -2,6 +2,7 @@
 // debugger output. Each line starts with the milliseconds since the log was opened as
 // "%d:" and one tab per indentation level; lines end in CR LF.
 #pragma once
+#include <orvik/log.h>
 #include <cstdint>
 #include <string>
 
@@ -32,8 +33,6 @@ int AddLogText(const char* text);
 int LogTextAlias(const char* text);
 // printf-style into 1024 bytes, plus a line feed.
 int AddLogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
-int IncLogIndent();
-int DecLogIndent();
 
 // Creates the log file afresh in the log directory (the current directory when none is
 // set, which then becomes the log directory). 0.
@@ -41,10 +40,6 @@ int InitLogFile();
 
 // Settings made before start-up. 0 turns the log off.
 int SetLogFileEnabled(int enabled);
-// The directory the log file goes in; "\" separators become "/". -1 when too long.
-int SetLogDirectory(const char* directory);
-int SetLogFileDatedName(int on);
-int SetLogTimeStampOff(int off);
 // The full path of the log file ("" before InitLogFile).
 std::string GetLogFilePath();
 

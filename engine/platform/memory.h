@@ -2,6 +2,7 @@
 // hangs in one list, which gives a leak dump with each block's source file and line and
 // a check that notices when something has written over a header.
 #pragma once
+#include <orvik/system.h>
 #include <cstddef>
 #include <cstdint>
 
@@ -44,21 +45,7 @@ TrackedMemoryState& TrackedMemory();
 // Frees every block and clears the totals, the counter and the debug settings (tests).
 void ResetTrackedMemory();
 
-// Null on failure (after writing the leak dump and checking the headers) and for sizes
-// above kTrackedMaxSize.
-void* TrackedAlloc(size_t size, const char* file, int line);
-// As TrackedAlloc, with the bytes set to 0.
-void* TrackedCalloc(size_t size, const char* file, int line);
-// Resizes (a null block is allocated); bytes beyond the old size are 0. Null on failure,
-// and the old block then stays valid.
-void* TrackedRealloc(void* block, size_t size, const char* file, int line);
-// Null is ignored. A block whose header is damaged is reported and left alone.
-void TrackedFree(void* block);
 
-// "Alloc memory dump" with one line per live block, newest first, and the totals.
-void DumpAllocMemory();
-// 0, or -1 after logging the first damaged header found.
-int CheckAllocMemory();
 void LogAllocTotals();
 void LogAllocRecord(const TrackedAllocHeader* header);
 

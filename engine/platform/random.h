@@ -1,5 +1,6 @@
 // The engine's own MT19937 generator, regenerated in batches of 624 tempered words.
 #pragma once
+#include <orvik/system.h>
 #include <array>
 #include <cstdint>
 
@@ -16,13 +17,9 @@ struct RandomState {
 RandomState& Random();
 void ResetRandom();
 
-// 1998 reference seeding (69069 multiplier), then one regeneration.
-void SeedRandom(uint32_t seed);
 // 1 when the processor reports MMX through CPUID.
 int TestMmxForRandom();
 // Twists the state, tempers all 624 words into the output buffer, resets the read index.
 void RegenerateRandom();
-// Takes the next output word, regenerating when the batch is used up.
-uint32_t NextRandom();
 
 }  // namespace orvik

@@ -1,6 +1,8 @@
 // The sound entry points that start-up, shutdown, the message pump and the window
 // procedure call.
 #pragma once
+#include <orvik/music.h>
+#include <orvik/soft_sound.h>
 #include <cstdint>
 
 #include "host/dsound/dsound_types.h"
@@ -33,8 +35,5 @@ int PauseAllMovies();
 int ResumeAllMovies();
 int DrawAllMoviesToWindow();
 int CloseSoundCaptureFile();
-int DeleteAllSoftSoundData();
-int DeleteAllSoftSoundPlayers();
-int DeleteAllMusicHandles();
 
 }  // namespace orvik

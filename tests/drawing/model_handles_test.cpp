@@ -267,5 +267,40 @@ TEST(SoftImages, ReleaseTwiceFailsAndTheHighWaterSkipsEmptySlots) {
     EXPECT_EQ(orvik::SoftImageHighWater(), 0);
 }
 
+TEST(SoftImages, PixelsAreWrittenAndReadBackInsideTheImageOnly) {
+    HeadlessEngine engine;
+    EXPECT_EQ(orvik::MakeSoftImage(0, 4), -1);
+    EXPECT_EQ(orvik::MakeSoftImage(3, -1), -1);
+    const int32_t h = orvik::MakeSoftImage(3, 2);
+    ASSERT_NE(h, -1);
+    int w = 0, ht = 0;
+    ASSERT_EQ(orvik::GetSoftImageSize(h, &w, &ht), 0);
+    EXPECT_EQ(w, 3);
+    EXPECT_EQ(ht, 2);
+    int r = -1, g = -1, b = -1, a = -1;
+    ASSERT_EQ(orvik::GetPixelSoftImage(h, 2, 1, &r, &g, &b, &a), 0);
+    EXPECT_EQ(r | g | b | a, 0) << "a new image is black and transparent";
+
+    ASSERT_EQ(orvik::DrawPixelSoftImage(h, 2, 1, 10, 200, 30, 128), 0);
+    ASSERT_EQ(orvik::GetPixelSoftImage(h, 2, 1, &r, &g, &b, &a), 0);
+    EXPECT_EQ(r, 10);
+    EXPECT_EQ(g, 200);
+    EXPECT_EQ(b, 30);
+    EXPECT_EQ(a, 128);
+    ASSERT_EQ(orvik::GetPixelSoftImage(h, 1, 1, &r, nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(r, 0) << "the neighbour is untouched";
+
+    // Just outside each edge nothing is written or read.
+    EXPECT_EQ(orvik::DrawPixelSoftImage(h, 3, 0, 1, 1, 1, 1), -1);
+    EXPECT_EQ(orvik::DrawPixelSoftImage(h, 0, 2, 1, 1, 1, 1), -1);
+    EXPECT_EQ(orvik::DrawPixelSoftImage(h, -1, 0, 1, 1, 1, 1), -1);
+    EXPECT_EQ(orvik::GetPixelSoftImage(h, 0, -1, &r, &g, &b, &a), -1);
+
+    ASSERT_EQ(orvik::ReleaseSoftImageHandle(h), 0);
+    EXPECT_EQ(orvik::GetSoftImageSize(h, &w, &ht), -1);
+    EXPECT_EQ(orvik::DrawPixelSoftImage(h, 0, 0, 1, 1, 1, 1), -1);
+    EXPECT_EQ(orvik::SoftImageCount(), 0);
+}
+
 }  // namespace
 }  // namespace orvik_test

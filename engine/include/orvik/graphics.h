@@ -11,6 +11,26 @@ namespace orvik {
 constexpr int kDrawTargetBackBuffer = -2;
 constexpr int kDrawTargetFrontBuffer = -4;
 
+// Screen: settings made before InitLibrary, and what the running screen is.
+// Screen size and colour depth (16 or 32). 0, or -1 for a size out of range.
+int SetGraphMode(int width, int height, int depth);
+int GetScreenSize(int* width, int* height);
+int GetScreenColorBitDepth();
+// 1 draws through the Direct3D device (the default), 0 with the software renderer; -1
+// once the library runs.
+int SetUseHardwareRendering(int use);
+int GetUseHardwareRendering();
+// The window background colour new screens are filled with.
+int SetBackgroundColor(int red, int green, int blue);
+// One mode the display offers.
+struct DisplayModeEntry {
+    int32_t width, height, bits, refreshRate;
+};
+// How many modes of 16 bits or more the display offers, and each of them (index from 0;
+// out of range: -1 and every field -1).
+int GetDisplayModeCount();
+int GetDisplayModeByIndex(DisplayModeEntry* mode, int index);
+
 // Handles.
 int IsValidGraphHandle(int32_t handle);
 // Size of a graphic, or of the screen for -2 and -4; either pointer may be null.
@@ -61,8 +81,11 @@ int SetBlendMaskGraph(int32_t handle, int border, int range);
 
 // Shows the back buffer in the window (paced to the display unless the wait is off).
 int PresentScreen();
+// Like PresentScreen, and the back buffer keeps the picture for the next frame.
+int PresentScreenPreserve();
 // 1 waits for the vertical blank when presenting (the default), 0 presents at once.
 int SetVBlankWaitFlag(int wait);
+int GetVBlankWaitFlag();
 
 // Drawing.
 uint32_t GetColorValue(int red, int green, int blue);

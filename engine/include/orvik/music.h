@@ -22,5 +22,7 @@ int PlayMusic(const char* fileName, int playType);
 // 1 while the current music plays, 0 when not (or there is none).
 int CheckMusic();
 int StopCurrentMusic();
+// Deletes every music handle.
+int DeleteAllMusicHandles();
 
 }  // namespace orvik

@@ -37,5 +37,14 @@ double GetWindowScale(double* x, double* y);
 int GetDesktopScreenInfo(int* width, int* height, int* colorBits);
 // The cursor over the client area in screen-image pixels. 0.
 int GetCursorClientPos(int* x, int* y);
+// The client area in desktop coordinates (left, top, right, bottom), below the toolbar. 0.
+int GetClientScreenRect(int32_t* rect);
+// 1 shows the mouse cursor over the window, 0 hides it (it stays shown while the menu is). 0.
+int SetCursorVisibility(int shown);
+// The mouse presses logged since start-up (button 1 left, 2 right, 4 middle, at screen-image
+// pixels), at most `max` of them; their count.
+int GetMouseClickLog(int32_t* buttons, int32_t* xs, int32_t* ys, int max);
+// Switches the desktop's composition on or off where the system has it. 0.
+int EnableDesktopComposition(int on);
 
 }  // namespace orvik

@@ -15,6 +15,7 @@ int GetSoftSoundFrameCount(int handle);
 int WriteSoftSoundSample(int handle, int frame, int left, int right);
 int ReadSoftSoundSample(int handle, int frame, int* left, int* right);
 int DeleteSoftSoundData(int handle);
+int DeleteAllSoftSoundData();
 
 // A handle, or -1. The player is silent until started.
 int MakeSoftSoundPlayer(int channels, int bitsPerSample, int samplesPerSecond);
@@ -29,6 +30,7 @@ int GetSoftSoundPlayerStock(int handle);
 // 1 once everything handed over has been played, 0 before, -1 bad handle.
 int CheckSoftSoundPlayerDone(int handle);
 int DeleteSoftSoundPlayer(int handle);
+int DeleteAllSoftSoundPlayers();
 
 // Records everything the mixer plays, from now until CloseSoundCaptureFile or shutdown,
 // into a 16-bit stereo WAV file at 44100 Hz. -1 when a capture runs already, the
