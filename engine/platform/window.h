@@ -37,6 +37,7 @@ struct ToolbarButtonSetting {
     int32_t id = 0;
     int32_t kind = 0;  // kToolbarSeparator for a gap between buttons
     int32_t disabled = 0;
+    int32_t image = 0;  // the cell of the toolbar bitmap that is the button's picture
 };
 
 struct ToolbarButton {
@@ -73,6 +74,7 @@ struct WindowSettings {
     MenuCallback menuCallback = nullptr;
     void* menuUser = nullptr;
     std::vector<ToolbarButtonSetting> toolbarButtons;  // a toolbar is made when there are any
+    host::HBITMAP toolbarBitmap = nullptr;  // the buttons' pictures side by side; the caller keeps it
     int32_t hidden = 0;
     int32_t fixedClientWidth = 0, fixedClientHeight = 0;  // window mode; 0: the scaled screen
     int32_t fixedPosition = 0, positionX = 0, positionY = 0;  // the outer top-left corner

@@ -15,6 +15,7 @@ using namespace host;
 
 TBBUTTON HostButton(const ToolbarButtonSetting& b) {
     TBBUTTON out;
+    out.iBitmap = b.image;
     out.idCommand = kToolbarCommandBase + b.id;
     out.fsStyle = b.kind == kToolbarSeparator ? BTNS_SEP : BTNS_BUTTON;
     out.fsState = b.disabled ? 0 : TBSTATE_ENABLED;
@@ -32,6 +33,7 @@ int CreateAppToolbar() {
     for (const ToolbarButtonSetting& b : wanted) buttons.push_back(HostButton(b));
     w.rt.toolbar = CreateToolbarEx(w.rt.mainWindow, 0, buttons.data(), int(buttons.size()));
     if (!w.rt.toolbar) return AddLogText("ツールバーの作成に失敗しました\n");
+    SetToolbarBitmap(w.rt.toolbar, w.settings.toolbarBitmap);
     for (size_t i = 0; i < wanted.size(); ++i)
         w.rt.toolbarButtons[i] = ToolbarButton{wanted[i].id, wanted[i].kind, wanted[i].disabled, 0};
     w.rt.toolbarButtonCount = int(wanted.size());

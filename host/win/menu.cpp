@@ -12,6 +12,7 @@ namespace host {
 struct MenuItem {
     uint32_t type = MFT_STRING;
     uint32_t id = 0;
+    uint32_t state = 0;
     HMENU sub = nullptr;
     std::string text;
 };
@@ -55,6 +56,7 @@ BOOL AppendMenuA(HMENU menu, uint32_t flags, uintptr_t item, const char* text) {
             entry.id = uint32_t(item);
         }
         entry.text = text ? text : "";
+        entry.state = (flags & MF_GRAYED ? MFS_GRAYED : 0) | (flags & MF_CHECKED ? MFS_CHECKED : 0);
     }
     menu->items.push_back(std::move(entry));
     return 1;
@@ -70,6 +72,7 @@ BOOL GetMenuItemInfoA(HMENU menu, uint32_t position, BOOL byPosition, MENUITEMIN
     if (!Live(menu) || !byPosition || !info || position >= menu->items.size()) return 0;
     const MenuItem& item = menu->items[position];
     if (info->fMask & MIIM_FTYPE) info->fType = item.type;
+    if (info->fMask & MIIM_STATE) info->fState = item.state;
     if (info->fMask & MIIM_ID) info->wID = item.id;
     if (info->fMask & MIIM_SUBMENU) info->hSubMenu = item.sub;
     if (info->fMask & MIIM_STRING) {
@@ -81,6 +84,40 @@ BOOL GetMenuItemInfoA(HMENU menu, uint32_t position, BOOL byPosition, MENUITEMIN
         info->cch = uint32_t(item.text.size());
     }
     return 1;
+}
+
+namespace {
+// The item with the command id in the menu or below it (depth first), or null.
+MenuItem* FindCommand(HMENU menu, uint32_t id) {
+    for (MenuItem& item : menu->items) {
+        if (item.sub) {
+            if (MenuItem* found = FindCommand(item.sub, id)) return found;
+        } else if (item.type != MFT_SEPARATOR && item.id == id) {
+            return &item;
+        }
+    }
+    return nullptr;
+}
+
+// Sets or clears `bits` of the item's state; the previous state of those bits, or -1.
+int32_t ChangeState(HMENU menu, uint32_t id, uint32_t bits, bool on) {
+    std::lock_guard hold(g_menusLock);
+    MenuItem* item = Live(menu) ? FindCommand(menu, id) : nullptr;
+    if (!item) return -1;
+    const uint32_t before = item->state & bits;
+    item->state = on ? item->state | bits : item->state & ~bits;
+    return int32_t(before);
+}
+}  // namespace
+
+int32_t CheckMenuItem(HMENU menu, uint32_t id, uint32_t check) {
+    const int32_t before = ChangeState(menu, id, MFS_CHECKED, check & MF_CHECKED);
+    return before < 0 ? -1 : (before ? int32_t(MF_CHECKED) : 0);
+}
+
+int32_t EnableMenuItem(HMENU menu, uint32_t id, uint32_t enable) {
+    const int32_t before = ChangeState(menu, id, MFS_GRAYED, enable & MF_GRAYED);
+    return before < 0 ? -1 : (before ? int32_t(MF_GRAYED) : 0);
 }
 
 BOOL DestroyMenu(HMENU menu) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/gdi/dib_section.h"
 #include "host/win/types.h"
 
 namespace host {
@@ -12,8 +13,10 @@ namespace host {
 constexpr uint32_t TB_DELETEBUTTON = WM_USER + 22, TB_BUTTONCOUNT = WM_USER + 24;
 constexpr uint8_t TBSTATE_ENABLED = 0x04;
 constexpr uint8_t BTNS_BUTTON = 0x00, BTNS_SEP = 0x01;
-// Every toolbar is this many pixels high.
+// Every toolbar is this many pixels high; each button picture is a 16 x 15 cell of the
+// toolbar's bitmap, the cells side by side from the left.
 constexpr int kToolbarHeight = 28;
+constexpr int kToolbarImageWidth = 16, kToolbarImageHeight = 15;
 
 struct TBBUTTON {
     int32_t iBitmap = 0;
@@ -24,6 +27,12 @@ struct TBBUTTON {
 
 // A toolbar as wide as the parent's client area; null without a live parent.
 HWND CreateToolbarEx(HWND parent, uint32_t id, const TBBUTTON* buttons, int count);
+// The bitmap the buttons' pictures are cut from (TB_ADDBITMAP with one bitmap); the caller
+// keeps it alive while the toolbar shows it. FALSE for an unknown toolbar.
+BOOL SetToolbarBitmap(HWND toolbar, HBITMAP bitmap);
+HBITMAP GetToolbarBitmap(HWND toolbar);
+// The toolbar made for `parent`, or null.
+HWND FindToolbarOf(HWND parent);
 // The buttons the toolbar holds now, in order (tests).
 std::vector<TBBUTTON> GetToolbarButtons(HWND toolbar);
 // The user presses the button at `index`: an enabled button that is not a separator sends

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "host/backends/backend.h"
+#include "host/win/chrome_layout.h"
 #include "host/win/codepage.h"
 #include "host/win/message_queue.h"
 #include "host/sync.h"
@@ -39,7 +40,7 @@ RECT FrameOf(uint32_t style, uint32_t exStyle, bool menu) {
         border = 4;
     }
     if (exStyle & WS_EX_CLIENTEDGE) border += 2;
-    int top = border + caption + (menu ? 20 : 0);
+    int top = border + caption + (menu ? kMenuBarHeight : 0);
     return RECT{-border, -top, border, border};
 }
 
@@ -51,6 +52,9 @@ namespace {
 const HWND kForeignWindow = HandleFromId<HWND>(1);
 
 WindowRecord* Live(HWND window) { return FindWindowRecord(window); }
+
+// The backend's window shows the menu bar above the client area.
+int MenuBarRoom(HWND window) { return GetMenu(window) ? kMenuBarHeight : 0; }
 
 void NotifyBackendTitle(const std::string& title) {
     if (const Backend* b = ActiveBackend()) b->set_window_title(Cp932ToUtf8(title).c_str());
@@ -73,7 +77,7 @@ void SendGeometry(HWND window, bool moved, bool sized) {
             backend = Win().backendWindow == window;
         }
         if (backend)
-            if (const Backend* b = ActiveBackend()) b->set_window_size(client.right, client.bottom);
+            if (const Backend* b = ActiveBackend()) b->set_window_size(client.right, client.bottom + MenuBarRoom(window));
         SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
     }
     if (moved) SendMessageA(window, WM_MOVE, 0, MAKELPARAM(origin.x, origin.y));
@@ -424,7 +428,7 @@ BOOL ShowWindow(HWND window, int command) {
     if (openBackend) {
         GetClientRect(window, &client);
         if (const Backend* b = ActiveBackend())
-            b->open_window(Cp932ToUtf8(title).c_str(), client.right, client.bottom);
+            b->open_window(Cp932ToUtf8(title).c_str(), client.right, client.bottom + MenuBarRoom(window));
     }
     if (command == SW_HIDE) {
         if (GetActiveWindow() == window) Activate(nullptr);

@@ -78,13 +78,8 @@ TEST(DrawingDemoTest, WindowShowsExactlyThePresentedFrame) {
     ASSERT_EQ(orvik::InitLibrary(), 0);
     ASSERT_EQ(orvik::Graphics().direct3DMode, 1);
 
-    std::string ids;
-    ASSERT_TRUE(WaitUntil([&] {
-        orvik::PumpMessages();
-        ids = RunProgram({"xdotool", "search", "--name", kTitle});
-        return !ids.empty();
-    }));
-    const std::string id = ids.substr(0, ids.find('\n'));
+    const std::string id = WaitForEngineWindow(kTitle);
+    ASSERT_FALSE(id.empty());
 
     DrawScene();
     const std::vector<uint32_t> presented = BackBufferPixels();

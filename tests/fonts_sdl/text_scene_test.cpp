@@ -86,13 +86,8 @@ TEST(TextSceneTest, WindowShowsTheTextDrawnIntoTheScreen) {
     ASSERT_EQ(orvik::InitLibrary(), 0);
     ASSERT_EQ(orvik::Graphics().direct3DMode, 1);
 
-    std::string ids;
-    ASSERT_TRUE(WaitUntil([&] {
-        orvik::PumpMessages();
-        ids = RunProgram({"xdotool", "search", "--name", kTitle});
-        return !ids.empty();
-    }));
-    const std::string id = ids.substr(0, ids.find('\n'));
+    const std::string id = WaitForEngineWindow(kTitle);
+    ASSERT_FALSE(id.empty());
 
     // Graphics start-up does not make the font table yet: the default font is made here.
     ASSERT_EQ(orvik::ResetFontSystem(), 0);

@@ -8,6 +8,9 @@
 #include <memory>
 #include <string>
 
+#include <orvik/platform.h>
+
+#include "../support/bounded_wait.h"
 #include "engine/platform/log.h"
 #include "host/backends/backend.h"
 #include "host/win/instance_lock.h"
@@ -31,6 +34,18 @@ inline std::string UseSdlBackendOn(const XvfbDisplay& display, std::string* erro
     host::SetRuntimeDirectory(dir);
     orvik::SetLogDirectory(dir);
     return host::SelectBackend(error) ? dir : std::string();
+}
+
+// The X id of the engine's window titled `title`, pumping messages until the window is
+// there; empty when it does not come within the wait's bound.
+inline std::string WaitForEngineWindow(const char* title) {
+    std::string ids;
+    WaitUntil([&] {
+        orvik::PumpMessages();
+        ids = RunProgram({"xdotool", "search", "--name", title});
+        return !ids.empty();
+    });
+    return ids.substr(0, ids.find('\n'));
 }
 
 // A test of the engine on the sdl backend of its own virtual display; skipped where

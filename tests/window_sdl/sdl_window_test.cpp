@@ -37,13 +37,8 @@ TEST_F(SdlWindowTest, RealWindowTakesAKeyFromTheXServerAndCloses) {
     ASSERT_EQ(orvik::InitLibrary(), 0);
     EXPECT_STREQ(host::ActiveBackend()->name, "sdl");
 
-    std::string ids;
-    EXPECT_TRUE(WaitUntil([&] {
-        orvik::PumpMessages();
-        ids = FindWindowIds();
-        return !ids.empty();
-    }));
-    std::string id = ids.substr(0, ids.find('\n'));
+    const std::string id = WaitForEngineWindow(kTitle);
+    ASSERT_FALSE(id.empty());
     std::string geometry = RunProgram({"xdotool", "getwindowgeometry", id});
     EXPECT_NE(geometry.find("640x480"), std::string::npos) << geometry;
 

@@ -1,8 +1,10 @@
 // The real window: SDL2 video with a renderer that scales the presented picture to the
-// window, the keyboard by physical key, game controllers, clipboard, and the window's
-// close, focus and minimise turned into the messages the engine expects.
+// window below the menu bar and toolbar, the keyboard by physical key, game controllers,
+// clipboard, the pointer on the menu bar and toolbar, and the window's close, focus and
+// minimise turned into the messages the engine expects.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -11,10 +13,12 @@
 #include "host/backends/sdl/sdl_audio.h"
 #include "host/backends/sdl/sdl_keyboard_events.h"
 #include "host/backends/sdl/sdl_pads.h"
+#include "host/backends/sdl/sdl_window_chrome.h"
 #include "host/dinput/input_devices.h"
 #include "host/win/desktop.h"
 #include "host/win/instance_lock.h"
 #include "host/win/window.h"
+#include "host/win/window_chrome.h"
 
 namespace host {
 
@@ -34,6 +38,8 @@ bool Available() {
 bool Start() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) != 0) return false;
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // A click that brings the window to the front also reaches its menu bar and toolbar.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) == 0)
         SetDesktop(mode.w, mode.h, int(SDL_BYTESPERPIXEL(mode.format)) * 8);
@@ -46,6 +52,7 @@ bool Start() {
 }
 
 void CloseWindow() {
+    sdl::ReleaseChromeOverlay();
     if (g_texture) SDL_DestroyTexture(g_texture);
     if (g_renderer) SDL_DestroyRenderer(g_renderer);
     if (g_window) SDL_DestroyWindow(g_window);
@@ -95,6 +102,32 @@ void SetFullscreen(bool on, int, int) {
     if (g_window) SDL_SetWindowFullscreen(g_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 }
 
+// The last picture below the menu bar and toolbar, scaled into the rest of the window,
+// and the bars (with any open drop-down list) over it.
+void Redraw() {
+    if (!g_renderer) return;
+    int outW = 0, outH = 0;
+    SDL_GetRendererOutputSize(g_renderer, &outW, &outH);
+    HWND window = GetBackendWindow();
+    const ChromeBands bands = WindowChromeBands(window);
+    SDL_RenderClear(g_renderer);
+    if (g_texture) {
+        // A picture as large as the client area holds the toolbar's rows itself.
+        SDL_Rect src{0, 0, g_textureW, g_textureH};
+        RECT client;
+        if (bands.toolbar && GetClientRect(window, &client) && client.bottom == g_textureH) {
+            src.y = bands.toolbar;
+            src.h -= bands.toolbar;
+        }
+        const int areaH = std::max(1, outH - bands.Total());
+        PicturePlacement p = PlacePicture(src.w, src.h, outW > 0 ? outW : src.w, areaH);
+        SDL_Rect dst{p.x, bands.Total() + p.y, p.width, p.height};
+        SDL_RenderCopy(g_renderer, g_texture, &src, &dst);
+    }
+    sdl::DrawChromeOverlay(g_renderer, window, outW, outH);
+    SDL_RenderPresent(g_renderer);
+}
+
 bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     if (!g_renderer || !pixels || width <= 0 || height <= 0) return false;
     if (!g_texture || g_textureW != width || g_textureH != height) {
@@ -105,13 +138,7 @@ bool Present(const uint32_t* pixels, int width, int height, int pitch) {
         g_textureH = height;
     }
     if (SDL_UpdateTexture(g_texture, nullptr, pixels, pitch) != 0) return false;
-    int outW = 0, outH = 0;
-    SDL_GetRendererOutputSize(g_renderer, &outW, &outH);
-    PicturePlacement p = PlacePicture(width, height, outW > 0 ? outW : width, outH > 0 ? outH : height);
-    SDL_Rect dst{p.x, p.y, p.width, p.height};
-    SDL_RenderClear(g_renderer);
-    SDL_RenderCopy(g_renderer, g_texture, nullptr, &dst);
-    SDL_RenderPresent(g_renderer);
+    Redraw();
     return true;
 }
 
@@ -133,6 +160,10 @@ void PollEvents() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         if (sdl::HandleControllerEvent(e) || sdl::HandleKeyboardEvent(e)) continue;
+        if (g_window && sdl::HandlePointerEvent(e, GetBackendWindow(), g_renderer)) {
+            Redraw();
+            continue;
+        }
         switch (e.type) {
         case SDL_QUIT: RequestWindowClose(); break;
         case SDL_WINDOWEVENT: HandleWindowEvent(e.window); break;

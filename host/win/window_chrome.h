@@ -1,0 +1,34 @@
+// A window's menu bar and toolbar as the user sees and clicks them: the room they take
+// above the picture, their pictures (the open drop-down lists included), and the pointer
+// turned into the window messages a click on them sends: WM_COMMAND with a menu item's
+// id, or the toolbar button's command. Coordinates are pixels of the window's whole
+// picture, the menu bar's top-left corner at (0, 0).
+#pragma once
+#include "host/win/chrome_text.h"
+#include "host/win/types.h"
+
+namespace host {
+
+// How much of the window's picture the menu bar and the toolbar take, top down.
+struct ChromeBands {
+    int menuBar = 0, toolbar = 0;
+    int Total() const { return menuBar + toolbar; }
+};
+ChromeBands WindowChromeBands(HWND window);
+
+// The window's picture is width x height pixels. Each answers true when the menu bar,
+// a drop-down list or the toolbar took the event (the picture below does not see it).
+// `changed`, when given, is set when the chrome's picture changed.
+bool ChromePointerDown(HWND window, int x, int y, int width, int height, bool* changed = nullptr);
+bool ChromePointerUp(HWND window, int x, int y, bool* changed = nullptr);
+bool ChromePointerMove(HWND window, int x, int y, int width, int height, bool* changed = nullptr);
+// True while a drop-down list is open.
+bool ChromeMenuOpen();
+
+// Draws the menu bar, the toolbar and the open drop-down lists; the canvas is the whole
+// picture of the window and keeps alpha 0 where none of them lies.
+void DrawWindowChrome(HWND window, ChromeCanvas& canvas);
+// Closes every list and releases every button (between tests, and when the menu goes).
+void ResetWindowChrome();
+
+}  // namespace host
