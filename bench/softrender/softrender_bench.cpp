@@ -50,13 +50,14 @@ struct Images {
 };
 
 void RowDraw(benchmark::State& state, int depth, int mode, int param, bool keyed, bool generic,
-             bool alpha = false) {
+             bool alpha = false, bool tint = false) {
     Images im(depth, alpha);
     MemImgDrawState ds;
     ds.blendMode = mode;
     ds.blendParam = param;
-    const KernelChoice k = SelectKernel(mode, param, Flavour::Point, !alpha, depth);
-    const RowFn fn = FindPointRowLoop({depth, false, k.kernel, false, false, alpha, keyed});
+    ds.bright = tint ? 0x80C0F0 : 0xFFFFFF;
+    const KernelChoice k = SelectKernel(mode, param, Flavour::Point, !alpha && !tint, depth);
+    const RowFn fn = FindPointRowLoop({depth, false, k.kernel, false, tint, alpha, keyed});
     RowJob j;
     j.cx = MakePixelContext(ds, im.src.store);
     j.dst = im.dst.pixels;
@@ -98,14 +99,16 @@ void PixmanOver(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kW * kH);
 }
 
-// Every blend mode's row at both depths, keyed, its filled rectangle and its row from a
-// 32-bit source with alpha; pixman's over operator is the yardstick for all of them.
-#define ROWS(name, mode, param)                                               \
-    BENCHMARK_CAPTURE(RowDraw, name##32_keyed, 32, mode, param, true, false);  \
-    BENCHMARK_CAPTURE(RowDraw, name##16_keyed, 16, mode, param, true, false);  \
-    BENCHMARK_CAPTURE(Fill, name##32, 32, mode, param);                        \
-    BENCHMARK_CAPTURE(Fill, name##16, 16, mode, param);                        \
-    BENCHMARK_CAPTURE(RowDraw, name##32_alpha_keyed, 32, mode, param, true, false, true);
+// Every blend mode's row at both depths, keyed, its filled rectangle, its row from a
+// 32-bit source with alpha and its tinted rows; pixman's over operator is the yardstick for all of them.
+#define ROWS(name, mode, param)                                                                 \
+    BENCHMARK_CAPTURE(RowDraw, name##32_keyed, 32, mode, param, true, false);                   \
+    BENCHMARK_CAPTURE(RowDraw, name##16_keyed, 16, mode, param, true, false);                   \
+    BENCHMARK_CAPTURE(Fill, name##32, 32, mode, param);                                         \
+    BENCHMARK_CAPTURE(Fill, name##16, 16, mode, param);                                         \
+    BENCHMARK_CAPTURE(RowDraw, name##32_alpha_keyed, 32, mode, param, true, false, true);       \
+    BENCHMARK_CAPTURE(RowDraw, name##32_tint_keyed, 32, mode, param, true, false, false, true); \
+    BENCHMARK_CAPTURE(RowDraw, name##16_tint_keyed, 16, mode, param, true, false, false, true);
 ROWS(copy, 0, 255)
 ROWS(alpha_p100, 1, 100)
 ROWS(alpha_p128, 1, 128)

@@ -20,6 +20,7 @@ struct Avx2 {
     static V Zero() { return _mm256_setzero_si256(); }
     static V Set32(uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
     static V Set16(uint32_t v) { return _mm256_set1_epi16(static_cast<short>(v)); }
+    static V Set64(uint64_t v) { return _mm256_set1_epi64x(static_cast<long long>(v)); }
 
     static V And(V a, V b) { return _mm256_and_si256(a, b); }
     static V Or(V a, V b) { return _mm256_or_si256(a, b); }

@@ -1,6 +1,6 @@
 // Whole registers of pixels through one blend kernel: the row loops of the variants with
-// no palette, blend image or tint, on 32-bit and 16-bit pixels, with or without source
-// alpha on 32-bit pixels. Written once over an instruction set I (Sse2, or the AVX2
+// no palette or blend image, tinted or not, on 32-bit and 16-bit pixels, with or without
+// source alpha on 32-bit pixels. Written once over an instruction set I (Sse2, or the AVX2
 // twin), each block gives exactly the per-pixel pipeline's bytes: the same floors, the
 // same packed carries, the fourth byte kept or written as the pixel loop does.
 //
@@ -37,7 +37,20 @@ public:
           k6rest_(I::Set16(63 - (cx.p >> 2))),
           trans_(V::depth == 32 ? I::Set32(cx.trans) : I::Set16(cx.trans)),
           // A 16-bit pixel never equals a transparent value above 16 bits.
-          keyOn_(V::depth == 32 || cx.trans <= 0xFFFFu ? I::Set32(~0u) : I::Zero()) {}
+          keyOn_(V::depth == 32 || cx.trans <= 0xFFFFu ? I::Set32(~0u) : I::Zero()) {
+        if constexpr (V::tint) {
+            // Each tint row holds c * bright / 255, so its entry 255 is the bright byte.
+            const uint64_t b = cx.tint[0][255], g = cx.tint[1][255], r = cx.tint[2][255];
+            if constexpr (V::depth == 32) {
+                // Lanes blue, green, red and the fourth byte, which the tint keeps.
+                tint_[0] = I::Set64(b | g << 16 | r << 32 | uint64_t{255} << 48);
+            } else {
+                tint_[0] = I::Set16(static_cast<uint32_t>(b));
+                tint_[1] = I::Set16(static_cast<uint32_t>(g));
+                tint_[2] = I::Set16(static_cast<uint32_t>(r));
+            }
+        }
+    }
 
     X Run(X d, X c) const {
         X r = Blend(d, c);
@@ -89,6 +102,18 @@ private:
         }
     }
 
+    // The blue, green and red fields of 16-bit pixels, each in its own 16-bit lanes.
+    struct Fields {
+        X b, g, r;
+    };
+    static Fields Split565(X v) {
+        return {I::And(v, I::Set16(31)), I::And(I::template Srl16<5>(v), I::Set16(63)),
+                I::template Srl16<11>(v)};
+    }
+    static X Join565(X b, X g, X r) {
+        return I::Or(I::Or(b, I::template Sll16<5>(g)), I::template Sll16<11>(r));
+    }
+
     // fn(d, c, Bits<n>) on every channel in 16-bit lanes, packed back into pixels.
     template <class Fn>
     static X PerChannel(X d, X c, Fn fn) {
@@ -96,12 +121,26 @@ private:
             return I::Narrow16(fn(I::Widen8Lo(d), I::Widen8Lo(c), Bits<8>{}),
                                fn(I::Widen8Hi(d), I::Widen8Hi(c), Bits<8>{}));
         } else {
-            const X m5 = I::Set16(31), m6 = I::Set16(63);
-            const X b = fn(I::And(d, m5), I::And(c, m5), Bits<5>{});
-            const X g = fn(I::And(I::template Srl16<5>(d), m6), I::And(I::template Srl16<5>(c), m6),
-                           Bits<6>{});
-            const X r = fn(I::template Srl16<11>(d), I::template Srl16<11>(c), Bits<5>{});
-            return I::Or(I::Or(b, I::template Sll16<5>(g)), I::template Sll16<11>(r));
+            const Fields df = Split565(d), cf = Split565(c);
+            return Join565(fn(df.b, cf.b, Bits<5>{}), fn(df.g, cf.g, Bits<6>{}),
+                           fn(df.r, cf.r, Bits<5>{}));
+        }
+    }
+
+    // The source colour a kernel works with: inverted for mode 10, then tinted (each
+    // channel times its bright byte / 255). The fourth byte stays as it was.
+    X Prepare(X c) const {
+        if constexpr (V::kernel == Kernel::InvertAlpha)
+            c = I::Xor(c, V::depth == 32 ? I::Set32(0x00FFFFFFu) : I::Set16(0xFFFFu));
+        if constexpr (!V::tint) {
+            return c;
+        } else if constexpr (V::depth == 32) {
+            return I::Narrow16(Div255(I::Mul16(I::Widen8Lo(c), tint_[0])),
+                               Div255(I::Mul16(I::Widen8Hi(c), tint_[0])));
+        } else {
+            const Fields f = Split565(c);
+            return Join565(Div255(I::Mul16(f.b, tint_[0])), Div255(I::Mul16(f.g, tint_[1])),
+                           Div255(I::Mul16(f.r, tint_[2])));
         }
     }
 
@@ -175,13 +214,13 @@ private:
     // a * p / 2^16).
     X Weighted(X d, X c) const {
         constexpr Kernel K = V::kernel;
+        c = Prepare(c);
         if constexpr (K == Kernel::Add || K == Kernel::Subtract) {
             const X s = I::And(WithAlpha(c, c, [&](X, X x, X a) { return I::MulHi16(x, I::Mul16(a, p_)); }),
                                I::Set32(0x00FFFFFFu));
             if constexpr (K == Kernel::Add) return PackedAdd<true>(d, s);
             else return PackedSub(d, s);
         } else {
-            if constexpr (K == Kernel::InvertAlpha) c = I::Xor(c, I::Set32(0x00FFFFFFu));
             return KeepFourth(WithAlpha(d, c, [&](X dc, X cc, X a) {
                                   if constexpr (K == Kernel::Copy)
                                       return Mix(dc, cc, a, I::Sub16(I::Set16(256), a));
@@ -223,12 +262,11 @@ private:
         constexpr Kernel K = V::kernel;
         auto toward = [&]<int B>(X dc, X cc, Bits<B>) { return Toward<B>(dc, cc); };
         if constexpr (K == Kernel::Copy) {
-            return c;
-        } else if constexpr (K == Kernel::Alpha) {
-            return KeepFourth(PerChannel(d, c, toward), d);
-        } else if constexpr (K == Kernel::InvertAlpha) {
-            const X colour = V::depth == 32 ? I::Set32(0x00FFFFFFu) : I::Set16(0xFFFFu);
-            return KeepFourth(PerChannel(d, I::Xor(c, colour), toward), d);
+            // A tinted copy keeps the destination's fourth byte.
+            if constexpr (V::tint) return KeepFourth(Prepare(c), d);
+            else return c;
+        } else if constexpr (K == Kernel::Alpha || K == Kernel::InvertAlpha) {
+            return KeepFourth(PerChannel(d, Prepare(c), toward), d);
         } else if constexpr (K == Kernel::HalfSum) {
             if constexpr (V::depth == 32)
                 return I::Add32(I::And(I::template Srl32<1>(d), I::Set32(0x7F7F7Fu)),
@@ -242,24 +280,25 @@ private:
                 return I::template Srl16<2>(I::MulHi16(sum, I::Set16(4162)));
             });
         } else if constexpr (K == Kernel::Add) {
-            return PackedAdd<true>(d, Scaled(c));
+            return PackedAdd<true>(d, Scaled(Prepare(c)));
         } else if constexpr (K == Kernel::AddNoLowBits) {
             return PackedAdd<false>(d, c);
         } else if constexpr (K == Kernel::Subtract) {
-            return PackedSub(d, Scaled(c));
+            return PackedSub(d, Scaled(Prepare(c)));
         } else if constexpr (K == Kernel::Multiply) {
-            return KeepFourth(PerChannel(d, c, []<int B>(X dc, X cc, Bits<B>) {
+            return KeepFourth(PerChannel(d, Prepare(c), []<int B>(X dc, X cc, Bits<B>) {
                                   return Product<B>(dc, cc);
                               }), d);
         } else {
             static_assert(K == Kernel::MultiplyAlpha);
-            return KeepFourth(PerChannel(d, c, [&]<int B>(X dc, X cc, Bits<B>) {
+            return KeepFourth(PerChannel(d, Prepare(c), [&]<int B>(X dc, X cc, Bits<B>) {
                                   return Toward<B>(dc, Product<B>(dc, cc));
                               }), d);
         }
     }
 
     X p_, rest_, k6_, k6rest_, trans_, keyOn_;
+    X tint_[3] = {};  // bright bytes: 32-bit pixels use the first, 16-bit pixels one each
 };
 
 // Rows of blocks; the source has the destination's layout.

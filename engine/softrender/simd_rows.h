@@ -15,13 +15,13 @@ namespace orvik::soft {
 using SimdRowFn = void (*)(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch,
                            const uint8_t* src, ptrdiff_t srcPitch, int32_t width, int32_t height);
 
-// Variants without palette, blend image or tint: every kernel at both depths, keyed or
-// not, with or without source alpha on 32-bit pixels; for the walkers whose source advances with the destination
+// Variants without palette or blend image: every kernel at both depths, keyed or not,
+// tinted or not, with or without source alpha on 32-bit pixels; for the walkers whose source advances with the destination
 // (the stretched draw steps its source unevenly).
 template <class V>
 inline constexpr bool kSimdRows =
 #if defined(__SSE2__)
-    V::valid && V::flavour != Flavour::Stretch && !V::pal && !V::blend && !V::tint &&
+    V::valid && V::flavour != Flavour::Stretch && !V::pal && !V::blend &&
     (!V::alpha || V::depth == 32);
 #else
     false;

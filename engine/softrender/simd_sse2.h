@@ -19,6 +19,7 @@ struct Sse2 {
     static V Zero() { return _mm_setzero_si128(); }
     static V Set32(uint32_t v) { return _mm_set1_epi32(static_cast<int>(v)); }
     static V Set16(uint32_t v) { return _mm_set1_epi16(static_cast<short>(v)); }
+    static V Set64(uint64_t v) { return _mm_set1_epi64x(static_cast<long long>(v)); }
 
     static V And(V a, V b) { return _mm_and_si128(a, b); }
     static V Or(V a, V b) { return _mm_or_si128(a, b); }

@@ -1,7 +1,7 @@
 // The block loops against the scalar reference: every kernel at both depths, keyed and
-// not, with and without source alpha (32-bit), for every parameter 0 to 255, on SSE2 and
-// (where the processor has it) AVX2, in the point draw's rows and the filled rectangle.
-// Rows are 37 pixels, so each width of block meets both whole blocks and a tail; the
+// not, tinted or not, with and without source alpha (32-bit), for every parameter 0 to
+// 255, on SSE2 and (where the processor has it) AVX2, in the point draw's rows and the
+// filled rectangle. Rows are 37 pixels, so each width of block meets both whole blocks and a tail; the
 // fourth byte of 32-bit pixels is random, so a loop that writes it where the pixel loop
 // keeps it (or the reverse) is caught.
 #include <gtest/gtest.h>
@@ -26,7 +26,7 @@ constexpr int kModes[] = {0, 1, 2, 3, 4, 10, 11};
 
 struct Rows {
     int depth;
-    bool keyed, alpha;
+    bool keyed, alpha, tint;
 };
 
 class BlockRows : public ::testing::TestWithParam<bool> {
@@ -64,15 +64,19 @@ protected:
         std::vector<uint8_t> dst = Random(src.size());
         const std::vector<uint8_t> before = dst;
 
-        const KernelChoice choice = SelectKernel(mode, param, Flavour::Point, !r.alpha, r.depth);
+        // Bright bytes 0 and 255 among random ones.
+        const uint32_t bright = r.tint ? (rng() & 0xFFFF00u) | (param % 2 ? 0xFF : 0) : 0xFFFFFF;
+        const KernelChoice choice =
+            SelectKernel(mode, param, Flavour::Point, !r.alpha && !r.tint, r.depth);
         if (!choice.draw) return;
-        const VariantKey key{r.depth, false, choice.kernel, false, false, r.alpha, r.keyed};
+        const VariantKey key{r.depth, false, choice.kernel, false, r.tint, r.alpha, r.keyed};
         const RowFn fn = FindPointRowLoop(key);
         ASSERT_NE(fn, nullptr);
         kernels.insert(static_cast<int>(choice.kernel) * 64 + r.depth);
         orvik::MemImgDrawState ds;
         ds.blendMode = mode;
         ds.blendParam = param;
+        ds.bright = bright;
         orvik::MemImgStore store{};
         store.transColor = trans;
         RowJob job;
@@ -90,6 +94,7 @@ protected:
         rd.keyed = r.keyed;
         rd.mode = mode;
         rd.param = param;
+        rd.bright = bright;
         rd.trans = trans;
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x <= kWidth; ++x) {
@@ -102,8 +107,8 @@ protected:
                 std::memcpy(&old, &before[at], bytes);
                 std::memcpy(&got, &dst[at], bytes);
                 ASSERT_EQ(got, reference::Pixel(rd, old, &src[at], 0))
-                    << "depth " << r.depth << " keyed " << r.keyed << " alpha " << r.alpha << " mode "
-                    << mode << " p " << param << " x " << x << " y " << y;
+                    << "depth " << r.depth << " keyed " << r.keyed << " alpha " << r.alpha << " tint "
+                    << r.tint << " mode " << mode << " p " << param << " x " << x << " y " << y;
             }
     }
 
@@ -145,9 +150,10 @@ TEST_P(BlockRows, EveryKernelAndParameterMatchesTheReference) {
     for (int depth : {16, 32})
         for (int mode : kModes)
             for (int param = 0; param < 256; ++param) {
-                for (bool keyed : {false, true})
-                    for (bool alpha : {false, true})
-                        if (!alpha || depth == 32) RowCase({depth, keyed, alpha}, mode, param);
+                for (int shape = 0; shape < 8; ++shape) {
+                    const Rows r{depth, (shape & 1) != 0, (shape & 2) != 0, (shape & 4) != 0};
+                    if (!r.alpha || depth == 32) RowCase(r, mode, param);
+                }
                 FillCase(depth, mode, param);
                 if (HasFatalFailure()) return;
             }
@@ -163,7 +169,7 @@ TEST_P(BlockRows, KeyedAlphaSourcesMatchTheReference) {
     // Many rows of blocks wholly opaque, wholly clear and of mixed alpha, in every mode.
     for (int i = 0; i < 16; ++i)
         for (int mode : kModes) {
-            RowCase({32, true, true}, mode, 7 + 16 * i);
+            RowCase({32, true, true, i % 2 == 1}, mode, 7 + 16 * i);
             if (HasFatalFailure()) return;
         }
 }
