@@ -31,12 +31,15 @@ struct Avx2 {
     static V Sub16(V a, V b) { return _mm256_sub_epi16(a, b); }
     static V Mul16(V a, V b) { return _mm256_mullo_epi16(a, b); }
     static V MulHi16(V a, V b) { return _mm256_mulhi_epu16(a, b); }
+    static V MulHiSigned16(V a, V b) { return _mm256_mulhi_epi16(a, b); }
     static V Add32(V a, V b) { return _mm256_add_epi32(a, b); }
     static V Sub32(V a, V b) { return _mm256_sub_epi32(a, b); }
     template <int N>
     static V Srl16(V a) { return _mm256_srli_epi16(a, N); }
     template <int N>
     static V Sll16(V a) { return _mm256_slli_epi16(a, N); }
+    template <int N>
+    static V Sra16(V a) { return _mm256_srai_epi16(a, N); }
     template <int N>
     static V Srl32(V a) { return _mm256_srli_epi32(a, N); }
 

@@ -8,7 +8,7 @@
 // place, a 16-bit pixel is split into its blue, green and red fields. Products stay below
 // 2^16 (255 * 256 at most) or are taken as their high half (alpha times parameter), and
 // the divisions are exact multiply-and-shift forms:
-//   floor(x / 255) = (x + 1 + (x >> 8)) >> 8          for x = a * b, a, b <= 255
+//   floor(x / 255) = ((x + 1) * 257) >> 16             for x = a * b, a, b <= 255
 //   floor(x / 63)  = ((x * 4162) >> 16) >> 2           for x <= 63 * 63
 // The packed add and subtract run in 32-bit lanes on the same masks as the pixel loop.
 #pragma once
@@ -77,9 +77,7 @@ private:
         if constexpr (V::depth == 32) return I::Eq32(a, b);
         else return I::Eq16(a, b);
     }
-    static X Div255(X x) {
-        return I::template Srl16<8>(I::Add16(I::Add16(x, I::Set16(1)), I::template Srl16<8>(x)));
-    }
+    static X Div255(X x) { return I::MulHi16(I::Add16(x, I::Set16(1)), I::Set16(257)); }
     template <int B>
     static X Product(X d, X c) {
         return I::template Srl16<B>(I::Mul16(d, c));
@@ -96,9 +94,11 @@ private:
         if constexpr (B == 8) {
             return Mix(d, t, p_, rest_);
         } else {
-            const X down = I::Gt16(d, t);
-            const X q = Div255(I::Mul16(Select(down, I::Sub16(d, t), I::Sub16(t, d)), p_));
-            return Select(down, I::Sub16(d, q), I::Add16(d, q));
+            // (v ^ m) - m negates v where m is all ones (the sign of t - d), else keeps it.
+            const X gap = I::Sub16(t, d);
+            const X m = I::template Sra16<15>(gap);
+            const X q = Div255(I::Mul16(I::Sub16(I::Xor(gap, m), m), p_));
+            return I::Add16(d, I::Sub16(I::Xor(q, m), m));
         }
     }
 
@@ -199,15 +199,12 @@ private:
         return I::Narrow16(half(I::Widen8Lo(d), I::Widen8Lo(c)), half(I::Widen8Hi(d), I::Widen8Hi(c)));
     }
 
-    // floor(d + (t - d) * k / 2^16) for k up to 255 * 255: the high half of the product,
-    // rounded away from d when moving down.
+    // d + floor((t - d) * k / 2^16) for k up to 255 * 255. The signed high product reads
+    // a k of 2^15 or more as k - 2^16, which takes (t - d) off the result: added back.
     static X TowardWide(X d, X t, X k) {
-        const X down = I::Gt16(d, t);
-        const X gap = Select(down, I::Sub16(d, t), I::Sub16(t, d));
-        const X hi = I::MulHi16(gap, k);
-        const X exact = I::Eq16(I::Mul16(gap, k), I::Zero());
-        return Select(down, I::Add16(I::Sub16(d, hi), I::AndNot(exact, I::Set16(0xFFFFu))),
-                      I::Add16(d, hi));
+        const X gap = I::Sub16(t, d);
+        const X hi = I::Add16(I::MulHiSigned16(gap, k), I::And(I::template Sra16<15>(k), gap));
+        return I::Add16(d, hi);
     }
 
     // A 32-bit source pixel weighted by its alpha a (mode 0 by a / 256, the others by

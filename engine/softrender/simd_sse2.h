@@ -30,12 +30,15 @@ struct Sse2 {
     static V Sub16(V a, V b) { return _mm_sub_epi16(a, b); }
     static V Mul16(V a, V b) { return _mm_mullo_epi16(a, b); }
     static V MulHi16(V a, V b) { return _mm_mulhi_epu16(a, b); }
+    static V MulHiSigned16(V a, V b) { return _mm_mulhi_epi16(a, b); }
     static V Add32(V a, V b) { return _mm_add_epi32(a, b); }
     static V Sub32(V a, V b) { return _mm_sub_epi32(a, b); }
     template <int N>
     static V Srl16(V a) { return _mm_srli_epi16(a, N); }
     template <int N>
     static V Sll16(V a) { return _mm_slli_epi16(a, N); }
+    template <int N>
+    static V Sra16(V a) { return _mm_srai_epi16(a, N); }
     template <int N>
     static V Srl32(V a) { return _mm_srli_epi32(a, N); }
 
