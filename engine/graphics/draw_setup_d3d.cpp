@@ -1,6 +1,8 @@
 // The common set-up before every device draw: shaders, lighting and material, depth,
 // culling, fog, the texture and blend state, shading and sampling, each through the
 // render-state cache so that only real changes reach the device.
+#include <array>
+
 #include "engine/graphics/blend_helper_graph.h"
 #include "engine/graphics/blend_mask.h"
 #include "engine/graphics/camera.h"
@@ -79,17 +81,54 @@ void SetupSampling(uint32_t flags) {
     ApplyTextureAddressing((flags & kSetupDrawAddressing) != 0);
 }
 
+// What the steps other than the texture and blend set-up depend on for 2D draws. When
+// it is what the last set-up saw and no shadow changed since, those steps would write
+// nothing: a run of sprites skips them.
+struct SetupKey {
+    uint32_t flags = 0;
+    int32_t filterMode = 0, maxAnisotropy = 0, zEnable = 0, zWrite = 0, zFunc = 0;
+    std::array<std::array<int32_t, 3>, 8> address{};
+    bool operator==(const SetupKey&) const = default;
+};
+
+struct SetupMemo {
+    SetupKey key;
+    uint64_t writes = 0;
+    bool valid = false;
+};
+SetupMemo g_memo;
+
+SetupKey KeyOf(uint32_t flags) {
+    const DrawSettings& ds = Draw();
+    SetupKey k;
+    k.flags = flags & ~(kSetupTrans | kSetupExact | kSetupVertexColor | kSetupNoTexture);
+    k.filterMode = ds.filterMode, k.maxAnisotropy = ds.maxAnisotropy;
+    const bool depth3D = (flags & kSetupDepth3D) != 0;
+    k.zEnable = depth3D ? ds.zEnable3D : ds.zEnable2D;
+    k.zWrite = depth3D ? ds.zWrite3D : ds.zWrite2D;
+    k.zFunc = depth3D ? ds.zFunc3D : ds.zFunc2D;
+    if (flags & kSetupDrawAddressing) k.address = ds.textureAddress;
+    return k;
+}
+
 }  // namespace
 
 void SetupGraphDrawD3D(const GraphImageSet* set, Texture* texture, uint32_t flags) {
-    if (!(flags & kSetupKeepShaders)) {
-        SetVertexShaderCached(nullptr);
-        SetPixelShaderCached(nullptr);
+    // 3D draws depend on lights and material as well: they always run every step.
+    const SetupKey key = KeyOf(flags);
+    const bool same = g_memo.valid && !(flags & kSetup3D) && !StateCache().force &&
+                      g_memo.writes == StateCache().writes && g_memo.key == key;
+    if (!same) {
+        if (!(flags & kSetupKeepShaders)) {
+            SetVertexShaderCached(nullptr);
+            SetPixelShaderCached(nullptr);
+        }
+        SetupLighting(flags);
+        SetupRaster(flags);
     }
-    SetupLighting(flags);
-    SetupRaster(flags);
     if (!(flags & kSetupNoTexture)) SetupTextureAndBlend(set, texture, flags);
-    SetupSampling(flags);
+    if (!same || g_memo.writes != StateCache().writes) SetupSampling(flags);
+    g_memo = SetupMemo{key, StateCache().writes, true};
 }
 
 }  // namespace orvik

@@ -97,7 +97,11 @@ void SetTextureFactor(uint32_t factor) {
 
 DeviceStateCache& StateCache() { return g_cache; }
 
-void ResetDeviceStateCache() { g_cache = DeviceStateCache{}; }
+void ResetDeviceStateCache() {
+    const uint64_t writes = g_cache.writes;
+    g_cache = DeviceStateCache{};
+    g_cache.writes = writes + 1;
+}
 
 void ForgetShaderShadows() {
     g_cache.fvf = 0;
@@ -112,6 +116,7 @@ int SetRenderStateCached(D3DRENDERSTATETYPE state, uint32_t value) {
         Dev()->SetRenderState(state, value);
         g_cache.render[state] = value;
         g_cache.renderKnown[state] = 1;
+        ++g_cache.writes;
         return 0;
     }
     return CachedWrite(g_cache.render[state], value, [&] { Dev()->SetRenderState(state, value); });

@@ -18,6 +18,7 @@ int CachedWrite(T& shadow, const T& value, Write write) {
     FlushVertexBatch();
     write();
     shadow = value;
+    ++StateCache().writes;
     return 0;
 }
 

@@ -136,3 +136,29 @@ TEST_F(SetupFlagsTest, ShadersAreUnsetUnlessKept) {
 
 }  // namespace
 }  // namespace orvik_test
+
+namespace orvik_test {
+namespace {
+
+// A run of equal draws skips the steps that would write nothing; a change of the draw
+// state or of any shadow in between still reaches the device.
+TEST_F(SetupFlagsTest, ARunOfEqualDrawsStillSeesChangesInBetween) {
+    Setup(0);
+    Setup(0);
+    Draw().filterMode = 1;
+    Setup(0);
+    EXPECT_EQ(Sampler(0, D3DSAMP_MAGFILTER), DWORD(D3DTEXF_LINEAR));
+    ASSERT_EQ(SetTextureAddressU(D3DTADDRESS_WRAP, 0), 0);
+    ASSERT_EQ(Sampler(0, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_WRAP));
+    Setup(0);
+    EXPECT_EQ(Sampler(0, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
+    ASSERT_EQ(SetLightingEnable(1), 0);
+    Setup(0);
+    EXPECT_EQ(State(D3DRS_LIGHTING), 0u);
+    Draw().zEnable2D = 1;
+    Setup(0);
+    EXPECT_EQ(State(D3DRS_ZENABLE), 1u);
+}
+
+}  // namespace
+}  // namespace orvik_test
