@@ -91,6 +91,8 @@ struct MediaFile::State {
 
     ~State() { av_channel_layout_uninit(&resamplerLayout); }
     bool Open(uint32_t soundRate);
+    bool OpenFormat();
+    REFERENCE_TIME ScanLength();
     REFERENCE_TIME TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const;
     void Decode(AVCodecContext* c, const AVPacket* p, MediaSink& sink);
     void HandPicture(MediaSink& sink);
@@ -98,14 +100,48 @@ struct MediaFile::State {
     bool MakeResampler(const AVFrame& f);
 };
 
-bool MediaFile::State::Open(uint32_t soundRate) {
-    QuietLibraries();
+bool MediaFile::State::OpenFormat() {
     AVFormatContext* f = nullptr;
+    format.reset();
     if (avformat_open_input(&f, path.c_str(), nullptr, nullptr) < 0) return false;
     format.reset(f);
-    if (avformat_find_stream_info(f, nullptr) < 0 || !packet || !frame) return false;
+    return avformat_find_stream_info(f, nullptr) >= 0;
+}
+
+// A file whose container gives no length (a bare H.264 stream) is read through once for
+// the end of its last packet, so that its graph has a stop position from the start.
+REFERENCE_TIME MediaFile::State::ScanLength() {
+    REFERENCE_TIME end = 0;
+    int64_t pictures = 0;
+    while (av_read_frame(format.get(), packet.get()) >= 0) {
+        const AVPacket& p = *packet;
+        const AVStream* stream = format->streams[p.stream_index];
+        const int64_t at = p.pts != AV_NOPTS_VALUE ? p.pts : p.dts;
+        if (at != AV_NOPTS_VALUE)
+            end = std::max(end, av_rescale_q(at + p.duration, stream->time_base, kUnits) - startOffset);
+        pictures += stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+        av_packet_unref(packet.get());
+    }
+    return std::max(end, pictures * frameTime);
+}
+
+bool MediaFile::State::Open(uint32_t soundRate) {
+    QuietLibraries();
+    if (!packet || !frame || !OpenFormat()) return false;
+    AVFormatContext* f = format.get();
     if (f->start_time != AV_NOPTS_VALUE) startOffset = av_rescale_q(f->start_time, AV_TIME_BASE_Q, kUnits);
-    if (f->duration != AV_NOPTS_VALUE && f->duration > 0) duration = av_rescale_q(f->duration, AV_TIME_BASE_Q, kUnits);
+    const int best = av_find_best_stream(f, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (best >= 0) {
+        const AVRational fps = av_guess_frame_rate(f, f->streams[best], nullptr);
+        if (fps.num > 0 && fps.den > 0) frameTime = std::max<REFERENCE_TIME>(1, kUnitsPerSecond * fps.den / fps.num);
+    }
+    if (f->duration != AV_NOPTS_VALUE && f->duration > 0) {
+        duration = av_rescale_q(f->duration, AV_TIME_BASE_Q, kUnits);
+    } else {
+        duration = ScanLength();
+        if (!OpenFormat()) return false;
+        f = format.get();
+    }
     video = OpenDecoder(f, AVMEDIA_TYPE_VIDEO, &videoIndex);
     if (video && (video->width < 1 || video->height < 1 || video->width > kLargestSide || video->height > kLargestSide))
         video.reset(), videoIndex = -1;
@@ -113,8 +149,6 @@ bool MediaFile::State::Open(uint32_t soundRate) {
         width = video->width, height = video->height;
         pitch = (width * 3 + 3) & ~3;
         rgb.resize(size_t(pitch) * size_t(height));
-        const AVRational fps = av_guess_frame_rate(f, f->streams[videoIndex], nullptr);
-        if (fps.num > 0 && fps.den > 0) frameTime = std::max<REFERENCE_TIME>(1, kUnitsPerSecond * fps.den / fps.num);
     }
     sound = OpenDecoder(f, AVMEDIA_TYPE_AUDIO, &soundIndex);
     rate = soundRate;

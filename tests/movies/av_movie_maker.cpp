@@ -38,6 +38,7 @@ const char* ContainerOf(AvKind kind) {
     case AvKind::Mpeg4Mkv: return "matroska";
     case AvKind::H264Mp4: return "mp4";
     case AvKind::Wmv2Asf: return "asf";
+    case AvKind::H264Bare: return "h264";
     }
     return "avi";
 }
@@ -49,7 +50,8 @@ struct Codecs {
 Codecs CodecsOf(AvKind kind) {
     switch (kind) {
     case AvKind::Mpeg1Ps: return {AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_MP2};
-    case AvKind::H264Mp4: return {AV_CODEC_ID_H264, AV_CODEC_ID_AAC};
+    case AvKind::H264Mp4:
+    case AvKind::H264Bare: return {AV_CODEC_ID_H264, AV_CODEC_ID_AAC};
     case AvKind::Wmv2Asf: return {AV_CODEC_ID_WMV2, AV_CODEC_ID_WMAV2};
     default: return {AV_CODEC_ID_MPEG4, AV_CODEC_ID_MP2};
     }

@@ -108,6 +108,24 @@ TEST_F(GraphMovieTest, H264InMp4AndWmvInAsfPlayWithTheirSound) {
     }
 }
 
+// A bare stream's container gives no length; the graph reads the file through for it, so
+// the movie plays to its last frame instead of ending at once.
+TEST_F(GraphMovieTest, ABareStreamWithoutALengthStillPlaysToItsEnd) {
+    Start();
+    const int movie = Open(Make("bare.h264", {AvKind::H264Bare, 20, 64, 48, 25, 0}));
+    ASSERT_GE(movie, 0);
+    const MovieRecord* r = GetMovieRecord(movie);
+    EXPECT_EQ(r->duration, 20 * kSecond / 25);
+    EXPECT_EQ(r->stopPosition, r->duration);
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    Wait(400);
+    EXPECT_TRUE(Shows(movie, 10));
+    EXPECT_EQ(r->stopped, 0);
+    Wait(500);
+    EXPECT_TRUE(Until(movie, [&] { return r->stopped == 1; }));
+    EXPECT_TRUE(Shows(movie, 19));
+}
+
 TEST_F(GraphMovieTest, AnMpeg4AviWithoutSoundRunsOnTheClockAndLoopsAtItsStopPosition) {
     Start();
     const int movie = Open(Make("loop.avi", {AvKind::Mpeg4Avi, 25, 64, 48, 25, 0}));
