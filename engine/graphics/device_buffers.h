@@ -34,10 +34,6 @@ struct HandleTableInfo {
 host::VertexBuffer* CreateDeviceVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, uint32_t pool);
 host::IndexBuffer* CreateDeviceIndexBuffer(uint32_t length, uint32_t usage, uint32_t format, uint32_t pool);
 
-// Keeps the code and, with a device, makes its shader object (kind 0 pixel, else vertex).
-int32_t AllocShaderHandle(int32_t kind, const void* code, int32_t bytes);
-int DeleteShaderHandle(int32_t handle);
-int DeleteAllShaderHandles();
 // Device objects of every handle go before the device does and come back, refilled from
 // the system copies, with the new one; the handles stay valid.
 void ReleaseDeviceBufferObjects();

@@ -2,6 +2,7 @@
 // matrices are kept here as four-float registers whether or not the device runs
 // programmable shaders, so switching to them later finds the values already in place.
 #pragma once
+#include <orvik/scene3d.h>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -39,10 +40,8 @@ struct UserShaderConstantSet {
 ShaderConstantMirror& ShaderConstants();
 void ResetShaderConstants();
 
-// count four-float registers from start: into the mirror always, and into the device when
-// it runs programmable shaders. A range outside the registers is -1 and changes nothing.
-int SetVertexShaderConstants(int start, const float* data, int count);
-int SetPixelShaderConstants(int start, const float* data, int count);
+// SetVertexShaderConstants and SetPixelShaderConstants (<orvik/scene3d.h>) write the
+// mirror always, and the device when it runs programmable shaders.
 // count vertex boolean registers from start, alike.
 int SetVertexShaderBools(int start, const int32_t* data, int count);
 // Vertex register 0 = (0, 1, 0, 0) and pixel register 0 = (0, 0.5, 1, 2): the constants

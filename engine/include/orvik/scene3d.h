@@ -1,5 +1,5 @@
 // 3D drawing state: the camera and projection, lights, fog, texture addressing, vertex
-// and index buffers held by handles, and model handles. Every call returns 0 (or a
+// and index buffers and shaders held by handles, and model handles. Every call returns 0 (or a
 // handle) on success and -1 on failure unless noted.
 #pragma once
 #include <cstdint>
@@ -53,6 +53,17 @@ int DeleteVertexBufferHandle(int32_t handle);
 int DeleteIndexBufferHandle(int32_t handle);
 int DeleteAllVertexBufferHandles();
 int DeleteAllIndexBufferHandles();
+
+// Shader handles: shader model 2.0 bytecode kept under a handle, and the constant
+// registers the shaders read.
+// Keeps the code and, with a device, makes its shader object (kind 0 pixel, else
+// vertex); its handle, or -1 without code.
+int32_t AllocShaderHandle(int32_t kind, const void* code, int32_t bytes);
+int DeleteShaderHandle(int32_t handle);
+int DeleteAllShaderHandles();
+// count four-float registers from start; -1 and nothing changed for a range outside them.
+int SetVertexShaderConstants(int start, const float* data, int count);
+int SetPixelShaderConstants(int start, const float* data, int count);
 
 // Model handles (bases and their instances).
 // Lowers the base's reference count, freeing it and its textures at 0.

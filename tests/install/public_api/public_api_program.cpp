@@ -123,6 +123,13 @@ void UseScene3d() {
     CHECK(vertices != -1 && orvik::SetVertexBufferData(0, data, 4, vertices) == 0);
     CHECK(orvik::SetVertexBufferData(2, data, 4, vertices) == -1);  // past its end
     CHECK(orvik::DeleteVertexBufferHandle(vertices) == 0);
+    const uint8_t code[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    CHECK(orvik::AllocShaderHandle(0, nullptr, 8) == -1);
+    const int32_t shader = orvik::AllocShaderHandle(0, code, sizeof code);
+    CHECK(shader != -1 && orvik::DeleteShaderHandle(shader) == 0 && orvik::DeleteShaderHandle(shader) == -1);
+    const float registers[4] = {0.0f, 1.0f, 0.5f, 2.0f};
+    CHECK(orvik::SetPixelShaderConstants(0, registers, 1) == 0);
+    CHECK(orvik::SetVertexShaderConstants(100000, registers, 1) == -1);
     CHECK(orvik::DeleteModelInstance(0x50000000) == -1);
 }
 
