@@ -45,9 +45,13 @@ inline constexpr size_t kSlotOf =
 template <class V>
 SimdRowFn PickSimdRows() {
     static_assert(kSimdRows<V>);
+#if defined(__SSE2__)
     if (Avx2RowsInUse())
         if (const SimdRowFn f = Avx2Rows(V::flavour, kSlotOf<V>)) return f;
     return &BlockRows<Sse2, V>;
+#else
+    return nullptr;  // never reached: without SSE2 no variant has block loops
+#endif
 }
 
 }  // namespace orvik::soft
