@@ -397,6 +397,9 @@ int InitDeviceStates() {
     };
     for (auto [state, value] : start) SetRenderStateCached(state, value);
     d->GetMaterial(&g_cache.material);
+    // The viewport the device starts with covers its render target: re-applying the
+    // cleared shadow's empty one would be refused.
+    d->GetViewport(&g_cache.viewport);
     Graphics().dev.sceneBegun = 0;
     ReapplyDeviceStates();
     Matrix4 identity;

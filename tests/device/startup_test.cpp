@@ -44,6 +44,8 @@ TEST_F(StartupTest, DevicePathStartsAndLogsEachStep) {
           "減算合成のハードウェア対応：使用可", "頂点シェーダーバージョンコード：fffe0000", "Ｚバッファを作成します.... 成功"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
     EXPECT_NE(log.find("バックバッファロック"), std::string::npos);
+    // Every state the start-up writes is taken by the device, the viewport included.
+    EXPECT_EQ(log.find("ビューポートのセットに失敗しました"), std::string::npos);
     // The depth buffer covers every drawable texture: sides rounded up to powers of two.
     host::D3DSURFACE_DESC z;
     Graphics().dev.zSurface->GetDesc(&z);
