@@ -65,8 +65,12 @@ void DrawTurned(MEMIMG* dst, const MEMIMG* src, const int64_t cx[4], const int64
 }
 
 // Source texel of destination offset (offX, offY) from the centre, before the centre's
-// own texel is added.
-int32_t Mapped(int64_t along, float scale) { return FloatToInt(static_cast<float>(along) / scale); }
+// own texel is added. Only the quotient is rounded to single precision: the product far
+// from the centre has more bits than a float holds, and rounding it first moves start
+// values across texel edges.
+int32_t Mapped(int64_t along, float scale) {
+    return FloatToInt(static_cast<float>(static_cast<double>(along) / static_cast<double>(scale)));
+}
 
 void DrawSpans(MEMIMG* dst, const MEMIMG& src, int32_t x, int32_t y, float scale, const Turn& t,
                const int64_t cx[4], const int64_t cy[4], int32_t transFlag, const MEMIMG* blend) {

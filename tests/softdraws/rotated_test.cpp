@@ -76,6 +76,16 @@ TEST_F(RotatedTest, TheTurnFlagMirrorsThroughTheQuadrangle) {
     EXPECT_EQ(target.At(15, 22), Id(0, 1));
 }
 
+// Far from the centre the mapping's product needs more than a float's 24 bits; only the
+// quotient is rounded, and with the product rounded first this pixel showed column 171.
+TEST_F(RotatedTest, StartValuesRoundOnlyTheQuotient) {
+    MakeSource(468, 126);
+    MakeTarget(640, 480);
+    Area(339, 320, 379, 360);
+    Rotate(320, 240, 4.78789711f, 1.65952003f);
+    EXPECT_EQ(target.At(344, 345), Id(172, 82));
+}
+
 TEST_F(RotatedTest, TallSourcesAndRefusedInputs) {
     // Taller than any fixed row table: every row is addressed by its pitch.
     MakeSource(2, 5000);
