@@ -33,8 +33,10 @@ int ReadClipboardText(char* out, int outSize) {
     host::HGLOBAL block = host::GetClipboardData(host::CF_TEXT);
     size_t size = host::GlobalSize(block);
     if (!out) return size ? int(size) + 1 : -1;
+    // Refused before the lock: each lock wants its unlock.
+    if (outSize < 1) return -1;
     const auto* text = static_cast<const char*>(host::GlobalLock(block));
-    if (!text || outSize < 1) return -1;
+    if (!text) return -1;
     // The copy stops at the text's end, the block's end and the caller's buffer.
     size_t n = std::min(strnlen(text, size), size_t(outSize) - 1);
     std::memcpy(out, text, n);

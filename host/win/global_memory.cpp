@@ -1,5 +1,6 @@
 #include "host/win/global_memory.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <new>
@@ -66,6 +67,11 @@ HGLOBAL GlobalFree(HGLOBAL block) {
 size_t CountGlobalBlocks() {
     std::lock_guard hold(g_lock);
     return g_blocks.size();
+}
+
+size_t CountLockedGlobalBlocks() {
+    std::lock_guard hold(g_lock);
+    return size_t(std::count_if(g_blocks.begin(), g_blocks.end(), [](const auto& b) { return b.second.locks > 0; }));
 }
 
 }  // namespace host

@@ -22,7 +22,8 @@ BOOL GlobalUnlock(HGLOBAL block);
 size_t GlobalSize(HGLOBAL block);
 // Null on success, the block itself when it is unknown.
 HGLOBAL GlobalFree(HGLOBAL block);
-// Blocks allocated and not freed (tests).
+// Blocks allocated and not freed, and those of them locked (tests).
 size_t CountGlobalBlocks();
+size_t CountLockedGlobalBlocks();
 
 }  // namespace host

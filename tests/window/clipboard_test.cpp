@@ -37,6 +37,20 @@ TEST_F(ClipboardTest, ClipboardThatCannotBeOpenedFailsBothWaysAndKeepsItsText) {
     EXPECT_EQ(host::CountGlobalBlocks(), 1u);  // the refused block was freed
 }
 
+// A buffer of less than one byte is refused and leaves the clipboard's block unlocked.
+TEST_F(ClipboardTest, AnOutputBelowOneByteIsRefusedWithoutLockingTheBlock) {
+    ASSERT_EQ(orvik::WriteClipboardText("text"), 0);
+    char out[4] = "abc";
+    EXPECT_EQ(orvik::ReadClipboardText(out, 0), -1);
+    EXPECT_EQ(host::CountLockedGlobalBlocks(), 0u);
+    EXPECT_EQ(orvik::ReadClipboardText(out, -5), -1);
+    EXPECT_EQ(host::CountLockedGlobalBlocks(), 0u);
+    EXPECT_STREQ(out, "abc");
+    ASSERT_EQ(orvik::ReadClipboardText(out, sizeof out), 0);
+    EXPECT_STREQ(out, "tex");
+    EXPECT_EQ(host::CountLockedGlobalBlocks(), 0u);
+}
+
 TEST_F(ClipboardTest, DroppedNamesAreReadBackInOrder) {
     host::SendMessageA(MainWindow(), host::WM_DROPFILES, host::WPARAM(host::MakeDrop({"/a/x.png", "/b/試験.txt"})), 0);
     ASSERT_EQ(orvik::GetDroppedFileCount(), 2);
