@@ -138,18 +138,21 @@ int PresentSoftware(const RECT* rect, const Presentation& p) {
     HWND window = GetAppWindowHandle();
     HDC dc = GetDC(window);
     const RECT& dst = p.dest;
+    int lines = 0;
     if (!rect && !p.scaled && dst.right == g.screen.width && dst.bottom == g.screen.height) {
         g.screen.output = RECT{0, 0, g.screen.width, g.screen.height};
-        SetDIBitsToDevice(dc, 0, 0, UINT(g.screen.width), UINT(g.screen.height), 0, 0, 0, UINT(g.screen.height),
-                          screen->pixels, &info, DIB_RGB_COLORS);
+        lines = SetDIBitsToDevice(dc, 0, 0, UINT(g.screen.width), UINT(g.screen.height), 0, 0, 0,
+                                  UINT(g.screen.height), screen->pixels, &info, DIB_RGB_COLORS);
     } else {
         RECT src = rect ? *rect : p.source;
         if (!rect) g.screen.output = p.source;
-        StretchDIBits(dc, dst.left, dst.top, dst.right - dst.left, dst.bottom - dst.top, src.left, src.top,
-                      src.right - src.left, src.bottom - src.top, screen->pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+        lines = StretchDIBits(dc, dst.left, dst.top, dst.right - dst.left, dst.bottom - dst.top, src.left, src.top,
+                              src.right - src.left, src.bottom - src.top, screen->pixels, &info, DIB_RGB_COLORS,
+                              SRCCOPY);
     }
     ReleaseDC(window, dc);
-    return 0;
+    // Nothing reached the window (it has gone): the frame was not shown.
+    return lines > 0 ? 0 : -1;
 }
 
 }  // namespace

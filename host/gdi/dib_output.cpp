@@ -117,8 +117,9 @@ int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int 
         }
         for (int x = x0; x < x1; ++x) to[dx + x] = ToXrgb(l, row + (sx + int64_t(x) * sw / dw) * l.bytes);
     }
-    if (const Backend* b = ActiveBackend())
-        b->present(out.pixels.data(), out.width, out.height, out.width * 4);
+    // A picture the backend cannot show (its window has gone) counts as no lines drawn.
+    const Backend* b = ActiveBackend();
+    if (b && !b->present(out.pixels.data(), out.width, out.height, out.width * 4)) return 0;
     return dh;
 }
 
@@ -149,9 +150,11 @@ HRESULT PresentToWindow(const PresentedFrame& f) {
     s.width = int(f.width);
     s.height = int(f.height);
     s.pitch = f.pitch;
-    Compose(f.window, s, f.dest.left, f.dest.top, f.dest.right - f.dest.left, f.dest.bottom - f.dest.top,
-            f.source.left, f.source.top, f.source.right - f.source.left, f.source.bottom - f.source.top);
-    return D3D_OK;
+    const int lines = Compose(f.window, s, f.dest.left, f.dest.top, f.dest.right - f.dest.left,
+                              f.dest.bottom - f.dest.top, f.source.left, f.source.top,
+                              f.source.right - f.source.left, f.source.bottom - f.source.top);
+    // Nothing shown (the window has gone) is a present the device could not make.
+    return lines > 0 ? D3D_OK : D3DERR_DEVICELOST;
 }
 
 }  // namespace

@@ -570,6 +570,10 @@ void RequestWindowClose() {
     if (HWND window = GetBackendWindow()) PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
+void BackendWindowVanished() {
+    if (HWND window = GetBackendWindow()) DestroyWindow(window);
+}
+
 HWND GetBackendWindow() {
     std::lock_guard lock(Win().mutex);
     return Win().backendWindow;

@@ -91,6 +91,9 @@ void SetApplicationFocus(bool focused);
 void SetApplicationMinimized(bool minimized);
 // The user asked to close the backend's window: WM_CLOSE is posted to the window it shows.
 void RequestWindowClose();
+// The backend's window was taken away under it (the display destroyed it): the window it
+// shows is destroyed too, at once, with no close request the program could turn down.
+void BackendWindowVanished();
 // The top-level window the backend shows (the first visible one), or null.
 HWND GetBackendWindow();
 

@@ -132,6 +132,29 @@ TEST_F(PresentTest, RectangleMappedToNothingOrAFailingPresentReturnsMinusOne) {
     EXPECT_EQ(orvik::PresentScreen(), -1);
 }
 
+// The display takes the window away without a close request: the present right after
+// reports -1 on either renderer, the next pump ends the program, and every later present
+// and pump says so too.
+TEST_F(PresentTest, APresentToAVanishedWindowFailsAndThePumpEnds) {
+    for (int software : {0, 1}) {
+        SCOPED_TRACE(software);
+        if (software) StartSoftware(32);
+        else ASSERT_EQ(InitLibrary(), 0);
+        ASSERT_EQ(orvik::PresentScreen(), 0);
+        const int before = host::headless::PresentedFrameCount();
+        host::headless::VanishWindow();
+        EXPECT_EQ(orvik::PresentScreen(), -1);
+        EXPECT_EQ(host::headless::PresentedFrameCount(), before);
+        EXPECT_EQ(orvik::PumpMessages(), -1);
+        EXPECT_EQ(orvik::GetQuitFlag(), 1);
+        EXPECT_FALSE(host::IsWindow(MainWindow()));
+        EXPECT_EQ(orvik::PresentScreen(), -1);
+        EXPECT_EQ(orvik::PumpMessages(), -1);
+        EXPECT_EQ(orvik::EndLibrary(), 0);
+        ResetEngine();
+    }
+}
+
 TEST_F(PresentTest, RefreshPeriodIsMeasuredFromTheDisplayClock) {
     host::SetVerticalBlankRate(50);
     ASSERT_EQ(InitLibrary(), 0);

@@ -5,6 +5,7 @@
 
 #include "game/vantorix/game_main.h"
 #include "game_fixture.h"
+#include "host/backends/headless/headless.h"
 
 namespace vantorix_test {
 namespace {
@@ -119,6 +120,28 @@ TEST_F(WholeGameTest, StageOneUnderScriptedKeysSumsToTheKnownStates) {
     EXPECT_GT(vantorix::Game().score.score, 0);
     EXPECT_EQ(seen, expected);
 }
+
+// The display takes the window away with no close request: on the title, on the weapon
+// select and in stage 1 the screen's loop and the state loop around it end with the
+// frame in which it went.
+class VanishedWindowTest : public WholeGameTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(VanishedWindowTest, EveryLoopEndsWithinTheFrame) {
+    const int vanishAt = GetParam();
+    draw_.onPresent = [vanishAt](int present) {
+        host::ReleaseAllKeys();
+        if (present <= kMenuFrames)
+            for (uint8_t key : kMenuKeys[size_t(present - 1)]) host::SetKeyDown(key, true);
+        if (present == vanishAt) host::headless::VanishWindow();
+        if (present == vanishAt + 100) host::RequestWindowClose();  // a loop that went on: fail, don't hang
+    };
+    ASSERT_EQ(vantorix::StartGame(1), 0);
+    vantorix::RunStateLoop();
+    EXPECT_EQ(draw_.presents, vanishAt);
+    EXPECT_EQ(orvik::GetQuitFlag(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, VanishedWindowTest, ::testing::Values(2, 6, kMenuFrames + 50));
 
 }  // namespace
 }  // namespace vantorix_test

@@ -6,6 +6,7 @@
 
 #include "host/backends/backend.h"
 #include "host/dsound/headless_output.h"
+#include "host/win/window.h"
 
 namespace host {
 
@@ -20,6 +21,8 @@ struct HeadlessState {
     int frames = 0;
     headless::Frame last;
     bool presentFails = false;
+    // The window vanished under us; reported is set once the next poll has told host/.
+    bool vanished = false, vanishReported = false;
     std::string clipboard;
     std::array<uint16_t, 16> rumble{};
 };
@@ -36,6 +39,7 @@ void Stop() {}
 bool OpenWindow(const char* title, int w, int h) {
     std::lock_guard lock(S().mutex);
     S().open = true;
+    S().vanished = S().vanishReported = false;
     S().title = title ? title : "";
     S().width = w;
     S().height = h;
@@ -65,7 +69,7 @@ void SetFullscreen(bool on, int, int) {
 
 bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     std::lock_guard lock(S().mutex);
-    if (S().presentFails || !pixels || width <= 0 || height <= 0 || pitch < width * 4) return false;
+    if (S().presentFails || S().vanished || !pixels || width <= 0 || height <= 0 || pitch < width * 4) return false;
     // The last frame's storage is reused: a fresh zeroed buffer per frame cost as much as
     // the copy itself.
     headless::Frame& f = S().last;
@@ -79,7 +83,14 @@ bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     return true;
 }
 
-void PollEvents() {}
+void PollEvents() {
+    {
+        std::lock_guard lock(S().mutex);
+        if (!S().vanished || S().vanishReported) return;
+        S().vanishReported = true;
+    }
+    BackendWindowVanished();
+}
 
 void SetCursorVisible(bool visible) {
     std::lock_guard lock(S().mutex);
@@ -126,6 +137,12 @@ int PresentedFrameCount() { std::lock_guard lock(S().mutex); return S().frames; 
 Frame LastFrame() { std::lock_guard lock(S().mutex); return S().last; }
 void SetPresentFails(bool fails) { std::lock_guard lock(S().mutex); S().presentFails = fails; }
 
+void VanishWindow() {
+    std::lock_guard lock(S().mutex);
+    S().open = false;
+    S().vanished = true;
+}
+
 uint16_t PadRumble(int pad) {
     std::lock_guard lock(S().mutex);
     return pad >= 0 && pad < 16 ? S().rumble[size_t(pad)] : 0;
@@ -141,6 +158,7 @@ void Reset() {
     S().frames = 0;
     S().last = Frame{};
     S().presentFails = false;
+    S().vanished = S().vanishReported = false;
     S().clipboard.clear();
     S().rumble.fill(0);
 }

@@ -22,6 +22,9 @@ int PresentedFrameCount();
 Frame LastFrame();
 // Makes every present fail until switched off again.
 void SetPresentFails(bool fails);
+// The window disappears as if the display had destroyed it: presents fail from now on,
+// and the next event poll reports it gone.
+void VanishWindow();
 // The last vibration sent to a pad (strength 0 when stopped).
 uint16_t PadRumble(int pad);
 void Reset();

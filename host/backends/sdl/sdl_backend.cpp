@@ -14,6 +14,7 @@
 #include "host/backends/sdl/sdl_keyboard_events.h"
 #include "host/backends/sdl/sdl_pads.h"
 #include "host/backends/sdl/sdl_window_chrome.h"
+#include "host/backends/sdl/sdl_x11_watch.h"
 #include "host/dinput/input_devices.h"
 #include "host/win/desktop.h"
 #include "host/win/instance_lock.h"
@@ -24,6 +25,8 @@ namespace host {
 
 namespace {
 SDL_Window* g_window = nullptr;
+// The window's vanishing has been told to host/ (once per window).
+bool g_vanishReported = false;
 SDL_Renderer* g_renderer = nullptr;
 SDL_Texture* g_texture = nullptr;
 int g_textureW = 0, g_textureH = 0;
@@ -80,6 +83,9 @@ bool OpenWindow(const char* title, int w, int h) {
         CloseWindow();
         return false;
     }
+    // Watched once the renderer is made: an OpenGL renderer makes the X window anew.
+    sdl::WatchWindow(g_window);
+    g_vanishReported = false;
     if (g_fullscreen) SDL_SetWindowFullscreen(g_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_renderer);
@@ -129,7 +135,7 @@ void Redraw() {
 }
 
 bool Present(const uint32_t* pixels, int width, int height, int pitch) {
-    if (!g_renderer || !pixels || width <= 0 || height <= 0) return false;
+    if (!g_renderer || sdl::WindowVanished() || !pixels || width <= 0 || height <= 0) return false;
     if (!g_texture || g_textureW != width || g_textureH != height) {
         if (g_texture) SDL_DestroyTexture(g_texture);
         g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
@@ -169,6 +175,10 @@ void PollEvents() {
         case SDL_WINDOWEVENT: HandleWindowEvent(e.window); break;
         default: break;
         }
+    }
+    if (sdl::WindowVanished() && !g_vanishReported) {
+        g_vanishReported = true;
+        BackendWindowVanished();
     }
 }
 
