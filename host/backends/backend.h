@@ -3,7 +3,9 @@
 // table of function pointers, a name and its capability flags; one is chosen per process.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace host {
 
@@ -42,6 +44,10 @@ struct Backend {
     // The audio output: stereo 16-bit at the rate asked, pulling from the mixer. 0 or -1.
     int (*open_audio)(uint32_t samplesPerSecond, uint32_t framesPerCallback);
     void (*close_audio)();
+    // Optional (null when the backend copies through `present`): shows a tightly packed
+    // picture it may keep by reference, sparing a copy of every frame. The caller never
+    // writes those pixels again while the backend holds them.
+    bool (*present_shared)(std::shared_ptr<const std::vector<uint32_t>> pixels, int width, int height);
 };
 
 // The table of backends, ended by a null entry.

@@ -71,7 +71,7 @@ bool TakeInjectedFailure(int& count);
 struct PresentedFrame {
     const uint8_t* pixels = nullptr;
     uint32_t width = 0, height = 0;
-    int32_t pitch = 0;
+    int32_t pitch = 0;  // 0 when every row is the same (a cleared frame not drawn on)
     D3DFORMAT format = D3DFMT_UNKNOWN;
     RECT source;        // part of the back buffer shown
     RECT dest;          // where in the window; equal to source when not given

@@ -35,6 +35,7 @@ private:
     Surface* backBuffer_;
     D3DPRESENT_PARAMETERS params_;
     uint64_t rasterCalls_ = 0;
+    std::vector<uint32_t> solidRow_;  // the one row a cleared, undrawn frame is shown from
 };
 
 enum class DeviceLoss { None, Lost, NotReset };

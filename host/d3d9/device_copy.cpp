@@ -44,7 +44,11 @@ void FillRect(Surface* s, const RECT& r, D3DCOLOR color) {
     if (FindPixelFormat(s->Format())->bytes == 4) {
         uint32_t v;
         std::memcpy(&v, pixel, 4);
-        FillRows<uint32_t>(s, r, v);
+        // A whole clear waits for a reader: most frames are cleared then drawn over.
+        const bool whole = r.left == 0 && r.top == 0 && uint32_t(r.right) == s->Width() &&
+                           uint32_t(r.bottom) == s->Height() && s->Pitch() == size_t(s->Width()) * 4;
+        if (whole && !s->IsLocked()) s->FillLater(v);
+        else FillRows<uint32_t>(s, r, v);
     } else {
         FillRows<uint16_t>(s, r, uint16_t(pixel[0] | pixel[1] << 8));
     }

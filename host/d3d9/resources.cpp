@@ -65,7 +65,7 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
     } else {
         offset = size_t(r.top) * pitch_ + size_t(r.left) * size_t(f->bytes);
     }
-    locked->pBits = bits_.data() + offset;
+    locked->pBits = Bits() + offset;
     locked->Pitch = int32_t(pitch_);
     locked_ = true;
     readOnlyLock_ = (flags & D3DLOCK_READONLY) != 0;
@@ -96,12 +96,12 @@ const uint32_t* Surface::ArgbView(uint32_t* alphaOr, size_t* pitchPixels) {
     if (format_ == D3DFMT_A8R8G8B8 || format_ == D3DFMT_X8R8G8B8) {
         *alphaOr = format_ == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
         *pitchPixels = pitch_ / 4;
-        return reinterpret_cast<const uint32_t*>(bits_.data());
+        return reinterpret_cast<const uint32_t*>(Bits());
     }
     if (bits_.empty()) return nullptr;
     if (mirrorVersion_ != version_) {
         mirror_.resize(size_t(width_) * height_);
-        ConvertImageToArgb(format_, bits_.data(), pitch_, width_, height_, mirror_.data());
+        ConvertImageToArgb(format_, Bits(), pitch_, width_, height_, mirror_.data());
         mirrorVersion_ = version_;
     }
     *alphaOr = 0;

@@ -64,8 +64,26 @@ public:
     uint32_t Width() const { return width_; }
     uint32_t Height() const { return height_; }
     size_t Pitch() const { return pitch_; }
-    uint8_t* Bits() { return bits_.data(); }
-    const uint8_t* Bits() const { return bits_.data(); }
+    uint8_t* Bits() {
+        WritePendingFill();
+        return bits_.data();
+    }
+    const uint8_t* Bits() const {
+        WritePendingFill();
+        return bits_.data();
+    }
+    // Fills a surface of tightly packed 4-byte pixels with one pixel. The pixels are
+    // written when next read or drawn on, so a frame cleared and presented without a
+    // draw is never written at all; the caller marks the change with Touch().
+    void FillLater(uint32_t pixel) {
+        pendingPixel_ = pixel;
+        fillPending_ = true;
+    }
+    // The pixel every pixel holds while a fill waits; false when the pixels are written.
+    bool PendingFill(uint32_t* pixel) const {
+        *pixel = pendingPixel_;
+        return fillPending_;
+    }
     float* Depth() {
         FillPendingDepth();
         return depth_.data();
@@ -89,6 +107,12 @@ public:
     const uint32_t* ArgbView(uint32_t* alphaOr, size_t* pitchPixels);
 
 private:
+    // Const: the pixels already hold the fill in every observable way; this writes it out.
+    void WritePendingFill() const {
+        if (!fillPending_) return;
+        fillPending_ = false;
+        std::fill_n(reinterpret_cast<uint32_t*>(bits_.data()), bits_.size() / 4, pendingPixel_);
+    }
     void FillPendingDepth() {
         const RECT& r = depthClearRect_;
         for (int32_t y = r.top; y < r.bottom; ++y)
@@ -103,7 +127,9 @@ private:
     bool locked_ = false;
     bool readOnlyLock_ = false;
     Texture* container_;
-    std::vector<uint8_t> bits_;
+    mutable std::vector<uint8_t> bits_;
+    mutable bool fillPending_ = false;
+    uint32_t pendingPixel_ = 0;
     std::vector<float> depth_;
     RECT depthClearRect_{};  // empty when no clear is waiting
     float depthClear_ = 1.0f;

@@ -73,10 +73,18 @@ HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND window, co
     // Rectangles are honoured only by the copy swap effect.
     if ((source || dest) && params_.SwapEffect != D3DSWAPEFFECT_COPY) return D3DERR_INVALIDCALL;
     PresentedFrame frame;
-    frame.pixels = backBuffer_->Bits();
     frame.width = backBuffer_->Width();
     frame.height = backBuffer_->Height();
-    frame.pitch = int32_t(backBuffer_->Pitch());
+    uint32_t fill = 0;
+    if (backBuffer_->PendingFill(&fill)) {
+        // A clear not yet written is shown from one row, leaving the back buffer unwritten.
+        solidRow_.assign(frame.width, fill);
+        frame.pixels = reinterpret_cast<const uint8_t*>(solidRow_.data());
+        frame.pitch = 0;
+    } else {
+        frame.pixels = backBuffer_->Bits();
+        frame.pitch = int32_t(backBuffer_->Pitch());
+    }
     frame.format = backBuffer_->Format();
     frame.source = source ? *source : RECT{0, 0, int32_t(frame.width), int32_t(frame.height)};
     if (!ClipRect(frame.source, frame.width, frame.height)) return D3DERR_INVALIDCALL;

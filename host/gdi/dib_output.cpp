@@ -1,6 +1,9 @@
 #include "host/gdi/dib_output.h"
 
+#include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "host/backends/backend.h"
 #include "host/d3d9/d3d9_host.h"
@@ -71,14 +74,35 @@ struct Source {
     Layout layout;
 };
 
+// The window's picture. Backends that keep the pixels by reference share `pixels`; while
+// they hold them the next compose works in `spare`, so no frame is copied twice.
 struct Picture {
     std::mutex mutex;
-    WindowPicture last;
+    int width = 0, height = 0;
+    std::shared_ptr<std::vector<uint32_t>> pixels, spare;
 };
 
 Picture& ThePicture() {
     static Picture p;
     return p;
+}
+
+// The picture's pixels sized width x height, ready to be written. Pixels a backend still
+// holds are left alone: the work moves to the spare buffer, which starts as a copy of the
+// picture unless the compose about to run overwrites every pixel.
+std::vector<uint32_t>& WritablePixels(Picture& pic, int width, int height, bool overwritten) {
+    const size_t count = size_t(width) * size_t(height);
+    const bool sameSize = pic.pixels && pic.width == width && pic.height == height;
+    pic.width = width;
+    pic.height = height;
+    if (sameSize && pic.pixels.use_count() == 1) return *pic.pixels;
+    if (!pic.spare || pic.spare.use_count() != 1) pic.spare = std::make_shared<std::vector<uint32_t>>();
+    std::vector<uint32_t>& next = *pic.spare;
+    if (!sameSize) next.assign(count, 0);
+    else if (!overwritten) next.assign(pic.pixels->begin(), pic.pixels->end());
+    else next.resize(count);
+    std::swap(pic.pixels, pic.spare);
+    return *pic.pixels;
 }
 
 HWND WindowOf(HDC dc) { return HandleFromId<HWND>(IdFromHandle(dc) & ~uintptr_t(1)); }
@@ -93,23 +117,20 @@ int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int 
         client = RECT{0, 0, dx + dw, dy + dh};
     Picture& pic = ThePicture();
     std::lock_guard lock(pic.mutex);
-    WindowPicture& out = pic.last;
-    if (out.width != client.right || out.height != client.bottom) {
-        out.width = client.right;
-        out.height = client.bottom;
-        out.pixels.assign(size_t(out.width) * size_t(out.height), 0);
-    }
+    const bool overwritten = dx <= 0 && dy <= 0 && dx + dw >= client.right && dy + dh >= client.bottom;
+    std::vector<uint32_t>& pixels = WritablePixels(pic, client.right, client.bottom, overwritten);
+    const int outWidth = pic.width, outHeight = pic.height;
     // 32-bit 8:8:8 pixels copied one to one need no conversion but the top byte cleared.
     const Layout& l = src.layout;
     const bool plain = l.bytes == 4 && l.mask[0] == 0xFF0000 && l.mask[1] == 0xFF00 && l.mask[2] == 0xFF &&
                        dw == sw && dh == sh;
-    const int x0 = dx < 0 ? -dx : 0, x1 = dx + dw > out.width ? out.width - dx : dw;
+    const int x0 = dx < 0 ? -dx : 0, x1 = dx + dw > outWidth ? outWidth - dx : dw;
     for (int y = 0; y < dh; ++y) {
         int ty = dy + y;
-        if (ty < 0 || ty >= out.height) continue;
+        if (ty < 0 || ty >= outHeight) continue;
         const uint8_t* row = src.row0 + (sy + int64_t(y) * sh / dh) * src.pitch;
         // Index of the row's first pixel in the picture; dx may lie left of the picture.
-        uint32_t* to = out.pixels.data() + size_t(ty) * size_t(out.width);
+        uint32_t* to = pixels.data() + size_t(ty) * size_t(outWidth);
         if (plain) {
             const auto* from = reinterpret_cast<const uint32_t*>(row) + sx;
             for (int x = x0; x < x1; ++x) to[dx + x] = from[x] & 0xFFFFFFu;
@@ -119,7 +140,9 @@ int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int 
     }
     // A picture the backend cannot show (its window has gone) counts as no lines drawn.
     const Backend* b = ActiveBackend();
-    if (b && !b->present(out.pixels.data(), out.width, out.height, out.width * 4)) return 0;
+    if (b && !(b->present_shared ? b->present_shared(pic.pixels, outWidth, outHeight)
+                                 : b->present(pixels.data(), outWidth, outHeight, outWidth * 4)))
+        return 0;
     return dh;
 }
 
@@ -181,13 +204,15 @@ void UseWindowForD3D9Presents() {
 WindowPicture LastWindowPicture() {
     Picture& pic = ThePicture();
     std::lock_guard lock(pic.mutex);
-    return pic.last;
+    if (!pic.pixels) return WindowPicture{};
+    return WindowPicture{pic.width, pic.height, *pic.pixels};
 }
 
 void ResetWindowPicture() {
     Picture& pic = ThePicture();
     std::lock_guard lock(pic.mutex);
-    pic.last = WindowPicture{};
+    pic.width = pic.height = 0;
+    pic.pixels.reset();
 }
 
 }  // namespace host

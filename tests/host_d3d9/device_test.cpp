@@ -1,5 +1,9 @@
 // The device's objects and rules: creation and its failures, formats and capabilities,
 // locks, copies, presentation, loss and reset, states read back.
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "device_fixture.h"
 #include "host/clock.h"
 #include "host/backends/backend.h"
@@ -355,7 +359,15 @@ TEST_F(ObjectsTest, PresentHandsTheBackBufferToTheHook) {
     dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF336699u, 1.0f, 0);
     ASSERT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     ASSERT_EQ(seen.size(), 256u);
-    EXPECT_EQ(seen[0], 0xFF336699u);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 0xFF336699u), 256);
+    // A cleared frame drawn on shows the drawing over the clear.
+    const D3DRECT dot{3, 5, 4, 6};
+    dev->Clear(1, &dot, D3DCLEAR_TARGET, 0xFF010203u, 1.0f, 0);
+    seen.clear();
+    ASSERT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    ASSERT_EQ(seen.size(), 256u);
+    EXPECT_EQ(seen[5 * 16 + 3], 0xFF010203u);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 0xFF336699u), 255);
     EXPECT_EQ(source.right, 16);
     const RECT part{0, 0, 8, 8};
     ASSERT_EQ(dev->Present(&part, nullptr, nullptr, nullptr), D3D_OK);
@@ -370,6 +382,32 @@ TEST_F(ObjectsTest, PresentHandsTheBackBufferToTheHook) {
     EXPECT_TRUE(seen.empty());
     EXPECT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     SetD3D9PresentHook(nullptr);
+}
+
+TEST_F(ObjectsTest, WholeClearsReachEveryReader) {
+    // A whole clear is written when first read: locks, copies, textures and later partial
+    // clears all see it, and a clear of a locked surface reaches the locked pixels at once.
+    ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF445566u, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(Mask(0xFF445566u, 16, 16), std::vector<std::string>(16, std::string(16, '#')));
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(back->LockRect(&lr, nullptr, 0), D3D_OK);
+    ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF778899u, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(static_cast<uint32_t*>(lr.pBits)[17], 0xFF778899u);
+    back->UnlockRect();
+    Texture* target = nullptr;
+    ASSERT_EQ(dev->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target), D3D_OK);
+    Surface* level = nullptr;
+    target->GetSurfaceLevel(0, &level);
+    ASSERT_EQ(dev->ColorFill(level, nullptr, 0xFFABCDEFu), D3D_OK);
+    const RECT corner{0, 0, 1, 1};
+    ASSERT_EQ(dev->ColorFill(level, &corner, 0xFF000001u), D3D_OK);
+    const RECT dest{4, 4, 8, 8};
+    ASSERT_EQ(dev->StretchRect(level, nullptr, back, &dest, D3DTEXF_POINT), D3D_OK);
+    EXPECT_EQ(Pixel(4, 4), 0xFF000001u);
+    EXPECT_EQ(Pixel(7, 7), 0xFFABCDEFu);
+    EXPECT_EQ(Pixel(8, 8), 0xFF778899u);
+    level->Release();
+    target->Release();
 }
 
 TEST_F(ObjectsTest, SixteenBitFramesReachTheBackendAsXrgb) {

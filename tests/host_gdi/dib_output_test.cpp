@@ -9,6 +9,7 @@
 #include "host/backends/headless/headless.h"
 #include "host/gdi/dib_output.h"
 #include "host/win/types.h"
+#include "host/win/window.h"
 
 namespace {
 
@@ -70,6 +71,39 @@ TEST_F(DibOutputTest, SixteenBitLayoutsExpandToFullIntensity) {
     EXPECT_EQ(At(0, 0), 0x0000FFu);
     // Green 32 of 63 and blue 16 of 31 repeat their top bits into the low ones.
     EXPECT_EQ(At(1, 0), 0x008284u);
+}
+
+TEST_F(DibOutputTest, PartialDrawsKeepTheRestOfAFrameTheBackendHolds) {
+    // The headless backend keeps each frame by reference: later draws must neither change
+    // the frame it holds nor lose the parts of the picture they do not cover.
+    WNDCLASSEXA wc;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "DibOutputTest";
+    RegisterClassExA(&wc);
+    HWND window = CreateWindowExA(0, "DibOutputTest", "", WS_POPUP, 0, 0, 3, 2, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    HDC dc = GetDC(window);
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 3;
+    info.bmiHeader.biHeight = -2;
+    info.bmiHeader.biBitCount = 32;
+    const std::vector<uint32_t> full = {1, 2, 3, 4, 5, 6};
+    ASSERT_EQ(SetDIBitsToDevice(dc, 0, 0, 3, 2, 0, 0, 0, 2, full.data(), &info, DIB_RGB_COLORS), 2);
+    const headless::Frame first = headless::LastFrame();
+    info.bmiHeader.biWidth = 1;
+    info.bmiHeader.biHeight = -1;
+    const std::vector<uint32_t> dot = {0xAB};
+    for (int x = 0; x < 3; ++x) {
+        ASSERT_EQ(SetDIBitsToDevice(dc, x, 1, 1, 1, 0, 0, 0, 1, dot.data(), &info, DIB_RGB_COLORS), 1);
+        std::vector<uint32_t> expected = full;
+        for (int i = 0; i <= x; ++i) expected[size_t(3 + i)] = 0xAB;
+        EXPECT_EQ(LastWindowPicture().pixels, expected) << x;
+        EXPECT_EQ(headless::LastFrame().pixels, expected) << x;
+    }
+    EXPECT_EQ(first.pixels, full);
+    EXPECT_EQ(headless::PresentedFrameCount(), 4);
+    ReleaseDC(window, dc);
+    DestroyWindow(window);
 }
 
 TEST_F(DibOutputTest, StretchPicksTheNearestSourcePixel) {

@@ -20,6 +20,8 @@ struct HeadlessState {
     bool fullscreen = false;
     int frames = 0;
     headless::Frame last;
+    // A frame kept by reference stands in for `last.pixels` when set.
+    std::shared_ptr<const std::vector<uint32_t>> shared;
     bool presentFails = false;
     // The window vanished under us; reported is set once the next poll has told host/.
     bool vanished = false, vanishReported = false;
@@ -73,12 +75,25 @@ bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     // The last frame's storage is reused: a fresh zeroed buffer per frame cost as much as
     // the copy itself.
     headless::Frame& f = S().last;
+    S().shared.reset();
     f.width = width;
     f.height = height;
     f.pixels.resize(size_t(width) * size_t(height));
     for (int y = 0; y < height; ++y)
         std::memcpy(&f.pixels[size_t(y) * size_t(width)],
                     reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * size_t(pitch), size_t(width) * 4);
+    ++S().frames;
+    return true;
+}
+
+bool PresentShared(std::shared_ptr<const std::vector<uint32_t>> pixels, int width, int height) {
+    std::lock_guard lock(S().mutex);
+    if (S().presentFails || S().vanished || !pixels || width <= 0 || height <= 0 ||
+        pixels->size() < size_t(width) * size_t(height))
+        return false;
+    S().last.width = width;
+    S().last.height = height;
+    S().shared = std::move(pixels);
     ++S().frames;
     return true;
 }
@@ -122,7 +137,7 @@ extern const Backend kHeadlessBackend = {
     kBackendHasClipboard,
     Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, SetFullscreen, Present, PollEvents,
     SetCursorVisible, SetPadRumble, SetClipboard, GetClipboard,
-    OpenAudio, CloseHeadlessAudio,
+    OpenAudio, CloseHeadlessAudio, PresentShared,
 };
 
 namespace headless {
@@ -134,7 +149,13 @@ int WindowHeight() { std::lock_guard lock(S().mutex); return S().height; }
 bool IsCursorVisible() { std::lock_guard lock(S().mutex); return S().cursorVisible; }
 bool IsFullscreen() { std::lock_guard lock(S().mutex); return S().fullscreen; }
 int PresentedFrameCount() { std::lock_guard lock(S().mutex); return S().frames; }
-Frame LastFrame() { std::lock_guard lock(S().mutex); return S().last; }
+Frame LastFrame() {
+    std::lock_guard lock(S().mutex);
+    const HeadlessState& s = S();
+    if (!s.shared) return s.last;
+    const size_t count = size_t(s.last.width) * size_t(s.last.height);
+    return Frame{s.last.width, s.last.height, std::vector<uint32_t>(s.shared->begin(), s.shared->begin() + ptrdiff_t(count))};
+}
 void SetPresentFails(bool fails) { std::lock_guard lock(S().mutex); S().presentFails = fails; }
 
 void VanishWindow() {
@@ -157,6 +178,7 @@ void Reset() {
     S().fullscreen = false;
     S().frames = 0;
     S().last = Frame{};
+    S().shared.reset();
     S().presentFails = false;
     S().vanished = S().vanishReported = false;
     S().clipboard.clear();

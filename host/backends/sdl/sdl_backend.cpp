@@ -199,7 +199,7 @@ extern const Backend kSdlBackend = {
     kBackendHasDisplay | kBackendHasKeyboard | kBackendHasJoypads | kBackendHasAudio | kBackendHasClipboard,
     Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, SetFullscreen, Present, PollEvents,
     SetCursorVisible, sdl::SetControllerRumble, SetClipboard, GetClipboard,
-    OpenSdlAudioOutput, CloseSdlAudioOutput,
+    OpenSdlAudioOutput, CloseSdlAudioOutput, nullptr,
 };
 
 }  // namespace host
