@@ -35,9 +35,10 @@ struct D3D9HostSettings {
     uint32_t maxTextureSize = 4096;
     bool blendOpCaps = true;
     bool tempRegisterCaps = true;  // texture stages may write the temporary register
-    // Vertex and pixel shader model 2.0 with 256 vertex constants and volume textures (also
-    // when ORVIK_D3D9_SHADER_MODEL is 2); without it the caps report no shader model.
-    bool shaderModel2 = false;
+    // Vertex and pixel shader model 2.0 with 256 vertex constants and volume textures, as a
+    // real device offers them; ORVIK_D3D9_SHADER_MODEL=0 reports no shader model, which the
+    // tests use by default so most of them start without making the shaders.
+    bool shaderModel2 = true;
     // Formats that CheckDeviceFormat and resource creation refuse.
     std::vector<D3DFORMAT> refusedFormats;
     // Every draw takes the general pixel path (also when ORVIK_D3D9_GENERIC is set).

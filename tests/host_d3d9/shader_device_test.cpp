@@ -1,6 +1,7 @@
 // The device's shader side: shader model 2 caps behind the host setting, bytecode checked
 // before a shader object is made, declarations checked up to their end marker, draws
 // refused while a shader is bound, and volume textures locked by box and copied.
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -53,6 +54,20 @@ TEST_F(ShaderDeviceTest, CapsReportShaderModel2OnlyWithTheSetting) {
     EXPECT_EQ(dev->CreateVertexShader(ValidVertexCode().data(), ValidVertexCode().size() * 4, &vs), D3DERR_INVALIDCALL);
     VolumeTexture* vol = nullptr;
     EXPECT_EQ(dev->CreateVolumeTexture(4, 4, 4, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &vol), D3DERR_INVALIDCALL);
+}
+
+TEST(ShaderModelSetting, OnUnlessTheEnvironmentSaysZero) {
+    const char* before = std::getenv("ORVIK_D3D9_SHADER_MODEL");
+    const std::string saved = before ? before : "";
+    unsetenv("ORVIK_D3D9_SHADER_MODEL");
+    ResetD3D9Host();
+    EXPECT_TRUE(D3D9Settings().shaderModel2);
+    setenv("ORVIK_D3D9_SHADER_MODEL", "0", 1);
+    ResetD3D9Host();
+    EXPECT_FALSE(D3D9Settings().shaderModel2);
+    if (before) setenv("ORVIK_D3D9_SHADER_MODEL", saved.c_str(), 1);
+    else unsetenv("ORVIK_D3D9_SHADER_MODEL");
+    ResetD3D9Host();
 }
 
 TEST_F(ShaderDeviceTest, BytecodeIsCheckedBeforeAShaderIsMade) {
