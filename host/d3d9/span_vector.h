@@ -52,6 +52,7 @@ struct Sse2 {
     static T AndNot(T mask, T v) { return _mm_andnot_si128(mask, v); }
     static T AddSaturate8(T a, T b) { return _mm_adds_epu8(a, b); }
     static int ByteMask(T v) { return _mm_movemask_epi8(v); }
+    static T FromLanes(const uint32_t* p) { return _mm_setr_epi32(int(p[0]), int(p[1]), int(p[2]), int(p[3])); }
 };
 
 #if defined(__AVX2__)
@@ -86,6 +87,10 @@ struct Avx2 {
     static T AndNot(T mask, T v) { return _mm256_andnot_si256(mask, v); }
     static T AddSaturate8(T a, T b) { return _mm256_adds_epu8(a, b); }
     static int ByteMask(T v) { return _mm256_movemask_epi8(v); }
+    static T FromLanes(const uint32_t* p) {
+        return _mm256_setr_epi32(int(p[0]), int(p[1]), int(p[2]), int(p[3]), int(p[4]), int(p[5]), int(p[6]),
+                                 int(p[7]));
+    }
 };
 #endif
 
@@ -120,7 +125,7 @@ public:
     }
     typename V::T At(int i) {
         if constexpr (Unit) return V::Or(V::Load(row_ + i), alphaOr_);
-        alignas(32) uint32_t texels[V::kLanes];
+        uint32_t texels[V::kLanes];
         for (int k = 0; k < V::kLanes; ++k) {
             int64_t x = tu_ >> 32, y = tv_ >> 32;
             if (clamp_) x = Clamp(x, 0, t_.width - 1), y = Clamp(y, 0, t_.height - 1);
@@ -128,7 +133,9 @@ public:
             tu_ += t_.dtu;
             tv_ += t_.dtv;
         }
-        return V::Or(V::Load(texels), alphaOr_);
+        // Built lane by lane in registers: a vector load of pixels just stored one at a
+        // time waits for the stores to drain.
+        return V::Or(V::FromLanes(texels), alphaOr_);
     }
     // Passes over the texels of one vector without reading them.
     void Skip() {
