@@ -1,10 +1,10 @@
 // The file operations of the archive-aware set: open, close, tell, seek, read, end test,
 // idle check and the current directory.
-#include <unistd.h>
 
 #include <cstring>
 
 #include "engine/platform/archive_files_state.h"
+#include "engine/platform/full_path.h"
 #include "engine/platform/io_arithmetic.h"
 #include "engine/platform/log.h"
 #include "engine/platform/plain_file.h"
@@ -143,7 +143,7 @@ int SetCurrentDirWithArchive(const char* path) {
 
 int GetCurrentDirWithArchive(char* buffer) {
     if (buffer == nullptr) return 0;
-    if (getcwd(buffer, kArchivePathMax) == nullptr) buffer[0] = 0;
+    CopyCurrentDirectory(buffer, kArchivePathMax);
     return 0;
 }
 

@@ -1,11 +1,8 @@
 // The table of open archives and the mapping of a path to the archive that covers it.
 #include <dirent.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "engine/platform/archive_files_state.h"
@@ -19,8 +16,8 @@ namespace {
 
 // The real directory whatever its length (a fixed buffer fails for deep directories).
 std::string CurrentDirectory() {
-    const std::unique_ptr<char, decltype(&std::free)> cwd(getcwd(nullptr, 0), &std::free);
-    return cwd ? cwd.get() : "/";
+    std::string current = CurrentDirectoryPath();
+    return current.empty() ? "/" : current;
 }
 
 bool SameArchivePath(const std::string& a, const std::string& b) {

@@ -1,6 +1,10 @@
 #include "engine/platform/full_path.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "engine/platform/charset.h"
 #include "engine/platform/file_access.h"
@@ -21,6 +25,24 @@ void AppendElement(std::string& out, const std::string& element) {
 }
 
 }  // namespace
+
+std::string CurrentDirectoryPath() {
+    // getcwd with no buffer sizes the text itself, so deep directories are read whole.
+    const std::unique_ptr<char, decltype(&std::free)> cwd(getcwd(nullptr, 0), &std::free);
+    return cwd ? std::string(cwd.get()) : std::string();
+}
+
+int CopyCurrentDirectory(char* buffer, size_t size) {
+    const std::string current = CurrentDirectoryPath();
+    if (current.empty() || current.size() >= size) {
+        buffer[0] = 0;
+        AddLogText(current.empty() ? "カレントディレクトリを取得できませんでした\n"
+                                   : "カレントディレクトリのパスが長すぎます\n");
+        return -1;
+    }
+    std::memcpy(buffer, current.c_str(), current.size() + 1);
+    return static_cast<int>(current.size());
+}
 
 std::string ToSystemPath(const char* path) {
     std::string out;
@@ -85,6 +107,12 @@ int MakeFullPath(const char* path, char* out, const char* base) {
     } else {
         char current[kFilePathMax] = {};
         ActiveFileAccessFunctions().getCurrentDir(current);
+        if (current[0] == 0) {
+            // Resolving against an empty base would give a wrong path, not a shorter one.
+            out[0] = 0;
+            AddLogFormat("カレントディレクトリが分からないため完全なパスを作れません in MakeFullPath");
+            return -1;
+        }
         baseText = current;
     }
     const std::string full = path == nullptr ? ToSystemPath(baseText.c_str())

@@ -14,6 +14,12 @@ std::string ToSystemPath(const char* path);
 // length limit.
 std::string FullPathOf(const std::string& path, const std::string& base);
 
+// The current directory whatever its length, "" when the system cannot give it.
+std::string CurrentDirectoryPath();
+// Copies the current directory into a caller's buffer of `size` bytes: its length, or -1
+// (buffer emptied, logged) when it cannot be read or does not fit.
+int CopyCurrentDirectory(char* buffer, size_t size);
+
 // a-z to A-Z, two-byte characters (by the character set given) left whole.
 std::string UpperCaseAscii(const std::string& text, int charSet);
 

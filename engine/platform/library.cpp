@@ -141,8 +141,8 @@ int InitLibraryCore() {
     CheckFullScreenSize();
     InitYuvTables();
     ReleaseArchivesNotInUse();
-    InstallFileOperations(lib.startDirectory);
-    if (!Log().directory[0]) SetLogDirectory(lib.startDirectory);
+    lib.startDirectory = InstallFileOperations();
+    if (Log().directory.empty()) UseLogDirectory(lib.startDirectory);
     InitLogFile();
     if (RefusesTwentyFourBits()) {
         AddLogText("ＯＲＶＩＫライブラリは２４ビットカラーモードに対応していません\n");

@@ -2,6 +2,7 @@
 // failed start-up and a shutdown share.
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace orvik {
 
@@ -10,7 +11,7 @@ struct LibraryState {
     int32_t starting = 0;
     int32_t shuttingDown = 0;
     int32_t comStarted = 0;
-    char startDirectory[260] = {};
+    std::string startDirectory;  // any length the system gives; empty when unknown
 };
 
 LibraryState& Library();

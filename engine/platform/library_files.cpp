@@ -2,20 +2,29 @@
 
 #include "engine/platform/archive_files.h"
 #include "engine/platform/file_access.h"
+#include "engine/platform/full_path.h"
+#include "engine/platform/log.h"
 #include "engine/platform/stream.h"
 
 namespace orvik {
 
-void InstallFileOperations(char* startDirectory) {
+std::string InstallFileOperations() {
     SetFileAccessFunctions(nullptr);
-    // The two sets answer differently (the plain one gives the length, the archive-aware
-    // one 0); both leave the buffer empty when the directory cannot be read.
-    startDirectory[0] = '\0';
-    ActiveFileAccessFunctions().getCurrentDir(startDirectory);
+    // The table now holds a built-in set, whose directory query is the system's current
+    // directory; it is read here without the query's 260-byte buffer, so that a program
+    // started deep in a directory tree still finds its way back at shutdown.
+    std::string start = CurrentDirectoryPath();
+    if (start.empty()) AddLogText("起動時のカレントディレクトリを取得できませんでした\n");
+    return start;
 }
 
-void RestoreStartDirectory(const char* startDirectory) {
-    if (startDirectory[0]) ActiveFileAccessFunctions().setCurrentDir(startDirectory);
+void RestoreStartDirectory(const std::string& startDirectory) {
+    if (startDirectory.empty()) return;
+    ActiveFileAccessFunctions().setCurrentDir(startDirectory.c_str());
+    // The archive-aware set answers 0 whatever happened, so the result is looked at.
+    if (CurrentDirectoryPath() != startDirectory) {
+        AddLogText("起動時のカレントディレクトリに戻れませんでした\n");
+    }
 }
 
 void ReleaseArchivesNotInUse() { ReleaseUnusedArchives(); }

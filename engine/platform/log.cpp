@@ -10,6 +10,7 @@
 
 #include "engine/platform/charset.h"
 #include "engine/platform/format.h"
+#include "engine/platform/full_path.h"
 #include "engine/platform/timing.h"
 #include "host/clock.h"
 #include "host/debug_output.h"
@@ -148,7 +149,7 @@ int AddLogText(const char* text) {
     }
     // A log that cannot be opened (or has been given no directory) is skipped, debugger
     // output included.
-    if (g_log.directory[0] == '\0') return -1;
+    if (g_log.directory.empty()) return -1;
     const std::string path = PathLocked();
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return -1;
@@ -185,9 +186,8 @@ int DecLogIndent() {
 int InitLogFile() {
     std::lock_guard lock(LogLock());
     if (g_log.logOff) return 0;
-    if (g_log.directory[0] == '\0' && !::getcwd(g_log.directory, sizeof g_log.directory)) {
-        std::snprintf(g_log.directory, sizeof g_log.directory, ".");
-    }
+    if (g_log.directory.empty()) g_log.directory = CurrentDirectoryPath();
+    if (g_log.directory.empty()) g_log.directory = ".";
     MakeFileName(g_log.fileName, sizeof g_log.fileName);
     g_log.opened = 1;
     const std::string path = PathLocked();
@@ -217,20 +217,18 @@ int SetLogFileEnabled(int enabled) {
     return 0;
 }
 
+void UseLogDirectory(const std::string& directory) {
+    std::string path = ToSystemPath(directory.c_str());
+    std::lock_guard lock(LogLock());
+    g_log.directory = std::move(path);
+}
+
 int SetLogDirectory(const char* directory) {
-    if (!directory || std::strlen(directory) >= sizeof g_log.directory) {
+    if (!directory || std::strlen(directory) >= kFilePathMax) {
         AddLogText("ログの出力先ディレクトリのパスが長すぎます in SetLogDirectory\n");
         return -1;
     }
-    std::lock_guard lock(LogLock());
-    std::snprintf(g_log.directory, sizeof g_log.directory, "%s", directory);
-    for (char* p = g_log.directory; *p; ++p) {
-        if (IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') {
-            ++p;
-        } else if (*p == '\\') {
-            *p = '/';
-        }
-    }
+    UseLogDirectory(directory);
     return 0;
 }
 

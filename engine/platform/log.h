@@ -10,7 +10,7 @@ namespace orvik {
 
 struct LogState {
     int32_t logOff = 0;
-    char directory[260] = {};
+    std::string directory;  // "/" separators; any length start-up gives it
     char fileName[256] = {};
     int32_t datedName = 0;
     int32_t timeStampOff = 0;
@@ -37,6 +37,11 @@ int AddLogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Creates the log file afresh in the log directory (the current directory when none is
 // set, which then becomes the log directory). 0.
 int InitLogFile();
+
+// Makes `directory` the log directory whatever its length ("\\" becomes "/"); start-up
+// uses it for the start directory, which a deep directory tree makes longer than the
+// public setter takes.
+void UseLogDirectory(const std::string& directory);
 
 // Settings made before start-up. 0 turns the log off.
 int SetLogFileEnabled(int enabled);

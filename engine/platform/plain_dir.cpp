@@ -63,11 +63,7 @@ int PlainSetCurrentDir(const char* path) {
 
 int PlainGetCurrentDir(char* buffer) {
     if (buffer == nullptr) return 0;
-    if (getcwd(buffer, kFilePathMax) == nullptr) {
-        buffer[0] = 0;
-        return 0;
-    }
-    return static_cast<int>(std::strlen(buffer));
+    return std::max(CopyCurrentDirectory(buffer, kFilePathMax), 0);
 }
 
 // The search path's last element is the pattern; names and pattern compare without regard

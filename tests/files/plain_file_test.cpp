@@ -3,6 +3,9 @@
 #include <cstring>
 
 #include "../support/bounded_wait.h"
+#include "../support/deep_directory.h"
+#include "../support/temp_log.h"
+#include "engine/platform/archive_files.h"
 #include "engine/platform/file_access.h"
 #include "engine/platform/full_path.h"
 #include "engine/platform/plain_file.h"
@@ -12,6 +15,7 @@ namespace {
 
 using namespace orvik;
 using files_test::PatternBytes;
+using files_test::ScopedCurrentDir;
 using files_test::TempDir;
 
 struct PlainCase {
@@ -178,6 +182,40 @@ TEST(MakeFullPath, ResolvesDotsAgainstTheBase) {
     EXPECT_STREQ(out, "/x/y");
     EXPECT_EQ(MakeFullPath(std::string(300, 'a').c_str(), out, "/x"), -1);
     EXPECT_STREQ(out, "");
+}
+
+// A current directory past the 260-byte query buffer is not cut short: both sets' query
+// leaves the buffer empty and logs, and a full path against it is refused rather than
+// made against an empty base (which would give "/name").
+TEST(CurrentDirectory, DeeperThanTheQueryBufferIsRefusedNotTruncated) {
+    orvik_test::TempLog log;
+    TempDir dir;
+    char buffer[kFilePathMax];
+    {
+        ScopedCurrentDir here(dir.Path());
+        ASSERT_TRUE(here.ok());
+        EXPECT_EQ(PlainGetCurrentDir(buffer), static_cast<int>(dir.Path().size()));
+        EXPECT_EQ(buffer, dir.Path());
+        EXPECT_EQ(GetCurrentDirWithArchive(buffer), 0);
+        EXPECT_EQ(buffer, dir.Path());
+        ASSERT_EQ(MakeFullPath("x.bmp", buffer, nullptr), 0);
+        EXPECT_EQ(buffer, dir / "x.bmp");
+    }
+    const std::string deep = orvik_test::MakeDeepDirectory(dir.Path(), 300);
+    ASSERT_FALSE(deep.empty());
+    ScopedCurrentDir there(deep);
+    ASSERT_TRUE(there.ok());
+    EXPECT_EQ(CurrentDirectoryPath(), deep);
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(PlainGetCurrentDir(buffer), 0);
+    EXPECT_STREQ(buffer, "");
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(GetCurrentDirWithArchive(buffer), 0);
+    EXPECT_STREQ(buffer, "");
+    EXPECT_NE(log.Read().find("カレントディレクトリのパスが長すぎます"), std::string::npos);
+    EXPECT_EQ(MakeFullPath("x.bmp", buffer, nullptr), -1);
+    EXPECT_STREQ(buffer, "");
+    EXPECT_NE(log.Read().find("in MakeFullPath"), std::string::npos);
 }
 
 // 0x95 0x5C is one Shift-JIS character whose trail byte is "\": it is not a separator.

@@ -6,6 +6,10 @@
 #include <orvik/files.h>
 #include <orvik/fonts.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "../support/deep_directory.h"
 #include "engine/graphics/font_record.h"
 #include "engine/platform/onscreen_log.h"
 
@@ -262,7 +266,7 @@ TEST_F(StartupTest, ShutdownReturnsToTheStartDirectoryWithEitherFileSet) {
         SCOPED_TRACE(archives);
         orvik::SetArchiveAccess(archives);
         ASSERT_EQ(InitLibrary(), 0);
-        EXPECT_STREQ(orvik::Library().startDirectory, start);
+        EXPECT_EQ(orvik::Library().startDirectory, start);
         ASSERT_EQ(chdir("/"), 0);
         ASSERT_EQ(EndLibrary(), 0);
         char now[4096];
@@ -270,6 +274,52 @@ TEST_F(StartupTest, ShutdownReturnsToTheStartDirectoryWithEitherFileSet) {
         EXPECT_STREQ(now, start);
     }
     orvik::SetArchiveAccess(1);
+}
+
+// A program started deep in a directory tree (a path far past 260 bytes) records the
+// whole start directory, logs there when no log directory was set, and shutdown goes back
+// to it with either file set.
+TEST_F(StartupTest, DeepStartDirectoryIsRecordedWholeAndRestored) {
+    const std::string deep = MakeDeepDirectory(engine_.Log().Directory() + "/tree", 700);
+    ASSERT_FALSE(deep.empty());
+    char before[4096];
+    ASSERT_NE(getcwd(before, sizeof before), nullptr);
+    ASSERT_EQ(chdir(deep.c_str()), 0);
+    for (int archives : {1, 0}) {
+        SCOPED_TRACE(archives);
+        orvik::ResetLog();  // no log directory: it becomes the start directory
+        std::filesystem::remove(deep + "/Log.txt");
+        orvik::SetArchiveAccess(archives);
+        ASSERT_EQ(InitLibrary(), 0);
+        EXPECT_EQ(orvik::Library().startDirectory, deep);
+        EXPECT_EQ(orvik::Log().directory, deep);
+        ASSERT_EQ(chdir("/"), 0);
+        ASSERT_EQ(EndLibrary(), 0);
+        const std::string now = std::filesystem::current_path().string();
+        EXPECT_EQ(now, deep);
+        std::ifstream log(deep + "/Log.txt");
+        EXPECT_TRUE(log.good());
+        const std::string text{std::istreambuf_iterator<char>(log), {}};
+        EXPECT_EQ(text.find("戻れませんでした"), std::string::npos);
+    }
+    orvik::SetArchiveAccess(1);
+    ASSERT_EQ(chdir(before), 0);
+}
+
+// A start directory that is gone by shutdown cannot be gone back to: the program stays
+// where it is and the log says so.
+TEST_F(StartupTest, StartDirectoryRemovedBeforeShutdownIsLogged) {
+    const std::string gone = engine_.Log().Directory() + "/gone";
+    ASSERT_TRUE(std::filesystem::create_directory(gone));
+    char before[4096];
+    ASSERT_NE(getcwd(before, sizeof before), nullptr);
+    ASSERT_EQ(chdir(gone.c_str()), 0);
+    ASSERT_EQ(InitLibrary(), 0);
+    ASSERT_EQ(chdir(before), 0);
+    ASSERT_TRUE(std::filesystem::remove(gone));
+    ASSERT_EQ(EndLibrary(), 0);
+    EXPECT_EQ(std::filesystem::current_path().string(), before);
+    EXPECT_NE(Log().find("起動時のカレントディレクトリに戻れませんでした"), std::string::npos);
 }
 
 }  // namespace
