@@ -1,11 +1,14 @@
 // BMP files: 1, 4, 8, 16, 24 and 32 bits, RLE8 and RLE4, bit fields, info headers of 40
-// bytes and more (V4, V5). Formats a palette image or a plain layout cannot hold directly
-// (1 and 16 bits, bit fields) are converted to 24-bit RGB.
+// bytes and more (V4, V5), the OS/2 headers (12 bytes with 3-byte palette entries, and
+// the OS/2 2.x header of up to 64), and JPEG or PNG files held as the pixel data. Formats
+// a palette image or a plain layout cannot hold directly (1 and 16 bits, bit fields) are
+// converted to 24-bit RGB.
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "engine/graphics/bmp_embedded.h"
 #include "engine/graphics/bmp_rle.h"
 #include "engine/graphics/image_memory.h"
 #include "engine/graphics/image_readers.h"
@@ -19,20 +22,26 @@ namespace {
 
 constexpr int kFileHeaderBytes = 14;
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3;
+// OS/2 1.x: 16-bit sizes, 3-byte palette entries. OS/2 2.x: the Windows layout for its
+// first 40 bytes, 64 in all, and writers may stop it after any field from 16 bytes on.
+constexpr uint32_t kCoreHeaderBytes = 12, kOs2MinHeaderBytes = 16, kOs2HeaderBytes = 64;
 
 struct BmpInfo {
     uint32_t dataOffset;
     uint32_t headerSize;
+    bool os2;  // an OS/2 header, whose compression codes 3 and 4 mean other things
     int32_t width;
     int32_t fileHeight;  // negative for rows stored top to bottom
     int32_t height;
     int bitCount;
     uint32_t compression;
     uint32_t colorsUsed;
+    uint32_t sizeImage;
     uint32_t masks[4];  // red, green, blue, alpha
     PaletteEntry palette[256];
     int paletteCount;
     int32_t rowBytes;  // one stored row, rounded up to 4 bytes
+    int paletteEntryBytes;
 };
 
 int Damaged(const char* what) {
@@ -52,9 +61,70 @@ bool KnownVariant(const BmpInfo& b) {
     }
 }
 
-// The palette follows the info header, whatever its size, and has the header's count of
-// used colours (0 meaning all 2^bits); the bit-field masks follow a 40-byte header and
-// lie inside the larger ones.
+bool Embedded(const BmpInfo& b) {
+    return !b.os2 && (b.compression == kBiJpeg || b.compression == kBiPng);
+}
+
+int TooLarge(int64_t width, int64_t height) {
+    AddLogFormat("ＢＭＰファイルの画像が大きすぎます(%lld x %lld) in ReadBmpImage",
+                 static_cast<long long>(width), static_cast<long long>(height));
+    return -1;
+}
+
+bool ValidHeaderSize(uint32_t size) {
+    return size == kCoreHeaderBytes || (size >= kOs2MinHeaderBytes && size <= 0x10000);
+}
+
+// The info header after its size field; fields a short OS/2 2.x header leaves out stay 0.
+void ParseInfoHeader(const uint8_t* info, BmpInfo* b) {
+    if (b->headerSize == kCoreHeaderBytes) {
+        b->os2 = true;
+        b->width = ReadLe16(info + 4);
+        b->fileHeight = ReadLe16(info + 6);
+        b->bitCount = ReadLe16(info + 10);
+        b->paletteEntryBytes = 3;
+        return;
+    }
+    b->os2 = b->headerSize < 40 || b->headerSize == kOs2HeaderBytes;
+    b->width = static_cast<int32_t>(ReadLe32(info + 4));
+    b->fileHeight = static_cast<int32_t>(ReadLe32(info + 8));
+    b->bitCount = ReadLe16(info + 14);
+    b->compression = ReadLe32(info + 16);
+    b->sizeImage = ReadLe32(info + 20);
+    b->colorsUsed = ReadLe32(info + 32);
+    b->paletteEntryBytes = 4;
+}
+
+int CheckSizes(BmpInfo* b) {
+    const int64_t height = std::llabs(static_cast<int64_t>(b->fileHeight));
+    if (b->width <= 0 || height == 0) return Damaged("size");
+    if (CheckImageSides(b->width, height) != 0) return TooLarge(b->width, height);
+    b->height = static_cast<int32_t>(height);
+    b->rowBytes = static_cast<int32_t>(((int64_t{b->bitCount} * b->width + 31) / 32) * 4);
+    return 0;
+}
+
+// The palette follows the info header, whatever its size. A Windows or OS/2 2.x palette
+// has the header's count of used colours (0 meaning all 2^bits); an OS/2 1.x one has no
+// count, and is cut short where the pixel data begins.
+int ReadPalette(const StreamCursor& in, BmpInfo* b) {
+    const uint32_t full = 1u << b->bitCount;
+    uint32_t count = b->colorsUsed == 0 || b->colorsUsed > full ? full : b->colorsUsed;
+    const int64_t start = kFileHeaderBytes + int64_t{b->headerSize};
+    const int entry = b->paletteEntryBytes;
+    if (b->headerSize == kCoreHeaderBytes && b->dataOffset > start)
+        count = static_cast<uint32_t>(std::min<int64_t>(count, (b->dataOffset - start) / entry));
+    uint8_t raw[256 * 4];
+    if (!in.Seek(start) || !in.Read(raw, count * entry)) return Damaged("palette");
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint8_t* c = raw + i * entry;
+        b->palette[i] = PaletteEntry{c[0], c[1], c[2], 0};
+    }
+    b->paletteCount = static_cast<int>(count);
+    return 0;
+}
+
+// The bit-field masks follow a 40-byte header and lie inside the larger ones.
 int ReadHeaders(const StreamCursor& in, BmpInfo* b) {
     uint8_t file[kFileHeaderBytes];
     if (!in.Read(file, sizeof file) || file[0] != 'B' || file[1] != 'M') return -1;
@@ -62,20 +132,17 @@ int ReadHeaders(const StreamCursor& in, BmpInfo* b) {
     uint8_t info[124] = {};
     if (!in.Read(info, 4)) return Damaged("header");
     b->headerSize = ReadLe32(info);
-    if (b->headerSize < 40 || b->headerSize > 0x10000) return Damaged("header size");
+    if (!ValidHeaderSize(b->headerSize)) return Damaged("header size");
     if (!in.Read(info + 4, std::min<uint32_t>(b->headerSize, sizeof info) - 4))
         return Damaged("header");
-    b->width = static_cast<int32_t>(ReadLe32(info + 4));
-    b->fileHeight = static_cast<int32_t>(ReadLe32(info + 8));
-    b->bitCount = ReadLe16(info + 14);
-    b->compression = ReadLe32(info + 16);
-    b->colorsUsed = ReadLe32(info + 32);
-    if (!KnownVariant(*b)) return Damaged("variant");
-    const int64_t height = std::llabs(static_cast<int64_t>(b->fileHeight));
-    if (b->width <= 0 || height == 0 || CheckImageSides(b->width, height) != 0)
-        return Damaged("size");
-    b->height = static_cast<int32_t>(height);
-    b->rowBytes = static_cast<int32_t>(((int64_t{b->bitCount} * b->width + 31) / 32) * 4);
+    ParseInfoHeader(info, b);
+    if (b->os2 && b->compression > kBiRle4) {
+        AddLogText("ＯＳ／２のハフマン圧縮とＲＬＥ２４のＢＭＰファイルには対応していません in ReadBmpImage\n");
+        return -1;
+    }
+    if (!Embedded(*b) && !KnownVariant(*b)) return Damaged("variant");
+    if (CheckSizes(b) != 0) return -1;
+    if (Embedded(*b)) return 0;
 
     if (b->compression == kBiBitFields) {
         if (b->headerSize == 40 && !in.Read(info + 40, 12)) return Damaged("masks");
@@ -84,17 +151,7 @@ int ReadHeaders(const StreamCursor& in, BmpInfo* b) {
     } else if (b->bitCount == 16) {
         b->masks[0] = 0x7C00, b->masks[1] = 0x03E0, b->masks[2] = 0x001F, b->masks[3] = 0;
     }
-    if (b->bitCount <= 8) {
-        const uint32_t full = 1u << b->bitCount;
-        const uint32_t count = b->colorsUsed == 0 || b->colorsUsed > full ? full : b->colorsUsed;
-        uint8_t raw[256 * 4];
-        if (!in.Seek(kFileHeaderBytes + int64_t{b->headerSize}) || !in.Read(raw, count * 4))
-            return Damaged("palette");
-        for (uint32_t i = 0; i < count; ++i)
-            b->palette[i] = PaletteEntry{raw[4 * i], raw[4 * i + 1], raw[4 * i + 2], 0};
-        b->paletteCount = static_cast<int>(count);
-    }
-    return 0;
+    return b->bitCount <= 8 ? ReadPalette(in, b) : 0;
 }
 
 void SetPaletteFormat(const BmpInfo& b, BaseImage* out) {
@@ -224,6 +281,9 @@ int ReadBmpImage(ImageStream* stream, BaseImage* out) {
     if (ReadHeaders(in, &b) != 0) return -1;
     const int64_t size = in.Size();
     if (b.dataOffset > size || !in.Seek(b.dataOffset)) return Damaged("data offset");
+    if (Embedded(b))
+        return ReadEmbeddedBmpImage(
+            in, {b.compression, b.dataOffset, b.sizeImage, b.width, b.height}, out);
     const size_t dataBytes = static_cast<size_t>(size - b.dataOffset);
     const bool runLength = b.compression == kBiRle8 || b.compression == kBiRle4;
     if (!runLength && dataBytes < static_cast<size_t>(b.rowBytes) * b.height)

@@ -133,8 +133,12 @@ int ReadDdsImage(ImageStream* stream, BaseImage* out) {
     if (!in.Read(raw, sizeof raw)) return Damaged("header");
     DdsHeader d = Parse(raw);
     ApplyNumberedLayout(&d);
-    if (d.width == 0 || d.height == 0 || CheckImageSides(d.width, d.height) != 0)
-        return Damaged("size");
+    if (d.width == 0 || d.height == 0) return Damaged("size");
+    if (CheckImageSides(d.width, d.height) != 0) {
+        AddLogFormat("ＤＤＳファイルの画像が大きすぎます(%lld x %lld) in ReadDdsImage",
+                     static_cast<long long>(d.width), static_cast<long long>(d.height));
+        return -1;
+    }
 
     ColorFormat& f = out->format;
     uint32_t compression = kCompressionNone;

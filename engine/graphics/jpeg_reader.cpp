@@ -1,5 +1,6 @@
 // JPEG files through libjpeg: grey and colour images, decoded straight into the rows of
-// the base image (colour as blue, green, red).
+// the base image (colour as blue, green, red), and CMYK or YCCK images (as printing
+// programs write them) brought to the same blue, green, red rows.
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -96,29 +97,63 @@ struct JpegJob {
     PixelBlock pixels;
 };
 
+// Ink to light: each colour channel is what its ink and the black leave. Adobe's writers
+// store every ink inverted (0 is full ink), and libjpeg hands the bytes over as stored, so
+// a file with Adobe's marker is read the other way round.
+void CmykRowToBgr(const JSAMPLE* cmyk, uint8_t* bgr, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        const int flip = inverted ? 0 : 255;
+        const int k = cmyk[3] ^ flip;
+        for (int c = 0; c < 3; ++c) bgr[2 - c] = static_cast<uint8_t>(((cmyk[c] ^ flip) * k + 127) / 255);
+    }
+}
+
+// Grey and RGB decode as they are (RGB straight to BGR); CMYK and YCCK (which libjpeg turns
+// into CMYK) decode to CMYK and are converted. False for any other layout.
+bool ChooseOutput(jpeg_decompress_struct* cinfo, bool* cmyk) {
+    *cmyk = cinfo->num_components == 4 &&
+            (cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK);
+    if (*cmyk) cinfo->out_color_space = JCS_CMYK;
+    else if (cinfo->num_components == 1) cinfo->out_color_space = JCS_GRAYSCALE;
+    else if (cinfo->num_components == 3) cinfo->out_color_space = JCS_EXT_BGR;
+    else return false;
+    return true;
+}
+
+void ReadRows(jpeg_decompress_struct* cinfo, uint8_t* pixels, size_t pitch, bool cmyk) {
+    JSAMPARRAY cmykRow = cmyk ? (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
+                                                           JPOOL_IMAGE, cinfo->output_width * 4, 1)
+                              : nullptr;
+    while (cinfo->output_scanline < cinfo->output_height) {
+        uint8_t* out = pixels + cinfo->output_scanline * pitch;
+        JSAMPROW row = cmyk ? cmykRow[0] : out;
+        jpeg_read_scanlines(cinfo, &row, 1);
+        if (cmyk) CmykRowToBgr(row, out, cinfo->output_width, cinfo->saw_Adobe_marker);
+    }
+}
+
 int DecodeJpeg(JpegJob* job, ImageStream* stream, BaseImage* out) {
     jpeg_decompress_struct* cinfo = &job->cinfo;
     if (setjmp(job->error.jump)) return -1;
     SetupJpegMemorySource(cinfo, stream);
     jpeg_read_header(cinfo, TRUE);
-    if (cinfo->num_components != 1 && cinfo->num_components != 3) {
-        AddLogText("ＣＭＹＫ形式のＪＰＥＧファイルには対応していません in ReadJpegImage\n");
+    bool cmyk = false;
+    if (!ChooseOutput(cinfo, &cmyk)) {
+        AddLogFormat("%d成分のＪＰＥＧファイルには対応していません in ReadJpegImage",
+                     cinfo->num_components);
         return -1;
     }
     if (CheckImageSides(cinfo->image_width, cinfo->image_height) != 0) {
         AddLogText("ＪＰＥＧファイルの画像が大きすぎます in ReadJpegImage\n");
         return -1;
     }
-    cinfo->out_color_space = cinfo->num_components == 1 ? JCS_GRAYSCALE : JCS_EXT_BGR;
     jpeg_start_decompress(cinfo);
-    const size_t pitch = static_cast<size_t>(cinfo->output_width) * cinfo->output_components;
+    const int bytes = cmyk ? 3 : cinfo->output_components;
+    const size_t pitch = static_cast<size_t>(cinfo->output_width) * bytes;
     if (!ORVIK_BLOCK_ALLOC(job->pixels, pitch * cinfo->output_height)) return -1;
-    while (cinfo->output_scanline < cinfo->output_height) {
-        JSAMPROW row = job->pixels.Get() + cinfo->output_scanline * pitch;
-        jpeg_read_scanlines(cinfo, &row, 1);
-    }
+    ReadRows(cinfo, job->pixels.Get(), pitch, cmyk);
     jpeg_finish_decompress(cinfo);
-    if (cinfo->output_components == 1) FillGray8ColorFormat(&out->format);
+    if (bytes == 1) FillGray8ColorFormat(&out->format);
     else FillRgb24ColorFormat(&out->format);
     out->width = static_cast<int32_t>(cinfo->output_width);
     out->height = static_cast<int32_t>(cinfo->output_height);

@@ -52,8 +52,7 @@ int ParseHeader(const uint8_t* h, TgaHeader* t) {
     if (t->imageType != 1 && t->imageType != 2 && t->imageType != 9 && t->imageType != 10)
         return -1;
     if (ReadLe16(h + 8) != 0 || ReadLe16(h + 10) != 0) return -1;
-    if (t->width == 0 || t->height == 0 || t->width > kMaxTgaSide || t->height > kMaxTgaSide)
-        return -1;
+    if (t->width == 0 || t->height == 0) return -1;
     t->mapped = t->imageType == 1 || t->imageType == 9;
     t->runLength = t->imageType >= 9;
     t->colourBits = t->mapped ? t->mapEntryBits : t->pixelBits;
@@ -62,6 +61,11 @@ int ParseHeader(const uint8_t* h, TgaHeader* t) {
     if (t->mapped && (t->colorMapType != 1 || t->pixelBits != 8 ||
                       t->mapFirst + t->mapLength > 256))
         return -1;
+    // Checked last: only a header that is a TGA's in every other way is told too large.
+    if (t->width > kMaxTgaSide || t->height > kMaxTgaSide) {
+        AddLogFormat("ＴＧＡファイルの画像が大きすぎます(%d x %d) in ReadTgaImage", t->width, t->height);
+        return -1;
+    }
     return 0;
 }
 

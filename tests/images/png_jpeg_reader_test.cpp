@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "tests/support/codec_file_builders.h"
+#include "tests/support/temp_log.h"
 
 namespace {
 
@@ -150,9 +151,42 @@ TEST(JpegReaderTest, GreyAndColour) {
     EXPECT_NEAR(static_cast<int>(px & 255), 30, 6);
 }
 
-TEST(JpegReaderTest, RefusesCmykAndDamagedFiles) {
-    Bytes cmyk(8 * 8 * 4, 50);
-    EXPECT_EQ(ReadWith(orvik::ReadJpegImage, MakeJpeg(8, 8, 4, cmyk))->code, -1);
+// Printing programs write CMYK, or YCCK, which libjpeg turns back into CMYK. With Adobe's
+// marker the inks are stored inverted (0 is full ink), as Adobe's own writers store them.
+TEST(JpegReaderTest, CmykAndYcckBecomeBgr) {
+    // Red ink-free light: no cyan, full magenta and yellow, no black; then a half black.
+    const uint8_t redInks[4] = {0, 255, 255, 0};
+    const uint8_t greyInks[4] = {0, 0, 0, 128};
+    auto pixels = [](const uint8_t* inks, bool inverted) {
+        Bytes out;
+        for (int i = 0; i < 8 * 8; ++i)
+            for (int c = 0; c < 4; ++c) out.push_back(static_cast<uint8_t>(inverted ? 255 - inks[c] : inks[c]));
+        return out;
+    };
+    struct Case {
+        J_COLOR_SPACE stored;
+        bool adobe;
+    };
+    for (const Case& k : {Case{JCS_CMYK, true}, Case{JCS_YCCK, true}, Case{JCS_CMYK, false}}) {
+        SCOPED_TRACE(k.stored == JCS_YCCK ? "YCCK" : k.adobe ? "Adobe CMYK" : "plain CMYK");
+        auto red = ReadWith(orvik::ReadJpegImage, MakeJpeg(8, 8, 4, pixels(redInks, k.adobe), 95, k.stored, k.adobe));
+        ASSERT_EQ(red->code, 0);
+        EXPECT_EQ(red->image.format.bitDepth, 24);
+        EXPECT_EQ(red->image.pitch, 24);
+        const uint32_t r = red->At(5, 6);
+        EXPECT_NEAR(static_cast<int>(r >> 16 & 255), 255, 8);
+        EXPECT_NEAR(static_cast<int>(r >> 8 & 255), 0, 8);
+        EXPECT_NEAR(static_cast<int>(r & 255), 0, 8);
+        auto grey = ReadWith(orvik::ReadJpegImage, MakeJpeg(8, 8, 4, pixels(greyInks, k.adobe), 95, k.stored, k.adobe));
+        ASSERT_EQ(grey->code, 0);
+        for (int shift : {16, 8, 0}) EXPECT_NEAR(static_cast<int>(grey->At(0, 0) >> shift & 255), 127, 8);
+    }
+}
+
+TEST(JpegReaderTest, RefusesOtherLayoutsAndDamagedFiles) {
+    orvik_test::TempLog log;
+    EXPECT_EQ(ReadWith(orvik::ReadJpegImage, MakeJpeg(8, 8, 2, Bytes(8 * 8 * 2, 50)))->code, -1);
+    EXPECT_NE(log.Read().find("2成分のＪＰＥＧファイルには対応していません"), std::string::npos);
     Bytes grey(8 * 8, 77);
     Bytes file = MakeJpeg(8, 8, 1, grey);
     Bytes headerOnly(file.begin(), file.begin() + 20);

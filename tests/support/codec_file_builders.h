@@ -64,8 +64,11 @@ inline Bytes MakePng(const PngSpec& s) {
     return out;
 }
 
-// Components 1 (grey), 3 (RGB) or 4 (CMYK); pixels top row first, interleaved.
-inline Bytes MakeJpeg(int width, int height, int components, const Bytes& pixels, int quality = 95) {
+// Components 1 (grey), 3 (RGB), 4 (CMYK) or any other count (no colour space); pixels top row first, interleaved. `stored`
+// picks the colour space in the file (YCCK for CMYK input); without Adobe's marker a CMYK
+// file carries nothing that says its inks are inverted.
+inline Bytes MakeJpeg(int width, int height, int components, const Bytes& pixels, int quality = 95,
+                      J_COLOR_SPACE stored = JCS_UNKNOWN, bool adobeMarker = true) {
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
     c.err = jpeg_std_error(&err);
@@ -76,8 +79,13 @@ inline Bytes MakeJpeg(int width, int height, int components, const Bytes& pixels
     c.image_width = width;
     c.image_height = height;
     c.input_components = components;
-    c.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
+    c.in_color_space = components == 1   ? JCS_GRAYSCALE
+                       : components == 3 ? JCS_RGB
+                       : components == 4 ? JCS_CMYK
+                                         : JCS_UNKNOWN;
     jpeg_set_defaults(&c);
+    if (stored != JCS_UNKNOWN) jpeg_set_colorspace(&c, stored);
+    c.write_Adobe_marker = c.write_Adobe_marker && adobeMarker;
     jpeg_set_quality(&c, quality, TRUE);
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < c.image_height) {

@@ -62,9 +62,9 @@ struct BmpSpec {
     uint16_t bitCount = 24;
     uint32_t compression = 0;
     uint32_t colorsUsed = 0;
-    std::vector<uint32_t> palette;  // 0x00RRGGBB entries as written
-    std::vector<uint32_t> masks;    // written after a 40-byte header, or inside a larger one
-    Bytes pixels;                   // the stored rows, padding included
+    std::vector<uint32_t> palette = {};  // 0x00RRGGBB entries as written
+    std::vector<uint32_t> masks = {};    // written after a 40-byte header, or inside a larger one
+    Bytes pixels = {};                   // the stored rows, padding included
 };
 
 inline Bytes MakeBmp(const BmpSpec& s) {
@@ -95,6 +95,30 @@ inline Bytes MakeBmp(const BmpSpec& s) {
     Put32(file, static_cast<uint32_t>(14 + info.size()));
     Append(file, info);
     Append(file, s.pixels);
+    return file;
+}
+
+// An OS/2 1.x file: a 12-byte header with 16-bit sizes and 3-byte palette entries
+// (0x00RRGGBB written as blue, green, red).
+inline Bytes MakeCoreBmp(uint16_t width, uint16_t height, uint16_t bitCount,
+                         const std::vector<uint32_t>& palette, const Bytes& pixels) {
+    Bytes info;
+    Put32(info, 12);
+    Put16(info, width);
+    Put16(info, height);
+    Put16(info, 1);
+    Put16(info, bitCount);
+    for (uint32_t c : palette) {
+        Put16(info, c & 0xFFFF);
+        info.push_back(static_cast<uint8_t>(c >> 16));
+    }
+    Bytes file;
+    PutText(file, "BM");
+    Put32(file, static_cast<uint32_t>(14 + info.size() + pixels.size()));
+    Put32(file, 0);
+    Put32(file, static_cast<uint32_t>(14 + info.size()));
+    Append(file, info);
+    Append(file, pixels);
     return file;
 }
 
