@@ -19,6 +19,22 @@ class DeviceTest : public EngineTest {
 protected:
     static host::Device* D3DDevice() { return orvik::Graphics().dev.device; }
     static uint64_t DrawCalls() { return host::D3D9Counters().drawCalls; }
+    // What the device holds now for a render, texture-stage or sampler state.
+    static host::DWORD RenderState(host::D3DRENDERSTATETYPE s) {
+        host::DWORD v = 0;
+        D3DDevice()->GetRenderState(s, &v);
+        return v;
+    }
+    static host::DWORD StageState(host::DWORD stage, host::D3DTEXTURESTAGESTATETYPE s) {
+        host::DWORD v = 0;
+        D3DDevice()->GetTextureStageState(stage, s, &v);
+        return v;
+    }
+    static host::DWORD SamplerState(host::DWORD stage, host::D3DSAMPLERSTATETYPE s) {
+        host::DWORD v = 0;
+        D3DDevice()->GetSamplerState(stage, s, &v);
+        return v;
+    }
     static uint64_t Primitives() { return host::D3D9Counters().primitives; }
     // The back buffer's pixel as 0x00RRGGBB (32-bit back buffers).
     static uint32_t BackBufferPixel(int x, int y) {

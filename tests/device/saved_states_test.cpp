@@ -15,21 +15,6 @@ protected:
         ASSERT_EQ(orvik::InitLibrary(), 0);
         ASSERT_EQ(orvik::Graphics().direct3DMode, 1);
     }
-    static DWORD Render(D3DRENDERSTATETYPE s) {
-        DWORD v = 0;
-        D3DDevice()->GetRenderState(s, &v);
-        return v;
-    }
-    static DWORD Stage(DWORD stage, D3DTEXTURESTAGESTATETYPE s) {
-        DWORD v = 0;
-        D3DDevice()->GetTextureStageState(stage, s, &v);
-        return v;
-    }
-    static DWORD Sampler(DWORD stage, D3DSAMPLERSTATETYPE s) {
-        DWORD v = 0;
-        D3DDevice()->GetSamplerState(stage, s, &v);
-        return v;
-    }
     // The object bound now, without keeping a reference.
     static Texture* BoundTexture(DWORD stage) {
         Texture* t = nullptr;
@@ -77,9 +62,9 @@ TEST_F(SavedStatesTest, ChangesHoldInsideTheScopeAndComeBackAtItsEnd) {
         saved.SamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
         saved.Texture(1, texture);
         saved.Fvf(D3DFVF_XYZRHW | D3DFVF_TEX2);
-        EXPECT_EQ(Render(D3DRS_ALPHAREF), 200u);
-        EXPECT_EQ(Stage(1, D3DTSS_COLOROP), DWORD(D3DTOP_SELECTARG1));
-        EXPECT_EQ(Sampler(1, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
+        EXPECT_EQ(RenderState(D3DRS_ALPHAREF), 200u);
+        EXPECT_EQ(StageState(1, D3DTSS_COLOROP), DWORD(D3DTOP_SELECTARG1));
+        EXPECT_EQ(SamplerState(1, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
         EXPECT_EQ(BoundTexture(1), texture);
         EXPECT_EQ(BoundTarget(), otherTarget);
         EXPECT_EQ(BoundViewport().Width, 3u);
@@ -87,10 +72,10 @@ TEST_F(SavedStatesTest, ChangesHoldInsideTheScopeAndComeBackAtItsEnd) {
         d->GetFVF(&fvf);
         EXPECT_EQ(fvf, DWORD(D3DFVF_XYZRHW | D3DFVF_TEX2));
     }
-    EXPECT_EQ(Render(D3DRS_ALPHAREF), 7u);
-    EXPECT_EQ(Render(D3DRS_CULLMODE), DWORD(D3DCULL_CW));
-    EXPECT_EQ(Stage(1, D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
-    EXPECT_EQ(Sampler(1, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_WRAP));
+    EXPECT_EQ(RenderState(D3DRS_ALPHAREF), 7u);
+    EXPECT_EQ(RenderState(D3DRS_CULLMODE), DWORD(D3DCULL_CW));
+    EXPECT_EQ(StageState(1, D3DTSS_COLOROP), DWORD(D3DTOP_MODULATE));
+    EXPECT_EQ(SamplerState(1, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_WRAP));
     EXPECT_EQ(BoundTexture(1), nullptr);
     EXPECT_EQ(BoundTarget(), target);
     const D3DVIEWPORT9 back = BoundViewport();

@@ -26,16 +26,6 @@ protected:
         texture = GetGraphRecord(graph)->images->pieces[0].texture;
         set = GetGraphRecord(graph)->images;
     }
-    static DWORD State(D3DRENDERSTATETYPE s) {
-        DWORD v = 0;
-        D3DDevice()->GetRenderState(s, &v);
-        return v;
-    }
-    static DWORD Sampler(DWORD stage, D3DSAMPLERSTATETYPE s) {
-        DWORD v = 0;
-        D3DDevice()->GetSamplerState(stage, s, &v);
-        return v;
-    }
     void Setup(uint32_t flags) { SetupGraphDrawD3D(set, texture, flags); }
     Texture* texture = nullptr;
     const GraphImageSet* set = nullptr;
@@ -43,24 +33,24 @@ protected:
 
 TEST_F(SetupFlagsTest, ShadingFogAndSpecularFollowTheirFlags) {
     Setup(kSetupGouraud | kSetupFog | kSetupSpecular);
-    EXPECT_EQ(State(D3DRS_SHADEMODE), DWORD(D3DSHADE_GOURAUD));
-    EXPECT_EQ(State(D3DRS_FOGENABLE), 1u);
-    EXPECT_EQ(State(D3DRS_SPECULARENABLE), 1u);
+    EXPECT_EQ(RenderState(D3DRS_SHADEMODE), DWORD(D3DSHADE_GOURAUD));
+    EXPECT_EQ(RenderState(D3DRS_FOGENABLE), 1u);
+    EXPECT_EQ(RenderState(D3DRS_SPECULARENABLE), 1u);
     Setup(0);
-    EXPECT_EQ(State(D3DRS_SHADEMODE), DWORD(D3DSHADE_FLAT));
-    EXPECT_EQ(State(D3DRS_FOGENABLE), 0u);
-    EXPECT_EQ(State(D3DRS_SPECULARENABLE), 0u);
-    EXPECT_EQ(State(D3DRS_LIGHTING), 0u);  // 2D vertices come lit
+    EXPECT_EQ(RenderState(D3DRS_SHADEMODE), DWORD(D3DSHADE_FLAT));
+    EXPECT_EQ(RenderState(D3DRS_FOGENABLE), 0u);
+    EXPECT_EQ(RenderState(D3DRS_SPECULARENABLE), 0u);
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 0u);  // 2D vertices come lit
 }
 
 TEST_F(SetupFlagsTest, VertexAlphaBlendsEvenInBlendModeZero) {
     ASSERT_EQ(Draw().blendMode, 0);
     Setup(0);
-    EXPECT_EQ(State(D3DRS_ALPHABLENDENABLE), 0u);
+    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
     Setup(kSetupVertexAlpha);
-    EXPECT_EQ(State(D3DRS_ALPHABLENDENABLE), 1u);
-    EXPECT_EQ(State(D3DRS_SRCBLEND), DWORD(D3DBLEND_SRCALPHA));
-    EXPECT_EQ(State(D3DRS_DESTBLEND), DWORD(D3DBLEND_INVSRCALPHA));
+    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 1u);
+    EXPECT_EQ(RenderState(D3DRS_SRCBLEND), DWORD(D3DBLEND_SRCALPHA));
+    EXPECT_EQ(RenderState(D3DRS_DESTBLEND), DWORD(D3DBLEND_INVSRCALPHA));
 }
 
 TEST_F(SetupFlagsTest, SkippingTheTextureSetUpLeavesTheDrawTexture) {
@@ -78,7 +68,7 @@ TEST_F(SetupFlagsTest, ThreeDDrawsTakeLightsMaterialCullingAndTheirDepthSettings
     ds.t3d.material.diffuse[1] = 0.25f;
     ds.t3d.materialChanged = 1;
     Setup(kSetup3D | kSetupDepth3D | kSetupSpecular | kSetupVertexColor);
-    EXPECT_EQ(State(D3DRS_LIGHTING), 1u);
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
     D3DMATERIAL9 m;
     D3DDevice()->GetMaterial(&m);
     EXPECT_EQ(m.Diffuse.g, 0.25f);
@@ -86,29 +76,29 @@ TEST_F(SetupFlagsTest, ThreeDDrawsTakeLightsMaterialCullingAndTheirDepthSettings
     BOOL on = 0;
     ASSERT_EQ(D3DDevice()->GetLightEnable(0, &on), D3D_OK);  // the default light
     EXPECT_EQ(on, 1);
-    EXPECT_EQ(State(D3DRS_DIFFUSEMATERIALSOURCE), DWORD(D3DMCS_COLOR1));
-    EXPECT_EQ(State(D3DRS_SPECULARMATERIALSOURCE), DWORD(D3DMCS_COLOR2));
-    EXPECT_EQ(State(D3DRS_CULLMODE), DWORD(ds.cullMode));
-    EXPECT_EQ(State(D3DRS_ZENABLE), 1u);
-    EXPECT_EQ(State(D3DRS_ZWRITEENABLE), 1u);
-    EXPECT_EQ(State(D3DRS_ZFUNC), DWORD(D3DCMP_LESS));
+    EXPECT_EQ(RenderState(D3DRS_DIFFUSEMATERIALSOURCE), DWORD(D3DMCS_COLOR1));
+    EXPECT_EQ(RenderState(D3DRS_SPECULARMATERIALSOURCE), DWORD(D3DMCS_COLOR2));
+    EXPECT_EQ(RenderState(D3DRS_CULLMODE), DWORD(ds.cullMode));
+    EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
+    EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), 1u);
+    EXPECT_EQ(RenderState(D3DRS_ZFUNC), DWORD(D3DCMP_LESS));
     // Back to 2D: the 2D depth settings (off) and no culling, so mirrored draws show.
     Setup(0);
-    EXPECT_EQ(State(D3DRS_ZENABLE), 0u);
-    EXPECT_EQ(State(D3DRS_ZWRITEENABLE), 0u);
-    EXPECT_EQ(State(D3DRS_CULLMODE), DWORD(D3DCULL_NONE));
+    EXPECT_EQ(RenderState(D3DRS_ZENABLE), 0u);
+    EXPECT_EQ(RenderState(D3DRS_ZWRITEENABLE), 0u);
+    EXPECT_EQ(RenderState(D3DRS_CULLMODE), DWORD(D3DCULL_NONE));
 }
 
 TEST_F(SetupFlagsTest, AddressingClampsUnlessTheDrawStatesModesAreAsked) {
     Draw().textureAddress[0] = {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR, D3DTADDRESS_WRAP};
     Draw().textureAddress[5] = {D3DTADDRESS_MIRROR, D3DTADDRESS_WRAP, D3DTADDRESS_CLAMP};
     Setup(0);
-    EXPECT_EQ(Sampler(0, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
-    EXPECT_EQ(Sampler(0, D3DSAMP_ADDRESSV), DWORD(D3DTADDRESS_CLAMP));
+    EXPECT_EQ(SamplerState(0, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
+    EXPECT_EQ(SamplerState(0, D3DSAMP_ADDRESSV), DWORD(D3DTADDRESS_CLAMP));
     Setup(kSetupDrawAddressing);
-    EXPECT_EQ(Sampler(0, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_WRAP));
-    EXPECT_EQ(Sampler(0, D3DSAMP_ADDRESSV), DWORD(D3DTADDRESS_MIRROR));
-    EXPECT_EQ(Sampler(5, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_MIRROR));
+    EXPECT_EQ(SamplerState(0, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_WRAP));
+    EXPECT_EQ(SamplerState(0, D3DSAMP_ADDRESSV), DWORD(D3DTADDRESS_MIRROR));
+    EXPECT_EQ(SamplerState(5, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_MIRROR));
     // The draw state keeps its modes through a clamped draw.
     Setup(0);
     EXPECT_EQ(Draw().textureAddress[0][0], int32_t(D3DTADDRESS_WRAP));
@@ -147,17 +137,17 @@ TEST_F(SetupFlagsTest, ARunOfEqualDrawsStillSeesChangesInBetween) {
     Setup(0);
     Draw().filterMode = 1;
     Setup(0);
-    EXPECT_EQ(Sampler(0, D3DSAMP_MAGFILTER), DWORD(D3DTEXF_LINEAR));
+    EXPECT_EQ(SamplerState(0, D3DSAMP_MAGFILTER), DWORD(D3DTEXF_LINEAR));
     ASSERT_EQ(SetTextureAddressU(D3DTADDRESS_WRAP, 0), 0);
-    ASSERT_EQ(Sampler(0, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_WRAP));
+    ASSERT_EQ(SamplerState(0, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_WRAP));
     Setup(0);
-    EXPECT_EQ(Sampler(0, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
+    EXPECT_EQ(SamplerState(0, D3DSAMP_ADDRESSU), DWORD(D3DTADDRESS_CLAMP));
     ASSERT_EQ(SetLightingEnable(1), 0);
     Setup(0);
-    EXPECT_EQ(State(D3DRS_LIGHTING), 0u);
+    EXPECT_EQ(RenderState(D3DRS_LIGHTING), 0u);
     Draw().zEnable2D = 1;
     Setup(0);
-    EXPECT_EQ(State(D3DRS_ZENABLE), 1u);
+    EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
 }
 
 }  // namespace

@@ -19,11 +19,6 @@ protected:
     }
     // One pending triangle in the batch.
     static void Pend() { ASSERT_NE(ReserveBatchVertices(0, 0, host::D3DPT_TRIANGLELIST, 3), nullptr); }
-    static uint32_t DeviceState(host::D3DRENDERSTATETYPE s) {
-        host::DWORD v = 0;
-        D3DDevice()->GetRenderState(s, &v);
-        return v;
-    }
 };
 
 TEST_F(StateCacheTest, UnchangedValueKeepsTheBatchChangedValueDrawsItOnce) {
@@ -37,21 +32,21 @@ TEST_F(StateCacheTest, UnchangedValueKeepsTheBatchChangedValueDrawsItOnce) {
     EXPECT_EQ(SetCullModeCached(host::D3DCULL_CCW), 0);
     EXPECT_EQ(DrawCalls(), draws + 1);
     EXPECT_EQ(Batch().pending, 0u);
-    EXPECT_EQ(DeviceState(host::D3DRS_CULLMODE), uint32_t(host::D3DCULL_CCW));
+    EXPECT_EQ(RenderState(host::D3DRS_CULLMODE), uint32_t(host::D3DCULL_CCW));
     // Nothing pending: a further change reaches the device without a draw.
     EXPECT_EQ(SetFogColorCached(0xFF102030), 0);
     EXPECT_EQ(DrawCalls(), draws + 1);
-    EXPECT_EQ(DeviceState(host::D3DRS_FOGCOLOR), 0xFF102030u);
+    EXPECT_EQ(RenderState(host::D3DRS_FOGCOLOR), 0xFF102030u);
 }
 
 TEST_F(StateCacheTest, ShadowsHoldWhatTheDeviceHoldsAfterStartUp) {
     // A shadow that disagrees with the device makes a setter skip a needed write.
     for (auto s : {host::D3DRS_ZENABLE, host::D3DRS_CULLMODE, host::D3DRS_LIGHTING, host::D3DRS_FOGENABLE,
                    host::D3DRS_ALPHABLENDENABLE, host::D3DRS_SHADEMODE, host::D3DRS_FOGEND})
-        EXPECT_EQ(StateCache().render[s], DeviceState(s)) << "state " << s;
-    ASSERT_EQ(DeviceState(host::D3DRS_ZENABLE), 1u);
+        EXPECT_EQ(StateCache().render[s], RenderState(s)) << "state " << s;
+    ASSERT_EQ(RenderState(host::D3DRS_ZENABLE), 1u);
     SetZEnableCached(0);
-    EXPECT_EQ(DeviceState(host::D3DRS_ZENABLE), 0u);
+    EXPECT_EQ(RenderState(host::D3DRS_ZENABLE), 0u);
 }
 
 TEST_F(StateCacheTest, ForceFlagWritesUnchangedValues) {
@@ -59,13 +54,13 @@ TEST_F(StateCacheTest, ForceFlagWritesUnchangedValues) {
     // Someone wrote the device behind the cache's back (as a new device would start).
     D3DDevice()->SetRenderState(host::D3DRS_ZFUNC, host::D3DCMP_ALWAYS);
     SetZFuncCached(host::D3DCMP_LESS);
-    EXPECT_EQ(DeviceState(host::D3DRS_ZFUNC), uint32_t(host::D3DCMP_ALWAYS));
+    EXPECT_EQ(RenderState(host::D3DRS_ZFUNC), uint32_t(host::D3DCMP_ALWAYS));
     StateCache().force = 1;
     Pend();
     uint64_t draws = DrawCalls();
     SetZFuncCached(host::D3DCMP_LESS);
     StateCache().force = 0;
-    EXPECT_EQ(DeviceState(host::D3DRS_ZFUNC), uint32_t(host::D3DCMP_LESS));
+    EXPECT_EQ(RenderState(host::D3DRS_ZFUNC), uint32_t(host::D3DCMP_LESS));
     EXPECT_EQ(DrawCalls(), draws + 1);
 }
 
@@ -78,8 +73,8 @@ TEST_F(StateCacheTest, ReapplyPutsEveryCachedValueBackOnTheDevice) {
     D3DDevice()->SetRenderState(host::D3DRS_ZENABLE, 1);
     D3DDevice()->SetSamplerState(2, host::D3DSAMP_ADDRESSU, host::D3DTADDRESS_MIRROR);
     ASSERT_EQ(ReapplyDeviceStates(), 0);
-    EXPECT_EQ(DeviceState(host::D3DRS_CULLMODE), uint32_t(host::D3DCULL_CW));
-    EXPECT_EQ(DeviceState(host::D3DRS_ZENABLE), 0u);
+    EXPECT_EQ(RenderState(host::D3DRS_CULLMODE), uint32_t(host::D3DCULL_CW));
+    EXPECT_EQ(RenderState(host::D3DRS_ZENABLE), 0u);
     host::DWORD address = 0;
     D3DDevice()->GetSamplerState(2, host::D3DSAMP_ADDRESSU, &address);
     EXPECT_EQ(address, uint32_t(host::D3DTADDRESS_WRAP));
@@ -95,7 +90,7 @@ TEST_F(StateCacheTest, FloatStatesCompareTheirBits) {
     SetFogRangeCached(0.0f, 1500.5f);
     EXPECT_EQ(DrawCalls(), draws + 1);
     float end;
-    uint32_t bits = DeviceState(host::D3DRS_FOGEND);
+    uint32_t bits = RenderState(host::D3DRS_FOGEND);
     std::memcpy(&end, &bits, 4);
     EXPECT_EQ(end, 1500.5f);
 }
@@ -122,19 +117,19 @@ TEST_F(StateCacheTest, DrawTextureSwitchesSetOnlyTheFlagsTheyNeed) {
 TEST_F(StateCacheTest, BlendModesBecomeBlendFactors) {
     SetDrawBlendModeCached(1, 128);
     SetupDrawDeviceState();
-    EXPECT_EQ(DeviceState(host::D3DRS_ALPHABLENDENABLE), 1u);
-    EXPECT_EQ(DeviceState(host::D3DRS_SRCBLEND), uint32_t(host::D3DBLEND_SRCALPHA));
-    EXPECT_EQ(DeviceState(host::D3DRS_DESTBLEND), uint32_t(host::D3DBLEND_INVSRCALPHA));
+    EXPECT_EQ(RenderState(host::D3DRS_ALPHABLENDENABLE), 1u);
+    EXPECT_EQ(RenderState(host::D3DRS_SRCBLEND), uint32_t(host::D3DBLEND_SRCALPHA));
+    EXPECT_EQ(RenderState(host::D3DRS_DESTBLEND), uint32_t(host::D3DBLEND_INVSRCALPHA));
     // Subtraction is a true reverse subtraction on a device with blend operations.
     SetDrawBlendModeCached(3, 255);
     SetupDrawDeviceState();
-    EXPECT_EQ(DeviceState(host::D3DRS_SRCBLEND), uint32_t(host::D3DBLEND_SRCALPHA));
-    EXPECT_EQ(DeviceState(host::D3DRS_DESTBLEND), uint32_t(host::D3DBLEND_ONE));
-    EXPECT_EQ(DeviceState(host::D3DRS_BLENDOP), uint32_t(host::D3DBLENDOP_REVSUBTRACT));
+    EXPECT_EQ(RenderState(host::D3DRS_SRCBLEND), uint32_t(host::D3DBLEND_SRCALPHA));
+    EXPECT_EQ(RenderState(host::D3DRS_DESTBLEND), uint32_t(host::D3DBLEND_ONE));
+    EXPECT_EQ(RenderState(host::D3DRS_BLENDOP), uint32_t(host::D3DBLENDOP_REVSUBTRACT));
     SetDrawBlendModeCached(0, 255);
     SetupDrawDeviceState();
-    EXPECT_EQ(DeviceState(host::D3DRS_ALPHABLENDENABLE), 0u);
-    EXPECT_EQ(DeviceState(host::D3DRS_BLENDOP), uint32_t(host::D3DBLENDOP_ADD));
+    EXPECT_EQ(RenderState(host::D3DRS_ALPHABLENDENABLE), 0u);
+    EXPECT_EQ(RenderState(host::D3DRS_BLENDOP), uint32_t(host::D3DBLENDOP_ADD));
 }
 
 TEST_F(StateCacheTest, ViewportChangeEndsABegunSceneAndSameRectangleIsSkipped) {

@@ -23,11 +23,6 @@ protected:
         ASSERT_EQ(InitLibrary(), 0);
         ASSERT_EQ(Graphics().direct3DMode, 1);
     }
-    static uint32_t DeviceState(D3DRENDERSTATETYPE s) {
-        DWORD v = 0;
-        D3DDevice()->GetRenderState(s, &v);
-        return v;
-    }
 };
 
 // The start values of the render states the reset owns.
@@ -66,7 +61,7 @@ TEST_F(StateResetTest, EveryStateGoesBackToItsStartValueAndReachesTheDeviceOnce)
     const auto& after = D3D9Counters().renderStateWrites;
     for (auto [state, value] : kStartStates) {
         EXPECT_EQ(StateCache().render[state], value) << "state " << state;
-        EXPECT_EQ(DeviceState(state), value) << "state " << state;
+        EXPECT_EQ(RenderState(state), value) << "state " << state;
         EXPECT_EQ(after[state] - before[state], 1u) << "state " << state;
     }
     EXPECT_EQ(StateCache().force, 0);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "../window/engine_fixture.h"
+#include "menu_builder.h"
 #include "engine/platform/window_menu.h"
 #include "engine/platform/window_toolbar.h"
 #include "host/backends/headless/headless.h"
@@ -49,18 +50,11 @@ protected:
     // File(Open 10, Saved 12 checked, -, Recent(a.txt 20), Locked 13 greyed), Help 30.
     // Toolbar: 1 (red), separator, 2 disabled (green), 3 (blue).
     void SetUp() override {
-        host::HMENU recent = host::CreateMenu();
-        host::AppendMenuA(recent, host::MF_STRING, 20, "a.txt");
-        host::HMENU file = host::CreateMenu();
-        host::AppendMenuA(file, host::MF_STRING, 10, "Open");
-        host::AppendMenuA(file, host::MF_STRING | host::MF_CHECKED, 12, "Saved");
-        host::AppendMenuA(file, host::MF_SEPARATOR, 0, nullptr);
-        host::AppendMenuA(file, host::MF_POPUP, uintptr_t(recent), "Recent");
-        host::AppendMenuA(file, host::MF_STRING | host::MF_GRAYED, 13, "Locked");
-        host::HMENU bar = host::CreateMenu();
-        host::AppendMenuA(bar, host::MF_POPUP, uintptr_t(file), "File");
-        host::AppendMenuA(bar, host::MF_STRING, 30, "Help");
-        Window().settings.menu = bar;
+        Window().settings.menu = BuildMenu({
+            Popup("File", {Command(10, "Open"), Command(12, "Saved", host::MF_CHECKED), Separator(),
+                           Popup("Recent", {Command(20, "a.txt")}), Command(13, "Locked", host::MF_GRAYED)}),
+            Command(30, "Help"),
+        });
         Window().settings.toolbarButtons = {{1, 0, 0, 0}, {0, orvik::kToolbarSeparator, 0, 0}, {2, 0, 1, 1}, {3, 0, 0, 2}};
         Window().settings.toolbarBitmap = pictures_.bitmap;
         host::ResetWindowChrome();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "../window/engine_fixture.h"
+#include "menu_builder.h"
 #include "engine/platform/window_menu.h"
 #include "engine/platform/window_mode.h"
 #include "host/win/menu.h"
@@ -17,17 +18,12 @@ class MenuTest : public EngineTest {
 protected:
     // File(Open 10, -, Recent(a.txt 20), Quit 11), -, Help 30
     void SetUp() override {
-        host::HMENU recent = host::CreateMenu();
-        host::AppendMenuA(recent, host::MF_STRING, 20, "a.txt");
-        host::HMENU file = host::CreateMenu();
-        host::AppendMenuA(file, host::MF_STRING, 10, "Open");
-        host::AppendMenuA(file, host::MF_SEPARATOR, 0, nullptr);
-        host::AppendMenuA(file, host::MF_POPUP, uintptr_t(recent), "Recent");
-        host::AppendMenuA(file, host::MF_STRING, 11, "Quit");
-        menu_ = host::CreateMenu();
-        host::AppendMenuA(menu_, host::MF_POPUP, uintptr_t(file), "File");
-        host::AppendMenuA(menu_, host::MF_SEPARATOR, 0, nullptr);
-        host::AppendMenuA(menu_, host::MF_STRING, 30, "Help");
+        menu_ = BuildMenu({
+            Popup("File", {Command(10, "Open"), Separator(), Popup("Recent", {Command(20, "a.txt")}),
+                           Command(11, "Quit")}),
+            Separator(),
+            Command(30, "Help"),
+        });
         Window().settings.menu = menu_;
     }
     static host::RECT Client() {
