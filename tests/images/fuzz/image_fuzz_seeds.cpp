@@ -45,6 +45,11 @@ int main(int argc, char** argv) {
     bmp.masks = {0xF800, 0x07E0, 0x001F, 0};
     bmp.pixels = Ramp(16);
     Save(dir, "fields.bmp", MakeBmp(bmp));
+    Save(dir, "core8.bmp", MakeCoreBmp(3, 2, 8, {0x00FF0000, 0x0000FF00, 0x000000FF}, Ramp(8)));
+    BmpSpec os2{.headerSize = 64, .width = 3, .height = 2, .bitCount = 8, .compression = 1,
+                .colorsUsed = 2, .palette = {0x00FF0000, 0x0000FF00},
+                .pixels = {2, 1, 0, 0, 0, 3, 4, 5, 6, 0, 0, 1}};
+    Save(dir, "os2_rle8.bmp", MakeBmp(os2));
 
     TgaSpec tga;
     tga.type = 9;
@@ -99,6 +104,13 @@ int main(int argc, char** argv) {
     Save(dir, "grey_alpha.png", MakePng(grey));
 
     Save(dir, "colour.jpg", MakeJpeg(16, 16, 3, Ramp(16 * 16 * 3), 50));
+    Save(dir, "ycck.jpg", MakeJpeg(8, 8, 4, Ramp(8 * 8 * 4), 50, JCS_YCCK));
+    const BmpSpec holdsPng{.width = 2, .height = 2, .bitCount = 0, .compression = 5,
+                           .pixels = MakePng(grey)};
+    Save(dir, "png_inside.bmp", MakeBmp(holdsPng));
+    const BmpSpec holdsJpeg{.width = 9, .height = 7, .bitCount = 0, .compression = 4,
+                            .pixels = MakeJpeg(9, 7, 1, Ramp(9 * 7), 50)};
+    Save(dir, "jpeg_inside.bmp", MakeBmp(holdsJpeg));
     Save(dir, "grey.jpg", MakeJpeg(9, 7, 1, Ramp(9 * 7), 50));
     return 0;
 }
