@@ -32,6 +32,8 @@ struct Avx2 {
     static V Mul16(V a, V b) { return _mm256_mullo_epi16(a, b); }
     static V MulHi16(V a, V b) { return _mm256_mulhi_epu16(a, b); }
     static V MulHiSigned16(V a, V b) { return _mm256_mulhi_epi16(a, b); }
+    static V Avg16(V a, V b) { return _mm256_avg_epu16(a, b); }
+    static V SubSatU16(V a, V b) { return _mm256_subs_epu16(a, b); }
     static V Add32(V a, V b) { return _mm256_add_epi32(a, b); }
     static V Sub32(V a, V b) { return _mm256_sub_epi32(a, b); }
     template <int N>
@@ -51,12 +53,6 @@ struct Avx2 {
     static V Widen8Lo(V a) { return _mm256_unpacklo_epi8(a, _mm256_setzero_si256()); }
     static V Widen8Hi(V a) { return _mm256_unpackhi_epi8(a, _mm256_setzero_si256()); }
     static V Narrow16(V lo, V hi) { return _mm256_packus_epi16(lo, hi); }
-    static V Widen16Lo(V a) { return _mm256_unpacklo_epi16(a, _mm256_setzero_si256()); }
-    static V Widen16Hi(V a) { return _mm256_unpackhi_epi16(a, _mm256_setzero_si256()); }
-    static V Narrow32(V lo, V hi) {
-        return _mm256_packs_epi32(_mm256_srai_epi32(_mm256_slli_epi32(lo, 16), 16),
-                                  _mm256_srai_epi32(_mm256_slli_epi32(hi, 16), 16));
-    }
     static V SpreadFourth16(V a) {
         return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF);
     }

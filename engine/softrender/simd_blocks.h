@@ -5,17 +5,22 @@
 // same packed carries, the fourth byte kept or written as the pixel loop does.
 //
 // Per-channel work runs in 16-bit lanes: a 32-bit pixel's four bytes are widened in
-// place, a 16-bit pixel is split into its blue, green and red fields. Products stay below
-// 2^16 (255 * 256 at most) or are taken as their high half (alpha times parameter), and
-// the divisions are exact multiply-and-shift forms:
-//   floor(x / 255) = ((x + 1) * 257) >> 16             for x = a * b, a, b <= 255
-//   floor(x / 63)  = ((x * 4162) >> 16) >> 2           for x <= 63 * 63
-// The packed add and subtract run in 32-bit lanes on the same masks as the pixel loop.
+// place, a 16-bit pixel is split into its blue, green and red fields, and a kernel works
+// on them from the source's split to the destination's join without packing between
+// steps. Products stay below 2^16 (255 * 256 at most) or are taken as their high half
+// (alpha times parameter), and the divisions are exact multiply-and-shift forms:
+//   floor(x / 255) = ((x + 1) * 257) >> 16              for x = a * b, a, b <= 255
+//   floor(x / 255) = (x * 32897) >> 23                  for x < 66052
+//   floor(f * b / 255) = (2f * ceil(b * 2^15 / 255)) >> 16   for f <= 63, b <= 255
+//   floor(x / 63)  = ((x * 4162) >> 16) >> 2            for x <= 63 * 63
+// (in the third the rounded-up constant adds less than 63 / 2^15 < 1 / 255, too little
+// to reach the next whole number). The packed add and subtract use the pixel loop's masks.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "engine/softrender/pixel_pipeline.h"
 
@@ -26,28 +31,47 @@ class Blocks {
     using X = typename I::V;
     template <int B>
     using Bits = std::integral_constant<int, B>;
+    static constexpr bool k32 = V::depth == 32;
+
+    // A block's channels in 16-bit lanes: the low and high halves of 32-bit pixels with
+    // their bytes widened, or the blue, green and red fields of 16-bit pixels.
+    static constexpr size_t kSets = k32 ? 2 : 3;
+    struct Lanes {
+        X v[kSets];
+        const X& operator[](size_t i) const { return v[i]; }
+    };
+    template <size_t i>
+    static constexpr int kBitsOf = k32 ? 8 : i == 1 ? 6 : 5;
+    // The blue, green and red lanes of a widened 32-bit pixel, not its fourth byte.
+    static constexpr uint64_t kColourLanes = 0x0000FFFFFFFFFFFFull;
+
+    // ceil(v * 2^15 / 255): the 16-bit pixels' multiplier for floor(f * v / 255).
+    static uint32_t FieldScale(uint32_t v) { return (v * 32768 + 254) / 255; }
 
 public:
     static constexpr int kPixels = I::kBytes / V::dstBytes;
 
     explicit Blocks(const PixelContext& cx)
         : p_(I::Set16(cx.p)),
-          rest_(I::Set16(256 - cx.p)),
+          pColour_(I::Set64(cx.p * 0x0000000100010001ull)),
+          restColour_(I::Set64((256 - cx.p) * 0x0000000100010001ull | uint64_t{256} << 48)),
+          keep255_(I::Set16(255 - cx.p)),
+          scale16_(I::Set16(FieldScale(cx.p))),
           k6_(I::Set16(cx.p >> 2)),
           k6rest_(I::Set16(63 - (cx.p >> 2))),
-          trans_(V::depth == 32 ? I::Set32(cx.trans) : I::Set16(cx.trans)),
+          trans_(k32 ? I::Set32(cx.trans) : I::Set16(cx.trans)),
           // A 16-bit pixel never equals a transparent value above 16 bits.
-          keyOn_(V::depth == 32 || cx.trans <= 0xFFFFu ? I::Set32(~0u) : I::Zero()) {
+          keyOn_(k32 || cx.trans <= 0xFFFFu ? I::Set32(~0u) : I::Zero()) {
         if constexpr (V::tint) {
             // Each tint row holds c * bright / 255, so its entry 255 is the bright byte.
             const uint64_t b = cx.tint[0][255], g = cx.tint[1][255], r = cx.tint[2][255];
-            if constexpr (V::depth == 32) {
+            if constexpr (k32) {
                 // Lanes blue, green, red and the fourth byte, which the tint keeps.
                 tint_[0] = I::Set64(b | g << 16 | r << 32 | uint64_t{255} << 48);
             } else {
-                tint_[0] = I::Set16(static_cast<uint32_t>(b));
-                tint_[1] = I::Set16(static_cast<uint32_t>(g));
-                tint_[2] = I::Set16(static_cast<uint32_t>(r));
+                tint_[0] = I::Set16(FieldScale(static_cast<uint32_t>(b)));
+                tint_[1] = I::Set16(FieldScale(static_cast<uint32_t>(g)));
+                tint_[2] = I::Set16(FieldScale(static_cast<uint32_t>(r)));
             }
         }
     }
@@ -74,7 +98,7 @@ private:
         return I::Or(I::And(mask, ifSet), I::AndNot(mask, ifClear));
     }
     static X Same(X a, X b) {
-        if constexpr (V::depth == 32) return I::Eq32(a, b);
+        if constexpr (k32) return I::Eq32(a, b);
         else return I::Eq16(a, b);
     }
     static X Div255(X x) { return I::MulHi16(I::Add16(x, I::Set16(1)), I::Set16(257)); }
@@ -87,117 +111,117 @@ private:
         return I::template Srl16<8>(I::Add16(I::Mul16(d, rest), I::Mul16(c, k)));
     }
 
-    // d moved toward t by the parameter: by p / 256 on 8-bit channels; on 16-bit pixels by
-    // p * (t - d) / 255 truncated toward zero, as the difference row holds it.
+    static Lanes Split(X v) {
+        if constexpr (k32)
+            return {{I::Widen8Lo(v), I::Widen8Hi(v)}};
+        else
+            return {{I::And(v, I::Set16(31)), I::And(I::template Srl16<5>(v), I::Set16(63)),
+                     I::template Srl16<11>(v)}};
+    }
+    static X Join(const Lanes& l) {
+        if constexpr (k32)
+            return I::Narrow16(l[0], l[1]);
+        else
+            return I::Or(I::Or(l[0], I::template Sll16<5>(l[1])), I::template Sll16<11>(l[2]));
+    }
+    // fn(d, c, Bits<n>) on each set of lanes.
+    template <class Fn>
+    static Lanes Map(const Lanes& d, const Lanes& c, Fn fn) {
+        return [&]<size_t... i>(std::index_sequence<i...>) {
+            return Lanes{{fn(d[i], c[i], Bits<kBitsOf<i>>{})...}};
+        }(std::make_index_sequence<kSets>{});
+    }
+
+    // d moved toward t by the parameter: on 8-bit channels by p / 256 (the fourth byte by
+    // nothing); on 16-bit pixels by p * (t - d) / 255 truncated toward d, as the
+    // difference row holds it: that is floor(n / 255) of n = d * (255 - p) + t * p when
+    // t >= d, and its ceiling, floor((n + 254) / 255), when t < d.
     template <int B>
     X Toward(X d, X t) const {
         if constexpr (B == 8) {
-            return Mix(d, t, p_, rest_);
+            return Mix(d, t, pColour_, restColour_);
         } else {
-            // (v ^ m) - m negates v where m is all ones (the sign of t - d), else keeps it.
-            const X gap = I::Sub16(t, d);
-            const X m = I::template Sra16<15>(gap);
-            const X q = Div255(I::Mul16(I::Sub16(I::Xor(gap, m), m), p_));
-            return I::Add16(d, I::Sub16(I::Xor(q, m), m));
+            const X n = I::Add16(I::Mul16(d, keep255_), I::Mul16(t, p_));
+            const X up = I::And(I::Gt16(d, t), I::Set16(254));
+            return I::template Srl16<7>(I::MulHi16(I::Add16(n, up), I::Set16(32897)));
         }
     }
 
-    // The blue, green and red fields of 16-bit pixels, each in its own 16-bit lanes.
-    struct Fields {
-        X b, g, r;
-    };
-    static Fields Split565(X v) {
-        return {I::And(v, I::Set16(31)), I::And(I::template Srl16<5>(v), I::Set16(63)),
-                I::template Srl16<11>(v)};
-    }
-    static X Join565(X b, X g, X r) {
-        return I::Or(I::Or(b, I::template Sll16<5>(g)), I::template Sll16<11>(r));
-    }
-
-    // fn(d, c, Bits<n>) on every channel in 16-bit lanes, packed back into pixels.
-    template <class Fn>
-    static X PerChannel(X d, X c, Fn fn) {
-        if constexpr (V::depth == 32) {
-            return I::Narrow16(fn(I::Widen8Lo(d), I::Widen8Lo(c), Bits<8>{}),
-                               fn(I::Widen8Hi(d), I::Widen8Hi(c), Bits<8>{}));
-        } else {
-            const Fields df = Split565(d), cf = Split565(c);
-            return Join565(fn(df.b, cf.b, Bits<5>{}), fn(df.g, cf.g, Bits<6>{}),
-                           fn(df.r, cf.r, Bits<5>{}));
-        }
-    }
-
-    // The source colour a kernel works with: inverted for mode 10, then tinted (each
-    // channel times its bright byte / 255). The fourth byte stays as it was.
-    X Prepare(X c) const {
+    // The source colour a kernel works with, in lanes: inverted for mode 10, then tinted
+    // (each channel times its bright byte / 255). The fourth byte stays as it was.
+    Lanes Prepare(X c) const {
         if constexpr (V::kernel == Kernel::InvertAlpha)
-            c = I::Xor(c, V::depth == 32 ? I::Set32(0x00FFFFFFu) : I::Set16(0xFFFFu));
+            c = I::Xor(c, k32 ? I::Set32(0x00FFFFFFu) : I::Set16(0xFFFFu));
         if constexpr (!V::tint) {
-            return c;
-        } else if constexpr (V::depth == 32) {
-            return I::Narrow16(Div255(I::Mul16(I::Widen8Lo(c), tint_[0])),
-                               Div255(I::Mul16(I::Widen8Hi(c), tint_[0])));
+            return Split(c);
+        } else if constexpr (k32) {
+            const Lanes l = Split(c);
+            return {{Div255(I::Mul16(l[0], tint_[0])), Div255(I::Mul16(l[1], tint_[0]))}};
         } else {
-            const Fields f = Split565(c);
-            return Join565(Div255(I::Mul16(f.b, tint_[0])), Div255(I::Mul16(f.g, tint_[1])),
-                           Div255(I::Mul16(f.r, tint_[2])));
+            // The fields split out doubled, for the high product with the bright's scale.
+            return {{I::MulHi16(I::And(I::template Sll16<1>(c), I::Set16(62)), tint_[0]),
+                     I::MulHi16(I::And(I::template Srl16<4>(c), I::Set16(126)), tint_[1]),
+                     I::MulHi16(I::And(I::template Srl16<10>(c), I::Set16(62)), tint_[2])}};
         }
     }
 
     // The colour channels of r with the fourth byte of d.
     static X KeepFourth(X r, X d) {
-        if constexpr (V::depth == 32) return Select(I::Set32(0xFF000000u), d, r);
+        if constexpr (k32) return Select(I::Set32(0xFF000000u), d, r);
         else return r;
-    }
-
-    // fn on whole pixels in 32-bit lanes; a 16-bit pixel keeps the low 16 bits.
-    template <class Fn>
-    static X Whole32(X d, X s, Fn fn) {
-        if constexpr (V::depth == 32) return fn(d, s);
-        else
-            return I::Narrow32(fn(I::Widen16Lo(d), I::Widen16Lo(s)),
-                               fn(I::Widen16Hi(d), I::Widen16Hi(s)));
     }
 
     // The masks of the packed add and subtract: the low bit of each upper channel is
     // cleared so it catches the carry or borrow of the channel below.
-    static constexpr uint32_t kAddMask = V::depth == 32 ? 0x00FEFEFFu : 0xF7DEF7DFu;
-    static constexpr uint32_t kSubMask = V::depth == 32 ? 0xFEFEFEFFu : 0xF7DEF7DFu;
-    static constexpr uint32_t kCarries = V::depth == 32 ? 0x01010100u : 0x08210820u;
-    static constexpr uint32_t kLowBits = V::depth == 32 ? 0x00010100u : 0x820u;
-    static constexpr int kFill = V::depth == 32 ? 8 : 5;
+    static constexpr uint32_t kAddMask = k32 ? 0x00FEFEFFu : 0xF7DFu;
+    static constexpr uint32_t kSubMask = k32 ? 0xFEFEFEFFu : 0xF7DFu;
+    static constexpr uint32_t kCarries = k32 ? 0x01010100u : 0x0820u;
+    static constexpr uint32_t kLowBits = k32 ? 0x00010100u : 0x0820u;
+
+    // 32-bit pixels in 32-bit lanes, as the pixel loop; 16-bit pixels in 16-bit lanes,
+    // where red's carry (or borrow) out of bit 15 leaves the lane and is found apart.
+    static X PerPixel(uint32_t v) { return k32 ? I::Set32(v) : I::Set16(v); }
+    static X AddW(X a, X b) { return k32 ? I::Add32(a, b) : I::Add16(a, b); }
+    static X SubW(X a, X b) { return k32 ? I::Sub32(a, b) : I::Sub16(a, b); }
+    static X Fill(X v) {
+        if constexpr (k32) return I::Sub32(v, I::template Srl32<8>(v));
+        else return I::Sub16(v, I::template Srl16<5>(v));
+    }
 
     template <bool KeepLowBits>
     static X PackedAdd(X d, X s) {
-        return Whole32(d, s, [](X d, X s) {
-            const X u = I::Add32(I::And(d, I::Set32(kAddMask)), I::And(s, I::Set32(kAddMask)));
-            const X v = I::And(u, I::Set32(kCarries));
-            X r = I::Or(I::Sub32(v, I::template Srl32<kFill>(v)), u);
-            if constexpr (KeepLowBits) r = I::Or(r, I::And(I::Or(d, s), I::Set32(kLowBits)));
-            return r;
-        });
+        const X dm = I::And(d, PerPixel(kAddMask)), sm = I::And(s, PerPixel(kAddMask));
+        const X u = AddW(dm, sm);
+        X r = I::Or(Fill(I::And(u, PerPixel(kCarries))), u);
+        // The halving average's bit 15 is red's carry: the sum is never 0xFFFF (green's
+        // low bit would need blue's fields to sum to 63), so its rounding adds no carry.
+        if constexpr (!k32)
+            r = I::Or(r, I::And(I::template Sra16<15>(I::Avg16(dm, sm)), I::Set16(0xF800)));
+        if constexpr (KeepLowBits) r = I::Or(r, I::And(I::Or(d, s), PerPixel(kLowBits)));
+        return r;
     }
     static X PackedSub(X d, X s) {
-        return Whole32(d, s, [](X d, X s) {
-            const X t = I::Sub32(I::Or(d, I::Set32(kCarries)), I::And(s, I::Set32(kSubMask)));
-            const X v = I::And(t, I::Set32(kCarries));
-            return I::And(I::Sub32(v, I::template Srl32<kFill>(v)), t);
-        });
+        const X dc = I::Or(d, PerPixel(kCarries)), sm = I::And(s, PerPixel(kSubMask));
+        const X t = SubW(dc, sm);
+        X f = Fill(I::And(t, PerPixel(kCarries)));
+        // Red's borrow bit sits above the lane: it is set unless red borrowed, and then
+        // its fill is 0xF800.
+        if constexpr (!k32)
+            f = I::Add16(f, I::And(I::Eq16(I::SubSatU16(sm, dc), I::Zero()), I::Set16(0xF800)));
+        return I::And(f, t);
     }
 
-    // The value modes 2 and 3 add or subtract: each colour channel times p / 255.
-    X Scaled(X c) const {
-        const X s = PerChannel(c, c, [&](X, X x, auto) { return Div255(I::Mul16(x, p_)); });
-        if constexpr (V::depth == 32) return I::And(s, I::Set32(0x00FFFFFFu));
-        else return s;
+    // The value modes 2 and 3 add or subtract: each colour channel times p / 255 (the
+    // fourth byte of a 32-bit pixel times 0).
+    X Scaled(const Lanes& c) const {
+        return Join(Map(c, c, [&](X, X x, auto) {
+            if constexpr (k32) return Div255(I::Mul16(x, pColour_));
+            else return I::MulHi16(I::Add16(x, x), scale16_);
+        }));
     }
 
-    // fn(d, c, a) on the 16-bit lanes of 32-bit pixels, a being each pixel's alpha.
-    template <class Fn>
-    static X WithAlpha(X d, X c, Fn fn) {
-        auto half = [&](X dh, X ch) { return fn(dh, ch, I::SpreadFourth16(ch)); };
-        return I::Narrow16(half(I::Widen8Lo(d), I::Widen8Lo(c)), half(I::Widen8Hi(d), I::Widen8Hi(c)));
-    }
+    // The weight of each 32-bit pixel's alpha in all its colour lanes, 0 in the fourth.
+    static X AlphaWeight(X ch) { return I::And(I::SpreadFourth16(ch), I::Set64(kColourLanes)); }
 
     // d + floor((t - d) * k / 2^16) for k up to 255 * 255. The signed high product reads
     // a k of 2^15 or more as k - 2^16, which takes (t - d) off the result: added back.
@@ -208,26 +232,30 @@ private:
     }
 
     // A 32-bit source pixel weighted by its alpha a (mode 0 by a / 256, the others by
-    // a * p / 2^16).
+    // a * p / 2^16). A weight of 0 keeps the fourth byte, except in multiply.
     X Weighted(X d, X c) const {
         constexpr Kernel K = V::kernel;
-        c = Prepare(c);
+        const Lanes cl = Prepare(c);
         if constexpr (K == Kernel::Add || K == Kernel::Subtract) {
-            const X s = I::And(WithAlpha(c, c, [&](X, X x, X a) { return I::MulHi16(x, I::Mul16(a, p_)); }),
-                               I::Set32(0x00FFFFFFu));
+            const X s = Join(Map(cl, cl, [&](X, X x, auto) {
+                return I::MulHi16(x, I::Mul16(AlphaWeight(x), p_));
+            }));
             if constexpr (K == Kernel::Add) return PackedAdd<true>(d, s);
             else return PackedSub(d, s);
         } else {
-            return KeepFourth(WithAlpha(d, c, [&](X dc, X cc, X a) {
-                                  if constexpr (K == Kernel::Copy)
-                                      return Mix(dc, cc, a, I::Sub16(I::Set16(256), a));
-                                  else if constexpr (K == Kernel::Multiply)
-                                      return I::MulHi16(I::Mul16(dc, cc), a);
-                                  else if constexpr (K == Kernel::MultiplyAlpha)
-                                      return TowardWide(dc, Product<8>(dc, cc), I::Mul16(a, p_));
-                                  else
-                                      return TowardWide(dc, cc, I::Mul16(a, p_));
-                              }), d);
+            const X r = Join(Map(Split(d), cl, [&](X dc, X cc, auto) {
+                const X a = AlphaWeight(cc);
+                if constexpr (K == Kernel::Copy)
+                    return Mix(dc, cc, a, I::Sub16(I::Set16(256), a));
+                else if constexpr (K == Kernel::Multiply)
+                    return I::MulHi16(I::Mul16(dc, cc), a);
+                else if constexpr (K == Kernel::MultiplyAlpha)
+                    return TowardWide(dc, Product<8>(dc, cc), I::Mul16(a, p_));
+                else
+                    return TowardWide(dc, cc, I::Mul16(a, p_));
+            }));
+            if constexpr (K == Kernel::Multiply) return KeepFourth(r, d);
+            else return r;
         }
     }
 
@@ -257,25 +285,25 @@ private:
 
     X Unweighted(X d, X c) const {
         constexpr Kernel K = V::kernel;
-        auto toward = [&]<int B>(X dc, X cc, Bits<B>) { return Toward<B>(dc, cc); };
         if constexpr (K == Kernel::Copy) {
             // A tinted copy keeps the destination's fourth byte.
-            if constexpr (V::tint) return KeepFourth(Prepare(c), d);
+            if constexpr (V::tint) return KeepFourth(Join(Prepare(c)), d);
             else return c;
         } else if constexpr (K == Kernel::Alpha || K == Kernel::InvertAlpha) {
-            return KeepFourth(PerChannel(d, Prepare(c), toward), d);
+            return Join(Map(Split(d), Prepare(c),
+                            [&]<int B>(X dc, X cc, Bits<B>) { return Toward<B>(dc, cc); }));
         } else if constexpr (K == Kernel::HalfSum) {
-            if constexpr (V::depth == 32)
+            if constexpr (k32)
                 return I::Add32(I::And(I::template Srl32<1>(d), I::Set32(0x7F7F7Fu)),
                                 I::And(I::template Srl32<1>(c), I::Set32(0x7F7F7Fu)));
             else
                 return I::Add16(I::And(I::template Srl16<1>(d), I::Set16(0x7BEFu)),
                                 I::And(I::template Srl16<1>(c), I::Set16(0x7BEFu)));
         } else if constexpr (K == Kernel::Mix6) {
-            return PerChannel(d, c, [&](X dc, X cc, auto) {
+            return Join(Map(Split(d), Split(c), [&](X dc, X cc, auto) {
                 const X sum = I::Add16(I::Mul16(cc, k6_), I::Mul16(dc, k6rest_));
                 return I::template Srl16<2>(I::MulHi16(sum, I::Set16(4162)));
-            });
+            }));
         } else if constexpr (K == Kernel::Add) {
             return PackedAdd<true>(d, Scaled(Prepare(c)));
         } else if constexpr (K == Kernel::AddNoLowBits) {
@@ -283,19 +311,22 @@ private:
         } else if constexpr (K == Kernel::Subtract) {
             return PackedSub(d, Scaled(Prepare(c)));
         } else if constexpr (K == Kernel::Multiply) {
-            return KeepFourth(PerChannel(d, Prepare(c), []<int B>(X dc, X cc, Bits<B>) {
+            return KeepFourth(Join(Map(Split(d), Prepare(c), []<int B>(X dc, X cc, Bits<B>) {
                                   return Product<B>(dc, cc);
-                              }), d);
+                              })), d);
         } else {
             static_assert(K == Kernel::MultiplyAlpha);
-            return KeepFourth(PerChannel(d, Prepare(c), [&]<int B>(X dc, X cc, Bits<B>) {
-                                  return Toward<B>(dc, Product<B>(dc, cc));
-                              }), d);
+            return Join(Map(Split(d), Prepare(c), [&]<int B>(X dc, X cc, Bits<B>) {
+                return Toward<B>(dc, Product<B>(dc, cc));
+            }));
         }
     }
 
-    X p_, rest_, k6_, k6rest_, trans_, keyOn_;
-    X tint_[3] = {};  // bright bytes: 32-bit pixels use the first, 16-bit pixels one each
+    // p in every lane; p in the colour lanes of widened 32-bit pixels and 0 in the fourth,
+    // with 256 - p and 256 beside it; 255 - p; p's scale for 16-bit fields.
+    X p_, pColour_, restColour_, keep255_, scale16_;
+    X k6_, k6rest_, trans_, keyOn_;
+    X tint_[3] = {};  // 32-bit pixels: the bright bytes in the first; 16-bit: their scales
 };
 
 // Rows of blocks; the source has the destination's layout.

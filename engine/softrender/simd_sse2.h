@@ -31,6 +31,8 @@ struct Sse2 {
     static V Mul16(V a, V b) { return _mm_mullo_epi16(a, b); }
     static V MulHi16(V a, V b) { return _mm_mulhi_epu16(a, b); }
     static V MulHiSigned16(V a, V b) { return _mm_mulhi_epi16(a, b); }
+    static V Avg16(V a, V b) { return _mm_avg_epu16(a, b); }  // (a + b + 1) >> 1, unsigned
+    static V SubSatU16(V a, V b) { return _mm_subs_epu16(a, b); }
     static V Add32(V a, V b) { return _mm_add_epi32(a, b); }
     static V Sub32(V a, V b) { return _mm_sub_epi32(a, b); }
     template <int N>
@@ -51,13 +53,6 @@ struct Sse2 {
     static V Widen8Lo(V a) { return _mm_unpacklo_epi8(a, _mm_setzero_si128()); }
     static V Widen8Hi(V a) { return _mm_unpackhi_epi8(a, _mm_setzero_si128()); }
     static V Narrow16(V lo, V hi) { return _mm_packus_epi16(lo, hi); }
-    // 16-bit lanes to 32-bit lanes and back, keeping the low 16 bits of each.
-    static V Widen16Lo(V a) { return _mm_unpacklo_epi16(a, _mm_setzero_si128()); }
-    static V Widen16Hi(V a) { return _mm_unpackhi_epi16(a, _mm_setzero_si128()); }
-    static V Narrow32(V lo, V hi) {
-        return _mm_packs_epi32(_mm_srai_epi32(_mm_slli_epi32(lo, 16), 16),
-                               _mm_srai_epi32(_mm_slli_epi32(hi, 16), 16));
-    }
     // Each group of four 16-bit lanes takes the value of its fourth.
     static V SpreadFourth16(V a) {
         return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF);

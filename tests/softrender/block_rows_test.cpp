@@ -49,7 +49,6 @@ protected:
     void RowCase(const Rows& r, int mode, int param) {
         const int bytes = r.depth / 8, pitch = bytes * kWidth + kPad;
         std::vector<uint8_t> src = Random(static_cast<size_t>(pitch) * kHeight);
-        const uint32_t trans = r.depth == 32 ? 0x00ABCDEFu : 0xABCDu;
         for (int i = 0; i < kWidth * kHeight; ++i) {
             uint8_t* p = &src[(i / kWidth) * pitch + (i % kWidth) * bytes];
             const int x = i % kWidth;
@@ -58,14 +57,23 @@ protected:
                 if (x < 16 || (x >= 24 && i % 3 == 0)) p[3] = 255;
                 else if (x < 24 || i % 3 == 1) p[3] = 0;
             } else if (i % 3 == 0) {  // a third of the pixels transparent
+                const uint32_t trans = Trans(r.depth);
                 std::memcpy(p, &trans, bytes);
             }
         }
-        std::vector<uint8_t> dst = Random(src.size());
-        const std::vector<uint8_t> before = dst;
-
         // Bright bytes 0 and 255 among random ones.
         const uint32_t bright = r.tint ? (rng() & 0xFFFF00u) | (param % 2 ? 0xFF : 0) : 0xFFFFFF;
+        Check(r, mode, param, bright, src, Random(src.size()), kWidth, kHeight, pitch);
+    }
+
+    static uint32_t Trans(int depth) { return depth == 32 ? 0x00ABCDEFu : 0xABCDu; }
+
+    // The row loop of the shape over src and dst (rows of width pixels, pitch bytes apart)
+    // against the reference; what lies past each row must stay as it was.
+    void Check(const Rows& r, int mode, int param, uint32_t bright, const std::vector<uint8_t>& src,
+               std::vector<uint8_t> dst, int width, int height, int pitch) {
+        const std::vector<uint8_t> before = dst;
+        const int bytes = r.depth / 8;
         const KernelChoice choice =
             SelectKernel(mode, param, Flavour::Point, !r.alpha && !r.tint, r.depth);
         if (!choice.draw) return;
@@ -78,14 +86,14 @@ protected:
         ds.blendParam = param;
         ds.bright = bright;
         orvik::MemImgStore store{};
-        store.transColor = trans;
+        store.transColor = Trans(r.depth);
         RowJob job;
         job.cx = MakePixelContext(ds, &store);
         job.dst = dst.data();
         job.dstPitch = job.srcPitch = pitch;
         job.src = src.data();
-        job.width = kWidth;
-        job.height = kHeight;
+        job.width = width;
+        job.height = height;
         fn(job);
 
         reference::Draw rd;
@@ -95,21 +103,22 @@ protected:
         rd.mode = mode;
         rd.param = param;
         rd.bright = bright;
-        rd.trans = trans;
-        for (int y = 0; y < kHeight; ++y)
-            for (int x = 0; x <= kWidth; ++x) {
-                const size_t at = static_cast<size_t>(y) * pitch + x * bytes;
-                if (x == kWidth) {
-                    ASSERT_TRUE(std::equal(&dst[at], &dst[at + kPad], &before[at])) << "padding";
-                    continue;
-                }
+        rd.trans = store.transColor;
+        for (int y = 0; y < height; ++y) {
+            const size_t row = static_cast<size_t>(y) * pitch, end = row + static_cast<size_t>(width) * bytes;
+            ASSERT_TRUE(std::equal(dst.data() + end, dst.data() + row + pitch, before.data() + end))
+                << "padding";
+            for (int x = 0; x < width; ++x) {
+                const size_t at = row + static_cast<size_t>(x) * bytes;
                 uint32_t old = 0, got = 0;
                 std::memcpy(&old, &before[at], bytes);
                 std::memcpy(&got, &dst[at], bytes);
                 ASSERT_EQ(got, reference::Pixel(rd, old, &src[at], 0))
                     << "depth " << r.depth << " keyed " << r.keyed << " alpha " << r.alpha << " tint "
-                    << r.tint << " mode " << mode << " p " << param << " x " << x << " y " << y;
+                    << r.tint << " bright " << std::hex << bright << std::dec << " mode " << mode
+                    << " p " << param << " x " << x << " y " << y;
             }
+        }
     }
 
     // The filled rectangle's loop, one colour over random pixels.
@@ -172,6 +181,45 @@ TEST_P(BlockRows, KeyedAlphaSourcesMatchTheReference) {
             RowCase({32, true, true, i % 2 == 1}, mode, 7 + 16 * i);
             if (HasFatalFailure()) return;
         }
+}
+
+TEST_P(BlockRows, EveryBrightByteMatchesTheReference) {
+    // Each bright byte 0 to 255 in every channel (red takes them in another order), with
+    // a parameter that changes with it.
+    for (int b = 0; b < 256; ++b)
+        for (int mode : kModes)
+            for (int shape = 0; shape < 3; ++shape) {
+                const Rows r{shape == 2 ? 32 : 16 << (b & 1), shape == 1, shape == 2, true};
+                const int pitch = r.depth / 8 * kWidth + kPad;
+                const std::vector<uint8_t> src = Random(static_cast<size_t>(pitch) * kHeight);
+                const uint32_t bright = b | (255u - b) << 8 | ((b * 37u) & 255u) << 16;
+                Check(r, mode, (b * 7) & 255, bright, src, Random(src.size()), kWidth, kHeight, pitch);
+                if (HasFatalFailure()) return;
+            }
+}
+
+TEST_P(BlockRows, EveryPairOf16BitFieldsMatchesTheReference) {
+    // Rows in which the destination and source fields meet in every pair of values
+    // (green's 64 x 64, blue's and red's 32 x 32), for the parameters of the modes that
+    // scale by it (mode 1 every one, the others every third), plain and for some also
+    // tinted; 16-bit pixels' channels are narrow enough to try whole. Mode 10 is mode 1 on
+    // the inverted source.
+    constexpr int kPairs = 64 * 64, pitch = 2 * kPairs;
+    std::vector<uint8_t> src(pitch), dst(pitch);
+    for (int i = 0; i < kPairs; ++i) {
+        const auto pixel = [](int v) { return static_cast<uint16_t>((v & 31) | (v & 63) << 5 | (v & 31) << 11); };
+        const uint16_t d = pixel(i), c = pixel(i >> 6);
+        std::memcpy(&dst[2 * i], &d, 2);
+        std::memcpy(&src[2 * i], &c, 2);
+    }
+    for (int mode : {1, 2, 3, 11})
+        for (int param = 0; param < 256; param += mode == 1 ? 1 : 3)
+            for (bool tint : {false, param % 32 == 3}) {
+                const uint32_t bright = tint ? (0x01FE80u + static_cast<uint32_t>(param) * 0x010101u) & 0xFFFFFFu
+                                             : 0xFFFFFFu;
+                Check({16, false, false, tint}, mode, param, bright, src, dst, kPairs, 1, pitch);
+                if (HasFatalFailure()) return;
+            }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sse2AndAvx2, BlockRows, ::testing::Values(false, true));
