@@ -55,11 +55,22 @@ constexpr size_t FastSpanIndex(FastSource color, FastSource alpha, FastBlend ble
     return ((size_t(color) * 4 + size_t(alpha)) * 3 + size_t(blend)) * 2 + (unit ? 1 : 0);
 }
 
+// A rectangle of `rows` spans `pitch` bytes apart, each `count` pixels reading one row of
+// each texture in step (as a `unit` span does) and the next row of a texture
+// `rowStep[texture]` further down.
+using FastRowsFn = void (*)(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& span,
+                            const int64_t rowStep[2]);
+FastRowsFn SelectFastRows(FastSource color, FastSource alpha, FastBlend blend);
+
 // The vector half of a span: shades the leading pixels a whole vector at a time and
-// returns how many it did. The AVX2 table may be used only where Avx2SpansUsable() (the
-// processor has AVX2 and the table was built).
+// returns how many it did; that of a rectangle's rows, how many of each row. The AVX2
+// tables (in FastSpanIndex order, the rows at the index of their unit span halved) may be
+// used only where Avx2SpansUsable() (the processor has AVX2 and the tables were built).
 using FastVectorFn = int (*)(uint32_t* dst, int count, const FastSpan& span);
+using FastVectorRowsFn = int (*)(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& span,
+                                 const int64_t rowStep[2]);
 extern const FastVectorFn* const kAvx2VectorSpans;
+extern const FastVectorRowsFn* const kAvx2VectorRows;
 bool Avx2SpansUsable();
 
 }  // namespace host

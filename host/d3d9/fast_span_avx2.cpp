@@ -21,9 +21,21 @@ int Part(uint32_t* dst, int count, const FastSpan& f) {
     return avx2::SpanVector<avx2::Avx2, k.color, k.alpha, k.blend, k.unit>(dst, count, f);
 }
 
+// The rows of unit span 2 * I + 1.
+template <size_t I>
+int RowsPart(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& f, const int64_t rowStep[2]) {
+    constexpr FastSpanKey k = FastSpanKeyOf(2 * I + 1);
+    return avx2::RowsVector<avx2::Avx2, k.color, k.alpha, k.blend>(dst, pitch, rows, count, f, rowStep);
+}
+
 template <size_t... I>
 struct Parts {
     static constexpr FastVectorFn kTable[] = {&Part<I>...};
+};
+
+template <size_t... I>
+struct RowsParts {
+    static constexpr FastVectorRowsFn kTable[] = {&RowsPart<I>...};
 };
 
 template <size_t... I>
@@ -31,12 +43,19 @@ constexpr const FastVectorFn* TableOf(std::index_sequence<I...>) {
     return Parts<I...>::kTable;
 }
 
+template <size_t... I>
+constexpr const FastVectorRowsFn* RowsTableOf(std::index_sequence<I...>) {
+    return RowsParts<I...>::kTable;
+}
+
 }  // namespace
 
 const FastVectorFn* const kAvx2VectorSpans = TableOf(std::make_index_sequence<kFastSpanCount>());
+const FastVectorRowsFn* const kAvx2VectorRows = RowsTableOf(std::make_index_sequence<kFastSpanCount / 2>());
 bool Avx2SpansUsable() { return __builtin_cpu_supports("avx2"); }
 #else
 const FastVectorFn* const kAvx2VectorSpans = nullptr;
+const FastVectorRowsFn* const kAvx2VectorRows = nullptr;
 bool Avx2SpansUsable() { return false; }
 #endif
 

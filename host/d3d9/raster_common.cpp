@@ -122,6 +122,7 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
         fastTextures = fastAlpha == FastSource::Second ? 2 : 1;
         fastUnit = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, true);
         fastClamped = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, false);
+        fastRows = SelectFastRows(fastColor, fastAlpha, st.fastBlend);
     }
     return true;
 }

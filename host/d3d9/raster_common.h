@@ -53,6 +53,7 @@ struct TriangleSetup {
     bool usesTexture[kMaxStages] = {};
     bool fast = false;
     FastSpanFn fastUnit = nullptr, fastClamped = nullptr;  // spans without and with clamping
+    FastRowsFn fastRows = nullptr;                          // rows of unit spans
     int fastTextures = 1;  // textures the fast span steps through
 
     // From vertices in clockwise order with their snapped positions; `firstRow` is the

@@ -133,10 +133,8 @@ void ShadeRows(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0,
         return;
     }
     uint8_t* line = st.target + size_t(y0) * st.targetPitch + size_t(x0) * 4;
-    for (int y = y0; y <= y1; ++y, line += st.targetPitch) {
-        t.fastUnit(reinterpret_cast<uint32_t*>(line), count, f);
-        for (int s = 0; s < t.fastTextures; ++s) f.tex[s].tv += t.texStepY[s][1];
-    }
+    const int64_t rowStep[2] = {t.texStepY[0][1], t.fastTextures > 1 ? t.texStepY[1][1] : 0};
+    t.fastRows(reinterpret_cast<uint32_t*>(line), st.targetPitch, y1 - y0 + 1, count, f, rowStep);
 }
 
 int64_t FloorDivide(int64_t n, int64_t d) {

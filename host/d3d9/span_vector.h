@@ -182,82 +182,124 @@ typename V::T Blend(typename V::T src, typename V::T d) {
 
 }  // namespace span_detail
 
-// Shades kLanes * n leading pixels of the span and returns how many were done.
+// The vector loop of one span state, its constants made once so that a rectangle's rows
+// share them.
 template <class V, FastSource C, FastSource A, FastBlend B, bool Unit>
-int SpanVector(uint32_t* dst, int count, const FastSpan& f) {
-    using namespace span_detail;
+class SpanShader {
     using T = typename V::T;
-    constexpr bool kReadsTexel = C != FastSource::Diffuse || (A != FastSource::Diffuse && A != FastSource::Second);
-    constexpr bool kSecond = A == FastSource::Second;
-    const uint32_t color = f.color;
+    static constexpr bool kReadsTexel = C != FastSource::Diffuse || (A != FastSource::Diffuse && A != FastSource::Second);
+    static constexpr bool kSecond = A == FastSource::Second;
+    // Blended texels whose alpha is 0 leave the target as it is, whatever their colour.
+    static constexpr bool kClearTexelsKeep =
+        B != FastBlend::None && (A == FastSource::Texel || A == FastSource::Product);
     // Per-channel multiplier (255 keeps the texel's channel) and the diffuse channels that
     // replace channels taken from the diffuse colour.
-    const uint32_t mulRgb = C == FastSource::Product ? color & 0xFFFFFFu : 0xFFFFFFu;
-    const uint32_t mulA = A == FastSource::Product ? color >> 24 : 255u;
-    const T mul = V::Set32(mulRgb | mulA << 24);
-    const bool multiply = (mulRgb | mulA << 24) != 0xFFFFFFFFu;
-    const uint32_t keep = (C == FastSource::Diffuse ? 0u : 0xFFFFFFu) |
-                          (A == FastSource::Texel || A == FastSource::Product ? 0xFF000000u : 0u);
-    const T keepMask = V::Set32(keep);
-    const T diffuse = V::Set32(color & ~keep & (kSecond ? 0xFFFFFFu : 0xFFFFFFFFu));
-    const T secondXor = V::Set32(f.secondXor << 24);
-    const T alphaByte = V::Set32(0xFF000000u);
-    const T targetOr = V::Set32(f.targetAlphaOr);
-    const T threshold = V::Set32(uint32_t(f.alphaPassFrom - 1));
-    // Blended texels whose alpha is 0 leave the target as it is, whatever their colour.
-    constexpr bool kClearTexelsKeep =
-        B != FastBlend::None && (A == FastSource::Texel || A == FastSource::Product);
-    const T clearPass = V::Greater32(V::Zero(), threshold);
-    // Only the alpha is multiplied when the colour is the texel's own.
-    const bool alphaOnly = multiply && mulRgb == 0xFFFFFFu;
-    const T alphaMul = V::Set32(mulA);
-    const int vectorCount = count / V::kLanes * V::kLanes;
-    TexelRun<V, Unit> first(f.tex[0], vectorCount);
-    TexelRun<V, Unit> second(f.tex[kSecond ? 1 : 0], vectorCount);
-    int i = 0;
-    for (; i < vectorCount; i += V::kLanes) {
-        // Stage 1's alpha first: where it fails the test everywhere nothing else is read.
-        T secondAlpha = V::Zero();
-        if constexpr (kSecond) {
-            secondAlpha = V::And(V::Xor(second.At(i), secondXor), alphaByte);
-            if (V::ByteMask(V::Greater32(V::Shr32By24(secondAlpha), threshold)) == 0) {
-                first.Skip();
-                continue;
-            }
-        }
-        T src = V::Zero();
-        if constexpr (kReadsTexel) src = first.At(i);
-        if constexpr (kClearTexelsKeep) {
-            if (V::ByteMask(V::Equal32(V::Shr32By24(src), V::Zero())) == V::kAllBytes) {
-                const T d = V::Load(dst + i);
-                V::Store(dst + i, V::Or(V::And(clearPass, V::Or(d, targetOr)), V::AndNot(clearPass, d)));
-                continue;
-            }
-        }
-        if (alphaOnly) {
-            // Alphas below 256 times a factor below 256 fit each pixel's low 16-bit lane.
-            const T alpha = Div255<V>(V::Mul16(V::Shr32By24(src), alphaMul));
-            src = V::Or(V::And(src, V::Set32(0xFFFFFFu)), V::Shl32By24(alpha));
-        } else if (multiply) {
-            src = Modulate<V>(src, mul);
-        }
-        src = V::Or(V::And(src, keepMask), diffuse);
-        if constexpr (kSecond) src = V::Or(src, secondAlpha);
-        // All four bytes of a pixel are set where its alpha passes the test.
-        const T pass = V::Greater32(V::Shr32By24(src), threshold);
-        const int passing = V::ByteMask(pass);
-        if (passing == 0) continue;
-        if constexpr (B == FastBlend::None) {
-            if (passing == V::kAllBytes) {
-                V::Store(dst + i, V::Or(src, targetOr));
-                continue;
-            }
-        }
-        const T d = V::Load(dst + i);
-        const T result = V::Or(Blend<V, B>(src, d), targetOr);
-        V::Store(dst + i, V::Or(V::And(pass, result), V::AndNot(pass, d)));
+    static constexpr uint32_t kKeep = (C == FastSource::Diffuse ? 0u : 0xFFFFFFu) |
+                                      (A == FastSource::Texel || A == FastSource::Product ? 0xFF000000u : 0u);
+    static uint32_t MulOf(uint32_t color) {
+        const uint32_t mulRgb = C == FastSource::Product ? color & 0xFFFFFFu : 0xFFFFFFu;
+        const uint32_t mulA = A == FastSource::Product ? color >> 24 : 255u;
+        return mulRgb | mulA << 24;
     }
-    return i;
+
+public:
+    explicit SpanShader(const FastSpan& f)
+        : mul_(V::Set32(MulOf(f.color))),
+          keepMask_(V::Set32(kKeep)),
+          diffuse_(V::Set32(f.color & ~kKeep & (kSecond ? 0xFFFFFFu : 0xFFFFFFFFu))),
+          secondXor_(V::Set32(f.secondXor << 24)),
+          alphaByte_(V::Set32(0xFF000000u)),
+          targetOr_(V::Set32(f.targetAlphaOr)),
+          threshold_(V::Set32(uint32_t(f.alphaPassFrom - 1))),
+          clearPass_(V::Greater32(V::Zero(), threshold_)),
+          alphaMul_(V::Set32(MulOf(f.color) >> 24)),
+          multiply_(MulOf(f.color) != 0xFFFFFFFFu),
+          // Only the alpha is multiplied when the colour is the texel's own.
+          alphaOnly_(multiply_ && (MulOf(f.color) & 0xFFFFFFu) == 0xFFFFFFu) {}
+
+    // Shades kLanes * n leading pixels of the span and returns how many were done.
+    int Run(uint32_t* dst, int count, const FastSpan& f) const {
+        using namespace span_detail;
+        // The constants in locals: the vector stores below may alias any memory, so members
+        // would be read again after each one.
+        const T mul = mul_, keepMask = keepMask_, diffuse = diffuse_, secondXor = secondXor_,
+                alphaByte = alphaByte_, targetOr = targetOr_, threshold = threshold_, clearPass = clearPass_,
+                alphaMul = alphaMul_;
+        const bool multiply = multiply_, alphaOnly = alphaOnly_;
+        const int vectorCount = count / V::kLanes * V::kLanes;
+        TexelRun<V, Unit> first(f.tex[0], vectorCount);
+        TexelRun<V, Unit> second(f.tex[kSecond ? 1 : 0], vectorCount);
+        int i = 0;
+        for (; i < vectorCount; i += V::kLanes) {
+            // Stage 1's alpha first: where it fails the test everywhere nothing else is read.
+            T secondAlpha = V::Zero();
+            if constexpr (kSecond) {
+                secondAlpha = V::And(V::Xor(second.At(i), secondXor), alphaByte);
+                if (V::ByteMask(V::Greater32(V::Shr32By24(secondAlpha), threshold)) == 0) {
+                    first.Skip();
+                    continue;
+                }
+            }
+            T src = V::Zero();
+            if constexpr (kReadsTexel) src = first.At(i);
+            if constexpr (kClearTexelsKeep) {
+                if (V::ByteMask(V::Equal32(V::Shr32By24(src), V::Zero())) == V::kAllBytes) {
+                    const T d = V::Load(dst + i);
+                    V::Store(dst + i, V::Or(V::And(clearPass, V::Or(d, targetOr)), V::AndNot(clearPass, d)));
+                    continue;
+                }
+            }
+            if (alphaOnly) {
+                // Alphas below 256 times a factor below 256 fit each pixel's low 16-bit lane.
+                const T alpha = Div255<V>(V::Mul16(V::Shr32By24(src), alphaMul));
+                src = V::Or(V::And(src, V::Set32(0xFFFFFFu)), V::Shl32By24(alpha));
+            } else if (multiply) {
+                src = Modulate<V>(src, mul);
+            }
+            src = V::Or(V::And(src, keepMask), diffuse);
+            if constexpr (kSecond) src = V::Or(src, secondAlpha);
+            // All four bytes of a pixel are set where its alpha passes the test.
+            const T pass = V::Greater32(V::Shr32By24(src), threshold);
+            const int passing = V::ByteMask(pass);
+            if (passing == 0) continue;
+            if constexpr (B == FastBlend::None) {
+                if (passing == V::kAllBytes) {
+                    V::Store(dst + i, V::Or(src, targetOr));
+                    continue;
+                }
+            }
+            const T d = V::Load(dst + i);
+            const T result = V::Or(Blend<V, B>(src, d), targetOr);
+            V::Store(dst + i, V::Or(V::And(pass, result), V::AndNot(pass, d)));
+        }
+        return i;
+    }
+
+private:
+    T mul_, keepMask_, diffuse_, secondXor_, alphaByte_, targetOr_, threshold_, clearPass_, alphaMul_;
+    bool multiply_, alphaOnly_;
+};
+
+template <class V, FastSource C, FastSource A, FastBlend B, bool Unit>
+int SpanVector(uint32_t* dst, int count, const FastSpan& f) {
+    return SpanShader<V, C, A, B, Unit>(f).Run(dst, count, f);
+}
+
+// The same for the rows of a rectangle read one texel per pixel: `rows` rows `pitch`
+// bytes apart, each texture's row coordinate moving by its `rowStep` from one to the
+// next. Every row has the same count, so the same number is done in each.
+template <class V, FastSource C, FastSource A, FastBlend B>
+int RowsVector(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& f, const int64_t rowStep[2]) {
+    const SpanShader<V, C, A, B, true> shader(f);
+    FastSpan row = f;
+    int done = 0;
+    for (int y = 0; y < rows; ++y) {
+        done = shader.Run(dst, count, row);
+        dst = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(dst) + pitch);
+        row.tex[0].tv += rowStep[0];
+        row.tex[1].tv += rowStep[1];
+    }
+    return done;
 }
 
 }  // namespace host::HOST_SPAN_ISA
