@@ -62,8 +62,9 @@ using FastRowsFn = void (*)(uint32_t* dst, size_t pitch, int rows, int count, co
                             const int64_t rowStep[2]);
 FastRowsFn SelectFastRows(FastSource color, FastSource alpha, FastBlend blend);
 
-// The vector half of a span: shades the leading pixels a whole vector at a time and
-// returns how many it did; that of a rectangle's rows, how many of each row. The AVX2
+// The vector half of a span: shades its pixels a vector at a time and returns how many
+// it did (all of them with AVX2, which shades the last few under a mask; the leading
+// whole vectors with SSE2); that of a rectangle's rows, how many of each row. The AVX2
 // tables (in FastSpanIndex order, the rows at the index of their unit span halved) may be
 // used only where Avx2SpansUsable() (the processor has AVX2 and the tables were built).
 using FastVectorFn = int (*)(uint32_t* dst, int count, const FastSpan& span);

@@ -9,6 +9,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "host/d3d9/fast_span.h"
 
@@ -53,6 +54,8 @@ struct Sse2 {
     static T AddSaturate8(T a, T b) { return _mm_adds_epu8(a, b); }
     static int ByteMask(T v) { return _mm_movemask_epi8(v); }
     static T FromLanes(const uint32_t* p) { return _mm_setr_epi32(int(p[0]), int(p[1]), int(p[2]), int(p[3])); }
+    // SSE2 has no masked loads and stores: a span's last pixels are left to the caller.
+    static constexpr bool kMaskedTail = false;
 };
 
 #if defined(__AVX2__)
@@ -91,6 +94,12 @@ struct Avx2 {
         return _mm256_setr_epi32(int(p[0]), int(p[1]), int(p[2]), int(p[3]), int(p[4]), int(p[5]), int(p[6]),
                                  int(p[7]));
     }
+    // The last pixels of a span, fewer than a vector, are loaded and stored under a mask:
+    // lanes outside it are neither read nor written, so memory after the span is safe.
+    static constexpr bool kMaskedTail = true;
+    static T LeadingMask(int n) { return _mm256_cmpgt_epi32(_mm256_set1_epi32(n), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)); }
+    static T MaskLoad(const uint32_t* p, T mask) { return _mm256_maskload_epi32(reinterpret_cast<const int*>(p), mask); }
+    static void MaskStore(uint32_t* p, T mask, T v) { _mm256_maskstore_epi32(reinterpret_cast<int*>(p), mask, v); }
 };
 #endif
 
@@ -112,6 +121,28 @@ typename V::T Modulate(typename V::T a, typename V::T b) {
     return V::Pack16(lo, hi);
 }
 
+// The pixels of a vector a step shades: all of them, or the first `n` (a span's last step,
+// where the instruction set has masked loads and stores).
+template <class V>
+struct AllLanes {
+    static constexpr bool kPartial = false;
+    typename V::T Load(const uint32_t* p) const { return V::Load(p); }
+    void Store(uint32_t* p, typename V::T v) const { V::Store(p, v); }
+    typename V::T Only(typename V::T pass) const { return pass; }
+    int Count() const { return V::kLanes; }
+};
+
+template <class V>
+struct FirstLanes {
+    static constexpr bool kPartial = true;
+    typename V::T mask;
+    int n;
+    typename V::T Load(const uint32_t* p) const { return V::MaskLoad(p, mask); }
+    void Store(uint32_t* p, typename V::T v) const { V::MaskStore(p, mask, v); }
+    typename V::T Only(typename V::T pass) const { return V::And(pass, mask); }
+    int Count() const { return n; }
+};
+
 // Texels of one texture along the first `count` pixels of the span, a vector at a time.
 template <class V, bool Unit>
 class TexelRun {
@@ -123,10 +154,13 @@ public:
         clamp_ = !(Inside(tu_ >> 32, t.width) && Inside((tu_ + last * t.dtu) >> 32, t.width) &&
                    Inside(tv_ >> 32, t.height) && Inside((tv_ + last * t.dtv) >> 32, t.height));
     }
-    typename V::T At(int i) {
-        if constexpr (Unit) return V::Or(V::Load(row_ + i), alphaOr_);
+    template <class Lanes>
+    typename V::T At(int i, const Lanes& lanes) {
+        if constexpr (Unit) return V::Or(lanes.Load(row_ + i), alphaOr_);
         uint32_t texels[V::kLanes];
-        for (int k = 0; k < V::kLanes; ++k) {
+        if constexpr (Lanes::kPartial)
+            for (uint32_t& t : texels) t = 0;
+        for (int k = 0; k < lanes.Count(); ++k) {
             int64_t x = tu_ >> 32, y = tv_ >> 32;
             if (clamp_) x = Clamp(x, 0, t_.width - 1), y = Clamp(y, 0, t_.height - 1);
             texels[k] = t_.texels[size_t(y) * t_.pitch + size_t(x)];
@@ -153,6 +187,95 @@ private:
     const uint32_t* row_ = nullptr;
     bool clamp_ = true;
     typename V::T alphaOr_;
+};
+
+#if defined(__AVX2__)
+// The texels of a stepped (not unit) span with AVX2: the eight pixels' coordinates are
+// kept in 64-bit lanes, their whole parts (the high halves) clamped and turned into
+// indices together, and the texels gathered. The same integers as TexelRun's, so the
+// same texels.
+class GatherRun {
+public:
+    GatherRun(const FastTexture& t, int count)
+        : texels_(reinterpret_cast<const int*>(t.texels)),
+          alphaOr_(_mm256_set1_epi32(int(t.alphaOr))),
+          pitch_(_mm256_set1_epi32(int(t.pitch))),
+          maxX_(_mm256_set1_epi32(t.width - 1)),
+          maxY_(_mm256_set1_epi32(t.height - 1)),
+          stepU_(_mm256_set1_epi64x(8 * t.dtu)),
+          stepV_(_mm256_set1_epi64x(8 * t.dtv)) {
+        const __m256i lane = _mm256_setr_epi64x(0, 1, 2, 3);
+        const __m256i du = _mm256_set1_epi64x(t.dtu), dv = _mm256_set1_epi64x(t.dtv);
+        // Lane k of the low vectors is pixel k, of the high ones pixel k + 4.
+        u_[0] = _mm256_add_epi64(_mm256_set1_epi64x(t.tu), Times(lane, du));
+        v_[0] = _mm256_add_epi64(_mm256_set1_epi64x(t.tv), Times(lane, dv));
+        u_[1] = _mm256_add_epi64(u_[0], _mm256_set1_epi64x(4 * t.dtu));
+        v_[1] = _mm256_add_epi64(v_[0], _mm256_set1_epi64x(4 * t.dtv));
+        // Coordinates move in a straight line, so with both ends inside every point between is.
+        const int64_t last = count > 0 ? count - 1 : 0;
+        clamp_ = !(Inside(t.tu >> 32, t.width) && Inside((t.tu + last * t.dtu) >> 32, t.width) &&
+                   Inside(t.tv >> 32, t.height) && Inside((t.tv + last * t.dtv) >> 32, t.height));
+    }
+    template <class Lanes>
+    __m256i At(int, const Lanes& lanes) {
+        __m256i x = WholeParts(u_[0], u_[1]), y = WholeParts(v_[0], v_[1]);
+        if (clamp_) {
+            x = _mm256_min_epi32(_mm256_max_epi32(x, _mm256_setzero_si256()), maxX_);
+            y = _mm256_min_epi32(_mm256_max_epi32(y, _mm256_setzero_si256()), maxY_);
+        }
+        const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(y, pitch_), x);
+        Skip();
+        __m256i texels;
+        if constexpr (Lanes::kPartial)
+            texels = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), texels_, index, lanes.mask, 4);
+        else
+            texels = _mm256_i32gather_epi32(texels_, index, 4);
+        return _mm256_or_si256(texels, alphaOr_);
+    }
+    void Skip() {
+        for (__m256i& u : u_) u = _mm256_add_epi64(u, stepU_);
+        for (__m256i& v : v_) v = _mm256_add_epi64(v, stepV_);
+    }
+
+private:
+    static bool Inside(int64_t v, int32_t size) { return v >= 0 && v < size; }
+    // a * b of 64-bit lanes where a is below 2^32.
+    static __m256i Times(__m256i small, __m256i b) {
+        const __m256i low = _mm256_mul_epu32(small, b);
+        const __m256i high = _mm256_slli_epi64(_mm256_mul_epu32(small, _mm256_srli_epi64(b, 32)), 32);
+        return _mm256_add_epi64(low, high);
+    }
+    // The high halves of pixels 0-3 (in lo) and 4-7 (in hi) as eight 32-bit lanes: each
+    // pixel's coordinate shifted right by 32 with its sign.
+    static __m256i WholeParts(__m256i lo, __m256i hi) {
+        const __m256i odd = _mm256_setr_epi32(1, 3, 5, 7, 1, 3, 5, 7);
+        return _mm256_blend_epi32(_mm256_permutevar8x32_epi32(lo, odd), _mm256_permutevar8x32_epi32(hi, odd), 0xF0);
+    }
+
+    const int* texels_;
+    __m256i alphaOr_, pitch_, maxX_, maxY_, stepU_, stepV_;
+    __m256i u_[2], v_[2];
+    bool clamp_;
+};
+
+template <class V, bool Unit>
+struct TexelsFor {
+    using Type = TexelRun<V, Unit>;
+};
+template <>
+struct TexelsFor<Avx2, false> {
+    using Type = GatherRun;
+};
+#else
+template <class V, bool Unit>
+struct TexelsFor {
+    using Type = TexelRun<V, Unit>;
+};
+#endif
+
+// Stands for stage 1's texels where the span does not read them.
+struct NoTexels {
+    NoTexels(const FastTexture&, int) {}
 };
 
 // src * a + d * (255 - a), or d + src * a saturated, per channel; `all` is true where
@@ -217,7 +340,8 @@ public:
           // Only the alpha is multiplied when the colour is the texel's own.
           alphaOnly_(multiply_ && (MulOf(f.color) & 0xFFFFFFu) == 0xFFFFFFu) {}
 
-    // Shades kLanes * n leading pixels of the span and returns how many were done.
+    // Shades the span's pixels a vector at a time and returns how many were done: all of
+    // them where the last few can be shaded under a mask, else kLanes * n.
     int Run(uint32_t* dst, int count, const FastSpan& f) const {
         using namespace span_detail;
         // The constants in locals: the vector stores below may alias any memory, so members
@@ -227,26 +351,27 @@ public:
                 alphaMul = alphaMul_;
         const bool multiply = multiply_, alphaOnly = alphaOnly_;
         const int vectorCount = count / V::kLanes * V::kLanes;
-        TexelRun<V, Unit> first(f.tex[0], vectorCount);
-        TexelRun<V, Unit> second(f.tex[kSecond ? 1 : 0], vectorCount);
-        int i = 0;
-        for (; i < vectorCount; i += V::kLanes) {
+        const int shaded = V::kMaskedTail ? count : vectorCount;
+        using Texels = typename TexelsFor<V, Unit>::Type;
+        Texels first(f.tex[0], shaded);
+        std::conditional_t<kSecond, Texels, NoTexels> second(f.tex[1], shaded);
+        auto step = [&](uint32_t* at, int i, const auto& lanes) {
             // Stage 1's alpha first: where it fails the test everywhere nothing else is read.
             T secondAlpha = V::Zero();
             if constexpr (kSecond) {
-                secondAlpha = V::And(V::Xor(second.At(i), secondXor), alphaByte);
+                secondAlpha = V::And(V::Xor(second.At(i, lanes), secondXor), alphaByte);
                 if (V::ByteMask(V::Greater32(V::Shr32By24(secondAlpha), threshold)) == 0) {
                     first.Skip();
-                    continue;
+                    return;
                 }
             }
             T src = V::Zero();
-            if constexpr (kReadsTexel) src = first.At(i);
+            if constexpr (kReadsTexel) src = first.At(i, lanes);
             if constexpr (kClearTexelsKeep) {
                 if (V::ByteMask(V::Equal32(V::Shr32By24(src), V::Zero())) == V::kAllBytes) {
-                    const T d = V::Load(dst + i);
-                    V::Store(dst + i, V::Or(V::And(clearPass, V::Or(d, targetOr)), V::AndNot(clearPass, d)));
-                    continue;
+                    const T d = lanes.Load(at);
+                    lanes.Store(at, V::Or(V::And(clearPass, V::Or(d, targetOr)), V::AndNot(clearPass, d)));
+                    return;
                 }
             }
             if (alphaOnly) {
@@ -259,18 +384,24 @@ public:
             src = V::Or(V::And(src, keepMask), diffuse);
             if constexpr (kSecond) src = V::Or(src, secondAlpha);
             // All four bytes of a pixel are set where its alpha passes the test.
-            const T pass = V::Greater32(V::Shr32By24(src), threshold);
+            const T pass = lanes.Only(V::Greater32(V::Shr32By24(src), threshold));
             const int passing = V::ByteMask(pass);
-            if (passing == 0) continue;
+            if (passing == 0) return;
             if constexpr (B == FastBlend::None) {
                 if (passing == V::kAllBytes) {
-                    V::Store(dst + i, V::Or(src, targetOr));
-                    continue;
+                    lanes.Store(at, V::Or(src, targetOr));
+                    return;
                 }
             }
-            const T d = V::Load(dst + i);
+            const T d = lanes.Load(at);
             const T result = V::Or(Blend<V, B>(src, d), targetOr);
-            V::Store(dst + i, V::Or(V::And(pass, result), V::AndNot(pass, d)));
+            lanes.Store(at, V::Or(V::And(pass, result), V::AndNot(pass, d)));
+        };
+        int i = 0;
+        for (; i < vectorCount; i += V::kLanes) step(dst + i, i, AllLanes<V>{});
+        if constexpr (V::kMaskedTail) {
+            if (i < count) step(dst + i, i, FirstLanes<V>{V::LeadingMask(count - i), count - i});
+            return count;
         }
         return i;
     }
