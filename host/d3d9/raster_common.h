@@ -86,6 +86,51 @@ uint32_t ChannelFromFixed(int64_t v);
 
 // floor(n / d) for d > 0.
 int64_t FloorDivide(int64_t n, int64_t d);
+
+// One triangle edge as a bound on the pixel column, stepped row by row without division:
+// the bound is floor(num / k) for num growing by a fixed step per row.
+struct EdgeWalk {
+    int kind = 0;  // 0 row condition only, -1 left bound, +1 right bound
+    int64_t k = 1, q = 0, r = 0, dq = 0, dr = 0;
+    int64_t c = 0, dc = 0;  // the numerator itself, for row conditions
+
+    void Setup(int64_t xa, int64_t ya, int64_t xb, int64_t yb, int64_t py) {
+        const int64_t dx = xb - xa, dy = yb - ya;
+        const int64_t bias = (dy < 0 || (dy == 0 && dx > 0)) ? 0 : 1;
+        c = dx * (py * kSubPixels - ya) + dy * xa - bias;
+        dc = dx * kSubPixels;
+        if (dy == 0) return;
+        kind = dy < 0 ? -1 : 1;
+        k = (dy < 0 ? -dy : dy) * kSubPixels;
+        q = FloorDivide(c, k);
+        r = c - q * k;
+        dq = FloorDivide(dc, k);
+        dr = dc - dq * k;
+    }
+    void Step() {
+        c += dc;
+        if (kind == 0) return;
+        q += dq;
+        r += dr;
+        if (r >= k) {
+            ++q;
+            r -= k;
+        }
+    }
+};
+
+// The rows a shape from `minY` to `maxY` (1/256 pixels) may cover inside the clip
+// rectangle, y0..y1; false for none.
+bool RowsOf(const DrawState& st, int64_t minY, int64_t maxY, int* y0, int* y1);
+// Two triangles (each in drawing order, sharing corners b and c, `own` the first's other
+// corner and `opposite` the second's) forming a convex quadrangle, drawn as one shape
+// where that gives the pixels the two would; false, with nothing drawn, elsewhere.
+bool RasterConvexPair(const DrawState& st, const ScreenVertex* const first[3], const ScreenVertex* const second[3],
+                      const ScreenVertex& own, const ScreenVertex& b, const ScreenVertex& c,
+                      const ScreenVertex& opposite);
+// Shades rows y0..y1 of the convex shape whose clockwise edges were set up at row y0.
+void ShadeEdges(const DrawState& st, const TriangleSetup& t, FastSpan& fast, EdgeWalk* edges, int count, int y0,
+                int y1);
 // Shades pixels x0..x1 of row y of a set-up triangle; `fast` was filled by FillFastSpan
 // when the triangle takes the fast spans.
 void ShadeSpan(const DrawState& st, const TriangleSetup& t, FastSpan& fast, int x0, int x1, int y);

@@ -54,7 +54,8 @@ bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3]
     const bool rowFirst = pair.own->y == pair.b->y;
     const ScreenVertex &a = *pair.own, &b = rowFirst ? *pair.b : *pair.c, &c = rowFirst ? *pair.c : *pair.b,
                        &d = *pair.opposite;
-    if (a.y != b.y || a.x != c.x || d.x != b.x || d.y != c.y || !AffineCorner(a, b, c, d)) return false;
+    if (a.y != b.y || a.x != c.x || d.x != b.x || d.y != c.y || !AffineCorner(a, b, c, d))
+        return RasterConvexPair(st, first, second, *pair.own, *pair.b, *pair.c, *pair.opposite);
     int64_t X[3], Y[3];
     const ScreenVertex* v[3] = {&a, &b, &c};
     for (int i = 0; i < 3; ++i)

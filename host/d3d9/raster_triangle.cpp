@@ -11,38 +11,6 @@
 namespace host {
 namespace {
 
-// One triangle edge as a bound on the pixel column, stepped row by row without division:
-// the bound is floor(num / k) for num growing by a fixed step per row.
-struct EdgeWalk {
-    int kind = 0;  // 0 row condition only, -1 left bound, +1 right bound
-    int64_t k = 1, q = 0, r = 0, dq = 0, dr = 0;
-    int64_t c = 0, dc = 0;  // the numerator itself, for row conditions
-
-    void Setup(int64_t xa, int64_t ya, int64_t xb, int64_t yb, int64_t py) {
-        const int64_t dx = xb - xa, dy = yb - ya;
-        const int64_t bias = (dy < 0 || (dy == 0 && dx > 0)) ? 0 : 1;
-        c = dx * (py * kSubPixels - ya) + dy * xa - bias;
-        dc = dx * kSubPixels;
-        if (dy == 0) return;
-        kind = dy < 0 ? -1 : 1;
-        k = (dy < 0 ? -dy : dy) * kSubPixels;
-        q = FloorDivide(c, k);
-        r = c - q * k;
-        dq = FloorDivide(dc, k);
-        dr = dc - dq * k;
-    }
-    void Step() {
-        c += dc;
-        if (kind == 0) return;
-        q += dq;
-        r += dr;
-        if (r >= k) {
-            ++q;
-            r -= k;
-        }
-    }
-};
-
 void ShadeGenericSpan(const DrawState& st, const TriangleSetup& t, int x0, int x1, int y) {
     PixelInput in;
     if (t.affine) {
@@ -143,6 +111,28 @@ int64_t FloorDivide(int64_t n, int64_t d) {
     return q;
 }
 
+bool RowsOf(const DrawState& st, int64_t minY, int64_t maxY, int* y0, int* y1) {
+    *y0 = int(std::max<int64_t>(st.clipY0, -FloorDivide(-minY, kSubPixels)));
+    *y1 = int(std::min<int64_t>(st.clipY1 - 1, FloorDivide(maxY, kSubPixels)));
+    return *y0 <= *y1;
+}
+
+void ShadeEdges(const DrawState& st, const TriangleSetup& t, FastSpan& fast, EdgeWalk* edges, int count, int y0,
+                int y1) {
+    for (int y = y0; y <= y1; ++y) {
+        int64_t left = st.clipX0, right = st.clipX1 - 1;
+        bool rowOpen = true;
+        for (int i = 0; i < count; ++i) {
+            const EdgeWalk& e = edges[i];
+            if (e.kind == 0) rowOpen = rowOpen && e.c >= 0;
+            else if (e.kind < 0) left = std::max(left, -e.q);
+            else right = std::min(right, e.q);
+        }
+        if (rowOpen && left <= right) ShadeSpan(st, t, fast, int(left), int(right), y);
+        for (int i = 0; i < count; ++i) edges[i].Step();
+    }
+}
+
 void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                     const ScreenVertex& flat) {
     int64_t X[3], Y[3];
@@ -168,10 +158,8 @@ void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVert
         std::swap(X[1], X[2]);
         std::swap(Y[1], Y[2]);
     }
-    const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
-    const int yStart = int(std::max<int64_t>(st.clipY0, -FloorDivide(-minY, kSubPixels)));
-    const int yEnd = int(std::min<int64_t>(st.clipY1 - 1, FloorDivide(maxY, kSubPixels)));
-    if (yStart > yEnd) return;
+    int yStart, yEnd;
+    if (!RowsOf(st, std::min({Y[0], Y[1], Y[2]}), std::max({Y[0], Y[1], Y[2]}), &yStart, &yEnd)) return;
 
     TriangleSetup t;
     if (!t.Build(st, *v[0], *v[1], *v[2], flat, X, Y, yStart)) return;
@@ -183,17 +171,7 @@ void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVert
     }
     FastSpan fast;
     if (t.fast) t.FillFastSpan(st, &fast);
-    for (int y = yStart; y <= yEnd; ++y) {
-        int64_t left = st.clipX0, right = st.clipX1 - 1;
-        bool rowOpen = true;
-        for (const EdgeWalk& e : edges) {
-            if (e.kind == 0) rowOpen = rowOpen && e.c >= 0;
-            else if (e.kind < 0) left = std::max(left, -e.q);
-            else right = std::min(right, e.q);
-        }
-        if (rowOpen && left <= right) ShadeSpan(st, t, fast, int(left), int(right), y);
-        for (EdgeWalk& e : edges) e.Step();
-    }
+    ShadeEdges(st, t, fast, edges, 3, yStart, yEnd);
 }
 
 }  // namespace host
