@@ -9,12 +9,14 @@
 // on them from the source's split to the destination's join without packing between
 // steps. Products stay below 2^16 (255 * 256 at most) or are taken as their high half
 // (alpha times parameter), and the divisions are exact multiply-and-shift forms:
-//   floor(x / 255) = ((x + 1) * 257) >> 16              for x = a * b, a, b <= 255
 //   floor(x / 255) = (x * 32897) >> 23                  for x < 66052
-//   floor(f * b / 255) = (2f * ceil(b * 2^15 / 255)) >> 16   for f <= 63, b <= 255
+//   floor(c * v / 255) = (c * ceil(v * 2^16 / 255)) >> 16   for c <= 255, v < 255
+//   floor(c * 255 / 255) = ((c + 1) * 65535) >> 16          for c <= 255
+//   floor(f * v / 255) = (2f * ceil(v * 2^15 / 255)) >> 16  for f <= 63, v <= 255
 //   floor(x / 63)  = ((x * 4162) >> 16) >> 2            for x <= 63 * 63
-// (in the third the rounded-up constant adds less than 63 / 2^15 < 1 / 255, too little
-// to reach the next whole number). The packed add and subtract use the pixel loop's masks.
+// (in the second and fourth the rounded-up constant adds less than 255 / 2^16, or 63 / 2^15,
+// which is below 1 / 255 and too little to reach the next whole number). The packed add
+// and subtract use the pixel loop's masks.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -47,6 +49,15 @@ class Blocks {
 
     // ceil(v * 2^15 / 255): the 16-bit pixels' multiplier for floor(f * v / 255).
     static uint32_t FieldScale(uint32_t v) { return (v * 32768 + 254) / 255; }
+    // The step added to a byte and the multiplier of its high product for floor(c * v / 255),
+    // in the blue, green and red lanes of a widened 32-bit pixel (0 in the fourth).
+    static X ByteSteps(uint64_t b, uint64_t g, uint64_t r) {
+        return I::Set64(uint64_t{b == 255} | uint64_t{g == 255} << 16 | uint64_t{r == 255} << 32);
+    }
+    static X ByteScales(uint64_t b, uint64_t g, uint64_t r) {
+        const auto scale = [](uint64_t v) -> uint64_t { return v < 255 ? (v * 65536 + 254) / 255 : 65535; };
+        return I::Set64(scale(b) | scale(g) << 16 | scale(r) << 32);
+    }
 
 public:
     static constexpr int kPixels = I::kBytes / V::dstBytes;
@@ -56,7 +67,8 @@ public:
           pColour_(I::Set64(cx.p * 0x0000000100010001ull)),
           restColour_(I::Set64((256 - cx.p) * 0x0000000100010001ull | uint64_t{256} << 48)),
           keep255_(I::Set16(255 - cx.p)),
-          scale16_(I::Set16(FieldScale(cx.p))),
+          pScale_(k32 ? ByteScales(cx.p, cx.p, cx.p) : I::Set16(FieldScale(cx.p))),
+          pStep_(ByteSteps(cx.p, cx.p, cx.p)),
           k6_(I::Set16(cx.p >> 2)),
           k6rest_(I::Set16(63 - (cx.p >> 2))),
           trans_(k32 ? I::Set32(cx.trans) : I::Set16(cx.trans)),
@@ -66,8 +78,8 @@ public:
             // Each tint row holds c * bright / 255, so its entry 255 is the bright byte.
             const uint64_t b = cx.tint[0][255], g = cx.tint[1][255], r = cx.tint[2][255];
             if constexpr (k32) {
-                // Lanes blue, green, red and the fourth byte, which the tint keeps.
-                tint_[0] = I::Set64(b | g << 16 | r << 32 | uint64_t{255} << 48);
+                tint_[0] = ByteScales(b, g, r);
+                tint_[1] = ByteSteps(b, g, r);
             } else {
                 tint_[0] = I::Set16(FieldScale(static_cast<uint32_t>(b)));
                 tint_[1] = I::Set16(FieldScale(static_cast<uint32_t>(g)));
@@ -78,7 +90,10 @@ public:
 
     X Run(X d, X c) const {
         X r = Blend(d, c);
-        if constexpr (V::keyed && !V::alpha) r = Select(I::And(Same(c, trans_), keyOn_), d, r);
+        if constexpr (V::keyed && !V::alpha) {
+            const X key = Same(c, trans_);
+            r = Select(k32 ? key : I::And(key, keyOn_), d, r);
+        }
         return r;
     }
 
@@ -101,7 +116,6 @@ private:
         if constexpr (k32) return I::Eq32(a, b);
         else return I::Eq16(a, b);
     }
-    static X Div255(X x) { return I::MulHi16(I::Add16(x, I::Set16(1)), I::Set16(257)); }
     template <int B>
     static X Product(X d, X c) {
         return I::template Srl16<B>(I::Mul16(d, c));
@@ -148,7 +162,8 @@ private:
     }
 
     // The source colour a kernel works with, in lanes: inverted for mode 10, then tinted
-    // (each channel times its bright byte / 255). The fourth byte stays as it was.
+    // (each channel times its bright byte / 255). The tint takes a 32-bit pixel's fourth
+    // byte to 0: no kernel reads it from here.
     Lanes Prepare(X c) const {
         if constexpr (V::kernel == Kernel::InvertAlpha)
             c = I::Xor(c, k32 ? I::Set32(0x00FFFFFFu) : I::Set16(0xFFFFu));
@@ -156,7 +171,8 @@ private:
             return Split(c);
         } else if constexpr (k32) {
             const Lanes l = Split(c);
-            return {{Div255(I::Mul16(l[0], tint_[0])), Div255(I::Mul16(l[1], tint_[0]))}};
+            return {{I::MulHi16(I::Add16(l[0], tint_[1]), tint_[0]),
+                     I::MulHi16(I::Add16(l[1], tint_[1]), tint_[0])}};
         } else {
             // The fields split out doubled, for the high product with the bright's scale.
             return {{I::MulHi16(I::And(I::template Sll16<1>(c), I::Set16(62)), tint_[0]),
@@ -215,13 +231,22 @@ private:
     // fourth byte of a 32-bit pixel times 0).
     X Scaled(const Lanes& c) const {
         return Join(Map(c, c, [&](X, X x, auto) {
-            if constexpr (k32) return Div255(I::Mul16(x, pColour_));
-            else return I::MulHi16(I::Add16(x, x), scale16_);
+            if constexpr (k32) return I::MulHi16(I::Add16(x, pStep_), pScale_);
+            else return I::MulHi16(I::Add16(x, x), pScale_);
         }));
     }
 
-    // The weight of each 32-bit pixel's alpha in all its colour lanes, 0 in the fourth.
-    static X AlphaWeight(X ch) { return I::And(I::SpreadFourth16(ch), I::Set64(kColourLanes)); }
+    // The weight of each 32-bit pixel's alpha in all its colour lanes, 0 in the fourth;
+    // with OpaquePlain alpha 255 weighs 256, which in the kernels of kOneWeighting gives
+    // exactly what the pixel gives drawn without alpha.
+    template <bool OpaquePlain>
+    static X AlphaWeight(X ch) {
+        const X a = I::And(I::SpreadFourth16(ch), I::Set64(kColourLanes));
+        if constexpr (OpaquePlain) return I::Add16(a, I::template Srl16<8>(I::Add16(a, I::Set16(1))));
+        else return a;
+    }
+    static constexpr bool kOneWeighting = V::kernel == Kernel::Alpha || V::kernel == Kernel::InvertAlpha ||
+                                          V::kernel == Kernel::Multiply || V::kernel == Kernel::MultiplyAlpha;
 
     // d + floor((t - d) * k / 2^16) for k up to 255 * 255. The signed high product reads
     // a k of 2^15 or more as k - 2^16, which takes (t - d) off the result: added back.
@@ -232,31 +257,30 @@ private:
     }
 
     // A 32-bit source pixel weighted by its alpha a (mode 0 by a / 256, the others by
-    // a * p / 2^16). A weight of 0 keeps the fourth byte, except in multiply.
+    // a * p / 2^16), read before the tint. A weight of 0 keeps the fourth byte, except in
+    // multiply.
+    template <bool OpaquePlain>
     X Weighted(X d, X c) const {
         constexpr Kernel K = V::kernel;
-        const Lanes cl = Prepare(c);
-        if constexpr (K == Kernel::Add || K == Kernel::Subtract) {
-            const X s = Join(Map(cl, cl, [&](X, X x, auto) {
-                return I::MulHi16(x, I::Mul16(AlphaWeight(x), p_));
-            }));
-            if constexpr (K == Kernel::Add) return PackedAdd<true>(d, s);
-            else return PackedSub(d, s);
-        } else {
-            const X r = Join(Map(Split(d), cl, [&](X dc, X cc, auto) {
-                const X a = AlphaWeight(cc);
-                if constexpr (K == Kernel::Copy)
-                    return Mix(dc, cc, a, I::Sub16(I::Set16(256), a));
-                else if constexpr (K == Kernel::Multiply)
-                    return I::MulHi16(I::Mul16(dc, cc), a);
-                else if constexpr (K == Kernel::MultiplyAlpha)
-                    return TowardWide(dc, Product<8>(dc, cc), I::Mul16(a, p_));
-                else
-                    return TowardWide(dc, cc, I::Mul16(a, p_));
-            }));
-            if constexpr (K == Kernel::Multiply) return KeepFourth(r, d);
-            else return r;
+        const Lanes cl = Prepare(c), dl = Split(d), al = V::tint ? Split(c) : cl;
+        Lanes r;
+        for (size_t i = 0; i < kSets; ++i) {
+            const X a = AlphaWeight<OpaquePlain>(al[i]), dc = dl[i], cc = cl[i];
+            if constexpr (K == Kernel::Add || K == Kernel::Subtract)
+                r.v[i] = I::MulHi16(cc, I::Mul16(a, p_));
+            else if constexpr (K == Kernel::Copy)
+                r.v[i] = Mix(dc, cc, a, I::Sub16(I::Set16(256), a));
+            else if constexpr (K == Kernel::Multiply)
+                r.v[i] = I::MulHi16(I::Mul16(dc, cc), a);
+            else if constexpr (K == Kernel::MultiplyAlpha)
+                r.v[i] = TowardWide(dc, Product<8>(dc, cc), I::Mul16(a, p_));
+            else
+                r.v[i] = TowardWide(dc, cc, I::Mul16(a, p_));
         }
+        if constexpr (K == Kernel::Add) return PackedAdd<true>(d, Join(r));
+        else if constexpr (K == Kernel::Subtract) return PackedSub(d, Join(r));
+        else if constexpr (K == Kernel::Multiply) return KeepFourth(Join(r), d);
+        else return Join(r);
     }
 
     // A source with alpha. Keyed, alpha 255 draws as if there were no alpha and, in the
@@ -270,11 +294,13 @@ private:
             // Sprites are mostly wholly opaque or wholly clear: such blocks need no weights.
             if (I::AllSet(opaque)) return Unweighted(d, c);
             if (V::skipAlphaZero && I::AllSet(clear)) return d;
-            const X r = Select(opaque, Unweighted(d, c), Weighted(d, c));
+            X r;
+            if constexpr (kOneWeighting) r = Weighted<true>(d, c);
+            else r = Select(opaque, Unweighted(d, c), Weighted<false>(d, c));
             if constexpr (V::skipAlphaZero) return Select(clear, d, r);
             else return r;
         } else {
-            return Weighted(d, c);
+            return Weighted<false>(d, c);
         }
     }
 
@@ -323,10 +349,13 @@ private:
     }
 
     // p in every lane; p in the colour lanes of widened 32-bit pixels and 0 in the fourth,
-    // with 256 - p and 256 beside it; 255 - p; p's scale for 16-bit fields.
-    X p_, pColour_, restColour_, keep255_, scale16_;
+    // with 256 - p and 256 beside it; 255 - p; the multiplier (and, on 32-bit pixels, the
+    // step) for floor(c * p / 255).
+    X p_, pColour_, restColour_, keep255_, pScale_, pStep_;
     X k6_, k6rest_, trans_, keyOn_;
-    X tint_[3] = {};  // 32-bit pixels: the bright bytes in the first; 16-bit: their scales
+    // The bright bytes' multipliers: 32-bit pixels the lanes' multipliers then steps,
+    // 16-bit pixels one per field.
+    X tint_[3] = {};
 };
 
 // Rows of blocks; the source has the destination's layout.

@@ -222,6 +222,28 @@ TEST_P(BlockRows, EveryPairOf16BitFieldsMatchesTheReference) {
             }
 }
 
+TEST_P(BlockRows, EveryByteOf32BitPixelsMatchesTheReference) {
+    // Rows whose source pixels hold each byte value 0 to 255 in all three colour channels,
+    // tinted by every bright byte and scaled by every parameter (plain too in the modes
+    // that scale the source by it); keyed with alpha, a third of them partly transparent.
+    constexpr int kBytes = 256, pitch = 4 * kBytes;
+    std::vector<uint8_t> src(pitch);
+    for (int i = 0; i < kBytes; ++i) {
+        const uint32_t v = static_cast<uint32_t>(i) * 0x010101u | (i % 3 ? 0xFF000000u : (rng() & 0xFF000000u));
+        std::memcpy(&src[4 * i], &v, 4);
+    }
+    for (int v = 0; v < 256; ++v)
+        for (int mode : kModes)
+            for (bool alpha : {false, true}) {
+                // Red takes the bytes in another order, so the tint is never white.
+                const uint32_t bright = static_cast<uint32_t>(v) * 0x0101u | (v ^ 1u) << 16;
+                Check({32, alpha, alpha, true}, mode, v, bright, src, Random(src.size()), kBytes, 1, pitch);
+                if (mode == 2 || mode == 3)
+                    Check({32, alpha, alpha, false}, mode, v, 0xFFFFFF, src, Random(src.size()), kBytes, 1, pitch);
+                if (HasFatalFailure()) return;
+            }
+}
+
 INSTANTIATE_TEST_SUITE_P(Sse2AndAvx2, BlockRows, ::testing::Values(false, true));
 
 }  // namespace
