@@ -51,12 +51,6 @@ const uint32_t kWhiteTexel = 0xFFFFFFFFu;
 
 }  // namespace
 
-bool SnapPosition(float v, int64_t* out) {
-    if (!(std::fabs(v) < kMaxScreenCoordinate)) return false;
-    *out = RoundToInt64(double(v) * double(kSubPixels));
-    return true;
-}
-
 uint32_t ChannelFromFixed(int64_t v) { return uint32_t(std::clamp<int64_t>((v + 32768) >> 16, 0, 255)); }
 
 bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b,
@@ -74,7 +68,8 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
     if (!affine && !(a.rhw > 0 && b.rhw > 0 && c.rhw > 0)) return false;
     const double w[3] = {affine ? 1.0 : a.rhw, affine ? 1.0 : b.rhw, affine ? 1.0 : c.rhw};
     if (!affine) q = MakePlane(x, y, det, w[0], w[1], w[2]);
-    z = MakePlane(x, y, det, a.z, b.z, c.z);
+    // Depth is read only by the depth test.
+    z = st.depthTest ? MakePlane(x, y, det, a.z, b.z, c.z) : Plane{0, 0, 0, 0, 0};
 
     flatColor = !st.gouraud || (a.diffuse == b.diffuse && a.diffuse == c.diffuse && a.specular == b.specular &&
                                 a.specular == c.specular);
@@ -87,6 +82,8 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
             color[i] = MakePlane(x, y, det, val(0), val(1), val(2));
         }
     }
+    for (int s = 0; s < 2; ++s)
+        for (int axis = 0; axis < 2; ++axis) texBase[s][axis] = texStep[s][axis] = texStepY[s][axis] = 0;
     for (int s = 0; s < st.stageCount; ++s) {
         usesTexture[s] = st.stageUsesTexture[s] && st.samplers[s].levelCount > 0;
         if (!usesTexture[s]) continue;

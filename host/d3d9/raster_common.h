@@ -1,11 +1,13 @@
 // Triangle set-up shared by the general and the fast spans: snapped positions, the
 // attribute planes, per-stage mip level choice and the fixed-point stepping.
 #pragma once
+#include <cmath>
 #include <cstdint>
 
 #include "host/d3d9/draw_state.h"
 #include "host/d3d9/fast_span.h"
 #include "host/d3d9/pixel_shade.h"
+#include "host/d3d9/raster.h"
 
 namespace host {
 
@@ -21,7 +23,11 @@ inline int64_t RoundToInt64(double v) {
 }
 
 // A position in 1/256 pixels; false when it is not a usable number.
-bool SnapPosition(float v, int64_t* out);
+inline bool SnapPosition(float v, int64_t* out) {
+    if (!(std::fabs(v) < kMaxScreenCoordinate)) return false;
+    *out = RoundToInt64(double(v) * double(kSubPixels));
+    return true;
+}
 // A value with 32 fraction bits, saturated at `limit`.
 inline int64_t ToFixed32(double v, double limit = 1073741824.0) {
     const double kLimit = limit;
@@ -46,8 +52,10 @@ struct TriangleSetup {
     double texScale[kMaxStages][2];
     // Affine texture coordinates in fixed point: the value at column 0 of row `rowRef`
     // and the steps per column and per row, so every span starts from exact integers.
+    // Set by Build for the stages that use a texture, and 0 for stages 0 and 1 otherwise
+    // (the fast spans read those two); not cleared here, as the set-up is made per draw.
     int rowRef = 0;
-    int64_t texBase[kMaxStages][2] = {}, texStep[kMaxStages][2] = {}, texStepY[kMaxStages][2] = {};
+    int64_t texBase[kMaxStages][2], texStep[kMaxStages][2], texStepY[kMaxStages][2];
     Plane z;
     StageLod lods[kMaxStages];
     bool usesTexture[kMaxStages] = {};
