@@ -12,15 +12,20 @@ bool Same(const ScreenVertex& a, const ScreenVertex& b) {
     return a.x == b.x && a.y == b.y && std::memcmp(&a, &b, sizeof(ScreenVertex)) == 0;
 }
 
-// d carries what the plane through a, b and c gives at its corner.
-bool AffineCorner(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const ScreenVertex& d) {
+// d carries what the plane through a, b and c gives at its corner, in every texture
+// coordinate set a stage reads (the others change no pixel).
+bool AffineCorner(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                  const ScreenVertex& d) {
     if (a.rhw != b.rhw || a.rhw != c.rhw || a.rhw != d.rhw || a.z != b.z || a.z != c.z || a.z != d.z) return false;
     if (a.diffuse != b.diffuse || a.diffuse != c.diffuse || a.diffuse != d.diffuse || a.specular != b.specular ||
         a.specular != c.specular || a.specular != d.specular)
         return false;
-    for (int s = 0; s < kMaxTexCoordSets; ++s)
+    for (int stage = 0; stage < st.stageCount; ++stage) {
+        if (!st.stageUsesTexture[stage]) continue;
+        const int s = st.ops[stage].texSet;
         for (int k = 0; k < 2; ++k)
             if (double(b.tc[s][k]) + double(c.tc[s][k]) - double(a.tc[s][k]) != double(d.tc[s][k])) return false;
+    }
     return true;
 }
 
@@ -54,7 +59,7 @@ bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3]
     const bool rowFirst = pair.own->y == pair.b->y;
     const ScreenVertex &a = *pair.own, &b = rowFirst ? *pair.b : *pair.c, &c = rowFirst ? *pair.c : *pair.b,
                        &d = *pair.opposite;
-    if (a.y != b.y || a.x != c.x || d.x != b.x || d.y != c.y || !AffineCorner(a, b, c, d))
+    if (a.y != b.y || a.x != c.x || d.x != b.x || d.y != c.y || !AffineCorner(st, a, b, c, d))
         return RasterConvexPair(st, first, second, *pair.own, *pair.b, *pair.c, *pair.opposite);
     int64_t X[3], Y[3];
     const ScreenVertex* v[3] = {&a, &b, &c};

@@ -141,6 +141,48 @@ TEST_F(RasterTest, ConvexPairsGiveThePixelsOfTheirTriangles) {
     tex->Release();
 }
 
+TEST_F(RasterTest, ARectangleIsOneOnlyInTheCoordinateSetItsStageReads) {
+    // Two coordinate sets: set 0 follows one plane over the rectangle, set 1 (the one the
+    // stage reads) has its fourth corner moved. Drawn in one call the pair must still give
+    // its two triangles' pixels, and with the stage reading set 0 as well.
+    struct TwoSetVertex {
+        float x, y, z, rhw;
+        uint32_t color;
+        float u0, v0, u1, v1;
+    };
+    std::vector<uint32_t> texels(16 * 16);
+    for (size_t i = 0; i < texels.size(); ++i) texels[i] = 0xFF000000u | uint32_t(i * 0x010305u);
+    Texture* tex = MakeTexture(16, 16, texels);
+    dev->SetTexture(0, tex);
+    UseTextureOnly();
+    dev->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX2);
+    auto corner = [](float x, float y, float u, float v, float u1) {
+        return TwoSetVertex{x - 0.5f, y - 0.5f, 0, 1, 0xFFFFFFFFu, u, v, u1, v};
+    };
+    const TwoSetVertex a = corner(0, 0, 0, 0, 0), b = corner(12, 0, 0.75f, 0, 0.75f), c = corner(0, 12, 0, 0.75f, 0),
+                       d = corner(12, 12, 0.75f, 0.75f, 0.25f);
+    const TwoSetVertex q[6] = {a, b, c, d, c, b};
+    for (DWORD set : {1u, 0u}) {
+        dev->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, set);
+        std::vector<uint32_t> pixels[2];
+        for (int separate = 0; separate < 2; ++separate) {
+            dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+            dev->BeginScene();
+            if (separate) {
+                ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, q, sizeof(TwoSetVertex)), D3D_OK);
+                ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, q + 3, sizeof(TwoSetVertex)), D3D_OK);
+            } else {
+                ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, q, sizeof(TwoSetVertex)), D3D_OK);
+            }
+            dev->EndScene();
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x) pixels[separate].push_back(Pixel(x, y));
+        }
+        EXPECT_EQ(pixels[0], pixels[1]) << "stage reading set " << set;
+    }
+    tex->Release();
+}
+
 TEST_F(RasterTest, PixelCentresAreIntegers) {
     // A quad from (1.5, 1.5) to (3.5, 3.5) covers centres 2 and 3; one from (1, 1) to
     // (3, 3) covers 1 and 2 (left/top edges in, right/bottom out).
