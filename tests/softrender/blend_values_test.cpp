@@ -7,8 +7,8 @@
 
 #include "engine/softrender/blend_tables.h"
 #include "engine/softrender/packed_ops.h"
-#include "engine/softrender/row_walker.h"
 #include "engine/softrender/soft_state.h"
+#include "row_loops.h"
 
 namespace {
 
@@ -127,9 +127,7 @@ uint32_t DrawOne(const Pix& c) {
     const KernelChoice k = SelectKernel(c.mode, c.param, c.flavour, !blend && !tinted && !c.alpha, c.depth);
     if (!k.draw) return c.dst;
     const VariantKey key{c.depth, false, k.kernel, blend, tinted, c.alpha, c.keyed};
-    RowFn fn = c.flavour == Flavour::Point     ? FindPointRowLoop(key)
-               : c.flavour == Flavour::Stretch ? RowTable<Flavour::Stretch>::Find(key)
-                                               : RowTable<Flavour::Textured>::Find(key);
+    RowFn fn = row_loops::Find(c.flavour, key);
     uint32_t src = c.src, dst = c.dst;
     uint8_t b = c.blendByte.value_or(0);
     RowJob j;

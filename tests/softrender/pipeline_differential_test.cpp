@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "engine/softrender/blend_tables.h"
-#include "engine/softrender/row_walker.h"
 #include "engine/softrender/soft_state.h"
+#include "row_loops.h"
 #include "scalar_reference.h"
 
 namespace {
@@ -39,14 +39,6 @@ std::vector<Flags> AllFlags() {
             if (!(f.pal && f.alpha)) out.push_back(f);
         }
     return out;
-}
-
-RowFn FindLoop(Flavour flavour, const VariantKey& key) {
-    switch (flavour) {
-        case Flavour::Point: return FindPointRowLoop(key);
-        case Flavour::Stretch: return RowTable<Flavour::Stretch>::Find(key);
-        default: return RowTable<Flavour::Textured>::Find(key);
-    }
 }
 
 class PipelineDifferential : public ::testing::Test {
@@ -103,7 +95,7 @@ protected:
             SelectKernel(mode, param, flavour, !f.blend && !tinted && !f.alpha, f.depth);
         if (choice.draw) {
             const VariantKey key{f.depth, f.pal, choice.kernel, f.blend, tinted, f.alpha, f.keyed};
-            const RowFn fn = FindLoop(flavour, key);
+            const RowFn fn = row_loops::Find(flavour, key);
             ASSERT_NE(fn, nullptr) << "no loop for a drawable variant";
             covered[static_cast<int>(flavour)].insert(VariantSlot(key));
             RowJob job;
@@ -178,7 +170,7 @@ protected:
             key.alpha = (slot >> 1) & 1;
             key.keyed = slot & 1;
             ASSERT_EQ(VariantSlot(key), slot);
-            if (FindLoop(flavour, key) != nullptr) {
+            if (row_loops::Find(flavour, key) != nullptr) {
                 EXPECT_TRUE(covered[static_cast<int>(flavour)].count(slot))
                     << "loop never exercised: slot " << slot;
             }
