@@ -93,7 +93,16 @@ private:
 uint32_t ChannelFromFixed(int64_t v);
 
 // floor(n / d) for d > 0.
-int64_t FloorDivide(int64_t n, int64_t d);
+inline int64_t FloorDivide(int64_t n, int64_t d) {
+    int64_t q = n / d;
+    if ((n % d != 0) && ((n < 0) != (d < 0))) --q;
+    return q;
+}
+// floor and ceiling of a position in 1/256 pixels as whole pixels: shifts, not divisions
+// (the arithmetic shift rounds towards minus infinity).
+static_assert(kSubPixels == 256);
+inline int64_t FloorPixel(int64_t v) { return v >> 8; }
+inline int64_t CeilPixel(int64_t v) { return -(-v >> 8); }
 
 // One triangle edge as a bound on the pixel column, stepped row by row without division:
 // the bound is floor(num / k) for num growing by a fixed step per row.

@@ -74,10 +74,10 @@ bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3]
     // Left and top edges are in, right and bottom edges out, whichever way the corners run.
     const int64_t xMin = std::min(X[0], X[1]), xMax = std::max(X[0], X[1]);
     const int64_t yMin = std::min(Y[0], Y[2]), yMax = std::max(Y[0], Y[2]);
-    const int x0 = int(std::max<int64_t>(st.clipX0, -FloorDivide(-xMin, kSubPixels)));
-    const int x1 = int(std::min<int64_t>(st.clipX1, -FloorDivide(-xMax, kSubPixels))) - 1;
-    const int y0 = int(std::max<int64_t>(st.clipY0, -FloorDivide(-yMin, kSubPixels)));
-    const int y1 = int(std::min<int64_t>(st.clipY1, -FloorDivide(-yMax, kSubPixels))) - 1;
+    const int x0 = int(std::max<int64_t>(st.clipX0, CeilPixel(xMin)));
+    const int x1 = int(std::min<int64_t>(st.clipX1, CeilPixel(xMax))) - 1;
+    const int y0 = int(std::max<int64_t>(st.clipY0, CeilPixel(yMin)));
+    const int y1 = int(std::min<int64_t>(st.clipY1, CeilPixel(yMax))) - 1;
     if (x0 > x1 || y0 > y1) return true;
     if (area < 0) {
         std::swap(v[1], v[2]);

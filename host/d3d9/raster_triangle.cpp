@@ -105,15 +105,9 @@ void ShadeRows(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0,
     t.fastRows(reinterpret_cast<uint32_t*>(line), st.targetPitch, y1 - y0 + 1, count, f, rowStep);
 }
 
-int64_t FloorDivide(int64_t n, int64_t d) {
-    int64_t q = n / d;
-    if ((n % d != 0) && ((n < 0) != (d < 0))) --q;
-    return q;
-}
-
 bool RowsOf(const DrawState& st, int64_t minY, int64_t maxY, int* y0, int* y1) {
-    *y0 = int(std::max<int64_t>(st.clipY0, -FloorDivide(-minY, kSubPixels)));
-    *y1 = int(std::min<int64_t>(st.clipY1 - 1, FloorDivide(maxY, kSubPixels)));
+    *y0 = int(std::max<int64_t>(st.clipY0, CeilPixel(minY)));
+    *y1 = int(std::min<int64_t>(st.clipY1 - 1, FloorPixel(maxY)));
     return *y0 <= *y1;
 }
 

@@ -81,7 +81,9 @@ FvfLayout DecodeFvf(DWORD fvf) {
     static const int kDims[4] = {2, 3, 4, 1};
     for (int i = 0; i < l.texCount; ++i) {
         l.tex[i] = offset;
-        offset += 4 * kDims[(fvf >> (16 + 2 * i)) & 3];
+        const int dims = kDims[(fvf >> (16 + 2 * i)) & 3];
+        l.texOneD[i] = dims == 1;
+        offset += 4 * dims;
     }
     l.stride = offset;
     l.valid = true;
@@ -93,11 +95,9 @@ namespace {
 void ReadTexCoords(const FvfLayout& l, const uint8_t* p, float tc[kMaxTexCoordSets][2]) {
     for (int i = 0; i < l.texCount; ++i) {
         tc[i][0] = ReadFloat(p + l.tex[i]);
-        // One-dimensional coordinates leave v at 0.
-        const bool oneD = (l.tex[i] + 4 == (i + 1 < l.texCount ? l.tex[i + 1] : l.stride));
-        tc[i][1] = oneD ? 0.0f : ReadFloat(p + l.tex[i] + 4);
+        tc[i][1] = l.texOneD[i] ? 0.0f : ReadFloat(p + l.tex[i] + 4);
     }
-    for (int i = l.texCount; i < kMaxTexCoordSets; ++i) tc[i][0] = tc[i][1] = 0.0f;
+    std::memset(tc + l.texCount, 0, sizeof(tc[0]) * size_t(kMaxTexCoordSets - l.texCount));
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ struct FvfLayout {
     int diffuse = -1, specular = -1;  // byte offsets, -1 when absent
     int texCount = 0;
     int tex[kMaxTexCoordSets] = {};
+    bool texOneD[kMaxTexCoordSets] = {};  // the set has u alone (v reads as 0)
 };
 
 FvfLayout DecodeFvf(DWORD fvf);
