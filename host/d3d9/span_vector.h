@@ -106,41 +106,31 @@ private:
 // The texels of a stepped (not unit) span with AVX2: the eight pixels' coordinates are
 // kept in 64-bit lanes, their whole parts (the high halves) clamped and turned into
 // indices together, and the texels gathered. The same integers as TexelRun's, so the
-// same texels.
+// same texels; clamping every step costs less than deciding per span whether it is
+// needed, and changes nothing where the coordinates are inside.
 class GatherRun {
 public:
-    GatherRun(const FastTexture& t, int count)
+    GatherRun(const FastTexture& t, int)
         : texels_(reinterpret_cast<const int*>(t.texels)),
           alphaOr_(_mm256_set1_epi32(int(t.alphaOr))),
           pitch_(_mm256_set1_epi32(int(t.pitch))),
           maxX_(_mm256_set1_epi32(t.width - 1)),
           maxY_(_mm256_set1_epi32(t.height - 1)),
           stepU_(_mm256_set1_epi64x(8 * t.dtu)),
-          stepV_(_mm256_set1_epi64x(8 * t.dtv)) {
-        const __m256i lane = _mm256_setr_epi64x(0, 1, 2, 3);
-        const __m256i du = _mm256_set1_epi64x(t.dtu), dv = _mm256_set1_epi64x(t.dtv);
-        // Lane k of the low vectors is pixel k, of the high ones pixel k + 4.
-        u_[0] = _mm256_add_epi64(_mm256_set1_epi64x(t.tu), Times(lane, du));
-        v_[0] = _mm256_add_epi64(_mm256_set1_epi64x(t.tv), Times(lane, dv));
-        u_[1] = _mm256_add_epi64(u_[0], _mm256_set1_epi64x(4 * t.dtu));
-        v_[1] = _mm256_add_epi64(v_[0], _mm256_set1_epi64x(4 * t.dtv));
-        // Coordinates move in a straight line, so with both ends inside every point between is.
-        const int64_t last = count > 0 ? count - 1 : 0;
-        clamp_ = !(Inside(t.tu >> 32, t.width) && Inside((t.tu + last * t.dtu) >> 32, t.width) &&
-                   Inside(t.tv >> 32, t.height) && Inside((t.tv + last * t.dtv) >> 32, t.height));
-    }
+          stepV_(_mm256_set1_epi64x(8 * t.dtv)),
+          // Lane k of the first vector is pixel k, of the second pixel k + 4.
+          u_{FourLanes(t.tu, t.dtu), FourLanes(t.tu + 4 * t.dtu, t.dtu)},
+          v_{FourLanes(t.tv, t.dtv), FourLanes(t.tv + 4 * t.dtv, t.dtv)} {}
     template <class Lanes>
     __m256i At(int, const Lanes& lanes) {
-        __m256i x = WholeParts(u_[0], u_[1]), y = WholeParts(v_[0], v_[1]);
-        if (clamp_) {
-            x = _mm256_min_epi32(_mm256_max_epi32(x, _mm256_setzero_si256()), maxX_);
-            y = _mm256_min_epi32(_mm256_max_epi32(y, _mm256_setzero_si256()), maxY_);
-        }
+        const __m256i zero = _mm256_setzero_si256();
+        const __m256i x = _mm256_min_epi32(_mm256_max_epi32(WholeParts(u_[0], u_[1]), zero), maxX_);
+        const __m256i y = _mm256_min_epi32(_mm256_max_epi32(WholeParts(v_[0], v_[1]), zero), maxY_);
         const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(y, pitch_), x);
         Skip();
         __m256i texels;
         if constexpr (Lanes::kPartial)
-            texels = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), texels_, index, lanes.mask, 4);
+            texels = _mm256_mask_i32gather_epi32(zero, texels_, index, lanes.mask, 4);
         else
             texels = _mm256_i32gather_epi32(texels_, index, 4);
         return _mm256_or_si256(texels, alphaOr_);
@@ -151,12 +141,8 @@ public:
     }
 
 private:
-    static bool Inside(int64_t v, int32_t size) { return v >= 0 && v < size; }
-    // a * b of 64-bit lanes where a is below 2^32.
-    static __m256i Times(__m256i small, __m256i b) {
-        const __m256i low = _mm256_mul_epu32(small, b);
-        const __m256i high = _mm256_slli_epi64(_mm256_mul_epu32(small, _mm256_srli_epi64(b, 32)), 32);
-        return _mm256_add_epi64(low, high);
+    static __m256i FourLanes(int64_t first, int64_t step) {
+        return _mm256_setr_epi64x(first, first + step, first + 2 * step, first + 3 * step);
     }
     // The high halves of pixels 0-3 (in lo) and 4-7 (in hi) as eight 32-bit lanes: each
     // pixel's coordinate shifted right by 32 with its sign.
@@ -168,7 +154,6 @@ private:
     const int* texels_;
     __m256i alphaOr_, pitch_, maxX_, maxY_, stepU_, stepV_;
     __m256i u_[2], v_[2];
-    bool clamp_;
 };
 
 template <class V, bool Unit>
