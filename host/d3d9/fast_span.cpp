@@ -23,29 +23,21 @@ uint32_t FetchClamped(const FastTexture& t, int64_t tu, int64_t tv) {
     return t.texels[size_t(y) * t.pitch + size_t(x)] | t.alphaOr;
 }
 
-// The vector half of one span: AVX2 steps when `Wide`, then SSE2 ones for what they
-// leave; none without SSE2.
-template <FastSource C, FastSource A, FastBlend B, bool Unit, bool Wide>
+// The SSE2 vector half of one span: how many leading pixels it shaded (none without SSE2
+// or where the alpha test is no threshold).
+template <FastSource C, FastSource A, FastBlend B, bool Unit>
 int VectorPart(uint32_t* dst, int count, const FastSpan& f) {
-    if (f.alphaPassFrom < 0) return 0;
-    int done = 0;
-    if constexpr (Wide) done = kAvx2VectorSpans[FastSpanIndex(C, A, B, Unit)](dst, count, f);
 #if defined(__SSE2__)
-    if (count - done >= 4) {
-        if (done == 0) return sse2::SpanVector<sse2::Sse2, C, A, B, Unit>(dst, count, f);
-        FastSpan rest = f;
-        for (FastTexture& t : rest.tex) t.tu += done * t.dtu, t.tv += done * t.dtv;
-        done += sse2::SpanVector<sse2::Sse2, C, A, B, Unit>(dst + done, count - done, rest);
-    }
+    if (f.alphaPassFrom >= 0 && count >= 4) return sse2::SpanVector<sse2::Sse2, C, A, B, Unit>(dst, count, f);
 #endif
-    return done;
+    return 0;
 }
 
 // The general form of every fast span, one pixel at a time after the vector half.
-template <FastSource C, FastSource A, FastBlend B, bool Unit, bool Wide>
+template <FastSource C, FastSource A, FastBlend B, bool Unit>
 void Span(uint32_t* dst, int count, const FastSpan& f) {
     constexpr bool kReadsTexel = C != FastSource::Diffuse || (A != FastSource::Diffuse && A != FastSource::Second);
-    const int i0 = VectorPart<C, A, B, Unit, Wide>(dst, count, f);
+    const int i0 = VectorPart<C, A, B, Unit>(dst, count, f);
     const FastTexture &t0 = f.tex[0], &t1 = f.tex[1];
     const uint32_t color = f.color;
     for (int i = i0; i < count; ++i) {
@@ -71,50 +63,44 @@ void Span(uint32_t* dst, int count, const FastSpan& f) {
     }
 }
 
-// A rectangle's rows: the vector halves of all rows in one pass with the state's
+// A rectangle's rows: the SSE2 vector halves of all rows in one pass with the state's
 // constants made once, then what each row leaves (fewer pixels than a vector) row by row.
-template <FastSource C, FastSource A, FastBlend B, bool Wide>
+template <FastSource C, FastSource A, FastBlend B>
 void Rows(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& f, const int64_t rowStep[2]) {
     int done = 0;
-    if (f.alphaPassFrom >= 0) {
-        if constexpr (Wide) done = kAvx2VectorRows[FastSpanIndex(C, A, B, true) / 2](dst, pitch, rows, count, f, rowStep);
 #if defined(__SSE2__)
-        else done = sse2::RowsVector<sse2::Sse2, C, A, B>(dst, pitch, rows, count, f, rowStep);
+    if (f.alphaPassFrom >= 0) done = sse2::RowsVector<sse2::Sse2, C, A, B>(dst, pitch, rows, count, f, rowStep);
 #endif
-    }
     if (done == count) return;
     FastSpan rest = f;
     for (FastTexture& t : rest.tex) t.tu += done * t.dtu, t.tv += done * t.dtv;
     for (int y = 0; y < rows; ++y) {
-        Span<C, A, B, true, false>(dst + done, count - done, rest);
+        Span<C, A, B, true>(dst + done, count - done, rest);
         dst = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(dst) + pitch);
         rest.tex[0].tv += rowStep[0];
         rest.tex[1].tv += rowStep[1];
     }
 }
 
-template <bool Wide, size_t... I>
+template <size_t... I>
 constexpr std::array<FastSpanFn, sizeof...(I)> MakeTable(std::index_sequence<I...>) {
-    return {&Span<FastSpanKeyOf(I).color, FastSpanKeyOf(I).alpha, FastSpanKeyOf(I).blend, FastSpanKeyOf(I).unit,
-                  Wide>...};
+    return {&Span<FastSpanKeyOf(I).color, FastSpanKeyOf(I).alpha, FastSpanKeyOf(I).blend, FastSpanKeyOf(I).unit>...};
 }
 
 // The rows of unit span 2 * I + 1.
-template <bool Wide, size_t... I>
+template <size_t... I>
 constexpr std::array<FastRowsFn, sizeof...(I)> MakeRowsTable(std::index_sequence<I...>) {
-    return {&Rows<FastSpanKeyOf(2 * I + 1).color, FastSpanKeyOf(2 * I + 1).alpha, FastSpanKeyOf(2 * I + 1).blend,
-                  Wide>...};
+    return {&Rows<FastSpanKeyOf(2 * I + 1).color, FastSpanKeyOf(2 * I + 1).alpha, FastSpanKeyOf(2 * I + 1).blend>...};
 }
 
-constexpr auto kSseTable = MakeTable<false>(std::make_index_sequence<kFastSpanCount>());
-constexpr auto kAvx2Table = MakeTable<true>(std::make_index_sequence<kFastSpanCount>());
-constexpr auto kSseRowsTable = MakeRowsTable<false>(std::make_index_sequence<kFastSpanCount / 2>());
-constexpr auto kAvx2RowsTable = MakeRowsTable<true>(std::make_index_sequence<kFastSpanCount / 2>());
+constexpr auto kTable = MakeTable(std::make_index_sequence<kFastSpanCount>());
+constexpr auto kRowsTable = MakeRowsTable(std::make_index_sequence<kFastSpanCount / 2>());
 
-// AVX2 where the processor has it, unless the settings ask for the baseline.
-bool UseWide() {
+// AVX2 where the processor has it, the settings do not ask for the baseline, and the
+// alpha test is a threshold (which the AVX2 builds need).
+bool UseWide(int alphaPassFrom) {
     static const bool usable = Avx2SpansUsable();
-    return usable && !D3D9Settings().forceBaselineSpans;
+    return usable && alphaPassFrom >= 0 && !D3D9Settings().forceBaselineSpans;
 }
 
 }  // namespace
@@ -128,14 +114,14 @@ int AlphaPassFrom(const bool pass[256]) {
     return std::memchr(bytes + from, 0, size_t(256 - from)) ? -1 : from;
 }
 
-FastSpanFn SelectFastSpan(FastSource color, FastSource alpha, FastBlend blend, bool unit) {
+FastSpanFn SelectFastSpan(FastSource color, FastSource alpha, FastBlend blend, bool unit, int alphaPassFrom) {
     const size_t index = FastSpanIndex(color, alpha, blend, unit);
-    return UseWide() ? kAvx2Table[index] : kSseTable[index];
+    return UseWide(alphaPassFrom) ? kAvx2Spans[index] : kTable[index];
 }
 
-FastRowsFn SelectFastRows(FastSource color, FastSource alpha, FastBlend blend) {
+FastRowsFn SelectFastRows(FastSource color, FastSource alpha, FastBlend blend, int alphaPassFrom) {
     const size_t index = FastSpanIndex(color, alpha, blend, true) / 2;
-    return UseWide() ? kAvx2RowsTable[index] : kSseRowsTable[index];
+    return UseWide(alphaPassFrom) ? kAvx2Rows[index] : kRowsTable[index];
 }
 
 }  // namespace host

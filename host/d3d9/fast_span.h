@@ -37,8 +37,9 @@ int AlphaPassFrom(const bool pass[256]);
 using FastSpanFn = void (*)(uint32_t* dst, int count, const FastSpan& span);
 
 // `unit`: the span reads consecutive texels of one row of each texture, all inside it,
-// so no stepping or clamping is needed.
-FastSpanFn SelectFastSpan(FastSource color, FastSource alpha, FastBlend blend, bool unit);
+// so no stepping or clamping is needed. `alphaPassFrom` is the draw's
+// FastSpan::alphaPassFrom.
+FastSpanFn SelectFastSpan(FastSource color, FastSource alpha, FastBlend blend, bool unit, int alphaPassFrom);
 
 // Every combination of the spans, numbered: colour (3 sources), alpha (4), blend (3),
 // unit. The vector halves of each instruction set are kept in tables in this order.
@@ -60,18 +61,15 @@ constexpr size_t FastSpanIndex(FastSource color, FastSource alpha, FastBlend ble
 // `rowStep[texture]` further down.
 using FastRowsFn = void (*)(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& span,
                             const int64_t rowStep[2]);
-FastRowsFn SelectFastRows(FastSource color, FastSource alpha, FastBlend blend);
+FastRowsFn SelectFastRows(FastSource color, FastSource alpha, FastBlend blend, int alphaPassFrom);
 
-// The vector half of a span: shades its pixels a vector at a time and returns how many
-// it did (all of them with AVX2, which shades the last few under a mask; the leading
-// whole vectors with SSE2); that of a rectangle's rows, how many of each row. The AVX2
-// tables (in FastSpanIndex order, the rows at the index of their unit span halved) may be
-// used only where Avx2SpansUsable() (the processor has AVX2 and the tables were built).
-using FastVectorFn = int (*)(uint32_t* dst, int count, const FastSpan& span);
-using FastVectorRowsFn = int (*)(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& span,
-                                 const int64_t rowStep[2]);
-extern const FastVectorFn* const kAvx2VectorSpans;
-extern const FastVectorRowsFn* const kAvx2VectorRows;
+// The AVX2 builds of the spans (in FastSpanIndex order) and of the rectangles' rows (at
+// the index of their unit span halved). They shade every pixel by vectors, the last few
+// under a mask, so they serve only alpha tests that pass from a threshold
+// (alphaPassFrom >= 0), and may be used only where Avx2SpansUsable() (the processor has
+// AVX2 and the tables were built).
+extern const FastSpanFn* const kAvx2Spans;
+extern const FastRowsFn* const kAvx2Rows;
 bool Avx2SpansUsable();
 
 }  // namespace host

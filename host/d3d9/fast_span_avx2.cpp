@@ -1,5 +1,5 @@
-// The AVX2 build of the spans' vector half, compiled with -mavx2 on x86-64 and used only
-// when the processor has AVX2. Without the flag this file gives no table.
+// The AVX2 build of the spans and rectangle rows, compiled with -mavx2 on x86-64 and
+// used only when the processor has AVX2. Without the flag this file gives no tables.
 #include "host/d3d9/fast_span.h"
 
 #include <utility>
@@ -16,46 +16,46 @@ namespace host {
 namespace {
 
 template <size_t I>
-int Part(uint32_t* dst, int count, const FastSpan& f) {
+void Part(uint32_t* dst, int count, const FastSpan& f) {
     constexpr FastSpanKey k = FastSpanKeyOf(I);
-    return avx2::SpanVector<avx2::Avx2, k.color, k.alpha, k.blend, k.unit>(dst, count, f);
+    avx2::SpanVector<avx2::Avx2, k.color, k.alpha, k.blend, k.unit>(dst, count, f);
 }
 
 // The rows of unit span 2 * I + 1.
 template <size_t I>
-int RowsPart(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& f, const int64_t rowStep[2]) {
+void RowsPart(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& f, const int64_t rowStep[2]) {
     constexpr FastSpanKey k = FastSpanKeyOf(2 * I + 1);
-    return avx2::RowsVector<avx2::Avx2, k.color, k.alpha, k.blend>(dst, pitch, rows, count, f, rowStep);
+    avx2::RowsVector<avx2::Avx2, k.color, k.alpha, k.blend>(dst, pitch, rows, count, f, rowStep);
 }
 
 template <size_t... I>
 struct Parts {
-    static constexpr FastVectorFn kTable[] = {&Part<I>...};
+    static constexpr FastSpanFn kTable[] = {&Part<I>...};
 };
 
 template <size_t... I>
 struct RowsParts {
-    static constexpr FastVectorRowsFn kTable[] = {&RowsPart<I>...};
+    static constexpr FastRowsFn kTable[] = {&RowsPart<I>...};
 };
 
 template <size_t... I>
-constexpr const FastVectorFn* TableOf(std::index_sequence<I...>) {
+constexpr const FastSpanFn* TableOf(std::index_sequence<I...>) {
     return Parts<I...>::kTable;
 }
 
 template <size_t... I>
-constexpr const FastVectorRowsFn* RowsTableOf(std::index_sequence<I...>) {
+constexpr const FastRowsFn* RowsTableOf(std::index_sequence<I...>) {
     return RowsParts<I...>::kTable;
 }
 
 }  // namespace
 
-const FastVectorFn* const kAvx2VectorSpans = TableOf(std::make_index_sequence<kFastSpanCount>());
-const FastVectorRowsFn* const kAvx2VectorRows = RowsTableOf(std::make_index_sequence<kFastSpanCount / 2>());
+const FastSpanFn* const kAvx2Spans = TableOf(std::make_index_sequence<kFastSpanCount>());
+const FastRowsFn* const kAvx2Rows = RowsTableOf(std::make_index_sequence<kFastSpanCount / 2>());
 bool Avx2SpansUsable() { return __builtin_cpu_supports("avx2"); }
 #else
-const FastVectorFn* const kAvx2VectorSpans = nullptr;
-const FastVectorRowsFn* const kAvx2VectorRows = nullptr;
+const FastSpanFn* const kAvx2Spans = nullptr;
+const FastRowsFn* const kAvx2Rows = nullptr;
 bool Avx2SpansUsable() { return false; }
 #endif
 

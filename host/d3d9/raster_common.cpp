@@ -117,9 +117,9 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
         if (fastColor == FastSource::Product && (diffuse & 0xFFFFFFu) == 0xFFFFFFu) fastColor = FastSource::Texel;
         if (fastAlpha == FastSource::Product && (diffuse >> 24) == 255) fastAlpha = FastSource::Texel;
         fastTextures = fastAlpha == FastSource::Second ? 2 : 1;
-        fastUnit = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, true);
-        fastClamped = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, false);
-        fastRows = SelectFastRows(fastColor, fastAlpha, st.fastBlend);
+        fastUnit = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, true, st.alphaPassFrom);
+        fastClamped = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, false, st.alphaPassFrom);
+        fastRows = SelectFastRows(fastColor, fastAlpha, st.fastBlend, st.alphaPassFrom);
     }
     return true;
 }
