@@ -6,6 +6,7 @@
 
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/mask_rows.h"
 #include "engine/graphics/mask_screen.h"
 #include "engine/softrender/memimg_write.h"
 
@@ -23,42 +24,44 @@ DrawBounds CutBox(const DrawBounds& b) {
 
 bool Empty(const DrawBounds& b) { return b.x1 >= b.x2 || b.y1 >= b.y2; }
 
-// Where the byte lets the draw through: 0, or anything else with the reverse flag. Every
-// pixel is selected without a branch, so the compiler does whole vectors of them.
-template <class Pixel>
-void CompositeRow(Pixel* out, const Pixel* in, const uint8_t* mask, int count, bool reverse) {
-    for (int x = 0; x < count; ++x) {
-        const Pixel through = Pixel(Pixel(0) - Pixel((mask[x] == 0) != reverse));
-        out[x] = Pixel((in[x] & through) | (out[x] & Pixel(~through)));
-    }
-}
-
-template <class Pixel>
-void CompositeRows(MEMIMG* target, const MEMIMG& drawn, const DrawBounds& box) {
-    const MaskScreen& m = MaskState();
-    for (int y = box.y1; y < box.y2; ++y) {
-        const uint8_t* mask = m.data.data() + size_t(y) * size_t(m.pitch);
-        auto* out = reinterpret_cast<Pixel*>(target->pixels + size_t(y) * size_t(target->store->pitch));
-        const auto* in = reinterpret_cast<const Pixel*>(drawn.pixels + size_t(y) * size_t(drawn.store->pitch));
-        CompositeRow(out + box.x1, in + box.x1, mask + box.x1, box.x2 - box.x1, m.reverse != 0);
-    }
+// The box cut to the target in the target, the mask image and the mask bytes; false when
+// the two images do not hold pixels of one kind or the box leaves nothing.
+bool MaskRowsOf(const DrawBounds& box, MaskRows* rows, int* bytes) {
+    MEMIMG* target = DrawTargetMemImg();
+    MaskScreen& m = MaskState();
+    if (!IsMemImgValid(target) || !IsMemImgValid(&m.image)) return false;
+    *bytes = MemImgBytesPerPixel(target);
+    if (*bytes != MemImgBytesPerPixel(&m.image) || (*bytes != 2 && *bytes != 4)) return false;
+    const int x2 = std::min(box.x2, target->width), y2 = std::min(box.y2, target->height);
+    if (x2 <= box.x1 || y2 <= box.y1) return false;
+    const size_t x = size_t(box.x1) * size_t(*bytes), y = size_t(box.y1);
+    const size_t targetPitch = size_t(target->store->pitch), imagePitch = size_t(m.image.store->pitch);
+    *rows = MaskRows{target->pixels + y * targetPitch + x, targetPitch, m.image.pixels + y * imagePitch + x, imagePitch,
+                     m.data.data() + y * size_t(m.pitch) + size_t(box.x1), size_t(m.pitch), x2 - box.x1, y2 - box.y1};
+    return true;
 }
 
 void CompositeSoft(const DrawBounds& box) {
-    MEMIMG* target = DrawTargetMemImg();
-    const MEMIMG& drawn = MaskState().image;
-    if (!IsMemImgValid(target) || !IsMemImgValid(&drawn)) return;
-    const DrawBounds cut{box.x1, box.y1, std::min(box.x2, target->width), std::min(box.y2, target->height)};
-    // The mask image is made in the target's pixel kind; anything else is not put back.
-    const int bytes = MemImgBytesPerPixel(target);
-    if (bytes != MemImgBytesPerPixel(&drawn)) return;
-    if (bytes == 4) CompositeRows<uint32_t>(target, drawn, cut);
-    else if (bytes == 2) CompositeRows<uint16_t>(target, drawn, cut);
+    MaskRows rows;
+    int bytes;
+    if (MaskRowsOf(box, &rows, &bytes)) CompositeMaskRows(rows, bytes, MaskState().reverse != 0);
 }
 
+// Pixels of one format are copied as they are; anything else is converted, and a box
+// the target does not hold whole is refused there.
 void CopyTargetSoft(const DrawBounds& box) {
+    MEMIMG* target = DrawTargetMemImg();
+    MEMIMG& image = MaskState().image;
+    MaskRows rows;
+    int bytes;
+    if (MaskRowsOf(box, &rows, &bytes) && rows.width == box.x2 - box.x1 && rows.height == box.y2 - box.y1 &&
+        target->store->colorFormat == image.store->colorFormat) {
+        PrefetchMaskBytes(rows.mask, rows.maskPitch, rows.width, rows.height);
+        CopyTargetToMaskRows(rows, bytes);
+        return;
+    }
     const int32_t rect[4] = {box.x1, box.y1, box.x2, box.y2};
-    CopyMemImgRect(&MaskState().image, DrawTargetMemImg(), rect, box.x1, box.y1);
+    CopyMemImgRect(&image, target, rect, box.x1, box.y1);
 }
 
 }  // namespace

@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <climits>
 #include <fstream>
+#include <random>
 #include <string>
 
+#include "../support/back_buffer_pixels.h"
 #include "../support/image_file_builders.h"
 #include "drawing_fixture.h"
 #include "engine/graphics/font_graph_port.h"
@@ -91,6 +93,18 @@ protected:
         std::string row;
         for (int x = x1; x <= x2; ++x) row += Pixel(x, y) == kBlack ? '.' : '#';
         return row;
+    }
+    // The screen's pixels as they are stored (16-bit ones whole), row by row.
+    static std::vector<uint32_t> ScreenPixels() {
+        if (Graphics().direct3DMode) return BackBufferPixels();
+        const MEMIMG* s = Graphics().softScreen;
+        const int bytes = MemImgBytesPerPixel(s);
+        std::vector<uint32_t> px(size_t(s->width) * size_t(s->height));
+        for (int y = 0; y < s->height; ++y)
+            for (int x = 0; x < s->width; ++x)
+                std::memcpy(&px[size_t(y) * size_t(s->width) + size_t(x)],
+                            s->pixels + size_t(y) * size_t(s->store->pitch) + size_t(x * bytes), size_t(bytes));
+        return px;
     }
     // A 1-row mask of the given bytes put on the mask screen at (x, y).
     static void PutMaskRow(int x, int y, std::initializer_list<uint8_t> bytes) {
@@ -222,6 +236,58 @@ TEST_P(MaskScreenTest, DrawsAtTheIntLimitsStayWhereTheyAre) {
     const std::vector<uint8_t>& screen = MaskState().data;
     EXPECT_EQ(std::count(screen.begin(), screen.end(), 0xFF), 5);
     EXPECT_EQ(screen[size_t(MaskState().pitch) + 4], 0xFF);
+}
+
+// Through the mask a draw leaves each pixel as the same draw without it would where the
+// mask is open, and as it was where it is closed: sprites of an odd size blended over a
+// busy background, cut at every edge of the screen, one stretched over a large part of
+// it, through a mask of noise on the left and of long runs on the right, and the same
+// reversed.
+TEST_P(MaskScreenTest, DrawsThroughTheMaskMatchTheSameDrawsWithoutItWhereItIsOpen) {
+    const int32_t background = DrawingTest::MakeGraph(640, 480, [](int x, int y) {
+        return (uint32_t(x) * 2654435761u ^ uint32_t(y) * 40503u) & 0xFFFFFF;
+    });
+    const int32_t sprite = DrawingTest::MakeGraph(37, 23, [](int x, int y) { return uint32_t(x * 7 + y * 13) * 0x30507u; });
+    const auto drawSprites = [&] {
+        ASSERT_EQ(SetBlendMode(1, 160), 0);
+        for (const auto& [x, y] : {std::pair{-20, -9}, {620, 470}, {301, 200}, {-30, 460}, {630, -5}, {316, 11}})
+            ASSERT_EQ(DrawGraphAt(x, y, sprite, 0), 0);
+        ASSERT_EQ(DrawGraphStretched(150, 100, 451, 333, sprite, 0), 0);
+        ASSERT_EQ(SetBlendMode(0, 0), 0);
+    };
+    ASSERT_EQ(DrawGraphAt(0, 0, background, 0), 0);
+    const std::vector<uint32_t> before = ScreenPixels();
+    drawSprites();
+    const std::vector<uint32_t> plain = ScreenPixels();
+
+    std::mt19937 random(3);
+    std::vector<uint8_t> bytes(640 * 480);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = i % 640 < 320 ? (random() % 2 ? uint8_t(random()) : 0) : ((i % 640) / 29 + i / 640 / 17) % 2 ? 0x10 : 0;
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    const int32_t mask = MakeMask(640, 480);
+    ASSERT_EQ(SetDataToMask(640, 480, bytes.data(), mask), 0);
+    ASSERT_EQ(DrawMask(0, 0, mask, kMaskTransNone), 0);
+    for (int reverse : {0, 1}) {
+        ASSERT_EQ(SetMaskReverseEffectFlag(reverse), 0);
+        ASSERT_EQ(SetMaskScreenFlag(0), 0);
+        ASSERT_EQ(DrawGraphAt(0, 0, background, 0), 0);
+        ASSERT_EQ(SetMaskScreenFlag(1), 0);
+        drawSprites();
+        const std::vector<uint32_t> masked = ScreenPixels();
+        size_t wrong = 0, first = 0;
+        for (size_t i = 0; i < masked.size(); ++i)
+            if (masked[i] != ((bytes[i] == 0) != (reverse != 0) ? plain[i] : before[i]) && wrong++ == 0) first = i;
+        EXPECT_EQ(wrong, 0u) << "reverse " << reverse << ", first at (" << first % 640 << ", " << first / 640 << ")";
+    }
+    // A mask changed after the large draws read it holds for the next ones.
+    ASSERT_EQ(SetMaskReverseEffectFlag(0), 0);
+    ASSERT_EQ(FillMaskScreen(1), 0);
+    ASSERT_EQ(SetMaskScreenFlag(0), 0);
+    ASSERT_EQ(DrawGraphAt(0, 0, background, 0), 0);
+    ASSERT_EQ(SetMaskScreenFlag(1), 0);
+    drawSprites();
+    EXPECT_TRUE(ScreenPixels() == before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, MaskScreenTest, ::testing::Values(Path::Device, Path::Software32, Path::Software16),

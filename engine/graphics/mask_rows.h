@@ -1,0 +1,38 @@
+// The software mask screen's row work over a draw's rectangle: copying the target into
+// the mask image before the draw, and putting the drawn pixels back afterwards where a
+// mask byte lets the draw through. The reference goes one pixel at a time; the rows the
+// draws use take 16 pixels a step and must give the same pixels.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace orvik {
+
+// One rectangle in the target, the mask image and the mask bytes, each pointer at the
+// rectangle's top-left; pitches in bytes.
+struct MaskRows {
+    uint8_t* target;
+    size_t targetPitch;
+    uint8_t* image;
+    size_t imagePitch;
+    const uint8_t* mask;
+    size_t maskPitch;
+    int width, height;
+};
+
+// A byte lets the draw through when it is 0, or, reversed, when it is not.
+template <class Pixel>
+void CompositeMaskRowReference(Pixel* out, const Pixel* in, const uint8_t* mask, int count, bool reverse) {
+    for (int x = 0; x < count; ++x)
+        if ((mask[x] == 0) != reverse) out[x] = in[x];
+}
+
+// Asks for the mask bytes of a rectangle (at its top-left, `width` by `height`) ahead of
+// the composite that reads them after the draw, so that they arrive meanwhile.
+void PrefetchMaskBytes(const uint8_t* mask, size_t pitch, int width, int height);
+
+// `bytes` is the pixel size, 2 or 4.
+void CopyTargetToMaskRows(const MaskRows& rows, int bytes);
+void CompositeMaskRows(const MaskRows& rows, int bytes, bool reverse);
+
+}  // namespace orvik

@@ -1,0 +1,101 @@
+// The software mask screen's rows against the one-pixel-at-a-time reference: every width
+// from 1 to past four vector steps, starting anywhere in a row, both pixel sizes, the
+// reverse flag, and masks of long open and closed runs, single stray bytes and noise. The
+// bytes around the rectangle are never written.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/graphics/mask_rows.h"
+
+namespace orvik_test {
+namespace {
+
+using namespace orvik;
+
+constexpr int kRows = 5, kPitchPixels = 96;
+
+// Mask rows of one kind: 0 = noise of 0 and other values, 1 = long runs, 2 = one stray
+// byte in an open or a closed row.
+std::vector<uint8_t> MakeMask(int kind, std::mt19937& random) {
+    std::vector<uint8_t> mask(size_t(kRows) * kPitchPixels);
+    for (size_t i = 0; i < mask.size(); ++i) {
+        const uint32_t r = random();
+        if (kind == 0) mask[i] = r % 3 == 0 ? 0 : uint8_t(r >> 8);
+        else if (kind == 1) mask[i] = (i / 19) % 2 ? 0x80 : 0;
+        else mask[i] = (i / kPitchPixels) % 2 ? 0 : 1;
+    }
+    if (kind == 2)
+        for (int y = 0; y < kRows; ++y) mask[size_t(y) * kPitchPixels + random() % kPitchPixels] ^= 0x41;
+    return mask;
+}
+
+template <class Pixel>
+std::vector<Pixel> Noise(std::mt19937& random) {
+    std::vector<Pixel> v(size_t(kRows) * kPitchPixels);
+    for (Pixel& p : v) p = Pixel(random());
+    return v;
+}
+
+template <class Pixel>
+MaskRows RowsOf(std::vector<Pixel>& target, std::vector<Pixel>& image, const std::vector<uint8_t>& mask, int x, int width) {
+    const size_t pitch = kPitchPixels * sizeof(Pixel);
+    return MaskRows{reinterpret_cast<uint8_t*>(target.data() + x), pitch, reinterpret_cast<uint8_t*>(image.data() + x),
+                    pitch, mask.data() + x, kPitchPixels, width, kRows};
+}
+
+template <class Pixel>
+void CompareWithReference() {
+    std::mt19937 random(7);
+    for (int kind = 0; kind < 3; ++kind)
+        for (bool reverse : {false, true})
+            for (int width = 1; width <= 70; ++width)
+                for (int x : {0, 1, 5, kPitchPixels - width}) {
+                    const std::vector<uint8_t> mask = MakeMask(kind, random);
+                    std::vector<Pixel> target = Noise<Pixel>(random), image = Noise<Pixel>(random);
+                    std::vector<Pixel> expected = target;
+                    for (int y = 0; y < kRows; ++y) {
+                        const size_t row = size_t(y) * kPitchPixels + size_t(x);
+                        CompositeMaskRowReference(expected.data() + row, image.data() + row, mask.data() + row, width,
+                                                  reverse);
+                    }
+                    CompositeMaskRows(RowsOf(target, image, mask, x, width), int(sizeof(Pixel)), reverse);
+                    ASSERT_EQ(target, expected) << "kind " << kind << " reverse " << reverse << " width " << width
+                                                << " x " << x;
+                }
+}
+
+TEST(MaskRows, TheCompositeGivesTheReferencesPixelsAtEveryWidthAndOffset) {
+    CompareWithReference<uint16_t>();
+    CompareWithReference<uint32_t>();
+}
+
+template <class Pixel>
+void CopyExactly() {
+    std::mt19937 random(11);
+    const std::vector<uint8_t> mask(size_t(kRows) * kPitchPixels, 0);
+    for (int width = 1; width <= 70; ++width)
+        for (int x : {0, 3, kPitchPixels - width}) {
+            std::vector<Pixel> target = Noise<Pixel>(random), image = Noise<Pixel>(random);
+            std::vector<Pixel> expected = image;
+            for (int y = 0; y < kRows; ++y)
+                for (int i = 0; i < width; ++i) {
+                    const size_t at = size_t(y) * kPitchPixels + size_t(x + i);
+                    expected[at] = target[at];
+                }
+            const std::vector<Pixel> before = target;
+            CopyTargetToMaskRows(RowsOf(target, image, mask, x, width), int(sizeof(Pixel)));
+            ASSERT_EQ(image, expected) << "width " << width << " x " << x;
+            ASSERT_EQ(target, before);
+        }
+}
+
+TEST(MaskRows, TheCopyTakesTheRectangleAndNothingAroundIt) {
+    CopyExactly<uint16_t>();
+    CopyExactly<uint32_t>();
+}
+
+}  // namespace
+}  // namespace orvik_test
