@@ -12,6 +12,7 @@
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/draw_target.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/mask_rows.h"
 #include "engine/graphics/mask_screen.h"
 #include "engine/graphics/saved_device_states.h"
 #include "engine/graphics/state_cache.h"
@@ -40,25 +41,46 @@ D3DFORMAT AlphaBufferFormat() {
     return t[3] ? t[3] : t[2];
 }
 
-void StorePixel(uint8_t* at, int bytes, uint32_t value) {
-    if (bytes == 4) std::memcpy(at, &value, 4);
-    else at[0] = uint8_t(value), at[1] = uint8_t(value >> 8);
+// Draws whose rectangle fits in this many pixels a side read the mask from the small
+// texture, filled with just their rectangle's bytes, which the composite then finds in
+// the cache; the screen-sized texture is mostly far from it.
+constexpr int kRectMaskSide = 128;
+
+// The mask bytes of the rectangle into the texture from its top-left texel.
+void UploadMask(Texture* texture, const DrawBounds& r) {
+    const MaskScreen& m = MaskState();
+    const ColorFormat* f = GetD3DFormatColorData(AlphaBufferFormat());
+    const RECT area{0, 0, r.x2 - r.x1, r.y2 - r.y1};
+    D3DLOCKED_RECT locked;
+    if (!f || FAILED(texture->LockRect(0, &locked, &area, D3DLOCK_DISCARD))) return;
+    const uint32_t clear = f->redMask | f->greenMask | f->blueMask, opaque = clear | f->alphaMask;
+    for (int y = r.y1; y < r.y2; ++y) {
+        uint8_t* row = static_cast<uint8_t*>(locked.pBits) + size_t(y - r.y1) * size_t(locked.Pitch);
+        const uint8_t* mask = m.data.data() + size_t(y) * size_t(m.pitch) + size_t(r.x1);
+        if (f->bytesPerPixel == 4) MaskBytesToTexels32(row, mask, r.x2 - r.x1, clear, opaque);
+        else MaskBytesToTexelsReference<uint16_t>(row, mask, r.x2 - r.x1, clear, opaque);
+    }
+    texture->UnlockRect(0);
 }
 
-// The mask bytes as texels: opaque where the byte is not 0, transparent where it is.
-void UploadMaskTexture() {
+// Where the composite reads the mask: the texture, its size, and the screen pixel at its
+// top-left texel.
+struct MaskSource {
+    Texture* texture;
+    int x, y, width, height;
+};
+
+MaskSource PrepareMask(const DrawBounds& box) {
     MaskScreen& m = MaskState();
-    const ColorFormat* f = GetD3DFormatColorData(AlphaBufferFormat());
-    D3DLOCKED_RECT locked;
-    if (!f || FAILED(m.maskTexture->LockRect(0, &locked, nullptr, 0))) return;
-    const uint32_t clear = f->redMask | f->greenMask | f->blueMask, opaque = clear | f->alphaMask;
-    for (int y = 0; y < m.height; ++y) {
-        uint8_t* row = static_cast<uint8_t*>(locked.pBits) + size_t(y) * size_t(locked.Pitch);
-        const uint8_t* mask = m.data.data() + size_t(y) * size_t(m.pitch);
-        for (int x = 0; x < m.width; ++x) StorePixel(row + size_t(x) * f->bytesPerPixel, f->bytesPerPixel, mask[x] ? opaque : clear);
+    if (m.rectMaskTexture && box.x2 - box.x1 <= kRectMaskSide && box.y2 - box.y1 <= kRectMaskSide) {
+        UploadMask(m.rectMaskTexture, box);
+        return {m.rectMaskTexture, box.x1, box.y1, kRectMaskSide, kRectMaskSide};
     }
-    m.maskTexture->UnlockRect(0);
-    m.maskTextureStale = 0;
+    if (m.maskTextureStale) {
+        UploadMask(m.maskTexture, DrawBounds{0, 0, m.width, m.height});
+        m.maskTextureStale = 0;
+    }
+    return {m.maskTexture, 0, 0, m.maskTextureWidth, m.maskTextureHeight};
 }
 
 // The composite's own states: the drawn texels pass where the mask texel's alpha (its
@@ -98,18 +120,18 @@ struct CompositeVertex {
     float u0, v0, u1, v1;
 };
 
-void DrawCompositeQuad(Device* d, SavedDeviceStates& saved, const DrawBounds& box) {
+void DrawCompositeQuad(Device* d, SavedDeviceStates& saved, const DrawBounds& box, const MaskSource& mask) {
     const MaskScreen& m = MaskState();
     auto corner = [&](int x, int y) {
         return CompositeVertex{float(x) - 0.5f, float(y) - 0.5f, 0.0f, 1.0f,
                                float(x) / float(m.width), float(y) / float(m.height),
-                               float(x) / float(m.maskTextureWidth), float(y) / float(m.maskTextureHeight)};
+                               float(x - mask.x) / float(mask.width), float(y - mask.y) / float(mask.height)};
     };
     const CompositeVertex quad[4] = {corner(box.x1, box.y1), corner(box.x2, box.y1), corner(box.x1, box.y2),
                                      corner(box.x2, box.y2)};
     saved.Fvf(D3DFVF_XYZRHW | D3DFVF_TEX2);
     saved.Texture(0, m.screenTexture);
-    saved.Texture(1, m.maskTexture);
+    saved.Texture(1, mask.texture);
     d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(CompositeVertex));
 }
 
@@ -132,12 +154,20 @@ int CreateMaskDeviceBuffers() {
                                 &m.screenTexture)))
         ExitWithError("マスク用スクリーンテクスチャの作成に失敗しました");
     m.screenTexture->GetSurfaceLevel(0, &m.screenSurface);
+    // Without it every draw reads the screen-sized mask. A format of 16-bit texels is
+    // widened whole on every change, so it is made only for 32-bit ones.
+    const ColorFormat* f = GetD3DFormatColorData(alpha);
+    if (f && f->bytesPerPixel == 4 &&
+        FAILED(d->CreateTexture(kRectMaskSide, kRectMaskSide, 1, D3DUSAGE_DYNAMIC, alpha, D3DPOOL_DEFAULT,
+                                &m.rectMaskTexture)))
+        m.rectMaskTexture = nullptr;
     return 0;
 }
 
 void ReleaseMaskDeviceBuffers() {
     MaskScreen& m = MaskState();
     ReleaseObject(m.maskTexture);
+    ReleaseObject(m.rectMaskTexture);
     ReleaseObject(m.screenSurface);
     ReleaseObject(m.screenTexture);
     m.drawSurface = nullptr;
@@ -167,6 +197,9 @@ void CopyTargetToMaskScreenD3D(const DrawBounds& box) {
     m.drawSurface = TargetSurface(Draw().drawTarget, &withDepth);
     if (!d || !m.drawSurface || !m.screenSurface) return;
     FlushVertexBatch();
+    if (m.rectMaskTexture)
+        PrefetchMaskBytes(m.data.data() + size_t(box.y1) * size_t(m.pitch) + size_t(box.x1), size_t(m.pitch),
+                          box.x2 - box.x1, box.y2 - box.y1);
     const RECT r{box.x1, box.y1, box.x2, box.y2};
     d->StretchRect(m.drawSurface, &r, m.screenSurface, &r, D3DTEXF_NONE);
 }
@@ -176,13 +209,13 @@ void CompositeMaskScreenD3D(const DrawBounds& box) {
     Device* d = Graphics().dev.device;
     if (!d || !m.drawSurface || !m.screenTexture || !m.maskTexture) return;
     FlushVertexBatch();
-    if (m.maskTextureStale) UploadMaskTexture();
+    const MaskSource mask = PrepareMask(box);
     BeginSceneIfNeeded();
     SavedDeviceStates saved(d);
     saved.Target(m.drawSurface);
     saved.Viewport(D3DVIEWPORT9{DWORD(box.x1), DWORD(box.y1), DWORD(box.x2 - box.x1), DWORD(box.y2 - box.y1), 0, 1});
     SetCompositeStates(saved, m.reverse != 0);
-    DrawCompositeQuad(d, saved, box);
+    DrawCompositeQuad(d, saved, box, mask);
 }
 
 }  // namespace orvik

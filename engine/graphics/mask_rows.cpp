@@ -76,6 +76,27 @@ void CompositeRows(const MaskRows& r, bool reverse) {
 
 }  // namespace
 
+void MaskBytesToTexels32(uint8_t* out, const uint8_t* mask, int count, uint32_t clear, uint32_t opaque) {
+    int x = 0;
+#if defined(__SSE2__)
+    // Where a byte is 0 its four lanes hold all ones and pick `clear`.
+    const __m128i clears = _mm_set1_epi32(int(clear)), opaques = _mm_set1_epi32(int(opaque));
+    const auto texels = [&](__m128i zero) {
+        return _mm_or_si128(_mm_and_si128(zero, clears), _mm_andnot_si128(zero, opaques));
+    };
+    for (; x + 16 <= count; x += 16) {
+        const __m128i zero = _mm_cmpeq_epi8(Load(mask + x), _mm_setzero_si128());
+        const __m128i low = _mm_unpacklo_epi8(zero, zero), high = _mm_unpackhi_epi8(zero, zero);
+        uint8_t* at = out + size_t(x) * 4;
+        Store(at, texels(_mm_unpacklo_epi16(low, low)));
+        Store(at + 16, texels(_mm_unpackhi_epi16(low, low)));
+        Store(at + 32, texels(_mm_unpacklo_epi16(high, high)));
+        Store(at + 48, texels(_mm_unpackhi_epi16(high, high)));
+    }
+#endif
+    MaskBytesToTexelsReference<uint32_t>(out + size_t(x) * 4, mask + x, count - x, clear, opaque);
+}
+
 void PrefetchMaskBytes(const uint8_t* mask, size_t pitch, int width, int height) {
     for (int y = 0; y < height; ++y, mask += pitch) {
         __builtin_prefetch(mask);

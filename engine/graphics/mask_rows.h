@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace orvik {
 
@@ -26,6 +27,17 @@ void CompositeMaskRowReference(Pixel* out, const Pixel* in, const uint8_t* mask,
     for (int x = 0; x < count; ++x)
         if ((mask[x] == 0) != reverse) out[x] = in[x];
 }
+
+// The mask bytes as texels for the device, `Texel` bytes each from `out`: `opaque` where
+// the byte is not 0, `clear` where it is. The 4-byte form takes 16 bytes a step.
+template <class Texel>
+void MaskBytesToTexelsReference(uint8_t* out, const uint8_t* mask, int count, uint32_t clear, uint32_t opaque) {
+    for (int x = 0; x < count; ++x) {
+        const Texel texel = Texel(mask[x] ? opaque : clear);
+        std::memcpy(out + size_t(x) * sizeof(Texel), &texel, sizeof(Texel));
+    }
+}
+void MaskBytesToTexels32(uint8_t* out, const uint8_t* mask, int count, uint32_t clear, uint32_t opaque);
 
 // Asks for the mask bytes of a rectangle (at its top-left, `width` by `height`) ahead of
 // the composite that reads them after the draw, so that they arrive meanwhile.

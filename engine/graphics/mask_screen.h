@@ -29,6 +29,8 @@ struct MaskScreen {
     host::Texture* maskTexture = nullptr;
     int32_t maskTextureWidth = 0, maskTextureHeight = 0;
     int32_t maskTextureStale = 1;
+    // A small texture that takes only a small draw's rectangle of the mask bytes.
+    host::Texture* rectMaskTexture = nullptr;
     host::Texture* screenTexture = nullptr;
     host::Surface* screenSurface = nullptr;
     host::Surface* drawSurface = nullptr;  // the target the current draw copied from

@@ -1,7 +1,7 @@
-// The software mask screen's rows against the one-pixel-at-a-time reference: every width
-// from 1 to past four vector steps, starting anywhere in a row, both pixel sizes, the
-// reverse flag, and masks of long open and closed runs, single stray bytes and noise. The
-// bytes around the rectangle are never written.
+// The mask screen's rows against the one-pixel-at-a-time references: every width from 1
+// to past four vector steps, starting anywhere in a row, both pixel sizes, the reverse
+// flag, and masks of long open and closed runs, single stray bytes and noise. The bytes
+// around the rectangle are never written.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -95,6 +95,21 @@ void CopyExactly() {
 TEST(MaskRows, TheCopyTakesTheRectangleAndNothingAroundIt) {
     CopyExactly<uint16_t>();
     CopyExactly<uint32_t>();
+}
+
+// The device's mask texels: opaque where the byte is not 0, for every width and start,
+// and nothing written past the row.
+TEST(MaskRows, MaskTexelsMatchTheReference) {
+    std::mt19937 random(5);
+    for (int kind = 0; kind < 3; ++kind)
+        for (int width = 1; width <= 70; ++width)
+            for (int x : {0, 7, kPitchPixels - width}) {
+                const std::vector<uint8_t> mask = MakeMask(kind, random);
+                std::vector<uint8_t> texels(size_t(kPitchPixels) * 4 + 16, 0xAB), expected = texels;
+                MaskBytesToTexelsReference<uint32_t>(expected.data(), mask.data() + x, width, 0x00FFFFFFu, 0xFFFFFFFFu);
+                MaskBytesToTexels32(texels.data(), mask.data() + x, width, 0x00FFFFFFu, 0xFFFFFFFFu);
+                ASSERT_EQ(texels, expected) << "kind " << kind << " width " << width << " x " << x;
+            }
 }
 
 }  // namespace
