@@ -56,7 +56,6 @@ void CopyTargetSoft(const DrawBounds& box) {
     int bytes;
     if (MaskRowsOf(box, &rows, &bytes) && rows.width == box.x2 - box.x1 && rows.height == box.y2 - box.y1 &&
         target->store->colorFormat == image.store->colorFormat) {
-        PrefetchMaskBytes(rows.mask, rows.maskPitch, rows.width, rows.height);
         CopyTargetToMaskRows(rows, bytes);
         return;
     }

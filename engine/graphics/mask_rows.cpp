@@ -106,16 +106,6 @@ void PrefetchMaskBytes(const uint8_t* mask, size_t pitch, int width, int height)
 
 void CopyTargetToMaskRows(const MaskRows& r, int bytes) {
     const size_t size = size_t(r.width) * size_t(bytes);
-    // Every row's lines are asked for first, so that their fetches overlap instead of
-    // each row waiting for the last.
-    for (int y = 0; y < r.height; ++y) {
-        const uint8_t* target = r.target + size_t(y) * r.targetPitch;
-        uint8_t* image = r.image + size_t(y) * r.imagePitch;
-        __builtin_prefetch(target);
-        __builtin_prefetch(target + size - 1);
-        __builtin_prefetch(image, 1);
-        __builtin_prefetch(image + size - 1, 1);
-    }
     for (int y = 0; y < r.height; ++y)
         CopyRow(r.image + size_t(y) * r.imagePitch, r.target + size_t(y) * r.targetPitch, size);
 }
