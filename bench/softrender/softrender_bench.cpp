@@ -32,13 +32,16 @@ struct Images {
         std::mt19937 rng(1);
         for (int i = 0; i < dst.store->pitch * kH; ++i) dst.pixels[i] = static_cast<uint8_t>(rng());
         // A sprite sheet: a quarter of it transparent; with alpha, opaque sprites with a
-        // rim of partial alpha.
+        // rim of partial alpha (16-bit pixels with alpha take four bytes, the alpha third).
+        const int bytes = depth == 32 || alpha ? 4 : 2;
+        const uint32_t opaque = depth == 32 ? 0xFF000000u : 0x00FF0000u;
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
-                uint8_t* p = src.pixels + y * src.store->pitch + x * (depth / 8);
+                uint8_t* p = src.pixels + y * src.store->pitch + x * bytes;
                 uint32_t v = (x / 16 + y / 16) % 4 == 0 ? 0 : rng() | 1;
-                if (alpha && v != 0 && x % 16 != 0 && y % 16 != 0) v |= 0xFF000000u;
-                std::memcpy(p, &v, depth / 8);
+                if (depth == 16 && alpha) v &= 0x00FFFFFFu;
+                if (alpha && v != 0 && x % 16 != 0 && y % 16 != 0) v |= opaque;
+                std::memcpy(p, &v, bytes);
             }
         Draw().area.x2 = kW;
         Draw().area.y2 = kH;
@@ -99,14 +102,15 @@ void PixmanOver(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kW * kH);
 }
 
-// Every blend mode's row at both depths, keyed, its filled rectangle, its row from a
-// 32-bit source with alpha and its tinted rows; pixman's over operator is the yardstick for all of them.
+// Every blend mode's row at both depths, keyed, its filled rectangle, its rows from a
+// source with alpha and its tinted rows; pixman's over operator is the yardstick for all of them.
 #define ROWS(name, mode, param)                                                                 \
     BENCHMARK_CAPTURE(RowDraw, name##32_keyed, 32, mode, param, true, false);                   \
     BENCHMARK_CAPTURE(RowDraw, name##16_keyed, 16, mode, param, true, false);                   \
     BENCHMARK_CAPTURE(Fill, name##32, 32, mode, param);                                         \
     BENCHMARK_CAPTURE(Fill, name##16, 16, mode, param);                                         \
     BENCHMARK_CAPTURE(RowDraw, name##32_alpha_keyed, 32, mode, param, true, false, true);       \
+    BENCHMARK_CAPTURE(RowDraw, name##16_alpha_keyed, 16, mode, param, true, false, true);       \
     BENCHMARK_CAPTURE(RowDraw, name##32_tint_keyed, 32, mode, param, true, false, false, true); \
     BENCHMARK_CAPTURE(RowDraw, name##16_tint_keyed, 16, mode, param, true, false, false, true);
 ROWS(copy, 0, 255)

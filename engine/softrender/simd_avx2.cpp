@@ -44,6 +44,10 @@ struct Avx2 {
     static V Sra16(V a) { return _mm256_srai_epi16(a, N); }
     template <int N>
     static V Srl32(V a) { return _mm256_srli_epi32(a, N); }
+    template <int N>
+    static V Sll32(V a) { return _mm256_slli_epi32(a, N); }
+    template <int N>
+    static V Sra32(V a) { return _mm256_srai_epi32(a, N); }
 
     static V Eq16(V a, V b) { return _mm256_cmpeq_epi16(a, b); }
     static V Eq32(V a, V b) { return _mm256_cmpeq_epi32(a, b); }
@@ -53,6 +57,10 @@ struct Avx2 {
     static V Widen8Lo(V a) { return _mm256_unpacklo_epi8(a, _mm256_setzero_si256()); }
     static V Widen8Hi(V a) { return _mm256_unpackhi_epi8(a, _mm256_setzero_si256()); }
     static V Narrow16(V lo, V hi) { return _mm256_packus_epi16(lo, hi); }
+    // Packing works within halves: the quarters are put back in the order of a, then b.
+    static V NarrowSigned32(V a, V b) {
+        return _mm256_permute4x64_epi64(_mm256_packs_epi32(a, b), 0xD8);
+    }
     static V SpreadFourth16(V a) {
         return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(a, 0xFF), 0xFF);
     }

@@ -1,6 +1,6 @@
 // Whole registers of pixels through one blend kernel: the row loops of the variants with
 // no palette or blend image, tinted or not, on 32-bit and 16-bit pixels, with or without
-// source alpha on 32-bit pixels. Written once over an instruction set I (Sse2, or the AVX2
+// source alpha (a 16-bit pixel with alpha is four bytes: its colour, then its alpha). Written once over an instruction set I (Sse2, or the AVX2
 // twin), each block gives exactly the per-pixel pipeline's bytes: the same floors, the
 // same packed carries, the fourth byte kept or written as the pixel loop does.
 //
@@ -25,6 +25,7 @@
 #include <utility>
 
 #include "engine/softrender/pixel_pipeline.h"
+#include "engine/softrender/simd_packed.h"
 
 namespace orvik::soft {
 
@@ -34,6 +35,7 @@ class Blocks {
     template <int B>
     using Bits = std::integral_constant<int, B>;
     static constexpr bool k32 = V::depth == 32;
+    using Packed = PackedBlocks<I, V::depth>;
 
     // A block's channels in 16-bit lanes: the low and high halves of 32-bit pixels with
     // their bytes widened, or the blue, green and red fields of 16-bit pixels.
@@ -88,8 +90,27 @@ public:
         }
     }
 
-    X Run(X d, X c) const {
-        X r = Blend(d, c);
+    // A block of source pixels: their colour in the destination's layout and, for 16-bit
+    // pixels with alpha, their alpha bytes in the matching 16-bit lanes.
+    struct Source {
+        X c, a;
+    };
+    static Source Fetch(const uint8_t* src) {
+        if constexpr (V::srcBytes == V::dstBytes) {
+            return {I::Load(src), I::Zero()};
+        } else {
+            // Two registers of four-byte pixels: the low two bytes hold the colour, the
+            // third the alpha; each taken to a signed 16-bit value that packs unchanged.
+            const X lo = I::Load(src), hi = I::Load(src + I::kBytes);
+            const auto colour = [](X v) { return I::template Sra32<16>(I::template Sll32<16>(v)); };
+            const auto alpha = [](X v) { return I::template Srl32<24>(I::template Sll32<8>(v)); };
+            return {I::NarrowSigned32(colour(lo), colour(hi)), I::NarrowSigned32(alpha(lo), alpha(hi))};
+        }
+    }
+
+    X Run(X d, const Source& s) const {
+        const X c = s.c;
+        X r = Blend(d, s);
         if constexpr (V::keyed && !V::alpha) {
             const X key = Same(c, trans_);
             r = Select(k32 ? key : I::And(key, keyOn_), d, r);
@@ -100,12 +121,12 @@ public:
     // The last pixels of a row, fewer than a block: through a zeroed block on the stack,
     // of which only those pixels are written back.
     void Tail(uint8_t* dst, const uint8_t* src, int32_t count) const {
-        alignas(32) uint8_t d[I::kBytes] = {}, s[I::kBytes] = {};
-        const size_t bytes = static_cast<size_t>(count) * V::dstBytes;
-        std::memcpy(d, dst, bytes);
-        std::memcpy(s, src, bytes);
-        I::Store(d, Run(I::Load(d), I::Load(s)));
-        std::memcpy(dst, d, bytes);
+        alignas(32) uint8_t d[I::kBytes] = {}, s[kPixels * V::srcBytes] = {};
+        const size_t n = static_cast<size_t>(count);
+        std::memcpy(d, dst, n * V::dstBytes);
+        std::memcpy(s, src, n * V::srcBytes);
+        I::Store(d, Run(I::Load(d), Fetch(s)));
+        std::memcpy(dst, d, n * V::dstBytes);
     }
 
 private:
@@ -187,46 +208,6 @@ private:
         else return r;
     }
 
-    // The masks of the packed add and subtract: the low bit of each upper channel is
-    // cleared so it catches the carry or borrow of the channel below.
-    static constexpr uint32_t kAddMask = k32 ? 0x00FEFEFFu : 0xF7DFu;
-    static constexpr uint32_t kSubMask = k32 ? 0xFEFEFEFFu : 0xF7DFu;
-    static constexpr uint32_t kCarries = k32 ? 0x01010100u : 0x0820u;
-    static constexpr uint32_t kLowBits = k32 ? 0x00010100u : 0x0820u;
-
-    // 32-bit pixels in 32-bit lanes, as the pixel loop; 16-bit pixels in 16-bit lanes,
-    // where red's carry (or borrow) out of bit 15 leaves the lane and is found apart.
-    static X PerPixel(uint32_t v) { return k32 ? I::Set32(v) : I::Set16(v); }
-    static X AddW(X a, X b) { return k32 ? I::Add32(a, b) : I::Add16(a, b); }
-    static X SubW(X a, X b) { return k32 ? I::Sub32(a, b) : I::Sub16(a, b); }
-    static X Fill(X v) {
-        if constexpr (k32) return I::Sub32(v, I::template Srl32<8>(v));
-        else return I::Sub16(v, I::template Srl16<5>(v));
-    }
-
-    template <bool KeepLowBits>
-    static X PackedAdd(X d, X s) {
-        const X dm = I::And(d, PerPixel(kAddMask)), sm = I::And(s, PerPixel(kAddMask));
-        const X u = AddW(dm, sm);
-        X r = I::Or(Fill(I::And(u, PerPixel(kCarries))), u);
-        // The halving average's bit 15 is red's carry: the sum is never 0xFFFF (green's
-        // low bit would need blue's fields to sum to 63), so its rounding adds no carry.
-        if constexpr (!k32)
-            r = I::Or(r, I::And(I::template Sra16<15>(I::Avg16(dm, sm)), I::Set16(0xF800)));
-        if constexpr (KeepLowBits) r = I::Or(r, I::And(I::Or(d, s), PerPixel(kLowBits)));
-        return r;
-    }
-    static X PackedSub(X d, X s) {
-        const X dc = I::Or(d, PerPixel(kCarries)), sm = I::And(s, PerPixel(kSubMask));
-        const X t = SubW(dc, sm);
-        X f = Fill(I::And(t, PerPixel(kCarries)));
-        // Red's borrow bit sits above the lane: it is set unless red borrowed, and then
-        // its fill is 0xF800.
-        if constexpr (!k32)
-            f = I::Add16(f, I::And(I::Eq16(I::SubSatU16(sm, dc), I::Zero()), I::Set16(0xF800)));
-        return I::And(f, t);
-    }
-
     // The value modes 2 and 3 add or subtract: each colour channel times p / 255 (the
     // fourth byte of a 32-bit pixel times 0).
     X Scaled(const Lanes& c) const {
@@ -245,8 +226,8 @@ private:
         if constexpr (OpaquePlain) return I::Add16(a, I::template Srl16<8>(I::Add16(a, I::Set16(1))));
         else return a;
     }
-    static constexpr bool kOneWeighting = V::kernel == Kernel::Alpha || V::kernel == Kernel::InvertAlpha ||
-                                          V::kernel == Kernel::Multiply || V::kernel == Kernel::MultiplyAlpha;
+    static constexpr bool kOneWeighting = k32 && (V::kernel == Kernel::Alpha || V::kernel == Kernel::InvertAlpha ||
+                                          V::kernel == Kernel::Multiply || V::kernel == Kernel::MultiplyAlpha);
 
     // d + floor((t - d) * k / 2^16) for k up to 255 * 255. The signed high product reads
     // a k of 2^15 or more as k - 2^16, which takes (t - d) off the result: added back.
@@ -256,11 +237,16 @@ private:
         return I::Add16(d, hi);
     }
 
-    // A 32-bit source pixel weighted by its alpha a (mode 0 by a / 256, the others by
-    // a * p / 2^16), read before the tint. A weight of 0 keeps the fourth byte, except in
-    // multiply.
+    // A source pixel weighted by its alpha a: a 32-bit pixel as read before the tint,
+    // in mode 0 by a / 256, in the others by a * p / 2^16. A weight of 0 keeps the fourth
+    // byte, except in multiply.
     template <bool OpaquePlain>
-    X Weighted(X d, X c) const {
+    X Weighted(X d, const Source& s) const {
+        if constexpr (k32) return Weighted32<OpaquePlain>(d, s.c);
+        else return Weighted16(d, s.c, s.a);
+    }
+    template <bool OpaquePlain>
+    X Weighted32(X d, X c) const {
         constexpr Kernel K = V::kernel;
         const Lanes cl = Prepare(c), dl = Split(d), al = V::tint ? Split(c) : cl;
         Lanes r;
@@ -277,36 +263,74 @@ private:
             else
                 r.v[i] = TowardWide(dc, cc, I::Mul16(a, p_));
         }
-        if constexpr (K == Kernel::Add) return PackedAdd<true>(d, Join(r));
-        else if constexpr (K == Kernel::Subtract) return PackedSub(d, Join(r));
+        if constexpr (K == Kernel::Add) return Packed::template Add<true>(d, Join(r));
+        else if constexpr (K == Kernel::Subtract) return Packed::Sub(d, Join(r));
         else if constexpr (K == Kernel::Multiply) return KeepFourth(Join(r), d);
         else return Join(r);
     }
 
-    // A source with alpha. Keyed, alpha 255 draws as if there were no alpha and, in the
-    // kernels that skip them, alpha 0 leaves the destination; other pixels are weighted.
-    X AlphaSource(X d, X c) const {
-        if constexpr (V::ignoreAlpha) {
-            return c;
-        } else if constexpr (V::keyed) {
-            const X a = I::template Srl32<24>(c);
-            const X opaque = I::Eq32(a, I::Set32(255)), clear = I::Eq32(a, I::Zero());
-            // Sprites are mostly wholly opaque or wholly clear: such blocks need no weights.
-            if (I::AllSet(opaque)) return Unweighted(d, c);
-            if (V::skipAlphaZero && I::AllSet(clear)) return d;
-            X r;
-            if constexpr (kOneWeighting) r = Weighted<true>(d, c);
-            else r = Select(opaque, Unweighted(d, c), Weighted<false>(d, c));
-            if constexpr (V::skipAlphaZero) return Select(clear, d, r);
-            else return r;
+    // 16-bit pixels: the same weights on the fields, except that modes 2 and 3 weigh the
+    // field as stored by a / 256 before the tint, and multiply shifts its product of
+    // three by the field's width and 8.
+    X Weighted16(X d, X c, X a) const {
+        constexpr Kernel K = V::kernel;
+        if constexpr (K == Kernel::Add || K == Kernel::Subtract) {
+            const Lanes f = Split(c);
+            Lanes x;
+            for (size_t i = 0; i < kSets; ++i) {
+                X v = I::template Srl16<8>(I::Mul16(f[i], a));
+                if constexpr (V::tint) v = I::MulHi16(I::Add16(v, v), tint_[i]);
+                x.v[i] = I::MulHi16(I::Add16(v, v), pScale_);
+            }
+            if constexpr (K == Kernel::Add) return Packed::template Add<true>(d, Join(x));
+            else return Packed::Sub(d, Join(x));
         } else {
-            return Weighted<false>(d, c);
+            const X k = I::Mul16(a, p_);
+            return Join(Map(Split(d), Prepare(c), [&]<int B>(X dc, X cc, Bits<B>) {
+                if constexpr (K == Kernel::Copy)
+                    return Mix(dc, cc, a, I::Sub16(I::Set16(256), a));
+                else if constexpr (K == Kernel::Multiply)
+                    return I::MulHi16(I::Mul16(dc, cc), I::template Sll16<8 - B>(a));
+                else if constexpr (K == Kernel::MultiplyAlpha)
+                    return TowardWide(dc, Product<B>(dc, cc), k);
+                else
+                    return TowardWide(dc, cc, k);
+            }));
         }
     }
 
-    X Blend(X d, X c) const {
-        if constexpr (V::alpha) return AlphaSource(d, c);
-        else return Unweighted(d, c);
+    // Alpha 0 leaves the destination where the kernel skips such pixels, and also where
+    // their weight of 0 moves nothing (the fourth byte included).
+    static constexpr bool kClearKeeps = V::skipAlphaZero || V::kernel == Kernel::Alpha ||
+                                        V::kernel == Kernel::InvertAlpha ||
+                                        V::kernel == Kernel::MultiplyAlpha;
+
+    // A source with alpha. Keyed, alpha 255 draws as if there were no alpha and, in the
+    // kernels that skip them, alpha 0 leaves the destination; other pixels are weighted.
+    X AlphaSource(X d, const Source& s) const {
+        const X c = s.c;
+        if constexpr (V::ignoreAlpha) {
+            return c;
+        } else if constexpr (V::keyed) {
+            const X a = k32 ? I::template Srl32<24>(c) : s.a;
+            const X opaque = k32 ? I::Eq32(a, I::Set32(255)) : I::Eq16(a, I::Set16(255));
+            const X clear = k32 ? I::Eq32(a, I::Zero()) : I::Eq16(a, I::Zero());
+            // Sprites are mostly wholly opaque or wholly clear: such blocks need no weights.
+            if (I::AllSet(opaque)) return Unweighted(d, c);
+            if (kClearKeeps && I::AllSet(clear)) return d;
+            X r;
+            if constexpr (kOneWeighting) r = Weighted<true>(d, s);
+            else r = Select(opaque, Unweighted(d, c), Weighted<false>(d, s));
+            if constexpr (V::skipAlphaZero) return Select(clear, d, r);
+            else return r;
+        } else {
+            return Weighted<false>(d, s);
+        }
+    }
+
+    X Blend(X d, const Source& s) const {
+        if constexpr (V::alpha) return AlphaSource(d, s);
+        else return Unweighted(d, s.c);
     }
 
     X Unweighted(X d, X c) const {
@@ -331,11 +355,11 @@ private:
                 return I::template Srl16<2>(I::MulHi16(sum, I::Set16(4162)));
             }));
         } else if constexpr (K == Kernel::Add) {
-            return PackedAdd<true>(d, Scaled(Prepare(c)));
+            return Packed::template Add<true>(d, Scaled(Prepare(c)));
         } else if constexpr (K == Kernel::AddNoLowBits) {
-            return PackedAdd<false>(d, c);
+            return Packed::template Add<false>(d, c);
         } else if constexpr (K == Kernel::Subtract) {
-            return PackedSub(d, Scaled(Prepare(c)));
+            return Packed::Sub(d, Scaled(Prepare(c)));
         } else if constexpr (K == Kernel::Multiply) {
             return KeepFourth(Join(Map(Split(d), Prepare(c), []<int B>(X dc, X cc, Bits<B>) {
                                   return Product<B>(dc, cc);
@@ -358,21 +382,20 @@ private:
     X tint_[3] = {};
 };
 
-// Rows of blocks; the source has the destination's layout.
+// Rows of blocks; the source has the destination's layout, or is 16-bit with alpha.
 template <class I, class V>
 void BlockRows(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src,
                ptrdiff_t srcPitch, int32_t width, int32_t height) {
-    static_assert(V::srcBytes == V::dstBytes);
     const Blocks<I, V> k(cx);
     constexpr int n = Blocks<I, V>::kPixels, bytes = V::dstBytes;
     const int32_t whole = width - width % n;
     for (int32_t y = 0; y < height; ++y, dst += dstPitch, src += srcPitch) {
         for (int32_t x = 0; x < whole; x += n) {
             uint8_t* at = dst + ptrdiff_t{x} * bytes;
-            I::Store(at, k.Run(I::Load(at), I::Load(src + ptrdiff_t{x} * bytes)));
+            I::Store(at, k.Run(I::Load(at), k.Fetch(src + ptrdiff_t{x} * V::srcBytes)));
         }
         if (whole < width)
-            k.Tail(dst + ptrdiff_t{whole} * bytes, src + ptrdiff_t{whole} * bytes, width - whole);
+            k.Tail(dst + ptrdiff_t{whole} * bytes, src + ptrdiff_t{whole} * V::srcBytes, width - whole);
     }
 }
 

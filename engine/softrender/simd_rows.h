@@ -16,13 +16,14 @@ using SimdRowFn = void (*)(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPi
                            const uint8_t* src, ptrdiff_t srcPitch, int32_t width, int32_t height);
 
 // Variants without palette or blend image: every kernel at both depths, keyed or not,
-// tinted or not, with or without source alpha on 32-bit pixels; for the walkers whose source advances with the destination
-// (the stretched draw steps its source unevenly).
+// tinted or not, with or without source alpha (on 16-bit pixels only in the point draw,
+// whose rules for it have no textured twist); for the walkers whose source advances with
+// the destination (the stretched draw steps its source unevenly).
 template <class V>
 inline constexpr bool kSimdRows =
 #if defined(__SSE2__)
     V::valid && V::flavour != Flavour::Stretch && !V::pal && !V::blend &&
-    (!V::alpha || V::depth == 32);
+    (!V::alpha || V::depth == 32 || V::flavour == Flavour::Point);
 #else
     false;
 #endif

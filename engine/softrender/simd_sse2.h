@@ -43,6 +43,10 @@ struct Sse2 {
     static V Sra16(V a) { return _mm_srai_epi16(a, N); }
     template <int N>
     static V Srl32(V a) { return _mm_srli_epi32(a, N); }
+    template <int N>
+    static V Sll32(V a) { return _mm_slli_epi32(a, N); }
+    template <int N>
+    static V Sra32(V a) { return _mm_srai_epi32(a, N); }
 
     static V Eq16(V a, V b) { return _mm_cmpeq_epi16(a, b); }
     static V Eq32(V a, V b) { return _mm_cmpeq_epi32(a, b); }
@@ -53,6 +57,8 @@ struct Sse2 {
     static V Widen8Lo(V a) { return _mm_unpacklo_epi8(a, _mm_setzero_si128()); }
     static V Widen8Hi(V a) { return _mm_unpackhi_epi8(a, _mm_setzero_si128()); }
     static V Narrow16(V lo, V hi) { return _mm_packus_epi16(lo, hi); }
+    // 32-bit lanes holding signed 16-bit values to 16-bit lanes: those of a, then of b.
+    static V NarrowSigned32(V a, V b) { return _mm_packs_epi32(a, b); }
     // Each group of four 16-bit lanes takes the value of its fourth.
     static V SpreadFourth16(V a) {
         return _mm_shufflehi_epi16(_mm_shufflelo_epi16(a, 0xFF), 0xFF);

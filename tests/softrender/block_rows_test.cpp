@@ -1,5 +1,5 @@
 // The block loops against the scalar reference: every kernel at both depths, keyed and
-// not, tinted or not, with and without source alpha (32-bit), for every parameter 0 to
+// not, tinted or not, with and without source alpha, for every parameter 0 to
 // 255, on SSE2 and (where the processor has it) AVX2, in the point draw's rows and the
 // filled rectangle. Rows are 37 pixels, so each width of block meets both whole blocks and a tail; the
 // fourth byte of 32-bit pixels is random, so a loop that writes it where the pixel loop
@@ -47,15 +47,17 @@ protected:
     // One row draw of the given shape against the reference, pixel by pixel; the row
     // padding must stay as it was.
     void RowCase(const Rows& r, int mode, int param) {
-        const int bytes = r.depth / 8, pitch = bytes * kWidth + kPad;
+        const int bytes = SrcBytes(r), pitch = bytes * kWidth + kPad;
         std::vector<uint8_t> src = Random(static_cast<size_t>(pitch) * kHeight);
         for (int i = 0; i < kWidth * kHeight; ++i) {
             uint8_t* p = &src[(i / kWidth) * pitch + (i % kWidth) * bytes];
             const int x = i % kWidth;
+            // A 16-bit pixel's alpha is its third byte; its fourth is left random.
+            uint8_t& alpha = p[r.depth == 32 ? 3 : 2];
             if (r.alpha) {
                 // Wholly opaque blocks, a wholly clear one, then mixed alpha.
-                if (x < 16 || (x >= 24 && i % 3 == 0)) p[3] = 255;
-                else if (x < 24 || i % 3 == 1) p[3] = 0;
+                if (x < 16 || (x >= 24 && i % 3 == 0)) alpha = 255;
+                else if (x < 24 || i % 3 == 1) alpha = 0;
             } else if (i % 3 == 0) {  // a third of the pixels transparent
                 const uint32_t trans = Trans(r.depth);
                 std::memcpy(p, &trans, bytes);
@@ -63,15 +65,18 @@ protected:
         }
         // Bright bytes 0 and 255 among random ones.
         const uint32_t bright = r.tint ? (rng() & 0xFFFF00u) | (param % 2 ? 0xFF : 0) : 0xFFFFFF;
-        Check(r, mode, param, bright, src, Random(src.size()), kWidth, kHeight, pitch);
+        const int dstPitch = r.depth / 8 * kWidth + kPad;
+        Check(r, mode, param, bright, src, pitch, Random(static_cast<size_t>(dstPitch) * kHeight), dstPitch,
+              kWidth, kHeight);
     }
 
     static uint32_t Trans(int depth) { return depth == 32 ? 0x00ABCDEFu : 0xABCDu; }
+    static int SrcBytes(const Rows& r) { return r.depth == 32 || r.alpha ? 4 : 2; }
 
-    // The row loop of the shape over src and dst (rows of width pixels, pitch bytes apart)
-    // against the reference; what lies past each row must stay as it was.
+    // The row loop of the shape over src and dst (rows of width pixels, each image's pitch
+    // bytes apart) against the reference; what lies past each row must stay as it was.
     void Check(const Rows& r, int mode, int param, uint32_t bright, const std::vector<uint8_t>& src,
-               std::vector<uint8_t> dst, int width, int height, int pitch) {
+               int srcPitch, std::vector<uint8_t> dst, int pitch, int width, int height) {
         const std::vector<uint8_t> before = dst;
         const int bytes = r.depth / 8;
         const KernelChoice choice =
@@ -90,7 +95,8 @@ protected:
         RowJob job;
         job.cx = MakePixelContext(ds, &store);
         job.dst = dst.data();
-        job.dstPitch = job.srcPitch = pitch;
+        job.dstPitch = pitch;
+        job.srcPitch = srcPitch;
         job.src = src.data();
         job.width = width;
         job.height = height;
@@ -113,7 +119,8 @@ protected:
                 uint32_t old = 0, got = 0;
                 std::memcpy(&old, &before[at], bytes);
                 std::memcpy(&got, &dst[at], bytes);
-                ASSERT_EQ(got, reference::Pixel(rd, old, &src[at], 0))
+                const size_t from = static_cast<size_t>(y) * srcPitch + static_cast<size_t>(x) * SrcBytes(r);
+                ASSERT_EQ(got, reference::Pixel(rd, old, &src[from], 0))
                     << "depth " << r.depth << " keyed " << r.keyed << " alpha " << r.alpha << " tint "
                     << r.tint << " bright " << std::hex << bright << std::dec << " mode " << mode
                     << " p " << param << " x " << x << " y " << y;
@@ -159,10 +166,8 @@ TEST_P(BlockRows, EveryKernelAndParameterMatchesTheReference) {
     for (int depth : {16, 32})
         for (int mode : kModes)
             for (int param = 0; param < 256; ++param) {
-                for (int shape = 0; shape < 8; ++shape) {
-                    const Rows r{depth, (shape & 1) != 0, (shape & 2) != 0, (shape & 4) != 0};
-                    if (!r.alpha || depth == 32) RowCase(r, mode, param);
-                }
+                for (int shape = 0; shape < 8; ++shape)
+                    RowCase({depth, (shape & 1) != 0, (shape & 2) != 0, (shape & 4) != 0}, mode, param);
                 FillCase(depth, mode, param);
                 if (HasFatalFailure()) return;
             }
@@ -178,7 +183,7 @@ TEST_P(BlockRows, KeyedAlphaSourcesMatchTheReference) {
     // Many rows of blocks wholly opaque, wholly clear and of mixed alpha, in every mode.
     for (int i = 0; i < 16; ++i)
         for (int mode : kModes) {
-            RowCase({32, true, true, i % 2 == 1}, mode, 7 + 16 * i);
+            for (int depth : {16, 32}) RowCase({depth, true, true, i % 2 == 1}, mode, 7 + 16 * i);
             if (HasFatalFailure()) return;
         }
 }
@@ -189,11 +194,12 @@ TEST_P(BlockRows, EveryBrightByteMatchesTheReference) {
     for (int b = 0; b < 256; ++b)
         for (int mode : kModes)
             for (int shape = 0; shape < 3; ++shape) {
-                const Rows r{shape == 2 ? 32 : 16 << (b & 1), shape == 1, shape == 2, true};
-                const int pitch = r.depth / 8 * kWidth + kPad;
-                const std::vector<uint8_t> src = Random(static_cast<size_t>(pitch) * kHeight);
+                const Rows r{16 << (b & 1), shape == 1, shape == 2, true};
+                const int srcPitch = SrcBytes(r) * kWidth + kPad, pitch = r.depth / 8 * kWidth + kPad;
+                const std::vector<uint8_t> src = Random(static_cast<size_t>(srcPitch) * kHeight);
                 const uint32_t bright = b | (255u - b) << 8 | ((b * 37u) & 255u) << 16;
-                Check(r, mode, (b * 7) & 255, bright, src, Random(src.size()), kWidth, kHeight, pitch);
+                Check(r, mode, (b * 7) & 255, bright, src, srcPitch, Random(static_cast<size_t>(pitch) * kHeight),
+                      pitch, kWidth, kHeight);
                 if (HasFatalFailure()) return;
             }
 }
@@ -217,7 +223,7 @@ TEST_P(BlockRows, EveryPairOf16BitFieldsMatchesTheReference) {
             for (bool tint : {false, param % 32 == 3}) {
                 const uint32_t bright = tint ? (0x01FE80u + static_cast<uint32_t>(param) * 0x010101u) & 0xFFFFFFu
                                              : 0xFFFFFFu;
-                Check({16, false, false, tint}, mode, param, bright, src, dst, kPairs, 1, pitch);
+                Check({16, false, false, tint}, mode, param, bright, src, pitch, dst, pitch, kPairs, 1);
                 if (HasFatalFailure()) return;
             }
 }
@@ -237,9 +243,9 @@ TEST_P(BlockRows, EveryByteOf32BitPixelsMatchesTheReference) {
             for (bool alpha : {false, true}) {
                 // Red takes the bytes in another order, so the tint is never white.
                 const uint32_t bright = static_cast<uint32_t>(v) * 0x0101u | (v ^ 1u) << 16;
-                Check({32, alpha, alpha, true}, mode, v, bright, src, Random(src.size()), kBytes, 1, pitch);
+                Check({32, alpha, alpha, true}, mode, v, bright, src, pitch, Random(src.size()), pitch, kBytes, 1);
                 if (mode == 2 || mode == 3)
-                    Check({32, alpha, alpha, false}, mode, v, 0xFFFFFF, src, Random(src.size()), kBytes, 1, pitch);
+                    Check({32, alpha, alpha, false}, mode, v, 0xFFFFFF, src, pitch, Random(src.size()), pitch, kBytes, 1);
                 if (HasFatalFailure()) return;
             }
 }
