@@ -247,7 +247,7 @@ public:
         const T mul = mul_, keepMask = keepMask_, diffuse = diffuse_, secondXor = secondXor_,
                 alphaByte = alphaByte_, targetOr = targetOr_, threshold = threshold_, clearPass = clearPass_,
                 alphaMul = alphaMul_;
-        const bool multiply = multiply_, alphaOnly = alphaOnly_;
+        const bool multiply = multiply_, alphaOnly = alphaOnly_, passAll = f.alphaPassFrom == 0;
         const int vectorCount = count / V::kLanes * V::kLanes;
         const int shaded = V::kMaskedTail ? count : vectorCount;
         using Texels = typename TexelsFor<V, Unit>::Type;
@@ -279,8 +279,16 @@ public:
             } else if (multiply) {
                 src = Modulate<V>(src, mul);
             }
-            src = V::Or(V::And(src, keepMask), diffuse);
+            // Nothing to replace where colour and alpha are the texel's own.
+            if constexpr (kKeep != 0xFFFFFFFFu) src = V::Or(V::And(src, keepMask), diffuse);
             if constexpr (kSecond) src = V::Or(src, secondAlpha);
+            if constexpr (B == FastBlend::None) {
+                // Without an alpha test every pixel is written.
+                if (passAll) {
+                    lanes.Store(at, V::Or(src, targetOr));
+                    return;
+                }
+            }
             // All four bytes of a pixel are set where its alpha passes the test.
             const T pass = lanes.Only(V::Greater32(V::Shr32By24(src), threshold));
             const int passing = V::ByteMask(pass);
