@@ -218,6 +218,7 @@ bool Device::BuildDrawState(DrawState* st) {
     st->writeMask = (cw & D3DCOLORWRITEENABLE_RED ? 0x00FF0000u : 0) | (cw & D3DCOLORWRITEENABLE_GREEN ? 0xFF00u : 0) |
                     (cw & D3DCOLORWRITEENABLE_BLUE ? 0xFFu : 0) | (cw & D3DCOLORWRITEENABLE_ALPHA ? 0xFF000000u : 0);
     ChooseFastPath(st);
+    if (st->fast) ChooseFastFunctions(st);
     return st->clipX0 < st->clipX1 && st->clipY0 < st->clipY1;
 }
 

@@ -42,6 +42,22 @@ struct StageOps {
     int texSet;  // texture coordinate set read by this stage
 };
 
+struct FastSpan;
+using FastSpanFn = void (*)(uint32_t* dst, int count, const FastSpan& span);
+// A rectangle of `rows` spans `pitch` bytes apart, each `count` pixels reading one row of
+// each texture in step (as a `unit` span does) and the next row of a texture
+// `rowStep[texture]` further down.
+using FastRowsFn = void (*)(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& span,
+                            const int64_t rowStep[2]);
+
+// The fast spans a draw's triangles take: without and with stepping and clamping, and
+// rectangles' rows; how many textures they step through.
+struct FastFunctions {
+    FastSpanFn unit = nullptr, clamped = nullptr;
+    FastRowsFn rows = nullptr;
+    int textures = 1;
+};
+
 // Source of the colour or alpha of a fast span: texel, diffuse, or their product; for the
 // alpha also the texel of stage 1, which otherwise passes the colour on unchanged.
 enum class FastSource : uint8_t { Texel, Diffuse, Product, Second };
@@ -84,6 +100,9 @@ struct DrawState {
     FastSource fastColor = FastSource::Texel, fastAlpha = FastSource::Texel;
     FastBlend fastBlend = FastBlend::None;
     uint32_t fastSecondXor = 0;  // see FastSpan::secondXor
+    // Chosen once per call for the four ways a triangle's diffuse colour can turn a product
+    // with it into the texel itself: index 1 for a white colour, 2 for a full alpha.
+    FastFunctions fastFunctions[4];
     uint32_t targetAlphaOr = 0;  // 0xFF000000 for targets without alpha
 };
 

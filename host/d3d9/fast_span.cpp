@@ -124,4 +124,18 @@ FastRowsFn SelectFastRows(FastSource color, FastSource alpha, FastBlend blend, i
     return UseWide(alphaPassFrom) ? kAvx2Rows[index] : kRowsTable[index];
 }
 
+void ChooseFastFunctions(DrawState* st) {
+    for (int i = 0; i < 4; ++i) {
+        // A product with white is the texel itself.
+        FastSource color = st->fastColor, alpha = st->fastAlpha;
+        if (color == FastSource::Product && (i & 1)) color = FastSource::Texel;
+        if (alpha == FastSource::Product && (i & 2)) alpha = FastSource::Texel;
+        FastFunctions& f = st->fastFunctions[i];
+        f.unit = SelectFastSpan(color, alpha, st->fastBlend, true, st->alphaPassFrom);
+        f.clamped = SelectFastSpan(color, alpha, st->fastBlend, false, st->alphaPassFrom);
+        f.rows = SelectFastRows(color, alpha, st->fastBlend, st->alphaPassFrom);
+        f.textures = alpha == FastSource::Second ? 2 : 1;
+    }
+}
+
 }  // namespace host

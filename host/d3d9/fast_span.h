@@ -34,7 +34,8 @@ struct FastSpan {
 // The value for FastSpan::alphaPassFrom from a pass table.
 int AlphaPassFrom(const bool pass[256]);
 
-using FastSpanFn = void (*)(uint32_t* dst, int count, const FastSpan& span);
+// Fills st->fastFunctions for a state that takes the fast spans.
+void ChooseFastFunctions(DrawState* st);
 
 // `unit`: the span reads consecutive texels of one row of each texture, all inside it,
 // so no stepping or clamping is needed. `alphaPassFrom` is the draw's
@@ -56,11 +57,7 @@ constexpr size_t FastSpanIndex(FastSource color, FastSource alpha, FastBlend ble
     return ((size_t(color) * 4 + size_t(alpha)) * 3 + size_t(blend)) * 2 + (unit ? 1 : 0);
 }
 
-// A rectangle of `rows` spans `pitch` bytes apart, each `count` pixels reading one row of
-// each texture in step (as a `unit` span does) and the next row of a texture
-// `rowStep[texture]` further down.
-using FastRowsFn = void (*)(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& span,
-                            const int64_t rowStep[2]);
+// The rows of a rectangle read one texel per pixel.
 FastRowsFn SelectFastRows(FastSource color, FastSource alpha, FastBlend blend, int alphaPassFrom);
 
 // The AVX2 builds of the spans (in FastSpanIndex order) and of the rectangles' rows (at

@@ -112,14 +112,12 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
     }
     fast = st.fast && affine && flatColor;
     if (fast) {
-        // A product with white is the texel itself.
-        FastSource fastColor = st.fastColor, fastAlpha = st.fastAlpha;
-        if (fastColor == FastSource::Product && (diffuse & 0xFFFFFFu) == 0xFFFFFFu) fastColor = FastSource::Texel;
-        if (fastAlpha == FastSource::Product && (diffuse >> 24) == 255) fastAlpha = FastSource::Texel;
-        fastTextures = fastAlpha == FastSource::Second ? 2 : 1;
-        fastUnit = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, true, st.alphaPassFrom);
-        fastClamped = SelectFastSpan(fastColor, fastAlpha, st.fastBlend, false, st.alphaPassFrom);
-        fastRows = SelectFastRows(fastColor, fastAlpha, st.fastBlend, st.alphaPassFrom);
+        const FastFunctions& f =
+            st.fastFunctions[((diffuse & 0xFFFFFFu) == 0xFFFFFFu ? 1 : 0) | ((diffuse >> 24) == 255 ? 2 : 0)];
+        fastUnit = f.unit;
+        fastClamped = f.clamped;
+        fastRows = f.rows;
+        fastTextures = f.textures;
     }
     return true;
 }
