@@ -170,14 +170,15 @@ private:
     // d moved toward t by the parameter: on 8-bit channels by p / 256 (the fourth byte by
     // nothing); on 16-bit pixels by p * (t - d) / 255 truncated toward d, as the
     // difference row holds it: that is floor(n / 255) of n = d * (255 - p) + t * p when
-    // t >= d, and its ceiling, floor((n + 254) / 255), when t < d.
-    template <int B>
+    // t >= d, and its ceiling, floor((n + 254) / 255), when t < d. With Down the caller
+    // knows t <= d, where the ceiling serves both (n = 255 d when t = d).
+    template <int B, bool Down = false>
     X Toward(X d, X t) const {
         if constexpr (B == 8) {
             return Mix(d, t, pColour_, restColour_);
         } else {
             const X n = I::Add16(I::Mul16(d, keep255_), I::Mul16(t, p_));
-            const X up = I::And(I::Gt16(d, t), I::Set16(254));
+            const X up = Down ? I::Set16(254) : I::And(I::Gt16(d, t), I::Set16(254));
             return I::template Srl16<7>(I::MulHi16(I::Add16(n, up), I::Set16(32897)));
         }
     }
@@ -367,7 +368,8 @@ private:
         } else {
             static_assert(K == Kernel::MultiplyAlpha);
             return Join(Map(Split(d), Prepare(c), [&]<int B>(X dc, X cc, Bits<B>) {
-                return Toward<B>(dc, Product<B>(dc, cc));
+                // The product of a field by one below 2^B is at most the field.
+                return Toward<B, true>(dc, Product<B>(dc, cc));
             }));
         }
     }
