@@ -1,5 +1,7 @@
 #include "engine/graphics/mask_rows.h"
 
+#include "engine/softrender/simd_rows.h"
+
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -111,6 +113,12 @@ void CopyTargetToMaskRows(const MaskRows& r, int bytes) {
 }
 
 void CompositeMaskRows(const MaskRows& r, int bytes, bool reverse) {
+#if defined(ORVIK_AVX2_ROWS)
+    if (soft::Avx2RowsInUse()) {
+        CompositeMaskRowsAvx2(r, bytes, reverse);
+        return;
+    }
+#endif
     if (bytes == 4) CompositeRows<uint32_t>(r, reverse);
     else if (bytes == 2) CompositeRows<uint16_t>(r, reverse);
 }

@@ -45,6 +45,9 @@ void PrefetchMaskBytes(const uint8_t* mask, size_t pitch, int width, int height)
 
 // `bytes` is the pixel size, 2 or 4.
 void CopyTargetToMaskRows(const MaskRows& rows, int bytes);
+// Runs on AVX2 where the software renderer's rows do (see soft::UseAvx2Rows).
 void CompositeMaskRows(const MaskRows& rows, int bytes, bool reverse);
+// The AVX2 build of the composite; call only where the processor has AVX2.
+void CompositeMaskRowsAvx2(const MaskRows& rows, int bytes, bool reverse);
 
 }  // namespace orvik

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/graphics/mask_rows.h"
+#include "engine/softrender/simd_rows.h"
 
 namespace orvik_test {
 namespace {
@@ -67,9 +68,16 @@ void CompareWithReference() {
                 }
 }
 
+// On SSE2 and, where the processor has it, on AVX2.
 TEST(MaskRows, TheCompositeGivesTheReferencesPixelsAtEveryWidthAndOffset) {
-    CompareWithReference<uint16_t>();
-    CompareWithReference<uint32_t>();
+    const bool was = soft::Avx2RowsInUse();
+    for (bool avx2 : {false, true}) {
+        if (soft::UseAvx2Rows(avx2) != avx2) continue;
+        SCOPED_TRACE(avx2 ? "AVX2" : "SSE2");
+        CompareWithReference<uint16_t>();
+        CompareWithReference<uint32_t>();
+    }
+    soft::UseAvx2Rows(was);
 }
 
 template <class Pixel>
