@@ -8,6 +8,7 @@
 
 #include <orvik/graphics.h>
 
+#include "engine/platform/handle_table.h"
 #include "engine/softrender/memimg.h"
 
 namespace host {
@@ -20,7 +21,6 @@ namespace orvik {
 constexpr int32_t kGraphHandleType = 0x08000000;
 constexpr int32_t kHandleTypeMask = 0x78000000;
 constexpr int kGraphCapacity = 32768;
-constexpr int kCheckNumberLimit = 2048;
 
 // One texture of an image set, covering a rectangle of the image.
 struct TexturePiece {

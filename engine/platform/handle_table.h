@@ -11,6 +11,9 @@
 
 namespace orvik {
 
+// Check numbers run from 0 to 2047 and wrap, in every table of handles.
+constexpr int32_t kCheckNumberLimit = 2048;
+
 template <typename Record>
 class HandleTable {
 public:
@@ -30,7 +33,7 @@ public:
         Record* record = ORVIK_TRACKED_NEW(Record);
         if (!record) return -1;
         slots_[size_t(slot)] = {record, nextCheck_};
-        nextCheck_ = (nextCheck_ + 1) % 2048;
+        nextCheck_ = (nextCheck_ + 1) % kCheckNumberLimit;
         ++count_;
         if (slot >= highWater_) highWater_ = slot + 1;
         if (out) *out = record;

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/platform/handle_table.h"
 #include "engine/platform/list.h"
 #include "engine/sound/sound_buffer.h"
 #include "engine/sound/stream_record.h"
@@ -13,7 +14,6 @@ constexpr int32_t kSoundHandleType = 0x10000000;
 constexpr int32_t kSoundHandleTypeMask = 0x78000000;
 constexpr int32_t kMaxSoundHandles = 32768;
 constexpr int32_t kMaxSoundBuffers = 10;
-constexpr int32_t kCheckNumberLimit = 2048;
 
 enum SoundKind : int32_t { kMemorySound = 0, kStreamSound = 1 };
 
