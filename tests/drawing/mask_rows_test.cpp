@@ -20,7 +20,7 @@ constexpr int kRows = 5, kPitchPixels = 96;
 
 // Mask rows of one kind: 0 = noise of 0 and other values, 1 = long runs, 2 = one stray
 // byte in an open or a closed row.
-std::vector<uint8_t> MakeMask(int kind, std::mt19937& random) {
+std::vector<uint8_t> MaskPattern(int kind, std::mt19937& random) {
     std::vector<uint8_t> mask(size_t(kRows) * kPitchPixels);
     for (size_t i = 0; i < mask.size(); ++i) {
         const uint32_t r = random();
@@ -54,7 +54,7 @@ void CompareWithReference() {
         for (bool reverse : {false, true})
             for (int width = 1; width <= 70; ++width)
                 for (int x : {0, 1, 5, kPitchPixels - width}) {
-                    const std::vector<uint8_t> mask = MakeMask(kind, random);
+                    const std::vector<uint8_t> mask = MaskPattern(kind, random);
                     std::vector<Pixel> target = Noise<Pixel>(random), image = Noise<Pixel>(random);
                     std::vector<Pixel> expected = target;
                     for (int y = 0; y < kRows; ++y) {
@@ -112,7 +112,7 @@ TEST(MaskRows, MaskTexelsMatchTheReference) {
     for (int kind = 0; kind < 3; ++kind)
         for (int width = 1; width <= 70; ++width)
             for (int x : {0, 7, kPitchPixels - width}) {
-                const std::vector<uint8_t> mask = MakeMask(kind, random);
+                const std::vector<uint8_t> mask = MaskPattern(kind, random);
                 std::vector<uint8_t> texels(size_t(kPitchPixels) * 4 + 16, 0xAB), expected = texels;
                 MaskBytesToTexelsReference<uint32_t>(expected.data(), mask.data() + x, width, 0x00FFFFFFu, 0xFFFFFFFFu);
                 MaskBytesToTexels32(texels.data(), mask.data() + x, width, 0x00FFFFFFu, 0xFFFFFFFFu);

@@ -18,10 +18,6 @@ namespace {
 using namespace files_test;
 using namespace orvik;
 
-std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-const std::vector<uint8_t> kPackedAbc = LzStream(12, 0xF0, {'a', 'b', 'c', 0xF0, 5 << 3, 0x02});
-
 FixtureDir GameTree() {
     FixtureDir root;
     root.files.push_back({"VRX_Title.bmp", Bytes("title")});

@@ -83,6 +83,12 @@ inline std::vector<uint8_t> LzStream(uint32_t unpackedSize, uint8_t escape,
     return stream;
 }
 
+// "abcabcabcabc" packed by hand: three literals and a match of 9 at distance 3.
+inline const std::vector<uint8_t> kPackedAbc =
+    LzStream(12, 0xF0, {'a', 'b', 'c', 0xF0, 5 << 3, 0x02});
+
+inline std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
 inline std::vector<uint8_t> BuildFixture(const FixtureDir& root, const FixtureOptions& o) {
     const uint32_t entrySize = o.version < 2 ? 40 : 44;
     const uint32_t headerSize = o.version >= 4 ? 28 : 24;

@@ -15,11 +15,6 @@ using namespace files_test;
 using orvik::ArchiveEntryInfo;
 using orvik::ArchiveObject;
 
-std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-// "abcabcabcabc" packed by hand: three literals and a match of 9 at distance 3.
-const std::vector<uint8_t> kPackedAbc = LzStream(12, 0xF0, {'a', 'b', 'c', 0xF0, 5 << 3, 0x02});
-
 FixtureDir SampleTree(bool packed) {
     FixtureDir root;
     root.files.push_back({"Title.bmp", Bytes("title-bytes")});

@@ -33,8 +33,6 @@ bool HasInk(const BaseImage& img, int x, int y, int w, int h) {
     return false;
 }
 
-}  // namespace
-
 TEST_P(RealFont, SoftwarePathInksEveryCharacterInItsPlace) {
     int size = GetParam();
     MEMIMG* img = Target(400, 80);
@@ -87,3 +85,5 @@ TEST_P(RealFont, GraphicPathDrawsInkedCellsAlongTheLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, RealFont, ::testing::Values(16, 24));
+
+}  // namespace

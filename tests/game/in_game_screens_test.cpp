@@ -17,11 +17,6 @@ using host::DIK_UP;
 using host::DIK_Z;
 using vantorix::Game;
 
-struct MenuAt {
-    int id, row;
-    bool operator==(const MenuAt&) const = default;
-};
-
 class InGameScreenTest : public ScriptedPlay {
 protected:
     // The menu after each frame's input (these screens read the keys before presenting).

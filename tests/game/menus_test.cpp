@@ -21,11 +21,6 @@ using host::DIK_X;
 using host::DIK_Z;
 using vantorix::Game;
 
-struct MenuAt {
-    int id, row;
-    bool operator==(const MenuAt&) const = default;
-};
-
 class MenuTest : public ScriptedScreens {
 protected:
     // The title's menu as each frame showed it.

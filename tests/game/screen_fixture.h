@@ -36,6 +36,12 @@ inline std::vector<Held> operator+(std::vector<Held> a, const std::vector<Held>&
     return a;
 }
 
+// A menu's id and cursor row as one frame showed them.
+struct MenuAt {
+    int id, row;
+    bool operator==(const MenuAt&) const = default;
+};
+
 // What a screen showed in one presented frame.
 struct ShownFrame {
     std::vector<TextCall> texts;

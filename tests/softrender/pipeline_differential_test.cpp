@@ -17,12 +17,12 @@ namespace {
 
 using namespace orvik::soft;
 
-constexpr int kWidth = 23;
-constexpr int kHeight = 3;
+constexpr int kRowPixels = 23;
+constexpr int kRows = 3;
 // Rows carry padding, so a walker that steps rows by their width instead of their
 // pitch, or writes past a row's end, is caught.
 constexpr int kSrcPad = 4, kDstPad = 6, kBlendPad = 3;
-constexpr int kModes[] = {0, 1, 2, 3, 4, 5, 9, 10, 11, 12, -1};
+constexpr int kBlendModes[] = {0, 1, 2, 3, 4, 5, 9, 10, 11, 12, -1};
 constexpr int kParams[] = {0, 1, 2, 4, 100, 127, 128, 129, 200, 254, 255};
 
 struct Flags {
@@ -54,7 +54,7 @@ protected:
 
     // Source bytes biased toward the values the rules treat specially.
     void FillSource(const Flags& f, int srcBytes, uint32_t trans) {
-        src.assign(static_cast<size_t>(srcBytes * kWidth + kSrcPad) * kHeight, 0);
+        src.assign(static_cast<size_t>(srcBytes * kRowPixels + kSrcPad) * kRows, 0);
         for (size_t i = 0; i < src.size(); i += srcBytes) {
             uint32_t v = rng();
             if (f.pal) v &= 0xFF;
@@ -75,10 +75,10 @@ protected:
         const int srcBytes = f.pal ? 1 : (f.depth == 32 || f.alpha) ? 4 : 2;
         const int dstBytes = f.depth / 8;
         FillSource(f, srcBytes, trans);
-        std::vector<uint8_t> blend((kWidth + kBlendPad) * kHeight);
+        std::vector<uint8_t> blend((kRowPixels + kBlendPad) * kRows);
         for (auto& b : blend) b = static_cast<uint8_t>(rng());
-        const int dstPitch = dstBytes * kWidth + kDstPad, srcPitch = srcBytes * kWidth + kSrcPad;
-        std::vector<uint8_t> dst(static_cast<size_t>(dstPitch) * kHeight);
+        const int dstPitch = dstBytes * kRowPixels + kDstPad, srcPitch = srcBytes * kRowPixels + kSrcPad;
+        std::vector<uint8_t> dst(static_cast<size_t>(dstPitch) * kRows);
         for (auto& b : dst) b = static_cast<uint8_t>(rng());
         const std::vector<uint8_t> before = dst;
 
@@ -105,9 +105,9 @@ protected:
             job.src = src.data();
             job.srcPitch = srcPitch;
             job.blend = f.blend ? blend.data() : nullptr;
-            job.blendPitch = kWidth + kBlendPad;
-            job.width = kWidth;
-            job.height = kHeight;
+            job.blendPitch = kRowPixels + kBlendPad;
+            job.width = kRowPixels;
+            job.height = kRows;
             ForceGenericPath(generic);
             fn(job);
         }
@@ -126,11 +126,11 @@ protected:
         rd.palette32 = palette32.data();
         rd.palette16 = palette16.data();
         rd.weights = orvik::SoftRender().tables.weight;
-        for (int y = 0; y < kHeight; ++y)
-            for (int b = dstBytes * kWidth; b < dstPitch; ++b)
+        for (int y = 0; y < kRows; ++y)
+            for (int b = dstBytes * kRowPixels; b < dstPitch; ++b)
                 ASSERT_EQ(dst[y * dstPitch + b], before[y * dstPitch + b]) << "row padding written";
-        for (int i = 0; i < kWidth * kHeight; ++i) {
-            const int x = i % kWidth, y = i / kWidth;
+        for (int i = 0; i < kRowPixels * kRows; ++i) {
+            const int x = i % kRowPixels, y = i / kRowPixels;
             const size_t at = static_cast<size_t>(y) * dstPitch + x * dstBytes;
             uint32_t old = 0, got = 0;
             for (int b = 0; b < dstBytes; ++b) {
@@ -138,7 +138,7 @@ protected:
                 got |= uint32_t(dst[at + b]) << (8 * b);
             }
             const uint32_t want = reference::Pixel(rd, old, &src[y * srcPitch + x * srcBytes],
-                                                   blend[y * (kWidth + kBlendPad) + x]);
+                                                   blend[y * (kRowPixels + kBlendPad) + x]);
             if (got != want) {
                 ADD_FAILURE() << "flavour " << int(flavour) << " depth " << f.depth << " pal "
                               << f.pal << " blend " << f.blend << " tint " << tinted
@@ -154,7 +154,7 @@ protected:
     void RunFlavour(Flavour flavour) {
         for (bool generic : {false, true})
             for (const Flags& f : AllFlags())
-                for (int mode : kModes)
+                for (int mode : kBlendModes)
                     for (int param : kParams) {
                         RunCase(flavour, f, mode, param, generic);
                         if (HasFailure()) return;

@@ -18,7 +18,7 @@
 namespace orvik_test {
 namespace {
 
-const char* kTitle = "Orvik Menu Probe";
+const char* kMenuTitle = "Orvik Menu Probe";
 
 bool Chosen(uint32_t id) {
     const auto& rt = orvik::Window().rt;
@@ -34,11 +34,11 @@ TEST_F(SdlMenuTest, AClickedMenuItemSendsItsIdToTheProgram) {
     host::HMENU bar = host::CreateMenu();
     host::AppendMenuA(bar, host::MF_POPUP, uintptr_t(file), "File");
     orvik::Window().settings.menu = bar;
-    orvik::SetAppWindowTitle(kTitle);
+    orvik::SetAppWindowTitle(kMenuTitle);
     orvik::ChangeWindowMode(1);
     ASSERT_EQ(orvik::InitLibrary(), 0);
 
-    const std::string id = WaitForEngineWindow(kTitle);
+    const std::string id = WaitForEngineWindow(kMenuTitle);
     ASSERT_FALSE(id.empty());
     // The SDL window holds the menu bar above the client area.
     EXPECT_NE(RunProgram({"xdotool", "getwindowgeometry", id}).find("640x500"), std::string::npos);

@@ -14,7 +14,7 @@
 namespace orvik_test {
 namespace {
 
-const char* kTitle = "Orvik Typing Probe";
+const char* kTypingTitle = "Orvik Typing Probe";
 
 std::string FieldText(int field) {
     char text[64];
@@ -28,13 +28,13 @@ TEST_F(SdlTextInputTest, TypedTextFillsAFieldAndAltEnterAsksForTheOtherMode) {
     orvik::Window().settings.allowModeSwitch = 1;
     orvik::Window().settings.modeChangeCallback = [](void* user) { ++*static_cast<int*>(user); };
     orvik::Window().settings.modeChangeUser = &switches;
-    orvik::SetAppWindowTitle(kTitle);
+    orvik::SetAppWindowTitle(kTypingTitle);
     orvik::ChangeWindowMode(1);
     ASSERT_EQ(orvik::InitLibrary(), 0);
     std::string id;
     ASSERT_TRUE(WaitUntil([&] {
         orvik::PumpMessages();
-        id = RunProgram({"xdotool", "search", "--name", kTitle});
+        id = RunProgram({"xdotool", "search", "--name", kTypingTitle});
         return !id.empty();
     }));
     id = id.substr(0, id.find('\n'));

@@ -25,19 +25,19 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so
 namespace orvik_test {
 namespace {
 
-const char* kTitle = "Orvik Xvfb Probe";
+const char* kProbeTitle = "Orvik Xvfb Probe";
 
-std::string FindWindowIds() { return RunProgram({"xdotool", "search", "--name", kTitle}); }
+std::string FindWindowIds() { return RunProgram({"xdotool", "search", "--name", kProbeTitle}); }
 
 using SdlWindowTest = SdlEngineTest;
 
 TEST_F(SdlWindowTest, RealWindowTakesAKeyFromTheXServerAndCloses) {
-    orvik::SetAppWindowTitle(kTitle);
+    orvik::SetAppWindowTitle(kProbeTitle);
     orvik::ChangeWindowMode(1);
     ASSERT_EQ(orvik::InitLibrary(), 0);
     EXPECT_STREQ(host::ActiveBackend()->name, "sdl");
 
-    const std::string id = WaitForEngineWindow(kTitle);
+    const std::string id = WaitForEngineWindow(kProbeTitle);
     ASSERT_FALSE(id.empty());
     std::string geometry = RunProgram({"xdotool", "getwindowgeometry", id});
     EXPECT_NE(geometry.find("640x480"), std::string::npos) << geometry;
