@@ -93,11 +93,13 @@ FvfLayout DecodeFvf(DWORD fvf) {
 namespace {
 
 void ReadTexCoords(const FvfLayout& l, const uint8_t* p, float tc[kMaxTexCoordSets][2]) {
+    // Every set cleared by a fixed-size clear (a few stores, no library call), then the
+    // vertex's own written over it.
+    std::memset(tc, 0, sizeof(float) * 2 * kMaxTexCoordSets);
     for (int i = 0; i < l.texCount; ++i) {
         tc[i][0] = ReadFloat(p + l.tex[i]);
         tc[i][1] = l.texOneD[i] ? 0.0f : ReadFloat(p + l.tex[i] + 4);
     }
-    std::memset(tc + l.texCount, 0, sizeof(tc[0]) * size_t(kMaxTexCoordSets - l.texCount));
 }
 
 }  // namespace
