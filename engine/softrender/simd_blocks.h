@@ -8,15 +8,11 @@
 // place, a 16-bit pixel is split into its blue, green and red fields, and a kernel works
 // on them from the source's split to the destination's join without packing between
 // steps. Products stay below 2^16 (255 * 256 at most) or are taken as their high half
-// (alpha times parameter), and the divisions are exact multiply-and-shift forms:
+// (alpha times parameter), and the divisions are exact multiply-and-shift forms, those
+// of simd_scale.h and
 //   floor(x / 255) = (x * 32897) >> 23                  for x < 66052
-//   floor(c * v / 255) = (c * ceil(v * 2^16 / 255)) >> 16   for c <= 255, v < 255
-//   floor(c * 255 / 255) = ((c + 1) * 65535) >> 16          for c <= 255
-//   floor(f * v / 255) = (2f * ceil(v * 2^15 / 255)) >> 16  for f <= 63, v <= 255
 //   floor(x / 63)  = ((x * 4162) >> 16) >> 2            for x <= 63 * 63
-// (in the second and fourth the rounded-up constant adds less than 255 / 2^16, or 63 / 2^15,
-// which is below 1 / 255 and too little to reach the next whole number). The packed add
-// and subtract use the pixel loop's masks.
+// The packed add and subtract use the pixel loop's masks.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -26,16 +22,20 @@
 
 #include "engine/softrender/pixel_pipeline.h"
 #include "engine/softrender/simd_packed.h"
+#include "engine/softrender/simd_scale.h"
 
 namespace orvik::soft {
 
-template <class I, class V>
+// Steps: whether some byte product of the draw is by 255, which has a step; without, no
+// step is added.
+template <class I, class V, bool Steps = true>
 class Blocks {
     using X = typename I::V;
     template <int B>
     using Bits = std::integral_constant<int, B>;
     static constexpr bool k32 = V::depth == 32;
     using Packed = PackedBlocks<I, V::depth>;
+    using Scale = ScaleBy255<I>;
 
     // A block's channels in 16-bit lanes: the low and high halves of 32-bit pixels with
     // their bytes widened, or the blue, green and red fields of 16-bit pixels.
@@ -49,28 +49,28 @@ class Blocks {
     // The blue, green and red lanes of a widened 32-bit pixel, not its fourth byte.
     static constexpr uint64_t kColourLanes = 0x0000FFFFFFFFFFFFull;
 
-    // ceil(v * 2^15 / 255): the 16-bit pixels' multiplier for floor(f * v / 255).
-    static uint32_t FieldScale(uint32_t v) { return (v * 32768 + 254) / 255; }
-    // The step added to a byte and the multiplier of its high product for floor(c * v / 255),
-    // in the blue, green and red lanes of a widened 32-bit pixel (0 in the fourth).
-    static X ByteSteps(uint64_t b, uint64_t g, uint64_t r) {
-        return I::Set64(uint64_t{b == 255} | uint64_t{g == 255} << 16 | uint64_t{r == 255} << 32);
-    }
-    static X ByteScales(uint64_t b, uint64_t g, uint64_t r) {
-        const auto scale = [](uint64_t v) -> uint64_t { return v < 255 ? (v * 65536 + 254) / 255 : 65535; };
-        return I::Set64(scale(b) | scale(g) << 16 | scale(r) << 32);
-    }
-
 public:
     static constexpr int kPixels = I::kBytes / V::dstBytes;
+
+    // Whether the kernel takes bytes times a bright byte or the parameter over 255, and
+    // whether the draw has one of them at 255.
+    static constexpr bool kByteProducts =
+        k32 && (V::tint || V::kernel == Kernel::Add || V::kernel == Kernel::Subtract);
+    static bool HasByteSteps(const PixelContext& cx) {
+        bool any = false;
+        if constexpr (V::tint)
+            for (const uint32_t* row : cx.tint) any = any || row[255] == 255;
+        if constexpr (V::kernel == Kernel::Add || V::kernel == Kernel::Subtract) any = any || cx.p == 255;
+        return any;
+    }
 
     explicit Blocks(const PixelContext& cx)
         : p_(I::Set16(cx.p)),
           pColour_(I::Set64(cx.p * 0x0000000100010001ull)),
           restColour_(I::Set64((256 - cx.p) * 0x0000000100010001ull | uint64_t{256} << 48)),
           keep255_(I::Set16(255 - cx.p)),
-          pScale_(k32 ? ByteScales(cx.p, cx.p, cx.p) : I::Set16(FieldScale(cx.p))),
-          pStep_(ByteSteps(cx.p, cx.p, cx.p)),
+          pScale_(k32 ? Scale::ByteMultipliers(cx.p, cx.p, cx.p) : Scale::Field(cx.p)),
+          pStep_(Scale::ByteSteps(cx.p, cx.p, cx.p)),
           k6_(I::Set16(cx.p >> 2)),
           k6rest_(I::Set16(63 - (cx.p >> 2))),
           trans_(k32 ? I::Set32(cx.trans) : I::Set16(cx.trans)),
@@ -80,12 +80,12 @@ public:
             // Each tint row holds c * bright / 255, so its entry 255 is the bright byte.
             const uint64_t b = cx.tint[0][255], g = cx.tint[1][255], r = cx.tint[2][255];
             if constexpr (k32) {
-                tint_[0] = ByteScales(b, g, r);
-                tint_[1] = ByteSteps(b, g, r);
+                tint_[0] = Scale::ByteMultipliers(b, g, r);
+                tint_[1] = Scale::ByteSteps(b, g, r);
             } else {
-                tint_[0] = I::Set16(FieldScale(static_cast<uint32_t>(b)));
-                tint_[1] = I::Set16(FieldScale(static_cast<uint32_t>(g)));
-                tint_[2] = I::Set16(FieldScale(static_cast<uint32_t>(r)));
+                tint_[0] = Scale::Field(static_cast<uint32_t>(b));
+                tint_[1] = Scale::Field(static_cast<uint32_t>(g));
+                tint_[2] = Scale::Field(static_cast<uint32_t>(r));
             }
         }
     }
@@ -193,8 +193,8 @@ private:
             return Split(c);
         } else if constexpr (k32) {
             const Lanes l = Split(c);
-            return {{I::MulHi16(I::Add16(l[0], tint_[1]), tint_[0]),
-                     I::MulHi16(I::Add16(l[1], tint_[1]), tint_[0])}};
+            return {{Scale::template Bytes<Steps>(l[0], tint_[1], tint_[0]),
+                     Scale::template Bytes<Steps>(l[1], tint_[1], tint_[0])}};
         } else {
             // The fields split out doubled, for the high product with the bright's scale.
             return {{I::MulHi16(I::And(I::template Sll16<1>(c), I::Set16(62)), tint_[0]),
@@ -213,7 +213,7 @@ private:
     // fourth byte of a 32-bit pixel times 0).
     X Scaled(const Lanes& c) const {
         return Join(Map(c, c, [&](X, X x, auto) {
-            if constexpr (k32) return I::MulHi16(I::Add16(x, pStep_), pScale_);
+            if constexpr (k32) return Scale::template Bytes<Steps>(x, pStep_, pScale_);
             else return I::MulHi16(I::Add16(x, x), pScale_);
         }));
     }
@@ -385,11 +385,11 @@ private:
 };
 
 // Rows of blocks; the source has the destination's layout, or is 16-bit with alpha.
-template <class I, class V>
-void BlockRows(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src,
-               ptrdiff_t srcPitch, int32_t width, int32_t height) {
-    const Blocks<I, V> k(cx);
-    constexpr int n = Blocks<I, V>::kPixels, bytes = V::dstBytes;
+template <class I, class V, bool Steps>
+void BlockRowsOf(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src,
+                 ptrdiff_t srcPitch, int32_t width, int32_t height) {
+    const Blocks<I, V, Steps> k(cx);
+    constexpr int n = Blocks<I, V, Steps>::kPixels, bytes = V::dstBytes;
     const int32_t whole = width - width % n;
     for (int32_t y = 0; y < height; ++y, dst += dstPitch, src += srcPitch) {
         for (int32_t x = 0; x < whole; x += n) {
@@ -399,6 +399,16 @@ void BlockRows(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch, const u
         if (whole < width)
             k.Tail(dst + ptrdiff_t{whole} * bytes, src + ptrdiff_t{whole} * V::srcBytes, width - whole);
     }
+}
+
+// The rows of a draw with no byte product by 255 skip the steps.
+template <class I, class V>
+void BlockRows(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src,
+               ptrdiff_t srcPitch, int32_t width, int32_t height) {
+    if constexpr (Blocks<I, V>::kByteProducts)
+        if (!Blocks<I, V>::HasByteSteps(cx))
+            return BlockRowsOf<I, V, false>(cx, dst, dstPitch, src, srcPitch, width, height);
+    BlockRowsOf<I, V, true>(cx, dst, dstPitch, src, srcPitch, width, height);
 }
 
 }  // namespace orvik::soft
