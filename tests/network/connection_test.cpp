@@ -93,12 +93,32 @@ TEST_F(NetworkTest, PeerCloseSetsTheFlagsAndKeepsWhatArrivedBeforeIt) {
     EXPECT_EQ(orvik::DeleteNetworkHandle(c.client), -1);
 }
 
+// A loopback port held by a socket that is bound but never listens: connecting to it is
+// refused, and while the socket is held no other process (tests run in parallel) can
+// listen there, nor can the connecting socket be given it and meet itself.
+class RefusingPort {
+public:
+    RefusingPort() : socket_(host::socket(host::AF_INET, host::SOCK_STREAM, 0)) {
+        host::SOCKADDR_IN address;
+        address.sin_addr = host::INADDR_LOOPBACK_NET;
+        int length = sizeof address;
+        if (host::bind(socket_, &address, length) == 0 && host::getsockname(socket_, &address, &length) == 0)
+            port_ = host::ntohs(address.sin_port);
+    }
+    ~RefusingPort() { host::closesocket(socket_); }
+    RefusingPort(const RefusingPort&) = delete;
+    RefusingPort& operator=(const RefusingPort&) = delete;
+    int port() const { return port_; }
+
+private:
+    host::SOCKET socket_;
+    int port_ = -1;
+};
+
 TEST_F(NetworkTest, RefusedConnectionReportsFailure) {
-    // A port that was just free: nothing listens there.
-    ASSERT_EQ(orvik::PreparationListenNetWork(0), 0);
-    const int port = ListenPort();
-    ASSERT_EQ(orvik::StopListenNetWork(), 0);
-    const int client = orvik::ConnectNetWork("127.0.0.1", port);
+    const RefusingPort refusing;
+    ASSERT_NE(refusing.port(), -1);
+    const int client = orvik::ConnectNetWork("127.0.0.1", refusing.port());
     ASSERT_NE(client, -1);
     EXPECT_TRUE(PumpUntil([&] { return orvik::GetNetWorkAcceptState(client) == -1; }));
     EXPECT_TRUE(Logged("接続に失敗しました(エラー 10061)"));
