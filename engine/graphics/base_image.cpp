@@ -73,8 +73,8 @@ int32_t AlignedPitch(int32_t width, int bytesPerPixel) {
 }
 
 int CheckImageSides(int64_t width, int64_t height) {
-    return width >= 0 && height >= 0 && width <= kMaxImageSide && height <= kMaxImageSide ? 0
-                                                                                           : -1;
+    if (width < 0 || height < 0 || width > kMaxImageBytes) return -1;
+    return height == 0 || width * 4 <= kMaxImageBytes / height ? 0 : -1;
 }
 
 int NewBaseImageLike(int width, int height, const BaseImage* pattern, BaseImage* out) {

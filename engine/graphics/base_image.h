@@ -2,15 +2,18 @@
 // Readers fill base images; textures, software images and fonts are made from them.
 #pragma once
 #include <cstddef>
+#include <climits>
 #include <cstdint>
 
 #include "engine/graphics/color_format.h"
 
 namespace orvik {
 
-// Largest width or height any image operation accepts; bigger requests are refused
-// before a size computation can overflow.
-constexpr int kMaxImageSide = 16384;
+// Most bytes an image's pixels may take: pitches, sizes and row offsets are 32-bit signed
+// numbers throughout, so an image whose 32-bit pixels would not fit is refused before a
+// size computation can overflow. Any shape within it is taken (a 40000 x 2 strip as well
+// as a 20000 x 20000 square).
+constexpr int64_t kMaxImageBytes = INT32_MAX;
 
 struct BaseImage {
     ColorFormat format;
@@ -23,7 +26,7 @@ struct BaseImage {
 
 // Pitch of a row of width pixels of the given byte size, rounded up to 4 bytes.
 int32_t AlignedPitch(int32_t width, int bytesPerPixel);
-// 0 when both sides lie in 0 ... kMaxImageSide.
+// 0 when both sides are 0 or more and the image's 32-bit pixels fit kMaxImageBytes.
 int CheckImageSides(int64_t width, int64_t height);
 
 int NewBaseImageLike(int width, int height, const BaseImage* pattern, BaseImage* out);

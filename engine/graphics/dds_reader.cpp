@@ -16,7 +16,7 @@ constexpr int kHeaderBytes = 124;
 constexpr uint32_t kFlagPitch = 0x8, kFlagMipCount = 0x20000;
 constexpr uint32_t kPixelFourCc = 0x4, kPixelRgb = 0x40;
 constexpr uint32_t kCapsComplex = 0x8, kCapsMipMap = 0x400000;
-constexpr uint32_t kMaxMipLevels = 16;  // a 16384 side halves to 1 in 15 steps
+constexpr uint32_t kMaxMipLevels = 16;  // a full chain down from a 32768 side; larger keep 16
 
 struct DdsHeader {
     uint32_t flags;
@@ -158,7 +158,7 @@ int ReadDdsImage(ImageStream* stream, BaseImage* out) {
                                  d.masks[2], d.masks[3]);
         if (d.bitCount == 8) MakeDirectPalette(&f);
         pitch = (d.flags & kFlagPitch) ? d.pitch : d.width * (d.bitCount / 8);
-        if (pitch < d.width * (d.bitCount / 8) || pitch > 4 * int64_t{kMaxImageSide})
+        if (pitch < d.width * (d.bitCount / 8) || pitch * d.height > kMaxImageBytes)
             return Damaged("pitch");
     } else {
         return -1;

@@ -5,6 +5,10 @@
 #include "engine/graphics/font_record.h"
 
 namespace orvik {
+namespace {
+// The glyph cache texture grows no larger than the device's largest texture side.
+constexpr int kMaxCacheSide = 16384;
+}  // namespace
 
 int32_t FontCellSize(int32_t maxCharWidth, int32_t edgeSize, int edged, int32_t charHeight) {
     int32_t cell = maxCharWidth + 2 + (edged ? 2 * edgeSize : 0);
@@ -23,7 +27,7 @@ CacheGeometry TextureCacheGeometry(int32_t cell) {
     g.width = g.height = 512;
     int64_t cells = int64_t(512 / cell) * (512 / cell);
     // Bounded by the largest image side so that an absurd cell cannot loop for ever.
-    while (cells < 10 && g.width < kMaxImageSide && g.height < kMaxImageSide) {
+    while (cells < 10 && g.width < kMaxCacheSide && g.height < kMaxCacheSide) {
         if (g.width <= g.height) g.width *= 2;
         else g.height *= 2;
         cells = int64_t(g.width / cell) * (g.height / cell);

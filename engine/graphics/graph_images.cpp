@@ -1,6 +1,7 @@
 // Building the image set of a fresh graphic, and filling a graphic with one colour.
 #include <algorithm>
 
+#include "engine/graphics/base_image.h"
 #include "engine/graphics/color_format.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graph_handles.h"
@@ -83,7 +84,7 @@ int Fail(int32_t handle) {
 int CreateGraphImages(int32_t handle, int width, int height, int mipLevels, int alpha, int palette, int dxt) {
     GraphRecord* r = GetGraphRecord(handle);
     if (!r) return -1;
-    if (width <= 0 || height <= 0 || width > 16384 || height > 16384) {
+    if (width <= 0 || height <= 0 || CheckImageSides(width, height) != 0) {
         AddLogFormat("グラフィックのサイズが不正です %d x %d", width, height);
         return Fail(handle);
     }

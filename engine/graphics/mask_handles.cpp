@@ -36,7 +36,7 @@ MaskRecord* GetMaskRecord(int32_t handle) {
 }
 
 int32_t MakeMask(int width, int height) {
-    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+    if (width <= 0 || height <= 0 || CheckImageSides(width, height) != 0)
         return AddLogFormat("マスクのサイズが不正です %d x %d in MakeMask", width, height);
     auto free = std::find_if(g_masks.records.begin(), g_masks.records.end(), [](const MaskRecord& r) { return !r.used; });
     if (free == g_masks.records.end()) return AddLogText("マスクハンドルの数が許容量を越えました in MakeMask\n");

@@ -96,13 +96,17 @@ struct PngJob {
 int DecodePng(PngJob* job, ImageStream* stream, BaseImage* out) {
     PngSource source{stream, 0};
     if (setjmp(png_jmpbuf(job->png))) return -1;
-    png_set_user_limits(job->png, kMaxImageSide, kMaxImageSide);
+    png_set_user_limits(job->png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     AttachPngStream(job->png, &source);
     png_read_info(job->png, job->info);
     SetTransforms(job->png, job->info);
     const png_uint_32 width = png_get_image_width(job->png, job->info);
     const png_uint_32 height = png_get_image_height(job->png, job->info);
     const size_t rowBytes = png_get_rowbytes(job->png, job->info);
+    if (CheckImageSides(width, height) != 0 || rowBytes > size_t(INT32_MAX) / std::max<png_uint_32>(height, 1)) {
+        AddLogFormat("ＰＮＧファイルの画像が大きすぎます(%u x %u) in ReadPngImage", unsigned(width), unsigned(height));
+        return -1;
+    }
     if (SetFormat(job->png, job->info, out) != 0) return -1;
     if (!ORVIK_BLOCK_ALLOC(job->pixels, rowBytes * height)) return -1;
     job->rows = static_cast<png_bytep*>(ORVIK_IMAGE_ALLOC(sizeof(png_bytep) * height));

@@ -23,6 +23,18 @@ TEST_F(DrawingTest, PointDrawCoversExactlyTheSpritesPixels) {
         for (int x = 0; x < 3; ++x) EXPECT_EQ(Pixel(10 + x, 10 + y), 0x102030u + uint32_t(x) * 0x400000 + uint32_t(y) * 0x40);
 }
 
+// Wider than the device's largest texture: the graphic is cut into textures, and a draw
+// of its far end shows the right texels.
+TEST_F(DrawingTest, AStripWiderThanATextureDrawsItsFarEnd) {
+    const int32_t strip = MakeGraph(40000, 2, [](int x, int y) { return uint32_t(x / 100) << 8 | uint32_t(y); });
+    ASSERT_GE(strip, 0);
+    EXPECT_GT(GetGraphRecord(strip)->images->pieces.size(), 1u);
+    ASSERT_EQ(DrawGraphAt(-39990, 10, strip, 0), 0);
+    EXPECT_EQ(Pixel(0, 10), 0x018F00u);
+    EXPECT_EQ(Pixel(9, 11), 0x018F01u);
+    EXPECT_EQ(LitColumns(10, 0, 20), Range(0, 9));
+}
+
 TEST_F(DrawingTest, StretchedAndMirroredDraws) {
     int32_t s = MakeGraph(2, 1, [](int x, int) { return x ? 0x0000FFu : 0xFF0000u; });
     ASSERT_EQ(DrawGraphStretched(10, 10, 18, 12, s, 0), 0);

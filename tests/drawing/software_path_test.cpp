@@ -66,5 +66,16 @@ TEST_F(SoftwarePathTest, BoxesGoIntoTheTargetClippedToTheDrawArea) {
     EXPECT_EQ(ImagePixel(*Graphics().softScreen, 639, 479), kBlack);
 }
 
+// A strip longer than any one texture side the device offers: the software path keeps it
+// as one image and draws any part of it.
+TEST_F(SoftwarePathTest, AStripWiderThanATextureDrawsItsFarEnd) {
+    const int32_t strip = DrawingTest::MakeGraph(40000, 2, [](int x, int y) { return uint32_t(x / 100) << 8 | uint32_t(y); });
+    ASSERT_GE(strip, 0);
+    ASSERT_EQ(DrawGraphAt(-39990, 10, strip, 0), 0);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 0, 10), 0x018F00u);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 9, 11), 0x018F01u);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 10, 10), kBlack);
+}
+
 }  // namespace
 }  // namespace orvik_test

@@ -1,5 +1,6 @@
-// Images wider or taller than the readers take (16384 pixels a side, 8192 for TGA) are
-// refused before anything is allocated for them, each with a log line that says so.
+// Images of any shape are read as long as their 32-bit pixels fit the engine's signed
+// 32-bit sizes (TGA files keep their own 8192-pixel sides); a header claiming more is
+// refused before anything is allocated for it, with a log line that says so.
 #include <gtest/gtest.h>
 
 #include "tests/support/codec_file_builders.h"
@@ -10,6 +11,9 @@ namespace {
 using imagetest::Bytes;
 using imagetest::ReadWith;
 
+// 65536 x 8192 pixels of four bytes are 2^31 bytes, one more than the sizes hold.
+constexpr uint32_t kWide = 65536, kTall = 8192;
+
 struct Refusal {
     const char* name;
     orvik::ImageReader reader;
@@ -17,33 +21,60 @@ struct Refusal {
     const char* logged;
 };
 
-TEST(ImageSizeLimitTest, EachReaderRefusesOneMoreThanItsLimitWithALogLine) {
+// The signature and header of a PNG claiming the given size, and an empty data chunk so
+// that the header is read whole.
+Bytes PngHeaderOnly(uint32_t width, uint32_t height) {
+    Bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) std::abort();
+    png_set_write_fn(png, &out, imagetest::PngWrite, imagetest::PngFlush);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), nullptr, 0);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// A small JPEG whose frame header is rewritten to claim the given size.
+Bytes JpegClaiming(uint16_t width, uint16_t height) {
+    Bytes file = imagetest::MakeJpeg(8, 8, 1, Bytes(64, 0));
+    for (size_t i = 0; i + 8 < file.size(); ++i)
+        if (file[i] == 0xFF && file[i + 1] == 0xC0) {
+            file[i + 5] = uint8_t(height >> 8);
+            file[i + 6] = uint8_t(height);
+            file[i + 7] = uint8_t(width >> 8);
+            file[i + 8] = uint8_t(width);
+            return file;
+        }
+    ADD_FAILURE() << "no frame header";
+    return file;
+}
+
+TEST(ImageSizeLimitTest, EachReaderRefusesPixelsBeyondTheSizesWithALogLine) {
     imagetest::BmpSpec bmp;
-    bmp.width = 16385;
-    bmp.height = -1;
+    bmp.width = int32_t(kWide);
+    bmp.height = -int32_t(kTall);
     imagetest::TgaSpec tga;
     tga.width = 8193;
     tga.height = 1;
     imagetest::DdsSpec dds;
-    dds.height = 16388;
-    imagetest::PngSpec png;
-    png.colourType = PNG_COLOR_TYPE_GRAY;
-    png.width = 16385;
-    png.height = 1;
-    png.rows.assign(16385, 0);
+    dds.width = kWide;
+    dds.height = kTall;
     Bytes bgra;
     imagetest::PutText(bgra, "BGRA");
     imagetest::Put32(bgra, 0x08080808);
-    imagetest::Put32(bgra, 1);
-    imagetest::Put32(bgra, 16385);
+    imagetest::Put32(bgra, kWide);
+    imagetest::Put32(bgra, kTall);
     const Refusal cases[] = {
-        {"BMP", orvik::ReadBmpImage, imagetest::MakeBmp(bmp), "ＢＭＰファイルの画像が大きすぎます(16385 x 1)"},
+        {"BMP", orvik::ReadBmpImage, imagetest::MakeBmp(bmp), "ＢＭＰファイルの画像が大きすぎます(65536 x 8192)"},
         {"TGA", orvik::ReadTgaImage, imagetest::MakeTga(tga), "ＴＧＡファイルの画像が大きすぎます(8193 x 1)"},
-        {"DDS", orvik::ReadDdsImage, imagetest::MakeDds(dds), "ＤＤＳファイルの画像が大きすぎます(4 x 16388)"},
-        {"JPEG", orvik::ReadJpegImage, imagetest::MakeJpeg(1, 16385, 1, Bytes(16385, 0)),
-         "ＪＰＥＧファイルの画像が大きすぎます"},
-        {"PNG", orvik::ReadPngImage, imagetest::MakePng(png), "ＰＮＧファイルの読み込みに失敗しました"},
-        {"BGRA", orvik::ReadBgraImage, bgra, "ＢＧＲＡファイルの大きさが不正です(1 x 16385)"},
+        {"DDS", orvik::ReadDdsImage, imagetest::MakeDds(dds), "ＤＤＳファイルの画像が大きすぎます(65536 x 8192)"},
+        // libjpeg's own sides stop at 65500: 65500 x 8197 is the first shape past the sizes.
+        {"JPEG", orvik::ReadJpegImage, JpegClaiming(65500, 8197), "ＪＰＥＧファイルの画像が大きすぎます"},
+        {"PNG", orvik::ReadPngImage, PngHeaderOnly(kWide, kTall), "ＰＮＧファイルの画像が大きすぎます(65536 x 8192)"},
+        {"BGRA", orvik::ReadBgraImage, bgra, "ＢＧＲＡファイルの大きさが不正です(65536 x 8192)"},
     };
     for (const Refusal& c : cases) {
         SCOPED_TRACE(c.name);
@@ -55,15 +86,37 @@ TEST(ImageSizeLimitTest, EachReaderRefusesOneMoreThanItsLimitWithALogLine) {
     }
 }
 
-TEST(ImageSizeLimitTest, TheLimitItselfIsRead) {
+// Sides far beyond what a texture holds are read whole when the pixels fit.
+TEST(ImageSizeLimitTest, LongStripsAreRead) {
+    constexpr int kLong = 40000;
     imagetest::BmpSpec bmp;
-    bmp.width = 16384;
+    bmp.width = kLong;
     bmp.height = -1;
-    bmp.pixels.assign(16384 * 3, 7);
-    auto r = ReadWith(orvik::ReadBmpImage, imagetest::MakeBmp(bmp));
-    ASSERT_EQ(r->code, 0);
-    EXPECT_EQ(r->image.width, 16384);
-    EXPECT_EQ(r->At(16383, 0), 0x00070707u);
+    bmp.pixels.assign(kLong * 3, 7);
+    auto fromBmp = ReadWith(orvik::ReadBmpImage, imagetest::MakeBmp(bmp));
+    ASSERT_EQ(fromBmp->code, 0);
+    EXPECT_EQ(fromBmp->image.width, kLong);
+    EXPECT_EQ(fromBmp->At(kLong - 1, 0), 0x00070707u);
+
+    imagetest::PngSpec png;
+    png.colourType = PNG_COLOR_TYPE_GRAY;
+    png.width = 1;
+    png.height = kLong;
+    png.rows.assign(kLong, 9);
+    auto fromPng = ReadWith(orvik::ReadPngImage, imagetest::MakePng(png));
+    ASSERT_EQ(fromPng->code, 0);
+    EXPECT_EQ(fromPng->image.height, kLong);
+
+    auto fromJpeg = ReadWith(orvik::ReadJpegImage, imagetest::MakeJpeg(kLong, 1, 1, Bytes(kLong, 128)));
+    ASSERT_EQ(fromJpeg->code, 0);
+    EXPECT_EQ(fromJpeg->image.width, kLong);
+
+    imagetest::DdsSpec dds;
+    dds.height = kLong;
+    dds.data.assign(kLong / 4 * 8, 0);
+    auto fromDds = ReadWith(orvik::ReadDdsImage, imagetest::MakeDds(dds));
+    ASSERT_EQ(fromDds->code, 0);
+    EXPECT_EQ(fromDds->image.height, kLong);
 }
 
 }  // namespace
