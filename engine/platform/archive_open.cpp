@@ -97,7 +97,7 @@ int ReadArchiveData(int64_t position, void* buffer, uint32_t length,
     if (position < 0) position = record->position;
     if (length == 0) return 0;
     if (record->position != position &&
-        PlainFileSeek(file, static_cast<int32_t>(position), 0) != 0)
+        PlainFileSeekTo(file, static_cast<uint32_t>(position)) != 0)
         return -1;
     if (record->position != position) return -1;
     const size_t got = PlainFileRead(buffer, 1, length, file);
@@ -122,7 +122,7 @@ namespace {
 FileAccessHandle OpenAndReadHeader(ArchiveObject* object, const char* path, const char* keyString) {
     if (object == nullptr || object->open || path == nullptr) return 0;
     object->header = ArchiveHeaderCopy{};
-    const FileAccessHandle file = PlainFileOpen(path, 0, 1, 1);
+    const FileAccessHandle file = PlainFileOpenArchive(path, 1);
     if (file == 0) return 0;
     if (ReadHeaderFromFile(object, file, keyString) != 0) {
         PlainFileClose(file);
@@ -152,7 +152,7 @@ int OpenArchiveFileToMemory(ArchiveObject* object, const char* path, const char*
         InitArchiveObject(object);
         return -1;
     }
-    PlainFileSeek(file, 0, 0);
+    PlainFileSeekTo(file, 0);
     PlainFileRead(object->image, 1, object->archiveSize, file);
     object->heldInMemory = 1;
     object->loadPending = 1;

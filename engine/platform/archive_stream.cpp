@@ -50,8 +50,8 @@ void StartRead(ArchiveFileStream* stream, uint8_t* destination, uint32_t offset,
     SettleArchiveFile(stream->archive);
     stream->archive->asyncReader = stream;
     const FileAccessHandle file = stream->archive->file;
-    if (PlainFileTell(file) != static_cast<int32_t>(offset))
-        PlainFileSeek(file, static_cast<int32_t>(offset), 0);
+    const PlainFileRecord* record = PlainFileFromHandle(file);
+    if (record != nullptr && record->position != offset) PlainFileSeekTo(file, offset);
     PlainFileRead(destination, 1, size, file);
     stream->pendingOffset = offset;
 }

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <string>
 
@@ -22,8 +23,8 @@ LiveHandles& OpenRecords() {
     return records;
 }
 
-// The file's size, or -1 when it cannot be opened or is too large for a 32-bit position.
-int64_t OpenForSize(const std::string& path, int* fdOut) {
+// The file's size, or -1 when it cannot be opened or is larger than maxSize.
+int64_t OpenForSize(const std::string& path, int* fdOut, int64_t maxSize) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return -1;
     struct stat info {};
@@ -31,7 +32,7 @@ int64_t OpenForSize(const std::string& path, int* fdOut) {
         close(fd);
         return -1;
     }
-    if (info.st_size > INT32_MAX) {
+    if (info.st_size > maxSize) {
         close(fd);
         AddLogFormat("ファイルが大きすぎます：%s", path.c_str());
         return -1;
@@ -65,11 +66,13 @@ PlainFileRecord* PlainFileFromHandle(FileAccessHandle handle) {
     return nullptr;
 }
 
-FileAccessHandle PlainFileOpen(const char* path, int cache, int, int async) {
+namespace {
+
+FileAccessHandle OpenUpTo(const char* path, int cache, int async, int64_t maxSize) {
     if (path == nullptr) return 0;
     const std::string systemPath = ToSystemPath(path);
     int fd = -1;
-    const int64_t size = OpenForSize(systemPath, &fd);
+    const int64_t size = OpenForSize(systemPath, &fd, maxSize);
     if (size < 0) return 0;
     auto* record = static_cast<PlainFileRecord*>(TrackedAlloc(sizeof(PlainFileRecord), __FILE__, __LINE__));
     if (record == nullptr) {
@@ -101,6 +104,16 @@ FileAccessHandle PlainFileOpen(const char* path, int cache, int, int async) {
     return reinterpret_cast<FileAccessHandle>(record);
 }
 
+}  // namespace
+
+FileAccessHandle PlainFileOpen(const char* path, int cache, int, int async) {
+    return OpenUpTo(path, cache, async, INT32_MAX);
+}
+
+FileAccessHandle PlainFileOpenArchive(const char* path, int async) {
+    return OpenUpTo(path, 0, async, UINT32_MAX);
+}
+
 int PlainFileClose(FileAccessHandle handle) {
     PlainFileRecord* record = PlainFileFromHandle(handle);
     if (record == nullptr) return -1;
@@ -120,7 +133,13 @@ int PlainFileSeek(FileAccessHandle handle, int32_t offset, int origin) {
     if (record == nullptr) return -1;
     const int64_t target = ClampedSeekTarget(offset, origin, record->position, record->size);
     if (target < 0) return -1;
-    record->position = static_cast<uint32_t>(target);
+    return PlainFileSeekTo(handle, static_cast<uint32_t>(target));
+}
+
+int PlainFileSeekTo(FileAccessHandle handle, uint32_t position) {
+    PlainFileRecord* record = PlainFileFromHandle(handle);
+    if (record == nullptr) return -1;
+    record->position = std::min(position, record->size);
     if (record->thread != nullptr) record->thread->Seek(record->position);
     record->endFlag = 0;
     return 0;

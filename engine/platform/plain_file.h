@@ -23,9 +23,14 @@ struct PlainFileRecord {
 };
 
 FileAccessHandle PlainFileOpen(const char* path, int cache, int thirdFlag, int async);
+// An archive file: its positions are 32-bit unsigned numbers, so it may be up to 4 GB,
+// where a program's own files stop at the 2 GB that a signed position can report.
+FileAccessHandle PlainFileOpenArchive(const char* path, int async);
 int PlainFileClose(FileAccessHandle handle);
 int32_t PlainFileTell(FileAccessHandle handle);
 int PlainFileSeek(FileAccessHandle handle, int32_t offset, int origin);
+// Moves to a position from the start, clamped to the file (for archives over 2 GB).
+int PlainFileSeekTo(FileAccessHandle handle, uint32_t position);
 size_t PlainFileRead(void* buffer, size_t elementSize, size_t count, FileAccessHandle handle);
 int PlainFileEof(FileAccessHandle handle);
 int PlainFileIdleCheck(FileAccessHandle handle);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "../support/bounded_wait.h"
@@ -110,6 +111,43 @@ TEST_F(ArchiveFilesTest, StoredAndPackedFilesReadAlikeIncludingAsynchronously) {
         EXPECT_EQ(FileAccessTell(file), 5);
         EXPECT_EQ(FileAccessClose(file), 0);
     }
+}
+
+// An archive's offsets are 32-bit unsigned: one whose files lie past 2 GB (written
+// sparse, so the test costs no disk) reads like any other, while the same file opened
+// as a program's own plain file is refused, as its signed positions could not report it.
+TEST_F(ArchiveFilesTest, AnArchiveLargerThanTwoGigabytesReadsItsFilesPastTheMark) {
+    std::vector<uint8_t> archive = GameArchive();
+    uint8_t key[12];
+    MakeArchiveKey("tnqwplx", key);
+    uint32_t dataStart = 0;
+    for (int i = 0; i < 4; ++i) dataStart |= uint32_t(archive[8 + i] ^ key[(8 + i) % 12]) << (8 * i);
+    // A whole number of key cycles, so the moved bytes keep their cipher.
+    constexpr uint32_t kShift = 12u * 178956971u;  // 2 GB and 4 bytes
+    const uint32_t moved = dataStart + kShift;
+    for (int i = 0; i < 4; ++i) archive[8 + i] = uint8_t(moved >> (8 * i)) ^ key[(8 + i) % 12];
+    dir.Write("Data01.dat", archive);
+    {
+        std::fstream file(dir.Path() + "/Data01.dat", std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(std::streamoff(moved));
+        file.write(reinterpret_cast<const char*>(archive.data() + dataStart), std::streamsize(archive.size() - dataStart));
+        ASSERT_TRUE(file.good());
+    }
+    EXPECT_EQ(ReadAll("Data01/packed.txt"), "abcabcabcabc");
+    EXPECT_EQ(ReadAll("Data01/Sound/Shot01.wav"), "pew");
+    const FileAccessHandle file = FileAccessOpen("Data01/hundred.bin", 0, 1, 1);
+    ASSERT_NE(file, 0);
+    ASSERT_EQ(FileAccessSeek(file, 90, 0), 0);
+    uint8_t tail[10] = {};
+    EXPECT_EQ(FileAccessRead(tail, 1, 10, file), 10u);
+    EXPECT_TRUE(orvik_test::WaitUntil([&] { return FileAccessIdleCheck(file) == 1; }));
+    const std::vector<uint8_t> hundred = PatternBytes(100);
+    EXPECT_EQ(std::vector<uint8_t>(tail, tail + 10), std::vector<uint8_t>(hundred.begin() + 90, hundred.end()));
+    EXPECT_EQ(FileAccessClose(file), 0);
+
+    orvik_test::TempLog log;
+    EXPECT_EQ(PlainFileOpen((dir.Path() + "/Data01.dat").c_str(), 0, 1, 0), 0);
+    EXPECT_NE(log.Read().find("ファイルが大きすぎます"), std::string::npos) << log.Read();
 }
 
 // The archive file is shared: an asynchronous read still running on it is finished
