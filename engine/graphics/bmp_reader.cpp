@@ -22,6 +22,7 @@ namespace {
 
 constexpr int kFileHeaderBytes = 14;
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitFields = 3;
+constexpr uint32_t kOs2Huffman1D = 3, kOs2Rle24 = 4;  // the OS/2 meanings of 3 and 4
 // OS/2 1.x: 16-bit sizes, 3-byte palette entries. OS/2 2.x: the Windows layout for its
 // first 40 bytes, 64 in all, and writers may stop it after any field from 16 bytes on.
 constexpr uint32_t kCoreHeaderBytes = 12, kOs2MinHeaderBytes = 16, kOs2HeaderBytes = 64;
@@ -49,7 +50,12 @@ int Damaged(const char* what) {
     return -1;
 }
 
+bool RunLength(const BmpInfo& b) {
+    return b.compression == kBiRle8 || b.compression == kBiRle4 || (b.os2 && b.compression == kOs2Rle24);
+}
+
 bool KnownVariant(const BmpInfo& b) {
+    if (b.os2 && b.compression == kOs2Rle24) return b.bitCount == 24;
     switch (b.compression) {
         case kBiRgb:
             return b.bitCount == 1 || b.bitCount == 4 || b.bitCount == 8 || b.bitCount == 16 ||
@@ -136,8 +142,8 @@ int ReadHeaders(const StreamCursor& in, BmpInfo* b) {
     if (!in.Read(info + 4, std::min<uint32_t>(b->headerSize, sizeof info) - 4))
         return Damaged("header");
     ParseInfoHeader(info, b);
-    if (b->os2 && b->compression > kBiRle4) {
-        AddLogText("ＯＳ／２のハフマン圧縮とＲＬＥ２４のＢＭＰファイルには対応していません in ReadBmpImage\n");
+    if (b->os2 && b->compression == kOs2Huffman1D) {
+        AddLogText("ＯＳ／２のハフマン圧縮のＢＭＰファイルには対応していません in ReadBmpImage\n");
         return -1;
     }
     if (!Embedded(*b) && !KnownVariant(*b)) return Damaged("variant");
@@ -261,13 +267,15 @@ int ReadConverted(const BmpInfo& b, const uint8_t* data, BaseImage* out) {
 }
 
 int ReadRunLength(const BmpInfo& b, const uint8_t* data, size_t size, BaseImage* out) {
-    const int32_t pitch = AlignedPitch(b.width, 1);
+    const bool rgb = b.compression == kOs2Rle24;
+    const int32_t pitch = AlignedPitch(b.width, rgb ? 3 : 1);
     PixelBlock pixels;
     if (!ORVIK_BLOCK_ALLOC(pixels, static_cast<size_t>(pitch) * b.height)) return -1;
     std::memset(pixels.Get(), 0, static_cast<size_t>(pitch) * b.height);
     const RleTarget target{pixels.Get(), pitch, b.width, b.height, b.fileHeight > 0};
-    DecodeBmpRle(data, size, b.compression == kBiRle4 ? 4 : 8, target);
-    SetPaletteFormat(b, out);
+    DecodeBmpRle(data, size, rgb ? 24 : b.compression == kBiRle4 ? 4 : 8, target);
+    if (rgb) FillRgb24ColorFormat(&out->format);
+    else SetPaletteFormat(b, out);
     out->pitch = pitch;
     out->pixels = pixels.Release();
     return 0;
@@ -285,7 +293,7 @@ int ReadBmpImage(ImageStream* stream, BaseImage* out) {
         return ReadEmbeddedBmpImage(
             in, {b.compression, b.dataOffset, b.sizeImage, b.width, b.height}, out);
     const size_t dataBytes = static_cast<size_t>(size - b.dataOffset);
-    const bool runLength = b.compression == kBiRle8 || b.compression == kBiRle4;
+    const bool runLength = RunLength(b);
     if (!runLength && dataBytes < static_cast<size_t>(b.rowBytes) * b.height)
         return Damaged("pixel data");
     const bool direct = b.compression == kBiRgb &&

@@ -1,20 +1,25 @@
 #include "engine/graphics/bmp_rle.h"
 
+#include <cstring>
+
 namespace orvik {
 
 namespace {
 
 class RleWriter {
 public:
-    explicit RleWriter(const RleTarget& t) : t_(t) {}
+    RleWriter(const RleTarget& t, int bytesPerPixel) : t_(t), bytes_(bytesPerPixel) {}
 
-    void Put(uint8_t index) {
+    // One pixel of bytes_ bytes.
+    void Put(const uint8_t* pixel) {
         if (x_ < t_.width && row_ < t_.height) {
             const int32_t y = t_.bottomUp ? t_.height - 1 - row_ : row_;
-            t_.pixels[static_cast<ptrdiff_t>(y) * t_.pitch + x_] = index;
+            std::memcpy(t_.pixels + static_cast<ptrdiff_t>(y) * t_.pitch + static_cast<ptrdiff_t>(x_) * bytes_, pixel,
+                        size_t(bytes_));
         }
         if (x_ < t_.width) ++x_;
     }
+    void Put(uint8_t index) { Put(&index); }
     void EndOfLine() {
         x_ = 0;
         if (row_ < t_.height) ++row_;
@@ -26,6 +31,7 @@ public:
 
 private:
     const RleTarget& t_;
+    int bytes_;
     int32_t x_ = 0;
     int32_t row_ = 0;
 };
@@ -38,15 +44,22 @@ uint8_t Nibble(uint8_t value, int i) {
 }  // namespace
 
 void DecodeBmpRle(const uint8_t* data, size_t size, int bits, const RleTarget& target) {
-    RleWriter out(target);
+    // A run's value is one byte, or for RLE24 the three bytes of one pixel.
+    const size_t valueBytes = bits == 24 ? 3 : 1;
+    RleWriter out(target, int(valueBytes));
     size_t p = 0;
     while (p + 2 <= size) {
         const uint8_t count = data[p], value = data[p + 1];
-        p += 2;
         if (count > 0) {
-            for (int i = 0; i < count; ++i) out.Put(bits == 8 ? value : Nibble(value, i));
+            if (p + 1 + valueBytes > size) return;
+            for (int i = 0; i < count; ++i) {
+                if (bits == 4) out.Put(Nibble(value, i));
+                else out.Put(data + p + 1);
+            }
+            p += 1 + valueBytes;
             continue;
         }
+        p += 2;
         if (value == 0) {
             out.EndOfLine();
         } else if (value == 1) {
@@ -56,10 +69,12 @@ void DecodeBmpRle(const uint8_t* data, size_t size, int bits, const RleTarget& t
             out.Move(data[p], data[p + 1]);
             p += 2;
         } else {
-            const size_t bytes = bits == 8 ? value : (value + 1u) / 2;
+            const size_t bytes = bits == 4 ? (value + 1u) / 2 : value * valueBytes;
             if (p + bytes > size) return;
-            for (int i = 0; i < value; ++i)
-                out.Put(bits == 8 ? data[p + i] : Nibble(data[p + i / 2], i));
+            for (int i = 0; i < value; ++i) {
+                if (bits == 4) out.Put(Nibble(data[p + i / 2], i));
+                else out.Put(data + p + size_t(i) * valueBytes);
+            }
             p += bytes + (bytes & 1);
         }
     }

@@ -74,17 +74,55 @@ TEST(BmpOs2Test, Os2TwoHeadersOfSixtyFourAndSixteenBytes) {
     EXPECT_EQ(s->At(0, 0), 0x00010203u);
 }
 
-TEST(BmpOs2Test, HuffmanAndRle24AndLyingHeadersAreRefusedWithALogLine) {
+// OS/2's compression 4 is RLE24, not JPEG: a run repeats one blue-green-red pixel, an
+// absolute stretch holds whole pixels padded to an even byte count, and the escapes are
+// RLE8's.
+TEST(BmpOs2Test, Rle24RunsAbsoluteStretchesAndEscapes) {
+    const BmpSpec rle24{.headerSize = 64, .width = 4, .height = -3, .bitCount = 24, .compression = 4,
+                        .pixels = {
+                            3, 0x30, 0x20, 0x10,              // row 0: three of 0x102030
+                            0, 0,                             // end of line
+                            0, 3, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0,  // row 1: three pixels, one pad byte
+                            0, 0,                             // end of line
+                            0, 2, 2, 0,                       // row 2: move right by 2
+                            9, 0xCC, 0xBB, 0xAA,              // a run clipped at the right edge
+                            0, 1}};                           // end of image
+    auto r = ReadWith(orvik::ReadBmpImage, MakeBmp(rle24));
+    ASSERT_EQ(r->code, 0);
+    EXPECT_EQ(r->image.format.bytesPerPixel, 3);
+    EXPECT_EQ(r->At(0, 0), 0x00102030u);
+    EXPECT_EQ(r->At(2, 0), 0x00102030u);
+    EXPECT_EQ(r->At(3, 0), 0u);
+    EXPECT_EQ(r->At(0, 1), 0x00030201u);
+    EXPECT_EQ(r->At(2, 1), 0x00090807u);
+    EXPECT_EQ(r->At(1, 2), 0u);
+    EXPECT_EQ(r->At(2, 2), 0x00AABBCCu);
+    EXPECT_EQ(r->At(3, 2), 0x00AABBCCu);
+
+    // Cut inside a run's pixel or an absolute stretch: what came before stays, nothing more.
+    BmpSpec cut = rle24;
+    cut.pixels = {2, 0x30, 0x20, 0x10, 0, 3, 1, 2, 3, 4};
+    auto c = ReadWith(orvik::ReadBmpImage, MakeBmp(cut));
+    ASSERT_EQ(c->code, 0);
+    EXPECT_EQ(c->At(1, 0), 0x00102030u);
+    EXPECT_EQ(c->At(2, 0), 0u);
+    cut.pixels = {2, 0x30, 0x20};
+    ASSERT_EQ(ReadWith(orvik::ReadBmpImage, MakeBmp(cut))->code, 0);
+    EXPECT_EQ(ReadWith(orvik::ReadBmpImage, MakeBmp(cut))->At(0, 0), 0u);
+}
+
+TEST(BmpOs2Test, HuffmanAndLyingHeadersAreRefusedWithALogLine) {
     orvik_test::TempLog log;
     // OS/2's compression 3 is Huffman 1D, not bit fields.
     const BmpSpec huffman{.headerSize = 64, .width = 8, .height = 1, .bitCount = 1, .compression = 3,
                           .palette = {0, 0x00FFFFFF}, .pixels = {0, 0, 0, 0}};
     EXPECT_EQ(ReadWith(orvik::ReadBmpImage, MakeBmp(huffman))->code, -1);
-    BmpSpec rle24 = huffman;
-    rle24.bitCount = 24;
-    rle24.compression = 4;  // RLE24, not JPEG
-    EXPECT_EQ(ReadWith(orvik::ReadBmpImage, MakeBmp(rle24))->code, -1);
-    EXPECT_TRUE(Logged(log, "ＲＬＥ２４"));
+    EXPECT_TRUE(Logged(log, "ハフマン"));
+    // RLE24 is for 24-bit pixels only.
+    BmpSpec rle24Of8 = huffman;
+    rle24Of8.bitCount = 8;
+    rle24Of8.compression = 4;
+    EXPECT_EQ(ReadWith(orvik::ReadBmpImage, MakeBmp(rle24Of8))->code, -1);
 
     const Bytes good = MakeCoreBmp(2, 2, 24, {}, Bytes(16, 9));
     ASSERT_EQ(ReadWith(orvik::ReadBmpImage, good)->code, 0);
