@@ -1,5 +1,5 @@
-// DDS files: DXT1 to DXT5 block data and uncompressed pixels described by masks, with
-// their mip levels, read in one piece.
+// DDS files: DXT1 to DXT5 block data and uncompressed pixels described by masks or named
+// by a Direct3D format number, with their mip levels, read in one piece.
 #include <cstring>
 
 #include "engine/graphics/dxt_decode.h"
@@ -35,6 +35,14 @@ int Damaged(const char* what) {
     return -1;
 }
 
+// A DDS file of a layout not read here (another FourCC or format number, luminance or
+// alpha-only flags) is still a DDS file: say why it was refused.
+int Unsupported(const DdsHeader& d) {
+    AddLogFormat("対応していないＤＤＳファイルの形式です(flags 0x%x, FourCC 0x%08x) in ReadDdsImage",
+                 d.pixelFlags, d.fourCc);
+    return -1;
+}
+
 DdsHeader Parse(const uint8_t* h) {
     DdsHeader d{};
     d.flags = ReadLe32(h + 4);
@@ -51,7 +59,8 @@ DdsHeader Parse(const uint8_t* h) {
 }
 
 // Uncompressed layouts some writers name by their Direct3D format number in place of a
-// FourCC.
+// FourCC. The 10-bit layouts keep their masks: every later conversion takes a wide
+// channel's top eight bits, as it widens a narrow one.
 struct NumberedLayout {
     uint32_t number;
     uint32_t bitCount;
@@ -145,7 +154,7 @@ int ReadDdsImage(ImageStream* stream, BaseImage* out) {
     int64_t pitch = 0;
     if (d.pixelFlags & kPixelFourCc) {
         compression = CompressionOf(d.fourCc);
-        if (compression == kCompressionNone) return -1;
+        if (compression == kCompressionNone) return Unsupported(d);
         f = ColorFormat{};
         FillArgb32ColorFormat(&f);
         f.compression = compression;
@@ -161,13 +170,16 @@ int ReadDdsImage(ImageStream* stream, BaseImage* out) {
         if (pitch < d.width * (d.bitCount / 8) || pitch * d.height > kMaxImageBytes)
             return Damaged("pitch");
     } else {
-        return -1;
+        return Unsupported(d);
     }
 
     uint32_t mips = 0;
     if ((d.flags & kFlagMipCount) && (d.caps & kCapsMipMap) && (d.caps & kCapsComplex))
         mips = d.mipCount < kMaxMipLevels ? d.mipCount : kMaxMipLevels;
     const int64_t bytes = DataBytes(d, compression, mips > 1 ? mips : 1, pitch);
+    // Checked before allocating, so a header claiming a huge image in a small file costs
+    // nothing.
+    if (bytes > in.Remaining()) return Damaged("pixel data");
     PixelBlock pixels;
     if (!ORVIK_BLOCK_ALLOC(pixels, static_cast<size_t>(bytes))) return -1;
     if (!in.Read(pixels.Get(), static_cast<size_t>(bytes))) return Damaged("pixel data");

@@ -78,6 +78,17 @@ int main(int argc, char** argv) {
     dds.fourCc = "DXT1";
     dds.mipCount = 0;
     Save(dir, "dxt1.dds", MakeDds(dds));
+    // Plain layouts named by a Direct3D format number: 10-bit channels with a mip chain,
+    // and 3-3-2 pixels.
+    const char a2r10g10b10[4] = {35, 0, 0, 0}, r3g3b2[4] = {27, 0, 0, 0};
+    dds.fourCc = a2r10g10b10;
+    dds.mipCount = 3;
+    dds.data = Ramp((30 + 6 + 1) * 4);
+    Save(dir, "a2r10g10b10.dds", MakeDds(dds));
+    dds.fourCc = r3g3b2;
+    dds.mipCount = 0;
+    dds.data = Ramp(30);
+    Save(dir, "r3g3b2.dds", MakeDds(dds));
 
     Bytes bgra;
     PutText(bgra, "BGRA");
