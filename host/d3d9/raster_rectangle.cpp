@@ -7,9 +7,10 @@
 namespace host {
 namespace {
 
-// The position first: most pairs of corners differ there, and it is cheap to compare.
+// A strip's shared corners are one vertex; otherwise the position first: most pairs of
+// corners differ there, and it is cheap to compare.
 bool Same(const ScreenVertex& a, const ScreenVertex& b) {
-    return a.x == b.x && a.y == b.y && std::memcmp(&a, &b, sizeof(ScreenVertex)) == 0;
+    return &a == &b || (a.x == b.x && a.y == b.y && std::memcmp(&a, &b, sizeof(ScreenVertex)) == 0);
 }
 
 // d carries what the plane through a, b and c gives at its corner, in every texture
