@@ -1,14 +1,15 @@
 // BMP files: 1, 4, 8, 16, 24 and 32 bits, RLE8 and RLE4, bit fields, info headers of 40
 // bytes and more (V4, V5), the OS/2 headers (12 bytes with 3-byte palette entries, and
-// the OS/2 2.x header of up to 64), and JPEG or PNG files held as the pixel data. Formats
-// a palette image or a plain layout cannot hold directly (1 and 16 bits, bit fields) are
-// converted to 24-bit RGB.
+// the OS/2 2.x header of up to 64, with OS/2's RLE24 and Huffman 1D), and JPEG or PNG
+// files held as the pixel data. Formats a palette image or a plain layout cannot hold
+// directly (1 and 16 bits, bit fields) are converted to 24-bit RGB.
 #include <cstdlib>
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "engine/graphics/bmp_embedded.h"
+#include "engine/graphics/bmp_huffman.h"
 #include "engine/graphics/bmp_rle.h"
 #include "engine/graphics/image_memory.h"
 #include "engine/graphics/image_readers.h"
@@ -54,8 +55,11 @@ bool RunLength(const BmpInfo& b) {
     return b.compression == kBiRle8 || b.compression == kBiRle4 || (b.os2 && b.compression == kOs2Rle24);
 }
 
+bool Huffman(const BmpInfo& b) { return b.os2 && b.compression == kOs2Huffman1D; }
+
 bool KnownVariant(const BmpInfo& b) {
     if (b.os2 && b.compression == kOs2Rle24) return b.bitCount == 24;
+    if (Huffman(b)) return b.bitCount == 1;
     switch (b.compression) {
         case kBiRgb:
             return b.bitCount == 1 || b.bitCount == 4 || b.bitCount == 8 || b.bitCount == 16 ||
@@ -142,10 +146,6 @@ int ReadHeaders(const StreamCursor& in, BmpInfo* b) {
     if (!in.Read(info + 4, std::min<uint32_t>(b->headerSize, sizeof info) - 4))
         return Damaged("header");
     ParseInfoHeader(info, b);
-    if (b->os2 && b->compression == kOs2Huffman1D) {
-        AddLogText("ＯＳ／２のハフマン圧縮のＢＭＰファイルには対応していません in ReadBmpImage\n");
-        return -1;
-    }
     if (!Embedded(*b) && !KnownVariant(*b)) return Damaged("variant");
     if (CheckSizes(b) != 0) return -1;
     if (Embedded(*b)) return 0;
@@ -266,6 +266,19 @@ int ReadConverted(const BmpInfo& b, const uint8_t* data, BaseImage* out) {
     return 0;
 }
 
+// The fax code gives runs of white and black, not palette indices. The decoded rows
+// follow the fax convention that white is a 0 bit (TIFF's default reading of fax data),
+// so a white run is palette entry 0 and a black run entry 1; the palette says what
+// colours those are. The OS/2 header has no field that turns this round: its recording
+// field only allows bottom-up rows, and its colour encoding only says the palette is RGB.
+int ReadHuffman(const BmpInfo& b, const uint8_t* data, size_t size, BaseImage* out) {
+    std::vector<uint8_t> bits(static_cast<size_t>(b.rowBytes) * b.height, 0);
+    const int32_t rows = DecodeFaxRows({data, size}, FaxRows{bits.data(), b.rowBytes, b.width, b.height});
+    if (rows < b.height)
+        AddLogFormat("ＯＳ／２のハフマン圧縮のデータが壊れています(%d / %d 行) in ReadBmpImage", rows, b.height);
+    return ReadConverted(b, bits.data(), out);
+}
+
 int ReadRunLength(const BmpInfo& b, const uint8_t* data, size_t size, BaseImage* out) {
     const bool rgb = b.compression == kOs2Rle24;
     const int32_t pitch = AlignedPitch(b.width, rgb ? 3 : 1);
@@ -293,9 +306,12 @@ int ReadBmpImage(ImageStream* stream, BaseImage* out) {
         return ReadEmbeddedBmpImage(
             in, {b.compression, b.dataOffset, b.sizeImage, b.width, b.height}, out);
     const size_t dataBytes = static_cast<size_t>(size - b.dataOffset);
-    const bool runLength = RunLength(b);
-    if (!runLength && dataBytes < static_cast<size_t>(b.rowBytes) * b.height)
+    // Compressed rows have no fixed size, but a fax-coded row takes at least one 4-bit
+    // code: a header claiming more rows than that is refused before any allocation.
+    const bool coded = RunLength(b) || Huffman(b);
+    if (!coded && dataBytes < static_cast<size_t>(b.rowBytes) * b.height)
         return Damaged("pixel data");
+    if (Huffman(b) && dataBytes * 2 < static_cast<size_t>(b.height)) return Damaged("pixel data");
     const bool direct = b.compression == kBiRgb &&
                         (b.bitCount == 8 || b.bitCount == 24 || b.bitCount == 32);
     int result;
@@ -305,7 +321,8 @@ int ReadBmpImage(ImageStream* stream, BaseImage* out) {
         PixelBlock data;
         if (!ORVIK_BLOCK_ALLOC(data, dataBytes)) return -1;
         if (!in.Read(data.Get(), dataBytes)) return Damaged("pixel data");
-        if (runLength) result = ReadRunLength(b, data.Get(), dataBytes, out);
+        if (Huffman(b)) result = ReadHuffman(b, data.Get(), dataBytes, out);
+        else if (RunLength(b)) result = ReadRunLength(b, data.Get(), dataBytes, out);
         else if (b.compression == kBiRgb && b.bitCount == 4) result = ReadIndexed(b, data.Get(), out);
         else result = ReadConverted(b, data.Get(), out);
     }

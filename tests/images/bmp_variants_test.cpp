@@ -111,13 +111,13 @@ TEST(BmpOs2Test, Rle24RunsAbsoluteStretchesAndEscapes) {
     EXPECT_EQ(ReadWith(orvik::ReadBmpImage, MakeBmp(cut))->At(0, 0), 0u);
 }
 
-TEST(BmpOs2Test, HuffmanAndLyingHeadersAreRefusedWithALogLine) {
+TEST(BmpOs2Test, WideHuffmanAndLyingHeadersAreRefusedWithALogLine) {
     orvik_test::TempLog log;
-    // OS/2's compression 3 is Huffman 1D, not bit fields.
-    const BmpSpec huffman{.headerSize = 64, .width = 8, .height = 1, .bitCount = 1, .compression = 3,
-                          .palette = {0, 0x00FFFFFF}, .pixels = {0, 0, 0, 0}};
+    // OS/2's compression 3 is Huffman 1D, not bit fields, and it codes 1-bit rows only.
+    const BmpSpec huffman{.headerSize = 64, .width = 8, .height = 1, .bitCount = 8, .compression = 3,
+                          .palette = {0, 0x00FFFFFF}, .pixels = {0x35, 0, 0, 0}};
     EXPECT_EQ(ReadWith(orvik::ReadBmpImage, MakeBmp(huffman))->code, -1);
-    EXPECT_TRUE(Logged(log, "ハフマン"));
+    EXPECT_TRUE(Logged(log, "ＢＭＰファイルが壊れています(variant)"));
     // RLE24 is for 24-bit pixels only.
     BmpSpec rle24Of8 = huffman;
     rle24Of8.bitCount = 8;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tests/support/codec_file_builders.h"
+#include "tests/support/fax_encoder.h"
 
 using namespace imagetest;
 
@@ -50,6 +51,10 @@ int main(int argc, char** argv) {
                 .colorsUsed = 2, .palette = {0x00FF0000, 0x0000FF00},
                 .pixels = {2, 1, 0, 0, 0, 3, 4, 5, 6, 0, 0, 1}};
     Save(dir, "os2_rle8.bmp", MakeBmp(os2));
+    // Huffman 1D: packed rows without end-of-lines, and byte-aligned rows led by them.
+    const FaxPicture fax{21, {{3, 4, 14}, {0, 21}, {21}, {1, 1, 1, 18}}};
+    Save(dir, "os2_fax.bmp", MakeFaxBmp(21, 4, EncodeFax(fax, {})));
+    Save(dir, "os2_fax_eol.bmp", MakeFaxBmp(21, -4, EncodeFax(fax, {true, true})));
 
     TgaSpec tga;
     tga.type = 9;
