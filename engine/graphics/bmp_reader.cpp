@@ -266,6 +266,14 @@ int ReadConverted(const BmpInfo& b, const uint8_t* data, BaseImage* out) {
     return 0;
 }
 
+// Compressed rows have no fixed size, but a fax-coded row takes at least one 4-bit code,
+// and no code covers more than 2560 pixels in fewer than 2 bits: a header claiming more
+// than the data could code is refused before any allocation.
+int64_t FaxMinimumBits(const BmpInfo& b) {
+    const int64_t rowBits = std::max<int64_t>(4, 2 * ((int64_t{b.width} + 2559) / 2560));
+    return rowBits * b.height;
+}
+
 // The fax code gives runs of white and black, not palette indices. The decoded rows
 // follow the fax convention that white is a 0 bit (TIFF's default reading of fax data),
 // so a white run is palette entry 0 and a black run entry 1; the palette says what
@@ -306,12 +314,10 @@ int ReadBmpImage(ImageStream* stream, BaseImage* out) {
         return ReadEmbeddedBmpImage(
             in, {b.compression, b.dataOffset, b.sizeImage, b.width, b.height}, out);
     const size_t dataBytes = static_cast<size_t>(size - b.dataOffset);
-    // Compressed rows have no fixed size, but a fax-coded row takes at least one 4-bit
-    // code: a header claiming more rows than that is refused before any allocation.
     const bool coded = RunLength(b) || Huffman(b);
     if (!coded && dataBytes < static_cast<size_t>(b.rowBytes) * b.height)
         return Damaged("pixel data");
-    if (Huffman(b) && dataBytes * 2 < static_cast<size_t>(b.height)) return Damaged("pixel data");
+    if (Huffman(b) && static_cast<int64_t>(dataBytes) * 8 < FaxMinimumBits(b)) return Damaged("pixel data");
     const bool direct = b.compression == kBiRgb &&
                         (b.bitCount == 8 || b.bitCount == 24 || b.bitCount == 32);
     int result;

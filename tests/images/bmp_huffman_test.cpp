@@ -178,10 +178,13 @@ TEST(FaxBmpTest, DamagedDataKeepsTheRowsBeforeWithALogLine) {
 
 TEST(FaxBmpTest, HeadersTheDataCannotHoldAreRefused) {
     orvik_test::TempLog log;
-    // Every row takes at least one 4-bit code: 8 bytes cannot hold 17 rows.
+    // Every row takes at least one 4-bit code: 8 bytes cannot hold 17 rows. A row of
+    // 2560 x 13 + 1 pixels takes at least 14 codes of 2 bits or more.
     const Bytes eightBytes(8, 0x77);
     EXPECT_EQ(ReadWith(orvik::ReadBmpImage, MakeFaxBmp(4, 17, eightBytes))->code, -1);
     EXPECT_EQ(ReadWith(orvik::ReadBmpImage, MakeFaxBmp(4, 16, eightBytes))->code, 0);
+    EXPECT_EQ(ReadWith(orvik::ReadBmpImage, MakeFaxBmp(2560 * 13 + 1, 2, Bytes(6, 0x77)))->code, -1);
+    EXPECT_EQ(ReadWith(orvik::ReadBmpImage, MakeFaxBmp(2560 * 13, 2, Bytes(7, 0x77)))->code, 0);
     EXPECT_NE(log.Read().find("ＢＭＰファイルが壊れています(pixel data)"), std::string::npos);
     // Only fill bits: the picture stays white, and the log says no row was read.
     auto blank = ReadWith(orvik::ReadBmpImage, MakeFaxBmp(9, 2, Bytes(4, 0)));
