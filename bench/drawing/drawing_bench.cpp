@@ -129,8 +129,9 @@ void StripeTheMaskScreen() {
 }
 
 // Per iteration 200 keyed sprites into the drawable graphic, drawn out before the clock
-// stops (the device batches its vertices); items are sprites.
-void SpriteDraws(benchmark::State& state, bool device, bool masked) {
+// stops (the device batches its vertices), upright or turned as the frame's rotated ones
+// are; items are sprites.
+void SpriteDraws(benchmark::State& state, bool device, bool masked, bool turned = false) {
     Scene scene(device);
     orvik::SetDrawTarget(scene.picture);
     if (masked) {
@@ -139,7 +140,10 @@ void SpriteDraws(benchmark::State& state, bool device, bool masked) {
     }
     const std::vector<Placement> at = Placements(200, 4);
     for (auto _ : state) {
-        for (size_t i = 0; i < at.size(); ++i) orvik::DrawGraphAt(at[i].x, at[i].y, scene.cells[i & 3], 1);
+        for (size_t i = 0; i < at.size(); ++i) {
+            if (turned) orvik::DrawGraphRotated(at[i].x, at[i].y, 1.0, double(i) * 0.1, scene.cells[i & 3], 1, 0);
+            else orvik::DrawGraphAt(at[i].x, at[i].y, scene.cells[i & 3], 1);
+        }
         orvik::FlushVertexBatch();
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(at.size()));
@@ -194,6 +198,10 @@ void BM_SpritePlainSoftware(benchmark::State& state) { SpriteDraws(state, false,
 BENCHMARK(BM_SpritePlainSoftware)->Unit(benchmark::kMicrosecond);
 void BM_SpriteMaskedSoftware(benchmark::State& state) { SpriteDraws(state, false, true); }
 BENCHMARK(BM_SpriteMaskedSoftware)->Unit(benchmark::kMicrosecond);
+void BM_SpriteTurnedDevice(benchmark::State& state) { SpriteDraws(state, true, false, true); }
+BENCHMARK(BM_SpriteTurnedDevice)->Unit(benchmark::kMicrosecond);
+void BM_SpriteTurnedSoftware(benchmark::State& state) { SpriteDraws(state, false, false, true); }
+BENCHMARK(BM_SpriteTurnedSoftware)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -106,6 +106,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
         else if (p % 2 == 0) out[0] = index(p), out[1] = index(p + 1), out[2] = index(p + 2);
         else out[0] = index(p), out[1] = index(p + 2), out[2] = index(p + 1);
     };
+    // Flat shading takes the first vertex of a list or strip triangle, the second of a fan's.
+    auto flatCorner = [&](const UINT c[3]) { return type == D3DPT_TRIANGLEFAN ? c[1] : c[0]; };
     // Sprites come as pairs of triangles forming a rectangle: drawn as one.
     auto rectanglePair = [&](UINT p) {
         if (!layout.pretransformed || p + 1 >= primitiveCount) return false;
@@ -114,7 +116,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
         corners(p + 1, j);
         const ScreenVertex* first[3] = {&screen[i[0]], &screen[i[1]], &screen[i[2]]};
         const ScreenVertex* second[3] = {&screen[j[0]], &screen[j[1]], &screen[j[2]]};
-        return RasterRectanglePair(st, first, second);
+        const ScreenVertex* flat[2] = {&screen[flatCorner(i)], &screen[flatCorner(j)]};
+        return RasterRectanglePair(st, first, second, flat);
     };
     for (UINT p = 0; p < primitiveCount; ++p) {
         switch (type) {
@@ -127,8 +130,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
                 }
                 UINT c[3];
                 corners(p, c);
-                // Flat shading takes the first vertex of a list or strip triangle, the second of a fan's.
-                triangle(c[0], c[1], c[2], type == D3DPT_TRIANGLEFAN ? c[1] : c[0]);
+                triangle(c[0], c[1], c[2], flatCorner(c));
                 break;
             }
             case D3DPT_LINELIST: line(index(2 * p), index(2 * p + 1)); break;

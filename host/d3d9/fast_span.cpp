@@ -17,9 +17,10 @@
 namespace host {
 namespace {
 
-uint32_t FetchClamped(const FastTexture& t, int64_t tu, int64_t tv) {
-    const int64_t x = std::clamp<int64_t>(tu >> 32, 0, t.width - 1);
-    const int64_t y = std::clamp<int64_t>(tv >> 32, 0, t.height - 1);
+// The texel at pixel i of a stepped span.
+uint32_t FetchClamped(const FastTexture& t, int i) {
+    const int64_t x = std::clamp<int64_t>(t.U(i) >> 32, 0, t.width - 1);
+    const int64_t y = std::clamp<int64_t>(t.V(i) >> 32, 0, t.height - 1);
     return t.texels[size_t(y) * t.pitch + size_t(x)] | t.alphaOr;
 }
 
@@ -44,7 +45,7 @@ void Span(uint32_t* dst, int count, const FastSpan& f) {
         uint32_t t = 0;
         if constexpr (kReadsTexel) {
             if constexpr (Unit) t = t0.texels[size_t(t0.tv >> 32) * t0.pitch + size_t(t0.tu >> 32) + size_t(i)] | t0.alphaOr;
-            else t = FetchClamped(t0, t0.tu + i * t0.dtu, t0.tv + i * t0.dtv);
+            else t = FetchClamped(t0, i);
         }
         uint32_t rgb;
         if constexpr (C == FastSource::Texel) rgb = t & 0xFFFFFFu;
@@ -54,7 +55,7 @@ void Span(uint32_t* dst, int count, const FastSpan& f) {
         if constexpr (A == FastSource::Texel) a = t >> 24;
         else if constexpr (A == FastSource::Diffuse) a = color >> 24;
         else if constexpr (A == FastSource::Product) a = Mul8(t >> 24, color >> 24);
-        else a = (FetchClamped(t1, t1.tu + i * t1.dtu, t1.tv + i * t1.dtv) >> 24) ^ f.secondXor;
+        else a = (FetchClamped(t1, i) >> 24) ^ f.secondXor;
         if (!f.alphaPass[a]) continue;
         const uint32_t src = a << 24 | rgb;
         if constexpr (B == FastBlend::None) dst[i] = src | f.targetAlphaOr;

@@ -17,6 +17,16 @@ struct FastTexture {
     int32_t width = 1, height = 1;
     uint32_t alphaOr = 0;
     int64_t tu = 0, tv = 0, dtu = 0, dtv = 0;  // texels, 32 fraction bits
+    // A row shared by the two triangles of a pair: from pixel `split` of the span on, the
+    // coordinates are the second triangle's own, (splitTu, splitTv) at that pixel and
+    // stepping by (splitDtu, splitDtv). Only the stepped (not unit) spans read these.
+    int split = kNoSplit;
+    int64_t splitTu = 0, splitTv = 0, splitDtu = 0, splitDtv = 0;
+    static constexpr int kNoSplit = 0x7FFFFFFF;
+
+    // The coordinates at pixel i of the span.
+    int64_t U(int i) const { return i < split ? tu + i * dtu : splitTu + int64_t(i - split) * splitDtu; }
+    int64_t V(int i) const { return i < split ? tv + i * dtv : splitTv + int64_t(i - split) * splitDtv; }
 };
 
 struct FastSpan {

@@ -11,10 +11,12 @@ namespace host {
 void RasterTriangle(const DrawState& state, const ScreenVertex& a, const ScreenVertex& b,
                     const ScreenVertex& c, const ScreenVertex& flat);
 // Two triangles sharing a diagonal (in any vertex order, facing the same way) that form
-// an axis-aligned rectangle with one affine mapping are drawn as one rectangle, covering
-// exactly the pixels the two triangles would. False, with nothing drawn, for any other pair.
+// an axis-aligned rectangle with one affine mapping are drawn as one rectangle, and those
+// forming another convex quadrangle as one shape, covering exactly the pixels the two
+// triangles would with the values they would give. `flat` gives each triangle's colours
+// under flat shading. False, with nothing drawn, for any other pair.
 bool RasterRectanglePair(const DrawState& state, const ScreenVertex* const first[3],
-                         const ScreenVertex* const second[3]);
+                         const ScreenVertex* const second[3], const ScreenVertex* const flat[2]);
 void RasterLine(const DrawState& state, const ScreenVertex& a, const ScreenVertex& b,
                 const ScreenVertex& flat);
 void RasterPoint(const DrawState& state, const ScreenVertex& v);

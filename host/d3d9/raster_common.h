@@ -139,12 +139,30 @@ struct EdgeWalk {
 // The rows a shape from `minY` to `maxY` (1/256 pixels) may cover inside the clip
 // rectangle, y0..y1; false for none.
 bool RowsOf(const DrawState& st, int64_t minY, int64_t maxY, int* y0, int* y1);
-// Two triangles (each in drawing order, sharing corners b and c, `own` the first's other
-// corner and `opposite` the second's) forming a convex quadrangle, drawn as one shape
-// where that gives the pixels the two would; false, with nothing drawn, elsewhere.
+// The columns of the current row inside the clip rectangle and every edge; false for none.
+bool RowSpan(const DrawState& st, const EdgeWalk* edges, int count, int* x0, int* x1);
+
+// A solid triangle as drawn: corners snapped and turned clockwise, its rows, and its
+// set-up from the first of them.
+struct PreparedTriangle {
+    TriangleSetup t;
+    int64_t X[3], Y[3];
+    int y0, y1;
+    // Its edges stepped from row y (y0 or an earlier row of a shape it is part of).
+    void EdgesFrom(int y, EdgeWalk edges[3]) const;
+};
+// False where the triangle draws nothing: not a number, no area, culled, outside the clip
+// rectangle, or not set up. `flat` gives the colours under flat shading.
+bool PrepareTriangle(const DrawState& st, const ScreenVertex* const corners[3], const ScreenVertex& flat,
+                     PreparedTriangle* p);
+void ShadeTriangle(const DrawState& st, const PreparedTriangle& p);
+// Two triangles in drawing order (flat[i] giving triangle i's colours under flat shading)
+// sharing corners b and c, `own` the first's other corner and `opposite` the second's,
+// forming a convex quadrangle: drawn as one shape, row by row; false, with nothing drawn,
+// where they do not form one.
 bool RasterConvexPair(const DrawState& st, const ScreenVertex* const first[3], const ScreenVertex* const second[3],
-                      const ScreenVertex& own, const ScreenVertex& b, const ScreenVertex& c,
-                      const ScreenVertex& opposite);
+                      const ScreenVertex* const flat[2], const ScreenVertex& own, const ScreenVertex& b,
+                      const ScreenVertex& c, const ScreenVertex& opposite);
 // Shades rows y0..y1 of the convex shape whose clockwise edges were set up at row y0.
 void ShadeEdges(const DrawState& st, const TriangleSetup& t, FastSpan& fast, EdgeWalk* edges, int count, int y0,
                 int y1);

@@ -1,10 +1,11 @@
 // Two triangles sharing an edge that form a convex quadrangle, as rotated and scaled
-// sprites come, drawn as one shape: one span per row instead of one per triangle and
-// row. The top-left rule gives each pixel centre on the shared edge to exactly one of the
-// two, and at every corner the two cover together what the quadrangle's outer edges
-// cover, so the pixels are the same; this is done only where both triangles take the
-// fast spans with the same colour and the same fixed-point texture stepping, so their
-// values are the same too.
+// sprites come, drawn as one shape row by row. The top-left rule gives each pixel centre
+// on the shared edge to exactly one of the two, and at every corner the two cover
+// together what the quadrangle's outer edges cover, so the pixels are the same.
+// Where both shade alike (the same fast span, colour and fixed-point texture stepping)
+// each row is one span of the quadrangle. Otherwise each triangle keeps its own exact
+// stepping: a row the two share is still one span, whose texture coordinates switch to
+// the second triangle's at the column where its part begins.
 #include <algorithm>
 
 #include "host/d3d9/raster.h"
@@ -12,25 +13,6 @@
 
 namespace host {
 namespace {
-
-// What RasterTriangle makes of one triangle before shading it: snapped, turned clockwise
-// and set up from its first drawn row. False where it draws nothing or is not solid.
-bool Prepare(const DrawState& st, const ScreenVertex* const corners[3], TriangleSetup* t) {
-    const ScreenVertex* v[3] = {corners[0], corners[1], corners[2]};
-    int64_t X[3], Y[3];
-    for (int i = 0; i < 3; ++i)
-        if (!SnapPosition(v[i]->x, &X[i]) || !SnapPosition(v[i]->y, &Y[i])) return false;
-    const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
-    if (area == 0 || (st.cullMode == D3DCULL_CCW && area < 0) || (st.cullMode == D3DCULL_CW && area > 0)) return false;
-    if (area < 0) {
-        std::swap(v[1], v[2]);
-        std::swap(X[1], X[2]);
-        std::swap(Y[1], Y[2]);
-    }
-    int y0, y1;
-    if (!RowsOf(st, std::min({Y[0], Y[1], Y[2]}), std::max({Y[0], Y[1], Y[2]}), &y0, &y1)) return false;
-    return t->Build(st, *v[0], *v[1], *v[2], *corners[0], X, Y, y0);
-}
 
 // Both shade every pixel alike: the same fast span, colour and texture steps, and the
 // same texture coordinates at one pixel (the rest follow by the same integer steps).
@@ -45,16 +27,97 @@ bool SameShading(const TriangleSetup& a, const TriangleSetup& b) {
     return true;
 }
 
+// Both take the same stepped fast span with the same colour, each with its own texture
+// coordinates, on a target the spans write directly.
+bool SameSpan(const DrawState& st, const TriangleSetup& a, const TriangleSetup& b) {
+    return st.targetBytes == 4 && a.fast && b.fast && a.fastClamped == b.fastClamped && a.diffuse == b.diffuse &&
+           a.fastTextures == b.fastTextures;
+}
+
 int64_t Turn(const int64_t X[4], const int64_t Y[4], int i) {
     const int j = (i + 1) % 4, k = (i + 2) % 4;
     return (X[j] - X[i]) * (Y[k] - Y[i]) - (X[k] - X[i]) * (Y[j] - Y[i]);
 }
 
+// Shades the quadrangle's outline as one shape with the first triangle's set-up.
+void ShadeOutline(const DrawState& st, const TriangleSetup& t, int64_t X[4], int64_t Y[4], bool clockwise) {
+    if (!clockwise) {
+        std::swap(X[1], X[3]);
+        std::swap(Y[1], Y[3]);
+    }
+    int y0, y1;
+    if (!RowsOf(st, *std::min_element(Y, Y + 4), *std::max_element(Y, Y + 4), &y0, &y1)) return;
+    EdgeWalk edges[4];
+    for (int i = 0; i < 4; ++i) edges[i].Setup(X[i], Y[i], X[(i + 1) % 4], Y[(i + 1) % 4], y0);
+    FastSpan fast;
+    t.FillFastSpan(st, &fast);
+    ShadeEdges(st, t, fast, edges, 4, y0, y1);
+}
+
+// One triangle's part of the rows: its edges, its span for the row and its own stepping.
+struct Part {
+    const PreparedTriangle& p;
+    EdgeWalk edges[3];
+    int x0 = 0, x1 = -1;
+
+    Part(const PreparedTriangle& prepared, int y) : p(prepared) { p.EdgesFrom(y, edges); }
+    bool Row(const DrawState& st, int y) { return y >= p.y0 && y <= p.y1 && RowSpan(st, edges, 3, &x0, &x1); }
+    void Step() {
+        for (EdgeWalk& e : edges) e.Step();
+    }
+    // The span's texture coordinates from column x of row y.
+    void Start(FastSpan* f, int x, int y) const {
+        for (int s = 0; s < p.t.fastTextures; ++s) {
+            f->tex[s].tu = p.t.TexelStart(s, 0, x, y);
+            f->tex[s].tv = p.t.TexelStart(s, 1, x, y);
+        }
+    }
+};
+
+// Row y shared by `left` and `right` (which begins where left ends): one stepped span,
+// switching to the right one's coordinates at its first column.
+void ShadeSharedRow(const DrawState& st, const Part& left, const Part& right, FastSpan* f, int y) {
+    left.Start(f, left.x0, y);
+    for (int s = 0; s < left.p.t.fastTextures; ++s) {
+        FastTexture& tex = f->tex[s];
+        tex.split = right.x0 - left.x0;
+        tex.splitTu = right.p.t.TexelStart(s, 0, right.x0, y);
+        tex.splitTv = right.p.t.TexelStart(s, 1, right.x0, y);
+        tex.splitDtu = right.p.t.texStep[s][0];
+        tex.splitDtv = right.p.t.texStep[s][1];
+    }
+    uint32_t* line = reinterpret_cast<uint32_t*>(st.target + size_t(y) * st.targetPitch);
+    left.p.t.fastClamped(line + left.x0, right.x1 - left.x0 + 1, *f);
+    for (FastTexture& tex : f->tex) tex.split = FastTexture::kNoSplit;
+}
+
+// The two triangles row by row, each shading its own part with its own set-up; a row
+// both reach is one span.
+void ShadeParts(const DrawState& st, const PreparedTriangle& a, const PreparedTriangle& b) {
+    const int y0 = std::min(a.y0, b.y0), y1 = std::max(a.y1, b.y1);
+    Part parts[2] = {Part(a, y0), Part(b, y0)};
+    FastSpan fast[2];
+    a.t.FillFastSpan(st, &fast[0]);
+    b.t.FillFastSpan(st, &fast[1]);
+    for (int y = y0; y <= y1; ++y) {
+        const bool in[2] = {parts[0].Row(st, y), parts[1].Row(st, y)};
+        if (in[0] && in[1] && parts[0].x1 + 1 == parts[1].x0) {
+            ShadeSharedRow(st, parts[0], parts[1], &fast[0], y);
+        } else if (in[0] && in[1] && parts[1].x1 + 1 == parts[0].x0) {
+            ShadeSharedRow(st, parts[1], parts[0], &fast[1], y);
+        } else {
+            for (int i = 0; i < 2; ++i)
+                if (in[i]) ShadeSpan(st, parts[i].p.t, fast[i], parts[i].x0, parts[i].x1, y);
+        }
+        for (Part& part : parts) part.Step();
+    }
+}
+
 }  // namespace
 
 bool RasterConvexPair(const DrawState& st, const ScreenVertex* const first[3], const ScreenVertex* const second[3],
-                      const ScreenVertex& own, const ScreenVertex& b, const ScreenVertex& c,
-                      const ScreenVertex& opposite) {
+                      const ScreenVertex* const flat[2], const ScreenVertex& own, const ScreenVertex& b,
+                      const ScreenVertex& c, const ScreenVertex& opposite) {
     // The outline in the first triangle's order: own, b, then the second's far corner, c.
     const ScreenVertex* outline[4] = {&own, &b, &opposite, &c};
     int64_t X[4], Y[4];
@@ -67,19 +130,17 @@ bool RasterConvexPair(const DrawState& st, const ScreenVertex* const first[3], c
         const int64_t next = Turn(X, Y, i);
         if (next == 0 || (next > 0) != (turn > 0)) return false;
     }
-    TriangleSetup t, other;
-    if (!Prepare(st, first, &t) || !Prepare(st, second, &other) || !SameShading(t, other)) return false;
-    if (turn < 0) {
-        std::swap(X[1], X[3]);
-        std::swap(Y[1], Y[3]);
+    // A triangle that draws nothing (culled, or outside the clip rectangle) leaves the other.
+    PreparedTriangle t, other;
+    const bool drawn[2] = {PrepareTriangle(st, first, *flat[0], &t), PrepareTriangle(st, second, *flat[1], &other)};
+    if (drawn[0] && drawn[1] && SameShading(t.t, other.t)) {
+        ShadeOutline(st, t.t, X, Y, turn > 0);
+    } else if (drawn[0] && drawn[1] && SameSpan(st, t.t, other.t)) {
+        ShadeParts(st, t, other);
+    } else {
+        if (drawn[0]) ShadeTriangle(st, t);
+        if (drawn[1]) ShadeTriangle(st, other);
     }
-    int y0, y1;
-    if (!RowsOf(st, *std::min_element(Y, Y + 4), *std::max_element(Y, Y + 4), &y0, &y1)) return true;
-    EdgeWalk edges[4];
-    for (int i = 0; i < 4; ++i) edges[i].Setup(X[i], Y[i], X[(i + 1) % 4], Y[(i + 1) % 4], y0);
-    FastSpan fast;
-    t.FillFastSpan(st, &fast);
-    ShadeEdges(st, t, fast, edges, 4, y0, y1);
     return true;
 }
 

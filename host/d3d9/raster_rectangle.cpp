@@ -53,7 +53,7 @@ bool SplitPair(const ScreenVertex* const t[3], const ScreenVertex* const other[3
 }  // namespace
 
 bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3],
-                         const ScreenVertex* const second[3]) {
+                         const ScreenVertex* const second[3], const ScreenVertex* const flat[2]) {
     Pair pair;
     if (st.fillMode != D3DFILL_SOLID || !SplitPair(first, second, &pair) || !pair.sameFacing) return false;
     // Corners a and d opposite, b beside a along the row and c along the column.
@@ -61,7 +61,7 @@ bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3]
     const ScreenVertex &a = *pair.own, &b = rowFirst ? *pair.b : *pair.c, &c = rowFirst ? *pair.c : *pair.b,
                        &d = *pair.opposite;
     if (a.y != b.y || a.x != c.x || d.x != b.x || d.y != c.y || !AffineCorner(st, a, b, c, d))
-        return RasterConvexPair(st, first, second, *pair.own, *pair.b, *pair.c, *pair.opposite);
+        return RasterConvexPair(st, first, second, flat, *pair.own, *pair.b, *pair.c, *pair.opposite);
     int64_t X[3], Y[3];
     const ScreenVertex* v[3] = {&a, &b, &c};
     for (int i = 0; i < 3; ++i)

@@ -111,61 +111,93 @@ bool RowsOf(const DrawState& st, int64_t minY, int64_t maxY, int* y0, int* y1) {
     return *y0 <= *y1;
 }
 
+bool RowSpan(const DrawState& st, const EdgeWalk* edges, int count, int* x0, int* x1) {
+    int64_t left = st.clipX0, right = st.clipX1 - 1;
+    bool rowOpen = true;
+    for (int i = 0; i < count; ++i) {
+        const EdgeWalk& e = edges[i];
+        if (e.kind == 0) rowOpen = rowOpen && e.c >= 0;
+        else if (e.kind < 0) left = std::max(left, -e.q);
+        else right = std::min(right, e.q);
+    }
+    *x0 = int(left);
+    *x1 = int(right);
+    return rowOpen && left <= right;
+}
+
 void ShadeEdges(const DrawState& st, const TriangleSetup& t, FastSpan& fast, EdgeWalk* edges, int count, int y0,
                 int y1) {
     for (int y = y0; y <= y1; ++y) {
-        int64_t left = st.clipX0, right = st.clipX1 - 1;
-        bool rowOpen = true;
-        for (int i = 0; i < count; ++i) {
-            const EdgeWalk& e = edges[i];
-            if (e.kind == 0) rowOpen = rowOpen && e.c >= 0;
-            else if (e.kind < 0) left = std::max(left, -e.q);
-            else right = std::min(right, e.q);
-        }
-        if (rowOpen && left <= right) ShadeSpan(st, t, fast, int(left), int(right), y);
+        int x0, x1;
+        if (RowSpan(st, edges, count, &x0, &x1)) ShadeSpan(st, t, fast, x0, x1, y);
         for (int i = 0; i < count; ++i) edges[i].Step();
     }
 }
 
-void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
-                    const ScreenVertex& flat) {
-    int64_t X[3], Y[3];
-    const ScreenVertex* v[3] = {&a, &b, &c};
+namespace {
+
+// Snapped corners and twice the signed area (positive runs clockwise on the screen, as y
+// grows downwards); false for a corner that is not a usable number.
+bool Snap(const ScreenVertex* const v[3], int64_t X[3], int64_t Y[3], int64_t* area) {
     for (int i = 0; i < 3; ++i)
-        if (!SnapPosition(v[i]->x, &X[i]) || !SnapPosition(v[i]->y, &Y[i])) return;
-    const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
-    if (area == 0) return;
-    // Positive area runs clockwise on the screen (y grows downwards).
-    if ((st.cullMode == D3DCULL_CCW && area < 0) || (st.cullMode == D3DCULL_CW && area > 0)) return;
-    if (st.fillMode != D3DFILL_SOLID) {
-        if (st.fillMode == D3DFILL_POINT) {
-            for (auto* p : v) RasterPoint(st, *p);
-        } else {
-            RasterLine(st, a, b, flat);
-            RasterLine(st, b, c, flat);
-            RasterLine(st, c, a, flat);
-        }
-        return;
-    }
-    if (area < 0) {
-        std::swap(v[1], v[2]);
-        std::swap(X[1], X[2]);
-        std::swap(Y[1], Y[2]);
-    }
-    int yStart, yEnd;
-    if (!RowsOf(st, std::min({Y[0], Y[1], Y[2]}), std::max({Y[0], Y[1], Y[2]}), &yStart, &yEnd)) return;
+        if (!SnapPosition(v[i]->x, &X[i]) || !SnapPosition(v[i]->y, &Y[i])) return false;
+    *area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
+    return true;
+}
 
-    TriangleSetup t;
-    if (!t.Build(st, *v[0], *v[1], *v[2], flat, X, Y, yStart)) return;
+bool Culled(const DrawState& st, int64_t area) {
+    return area == 0 || (st.cullMode == D3DCULL_CCW && area < 0) || (st.cullMode == D3DCULL_CW && area > 0);
+}
 
-    EdgeWalk edges[3];
+}  // namespace
+
+void PreparedTriangle::EdgesFrom(int y, EdgeWalk edges[3]) const {
     for (int i = 0; i < 3; ++i) {
         const int j = (i + 1) % 3;
-        edges[i].Setup(X[i], Y[i], X[j], Y[j], yStart);
+        edges[i].Setup(X[i], Y[i], X[j], Y[j], y);
     }
+}
+
+bool PrepareTriangle(const DrawState& st, const ScreenVertex* const corners[3], const ScreenVertex& flat,
+                     PreparedTriangle* p) {
+    const ScreenVertex* v[3] = {corners[0], corners[1], corners[2]};
+    int64_t area;
+    if (!Snap(v, p->X, p->Y, &area) || Culled(st, area)) return false;
+    if (area < 0) {
+        std::swap(v[1], v[2]);
+        std::swap(p->X[1], p->X[2]);
+        std::swap(p->Y[1], p->Y[2]);
+    }
+    const int64_t* Y = p->Y;
+    if (!RowsOf(st, std::min({Y[0], Y[1], Y[2]}), std::max({Y[0], Y[1], Y[2]}), &p->y0, &p->y1)) return false;
+    return p->t.Build(st, *v[0], *v[1], *v[2], flat, p->X, p->Y, p->y0);
+}
+
+void ShadeTriangle(const DrawState& st, const PreparedTriangle& p) {
+    EdgeWalk edges[3];
+    p.EdgesFrom(p.y0, edges);
     FastSpan fast;
-    if (t.fast) t.FillFastSpan(st, &fast);
-    ShadeEdges(st, t, fast, edges, 3, yStart, yEnd);
+    if (p.t.fast) p.t.FillFastSpan(st, &fast);
+    ShadeEdges(st, p.t, fast, edges, 3, p.y0, p.y1);
+}
+
+void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                    const ScreenVertex& flat) {
+    const ScreenVertex* v[3] = {&a, &b, &c};
+    if (st.fillMode == D3DFILL_SOLID) {
+        PreparedTriangle p;
+        if (PrepareTriangle(st, v, flat, &p)) ShadeTriangle(st, p);
+        return;
+    }
+    int64_t X[3], Y[3], area;
+    if (!Snap(v, X, Y, &area) || Culled(st, area)) return;
+    if (st.fillMode == D3DFILL_POINT) {
+        for (auto* p : v) RasterPoint(st, *p);
+        return;
+    }
+    RasterLine(st, a, b, flat);
+    RasterLine(st, b, c, flat);
+    RasterLine(st, c, a, flat);
 }
 
 }  // namespace host

@@ -60,11 +60,14 @@ struct FirstLanes {
 template <class V, bool Unit>
 class TexelRun {
 public:
-    TexelRun(const FastTexture& t, int count) : t_(t), tu_(t.tu), tv_(t.tv), alphaOr_(V::Set32(t.alphaOr)) {
+    TexelRun(const FastTexture& t, int count)
+        : t_(t), tu_(t.tu), tv_(t.tv), dtu_(t.dtu), dtv_(t.dtv), split_(t.split), alphaOr_(V::Set32(t.alphaOr)) {
         if constexpr (Unit) row_ = t.texels + size_t(t.tv >> 32) * t.pitch + size_t(t.tu >> 32);
-        // Coordinates move in a straight line, so with both ends inside every point between is.
+        // Coordinates move in a straight line, so with both ends inside every point between
+        // is; a span split between two triangles is clamped throughout.
         const int64_t last = count > 0 ? count - 1 : 0;
-        clamp_ = !(Inside(tu_ >> 32, t.width) && Inside((tu_ + last * t.dtu) >> 32, t.width) &&
+        clamp_ = split_ < count ||
+                 !(Inside(tu_ >> 32, t.width) && Inside((tu_ + last * t.dtu) >> 32, t.width) &&
                    Inside(tv_ >> 32, t.height) && Inside((tv_ + last * t.dtv) >> 32, t.height));
     }
     template <class Lanes>
@@ -74,29 +77,43 @@ public:
         if constexpr (Lanes::kPartial)
             for (uint32_t& t : texels) t = 0;
         for (int k = 0; k < lanes.Count(); ++k) {
+            if (i + k == split_) Restart(0);
             int64_t x = tu_ >> 32, y = tv_ >> 32;
             if (clamp_) x = Clamp(x, 0, t_.width - 1), y = Clamp(y, 0, t_.height - 1);
             texels[k] = t_.texels[size_t(y) * t_.pitch + size_t(x)];
-            tu_ += t_.dtu;
-            tv_ += t_.dtv;
+            tu_ += dtu_;
+            tv_ += dtv_;
         }
         // Built lane by lane in registers: a vector load of pixels just stored one at a
         // time waits for the stores to drain.
         return V::Or(V::FromLanes(texels), alphaOr_);
     }
-    // Passes over the texels of one vector without reading them.
-    void Skip() {
+    // Passes over the texels of the vector at pixel i without reading them.
+    void Skip(int i) {
         if constexpr (!Unit) {
-            tu_ += V::kLanes * t_.dtu;
-            tv_ += V::kLanes * t_.dtv;
+            if (i + V::kLanes > split_) {
+                Restart(i + V::kLanes - split_);
+                return;
+            }
+            tu_ += V::kLanes * dtu_;
+            tv_ += V::kLanes * dtv_;
         }
     }
 
 private:
     static bool Inside(int64_t v, int32_t size) { return v >= 0 && v < size; }
+    // Takes the second triangle's coordinates, `pixels` past the split.
+    void Restart(int64_t pixels) {
+        dtu_ = t_.splitDtu;
+        dtv_ = t_.splitDtv;
+        tu_ = t_.splitTu + pixels * dtu_;
+        tv_ = t_.splitTv + pixels * dtv_;
+        split_ = FastTexture::kNoSplit;
+    }
 
     const FastTexture& t_;
-    int64_t tu_, tv_;
+    int64_t tu_, tv_, dtu_, dtv_;
+    int split_;
     const uint32_t* row_ = nullptr;
     bool clamp_ = true;
     typename V::T alphaOr_;
@@ -110,8 +127,11 @@ private:
 // needed, and changes nothing where the coordinates are inside.
 class GatherRun {
 public:
-    GatherRun(const FastTexture& t, int)
-        : texels_(reinterpret_cast<const int*>(t.texels)),
+    // Inlined into the span: made for every span, and its lanes then stay in registers.
+    [[gnu::always_inline]] GatherRun(const FastTexture& t, int)
+        : t_(t),
+          texels_(reinterpret_cast<const int*>(t.texels)),
+          split_(t.split),
           alphaOr_(_mm256_set1_epi32(int(t.alphaOr))),
           pitch_(_mm256_set1_epi32(int(t.pitch))),
           maxX_(_mm256_set1_epi32(t.width - 1)),
@@ -122,12 +142,25 @@ public:
           u_{FourLanes(t.tu, t.dtu), FourLanes(t.tu + 4 * t.dtu, t.dtu)},
           v_{FourLanes(t.tv, t.dtv), FourLanes(t.tv + 4 * t.dtv, t.dtv)} {}
     template <class Lanes>
-    __m256i At(int, const Lanes& lanes) {
+    __m256i At(int i, const Lanes& lanes) {
+        __m256i u[2] = {u_[0], u_[1]}, v[2] = {v_[0], v_[1]};
+        if (i + 8 > split_) {
+            // The lanes from the split on take the second triangle's coordinates, which
+            // every later vector keeps.
+            const __m256i lastFirst = _mm256_set1_epi64x(split_ - i - 1);
+            Restart(i);
+            for (int h = 0; h < 2; ++h) {
+                const __m256i lane = _mm256_setr_epi64x(4 * h, 4 * h + 1, 4 * h + 2, 4 * h + 3);
+                const __m256i second = _mm256_cmpgt_epi64(lane, lastFirst);
+                u[h] = _mm256_blendv_epi8(u[h], u_[h], second);
+                v[h] = _mm256_blendv_epi8(v[h], v_[h], second);
+            }
+        }
         const __m256i zero = _mm256_setzero_si256();
-        const __m256i x = _mm256_min_epi32(_mm256_max_epi32(WholeParts(u_[0], u_[1]), zero), maxX_);
-        const __m256i y = _mm256_min_epi32(_mm256_max_epi32(WholeParts(v_[0], v_[1]), zero), maxY_);
+        const __m256i x = _mm256_min_epi32(_mm256_max_epi32(WholeParts(u[0], u[1]), zero), maxX_);
+        const __m256i y = _mm256_min_epi32(_mm256_max_epi32(WholeParts(v[0], v[1]), zero), maxY_);
         const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(y, pitch_), x);
-        Skip();
+        Advance();
         __m256i texels;
         if constexpr (Lanes::kPartial)
             texels = _mm256_mask_i32gather_epi32(zero, texels_, index, lanes.mask, 4);
@@ -135,9 +168,10 @@ public:
             texels = _mm256_i32gather_epi32(texels_, index, 4);
         return _mm256_or_si256(texels, alphaOr_);
     }
-    void Skip() {
-        for (__m256i& u : u_) u = _mm256_add_epi64(u, stepU_);
-        for (__m256i& v : v_) v = _mm256_add_epi64(v, stepV_);
+    // Passes over the texels of the vector at pixel i without reading them.
+    void Skip(int i) {
+        if (i + 8 > split_) Restart(i);
+        Advance();
     }
 
 private:
@@ -150,8 +184,25 @@ private:
         const __m256i odd = _mm256_setr_epi32(1, 3, 5, 7, 1, 3, 5, 7);
         return _mm256_blend_epi32(_mm256_permutevar8x32_epi32(lo, odd), _mm256_permutevar8x32_epi32(hi, odd), 0xF0);
     }
+    void Advance() {
+        for (__m256i& u : u_) u = _mm256_add_epi64(u, stepU_);
+        for (__m256i& v : v_) v = _mm256_add_epi64(v, stepV_);
+    }
+    // The second triangle's coordinates for the vector at pixel i, and its steps.
+    void Restart(int i) {
+        const int64_t from = i - split_, du = t_.splitDtu, dv = t_.splitDtv;
+        u_[0] = FourLanes(t_.splitTu + from * du, du);
+        u_[1] = FourLanes(t_.splitTu + (from + 4) * du, du);
+        v_[0] = FourLanes(t_.splitTv + from * dv, dv);
+        v_[1] = FourLanes(t_.splitTv + (from + 4) * dv, dv);
+        stepU_ = _mm256_set1_epi64x(8 * du);
+        stepV_ = _mm256_set1_epi64x(8 * dv);
+        split_ = FastTexture::kNoSplit;
+    }
 
+    const FastTexture& t_;
     const int* texels_;
+    int split_;
     __m256i alphaOr_, pitch_, maxX_, maxY_, stepU_, stepV_;
     __m256i u_[2], v_[2];
 };
@@ -259,7 +310,7 @@ public:
             if constexpr (kSecond) {
                 secondAlpha = V::And(V::Xor(second.At(i, lanes), secondXor), alphaByte);
                 if (V::ByteMask(V::Greater32(V::Shr32By24(secondAlpha), threshold)) == 0) {
-                    first.Skip();
+                    first.Skip(i);
                     return;
                 }
             }
@@ -291,6 +342,13 @@ public:
             }
             // All four bytes of a pixel are set where its alpha passes the test.
             const T pass = lanes.Only(V::Greater32(V::Shr32By24(src), threshold));
+            if constexpr (B == FastBlend::None && !Unit) {
+                // Stepped spans (turned sprites) cross their texels' edges at every angle, so
+                // which pixels pass is hard to foresee: no branch on it.
+                const T d = lanes.Load(at);
+                lanes.Store(at, V::Or(V::And(pass, V::Or(src, targetOr)), V::AndNot(pass, d)));
+                return;
+            }
             const int passing = V::ByteMask(pass);
             if (passing == 0) return;
             if constexpr (B == FastBlend::None) {

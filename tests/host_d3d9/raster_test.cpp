@@ -95,15 +95,27 @@ TEST_F(RasterTest, RectanglePairsCoverWhatTheirTrianglesCover) {
 
 TEST_F(RasterTest, ConvexPairsGiveThePixelsOfTheirTriangles) {
     // Textured quads turned and scaled about a centre as sprites are, sometimes with one
-    // corner moved (no longer a parallelogram, or not convex at all), in the states the
-    // fast spans serve, under both cull modes: one call (drawn as one shape where the two
-    // triangles shade alike) and one call per triangle give the same pixels.
+    // corner moved (no longer a parallelogram, or not convex at all) or mapped elsewhere
+    // (the two triangles' texture planes apart), in the states the
+    // fast spans serve (also with a second texture's alpha, as the mask screen's
+    // composite), under both cull modes, with the AVX2 spans and with SSE2 alone: one call
+    // (drawn as one shape, one span per row even where the two triangles' texture steps
+    // differ) and one call per triangle give the same pixels.
     std::mt19937 rng(11);
-    std::vector<uint32_t> texels(16 * 16);
+    std::vector<uint32_t> texels(16 * 16), maskTexels(16 * 16);
     for (uint32_t& t : texels) t = rng() % 3 == 0 ? rng() & 0xFFFFFFu : rng();
+    // Runs of clear and opaque alphas, so whole vectors fail the second texture's test.
+    for (size_t i = 0; i < maskTexels.size(); ++i) maskTexels[i] = (i / 5 % 2 ? 0xFF000000u : 0u) | (rng() & 0xFFFFFFu);
     Texture* tex = MakeTexture(16, 16, texels);
+    Texture* mask = MakeTexture(16, 16, maskTexels);
     dev->SetTexture(0, tex);
+    dev->SetTexture(1, mask);
     UseTextureOnly();
+    dev->SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+    dev->SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+    dev->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+    dev->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    dev->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     const DWORD blends[][2] = {{0, 0}, {D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA}, {D3DBLEND_SRCALPHA, D3DBLEND_ONE}};
     auto eighths = [&](int range) { return float(int(rng() % uint32_t(range * 8))) / 8.0f; };
     for (int i = 0; i < 300; ++i) {
@@ -115,6 +127,8 @@ TEST_F(RasterTest, ConvexPairsGiveThePixelsOfTheirTriangles) {
         dev->SetRenderState(D3DRS_ALPHAREF, rng() % 256);
         dev->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
         dev->SetRenderState(D3DRS_CULLMODE, rng() % 2 ? D3DCULL_NONE : D3DCULL_CW);
+        dev->SetTextureStageState(1, D3DTSS_COLOROP, rng() % 3 ? D3DTOP_DISABLE : D3DTOP_SELECTARG1);
+        dev->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE | (rng() % 2 ? D3DTA_COMPLEMENT : 0));
         const float cx = eighths(16), cy = eighths(16), w = 1 + eighths(8), h = 1 + eighths(8);
         const float angle = float(rng() % 628) / 100.0f, c = std::cos(angle), s = std::sin(angle);
         const float u0 = float(rng() % 8) / 16, v0 = float(rng() % 8) / 16, u1 = u0 + float(1 + rng() % 8) / 16,
@@ -127,18 +141,54 @@ TEST_F(RasterTest, ConvexPairsGiveThePixelsOfTheirTriangles) {
             q[3].x += eighths(4) - 2;
             q[3].y += eighths(4) - 2;
         }
+        if (rng() % 3 == 0) {
+            // The second triangle mapped far from the first's plane: a texel taken with
+            // the wrong triangle's stepping shows.
+            q[3].u = eighths(4) - 2;
+            q[3].v = eighths(4) - 2;
+        }
         q[4] = q[2];
         q[5] = q[1];
-        std::vector<uint32_t> pixels[2];
-        for (int separate = 0; separate < 2; ++separate) {
-            dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF204060u, 1.0f, 0);
-            ASSERT_EQ(DrawQuad(q, separate != 0), D3D_OK);
-            for (int y = 0; y < 16; ++y)
-                for (int x = 0; x < 16; ++x) pixels[separate].push_back(Pixel(x, y));
+        for (bool baseline : {false, true}) {
+            D3D9Settings().forceBaselineSpans = baseline;
+            std::vector<uint32_t> pixels[2];
+            for (int separate = 0; separate < 2; ++separate) {
+                dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF204060u, 1.0f, 0);
+                ASSERT_EQ(DrawQuad(q, separate != 0), D3D_OK);
+                for (int y = 0; y < 16; ++y)
+                    for (int x = 0; x < 16; ++x) pixels[separate].push_back(Pixel(x, y));
+            }
+            ASSERT_EQ(pixels[0], pixels[1]) << "quad " << i << (baseline ? " with SSE2 alone" : "");
         }
-        ASSERT_EQ(pixels[0], pixels[1]) << "quad " << i;
     }
+    D3D9Settings().forceBaselineSpans = false;
     tex->Release();
+    mask->Release();
+}
+
+TEST_F(RasterTest, FlatShadedFanPairsTakeEachTrianglesSecondCorner) {
+    // A turned quad as a fan of two triangles under flat shading: the first triangle
+    // (0, 1, 2) takes corner 1's colour and the second (0, 2, 3) corner 2's, drawn as one
+    // call as when drawn one triangle a call.
+    dev->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+    const TLVertex fan[4] = {V(8, 1, 0xFF0000FFu), V(14, 7, 0xFF00FF00u), V(8, 13, 0xFFFF0000u),
+                             V(2, 7, 0xFFFFFFFFu)};
+    std::vector<uint32_t> pixels[2];
+    for (int separate = 0; separate < 2; ++separate) {
+        dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        if (separate) {
+            const TLVertex second[3] = {fan[0], fan[2], fan[3]};
+            ASSERT_EQ(Draw(D3DPT_TRIANGLEFAN, 1, fan), D3D_OK);
+            ASSERT_EQ(Draw(D3DPT_TRIANGLEFAN, 1, second), D3D_OK);
+        } else {
+            ASSERT_EQ(Draw(D3DPT_TRIANGLEFAN, 2, fan), D3D_OK);
+        }
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) pixels[separate].push_back(Pixel(x, y));
+    }
+    EXPECT_EQ(pixels[0], pixels[1]);
+    EXPECT_EQ(Pixel(11, 7), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(5, 7), 0xFFFF0000u);
 }
 
 TEST_F(RasterTest, ARectangleIsOneOnlyInTheCoordinateSetItsStageReads) {
