@@ -7,6 +7,9 @@
 
 #include "host/d3d9/d3d9_types.h"
 #include "host/d3d9/draw_state.h"
+#include "host/d3d9/primitive_assembly.h"
+#include "host/d3d9/raster_shader.h"
+#include "host/d3d9/vertex_pipeline.h"
 #include "host/d3d9/resources.h"
 #include "host/d3d9/shader_objects.h"
 #include "host/d3d9/volume_texture.h"
@@ -169,9 +172,16 @@ private:
     HRESULT MakeSwapChain(const D3DPRESENT_PARAMETERS& params);
     void ReleaseBindings();
     void ReleaseShaderBindings();
-    // True (and logged) when a shader is bound: the draw is refused.
+    // True (and logged) when the bound shaders cannot draw from the vertices described:
+    // the draw is refused.
     bool ShaderBoundForDraw() const;
     bool BuildDrawState(DrawState* state);
+    void FillSampler(int sampler, bool withTexture, StageSampler* out) const;
+    // The bound vertex shader run over a draw's vertices; false (logged) when it cannot be.
+    bool RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, std::vector<ShadedVertex>* out);
+    HRESULT DrawWithPixelShader(const DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type,
+                                UINT primitiveCount, const uint8_t* vertices, UINT vertexCount, UINT stride,
+                                const IndexList& index);
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
                  UINT stride, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex);
     HRESULT PresentBackBuffer(const RECT* source, const RECT* dest, HWND window);

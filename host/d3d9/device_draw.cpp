@@ -6,7 +6,9 @@
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
 #include "host/d3d9/pixel_format.h"
+#include "host/d3d9/primitive_assembly.h"
 #include "host/d3d9/raster.h"
+#include "host/d3d9/raster_shader.h"
 #include "host/d3d9/vertex_pipeline.h"
 
 namespace host {
@@ -29,22 +31,13 @@ UINT VertexCountFor(D3DPRIMITIVETYPE type, UINT primitives) {
     }
 }
 
-uint32_t IndexAt(const void* indices, D3DFORMAT format, UINT i) {
-    if (format == D3DFMT_INDEX16) {
-        uint16_t v;
-        std::memcpy(&v, static_cast<const uint8_t*>(indices) + 2 * size_t(i), 2);
-        return v;
-    }
-    uint32_t v;
-    std::memcpy(&v, static_cast<const uint8_t*>(indices) + 4 * size_t(i), 4);
-    return v;
-}
 
 }  // namespace
 
 HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
                      UINT stride, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex) {
-    const FvfLayout layout = DecodeFvf(fvf_);
+    // With a vertex shader the declaration (or the FVF) only says where its inputs lie.
+    const FvfLayout layout = vertexShader_ ? FvfLayout{.valid = true} : DecodeFvf(fvf_);
     if (ShaderBoundForDraw() || !layout.valid || stride < UINT(layout.stride)) return D3DERR_INVALIDCALL;
     ++D3D9Counters().drawCalls;
     D3D9Counters().primitives += primitiveCount;
@@ -58,9 +51,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
         layout.pretransformed ? D3DMATRIX{} : MultiplyMatrices(MultiplyMatrices(world_, view_), projection_);
     const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),
                           viewport_.MinZ, viewport_.MaxZ};
-    auto index = [&](UINT i) -> UINT {
-        return indices ? UINT(int64_t(IndexAt(indices, indexFormat, i)) + baseVertex) : i;
-    };
+    const IndexList index{indices, indexFormat, baseVertex};
+    if (pixelShader_) return DrawWithPixelShader(st, layout, type, primitiveCount, vertices, vertexCount, stride, index);
     // Pre-transformed vertices go straight to the screen; others are clipped per primitive.
     std::vector<ScreenVertex>& screen = screenVertices_;
     std::vector<ClipVertex> clip;
@@ -68,6 +60,11 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
         screen.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i)
             FetchPretransformed(layout, vertices + size_t(i) * stride, &screen[i]);
+    } else if (vertexShader_) {
+        std::vector<ShadedVertex> shaded;
+        if (!RunVertexShader(vertices, vertexCount, stride, &shaded)) return D3DERR_INVALIDCALL;
+        clip.resize(vertexCount);
+        for (UINT i = 0; i < vertexCount; ++i) clip[i] = ToClipVertex(shaded[i]);
     } else {
         clip.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i) clip[i] = FetchVertex(layout, vertices + size_t(i) * stride, wvp);
@@ -99,49 +96,22 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
         ClipAndMap(seg, 2, map, &clipped);
         if (clipped.size() == 2) RasterLine(st, clipped[0], clipped[1], clipped[0]);
     };
-    // Triangle p's corners in drawing order.
-    auto corners = [&](UINT p, UINT out[3]) {
-        if (type == D3DPT_TRIANGLELIST) out[0] = index(3 * p), out[1] = index(3 * p + 1), out[2] = index(3 * p + 2);
-        else if (type == D3DPT_TRIANGLEFAN) out[0] = index(0), out[1] = index(p + 1), out[2] = index(p + 2);
-        else if (p % 2 == 0) out[0] = index(p), out[1] = index(p + 1), out[2] = index(p + 2);
-        else out[0] = index(p), out[1] = index(p + 2), out[2] = index(p + 1);
-    };
-    // Flat shading takes the first vertex of a list or strip triangle, the second of a fan's.
-    auto flatCorner = [&](const UINT c[3]) { return type == D3DPT_TRIANGLEFAN ? c[1] : c[0]; };
     // Sprites come as pairs of triangles forming a rectangle: drawn as one.
     auto rectanglePair = [&](UINT p) {
         if (!layout.pretransformed || p + 1 >= primitiveCount) return false;
         UINT i[3], j[3];
-        corners(p, i);
-        corners(p + 1, j);
+        TriangleCorners(type, p, index, i);
+        TriangleCorners(type, p + 1, index, j);
         const ScreenVertex* first[3] = {&screen[i[0]], &screen[i[1]], &screen[i[2]]};
         const ScreenVertex* second[3] = {&screen[j[0]], &screen[j[1]], &screen[j[2]]};
-        const ScreenVertex* flat[2] = {&screen[flatCorner(i)], &screen[flatCorner(j)]};
+        const ScreenVertex* flat[2] = {&screen[FlatCorner(type, i)], &screen[FlatCorner(type, j)]};
         return RasterRectanglePair(st, first, second, flat);
     };
-    for (UINT p = 0; p < primitiveCount; ++p) {
-        switch (type) {
-            case D3DPT_TRIANGLELIST:
-            case D3DPT_TRIANGLESTRIP:
-            case D3DPT_TRIANGLEFAN: {
-                if (rectanglePair(p)) {
-                    ++p;
-                    break;
-                }
-                UINT c[3];
-                corners(p, c);
-                triangle(c[0], c[1], c[2], flatCorner(c));
-                break;
-            }
-            case D3DPT_LINELIST: line(index(2 * p), index(2 * p + 1)); break;
-            case D3DPT_LINESTRIP: line(index(p), index(p + 1)); break;
-            default: {
-                const UINT i = index(p);
-                if (layout.pretransformed) RasterPoint(st, screen[i]);
-                else if (InsideClipVolume(clip[i])) RasterPoint(st, MapToScreen(clip[i], map));
-            }
-        }
-    }
+    auto point = [&](UINT i) {
+        if (layout.pretransformed) RasterPoint(st, screen[i]);
+        else if (InsideClipVolume(clip[i])) RasterPoint(st, MapToScreen(clip[i], map));
+    };
+    AssemblePrimitives(type, primitiveCount, index, triangle, line, point, rectanglePair);
     renderTarget_->Touch();
     return D3D_OK;
 }
@@ -162,7 +132,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
         (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32))
         return D3DERR_INVALIDCALL;
     for (UINT i = 0; i < count; ++i) {
-        const uint32_t v = IndexAt(indices, indexFormat, i);
+        const uint32_t v = IndexList::At(indices, indexFormat, i);
         if (v < minIndex || v - minIndex >= numVertices) return D3DERR_INVALIDCALL;
     }
     ReplaceRef<VertexBuffer>(stream_, nullptr);
@@ -195,7 +165,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, 
         return D3DERR_INVALIDCALL;
     const uint8_t* indexData = indices_->Bytes() + size_t(startIndex) * indexBytes;
     for (UINT i = 0; i < count; ++i) {
-        const uint32_t v = IndexAt(indexData, format, i);
+        const uint32_t v = IndexList::At(indexData, format, i);
         if (v < minIndex || v - minIndex >= numVertices) return D3DERR_INVALIDCALL;
     }
     return Draw(type, primitiveCount, stream_->Bytes() + streamOffset_ + size_t(first) * streamStride_, numVertices,

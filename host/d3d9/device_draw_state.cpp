@@ -127,6 +127,29 @@ void ChooseFastPath(DrawState* st) {
 
 }  // namespace
 
+void Device::FillSampler(int s, bool withTexture, StageSampler* smp) const {
+    const DWORD* m = samplerStates_[s];
+    smp->addressU = m[D3DSAMP_ADDRESSU];
+    smp->addressV = m[D3DSAMP_ADDRESSV];
+    smp->border = m[D3DSAMP_BORDERCOLOR];
+    smp->magFilter = m[D3DSAMP_MAGFILTER];
+    smp->minFilter = m[D3DSAMP_MINFILTER];
+    smp->mipFilter = m[D3DSAMP_MIPFILTER];
+    std::memcpy(&smp->lodBias, &m[D3DSAMP_MIPMAPLODBIAS], 4);
+    smp->maxLevel = int(std::min<DWORD>(m[D3DSAMP_MAXMIPLEVEL], 15));
+    smp->levelCount = 0;
+    Texture* tex = textures_[s];
+    if (!tex || !withTexture) return;
+    smp->levelCount = int(std::min<UINT>(tex->GetLevelCount(), 16));
+    for (int i = 0; i < smp->levelCount; ++i) {
+        Surface* level = tex->Level(UINT(i));
+        TexelLevel& l = smp->levels[i];
+        l.texels = level->ArgbView(&l.alphaOr, &l.pitch);
+        l.width = int32_t(level->Width());
+        l.height = int32_t(level->Height());
+    }
+}
+
 bool Device::BuildDrawState(DrawState* st) {
     Surface* rt = renderTarget_;
     if (!rt) return false;
@@ -159,7 +182,7 @@ bool Device::BuildDrawState(DrawState* st) {
     st->fillMode = rs[D3DRS_FILLMODE];
     st->gouraud = rs[D3DRS_SHADEMODE] != D3DSHADE_FLAT;
     st->stageCount = 0;
-    while (st->stageCount < kMaxStages && stageStates_[st->stageCount][D3DTSS_COLOROP] != D3DTOP_DISABLE)
+    while (!pixelShader_ && st->stageCount < kMaxStages && stageStates_[st->stageCount][D3DTSS_COLOROP] != D3DTOP_DISABLE)
         ++st->stageCount;
     for (int s = 0; s < st->stageCount; ++s) {
         const DWORD* t = stageStates_[s];
@@ -175,31 +198,13 @@ bool Device::BuildDrawState(DrawState* st) {
         o.resultArg = t[D3DTSS_RESULTARG];
         o.texSet = int(std::min<DWORD>(t[D3DTSS_TEXCOORDINDEX] & 0xFFFF, kMaxTexCoordSets - 1));
         st->stageUsesTexture[s] = ReadsTexture(o);
-        StageSampler& smp = st->samplers[s];
-        const DWORD* m = samplerStates_[s];
-        smp.addressU = m[D3DSAMP_ADDRESSU];
-        smp.addressV = m[D3DSAMP_ADDRESSV];
-        smp.border = m[D3DSAMP_BORDERCOLOR];
-        smp.magFilter = m[D3DSAMP_MAGFILTER];
-        smp.minFilter = m[D3DSAMP_MINFILTER];
-        smp.mipFilter = m[D3DSAMP_MIPFILTER];
-        std::memcpy(&smp.lodBias, &m[D3DSAMP_MIPMAPLODBIAS], 4);
-        smp.maxLevel = int(std::min<DWORD>(m[D3DSAMP_MAXMIPLEVEL], 15));
-        smp.levelCount = 0;
-        Texture* tex = textures_[s];
-        if (tex && st->stageUsesTexture[s]) {
-            smp.levelCount = int(std::min<UINT>(tex->GetLevelCount(), 16));
-            for (int i = 0; i < smp.levelCount; ++i) {
-                Surface* level = tex->Level(UINT(i));
-                TexelLevel& l = smp.levels[i];
-                l.texels = level->ArgbView(&l.alphaOr, &l.pitch);
-                l.width = int32_t(level->Width());
-                l.height = int32_t(level->Height());
-            }
-        }
+        FillSampler(s, st->stageUsesTexture[s], &st->samplers[s]);
     }
+    // A pixel shader replaces the texture stages and samples through its declared samplers.
+    if (pixelShader_)
+        for (int s = 0; s < kShaderSamplers; ++s) FillSampler(s, pixelShader_->Program().samplers >> s & 1, &st->samplers[s]);
     st->textureFactor = rs[D3DRS_TEXTUREFACTOR];
-    st->addSpecular = rs[D3DRS_SPECULARENABLE] && (fvf_ & D3DFVF_SPECULAR);
+    st->addSpecular = rs[D3DRS_SPECULARENABLE] && !pixelShader_ && (vertexShader_ || (fvf_ & D3DFVF_SPECULAR));
     FillAlphaPass(rs[D3DRS_ALPHATESTENABLE] != 0, rs[D3DRS_ALPHAFUNC], rs[D3DRS_ALPHAREF] & 255, st->alphaPass);
     st->alphaPassFrom = AlphaPassFrom(st->alphaPass);
     st->blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
@@ -217,7 +222,7 @@ bool Device::BuildDrawState(DrawState* st) {
     const DWORD cw = rs[D3DRS_COLORWRITEENABLE];
     st->writeMask = (cw & D3DCOLORWRITEENABLE_RED ? 0x00FF0000u : 0) | (cw & D3DCOLORWRITEENABLE_GREEN ? 0xFF00u : 0) |
                     (cw & D3DCOLORWRITEENABLE_BLUE ? 0xFFu : 0) | (cw & D3DCOLORWRITEENABLE_ALPHA ? 0xFF000000u : 0);
-    ChooseFastPath(st);
+    if (!pixelShader_) ChooseFastPath(st);
     if (st->fast) ChooseFastFunctions(st);
     return st->clipX0 < st->clipX1 && st->clipY0 < st->clipY1;
 }

@@ -1,5 +1,7 @@
-// The device's shader side: shader objects made from checked bytecode, vertex
-// declarations, and what is bound. Draws run the fixed-function pipeline only.
+// The device's shader side: shader objects made from checked and decoded bytecode, vertex
+// declarations, and what is bound.
+#include <string>
+
 #include "host/d3d9/caps.h"
 #include "host/d3d9/device.h"
 #include "host/d3d9/resource_make.h"
@@ -18,7 +20,13 @@ HRESULT CreateShader(const DWORD* function, size_t maxBytes, DWORD capsVersion, 
     const DWORD version = function[0];
     if ((version >> 16) != (capsVersion >> 16) || (version & 0xFFFF) > (capsVersion & 0xFFFF))
         return D3DERR_INVALIDCALL;
-    return MakeResource(out, function, bytes);
+    ShaderProgram program;
+    std::string why;
+    if (!DecodeShader({function, bytes / sizeof(DWORD)}, &program, &why)) {
+        OutputDebugStringA(("Direct3D9: shader refused: " + why + "\n").c_str());
+        return D3DERR_INVALIDCALL;
+    }
+    return MakeResource(out, function, bytes, std::move(program));
 }
 
 D3DCAPS9 Caps() {
@@ -78,13 +86,6 @@ HRESULT Device::GetVertexDeclaration(VertexDeclaration** declaration) {
     if (!declaration) return D3DERR_INVALIDCALL;
     if ((*declaration = declaration_)) declaration_->AddRef();
     return D3D_OK;
-}
-
-bool Device::ShaderBoundForDraw() const {
-    if (!vertexShader_ && !pixelShader_) return false;
-    OutputDebugStringA("Direct3D9: draw refused: a programmable shader is bound, and this device draws with the "
-                       "fixed-function pipeline only\n");
-    return true;
 }
 
 void Device::ReleaseShaderBindings() {

@@ -225,11 +225,15 @@ void ShadePixel(const DrawState& st, const StageLod* lods, const PixelInput& in,
             rgb |= uint32_t(std::min(255u, Channel(color, i) + Channel(in.specular, i))) << (8 * i);
         color = (color & 0xFF000000u) | rgb;
     }
+    OutputPixel(st, color, in.z, x, y);
+}
+
+void OutputPixel(const DrawState& st, uint32_t color, float z, int x, int y) {
     if (!st.alphaPass[color >> 24]) return;
     if (st.depthTest) {
         float& stored = st.depth[size_t(y) * st.depthPitch + size_t(x)];
-        if (!DepthPasses(st.depthFunc, in.z, stored)) return;
-        if (st.depthWrite) stored = in.z;
+        if (!DepthPasses(st.depthFunc, z, stored)) return;
+        if (st.depthWrite) stored = z;
     }
     uint8_t* p = st.target + size_t(y) * st.targetPitch + size_t(x) * size_t(st.targetBytes);
     const uint32_t old = ReadPixelArgb(st.targetFormat, p);

@@ -26,6 +26,10 @@ uint32_t SampleTexture(const StageSampler& sampler, const StageLod& lod, int64_t
 // Shades and writes pixel (x, y), which must lie inside the clip rectangle.
 void ShadePixel(const DrawState& state, const StageLod* lods, const PixelInput& in, int x, int y);
 
+// The back end of a pixel inside the clip rectangle: alpha test, depth test, blending,
+// the colour write mask and the write, for a colour from the texture stages or a shader.
+void OutputPixel(const DrawState& state, uint32_t color, float z, int x, int y);
+
 // The blend of a source pixel over a destination pixel under the state's factors.
 uint32_t BlendPixel(const DrawState& state, uint32_t src, uint32_t dst);
 

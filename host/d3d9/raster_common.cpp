@@ -10,6 +10,8 @@ namespace {
 
 double ChannelOf(uint32_t c, int i) { return double((c >> (8 * (i % 4))) & 255); }
 
+}  // namespace
+
 Plane MakePlane(const double x[3], const double y[3], double det, double a0, double a1, double a2) {
     Plane p;
     p.base = a0;
@@ -20,7 +22,15 @@ Plane MakePlane(const double x[3], const double y[3], double det, double a0, dou
     return p;
 }
 
-StageLod ChooseLod(const StageSampler& s, double dudx, double dvdx, double dudy, double dvdy) {
+PlaneCorners::PlaneCorners(const int64_t X[3], const int64_t Y[3]) {
+    for (int i = 0; i < 3; ++i) {
+        x[i] = double(X[i]) / double(kSubPixels);
+        y[i] = double(Y[i]) / double(kSubPixels);
+    }
+    det = double((X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0])) / double(kSubPixels * kSubPixels);
+}
+
+StageLod ChooseLod(const StageSampler& s, double dudx, double dvdx, double dudy, double dvdy, double bias) {
     StageLod lod;
     // With one filter for both and no mip levels to pick, the scale changes nothing (and
     // this runs for every sprite).
@@ -30,7 +40,7 @@ StageLod ChooseLod(const StageSampler& s, double dudx, double dvdx, double dudy,
         return lod;
     }
     const double rho = std::max(std::hypot(dudx, dvdx), std::hypot(dudy, dvdy));
-    const double level = (rho > 0 ? std::log2(rho) : -100.0) + s.lodBias;
+    const double level = (rho > 0 ? std::log2(rho) : -100.0) + s.lodBias + bias;
     const bool minify = level > 0;
     lod.linear = (minify ? s.minFilter : s.magFilter) >= D3DTEXF_LINEAR;
     int chosen = 0;
@@ -39,6 +49,8 @@ StageLod ChooseLod(const StageSampler& s, double dudx, double dvdx, double dudy,
     lod.level = std::clamp(chosen, 0, std::max(0, s.levelCount - 1));
     return lod;
 }
+
+namespace {
 
 uint32_t ColorFromChannels(const double* values) {
     uint32_t c = 0;
@@ -57,13 +69,10 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
                           const ScreenVertex& c, const ScreenVertex& flat, const int64_t X[3],
                           const int64_t Y[3], int firstRow) {
     const ScreenVertex* v[3] = {&a, &b, &c};
-    double x[3], y[3];
-    for (int i = 0; i < 3; ++i) {
-        x[i] = double(X[i]) / double(kSubPixels);
-        y[i] = double(Y[i]) / double(kSubPixels);
-    }
-    const double det = double((X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0])) /
-                       double(kSubPixels * kSubPixels);
+    const PlaneCorners corners(X, Y);
+    const double* x = corners.x;
+    const double* y = corners.y;
+    const double det = corners.det;
     affine = a.rhw == b.rhw && a.rhw == c.rhw;
     if (!affine && !(a.rhw > 0 && b.rhw > 0 && c.rhw > 0)) return false;
     const double w[3] = {affine ? 1.0 : a.rhw, affine ? 1.0 : b.rhw, affine ? 1.0 : c.rhw};

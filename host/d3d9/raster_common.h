@@ -1,8 +1,10 @@
 // Triangle set-up shared by the general and the fast spans: snapped positions, the
 // attribute planes, per-stage mip level choice and the fixed-point stepping.
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 
 #include "host/d3d9/draw_state.h"
 #include "host/d3d9/fast_span.h"
@@ -41,6 +43,16 @@ struct Plane {
     double base, dx, dy, x0, y0;
     double At(int px, int py) const { return base + dx * (px - x0) + dy * (py - y0); }
 };
+
+// A triangle's snapped corners in pixels, and twice its signed area, for MakePlane.
+struct PlaneCorners {
+    double x[3], y[3], det;
+    PlaneCorners(const int64_t X[3], const int64_t Y[3]);
+};
+
+// The plane through three values at the corners (x[i], y[i]); `det` is twice the
+// triangle's signed area.
+Plane MakePlane(const double x[3], const double y[3], double det, double a0, double a1, double a2);
 
 struct TriangleSetup {
     bool affine = true;      // every vertex has the same rhw
@@ -136,11 +148,70 @@ struct EdgeWalk {
     }
 };
 
+// Calls pixel(t, x, y) for each pixel a line from (ax, ay) to (bx, by) covers under the
+// diamond-exit rule inside the clip rectangle, `t` its place along the line (0 to 1).
+template <class Pixel>
+void WalkLine(const DrawState& st, float ax, float ay, float bx, float by, Pixel pixel) {
+    int64_t X0, Y0, X1, Y1;
+    if (!SnapPosition(ax, &X0) || !SnapPosition(ay, &Y0) || !SnapPosition(bx, &X1) || !SnapPosition(by, &Y1))
+        return;
+    if (X0 == X1 && Y0 == Y1) return;
+    // Work along the major axis, in the direction of travel (mirrored so it increases).
+    const bool xMajor = std::llabs(X1 - X0) >= std::llabs(Y1 - Y0);
+    const double s = double(kSubPixels);
+    double m0 = double(xMajor ? X0 : Y0) / s, m1 = double(xMajor ? X1 : Y1) / s;
+    const double n0 = double(xMajor ? Y0 : X0) / s, n1 = double(xMajor ? Y1 : X1) / s;
+    const int dir = m1 > m0 ? 1 : -1;
+    m0 *= dir;
+    m1 *= dir;
+    const double slope = (n1 - n0) / (m1 - m0);
+    // Only columns (rows for steep lines) inside the clip rectangle are visited.
+    const int clipLow = xMajor ? st.clipX0 : st.clipY0, clipHigh = (xMajor ? st.clipX1 : st.clipY1) - 1;
+    const int mLow = dir > 0 ? clipLow : -clipHigh, mHigh = dir > 0 ? clipHigh : -clipLow;
+    const int first = std::max(int(std::ceil(m0 - 0.5)), mLow), last = std::min(int(std::floor(m1 + 0.5)), mHigh);
+    for (int pm = first; pm <= last; ++pm) {
+        const double nc = n0 + slope * (pm - m0);
+        const int pn = int(std::floor(nc + 0.5));
+        const double e = nc - pn;
+        // Where the line leaves the diamond |dm| + |dn| < 0.5 around (pm, pn).
+        double exit = (0.5 - e) / (1.0 + slope);
+        if (!(1.0 + slope > 0) || e + slope * exit < 0) exit = (0.5 + e) / (1.0 - slope);
+        const double exitAt = pm + exit;
+        if (!(m0 < exitAt && m1 >= exitAt)) continue;
+        const int x = xMajor ? pm * dir : pn, y = xMajor ? pn : pm * dir;
+        if (x < st.clipX0 || x >= st.clipX1 || y < st.clipY0 || y >= st.clipY1) continue;
+        pixel(std::clamp((pm - m0) / (m1 - m0), 0.0, 1.0), x, y);
+    }
+}
+
+// The pixel a point at (x, y) covers; false when it lies outside the clip rectangle.
+inline bool PointPixel(const DrawState& st, float x, float y, int* px, int* py) {
+    if (!(std::fabs(x) < kMaxScreenCoordinate && std::fabs(y) < kMaxScreenCoordinate)) return false;
+    *px = int(std::ceil(x - 0.5f));
+    *py = int(std::ceil(y - 0.5f));
+    return *px >= st.clipX0 && *px < st.clipX1 && *py >= st.clipY0 && *py < st.clipY1;
+}
+
+// The mip level and filter a sampler takes for texture coordinate slopes given in texels
+// of level 0 per pixel; `bias` adds to the sampler's level bias.
+StageLod ChooseLod(const StageSampler& s, double dudx, double dvdx, double dudy, double dvdy, double bias = 0);
+
 // The rows a shape from `minY` to `maxY` (1/256 pixels) may cover inside the clip
 // rectangle, y0..y1; false for none.
 bool RowsOf(const DrawState& st, int64_t minY, int64_t maxY, int* y0, int* y1);
 // The columns of the current row inside the clip rectangle and every edge; false for none.
 bool RowSpan(const DrawState& st, const EdgeWalk* edges, int count, int* x0, int* x1);
+
+// Calls span(x0, x1, y) for the pixels of rows y0..y1 inside the convex shape whose
+// clockwise edges were set up at row y0, clipped to the clip rectangle.
+template <class Span>
+void ForEachSpan(const DrawState& st, EdgeWalk* edges, int count, int y0, int y1, Span span) {
+    for (int y = y0; y <= y1; ++y) {
+        int x0, x1;
+        if (RowSpan(st, edges, count, &x0, &x1)) span(x0, x1, y);
+        for (int i = 0; i < count; ++i) edges[i].Step();
+    }
+}
 
 // A solid triangle as drawn: corners snapped and turned clockwise, its rows, and its
 // set-up from the first of them.

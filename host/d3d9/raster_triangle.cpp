@@ -127,11 +127,7 @@ bool RowSpan(const DrawState& st, const EdgeWalk* edges, int count, int* x0, int
 
 void ShadeEdges(const DrawState& st, const TriangleSetup& t, FastSpan& fast, EdgeWalk* edges, int count, int y0,
                 int y1) {
-    for (int y = y0; y <= y1; ++y) {
-        int x0, x1;
-        if (RowSpan(st, edges, count, &x0, &x1)) ShadeSpan(st, t, fast, x0, x1, y);
-        for (int i = 0; i < count; ++i) edges[i].Step();
-    }
+    ForEachSpan(st, edges, count, y0, y1, [&](int x0, int x1, int y) { ShadeSpan(st, t, fast, x0, x1, y); });
 }
 
 namespace {

@@ -53,8 +53,8 @@ size_t MeasureShaderCode(const DWORD* tokens, size_t maxBytes) {
 
 ShaderObjectCounts LiveShaderObjects() { return {g_vertexShaders.load(), g_pixelShaders.load(), g_declarations.load()}; }
 
-ShaderObject::ShaderObject(const DWORD* tokens, size_t bytes, std::atomic<int>* live)
-    : code_(tokens, tokens + bytes / sizeof(DWORD)), live_(live) {
+ShaderObject::ShaderObject(const DWORD* tokens, size_t bytes, ShaderProgram program, std::atomic<int>* live)
+    : code_(tokens, tokens + bytes / sizeof(DWORD)), program_(std::move(program)), live_(live) {
     ++*live_;
 }
 
@@ -71,8 +71,10 @@ HRESULT ShaderObject::GetFunction(void* data, UINT* bytes) const {
     return D3D_OK;
 }
 
-VertexShader::VertexShader(const DWORD* tokens, size_t bytes) : ShaderObject(tokens, bytes, &g_vertexShaders) {}
-PixelShader::PixelShader(const DWORD* tokens, size_t bytes) : ShaderObject(tokens, bytes, &g_pixelShaders) {}
+VertexShader::VertexShader(const DWORD* tokens, size_t bytes, ShaderProgram program)
+    : ShaderObject(tokens, bytes, std::move(program), &g_vertexShaders) {}
+PixelShader::PixelShader(const DWORD* tokens, size_t bytes, ShaderProgram program)
+    : ShaderObject(tokens, bytes, std::move(program), &g_pixelShaders) {}
 
 VertexDeclaration::VertexDeclaration(std::vector<D3DVERTEXELEMENT9> elements) : elements_(std::move(elements)) {
     ++g_declarations;

@@ -1,12 +1,12 @@
-// Shader objects and vertex declarations. The device runs the fixed-function pipeline
-// only: it checks shader bytecode and declarations as a driver would and keeps them, so
-// a program can make, bind and release them, but it draws nothing while one is bound.
+// Shader objects and vertex declarations: bytecode and declarations checked as a driver
+// would, and each shader kept with its code decoded for the interpreter.
 #pragma once
 #include <atomic>
 #include <cstddef>
 #include <vector>
 
 #include "host/d3d9/resources.h"
+#include "host/d3d9/shader_program.h"
 #include "host/d3d9/shader_types.h"
 
 namespace host {
@@ -26,25 +26,27 @@ ShaderObjectCounts LiveShaderObjects();
 // A shader object keeps a copy of its code (read back with GetFunction).
 class ShaderObject : public Unknown {
 public:
-    ShaderObject(const DWORD* tokens, size_t bytes, std::atomic<int>* live);
+    ShaderObject(const DWORD* tokens, size_t bytes, ShaderProgram program, std::atomic<int>* live);
     ~ShaderObject() override;
     // With null data only the size is returned.
     HRESULT GetFunction(void* data, UINT* bytes) const;
     DWORD Version() const { return code_.empty() ? 0 : code_[0]; }
+    const ShaderProgram& Program() const { return program_; }
 
 private:
     std::vector<DWORD> code_;
+    ShaderProgram program_;
     std::atomic<int>* live_;
 };
 
 class VertexShader : public ShaderObject {
 public:
-    VertexShader(const DWORD* tokens, size_t bytes);
+    VertexShader(const DWORD* tokens, size_t bytes, ShaderProgram program);
 };
 
 class PixelShader : public ShaderObject {
 public:
-    PixelShader(const DWORD* tokens, size_t bytes);
+    PixelShader(const DWORD* tokens, size_t bytes, ShaderProgram program);
 };
 
 class VertexDeclaration : public Unknown {
@@ -53,6 +55,7 @@ public:
     ~VertexDeclaration() override;
     // The elements with the end marker; with null elements only the count is returned.
     HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) const;
+    const std::vector<D3DVERTEXELEMENT9>& Elements() const { return elements_; }
 
 private:
     std::vector<D3DVERTEXELEMENT9> elements_;

@@ -23,9 +23,19 @@ uint32_t ReadU32(const uint8_t* p) {
     return v;
 }
 
-// Signed distance of a vertex to each clip plane (inside when >= 0).
-float PlaneDistance(const ClipVertex& v, int plane) {
-    const float x = v.pos[0], y = v.pos[1], z = v.pos[2], w = v.pos[3];
+uint32_t LerpColor(uint32_t a, uint32_t b, float t) {
+    uint32_t out = 0;
+    for (int i = 0; i < 32; i += 8) {
+        const float ca = float((a >> i) & 255), cb = float((b >> i) & 255);
+        out |= uint32_t(std::clamp(std::lround(ca + (cb - ca) * t), 0L, 255L)) << i;
+    }
+    return out;
+}
+
+}  // namespace
+
+float ClipPlaneDistance(const float pos[4], int plane) {
+    const float x = pos[0], y = pos[1], z = pos[2], w = pos[3];
     switch (plane) {
         case 0: return z;
         case 1: return w - z;
@@ -36,18 +46,8 @@ float PlaneDistance(const ClipVertex& v, int plane) {
         default: return w - kMinW;
     }
 }
-constexpr int kPlaneCount = 7;
 
-uint32_t LerpColor(uint32_t a, uint32_t b, float t) {
-    uint32_t out = 0;
-    for (int i = 0; i < 32; i += 8) {
-        const float ca = float((a >> i) & 255), cb = float((b >> i) & 255);
-        out |= uint32_t(std::clamp(std::lround(ca + (cb - ca) * t), 0L, 255L)) << i;
-    }
-    return out;
-}
-
-ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
+ClipVertex LerpVertex(const ClipVertex& a, const ClipVertex& b, float t) {
     ClipVertex v;
     for (int i = 0; i < 4; ++i) v.pos[i] = a.pos[i] + (b.pos[i] - a.pos[i]) * t;
     v.diffuse = LerpColor(a.diffuse, b.diffuse, t);
@@ -56,8 +56,6 @@ ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
         for (int k = 0; k < 2; ++k) v.tc[s][k] = a.tc[s][k] + (b.tc[s][k] - a.tc[s][k]) * t;
     return v;
 }
-
-}  // namespace
 
 FvfLayout DecodeFvf(DWORD fvf) {
     FvfLayout l;
@@ -124,19 +122,28 @@ void FetchPretransformed(const FvfLayout& l, const uint8_t* p, ScreenVertex* s) 
     ReadTexCoords(l, p, s->tc);
 }
 
-bool InsideClipVolume(const ClipVertex& v) {
-    for (int p = 0; p < kPlaneCount; ++p)
-        if (!(PlaneDistance(v, p) >= 0)) return false;
+bool InsideClipVolume(const float pos[4]) {
+    for (int p = 0; p < kClipPlaneCount; ++p)
+        if (!(ClipPlaneDistance(pos, p) >= 0)) return false;
     return true;
 }
 
+void MapPosition(const float pos[4], const ViewportMap& map, float out[4]) {
+    const float rhw = 1.0f / pos[3];
+    out[0] = map.x + (1.0f + pos[0] * rhw) * map.width * 0.5f;
+    out[1] = map.y + (1.0f - pos[1] * rhw) * map.height * 0.5f;
+    out[2] = map.minZ + pos[2] * rhw * (map.maxZ - map.minZ);
+    out[3] = rhw;
+}
+
 ScreenVertex MapToScreen(const ClipVertex& v, const ViewportMap& map) {
-    const float rhw = 1.0f / v.pos[3];
+    float p[4];
+    MapPosition(v.pos, map, p);
     ScreenVertex s;
-    s.x = map.x + (1.0f + v.pos[0] * rhw) * map.width * 0.5f;
-    s.y = map.y + (1.0f - v.pos[1] * rhw) * map.height * 0.5f;
-    s.z = map.minZ + v.pos[2] * rhw * (map.maxZ - map.minZ);
-    s.rhw = rhw;
+    s.x = p[0];
+    s.y = p[1];
+    s.z = p[2];
+    s.rhw = p[3];
     s.diffuse = v.diffuse;
     s.specular = v.specular;
     std::memcpy(s.tc, v.tc, sizeof(s.tc));
@@ -145,22 +152,8 @@ ScreenVertex MapToScreen(const ClipVertex& v, const ViewportMap& map) {
 
 void ClipAndMap(const ClipVertex* in, int count, const ViewportMap& map, std::vector<ScreenVertex>* out) {
     out->clear();
-    std::vector<ClipVertex> poly(in, in + count), next;
-    for (int p = 0; p < kPlaneCount && !poly.empty(); ++p) {
-        next.clear();
-        const size_t n = poly.size();
-        const size_t edges = count == 2 ? 1 : n;
-        for (size_t i = 0; i < edges; ++i) {
-            const ClipVertex& a = poly[i];
-            const ClipVertex& b = poly[(i + 1) % n];
-            const float da = PlaneDistance(a, p), db = PlaneDistance(b, p);
-            if (da >= 0) next.push_back(a);
-            if ((da >= 0) != (db >= 0) && std::isfinite(da) && std::isfinite(db))
-                next.push_back(Lerp(a, b, da / (da - db)));
-            if (count == 2 && db >= 0) next.push_back(b);
-        }
-        poly.swap(next);
-    }
+    std::vector<ClipVertex> poly;
+    ClipPolygon(in, count, &poly);
     for (const ClipVertex& v : poly) out->push_back(MapToScreen(v, map));
 }
 

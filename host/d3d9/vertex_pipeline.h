@@ -2,6 +2,7 @@
 // fetching, the world-view-projection transform, clipping in homogeneous space and the
 // viewport mapping.
 #pragma once
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -37,11 +38,43 @@ struct ViewportMap {
     float x = 0, y = 0, width = 1, height = 1, minZ = 0, maxZ = 1;
 };
 
-// Clips a polygon (3 vertices) or a line (2) against the near and far planes and a guard
-// band, and maps what remains to the screen. `out` receives the polygon's vertices.
+// Signed distance of a clip-space position to clip plane `plane` (inside when >= 0): the
+// near and far planes, a guard band and w > 0.
+float ClipPlaneDistance(const float pos[4], int plane);
+constexpr int kClipPlaneCount = 7;
+ClipVertex LerpVertex(const ClipVertex& a, const ClipVertex& b, float t);
+
+// Clips a polygon (3 vertices) or a line (2) of any vertex kind with a `pos` and a
+// LerpVertex against the clip planes; `poly` receives what remains.
+template <class V>
+void ClipPolygon(const V* in, int count, std::vector<V>* poly) {
+    poly->assign(in, in + count);
+    std::vector<V> next;
+    for (int p = 0; p < kClipPlaneCount && !poly->empty(); ++p) {
+        next.clear();
+        const size_t n = poly->size();
+        const size_t edges = count == 2 ? 1 : n;
+        for (size_t i = 0; i < edges; ++i) {
+            const V& a = (*poly)[i];
+            const V& b = (*poly)[(i + 1) % n];
+            const float da = ClipPlaneDistance(a.pos, p), db = ClipPlaneDistance(b.pos, p);
+            if (da >= 0) next.push_back(a);
+            if ((da >= 0) != (db >= 0) && std::isfinite(da) && std::isfinite(db))
+                next.push_back(LerpVertex(a, b, da / (da - db)));
+            if (count == 2 && db >= 0) next.push_back(b);
+        }
+        poly->swap(next);
+    }
+}
+
+// Clips as ClipPolygon does and maps what remains to the screen. `out` receives the
+// polygon's vertices.
 void ClipAndMap(const ClipVertex* in, int count, const ViewportMap& map, std::vector<ScreenVertex>* out);
-bool InsideClipVolume(const ClipVertex& v);
+bool InsideClipVolume(const float pos[4]);
+inline bool InsideClipVolume(const ClipVertex& v) { return InsideClipVolume(v.pos); }
 ScreenVertex MapToScreen(const ClipVertex& v, const ViewportMap& map);
+// The screen position (x, y, z, rhw) of a clip-space position.
+void MapPosition(const float pos[4], const ViewportMap& map, float out[4]);
 
 D3DMATRIX MultiplyMatrices(const D3DMATRIX& a, const D3DMATRIX& b);
 

@@ -1,11 +1,11 @@
 // The device's shader side: shader model 2 caps behind the host setting, bytecode checked
-// before a shader object is made, declarations checked up to their end marker, draws
-// refused while a shader is bound, and volume textures locked by box and copied.
+// before a shader object is made, declarations checked up to their end marker, a bound
+// pixel shader taking the stages' place, and volume textures locked by box and copied.
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "device_fixture.h"
+#include "shader_code.h"
 #include "host/debug_output.h"
 #include "tools/shader_pack/shader_tokens.h"
 
@@ -26,17 +26,7 @@ std::vector<uint32_t> ValidPixelCode() {
     return TokenWriter(kPixelShader20).DclPixelInput(kInput, 0).Op(kMov, {Dest(kColorOut, 0), Src(kInput, 0)}).End();
 }
 
-class ShaderDeviceTest : public DeviceTest {
-protected:
-    void SetUp() override {
-        ResetD3D9Host();
-        D3D9Settings().shaderModel2 = true;
-        DeviceTest::SetUp();
-        D3D9Settings().shaderModel2 = true;
-    }
-    std::string debugText;
-    static void Capture(const char* text, void* self) { static_cast<ShaderDeviceTest*>(self)->debugText += text; }
-};
+using ShaderDeviceTest = ShaderDrawTest;
 
 TEST_F(ShaderDeviceTest, CapsReportShaderModel2OnlyWithTheSetting) {
     D3DCAPS9 caps;
@@ -109,22 +99,23 @@ TEST_F(ShaderDeviceTest, BytecodeIsCheckedBeforeAShaderIsMade) {
     EXPECT_EQ(MeasureShaderCode(good.data(), good.size() * 4 - 4), 0u);
 }
 
-TEST_F(ShaderDeviceTest, DrawsAreRefusedAndLoggedWhileAShaderIsBound) {
+TEST_F(ShaderDeviceTest, ABoundPixelShaderDrawsInPlaceOfTheStages) {
     PixelShader* ps = nullptr;
     ASSERT_EQ(dev->CreatePixelShader(ValidPixelCode().data(), ValidPixelCode().size() * 4, &ps), D3D_OK);
-    SetDebugOutputSink(&Capture, this);
     UseDiffuseOnly();
     TLVertex quad[6];
     Quad(quad, 0, 0, 4, 4, 0xFF00FF00u);
+    // The stages would give the texture factor; the shader passes the vertex colour on.
+    dev->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    dev->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFF0000FFu);
     ASSERT_EQ(dev->SetPixelShader(ps), D3D_OK);
-    EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 2, quad), D3DERR_INVALIDCALL);
-    EXPECT_EQ(Pixel(1, 1) & 0xFFFFFF, 0u);
-    EXPECT_NE(debugText.find("draw refused"), std::string::npos);
-    // Unbinding it lets the fixed-function pipeline draw again.
-    ASSERT_EQ(dev->SetPixelShader(nullptr), D3D_OK);
     EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 2, quad), D3D_OK);
     EXPECT_EQ(Pixel(1, 1) & 0xFFFFFF, 0x00FF00u);
-    SetDebugOutputSink(nullptr, nullptr);
+    EXPECT_EQ(log.find("draw refused"), std::string::npos);
+    // Unbinding it gives the fixed-function stages back.
+    ASSERT_EQ(dev->SetPixelShader(nullptr), D3D_OK);
+    EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 2, quad), D3D_OK);
+    EXPECT_EQ(Pixel(1, 1) & 0xFFFFFF, 0x0000FFu);
     ps->Release();
 }
 

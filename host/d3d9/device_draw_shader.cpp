@@ -1,0 +1,140 @@
+// Drawing with programmable shaders: the vertex shader in place of the fixed-function
+// transform, and the pixel shader in place of the texture stages.
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+
+#include "host/d3d9/device.h"
+#include "host/d3d9/shader_vertex_input.h"
+#include "host/debug_output.h"
+
+namespace host {
+namespace {
+
+ShadedVertex FromFixedFunction(const float pos[4], uint32_t diffuse, uint32_t specular,
+                               const float tc[kMaxTexCoordSets][2]) {
+    ShadedVertex v;
+    std::copy(pos, pos + 4, v.pos);
+    v.attr[0] = ColorToVec4(diffuse);
+    v.attr[1] = ColorToVec4(specular);
+    for (int n = 0; n < kTexCoordRegs; ++n) v.attr[2 + n] = Vec4{{tc[n][0], tc[n][1], 0, 1}};
+    return v;
+}
+
+void MapShaded(const ViewportMap& map, ShadedVertex* v) {
+    float screen[4];
+    MapPosition(v->pos, map, screen);
+    std::copy(screen, screen + 4, v->pos);
+}
+
+void LogRefusal(const std::string& why) { OutputDebugStringA(("Direct3D9: draw refused: " + why + "\n").c_str()); }
+
+}  // namespace
+
+ClipVertex ToClipVertex(const ShadedVertex& v) {
+    ClipVertex c;
+    std::copy(v.pos, v.pos + 4, c.pos);
+    c.diffuse = Vec4ToColor(v.attr[0]);
+    c.specular = Vec4ToColor(v.attr[1]);
+    for (int n = 0; n < kMaxTexCoordSets; ++n) c.tc[n][0] = v.attr[2 + n][0], c.tc[n][1] = v.attr[2 + n][1];
+    return c;
+}
+
+bool Device::ShaderBoundForDraw() const {
+    if (!pixelShader_ || vertexShader_ || !declaration_) return false;
+    OutputDebugStringA("Direct3D9: draw refused: a pixel shader without a vertex shader reads its vertices "
+                       "through an FVF, and a vertex declaration is set\n");
+    return true;
+}
+
+bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, std::vector<ShadedVertex>* out) {
+    const ShaderProgram& vs = vertexShader_->Program();
+    const std::vector<D3DVERTEXELEMENT9> elements = declaration_ ? declaration_->Elements() : FvfElements(fvf_);
+    const UINT strides[1] = {stride};
+    std::vector<InputFetch> fetches;
+    std::string why;
+    if (!BindVertexInputs(vs, elements, strides, &fetches, &why)) {
+        LogRefusal(why);
+        return false;
+    }
+    ProgramConstants k;
+    k.Load(vs, vsConstF_, vsConstI_, vsConstB_);
+    out->resize(count);
+    ShaderRegisters regs;
+    for (UINT i = 0; i < count; ++i) {
+        // Outputs the program leaves unwritten read as zero.
+        regs = ShaderRegisters{};
+        const uint8_t* stream = vertices + size_t(i) * stride;
+        FetchVertexInputs(fetches, {&stream, 1}, &regs);
+        if (!RunShader(vs, k, regs, nullptr)) {
+            LogRefusal("the vertex shader ran past its instruction or call limits");
+            return false;
+        }
+        ShadedVertex& v = (*out)[i];
+        std::copy(regs.rastOut[0].v, regs.rastOut[0].v + 4, v.pos);
+        v.attr[0] = regs.attrOut[0];
+        v.attr[1] = regs.attrOut[1];
+        for (int n = 0; n < kTexCoordRegs; ++n) v.attr[2 + n] = regs.texOut[size_t(n)];
+    }
+    return true;
+}
+
+HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type,
+                                    UINT primitiveCount, const uint8_t* vertices, UINT vertexCount, UINT stride,
+                                    const IndexList& index) {
+    // The vertex stage: the vertex shader, or the fixed-function transform of the FVF's vertices.
+    std::vector<ShadedVertex> verts;
+    const bool onScreen = !vertexShader_ && layout.pretransformed;
+    if (vertexShader_) {
+        if (!RunVertexShader(vertices, vertexCount, stride, &verts)) return D3DERR_INVALIDCALL;
+    } else {
+        verts.resize(vertexCount);
+        const D3DMATRIX wvp = MultiplyMatrices(MultiplyMatrices(world_, view_), projection_);
+        for (UINT i = 0; i < vertexCount; ++i) {
+            const uint8_t* p = vertices + size_t(i) * stride;
+            if (onScreen) {
+                ScreenVertex s;
+                FetchPretransformed(layout, p, &s);
+                const float pos[4] = {s.x, s.y, s.z, s.rhw};
+                verts[i] = FromFixedFunction(pos, s.diffuse, s.specular, s.tc);
+            } else {
+                const ClipVertex c = FetchVertex(layout, p, wvp);
+                verts[i] = FromFixedFunction(c.pos, c.diffuse, c.specular, c.tc);
+            }
+        }
+    }
+    const ShaderProgram& ps = pixelShader_->Program();
+    ProgramConstants k;
+    k.Load(ps, psConstF_, psConstI_, psConstB_);
+    const PixelProgram pp{&ps, &k};
+    const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),
+                          viewport_.MinZ, viewport_.MaxZ};
+    // Clip-space primitives are clipped, then mapped to the screen.
+    std::vector<ShadedVertex> poly;
+    auto clipped = [&](std::initializer_list<UINT> corners) {
+        ShadedVertex in[3];
+        int n = 0;
+        for (UINT c : corners) in[n++] = verts[c];
+        if (onScreen) poly.assign(in, in + n);
+        else ClipPolygon(in, n, &poly);
+        if (!onScreen)
+            for (ShadedVertex& v : poly) MapShaded(map, &v);
+        return poly.size();
+    };
+    auto triangle = [&](UINT a, UINT b, UINT c, UINT flat) {
+        const size_t n = clipped({a, b, c});
+        for (size_t i = 2; i < n; ++i) RasterShaderTriangle(st, pp, poly[0], poly[i - 1], poly[i], verts[flat]);
+    };
+    auto line = [&](UINT a, UINT b) {
+        if (clipped({a, b}) == 2) RasterShaderLine(st, pp, poly[0], poly[1], verts[a]);
+    };
+    auto point = [&](UINT a) {
+        if (!onScreen && !InsideClipVolume(verts[a].pos)) return;
+        if (clipped({a}) == 1) RasterShaderPoint(st, pp, poly[0]);
+    };
+    AssemblePrimitives(type, primitiveCount, index, triangle, line, point, [](UINT) { return false; });
+    renderTarget_->Touch();
+    return D3D_OK;
+}
+
+}  // namespace host

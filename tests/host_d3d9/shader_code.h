@@ -1,0 +1,149 @@
+// Shader model 2.0 code written token by token for the interpreter's tests, and a device
+// fixture with shader model 2 on that draws through bound shaders and reads pixels back.
+#pragma once
+#include <bit>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "device_fixture.h"
+#include "host/d3d9/shader_program.h"
+#include "host/debug_output.h"
+#include "tools/shader_pack/shader_tokens.h"
+
+namespace host::test {
+
+constexpr uint32_t RegToken(uint32_t file, uint32_t n) {
+    return 0x80000000u | (file & 7) << 28 | (file >> 3 & 3) << 11 | (n & 0x7FF);
+}
+// A destination with write mask (bit 0 x .. bit 3 w) and saturation.
+constexpr uint32_t Dst(uint32_t file, uint32_t n, uint32_t mask = 0xF, bool saturate = false) {
+    return RegToken(file, n) | mask << 16 | (saturate ? 1u << 20 : 0u);
+}
+constexpr uint32_t Swz(uint32_t x, uint32_t y, uint32_t z, uint32_t w) { return x | y << 2 | z << 4 | w << 6; }
+constexpr uint32_t kNoSwizzle = 0xE4;
+// A source with swizzle and modifier (1 negate, 11 abs).
+constexpr uint32_t Src(uint32_t file, uint32_t n, uint32_t swizzle = kNoSwizzle, uint32_t modifier = 0) {
+    return RegToken(file, n) | swizzle << 16 | modifier << 24;
+}
+// The scalar component c replicated.
+constexpr uint32_t Rep(uint32_t c) { return Swz(c, c, c, c); }
+
+class ShaderCode {
+public:
+    explicit ShaderCode(uint32_t version) : w_(version) {}
+    ShaderCode& Op(uint32_t op, std::initializer_list<uint32_t> params) {
+        w_.Op(op, params);
+        return *this;
+    }
+    ShaderCode& Def(uint32_t index, float x, float y, float z, float w) {
+        return Op(kOpDef, {Dst(kFileConst, index), std::bit_cast<uint32_t>(x), std::bit_cast<uint32_t>(y),
+                           std::bit_cast<uint32_t>(z), std::bit_cast<uint32_t>(w)});
+    }
+    ShaderCode& DefI(uint32_t index, int x, int y, int z, int w) {
+        return Op(kOpDefI, {Dst(kFileConstInt, index), uint32_t(x), uint32_t(y), uint32_t(z), uint32_t(w)});
+    }
+    ShaderCode& DefB(uint32_t index, bool value) { return Op(kOpDefB, {Dst(kFileConstBool, index), value ? 1u : 0u}); }
+    // dcl_usage<index> v#
+    ShaderCode& DclInput(uint32_t usage, uint32_t index, uint32_t reg) {
+        return Op(kOpDcl, {0x80000000u | usage | index << 16, Dst(kFileInput, reg)});
+    }
+    // dcl t# or dcl v# in pixel code.
+    ShaderCode& DclPixel(uint32_t file, uint32_t reg) { return Op(kOpDcl, {0x80000000u, Dst(file, reg)}); }
+    ShaderCode& DclSampler(uint32_t reg, uint32_t textureType = 2) {
+        return Op(kOpDcl, {0x80000000u | textureType << 27, Dst(kFileSampler, reg)});
+    }
+    std::vector<uint32_t> End() { return w_.End(); }
+
+private:
+    shaderpack::TokenWriter w_;
+};
+
+constexpr uint32_t kVs20 = 0xFFFE0200u, kPs20 = 0xFFFF0200u;
+
+// One instruction as tokens, its length field set from its operands.
+inline std::vector<uint32_t> I(uint32_t op, std::initializer_list<uint32_t> params) {
+    std::vector<uint32_t> out = {op | uint32_t(params.size()) << 24};
+    out.insert(out.end(), params);
+    return out;
+}
+
+
+// A vertex in clip space with one colour, for draws through a vertex shader or the
+// fixed-function transform.
+struct ClipSpaceVertex {
+    float x, y, z;
+    uint32_t color;
+    float u, v;
+};
+constexpr DWORD kClipFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+
+class ShaderDrawTest : public DeviceTest {
+protected:
+    void SetUp() override {
+        ResetD3D9Host();
+        D3D9Settings().shaderModel2 = true;
+        DeviceTest::SetUp();
+        D3D9Settings().shaderModel2 = true;
+        SetDebugOutputSink(&Capture, this);
+    }
+    void TearDown() override {
+        SetDebugOutputSink(nullptr, nullptr);
+        dev->SetVertexShader(nullptr);
+        dev->SetPixelShader(nullptr);
+        dev->SetVertexDeclaration(nullptr);
+        for (Unknown* u : made) u->Release();
+        DeviceTest::TearDown();
+    }
+    VertexShader* MakeVs(const std::vector<uint32_t>& code) {
+        VertexShader* vs = nullptr;
+        EXPECT_EQ(dev->CreateVertexShader(code.data(), code.size() * 4, &vs), D3D_OK) << log;
+        if (vs) made.push_back(vs);
+        return vs;
+    }
+    PixelShader* MakePs(const std::vector<uint32_t>& code) {
+        PixelShader* ps = nullptr;
+        EXPECT_EQ(dev->CreatePixelShader(code.data(), code.size() * 4, &ps), D3D_OK) << log;
+        if (ps) made.push_back(ps);
+        return ps;
+    }
+    bool PixelRefused(const std::vector<uint32_t>& code) {
+        PixelShader* ps = nullptr;
+        return dev->CreatePixelShader(code.data(), code.size() * 4, &ps) == D3DERR_INVALIDCALL && !ps;
+    }
+    bool VertexRefused(const std::vector<uint32_t>& code) {
+        VertexShader* vs = nullptr;
+        return dev->CreateVertexShader(code.data(), code.size() * 4, &vs) == D3DERR_INVALIDCALL && !vs;
+    }
+    // The whole 16 x 16 target as two clip-space triangles, drawn with what is bound.
+    HRESULT DrawClipQuad(uint32_t color = 0xFFFFFFFFu) {
+        const ClipSpaceVertex q[6] = {{-1, 1, 0.5f, color, 0, 0},  {1, 1, 0.5f, color, 1, 0},
+                                      {-1, -1, 0.5f, color, 0, 1}, {1, -1, 0.5f, color, 1, 1},
+                                      {-1, -1, 0.5f, color, 0, 1}, {1, 1, 0.5f, color, 1, 0}};
+        dev->SetFVF(kClipFvf);
+        dev->BeginScene();
+        const HRESULT hr = dev->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, q, sizeof(ClipSpaceVertex));
+        dev->EndScene();
+        return hr;
+    }
+    // A vertex shader that passes the position through, then runs `body` (which writes oD0)
+    // over a full-target quad; the colour of a pixel in the middle.
+    uint32_t VertexResult(const std::vector<std::vector<uint32_t>>& body) {
+        std::vector<uint32_t> code = {kVs20, kOpDcl | 2u << 24, 0x80000000u, Dst(kFileInput, 0),
+                                      kOpMov | 2u << 24, Dst(kFileRastOut, 0), Src(kFileInput, 0)};
+        for (const auto& op : body) code.insert(code.end(), op.begin(), op.end());
+        code.push_back(0xFFFFu);
+        VertexShader* vs = MakeVs(code);
+        dev->SetVertexShader(vs);
+        UseDiffuseOnly();
+        dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        EXPECT_EQ(DrawClipQuad(), D3D_OK) << log;
+        return Pixel(8, 8) & 0xFFFFFF;
+    }
+    static void Capture(const char* text, void* self) { static_cast<ShaderDrawTest*>(self)->log += text; }
+
+    std::string log;
+    std::vector<Unknown*> made;
+};
+
+}  // namespace host::test
