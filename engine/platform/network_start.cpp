@@ -1,5 +1,5 @@
-// Starting the network and making handles: the network window, outgoing connections and
-// the listening socket.
+// Starting the network and making handles: the network window, the sockets of every kind,
+// outgoing connections and the listening socket.
 #include <orvik/network.h>
 
 #include "engine/platform/log.h"
@@ -36,47 +36,45 @@ bool MakeNetworkWindow() {
     return false;
 }
 
-int NotStarted() { return AddLogText("ネットワークが開始されていません\n"); }
+}  // namespace
 
-// A new socket registered for `events` in a new record, linked in; the handle or -1.
-int32_t MakeSocketRecord(long events, NetworkRecord** out) {
+int NetworkNotStarted() { return AddLogText("ネットワークが開始されていません\n"); }
+
+int32_t MakeSocketRecord(int32_t kind, long events, NetworkRecord** out) {
     auto& st = Network();
-    if (!st.initialised) return NotStarted();
+    if (!st.initialised) return NetworkNotStarted();
     if (st.table.Count() >= kNetworkCapacity) return AddLogText("空きソケットデータがありません\n");
     NetworkRecord* r = nullptr;
     const int32_t handle = st.table.Add(&r);
     if (handle < 0) return AddLogText("ソケット用のメモリの確保に失敗しました\n");
-    const host::SOCKET s = st.ws2.socket(host::AF_INET, host::SOCK_STREAM, host::IPPROTO_TCP);
+    const bool datagram = kind == kDatagramKind;
+    const host::SOCKET s = st.ws2.socket(host::AF_INET, datagram ? host::SOCK_DGRAM : host::SOCK_STREAM,
+                                         datagram ? host::IPPROTO_UDP : host::IPPROTO_TCP);
     if (s == host::INVALID_SOCKET) {
         st.table.Release(handle);
         return LogSocketError("socketに失敗しました");
     }
+    r->kind = kind;
     LinkNetworkRecord(*r, handle, s);
-    if (st.ws2.WSAAsyncSelect(s, st.window, kSocketMessage, events) != 0) {
-        LogSocketError("WSAAsyncSelectのエラー");
-        ReleaseNetworkRecord(*r);
-        return -1;
-    }
+    if (st.ws2.WSAAsyncSelect(s, st.window, kSocketMessage, events) != 0) return FailSocketRecord(r, "WSAAsyncSelectのエラー");
     *out = r;
     return handle;
 }
 
-bool ValidPort(int port) { return port >= 0 && port <= 0xFFFF; }
-
-host::SOCKADDR_IN Address(uint32_t address, int port) {
-    host::SOCKADDR_IN a;
-    a.sin_addr = address;
-    a.sin_port = Network().ws2.htons(uint16_t(port));
-    return a;
-}
-
-int FailRecord(NetworkRecord* r, const char* what) {
+int FailSocketRecord(NetworkRecord* r, const char* what) {
     LogSocketError("%s", what);
     ReleaseNetworkRecord(*r);
     return -1;
 }
 
-}  // namespace
+bool ValidPort(int port) { return port >= 0 && port <= 0xFFFF; }
+
+host::SOCKADDR_IN SocketAddress(uint32_t address, int port) {
+    host::SOCKADDR_IN a;
+    a.sin_addr = address;
+    a.sin_port = Network().ws2.htons(uint16_t(port));
+    return a;
+}
 
 int InitNetwork() {
     auto& st = Network();
@@ -95,16 +93,16 @@ int InitNetwork() {
 
 int ConnectNetWork(const char* address, int port) {
     auto& st = Network();
-    if (!st.initialised) return NotStarted();
-    const uint32_t ip = address ? st.ws2.inet_addr(address) : host::INADDR_NONE;
+    if (!st.initialised) return NetworkNotStarted();
+    const uint32_t ip = LookUpIPv4(address);
     if (ip == host::INADDR_NONE || port <= 0 || !ValidPort(port))
         return AddLogFormat("接続先が不正です(%s:%d)", address ? address : "(null)", port);
     NetworkRecord* r = nullptr;
-    const int32_t handle = MakeSocketRecord(kConnectEvents, &r);
+    const int32_t handle = MakeSocketRecord(kStreamKind, kConnectEvents, &r);
     if (handle < 0) return -1;
-    const host::SOCKADDR_IN to = Address(ip, port);
+    const host::SOCKADDR_IN to = SocketAddress(ip, port);
     if (st.ws2.connect(r->socket, &to, sizeof to) != 0 && st.ws2.WSAGetLastError() != host::WSAEWOULDBLOCK)
-        return FailRecord(r, "connectに失敗しました");
+        return FailSocketRecord(r, "connectに失敗しました");
     return handle;
 }
 
@@ -113,11 +111,11 @@ int PreparationListenNetWork(int port) {
     if (!ValidPort(port)) return AddLogFormat("ポート番号が不正です(%d)", port);
     if (st.table.Find(st.listenHandle)) return AddLogText("既に接続を待っています\n");
     NetworkRecord* r = nullptr;
-    const int32_t handle = MakeSocketRecord(host::FD_ACCEPT, &r);
+    const int32_t handle = MakeSocketRecord(kStreamKind, host::FD_ACCEPT, &r);
     if (handle < 0) return -1;
-    const host::SOCKADDR_IN any = Address(host::INADDR_ANY, port);
-    if (st.ws2.bind(r->socket, &any, sizeof any) != 0) return FailRecord(r, "bindに失敗しました");
-    if (st.ws2.listen(r->socket, 16) != 0) return FailRecord(r, "listenに失敗しました");
+    const host::SOCKADDR_IN any = SocketAddress(host::INADDR_ANY, port);
+    if (st.ws2.bind(r->socket, &any, sizeof any) != 0) return FailSocketRecord(r, "bindに失敗しました");
+    if (st.ws2.listen(r->socket, 16) != 0) return FailSocketRecord(r, "listenに失敗しました");
     st.listenHandle = handle;
     return 0;
 }

@@ -45,6 +45,11 @@ bool TakeWs2Calls(Ws2Calls& c) {
     all &= TakeWs2(c.recv, "recv");
     all &= TakeWs2(c.send, "send");
     all &= TakeWs2(c.closesocket, "closesocket");
+    all &= TakeWs2(c.ntohs, "ntohs");
+    all &= TakeWs2(c.sendto, "sendto");
+    all &= TakeWs2(c.recvfrom, "recvfrom");
+    all &= TakeWs2(c.gethostbyname, "gethostbyname");
+    all &= TakeWs2(c.gethostname, "gethostname");
     return all;
 }
 

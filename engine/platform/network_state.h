@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <vector>
 
 #include "engine/platform/handle_table.h"
 #include "engine/platform/list.h"
@@ -16,9 +17,14 @@ constexpr const char* kNetworkWindowClass = "OrvikNetworkWindow";
 // The largest message a handle takes or queues unless the program sets another limit.
 constexpr int32_t kDefaultMaxNetWorkMessageSize = 8 << 20;
 
+// Record kinds: a stream connection, or a datagram socket whose events only note that it
+// may be read or written.
+constexpr int32_t kStreamKind = 0;
+constexpr int32_t kDatagramKind = 1;
+
 struct NetworkRecord {
     int32_t handle = -1;
-    int32_t kind = 0;  // 0 stream; any other kind only notes readable and writable
+    int32_t kind = kStreamKind;
     int32_t connected = 0;
     int32_t error = 0;  // a receive buffer could not grow, or the peer sent a bad length
     int32_t closedByPeer = 0;
@@ -39,6 +45,8 @@ struct NetworkRecord {
     int32_t sendLength = 0;
     int32_t prefixLeft = 0;
     unsigned char prefix[4] = {};
+    // Datagram kind: an FD_READ came since a look at the socket found nothing waiting;
+    // an FD_WRITE came.
     int32_t readable = 0;
     int32_t writable = 0;
     ListNode node;
@@ -60,6 +68,11 @@ struct Ws2Calls {
     decltype(&host::recv) recv = nullptr;
     decltype(&host::send) send = nullptr;
     decltype(&host::closesocket) closesocket = nullptr;
+    decltype(&host::ntohs) ntohs = nullptr;
+    decltype(&host::sendto) sendto = nullptr;
+    decltype(&host::recvfrom) recvfrom = nullptr;
+    decltype(&host::gethostbyname) gethostbyname = nullptr;
+    decltype(&host::gethostname) gethostname = nullptr;
 };
 
 struct NetworkState {
@@ -76,12 +89,27 @@ struct NetworkState {
     std::deque<int32_t> accepted;
     // A peer's length prefix beyond this is refused before anything is reserved for it.
     int32_t maxMessageSize = kDefaultMaxNetWorkMessageSize;
+    // Where a datagram is peeked at to learn its length (made at the first look).
+    std::vector<char> datagramPeek;
 };
 
 NetworkState& Network();
 
 // Typed ws2_32 functions; false when one the layer needs was not there at start-up.
 bool TakeWs2Calls(Ws2Calls& calls);
+
+// Logs that the network has not been started. -1.
+int NetworkNotStarted();
+// A new socket of the kind (stream or datagram) registered for `events` in a new record,
+// linked in; the handle, or -1 with a log line.
+int32_t MakeSocketRecord(int32_t kind, long events, NetworkRecord** out);
+// Logs the socket error and releases the record. -1.
+int FailSocketRecord(NetworkRecord* record, const char* what);
+bool ValidPort(int port);
+// An address in network order and a port, as the socket calls take them.
+host::SOCKADDR_IN SocketAddress(uint32_t address, int port);
+// Dotted IPv4 text or a host name as an address in network order; INADDR_NONE for none.
+uint32_t LookUpIPv4(const char* text);
 
 // Links a record made in the table into the list of all records.
 void LinkNetworkRecord(NetworkRecord& record, int32_t handle, host::SOCKET socket);

@@ -32,11 +32,11 @@ short WantedEvents(const SocketEntry& e) {
     if (!e.window || e.events == 0) return 0;
     if (e.listening) return (e.armed & FD_ACCEPT) ? POLLIN : 0;
     if (e.connecting) return (e.armed & FD_CONNECT) ? POLLOUT : 0;
-    if (!e.connected) return 0;
+    if (!e.connected && !e.datagram) return 0;
     short wanted = 0;
-    // Data already announced is not polled again until a recv re-arms FD_READ; the close
-    // is found behind the data, once everything before it has been read.
-    const long inbound = (e.events & FD_READ) ? FD_READ : FD_CLOSE;
+    // Data already announced is not polled again until a recv re-arms FD_READ; a stream's
+    // close is found behind the data, once everything before it has been read.
+    const long inbound = (e.datagram || (e.events & FD_READ)) ? FD_READ : FD_CLOSE;
     if (e.armed & inbound) wanted |= POLLIN;
     if (e.armed & FD_WRITE) wanted |= POLLOUT;
     return wanted;
@@ -76,7 +76,13 @@ void Deliver(SOCKET id, SocketEntry& e, short revents) {
         return;
     }
     if (revents & POLLOUT && e.armed & FD_WRITE) Post(id, e, FD_WRITE, 0);
-    if (inbound && e.armed & (FD_READ | FD_CLOSE)) ReportInbound(id, e);
+    if (!inbound) return;
+    // A datagram socket has no close to find: an empty datagram is data like any other.
+    if (e.datagram) {
+        if (e.armed & FD_READ) Post(id, e, FD_READ, 0);
+    } else if (e.armed & (FD_READ | FD_CLOSE)) {
+        ReportInbound(id, e);
+    }
 }
 
 // The sockets to poll now, after the wake-up descriptor. False once stopping.

@@ -11,6 +11,7 @@ namespace host::winsock_detail {
 
 struct SocketEntry {
     int fd = -1;
+    bool datagram = false;  // no connection: datagrams come and go from any address
     bool listening = false;
     bool connecting = false;  // a non-blocking connect whose FD_CONNECT is still to come
     bool connected = false;

@@ -22,12 +22,19 @@ namespace {
 // same sizes on every machine.
 constexpr int kSocketBufferBytes = 64 * 1024;
 
-// The descriptor of a socket, or -1 with the error set.
-int DescriptorOf(SOCKET s) {
+// A socket's descriptor and kind; fd -1 with the error set.
+struct Target {
+    int fd = -1;
+    bool datagram = false;
+};
+
+Target TargetOf(SOCKET s) {
     std::lock_guard lock(Winsock().mutex);
     SocketEntry* e = FindSocket(s);
-    return e ? e->fd : -1;
+    return e ? Target{e->fd, e->datagram} : Target{};
 }
+
+int DescriptorOf(SOCKET s) { return TargetOf(s).fd; }
 
 int FailFromErrno() { return FailWith(SocketErrorFromErrno(errno)); }
 
@@ -51,11 +58,12 @@ bool ValidAddress(const SOCKADDR_IN* address, int length) {
     return address && length >= int(sizeof(SOCKADDR_IN)) && address->sin_family == AF_INET;
 }
 
-SOCKET Register(int fd, bool connected) {
+SOCKET Register(int fd, bool connected, bool datagram) {
     auto& st = Winsock();
     SocketEntry e;
     e.fd = fd;
     e.connected = connected;
+    e.datagram = datagram;
     const SOCKET id = st.nextId++;
     st.sockets[id] = e;
     return id;
@@ -115,24 +123,28 @@ int CountOpenSockets() {
 SOCKET socket(int family, int type, int protocol) {
     std::lock_guard lock(Winsock().mutex);
     if (Winsock().started == 0) return SOCKET(FailWith(WSANOTINITIALISED));
-    if (family != AF_INET || type != SOCK_STREAM || (protocol != 0 && protocol != IPPROTO_TCP))
+    const bool datagram = type == SOCK_DGRAM;
+    const int ownProtocol = datagram ? IPPROTO_UDP : IPPROTO_TCP;
+    if (family != AF_INET || (type != SOCK_STREAM && !datagram) || (protocol != 0 && protocol != ownProtocol))
         return SOCKET(FailWith(WSAEAFNOSUPPORT));
-    const int fd = ::socket(PF_INET, ::SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(PF_INET, (datagram ? ::SOCK_DGRAM : ::SOCK_STREAM) | SOCK_CLOEXEC, 0);
     if (fd < 0) return SOCKET(FailFromErrno());
     const int size = kSocketBufferBytes;
     ::setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &size, sizeof size);
     ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
-    return Register(fd, false);
+    return Register(fd, false, datagram);
 }
 
 int bind(SOCKET s, const SOCKADDR_IN* address, int length) {
-    const int fd = DescriptorOf(s);
-    if (fd < 0) return SOCKET_ERROR;
+    const Target t = TargetOf(s);
+    if (t.fd < 0) return SOCKET_ERROR;
     if (!ValidAddress(address, length)) return FailWith(WSAEFAULT);
+    // A stream port may be listened on again at once after a close. A datagram port would
+    // be shared by two live sockets, the newer one quietly taking the other's datagrams.
     const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (!t.datagram) ::setsockopt(t.fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     const sockaddr_in p = ToPosix(*address);
-    return ::bind(fd, reinterpret_cast<const sockaddr*>(&p), sizeof p) == 0 ? 0 : FailFromErrno();
+    return ::bind(t.fd, reinterpret_cast<const sockaddr*>(&p), sizeof p) == 0 ? 0 : FailFromErrno();
 }
 
 int listen(SOCKET s, int backlog) {
@@ -164,7 +176,7 @@ SOCKET accept(SOCKET s, SOCKADDR_IN* address, int* length) {
     if (taken < 0) return SOCKET(FailWith(SocketErrorFromErrno(error)));
     SetNonBlocking(taken, IsNonBlocking(fd));
     FromPosix(peer, address, length);
-    return Register(taken, true);
+    return Register(taken, true, false);
 }
 
 int connect(SOCKET s, const SOCKADDR_IN* address, int length) {
@@ -185,22 +197,39 @@ int connect(SOCKET s, const SOCKADDR_IN* address, int length) {
     return e->connecting ? FailWith(WSAEWOULDBLOCK) : 0;
 }
 
-int recv(SOCKET s, char* buffer, int length, int flags) {
-    const int fd = DescriptorOf(s);
-    if (fd < 0) return SOCKET_ERROR;
+int recv(SOCKET s, char* buffer, int length, int flags) { return recvfrom(s, buffer, length, flags, nullptr, nullptr); }
+
+int send(SOCKET s, const char* buffer, int length, int flags) { return sendto(s, buffer, length, flags, nullptr, 0); }
+
+int recvfrom(SOCKET s, char* buffer, int length, int flags, SOCKADDR_IN* from, int* fromLength) {
+    const Target t = TargetOf(s);
+    if (t.fd < 0) return SOCKET_ERROR;
     if (length < 0 || (length > 0 && !buffer) || (flags & ~MSG_PEEK)) return FailWith(WSAEINVAL);
-    const ssize_t n = ::recv(fd, buffer, size_t(length), (flags & MSG_PEEK) ? ::MSG_PEEK : 0);
+    if (from && (!fromLength || *fromLength < int(sizeof(SOCKADDR_IN)))) return FailWith(WSAEFAULT);
+    // A datagram's whole length comes back even when the buffer holds only its start (a
+    // stream's MSG_TRUNC would throw the data away instead).
+    const int posixFlags = ((flags & MSG_PEEK) ? ::MSG_PEEK : 0) | (t.datagram ? ::MSG_TRUNC : 0);
+    sockaddr_in peer{};
+    socklen_t peerLength = sizeof peer;
+    const ssize_t n = ::recvfrom(t.fd, buffer, size_t(length), posixFlags, reinterpret_cast<sockaddr*>(&peer), &peerLength);
     const int error = errno;
-    std::lock_guard lock(Winsock().mutex);
-    if (SocketEntry* e = FindSocket(s)) Rearm(*e, FD_READ);
-    return n >= 0 ? int(n) : FailWith(SocketErrorFromErrno(error));
+    {
+        std::lock_guard lock(Winsock().mutex);
+        if (SocketEntry* e = FindSocket(s)) Rearm(*e, FD_READ);
+    }
+    if (n < 0) return FailWith(SocketErrorFromErrno(error));
+    if (from && t.datagram) FromPosix(peer, from, fromLength);
+    return n <= length ? int(n) : FailWith(WSAEMSGSIZE);
 }
 
-int send(SOCKET s, const char* buffer, int length, int flags) {
+int sendto(SOCKET s, const char* buffer, int length, int flags, const SOCKADDR_IN* to, int toLength) {
     const int fd = DescriptorOf(s);
     if (fd < 0) return SOCKET_ERROR;
     if (length < 0 || (length > 0 && !buffer) || flags != 0) return FailWith(WSAEINVAL);
-    const ssize_t n = ::send(fd, buffer, size_t(length), MSG_NOSIGNAL);
+    if (to && !ValidAddress(to, toLength)) return FailWith(WSAEFAULT);
+    const sockaddr_in p = to ? ToPosix(*to) : sockaddr_in{};
+    const ssize_t n = ::sendto(fd, buffer, size_t(length), MSG_NOSIGNAL, to ? reinterpret_cast<const sockaddr*>(&p) : nullptr,
+                               to ? sizeof p : 0);
     if (n >= 0) return int(n);
     const int error = errno;
     std::lock_guard lock(Winsock().mutex);

@@ -42,7 +42,7 @@ TEST_F(ModulesTest, MissingLibrariesAndExportsGiveNull) {
     HMODULE ws = LoadLibraryA("ws2_32.dll");
     ASSERT_NE(ws, nullptr);
     EXPECT_NE(GetProcAddress(ws, "WSAStartup"), nullptr);
-    EXPECT_EQ(GetProcAddress(ws, "gethostbyname"), nullptr);
+    EXPECT_EQ(GetProcAddress(ws, "WSAIoctl"), nullptr);
     FreeLibrary(ws);
     FreeLibrary(user);
 }

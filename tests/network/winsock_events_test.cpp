@@ -1,4 +1,5 @@
-// The socket stand-in's event messages and their re-enabling rules, and its errors.
+// The socket stand-in's event messages and their re-enabling rules for stream and datagram
+// sockets, datagrams cut to the buffer, and its errors.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -171,6 +172,89 @@ TEST_F(WinsockEvents, ConnectReportsItsOutcome) {
     ASSERT_EQ(WSAAsyncSelect(refused, window_, kEvent, FD_CONNECT), 0);
     EXPECT_EQ(connect(refused, &to, sizeof to), SOCKET_ERROR);
     EXPECT_EQ(NextEventOf(refused), MAKELPARAM(FD_CONNECT, WSAECONNREFUSED));
+}
+
+// A datagram socket bound to a free loopback port; its port in *port.
+SOCKET BoundDatagramSocket(int* port) {
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    SOCKADDR_IN address;
+    address.sin_addr = INADDR_LOOPBACK_NET;
+    EXPECT_EQ(bind(s, &address, sizeof address), 0);
+    int length = sizeof address;
+    EXPECT_EQ(getsockname(s, &address, &length), 0);
+    *port = ntohs(address.sin_port);
+    return s;
+}
+
+SOCKADDR_IN LoopbackPort(int port) {
+    SOCKADDR_IN to;
+    to.sin_addr = INADDR_LOOPBACK_NET;
+    to.sin_port = htons(uint16_t(port));
+    return to;
+}
+
+TEST_F(WinsockEvents, DatagramsAreAnnouncedAsReadEvenWhenEmpty) {
+    int portA = 0, portB = 0;
+    SOCKET a = BoundDatagramSocket(&portA), b = BoundDatagramSocket(&portB);
+    SOCKET marker = BoundDatagramSocket(&port_);
+    ASSERT_EQ(WSAAsyncSelect(b, window_, kEvent, FD_READ | FD_CLOSE), 0);
+    const SOCKADDR_IN toB = LoopbackPort(portB);
+    ASSERT_EQ(sendto(a, "", 0, 0, &toB, sizeof toB), 0);
+    EXPECT_EQ(NextEventOf(b), FD_READ);  // data, not a close
+    ASSERT_EQ(sendto(a, "x", 1, 0, &toB, sizeof toB), 1);
+    EXPECT_TRUE(EverythingPosted(marker).empty());  // not again before a recvfrom
+
+    char buffer[4];
+    SOCKADDR_IN from;
+    int fromLength = sizeof from;
+    EXPECT_EQ(recvfrom(b, buffer, sizeof buffer, 0, &from, &fromLength), 0);
+    EXPECT_EQ(from.sin_addr, INADDR_LOOPBACK_NET);
+    EXPECT_EQ(ntohs(from.sin_port), portA);
+    EXPECT_EQ(NextEventOf(b), FD_READ);  // the second one
+    EXPECT_EQ(recv(b, buffer, sizeof buffer, 0), 1);
+    EXPECT_EQ(recv(b, buffer, sizeof buffer, 0), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+}
+
+TEST_F(WinsockEvents, ADatagramLongerThanTheBufferIsCutOrKeptByPeek) {
+    int portA = 0, portB = 0;
+    SOCKET a = BoundDatagramSocket(&portA), b = BoundDatagramSocket(&portB);
+    ASSERT_EQ(WSAAsyncSelect(b, window_, kEvent, FD_READ), 0);
+    const SOCKADDR_IN toB = LoopbackPort(portB);
+    ASSERT_EQ(sendto(a, "0123456789", 10, 0, &toB, sizeof toB), 10);
+    ASSERT_EQ(NextEventOf(b), FD_READ);
+    char buffer[16] = {};
+    EXPECT_EQ(recvfrom(b, buffer, 4, MSG_PEEK, nullptr, nullptr), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEMSGSIZE);
+    EXPECT_EQ(std::string(buffer, 4), "0123");
+    // Without a peek the start is taken and the rest is lost.
+    ASSERT_EQ(NextEventOf(b), FD_READ);
+    EXPECT_EQ(recv(b, buffer, 6, 0), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEMSGSIZE);
+    EXPECT_EQ(std::string(buffer, 6), "012345");
+    ASSERT_EQ(sendto(a, "next", 4, 0, &toB, sizeof toB), 4);
+    ASSERT_EQ(NextEventOf(b), FD_READ);
+    EXPECT_EQ(recv(b, buffer, 16, 0), 4);
+    EXPECT_EQ(std::string(buffer, 4), "next");
+    // Room for the sender's address is checked before anything is taken.
+    int tooShort = 4;
+    SOCKADDR_IN from;
+    EXPECT_EQ(recvfrom(b, buffer, 16, 0, &from, &tooShort), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEFAULT);
+}
+
+TEST_F(WinsockEvents, ADatagramPortIsNotShared) {
+    int port = 0;
+    BoundDatagramSocket(&port);
+    SOCKET second = socket(AF_INET, SOCK_DGRAM, 0);
+    const SOCKADDR_IN same = LoopbackPort(port);
+    EXPECT_EQ(bind(second, &same, sizeof same), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEADDRINUSE);
+    EXPECT_EQ(socket(AF_INET, SOCK_DGRAM, IPPROTO_TCP), INVALID_SOCKET);
+    EXPECT_EQ(WSAGetLastError(), WSAEAFNOSUPPORT);
+    // Without an address an unconnected datagram socket has nowhere to send.
+    EXPECT_EQ(send(second, "x", 1, 0), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEDESTADDRREQ);
 }
 
 TEST_F(WinsockEvents, ErrorsNameTheirCause) {

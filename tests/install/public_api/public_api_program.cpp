@@ -175,6 +175,11 @@ void UseNetwork() {
     CHECK(orvik::GetNewAcceptNetWork() == -1);
     CHECK(orvik::StopListenNetWork() == 0);
     CHECK(orvik::RequestNetworkHandleClose(-1) == -1);
+    orvik::IPv4Address loopback;
+    CHECK(orvik::GetHostIPbyName("localhost", &loopback) == 0 && loopback.bytes[0] == 127);
+    const int udp = orvik::MakeUDPSocket(0);
+    CHECK(udp != -1 && orvik::CheckNetWorkRecvUDP(udp) == 0);
+    CHECK(orvik::DeleteNetworkHandle(udp) == 0);
 }
 
 }  // namespace
