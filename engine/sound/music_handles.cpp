@@ -1,11 +1,13 @@
 // The music handle table: the play-state query and its per-round update, stop and
-// delete, and the stop of the current music at shutdown.
+// delete (on the sequencer or the performance, by music mode), and the stop of the
+// current music at shutdown.
 #include <orvik/music.h>
 #include <orvik/sound.h>
 
 #include "engine/platform/mem_ops.h"
 #include "engine/platform/memory.h"
 #include "engine/platform/message_pump.h"
+#include "engine/sound/music_dmusic.h"
 #include "engine/sound/music_mci.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/sound_system.h"
@@ -18,18 +20,25 @@ constexpr int kStopPumpRounds = 5;
 
 MusicRecord* FindMusic(int handle) { return SoundStarted() ? Sound().music.Find(handle) : nullptr; }
 
+bool DirectMusicMode() { return Sound().musicMode == 1; }
+
 }  // namespace
 
 int GetMusicPlayState(int handle) {
-    if (!FindMusic(handle)) return -1;
-    // One sequencer plays for every handle.
-    return Sound().mci.playing;
+    const MusicRecord* r = FindMusic(handle);
+    if (!r) return -1;
+    // One sequencer plays for every handle; each segment plays for its own.
+    return DirectMusicMode() ? r->playing : Sound().mci.playing;
 }
 
 int RefreshMusicPlayState() {
     if (!SoundStarted()) return -1;
-    // Only a DirectMusic performance is asked here, and that mode is not built: with the
-    // sequencer, its end notify (UpdateMidiMciPlayback) is what ends the playing.
+    // Only the performance is asked: with the sequencer, its end notify
+    // (UpdateMidiMciPlayback) is what ends the playing.
+    if (!DirectMusicMode()) return 0;
+    Sound().music.ForEach([](int32_t, MusicRecord& r) {
+        if (r.playing != 0) RefreshSegmentPlayState(&r);
+    });
     return 0;
 }
 
@@ -37,10 +46,17 @@ int StopMusicHandle(int handle) {
     MusicRecord* r = FindMusic(handle);
     if (!r) return -1;
     Sound().mci.loop = 0;
-    UpdateMidiMciPlayback();  // closes the device when it plays
-    for (int i = 0; i < kStopPumpRounds; ++i) PumpMessagesCore();
+    if (DirectMusicMode()) {
+        StopMusicSegment(r);
+    } else {
+        UpdateMidiMciPlayback();  // closes the device when it plays
+        for (int i = 0; i < kStopPumpRounds; ++i) PumpMessagesCore();
+        r = FindMusic(handle);  // the pump rounds may have deleted it
+        if (!r) return 0;
+    }
     RemoveMusicTempFile();
     r->playing = 0;
+    r->seenPlaying = 0;
     return 0;
 }
 
@@ -50,6 +66,7 @@ int DeleteMusicHandle(int handle) {
     if (GetMusicPlayState(handle) == 1) StopMusicHandle(handle);
     r = FindMusic(handle);  // the pump rounds of the stop may have deleted it
     if (!r) return 0;
+    ReleaseMusicSegment(r);
     if (r->midiData) {
         // No trace of the music is left in freed memory.
         MemFill(r->midiData, 0, r->midiSize);

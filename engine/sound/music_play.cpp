@@ -7,6 +7,7 @@
 
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"
+#include "engine/sound/music_dmusic.h"
 #include "engine/sound/music_mci.h"
 #include "engine/sound/sound_load.h"
 #include "engine/sound/sound_play.h"
@@ -37,6 +38,11 @@ int LoadMusicFromImage(const void* image, int32_t size) {
     std::memcpy(copy, image, size_t(size));
     r->midiData = copy;
     r->midiSize = uint32_t(size);
+    // DirectMusic reads the music now: a damaged image is refused here, not at its play.
+    if (Sound().musicMode == 1 && MakeMusicSegment(r) != 0) {
+        DeleteMusicHandle(handle);
+        return -1;
+    }
     return handle;
 }
 
@@ -57,8 +63,13 @@ int PlayMusicHandle(int handle, int playType) {
     if (!SoundStarted()) return -1;
     MusicRecord* r = Sound().music.Find(handle);
     if (!r || (playType != kPlayWait && playType != kPlayBack && playType != kPlayLoop)) return -1;
-    if (PlayMidiOnMci(r->midiData, r->midiSize, playType == kPlayLoop) != 0) return -1;
-    r->playing = 1;
+    const bool loop = playType == kPlayLoop;
+    if (Sound().musicMode == 1) {
+        if (PlayMusicSegment(r, loop) != 0) return -1;
+    } else {
+        if (PlayMidiOnMci(r->midiData, r->midiSize, loop) != 0) return -1;
+        r->playing = 1;
+    }
     if (playType == kPlayWait) WaitWhilePlaying(handle, &GetMusicPlayState);
     return 0;
 }

@@ -1,9 +1,14 @@
-// Music handles: MIDI images played through the MCI sequencer. One sequencer device and
-// one temporary MIDI file serve the whole program.
+// Music handles: MIDI images played through the MCI sequencer (music mode 0), where one
+// sequencer device and one temporary MIDI file serve the whole program, or through the
+// DirectMusic performance (mode 1), where each handle holds its own segment.
 #pragma once
 #include <cstdint>
 
 #include "engine/platform/handle_table.h"
+
+namespace host {
+class IDirectMusicSegment8;
+}
 
 namespace orvik {
 
@@ -12,9 +17,11 @@ constexpr int32_t kMaxMusicHandles = 256;
 constexpr int32_t kMaxPathBytes = 260;
 
 struct MusicRecord {
-    int32_t playing;  // 1 from a play request until the music is known to have ended
-    uint8_t* midiData;  // the MIDI file image (tracked memory)
+    int32_t playing;      // 1 from a play request until the music is known to have ended
+    int32_t seenPlaying;  // DirectMusic: 1 once the performance has reported the segment playing
+    uint8_t* midiData;    // the MIDI file image (tracked memory)
     uint32_t midiSize;
+    host::IDirectMusicSegment8* segment;  // DirectMusic: the loaded segment, or null
 };
 
 using MusicTable = HandleTable<MusicRecord>;

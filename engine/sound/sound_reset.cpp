@@ -12,6 +12,8 @@ void ResetSoundState() {
     s.device = nullptr;
     s.primary = nullptr;
     s.silent = nullptr;
+    s.musicLoader = nullptr;
+    s.performance = nullptr;
     s.acm = AcmFunctions{};
     s.musicMode = 0;
     s.loadMode = 0;

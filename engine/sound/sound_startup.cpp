@@ -4,6 +4,7 @@
 #include "engine/platform/log.h"
 #include "engine/platform/sysinfo.h"
 #include "engine/platform/system_libraries.h"
+#include "engine/sound/music_dmusic.h"
 #include "engine/sound/music_mci.h"
 #include "engine/sound/sound_handles.h"
 #include "engine/sound/sound_state.h"
@@ -199,7 +200,15 @@ int InitializeDirectSound() {
     if (s.device) return -1;
     LoadAcmFunctions();
     if (s.musicMode == 0 && CreateDevice() != 0) return -1;
-    if (!s.device) return -1;  // a mode without a device of its own is not built
+    if (s.musicMode == 1) {
+        const DirectMusicStart started = StartDirectMusic();
+        if (started == DirectMusicStart::kFailed) return -1;
+        if (started == DirectMusicStart::kNoLoader) {
+            s.musicMode = 0;
+            return InitializeDirectSound();
+        }
+    }
+    if (!s.device) return -1;  // any other mode has no device to go on with
     host::OpenAudioOutput(44100);
     StartSilentBuffer();
     s.loadMode = 0;
@@ -227,6 +236,7 @@ int TerminateDirectSound() {
     DeleteAllSoftSoundPlayers();
     DeleteAllMusicHandles();
     RemoveMusicTempFile();
+    ReleaseDirectMusic();
     for (host::IDirectSoundBuffer** b : {&s.primary, &s.silent}) {
         if (!*b) continue;
         (*b)->Stop();

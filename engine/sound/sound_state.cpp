@@ -1,5 +1,6 @@
 #include "engine/sound/sound_state.h"
 
+#include "engine/sound/sound_system.h"
 
 namespace orvik {
 
@@ -8,6 +9,12 @@ SoundSystemState g_sound{};
 }  // namespace
 
 SoundSystemState& Sound() { return g_sound; }
+
+int SetMusicMode(int32_t mode) {
+    if (SoundStarted() || (mode != 0 && mode != 1)) return -1;
+    g_sound.musicMode = mode;
+    return 0;
+}
 
 SoundRecord* FindSoundRecord(int32_t handle) {
     if (handle < 0 || (handle & kSoundHandleTypeMask) != kSoundHandleType) return nullptr;

@@ -10,6 +10,8 @@
 #include "engine/sound/soft_sound_record.h"
 #include "engine/sound/sound_record.h"
 #include "host/acm/acm.h"
+#include "host/dmusic/dmusic_loader.h"
+#include "host/dmusic/dmusic_performance.h"
 #include "host/dsound/dsound_device.h"
 #include "host/dsound/mixer.h"
 #include "host/win/modules.h"
@@ -49,8 +51,10 @@ struct SoundSystemState {
     host::IDirectSound* device;  // non-null while the sound system runs
     host::IDirectSoundBuffer* primary;
     host::IDirectSoundBuffer* silent;
+    host::IDirectMusicLoader8* musicLoader;       // music mode 1 only
+    host::IDirectMusicPerformance8* performance;  // music mode 1 only
     AcmFunctions acm;
-    int32_t musicMode;  // 0 DirectSound with MCI music, the only mode built
+    int32_t musicMode;  // 0 DirectSound with MCI music (the default), 1 DirectMusic
     int32_t loadMode;   // 0 memory, 2 stream from a copy, 3 stream from the file
     int32_t disabledConverters;
     int32_t vorbisSampleBytes;

@@ -12,6 +12,9 @@ namespace orvik {
 // Brings up the device, the primary format, the silent buffer, the device list in the
 // log and (with more than one processor) the refill thread. 0, or -1.
 int InitializeDirectSound();
+// The music mode the next start-up brings up: 0 DirectSound with the MCI sequencer (the
+// default), 1 DirectMusic. -1 while sound runs or for another value.
+int SetMusicMode(int32_t mode);
 // Stops the refill thread and deletes every sound. -1 when sound never started.
 int TerminateDirectSound();
 host::BOOL EnumSoundDeviceCallback(const host::SoundDeviceGuid* guid, const char* description,

@@ -3,8 +3,6 @@
 // takes it only once the file is read and the synthesiser made.
 #include <strings.h>
 
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -27,13 +25,6 @@ struct MciState {
 MciState& State() {
     static MciState state;
     return state;
-}
-
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
 }
 
 bool PortInUse() {

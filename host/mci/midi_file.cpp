@@ -1,6 +1,8 @@
 #include "host/mci/midi_file.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 
 namespace host {
 
@@ -161,6 +163,15 @@ bool ParseMidiFile(std::span<const uint8_t> file, MidiSequence* sequence) {
         if (!r.Has(length) || !ReadTrack(r.Take(length), ticks, order, &endTick)) return false;
     }
     Timestamp(ticks, division, endTick, sequence);
+    sequence->lengthTicks = endTick;
+    sequence->division = division;
+    return true;
+}
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return true;
 }
 

@@ -17,10 +17,14 @@ struct MidiEvent {
 struct MidiSequence {
     std::vector<MidiEvent> events;
     double lengthSeconds = 0;  // the time of the last event of any track, end of track included
+    uint64_t lengthTicks = 0;  // the same in the file's ticks
+    uint16_t division = 0;     // the file's ticks per quarter note, or its SMPTE timing
 };
 
 // False for anything that is not a well-formed format 0 or 1 file (the sequence is then
 // left empty).
 bool ParseMidiFile(std::span<const uint8_t> file, MidiSequence* sequence);
+// Reads a file whole (a MIDI file before it is parsed); false when it cannot be opened.
+bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes);
 
 }  // namespace host

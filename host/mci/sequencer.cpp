@@ -7,7 +7,7 @@
 
 namespace host {
 
-Sequencer::Sequencer(MidiSequence sequence, std::unique_ptr<MidiSynth> synth, uint32_t deviceId)
+Sequencer::Sequencer(MidiSequence sequence, std::shared_ptr<MidiSynth> synth, uint32_t deviceId)
     : sequence_(std::move(sequence)), synth_(std::move(synth)), deviceId_(deviceId) {}
 
 void Sequencer::Seek(double seconds) {
@@ -22,10 +22,11 @@ void Sequencer::Seek(double seconds) {
     }
 }
 
-void Sequencer::Play(uint32_t fromMilliseconds, HWND notifyWindow) {
+void Sequencer::Play(uint32_t fromMilliseconds, HWND notifyWindow, uint32_t repeats) {
     Seek(fromMilliseconds / 1000.0);
     notify_ = notifyWindow;
     playing_ = true;
+    repeats_ = repeats;
 }
 
 void Sequencer::Stop() {
@@ -36,6 +37,15 @@ void Sequencer::Stop() {
 
 uint32_t Sequencer::PositionMilliseconds() const { return uint32_t(std::lround(seconds_ * 1000)); }
 uint32_t Sequencer::LengthMilliseconds() const { return uint32_t(std::lround(sequence_.lengthSeconds * 1000)); }
+
+// A sequence shorter than one frame never plays again: it would start over without end
+// inside one block.
+bool Sequencer::Repeat(uint32_t rate) {
+    if (repeats_ == 0 || std::llround(sequence_.lengthSeconds * rate) < 1) return false;
+    if (repeats_ != kRepeatForever) --repeats_;
+    Seek(0);
+    return true;
+}
 
 void Sequencer::Finish() {
     playing_ = false;
@@ -62,6 +72,7 @@ void Sequencer::Render(int32_t* acc, uint32_t frames, uint32_t rate) {
         seconds_ = double(here + span) / rate;
         if (here + span < there) break;
         if (next_ == sequence_.events.size()) {
+            if (Repeat(rate)) continue;
             Finish();
             break;
         }

@@ -5,6 +5,9 @@
 #include "host/d3d9/direct3d9.h"
 #include "host/ddraw/ddraw.h"
 #include "host/dinput/dinput.h"
+#include "host/dmusic/direct_music.h"
+#include "host/dmusic/dmusic_loader.h"
+#include "host/dmusic/dmusic_performance.h"
 #include "host/dinput/joystick.h"
 #include "host/dsound/dsound_device.h"
 #include "host/graph/graph_classes.h"
@@ -84,6 +87,9 @@ const BuiltinComClass kComClasses[] = {
     {CLSID_DirectInput8, &CreateDirectInput8},
     {CLSID_DirectDraw7, &CreateDirectDraw7},
     {CLSID_DirectSound, &CreateDirectSoundCom},
+    {CLSID_DirectMusic, &CreateDirectMusicCom},
+    {CLSID_DirectMusicLoader, &CreateDirectMusicLoaderCom},
+    {CLSID_DirectMusicPerformance, &CreateDirectMusicPerformanceCom},
     {CLSID_FilterGraph, &graph::CreateFilterGraph},
     {CLSID_NullRenderer, &graph::CreateNullRenderer},
 };

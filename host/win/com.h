@@ -2,6 +2,7 @@
 // CoCreateInstance can make. Any class can be made absent for a test.
 #pragma once
 #include <cstdint>
+#include <new>
 #include <string_view>
 
 #include "host/win/types.h"
@@ -53,5 +54,16 @@ public:
 private:
     uint32_t refs_ = 1;
 };
+
+// The factory of a class that offers one interface: a new Impl for `offered`,
+// E_NOINTERFACE for any other.
+template <class Interface, class Impl>
+HRESULT CreateComObject(REFIID iid, REFIID offered, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (iid != offered) return E_NOINTERFACE;
+    *object = static_cast<Interface*>(new (std::nothrow) Impl());
+    return *object ? S_OK : E_OUTOFMEMORY;
+}
 
 }  // namespace host

@@ -74,6 +74,16 @@ std::string Utf16ToUtf8(const char16_t* text) {
     return out;
 }
 
+int WideCharToMultiByte(uint32_t codePage, const char16_t* text, char* out, int bytes) {
+    if (!text || !out || bytes < 1) return 0;
+    const std::string utf8 = Utf16ToUtf8(text);
+    const std::string converted = codePage == 932 ? Utf8ToCp932(utf8) : utf8;
+    if (int(converted.size()) + 1 > bytes) return 0;
+    converted.copy(out, converted.size());
+    out[converted.size()] = 0;
+    return int(converted.size()) + 1;
+}
+
 BOOL DeleteFileW(const char16_t* path) { return path && DeleteFileA(Utf16ToUtf8(path).c_str()); }
 
 }  // namespace host

@@ -14,16 +14,8 @@
 namespace sound_test {
 namespace {
 
-class MusicTest : public SoundTest {
+class MusicTest : public MusicSoundTest {
 protected:
-    void SetUp() override {
-        SoundTest::SetUp();
-        host::ResetMci();
-    }
-    void TearDown() override {
-        SoundTest::TearDown();
-        host::ResetMci();
-    }
     static int LoadNote(uint32_t ticks = 96) {
         const std::vector<uint8_t> image = orvik_test::OneNoteFile(69, ticks);
         return orvik::LoadMusicFromImage(image.data(), int32_t(image.size()));

@@ -16,6 +16,7 @@
 #include "host/acm/acm.h"
 #include "host/dsound/dsound_config.h"
 #include "host/dsound/headless_output.h"
+#include "host/mci/mci.h"
 #include "host/system_info.h"
 #include "tests/support/headless_engine.h"
 
@@ -88,6 +89,19 @@ protected:
     }
 
     orvik_test::HeadlessEngine engine_;
+};
+
+// Music tests start and end with no sequencer open and the usual sound fonts.
+class MusicSoundTest : public SoundTest {
+protected:
+    void SetUp() override {
+        SoundTest::SetUp();
+        host::ResetMci();
+    }
+    void TearDown() override {
+        SoundTest::TearDown();
+        host::ResetMci();
+    }
 };
 
 }  // namespace sound_test

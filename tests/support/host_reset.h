@@ -7,6 +7,7 @@
 #include "host/ddraw/ddraw.h"
 #include "host/dinput/dinput.h"
 #include "host/dinput/input_devices.h"
+#include "host/dmusic/dmusic_config.h"
 #include "host/gdi/dib_output.h"
 #include "host/gdi/dib_section.h"
 #include "host/win/clipboard.h"
@@ -36,6 +37,7 @@ inline void ResetHost() {
     host::headless::Reset();
     host::ResetD3D9Host();
     host::ResetDirectDraw();
+    host::ResetDirectMusicHost();
     host::ResetWindowPicture();
     host::ResetDibSections();
     host::ResetLayeredPicture();
