@@ -122,9 +122,9 @@ public:
     HRESULT GetLightEnable(DWORD index, BOOL* enable) const;
     HRESULT SetFVF(DWORD fvf);
     HRESULT GetFVF(DWORD* fvf) const;
-    // Shaders and declarations (device_shaders.cpp): made and bound, never run. The code's
-    // token stream must end within `bytes` (the platform's call reads to the end token
-    // however far that is; this one is told where the caller's code ends).
+    // Shaders and declarations (device_shaders.cpp), run by the draws (device_draw_shader.cpp).
+    // The code's token stream must end within `bytes` (the platform's call reads to the end
+    // token however far that is; this one is told where the caller's code ends).
     HRESULT CreateVertexShader(const DWORD* function, size_t bytes, VertexShader** shader);
     HRESULT CreatePixelShader(const DWORD* function, size_t bytes, PixelShader** shader);
     HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, VertexDeclaration** declaration);
@@ -178,12 +178,15 @@ private:
     bool BuildDrawState(DrawState* state);
     void FillSampler(int sampler, bool withTexture, StageSampler* out) const;
     // The bound vertex shader run over a draw's vertices; false (logged) when it cannot be.
-    bool RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, std::vector<ShadedVertex>* out);
+    // `first` is the number of the draw's first vertex in the vertex buffers (-1 for a
+    // draw from the caller's memory), where streams past 0 are read from.
+    bool RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, int64_t first,
+                         std::vector<ShadedVertex>* out);
     HRESULT DrawWithPixelShader(const DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type,
                                 UINT primitiveCount, const uint8_t* vertices, UINT vertexCount, UINT stride,
-                                const IndexList& index);
+                                int64_t first, const IndexList& index);
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
-                 UINT stride, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex);
+                 UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex);
     HRESULT PresentBackBuffer(const RECT* source, const RECT* dest, HWND window);
 
     std::shared_ptr<DeviceCore> core_ = std::make_shared<DeviceCore>();
@@ -201,6 +204,12 @@ private:
     Texture* textures_[kMaxStages] = {};
     VertexBuffer* stream_ = nullptr;
     UINT streamOffset_ = 0, streamStride_ = 0;
+    // Streams 1 to 15: read only through a vertex shader's declaration.
+    struct StreamSource {
+        VertexBuffer* buffer = nullptr;
+        UINT offset = 0, stride = 0;
+    };
+    std::array<StreamSource, 15> moreStreams_;
     IndexBuffer* indices_ = nullptr;
     VertexShader* vertexShader_ = nullptr;
     PixelShader* pixelShader_ = nullptr;

@@ -35,7 +35,7 @@ UINT VertexCountFor(D3DPRIMITIVETYPE type, UINT primitives) {
 }  // namespace
 
 HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
-                     UINT stride, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex) {
+                     UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex) {
     // With a vertex shader the declaration (or the FVF) only says where its inputs lie.
     const FvfLayout layout = vertexShader_ ? FvfLayout{.valid = true} : DecodeFvf(fvf_);
     if (ShaderBoundForDraw() || !layout.valid || stride < UINT(layout.stride)) return D3DERR_INVALIDCALL;
@@ -52,7 +52,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),
                           viewport_.MinZ, viewport_.MaxZ};
     const IndexList index{indices, indexFormat, baseVertex};
-    if (pixelShader_) return DrawWithPixelShader(st, layout, type, primitiveCount, vertices, vertexCount, stride, index);
+    if (pixelShader_) return DrawWithPixelShader(st, layout, type, primitiveCount, vertices, vertexCount, stride, first, index);
     // Pre-transformed vertices go straight to the screen; others are clipped per primitive.
     std::vector<ScreenVertex>& screen = screenVertices_;
     std::vector<ClipVertex> clip;
@@ -62,7 +62,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
             FetchPretransformed(layout, vertices + size_t(i) * stride, &screen[i]);
     } else if (vertexShader_) {
         std::vector<ShadedVertex> shaded;
-        if (!RunVertexShader(vertices, vertexCount, stride, &shaded)) return D3DERR_INVALIDCALL;
+        if (!RunVertexShader(vertices, vertexCount, stride, first, &shaded)) return D3DERR_INVALIDCALL;
         clip.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i) clip[i] = ToClipVertex(shaded[i]);
     } else {
@@ -120,7 +120,8 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
     const UINT count = VertexCountFor(type, primitiveCount);
     if (!inScene_ || !vertices || stride == 0 || count == 0) return D3DERR_INVALIDCALL;
     ReplaceRef<VertexBuffer>(stream_, nullptr);
-    return Draw(type, primitiveCount, static_cast<const uint8_t*>(vertices), count, stride, nullptr, D3DFMT_UNKNOWN, 0);
+    return Draw(type, primitiveCount, static_cast<const uint8_t*>(vertices), count, stride, -1, nullptr, D3DFMT_UNKNOWN,
+                0);
 }
 
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT primitiveCount,
@@ -138,7 +139,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
     ReplaceRef<VertexBuffer>(stream_, nullptr);
     ReplaceRef<IndexBuffer>(indices_, nullptr);
     const auto* base = static_cast<const uint8_t*>(vertices);
-    return Draw(type, primitiveCount, base + size_t(minIndex) * stride, numVertices, stride, indices, indexFormat,
+    return Draw(type, primitiveCount, base + size_t(minIndex) * stride, numVertices, stride, -1, indices, indexFormat,
                 -int32_t(minIndex));
 }
 
@@ -148,7 +149,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
     const uint64_t end = uint64_t(streamOffset_) + (uint64_t(startVertex) + count) * streamStride_;
     if (end > stream_->Length()) return D3DERR_INVALIDCALL;
     return Draw(type, primitiveCount, stream_->Bytes() + streamOffset_ + size_t(startVertex) * streamStride_, count,
-                streamStride_, nullptr, D3DFMT_UNKNOWN, 0);
+                streamStride_, startVertex, nullptr, D3DFMT_UNKNOWN, 0);
 }
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, UINT minIndex, UINT numVertices,
@@ -169,7 +170,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, 
         if (v < minIndex || v - minIndex >= numVertices) return D3DERR_INVALIDCALL;
     }
     return Draw(type, primitiveCount, stream_->Bytes() + streamOffset_ + size_t(first) * streamStride_, numVertices,
-                streamStride_, indexData, format, -int32_t(minIndex));
+                streamStride_, first, indexData, format, -int32_t(minIndex));
 }
 
 }  // namespace host

@@ -1,6 +1,7 @@
 // Drawing with programmable shaders: the vertex shader in place of the fixed-function
 // transform, and the pixel shader in place of the texture stages.
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 #include <string>
 
@@ -47,10 +48,23 @@ bool Device::ShaderBoundForDraw() const {
     return true;
 }
 
-bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, std::vector<ShadedVertex>* out) {
+bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, int64_t first,
+                             std::vector<ShadedVertex>* out) {
     const ShaderProgram& vs = vertexShader_->Program();
     const std::vector<D3DVERTEXELEMENT9> elements = declaration_ ? declaration_->Elements() : FvfElements(fvf_);
-    const UINT strides[1] = {stride};
+    // Each stream's first vertex and stride; a stream without the draw's vertices keeps
+    // stride 0, and an element in it refuses the draw.
+    std::array<UINT, 16> strides{};
+    std::array<const uint8_t*, 16> bases{};
+    strides[0] = stride;
+    bases[0] = vertices;
+    for (size_t s = 1; first >= 0 && s < strides.size(); ++s) {
+        const StreamSource& source = moreStreams_[s - 1];
+        if (!source.buffer || source.stride == 0 || source.buffer->IsLocked()) continue;
+        if (source.offset + (uint64_t(first) + count) * source.stride > source.buffer->Length()) continue;
+        strides[s] = source.stride;
+        bases[s] = source.buffer->Bytes() + source.offset + size_t(first) * source.stride;
+    }
     std::vector<InputFetch> fetches;
     std::string why;
     if (!BindVertexInputs(vs, elements, strides, &fetches, &why)) {
@@ -64,8 +78,10 @@ bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, s
     for (UINT i = 0; i < count; ++i) {
         // Outputs the program leaves unwritten read as zero.
         regs = ShaderRegisters{};
-        const uint8_t* stream = vertices + size_t(i) * stride;
-        FetchVertexInputs(fetches, {&stream, 1}, &regs);
+        std::array<const uint8_t*, 16> streams{};
+        for (size_t s = 0; s < streams.size(); ++s)
+            if (strides[s]) streams[s] = bases[s] + size_t(i) * strides[s];
+        FetchVertexInputs(fetches, streams, &regs);
         if (!RunShader(vs, k, regs, nullptr)) {
             LogRefusal("the vertex shader ran past its instruction or call limits");
             return false;
@@ -81,12 +97,12 @@ bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, s
 
 HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type,
                                     UINT primitiveCount, const uint8_t* vertices, UINT vertexCount, UINT stride,
-                                    const IndexList& index) {
+                                    int64_t first, const IndexList& index) {
     // The vertex stage: the vertex shader, or the fixed-function transform of the FVF's vertices.
     std::vector<ShadedVertex> verts;
     const bool onScreen = !vertexShader_ && layout.pretransformed;
     if (vertexShader_) {
-        if (!RunVertexShader(vertices, vertexCount, stride, &verts)) return D3DERR_INVALIDCALL;
+        if (!RunVertexShader(vertices, vertexCount, stride, first, &verts)) return D3DERR_INVALIDCALL;
     } else {
         verts.resize(vertexCount);
         const D3DMATRIX wvp = MultiplyMatrices(MultiplyMatrices(world_, view_), projection_);

@@ -92,6 +92,7 @@ void Device::ReleaseShaderBindings() {
     ReplaceRef<VertexShader>(vertexShader_, nullptr);
     ReplaceRef<PixelShader>(pixelShader_, nullptr);
     ReplaceRef<VertexDeclaration>(declaration_, nullptr);
+    for (StreamSource& s : moreStreams_) ReplaceRef<VertexBuffer>(s.buffer, nullptr);
 }
 
 }  // namespace host

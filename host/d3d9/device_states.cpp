@@ -236,7 +236,14 @@ HRESULT Device::GetPixelShaderConstantF(UINT start, float* data, UINT count) con
 }
 
 HRESULT Device::SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, UINT stride) {
-    if (stream != 0 || stride > 255) return D3DERR_INVALIDCALL;
+    if (stream >= 16 || stride > 255) return D3DERR_INVALIDCALL;
+    if (stream > 0) {
+        StreamSource& s = moreStreams_[stream - 1];
+        ReplaceRef(s.buffer, buffer);
+        s.offset = offset;
+        s.stride = stride;
+        return D3D_OK;
+    }
     ReplaceRef(stream_, buffer);
     streamOffset_ = offset;
     streamStride_ = stride;

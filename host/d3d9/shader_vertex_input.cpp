@@ -118,7 +118,7 @@ bool BindVertexInputs(const ShaderProgram& vs, std::span<const D3DVERTEXELEMENT9
         for (const D3DVERTEXELEMENT9& e : elements) {
             if (e.Usage != in.usage || e.UsageIndex != in.usageIndex) continue;
             if (e.Stream >= strides.size() || strides[e.Stream] == 0) {
-                *why = "a vertex element lies in a stream without vertices";
+                *why = "a vertex element lies in a stream without the draw's vertices";
                 return false;
             }
             if (UINT(e.Offset + DeclTypeSize(e.Type)) > strides[e.Stream]) {

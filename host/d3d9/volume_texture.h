@@ -1,5 +1,6 @@
 // Volume textures: boxes of texels in uncompressed colour formats, locked by box. The
-// fixed-function draws do not sample them; they are made, filled and copied.
+// draws do not sample them (a pixel shader declaring a volume sampler is refused); they
+// are made, filled and copied.
 #pragma once
 #include <cstdint>
 #include <vector>
