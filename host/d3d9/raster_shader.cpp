@@ -46,7 +46,9 @@ public:
             v /= coord[3];
         }
         const double* d = slope_[s];
-        const StageLod lod = variant == 2 ? ChooseLod(smp, d[0], d[1], d[2], d[3], coord[3]) : lods_[s];
+        // texldb's bias, kept to the levels there can be (NaN as none).
+        const double bias = coord[3] == coord[3] ? std::clamp(double(coord[3]), -16.0, 16.0) : 0.0;
+        const StageLod lod = variant == 2 ? ChooseLod(smp, d[0], d[1], d[2], d[3], bias) : lods_[s];
         const TexelLevel& l = smp.levels[lod.level];
         return ColorToVec4(SampleTexture(smp, lod, ToFixed32(u * l.width), ToFixed32(v * l.height)));
     }

@@ -102,9 +102,10 @@ private:
             return true;
         }
         if (loops_.size() >= kMaxLoopStack) return false;
+        // aL starts at 0 to 255 and steps by -128 to 127, the ranges loop constants have.
         const bool loop = in.op == kOpLoop;
-        loops_.push_back({*pc, count, loop ? i[2] : 0, aL_});
-        if (loop) aL_ = i[1];
+        loops_.push_back({*pc, count, loop ? std::clamp(i[2], -128, 127) : 0, aL_});
+        if (loop) aL_ = std::clamp(i[1], 0, 255);
         ++*pc;
         return true;
     }
@@ -224,8 +225,12 @@ private:
             case kOpM3x3: out = Matrix(in, 3, 3); break;
             case kOpM3x2: out = Matrix(in, 2, 3); break;
             case kOpMova:
-                for (int i = 0; i < 4; ++i)
-                    if (in.dest.mask >> i & 1) a0_[i] = int(std::clamp(std::nearbyint(a[i]), -1e6f, 1e6f));
+                // Rounded to the nearest; a value no integer holds (NaN, huge) stays inside
+                // a range whose sums cannot overflow.
+                for (int i = 0; i < 4; ++i) {
+                    const float r = std::nearbyint(a[i]);
+                    if (in.dest.mask >> i & 1) a0_[i] = r == r ? int(std::clamp(r, -1e6f, 1e6f)) : 0;
+                }
                 return;
             case kOpTex: out = sampler_ ? sampler_->Sample(in.src[1].index, a, in.control) : Vec4{}; break;
             case kOpTexKill: {

@@ -258,6 +258,20 @@ TEST_F(VertexShaderTest, UntrustedCodeAndConstantsStayInBounds) {
                             I(kOpAdd, {Dst(kR, 0), Relative(10), AddressOf(kFileAddr, 0), Src(kC, 9)}),
                             I(kOpAdd, {kOut, Relative(10), AddressOf(kFileAddr, 1), Src(kR, 0)})}),
               0x333333u);
+    // A NaN moved to a0 reads as 0; a loop's start and step beyond their ranges are held
+    // to 255 and 127, so aL reads c255, then zeros past the end.
+    EXPECT_EQ(VertexResult({Def(0, 0, 0, 0, 0), Def(12, 0.2f, 0.4f, 0.6f, 1), Def(255, 0.2f, 0.2f, 0.2f, 0),
+                            I(kOpRcp, {Dst(kR, 1), Src(kC, 0, Rep(0))}),
+                            I(kOpMul, {Dst(kR, 1), Src(kR, 1), Src(kC, 0)}),
+                            I(kOpMova, {Dst(kFileAddr, 0, 1), Src(kR, 1, Rep(0))}),
+                            I(kOpMov, {kOut, Relative(12), AddressOf(kFileAddr)})}),
+              0x336699u);
+    EXPECT_EQ(VertexResult({DefI(0, 3, 0x7FFFFFFF, 0x7FFFFFFF), Def(0, 0, 0, 0, 0), Def(255, 0.2f, 0.2f, 0.2f, 0),
+                            I(kOpMov, {Dst(kR, 0), Src(kC, 0)}),
+                            I(kOpLoop, {Src(kFileLoop, 0), Src(kFileConstInt, 0)}),
+                            I(kOpAdd, {Dst(kR, 0), Src(kR, 0), Relative(0), AddressOf(kFileLoop)}), I(kOpEndLoop, {}),
+                            I(kOpMov, {kOut, Src(kR, 0)})}),
+              0x333333u);
     // Four nested rep loops of 255 run past the instruction limit: the draw is refused
     // and logged, nothing is drawn.
     std::vector<std::vector<uint32_t>> nested = {DefI(0, 255, 0, 0), I(kOpMov, {Dst(kR, 0), Src(kC, 0)})};
