@@ -1,8 +1,10 @@
-// DDS files: DXT1 to DXT5 block data and uncompressed pixels described by masks or named
-// by a Direct3D format number, with their mip levels, read in one piece.
+// DDS files: DXT1 to DXT5 block data and uncompressed pixels described by masks are kept
+// as they are; the later layouts (the extended DX10 header's DXGI formats, BC4 to BC7,
+// luminance, 16-bit and float channels) are decoded into 32-bit ARGB. Mip levels are read
+// in one piece.
 #include <cstring>
 
-#include "engine/graphics/dxt_decode.h"
+#include "engine/graphics/dds_decode.h"
 #include "engine/graphics/image_memory.h"
 #include "engine/graphics/image_readers.h"
 #include "engine/graphics/pixel_access.h"
@@ -12,11 +14,14 @@ namespace orvik {
 
 namespace {
 
-constexpr int kHeaderBytes = 124;
+constexpr int kHeaderBytes = 124, kDx10HeaderBytes = 20;
 constexpr uint32_t kFlagPitch = 0x8, kFlagMipCount = 0x20000;
-constexpr uint32_t kPixelFourCc = 0x4, kPixelRgb = 0x40;
+constexpr uint32_t kPixelAlphaPixels = 0x1, kPixelAlphaOnly = 0x2, kPixelFourCc = 0x4, kPixelRgb = 0x40,
+                   kPixelLuminance = 0x20000;
 constexpr uint32_t kCapsComplex = 0x8, kCapsMipMap = 0x400000;
 constexpr uint32_t kMaxMipLevels = 16;  // a full chain down from a 32768 side; larger keep 16
+constexpr uint32_t kDx10FourCc = 0x30315844;  // "DX10"
+constexpr uint32_t kTexture2d = 3, kMiscCube = 0x4;
 
 struct DdsHeader {
     uint32_t flags;
@@ -35,8 +40,7 @@ int Damaged(const char* what) {
     return -1;
 }
 
-// A DDS file of a layout not read here (another FourCC or format number, luminance or
-// alpha-only flags) is still a DDS file: say why it was refused.
+// A DDS file of a layout not read here is still a DDS file: say why it was refused.
 int Unsupported(const DdsHeader& d) {
     AddLogFormat("対応していないＤＤＳファイルの形式です(flags 0x%x, FourCC 0x%08x) in ReadDdsImage",
                  d.pixelFlags, d.fourCc);
@@ -58,63 +62,56 @@ DdsHeader Parse(const uint8_t* h) {
     return d;
 }
 
-// Uncompressed layouts some writers name by their Direct3D format number in place of a
-// FourCC. The 10-bit layouts keep their masks: every later conversion takes a wide
-// channel's top eight bits, as it widens a narrow one.
-struct NumberedLayout {
-    uint32_t number;
-    uint32_t bitCount;
-    uint32_t masks[4];
-};
-constexpr NumberedLayout kNumberedLayouts[] = {
-    {20, 24, {0xFF0000, 0xFF00, 0xFF, 0}},                        // R8G8B8
-    {21, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}},               // A8R8G8B8
-    {22, 32, {0xFF0000, 0xFF00, 0xFF, 0}},                        // X8R8G8B8
-    {23, 16, {0xF800, 0x07E0, 0x001F, 0}},                        // R5G6B5
-    {24, 16, {0x7C00, 0x03E0, 0x001F, 0}},                        // X1R5G5B5
-    {25, 16, {0x7C00, 0x03E0, 0x001F, 0x8000}},                   // A1R5G5B5
-    {26, 16, {0x0F00, 0x00F0, 0x000F, 0xF000}},                   // A4R4G4B4
-    {27, 8, {0xE0, 0x1C, 0x03, 0}},                               // R3G3B2
-    {29, 16, {0xE0, 0x1C, 0x03, 0xFF00}},                         // A8R3G3B2
-    {30, 16, {0x0F00, 0x00F0, 0x000F, 0}},                        // X4R4G4B4
-    {31, 32, {0x3FF, 0xFFC00, 0x3FF00000, 0xC0000000}},           // A2B10G10R10
-    {32, 32, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}},               // A8B8G8R8
-    {33, 32, {0xFF, 0xFF00, 0xFF0000, 0}},                        // X8B8G8R8
-    {35, 32, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000}},           // A2R10G10B10
-};
-
-// A FourCC that is a format number takes that format's masks, as if the header had
-// described them.
-void ApplyNumberedLayout(DdsHeader* d) {
-    if (d->pixelFlags != kPixelFourCc) return;
-    for (const NumberedLayout& l : kNumberedLayouts) {
-        if (l.number != d->fourCc) continue;
-        d->pixelFlags = kPixelRgb;
-        d->bitCount = l.bitCount;
-        for (int i = 0; i < 4; ++i) d->masks[i] = l.masks[i];
-        return;
+// The extended header: only a single 2D texture is read; arrays, cube maps and volumes
+// are refused.
+int DescribeDx10(const StreamCursor& in, DdsLayout* layout) {
+    uint8_t extra[kDx10HeaderBytes];
+    if (!in.Read(extra, sizeof extra)) return Damaged("DX10 header");
+    const uint32_t format = ReadLe32(extra), dimension = ReadLe32(extra + 4);
+    const uint32_t misc = ReadLe32(extra + 8), arraySize = ReadLe32(extra + 12);
+    if (dimension != kTexture2d || (misc & kMiscCube) || arraySize != 1) {
+        AddLogFormat("対応していないＤＤＳファイルの形式です(DX10 dimension %u, misc 0x%x, array size %u) in ReadDdsImage",
+                     dimension, misc, arraySize);
+        return -1;
     }
+    if (DdsLayoutOfDxgi(format, layout)) return 0;
+    AddLogFormat("対応していないＤＤＳファイルの形式です(DXGI format %u) in ReadDdsImage", format);
+    return -1;
 }
 
-uint32_t CompressionOf(uint32_t fourCc) {
-    for (uint32_t kind = kCompressionDxt1; kind <= kCompressionDxt5; ++kind) {
-        const char name[4] = {'D', 'X', 'T', static_cast<char>('0' + kind)};
-        if (fourCc == ReadLe32(reinterpret_cast<const uint8_t*>(name))) return kind;
+int Describe(const StreamCursor& in, const DdsHeader& d, DdsLayout* layout) {
+    if (d.pixelFlags & kPixelFourCc) {
+        if (d.fourCc == kDx10FourCc) return DescribeDx10(in, layout);
+        return DdsLayoutOfFourCc(d.fourCc, layout) ? 0 : Unsupported(d);
     }
-    return kCompressionNone;
+    if (d.pixelFlags & kPixelRgb) {
+        if (d.bitCount != 8 && d.bitCount != 16 && d.bitCount != 24 && d.bitCount != 32)
+            return Damaged("bit count");
+        *layout = DdsLayout{};
+        layout->bitCount = d.bitCount;
+        for (int i = 0; i < 4; ++i) layout->masks[i] = d.masks[i];
+        return 0;
+    }
+    if (d.pixelFlags & (kPixelLuminance | kPixelAlphaOnly)) {
+        const bool luminance = (d.pixelFlags & kPixelLuminance) != 0;
+        const bool alpha = !luminance || (d.pixelFlags & kPixelAlphaPixels);
+        if (DdsLayoutOfLuminance(luminance, d.bitCount, d.masks[0], alpha ? d.masks[3] : 0, layout)) return 0;
+        return Damaged("bit count");
+    }
+    return Unsupported(d);
 }
 
 int64_t LevelSide(int64_t side, uint32_t level) { return side >> level > 0 ? side >> level : 1; }
 
+int PixelBytes(const DdsLayout& l) { return l.kind == DdsKind::kMasks ? int(l.bitCount / 8) : l.pixels.bytes; }
+
 // Each level's size from its own rounded sides, so short tails are neither over- nor
-// under-counted.
-int64_t DataBytes(const DdsHeader& d, uint32_t compression, uint32_t levels, int64_t pitch) {
+// under-counted; level 0 of a pixel layout may have padded rows.
+int64_t DataBytes(const DdsHeader& d, const DdsLayout& l, uint32_t levels, int64_t pitch) {
     int64_t total = 0;
     for (uint32_t i = 0; i < levels; ++i) {
         const int64_t w = LevelSide(d.width, i), h = LevelSide(d.height, i);
-        total += compression != kCompressionNone
-                     ? static_cast<int64_t>(DxtLevelBytes(compression, static_cast<int>(w), static_cast<int>(h)))
-                     : (i == 0 ? pitch : w * (d.bitCount / 8)) * h;
+        total += DdsLevelBytes(l, w, h, i == 0 ? pitch : w * PixelBytes(l));
     }
     return total;
 }
@@ -132,6 +129,37 @@ void MakeDirectPalette(ColorFormat* f) {
     }
 }
 
+void SetFormat(const DdsLayout& l, ColorFormat* f) {
+    *f = ColorFormat{};
+    if (l.kind != DdsKind::kMasks) {
+        FillArgb32ColorFormat(f);
+        if (l.kind != DdsKind::kDxt) return;
+        f->compression = l.compression;
+        f->bitDepth = l.compression == kCompressionDxt1 ? 4 : 8;
+        f->bytesPerPixel = 0;
+        return;
+    }
+    FillColorFormatFromMasks(f, static_cast<int>(l.bitCount), l.masks[0], l.masks[1], l.masks[2], l.masks[3]);
+    if (l.bitCount == 8) MakeDirectPalette(f);
+}
+
+// The file's levels decoded one after another into 32-bit ARGB levels.
+bool DecodeLevels(const DdsHeader& d, const DdsLayout& l, uint32_t levels, int64_t pitch, const uint8_t* data,
+                  PixelBlock* out) {
+    int64_t bytes = 0;
+    for (uint32_t i = 0; i < levels; ++i) bytes += LevelSide(d.width, i) * LevelSide(d.height, i) * 4;
+    if (!ORVIK_BLOCK_ALLOC(*out, static_cast<size_t>(bytes))) return false;
+    uint8_t* argb = out->Get();
+    for (uint32_t i = 0; i < levels; ++i) {
+        const int64_t w = LevelSide(d.width, i), h = LevelSide(d.height, i);
+        const int64_t rowBytes = i == 0 ? pitch : w * PixelBytes(l);
+        DecodeDdsLevel(l, data, rowBytes, static_cast<int>(w), static_cast<int>(h), argb);
+        data += DdsLevelBytes(l, w, h, rowBytes);
+        argb += w * h * 4;
+    }
+    return true;
+}
+
 }  // namespace
 
 int ReadDdsImage(ImageStream* stream, BaseImage* out) {
@@ -140,54 +168,42 @@ int ReadDdsImage(ImageStream* stream, BaseImage* out) {
     if (!in.Read(magic, 4) || std::memcmp(magic, "DDS", 3) != 0) return -1;
     uint8_t raw[kHeaderBytes];
     if (!in.Read(raw, sizeof raw)) return Damaged("header");
-    DdsHeader d = Parse(raw);
-    ApplyNumberedLayout(&d);
+    const DdsHeader d = Parse(raw);
     if (d.width == 0 || d.height == 0) return Damaged("size");
     if (CheckImageSides(d.width, d.height) != 0) {
         AddLogFormat("ＤＤＳファイルの画像が大きすぎます(%lld x %lld) in ReadDdsImage",
                      static_cast<long long>(d.width), static_cast<long long>(d.height));
         return -1;
     }
+    DdsLayout layout;
+    if (Describe(in, d, &layout) != 0) return -1;
 
-    ColorFormat& f = out->format;
-    uint32_t compression = kCompressionNone;
     int64_t pitch = 0;
-    if (d.pixelFlags & kPixelFourCc) {
-        compression = CompressionOf(d.fourCc);
-        if (compression == kCompressionNone) return Unsupported(d);
-        f = ColorFormat{};
-        FillArgb32ColorFormat(&f);
-        f.compression = compression;
-        f.bitDepth = compression == kCompressionDxt1 ? 4 : 8;
-        f.bytesPerPixel = 0;
-    } else if (d.pixelFlags & kPixelRgb) {
-        if (d.bitCount != 8 && d.bitCount != 16 && d.bitCount != 24 && d.bitCount != 32)
-            return Damaged("bit count");
-        FillColorFormatFromMasks(&f, static_cast<int>(d.bitCount), d.masks[0], d.masks[1],
-                                 d.masks[2], d.masks[3]);
-        if (d.bitCount == 8) MakeDirectPalette(&f);
-        pitch = (d.flags & kFlagPitch) ? d.pitch : d.width * (d.bitCount / 8);
-        if (pitch < d.width * (d.bitCount / 8) || pitch * d.height > kMaxImageBytes)
-            return Damaged("pitch");
-    } else {
-        return Unsupported(d);
+    if (!layout.blockBytes) {
+        const int64_t rowBytes = d.width * PixelBytes(layout);
+        pitch = (d.flags & kFlagPitch) ? d.pitch : rowBytes;
+        if (pitch < rowBytes || pitch * d.height > kMaxImageBytes) return Damaged("pitch");
     }
-
     uint32_t mips = 0;
     if ((d.flags & kFlagMipCount) && (d.caps & kCapsMipMap) && (d.caps & kCapsComplex))
         mips = d.mipCount < kMaxMipLevels ? d.mipCount : kMaxMipLevels;
-    const int64_t bytes = DataBytes(d, compression, mips > 1 ? mips : 1, pitch);
+    const uint32_t levels = mips > 1 ? mips : 1;
+    const int64_t bytes = DataBytes(d, layout, levels, pitch);
     // Checked before allocating, so a header claiming a huge image in a small file costs
     // nothing.
     if (bytes > in.Remaining()) return Damaged("pixel data");
     PixelBlock pixels;
     if (!ORVIK_BLOCK_ALLOC(pixels, static_cast<size_t>(bytes))) return -1;
     if (!in.Read(pixels.Get(), static_cast<size_t>(bytes))) return Damaged("pixel data");
+    const bool decoded = layout.kind == DdsKind::kPixels || layout.kind == DdsKind::kBlocks;
+    PixelBlock argb;
+    if (decoded && !DecodeLevels(d, layout, levels, pitch, pixels.Get(), &argb)) return -1;
+    SetFormat(layout, &out->format);
     out->width = static_cast<int32_t>(d.width);
     out->height = static_cast<int32_t>(d.height);
-    out->pitch = static_cast<int32_t>(pitch);
+    out->pitch = static_cast<int32_t>(decoded ? d.width * 4 : layout.kind == DdsKind::kDxt ? 0 : pitch);
     out->mipCount = mips;
-    out->pixels = pixels.Release();
+    out->pixels = decoded ? argb.Release() : pixels.Release();
     return 0;
 }
 

@@ -142,8 +142,8 @@ TEST(DdsFormatNumberTest, HeaderPitchAndMipChainsAsForMaskLayouts) {
 
 TEST(DdsFormatNumberTest, OtherNumbersAndShortOrHugeDataAreRefusedWithALogLine) {
     orvik_test::TempLog log;
-    // A16B16G16R16 (36), L8 (50), R32F (114): formats, but not layouts read here.
-    for (uint32_t number : {36u, 50u, 114u, 0u}) {
+    // V8U8 (60), Q8W8V8U8 (63), CxV8U8 (117): signed formats, not read here.
+    for (uint32_t number : {60u, 63u, 117u, 0u}) {
         const NumberWord word(number);
         DdsSpec s = NumberedSpec(word, 1, 1);
         s.data.assign(16, 0);

@@ -195,7 +195,9 @@ TEST(DdsReaderTest, RefusesBadSizesKindsAndShortData) {
     t.width = 0x80000000u;
     EXPECT_TRUE(refused(t));
     t = s;
-    t.fourCc = "ATI2";
+    t.fourCc = "UYVY";
+    EXPECT_TRUE(refused(t));
+    t.fourCc = "ATI2";  // read, but its 16-byte block is longer than the data
     EXPECT_TRUE(refused(t));
     t = s;
     t.data.resize(7);

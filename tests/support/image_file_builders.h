@@ -170,8 +170,17 @@ struct DdsSpec {
     uint32_t masks[4] = {};
     uint32_t pitch = 0;
     uint32_t mipCount = 0;
+    uint32_t pixelFlags = 0;  // 0: FourCC when fourCc is set, else RGB
+    Bytes extraHeader;        // after the header, e.g. Dx10Header's
     Bytes data;
 };
+
+// The extended header that follows a header whose FourCC is "DX10".
+inline Bytes Dx10Header(uint32_t dxgiFormat, uint32_t dimension = 3, uint32_t misc = 0, uint32_t arraySize = 1) {
+    Bytes b;
+    for (uint32_t v : {dxgiFormat, dimension, misc, arraySize, 0u}) Put32(b, v);
+    return b;
+}
 
 inline Bytes MakeDds(const DdsSpec& s) {
     Bytes b;
@@ -186,13 +195,14 @@ inline Bytes MakeDds(const DdsSpec& s) {
     Put32(b, s.mipCount);
     for (int i = 0; i < 11; ++i) Put32(b, 0);
     Put32(b, 32);
-    Put32(b, s.fourCc ? 0x4 : 0x40);
+    Put32(b, s.pixelFlags ? s.pixelFlags : s.fourCc ? 0x4 : 0x40);
     if (s.fourCc) b.insert(b.end(), s.fourCc, s.fourCc + 4);  // may hold zero bytes
     else Put32(b, 0);
     Put32(b, s.bitCount);
     for (uint32_t m : s.masks) Put32(b, m);
     Put32(b, 0x1000 | (mips ? 0x400008 : 0));
     for (int i = 0; i < 4; ++i) Put32(b, 0);
+    Append(b, s.extraHeader);
     Append(b, s.data);
     return b;
 }

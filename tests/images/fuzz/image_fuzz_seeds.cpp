@@ -94,6 +94,40 @@ int main(int argc, char** argv) {
     dds.mipCount = 0;
     dds.data = Ramp(30);
     Save(dir, "r3g3b2.dds", MakeDds(dds));
+    // Decoded layouts: half floats with a mip chain, 32-bit floats, luminance by its flags.
+    const char r16f[4] = {111, 0, 0, 0}, r32f[4] = {114, 0, 0, 0};
+    dds.fourCc = r16f;
+    dds.mipCount = 3;
+    dds.data = Ramp((30 + 6 + 1) * 2);
+    Save(dir, "r16f.dds", MakeDds(dds));
+    dds.fourCc = r32f;
+    dds.mipCount = 0;
+    dds.data = Ramp(30 * 4);
+    Save(dir, "r32f.dds", MakeDds(dds));
+    DdsSpec luminance = dds;
+    luminance.fourCc = nullptr;
+    luminance.pixelFlags = 0x20001;
+    luminance.bitCount = 16;
+    luminance.masks[0] = 0xFF;
+    luminance.masks[3] = 0xFF00;
+    luminance.data = Ramp(30 * 2);
+    Save(dir, "a8l8.dds", MakeDds(luminance));
+    dds.fourCc = "ATI2";
+    dds.data = Ramp(4 * 16);
+    Save(dir, "bc5.dds", MakeDds(dds));
+    // The extended header: BC7 with a mip chain, BC6H, four half-float channels.
+    dds.fourCc = "DX10";
+    dds.extraHeader = Dx10Header(98);
+    dds.mipCount = 3;
+    dds.data = Ramp(6 * 16);
+    Save(dir, "dx10_bc7.dds", MakeDds(dds));
+    dds.extraHeader = Dx10Header(96);
+    dds.mipCount = 0;
+    dds.data = Ramp(4 * 16);
+    Save(dir, "dx10_bc6h.dds", MakeDds(dds));
+    dds.extraHeader = Dx10Header(10);
+    dds.data = Ramp(30 * 8);
+    Save(dir, "dx10_rgba16f.dds", MakeDds(dds));
 
     Bytes bgra;
     PutText(bgra, "BGRA");

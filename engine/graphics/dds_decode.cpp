@@ -1,0 +1,83 @@
+// Decoding of the later DDS layouts. Normalised channels of any width are rounded to the
+// nearest 8-bit value; float channels are clamped to [0, 1] first.
+#include "engine/graphics/dds_decode.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/graphics/half_float.h"
+#include "engine/graphics/pixel_access.h"
+
+namespace orvik {
+
+namespace {
+
+uint64_t FieldBits(const uint8_t* pixel, int bytes, PixelField f) {
+    const int first = f.shift / 8;
+    uint64_t v = 0;
+    for (int i = first; i < bytes && i < first + 8; ++i) v |= uint64_t(pixel[i]) << (8 * (i - first));
+    return (v >> f.shift % 8) & ((uint64_t{1} << f.width) - 1);  // fields are at most 32 bits wide
+}
+
+uint8_t ChannelByte(const PixelLayout& l, const uint8_t* pixel, PixelField f) {
+    const uint64_t v = FieldBits(pixel, l.bytes, f);
+    switch (l.kind) {
+        case FieldKind::kHalf: return UnitToByte(HalfToFloat(uint16_t(v)));
+        case FieldKind::kFloat: {
+            const uint32_t word = uint32_t(v);
+            float value;
+            std::memcpy(&value, &word, sizeof value);
+            return UnitToByte(value);
+        }
+        case FieldKind::kUnorm: break;
+    }
+    const uint64_t top = (uint64_t{1} << f.width) - 1;
+    return uint8_t((v * 255 + top / 2) / top);
+}
+
+uint32_t PixelArgb(const PixelLayout& l, const uint8_t* pixel) {
+    uint8_t c[4] = {0, 0, 0, 255};
+    for (int i = 0; i < 4; ++i)
+        if (l.fields[i].width) c[i] = ChannelByte(l, pixel, l.fields[i]);
+    if (l.grey) c[1] = c[2] = c[0];
+    return uint32_t(c[3]) << 24 | uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | c[2];
+}
+
+void DecodePixels(const PixelLayout& l, const uint8_t* source, int64_t pitch, int width, int height,
+                  uint8_t* argb) {
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = source + y * pitch;
+        uint8_t* out = argb + int64_t(y) * width * 4;
+        for (int x = 0; x < width; ++x) StorePixel(out + 4 * x, 4, PixelArgb(l, row + x * l.bytes));
+    }
+}
+
+// Blocks of the right column and bottom row may reach past the image: only the texels
+// inside it are written.
+void DecodeBlocks(const DdsLayout& l, const uint8_t* source, int width, int height, uint8_t* argb) {
+    const int across = (width + 3) / 4, down = (height + 3) / 4;
+    BcTexels texels;
+    for (int by = 0; by < down; ++by)
+        for (int bx = 0; bx < across; ++bx) {
+            l.decode(source + (int64_t(by) * across + bx) * l.blockBytes, texels);
+            const int w = std::min(4, width - 4 * bx), h = std::min(4, height - 4 * by);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    StorePixel(argb + ((int64_t(4 * by + y) * width) + 4 * bx + x) * 4, 4, texels[4 * y + x]);
+        }
+}
+
+}  // namespace
+
+int64_t DdsLevelBytes(const DdsLayout& layout, int64_t width, int64_t height, int64_t pitch) {
+    if (layout.blockBytes) return ((width + 3) / 4) * ((height + 3) / 4) * layout.blockBytes;
+    return pitch * height;
+}
+
+void DecodeDdsLevel(const DdsLayout& layout, const uint8_t* source, int64_t pitch, int width, int height,
+                    uint8_t* argb) {
+    if (layout.kind == DdsKind::kBlocks) DecodeBlocks(layout, source, width, height, argb);
+    else DecodePixels(layout.pixels, source, pitch, width, height, argb);
+}
+
+}  // namespace orvik

@@ -1,0 +1,132 @@
+// BC6H blocks in DX10 DDS files: half-float colour brought to 8 bits (clamped to [0, 1]
+// and rounded). Hand-built blocks of a one-subset mode and of a partitioned mode with
+// differences, whose texels are worked out here from the format's rules.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/support/bc_block_writer.h"
+#include "tests/support/image_file_builders.h"
+
+namespace {
+
+using imagetest::BcBlockWriter;
+using imagetest::BcMix;
+using imagetest::BcWeightOf;
+
+std::unique_ptr<imagetest::ReadResult> ReadBc6h(const std::vector<uint8_t>& block, uint32_t dxgi) {
+    imagetest::DdsSpec s;
+    s.fourCc = "DX10";
+    s.extraHeader = imagetest::Dx10Header(dxgi);
+    s.data = block;
+    return imagetest::ReadWith(orvik::ReadDdsImage, imagetest::MakeDds(s));
+}
+
+// An unsigned endpoint of `bits` bits spread over 0 to 0xFFFF.
+int Spread(int v, int bits) {
+    if (v == 0) return 0;
+    if (v == (1 << bits) - 1) return 0xFFFF;
+    return ((v << 16) + 0x8000) >> bits;
+}
+
+// The half float an interpolated unsigned value stands for (its bits are v * 31 / 64),
+// as an 8-bit channel.
+int ToByte(int interpolated) {
+    const int half = (interpolated * 31) >> 6;
+    const int exponent = half >> 10, mantissa = half & 0x3FF;
+    const double value = exponent ? std::ldexp(1024 + mantissa, exponent - 25) : std::ldexp(mantissa, -24);
+    return value >= 1.0 ? 255 : int(value * 255 + 0.5);
+}
+
+uint32_t Grey(int r, int g, int b) { return 0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); }
+
+TEST(DdsBc6hTest, Mode11OneSubsetTenBitEndpoints) {
+    const int e0[3] = {400, 440, 1023}, e1[3] = {495, 470, 300};
+    BcBlockWriter w;
+    w.Put(0x03, 5);
+    for (int c = 0; c < 3; ++c) w.Put(e0[c], 10);
+    for (int c = 0; c < 3; ++c) w.Put(e1[c], 10);
+    for (int t = 0; t < 16; ++t) w.Put(15 - t, t == 0 ? 3 : 4);  // texel 0 holds 7 of 15
+    ASSERT_EQ(w.Position(), 128);
+    auto r = ReadBc6h(w.Bytes(), 95);
+    ASSERT_EQ(r->code, 0);
+    for (int t = 0; t < 16; ++t) {
+        const int weight = BcWeightOf(4, t == 0 ? 7 : 15 - t);
+        int c[3];
+        for (int k = 0; k < 3; ++k) c[k] = ToByte(BcMix(Spread(e0[k], 10), Spread(e1[k], 10), weight));
+        EXPECT_EQ(r->At(t % 4, t / 4), Grey(c[0], c[1], c[2])) << t;
+    }
+    // Texel 15 (index 0): endpoint 0, its blue far above 1.0 clamped, red and green in
+    // range: 400 and 440 of 1023 are the halves 0x307F (0.1405) and 0x3557 (0.3337).
+    EXPECT_EQ(r->At(3, 3), Grey(ToByte(Spread(400, 10)), ToByte(Spread(440, 10)), 255));
+    EXPECT_EQ(r->At(3, 3), 0xFF2455FFu);
+
+    // Signed: endpoint 0's red -300 (its sign bit set) reads as 0 and the rest as above
+    // their magnitude's share of 0x7FFF.
+    BcBlockWriter s;
+    s.Put(0x03, 5);
+    s.Put(1024 - 300, 10);
+    s.Put(200, 10);
+    s.Put(0, 10);
+    for (int c = 0; c < 3; ++c) s.Put(1024 - 300, 10);
+    auto signedRead = ReadBc6h(s.Bytes(), 96);
+    ASSERT_EQ(signedRead->code, 0);
+    // Texel 0, index 0: endpoint 0. Green 200 of 511: (200 << 15 + 0x4000) >> 9, then
+    // times 31 / 32 as a positive half.
+    const int green = ((200 << 15) + 0x4000) >> 9, half = (green * 31) >> 5;
+    const double value = std::ldexp(1024 + (half & 0x3FF), (half >> 10) - 25);
+    EXPECT_EQ(signedRead->At(0, 0), Grey(0, int(value * 255 + 0.5), 0));
+}
+
+TEST(DdsBc6hTest, Mode1DifferencesAcrossScatteredBitsAndAPartition) {
+    // Mode 1 (10 bits, 5-bit differences, two subsets). Endpoint 0 is (480, 450, 420);
+    // the differences below make endpoints 1 to 3 (483, 448, 420), (475, 454, 419) and
+    // (481, 434, 405).
+    BcBlockWriter w;
+    w.Put(0, 2);
+    w.Put(0, 1);      // g2 bit 4
+    w.Put(1, 1);      // b2 bit 4: b2 = -1
+    w.Put(1, 1);      // b3 bit 4: with bit 0 below, b3 = 0x11 = -15
+    w.Put(480, 10);
+    w.Put(450, 10);
+    w.Put(420, 10);
+    w.Put(3, 5);      // r1 = +3
+    w.Put(1, 1);      // g3 bit 4: g3 = -16
+    w.Put(4, 4);      // g2 bits 0-3: +4
+    w.Put(0x1E, 5);   // g1 = -2
+    w.Put(1, 1);      // b3 bit 0
+    w.Put(0, 4);      // g3 bits 0-3
+    w.Put(0, 5);      // b1 = 0
+    w.Put(0, 1);      // b3 bit 1
+    w.Put(0xF, 4);    // b2 bits 0-3
+    w.Put(0x1B, 5);   // r2 = -5
+    w.Put(0, 1);      // b3 bit 2
+    w.Put(1, 5);      // r3 = +1
+    w.Put(0, 1);      // b3 bit 3
+    w.Put(13, 5);     // partition 13: rows 0-1 subset 0, rows 2-3 subset 1 (anchor 15)
+    ASSERT_EQ(w.Position(), 82);
+    const int index[16] = {1, 7, 2, 6, 3, 5, 4, 0, 0, 7, 1, 6, 2, 5, 3, 3};
+    for (int t = 0; t < 16; ++t) w.Put(index[t], t == 0 || t == 15 ? 2 : 3);
+    auto r = ReadBc6h(w.Bytes(), 95);
+    ASSERT_EQ(r->code, 0);
+    const int e[4][3] = {{480, 450, 420}, {483, 448, 420}, {475, 454, 419}, {481, 434, 405}};
+    for (int t = 0; t < 16; ++t) {
+        const int s = t < 8 ? 0 : 1, weight = BcWeightOf(3, index[t]);
+        int c[3];
+        for (int k = 0; k < 3; ++k)
+            c[k] = ToByte(BcMix(Spread(e[2 * s][k], 10), Spread(e[2 * s + 1][k], 10), weight));
+        EXPECT_EQ(r->At(t % 4, t / 4), Grey(c[0], c[1], c[2])) << t;
+    }
+}
+
+TEST(DdsBc6hTest, ReservedModesAreBlack) {
+    for (uint32_t code : {0x13u, 0x17u, 0x1Bu, 0x1Fu}) {
+        std::vector<uint8_t> block(16, 0xFF);
+        block[0] = uint8_t(0xE0 | code);
+        auto r = ReadBc6h(block, 95);
+        ASSERT_EQ(r->code, 0) << code;
+        EXPECT_EQ(r->At(2, 3), 0xFF000000u) << code;
+    }
+}
+
+}  // namespace
