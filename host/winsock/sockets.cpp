@@ -190,8 +190,9 @@ int connect(SOCKET s, const SOCKADDR_IN* address, int length) {
     SocketEntry* e = FindSocket(s);
     if (!e) return SOCKET_ERROR;
     if (r != 0 && error != EINPROGRESS) return FailWith(SocketErrorFromErrno(error));
-    // A non-blocking connect always reports through FD_CONNECT, even one done at once.
-    e->connecting = IsNonBlocking(fd);
+    // A non-blocking stream connect always reports through FD_CONNECT, even one done at
+    // once. A datagram socket only notes its default peer: there is nothing to wait for.
+    e->connecting = !e->datagram && IsNonBlocking(fd);
     e->connected = !e->connecting;
     WakeWatcher();
     return e->connecting ? FailWith(WSAEWOULDBLOCK) : 0;

@@ -257,6 +257,21 @@ TEST_F(WinsockEvents, ADatagramPortIsNotShared) {
     EXPECT_EQ(WSAGetLastError(), WSAEDESTADDRREQ);
 }
 
+TEST_F(WinsockEvents, ADatagramSocketConnectsAtOnceWithoutAnEvent) {
+    int portA = 0, portB = 0;
+    SOCKET a = BoundDatagramSocket(&portA), b = BoundDatagramSocket(&portB);
+    SOCKET marker = BoundDatagramSocket(&port_);
+    ASSERT_EQ(WSAAsyncSelect(a, window_, kEvent, FD_CONNECT), 0);
+    ASSERT_EQ(WSAAsyncSelect(b, window_, kEvent, FD_READ), 0);
+    const SOCKADDR_IN toB = LoopbackPort(portB);
+    EXPECT_EQ(connect(a, &toB, sizeof toB), 0);
+    EXPECT_TRUE(EverythingPosted(marker).empty());  // no FD_CONNECT
+    EXPECT_EQ(send(a, "peer", 4, 0), 4);
+    EXPECT_EQ(NextEventOf(b), FD_READ);
+    char buffer[8];
+    EXPECT_EQ(recv(b, buffer, sizeof buffer, 0), 4);
+}
+
 TEST_F(WinsockEvents, ErrorsNameTheirCause) {
     EXPECT_EQ(closesocket(12345), SOCKET_ERROR);
     EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
