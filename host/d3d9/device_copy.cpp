@@ -124,11 +124,12 @@ bool Overlap(const Surface* a, const RECT& ra, const Surface* b, const RECT& rb)
 
 }  // namespace
 
-HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD) {
+HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
     if ((count > 0 && !rects) || (count == 0 && rects)) return D3DERR_INVALIDCALL;
     if (!(flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL))) return D3DERR_INVALIDCALL;
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depthStencil_) return D3DERR_INVALIDCALL;
-    if (flags & D3DCLEAR_STENCIL) return D3DERR_INVALIDCALL;  // no depth format carries stencil bits
+    // Only a depth format with stencil bits can have its stencil cleared.
+    if ((flags & D3DCLEAR_STENCIL) && !depthStencil_->Stencil()) return D3DERR_INVALIDCALL;
     if ((flags & D3DCLEAR_ZBUFFER) && !(z >= 0.0f && z <= 1.0f)) return D3DERR_INVALIDCALL;
     if (loss_ != DeviceLoss::None || !renderTarget_) return D3D_OK;
     RECT area{int32_t(viewport_.X), int32_t(viewport_.Y), int32_t(viewport_.X + viewport_.Width),
@@ -142,6 +143,10 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         if (flags & D3DCLEAR_ZBUFFER) {
             const RECT r = Intersect(region, WholeRect(depthStencil_));
             if (!IsEmpty(r)) depthStencil_->ClearDepth(r, z);
+        }
+        if (flags & D3DCLEAR_STENCIL) {
+            const RECT r = Intersect(region, WholeRect(depthStencil_));
+            if (!IsEmpty(r)) depthStencil_->ClearStencil(r, uint8_t(stencil & ((1u << StencilBits(depthStencil_->Format())) - 1)));
         }
     };
     if (count == 0) clearOne(area);

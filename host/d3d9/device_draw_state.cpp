@@ -102,7 +102,7 @@ void ChooseFastPath(DrawState* st) {
     const D3DFORMAT f = st->targetFormat;
     const bool target = f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 ||
                         f == D3DFMT_A1R5G5B5 || f == D3DFMT_A4R4G4B4;
-    if (!target || st->depthTest || st->addSpecular || st->writeMask != 0xFFFFFFFFu ||
+    if (!target || st->depthTest || st->stencil.values || st->addSpecular || st->writeMask != 0xFFFFFFFFu ||
         st->fillMode != D3DFILL_SOLID || st->stageCount > 2 || !FastBlendOf(*st, &st->fastBlend))
         return;
     if (st->stageCount == 0) {
@@ -170,11 +170,14 @@ bool Device::BuildDrawState(DrawState* st) {
         st->clipY1 = std::min(st->clipY1, int(scissor_.bottom));
     }
     st->depthTest = rs[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencil_;
+    BuildStencilState(rs, depthStencil_, &st->stencil);
     if (st->depthTest) {
         st->depth = depthStencil_->Depth();
         st->depthPitch = depthStencil_->Width();
         st->depthWrite = rs[D3DRS_ZWRITEENABLE] != 0;
         st->depthFunc = rs[D3DRS_ZFUNC];
+    }
+    if (st->depthTest || st->stencil.values) {
         st->clipX1 = std::min(st->clipX1, int(depthStencil_->Width()));
         st->clipY1 = std::min(st->clipY1, int(depthStencil_->Height()));
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/stencil.h"
 
 namespace host {
 
@@ -76,6 +77,10 @@ struct DrawState {
     size_t depthPitch = 0;
     bool depthTest = false, depthWrite = false;
     DWORD depthFunc = D3DCMP_LESSEQUAL;
+    StencilState stencil;
+    // Whether the triangle being drawn runs counter-clockwise on the screen (it picks the
+    // stencil's second face); set by the rasteriser per triangle, false for lines and points.
+    mutable bool counterClockwise = false;
     // Rasterisation.
     DWORD cullMode = D3DCULL_CCW, fillMode = D3DFILL_SOLID;
     bool gouraud = true;

@@ -28,6 +28,10 @@ constexpr PixelFormatInfo kFormats[] = {
     {D3DFMT_D16, 2, false, true, false, false},
     {D3DFMT_D24X8, 4, false, true, false, false},
     {D3DFMT_D32, 4, false, true, false, false},
+    {D3DFMT_D24S8, 4, false, true, false, false},
+    {D3DFMT_D24X4S4, 4, false, true, false, false},
+    {D3DFMT_D15S1, 2, false, true, false, false},
+    {D3DFMT_D24FS8, 4, false, true, false, false},
 };
 
 // Channel layout of the 16-bit formats: shift and width of red, green, blue, alpha.
@@ -116,6 +120,16 @@ bool IsDepthFormat(D3DFORMAT format) {
     const PixelFormatInfo* f = FindPixelFormat(format);
     return f && f->depth;
 }
+int StencilBits(D3DFORMAT format) {
+    switch (format) {
+        case D3DFMT_D24S8:
+        case D3DFMT_D24FS8: return 8;
+        case D3DFMT_D24X4S4: return 4;
+        case D3DFMT_D15S1: return 1;
+        default: return 0;
+    }
+}
+
 bool IsCompressedFormat(D3DFORMAT format) {
     const PixelFormatInfo* f = FindPixelFormat(format);
     return f && f->compressed;

@@ -23,6 +23,8 @@ const PixelFormatInfo* FindPixelFormat(D3DFORMAT format);
 bool IsColorFormat(D3DFORMAT format);
 bool IsDepthFormat(D3DFORMAT format);
 bool IsCompressedFormat(D3DFORMAT format);
+// Stencil bits of a depth-stencil format (0 for formats without).
+int StencilBits(D3DFORMAT format);
 
 // Bytes of one row of pixels (of 4-pixel-high blocks when compressed) and the number of
 // such rows.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "host/d3d9/color_math.h"
+#include "host/d3d9/compare_func.h"
 #include "host/d3d9/pixel_format.h"
 
 namespace host {
@@ -147,19 +148,6 @@ uint32_t RunStages(const DrawState& st, const StageLod* lods, const PixelInput& 
     return current;
 }
 
-bool DepthPasses(DWORD func, float z, float stored) {
-    switch (func) {
-        case D3DCMP_NEVER: return false;
-        case D3DCMP_LESS: return z < stored;
-        case D3DCMP_EQUAL: return z == stored;
-        case D3DCMP_LESSEQUAL: return z <= stored;
-        case D3DCMP_GREATER: return z > stored;
-        case D3DCMP_NOTEQUAL: return z != stored;
-        case D3DCMP_GREATEREQUAL: return z >= stored;
-        default: return true;
-    }
-}
-
 int Factor(DWORD kind, uint32_t src, uint32_t dst, uint32_t blendFactor, int i, bool alphaChannel) {
     const int sa = int(src >> 24), da = int(dst >> 24);
     const int sc = int(Channel(src, i)), dc = int(Channel(dst, i)), bf = int(Channel(blendFactor, i));
@@ -230,11 +218,23 @@ void ShadePixel(const DrawState& st, const StageLod* lods, const PixelInput& in,
 
 void OutputPixel(const DrawState& st, uint32_t color, float z, int x, int y) {
     if (!st.alphaPass[color >> 24]) return;
+    // The stencil test comes before the depth test; its value changes by their results,
+    // whether or not the colour is then written.
+    uint8_t* stencil = st.stencil.values ? st.stencil.values + size_t(y) * st.stencil.pitch + size_t(x) : nullptr;
+    const StencilFace& face = st.stencil.Face(st.counterClockwise);
+    if (stencil && !StencilPasses(st.stencil, face, *stencil)) {
+        ApplyStencilOp(st.stencil, face.fail, stencil);
+        return;
+    }
     if (st.depthTest) {
         float& stored = st.depth[size_t(y) * st.depthPitch + size_t(x)];
-        if (!DepthPasses(st.depthFunc, z, stored)) return;
+        if (!ComparePasses(st.depthFunc, z, stored)) {
+            if (stencil) ApplyStencilOp(st.stencil, face.depthFail, stencil);
+            return;
+        }
         if (st.depthWrite) stored = z;
     }
+    if (stencil) ApplyStencilOp(st.stencil, face.pass, stencil);
     uint8_t* p = st.target + size_t(y) * st.targetPitch + size_t(x) * size_t(st.targetBytes);
     const uint32_t old = ReadPixelArgb(st.targetFormat, p);
     uint32_t out = st.blend ? BlendPixel(st, color, old) : color;

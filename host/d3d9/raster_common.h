@@ -219,6 +219,7 @@ struct PreparedTriangle {
     TriangleSetup t;
     int64_t X[3], Y[3];
     int y0, y1;
+    bool counterClockwise;  // as it runs on the screen (picks the stencil's second face)
     // Its edges stepped from row y (y0 or an earlier row of a shape it is part of).
     void EdgesFrom(int y, EdgeWalk edges[3]) const;
 };

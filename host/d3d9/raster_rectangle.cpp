@@ -72,6 +72,7 @@ bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3]
     const int64_t firstArea = rowFirst ? area : -area;
     if (firstArea == 0) return true;
     if ((st.cullMode == D3DCULL_CCW && firstArea < 0) || (st.cullMode == D3DCULL_CW && firstArea > 0)) return true;
+    st.counterClockwise = firstArea < 0;
     // Left and top edges are in, right and bottom edges out, whichever way the corners run.
     const int64_t xMin = std::min(X[0], X[1]), xMax = std::max(X[0], X[1]);
     const int64_t yMin = std::min(Y[0], Y[2]), yMax = std::max(Y[0], Y[2]);

@@ -180,6 +180,7 @@ void RasterShaderTriangle(const DrawState& st, const PixelProgram& pp, const Sha
         if (!SnapPosition(v[i]->pos[0], &X[i]) || !SnapPosition(v[i]->pos[1], &Y[i])) return;
     const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
     if (area == 0 || (st.cullMode == D3DCULL_CCW && area < 0) || (st.cullMode == D3DCULL_CW && area > 0)) return;
+    st.counterClockwise = area < 0;
     if (st.fillMode == D3DFILL_POINT) {
         for (auto* p : v) RasterShaderPoint(st, pp, *p);
         return;

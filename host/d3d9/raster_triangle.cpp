@@ -159,6 +159,7 @@ bool PrepareTriangle(const DrawState& st, const ScreenVertex* const corners[3], 
     const ScreenVertex* v[3] = {corners[0], corners[1], corners[2]};
     int64_t area;
     if (!Snap(v, p->X, p->Y, &area) || Culled(st, area)) return false;
+    p->counterClockwise = area < 0;
     if (area < 0) {
         std::swap(v[1], v[2]);
         std::swap(p->X[1], p->X[2]);
@@ -170,6 +171,7 @@ bool PrepareTriangle(const DrawState& st, const ScreenVertex* const corners[3], 
 }
 
 void ShadeTriangle(const DrawState& st, const PreparedTriangle& p) {
+    st.counterClockwise = p.counterClockwise;
     EdgeWalk edges[3];
     p.EdgesFrom(p.y0, edges);
     FastSpan fast;
@@ -187,6 +189,7 @@ void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVert
     }
     int64_t X[3], Y[3], area;
     if (!Snap(v, X, Y, &area) || Culled(st, area)) return;
+    st.counterClockwise = area < 0;
     if (st.fillMode == D3DFILL_POINT) {
         for (auto* p : v) RasterPoint(st, *p);
         return;

@@ -34,6 +34,7 @@ Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t wi
       lockable_(lockable), container_(container) {
     if (IsDepthFormat(format)) {
         depth_.assign(size_t(width) * height, 1.0f);
+        if (StencilBits(format) > 0) stencil_.assign(size_t(width) * height, 0);
         pitch_ = 0;
     } else {
         bits_.assign(pitch_ * FormatRowCount(format, height), 0);
@@ -77,6 +78,11 @@ HRESULT Surface::UnlockRect() {
     locked_ = false;
     if (!readOnlyLock_) Touch();
     return D3D_OK;
+}
+
+void Surface::ClearStencil(const RECT& r, uint8_t value) {
+    for (int32_t y = r.top; y < r.bottom; ++y)
+        std::fill_n(stencil_.data() + size_t(y) * width_ + size_t(r.left), size_t(r.right - r.left), value);
 }
 
 HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) const {

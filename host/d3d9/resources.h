@@ -97,6 +97,10 @@ public:
         depthClearRect_ = r;
         depthClear_ = z;
     }
+    // A depth-stencil surface's stencil values, one byte a pixel and Width() a row; null
+    // when its format has no stencil bits.
+    uint8_t* Stencil() { return stencil_.empty() ? nullptr : stencil_.data(); }
+    void ClearStencil(const RECT& r, uint8_t value);
     bool IsLocked() const { return locked_; }
     bool IsRenderTarget() const { return (Usage() & D3DUSAGE_RENDERTARGET) != 0; }
     Texture* Container() const { return container_; }
@@ -131,6 +135,7 @@ private:
     mutable bool fillPending_ = false;
     uint32_t pendingPixel_ = 0;
     std::vector<float> depth_;
+    std::vector<uint8_t> stencil_;
     RECT depthClearRect_{};  // empty when no clear is waiting
     float depthClear_ = 1.0f;
     uint64_t version_ = 1;
