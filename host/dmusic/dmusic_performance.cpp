@@ -152,8 +152,10 @@ private:
         current_ = nullptr;
     }
 
+    // Once the last notes have died away the synthesiser is left idle, not run on
+    // silence at every block.
     void Render(int32_t* acc, uint32_t frames, uint32_t rate) override {
-        if (!player_) return;
+        if (!player_ || (!player_->Playing() && !synth_->Sounding())) return;
         if (player_->Playing()) started_ = true;
         player_->Render(acc, frames, rate);
     }

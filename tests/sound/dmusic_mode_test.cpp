@@ -129,7 +129,7 @@ TEST_F(DirectMusicModeTest, ASegmentSoundsThroughTheMixerAndIsSilentAfterItsStop
     EXPECT_EQ(orvik::GetMusicPlayState(h), 0);
     EXPECT_EQ(Record(h).seenPlaying, 0);
     Mix(44100);  // the note's release and the reverb die away
-    EXPECT_LT(RmsLevel(Mix(4410)), 1);
+    EXPECT_EQ(RmsLevel(Mix(4410)), 0) << "silent once the notes have died away";
     ASSERT_EQ(orvik::PlayMusicHandle(h, orvik::kPlayBack), 0) << "plays again from the start";
     EXPECT_GT(RmsLevel(Mix(4410)), 200);
 }
@@ -190,6 +190,22 @@ TEST_F(DirectMusicModeTest, DeletingWhilePlayingStopsAndReleasesAndBadHandlesAre
     // The one left playing is stopped and released by the shutdown.
     ASSERT_EQ(orvik::PlayMusicHandle(b, orvik::kPlayBack), 0);
     EXPECT_EQ(orvik::TerminateDirectSound(), 0);
+}
+
+TEST_F(DirectMusicModeTest, CurrentMusicPlaysAsASegmentUntilTheNextOrTheShutdown) {
+    StartMode1();
+    const std::string midi = WriteFile("song.mid", orvik_test::OneNoteFile(60, 960));
+    ASSERT_EQ(orvik::PlayMusic(midi.c_str(), orvik::kPlayLoop), 0);
+    const int first = orvik::Sound().currentMusic.handle;
+    EXPECT_EQ(orvik::CheckMusic(), 1);
+    EXPECT_GT(RmsLevel(Mix(4410)), 200);
+    ASSERT_EQ(orvik::PlayMusic(midi.c_str(), orvik::kPlayBack), 0);
+    EXPECT_EQ(orvik::GetMusicPlayState(first), -1) << "the first music was stopped and deleted";
+    EXPECT_NE(orvik::Sound().currentMusic.handle, first);
+    EXPECT_FALSE(host::IsMidiSequencerOpen()) << "the sequencer is not used";
+    EXPECT_GT(RmsLevel(Mix(4410)), 200);
+    orvik::EndLibrary();
+    EXPECT_EQ(orvik::Sound().performance, nullptr);
 }
 
 }  // namespace
