@@ -106,6 +106,9 @@ struct AttributePlanes {
     bool flat[kVaryings] = {};
     Vec4 flatValue[kVaryings];
     double slopes[kShaderSamplers][4] = {};
+    // The varyings the program reads: only these have planes.
+    int used[kVaryings] = {};
+    int usedCount = 0;
 
     void Build(const DrawState& st, const ShaderProgram& p, const ShadedVertex* const v[3],
                const ShadedVertex& flatVertex, const int64_t X[3], const int64_t Y[3]) {
@@ -122,6 +125,7 @@ struct AttributePlanes {
         z = MakePlane(x, y, det, v[0]->pos[2], v[1]->pos[2], v[2]->pos[2]);
         for (int k = 0; k < kVaryings; ++k) {
             if (!UsesVarying(p, k)) continue;
+            used[usedCount++] = k;
             flat[k] = k < 2 && !st.gouraud;
             flatValue[k] = flatVertex.attr[k];
             for (int c = 0; c < 4; ++c)
@@ -143,7 +147,8 @@ struct AttributePlanes {
 
     void At(int px, int py, Vec4* out) const {
         const double inv = affine ? 1.0 : 1.0 / q.At(px, py);
-        for (int k = 0; k < kVaryings; ++k) {
+        for (int i = 0; i < usedCount; ++i) {
+            const int k = used[i];
             if (flat[k]) {
                 out[k] = flatValue[k];
                 continue;
