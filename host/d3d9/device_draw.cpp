@@ -52,7 +52,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),
                           viewport_.MinZ, viewport_.MaxZ};
     const IndexList index{indices, indexFormat, baseVertex};
-    if (pixelShader_) return DrawWithPixelShader(st, layout, type, primitiveCount, vertices, vertexCount, stride, first, index);
+    if (pixelShader_)
+        return DrawWithPixelShader(st, layout, type, primitiveCount, vertices, vertexCount, stride, first, index);
     // Pre-transformed vertices go straight to the screen; others are clipped per primitive.
     std::vector<ScreenVertex>& screen = screenVertices_;
     std::vector<ClipVertex> clip;

@@ -205,7 +205,8 @@ bool Device::BuildDrawState(DrawState* st) {
     }
     // A pixel shader replaces the texture stages and samples through its declared samplers.
     if (pixelShader_)
-        for (int s = 0; s < kShaderSamplers; ++s) FillSampler(s, pixelShader_->Program().samplers >> s & 1, &st->samplers[s]);
+        for (int s = 0; s < kShaderSamplers; ++s)
+            FillSampler(s, pixelShader_->Program().samplers >> s & 1, &st->samplers[s]);
     st->textureFactor = rs[D3DRS_TEXTUREFACTOR];
     st->addSpecular = rs[D3DRS_SPECULARENABLE] && !pixelShader_ && (vertexShader_ || (fvf_ & D3DFVF_SPECULAR));
     FillAlphaPass(rs[D3DRS_ALPHATESTENABLE] != 0, rs[D3DRS_ALPHAFUNC], rs[D3DRS_ALPHAREF] & 255, st->alphaPass);

@@ -180,7 +180,8 @@ private:
         switch (in->op) {
             case kOpMova: return in->dest.file == kFileAddr || Fail("mova writes a0 only");
             case kOpRep: return f0 == kFileConstInt || Fail("rep counts an integer constant");
-            case kOpLoop: return (f0 == kFileLoop && f1 == kFileConstInt) || Fail("loop takes aL and an integer constant");
+            case kOpLoop:
+                return (f0 == kFileLoop && f1 == kFileConstInt) || Fail("loop takes aL and an integer constant");
             case kOpIf: return f0 == kFileConstBool || Fail("if tests a boolean constant");
             case kOpCall: return f0 == kFileLabel || Fail("call names a label");
             case kOpCallNz:

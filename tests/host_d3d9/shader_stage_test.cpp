@@ -19,7 +19,8 @@ protected:
                                         .DclInput(D3DDECLUSAGE_POSITION, 0, 0)
                                         .DclInput(D3DDECLUSAGE_TEXCOORD, 0, 1)
                                         .Op(kOpMov, {Dst(kFileRastOut, 0), Src(kFileInput, 0)})
-                                        .Op(kOpMad, {Dst(kFileTexCrdOut, 0), Src(kFileInput, 1), Src(kSC, 0), Src(kSC, 1)})
+                                        .Op(kOpMad, {Dst(kFileTexCrdOut, 0), Src(kFileInput, 1), Src(kSC, 0),
+                                                     Src(kSC, 1)})
                                         .End()));
     }
     // texld (variant 0), texldp (1) or texldb (2) of t0 through s0, written to oC0.
