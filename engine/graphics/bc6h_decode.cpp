@@ -146,7 +146,7 @@ uint8_t Finish(int v, bool isSigned) {
     uint16_t half;
     if (!isSigned) half = uint16_t((v * 31) >> 6);
     else half = v < 0 ? uint16_t(0x8000 | ((-v * 31) >> 5)) : uint16_t((v * 31) >> 5);
-    return UnitToByte(HalfToFloat(half));
+    return HalfToByte(half);
 }
 
 void DecodeBlock(const uint8_t* block, BcTexels out, bool isSigned) {

@@ -15,12 +15,16 @@ public:
     explicit BcBitReader(const uint8_t* block) : block_(block) {}
     // The next `count` bits (up to 16), the first read going to the lowest bit.
     uint32_t Take(int count) {
-        uint32_t v = 0;
-        for (int i = 0; i < count; ++i, ++position_)
-            v |= uint32_t((block_[position_ >> 3] >> (position_ & 7)) & 1) << i;
-        return v;
+        if (count == 0) return 0;
+        const int byte = position_ >> 3, shift = position_ & 7;
+        uint32_t window = block_[byte];
+        if (byte + 1 < kBlockBytes) window |= uint32_t(block_[byte + 1]) << 8;
+        if (byte + 2 < kBlockBytes) window |= uint32_t(block_[byte + 2]) << 16;
+        position_ += count;
+        return (window >> shift) & ((1u << count) - 1);
     }
 private:
+    static constexpr int kBlockBytes = 16;
     const uint8_t* block_;
     int position_ = 0;  // callers never take more than the block's 128 bits
 };

@@ -22,7 +22,7 @@ uint64_t FieldBits(const uint8_t* pixel, int bytes, PixelField f) {
 uint8_t ChannelByte(const PixelLayout& l, const uint8_t* pixel, PixelField f) {
     const uint64_t v = FieldBits(pixel, l.bytes, f);
     switch (l.kind) {
-        case FieldKind::kHalf: return UnitToByte(HalfToFloat(uint16_t(v)));
+        case FieldKind::kHalf: return HalfToByte(uint16_t(v));
         case FieldKind::kFloat: {
             const uint32_t word = uint32_t(v);
             float value;

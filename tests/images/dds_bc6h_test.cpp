@@ -119,6 +119,36 @@ TEST(DdsBc6hTest, Mode1DifferencesAcrossScatteredBitsAndAPartition) {
     }
 }
 
+// A signed endpoint of `bits` bits (its sign restored) as 8 bits: negative ones are 0.
+int SignedToByte(int v, int bits) {
+    if (v <= 0) return 0;
+    const int spread = v >= (1 << (bits - 1)) - 1 ? 0x7FFF : ((v << 15) + 0x4000) >> (bits - 1);
+    const int half = (spread * 31) >> 5;
+    const double value = std::ldexp(1024 + (half & 0x3FF), (half >> 10) - 25);
+    return value >= 1.0 ? 255 : int(value * 255 + 0.5);
+}
+
+TEST(DdsBc6hTest, SignedDifferencesKeepTheSignOfTheirSum) {
+    // Mode 12: 11-bit endpoint 0 and 9-bit differences, one subset. Red 200 - 256 is -56,
+    // which stays negative (black) rather than wrapping to a large 11-bit number; green
+    // 200 + 200 and blue 450 + 40 are in range.
+    const int e0[3] = {200, 200, 450}, delta[3] = {-256, 200, 40};
+    BcBlockWriter w;
+    w.Put(0x07, 5);
+    for (int c = 0; c < 3; ++c) w.Put(uint32_t(e0[c]) & 0x3FF, 10);
+    for (int c = 0; c < 3; ++c) {
+        w.Put(uint32_t(delta[c]) & 0x1FF, 9);
+        w.Put(uint32_t(e0[c]) >> 10 & 1, 1);
+    }
+    for (int t = 0; t < 16; ++t) w.Put(t == 0 ? 0 : 15, t == 0 ? 3 : 4);
+    ASSERT_EQ(w.Position(), 128);
+    auto r = ReadBc6h(w.Bytes(), 96);
+    ASSERT_EQ(r->code, 0);
+    EXPECT_EQ(r->At(0, 0), Grey(SignedToByte(200, 11), SignedToByte(200, 11), SignedToByte(450, 11)));
+    EXPECT_EQ(r->At(1, 0), Grey(0, SignedToByte(400, 11), SignedToByte(490, 11)));
+    EXPECT_NE(r->At(1, 0) & 0xFFFF, 0u);
+}
+
 TEST(DdsBc6hTest, ReservedModesAreBlack) {
     for (uint32_t code : {0x13u, 0x17u, 0x1Bu, 0x1Fu}) {
         std::vector<uint8_t> block(16, 0xFF);
