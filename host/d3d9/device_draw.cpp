@@ -47,6 +47,12 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     std::destroy_at(&st);
     std::construct_at(&st);
     if (!BuildDrawState(&st)) return D3D_OK;
+    if (layout.pretransformed && !pixelShader_ && type == D3DPT_TRIANGLELIST && !indices &&
+        st.fillMode == D3DFILL_SOLID) {
+        RasterPretransformedList(st, layout, vertices, stride, primitiveCount);
+        renderTarget_->Touch();
+        return D3D_OK;
+    }
     const D3DMATRIX wvp =
         layout.pretransformed ? D3DMATRIX{} : MultiplyMatrices(MultiplyMatrices(world_, view_), projection_);
     const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),

@@ -4,6 +4,7 @@
 // the unit square around them.
 #pragma once
 #include "host/d3d9/draw_state.h"
+#include "host/d3d9/vertex_pipeline.h"
 
 namespace host {
 
@@ -17,6 +18,11 @@ void RasterTriangle(const DrawState& state, const ScreenVertex& a, const ScreenV
 // under flat shading. False, with nothing drawn, for any other pair.
 bool RasterRectanglePair(const DrawState& state, const ScreenVertex* const first[3],
                          const ScreenVertex* const second[3], const ScreenVertex* const flat[2]);
+// A pre-transformed triangle list of `triangles` triangles, each vertex `stride` bytes
+// in `layout`: what drawing its triangles in order, pairing each with the next where the
+// two form a rectangle or convex quadrangle, gives.
+void RasterPretransformedList(const DrawState& state, const FvfLayout& layout, const uint8_t* vertices, size_t stride,
+                              uint32_t triangles);
 void RasterLine(const DrawState& state, const ScreenVertex& a, const ScreenVertex& b,
                 const ScreenVertex& flat);
 void RasterPoint(const DrawState& state, const ScreenVertex& v);

@@ -344,9 +344,11 @@ public:
             const T pass = lanes.Only(V::Greater32(V::Shr32By24(src), threshold));
             if constexpr (B == FastBlend::None && !Unit) {
                 // Stepped spans (turned sprites) cross their texels' edges at every angle, so
-                // which pixels pass is hard to foresee: no branch on it.
-                const T d = lanes.Load(at);
-                lanes.Store(at, V::Or(V::And(pass, V::Or(src, targetOr)), V::AndNot(pass, d)));
+                // which pixels pass is hard to foresee: no branch on it. With masked stores
+                // the passing pixels are stored alone, without reading the target.
+                const T value = V::Or(src, targetOr);
+                if constexpr (V::kMaskedTail) V::MaskStore(at, pass, value);
+                else lanes.Store(at, V::Or(V::And(pass, value), V::AndNot(pass, lanes.Load(at))));
                 return;
             }
             const int passing = V::ByteMask(pass);

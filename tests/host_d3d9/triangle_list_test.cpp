@@ -1,0 +1,69 @@
+// Pre-transformed triangle lists as the engine's vertex batch sends them, drawn in one
+// call, against the same triangles drawn one call each.
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "device_fixture.h"
+
+namespace host::test {
+namespace {
+
+class TriangleListTest : public DeviceTest {
+protected:
+    void SetUp() override {
+        DeviceTest::SetUp();
+        // Colours added to the target: a pixel drawn twice, or missed, shows.
+        UseDiffuseOnly();
+        dev->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+        dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+        dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    }
+    std::vector<uint32_t> Drawn(const std::vector<TLVertex>& list, bool oneCall) {
+        dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+        const UINT triangles = UINT(list.size() / 3);
+        if (oneCall) EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, triangles, list.data()), D3D_OK);
+        for (UINT i = 0; !oneCall && i < triangles; ++i) EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 1, &list[3 * i]), D3D_OK);
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) pixels.push_back(Pixel(x, y));
+        return pixels;
+    }
+};
+
+TEST_F(TriangleListTest, EachTrianglePairsWithTheNextInTurn) {
+    // Lists mixing sprites in the batch's quad order (corners 0, 1, 2 then 3, 2, 1),
+    // upright and turned, quads in that order that are not convex or have a corner that
+    // is not a number, quads in another order and lone triangles, under both cull modes.
+    std::mt19937 rng(5);
+    auto coord = [&] { return float(int(rng() % 160) - 16) / 8.0f; };
+    for (int list = 0; list < 150; ++list) {
+        dev->SetRenderState(D3DRS_CULLMODE, rng() % 2 ? D3DCULL_NONE : D3DCULL_CW);
+        std::vector<TLVertex> v;
+        const int shapes = 1 + int(rng() % 6);
+        for (int shape = 0; shape < shapes; ++shape) {
+            const uint32_t color = 0xFF000000u | (rng() % 8) << 16 | (rng() % 8) << 8 | (rng() % 8);
+            const int kind = int(rng() % 6);
+            TLVertex q[6];
+            if (kind == 0) {
+                Quad(q, coord(), coord(), coord(), coord(), color);
+            } else {
+                // A quad turned about its centre.
+                const float cx = coord(), cy = coord(), w = 1 + coord() / 2, h = 1 + coord() / 2;
+                const float a = float(rng() % 628) / 100.0f, c = std::cos(a), s = std::sin(a);
+                auto corner = [&](float dx, float dy) { return V(cx + dx * c - dy * s, cy + dx * s + dy * c, color); };
+                q[0] = corner(-w, -h), q[1] = corner(w, -h), q[2] = corner(-w, h), q[3] = corner(w, h);
+                if (kind == 2) q[3].x -= 3 * w, q[3].y -= 3 * h;  // folded over: not convex
+                if (kind == 3) q[rng() % 3 == 0 ? 0 : 1].y = std::numeric_limits<float>::quiet_NaN();
+                q[4] = q[2], q[5] = q[1];
+            }
+            if (kind == 4) std::swap(q[3], q[5]);  // the second triangle in another order
+            const int corners = kind == 5 ? 3 : 6;  // a lone triangle
+            v.insert(v.end(), q, q + corners);
+        }
+        ASSERT_EQ(Drawn(v, true), Drawn(v, false)) << "list " << list;
+    }
+}
+
+}  // namespace
+}  // namespace host::test
