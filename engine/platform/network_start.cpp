@@ -56,7 +56,8 @@ int32_t MakeSocketRecord(int32_t kind, long events, NetworkRecord** out) {
     }
     r->kind = kind;
     LinkNetworkRecord(*r, handle, s);
-    if (st.ws2.WSAAsyncSelect(s, st.window, kSocketMessage, events) != 0) return FailSocketRecord(r, "WSAAsyncSelectのエラー");
+    if (st.ws2.WSAAsyncSelect(s, st.window, kSocketMessage, events) != 0)
+        return FailSocketRecord(r, "WSAAsyncSelectのエラー");
     *out = r;
     return handle;
 }

@@ -212,7 +212,8 @@ int recvfrom(SOCKET s, char* buffer, int length, int flags, SOCKADDR_IN* from, i
     const int posixFlags = ((flags & MSG_PEEK) ? ::MSG_PEEK : 0) | (t.datagram ? ::MSG_TRUNC : 0);
     sockaddr_in peer{};
     socklen_t peerLength = sizeof peer;
-    const ssize_t n = ::recvfrom(t.fd, buffer, size_t(length), posixFlags, reinterpret_cast<sockaddr*>(&peer), &peerLength);
+    const ssize_t n =
+        ::recvfrom(t.fd, buffer, size_t(length), posixFlags, reinterpret_cast<sockaddr*>(&peer), &peerLength);
     const int error = errno;
     {
         std::lock_guard lock(Winsock().mutex);
@@ -229,8 +230,8 @@ int sendto(SOCKET s, const char* buffer, int length, int flags, const SOCKADDR_I
     if (length < 0 || (length > 0 && !buffer) || flags != 0) return FailWith(WSAEINVAL);
     if (to && !ValidAddress(to, toLength)) return FailWith(WSAEFAULT);
     const sockaddr_in p = to ? ToPosix(*to) : sockaddr_in{};
-    const ssize_t n = ::sendto(fd, buffer, size_t(length), MSG_NOSIGNAL, to ? reinterpret_cast<const sockaddr*>(&p) : nullptr,
-                               to ? sizeof p : 0);
+    const sockaddr* posixTo = to ? reinterpret_cast<const sockaddr*>(&p) : nullptr;
+    const ssize_t n = ::sendto(fd, buffer, size_t(length), MSG_NOSIGNAL, posixTo, to ? sizeof p : 0);
     if (n >= 0) return int(n);
     const int error = errno;
     std::lock_guard lock(Winsock().mutex);

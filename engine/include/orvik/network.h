@@ -15,8 +15,8 @@ struct IPv4Address {
 // Starts the socket library and the window that receives socket events. 0 or -1.
 int InitNetwork();
 
-// Starts connecting to a dotted IPv4 address or a host name; the handle, or -1. The connection is made
-// while messages are pumped: GetNetWorkAcceptState says when.
+// Starts connecting to a dotted IPv4 address or a host name; the handle, or -1. The
+// connection is made while messages are pumped: GetNetWorkAcceptState says when.
 int ConnectNetWork(const char* address, int port);
 // Listens on the port (0: any free port) on every address. 0 or -1; one at a time.
 int PreparationListenNetWork(int port);
@@ -45,7 +45,8 @@ int GetNetWorkAcceptState(int handle);
 constexpr int kMaxUDPDataSize = 65507;
 // A datagram socket on the port (0: any free port) on every address; the handle, or -1.
 // Datagrams wait in the socket's own receive buffer (64 KB): what arrives while it is full
-// is lost, as datagrams may be. DeleteNetworkHandle closes it.
+// is lost, as datagrams may be. One is seen once the message pump has passed on the
+// socket's word that something came. DeleteNetworkHandle closes it.
 int MakeUDPSocket(int port);
 // Sends one datagram of 0 to kMaxUDPDataSize bytes at once. 0, or -1 (bad handle, address,
 // port or size, or a socket that cannot take it now: the datagram is then not sent).
@@ -60,7 +61,8 @@ int GetNetWorkUDPDataLength(int handle);
 // the datagram then stays).
 int NetWorkRecvUDP(int handle, IPv4Address* from, int* fromPort, void* buffer, int bufferSize);
 
-// The first IPv4 address of a host name (or of dotted IPv4 text). 0 or -1.
+// The first IPv4 address of a host name (or of dotted IPv4 text), waiting for the system's
+// resolver as long as it takes. 0 or -1.
 int GetHostIPbyName(const char* name, IPv4Address* address);
 // The local host's name and its terminating zero. 0 or -1 (the buffer is too small).
 int GetMyHostName(char* buffer, int bufferSize);
