@@ -10,6 +10,7 @@
 #include "host/d3d9/primitive_assembly.h"
 #include "host/d3d9/raster_shader.h"
 #include "host/d3d9/vertex_pipeline.h"
+#include "host/d3d9/ff_vertex.h"
 #include "host/d3d9/resources.h"
 #include "host/d3d9/shader_objects.h"
 #include "host/d3d9/volume_texture.h"
@@ -185,6 +186,14 @@ private:
     HRESULT DrawWithPixelShader(const DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type,
                                 UINT primitiveCount, const uint8_t* vertices, UINT vertexCount, UINT stride,
                                 int64_t first, const IndexList& index);
+    // The fixed-function vertex stage (device_vertex_stage.cpp): whether it lights this
+    // draw's vertices, and its set-up for untransformed vertices of `layout`.
+    bool LightsVertices() const;
+    void BuildVertexStage(const FvfLayout& layout, FixedVertexStage* stage) const;
+    // Untransformed vertices through `wvp` and the vertex stage into `out`; true when the
+    // stage put each texture stage's coordinates in the set of the stage's number.
+    bool FetchUntransformed(const FvfLayout& layout, const uint8_t* vertices, UINT count, UINT stride,
+                            const D3DMATRIX& wvp, std::vector<ClipVertex>* out) const;
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
                  UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex);
     HRESULT PresentBackBuffer(const RECT* source, const RECT* dest, HWND window);

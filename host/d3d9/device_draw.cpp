@@ -72,9 +72,9 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
         if (!RunVertexShader(vertices, vertexCount, stride, first, &shaded)) return D3DERR_INVALIDCALL;
         clip.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i) clip[i] = ToClipVertex(shaded[i]);
-    } else {
-        clip.resize(vertexCount);
-        for (UINT i = 0; i < vertexCount; ++i) clip[i] = FetchVertex(layout, vertices + size_t(i) * stride, wvp);
+    } else if (FetchUntransformed(layout, vertices, vertexCount, stride, wvp, &clip)) {
+        // Generated or transformed coordinates come out in the set of their stage.
+        for (int s = 0; s < st.stageCount; ++s) st.ops[s].texSet = s;
     }
     std::vector<ScreenVertex> clipped;
     auto triangle = [&](UINT a, UINT b, UINT c, UINT flat) {

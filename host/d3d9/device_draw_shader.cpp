@@ -103,21 +103,22 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
     const bool onScreen = !vertexShader_ && layout.pretransformed;
     if (vertexShader_) {
         if (!RunVertexShader(vertices, vertexCount, stride, first, &verts)) return D3DERR_INVALIDCALL;
-    } else {
+    } else if (onScreen) {
         verts.resize(vertexCount);
-        const D3DMATRIX wvp = MultiplyMatrices(MultiplyMatrices(world_, view_), projection_);
         for (UINT i = 0; i < vertexCount; ++i) {
-            const uint8_t* p = vertices + size_t(i) * stride;
-            if (onScreen) {
-                ScreenVertex s;
-                FetchPretransformed(layout, p, &s);
-                const float pos[4] = {s.x, s.y, s.z, s.rhw};
-                verts[i] = FromFixedFunction(pos, s.diffuse, s.specular, s.tc);
-            } else {
-                const ClipVertex c = FetchVertex(layout, p, wvp);
-                verts[i] = FromFixedFunction(c.pos, c.diffuse, c.specular, c.tc);
-            }
+            ScreenVertex s;
+            FetchPretransformed(layout, vertices + size_t(i) * stride, &s);
+            const float pos[4] = {s.x, s.y, s.z, s.rhw};
+            verts[i] = FromFixedFunction(pos, s.diffuse, s.specular, s.tc);
         }
+    } else {
+        // Lit, fogged and with their texture coordinates made as without a pixel shader.
+        std::vector<ClipVertex> clip;
+        FetchUntransformed(layout, vertices, vertexCount, stride,
+                           MultiplyMatrices(MultiplyMatrices(world_, view_), projection_), &clip);
+        verts.resize(vertexCount);
+        for (UINT i = 0; i < vertexCount; ++i)
+            verts[i] = FromFixedFunction(clip[i].pos, clip[i].diffuse, clip[i].specular, clip[i].tc);
     }
     const ShaderProgram& ps = pixelShader_->Program();
     ProgramConstants k;

@@ -102,8 +102,9 @@ void ChooseFastPath(DrawState* st) {
     const D3DFORMAT f = st->targetFormat;
     const bool target = f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8 || f == D3DFMT_R5G6B5 ||
                         f == D3DFMT_A1R5G5B5 || f == D3DFMT_A4R4G4B4;
-    if (!target || st->depthTest || st->stencil.values || st->addSpecular || st->writeMask != 0xFFFFFFFFu ||
-        st->fillMode != D3DFILL_SOLID || st->stageCount > 2 || !FastBlendOf(*st, &st->fastBlend))
+    if (!target || st->depthTest || st->stencil.values || st->addSpecular || st->fog.enabled ||
+        st->writeMask != 0xFFFFFFFFu || st->fillMode != D3DFILL_SOLID || st->stageCount > 2 ||
+        !FastBlendOf(*st, &st->fastBlend))
         return;
     if (st->stageCount == 0) {
         st->fastColor = st->fastAlpha = FastSource::Diffuse;
@@ -208,7 +209,10 @@ bool Device::BuildDrawState(DrawState* st) {
         for (int s = 0; s < kShaderSamplers; ++s)
             FillSampler(s, pixelShader_->Program().samplers >> s & 1, &st->samplers[s]);
     st->textureFactor = rs[D3DRS_TEXTUREFACTOR];
-    st->addSpecular = rs[D3DRS_SPECULARENABLE] && !pixelShader_ && (vertexShader_ || (fvf_ & D3DFVF_SPECULAR));
+    // Lit vertices have a specular colour whatever their format.
+    st->addSpecular = rs[D3DRS_SPECULARENABLE] && !pixelShader_ &&
+                      (vertexShader_ || (fvf_ & D3DFVF_SPECULAR) || LightsVertices());
+    st->fog = MakePixelFog(rs, projection_);
     FillAlphaPass(rs[D3DRS_ALPHATESTENABLE] != 0, rs[D3DRS_ALPHAFUNC], rs[D3DRS_ALPHAREF] & 255, st->alphaPass);
     st->alphaPassFrom = AlphaPassFrom(st->alphaPass);
     st->blend = rs[D3DRS_ALPHABLENDENABLE] != 0;

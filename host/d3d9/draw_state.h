@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/ff_fog.h"
 #include "host/d3d9/stencil.h"
 
 namespace host {
@@ -91,6 +92,7 @@ struct DrawState {
     bool stageUsesTexture[kMaxStages] = {};
     uint32_t textureFactor = 0xFFFFFFFFu;
     bool addSpecular = false;
+    PixelFog fog;
     // Per-pixel tests and output.
     bool alphaPass[256] = {};
     int alphaPassFrom = 0;  // see FastSpan::alphaPassFrom

@@ -213,6 +213,7 @@ void ShadePixel(const DrawState& st, const StageLod* lods, const PixelInput& in,
             rgb |= uint32_t(std::min(255u, Channel(color, i) + Channel(in.specular, i))) << (8 * i);
         color = (color & 0xFF000000u) | rgb;
     }
+    if (st.fog.enabled) color = ApplyFog(st.fog, color, in.specular, in.z, in.w);
     OutputPixel(st, color, in.z, x, y);
 }
 

@@ -18,6 +18,7 @@ struct PixelInput {
     // Texture coordinates in texels of the stage's level, 32 fraction bits.
     int64_t tu[kMaxStages] = {}, tv[kMaxStages] = {};
     float z = 0;
+    float w = 1;  // the eye distance 1 / rhw, for fog from w
 };
 
 // Texture lookup at texel coordinates (32 fraction bits) with the sampler's addressing.

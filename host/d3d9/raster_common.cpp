@@ -77,8 +77,9 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
     if (!affine && !(a.rhw > 0 && b.rhw > 0 && c.rhw > 0)) return false;
     const double w[3] = {affine ? 1.0 : a.rhw, affine ? 1.0 : b.rhw, affine ? 1.0 : c.rhw};
     if (!affine) q = MakePlane(x, y, det, w[0], w[1], w[2]);
-    // Depth is read only by the depth test.
-    z = st.depthTest ? MakePlane(x, y, det, a.z, b.z, c.z) : Plane{0, 0, 0, 0, 0};
+    affineW = 1.0 / a.rhw;
+    // Depth is read only by the depth test and fog from z.
+    z = st.depthTest || st.fog.table ? MakePlane(x, y, det, a.z, b.z, c.z) : Plane{0, 0, 0, 0, 0};
 
     flatColor = !st.gouraud || (a.diffuse == b.diffuse && a.diffuse == c.diffuse && a.specular == b.specular &&
                                 a.specular == c.specular);
@@ -149,6 +150,7 @@ void TriangleSetup::EvaluatePerspective(int px, int py, PixelInput* in) const {
         in->tv[s] = ToFixed32(tex[s][1].At(px, py) * inv * texScale[s][1]);
     }
     in->z = float(z.At(px, py));
+    in->w = float(inv);
 }
 
 void TriangleSetup::FillFastSpan(const DrawState& st, FastSpan* span) const {
@@ -209,6 +211,7 @@ void AttributeCursor::Fill(const TriangleSetup& t, PixelInput* in) const {
         in->tv[s] = tv_[s];
     }
     in->z = float(t.z.At(px_, py_));
+    in->w = float(t.affineW);
 }
 
 void AttributeCursor::Step(const TriangleSetup& t) {

@@ -60,6 +60,7 @@ struct TriangleSetup {
     uint32_t diffuse = 0xFFFFFFFFu, specular = 0;
     Plane color[8];          // diffuse then specular channels (blue, green, red, alpha)
     Plane q;                 // rhw, for perspective-correct interpolation
+    double affineW = 1;      // 1 / rhw of an affine triangle
     Plane tex[kMaxStages][2];
     double texScale[kMaxStages][2];
     // Affine texture coordinates in fixed point: the value at column 0 of row `rowRef`

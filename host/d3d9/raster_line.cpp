@@ -38,6 +38,7 @@ void ShadeAt(const DrawState& st, const StageLod* lods, const ScreenVertex& a, c
         in.tv[s] = ToFixed32((a.tc[set][1] + (b.tc[set][1] - a.tc[set][1]) * t) * l.height);
     }
     in.z = float(a.z + (b.z - a.z) * t);
+    in.w = float(1.0 / (a.rhw + (b.rhw - a.rhw) * t));
     ShadePixel(st, lods, in, x, y);
 }
 

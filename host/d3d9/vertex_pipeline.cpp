@@ -70,7 +70,7 @@ FvfLayout DecodeFvf(DWORD fvf) {
         case D3DFVF_XYZB5: offset = 32; break;
         default: return l;
     }
-    if (fvf & D3DFVF_NORMAL) offset += 12;
+    if (fvf & D3DFVF_NORMAL) l.normal = offset, offset += 12;
     if (fvf & D3DFVF_PSIZE) offset += 4;
     if (fvf & D3DFVF_DIFFUSE) l.diffuse = offset, offset += 4;
     if (fvf & D3DFVF_SPECULAR) l.specular = offset, offset += 4;
@@ -81,6 +81,7 @@ FvfLayout DecodeFvf(DWORD fvf) {
         l.tex[i] = offset;
         const int dims = kDims[(fvf >> (16 + 2 * i)) & 3];
         l.texOneD[i] = dims == 1;
+        l.texDims[i] = dims;
         offset += 4 * dims;
     }
     l.stride = offset;

@@ -14,10 +14,11 @@ struct FvfLayout {
     bool valid = false;
     bool pretransformed = false;
     int stride = 0;
-    int diffuse = -1, specular = -1;  // byte offsets, -1 when absent
+    int normal = -1, diffuse = -1, specular = -1;  // byte offsets, -1 when absent
     int texCount = 0;
     int tex[kMaxTexCoordSets] = {};
     bool texOneD[kMaxTexCoordSets] = {};  // the set has u alone (v reads as 0)
+    int texDims[kMaxTexCoordSets] = {};   // 1 to 4 floats
 };
 
 FvfLayout DecodeFvf(DWORD fvf);
