@@ -3,6 +3,11 @@
 // weight tables, partitions and anchors, rotation and index selection).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+#include <vector>
+
+#include "engine/graphics/bc_partitions.h"
 #include "tests/support/bc_block_writer.h"
 #include "tests/support/image_file_builders.h"
 
@@ -118,6 +123,85 @@ TEST(DdsBc7Test, Modes4And5RotateAlphaAndSelectIndexSets) {
         EXPECT_EQ(r5->At(t % 4, t / 4), Argb(BcMix(seven(127), seven(0), c), BcMix(seven(64), seven(64), c),
                                              BcMix(200, 10, a), BcMix(seven(0), seven(127), c)))
             << t;
+    }
+}
+
+// A partitioned mode's fields, as the format lays them out.
+struct Bc7PartitionedCase {
+    int mode, subsets, partitionBits, partition, colourBits, alphaBits;
+    bool endpointPBits, sharedPBits;
+    int indexBits;
+    int shape[16];      // the published shape of `partition`
+    int anchors[3];     // its anchor texels, subset by subset
+};
+
+// Field values that differ from endpoint to endpoint and channel to channel.
+int Bc7Field(int endpoint, int channel, int bits) { return (endpoint * 11 + channel * 5 + 3) & ((1 << bits) - 1); }
+
+TEST(DdsBc7Test, PartitionedModesWithTheirShapesAnchorsAndPBits) {
+    const Bc7PartitionedCase cases[] = {
+        {0, 3, 4, 2, 4, 0, true, false, 3, {0, 0, 0, 0, 2, 0, 0, 1, 2, 2, 1, 1, 2, 2, 1, 1}, {0, 15, 8}},
+        {2, 3, 6, 2, 5, 0, false, false, 2, {0, 0, 0, 0, 2, 0, 0, 1, 2, 2, 1, 1, 2, 2, 1, 1}, {0, 15, 8}},
+        {2, 3, 6, 43, 5, 0, false, false, 2, {0, 0, 2, 2, 1, 1, 2, 2, 0, 0, 2, 2, 1, 1, 2, 2}, {0, 5, 15}},
+        {3, 2, 6, 17, 7, 0, true, false, 2, {0, 1, 1, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 2, 0}},
+        {7, 2, 6, 17, 5, 5, true, false, 2, {0, 1, 1, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 2, 0}},
+        {7, 2, 6, 34, 5, 5, true, false, 2, {0, 1, 0, 1, 1, 0, 1, 0, 0, 1, 0, 1, 1, 0, 1, 0}, {0, 6, 0}},
+    };
+    for (const Bc7PartitionedCase& c : cases) {
+        BcBlockWriter w;
+        w.Put(1u << c.mode, c.mode + 1);
+        w.Put(uint32_t(c.partition), c.partitionBits);
+        const int endpoints = 2 * c.subsets;
+        for (int ch = 0; ch < 4; ++ch) {
+            const int bits = ch < 3 ? c.colourBits : c.alphaBits;
+            for (int e = 0; e < endpoints && bits; ++e) w.Put(uint32_t(Bc7Field(e, ch, bits)), bits);
+        }
+        int p[6] = {};
+        for (int e = 0; e < endpoints; ++e) p[e] = e % 3 == 1;  // 0, 1, 0, 0, 1, 0
+        if (c.endpointPBits)
+            for (int e = 0; e < endpoints; ++e) w.Put(uint32_t(p[e]), 1);
+        int index[16];
+        for (int t = 0; t < 16; ++t) {
+            bool anchor = false;
+            for (int s = 0; s < c.subsets; ++s) anchor |= c.anchors[s] == t;
+            const int bits = anchor ? c.indexBits - 1 : c.indexBits;
+            index[t] = (t * 5 + 3) & ((1 << bits) - 1);
+            w.Put(uint32_t(index[t]), bits);
+        }
+        ASSERT_EQ(w.Position(), 128) << c.mode;
+        auto r = ReadBc7(w.Bytes());
+        ASSERT_EQ(r->code, 0) << c.mode;
+        // Endpoints to 8 bits: the p-bit below the field, then the top bits repeated below.
+        auto channel = [&](int e, int ch) {
+            const int bits = ch < 3 ? c.colourBits : c.alphaBits;
+            if (!bits) return 255;
+            int v = Bc7Field(e, ch, bits), n = bits;
+            if (c.endpointPBits) v = v << 1 | p[e], ++n;
+            return (v << (8 - n) | v >> (2 * n - 8)) & 0xFF;
+        };
+        for (int t = 0; t < 16; ++t) {
+            const int s = c.shape[t], weight = BcWeightOf(c.indexBits, index[t]);
+            int v[4];
+            for (int ch = 0; ch < 4; ++ch) v[ch] = BcMix(channel(2 * s, ch), channel(2 * s + 1, ch), weight);
+            EXPECT_EQ(r->At(t % 4, t / 4), Argb(v[0], v[1], v[2], v[3])) << "mode " << c.mode << " texel " << t;
+        }
+    }
+}
+
+TEST(DdsBc7Test, EveryShapeUsesAllItsSubsetsAndEachAnchorLiesInItsSubset) {
+    for (int subsets : {2, 3}) {
+        std::set<std::vector<int>> shapes;
+        for (int p = 0; p < orvik::kBcPartitionCount; ++p) {
+            std::vector<int> shape;
+            for (int t = 0; t < 16; ++t) shape.push_back(orvik::BcSubsetOf(subsets, p, t));
+            shapes.insert(shape);
+            EXPECT_EQ(shape[0], 0) << subsets << " " << p;
+            for (int s = 0; s < subsets; ++s) {
+                EXPECT_NE(std::count(shape.begin(), shape.end(), s), 0) << subsets << " " << p << " " << s;
+                EXPECT_EQ(shape[size_t(orvik::BcAnchorOf(subsets, p, s))], s) << subsets << " " << p << " " << s;
+            }
+        }
+        EXPECT_EQ(shapes.size(), size_t(orvik::kBcPartitionCount)) << subsets;
     }
 }
 
