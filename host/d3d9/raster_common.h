@@ -137,15 +137,15 @@ struct EdgeWalk {
         dq = FloorDivide(dc, k);
         dr = dc - dq * k;
     }
+    // Without branches: whether the remainder carries follows the edge's slope, which
+    // a branch would mispredict for half the rows of a turned sprite's edges.
     void Step() {
         c += dc;
-        if (kind == 0) return;
         q += dq;
         r += dr;
-        if (r >= k) {
-            ++q;
-            r -= k;
-        }
+        const int64_t carry = r >= k ? 1 : 0;
+        q += carry;
+        r -= k & -carry;
     }
 };
 
@@ -201,7 +201,19 @@ StageLod ChooseLod(const StageSampler& s, double dudx, double dvdx, double dudy,
 // rectangle, y0..y1; false for none.
 bool RowsOf(const DrawState& st, int64_t minY, int64_t maxY, int* y0, int* y1);
 // The columns of the current row inside the clip rectangle and every edge; false for none.
-bool RowSpan(const DrawState& st, const EdgeWalk* edges, int count, int* x0, int* x1);
+inline bool RowSpan(const DrawState& st, const EdgeWalk* edges, int count, int* x0, int* x1) {
+    int64_t left = st.clipX0, right = st.clipX1 - 1;
+    bool rowOpen = true;
+    for (int i = 0; i < count; ++i) {
+        const EdgeWalk& e = edges[i];
+        if (e.kind == 0) rowOpen = rowOpen && e.c >= 0;
+        else if (e.kind < 0) left = std::max(left, -e.q);
+        else right = std::min(right, e.q);
+    }
+    *x0 = int(left);
+    *x1 = int(right);
+    return rowOpen && left <= right;
+}
 
 // Calls span(x0, x1, y) for the pixels of rows y0..y1 inside the convex shape whose
 // clockwise edges were set up at row y0, clipped to the clip rectangle.

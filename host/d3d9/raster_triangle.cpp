@@ -111,20 +111,6 @@ bool RowsOf(const DrawState& st, int64_t minY, int64_t maxY, int* y0, int* y1) {
     return *y0 <= *y1;
 }
 
-bool RowSpan(const DrawState& st, const EdgeWalk* edges, int count, int* x0, int* x1) {
-    int64_t left = st.clipX0, right = st.clipX1 - 1;
-    bool rowOpen = true;
-    for (int i = 0; i < count; ++i) {
-        const EdgeWalk& e = edges[i];
-        if (e.kind == 0) rowOpen = rowOpen && e.c >= 0;
-        else if (e.kind < 0) left = std::max(left, -e.q);
-        else right = std::min(right, e.q);
-    }
-    *x0 = int(left);
-    *x1 = int(right);
-    return rowOpen && left <= right;
-}
-
 void ShadeEdges(const DrawState& st, const TriangleSetup& t, FastSpan& fast, EdgeWalk* edges, int count, int y0,
                 int y1) {
     ForEachSpan(st, edges, count, y0, y1, [&](int x0, int x1, int y) { ShadeSpan(st, t, fast, x0, x1, y); });
