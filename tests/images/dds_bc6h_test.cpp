@@ -1,9 +1,13 @@
 // BC6H blocks in DX10 DDS files: half-float colour brought to 8 bits (clamped to [0, 1]
-// and rounded). Hand-built blocks of a one-subset mode and of a partitioned mode with
-// differences, whose texels are worked out here from the format's rules.
+// and rounded). Hand-built blocks of every mode, written from the modes' published bit
+// layouts (kept here in their own notation, apart from the decoder's tables), and of
+// signed and reserved modes, whose texels are worked out here from the format's rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "tests/support/bc_block_writer.h"
 #include "tests/support/image_file_builders.h"
@@ -147,6 +151,124 @@ TEST(DdsBc6hTest, SignedDifferencesKeepTheSignOfTheirSum) {
     EXPECT_EQ(r->At(0, 0), Grey(SignedToByte(200, 11), SignedToByte(200, 11), SignedToByte(450, 11)));
     EXPECT_EQ(r->At(1, 0), Grey(0, SignedToByte(400, 11), SignedToByte(490, 11)));
     EXPECT_NE(r->At(1, 0) & 0xFFFF, 0u);
+}
+
+// The published bit layouts of the modes, first stored field first: m is the mode
+// code; r0 to b3 are the channels of endpoints 0 to 3 (differences from endpoint 0 in
+// the transformed modes). [9:0] stores bit 0 first, [10:15] bit 15 first.
+struct Bc6hLayout {
+    uint32_t code;
+    bool transformed;
+    const char* fields;
+};
+const Bc6hLayout kBc6hLayouts[] = {
+    {0x00, true, "m[1:0] g2[4] b2[4] b3[4] r0[9:0] g0[9:0] b0[9:0] r1[4:0] g3[4] g2[3:0] g1[4:0] b3[0] g3[3:0] "
+                 "b1[4:0] b3[1] b2[3:0] r2[4:0] b3[2] r3[4:0] b3[3]"},
+    {0x01, true, "m[1:0] g2[5] g3[4] g3[5] r0[6:0] b3[0] b3[1] b2[4] g0[6:0] b2[5] b3[2] g2[4] b0[6:0] b3[3] "
+                 "b3[5] b3[4] r1[5:0] g2[3:0] g1[5:0] g3[3:0] b1[5:0] b2[3:0] r2[5:0] r3[5:0]"},
+    {0x02, true, "m[4:0] r0[9:0] g0[9:0] b0[9:0] r1[4:0] r0[10] g2[3:0] g1[3:0] g0[10] b3[0] g3[3:0] b1[3:0] "
+                 "b0[10] b3[1] b2[3:0] r2[4:0] b3[2] r3[4:0] b3[3]"},
+    {0x06, true, "m[4:0] r0[9:0] g0[9:0] b0[9:0] r1[3:0] r0[10] g3[4] g2[3:0] g1[4:0] g0[10] g3[3:0] b1[3:0] "
+                 "b0[10] b3[1] b2[3:0] r2[3:0] b3[0] b3[2] r3[3:0] g2[4] b3[3]"},
+    {0x0A, true, "m[4:0] r0[9:0] g0[9:0] b0[9:0] r1[3:0] r0[10] b2[4] g2[3:0] g1[3:0] g0[10] b3[0] g3[3:0] "
+                 "b1[4:0] b0[10] b2[3:0] r2[3:0] b3[1] b3[2] r3[3:0] b3[4] b3[3]"},
+    {0x0E, true, "m[4:0] r0[8:0] b2[4] g0[8:0] g2[4] b0[8:0] b3[4] r1[4:0] g3[4] g2[3:0] g1[4:0] b3[0] g3[3:0] "
+                 "b1[4:0] b3[1] b2[3:0] r2[4:0] b3[2] r3[4:0] b3[3]"},
+    {0x12, true, "m[4:0] r0[7:0] g3[4] b2[4] g0[7:0] b3[2] g2[4] b0[7:0] b3[3] b3[4] r1[5:0] g2[3:0] g1[4:0] "
+                 "b3[0] g3[3:0] b1[4:0] b3[1] b2[3:0] r2[5:0] r3[5:0]"},
+    {0x16, true, "m[4:0] r0[7:0] b3[0] b2[4] g0[7:0] g2[5] g2[4] b0[7:0] g3[5] b3[4] r1[4:0] g3[4] g2[3:0] "
+                 "g1[5:0] g3[3:0] b1[4:0] b3[1] b2[3:0] r2[4:0] b3[2] r3[4:0] b3[3]"},
+    {0x1A, true, "m[4:0] r0[7:0] b3[1] b2[4] g0[7:0] b2[5] g2[4] b0[7:0] b3[5] b3[4] r1[4:0] g3[4] g2[3:0] "
+                 "g1[4:0] b3[0] g3[3:0] b1[5:0] b2[3:0] r2[4:0] b3[2] r3[4:0] b3[3]"},
+    {0x1E, false, "m[4:0] r0[5:0] g3[4] b3[0] b3[1] b2[4] g0[5:0] g2[5] b2[5] b3[2] g2[4] b0[5:0] g3[5] b3[3] "
+                  "b3[5] b3[4] r1[5:0] g2[3:0] g1[5:0] g3[3:0] b1[5:0] b2[3:0] r2[5:0] r3[5:0]"},
+    {0x03, false, "m[4:0] r0[9:0] g0[9:0] b0[9:0] r1[9:0] g1[9:0] b1[9:0]"},
+    {0x07, true, "m[4:0] r0[9:0] g0[9:0] b0[9:0] r1[8:0] r0[10] g1[8:0] g0[10] b1[8:0] b0[10]"},
+    {0x0B, true, "m[4:0] r0[9:0] g0[9:0] b0[9:0] r1[7:0] r0[10:11] g1[7:0] g0[10:11] b1[7:0] b0[10:11]"},
+    {0x0F, true, "m[4:0] r0[9:0] g0[9:0] b0[9:0] r1[3:0] r0[10:15] g1[3:0] g0[10:15] b1[3:0] b0[10:15]"},
+};
+
+struct Bc6hBits {
+    int field;  // -1 for the mode, else endpoint * 3 + channel
+    int first, last;
+};
+
+std::vector<Bc6hBits> ParseBc6hLayout(const std::string& text) {
+    std::vector<Bc6hBits> out;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t open = text.find('[', at), close = text.find(']', at);
+        const std::string name = text.substr(at, open - at), range = text.substr(open + 1, close - open - 1);
+        const size_t colon = range.find(':');
+        const int high = std::stoi(range), low = colon == std::string::npos ? high : std::stoi(range.substr(colon + 1));
+        const int field = name == "m" ? -1 : int(std::string("rgb").find(name[0])) + 3 * (name[1] - '0');
+        out.push_back({field, low, high});
+        at = close + 2;
+    }
+    return out;
+}
+
+// Widths of the fields: endpoint 0's and the differences' (or other endpoints').
+int Bc6hWidth(const std::vector<Bc6hBits>& layout, int field) {
+    int width = 0;
+    for (const Bc6hBits& b : layout)
+        if (b.field == field) width = std::max({width, b.first + 1, b.last + 1});
+    return width;
+}
+
+TEST(DdsBc6hTest, EveryModeByItsPublishedBitLayout) {
+    // Two published shapes: 13 (rows 0-1, rows 2-3; anchor 15) and 17 (anchor 2).
+    const int shapes[2][16] = {{0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1},
+                               {0, 1, 1, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}};
+    const int partitions[2] = {13, 17}, anchors[2] = {15, 2};
+    int caseIndex = 0;
+    for (const Bc6hLayout& mode : kBc6hLayouts) {
+        const std::vector<Bc6hBits> layout = ParseBc6hLayout(mode.fields);
+        const bool two = Bc6hWidth(layout, 6) > 0;
+        const int endpoints = two ? 4 : 2, precision = Bc6hWidth(layout, 0);
+        // Endpoint 0 a little under half range, where the halves land inside [0, 1];
+        // differences over their whole signed range.
+        int stored[12] = {}, value[12] = {};
+        for (int c = 0; c < 3; ++c) value[c] = stored[c] = (7 << (precision - 4)) + 3 * c;
+        for (int f = 3; f < 3 * endpoints; ++f) {
+            const int width = Bc6hWidth(layout, f);
+            if (mode.transformed) {
+                const int delta = (f * 13 + 5) % (1 << width) - (1 << (width - 1));
+                stored[f] = delta & ((1 << width) - 1);
+                value[f] = (value[f % 3] + delta) & ((1 << precision) - 1);
+            } else {
+                value[f] = stored[f] = (value[f % 3] + 5 * f) & ((1 << precision) - 1);
+            }
+        }
+        BcBlockWriter w;
+        for (const Bc6hBits& b : layout) {
+            const uint32_t v = b.field < 0 ? mode.code : uint32_t(stored[b.field]);
+            const int step = b.last >= b.first ? 1 : -1;
+            for (int bit = b.first;; bit += step) {
+                w.Put(v >> bit, 1);
+                if (bit == b.last) break;
+            }
+        }
+        const int which = caseIndex++ % 2;
+        if (two) w.Put(uint32_t(partitions[which]), 5);
+        ASSERT_EQ(w.Position(), two ? 82 : 65) << mode.code;
+        const int indexBits = two ? 3 : 4;
+        int index[16];
+        for (int t = 0; t < 16; ++t) {
+            const bool anchor = t == 0 || (two && t == anchors[which]);
+            index[t] = (t * 5 + mode.code) & ((1 << (anchor ? indexBits - 1 : indexBits)) - 1);
+            w.Put(uint32_t(index[t]), anchor ? indexBits - 1 : indexBits);
+        }
+        auto r = ReadBc6h(w.Bytes(), 95);
+        ASSERT_EQ(r->code, 0) << mode.code;
+        for (int t = 0; t < 16; ++t) {
+            const int s = two ? shapes[which][t] : 0, weight = BcWeightOf(indexBits, index[t]);
+            int c[3];
+            for (int k = 0; k < 3; ++k)
+                c[k] = ToByte(BcMix(Spread(value[6 * s + k], precision), Spread(value[6 * s + 3 + k], precision), weight));
+            EXPECT_EQ(r->At(t % 4, t / 4), Grey(c[0], c[1], c[2])) << "mode " << mode.code << " texel " << t;
+        }
+    }
 }
 
 TEST(DdsBc6hTest, ReservedModesAreBlack) {
