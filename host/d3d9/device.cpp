@@ -182,13 +182,15 @@ void Device::ResetStates() {
         t[D3DTSS_COLORARG2] = t[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
         t[D3DTSS_COLORARG0] = t[D3DTSS_ALPHAARG0] = t[D3DTSS_RESULTARG] = D3DTA_CURRENT;
         t[D3DTSS_TEXCOORDINDEX] = DWORD(s);
+        textureMatrices_[s] = IdentityMatrix();
+    }
+    for (int s = 0; s < kMaxSamplers; ++s) {
         DWORD* m = samplerStates_[s];
         std::memset(m, 0, sizeof(samplerStates_[s]));
         m[D3DSAMP_ADDRESSU] = m[D3DSAMP_ADDRESSV] = m[D3DSAMP_ADDRESSW] = D3DTADDRESS_WRAP;
         m[D3DSAMP_MAGFILTER] = m[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
         m[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
         m[D3DSAMP_MAXANISOTROPY] = 1;
-        textureMatrices_[s] = IdentityMatrix();
     }
     world_ = view_ = projection_ = IdentityMatrix();
     viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};

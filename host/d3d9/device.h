@@ -210,7 +210,7 @@ private:
     SwapChain* swapChain_ = nullptr;
     Surface* renderTarget_ = nullptr;
     Surface* depthStencil_ = nullptr;
-    Texture* textures_[kMaxStages] = {};
+    Texture* textures_[kMaxSamplers] = {};
     VertexBuffer* stream_ = nullptr;
     UINT streamOffset_ = 0, streamStride_ = 0;
     // Streams 1 to 15: read only through a vertex shader's declaration.
@@ -226,7 +226,7 @@ private:
 
     std::array<DWORD, kRenderStateCount> renderStates_{};
     DWORD stageStates_[kMaxStages][kTextureStageStateCount] = {};
-    DWORD samplerStates_[kMaxStages][kSamplerStateCount] = {};
+    DWORD samplerStates_[kMaxSamplers][kSamplerStateCount] = {};
     D3DMATRIX world_, view_, projection_, textureMatrices_[kMaxStages];
     D3DVIEWPORT9 viewport_;
     RECT scissor_;

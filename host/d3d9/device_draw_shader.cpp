@@ -12,14 +12,21 @@
 namespace host {
 namespace {
 
-ShadedVertex FromFixedFunction(const float pos[4], uint32_t diffuse, uint32_t specular,
-                               const float tc[kMaxTexCoordSets][2]) {
+ShadedVertex FromFixedFunction(const float pos[4], uint32_t diffuse, uint32_t specular) {
     ShadedVertex v;
     std::copy(pos, pos + 4, v.pos);
     v.attr[0] = ColorToVec4(diffuse);
     v.attr[1] = ColorToVec4(specular);
-    for (int n = 0; n < kTexCoordRegs; ++n) v.attr[2 + n] = Vec4{{tc[n][0], tc[n][1], 0, 1}};
     return v;
+}
+
+// A pre-transformed FVF's texture coordinate sets as a pixel shader reads them: every
+// component the format gives, the others 0 (and q 1). Set n is fetched into register n.
+std::vector<InputFetch> TexCoordFetches(DWORD fvf) {
+    std::vector<InputFetch> out;
+    for (const D3DVERTEXELEMENT9& e : FvfElements(fvf))
+        if (e.Usage == D3DDECLUSAGE_TEXCOORD) out.push_back({e.UsageIndex, 0, e.Type, e.Offset});
+    return out;
 }
 
 void MapShaded(const ViewportMap& map, ShadedVertex* v) {
@@ -105,11 +112,16 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
         if (!RunVertexShader(vertices, vertexCount, stride, first, &verts)) return D3DERR_INVALIDCALL;
     } else if (onScreen) {
         verts.resize(vertexCount);
+        const std::vector<InputFetch> texCoords = TexCoordFetches(fvf_);
+        ShaderRegisters sets;
         for (UINT i = 0; i < vertexCount; ++i) {
+            const uint8_t* p = vertices + size_t(i) * stride;
             ScreenVertex s;
-            FetchPretransformed(layout, vertices + size_t(i) * stride, &s);
+            FetchPretransformed(layout, p, &s);
             const float pos[4] = {s.x, s.y, s.z, s.rhw};
-            verts[i] = FromFixedFunction(pos, s.diffuse, s.specular, s.tc);
+            verts[i] = FromFixedFunction(pos, s.diffuse, s.specular);
+            FetchVertexInputs(texCoords, {&p, 1}, &sets);
+            for (const InputFetch& f : texCoords) verts[i].attr[2 + f.reg] = sets.v[f.reg];
         }
     } else {
         // Lit, fogged and with their texture coordinates made as without a pixel shader.
@@ -117,13 +129,18 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
         FetchUntransformed(layout, vertices, vertexCount, stride,
                            MultiplyMatrices(MultiplyMatrices(world_, view_), projection_), &clip);
         verts.resize(vertexCount);
-        for (UINT i = 0; i < vertexCount; ++i)
-            verts[i] = FromFixedFunction(clip[i].pos, clip[i].diffuse, clip[i].specular, clip[i].tc);
+        for (UINT i = 0; i < vertexCount; ++i) {
+            const ClipVertex& c = clip[i];
+            verts[i] = FromFixedFunction(c.pos, c.diffuse, c.specular);
+            for (int n = 0; n < kTexCoordRegs; ++n) verts[i].attr[2 + n] = Vec4{{c.tc[n][0], c.tc[n][1], 0, 1}};
+        }
     }
     const ShaderProgram& ps = pixelShader_->Program();
     ProgramConstants k;
     k.Load(ps, psConstF_, psConstI_, psConstB_);
-    const PixelProgram pp{&ps, &k};
+    std::vector<StageSampler> samplers(kShaderSamplers);
+    for (int s = 0; s < kShaderSamplers; ++s) FillSampler(s, ps.samplers >> s & 1, &samplers[size_t(s)]);
+    const PixelProgram pp{&ps, &k, samplers.data()};
     const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),
                           viewport_.MinZ, viewport_.MaxZ};
     // Clip-space primitives are clipped, then mapped to the screen.

@@ -204,10 +204,6 @@ bool Device::BuildDrawState(DrawState* st) {
         st->stageUsesTexture[s] = ReadsTexture(o);
         FillSampler(s, st->stageUsesTexture[s], &st->samplers[s]);
     }
-    // A pixel shader replaces the texture stages and samples through its declared samplers.
-    if (pixelShader_)
-        for (int s = 0; s < kShaderSamplers; ++s)
-            FillSampler(s, pixelShader_->Program().samplers >> s & 1, &st->samplers[s]);
     st->textureFactor = rs[D3DRS_TEXTUREFACTOR];
     // Lit vertices have a specular colour whatever their format.
     st->addSpecular = rs[D3DRS_SPECULARENABLE] && !pixelShader_ &&

@@ -66,7 +66,7 @@ HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* 
 }
 
 HRESULT Device::SetTexture(DWORD stage, Texture* texture) {
-    if (stage >= kMaxStages) return D3DERR_INVALIDCALL;
+    if (stage >= kMaxSamplers) return D3DERR_INVALIDCALL;
     if (texture && texture->Pool() != D3DPOOL_DEFAULT && texture->Pool() != D3DPOOL_MANAGED)
         return D3DERR_INVALIDCALL;
     ReplaceRef(textures_[stage], texture);
@@ -74,7 +74,7 @@ HRESULT Device::SetTexture(DWORD stage, Texture* texture) {
 }
 
 HRESULT Device::GetTexture(DWORD stage, Texture** texture) {
-    if (stage >= kMaxStages || !texture) return D3DERR_INVALIDCALL;
+    if (stage >= kMaxSamplers || !texture) return D3DERR_INVALIDCALL;
     *texture = textures_[stage];
     if (*texture) (*texture)->AddRef();
     return D3D_OK;

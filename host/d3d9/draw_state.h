@@ -12,6 +12,9 @@
 namespace host {
 
 constexpr int kMaxStages = 8;
+// Texture slots and their sampler states: the stages read the first kMaxStages, pixel
+// shaders all of them.
+constexpr int kMaxSamplers = 16;
 constexpr int kMaxTexCoordSets = 8;
 
 // A vertex in screen space after transformation.

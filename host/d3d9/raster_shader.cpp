@@ -26,19 +26,19 @@ bool WritesDepth(const ShaderProgram& p) {
 // coordinates the sampler reads, or per pixel for texldb's bias.
 class PixelSampler final : public ShaderSampler {
 public:
-    explicit PixelSampler(const DrawState& st) : st_(st) {}
+    explicit PixelSampler(const StageSampler* samplers) : samplers_(samplers) {}
 
     // Slopes (texels of level 0 per pixel) of each sampler's coordinates; none for lines and points.
     void ChooseLevels(const double (*slopes)[4]) {
         for (int s = 0; s < kShaderSamplers; ++s) {
             const double* d = slopes ? slopes[s] : kFlat;
             for (int i = 0; i < 4; ++i) slope_[s][i] = d[i];
-            lods_[s] = ChooseLod(st_.samplers[s], d[0], d[1], d[2], d[3]);
+            lods_[s] = ChooseLod(samplers_[s], d[0], d[1], d[2], d[3]);
         }
     }
 
     Vec4 Sample(int s, const Vec4& coord, int variant) override {
-        const StageSampler& smp = st_.samplers[s];
+        const StageSampler& smp = samplers_[s];
         if (smp.levelCount == 0) return Vec4{{0, 0, 0, 1}};  // no texture bound: opaque black
         double u = coord[0], v = coord[1];
         if (variant == 1) {
@@ -55,7 +55,7 @@ public:
 
 private:
     static constexpr double kFlat[4] = {0, 0, 0, 0};
-    const DrawState& st_;
+    const StageSampler* samplers_;
     StageLod lods_[kShaderSamplers];
     double slope_[kShaderSamplers][4] = {};
 };
@@ -64,7 +64,7 @@ private:
 class PixelRunner {
 public:
     PixelRunner(const DrawState& st, const PixelProgram& pp)
-        : sampler(st), st_(st), pp_(pp), writesDepth_(WritesDepth(*pp.program)) {}
+        : sampler(pp.samplers), st_(st), pp_(pp), writesDepth_(WritesDepth(*pp.program)) {}
 
     // The program's inputs from a vertex's attributes; colours saturate as their
     // interpolators do.
@@ -110,12 +110,13 @@ struct AttributePlanes {
     int used[kVaryings] = {};
     int usedCount = 0;
 
-    void Build(const DrawState& st, const ShaderProgram& p, const ShadedVertex* const v[3],
+    void Build(const DrawState& st, const PixelProgram& pp, const ShadedVertex* const v[3],
                const ShadedVertex& flatVertex, const int64_t X[3], const int64_t Y[3]) {
         const PlaneCorners corners(X, Y);
         const double* x = corners.x;
         const double* y = corners.y;
         const double det = corners.det;
+        const ShaderProgram& p = *pp.program;
         affine = v[0]->pos[3] == v[1]->pos[3] && v[0]->pos[3] == v[2]->pos[3];
         double w[3] = {1, 1, 1};
         if (!affine) {
@@ -134,7 +135,7 @@ struct AttributePlanes {
         }
         for (int s = 0; s < kShaderSamplers; ++s) {
             const int reg = p.samplerCoord[size_t(s)];
-            const StageSampler& smp = st.samplers[s];
+            const StageSampler& smp = pp.samplers[s];
             if (reg < 0 || smp.levelCount == 0) continue;
             const Vec4* a[3] = {&v[0]->attr[2 + reg], &v[1]->attr[2 + reg], &v[2]->attr[2 + reg]};
             const Plane pu = MakePlane(x, y, det, (*a[0])[0], (*a[1])[0], (*a[2])[0]);
@@ -205,7 +206,7 @@ void RasterShaderTriangle(const DrawState& st, const PixelProgram& pp, const Sha
     int y0, y1;
     if (!RowsOf(st, std::min({Y[0], Y[1], Y[2]}), std::max({Y[0], Y[1], Y[2]}), &y0, &y1)) return;
     AttributePlanes planes;
-    planes.Build(st, *pp.program, v, flat, X, Y);
+    planes.Build(st, pp, v, flat, X, Y);
     EdgeWalk edges[3];
     for (int i = 0; i < 3; ++i) edges[i].Setup(X[i], Y[i], X[(i + 1) % 3], Y[(i + 1) % 3], y0);
     PixelRunner run(st, pp);

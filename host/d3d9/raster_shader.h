@@ -30,11 +30,12 @@ uint32_t Vec4ToColor(const Vec4& c);
 // first two components of each texture coordinate set.
 ClipVertex ToClipVertex(const ShadedVertex& v);
 
-// One draw's pixel program: the code and its constants; DrawState::samplers hold its
-// samplers s0..s7.
+// One draw's pixel program: the code, its constants and its samplers s0..s15 (the texture
+// stages' samplers in the draw state are not used).
 struct PixelProgram {
     const ShaderProgram* program = nullptr;
     const ProgramConstants* constants = nullptr;
+    const StageSampler* samplers = nullptr;
 };
 
 // Screen-space vertices; `flat` gives the colours under flat shading. Culling is applied here.

@@ -97,8 +97,8 @@ struct ShaderProgram {
 // Register counts of the files of each kind of program.
 constexpr int kShaderTemps = 32, kVertexConsts = 256, kPixelConsts = 32, kIntConsts = 16, kBoolConsts = 16;
 constexpr int kVertexInputs = 16, kTexCoordRegs = 8, kColorInputs = 2, kColorOutputs = 4;
-// Texture stages a pixel program can sample through (the device's stage count).
-constexpr int kShaderSamplers = 8;
+// Samplers a pixel program can declare.
+constexpr int kShaderSamplers = 16;
 
 // Decodes code already measured by MeasureShaderCode. False, with the reason in `why`,
 // for code this device cannot run: an opcode or register outside vs_2_0/ps_2_0, an index

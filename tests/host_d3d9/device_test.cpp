@@ -485,7 +485,9 @@ TEST_F(ObjectsTest, StatesReadBackAndRangesAreChecked) {
     ASSERT_EQ(dev->SetSamplerState(7, D3DSAMP_MAXANISOTROPY, 4), D3D_OK);
     dev->GetSamplerState(7, D3DSAMP_MAXANISOTROPY, &v);
     EXPECT_EQ(v, 4u);
-    EXPECT_EQ(dev->SetSamplerState(8, D3DSAMP_MAGFILTER, 1), D3DERR_INVALIDCALL);
+    // Sixteen samplers (pixel shaders read past the eight stages).
+    EXPECT_EQ(dev->SetSamplerState(15, D3DSAMP_MAGFILTER, 1), D3D_OK);
+    EXPECT_EQ(dev->SetSamplerState(16, D3DSAMP_MAGFILTER, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->SetRenderState(D3DRENDERSTATETYPE(500), 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->SetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(40), 1), D3DERR_INVALIDCALL);
     D3DMATRIX m = IdentityMatrix();

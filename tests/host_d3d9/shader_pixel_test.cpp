@@ -17,6 +17,15 @@ const uint32_t kColor0 = Dst(kFileColorOut, 0);
 // pixel at (x, y).
 class PixelDraw : public ShaderDrawTest {
 protected:
+    // oC0 = texld(t0, s#sampler).
+    PixelShader* SampleShader(uint32_t sampler) {
+        return MakePs(ShaderCode(kPs20)
+                          .DclPixel(kFileTexture, 0)
+                          .DclSampler(sampler)
+                          .Op(kOpTex, {Dst(kPR, 0), Src(kFileTexture, 0), Src(kFileSampler, sampler)})
+                          .Op(kOpMov, {kColor0, Src(kPR, 0)})
+                          .End());
+    }
     uint32_t Run(PixelShader* ps, uint32_t clear = 0x00123456u, float u0 = 0, float u1 = 1, int x = 8, int y = 8) {
         dev->SetFVF(kTLFvf);
         dev->SetPixelShader(ps);
@@ -79,12 +88,7 @@ TEST_F(PixelDraw, TexldSamplesThroughTheSamplerStates) {
     dev->SetTexture(0, tex);
     dev->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
     dev->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-    PixelShader* ps = MakePs(ShaderCode(kPs20)
-                                 .DclPixel(kFileTexture, 0)
-                                 .DclSampler(0)
-                                 .Op(kOpTex, {Dst(kPR, 0), Src(kFileTexture, 0), Src(kFileSampler, 0)})
-                                 .Op(kOpMov, {kColor0, Src(kPR, 0)})
-                                 .End());
+    PixelShader* ps = SampleShader(0);
     EXPECT_EQ(Run(ps, 0, 0, 1, 3, 3), 0xFF0000u);
     EXPECT_EQ(Pixel(12, 3) & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(Pixel(3, 12) & 0xFFFFFF, 0x0000FFu);
@@ -110,6 +114,13 @@ TEST_F(PixelDraw, TexldSamplesThroughTheSamplerStates) {
     // Without a texture the sampler reads opaque black.
     dev->SetTexture(0, nullptr);
     EXPECT_EQ(Run(ps, 0x00FFFFFFu), 0u);
+    // Samplers past the eight texture stages: s12 with its own texture and states.
+    ASSERT_EQ(dev->SetTexture(12, tex), D3D_OK);
+    ASSERT_EQ(dev->SetSamplerState(12, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP), D3D_OK);
+    EXPECT_EQ(Run(SampleShader(12), 0, 0, 2, 14, 3), 0x00FF00u);
+    EXPECT_EQ(dev->SetTexture(16, tex), D3DERR_INVALIDCALL);
+    EXPECT_EQ(dev->SetSamplerState(16, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP), D3DERR_INVALIDCALL);
+    dev->SetTexture(12, nullptr);
 }
 
 TEST_F(PixelDraw, TexkillDropsPixelsWithANegativeCoordinate) {
@@ -166,10 +177,11 @@ TEST_F(PixelDraw, WhatABoundShaderCannotDrawIsRefusedAndLogged) {
     EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 2, quad), D3DERR_INVALIDCALL);
     EXPECT_NE(log.find("draw refused"), std::string::npos);
     EXPECT_EQ(Pixel(8, 8) & 0xFFFFFF, 0u);
-    // Code the device cannot run is refused when made: a cube sampler, a sampler past
-    // the eighth, texld from an undeclared sampler, a vertex-only instruction, ps_3_0.
+    // Code the device cannot run is refused when made: a cube sampler, a volume sampler,
+    // s16, texld from an undeclared sampler, a vertex-only instruction, c32, ps_3_0.
     EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(0, 3).End()));
-    EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(8).End()));
+    EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(0, 4).End()));
+    EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(16).End()));
     EXPECT_TRUE(PixelRefused(
         ShaderCode(kPs20).Op(kOpTex, {Dst(kPR, 0), Src(kFileTexture, 0), Src(kFileSampler, 1)}).End()));
     EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).Op(kOpSlt, {kColor0, Src(kPC, 0), Src(kPC, 0)}).End()));

@@ -71,6 +71,24 @@ TEST_F(ShaderStagesTest, ProjectedAndBiasedLookups) {
     ASSERT_EQ(DrawClipQuad(), D3D_OK);
     EXPECT_EQ(Pixel(6, 3) & 0xFFFFFF, 0x00FF00u);
     EXPECT_EQ(Pixel(6, 12) & 0xFFFFFF, 0xFFFFFFu);
+    // The same four components from an FVF's four-component set, without a vertex shader.
+    struct Projected {
+        float x, y, z, rhw;
+        uint32_t color;
+        float t[4];
+    };
+    const Projected corners[4] = {{0, 0, 0, 1, ~0u, {0, 0, 0, 2}},
+                                  {16, 0, 0, 1, ~0u, {2, 0, 0, 2}},
+                                  {0, 16, 0, 1, ~0u, {0, 2, 0, 2}},
+                                  {16, 16, 0, 1, ~0u, {2, 2, 0, 2}}};
+    dev->SetVertexShader(nullptr);
+    dev->SetPixelShader(Lookup(1));
+    dev->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1 | D3DFVF_TEXTUREFORMAT4 << 16);
+    dev->BeginScene();
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, corners, sizeof(Projected)), D3D_OK) << log;
+    dev->EndScene();
+    EXPECT_EQ(Pixel(6, 3) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(Pixel(6, 12) & 0xFFFFFF, 0x0000FFu);
 
     // Four texels over 16 pixels magnify (level 0, red); texldb's bias of w = 3 moves the
     // choice to level 1 (green).
