@@ -1,6 +1,7 @@
 #include "host/d3d9/caps.h"
 
 #include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/draw_state.h"
 #include "host/d3d9/pixel_format.h"
 #include "host/d3d9/shader_types.h"
 #include "host/win/desktop.h"
@@ -40,12 +41,13 @@ void FillDeviceCaps(D3DCAPS9* caps) {
                         D3DSTENCILCAPS_TWOSIDED;
     caps->TextureCaps = D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP;
     caps->TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MIPFPOINT |
-                              D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
+                              D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR |
+                              D3DPTFILTERCAPS_MINFANISOTROPIC | D3DPTFILTERCAPS_MAGFANISOTROPIC;
     caps->TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP |
                                D3DPTADDRESSCAPS_BORDER;
     caps->MaxTextureWidth = caps->MaxTextureHeight = s.maxTextureSize;
     caps->MaxTextureAspectRatio = s.maxTextureSize;
-    caps->MaxAnisotropy = 1;
+    caps->MaxAnisotropy = kMaxAnisotropy;
     caps->TextureOpCaps = 0x03FFFFFF;
     caps->MaxTextureBlendStages = 8;
     caps->MaxSimultaneousTextures = 8;

@@ -138,6 +138,7 @@ void Device::FillSampler(int s, bool withTexture, StageSampler* smp) const {
     smp->mipFilter = m[D3DSAMP_MIPFILTER];
     std::memcpy(&smp->lodBias, &m[D3DSAMP_MIPMAPLODBIAS], 4);
     smp->maxLevel = int(std::min<DWORD>(m[D3DSAMP_MAXMIPLEVEL], 15));
+    smp->maxAnisotropy = int(std::clamp<DWORD>(m[D3DSAMP_MAXANISOTROPY], 1, kMaxAnisotropy));
     smp->levelCount = 0;
     Texture* tex = textures_[s];
     if (!tex || !withTexture) return;

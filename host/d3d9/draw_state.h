@@ -16,6 +16,8 @@ constexpr int kMaxStages = 8;
 // shaders all of them.
 constexpr int kMaxSamplers = 16;
 constexpr int kMaxTexCoordSets = 8;
+// Taps an anisotropic lookup may take (the caps' MaxAnisotropy).
+constexpr int kMaxAnisotropy = 16;
 
 // A vertex in screen space after transformation.
 struct ScreenVertex {
@@ -40,6 +42,7 @@ struct StageSampler {
     DWORD magFilter = D3DTEXF_POINT, minFilter = D3DTEXF_POINT, mipFilter = D3DTEXF_NONE;
     float lodBias = 0;
     int maxLevel = 0;
+    int maxAnisotropy = 1;
 };
 
 struct StageOps {

@@ -6,6 +6,7 @@
 #include "host/d3d9/color_math.h"
 #include "host/d3d9/compare_func.h"
 #include "host/d3d9/pixel_format.h"
+#include "host/d3d9/texture_filter.h"
 
 namespace host {
 namespace {
@@ -183,8 +184,13 @@ int BlendChannel(DWORD op, int s, int d, int fs, int fd) {
 
 uint32_t SampleTexture(const StageSampler& s, const StageLod& lod, int64_t tu, int64_t tv) {
     if (s.levelCount == 0) return kWhite;
-    const TexelLevel& l = s.levels[lod.level];
-    if (!lod.linear) return Fetch(s, l, tu >> 32, tv >> 32);
+    if (lod.blend != 0 || lod.taps > 1) return SampleFiltered(s, lod, tu, tv);
+    return SampleLevel(s, lod.level, lod.linear, tu, tv);
+}
+
+uint32_t SampleLevel(const StageSampler& s, int level, bool linear, int64_t tu, int64_t tv) {
+    const TexelLevel& l = s.levels[level];
+    if (!linear) return Fetch(s, l, tu >> 32, tv >> 32);
     const int64_t u = tu - (int64_t(1) << 31), v = tv - (int64_t(1) << 31);
     const int64_t x = u >> 32, y = v >> 32;
     const uint32_t fx = uint32_t(u >> 24) & 255, fy = uint32_t(v >> 24) & 255;

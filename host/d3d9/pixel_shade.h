@@ -7,10 +7,16 @@
 
 namespace host {
 
-// Per primitive and stage: the mip level sampled and whether it is filtered.
+// Per primitive and stage: the mip level sampled and whether it is filtered; for
+// trilinear filtering the weight of the next level (0 to 256, 0 for none), for
+// anisotropic filtering the number of taps and the step between them (texels of `level`,
+// 32 fraction bits).
 struct StageLod {
     int level = 0;
     bool linear = false;
+    uint32_t blend = 0;
+    int taps = 1;
+    int64_t tapStepU = 0, tapStepV = 0;
 };
 
 struct PixelInput {
@@ -23,6 +29,8 @@ struct PixelInput {
 
 // Texture lookup at texel coordinates (32 fraction bits) with the sampler's addressing.
 uint32_t SampleTexture(const StageSampler& sampler, const StageLod& lod, int64_t tu, int64_t tv);
+// One point or bilinear lookup in one level.
+uint32_t SampleLevel(const StageSampler& sampler, int level, bool linear, int64_t tu, int64_t tv);
 
 // Shades and writes pixel (x, y), which must lie inside the clip rectangle.
 void ShadePixel(const DrawState& state, const StageLod* lods, const PixelInput& in, int x, int y);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "host/d3d9/raster.h"
+#include "host/d3d9/texture_filter.h"
 
 namespace host {
 namespace {
@@ -34,20 +35,13 @@ StageLod ChooseLod(const StageSampler& s, double dudx, double dvdx, double dudy,
     StageLod lod;
     // With one filter for both and no mip levels to pick, the scale changes nothing (and
     // this runs for every sprite).
-    if (s.minFilter == s.magFilter && (s.mipFilter == D3DTEXF_NONE || s.levelCount <= 1)) {
+    if (s.minFilter == s.magFilter && s.minFilter != D3DTEXF_ANISOTROPIC &&
+        (s.mipFilter == D3DTEXF_NONE || s.levelCount <= 1)) {
         lod.linear = s.minFilter >= D3DTEXF_LINEAR;
         lod.level = std::clamp(s.maxLevel, 0, std::max(0, s.levelCount - 1));
         return lod;
     }
-    const double rho = std::max(std::hypot(dudx, dvdx), std::hypot(dudy, dvdy));
-    const double level = (rho > 0 ? std::log2(rho) : -100.0) + s.lodBias + bias;
-    const bool minify = level > 0;
-    lod.linear = (minify ? s.minFilter : s.magFilter) >= D3DTEXF_LINEAR;
-    int chosen = 0;
-    if (minify && s.mipFilter != D3DTEXF_NONE) chosen = int(std::lround(level));
-    chosen = std::max(chosen, s.maxLevel);
-    lod.level = std::clamp(chosen, 0, std::max(0, s.levelCount - 1));
-    return lod;
+    return FilteredLod(s, dudx, dvdx, dudy, dvdy, s.lodBias + bias);
 }
 
 namespace {
