@@ -38,12 +38,16 @@ int UploadRect(int32_t graph, const BaseImage* image, int x, int y, int width, i
     return TransferImageToTexture(graph, *image, nullptr, rect, x, y, 0);
 }
 
-int DrawCell(int32_t graph, int srcX, int srcY, int width, int height, int x, int y, uint32_t rgb, int turned) {
+int DrawCell(int32_t graph, int srcX, int srcY, int width, int height, int x, int y, uint32_t rgb, int turned,
+             double scaleX, double scaleY) {
     DrawSettings& d = Draw();
     uint32_t bright = d.bright;
     SetDrawBrightRGB(rgb);
     int result = 0;
-    if (!turned) {
+    if (!turned && (scaleX != 1.0 || scaleY != 1.0)) {
+        result = DrawGraphRectStretchedF(float(x), float(y), float(x + width * scaleX), float(y + height * scaleY),
+                                         srcX, srcY, width, height, graph, 1);
+    } else if (!turned) {
         result = DrawGraphRegion(x, y, srcX, srcY, width, height, graph, 1, 0);
     } else {
         int32_t cell = DeriveGraph(srcX, srcY, width, height, graph);

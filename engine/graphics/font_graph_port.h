@@ -21,9 +21,10 @@ struct FontGraphPort {
     int (*uploadRect)(int32_t graph, const BaseImage* image, int x, int y, int width, int height) = nullptr;
     // Draws a rectangle of the graphic tinted with rgb (0x00RRGGBB), upright or turned a
     // quarter clockwise; (x, y) is the top-left corner of the drawn box, which for a turned
-    // rectangle is height wide and width tall.
+    // rectangle is height wide and width tall. An upright rectangle is stretched by the
+    // scales (1 draws it texel for texel).
     int (*drawCell)(int32_t graph, int srcX, int srcY, int width, int height, int x, int y,
-                    uint32_t rgb, int turned) = nullptr;
+                    uint32_t rgb, int turned, double scaleX, double scaleY) = nullptr;
     // Draws the box (x1, y1, x2, y2 exclusive) of a screen-sized memory image at the same
     // place on the software draw target, at full brightness.
     int (*drawMemImg)(MEMIMG* image, const int32_t* box) = nullptr;

@@ -96,8 +96,9 @@ struct GlyphWriter {
 // its pixel positions inside int.
 bool WithinReach(double position) { return std::abs(position) < double(1 << 30); }
 
+// Scaled text stretches each cell by the scales; vertical text is drawn unscaled.
 void DrawCachedGlyph(const FontRecord& f, const GlyphSlot& slot, int32_t x0, int32_t y0, int vertical,
-                     uint32_t color, uint32_t edgeColor) {
+                     uint32_t color, uint32_t edgeColor, double scaleX, double scaleY) {
     FontGraphPort& port = FontPort();
     if (!port.drawCell || f.cacheGraph < 0) return;
     CellOrigin cell = CellPosition(slot.cell, f.cellSize, f.cellsPerColumn);
@@ -105,9 +106,11 @@ void DrawCachedGlyph(const FontRecord& f, const GlyphSlot& slot, int32_t x0, int
     if (f.type & kFontEdge) {
         int32_t graph = f.edgeGraph >= 0 ? f.edgeGraph : f.cacheGraph;
         int32_t srcX = f.edgeGraph >= 0 ? cell.x : f.cacheWidth + cell.x;
-        port.drawCell(graph, srcX + 1, cell.y + 1, slot.boxWidth, slot.boxHeight, dx, y0, edgeColor, vertical);
+        port.drawCell(graph, srcX + 1, cell.y + 1, slot.boxWidth, slot.boxHeight, dx, y0, edgeColor, vertical, scaleX,
+                      scaleY);
     }
-    port.drawCell(f.cacheGraph, cell.x + 1, cell.y + 1, slot.boxWidth, slot.boxHeight, dx, y0, color, vertical);
+    port.drawCell(f.cacheGraph, cell.x + 1, cell.y + 1, slot.boxWidth, slot.boxHeight, dx, y0, color, vertical, scaleX,
+                  scaleY);
 }
 
 }  // namespace
@@ -124,6 +127,7 @@ int DrawTextCore(int drawFlag, int x, int y, int scaleFlag, double scaleX, doubl
     color = BrightenedColor(color);
     edgeColor = BrightenedColor(edgeColor);
     double scale = scaleFlag ? (vertical ? scaleY : scaleX) : 1.0;
+    const double cellScaleX = scaleFlag ? scaleX : 1.0, cellScaleY = scaleFlag ? scaleY : 1.0;
     GlyphWriter writer{*f, target ? *target : TextTarget{}, color, edgeColor, f->type & kFontAntialias};
     double pen = 0;
     for (int i = 0; i < count; ++i) {
@@ -135,7 +139,9 @@ int DrawTextCore(int drawFlag, int x, int y, int scaleFlag, double scaleX, doubl
         const double gy = vertical ? double(y) + slot.originX + std::trunc(pen) : double(y) + slot.top;
         if (drawFlag && slot.boxWidth > 0 && slot.boxHeight > 0 && WithinReach(gx) && WithinReach(gy)) {
             if (target && target->image && !f->textureCache) writer.Write(slot, int32_t(gx), int32_t(gy), vertical);
-            else if (f->textureCache) DrawCachedGlyph(*f, slot, int32_t(gx), int32_t(gy), vertical, color, edgeColor);
+            else if (f->textureCache)
+                DrawCachedGlyph(*f, slot, int32_t(gx), int32_t(gy), vertical, color, edgeColor, vertical ? 1.0 : cellScaleX,
+                                vertical ? 1.0 : cellScaleY);
         }
         pen += (slot.advance + f->spacing) * scale;
     }

@@ -71,6 +71,23 @@ TEST_F(DeviceText, EdgedTextAndACacheLostWithTheGraphics) {
     EXPECT_EQ(Pixel(30, 21), 0x0000FFu);
 }
 
+// Scaled text on the graphic path: each cell is stretched by the scales, and the pen
+// moves by the scaled advance, so two 8 x 12 glyphs at 2 x 3 make one 32 x 36 block.
+TEST_F(DeviceText, ScaledTextStretchesItsCells) {
+    int32_t h = orvik::CreateFontToHandle(nullptr, 16, -1, orvik::kFontTypeNormal, -1, -1, 0);
+    EXPECT_EQ(orvik::DrawTextCore(1, 10, 20, 1, 2.0, 3.0, "AA", 0xFF0000, nullptr, h, 0, 0, nullptr), 32);
+    for (int y : {20, 37, 55}) {
+        EXPECT_EQ(Pixel(10, y), 0xFF0000u) << y;
+        EXPECT_EQ(Pixel(25, y), 0xFF0000u) << y;
+        EXPECT_EQ(Pixel(26, y), 0xFF0000u) << y;
+        EXPECT_EQ(Pixel(41, y), 0xFF0000u) << y;
+        EXPECT_EQ(Pixel(42, y), kBlack) << y;
+        EXPECT_EQ(Pixel(9, y), kBlack) << y;
+    }
+    EXPECT_EQ(Pixel(10, 56), kBlack);
+    EXPECT_EQ(Pixel(10, 19), kBlack);
+}
+
 TEST_F(DeviceText, FontsOutliveAScreenModeChangeAndGoAtTheEnd) {
     int32_t h = orvik::CreateFontToHandle(nullptr, 16, -1, orvik::kFontTypeNormal, -1, -1, 0);
     orvik::SetFontSpacingToHandle(3, h);

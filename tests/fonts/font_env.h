@@ -31,6 +31,7 @@ struct DrawnCell {
     int32_t graph, srcX, srcY, width, height, x, y;
     uint32_t rgb;
     int turned;
+    double scaleX, scaleY;
 };
 
 struct PortLog {
@@ -55,8 +56,9 @@ inline void InstallRecordingPort() {
     p.deriveGraph = [](int, int, int, int, int32_t) -> int32_t { return 100 + Recorded().graphsMade++; };
     p.deleteGraph = [](int32_t) { return ++Recorded().deleted, 0; };
     p.uploadRect = [](int32_t, const orvik::BaseImage*, int, int, int, int) { return ++Recorded().uploads, 0; };
-    p.drawCell = [](int32_t graph, int sx, int sy, int w, int h, int x, int y, uint32_t rgb, int turned) {
-        Recorded().cells.push_back({graph, sx, sy, w, h, x, y, rgb, turned});
+    p.drawCell = [](int32_t graph, int sx, int sy, int w, int h, int x, int y, uint32_t rgb, int turned,
+                    double scaleX, double scaleY) {
+        Recorded().cells.push_back({graph, sx, sy, w, h, x, y, rgb, turned, scaleX, scaleY});
         return 0;
     };
     p.drawMemImg = [](orvik::MEMIMG*, const int32_t*) { return ++Recorded().memImgDraws, 0; };

@@ -27,6 +27,28 @@ TEST_F(TextLayout, GlyphsAreDrawnFromTheirCellsAlongThePen) {
     EXPECT_EQ(cells[0].rgb, 0x123456u);
 }
 
+TEST_F(TextLayout, ScaledTextStretchesUprightCellsOnlyAndScalesThePen) {
+    UseDevice(true);
+    int32_t h = CreateFontToHandle(nullptr, 16, -1, kFontTypeEdge, -1, 1, 0);
+    EXPECT_EQ(DrawTextCore(1, 10, 20, 1, 1.5, 2.0, "AB", 0xFFFFFF, nullptr, h, 0, 0, nullptr), 2 * 15);
+    auto cells = Recorded().cells;
+    ASSERT_EQ(cells.size(), 4u);  // edge and body of each
+    for (const auto& c : cells) {
+        EXPECT_EQ(c.scaleX, 1.5);
+        EXPECT_EQ(c.scaleY, 2.0);
+    }
+    EXPECT_EQ(cells[2].x - cells[0].x, 15);  // the pen moved by 1.5 x the edged advance of 10
+    // Without the scale flag, and for vertical text, cells are drawn texel for texel.
+    Recorded().cells.clear();
+    EXPECT_EQ(DrawTextCore(1, 10, 20, 0, 1.5, 2.0, "A", 0xFFFFFF, nullptr, h, 0, 0, nullptr), 10);
+    // Vertical text advances by the y scale.
+    EXPECT_EQ(DrawTextCore(1, 10, 20, 1, 1.5, 2.0, "A", 0xFFFFFF, nullptr, h, 0, 1, nullptr), 20);
+    for (const auto& c : Recorded().cells) {
+        EXPECT_EQ(c.scaleX, 1.0);
+        EXPECT_EQ(c.scaleY, 1.0);
+    }
+}
+
 TEST_F(TextLayout, EdgedTextDrawsTheEdgeFirstAndColoursFollowTheBright) {
     UseDevice(true);
     int32_t h = CreateFontToHandle(nullptr, 16, -1, kFontTypeEdge, -1, 1, 0);
