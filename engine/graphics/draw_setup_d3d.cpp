@@ -83,16 +83,18 @@ void SetupSampling(uint32_t flags) {
 
 // What the steps other than the texture and blend set-up depend on for 2D draws. When
 // it is what the last set-up saw and no shadow changed since, those steps would write
-// nothing: a run of sprites skips them.
+// nothing: a run of sprites skips them. The texture addressing counts only for draws that
+// apply it, and is compared where it lives: a key holding it zeroed and copied 96 bytes
+// for every draw.
 struct SetupKey {
     uint32_t flags = 0;
     int32_t filterMode = 0, maxAnisotropy = 0, zEnable = 0, zWrite = 0, zFunc = 0;
-    std::array<std::array<int32_t, 3>, 8> address{};
     bool operator==(const SetupKey&) const = default;
 };
 
 struct SetupMemo {
     SetupKey key;
+    std::array<std::array<int32_t, 3>, 8> address{};
     uint64_t writes = 0;
     bool valid = false;
 };
@@ -107,8 +109,18 @@ SetupKey KeyOf(uint32_t flags) {
     k.zEnable = depth3D ? ds.zEnable3D : ds.zEnable2D;
     k.zWrite = depth3D ? ds.zWrite3D : ds.zWrite2D;
     k.zFunc = depth3D ? ds.zFunc3D : ds.zFunc2D;
-    if (flags & kSetupDrawAddressing) k.address = ds.textureAddress;
     return k;
+}
+
+bool SameAsMemo(const SetupKey& key) {
+    return g_memo.valid && g_memo.key == key &&
+           (!(key.flags & kSetupDrawAddressing) || g_memo.address == Draw().textureAddress);
+}
+
+void Remember(const SetupKey& key) {
+    g_memo.key = key;
+    if (key.flags & kSetupDrawAddressing) g_memo.address = Draw().textureAddress;
+    g_memo.valid = true;
 }
 
 }  // namespace
@@ -116,8 +128,8 @@ SetupKey KeyOf(uint32_t flags) {
 void SetupGraphDrawD3D(const GraphImageSet* set, Texture* texture, uint32_t flags) {
     // 3D draws depend on lights and material as well: they always run every step.
     const SetupKey key = KeyOf(flags);
-    const bool same = g_memo.valid && !(flags & kSetup3D) && !StateCache().force &&
-                      g_memo.writes == StateCache().writes && g_memo.key == key;
+    const bool same =
+        !(flags & kSetup3D) && !StateCache().force && g_memo.writes == StateCache().writes && SameAsMemo(key);
     if (!same) {
         if (!(flags & kSetupKeepShaders)) {
             SetVertexShaderCached(nullptr);
@@ -128,7 +140,8 @@ void SetupGraphDrawD3D(const GraphImageSet* set, Texture* texture, uint32_t flag
     }
     if (!(flags & kSetupNoTexture)) SetupTextureAndBlend(set, texture, flags);
     if (!same || g_memo.writes != StateCache().writes) SetupSampling(flags);
-    g_memo = SetupMemo{key, StateCache().writes, true};
+    if (!same) Remember(key);
+    g_memo.writes = StateCache().writes;
 }
 
 }  // namespace orvik

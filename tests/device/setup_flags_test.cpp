@@ -150,5 +150,20 @@ TEST_F(SetupFlagsTest, ARunOfEqualDrawsStillSeesChangesInBetween) {
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
 }
 
+// Draws that apply the draw state's texture addressing see a change of it between two
+// otherwise equal draws, on any stage.
+TEST_F(SetupFlagsTest, ARunOfAddressedDrawsSeesTheirAddressingChange) {
+    Setup(kSetupDrawAddressing);
+    Setup(kSetupDrawAddressing);
+    EXPECT_EQ(SamplerState(3, D3DSAMP_ADDRESSV), DWORD(D3DTADDRESS_CLAMP));
+    Draw().textureAddress[3] = {D3DTADDRESS_CLAMP, D3DTADDRESS_MIRROR, D3DTADDRESS_CLAMP};
+    Setup(kSetupDrawAddressing);
+    EXPECT_EQ(SamplerState(3, D3DSAMP_ADDRESSV), DWORD(D3DTADDRESS_MIRROR));
+    Setup(0);
+    EXPECT_EQ(SamplerState(3, D3DSAMP_ADDRESSV), DWORD(D3DTADDRESS_CLAMP));
+    Setup(kSetupDrawAddressing);
+    EXPECT_EQ(SamplerState(3, D3DSAMP_ADDRESSV), DWORD(D3DTADDRESS_MIRROR));
+}
+
 }  // namespace
 }  // namespace orvik_test
