@@ -9,6 +9,7 @@
 #include "host/d3d9/d3d9_types.h"
 
 namespace host {
+class BaseTexture;
 class Device;
 class Surface;
 class Texture;
@@ -48,7 +49,7 @@ private:
     // Enough for every state the mask screen's composite sets; more are not written back.
     std::array<Change, 64> changes_{};
     size_t changeCount_ = 0;
-    host::Texture* textures_[2] = {};
+    host::BaseTexture* textures_[2] = {};  // what the stages held before
     bool textureSaved_[2] = {};
     host::DWORD fvf_ = 0;
     bool fvfSaved_ = false;

@@ -4,6 +4,7 @@
 #include "host/d3d9/draw_state.h"
 #include "host/d3d9/pixel_format.h"
 #include "host/d3d9/shader_types.h"
+#include "host/d3d9/yuv_surface.h"
 #include "host/win/desktop.h"
 
 namespace host {
@@ -17,7 +18,7 @@ void FillShaderCaps(D3DCAPS9* caps, bool model2) {
     caps->PixelShaderVersion = model2 ? D3DPS_VERSION(2, 0) : D3DPS_VERSION(0, 0);
     caps->MaxVertexShaderConst = model2 ? 256 : 0;
     if (!model2) return;
-    caps->TextureCaps |= D3DPTEXTURECAPS_VOLUMEMAP;
+    caps->TextureCaps |= D3DPTEXTURECAPS_VOLUMEMAP | D3DPTEXTURECAPS_MIPVOLUMEMAP;
     caps->MaxVolumeExtent = 256;
 }
 
@@ -39,12 +40,15 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     caps->StencilCaps = D3DSTENCILCAPS_KEEP | D3DSTENCILCAPS_ZERO | D3DSTENCILCAPS_REPLACE | D3DSTENCILCAPS_INCRSAT |
                         D3DSTENCILCAPS_DECRSAT | D3DSTENCILCAPS_INVERT | D3DSTENCILCAPS_INCR | D3DSTENCILCAPS_DECR |
                         D3DSTENCILCAPS_TWOSIDED;
-    caps->TextureCaps = D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP;
+    caps->TextureCaps = D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_CUBEMAP |
+                        D3DPTEXTURECAPS_MIPCUBEMAP;
     caps->TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MIPFPOINT |
                               D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR |
                               D3DPTFILTERCAPS_MINFANISOTROPIC | D3DPTFILTERCAPS_MAGFANISOTROPIC;
     caps->TextureAddressCaps = D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP |
                                D3DPTADDRESSCAPS_BORDER;
+    caps->CubeTextureFilterCaps = caps->VolumeTextureFilterCaps = caps->TextureFilterCaps;
+    caps->VolumeTextureAddressCaps = caps->TextureAddressCaps;
     caps->MaxTextureWidth = caps->MaxTextureHeight = s.maxTextureSize;
     caps->MaxTextureAspectRatio = s.maxTextureSize;
     caps->MaxAnisotropy = kMaxAnisotropy;
@@ -69,9 +73,14 @@ HRESULT CheckResourceFormat(DWORD usage, D3DRESOURCETYPE type, D3DFORMAT format)
     if (type == D3DRTYPE_VERTEXBUFFER) return D3D_OK;
     if (type == D3DRTYPE_INDEXBUFFER)
         return format == D3DFMT_INDEX16 || format == D3DFMT_INDEX32 ? D3D_OK : D3DERR_NOTAVAILABLE;
-    if (type != D3DRTYPE_TEXTURE && type != D3DRTYPE_SURFACE) return D3DERR_NOTAVAILABLE;
     const PixelFormatInfo* f = FindPixelFormat(format);
     if (!f) return D3DERR_NOTAVAILABLE;
+    // Volumes hold uncompressed colour texels only and are never drawn into.
+    if (type == D3DRTYPE_VOLUMETEXTURE)
+        return f->depth || f->compressed || IsYuvFormat(format) || (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL))
+                   ? D3DERR_NOTAVAILABLE
+                   : D3D_OK;
+    if (type != D3DRTYPE_TEXTURE && type != D3DRTYPE_CUBETEXTURE && type != D3DRTYPE_SURFACE) return D3DERR_NOTAVAILABLE;
     if (usage & D3DUSAGE_DEPTHSTENCIL) return f->depth && type == D3DRTYPE_SURFACE ? D3D_OK : D3DERR_NOTAVAILABLE;
     if (f->depth) return D3DERR_NOTAVAILABLE;
     if (usage & D3DUSAGE_RENDERTARGET) return f->renderable ? D3D_OK : D3DERR_NOTAVAILABLE;

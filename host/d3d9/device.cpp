@@ -117,7 +117,7 @@ HRESULT Device::MakeSwapChain(const D3DPRESENT_PARAMETERS& in) {
 }
 
 void Device::ReleaseBindings() {
-    for (Texture*& t : textures_) ReplaceRef<Texture>(t, nullptr);
+    for (BaseTexture*& t : textures_) ReplaceRef<BaseTexture>(t, nullptr);
     ReplaceRef<VertexBuffer>(stream_, nullptr);
     ReplaceRef<IndexBuffer>(indices_, nullptr);
     ReplaceRef<Surface>(renderTarget_, nullptr);

@@ -13,6 +13,7 @@
 #include "host/d3d9/ff_vertex.h"
 #include "host/d3d9/resources.h"
 #include "host/d3d9/shader_objects.h"
+#include "host/d3d9/cube_texture.h"
 #include "host/d3d9/volume_texture.h"
 
 namespace host {
@@ -83,6 +84,8 @@ public:
     // Volume textures need the volume-map capability (shader model 2 devices).
     HRESULT CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage, D3DFORMAT format,
                                 D3DPOOL pool, VolumeTexture** texture, void* sharedHandle = nullptr);
+    HRESULT CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              CubeTexture** texture, void* sharedHandle = nullptr);
 
     // Targets.
     HRESULT SetRenderTarget(DWORD index, Surface* surface);
@@ -98,6 +101,7 @@ public:
     HRESULT UpdateSurface(Surface* source, const RECT* sourceRect, Surface* dest, const POINT* destPoint);
     HRESULT UpdateTexture(Texture* source, Texture* dest);
     HRESULT UpdateTexture(VolumeTexture* source, VolumeTexture* dest);
+    HRESULT UpdateTexture(CubeTexture* source, CubeTexture* dest);
     HRESULT GetRenderTargetData(Surface* renderTarget, Surface* dest);
 
     // States, stored and read back.
@@ -107,8 +111,9 @@ public:
     HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) const;
     HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value);
     HRESULT GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) const;
-    HRESULT SetTexture(DWORD stage, Texture* texture);
-    HRESULT GetTexture(DWORD stage, Texture** texture);
+    // A stage takes a 2D, cube or volume texture.
+    HRESULT SetTexture(DWORD stage, BaseTexture* texture);
+    HRESULT GetTexture(DWORD stage, BaseTexture** texture);
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix);
     HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) const;
     HRESULT SetViewport(const D3DVIEWPORT9* viewport);
@@ -210,7 +215,7 @@ private:
     SwapChain* swapChain_ = nullptr;
     Surface* renderTarget_ = nullptr;
     Surface* depthStencil_ = nullptr;
-    Texture* textures_[kMaxSamplers] = {};
+    BaseTexture* textures_[kMaxSamplers] = {};
     VertexBuffer* stream_ = nullptr;
     UINT streamOffset_ = 0, streamStride_ = 0;
     // Streams 1 to 15: read only through a vertex shader's declaration.

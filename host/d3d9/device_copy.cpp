@@ -213,19 +213,38 @@ HRESULT Device::UpdateSurface(Surface* source, const RECT* sourceRect, Surface* 
     return D3D_OK;
 }
 
-HRESULT Device::UpdateTexture(Texture* source, Texture* dest) {
+namespace {
+
+// Copies the levels of a system-memory texture (each of its `faces`) into a default-pool
+// texture's levels of the same sizes and format; `levelOf` (texture, face, level) gives a
+// surface. The source may have more levels than the destination.
+template <class T, class LevelOf>
+HRESULT UpdateTextureLevels(T* source, T* dest, uint32_t faces, LevelOf levelOf) {
     if (!source || !dest || source->Pool() != D3DPOOL_SYSTEMMEM || dest->Pool() != D3DPOOL_DEFAULT ||
         source->Format() != dest->Format() || source->GetLevelCount() < dest->GetLevelCount())
         return D3DERR_INVALIDCALL;
-    for (UINT i = 0; i < dest->GetLevelCount(); ++i) {
-        const Surface* s = source->Level(i);
-        Surface* d = dest->Level(i);
-        if (s->Width() != d->Width() || s->Height() != d->Height() || s->IsLocked() || d->IsLocked())
-            return D3DERR_INVALIDCALL;
-    }
-    for (UINT i = 0; i < dest->GetLevelCount(); ++i)
-        CopySameFormat(source->Level(i), WholeRect(source->Level(i)), dest->Level(i), 0, 0);
+    for (uint32_t f = 0; f < faces; ++f)
+        for (UINT i = 0; i < dest->GetLevelCount(); ++i) {
+            const Surface* s = levelOf(source, f, i);
+            const Surface* d = levelOf(dest, f, i);
+            if (s->Width() != d->Width() || s->Height() != d->Height() || s->IsLocked() || d->IsLocked())
+                return D3DERR_INVALIDCALL;
+        }
+    for (uint32_t f = 0; f < faces; ++f)
+        for (UINT i = 0; i < dest->GetLevelCount(); ++i)
+            CopySameFormat(levelOf(source, f, i), WholeRect(levelOf(source, f, i)), levelOf(dest, f, i), 0, 0);
     return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT Device::UpdateTexture(Texture* source, Texture* dest) {
+    return UpdateTextureLevels(source, dest, 1, [](Texture* t, uint32_t, UINT level) { return t->Level(level); });
+}
+
+HRESULT Device::UpdateTexture(CubeTexture* source, CubeTexture* dest) {
+    return UpdateTextureLevels(source, dest, kCubeFaces,
+                               [](CubeTexture* t, uint32_t face, UINT level) { return t->Face(face, level); });
 }
 
 HRESULT Device::GetRenderTargetData(Surface* renderTarget, Surface* dest) {

@@ -44,7 +44,8 @@ ClipVertex ToClipVertex(const ShadedVertex& v) {
     std::copy(v.pos, v.pos + 4, c.pos);
     c.diffuse = Vec4ToColor(v.attr[0]);
     c.specular = Vec4ToColor(v.attr[1]);
-    for (int n = 0; n < kMaxTexCoordSets; ++n) c.tc[n][0] = v.attr[2 + n][0], c.tc[n][1] = v.attr[2 + n][1];
+    for (int n = 0; n < kMaxTexCoordSets; ++n)
+        for (int k = 0; k < kTexCoordComponents; ++k) c.tc[n][k] = v.attr[2 + n][k];
     return c;
 }
 
@@ -132,7 +133,7 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
         for (UINT i = 0; i < vertexCount; ++i) {
             const ClipVertex& c = clip[i];
             verts[i] = FromFixedFunction(c.pos, c.diffuse, c.specular);
-            for (int n = 0; n < kTexCoordRegs; ++n) verts[i].attr[2 + n] = Vec4{{c.tc[n][0], c.tc[n][1], 0, 1}};
+            for (int n = 0; n < kTexCoordRegs; ++n) verts[i].attr[2 + n] = Vec4{{c.tc[n][0], c.tc[n][1], c.tc[n][2], 1}};
         }
     }
     const ShaderProgram& ps = pixelShader_->Program();

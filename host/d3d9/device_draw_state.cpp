@@ -7,6 +7,7 @@
 #include "host/d3d9/device.h"
 #include "host/d3d9/fast_span.h"
 #include "host/d3d9/pixel_format.h"
+#include "host/d3d9/texture_views.h"
 
 namespace host {
 namespace {
@@ -62,11 +63,12 @@ bool FastSourceOf(DWORD op, DWORD arg1, DWORD arg2, FastSource* out) {
     }
 }
 
-// Point sampling of one level with clamping.
+// Point sampling of one level of a 2D texture with clamping.
 bool FastSampler(const StageSampler& s) {
     const bool point = s.magFilter <= D3DTEXF_POINT && s.minFilter <= D3DTEXF_POINT;
     const bool oneLevel = s.mipFilter == D3DTEXF_NONE || s.levelCount == 1;
-    return point && oneLevel && s.maxLevel == 0 && s.addressU == D3DTADDRESS_CLAMP && s.addressV == D3DTADDRESS_CLAMP;
+    return s.type == D3DRTYPE_TEXTURE && point && oneLevel && s.maxLevel == 0 && s.addressU == D3DTADDRESS_CLAMP &&
+           s.addressV == D3DTADDRESS_CLAMP;
 }
 
 // A second stage that passes the colour on and takes the alpha of its own texture, maybe
@@ -139,17 +141,9 @@ void Device::FillSampler(int s, bool withTexture, StageSampler* smp) const {
     std::memcpy(&smp->lodBias, &m[D3DSAMP_MIPMAPLODBIAS], 4);
     smp->maxLevel = int(std::min<DWORD>(m[D3DSAMP_MAXMIPLEVEL], 15));
     smp->maxAnisotropy = int(std::clamp<DWORD>(m[D3DSAMP_MAXANISOTROPY], 1, kMaxAnisotropy));
+    smp->addressW = m[D3DSAMP_ADDRESSW];
     smp->levelCount = 0;
-    Texture* tex = textures_[s];
-    if (!tex || !withTexture) return;
-    smp->levelCount = int(std::min<UINT>(tex->GetLevelCount(), 16));
-    for (int i = 0; i < smp->levelCount; ++i) {
-        Surface* level = tex->Level(UINT(i));
-        TexelLevel& l = smp->levels[i];
-        l.texels = level->ArgbView(&l.alphaOr, &l.pitch);
-        l.width = int32_t(level->Width());
-        l.height = int32_t(level->Height());
-    }
+    if (textures_[s] && withTexture) FillStageTexels(textures_[s], smp);
 }
 
 bool Device::BuildDrawState(DrawState* st) {

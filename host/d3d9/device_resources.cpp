@@ -7,15 +7,22 @@
 
 namespace host {
 
-HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                              Texture** texture, void*) {
-    if (!texture) return D3DERR_INVALIDCALL;
-    *texture = nullptr;
+HRESULT CheckTextureArguments(UINT width, UINT height, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              D3DRESOURCETYPE type) {
     if (!ValidSurfaceSize(width, height) || pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
     if ((usage & D3DUSAGE_RENDERTARGET) && pool != D3DPOOL_DEFAULT) return D3DERR_INVALIDCALL;
     if ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
     if (usage & D3DUSAGE_DEPTHSTENCIL) return D3DERR_INVALIDCALL;
-    if (FAILED(CheckResourceFormat(usage, D3DRTYPE_TEXTURE, format))) return D3DERR_INVALIDCALL;
+    if (FAILED(CheckResourceFormat(usage, type, format))) return D3DERR_INVALIDCALL;
+    return D3D_OK;
+}
+
+HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              Texture** texture, void*) {
+    if (!texture) return D3DERR_INVALIDCALL;
+    *texture = nullptr;
+    const HRESULT hr = CheckTextureArguments(width, height, usage, format, pool, D3DRTYPE_TEXTURE);
+    if (FAILED(hr)) return hr;
     const UINT full = Texture::FullLevelCount(width, height);
     if (levels == 0) levels = full;
     if (levels > full) return D3DERR_INVALIDCALL;

@@ -65,7 +65,7 @@ HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* 
     return ReadCell(samplerStates_, sampler, type, value);
 }
 
-HRESULT Device::SetTexture(DWORD stage, Texture* texture) {
+HRESULT Device::SetTexture(DWORD stage, BaseTexture* texture) {
     if (stage >= kMaxSamplers) return D3DERR_INVALIDCALL;
     if (texture && texture->Pool() != D3DPOOL_DEFAULT && texture->Pool() != D3DPOOL_MANAGED)
         return D3DERR_INVALIDCALL;
@@ -73,7 +73,7 @@ HRESULT Device::SetTexture(DWORD stage, Texture* texture) {
     return D3D_OK;
 }
 
-HRESULT Device::GetTexture(DWORD stage, Texture** texture) {
+HRESULT Device::GetTexture(DWORD stage, BaseTexture** texture) {
     if (stage >= kMaxSamplers || !texture) return D3DERR_INVALIDCALL;
     *texture = textures_[stage];
     if (*texture) (*texture)->AddRef();

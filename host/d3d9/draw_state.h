@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "host/d3d9/d3d9_types.h"
 #include "host/d3d9/ff_fog.h"
@@ -18,20 +19,25 @@ constexpr int kMaxSamplers = 16;
 constexpr int kMaxTexCoordSets = 8;
 // Taps an anisotropic lookup may take (the caps' MaxAnisotropy).
 constexpr int kMaxAnisotropy = 16;
+// Components kept of each texture coordinate set: u and v, and w for cube and volume
+// textures.
+constexpr int kTexCoordComponents = 3;
 
 // A vertex in screen space after transformation.
 struct ScreenVertex {
     float x = 0, y = 0, z = 0, rhw = 1;
     uint32_t diffuse = 0xFFFFFFFFu, specular = 0;
-    float tc[kMaxTexCoordSets][2] = {};
+    float tc[kMaxTexCoordSets][kTexCoordComponents] = {};
 };
 
-// One mip level as 0xAARRGGBB texels.
+// One mip level as 0xAARRGGBB texels; a volume's level holds `depth` slices of `height`
+// rows one after another.
 struct TexelLevel {
     const uint32_t* texels = nullptr;
     size_t pitch = 0;  // in texels
     int32_t width = 0, height = 0;
     uint32_t alphaOr = 0;
+    int32_t depth = 1;
 };
 
 struct StageSampler {
@@ -43,6 +49,11 @@ struct StageSampler {
     float lodBias = 0;
     int maxLevel = 0;
     int maxAnisotropy = 1;
+    DWORD type = D3DRTYPE_TEXTURE;  // or D3DRTYPE_CUBETEXTURE, D3DRTYPE_VOLUMETEXTURE
+    DWORD addressW = D3DTADDRESS_WRAP;
+    // A cube's faces: levelCount levels of face 0, then of face 1, and so on (apart from
+    // `levels`, so that stages of 2D textures stay small).
+    std::vector<TexelLevel> faces;
 };
 
 struct StageOps {

@@ -17,23 +17,9 @@ int DivRound255(int x) { return (x + 127) / 255; }
 int Clamp255(int x) { return std::clamp(x, 0, 255); }
 uint32_t Channel(uint32_t c, int i) { return (c >> (8 * i)) & 255; }
 
-// A texel index after addressing, or -1 for the border colour.
-int Address(int64_t i, int n, DWORD mode) {
-    switch (mode) {
-        case D3DTADDRESS_WRAP: return int(((i % n) + n) % n);
-        case D3DTADDRESS_MIRROR: {
-            const int64_t m = ((i % (2 * n)) + 2 * n) % (2 * n);
-            return int(m < n ? m : 2 * n - 1 - m);
-        }
-        case D3DTADDRESS_BORDER: return i < 0 || i >= n ? -1 : int(i);
-        case D3DTADDRESS_MIRRORONCE: return int(std::clamp<int64_t>(i < 0 ? -i - 1 : i, 0, n - 1));
-        default: return int(std::clamp<int64_t>(i, 0, n - 1));
-    }
-}
-
-uint32_t Fetch(const StageSampler& s, const TexelLevel& l, int64_t x, int64_t y) {
-    const int ax = Address(x, l.width, s.addressU), ay = Address(y, l.height, s.addressV);
-    if (ax < 0 || ay < 0) return s.border;
+uint32_t Fetch(const TexelLevel& l, DWORD addressU, DWORD addressV, uint32_t border, int64_t x, int64_t y) {
+    const int ax = AddressTexel(x, l.width, addressU), ay = AddressTexel(y, l.height, addressV);
+    if (ax < 0 || ay < 0) return border;
     return l.texels[size_t(ay) * l.pitch + size_t(ax)] | l.alphaOr;
 }
 
@@ -116,7 +102,7 @@ uint32_t RunStages(const DrawState& st, const StageLod* lods, const PixelInput& 
     for (int s = 0; s < st.stageCount; ++s) {
         const StageOps& o = st.ops[s];
         const uint32_t texel =
-            st.stageUsesTexture[s] ? SampleTexture(st.samplers[s], lods[s], in.tu[s], in.tv[s]) : kWhite;
+            st.stageUsesTexture[s] ? SampleTexture(st.samplers[s], lods[s], in.tu[s], in.tv[s], in.tw[s]) : kWhite;
         auto arg = [&](DWORD a) { return Argument(a, in.diffuse, current, texel, st.textureFactor, in.specular, temp); };
         const uint32_t c0 = arg(o.colorArg[0]), c1 = arg(o.colorArg[1]), c2 = arg(o.colorArg[2]);
         uint32_t rgb;
@@ -182,20 +168,39 @@ int BlendChannel(DWORD op, int s, int d, int fs, int fd) {
 
 }  // namespace
 
-uint32_t SampleTexture(const StageSampler& s, const StageLod& lod, int64_t tu, int64_t tv) {
-    if (s.levelCount == 0) return kWhite;
-    if (lod.blend != 0 || lod.taps > 1) return SampleFiltered(s, lod, tu, tv);
-    return SampleLevel(s, lod.level, lod.linear, tu, tv);
+int AddressTexel(int64_t i, int n, DWORD mode) {
+    switch (mode) {
+        case D3DTADDRESS_WRAP: return int(((i % n) + n) % n);
+        case D3DTADDRESS_MIRROR: {
+            const int64_t m = ((i % (2 * n)) + 2 * n) % (2 * n);
+            return int(m < n ? m : 2 * n - 1 - m);
+        }
+        case D3DTADDRESS_BORDER: return i < 0 || i >= n ? -1 : int(i);
+        case D3DTADDRESS_MIRRORONCE: return int(std::clamp<int64_t>(i < 0 ? -i - 1 : i, 0, n - 1));
+        default: return int(std::clamp<int64_t>(i, 0, n - 1));
+    }
 }
 
-uint32_t SampleLevel(const StageSampler& s, int level, bool linear, int64_t tu, int64_t tv) {
-    const TexelLevel& l = s.levels[level];
-    if (!linear) return Fetch(s, l, tu >> 32, tv >> 32);
+uint32_t SampleTexels(const TexelLevel& l, DWORD addressU, DWORD addressV, uint32_t border, bool linear,
+                      int64_t tu, int64_t tv) {
+    if (!linear) return Fetch(l, addressU, addressV, border, tu >> 32, tv >> 32);
     const int64_t u = tu - (int64_t(1) << 31), v = tv - (int64_t(1) << 31);
     const int64_t x = u >> 32, y = v >> 32;
     const uint32_t fx = uint32_t(u >> 24) & 255, fy = uint32_t(v >> 24) & 255;
-    return Bilinear(Fetch(s, l, x, y), Fetch(s, l, x + 1, y), Fetch(s, l, x, y + 1), Fetch(s, l, x + 1, y + 1),
-                    fx, fy);
+    auto at = [&](int64_t px, int64_t py) { return Fetch(l, addressU, addressV, border, px, py); };
+    return Bilinear(at(x, y), at(x + 1, y), at(x, y + 1), at(x + 1, y + 1), fx, fy);
+}
+
+uint32_t SampleLevel(const StageSampler& s, int level, bool linear, int64_t tu, int64_t tv) {
+    return SampleTexels(s.levels[level], s.addressU, s.addressV, s.border, linear, tu, tv);
+}
+
+uint32_t SampleTexture(const StageSampler& s, const StageLod& lod, int64_t tu, int64_t tv, int64_t tw) {
+    if (s.levelCount == 0) return kWhite;
+    if (s.type == D3DRTYPE_CUBETEXTURE) return SampleCube(s, lod, tu, tv, tw);
+    if (s.type == D3DRTYPE_VOLUMETEXTURE) return SampleVolume(s, lod, tu, tv, tw);
+    if (lod.blend != 0 || lod.taps > 1) return SampleFiltered(s, lod, tu, tv);
+    return SampleLevel(s, lod.level, lod.linear, tu, tv);
 }
 
 uint32_t BlendPixel(const DrawState& st, uint32_t src, uint32_t dst) {

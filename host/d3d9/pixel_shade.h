@@ -22,15 +22,27 @@ struct StageLod {
 struct PixelInput {
     uint32_t diffuse = 0xFFFFFFFFu, specular = 0;
     // Texture coordinates in texels of the stage's level, 32 fraction bits.
-    int64_t tu[kMaxStages] = {}, tv[kMaxStages] = {};
+    // The third coordinate for volume textures; for cubes all three are the direction
+    // itself, unscaled.
+    int64_t tu[kMaxStages] = {}, tv[kMaxStages] = {}, tw[kMaxStages] = {};
     float z = 0;
     float w = 1;  // the eye distance 1 / rhw, for fog from w
 };
 
-// Texture lookup at texel coordinates (32 fraction bits) with the sampler's addressing.
-uint32_t SampleTexture(const StageSampler& sampler, const StageLod& lod, int64_t tu, int64_t tv);
+// Texture lookup at texel coordinates (32 fraction bits) with the sampler's addressing;
+// `tw` is read by cube and volume textures only.
+uint32_t SampleTexture(const StageSampler& sampler, const StageLod& lod, int64_t tu, int64_t tv, int64_t tw = 0);
 // One point or bilinear lookup in one level.
 uint32_t SampleLevel(const StageSampler& sampler, int level, bool linear, int64_t tu, int64_t tv);
+// The same in one level's texels, with the addressing given for across and down.
+uint32_t SampleTexels(const TexelLevel& level, DWORD addressU, DWORD addressV, uint32_t border, bool linear,
+                      int64_t tu, int64_t tv);
+// A texel index after addressing on a side of n texels, or -1 for the border colour.
+int AddressTexel(int64_t i, int n, DWORD mode);
+
+// Cube and volume textures (texture_sample3d.cpp).
+uint32_t SampleCube(const StageSampler& sampler, const StageLod& lod, int64_t tu, int64_t tv, int64_t tw);
+uint32_t SampleVolume(const StageSampler& sampler, const StageLod& lod, int64_t tu, int64_t tv, int64_t tw);
 
 // Shades and writes pixel (x, y), which must lie inside the clip rectangle.
 void ShadePixel(const DrawState& state, const StageLod* lods, const PixelInput& in, int x, int y);

@@ -5,6 +5,7 @@
 
 #include "host/d3d9/raster.h"
 #include "host/d3d9/texture_filter.h"
+#include "host/d3d9/texture_views.h"
 
 namespace host {
 namespace {
@@ -45,6 +46,22 @@ StageLod ChooseLod(const StageSampler& s, double dudx, double dvdx, double dudy,
 }
 
 namespace {
+
+// The level and filter of a stage from its coordinates' slopes per pixel. A volume counts
+// its depth with its width; a cube's faces are measured at the triangle's first corner,
+// where the direction's largest component spans half a face.
+StageLod StageLodOf(const StageSampler& smp, const Plane plain[kTexCoordComponents], const float corner[3]) {
+    const bool cube = smp.type == D3DRTYPE_CUBETEXTURE;
+    const TexelLevel& l = smp.levels[0];
+    double su = l.width, sv = l.height, sw = smp.type == D3DRTYPE_VOLUMETEXTURE ? l.depth : 0.0;
+    if (cube) {
+        const double major = std::max({std::fabs(corner[0]), std::fabs(corner[1]), std::fabs(corner[2])});
+        su = sv = sw = major > 0 ? l.width / (2.0 * major) : 0.0;
+    }
+    auto across = [&](double u, double w) { return w == 0 ? u : std::hypot(u, w); };
+    return ChooseLod(smp, across(plain[0].dx * su, plain[2].dx * sw), plain[1].dx * sv,
+                     across(plain[0].dy * su, plain[2].dy * sw), plain[1].dy * sv);
+}
 
 uint32_t ColorFromChannels(const double* values) {
     uint32_t c = 0;
@@ -87,27 +104,25 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
         }
     }
     for (int s = 0; s < 2; ++s)
-        for (int axis = 0; axis < 2; ++axis) texBase[s][axis] = texStep[s][axis] = texStepY[s][axis] = 0;
+        for (int axis = 0; axis < kTexCoordComponents; ++axis) texBase[s][axis] = texStep[s][axis] = texStepY[s][axis] = 0;
     for (int s = 0; s < st.stageCount; ++s) {
         usesTexture[s] = st.stageUsesTexture[s] && st.samplers[s].levelCount > 0;
         if (!usesTexture[s]) continue;
         const StageSampler& smp = st.samplers[s];
         const int set = st.ops[s].texSet;
-        Plane plain[2];
-        for (int axis = 0; axis < 2; ++axis) {
+        Plane plain[kTexCoordComponents];
+        for (int axis = 0; axis < kTexCoordComponents; ++axis) {
             plain[axis] = MakePlane(x, y, det, a.tc[set][axis], b.tc[set][axis], c.tc[set][axis]);
             tex[s][axis] = affine ? plain[axis]
                                   : MakePlane(x, y, det, a.tc[set][axis] * w[0], b.tc[set][axis] * w[1],
                                               c.tc[set][axis] * w[2]);
         }
-        const double w0 = smp.levels[0].width, h0 = smp.levels[0].height;
-        lods[s] = ChooseLod(smp, plain[0].dx * w0, plain[1].dx * h0, plain[0].dy * w0, plain[1].dy * h0);
-        texScale[s][0] = smp.levels[lods[s].level].width;
-        texScale[s][1] = smp.levels[lods[s].level].height;
+        lods[s] = StageLodOf(smp, plain, a.tc[set]);
+        TexelScale(smp, lods[s].level, texScale[s]);
         // Steps stay below 256 texels per pixel and the base below 2^18 texels, so a
         // span start over any reachable column and row cannot overflow.
         rowRef = firstRow;
-        for (int axis = 0; axis < 2; ++axis) {
+        for (int axis = 0; axis < kTexCoordComponents; ++axis) {
             const double scale = texScale[s][axis];
             texStep[s][axis] = ToFixed32(tex[s][axis].dx * scale, 256.0);
             texStepY[s][axis] = ToFixed32(tex[s][axis].dy * scale, 256.0);
@@ -142,6 +157,7 @@ void TriangleSetup::EvaluatePerspective(int px, int py, PixelInput* in) const {
         if (!usesTexture[s]) continue;
         in->tu[s] = ToFixed32(tex[s][0].At(px, py) * inv * texScale[s][0]);
         in->tv[s] = ToFixed32(tex[s][1].At(px, py) * inv * texScale[s][1]);
+        in->tw[s] = ToFixed32(tex[s][2].At(px, py) * inv * texScale[s][2]);
     }
     in->z = float(z.At(px, py));
     in->w = float(inv);
@@ -184,6 +200,7 @@ AttributeCursor::AttributeCursor(const TriangleSetup& t, int px, int py) : px_(p
         if (!t.usesTexture[s]) continue;
         tu_[s] = t.TexelStart(s, 0, px, py);
         tv_[s] = t.TexelStart(s, 1, px, py);
+        tw_[s] = t.TexelStart(s, 2, px, py);
     }
 }
 
@@ -203,6 +220,7 @@ void AttributeCursor::Fill(const TriangleSetup& t, PixelInput* in) const {
     for (int s = 0; s < kMaxStages; ++s) {
         in->tu[s] = tu_[s];
         in->tv[s] = tv_[s];
+        in->tw[s] = tw_[s];
     }
     in->z = float(t.z.At(px_, py_));
     in->w = float(t.affineW);
@@ -216,6 +234,7 @@ void AttributeCursor::Step(const TriangleSetup& t) {
         if (!t.usesTexture[s]) continue;
         tu_[s] += t.texStep[s][0];
         tv_[s] += t.texStep[s][1];
+        tw_[s] += t.texStep[s][2];
     }
 }
 

@@ -61,14 +61,15 @@ struct TriangleSetup {
     Plane color[8];          // diffuse then specular channels (blue, green, red, alpha)
     Plane q;                 // rhw, for perspective-correct interpolation
     double affineW = 1;      // 1 / rhw of an affine triangle
-    Plane tex[kMaxStages][2];
-    double texScale[kMaxStages][2];
+    Plane tex[kMaxStages][kTexCoordComponents];
+    double texScale[kMaxStages][kTexCoordComponents];
     // Affine texture coordinates in fixed point: the value at column 0 of row `rowRef`
     // and the steps per column and per row, so every span starts from exact integers.
     // Set by Build for the stages that use a texture, and 0 for stages 0 and 1 otherwise
     // (the fast spans read those two); not cleared here, as the set-up is made per draw.
     int rowRef = 0;
-    int64_t texBase[kMaxStages][2], texStep[kMaxStages][2], texStepY[kMaxStages][2];
+    int64_t texBase[kMaxStages][kTexCoordComponents], texStep[kMaxStages][kTexCoordComponents],
+        texStepY[kMaxStages][kTexCoordComponents];
     Plane z;
     StageLod lods[kMaxStages];
     bool usesTexture[kMaxStages] = {};
@@ -98,7 +99,7 @@ public:
 
 private:
     int64_t color_[8] = {}, colorStep_[8] = {};
-    int64_t tu_[kMaxStages] = {}, tv_[kMaxStages] = {};
+    int64_t tu_[kMaxStages] = {}, tv_[kMaxStages] = {}, tw_[kMaxStages] = {};
     int px_, py_;
 };
 

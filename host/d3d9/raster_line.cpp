@@ -4,6 +4,7 @@
 #include "host/d3d9/pixel_shade.h"
 #include "host/d3d9/raster.h"
 #include "host/d3d9/raster_common.h"
+#include "host/d3d9/texture_views.h"
 
 namespace host {
 namespace {
@@ -32,10 +33,12 @@ void ShadeAt(const DrawState& st, const StageLod* lods, const ScreenVertex& a, c
     in.specular = st.gouraud ? LerpColor(a.specular, b.specular, t) : flat.specular;
     for (int s = 0; s < st.stageCount; ++s) {
         if (!st.stageUsesTexture[s] || st.samplers[s].levelCount == 0) continue;
-        const TexelLevel& l = st.samplers[s].levels[lods[s].level];
+        double scale[kTexCoordComponents];
+        TexelScale(st.samplers[s], lods[s].level, scale);
         const int set = st.ops[s].texSet;
-        in.tu[s] = ToFixed32((a.tc[set][0] + (b.tc[set][0] - a.tc[set][0]) * t) * l.width);
-        in.tv[s] = ToFixed32((a.tc[set][1] + (b.tc[set][1] - a.tc[set][1]) * t) * l.height);
+        int64_t* const out[kTexCoordComponents] = {&in.tu[s], &in.tv[s], &in.tw[s]};
+        for (int k = 0; k < kTexCoordComponents; ++k)
+            *out[k] = ToFixed32((a.tc[set][k] + (b.tc[set][k] - a.tc[set][k]) * t) * scale[k]);
     }
     in.z = float(a.z + (b.z - a.z) * t);
     in.w = float(1.0 / (a.rhw + (b.rhw - a.rhw) * t));

@@ -24,7 +24,7 @@ bool AffineCorner(const DrawState& st, const ScreenVertex& a, const ScreenVertex
     for (int stage = 0; stage < st.stageCount; ++stage) {
         if (!st.stageUsesTexture[stage]) continue;
         const int s = st.ops[stage].texSet;
-        for (int k = 0; k < 2; ++k)
+        for (int k = 0; k < kTexCoordComponents; ++k)
             if (double(b.tc[s][k]) + double(c.tc[s][k]) - double(a.tc[s][k]) != double(d.tc[s][k])) return false;
     }
     return true;

@@ -26,4 +26,8 @@ inline bool ValidSurfaceSize(UINT width, UINT height) {
     return width > 0 && height > 0 && width <= 16384 && height <= 16384 && (max == 0 || (width <= max && height <= max));
 }
 
+// The rules 2D and cube textures share on size, pool, usage and format.
+HRESULT CheckTextureArguments(UINT width, UINT height, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              D3DRESOURCETYPE type);
+
 }  // namespace host

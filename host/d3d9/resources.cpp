@@ -27,7 +27,7 @@ Resource::~Resource() {
 // Surface
 
 Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t width, uint32_t height,
-                 D3DPOOL pool, DWORD usage, bool lockable, bool counted, Texture* container)
+                 D3DPOOL pool, DWORD usage, bool lockable, bool counted, BaseTexture* container)
     : Resource(std::move(core), pool, usage, counted && !container),
       format_(format), width_(width), height_(height),
       pitch_((FormatRowBytes(format, width) + 3) & ~size_t(3)),
@@ -128,17 +128,22 @@ uint32_t Texture::FullLevelCount(uint32_t width, uint32_t height) {
     return levels;
 }
 
-Texture::Texture(std::shared_ptr<DeviceCore> core, uint32_t width, uint32_t height, uint32_t levels,
-                 DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : Resource(core, pool, usage, true) {
+void AppendLevelChain(const std::shared_ptr<DeviceCore>& core, uint32_t width, uint32_t height, uint32_t levels,
+                      DWORD usage, D3DFORMAT format, D3DPOOL pool, BaseTexture* container,
+                      std::vector<std::unique_ptr<Surface>>* out) {
     const bool lockable = pool != D3DPOOL_DEFAULT || (usage & D3DUSAGE_DYNAMIC);
     for (uint32_t i = 0; i < levels; ++i) {
-        levels_.push_back(std::make_unique<Surface>(core, format, width, height, pool, usage,
-                                                    lockable && !(usage & D3DUSAGE_RENDERTARGET), false,
-                                                    this));
+        out->push_back(std::make_unique<Surface>(core, format, width, height, pool, usage,
+                                                 lockable && !(usage & D3DUSAGE_RENDERTARGET), false, container));
         width = std::max(1u, width / 2);
         height = std::max(1u, height / 2);
     }
+}
+
+Texture::Texture(std::shared_ptr<DeviceCore> core, uint32_t width, uint32_t height, uint32_t levels,
+                 DWORD usage, D3DFORMAT format, D3DPOOL pool)
+    : BaseTexture(core, pool, usage) {
+    AppendLevelChain(core, width, height, levels, usage, format, pool, this, &levels_);
 }
 
 HRESULT Texture::GetLevelDesc(uint32_t level, D3DSURFACE_DESC* desc) const {

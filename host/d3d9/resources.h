@@ -44,13 +44,20 @@ private:
     bool counted_;
 };
 
-class Texture;
+// What a texture stage holds: a 2D, cube or volume texture.
+class BaseTexture : public Resource {
+public:
+    BaseTexture(std::shared_ptr<DeviceCore> core, D3DPOOL pool, DWORD usage)
+        : Resource(std::move(core), pool, usage, true) {}
+    virtual D3DRESOURCETYPE GetType() const = 0;
+    virtual uint32_t GetLevelCount() const = 0;
+};
 
 // A 2D array of pixels. Depth surfaces keep one float per pixel instead of bytes.
 class Surface : public Resource {
 public:
     Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t width, uint32_t height,
-            D3DPOOL pool, DWORD usage, bool lockable, bool counted, Texture* container);
+            D3DPOOL pool, DWORD usage, bool lockable, bool counted, BaseTexture* container);
 
     ULONG AddRef() override;
     ULONG Release() override;
@@ -103,7 +110,7 @@ public:
     void ClearStencil(const RECT& r, uint8_t value);
     bool IsLocked() const { return locked_; }
     bool IsRenderTarget() const { return (Usage() & D3DUSAGE_RENDERTARGET) != 0; }
-    Texture* Container() const { return container_; }
+    BaseTexture* Container() const { return container_; }
     // Marks the pixels as changed (cached 32-bit copies are rebuilt on next use).
     void Touch() { ++version_; }
     // The pixels as 0xAARRGGBB, width x height, tightly packed; null for depth surfaces.
@@ -130,7 +137,7 @@ private:
     bool lockable_;
     bool locked_ = false;
     bool readOnlyLock_ = false;
-    Texture* container_;
+    BaseTexture* container_;
     mutable std::vector<uint8_t> bits_;
     mutable bool fillPending_ = false;
     uint32_t pendingPixel_ = 0;
@@ -143,12 +150,18 @@ private:
     std::vector<uint32_t> mirror_;
 };
 
-class Texture : public Resource {
+// Appends the chain of `levels` surfaces of a texture, halving each side down to 1.
+void AppendLevelChain(const std::shared_ptr<DeviceCore>& core, uint32_t width, uint32_t height, uint32_t levels,
+                      DWORD usage, D3DFORMAT format, D3DPOOL pool, BaseTexture* container,
+                      std::vector<std::unique_ptr<Surface>>* out);
+
+class Texture : public BaseTexture {
 public:
     Texture(std::shared_ptr<DeviceCore> core, uint32_t width, uint32_t height, uint32_t levels,
             DWORD usage, D3DFORMAT format, D3DPOOL pool);
 
-    uint32_t GetLevelCount() const { return uint32_t(levels_.size()); }
+    D3DRESOURCETYPE GetType() const override { return D3DRTYPE_TEXTURE; }
+    uint32_t GetLevelCount() const override { return uint32_t(levels_.size()); }
     HRESULT GetLevelDesc(uint32_t level, D3DSURFACE_DESC* desc) const;
     HRESULT GetSurfaceLevel(uint32_t level, Surface** surface);
     HRESULT LockRect(uint32_t level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags);

@@ -219,7 +219,7 @@ private:
             return true;
         }
         if (file == kFileSampler) {
-            // 2D textures only: the device has neither cube maps nor volumes in its stages.
+            // 2D textures only: the program's texture reads take two coordinates.
             if (((info >> 27) & 0xF) != 2) return Fail("a sampler that is not 2D");
             p_->samplers = uint16_t(p_->samplers | 1u << index);
             return true;

@@ -74,14 +74,16 @@ bool ChangesTexCoords(DWORD texCoordIndex, DWORD transformFlags) {
 }
 
 void MakeTexCoords(const TexCoordSetup& setup, const FvfLayout& l, const uint8_t* vertex, const float position[3],
-                   const float* normal, float out[kMaxTexCoordSets][2]) {
+                   const float* normal, float out[kMaxTexCoordSets][kTexCoordComponents]) {
     for (int s = 0; s < setup.stageCount; ++s) {
         const TexCoordStage& st = setup.stages[s];
         float v[4];
         Source(st, setup, l, vertex, position, normal, v);
         const int count = int(st.flags & 0xFF);
         if (count == D3DTTFF_DISABLE || count > 4) {
-            out[s][0] = v[0], out[s][1] = v[1];
+            // A vertex's own set of one or two floats has no third coordinate.
+            const bool third = st.generate != D3DTSS_TCI_PASSTHRU || (st.set < l.texCount && l.texDims[st.set] > 2);
+            out[s][0] = v[0], out[s][1] = v[1], out[s][2] = third ? v[2] : 0;
             continue;
         }
         float r[4];
@@ -89,12 +91,11 @@ void MakeTexCoords(const TexCoordSetup& setup, const FvfLayout& l, const uint8_t
             r[c] = v[0] * st.matrix.m[0][c] + v[1] * st.matrix.m[1][c] + v[2] * st.matrix.m[2][c] +
                    v[3] * st.matrix.m[3][c];
         if (count == 1) r[1] = 0;
-        if ((st.flags & D3DTTFF_PROJECTED) && count > 1) {
-            out[s][0] = r[0] / r[count - 1];
-            out[s][1] = count > 2 ? r[1] / r[count - 1] : 0;
-            continue;
-        }
-        out[s][0] = r[0], out[s][1] = r[1];
+        if (count < 3) r[2] = 0;
+        // Projected: the last element counted divides those before it.
+        const bool projected = (st.flags & D3DTTFF_PROJECTED) && count > 1;
+        for (int k = 0; k < kTexCoordComponents; ++k)
+            out[s][k] = !projected ? r[k] : k < count - 1 ? r[k] / r[count - 1] : 0;
     }
 }
 

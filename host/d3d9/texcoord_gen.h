@@ -30,6 +30,6 @@ bool ChangesTexCoords(DWORD texCoordIndex, DWORD transformFlags);
 
 // `position` and `normal` (null when the vertex has none) are in camera space.
 void MakeTexCoords(const TexCoordSetup& setup, const FvfLayout& layout, const uint8_t* vertex, const float position[3],
-                   const float* normal, float out[kMaxTexCoordSets][2]);
+                   const float* normal, float out[kMaxTexCoordSets][kTexCoordComponents]);
 
 }  // namespace host

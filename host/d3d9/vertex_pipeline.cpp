@@ -53,7 +53,7 @@ ClipVertex LerpVertex(const ClipVertex& a, const ClipVertex& b, float t) {
     v.diffuse = LerpColor(a.diffuse, b.diffuse, t);
     v.specular = LerpColor(a.specular, b.specular, t);
     for (int s = 0; s < kMaxTexCoordSets; ++s)
-        for (int k = 0; k < 2; ++k) v.tc[s][k] = a.tc[s][k] + (b.tc[s][k] - a.tc[s][k]) * t;
+        for (int k = 0; k < kTexCoordComponents; ++k) v.tc[s][k] = a.tc[s][k] + (b.tc[s][k] - a.tc[s][k]) * t;
     return v;
 }
 
@@ -80,7 +80,6 @@ FvfLayout DecodeFvf(DWORD fvf) {
     for (int i = 0; i < l.texCount; ++i) {
         l.tex[i] = offset;
         const int dims = kDims[(fvf >> (16 + 2 * i)) & 3];
-        l.texOneD[i] = dims == 1;
         l.texDims[i] = dims;
         offset += 4 * dims;
     }
@@ -91,13 +90,15 @@ FvfLayout DecodeFvf(DWORD fvf) {
 
 namespace {
 
-void ReadTexCoords(const FvfLayout& l, const uint8_t* p, float tc[kMaxTexCoordSets][2]) {
+void ReadTexCoords(const FvfLayout& l, const uint8_t* p, float tc[kMaxTexCoordSets][kTexCoordComponents]) {
     // Every set cleared by a fixed-size clear (a few stores, no library call), then the
     // vertex's own written over it.
-    std::memset(tc, 0, sizeof(float) * 2 * kMaxTexCoordSets);
+    std::memset(tc, 0, sizeof(float) * kTexCoordComponents * kMaxTexCoordSets);
     for (int i = 0; i < l.texCount; ++i) {
-        tc[i][0] = ReadFloat(p + l.tex[i]);
-        tc[i][1] = l.texOneD[i] ? 0.0f : ReadFloat(p + l.tex[i] + 4);
+        const uint8_t* set = p + l.tex[i];
+        tc[i][0] = ReadFloat(set);
+        if (l.texDims[i] > 1) tc[i][1] = ReadFloat(set + 4);
+        if (l.texDims[i] > 2) tc[i][2] = ReadFloat(set + 8);
     }
 }
 

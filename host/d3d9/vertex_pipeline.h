@@ -17,8 +17,7 @@ struct FvfLayout {
     int normal = -1, diffuse = -1, specular = -1;  // byte offsets, -1 when absent
     int texCount = 0;
     int tex[kMaxTexCoordSets] = {};
-    bool texOneD[kMaxTexCoordSets] = {};  // the set has u alone (v reads as 0)
-    int texDims[kMaxTexCoordSets] = {};   // 1 to 4 floats
+    int texDims[kMaxTexCoordSets] = {};   // 1 to 4 floats (components past the third are not kept)
 };
 
 FvfLayout DecodeFvf(DWORD fvf);
@@ -27,7 +26,7 @@ FvfLayout DecodeFvf(DWORD fvf);
 struct ClipVertex {
     float pos[4] = {0, 0, 0, 1};
     uint32_t diffuse = 0xFFFFFFFFu, specular = 0;
-    float tc[kMaxTexCoordSets][2] = {};
+    float tc[kMaxTexCoordSets][kTexCoordComponents] = {};
 };
 
 // Reads one untransformed vertex and multiplies it by `matrix` (world x view x projection).

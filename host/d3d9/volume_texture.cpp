@@ -17,7 +17,7 @@ uint32_t VolumeTexture::FullLevelCount(uint32_t width, uint32_t height, uint32_t
 
 VolumeTexture::VolumeTexture(std::shared_ptr<DeviceCore> core, uint32_t width, uint32_t height, uint32_t depth,
                              uint32_t levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : Resource(std::move(core), pool, usage, true), format_(format) {
+    : BaseTexture(std::move(core), pool, usage), format_(format) {
     const size_t bytes = size_t(FindPixelFormat(format)->bytes);
     for (uint32_t i = 0; i < levels; ++i) {
         Level l{width, height, depth, width * bytes, width * bytes * height, {}};
@@ -56,7 +56,29 @@ HRESULT VolumeTexture::LockBox(uint32_t level, D3DLOCKED_BOX* locked, const D3DB
 HRESULT VolumeTexture::UnlockBox(uint32_t level) {
     if (level >= levels_.size() || !levels_[level].locked) return D3DERR_INVALIDCALL;
     levels_[level].locked = false;
+    ++version_;
     return D3D_OK;
+}
+
+TexelLevel VolumeTexture::ArgbLevel(uint32_t level) {
+    Level& l = levels_[level];
+    TexelLevel view;
+    view.width = int32_t(l.width);
+    view.height = int32_t(l.height);
+    view.depth = int32_t(l.depth);
+    view.pitch = l.width;
+    if (format_ == D3DFMT_A8R8G8B8 || format_ == D3DFMT_X8R8G8B8) {
+        view.texels = reinterpret_cast<const uint32_t*>(l.bits.data());
+        view.alphaOr = format_ == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
+        return view;
+    }
+    if (l.mirrorVersion != version_) {
+        l.mirror.resize(size_t(l.width) * l.height * l.depth);
+        ConvertImageToArgb(format_, l.bits.data(), l.rowPitch, l.width, l.height * l.depth, l.mirror.data());
+        l.mirrorVersion = version_;
+    }
+    view.texels = l.mirror.data();
+    return view;
 }
 
 bool VolumeTexture::SameShape(const VolumeTexture& other) const {
@@ -74,6 +96,7 @@ bool VolumeTexture::AnyLocked() const {
 
 void VolumeTexture::CopyLevelsFrom(const VolumeTexture& source) {
     for (size_t i = 0; i < levels_.size(); ++i) levels_[i].bits = source.levels_[i].bits;
+    ++version_;
 }
 
 HRESULT Device::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage, D3DFORMAT format,
@@ -86,8 +109,7 @@ HRESULT Device::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT le
     if (!(caps.TextureCaps & D3DPTEXTURECAPS_VOLUMEMAP) || width == 0 || height == 0 || depth == 0 ||
         width > extent || height > extent || depth > extent || pool > D3DPOOL_SCRATCH)
         return D3DERR_INVALIDCALL;
-    if (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) return D3DERR_INVALIDCALL;
-    if (!IsColorFormat(format) || IsCompressedFormat(format) || IsFormatRefused(format)) return D3DERR_INVALIDCALL;
+    if (FAILED(CheckResourceFormat(usage, D3DRTYPE_VOLUMETEXTURE, format))) return D3DERR_INVALIDCALL;
     const UINT full = VolumeTexture::FullLevelCount(width, height, depth);
     if (levels == 0) levels = full;
     if (levels > full) return D3DERR_INVALIDCALL;

@@ -16,8 +16,8 @@ protected:
         ASSERT_EQ(orvik::Graphics().direct3DMode, 1);
     }
     // The object bound now, without keeping a reference.
-    static Texture* BoundTexture(DWORD stage) {
-        Texture* t = nullptr;
+    static BaseTexture* BoundTexture(DWORD stage) {
+        BaseTexture* t = nullptr;
         D3DDevice()->GetTexture(stage, &t);
         if (t) t->Release();
         return t;
