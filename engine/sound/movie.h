@@ -39,7 +39,6 @@ struct MovieRecord {
     int64_t startTime;  // microsecond clock at which frame 0 is due (movies without sound)
     intptr_t file;
     int32_t sound;  // the sound track's handle, or -1
-    int32_t soundFromTop;  // the next play starts the sound track from its top
     host::IUnknown* windowInterfaces[kMovieWindowInterfaces];  // of the window-drawing mode
     host::IGraphBuilder* graph;
     host::IMediaControl* mediaControl;
@@ -93,7 +92,7 @@ void CloseGraphMovie(MovieRecord* r);
 // Starting and moving movies, which the engine's own operations never do by themselves.
 // Plays from the current frame; playType 3 loops. SeekMovie (handle, 0) first starts over.
 int PlayMovie(int handle, int playType);
-// Makes frame (clamped to the movie) current; a movie with a sound track seeks only to 0.
+// Makes frame (clamped to the movie) current, and moves the sound track to its time.
 int SeekMovie(int handle, int frame);
 // 1 playing, 0 not, -1 for a bad handle.
 int GetMovieState(int handle);

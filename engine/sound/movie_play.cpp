@@ -4,12 +4,14 @@
 #include <orvik/sound.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/platform/log.h"
 #include "engine/platform/number.h"
 #include "engine/platform/timing.h"
 #include "engine/sound/movie.h"
 #include "engine/sound/sound_system.h"
+#include "engine/sound/stream_sound.h"
 #include "engine/sound/theora_movie.h"
 
 namespace orvik {
@@ -60,7 +62,7 @@ void AdvanceTheora(MovieRecord* r) {
 }
 
 // The clock is set so that the current frame stays due, and the sound goes on from where
-// it stopped (from its top after a seek to the start); a graph simply runs on.
+// it stopped or was moved to; a graph simply runs on.
 void StartPlaying(MovieRecord* r, int playType) {
     if (playType == 0) playType = kPlayBack;
     if (!r->isTheora) {
@@ -73,11 +75,18 @@ void StartPlaying(MovieRecord* r, int playType) {
     const TheoraMovieInfo info = Info(r);
     const double frameTime = info.frameRate > 0 ? 1000000.0 / info.frameRate : 0.0;
     r->startTime = Now() - DoubleToInt(frameTime * GetTheoraCurrentFrame(r->theora));
-    PlaySoundHandle(r->sound, playType, r->soundFromTop);
-    r->soundFromTop = 0;
+    PlaySoundHandle(r->sound, playType, 0);
     r->stopped = 0;
     r->playType = playType;
     r->playRequested = 1;
+}
+
+// The sound track is put at the current frame's time, rounded up to the millisecond so that
+// the frame the sound's position gives is that frame and not the one before.
+void MoveSoundToCurrentFrame(MovieRecord* r) {
+    const TheoraMovieInfo info = Info(r);
+    const double ms = info.frameRate > 0 ? 1000.0 * GetTheoraCurrentFrame(r->theora) / info.frameRate : 0.0;
+    SetStreamSoundCurrentTime(r->sound, int(std::ceil(ms)));
 }
 
 // A graph's frames are its stream time in pictures.
@@ -170,15 +179,10 @@ int SeekMovie(int handle, int frame) {
     MovieRecord* r = GetMovieRecord(handle);
     if (!r) return -1;
     if (!r->isTheora) return SeekGraphMovie(r, frame);
-    // A stream sound plays on from where it stopped or from its top, nowhere else.
-    if (r->sound != -1 && frame != 0)
-        return AddLogFormat("音声付きのムービーは先頭以外の位置へ移動できません (%d) in SeekMovie", frame);
     SeekTheoraFrame(r->theora, frame);
-    r->soundFromTop = r->sound != -1;
-    if (!r->stopped) {
-        StopSound(r->sound);
-        StartPlaying(r, r->playType);
-    }
+    if (!r->stopped) StopSound(r->sound);
+    if (r->sound != -1) MoveSoundToCurrentFrame(r);
+    if (!r->stopped) StartPlaying(r, r->playType);
     return 0;
 }
 

@@ -2,6 +2,10 @@
 // first fill, and keeping the play position as the buffer's cursor goes round.
 #include <orvik/sound.h>
 
+#include <algorithm>
+
+#include "engine/platform/log.h"
+
 #include "engine/sound/sound_handles.h"
 #include "engine/sound/sound_play.h"
 #include "engine/sound/sound_state.h"
@@ -144,6 +148,25 @@ int CheckStreamSoundPlaying(int handle) {
     SoundBuffer* buffer = nullptr;
     if (GetStreamPlayBuffer(handle, r, &buffer, 0) != 0) return 0;
     return BufferPlays(buffer) ? 1 : 0;
+}
+
+int SetStreamSoundCurrentTime(int handle, int milliseconds) {
+    if (!SoundStarted()) return -1;
+    SoundLockGuard guard(SoundLock());
+    SoundRecord* r = FindSoundRecord(handle);
+    if (!r || r->kind != kStreamSound || milliseconds < 0)
+        return AddLogFormat("ストリームサウンドの再生位置を設定できません (%d) in SetStreamSoundCurrentTime", milliseconds);
+    StopStreamSoundBuffer(handle);
+    // Rounded up to a whole sample, so that the position read back as milliseconds is not
+    // one short of what was set.
+    const int64_t rate = r->format.nSamplesPerSec;
+    const int64_t sample = std::min<int64_t>((int64_t(milliseconds) * rate + 999) / 1000, r->stream.totalSamples);
+    StreamPart& s = r->stream;
+    RewindStreamPlayback(s);
+    s.passedLastSource = 0;
+    s.readPosition = int32_t(sample * BlockAlign(r));
+    s.playPosition = uint32_t(s.readPosition);
+    return 0;
 }
 
 int GetStreamSoundCurrentTime(int handle) {

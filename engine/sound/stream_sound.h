@@ -26,6 +26,10 @@ int PlayStreamSound(int handle, int playType, int fromTop);
 int StopStreamSoundBuffer(int handle);
 // 1 playing, 0 not (or another stream holds the shared buffer), -1 bad handle.
 int CheckStreamSoundPlaying(int handle);
+// Stops the stream and puts it at the sample of that time in its first source (rounded
+// up, never past its end), so that the next play starts there; the decoder seeks to the
+// exact sample when the play fills the buffer. -1 (logged) for a negative time.
+int SetStreamSoundCurrentTime(int handle, int milliseconds);
 // The play position in milliseconds, never past the sound's length.
 int GetStreamSoundCurrentTime(int handle);
 int GetStreamSoundTotalSample(int handle);

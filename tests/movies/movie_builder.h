@@ -4,6 +4,7 @@
 #pragma once
 #include <theora/theoraenc.h>
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -88,28 +89,42 @@ inline TheoraPages EncodeTheora(int frames, const std::function<FramePair(int)>&
     return out;
 }
 
-// A whole file; with sound, the Vorbis track (0.1 s of sine per frame) follows the
-// video's pages, its first page among the stream-starting ones.
-inline std::vector<uint8_t> MakeMovie(int frames, bool withSound = false,
-                                        const std::function<FramePair(int)>& colours = DefaultFrame,
-                                        int keyEvery = 4) {
-    const TheoraPages video = EncodeTheora(frames, colours, keyEvery, 7);
+// A whole file: the Vorbis track, when there is one, follows the video's pages, its first
+// page among the stream-starting ones.
+inline std::vector<uint8_t> JoinMovie(const TheoraPages& video, std::vector<uint8_t> sound) {
     std::vector<uint8_t> file = video.headers;
-    std::vector<uint8_t> sound;
-    if (withSound) {
-        sound = sound_test::OggSine(long(frames) * 4410, 2, 44100, 440.0, 9);
+    if (!sound.empty()) {
         // The sound's first page (its identification header) joins the first pages.
-        const size_t firstPage = 27 + sound[26] + [&] {
-            size_t body = 0;
-            for (int i = 0; i < sound[26]; ++i) body += sound[size_t(27 + i)];
-            return body;
-        }();
+        size_t firstPage = 27 + sound[26];
+        for (int i = 0; i < sound[26]; ++i) firstPage += sound[size_t(27 + i)];
         file.insert(file.end(), sound.begin(), sound.begin() + long(firstPage));
         sound.erase(sound.begin(), sound.begin() + long(firstPage));
     }
     file.insert(file.end(), video.data.begin(), video.data.end());
     file.insert(file.end(), sound.begin(), sound.end());
     return file;
+}
+
+constexpr long kTrackRate = 44100, kTrackSamplesPerFrame = kTrackRate / kRate;
+
+// With sound, 0.1 s of 440 Hz sine (level 0.5) per frame.
+inline std::vector<uint8_t> MakeMovie(int frames, bool withSound = false,
+                                        const std::function<FramePair(int)>& colours = DefaultFrame,
+                                        int keyEvery = 4) {
+    std::vector<uint8_t> sound;
+    if (withSound) sound = sound_test::OggSine(long(frames) * kTrackSamplesPerFrame, 2, kTrackRate, 440.0, 9);
+    return JoinMovie(EncodeTheora(frames, colours, keyEvery, 7), std::move(sound));
+}
+
+// A movie whose sound is a 440 Hz sine at level(i) (full scale 1) during frame i, so
+// that the level heard tells the frame the sound is at.
+inline std::vector<uint8_t> MakeMovieWithLevels(int frames, const std::function<double(int)>& level) {
+    const auto tone = [&](long i) {
+        const double t = double(i) / double(kTrackRate);
+        return float(level(int(i / kTrackSamplesPerFrame)) * std::sin(2.0 * M_PI * 440.0 * t));
+    };
+    return JoinMovie(EncodeTheora(frames, DefaultFrame, 4, 7),
+                     sound_test::OggTone(long(frames) * kTrackSamplesPerFrame, 2, kTrackRate, tone, 9));
 }
 
 }  // namespace movie_test

@@ -208,9 +208,7 @@ TEST_F(PlaybackTest, TheSoundTrackPlaysThroughTheMixerAndTimesTheFrames) {
     EXPECT_EQ(Frame(movie), 11);
     EXPECT_EQ(r->stopped, 1);
     EXPECT_EQ(r->playRequested, 0);
-    // Only the start can be sought; a seek there starts the sound over.
-    EXPECT_EQ(SeekMovie(movie, 5), -1);
-    EXPECT_NE(Log().find("in SeekMovie"), std::string::npos);
+    // A seek to the start after the end starts the sound over.
     ASSERT_EQ(SeekMovie(movie, 0), 0);
     EXPECT_EQ(Frame(movie), 0);
     ASSERT_EQ(PlayMovie(movie, 1), 0);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace sound_test {
@@ -15,8 +16,9 @@ inline void AppendPage(std::vector<uint8_t>& out, const ogg_page& page) {
     out.insert(out.end(), page.body, page.body + page.body_len);
 }
 
-inline std::vector<uint8_t> OggSine(long frames, int channels, long rate, double hertz = 440.0, int serial = 1,
-                                    uint32_t headerRate = 0) {
+// Any tone: sample(i) gives the value (full scale 1) of sample frame i on every channel.
+inline std::vector<uint8_t> OggTone(long frames, int channels, long rate, const std::function<float(long)>& sample,
+                                    int serial = 1, uint32_t headerRate = 0) {
     vorbis_info info;
     vorbis_info_init(&info);
     vorbis_encode_init_vbr(&info, channels, rate, 0.3f);
@@ -54,7 +56,7 @@ inline std::vector<uint8_t> OggSine(long frames, int channels, long rate, double
         float** buffer = vorbis_analysis_buffer(&dsp, int(n));
         for (long i = 0; i < n; ++i)
             for (int c = 0; c < channels; ++c)
-                buffer[c][i] = float(0.5 * std::sin(2.0 * M_PI * hertz * double(done + i) / double(rate)));
+                buffer[c][i] = sample(done + i);
         vorbis_analysis_wrote(&dsp, int(n));
         drain();
         done += n;
@@ -68,6 +70,12 @@ inline std::vector<uint8_t> OggSine(long frames, int channels, long rate, double
     vorbis_comment_clear(&comment);
     vorbis_info_clear(&info);
     return out;
+}
+
+inline std::vector<uint8_t> OggSine(long frames, int channels, long rate, double hertz = 440.0, int serial = 1,
+                                    uint32_t headerRate = 0) {
+    const auto sine = [=](long i) { return float(0.5 * std::sin(2.0 * M_PI * hertz * double(i) / double(rate))); };
+    return OggTone(frames, channels, rate, sine, serial, headerRate);
 }
 
 }  // namespace sound_test
