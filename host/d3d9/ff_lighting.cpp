@@ -41,7 +41,8 @@ Rgba Source(DWORD source, const D3DCOLORVALUE& material, const uint32_t* diffuse
     return ToRgba(material);
 }
 
-uint32_t Byte(float v) { return uint32_t(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
+// 0 for anything not above 0 (NaN from a caller's NaN normal or position among them).
+uint32_t Byte(float v) { return v > 0 ? uint32_t(std::lround(std::min(v, 1.0f) * 255.0f)) : 0; }
 uint32_t ToArgb(float r, float g, float b, float a) { return Byte(a) << 24 | Byte(r) << 16 | Byte(g) << 8 | Byte(b); }
 
 // How strongly a light reaches a vertex (attenuation times the spot cone), and the unit

@@ -7,6 +7,9 @@ namespace host {
 namespace {
 
 constexpr double kFixedOne = 4294967296.0;
+// Bounds that keep the level and tap arithmetic in range for degenerate triangles, whose
+// derivatives may be huge or not numbers at all.
+constexpr double kMaxLevelOfDetail = 64.0, kMaxTapStep = 65536.0;
 
 // A coordinate in texels of a level `from` wide as texels of a level `to` wide.
 int64_t ToLevel(int64_t t, int32_t from, int32_t to) {
@@ -43,11 +46,11 @@ StageLod FilteredLod(const StageSampler& s, double dudx, double dvdx, double dud
         // As many taps as the footprint is longer than wide (up to the sampler's limit),
         // spread along its long axis; each tap covers the rest.
         const double minor = std::min(lengthX, lengthY);
-        const double ratio = minor > 0 ? rho / minor : double(s.maxAnisotropy);
+        const double ratio = minor > 0 ? std::min(rho / minor, double(s.maxAnisotropy)) : double(s.maxAnisotropy);
         lod.taps = std::clamp(int(std::ceil(ratio - 1e-6)), 1, s.maxAnisotropy);
         rho /= lod.taps;
     }
-    const double level = (rho > 0 ? std::log2(rho) : -100.0) + bias;
+    const double level = std::clamp((rho > 0 ? std::log2(rho) : -100.0) + bias, -kMaxLevelOfDetail, kMaxLevelOfDetail);
     int base = 0;
     double fraction = 0;
     if (level > 0 && s.mipFilter == D3DTEXF_LINEAR) {
@@ -66,8 +69,12 @@ StageLod FilteredLod(const StageSampler& s, double dudx, double dvdx, double dud
         const double du = alongX ? dudx : dudy, dv = alongX ? dvdx : dvdy;
         const TexelLevel& top = s.levels[0];
         const TexelLevel& l = s.levels[base];
-        lod.tapStepU = int64_t(std::llround(du / lod.taps * l.width / top.width * kFixedOne));
-        lod.tapStepV = int64_t(std::llround(dv / lod.taps * l.height / top.height * kFixedOne));
+        auto step = [&](double d, double scale) {
+            const double texels = d / lod.taps * scale;
+            return int64_t(std::llround(std::isnan(texels) ? 0.0 : std::clamp(texels, -kMaxTapStep, kMaxTapStep) * kFixedOne));
+        };
+        lod.tapStepU = step(du, double(l.width) / top.width);
+        lod.tapStepV = step(dv, double(l.height) / top.height);
     }
     return lod;
 }

@@ -89,6 +89,8 @@ TEST_F(LightingTest, DirectionalLightFollowsTheAngleToTheNormal) {
     EXPECT_EQ(DrawWithNormal(0, 0, -1), 0xFFCC6600u);
     EXPECT_EQ(DrawWithNormal(0.8660254f, 0, -0.5f), 0xFF663300u);
     EXPECT_EQ(DrawWithNormal(0, 0, 1), 0xFF000000u);
+    // A normal that is not a number lights nothing (and reads no undefined conversion).
+    EXPECT_EQ(DrawWithNormal(std::nanf(""), 0, -1), 0xFF000000u);
     // A disabled light gives nothing; lighting off gives the vertex's own white.
     dev->LightEnable(0, 0);
     EXPECT_EQ(DrawWithNormal(0, 0, -1), 0xFF000000u);

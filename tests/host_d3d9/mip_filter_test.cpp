@@ -80,6 +80,11 @@ TEST_F(MipFilterTest, AnisotropicTapsAverageAlongTheLongAxis) {
     // One tap is bilinear again.
     dev->SetSamplerState(0, D3DSAMP_MAXANISOTROPY, 1);
     EXPECT_EQ(DrawCovering(1, 1), 0xFF000000u);
+    // A footprint far beyond any level (coordinates up to 1e30) still takes whole taps of
+    // the texture's own texels: a grey between black and white.
+    const uint32_t far = DrawCovering(1e30f, 1);
+    EXPECT_EQ(far & 0xFF, (far >> 8) & 0xFF);
+    EXPECT_EQ(far & 0xFF, (far >> 16) & 0xFF);
     D3DCAPS9 caps;
     ASSERT_EQ(dev->GetDeviceCaps(&caps), D3D_OK);
     EXPECT_EQ(caps.MaxAnisotropy, 16u);
