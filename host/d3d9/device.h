@@ -196,9 +196,10 @@ private:
     bool LightsVertices() const;
     void BuildVertexStage(const FvfLayout& layout, FixedVertexStage* stage) const;
     // Untransformed vertices through `wvp` and the vertex stage into `out`; true when the
-    // stage put each texture stage's coordinates in the set of the stage's number.
+    // stage put each texture stage's coordinates in the set of the stage's number, and
+    // then `projected` (when given) marks the stages to divide at each pixel.
     bool FetchUntransformed(const FvfLayout& layout, const uint8_t* vertices, UINT count, UINT stride,
-                            const D3DMATRIX& wvp, std::vector<ClipVertex>* out) const;
+                            const D3DMATRIX& wvp, std::vector<ClipVertex>* out, uint32_t* projected = nullptr) const;
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
                  UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex);
     HRESULT PresentBackBuffer(const RECT* source, const RECT* dest, HWND window);

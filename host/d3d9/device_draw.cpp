@@ -72,7 +72,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
         if (!RunVertexShader(vertices, vertexCount, stride, first, &shaded)) return D3DERR_INVALIDCALL;
         clip.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i) clip[i] = ToClipVertex(shaded[i]);
-    } else if (FetchUntransformed(layout, vertices, vertexCount, stride, wvp, &clip)) {
+    } else if (FetchUntransformed(layout, vertices, vertexCount, stride, wvp, &clip, &st.projectedStages)) {
         // Generated or transformed coordinates come out in the set of their stage.
         for (int s = 0; s < st.stageCount; ++s) st.ops[s].texSet = s;
     }

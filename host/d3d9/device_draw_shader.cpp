@@ -133,7 +133,9 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
         for (UINT i = 0; i < vertexCount; ++i) {
             const ClipVertex& c = clip[i];
             verts[i] = FromFixedFunction(c.pos, c.diffuse, c.specular);
-            for (int n = 0; n < kTexCoordRegs; ++n) verts[i].attr[2 + n] = Vec4{{c.tc[n][0], c.tc[n][1], c.tc[n][2], 1}};
+            // A projected set's divisor is the fourth component, which texldp divides by.
+            for (int n = 0; n < kTexCoordRegs; ++n)
+                verts[i].attr[2 + n] = Vec4{{c.tc[n][0], c.tc[n][1], c.tc[n][2], c.tq[n]}};
         }
     }
     const ShaderProgram& ps = pixelShader_->Program();

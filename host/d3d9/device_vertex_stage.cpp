@@ -52,6 +52,7 @@ void Device::BuildVertexStage(const FvfLayout& layout, FixedVertexStage* s) cons
 
     TexCoordSetup& t = s->texCoords;
     t.active = false;
+    t.projected = 0;
     t.stageCount = 0;
     while (t.stageCount < kMaxStages && stageStates_[t.stageCount][D3DTSS_COLOROP] != D3DTOP_DISABLE) {
         const DWORD* st = stageStates_[t.stageCount];
@@ -61,6 +62,7 @@ void Device::BuildVertexStage(const FvfLayout& layout, FixedVertexStage* s) cons
         c.flags = st[D3DTSS_TEXTURETRANSFORMFLAGS];
         c.matrix = textureMatrices_[t.stageCount];
         t.active = t.active || ChangesTexCoords(st[D3DTSS_TEXCOORDINDEX], c.flags);
+        if (ProjectsTexCoords(c.flags)) t.projected |= 1u << t.stageCount;
         ++t.stageCount;
     }
     t.localViewer = rs[D3DRS_LOCALVIEWER] != 0;
@@ -68,7 +70,7 @@ void Device::BuildVertexStage(const FvfLayout& layout, FixedVertexStage* s) cons
 }
 
 bool Device::FetchUntransformed(const FvfLayout& layout, const uint8_t* vertices, UINT count, UINT stride,
-                                const D3DMATRIX& wvp, std::vector<ClipVertex>* out) const {
+                                const D3DMATRIX& wvp, std::vector<ClipVertex>* out, uint32_t* projected) const {
     FixedVertexStage ff;
     BuildVertexStage(layout, &ff);
     out->resize(count);
@@ -77,7 +79,9 @@ bool Device::FetchUntransformed(const FvfLayout& layout, const uint8_t* vertices
         (*out)[i] = FetchVertex(layout, vertex, wvp);
         if (ff.active) RunFixedVertexStage(ff, layout, vertex, &(*out)[i]);
     }
-    return ff.active && ff.texCoords.active;
+    const bool stageSets = ff.active && ff.texCoords.active;
+    if (projected) *projected = stageSets ? ff.texCoords.projected : 0;
+    return stageSets;
 }
 
 }  // namespace host

@@ -28,6 +28,9 @@ struct ScreenVertex {
     float x = 0, y = 0, z = 0, rhw = 1;
     uint32_t diffuse = 0xFFFFFFFFu, specular = 0;
     float tc[kMaxTexCoordSets][kTexCoordComponents] = {};
+    // The divisor of each set's coordinates, read only for the stages a draw marks as
+    // projected (DrawState::projectedStages); pre-transformed vertices leave it unset.
+    float tq[kMaxTexCoordSets];
 };
 
 // One mip level as 0xAARRGGBB texels; a volume's level holds `depth` slices of `height`
@@ -110,6 +113,8 @@ struct DrawState {
     uint32_t textureFactor = 0xFFFFFFFFu;
     bool addSpecular = false;
     PixelFog fog;
+    // Bit s: stage s's coordinates are divided by their interpolated divisor at each pixel.
+    uint32_t projectedStages = 0;
     // Per-pixel tests and output.
     bool alphaPass[256] = {};
     int alphaPassFrom = 0;  // see FastSpan::alphaPassFrom

@@ -43,7 +43,7 @@ void RunFixedVertexStage(const FixedVertexStage& s, const FvfLayout& l, const ui
                        : position[2];
         v->specular = (v->specular & 0xFFFFFFu) | FogByte(FogFactor(s.fog, distance)) << 24;
     }
-    if (s.texCoords.active) MakeTexCoords(s.texCoords, l, vertex, position, n, v->tc);
+    if (s.texCoords.active) MakeTexCoords(s.texCoords, l, vertex, position, n, v->tc, v->tq);
 }
 
 }  // namespace host

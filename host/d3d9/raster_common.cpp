@@ -84,7 +84,9 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
     const double* x = corners.x;
     const double* y = corners.y;
     const double det = corners.det;
-    affine = a.rhw == b.rhw && a.rhw == c.rhw;
+    // Projected coordinates are divided at each pixel, as perspective is.
+    projected = st.projectedStages;
+    affine = a.rhw == b.rhw && a.rhw == c.rhw && projected == 0;
     if (!affine && !(a.rhw > 0 && b.rhw > 0 && c.rhw > 0)) return false;
     const double w[3] = {affine ? 1.0 : a.rhw, affine ? 1.0 : b.rhw, affine ? 1.0 : c.rhw};
     if (!affine) q = MakePlane(x, y, det, w[0], w[1], w[2]);
@@ -111,8 +113,14 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
         const StageSampler& smp = st.samplers[s];
         const int set = st.ops[s].texSet;
         Plane plain[kTexCoordComponents];
+        const bool divided = projected >> s & 1;
+        if (divided) texQ[s] = MakePlane(x, y, det, a.tq[set] * w[0], b.tq[set] * w[1], c.tq[set] * w[2]);
+        // The level of detail from the coordinates as the pixels see them.
+        auto seen = [&](const ScreenVertex& v, int axis) {
+            return divided ? v.tc[set][axis] / v.tq[set] : v.tc[set][axis];
+        };
         for (int axis = 0; axis < kTexCoordComponents; ++axis) {
-            plain[axis] = MakePlane(x, y, det, a.tc[set][axis], b.tc[set][axis], c.tc[set][axis]);
+            plain[axis] = MakePlane(x, y, det, seen(a, axis), seen(b, axis), seen(c, axis));
             tex[s][axis] = affine ? plain[axis]
                                   : MakePlane(x, y, det, a.tc[set][axis] * w[0], b.tc[set][axis] * w[1],
                                               c.tc[set][axis] * w[2]);
@@ -155,9 +163,14 @@ void TriangleSetup::EvaluatePerspective(int px, int py, PixelInput* in) const {
     }
     for (int s = 0; s < kMaxStages; ++s) {
         if (!usesTexture[s]) continue;
-        in->tu[s] = ToFixed32(tex[s][0].At(px, py) * inv * texScale[s][0]);
-        in->tv[s] = ToFixed32(tex[s][1].At(px, py) * inv * texScale[s][1]);
-        in->tw[s] = ToFixed32(tex[s][2].At(px, py) * inv * texScale[s][2]);
+        double d = inv;
+        if (projected >> s & 1) {
+            const double qs = texQ[s].At(px, py);
+            d = qs != 0 ? 1.0 / qs : 0.0;
+        }
+        in->tu[s] = ToFixed32(tex[s][0].At(px, py) * d * texScale[s][0]);
+        in->tv[s] = ToFixed32(tex[s][1].At(px, py) * d * texScale[s][1]);
+        in->tw[s] = ToFixed32(tex[s][2].At(px, py) * d * texScale[s][2]);
     }
     in->z = float(z.At(px, py));
     in->w = float(inv);

@@ -62,6 +62,8 @@ struct TriangleSetup {
     Plane q;                 // rhw, for perspective-correct interpolation
     double affineW = 1;      // 1 / rhw of an affine triangle
     Plane tex[kMaxStages][kTexCoordComponents];
+    uint32_t projected = 0;     // bit s: stage s divides by its own divisor, texQ[s]
+    Plane texQ[kMaxStages];
     double texScale[kMaxStages][kTexCoordComponents];
     // Affine texture coordinates in fixed point: the value at column 0 of row `rowRef`
     // and the steps per column and per row, so every span starts from exact integers.

@@ -36,9 +36,10 @@ void ShadeAt(const DrawState& st, const StageLod* lods, const ScreenVertex& a, c
         double scale[kTexCoordComponents];
         TexelScale(st.samplers[s], lods[s].level, scale);
         const int set = st.ops[s].texSet;
+        const double q = st.projectedStages >> s & 1 ? a.tq[set] + (b.tq[set] - a.tq[set]) * t : 1.0;
         int64_t* const out[kTexCoordComponents] = {&in.tu[s], &in.tv[s], &in.tw[s]};
         for (int k = 0; k < kTexCoordComponents; ++k)
-            *out[k] = ToFixed32((a.tc[set][k] + (b.tc[set][k] - a.tc[set][k]) * t) * scale[k]);
+            *out[k] = ToFixed32((a.tc[set][k] + (b.tc[set][k] - a.tc[set][k]) * t) / q * scale[k]);
     }
     in.z = float(a.z + (b.z - a.z) * t);
     in.w = float(1.0 / (a.rhw + (b.rhw - a.rhw) * t));

@@ -73,8 +73,14 @@ bool ChangesTexCoords(DWORD texCoordIndex, DWORD transformFlags) {
     return (texCoordIndex & 0xFFFF0000u) != D3DTSS_TCI_PASSTHRU || (transformFlags & 0xFF) != D3DTTFF_DISABLE;
 }
 
+bool ProjectsTexCoords(DWORD flags) {
+    const DWORD count = flags & 0xFF;
+    return (flags & D3DTTFF_PROJECTED) && count >= 2 && count <= 4;
+}
+
 void MakeTexCoords(const TexCoordSetup& setup, const FvfLayout& l, const uint8_t* vertex, const float position[3],
-                   const float* normal, float out[kMaxTexCoordSets][kTexCoordComponents]) {
+                   const float* normal, float out[kMaxTexCoordSets][kTexCoordComponents],
+                   float divisors[kMaxTexCoordSets]) {
     for (int s = 0; s < setup.stageCount; ++s) {
         const TexCoordStage& st = setup.stages[s];
         float v[4];
@@ -92,10 +98,11 @@ void MakeTexCoords(const TexCoordSetup& setup, const FvfLayout& l, const uint8_t
                    v[3] * st.matrix.m[3][c];
         if (count == 1) r[1] = 0;
         if (count < 3) r[2] = 0;
-        // Projected: the last element counted divides those before it.
-        const bool projected = (st.flags & D3DTTFF_PROJECTED) && count > 1;
-        for (int k = 0; k < kTexCoordComponents; ++k)
-            out[s][k] = !projected ? r[k] : k < count - 1 ? r[k] / r[count - 1] : 0;
+        // Projected: the last element counted divides those before it, at each pixel; it
+        // is kept beside them.
+        const bool projected = ProjectsTexCoords(st.flags);
+        for (int k = 0; k < kTexCoordComponents; ++k) out[s][k] = !projected || k < count - 1 ? r[k] : 0;
+        if (projected) divisors[s] = r[count - 1];
     }
 }
 

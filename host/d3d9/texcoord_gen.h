@@ -17,9 +17,12 @@ struct TexCoordStage {
     D3DMATRIX matrix;
 };
 
-// While active, output set s holds the coordinates of texture stage s.
+// While active, output set s holds the coordinates of texture stage s. Projected stages
+// (bit s of `projected`) keep their coordinates undivided, with the divisor beside them,
+// so the division happens at each pixel.
 struct TexCoordSetup {
     bool active = false;
+    uint32_t projected = 0;
     int stageCount = 0;
     TexCoordStage stages[kMaxStages];
     bool localViewer = true;
@@ -27,9 +30,12 @@ struct TexCoordSetup {
 
 // True when a stage's state asks for anything but the vertex's coordinates as they are.
 bool ChangesTexCoords(DWORD texCoordIndex, DWORD transformFlags);
+// True when the flags divide the transformed coordinates by their last element.
+bool ProjectsTexCoords(DWORD transformFlags);
 
 // `position` and `normal` (null when the vertex has none) are in camera space.
 void MakeTexCoords(const TexCoordSetup& setup, const FvfLayout& layout, const uint8_t* vertex, const float position[3],
-                   const float* normal, float out[kMaxTexCoordSets][kTexCoordComponents]);
+                   const float* normal, float out[kMaxTexCoordSets][kTexCoordComponents],
+                   float divisors[kMaxTexCoordSets]);
 
 }  // namespace host

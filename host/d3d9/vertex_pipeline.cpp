@@ -54,6 +54,7 @@ ClipVertex LerpVertex(const ClipVertex& a, const ClipVertex& b, float t) {
     v.specular = LerpColor(a.specular, b.specular, t);
     for (int s = 0; s < kMaxTexCoordSets; ++s)
         for (int k = 0; k < kTexCoordComponents; ++k) v.tc[s][k] = a.tc[s][k] + (b.tc[s][k] - a.tc[s][k]) * t;
+    for (int s = 0; s < kMaxTexCoordSets; ++s) v.tq[s] = a.tq[s] + (b.tq[s] - a.tq[s]) * t;
     return v;
 }
 
@@ -149,6 +150,7 @@ ScreenVertex MapToScreen(const ClipVertex& v, const ViewportMap& map) {
     s.diffuse = v.diffuse;
     s.specular = v.specular;
     std::memcpy(s.tc, v.tc, sizeof(s.tc));
+    std::memcpy(s.tq, v.tq, sizeof(s.tq));
     return s;
 }
 

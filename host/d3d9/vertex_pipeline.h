@@ -27,6 +27,7 @@ struct ClipVertex {
     float pos[4] = {0, 0, 0, 1};
     uint32_t diffuse = 0xFFFFFFFFu, specular = 0;
     float tc[kMaxTexCoordSets][kTexCoordComponents] = {};
+    float tq[kMaxTexCoordSets] = {1, 1, 1, 1, 1, 1, 1, 1};  // divisors of projected sets
 };
 
 // Reads one untransformed vertex and multiplies it by `matrix` (world x view x projection).

@@ -109,5 +109,38 @@ TEST_F(TexCoordTest, ProjectedCoordinatesAreDividedByTheirLastElement) {
     tex->Release();
 }
 
+TEST_F(TexCoordTest, ProjectedCoordinatesAreDividedAtEachPixel) {
+    // Three-element coordinates (u, v, q): u 0 and q 1 on the left, u 2 and q 2 on the
+    // right, through the identity with COUNT3 | PROJECTED. Pixel x lies at t = x / 16
+    // across, where u / q is 2t / (1 + t), not t as dividing at the corners would give:
+    // pixel 3 reads 0.32 (texel 1, not 0), pixel 6 0.55 (texel 2, not 1), pixel 14 0.93
+    // (texel 3).
+    struct ProjectiveVertex {
+        float x, y, z, u, v, q;
+    };
+    const std::vector<uint32_t> t = DistinctTexels(4);
+    Texture* tex = MakeTexture(4, 1, t);
+    dev->SetTexture(0, tex);
+    dev->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT3 | D3DTTFF_PROJECTED);
+    const ProjectiveVertex v[4] = {
+        {-1, 1, 0.5f, 0, 0, 1}, {1, 1, 0.5f, 2, 0, 2}, {-1, -1, 0.5f, 0, 1, 1}, {1, -1, 0.5f, 2, 2, 2}};
+    constexpr DWORD kThreeElementSet = 1 << 16;  // set 0 holds three floats
+    dev->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1 | kThreeElementSet);
+    dev->BeginScene();
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(ProjectiveVertex)), D3D_OK);
+    dev->EndScene();
+    EXPECT_EQ(Pixel(3, 8), t[1]);
+    EXPECT_EQ(Pixel(6, 8), t[2]);
+    EXPECT_EQ(Pixel(14, 8), t[3]);
+    // A line across the same row divides the same way.
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    const ProjectiveVertex line[2] = {{-1, 0, 0.5f, 0, 0, 1}, {1, 0, 0.5f, 2, 0, 2}};
+    dev->BeginScene();
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_LINELIST, 1, line, sizeof(ProjectiveVertex)), D3D_OK);
+    dev->EndScene();
+    EXPECT_EQ(Pixel(6, 8), t[2]);
+    tex->Release();
+}
+
 }  // namespace
 }  // namespace host::test
