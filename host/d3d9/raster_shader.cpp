@@ -6,6 +6,7 @@
 #include "host/d3d9/pixel_shade.h"
 #include "host/d3d9/raster.h"
 #include "host/d3d9/raster_common.h"
+#include "host/d3d9/texture_views.h"
 
 namespace host {
 namespace {
@@ -26,7 +27,8 @@ bool WritesDepth(const ShaderProgram& p) {
 // coordinates the sampler reads, or per pixel for texldb's bias.
 class PixelSampler final : public ShaderSampler {
 public:
-    explicit PixelSampler(const StageSampler* samplers) : samplers_(samplers) {}
+    PixelSampler(const StageSampler* samplers, const ShaderProgram& p)
+        : samplers_(samplers), types_(p.samplerTypes) {}
 
     // Slopes (texels of level 0 per pixel) of each sampler's coordinates; none for lines and points.
     void ChooseLevels(const double (*slopes)[4]) {
@@ -39,23 +41,25 @@ public:
 
     Vec4 Sample(int s, const Vec4& coord, int variant) override {
         const StageSampler& smp = samplers_[s];
-        if (smp.levelCount == 0) return Vec4{{0, 0, 0, 1}};  // no texture bound: opaque black
-        double u = coord[0], v = coord[1];
-        if (variant == 1) {
-            u /= coord[3];
-            v /= coord[3];
-        }
+        // No texture, or one of another kind than the sampler declares: opaque black.
+        if (smp.levelCount == 0 || smp.type != types_[size_t(s)]) return Vec4{{0, 0, 0, 1}};
+        double c[3] = {coord[0], coord[1], coord[2]};
+        if (variant == 1)
+            for (double& x : c) x /= coord[3];
         const double* d = slope_[s];
         // texldb's bias, kept to the levels there can be (NaN as none).
         const double bias = coord[3] == coord[3] ? std::clamp(double(coord[3]), -16.0, 16.0) : 0.0;
         const StageLod lod = variant == 2 ? ChooseLod(smp, d[0], d[1], d[2], d[3], bias) : lods_[s];
-        const TexelLevel& l = smp.levels[lod.level];
-        return ColorToVec4(SampleTexture(smp, lod, ToFixed32(u * l.width), ToFixed32(v * l.height)));
+        double scale[3];
+        TexelScale(smp, lod.level, scale);
+        return ColorToVec4(
+            SampleTexture(smp, lod, ToFixed32(c[0] * scale[0]), ToFixed32(c[1] * scale[1]), ToFixed32(c[2] * scale[2])));
     }
 
 private:
     static constexpr double kFlat[4] = {0, 0, 0, 0};
     const StageSampler* samplers_;
+    std::array<uint8_t, 16> types_;
     StageLod lods_[kShaderSamplers];
     double slope_[kShaderSamplers][4] = {};
 };
@@ -64,7 +68,7 @@ private:
 class PixelRunner {
 public:
     PixelRunner(const DrawState& st, const PixelProgram& pp)
-        : sampler(pp.samplers), st_(st), pp_(pp), writesDepth_(WritesDepth(*pp.program)) {}
+        : sampler(pp.samplers, *pp.program), st_(st), pp_(pp), writesDepth_(WritesDepth(*pp.program)) {}
 
     // The program's inputs from a vertex's attributes; colours saturate as their
     // interpolators do.

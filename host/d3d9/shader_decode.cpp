@@ -219,8 +219,11 @@ private:
             return true;
         }
         if (file == kFileSampler) {
-            // 2D textures only: the program's texture reads take two coordinates.
-            if (((info >> 27) & 0xF) != 2) return Fail("a sampler that is not 2D");
+            // dcl_2d, dcl_cube and dcl_volume.
+            static const uint8_t kTypes[5] = {0, 0, D3DRTYPE_TEXTURE, D3DRTYPE_CUBETEXTURE, D3DRTYPE_VOLUMETEXTURE};
+            const DWORD type = (info >> 27) & 0xF;
+            if (type >= 5 || kTypes[type] == 0) return Fail("a sampler of an unknown texture type");
+            p_->samplerTypes[size_t(index)] = kTypes[type];
             p_->samplers = uint16_t(p_->samplers | 1u << index);
             return true;
         }

@@ -89,6 +89,9 @@ struct ShaderProgram {
     std::vector<InputBinding> inputs;     // vertex code: dcl_usage v#
     uint32_t pixelInputs = 0;             // pixel code: bit n for t#n, bits 8 and 9 for v0 and v1
     uint16_t samplers = 0;                // pixel code: bit n when s#n is declared
+    // Pixel code: the kind of texture each declared sampler reads (D3DRTYPE_TEXTURE,
+    // D3DRTYPE_CUBETEXTURE or D3DRTYPE_VOLUMETEXTURE).
+    std::array<uint8_t, 16> samplerTypes{};
     // Pixel code: the t# register the first texld of sampler n reads directly (mip level
     // choice follows its slope), or -1.
     std::array<int8_t, 16> samplerCoord{};
@@ -102,7 +105,7 @@ constexpr int kShaderSamplers = 16;
 
 // Decodes code already measured by MeasureShaderCode. False, with the reason in `why`,
 // for code this device cannot run: an opcode or register outside vs_2_0/ps_2_0, an index
-// outside its file, unbalanced flow control, a sampler that is not 2D.
+// outside its file, unbalanced flow control, a sampler of an unknown texture type.
 bool DecodeShader(std::span<const DWORD> tokens, ShaderProgram* out, std::string* why);
 
 }  // namespace host

@@ -177,10 +177,10 @@ TEST_F(PixelDraw, WhatABoundShaderCannotDrawIsRefusedAndLogged) {
     EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 2, quad), D3DERR_INVALIDCALL);
     EXPECT_NE(log.find("draw refused"), std::string::npos);
     EXPECT_EQ(Pixel(8, 8) & 0xFFFFFF, 0u);
-    // Code the device cannot run is refused when made: a cube sampler, a volume sampler,
-    // s16, texld from an undeclared sampler, a vertex-only instruction, c32, ps_3_0.
-    EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(0, 3).End()));
-    EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(0, 4).End()));
+    // Code the device cannot run is refused when made: a sampler of no texture type (1 and
+    // 5), s16, texld from an undeclared sampler, a vertex-only instruction, c32, ps_3_0.
+    EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(0, 1).End()));
+    EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(0, 5).End()));
     EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(16).End()));
     EXPECT_TRUE(PixelRefused(
         ShaderCode(kPs20).Op(kOpTex, {Dst(kPR, 0), Src(kFileTexture, 0), Src(kFileSampler, 1)}).End()));

@@ -1,6 +1,7 @@
 // Both shader stages together: four-component texture coordinates from a vertex shader
 // read by texldp and texldb, oDepth against the depth buffer, lines and points through a
 // pixel shader, and vertex elements gathered from several vertex buffers.
+#include "host/d3d9/cube_texture.h"
 #include "shader_code.h"
 
 namespace host::test {
@@ -23,11 +24,12 @@ protected:
                                                      Src(kSC, 1)})
                                         .End()));
     }
-    // texld (variant 0), texldp (1) or texldb (2) of t0 through s0, written to oC0.
-    PixelShader* Lookup(uint32_t variant) {
+    // texld (variant 0), texldp (1) or texldb (2) of t0 through s0, written to oC0; s0 is
+    // declared 2D (texture type 2), cube (3) or volume (4).
+    PixelShader* Lookup(uint32_t variant, uint32_t textureType = 2) {
         return MakePs(ShaderCode(kPs20)
                           .DclPixel(kT0, 0)
-                          .DclSampler(0)
+                          .DclSampler(0, textureType)
                           .Op(kOpTex | variant << 16, {Dst(kSR, 0), Src(kT0, 0), Src(kFileSampler, 0)})
                           .Op(kOpMov, {Dst(kFileColorOut, 0), Src(kSR, 0)})
                           .End());
@@ -214,6 +216,73 @@ TEST_F(ShaderStagesTest, ElementsFromSeveralVertexBuffers) {
     EXPECT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, positions, 12), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->SetStreamSource(16, second, 0, 8), D3DERR_INVALIDCALL);
     dev->EndScene();
+}
+
+TEST_F(ShaderStagesTest, CubeAndVolumeSamplers) {
+    // A volume of 2 x 2 x 2 texels: red from x, green from y, blue from z.
+    VolumeTexture* volume = nullptr;
+    ASSERT_EQ(dev->CreateVolumeTexture(2, 2, 2, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &volume), D3D_OK);
+    made.push_back(volume);
+    D3DLOCKED_BOX box;
+    ASSERT_EQ(volume->LockBox(0, &box, nullptr, 0), D3D_OK);
+    for (int i = 0; i < 8; ++i) {
+        const int x = i & 1, y = i >> 1 & 1, z = i >> 2;
+        const uint32_t c = uint32_t(x * 255) << 16 | uint32_t(y * 255) << 8 | uint32_t(z * 255);
+        std::memcpy(static_cast<uint8_t*>(box.pBits) + z * box.SlicePitch + y * box.RowPitch + x * 4, &c, 4);
+    }
+    volume->UnlockBox(0);
+    ASSERT_EQ(dev->SetTexture(0, volume), D3D_OK);
+    // oT0 = (u, v, depth, 1).
+    auto depth = [&](float w) {
+        ScaleTexCoords(1, 0);
+        const float k[8] = {1, 1, 0, 1, 0, 0, w, 0};
+        dev->SetVertexShaderConstantF(0, k, 2);
+    };
+    dev->SetPixelShader(Lookup(0, 4));
+    depth(0.75f);
+    ASSERT_EQ(DrawClipQuad(), D3D_OK) << log;
+    EXPECT_EQ(Pixel(3, 3) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(Pixel(12, 12) & 0xFFFFFF, 0xFFFFFFu);
+    depth(0.25f);
+    ASSERT_EQ(DrawClipQuad(), D3D_OK);
+    EXPECT_EQ(Pixel(12, 3) & 0xFFFFFF, 0xFF0000u);
+    // A 2D sampler reads no volume: opaque black.
+    dev->SetPixelShader(Lookup(0, 2));
+    ASSERT_EQ(DrawClipQuad(), D3D_OK);
+    EXPECT_EQ(Pixel(12, 3) & 0xFFFFFF, 0u);
+
+    // A cube whose six faces have six colours, read in the direction oT0 = c0 * 0 + c1.
+    CubeTexture* cube = nullptr;
+    ASSERT_EQ(dev->CreateCubeTexture(2, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &cube, nullptr), D3D_OK);
+    made.push_back(cube);
+    const uint32_t faces[6] = {0xFF0000u, 0x00FF00u, 0x0000FFu, 0xFFFF00u, 0x00FFFFu, 0xFF00FFu};
+    for (uint32_t f = 0; f < 6; ++f) {
+        D3DLOCKED_RECT lr;
+        ASSERT_EQ(cube->LockRect(D3DCUBEMAP_FACES(f), 0, &lr, nullptr, 0), D3D_OK);
+        for (int i = 0; i < 4; ++i)
+            std::memcpy(static_cast<uint8_t*>(lr.pBits) + (i / 2) * lr.Pitch + (i % 2) * 4, &faces[f], 4);
+        cube->UnlockRect(D3DCUBEMAP_FACES(f), 0);
+    }
+    ASSERT_EQ(dev->SetTexture(0, cube), D3D_OK);
+    dev->SetPixelShader(Lookup(0, 3));
+    ScaleTexCoords(0, 0);
+    const float directions[6][4] = {{2, 0.5f, 0, 0}, {-2, 0, 1, 0}, {0, 3, 0, 0},
+                                    {0.1f, -3, 0, 0}, {0, 0, 1, 0}, {0, 0.5f, -1, 0}};
+    for (int f = 0; f < 6; ++f) {
+        dev->SetVertexShaderConstantF(1, directions[f], 1);
+        ASSERT_EQ(DrawClipQuad(), D3D_OK);
+        EXPECT_EQ(Pixel(8, 8) & 0xFFFFFF, faces[f]) << f;
+    }
+    // texldp divides the direction too, which leaves its face alone: w = -1 turns it round.
+    const float back[4] = {2, 0.5f, 0, -1};
+    dev->SetVertexShaderConstantF(1, back, 1);
+    dev->SetPixelShader(Lookup(1, 3));
+    ASSERT_EQ(DrawClipQuad(), D3D_OK);
+    EXPECT_EQ(Pixel(8, 8) & 0xFFFFFF, faces[1]);
+    // A volume sampler reads no cube.
+    dev->SetPixelShader(Lookup(0, 4));
+    ASSERT_EQ(DrawClipQuad(), D3D_OK);
+    EXPECT_EQ(Pixel(8, 8) & 0xFFFFFF, 0u);
 }
 
 }  // namespace
