@@ -4,6 +4,7 @@
 
 #include "host/d3d9/caps.h"
 #include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/multisample.h"
 #include "host/d3d9/pixel_format.h"
 #include "host/d3d9/resource_make.h"
 #include "host/win/desktop.h"
@@ -68,7 +69,11 @@ HRESULT Device::MakeSwapChain(const D3DPRESENT_PARAMETERS& in) {
     if (p.BackBufferCount == 0) p.BackBufferCount = 1;
     if (p.BackBufferCount > 3 || (p.SwapEffect == D3DSWAPEFFECT_COPY && p.BackBufferCount != 1))
         return D3DERR_INVALIDCALL;
-    if (p.MultiSampleType != D3DMULTISAMPLE_NONE) return D3DERR_NOTAVAILABLE;
+    // A multisampled back buffer is discarded at each present and cannot be locked.
+    if (p.MultiSampleType != D3DMULTISAMPLE_NONE &&
+        (p.SwapEffect != D3DSWAPEFFECT_DISCARD || (p.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER)))
+        return D3DERR_INVALIDCALL;
+    if (SampleCount(p.MultiSampleType, p.MultiSampleQuality) == 0) return D3DERR_NOTAVAILABLE;
     if (!ValidSurfaceSize(p.BackBufferWidth, p.BackBufferHeight)) return D3DERR_INVALIDCALL;
     if (FAILED(CheckResourceFormat(D3DUSAGE_RENDERTARGET, D3DRTYPE_SURFACE, p.BackBufferFormat)))
         return D3DERR_NOTAVAILABLE;
@@ -93,13 +98,14 @@ HRESULT Device::MakeSwapChain(const D3DPRESENT_PARAMETERS& in) {
         if (FAILED(CheckResourceFormat(D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, p.AutoDepthStencilFormat)))
             return D3DERR_NOTAVAILABLE;
         if (FAILED(MakeResource(&depth, core_, p.AutoDepthStencilFormat, p.BackBufferWidth, p.BackBufferHeight,
-                        D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, false, false, static_cast<Texture*>(nullptr))))
+                        D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, false, false, static_cast<Texture*>(nullptr),
+                        p.MultiSampleType, p.MultiSampleQuality)))
             return E_OUTOFMEMORY;
     }
     Surface* back = nullptr;
     if (FAILED(MakeResource(&back, core_, p.BackBufferFormat, p.BackBufferWidth, p.BackBufferHeight, D3DPOOL_DEFAULT,
                     D3DUSAGE_RENDERTARGET, (p.Flags & D3DPRESENTFLAG_LOCKABLE_BACKBUFFER) != 0, false,
-                    static_cast<Texture*>(nullptr)))) {
+                    static_cast<Texture*>(nullptr), p.MultiSampleType, p.MultiSampleQuality))) {
         if (depth) depth->Release();
         return E_OUTOFMEMORY;
     }

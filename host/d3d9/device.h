@@ -41,6 +41,7 @@ private:
     D3DPRESENT_PARAMETERS params_;
     uint64_t rasterCalls_ = 0;
     std::vector<uint32_t> solidRow_;  // the one row a cleared, undrawn frame is shown from
+    std::vector<uint8_t> resolved_;   // a multisampled back buffer's samples averaged
 };
 
 enum class DeviceLoss { None, Lost, NotReset };
@@ -202,6 +203,10 @@ private:
                             const D3DMATRIX& wvp, std::vector<ClipVertex>* out, uint32_t* projected = nullptr) const;
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
                  UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex);
+    // One pass of a draw over the planes the draw state points at.
+    HRESULT DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type, UINT primitiveCount,
+                           const uint8_t* vertices, UINT vertexCount, UINT stride, int64_t first, const void* indices,
+                           D3DFORMAT indexFormat, int32_t baseVertex);
     HRESULT PresentBackBuffer(const RECT* source, const RECT* dest, HWND window);
 
     std::shared_ptr<DeviceCore> core_ = std::make_shared<DeviceCore>();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "host/d3d9/device.h"
+#include "host/d3d9/multisample.h"
 #include "host/d3d9/pixel_format.h"
 #include "host/d3d9/yuv_surface.h"
 
@@ -30,12 +31,15 @@ bool BlockAligned(const RECT& r, const Surface* s) {
     return r.left % 4 == 0 && r.top % 4 == 0 && edge(r.right, s->Width()) && edge(r.bottom, s->Height());
 }
 
+// Every sample's plane of a multisampled surface.
 template <class Pixel>
 void FillRows(Surface* s, const RECT& r, Pixel value) {
-    for (int32_t y = r.top; y < r.bottom; ++y) {
-        auto* row = reinterpret_cast<Pixel*>(s->Bits() + size_t(y) * s->Pitch()) + r.left;
-        std::fill_n(row, size_t(r.right - r.left), value);
-    }
+    for (uint32_t k = 0; k < s->Samples(); ++k)
+        for (int32_t y = r.top; y < r.bottom; ++y) {
+            auto* row = reinterpret_cast<Pixel*>(s->Bits() + (size_t(k) * s->Height() + size_t(y)) * s->Pitch()) +
+                        r.left;
+            std::fill_n(row, size_t(r.right - r.left), value);
+        }
 }
 
 void FillRect(Surface* s, const RECT& r, D3DCOLOR color) {
@@ -175,7 +179,8 @@ HRESULT Device::StretchRect(Surface* source, const RECT* sourceRect, Surface* de
     // A texture's surface may only take part when the texture is a render target.
     if ((source->Container() && !source->IsRenderTarget()) || (dest->Container() && !dest->IsRenderTarget()))
         return D3DERR_INVALIDCALL;
-    if (filter > D3DTEXF_LINEAR) return D3DERR_INVALIDCALL;
+    // A multisampled surface is resolved into a plain one, never written by a copy.
+    if (filter > D3DTEXF_LINEAR || dest->Samples() > 1) return D3DERR_INVALIDCALL;
     const RECT sr = sourceRect ? *sourceRect : WholeRect(source);
     const RECT dr = destRect ? *destRect : WholeRect(dest);
     if (!RectInside(sr, source) || !RectInside(dr, dest) || Overlap(source, sr, dest, dr)) return D3DERR_INVALIDCALL;
@@ -190,6 +195,9 @@ HRESULT Device::StretchRect(Surface* source, const RECT* sourceRect, Surface* de
         const uint32_t* argb = source->ArgbView(&alphaOr, &pitch);
         StretchCopy([&](int32_t x, int32_t y) { return argb[size_t(y) * pitch + size_t(x)]; }, sr, dest, dr,
                     filter == D3DTEXF_LINEAR);
+    } else if (source->Samples() > 1) {
+        StretchCopy([source](int32_t x, int32_t y) { return ResolvedArgb(*source, x, y); }, sr, dest, dr,
+                    filter == D3DTEXF_LINEAR);
     } else if (!stretched && !converted) {
         CopySameFormat(source, sr, dest, dr.left, dr.top);
     } else {
@@ -202,7 +210,7 @@ HRESULT Device::StretchRect(Surface* source, const RECT* sourceRect, Surface* de
 HRESULT Device::UpdateSurface(Surface* source, const RECT* sourceRect, Surface* dest, const POINT* destPoint) {
     if (!source || !dest || source->Pool() != D3DPOOL_SYSTEMMEM || dest->Pool() != D3DPOOL_DEFAULT ||
         source->Format() != dest->Format() || !IsColorFormat(source->Format()) || source->IsLocked() ||
-        dest->IsLocked())
+        dest->IsLocked() || dest->Samples() > 1)
         return D3DERR_INVALIDCALL;
     const RECT sr = sourceRect ? *sourceRect : WholeRect(source);
     const POINT at = destPoint ? *destPoint : POINT{0, 0};
@@ -248,7 +256,8 @@ HRESULT Device::UpdateTexture(CubeTexture* source, CubeTexture* dest) {
 }
 
 HRESULT Device::GetRenderTargetData(Surface* renderTarget, Surface* dest) {
-    if (!renderTarget || !dest || !renderTarget->IsRenderTarget() || renderTarget->Pool() != D3DPOOL_DEFAULT ||
+    if (!renderTarget || !dest || !renderTarget->IsRenderTarget() || renderTarget->Samples() > 1 ||
+        renderTarget->Pool() != D3DPOOL_DEFAULT ||
         dest->Pool() != D3DPOOL_SYSTEMMEM || renderTarget->Format() != dest->Format() ||
         renderTarget->Width() != dest->Width() || renderTarget->Height() != dest->Height() || dest->IsLocked())
         return D3DERR_INVALIDCALL;

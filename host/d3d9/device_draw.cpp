@@ -5,6 +5,7 @@
 
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
+#include "host/d3d9/multisample.h"
 #include "host/d3d9/pixel_format.h"
 #include "host/d3d9/primitive_assembly.h"
 #include "host/d3d9/raster.h"
@@ -47,6 +48,29 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     std::destroy_at(&st);
     std::construct_at(&st);
     if (!BuildDrawState(&st)) return D3D_OK;
+    // A multisampled target is drawn plane by plane, one plane a sample, those the sample
+    // mask lets through (every one on a non-maskable target).
+    const SamplePlanes planes = PlanesOf(st, *renderTarget_, depthStencil_);
+    const DWORD mask = renderTarget_->MultiSampleType() == D3DMULTISAMPLE_NONMASKABLE
+                           ? ~0u
+                           : renderStates_[D3DRS_MULTISAMPLEMASK];
+    if (planes.count == 1)
+        return DrawPrimitives(st, layout, type, primitiveCount, vertices, vertexCount, stride, first, indices,
+                              indexFormat, baseVertex);
+    for (uint32_t k = 0; k < planes.count; ++k) {
+        if (!(mask >> k & 1)) continue;
+        SelectSamplePlane(planes, k, !renderStates_[D3DRS_MULTISAMPLEANTIALIAS], &st);
+        const HRESULT hr = DrawPrimitives(st, layout, type, primitiveCount, vertices, vertexCount, stride, first,
+                                          indices, indexFormat, baseVertex);
+        if (FAILED(hr)) return hr;
+    }
+    renderTarget_->Touch();
+    return D3D_OK;
+}
+
+HRESULT Device::DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type, UINT primitiveCount,
+                               const uint8_t* vertices, UINT vertexCount, UINT stride, int64_t first,
+                               const void* indices, D3DFORMAT indexFormat, int32_t baseVertex) {
     if (layout.pretransformed && !pixelShader_ && type == D3DPT_TRIANGLELIST && !indices &&
         st.fillMode == D3DFILL_SOLID) {
         RasterPretransformedList(st, layout, vertices, stride, primitiveCount);

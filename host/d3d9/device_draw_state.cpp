@@ -165,17 +165,19 @@ bool Device::BuildDrawState(DrawState* st) {
         st->clipX1 = std::min(st->clipX1, int(scissor_.right));
         st->clipY1 = std::min(st->clipY1, int(scissor_.bottom));
     }
-    st->depthTest = rs[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencil_;
-    BuildStencilState(rs, depthStencil_, &st->stencil);
+    // A depth-stencil surface serves only targets with as many samples.
+    Surface* depthStencil = depthStencil_ && depthStencil_->Samples() == rt->Samples() ? depthStencil_ : nullptr;
+    st->depthTest = rs[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencil;
+    BuildStencilState(rs, depthStencil, &st->stencil);
     if (st->depthTest) {
-        st->depth = depthStencil_->Depth();
-        st->depthPitch = depthStencil_->Width();
+        st->depth = depthStencil->Depth();
+        st->depthPitch = depthStencil->Width();
         st->depthWrite = rs[D3DRS_ZWRITEENABLE] != 0;
         st->depthFunc = rs[D3DRS_ZFUNC];
     }
     if (st->depthTest || st->stencil.values) {
-        st->clipX1 = std::min(st->clipX1, int(depthStencil_->Width()));
-        st->clipY1 = std::min(st->clipY1, int(depthStencil_->Height()));
+        st->clipX1 = std::min(st->clipX1, int(depthStencil->Width()));
+        st->clipY1 = std::min(st->clipY1, int(depthStencil->Height()));
     }
     st->cullMode = rs[D3DRS_CULLMODE];
     st->fillMode = rs[D3DRS_FILLMODE];

@@ -2,6 +2,7 @@
 #include "host/d3d9/caps.h"
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
+#include "host/d3d9/multisample.h"
 #include "host/d3d9/pixel_format.h"
 #include "host/d3d9/resource_make.h"
 
@@ -30,25 +31,28 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
 }
 
 HRESULT Device::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
-                                   DWORD, BOOL lockable, Surface** surface, void*) {
+                                   DWORD quality, BOOL lockable, Surface** surface, void*) {
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
-    if (!ValidSurfaceSize(width, height) || multiSample != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
+    // Multisampled targets are never lockable.
+    if (!ValidSurfaceSize(width, height) || SampleCount(multiSample, quality) == 0 ||
+        (lockable && multiSample != D3DMULTISAMPLE_NONE))
+        return D3DERR_INVALIDCALL;
     if (FAILED(CheckResourceFormat(D3DUSAGE_RENDERTARGET, D3DRTYPE_SURFACE, format))) return D3DERR_INVALIDCALL;
     if (TakeInjectedFailure(D3D9Settings().renderTargetCreateFailures)) return D3DERR_OUTOFVIDEOMEMORY;
     return MakeResource(surface, core_, format, width, height, D3DPOOL_DEFAULT, D3DUSAGE_RENDERTARGET, lockable != 0, true,
-                static_cast<Texture*>(nullptr));
+                static_cast<Texture*>(nullptr), multiSample, quality);
 }
 
 HRESULT Device::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
-                                          DWORD, BOOL, Surface** surface, void*) {
+                                          DWORD quality, BOOL, Surface** surface, void*) {
     if (!surface) return D3DERR_INVALIDCALL;
     *surface = nullptr;
-    if (!ValidSurfaceSize(width, height) || multiSample != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
+    if (!ValidSurfaceSize(width, height) || SampleCount(multiSample, quality) == 0) return D3DERR_INVALIDCALL;
     if (FAILED(CheckResourceFormat(D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE, format))) return D3DERR_INVALIDCALL;
     if (TakeInjectedFailure(D3D9Settings().depthCreateFailures)) return D3DERR_OUTOFVIDEOMEMORY;
     return MakeResource(surface, core_, format, width, height, D3DPOOL_DEFAULT, D3DUSAGE_DEPTHSTENCIL, false, true,
-                static_cast<Texture*>(nullptr));
+                static_cast<Texture*>(nullptr), multiSample, quality);
 }
 
 HRESULT Device::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,

@@ -4,6 +4,7 @@
 
 #include "host/d3d9/caps.h"
 #include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/multisample.h"
 #include "host/d3d9/pixel_format.h"
 
 namespace host {
@@ -70,8 +71,10 @@ HRESULT Direct3D9::CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3D
                                               D3DMULTISAMPLE_TYPE multiSample, DWORD* qualityLevels) const {
     const HRESULT hr = CheckAdapter(adapter, type);
     if (FAILED(hr)) return hr;
-    if (!FindPixelFormat(format) || multiSample != D3DMULTISAMPLE_NONE) return D3DERR_NOTAVAILABLE;
-    if (qualityLevels) *qualityLevels = 1;
+    if (!FindPixelFormat(format)) return D3DERR_NOTAVAILABLE;
+    const DWORD levels = multiSample == D3DMULTISAMPLE_NONE ? 1 : QualityLevels(format, multiSample);
+    if (levels == 0) return D3DERR_NOTAVAILABLE;
+    if (qualityLevels) *qualityLevels = levels;
     return D3D_OK;
 }
 

@@ -93,6 +93,9 @@ struct DrawState {
     int targetBytes = 4;
     // Pixels are drawn where clipX0 <= x < clipX1 and clipY0 <= y < clipY1.
     int clipX0 = 0, clipY0 = 0, clipX1 = 0, clipY1 = 0;
+    // On a multisampled target each sample is drawn on its own plane: the offset of this
+    // sample's position from the pixel centre, in 1/256 pixels.
+    int sampleX = 0, sampleY = 0;
     // Depth.
     float* depth = nullptr;
     size_t depthPitch = 0;

@@ -30,6 +30,14 @@ inline bool SnapPosition(float v, int64_t* out) {
     *out = RoundToInt64(double(v) * double(kSubPixels));
     return true;
 }
+// A corner at (x, y) snapped, and moved against the draw's sample offset so that pixel
+// centres cover what the sample positions do; false when it is not a usable number.
+inline bool SnapCorner(const DrawState& st, float x, float y, int64_t* X, int64_t* Y) {
+    if (!SnapPosition(x, X) || !SnapPosition(y, Y)) return false;
+    *X -= st.sampleX;
+    *Y -= st.sampleY;
+    return true;
+}
 // A value with 32 fraction bits, saturated at `limit`.
 inline int64_t ToFixed32(double v, double limit = 1073741824.0) {
     const double kLimit = limit;
@@ -157,8 +165,7 @@ struct EdgeWalk {
 template <class Pixel>
 void WalkLine(const DrawState& st, float ax, float ay, float bx, float by, Pixel pixel) {
     int64_t X0, Y0, X1, Y1;
-    if (!SnapPosition(ax, &X0) || !SnapPosition(ay, &Y0) || !SnapPosition(bx, &X1) || !SnapPosition(by, &Y1))
-        return;
+    if (!SnapCorner(st, ax, ay, &X0, &Y0) || !SnapCorner(st, bx, by, &X1, &Y1)) return;
     if (X0 == X1 && Y0 == Y1) return;
     // Work along the major axis, in the direction of travel (mirrored so it increases).
     const bool xMajor = std::llabs(X1 - X0) >= std::llabs(Y1 - Y0);
@@ -191,8 +198,8 @@ void WalkLine(const DrawState& st, float ax, float ay, float bx, float by, Pixel
 // The pixel a point at (x, y) covers; false when it lies outside the clip rectangle.
 inline bool PointPixel(const DrawState& st, float x, float y, int* px, int* py) {
     if (!(std::fabs(x) < kMaxScreenCoordinate && std::fabs(y) < kMaxScreenCoordinate)) return false;
-    *px = int(std::ceil(x - 0.5f));
-    *py = int(std::ceil(y - 0.5f));
+    *px = int(std::ceil(double(x) - 0.5 - double(st.sampleX) / kSubPixels));
+    *py = int(std::ceil(double(y) - 0.5 - double(st.sampleY) / kSubPixels));
     return *px >= st.clipX0 && *px < st.clipX1 && *py >= st.clipY0 && *py < st.clipY1;
 }
 

@@ -122,7 +122,7 @@ bool RasterConvexPair(const DrawState& st, const ScreenVertex* const first[3], c
     const ScreenVertex* outline[4] = {&own, &b, &opposite, &c};
     int64_t X[4], Y[4];
     for (int i = 0; i < 4; ++i)
-        if (!SnapPosition(outline[i]->x, &X[i]) || !SnapPosition(outline[i]->y, &Y[i])) return false;
+        if (!SnapCorner(st, outline[i]->x, outline[i]->y, &X[i], &Y[i])) return false;
     // Every corner turns the same way, and none is straight: convex.
     const int64_t turn = Turn(X, Y, 0);
     if (turn == 0) return false;

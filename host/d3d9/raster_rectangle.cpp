@@ -65,7 +65,7 @@ bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3]
     int64_t X[3], Y[3];
     const ScreenVertex* v[3] = {&a, &b, &c};
     for (int i = 0; i < 3; ++i)
-        if (!SnapPosition(v[i]->x, &X[i]) || !SnapPosition(v[i]->y, &Y[i])) return false;
+        if (!SnapCorner(st, v[i]->x, v[i]->y, &X[i], &Y[i])) return false;
     const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
     // The first triangle runs (own, b, c) in the pair's order: swapping b and c above
     // turned its area's sign.

@@ -187,7 +187,7 @@ void RasterShaderTriangle(const DrawState& st, const PixelProgram& pp, const Sha
     int64_t X[3], Y[3];
     const ShadedVertex* v[3] = {&a, &b, &c};
     for (int i = 0; i < 3; ++i)
-        if (!SnapPosition(v[i]->pos[0], &X[i]) || !SnapPosition(v[i]->pos[1], &Y[i])) return;
+        if (!SnapCorner(st, v[i]->pos[0], v[i]->pos[1], &X[i], &Y[i])) return;
     const int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
     if (area == 0 || (st.cullMode == D3DCULL_CCW && area < 0) || (st.cullMode == D3DCULL_CW && area > 0)) return;
     st.counterClockwise = area < 0;

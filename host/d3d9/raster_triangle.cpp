@@ -120,9 +120,9 @@ namespace {
 
 // Snapped corners and twice the signed area (positive runs clockwise on the screen, as y
 // grows downwards); false for a corner that is not a usable number.
-bool Snap(const ScreenVertex* const v[3], int64_t X[3], int64_t Y[3], int64_t* area) {
+bool Snap(const DrawState& st, const ScreenVertex* const v[3], int64_t X[3], int64_t Y[3], int64_t* area) {
     for (int i = 0; i < 3; ++i)
-        if (!SnapPosition(v[i]->x, &X[i]) || !SnapPosition(v[i]->y, &Y[i])) return false;
+        if (!SnapCorner(st, v[i]->x, v[i]->y, &X[i], &Y[i])) return false;
     *area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
     return true;
 }
@@ -144,7 +144,7 @@ bool PrepareTriangle(const DrawState& st, const ScreenVertex* const corners[3], 
                      PreparedTriangle* p) {
     const ScreenVertex* v[3] = {corners[0], corners[1], corners[2]};
     int64_t area;
-    if (!Snap(v, p->X, p->Y, &area) || Culled(st, area)) return false;
+    if (!Snap(st, v, p->X, p->Y, &area) || Culled(st, area)) return false;
     p->counterClockwise = area < 0;
     if (area < 0) {
         std::swap(v[1], v[2]);
@@ -174,7 +174,7 @@ void RasterTriangle(const DrawState& st, const ScreenVertex& a, const ScreenVert
         return;
     }
     int64_t X[3], Y[3], area;
-    if (!Snap(v, X, Y, &area) || Culled(st, area)) return;
+    if (!Snap(st, v, X, Y, &area) || Culled(st, area)) return;
     st.counterClockwise = area < 0;
     if (st.fillMode == D3DFILL_POINT) {
         for (auto* p : v) RasterPoint(st, *p);

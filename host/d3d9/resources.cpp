@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/d3d9/multisample.h"
 #include "host/d3d9/pixel_format.h"
 
 namespace host {
@@ -27,17 +28,19 @@ Resource::~Resource() {
 // Surface
 
 Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t width, uint32_t height,
-                 D3DPOOL pool, DWORD usage, bool lockable, bool counted, BaseTexture* container)
+                 D3DPOOL pool, DWORD usage, bool lockable, bool counted, BaseTexture* container,
+                 D3DMULTISAMPLE_TYPE multiSample, DWORD quality)
     : Resource(std::move(core), pool, usage, counted && !container),
-      format_(format), width_(width), height_(height),
+      format_(format), width_(width), height_(height), multiSample_(multiSample), quality_(quality),
+      samples_(std::max(1u, SampleCount(multiSample, quality))),
       pitch_((FormatRowBytes(format, width) + 3) & ~size_t(3)),
       lockable_(lockable), container_(container) {
     if (IsDepthFormat(format)) {
-        depth_.assign(size_t(width) * height, 1.0f);
-        if (StencilBits(format) > 0) stencil_.assign(size_t(width) * height, 0);
+        depth_.assign(size_t(width) * height * samples_, 1.0f);
+        if (StencilBits(format) > 0) stencil_.assign(size_t(width) * height * samples_, 0);
         pitch_ = 0;
     } else {
-        bits_.assign(pitch_ * FormatRowCount(format, height), 0);
+        bits_.assign(pitch_ * FormatRowCount(format, height) * samples_, 0);
     }
 }
 
@@ -81,8 +84,10 @@ HRESULT Surface::UnlockRect() {
 }
 
 void Surface::ClearStencil(const RECT& r, uint8_t value) {
-    for (int32_t y = r.top; y < r.bottom; ++y)
-        std::fill_n(stencil_.data() + size_t(y) * width_ + size_t(r.left), size_t(r.right - r.left), value);
+    for (uint32_t k = 0; k < samples_; ++k)
+        for (int32_t y = r.top; y < r.bottom; ++y)
+            std::fill_n(stencil_.data() + (size_t(k) * height_ + size_t(y)) * width_ + size_t(r.left),
+                        size_t(r.right - r.left), value);
 }
 
 HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) const {
@@ -91,8 +96,8 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) const {
     desc->Type = D3DRTYPE_SURFACE;
     desc->Usage = Usage();
     desc->Pool = Pool();
-    desc->MultiSampleType = D3DMULTISAMPLE_NONE;
-    desc->MultiSampleQuality = 0;
+    desc->MultiSampleType = multiSample_;
+    desc->MultiSampleQuality = quality_;
     desc->Width = width_;
     desc->Height = height_;
     return D3D_OK;

@@ -56,8 +56,11 @@ public:
 // A 2D array of pixels. Depth surfaces keep one float per pixel instead of bytes.
 class Surface : public Resource {
 public:
+    // A multisampled surface (render targets and depth-stencil surfaces) keeps one plane
+    // of pixels, depth and stencil per sample, one after another.
     Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t width, uint32_t height,
-            D3DPOOL pool, DWORD usage, bool lockable, bool counted, BaseTexture* container);
+            D3DPOOL pool, DWORD usage, bool lockable, bool counted, BaseTexture* container,
+            D3DMULTISAMPLE_TYPE multiSample = D3DMULTISAMPLE_NONE, DWORD quality = 0);
 
     ULONG AddRef() override;
     ULONG Release() override;
@@ -71,6 +74,8 @@ public:
     uint32_t Width() const { return width_; }
     uint32_t Height() const { return height_; }
     size_t Pitch() const { return pitch_; }
+    uint32_t Samples() const { return samples_; }
+    D3DMULTISAMPLE_TYPE MultiSampleType() const { return multiSample_; }
     uint8_t* Bits() {
         WritePendingFill();
         return bits_.data();
@@ -126,13 +131,18 @@ private:
     }
     void FillPendingDepth() {
         const RECT& r = depthClearRect_;
-        for (int32_t y = r.top; y < r.bottom; ++y)
-            std::fill_n(depth_.data() + size_t(y) * width_ + size_t(r.left), size_t(r.right - r.left), depthClear_);
+        for (uint32_t k = 0; k < samples_; ++k)
+            for (int32_t y = r.top; y < r.bottom; ++y)
+                std::fill_n(depth_.data() + (size_t(k) * height_ + size_t(y)) * width_ + size_t(r.left),
+                            size_t(r.right - r.left), depthClear_);
         depthClearRect_ = RECT{};
     }
 
     D3DFORMAT format_;
     uint32_t width_, height_;
+    D3DMULTISAMPLE_TYPE multiSample_;
+    DWORD quality_;
+    uint32_t samples_;
     size_t pitch_;
     bool lockable_;
     bool locked_ = false;

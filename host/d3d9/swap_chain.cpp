@@ -5,6 +5,7 @@
 #include "host/d3d9/caps.h"
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
+#include "host/d3d9/multisample.h"
 
 namespace host {
 namespace {
@@ -81,6 +82,12 @@ HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND window, co
         solidRow_.assign(frame.width, fill);
         frame.pixels = reinterpret_cast<const uint8_t*>(solidRow_.data());
         frame.pitch = 0;
+    } else if (backBuffer_->Samples() > 1) {
+        // A multisampled back buffer is shown resolved, its samples averaged.
+        resolved_.resize(backBuffer_->Pitch() * backBuffer_->Height());
+        ResolveSurface(*backBuffer_, resolved_.data(), backBuffer_->Pitch());
+        frame.pixels = resolved_.data();
+        frame.pitch = int32_t(backBuffer_->Pitch());
     } else {
         frame.pixels = backBuffer_->Bits();
         frame.pitch = int32_t(backBuffer_->Pitch());
