@@ -1,7 +1,9 @@
 // FluidSynth renders whole blocks of 64 frames and starts a note at the first block after
 // it is asked for; the lead it asks of the sequencer puts each note on the nearest block
 // boundary, well within a millisecond of its time. The synth is made for one sample rate:
-// when the mixer's rate changes it is made again and the channel state replayed into it.
+// when the mixer's rate changes a synth for the new rate takes over the sound font already
+// loaded (reading it again would stall the mixer), and the channel state and the notes
+// held are replayed into it, so the music goes on.
 #include "host/mci/fluid_synth.h"
 
 #include <fluidsynth.h>
@@ -51,37 +53,29 @@ public:
 
     // Makes the synth for `rate` and loads the sound font into it; false when it fails.
     bool Open(uint32_t rate) {
-        synth_.reset();
-        settings_.reset(new_fluid_settings());
-        if (!settings_) return false;
-        fluid_settings_setnum(settings_.get(), "synth.sample-rate", double(rate));
-        // Every call comes under the mixer's lock already.
-        fluid_settings_setint(settings_.get(), "synth.threadsafe-api", 0);
-        fluid_settings_setint(settings_.get(), "synth.lock-memory", 0);
-        // The voices of a General MIDI module of the time: busy music stays under a few
-        // per cent of a core, as the releases of its oldest notes give way to new ones.
-        fluid_settings_setint(settings_.get(), "synth.polyphony", kPolyphony);
-        synth_.reset(new_fluid_synth(settings_.get()));
-        if (!synth_ || fluid_synth_sfload(synth_.get(), soundFont_.c_str(), 1) == FLUID_FAILED) {
+        if (!MakeSynth(rate)) return false;
+        if (fluid_synth_sfload(synth_.get(), soundFont_.c_str(), 1) == FLUID_FAILED) {
             synth_.reset();
             return false;
         }
-        rate_ = rate;
         return true;
     }
 
     void Message(uint8_t status, uint8_t data1, uint8_t data2) override {
         Send(status, data1, data2);
         Remember(status, data1, data2);
+        Hold(status, data1, data2);
     }
 
     void AllNotesOff() override {
         if (synth_) fluid_synth_all_notes_off(synth_.get(), -1);
+        held_ = {};
     }
 
     void Reset() override {
         if (synth_) fluid_synth_system_reset(synth_.get());
         state_.clear();
+        held_ = {};
     }
 
     void Render(int32_t* acc, uint32_t frames, uint32_t rate) override {
@@ -102,6 +96,23 @@ public:
     uint32_t LeadFrames() const override { return kBlockFrames / 2; }
 
 private:
+    // A fresh synth for `rate`, with no sound font yet; false when FluidSynth fails.
+    bool MakeSynth(uint32_t rate) {
+        synth_.reset();
+        settings_.reset(new_fluid_settings());
+        if (!settings_) return false;
+        fluid_settings_setnum(settings_.get(), "synth.sample-rate", double(rate));
+        // Every call comes under the mixer's lock already.
+        fluid_settings_setint(settings_.get(), "synth.threadsafe-api", 0);
+        fluid_settings_setint(settings_.get(), "synth.lock-memory", 0);
+        // The voices of a General MIDI module of the time: busy music stays under a few
+        // per cent of a core, as the releases of its oldest notes give way to new ones.
+        fluid_settings_setint(settings_.get(), "synth.polyphony", kPolyphony);
+        synth_.reset(new_fluid_synth(settings_.get()));
+        rate_ = rate;
+        return synth_ != nullptr;
+    }
+
     void Send(uint8_t status, uint8_t data1, uint8_t data2) {
         fluid_synth_t* s = synth_.get();
         if (!s) return;
@@ -133,16 +144,42 @@ private:
         state_.push_back({status, data1, data2});
     }
 
-    // Tried once for each new rate: a sound font gone since the start leaves the music
-    // silent (said once) rather than tried again on every block.
+    // The velocity of each key held down on each channel (0: up), for replaying.
+    void Hold(uint8_t status, uint8_t data1, uint8_t data2) {
+        auto& keys = held_[status & 0x0F];
+        switch (status & 0xF0) {
+        case 0x80: keys[data1 & 0x7F] = 0; break;
+        case 0x90: keys[data1 & 0x7F] = data2; break;
+        case 0xB0:
+            if (data1 == 120 || data1 == 123) keys = {};
+            break;
+        default: break;
+        }
+    }
+
+    // The old synth gives up its sound font to the new one before it goes, so its voices
+    // end and the font is freed once, with the synth that holds it last. A synth that
+    // cannot be made leaves the music silent (said once) rather than tried again on
+    // every block.
     void Remake(uint32_t rate) {
-        rate_ = rate;
-        if (!Open(rate)) {
-            std::fprintf(stderr, "orvik: the sound font %s could not be loaded again; MIDI music is silent\n",
-                         soundFont_.c_str());
+        // Declared in this order so that the old synth goes before its settings.
+        std::unique_ptr<fluid_settings_t, SettingsDeleter> oldSettings = std::move(settings_);
+        std::unique_ptr<fluid_synth_t, SynthDeleter> old = std::move(synth_);
+        fluid_sfont_t* font = old ? fluid_synth_get_sfont(old.get(), 0) : nullptr;
+        if (!font || !MakeSynth(rate) || fluid_synth_add_sfont(synth_.get(), font) == FLUID_FAILED) {
+            synth_.reset();
+            rate_ = rate;
+            if (font)
+                std::fprintf(stderr, "orvik: no synthesiser could be made for %u Hz; MIDI music is silent\n", rate);
             return;
         }
+        fluid_synth_remove_sfont(old.get(), font);
+        old.reset();
         for (const auto& m : state_) Send(m[0], m[1], m[2]);
+        for (int channel = 0; channel < 16; ++channel)
+            for (int key = 0; key < 128; ++key)
+                if (const uint8_t velocity = held_[size_t(channel)][size_t(key)])
+                    Send(uint8_t(0x90 | channel), uint8_t(key), velocity);
     }
 
     std::string soundFont_;
@@ -151,6 +188,7 @@ private:
     uint32_t rate_ = 0;
     std::vector<float> left_, right_;
     std::vector<std::array<uint8_t, 3>> state_;
+    std::array<std::array<uint8_t, 128>, 16> held_{};
 };
 
 }  // namespace

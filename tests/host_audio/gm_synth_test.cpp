@@ -1,6 +1,7 @@
 // MIDI through the General MIDI synthesiser over FluidSynth: pitch, instruments, drums,
 // note timing against the ticks, tempo changes, looping and stopping, the synth remade
-// for a new mixer rate, and the built-in synthesiser when no sound font loads.
+// for a new mixer rate with its notes held, and the built-in synthesiser when no sound
+// font loads.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -131,22 +132,36 @@ TEST_F(GmSynthTest, ADrumOnChannelTenDiesAwayWithinASecondWhileHeld) {
     EXPECT_FALSE(synth->Sounding());
 }
 
-TEST_F(GmSynthTest, ASoundFontGoneBeforeARateChangeLeavesSilenceNotACrash) {
+// The sound font file is gone before the rate changes, so the music can go on only from
+// the font already loaded: the held note sounds on at once, pitched for the new rate, a
+// note let go before the change stays quiet, and new notes play.
+TEST_F(GmSynthTest, ARateChangeKeepsTheHeldNotesAndTheLoadedSoundFont) {
     const std::string copy = ::testing::TempDir() + "/gm_copy_" + std::to_string(::getpid()) + ".sf2";
     std::filesystem::copy_file(font_, copy, std::filesystem::copy_options::overwrite_existing);
     auto synth = host::MakeFluidMidiSynth(copy, kRate);
     std::remove(copy.c_str());
     ASSERT_NE(synth, nullptr);
-    EXPECT_GT(Rms(Render(*synth, {{0x90, 69, 110}}, kRate / 10), 0, kRate / 10), 10);
+    const auto before = Render(*synth, {{0xC0, 40, 0}, {0x90, 69, 110}, {0x90, 76, 110}, {0x80, 76, 0}}, kRate / 4);
+    const double held = Rms(before, kRate / 8, kRate / 8);
+    ASSERT_GT(held, 100);
     ::testing::internal::CaptureStderr();
-    const auto after = Render(*synth, {{0x90, 72, 110}}, 22050, 22050);
-    EXPECT_EQ(Rms(after, 0, after.size()), 0);
-    Render(*synth, {{0xB0, 7, 100}, {0xC0, 5, 0}}, 22050, 22050);
-    synth->AllNotesOff();
+    const auto after = Render(*synth, {}, 22050, 22050);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    // The held note is struck again in the new synth, so the violin's slow attack starts
+    // over: heard at once, back to its level within a few tens of milliseconds.
+    EXPECT_GT(Rms(after, 0, 220), held / 50) << "sounding within 10 ms of the change";
+    EXPECT_GT(Rms(after, 660, 220), held / 2) << "near its level within 40 ms";
+    EXPECT_GT(Rms(after, 11025, 2205), held / 2) << "and held on";
+    EXPECT_NEAR(Strongest(after, 2205, 8192, 22050), 440, 2);
+    EXPECT_LT(Magnitude(after, 2205, 8192, 659.26, 22050), Magnitude(after, 2205, 8192, 440, 22050) / 20)
+        << "the note let go before the change is not struck again";
+    const auto violin = Render(*Make(22050), {{0xC0, 40, 0}, {0x90, 69, 110}}, 22050, 22050);
+    EXPECT_LT(TimbreDistance(after, violin, 2205, 8192, 440, 22050), 1) << "still the violin";
+    const auto struck = Render(*synth, {{0x80, 69, 0}, {0x90, 72, 110}}, 22050, 22050);
+    EXPECT_NEAR(Strongest(struck, 2205, 8192, 22050), 523.25, 2);
     synth->Reset();
-    EXPECT_FALSE(synth->Sounding());
-    const std::string said = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    Render(*synth, {}, 22050, 44100);
+    EXPECT_FALSE(synth->Sounding()) << "a reset lets nothing come back at the next change";
 }
 
 // A note of `key` at `tick` after a tempo map of 0.5 s a quarter, 0.3 s from tick 96 and
@@ -271,6 +286,17 @@ TEST_F(GmSequencerTest, ANewMixerRateRemakesTheSynthWithItsPrograms) {
     const auto p = Render(*piano, {{0xC0, 0, 0}, {0x90, 69, 110}}, 22050, 22050);
     const double toViolin = TimbreDistance(second, v, from, n, 440, 22050);
     EXPECT_LT(toViolin, TimbreDistance(second, p, from, n, 440, 22050) / 2) << "still the violin";
+}
+
+TEST_F(GmSequencerTest, ANoteHeldAcrossARateChangeSoundsOnWithoutAGap) {
+    OpenFile(TempoFile(0, 0x90, 69, 480));  // a long piano A
+    Play();
+    const std::vector<double> before = MixLeft(kRate / 4);
+    const uint32_t position = Status(id_, host::MCI_STATUS_POSITION);
+    host::SetMixerOutputRate(22050);
+    const std::vector<double> after = MixLeft(2205);
+    EXPECT_GT(Rms(after, 0, 220), Rms(before, kRate / 8, kRate / 8) / 4) << "sounding within 10 ms of the change";
+    EXPECT_EQ(Status(id_, host::MCI_STATUS_POSITION), position + 100) << "the sequence goes on from where it was";
 }
 
 TEST_F(MciTest, WithoutASoundFontTheBuiltInSynthesiserPlaysAndSaysSo) {
