@@ -44,19 +44,33 @@ void Arrow(ChromeCanvas& c, int x, int cy) {
     for (int i = 0; i < 4; ++i) Fill(c, ChromeRect{x + i, cy - 3 + i, 1, 7 - 2 * i}, 0xFF000000);
 }
 
-void DrawMenuBar(ChromeCanvas& c, HMENU menu, int openTop) {
+// The access key's letter underlined, below the text drawn at (x, top).
+void Underline(ChromeCanvas& c, const MenuItemBox& item, int x, int top, uint32_t rgb) {
+    if (item.accessAt < 0) return;
+    const std::string_view text = item.text;
+    const int left = x + ChromeTextWidth(text.substr(0, size_t(item.accessAt)));
+    Fill(c, ChromeRect{left, top + kChromeTextHeight, ChromeTextWidth(text.substr(size_t(item.accessAt), 1)), 1},
+         0xFF000000u | rgb);
+}
+
+void DrawItemText(ChromeCanvas& c, const MenuItemBox& item, int x, int top, bool cues) {
+    const uint32_t rgb = item.grayed ? kGrayedTextColour : kTextColour;
+    DrawChromeText(c, x, top, item.text, rgb);
+    if (cues) Underline(c, item, x, top, rgb);
+}
+
+void DrawMenuBar(ChromeCanvas& c, HMENU menu, int lit, bool cues) {
     Fill(c, ChromeRect{0, 0, c.width, kMenuBarHeight}, kBarColour);
     const std::vector<MenuItemBox> bar = LayoutMenuBar(menu);
     for (size_t i = 0; i < bar.size(); ++i) {
         const MenuItemBox& item = bar[i];
         if (item.separator) continue;
-        if (int(i) == openTop) Fill(c, item.rect, kOpenItemColour);
-        DrawChromeText(c, item.rect.x + kMenuBarItemPadding, TextTop(item.rect), item.text,
-                       item.grayed ? kGrayedTextColour : kTextColour);
+        if (int(i) == lit) Fill(c, item.rect, kOpenItemColour);
+        DrawItemText(c, item, item.rect.x + kMenuBarItemPadding, TextTop(item.rect), cues);
     }
 }
 
-void DrawList(ChromeCanvas& c, const MenuListBox& list, int hot) {
+void DrawList(ChromeCanvas& c, const MenuListBox& list, int hot, bool cues) {
     Fill(c, list.rect, kListColour);
     Frame(c, list.rect, kListBorderColour, kListBorderColour);
     for (size_t i = 0; i < list.items.size(); ++i) {
@@ -68,7 +82,7 @@ void DrawList(ChromeCanvas& c, const MenuListBox& list, int hot) {
         }
         if (int(i) == hot && !item.grayed) Fill(c, r, kHotItemColour);
         if (item.checked) CheckMark(c, r.x + 7, r.y + 5);
-        DrawChromeText(c, r.x + kMenuCheckColumn, TextTop(r), item.text, item.grayed ? kGrayedTextColour : kTextColour);
+        DrawItemText(c, item, r.x + kMenuCheckColumn, TextTop(r), cues);
         if (item.sub) Arrow(c, r.x + r.w - kMenuArrowColumn + 8, r.y + r.h / 2);
     }
 }
@@ -121,10 +135,12 @@ void DrawWindowChrome(HWND window, ChromeCanvas& canvas) {
     ChromeState& s = Chrome();
     std::lock_guard lock(s.mutex);
     const bool ours = s.window == window;
-    if (HMENU menu = GetMenu(window); menu && bands.menuBar) DrawMenuBar(canvas, menu, ours ? s.openTop : -1);
+    const int lit = !ours ? -1 : s.openTop >= 0 ? s.openTop : s.selectedTop;
+    const bool cues = ours && s.keyboard;
+    if (HMENU menu = GetMenu(window); menu && bands.menuBar) DrawMenuBar(canvas, menu, lit, cues);
     if (bands.toolbar) DrawToolbar(canvas, FindToolbarOf(window), bands.menuBar, ours ? s.pressed : -1);
     if (!ours || !bands.menuBar) return;
-    for (size_t i = 0; i < s.lists.size(); ++i) DrawList(canvas, s.lists[i], s.hot[i]);
+    for (size_t i = 0; i < s.lists.size(); ++i) DrawList(canvas, s.lists[i], s.hot[i], cues);
 }
 
 }  // namespace host

@@ -1,12 +1,30 @@
 #include "host/win/chrome_layout.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "host/win/chrome_text.h"
 
 namespace host {
 
 namespace {
+
+// Takes the '&' marks out of the text; the first one before a letter or digit names the
+// item's access key. A lead byte of a two-byte character is copied with its second byte.
+void SetText(MenuItemBox& item, const char* text) {
+    for (size_t i = 0; text[i]; ++i) {
+        auto c = uint8_t(text[i]);
+        if (c == '&' && text[i + 1]) {
+            c = uint8_t(text[++i]);
+            if (c != '&' && item.accessAt < 0 && c < 0x80 && std::isalnum(c)) {
+                item.accessKey = char(std::toupper(c));
+                item.accessAt = int(item.text.size());
+            }
+        }
+        item.text += char(c);
+        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && text[i + 1]) item.text += text[++i];
+    }
+}
 
 std::vector<MenuItemBox> ReadItems(HMENU menu) {
     std::vector<MenuItemBox> items;
@@ -25,7 +43,7 @@ std::vector<MenuItemBox> ReadItems(HMENU menu) {
         item.separator = info.fType & MFT_SEPARATOR;
         item.grayed = (info.fState & MFS_GRAYED) != 0;
         item.checked = (info.fState & MFS_CHECKED) != 0;
-        item.text = text;
+        SetText(item, text);
         items.push_back(std::move(item));
     }
     return items;

@@ -26,7 +26,8 @@ struct ChromeRect {
     bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
 };
 
-// One item of a menu as it is laid out.
+// One item of a menu as it is laid out. Its text is shown without the '&' that marks the
+// access key ("&&" shows one '&'); the key is kept upper-case with the byte it underlines.
 struct MenuItemBox {
     ChromeRect rect;
     uint32_t position = 0;
@@ -34,6 +35,9 @@ struct MenuItemBox {
     HMENU sub = nullptr;
     bool separator = false, grayed = false, checked = false;
     std::string text;
+    char accessKey = 0;
+    int accessAt = -1;
+    bool Selectable() const { return !separator && !grayed; }
 };
 
 // A drop-down list: its frame and its items.

@@ -11,18 +11,8 @@ ChromeState& Chrome() {
     return state;
 }
 
-namespace {
-
-struct View {
-    HWND window;
-    HMENU menu;
-    HWND toolbar;
-    ChromeBands bands;
-    int width, height;
-};
-
-View ViewOf(HWND window, int width, int height) {
-    return View{window, GetMenu(window), FindToolbarOf(window), WindowChromeBands(window), width, height};
+ChromeView ChromeViewOf(HWND window, int width, int height) {
+    return ChromeView{window, GetMenu(window), FindToolbarOf(window), WindowChromeBands(window), width, height};
 }
 
 void CloseLists(ChromeState& s) {
@@ -31,26 +21,35 @@ void CloseLists(ChromeState& s) {
     s.hot.clear();
 }
 
-// Opens the list of `sub` as the one after list `depth - 1` (0: the top-level list).
-void OpenList(ChromeState& s, const View& v, size_t depth, HMENU sub, int x, int y) {
+void EndMenuMode(ChromeState& s) {
+    CloseLists(s);
+    s.selectedTop = -1;
+    s.keyboard = false;
+}
+
+void OpenList(ChromeState& s, const ChromeView& v, size_t depth, HMENU sub, int x, int y) {
     s.lists.resize(depth);
     s.hot.resize(depth);
     s.lists.push_back(LayoutMenuList(sub, x, y, v.width, v.height));
     s.hot.push_back(-1);
 }
 
-void OpenTopItem(ChromeState& s, const View& v, const std::vector<MenuItemBox>& bar, int index) {
+void OpenTopItem(ChromeState& s, const ChromeView& v, const std::vector<MenuItemBox>& bar, int index) {
     const MenuItemBox& item = bar[size_t(index)];
     CloseLists(s);
+    s.selectedTop = index;
     if (!item.sub || item.grayed) return;
     s.openTop = index;
     OpenList(s, v, 0, item.sub, item.rect.x, kMenuBarHeight);
 }
 
-void Choose(ChromeState& s, const View& v, const MenuItemBox& item) {
-    CloseLists(s);
-    PostMessageA(v.window, WM_COMMAND, WPARAM(uint16_t(item.id)), 0);
+void ChooseItem(ChromeState& s, const ChromeView& v, const MenuItemBox& item) {
+    const auto id = uint16_t(item.id);  // the item may lie in a list that closes now
+    EndMenuMode(s);
+    PostMessageA(v.window, WM_COMMAND, WPARAM(id), 0);
 }
+
+namespace {
 
 // The deepest open list holding the point, or -1.
 int ListAt(const ChromeState& s, int x, int y) {
@@ -60,16 +59,16 @@ int ListAt(const ChromeState& s, int x, int y) {
 }
 
 // A click on an item of open list `depth`.
-void ClickListItem(ChromeState& s, const View& v, size_t depth, int x, int y) {
+void ClickListItem(ChromeState& s, const ChromeView& v, size_t depth, int x, int y) {
     const int index = BoxAt(s.lists[depth].items, x, y);
     if (index < 0) return;
     const MenuItemBox item = s.lists[depth].items[size_t(index)];
     if (item.separator || item.grayed) return;
     if (item.sub) OpenList(s, v, depth + 1, item.sub, item.rect.x + item.rect.w, item.rect.y - 1);
-    else Choose(s, v, item);
+    else ChooseItem(s, v, item);
 }
 
-bool MenuDown(ChromeState& s, const View& v, int x, int y) {
+bool MenuDown(ChromeState& s, const ChromeView& v, int x, int y) {
     const std::vector<MenuItemBox> bar = v.menu ? LayoutMenuBar(v.menu) : std::vector<MenuItemBox>{};
     if (int list = ListAt(s, x, y); list >= 0) {
         ClickListItem(s, v, size_t(list), x, y);
@@ -78,19 +77,19 @@ bool MenuDown(ChromeState& s, const View& v, int x, int y) {
     const int top = y < v.bands.menuBar ? BoxAt(bar, x, y) : -1;
     if (top >= 0) {
         const MenuItemBox& item = bar[size_t(top)];
-        if (top == s.openTop) CloseLists(s);
+        if (top == s.openTop) EndMenuMode(s);
         else if (item.sub) OpenTopItem(s, v, bar, top);
-        else if (!item.separator && !item.grayed) Choose(s, v, item);
+        else if (!item.separator && !item.grayed) ChooseItem(s, v, item);
         return true;
     }
-    if (s.openTop >= 0) {  // a click beside the open lists closes them and goes no further
-        CloseLists(s);
+    if (s.openTop >= 0 || s.selectedTop >= 0) {  // a click beside the open menu closes it and goes no further
+        EndMenuMode(s);
         return true;
     }
     return y < v.bands.menuBar;
 }
 
-bool ToolbarDown(ChromeState& s, const View& v, int x, int y) {
+bool ToolbarDown(ChromeState& s, const ChromeView& v, int x, int y) {
     if (!v.toolbar || y < v.bands.menuBar || y >= v.bands.Total()) return false;
     const std::vector<ToolbarButtonBox> boxes = LayoutToolbar(v.toolbar, v.bands.menuBar);
     const int index = BoxAt(boxes, x, y);
@@ -103,7 +102,7 @@ bool ToolbarDown(ChromeState& s, const View& v, int x, int y) {
 
 // Follows the pointer through the open lists: the item under it is lit, a sub-menu under
 // it opens, and another top-level item of the bar takes over the open list.
-void TrackPointer(ChromeState& s, const View& v, int x, int y) {
+void TrackPointer(ChromeState& s, const ChromeView& v, int x, int y) {
     if (const int list = ListAt(s, x, y); list >= 0) {
         const auto depth = size_t(list);
         const int index = BoxAt(s.lists[depth].items, x, y);
@@ -123,24 +122,6 @@ void TrackPointer(ChromeState& s, const View& v, int x, int y) {
     if (top >= 0 && top != s.openTop && bar[size_t(top)].sub) OpenTopItem(s, v, bar, top);
 }
 
-// Runs `step` on the window's state and reports whether what is drawn changed.
-template <typename Step>
-bool WithState(HWND window, bool* changed, Step step) {
-    ChromeState& s = Chrome();
-    std::lock_guard lock(s.mutex);
-    if (s.window != window) {
-        CloseLists(s);
-        s.pressed = -1;
-        s.window = window;
-    }
-    const int openTop = s.openTop, pressed = s.pressed;
-    const size_t lists = s.lists.size();
-    const std::vector<int> hot = s.hot;
-    const bool taken = step(s);
-    if (changed) *changed = openTop != s.openTop || pressed != s.pressed || lists != s.lists.size() || hot != s.hot;
-    return taken;
-}
-
 }  // namespace
 
 ChromeBands WindowChromeBands(HWND window) {
@@ -153,15 +134,15 @@ ChromeBands WindowChromeBands(HWND window) {
 }
 
 bool ChromePointerDown(HWND window, int x, int y, int width, int height, bool* changed) {
-    const View v = ViewOf(window, width, height);
-    return WithState(window, changed, [&](ChromeState& s) { return MenuDown(s, v, x, y) || ToolbarDown(s, v, x, y); });
+    const ChromeView v = ChromeViewOf(window, width, height);
+    return WithChromeState(window, changed, [&](ChromeState& s) { return MenuDown(s, v, x, y) || ToolbarDown(s, v, x, y); });
 }
 
 bool ChromePointerUp(HWND window, int x, int y, bool* changed) {
     HWND toolbar = FindToolbarOf(window);
     const ChromeBands bands = WindowChromeBands(window);
     int press = -1;
-    const bool taken = WithState(window, changed, [&](ChromeState& s) {
+    const bool taken = WithChromeState(window, changed, [&](ChromeState& s) {
         if (s.pressed < 0) return false;
         if (toolbar && BoxAt(LayoutToolbar(toolbar, bands.menuBar), x, y) == s.pressed) press = s.pressed;
         s.pressed = -1;
@@ -173,8 +154,8 @@ bool ChromePointerUp(HWND window, int x, int y, bool* changed) {
 }
 
 bool ChromePointerMove(HWND window, int x, int y, int width, int height, bool* changed) {
-    const View v = ViewOf(window, width, height);
-    return WithState(window, changed, [&](ChromeState& s) {
+    const ChromeView v = ChromeViewOf(window, width, height);
+    return WithChromeState(window, changed, [&](ChromeState& s) {
         if (s.openTop < 0) return false;
         TrackPointer(s, v, x, y);
         return true;
@@ -190,7 +171,8 @@ bool ChromeMenuOpen() {
 void ResetWindowChrome() {
     ChromeState& s = Chrome();
     std::lock_guard lock(s.mutex);
-    CloseLists(s);
+    EndMenuMode(s);
+    s.altAlone = false;
     s.pressed = -1;
     s.window = nullptr;
 }

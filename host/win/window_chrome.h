@@ -22,6 +22,18 @@ ChromeBands WindowChromeBands(HWND window);
 bool ChromePointerDown(HWND window, int x, int y, int width, int height, bool* changed = nullptr);
 bool ChromePointerUp(HWND window, int x, int y, bool* changed = nullptr);
 bool ChromePointerMove(HWND window, int x, int y, int width, int height, bool* changed = nullptr);
+// A key as the menu sees it: its virtual key, pressed or released, with ALT held, and a
+// repeat of a key held down.
+struct ChromeKey {
+    uint8_t vk = 0;
+    bool down = false, alt = false, repeat = false;
+};
+// Works the menu from the keyboard as the system does: ALT pressed and released alone, or
+// F10, lights the bar; the arrows move along the bar and through the lists, ENTER chooses,
+// ESC closes a level, ALT with an access key opens that menu and the access key alone
+// chooses in an open one. True when the menu took the key: it goes no further (a release
+// still lets go of the key).
+bool ChromeKeyEvent(HWND window, const ChromeKey& key, int width, int height, bool* changed = nullptr);
 // True while a drop-down list is open.
 bool ChromeMenuOpen();
 

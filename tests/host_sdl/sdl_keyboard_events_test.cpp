@@ -23,7 +23,10 @@ protected:
         host::sdl::ResetKeyboardEvents();
         HostTest::TearDown();
     }
-    static bool Handle(SDL_Event e) { return host::sdl::HandleKeyboardEvent(e); }
+    static bool Handle(SDL_Event e) {
+        bool redraw = false;
+        return host::sdl::HandleKeyboardEvent(e, &redraw);
+    }
     static SDL_Event Key(Uint32 type, SDL_Scancode code, Uint16 mod, Uint8 repeat = 0) {
         SDL_Event e{};
         e.key.type = type;

@@ -1,5 +1,5 @@
-// The menu bar of the real window: xdotool clicks a menu item through the X server and
-// its id reaches the program.
+// The menu bar of the real window: xdotool clicks a menu item, or works the menu with
+// keys, through the X server and its id reaches the program.
 #include <gtest/gtest.h>
 
 #include <orvik/platform.h>
@@ -25,18 +25,32 @@ bool Chosen(uint32_t id) {
     return std::count(rt.chosenMenuIds.begin(), rt.chosenMenuIds.begin() + rt.chosenMenuIdCount, id) == 1;
 }
 
-using SdlMenuTest = SdlEngineTest;
-
-TEST_F(SdlMenuTest, AClickedMenuItemSendsItsIdToTheProgram) {
+// File(Open 41, Close 42) on the bar of the engine's window, which is started.
+host::HMENU StartWithFileMenu() {
     host::HMENU file = host::CreateMenu();
-    host::AppendMenuA(file, host::MF_STRING, 41, "Open");
-    host::AppendMenuA(file, host::MF_STRING, 42, "Close");
+    host::AppendMenuA(file, host::MF_STRING, 41, "&Open");
+    host::AppendMenuA(file, host::MF_STRING, 42, "&Close");
     host::HMENU bar = host::CreateMenu();
-    host::AppendMenuA(bar, host::MF_POPUP, uintptr_t(file), "File");
+    host::AppendMenuA(bar, host::MF_POPUP, uintptr_t(file), "&File");
     orvik::Window().settings.menu = bar;
     orvik::SetAppWindowTitle(kMenuTitle);
     orvik::ChangeWindowMode(1);
-    ASSERT_EQ(orvik::InitLibrary(), 0);
+    return orvik::InitLibrary() == 0 ? bar : nullptr;
+}
+
+bool PumpUntil(bool (*done)()) {
+    return WaitUntil([done] {
+        orvik::PumpMessages();
+        return done();
+    });
+}
+
+using SdlMenuTest = SdlEngineTest;
+
+TEST_F(SdlMenuTest, AClickedMenuItemSendsItsIdToTheProgram) {
+    host::HMENU bar = StartWithFileMenu();
+    ASSERT_NE(bar, nullptr);
+    host::HMENU file = host::LayoutMenuBar(bar)[0].sub;
 
     const std::string id = WaitForEngineWindow(kMenuTitle);
     ASSERT_FALSE(id.empty());
@@ -70,6 +84,26 @@ TEST_F(SdlMenuTest, AClickedMenuItemSendsItsIdToTheProgram) {
         orvik::GetCursorClientPos(&x, &y);
         return x == 100 && y == 50;
     }));
+    EXPECT_EQ(orvik::EndLibrary(), 0);
+}
+
+TEST_F(SdlMenuTest, KeysWorkTheMenuAndTheKeysItTakesDoNotReachTheKeyState) {
+    ASSERT_NE(StartWithFileMenu(), nullptr);
+    const std::string id = WaitForEngineWindow(kMenuTitle);
+    ASSERT_FALSE(id.empty());
+    RunProgram({"xdotool", "windowfocus", "--sync", id});
+    RunProgram({"xdotool", "key", "alt"});
+    RunProgram({"xdotool", "keydown", "Down"});
+    ASSERT_TRUE(PumpUntil([] { return host::ChromeMenuOpen(); }));
+    EXPECT_EQ(orvik::IsKeyHeld(orvik::KEY_DOWN), 0);
+    RunProgram({"xdotool", "keyup", "Down"});
+    RunProgram({"xdotool", "key", "c"});  // Close, by its access key
+    EXPECT_TRUE(PumpUntil([] { return Chosen(42); }));
+    EXPECT_FALSE(host::ChromeMenuOpen());
+    // With the menu left, the key is the program's again.
+    RunProgram({"xdotool", "keydown", "Down"});
+    EXPECT_TRUE(PumpUntil([] { return orvik::IsKeyHeld(orvik::KEY_DOWN) == 1; }));
+    RunProgram({"xdotool", "keyup", "Down"});
     EXPECT_EQ(orvik::EndLibrary(), 0);
 }
 

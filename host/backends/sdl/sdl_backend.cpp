@@ -165,7 +165,11 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
 void PollEvents() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
-        if (sdl::HandleControllerEvent(e) || sdl::HandleKeyboardEvent(e)) continue;
+        bool redraw = false;
+        if (sdl::HandleControllerEvent(e) || sdl::HandleKeyboardEvent(e, &redraw)) {
+            if (redraw) Redraw();
+            continue;
+        }
         if (g_window && sdl::HandlePointerEvent(e, GetBackendWindow(), g_renderer)) {
             Redraw();
             continue;

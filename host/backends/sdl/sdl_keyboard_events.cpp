@@ -12,25 +12,43 @@
 #include "host/win/message_queue.h"
 #include "host/win/system_services.h"
 #include "host/win/window.h"
+#include "host/win/window_chrome.h"
 
 namespace host::sdl {
 
 namespace {
 std::vector<std::string> g_dropNames;  // the files of the drop under way
+// The menu took the last key pressed: the text it types is not the program's either.
+bool g_menuTookKey = false;
 
 constexpr uint32_t kAltHeldBit = 1u << 29, kPreviousDownBit = 1u << 30, kReleasedBit = 1u << 31;
 
+// Hands the key to the window's menu; true when the menu took it.
+bool MenuTakes(const SDL_KeyboardEvent& key, HWND window, uint8_t vk, bool* redraw) {
+    int width = 0, height = 0;
+    SDL_Renderer* renderer = SDL_GetRenderer(SDL_GetWindowFromID(key.windowID));
+    if (!renderer || SDL_GetRendererOutputSize(renderer, &width, &height) != 0) return false;
+    const ChromeKey chromeKey{vk, key.type == SDL_KEYDOWN, (key.keysym.mod & KMOD_ALT) != 0, key.repeat != 0};
+    bool changed = false;
+    const bool taken = ChromeKeyEvent(window, chromeKey, width, height, &changed);
+    *redraw = *redraw || changed;
+    return taken;
+}
+
 // A key moves the key state and reaches the window with its virtual key and scan code.
 // While ALT is held the system sends the keys as WM_SYSKEYDOWN and WM_SYSKEYUP with the
-// context bit set: that is how the window knows ALT+ENTER.
-void KeyEvent(const SDL_KeyboardEvent& key) {
+// context bit set: that is how the window knows ALT+ENTER. A key the menu takes does
+// neither, though its release still lets go of it.
+void KeyEvent(const SDL_KeyboardEvent& key, bool* redraw) {
     uint8_t dik = ScancodeToDik(key.keysym.scancode);
     if (!dik) return;
     bool down = key.type == SDL_KEYDOWN;
-    SetKeyDown(dik, down);
     HWND window = GetBackendWindow();
     uint8_t vk = VirtualKeyOfDik(dik);
-    if (!window || !vk) return;
+    const bool taken = window && vk && MenuTakes(key, window, vk, redraw);
+    if (down) g_menuTookKey = taken;
+    if (!down || !taken) SetKeyDown(dik, down);
+    if (!window || !vk || taken) return;
     bool alt = (key.keysym.mod & KMOD_ALT) != 0;
     uint32_t info = (uint32_t(dik) << 16) | 1u | (alt ? kAltHeldBit : 0u) |
                     (down ? (key.repeat ? kPreviousDownBit : 0u) : kPreviousDownBit | kReleasedBit);
@@ -74,11 +92,14 @@ void DropComplete() {
 }
 }  // namespace
 
-bool HandleKeyboardEvent(const SDL_Event& e) {
+bool HandleKeyboardEvent(const SDL_Event& e, bool* redraw) {
     switch (e.type) {
     case SDL_KEYDOWN:
-    case SDL_KEYUP: KeyEvent(e.key); return true;
-    case SDL_TEXTINPUT: TextEvent(e.text.text); return true;
+    case SDL_KEYUP: KeyEvent(e.key, redraw); return true;
+    case SDL_TEXTINPUT:
+        if (!g_menuTookKey) TextEvent(e.text.text);
+        g_menuTookKey = false;
+        return true;
     case SDL_TEXTEDITING: EditingEvent(e.edit); return true;
     case SDL_DROPBEGIN: g_dropNames.clear(); return true;
     case SDL_DROPFILE:
@@ -91,6 +112,9 @@ bool HandleKeyboardEvent(const SDL_Event& e) {
     }
 }
 
-void ResetKeyboardEvents() { g_dropNames.clear(); }
+void ResetKeyboardEvents() {
+    g_dropNames.clear();
+    g_menuTookKey = false;
+}
 
 }  // namespace host::sdl
