@@ -3,6 +3,7 @@
 #pragma once
 #include <array>
 #include <span>
+#include <vector>
 
 #include "host/d3d9/shader_program.h"
 
