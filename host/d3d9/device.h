@@ -195,6 +195,9 @@ private:
     // The fixed-function vertex stage (device_vertex_stage.cpp): whether it lights this
     // draw's vertices, and its set-up for untransformed vertices of `layout`.
     bool LightsVertices() const;
+    // Where the fixed-function pipeline finds a vertex's parts: the vertex declaration's
+    // layout when one is set, else the FVF's.
+    FvfLayout VertexLayout() const;
     void BuildVertexStage(const FvfLayout& layout, FixedVertexStage* stage) const;
     // Untransformed vertices through `wvp` and the vertex stage into `out`; true when the
     // stage put each texture stage's coordinates in the set of the stage's number, and

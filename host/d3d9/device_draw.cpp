@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/declaration_layout.h"
 #include "host/d3d9/device.h"
 #include "host/d3d9/multisample.h"
 #include "host/d3d9/pixel_format.h"
@@ -35,10 +36,14 @@ UINT VertexCountFor(D3DPRIMITIVETYPE type, UINT primitives) {
 
 }  // namespace
 
+FvfLayout Device::VertexLayout() const {
+    return declaration_ ? LayoutOfDeclaration(declaration_->Elements()) : DecodeFvf(fvf_);
+}
+
 HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
                      UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex) {
     // With a vertex shader the declaration (or the FVF) only says where its inputs lie.
-    const FvfLayout layout = vertexShader_ ? FvfLayout{.valid = true} : DecodeFvf(fvf_);
+    const FvfLayout layout = vertexShader_ ? FvfLayout{.valid = true} : VertexLayout();
     if (ShaderBoundForDraw() || !layout.valid || stride < UINT(layout.stride)) return D3DERR_INVALIDCALL;
     ++D3D9Counters().drawCalls;
     D3D9Counters().primitives += primitiveCount;

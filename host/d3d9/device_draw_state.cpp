@@ -204,7 +204,7 @@ bool Device::BuildDrawState(DrawState* st) {
     st->textureFactor = rs[D3DRS_TEXTUREFACTOR];
     // Lit vertices have a specular colour whatever their format.
     st->addSpecular = rs[D3DRS_SPECULARENABLE] && !pixelShader_ &&
-                      (vertexShader_ || (fvf_ & D3DFVF_SPECULAR) || LightsVertices());
+                      (vertexShader_ || VertexLayout().specular >= 0 || LightsVertices());
     st->fog = MakePixelFog(rs, projection_);
     FillAlphaPass(rs[D3DRS_ALPHATESTENABLE] != 0, rs[D3DRS_ALPHAFUNC], rs[D3DRS_ALPHAREF] & 255, st->alphaPass);
     st->alphaPassFrom = AlphaPassFrom(st->alphaPass);

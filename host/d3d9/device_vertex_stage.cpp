@@ -16,7 +16,7 @@ Rgb AmbientOf(DWORD argb) {
 }  // namespace
 
 bool Device::LightsVertices() const {
-    return renderStates_[D3DRS_LIGHTING] && !vertexShader_ && (fvf_ & D3DFVF_POSITION_MASK) != D3DFVF_XYZRHW;
+    return renderStates_[D3DRS_LIGHTING] && !vertexShader_ && !VertexLayout().pretransformed;
 }
 
 void Device::BuildVertexStage(const FvfLayout& layout, FixedVertexStage* s) const {

@@ -1,6 +1,7 @@
 // Cube and volume textures on the fixed-function path: the cube's objects and rules, face
 // selection along every axis and near edges, and a volume sampled slice by slice with
-// point and linear filters and its addressing across the slices.
+// point and linear filters and its addressing across the slices, from an FVF's
+// three-component sets and from a vertex declaration.
 #include <vector>
 
 #include "device_fixture.h"
@@ -301,6 +302,36 @@ TEST_F(VolumeSamplingTest, TrianglesStepThroughTheSlices) {
         EXPECT_EQ(Pixel(x, 1), SliceColor(x)) << x;
     }
     EXPECT_EQ(Pixel(4, 0), 0xFF000000u);
+
+    // The same vertices described by a declaration, with the three floats of their set.
+    const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_POSITIONT, 0},
+                                          {0, 16, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0},
+                                          {0, 20, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_TEXCOORD, 0},
+                                          D3DDECL_END()};
+    VertexDeclaration* declaration = nullptr;
+    ASSERT_EQ(dev->CreateVertexDeclaration(elements, &declaration), D3D_OK);
+    ASSERT_EQ(dev->SetVertexDeclaration(declaration), D3D_OK);
+    ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0), D3D_OK);
+    dev->BeginScene();
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(DirVertex)), D3D_OK);
+    dev->EndScene();
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(Pixel(x, 1), SliceColor(x)) << x;
+    declaration->Release();
+    // Declarations the fixed-function stages have no place for are refused at the draw:
+    // a blend weight, a position not at the start of the vertex.
+    const D3DVERTEXELEMENT9 weighted[] = {{0, 0, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_POSITIONT, 0},
+                                          {0, 16, D3DDECLTYPE_FLOAT1, 0, D3DDECLUSAGE_BLENDWEIGHT, 0},
+                                          D3DDECL_END()};
+    const D3DVERTEXELEMENT9 late[] = {{0, 4, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_POSITIONT, 0}, D3DDECL_END()};
+    for (const D3DVERTEXELEMENT9* list : {weighted, late}) {
+        ASSERT_EQ(dev->CreateVertexDeclaration(list, &declaration), D3D_OK);
+        dev->SetVertexDeclaration(declaration);
+        dev->BeginScene();
+        EXPECT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(DirVertex)), D3DERR_INVALIDCALL);
+        dev->EndScene();
+        declaration->Release();
+    }
+    dev->SetVertexDeclaration(nullptr);
 }
 
 }  // namespace
