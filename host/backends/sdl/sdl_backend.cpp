@@ -11,6 +11,7 @@
 #include "host/backends/backend.h"
 #include "host/backends/picture_placement.h"
 #include "host/backends/sdl/sdl_audio.h"
+#include "host/backends/sdl/sdl_display_mode.h"
 #include "host/backends/sdl/sdl_keyboard_events.h"
 #include "host/backends/sdl/sdl_pads.h"
 #include "host/backends/sdl/sdl_window_chrome.h"
@@ -30,7 +31,9 @@ bool g_vanishReported = false;
 SDL_Renderer* g_renderer = nullptr;
 SDL_Texture* g_texture = nullptr;
 int g_textureW = 0, g_textureH = 0;
-bool g_fullscreen = false;  // kept for a window opened later
+// Full screen and its size, kept for a window opened later.
+bool g_fullscreen = false;
+int g_fullscreenW = 0, g_fullscreenH = 0;
 
 bool Available() {
     const char* x = std::getenv("DISPLAY");
@@ -86,7 +89,7 @@ bool OpenWindow(const char* title, int w, int h) {
     // Watched once the renderer is made: an OpenGL renderer makes the X window anew.
     sdl::WatchWindow(g_window);
     g_vanishReported = false;
-    if (g_fullscreen) SDL_SetWindowFullscreen(g_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (g_fullscreen) sdl::EnterFullscreen(g_window, g_fullscreenW, g_fullscreenH);
     SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_renderer);
     SDL_RenderPresent(g_renderer);
@@ -101,11 +104,13 @@ void SetSize(int w, int h) {
     if (g_window && w > 0 && h > 0) SDL_SetWindowSize(g_window, w, h);
 }
 
-// Full screen covers the desktop without changing its mode: the picture is scaled into it
-// like into any window.
-void SetFullscreen(bool on, int, int) {
+// Full screen switches the display to the size asked for where it offers that size.
+void SetFullscreen(bool on, int width, int height) {
     g_fullscreen = on;
-    if (g_window) SDL_SetWindowFullscreen(g_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    g_fullscreenW = width;
+    g_fullscreenH = height;
+    if (on) sdl::EnterFullscreen(g_window, width, height);
+    else sdl::LeaveFullscreen(g_window);
 }
 
 // The last picture below the menu bar and toolbar, scaled into the rest of the window,
