@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -69,13 +70,14 @@ public:
 
     void AllNotesOff() override {
         if (synth_) fluid_synth_all_notes_off(synth_.get(), -1);
-        held_ = {};
+        ForgetNotes();
     }
 
     void Reset() override {
         if (synth_) fluid_synth_system_reset(synth_.get());
         state_.clear();
-        held_ = {};
+        ForgetNotes();
+        pedal_.reset();
     }
 
     void Render(int32_t* acc, uint32_t frames, uint32_t rate) override {
@@ -144,17 +146,47 @@ private:
         state_.push_back({status, data1, data2});
     }
 
-    // The velocity of each key held down on each channel (0: up), for replaying.
+    // The velocity of each key sounding on each channel (0: up), held down or, once let
+    // go, by the sustain pedal, for replaying.
     void Hold(uint8_t status, uint8_t data1, uint8_t data2) {
-        auto& keys = held_[status & 0x0F];
+        const int channel = status & 0x0F;
+        auto& keys = held_[size_t(channel)];
+        auto& pedalled = pedalled_[size_t(channel)];
+        const int key = data1 & 0x7F;
         switch (status & 0xF0) {
-        case 0x80: keys[data1 & 0x7F] = 0; break;
-        case 0x90: keys[data1 & 0x7F] = data2; break;
+        case 0x80: Release(channel, key); break;
+        case 0x90:
+            if (data2 == 0) return Release(channel, key);
+            keys[size_t(key)] = data2;
+            pedalled.reset(size_t(key));
+            break;
         case 0xB0:
-            if (data1 == 120 || data1 == 123) keys = {};
+            if (data1 == 64 && data2 >= 64) pedal_.set(size_t(channel));
+            if ((data1 == 64 && data2 < 64) || data1 == 121) {
+                pedal_.reset(size_t(channel));
+                for (size_t k = 0; k < 128; ++k)
+                    if (pedalled.test(k)) keys[k] = 0;
+                pedalled.reset();
+            }
+            if (data1 == 120 || data1 == 123) {
+                keys = {};
+                pedalled.reset();
+            }
             break;
         default: break;
         }
+    }
+
+    void ForgetNotes() {
+        held_ = {};
+        for (auto& keys : pedalled_) keys.reset();
+    }
+
+    void Release(int channel, int key) {
+        if (pedal_.test(size_t(channel)) && held_[size_t(channel)][size_t(key)])
+            pedalled_[size_t(channel)].set(size_t(key));
+        else
+            held_[size_t(channel)][size_t(key)] = 0;
     }
 
     // The old synth gives up its sound font to the new one before it goes, so its voices
@@ -176,10 +208,14 @@ private:
         fluid_synth_remove_sfont(old.get(), font);
         old.reset();
         for (const auto& m : state_) Send(m[0], m[1], m[2]);
+        // After the pedal went down again with the channel state, a key it holds is struck
+        // and let go at once, to sound on as it did.
         for (int channel = 0; channel < 16; ++channel)
             for (int key = 0; key < 128; ++key)
-                if (const uint8_t velocity = held_[size_t(channel)][size_t(key)])
+                if (const uint8_t velocity = held_[size_t(channel)][size_t(key)]) {
                     Send(uint8_t(0x90 | channel), uint8_t(key), velocity);
+                    if (pedalled_[size_t(channel)].test(size_t(key))) Send(uint8_t(0x80 | channel), uint8_t(key), 0);
+                }
     }
 
     std::string soundFont_;
@@ -189,6 +225,8 @@ private:
     std::vector<float> left_, right_;
     std::vector<std::array<uint8_t, 3>> state_;
     std::array<std::array<uint8_t, 128>, 16> held_{};
+    std::array<std::bitset<128>, 16> pedalled_{};
+    std::bitset<16> pedal_;
 };
 
 }  // namespace

@@ -164,6 +164,22 @@ TEST_F(GmSynthTest, ARateChangeKeepsTheHeldNotesAndTheLoadedSoundFont) {
     EXPECT_FALSE(synth->Sounding()) << "a reset lets nothing come back at the next change";
 }
 
+// A key let go while the sustain pedal is down sounds on through a rate change, and ends
+// when the pedal comes up.
+TEST_F(GmSynthTest, ARateChangeKeepsTheNotesTheSustainPedalHolds) {
+    auto synth = Make();
+    const auto before = Render(*synth, {{0xC0, 40, 0}, {0xB0, 64, 127}, {0x90, 69, 110}, {0x80, 69, 0}}, kRate / 4);
+    const double held = Rms(before, kRate / 8, kRate / 8);
+    ASSERT_GT(held, 100);
+    const auto after = Render(*synth, {}, 22050, 22050);
+    EXPECT_GT(Rms(after, 11025, 2205), held / 2) << "the pedal holds it on after the change";
+    EXPECT_NEAR(Strongest(after, 2205, 8192, 22050), 440, 2);
+    const auto lifted = Render(*synth, {{0xB0, 64, 0}}, 22050, 22050);
+    EXPECT_LT(Rms(lifted, 20000, 2000), 1) << "the pedal up lets it go";
+    const auto later = Render(*synth, {}, 44100, 44100);
+    EXPECT_LT(Rms(later, 40000, 4000), 1) << "and the next change does not bring it back";
+}
+
 // A note of `key` at `tick` after a tempo map of 0.5 s a quarter, 0.3 s from tick 96 and
 // 0.8 s from tick 160, at 96 ticks a quarter; the file ends `tail` ticks after the note.
 std::vector<uint8_t> TempoFile(uint32_t tick, uint8_t status, uint8_t key, uint32_t hold, uint32_t tail = 0) {
