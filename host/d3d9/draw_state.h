@@ -29,8 +29,9 @@ struct ScreenVertex {
     uint32_t diffuse = 0xFFFFFFFFu, specular = 0;
     float tc[kMaxTexCoordSets][kTexCoordComponents] = {};
     // The divisor of each set's coordinates, read only for the stages a draw marks as
-    // projected (DrawState::projectedStages); pre-transformed vertices leave it unset.
-    float tq[kMaxTexCoordSets];
+    // projected (DrawState::projectedStages); 1 for coordinates that are not projected.
+    // Set in every vertex, as pairing compares whole vertices.
+    float tq[kMaxTexCoordSets] = {1, 1, 1, 1, 1, 1, 1, 1};
 };
 
 // One mip level as 0xAARRGGBB texels; a volume's level holds `depth` slices of `height`

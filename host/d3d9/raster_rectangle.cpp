@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/raster.h"
 #include "host/d3d9/raster_common.h"
 
@@ -56,6 +57,7 @@ bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3]
                          const ScreenVertex* const second[3], const ScreenVertex* const flat[2]) {
     Pair pair;
     if (st.fillMode != D3DFILL_SOLID || !SplitPair(first, second, &pair) || !pair.sameFacing) return false;
+    ++D3D9Counters().trianglePairs;
     // Corners a and d opposite, b beside a along the row and c along the column.
     const bool rowFirst = pair.own->y == pair.b->y;
     const ScreenVertex &a = *pair.own, &b = rowFirst ? *pair.b : *pair.c, &c = rowFirst ? *pair.c : *pair.b,

@@ -125,6 +125,8 @@ void FetchPretransformed(const FvfLayout& l, const uint8_t* p, ScreenVertex* s) 
     s->diffuse = l.diffuse >= 0 ? ReadU32(p + l.diffuse) : 0xFFFFFFFFu;
     s->specular = l.specular >= 0 ? ReadU32(p + l.specular) : 0;
     ReadTexCoords(l, p, s->tc);
+    static constexpr ScreenVertex kUnprojected{};
+    std::memcpy(s->tq, kUnprojected.tq, sizeof(s->tq));
 }
 
 bool InsideClipVolume(const float pos[4]) {

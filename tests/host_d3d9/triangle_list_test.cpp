@@ -65,5 +65,24 @@ TEST_F(TriangleListTest, EachTrianglePairsWithTheNextInTurn) {
     }
 }
 
+// Sprites whose second triangle repeats two corners as copies, not in the batch's quad
+// order: the corners are compared whole, so every field of a vertex must be set for them
+// to pair (the divisors of projected coordinates were once left unset here).
+TEST_F(TriangleListTest, CopiedCornersPairByTheirValues) {
+    std::vector<TLVertex> v;
+    for (int i = 0; i < 12; ++i) {
+        TLVertex q[6];
+        const float x = float(i % 4) * 4, y = float(i / 4) * 4;
+        Quad(q, x, y, x + 3, y + 3, 0xFF010203u);
+        // The second triangle (3, 2, 1) turned to (2, 1, 3): it faces the same way.
+        const TLVertex far = q[3];
+        q[3] = q[4], q[4] = q[5], q[5] = far;
+        v.insert(v.end(), q, q + 6);
+    }
+    const uint64_t before = D3D9Counters().trianglePairs;
+    Drawn(v, true);
+    EXPECT_EQ(D3D9Counters().trianglePairs - before, 12u);
+}
+
 }  // namespace
 }  // namespace host::test
