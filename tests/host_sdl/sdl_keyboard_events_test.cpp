@@ -4,8 +4,10 @@
 #include <SDL.h>
 
 #include "host/backends/sdl/sdl_keyboard_events.h"
+#include "host/dinput/input_devices.h"
 #include "host/dinput/key_codes.h"
 #include "host/win/drop_files.h"
+#include "host/win/hooks.h"
 #include "host/win/imm.h"
 #include "host/win/system_services.h"
 #include "tests/host_win/host_fixture.h"
@@ -78,6 +80,44 @@ TEST_F(SdlKeyboardEventsTest, AltEnterComesAsASystemKeyWithTheContextBit) {
     EXPECT_EQ(uint32_t(m[2].lParam) >> 29, 7u);
     EXPECT_EQ(m[3].message, host::WM_KEYDOWN);
     EXPECT_EQ(uint32_t(m[3].lParam) & (1u << 29), 0u);
+}
+
+// A hook as a system-key library makes it: the Windows keys and ALT+TAB are swallowed,
+// the rest handed on. The older hook below it counts what reaches it.
+int g_olderHookCalls = 0;
+host::LRESULT OlderHook(int, host::WPARAM, host::LPARAM) { return ++g_olderHookCalls, 0; }
+host::LRESULT SystemKeyHook(int code, host::WPARAM wParam, host::LPARAM lParam) {
+    const auto* key = reinterpret_cast<const host::KBDLLHOOKSTRUCT*>(lParam);
+    const bool windowsKey = key->vkCode == host::VK_LWIN || key->vkCode == host::VK_RWIN;
+    const bool altTab = key->vkCode == host::VK_TAB && (key->flags & host::LLKHF_ALTDOWN);
+    if (code == host::HC_ACTION && (windowsKey || altTab)) return 1;
+    return host::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(SdlKeyboardEventsTest, KeysAKeyboardHookSwallowsReachNeitherTheKeyStateNorTheWindow) {
+    host::HHOOK older = host::SetWindowsHookExA(host::WH_KEYBOARD_LL, OlderHook, nullptr, 0);
+    host::HHOOK hook = host::SetWindowsHookExA(host::WH_KEYBOARD_LL, SystemKeyHook, nullptr, 0);
+    g_olderHookCalls = 0;
+    Handle(Key(SDL_KEYDOWN, SDL_SCANCODE_LGUI, KMOD_NONE));
+    EXPECT_FALSE(host::IsKeyDown(host::DIK_LWIN));
+    Handle(Key(SDL_KEYUP, SDL_SCANCODE_LGUI, KMOD_NONE));
+    Handle(Key(SDL_KEYDOWN, SDL_SCANCODE_TAB, KMOD_LALT));
+    EXPECT_FALSE(host::IsKeyDown(host::DIK_TAB));
+    EXPECT_EQ(g_olderHookCalls, 0);  // the Windows key's release was swallowed too
+    EXPECT_TRUE(Posted().empty());
+    // TAB alone is the program's, and went through both hooks.
+    Handle(Key(SDL_KEYDOWN, SDL_SCANCODE_TAB, KMOD_NONE));
+    EXPECT_TRUE(host::IsKeyDown(host::DIK_TAB));
+    EXPECT_EQ(g_olderHookCalls, 1);
+    const auto m = Posted();
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].wParam, host::VK_TAB);
+    // Unhooked, the Windows key is an ordinary key.
+    host::UnhookWindowsHookEx(hook);
+    host::UnhookWindowsHookEx(older);
+    Handle(Key(SDL_KEYDOWN, SDL_SCANCODE_LGUI, KMOD_NONE));
+    EXPECT_TRUE(host::IsKeyDown(host::DIK_LWIN));
+    EXPECT_EQ(Posted().size(), 1u);
 }
 
 TEST_F(SdlKeyboardEventsTest, TypedTextArrivesAsCodePageBytesInOrder) {

@@ -8,6 +8,7 @@
 #include "host/dinput/keyboard_state.h"
 #include "host/win/codepage.h"
 #include "host/win/drop_files.h"
+#include "host/win/hooks.h"
 #include "host/win/imm.h"
 #include "host/win/message_queue.h"
 #include "host/win/system_services.h"
@@ -18,8 +19,9 @@ namespace host::sdl {
 
 namespace {
 std::vector<std::string> g_dropNames;  // the files of the drop under way
-// The menu took the last key pressed: the text it types is not the program's either.
-bool g_menuTookKey = false;
+// A hook or the menu took the last key pressed: the text it types is not the program's
+// either.
+bool g_keyTaken = false;
 
 constexpr uint32_t kAltHeldBit = 1u << 29, kPreviousDownBit = 1u << 30, kReleasedBit = 1u << 31;
 
@@ -37,19 +39,19 @@ bool MenuTakes(const SDL_KeyboardEvent& key, HWND window, uint8_t vk, bool* redr
 
 // A key moves the key state and reaches the window with its virtual key and scan code.
 // While ALT is held the system sends the keys as WM_SYSKEYDOWN and WM_SYSKEYUP with the
-// context bit set: that is how the window knows ALT+ENTER. A key the menu takes does
-// neither, though its release still lets go of it.
+// context bit set: that is how the window knows ALT+ENTER. A key a keyboard hook swallows
+// or the menu takes does neither, though its release still lets go of it.
 void KeyEvent(const SDL_KeyboardEvent& key, bool* redraw) {
     uint8_t dik = ScancodeToDik(key.keysym.scancode);
     if (!dik) return;
     bool down = key.type == SDL_KEYDOWN;
     HWND window = GetBackendWindow();
     uint8_t vk = VirtualKeyOfDik(dik);
-    const bool taken = window && vk && MenuTakes(key, window, vk, redraw);
-    if (down) g_menuTookKey = taken;
+    const bool alt = (key.keysym.mod & KMOD_ALT) != 0;
+    const bool taken = KeyboardHooksSwallow(vk, dik, down, alt) || (window && vk && MenuTakes(key, window, vk, redraw));
+    if (down) g_keyTaken = taken;
     if (!down || !taken) SetKeyDown(dik, down);
     if (!window || !vk || taken) return;
-    bool alt = (key.keysym.mod & KMOD_ALT) != 0;
     uint32_t info = (uint32_t(dik) << 16) | 1u | (alt ? kAltHeldBit : 0u) |
                     (down ? (key.repeat ? kPreviousDownBit : 0u) : kPreviousDownBit | kReleasedBit);
     uint32_t message = alt ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
@@ -97,8 +99,8 @@ bool HandleKeyboardEvent(const SDL_Event& e, bool* redraw) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: KeyEvent(e.key, redraw); return true;
     case SDL_TEXTINPUT:
-        if (!g_menuTookKey) TextEvent(e.text.text);
-        g_menuTookKey = false;
+        if (!g_keyTaken) TextEvent(e.text.text);
+        g_keyTaken = false;
         return true;
     case SDL_TEXTEDITING: EditingEvent(e.edit); return true;
     case SDL_DROPBEGIN: g_dropNames.clear(); return true;
@@ -114,7 +116,7 @@ bool HandleKeyboardEvent(const SDL_Event& e, bool* redraw) {
 
 void ResetKeyboardEvents() {
     g_dropNames.clear();
-    g_menuTookKey = false;
+    g_keyTaken = false;
 }
 
 }  // namespace host::sdl
