@@ -84,6 +84,14 @@ constexpr uint32_t kDxgiDxt[][2] = {
     {75, kCompressionDxt3}, {77, kCompressionDxt5}, {78, kCompressionDxt5},
 };
 
+// DXGI numbers that leave the channels' type open, by the number of the form they are
+// read as: the unsigned normalised one (float for 32-bit channels), which is how a
+// writer that leaves the type to the reader stores its pixels.
+constexpr uint32_t kDxgiTypeless[][2] = {
+    {1, 2},   {9, 11},  {23, 24}, {27, 28}, {33, 35}, {39, 41}, {48, 49}, {53, 56}, {60, 61},
+    {70, 71}, {73, 74}, {76, 77}, {79, 80}, {82, 83}, {90, 87}, {92, 88}, {94, 95}, {97, 98},
+};
+
 struct NumberedBlocks {
     uint32_t number;
     BcBlockDecoder decode;
@@ -142,6 +150,8 @@ PixelField FieldOfMask(uint32_t mask) {
 
 bool DdsLayoutOfDxgi(uint32_t format, DdsLayout* out) {
     *out = DdsLayout{};
+    for (const auto& t : kDxgiTypeless)
+        if (t[0] == format) format = t[1];
     for (const auto& m : kDxgiMasks)
         if (m[0] == format) return FromMaskNumber(m[1], out);
     for (const auto& d : kDxgiDxt)

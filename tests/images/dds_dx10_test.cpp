@@ -77,6 +77,34 @@ TEST(DdsDx10Test, PlainDxgiFormatsGiveTheirChannels) {
     }
 }
 
+// A format that leaves the channels' type open reads as its unsigned normalised form
+// (float for 32-bit channels): the same pixels from the same bytes.
+TEST(DdsDx10Test, TypelessFormatsReadAsTheirUnormForms) {
+    struct Pair {
+        uint32_t typeless, typed, width;
+        int bytesPerBlockOrPixel;
+    };
+    const Pair pairs[] = {{27, 28, 1, 4},  {90, 87, 1, 4}, {92, 88, 1, 4}, {9, 11, 1, 8},   {1, 2, 1, 16},
+                          {23, 24, 1, 4},  {53, 56, 1, 2}, {60, 61, 1, 1}, {48, 49, 1, 2},  {33, 35, 1, 4},
+                          {39, 41, 1, 4},  {70, 71, 4, 8}, {76, 77, 4, 16}, {79, 80, 4, 8}, {97, 98, 4, 16}};
+    for (const Pair& p : pairs) {
+        Bytes data(size_t(p.bytesPerBlockOrPixel));
+        for (size_t i = 0; i < data.size(); ++i) data[i] = uint8_t(0x35 + 29 * i);
+        if (p.typeless == 1) data = {0, 0, 0x80, 0x3E, 0, 0, 0, 0x3F, 0, 0, 0, 0, 0, 0, 0x80, 0x3F};
+        if (p.typeless == 39) data = {0, 0, 0x80, 0x3E};
+        if (p.typeless == 97) data[0] = 0x40;  // BC7 mode 6
+        auto open = ReadWith(orvik::ReadDdsImage, MakeDds(Dx10Spec(p.typeless, p.width, p.width, data)));
+        auto typed = ReadWith(orvik::ReadDdsImage, MakeDds(Dx10Spec(p.typed, p.width, p.width, data)));
+        ASSERT_EQ(open->code, 0) << p.typeless;
+        ASSERT_EQ(typed->code, 0) << p.typed;
+        ASSERT_EQ(open->image.width, typed->image.width) << p.typeless;
+        EXPECT_EQ(open->image.format.bitDepth, typed->image.format.bitDepth) << p.typeless;
+        EXPECT_EQ(open->image.format.compression, typed->image.format.compression) << p.typeless;
+        for (int y = 0; y < int(p.width); ++y)
+            for (int x = 0; x < int(p.width); ++x) EXPECT_EQ(open->At(x, y), typed->At(x, y)) << p.typeless;
+    }
+}
+
 TEST(DdsDx10Test, Bc1ToBc3StayDxtBlocks) {
     const uint32_t kinds[][2] = {{71, orvik::kCompressionDxt1}, {72, orvik::kCompressionDxt1},
                                  {74, orvik::kCompressionDxt3}, {77, orvik::kCompressionDxt5},
@@ -189,7 +217,7 @@ TEST(DdsDx10Test, ArraysCubesVolumesAndUnknownFormatsAreRefusedWithALogLine) {
         {Dx10Header(28, 3, 0, 2), "array size 2"},    // an array
         {Dx10Header(28, 3, 0, 0), "array size 0"},
         {Dx10Header(0), "DXGI format 0"},
-        {Dx10Header(97), "DXGI format 97"},           // BC7 of no stated type
+        {Dx10Header(200), "DXGI format 200"},
         {Dx10Header(0xFFFFFFFF), "DXGI format 4294967295"},
         {Bytes(12, 0), "壊れています(DX10 header)"},  // the extended header cut short
     };
