@@ -1,5 +1,6 @@
 // Decoding of the later DDS layouts. Normalised channels of any width are rounded to the
-// nearest 8-bit value; float channels are clamped to [0, 1] first.
+// nearest 8-bit value, signed ones from (v + 1) / 2; float channels are clamped to [0, 1]
+// first.
 #include "engine/graphics/dds_decode.h"
 
 #include <algorithm>
@@ -19,6 +20,14 @@ uint64_t FieldBits(const uint8_t* pixel, int bytes, PixelField f) {
     return (v >> f.shift % 8) & ((uint64_t{1} << f.width) - 1);  // fields are at most 32 bits wide
 }
 
+// A signed normalised field, -1 to 1 (its most negative value counts as -1 too), shown as
+// (v + 1) / 2 like the signed BC4 and BC5 blocks, rounded.
+uint8_t SnormToByte(uint64_t bits, int width) {
+    const int64_t max = (int64_t{1} << (width - 1)) - 1;
+    const int64_t v = std::max(-max, bits > uint64_t(max) ? int64_t(bits) - (int64_t{1} << width) : int64_t(bits));
+    return uint8_t(((v + max) * 255 + max) / (2 * max));
+}
+
 uint8_t ChannelByte(const PixelLayout& l, const uint8_t* pixel, PixelField f) {
     const uint64_t v = FieldBits(pixel, l.bytes, f);
     switch (l.kind) {
@@ -29,6 +38,7 @@ uint8_t ChannelByte(const PixelLayout& l, const uint8_t* pixel, PixelField f) {
             std::memcpy(&value, &word, sizeof value);
             return UnitToByte(value);
         }
+        case FieldKind::kSnorm: return SnormToByte(v, f.width);
         case FieldKind::kUnorm: break;
     }
     const uint64_t top = (uint64_t{1} << f.width) - 1;

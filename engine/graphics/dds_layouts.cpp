@@ -53,6 +53,13 @@ constexpr PixelLayout kRgba16F = Plain(8, FieldKind::kHalf, 16, 4);
 constexpr PixelLayout kR32F = Plain(4, FieldKind::kFloat, 32, 1);
 constexpr PixelLayout kR32G32F = Plain(8, FieldKind::kFloat, 32, 2);
 constexpr PixelLayout kRgba32F = Plain(16, FieldKind::kFloat, 32, 4);
+// Signed layouts (bump and normal maps): U, V, W, Q in the places of red, green, blue, alpha.
+constexpr PixelLayout kSnorm8 = Plain(1, FieldKind::kSnorm, 8, 1);
+constexpr PixelLayout kV8U8 = Plain(2, FieldKind::kSnorm, 8, 2);
+constexpr PixelLayout kQ8W8V8U8 = Plain(4, FieldKind::kSnorm, 8, 4);
+constexpr PixelLayout kSnorm16 = Plain(2, FieldKind::kSnorm, 16, 1);
+constexpr PixelLayout kV16U16 = Plain(4, FieldKind::kSnorm, 16, 2);
+constexpr PixelLayout kQ16W16V16U16 = Plain(8, FieldKind::kSnorm, 16, 4);
 constexpr PixelLayout kL8{1, FieldKind::kUnorm, true, {{0, 8}, kNone, kNone, kNone}};
 constexpr PixelLayout kA8L8{2, FieldKind::kUnorm, true, {{0, 8}, kNone, kNone, {8, 8}}};
 constexpr PixelLayout kA4L4{1, FieldKind::kUnorm, true, {{0, 4}, kNone, kNone, {4, 4}}};
@@ -66,12 +73,14 @@ struct NumberedPixels {
 constexpr NumberedPixels kD3dPixels[] = {
     {28, &kA8},     {34, &kR16G16},  {36, &kRgba16},   {50, &kL8},      {51, &kA8L8},
     {52, &kA4L4},   {81, &kL16},     {111, &kR16F},    {112, &kR16G16F}, {113, &kRgba16F},
-    {114, &kR32F},  {115, &kR32G32F}, {116, &kRgba32F},
+    {114, &kR32F},  {115, &kR32G32F}, {116, &kRgba32F}, {60, &kV8U8},    {63, &kQ8W8V8U8},
+    {64, &kV16U16}, {110, &kQ16W16V16U16},
 };
 // DXGI numbers of decoded layouts.
 constexpr NumberedPixels kDxgiPixels[] = {
     {2, &kRgba32F}, {10, &kRgba16F}, {11, &kRgba16}, {16, &kR32G32F}, {34, &kR16G16F}, {35, &kR16G16},
     {41, &kR32F},   {49, &kR8G8},    {54, &kR16F},   {56, &kR16},     {61, &kR8},       {65, &kA8},
+    {13, &kQ16W16V16U16}, {31, &kQ8W8V8U8}, {37, &kV16U16}, {51, &kV8U8}, {58, &kSnorm16}, {63, &kSnorm8},
 };
 // DXGI numbers of mask layouts, by the Direct3D number of the same layout; the sRGB forms
 // are read as they are stored.

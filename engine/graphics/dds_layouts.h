@@ -10,7 +10,7 @@ namespace orvik {
 
 enum class DdsKind : uint8_t { kMasks, kDxt, kPixels, kBlocks };
 
-enum class FieldKind : uint8_t { kUnorm, kHalf, kFloat };
+enum class FieldKind : uint8_t { kUnorm, kSnorm, kHalf, kFloat };
 
 // One channel's bits within a pixel, from bit `shift` up; width 0: the channel is absent.
 struct PixelField {

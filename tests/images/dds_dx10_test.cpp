@@ -62,6 +62,10 @@ const DxgiCase kDxgiCases[] = {
     {"R8_UNORM", 61, {0x7F}, {0xFF7F0000}},
     {"R8G8_UNORM", 49, {0x7F, 0x10}, {0xFF7F1000}},
     {"A8_UNORM", 65, {0x7F}, {0x7F000000}},
+    {"R8G8B8A8_SNORM", 31, {0x7F, 0x00, 0x81, 0x40}, {0xC0FF8000}},
+    {"R8G8_SNORM", 51, {0x81, 0x7F}, {0xFF00FF00}},
+    {"R8_SNORM", 63, {0x00}, {0xFF800000}},
+    {"R16_SNORM", 58, {0xFF, 0x7F}, {0xFFFF0000}},
 };
 
 TEST(DdsDx10Test, PlainDxgiFormatsGiveTheirChannels) {

@@ -64,6 +64,11 @@ const WideCase kWideCases[] = {
     {"R32F", 114, Floats({0.75f, INFINITY}), {0xFFBF0000, 0xFFFF0000}},
     {"G32R32F", 115, Floats({1e-3f, 0.2f}), {0xFF003300}},
     {"A32B32G32R32F", 116, Floats({-0.5f, 0.5f, 1.5f, 0.25f}), {0x400080FF}},
+    // Signed: (v + 1) / 2, the most negative value as -1; 0 is 128 (127.5 rounded up), 64 is 192.
+    {"V8U8", 60, {0x81, 0x7F, 0x80, 0x00}, {0xFF00FF00, 0xFF008000}},
+    {"Q8W8V8U8", 63, {0x7F, 0x00, 0x81, 0x40}, {0xC0FF8000}},
+    {"V16U16", 64, Halves({0x7FFF, 0x8000}), {0xFFFF0000}},
+    {"Q16W16V16U16", 110, Halves({0x8001, 0x7FFF, 0, 0x7FFF}), {0xFF00FF80}},
 };
 
 std::vector<uint32_t> Pixels(const imagetest::ReadResult& r) {
