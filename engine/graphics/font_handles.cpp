@@ -41,8 +41,10 @@ int FirstFreeSlot() {
 }
 
 host::HFONT OpenGdiFont(FontRecord& f) {
+    // Weights stop at 1000 (thickness 10); a larger thickness must not overflow the product.
+    const int weight = std::min(f.thickness, 10) * 100;
     auto make = [&](const char* face, uint8_t set, int italic) {
-        return host::CreateFontA(f.size, f.thickness * 100, italic, set, host::FIXED_PITCH, face);
+        return host::CreateFontA(f.size, weight, italic, set, host::FIXED_PITCH, face);
     };
     uint8_t set = GdiCharSet(f.charSet);
     host::HFONT font = nullptr;

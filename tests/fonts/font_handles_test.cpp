@@ -167,3 +167,22 @@ TEST_F(FontHandles, OnScreenLogDrawsItsPageWithAnEdgedFontOfItsOwn) {
     EXPECT_EQ(IsValidFontHandle(log.fontHandle), 1);
     ResetOnScreenLog();
 }
+
+TEST_F(FontHandles, ThicknessesPastTheHeaviestWeightAskForTheHeaviest) {
+    std::vector<int32_t> weights;
+    glyphs_->SetMetricsRule([&](const host::FontRequest& r) {
+        weights.push_back(r.weight);
+        return host::FixedGlyphSource::DefaultMetrics(r);
+    });
+    for (int thickness : {7, 10, 11, 1 << 25, INT_MAX}) {
+        weights.clear();
+        int32_t h = CreateFontToHandle(nullptr, 16, thickness, 0, -1, -1, 0);
+        ASSERT_GE(h, 0) << thickness;
+        ASSERT_FALSE(weights.empty());
+        EXPECT_EQ(weights.back(), std::min(thickness, 10) * 100) << thickness;
+        int kept = 0;
+        QueryFontHandleState(nullptr, nullptr, &kept, h);
+        EXPECT_EQ(kept, thickness);  // the font still reports what it was asked for
+        DeleteFontHandle(h);
+    }
+}
