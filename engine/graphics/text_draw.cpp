@@ -1,6 +1,7 @@
 // Drawing text: the graphic path from the cache graphic, the software path straight into
 // the draw target or through the text work images, and the default-font calls.
 #include <algorithm>
+#include <climits>
 #include <cstdarg>
 #include <cstring>
 #include <string>
@@ -31,8 +32,9 @@ bool TextBox(int x, int y, int advance, int height, int vertical, int32_t* box) 
     int w = vertical ? height : advance, h = vertical ? advance : height;
     box[0] = std::max(x, a.x1);
     box[1] = std::max(y, a.y1);
-    box[2] = std::min(x + w, a.x2);
-    box[3] = std::min(y + h, a.y2);
+    // Summed wide: text placed near the end of int must not wrap round into the area.
+    box[2] = int32_t(std::min<int64_t>(int64_t(x) + w, a.x2));
+    box[3] = int32_t(std::min<int64_t>(int64_t(y) + h, a.y2));
     return box[0] < box[2] && box[1] < box[3];
 }
 
@@ -107,7 +109,8 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int32_t fon
     if (!MaskScreenActive()) return draw();
     // The glyph draws nest inside one masked draw over the text's whole line.
     const DrawArea& a = Draw().area;
-    const DrawBounds box = vertical ? DrawBounds{x, y, x + f->size + 3, a.y2} : DrawBounds{x, y, a.x2, y + f->size + 3};
+    const int line = int(std::min<int64_t>(int64_t(vertical ? x : y) + f->size + 3, INT_MAX));
+    const DrawBounds box = vertical ? DrawBounds{x, y, line, a.y2} : DrawBounds{x, y, a.x2, line};
     if (box.x1 >= a.x2) return 0;
     return WithMaskedDraw([&] { return box; }, draw);
 }

@@ -143,7 +143,7 @@ int DrawTextCore(int drawFlag, int x, int y, int scaleFlag, double scaleX, doubl
                 DrawCachedGlyph(*f, slot, int32_t(gx), int32_t(gy), vertical, color, edgeColor, vertical ? 1.0 : cellScaleX,
                                 vertical ? 1.0 : cellScaleY);
         }
-        pen += (slot.advance + f->spacing) * scale;
+        pen += (double(slot.advance) + f->spacing) * scale;
     }
     int total = std::isnan(pen) ? 0 : int(std::clamp(pen, double(INT_MIN), double(INT_MAX)));
     if (size) {

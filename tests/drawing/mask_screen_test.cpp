@@ -238,6 +238,19 @@ TEST_P(MaskScreenTest, DrawsAtTheIntLimitsStayWhereTheyAre) {
     EXPECT_EQ(screen[size_t(MaskState().pitch) + 4], 0xFF);
 }
 
+// Masked text works out its line's box first: at the end of int that box must not wrap
+// round onto the screen.
+TEST_P(MaskScreenTest, MaskedTextAtTheIntLimitsStaysOffTheScreen) {
+    const uint32_t white = GetColorValue(255, 255, 255);
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    const int32_t font = QueryDefaultFontHandle();
+    ASSERT_GE(font, 0);
+    EXPECT_EQ(DrawTextWithFont(0, INT_MAX - 5, "gggg", white, font), 28);
+    EXPECT_EQ(DrawTextWithFont(INT_MAX - 5, 0, "gggg", white, font, 0, 1), 0);  // starts right of the area
+    EXPECT_EQ(MaskState().nesting, 0);
+    for (int y : {0, 5, 100, 470, 479}) EXPECT_EQ(Row(y, 0, 29) + Row(y, 610, 639), std::string(60, '.')) << y;
+}
+
 // Through the mask a draw leaves each pixel as the same draw without it would where the
 // mask is open, and as it was where it is closed: sprites of an odd size blended over a
 // busy background, cut at every edge of the screen, one stretched over a large part of

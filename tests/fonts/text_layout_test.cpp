@@ -162,3 +162,33 @@ TEST_F(TextLayout, BadHandlesAndEmptyTextsAreRefused) {
     EXPECT_EQ(DrawTextWithFont(0, 0, nullptr, 0, h), 0);
     EXPECT_EQ(DrawTextWithFont(0, 0, "A", 0, h + 0x10000), -1);  // stale check number
 }
+
+TEST_F(TextLayout, HugeSpacingsAndFarPositionsStayInsideInt) {
+    int32_t h = CreateFontToHandle(nullptr, 16, -1, 0, -1, -1, 0);
+    // Each advance of 8 plus a spacing near the end of int: the total saturates instead
+    // of wrapping round to a negative width.
+    SetFontSpacingToHandle(INT_MAX - 4, h);
+    int size[2] = {};
+    EXPECT_EQ(MeasureTextWithFont("AB", -1, h, 0, size), INT_MAX);
+    EXPECT_EQ(size[0], INT_MAX);
+    SetFontSpacingToHandle(INT_MIN + 4, h);
+    EXPECT_EQ(MeasureTextWithFont("AB", -1, h, 1, size), INT_MIN);
+    EXPECT_EQ(size[1], INT_MIN);
+    SetFontSpacingToHandle(0, h);
+    // Text through the work image (blended) placed where its box would pass the end of
+    // int lies right of the draw area: nothing is written, the advance is returned.
+    MEMIMG* img = Target(32, 32);
+    MEMIMG work{};
+    ASSERT_EQ(SetupMemImg(&work, 32, 32, -1, 0, kMemImgXrgb32, 0, 0, 0, nullptr), 0);
+    Graphics().textWork[0] = &work;
+    Draw().blendMode = 1;
+    Draw().blendParam = 128;
+    for (int vertical : {0, 1}) {
+        EXPECT_EQ(DrawTextWithFont(INT_MAX - 3, INT_MAX - 3, "AA", 0xFFFFFF, h, 0, vertical), 16);
+        EXPECT_EQ(DrawTextWithFont(INT_MAX - 3, 4, "AA", 0xFFFFFF, h, 0, vertical), 16);
+    }
+    EXPECT_EQ(Recorded().memImgDraws, 0);
+    EXPECT_EQ(InkBox(img), (std::array<int, 4>{-1, -1, -1, -1}));
+    Graphics().textWork[0] = nullptr;
+    ReleaseMemImg(&work);
+}
