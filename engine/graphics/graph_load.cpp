@@ -91,13 +91,18 @@ int32_t LoadGraphFile(const char* path, int passFlag, int mirror, int movieOptio
     if (!Graphics().up || !path) return -1;
     WaitForActiveWindow();
     LoadedImages loaded;
-    int got = LoadImageWithAlphaFile(path, nullptr, 0, 0, nullptr, 0, 0, &loaded.image, &loaded.alpha, 0, 0);
+    // The loader mirrors (both images); the flag is kept as the reload option, so a
+    // restore after the device is made anew loads the file the same way.
+    const int reloadOption = mirror == 1 ? 1 : 0;
+    int got = LoadImageWithAlphaFile(path, nullptr, 0, 0, nullptr, 0, 0, &loaded.image, &loaded.alpha, 0, reloadOption);
     if (got < 0) return LoadUnreadable(path, movieOption);
     loaded.hasAlpha = got == 0;
     BaseImage* alpha = loaded.hasAlpha ? &loaded.alpha : nullptr;
-    if (mirror == 1) MirrorBoth(&loaded.image, alpha);
     int32_t handle = SetGraphFromBaseImage(&loaded.image, alpha, passFlag, mirror, 0);
-    if (handle >= 0) SetGraphFileName(handle, path);
+    if (handle >= 0) {
+        SetGraphFileName(handle, path);
+        GetGraphRecord(handle)->reloadOption = reloadOption;
+    }
     return handle;
 }
 

@@ -35,7 +35,8 @@ struct RestoreImages {
         Free();
         path = file;
         option = reloadOption;
-        int got = LoadImageWithAlphaFile(file, nullptr, 0, 0, nullptr, 0, 0, &image, &alpha, 0, 0);
+        // The reload option is the mirror flag the graphic was loaded with.
+        int got = LoadImageWithAlphaFile(file, nullptr, 0, 0, nullptr, 0, 0, &image, &alpha, 0, reloadOption == 1 ? 1 : 0);
         if (got < 0) {
             AddLogFormat("ファイル:%s がロードできませんでした", file);
             path.clear();

@@ -181,3 +181,39 @@ TEST_F(RecreateTest, MissingDeviceLibraryLeavesTheSoftwareRendererPresenting) {
 
 }  // namespace
 }  // namespace orvik_test
+
+namespace orvik_test {
+namespace {
+
+TEST_F(RecreateTest, AMirroredLoadComesBackMirrored) {
+    Start(true);
+    LoadSheet();  // writes the file
+    const std::string path = engine_.Log().Directory() + "/sheet.bmp";
+    const int32_t sheet = LoadGraphFile(path.c_str(), 0, 1, 0);
+    ASSERT_GE(sheet, 0);
+    const int32_t cell = DeriveGraph(0, 0, 2, 1, sheet);  // white, blue once mirrored
+    auto expectMirrored = [&] {
+        ASSERT_EQ(ClearDrawTarget(), 0);
+        ASSERT_EQ(DrawGraphAt(0, 0, sheet, 0), 0);
+        ASSERT_EQ(DrawGraphAt(10, 0, cell, 0), 0);
+        EXPECT_EQ(Pixel(0, 0), 0xFFFFFFu);
+        EXPECT_EQ(Pixel(1, 0), 0x0000FFu);
+        EXPECT_EQ(Pixel(3, 0), 0xFF0000u);
+        EXPECT_EQ(Pixel(0, 1), 0xFF0000u);
+        EXPECT_EQ(Pixel(10, 0), 0xFFFFFFu);
+        EXPECT_EQ(Pixel(11, 0), 0x0000FFu);
+    };
+    expectMirrored();
+    const int32_t plain = LoadImageToGraph(path.c_str());  // the same file, not mirrored
+    const uint64_t devices = Devices();
+    SwitchAwayAndBack();
+    ASSERT_EQ(Devices(), devices + 1);
+    expectMirrored();
+    ASSERT_EQ(ClearDrawTarget(), 0);
+    ASSERT_EQ(DrawGraphAt(0, 0, plain, 0), 0);
+    EXPECT_EQ(Pixel(0, 0), 0xFF0000u);
+    EXPECT_EQ(Pixel(3, 0), 0xFFFFFFu);
+}
+
+}  // namespace
+}  // namespace orvik_test
