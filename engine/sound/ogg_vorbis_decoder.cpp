@@ -5,6 +5,7 @@
 
 #include <new>
 
+#include "engine/platform/log.h"
 #include "engine/platform/memory.h"
 #include "engine/sound/sound_convert.h"
 #include "engine/sound/sound_state.h"
@@ -82,6 +83,7 @@ int OpenOggVorbis(SoundConvert* c) {
 
 int DecodeOggVorbisBlock(SoundConvert* c) {
     OggVorbisState& v = *c->vorbis;
+    if (v.opened != 1) return -1;  // lost with a failed seek
     int bitstream = 0;
     for (;;) {
         const long got = ov_read(&v.decoder, reinterpret_cast<char*>(c->block), c->blockSize, 0, v.sampleBytes,
@@ -94,10 +96,37 @@ int DecodeOggVorbisBlock(SoundConvert* c) {
     }
 }
 
+namespace {
+
+// After a failed seek vorbisfile's idea of the stream position no longer matches the
+// stream, and every later seek fails too; opening the decoder afresh from the top puts the
+// two back in step, so a stream that fails once is not lost for good.
+int ReopenOggVorbis(SoundConvert* c) {
+    OggVorbisState& v = *c->vorbis;
+    if (v.opened == 1) ov_clear(&v.decoder);
+    v.opened = 0;
+    if (c->stream.functions.seek(c->stream.handle, 0, 0) != 0) return -1;
+    if (ov_open_callbacks(&c->stream, &v.decoder, nullptr, 0, kOggCallbacks) != 0) return -1;
+    v.opened = 1;
+    return 0;
+}
+
+}  // namespace
+
+// A seek that cannot be made even from a fresh decoder leaves no known sample to go on
+// from: the record is put at its end, so that it hands out nothing instead of PCM from the
+// wrong place, and keeps its old position.
 int SeekOggVorbis(SoundConvert* c, int32_t sample) {
-    ov_pcm_seek(&c->vorbis->decoder, ogg_int64_t(sample));
+    OggVorbisState& v = *c->vorbis;
     c->blockBytesLeft = 0;
     c->blockReadPosition = 0;
+    int result = v.opened == 1 ? ov_pcm_seek(&v.decoder, ogg_int64_t(sample)) : OV_EFAULT;
+    if (result != 0 && ReopenOggVorbis(c) == 0) result = ov_pcm_seek(&v.decoder, ogg_int64_t(sample));
+    if (result != 0 || v.opened != 1) {
+        AddLogFormat("Ogg Vorbis: the seek to sample %d failed (error %d)", sample, result);
+        c->atEnd = 1;
+        return -1;
+    }
     c->outputPosition = int32_t(int64_t(sample) * c->outputFormat.nBlockAlign);
     return 0;
 }

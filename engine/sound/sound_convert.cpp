@@ -132,7 +132,9 @@ int SeekSoundConvert(SoundConvert* c, int32_t sample) {
     switch (c->method) {
         case kConvertWavePcm: SeekPcmConvert(c, sample); break;
         case kConvertAcm: SeekAcmConvert(c, sample); break;
-        case kConvertOggVorbis: SeekOggVorbis(c, sample); break;
+        case kConvertOggVorbis:
+            if (SeekOggVorbis(c, sample) != 0) return -1;
+            break;
         case kConvertMemoryPcm:
             c->outputPosition = int32_t(target);
             c->memory.readPosition = uint32_t(target);

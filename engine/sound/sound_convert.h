@@ -67,6 +67,7 @@ struct SoundConvert {
 int SetupSoundConvert(const StreamDescriptor* stream, SoundConvert* record);
 // Bytes written; fewer than asked only when the data ended; -1 when not open.
 int ReadSoundConvert(SoundConvert* record, uint8_t* destination, int32_t size);
+// 0; -1 (logged) when the decoder could not move, the record then standing at its end.
 int SeekSoundConvert(SoundConvert* record, int32_t sample);
 int GetSoundConvertDestSize(SoundConvert* record);
 int GetSoundConvertFormat(SoundConvert* record, host::WAVEFORMATEX* format);

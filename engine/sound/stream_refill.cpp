@@ -27,6 +27,16 @@ bool PlayedOut(const StreamPart& s, uint32_t cursor) {
     return s.endOffset < cursor && (s.cursorAtEnd < s.endOffset || s.cursorAtEnd > cursor);
 }
 
+// The end is written at `reached`; silence follows until the cursor passes it. -1.
+int EndStreamWriting(SoundRecord* r, StreamLockRegion* region, uint32_t reached, uint32_t cursor) {
+    StreamPart& s = r->stream;
+    s.endWritten = 1;
+    s.endOffset = reached;
+    s.cursorAtEnd = cursor;
+    FillStreamSilence(r->format, region, StreamQuantitiesOf(r->format).step);
+    return -1;
+}
+
 void StopPlayedOut(SoundBuffer* buffer, StreamPart& s) {
     SoundBufStop(buffer);
     s.endWritten = 0;
@@ -157,20 +167,17 @@ int AdvanceStreamSource(SoundRecord* r, StreamLockRegion* region, uint32_t curso
         s.readPosition = 0;
         if (s.currentSource >= s.sourceCount) {
             s.passedLastSource = 1;
-            if (s.playType != 3) {
-                s.endWritten = 1;
-                s.endOffset = reached;
-                s.cursorAtEnd = cursor;
-                FillStreamSilence(r->format, region, StreamQuantitiesOf(r->format).step);
-                return -1;
-            }
+            if (s.playType != 3) return EndStreamWriting(r, region, reached, cursor);
             s.currentSource = 0;
             s.jumpTarget = 0;
             s.jumpPending = 1;
             s.jumpOffset = reached;
         }
     }
-    SeekSoundConvert(&s.sources[s.currentSource].convert, s.readPosition / int32_t(BlockAlign(r)));
+    // A source that cannot go back to where it should play from ends the stream there:
+    // nothing else could be written, and the buffer would play its old content round again.
+    if (SeekSoundConvert(&s.sources[s.currentSource].convert, s.readPosition / int32_t(BlockAlign(r))) != 0)
+        return EndStreamWriting(r, region, reached, cursor);
     return 0;
 }
 

@@ -137,6 +137,50 @@ TEST_F(ConvertTest, DamagedOggDataIsRefusedOrEndsEarlyWithoutHarm) {
     orvik::SetDisableSoundConverters(0);
 }
 
+// A stream whose seeks fail, as a file on a device that has gone away fails them.
+int RefusingSeek(orvik::StreamHandle, int32_t, int) { return -1; }
+
+// A seek the decoder cannot make is reported, and the record then hands out nothing rather
+// than PCM from wherever the decoder was left; a later seek that works reads again.
+TEST_F(ConvertTest, AnOggSeekThatFailsIsReportedAndHandsOutNoPcmFromTheWrongPlace) {
+    Start();
+    ASSERT_EQ(Setup(OggSine(20000, 2, 44100)), 0);
+    const std::vector<int16_t> first = ReadAll(&c_, 80000);
+    ASSERT_EQ(first.size(), 40000u);
+    const auto seek = c_.stream.functions.seek;
+    c_.stream.functions.seek = RefusingSeek;
+    EXPECT_EQ(orvik::SeekSoundConvert(&c_, 0), -1);
+    EXPECT_NE(Log().find("Ogg Vorbis: the seek to sample 0 failed"), std::string::npos) << Log();
+    EXPECT_EQ(c_.atEnd, 1);
+    EXPECT_EQ(c_.outputPosition, 80000) << "the position stays where the PCM really ended";
+    EXPECT_EQ(ReadAll(&c_, 4096).size(), 0u);
+    c_.stream.functions.seek = seek;
+    ASSERT_EQ(orvik::SeekSoundConvert(&c_, 0), 0) << Log();
+    EXPECT_EQ(ReadAll(&c_, 80000), first);
+}
+
+// A looping stream whose decoder cannot seek back to the top ends there and stops, where it
+// went on playing whatever its buffer last held, round and round.
+TEST_F(ConvertTest, ALoopingOggStreamThatCannotSeekBackEndsAndStops) {
+    Start();
+    const Bytes file = OggSine(22050, 2, 44100);
+    const int h = orvik::AddSoundData(-1);
+    ASSERT_EQ(orvik::AddStreamSoundImage(file.data(), int32_t(file.size()), 0, h, orvik::kStreamFileImage, -1), 0);
+    ASSERT_EQ(orvik::PrepareStreamSound(h), 0);
+    Record(h)->stream.sources[0].convert.stream.functions.seek = RefusingSeek;
+    ASSERT_EQ(orvik::PlaySoundHandle(h, orvik::kPlayLoop), 0);
+    std::vector<int16_t> heard;
+    for (int round = 0; round < 100; ++round) {
+        const std::vector<int16_t> part = Mix(1323);
+        heard.insert(heard.end(), part.begin(), part.end());
+        orvik::RefillAllStreamSounds();
+    }
+    EXPECT_GT(Rms(heard, 0, 40000), 0.2) << "the first pass plays";
+    EXPECT_EQ(orvik::CheckSoundPlaying(h), 0);
+    EXPECT_LT(Rms(heard, 44100 * 2, heard.size()), 0.001) << "silence after the end, not the old buffer again";
+    orvik::DeleteSound(h);
+}
+
 TEST_F(ConvertTest, OggVorbisLoadsIntoMemoryAndAsAStream) {
     Start();
     const Bytes file = OggSine(22050, 2, 44100);
