@@ -25,14 +25,24 @@ bool UsableImage(const BaseImage& image) {
            bytes >= 2 && bytes <= 4 && image.pitch >= image.width * bytes;
 }
 
-// Where the client area lies in the window: the bitmap covers the frame above and left
-// of it too, so the image shows exactly over the client area (and the cursor's client
-// coordinates stay those of the image).
-POINT ClientOffset(HWND window) {
-    RECT frame;
+// The frame around the client area: the bitmap covers it too, so the image shows exactly
+// over the client area (and the cursor's client coordinates stay those of the image),
+// and the picture is as large as the window, which UpdateLayeredWindow would otherwise
+// resize to it every frame.
+struct FrameRoom {
+    POINT offset;  // the client origin in the window
+    SIZE extra;    // window size minus client size
+};
+
+FrameRoom FrameAround(HWND window) {
+    RECT frame, client;
     POINT origin;
-    if (!GetWindowRect(window, &frame) || !ClientToScreen(window, &origin)) return POINT{};
-    return POINT{std::max(0, int(origin.x - frame.left)), std::max(0, int(origin.y - frame.top))};
+    if (!GetWindowRect(window, &frame) || !GetClientRect(window, &client) || !ClientToScreen(window, &origin))
+        return FrameRoom{};
+    const POINT offset{std::max(0, int(origin.x - frame.left)), std::max(0, int(origin.y - frame.top))};
+    const SIZE extra{std::max(offset.x, int(frame.right - frame.left - client.right)),
+                     std::max(offset.y, int(frame.bottom - frame.top - client.bottom))};
+    return FrameRoom{offset, extra};
 }
 
 int MakeBitmap(int width, int height) {
@@ -127,10 +137,10 @@ int UpdateLayeredMainWindow(const BaseImage& image, HDC source) {
     if (!State().update || !window) return 0;
     if (source) return ShowFromDc(window, image, source);
     if (!UsableImage(image)) return AddLogText("レイヤードウインドウに渡された画像が不正です in UpdateLayeredMainWindow\n");
-    const POINT offset = ClientOffset(window);
-    if (MakeBitmap(image.width + offset.x, image.height + offset.y) != 0) return -1;
+    const FrameRoom room = FrameAround(window);
+    if (MakeBitmap(image.width + room.extra.cx, image.height + room.extra.cy) != 0) return -1;
     const bool colourKeyOnly = OsVersionCode() < kOsWinVista;
-    FillBitmap(image, offset, colourKeyOnly);
+    FillBitmap(image, room.offset, colourKeyOnly);
     return ShowBitmap(window, colourKeyOnly);
 }
 

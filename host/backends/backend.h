@@ -48,6 +48,15 @@ struct Backend {
     // picture it may keep by reference, sparing a copy of every frame. The caller never
     // writes those pixels again while the backend holds them.
     bool (*present_shared)(std::shared_ptr<const std::vector<uint32_t>> pixels, int width, int height);
+    // The window becomes layered (on): borderless, its whole look the picture that
+    // present_layered gives it and nothing shown before the first one; or (off) an
+    // ordinary window again that shows what `present` gives it.
+    void (*set_window_layered)(bool on);
+    // Shows a layered window's whole picture (premultiplied 0xAARRGGBB, tightly packed),
+    // the window moved to (x, y) on the desktop and sized to the picture. Pixels that
+    // `LayeredShape` leaves out are holes: the desktop shows through them and clicks go
+    // to what lies below. `opacity` (0 to 255) weighs the whole window.
+    bool (*present_layered)(const uint32_t* pixels, int width, int height, int x, int y, uint8_t opacity);
 };
 
 // The table of backends, ended by a null entry.

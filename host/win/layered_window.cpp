@@ -2,17 +2,24 @@
 
 #include <algorithm>
 #include <mutex>
+#include <string>
 
 #include "host/backends/backend.h"
+#include "host/debug_output.h"
 #include "host/gdi/dib_section.h"
 #include "host/win/window.h"
 
 namespace host {
 namespace {
 
+constexpr uint32_t kKnownFlags = ULW_COLORKEY | ULW_ALPHA | ULW_OPAQUE;
+
+// The last picture and the source pixels it was composed from: a call without a source
+// context composes them again with its own key and blend.
 struct LayeredOutput {
     std::mutex mutex;
     LayeredPicture last;
+    std::vector<uint32_t> source;
 };
 
 LayeredOutput& Output() {
@@ -20,67 +27,104 @@ LayeredOutput& Output() {
     return o;
 }
 
-// One pixel as the desktop composes it: premultiplied, or opaque unless it is the key.
-uint32_t Compose(uint32_t pixel, COLORREF key, const BLENDFUNCTION* blend, uint32_t flags) {
+BOOL Refuse(const char* why) {
+    OutputDebugStringA((std::string("UpdateLayeredWindow: ") + why + "\n").c_str());
+    return 0;
+}
+
+// A call whose arguments no window could follow; null when they are sound.
+const char* Malformed(HWND window, const SIZE* size, const BLENDFUNCTION* blend, uint32_t flags) {
+    if (!IsWindow(window)) return "not a window";
+    if (!(uint32_t(GetWindowLongA(window, GWL_EXSTYLE)) & WS_EX_LAYERED)) return "the window is not layered";
+    if (flags & ~kKnownFlags) return "unknown flags";
+    if ((flags & ULW_ALPHA) && (!blend || blend->BlendOp != AC_SRC_OVER || blend->BlendFlags != 0 ||
+                                blend->AlphaFormat > AC_SRC_ALPHA))
+        return "ULW_ALPHA without a sound blend function";
+    if (size && (size->cx <= 0 || size->cy <= 0)) return "an empty size";
+    return nullptr;
+}
+
+// The part of the source context's bitmap the window shows, rows top first; null when it
+// lies outside the bitmap.
+const char* ReadSource(HDC source, const POINT* sourcePos, SIZE size, std::vector<uint32_t>* out) {
+    DibView dib;
+    if (!SelectedDib(source, &dib)) return "no bitmap in the source context";
+    const POINT from = sourcePos ? *sourcePos : POINT{};
+    if (from.x < 0 || from.y < 0 || int64_t(from.x) + size.cx > dib.width || int64_t(from.y) + size.cy > dib.height)
+        return "a source rectangle outside the bitmap";
+    out->resize(size_t(size.cx) * size_t(size.cy));
+    for (int y = 0; y < size.cy; ++y) {
+        const uint32_t* row = dib.pixels + (from.y + y) * dib.pitchPixels + from.x;
+        std::copy(row, row + size.cx, out->begin() + ptrdiff_t(size_t(y) * size_t(size.cx)));
+    }
+    return nullptr;
+}
+
+// One pixel as the desktop composes it before the constant opacity: premultiplied, or
+// opaque unless it is the key.
+uint32_t Compose(uint32_t pixel, COLORREF key, bool perPixelAlpha, uint32_t flags) {
     if (flags & ULW_COLORKEY) {
         const uint32_t keyRgb = (key & 255) << 16 | (key & 0xFF00) | (key >> 16 & 255);
         if ((pixel & 0xFFFFFF) == keyRgb) return 0;
     }
-    const bool perPixel = (flags & ULW_ALPHA) && blend && blend->AlphaFormat == AC_SRC_ALPHA;
-    return perPixel ? pixel : pixel | 0xFF000000u;
+    return perPixelAlpha ? pixel : pixel | 0xFF000000u;
 }
 
-// The client part of the picture over black (premultiplied colour is what black shows)
-// goes to the backend as the window's picture.
-void ShowClientPart(HWND window, const LayeredPicture& p) {
+// Moves and sizes the window as the call says, when that changes anything.
+void Place(HWND window, const RECT& frame, POINT position, SIZE size) {
+    uint32_t how = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (position.x == frame.left && position.y == frame.top) how |= SWP_NOMOVE;
+    if (size.cx == frame.right - frame.left && size.cy == frame.bottom - frame.top) how |= SWP_NOSIZE;
+    if ((how & (SWP_NOMOVE | SWP_NOSIZE)) != (SWP_NOMOVE | SWP_NOSIZE))
+        SetWindowPos(window, nullptr, position.x, position.y, size.cx, size.cy, how);
+}
+
+bool Show(const LayeredPicture& p) {
     const Backend* b = ActiveBackend();
-    RECT frame, client;
-    POINT origin;
-    if (!b || !GetWindowRect(window, &frame) || !GetClientRect(window, &client) || !ClientToScreen(window, &origin))
-        return;
-    const int left = origin.x - frame.left, top = origin.y - frame.top;
-    const int w = std::min(client.right, p.width - left), h = std::min(client.bottom, p.height - top);
-    if (w <= 0 || h <= 0 || left < 0 || top < 0) return;
-    std::vector<uint32_t> shown(size_t(w) * size_t(h));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            shown[size_t(y) * size_t(w) + size_t(x)] = p.pixels[size_t(y + top) * size_t(p.width) + size_t(x + left)] & 0xFFFFFF;
-    b->present(shown.data(), w, h, w * 4);
+    // A window not on the screen keeps its picture until the next call.
+    if (!b || !b->present_layered || GetBackendWindow() != p.window) return true;
+    return b->present_layered(p.pixels.data(), p.width, p.height, p.position.x, p.position.y, p.opacity);
 }
 
 }  // namespace
 
 BOOL UpdateLayeredWindow(HWND window, HDC, const POINT* position, const SIZE* size, HDC source,
                          const POINT* sourcePos, COLORREF key, const BLENDFUNCTION* blend, uint32_t flags) {
-    DibView dib;
-    // Only full constant alpha is composed; the engine never asks for less.
-    if ((blend && blend->SourceConstantAlpha != 255) || !IsWindow(window) || !(uint32_t(GetWindowLongA(window, GWL_EXSTYLE)) & WS_EX_LAYERED) || !size ||
-        !SelectedDib(source, &dib))
-        return 0;
-    const POINT from = sourcePos ? *sourcePos : POINT{};
-    if (size->cx <= 0 || size->cy <= 0 || from.x < 0 || from.y < 0 || int64_t(from.x) + size->cx > dib.width ||
-        int64_t(from.y) + size->cy > dib.height)
-        return 0;
+    if (const char* why = Malformed(window, size, blend, flags)) return Refuse(why);
     RECT frame;
     GetWindowRect(window, &frame);
-    if (position && (position->x != frame.left || position->y != frame.top))
-        SetWindowPos(window, nullptr, position->x, position->y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE current{frame.right - frame.left, frame.bottom - frame.top};
+    const SIZE target = size ? *size : current;
+    std::vector<uint32_t> pixels;
+    LayeredOutput& o = Output();
+    if (source) {
+        if (const char* why = ReadSource(source, sourcePos, target, &pixels)) return Refuse(why);
+    } else {
+        // Without a source only the place, key and blend change: the picture stays.
+        std::lock_guard lock(o.mutex);
+        if (sourcePos) return Refuse("a source position without a source context");
+        if (o.last.window != window || o.last.width != target.cx || o.last.height != target.cy)
+            return Refuse("a new size or a first picture without a source context");
+        pixels = o.source;
+    }
+    const POINT at = position ? *position : POINT{frame.left, frame.top};
+    Place(window, frame, at, target);
+
     LayeredPicture p;
     p.window = window;
-    p.position = position ? *position : POINT{frame.left, frame.top};
-    p.width = size->cx;
-    p.height = size->cy;
+    p.position = at;
+    p.width = target.cx;
+    p.height = target.cy;
     p.flags = flags;
-    p.pixels.resize(size_t(p.width) * size_t(p.height));
-    for (int y = 0; y < p.height; ++y) {
-        const uint32_t* row = dib.pixels + (from.y + y) * dib.pitchPixels + from.x;
-        for (int x = 0; x < p.width; ++x) p.pixels[size_t(y) * size_t(p.width) + size_t(x)] = Compose(row[x], key, blend, flags);
-    }
-    ShowClientPart(window, p);
-    LayeredOutput& o = Output();
+    p.opacity = (flags & ULW_ALPHA) ? blend->SourceConstantAlpha : 255;
+    const bool perPixelAlpha = (flags & ULW_ALPHA) && blend->AlphaFormat == AC_SRC_ALPHA;
+    p.pixels.resize(pixels.size());
+    for (size_t i = 0; i < pixels.size(); ++i) p.pixels[i] = Compose(pixels[i], key, perPixelAlpha, flags);
+    if (!Show(p)) return Refuse("the display did not take the picture");
     std::lock_guard lock(o.mutex);
     p.updates = o.last.updates + 1;
     o.last = std::move(p);
+    o.source = std::move(pixels);
     return 1;
 }
 
@@ -94,6 +138,7 @@ void ResetLayeredPicture() {
     LayeredOutput& o = Output();
     std::lock_guard lock(o.mutex);
     o.last = LayeredPicture{};
+    o.source.clear();
 }
 
 }  // namespace host

@@ -56,6 +56,12 @@ WindowRecord* Live(HWND window) { return FindWindowRecord(window); }
 // The backend's window shows the menu bar above the client area.
 int MenuBarRoom(HWND window) { return GetMenu(window) ? kMenuBarHeight : 0; }
 
+// A layered window's look is wholly its picture: the backend's window follows the style.
+void TellBackendLayered(HWND window) {
+    const bool layered = uint32_t(GetWindowLongA(window, GWL_EXSTYLE)) & WS_EX_LAYERED;
+    if (const Backend* b = ActiveBackend(); b && b->set_window_layered) b->set_window_layered(layered);
+}
+
 void NotifyBackendTitle(const std::string& title) {
     if (const Backend* b = ActiveBackend()) b->set_window_title(Cp932ToUtf8(title).c_str());
 }
@@ -308,14 +314,22 @@ int32_t GetWindowLongA(HWND window, int index) {
 }
 
 int32_t SetWindowLongA(HWND window, int index, int32_t value) {
-    std::lock_guard lock(Win().mutex);
-    WindowRecord* rec = Live(window);
-    if (!rec) return 0;
-    uint32_t* field = index == GWL_STYLE ? &rec->style : index == GWL_EXSTYLE ? &rec->exStyle : nullptr;
-    if (!field) return 0;
-    int32_t old = int32_t(*field);
-    *field = uint32_t(value) & (index == GWL_STYLE ? ~WS_VISIBLE : ~0u);
-    if (index == GWL_EXSTYLE) rec->topmost = (*field & WS_EX_TOPMOST) != 0;
+    int32_t old;
+    bool layeredChanged = false;
+    {
+        std::lock_guard lock(Win().mutex);
+        WindowRecord* rec = Live(window);
+        if (!rec) return 0;
+        uint32_t* field = index == GWL_STYLE ? &rec->style : index == GWL_EXSTYLE ? &rec->exStyle : nullptr;
+        if (!field) return 0;
+        old = int32_t(*field);
+        *field = uint32_t(value) & (index == GWL_STYLE ? ~WS_VISIBLE : ~0u);
+        if (index == GWL_EXSTYLE) {
+            rec->topmost = (*field & WS_EX_TOPMOST) != 0;
+            layeredChanged = ((uint32_t(old) ^ *field) & WS_EX_LAYERED) && Win().backendWindow == window;
+        }
+    }
+    if (layeredChanged) TellBackendLayered(window);
     return old;
 }
 
@@ -429,6 +443,7 @@ BOOL ShowWindow(HWND window, int command) {
         GetClientRect(window, &client);
         if (const Backend* b = ActiveBackend())
             b->open_window(Cp932ToUtf8(title).c_str(), client.right, client.bottom + MenuBarRoom(window));
+        TellBackendLayered(window);
     }
     if (command == SW_HIDE) {
         if (GetActiveWindow() == window) Activate(nullptr);

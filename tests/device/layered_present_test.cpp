@@ -36,6 +36,13 @@ protected:
         host::ClientToScreen(MainWindow(), &origin);
         return host::POINT{origin.x - frame.left, origin.y - frame.top};
     }
+    // Window size minus client size: the picture covers the whole window.
+    static host::SIZE FrameExtra() {
+        host::RECT frame, client;
+        host::GetWindowRect(MainWindow(), &frame);
+        host::GetClientRect(MainWindow(), &client);
+        return host::SIZE{frame.right - frame.left - client.right, frame.bottom - frame.top - client.bottom};
+    }
     static uint32_t LayeredPixel(const host::LayeredPicture& p, int x, int y) {
         return p.pixels.at(size_t(y) * size_t(p.width) + size_t(x));
     }
@@ -58,15 +65,23 @@ TEST_P(LayeredPresentTest, FrameReachesTheWindowWithPerPixelAlphaAndNotThroughSw
     DrawKeyedScene();
     const uint64_t swapPresents = host::D3D9Counters().presents, waits = host::VerticalBlankWaitCount();
     host::ResetWindowPicture();
+    host::RECT before, after;
+    host::GetWindowRect(MainWindow(), &before);
     ASSERT_EQ(orvik::PresentScreen(), 0);
+    host::GetWindowRect(MainWindow(), &after);
     EXPECT_EQ(host::VerticalBlankWaitCount(), waits + 1);  // one blank a frame on either path
     const host::LayeredPicture p = host::LastLayeredPicture();
     const host::POINT o = ClientOffset();
     ASSERT_GT(o.y, 0);  // the caption and frame belong to the picture too
     EXPECT_EQ(p.updates, 1u);
     EXPECT_EQ(p.flags, host::ULW_ALPHA);
-    ASSERT_EQ(p.width, 640 + o.x);
-    ASSERT_EQ(p.height, 480 + o.y);
+    // The picture is the whole window, so showing it neither moves nor resizes it.
+    ASSERT_EQ(p.width, before.right - before.left);
+    ASSERT_EQ(p.height, before.bottom - before.top);
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right, before.right);
+    EXPECT_EQ(after.bottom, before.bottom);
     EXPECT_EQ(LayeredPixel(p, 0, 0), 0u);
     EXPECT_EQ(ClientPixel(p, 10, 20), 0xFFFF0000u);
     EXPECT_EQ(ClientPixel(p, 29, 39), 0xFFFF0000u);
@@ -75,12 +90,19 @@ TEST_P(LayeredPresentTest, FrameReachesTheWindowWithPerPixelAlphaAndNotThroughSw
     EXPECT_EQ(ClientPixel(p, 51, 61), 0xFF808080u);
     EXPECT_EQ(host::D3D9Counters().presents, swapPresents);
     EXPECT_EQ(host::LastWindowPicture().width, 0);
-    // What the backend shows: the client part over black.
+    // The backend's window is layered, placed where the window is, and shows the whole
+    // picture (over black where the desktop does not blend).
+    EXPECT_TRUE(host::headless::IsWindowLayered());
+    const host::headless::LayeredFrame shown = host::headless::LastLayeredFrame();
+    EXPECT_EQ(shown.x, before.left);
+    EXPECT_EQ(shown.y, before.top);
+    EXPECT_EQ(shown.opacity, 255);
+    EXPECT_EQ(shown.pixels, p.pixels);
     host::headless::Frame f = host::headless::LastFrame();
-    ASSERT_EQ(f.width, 640);
-    ASSERT_EQ(f.height, 480);
-    EXPECT_EQ(f.pixels[20 * 640 + 10], 0xFF0000u);
-    EXPECT_EQ(f.pixels[20 * 640 + 9], 0u);
+    ASSERT_EQ(f.width, p.width);
+    ASSERT_EQ(f.height, p.height);
+    EXPECT_EQ(f.pixels[size_t(20 + o.y) * size_t(f.width) + size_t(10 + o.x)], 0xFF0000u);
+    EXPECT_EQ(f.pixels[size_t(20 + o.y) * size_t(f.width) + size_t(9 + o.x)], 0u);
 }
 
 TEST_P(LayeredPresentTest, FrontBufferRefreshStopsInLayeredMode) {
@@ -156,16 +178,16 @@ TEST_F(LayeredPresentTest, AlphaIsPremultipliedAndOpaquePixelsKeepTheirColour) {
 
 TEST_F(LayeredPresentTest, WindowBitmapFollowsTheImageSizeAndGoesWithTheWindow) {
     Start(true);
-    const host::POINT o = ClientOffset();
+    const host::SIZE extra = FrameExtra();
     std::vector<uint32_t> pixels;
     orvik::BaseImage image = Argb(100, 50, pixels);
     ASSERT_EQ(orvik::UpdateLayeredMainWindow(image), 0);
-    EXPECT_EQ(host::LastLayeredPicture().height, 50 + o.y);
+    EXPECT_EQ(host::LastLayeredPicture().height, 50 + extra.cy);
     EXPECT_EQ(host::LiveDibSectionCount(), 1);
     image = Argb(60, 40, pixels);
     ASSERT_EQ(orvik::UpdateLayeredMainWindow(image), 0);
-    EXPECT_EQ(host::LastLayeredPicture().width, 60 + o.x);
-    EXPECT_EQ(host::LastLayeredPicture().height, 40 + o.y);
+    EXPECT_EQ(host::LastLayeredPicture().width, 60 + extra.cx);
+    EXPECT_EQ(host::LastLayeredPicture().height, 40 + extra.cy);
     EXPECT_EQ(host::LiveDibSectionCount(), 1);
 
     image.pixels = nullptr;

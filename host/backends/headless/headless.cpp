@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "host/backends/backend.h"
+#include "host/backends/layered_shape.h"
 #include "host/dsound/headless_output.h"
 #include "host/win/window.h"
 
@@ -27,6 +28,8 @@ struct HeadlessState {
     bool vanished = false, vanishReported = false;
     std::string clipboard;
     std::array<uint16_t, 16> rumble{};
+    bool layered = false;
+    headless::LayeredFrame layeredFrame;
 };
 
 HeadlessState& S() {
@@ -41,6 +44,7 @@ void Stop() {}
 bool OpenWindow(const char* title, int w, int h) {
     std::lock_guard lock(S().mutex);
     S().open = true;
+    S().layered = false;
     S().vanished = S().vanishReported = false;
     S().title = title ? title : "";
     S().width = w;
@@ -98,6 +102,30 @@ bool PresentShared(std::shared_ptr<const std::vector<uint32_t>> pixels, int widt
     return true;
 }
 
+void SetLayered(bool on) {
+    std::lock_guard lock(S().mutex);
+    S().layered = on;
+    S().layeredFrame = headless::LayeredFrame{};
+}
+
+// The window takes the picture's place and size; what shows is the picture over black.
+bool PresentLayered(const uint32_t* pixels, int width, int height, int x, int y, uint8_t opacity) {
+    std::lock_guard lock(S().mutex);
+    HeadlessState& s = S();
+    if (s.presentFails || s.vanished || !s.layered || !pixels || width <= 0 || height <= 0) return false;
+    const size_t count = size_t(width) * size_t(height);
+    s.layeredFrame = headless::LayeredFrame{x, y, width, height, opacity, std::vector<uint32_t>(pixels, pixels + count)};
+    s.width = width;
+    s.height = height;
+    s.shared.reset();
+    s.last.width = width;
+    s.last.height = height;
+    s.last.pixels.resize(count);
+    for (size_t i = 0; i < count; ++i) s.last.pixels[i] = ShownOverBlack(pixels[i], opacity);
+    ++s.frames;
+    return true;
+}
+
 void PollEvents() {
     {
         std::lock_guard lock(S().mutex);
@@ -137,7 +165,7 @@ extern const Backend kHeadlessBackend = {
     kBackendHasClipboard,
     Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, SetFullscreen, Present, PollEvents,
     SetCursorVisible, SetPadRumble, SetClipboard, GetClipboard,
-    OpenAudio, CloseHeadlessAudio, PresentShared,
+    OpenAudio, CloseHeadlessAudio, PresentShared, SetLayered, PresentLayered,
 };
 
 namespace headless {
@@ -156,6 +184,8 @@ Frame LastFrame() {
     const size_t count = size_t(s.last.width) * size_t(s.last.height);
     return Frame{s.last.width, s.last.height, std::vector<uint32_t>(s.shared->begin(), s.shared->begin() + ptrdiff_t(count))};
 }
+bool IsWindowLayered() { std::lock_guard lock(S().mutex); return S().layered; }
+LayeredFrame LastLayeredFrame() { std::lock_guard lock(S().mutex); return S().layeredFrame; }
 void SetPresentFails(bool fails) { std::lock_guard lock(S().mutex); S().presentFails = fails; }
 
 void VanishWindow() {
@@ -183,6 +213,8 @@ void Reset() {
     S().vanished = S().vanishReported = false;
     S().clipboard.clear();
     S().rumble.fill(0);
+    S().layered = false;
+    S().layeredFrame = LayeredFrame{};
 }
 
 }  // namespace headless

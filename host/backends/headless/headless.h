@@ -12,6 +12,14 @@ struct Frame {
     std::vector<uint32_t> pixels;  // 0x00RRGGBB, width x height
 };
 
+// A layered window's last picture as the backend was given it: where the window went, its
+// size, the premultiplied 0xAARRGGBB pixels and the opacity.
+struct LayeredFrame {
+    int x = 0, y = 0, width = 0, height = 0;
+    uint8_t opacity = 0;
+    std::vector<uint32_t> pixels;
+};
+
 bool IsWindowOpen();
 std::string WindowTitle();  // UTF-8
 int WindowWidth();
@@ -19,7 +27,11 @@ int WindowHeight();
 bool IsCursorVisible();
 bool IsFullscreen();
 int PresentedFrameCount();
+// A layered window's frames count as presented too; LastFrame is then its whole picture
+// over black.
 Frame LastFrame();
+bool IsWindowLayered();
+LayeredFrame LastLayeredFrame();
 // Makes every present fail until switched off again.
 void SetPresentFails(bool fails);
 // The window disappears as if the display had destroyed it: presents fail from now on,

@@ -6,15 +6,19 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "host/backends/backend.h"
+#include "host/backends/layered_shape.h"
 #include "host/backends/picture_placement.h"
 #include "host/backends/sdl/sdl_audio.h"
 #include "host/backends/sdl/sdl_display_mode.h"
 #include "host/backends/sdl/sdl_keyboard_events.h"
 #include "host/backends/sdl/sdl_pads.h"
 #include "host/backends/sdl/sdl_window_chrome.h"
+#include "host/backends/sdl/sdl_window_shape.h"
 #include "host/backends/sdl/sdl_x11_watch.h"
 #include "host/dinput/input_devices.h"
 #include "host/win/desktop.h"
@@ -31,6 +35,8 @@ bool g_vanishReported = false;
 SDL_Renderer* g_renderer = nullptr;
 SDL_Texture* g_texture = nullptr;
 int g_textureW = 0, g_textureH = 0;
+// A layered window shows its picture whole, unscaled, cut to its shape.
+bool g_layered = false;
 // Full screen and its size, kept for a window opened later.
 bool g_fullscreen = false;
 int g_fullscreenW = 0, g_fullscreenH = 0;
@@ -66,6 +72,7 @@ void CloseWindow() {
     g_renderer = nullptr;
     g_window = nullptr;
     g_textureW = g_textureH = 0;
+    g_layered = false;
 }
 
 void Stop() {
@@ -100,8 +107,9 @@ void SetTitle(const char* title) {
     if (g_window) SDL_SetWindowTitle(g_window, title);
 }
 
+// A layered window takes the size of its picture instead.
 void SetSize(int w, int h) {
-    if (g_window && w > 0 && h > 0) SDL_SetWindowSize(g_window, w, h);
+    if (g_window && !g_layered && w > 0 && h > 0) SDL_SetWindowSize(g_window, w, h);
 }
 
 // Full screen switches the display to the size asked for where it offers that size.
@@ -119,9 +127,17 @@ void Redraw() {
     if (!g_renderer) return;
     int outW = 0, outH = 0;
     SDL_GetRendererOutputSize(g_renderer, &outW, &outH);
+    SDL_RenderClear(g_renderer);
+    if (g_layered) {
+        if (g_texture) {
+            const SDL_Rect whole{0, 0, g_textureW, g_textureH};
+            SDL_RenderCopy(g_renderer, g_texture, &whole, &whole);
+        }
+        SDL_RenderPresent(g_renderer);
+        return;
+    }
     HWND window = GetBackendWindow();
     const ChromeBands bands = WindowChromeBands(window);
-    SDL_RenderClear(g_renderer);
     if (g_texture) {
         // A picture as large as the client area holds the toolbar's rows itself.
         SDL_Rect src{0, 0, g_textureW, g_textureH};
@@ -139,16 +155,52 @@ void Redraw() {
     SDL_RenderPresent(g_renderer);
 }
 
+bool FitTexture(int width, int height) {
+    if (g_texture && g_textureW == width && g_textureH == height) return true;
+    if (g_texture) SDL_DestroyTexture(g_texture);
+    g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    g_textureW = g_texture ? width : 0;
+    g_textureH = g_texture ? height : 0;
+    return g_texture != nullptr;
+}
+
 bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     if (!g_renderer || sdl::WindowVanished() || !pixels || width <= 0 || height <= 0) return false;
-    if (!g_texture || g_textureW != width || g_textureH != height) {
-        if (g_texture) SDL_DestroyTexture(g_texture);
-        g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
-        if (!g_texture) return false;
-        g_textureW = width;
-        g_textureH = height;
-    }
-    if (SDL_UpdateTexture(g_texture, nullptr, pixels, pitch) != 0) return false;
+    if (!FitTexture(width, height) || SDL_UpdateTexture(g_texture, nullptr, pixels, pitch) != 0) return false;
+    Redraw();
+    return true;
+}
+
+// A layered window has no frame of its own (its picture holds one, if any) and shows
+// nothing until its first picture; an ordinary one gets its frame and whole area back.
+void SetLayered(bool on) {
+    if (!g_window || g_layered == on) return;
+    g_layered = on;
+    SDL_SetWindowBordered(g_window, on ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowResizable(g_window, on ? SDL_FALSE : SDL_TRUE);
+    // Whole first, which also forgets a shape cached for an earlier window of that id.
+    sdl::RemoveWindowShape(g_window);
+    if (on) sdl::CutWindowToShape(g_window, {});
+}
+
+// Where the desktop blends windows, the window's opacity does the weighing; elsewhere
+// the picture is drawn over black at that weight, and partial alpha over black too.
+bool PresentLayered(const uint32_t* pixels, int width, int height, int x, int y, uint8_t opacity) {
+    if (!g_renderer || !g_layered || sdl::WindowVanished() || !pixels || width <= 0 || height <= 0) return false;
+    const bool composited = sdl::DesktopIsComposited(g_window);
+    SDL_SetWindowOpacity(g_window, composited ? float(opacity) / 255.0f : 1.0f);
+    const uint8_t drawnAt = composited ? 255 : opacity;
+    const std::span<const uint32_t> picture(pixels, size_t(width) * size_t(height));
+    std::vector<uint32_t> shown(picture.size());
+    std::transform(picture.begin(), picture.end(), shown.begin(),
+                   [drawnAt](uint32_t p) { return ShownOverBlack(p, drawnAt); });
+    int wx = 0, wy = 0, ww = 0, wh = 0;
+    SDL_GetWindowPosition(g_window, &wx, &wy);
+    SDL_GetWindowSize(g_window, &ww, &wh);
+    if (ww != width || wh != height) SDL_SetWindowSize(g_window, width, height);
+    if (wx != x || wy != y) SDL_SetWindowPosition(g_window, x, y);
+    sdl::CutWindowToShape(g_window, LayeredShape(picture, width, height, opacity));
+    if (!FitTexture(width, height) || SDL_UpdateTexture(g_texture, nullptr, shown.data(), width * 4) != 0) return false;
     Redraw();
     return true;
 }
@@ -167,6 +219,18 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
     }
 }
 
+// A layered window shows the whole window, frame rows included, and draws no menu bar
+// or toolbar: a pointer position in it is one in the window, unscaled.
+bool MoveLayeredCursor(const SDL_Event& e) {
+    int x = 0, y = 0;
+    if (e.type == SDL_MOUSEMOTION) x = e.motion.x, y = e.motion.y;
+    else if (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP) x = e.button.x, y = e.button.y;
+    else return false;
+    RECT frame;
+    if (GetWindowRect(GetBackendWindow(), &frame)) SetCursorPos(frame.left + x, frame.top + y);
+    return true;
+}
+
 void PollEvents() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
@@ -175,6 +239,7 @@ void PollEvents() {
             if (redraw) Redraw();
             continue;
         }
+        if (g_layered && MoveLayeredCursor(e)) continue;
         if (g_window && sdl::HandlePointerEvent(e, GetBackendWindow(), g_renderer)) {
             Redraw();
             continue;
@@ -208,7 +273,7 @@ extern const Backend kSdlBackend = {
     kBackendHasDisplay | kBackendHasKeyboard | kBackendHasJoypads | kBackendHasAudio | kBackendHasClipboard,
     Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, SetFullscreen, Present, PollEvents,
     SetCursorVisible, sdl::SetControllerRumble, SetClipboard, GetClipboard,
-    OpenSdlAudioOutput, CloseSdlAudioOutput, nullptr,
+    OpenSdlAudioOutput, CloseSdlAudioOutput, nullptr, SetLayered, PresentLayered,
 };
 
 }  // namespace host
