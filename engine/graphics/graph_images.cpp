@@ -100,6 +100,12 @@ int CreateGraphImages(int32_t handle, int width, int height, int mipLevels, int 
     if (Graphics().direct3DMode) {
         SetDeviceFlags(*s, mipLevels < 0 ? 1 : mipLevels, alpha, dxt);
         LayPieces(*s);
+        // A side needing more pieces than a graphic holds would lose its far part.
+        const TexturePiece& last = s->pieces.back();
+        if (last.x + last.width != width || last.y + last.height != height) {
+            AddLogFormat("グラフィックのサイズがテクスチャの枚数の上限を越えています %d x %d", width, height);
+            return Fail(handle);
+        }
         // Rendering goes into one texture: a drawable graphic that needs more is refused.
         if (s->drawable && s->pieces.size() != 1) {
             AddLogFormat("描画可能グラフィックのサイズがテクスチャの最大サイズを越えています %d x %d", width, height);

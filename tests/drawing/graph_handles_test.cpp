@@ -190,5 +190,32 @@ TEST_F(DrawingTest, DrawableGraphicIsAlwaysOneTexture) {
     EXPECT_GE(CreateEmptyGraph(max + 1, 8), 0);
 }
 
+
+// With textures of at most 64 pixels on a side a graphic's side holds at most 64 x 64.
+class SmallTextureDeviceTest : public DrawingTest {
+protected:
+    void SetUp() override {
+        DrawingTest::SetUp();
+        Graphics().dev.maxTextureSize = 64;
+    }
+};
+
+TEST_F(SmallTextureDeviceTest, AnImageNeedingMorePiecesThanAGraphicHoldsIsRefusedWhole) {
+    const int32_t count = GraphTable().count;
+    for (auto [w, h] : {std::pair{64 * 64 + 1, 2}, std::pair{2, 64 * 64 + 1}, std::pair{100000, 1}}) {
+        EXPECT_EQ(CreateEmptyGraph(w, h), -1) << w << " x " << h;
+        EXPECT_EQ(GraphTable().count, count);
+    }
+    EXPECT_NE(Log().find("グラフィックのサイズがテクスチャの枚数の上限を越えています 4097 x 2"), std::string::npos);
+    // As many pieces as it holds: every column is there, the last one too.
+    const int32_t wide = MakeGraph(64 * 64, 1, [](int x, int) { return uint32_t(x) << 4 | 0x000001; });
+    ASSERT_GE(wide, 0);
+    const TexturePiece& last = GetGraphRecord(wide)->images->pieces.back();
+    EXPECT_EQ(last.x + last.width, 64 * 64);
+    ASSERT_EQ(DrawGraphAt(-(64 * 64 - 640), 10, wide, 0), 0);
+    EXPECT_EQ(Pixel(639, 10), uint32_t(64 * 64 - 1) << 4 | 0x01);
+    EXPECT_EQ(Pixel(0, 10), uint32_t(64 * 64 - 640) << 4 | 0x01);
+}
+
 }  // namespace
 }  // namespace orvik_test
