@@ -131,7 +131,8 @@ int FillGraphColor(int32_t handle, int red, int green, int blue, int alpha) {
     if (!r->images->textured) {
         const ColorFormat* f = r->view.store ? r->view.store->colorFormat : nullptr;
         if (!f) return -1;
-        PaintMemImgRect(&r->view, nullptr, GetColorInBaseImageFormat(*f, red, green, blue, 255));
+        PaintMemImgRect(&r->view, nullptr,
+                        GetColorInBaseImageFormat(*f, int(clamp(red)), int(clamp(green)), int(clamp(blue)), 255));
         return 0;
     }
     if (!r->images->drawable) return 0;

@@ -77,5 +77,23 @@ TEST_F(SoftwarePathTest, AStripWiderThanATextureDrawsItsFarEnd) {
     EXPECT_EQ(ImagePixel(*Graphics().softScreen, 10, 10), kBlack);
 }
 
+
+// Components outside 0..255 are clamped on the software path as on the device: 300 is
+// full red, not 300 & 255.
+TEST_F(SoftwarePathTest, FillingAGraphicClampsEachComponent) {
+    const int32_t off = CreateDrawableGraph(4, 4);
+    ASSERT_GE(off, 0);
+    const int32_t cell = DeriveGraph(1, 1, 2, 2, off);
+    ASSERT_EQ(FillGraphColor(off, 300, -5, 16, 255), 0);
+    EXPECT_EQ(ImagePixel(GetGraphRecord(off)->view, 0, 0), 0xFF0010u);
+    EXPECT_EQ(ImagePixel(GetGraphRecord(off)->view, 3, 3), 0xFF0010u);
+    ASSERT_EQ(FillGraphColor(cell, -1, 256, 1000, 0), 0);
+    const MEMIMG& whole = GetGraphRecord(off)->view;
+    EXPECT_EQ(ImagePixel(whole, 1, 1), 0x00FFFFu);
+    EXPECT_EQ(ImagePixel(whole, 2, 2), 0x00FFFFu);
+    EXPECT_EQ(ImagePixel(whole, 0, 0), 0xFF0010u);  // outside the cell
+    EXPECT_EQ(ImagePixel(whole, 3, 2), 0xFF0010u);
+}
+
 }  // namespace
 }  // namespace orvik_test
