@@ -1,12 +1,14 @@
 #include "save_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <orvik/log.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "game_state.h"
@@ -26,10 +28,13 @@ void PutValue(std::vector<uint8_t>& bytes, const FileValue& v) {
     for (int i = 0; i < 4; ++i) bytes[v.offset + i] = static_cast<uint8_t>(u >> (8 * i));
 }
 
-bool WriteSynced(const std::string& path, const std::vector<uint8_t>& bytes) {
+// The copy takes the permissions of the file it replaces (`mode` 0 for a new file), so a
+// file the player keeps private stays private.
+bool WriteSynced(const std::string& path, const std::vector<uint8_t>& bytes, mode_t mode) {
     FILE* raw = std::fopen(path.c_str(), "wb");
     if (!raw) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), raw) == bytes.size();
+    bool ok = mode == 0 || fchmod(fileno(raw), mode) == 0;
+    ok = ok && std::fwrite(bytes.data(), 1, bytes.size(), raw) == bytes.size();
     ok = ok && std::fflush(raw) == 0 && fsync(fileno(raw)) == 0;
     return std::fclose(raw) == 0 && ok;
 }
@@ -41,6 +46,19 @@ void SyncDirectoryOf(const std::string& path) {
     if (fd < 0) return;
     fsync(fd);
     close(fd);
+}
+
+// A file linked into the game folder from elsewhere is saved where it really lies: the
+// copy is made beside it and takes its place there, and the link stays a link.
+std::string LinkedTarget(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path real = std::filesystem::canonical(path, error);
+    return error ? path : real.string();
+}
+
+mode_t ModeOf(const std::string& path) {
+    struct stat info = {};
+    return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
 bool SaveFailed(const std::string& path, const char* why) {
@@ -76,19 +94,20 @@ bool ValueAt(const std::vector<uint8_t>& bytes, int32_t offset, int32_t& value) 
 
 bool PatchFile(const std::string& path, std::span<const FileValue> values, size_t size) {
     std::vector<uint8_t> bytes;
-    const bool missing = access(path.c_str(), F_OK) != 0 && errno == ENOENT;
+    const std::string target = LinkedTarget(path);
+    const bool missing = access(target.c_str(), F_OK) != 0 && errno == ENOENT;
     if (missing) {
         bytes.assign(size, 0);
-    } else if (!ReadWholeFile(path, bytes)) {
+    } else if (!ReadWholeFile(target, bytes)) {
         return SaveFailed(path, "it could not be read");
     }
     for (const FileValue& v : values) PutValue(bytes, v);
-    std::string temp = path + ".new";
-    if (!WriteSynced(temp, bytes) || std::rename(temp.c_str(), path.c_str()) != 0) {
+    std::string temp = target + ".new";
+    if (!WriteSynced(temp, bytes, missing ? 0 : ModeOf(target)) || std::rename(temp.c_str(), target.c_str()) != 0) {
         std::remove(temp.c_str());
         return SaveFailed(path, missing ? "it could not be created" : "the write failed, the old file is kept");
     }
-    SyncDirectoryOf(path);
+    SyncDirectoryOf(target);
     if (missing) orvik::AddLogFormat("%s was missing and has been made", path.c_str());
     return true;
 }

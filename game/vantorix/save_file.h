@@ -1,6 +1,8 @@
 // The game's files hold 32-bit little-endian integers at fixed offsets. Reading takes the
 // whole file at once; saving patches only the listed offsets and replaces the file through
 // a fully written and synced copy, so a crash or a full disk never leaves it half written.
+// The copy keeps the file's permissions, and a file reached through a link is replaced
+// where it lies, leaving the link in place.
 // A save file that is missing is made the same way, zero-filled to its size, so that the
 // player's scores and options are kept from then on.
 #pragma once

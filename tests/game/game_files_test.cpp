@@ -156,6 +156,35 @@ TEST_F(GameFilesTest, FailedSaveKeepsTheOldRankingWhole) {
     EXPECT_NE(Log().find("was not saved"), std::string::npos);
 }
 
+// A player who keeps the scores elsewhere and links them into the game folder (so that a
+// rebuild cannot take them) must find the linked file saved, and the link still a link;
+// a file kept private stays private.
+TEST_F(GameFilesTest, SaveGoesThroughALinkAndKeepsTheFilesPermissions) {
+    const std::string kept = PathOf("kept");
+    ASSERT_EQ(::mkdir(kept.c_str(), 0700), 0);
+    const std::string target = kept + "/scores.dat";
+    Write("kept/scores.dat", RankingFile({9, 8, 7}));
+    ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(target.c_str(), PathOf("save_data99.dat").c_str()), 0);
+    Write("save_data.dat", Bytes(102, 0));
+    ASSERT_EQ(::chmod(PathOf("save_data.dat").c_str(), 0640), 0);
+
+    ASSERT_EQ(vantorix::LoadRanking(), 0);
+    EXPECT_EQ(vantorix::InsertScore(8), 3);
+    EXPECT_EQ(vantorix::SaveOptions(), 0);
+
+    struct stat link = {};
+    ASSERT_EQ(::lstat(PathOf("save_data99.dat").c_str(), &link), 0);
+    EXPECT_TRUE(S_ISLNK(link.st_mode)) << "the link was replaced by a file of its own";
+    EXPECT_EQ(Read("kept/scores.dat"), RankingFile({9, 8, 8, 7}));
+    struct stat mode = {};
+    ASSERT_EQ(::stat(target.c_str(), &mode), 0);
+    EXPECT_EQ(mode.st_mode & 07777, 0600u);
+    ASSERT_EQ(::stat(PathOf("save_data.dat").c_str(), &mode), 0);
+    EXPECT_EQ(mode.st_mode & 07777, 0640u);
+    EXPECT_EQ(GetInt(Read("save_data.dat"), 90), 1);
+}
+
 Bytes PatternedConfig() {
     Bytes bytes(120);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(0xA0 + i % 7);
