@@ -27,12 +27,13 @@ const MenuLayout& LayoutOf(int id) {
     return kPauseLayout;
 }
 
-// The music goes on from where the pause stopped it.
+// The music goes on from where the pause stopped it. Music the game had already stopped
+// (no track current: between a stage clear and the next stage's own music) stays silent.
 void Resume() {
     PlayState& p = Game().play;
     p.pause = 0;
     p.freeze = 0;
-    Sound().PlaySoundHandle(Game().assets.bgmHandle, kPlayLoop, 0);
+    if (Game().assets.bgmTrack != 0) Sound().PlaySoundHandle(Game().assets.bgmHandle, kPlayLoop, 0);
 }
 
 // A new game from stage 1, its music from the beginning.

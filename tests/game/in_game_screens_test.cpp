@@ -1,5 +1,6 @@
 // The screens opened from stage play under scripted keys: the pause menu and its YES/NO
 // questions, the game over with its ranking entry, and the stage clear moving on.
+#include <algorithm>
 #include <tuple>
 
 #include "game/vantorix/game_files.h"
@@ -182,6 +183,21 @@ TEST_F(InGameScreenTest, StageClearMovesOnKeepingLivesAndScore) {
     EXPECT_EQ(Play().stage, 6);
     EXPECT_EQ(sound_.loads.size(), loads);
     EXPECT_EQ(Game().assets.bgmTrack, 0);
+
+    // A pause in that silence and CONTINUE leave it silent: the music the stage-clear
+    // screen stopped (stage 5's boss music) does not come back.
+    const int stopped = Game().assets.bgmHandle;
+    ASSERT_TRUE(sound_.IsLive(stopped));
+    auto playsOfStopped = [&] {
+        return std::count_if(sound_.plays.begin(), sound_.plays.end(),
+                             [&](const RecordingSound::Play& p) { return p.handle == stopped; });
+    };
+    const auto before = playsOfStopped();
+    Step({DIK_SPACE});
+    Script({{{DIK_Z}}});
+    EXPECT_TRUE(Step());
+    EXPECT_EQ(std::tie(Play().pause, Play().freeze), std::make_tuple(0, 0));
+    EXPECT_EQ(playsOfStopped(), before) << "stopped music played again";
 
     // The last stage enters the score into the ranking and leads to the ending.
     Play().stageClearCounter = 60;
