@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "engine/platform/archive.h"
@@ -130,6 +131,25 @@ TEST(Packer, RefusesWhatItCannotPack) {
     dir.Write("src/a.txt", "a");
     EXPECT_EQ(okvpack::PackDirectory(dir / "src", dir / "x.dat", options, &error), -1);
     EXPECT_FALSE(std::filesystem::exists(dir / "x.dat"));
+}
+
+// A write that fails only when the buffered bytes reach the disk (a full disk) must not
+// replace the archive already there: the old archive stays whole and the run fails.
+TEST(Packer, WriteFailingAtTheLastFlushKeepsTheOldArchive) {
+    TempDir dir;
+    dir.Write("src/a.txt", "small enough to sit in the stream's buffer");
+    const std::string old = "the archive as it was";
+    dir.Write("x.dat", old);
+    std::filesystem::create_symlink("/dev/full", dir / "x.dat.part");
+    std::string error;
+    EXPECT_EQ(okvpack::PackDirectory(dir / "src", dir / "x.dat", {}, &error), -1);
+    EXPECT_FALSE(error.empty());
+    // Read boundedly: a failed run may have left the link to the endless device in its place.
+    ASSERT_FALSE(std::filesystem::is_symlink(dir / "x.dat"));
+    std::ifstream in(dir / "x.dat", std::ios::binary);
+    std::string kept(old.size() + 1, '\0');
+    kept.resize(static_cast<size_t>(in.read(kept.data(), static_cast<std::streamsize>(kept.size())).gcount()));
+    EXPECT_EQ(kept, old);
 }
 
 // The same archive opens from memory, and the key decides whether it opens at all.

@@ -77,8 +77,12 @@ int PackDirectory(const std::string& source, const std::string& archive, const P
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        // The last buffered bytes reach the disk only at close: a full disk shows there.
+        out.close();
         if (!out) {
             *error = "cannot write " + temporary;
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
             return -1;
         }
     }
