@@ -51,7 +51,7 @@ int CloseNetworkHandle(int handle) {
         return AddLogText("接続されていないネットワークハンドルです in CloseNetworkHandle\n");
     PumpNetworkWindow();
     // What is half received or still queued gets its chance to finish, within bounds.
-    FlushFor([r] { return r->connected && r->recvLength != 0; }, [handle] { RecvSocket(handle); });
+    FlushFor([r] { return r->connected && (r->recvLength != 0 || r->lengthTaken != 0); }, [handle] { RecvSocket(handle); });
     FlushFor([r] { return r->connected && !r->error && HasQueuedSend(*r); }, [handle] { SendSocket(handle); });
     ReleaseNetworkRecord(*r);
     return 0;

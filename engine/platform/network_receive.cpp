@@ -22,13 +22,19 @@ void RefuseOversizedMessage(NetworkRecord& r, int32_t length) {
     r.error = 1;
 }
 
-// Takes the next length prefix when all 4 bytes are there and makes room for the message.
-// False when it must wait (or the record went into error).
+// Takes the next length prefix once all 4 bytes have come and makes room for the message.
+// False when it must wait (or the record went into error). The bytes are taken as they
+// arrive: a part left on the socket would be announced as readable again and again, and
+// a close behind it would never be.
 bool StartMessage(NetworkRecord& r) {
     const auto& ws2 = Network().ws2;
-    unsigned char bytes[4];
-    if (ws2.recv(r.socket, reinterpret_cast<char*>(bytes), 4, host::MSG_PEEK) != 4) return false;
-    const int32_t length = LoadLength(bytes);
+    while (r.lengthTaken < 4) {
+        const int n = ws2.recv(r.socket, reinterpret_cast<char*>(r.lengthIn + r.lengthTaken), 4 - r.lengthTaken, 0);
+        if (n <= 0) return false;
+        r.lengthTaken += n;
+    }
+    r.lengthTaken = 0;
+    const int32_t length = LoadLength(r.lengthIn);
     if (length <= 0) {
         // A peer that sends this is not speaking our framing; what follows cannot be trusted.
         AddLogFormat("受信したメッセージの長さが不正です(%d byte)", length);
@@ -44,8 +50,7 @@ bool StartMessage(NetworkRecord& r) {
         r.error = 1;
         return false;
     }
-    ws2.recv(r.socket, reinterpret_cast<char*>(bytes), 4, 0);
-    WriteRingBuffer(&r.recvRing, bytes, 4);
+    WriteRingBuffer(&r.recvRing, r.lengthIn, 4);
     r.recvLength = length;
     r.recvTaken = 0;
     return true;

@@ -36,6 +36,9 @@ struct NetworkRecord {
     // and how much of it has arrived. The ring holds each message as its length and bytes.
     int32_t recvLength = 0;
     int32_t recvTaken = 0;
+    // The next length's bytes taken off the socket so far (they may come apart).
+    unsigned char lengthIn[4] = {};
+    int32_t lengthTaken = 0;
     RingBuffer recvRing;
     // A receive refused by the guard while another ran; it runs once that one ends.
     int32_t recvDeferred = 0;

@@ -159,6 +159,47 @@ TEST_F(NetworkTest, FullTableRefusesTheConnectionAndStillHearsTheNextOne) {
     host::closesocket(next);
 }
 
+// recv calls the engine makes on its sockets, counted through the taken ws2_32 function.
+int g_engineRecvCalls = 0;
+decltype(orvik::Ws2Calls::recv) g_plainRecv = nullptr;
+int CountedRecv(host::SOCKET s, char* buffer, int length, int flags) {
+    ++g_engineRecvCalls;
+    return g_plainRecv(s, buffer, length, flags);
+}
+
+// A peer that sends half a length and closes: the close is still seen, and the handle is
+// not kept busy meanwhile by the half length being announced again and again.
+TEST_F(NetworkTest, APeerClosingInsideALengthIsSeenToCloseAndCostsNoSpin) {
+    ASSERT_EQ(orvik::PreparationListenNetWork(0), 0);
+    const host::SOCKET peer = RawConnect(ListenPort());
+    int server = -1;
+    ASSERT_TRUE(PumpUntil([&] { return (server = orvik::GetNewAcceptNetWork()) != -1; }));
+    g_plainRecv = orvik::Network().ws2.recv;
+    orvik::Network().ws2.recv = CountedRecv;
+    g_engineRecvCalls = 0;
+    const unsigned char half[2] = {5, 0};
+    ASSERT_EQ(host::send(peer, reinterpret_cast<const char*>(half), 2, 0), 2);
+    ASSERT_TRUE(PumpUntil([&] { return g_engineRecvCalls > 0; }));
+    for (int pass = 0; pass < 10; ++pass) {
+        orvik::PumpNetworkMessages(0);
+        host::WaitForQueuedMessage(20);
+    }
+    orvik::PumpNetworkMessages(0);
+    EXPECT_LE(g_engineRecvCalls, 4);
+
+    // The rest of the length and the body still make the message.
+    const unsigned char rest[7] = {0, 0, 'h', 'e', 'l', 'l', 'o'};
+    ASSERT_EQ(host::send(peer, reinterpret_cast<const char*>(rest), 7, 0), 7);
+    EXPECT_EQ(Receive(server), "hello");
+
+    ASSERT_EQ(host::send(peer, reinterpret_cast<const char*>(half), 2, 0), 2);
+    host::closesocket(peer);
+    EXPECT_TRUE(PumpUntil([&] { return Record(server).closedByPeer == 1; }, 3.0));
+    EXPECT_EQ(orvik::GetNetWorkDataLength(server), 0);
+    orvik::Network().ws2.recv = g_plainRecv;
+    EXPECT_EQ(orvik::DeleteNetworkHandle(server), 0);
+}
+
 TEST_F(NetworkTest, UnknownSocketIsLoggedAndIgnored) {
     EXPECT_EQ(orvik::HandleSocketMessage(0xDEAD, host::FD_READ), 0);
     EXPECT_TRUE(Logged("通信エラー No.1\n"));
