@@ -128,6 +128,35 @@ void ChooseFastPath(DrawState* st) {
     st->fast = true;
 }
 
+// The fields that BuildDrawState sets only on some paths or that a draw's later steps
+// change (sample planes, coordinate division, the triangle's winding), back to their
+// defaults for a state kept from the previous call.
+void ResetConditionalFields(DrawState* st) {
+    st->depth = nullptr;
+    st->depthPitch = 0;
+    st->depthWrite = false;
+    st->depthFunc = D3DCMP_LESSEQUAL;
+    st->counterClockwise = false;
+    st->sampleX = st->sampleY = 0;
+    st->projectedStages = 0;
+    st->fast = false;
+    st->fastColor = st->fastAlpha = FastSource::Texel;
+    st->fastBlend = FastBlend::None;
+    st->fastSecondXor = 0;
+}
+
+// The alpha test's table and its threshold, filled again only when the test changed.
+void UpdateAlphaPass(const DWORD* rs, DrawState* st) {
+    const bool enabled = rs[D3DRS_ALPHATESTENABLE] != 0;
+    const DWORD func = rs[D3DRS_ALPHAFUNC], ref = rs[D3DRS_ALPHAREF] & 255;
+    // Functions outside the comparisons pass everything, as a disabled test does.
+    const uint32_t key = enabled && func <= D3DCMP_ALWAYS ? (func << 8 | ref) : 0xFFFFu;
+    if (key == st->alphaPassKey) return;
+    FillAlphaPass(enabled, func, ref, st->alphaPass);
+    st->alphaPassFrom = AlphaPassFrom(st->alphaPass);
+    st->alphaPassKey = key;
+}
+
 }  // namespace
 
 void Device::FillSampler(int s, bool withTexture, StageSampler* smp) const {
@@ -143,12 +172,14 @@ void Device::FillSampler(int s, bool withTexture, StageSampler* smp) const {
     smp->maxAnisotropy = int(std::clamp<DWORD>(m[D3DSAMP_MAXANISOTROPY], 1, kMaxAnisotropy));
     smp->addressW = m[D3DSAMP_ADDRESSW];
     smp->levelCount = 0;
+    smp->type = D3DRTYPE_TEXTURE;
     if (textures_[s] && withTexture) FillStageTexels(textures_[s], smp);
 }
 
 bool Device::BuildDrawState(DrawState* st) {
     Surface* rt = renderTarget_;
     if (!rt) return false;
+    ResetConditionalFields(st);
     const DWORD* rs = renderStates_.data();
     st->target = rt->Bits();
     st->targetPitch = rt->Pitch();
@@ -206,8 +237,7 @@ bool Device::BuildDrawState(DrawState* st) {
     st->addSpecular = rs[D3DRS_SPECULARENABLE] && !pixelShader_ &&
                       (vertexShader_ || VertexLayout().specular >= 0 || LightsVertices());
     st->fog = MakePixelFog(rs, projection_);
-    FillAlphaPass(rs[D3DRS_ALPHATESTENABLE] != 0, rs[D3DRS_ALPHAFUNC], rs[D3DRS_ALPHAREF] & 255, st->alphaPass);
-    st->alphaPassFrom = AlphaPassFrom(st->alphaPass);
+    UpdateAlphaPass(rs, st);
     st->blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
     st->srcBlend = rs[D3DRS_SRCBLEND];
     st->destBlend = rs[D3DRS_DESTBLEND];

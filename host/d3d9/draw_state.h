@@ -122,6 +122,9 @@ struct DrawState {
     // Per-pixel tests and output.
     bool alphaPass[256] = {};
     int alphaPassFrom = 0;  // see FastSpan::alphaPassFrom
+    // The alpha test (on, function, reference) the table above was filled for: a state
+    // kept from call to call fills it again only when they change.
+    uint32_t alphaPassKey = ~0u;
     bool blend = false;
     DWORD srcBlend = D3DBLEND_ONE, destBlend = D3DBLEND_ZERO, blendOp = D3DBLENDOP_ADD;
     DWORD srcBlendAlpha = D3DBLEND_ONE, destBlendAlpha = D3DBLEND_ZERO, blendOpAlpha = D3DBLENDOP_ADD;
@@ -136,6 +139,8 @@ struct DrawState {
     // Chosen once per call for the four ways a triangle's diffuse colour can turn a product
     // with it into the texel itself: index 1 for a white colour, 2 for a full alpha.
     FastFunctions fastFunctions[4];
+    // What the functions above were chosen for (see FastFunctionsKey).
+    uint32_t fastFunctionsKey = ~0u;
     uint32_t targetAlphaOr = 0;  // 0xFF000000 for targets without alpha
 };
 

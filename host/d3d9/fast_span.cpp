@@ -126,6 +126,12 @@ FastRowsFn SelectFastRows(FastSource color, FastSource alpha, FastBlend blend, i
 }
 
 void ChooseFastFunctions(DrawState* st) {
+    // Everything the choice reads, so that a state kept from call to call chooses again
+    // only when one of them changed.
+    const uint32_t key = uint32_t(st->fastColor) | uint32_t(st->fastAlpha) << 4 | uint32_t(st->fastBlend) << 8 |
+                         uint32_t(D3D9Settings().forceBaselineSpans) << 12 | uint32_t(st->alphaPassFrom + 1) << 16;
+    if (key == st->fastFunctionsKey) return;
+    st->fastFunctionsKey = key;
     for (int i = 0; i < 4; ++i) {
         // A product with white is the texel itself.
         FastSource color = st->fastColor, alpha = st->fastAlpha;
