@@ -10,6 +10,7 @@
 #include "engine/graphics/present.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
+#include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"
 #include "engine/platform/window.h"
 #include "host/d3d9/device.h"
@@ -61,6 +62,10 @@ int SetDrawTarget(int target) {
     const GraphRecord* r = target >= 0 ? GetGraphRecord(target) : nullptr;
     // Screen codes, or the full handle check: a freed and reused slot is refused.
     if (target >= 0 ? !r || !r->images->drawable : target > -2 || target < -5) return -1;
+    // The device renders into the texture from its corner: a cell derived from inside a
+    // drawable graphic would have its drawing land on the parent's corner instead.
+    if (r && g.direct3DMode && (r->x != 0 || r->y != 0))
+        return AddLogText("テクスチャの左上から始まらない派生グラフィックは描画先にできません in SetDrawTarget\n");
     DrawSettings& ds = Draw();
     if (g.direct3DMode && g.dev.device) {
         FlushVertexBatch();

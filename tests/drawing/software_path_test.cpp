@@ -95,5 +95,21 @@ TEST_F(SoftwarePathTest, FillingAGraphicClampsEachComponent) {
     EXPECT_EQ(ImagePixel(whole, 3, 2), 0xFF0010u);
 }
 
+
+// The software renderer draws into a cell's own view, so a cell from inside a drawable
+// graphic is a draw target whose drawing lands in the cell.
+TEST_F(SoftwarePathTest, ACellInsideADrawableGraphicIsADrawTarget) {
+    const int32_t sheet = CreateDrawableGraph(64, 64);
+    const int32_t inner = DeriveGraph(8, 8, 16, 16, sheet);
+    ASSERT_EQ(SetDrawTarget(inner), 0);
+    ASSERT_EQ(DrawFilledBox(-4, -4, 100, 100, GetColorValue(255, 255, 255)), 0);
+    const MEMIMG& whole = GetGraphRecord(sheet)->view;
+    EXPECT_EQ(ImagePixel(whole, 8, 8), 0xFFFFFFu);
+    EXPECT_EQ(ImagePixel(whole, 23, 23), 0xFFFFFFu);
+    EXPECT_EQ(ImagePixel(whole, 7, 8), kBlack);
+    EXPECT_EQ(ImagePixel(whole, 24, 23), kBlack);
+    EXPECT_EQ(ImagePixel(whole, 0, 0), kBlack);
+}
+
 }  // namespace
 }  // namespace orvik_test
