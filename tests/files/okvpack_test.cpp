@@ -152,6 +152,29 @@ TEST(Packer, WriteFailingAtTheLastFlushKeepsTheOldArchive) {
     EXPECT_EQ(kept, old);
 }
 
+// Names are upper-cased by the lead bytes of the archive's own code page: in Korean text
+// 0xB0 leads a character whose second byte may be "a", which stays as it is, where under
+// Shift-JIS 0xB0 is a character of its own and the "a" after it is upper-cased.
+TEST(Packer, NamesAreCasedByTheArchivesCodePage) {
+    const std::string korean = "\xB0\x61.txt";
+    for (const uint32_t codePage : {949u, 932u}) {
+        okvpack::PackDir root;
+        root.files.push_back({korean, {'k', 'o'}, 0});
+        okvpack::PackOptions options;
+        options.codePage = codePage;
+        const auto image = okvpack::BuildArchive(root, options, nullptr);
+        orvik::ArchiveObject archive{};
+        ASSERT_EQ(orvik::OpenArchiveFromMemory(&archive, image.data(), image.size(), nullptr), 0);
+        uint32_t offset = 0, size = 0;
+        EXPECT_EQ(orvik::GetArchiveFileImage(&archive, korean.c_str(), &offset, &size), 0) << codePage;
+        EXPECT_EQ(size, 2u) << codePage;
+        // Under Korean lead bytes the second byte is part of the character and keeps its case.
+        EXPECT_EQ(orvik::GetArchiveFileImage(&archive, "\xB0\x41.TXT", nullptr, nullptr), codePage == 949 ? -1 : 0)
+            << codePage;
+        orvik::CloseArchive(&archive);
+    }
+}
+
 // The same archive opens from memory, and the key decides whether it opens at all.
 TEST(Packer, KeyOfTheArchiveIsTheOneGiven) {
     okvpack::PackDir root;

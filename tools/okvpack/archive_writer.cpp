@@ -5,6 +5,7 @@
 
 #include "engine/platform/archive_format.h"
 #include "engine/platform/archive_key.h"
+#include "engine/platform/charset.h"
 #include "tools/okvpack/lz_encoder.h"
 
 namespace okvpack {
@@ -12,13 +13,13 @@ namespace {
 
 using namespace orvik;
 
-bool IsLead(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-std::string LookupName(const std::string& name) {
+// Two-byte characters are told by the lead bytes of the archive's code page, as the reader
+// tells them: a second byte that looks like a to z stays as it is.
+std::string LookupName(const std::string& name, int charSet) {
     std::string upper = name;
     for (size_t i = 0; i < upper.size(); ++i) {
         const auto c = static_cast<uint8_t>(upper[i]);
-        if (IsLead(c) && i + 1 < upper.size()) ++i;
+        if (IsDoubleByteLead(&upper[i], charSet) && i + 1 < upper.size()) ++i;
         else if (c >= 'a' && c <= 'z') upper[i] = static_cast<char>(c - 'a' + 'A');
     }
     return upper;
@@ -43,6 +44,7 @@ public:
             return {};
         }
         entrySize_ = ArchiveEntrySize(options_.version);
+        charSet_ = ArchiveCharSetOfCodePage(options_.version >= 4 ? options_.codePage : 0);
         const uint32_t headerSize = ArchiveHeaderSize(options_.version);
         Collect(root);
         out_.assign(headerSize, 0);
@@ -80,7 +82,7 @@ public:
 private:
     uint32_t AddName(const std::string& name) {
         const uint32_t at = static_cast<uint32_t>(names_.size());
-        const std::string lookup = LookupName(name);
+        const std::string lookup = LookupName(name, charSet_);
         const uint32_t units = static_cast<uint32_t>(lookup.size() + 4) / 4;
         uint32_t sum = 0;
         for (char c : lookup) sum += static_cast<uint8_t>(c);
@@ -106,8 +108,9 @@ private:
             std::vector<Entry> children;
             for (const PackFile& f : p.dir->files) children.push_back(Entry{&f, nullptr, 0, 0, f.fileTime});
             for (const PackDir& d : p.dir->dirs) children.push_back(Entry{nullptr, &d, 0, 0, d.fileTime});
-            std::stable_sort(children.begin(), children.end(), [](const Entry& a, const Entry& b) {
-                return LookupName(a.file ? a.file->name : a.dir->name) < LookupName(b.file ? b.file->name : b.dir->name);
+            std::stable_sort(children.begin(), children.end(), [this](const Entry& a, const Entry& b) {
+                return LookupName(a.file ? a.file->name : a.dir->name, charSet_) <
+                       LookupName(b.file ? b.file->name : b.dir->name, charSet_);
             });
             const uint32_t first = static_cast<uint32_t>(entries_.size());
             for (Entry& child : children) {
@@ -163,6 +166,7 @@ private:
 
     const PackOptions& options_;
     uint32_t entrySize_ = 0;
+    int charSet_ = 0;
     std::vector<Entry> entries_;
     std::vector<uint8_t> names_;
     std::vector<uint8_t> dirs_;
