@@ -175,6 +175,41 @@ TEST(Packer, NamesAreCasedByTheArchivesCodePage) {
     }
 }
 
+// A name the reader could never find is refused rather than packed out of reach: two files
+// (or two directories) whose names differ only in the case of a to z, and a name with a
+// backslash of its own, which the reader takes for a separator. A file and a directory
+// may share a name: each lookup asks for its own kind.
+TEST(Packer, NamesTheReaderCannotFindAreRefused) {
+    const auto build = [](const std::vector<std::string>& files, const std::vector<std::string>& dirs,
+                          std::string* error) {
+        okvpack::PackDir root;
+        for (const std::string& name : files) root.files.push_back({name, {'x'}, 0});
+        for (const std::string& name : dirs) root.dirs.push_back({name, {}, {}, 0});
+        return okvpack::BuildArchive(root, {}, error);
+    };
+    std::string error;
+    EXPECT_TRUE(build({"a.txt", "b.txt", "A.TXT"}, {}, &error).empty());
+    EXPECT_NE(error.find("a.txt"), std::string::npos) << error;
+    error.clear();
+    EXPECT_TRUE(build({}, {"Sub", "SUB"}, &error).empty());
+    EXPECT_FALSE(error.empty());
+    error.clear();
+    EXPECT_TRUE(build({"x\\y.txt"}, {}, &error).empty());
+    EXPECT_FALSE(error.empty());
+
+    // A Shift-JIS character whose second byte is a backslash is a name like any other.
+    const std::string table = "\x95\x5C.txt";
+    error.clear();
+    const auto image = build({"data", table}, {"DATA"}, &error);
+    ASSERT_FALSE(image.empty()) << error;
+    orvik::ArchiveObject archive{};
+    ASSERT_EQ(orvik::OpenArchiveFromMemory(&archive, image.data(), image.size(), nullptr), 0);
+    EXPECT_EQ(orvik::GetArchiveFileImage(&archive, "data", nullptr, nullptr), 0);
+    EXPECT_EQ(orvik::GetArchiveFileImage(&archive, table.c_str(), nullptr, nullptr), 0);
+    EXPECT_EQ(orvik::ChangeArchiveDir(&archive, "data", 1, nullptr), 0);
+    orvik::CloseArchive(&archive);
+}
+
 // The same archive opens from memory, and the key decides whether it opens at all.
 TEST(Packer, KeyOfTheArchiveIsTheOneGiven) {
     okvpack::PackDir root;

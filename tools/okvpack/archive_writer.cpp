@@ -46,7 +46,7 @@ public:
         entrySize_ = ArchiveEntrySize(options_.version);
         charSet_ = ArchiveCharSetOfCodePage(options_.version >= 4 ? options_.codePage : 0);
         const uint32_t headerSize = ArchiveHeaderSize(options_.version);
-        Collect(root);
+        if (!Collect(root, error)) return {};
         out_.assign(headerSize, 0);
         std::vector<uint8_t> table(entries_.size() * entrySize_, 0);
         for (size_t i = 0; i < entries_.size(); ++i) {
@@ -95,9 +95,39 @@ private:
         return at;
     }
 
+    static const std::string& NameOf(const Entry& e) { return e.file ? e.file->name : e.dir->name; }
+
+    bool HasSeparator(const std::string& name) const {
+        for (size_t i = 0; i < name.size(); ++i) {
+            if (IsDoubleByteLead(&name[i], charSet_) && i + 1 < name.size()) ++i;
+            else if (name[i] == '\\' || name[i] == '/') return true;
+        }
+        return false;
+    }
+
+    // Every entry must be one the reader can find: a separator inside a name splits its
+    // lookup, and of two entries of one kind with the same lookup name only the first is found.
+    bool AllReachable(const std::vector<Entry>& sorted, std::string* error) const {
+        for (size_t i = 0; i < sorted.size(); ++i) {
+            const std::string& name = NameOf(sorted[i]);
+            if (HasSeparator(name)) {
+                *error = "a name with a path separator cannot be looked up: " + name;
+                return false;
+            }
+            const std::string lookup = LookupName(name, charSet_);
+            for (size_t j = i; j-- > 0 && LookupName(NameOf(sorted[j]), charSet_) == lookup;) {
+                if ((sorted[j].file != nullptr) == (sorted[i].file != nullptr)) {
+                    *error = "names that differ only in case: " + NameOf(sorted[j]) + " and " + name;
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
     // Breadth first: the root's own entry, then each directory's entries in one run, sorted
     // by lookup name so archives come out the same for the same tree.
-    void Collect(const PackDir& root) {
+    bool Collect(const PackDir& root, std::string* error) {
         entries_.push_back(Entry{nullptr, &root, AddName(""), 0, root.fileTime});
         struct Pending { const PackDir* dir; uint32_t record; uint32_t ownEntry; uint32_t parent; };
         std::deque<Pending> queue{{&root, 0, 0, kArchiveNoParent}};
@@ -109,12 +139,12 @@ private:
             for (const PackFile& f : p.dir->files) children.push_back(Entry{&f, nullptr, 0, 0, f.fileTime});
             for (const PackDir& d : p.dir->dirs) children.push_back(Entry{nullptr, &d, 0, 0, d.fileTime});
             std::stable_sort(children.begin(), children.end(), [this](const Entry& a, const Entry& b) {
-                return LookupName(a.file ? a.file->name : a.dir->name, charSet_) <
-                       LookupName(b.file ? b.file->name : b.dir->name, charSet_);
+                return LookupName(NameOf(a), charSet_) < LookupName(NameOf(b), charSet_);
             });
+            if (!AllReachable(children, error)) return false;
             const uint32_t first = static_cast<uint32_t>(entries_.size());
             for (Entry& child : children) {
-                child.nameOffset = AddName(child.file ? child.file->name : child.dir->name);
+                child.nameOffset = AddName(NameOf(child));
                 if (child.dir) {
                     child.dirRecord = static_cast<uint32_t>(dirs_.size() / kArchiveDirRecordSize);
                     dirs_.resize(dirs_.size() + kArchiveDirRecordSize);
@@ -129,6 +159,7 @@ private:
             StoreU32(record + kDirCount, static_cast<uint32_t>(children.size()));
             StoreU32(record + kDirFirst, first * entrySize_);
         }
+        return true;
     }
 
     // Writes a file's data (packed when that makes it smaller) and fills its entry.
