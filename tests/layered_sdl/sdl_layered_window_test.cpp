@@ -15,6 +15,9 @@
 #include "../support/bounded_wait.h"
 #include "../window_sdl/sdl_engine_setup.h"
 #include "engine/platform/window.h"
+#include "host/font/gdi_font.h"
+#include "host/gdi/dib_section.h"
+#include "host/win/layered_window.h"
 #include "host/win/window.h"
 
 // The system's D-Bus library, which SDL starts, and fontconfig, which the on-screen log's
@@ -57,6 +60,16 @@ protected:
         const unsigned long pixel = XGetPixel(image, 0, 0) & 0xFFFFFF;
         XDestroyImage(image);
         return pixel;
+    }
+    // The screen's pixel at a desktop position once `show` (called again each round) has
+    // made it `expected`.
+    template <typename Show>
+    bool ScreenShows(int x, int y, unsigned long expected, unsigned long* seen, Show show) {
+        return WaitUntil([&] {
+            show();
+            *seen = ScreenPixel(x, y);
+            return *seen == expected;
+        });
     }
     // The screen pixel at a client position of the engine's window, presenting the frame
     // again until it shows `expected` (the window maps and draws in its own time).
@@ -168,6 +181,64 @@ TEST_F(SdlLayeredWindowTest, HolesShowTheDesktopAndPassThePointerThrough) {
     EXPECT_NE(WindowUnderPointer(red.x, red.y), window);
 
     EXPECT_EQ(orvik::EndLibrary(), 0);
+}
+
+// The stand-in's own call on a window of its own: the constant alpha weighs the window
+// (over black, as no compositing manager runs here), and the position and size the call
+// gives place the window.
+TEST_F(SdlLayeredWindowTest, ConstantAlphaWeighsTheWindowAndTheCallPlacesIt) {
+    host::WNDCLASSEXA wc;
+    wc.lpfnWndProc = host::DefWindowProcA;
+    wc.lpszClassName = "LayeredSdlProbe";
+    ASSERT_NE(host::RegisterClassExA(&wc), 0);
+    host::HWND window = host::CreateWindowExA(host::WS_EX_LAYERED, "LayeredSdlProbe", "Orvik Layered Call Probe",
+                                              host::WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    host::ShowWindow(window, host::SW_SHOW);
+    host::BITMAPINFO info;
+    info.bmiHeader.biWidth = 100;
+    info.bmiHeader.biHeight = -50;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    host::HBITMAP bitmap = host::CreateDIBSection(nullptr, &info, host::DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(bitmap, nullptr);
+    auto* pixels = static_cast<uint32_t*>(bits);
+    for (int i = 0; i < 100 * 50; ++i) pixels[i] = i % 100 < 50 ? 0xFFFF0000u : 0u;  // left half red
+    host::HDC memory = host::CreateCompatibleDC(nullptr);
+    host::SelectObject(memory, bitmap);
+
+    host::POINT at{30, 40}, origin;
+    host::SIZE size{100, 50};
+    host::BLENDFUNCTION blend{host::AC_SRC_OVER, 0, 128, host::AC_SRC_ALPHA};
+    const auto update = [&](host::HDC source) {
+        const host::POINT* from = source ? &origin : nullptr;
+        return host::UpdateLayeredWindow(window, nullptr, &at, &size, source, from, 0, &blend, host::ULW_ALPHA);
+    };
+    unsigned long seen = 0;
+    EXPECT_TRUE(ScreenShows(40, 50, 0x800000, &seen, [&] { update(memory); })) << std::hex << seen;
+    EXPECT_TRUE(ScreenShows(90, 50, kDesktopColour, &seen, [&] { update(memory); })) << std::hex << seen;
+    EXPECT_NE(WindowUnderPointer(90, 50), WindowUnderPointer(40, 50));
+
+    // Moved, at full weight, with the picture it has.
+    at = host::POINT{200, 100};
+    blend.SourceConstantAlpha = 255;
+    EXPECT_TRUE(ScreenShows(210, 110, 0xFF0000, &seen, [&] { update(nullptr); })) << std::hex << seen;
+    EXPECT_TRUE(ScreenShows(40, 50, kDesktopColour, &seen, [&] { update(nullptr); })) << std::hex << seen;
+    host::RECT frame;
+    host::GetWindowRect(window, &frame);
+    EXPECT_EQ(frame.left, 200);
+    EXPECT_EQ(frame.right, 300);
+    EXPECT_EQ(frame.bottom, 150);
+    // No weight at all: nothing of the window is left to see or to point at.
+    blend.SourceConstantAlpha = 0;
+    EXPECT_TRUE(ScreenShows(210, 110, kDesktopColour, &seen, [&] { update(nullptr); })) << std::hex << seen;
+    EXPECT_EQ(WindowUnderPointer(210, 110), WindowUnderPointer(600, 600));
+
+    host::SelectObject(memory, host::HBITMAP(nullptr));
+    host::DeleteDC(memory);
+    host::DeleteObject(bitmap);
+    host::DestroyWindow(window);
+    host::UnregisterClassA("LayeredSdlProbe", nullptr);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "host/backends/backend.h"
 #include "host/backends/layered_shape.h"
@@ -37,6 +36,7 @@ SDL_Texture* g_texture = nullptr;
 int g_textureW = 0, g_textureH = 0;
 // A layered window shows its picture whole, unscaled, cut to its shape.
 bool g_layered = false;
+float g_windowOpacity = 1.0f;  // last given to SDL_SetWindowOpacity
 // Full screen and its size, kept for a window opened later.
 bool g_fullscreen = false;
 int g_fullscreenW = 0, g_fullscreenH = 0;
@@ -73,6 +73,7 @@ void CloseWindow() {
     g_window = nullptr;
     g_textureW = g_textureH = 0;
     g_layered = false;
+    g_windowOpacity = 1.0f;
 }
 
 void Stop() {
@@ -183,26 +184,44 @@ void SetLayered(bool on) {
     if (on) sdl::CutWindowToShape(g_window, {});
 }
 
-// Where the desktop blends windows, the window's opacity does the weighing; elsewhere
-// the picture is drawn over black at that weight, and partial alpha over black too.
+// The weight a layered window's picture is drawn at, and the window's opacity: where the
+// desktop blends windows, the opacity weighs the window; elsewhere the picture is drawn
+// over black at that weight (partial alpha is drawn over black either way). The
+// compositing manager is asked for only while the weight is below full.
+uint8_t WeighLayeredWindow(uint8_t opacity) {
+    const bool composited = opacity != 255 && sdl::DesktopIsComposited(g_window);
+    const float windowOpacity = composited ? float(opacity) / 255.0f : 1.0f;
+    if (windowOpacity != g_windowOpacity) {
+        SDL_SetWindowOpacity(g_window, windowOpacity);
+        g_windowOpacity = windowOpacity;
+    }
+    return composited ? 255 : opacity;
+}
+
+bool DrawLayeredPicture(std::span<const uint32_t> picture, int width, int height, uint8_t drawnAt) {
+    void* texels = nullptr;
+    int pitch = 0;
+    if (!FitTexture(width, height) || SDL_LockTexture(g_texture, nullptr, &texels, &pitch) != 0) return false;
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(texels) + size_t(y) * size_t(pitch));
+        const auto source = picture.subspan(size_t(y) * size_t(width), size_t(width));
+        std::transform(source.begin(), source.end(), row, [drawnAt](uint32_t p) { return ShownOverBlack(p, drawnAt); });
+    }
+    SDL_UnlockTexture(g_texture);
+    Redraw();
+    return true;
+}
+
 bool PresentLayered(const uint32_t* pixels, int width, int height, int x, int y, uint8_t opacity) {
     if (!g_renderer || !g_layered || sdl::WindowVanished() || !pixels || width <= 0 || height <= 0) return false;
-    const bool composited = sdl::DesktopIsComposited(g_window);
-    SDL_SetWindowOpacity(g_window, composited ? float(opacity) / 255.0f : 1.0f);
-    const uint8_t drawnAt = composited ? 255 : opacity;
     const std::span<const uint32_t> picture(pixels, size_t(width) * size_t(height));
-    std::vector<uint32_t> shown(picture.size());
-    std::transform(picture.begin(), picture.end(), shown.begin(),
-                   [drawnAt](uint32_t p) { return ShownOverBlack(p, drawnAt); });
     int wx = 0, wy = 0, ww = 0, wh = 0;
     SDL_GetWindowPosition(g_window, &wx, &wy);
     SDL_GetWindowSize(g_window, &ww, &wh);
     if (ww != width || wh != height) SDL_SetWindowSize(g_window, width, height);
     if (wx != x || wy != y) SDL_SetWindowPosition(g_window, x, y);
     sdl::CutWindowToShape(g_window, LayeredShape(picture, width, height, opacity));
-    if (!FitTexture(width, height) || SDL_UpdateTexture(g_texture, nullptr, shown.data(), width * 4) != 0) return false;
-    Redraw();
-    return true;
+    return DrawLayeredPicture(picture, width, height, WeighLayeredWindow(opacity));
 }
 
 void HandleWindowEvent(const SDL_WindowEvent& e) {
