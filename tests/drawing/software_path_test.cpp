@@ -2,6 +2,7 @@
 // them, drawable graphics draw targets, and boxes land in the target through the
 // software renderer.
 #include <cstring>
+#include <vector>
 
 #include "drawing_fixture.h"
 #include "engine/graphics/draw_settings.h"
@@ -109,6 +110,44 @@ TEST_F(SoftwarePathTest, ACellInsideADrawableGraphicIsADrawTarget) {
     EXPECT_EQ(ImagePixel(whole, 7, 8), kBlack);
     EXPECT_EQ(ImagePixel(whole, 24, 23), kBlack);
     EXPECT_EQ(ImagePixel(whole, 0, 0), kBlack);
+}
+
+
+// The software rasteriser holds corners from -8192 to 8191: thick lines and quadrangles
+// reaching beyond are cut to that box first, and their part on the screen is drawn as the
+// same shape ending on the screen's side of the box draws it.
+TEST_F(SoftwarePathTest, LinesAndQuadranglesReachingFarOffTheScreenDrawTheirPartOnIt) {
+    const uint32_t white = GetColorValue(255, 255, 255);
+    auto screen = [] {
+        std::vector<uint32_t> px;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) px.push_back(ImagePixel(*Graphics().softScreen, x, y));
+        return px;
+    };
+    const int32_t halves = DrawingTest::MakeGraph(2, 1, [](int x, int) { return x ? 0x0000FFu : 0xFF0000u; });
+    auto drawFar = [&](int reach) {
+        EXPECT_EQ(ClearDrawTarget(), 0);
+        EXPECT_EQ(DrawThickLine(-reach, 100, 300, 100, 4, white), 0);
+        EXPECT_EQ(DrawThickLine(50, -reach, 50, reach, 6, white), 0);
+        // Right half blue from x = (300 - reach) / 2 on; a far reach puts all of the
+        // screen's part in the blue half.
+        EXPECT_EQ(DrawGraphQuad(float(-reach), 200, 300, 200, 300, 220, float(-reach), 220, halves, 0), 0);
+        return screen();
+    };
+    const std::vector<uint32_t> near = drawFar(7000), far = drawFar(20000);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 200, 100), 0xFFFFFFu);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 50, 400), 0xFFFFFFu);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 0, 210), 0x0000FFu);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 299, 219), 0x0000FFu);
+    size_t differing = 0;
+    for (size_t i = 0; i < far.size(); ++i) differing += far[i] != near[i];
+    EXPECT_EQ(differing, 0u);
+    // Reaching out on the right and below too.
+    ASSERT_EQ(ClearDrawTarget(), 0);
+    ASSERT_EQ(DrawGraphQuad(600, 440, 30000, 440, 30000, 30000, 600, 30000, halves, 0), 0);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 639, 479), 0xFF0000u);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 600, 440), 0xFF0000u);
+    EXPECT_EQ(ImagePixel(*Graphics().softScreen, 599, 440), kBlack);
 }
 
 }  // namespace
