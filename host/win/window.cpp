@@ -240,7 +240,9 @@ HWND FindWindowA(const char* className, const char* title) {
             return HandleFromId<HWND>(id);
         }
     }
-    if (className && InstanceLock::HeldElsewhere(className)) return kForeignWindow;
+    // The backend chooses where the running-copy locks live when it starts, and a program's
+    // first look for its own class comes before anything else has started it.
+    if (className && ActiveBackend() && InstanceLock::HeldElsewhere(className)) return kForeignWindow;
     return nullptr;
 }
 

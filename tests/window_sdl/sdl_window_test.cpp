@@ -1,11 +1,16 @@
 // The engine on the sdl backend against a real X server: the window appears with its
 // title, a key pressed through the X server reaches IsKeyHeld, and shutdown closes it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <orvik/input.h>
 #include <orvik/platform.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 
 #include "../support/bounded_wait.h"
 #include "engine/platform/input.h"
@@ -68,6 +73,36 @@ TEST_F(SdlWindowTest, RealWindowTakesAKeyFromTheXServerAndCloses) {
 
     EXPECT_EQ(orvik::EndLibrary(), 0);
     EXPECT_TRUE(WaitUntil([] { return FindWindowIds().empty(); }));
+}
+
+// A program starts with no lock directory chosen: the sdl backend takes $XDG_RUNTIME_DIR
+// when it starts. The running-copy check comes before the window is made, and must already
+// look there; a copy found running ends the start before any window appears.
+TEST_F(SdlWindowTest, ACopyAlreadyRunningIsFoundBeforeAnythingElseStartedTheBackend) {
+    const char* kTitle = "OrvikSecondCopy";
+    const char* previous = std::getenv("XDG_RUNTIME_DIR");
+    const std::string kept = previous ? previous : "";
+    host::SetRuntimeDirectory("");
+    ::setenv("XDG_RUNTIME_DIR", dir_.c_str(), 1);
+    // The copy already running holds its class's lock through an open of its own.
+    int other = ::open((dir_ + "/orvik-" + kTitle + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+
+    orvik::SetAppWindowTitle(kTitle);
+    orvik::ChangeWindowMode(1);
+    const int started = orvik::InitLibrary();
+    EXPECT_EQ(started, -1);
+    std::stringstream log;
+    log << std::ifstream(dir_ + "/Log.txt").rdbuf();
+    EXPECT_NE(log.str().find("二重起動されています、ソフトを終了します"), std::string::npos) << log.str();
+    EXPECT_TRUE(RunProgram({"xdotool", "search", "--name", kTitle}).empty());
+
+    if (started == 0) orvik::EndLibrary();
+    ::close(other);
+    host::StopBackend();
+    if (previous) ::setenv("XDG_RUNTIME_DIR", kept.c_str(), 1);
+    else ::unsetenv("XDG_RUNTIME_DIR");
 }
 
 }  // namespace
