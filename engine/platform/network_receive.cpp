@@ -10,6 +10,17 @@ namespace orvik {
 
 namespace {
 
+// Room for a message body is made as its bytes come, a step at a time: the length is only
+// the peer's word, and reserved on trust, four bytes of length per connection would claim
+// all the memory they announce.
+constexpr int32_t kReceiveStep = 64 << 10;
+
+bool FailGrowth(NetworkRecord& r, int32_t length) {
+    AddLogFormat("受信データを保存するリングバッファのリサイズに失敗しました(データサイズ %d byte)", length);
+    r.error = 1;
+    return false;
+}
+
 // A message beyond the limit is refused before anything is reserved for it, and the
 // connection is closed at once: the stream cannot be read past it. The handle stays, in
 // error, until the program deletes it; what arrived before can still be taken.
@@ -22,7 +33,7 @@ void RefuseOversizedMessage(NetworkRecord& r, int32_t length) {
     r.error = 1;
 }
 
-// Takes the next length prefix once all 4 bytes have come and makes room for the message.
+// Takes the next length prefix once all 4 bytes have come and stores it in the ring.
 // False when it must wait (or the record went into error). The bytes are taken as they
 // arrive: a part left on the socket would be announced as readable again and again, and
 // a close behind it would never be.
@@ -45,12 +56,7 @@ bool StartMessage(NetworkRecord& r) {
         RefuseOversizedMessage(r, length);
         return false;
     }
-    if (length > INT32_MAX - 4 || ReserveRingBuffer(&r.recvRing, length + 4) != 0) {
-        AddLogFormat("受信データを保存するリングバッファのリサイズに失敗しました(データサイズ %d byte)", length);
-        r.error = 1;
-        return false;
-    }
-    WriteRingBuffer(&r.recvRing, r.lengthIn, 4);
+    if (WriteRingBuffer(&r.recvRing, r.lengthIn, 4) != 0) return FailGrowth(r, length);
     r.recvLength = length;
     r.recvTaken = 0;
     return true;
@@ -60,10 +66,11 @@ bool StartMessage(NetworkRecord& r) {
 // socket has no more for now.
 bool ContinueMessage(NetworkRecord& r) {
     RingBuffer& ring = r.recvRing;
-    WrapRingBufferPositions(&ring);
     const int32_t wanted = r.recvLength - r.recvTaken;
+    const int32_t step = wanted < kReceiveStep ? wanted : kReceiveStep;
+    if (ReserveRingBuffer(&ring, step) != 0) return FailGrowth(r, r.recvLength);
     const int32_t room = ring.capacity - ring.write;
-    const int32_t chunk = wanted < room ? wanted : room;
+    const int32_t chunk = step < room ? step : room;
     const int n = Network().ws2.recv(r.socket, reinterpret_cast<char*>(ring.data + ring.write), chunk, 0);
     if (n <= 0) return false;
     ring.write += n;

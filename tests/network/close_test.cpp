@@ -200,6 +200,30 @@ TEST_F(NetworkTest, APeerClosingInsideALengthIsSeenToCloseAndCostsNoSpin) {
     EXPECT_EQ(orvik::DeleteNetworkHandle(server), 0);
 }
 
+// What a peer announces is not taken on trust: room is made as the bytes come, so a length
+// of 4 MB followed by a few bytes costs a few bytes, and the message still arrives whole.
+TEST_F(NetworkTest, AnAnnouncedLengthCostsOnlyTheBytesThatCame) {
+    ASSERT_EQ(orvik::PreparationListenNetWork(0), 0);
+    const host::SOCKET peer = RawConnect(ListenPort());
+    int server = -1;
+    ASSERT_TRUE(PumpUntil([&] { return (server = orvik::GetNewAcceptNetWork()) != -1; }));
+    const std::string body = Pattern(4 << 20, 5);
+    const unsigned char length[4] = {0, 0, 0x40, 0};
+    ASSERT_EQ(host::send(peer, reinterpret_cast<const char*>(length), 4, 0), 4);
+    ASSERT_EQ(host::send(peer, body.data(), 16, 0), 16);
+    ASSERT_TRUE(PumpUntil([&] { return Record(server).recvTaken == 16; }));
+    EXPECT_LT(Record(server).recvRing.capacity, 1 << 20);
+
+    for (size_t sent = 16; sent < body.size();) {
+        const int n = host::send(peer, body.data() + sent, int(std::min<size_t>(body.size() - sent, 1 << 16)), 0);
+        ASSERT_GT(n, 0);
+        sent += size_t(n);
+        orvik::PumpNetworkMessages(0);
+    }
+    EXPECT_TRUE(Receive(server) == body);
+    host::closesocket(peer);
+}
+
 TEST_F(NetworkTest, UnknownSocketIsLoggedAndIgnored) {
     EXPECT_EQ(orvik::HandleSocketMessage(0xDEAD, host::FD_READ), 0);
     EXPECT_TRUE(Logged("通信エラー No.1\n"));
