@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "engine/platform/log.h"
 #include "engine/platform/memory.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/stream_io.h"
@@ -154,10 +155,12 @@ int SeekAcmConvert(SoundConvert* c, int32_t sample) {
         return 0;
     }
     if (target < c->outputPosition && !RestartFromSpare(c)) {
-        // No stream to start over on: the record stands at its end.
+        // No stream to start over on: the record stands at its end, and says so.
+        AddLogFormat("ACM: no conversion stream to seek back to sample %d on", sample);
         c->blockBytesLeft = 0;
         c->acm.sourcePosition = c->acm.sourceSize;
-        return 0;
+        c->atEnd = 1;
+        return -1;
     }
     while (int64_t(c->outputPosition) + c->blockBytesLeft < target) {
         c->outputPosition += c->blockBytesLeft;

@@ -131,7 +131,9 @@ int SeekSoundConvert(SoundConvert* c, int32_t sample) {
     if (std::llabs(target - c->outputPosition) < 16) return 0;
     switch (c->method) {
         case kConvertWavePcm: SeekPcmConvert(c, sample); break;
-        case kConvertAcm: SeekAcmConvert(c, sample); break;
+        case kConvertAcm:
+            if (SeekAcmConvert(c, sample) != 0) return -1;
+            break;
         case kConvertOggVorbis:
             if (SeekOggVorbis(c, sample) != 0) return -1;
             break;

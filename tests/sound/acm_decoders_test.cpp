@@ -164,6 +164,32 @@ TEST_F(Mp3ConvertTest, BackwardSeeksStartOverTwice) {
     EXPECT_EQ(std::memcmp(again.data(), first.data() + 20000, 4), 0) << "a forward seek lands on its sample";
 }
 
+host::MMRESULT RefusedStreamOpen(host::HACMSTREAM*, host::HACMDRIVER, const host::WAVEFORMATEX*,
+                                 const host::WAVEFORMATEX*, host::WAVEFILTER*, uintptr_t, uintptr_t, uint32_t) {
+    return host::MMSYSERR_NOMEM;
+}
+
+// Once the spare stream is used up and no new one can be opened, a backward seek has
+// nothing to start over on: it says so, and the record hands out nothing more.
+TEST_F(Mp3ConvertTest, ABackwardSeekWithNoStreamToStartOverOnFails) {
+    Start();
+    const mp3test::Mp3 mp3 = EncodeMp3(44100, 2, 44100, 128);
+    ASSERT_EQ(Setup(mp3.bytes), 0);
+    Bytes pcm(40000);
+    ASSERT_EQ(orvik::ReadSoundConvert(&c_, pcm.data(), 40000), 40000);
+    const auto open = orvik::Sound().acm.streamOpen;
+    orvik::Sound().acm.streamOpen = RefusedStreamOpen;
+    ASSERT_EQ(orvik::SeekSoundConvert(&c_, 0), 0) << "the spare stream takes over";
+    ASSERT_EQ(orvik::ReadSoundConvert(&c_, pcm.data(), 40000), 40000);
+    EXPECT_EQ(orvik::SeekSoundConvert(&c_, 0), -1);
+    EXPECT_NE(Log().find("ACM: no conversion stream to seek back to sample 0 on"), std::string::npos);
+    EXPECT_EQ(c_.atEnd, 1);
+    EXPECT_EQ(orvik::ReadSoundConvert(&c_, pcm.data(), 4), 0);
+    orvik::Sound().acm.streamOpen = open;
+    EXPECT_EQ(orvik::SeekSoundConvert(&c_, 0), 0) << "a stream that opens again starts over";
+    EXPECT_EQ(orvik::ReadSoundConvert(&c_, pcm.data(), 40000), 40000);
+}
+
 TEST_F(SoundTest, AnMp3LoadsWithItsLengthAndPlays) {
     Start();
     const mp3test::Mp3 mp3 = EncodeMp3(44100, 2, 44100, 128);
