@@ -46,6 +46,7 @@ using SoftSoundTable = HandleTable<SoftSoundRecord>;
 struct SoundCaptureState {
     int32_t active = 0;
     uint32_t framesCaptured = 0;
+    int32_t full = 0;  // frames were left out: the file was as long as a header can say
     host::HFILE file = host::INVALID_FILE_HANDLE;
 };
 

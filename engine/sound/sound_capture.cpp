@@ -15,6 +15,8 @@ namespace orvik {
 namespace {
 
 constexpr uint32_t kCaptureRate = 44100;
+// The most frames whose sizes the header's 32-bit fields can still state.
+constexpr uint32_t kMostCaptureFrames = (0xFFFFFFFFu - 38) / 4;
 
 void Put32(uint8_t* at, uint32_t v) {
     for (int i = 0; i < 4; ++i) at[i] = uint8_t(v >> (8 * i));
@@ -26,10 +28,17 @@ void Put16(uint8_t* at, uint16_t v) {
 }
 
 // Called by the mixer under the sound lock with each block it puts out.
+// Past the largest file the header can describe, the rest is not written, so the
+// sizes never wrap round to a short file that hides what was captured.
 void CaptureBlock(const int16_t* samples, size_t frames, void*) {
     SoundCaptureState& c = Sound().capture;
+    const uint32_t room = kMostCaptureFrames - c.framesCaptured;
+    if (frames > room) {
+        frames = room;
+        c.full = 1;
+    }
     uint32_t written = 0;
-    host::WriteFile(c.file, samples, uint32_t(frames * 4), &written);
+    if (frames > 0) host::WriteFile(c.file, samples, uint32_t(frames * 4), &written);
     c.framesCaptured += written / 4;
 }
 
@@ -69,6 +78,7 @@ int StartSoundCapture(const char* fileName) {
         return -1;
     }
     c.active = 1;
+    c.full = 0;
     c.framesCaptured = 0;
     host::SetMixerTap(&CaptureBlock, nullptr);
     return 0;
@@ -81,11 +91,17 @@ int CloseSoundCaptureFile() {
     host::SetMixerTap(nullptr, nullptr);
     uint8_t header[kCaptureHeaderSize];
     MakeCaptureHeader(c.framesCaptured, header);
-    host::SetFilePointer(c.file, 0, host::FILE_BEGIN);
-    host::WriteFile(c.file, header, kCaptureHeaderSize, nullptr);
+    // A file that cannot go back to its start (a pipe) gets no header at its end.
+    const bool headed = host::SetFilePointer(c.file, 0, host::FILE_BEGIN) == 0 &&
+                        host::WriteFile(c.file, header, kCaptureHeaderSize, nullptr);
     host::CloseFile(c.file);
     c.file = host::INVALID_FILE_HANDLE;
     c.active = 0;
+    if (c.full) AddLogText("CloseSoundCaptureFile: the capture reached the largest WAVE file and ended there\n");
+    if (!headed) {
+        AddLogText("CloseSoundCaptureFile: the header could not be written at the start of the file\n");
+        return -1;
+    }
     return 0;
 }
 

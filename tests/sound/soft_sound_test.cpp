@@ -3,9 +3,14 @@
 // that records the mix.
 #include <orvik/soft_sound.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "sound_fixture.h"
 #include "tests/support/bounded_wait.h"
@@ -239,6 +244,41 @@ TEST_F(SoftSoundTest, CaptureFileHoldsTheMixAndShutdownClosesIt) {
     EXPECT_EQ(captured, heard);
     EXPECT_TRUE(std::equal(pattern.begin(), pattern.end(), captured.begin()));
     EXPECT_EQ(orvik::StartSoundCapture(path.c_str()), -1) << "no sound system";
+}
+
+// A pipe cannot go back to its start: closing says the header could not be written,
+// and writes none at the end of the stream, where it would be taken for sound.
+TEST_F(SoftSoundTest, ACaptureIntoAPipeSaysItsHeaderCouldNotBeWritten) {
+    Start();
+    const std::string path = Directory() + "/capture.fifo";
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    std::vector<uint8_t> received;
+    std::thread reader([&] { received = ReadFile(path); });
+    const int started = orvik::StartSoundCapture(path.c_str());
+    if (started != 0) ::close(::open(path.c_str(), O_WRONLY));  // lets the reader out of its open
+    ASSERT_EQ(started, 0);
+    Hear(1000);
+    EXPECT_EQ(orvik::CloseSoundCaptureFile(), -1);
+    reader.join();
+    EXPECT_EQ(received.size(), orvik::kCaptureHeaderSize + 1000 * 4) << "the stream ends with the sound";
+    EXPECT_NE(Log().find("CloseSoundCaptureFile: the header could not be written"), std::string::npos);
+}
+
+// Sizes that a header cannot state end the capture: it keeps what fits and its header
+// gives the sizes of what is there, instead of wrapping round to a few bytes.
+TEST_F(SoftSoundTest, ACaptureAsLongAsAHeaderCanSayEndsThereWithTrueSizes) {
+    Start();
+    const std::string path = Directory() + "/long.wav";
+    ASSERT_EQ(orvik::StartSoundCapture(path.c_str()), 0);
+    constexpr uint32_t kMost = (0xFFFFFFFFu - 38) / 4;
+    orvik::Sound().capture.framesCaptured = kMost - 100;  // as if hours had been captured
+    Hear(1000);
+    ASSERT_EQ(orvik::CloseSoundCaptureFile(), 0);
+    const std::vector<uint8_t> file = ReadFile(path);
+    EXPECT_EQ(file.size(), orvik::kCaptureHeaderSize + 100 * 4);
+    EXPECT_EQ(Le32(file, 4), 38u + 4 * kMost);
+    EXPECT_EQ(Le32(file, 42), 4 * kMost);
+    EXPECT_NE(Log().find("CloseSoundCaptureFile: the capture reached the largest WAVE file"), std::string::npos);
 }
 
 TEST_F(SoftSoundTest, CaptureToAnUnwritablePlaceFailsCleanly) {
