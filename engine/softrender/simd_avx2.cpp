@@ -1,11 +1,13 @@
 // The block loops on AVX2: the SSE2 operations' twins over 256-bit registers. This file
 // alone is built with -mavx2, and everything it defines that could be shared with other
 // files lives in an unnamed namespace, so no AVX2 code can stand in for a baseline copy.
+#include "engine/softrender/run_code_walker.h"
 #include "engine/softrender/simd_rows.h"
 
 #if defined(__AVX2__)
 #include <immintrin.h>
 
+#include <array>
 #include <utility>
 
 namespace orvik::soft {
@@ -89,11 +91,32 @@ constexpr Table kTables[] = {
     Build<Flavour::Textured>(std::make_index_sequence<kVariantSlots>{}),
 };
 
+// The run-coded draw's walks, by the slot of their stretched-draw variant.
+template <size_t I>
+constexpr RunCodeFn RunCodeEntryAt() {
+    using W = RunCodeWalker<VariantAt<Flavour::Stretch, I>>;
+    if constexpr (VariantAt<Flavour::Stretch, I>::valid && W::applies && W::kCoveredBlocks &&
+                  !W::kWholeImage)
+        return &W::template RunBlocks<Avx2>;
+    else
+        return nullptr;
+}
+
+template <size_t... I>
+constexpr std::array<RunCodeFn, kVariantSlots> BuildRunCodes(std::index_sequence<I...>) {
+    return {{RunCodeEntryAt<I>()...}};
+}
+
+constexpr std::array<RunCodeFn, kVariantSlots> kRunCodeLoops =
+    BuildRunCodes(std::make_index_sequence<kVariantSlots>{});
+
 }  // namespace
 
 SimdRowFn Avx2Rows(Flavour flavour, size_t slot) {
     return slot < kVariantSlots ? kTables[static_cast<int>(flavour)].at[slot] : nullptr;
 }
+
+RunCodeFn Avx2RunCodeLoop(size_t slot) { return slot < kVariantSlots ? kRunCodeLoops[slot] : nullptr; }
 
 }  // namespace orvik::soft
 
@@ -102,6 +125,8 @@ SimdRowFn Avx2Rows(Flavour flavour, size_t slot) {
 namespace orvik::soft {
 
 SimdRowFn Avx2Rows(Flavour, size_t) { return nullptr; }
+
+RunCodeFn Avx2RunCodeLoop(size_t) { return nullptr; }
 
 }  // namespace orvik::soft
 

@@ -118,6 +118,26 @@ public:
         return r;
     }
 
+    // One row of pixels. A row of a block or more that does not end on a block ends with
+    // one that overlaps the block before it: worked out from the destination as it was and
+    // stored last, it writes the pixels both hold with the values they already have.
+    void Row(uint8_t* dst, const uint8_t* src, int32_t width) const {
+        constexpr int bytes = V::dstBytes;
+        const auto block = [&](int32_t x) {
+            return Run(I::Load(dst + ptrdiff_t{x} * bytes), Fetch(src + ptrdiff_t{x} * V::srcBytes));
+        };
+        const int32_t whole = width - width % kPixels;
+        if (whole == width) {
+            for (int32_t x = 0; x < width; x += kPixels) I::Store(dst + ptrdiff_t{x} * bytes, block(x));
+        } else if (whole > 0) {
+            const X end = block(width - kPixels);
+            for (int32_t x = 0; x < whole; x += kPixels) I::Store(dst + ptrdiff_t{x} * bytes, block(x));
+            I::Store(dst + ptrdiff_t{width - kPixels} * bytes, end);
+        } else {
+            Tail(dst, src, width);
+        }
+    }
+
     // The last pixels of a row, fewer than a block: through a zeroed block on the stack,
     // of which only those pixels are written back.
     void Tail(uint8_t* dst, const uint8_t* src, int32_t count) const {
@@ -384,31 +404,22 @@ private:
     X tint_[3] = {};
 };
 
-// Rows of blocks; the source has the destination's layout, or is 16-bit with alpha.
-template <class I, class V, bool Steps>
-void BlockRowsOf(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src,
-                 ptrdiff_t srcPitch, int32_t width, int32_t height) {
-    const Blocks<I, V, Steps> k(cx);
-    constexpr int n = Blocks<I, V, Steps>::kPixels, bytes = V::dstBytes;
-    const int32_t whole = width - width % n;
-    for (int32_t y = 0; y < height; ++y, dst += dstPitch, src += srcPitch) {
-        for (int32_t x = 0; x < whole; x += n) {
-            uint8_t* at = dst + ptrdiff_t{x} * bytes;
-            I::Store(at, k.Run(I::Load(at), k.Fetch(src + ptrdiff_t{x} * V::srcBytes)));
-        }
-        if (whole < width)
-            k.Tail(dst + ptrdiff_t{whole} * bytes, src + ptrdiff_t{whole} * V::srcBytes, width - whole);
-    }
+// Calls fn(blocks) with the kernels of the draw: without the steps when no byte product of
+// the draw is by 255.
+template <class I, class V, class Fn>
+void WithBlocks(const PixelContext& cx, Fn&& fn) {
+    if constexpr (Blocks<I, V>::kByteProducts)
+        if (!Blocks<I, V>::HasByteSteps(cx)) return fn(Blocks<I, V, false>(cx));
+    fn(Blocks<I, V, true>(cx));
 }
 
-// The rows of a draw with no byte product by 255 skip the steps.
+// Rows of blocks; the source has the destination's layout, or is 16-bit with alpha.
 template <class I, class V>
 void BlockRows(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src,
                ptrdiff_t srcPitch, int32_t width, int32_t height) {
-    if constexpr (Blocks<I, V>::kByteProducts)
-        if (!Blocks<I, V>::HasByteSteps(cx))
-            return BlockRowsOf<I, V, false>(cx, dst, dstPitch, src, srcPitch, width, height);
-    BlockRowsOf<I, V, true>(cx, dst, dstPitch, src, srcPitch, width, height);
+    WithBlocks<I, V>(cx, [&](const auto& k) {
+        for (int32_t y = 0; y < height; ++y, dst += dstPitch, src += srcPitch) k.Row(dst, src, width);
+    });
 }
 
 }  // namespace orvik::soft
