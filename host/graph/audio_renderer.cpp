@@ -86,17 +86,24 @@ public:
         resync_ = true;
     }
 
-    // Under the mixer's lock.
+    // Under the mixer's lock. At another rate than the sound was made for (the output
+    // changed under a playing movie) the sound is not heard, but the frames the mixer
+    // takes still keep the picture's time, and the sound comes back in step with it when
+    // the output returns to its rate.
     void Render(int32_t* acc, uint32_t frames, uint32_t rate) override {
         GraphClock* clock = RunClock();
-        if (!playable_ || !clock || !clock->Running() || rate != rate_) return;
+        if (!playable_ || !clock || !clock->Running()) return;
         {
             std::lock_guard lock(mutex_);
-            if (resync_) position_ = FrameAt(clock->Now());
-            resync_ = false;
-            Mix(acc, frames);
-            position_ += frames;
-            DropBeforeLocked(position_);
+            if (rate != rate_) {
+                resync_ = true;
+            } else {
+                if (resync_) position_ = FrameAt(clock->Now());
+                resync_ = false;
+                Mix(acc, frames);
+                position_ += frames;
+                DropBeforeLocked(position_);
+            }
         }
         clock->AudioFramesPlayed(frames, rate);
     }

@@ -9,6 +9,7 @@
 #include <orvik/files.h>
 
 #include "graph_movie_fixture.h"
+#include "host/dsound/mixer.h"
 
 namespace movie_test {
 namespace {
@@ -90,6 +91,36 @@ TEST_F(GraphMovieTest, TheSoundTrackIsHeardWholeAtItsLevelAndFollowsTheVolume) {
 }
 
 // The other families the media graph plays: their frames come in order on their sound.
+// The output changing its rate under a playing movie: the sound, made for the old rate,
+// is no longer heard, but the picture goes on to its end on the new rate's frames, where
+// it stood still for ever; back at the old rate the sound is heard again.
+TEST_F(GraphMovieTest, AMovieGoesOnToItsEndWhenTheOutputChangesItsRate) {
+    Start();
+    const int movie = Open(Make("tone.mpg", {AvKind::Mpeg1Ps, 25, 64, 48, 25, 1.0, 0.5}));
+    ASSERT_GE(movie, 0);
+    const MovieRecord* r = GetMovieRecord(movie);
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    HearMovie(movie, 200);
+    const int before = g_lastFrame;
+    host::SetMixerOutputRate(48000);
+    host::IGraphBuilder* graph = r->graph;
+    for (int step = 0; step < 30; ++step) {
+        Until(movie, [&] { return host::IsGraphSourceAhead(graph); });
+        host::HeadlessAudioAdvance(480);
+        UpdateMovie(movie);
+    }
+    EXPECT_GE(g_lastFrame, before + 6) << "the picture went on";
+    host::SetMixerOutputRate(44100);
+    std::vector<int16_t> heard;
+    HearMovie(movie, 200, &heard);
+    int peak = 0;
+    for (int16_t s : heard) peak = std::max(peak, std::abs(int(s)));
+    EXPECT_GT(peak, 8000) << "the sound is heard again";
+    HearMovie(movie, 500);
+    EXPECT_TRUE(Until(movie, [&] { return r->stopped == 1; }));
+    EXPECT_TRUE(Shows(movie, 24));
+}
+
 TEST_F(GraphMovieTest, H264InMp4AndWmvInAsfPlayWithTheirSound) {
     Start();
     for (const auto& [name, kind] : {std::pair{"clip.mp4", AvKind::H264Mp4}, std::pair{"clip.wmv", AvKind::Wmv2Asf}}) {
