@@ -48,9 +48,10 @@ struct Backend {
     // picture it may keep by reference, sparing a copy of every frame. The caller never
     // writes those pixels again while the backend holds them.
     bool (*present_shared)(std::shared_ptr<const std::vector<uint32_t>> pixels, int width, int height);
-    // The window becomes layered (on): borderless, its whole look the picture that
-    // present_layered gives it and nothing shown before the first one; or (off) an
-    // ordinary window again that shows what `present` gives it.
+    // The window (or, before it opens, the next one opened) becomes layered (on):
+    // borderless, its whole look the picture that present_layered gives it and nothing
+    // shown before the first one; or (off) an ordinary window again that shows what
+    // `present` gives it. A closed window's setting goes with it.
     void (*set_window_layered)(bool on);
     // Shows a layered window's whole picture (premultiplied 0xAARRGGBB, tightly packed),
     // the window moved to (x, y) on the desktop and sized to the picture. Pixels that

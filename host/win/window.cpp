@@ -443,9 +443,10 @@ BOOL ShowWindow(HWND window, int command) {
     }
     if (openBackend) {
         GetClientRect(window, &client);
+        // Told first, so that a layered window never shows an ordinary frame.
+        TellBackendLayered(window);
         if (const Backend* b = ActiveBackend())
             b->open_window(Cp932ToUtf8(title).c_str(), client.right, client.bottom + MenuBarRoom(window));
-        TellBackendLayered(window);
     }
     if (command == SW_HIDE) {
         if (GetActiveWindow() == window) Activate(nullptr);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "../support/host_reset.h"
+#include "host/backends/backend.h"
 #include "host/backends/headless/headless.h"
 #include "host/backends/layered_shape.h"
 #include "host/debug_output.h"
@@ -206,6 +207,10 @@ TEST_F(LayeredWindowTest, TheShownWindowGoesToTheBackendLayeredAndAnEmptyPicture
     ASSERT_TRUE(Update(window, &blend, ULW_ALPHA));
     f = headless::LastLayeredFrame();
     EXPECT_EQ(LayeredShape(f.pixels, f.width, f.height, f.opacity), (std::vector<ShapeRun>{{0, 0, 1}}));
+    EXPECT_EQ(headless::LastFrame().pixels[0], 0x102030u);
+    // Painting does not reach it: the picture stays what the call gave.
+    const uint32_t painted[4] = {0x123456, 0x123456, 0x123456, 0x123456};
+    ASSERT_TRUE(ActiveBackend()->present(painted, 2, 2, 8));
     EXPECT_EQ(headless::LastFrame().pixels[0], 0x102030u);
 
     // A display that refuses the picture makes the call fail.

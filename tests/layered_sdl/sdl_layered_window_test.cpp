@@ -195,6 +195,13 @@ TEST_F(SdlLayeredWindowTest, ConstantAlphaWeighsTheWindowAndTheCallPlacesIt) {
                                               host::WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     host::ShowWindow(window, host::SW_SHOW);
+    // Before its first picture the window shows nothing at all, no frame either.
+    std::string id;
+    ASSERT_TRUE(WaitUntil([&] {
+        id = RunProgram({"xdotool", "search", "--name", "Orvik Layered Call Probe"});
+        return !id.empty();
+    }));
+    EXPECT_EQ(Shape(Window(std::strtoul(id.c_str(), nullptr, 10))).count, 0);
     host::BITMAPINFO info;
     info.bmiHeader.biWidth = 100;
     info.bmiHeader.biHeight = -50;

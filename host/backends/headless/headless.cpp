@@ -44,7 +44,6 @@ void Stop() {}
 bool OpenWindow(const char* title, int w, int h) {
     std::lock_guard lock(S().mutex);
     S().open = true;
-    S().layered = false;
     S().vanished = S().vanishReported = false;
     S().title = title ? title : "";
     S().width = w;
@@ -55,6 +54,7 @@ bool OpenWindow(const char* title, int w, int h) {
 void CloseWindow() {
     std::lock_guard lock(S().mutex);
     S().open = false;
+    S().layered = false;
 }
 
 void SetTitle(const char* title) {
@@ -73,9 +73,18 @@ void SetFullscreen(bool on, int, int) {
     S().fullscreen = on;
 }
 
+// Painting does not reach a layered window, whose look is the picture it was given; it
+// counts as presented all the same. Call with the state's mutex held.
+bool PaintsLayeredWindow() {
+    if (!S().layered) return false;
+    ++S().frames;
+    return true;
+}
+
 bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     std::lock_guard lock(S().mutex);
     if (S().presentFails || S().vanished || !pixels || width <= 0 || height <= 0 || pitch < width * 4) return false;
+    if (PaintsLayeredWindow()) return true;
     // The last frame's storage is reused: a fresh zeroed buffer per frame cost as much as
     // the copy itself.
     headless::Frame& f = S().last;
@@ -95,6 +104,7 @@ bool PresentShared(std::shared_ptr<const std::vector<uint32_t>> pixels, int widt
     if (S().presentFails || S().vanished || !pixels || width <= 0 || height <= 0 ||
         pixels->size() < size_t(width) * size_t(height))
         return false;
+    if (PaintsLayeredWindow()) return true;
     S().last.width = width;
     S().last.height = height;
     S().shared = std::move(pixels);

@@ -28,7 +28,7 @@ bool IsCursorVisible();
 bool IsFullscreen();
 int PresentedFrameCount();
 // A layered window's frames count as presented too; LastFrame is then its whole picture
-// over black.
+// over black, which painting (present) leaves as it is.
 Frame LastFrame();
 bool IsWindowLayered();
 LayeredFrame LastLayeredFrame();

@@ -83,10 +83,15 @@ void Stop() {
     SDL_Quit();
 }
 
+void ApplyLayered();
+
+// A window asked for as layered before it opens comes without a frame and unseen, and is
+// shown only once cut to its shape (empty until its first picture).
 bool OpenWindow(const char* title, int w, int h) {
+    const bool layered = g_layered;
     CloseWindow();
     g_window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w > 0 ? w : 640,
-                                h > 0 ? h : 480, SDL_WINDOW_RESIZABLE);
+                                h > 0 ? h : 480, layered ? SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN : SDL_WINDOW_RESIZABLE);
     if (!g_window) return false;
     g_renderer = SDL_CreateRenderer(g_window, -1, 0);
     if (!g_renderer) g_renderer = SDL_CreateRenderer(g_window, -1, SDL_RENDERER_SOFTWARE);
@@ -101,6 +106,11 @@ bool OpenWindow(const char* title, int w, int h) {
     SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_renderer);
     SDL_RenderPresent(g_renderer);
+    if (layered) {
+        g_layered = true;
+        ApplyLayered();
+        SDL_ShowWindow(g_window);
+    }
     return true;
 }
 
@@ -167,6 +177,8 @@ bool FitTexture(int width, int height) {
 
 bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     if (!g_renderer || sdl::WindowVanished() || !pixels || width <= 0 || height <= 0) return false;
+    // Painting does not reach a layered window: its look is the picture it was given.
+    if (g_layered) return true;
     if (!FitTexture(width, height) || SDL_UpdateTexture(g_texture, nullptr, pixels, pitch) != 0) return false;
     Redraw();
     return true;
@@ -174,14 +186,19 @@ bool Present(const uint32_t* pixels, int width, int height, int pitch) {
 
 // A layered window has no frame of its own (its picture holds one, if any) and shows
 // nothing until its first picture; an ordinary one gets its frame and whole area back.
-void SetLayered(bool on) {
-    if (!g_window || g_layered == on) return;
-    g_layered = on;
-    SDL_SetWindowBordered(g_window, on ? SDL_FALSE : SDL_TRUE);
-    SDL_SetWindowResizable(g_window, on ? SDL_FALSE : SDL_TRUE);
+void ApplyLayered() {
+    SDL_SetWindowBordered(g_window, g_layered ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowResizable(g_window, g_layered ? SDL_FALSE : SDL_TRUE);
     // Whole first, which also forgets a shape cached for an earlier window of that id.
     sdl::RemoveWindowShape(g_window);
-    if (on) sdl::CutWindowToShape(g_window, {});
+    if (g_layered) sdl::CutWindowToShape(g_window, {});
+}
+
+// Without a window, the next one opens layered.
+void SetLayered(bool on) {
+    if (g_layered == on) return;
+    g_layered = on;
+    if (g_window) ApplyLayered();
 }
 
 // The weight a layered window's picture is drawn at, and the window's opacity: where the
