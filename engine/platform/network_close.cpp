@@ -25,6 +25,12 @@ void FlushFor(More more, Step step) {
     }
 }
 
+// A message is half received and the rest can still come: a handle in error receives
+// nothing more, so waiting for it would only stall the close.
+bool AwaitsRestOfMessage(const NetworkRecord& r) {
+    return r.connected && !r.error && (r.recvLength != 0 || r.lengthTaken != 0);
+}
+
 void CloseOrDelete(NetworkRecord& r) {
     if (r.kind == 0 && r.connected)
         CloseNetworkHandle(r.handle);
@@ -51,7 +57,7 @@ int CloseNetworkHandle(int handle) {
         return AddLogText("接続されていないネットワークハンドルです in CloseNetworkHandle\n");
     PumpNetworkWindow();
     // What is half received or still queued gets its chance to finish, within bounds.
-    FlushFor([r] { return r->connected && (r->recvLength != 0 || r->lengthTaken != 0); }, [handle] { RecvSocket(handle); });
+    FlushFor([r] { return AwaitsRestOfMessage(*r); }, [handle] { RecvSocket(handle); });
     FlushFor([r] { return r->connected && !r->error && HasQueuedSend(*r); }, [handle] { SendSocket(handle); });
     ReleaseNetworkRecord(*r);
     return 0;

@@ -1,6 +1,7 @@
 // Closing handles, the pump's closing of handles in error, the full table, unknown
 // sockets, and shutting the whole network down.
 #include "network_fixture.h"
+#include "host/heap.h"
 
 namespace orvik_test {
 namespace {
@@ -214,13 +215,46 @@ TEST_F(NetworkTest, AnAnnouncedLengthCostsOnlyTheBytesThatCame) {
     ASSERT_TRUE(PumpUntil([&] { return Record(server).recvTaken == 16; }));
     EXPECT_LT(Record(server).recvRing.capacity, 1 << 20);
 
+    // Each piece is taken before the next goes, so the peer's blocking send never waits on
+    // a full socket.
     for (size_t sent = 16; sent < body.size();) {
         const int n = host::send(peer, body.data() + sent, int(std::min<size_t>(body.size() - sent, 1 << 16)), 0);
         ASSERT_GT(n, 0);
         sent += size_t(n);
-        orvik::PumpNetworkMessages(0);
+        ASSERT_TRUE(PumpUntil([&] {
+            return size_t(Record(server).recvTaken) == sent || orvik::GetNetWorkDataLength(server) > 0;
+        }));
     }
     EXPECT_TRUE(Receive(server) == body);
+    host::closesocket(peer);
+}
+
+// A handle whose receive buffer could not grow in the middle of a message can receive no
+// more: closing it does not wait for the rest of that message.
+TEST_F(NetworkTest, ClosingAHandleInErrorDoesNotWaitForItsHalfMessage) {
+    ASSERT_EQ(orvik::PreparationListenNetWork(0), 0);
+    const host::SOCKET peer = RawConnect(ListenPort());
+    int server = -1;
+    ASSERT_TRUE(PumpUntil([&] { return (server = orvik::GetNewAcceptNetWork()) != -1; }));
+    const std::string body = Pattern(1 << 20, 3);
+    const unsigned char length[4] = {0, 0, 0x10, 0};
+    ASSERT_EQ(host::send(peer, reinterpret_cast<const char*>(length), 4, 0), 4);
+    // Room for the first steps of the message, not for more.
+    host::SetHeapFailureSize(150 << 10);
+    for (size_t sent = 0; sent < body.size() && Record(server).error == 0;) {
+        ASSERT_EQ(host::send(peer, body.data() + sent, 16 << 10, 0), 16 << 10);
+        sent += 16 << 10;
+        PumpUntil([&] { return size_t(Record(server).recvTaken) == sent || Record(server).error == 1; });
+    }
+    host::SetHeapFailureSize(0);
+    ASSERT_EQ(Record(server).error, 1);
+    EXPECT_NE(Record(server).recvLength, 0);
+    EXPECT_TRUE(Logged("受信データを保存するリングバッファのリサイズに失敗しました(データサイズ 1048576 byte)"));
+
+    const double start = NowSeconds();
+    orvik::PumpNetworkMessages(1);
+    EXPECT_LT(NowSeconds() - start, 0.5);
+    EXPECT_EQ(orvik::Network().table.Find(server), nullptr);
     host::closesocket(peer);
 }
 
