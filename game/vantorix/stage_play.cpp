@@ -91,11 +91,13 @@ void CountDownTimers() {
     if (pl.subCooldown > 0) pl.subCooldown -= 1;
 }
 
+// A screen that ended play (back to the title, or quit) leaves none to follow it on the
+// same frame: the last life lost as the boss fell makes both screens due at once.
 void OpenInGameScreens() {
     PlayState& p = Game().play;
     if (p.pause == 1) RunPause();
-    if (p.gameOverCounter == kScreenOpensAt) RunGameOver();
-    if (p.stageClearCounter == kScreenOpensAt) RunStageClear();
+    if (p.exit == 0 && p.gameOverCounter == kScreenOpensAt) RunGameOver();
+    if (p.exit == 0 && p.stageClearCounter == kScreenOpensAt) RunStageClear();
 }
 
 void DrawField() {

@@ -161,6 +161,48 @@ TEST_F(InGameScreenTest, GameOverEqualToTheTenthIsNotRankedAndReturnShowsTheRank
     EXPECT_EQ(Game().ranking[9], 0);
 }
 
+// The last life lost on the frame the boss fell: both screens are due on one frame, and the
+// game over comes first. Once it has ended play, no stage clear follows it to load the next
+// stage (or, after the last one, to rank the score again and start the ending).
+TEST_F(InGameScreenTest, GameOverOnTheFrameTheBossFellLeavesNoStageClearBehindIt) {
+    auto bothDue = [this] {
+        Player().lives = 0.0f;
+        Player().visible = 0;
+        Play().phase = 6;
+        Play().stageClearCounter = Play().gameOverCounter = 60;
+    };
+    bothDue();
+    // RETURN TO TITLE, Z again to leave the ranking, and once more for anything after it.
+    Script({{{DIK_DOWN}}, {{DIK_Z}}, {}, {{DIK_Z}}, {}, {{DIK_Z}}});
+    const size_t loads = sound_.loads.size();
+    EXPECT_FALSE(Step());
+    EXPECT_EQ(Game().gameState, vantorix::kStateTitle);
+    EXPECT_EQ(Play().stage, 1);
+    EXPECT_EQ(sound_.loads.size(), loads) << "the next stage's music was loaded";
+    for (int n = 1; n <= Frames(); ++n) EXPECT_EQ(FindText(n, "STAGE CLEAR"), nullptr) << n;
+
+    // ESC on the last stage's game over quits; it does not go on to the ending.
+    vantorix::BeginStage();
+    Play().stage = 6;
+    Game().score.score = 4321;
+    bothDue();
+    Script({{{DIK_ESCAPE}}, {{DIK_Z}}});
+    EXPECT_FALSE(Step());
+    EXPECT_EQ(Game().gameState, vantorix::kStateQuit);
+    EXPECT_EQ(std::count(std::begin(Game().ranking), std::end(Game().ranking), 4321), 1);
+
+    // Nor does a game over follow a pause that went back to the title.
+    vantorix::BeginStage();
+    Player().lives = 0.0f;
+    Player().visible = 0;
+    Play().gameOverCounter = 60;
+    Play().pause = Play().freeze = 1;
+    Script({{{DIK_UP}}, {{DIK_Z}}, {}, {{DIK_Z}}});
+    EXPECT_FALSE(Step());
+    EXPECT_EQ(Game().gameState, vantorix::kStateTitle);
+    for (int n = 1; n <= Frames(); ++n) EXPECT_EQ(FindText(n, "GAMEOVER"), nullptr) << n;
+}
+
 TEST_F(InGameScreenTest, StageClearMovesOnKeepingLivesAndScore) {
     Game().score.score = 1234;
     Player().lives = 2.0f;
