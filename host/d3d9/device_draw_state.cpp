@@ -153,7 +153,7 @@ void UpdateAlphaPass(const DWORD* rs, DrawState* st) {
     const uint32_t key = enabled && func <= D3DCMP_ALWAYS ? (func << 8 | ref) : 0xFFFFu;
     if (key == st->alphaPassKey) return;
     FillAlphaPass(enabled, func, ref, st->alphaPass);
-    st->alphaPassFrom = AlphaPassFrom(st->alphaPass);
+    st->alphaPassFrom = AlphaPassFrom(enabled, func, ref);
     st->alphaPassKey = key;
 }
 

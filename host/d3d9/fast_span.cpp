@@ -106,13 +106,20 @@ bool UseWide(int alphaPassFrom) {
 
 }  // namespace
 
-int AlphaPassFrom(const bool pass[256]) {
-    // Byte searches: this runs for every draw call.
-    const auto* bytes = reinterpret_cast<const unsigned char*>(pass);
-    const void* first = std::memchr(bytes, 1, 256);
-    if (!first) return 256;
-    const int from = int(static_cast<const unsigned char*>(first) - bytes);
-    return std::memchr(bytes + from, 0, size_t(256 - from)) ? -1 : from;
+int AlphaPassFrom(bool enabled, DWORD func, uint32_t ref) {
+    // Worked out from the comparison rather than searched for in the table: draws that
+    // alternate two tests (a sprite and the mask screen's composite) need it every call.
+    if (!enabled || func < D3DCMP_NEVER || func >= D3DCMP_ALWAYS) return 0;
+    const int r = int(ref & 255);
+    switch (func) {
+        case D3DCMP_NEVER: return 256;
+        case D3DCMP_LESS: return r == 0 ? 256 : -1;
+        case D3DCMP_EQUAL: return r == 255 ? 255 : -1;
+        case D3DCMP_LESSEQUAL: return r == 255 ? 0 : -1;
+        case D3DCMP_GREATER: return r == 255 ? 256 : r + 1;
+        case D3DCMP_NOTEQUAL: return r == 0 ? 1 : -1;
+        default: return r;  // greater or equal
+    }
 }
 
 FastSpanFn SelectFastSpan(FastSource color, FastSource alpha, FastBlend blend, bool unit, int alphaPassFrom) {

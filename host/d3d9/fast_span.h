@@ -41,8 +41,9 @@ struct FastSpan {
     uint32_t targetAlphaOr = 0;
 };
 
-// The value for FastSpan::alphaPassFrom from a pass table.
-int AlphaPassFrom(const bool pass[256]);
+// The value for FastSpan::alphaPassFrom of an alpha test: on or off, its comparison
+// and its reference (its low byte counts).
+int AlphaPassFrom(bool enabled, DWORD func, uint32_t ref);
 
 // Fills st->fastFunctions for a state that takes the fast spans.
 void ChooseFastFunctions(DrawState* st);

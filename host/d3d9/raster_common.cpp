@@ -107,6 +107,7 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
     }
     for (int s = 0; s < 2; ++s)
         for (int axis = 0; axis < kTexCoordComponents; ++axis) texBase[s][axis] = texStep[s][axis] = texStepY[s][axis] = 0;
+    std::fill(usesTexture + st.stageCount, usesTexture + kMaxStages, false);
     for (int s = 0; s < st.stageCount; ++s) {
         usesTexture[s] = st.stageUsesTexture[s] && st.samplers[s].levelCount > 0;
         if (!usesTexture[s]) continue;

@@ -88,7 +88,9 @@ bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3]
         std::swap(X[1], X[2]);
         std::swap(Y[1], Y[2]);
     }
-    TriangleSetup t;
+    // Kept from rectangle to rectangle: constructing its 3 KB cost a sprite more than
+    // setting it up. Build writes every field the spans read.
+    static thread_local TriangleSetup t;
     if (!t.Build(st, *v[0], *v[1], *v[2], a, X, Y, y0)) return true;
     FastSpan fast;
     if (t.fast) t.FillFastSpan(st, &fast);

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "device_fixture.h"
+#include "host/d3d9/compare_func.h"
+#include "host/d3d9/fast_span.h"
 
 namespace host::test {
 namespace {
@@ -127,6 +129,66 @@ TEST_F(DrawStateReuseTest, TheSpansAreChosenAnewWhenBlendOrStagesChange) {
     AlphaTest(true, D3DCMP_GREATEREQUAL, 0x44);
     ExpectAsFromAFreshState(quad(tint), grey);
     tex->Release();
+}
+
+TEST_F(DrawStateReuseTest, RectanglesAreSetUpAnewWhateverCameBefore) {
+    // A two-stage rectangle as the mask screen's composite draws it, then one stage read
+    // with wrapping (the general spans), a smaller texture, none bound, and none read.
+    std::vector<uint32_t> maskTexels(16 * 16);
+    for (size_t i = 0; i < maskTexels.size(); ++i) maskTexels[i] = (i / 3) % 2 ? 0xFF000000u : 0;
+    Texture* picture = MakeTexture(16, 16, AlphaRamp());
+    Texture* mask = MakeTexture(16, 16, maskTexels);
+    std::vector<uint32_t> small(4 * 4);
+    for (size_t i = 0; i < small.size(); ++i) small[i] = 0xFF000000u | uint32_t(i) * 0x0F0D0Bu;
+    Texture* smallTexture = MakeTexture(4, 4, small);
+    UseTextureOnly();
+    dev->SetTexture(0, picture);
+    dev->SetTexture(1, mask);
+    dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    dev->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    dev->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    dev->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE | D3DTA_COMPLEMENT);
+    dev->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+    dev->SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+    dev->SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+    AlphaTest(true, D3DCMP_GREATEREQUAL, 128);
+    ExpectAsFromAFreshState([&] { TexturedQuad(1, 2, 15, 14); });
+    dev->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    AlphaTest(false, D3DCMP_ALWAYS, 0);
+    dev->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
+    ExpectAsFromAFreshState([&] {
+        TLVertex q[6];
+        Quad(q, 2, 1, 14, 15, 0xFFFFFFFFu, 0.25f, 0, 1.75f, 1);
+        ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    });
+    dev->SetTexture(0, smallTexture);
+    ExpectAsFromAFreshState([&] { TexturedQuad(3, 3, 13, 11); });
+    // A stage that reads a texture where none is bound reads white, stepping nowhere.
+    dev->SetTexture(0, nullptr);
+    dev->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+    ExpectAsFromAFreshState([&] { TexturedQuad(3, 3, 13, 11); });
+    UseDiffuseOnly();
+    ExpectAsFromAFreshState([&] { TexturedQuad(4, 4, 12, 12, 0xFF30A050u); });
+    for (Texture* t : {picture, mask, smallTexture}) t->Release();
+}
+
+// The threshold the wide spans test alphas against, worked out from the comparison, must
+// be what a search of the pass table finds: the first passing alpha when every alpha from
+// there up passes and no other (0 when all pass, 256 when none), else -1.
+TEST(AlphaThresholdTest, EveryComparisonAndReferenceGivesWhatTheTableShows) {
+    // Values outside the comparisons pass everything, as the device's tests do.
+    const auto passes = [](DWORD func, int a, int ref) { return ComparePasses(func, a, ref); };
+    for (DWORD func = 0; func <= D3DCMP_ALWAYS + 1; ++func)
+        for (int ref = 0; ref < 256; ++ref) {
+            int first = 256;
+            while (first > 0 && passes(func, first - 1, ref)) --first;
+            bool run = true;
+            for (int a = 0; a < 256; ++a) run = run && passes(func, a, ref) == (a >= first);
+            const int expected = run ? first : -1;
+            // The reference's high bits are dropped, as the device's are.
+            ASSERT_EQ(AlphaPassFrom(true, func, uint32_t(ref) | 0x100u), expected) << func << " " << ref;
+        }
+    EXPECT_EQ(AlphaPassFrom(false, D3DCMP_NEVER, 0), 0);
 }
 
 }  // namespace
