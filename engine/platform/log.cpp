@@ -120,6 +120,17 @@ void WriteLocked(const char* text, int fd) {
     g_log.continuation = sink.Last() != '\n';
 }
 
+// The bytes of text up to its last complete character.
+size_t WholeCharacterBytes(const char* text, size_t length) {
+    size_t at = 0;
+    while (at < length) {
+        const size_t bytes = IsLeadByte(static_cast<unsigned char>(text[at])) ? 2 : 1;
+        if (at + bytes > length) break;
+        at += bytes;
+    }
+    return at;
+}
+
 void MakeFileName(char* out, size_t size) {
     if (!g_log.datedName) {
         std::snprintf(out, size, "Log.txt");
@@ -167,7 +178,11 @@ int AddLogFormat(const char* format, ...) {
     va_start(args, format);
     FormatTextV(buffer, sizeof buffer - 1, format, args);
     va_end(args);
-    std::strcat(buffer, "\n");
+    // A two-byte character cut by the buffer's end goes whole: its lead byte would take the
+    // line feed for its second byte.
+    const size_t end = WholeCharacterBytes(buffer, std::strlen(buffer));
+    buffer[end] = '\n';
+    buffer[end + 1] = '\0';
     return AddLogText(buffer);
 }
 

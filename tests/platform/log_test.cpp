@@ -155,6 +155,16 @@ TEST(LogTest, LongTextsNeedNoMemoryAndFormatsAreBounded) {
     EXPECT_EQ(text, std::string(1022, 'q') + "\r\n");
 }
 
+// A two-byte character cut by the end of the format buffer is dropped whole: its lead byte
+// would take the line feed that follows for its second byte, and the line would not end.
+TEST(LogTest, AFormatCutInsideATwoByteCharacterStillEndsItsLine) {
+    TempLog log;
+    const std::string text = std::string(1021, 'q') + "\x82\xA0tail";
+    orvik::AddLogFormat("%s", text.c_str());
+    orvik::AddLogText("next\n");
+    EXPECT_EQ(log.Read(), std::string(1021, 'q') + "\r\nnext\r\n");
+}
+
 TEST(LogTest, UnwritableDirectoryIsSkippedSilently) {
     TempLog log;
     DebugCapture debug;
