@@ -138,8 +138,12 @@ bool Overlaps(float ax, float ay, float aHalfWidth, float aHalfHeight, float bx,
 }
 
 void CheckCollisions() {
-    if (Play().player.visible == 1) BulletsAgainstShip();
+    const bool shipInPlay = Play().player.visible == 1;
+    if (shipInPlay) BulletsAgainstShip();
     ShotsAgainstEnemies();
+    // A ship that lost its last life is gone: a swing the hit cut short stands still (it is
+    // counted down only while the ship is drawn) and must not go on striking, nor its attack.
+    if (!shipInPlay) return;
     Blade();
     ChargedAttack();
 }

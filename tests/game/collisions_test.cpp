@@ -23,6 +23,13 @@ protected:
         vantorix::FireEnemyBullets(vantorix::kAimFixed, 0, 1, 90, 0.0f, x, y);
     }
     static int32_t Score() { return vantorix::Game().score.score; }
+    // The three blade points in a row to the left of the tip, 40 apart.
+    static void PlaceBladeTipAt(float x, float y) {
+        for (int k = 0; k < 3; ++k) {
+            Player().bladeX[k] = x - 40.0f * (2 - k);
+            Player().bladeY[k] = y;
+        }
+    }
     int SoundPlays() const { return static_cast<int>(sound_.plays.size()); }
 };
 
@@ -106,10 +113,7 @@ TEST_F(CollisionTest, BladeKillsScoreByTheSlashCountAndStrikeEachEnemyOncePerSwi
     int i = EnemyAt(26, 240.0f, 280.0f);
     int tough = EnemyAt(41, 160.0f, 250.0f);
     Player().bladeTimer = 5.0f;
-    for (int k = 0; k < 3; ++k) {
-        Player().bladeX[k] = 236.0f - 40.0f * (2 - k);
-        Player().bladeY[k] = 276.0f;
-    }
+    PlaceBladeTipAt(236.0f, 276.0f);
     CheckCollisions();
     EXPECT_EQ(Enemies().active[i], 0);
     EXPECT_EQ(Score(), 5 * 50);
@@ -122,6 +126,27 @@ TEST_F(CollisionTest, BladeKillsScoreByTheSlashCountAndStrikeEachEnemyOncePerSwi
     CheckCollisions();
     EXPECT_EQ(Enemies().hitPoints[tough], 20);
     EXPECT_EQ(PlaysOfEffect(14), 2);
+}
+
+// The last hit can cut a swing short: the ship is gone, and its swing, counted down only
+// while the ship is drawn, would stand where it was for the whole game-over count.
+TEST_F(CollisionTest, AShipThatLostItsLastLifeStrikesNothingWithBladeOrAttack) {
+    int struck = EnemyAt(26, 240.0f, 280.0f);
+    int above = EnemyAt(26, 200.0f, 192.0f);
+    Player().bladeTimer = 5.0f;
+    PlaceBladeTipAt(236.0f, 276.0f);
+    Player().subCooldown = 4;
+    Player().visible = 0;
+    CheckCollisions();
+    EXPECT_EQ(Enemies().active[struck], 1);
+    EXPECT_EQ(Enemies().hitFlag[struck], 0);
+    EXPECT_EQ(Enemies().active[above], 1);
+    EXPECT_EQ(vantorix::Game().score.slashCount, 0);
+    // The same blade and attack of a ship in play strike both.
+    Player().visible = 1;
+    CheckCollisions();
+    EXPECT_EQ(Enemies().active[struck], 0);
+    EXPECT_EQ(Enemies().active[above], 0);
 }
 
 TEST_F(CollisionTest, ChargedAttackStrikesItsBoxAboveTheShipOnItsFourthLastFrame) {
