@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "engine/graphics/base_image.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/softrender/draw_at.h"
 #include "engine/softrender/draw_rotated.h"
@@ -75,6 +76,21 @@ void RasterWithinReach(const MEMIMG* source, const MemImgVertex (&corners)[3], i
 
 int TransferImageToMemImg(GraphRecord& record, const BaseImage* image, const BaseImage* alphaImage, int offsetX,
                           int offsetY, int x, int y, int width, int height) {
+    // A palette image is keyed by index: the first entry of the image's palette in the
+    // transparent colour, as the device keys the pixels of that colour (none: nothing is
+    // keyed). Set before the write, which builds the transparent runs from it.
+    MemImgStore* store = record.images->image.store;
+    if (store && store->usePalette && image && image->format.bytesPerPixel == 1) {
+        const uint32_t key = record.images->transColor;
+        store->transColor = 65535;
+        for (uint32_t i = 0; i < 256; ++i) {
+            const PaletteEntry& e = image->format.palette[i];
+            if ((uint32_t(e.red) << 16 | uint32_t(e.green) << 8 | e.blue) == key) {
+                store->transColor = i;
+                break;
+            }
+        }
+    }
     return WriteBaseImageToMemImg(image, alphaImage, &record.images->image, x + offsetX, y + offsetY, width, height, x,
                                   y, 0) < 0
                ? -1

@@ -150,5 +150,51 @@ TEST_F(SoftwarePathTest, LinesAndQuadranglesReachingFarOffTheScreenDrawTheirPart
     EXPECT_EQ(ImagePixel(*Graphics().softScreen, 599, 440), kBlack);
 }
 
+
+// An 8-bit palette graphic on the software path keeps indices; it is keyed by the index
+// of the palette entry in the transparent colour, as the device keys that colour's pixels.
+TEST_F(SoftwarePathTest, PaletteGraphicsAreKeyedByTheirEntryInTheTransparentColour) {
+    auto paletteGraph = [](std::initializer_list<uint32_t> colours) {
+        BaseImage image{};
+        image.width = 4;
+        image.height = 2;
+        image.pitch = 4;
+        FillPalette8ColorFormat(&image.format);
+        uint8_t index = 0;
+        for (uint32_t c : colours) {
+            image.format.palette[index] = PaletteEntry{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0};
+            ++index;
+        }
+        image.pixels = static_cast<uint8_t*>(TrackedCalloc(8, __FILE__, __LINE__));
+        for (int i = 0; i < 8; ++i) image.pixels[i] = uint8_t(i % 4 % colours.size());
+        const int32_t handle = SetGraphFromBaseImage(&image, nullptr, 0, 0, 0);
+        FreeBaseImage(&image);
+        return handle;
+    };
+    ASSERT_EQ(SetTransparentColor(0, 255, 0), 0);
+    const int32_t keyed = paletteGraph({0x808080, 0x00FF00, 0xFF0000, 0x00FF00});
+    ASSERT_GE(keyed, 0);
+    ASSERT_EQ(GetGraphRecord(keyed)->images->palette, 1);
+    const MEMIMG& screen = *Graphics().softScreen;
+    auto row = [&](int y) {
+        std::vector<uint32_t> r;
+        for (int x = 10; x < 14; ++x) r.push_back(ImagePixel(screen, x, y));
+        return r;
+    };
+    const std::vector<uint32_t> whole{0x808080, 0x00FF00, 0xFF0000, 0x00FF00};
+    ASSERT_EQ(DrawGraphAt(10, 10, keyed, 0), 0);
+    EXPECT_EQ(row(10), whole);
+    ASSERT_EQ(DrawGraphAt(10, 20, keyed, 1), 0);
+    EXPECT_EQ(row(20), (std::vector<uint32_t>{0x808080, kBlack, 0xFF0000, 0x00FF00}));  // the first entry only
+    ASSERT_EQ(DrawGraphStretched(10, 30, 14, 32, keyed, 1), 0);
+    EXPECT_EQ(row(31), (std::vector<uint32_t>{0x808080, kBlack, 0xFF0000, 0x00FF00}));
+    ASSERT_EQ(DrawGraphQuad(10, 40, 14, 40, 14, 42, 10, 42, keyed, 1), 0);
+    EXPECT_EQ(row(40), (std::vector<uint32_t>{0x808080, kBlack, 0xFF0000, 0x00FF00}));
+    // A palette without the transparent colour keys nothing.
+    const int32_t plain = paletteGraph({0x808080, 0x0000FF});
+    ASSERT_EQ(DrawGraphAt(10, 50, plain, 1), 0);
+    EXPECT_EQ(row(50), (std::vector<uint32_t>{0x808080, 0x0000FF, 0x808080, 0x0000FF}));
+}
+
 }  // namespace
 }  // namespace orvik_test
