@@ -76,7 +76,11 @@ int OpenOggVorbis(SoundConvert* c) {
     f.wBitsPerSample = uint16_t(v.sampleBytes * 8);
     f.cbSize = 0;
     c->blockSize = kOggBlockBytes;
-    c->dataSize = uint32_t(GetOggVorbisByteLength(c));
+    // A length that does not fit (a last page claiming more than 2 GB of PCM) is only a
+    // claim: the sound still decodes until its data really ends, so its size is held at the
+    // most whole frames that can be stated instead of wrapping to some small number.
+    const int length = GetOggVorbisByteLength(c);
+    c->dataSize = length >= 0 ? uint32_t(length) : uint32_t(INT32_MAX / f.nBlockAlign * f.nBlockAlign);
     c->method = kConvertOggVorbis;
     return 0;
 }
@@ -134,7 +138,13 @@ int SeekOggVorbis(SoundConvert* c, int32_t sample) {
 int GetOggVorbisByteLength(SoundConvert* c) {
     OggVorbisState& v = *c->vorbis;
     const ogg_int64_t total = ov_pcm_total(&v.decoder, -1);
-    return int32_t(uint32_t(c->outputFormat.nChannels) * uint32_t(v.sampleBytes) * uint32_t(total));
+    const int64_t frameBytes = int64_t(c->outputFormat.nChannels) * v.sampleBytes;
+    if (total < 0 || total > INT32_MAX / frameBytes) {
+        AddLogFormat("Ogg Vorbis: the stream claims %lld sample frames, more PCM than 2 GB can hold",
+                     static_cast<long long>(total));
+        return -1;
+    }
+    return int32_t(total * frameBytes);
 }
 
 int CloseOggVorbis(SoundConvert* c) {

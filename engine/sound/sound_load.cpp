@@ -147,6 +147,16 @@ int DecodeWhole(LoadScope& load, const void* image, int32_t size) {
     return 0;
 }
 
+// The size a whole decode is given: the stated total, but no more than a second past the
+// longest memory sound. A longer sound is streamed after its decode whatever it holds, so
+// the bound changes nothing but the allocation, which a file merely claiming gigabytes of
+// PCM would otherwise get in full.
+int MemorySoundBytes(SoundConvert* c) {
+    const int size = GetSoundConvertDestSize(c);
+    const int64_t bound = int64_t(kLongestMemorySoundSeconds + 1) * c->outputFormat.nAvgBytesPerSec;
+    return size > bound ? int(bound) : size;
+}
+
 // Under the sound lock: the decoded PCM into the buffers of the new handle, or a stream.
 int Install(LoadScope& load, const void* image, int32_t size, int bufferCount, int handle, int shareHandle) {
     if (!load.pcm) return LoadAsStream(image, size, handle, shareHandle);
@@ -166,7 +176,7 @@ int Install(LoadScope& load, const void* image, int32_t size, int bufferCount, i
 }  // namespace
 
 int ConvertSoundWhole(SoundConvert* c, host::WAVEFORMATEX* format, uint8_t** pcm, int32_t* pcmSize) {
-    const int size = GetSoundConvertDestSize(c);
+    const int size = MemorySoundBytes(c);
     if (size <= 0) return -1;
     auto* block = static_cast<uint8_t*>(TrackedAlloc(size_t(size), "", 0));
     if (!block) return -1;

@@ -1,11 +1,13 @@
 // Ogg Vorbis through the conversion record: the output format, the total length, block
 // steps, seeking back after the end, chained streams, damaged files, and loading.
 #include <cmath>
+#include <cstring>
 
 #include "convert_fixture.h"
 #include "engine/sound/sound_handles.h"
 #include "engine/sound/stream_sound.h"
 #include "ogg_encoder.h"
+#include "engine/platform/memory.h"
 
 namespace sound_test {
 namespace {
@@ -179,6 +181,56 @@ TEST_F(ConvertTest, ALoopingOggStreamThatCannotSeekBackEndsAndStops) {
     EXPECT_EQ(orvik::CheckSoundPlaying(h), 0);
     EXPECT_LT(Rms(heard, 44100 * 2, heard.size()), 0.001) << "silence after the end, not the old buffer again";
     orvik::DeleteSound(h);
+}
+
+// The file with its last page's granule position (the end sample it claims) replaced and
+// the page checksum made again, so the decoder takes the claim for true.
+Bytes WithLastGranule(Bytes file, uint64_t granule) {
+    size_t last = 0;
+    for (size_t i = 0; i + 27 <= file.size(); ++i)
+        if (std::memcmp(&file[i], "OggS", 4) == 0) last = i;
+    for (int b = 0; b < 8; ++b) file[last + 6 + size_t(b)] = uint8_t(granule >> (8 * b));
+    ogg_page page;
+    page.header = &file[last];
+    page.header_len = 27 + file[last + 26];
+    page.body = &file[last] + page.header_len;
+    page.body_len = long(file.size() - last) - page.header_len;
+    ogg_page_checksum_set(&page);
+    return file;
+}
+
+// 2^31 + 1000 stereo frames are 2^33 + 4000 bytes, 4000 in 32 bits: the claim is logged and
+// the size held at the most whole frames that fit, the sound keeps every frame it really
+// has, and a whole load never asks for the gigabytes the claim names.
+TEST_F(ConvertTest, AnOggLengthClaimBeyond2GbNeitherWrapsNorCutsTheSound) {
+    Start();
+    // Two seconds make a first audio page before the last one, whose granule the decoder
+    // takes as the start: the claim then stands for the length alone.
+    const Bytes file = WithLastGranule(OggSine(88200, 2, 44100), (uint64_t(1) << 31) + 1000);
+    ASSERT_EQ(Setup(file), 0);
+    EXPECT_EQ(orvik::GetOggVorbisByteLength(&c_), -1);
+    EXPECT_NE(Log().find("Ogg Vorbis: the stream claims 2147484648 sample frames"), std::string::npos) << Log();
+    const int size = orvik::GetSoundConvertDestSize(&c_);
+    EXPECT_EQ(size, INT32_MAX / 4 * 4);
+    // With the end claim gone the last block is not trimmed: a few hundred frames more.
+    const size_t frames = ReadAll(&c_, 400000).size() / 2;
+    EXPECT_GE(frames, 88200u) << "every real frame, not the 1000 of a wrapped size";
+    EXPECT_LT(frames, 90000u);
+    orvik::TrackedMemory().sizeFilter = size;
+    const int memory = Load(file, 1);
+    orvik::TrackedMemory().sizeFilter = 0;
+    EXPECT_EQ(Log().find("mem alloc"), std::string::npos) << "no block of the claimed size";
+    ASSERT_NE(memory, -1) << Log();
+    EXPECT_EQ(Record(memory)->kind, orvik::kMemorySound);
+    EXPECT_NEAR(orvik::GetSoundTotalTime(memory), 2000, 30);
+    const int stream = orvik::AddSoundData(-1);
+    ASSERT_EQ(orvik::AddStreamSoundImage(file.data(), int32_t(file.size()), 0, stream, orvik::kStreamFileImage, -1), 0);
+    EXPECT_EQ(orvik::GetSoundTotalSample(stream), INT32_MAX / 4);
+    ASSERT_EQ(orvik::PrepareStreamSound(stream), 0);
+    ASSERT_EQ(orvik::PlaySoundHandle(stream, orvik::kPlayBack), 0);
+    EXPECT_GT(Rms(Mix(22050), 0, 44100), 0.2);
+    orvik::DeleteSound(memory);
+    orvik::DeleteSound(stream);
 }
 
 TEST_F(ConvertTest, OggVorbisLoadsIntoMemoryAndAsAStream) {
