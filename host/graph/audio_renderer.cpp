@@ -4,6 +4,7 @@
 // output, the frames the mixer takes are the graph's clock, and after the sound has run
 // out they go on counting as silence, so a picture longer than its sound still ends.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "host/dsound/dsound_types.h"
 #include "host/dsound/mixer.h"
 #include "host/dsound/mixer_source.h"
+#include "host/dsound/rate_converter.h"
 #include "host/graph/graph_classes.h"
 #include "host/graph/graph_clock.h"
 
@@ -87,23 +89,28 @@ public:
     }
 
     // Under the mixer's lock. At another rate than the sound was made for (the output
-    // changed under a playing movie) the sound is not heard, but the frames the mixer
-    // takes still keep the picture's time, and the sound comes back in step with it when
-    // the output returns to its rate.
+    // changed under a playing movie) the sound is converted to the output's rate, so it
+    // goes on at its own pitch; the frames the mixer takes keep the picture's time at
+    // either rate. A change of rate picks the sound up again where the clock stands.
     void Render(int32_t* acc, uint32_t frames, uint32_t rate) override {
         GraphClock* clock = RunClock();
-        if (!playable_ || !clock || !clock->Running()) return;
+        if (!playable_ || !clock || !clock->Running() || rate == 0) return;
         {
             std::lock_guard lock(mutex_);
-            if (rate != rate_) {
-                resync_ = true;
-            } else {
-                if (resync_) position_ = FrameAt(clock->Now());
-                resync_ = false;
+            if (rate != heardRate_) resync_ = true;
+            heardRate_ = rate;
+            if (resync_) {
+                position_ = FrameAt(clock->Now());
+                converter_ = RateConverter{};
+            }
+            resync_ = false;
+            if (rate == rate_) {
                 Mix(acc, frames);
                 position_ += frames;
-                DropBeforeLocked(position_);
+            } else {
+                MixConverted(acc, frames, rate);
             }
+            DropBeforeLocked(position_);
         }
         clock->AudioFramesPlayed(frames, rate);
     }
@@ -137,7 +144,32 @@ private:
                 acc[(f - position_) * 2 + c] += queue_[size_t(f - queueStart_) * 2 + c] * amplitude / 32768;
     }
 
+    // The queue's frames from position_ on into left and right (silence where it holds
+    // none), moving position_ past them.
+    void Take(float* left, float* right, uint32_t frames) {
+        const int64_t end = queueStart_ + int64_t(queue_.size() / 2);
+        for (uint32_t k = 0; k < frames; ++k, ++position_) {
+            const bool held = position_ >= queueStart_ && position_ < end;
+            const size_t at = size_t(position_ - queueStart_) * 2;
+            left[k] = held ? float(queue_[at]) : 0.0f;
+            right[k] = held ? float(queue_[at + 1]) : 0.0f;
+        }
+    }
+
+    void MixConverted(int32_t* acc, uint32_t frames, uint32_t rate) {
+        left_.resize(std::max<size_t>(left_.size(), frames));
+        right_.resize(left_.size());
+        converter_.Convert(left_.data(), right_.data(), frames, double(rate_) / double(rate),
+                           [this](float* left, float* right, uint32_t n) { Take(left, right, n); });
+        const float gain = float(amplitude_) / 32768.0f;
+        for (uint32_t k = 0; k < frames; ++k) {
+            acc[2 * k] += int32_t(std::lrint(left_[k] * gain));
+            acc[2 * k + 1] += int32_t(std::lrint(right_[k] * gain));
+        }
+    }
+
     uint32_t rate_ = 0;
+    uint32_t heardRate_ = 0;  // the output's rate at the last render
     uint16_t channels_ = 0;
     bool playable_ = false;
     std::atomic<int32_t> amplitude_{32768};
@@ -146,6 +178,8 @@ private:
     int64_t queueStart_ = 0;
     int64_t position_ = 0;  // the next frame the mixer takes
     bool resync_ = true;
+    RateConverter converter_;
+    std::vector<float> left_, right_;  // converted frames on their way to the mix
 };
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include <mutex>
 #include <vector>
 
-#include "host/mci/rate_converter.h"
+#include "host/dsound/rate_converter.h"
 
 namespace host {
 

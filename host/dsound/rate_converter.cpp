@@ -1,4 +1,4 @@
-#include "host/mci/rate_converter.h"
+#include "host/dsound/rate_converter.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-// Carries a synthesiser's stereo output, made at one fixed rate, over to the mixer's rate
-// when the two differ: four-point cubic interpolation between the synthesiser's frames,
-// pulled from it as they are needed. Taking over from output the synthesiser handed out
-// directly, the first frame converted is the one that follows it, so the sound goes on
-// without a step; when the rates agree the frames pass through unchanged.
+// Carries a stereo source made at one fixed rate (a synthesiser, a movie's sound) over to
+// the mixer's rate when the two differ: four-point cubic interpolation between the
+// source's frames, pulled from it as they are needed. Taking over from output the source
+// handed out directly, the first frame converted is the one that follows it, so the sound
+// goes on without a step; when the rates agree the frames pass through unchanged.
 #pragma once
 #include <cstdint>
 #include <functional>
