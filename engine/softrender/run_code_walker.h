@@ -142,13 +142,19 @@ struct RunCodeWalker {
         if (pending > 0) row(d, s, pending);
     }
 
-    // Sixteen bytes at a time, then pixel by pixel: a run is at most 64 pixels, too short
-    // for a call of the library's copy to pay.
+    // A run is at most 64 pixels, too short for a call of the library's copy to pay: it is
+    // copied sixteen bytes at a time, the last sixteen (or, shorter, the last of a smaller
+    // size) overlapping the copy before, which writes the same bytes again.
     static void CopyRun(uint8_t* d, const uint8_t* s, int32_t length) {
         const size_t bytes = static_cast<size_t>(length) * V::dstBytes;
-        size_t i = 0;
-        for (; i + 16 <= bytes; i += 16) std::memcpy(d + i, s + i, 16);
-        for (; i < bytes; i += V::dstBytes) std::memcpy(d + i, s + i, V::dstBytes);
+        const auto copy = [&]<size_t N>(std::integral_constant<size_t, N>) {
+            for (size_t i = 0; i + N < bytes; i += N) std::memcpy(d + i, s + i, N);
+            std::memcpy(d + bytes - N, s + bytes - N, N);
+        };
+        if (bytes >= 16) copy(std::integral_constant<size_t, 16>{});
+        else if (bytes >= 8) copy(std::integral_constant<size_t, 8>{});
+        else if (bytes >= 4) copy(std::integral_constant<size_t, 4>{});
+        else copy(std::integral_constant<size_t, 2>{});
     }
 
     static void DrawRun(const PixelContext& cx, uint8_t* d, const uint8_t* s, const uint8_t* b,

@@ -405,7 +405,8 @@ private:
 };
 
 // Calls fn(blocks) with the kernels of the draw: without the steps when no byte product of
-// the draw is by 255.
+// the draw is by 255. The run-coded draw's stretches go through it; the rows below keep
+// their own loop, whose code the compiler lays out best for long rows.
 template <class I, class V, class Fn>
 void WithBlocks(const PixelContext& cx, Fn&& fn) {
     if constexpr (Blocks<I, V>::kByteProducts)
@@ -414,12 +415,30 @@ void WithBlocks(const PixelContext& cx, Fn&& fn) {
 }
 
 // Rows of blocks; the source has the destination's layout, or is 16-bit with alpha.
+template <class I, class V, bool Steps>
+void BlockRowsOf(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src,
+                 ptrdiff_t srcPitch, int32_t width, int32_t height) {
+    const Blocks<I, V, Steps> k(cx);
+    constexpr int n = Blocks<I, V, Steps>::kPixels, bytes = V::dstBytes;
+    const int32_t whole = width - width % n;
+    for (int32_t y = 0; y < height; ++y, dst += dstPitch, src += srcPitch) {
+        for (int32_t x = 0; x < whole; x += n) {
+            uint8_t* at = dst + ptrdiff_t{x} * bytes;
+            I::Store(at, k.Run(I::Load(at), k.Fetch(src + ptrdiff_t{x} * V::srcBytes)));
+        }
+        if (whole < width)
+            k.Tail(dst + ptrdiff_t{whole} * bytes, src + ptrdiff_t{whole} * V::srcBytes, width - whole);
+    }
+}
+
+// The rows of a draw with no byte product by 255 skip the steps.
 template <class I, class V>
 void BlockRows(const PixelContext& cx, uint8_t* dst, ptrdiff_t dstPitch, const uint8_t* src,
                ptrdiff_t srcPitch, int32_t width, int32_t height) {
-    WithBlocks<I, V>(cx, [&](const auto& k) {
-        for (int32_t y = 0; y < height; ++y, dst += dstPitch, src += srcPitch) k.Row(dst, src, width);
-    });
+    if constexpr (Blocks<I, V>::kByteProducts)
+        if (!Blocks<I, V>::HasByteSteps(cx))
+            return BlockRowsOf<I, V, false>(cx, dst, dstPitch, src, srcPitch, width, height);
+    BlockRowsOf<I, V, true>(cx, dst, dstPitch, src, srcPitch, width, height);
 }
 
 }  // namespace orvik::soft
