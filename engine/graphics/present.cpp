@@ -9,6 +9,7 @@
 #include "engine/platform/onscreen_log.h"
 #include "engine/platform/timing.h"
 #include "engine/platform/window.h"
+#include "engine/platform/window_mode.h"
 #include "engine/platform/window_toolbar.h"
 #include "engine/softrender/memimg.h"
 #include "engine/graphics/color_format.h"
@@ -56,8 +57,8 @@ Presentation Layout() {
     }
     int w = s.width, h = s.height;
     if (!FullScreen() && !p.scaled) {
-        w = int(s.width * Window().settings.scaleX);
-        h = int(s.height * Window().settings.scaleY);
+        w = ScaledWindowSide(s.width, Window().settings.scaleX);
+        h = ScaledWindowSide(s.height, Window().settings.scaleY);
     }
     p.dest = RECT{0, 0, w, h};
     // A toolbar takes the top of the client area: the picture goes below it.

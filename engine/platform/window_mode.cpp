@@ -2,6 +2,8 @@
 
 #include <orvik/platform.h>
 
+#include <algorithm>
+
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
@@ -43,6 +45,9 @@ constexpr StyleRow kStyleTable[10] = {
 constexpr uint32_t kDisplayChangeWaitMs = 2000;
 
 double Scale(double v) { return v > 0 ? v : 1.0; }
+
+// X11 keeps a window's sides in 16 bits; larger sizes cannot be shown anyway.
+constexpr double kMaxWindowSide = 32767;
 
 
 void ReadClientRect() {
@@ -135,8 +140,12 @@ void ClientSizeForScreen(int* width, int* height) {
     double sx = 1.0, sy = 1.0;
     GetWindowScale(&sx, &sy);
     bool fixed = s.windowMode && s.fixedClientWidth > 0 && s.fixedClientHeight > 0;
-    *width = fixed ? s.fixedClientWidth : int(w * sx);
-    *height = (fixed ? s.fixedClientHeight : int(h * sy)) + GetToolbarHeight();
+    *width = fixed ? s.fixedClientWidth : ScaledWindowSide(w, sx);
+    *height = (fixed ? s.fixedClientHeight : ScaledWindowSide(h, sy)) + GetToolbarHeight();
+}
+
+int ScaledWindowSide(int side, double scale) {
+    return int(std::clamp(side * Scale(scale), 0.0, kMaxWindowSide));
 }
 
 void WindowOrigin(const RECT& outer, int desktopWidth, int desktopHeight, int* x, int* y) {

@@ -1,4 +1,5 @@
 // The window procedure and the window's mode, size and cursor.
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,20 @@ TEST_F(WindowTest, ScaleTwoDoublesTheClientAndHalvesCursorPositions) {
     double sx = 0, sy = 0;
     EXPECT_EQ(orvik::GetWindowScale(&sx, &sy), 1.0);
     EXPECT_EQ(sy, 1.0);
+}
+
+// A scale too large for any window gives the largest window, not a size wrapped past int.
+TEST_F(WindowTest, AnAbsurdScaleGivesTheLargestWindowNotAWrappedOne) {
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    orvik::SetWindowScale(1e300, std::numeric_limits<double>::infinity());
+    host::RECT client;
+    host::GetClientRect(MainWindow(), &client);
+    EXPECT_EQ(client.right, 32767);
+    EXPECT_EQ(client.bottom, 32767);
+    orvik::SetWindowScale(1.5, 0.5);
+    host::GetClientRect(MainWindow(), &client);
+    EXPECT_EQ(client.right, 960);
+    EXPECT_EQ(client.bottom, 240);
 }
 
 TEST_F(WindowTest, WindowIsCentredOnTheDesktopWithItsClientOnScreen) {
