@@ -59,12 +59,15 @@ protected:
         SdlEngineTest::TearDown();
     }
 
-    VirtualPad& Attach(Rumble* rumble = nullptr) {
+    // A game controller by default; any other type is a stick SDL has no mapping for,
+    // which carries a hat as well.
+    VirtualPad& Attach(Rumble* rumble = nullptr, SDL_JoystickType type = SDL_JOYSTICK_TYPE_GAMECONTROLLER) {
         SDL_VirtualJoystickDesc d{};
         d.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        d.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        d.type = uint16_t(type);
         d.naxes = SDL_CONTROLLER_AXIS_MAX;
         d.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        d.nhats = type == SDL_JOYSTICK_TYPE_GAMECONTROLLER ? 0 : 1;
         d.name = "Virtual pad";
         d.userdata = rumble;
         if (rumble) d.Rumble = RecordRumble;
@@ -95,6 +98,15 @@ protected:
             SDL_JoystickUpdate();
             orvik::PumpMessages();
             return orvik::ReadPadState(pad) == bits;
+        }, 5.0);
+    }
+    // Pumps the engine until the pad's first point-of-view hat reads as expected.
+    static bool PovReads(int pad, uint32_t hundredthsOfDegree) {
+        return WaitUntil([&] {
+            SDL_JoystickUpdate();
+            orvik::PumpMessages();
+            orvik::ReadPadState(pad);
+            return State(pad).rgdwPOV[0] == hundredthsOfDegree;
         }, 5.0);
     }
     static const host::DIJOYSTATE& State(int pad) { return orvik::Input().pads[size_t(pad - 1)].state; }
@@ -131,15 +143,42 @@ TEST_F(SdlEnginePadsTest, StickButtonsAndHatReadAsDirectionsButtonsAndAxisValues
     SDL_JoystickSetVirtualButton(pad.joystick, SDL_CONTROLLER_BUTTON_START, 0);
     SDL_JoystickSetVirtualButton(pad.joystick, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 1);
     SDL_JoystickSetVirtualButton(pad.joystick, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
-    ASSERT_TRUE(WaitUntil([&] {
-        SDL_JoystickUpdate();
-        orvik::PumpMessages();
-        orvik::ReadPadState(1);
-        return State(1).rgdwPOV[0] == 22500u;
-    }, 5.0));
+    ASSERT_TRUE(PovReads(1, 22500u));
     EXPECT_EQ(orvik::ReadPadState(1), 0);
     // Pad 2 does not exist: nothing.
     EXPECT_EQ(orvik::ReadPadState(2), 0);
+}
+
+TEST_F(SdlEnginePadsTest, UnmappedStickReadsLikeAPadAndGoesWhenPulledOut) {
+    VirtualPad& pad = Attach(nullptr, SDL_JOYSTICK_TYPE_ARCADE_STICK);
+    ASSERT_FALSE(SDL_IsGameController(pad.index));
+    Start();
+    ASSERT_EQ(orvik::Input().padCount, 1);
+
+    // Axes 0 and 1 are X and Y with the same dead zone; buttons go by SDL's numbering.
+    SDL_JoystickSetVirtualAxis(pad.joystick, 0, -32768);
+    SDL_JoystickSetVirtualButton(pad.joystick, 3, 1);
+    ASSERT_TRUE(PadReads(1, orvik::PAD_LEFT | orvik::PAD_BUTTON_0 << 3));
+    EXPECT_EQ(State(1).lX, -1000);
+    SDL_JoystickSetVirtualAxis(pad.joystick, 0, 11000);
+    SDL_JoystickSetVirtualAxis(pad.joystick, 1, 22118);
+    SDL_JoystickSetVirtualButton(pad.joystick, 3, 0);
+    SDL_JoystickSetVirtualButton(pad.joystick, 12, 1);
+    ASSERT_TRUE(PadReads(1, orvik::PAD_DOWN | orvik::PAD_BUTTON_0 << 12));
+    EXPECT_EQ(State(1).lX, 0);
+    EXPECT_EQ(State(1).lY, 500);
+
+    // Its hat is the point-of-view value and, like a controller's d-pad, no direction.
+    SDL_JoystickSetVirtualAxis(pad.joystick, 1, 0);
+    SDL_JoystickSetVirtualButton(pad.joystick, 12, 0);
+    SDL_JoystickSetVirtualHat(pad.joystick, 0, SDL_HAT_RIGHT);
+    ASSERT_TRUE(PovReads(1, 9000u));
+    EXPECT_EQ(orvik::ReadPadState(1), 0);
+
+    SDL_JoystickSetVirtualButton(pad.joystick, 0, 1);
+    ASSERT_TRUE(PadReads(1, orvik::PAD_BUTTON_0));
+    Detach(pad);
+    EXPECT_TRUE(PadReads(1, 0));
 }
 
 TEST_F(SdlEnginePadsTest, PadNumbersStayWhenAPadIsPulledOutAndPluggedInAgain) {

@@ -7,39 +7,63 @@
 namespace host::sdl {
 
 namespace {
+// A pad is either a game controller SDL has a mapping for, read through its named sticks
+// and buttons, or a plain joystick, read axis by axis, button by button and hat by hat.
 struct Slot {
     SDL_GameController* controller = nullptr;
+    SDL_Joystick* joystick = nullptr;
     SDL_JoystickID instance = -1;
+    bool used() const { return controller || joystick; }
 };
 std::array<Slot, kMaxPads> g_slots;
 
 int PadOf(SDL_JoystickID instance) {
     for (size_t i = 0; i < g_slots.size(); ++i)
-        if (g_slots[i].controller && g_slots[i].instance == instance) return int(i);
+        if (g_slots[i].used() && g_slots[i].instance == instance) return int(i);
     return -1;
 }
 
-void Open(int deviceIndex) {
-    if (!SDL_IsGameController(deviceIndex)) return;
+// The pad of a plain joystick only: a game controller's joystick sends these events too,
+// and its pad reads them through the controller's mapping instead.
+int JoystickPadOf(SDL_JoystickID instance) {
+    int pad = PadOf(instance);
+    return pad >= 0 && g_slots[size_t(pad)].joystick ? pad : -1;
+}
+
+void Occupy(const char* name, bool rumble, Slot slot) {
+    int pad = AttachPad(name ? name : "Game controller", rumble);
+    if (pad >= 0) {
+        g_slots[size_t(pad)] = slot;
+        return;
+    }
+    if (slot.controller) SDL_GameControllerClose(slot.controller);
+    if (slot.joystick) SDL_JoystickClose(slot.joystick);
+}
+
+void OpenController(int deviceIndex, SDL_JoystickID id) {
     SDL_GameController* c = SDL_GameControllerOpen(deviceIndex);
     if (!c) return;
-    SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(c));
-    if (PadOf(id) >= 0) {
-        SDL_GameControllerClose(c);
-        return;
-    }
-    const char* name = SDL_GameControllerName(c);
-    int pad = AttachPad(name ? name : "Game controller", SDL_GameControllerHasRumble(c) == SDL_TRUE);
-    if (pad < 0) {
-        SDL_GameControllerClose(c);
-        return;
-    }
-    g_slots[size_t(pad)] = Slot{c, id};
+    Occupy(SDL_GameControllerName(c), SDL_GameControllerHasRumble(c) == SDL_TRUE, Slot{c, nullptr, id});
+}
+
+void OpenJoystick(int deviceIndex, SDL_JoystickID id) {
+    SDL_Joystick* j = SDL_JoystickOpen(deviceIndex);
+    if (!j) return;
+    Occupy(SDL_JoystickName(j), SDL_JoystickHasRumble(j) == SDL_TRUE, Slot{nullptr, j, id});
+}
+
+void Open(int deviceIndex) {
+    SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+    if (id < 0 || PadOf(id) >= 0) return;
+    if (SDL_IsGameController(deviceIndex)) OpenController(deviceIndex, id);
+    else OpenJoystick(deviceIndex, id);
 }
 
 void Close(int pad) {
-    SDL_GameControllerClose(g_slots[size_t(pad)].controller);
-    g_slots[size_t(pad)] = Slot{};
+    Slot& s = g_slots[size_t(pad)];
+    if (s.controller) SDL_GameControllerClose(s.controller);
+    if (s.joystick) SDL_JoystickClose(s.joystick);
+    s = Slot{};
     DetachPad(pad);
 }
 
@@ -74,23 +98,24 @@ int ButtonOf(uint8_t button) {
     }
 }
 
-// The d-pad as a point-of-view hat, in hundredths of a degree clockwise from up.
+// A hat direction (x, y each -1, 0 or 1, y down) in hundredths of a degree clockwise
+// from up.
+uint32_t PovAngle(int x, int y) {
+    static const uint32_t kAngles[3][3] = {{31500, 0, 4500}, {27000, kPovCentred, 9000}, {22500, 18000, 13500}};
+    return kAngles[y + 1][x + 1];
+}
+
+// The d-pad as a point-of-view hat.
 void UpdatePov(int pad) {
     SDL_GameController* c = g_slots[size_t(pad)].controller;
     int x = SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT) -
             SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
     int y = SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN) -
             SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP);
-    static const uint32_t kAngles[3][3] = {{31500, 0, 4500}, {27000, kPovCentred, 9000}, {22500, 18000, 13500}};
-    SetPadPov(pad, 0, kAngles[y + 1][x + 1]);
-}
-}  // namespace
-
-void OpenAttachedControllers() {
-    for (int i = 0; i < SDL_NumJoysticks(); ++i) Open(i);
+    SetPadPov(pad, 0, PovAngle(x, y));
 }
 
-bool HandleControllerEvent(const SDL_Event& e) {
+bool HandleControllerOnly(const SDL_Event& e) {
     switch (e.type) {
     case SDL_CONTROLLERDEVICEADDED:
         Open(e.cdevice.which);
@@ -114,14 +139,56 @@ bool HandleControllerEvent(const SDL_Event& e) {
     }
 }
 
+// A plain joystick: axes in DirectInput's order X, Y, Z, Rx, Ry, Rz, buttons and hats in
+// SDL's order; what lies beyond the pad record's fields is dropped.
+bool HandleJoystickOnly(const SDL_Event& e) {
+    switch (e.type) {
+    case SDL_JOYDEVICEADDED:
+        Open(e.jdevice.which);
+        return true;
+    case SDL_JOYDEVICEREMOVED:
+        if (int pad = JoystickPadOf(e.jdevice.which); pad >= 0) Close(pad);
+        return true;
+    case SDL_JOYAXISMOTION:
+        if (int pad = JoystickPadOf(e.jaxis.which); pad >= 0 && e.jaxis.axis < kAxisCount)
+            SetPadAxis(pad, PadAxis(e.jaxis.axis), e.jaxis.value);
+        return true;
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+        if (int pad = JoystickPadOf(e.jbutton.which); pad >= 0)
+            SetPadButton(pad, e.jbutton.button, e.type == SDL_JOYBUTTONDOWN);
+        return true;
+    case SDL_JOYHATMOTION:
+        if (int pad = JoystickPadOf(e.jhat.which); pad >= 0) {
+            const int x = (e.jhat.value & SDL_HAT_RIGHT ? 1 : 0) - (e.jhat.value & SDL_HAT_LEFT ? 1 : 0);
+            const int y = (e.jhat.value & SDL_HAT_DOWN ? 1 : 0) - (e.jhat.value & SDL_HAT_UP ? 1 : 0);
+            SetPadPov(pad, e.jhat.hat, PovAngle(x, y));
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+}  // namespace
+
+void OpenAttachedControllers() {
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) Open(i);
+}
+
+bool HandleControllerEvent(const SDL_Event& e) {
+    return HandleControllerOnly(e) || HandleJoystickOnly(e);
+}
+
 void SetControllerRumble(int pad, uint16_t low, uint16_t high, uint32_t ms) {
-    if (pad < 0 || pad >= kMaxPads || !g_slots[size_t(pad)].controller) return;
-    SDL_GameControllerRumble(g_slots[size_t(pad)].controller, low, high, ms);
+    if (pad < 0 || pad >= kMaxPads) return;
+    const Slot& s = g_slots[size_t(pad)];
+    if (s.controller) SDL_GameControllerRumble(s.controller, low, high, ms);
+    else if (s.joystick) SDL_JoystickRumble(s.joystick, low, high, ms);
 }
 
 void CloseControllers() {
     for (int pad = 0; pad < kMaxPads; ++pad)
-        if (g_slots[size_t(pad)].controller) Close(pad);
+        if (g_slots[size_t(pad)].used()) Close(pad);
 }
 
 }  // namespace host::sdl

@@ -1,5 +1,6 @@
-// SDL game controllers as joypads: attached and removed as they come and go, sticks,
-// triggers, buttons and the d-pad written into the shared pad state, rumble sent back.
+// SDL game controllers, and joysticks SDL has no controller mapping for, as joypads:
+// attached and removed as they come and go, sticks (or plain axes), triggers, buttons,
+// the d-pad and hats written into the shared pad state, rumble sent back.
 #pragma once
 #include <SDL.h>
 
