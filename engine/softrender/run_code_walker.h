@@ -142,24 +142,15 @@ struct RunCodeWalker {
         if (pending > 0) row(d, s, pending);
     }
 
-    // A run is at most 64 pixels, too short for a call of the library's copy to pay: it is
-    // copied sixteen bytes at a time, the last sixteen (or, shorter, the last of a smaller
-    // size) overlapping the copy before, which writes the same bytes again.
-    static void CopyRun(uint8_t* d, const uint8_t* s, int32_t length) {
-        const size_t bytes = static_cast<size_t>(length) * V::dstBytes;
-        const auto copy = [&]<size_t N>(std::integral_constant<size_t, N>) {
-            for (size_t i = 0; i + N < bytes; i += N) std::memcpy(d + i, s + i, N);
-            std::memcpy(d + bytes - N, s + bytes - N, N);
-        };
-        if (bytes >= 16) copy(std::integral_constant<size_t, 16>{});
-        else if (bytes >= 8) copy(std::integral_constant<size_t, 8>{});
-        else if (bytes >= 4) copy(std::integral_constant<size_t, 4>{});
-        else copy(std::integral_constant<size_t, 2>{});
-    }
-
+    // A plain copy goes to the library's copy: it takes a round sprite's runs, of a length
+    // that changes from row to row, in less time than a pixel loop or a loop of our own
+    // copying sixteen bytes a turn.
     static void DrawRun(const PixelContext& cx, uint8_t* d, const uint8_t* s, const uint8_t* b,
                         int32_t length, bool partly) {
-        if constexpr (kPlainCopy) return CopyRun(d, s, length);
+        if constexpr (kPlainCopy) {
+            std::memcpy(d, s, static_cast<size_t>(length) * V::dstBytes);
+            return;
+        }
         for (int32_t i = 0; i < length; ++i) {
             const uint8_t* bi = V::blend ? b + i : nullptr;
             if (partly) BlendCoveredPixel<V, true>(cx, d + i * V::dstBytes, s + i * V::srcBytes, bi);
