@@ -59,16 +59,25 @@ TEST_F(SdlPadsTest, ControllerAttachesMovesAndPresses) {
     SDL_JoystickSetVirtualButton(joystick_, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1);
     Pump();
     host::PadInfo p = host::GetPadInfo(0);
-    EXPECT_EQ(p.axes[host::kAxisX], -32768);
     EXPECT_EQ(p.axes[host::kAxisRz], 20000);
     EXPECT_EQ(p.buttons[1], 1);
     EXPECT_EQ(p.buttons[7], 1);
     EXPECT_EQ(p.buttons[0], 0);
     EXPECT_EQ(p.pov[0], 4500u);  // up and right: north-east
+    // The d-pad steers too, over the stick on the axes it is pressed along.
+    EXPECT_EQ(p.axes[host::kAxisX], 32767);
+    EXPECT_EQ(p.axes[host::kAxisY], -32768);
     SDL_JoystickSetVirtualButton(joystick_, SDL_CONTROLLER_BUTTON_DPAD_UP, 0);
+    Pump();
+    p = host::GetPadInfo(0);
+    EXPECT_EQ(p.pov[0], 9000u);
+    EXPECT_EQ(p.axes[host::kAxisX], 32767);
+    EXPECT_EQ(p.axes[host::kAxisY], 0);
     SDL_JoystickSetVirtualButton(joystick_, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0);
     Pump();
-    EXPECT_EQ(host::GetPadInfo(0).pov[0], host::kPovCentred);
+    p = host::GetPadInfo(0);
+    EXPECT_EQ(p.pov[0], host::kPovCentred);
+    EXPECT_EQ(p.axes[host::kAxisX], -32768);  // the stick, held all along
 }
 
 TEST_F(SdlPadsTest, RemovedControllerLeavesItsPadEmpty) {
@@ -102,8 +111,9 @@ TEST_F(SdlJoystickPadsTest, PlainJoystickAxesButtonsAndHatsReachThePad) {
     SDL_JoystickSetVirtualHat(joystick_, 1, SDL_HAT_UP);
     Pump();
     host::PadInfo p = host::GetPadInfo(0);
-    EXPECT_EQ(p.axes[host::kAxisX], 32767);
-    EXPECT_EQ(p.axes[host::kAxisY], -20000);
+    // The first hat steers over the axes; a second hat is a point-of-view value alone.
+    EXPECT_EQ(p.axes[host::kAxisX], -32768);
+    EXPECT_EQ(p.axes[host::kAxisY], 32767);
     EXPECT_EQ(p.axes[host::kAxisZ], 0);
     EXPECT_EQ(p.axes[host::kAxisRx], 1234);
     EXPECT_EQ(p.buttons[0], 1);
@@ -118,6 +128,8 @@ TEST_F(SdlJoystickPadsTest, PlainJoystickAxesButtonsAndHatsReachThePad) {
     SDL_JoystickSetVirtualHat(joystick_, 1, SDL_HAT_RIGHT);
     Pump();
     p = host::GetPadInfo(0);
+    EXPECT_EQ(p.axes[host::kAxisX], 32767);
+    EXPECT_EQ(p.axes[host::kAxisY], -20000);
     EXPECT_EQ(p.buttons[11], 0);
     EXPECT_EQ(p.buttons[0], 1);
     EXPECT_EQ(p.pov[0], host::kPovCentred);

@@ -137,14 +137,19 @@ TEST_F(SdlEnginePadsTest, StickButtonsAndHatReadAsDirectionsButtonsAndAxisValues
     EXPECT_EQ(State(1).lX, 0);
     EXPECT_EQ(State(1).lY, 500);
 
-    // The d-pad is the point-of-view hat, in hundredths of a degree from up; it sets no
-    // direction bit of its own.
+    // The d-pad is the point-of-view hat, in hundredths of a degree from up, and steers
+    // as the stick does.
     SDL_JoystickSetVirtualAxis(pad.joystick, SDL_CONTROLLER_AXIS_LEFTY, 0);
     SDL_JoystickSetVirtualButton(pad.joystick, SDL_CONTROLLER_BUTTON_START, 0);
     SDL_JoystickSetVirtualButton(pad.joystick, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 1);
     SDL_JoystickSetVirtualButton(pad.joystick, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);
     ASSERT_TRUE(PovReads(1, 22500u));
-    EXPECT_EQ(orvik::ReadPadState(1), 0);
+    EXPECT_EQ(orvik::ReadPadState(1), orvik::PAD_DOWN | orvik::PAD_LEFT);
+    EXPECT_EQ(State(1).lX, -1000);
+    EXPECT_EQ(State(1).lY, 1000);
+    SDL_JoystickSetVirtualButton(pad.joystick, SDL_CONTROLLER_BUTTON_DPAD_DOWN, 0);
+    SDL_JoystickSetVirtualButton(pad.joystick, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 0);
+    ASSERT_TRUE(PadReads(1, 0));
     // Pad 2 does not exist: nothing.
     EXPECT_EQ(orvik::ReadPadState(2), 0);
 }
@@ -168,12 +173,13 @@ TEST_F(SdlEnginePadsTest, UnmappedStickReadsLikeAPadAndGoesWhenPulledOut) {
     EXPECT_EQ(State(1).lX, 0);
     EXPECT_EQ(State(1).lY, 500);
 
-    // Its hat is the point-of-view value and, like a controller's d-pad, no direction.
+    // Its hat is the point-of-view value and, like a controller's d-pad, steers.
     SDL_JoystickSetVirtualAxis(pad.joystick, 1, 0);
     SDL_JoystickSetVirtualButton(pad.joystick, 12, 0);
     SDL_JoystickSetVirtualHat(pad.joystick, 0, SDL_HAT_RIGHT);
     ASSERT_TRUE(PovReads(1, 9000u));
-    EXPECT_EQ(orvik::ReadPadState(1), 0);
+    EXPECT_EQ(orvik::ReadPadState(1), orvik::PAD_RIGHT);
+    SDL_JoystickSetVirtualHat(pad.joystick, 0, SDL_HAT_CENTERED);
 
     SDL_JoystickSetVirtualButton(pad.joystick, 0, 1);
     ASSERT_TRUE(PadReads(1, orvik::PAD_BUTTON_0));

@@ -9,10 +9,14 @@ namespace host::sdl {
 namespace {
 // A pad is either a game controller SDL has a mapping for, read through its named sticks
 // and buttons, or a plain joystick, read axis by axis, button by button and hat by hat.
+// The left stick (or first two axes) and the d-pad (or first hat) are kept apart, since
+// both steer X and Y.
 struct Slot {
     SDL_GameController* controller = nullptr;
     SDL_Joystick* joystick = nullptr;
     SDL_JoystickID instance = -1;
+    std::array<int32_t, 2> stick{};
+    std::array<int, 2> dpad{};
     bool used() const { return controller || joystick; }
 };
 std::array<Slot, kMaxPads> g_slots;
@@ -105,14 +109,41 @@ uint32_t PovAngle(int x, int y) {
     return kAngles[y + 1][x + 1];
 }
 
-// The d-pad as a point-of-view hat.
-void UpdatePov(int pad) {
-    SDL_GameController* c = g_slots[size_t(pad)].controller;
-    int x = SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT) -
-            SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-    int y = SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN) -
-            SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP);
+// X and Y follow the stick, except on an axis the d-pad is pressed along, which reads as
+// the stick pushed all the way: players steer with either, as pads that report their
+// d-pad as axes do.
+void PublishSteering(int pad) {
+    const Slot& s = g_slots[size_t(pad)];
+    for (size_t i = 0; i < 2; ++i) {
+        const int32_t value = s.dpad[i] < 0 ? -32768 : s.dpad[i] > 0 ? 32767 : s.stick[i];
+        SetPadAxis(pad, i == 0 ? kAxisX : kAxisY, value);
+    }
+}
+
+void SetStick(int pad, size_t axis, int32_t value) {
+    g_slots[size_t(pad)].stick[axis] = value;
+    PublishSteering(pad);
+}
+
+// The first hat: the point-of-view value, and a direction on X and Y.
+void SetDpad(int pad, int x, int y) {
     SetPadPov(pad, 0, PovAngle(x, y));
+    g_slots[size_t(pad)].dpad = {x, y};
+    PublishSteering(pad);
+}
+
+void UpdateControllerDpad(int pad) {
+    SDL_GameController* c = g_slots[size_t(pad)].controller;
+    SetDpad(pad,
+            SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT) -
+                SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT),
+            SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN) -
+                SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP));
+}
+
+void SetAxis(int pad, PadAxis axis, int32_t value) {
+    if (axis == kAxisX || axis == kAxisY) SetStick(pad, axis == kAxisX ? 0 : 1, value);
+    else SetPadAxis(pad, axis, value);
 }
 
 bool HandleControllerOnly(const SDL_Event& e) {
@@ -124,14 +155,14 @@ bool HandleControllerOnly(const SDL_Event& e) {
         if (int pad = PadOf(e.cdevice.which); pad >= 0) Close(pad);
         return true;
     case SDL_CONTROLLERAXISMOTION:
-        if (int pad = PadOf(e.caxis.which); pad >= 0) SetPadAxis(pad, AxisOf(e.caxis.axis), e.caxis.value);
+        if (int pad = PadOf(e.caxis.which); pad >= 0) SetAxis(pad, AxisOf(e.caxis.axis), e.caxis.value);
         return true;
     case SDL_CONTROLLERBUTTONDOWN:
     case SDL_CONTROLLERBUTTONUP: {
         int pad = PadOf(e.cbutton.which);
         if (pad < 0) return true;
         if (int b = ButtonOf(e.cbutton.button); b >= 0) SetPadButton(pad, b, e.type == SDL_CONTROLLERBUTTONDOWN);
-        else UpdatePov(pad);
+        else UpdateControllerDpad(pad);
         return true;
     }
     default:
@@ -151,7 +182,7 @@ bool HandleJoystickOnly(const SDL_Event& e) {
         return true;
     case SDL_JOYAXISMOTION:
         if (int pad = JoystickPadOf(e.jaxis.which); pad >= 0 && e.jaxis.axis < kAxisCount)
-            SetPadAxis(pad, PadAxis(e.jaxis.axis), e.jaxis.value);
+            SetAxis(pad, PadAxis(e.jaxis.axis), e.jaxis.value);
         return true;
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP:
@@ -162,7 +193,8 @@ bool HandleJoystickOnly(const SDL_Event& e) {
         if (int pad = JoystickPadOf(e.jhat.which); pad >= 0) {
             const int x = (e.jhat.value & SDL_HAT_RIGHT ? 1 : 0) - (e.jhat.value & SDL_HAT_LEFT ? 1 : 0);
             const int y = (e.jhat.value & SDL_HAT_DOWN ? 1 : 0) - (e.jhat.value & SDL_HAT_UP ? 1 : 0);
-            SetPadPov(pad, e.jhat.hat, PovAngle(x, y));
+            if (e.jhat.hat == 0) SetDpad(pad, x, y);
+            else SetPadPov(pad, e.jhat.hat, PovAngle(x, y));
         }
         return true;
     default:
