@@ -237,6 +237,10 @@ LRESULT AppWindowProc(HWND window, uint32_t message, WPARAM wParam, LPARAM lPara
         if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) return 1;
         if ((wParam & 0xFFF0) == SC_MAXIMIZE && AskForModeSwitch(true)) return 0;
         break;
+    case WM_DEVICECHANGE:
+        // A pad plugged in after start-up is read from here on; the pads are listed again.
+        if (wParam == DBT_DEVNODES_CHANGED) InitJoypad();
+        return 1;
     case WM_DROPFILES:
         StoreDroppedFiles(reinterpret_cast<HDROP>(wParam));
         return 0;

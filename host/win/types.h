@@ -65,9 +65,13 @@ constexpr uint32_t WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM
                    WM_COMMAND = 0x0111, WM_SYSCOMMAND = 0x0112, WM_TIMER = 0x0113,
                    WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201, WM_LBUTTONUP = 0x0202,
                    WM_RBUTTONDOWN = 0x0204, WM_RBUTTONUP = 0x0205, WM_MBUTTONDOWN = 0x0207,
-                   WM_MBUTTONUP = 0x0208, WM_MOVING = 0x0216, WM_DROPFILES = 0x0233,
+                   WM_MBUTTONUP = 0x0208, WM_MOVING = 0x0216, WM_DEVICECHANGE = 0x0219,
+                   WM_DROPFILES = 0x0233,
                    WM_IME_SETCONTEXT = 0x0281, WM_IME_NOTIFY = 0x0282, MM_MCINOTIFY = 0x03B9,
                    WM_USER = 0x0400;
+
+// WM_DEVICECHANGE's event: devices were added to or taken from the system.
+constexpr WPARAM DBT_DEVNODES_CHANGED = 0x0007;
 
 // Activation, sizing, hit tests, system commands.
 constexpr uint16_t WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2;

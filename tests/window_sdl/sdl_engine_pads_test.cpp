@@ -210,6 +210,21 @@ TEST_F(SdlEnginePadsTest, PadNumbersStayWhenAPadIsPulledOutAndPluggedInAgain) {
     EXPECT_TRUE(PadReads(2, orvik::PAD_BUTTON_0 << 2));
 }
 
+TEST_F(SdlEnginePadsTest, PadsPluggedInAfterStartUpAreReadAndTheFirstKeepsItsNumber) {
+    Start();
+    ASSERT_EQ(orvik::Input().padCount, 0);
+    VirtualPad& first = Attach();
+    SDL_JoystickSetVirtualButton(first.joystick, SDL_CONTROLLER_BUTTON_B, 1);
+    ASSERT_TRUE(PadReads(1, orvik::PAD_BUTTON_0 << 1));
+    EXPECT_EQ(orvik::Input().padCount, 1);
+
+    VirtualPad& second = Attach();
+    SDL_JoystickSetVirtualButton(second.joystick, SDL_CONTROLLER_BUTTON_X, 1);
+    ASSERT_TRUE(PadReads(2, orvik::PAD_BUTTON_0 << 2));
+    EXPECT_TRUE(PadReads(1, orvik::PAD_BUTTON_0 << 1));
+    EXPECT_EQ(orvik::Input().padCount, 2);
+}
+
 TEST_F(SdlEnginePadsTest, RumbleReachesAPadThatHasItAndFailsCleanlyOnOneWithout) {
     Attach();
     Rumble rumble;

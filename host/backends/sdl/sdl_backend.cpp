@@ -22,6 +22,7 @@
 #include "host/dinput/input_devices.h"
 #include "host/win/desktop.h"
 #include "host/win/instance_lock.h"
+#include "host/win/message_queue.h"
 #include "host/win/window.h"
 #include "host/win/window_chrome.h"
 
@@ -267,11 +268,21 @@ bool MoveLayeredCursor(const SDL_Event& e) {
     return true;
 }
 
+// A pad that arrives is announced as the system announces new devices, so the program
+// can list its pads again.
+bool HandlePadEvent(const SDL_Event& e) {
+    const int before = AttachedPadCount();
+    if (!sdl::HandleControllerEvent(e)) return false;
+    if (AttachedPadCount() > before)
+        if (HWND window = GetBackendWindow()) PostMessageA(window, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+    return true;
+}
+
 void PollEvents() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         bool redraw = false;
-        if (sdl::HandleControllerEvent(e) || sdl::HandleKeyboardEvent(e, &redraw)) {
+        if (HandlePadEvent(e) || sdl::HandleKeyboardEvent(e, &redraw)) {
             if (redraw) Redraw();
             continue;
         }
