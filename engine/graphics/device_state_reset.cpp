@@ -5,6 +5,7 @@
 
 #include "engine/graphics/camera.h"
 #include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw_target.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/state_cache.h"
 #include "host/d3d9/device.h"
@@ -73,9 +74,7 @@ int ResetDeviceStates() {
     ResetSamplerStates(ds);
     ResetFogAndDepth();
     ResetTransformsAndLighting(ds);
-    const DrawArea& a = ds.area;
-    SetViewportRect(a.x1, a.y1, a.x2 - a.x1, a.y2 - a.y1);
-    SetScissorRectCached(RECT{a.x1, a.y1, a.x2, a.y2});
+    ApplyDrawAreaToDevice();
     ResetTexCoordIndexStates();
     c.setupChanged = 1;
     SetupDrawDeviceState();

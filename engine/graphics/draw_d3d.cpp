@@ -9,6 +9,7 @@
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/draw_functions.h"
 #include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw_target.h"
 #include "engine/graphics/draw_vertices.h"
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graphics_system.h"
@@ -272,14 +273,15 @@ int ClearDrawTargetD3D(const int* rect) {
     const DrawSettings& ds = Draw();
     SetViewportRect(0, 0, ds.targetWidth, ds.targetHeight);
     const D3DCOLOR color = D3DCOLOR(g.background[0]) << 16 | D3DCOLOR(g.background[1]) << 8 | g.background[2];
+    // The rectangle is the target's; the device clips it to the target's viewport.
+    const TargetOrigin o = CurrentTargetOrigin();
     D3DRECT r{};
-    if (rect) r = D3DRECT{rect[0], rect[1], rect[2], rect[3]};
-    // A graphic target larger than the screen renders without the depth buffer.
-    const bool depth = g.dev.zSurface && (ds.drawTarget < 0 || (ds.targetWidth <= g.screen.width && ds.targetHeight <= g.screen.height));
-    DWORD flags = D3DCLEAR_TARGET | (depth ? D3DCLEAR_ZBUFFER : 0);
+    if (rect) r = D3DRECT{rect[0] + o.x, rect[1] + o.y, rect[2] + o.x, rect[3] + o.y};
+    bool depth = false;
+    TargetSurface(ds.drawTarget, &depth);
+    DWORD flags = D3DCLEAR_TARGET | (depth && g.dev.zSurface ? D3DCLEAR_ZBUFFER : 0);
     g.dev.device->Clear(rect ? 1 : 0, rect ? &r : nullptr, flags, color, 1.0f, 0);
-    const DrawArea& a = ds.area;
-    if (!a.empty) SetViewportRect(a.x1, a.y1, a.x2 - a.x1, a.y2 - a.y1);
+    if (!ds.area.empty) ApplyDrawAreaToDevice();
     return 0;
 }
 

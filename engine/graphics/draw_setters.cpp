@@ -4,6 +4,7 @@
 #include "engine/graphics/blend_mask.h"
 #include "engine/graphics/draw_functions.h"
 #include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw_target.h"
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/state_cache.h"
@@ -45,8 +46,7 @@ int SetDrawClipRect(int x1, int y1, int x2, int y2) {
     a.empty = a.x1 == a.x2 || a.y1 == a.y2 ? 1 : 0;
     if (a.empty || !Graphics().direct3DMode) return 0;
     if (!Graphics().dev.device) return -1;
-    SetViewportRect(a.x1, a.y1, a.x2 - a.x1, a.y2 - a.y1);
-    SetScissorRectCached(host::RECT{a.x1, a.y1, a.x2, a.y2});
+    ApplyDrawAreaToDevice();
     return 0;
 }
 

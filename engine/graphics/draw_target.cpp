@@ -10,7 +10,6 @@
 #include "engine/graphics/present.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
-#include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"
 #include "engine/platform/window.h"
 #include "host/d3d9/device.h"
@@ -51,8 +50,37 @@ host::Surface* TargetSurface(int target, bool* withDepth) {
     if (!r || r->images->pieces.empty()) return nullptr;
     int sw, sh;
     GetScreenSize(&sw, &sh);
-    *withDepth = r->width <= sw && r->height <= sh;
+    // A cell renders into its parent's whole texture, which the depth buffer must cover.
+    *withDepth = r->images->width <= sw && r->images->height <= sh;
     return r->images->pieces[0].surface;
+}
+
+namespace {
+
+const TexturePiece* TargetPiece(const GraphRecord* r) {
+    return r && r->images && !r->images->pieces.empty() ? &r->images->pieces[0] : nullptr;
+}
+
+}  // namespace
+
+TargetOrigin DrawTargetOrigin() {
+    const int target = Draw().drawTarget;
+    const GraphRecord* r = target >= 0 ? GetGraphRecord(target) : nullptr;
+    const TexturePiece* piece = TargetPiece(r);
+    return piece ? TargetOrigin{r->x - piece->x, r->y - piece->y} : TargetOrigin{};
+}
+
+TargetOrigin CurrentTargetOrigin() {
+    const int target = Draw().drawTarget;
+    const TexturePiece* piece = TargetPiece(target >= 0 ? GetGraphRecord(target) : nullptr);
+    return piece && StateCache().renderTarget == piece->surface ? DrawTargetOrigin() : TargetOrigin{};
+}
+
+void ApplyDrawAreaToDevice() {
+    const DrawArea& a = Draw().area;
+    const TargetOrigin o = CurrentTargetOrigin();
+    SetViewportRect(a.x1, a.y1, a.x2 - a.x1, a.y2 - a.y1);
+    SetScissorRectCached(host::RECT{a.x1 + o.x, a.y1 + o.y, a.x2 + o.x, a.y2 + o.y});
 }
 
 int SetDrawTarget(int target) {
@@ -62,10 +90,6 @@ int SetDrawTarget(int target) {
     const GraphRecord* r = target >= 0 ? GetGraphRecord(target) : nullptr;
     // Screen codes, or the full handle check: a freed and reused slot is refused.
     if (target >= 0 ? !r || !r->images->drawable : target > -2 || target < -5) return -1;
-    // The device renders into the texture from its corner: a cell derived from inside a
-    // drawable graphic would have its drawing land on the parent's corner instead.
-    if (r && g.direct3DMode && (r->x != 0 || r->y != 0))
-        return AddLogText("テクスチャの左上から始まらない派生グラフィックは描画先にできません in SetDrawTarget\n");
     DrawSettings& ds = Draw();
     if (g.direct3DMode && g.dev.device) {
         FlushVertexBatch();

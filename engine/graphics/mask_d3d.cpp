@@ -120,10 +120,11 @@ struct CompositeVertex {
     float u0, v0, u1, v1;
 };
 
-void DrawCompositeQuad(Device* d, SavedDeviceStates& saved, const DrawBounds& box, const MaskSource& mask) {
+void DrawCompositeQuad(Device* d, SavedDeviceStates& saved, const DrawBounds& box, const MaskSource& mask,
+                       const TargetOrigin& origin) {
     const MaskScreen& m = MaskState();
     auto corner = [&](int x, int y) {
-        return CompositeVertex{float(x) - 0.5f, float(y) - 0.5f, 0.0f, 1.0f,
+        return CompositeVertex{float(x + origin.x) - 0.5f, float(y + origin.y) - 0.5f, 0.0f, 1.0f,
                                float(x) / float(m.width), float(y) / float(m.height),
                                float(x - mask.x) / float(mask.width), float(y - mask.y) / float(mask.height)};
     };
@@ -200,8 +201,10 @@ void CopyTargetToMaskScreenD3D(const DrawBounds& box) {
     if (m.rectMaskTexture)
         PrefetchMaskBytes(m.data.data() + size_t(box.y1) * size_t(m.pitch) + size_t(box.x1), size_t(m.pitch),
                           box.x2 - box.x1, box.y2 - box.y1);
-    const RECT r{box.x1, box.y1, box.x2, box.y2};
-    d->StretchRect(m.drawSurface, &r, m.screenSurface, &r, D3DTEXF_NONE);
+    // A cell of a drawable graphic lies inside the surface it renders into.
+    const TargetOrigin o = DrawTargetOrigin();
+    const RECT r{box.x1, box.y1, box.x2, box.y2}, source{box.x1 + o.x, box.y1 + o.y, box.x2 + o.x, box.y2 + o.y};
+    d->StretchRect(m.drawSurface, &source, m.screenSurface, &r, D3DTEXF_NONE);
 }
 
 void CompositeMaskScreenD3D(const DrawBounds& box) {
@@ -213,9 +216,10 @@ void CompositeMaskScreenD3D(const DrawBounds& box) {
     BeginSceneIfNeeded();
     SavedDeviceStates saved(d);
     saved.Target(m.drawSurface);
-    saved.Viewport(D3DVIEWPORT9{DWORD(box.x1), DWORD(box.y1), DWORD(box.x2 - box.x1), DWORD(box.y2 - box.y1), 0, 1});
+    const TargetOrigin o = DrawTargetOrigin();
+    saved.Viewport(D3DVIEWPORT9{DWORD(box.x1 + o.x), DWORD(box.y1 + o.y), DWORD(box.x2 - box.x1), DWORD(box.y2 - box.y1), 0, 1});
     SetCompositeStates(saved, m.reverse != 0);
-    DrawCompositeQuad(d, saved, box, mask);
+    DrawCompositeQuad(d, saved, box, mask, o);
 }
 
 }  // namespace orvik

@@ -6,6 +6,7 @@
 #include "engine/graphics/blend_mask.h"
 #include "engine/graphics/blend_helper_graph.h"
 #include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw_target.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/shader_constants.h"
 #include "engine/graphics/shader_registers.h"
@@ -239,8 +240,9 @@ int SetViewportCached(const D3DVIEWPORT9& viewport) {
 }
 
 int SetViewportRect(int x, int y, int width, int height) {
+    const TargetOrigin o = CurrentTargetOrigin();
     D3DVIEWPORT9 v;
-    v.X = DWORD(x), v.Y = DWORD(y), v.Width = DWORD(width), v.Height = DWORD(height);
+    v.X = DWORD(x + o.x), v.Y = DWORD(y + o.y), v.Width = DWORD(width), v.Height = DWORD(height);
     return SetViewportCached(v);
 }
 
@@ -259,7 +261,9 @@ int SetRenderTargetSurface(Surface* surface) {
     surface->GetDesc(&desc);
     int saved = g_cache.force;
     g_cache.force = 1;
-    SetViewportRect(0, 0, int(desc.Width), int(desc.Height));
+    D3DVIEWPORT9 whole;
+    whole.X = whole.Y = 0, whole.Width = desc.Width, whole.Height = desc.Height;
+    SetViewportCached(whole);
     g_cache.force = saved;
     return result;
 }

@@ -110,6 +110,7 @@ int SetWorldTransformRaw(const Matrix4& m);
 int SetViewTransform(const Matrix4& m);
 int SetProjectionTransform(const Matrix4& m);
 int SetViewportCached(const host::D3DVIEWPORT9& viewport);
+// A rectangle of the draw target, moved to where the target lies on its surface.
 int SetViewportRect(int x, int y, int width, int height);
 int SetScissorRectCached(const host::RECT& rect);
 int SetRenderTargetSurface(host::Surface* surface);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw_target.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/platform/matrix.h"
@@ -43,6 +44,21 @@ uint32_t PrimitiveCount(int type, uint32_t n) {
     case D3DPT_LINESTRIP: return n ? n - 1 : 0;
     case D3DPT_TRIANGLELIST: return n / 3;
     default: return n >= 2 ? n - 2 : 0;
+    }
+}
+
+// Pre-transformed vertices are in the draw target's pixels; a target lying inside the
+// surface rendered into (a cell of a drawable graphic) moves them to its place there.
+bool AtSurfaceCorner(const TargetOrigin& o) { return o.x == 0 && o.y == 0; }
+
+void MoveToTargetOrigin(uint8_t* vertices, uint32_t count, uint32_t stride, const TargetOrigin& o) {
+    for (uint32_t i = 0; i < count; ++i) {
+        uint8_t* v = vertices + size_t(i) * stride;
+        float xy[2];
+        std::memcpy(xy, v, sizeof xy);
+        xy[0] += float(o.x);
+        xy[1] += float(o.y);
+        std::memcpy(v, xy, sizeof xy);
     }
 }
 
@@ -91,14 +107,17 @@ int FlushVertexBatch() {
     if (b.pending > 0 && !Window().rt.endFlag && DrawsSomething()) {
         BeginSceneIfNeeded();
         const BatchLayout& l = kLayouts[b.kind][b.subFormat];
+        uint8_t* vertices = b.buffers[BufferIndex(b.kind, b.subFormat)].data();
+        const TargetOrigin o = CurrentTargetOrigin();
+        if (b.kind == 0 && !AtSurfaceCorner(o)) MoveToTargetOrigin(vertices, b.pending, l.stride, o);
         SetFvf(l.fvf);
         if (b.kind == 1) {
             Matrix4 identity;
             SetUnitMatrix(&identity);
             SetWorldTransformRaw(identity);
         }
-        d.device->DrawPrimitiveUP(D3DPRIMITIVETYPE(b.primitive), PrimitiveCount(b.primitive, b.pending),
-                                  b.buffers[BufferIndex(b.kind, b.subFormat)].data(), l.stride);
+        d.device->DrawPrimitiveUP(D3DPRIMITIVETYPE(b.primitive), PrimitiveCount(b.primitive, b.pending), vertices,
+                                  l.stride);
         // 3D vertices were drawn under the identity; the current world matrix comes back.
         if (b.kind == 1) SetWorldTransformRaw(Draw().t3d.world);
     }
@@ -132,6 +151,14 @@ int DrawIndexedBatch(int columns, const void* vertices, int rows, int subFormat)
     FlushVertexBatch();
     BeginSceneIfNeeded();
     const uint32_t vertexCount = uint32_t(columns * rows);
+    const TargetOrigin o = CurrentTargetOrigin();
+    std::vector<uint8_t> moved;
+    if (!AtSurfaceCorner(o)) {
+        const auto* first = static_cast<const uint8_t*>(vertices);
+        moved.assign(first, first + size_t(vertexCount) * layout.stride);
+        MoveToTargetOrigin(moved.data(), vertexCount, layout.stride, o);
+        vertices = moved.data();
+    }
     std::vector<uint16_t> list;
     list.reserve(kMaxIndices);
     for (int r = 0; r + 1 < rows; ++r) {

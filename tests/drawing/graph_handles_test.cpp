@@ -192,23 +192,28 @@ TEST_F(DrawingTest, DrawableGraphicIsAlwaysOneTexture) {
 
 
 
-// The device renders into a drawable graphic's texture from its corner, so a cell derived
-// from inside one cannot be a draw target there (its drawing would land on the parent's
-// corner); a cell at the corner can.
-TEST_F(DrawingTest, OnlyCellsAtTheCornerOfADrawableGraphicAreDrawTargets) {
+// A cell of a drawable graphic is a draw target wherever it lies, and its drawing is cut
+// at the cell's edges, at the parent's corner as inside it.
+TEST_F(DrawingTest, CellsOfADrawableGraphicAreDrawTargetsWhereverTheyLie) {
     const int32_t sheet = CreateDrawableGraph(64, 64);
     const int32_t inner = DeriveGraph(8, 8, 16, 16, sheet), corner = DeriveGraph(0, 0, 16, 16, sheet);
     ASSERT_GE(inner, 0);
     ASSERT_GE(corner, 0);
-    EXPECT_EQ(SetDrawTarget(inner), -1);
-    EXPECT_NE(Log().find("テクスチャの左上から始まらない派生グラフィックは描画先にできません"), std::string::npos);
-    EXPECT_EQ(GetDrawTarget(), kDrawTargetBackBuffer);
+    ASSERT_EQ(SetDrawTarget(inner), 0);
+    EXPECT_EQ(GetDrawTarget(), inner);
+    ASSERT_EQ(DrawFilledBox(-4, -4, 100, 100, GetColorValue(0, 0, 255)), 0);
+    EXPECT_EQ(GraphPixel(sheet, 8, 8), 0x0000FFu);
+    EXPECT_EQ(GraphPixel(sheet, 23, 23), 0x0000FFu);
+    EXPECT_EQ(GraphPixel(sheet, 7, 8), kBlack);
+    EXPECT_EQ(GraphPixel(sheet, 24, 23), kBlack);
+    EXPECT_EQ(GraphPixel(sheet, 23, 24), kBlack);
     ASSERT_EQ(SetDrawTarget(corner), 0);
     ASSERT_EQ(DrawFilledBox(-4, -4, 100, 100, GetColorValue(255, 255, 255)), 0);
     EXPECT_EQ(GraphPixel(sheet, 0, 0), 0xFFFFFFu);
     EXPECT_EQ(GraphPixel(sheet, 15, 15), 0xFFFFFFu);
-    EXPECT_EQ(GraphPixel(sheet, 16, 15), kBlack);  // cut at the cell's edge
-    EXPECT_EQ(GraphPixel(sheet, 15, 16), kBlack);
+    EXPECT_EQ(GraphPixel(sheet, 16, 15), 0x0000FFu);  // cut at the cell's edge
+    EXPECT_EQ(GraphPixel(sheet, 15, 16), 0x0000FFu);
+    EXPECT_EQ(GraphPixel(sheet, 16, 0), kBlack);
 }
 
 // With textures of at most 64 pixels on a side a graphic's side holds at most 64 x 64.

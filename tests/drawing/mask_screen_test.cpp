@@ -178,6 +178,29 @@ TEST_P(MaskScreenTest, ClearsReachTheTargetAndOtherTargetsAreMaskedToo) {
     EXPECT_EQ(row, "#.##.");
 }
 
+// A cell inside a drawable graphic as target: the mask screen is addressed in the cell's
+// coordinates, and what passes it lands at the cell's place in the graphic.
+TEST_P(MaskScreenTest, ACellInsideADrawableGraphicIsMaskedInItsOwnCoordinates) {
+    const int32_t sheet = CreateDrawableGraph(32, 16);
+    const int32_t cell = DeriveGraph(8, 4, 12, 8, sheet);
+    ASSERT_GE(cell, 0);
+    ASSERT_EQ(SetDrawTarget(cell), 0);
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    PutMaskRow(1, 2, {0xFF});
+    ASSERT_EQ(DrawFilledBox(-2, 2, 4, 3, GetColorValue(255, 255, 255)), 0);
+    const int32_t sprite = DrawingTest::SolidGraph(4, 1, kWhite);
+    PutMaskRow(6, 5, {0, 0xFF});
+    ASSERT_EQ(DrawGraphAt(5, 5, sprite, 0), 0);
+    auto row = [&](int y, int x1, int x2) {
+        std::string r;
+        for (int x = x1; x <= x2; ++x) r += GraphPixelLit(sheet, x, y) ? '#' : '.';
+        return r;
+    };
+    EXPECT_EQ(row(6, 6, 13), "..#.##..");
+    EXPECT_EQ(row(9, 12, 17), ".##.#.");
+    EXPECT_EQ(row(2, 6, 13), "........");
+}
+
 TEST_P(MaskScreenTest, TextIsMaskedAsOneLine) {
     ASSERT_EQ(DrawTextDefault(0, 0, "gggg", GetColorValue(255, 255, 255), 0), 28);
     std::vector<std::string> open;

@@ -125,6 +125,33 @@ void MaskScene() {
     ASSERT_EQ(SetBlendMaskGraph(-1, 0, 0), 0);
 }
 
+// A cell inside a drawable graphic as the draw target: draws, a clear and a narrower draw
+// area in the cell's own coordinates, then the whole graphic shown on the screen.
+void CellScene() {
+    const int32_t sprite = DrawingTest::MakeGraph(5, 4, [](int x, int y) { return 0x30A040u + uint32_t(x * 0x280000 + y * 0x30); });
+    const int32_t sheet = CreateDrawableGraph(96, 80);
+    ASSERT_GE(sheet, 0);
+    ASSERT_EQ(SetDrawTarget(sheet), 0);
+    ASSERT_EQ(DrawFilledBox(0, 0, 96, 80, GetColorValue(60, 60, 60)), 0);
+    const int32_t cell = DeriveGraph(20, 30, 40, 24, sheet);
+    ASSERT_EQ(SetDrawTarget(cell), 0);
+    ASSERT_EQ(DrawFilledBox(-3, -3, 8, 6, GetColorValue(220, 40, 40)), 0);
+    ASSERT_EQ(DrawGraphAt(37, 21, sprite, 0), 0);
+    ASSERT_EQ(DrawGraphStretched(10, 2, 20, 10, sprite, 0), 0);
+    ASSERT_EQ(DrawGraphMirrored(-2, 12, sprite, 0), 0);
+    ASSERT_EQ(DrawColorLine(0, 23, 50, 23, GetColorValue(255, 255, 255)), 0);
+    ASSERT_EQ(DrawLineBox(22, 12, 34, 20, GetColorValue(0, 200, 255)), 0);
+    ASSERT_EQ(SetBlendMode(1, 128), 0);
+    ASSERT_EQ(DrawGraphAt(4, 4, sprite, 0), 0);
+    ASSERT_EQ(SetBlendMode(0, 0), 0);
+    const ClearRect hole{12, 14, 16, 18};
+    ASSERT_EQ(ClearDrawTarget(&hole), 0);
+    ASSERT_EQ(SetDrawClipRect(1, 16, 9, 20), 0);
+    ASSERT_EQ(DrawFilledBox(0, 0, 40, 24, GetColorValue(140, 0, 200)), 0);
+    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    ASSERT_EQ(DrawGraphAt(300, 200, sheet, 0), 0);
+}
+
 class PathCompareTest : public DeviceTest {
 protected:
     // The scene on the device and on the software renderer: the same pixels covered, each
@@ -161,6 +188,8 @@ protected:
 TEST_F(PathCompareTest, SoftwareRendererCoversTheSamePixelsAsTheDevice) { ComparePaths(Scene, 3000); }
 
 TEST_F(PathCompareTest, BlendMasksWeighTheSameOnBothPaths) { ComparePaths(MaskScene, 10000); }
+
+TEST_F(PathCompareTest, ACellInsideADrawableGraphicIsDrawnIntoAlikeOnBothPaths) { ComparePaths(CellScene, 7000); }
 
 }  // namespace
 }  // namespace orvik_test
