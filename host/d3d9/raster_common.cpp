@@ -79,35 +79,70 @@ uint32_t ChannelFromFixed(int64_t v) { return uint32_t(std::clamp<int64_t>((v + 
 bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b,
                           const ScreenVertex& c, const ScreenVertex& flat, const int64_t X[3],
                           const int64_t Y[3], int firstRow) {
-    const ScreenVertex* v[3] = {&a, &b, &c};
     const PlaneCorners corners(X, Y);
-    const double* x = corners.x;
-    const double* y = corners.y;
-    const double det = corners.det;
     // Projected coordinates are divided at each pixel, as perspective is.
     projected = st.projectedStages;
     affine = a.rhw == b.rhw && a.rhw == c.rhw && projected == 0;
     if (!affine && !(a.rhw > 0 && b.rhw > 0 && c.rhw > 0)) return false;
-    const double w[3] = {affine ? 1.0 : a.rhw, affine ? 1.0 : b.rhw, affine ? 1.0 : c.rhw};
-    if (!affine) q = MakePlane(x, y, det, w[0], w[1], w[2]);
     affineW = 1.0 / a.rhw;
-    // Depth is read only by the depth test and fog from z.
-    z = st.depthTest || st.fog.table ? MakePlane(x, y, det, a.z, b.z, c.z) : Plane{0, 0, 0, 0, 0};
-
     flatColor = !st.gouraud || (a.diffuse == b.diffuse && a.diffuse == c.diffuse && a.specular == b.specular &&
                                 a.specular == c.specular);
     const ScreenVertex& colorSource = st.gouraud ? a : flat;
     diffuse = colorSource.diffuse;
     specular = colorSource.specular;
+    rowRef = firstRow;
+    for (int s = 0; s < 2; ++s)
+        for (int axis = 0; axis < kTexCoordComponents; ++axis) texBase[s][axis] = texStep[s][axis] = texStepY[s][axis] = 0;
+    std::fill(usesTexture + st.stageCount, usesTexture + kMaxStages, false);
+    fast = st.fast && affine && flatColor;
+    if (!fast) {
+        BuildGeneral(st, a, b, c, corners);
+        return true;
+    }
+    // Every sprite comes this way, so only what the fast spans read is made: the flat
+    // colour and each texture's fixed-point steps along u and v.
+    for (int s = 0; s < st.stageCount; ++s) {
+        usesTexture[s] = st.stageUsesTexture[s] && st.samplers[s].levelCount > 0;
+        if (!usesTexture[s]) continue;
+        // The fast spans read level 0 of a point-sampled 2D texture.
+        const TexelLevel& level = st.samplers[s].levels[0];
+        const float* tc[3] = {a.tc[st.ops[s].texSet], b.tc[st.ops[s].texSet], c.tc[st.ops[s].texSet]};
+        SetFixedSteps(s, 0, MakePlane(corners.x, corners.y, corners.det, tc[0][0], tc[1][0], tc[2][0]), level.width);
+        SetFixedSteps(s, 1, MakePlane(corners.x, corners.y, corners.det, tc[0][1], tc[1][1], tc[2][1]), level.height);
+    }
+    const FastFunctions& f =
+        st.fastFunctions[((diffuse & 0xFFFFFFu) == 0xFFFFFFu ? 1 : 0) | ((diffuse >> 24) == 255 ? 2 : 0)];
+    fastUnit = f.unit;
+    fastClamped = f.clamped;
+    fastRows = f.rows;
+    fastTextures = f.textures;
+    return true;
+}
+
+void TriangleSetup::SetFixedSteps(int s, int axis, const Plane& plane, double scale) {
+    // Steps stay below 256 texels per pixel and the base below 2^18 texels, so a span
+    // start over any reachable column and row cannot overflow.
+    texStep[s][axis] = ToFixed32(plane.dx * scale, 256.0);
+    texStepY[s][axis] = ToFixed32(plane.dy * scale, 256.0);
+    texBase[s][axis] = ToFixed32(plane.At(0, rowRef) * scale, 262144.0);
+}
+
+void TriangleSetup::BuildGeneral(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b,
+                                 const ScreenVertex& c, const PlaneCorners& corners) {
+    const ScreenVertex* v[3] = {&a, &b, &c};
+    const double* x = corners.x;
+    const double* y = corners.y;
+    const double det = corners.det;
+    const double w[3] = {affine ? 1.0 : a.rhw, affine ? 1.0 : b.rhw, affine ? 1.0 : c.rhw};
+    if (!affine) q = MakePlane(x, y, det, w[0], w[1], w[2]);
+    // Depth is read only by the depth test and fog from z.
+    z = st.depthTest || st.fog.table ? MakePlane(x, y, det, a.z, b.z, c.z) : Plane{0, 0, 0, 0, 0};
     if (!flatColor) {
         for (int i = 0; i < 8; ++i) {
             auto val = [&](int k) { return ChannelOf(i < 4 ? v[k]->diffuse : v[k]->specular, i) * w[k]; };
             color[i] = MakePlane(x, y, det, val(0), val(1), val(2));
         }
     }
-    for (int s = 0; s < 2; ++s)
-        for (int axis = 0; axis < kTexCoordComponents; ++axis) texBase[s][axis] = texStep[s][axis] = texStepY[s][axis] = 0;
-    std::fill(usesTexture + st.stageCount, usesTexture + kMaxStages, false);
     for (int s = 0; s < st.stageCount; ++s) {
         usesTexture[s] = st.stageUsesTexture[s] && st.samplers[s].levelCount > 0;
         if (!usesTexture[s]) continue;
@@ -128,26 +163,8 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
         }
         lods[s] = StageLodOf(smp, plain, a.tc[set]);
         TexelScale(smp, lods[s].level, texScale[s]);
-        // Steps stay below 256 texels per pixel and the base below 2^18 texels, so a
-        // span start over any reachable column and row cannot overflow.
-        rowRef = firstRow;
-        for (int axis = 0; axis < kTexCoordComponents; ++axis) {
-            const double scale = texScale[s][axis];
-            texStep[s][axis] = ToFixed32(tex[s][axis].dx * scale, 256.0);
-            texStepY[s][axis] = ToFixed32(tex[s][axis].dy * scale, 256.0);
-            texBase[s][axis] = ToFixed32(tex[s][axis].At(0, firstRow) * scale, 262144.0);
-        }
+        for (int axis = 0; axis < kTexCoordComponents; ++axis) SetFixedSteps(s, axis, tex[s][axis], texScale[s][axis]);
     }
-    fast = st.fast && affine && flatColor;
-    if (fast) {
-        const FastFunctions& f =
-            st.fastFunctions[((diffuse & 0xFFFFFFu) == 0xFFFFFFu ? 1 : 0) | ((diffuse >> 24) == 255 ? 2 : 0)];
-        fastUnit = f.unit;
-        fastClamped = f.clamped;
-        fastRows = f.rows;
-        fastTextures = f.textures;
-    }
-    return true;
 }
 
 void TriangleSetup::EvaluatePerspective(int px, int py, PixelInput* in) const {

@@ -75,8 +75,10 @@ struct TriangleSetup {
     double texScale[kMaxStages][kTexCoordComponents];
     // Affine texture coordinates in fixed point: the value at column 0 of row `rowRef`
     // and the steps per column and per row, so every span starts from exact integers.
-    // Set by Build for the stages that use a texture, and 0 for stages 0 and 1 otherwise
-    // (the fast spans read those two); not cleared here, as the set-up is made per draw.
+    // Set by Build for the stages that use a texture (u and v alone for a fast triangle,
+    // whose spans read no more), and 0 for stages 0 and 1 otherwise (the fast spans read
+    // those two); not cleared here, as the set-up is made per draw. The planes above, z
+    // and the lods are made for triangles that take the general path only.
     int rowRef = 0;
     int64_t texBase[kMaxStages][kTexCoordComponents], texStep[kMaxStages][kTexCoordComponents],
         texStepY[kMaxStages][kTexCoordComponents];
@@ -92,6 +94,12 @@ struct TriangleSetup {
     // first row drawn. False when the triangle cannot be drawn.
     bool Build(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                const ScreenVertex& flat, const int64_t X[3], const int64_t Y[3], int firstRow);
+    // The planes the general path reads: colours, depth, divisors, every texture axis and
+    // each stage's level of detail.
+    void BuildGeneral(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
+                      const PlaneCorners& corners);
+    // Stage s's fixed-point start and steps along `axis` from its plane, in texels of `scale`.
+    void SetFixedSteps(int s, int axis, const Plane& plane, double scale);
     int64_t TexelStart(int stage, int axis, int px, int py) const {
         return texBase[stage][axis] + int64_t(py - rowRef) * texStepY[stage][axis] +
                int64_t(px) * texStep[stage][axis];
