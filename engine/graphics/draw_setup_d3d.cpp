@@ -61,7 +61,10 @@ void SetupTextureAndBlend(const GraphImageSet* set, Texture* texture, uint32_t f
     if (trans) {
         const bool test = (mode == 0 || mode == 8) && ((flags & kSetupExact) || ds.filterMode != 1);
         if (test) func = D3DCMP_GREATER;
-        else if (mode == 0) mode = 1;  // alpha blending at full strength
+        // Alpha blending at full strength; an alpha channel's partly transparent texels mix
+        // with what is below even where the test skips the wholly transparent ones, as the
+        // software renderer mixes them.
+        if (mode == 0 && (!test || set->alpha)) mode = 1;
     }
     // The vertices' own alpha weighs the draw even in blend mode 0.
     if ((flags & kSetupVertexAlpha) && mode == 0) mode = 1;

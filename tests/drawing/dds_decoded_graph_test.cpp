@@ -43,7 +43,8 @@ TEST_F(DrawingTest, Bc7FileWithMipLevelsDrawsItsDecodedColour) {
     const TexturePiece& piece = GetGraphRecord(handle)->images->pieces.at(0);
     EXPECT_EQ(piece.texture->GetLevelCount(), 4u);
     ASSERT_EQ(DrawFilledBox(0, 0, 20, 20, GetColorValue(0, 0, 255)), 0);
-    ASSERT_EQ(DrawGraphAt(2, 2, handle, 1), 0);
+    // Drawn without transparency: the decoded colour itself, not mixed by its alpha.
+    ASSERT_EQ(DrawGraphAt(2, 2, handle, 0), 0);
     EXPECT_EQ(Pixel(2, 2), 0xC86432u);
     EXPECT_EQ(Pixel(9, 9), 0xC86432u);
     EXPECT_EQ(Pixel(10, 10), 0x0000FFu);

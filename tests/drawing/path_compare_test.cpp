@@ -152,6 +152,49 @@ void CellScene() {
     ASSERT_EQ(DrawGraphAt(300, 200, sheet, 0), 0);
 }
 
+// The draws the first scene leaves out: outlines, thick lines, regions, float-stretched
+// parts, a quadrangle that is a rectangle, subtraction, multiplication and blended shapes.
+void MoreDrawsScene() {
+    const int32_t sprite = DrawingTest::MakeGraph(6, 5, [](int x, int y) { return 0x406080u + uint32_t(x * 0x200000 + y * 0x2010); });
+    const uint32_t white = GetColorValue(255, 255, 255);
+    ASSERT_EQ(DrawLineBox(10, 10, 30, 25, white), 0);
+    ASSERT_EQ(DrawLineBox(50, 25, 40, 10, GetColorValue(0, 180, 90)), 0);
+    ASSERT_EQ(DrawRectangle(60, 10, 70, 25, GetColorValue(200, 100, 0), 1), 0);
+    ASSERT_EQ(DrawRectangle(75, 10, 85, 25, GetColorValue(200, 100, 0), 0), 0);
+    ASSERT_EQ(DrawColorLine(90, 10, 90, 30, white), 0);
+    ASSERT_EQ(DrawColorLine(94, 30, 94, 10, white), 0);
+    ASSERT_EQ(DrawColorLine(120, 12, 98, 12, white), 0);
+    ASSERT_EQ(DrawGraphRegion(100, 40, 2, 1, 3, 3, sprite, 0, 0), 0);
+    ASSERT_EQ(DrawGraphRegion(110, 40, 2, 1, 3, 3, sprite, 0, 1), 0);
+    ASSERT_EQ(DrawGraphRectStretchedF(120.0f, 40.0f, 132.0f, 49.0f, 1, 1, 4, 3, sprite, 0), 0);
+    ASSERT_EQ(DrawGraphStretchedF(140.0f, 40.0f, 152.0f, 50.0f, sprite, 0), 0);
+    ASSERT_EQ(DrawGraphQuad(160.0f, 40.0f, 172.0f, 40.0f, 172.0f, 50.0f, 160.0f, 50.0f, sprite, 0), 0);
+    ASSERT_EQ(DrawFilledBox(0, 70, 200, 90, GetColorValue(150, 150, 150)), 0);
+    ASSERT_EQ(SetBlendMode(3, 200), 0);
+    ASSERT_EQ(DrawGraphAt(10, 75, sprite, 0), 0);
+    ASSERT_EQ(DrawFilledBox(20, 75, 30, 80, GetColorValue(40, 80, 120)), 0);
+    ASSERT_EQ(SetBlendMode(4, 0), 0);
+    ASSERT_EQ(DrawGraphAt(40, 75, sprite, 0), 0);
+    ASSERT_EQ(SetBlendMode(1, 100), 0);
+    ASSERT_EQ(DrawFilledBox(50, 75, 60, 80, GetColorValue(255, 0, 0)), 0);
+    ASSERT_EQ(SetBlendMode(2, 255), 0);
+    ASSERT_EQ(DrawFilledBox(70, 75, 80, 80, GetColorValue(0, 0, 200)), 0);
+    // A graphic with alpha, cut out by it and mixed by it.
+    BaseImage image{};
+    ASSERT_EQ(NewArgb32BaseImage(6, 6, &image), 0);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 6; ++x) WriteBaseImagePixel(&image, x, y, 240, 40 * y, 200, x * 51);
+    const int32_t faded = SetGraphFromBaseImage(&image, nullptr, 0, 0, 0);
+    FreeBaseImage(&image);
+    ASSERT_GE(faded, 0);
+    for (int mode : {0, 1, 2}) {
+        ASSERT_EQ(SetBlendMode(mode, 200), 0);
+        ASSERT_EQ(DrawGraphAt(100 + mode * 10, 75, faded, 1), 0);
+        ASSERT_EQ(DrawGraphStretched(130 + mode * 20, 72, 145 + mode * 20, 87, faded, 1), 0);
+    }
+    ASSERT_EQ(SetBlendMode(0, 0), 0);
+}
+
 class PathCompareTest : public DeviceTest {
 protected:
     // The scene on the device and on the software renderer: the same pixels covered, each
@@ -188,6 +231,8 @@ protected:
 TEST_F(PathCompareTest, SoftwareRendererCoversTheSamePixelsAsTheDevice) { ComparePaths(Scene, 3000); }
 
 TEST_F(PathCompareTest, BlendMasksWeighTheSameOnBothPaths) { ComparePaths(MaskScene, 10000); }
+
+TEST_F(PathCompareTest, OutlinesRegionsAndBlendedShapesMatchOnBothPaths) { ComparePaths(MoreDrawsScene, 1500); }
 
 TEST_F(PathCompareTest, ACellInsideADrawableGraphicIsDrawnIntoAlikeOnBothPaths) { ComparePaths(CellScene, 7000); }
 
