@@ -103,10 +103,8 @@ int ChangeScreenMode(int width, int height, int depth, int force, int refreshRat
 int EnumDisplayModeList(int* count, const DisplayModeEntry** list);
 // 1 when the display offers the size.
 int IsScreenSizeListed(int width, int height);
-int SetGraphRestoreCallback(int (*callback)());
 // 1 when a restore function is stored (the library's start stores the default), else 0.
 int IsGraphRestoreCallbackSet();
-int RestoreGraphsFromFiles();
 // After the device was made anew: the restore callback (by default the graphics' files),
 // then every font. 0.
 int RestoreAllGraphs();

@@ -217,3 +217,47 @@ TEST_F(RecreateTest, AMirroredLoadComesBackMirrored) {
 
 }  // namespace
 }  // namespace orvik_test
+
+namespace orvik_test {
+namespace {
+
+// The drawable graphic the program's restore function draws again, and how often it ran.
+int32_t g_redrawnPicture = -1;
+int g_restoreRuns = 0;
+
+int RedrawPictureAfterRecreation() {
+    ++g_restoreRuns;
+    RestoreGraphsFromFiles();
+    const int target = GetDrawTarget();
+    SetDrawTarget(g_redrawnPicture);
+    DrawFilledBox(0, 0, 16, 16, GetColorValue(255, 255, 0));
+    return SetDrawTarget(target);
+}
+
+// A program that keeps a picture in a drawable graphic draws it again in its own restore
+// function, which runs in place of the reload from files (and may call that reload).
+TEST_F(RecreateTest, TheProgramsRestoreFunctionRefillsDrawableGraphics) {
+    Start(true);
+    const int32_t sheet = LoadSheet();
+    const int32_t cell = DeriveGraph(1, 0, 2, 2, sheet);
+    g_redrawnPicture = CreateDrawableGraph(16, 16);
+    g_restoreRuns = 0;
+    ASSERT_GE(g_redrawnPicture, 0);
+    ASSERT_EQ(SetGraphRestoreCallback(&RedrawPictureAfterRecreation), 0);
+
+    SwitchAwayAndBack();
+    EXPECT_EQ(g_restoreRuns, 1);
+    EXPECT_EQ(GetDrawTarget(), kDrawTargetBackBuffer);
+    ExpectSheetDrawn(sheet, cell);
+    EXPECT_EQ(GraphPixel(g_redrawnPicture, 15, 15), 0xFFFF00u);
+
+    // Null puts the reload from files back: the picture comes back empty again.
+    ASSERT_EQ(SetGraphRestoreCallback(nullptr), 0);
+    SwitchAwayAndBack();
+    EXPECT_EQ(g_restoreRuns, 1);
+    ExpectSheetDrawn(sheet, cell);
+    EXPECT_EQ(GraphPixel(g_redrawnPicture, 15, 15), kBlack);
+}
+
+}  // namespace
+}  // namespace orvik_test

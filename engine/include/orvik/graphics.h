@@ -42,6 +42,13 @@ int32_t DeriveGraph(int x, int y, int width, int height, int32_t source);
 int DeleteGraphHandle(int32_t handle, int ignored = 0);
 int DeleteAllGraphs(int ignored = 0);
 int FillGraphColor(int32_t handle, int red, int green, int blue, int alpha);
+// When the device is made again (a full screen left and come back to, or a present that
+// failed in a window), graphics keep their handles; those loaded from files are loaded
+// again, and drawable graphics come back empty. A function set here (after InitLibrary)
+// runs in their place, so that a program can draw its drawable graphics again, calling
+// RestoreGraphsFromFiles for the others; null puts back the loading from files.
+int SetGraphRestoreCallback(int (*callback)());
+int RestoreGraphsFromFiles();
 
 // Creation settings read by the next graphic made.
 int SetCreateGraphBitDepth(int depth);
