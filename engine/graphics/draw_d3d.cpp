@@ -273,10 +273,12 @@ int ClearDrawTargetD3D(const int* rect) {
     const DrawSettings& ds = Draw();
     SetViewportRect(0, 0, ds.targetWidth, ds.targetHeight);
     const D3DCOLOR color = D3DCOLOR(g.background[0]) << 16 | D3DCOLOR(g.background[1]) << 8 | g.background[2];
-    // The rectangle is the target's; the device clips it to the target's viewport.
+    // The rectangle is the target's, cut to it before it is moved to the target's place.
     const TargetOrigin o = CurrentTargetOrigin();
+    auto across = [&](int v) { return std::clamp(v, 0, ds.targetWidth) + o.x; };
+    auto down = [&](int v) { return std::clamp(v, 0, ds.targetHeight) + o.y; };
     D3DRECT r{};
-    if (rect) r = D3DRECT{rect[0] + o.x, rect[1] + o.y, rect[2] + o.x, rect[3] + o.y};
+    if (rect) r = D3DRECT{across(rect[0]), down(rect[1]), across(rect[2]), down(rect[3])};
     bool depth = false;
     TargetSurface(ds.drawTarget, &depth);
     DWORD flags = D3DCLEAR_TARGET | (depth && g.dev.zSurface ? D3DCLEAR_ZBUFFER : 0);

@@ -1,6 +1,7 @@
 // A cell derived from inside a drawable graphic as the draw target on the device: every
 // kind of draw lands in the cell exactly as it lands in a drawable graphic of the cell's
 // own size, and nothing reaches the parent outside the cell.
+#include <climits>
 #include <cstring>
 
 #include "drawing_fixture.h"
@@ -95,6 +96,18 @@ TEST_F(CellTargetTest, ClearingACellLeavesTheRestOfTheParent) {
     EXPECT_EQ(GraphPixel(parent, 28, 25), kParentFill);
     EXPECT_EQ(GraphPixel(parent, 8, 26), kParentFill);
     EXPECT_EQ(GraphPixel(parent, 0, 0), kParentFill);
+    // A rectangle reaching the int limits is cut to the cell before it is moved there.
+    ASSERT_EQ(FillGraphColor(parent, 0x20, 0x40, 0xA0, 255), 0);
+    ASSERT_EQ(SetDrawTarget(cell), 0);
+    const ClearRect huge{2, 3, INT_MAX, INT_MAX};
+    ASSERT_EQ(ClearDrawTarget(&huge), 0);
+    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    EXPECT_EQ(GraphPixel(parent, 10, 19), kBlack);
+    EXPECT_EQ(GraphPixel(parent, 27, 25), kBlack);
+    EXPECT_EQ(GraphPixel(parent, 9, 19), kParentFill);
+    EXPECT_EQ(GraphPixel(parent, 10, 18), kParentFill);
+    EXPECT_EQ(GraphPixel(parent, 28, 25), kParentFill);
+    EXPECT_EQ(GraphPixel(parent, 27, 26), kParentFill);
 }
 
 // A cell of a cell: the offsets add up. Drawing the parent afterwards shows what went into
