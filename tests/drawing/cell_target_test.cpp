@@ -82,32 +82,28 @@ TEST_F(CellTargetTest, DrawsInACellMatchThoseInAGraphicOfItsSizeAndStayInside) {
 }
 
 // Clearing a cell clears the cell, not the parent's corner; the whole cell when no
-// rectangle is given.
+// rectangle is given, and a rectangle reaching the int limits is cut to the cell before
+// it is moved there.
 TEST_F(CellTargetTest, ClearingACellLeavesTheRestOfTheParent) {
     const int32_t parent = CreateDrawableGraph(64, 64);
-    ASSERT_EQ(FillGraphColor(parent, 0x20, 0x40, 0xA0, 255), 0);
     const int32_t cell = DeriveGraph(8, 16, 20, 10, parent);
-    ASSERT_EQ(SetDrawTarget(cell), 0);
-    ASSERT_EQ(ClearDrawTarget(), 0);
-    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
-    EXPECT_EQ(GraphPixel(parent, 8, 16), kBlack);
-    EXPECT_EQ(GraphPixel(parent, 27, 25), kBlack);
-    EXPECT_EQ(GraphPixel(parent, 7, 16), kParentFill);
-    EXPECT_EQ(GraphPixel(parent, 28, 25), kParentFill);
-    EXPECT_EQ(GraphPixel(parent, 8, 26), kParentFill);
-    EXPECT_EQ(GraphPixel(parent, 0, 0), kParentFill);
-    // A rectangle reaching the int limits is cut to the cell before it is moved there.
-    ASSERT_EQ(FillGraphColor(parent, 0x20, 0x40, 0xA0, 255), 0);
-    ASSERT_EQ(SetDrawTarget(cell), 0);
     const ClearRect huge{2, 3, INT_MAX, INT_MAX};
-    ASSERT_EQ(ClearDrawTarget(&huge), 0);
-    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
-    EXPECT_EQ(GraphPixel(parent, 10, 19), kBlack);
-    EXPECT_EQ(GraphPixel(parent, 27, 25), kBlack);
-    EXPECT_EQ(GraphPixel(parent, 9, 19), kParentFill);
-    EXPECT_EQ(GraphPixel(parent, 10, 18), kParentFill);
-    EXPECT_EQ(GraphPixel(parent, 28, 25), kParentFill);
-    EXPECT_EQ(GraphPixel(parent, 27, 26), kParentFill);
+    // The parent's pixels (x1, y1) to (x2, y2) inclusive are cleared, those round them not.
+    auto expectCleared = [&](const ClearRect* rect, int x1, int y1, int x2, int y2) {
+        ASSERT_EQ(FillGraphColor(parent, 0x20, 0x40, 0xA0, 255), 0);
+        ASSERT_EQ(SetDrawTarget(cell), 0);
+        ASSERT_EQ(ClearDrawTarget(rect), 0);
+        ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+        EXPECT_EQ(GraphPixel(parent, x1, y1), kBlack);
+        EXPECT_EQ(GraphPixel(parent, x2, y2), kBlack);
+        EXPECT_EQ(GraphPixel(parent, x1 - 1, y1), kParentFill);
+        EXPECT_EQ(GraphPixel(parent, x1, y1 - 1), kParentFill);
+        EXPECT_EQ(GraphPixel(parent, x2 + 1, y2), kParentFill);
+        EXPECT_EQ(GraphPixel(parent, x2, y2 + 1), kParentFill);
+        EXPECT_EQ(GraphPixel(parent, 0, 0), kParentFill);
+    };
+    expectCleared(nullptr, 8, 16, 27, 25);
+    expectCleared(&huge, 10, 19, 27, 25);
 }
 
 // A cell of a cell: the offsets add up. Drawing the parent afterwards shows what went into
