@@ -54,11 +54,15 @@ void UploadMask(Texture* texture, const DrawBounds& r) {
     D3DLOCKED_RECT locked;
     if (!f || FAILED(texture->LockRect(0, &locked, &area, D3DLOCK_DISCARD))) return;
     const uint32_t clear = f->redMask | f->greenMask | f->blueMask, opaque = clear | f->alphaMask;
-    for (int y = r.y1; y < r.y2; ++y) {
-        uint8_t* row = static_cast<uint8_t*>(locked.pBits) + size_t(y - r.y1) * size_t(locked.Pitch);
-        const uint8_t* mask = m.data.data() + size_t(y) * size_t(m.pitch) + size_t(r.x1);
-        if (f->bytesPerPixel == 4) MaskBytesToTexels32(row, mask, r.x2 - r.x1, clear, opaque);
-        else MaskBytesToTexelsReference<uint16_t>(row, mask, r.x2 - r.x1, clear, opaque);
+    const MaskTexelRect rect{static_cast<uint8_t*>(locked.pBits), size_t(locked.Pitch),
+                             m.data.data() + size_t(r.y1) * size_t(m.pitch) + size_t(r.x1), size_t(m.pitch),
+                             r.x2 - r.x1, r.y2 - r.y1};
+    if (f->bytesPerPixel == 4) {
+        MaskRectToTexels32(rect, clear, opaque);
+    } else {
+        for (int y = 0; y < rect.height; ++y)
+            MaskBytesToTexelsReference<uint16_t>(rect.texels + size_t(y) * rect.texelPitch,
+                                                 rect.mask + size_t(y) * rect.maskPitch, rect.width, clear, opaque);
     }
     texture->UnlockRect(0);
 }

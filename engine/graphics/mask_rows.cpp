@@ -99,6 +99,18 @@ void MaskBytesToTexels32(uint8_t* out, const uint8_t* mask, int count, uint32_t 
     MaskBytesToTexelsReference<uint32_t>(out + size_t(x) * 4, mask + x, count - x, clear, opaque);
 }
 
+void MaskRectToTexels32(const MaskTexelRect& r, uint32_t clear, uint32_t opaque) {
+#if defined(ORVIK_AVX2_ROWS)
+    if (soft::Avx2RowsInUse()) {
+        MaskRectToTexels32Avx2(r, clear, opaque);
+        return;
+    }
+#endif
+    for (int y = 0; y < r.height; ++y)
+        MaskBytesToTexels32(r.texels + size_t(y) * r.texelPitch, r.mask + size_t(y) * r.maskPitch, r.width, clear,
+                            opaque);
+}
+
 void PrefetchMaskBytes(const uint8_t* mask, size_t pitch, int width, int height) {
     for (int y = 0; y < height; ++y, mask += pitch) {
         __builtin_prefetch(mask);

@@ -39,6 +39,21 @@ void MaskBytesToTexelsReference(uint8_t* out, const uint8_t* mask, int count, ui
 }
 void MaskBytesToTexels32(uint8_t* out, const uint8_t* mask, int count, uint32_t clear, uint32_t opaque);
 
+// A rectangle of mask bytes and the texels it becomes, each pointer at the rectangle's
+// top-left; pitches in bytes.
+struct MaskTexelRect {
+    uint8_t* texels;
+    size_t texelPitch;
+    const uint8_t* mask;
+    size_t maskPitch;
+    int width, height;
+};
+// The rectangle's bytes as 4-byte texels, as MaskBytesToTexels32 makes them row by row.
+// Runs on AVX2 where the software renderer's rows do.
+void MaskRectToTexels32(const MaskTexelRect& rect, uint32_t clear, uint32_t opaque);
+// The AVX2 build; call only where the processor has AVX2.
+void MaskRectToTexels32Avx2(const MaskTexelRect& rect, uint32_t clear, uint32_t opaque);
+
 // Asks for the mask bytes of a rectangle (at its top-left, `width` by `height`) ahead of
 // the composite that reads them after the draw, so that they arrive meanwhile.
 void PrefetchMaskBytes(const uint8_t* mask, size_t pitch, int width, int height);

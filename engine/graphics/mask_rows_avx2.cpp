@@ -1,5 +1,6 @@
-// The software mask screen's composite on AVX2: a whole 32-byte vector of pixels a step,
-// each picked from the drawn or the kept pixel by one blend. This file alone is built
+// The mask screen's rows on AVX2: the software composite, a whole 32-byte vector of pixels
+// a step, each picked from the drawn or the kept pixel by one blend; and the device's
+// mask texels, eight a step. This file alone is built
 // with -mavx2 and is reached only where the processor has it; everything it defines is in
 // an unnamed namespace (the tail loop too), so that no AVX2 code stands in for a baseline
 // copy of an inline function at link time.
@@ -7,6 +8,8 @@
 
 #if defined(__AVX2__)
 #include <immintrin.h>
+
+#include <cstring>
 
 namespace orvik {
 
@@ -50,7 +53,27 @@ void Rows(const MaskRows& r, bool reverse) {
             r.width, reverse);
 }
 
+// Eight mask bytes a step widened to texels: `clear` where a byte is 0, `opaque` where not.
+void TexelRow(uint8_t* out, const uint8_t* mask, int count, uint32_t clear, uint32_t opaque) {
+    const __m256i clears = _mm256_set1_epi32(int(clear)), opaques = _mm256_set1_epi32(int(opaque));
+    int x = 0;
+    for (; x + 8 <= count; x += 8) {
+        const __m256i bytes = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(mask + x)));
+        const __m256i zero = _mm256_cmpeq_epi32(bytes, _mm256_setzero_si256());
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + size_t(x) * 4), _mm256_blendv_epi8(opaques, clears, zero));
+    }
+    for (; x < count; ++x) {
+        const uint32_t texel = mask[x] ? opaque : clear;
+        std::memcpy(out + size_t(x) * 4, &texel, 4);
+    }
+}
+
 }  // namespace
+
+void MaskRectToTexels32Avx2(const MaskTexelRect& r, uint32_t clear, uint32_t opaque) {
+    for (int y = 0; y < r.height; ++y)
+        TexelRow(r.texels + size_t(y) * r.texelPitch, r.mask + size_t(y) * r.maskPitch, r.width, clear, opaque);
+}
 
 void CompositeMaskRowsAvx2(const MaskRows& r, int bytes, bool reverse) {
     if (bytes == 4) Rows<uint32_t>(r, reverse);

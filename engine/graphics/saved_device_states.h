@@ -47,7 +47,8 @@ private:
 
     host::Device* d_;
     // Enough for every state the mask screen's composite sets; more are not written back.
-    std::array<Change, 64> changes_{};
+    // Only the first changeCount_ are ever read: the rest stay unwritten.
+    std::array<Change, 64> changes_;
     size_t changeCount_ = 0;
     host::BaseTexture* textures_[2] = {};  // what the stages held before
     bool textureSaved_[2] = {};

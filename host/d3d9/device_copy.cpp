@@ -65,12 +65,12 @@ void CopySameFormat(const Surface* src, const RECT& r, Surface* dst, int32_t dx,
     const int32_t unit = f->compressed ? 4 : 1;
     const size_t rowBytes = FormatRowBytes(src->Format(), uint32_t(r.right - r.left));
     const int32_t rows = int32_t(FormatRowCount(src->Format(), uint32_t(r.bottom - r.top)));
-    for (int32_t i = 0; i < rows; ++i) {
-        const uint8_t* from = src->Bits() + size_t(r.top / unit + i) * src->Pitch() +
-                              size_t(r.left / unit) * size_t(f->bytes);
-        uint8_t* to = dst->Bits() + size_t(dy / unit + i) * dst->Pitch() + size_t(dx / unit) * size_t(f->bytes);
-        std::memmove(to, from, rowBytes);
-    }
+    // The corners and pitches once: a small rectangle (the mask screen copies one for
+    // every draw) spent more on finding each row than on copying it.
+    const size_t fromPitch = src->Pitch(), toPitch = dst->Pitch();
+    const uint8_t* from = src->Bits() + size_t(r.top / unit) * fromPitch + size_t(r.left / unit) * size_t(f->bytes);
+    uint8_t* to = dst->Bits() + size_t(dy / unit) * toPitch + size_t(dx / unit) * size_t(f->bytes);
+    for (int32_t i = 0; i < rows; ++i, from += fromPitch, to += toPitch) std::memmove(to, from, rowBytes);
     dst->Touch();
 }
 

@@ -139,8 +139,12 @@ struct DrawState {
     // Chosen once per call for the four ways a triangle's diffuse colour can turn a product
     // with it into the texel itself: index 1 for a white colour, 2 for a full alpha.
     FastFunctions fastFunctions[4];
-    // What the functions above were chosen for (see FastFunctionsKey).
+    // What the functions above were chosen for (see ChooseFastFunctions).
     uint32_t fastFunctionsKey = ~0u;
+    // The choice before the last one, kept at hand: a sprite drawn through the mask screen
+    // and the composite after it alternate two choices.
+    FastFunctions spareFunctions[4];
+    uint32_t spareFunctionsKey = ~0u;
     uint32_t targetAlphaOr = 0;  // 0xFF000000 for targets without alpha
 };
 

@@ -138,6 +138,9 @@ void ChooseFastFunctions(DrawState* st) {
     const uint32_t key = uint32_t(st->fastColor) | uint32_t(st->fastAlpha) << 4 | uint32_t(st->fastBlend) << 8 |
                          uint32_t(D3D9Settings().forceBaselineSpans) << 12 | uint32_t(st->alphaPassFrom + 1) << 16;
     if (key == st->fastFunctionsKey) return;
+    std::swap(st->fastFunctions, st->spareFunctions);
+    std::swap(st->fastFunctionsKey, st->spareFunctionsKey);
+    if (key == st->fastFunctionsKey) return;
     st->fastFunctionsKey = key;
     for (int i = 0; i < 4; ++i) {
         // A product with white is the texel itself.

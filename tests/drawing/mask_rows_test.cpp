@@ -120,5 +120,32 @@ TEST(MaskRows, MaskTexelsMatchTheReference) {
             }
 }
 
+// The same texels made a rectangle at a time, on SSE2 and, where the processor has it, on
+// AVX2: each row as the reference makes it, and the texels between the rows untouched.
+TEST(MaskRows, MaskTexelRectanglesMatchTheReferenceRowByRow) {
+    const bool was = soft::Avx2RowsInUse();
+    constexpr size_t kTexelPitch = size_t(kPitchPixels) * 4 + 12;
+    std::mt19937 random(9);
+    for (bool avx2 : {false, true}) {
+        if (soft::UseAvx2Rows(avx2) != avx2) continue;
+        SCOPED_TRACE(avx2 ? "AVX2" : "SSE2");
+        for (int kind = 0; kind < 3; ++kind)
+            for (int width = 1; width <= 70; ++width)
+                for (int x : {0, 9, kPitchPixels - width}) {
+                    const std::vector<uint8_t> mask = MaskPattern(kind, random);
+                    std::vector<uint8_t> texels(kTexelPitch * kRows, 0xCD), expected = texels;
+                    for (int y = 0; y < kRows; ++y)
+                        MaskBytesToTexelsReference<uint32_t>(expected.data() + size_t(y) * kTexelPitch,
+                                                             mask.data() + size_t(y) * kPitchPixels + size_t(x), width,
+                                                             0x00FFFFFFu, 0xFF000000u);
+                    const MaskTexelRect rect{texels.data(), kTexelPitch, mask.data() + x, size_t(kPitchPixels), width,
+                                             kRows};
+                    MaskRectToTexels32(rect, 0x00FFFFFFu, 0xFF000000u);
+                    ASSERT_EQ(texels, expected) << "kind " << kind << " width " << width << " x " << x;
+                }
+    }
+    soft::UseAvx2Rows(was);
+}
+
 }  // namespace
 }  // namespace orvik_test

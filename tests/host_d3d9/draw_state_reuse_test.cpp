@@ -172,6 +172,40 @@ TEST_F(DrawStateReuseTest, RectanglesAreSetUpAnewWhateverCameBefore) {
     for (Texture* t : {picture, mask, smallTexture}) t->Release();
 }
 
+TEST_F(DrawStateReuseTest, AChoiceOfSpansKeptFromTwoDrawsBackIsTakenBackWhole) {
+    // A keyed sprite and the mask screen's two-stage composite alternate, as every draw
+    // through the mask screen makes them do; an additive draw then pushes one choice out
+    // and each of the three must come back as it was chosen for.
+    std::vector<uint32_t> maskTexels(16 * 16);
+    for (size_t i = 0; i < maskTexels.size(); ++i) maskTexels[i] = (i / 5) % 2 ? 0xFF000000u : 0x40000000u;
+    Texture* picture = MakeTexture(16, 16, AlphaRamp());
+    Texture* mask = MakeTexture(16, 16, maskTexels);
+    UseTextureOnly();
+    dev->SetTexture(0, picture);
+    dev->SetTexture(1, mask);
+    dev->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_CURRENT);
+    dev->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    dev->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0);
+    dev->SetSamplerState(1, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+    dev->SetSamplerState(1, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+    enum Kind { kSprite, kComposite, kReversed, kAdditive };
+    const auto use = [&](Kind kind) {
+        const bool composite = kind == kComposite || kind == kReversed;
+        dev->SetTextureStageState(1, D3DTSS_COLOROP, composite ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE);
+        dev->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE | (kind == kReversed ? 0 : D3DTA_COMPLEMENT));
+        AlphaTest(kind != kAdditive, composite ? D3DCMP_GREATEREQUAL : D3DCMP_GREATER, composite ? 128 : 0x30);
+        Blend(kind == kAdditive, D3DBLEND_ONE);
+    };
+    const Kind order[] = {kSprite,   kComposite, kSprite,   kComposite, kAdditive, kSprite,
+                          kAdditive, kComposite, kReversed, kSprite,    kReversed, kComposite};
+    for (Kind kind : order) {
+        SCOPED_TRACE(int(kind));
+        use(kind);
+        ExpectAsFromAFreshState([&] { TexturedQuad(1, 2, 15, 14); }, 0xFF204060u);
+    }
+    for (Texture* t : {picture, mask}) t->Release();
+}
+
 // The threshold the wide spans test alphas against, worked out from the comparison, must
 // be what a search of the pass table finds: the first passing alpha when every alpha from
 // there up passes and no other (0 when all pass, 256 when none), else -1.
