@@ -46,6 +46,18 @@ D3DFORMAT AlphaBufferFormat() {
 // the cache; the screen-sized texture is mostly far from it.
 constexpr int kRectMaskSide = 128;
 
+// The mask bits, packed again when the bytes changed.
+void RefreshMaskBits() {
+    MaskScreen& m = MaskState();
+    if (!m.bitsStale) return;
+    m.bitPitch = int32_t(MaskBitPitch(m.width));
+    m.bits.assign(size_t(m.bitPitch) * size_t(m.height), 0);
+    for (int y = 0; y < m.height; ++y)
+        PackMaskBits(m.bits.data() + size_t(y) * size_t(m.bitPitch), m.data.data() + size_t(y) * size_t(m.pitch),
+                     m.width);
+    m.bitsStale = 0;
+}
+
 // The mask bytes of the rectangle into the texture from its top-left texel.
 void UploadMask(Texture* texture, const DrawBounds& r) {
     const MaskScreen& m = MaskState();
@@ -54,15 +66,17 @@ void UploadMask(Texture* texture, const DrawBounds& r) {
     D3DLOCKED_RECT locked;
     if (!f || FAILED(texture->LockRect(0, &locked, &area, D3DLOCK_DISCARD))) return;
     const uint32_t clear = f->redMask | f->greenMask | f->blueMask, opaque = clear | f->alphaMask;
-    const MaskTexelRect rect{static_cast<uint8_t*>(locked.pBits), size_t(locked.Pitch),
-                             m.data.data() + size_t(r.y1) * size_t(m.pitch) + size_t(r.x1), size_t(m.pitch),
-                             r.x2 - r.x1, r.y2 - r.y1};
+    uint8_t* texels = static_cast<uint8_t*>(locked.pBits);
     if (f->bytesPerPixel == 4) {
-        MaskRectToTexels32(rect, clear, opaque);
+        RefreshMaskBits();
+        const MaskTexelRect rect{texels, size_t(locked.Pitch), m.bits.data() + size_t(r.y1) * size_t(m.bitPitch),
+                                 size_t(m.bitPitch), r.x1, r.x2 - r.x1, r.y2 - r.y1};
+        MaskBitsToTexels32(rect, clear, opaque);
     } else {
-        for (int y = 0; y < rect.height; ++y)
-            MaskBytesToTexelsReference<uint16_t>(rect.texels + size_t(y) * rect.texelPitch,
-                                                 rect.mask + size_t(y) * rect.maskPitch, rect.width, clear, opaque);
+        for (int y = r.y1; y < r.y2; ++y)
+            MaskBytesToTexelsReference<uint16_t>(texels + size_t(y - r.y1) * size_t(locked.Pitch),
+                                                 m.data.data() + size_t(y) * size_t(m.pitch) + size_t(r.x1),
+                                                 r.x2 - r.x1, clear, opaque);
     }
     texture->UnlockRect(0);
 }
@@ -202,9 +216,6 @@ void CopyTargetToMaskScreenD3D(const DrawBounds& box) {
     m.drawSurface = TargetSurface(Draw().drawTarget, &withDepth);
     if (!d || !m.drawSurface || !m.screenSurface) return;
     FlushVertexBatch();
-    if (m.rectMaskTexture)
-        PrefetchMaskBytes(m.data.data() + size_t(box.y1) * size_t(m.pitch) + size_t(box.x1), size_t(m.pitch),
-                          box.x2 - box.x1, box.y2 - box.y1);
     // A cell of a drawable graphic lies inside the surface it renders into.
     const TargetOrigin o = DrawTargetOrigin();
     const RECT r{box.x1, box.y1, box.x2, box.y2}, source{box.x1 + o.x, box.y1 + o.y, box.x2 + o.x, box.y2 + o.y};

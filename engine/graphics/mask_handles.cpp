@@ -111,7 +111,7 @@ int DrawMask(int x, int y, int32_t handle, int transMode) {
         for (int sx = x1; sx < x2; ++sx)
             if (Puts(in[sx - x], transMode)) out[sx] = in[sx - x];
     }
-    m.maskTextureStale = 1;
+    MaskDataChanged();
     return 0;
 }
 

@@ -78,43 +78,50 @@ void CompositeRows(const MaskRows& r, bool reverse) {
 
 }  // namespace
 
-void MaskBytesToTexels32(uint8_t* out, const uint8_t* mask, int count, uint32_t clear, uint32_t opaque) {
+void PackMaskBits(uint8_t* bits, const uint8_t* mask, int count) {
     int x = 0;
 #if defined(__SSE2__)
-    // Where a byte is 0 its four lanes hold all ones and pick `clear`.
-    const __m128i clears = _mm_set1_epi32(int(clear)), opaques = _mm_set1_epi32(int(opaque));
-    const auto texels = [&](__m128i zero) {
-        return _mm_or_si128(_mm_and_si128(zero, clears), _mm_andnot_si128(zero, opaques));
-    };
     for (; x + 16 <= count; x += 16) {
-        const __m128i zero = _mm_cmpeq_epi8(Load(mask + x), _mm_setzero_si128());
-        const __m128i low = _mm_unpacklo_epi8(zero, zero), high = _mm_unpackhi_epi8(zero, zero);
-        uint8_t* at = out + size_t(x) * 4;
-        Store(at, texels(_mm_unpacklo_epi16(low, low)));
-        Store(at + 16, texels(_mm_unpackhi_epi16(low, low)));
-        Store(at + 32, texels(_mm_unpacklo_epi16(high, high)));
-        Store(at + 48, texels(_mm_unpackhi_epi16(high, high)));
+        const uint16_t set = uint16_t(~_mm_movemask_epi8(_mm_cmpeq_epi8(Load(mask + x), _mm_setzero_si128())));
+        std::memcpy(bits + x / 8, &set, sizeof(set));
     }
 #endif
-    MaskBytesToTexelsReference<uint32_t>(out + size_t(x) * 4, mask + x, count - x, clear, opaque);
+    for (; x < count; x += 8) {
+        uint8_t byte = 0;
+        for (int k = 0; k < 8 && x + k < count; ++k) byte = uint8_t(byte | (mask[x + k] != 0) << k);
+        bits[x / 8] = byte;
+    }
 }
 
-void MaskRectToTexels32(const MaskTexelRect& r, uint32_t clear, uint32_t opaque) {
+void MaskBitsToTexels32(const MaskTexelRect& r, uint32_t clear, uint32_t opaque) {
 #if defined(ORVIK_AVX2_ROWS)
     if (soft::Avx2RowsInUse()) {
-        MaskRectToTexels32Avx2(r, clear, opaque);
+        MaskBitsToTexels32Avx2(r, clear, opaque);
         return;
     }
 #endif
-    for (int y = 0; y < r.height; ++y)
-        MaskBytesToTexels32(r.texels + size_t(y) * r.texelPitch, r.mask + size_t(y) * r.maskPitch, r.width, clear,
-                            opaque);
-}
-
-void PrefetchMaskBytes(const uint8_t* mask, size_t pitch, int width, int height) {
-    for (int y = 0; y < height; ++y, mask += pitch) {
-        __builtin_prefetch(mask);
-        __builtin_prefetch(mask + width - 1);
+#if defined(__SSE2__)
+    // Four texels a step, eight steps to a word of bits read once: a lane is all ones where
+    // its bit is clear, and picks `clear` there.
+    const __m128i clears = _mm_set1_epi32(int(clear)), opaques = _mm_set1_epi32(int(opaque));
+    __m128i lanes[8];
+    for (int k = 0; k < 8; ++k) lanes[k] = _mm_slli_epi32(_mm_setr_epi32(1, 2, 4, 8), 4 * k);
+#endif
+    for (int y = 0; y < r.height; ++y) {
+        uint8_t* out = r.texels + size_t(y) * r.texelPitch;
+        const uint8_t* bits = r.bits + size_t(y) * r.bitPitch;
+        int i = 0;
+#if defined(__SSE2__)
+        while (i + 4 <= r.width) {
+            const __m128i word = _mm_set1_epi32(int(MaskBitsFrom(bits, uint32_t(r.x + i))));
+            for (int k = 0; k < 8 && i + 4 <= r.width; ++k, i += 4) {
+                const __m128i clearLanes = _mm_cmpeq_epi32(_mm_and_si128(word, lanes[k]), _mm_setzero_si128());
+                Store(out + size_t(i) * 4,
+                      _mm_or_si128(_mm_and_si128(clearLanes, clears), _mm_andnot_si128(clearLanes, opaques)));
+            }
+        }
+#endif
+        for (; i < r.width; ++i) MaskBitToTexel32(out + size_t(i) * 4, bits, uint32_t(r.x + i), clear, opaque);
     }
 }
 

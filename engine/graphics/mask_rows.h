@@ -1,7 +1,8 @@
-// The software mask screen's row work over a draw's rectangle: copying the target into
-// the mask image before the draw, and putting the drawn pixels back afterwards where a
-// mask byte lets the draw through. The reference goes one pixel at a time; the rows the
-// draws use take 16 pixels a step and must give the same pixels.
+// The mask screen's row work over a draw's rectangle. Software path: copying the target
+// into the mask image before the draw, and putting the drawn pixels back afterwards where
+// a mask byte lets the draw through. Device path: the mask bytes as bits, and the bits as
+// the texels the composite reads. The references go one pixel at a time; the rows the
+// draws use take several a step and must give the same pixels.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -29,7 +30,7 @@ void CompositeMaskRowReference(Pixel* out, const Pixel* in, const uint8_t* mask,
 }
 
 // The mask bytes as texels for the device, `Texel` bytes each from `out`: `opaque` where
-// the byte is not 0, `clear` where it is. The 4-byte form takes 16 bytes a step.
+// the byte is not 0, `clear` where it is.
 template <class Texel>
 void MaskBytesToTexelsReference(uint8_t* out, const uint8_t* mask, int count, uint32_t clear, uint32_t opaque) {
     for (int x = 0; x < count; ++x) {
@@ -37,26 +38,39 @@ void MaskBytesToTexelsReference(uint8_t* out, const uint8_t* mask, int count, ui
         std::memcpy(out + size_t(x) * sizeof(Texel), &texel, sizeof(Texel));
     }
 }
-void MaskBytesToTexels32(uint8_t* out, const uint8_t* mask, int count, uint32_t clear, uint32_t opaque);
 
-// A rectangle of mask bytes and the texels it becomes, each pointer at the rectangle's
-// top-left; pitches in bytes.
+// The mask bytes one bit each: bit i % 8 of byte i / 8 is set where byte i is not 0.
+// The device's composite reads a draw's rectangle of them: an eighth of the bytes' size,
+// they stay in the cache where the bytes of a random rectangle mostly do not.
+void PackMaskBits(uint8_t* bits, const uint8_t* mask, int count);
+// The bytes a row of bits for `width` pixels takes, with room to read eight bytes from
+// any byte that holds one of them.
+constexpr size_t MaskBitPitch(int width) { return size_t(width + 7) / 8 + 8; }
+// The 32 bits from pixel `x` on (static: each file, the AVX2 one too, has its own copy).
+static inline uint32_t MaskBitsFrom(const uint8_t* bits, uint32_t x) {
+    uint64_t word;
+    std::memcpy(&word, bits + x / 8, sizeof(word));
+    return uint32_t(word >> (x % 8));
+}
+static inline void MaskBitToTexel32(uint8_t* out, const uint8_t* bits, uint32_t x, uint32_t clear, uint32_t opaque) {
+    const uint32_t texel = bits[x / 8] >> (x % 8) & 1 ? opaque : clear;
+    std::memcpy(out, &texel, sizeof(texel));
+}
+
+// A rectangle of mask bits and the 4-byte texels it becomes: `texels` at the rectangle's
+// top-left, `bits` at the row of its top, its pixels from `x`; pitches in bytes.
 struct MaskTexelRect {
     uint8_t* texels;
     size_t texelPitch;
-    const uint8_t* mask;
-    size_t maskPitch;
-    int width, height;
+    const uint8_t* bits;
+    size_t bitPitch;
+    int x, width, height;
 };
-// The rectangle's bytes as 4-byte texels, as MaskBytesToTexels32 makes them row by row.
-// Runs on AVX2 where the software renderer's rows do.
-void MaskRectToTexels32(const MaskTexelRect& rect, uint32_t clear, uint32_t opaque);
+// The texels MaskBytesToTexelsReference<uint32_t> makes of the bytes the bits came from,
+// eight a step. Runs on AVX2 where the software renderer's rows do.
+void MaskBitsToTexels32(const MaskTexelRect& rect, uint32_t clear, uint32_t opaque);
 // The AVX2 build; call only where the processor has AVX2.
-void MaskRectToTexels32Avx2(const MaskTexelRect& rect, uint32_t clear, uint32_t opaque);
-
-// Asks for the mask bytes of a rectangle (at its top-left, `width` by `height`) ahead of
-// the composite that reads them after the draw, so that they arrive meanwhile.
-void PrefetchMaskBytes(const uint8_t* mask, size_t pitch, int width, int height);
+void MaskBitsToTexels32Avx2(const MaskTexelRect& rect, uint32_t clear, uint32_t opaque);
 
 // `bytes` is the pixel size, 2 or 4.
 void CopyTargetToMaskRows(const MaskRows& rows, int bytes);

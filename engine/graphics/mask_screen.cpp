@@ -42,6 +42,11 @@ void ResetMaskScreen() {
     g_mask = MaskScreen{};
 }
 
+void MaskDataChanged() {
+    g_mask.maskTextureStale = 1;
+    g_mask.bitsStale = 1;
+}
+
 bool MaskScreenActive() { return Draw().maskActive != 0; }
 
 MEMIMG* DrawTargetMemImg() {
@@ -57,7 +62,7 @@ int SetupMaskScreenBuffers(int make) {
         GetScreenSize(&m.width, &m.height);
         m.pitch = (m.width + 3) / 4 * 4;
         m.data.assign(size_t(m.pitch) * size_t(m.height), 0);
-        m.maskTextureStale = 1;
+        MaskDataChanged();
     }
     const int result = Graphics().direct3DMode ? CreateMaskDeviceBuffers() : MakeSoftBuffer(TargetColorType());
     if (result == 0) Draw().maskMade = 1;
@@ -82,6 +87,8 @@ int RenewMaskScreen() { return MaskScreenActive() ? SetMaskScreenFlag(1) : 0; }
 int ReleaseMaskScreen() {
     MaskScreen& m = g_mask;
     std::vector<uint8_t>().swap(m.data);
+    std::vector<uint8_t>().swap(m.bits);
+    MaskDataChanged();
     ReleaseMemImg(&m.image);
     ReleaseMaskDeviceBuffers();
     return 0;
@@ -118,7 +125,7 @@ int FillMaskScreen(int flag) {
     MaskScreen& m = g_mask;
     if (m.data.empty()) return -1;
     std::fill(m.data.begin(), m.data.end(), uint8_t(flag ? 0xFF : 0));
-    m.maskTextureStale = 1;
+    MaskDataChanged();
     return 0;
 }
 

@@ -29,6 +29,11 @@ struct MaskScreen {
     host::Texture* maskTexture = nullptr;
     int32_t maskTextureWidth = 0, maskTextureHeight = 0;
     int32_t maskTextureStale = 1;
+    // The mask bytes one bit each (see PackMaskBits), rows of `bitPitch` bytes, packed
+    // again from `data` when stale: a small draw's texels are made from them.
+    std::vector<uint8_t> bits;
+    int32_t bitPitch = 0;
+    int32_t bitsStale = 1;
     // A small texture that takes only a small draw's rectangle of the mask bytes.
     host::Texture* rectMaskTexture = nullptr;
     host::Texture* screenTexture = nullptr;
@@ -37,6 +42,8 @@ struct MaskScreen {
 };
 
 MaskScreen& MaskState();
+// Every copy made from the mask bytes is made again before its next use.
+void MaskDataChanged();
 // Frees everything (tests and graphics shutdown).
 void ResetMaskScreen();
 
