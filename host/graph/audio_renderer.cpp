@@ -1,8 +1,9 @@
 // The system's audio renderer: the end of a rendered sound chain. It takes 16-bit PCM at
-// the mixer's rate, keeps up to a second ahead of the clock, and is a source of the host
-// mixer, which plays each sample at its stream time; while the graph runs on a live
-// output, the frames the mixer takes are the graph's clock, and after the sound has run
-// out they go on counting as silence, so a picture longer than its sound still ends.
+// the mixer's rate, keeps up to a second ahead of the clock (more while the picture runs
+// short), and is a source of the host mixer, which plays each sample at its stream time;
+// while the graph runs on a live output, the frames the mixer takes are the graph's
+// clock, and after the sound has run out they go on counting as silence, so a picture
+// longer than its sound still ends.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -22,6 +23,10 @@ namespace host::graph {
 namespace {
 
 constexpr REFERENCE_TIME kUnitsPerSecond = 10000000;
+// Seconds of sound held ahead of the clock: enough, the most while the picture runs
+// short, and less than this is about to run dry.
+constexpr int64_t kEnoughSeconds = 1, kMostSeconds = 8;
+constexpr int64_t kShortDivisor = 2;
 
 class AudioRenderer final : public Filter, public MixerSource {
 public:
@@ -68,12 +73,22 @@ public:
                 queue_.push_back(pcm[i * channels_ + channels_ - 1]);
             }
         }
-        // Up to a second ahead of the clock; older sound than that is of no more use.
-        WaitWhileFull([this] {
-            const int64_t now = FrameAt(RunClock()->Now());
-            DropBefore(now - int64_t(rate_));
-            return QueueEnd() - now > int64_t(rate_);
-        });
+        WaitWhileFull([this] { return Ahead() > kEnoughSeconds * int64_t(rate_); },
+                      [this] { return Ahead() > kMostSeconds * int64_t(rate_); });
+    }
+
+    void EndOfStream() override {
+        std::lock_guard lock(mutex_);
+        ended_ = true;
+    }
+
+    bool RunningShort() const override {
+        const GraphClock* clock = RunClock();
+        if (!playable_ || !clock || !FirstPin(PINDIR_INPUT)->Peer()) return false;
+        const int64_t now = FrameAt(clock->Now());
+        std::lock_guard lock(mutex_);
+        // An empty queue's start is where the last one stood, before a seek or a flush.
+        return !ended_ && (queue_.empty() || queueStart_ + int64_t(queue_.size() / 2) - now < int64_t(rate_) / kShortDivisor);
     }
 
     bool Drain(const std::atomic<bool>& stop) override {
@@ -84,6 +99,7 @@ public:
 
     void Flush() override {
         std::lock_guard lock(mutex_);
+        ended_ = false;
         queue_.clear();
         resync_ = true;
     }
@@ -117,6 +133,14 @@ public:
 
 private:
     int64_t FrameAt(REFERENCE_TIME time) const { return time * int64_t(rate_) / kUnitsPerSecond; }
+
+    // Frames queued ahead of the clock; sound older than a second before it is of no more
+    // use and goes.
+    int64_t Ahead() {
+        const int64_t now = FrameAt(RunClock()->Now());
+        DropBefore(now - int64_t(rate_));
+        return QueueEnd() - now;
+    }
 
     int64_t QueueEnd() {
         std::lock_guard lock(mutex_);
@@ -173,7 +197,8 @@ private:
     uint16_t channels_ = 0;
     bool playable_ = false;
     std::atomic<int32_t> amplitude_{32768};
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
+    bool ended_ = false;  // the stream's end has come: nothing more to wait for
     std::vector<int16_t> queue_;  // stereo frames from queueStart_ on
     int64_t queueStart_ = 0;
     int64_t position_ = 0;  // the next frame the mixer takes

@@ -8,6 +8,11 @@ namespace {
 constexpr REFERENCE_TIME kAhead = 5000000;  // half a second
 constexpr size_t kMostQueued = 32;
 constexpr size_t kMostQueuedUnclocked = 2;
+// While a sound renderer runs short: up to eight seconds of pictures, in at most 64 MiB.
+constexpr REFERENCE_TIME kMostAhead = 80000000;
+constexpr size_t kMostQueuedBytes = size_t(64) << 20;
+// Less than this ahead of the clock, the picture is about to run dry.
+constexpr REFERENCE_TIME kShortAhead = 2500000;
 }  // namespace
 
 D_CBaseVideoRenderer::D_CBaseVideoRenderer(REFCLSID clsid, const char*, IUnknown*, HRESULT* result)
@@ -30,6 +35,20 @@ bool D_CBaseVideoRenderer::Full() {
     return queue_.size() >= kMostQueued || (!queue_.empty() && queue_.back().start - clock->Now() > kAhead);
 }
 
+bool D_CBaseVideoRenderer::Overfull() {
+    const graph::GraphClock* clock = RunClock();
+    std::lock_guard lock(mutex_);
+    if (!clock) return queue_.size() >= kMostQueuedUnclocked;
+    return queuedBytes_ >= kMostQueuedBytes || (!queue_.empty() && queue_.back().start - clock->Now() > kMostAhead);
+}
+
+bool D_CBaseVideoRenderer::RunningShort() const {
+    const graph::GraphClock* clock = RunClock();
+    if (!clock || !FirstPin(PINDIR_INPUT)->Peer()) return false;
+    std::lock_guard lock(mutex_);
+    return !ended_ && (queue_.empty() || queue_.back().start - clock->Now() < kShortAhead);
+}
+
 void D_CBaseVideoRenderer::Receive(IMediaSample* sample) {
     uint8_t* data = nullptr;
     if (sample->GetPointer(&data) != S_OK) return;
@@ -42,10 +61,11 @@ void D_CBaseVideoRenderer::Receive(IMediaSample* sample) {
             spare_.pop_back();
         }
         q.bytes.assign(data, data + sample->GetActualDataLength());
+        queuedBytes_ += q.bytes.size();
         queue_.push_back(std::move(q));
     }
     arrived_.notify_all();
-    WaitWhileFull([this] { return Full(); });
+    WaitWhileFull([this] { return Full(); }, [this] { return Overfull(); });
 }
 
 void D_CBaseVideoRenderer::EndOfStream() {
@@ -60,6 +80,7 @@ void D_CBaseVideoRenderer::Flush() {
     std::lock_guard lock(mutex_);
     for (Queued& q : queue_) spare_.push_back(std::move(q.bytes));
     queue_.clear();
+    queuedBytes_ = 0;
     ended_ = false;
 }
 
@@ -74,6 +95,7 @@ D_CBaseVideoRenderer::Queued* D_CBaseVideoRenderer::Front(bool* ended) {
 
 void D_CBaseVideoRenderer::Pop() {
     std::lock_guard lock(mutex_);
+    queuedBytes_ -= queue_.front().bytes.size();
     spare_.push_back(std::move(queue_.front().bytes));
     queue_.pop_front();
 }

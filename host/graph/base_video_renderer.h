@@ -1,6 +1,7 @@
 // The platform's base for video renderers: one input pin that takes what CheckMediaType
 // accepts, SetMediaType told of the type connected, and samples kept in a short queue
-// (up to half a second ahead of the clock) from which the renderer's own thread hands
+// (up to half a second ahead of the clock, more while a sound renderer of the graph runs
+// short) from which the renderer's own thread hands
 // each to DoRenderSample once its start time has come on the graph's clock (at once when
 // the graph runs without one, or for a sample without times). The queue lets the source
 // read on, so the sound ahead of a picture is never held up behind it.
@@ -31,6 +32,7 @@ public:
     void EndOfStream() override;
     bool Stream(const std::atomic<bool>& stop) override;
     void Flush() override;
+    bool RunningShort() const override;
 
 private:
     struct Queued {
@@ -39,15 +41,18 @@ private:
         bool timed = false;
     };
     bool Full();
+    // The bound that holds even while a sound renderer runs short.
+    bool Overfull();
     // The oldest sample, waiting a little for one; null when none came (*ended: none will).
     Queued* Front(bool* ended);
     void Pop();
 
     REFCLSID clsid_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable arrived_;
     std::deque<Queued> queue_;
     std::vector<std::vector<uint8_t>> spare_;  // buffers of rendered samples, used again
+    size_t queuedBytes_ = 0;
     bool ended_ = false;
 };
 

@@ -115,6 +115,14 @@ bool Filter::Drain(const std::atomic<bool>&) { return true; }
 void Filter::Flush() {}
 bool Filter::DrivesClock() const { return false; }
 bool Filter::SetVolume(long) { return false; }
+bool Filter::RunningShort() const { return false; }
+
+bool Filter::OtherRunsShort(const RunState& run) const {
+    if (!run.filters || !run.clock.load()) return false;
+    for (const Filter* f : *run.filters)
+        if (f != this && f->RunningShort()) return true;
+    return false;
+}
 bool Filter::PinOutputType(const Pin&, AM_MEDIA_TYPE* type) const { return OutputType(type); }
 
 // The clock may be the manual one of tests or the mixer's count, neither of which

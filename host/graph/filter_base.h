@@ -20,6 +20,7 @@ struct RunState {
     std::atomic<bool> stop{false};            // every wait gives up
     std::atomic<int> fullWaits{0};            // filters holding their source back: they hold enough
     std::atomic<bool> sourcesDone{false};     // every source has handed out its whole stream
+    const std::vector<Filter*>* filters = nullptr;  // the graph's, set before the run's threads start
 };
 
 class Pin final : public IPin {
@@ -79,6 +80,9 @@ public:
     virtual bool DrivesClock() const;
     // A sound renderer's level in hundredths of a decibel; false for other filters.
     virtual bool SetVolume(long level);
+    // A renderer in a clocked run whose stream goes on but whose queue is about to run
+    // dry: the source must read on for it, whatever the other renderers hold.
+    virtual bool RunningShort() const;
     // Told by the graph before each run.
     void JoinRun(RunState* run) { run_ = run; }
 
@@ -101,19 +105,25 @@ protected:
     }
     // Waits until the run's clock reaches `time`; false when the run is being stopped.
     bool WaitForStreamTime(REFERENCE_TIME time) const;
-    // Holds the source back while `full()`; false when the run is being stopped.
-    template <class Full>
-    bool WaitWhileFull(Full full) const {
+    // Holds the source back while `full()`, but not while another renderer runs short
+    // (a file may store one stream's samples well before another's of the same time, and
+    // the source reads them in file order), unless `overfull()`: that bound keeps the
+    // memory a starving stream can cost. False when the run is being stopped.
+    template <class Full, class Overfull>
+    bool WaitWhileFull(Full full, Overfull overfull) const {
         RunState* run = run_.load();
-        if (!run || !full()) return !Stopping();
+        auto holds = [&] { return overfull() || (full() && !OtherRunsShort(*run)); };
+        if (!run || !holds()) return !Stopping();
         ++run->fullWaits;
-        while (!run->stop && full()) PauseBriefly();
+        while (!run->stop && holds()) PauseBriefly();
         --run->fullWaits;
         return !run->stop;
     }
     static void PauseBriefly();
 
 private:
+    bool OtherRunsShort(const RunState& run) const;
+
     // Read by the mixer's thread while the main thread may set up the next run.
     std::atomic<RunState*> run_{nullptr};
     std::atomic<uint32_t> refs_;

@@ -15,6 +15,7 @@ void Playback::StartStream() {
     bool audio = false;
     run_.clock = clocked_ ? &clock_ : nullptr;
     run_.sourcesDone = false;
+    run_.filters = &filters_;
     for (Filter* f : filters_) {
         f->JoinRun(&run_);
         audio = audio || f->DrivesClock();
@@ -56,7 +57,13 @@ void Playback::Halt() {
     run_.stop = false;
 }
 
-bool Playback::SourcesAhead() const { return run_.sourcesDone || run_.fullWaits > 0; }
+// A source held back by one renderer is not ahead while another runs short: it is about
+// to be let go to read on for that one.
+bool Playback::SourcesAhead() const {
+    if (run_.sourcesDone) return true;
+    if (run_.fullWaits == 0) return false;
+    return std::none_of(filters_.begin(), filters_.end(), [](const Filter* f) { return f->RunningShort(); });
+}
 
 HRESULT Playback::Run() {
     if (state_ == State::Running) return S_OK;

@@ -121,13 +121,15 @@ void FillSound(AVFrame* f, int64_t first, const AvMovie& m) {
 }
 
 // Sends a frame (null: the end) and writes every packet that comes out.
-bool Send(Output& out, Encoder& e, AVFrame* frame) {
+bool Send(Output& out, Encoder& e, AVFrame* frame, bool lagged) {
     if (avcodec_send_frame(e.codec, frame) < 0) return false;
     AVPacket* p = av_packet_alloc();
     while (avcodec_receive_packet(e.codec, p) == 0) {
         av_packet_rescale_ts(p, e.codec->time_base, e.stream->time_base);
         p->stream_index = e.stream->index;
-        av_interleaved_write_frame(out.format, p);
+        // The muxer's own interleaving would undo a lag the movie asks for.
+        if (lagged) av_write_frame(out.format, p);
+        else av_interleaved_write_frame(out.format, p);
     }
     av_packet_free(&p);
     return true;
@@ -153,14 +155,17 @@ std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
     std::unique_ptr<AVFrame, void (*)(AVFrame*)> pcm(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });
     const int64_t soundSamples = int64_t(m.soundSeconds * kSoundRate);
     int64_t soundDone = 0;
+    const bool lagged = m.soundLag > 0;
     for (int i = 0; i < m.frames || soundDone < soundSamples;) {
-        // Whichever stream is behind goes next, so the file is interleaved by time.
-        const bool pictureNext = i < m.frames && (soundDone >= soundSamples || double(i) / m.fps <= double(soundDone) / kSoundRate);
+        // Whichever stream is behind (the sound by its lag) goes next, so the file is
+        // interleaved by time.
+        const bool pictureNext =
+            i < m.frames && (soundDone >= soundSamples || double(i) / m.fps <= double(soundDone) / kSoundRate + m.soundLag);
         if (pictureNext) {
             av_frame_make_writable(picture.get());
             DrawPicture(picture.get(), i, m);
             picture->pts = i++;
-            if (!Send(out, video, picture.get())) return "video frame";
+            if (!Send(out, video, picture.get(), lagged)) return "video frame";
             continue;
         }
         av_frame_unref(pcm.get());
@@ -172,10 +177,10 @@ std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
         FillSound(pcm.get(), soundDone, m);
         pcm->pts = soundDone;
         soundDone += pcm->nb_samples;
-        if (!Send(out, sound, pcm.get())) return "sound frame";
+        if (!Send(out, sound, pcm.get(), lagged)) return "sound frame";
     }
-    Send(out, video, nullptr);
-    if (sound.codec) Send(out, sound, nullptr);
+    Send(out, video, nullptr, lagged);
+    if (sound.codec) Send(out, sound, nullptr, lagged);
     if (av_write_trailer(out.format) < 0) return "trailer";
     return {};
 }

@@ -30,6 +30,9 @@ struct AvMovie {
     // The lower part a moving texture instead of flat red, so that every block of every
     // picture costs the decoder work (for measuring).
     bool busy = false;
+    // Seconds the sound is stored after the pictures of its time, as some muxers leave it
+    // (written in that order instead of interleaved by time).
+    double soundLag = 0;
 };
 
 // Writes the movie to `path`; an empty string, or FFmpeg's complaint.

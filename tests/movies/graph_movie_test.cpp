@@ -90,6 +90,38 @@ TEST_F(GraphMovieTest, TheSoundTrackIsHeardWholeAtItsLevelAndFollowsTheVolume) {
     EXPECT_NEAR(peak, 1638, 250);
 }
 
+// A file may store its sound well after the pictures of the same time (MPEG program
+// streams muxed with a small picture do, by more than a second). The source reads in
+// file order, so the picture renderer must not hold it back while the sound runs dry:
+// the whole tone is heard, with no block of silence in it, from the start and again
+// after a seek back to it.
+TEST_F(GraphMovieTest, SoundStoredBehindItsPicturesIsHeardWhole) {
+    Start();
+    const int movie = Open(Make("lag.avi", {.frames = 50, .soundSeconds = 2.0, .soundLag = 1.5}));
+    ASSERT_GE(movie, 0);
+    // Hears `ms`; the blocks of 10 ms from 50 ms to 50 ms before `toneMs` that are nearly
+    // silent.
+    auto silentBlocks = [&](int ms, int toneMs) {
+        std::vector<int16_t> heard;
+        HearMovie(movie, ms, &heard);
+        int silent = 0;
+        for (size_t block = 5; block < size_t(toneMs / 10 - 5); ++block) {
+            int peak = 0;
+            for (size_t i = block * 882; i < (block + 1) * 882 && i < heard.size(); ++i)
+                peak = std::max(peak, std::abs(int(heard[i])));
+            silent += peak < 8000;
+        }
+        return silent;
+    };
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    EXPECT_EQ(silentBlocks(2100, 2000), 0) << "of 190";
+    EXPECT_TRUE(Until(movie, [&] { return GetMovieRecord(movie)->stopped == 1; }));
+    EXPECT_TRUE(Shows(movie, 49));
+    ASSERT_EQ(SeekMovie(movie, 0), 0);
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    EXPECT_EQ(silentBlocks(1000, 1000), 0) << "of 90, after the seek";
+}
+
 // The other families the media graph plays: their frames come in order on their sound.
 // The output changing its rate under a playing movie: the picture goes on to its end on
 // the new rate's frames, where it stood still for ever; back at the old rate the sound is
