@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 
 #include "engine/platform/archive_format.h"
 #include "engine/platform/file_access.h"
@@ -91,9 +92,14 @@ int GetArchiveFileImage(ArchiveObject* object, const char* path, uint32_t* offse
                         uint32_t* size);
 
 // Reads length bytes at position (or at the archive file's own position for -1) and
-// deciphers them. 0, or -1 when fewer bytes came.
+// deciphers them. 0, or -1 when fewer bytes came. Safe from any thread: a Theora movie's
+// decode thread and the sound refill read their files out of an archive while the main
+// thread reads others from it.
 int ReadArchiveData(int64_t position, void* buffer, uint32_t length,
                     const uint8_t key[kArchiveKeySize], FileAccessHandle file);
+// Held while an archive file is moved and read, which is one step for the threads that
+// share it.
+std::mutex& ArchiveFileLock();
 
 // The characters of element used (up to "\", "/" or the end), or -1 when the element is
 // too long for the lookup buffer.

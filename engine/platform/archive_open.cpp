@@ -90,8 +90,14 @@ int ReadHeaderFromFile(ArchiveObject* object, FileAccessHandle file, const char*
 
 }  // namespace
 
+std::mutex& ArchiveFileLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 int ReadArchiveData(int64_t position, void* buffer, uint32_t length,
                     const uint8_t key[kArchiveKeySize], FileAccessHandle file) {
+    std::lock_guard hold(ArchiveFileLock());
     PlainFileRecord* record = PlainFileFromHandle(file);
     if (record == nullptr) return -1;
     if (position < 0) position = record->position;

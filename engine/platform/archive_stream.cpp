@@ -50,6 +50,7 @@ void StartRead(ArchiveFileStream* stream, uint8_t* destination, uint32_t offset,
     SettleArchiveFile(stream->archive);
     stream->archive->asyncReader = stream;
     const FileAccessHandle file = stream->archive->file;
+    std::lock_guard hold(ArchiveFileLock());
     const PlainFileRecord* record = PlainFileFromHandle(file);
     if (record != nullptr && record->position != offset) PlainFileSeekTo(file, offset);
     PlainFileRead(destination, 1, size, file);

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "../support/bounded_wait.h"
 #include "../support/temp_log.h"
@@ -171,6 +173,45 @@ TEST_F(ArchiveFilesTest, AnAsynchronousReadSurvivesAnotherFileOfTheSameArchive) 
     EXPECT_EQ(FileAccessRead(buffer, 1, 3, again), 3u);
     EXPECT_EQ(std::string(buffer, 3), "abc");
     for (FileAccessHandle file : {packed, title, again}) EXPECT_EQ(FileAccessClose(file), 0);
+}
+
+// A Theora movie's decode thread reads its file out of the archive while another thread
+// (the stream refill of the movie's own sound track) reads another file of it. Each read
+// is a seek and a read of the one archive file: neither thread's seek may move the
+// other's read.
+TEST_F(ArchiveFilesTest, TwoThreadsReadingFilesOfOneArchiveEachGetTheirOwnBytes) {
+    const std::vector<uint8_t> movie = PatternBytes(65536, 7), sound = PatternBytes(65536, 9);
+    FixtureDir root;
+    root.files.push_back({"movie.ogv", movie});
+    root.files.push_back({"sound.ogg", sound});
+    FixtureOptions options;
+    options.keyString = "tnqwplx";
+    dir.Write("Data01.dat", BuildFixture(root, options));
+    const FileAccessHandle movieFile = FileAccessOpen("Data01/movie.ogv", 0, 1, 0);
+    const FileAccessHandle soundFile = FileAccessOpen("Data01/sound.ogg", 0, 1, 0);
+    ASSERT_NE(movieFile, 0);
+    ASSERT_NE(soundFile, 0);
+    // Reads 4 KB at 300 places through the file; the count of reads that came out wrong.
+    auto wrongReads = [](FileAccessHandle file, const std::vector<uint8_t>& want, uint32_t seed) {
+        std::vector<uint8_t> got(4096);
+        int wrong = 0;
+        for (int i = 0; i < 300; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            const size_t at = (seed >> 8) % (want.size() - got.size());
+            FileAccessSeek(file, int32_t(at), 0);
+            const size_t n = FileAccessRead(got.data(), 1, got.size(), file);
+            wrong += n != got.size() || !std::equal(got.begin(), got.end(), want.begin() + ptrdiff_t(at));
+        }
+        return wrong;
+    };
+    int soundWrong = 0;
+    std::thread refill([&] { soundWrong = wrongReads(soundFile, sound, 3); });
+    const int movieWrong = wrongReads(movieFile, movie, 5);
+    refill.join();
+    EXPECT_EQ(movieWrong, 0);
+    EXPECT_EQ(soundWrong, 0);
+    EXPECT_EQ(FileAccessClose(movieFile), 0);
+    EXPECT_EQ(FileAccessClose(soundFile), 0);
 }
 
 // Archives are found from a working directory deeper than the old 260-byte paths.
