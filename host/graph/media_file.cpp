@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -20,6 +21,8 @@ constexpr REFERENCE_TIME kUnitsPerSecond = 10000000;
 constexpr AVRational kUnits{1, int(kUnitsPerSecond)};
 constexpr int32_t kLargestSide = 16384;
 constexpr REFERENCE_TIME kDefaultFrameTime = kUnitsPerSecond / 25;
+// Bytes the scaler may store past the end of a row of its output.
+constexpr int32_t kScaledSlack = 64;
 
 struct FormatCloser {
     void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
@@ -78,6 +81,11 @@ struct MediaFile::State {
     int32_t width = 0, height = 0, pitch = 0;
     REFERENCE_TIME frameTime = kDefaultFrameTime, nextPicture = 0;
     std::vector<uint8_t> rgb;
+    // The scaler's own output, top-down: its vector code stores whole blocks of pixels,
+    // up to a few bytes past a row's end (the last row's past the picture's), so each
+    // row has room behind it, and so has the block.
+    std::vector<uint8_t> scaled;
+    int32_t scaledStride = 0;
 
     int soundIndex = -1;
     Codec sound;
@@ -149,6 +157,8 @@ bool MediaFile::State::Open(uint32_t soundRate) {
         width = video->width, height = video->height;
         pitch = (width * 3 + 3) & ~3;
         rgb.resize(size_t(pitch) * size_t(height));
+        scaledStride = (width * 3 + kScaledSlack + 63) & ~63;
+        scaled.resize(size_t(scaledStride) * size_t(height) + kScaledSlack);
     }
     sound = OpenDecoder(f, AVMEDIA_TYPE_AUDIO, &soundIndex);
     rate = soundRate;
@@ -170,9 +180,12 @@ void MediaFile::State::HandPicture(MediaSink& sink) {
     scaler.reset(sws_getCachedContext(scaler.release(), f.width, f.height, AVPixelFormat(f.format), width, height,
                                       AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!scaler) return;
-    uint8_t* bottomRow[1] = {rgb.data() + size_t(height - 1) * size_t(pitch)};
-    const int stride[1] = {-pitch};
-    if (sws_scale(scaler.get(), f.data, f.linesize, 0, f.height, bottomRow, stride) != height) return;
+    uint8_t* top[1] = {scaled.data()};
+    const int stride[1] = {scaledStride};
+    if (sws_scale(scaler.get(), f.data, f.linesize, 0, f.height, top, stride) != height) return;
+    for (int32_t y = 0; y < height; ++y)
+        std::memcpy(rgb.data() + size_t(height - 1 - y) * size_t(pitch), scaled.data() + size_t(y) * size_t(scaledStride),
+                    size_t(width) * 3);
     sink.Picture(rgb, std::max<REFERENCE_TIME>(start, 0), start + frameTime);
 }
 
