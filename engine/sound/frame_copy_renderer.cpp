@@ -1,5 +1,6 @@
 #include "engine/sound/frame_copy_renderer.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -27,11 +28,13 @@ host::HRESULT D_CFrameCopyRenderer::SetMediaType(const host::AM_MEDIA_TYPE* type
     // A format block too short for the header describes no picture.
     if (!type || !type->pbFormat || type->cbFormat < sizeof info) return host::E_INVALIDARG;
     std::memcpy(&info, type->pbFormat, sizeof info);
+    const int64_t width = info.bmiHeader.biWidth, height = info.bmiHeader.biHeight;
+    // Neither a negative width nor a row or height that 32 bits cannot hold is a picture.
+    if (width < 0 || (width + 1) * 3 > INT32_MAX || height == INT32_MIN) return host::E_INVALIDARG;
     std::lock_guard hold(frameLock);
-    frameWidth = info.bmiHeader.biWidth;
-    const int32_t height = info.bmiHeader.biHeight;
+    frameWidth = int32_t(width);
     bottomUp = height < 0 ? 0 : 1;
-    frameHeight = height < 0 ? -height : height;
+    frameHeight = int32_t(height < 0 ? -height : height);
     pitch = (frameWidth + 1) * 3 & ~3;
     TrackedFree(buffer);
     buffer = static_cast<uint8_t*>(TrackedAlloc(size_t(pitch) * size_t(frameHeight), "", 0));

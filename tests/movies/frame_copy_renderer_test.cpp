@@ -3,7 +3,9 @@
 // turned over, top-down ones as they are).
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
+#include <utility>
 #include <numeric>
 #include <vector>
 
@@ -112,6 +114,22 @@ TEST_F(FrameCopyRendererTest, SamplesWithoutAFormatOrWholeFrameAreLeftAlone) {
     // A format block too short to hold the header sets nothing up.
     t.type.cbFormat = 16;
     EXPECT_EQ(renderer->SetMediaType(&t.type), host::E_INVALIDARG);
+}
+
+// Sizes whose rows or height do not fit 32 bits (or a negative width) are refused, and
+// the format set up before stays, where the arithmetic overflowed.
+TEST_F(FrameCopyRendererTest, SizesNoPictureHasAreRefusedKeepingTheFormerFormat) {
+    VideoType good(8, 8);
+    ASSERT_EQ(renderer->SetMediaType(&good.type), host::S_OK);
+    const uint8_t* buffer = renderer->buffer;
+    for (auto [width, height] : {std::pair{INT32_MAX, 8}, std::pair{715827882, 1}, std::pair{-4, 8},
+                                 std::pair{8, INT32_MIN}}) {
+        VideoType bad(width, height);
+        EXPECT_EQ(renderer->SetMediaType(&bad.type), host::E_INVALIDARG) << width << " x " << height;
+        EXPECT_EQ(renderer->buffer, buffer);
+        EXPECT_EQ(renderer->pitch, 24);
+        EXPECT_EQ(renderer->frameHeight, 8);
+    }
 }
 
 }  // namespace
