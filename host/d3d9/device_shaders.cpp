@@ -10,22 +10,24 @@
 namespace host {
 namespace {
 
+HRESULT Refuse(const std::string& why) {
+    OutputDebugStringA(("Direct3D9: shader refused: " + why + "\n").c_str());
+    return D3DERR_INVALIDCALL;
+}
+
 // The code's version is of the object's kind and no higher than the device offers.
 template <class T>
 HRESULT CreateShader(const DWORD* function, size_t maxBytes, DWORD capsVersion, T** out) {
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     const size_t bytes = MeasureShaderCode(function, maxBytes);
-    if (bytes == 0) return D3DERR_INVALIDCALL;
+    if (bytes == 0) return Refuse("the token stream is malformed or has no end token within its size");
     const DWORD version = function[0];
     if ((version >> 16) != (capsVersion >> 16) || (version & 0xFFFF) > (capsVersion & 0xFFFF))
-        return D3DERR_INVALIDCALL;
+        return Refuse("the code's version is of another kind or above the device's");
     ShaderProgram program;
     std::string why;
-    if (!DecodeShader({function, bytes / sizeof(DWORD)}, &program, &why)) {
-        OutputDebugStringA(("Direct3D9: shader refused: " + why + "\n").c_str());
-        return D3DERR_INVALIDCALL;
-    }
+    if (!DecodeShader({function, bytes / sizeof(DWORD)}, &program, &why)) return Refuse(why);
     return MakeResource(out, function, bytes, std::move(program));
 }
 

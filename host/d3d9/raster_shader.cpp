@@ -79,7 +79,7 @@ public:
                 regs.t[size_t(k - 2)] = attr[k];
                 continue;
             }
-            for (int c = 0; c < 4; ++c) regs.v[size_t(k)][c] = std::clamp(attr[k][c], 0.0f, 1.0f);
+            for (int c = 0; c < 4; ++c) regs.v[size_t(k)][c] = Saturate(attr[k][c]);
         }
     }
 

@@ -8,7 +8,7 @@ namespace host {
 namespace {
 
 constexpr DWORD kParamBit = 0x80000000u;
-constexpr int kMaxLoopDepth = 4, kMaxIfDepth = 24, kLabels = 2048;
+constexpr int kMaxLoopDepth = 4, kMaxIfDepth = 24, kLabels = 16;
 
 // What an opcode takes and which kind of code may use it.
 struct OpShape {
@@ -75,6 +75,19 @@ int DestFileSize(bool pixel, int file) {
     }
 }
 
+// Slots an instruction takes at the least: the matrix macros expand to one dot product a
+// row. Other macros (nrm, sincos, pow...) take more on hardware; counting them as one
+// never refuses code that fits.
+int SlotsOf(DWORD op) {
+    switch (op) {
+        case kOpM4x4: case kOpM3x4: return 4;
+        case kOpM4x3: case kOpM3x3: return 3;
+        case kOpM3x2: return 2;
+        case kOpLabel: return 0;
+        default: return 1;
+    }
+}
+
 int FileOf(DWORD t) { return int(((t >> 28) & 7) | ((t >> 8) & 0x18)); }
 
 class Decoder {
@@ -130,7 +143,7 @@ private:
         for (int s = 0; s < shape.sources; ++s)
             if (!Source(params, &at, &in.src[s])) return false;
         if (at != params.size()) return Fail("an instruction's length does not match its operands");
-        if (!Checks(&in)) return false;
+        if (!Checks(&in) || !CountSlots(op)) return false;
         p_->code.push_back(in);
         return Flow(p_->code.size() - 1);
     }
@@ -174,9 +187,20 @@ private:
         return true;
     }
 
+    bool CountSlots(DWORD op) {
+        const bool texture = op == kOpTex || op == kOpTexKill;
+        int& used = texture ? textureSlots_ : arithmeticSlots_;
+        used += SlotsOf(op);
+        if (!p_->pixel) return used <= kVertexSlots || Fail("more instructions than vs_2_0's 256 slots");
+        if (texture) return used <= kPixelTextureSlots || Fail("more texture instructions than ps_2_0's 32 slots");
+        return used <= kPixelArithmeticSlots || Fail("more arithmetic instructions than ps_2_0's 64 slots");
+    }
+
     // Operand kinds the instruction itself requires.
     bool Checks(ShaderInstruction* in) {
         const int f0 = in->src[0].file, f1 = in->src[1].file;
+        // sincos gives cos in x and sin in y and nothing else.
+        if (in->op == kOpSinCos && (in->dest.mask & ~3u) != 0) return Fail("sincos writes .x, .y or .xy only");
         switch (in->op) {
             case kOpMova: return in->dest.file == kFileAddr || Fail("mova writes a0 only");
             case kOpRep: return f0 == kFileConstInt || Fail("rep counts an integer constant");
@@ -320,6 +344,7 @@ private:
     std::vector<size_t> flow_;
     std::vector<int> labels_;
     int loopDepth_ = 0, ifDepth_ = 0;
+    int arithmeticSlots_ = 0, textureSlots_ = 0;
 };
 
 }  // namespace

@@ -97,15 +97,19 @@ struct ShaderProgram {
     std::array<int8_t, 16> samplerCoord{};
 };
 
-// Register counts of the files of each kind of program.
-constexpr int kShaderTemps = 32, kVertexConsts = 256, kPixelConsts = 32, kIntConsts = 16, kBoolConsts = 16;
+// Register counts of the files of each kind of program (vs_2_0 and ps_2_0 both have twelve
+// temporaries).
+constexpr int kShaderTemps = 12, kVertexConsts = 256, kPixelConsts = 32, kIntConsts = 16, kBoolConsts = 16;
 constexpr int kVertexInputs = 16, kTexCoordRegs = 8, kColorInputs = 2, kColorOutputs = 4;
 // Samplers a pixel program can declare.
 constexpr int kShaderSamplers = 16;
+// Instruction slots: vs_2_0 has 256; ps_2_0 has 64 arithmetic and 32 texture slots.
+constexpr int kVertexSlots = 256, kPixelArithmeticSlots = 64, kPixelTextureSlots = 32;
 
 // Decodes code already measured by MeasureShaderCode. False, with the reason in `why`,
 // for code this device cannot run: an opcode or register outside vs_2_0/ps_2_0, an index
-// outside its file, unbalanced flow control, a sampler of an unknown texture type.
+// outside its file, unbalanced flow control, a sampler of an unknown texture type, more
+// instructions than the model's slots.
 bool DecodeShader(std::span<const DWORD> tokens, ShaderProgram* out, std::string* why);
 
 }  // namespace host

@@ -18,12 +18,19 @@ float Dot(const Vec4& a, const Vec4& b, int n) {
 
 Vec4 Splat(float f) { return Vec4{{f, f, f, f}}; }
 
-// Reciprocal and friends as the hardware gives them: exact at 1, infinite at 0.
-float Reciprocal(float x) { return x == 1.0f ? 1.0f : 1.0f / x; }
+// Reciprocal and friends as the hardware gives them: exact at 1, and positive infinity
+// at zero of either sign (a -0 that a negated or subtracted zero leaves must not turn a
+// following multiply or compare the other way).
+float Reciprocal(float x) {
+    if (x == 0.0f) return INFINITY;
+    return x == 1.0f ? 1.0f : 1.0f / x;
+}
 float ReciprocalSqrt(float x) {
     const float a = std::fabs(x);
     return a == 1.0f ? 1.0f : 1.0f / std::sqrt(a);
 }
+// The fraction, kept below 1: a tiny negative x would otherwise round x - floor(x) up to 1.
+float Fraction(float x) { return std::min(x - std::floor(x), 0x1.fffffep-1f); }
 float Log2Abs(float x) { return std::log2(std::fabs(x)); }
 float PowAbs(float x, float y) { return std::pow(std::fabs(x), y); }
 float Sign(float x) { return x > 0 ? 1.0f : x < 0 ? -1.0f : 0.0f; }
@@ -153,7 +160,7 @@ private:
         Vec4& out = *Target(d);
         for (int c = 0; c < 4; ++c) {
             if (!(d.mask >> c & 1)) continue;
-            out[c] = d.saturate ? std::clamp(value[c], 0.0f, 1.0f) : value[c];
+            out[c] = d.saturate ? Saturate(value[c]) : value[c];
         }
     }
 
@@ -194,7 +201,7 @@ private:
             case kOpSge: out = Each(a, [&](float x, int i) { return x >= b[i] ? 1.0f : 0.0f; }); break;
             case kOpLrp: out = Each(a, [&](float x, int i) { return c[i] + x * (b[i] - c[i]); }); break;
             case kOpCmp: out = Each(a, [&](float x, int i) { return x >= 0 ? b[i] : c[i]; }); break;
-            case kOpFrc: out = Each(a, [](float x, int) { return x - std::floor(x); }); break;
+            case kOpFrc: out = Each(a, [](float x, int) { return Fraction(x); }); break;
             case kOpAbs: out = Each(a, [](float x, int) { return std::fabs(x); }); break;
             case kOpSgn: out = Each(a, [](float x, int) { return Sign(x); }); break;
             case kOpDp3: out = Splat(Dot(a, b, 3)); break;
@@ -246,10 +253,13 @@ private:
         Write(in.dest, out);
     }
 
+    // The specular term exists only where both the diffuse and the specular dot products
+    // are positive: pow(0, 0) or pow(0, negative) must not light a surface facing away.
     static Vec4 Lit(const Vec4& a) {
-        const float power = std::clamp(a[3], -128.0f, 128.0f);
-        const float specular = a[0] > 0 ? std::pow(std::max(a[1], 0.0f), power) : 0.0f;
-        return Vec4{{1.0f, std::max(a[0], 0.0f), specular, 1.0f}};
+        constexpr float kMaxPower = 127.9961f;
+        const float power = std::clamp(a[3], -kMaxPower, kMaxPower);
+        const float specular = a[0] > 0 && a[1] > 0 ? std::pow(a[1], power) : 0.0f;
+        return Vec4{{1.0f, a[0] > 0 ? a[0] : 0.0f, specular, 1.0f}};
     }
 
     const ShaderProgram& p_;

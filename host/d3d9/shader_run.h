@@ -15,6 +15,9 @@ struct Vec4 {
     float operator[](int i) const { return v[i]; }
 };
 
+// Saturation as the hardware clamps: NaN becomes 0, so a saturated value always lies in 0..1.
+inline float Saturate(float x) { return x > 0.0f ? (x < 1.0f ? x : 1.0f) : 0.0f; }
+
 // Texture lookups of pixel code: texld's variant (0 plain, 1 projected, 2 biased).
 class ShaderSampler {
 public:
