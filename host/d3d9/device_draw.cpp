@@ -98,7 +98,8 @@ HRESULT Device::DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMIT
         std::vector<ShadedVertex> shaded;
         if (!RunVertexShader(vertices, vertexCount, stride, first, &shaded)) return D3DERR_INVALIDCALL;
         clip.resize(vertexCount);
-        for (UINT i = 0; i < vertexCount; ++i) clip[i] = ToClipVertex(shaded[i]);
+        const bool vertexFog = st.fog.enabled && !st.fog.table;
+        for (UINT i = 0; i < vertexCount; ++i) clip[i] = ToClipVertex(shaded[i], vertexFog);
     } else if (FetchUntransformed(layout, vertices, vertexCount, stride, wvp, &clip, &st.projectedStages)) {
         // Generated or transformed coordinates come out in the set of their stage.
         for (int s = 0; s < st.stageCount; ++s) st.ops[s].texSet = s;

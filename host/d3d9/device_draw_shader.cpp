@@ -12,11 +12,13 @@
 namespace host {
 namespace {
 
+// The fixed-function vertex stage leaves its fog factor in the specular alpha.
 ShadedVertex FromFixedFunction(const float pos[4], uint32_t diffuse, uint32_t specular) {
     ShadedVertex v;
     std::copy(pos, pos + 4, v.pos);
     v.attr[0] = ColorToVec4(diffuse);
     v.attr[1] = ColorToVec4(specular);
+    v.fog = v.attr[1][3];
     return v;
 }
 
@@ -39,11 +41,12 @@ void LogRefusal(const std::string& why) { OutputDebugStringA(("Direct3D9: draw r
 
 }  // namespace
 
-ClipVertex ToClipVertex(const ShadedVertex& v) {
+ClipVertex ToClipVertex(const ShadedVertex& v, bool vertexFog) {
     ClipVertex c;
     std::copy(v.pos, v.pos + 4, c.pos);
     c.diffuse = Vec4ToColor(v.attr[0]);
     c.specular = Vec4ToColor(v.attr[1]);
+    if (vertexFog) c.specular = (c.specular & 0xFFFFFFu) | FogByte(Saturate(v.fog)) << 24;
     for (int n = 0; n < kMaxTexCoordSets; ++n)
         for (int k = 0; k < kTexCoordComponents; ++k) c.tc[n][k] = v.attr[2 + n][k];
     return c;
@@ -81,6 +84,8 @@ bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, i
     }
     ProgramConstants k;
     k.Load(vs, vsConstF_, vsConstI_, vsConstB_);
+    // Code that never writes oFog leaves its vertices clear of fog.
+    const bool writesFog = WritesRegister(vs, kFileRastOut, 1);
     out->resize(count);
     ShaderRegisters regs;
     for (UINT i = 0; i < count; ++i) {
@@ -98,6 +103,7 @@ bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, i
         std::copy(regs.rastOut[0].v, regs.rastOut[0].v + 4, v.pos);
         v.attr[0] = regs.attrOut[0];
         v.attr[1] = regs.attrOut[1];
+        v.fog = writesFog ? Saturate(regs.rastOut[1][0]) : 1.0f;
         for (int n = 0; n < kTexCoordRegs; ++n) v.attr[2 + n] = regs.texOut[size_t(n)];
     }
     return true;

@@ -18,11 +18,6 @@ uint32_t ChannelByte(float f) {
 
 bool UsesVarying(const ShaderProgram& p, int k) { return p.pixelInputs >> (k < 2 ? 8 + k : k - 2) & 1; }
 
-bool WritesDepth(const ShaderProgram& p) {
-    return std::any_of(p.code.begin(), p.code.end(),
-                       [](const ShaderInstruction& in) { return in.hasDest && in.dest.file == kFileDepthOut; });
-}
-
 // texld through the device's samplers: the level chosen per primitive from the slope of the
 // coordinates the sampler reads, or per pixel for texldb's bias.
 class PixelSampler final : public ShaderSampler {
@@ -68,7 +63,7 @@ private:
 class PixelRunner {
 public:
     PixelRunner(const DrawState& st, const PixelProgram& pp)
-        : sampler(pp.samplers, *pp.program), st_(st), pp_(pp), writesDepth_(WritesDepth(*pp.program)) {}
+        : sampler(pp.samplers, *pp.program), st_(st), pp_(pp), writesDepth_(WritesRegister(*pp.program, kFileDepthOut, 0)) {}
 
     // The program's inputs from a vertex's attributes; colours saturate as their
     // interpolators do.
@@ -83,13 +78,17 @@ public:
         }
     }
 
-    void Shade(int x, int y, float z) {
+    // `fog` is the interpolated vertex fog factor, `w` the eye distance 1 / rhw; fog blends
+    // into the program's colour after it, as it does after the texture stages.
+    void Shade(int x, int y, float z, float fog, float w) {
         regs.r = {};
         regs.colorOut = {};
         regs.depthOut = {};
         regs.killed = false;
         if (!RunShader(*pp_.program, *pp_.constants, regs, &sampler) || regs.killed) return;
-        OutputPixel(st_, Vec4ToColor(regs.colorOut[0]), writesDepth_ ? regs.depthOut[0] : z, x, y);
+        uint32_t color = Vec4ToColor(regs.colorOut[0]);
+        if (st_.fog.enabled) color = ApplyFog(st_.fog, color, FogByte(Saturate(fog)) << 24, z, w);
+        OutputPixel(st_, color, writesDepth_ ? regs.depthOut[0] : z, x, y);
     }
 
     ShaderRegisters regs;
@@ -105,7 +104,8 @@ private:
 // each pixel unless every corner has the same rhw.
 struct AttributePlanes {
     bool affine = true;
-    Plane q{}, z{};
+    Plane q{}, z{}, fog{};
+    double affineW = 1;  // the eye distance when every corner has the same rhw
     Plane attr[kVaryings][4];
     bool flat[kVaryings] = {};
     Vec4 flatValue[kVaryings];
@@ -127,7 +127,9 @@ struct AttributePlanes {
             for (int i = 0; i < 3; ++i) w[i] = v[i]->pos[3];
             q = MakePlane(x, y, det, w[0], w[1], w[2]);
         }
+        affineW = 1.0 / v[0]->pos[3];
         z = MakePlane(x, y, det, v[0]->pos[2], v[1]->pos[2], v[2]->pos[2]);
+        if (st.fog.enabled) fog = MakePlane(x, y, det, v[0]->fog * w[0], v[1]->fog * w[1], v[2]->fog * w[2]);
         for (int k = 0; k < kVaryings; ++k) {
             if (!UsesVarying(p, k)) continue;
             used[usedCount++] = k;
@@ -150,8 +152,11 @@ struct AttributePlanes {
         }
     }
 
-    void At(int px, int py, Vec4* out) const {
+    // The varyings at a pixel, with the fog factor and the eye distance.
+    void At(int px, int py, Vec4* out, float* fogFactor, float* w) const {
         const double inv = affine ? 1.0 : 1.0 / q.At(px, py);
+        *fogFactor = float(fog.At(px, py) * inv);
+        *w = float(affine ? affineW : inv);
         for (int i = 0; i < usedCount; ++i) {
             const int k = used[i];
             if (flat[k]) {
@@ -179,6 +184,7 @@ ShadedVertex LerpVertex(const ShadedVertex& a, const ShadedVertex& b, float t) {
     for (int i = 0; i < 4; ++i) v.pos[i] = a.pos[i] + (b.pos[i] - a.pos[i]) * t;
     for (int k = 0; k < kVaryings; ++k)
         for (int c = 0; c < 4; ++c) v.attr[k][c] = a.attr[k][c] + (b.attr[k][c] - a.attr[k][c]) * t;
+    v.fog = a.fog + (b.fog - a.fog) * t;
     return v;
 }
 
@@ -216,11 +222,12 @@ void RasterShaderTriangle(const DrawState& st, const PixelProgram& pp, const Sha
     PixelRunner run(st, pp);
     run.sampler.ChooseLevels(planes.slopes);
     Vec4 attr[kVaryings];
+    float fog = 1, w = 1;
     ForEachSpan(st, edges, 3, y0, y1, [&](int x0, int x1, int y) {
         for (int x = x0; x <= x1; ++x) {
-            planes.At(x, y, attr);
+            planes.At(x, y, attr, &fog, &w);
             run.SetInputs(attr);
-            run.Shade(x, y, float(planes.z.At(x, y)));
+            run.Shade(x, y, float(planes.z.At(x, y)), fog, w);
         }
     });
 }
@@ -233,7 +240,7 @@ void RasterShaderLine(const DrawState& st, const PixelProgram& pp, const ShadedV
         ShadedVertex v = LerpVertex(a, b, float(t));
         if (!st.gouraud) v.attr[0] = flat.attr[0], v.attr[1] = flat.attr[1];
         run.SetInputs(v.attr);
-        run.Shade(x, y, v.pos[2]);
+        run.Shade(x, y, v.pos[2], v.fog, 1.0f / v.pos[3]);
     });
 }
 
@@ -243,7 +250,7 @@ void RasterShaderPoint(const DrawState& st, const PixelProgram& pp, const Shaded
     PixelRunner run(st, pp);
     run.sampler.ChooseLevels(nullptr);
     run.SetInputs(v.attr);
-    run.Shade(x, y, v.pos[2]);
+    run.Shade(x, y, v.pos[2], v.fog, 1.0f / v.pos[3]);
 }
 
 }  // namespace host

@@ -17,6 +17,8 @@ constexpr int kVaryings = 2 + kTexCoordRegs;
 struct ShadedVertex {
     float pos[4] = {0, 0, 0, 1};
     Vec4 attr[kVaryings];
+    // The vertex fog factor (oFog, or the fixed-function vertex fog): 1 clear, 0 all fog.
+    float fog = 1;
 };
 
 ShadedVertex LerpVertex(const ShadedVertex& a, const ShadedVertex& b, float t);
@@ -27,8 +29,9 @@ Vec4 ColorToVec4(uint32_t argb);
 uint32_t Vec4ToColor(const Vec4& c);
 
 // A vertex shader's output for the fixed-function pixel stages: colours as bytes and the
-// first two components of each texture coordinate set.
-ClipVertex ToClipVertex(const ShadedVertex& v);
+// texture coordinates. With `vertexFog` the specular alpha carries the fog factor instead
+// of oD1's alpha, where those stages read it (as the fixed-function vertex stage leaves it).
+ClipVertex ToClipVertex(const ShadedVertex& v, bool vertexFog);
 
 // One draw's pixel program: the code, its constants and its samplers s0..s15 (the texture
 // stages' samplers in the draw state are not used).

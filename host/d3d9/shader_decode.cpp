@@ -1,5 +1,6 @@
 // Token stream to instruction list. Every check that keeps the interpreter inside its
 // register files and its jumps inside the code is made here, once per shader object.
+#include <algorithm>
 #include <cstring>
 
 #include "host/d3d9/shader_program.h"
@@ -348,6 +349,12 @@ private:
 };
 
 }  // namespace
+
+bool WritesRegister(const ShaderProgram& p, int file, int index) {
+    return std::any_of(p.code.begin(), p.code.end(), [&](const ShaderInstruction& in) {
+        return in.hasDest && in.dest.file == file && in.dest.index == index;
+    });
+}
 
 bool DecodeShader(std::span<const DWORD> tokens, ShaderProgram* out, std::string* why) {
     *out = ShaderProgram{};

@@ -106,6 +106,9 @@ constexpr int kShaderSamplers = 16;
 // Instruction slots: vs_2_0 has 256; ps_2_0 has 64 arithmetic and 32 texture slots.
 constexpr int kVertexSlots = 256, kPixelArithmeticSlots = 64, kPixelTextureSlots = 32;
 
+// Whether any instruction of `p` writes register `index` of `file` (oDepth, oFog...).
+bool WritesRegister(const ShaderProgram& p, int file, int index);
+
 // Decodes code already measured by MeasureShaderCode. False, with the reason in `why`,
 // for code this device cannot run: an opcode or register outside vs_2_0/ps_2_0, an index
 // outside its file, unbalanced flow control, a sampler of an unknown texture type, more
