@@ -179,9 +179,6 @@ private:
     HRESULT MakeSwapChain(const D3DPRESENT_PARAMETERS& params);
     void ReleaseBindings();
     void ReleaseShaderBindings();
-    // True (and logged) when the bound shaders cannot draw from the vertices described:
-    // the draw is refused.
-    bool ShaderBoundForDraw() const;
     bool BuildDrawState(DrawState* state);
     void FillSampler(int sampler, bool withTexture, StageSampler* out) const;
     // The bound vertex shader run over a draw's vertices; false (logged) when it cannot be.

@@ -11,6 +11,7 @@
 #include "host/d3d9/raster.h"
 #include "host/d3d9/raster_shader.h"
 #include "host/d3d9/vertex_pipeline.h"
+#include "host/debug_output.h"
 
 namespace host {
 namespace {
@@ -43,7 +44,10 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
                      UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex) {
     // With a vertex shader the declaration (or the FVF) only says where its inputs lie.
     const FvfLayout layout = vertexShader_ ? FvfLayout{.valid = true} : VertexLayout();
-    if (ShaderBoundForDraw() || !layout.valid || stride < UINT(layout.stride)) return D3DERR_INVALIDCALL;
+    if (!layout.valid && declaration_)
+        OutputDebugStringA("Direct3D9: draw refused: the vertex declaration holds what the fixed-function vertex "
+                           "stage cannot read, and no vertex shader is set\n");
+    if (!layout.valid || stride < UINT(layout.stride)) return D3DERR_INVALIDCALL;
     ++D3D9Counters().drawCalls;
     D3D9Counters().primitives += primitiveCount;
     if (loss_ != DeviceLoss::None) return D3D_OK;

@@ -22,11 +22,17 @@ ShadedVertex FromFixedFunction(const float pos[4], uint32_t diffuse, uint32_t sp
     return v;
 }
 
-// A pre-transformed FVF's texture coordinate sets as a pixel shader reads them: every
-// component the format gives, the others 0 (and q 1). Set n is fetched into register n.
-std::vector<InputFetch> TexCoordFetches(DWORD fvf) {
+// The elements of the vertices: the declaration's when one is set, else the FVF's.
+std::vector<D3DVERTEXELEMENT9> ElementsOf(const VertexDeclaration* declaration, DWORD fvf) {
+    return declaration ? declaration->Elements() : FvfElements(fvf);
+}
+
+// The texture coordinate sets of vertices the fixed-function stage reads (from a declaration
+// or an FVF) as a pixel shader sees them: every component the vertex gives, the others 0
+// (and q 1). Set n is fetched into register n.
+std::vector<InputFetch> TexCoordFetches(std::span<const D3DVERTEXELEMENT9> elements) {
     std::vector<InputFetch> out;
-    for (const D3DVERTEXELEMENT9& e : FvfElements(fvf))
+    for (const D3DVERTEXELEMENT9& e : elements)
         if (e.Usage == D3DDECLUSAGE_TEXCOORD) out.push_back({e.UsageIndex, 0, e.Type, e.Offset});
     return out;
 }
@@ -52,17 +58,10 @@ ClipVertex ToClipVertex(const ShadedVertex& v, bool vertexFog) {
     return c;
 }
 
-bool Device::ShaderBoundForDraw() const {
-    if (!pixelShader_ || vertexShader_ || !declaration_) return false;
-    OutputDebugStringA("Direct3D9: draw refused: a pixel shader without a vertex shader reads its vertices "
-                       "through an FVF, and a vertex declaration is set\n");
-    return true;
-}
-
 bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, int64_t first,
                              std::vector<ShadedVertex>* out) {
     const ShaderProgram& vs = vertexShader_->Program();
-    const std::vector<D3DVERTEXELEMENT9> elements = declaration_ ? declaration_->Elements() : FvfElements(fvf_);
+    const std::vector<D3DVERTEXELEMENT9> elements = ElementsOf(declaration_, fvf_);
     // Each stream's first vertex and stride; a stream without the draw's vertices keeps
     // stride 0, and an element in it refuses the draw.
     std::array<UINT, 16> strides{};
@@ -112,34 +111,47 @@ bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, i
 HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type,
                                     UINT primitiveCount, const uint8_t* vertices, UINT vertexCount, UINT stride,
                                     int64_t first, const IndexList& index) {
-    // The vertex stage: the vertex shader, or the fixed-function transform of the FVF's vertices.
+    // The vertex stage: the vertex shader, or the fixed-function transform of the vertices
+    // an FVF or a declaration describes.
     std::vector<ShadedVertex> verts;
     const bool onScreen = !vertexShader_ && layout.pretransformed;
+    // The vertices' own texture coordinates, every component of them, for the sets the
+    // fixed-function stage passes through unchanged; sets the vertices lack read (0, 0, 0, 1).
+    const std::vector<InputFetch> texCoords =
+        vertexShader_ ? std::vector<InputFetch>{} : TexCoordFetches(ElementsOf(declaration_, fvf_));
+    ShaderRegisters sets;
+    auto ownSets = [&](UINT i) {
+        const uint8_t* p = vertices + size_t(i) * stride;
+        FetchVertexInputs(texCoords, {&p, 1}, &sets);
+        for (int n = 0; n < kTexCoordRegs; ++n) verts[i].attr[2 + n] = Vec4{{0, 0, 0, 1}};
+        for (const InputFetch& f : texCoords) verts[i].attr[2 + f.reg] = sets.v[f.reg];
+    };
     if (vertexShader_) {
         if (!RunVertexShader(vertices, vertexCount, stride, first, &verts)) return D3DERR_INVALIDCALL;
     } else if (onScreen) {
         verts.resize(vertexCount);
-        const std::vector<InputFetch> texCoords = TexCoordFetches(fvf_);
-        ShaderRegisters sets;
         for (UINT i = 0; i < vertexCount; ++i) {
-            const uint8_t* p = vertices + size_t(i) * stride;
             ScreenVertex s;
-            FetchPretransformed(layout, p, &s);
+            FetchPretransformed(layout, vertices + size_t(i) * stride, &s);
             const float pos[4] = {s.x, s.y, s.z, s.rhw};
             verts[i] = FromFixedFunction(pos, s.diffuse, s.specular);
-            FetchVertexInputs(texCoords, {&p, 1}, &sets);
-            for (const InputFetch& f : texCoords) verts[i].attr[2 + f.reg] = sets.v[f.reg];
+            ownSets(i);
         }
     } else {
         // Lit, fogged and with their texture coordinates made as without a pixel shader.
         std::vector<ClipVertex> clip;
-        FetchUntransformed(layout, vertices, vertexCount, stride,
-                           MultiplyMatrices(MultiplyMatrices(world_, view_), projection_), &clip);
+        const bool madeSets = FetchUntransformed(layout, vertices, vertexCount, stride,
+                                                 MultiplyMatrices(MultiplyMatrices(world_, view_), projection_), &clip);
         verts.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i) {
             const ClipVertex& c = clip[i];
             verts[i] = FromFixedFunction(c.pos, c.diffuse, c.specular);
-            // A projected set's divisor is the fourth component, which texldp divides by.
+            // A generated or transformed set's divisor is its fourth component, which
+            // texldp divides by; sets passed through keep the vertex's own q.
+            if (!madeSets) {
+                ownSets(i);
+                continue;
+            }
             for (int n = 0; n < kTexCoordRegs; ++n)
                 verts[i].attr[2 + n] = Vec4{{c.tc[n][0], c.tc[n][1], c.tc[n][2], c.tq[n]}};
         }

@@ -107,6 +107,13 @@ protected:
         if (ps) made.push_back(ps);
         return ps;
     }
+    // A declaration of `elements` (ending in D3DDECL_END), released after the test.
+    VertexDeclaration* MakeDeclaration(const D3DVERTEXELEMENT9* elements) {
+        VertexDeclaration* decl = nullptr;
+        EXPECT_EQ(dev->CreateVertexDeclaration(elements, &decl), D3D_OK);
+        if (decl) made.push_back(decl);
+        return decl;
+    }
     bool PixelRefused(const std::vector<uint32_t>& code) {
         PixelShader* ps = nullptr;
         return dev->CreatePixelShader(code.data(), code.size() * 4, &ps) == D3DERR_INVALIDCALL && !ps;

@@ -169,7 +169,8 @@ TEST_F(PixelDraw, WhatABoundShaderCannotDrawIsRefusedAndLogged) {
     VertexDeclaration* decl = nullptr;
     ASSERT_EQ(dev->CreateVertexDeclaration(elements, &decl), D3D_OK);
     made.push_back(decl);
-    // A pixel shader fed by the fixed-function vertex stage needs an FVF, not a declaration.
+    // A declaration the fixed-function vertex stage cannot read (an untransformed position
+    // of four floats), with no vertex shader to read it, is refused at the draw.
     dev->SetPixelShader(ps);
     dev->SetVertexDeclaration(decl);
     TLVertex quad[6];

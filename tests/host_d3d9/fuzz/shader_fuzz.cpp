@@ -1,7 +1,8 @@
 // Shader code and constants from outside bytes: the device decodes both programs, and
 // whatever it accepts draws triangles, a line and a point through them on a small target
-// with a texture bound, with the constant registers the input gives. Nothing may read or
-// write outside its register file, hang, or crash, whatever the code and constants.
+// with a texture bound and fog on, with the constant registers the input gives. Nothing
+// may read or write outside its register file, hang, or crash, whatever the code and
+// constants.
 #include <algorithm>
 
 #include "host/d3d9/d3d9_host.h"
@@ -47,6 +48,9 @@ host::Device* SharedDevice() {
         dev->SetSamplerState(1, host::D3DSAMP_MINFILTER, host::D3DTEXF_LINEAR);
         tex->Release();
         dev->SetRenderState(host::D3DRS_CULLMODE, host::D3DCULL_NONE);
+        // Fog blends after either pixel stage, from oFog or the texture stages' vertex factor.
+        dev->SetRenderState(host::D3DRS_FOGENABLE, 1);
+        dev->SetRenderState(host::D3DRS_FOGCOLOR, 0x00808080u);
         return dev;
     }();
     return device;

@@ -41,6 +41,7 @@ std::vector<uint32_t> FlowVertexShader() {
         .Op(host::kOpEndIf, {})
         .Op(host::kOpMov, {D(host::kFileAttrOut, 0), S(host::kFileTemp, 0)})
         .Op(host::kOpMov, {D(host::kFileTexCrdOut, 0), S(host::kFileTemp, 0)})
+        .Op(host::kOpMov, {shaderpack::RegisterBits(File(host::kFileRastOut), 1) | 1u << 16, S(host::kFileTemp, 0)})
         .Op(host::kOpRet, {})
         .Op(host::kOpLabel, {S(host::kFileLabel, 1)})
         .Op(host::kOpSinCos, {D(host::kFileTemp, 1) & ~(0xCu << 16), S(host::kFileTemp, 0), S(host::kFileConst, 5),
