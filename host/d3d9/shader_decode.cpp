@@ -200,8 +200,9 @@ private:
     // Operand kinds the instruction itself requires.
     bool Checks(ShaderInstruction* in) {
         const int f0 = in->src[0].file, f1 = in->src[1].file;
-        // sincos gives cos in x and sin in y and nothing else.
+        // sincos gives cos in x and sin in y and nothing else; crs a vector of three.
         if (in->op == kOpSinCos && (in->dest.mask & ~3u) != 0) return Fail("sincos writes .x, .y or .xy only");
+        if (in->op == kOpCrs && (in->dest.mask & 8u) != 0) return Fail("crs writes no w");
         switch (in->op) {
             case kOpMova: return in->dest.file == kFileAddr || Fail("mova writes a0 only");
             case kOpRep: return f0 == kFileConstInt || Fail("rep counts an integer constant");

@@ -231,10 +231,10 @@ private:
             case kOpM3x3: out = Matrix(in, 3, 3); break;
             case kOpM3x2: out = Matrix(in, 2, 3); break;
             case kOpMova:
-                // Rounded to the nearest; a value no integer holds (NaN, huge) stays inside
-                // a range whose sums cannot overflow.
+                // Rounded to the nearest, halves away from zero; a value no integer holds
+                // (NaN, huge) stays inside a range whose sums cannot overflow.
                 for (int i = 0; i < 4; ++i) {
-                    const float r = std::nearbyint(a[i]);
+                    const float r = std::round(a[i]);
                     if (in.dest.mask >> i & 1) a0_[i] = r == r ? int(std::clamp(r, -1e6f, 1e6f)) : 0;
                 }
                 return;

@@ -92,12 +92,18 @@ std::vector<D3DVERTEXELEMENT9> FvfElements(DWORD fvf) {
         add(D3DDECLTYPE_FLOAT4, D3DDECLUSAGE_POSITION, 0);
     } else if (position != 0) {
         add(D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_POSITION, 0);
-        // XYZB1 to XYZB5 carry one to five blend weights; the shader reads four at most.
-        const int weights = position >= D3DFVF_XYZB1 ? int(position - D3DFVF_XYZRHW) / 2 : 0;
+        // XYZB1 to XYZB5 carry one to five betas: blend weights, the shader reading four at
+        // most, and with a LASTBETA flag the last one holds the blend indices instead.
+        const int betas = position >= D3DFVF_XYZB1 ? int(position - D3DFVF_XYZRHW) / 2 : 0;
+        const DWORD lastBeta = fvf & (D3DFVF_LASTBETA_UBYTE4 | D3DFVF_LASTBETA_D3DCOLOR);
+        const int weights = lastBeta ? betas - 1 : betas;
         if (weights > 0) {
             add(BYTE(D3DDECLTYPE_FLOAT1 + std::min(weights, 4) - 1), D3DDECLUSAGE_BLENDWEIGHT, 0);
             offset = WORD(offset + 4 * std::max(0, weights - 4));
         }
+        if (betas > 0 && lastBeta)
+            add(lastBeta & D3DFVF_LASTBETA_UBYTE4 ? D3DDECLTYPE_UBYTE4 : D3DDECLTYPE_D3DCOLOR,
+                D3DDECLUSAGE_BLENDINDICES, 0);
     }
     if (fvf & D3DFVF_NORMAL) add(D3DDECLTYPE_FLOAT3, D3DDECLUSAGE_NORMAL, 0);
     if (fvf & D3DFVF_PSIZE) add(D3DDECLTYPE_FLOAT1, D3DDECLUSAGE_PSIZE, 0);

@@ -1,6 +1,7 @@
 // Single instructions run by the interpreter and read back as floats, where a colour's
 // eight bits would hide the difference: the special values of rcp, rsq, log and lit,
-// frc of negatives, saturation of NaN; and the limits the decoder holds code to.
+// frc of negatives, saturation of NaN, mova's rounding; and the limits the decoder holds
+// code to.
 #include <bit>
 #include <cmath>
 
@@ -143,7 +144,7 @@ TEST(ShaderInstructions, PixelCompareAndDotWithOffset) {
     EXPECT_EQ(r[1][0], 0.5f * 2 + 2 * 2 + 0.25f);
 }
 
-TEST(ShaderInstructions, SinCosWritesTwoComponentsOnly) {
+TEST(ShaderInstructions, SinCosAndCrsWriteTheirComponentsOnly) {
     const auto r = RunOnce(ShaderCode(kVs20)
                                .Def(0, 0, 0, 7, 9)
                                .Op(kOpMov, {Dst(kInsR, 0), Src(kInsC, 0)})
@@ -152,10 +153,26 @@ TEST(ShaderInstructions, SinCosWritesTwoComponentsOnly) {
     EXPECT_EQ(r[0][1], 0.0f);
     EXPECT_EQ(r[0][2], 7.0f);
     EXPECT_EQ(r[0][3], 9.0f);
-    // A mask reaching z or w is not shader model 2.0 code.
+    // A mask reaching z or w is not shader model 2.0 code, nor is crs writing w.
     EXPECT_FALSE(Decodes(ShaderCode(kVs20)
                              .Op(kOpSinCos, {Dst(kInsR, 0), Src(kInsC, 0, Rep(0)), Src(kInsC, 1), Src(kInsC, 2)})
                              .End()));
+    EXPECT_TRUE(Decodes(ShaderCode(kPs20).Op(kOpCrs, {Dst(kInsR, 0, 7), Src(kInsC, 0), Src(kInsC, 1)}).End()));
+    EXPECT_FALSE(Decodes(ShaderCode(kPs20).Op(kOpCrs, {Dst(kInsR, 0), Src(kInsC, 0), Src(kInsC, 1)}).End()));
+}
+
+TEST(ShaderInstructions, MovaRoundsHalvesAwayFromZero) {
+    // c[a0.n + 10] for a0 = (0.5, -2.5, 2.5, 1.4999) rounded: c11, c7, c13, c11; c# holds #.
+    ShaderCode code(kVs20);
+    for (uint32_t n = 7; n <= 13; ++n) code.Def(n, float(n), float(n), float(n), float(n));
+    code.Def(0, 0.5f, -2.5f, 2.5f, 1.4999f).Op(kOpMova, {Dst(kFileAddr, 0), Src(kInsC, 0)});
+    for (uint32_t c = 0; c < 4; ++c)
+        code.Op(kOpMov, {Dst(kInsR, 0, 1u << c), Src(kInsC, 10) | 1u << 13, RegToken(kFileAddr, 0) | Rep(c) << 16});
+    const auto r = RunOnce(code);
+    EXPECT_EQ(r[0][0], 11.0f);
+    EXPECT_EQ(r[0][1], 7.0f);
+    EXPECT_EQ(r[0][2], 13.0f);
+    EXPECT_EQ(r[0][3], 11.0f);
 }
 
 // `count` copies of one instruction in code of `version`.
