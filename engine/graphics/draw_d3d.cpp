@@ -15,6 +15,7 @@
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/graphics/vertex_batch.h"
+#include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {
@@ -210,7 +211,9 @@ int DrawTexturedPolygonD3D(const void* vertices, int count, int primitive, const
     if (count <= 0) return 0;
     BeginSceneIfNeeded();
     SetupGraphDrawD3D(set, piece ? piece->piece->texture : nullptr, (trans ? kSetupTrans : 0) | kSetupVertexColor);
-    return EmitPolygon(vertices, count, primitive, piece);
+    // With the device there, only a polygon of more vertices than one batch holds fails.
+    if (EmitPolygon(vertices, count, primitive, piece) == 0) return 0;
+    return AddLogFormat("頂点 %d 個は一度に描画できません in DrawGraphPolygon", count);
 }
 
 int DrawFilledBoxD3D(int x1, int y1, int x2, int y2, uint32_t color) {

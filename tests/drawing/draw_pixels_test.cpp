@@ -2,6 +2,7 @@
 // mirrored and rotated draws, lines and boxes, transparency, blending, brightness and the
 // draw area.
 #include <cmath>
+#include <vector>
 
 #include "drawing_fixture.h"
 #include "engine/graphics/draw_settings.h"
@@ -289,6 +290,12 @@ TEST_F(DrawingTest, PolygonsTexturedThroughTheirCellAndUntextured) {
     EXPECT_EQ(LitRows(25, 15, 45), (std::vector<int>{20, 21, 40, 41}));
     EXPECT_EQ(DrawGraphPolygon(band, 0, 5, kNoGraph, 0, 0), -1);
     EXPECT_EQ(DrawGraphPolygon(band, 4, 5, cell + 1, 0, 0), -1);
+    // More vertices than one draw takes: refused whole and logged, nothing half drawn.
+    std::vector<PolygonVertex> many(3000, PolygonVertex{60, 60, 0, 0, 0xFFFFFFFF});
+    for (size_t i = 0; i < many.size(); i += 3) many[i + 1].x = 70, many[i + 2].y = 70;
+    EXPECT_EQ(DrawGraphPolygon(many.data(), int(many.size()), 4, kNoGraph, 0, 0), -1);
+    EXPECT_NE(Log().find("頂点 3000 個は一度に描画できません in DrawGraphPolygon"), std::string::npos);
+    EXPECT_EQ(Pixel(61, 61), kBlack);
 }
 
 }  // namespace
