@@ -227,26 +227,30 @@ struct NoTexels {
     NoTexels(const FastTexture&, int) {}
 };
 
-// src * a + d * (255 - a), or d + src * a saturated, per channel; `all` is true where
-// every alpha is 255 and `none` where every alpha is 0, which give src (the first) and d.
+// src * a + d * (255 - a), or d + src * a saturated, per channel. Where every alpha is 0
+// or 255 (a keyed sprite's edge) the products are exact, src * 255 / 255 = src and 0:
+// alpha blending picks src or d, and the add takes src where the alpha is 255.
 template <class V, FastBlend B>
 typename V::T Blend(typename V::T src, typename V::T d) {
     if constexpr (B == FastBlend::None) {
         return src;
     } else {
         const auto alpha = V::Shr32By24(src);
-        if (V::ByteMask(V::Equal32(alpha, V::Zero())) == V::kAllBytes) return d;
-        const bool opaque = V::ByteMask(V::Equal32(alpha, V::Set32(255))) == V::kAllBytes;
+        const auto clear = V::Equal32(alpha, V::Zero()), full = V::Equal32(alpha, V::Set32(255));
+        const int clearBytes = V::ByteMask(clear), fullBytes = V::ByteMask(full);
+        if (clearBytes == V::kAllBytes) return d;
+        if ((clearBytes | fullBytes) == V::kAllBytes) {
+            if constexpr (B == FastBlend::Alpha) return V::Or(V::And(full, src), V::AndNot(full, d));
+            else return V::AddSaturate8(V::And(full, src), d);
+        }
         const auto lo = V::Lo8(src), hi = V::Hi8(src);
         const auto alo = V::AlphaToLanes16(lo), ahi = V::AlphaToLanes16(hi);
         if constexpr (B == FastBlend::Alpha) {
-            if (opaque) return src;
             const auto inv = V::Set16(255);
             const auto rlo = Div255<V>(V::Add16(V::Mul16(lo, alo), V::Mul16(V::Lo8(d), V::Sub16(inv, alo))));
             const auto rhi = Div255<V>(V::Add16(V::Mul16(hi, ahi), V::Mul16(V::Hi8(d), V::Sub16(inv, ahi))));
             return V::Pack16(rlo, rhi);
         } else {
-            if (opaque) return V::AddSaturate8(src, d);
             return V::AddSaturate8(V::Pack16(Div255<V>(V::Mul16(lo, alo)), Div255<V>(V::Mul16(hi, ahi))), d);
         }
     }
@@ -356,6 +360,12 @@ public:
             if constexpr (B == FastBlend::None) {
                 if (passing == V::kAllBytes) {
                     lanes.Store(at, V::Or(src, targetOr));
+                    return;
+                }
+                // A keyed sprite's edge: the passing pixels stored alone, so the step does not
+                // wait to read target pixels that are mostly not in the cache.
+                if constexpr (V::kMaskedTail) {
+                    V::MaskStore(at, pass, V::Or(src, targetOr));
                     return;
                 }
             }
