@@ -12,6 +12,8 @@
 
 namespace host {
 
+class Surface;
+
 constexpr int kMaxStages = 8;
 // Texture slots and their sampler states: the stages read the first kMaxStages, pixel
 // shaders all of them.
@@ -42,6 +44,7 @@ struct TexelLevel {
     int32_t width = 0, height = 0;
     uint32_t alphaOr = 0;
     int32_t depth = 1;
+    Surface* surface = nullptr;  // the surface viewed (none for a volume's slices)
 };
 
 struct StageSampler {

@@ -7,6 +7,7 @@
 #include "host/d3d9/pixel_shade.h"
 #include "host/d3d9/raster.h"
 #include "host/d3d9/raster_common.h"
+#include "host/d3d9/resources.h"
 
 namespace host {
 namespace {
@@ -74,6 +75,38 @@ void ShadeFastSpan(const DrawState& st, const TriangleSetup& t, FastSpan& f, int
     for (int i = 0; i < count; ++i) WritePixelArgb(st.targetFormat, first + 2 * i, wide[size_t(i)]);
 }
 
+// Whether a pixel whose texel has alpha 0 keeps the target's bits: the alpha is the
+// texel's own (or its product with the diffuse alpha), and the alpha test passes alphas
+// from 1 up, or passes all and blending by that alpha gives the target's pixel back on a
+// target whose alpha bits are kept as they are.
+bool ClearTexelsKeepTarget(const DrawState& st) {
+    if (st.fastAlpha != FastSource::Texel && st.fastAlpha != FastSource::Product) return false;
+    return st.alphaPassFrom >= 1 ||
+           (st.alphaPassFrom == 0 && st.fastBlend != FastBlend::None && st.targetAlphaOr == 0);
+}
+
+// Cuts rows x0..x1, y0..y1 of a rectangle read in step down to those reaching a texel
+// whose alpha is not 0; false where none does. Where clear texels keep the target, the
+// pixels cut away would draw nothing: a sprite's clear margins cost nothing. `tex` holds
+// the coordinates at (x0, y0) and is moved with the corner.
+bool CutClearMargins(const DrawState& st, const TriangleSetup& t, FastTexture& tex, int* x0, int* x1, int* y0,
+                     int* y1) {
+    Surface* surface = st.samplers[0].levels[0].surface;
+    if (t.fastTextures != 1 || !t.usesTexture[0] || !surface || surface->IsRenderTarget() || tex.alphaOr != 0 ||
+        !ClearTexelsKeepTarget(st))
+        return true;
+    const TexelBounds b =
+        surface->AlphaBounds(TexelBlock{tex.tv, t.texStepY[0][1], tex.tu >> 32, *x1 - *x0 + 1, *y1 - *y0 + 1});
+    if (b.top > b.bottom) return false;
+    *x1 = *x0 + b.to;
+    *x0 += b.from;
+    *y1 = *y0 + b.bottom;
+    *y0 += b.top;
+    tex.tu = t.TexelStart(0, 0, *x0, *y0);
+    tex.tv = t.TexelStart(0, 1, *x0, *y0);
+    return true;
+}
+
 }  // namespace
 
 void ShadeSpan(const DrawState& st, const TriangleSetup& t, FastSpan& fast, int x0, int x1, int y) {
@@ -100,9 +133,10 @@ void ShadeRows(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0,
         for (int y = y0; y <= y1; ++y) ShadeSpan(st, t, f, x0, x1, y);
         return;
     }
+    if (!CutClearMargins(st, t, f.tex[0], &x0, &x1, &y0, &y1)) return;
     uint8_t* line = st.target + size_t(y0) * st.targetPitch + size_t(x0) * 4;
     const int64_t rowStep[2] = {t.texStepY[0][1], t.fastTextures > 1 ? t.texStepY[1][1] : 0};
-    t.fastRows(reinterpret_cast<uint32_t*>(line), st.targetPitch, y1 - y0 + 1, count, f, rowStep);
+    t.fastRows(reinterpret_cast<uint32_t*>(line), st.targetPitch, y1 - y0 + 1, x1 - x0 + 1, f, rowStep);
 }
 
 bool RowsOf(const DrawState& st, int64_t minY, int64_t maxY, int* y0, int* y1) {

@@ -120,6 +120,54 @@ const uint32_t* Surface::ArgbView(uint32_t* alphaOr, size_t* pitchPixels) {
     return mirror_.data();
 }
 
+const int32_t* Surface::AlphaColumnsOf(uint32_t row) {
+    int32_t* columns = &alphaColumns_[size_t(row) * 2];
+    if (columns[0] != -2) return columns;
+    uint32_t alphaOr = 0;
+    size_t pitch = 0;
+    const uint32_t* texels = ArgbView(&alphaOr, &pitch);
+    int32_t first = 0, last = int32_t(width_) - 1;
+    if (texels && !alphaOr) {
+        texels += size_t(row) * pitch;
+        while (first <= last && texels[first] >> 24 == 0) ++first;
+        while (last >= first && texels[last] >> 24 == 0) --last;
+    }
+    columns[0] = first;
+    columns[1] = last;
+    return columns;
+}
+
+TexelBounds Surface::AlphaBounds(const TexelBlock& block) {
+    constexpr size_t kRemembered = 64;
+    if (alphaVersion_ != version_) {
+        // Rows are looked at only when a block first reaches them: a texture whose pixels
+        // change between draws (a glyph cache) costs only the rows drawn.
+        alphaColumns_.assign(size_t(height_) * 2, -2);
+        boundsCache_.assign(kRemembered, BoundsEntry{});
+        alphaVersion_ = version_;
+    }
+    const uint64_t key = uint64_t(block.firstRow) * 0x9E3779B97F4A7C15u ^ uint64_t(block.column) * 0xC2B2AE3D27D4EB4Fu ^
+                         uint64_t(block.count) << 20 ^ uint64_t(block.rows) ^ uint64_t(block.rowStep);
+    BoundsEntry& entry = boundsCache_[(key ^ key >> 29) % kRemembered];
+    if (entry.used && entry.block == block) return entry.bounds;
+    TexelBounds bounds;
+    bounds.from = block.count;
+    bounds.top = -1;
+    for (int32_t k = 0; k < block.rows; ++k) {
+        const int32_t* columns = AlphaColumnsOf(uint32_t((block.firstRow + int64_t(k) * block.rowStep) >> 32));
+        const int64_t from = std::max<int64_t>(columns[0] - block.column, 0);
+        const int64_t to = std::min<int64_t>(columns[1] - block.column, block.count - 1);
+        if (from > to) continue;
+        if (bounds.top < 0) bounds.top = k;
+        bounds.bottom = k;
+        bounds.from = std::min(bounds.from, int32_t(from));
+        bounds.to = std::max(bounds.to, int32_t(to));
+    }
+    if (bounds.top < 0) bounds = TexelBounds{};
+    entry = BoundsEntry{block, bounds, true};
+    return bounds;
+}
+
 // ---------------------------------------------------------------------------------------
 // Texture
 

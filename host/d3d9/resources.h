@@ -54,6 +54,20 @@ public:
 };
 
 // A 2D array of pixels. Depth surfaces keep one float per pixel instead of bytes.
+// A block of texels a rectangle reads in step: `rows` rows, the first at texel row
+// firstRow >> 32 and each rowStep further down (32 fraction bits), columns column to
+// column + count - 1 of each.
+struct TexelBlock {
+    int64_t firstRow = 0, rowStep = 0, column = 0;
+    int32_t count = 0, rows = 0;
+    bool operator==(const TexelBlock&) const = default;
+};
+// The rows top..bottom of a block (0 for its first) and the columns from..to (0 for its
+// first) that hold every texel of interest; top > bottom where none is.
+struct TexelBounds {
+    int32_t top = 0, bottom = -1, from = 0, to = -1;
+};
+
 class Surface : public Resource {
 public:
     // A multisampled surface (render targets and depth-stencil surfaces) keeps one plane
@@ -121,6 +135,9 @@ public:
     // The pixels as 0xAARRGGBB, width x height, tightly packed; null for depth surfaces.
     // 32-bit ARGB surfaces are read in place (alpha forced by `alphaOr`).
     const uint32_t* ArgbView(uint32_t* alphaOr, size_t* pitchPixels);
+    // Where the texels whose alpha in ArgbView is not 0 lie in a block a rectangle reads;
+    // remembered for the blocks drawn last until the pixels change.
+    TexelBounds AlphaBounds(const TexelBlock& block);
 
 private:
     // Const: the pixels already hold the fill in every observable way; this writes it out.
@@ -158,6 +175,17 @@ private:
     uint64_t version_ = 1;
     uint64_t mirrorVersion_ = 0;
     std::vector<uint32_t> mirror_;
+    // Per row, the first and last column whose alpha is not 0 (-2 until found); the
+    // bounds of recent blocks by a hash of the block.
+    struct BoundsEntry {
+        TexelBlock block{};
+        TexelBounds bounds{};
+        bool used = false;
+    };
+    uint64_t alphaVersion_ = 0;
+    std::vector<int32_t> alphaColumns_;
+    std::vector<BoundsEntry> boundsCache_;
+    const int32_t* AlphaColumnsOf(uint32_t row);
 };
 
 // Appends the chain of `levels` surfaces of a texture, halving each side down to 1.

@@ -13,6 +13,7 @@ TexelLevel ViewOf(Surface* surface) {
     l.texels = surface->ArgbView(&l.alphaOr, &l.pitch);
     l.width = int32_t(surface->Width());
     l.height = int32_t(surface->Height());
+    l.surface = surface;
     return l;
 }
 
