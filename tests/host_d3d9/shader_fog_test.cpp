@@ -97,10 +97,10 @@ TEST_F(ShaderFogTest, PixelShaderColoursAreFoggedWithoutAVertexShader) {
     // Pre-transformed vertices carry their fog factor in the specular alpha.
     dev->SetPixelShader(WhitePs());
     dev->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR);
-    const uint32_t white = 0xFFFFFFFFu, spec = 0x40000000u;
-    const SpecularVertex quad[6] = {{0, 0, 0.5f, 1, white, spec},  {16, 0, 0.5f, 1, white, spec},
-                                    {0, 16, 0.5f, 1, white, spec}, {16, 16, 0.5f, 1, white, spec},
-                                    {0, 16, 0.5f, 1, white, spec}, {16, 0, 0.5f, 1, white, spec}};
+    const uint32_t white = 0xFFFFFFFFu, second = 0x40000000u;
+    const SpecularVertex quad[6] = {{0, 0, 0.5f, 1, white, second},  {16, 0, 0.5f, 1, white, second},
+                                    {0, 16, 0.5f, 1, white, second}, {16, 16, 0.5f, 1, white, second},
+                                    {0, 16, 0.5f, 1, white, second}, {16, 0, 0.5f, 1, white, second}};
     dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
     dev->BeginScene();
     ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof(SpecularVertex)), D3D_OK);
