@@ -4,6 +4,7 @@
 #include "engine/graphics/dds_decode.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "engine/graphics/half_float.h"
@@ -20,12 +21,29 @@ uint64_t FieldBits(const uint8_t* pixel, int bytes, PixelField f) {
     return (v >> f.shift % 8) & ((uint64_t{1} << f.width) - 1);  // fields are at most 32 bits wide
 }
 
-// A signed normalised field, -1 to 1 (its most negative value counts as -1 too), shown as
-// (v + 1) / 2 like the signed BC4 and BC5 blocks, rounded.
+int64_t SnormMax(int width) { return (int64_t{1} << (width - 1)) - 1; }
+
+// A signed normalised field as -max to max: its most negative value counts as -max too.
+int64_t SnormValue(uint64_t bits, int width) {
+    const int64_t max = SnormMax(width);
+    return std::max(-max, bits > uint64_t(max) ? int64_t(bits) - (int64_t{1} << width) : int64_t(bits));
+}
+
+// A signed normalised field, -1 to 1, shown as (v + 1) / 2 like the signed BC4 and BC5
+// blocks, rounded.
 uint8_t SnormToByte(uint64_t bits, int width) {
-    const int64_t max = (int64_t{1} << (width - 1)) - 1;
-    const int64_t v = std::max(-max, bits > uint64_t(max) ? int64_t(bits) - (int64_t{1} << width) : int64_t(bits));
-    return uint8_t(((v + max) * 255 + max) / (2 * max));
+    const int64_t max = SnormMax(width);
+    return uint8_t(((SnormValue(bits, width) + max) * 255 + max) / (2 * max));
+}
+
+// The third component of a unit normal from its first two, 0 when their squares already
+// pass 1; shown as (c + 1) / 2 like the stored signed channels.
+uint8_t NormalZByte(const PixelLayout& l, const uint8_t* pixel) {
+    const PixelField u = l.fields[0], v = l.fields[1];
+    const double x = double(SnormValue(FieldBits(pixel, l.bytes, u), u.width)) / double(SnormMax(u.width));
+    const double y = double(SnormValue(FieldBits(pixel, l.bytes, v), v.width)) / double(SnormMax(v.width));
+    const double z = std::sqrt(std::max(0.0, 1.0 - x * x - y * y));
+    return uint8_t(std::lround((z + 1) * 127.5));
 }
 
 uint8_t ChannelByte(const PixelLayout& l, const uint8_t* pixel, PixelField f) {
@@ -49,7 +67,8 @@ uint32_t PixelArgb(const PixelLayout& l, const uint8_t* pixel) {
     uint8_t c[4] = {0, 0, 0, 255};
     for (int i = 0; i < 4; ++i)
         if (l.fields[i].width) c[i] = ChannelByte(l, pixel, l.fields[i]);
-    if (l.grey) c[1] = c[2] = c[0];
+    if (l.derived == DerivedColour::kGrey) c[1] = c[2] = c[0];
+    if (l.derived == DerivedColour::kNormalZ) c[2] = NormalZByte(l, pixel);
     return uint32_t(c[3]) << 24 | uint32_t(c[0]) << 16 | uint32_t(c[1]) << 8 | c[2];
 }
 

@@ -37,13 +37,13 @@ constexpr MaskLayout kMaskLayouts[] = {
 
 constexpr PixelField kNone{0, 0};
 constexpr PixelLayout Plain(uint8_t bytes, FieldKind kind, uint8_t width, int channels) {
-    PixelLayout l{bytes, kind, false, {kNone, kNone, kNone, kNone}};
+    PixelLayout l{bytes, kind, DerivedColour::kNone, {kNone, kNone, kNone, kNone}};
     for (int i = 0; i < channels; ++i) l.fields[i] = PixelField{uint8_t(i * width), width};
     return l;
 }
 constexpr PixelLayout kR8 = Plain(1, FieldKind::kUnorm, 8, 1);
 constexpr PixelLayout kR8G8 = Plain(2, FieldKind::kUnorm, 8, 2);
-constexpr PixelLayout kA8{1, FieldKind::kUnorm, false, {kNone, kNone, kNone, {0, 8}}};
+constexpr PixelLayout kA8{1, FieldKind::kUnorm, DerivedColour::kNone, {kNone, kNone, kNone, {0, 8}}};
 constexpr PixelLayout kR16 = Plain(2, FieldKind::kUnorm, 16, 1);
 constexpr PixelLayout kR16G16 = Plain(4, FieldKind::kUnorm, 16, 2);
 constexpr PixelLayout kRgba16 = Plain(8, FieldKind::kUnorm, 16, 4);
@@ -60,10 +60,12 @@ constexpr PixelLayout kQ8W8V8U8 = Plain(4, FieldKind::kSnorm, 8, 4);
 constexpr PixelLayout kSnorm16 = Plain(2, FieldKind::kSnorm, 16, 1);
 constexpr PixelLayout kV16U16 = Plain(4, FieldKind::kSnorm, 16, 2);
 constexpr PixelLayout kQ16W16V16U16 = Plain(8, FieldKind::kSnorm, 16, 4);
-constexpr PixelLayout kL8{1, FieldKind::kUnorm, true, {{0, 8}, kNone, kNone, kNone}};
-constexpr PixelLayout kA8L8{2, FieldKind::kUnorm, true, {{0, 8}, kNone, kNone, {8, 8}}};
-constexpr PixelLayout kA4L4{1, FieldKind::kUnorm, true, {{0, 4}, kNone, kNone, {4, 4}}};
-constexpr PixelLayout kL16{2, FieldKind::kUnorm, true, {{0, 16}, kNone, kNone, kNone}};
+// U and V of a unit normal; its third component is computed, as samplers do.
+constexpr PixelLayout kCxV8U8{2, FieldKind::kSnorm, DerivedColour::kNormalZ, {{0, 8}, {8, 8}, kNone, kNone}};
+constexpr PixelLayout kL8{1, FieldKind::kUnorm, DerivedColour::kGrey, {{0, 8}, kNone, kNone, kNone}};
+constexpr PixelLayout kA8L8{2, FieldKind::kUnorm, DerivedColour::kGrey, {{0, 8}, kNone, kNone, {8, 8}}};
+constexpr PixelLayout kA4L4{1, FieldKind::kUnorm, DerivedColour::kGrey, {{0, 4}, kNone, kNone, {4, 4}}};
+constexpr PixelLayout kL16{2, FieldKind::kUnorm, DerivedColour::kGrey, {{0, 16}, kNone, kNone, kNone}};
 
 struct NumberedPixels {
     uint32_t number;
@@ -74,7 +76,7 @@ constexpr NumberedPixels kD3dPixels[] = {
     {28, &kA8},     {34, &kR16G16},  {36, &kRgba16},   {50, &kL8},      {51, &kA8L8},
     {52, &kA4L4},   {81, &kL16},     {111, &kR16F},    {112, &kR16G16F}, {113, &kRgba16F},
     {114, &kR32F},  {115, &kR32G32F}, {116, &kRgba32F}, {60, &kV8U8},    {63, &kQ8W8V8U8},
-    {64, &kV16U16}, {110, &kQ16W16V16U16},
+    {64, &kV16U16}, {110, &kQ16W16V16U16}, {117, &kCxV8U8},
 };
 // DXGI numbers of decoded layouts.
 constexpr NumberedPixels kDxgiPixels[] = {
@@ -196,7 +198,8 @@ bool DdsLayoutOfLuminance(bool luminance, uint32_t bitCount, uint32_t lumaMask, 
     *out = DdsLayout{};
     if (bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) return false;
     out->kind = DdsKind::kPixels;
-    out->pixels = PixelLayout{uint8_t(bitCount / 8), FieldKind::kUnorm, luminance,
+    out->pixels = PixelLayout{uint8_t(bitCount / 8), FieldKind::kUnorm,
+                              luminance ? DerivedColour::kGrey : DerivedColour::kNone,
                               {luminance ? FieldOfMask(lumaMask) : kNone, kNone, kNone, FieldOfMask(alphaMask)}};
     return true;
 }

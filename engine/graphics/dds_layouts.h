@@ -18,12 +18,19 @@ struct PixelField {
     uint8_t width;
 };
 
+// Colours that are not stored but follow from the stored ones.
+enum class DerivedColour : uint8_t {
+    kNone,
+    kGrey,     // the red field is luminance, shown in all three colours
+    kNormalZ,  // blue is the third component of the unit normal whose first two are red and green
+};
+
 // A pixel decoded channel by channel. Absent colours read as 0 and absent alpha as 255,
 // as graphics hardware samples such formats.
 struct PixelLayout {
     uint8_t bytes;  // 1 to 16
     FieldKind kind;
-    bool grey;              // the red field is luminance, shown in all three colours
+    DerivedColour derived;
     PixelField fields[4];   // red, green, blue, alpha
 };
 

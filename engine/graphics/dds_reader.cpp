@@ -1,10 +1,13 @@
 // DDS files: DXT1 to DXT5 block data and uncompressed pixels described by masks are kept
 // as they are; the later layouts (the extended DX10 header's DXGI formats, BC4 to BC7,
-// luminance, 16-bit and float channels) are decoded into 32-bit ARGB. Mip levels are read
-// in one piece.
+// luminance, 16-bit and float channels) are decoded into 32-bit ARGB. Of an array, a cube
+// map or a volume the first element, face or slice is read, with its mip chain.
 #include <cstring>
+#include <numeric>
+#include <vector>
 
 #include "engine/graphics/dds_decode.h"
+#include "engine/graphics/dds_shape.h"
 #include "engine/graphics/image_memory.h"
 #include "engine/graphics/image_readers.h"
 #include "engine/graphics/pixel_access.h"
@@ -21,18 +24,18 @@ constexpr uint32_t kPixelAlphaPixels = 0x1, kPixelAlphaOnly = 0x2, kPixelFourCc 
 constexpr uint32_t kCapsComplex = 0x8, kCapsMipMap = 0x400000;
 constexpr uint32_t kMaxMipLevels = 16;  // a full chain down from a 32768 side; larger keep 16
 constexpr uint32_t kDx10FourCc = 0x30315844;  // "DX10"
-constexpr uint32_t kTexture2d = 3, kMiscCube = 0x4;
 
 struct DdsHeader {
     uint32_t flags;
     int64_t height, width;
     uint32_t pitch;
+    uint32_t depth;
     uint32_t mipCount;
     uint32_t pixelFlags;
     uint32_t fourCc;
     uint32_t bitCount;
     uint32_t masks[4];
-    uint32_t caps;
+    uint32_t caps, caps2;
 };
 
 int Damaged(const char* what) {
@@ -53,37 +56,31 @@ DdsHeader Parse(const uint8_t* h) {
     d.height = ReadLe32(h + 8);
     d.width = ReadLe32(h + 12);
     d.pitch = ReadLe32(h + 16);
+    d.depth = ReadLe32(h + 20);
     d.mipCount = ReadLe32(h + 24);
     d.pixelFlags = ReadLe32(h + 76);
     d.fourCc = ReadLe32(h + 80);
     d.bitCount = ReadLe32(h + 84);
     for (int i = 0; i < 4; ++i) d.masks[i] = ReadLe32(h + 88 + 4 * i);
     d.caps = ReadLe32(h + 104);
+    d.caps2 = ReadLe32(h + 108);
     return d;
 }
 
-// The extended header: only a single 2D texture is read; arrays, cube maps and volumes
-// are refused.
-int DescribeDx10(const StreamCursor& in, DdsLayout* layout) {
+// The extended header names the layout by its DXGI number and the texture's shape.
+int DescribeDx10(const StreamCursor& in, const DdsHeader& d, DdsLayout* layout, DdsShape* shape) {
     uint8_t extra[kDx10HeaderBytes];
     if (!in.Read(extra, sizeof extra)) return Damaged("DX10 header");
     const uint32_t format = ReadLe32(extra), dimension = ReadLe32(extra + 4);
     const uint32_t misc = ReadLe32(extra + 8), arraySize = ReadLe32(extra + 12);
-    if (dimension != kTexture2d || (misc & kMiscCube) || arraySize != 1) {
-        AddLogFormat("対応していないＤＤＳファイルの形式です(DX10 dimension %u, misc 0x%x, array size %u) in ReadDdsImage",
-                     dimension, misc, arraySize);
-        return -1;
-    }
+    if (DdsShapeOfDx10(dimension, misc, arraySize, d.depth, shape) != 0) return -1;
     if (DdsLayoutOfDxgi(format, layout)) return 0;
     AddLogFormat("対応していないＤＤＳファイルの形式です(DXGI format %u) in ReadDdsImage", format);
     return -1;
 }
 
-int Describe(const StreamCursor& in, const DdsHeader& d, DdsLayout* layout) {
-    if (d.pixelFlags & kPixelFourCc) {
-        if (d.fourCc == kDx10FourCc) return DescribeDx10(in, layout);
-        return DdsLayoutOfFourCc(d.fourCc, layout) ? 0 : Unsupported(d);
-    }
+int DescribeLayout(const DdsHeader& d, DdsLayout* layout) {
+    if (d.pixelFlags & kPixelFourCc) return DdsLayoutOfFourCc(d.fourCc, layout) ? 0 : Unsupported(d);
     if (d.pixelFlags & kPixelRgb) {
         if (d.bitCount != 8 && d.bitCount != 16 && d.bitCount != 24 && d.bitCount != 32)
             return Damaged("bit count");
@@ -101,19 +98,10 @@ int Describe(const StreamCursor& in, const DdsHeader& d, DdsLayout* layout) {
     return Unsupported(d);
 }
 
-int64_t LevelSide(int64_t side, uint32_t level) { return side >> level > 0 ? side >> level : 1; }
-
-int PixelBytes(const DdsLayout& l) { return l.kind == DdsKind::kMasks ? int(l.bitCount / 8) : l.pixels.bytes; }
-
-// Each level's size from its own rounded sides, so short tails are neither over- nor
-// under-counted; level 0 of a pixel layout may have padded rows.
-int64_t DataBytes(const DdsHeader& d, const DdsLayout& l, uint32_t levels, int64_t pitch) {
-    int64_t total = 0;
-    for (uint32_t i = 0; i < levels; ++i) {
-        const int64_t w = LevelSide(d.width, i), h = LevelSide(d.height, i);
-        total += DdsLevelBytes(l, w, h, i == 0 ? pitch : w * PixelBytes(l));
-    }
-    return total;
+int Describe(const StreamCursor& in, const DdsHeader& d, DdsLayout* layout, DdsShape* shape) {
+    if ((d.pixelFlags & kPixelFourCc) && d.fourCc == kDx10FourCc) return DescribeDx10(in, d, layout, shape);
+    if (DdsShapeOfCaps(d.caps2, d.depth, shape) != 0) return -1;
+    return DescribeLayout(d, layout);
 }
 
 // An 8-bit direct-colour layout (3-3-2 and the like) becomes a palette image whose
@@ -143,19 +131,27 @@ void SetFormat(const DdsLayout& l, ColorFormat* f) {
     if (l.bitCount == 8) MakeDirectPalette(f);
 }
 
-// The file's levels decoded one after another into 32-bit ARGB levels.
-bool DecodeLevels(const DdsHeader& d, const DdsLayout& l, uint32_t levels, int64_t pitch, const uint8_t* data,
-                  PixelBlock* out) {
+// The levels read, one after another, decoded into 32-bit ARGB levels.
+bool DecodeLevels(const DdsLayout& l, const DdsChain& c, const uint8_t* data, PixelBlock* out) {
     int64_t bytes = 0;
-    for (uint32_t i = 0; i < levels; ++i) bytes += LevelSide(d.width, i) * LevelSide(d.height, i) * 4;
+    for (uint32_t i = 0; i < c.levels; ++i) bytes += DdsLevelSide(c.width, i) * DdsLevelSide(c.height, i) * 4;
     if (!ORVIK_BLOCK_ALLOC(*out, static_cast<size_t>(bytes))) return false;
     uint8_t* argb = out->Get();
-    for (uint32_t i = 0; i < levels; ++i) {
-        const int64_t w = LevelSide(d.width, i), h = LevelSide(d.height, i);
-        const int64_t rowBytes = i == 0 ? pitch : w * PixelBytes(l);
-        DecodeDdsLevel(l, data, rowBytes, static_cast<int>(w), static_cast<int>(h), argb);
-        data += DdsLevelBytes(l, w, h, rowBytes);
+    for (uint32_t i = 0; i < c.levels; ++i) {
+        const int64_t w = DdsLevelSide(c.width, i), h = DdsLevelSide(c.height, i);
+        DecodeDdsLevel(l, data, i == 0 ? c.pitch : w * DdsPixelBytes(l), static_cast<int>(w), static_cast<int>(h),
+                       argb);
+        data += DdsChainLevelBytes(l, c, i);
         argb += w * h * 4;
+    }
+    return true;
+}
+
+// The first element's levels, each from its own place when others lie between them.
+bool ReadLevels(const StreamCursor& in, int64_t start, const std::vector<DdsLevelSpan>& spans, uint8_t* out) {
+    for (const DdsLevelSpan& s : spans) {
+        if (!in.Seek(start + s.offset) || !in.Read(out, static_cast<size_t>(s.bytes))) return false;
+        out += s.bytes;
     }
     return true;
 }
@@ -169,39 +165,43 @@ int ReadDdsImage(ImageStream* stream, BaseImage* out) {
     uint8_t raw[kHeaderBytes];
     if (!in.Read(raw, sizeof raw)) return Damaged("header");
     const DdsHeader d = Parse(raw);
-    if (d.width == 0 || d.height == 0) return Damaged("size");
-    if (CheckImageSides(d.width, d.height) != 0) {
+    DdsLayout layout;
+    DdsShape shape;
+    if (Describe(in, d, &layout, &shape) != 0) return -1;
+    DdsChain chain{d.width, shape.oneRow ? 1 : d.height, 0, 1};
+    if (chain.width == 0 || chain.height == 0) return Damaged("size");
+    if (CheckImageSides(chain.width, chain.height) != 0) {
         AddLogFormat("ＤＤＳファイルの画像が大きすぎます(%lld x %lld) in ReadDdsImage",
-                     static_cast<long long>(d.width), static_cast<long long>(d.height));
+                     static_cast<long long>(chain.width), static_cast<long long>(chain.height));
         return -1;
     }
-    DdsLayout layout;
-    if (Describe(in, d, &layout) != 0) return -1;
-
-    int64_t pitch = 0;
     if (!layout.blockBytes) {
-        const int64_t rowBytes = d.width * PixelBytes(layout);
-        pitch = (d.flags & kFlagPitch) ? d.pitch : rowBytes;
-        if (pitch < rowBytes || pitch * d.height > kMaxImageBytes) return Damaged("pitch");
+        const int64_t rowBytes = chain.width * DdsPixelBytes(layout);
+        chain.pitch = (d.flags & kFlagPitch) ? d.pitch : rowBytes;
+        if (chain.pitch < rowBytes || chain.pitch * chain.height > kMaxImageBytes) return Damaged("pitch");
     }
     uint32_t mips = 0;
     if ((d.flags & kFlagMipCount) && (d.caps & kCapsMipMap) && (d.caps & kCapsComplex))
         mips = d.mipCount < kMaxMipLevels ? d.mipCount : kMaxMipLevels;
-    const uint32_t levels = mips > 1 ? mips : 1;
-    const int64_t bytes = DataBytes(d, layout, levels, pitch);
-    // Checked before allocating, so a header claiming a huge image in a small file costs
-    // nothing.
-    if (bytes > in.Remaining()) return Damaged("pixel data");
+    chain.levels = mips > 1 ? mips : 1;
+    // Every size is checked against the file before anything is allocated, so a header
+    // claiming a huge image, or thousands of them, in a small file costs nothing.
+    const int64_t start = in.Tell();
+    std::vector<DdsLevelSpan> spans;
+    int64_t total = 0;
+    if (!PlanDdsLevels(shape, layout, chain, in.Remaining(), &spans, &total)) return Damaged("pixel data");
+    const int64_t bytes = std::accumulate(spans.begin(), spans.end(), int64_t{0},
+                                          [](int64_t sum, const DdsLevelSpan& s) { return sum + s.bytes; });
     PixelBlock pixels;
     if (!ORVIK_BLOCK_ALLOC(pixels, static_cast<size_t>(bytes))) return -1;
-    if (!in.Read(pixels.Get(), static_cast<size_t>(bytes))) return Damaged("pixel data");
+    if (!ReadLevels(in, start, spans, pixels.Get())) return Damaged("pixel data");
     const bool decoded = layout.kind == DdsKind::kPixels || layout.kind == DdsKind::kBlocks;
     PixelBlock argb;
-    if (decoded && !DecodeLevels(d, layout, levels, pitch, pixels.Get(), &argb)) return -1;
+    if (decoded && !DecodeLevels(layout, chain, pixels.Get(), &argb)) return -1;
     SetFormat(layout, &out->format);
-    out->width = static_cast<int32_t>(d.width);
-    out->height = static_cast<int32_t>(d.height);
-    out->pitch = static_cast<int32_t>(decoded ? d.width * 4 : layout.kind == DdsKind::kDxt ? 0 : pitch);
+    out->width = static_cast<int32_t>(chain.width);
+    out->height = static_cast<int32_t>(chain.height);
+    out->pitch = static_cast<int32_t>(decoded ? chain.width * 4 : layout.kind == DdsKind::kDxt ? 0 : chain.pitch);
     out->mipCount = mips;
     out->pixels = decoded ? argb.Release() : pixels.Release();
     return 0;

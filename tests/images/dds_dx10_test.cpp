@@ -207,7 +207,7 @@ TEST(DdsDx10Test, Bc4AndBc5BothInterpolationFormsUnsignedAndSigned) {
     EXPECT_EQ(ReadWith(orvik::ReadDdsImage, MakeDds(ati2))->code, 0);
 }
 
-TEST(DdsDx10Test, ArraysCubesVolumesAndUnknownFormatsAreRefusedWithALogLine) {
+TEST(DdsDx10Test, ImpossibleShapesAndUnknownFormatsAreRefusedWithALogLine) {
     orvik_test::TempLog log;
     const Bytes pixel = {1, 2, 3, 4};
     struct Refused {
@@ -215,11 +215,14 @@ TEST(DdsDx10Test, ArraysCubesVolumesAndUnknownFormatsAreRefusedWithALogLine) {
         const char* logged;
     };
     const Refused refused[] = {
-        {Dx10Header(28, 4), "DX10 dimension 4"},      // a volume
-        {Dx10Header(28, 2), "DX10 dimension 2"},      // one-dimensional
-        {Dx10Header(28, 3, 0x4), "misc 0x4"},         // a cube map
-        {Dx10Header(28, 3, 0, 2), "array size 2"},    // an array
+        {Dx10Header(28, 0), "DX10 dimension 0"},      // unknown
+        {Dx10Header(28, 1), "DX10 dimension 1"},      // a buffer
+        {Dx10Header(28, 5), "DX10 dimension 5"},
+        {Dx10Header(28, 2, 0x4), "misc 0x4"},         // a one-dimensional cube
+        {Dx10Header(28, 4, 0x4), "misc 0x4"},         // a volume cube
+        {Dx10Header(28, 4, 0, 2), "array size 2"},    // an array of volumes
         {Dx10Header(28, 3, 0, 0), "array size 0"},
+        {Dx10Header(28, 3, 0x4, 0), "array size 0"},
         {Dx10Header(0), "DXGI format 0"},
         {Dx10Header(200), "DXGI format 200"},
         {Dx10Header(0xFFFFFFFF), "DXGI format 4294967295"},

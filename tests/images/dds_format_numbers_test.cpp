@@ -142,8 +142,8 @@ TEST(DdsFormatNumberTest, HeaderPitchAndMipChainsAsForMaskLayouts) {
 
 TEST(DdsFormatNumberTest, OtherNumbersAndShortOrHugeDataAreRefusedWithALogLine) {
     orvik_test::TempLog log;
-    // CxV8U8 (117), whose third channel is computed from the other two, is not read.
-    for (uint32_t number : {117u, 0u}) {
+    // A1 (118), one bit a pixel, is not read; nor is 0.
+    for (uint32_t number : {118u, 0u}) {
         const NumberWord word(number);
         DdsSpec s = NumberedSpec(word, 1, 1);
         s.data.assign(16, 0);

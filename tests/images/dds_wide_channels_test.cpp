@@ -181,4 +181,38 @@ TEST(DdsWideChannelTest, PaddedRowsMipLevelsAndShortData) {
     EXPECT_EQ(ReadWith(orvik::ReadDdsImage, MakeDds(narrow))->code, -1);
 }
 
+// CxV8U8 stores U (low byte) and V of a unit normal; the third component is computed as
+// sqrt(1 - u^2 - v^2), 0 once u^2 + v^2 passes 1, and shown in blue as (c + 1) / 2 like
+// the stored ones (c = 0 is 128, c = 1 is 255).
+TEST(DdsWideChannelTest, CxV8U8ComputesTheThirdComponentIntoBlue) {
+    struct Normal {
+        uint8_t u, v;
+        uint32_t expected;
+    };
+    const Normal normals[] = {
+        {0, 0, 0xFF8080FF},        // straight out: c = 1
+        {127, 0, 0xFFFF8080},      // u = 1: c = 0
+        {0, 127, 0xFF80FF80},      // v = 1, in green
+        {64, 0, 0xFFC080EE},       // u = 64/127: c = 0.8637, 237.6 rounded
+        {89, 89, 0xFFD9D991},      // u^2 + v^2 = 0.982: c = 0.1334
+        {90, 90, 0xFFDADA80},      // u^2 + v^2 = 1.0044 passes 1: c = 0
+        {0x81, 0x80, 0xFF000080},  // -1 and -128 (as -1): the sum 2
+    };
+    const char word[4] = {117, 0, 0, 0};
+    DdsSpec s;
+    s.fourCc = word;
+    s.width = uint32_t(std::size(normals));
+    s.height = 1;
+    std::vector<uint32_t> expected;
+    for (const Normal& n : normals) {
+        s.data.push_back(n.u);
+        s.data.push_back(n.v);
+        expected.push_back(n.expected);
+    }
+    auto r = ReadWith(orvik::ReadDdsImage, MakeDds(s));
+    ASSERT_EQ(r->code, 0);
+    EXPECT_EQ(r->image.format.alphaMask, 0xFF000000u);
+    EXPECT_EQ(Pixels(*r), expected);
+}
+
 }  // namespace

@@ -110,6 +110,9 @@ TEST(TgaReaderTest, RefusesWhatItCannotHold) {
     t.xOrigin = 5;
     EXPECT_TRUE(refused(t));
     t = good;
+    t.yOrigin = 2;
+    EXPECT_TRUE(refused(t));
+    t = good;
     t.type = 3;  // grey
     EXPECT_TRUE(refused(t));
     t = good;
@@ -118,6 +121,13 @@ TEST(TgaReaderTest, RefusesWhatItCannotHold) {
     t = good;
     t.width = 8193;
     EXPECT_TRUE(refused(t));
+    t.width = 1;
+    t.height = 8193;
+    t.data.assign(8193 * 3, 0);
+    EXPECT_TRUE(refused(t));
+    t.height = 8192;  // the largest side is read
+    t.data.resize(8192 * 3);
+    EXPECT_FALSE(refused(t));
     t = good;
     t.data.resize(11);  // one byte short
     EXPECT_TRUE(refused(t));

@@ -129,6 +129,7 @@ struct TgaSpec {
     uint16_t mapLength = 0;
     uint8_t mapBits = 0;
     uint16_t xOrigin = 0;
+    uint16_t yOrigin = 0;
     uint16_t width = 2;
     uint16_t height = 2;
     uint8_t pixelBits = 24;
@@ -145,7 +146,7 @@ inline Bytes MakeTga(const TgaSpec& s) {
     Put16(b, s.mapLength);
     b.push_back(s.mapBits);
     Put16(b, s.xOrigin);
-    Put16(b, 0);
+    Put16(b, s.yOrigin);
     Put16(b, s.width);
     Put16(b, s.height);
     b.push_back(s.pixelBits);
@@ -171,6 +172,8 @@ struct DdsSpec {
     uint32_t pitch = 0;
     uint32_t mipCount = 0;
     uint32_t pixelFlags = 0;  // 0: FourCC when fourCc is set, else RGB
+    uint32_t depth = 0;       // written with its flag when not 0
+    uint32_t caps2 = 0;       // cube faces, volume
     Bytes extraHeader;        // after the header, e.g. Dx10Header's
     Bytes data;
 };
@@ -187,11 +190,11 @@ inline Bytes MakeDds(const DdsSpec& s) {
     PutText(b, "DDS ");
     const bool mips = s.mipCount > 0;
     Put32(b, 124);
-    Put32(b, 0x1007 | (s.pitch ? 0x8 : 0) | (mips ? 0x20000 : 0));
+    Put32(b, 0x1007 | (s.pitch ? 0x8 : 0) | (mips ? 0x20000 : 0) | (s.depth ? 0x800000 : 0));
     Put32(b, s.height);
     Put32(b, s.width);
     Put32(b, s.pitch);
-    Put32(b, 0);
+    Put32(b, s.depth);
     Put32(b, s.mipCount);
     for (int i = 0; i < 11; ++i) Put32(b, 0);
     Put32(b, 32);
@@ -200,8 +203,9 @@ inline Bytes MakeDds(const DdsSpec& s) {
     else Put32(b, 0);
     Put32(b, s.bitCount);
     for (uint32_t m : s.masks) Put32(b, m);
-    Put32(b, 0x1000 | (mips ? 0x400008 : 0));
-    for (int i = 0; i < 4; ++i) Put32(b, 0);
+    Put32(b, 0x1000 | (mips ? 0x400008 : 0) | (s.caps2 ? 0x8 : 0));
+    Put32(b, s.caps2);
+    for (int i = 0; i < 3; ++i) Put32(b, 0);
     Append(b, s.extraHeader);
     Append(b, s.data);
     return b;

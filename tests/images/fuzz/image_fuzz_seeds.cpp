@@ -128,6 +128,36 @@ int main(int argc, char** argv) {
     dds.extraHeader = Dx10Header(10);
     dds.data = Ramp(30 * 8);
     Save(dir, "dx10_rgba16f.dds", MakeDds(dds));
+    // Several images in one file: an array, a cube map and a volume, each with levels,
+    // and the older header's cube and volume.
+    dds.mipCount = 3;
+    dds.extraHeader = Dx10Header(87, 3, 0, 2);
+    dds.data = Ramp(2 * (30 + 6 + 1) * 4);
+    Save(dir, "dx10_array.dds", MakeDds(dds));
+    dds.extraHeader = Dx10Header(49, 3, 0x4, 1);
+    dds.data = Ramp(6 * (30 + 6 + 1) * 2);
+    Save(dir, "dx10_cube.dds", MakeDds(dds));
+    dds.extraHeader = Dx10Header(71, 4);
+    dds.depth = 3;
+    dds.data = Ramp((3 * 4 + 2) * 8);
+    Save(dir, "dx10_volume.dds", MakeDds(dds));
+    dds.extraHeader = Dx10Header(87, 2, 0, 2);
+    dds.depth = 0;
+    dds.height = 1;
+    dds.data = Ramp(2 * (5 + 2 + 1) * 4);
+    Save(dir, "dx10_row_array.dds", MakeDds(dds));
+    dds.height = 6;
+    dds.extraHeader.clear();
+    dds.fourCc = "DXT1";
+    dds.caps2 = 0x200 | 0xFC00;
+    dds.data = Ramp(6 * 6 * 8);
+    Save(dir, "cube.dds", MakeDds(dds));
+    dds.caps2 = 0x200000;
+    dds.depth = 3;
+    Save(dir, "volume.dds", MakeDds(dds));
+    const char cxv8u8[4] = {117, 0, 0, 0};
+    dds = DdsSpec{.width = 5, .height = 6, .fourCc = cxv8u8, .data = Ramp(30 * 2)};
+    Save(dir, "cxv8u8.dds", MakeDds(dds));
 
     Bytes bgra;
     PutText(bgra, "BGRA");
