@@ -75,12 +75,17 @@ using FastSpanFn = void (*)(uint32_t* dst, int count, const FastSpan& span);
 // `rowStep[texture]` further down.
 using FastRowsFn = void (*)(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& span,
                             const int64_t rowStep[2]);
+// The stepped spans of a shape's rows, each with its own start (see SteppedRow) and the
+// steps of `span`.
+struct SteppedRow;
+using FastSteppedRowsFn = void (*)(const SteppedRow* rows, int n, const FastSpan& span);
 
-// The fast spans a draw's triangles take: without and with stepping and clamping, and
-// rectangles' rows; how many textures they step through.
+// The fast spans a draw's triangles take: without and with stepping and clamping,
+// rectangles' rows and turned shapes' rows; how many textures they step through.
 struct FastFunctions {
     FastSpanFn unit = nullptr, clamped = nullptr;
     FastRowsFn rows = nullptr;
+    FastSteppedRowsFn steppedRows = nullptr;
     int textures = 1;
 };
 

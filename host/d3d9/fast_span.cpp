@@ -83,6 +83,16 @@ void Rows(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& f, c
     }
 }
 
+// A turned shape's rows, one stepped span at a time.
+template <FastSource C, FastSource A, FastBlend B>
+void SteppedRows(const SteppedRow* rows, int n, const FastSpan& f) {
+    FastSpan span = f;
+    for (int r = 0; r < n; ++r) {
+        StartRow(rows[r], &span);
+        Span<C, A, B, false>(rows[r].dst, rows[r].count, span);
+    }
+}
+
 template <size_t... I>
 constexpr std::array<FastSpanFn, sizeof...(I)> MakeTable(std::index_sequence<I...>) {
     return {&Span<FastSpanKeyOf(I).color, FastSpanKeyOf(I).alpha, FastSpanKeyOf(I).blend, FastSpanKeyOf(I).unit>...};
@@ -94,8 +104,15 @@ constexpr std::array<FastRowsFn, sizeof...(I)> MakeRowsTable(std::index_sequence
     return {&Rows<FastSpanKeyOf(2 * I + 1).color, FastSpanKeyOf(2 * I + 1).alpha, FastSpanKeyOf(2 * I + 1).blend>...};
 }
 
+// The turned rows of stepped span 2 * I.
+template <size_t... I>
+constexpr std::array<FastSteppedRowsFn, sizeof...(I)> MakeSteppedRowsTable(std::index_sequence<I...>) {
+    return {&SteppedRows<FastSpanKeyOf(2 * I).color, FastSpanKeyOf(2 * I).alpha, FastSpanKeyOf(2 * I).blend>...};
+}
+
 constexpr auto kTable = MakeTable(std::make_index_sequence<kFastSpanCount>());
 constexpr auto kRowsTable = MakeRowsTable(std::make_index_sequence<kFastSpanCount / 2>());
+constexpr auto kSteppedRowsTable = MakeSteppedRowsTable(std::make_index_sequence<kFastSpanCount / 2>());
 
 // AVX2 where the processor has it, the settings do not ask for the baseline, and the
 // alpha test is a threshold (which the AVX2 builds need).
@@ -105,6 +122,17 @@ bool UseWide(int alphaPassFrom) {
 }
 
 }  // namespace
+
+void StartRow(const SteppedRow& row, FastSpan* span) {
+    for (int s = 0; s < 2; ++s) {
+        FastTexture& t = span->tex[s];
+        t.tu = row.tu[s];
+        t.tv = row.tv[s];
+        t.split = row.split;
+        t.splitTu = row.splitTu[s];
+        t.splitTv = row.splitTv[s];
+    }
+}
 
 int AlphaPassFrom(bool enabled, DWORD func, uint32_t ref) {
     // Worked out from the comparison rather than searched for in the table: draws that
@@ -132,6 +160,11 @@ FastRowsFn SelectFastRows(FastSource color, FastSource alpha, FastBlend blend, i
     return UseWide(alphaPassFrom) ? kAvx2Rows[index] : kRowsTable[index];
 }
 
+FastSteppedRowsFn SelectFastSteppedRows(FastSource color, FastSource alpha, FastBlend blend, int alphaPassFrom) {
+    const size_t index = FastSpanIndex(color, alpha, blend, false) / 2;
+    return UseWide(alphaPassFrom) ? kAvx2SteppedRows[index] : kSteppedRowsTable[index];
+}
+
 void ChooseFastFunctions(DrawState* st) {
     // Everything the choice reads, so that a state kept from call to call chooses again
     // only when one of them changed.
@@ -151,6 +184,7 @@ void ChooseFastFunctions(DrawState* st) {
         f.unit = SelectFastSpan(color, alpha, st->fastBlend, true, st->alphaPassFrom);
         f.clamped = SelectFastSpan(color, alpha, st->fastBlend, false, st->alphaPassFrom);
         f.rows = SelectFastRows(color, alpha, st->fastBlend, st->alphaPassFrom);
+        f.steppedRows = SelectFastSteppedRows(color, alpha, st->fastBlend, st->alphaPassFrom);
         f.textures = alpha == FastSource::Second ? 2 : 1;
     }
 }

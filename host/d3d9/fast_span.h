@@ -29,6 +29,18 @@ struct FastTexture {
     int64_t V(int i) const { return i < split ? tv + i * dtv : splitTv + int64_t(i - split) * splitDtv; }
 };
 
+// One row of a turned shape for FastSteppedRowsFn: `count` pixels from `dst`, each texture
+// read from (tu, tv) at the first and, from pixel `split` on (where a second triangle's
+// part of the row begins), from (splitTu, splitTv) at that pixel with the span's split
+// steps. The texture's own tu, tv and split fields in the FastSpan are not read. No
+// default values: a batch of them is made for every turned sprite and filled row by row.
+struct SteppedRow {
+    uint32_t* dst;
+    int count;
+    int split;  // FastTexture::kNoSplit for none
+    int64_t tu[2], tv[2], splitTu[2], splitTv[2];
+};
+
 struct FastSpan {
     // Stage 0's texture, and stage 1's for FastSource::Second.
     FastTexture tex[2];
@@ -40,6 +52,9 @@ struct FastSpan {
     int alphaPassFrom = -1;
     uint32_t targetAlphaOr = 0;
 };
+
+// Gives `span`'s textures the row's starts and split, for one stepped span of the row.
+void StartRow(const SteppedRow& row, FastSpan* span);
 
 // The value for FastSpan::alphaPassFrom of an alpha test: on or off, its comparison
 // and its reference (its low byte counts).
@@ -71,13 +86,17 @@ constexpr size_t FastSpanIndex(FastSource color, FastSource alpha, FastBlend ble
 // The rows of a rectangle read one texel per pixel.
 FastRowsFn SelectFastRows(FastSource color, FastSource alpha, FastBlend blend, int alphaPassFrom);
 
-// The AVX2 builds of the spans (in FastSpanIndex order) and of the rectangles' rows (at
-// the index of their unit span halved). They shade every pixel by vectors, the last few
+// A turned shape's rows read by stepping, one texel per pixel or not.
+FastSteppedRowsFn SelectFastSteppedRows(FastSource color, FastSource alpha, FastBlend blend, int alphaPassFrom);
+
+// The AVX2 builds of the spans (in FastSpanIndex order), of the rectangles' rows (at the
+// index of their unit span halved) and of turned shapes' rows (at the same index). They shade every pixel by vectors, the last few
 // under a mask, so they serve only alpha tests that pass from a threshold
 // (alphaPassFrom >= 0), and may be used only where Avx2SpansUsable() (the processor has
 // AVX2 and the tables were built).
 extern const FastSpanFn* const kAvx2Spans;
 extern const FastRowsFn* const kAvx2Rows;
+extern const FastSteppedRowsFn* const kAvx2SteppedRows;
 bool Avx2SpansUsable();
 
 }  // namespace host

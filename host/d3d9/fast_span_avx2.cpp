@@ -28,6 +28,13 @@ void RowsPart(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& 
     avx2::RowsVector<avx2::Avx2, k.color, k.alpha, k.blend>(dst, pitch, rows, count, f, rowStep);
 }
 
+// The turned rows of stepped span 2 * I.
+template <size_t I>
+void SteppedRowsPart(const SteppedRow* rows, int n, const FastSpan& f) {
+    constexpr FastSpanKey k = FastSpanKeyOf(2 * I);
+    avx2::SteppedRowsVector<avx2::Avx2, k.color, k.alpha, k.blend>(rows, n, f);
+}
+
 template <size_t... I>
 struct Parts {
     static constexpr FastSpanFn kTable[] = {&Part<I>...};
@@ -36,6 +43,11 @@ struct Parts {
 template <size_t... I>
 struct RowsParts {
     static constexpr FastRowsFn kTable[] = {&RowsPart<I>...};
+};
+
+template <size_t... I>
+struct SteppedRowsParts {
+    static constexpr FastSteppedRowsFn kTable[] = {&SteppedRowsPart<I>...};
 };
 
 template <size_t... I>
@@ -48,14 +60,21 @@ constexpr const FastRowsFn* RowsTableOf(std::index_sequence<I...>) {
     return RowsParts<I...>::kTable;
 }
 
+template <size_t... I>
+constexpr const FastSteppedRowsFn* SteppedRowsTableOf(std::index_sequence<I...>) {
+    return SteppedRowsParts<I...>::kTable;
+}
+
 }  // namespace
 
 const FastSpanFn* const kAvx2Spans = TableOf(std::make_index_sequence<kFastSpanCount>());
 const FastRowsFn* const kAvx2Rows = RowsTableOf(std::make_index_sequence<kFastSpanCount / 2>());
+const FastSteppedRowsFn* const kAvx2SteppedRows = SteppedRowsTableOf(std::make_index_sequence<kFastSpanCount / 2>());
 bool Avx2SpansUsable() { return __builtin_cpu_supports("avx2"); }
 #else
 const FastSpanFn* const kAvx2Spans = nullptr;
 const FastRowsFn* const kAvx2Rows = nullptr;
+const FastSteppedRowsFn* const kAvx2SteppedRows = nullptr;
 bool Avx2SpansUsable() { return false; }
 #endif
 

@@ -115,6 +115,7 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
     fastUnit = f.unit;
     fastClamped = f.clamped;
     fastRows = f.rows;
+    fastSteppedRows = f.steppedRows;
     fastTextures = f.textures;
     return true;
 }

@@ -88,6 +88,7 @@ struct TriangleSetup {
     bool fast = false;
     FastSpanFn fastUnit = nullptr, fastClamped = nullptr;  // spans without and with clamping
     FastRowsFn fastRows = nullptr;                          // rows of unit spans
+    FastSteppedRowsFn fastSteppedRows = nullptr;            // rows of a turned shape
     int fastTextures = 1;  // textures the fast span steps through
 
     // From vertices in clockwise order with their snapped positions; `firstRow` is the
@@ -106,6 +107,25 @@ struct TriangleSetup {
     }
     void EvaluatePerspective(int px, int py, PixelInput* in) const;
     void FillFastSpan(const DrawState& st, FastSpan* span) const;
+};
+
+// Each fast texture's u and v at column 0 of a row, moved to the next row by one
+// addition: the same integers TexelStart gives for every row.
+class RowStarts {
+public:
+    RowStarts(const TriangleSetup& t, int y) : t_(t) {
+        for (int s = 0; s < 2; ++s)
+            for (int axis = 0; axis < 2; ++axis) at_[s][axis] = t.TexelStart(s, axis, 0, y);
+    }
+    void Step() {
+        for (int s = 0; s < 2; ++s)
+            for (int axis = 0; axis < 2; ++axis) at_[s][axis] += t_.texStepY[s][axis];
+    }
+    int64_t At(int s, int axis, int x) const { return at_[s][axis] + int64_t(x) * t_.texStep[s][axis]; }
+
+private:
+    const TriangleSetup& t_;
+    int64_t at_[2][2];
 };
 
 // Walks the affine attributes along a span in fixed point.

@@ -39,6 +39,45 @@ int64_t Turn(const int64_t X[4], const int64_t Y[4], int i) {
     return (X[j] - X[i]) * (Y[k] - Y[i]) - (X[k] - X[i]) * (Y[j] - Y[i]);
 }
 
+// A turned shape's rows gathered and shaded a batch at a time by one call, which makes
+// the span's set-up once for the batch rather than once a row.
+class RowBatch {
+public:
+    RowBatch(const DrawState& st, FastSteppedRowsFn rows, const FastSpan& span) : st_(st), rows_(rows), span_(span) {}
+    ~RowBatch() { Flush(); }
+    RowBatch(const RowBatch&) = delete;
+    RowBatch& operator=(const RowBatch&) = delete;
+
+    // Pixels x0..x1 of row y, from `starts` (the row's own), switching to `next`'s
+    // coordinates at its column `splitX` where a second triangle's part begins.
+    void Add(int x0, int x1, int y, const RowStarts& starts, const RowStarts* next = nullptr, int splitX = 0) {
+        if (n_ == kCapacity) Flush();
+        SteppedRow& row = batch_[n_++];
+        row.dst = reinterpret_cast<uint32_t*>(st_.target + size_t(y) * st_.targetPitch) + x0;
+        row.count = x1 - x0 + 1;
+        row.split = next ? splitX - x0 : FastTexture::kNoSplit;
+        for (int s = 0; s < 2; ++s) {
+            row.tu[s] = starts.At(s, 0, x0);
+            row.tv[s] = starts.At(s, 1, x0);
+            row.splitTu[s] = next ? next->At(s, 0, splitX) : 0;
+            row.splitTv[s] = next ? next->At(s, 1, splitX) : 0;
+        }
+    }
+
+private:
+    void Flush() {
+        if (n_ > 0) rows_(batch_, n_, span_);
+        n_ = 0;
+    }
+
+    static constexpr int kCapacity = 48;  // every row of a turned sprite up to 32 pixels
+    const DrawState& st_;
+    FastSteppedRowsFn rows_;
+    const FastSpan& span_;
+    SteppedRow batch_[kCapacity];
+    int n_ = 0;
+};
+
 // Shades the quadrangle's outline as one shape with the first triangle's set-up.
 void ShadeOutline(const DrawState& st, const TriangleSetup& t, int64_t X[4], int64_t Y[4], bool clockwise) {
     if (!clockwise) {
@@ -51,63 +90,60 @@ void ShadeOutline(const DrawState& st, const TriangleSetup& t, int64_t X[4], int
     for (int i = 0; i < 4; ++i) edges[i].Setup(X[i], Y[i], X[(i + 1) % 4], Y[(i + 1) % 4], y0);
     FastSpan fast;
     t.FillFastSpan(st, &fast);
-    ShadeEdges(st, t, fast, edges, 4, y0, y1);
+    if (st.targetBytes != 4) {
+        ShadeEdges(st, t, fast, edges, 4, y0, y1);
+        return;
+    }
+    RowStarts starts(t, y0);
+    int startsRow = y0;
+    RowBatch rows(st, t.fastSteppedRows, fast);
+    ForEachSpan(st, edges, 4, y0, y1, [&](int x0, int x1, int y) {
+        // The starts step with every row, drawn or not.
+        for (; startsRow < y; ++startsRow) starts.Step();
+        rows.Add(x0, x1, y, starts);
+    });
 }
 
 // One triangle's part of the rows: its edges, its span for the row and its own stepping.
 struct Part {
     const PreparedTriangle& p;
     EdgeWalk edges[3];
+    RowStarts starts;
     int x0 = 0, x1 = -1;
 
-    Part(const PreparedTriangle& prepared, int y) : p(prepared) { p.EdgesFrom(y, edges); }
+    Part(const PreparedTriangle& prepared, int y) : p(prepared), starts(prepared.t, y) { p.EdgesFrom(y, edges); }
     bool Row(const DrawState& st, int y) { return y >= p.y0 && y <= p.y1 && RowSpan(st, edges, 3, &x0, &x1); }
     void Step() {
         for (EdgeWalk& e : edges) e.Step();
-    }
-    // The span's texture coordinates from column x of row y.
-    void Start(FastSpan* f, int x, int y) const {
-        for (int s = 0; s < p.t.fastTextures; ++s) {
-            f->tex[s].tu = p.t.TexelStart(s, 0, x, y);
-            f->tex[s].tv = p.t.TexelStart(s, 1, x, y);
-        }
+        starts.Step();
     }
 };
 
-// Row y shared by `left` and `right` (which begins where left ends): one stepped span,
-// switching to the right one's coordinates at its first column.
-void ShadeSharedRow(const DrawState& st, const Part& left, const Part& right, FastSpan* f, int y) {
-    left.Start(f, left.x0, y);
-    for (int s = 0; s < left.p.t.fastTextures; ++s) {
-        FastTexture& tex = f->tex[s];
-        tex.split = right.x0 - left.x0;
-        tex.splitTu = right.p.t.TexelStart(s, 0, right.x0, y);
-        tex.splitTv = right.p.t.TexelStart(s, 1, right.x0, y);
-        tex.splitDtu = right.p.t.texStep[s][0];
-        tex.splitDtv = right.p.t.texStep[s][1];
-    }
-    uint32_t* line = reinterpret_cast<uint32_t*>(st.target + size_t(y) * st.targetPitch);
-    left.p.t.fastClamped(line + left.x0, right.x1 - left.x0 + 1, *f);
-    for (FastTexture& tex : f->tex) tex.split = FastTexture::kNoSplit;
-}
-
 // The two triangles row by row, each shading its own part with its own set-up; a row
-// both reach is one span.
+// both reach is one span, switching to the right one's coordinates at its first column.
+// Rows led by the same triangle go to the same batch, whose span carries that triangle's
+// steps and the other's as its split steps.
 void ShadeParts(const DrawState& st, const PreparedTriangle& a, const PreparedTriangle& b) {
     const int y0 = std::min(a.y0, b.y0), y1 = std::max(a.y1, b.y1);
     Part parts[2] = {Part(a, y0), Part(b, y0)};
     FastSpan fast[2];
     a.t.FillFastSpan(st, &fast[0]);
     b.t.FillFastSpan(st, &fast[1]);
+    for (int i = 0; i < 2; ++i)
+        for (int s = 0; s < 2; ++s) {
+            fast[i].tex[s].splitDtu = fast[1 - i].tex[s].dtu;
+            fast[i].tex[s].splitDtv = fast[1 - i].tex[s].dtv;
+        }
+    RowBatch rows[2] = {RowBatch(st, a.t.fastSteppedRows, fast[0]), RowBatch(st, b.t.fastSteppedRows, fast[1])};
     for (int y = y0; y <= y1; ++y) {
         const bool in[2] = {parts[0].Row(st, y), parts[1].Row(st, y)};
         if (in[0] && in[1] && parts[0].x1 + 1 == parts[1].x0) {
-            ShadeSharedRow(st, parts[0], parts[1], &fast[0], y);
+            rows[0].Add(parts[0].x0, parts[1].x1, y, parts[0].starts, &parts[1].starts, parts[1].x0);
         } else if (in[0] && in[1] && parts[1].x1 + 1 == parts[0].x0) {
-            ShadeSharedRow(st, parts[1], parts[0], &fast[1], y);
+            rows[1].Add(parts[1].x0, parts[0].x1, y, parts[1].starts, &parts[0].starts, parts[0].x0);
         } else {
             for (int i = 0; i < 2; ++i)
-                if (in[i]) ShadeSpan(st, parts[i].p.t, fast[i], parts[i].x0, parts[i].x1, y);
+                if (in[i]) rows[i].Add(parts[i].x0, parts[i].x1, y, parts[i].starts);
         }
         for (Part& part : parts) part.Step();
     }
@@ -131,7 +167,10 @@ bool RasterConvexPair(const DrawState& st, const ScreenVertex* const first[3], c
         if (next == 0 || (next > 0) != (turn > 0)) return false;
     }
     // A triangle that draws nothing (culled, or outside the clip rectangle) leaves the other.
-    PreparedTriangle t, other;
+    // Kept from quad to quad, as the rectangles' set-up is: constructing the two cost a
+    // turned sprite more than setting them up. PrepareTriangle writes every field a draw
+    // reads.
+    static thread_local PreparedTriangle t, other;
     const bool drawn[2] = {PrepareTriangle(st, first, *flat[0], &t), PrepareTriangle(st, second, *flat[1], &other)};
     if (drawn[0] && drawn[1] && SameShading(t.t, other.t)) {
         ShadeOutline(st, t.t, X, Y, turn > 0);

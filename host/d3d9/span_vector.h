@@ -128,19 +128,36 @@ private:
 class GatherRun {
 public:
     // Inlined into the span: made for every span, and its lanes then stay in registers.
-    [[gnu::always_inline]] GatherRun(const FastTexture& t, int)
+    // The texture's constants; Start gives a span's coordinates.
+    [[gnu::always_inline]] explicit GatherRun(const FastTexture& t)
         : t_(t),
           texels_(reinterpret_cast<const int*>(t.texels)),
-          split_(t.split),
           alphaOr_(_mm256_set1_epi32(int(t.alphaOr))),
           pitch_(_mm256_set1_epi32(int(t.pitch))),
           maxX_(_mm256_set1_epi32(t.width - 1)),
           maxY_(_mm256_set1_epi32(t.height - 1)),
-          stepU_(_mm256_set1_epi64x(8 * t.dtu)),
-          stepV_(_mm256_set1_epi64x(8 * t.dtv)),
+          firstStepU_(_mm256_set1_epi64x(8 * t.dtu)),
+          firstStepV_(_mm256_set1_epi64x(8 * t.dtv)),
           // Lane k of the first vector is pixel k, of the second pixel k + 4.
-          u_{FourLanes(t.tu, t.dtu), FourLanes(t.tu + 4 * t.dtu, t.dtu)},
-          v_{FourLanes(t.tv, t.dtv), FourLanes(t.tv + 4 * t.dtv, t.dtv)} {}
+          laneU_{FourLanes(0, t.dtu), FourLanes(4 * t.dtu, t.dtu)},
+          laneV_{FourLanes(0, t.dtv), FourLanes(4 * t.dtv, t.dtv)} {}
+    [[gnu::always_inline]] GatherRun(const FastTexture& t, int) : GatherRun(t) {
+        Start(t.tu, t.tv, t.split, t.splitTu, t.splitTv);
+    }
+    // A span from (tu, tv) whose coordinates are the second triangle's from pixel `split`
+    // on, (splitTu, splitTv) there: each lane the same integer its pixel's own sum gives.
+    [[gnu::always_inline]] void Start(int64_t tu, int64_t tv, int split, int64_t splitTu, int64_t splitTv) {
+        const __m256i u = _mm256_set1_epi64x(tu), v = _mm256_set1_epi64x(tv);
+        for (int h = 0; h < 2; ++h) {
+            u_[h] = _mm256_add_epi64(u, laneU_[h]);
+            v_[h] = _mm256_add_epi64(v, laneV_[h]);
+        }
+        stepU_ = firstStepU_;
+        stepV_ = firstStepV_;
+        split_ = split;
+        splitTu_ = splitTu;
+        splitTv_ = splitTv;
+    }
     template <class Lanes>
     __m256i At(int i, const Lanes& lanes) {
         __m256i u[2] = {u_[0], u_[1]}, v[2] = {v_[0], v_[1]};
@@ -191,10 +208,10 @@ private:
     // The second triangle's coordinates for the vector at pixel i, and its steps.
     void Restart(int i) {
         const int64_t from = i - split_, du = t_.splitDtu, dv = t_.splitDtv;
-        u_[0] = FourLanes(t_.splitTu + from * du, du);
-        u_[1] = FourLanes(t_.splitTu + (from + 4) * du, du);
-        v_[0] = FourLanes(t_.splitTv + from * dv, dv);
-        v_[1] = FourLanes(t_.splitTv + (from + 4) * dv, dv);
+        u_[0] = FourLanes(splitTu_ + from * du, du);
+        u_[1] = FourLanes(splitTu_ + (from + 4) * du, du);
+        v_[0] = FourLanes(splitTv_ + from * dv, dv);
+        v_[1] = FourLanes(splitTv_ + (from + 4) * dv, dv);
         stepU_ = _mm256_set1_epi64x(8 * du);
         stepV_ = _mm256_set1_epi64x(8 * dv);
         split_ = FastTexture::kNoSplit;
@@ -202,9 +219,10 @@ private:
 
     const FastTexture& t_;
     const int* texels_;
-    int split_;
-    __m256i alphaOr_, pitch_, maxX_, maxY_, stepU_, stepV_;
-    __m256i u_[2], v_[2];
+    int split_ = FastTexture::kNoSplit;
+    int64_t splitTu_ = 0, splitTv_ = 0;
+    __m256i alphaOr_, pitch_, maxX_, maxY_, firstStepU_, firstStepV_, stepU_, stepV_;
+    __m256i laneU_[2], laneV_[2], u_[2], v_[2];
 };
 
 template <class V, bool Unit>
@@ -224,7 +242,9 @@ struct TexelsFor {
 
 // Stands for stage 1's texels where the span does not read them.
 struct NoTexels {
+    explicit NoTexels(const FastTexture&) {}
     NoTexels(const FastTexture&, int) {}
+    void Start(int64_t, int64_t, int, int64_t, int64_t) {}
 };
 
 // src * a + d * (255 - a), or d + src * a saturated, per channel. Where every alpha is 0
@@ -296,18 +316,25 @@ public:
     // Shades the span's pixels a vector at a time and returns how many were done: all of
     // them where the last few can be shaded under a mask, else kLanes * n.
     int Run(uint32_t* dst, int count, const FastSpan& f) const {
+        using Texels = typename span_detail::TexelsFor<V, Unit>::Type;
+        const int shaded = V::kMaskedTail ? count : count / V::kLanes * V::kLanes;
+        Texels first(f.tex[0], shaded);
+        std::conditional_t<kSecond, Texels, span_detail::NoTexels> second(f.tex[1], shaded);
+        return Shade(dst, count, f.alphaPassFrom == 0, first, second);
+    }
+
+    // The same with the texel readers already started at the span's first pixel, so that
+    // the rows of one shape share their set-up. `passAll`: no alpha test.
+    template <class First, class Second>
+    [[gnu::always_inline]] int Shade(uint32_t* dst, int count, bool passAll, First& first, Second& second) const {
         using namespace span_detail;
         // The constants in locals: the vector stores below may alias any memory, so members
         // would be read again after each one.
         const T mul = mul_, keepMask = keepMask_, diffuse = diffuse_, secondXor = secondXor_,
                 alphaByte = alphaByte_, targetOr = targetOr_, threshold = threshold_, clearPass = clearPass_,
                 alphaMul = alphaMul_;
-        const bool multiply = multiply_, alphaOnly = alphaOnly_, passAll = f.alphaPassFrom == 0;
+        const bool multiply = multiply_, alphaOnly = alphaOnly_;
         const int vectorCount = count / V::kLanes * V::kLanes;
-        const int shaded = V::kMaskedTail ? count : vectorCount;
-        using Texels = typename TexelsFor<V, Unit>::Type;
-        Texels first(f.tex[0], shaded);
-        std::conditional_t<kSecond, Texels, NoTexels> second(f.tex[1], shaded);
         auto step = [&](uint32_t* at, int i, const auto& lanes) {
             // Stage 1's alpha first: where it fails the test everywhere nothing else is read.
             T secondAlpha = V::Zero();
@@ -391,6 +418,27 @@ template <class V, FastSource C, FastSource A, FastBlend B, bool Unit>
 int SpanVector(uint32_t* dst, int count, const FastSpan& f) {
     return SpanShader<V, C, A, B, Unit>(f).Run(dst, count, f);
 }
+
+#if defined(__AVX2__)
+// The stepped spans of one shape's rows (a turned sprite's), every pixel of each: the
+// shader's constants and the texel readers' lanes made once, and each row only starting
+// its coordinates.
+template <class V, FastSource C, FastSource A, FastBlend B>
+void SteppedRowsVector(const SteppedRow* rows, int n, const FastSpan& f) {
+    static_assert(V::kMaskedTail, "each row is shaded to its last pixel");
+    using span_detail::GatherRun;
+    const SpanShader<V, C, A, B, false> shader(f);
+    GatherRun first(f.tex[0]);
+    std::conditional_t<A == FastSource::Second, GatherRun, span_detail::NoTexels> second(f.tex[1]);
+    const bool passAll = f.alphaPassFrom == 0;
+    for (int r = 0; r < n; ++r) {
+        const SteppedRow& row = rows[r];
+        first.Start(row.tu[0], row.tv[0], row.split, row.splitTu[0], row.splitTv[0]);
+        second.Start(row.tu[1], row.tv[1], row.split, row.splitTu[1], row.splitTv[1]);
+        shader.Shade(row.dst, row.count, passAll, first, second);
+    }
+}
+#endif
 
 // The rows of the mask screen's composite (the first texture's colour with the second's
 // alpha, unblended): the pixels whose alpha passes take the texel's colour with that
