@@ -99,7 +99,7 @@ DirectMusicStart StartDirectMusic() {
 void ReleaseDirectMusic() {
     SoundSystemState& s = Sound();
     if (s.performance) {
-        s.performance->Stop(nullptr, 0, 0);
+        s.performance->Stop(nullptr, nullptr, 0, 0);
         s.performance->CloseDown();
         s.performance->Release();
         s.performance = nullptr;

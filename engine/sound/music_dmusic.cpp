@@ -29,7 +29,7 @@ int MakeMusicSegment(MusicRecord* r) {
 int PlayMusicSegment(MusicRecord* r, bool loop) {
     if (!r->segment) return -1;
     r->segment->SetRepeats(loop ? host::DMUS_SEG_REPEAT_INFINITE : 0);
-    if (Sound().performance->PlaySegmentEx(r->segment, 0) < 0) return -1;
+    if (Sound().performance->PlaySegmentEx(r->segment, 0, 0, nullptr) < 0) return -1;
     r->playing = 1;
     r->seenPlaying = 0;
     return 0;
@@ -52,7 +52,7 @@ void ReleaseMusicSegment(MusicRecord* r) {
 
 void RefreshSegmentPlayState(MusicRecord* r) {
     // Only S_FALSE means stopped: a failing call counts as playing.
-    const int32_t count = Sound().performance->IsPlaying(r->segment) == host::S_FALSE ? 0 : 1;
+    const int32_t count = Sound().performance->IsPlaying(r->segment, nullptr) == host::S_FALSE ? 0 : 1;
     if (r->seenPlaying == 0) {
         if (count == 1) r->seenPlaying = 1;
     } else {

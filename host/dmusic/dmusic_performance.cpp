@@ -1,13 +1,20 @@
 #include "host/dmusic/dmusic_performance.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <string>
 #include <utility>
+#include <vector>
 
+#include "host/debug_output.h"
+#include "host/dmusic/performance_clock.h"
+#include "host/dmusic/segment_play.h"
 #include "host/dsound/mixer.h"
 #include "host/dsound/mixer_source.h"
 #include "host/mci/midi_synth.h"
-#include "host/mci/sequencer.h"
 #include "host/win/desktop.h"
 
 namespace host {
@@ -17,9 +24,21 @@ namespace {
 using Guard = std::lock_guard<std::recursive_timed_mutex>;
 
 constexpr uint32_t kVoices = 64;
+// Plays planned or sounding at once, each with a synthesiser of its own: a bound on the
+// memory a runaway caller can take.
+constexpr size_t kMaxPlays = 32;
+// Synthesisers kept for later plays once theirs have died away.
+constexpr size_t kIdleSynths = 4;
+constexpr double kReferenceUnitsPerSecond = 1e7;
+constexpr double kOnTick = 1e-6;
 
 bool StereoPath(uint32_t type) {
     return type == 0 || type == DMUS_APATH_SHARED_STEREOPLUSREVERB || type == DMUS_APATH_DYNAMIC_STEREO;
+}
+
+HRESULT Refuse(const char* call, const char* why, HRESULT hr) {
+    OutputDebugStringA((std::string("DirectMusic: ") + call + " refused: " + why + "\n").c_str());
+    return hr;
 }
 
 // The device the performance plays on: the caller's, or a new one at priority level.
@@ -63,6 +82,8 @@ public:
         {
             Guard guard(DirectSoundLock());
             device_ = device;
+            now_ = 0;
+            clock_ = std::make_unique<PerformanceClock>();
             AddMixerSource(this);
         }
         if (directSound && !*directSound) (*directSound = device)->AddRef();
@@ -70,58 +91,94 @@ public:
         return params && params->fInitNow ? LoadInstruments() : S_OK;
     }
 
-    HRESULT PlaySegmentEx(IUnknown* source, uint32_t flags) override {
+    HRESULT PlaySegmentEx(IUnknown* source, uint32_t flags, int64_t startTime,
+                          IDirectMusicSegmentState8** state) override {
+        if (state) *state = nullptr;
+        if (!source) return E_POINTER;
         auto* segment = dynamic_cast<IDirectMusicSegment8*>(source);
-        if (!segment) return E_POINTER;
-        if (flags & DMUS_SEGF_SECONDARY) return E_INVALIDARG;
-        const HRESULT hr = LoadInstruments();  // outside the lock: it may load a sound font
+        if (!segment) return Refuse("PlaySegmentEx", "the source is not a segment", E_INVALIDARG);
+        std::shared_ptr<MidiSynth> synth;
+        const HRESULT hr = TakeSynth(&synth);  // outside the lock: it may load a sound font
         if (hr < 0) return hr;
-        uint32_t repeats = 0;
-        segment->GetRepeats(&repeats);
-        MidiSequence sequence = segment->Sequence();
         Guard guard(DirectSoundLock());
-        if (!device_ || !synth_) return DMUS_E_NOT_INIT;  // closed down meanwhile
-        auto player = std::make_unique<Sequencer>(std::move(sequence), synth_, 0);
-        player->Play(0, nullptr, repeats == DMUS_SEG_REPEAT_INFINITE ? Sequencer::kRepeatForever : repeats);
-        segment->AddRef();
-        LetGoOfSegment();
-        current_ = segment;
-        player_ = std::move(player);
-        started_ = false;
+        if (!device_) return DMUS_E_NOT_INIT;  // closed down meanwhile
+        if (plays_.size() >= kMaxPlays) {
+            KeepIdle(std::move(synth));
+            return Refuse("PlaySegmentEx", "too many segments playing", E_OUTOFMEMORY);
+        }
+        double earliest = now_;
+        if (!EarliestTime(startTime, flags, &earliest)) {
+            KeepIdle(std::move(synth));
+            return Refuse("PlaySegmentEx", "the start time has passed", DMUS_E_TIME_PAST);
+        }
+        auto* play = new (std::nothrow) SegmentPlay(segment, std::move(synth), !(flags & DMUS_SEGF_SECONDARY));
+        if (!play) return E_OUTOFMEMORY;
+        Schedule(play, earliest, flags);
+        plays_.push_back(play);
+        if (state) (*state = play)->AddRef();
         return S_OK;
     }
 
-    HRESULT StopEx(IUnknown* object, int64_t stopTime, uint32_t) override {
-        if (stopTime != 0) return E_INVALIDARG;
+    HRESULT StopEx(IUnknown* object, int64_t stopTime, uint32_t flags) override {
         Guard guard(DirectSoundLock());
         if (!device_) return DMUS_E_NOT_INIT;
-        if (object && object != static_cast<IUnknown*>(current_)) return S_OK;
-        if (player_) player_->Stop();
-        LetGoOfSegment();
+        auto* play = dynamic_cast<SegmentPlay*>(object);
+        auto* segment = dynamic_cast<IDirectMusicSegment8*>(object);
+        if (object && !play && !segment) return Refuse("StopEx", "not a segment or segment state", E_INVALIDARG);
+        double earliest = now_;
+        EarliestTime(stopTime, flags, &earliest);  // a time gone by stops at once
+        auto stop = [&](SegmentPlay* p) {
+            const double unit = p->Resolution(flags);
+            p->StopAt(unit > 0 ? p->NextBoundary(earliest, unit) : earliest);
+        };
+        if (play) stop(play);
+        for (SegmentPlay* p : plays_)
+            if (!play && (!segment || p->Segment() == segment)) stop(p);
         return S_OK;
     }
 
-    HRESULT Stop(IDirectMusicSegment8* segment, MUSIC_TIME stopTime, uint32_t flags) override {
-        return StopEx(segment, stopTime, flags);
+    HRESULT Stop(IDirectMusicSegment8* segment, IDirectMusicSegmentState8* state, MUSIC_TIME stopTime,
+                 uint32_t flags) override {
+        return StopEx(state ? static_cast<IUnknown*>(state) : segment, stopTime, flags & ~DMUS_SEGF_REFTIME);
     }
 
-    HRESULT IsPlaying(IDirectMusicSegment8* segment) override {
-        if (!segment) return E_POINTER;
+    HRESULT IsPlaying(IDirectMusicSegment8* segment, IDirectMusicSegmentState8* state) override {
+        if (!segment && !state) return E_POINTER;
         Guard guard(DirectSoundLock());
         if (!device_) return DMUS_E_NOT_INIT;
-        return segment == current_ && started_ && player_->Playing() ? S_OK : S_FALSE;
+        if (state) {
+            auto* play = dynamic_cast<SegmentPlay*>(state);
+            return play && play->Playing() ? S_OK : S_FALSE;
+        }
+        const bool playing =
+            std::any_of(plays_.begin(), plays_.end(), [&](SegmentPlay* p) { return p->Segment() == segment && p->Playing(); });
+        return playing ? S_OK : S_FALSE;
+    }
+
+    HRESULT GetTime(REFERENCE_TIME* referenceTime, MUSIC_TIME* musicTime) override {
+        if (!referenceTime && !musicTime) return E_POINTER;
+        Guard guard(DirectSoundLock());
+        if (!device_) return DMUS_E_NOT_INIT;
+        if (referenceTime) *referenceTime = ReferenceNow();
+        if (musicTime) *musicTime = MusicNow();
+        return S_OK;
     }
 
     HRESULT CloseDown() override {
         IDirectSound* device = nullptr;
+        std::vector<SegmentPlay*> plays;
+        std::unique_ptr<PerformanceClock> clock;
+        std::vector<std::shared_ptr<MidiSynth>> idle;
         {
             Guard guard(DirectSoundLock());
             RemoveMixerSource(this);
-            LetGoOfSegment();
-            player_.reset();
-            synth_.reset();
+            plays.swap(plays_);
+            clock = std::move(clock_);
+            idle.swap(idle_);
             device = std::exchange(device_, nullptr);
         }
+        clock.reset();
+        for (SegmentPlay* p : plays) p->Release();
         if (device) device->Release();
         return S_OK;
     }
@@ -130,11 +187,11 @@ public:
         {
             Guard guard(DirectSoundLock());
             if (!device_) return DMUS_E_NOT_INIT;
-            if (synth_) return S_OK;
+            if (!idle_.empty()) return S_OK;
         }
         std::shared_ptr<MidiSynth> synth = MakeMidiSynth(MixerOutputRate());
         Guard guard(DirectSoundLock());
-        if (!synth_) synth_ = std::move(synth);
+        if (device_ && idle_.empty()) idle_.push_back(std::move(synth));
         return S_OK;
     }
 
@@ -147,24 +204,109 @@ private:
         params->dwSampleRate = MixerOutputRate();
     }
 
-    void LetGoOfSegment() {
-        if (current_) current_->Release();
-        current_ = nullptr;
+    REFERENCE_TIME ReferenceNow() const { return REFERENCE_TIME(std::floor(now_ * kReferenceUnitsPerSecond + kOnTick)); }
+    MUSIC_TIME MusicNow() const { return MUSIC_TIME(std::floor(clock_->MusicAt(now_) + kOnTick)); }
+
+    // An idle synthesiser, or a new one loaded outside the lock.
+    HRESULT TakeSynth(std::shared_ptr<MidiSynth>* synth) {
+        {
+            Guard guard(DirectSoundLock());
+            if (!device_) return DMUS_E_NOT_INIT;
+            if (!idle_.empty()) {
+                *synth = std::move(idle_.back());
+                idle_.pop_back();
+                return S_OK;
+            }
+        }
+        *synth = MakeMidiSynth(MixerOutputRate());
+        return *synth ? S_OK : E_OUTOFMEMORY;
     }
 
-    // Once the last notes have died away the synthesiser is left idle, not run on
-    // silence at every block.
+    void KeepIdle(std::shared_ptr<MidiSynth> synth) {
+        if (synth && idle_.size() < kIdleSynths) idle_.push_back(std::move(synth));
+    }
+
+    // The clock's time a play or stop time means (0: now); false, with now, for a time
+    // that has gone by.
+    bool EarliestTime(int64_t time, uint32_t flags, double* seconds) const {
+        *seconds = now_;
+        if (time == 0) return true;
+        if (flags & DMUS_SEGF_REFTIME) {
+            if (time < ReferenceNow()) return false;
+            *seconds = std::max(now_, double(time) / kReferenceUnitsPerSecond);
+        } else {
+            if (time < MusicNow()) return false;
+            *seconds = std::max(now_, clock_->SecondsAt(double(time)));
+        }
+        return true;
+    }
+
+    // The last primary planned that has not ended, or null.
+    SegmentPlay* LastPrimary() const {
+        for (auto p = plays_.rbegin(); p != plays_.rend(); ++p)
+            if ((*p)->Primary() && (*p)->Live()) return *p;
+        return nullptr;
+    }
+
+    void Schedule(SegmentPlay* play, double earliest, uint32_t flags) {
+        if (play->Primary() && (flags & DMUS_SEGF_QUEUE)) {
+            if (SegmentPlay* last = LastPrimary()) return play->StartAfter(last);
+        }
+        if (flags & DMUS_SEGF_DEFAULT) play->Segment()->GetDefaultResolution(&flags);
+        const uint32_t boundary = flags & DMUS_SEGF_BOUNDARIES;
+        const double at = boundary ? clock_->NextBoundary(earliest, boundary) : earliest;
+        play->StartAt(at, clock_->MusicAt(at));
+        // A primary replaces the one playing, and those planned after it, from its start.
+        if (play->Primary())
+            for (SegmentPlay* p : plays_)
+                if (p->Primary()) p->StopAt(at);
+    }
+
+    // The music time follows each primary from its start to its end within the block.
+    void FollowPrimaries(double blockEnd) {
+        for (;;) {
+            SegmentPlay* source = clock_->Source();
+            if (source && source->EndSeconds() < blockEnd) {
+                clock_->Follow(source->EndSeconds(), nullptr);
+                continue;
+            }
+            SegmentPlay* next = nullptr;
+            for (SegmentPlay* p : plays_)
+                if (p->Primary() && !p->Followed() && p->Live() && p->StartSeconds() < blockEnd &&
+                    (!next || p->StartSeconds() < next->StartSeconds()))
+                    next = p;
+            if (!next) return;
+            next->MarkFollowed();
+            clock_->Follow(next->StartSeconds(), next);
+        }
+    }
+
     void Render(int32_t* acc, uint32_t frames, uint32_t rate) override {
-        if (!player_ || (!player_->Playing() && !synth_->Sounding())) return;
-        if (player_->Playing()) started_ = true;
-        player_->Render(acc, frames, rate);
+        const double blockStart = now_, blockEnd = now_ + double(frames) / rate;
+        FollowPrimaries(blockEnd);
+        for (SegmentPlay* p : plays_) {
+            if (p->Waiting() && p->StartSeconds() < blockEnd) p->SetStartMusic(clock_->MusicAt(p->StartSeconds()));
+            p->Render(acc, frames, rate, blockStart);
+        }
+        now_ = blockEnd;
+        LetGoOfFinished();
+    }
+
+    // Plays that have ended and died away give their synthesisers back.
+    void LetGoOfFinished() {
+        auto finished = std::stable_partition(plays_.begin(), plays_.end(), [](SegmentPlay* p) { return !p->Finished(); });
+        for (auto p = finished; p != plays_.end(); ++p) {
+            KeepIdle((*p)->TakeSynth());
+            (*p)->Release();
+        }
+        plays_.erase(finished, plays_.end());
     }
 
     IDirectSound* device_ = nullptr;  // non-null from InitAudio to CloseDown
-    std::shared_ptr<MidiSynth> synth_;
-    std::unique_ptr<Sequencer> player_;        // the last segment played, still sounding or dying away
-    IDirectMusicSegment8* current_ = nullptr;  // the segment playing (one reference), or null
-    bool started_ = false;                     // the mixer has rendered the current segment
+    std::unique_ptr<PerformanceClock> clock_;
+    double now_ = 0;                               // seconds mixed since InitAudio
+    std::vector<SegmentPlay*> plays_;              // one reference each, in the order played
+    std::vector<std::shared_ptr<MidiSynth>> idle_;  // synthesisers for later plays
 };
 
 }  // namespace

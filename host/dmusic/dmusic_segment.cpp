@@ -1,8 +1,6 @@
 #include "host/dmusic/dmusic_segment.h"
 
 #include <algorithm>
-#include <climits>
-#include <cmath>
 #include <new>
 #include <vector>
 
@@ -14,7 +12,7 @@ namespace {
 
 class Segment final : public ComObject<IDirectMusicSegment8> {
 public:
-    explicit Segment(MidiSequence sequence) : sequence_(std::move(sequence)) {}
+    explicit Segment(MidiSequence sequence) : sequence_(std::move(sequence)), timing_(sequence_) {}
 
     HRESULT SetRepeats(uint32_t repeats) override {
         repeats_ = repeats;
@@ -29,7 +27,19 @@ public:
 
     HRESULT GetLength(MUSIC_TIME* length) override {
         if (!length) return E_POINTER;
-        *length = MusicTimeLength();
+        *length = timing_.Length();
+        return S_OK;
+    }
+
+    HRESULT SetDefaultResolution(uint32_t resolution) override {
+        if (resolution & ~DMUS_SEGF_BOUNDARIES) return E_INVALIDARG;
+        resolution_ = resolution;
+        return S_OK;
+    }
+
+    HRESULT GetDefaultResolution(uint32_t* resolution) override {
+        if (!resolution) return E_POINTER;
+        *resolution = resolution_;
         return S_OK;
     }
 
@@ -50,19 +60,13 @@ public:
     }
 
     const MidiSequence& Sequence() const override { return sequence_; }
+    const MusicTiming& Timing() const override { return timing_; }
 
 private:
-    // Ticks of the file scaled to music time; a file timed in SMPTE frames counts
-    // quarter notes at the standard 120 beats a minute.
-    MUSIC_TIME MusicTimeLength() const {
-        const double quarters = (sequence_.division & 0x8000)
-                                    ? sequence_.lengthSeconds * 2
-                                    : double(sequence_.lengthTicks) / double(sequence_.division);
-        return MUSIC_TIME(std::min<long long>(std::llround(quarters * DMUS_PPQ), INT32_MAX));
-    }
-
     MidiSequence sequence_;
+    MusicTiming timing_;
     uint32_t repeats_ = 0;
+    uint32_t resolution_ = 0;
     std::vector<const IUnknown*> downloads_;  // one entry per Download not yet unloaded
 };
 

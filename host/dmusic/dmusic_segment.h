@@ -5,6 +5,7 @@
 #include <span>
 
 #include "host/dmusic/dmusic_types.h"
+#include "host/dmusic/music_timing.h"
 #include "host/mci/midi_file.h"
 
 namespace host {
@@ -22,8 +23,13 @@ public:
     // a Download to the same performance fails with DMUS_E_NOT_DOWNLOADED_TO_PORT.
     virtual HRESULT Download(IUnknown* performance) = 0;
     virtual HRESULT Unload(IUnknown* performance) = 0;
-    // The host's own: the events the performance plays.
+    // The boundary a play or stop with DMUS_SEGF_DEFAULT waits for (DMUS_SEGF_GRID,
+    // _BEAT, _MEASURE, or 0 for none: at once); 0 until set.
+    virtual HRESULT SetDefaultResolution(uint32_t resolution) = 0;
+    virtual HRESULT GetDefaultResolution(uint32_t* resolution) = 0;
+    // The host's own: the events the performance plays, and their timing.
     virtual const MidiSequence& Sequence() const = 0;
+    virtual const MusicTiming& Timing() const = 0;
 };
 
 // A segment over a Standard MIDI File image (the image is not kept);

@@ -79,13 +79,23 @@ struct DMUS_OBJECTDESC {
 
 constexpr uint32_t DMUS_SEG_REPEAT_INFINITE = 0xFFFFFFFFu;
 
-// PlaySegmentEx flags: a segment plays as the primary segment (replacing the one
-// playing) unless it is a secondary one, which this performance does not play.
-constexpr uint32_t DMUS_SEGF_SECONDARY = 0x80;
+// Reference time counts 100-nanosecond units.
+using REFERENCE_TIME = int64_t;
+
+// PlaySegmentEx and StopEx flags. A segment plays as the primary segment (replacing the
+// one playing) unless it is a secondary one, which plays on top of it. A time is music
+// time unless DMUS_SEGF_REFTIME makes it reference time; the boundary flags move the
+// start or stop on to the next grid, beat or measure, DMUS_SEGF_DEFAULT to the segment's
+// own default boundary, and DMUS_SEGF_QUEUE starts a primary after the last one planned.
+constexpr uint32_t DMUS_SEGF_REFTIME = 0x40, DMUS_SEGF_SECONDARY = 0x80, DMUS_SEGF_QUEUE = 0x100,
+                   DMUS_SEGF_GRID = 0x800, DMUS_SEGF_BEAT = 0x1000, DMUS_SEGF_MEASURE = 0x2000,
+                   DMUS_SEGF_DEFAULT = 0x4000;
+constexpr uint32_t DMUS_SEGF_BOUNDARIES = DMUS_SEGF_GRID | DMUS_SEGF_BEAT | DMUS_SEGF_MEASURE;
 
 constexpr HRESULT DMUS_E_NOT_INIT = HRESULT(0x88781162u), DMUS_E_ALREADY_INITED = HRESULT(0x88781140u),
                   DMUS_E_NOT_DOWNLOADED_TO_PORT = HRESULT(0x8878106Cu),
                   DMUS_E_UNSUPPORTED_STREAM = HRESULT(0x88781151u), DMUS_E_LOADER_FAILEDOPEN = HRESULT(0x887811F0u),
-                  DMUS_E_LOADER_NOCLASSID = HRESULT(0x887811F2u), DMUS_E_AUDIOPATHS_NOT_VALID = HRESULT(0x887811C9u);
+                  DMUS_E_LOADER_NOCLASSID = HRESULT(0x887811F2u), DMUS_E_AUDIOPATHS_NOT_VALID = HRESULT(0x887811C9u),
+                  DMUS_E_TIME_PAST = HRESULT(0x88781163u);
 
 }  // namespace host

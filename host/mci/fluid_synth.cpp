@@ -25,6 +25,7 @@ constexpr uint32_t kBlockFrames = 64;  // FluidSynth's fixed render block
 // and its output is converted.
 constexpr uint32_t kLowestRate = 8000, kHighestRate = 96000;
 constexpr int kPolyphony = 64;
+constexpr int kSustainPedal = 64, kSostenutoPedal = 66;
 
 // FluidSynth's own messages go nowhere: failures are reported by our callers.
 void QuietFluidLog() {
@@ -65,8 +66,14 @@ public:
 
     void Message(uint8_t status, uint8_t data1, uint8_t data2) override { Send(status, data1, data2); }
 
+    // The pedals are let go first: a note they hold would otherwise sound on after the
+    // music has stopped, as nothing comes to lift them.
     void AllNotesOff() override {
-        if (synth_) fluid_synth_all_notes_off(synth_.get(), -1);
+        fluid_synth_t* s = synth_.get();
+        if (!s) return;
+        for (int channel = 0, n = fluid_synth_count_midi_channels(s); channel < n; ++channel)
+            for (int pedal : {kSustainPedal, kSostenutoPedal}) fluid_synth_cc(s, channel, pedal, 0);
+        fluid_synth_all_notes_off(s, -1);
     }
 
     void Reset() override {

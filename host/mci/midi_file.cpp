@@ -19,6 +19,10 @@ struct TickEvent {
     uint32_t tempo;  // microseconds per quarter note for a tempo change (status 0xFF), else 0
 };
 
+// The status a time signature is kept under among the events (a system real-time value,
+// which never stands in a file as a message of its own).
+constexpr uint8_t kTimeSignature = 0xF9;
+
 class Reader {
 public:
     explicit Reader(std::span<const uint8_t> d) : data_(d) {}
@@ -73,8 +77,15 @@ bool ReadMeta(Reader& r, uint64_t tick, std::vector<TickEvent>& out, uint32_t& o
     const uint8_t type = r.Byte();
     uint32_t length = 0;
     if (!r.VarLen(&length) || !r.Has(length)) return false;
-    if (type == 0x51 && length == 3) out.push_back({tick, order++, 0xFF, 0, 0, r.Big(3)});
-    else r.Skip(length);
+    if (type == 0x51 && length == 3) {
+        out.push_back({tick, order++, 0xFF, 0, 0, r.Big(3)});
+    } else if (type == 0x58 && length == 4) {
+        const uint8_t beats = r.Byte(), power = r.Byte();
+        out.push_back({tick, order++, kTimeSignature, beats, power, 0});
+        r.Skip(2);
+    } else {
+        r.Skip(length);
+    }
     *end = type == 0x2F;
     return true;
 }
@@ -113,6 +124,12 @@ bool ReadTrack(std::span<const uint8_t> track, std::vector<TickEvent>& out, uint
     return true;
 }
 
+// A later tempo at the same tick replaces the earlier one.
+void KeepTempo(std::vector<MidiTempo>& tempos, const MidiTempo& t) {
+    if (tempos.back().tick == t.tick) tempos.back() = t;
+    else tempos.push_back(t);
+}
+
 // Seconds of each tick after the tempo changes, in tick order; SMPTE divisions count
 // frames of a fixed rate.
 void Timestamp(std::vector<TickEvent>& ticks, uint16_t division, uint64_t endTick, MidiSequence* seq) {
@@ -124,14 +141,27 @@ void Timestamp(std::vector<TickEvent>& ticks, uint16_t division, uint64_t endTic
         smpte ? 1.0 / (double(-int8_t(division >> 8)) * double(division & 0xFF)) : 0;
     double tempo = 500000, seconds = 0;
     uint64_t lastTick = 0;
+    bool signatureSeen = false;
+    if (!smpte) seq->tempos.push_back({0, 0, 500000});
     auto advance = [&](uint64_t tick) {
         seconds += double(tick - lastTick) * (smpte ? smpteTick : tempo / 1e6 / double(division));
         lastTick = tick;
     };
     for (const TickEvent& e : ticks) {
         advance(e.tick);
-        if (e.status == 0xFF) tempo = e.tempo ? e.tempo : tempo;
-        else seq->events.push_back({seconds, e.status, e.data1, e.data2});
+        if (e.status == 0xFF) {
+            tempo = e.tempo ? e.tempo : tempo;
+            if (!smpte) KeepTempo(seq->tempos, {e.tick, seconds, uint32_t(tempo)});
+        } else if (e.status == kTimeSignature) {
+            // Only the first counts; a denominator beyond a 64th or a zero count is damage.
+            if (!signatureSeen && e.data1 > 0 && e.data2 <= 6) {
+                seq->beatsPerMeasure = e.data1;
+                seq->beatNote = uint8_t(1u << e.data2);
+            }
+            signatureSeen = true;
+        } else {
+            seq->events.push_back({seconds, e.status, e.data1, e.data2});
+        }
     }
     advance(endTick);
     seq->lengthSeconds = seconds;

@@ -146,7 +146,7 @@ TEST_F(DirectMusicObjectsTest, ThePerformanceChecksItsAudioSetUpAndDownloads) {
     auto* performance =
         Make<host::IDirectMusicPerformance8>(&host::CreateDirectMusicPerformanceCom, host::IID_IDirectMusicPerformance8);
     host::IDirectMusicSegment8* segment = Segment(orvik_test::OneNoteFile(60, 96));
-    EXPECT_EQ(performance->IsPlaying(segment), host::DMUS_E_NOT_INIT);
+    EXPECT_EQ(performance->IsPlaying(segment, nullptr), host::DMUS_E_NOT_INIT);
     EXPECT_EQ(segment->Download(performance), host::DMUS_E_NOT_INIT);
     host::DMUS_AUDIOPARAMS params;
     params.dwSize = 36;
@@ -167,10 +167,11 @@ TEST_F(DirectMusicObjectsTest, ThePerformanceChecksItsAudioSetUpAndDownloads) {
     EXPECT_EQ(segment->Download(performance), host::S_OK);
     EXPECT_EQ(segment->Unload(performance), host::S_OK);
     EXPECT_EQ(segment->Unload(performance), host::DMUS_E_NOT_DOWNLOADED_TO_PORT);
-    EXPECT_EQ(performance->PlaySegmentEx(segment, host::DMUS_SEGF_SECONDARY), host::E_INVALIDARG);
-    EXPECT_EQ(performance->PlaySegmentEx(nullptr, 0), host::E_POINTER);
+    EXPECT_EQ(performance->PlaySegmentEx(performance, host::DMUS_SEGF_SECONDARY, 0, nullptr), host::E_INVALIDARG)
+        << "not a segment";
+    EXPECT_EQ(performance->PlaySegmentEx(nullptr, 0, 0, nullptr), host::E_POINTER);
     EXPECT_EQ(performance->CloseDown(), host::S_OK);
-    EXPECT_EQ(performance->IsPlaying(segment), host::DMUS_E_NOT_INIT);
+    EXPECT_EQ(performance->IsPlaying(segment, nullptr), host::DMUS_E_NOT_INIT);
     EXPECT_EQ(performance->Release(), 0u);
     EXPECT_EQ(device->Release(), 0u) << "the performance let go of its own reference";
     segment->Release();
@@ -182,20 +183,20 @@ TEST_F(DirectMusicObjectsTest, ASegmentPlaysItsRepeatsThenEnds) {
     ASSERT_EQ(performance->InitAudio(nullptr, nullptr, nullptr, 1, 64, 0, nullptr), host::S_OK);
     host::IDirectMusicSegment8* segment = Segment(orvik_test::OneNoteFile(69, 96));  // half a second
     ASSERT_EQ(segment->SetRepeats(1), host::S_OK);
-    ASSERT_EQ(performance->PlaySegmentEx(segment, 0), host::S_OK);
-    EXPECT_EQ(performance->IsPlaying(segment), host::S_FALSE) << "until the mixer's next block";
+    ASSERT_EQ(performance->PlaySegmentEx(segment, 0, 0, nullptr), host::S_OK);
+    EXPECT_EQ(performance->IsPlaying(segment, nullptr), host::S_FALSE) << "until the mixer's next block";
     EXPECT_GT(MixLevel(4410), 300);
-    EXPECT_EQ(performance->IsPlaying(segment), host::S_OK);
+    EXPECT_EQ(performance->IsPlaying(segment, nullptr), host::S_OK);
     MixLevel(22050);
-    EXPECT_EQ(performance->IsPlaying(segment), host::S_OK) << "playing its repeat";
+    EXPECT_EQ(performance->IsPlaying(segment, nullptr), host::S_OK) << "playing its repeat";
     EXPECT_GT(MixLevel(4410), 300) << "the note struck again";
     MixLevel(22050);
-    EXPECT_EQ(performance->IsPlaying(segment), host::S_FALSE) << "ended after two times through";
-    ASSERT_EQ(performance->PlaySegmentEx(segment, 0), host::S_OK);
+    EXPECT_EQ(performance->IsPlaying(segment, nullptr), host::S_FALSE) << "ended after two times through";
+    ASSERT_EQ(performance->PlaySegmentEx(segment, 0, 0, nullptr), host::S_OK);
     MixLevel(441);
-    EXPECT_EQ(performance->StopEx(segment, 5, 0), host::E_INVALIDARG) << "only at once";
-    EXPECT_EQ(performance->StopEx(segment, 0, 0), host::S_OK);
-    EXPECT_EQ(performance->IsPlaying(segment), host::S_FALSE);
+    EXPECT_EQ(performance->IsPlaying(segment, nullptr), host::S_OK);
+    EXPECT_EQ(performance->StopEx(segment, 5, 0), host::S_OK) << "a music time gone by stops at once";
+    EXPECT_EQ(performance->IsPlaying(segment, nullptr), host::S_FALSE);
     performance->CloseDown();
     EXPECT_EQ(MixLevel(441), 0) << "no longer a source of the mixer";
     performance->Release();
