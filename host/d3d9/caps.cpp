@@ -3,7 +3,7 @@
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/draw_state.h"
 #include "host/d3d9/pixel_format.h"
-#include "host/d3d9/shader_types.h"
+#include "host/d3d9/shader_run.h"
 #include "host/d3d9/yuv_surface.h"
 #include "host/win/desktop.h"
 
@@ -11,15 +11,26 @@ namespace host {
 
 namespace {
 
-// Shader model 2.0 (the device keeps shaders but draws with the fixed-function pipeline),
-// or version 0.0 of both: no programmable shaders.
-void FillShaderCaps(D3DCAPS9* caps, bool model2) {
-    caps->VertexShaderVersion = model2 ? D3DVS_VERSION(2, 0) : D3DVS_VERSION(0, 0);
-    caps->PixelShaderVersion = model2 ? D3DPS_VERSION(2, 0) : D3DPS_VERSION(0, 0);
-    caps->MaxVertexShaderConst = model2 ? 256 : 0;
-    if (!model2) return;
+// Shader model 3.0 with everything 2.x may ask for, shader model 2.0 alone, or version 0.0
+// of both: no programmable shaders. The limits are those the interpreter holds code to.
+void FillShaderCaps(D3DCAPS9* caps, int model) {
+    const int major = model >= 3 ? 3 : model >= 2 ? 2 : 0;
+    caps->VertexShaderVersion = D3DVS_VERSION(major, 0);
+    caps->PixelShaderVersion = D3DPS_VERSION(major, 0);
+    caps->MaxVertexShaderConst = major ? kVertexConsts : 0;
+    if (!major) return;
     caps->TextureCaps |= D3DPTEXTURECAPS_VOLUMEMAP | D3DPTEXTURECAPS_MIPVOLUMEMAP;
     caps->MaxVolumeExtent = 256;
+    if (major < 3) return;
+    caps->VS20Caps = {D3DVS20CAPS_PREDICATION, kDynamicFlowDepth, kMaxTemps, kStaticFlowDepth};
+    caps->PS20Caps = {D3DPS20CAPS_ARBITRARYSWIZZLE | D3DPS20CAPS_GRADIENTINSTRUCTIONS | D3DPS20CAPS_PREDICATION |
+                          D3DPS20CAPS_NODEPENDENTREADLIMIT | D3DPS20CAPS_NOTEXINSTRUCTIONLIMIT,
+                      kDynamicFlowDepth, kMaxTemps, kStaticFlowDepth, kPixel2xSlots};
+    caps->MaxVShaderInstructionsExecuted = caps->MaxPShaderInstructionsExecuted = kShaderInstructionBudget;
+    caps->MaxVertexShader30InstructionSlots = caps->MaxPixelShader30InstructionSlots = kModel30Slots;
+    caps->VertexTextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR |
+                                    D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR |
+                                    D3DPTFILTERCAPS_MIPFPOINT | D3DPTFILTERCAPS_MIPFLINEAR;
 }
 
 }  // namespace
@@ -60,7 +71,7 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     caps->MaxVertexIndex = 0xFFFFF;
     caps->MaxStreams = 1;
     caps->MaxStreamStride = 255;
-    FillShaderCaps(caps, s.shaderModel2);
+    FillShaderCaps(caps, s.shaderModel);
     caps->NumSimultaneousRTs = 1;
 }
 

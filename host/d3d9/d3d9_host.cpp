@@ -19,7 +19,7 @@ D3D9HostSettings FreshSettings() {
     s.moduleMissing = EnvFlag("ORVIK_NO_D3D9");
     s.forceGenericPath = EnvFlag("ORVIK_D3D9_GENERIC");
     const char* model = std::getenv("ORVIK_D3D9_SHADER_MODEL");
-    s.shaderModel2 = !(model && std::strcmp(model, "0") == 0);
+    if (model && (std::strcmp(model, "0") == 0 || std::strcmp(model, "2") == 0)) s.shaderModel = model[0] - '0';
     s.forceBaselineSpans = EnvFlag("ORVIK_D3D9_NO_AVX2");
     return s;
 }

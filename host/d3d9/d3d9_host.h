@@ -35,10 +35,10 @@ struct D3D9HostSettings {
     uint32_t maxTextureSize = 4096;
     bool blendOpCaps = true;
     bool tempRegisterCaps = true;  // texture stages may write the temporary register
-    // Vertex and pixel shader model 2.0 with 256 vertex constants and volume textures, as a
-    // real device offers them; ORVIK_D3D9_SHADER_MODEL=0 reports no shader model, which the
-    // tests use by default so most of them start without making the shaders.
-    bool shaderModel2 = true;
+    // The shader model the caps report, with volume textures: 3 (vs_3_0/ps_3_0, and the
+    // extended 2.x caps), 2 (vs_2_0/ps_2_0 only) or 0 (no programmable shaders). Set by
+    // ORVIK_D3D9_SHADER_MODEL; 3 when unset or not one of those.
+    int shaderModel = 3;
     // Formats that CheckDeviceFormat and resource creation refuse.
     std::vector<D3DFORMAT> refusedFormats;
     // Every draw takes the general pixel path (also when ORVIK_D3D9_GENERIC is set).

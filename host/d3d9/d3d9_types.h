@@ -10,6 +10,7 @@ namespace host {
 using D3DCOLOR = uint32_t;
 using ULONG = uint32_t;
 using UINT = uint32_t;
+using INT = int32_t;
 using DWORD = uint32_t;
 
 constexpr UINT D3D_SDK_VERSION = 32;
@@ -361,6 +362,23 @@ struct D3DADAPTER_IDENTIFIER9 {
 };
 
 // The capability record, cut down to the fields the engine reads.
+// What vs_2_x and ps_2_x code may use beyond shader model 2.0.
+struct D3DVSHADERCAPS2_0 {
+    DWORD Caps = 0;
+    INT DynamicFlowControlDepth = 0, NumTemps = 0, StaticFlowControlDepth = 0;
+};
+struct D3DPSHADERCAPS2_0 {
+    DWORD Caps = 0;
+    INT DynamicFlowControlDepth = 0, NumTemps = 0, StaticFlowControlDepth = 0, NumInstructionSlots = 0;
+};
+constexpr DWORD D3DVS20CAPS_PREDICATION = 1;
+constexpr DWORD D3DPS20CAPS_ARBITRARYSWIZZLE = 1, D3DPS20CAPS_GRADIENTINSTRUCTIONS = 2,
+                D3DPS20CAPS_PREDICATION = 4, D3DPS20CAPS_NODEPENDENTREADLIMIT = 8,
+                D3DPS20CAPS_NOTEXINSTRUCTIONLIMIT = 16;
+// Samplers of the vertex stage: the displacement map's, then four for texldl in vertex code.
+constexpr DWORD D3DDMAPSAMPLER = 256, D3DVERTEXTEXTURESAMPLER0 = 257, D3DVERTEXTEXTURESAMPLER1 = 258,
+                D3DVERTEXTEXTURESAMPLER2 = 259, D3DVERTEXTEXTURESAMPLER3 = 260;
+
 struct D3DCAPS9 {
     D3DDEVTYPE DeviceType = D3DDEVTYPE_HAL;
     UINT AdapterOrdinal = 0;
@@ -382,6 +400,11 @@ struct D3DCAPS9 {
     DWORD VertexShaderVersion = 0, MaxVertexShaderConst = 0;
     DWORD PixelShaderVersion = 0;
     DWORD NumSimultaneousRTs = 0;
+    D3DVSHADERCAPS2_0 VS20Caps;
+    D3DPSHADERCAPS2_0 PS20Caps;
+    DWORD VertexTextureFilterCaps = 0;
+    DWORD MaxVShaderInstructionsExecuted = 0, MaxPShaderInstructionsExecuted = 0;
+    DWORD MaxVertexShader30InstructionSlots = 0, MaxPixelShader30InstructionSlots = 0;
 };
 
 }  // namespace host

@@ -190,7 +190,7 @@ void Device::ResetStates() {
         t[D3DTSS_TEXCOORDINDEX] = DWORD(s);
         textureMatrices_[s] = IdentityMatrix();
     }
-    for (int s = 0; s < kMaxSamplers; ++s) {
+    for (DWORD s = 0; s < kSamplerSlots; ++s) {
         DWORD* m = samplerStates_[s];
         std::memset(m, 0, sizeof(samplerStates_[s]));
         m[D3DSAMP_ADDRESSU] = m[D3DSAMP_ADDRESSV] = m[D3DSAMP_ADDRESSW] = D3DTADDRESS_WRAP;

@@ -18,6 +18,15 @@
 
 namespace host {
 
+// Sampler slots: the pixel samplers 0 to 15, then the displacement map's and the four of
+// the vertex stage (D3DDMAPSAMPLER and D3DVERTEXTEXTURESAMPLER0 to 3).
+constexpr DWORD kSamplerSlots = kMaxSamplers + 5;
+constexpr DWORD SamplerSlot(DWORD sampler) {
+    if (sampler < DWORD(kMaxSamplers)) return sampler;
+    if (sampler >= D3DDMAPSAMPLER && sampler <= D3DVERTEXTEXTURESAMPLER3) return kMaxSamplers + (sampler - D3DDMAPSAMPLER);
+    return kSamplerSlots;  // none
+}
+
 class Device;
 
 class SwapChain : public Unknown {
@@ -180,7 +189,9 @@ private:
     void ReleaseBindings();
     void ReleaseShaderBindings();
     bool BuildDrawState(DrawState* state);
+    // `sampler` is a slot (SamplerSlot).
     void FillSampler(int sampler, bool withTexture, StageSampler* out) const;
+    UINT PixelConstantCount() const;
     // The bound vertex shader run over a draw's vertices; false (logged) when it cannot be.
     // `first` is the number of the draw's first vertex in the vertex buffers (-1 for a
     // draw from the caller's memory), where streams past 0 are read from.
@@ -221,7 +232,7 @@ private:
     SwapChain* swapChain_ = nullptr;
     Surface* renderTarget_ = nullptr;
     Surface* depthStencil_ = nullptr;
-    BaseTexture* textures_[kMaxSamplers] = {};
+    BaseTexture* textures_[kSamplerSlots] = {};
     VertexBuffer* stream_ = nullptr;
     UINT streamOffset_ = 0, streamStride_ = 0;
     // Streams 1 to 15: read only through a vertex shader's declaration.
@@ -237,7 +248,7 @@ private:
 
     std::array<DWORD, kRenderStateCount> renderStates_{};
     DWORD stageStates_[kMaxStages][kTextureStageStateCount] = {};
-    DWORD samplerStates_[kMaxSamplers][kSamplerStateCount] = {};
+    DWORD samplerStates_[kSamplerSlots][kSamplerStateCount] = {};
     D3DMATRIX world_, view_, projection_, textureMatrices_[kMaxStages];
     D3DVIEWPORT9 viewport_;
     RECT scissor_;
@@ -247,7 +258,7 @@ private:
     DWORD fvf_ = 0;
     std::vector<float> vsConstF_ = std::vector<float>(256 * 4, 0.0f);
     std::vector<BOOL> vsConstB_ = std::vector<BOOL>(16, 0);
-    std::vector<float> psConstF_ = std::vector<float>(32 * 4, 0.0f);
+    std::vector<float> psConstF_ = std::vector<float>(size_t(kPixel30Consts) * 4, 0.0f);
     std::vector<int> vsConstI_ = std::vector<int>(16 * 4, 0), psConstI_ = std::vector<int>(16 * 4, 0);
     std::vector<BOOL> psConstB_ = std::vector<BOOL>(16, 0);
     std::vector<ScreenVertex> screenVertices_;

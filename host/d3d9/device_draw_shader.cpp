@@ -6,6 +6,8 @@
 #include <string>
 
 #include "host/d3d9/device.h"
+#include "host/d3d9/shader_link.h"
+#include "host/d3d9/shader_sampler.h"
 #include "host/d3d9/shader_vertex_input.h"
 #include "host/debug_output.h"
 
@@ -85,6 +87,12 @@ bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, i
     k.Load(vs, vsConstF_, vsConstI_, vsConstB_);
     // Code that never writes oFog leaves its vertices clear of fog.
     const bool writesFog = WritesRegister(vs, kFileRastOut, 1);
+    const VertexOutputMap outputs = MapVertexOutputs(vs, PixelSlots(pixelShader_ ? &pixelShader_->Program() : nullptr));
+    // texldl of model 3.0 vertex code reads the vertex stage's own samplers.
+    std::vector<StageSampler> samplers(kShaderSamplers);
+    for (int s = 0; s < kVertexSamplers; ++s)
+        FillSampler(int(SamplerSlot(D3DVERTEXTEXTURESAMPLER0 + DWORD(s))), vs.samplers >> s & 1, &samplers[size_t(s)]);
+    DeviceShaderSampler sampler(samplers.data(), vs);
     out->resize(count);
     ShaderRegisters regs;
     for (UINT i = 0; i < count; ++i) {
@@ -94,16 +102,11 @@ bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, i
         for (size_t s = 0; s < streams.size(); ++s)
             if (strides[s]) streams[s] = bases[s] + size_t(i) * strides[s];
         FetchVertexInputs(fetches, streams, &regs);
-        if (!RunShader(vs, k, regs, nullptr)) {
+        if (!RunShader(vs, k, regs, &sampler)) {
             LogRefusal("the vertex shader ran past its instruction or call limits");
             return false;
         }
-        ShadedVertex& v = (*out)[i];
-        std::copy(regs.rastOut[0].v, regs.rastOut[0].v + 4, v.pos);
-        v.attr[0] = regs.attrOut[0];
-        v.attr[1] = regs.attrOut[1];
-        v.fog = writesFog ? Saturate(regs.rastOut[1][0]) : 1.0f;
-        for (int n = 0; n < kTexCoordRegs; ++n) v.attr[2 + n] = regs.texOut[size_t(n)];
+        StoreVertexOutputs(vs, outputs, writesFog, regs, &(*out)[i]);
     }
     return true;
 }
@@ -157,6 +160,11 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
         }
     }
     const ShaderProgram& ps = pixelShader_->Program();
+    // Model 3.0 pixel code reads by usage what an earlier vertex stage left in fixed places.
+    if (ps.model == kModel30 && !(vertexShader_ && vertexShader_->Program().model == kModel30)) {
+        const SlotSemantics slots = PixelSlots(&ps);
+        for (ShadedVertex& v : verts) RelinkFixedPlaces(slots, &v);
+    }
     ProgramConstants k;
     k.Load(ps, psConstF_, psConstI_, psConstB_);
     std::vector<StageSampler> samplers(kShaderSamplers);

@@ -58,24 +58,26 @@ HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
 }
 
 HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
-    return StoreCell(samplerStates_, sampler, type, value);
+    return StoreCell(samplerStates_, SamplerSlot(sampler), type, value);
 }
 
 HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) const {
-    return ReadCell(samplerStates_, sampler, type, value);
+    return ReadCell(samplerStates_, SamplerSlot(sampler), type, value);
 }
 
 HRESULT Device::SetTexture(DWORD stage, BaseTexture* texture) {
-    if (stage >= kMaxSamplers) return D3DERR_INVALIDCALL;
+    const DWORD slot = SamplerSlot(stage);
+    if (slot >= kSamplerSlots) return D3DERR_INVALIDCALL;
     if (texture && texture->Pool() != D3DPOOL_DEFAULT && texture->Pool() != D3DPOOL_MANAGED)
         return D3DERR_INVALIDCALL;
-    ReplaceRef(textures_[stage], texture);
+    ReplaceRef(textures_[slot], texture);
     return D3D_OK;
 }
 
 HRESULT Device::GetTexture(DWORD stage, BaseTexture** texture) {
-    if (stage >= kMaxSamplers || !texture) return D3DERR_INVALIDCALL;
-    *texture = textures_[stage];
+    const DWORD slot = SamplerSlot(stage);
+    if (slot >= kSamplerSlots || !texture) return D3DERR_INVALIDCALL;
+    *texture = textures_[slot];
     if (*texture) (*texture)->AddRef();
     return D3D_OK;
 }
@@ -228,11 +230,17 @@ HRESULT Device::SetPixelShaderConstantB(UINT start, const BOOL* data, UINT count
 HRESULT Device::GetPixelShaderConstantB(UINT start, BOOL* data, UINT count) const {
     return CopyRegisters<BOOL>(16, 1, start, count, psConstB_.data() + std::min(start, 16u), data);
 }
+// Pixel code of model 3.0 has 224 float constants, earlier models 32.
+UINT Device::PixelConstantCount() const {
+    return D3D9Settings().shaderModel >= 3 ? UINT(kPixel30Consts) : UINT(kPixelConsts);
+}
 HRESULT Device::SetPixelShaderConstantF(UINT start, const float* data, UINT count) {
-    return CopyRegisters<float>(32, 4, start, count, data, psConstF_.data() + size_t(std::min(start, 32u)) * 4);
+    const UINT n = PixelConstantCount();
+    return CopyRegisters<float>(n, 4, start, count, data, psConstF_.data() + size_t(std::min(start, n)) * 4);
 }
 HRESULT Device::GetPixelShaderConstantF(UINT start, float* data, UINT count) const {
-    return CopyRegisters<float>(32, 4, start, count, psConstF_.data() + size_t(std::min(start, 32u)) * 4, data);
+    const UINT n = PixelConstantCount();
+    return CopyRegisters<float>(n, 4, start, count, psConstF_.data() + size_t(std::min(start, n)) * 4, data);
 }
 
 HRESULT Device::SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, UINT stride) {

@@ -1,12 +1,13 @@
 #include "host/d3d9/raster_shader.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "host/d3d9/pixel_shade.h"
 #include "host/d3d9/raster.h"
 #include "host/d3d9/raster_common.h"
-#include "host/d3d9/texture_views.h"
+#include "host/d3d9/shader_sampler.h"
 
 namespace host {
 namespace {
@@ -16,88 +17,65 @@ uint32_t ChannelByte(float f) {
     return f >= 1.0f ? 255u : uint32_t(f * 255.0f + 0.5f);
 }
 
-bool UsesVarying(const ShaderProgram& p, int k) { return p.pixelInputs >> (k < 2 ? 8 + k : k - 2) & 1; }
+bool UsesVarying(const ShaderProgram& p, int k) {
+    if (p.model == kModel30) return p.pixelInputs >> k & 1;
+    return p.pixelInputs >> (k < 2 ? 8 + k : k - 2) & 1;
+}
 
-// texld through the device's samplers: the level chosen per primitive from the slope of the
-// coordinates the sampler reads, or per pixel for texldb's bias.
-class PixelSampler final : public ShaderSampler {
-public:
-    PixelSampler(const StageSampler* samplers, const ShaderProgram& p)
-        : samplers_(samplers), types_(p.samplerTypes) {}
-
-    // Slopes (texels of level 0 per pixel) of each sampler's coordinates; none for lines and points.
-    void ChooseLevels(const double (*slopes)[4]) {
-        for (int s = 0; s < kShaderSamplers; ++s) {
-            const double* d = slopes ? slopes[s] : kFlat;
-            for (int i = 0; i < 4; ++i) slope_[s][i] = d[i];
-            lods_[s] = ChooseLod(samplers_[s], d[0], d[1], d[2], d[3]);
-        }
-    }
-
-    Vec4 Sample(int s, const Vec4& coord, int variant) override {
-        const StageSampler& smp = samplers_[s];
-        // No texture, or one of another kind than the sampler declares: opaque black.
-        if (smp.levelCount == 0 || smp.type != types_[size_t(s)]) return Vec4{{0, 0, 0, 1}};
-        double c[3] = {coord[0], coord[1], coord[2]};
-        if (variant == 1)
-            for (double& x : c) x /= coord[3];
-        const double* d = slope_[s];
-        // texldb's bias, kept to the levels there can be (NaN as none).
-        const double bias = coord[3] == coord[3] ? std::clamp(double(coord[3]), -16.0, 16.0) : 0.0;
-        const StageLod lod = variant == 2 ? ChooseLod(smp, d[0], d[1], d[2], d[3], bias) : lods_[s];
-        double scale[3];
-        TexelScale(smp, lod.level, scale);
-        return ColorToVec4(
-            SampleTexture(smp, lod, ToFixed32(c[0] * scale[0]), ToFixed32(c[1] * scale[1]), ToFixed32(c[2] * scale[2])));
-    }
-
-private:
-    static constexpr double kFlat[4] = {0, 0, 0, 0};
-    const StageSampler* samplers_;
-    std::array<uint8_t, 16> types_;
-    StageLod lods_[kShaderSamplers];
-    double slope_[kShaderSamplers][4] = {};
-};
-
-// Runs the program for pixels whose inputs are in `regs`, and writes what it gives.
+// Runs the program for pixels, alone or as 2x2 quads, and writes what it gives.
 class PixelRunner {
 public:
-    PixelRunner(const DrawState& st, const PixelProgram& pp)
-        : sampler(pp.samplers, *pp.program), st_(st), pp_(pp), writesDepth_(WritesRegister(*pp.program, kFileDepthOut, 0)) {}
+    PixelRunner(const DrawState& st, const PixelProgram& pp, float face)
+        : sampler(pp.samplers, *pp.program), st_(st), pp_(pp), face_(face),
+          writesDepth_(WritesRegister(*pp.program, kFileDepthOut, 0)) {}
 
-    // The program's inputs from a vertex's attributes; colours saturate as their
-    // interpolators do.
-    void SetInputs(const Vec4* attr) {
-        for (int k = 0; k < kVaryings; ++k) {
-            if (!UsesVarying(*pp_.program, k)) continue;
-            if (k >= 2) {
-                regs.t[size_t(k - 2)] = attr[k];
-                continue;
-            }
-            for (int c = 0; c < 4; ++c) regs.v[size_t(k)][c] = Saturate(attr[k][c]);
-        }
-    }
-
-    // `fog` is the interpolated vertex fog factor, `w` the eye distance 1 / rhw; fog blends
-    // into the program's colour after it, as it does after the texture stages.
-    void Shade(int x, int y, float z, float fog, float w) {
+    // One pixel's registers before its run: the inputs from the attributes (colours
+    // before model 3.0 saturate, as their interpolators do), vPos and vFace, and nothing
+    // left of an earlier run. Direct3D 9 puts pixel centres at whole numbers, so vPos
+    // holds them as they are.
+    void Load(ShaderRegisters& regs, const Vec4* attr, int x, int y) const {
+        const ShaderProgram& p = *pp_.program;
         regs.r = {};
         regs.colorOut = {};
         regs.depthOut = {};
+        regs.predicate = {};
         regs.killed = false;
-        if (!RunShader(*pp_.program, *pp_.constants, regs, &sampler) || regs.killed) return;
+        regs.misc[kMiscPosition] = Vec4{{float(x), float(y), 0, 0}};
+        regs.misc[kMiscFace] = Vec4{{face_, face_, face_, face_}};
+        for (int k = 0; k < kVaryings; ++k) {
+            if (!UsesVarying(p, k)) continue;
+            if (p.model == kModel30) regs.v[size_t(k)] = attr[k];
+            else if (k >= 2) regs.t[size_t(k - 2)] = attr[k];
+            else
+                for (int c = 0; c < 4; ++c) regs.v[size_t(k)][c] = Saturate(attr[k][c]);
+        }
+    }
+
+    // `fog` is the interpolated vertex fog factor, `w` the eye distance 1 / rhw; before
+    // model 3.0 (whose code fogs its own colour) fog blends into the program's colour
+    // after it, as it does after the texture stages.
+    void Output(const ShaderRegisters& regs, int x, int y, float z, float fog, float w) const {
+        if (regs.killed) return;
         uint32_t color = Vec4ToColor(regs.colorOut[0]);
-        if (st_.fog.enabled) color = ApplyFog(st_.fog, color, FogByte(Saturate(fog)) << 24, z, w);
+        if (st_.fog.enabled && pp_.program->model != kModel30)
+            color = ApplyFog(st_.fog, color, FogByte(Saturate(fog)) << 24, z, w);
         OutputPixel(st_, color, writesDepth_ ? regs.depthOut[0] : z, x, y);
     }
 
-    ShaderRegisters regs;
-    PixelSampler sampler;
+    void Shade(const Vec4* attr, int x, int y, float z, float fog, float w) {
+        Load(single_, attr, x, y);
+        if (RunShader(*pp_.program, *pp_.constants, single_, &sampler)) Output(single_, x, y, z, fog, w);
+    }
+
+    std::array<ShaderRegisters, 4> quad;
+    DeviceShaderSampler sampler;
 
 private:
     const DrawState& st_;
     const PixelProgram& pp_;
+    float face_;
     bool writesDepth_;
+    ShaderRegisters single_;
 };
 
 // The attributes of a triangle as planes over the screen, divided by the plane of rhw at
@@ -143,7 +121,7 @@ struct AttributePlanes {
             const int reg = p.samplerCoord[size_t(s)];
             const StageSampler& smp = pp.samplers[s];
             if (reg < 0 || smp.levelCount == 0) continue;
-            const Vec4* a[3] = {&v[0]->attr[2 + reg], &v[1]->attr[2 + reg], &v[2]->attr[2 + reg]};
+            const Vec4* a[3] = {&v[0]->attr[reg], &v[1]->attr[reg], &v[2]->attr[reg]};
             const Plane pu = MakePlane(x, y, det, (*a[0])[0], (*a[1])[0], (*a[2])[0]);
             const Plane pv = MakePlane(x, y, det, (*a[0])[1], (*a[1])[1], (*a[2])[1]);
             const double w0 = smp.levels[0].width, h0 = smp.levels[0].height;
@@ -167,6 +145,54 @@ struct AttributePlanes {
         }
     }
 };
+
+// The covered pixels of two rows (y even and y + 1) as 2x2 quads: each quad whose pixels
+// any is covered runs whole, its helper pixels reading the attributes' planes where they
+// lie, and only covered pixels are written.
+struct QuadRow {
+    int x0 = 0, x1 = -1;
+    bool Covers(int x) const { return x >= x0 && x <= x1; }
+};
+
+void ShadeQuadRow(const AttributePlanes& planes, PixelRunner& run, const PixelProgram& pp, int y,
+                  const QuadRow rows[2]) {
+    int from = INT_MAX, to = INT_MIN;
+    for (int r = 0; r < 2; ++r)
+        if (rows[r].x0 <= rows[r].x1) from = std::min(from, rows[r].x0), to = std::max(to, rows[r].x1);
+    Vec4 attr[kVaryings];
+    float fog[4], w[4];
+    bool ok[4];
+    for (int qx = from & ~1; qx <= to; qx += 2) {
+        for (int n = 0; n < 4; ++n) {
+            planes.At(qx + (n & 1), y + (n >> 1), attr, &fog[n], &w[n]);
+            run.Load(run.quad[size_t(n)], attr, qx + (n & 1), y + (n >> 1));
+        }
+        RunShaderQuad(*pp.program, *pp.constants, run.quad, &run.sampler, ok);
+        for (int n = 0; n < 4; ++n) {
+            const int x = qx + (n & 1), py = y + (n >> 1);
+            if (ok[n] && rows[n >> 1].Covers(x))
+                run.Output(run.quad[size_t(n)], x, py, float(planes.z.At(x, py)), fog[n], w[n]);
+        }
+    }
+}
+
+void ShadeQuads(const DrawState& st, const AttributePlanes& planes, PixelRunner& run, EdgeWalk* edges, int y0,
+                int y1, const PixelProgram& pp) {
+    QuadRow rows[2];
+    int pairY = y0 & ~1;
+    auto flush = [&] {
+        if (rows[0].x0 <= rows[0].x1 || rows[1].x0 <= rows[1].x1) ShadeQuadRow(planes, run, pp, pairY, rows);
+        rows[0] = rows[1] = QuadRow{};
+    };
+    ForEachSpan(st, edges, 3, y0, y1, [&](int x0, int x1, int y) {
+        if ((y & ~1) != pairY) {
+            flush();
+            pairY = y & ~1;
+        }
+        rows[y & 1] = QuadRow{x0, x1};
+    });
+    flush();
+}
 
 }  // namespace
 
@@ -219,38 +245,39 @@ void RasterShaderTriangle(const DrawState& st, const PixelProgram& pp, const Sha
     planes.Build(st, pp, v, flat, X, Y);
     EdgeWalk edges[3];
     for (int i = 0; i < 3; ++i) edges[i].Setup(X[i], Y[i], X[(i + 1) % 3], Y[(i + 1) % 3], y0);
-    PixelRunner run(st, pp);
+    PixelRunner run(st, pp, st.counterClockwise ? -1.0f : 1.0f);
     run.sampler.ChooseLevels(planes.slopes);
+    if (pp.program->derivatives) {
+        ShadeQuads(st, planes, run, edges, y0, y1, pp);
+        return;
+    }
     Vec4 attr[kVaryings];
     float fog = 1, w = 1;
     ForEachSpan(st, edges, 3, y0, y1, [&](int x0, int x1, int y) {
         for (int x = x0; x <= x1; ++x) {
             planes.At(x, y, attr, &fog, &w);
-            run.SetInputs(attr);
-            run.Shade(x, y, float(planes.z.At(x, y)), fog, w);
+            run.Shade(attr, x, y, float(planes.z.At(x, y)), fog, w);
         }
     });
 }
 
 void RasterShaderLine(const DrawState& st, const PixelProgram& pp, const ShadedVertex& a, const ShadedVertex& b,
                       const ShadedVertex& flat) {
-    PixelRunner run(st, pp);
+    PixelRunner run(st, pp, 1.0f);
     run.sampler.ChooseLevels(nullptr);
     WalkLine(st, a.pos[0], a.pos[1], b.pos[0], b.pos[1], [&](double t, int x, int y) {
         ShadedVertex v = LerpVertex(a, b, float(t));
         if (!st.gouraud) v.attr[0] = flat.attr[0], v.attr[1] = flat.attr[1];
-        run.SetInputs(v.attr);
-        run.Shade(x, y, v.pos[2], v.fog, 1.0f / v.pos[3]);
+        run.Shade(v.attr, x, y, v.pos[2], v.fog, 1.0f / v.pos[3]);
     });
 }
 
 void RasterShaderPoint(const DrawState& st, const PixelProgram& pp, const ShadedVertex& v) {
     int x, y;
     if (!PointPixel(st, v.pos[0], v.pos[1], &x, &y)) return;
-    PixelRunner run(st, pp);
+    PixelRunner run(st, pp, 1.0f);
     run.sampler.ChooseLevels(nullptr);
-    run.SetInputs(v.attr);
-    run.Shade(x, y, v.pos[2], v.fog, 1.0f / v.pos[3]);
+    run.Shade(v.attr, x, y, v.pos[2], v.fog, 1.0f / v.pos[3]);
 }
 
 }  // namespace host

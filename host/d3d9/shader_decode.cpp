@@ -4,92 +4,34 @@
 #include <cstring>
 
 #include "host/d3d9/shader_program.h"
+#include "host/d3d9/shader_rules.h"
 
 namespace host {
 namespace {
 
-constexpr DWORD kParamBit = 0x80000000u;
-constexpr int kMaxLoopDepth = 4, kMaxIfDepth = 24, kLabels = 16;
+int FileOf(DWORD t) { return int(((t >> 28) & 7) | ((t >> 8) & 0x18)); }
 
-// What an opcode takes and which kind of code may use it.
-struct OpShape {
-    bool dest;
-    uint8_t sources;
-    bool vertex, pixel;
-};
+bool IsComparison(uint8_t control) { return control >= kCmpGt && control <= kCmpLe; }
 
-bool ShapeOf(DWORD op, OpShape* s) {
-    auto set = [&](bool dest, int sources, bool vertex, bool pixel) {
-        *s = OpShape{dest, uint8_t(sources), vertex, pixel};
-        return true;
-    };
+// Sources an instruction reads in a register of its own kind (a label, a sampler, an
+// integer or boolean constant, aL, the predicate), checked by the instruction itself.
+bool SpecialSource(uint16_t op, int s) {
     switch (op) {
-        case kOpNop: return set(false, 0, true, true);
-        case kOpMov: case kOpRcp: case kOpRsq: case kOpExp: case kOpLog: case kOpFrc: case kOpAbs: case kOpNrm:
-            return set(true, 1, true, true);
-        case kOpAdd: case kOpSub: case kOpMul: case kOpDp3: case kOpDp4: case kOpMin: case kOpMax: case kOpPow:
-        case kOpCrs: case kOpM4x4: case kOpM4x3: case kOpM3x4: case kOpM3x3: case kOpM3x2:
-            return set(true, 2, true, true);
-        case kOpMad: case kOpLrp: case kOpSinCos: return set(true, 3, true, true);
-        case kOpSlt: case kOpSge: case kOpDst: return set(true, 2, true, false);
-        case kOpLit: case kOpExpp: case kOpLogp: case kOpMova: return set(true, 1, true, false);
-        case kOpSgn: return set(true, 3, true, false);
-        case kOpCall: case kOpLabel: case kOpRep: case kOpIf: return set(false, 1, true, false);
-        case kOpCallNz: case kOpLoop: return set(false, 2, true, false);
-        case kOpRet: case kOpEndLoop: case kOpEndRep: case kOpElse: case kOpEndIf: return set(false, 0, true, false);
-        case kOpTexKill: return set(true, 0, false, true);
-        case kOpTex: return set(true, 2, false, true);
-        case kOpCmp: case kOpDp2Add: return set(true, 3, false, true);
+        case kOpRep: case kOpIf: case kOpCall: case kOpLabel: case kOpBreakP: return s == 0;
+        case kOpLoop: case kOpCallNz: return s <= 1;
+        case kOpTex: case kOpTexLdd: case kOpTexLdl: return s == 1;
         default: return false;
     }
 }
 
-int FileSize(bool pixel, int file) {
+bool ReadByArithmetic(bool pixel, int file) {
     switch (file) {
-        case kFileTemp: return kShaderTemps;
-        case kFileInput: return pixel ? kColorInputs : kVertexInputs;
-        case kFileConst: return pixel ? kPixelConsts : kVertexConsts;
-        case kFileAddr: return pixel ? kTexCoordRegs : 1;
-        case kFileConstInt: return kIntConsts;
-        case kFileConstBool: return kBoolConsts;
-        case kFileSampler: return pixel ? kShaderSamplers : 0;
-        case kFileLabel: return pixel ? 0 : kLabels;
-        case kFileLoop: return pixel ? 0 : 1;
-        default: return 0;
+        case kFileConstInt: case kFileConstBool: case kFileLabel: case kFileSampler: case kFileLoop:
+        case kFilePredicate: return false;
+        case kFileAddr: return pixel;  // t# in pixel code, a0 in vertex code
+        default: return true;
     }
 }
-
-int DestFileSize(bool pixel, int file) {
-    if (pixel) {
-        if (file == kFileTemp) return kShaderTemps;
-        if (file == kFileColorOut) return kColorOutputs;
-        if (file == kFileDepthOut) return 1;
-        return 0;
-    }
-    switch (file) {
-        case kFileTemp: return kShaderTemps;
-        case kFileAddr: return 1;
-        case kFileRastOut: return 3;
-        case kFileAttrOut: return 2;
-        case kFileTexCrdOut: return kTexCoordRegs;
-        default: return 0;
-    }
-}
-
-// Slots an instruction takes at the least: the matrix macros expand to one dot product a
-// row. Other macros (nrm, sincos, pow...) take more on hardware; counting them as one
-// never refuses code that fits.
-int SlotsOf(DWORD op) {
-    switch (op) {
-        case kOpM4x4: case kOpM3x4: return 4;
-        case kOpM4x3: case kOpM3x3: return 3;
-        case kOpM3x2: return 2;
-        case kOpLabel: return 0;
-        default: return 1;
-    }
-}
-
-int FileOf(DWORD t) { return int(((t >> 28) & 7) | ((t >> 8) & 0x18)); }
 
 class Decoder {
 public:
@@ -98,8 +40,12 @@ public:
 
     bool Run() {
         p_->pixel = (t_[0] >> 16) == 0xFFFF;
-        const DWORD version = t_[0] & 0xFFFF;
-        if (version != 0x0200) return Fail("only shader model 2.0 code runs on this device");
+        switch (t_[0] & 0xFFFF) {
+            case 0x0200: p_->model = kModel20; break;
+            case 0x0201: p_->model = kModel2x; break;
+            case 0x0300: p_->model = kModel30; break;
+            default: return Fail("only shader model 2.0, 2.x and 3.0 code runs on this device");
+        }
         p_->samplerCoord.fill(-1);
         size_t i = 1;
         while (t_[i] != D3DSIO_END) {
@@ -128,28 +74,47 @@ private:
 
     bool Instruction(DWORD token, std::span<const DWORD> params) {
         const DWORD op = token & 0xFFFF;
-        if (token & (1u << 28 | 1u << 30)) return Fail("predicated or co-issued instructions are not shader model 2.0");
-        if (op == kOpDcl) return Declaration(params);
-        if (op == kOpDef || op == kOpDefI || op == kOpDefB) return Definition(op, params);
+        if (token & 1u << 30) return Fail("co-issued instructions are not shader model 2.0 or later");
+        const bool predicated = token & 1u << 28;
+        if (predicated && p_->model == kModel20) return Fail("predication needs shader model 2.x or 3.0");
+        if (op == kOpDcl) return !predicated ? Declaration(params) : Fail("a predicated declaration");
+        if (op == kOpDef || op == kOpDefI || op == kOpDefB)
+            return !predicated ? Definition(op, params) : Fail("a predicated definition");
         OpShape shape;
-        if (!ShapeOf(op, &shape) || !(p_->pixel ? shape.pixel : shape.vertex))
-            return Fail("an instruction outside this kind of shader model 2.0 code");
+        if (!ShapeOf(op, p_->pixel, p_->model, &shape)) return Fail("an instruction outside this kind of code's model");
         ShaderInstruction in;
         in.op = uint16_t(op);
         in.control = uint8_t(token >> 16);
         in.hasDest = shape.dest;
         in.sourceCount = shape.sources;
+        in.predicated = predicated;
         size_t at = 0;
         if (shape.dest && !Dest(params, &at, &in.dest, op == kOpTexKill)) return false;
+        if (predicated && !Source(params, &at, &in.predicate)) return false;
+        if (predicated && (!shape.dest || in.predicate.file != kFilePredicate))
+            return Fail("only an instruction that writes a register is predicated, and by p0");
         for (int s = 0; s < shape.sources; ++s)
             if (!Source(params, &at, &in.src[s])) return false;
         if (at != params.size()) return Fail("an instruction's length does not match its operands");
         if (!Checks(&in) || !CountSlots(op)) return false;
+        if (op == kOpDsx || op == kOpDsy || op == kOpTexLdd) p_->derivatives = true;
         p_->code.push_back(in);
         return Flow(p_->code.size() - 1);
     }
 
-    // texkill names the register it tests as a destination: t# or r#.
+    // Reads the token naming the register a relative index comes from: a0 (vertex code) or aL.
+    bool RelativeToken(std::span<const DWORD> params, size_t* at, uint8_t* file, uint8_t* component) {
+        if (*at >= params.size()) return Fail("an operand is missing");
+        const DWORD r = params[(*at)++];
+        *file = uint8_t(FileOf(r));
+        *component = uint8_t((r >> 16) & 3);
+        const bool a0 = *file == kFileAddr && !p_->pixel;
+        if ((!a0 && *file != kFileLoop) || (r & 0x7FF) != 0 || SourceFileSize(p_->pixel, p_->model, *file) == 0)
+            return Fail("relative addressing through a register other than a0 or aL");
+        return true;
+    }
+
+    // texkill names the register it tests as a destination: t# or r# (r# or v# in model 3.0).
     bool Dest(std::span<const DWORD> params, size_t* at, DestOperand* d, bool tested) {
         if (*at >= params.size()) return Fail("an operand is missing");
         const DWORD t = params[(*at)++];
@@ -157,10 +122,21 @@ private:
         d->index = uint16_t(t & 0x7FF);
         d->mask = uint8_t((t >> 16) & 0xF);
         d->saturate = (t >> 20) & 1;
-        if (t & (1u << 13) || ((t >> 24) & 0xF) != 0) return Fail("a destination modifier outside shader model 2.0");
-        const int size = tested ? (d->file == kFileTexture || d->file == kFileTemp ? FileSize(true, d->file) : 0)
-                                : DestFileSize(p_->pixel, d->file);
+        // Saturation, partial precision and centroid are the modifiers there are; no shift.
+        if ((t >> 20 & 0xF) > 7 || ((t >> 24) & 0xF) != 0) return Fail("a destination modifier outside the model");
+        int size = DestFileSize(p_->pixel, p_->model, d->file);
+        if (tested) {
+            const int second = p_->model == kModel30 ? kFileInput : kFileTexture;
+            size = d->file == kFileTemp || d->file == second ? SourceFileSize(true, p_->model, d->file) : 0;
+        }
         if (d->index >= size) return Fail("a destination register outside its file");
+        if (!(t & (1u << 13))) return true;
+        uint8_t file = 0, component = 0;
+        if (p_->pixel || p_->model != kModel30 || d->file != kFileOutput)
+            return Fail("relative addressing of a destination other than a model 3.0 output");
+        if (!RelativeToken(params, at, &file, &component)) return false;
+        if (file != kFileLoop) return Fail("outputs are indexed by aL only");
+        d->relative = true;
         return true;
     }
 
@@ -171,66 +147,84 @@ private:
         s->index = uint16_t(t & 0x7FF);
         for (int c = 0; c < 4; ++c) s->swizzle[c] = uint8_t((t >> (16 + 2 * c)) & 3);
         const DWORD mod = (t >> 24) & 0xF;
-        if (mod != 0 && mod != 1 && mod != 11 && mod != 12) return Fail("a source modifier outside shader model 2.0");
+        const bool predicate = s->file == kFilePredicate;
+        if (predicate ? mod != 0 && mod != 13 : mod != 0 && mod != 1 && mod != 11 && mod != 12)
+            return Fail("a source modifier outside the model");
         s->modifier = SourceModifier(mod);
-        if (s->index >= FileSize(p_->pixel, s->file)) return Fail("a source register outside its file");
+        if (s->index >= SourceFileSize(p_->pixel, p_->model, s->file)) return Fail("a source register outside its file");
         if (!(t & (1u << 13))) return true;
-        // Relative addressing (constants of vertex code only) names its address register
-        // in a token of its own.
-        if (p_->pixel || s->file != kFileConst || *at >= params.size())
-            return Fail("relative addressing outside vertex constants");
-        const DWORD r = params[(*at)++];
+        if (!RelativeAllowed(p_->pixel, p_->model, s->file)) return Fail("relative addressing of a register that has none");
         s->relative = true;
-        s->relativeFile = uint8_t(FileOf(r));
-        s->relativeComponent = uint8_t((r >> 16) & 3);
-        if ((s->relativeFile != kFileAddr && s->relativeFile != kFileLoop) || (r & 0x7FF) != 0)
-            return Fail("relative addressing through a register other than a0 or aL");
+        if (!RelativeToken(params, at, &s->relativeFile, &s->relativeComponent)) return false;
+        if (s->file == kFileInput && s->relativeFile != kFileLoop) return Fail("inputs are indexed by aL only");
         return true;
     }
 
     bool CountSlots(DWORD op) {
-        const bool texture = op == kOpTex || op == kOpTexKill;
+        const bool texture = SeparateTextureSlots(p_->pixel, p_->model) && (op == kOpTex || op == kOpTexKill);
         int& used = texture ? textureSlots_ : arithmeticSlots_;
         used += SlotsOf(op);
-        if (!p_->pixel) return used <= kVertexSlots || Fail("more instructions than vs_2_0's 256 slots");
-        if (texture) return used <= kPixelTextureSlots || Fail("more texture instructions than ps_2_0's 32 slots");
-        return used <= kPixelArithmeticSlots || Fail("more arithmetic instructions than ps_2_0's 64 slots");
+        return used <= SlotLimit(p_->pixel, p_->model, texture) || Fail("more instructions than the model's slots");
+    }
+
+    // A boolean constant, or the predicate where the model has one.
+    bool Condition(const SourceOperand& s) const {
+        return s.file == kFileConstBool || (s.file == kFilePredicate && p_->model != kModel20);
+    }
+
+    bool Sampled(ShaderInstruction* in) {
+        const SourceOperand& smp = in->src[1];
+        if (smp.file != kFileSampler || !(p_->samplers >> smp.index & 1))
+            return Fail("a texture instruction reads an undeclared sampler");
+        if (in->op == kOpTex ? in->control > 2 : in->control != 0) return Fail("a texld variant outside the model");
+        const SourceOperand& coord = in->src[0];
+        const int coordFile = p_->model == kModel30 ? kFileInput : kFileTexture;
+        int8_t& hint = p_->samplerCoord[smp.index];
+        if (in->op == kOpTex && hint < 0 && coord.file == coordFile && !coord.relative)
+            hint = int8_t(p_->model == kModel30 ? coord.index : 2 + coord.index);
+        return true;
     }
 
     // Operand kinds the instruction itself requires.
     bool Checks(ShaderInstruction* in) {
-        const int f0 = in->src[0].file, f1 = in->src[1].file;
+        const SourceOperand* s = in->src;
         // sincos gives cos in x and sin in y and nothing else; crs a vector of three.
         if (in->op == kOpSinCos && (in->dest.mask & ~3u) != 0) return Fail("sincos writes .x, .y or .xy only");
         if (in->op == kOpCrs && (in->dest.mask & 8u) != 0) return Fail("crs writes no w");
+        bool ok = true;
         switch (in->op) {
-            case kOpMova: return in->dest.file == kFileAddr || Fail("mova writes a0 only");
-            case kOpRep: return f0 == kFileConstInt || Fail("rep counts an integer constant");
+            case kOpMova: ok = in->dest.file == kFileAddr || Fail("mova writes a0 only"); break;
+            case kOpRep: ok = s[0].file == kFileConstInt || Fail("rep counts an integer constant"); break;
             case kOpLoop:
-                return (f0 == kFileLoop && f1 == kFileConstInt) || Fail("loop takes aL and an integer constant");
-            case kOpIf: return f0 == kFileConstBool || Fail("if tests a boolean constant");
-            case kOpCall: return f0 == kFileLabel || Fail("call names a label");
+                ok = (s[0].file == kFileLoop && s[1].file == kFileConstInt) || Fail("loop takes aL and an integer constant");
+                break;
+            case kOpIf: ok = Condition(s[0]) || Fail("if tests a boolean constant or the predicate"); break;
+            case kOpIfC: case kOpBreakC: ok = IsComparison(in->control) || Fail("a comparison outside the six"); break;
+            case kOpSetP:
+                ok = (IsComparison(in->control) && in->dest.file == kFilePredicate) || Fail("setp compares into p0");
+                break;
+            case kOpBreakP: ok = s[0].file == kFilePredicate || Fail("breakp tests the predicate"); break;
+            case kOpCall: ok = s[0].file == kFileLabel || Fail("call names a label"); break;
             case kOpCallNz:
-                return (f0 == kFileLabel && f1 == kFileConstBool) || Fail("callnz names a label and a boolean");
-            case kOpLabel: return f0 == kFileLabel || Fail("label names a label");
-            case kOpTex: {
-                if (f1 != kFileSampler || !(p_->samplers >> in->src[1].index & 1))
-                    return Fail("texld reads an undeclared sampler");
-                if (in->control > 2) return Fail("a texld variant outside shader model 2.0");
-                int8_t& coord = p_->samplerCoord[in->src[1].index];
-                if (coord < 0 && f0 == kFileTexture) coord = int8_t(in->src[0].index);
-                return true;
-            }
+                ok = (s[0].file == kFileLabel && Condition(s[1])) || Fail("callnz names a label and a condition");
+                break;
+            case kOpLabel: ok = s[0].file == kFileLabel || Fail("label names a label"); break;
+            case kOpTex: case kOpTexLdd: case kOpTexLdl: ok = Sampled(in); break;
             default: break;
         }
-        if (in->hasDest && in->dest.file == kFileAddr && !p_->pixel) return Fail("a0 is written by mova only");
-        // Integer, boolean, label and sampler registers are read by the instructions above only.
-        for (int s = 0; s < in->sourceCount; ++s) {
-            const int f = in->src[s].file;
-            if (f == kFileConstInt || f == kFileConstBool || f == kFileLabel || f == kFileSampler || f == kFileLoop ||
-                (f == kFileAddr && !p_->pixel))
+        if (!ok) return false;
+        if (in->hasDest && in->dest.file == kFileAddr && !p_->pixel && in->op != kOpMova)
+            return Fail("a0 is written by mova only");
+        if (in->hasDest && in->dest.file == kFilePredicate && in->op != kOpSetP) return Fail("p0 is written by setp only");
+        for (int k = 0; k < in->sourceCount; ++k)
+            if (!SpecialSource(in->op, k) && !ReadByArithmetic(p_->pixel, s[k].file))
                 return Fail("a register read by an instruction that cannot read it");
-        }
+        return true;
+    }
+
+    bool Semantic(std::vector<InputBinding>* list, DWORD info, DWORD reg) {
+        list->push_back({uint8_t(reg & 0x7FF), uint8_t(info & 0x1F), uint8_t((info >> 16) & 0xF),
+                         uint8_t((reg >> 16) & 0xF)});
         return true;
     }
 
@@ -238,12 +232,9 @@ private:
         if (params.size() != 2) return Fail("a declaration's length is wrong");
         const DWORD info = params[0], reg = params[1];
         const int file = FileOf(reg), index = int(reg & 0x7FF);
-        if (index >= FileSize(p_->pixel, file)) return Fail("a declared register outside its file");
-        if (!p_->pixel) {
-            if (file != kFileInput) return Fail("vertex code declares input registers only");
-            p_->inputs.push_back({uint8_t(index), uint8_t(info & 0x1F), uint8_t((info >> 16) & 0xF)});
-            return true;
-        }
+        const bool output = !p_->pixel && file == kFileOutput && p_->model == kModel30;
+        const int size = output ? kOutputRegs : SourceFileSize(p_->pixel, p_->model, file);
+        if (index >= size) return Fail("a declared register outside its file");
         if (file == kFileSampler) {
             // dcl_2d, dcl_cube and dcl_volume.
             static const uint8_t kTypes[5] = {0, 0, D3DRTYPE_TEXTURE, D3DRTYPE_CUBETEXTURE, D3DRTYPE_VOLUMETEXTURE};
@@ -252,6 +243,16 @@ private:
             p_->samplerTypes[size_t(index)] = kTypes[type];
             p_->samplers = uint16_t(p_->samplers | 1u << index);
             return true;
+        }
+        if (!p_->pixel) {
+            if (output) return Semantic(&p_->outputs, info, reg);
+            return file == kFileInput ? Semantic(&p_->inputs, info, reg) : Fail("vertex code declares v#, o# and s# only");
+        }
+        if (p_->model == kModel30) {
+            if (file == kFileMisc) return true;
+            if (file != kFileInput) return Fail("model 3.0 pixel code declares v#, vPos, vFace and s# only");
+            p_->pixelInputs |= 1u << index;
+            return Semantic(&p_->inputs, info, reg);
         }
         if (file == kFileTexture) p_->pixelInputs |= 1u << index;
         else if (file == kFileInput) p_->pixelInputs |= 1u << (8 + index);
@@ -264,7 +265,7 @@ private:
         if (params.size() != 1 + values) return Fail("a definition's length is wrong");
         const int file = op == kOpDef ? kFileConst : op == kOpDefI ? kFileConstInt : kFileConstBool;
         const int index = int(params[0] & 0x7FF);
-        if (FileOf(params[0]) != file || index >= FileSize(p_->pixel, file))
+        if (FileOf(params[0]) != file || index >= SourceFileSize(p_->pixel, p_->model, file))
             return Fail("a definition outside its constant file");
         if (op == kOpDef) {
             ShaderConstantF c{uint16_t(index), {}};
@@ -280,38 +281,37 @@ private:
         return true;
     }
 
+    bool Open(size_t at, int* depth, int limit) {
+        if (++*depth > limit) return Fail("flow-control blocks nested deeper than the model allows");
+        flow_.push_back(at);
+        return true;
+    }
+
     // Matches rep/endrep, loop/endloop and if/else/endif; records labels.
     bool Flow(size_t at) {
         ShaderInstruction& in = p_->code[at];
+        const uint16_t openOp = flow_.empty() ? kOpNop : p_->code[flow_.back()].op;
         switch (in.op) {
-            case kOpRep:
-            case kOpLoop:
-                if (++loopDepth_ > kMaxLoopDepth) return Fail("loops nested deeper than four");
-                flow_.push_back(at);
-                return true;
-            case kOpIf:
-                if (++ifDepth_ > kMaxIfDepth) return Fail("if blocks nested too deep");
-                flow_.push_back(at);
-                return true;
+            case kOpRep: case kOpLoop: return Open(at, &loopDepth_, kStaticFlowDepth);
+            case kOpIf: case kOpIfC: return Open(at, &ifDepth_, kDynamicFlowDepth);
             case kOpEndRep:
-            case kOpEndLoop: {
-                const uint16_t open = in.op == kOpEndRep ? kOpRep : kOpLoop;
-                if (flow_.empty() || p_->code[flow_.back()].op != open) return Fail("an unmatched loop end");
+            case kOpEndLoop:
+                if (openOp != (in.op == kOpEndRep ? kOpRep : kOpLoop)) return Fail("an unmatched loop end");
                 Close(at);
                 --loopDepth_;
                 return true;
-            }
             case kOpElse:
-                if (flow_.empty() || p_->code[flow_.back()].op != kOpIf) return Fail("an else outside an if");
+                if (openOp != kOpIf && openOp != kOpIfC) return Fail("an else outside an if");
                 p_->code[flow_.back()].jump = uint32_t(at);
                 flow_.back() = at;
                 return true;
             case kOpEndIf:
-                if (flow_.empty() || (p_->code[flow_.back()].op != kOpIf && p_->code[flow_.back()].op != kOpElse))
-                    return Fail("an endif outside an if");
+                if (openOp != kOpIf && openOp != kOpIfC && openOp != kOpElse) return Fail("an endif outside an if");
                 Close(at);
                 --ifDepth_;
                 return true;
+            case kOpBreak: case kOpBreakC: case kOpBreakP:
+                return loopDepth_ > 0 || Fail("a break outside a loop");
             case kOpLabel: {
                 if (!flow_.empty()) return Fail("a label inside a flow-control block");
                 const int label = in.src[0].index;

@@ -1,5 +1,7 @@
-// The shader model 2.0 interpreter: one invocation of a decoded program over its register
-// files. Vertex and pixel code share it; what differs is which files they fill and read.
+// The shader interpreter: one invocation of a decoded program over its register files, or
+// four pixel invocations of a 2x2 quad run together so that derivatives are the exact
+// differences between neighbours. Vertex and pixel code share it; what differs is which
+// files they fill and read.
 #pragma once
 #include <array>
 #include <span>
@@ -18,10 +20,21 @@ struct Vec4 {
 // Saturation as the hardware clamps: NaN becomes 0, so a saturated value always lies in 0..1.
 inline float Saturate(float x) { return x > 0.0f ? (x < 1.0f ? x : 1.0f) : 0.0f; }
 
-// Texture lookups of pixel code: texld's variant (0 plain, 1 projected, 2 biased).
+// How a texture instruction picks its mip level: from the slope the rasteriser measured
+// for the sampler (texld outside a quad), from gradients (texldd, and texld in a quad), or
+// from the coordinate's w (texldl).
+enum class LevelFrom : uint8_t { Slope, Gradients, Explicit };
+
+struct TexelRequest {
+    bool projected = false;  // texldp: x, y and z divided by w
+    bool biased = false;     // texldb: w biases the level
+    LevelFrom level = LevelFrom::Slope;
+    Vec4 ddx, ddy;           // of the (projected) coordinate, per pixel
+};
+
 class ShaderSampler {
 public:
-    virtual Vec4 Sample(int sampler, const Vec4& coord, int variant) = 0;
+    virtual Vec4 Sample(int sampler, const Vec4& coord, const TexelRequest& how) = 0;
 
 protected:
     ~ShaderSampler() = default;
@@ -39,23 +52,31 @@ struct ProgramConstants {
 };
 
 struct ShaderRegisters {
-    std::array<Vec4, kShaderTemps> r;
-    std::array<Vec4, kVertexInputs> v;     // vertex inputs, or the pixel colours v0 and v1
+    std::array<Vec4, kMaxTemps> r;
+    std::array<Vec4, kVertexInputs> v;     // vertex inputs, the pixel colours v0 and v1, or model 3.0 pixel inputs
     std::array<Vec4, kTexCoordRegs> t;     // pixel texture coordinates
     std::array<Vec4, 3> rastOut;           // oPos, oFog (x), oPts (x)
     std::array<Vec4, 2> attrOut;           // oD0, oD1
-    std::array<Vec4, kTexCoordRegs> texOut;
+    std::array<Vec4, kOutputRegs> texOut;  // oT0..oT7, or the model 3.0 outputs o0..o11
     std::array<Vec4, kColorOutputs> colorOut;
+    std::array<Vec4, 2> misc;              // vPos and vFace
     Vec4 depthOut;
+    Vec4 predicate;                        // p0: each component 1 (true) or 0
     bool killed = false;
 };
 
-// Executed instructions one invocation may take (vs_2_0's limit); beyond it the run stops.
+// Executed instructions one invocation may take; beyond it the run stops.
 constexpr int kShaderInstructionBudget = 65535;
 
 // Runs `p` once. False when the run did not end by itself: the instruction budget or the
-// call or loop stack ran out (the results are then not to be used).
+// call or loop stack ran out (the results are then not to be used). Derivatives read 0.
 bool RunShader(const ShaderProgram& p, const ProgramConstants& consts, ShaderRegisters& regs,
                ShaderSampler* sampler);
+
+// Runs pixel code for the quad (x, y), (x + 1, y), (x, y + 1), (x + 1, y + 1), in that
+// order, helper pixels included. `ok[n]` says whether invocation n ended by itself.
+// Where invocations have taken different paths, a derivative reads 0 across the split.
+void RunShaderQuad(const ShaderProgram& p, const ProgramConstants& consts, std::span<ShaderRegisters, 4> regs,
+                   ShaderSampler* sampler, bool ok[4]);
 
 }  // namespace host

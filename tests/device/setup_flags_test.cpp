@@ -18,7 +18,7 @@ using namespace host;
 class SetupFlagsTest : public DeviceTest {
 protected:
     void SetUp() override {
-        D3D9Settings().shaderModel2 = true;
+        D3D9Settings().shaderModel = 3;
         ASSERT_EQ(InitLibrary(), 0);
         ASSERT_EQ(Graphics().direct3DMode, 1);
         const int32_t graph = CreateDrawableGraph(8, 8);

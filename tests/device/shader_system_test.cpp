@@ -40,7 +40,7 @@ protected:
         Shaders().packedImage = image_;
     }
     void StartShaderModel2() {
-        host::D3D9Settings().shaderModel2 = true;
+        host::D3D9Settings().shaderModel = 3;
         ASSERT_EQ(InitLibrary(), 0);
         ASSERT_EQ(Graphics().direct3DMode, 1);
     }

@@ -21,7 +21,7 @@ using Reg = std::array<float, 4>;
 class StateMirrorTest : public DeviceTest {
 protected:
     void Start(bool shaderModel2) {
-        host::D3D9Settings().shaderModel2 = shaderModel2;
+        host::D3D9Settings().shaderModel = shaderModel2 ? 3 : 0;
         ASSERT_EQ(InitLibrary(), 0);
         ASSERT_EQ(Shaders().programmable, shaderModel2 ? 1 : 0);
     }

@@ -29,7 +29,7 @@ struct Played {
 Played PlayStageOne(bool shaderModel2) {
     Played played;
     orvik_test::HeadlessEngine engine;
-    host::D3D9Settings().shaderModel2 = shaderModel2;
+    host::D3D9Settings().shaderModel = shaderModel2 ? 3 : 0;
     vantorix::ResetGameGlobals();
     vantorix::SetDrawPort(&vantorix::EngineDrawPort());
     vantorix::SetSoundPort(&vantorix::EngineSoundPort());

@@ -230,9 +230,9 @@ TEST_F(TextureKindsTest, ReflectionVectorsLookUpTheCube) {
 class VolumeSamplingTest : public TextureKindsTest {
 protected:
     void SetUp() override {
-        D3D9Settings().shaderModel2 = true;  // volume textures come with the shader caps
+        D3D9Settings().shaderModel = 3;  // volume textures come with the shader caps
         TextureKindsTest::SetUp();
-        D3D9Settings().shaderModel2 = true;
+        D3D9Settings().shaderModel = 3;
         ASSERT_EQ(dev->CreateVolumeTexture(2, 2, 4, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &volume, nullptr),
                   D3D_OK);
         D3DLOCKED_BOX box;

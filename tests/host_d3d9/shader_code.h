@@ -82,9 +82,9 @@ class ShaderDrawTest : public DeviceTest {
 protected:
     void SetUp() override {
         ResetD3D9Host();
-        D3D9Settings().shaderModel2 = true;
+        D3D9Settings().shaderModel = 3;
         DeviceTest::SetUp();
-        D3D9Settings().shaderModel2 = true;
+        D3D9Settings().shaderModel = 3;
         SetDebugOutputSink(&Capture, this);
     }
     void TearDown() override {

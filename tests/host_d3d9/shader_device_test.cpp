@@ -28,14 +28,40 @@ std::vector<uint32_t> ValidPixelCode() {
 
 using ShaderDeviceTest = ShaderDrawTest;
 
-TEST_F(ShaderDeviceTest, CapsReportShaderModel2OnlyWithTheSetting) {
+TEST_F(ShaderDeviceTest, CapsReportTheShaderModelOfTheSetting) {
     D3DCAPS9 caps;
+    dev->GetDeviceCaps(&caps);
+    EXPECT_EQ(caps.VertexShaderVersion, 0xFFFE0300u);
+    EXPECT_EQ(caps.PixelShaderVersion, 0xFFFF0300u);
+    EXPECT_EQ(caps.MaxVertexShaderConst, 256u);
+    EXPECT_TRUE(caps.TextureCaps & D3DPTEXTURECAPS_VOLUMEMAP);
+    // Everything 2.x code may ask for, within the limits the interpreter holds code to.
+    EXPECT_EQ(caps.VS20Caps.Caps, D3DVS20CAPS_PREDICATION);
+    EXPECT_EQ(caps.VS20Caps.DynamicFlowControlDepth, 24);
+    EXPECT_EQ(caps.VS20Caps.NumTemps, 32);
+    EXPECT_EQ(caps.VS20Caps.StaticFlowControlDepth, 4);
+    EXPECT_EQ(caps.PS20Caps.Caps, D3DPS20CAPS_ARBITRARYSWIZZLE | D3DPS20CAPS_GRADIENTINSTRUCTIONS |
+                                      D3DPS20CAPS_PREDICATION | D3DPS20CAPS_NODEPENDENTREADLIMIT |
+                                      D3DPS20CAPS_NOTEXINSTRUCTIONLIMIT);
+    EXPECT_EQ(caps.PS20Caps.NumInstructionSlots, 512);
+    EXPECT_EQ(caps.PS20Caps.NumTemps, 32);
+    EXPECT_GE(caps.MaxVertexShader30InstructionSlots, 512u);
+    EXPECT_GE(caps.MaxPixelShader30InstructionSlots, 512u);
+    EXPECT_GE(caps.MaxVShaderInstructionsExecuted, 65535u);
+    EXPECT_GE(caps.MaxPShaderInstructionsExecuted, 65535u);
+    EXPECT_EQ(caps.NumSimultaneousRTs, 1u);
+    // Model 2: version 2.0 and nothing beyond it, so 2.x code is refused.
+    D3D9Settings().shaderModel = 2;
     dev->GetDeviceCaps(&caps);
     EXPECT_EQ(caps.VertexShaderVersion, 0xFFFE0200u);
     EXPECT_EQ(caps.PixelShaderVersion, 0xFFFF0200u);
-    EXPECT_EQ(caps.MaxVertexShaderConst, 256u);
-    EXPECT_TRUE(caps.TextureCaps & D3DPTEXTURECAPS_VOLUMEMAP);
-    D3D9Settings().shaderModel2 = false;
+    EXPECT_EQ(caps.PS20Caps.Caps, 0u);
+    EXPECT_EQ(caps.MaxPixelShader30InstructionSlots, 0u);
+    std::vector<uint32_t> extended = ValidVertexCode();
+    extended[0] = 0xFFFE0201u;
+    VertexShader* refused = nullptr;
+    EXPECT_EQ(dev->CreateVertexShader(extended.data(), extended.size() * 4, &refused), D3DERR_INVALIDCALL);
+    D3D9Settings().shaderModel = 0;
     dev->GetDeviceCaps(&caps);
     EXPECT_EQ(caps.VertexShaderVersion & 0xFFFF, 0u);
     EXPECT_FALSE(caps.TextureCaps & D3DPTEXTURECAPS_VOLUMEMAP);
@@ -46,15 +72,18 @@ TEST_F(ShaderDeviceTest, CapsReportShaderModel2OnlyWithTheSetting) {
     EXPECT_EQ(dev->CreateVolumeTexture(4, 4, 4, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &vol), D3DERR_INVALIDCALL);
 }
 
-TEST(ShaderModelSetting, OnUnlessTheEnvironmentSaysZero) {
+TEST(ShaderModelSetting, ThreeUnlessTheEnvironmentSaysTwoOrZero) {
     const char* before = std::getenv("ORVIK_D3D9_SHADER_MODEL");
     const std::string saved = before ? before : "";
     unsetenv("ORVIK_D3D9_SHADER_MODEL");
     ResetD3D9Host();
-    EXPECT_TRUE(D3D9Settings().shaderModel2);
-    setenv("ORVIK_D3D9_SHADER_MODEL", "0", 1);
-    ResetD3D9Host();
-    EXPECT_FALSE(D3D9Settings().shaderModel2);
+    EXPECT_EQ(D3D9Settings().shaderModel, 3);
+    const std::pair<const char*, int> cases[] = {{"0", 0}, {"2", 2}, {"3", 3}, {"7", 3}, {"", 3}};
+    for (const auto& [text, model] : cases) {
+        setenv("ORVIK_D3D9_SHADER_MODEL", text, 1);
+        ResetD3D9Host();
+        EXPECT_EQ(D3D9Settings().shaderModel, model) << text;
+    }
     if (before) setenv("ORVIK_D3D9_SHADER_MODEL", saved.c_str(), 1);
     else unsetenv("ORVIK_D3D9_SHADER_MODEL");
     ResetD3D9Host();

@@ -17,7 +17,7 @@ const float kInf = INFINITY;
 
 // Decodes `code` (its version token first, the end token added) and runs it once with
 // zeroed device constants; the temporaries it leaves.
-std::array<Vec4, kShaderTemps> RunOnce(ShaderCode code) {
+std::array<Vec4, kMaxTemps> RunOnce(ShaderCode code) {
     const std::vector<uint32_t> tokens = code.End();
     ShaderProgram p;
     std::string why;
@@ -230,7 +230,7 @@ TEST_F(ShaderRefusalLog, EveryRefusedStreamSaysWhy) {
     std::vector<uint32_t> comment = good;
     comment.insert(comment.begin() + 1, 0xFFFEu | 0x7FFFu << 16);  // runs past the end
     std::vector<uint32_t> newer = good;
-    newer[0] = 0xFFFE0300u;
+    newer[0] = 0xFFFE0301u;  // above the device's 3.0
     const std::vector<Case> cases = {
         {"truncated", truncated, "no end token"},
         {"comment", comment, "no end token"},

@@ -179,7 +179,8 @@ TEST_F(PixelDraw, WhatABoundShaderCannotDrawIsRefusedAndLogged) {
     EXPECT_NE(log.find("draw refused"), std::string::npos);
     EXPECT_EQ(Pixel(8, 8) & 0xFFFFFF, 0u);
     // Code the device cannot run is refused when made: a sampler of no texture type (1 and
-    // 5), s16, texld from an undeclared sampler, a vertex-only instruction, c32, ps_3_0.
+    // 5), s16, texld from an undeclared sampler, a vertex-only instruction, c32, a version
+    // above 3.0, and ps_3_0 on a device that reports model 2.
     EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(0, 1).End()));
     EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(0, 5).End()));
     EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).DclSampler(16).End()));
@@ -187,6 +188,9 @@ TEST_F(PixelDraw, WhatABoundShaderCannotDrawIsRefusedAndLogged) {
         ShaderCode(kPs20).Op(kOpTex, {Dst(kPR, 0), Src(kFileTexture, 0), Src(kFileSampler, 1)}).End()));
     EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).Op(kOpSlt, {kColor0, Src(kPC, 0), Src(kPC, 0)}).End()));
     EXPECT_TRUE(PixelRefused(ShaderCode(kPs20).Op(kOpMov, {kColor0, Src(kPC, 32)}).End()));
+    EXPECT_TRUE(PixelRefused(ShaderCode(0xFFFF0301u).End()));
+    EXPECT_NE(MakePs(ShaderCode(0xFFFF0300u).End()), nullptr);
+    D3D9Settings().shaderModel = 2;
     EXPECT_TRUE(PixelRefused(ShaderCode(0xFFFF0300u).End()));
 }
 

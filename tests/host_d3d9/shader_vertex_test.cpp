@@ -320,8 +320,14 @@ TEST_F(VertexShaderTest, UntrustedCodeAndConstantsStayInBounds) {
     EXPECT_EQ(dev->SetVertexShaderConstantF(0xFFFFFFFFu, four, 2), D3DERR_INVALIDCALL);
     ASSERT_EQ(dev->GetVertexShaderConstantF(255, back, 1), D3D_OK);
     EXPECT_EQ(back[3], 4.0f);
+    // Pixel code has 224 float constants under model 3, 32 under model 2.
+    EXPECT_EQ(dev->SetPixelShaderConstantF(223, four, 1), D3D_OK);
+    EXPECT_EQ(dev->SetPixelShaderConstantF(224, four, 1), D3DERR_INVALIDCALL);
+    EXPECT_EQ(dev->SetPixelShaderConstantF(223, four, 2), D3DERR_INVALIDCALL);
+    D3D9Settings().shaderModel = 2;
     EXPECT_EQ(dev->SetPixelShaderConstantF(32, four, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->SetPixelShaderConstantF(31, four, 2), D3DERR_INVALIDCALL);
+    D3D9Settings().shaderModel = 3;
     const int ints[8] = {};
     const BOOL bools[2] = {};
     EXPECT_EQ(dev->SetVertexShaderConstantI(16, ints, 1), D3DERR_INVALIDCALL);

@@ -26,7 +26,7 @@ inline const orvik_test::HeadlessEngine& Engine() {
         host::SetProcessorCountForTests(1);
         // A fixed-function device: the engine is never ended here, so the shader objects a
         // shader-model-2 device keeps would read as leaks once their table is destroyed.
-        host::D3D9Settings().shaderModel2 = false;
+        host::D3D9Settings().shaderModel = 0;
         orvik::ResetSoundState();
         if (orvik::InitLibrary() != 0) {
             std::fputs("the engine did not start\n", stderr);

@@ -27,7 +27,7 @@ host::Device* SharedDevice() {
     static host::Device* device = [] {
         host::ResetD3D9Host();
         host::ResetDesktop();
-        host::D3D9Settings().shaderModel2 = true;
+        host::D3D9Settings().shaderModel = 3;
         host::Direct3D9*& d3d = g_d3d;
         d3d = host::Direct3DCreate9(host::D3D_SDK_VERSION);
         host::D3DPRESENT_PARAMETERS pp;

@@ -1,0 +1,74 @@
+#include "host/d3d9/shader_sampler.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "host/d3d9/raster_common.h"
+#include "host/d3d9/raster_shader.h"
+#include "host/d3d9/texture_views.h"
+
+namespace host {
+namespace {
+
+constexpr double kFlat[4] = {0, 0, 0, 0};
+// Levels a bias or an explicit level can reach, either way (NaN reads as 0).
+constexpr double kLevelRange = 16.0;
+constexpr double kMaxGradient = 1e6;
+
+double LevelValue(float f) { return f == f ? std::clamp(double(f), -kLevelRange, kLevelRange) : 0.0; }
+
+// A gradient the level choice can measure: NaN as none, and no infinities, whose ratios
+// would be NaN.
+double Gradient(float g) { return g == g ? std::clamp(double(g), -kMaxGradient, kMaxGradient) : 0.0; }
+
+}  // namespace
+
+void DeviceShaderSampler::ChooseLevels(const double (*slopes)[4]) {
+    for (int s = 0; s < kShaderSamplers; ++s) {
+        const double* d = slopes ? slopes[s] : kFlat;
+        std::copy(d, d + 4, slope_[s]);
+        lods_[s] = ChooseLod(samplers_[s], d[0], d[1], d[2], d[3]);
+    }
+}
+
+StageLod DeviceShaderSampler::LevelOf(int s, const Vec4& coord, const TexelRequest& how) const {
+    const StageSampler& smp = samplers_[s];
+    const double bias = how.biased ? LevelValue(coord[3]) : 0.0;
+    switch (how.level) {
+        case LevelFrom::Slope: {
+            const double* d = slope_[s];
+            return how.biased ? ChooseLod(smp, d[0], d[1], d[2], d[3], bias) : lods_[s];
+        }
+        case LevelFrom::Gradients: {
+            // Texels of level 0 per pixel; a volume's depth counts with its width.
+            const TexelLevel& top = smp.levels[0];
+            const double depth = smp.type == D3DRTYPE_VOLUMETEXTURE ? top.depth : 0.0;
+            auto across = [&](const Vec4& g) { return std::hypot(Gradient(g[0]) * top.width, Gradient(g[2]) * depth); };
+            return ChooseLod(smp, across(how.ddx), Gradient(how.ddx[1]) * top.height, across(how.ddy),
+                             Gradient(how.ddy[1]) * top.height, bias);
+        }
+        case LevelFrom::Explicit: {
+            // A footprint of 2^level texels each way gives that level, the sampler's own
+            // bias taken back out: texldl names the level itself.
+            const double side = std::exp2(LevelValue(coord[3]));
+            return ChooseLod(smp, side, 0, 0, side, -smp.lodBias);
+        }
+    }
+    return lods_[s];
+}
+
+Vec4 DeviceShaderSampler::Sample(int s, const Vec4& coord, const TexelRequest& how) {
+    const StageSampler& smp = samplers_[s];
+    // No texture, or one of another kind than the sampler declares: opaque black.
+    if (smp.levelCount == 0 || smp.type != types_[size_t(s)]) return Vec4{{0, 0, 0, 1}};
+    double c[3] = {coord[0], coord[1], coord[2]};
+    if (how.projected)
+        for (double& x : c) x /= coord[3];
+    const StageLod lod = LevelOf(s, coord, how);
+    double scale[3];
+    TexelScale(smp, lod.level, scale);
+    return ColorToVec4(
+        SampleTexture(smp, lod, ToFixed32(c[0] * scale[0]), ToFixed32(c[1] * scale[1]), ToFixed32(c[2] * scale[2])));
+}
+
+}  // namespace host

@@ -1,0 +1,35 @@
+// Texture lookups of shader code through the device's samplers: texld with the level the
+// rasteriser measured for its primitive, texld in a quad and texldd from gradients, and
+// texldl (pixel code, or vertex code through the vertex texture samplers) at the level
+// its coordinate names.
+#pragma once
+#include <array>
+
+#include "host/d3d9/draw_state.h"
+#include "host/d3d9/pixel_shade.h"
+#include "host/d3d9/shader_run.h"
+
+namespace host {
+
+class DeviceShaderSampler final : public ShaderSampler {
+public:
+    // `samplers` holds one sampler for each of the program's sampler registers.
+    DeviceShaderSampler(const StageSampler* samplers, const ShaderProgram& p)
+        : samplers_(samplers), types_(p.samplerTypes) {}
+
+    // Slopes (texels of level 0 per pixel: du/dx, dv/dx, du/dy, dv/dy) of each sampler's
+    // coordinates across the primitive; null for lines and points, which have none.
+    void ChooseLevels(const double (*slopes)[4]);
+
+    Vec4 Sample(int sampler, const Vec4& coord, const TexelRequest& how) override;
+
+private:
+    StageLod LevelOf(int s, const Vec4& coord, const TexelRequest& how) const;
+
+    const StageSampler* samplers_;
+    std::array<uint8_t, 16> types_;
+    StageLod lods_[kShaderSamplers];
+    double slope_[kShaderSamplers][4] = {};
+};
+
+}  // namespace host
