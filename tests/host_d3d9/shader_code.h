@@ -48,6 +48,10 @@ public:
     ShaderCode& DclInput(uint32_t usage, uint32_t index, uint32_t reg) {
         return Op(kOpDcl, {0x80000000u | usage | index << 16, Dst(kFileInput, reg)});
     }
+    // dcl_usage<index> of a model 3.0 input or output register, in the components of `mask`.
+    ShaderCode& DclUsage(uint32_t file, uint32_t usage, uint32_t index, uint32_t reg, uint32_t mask = 0xF) {
+        return Op(kOpDcl, {0x80000000u | usage | index << 16, Dst(file, reg, mask)});
+    }
     // dcl t# or dcl v# in pixel code.
     ShaderCode& DclPixel(uint32_t file, uint32_t reg) { return Op(kOpDcl, {0x80000000u, Dst(file, reg)}); }
     ShaderCode& DclSampler(uint32_t reg, uint32_t textureType = 2) {
@@ -59,7 +63,7 @@ private:
     shaderpack::TokenWriter w_;
 };
 
-constexpr uint32_t kVs20 = 0xFFFE0200u, kPs20 = 0xFFFF0200u;
+constexpr uint32_t kVs20 = 0xFFFE0200u, kPs20 = 0xFFFF0200u, kVs30 = 0xFFFE0300u, kPs30 = 0xFFFF0300u;
 
 // One instruction as tokens, its length field set from its operands.
 inline std::vector<uint32_t> I(uint32_t op, std::initializer_list<uint32_t> params) {

@@ -20,7 +20,7 @@ struct Vertex {
 };
 
 // The device made once for the whole run (and kept, with its Direct3D object, until the
-// process ends), with a texture on samplers 0 and 1.
+// process ends), with a texture on samplers 0 and 1 and the first vertex sampler.
 host::Direct3D9* g_d3d = nullptr;
 
 host::Device* SharedDevice() {
@@ -44,6 +44,7 @@ host::Device* SharedDevice() {
         dev->CreateTexture(4, 4, 0, 0, host::D3DFMT_A8R8G8B8, host::D3DPOOL_MANAGED, &tex);
         dev->SetTexture(0, tex);
         dev->SetTexture(1, tex);
+        dev->SetTexture(host::D3DVERTEXTEXTURESAMPLER0, tex);
         dev->SetSamplerState(1, host::D3DSAMP_MIPFILTER, host::D3DTEXF_LINEAR);
         dev->SetSamplerState(1, host::D3DSAMP_MINFILTER, host::D3DTEXF_LINEAR);
         tex->Release();

@@ -1,6 +1,7 @@
 // Writes the starting corpus of the shader fuzz target: the shader pack's two programs, and
-// programs using flow control, relative addressing and every kind of texture lookup, with
-// constants that run their loops and branches.
+// programs of models 2.0 and 3.0 using flow control, predication, relative addressing,
+// derivatives and every kind of texture lookup, with constants that run their loops and
+// branches.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -67,6 +68,54 @@ std::vector<uint32_t> LookupPixelShader(uint32_t variant) {
         .End();
 }
 
+// Model 3.0 vertex code: outputs by usage, one written through o[aL], a predicated write,
+// texldl from a vertex sampler and a loop left by breakc.
+std::vector<uint32_t> Model3VertexShader() {
+    const uint32_t byLoop = shaderpack::RegisterBits(File(host::kFileLoop), 0);
+    TokenWriter w(0xFFFE0300u);
+    w.DclInput(shaderpack::kPosition, 0, 0).DclInput(shaderpack::kTexcoord, 0, 1);
+    // Position in o0, colour 0 in o1, texture set 0 in o2.
+    for (const auto& [usage, reg] : {std::pair{0u, 0u}, std::pair{10u, 1u}, std::pair{5u, 2u}})
+        w.Op(host::kOpDcl, {0x80000000u | usage, D(host::kFileOutput, reg)});
+    return w.Op(host::kOpDcl, {0x80000000u | 2u << 27, D(host::kFileSampler, 0)})
+        .Op(host::kOpMov, {D(host::kFileOutput, 0), S(host::kFileInput, 0)})
+        .Op(host::kOpTexLdl, {D(host::kFileOutput, 1), S(host::kFileInput, 1), S(host::kFileSampler, 0)})
+        .Op(host::kOpSetP | host::kCmpLt << 16, {D(host::kFilePredicate, 0), S(host::kFileInput, 1), S(host::kFileConst, 0)})
+        .Op(host::kOpMov | 1u << 28, {D(host::kFileOutput, 2), S(host::kFilePredicate, 0), S(host::kFileConst, 1)})
+        .Op(host::kOpLoop, {S(host::kFileLoop, 0), S(host::kFileConstInt, 0)})
+        .Op(host::kOpMov, {D(host::kFileOutput, 1) | 1u << 13, byLoop, S(host::kFileConst, 2) | 1u << 13, byLoop})
+        .Op(host::kOpBreakC | host::kCmpGt << 16, {S(host::kFileConst, 3), S(host::kFileConst, 4)})
+        .Op(host::kOpEndLoop, {})
+        .End();
+}
+
+// Model 3.0 pixel code: inputs by usage, vPos and vFace, derivatives, texldd and texldl,
+// ifc, and a rep left by breakp.
+std::vector<uint32_t> Model3PixelShader() {
+    const uint32_t misc = host::kFileMisc;
+    return TokenWriter(0xFFFF0300u)
+        .Op(host::kOpDcl, {0x80000000u | 10u, D(host::kFileInput, 0)})
+        .Op(host::kOpDcl, {0x80000000u | 5u, D(host::kFileInput, 1)})
+        .Op(host::kOpDcl, {0x80000000u, D(host::ShaderFile(misc), 0)})
+        .Op(host::kOpDcl, {0x80000000u, D(host::ShaderFile(misc), 1)})
+        .DclSampler2D(0)
+        .Op(host::kOpDsx, {D(host::kFileTemp, 0), S(host::kFileInput, 1)})
+        .Op(host::kOpDsy, {D(host::kFileTemp, 1), S(host::ShaderFile(misc), 0)})
+        .Op(host::kOpTexLdd, {D(host::kFileTemp, 2), S(host::kFileInput, 1), S(host::kFileSampler, 0),
+                              S(host::kFileTemp, 0), S(host::kFileTemp, 1)})
+        .Op(host::kOpTexLdl, {D(host::kFileTemp, 3), S(host::kFileTemp, 2), S(host::kFileSampler, 0)})
+        .Op(host::kOpIfC | host::kCmpGe << 16, {S(host::ShaderFile(misc), 1), S(host::kFileConst, 0)})
+        .Op(host::kOpTex, {D(host::kFileTemp, 3), S(host::kFileTemp, 3), S(host::kFileSampler, 0)})
+        .Op(host::kOpEndIf, {})
+        .Op(host::kOpRep, {S(host::kFileConstInt, 1)})
+        .Op(host::kOpAdd, {D(host::kFileTemp, 4), S(host::kFileTemp, 4), S(host::kFileInput, 0)})
+        .Op(host::kOpSetP | host::kCmpGt << 16, {D(host::kFilePredicate, 0), S(host::kFileTemp, 4), S(host::kFileConst, 1)})
+        .Op(host::kOpBreakP, {S(host::kFilePredicate, 0)})
+        .Op(host::kOpEndRep, {})
+        .Op(host::kOpMad, {D(host::kFileColorOut, 0), S(host::kFileTemp, 3), S(host::kFileTemp, 4), S(host::kFileInput, 0)})
+        .End();
+}
+
 std::vector<uint8_t> Constants() {
     std::vector<uint8_t> bytes(shaderfuzz::kVertexFloats * 4 + shaderfuzz::kPixelFloats * 4);
     std::vector<float> floats(bytes.size() / 4);
@@ -97,6 +146,8 @@ int main(int argc, char** argv) {
         shaderfuzz::WriteInput(FlowVertexShader(), LookupPixelShader(1), Constants()),
         shaderfuzz::WriteInput({}, LookupPixelShader(2), Constants()),
         shaderfuzz::WriteInput(FlowVertexShader(), {}, Constants()),
+        shaderfuzz::WriteInput(Model3VertexShader(), Model3PixelShader(), Constants()),
+        shaderfuzz::WriteInput(FlowVertexShader(), Model3PixelShader(), Constants()),
     };
     for (size_t i = 0; i < seeds.size(); ++i) {
         const std::string path = std::string(argv[1]) + "/seed" + std::to_string(i);
