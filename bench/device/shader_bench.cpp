@@ -2,8 +2,10 @@
 // alpha-blended, textured 32 x 32 sprites on a 640 x 480 target per frame, drawn with the
 // texture stages (texture times diffuse, the fast spans), with the shader pack's pixel
 // shader (the same product) after the fixed-function vertex stage, and with the pack's
-// vertex and pixel shaders. All three give the same pixels; the ratio of their frame
-// times is the interpreter's cost.
+// vertex and pixel shaders, and with a ps_2_x program computing the same product that
+// also takes a derivative, so it runs on 2x2 quads with helper pixels. All four give the
+// same pixels; the ratio of their frame times is the interpreter's cost, and the last two
+// pixel paths' ratio the cost of running in quads.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -13,13 +15,28 @@
 #include "host/d3d9/device.h"
 #include "host/d3d9/direct3d9.h"
 #include "host/win/desktop.h"
+#include "host/d3d9/shader_program.h"
 #include "tools/shader_pack/shader_pack.h"
+#include "tools/shader_pack/shader_tokens.h"
 
 namespace {
 
 constexpr int kWidth = 640, kHeight = 480, kSprites = 500, kSide = 32;
 
-enum class Path { FixedFunction, PixelShader, BothShaders };
+enum class Path { FixedFunction, PixelShader, BothShaders, QuadPixelShader };
+
+// texld r0, t0, s0; dsx r1, t0 (unused but for running in quads); oC0 = r0 * v0.
+std::vector<uint32_t> QuadProductShader() {
+    using namespace shaderpack;
+    return TokenWriter(0xFFFF0201u)
+        .DclPixelInput(kTexture, 0)
+        .DclPixelInput(kInput, 0)
+        .DclSampler2D(0)
+        .Op(kTexld, {Dest(kTemp, 0), Src(kTexture, 0), Src(kSampler, 0)})
+        .Op(host::kOpDsx, {Dest(kTemp, 1), Src(kTexture, 0)})
+        .Op(kMul, {Dest(kColorOut, 0), Src(kTemp, 0), Src(kInput, 0)})
+        .End();
+}
 
 struct TLVertex {
     float x, y, z, rhw;
@@ -60,8 +77,12 @@ public:
         for (const shaderpack::PackBlob& b : shaderpack::ShaderPackBlobs()) {
             if (b.vertex && path == Path::BothShaders)
                 dev_->CreateVertexShader(b.tokens.data(), b.tokens.size() * 4, &vs_);
-            if (!b.vertex && path != Path::FixedFunction)
+            if (!b.vertex && (path == Path::PixelShader || path == Path::BothShaders))
                 dev_->CreatePixelShader(b.tokens.data(), b.tokens.size() * 4, &ps_);
+        }
+        if (path == Path::QuadPixelShader) {
+            const std::vector<uint32_t> code = QuadProductShader();
+            dev_->CreatePixelShader(code.data(), code.size() * 4, &ps_);
         }
         dev_->SetVertexShader(vs_);
         dev_->SetPixelShader(ps_);
@@ -159,6 +180,7 @@ void BM_Sprites(benchmark::State& state, Path path) {
 BENCHMARK_CAPTURE(BM_Sprites, fixed_function, Path::FixedFunction)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Sprites, pixel_shader, Path::PixelShader)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Sprites, vertex_and_pixel_shaders, Path::BothShaders)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Sprites, pixel_shader_in_quads, Path::QuadPixelShader)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

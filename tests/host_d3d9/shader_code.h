@@ -2,6 +2,7 @@
 // fixture with shader model 2 on that draws through bound shaders and reads pixels back.
 #pragma once
 #include <bit>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -72,6 +73,23 @@ inline std::vector<uint32_t> I(uint32_t op, std::initializer_list<uint32_t> para
     return out;
 }
 
+
+// A 16 x 16 texture whose five levels are solid red, green, blue, white and black, so a
+// pixel's colour names the level it was sampled from. The caller releases it.
+inline Texture* LevelColoredTexture(Device* dev) {
+    const uint32_t colors[5] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu, 0xFF000000u};
+    Texture* tex = nullptr;
+    EXPECT_EQ(dev->CreateTexture(16, 16, 5, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex), D3D_OK);
+    for (UINT level = 0; tex && level < 5; ++level) {
+        D3DLOCKED_RECT lr;
+        EXPECT_EQ(tex->LockRect(level, &lr, nullptr, 0), D3D_OK);
+        for (UINT y = 0; y < (16u >> level); ++y)
+            for (UINT x = 0; x < (16u >> level); ++x)
+                std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * 4, &colors[level], 4);
+        tex->UnlockRect(level);
+    }
+    return tex;
+}
 
 // A vertex in clip space with one colour, for draws through a vertex shader or the
 // fixed-function transform.

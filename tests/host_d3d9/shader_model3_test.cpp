@@ -2,7 +2,6 @@
 // index whatever their registers, vPos and vFace, texldl at the level asked in pixel code
 // and through the vertex texture samplers, aL indexing inputs and constants, the 224
 // pixel constants, extra colour outputs dropped, and the code and runs it refuses.
-#include <cstring>
 #include <functional>
 
 #include "shader_code.h"
@@ -25,20 +24,10 @@ protected:
         body(code);
         return MakeVs(code.End());
     }
-    // A 16 x 16 texture whose five levels are solid red, green, blue, white and black.
+    // The level-coloured texture, released with the test.
     Texture* Levels() {
-        const uint32_t colors[5] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu, 0xFF000000u};
-        Texture* tex = nullptr;
-        EXPECT_EQ(dev->CreateTexture(16, 16, 5, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex), D3D_OK);
-        for (UINT level = 0; level < 5; ++level) {
-            D3DLOCKED_RECT lr;
-            EXPECT_EQ(tex->LockRect(level, &lr, nullptr, 0), D3D_OK);
-            for (UINT y = 0; y < (16u >> level); ++y)
-                for (UINT x = 0; x < (16u >> level); ++x)
-                    std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * 4, &colors[level], 4);
-            tex->UnlockRect(level);
-        }
-        made.push_back(tex);
+        Texture* tex = LevelColoredTexture(dev);
+        if (tex) made.push_back(tex);
         return tex;
     }
     // The pixel shader over a pre-transformed 16 x 16 quad, its corners clockwise or not.

@@ -1,8 +1,6 @@
 // Pixel code of model 2.x drawn by the device: derivatives taken across 2x2 quads (helper
 // pixels included), texture levels chosen from gradients by texldd and by texld inside a
 // quad, and vertex code of model 2.x with predication drawing through the same device.
-#include <cstring>
-
 #include "shader_code.h"
 
 namespace host::test {
@@ -24,22 +22,11 @@ protected:
         Quad(quad, 0, 0, 16, 16, 0xFFFFFFFFu, 0, 0, u1, v1);
         EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 2, quad), D3D_OK) << log;
     }
-    // A 16 x 16 texture on sampler 0 whose five levels are solid red, green, blue, white
-    // and black, point sampled between levels.
+    // The level-coloured texture on sampler 0, point sampled between levels.
     void BindLevels() {
-        const uint32_t colors[5] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu, 0xFF000000u};
-        Texture* tex = nullptr;
-        ASSERT_EQ(dev->CreateTexture(16, 16, 5, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &tex), D3D_OK);
-        for (UINT level = 0; level < 5; ++level) {
-            D3DLOCKED_RECT lr;
-            ASSERT_EQ(tex->LockRect(level, &lr, nullptr, 0), D3D_OK);
-            for (UINT y = 0; y < (16u >> level); ++y)
-                for (UINT x = 0; x < (16u >> level); ++x)
-                    std::memcpy(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * 4, &colors[level], 4);
-            tex->UnlockRect(level);
-        }
+        Texture* tex = LevelColoredTexture(dev);
         dev->SetTexture(0, tex);
-        tex->Release();
+        if (tex) tex->Release();
         dev->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
     }
 };
