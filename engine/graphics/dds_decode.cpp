@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/graphics/dxt_decode.h"
 #include "engine/graphics/half_float.h"
 #include "engine/graphics/pixel_access.h"
 
@@ -96,6 +97,14 @@ void DecodeBlocks(const DdsLayout& l, const uint8_t* source, int width, int heig
         }
 }
 
+// Decoded ARGB pixels whose colours were stored multiplied by their alpha.
+void Unpremultiply(uint8_t* argb, int64_t pixels) {
+    for (int64_t i = 0; i < pixels; ++i) {
+        uint8_t* p = argb + 4 * i;  // blue, green, red, alpha
+        for (int c = 0; c < 3; ++c) p[c] = uint8_t(UnpremultiplyChannel(p[c], p[3]));
+    }
+}
+
 }  // namespace
 
 int64_t DdsLevelBytes(const DdsLayout& layout, int64_t width, int64_t height, int64_t pitch) {
@@ -107,6 +116,7 @@ void DecodeDdsLevel(const DdsLayout& layout, const uint8_t* source, int64_t pitc
                     uint8_t* argb) {
     if (layout.kind == DdsKind::kBlocks) DecodeBlocks(layout, source, width, height, argb);
     else DecodePixels(layout.pixels, source, pitch, width, height, argb);
+    if (layout.premultiplied) Unpremultiply(argb, int64_t(width) * height);
 }
 
 }  // namespace orvik

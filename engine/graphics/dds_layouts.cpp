@@ -193,6 +193,26 @@ bool DdsLayoutOfFourCc(uint32_t fourCc, DdsLayout* out) {
            FromPixels(kD3dPixels, fourCc, out);
 }
 
+void MarkDdsPremultiplied(DdsLayout* l) {
+    switch (l->kind) {
+        case DdsKind::kDxt:
+            if (l->compression == kCompressionDxt3) l->compression = kCompressionDxt2;
+            if (l->compression == kCompressionDxt5) l->compression = kCompressionDxt4;
+            return;
+        case DdsKind::kMasks:
+            if (l->masks[3] == 0) return;
+            l->kind = DdsKind::kPixels;
+            l->pixels = PixelLayout{uint8_t(l->bitCount / 8), FieldKind::kUnorm, DerivedColour::kNone,
+                                    {FieldOfMask(l->masks[0]), FieldOfMask(l->masks[1]), FieldOfMask(l->masks[2]),
+                                     FieldOfMask(l->masks[3])}};
+            break;
+        case DdsKind::kPixels:
+        case DdsKind::kBlocks:
+            break;
+    }
+    l->premultiplied = true;
+}
+
 bool DdsLayoutOfLuminance(bool luminance, uint32_t bitCount, uint32_t lumaMask, uint32_t alphaMask,
                           DdsLayout* out) {
     *out = DdsLayout{};

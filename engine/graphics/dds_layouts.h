@@ -42,6 +42,7 @@ struct DdsLayout {
     PixelLayout pixels{};      // kPixels
     BcBlockDecoder decode = nullptr;  // kBlocks
     int blockBytes = 0;               // kDxt and kBlocks
+    bool premultiplied = false;       // kPixels and kBlocks: colours are divided by alpha once decoded
 };
 
 // The layout a FourCC names (DXT1 to DXT5, BC4 and BC5 names, or a Direct3D format number
@@ -49,6 +50,10 @@ struct DdsLayout {
 bool DdsLayoutOfFourCc(uint32_t fourCc, DdsLayout* out);
 // The layout a DXGI format number of the extended header names; false for one not read.
 bool DdsLayoutOfDxgi(uint32_t format, DdsLayout* out);
+// For colours stored multiplied by their alpha: DXT3 and DXT5 blocks take their
+// premultiplied kinds (DXT2, DXT4), mask layouts with alpha become decoded pixels, and
+// decoded layouts are marked to be divided by alpha.
+void MarkDdsPremultiplied(DdsLayout* layout);
 // Luminance (with alpha when alphaMask is not 0) or alpha alone, by the header's masks.
 bool DdsLayoutOfLuminance(bool luminance, uint32_t bitCount, uint32_t lumaMask, uint32_t alphaMask,
                           DdsLayout* out);

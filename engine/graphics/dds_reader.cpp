@@ -24,6 +24,7 @@ constexpr uint32_t kPixelAlphaPixels = 0x1, kPixelAlphaOnly = 0x2, kPixelFourCc 
 constexpr uint32_t kCapsComplex = 0x8, kCapsMipMap = 0x400000;
 constexpr uint32_t kMaxMipLevels = 16;  // a full chain down from a 32768 side; larger keep 16
 constexpr uint32_t kDx10FourCc = 0x30315844;  // "DX10"
+constexpr uint32_t kAlphaModeMask = 0x7, kAlphaPremultiplied = 2;
 
 struct DdsHeader {
     uint32_t flags;
@@ -74,7 +75,10 @@ int DescribeDx10(const StreamCursor& in, const DdsHeader& d, DdsLayout* layout, 
     const uint32_t format = ReadLe32(extra), dimension = ReadLe32(extra + 4);
     const uint32_t misc = ReadLe32(extra + 8), arraySize = ReadLe32(extra + 12);
     if (DdsShapeOfDx10(dimension, misc, arraySize, d.depth, shape) != 0) return -1;
-    if (DdsLayoutOfDxgi(format, layout)) return 0;
+    if (DdsLayoutOfDxgi(format, layout)) {
+        if ((ReadLe32(extra + 16) & kAlphaModeMask) == kAlphaPremultiplied) MarkDdsPremultiplied(layout);
+        return 0;
+    }
     AddLogFormat("対応していないＤＤＳファイルの形式です(DXGI format %u) in ReadDdsImage", format);
     return -1;
 }

@@ -55,12 +55,6 @@ void InterpolatedAlpha(const uint8_t* block, uint32_t alpha[16]) {
     for (int i = 0; i < 16; ++i) alpha[i] = table[(bits >> (3 * i)) & 7];
 }
 
-// Undoes premultiplied alpha; a channel can come out above 255 after compression and
-// is clamped, and a pixel with alpha 0 stays black.
-uint32_t Unpremultiply(uint32_t channel, uint32_t alpha) {
-    return alpha == 0 ? 0 : std::min<uint32_t>(channel * 255 / alpha, 255);
-}
-
 void DecodeBlock(uint32_t kind, const uint8_t* block, uint32_t out[16]) {
     const bool hasAlphaBlock = kind != kCompressionDxt1;
     const uint8_t* colour = hasAlphaBlock ? block + 8 : block;
@@ -75,15 +69,19 @@ void DecodeBlock(uint32_t kind, const uint8_t* block, uint32_t out[16]) {
         Rgba p = palette[(indices >> (2 * i)) & 3];
         if (hasAlphaBlock) p.a = alpha[i];
         if (premultiplied) {
-            p.r = Unpremultiply(p.r, p.a);
-            p.g = Unpremultiply(p.g, p.a);
-            p.b = Unpremultiply(p.b, p.a);
+            p.r = UnpremultiplyChannel(p.r, p.a);
+            p.g = UnpremultiplyChannel(p.g, p.a);
+            p.b = UnpremultiplyChannel(p.b, p.a);
         }
         out[i] = (p.a << 24) | (p.r << 16) | (p.g << 8) | p.b;
     }
 }
 
 }  // namespace
+
+uint32_t UnpremultiplyChannel(uint32_t channel, uint32_t alpha) {
+    return alpha == 0 ? 0 : std::min<uint32_t>(channel * 255 / alpha, 255);
+}
 
 int DxtBlockBytes(uint32_t compression) {
     if (compression == kCompressionDxt1) return 8;

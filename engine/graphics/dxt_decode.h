@@ -7,6 +7,9 @@
 
 namespace orvik {
 
+// Undoes premultiplied alpha for one 8-bit channel; a channel can come out above alpha
+// after compression and is clamped to 255, and a pixel with alpha 0 stays black.
+uint32_t UnpremultiplyChannel(uint32_t channel, uint32_t alpha);
 // Bytes of one 4x4 block for a compression kind (8 for DXT1, 16 for DXT2-5, 0 otherwise).
 int DxtBlockBytes(uint32_t compression);
 // Bytes of one level of width x height texels: blocks counted rounding each side up.

@@ -207,6 +207,40 @@ TEST(DdsDx10Test, Bc4AndBc5BothInterpolationFormsUnsignedAndSigned) {
     EXPECT_EQ(ReadWith(orvik::ReadDdsImage, MakeDds(ati2))->code, 0);
 }
 
+// Alpha mode 2: colours stored multiplied by alpha are divided back, clamped at 255, alpha
+// 0 black, as the premultiplied DXT kinds are; mode 1 (straight) keeps the pixels.
+TEST(DdsDx10Test, PremultipliedAlphaModeDividesColoursByAlpha) {
+    const Bytes bgra = {0x40, 0x20, 0x10, 0x80, 5, 5, 5, 0, 0xFF, 0, 0, 0x80};
+    DdsSpec s = Dx10Spec(87, 3, 1, bgra);
+    s.extraHeader = Dx10Header(87, 3, 0, 1, 2);
+    auto r = ReadWith(orvik::ReadDdsImage, MakeDds(s));
+    ASSERT_EQ(r->code, 0);
+    // 0x10 * 255 / 128 = 31, 0x20 -> 63, 0x40 -> 127; 255 * 255 / 128 passes 255.
+    EXPECT_EQ(RowOf(*r), (std::vector<uint32_t>{0x801F3F7F, 0x00000000, 0x800000FF}));
+    s.extraHeader = Dx10Header(87, 3, 0, 1, 1);
+    auto straight = ReadWith(orvik::ReadDdsImage, MakeDds(s));
+    ASSERT_EQ(straight->code, 0);
+    EXPECT_EQ(RowOf(*straight), (std::vector<uint32_t>{0x80102040, 0x00050505, 0x800000FF}));
+
+    // Decoded channels: half red under half alpha is full red.
+    DdsSpec wide = Dx10Spec(11, 1, 1, {0, 0x80, 0, 0, 0, 0, 0, 0x80});
+    wide.extraHeader = Dx10Header(11, 3, 0, 1, 2);
+    auto w = ReadWith(orvik::ReadDdsImage, MakeDds(wide));
+    ASSERT_EQ(w->code, 0);
+    EXPECT_EQ(w->At(0, 0), 0x80FF0000u);
+
+    // BC2 and BC3 take the premultiplied DXT kinds; BC1 stays as it is.
+    const uint32_t kinds[][3] = {{74, orvik::kCompressionDxt2, 16}, {77, orvik::kCompressionDxt4, 16},
+                                 {71, orvik::kCompressionDxt1, 8}};
+    for (const auto& k : kinds) {
+        DdsSpec block = Dx10Spec(k[0], 4, 4, Bytes(k[2], 0));
+        block.extraHeader = Dx10Header(k[0], 3, 0, 1, 2);
+        auto b = ReadWith(orvik::ReadDdsImage, MakeDds(block));
+        ASSERT_EQ(b->code, 0) << k[0];
+        EXPECT_EQ(b->image.format.compression, k[1]) << k[0];
+    }
+}
+
 TEST(DdsDx10Test, ImpossibleShapesAndUnknownFormatsAreRefusedWithALogLine) {
     orvik_test::TempLog log;
     const Bytes pixel = {1, 2, 3, 4};

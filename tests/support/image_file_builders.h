@@ -178,10 +178,12 @@ struct DdsSpec {
     Bytes data;
 };
 
-// The extended header that follows a header whose FourCC is "DX10".
-inline Bytes Dx10Header(uint32_t dxgiFormat, uint32_t dimension = 3, uint32_t misc = 0, uint32_t arraySize = 1) {
+// The extended header that follows a header whose FourCC is "DX10"; misc2 holds the
+// alpha mode.
+inline Bytes Dx10Header(uint32_t dxgiFormat, uint32_t dimension = 3, uint32_t misc = 0, uint32_t arraySize = 1,
+                        uint32_t misc2 = 0) {
     Bytes b;
-    for (uint32_t v : {dxgiFormat, dimension, misc, arraySize, 0u}) Put32(b, v);
+    for (uint32_t v : {dxgiFormat, dimension, misc, arraySize, misc2}) Put32(b, v);
     return b;
 }
 
