@@ -69,7 +69,7 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     caps->MaxActiveLights = 8;
     caps->MaxPrimitiveCount = 0xFFFFF;
     caps->MaxVertexIndex = 0xFFFFF;
-    caps->MaxStreams = 1;
+    caps->MaxStreams = 16;
     caps->MaxStreamStride = 255;
     FillShaderCaps(caps, s.shaderModel);
     caps->NumSimultaneousRTs = 1;

@@ -1,17 +1,21 @@
-// Vertex declarations read by the fixed-function pipeline: the layout a declaration gives
-// when it says what a flexible vertex format could (one stream; a position first; normal,
-// colours and texture coordinate sets anywhere in the vertex).
+// Where the fixed-function pipeline finds a vertex's parts: each by usage and usage index
+// among a vertex declaration's elements, in any stream, order and declaration type. An
+// FVF is read as the declaration it stands for.
 #pragma once
-#include <vector>
+#include <span>
 
 #include "host/d3d9/shader_types.h"
 #include "host/d3d9/vertex_pipeline.h"
 
 namespace host {
 
-// Not valid for elements the fixed-function pipeline has no place for (other streams,
-// blend weights, tangents...), a position not at the start, or texture coordinate sets
-// with gaps between them.
-FvfLayout LayoutOfDeclaration(const std::vector<D3DVERTEXELEMENT9>& elements);
+// Parts the pipeline has no use for (blend weights and indices without vertex blending,
+// point sizes, tangents, second positions and normals...) are left out. Not valid without
+// a position.
+FvfLayout LayoutOfDeclaration(std::span<const D3DVERTEXELEMENT9> elements);
+
+// Not valid without a position, for XYZW (a position for vertex shaders only) or another
+// unknown position, or for more texture coordinate sets than the pipeline has.
+FvfLayout LayoutOfFvf(DWORD fvf);
 
 }  // namespace host

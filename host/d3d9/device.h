@@ -193,31 +193,32 @@ private:
     void FillSampler(int sampler, bool withTexture, StageSampler* out) const;
     UINT PixelConstantCount() const;
     // The bound vertex shader run over a draw's vertices; false (logged) when it cannot be.
-    // `first` is the number of the draw's first vertex in the vertex buffers (-1 for a
-    // draw from the caller's memory), where streams past 0 are read from.
-    bool RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, int64_t first,
-                         std::vector<ShadedVertex>* out);
+    bool RunVertexShader(const VertexStreams& streams, UINT count, std::vector<ShadedVertex>* out);
     HRESULT DrawWithPixelShader(const DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type,
-                                UINT primitiveCount, const uint8_t* vertices, UINT vertexCount, UINT stride,
-                                int64_t first, const IndexList& index);
+                                UINT primitiveCount, const VertexStreams& streams, UINT vertexCount,
+                                const IndexList& index);
     // The fixed-function vertex stage (device_vertex_stage.cpp): whether it lights this
     // draw's vertices, and its set-up for untransformed vertices of `layout`.
     bool LightsVertices() const;
     // Where the fixed-function pipeline finds a vertex's parts: the vertex declaration's
     // layout when one is set, else the FVF's.
-    FvfLayout VertexLayout() const;
+    const FvfLayout& VertexLayout() const;
     void BuildVertexStage(const FvfLayout& layout, FixedVertexStage* stage) const;
     // Untransformed vertices through `wvp` and the vertex stage into `out`; true when the
     // stage put each texture stage's coordinates in the set of the stage's number, and
     // then `projected` (when given) marks the stages to divide at each pixel.
-    bool FetchUntransformed(const FvfLayout& layout, const uint8_t* vertices, UINT count, UINT stride,
-                            const D3DMATRIX& wvp, std::vector<ClipVertex>* out, uint32_t* projected = nullptr) const;
+    bool FetchUntransformed(const FvfLayout& layout, const VertexStreams& streams, UINT count, const D3DMATRIX& wvp,
+                            std::vector<ClipVertex>* out, uint32_t* projected = nullptr) const;
+    // The draw's vertices in each stream from vertex `first` of the vertex buffers on
+    // (`count` of them), leaving out streams that cannot give them all.
+    void GatherStreams(int64_t first, UINT count, VertexStreams* out) const;
+    // `vertices` and `stride` give stream 0 of a draw from the caller's memory (`first`
+    // -1); otherwise the vertices are read from the vertex buffers from vertex `first` on.
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
                  UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex);
     // One pass of a draw over the planes the draw state points at.
     HRESULT DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type, UINT primitiveCount,
-                           const uint8_t* vertices, UINT vertexCount, UINT stride, int64_t first, const void* indices,
-                           D3DFORMAT indexFormat, int32_t baseVertex);
+                           const VertexStreams& streams, UINT vertexCount, const IndexList& index);
     HRESULT PresentBackBuffer(const RECT* source, const RECT* dest, HWND window);
 
     std::shared_ptr<DeviceCore> core_ = std::make_shared<DeviceCore>();
@@ -235,7 +236,7 @@ private:
     BaseTexture* textures_[kSamplerSlots] = {};
     VertexBuffer* stream_ = nullptr;
     UINT streamOffset_ = 0, streamStride_ = 0;
-    // Streams 1 to 15: read only through a vertex shader's declaration.
+    // Streams 1 to 15: read only through a vertex declaration.
     struct StreamSource {
         VertexBuffer* buffer = nullptr;
         UINT offset = 0, stride = 0;
@@ -256,6 +257,9 @@ private:
     std::vector<D3DLIGHT9> lights_;
     std::vector<BOOL> lightEnabled_;
     DWORD fvf_ = 0;
+    // The layout of the FVF last drawn with, kept while the FVF stays the same.
+    mutable DWORD fvfLayoutOf_ = 0;
+    mutable FvfLayout fvfLayout_;
     std::vector<float> vsConstF_ = std::vector<float>(256 * 4, 0.0f);
     std::vector<BOOL> vsConstB_ = std::vector<BOOL>(16, 0);
     std::vector<float> psConstF_ = std::vector<float>(size_t(kPixel30Consts) * 4, 0.0f);

@@ -1,6 +1,7 @@
 // Drawing: vertex fetch, primitive assembly and the platform's checks on draw arguments.
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/declaration_layout.h"
@@ -34,20 +35,66 @@ UINT VertexCountFor(D3DPRIMITIVETYPE type, UINT primitives) {
 }
 
 
+// A draw whose vertices cannot be read is refused with the reason.
+HRESULT RefuseDraw(const char* why) {
+    OutputDebugStringA((std::string("Direct3D9: draw refused: ") + why + "\n").c_str());
+    return D3DERR_INVALIDCALL;
+}
+
+// Every stream the layout reads has the draw's vertices, each long enough for its parts.
+const char* StreamFault(const FvfLayout& layout, const VertexStreams& streams) {
+    for (int s = 0; s < kMaxStreams; ++s) {
+        if (!(layout.streams >> s & 1)) continue;
+        if (streams.stride[s] == 0)
+            return "a vertex part lies in a stream that is not set, is locked or ends before the draw's vertices do";
+        if (streams.stride[s] < UINT(layout.reach[s])) return "a vertex part reaches past its stream's stride";
+    }
+    return nullptr;
+}
+
 }  // namespace
 
-FvfLayout Device::VertexLayout() const {
-    return declaration_ ? LayoutOfDeclaration(declaration_->Elements()) : DecodeFvf(fvf_);
+const FvfLayout& Device::VertexLayout() const {
+    if (declaration_) return declaration_->Layout();
+    if (fvfLayoutOf_ != fvf_) {
+        fvfLayout_ = LayoutOfFvf(fvf_);
+        fvfLayoutOf_ = fvf_;
+    }
+    return fvfLayout_;
+}
+
+void Device::GatherStreams(int64_t first, UINT count, VertexStreams* out) const {
+    for (int s = 0; s < kMaxStreams; ++s) {
+        const StreamSource source =
+            s == 0 ? StreamSource{stream_, streamOffset_, streamStride_} : moreStreams_[size_t(s - 1)];
+        if (!source.buffer || source.stride == 0 || source.buffer->IsLocked()) continue;
+        if (source.offset + (uint64_t(first) + count) * source.stride > source.buffer->Length()) continue;
+        out->base[s] = source.buffer->Bytes() + source.offset + size_t(first) * source.stride;
+        out->stride[s] = source.stride;
+    }
 }
 
 HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
                      UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex) {
-    // With a vertex shader the declaration (or the FVF) only says where its inputs lie.
-    const FvfLayout layout = vertexShader_ ? FvfLayout{.valid = true} : VertexLayout();
-    if (!layout.valid && declaration_)
-        OutputDebugStringA("Direct3D9: draw refused: the vertex declaration holds what the fixed-function vertex "
-                           "stage cannot read, and no vertex shader is set\n");
-    if (!layout.valid || stride < UINT(layout.stride)) return D3DERR_INVALIDCALL;
+    // With a vertex shader the declaration (or the FVF) only says where its inputs lie,
+    // and the shader's inputs are checked as they are bound.
+    static const FvfLayout kShaderInputs = [] {
+        FvfLayout l;
+        l.valid = true;
+        return l;
+    }();
+    const FvfLayout& layout = vertexShader_ ? kShaderInputs : VertexLayout();
+    if (!layout.valid)
+        return declaration_ ? RefuseDraw("the vertex declaration has no position, and no vertex shader is set")
+                            : D3DERR_INVALIDCALL;
+    VertexStreams streams;
+    if (first < 0) {
+        streams.base[0] = vertices;
+        streams.stride[0] = stride;
+    } else {
+        GatherStreams(first, vertexCount, &streams);
+    }
+    if (const char* fault = StreamFault(layout, streams)) return RefuseDraw(fault);
     ++D3D9Counters().drawCalls;
     D3D9Counters().primitives += primitiveCount;
     if (loss_ != DeviceLoss::None) return D3D_OK;
@@ -55,20 +102,18 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     // BuildDrawState writes every field a draw reads.
     static thread_local DrawState st;
     if (!BuildDrawState(&st)) return D3D_OK;
+    const IndexList index{indices, indexFormat, baseVertex};
     // A multisampled target is drawn plane by plane, one plane a sample, those the sample
     // mask lets through (every one on a non-maskable target).
     const SamplePlanes planes = PlanesOf(st, *renderTarget_, depthStencil_);
     const DWORD mask = renderTarget_->MultiSampleType() == D3DMULTISAMPLE_NONMASKABLE
                            ? ~0u
                            : renderStates_[D3DRS_MULTISAMPLEMASK];
-    if (planes.count == 1)
-        return DrawPrimitives(st, layout, type, primitiveCount, vertices, vertexCount, stride, first, indices,
-                              indexFormat, baseVertex);
+    if (planes.count == 1) return DrawPrimitives(st, layout, type, primitiveCount, streams, vertexCount, index);
     for (uint32_t k = 0; k < planes.count; ++k) {
         if (!(mask >> k & 1)) continue;
         SelectSamplePlane(planes, k, !renderStates_[D3DRS_MULTISAMPLEANTIALIAS], &st);
-        const HRESULT hr = DrawPrimitives(st, layout, type, primitiveCount, vertices, vertexCount, stride, first,
-                                          indices, indexFormat, baseVertex);
+        const HRESULT hr = DrawPrimitives(st, layout, type, primitiveCount, streams, vertexCount, index);
         if (FAILED(hr)) return hr;
     }
     renderTarget_->Touch();
@@ -76,11 +121,10 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
 }
 
 HRESULT Device::DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type, UINT primitiveCount,
-                               const uint8_t* vertices, UINT vertexCount, UINT stride, int64_t first,
-                               const void* indices, D3DFORMAT indexFormat, int32_t baseVertex) {
-    if (layout.pretransformed && !pixelShader_ && type == D3DPT_TRIANGLELIST && !indices &&
-        st.fillMode == D3DFILL_SOLID) {
-        RasterPretransformedList(st, layout, vertices, stride, primitiveCount);
+                               const VertexStreams& streams, UINT vertexCount, const IndexList& index) {
+    if (layout.pretransformed && layout.SingleStream() && !pixelShader_ && type == D3DPT_TRIANGLELIST &&
+        !index.indices && st.fillMode == D3DFILL_SOLID) {
+        RasterPretransformedList(st, layout, streams.base[0], streams.stride[0], primitiveCount);
         renderTarget_->Touch();
         return D3D_OK;
     }
@@ -88,23 +132,20 @@ HRESULT Device::DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMIT
         layout.pretransformed ? D3DMATRIX{} : MultiplyMatrices(MultiplyMatrices(world_, view_), projection_);
     const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),
                           viewport_.MinZ, viewport_.MaxZ};
-    const IndexList index{indices, indexFormat, baseVertex};
-    if (pixelShader_)
-        return DrawWithPixelShader(st, layout, type, primitiveCount, vertices, vertexCount, stride, first, index);
+    if (pixelShader_) return DrawWithPixelShader(st, layout, type, primitiveCount, streams, vertexCount, index);
     // Pre-transformed vertices go straight to the screen; others are clipped per primitive.
     std::vector<ScreenVertex>& screen = screenVertices_;
     std::vector<ClipVertex> clip;
     if (layout.pretransformed) {
         screen.resize(vertexCount);
-        for (UINT i = 0; i < vertexCount; ++i)
-            FetchPretransformed(layout, vertices + size_t(i) * stride, &screen[i]);
+        for (UINT i = 0; i < vertexCount; ++i) FetchPretransformed(layout, streams, i, &screen[i]);
     } else if (vertexShader_) {
         std::vector<ShadedVertex> shaded;
-        if (!RunVertexShader(vertices, vertexCount, stride, first, &shaded)) return D3DERR_INVALIDCALL;
+        if (!RunVertexShader(streams, vertexCount, &shaded)) return D3DERR_INVALIDCALL;
         clip.resize(vertexCount);
         const bool vertexFog = st.fog.enabled && !st.fog.table;
         for (UINT i = 0; i < vertexCount; ++i) clip[i] = ToClipVertex(shaded[i], vertexFog);
-    } else if (FetchUntransformed(layout, vertices, vertexCount, stride, wvp, &clip, &st.projectedStages)) {
+    } else if (FetchUntransformed(layout, streams, vertexCount, wvp, &clip, &st.projectedStages)) {
         // Generated or transformed coordinates come out in the set of their stage.
         for (int s = 0; s < st.stageCount; ++s) st.ops[s].texSet = s;
     }
@@ -184,32 +225,27 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
     const UINT count = VertexCountFor(type, primitiveCount);
-    if (!inScene_ || !stream_ || stream_->IsLocked() || streamStride_ == 0 || count == 0) return D3DERR_INVALIDCALL;
-    const uint64_t end = uint64_t(streamOffset_) + (uint64_t(startVertex) + count) * streamStride_;
-    if (end > stream_->Length()) return D3DERR_INVALIDCALL;
-    return Draw(type, primitiveCount, stream_->Bytes() + streamOffset_ + size_t(startVertex) * streamStride_, count,
-                streamStride_, startVertex, nullptr, D3DFMT_UNKNOWN, 0);
+    if (!inScene_ || count == 0) return D3DERR_INVALIDCALL;
+    return Draw(type, primitiveCount, nullptr, count, 0, startVertex, nullptr, D3DFMT_UNKNOWN, 0);
 }
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, UINT minIndex, UINT numVertices,
                                      UINT startIndex, UINT primitiveCount) {
     const UINT count = VertexCountFor(type, primitiveCount);
-    if (!inScene_ || !stream_ || !indices_ || stream_->IsLocked() || indices_->IsLocked() || streamStride_ == 0 ||
-        count == 0 || numVertices == 0 || numVertices > kMaxVertices)
+    if (!inScene_ || !indices_ || indices_->IsLocked() || count == 0 || numVertices == 0 ||
+        numVertices > kMaxVertices)
         return D3DERR_INVALIDCALL;
     const D3DFORMAT format = indices_->Format();
     const uint64_t indexBytes = format == D3DFMT_INDEX16 ? 2 : 4;
     if ((uint64_t(startIndex) + count) * indexBytes > indices_->Length()) return D3DERR_INVALIDCALL;
     const int64_t first = int64_t(baseVertex) + minIndex;
-    if (first < 0 || uint64_t(streamOffset_) + (uint64_t(first) + numVertices) * streamStride_ > stream_->Length())
-        return D3DERR_INVALIDCALL;
+    if (first < 0) return D3DERR_INVALIDCALL;
     const uint8_t* indexData = indices_->Bytes() + size_t(startIndex) * indexBytes;
     for (UINT i = 0; i < count; ++i) {
         const uint32_t v = IndexList::At(indexData, format, i);
         if (v < minIndex || v - minIndex >= numVertices) return D3DERR_INVALIDCALL;
     }
-    return Draw(type, primitiveCount, stream_->Bytes() + streamOffset_ + size_t(first) * streamStride_, numVertices,
-                streamStride_, first, indexData, format, -int32_t(minIndex));
+    return Draw(type, primitiveCount, nullptr, numVertices, 0, first, indexData, format, -int32_t(minIndex));
 }
 
 }  // namespace host

@@ -29,16 +29,6 @@ std::vector<D3DVERTEXELEMENT9> ElementsOf(const VertexDeclaration* declaration, 
     return declaration ? declaration->Elements() : FvfElements(fvf);
 }
 
-// The texture coordinate sets of vertices the fixed-function stage reads (from a declaration
-// or an FVF) as a pixel shader sees them: every component the vertex gives, the others 0
-// (and q 1). Set n is fetched into register n.
-std::vector<InputFetch> TexCoordFetches(std::span<const D3DVERTEXELEMENT9> elements) {
-    std::vector<InputFetch> out;
-    for (const D3DVERTEXELEMENT9& e : elements)
-        if (e.Usage == D3DDECLUSAGE_TEXCOORD) out.push_back({e.UsageIndex, 0, e.Type, e.Offset});
-    return out;
-}
-
 void MapShaded(const ViewportMap& map, ShadedVertex* v) {
     float screen[4];
     MapPosition(v->pos, map, screen);
@@ -60,26 +50,13 @@ ClipVertex ToClipVertex(const ShadedVertex& v, bool vertexFog) {
     return c;
 }
 
-bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, int64_t first,
-                             std::vector<ShadedVertex>* out) {
+bool Device::RunVertexShader(const VertexStreams& vertexStreams, UINT count, std::vector<ShadedVertex>* out) {
     const ShaderProgram& vs = vertexShader_->Program();
     const std::vector<D3DVERTEXELEMENT9> elements = ElementsOf(declaration_, fvf_);
-    // Each stream's first vertex and stride; a stream without the draw's vertices keeps
-    // stride 0, and an element in it refuses the draw.
-    std::array<UINT, 16> strides{};
-    std::array<const uint8_t*, 16> bases{};
-    strides[0] = stride;
-    bases[0] = vertices;
-    for (size_t s = 1; first >= 0 && s < strides.size(); ++s) {
-        const StreamSource& source = moreStreams_[s - 1];
-        if (!source.buffer || source.stride == 0 || source.buffer->IsLocked()) continue;
-        if (source.offset + (uint64_t(first) + count) * source.stride > source.buffer->Length()) continue;
-        strides[s] = source.stride;
-        bases[s] = source.buffer->Bytes() + source.offset + size_t(first) * source.stride;
-    }
+    // A stream without the draw's vertices has stride 0, and an element in it refuses the draw.
     std::vector<InputFetch> fetches;
     std::string why;
-    if (!BindVertexInputs(vs, elements, strides, &fetches, &why)) {
+    if (!BindVertexInputs(vs, elements, vertexStreams.stride, &fetches, &why)) {
         LogRefusal(why);
         return false;
     }
@@ -98,9 +75,9 @@ bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, i
     for (UINT i = 0; i < count; ++i) {
         // Outputs the program leaves unwritten read as zero.
         regs = ShaderRegisters{};
-        std::array<const uint8_t*, 16> streams{};
-        for (size_t s = 0; s < streams.size(); ++s)
-            if (strides[s]) streams[s] = bases[s] + size_t(i) * strides[s];
+        std::array<const uint8_t*, kMaxStreams> streams{};
+        for (int s = 0; s < kMaxStreams; ++s)
+            if (vertexStreams.stride[s]) streams[size_t(s)] = vertexStreams.Vertex(s, i);
         FetchVertexInputs(fetches, streams, &regs);
         if (!RunShader(vs, k, regs, &sampler)) {
             LogRefusal("the vertex shader ran past its instruction or call limits");
@@ -112,30 +89,28 @@ bool Device::RunVertexShader(const uint8_t* vertices, UINT count, UINT stride, i
 }
 
 HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type,
-                                    UINT primitiveCount, const uint8_t* vertices, UINT vertexCount, UINT stride,
-                                    int64_t first, const IndexList& index) {
+                                    UINT primitiveCount, const VertexStreams& streams, UINT vertexCount,
+                                    const IndexList& index) {
     // The vertex stage: the vertex shader, or the fixed-function transform of the vertices
     // an FVF or a declaration describes.
     std::vector<ShadedVertex> verts;
     const bool onScreen = !vertexShader_ && layout.pretransformed;
     // The vertices' own texture coordinates, every component of them, for the sets the
     // fixed-function stage passes through unchanged; sets the vertices lack read (0, 0, 0, 1).
-    const std::vector<InputFetch> texCoords =
-        vertexShader_ ? std::vector<InputFetch>{} : TexCoordFetches(ElementsOf(declaration_, fvf_));
-    ShaderRegisters sets;
     auto ownSets = [&](UINT i) {
-        const uint8_t* p = vertices + size_t(i) * stride;
-        FetchVertexInputs(texCoords, {&p, 1}, &sets);
-        for (int n = 0; n < kTexCoordRegs; ++n) verts[i].attr[2 + n] = Vec4{{0, 0, 0, 1}};
-        for (const InputFetch& f : texCoords) verts[i].attr[2 + f.reg] = sets.v[f.reg];
+        for (int n = 0; n < kTexCoordRegs; ++n) {
+            const ElementPlace& e = layout.tex[n];
+            verts[i].attr[2 + n] =
+                e.Present() ? ReadDeclElement(e.type, streams.Vertex(e.stream, i) + e.offset) : Vec4{{0, 0, 0, 1}};
+        }
     };
     if (vertexShader_) {
-        if (!RunVertexShader(vertices, vertexCount, stride, first, &verts)) return D3DERR_INVALIDCALL;
+        if (!RunVertexShader(streams, vertexCount, &verts)) return D3DERR_INVALIDCALL;
     } else if (onScreen) {
         verts.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i) {
             ScreenVertex s;
-            FetchPretransformed(layout, vertices + size_t(i) * stride, &s);
+            FetchPretransformed(layout, streams, i, &s);
             const float pos[4] = {s.x, s.y, s.z, s.rhw};
             verts[i] = FromFixedFunction(pos, s.diffuse, s.specular);
             ownSets(i);
@@ -143,7 +118,7 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
     } else {
         // Lit, fogged and with their texture coordinates made as without a pixel shader.
         std::vector<ClipVertex> clip;
-        const bool madeSets = FetchUntransformed(layout, vertices, vertexCount, stride,
+        const bool madeSets = FetchUntransformed(layout, streams, vertexCount,
                                                  MultiplyMatrices(MultiplyMatrices(world_, view_), projection_), &clip);
         verts.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i) {

@@ -235,7 +235,7 @@ bool Device::BuildDrawState(DrawState* st) {
     st->textureFactor = rs[D3DRS_TEXTUREFACTOR];
     // Lit vertices have a specular colour whatever their format.
     st->addSpecular = rs[D3DRS_SPECULARENABLE] && !pixelShader_ &&
-                      (vertexShader_ || VertexLayout().specular >= 0 || LightsVertices());
+                      (vertexShader_ || VertexLayout().specular.Present() || LightsVertices());
     st->fog = MakePixelFog(rs, projection_);
     UpdateAlphaPass(rs, st);
     st->blend = rs[D3DRS_ALPHABLENDENABLE] != 0;

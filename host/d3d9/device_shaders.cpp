@@ -10,10 +10,13 @@
 namespace host {
 namespace {
 
-HRESULT Refuse(const std::string& why) {
-    OutputDebugStringA(("Direct3D9: shader refused: " + why + "\n").c_str());
+// `what` is the kind of object refused.
+HRESULT Refuse(const std::string& why, const char* what = "shader") {
+    OutputDebugStringA(("Direct3D9: " + std::string(what) + " refused: " + why + "\n").c_str());
     return D3DERR_INVALIDCALL;
 }
+
+HRESULT RefuseDeclaration(const std::string& why) { return Refuse(why, "vertex declaration"); }
 
 // The code's version is of the object's kind and no higher than the device offers.
 template <class T>
@@ -51,7 +54,13 @@ HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, Verte
     if (!declaration) return D3DERR_INVALIDCALL;
     *declaration = nullptr;
     std::vector<D3DVERTEXELEMENT9> list;
-    if (!ReadDeclaration(elements, &list)) return D3DERR_INVALIDCALL;
+    if (!ReadDeclaration(elements, &list))
+        return RefuseDeclaration("an element is out of range or given twice, or the list has no end marker");
+    // Every other method tessellates (N-patches or displacement maps), which this device
+    // does not offer.
+    for (const D3DVERTEXELEMENT9& e : list)
+        if (e.Method != D3DDECLMETHOD_DEFAULT)
+            return RefuseDeclaration("an element has a tessellation method, and the device does not tessellate");
     return MakeResource(declaration, std::move(list));
 }
 

@@ -69,15 +69,17 @@ void Device::BuildVertexStage(const FvfLayout& layout, FixedVertexStage* s) cons
     s->active = !layout.pretransformed && (l.enabled || s->vertexFog || t.active);
 }
 
-bool Device::FetchUntransformed(const FvfLayout& layout, const uint8_t* vertices, UINT count, UINT stride,
+bool Device::FetchUntransformed(const FvfLayout& layout, const VertexStreams& streams, UINT count,
                                 const D3DMATRIX& wvp, std::vector<ClipVertex>* out, uint32_t* projected) const {
     FixedVertexStage ff;
     BuildVertexStage(layout, &ff);
     out->resize(count);
+    VertexInput input;
     for (UINT i = 0; i < count; ++i) {
-        const uint8_t* vertex = vertices + size_t(i) * stride;
-        (*out)[i] = FetchVertex(layout, vertex, wvp);
-        if (ff.active) RunFixedVertexStage(ff, layout, vertex, &(*out)[i]);
+        (*out)[i] = FetchVertex(layout, streams, i, wvp);
+        if (!ff.active) continue;
+        FetchVertexInput(layout, streams, i, &input);
+        RunFixedVertexStage(ff, layout, input, &(*out)[i]);
     }
     const bool stageSets = ff.active && ff.texCoords.active;
     if (projected) *projected = stageSets ? ff.texCoords.projected : 0;

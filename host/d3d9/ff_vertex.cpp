@@ -1,7 +1,6 @@
 #include "host/d3d9/ff_vertex.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace host {
 
@@ -16,24 +15,23 @@ void NormalMatrix(const D3DMATRIX& m, float out[3][3]) {
         for (int c = 0; c < 3; ++c) out[r][c] /= det;
 }
 
-void RunFixedVertexStage(const FixedVertexStage& s, const FvfLayout& l, const uint8_t* vertex, ClipVertex* v) {
-    float object[3], position[3], normal[3];
-    std::memcpy(object, vertex, sizeof(object));
+void RunFixedVertexStage(const FixedVertexStage& s, const FvfLayout& l, const VertexInput& in, ClipVertex* v) {
+    float position[3], normal[3];
+    const float* object = in.position;
     const D3DMATRIX& wv = s.worldView;
     for (int c = 0; c < 3; ++c)
-        position[c] = object[0] * wv.m[0][c] + object[1] * wv.m[1][c] + object[2] * wv.m[2][c] + wv.m[3][c];
+        position[c] = object[0] * wv.m[0][c] + object[1] * wv.m[1][c] + object[2] * wv.m[2][c] + object[3] * wv.m[3][c];
     const float* n = nullptr;
-    if (l.normal >= 0) {
-        float in[3];
-        std::memcpy(in, vertex + l.normal, sizeof(in));
+    if (l.normal.Present()) {
+        const float* o = in.normal;
         for (int c = 0; c < 3; ++c)
-            normal[c] = in[0] * s.normalMatrix[0][c] + in[1] * s.normalMatrix[1][c] + in[2] * s.normalMatrix[2][c];
+            normal[c] = o[0] * s.normalMatrix[0][c] + o[1] * s.normalMatrix[1][c] + o[2] * s.normalMatrix[2][c];
         n = normal;
     }
     if (s.lighting.enabled) {
         const uint32_t diffuse = v->diffuse, specular = v->specular;
-        const LitColors lit = LightVertex(s.lighting, position, n, l.diffuse >= 0 ? &diffuse : nullptr,
-                                          l.specular >= 0 ? &specular : nullptr);
+        const LitColors lit = LightVertex(s.lighting, position, n, l.diffuse.Present() ? &diffuse : nullptr,
+                                          l.specular.Present() ? &specular : nullptr);
         v->diffuse = lit.diffuse;
         v->specular = lit.specular;
     }
@@ -43,7 +41,7 @@ void RunFixedVertexStage(const FixedVertexStage& s, const FvfLayout& l, const ui
                        : position[2];
         v->specular = (v->specular & 0xFFFFFFu) | FogByte(FogFactor(s.fog, distance)) << 24;
     }
-    if (s.texCoords.active) MakeTexCoords(s.texCoords, l, vertex, position, n, v->tc, v->tq);
+    if (s.texCoords.active) MakeTexCoords(s.texCoords, l, in, position, n, v->tc, v->tq);
 }
 
 }  // namespace host

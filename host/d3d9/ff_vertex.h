@@ -27,8 +27,8 @@ struct FixedVertexStage {
 void NormalMatrix(const D3DMATRIX& m, float out[3][3]);
 
 // Colours, fog factor (in the specular alpha) and texture coordinates of vertex `v`,
-// fetched from `vertex` and already transformed.
-void RunFixedVertexStage(const FixedVertexStage& stage, const FvfLayout& layout, const uint8_t* vertex,
+// already fetched and transformed, from its parts `input`.
+void RunFixedVertexStage(const FixedVertexStage& stage, const FvfLayout& layout, const VertexInput& input,
                          ClipVertex* v);
 
 }  // namespace host

@@ -76,7 +76,8 @@ VertexShader::VertexShader(const DWORD* tokens, size_t bytes, ShaderProgram prog
 PixelShader::PixelShader(const DWORD* tokens, size_t bytes, ShaderProgram program)
     : ShaderObject(tokens, bytes, std::move(program), &g_pixelShaders) {}
 
-VertexDeclaration::VertexDeclaration(std::vector<D3DVERTEXELEMENT9> elements) : elements_(std::move(elements)) {
+VertexDeclaration::VertexDeclaration(std::vector<D3DVERTEXELEMENT9> elements)
+    : elements_(std::move(elements)), layout_(LayoutOfDeclaration(elements_)) {
     ++g_declarations;
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "host/d3d9/declaration_layout.h"
 #include "host/d3d9/resources.h"
 #include "host/d3d9/shader_program.h"
 #include "host/d3d9/shader_types.h"
@@ -56,9 +57,13 @@ public:
     // The elements with the end marker; with null elements only the count is returned.
     HRESULT GetDeclaration(D3DVERTEXELEMENT9* elements, UINT* count) const;
     const std::vector<D3DVERTEXELEMENT9>& Elements() const { return elements_; }
+    // Where the fixed-function pipeline finds the vertices' parts: found once, as the
+    // elements never change.
+    const FvfLayout& Layout() const { return layout_; }
 
 private:
     std::vector<D3DVERTEXELEMENT9> elements_;
+    FvfLayout layout_;
 };
 
 // The elements of a list up to its end marker, or false when one is invalid (stream,

@@ -1,84 +1,8 @@
 #include "host/d3d9/shader_vertex_input.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
 
 namespace host {
-namespace {
-
-template <class T>
-T ReadAt(const uint8_t* p, int i) {
-    T v;
-    std::memcpy(&v, p + i * int(sizeof(T)), sizeof(T));
-    return v;
-}
-
-float HalfToFloat(uint16_t h) {
-    const int exponent = (h >> 10) & 31, mantissa = h & 1023;
-    const float sign = h & 0x8000 ? -1.0f : 1.0f;
-    if (exponent == 0) return sign * std::ldexp(float(mantissa), -24);
-    if (exponent == 31) return mantissa ? NAN : sign * INFINITY;
-    return sign * std::ldexp(float(mantissa + 1024), exponent - 25);
-}
-
-// One element's value; components the type lacks read as 0, and w as 1.
-Vec4 Convert(BYTE type, const uint8_t* p) {
-    Vec4 v{{0, 0, 0, 1}};
-    auto fill = [&](int n, auto read) {
-        for (int c = 0; c < n; ++c) v[c] = read(c);
-    };
-    switch (type) {
-        case D3DDECLTYPE_FLOAT1:
-        case D3DDECLTYPE_FLOAT2:
-        case D3DDECLTYPE_FLOAT3:
-        case D3DDECLTYPE_FLOAT4: fill(type + 1, [&](int c) { return ReadAt<float>(p, c); }); break;
-        case D3DDECLTYPE_D3DCOLOR: {
-            // Bytes blue, green, red, alpha in memory; read as (red, green, blue, alpha).
-            static const int kOrder[4] = {2, 1, 0, 3};
-            fill(4, [&](int c) { return float(p[kOrder[c]]) / 255.0f; });
-            break;
-        }
-        case D3DDECLTYPE_UBYTE4: fill(4, [&](int c) { return float(p[c]); }); break;
-        case D3DDECLTYPE_UBYTE4N: fill(4, [&](int c) { return float(p[c]) / 255.0f; }); break;
-        case D3DDECLTYPE_SHORT2:
-        case D3DDECLTYPE_SHORT4:
-            fill(type == D3DDECLTYPE_SHORT2 ? 2 : 4, [&](int c) { return float(ReadAt<int16_t>(p, c)); });
-            break;
-        case D3DDECLTYPE_SHORT2N:
-        case D3DDECLTYPE_SHORT4N:
-            fill(type == D3DDECLTYPE_SHORT2N ? 2 : 4,
-                 [&](int c) { return std::max(-1.0f, float(ReadAt<int16_t>(p, c)) / 32767.0f); });
-            break;
-        case D3DDECLTYPE_USHORT2N:
-        case D3DDECLTYPE_USHORT4N:
-            fill(type == D3DDECLTYPE_USHORT2N ? 2 : 4, [&](int c) { return float(ReadAt<uint16_t>(p, c)) / 65535.0f; });
-            break;
-        case D3DDECLTYPE_UDEC3:
-        case D3DDECLTYPE_DEC3N: {
-            const uint32_t bits = ReadAt<uint32_t>(p, 0);
-            fill(3, [&](int c) {
-                const int field = int((bits >> (10 * c)) & 1023);
-                if (type == D3DDECLTYPE_UDEC3) return float(field);
-                return std::max(-1.0f, float(field >= 512 ? field - 1024 : field) / 511.0f);
-            });
-            break;
-        }
-        case D3DDECLTYPE_FLOAT16_2:
-        case D3DDECLTYPE_FLOAT16_4:
-            fill(type == D3DDECLTYPE_FLOAT16_2 ? 2 : 4, [&](int c) { return HalfToFloat(ReadAt<uint16_t>(p, c)); });
-            break;
-        default: break;
-    }
-    return v;
-}
-
-}  // namespace
-
-int DeclTypeSize(BYTE type) {
-    static const int kSizes[D3DDECLTYPE_UNUSED] = {4, 8, 12, 16, 4, 4, 4, 8, 4, 4, 8, 4, 8, 4, 4, 4, 8};
-    return type < D3DDECLTYPE_UNUSED ? kSizes[type] : 0;
-}
 
 std::vector<D3DVERTEXELEMENT9> FvfElements(DWORD fvf) {
     std::vector<D3DVERTEXELEMENT9> out;
@@ -144,7 +68,7 @@ void FetchVertexInputs(std::span<const InputFetch> fetches, std::span<const uint
                        ShaderRegisters* regs) {
     for (const InputFetch& f : fetches)
         regs->v[f.reg] = f.type == D3DDECLTYPE_UNUSED ? Vec4{{0, 0, 0, 1}}
-                                                       : Convert(f.type, streams[f.stream] + f.offset);
+                                                       : ReadDeclElement(f.type, streams[f.stream] + f.offset);
 }
 
 }  // namespace host

@@ -9,6 +9,7 @@
 
 #include "host/d3d9/shader_run.h"
 #include "host/d3d9/shader_types.h"
+#include "host/d3d9/vertex_element.h"
 
 namespace host {
 
@@ -21,9 +22,6 @@ struct InputFetch {
 
 // The elements an FVF describes, as a declaration would list them, all in stream 0.
 std::vector<D3DVERTEXELEMENT9> FvfElements(DWORD fvf);
-
-// Bytes an element of the type takes.
-int DeclTypeSize(BYTE type);
 
 // How `vs`'s inputs are read from vertices laid out by `elements`. False, with the reason,
 // when an element the shader reads lies outside `strides[stream]` bytes or in a stream

@@ -18,14 +18,14 @@ void Normalize3(float v[3]) {
 
 // The vertex's own set as four elements: the element after the last given is 1, so a
 // matrix's next row acts as the translation (the third row for 2D coordinates).
-void ReadSet(const FvfLayout& l, const uint8_t* vertex, int set, float v[4]) {
+void ReadSet(const FvfLayout& l, const VertexInput& in, int set, float v[4]) {
     v[0] = v[1] = v[2] = v[3] = 0;
-    if (set >= l.texCount) {
-        v[0] = 0, v[1] = 0, v[2] = 1;
+    const int dims = l.texDims[set];
+    if (dims == 0) {
+        v[2] = 1;
         return;
     }
-    const int dims = l.texDims[set];
-    std::memcpy(v, vertex + l.tex[set], size_t(dims) * 4);
+    std::memcpy(v, in.sets[set], size_t(dims) * 4);
     if (dims < 4) v[dims] = 1;
 }
 
@@ -40,7 +40,7 @@ void Reflection(const float position[3], const float normal[3], bool localViewer
     for (int i = 0; i < 3; ++i) r[i] = d * normal[i] - eye[i];
 }
 
-void Source(const TexCoordStage& s, const TexCoordSetup& setup, const FvfLayout& l, const uint8_t* vertex,
+void Source(const TexCoordStage& s, const TexCoordSetup& setup, const FvfLayout& l, const VertexInput& in,
             const float position[3], const float* normal, float v[4]) {
     const float zero[3] = {0, 0, 0};
     const float* n = normal ? normal : zero;
@@ -63,7 +63,7 @@ void Source(const TexCoordStage& s, const TexCoordSetup& setup, const FvfLayout&
             v[2] = 1, v[3] = 0;
             return;
         }
-        default: ReadSet(l, vertex, s.set, v);
+        default: ReadSet(l, in, s.set, v);
     }
 }
 
@@ -78,17 +78,17 @@ bool ProjectsTexCoords(DWORD flags) {
     return (flags & D3DTTFF_PROJECTED) && count >= 2 && count <= 4;
 }
 
-void MakeTexCoords(const TexCoordSetup& setup, const FvfLayout& l, const uint8_t* vertex, const float position[3],
+void MakeTexCoords(const TexCoordSetup& setup, const FvfLayout& l, const VertexInput& in, const float position[3],
                    const float* normal, float out[kMaxTexCoordSets][kTexCoordComponents],
                    float divisors[kMaxTexCoordSets]) {
     for (int s = 0; s < setup.stageCount; ++s) {
         const TexCoordStage& st = setup.stages[s];
         float v[4];
-        Source(st, setup, l, vertex, position, normal, v);
+        Source(st, setup, l, in, position, normal, v);
         const int count = int(st.flags & 0xFF);
         if (count == D3DTTFF_DISABLE || count > 4) {
             // A vertex's own set of one or two floats has no third coordinate.
-            const bool third = st.generate != D3DTSS_TCI_PASSTHRU || (st.set < l.texCount && l.texDims[st.set] > 2);
+            const bool third = st.generate != D3DTSS_TCI_PASSTHRU || l.texDims[st.set] > 2;
             out[s][0] = v[0], out[s][1] = v[1], out[s][2] = third ? v[2] : 0;
             continue;
         }

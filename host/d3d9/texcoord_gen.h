@@ -9,6 +9,7 @@
 namespace host {
 
 struct FvfLayout;
+struct VertexInput;
 
 struct TexCoordStage {
     int set = 0;                      // the vertex's coordinate set read
@@ -33,8 +34,9 @@ bool ChangesTexCoords(DWORD texCoordIndex, DWORD transformFlags);
 // True when the flags divide the transformed coordinates by their last element.
 bool ProjectsTexCoords(DWORD transformFlags);
 
-// `position` and `normal` (null when the vertex has none) are in camera space.
-void MakeTexCoords(const TexCoordSetup& setup, const FvfLayout& layout, const uint8_t* vertex, const float position[3],
+// `input` holds the vertex's own sets; `position` and `normal` (null when the vertex has
+// none) are in camera space.
+void MakeTexCoords(const TexCoordSetup& setup, const FvfLayout& layout, const VertexInput& input, const float position[3],
                    const float* normal, float out[kMaxTexCoordSets][kTexCoordComponents],
                    float divisors[kMaxTexCoordSets]);
 

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/d3d9/vertex_element.h"
+
 namespace host {
 namespace {
 
@@ -58,75 +60,114 @@ ClipVertex LerpVertex(const ClipVertex& a, const ClipVertex& b, float t) {
     return v;
 }
 
-FvfLayout DecodeFvf(DWORD fvf) {
-    FvfLayout l;
-    int offset;
-    switch (fvf & D3DFVF_POSITION_MASK) {
-        case D3DFVF_XYZ: offset = 12; break;
-        case D3DFVF_XYZRHW: offset = 16; l.pretransformed = true; break;
-        case D3DFVF_XYZB1: offset = 16; break;
-        case D3DFVF_XYZB2: offset = 20; break;
-        case D3DFVF_XYZB3: offset = 24; break;
-        case D3DFVF_XYZB4: offset = 28; break;
-        case D3DFVF_XYZB5: offset = 32; break;
-        default: return l;
-    }
-    if (fvf & D3DFVF_NORMAL) l.normal = offset, offset += 12;
-    if (fvf & D3DFVF_PSIZE) offset += 4;
-    if (fvf & D3DFVF_DIFFUSE) l.diffuse = offset, offset += 4;
-    if (fvf & D3DFVF_SPECULAR) l.specular = offset, offset += 4;
-    l.texCount = int((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
-    if (l.texCount > kMaxTexCoordSets) return l;
-    static const int kDims[4] = {2, 3, 4, 1};
-    for (int i = 0; i < l.texCount; ++i) {
-        l.tex[i] = offset;
-        const int dims = kDims[(fvf >> (16 + 2 * i)) & 3];
-        l.texDims[i] = dims;
-        offset += 4 * dims;
-    }
-    l.stride = offset;
-    l.valid = true;
-    return l;
-}
-
 namespace {
 
-void ReadTexCoords(const FvfLayout& l, const uint8_t* p, float tc[kMaxTexCoordSets][kTexCoordComponents]) {
+// Finds a part's bytes in one vertex: in the stream-0 vertex at `p`, or in each stream.
+struct InOneStream {
+    const uint8_t* p;
+    const uint8_t* operator()(const ElementPlace& e) const { return p + e.offset; }
+};
+struct InEachStream {
+    const VertexStreams& streams;
+    UINT i;
+    const uint8_t* operator()(const ElementPlace& e) const { return streams.Vertex(e.stream, i) + e.offset; }
+};
+
+// Up to `Limit` of a present part's components into `out`, leaving the others as they are.
+// Floats are copied as they lie, a component at a time as the part has it; other types are
+// converted. `Plain` layouts (floats and D3DCOLOR only, as every FVF's) skip the test.
+template <int Limit, bool Plain, class At>
+void ReadComponents(const ElementPlace& e, At at, float* out) {
+    const uint8_t* p = at(e);
+    if (Plain || e.type <= D3DDECLTYPE_FLOAT4) {
+        out[0] = ReadFloat(p);
+        if (Limit > 1 && e.components > 1) out[1] = ReadFloat(p + 4);
+        if (Limit > 2 && e.components > 2) out[2] = ReadFloat(p + 8);
+        if (Limit > 3 && e.components > 3) out[3] = ReadFloat(p + 12);
+        return;
+    }
+    const Vec4 v = ReadDeclElement(e.type, p);
+    std::copy(v.v, v.v + std::min(int(e.components), Limit), out);
+}
+
+// A colour of another type than D3DCOLOR as 0xAARRGGBB, from its (red, green, blue,
+// alpha) clamped to 0..1.
+uint32_t ConvertedColor(BYTE type, const uint8_t* p) {
+    const Vec4 v = ReadDeclElement(type, p);
+    auto byte = [&](int c) { return uint32_t(std::lround(Saturate(v[c]) * 255.0f)); };
+    return byte(3) << 24 | byte(0) << 16 | byte(1) << 8 | byte(2);
+}
+
+// D3DCOLOR is read as it lies.
+template <bool Plain, class At>
+uint32_t ReadColor(const ElementPlace& e, At at, uint32_t absent) {
+    if (!e.Present()) return absent;
+    const uint8_t* p = at(e);
+    return Plain || e.type == D3DDECLTYPE_D3DCOLOR ? ReadU32(p) : ConvertedColor(e.type, p);
+}
+
+template <bool Plain, class At>
+void ReadTexCoords(const FvfLayout& l, At at, float tc[kMaxTexCoordSets][kTexCoordComponents]) {
     // Every set cleared, then the vertex's own written over it. A copy of fixed zeros
     // compiles to a few vector moves, where a clear of this size became a string store
     // whose start-up cost more than the rest of the vertex.
     static constexpr float kZeroSets[kMaxTexCoordSets][kTexCoordComponents] = {};
     std::memcpy(tc, kZeroSets, sizeof(kZeroSets));
-    for (int i = 0; i < l.texCount; ++i) {
-        const uint8_t* set = p + l.tex[i];
-        tc[i][0] = ReadFloat(set);
-        if (l.texDims[i] > 1) tc[i][1] = ReadFloat(set + 4);
-        if (l.texDims[i] > 2) tc[i][2] = ReadFloat(set + 8);
-    }
+    for (int i = 0; i < l.texCount; ++i)
+        if (l.tex[i].Present()) ReadComponents<kTexCoordComponents, Plain>(l.tex[i], at, tc[i]);
+}
+
+template <bool Plain, class At>
+void FetchScreen(const FvfLayout& l, At at, ScreenVertex* s) {
+    float pos[4] = {0, 0, 0, 1};
+    ReadComponents<4, Plain>(l.position, at, pos);
+    s->x = pos[0];
+    s->y = pos[1];
+    s->z = pos[2];
+    s->rhw = pos[3];
+    s->diffuse = ReadColor<Plain>(l.diffuse, at, 0xFFFFFFFFu);
+    s->specular = ReadColor<Plain>(l.specular, at, 0);
+    ReadTexCoords<Plain>(l, at, s->tc);
+    static constexpr ScreenVertex kUnprojected{};
+    std::memcpy(s->tq, kUnprojected.tq, sizeof(s->tq));
+}
+
+template <bool Plain>
+ClipVertex FetchClip(const FvfLayout& l, const InEachStream& at, const D3DMATRIX& m) {
+    ClipVertex v;
+    float p[4] = {0, 0, 0, 1};
+    ReadComponents<4, Plain>(l.position, at, p);
+    for (int c = 0; c < 4; ++c) v.pos[c] = p[0] * m.m[0][c] + p[1] * m.m[1][c] + p[2] * m.m[2][c] + p[3] * m.m[3][c];
+    v.diffuse = ReadColor<Plain>(l.diffuse, at, v.diffuse);
+    v.specular = ReadColor<Plain>(l.specular, at, v.specular);
+    ReadTexCoords<Plain>(l, at, v.tc);
+    return v;
 }
 
 }  // namespace
 
-ClipVertex FetchVertex(const FvfLayout& l, const uint8_t* p, const D3DMATRIX& m) {
-    ClipVertex v;
-    const float x = ReadFloat(p), y = ReadFloat(p + 4), z = ReadFloat(p + 8);
-    for (int c = 0; c < 4; ++c) v.pos[c] = x * m.m[0][c] + y * m.m[1][c] + z * m.m[2][c] + m.m[3][c];
-    if (l.diffuse >= 0) v.diffuse = ReadU32(p + l.diffuse);
-    if (l.specular >= 0) v.specular = ReadU32(p + l.specular);
-    ReadTexCoords(l, p, v.tc);
-    return v;
+ClipVertex FetchVertex(const FvfLayout& l, const VertexStreams& streams, UINT i, const D3DMATRIX& m) {
+    const InEachStream at{streams, i};
+    return l.plain ? FetchClip<true>(l, at, m) : FetchClip<false>(l, at, m);
 }
 
-void FetchPretransformed(const FvfLayout& l, const uint8_t* p, ScreenVertex* s) {
-    s->x = ReadFloat(p);
-    s->y = ReadFloat(p + 4);
-    s->z = ReadFloat(p + 8);
-    s->rhw = ReadFloat(p + 12);
-    s->diffuse = l.diffuse >= 0 ? ReadU32(p + l.diffuse) : 0xFFFFFFFFu;
-    s->specular = l.specular >= 0 ? ReadU32(p + l.specular) : 0;
-    ReadTexCoords(l, p, s->tc);
-    static constexpr ScreenVertex kUnprojected{};
-    std::memcpy(s->tq, kUnprojected.tq, sizeof(s->tq));
+void FetchVertexInput(const FvfLayout& l, const VertexStreams& streams, UINT i, VertexInput* in) {
+    const InEachStream at{streams, i};
+    *in = VertexInput{};
+    ReadComponents<4, false>(l.position, at, in->position);
+    if (l.normal.Present()) ReadComponents<3, false>(l.normal, at, in->normal);
+    for (int s = 0; s < l.texCount; ++s)
+        if (l.tex[s].Present()) ReadComponents<4, false>(l.tex[s], at, in->sets[s]);
+}
+
+void FetchPretransformed(const FvfLayout& l, const VertexStreams& streams, UINT i, ScreenVertex* s) {
+    const InEachStream at{streams, i};
+    l.plain ? FetchScreen<true>(l, at, s) : FetchScreen<false>(l, at, s);
+}
+
+void FetchPretransformed(const FvfLayout& l, const uint8_t* vertex, ScreenVertex* s) {
+    const InOneStream at{vertex};
+    l.plain ? FetchScreen<true>(l, at, s) : FetchScreen<false>(l, at, s);
 }
 
 bool InsideClipVolume(const float pos[4]) {

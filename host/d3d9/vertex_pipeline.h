@@ -7,20 +7,53 @@
 #include <vector>
 
 #include "host/d3d9/draw_state.h"
+#include "host/d3d9/shader_types.h"
 
 namespace host {
 
+constexpr int kMaxStreams = 16;
+
+// Where one part of a vertex lies: its stream, its byte offset in the stream's vertex and
+// its declaration type (UNUSED when the vertex lacks the part).
+struct ElementPlace {
+    uint8_t stream = 0;
+    BYTE type = D3DDECLTYPE_UNUSED;
+    uint16_t offset = 0;
+    uint8_t components = 0;  // the type's, kept here for the fetch of every vertex
+    bool Present() const { return type != D3DDECLTYPE_UNUSED; }
+};
+
+// Where the fixed-function pipeline finds each part of a vertex, from a vertex declaration
+// or an FVF (which reads as the declaration it stands for).
 struct FvfLayout {
     bool valid = false;
     bool pretransformed = false;
-    int stride = 0;
-    int normal = -1, diffuse = -1, specular = -1;  // byte offsets, -1 when absent
-    int texCount = 0;
-    int tex[kMaxTexCoordSets] = {};
-    int texDims[kMaxTexCoordSets] = {};   // 1 to 4 floats (components past the third are not kept)
+    bool plain = false;    // floats, and D3DCOLOR colours, only: read without conversion
+    uint16_t streams = 0;  // bit s: a part lies in stream s
+    int stride = 0;        // bytes of a stream-0 vertex read
+    int reach[kMaxStreams] = {};  // bytes of each stream's vertex read
+    ElementPlace position, normal, diffuse, specular;
+    int texCount = 0;  // one past the highest set present
+    ElementPlace tex[kMaxTexCoordSets];
+    int texDims[kMaxTexCoordSets] = {};  // components of each set, 0 where it is absent
+
+    bool SingleStream() const { return streams == 1; }
 };
 
-FvfLayout DecodeFvf(DWORD fvf);
+// The vertices of one draw in each stream: where its first vertex lies and the stride;
+// streams without vertices for the draw have none (stride 0).
+struct VertexStreams {
+    const uint8_t* base[kMaxStreams] = {};
+    UINT stride[kMaxStreams] = {};
+    const uint8_t* Vertex(int stream, UINT i) const { return base[stream] + size_t(i) * stride[stream]; }
+};
+
+// A vertex's parts as the fixed-function vertex stage reads them, whatever their types.
+struct VertexInput {
+    float position[4] = {0, 0, 0, 1};
+    float normal[3] = {};
+    float sets[kMaxTexCoordSets][4] = {};  // components a set lacks are 0
+};
 
 // A vertex before the perspective divide (for pre-transformed vertices: already on screen).
 struct ClipVertex {
@@ -30,9 +63,13 @@ struct ClipVertex {
     float tq[kMaxTexCoordSets] = {1, 1, 1, 1, 1, 1, 1, 1};  // divisors of projected sets
 };
 
-// Reads one untransformed vertex and multiplies it by `matrix` (world x view x projection).
-ClipVertex FetchVertex(const FvfLayout& layout, const uint8_t* vertex, const D3DMATRIX& matrix);
-// Reads one pre-transformed vertex as it is.
+// Reads untransformed vertex `i` and multiplies it by `matrix` (world x view x projection).
+ClipVertex FetchVertex(const FvfLayout& layout, const VertexStreams& streams, UINT i, const D3DMATRIX& matrix);
+// Reads the parts of vertex `i` the vertex stage works on.
+void FetchVertexInput(const FvfLayout& layout, const VertexStreams& streams, UINT i, VertexInput* out);
+// Reads pre-transformed vertex `i` as it is.
+void FetchPretransformed(const FvfLayout& layout, const VertexStreams& streams, UINT i, ScreenVertex* out);
+// The same for a layout of stream 0 only, from the vertex at `vertex`.
 void FetchPretransformed(const FvfLayout& layout, const uint8_t* vertex, ScreenVertex* out);
 
 struct ViewportMap {

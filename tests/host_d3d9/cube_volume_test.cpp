@@ -2,6 +2,7 @@
 // selection along every axis and near edges, and a volume sampled slice by slice with
 // point and linear filters and its addressing across the slices, from an FVF's
 // three-component sets and from a vertex declaration.
+#include <utility>
 #include <vector>
 
 #include "device_fixture.h"
@@ -317,18 +318,32 @@ TEST_F(VolumeSamplingTest, TrianglesStepThroughTheSlices) {
     dev->EndScene();
     for (int x = 0; x < 4; ++x) EXPECT_EQ(Pixel(x, 1), SliceColor(x)) << x;
     declaration->Release();
-    // Declarations the fixed-function stages have no place for are refused at the draw:
-    // a blend weight, a position not at the start of the vertex.
+    // Parts the fixed-function stages have no use for (a blend weight without vertex
+    // blending) are passed over, and a position may lie anywhere in the vertex.
     const D3DVERTEXELEMENT9 weighted[] = {{0, 0, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_POSITIONT, 0},
                                           {0, 16, D3DDECLTYPE_FLOAT1, 0, D3DDECLUSAGE_BLENDWEIGHT, 0},
+                                          {0, 20, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_TEXCOORD, 0},
                                           D3DDECL_END()};
-    const D3DVERTEXELEMENT9 late[] = {{0, 4, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_POSITIONT, 0}, D3DDECL_END()};
-    for (const D3DVERTEXELEMENT9* list : {weighted, late}) {
+    // The set first and the position after it, with no colour: white, as the quad's.
+    struct LateVertex {
+        float s, t, r;
+        float x, y, z, rhw;
+    };
+    LateVertex late[4];
+    for (int i = 0; i < 4; ++i) late[i] = {q[i].s, q[i].t, q[i].r, q[i].x, q[i].y, q[i].z, q[i].rhw};
+    const D3DVERTEXELEMENT9 lateElements[] = {{0, 12, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_POSITIONT, 0},
+                                              {0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_TEXCOORD, 0},
+                                              D3DDECL_END()};
+    const std::pair<const D3DVERTEXELEMENT9*, const void*> draws[] = {{weighted, q}, {lateElements, late}};
+    for (const auto& [list, vertices] : draws) {
         ASSERT_EQ(dev->CreateVertexDeclaration(list, &declaration), D3D_OK);
         dev->SetVertexDeclaration(declaration);
+        ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0), D3D_OK);
         dev->BeginScene();
-        EXPECT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, q, sizeof(DirVertex)), D3DERR_INVALIDCALL);
+        const UINT stride = vertices == q ? sizeof(DirVertex) : sizeof(LateVertex);
+        EXPECT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, vertices, stride), D3D_OK);
         dev->EndScene();
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(Pixel(x, 1), SliceColor(x)) << x;
         declaration->Release();
     }
     dev->SetVertexDeclaration(nullptr);

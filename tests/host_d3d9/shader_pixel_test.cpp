@@ -165,12 +165,12 @@ TEST_F(PixelDraw, ShaderPackProgramsDrawWhatTheFixedFunctionDrawDoes) {
 
 TEST_F(PixelDraw, WhatABoundShaderCannotDrawIsRefusedAndLogged) {
     PixelShader* ps = MakePs(ShaderCode(kPs20).DclPixel(kFileInput, 0).Op(kOpMov, {kColor0, Src(kFileInput, 0)}).End());
-    const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT4, 0, D3DDECLUSAGE_POSITION, 0}, D3DDECL_END()};
+    const D3DVERTEXELEMENT9 elements[] = {{0, 16, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0}, D3DDECL_END()};
     VertexDeclaration* decl = nullptr;
     ASSERT_EQ(dev->CreateVertexDeclaration(elements, &decl), D3D_OK);
     made.push_back(decl);
-    // A declaration the fixed-function vertex stage cannot read (an untransformed position
-    // of four floats), with no vertex shader to read it, is refused at the draw.
+    // A declaration the fixed-function vertex stage cannot draw (no position), with no
+    // vertex shader to read it, is refused at the draw.
     dev->SetPixelShader(ps);
     dev->SetVertexDeclaration(decl);
     TLVertex quad[6];
