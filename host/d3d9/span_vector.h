@@ -70,8 +70,10 @@ public:
                  !(Inside(tu_ >> 32, t.width) && Inside((tu_ + last * t.dtu) >> 32, t.width) &&
                    Inside(tv_ >> 32, t.height) && Inside((tv_ + last * t.dtv) >> 32, t.height));
     }
+    // Inlined, as every step of the span calls it: an out-of-line copy (the span's masked
+    // last step) would keep the reader's state in memory for the whole loop.
     template <class Lanes>
-    typename V::T At(int i, const Lanes& lanes) {
+    [[gnu::always_inline]] typename V::T At(int i, const Lanes& lanes) {
         if constexpr (Unit) return V::Or(lanes.Load(row_ + i), alphaOr_);
         uint32_t texels[V::kLanes];
         if constexpr (Lanes::kPartial)
@@ -158,8 +160,9 @@ public:
         splitTu_ = splitTu;
         splitTv_ = splitTv;
     }
+    // Inlined for the same reason as TexelRun::At.
     template <class Lanes>
-    __m256i At(int i, const Lanes& lanes) {
+    [[gnu::always_inline]] __m256i At(int i, const Lanes& lanes) {
         __m256i u[2] = {u_[0], u_[1]}, v[2] = {v_[0], v_[1]};
         if (i + 8 > split_) {
             // The lanes from the split on take the second triangle's coordinates, which
@@ -251,7 +254,7 @@ struct NoTexels {
 // or 255 (a keyed sprite's edge) the products are exact, src * 255 / 255 = src and 0:
 // alpha blending picks src or d, and the add takes src where the alpha is 255.
 template <class V, FastBlend B>
-typename V::T Blend(typename V::T src, typename V::T d) {
+[[gnu::always_inline]] inline typename V::T Blend(typename V::T src, typename V::T d) {
     if constexpr (B == FastBlend::None) {
         return src;
     } else {
