@@ -100,19 +100,17 @@ public:
         std::shared_ptr<MidiSynth> synth;
         const HRESULT hr = TakeSynth(&synth);  // outside the lock: it may load a sound font
         if (hr < 0) return hr;
-        Guard guard(DirectSoundLock());
-        if (!device_) return DMUS_E_NOT_INIT;  // closed down meanwhile
-        if (plays_.size() >= kMaxPlays) {
-            KeepIdle(std::move(synth));
-            return Refuse("PlaySegmentEx", "too many segments playing", E_OUTOFMEMORY);
-        }
-        double earliest = now_;
-        if (!EarliestTime(startTime, flags, &earliest)) {
-            KeepIdle(std::move(synth));
-            return Refuse("PlaySegmentEx", "the start time has passed", DMUS_E_TIME_PAST);
-        }
+        // Made outside the lock too: it copies the segment's events, which the mixer need
+        // not wait for.
         auto* play = new (std::nothrow) SegmentPlay(segment, std::move(synth), !(flags & DMUS_SEGF_SECONDARY));
         if (!play) return E_OUTOFMEMORY;
+        Guard guard(DirectSoundLock());
+        if (!device_) return Discard(play, DMUS_E_NOT_INIT);  // closed down meanwhile
+        if (plays_.size() >= kMaxPlays)
+            return Discard(play, Refuse("PlaySegmentEx", "too many segments playing", E_OUTOFMEMORY));
+        double earliest = now_;
+        if (!EarliestTime(startTime, flags, &earliest))
+            return Discard(play, Refuse("PlaySegmentEx", "the start time has passed", DMUS_E_TIME_PAST));
         Schedule(play, earliest, flags);
         plays_.push_back(play);
         if (state) (*state = play)->AddRef();
@@ -224,6 +222,13 @@ private:
 
     void KeepIdle(std::shared_ptr<MidiSynth> synth) {
         if (synth && idle_.size() < kIdleSynths) idle_.push_back(std::move(synth));
+    }
+
+    // A play refused before it was planned: its synthesiser goes back to the idle ones.
+    HRESULT Discard(SegmentPlay* play, HRESULT hr) {
+        KeepIdle(play->TakeSynth());
+        play->Release();
+        return hr;
     }
 
     // The clock's time a play or stop time means (0: now); false, with now, for a time
