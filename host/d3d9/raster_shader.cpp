@@ -27,7 +27,10 @@ class PixelRunner {
 public:
     PixelRunner(const DrawState& st, const PixelProgram& pp, float face)
         : sampler(pp.samplers, *pp.program), st_(st), pp_(pp), face_(face),
-          writesDepth_(WritesRegister(*pp.program, kFileDepthOut, 0)) {}
+          writesDepth_(WritesRegister(*pp.program, kFileDepthOut, 0)) {
+        for (int k = 0; k < kVaryings; ++k)
+            if (UsesVarying(*pp.program, k)) used_[usedCount_++] = k;
+    }
 
     // One pixel's registers before its run: the inputs from the attributes (colours
     // before model 3.0 saturate, as their interpolators do), vPos and vFace, and nothing
@@ -35,15 +38,15 @@ public:
     // holds them as they are.
     void Load(ShaderRegisters& regs, const Vec4* attr, int x, int y) const {
         const ShaderProgram& p = *pp_.program;
-        regs.r = {};
-        regs.colorOut = {};
-        regs.depthOut = {};
-        regs.predicate = {};
+        std::fill_n(regs.r.begin(), p.tempCount, Vec4{});
+        regs.colorOut[0] = regs.depthOut = regs.predicate = Vec4{};
         regs.killed = false;
-        regs.misc[kMiscPosition] = Vec4{{float(x), float(y), 0, 0}};
-        regs.misc[kMiscFace] = Vec4{{face_, face_, face_, face_}};
-        for (int k = 0; k < kVaryings; ++k) {
-            if (!UsesVarying(p, k)) continue;
+        if (p.model == kModel30) {
+            regs.misc[kMiscPosition] = Vec4{{float(x), float(y), 0, 0}};
+            regs.misc[kMiscFace] = Vec4{{face_, face_, face_, face_}};
+        }
+        for (int i = 0; i < usedCount_; ++i) {
+            const int k = used_[i];
             if (p.model == kModel30) regs.v[size_t(k)] = attr[k];
             else if (k >= 2) regs.t[size_t(k - 2)] = attr[k];
             else
@@ -75,6 +78,8 @@ private:
     const PixelProgram& pp_;
     float face_;
     bool writesDepth_;
+    int used_[kVaryings] = {};
+    int usedCount_ = 0;
     ShaderRegisters single_;
 };
 

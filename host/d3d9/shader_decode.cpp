@@ -98,8 +98,19 @@ private:
         if (at != params.size()) return Fail("an instruction's length does not match its operands");
         if (!Checks(&in) || !CountSlots(op)) return false;
         if (op == kOpDsx || op == kOpDsy || op == kOpTexLdd) p_->derivatives = true;
+        CountTemps(in);
         p_->code.push_back(in);
         return Flow(p_->code.size() - 1);
+    }
+
+    void CountTemps(const ShaderInstruction& in) {
+        auto use = [&](int file, int last) {
+            if (file == kFileTemp) p_->tempCount = uint8_t(std::clamp(last + 1, int(p_->tempCount), kMaxTemps));
+        };
+        if (in.hasDest) use(in.dest.file, in.dest.index);
+        // A matrix macro's second source names its first row of several.
+        for (int s = 0; s < in.sourceCount; ++s)
+            use(in.src[s].file, in.src[s].index + (s == 1 ? SlotsOf(in.op) - 1 : 0));
     }
 
     // Reads the token naming the register a relative index comes from: a0 (vertex code) or aL.

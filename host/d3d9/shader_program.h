@@ -111,6 +111,9 @@ struct ShaderProgram {
     uint16_t samplers = 0;                // bit n when s#n is declared
     // Pixel code with dsx, dsy or texldd, run on 2x2 quads so their differences are exact.
     bool derivatives = false;
+    // Temporaries the code names (a matrix's further rows included): only these need
+    // clearing before a run.
+    uint8_t tempCount = 0;
     // The kind of texture each declared sampler reads (D3DRTYPE_TEXTURE,
     // D3DRTYPE_CUBETEXTURE or D3DRTYPE_VOLUMETEXTURE).
     std::array<uint8_t, 16> samplerTypes{};

@@ -31,7 +31,9 @@ Vec4 Pick(const std::array<Vec4, N>& file, int index) {
 
 }  // namespace
 
-ShaderMachine::Halt ShaderMachine::Resume() {
+// Flattened: the interpreter's steps are small, and calls between them cost more than
+// the work of most instructions.
+[[gnu::flatten]] ShaderMachine::Halt ShaderMachine::Resume() {
     for (; budget_ > 0; --budget_) {
         const ShaderInstruction& in = p_.code[pc_];
         if (in.op == kOpRet || in.op == kOpLabel) {
@@ -190,6 +192,11 @@ Vec4* ShaderMachine::Target(const DestOperand& d, int offset) {
 void ShaderMachine::Write(const ShaderInstruction& in, const Vec4& value) {
     const DestOperand& d = in.dest;
     Vec4& out = *Target(d);
+    if (!in.predicated && d.file != kFilePredicate) {
+        for (int c = 0; c < 4; ++c)
+            if (d.mask >> c & 1) out[c] = d.saturate ? Saturate(value[c]) : value[c];
+        return;
+    }
     for (int c = 0; c < 4; ++c) {
         if (!(d.mask >> c & 1) || (in.predicated && !PredicateOn(in.predicate, c))) continue;
         if (d.file == kFilePredicate) out[c] = value[c] != 0 ? 1.0f : 0.0f;
