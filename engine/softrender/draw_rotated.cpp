@@ -9,12 +9,15 @@
 #include "engine/softrender/quad.h"
 #include "engine/softrender/source_draw.h"
 #include "engine/softrender/texel_walker.h"
+#include "engine/softrender/wide_span.h"
 
 namespace orvik {
 namespace {
 
 constexpr int64_t kOne = int64_t{1} << soft::kTexelShift;
-constexpr int32_t kMaxSourceSide = 8192;  // so that side << 18 stays a positive i32
+// The span loops compare texels against side << 18 as 32-bit values; from this side on
+// that limit no longer stays below 2^31, so a wrapped negative texel would pass.
+constexpr int32_t kNarrowSide = 8192;
 
 struct Turn {
     int32_t cosP, sinP, cosN, sinN;
@@ -33,7 +36,7 @@ Turn MakeTurn(float angle) {
 }
 
 // The four turned corners, fixed point, in the order top-left, bottom-left, bottom-right,
-// top-right. False when an offset does not fit the 32-bit form.
+// top-right. False when an offset outgrows even the wide form.
 bool TurnedCorners(const MEMIMG& src, int32_t x, int32_t y, float scale, const Turn& t,
                    int64_t cx[4], int64_t cy[4]) {
     const float hw = static_cast<float>(static_cast<uint32_t>(src.width)) * scale * 0.5f;
@@ -42,8 +45,9 @@ bool TurnedCorners(const MEMIMG& src, int32_t x, int32_t y, float scale, const T
     const float a = hw * cP, b = hw * sP, d = hh * cP, e = hh * sP;
     const float offsets[4][2] = {{e - a, -d - b}, {-a - e, d - b}, {a - e, d + b}, {a + e, b - d}};
     for (int i = 0; i < 4; ++i) {
-        const int32_t ox = FloatToInt(offsets[i][0]), oy = FloatToInt(offsets[i][1]);
-        if (ox == INT32_MIN || oy == INT32_MIN) return false;
+        int64_t ox, oy;
+        if (!soft::WideFromDouble(offsets[i][0], &ox) || !soft::WideFromDouble(offsets[i][1], &oy))
+            return false;
         cx[i] = ox + int64_t{x} * kOne;
         cy[i] = oy + int64_t{y} * kOne;
     }
@@ -64,23 +68,48 @@ void DrawTurned(MEMIMG* dst, const MEMIMG* src, const int64_t cx[4], const int64
     RasterMemImgQuad(dst, src, corners, transFlag, blend);
 }
 
-// Source texel of destination offset (offX, offY) from the centre, before the centre's
-// own texel is added. Only the quotient is rounded to single precision: the product far
-// from the centre has more bits than a float holds, and rounding it first moves start
-// values across texel edges.
-int32_t Mapped(int64_t along, float scale) {
-    return FloatToInt(static_cast<float>(static_cast<double>(along) / static_cast<double>(scale)));
+// Source texel of destination offset (offX, offY) from the centre, plus the centre's own
+// texel half. Only the quotient is rounded to single precision: the product far from the
+// centre has more bits than a float holds, and rounding it first moves start values
+// across texel edges.
+bool Mapped(int64_t along, float scale, int64_t half, int64_t* out) {
+    int64_t q;
+    if (!soft::WideFromDouble(static_cast<float>(static_cast<double>(along) / static_cast<double>(scale)), &q))
+        return false;
+    *out = q + half;
+    return true;
+}
+
+// The inverse mapping over the clipped box: texel at its top-left pixel, step per row
+// down its left edge and step per pixel along a row.
+struct BoxMapping {
+    int64_t uTop = 0, vTop = 0, duRow = 0, dvRow = 0, du = 0, dv = 0;
+};
+
+bool MapBox(const MEMIMG& src, int32_t x, int32_t y, float scale, const Turn& t, const Rect& box,
+            BoxMapping* m) {
+    const int64_t halfU = int64_t{src.width / 2} * kOne, halfV = int64_t{src.height / 2} * kOne;
+    auto map = [&](int32_t px, int32_t py, int64_t* u, int64_t* v) {
+        const int64_t offX = int64_t{px} - x, offY = int64_t{py} - y;
+        return Mapped(offX * t.cosN - offY * t.sinN, scale, halfU, u) &&
+               Mapped(offY * t.cosN + offX * t.sinN, scale, halfV, v);
+    };
+    int64_t uBottom, vBottom;
+    if (!soft::WideFromDouble(static_cast<float>(t.cosP) / scale, &m->du) ||
+        !soft::WideFromDouble(static_cast<float>(t.sinN) / scale, &m->dv) ||
+        !map(box.left, box.top, &m->uTop, &m->vTop) || !map(box.left, box.bottom, &uBottom, &vBottom)) {
+        AddLogFormat("DrawMemImgRotated: scale %g maps beyond the fixed-point range", static_cast<double>(scale));
+        return false;
+    }
+    const int64_t rows = box.bottom - box.top;
+    m->duRow = (uBottom - m->uTop) / rows;
+    m->dvRow = (vBottom - m->vTop) / rows;
+    return true;
 }
 
 void DrawSpans(MEMIMG* dst, const MEMIMG& src, int32_t x, int32_t y, float scale, const Turn& t,
                const int64_t cx[4], const int64_t cy[4], int32_t transFlag, const MEMIMG* blend) {
     const MemImgDrawState ds = CurrentMemImgDrawState();
-    const int32_t du = FloatToInt(static_cast<float>(t.cosP) / scale);
-    const int32_t dv = FloatToInt(static_cast<float>(t.sinN) / scale);
-    if (du == INT32_MIN || dv == INT32_MIN) {
-        AddLogFormat("DrawMemImgRotated: scale %g is too small", static_cast<double>(scale));
-        return;
-    }
     const int64_t minX = *std::min_element(cx, cx + 4), maxX = *std::max_element(cx, cx + 4);
     const int64_t minY = *std::min_element(cy, cy + 4), maxY = *std::max_element(cy, cy + 4);
     Rect box = soft::RectFrom64(minX / kOne - 2, minY / kOne - 2, maxX / kOne + 4, maxY / kOne + 4);
@@ -90,29 +119,30 @@ void DrawSpans(MEMIMG* dst, const MEMIMG& src, int32_t x, int32_t y, float scale
 
     soft::SourceVariant v;
     if (!soft::ChooseSourceVariant(ds, src, transFlag != 0, blend, soft::Flavour::Textured, &v)) return;
+    BoxMapping m;
+    if (!MapBox(src, x, y, scale, t, box, &m)) return;
 
-    const int64_t halfU = int64_t{src.width / 2} * kOne, halfV = int64_t{src.height / 2} * kOne;
-    auto map = [&](int32_t px, int32_t py, int64_t* u, int64_t* vv) {
-        const int64_t offX = int64_t{px} - x, offY = int64_t{py} - y;
-        *u = Mapped(offX * t.cosN - offY * t.sinN, scale) + halfU;
-        *vv = Mapped(offY * t.cosN + offX * t.sinN, scale) + halfV;
-    };
-    int64_t uTop, vTop, uBottom, vBottom;
-    map(box.left, box.top, &uTop, &vTop);
-    map(box.left, box.bottom, &uBottom, &vBottom);
-    const int64_t rows = box.bottom - box.top;
-    const uint32_t duRow = static_cast<uint32_t>((uBottom - uTop) / rows);
-    const uint32_t dvRow = static_cast<uint32_t>((vBottom - vTop) / rows);
-
+    const int32_t rows = box.bottom - box.top, columns = box.right - box.left;
     soft::TexelJob job = soft::MakeTexelJob(v.cx, src, blend);
-    job.du = static_cast<uint32_t>(du);
-    job.dv = static_cast<uint32_t>(dv);
     const soft::TexelSpanFn fn = soft::FindTexelLoop(v.key);
     const int bytes = soft::DepthOf(*dst) / 8;
-    uint8_t* row = dst->pixels + ptrdiff_t{box.top} * dst->store->pitch + ptrdiff_t{box.left} * bytes;
-    uint32_t u = static_cast<uint32_t>(uTop), vv = static_cast<uint32_t>(vTop);
-    for (int32_t r = box.top; r < box.bottom; ++r, row += dst->store->pitch, u += duRow, vv += dvRow)
-        fn(job, row, box.right - box.left, u, vv);
+    const ptrdiff_t pitch = dst->store->pitch;
+    uint8_t* row = dst->pixels + ptrdiff_t{box.top} * pitch + ptrdiff_t{box.left} * bytes;
+    const bool narrow = !soft::WideArithmeticForced() && src.width < kNarrowSide && src.height < kNarrowSide &&
+                        soft::FitsNarrow(m.uTop, m.duRow, m.du, rows, columns) &&
+                        soft::FitsNarrow(m.vTop, m.dvRow, m.dv, rows, columns);
+    if (narrow) {
+        job.du = static_cast<uint32_t>(m.du);
+        job.dv = static_cast<uint32_t>(m.dv);
+        const uint32_t duRow = static_cast<uint32_t>(m.duRow), dvRow = static_cast<uint32_t>(m.dvRow);
+        uint32_t u = static_cast<uint32_t>(m.uTop), vv = static_cast<uint32_t>(m.vTop);
+        for (int32_t r = 0; r < rows; ++r, row += pitch, u += duRow, vv += dvRow) fn(job, row, columns, u, vv);
+        return;
+    }
+    const int srcBytes = soft::SourceBytes(*src.store);
+    for (int64_t r = 0; r < rows; ++r, row += pitch)
+        soft::DrawWideTexelSpan(fn, job, srcBytes, bytes, row, columns, soft::WideFixed{m.uTop} + soft::WideFixed{r} * m.duRow,
+                                soft::WideFixed{m.vTop} + soft::WideFixed{r} * m.dvRow, m.du, m.dv);
 }
 
 }  // namespace
@@ -120,10 +150,9 @@ void DrawSpans(MEMIMG* dst, const MEMIMG& src, int32_t x, int32_t y, float scale
 void DrawMemImgRotated(MEMIMG* dst, const MEMIMG* src, int32_t x, int32_t y, float angle,
                        float scale, int32_t transFlag, int32_t turnFlag, const MEMIMG* blendImage) {
     if (!soft::SourceFitsTarget(dst, src, "DrawMemImgRotated")) return;
-    if (scale == 0.0f || !std::isfinite(scale) || !std::isfinite(angle) ||
-        src->width >= kMaxSourceSide || src->height >= kMaxSourceSide) {
-        AddLogFormat("DrawMemImgRotated: cannot draw a %d x %d image at angle %g, scale %g",
-                     src->width, src->height, static_cast<double>(angle), static_cast<double>(scale));
+    if (scale == 0.0f || !std::isfinite(scale) || !std::isfinite(angle)) {
+        AddLogFormat("DrawMemImgRotated: cannot draw at angle %g, scale %g", static_cast<double>(angle),
+                     static_cast<double>(scale));
         return;
     }
     const Turn t = MakeTurn(angle);

@@ -22,6 +22,7 @@ SoftRenderState& Storage() {
     // Over a megabyte of tables: static storage, never a temporary on the stack.
     static SoftRenderState state;
     static const bool switchRead = (state.forceGeneric = GenericPathRequested(),
+                                    state.forceWide = SwitchOn("ORVIK_SOFT_WIDE"),
                                     state.avx2Rows = Avx2RowsWanted(), true);
     (void)switchRead;
     return state;
@@ -37,6 +38,7 @@ void ResetSoftRender() {
     s.workPalette = {};
     s.stretchWorkPalette = {};
     s.forceGeneric = GenericPathRequested();
+    s.forceWide = SwitchOn("ORVIK_SOFT_WIDE");
     s.avx2Rows = Avx2RowsWanted();
 }
 

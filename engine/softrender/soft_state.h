@@ -20,6 +20,9 @@ struct SoftRenderState {
     // Set from ORVIK_SOFT_GENERIC: every walker takes its per-pixel path, so a fast
     // path that disagrees shows up by comparing the two.
     bool forceGeneric = false;
+    // Set from ORVIK_SOFT_WIDE: rotated draws and triangles take their wide fixed-point
+    // form even where the 32-bit one holds, to compare the two.
+    bool forceWide = false;
     // The block loops run on AVX2 when the processor has it; tests turn it off to run the
     // SSE2 loops too.
     bool avx2Rows = false;

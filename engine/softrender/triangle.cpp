@@ -1,5 +1,6 @@
 #include "engine/softrender/triangle.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "engine/platform/log.h"
@@ -52,10 +53,28 @@ void DrawTextured(const MemImgDrawState& ds, MEMIMG& dst, const MEMIMG& src,
     soft::SourceVariant v;
     if (!soft::ChooseSourceVariant(ds, src, transFlag != 0, blend, soft::Flavour::Textured, &v))
         return;
+    if (!t.texelsFit) {
+        AddLogText("RasterMemImgTriangle: the texel gradients are too steep for the fixed-point form");
+        return;
+    }
     soft::TexelJob job = soft::MakeTexelJob(v.cx, src, blend);
-    job.du = t.uPerX;
-    job.dv = t.vPerX;
     const soft::TexelSpanFn fn = soft::FindTexelLoop(v.key);
+    if (t.wide) {
+        const int srcBytes = soft::SourceBytes(*src.store), dstBytes = soft::DepthOf(dst) / 8;
+        soft::WalkTriangle(t, area, [&](int32_t row, int32_t left, int32_t count) {
+            for (int64_t k = 0; k < count; k += t.piece) {
+                const int32_t x = static_cast<int32_t>(left + k);
+                soft::WideFixed u, vv;
+                soft::WideTexelAt(t, row, x, &u, &vv);
+                soft::DrawWideTexelSpan(fn, job, srcBytes, dstBytes, PixelAddress(dst, x, row),
+                                        static_cast<int32_t>(std::min<int64_t>(t.piece, count - k)), u, vv,
+                                        t.uPerX, t.vPerX);
+            }
+        });
+        return;
+    }
+    job.du = static_cast<uint32_t>(t.uPerX);
+    job.dv = static_cast<uint32_t>(t.vPerX);
     soft::WalkTriangle(t, area, [&](int32_t row, int32_t left, int32_t count) {
         uint32_t u, vv;
         soft::TexelAt(t, row, left, &u, &vv);

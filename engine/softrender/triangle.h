@@ -8,7 +8,8 @@
 namespace orvik {
 
 // A corner: destination pixel (x, y) and source texel (u, v); u = source width is the
-// source's right edge. Every coordinate must lie in -8192..8191.
+// source's right edge. Coordinates within -8192..8191 take the 32-bit fixed point; beyond,
+// out to 2^28, a 64-bit form.
 struct MemImgVertex {
     int32_t x, y, u, v;
 };

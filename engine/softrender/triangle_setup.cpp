@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdlib>
 #include <utility>
 
 #include "engine/platform/log.h"
@@ -7,16 +9,23 @@
 namespace orvik::soft {
 namespace {
 
+// Corners within this range fit the 32-bit fixed point; the narrow form keeps its exact
+// wrapping results there.
 constexpr int32_t kCoordMin = -8192, kCoordMax = 8191;
+// Beyond it the wide form takes corners out to 2^28: differences of two corners and their
+// products stay far inside 64 bits, and rows fit a 32-bit count.
+constexpr int32_t kWideCoordMax = 1 << 28;
 
 struct FixedVertex {
     int64_t x, y, u, v;
 };
 
-bool InRange(const MemImgVertex& p) {
-    for (int32_t c : {p.x, p.y, p.u, p.v})
-        if (c < kCoordMin || c > kCoordMax) return false;
-    return true;
+// The first of the three corners with a coordinate outside low..high, or null.
+const MemImgVertex* Outside(const MemImgVertex* p, int32_t low, int32_t high) {
+    for (int i = 0; i < 3; ++i)
+        for (int32_t c : {p[i].x, p[i].y, p[i].u, p[i].v})
+            if (c < low || c > high) return p + i;
+    return nullptr;
 }
 
 // The exchange sort of the three indices by key: equal keys keep their order.
@@ -33,13 +42,20 @@ EdgeSegment Segment(const FixedVertex& p, const FixedVertex& q, int64_t startX) 
     s.x = startX;
     s.startRow = static_cast<int32_t>(WholePixels(p.y));
     s.rows = static_cast<int32_t>((q.y - p.y) / kFixedOne);
-    s.slope = s.rows > 0 ? (q.x - startX) / s.rows : 0;
+    s.reach = q.x - startX;
+    s.slope = s.rows > 0 ? s.reach / s.rows : 0;
     return s;
 }
 
-uint32_t Gradient(int32_t numerator, int32_t area) {
-    return static_cast<uint32_t>(
-        DoubleToInt(static_cast<double>(numerator) * 262144.0 / static_cast<double>(area)));
+// Texels per pixel, fixed point. The narrow form keeps the 32-bit conversion, whose
+// out-of-range value stands for a gradient too steep for it; the wide form keeps up to
+// 60 bits and clears texelsFit beyond.
+int64_t Gradient(int64_t numerator, int64_t area, TriangleSetup* out) {
+    const double g = static_cast<double>(numerator) * 262144.0 / static_cast<double>(area);
+    if (!out->wide) return DoubleToInt(g);
+    int64_t wide = 0;
+    if (!WideFromDouble(g, &wide)) out->texelsFit = false;
+    return wide;
 }
 
 void SetUpEdges(const FixedVertex& t, const FixedVertex& m, const FixedVertex& b,
@@ -75,13 +91,12 @@ void SetUpEdges(const FixedVertex& t, const FixedVertex& m, const FixedVertex& b
 }  // namespace
 
 bool SetUpTriangle(const MemImgVertex* vertices, TriangleSetup* out) {
-    for (int i = 0; i < 3; ++i) {
-        if (!InRange(vertices[i])) {
-            AddLogFormat("triangle corner (%d, %d) texel (%d, %d) is out of range",
-                         vertices[i].x, vertices[i].y, vertices[i].u, vertices[i].v);
-            return false;
-        }
+    const bool narrow = Outside(vertices, kCoordMin, kCoordMax) == nullptr;
+    if (const MemImgVertex* p = narrow ? nullptr : Outside(vertices, -kWideCoordMax, kWideCoordMax)) {
+        AddLogFormat("triangle corner (%d, %d) texel (%d, %d) is out of range", p->x, p->y, p->u, p->v);
+        return false;
     }
+    out->wide = !narrow || WideArithmeticForced();
     FixedVertex f[3];
     for (int i = 0; i < 3; ++i) {
         const MemImgVertex& p = vertices[i];
@@ -96,18 +111,29 @@ bool SetUpTriangle(const MemImgVertex* vertices, TriangleSetup* out) {
     const MemImgVertex& a0 = vertices[a[0]];
     const MemImgVertex& a1 = vertices[a[1]];
     const MemImgVertex& a2 = vertices[a[2]];
-    const int32_t dx01 = a1.x - a0.x, dx02 = a2.x - a0.x, dy01 = a1.y - a0.y, dy02 = a2.y - a0.y;
-    const int32_t du01 = a1.u - a0.u, du02 = a2.u - a0.u, dv01 = a1.v - a0.v, dv02 = a2.v - a0.v;
-    const int32_t area = dy01 * dx02 - dy02 * dx01;
+    // In the narrow range every product here fits 32 bits, so 64-bit sums give the same.
+    const int64_t dx01 = int64_t{a1.x} - a0.x, dx02 = int64_t{a2.x} - a0.x;
+    const int64_t dy01 = int64_t{a1.y} - a0.y, dy02 = int64_t{a2.y} - a0.y;
+    const int64_t du01 = int64_t{a1.u} - a0.u, du02 = int64_t{a2.u} - a0.u;
+    const int64_t dv01 = int64_t{a1.v} - a0.v, dv02 = int64_t{a2.v} - a0.v;
+    const int64_t area = dy01 * dx02 - dy02 * dx01;
     if (area == 0) return false;
-    out->uPerX = Gradient(dy01 * du02 - dy02 * du01, area);
-    out->uPerY = Gradient(du01 * dx02 - du02 * dx01, area);
-    out->vPerX = Gradient(dy01 * dv02 - dy02 * dv01, area);
-    out->vPerY = Gradient(dv01 * dx02 - dv02 * dx01, area);
+    out->uNumX = dy01 * du02 - dy02 * du01;
+    out->uNumY = du01 * dx02 - du02 * dx01;
+    out->vNumX = dy01 * dv02 - dy02 * dv01;
+    out->vNumY = dv01 * dx02 - dv02 * dx01;
+    out->area = area;
+    out->uPerX = Gradient(out->uNumX, area, out);
+    out->uPerY = Gradient(out->uNumY, area, out);
+    out->vPerX = Gradient(out->vNumX, area, out);
+    out->vPerY = Gradient(out->vNumY, area, out);
+    if (out->wide)
+        for (const auto [num, step] : {std::pair{out->uNumX, out->uPerX}, std::pair{out->vNumX, out->vPerX}})
+            if (num != 0) out->piece = static_cast<int32_t>(std::clamp<int64_t>(std::abs(step), 1, out->piece));
     out->x0 = static_cast<int32_t>(WholePixels(f[a[0]].x));
     out->y0 = static_cast<int32_t>(WholePixels(f[a[0]].y));
-    out->u0 = static_cast<uint32_t>(f[a[0]].u);
-    out->v0 = static_cast<uint32_t>(f[a[0]].v);
+    out->u0 = f[a[0]].u;
+    out->v0 = f[a[0]].v;
     SetUpEdges(f[o[0]], f[o[1]], f[o[2]], out);
     // A triangle with area has rows on every segment; the walk counts them down to 0.
     for (int i = 0; i < out->leftCount; ++i)

@@ -96,11 +96,11 @@ TEST_F(TriangleTest, FlatColoursAndRefusals) {
     const MemImgVertex v[3] = {{0, 0, 0, 0}, {8, 0, 0, 0}, {0, 8, 0, 0}};
     RasterMemImgTriangle(&target.img, nullptr, v, 1, nullptr, 0xFFFF);
     EXPECT_EQ(target.At(0, 0), 0x07E0u);
-    // Out of the fixed-point range, and no area: nothing, without overflow.
+    // Beyond even the wide fixed point's reach, and no area: nothing, without overflow.
     MakeTarget(16, 16);
-    const MemImgVertex far[3] = {{0, 0, 0, 0}, {8192, 0, 0, 0}, {0, 8, 0, 0}};
+    const MemImgVertex far[3] = {{0, 0, 0, 0}, {(1 << 28) + 1, 0, 0, 0}, {0, 8, 0, 0}};
     RasterMemImgTriangle(&target.img, nullptr, far, 0, nullptr, 1);
-    const MemImgVertex farTexel[3] = {{0, 0, -8193, 0}, {8, 0, 0, 0}, {0, 8, 0, 0}};
+    const MemImgVertex farTexel[3] = {{0, 0, INT32_MIN, 0}, {8, 0, 0, 0}, {0, 8, 0, 0}};
     MakeSource(4, 4);
     RasterMemImgTriangle(&target.img, &source.img, farTexel, 0, nullptr, 1);
     const MemImgVertex line[3] = {{0, 0, 0, 0}, {4, 4, 0, 0}, {8, 8, 0, 0}};

@@ -1,0 +1,82 @@
+#include "engine/softrender/wide_span.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "engine/softrender/soft_state.h"
+
+namespace orvik::soft {
+namespace {
+
+struct PixelRun {
+    int64_t first = 0, end = 0;  // pixels first..end - 1
+};
+
+// The pixels k of 0..count - 1 with 0 <= s + k d < limit. The value moves one way along
+// the span, so they form one run.
+PixelRun InsideRun(WideFixed s, int64_t d, int64_t limit, int64_t count) {
+    if (d == 0) return s >= 0 && s < limit ? PixelRun{0, count} : PixelRun{};
+    if (d < 0) {
+        // limit - 1 - value runs upward through the same range.
+        s = limit - 1 - s;
+        d = -d;
+    }
+    const WideFixed first = s >= 0 ? 0 : (-s + d - 1) / d;
+    const WideFixed top = limit - 1 - s;
+    const WideFixed end = top < 0 ? 0 : top / d + 1;
+    auto held = [count](WideFixed k) {
+        return static_cast<int64_t>(std::clamp<WideFixed>(k, 0, count));
+    };
+    return {held(first), held(end)};
+}
+
+}  // namespace
+
+bool WideFromDouble(double value, int64_t* out) {
+    if (!(std::fabs(value) < static_cast<double>(kWideReach))) return false;
+    *out = static_cast<int64_t>(value);
+    return true;
+}
+
+bool FitsNarrow(int64_t start, int64_t rowStep, int64_t colStep, int64_t rows, int64_t columns) {
+    for (int64_t r : {int64_t{0}, rows - 1})
+        for (int64_t c : {int64_t{0}, columns - 1}) {
+            const WideFixed value = WideFixed{start} + WideFixed{r} * rowStep + WideFixed{c} * colStep;
+            if (value < INT32_MIN || value > INT32_MAX) return false;
+        }
+    return true;
+}
+
+void DrawWideTexelSpan(TexelSpanFn fn, const TexelJob& job, int srcBytes, int dstBytes, uint8_t* dst,
+                       int32_t count, WideFixed u, WideFixed v, int64_t du, int64_t dv) {
+    const PixelRun ru = InsideRun(u, du, static_cast<int64_t>(job.uLimit), count);
+    const PixelRun rv = InsideRun(v, dv, static_cast<int64_t>(job.vLimit), count);
+    const int64_t first = std::max(ru.first, rv.first), end = std::min(ru.end, rv.end);
+    // A piece's texels stay within 2^30 of its window's origin: the 32-bit loop steps them
+    // without wrapping.
+    const int64_t fastest = std::max({std::abs(du), std::abs(dv), int64_t{1}});
+    const int64_t pieceLength = std::max<int64_t>(1, (int64_t{1} << 30) / fastest);
+    for (int64_t k = first; k < end; k += pieceLength) {
+        const int64_t n = std::min(pieceLength, end - k);
+        const int64_t pu = static_cast<int64_t>(u + WideFixed{k} * du);
+        const int64_t pv = static_cast<int64_t>(v + WideFixed{k} * dv);
+        const int64_t col = std::min(pu, pu + (n - 1) * du) >> kTexelShift;
+        const int64_t row = std::min(pv, pv + (n - 1) * dv) >> kTexelShift;
+        TexelJob piece = job;
+        piece.src += row * job.srcPitch + col * srcBytes;
+        if (job.blend != nullptr) piece.blend += row * job.blendPitch + col;
+        piece.uLimit -= static_cast<uint64_t>(col) << kTexelShift;
+        piece.vLimit -= static_cast<uint64_t>(row) << kTexelShift;
+        piece.du = static_cast<uint32_t>(du);
+        piece.dv = static_cast<uint32_t>(dv);
+        fn(piece, dst + k * dstBytes, static_cast<int32_t>(n),
+           static_cast<uint32_t>(pu - (col << kTexelShift)), static_cast<uint32_t>(pv - (row << kTexelShift)));
+    }
+}
+
+bool WideArithmeticForced() { return SoftRender().forceWide; }
+
+void ForceWideArithmetic(bool on) { SoftRender().forceWide = on; }
+
+}  // namespace orvik::soft

@@ -1,0 +1,41 @@
+// Texel spans whose coordinates outgrow the span loops' 32-bit fixed point: sources of
+// 8192 pixels or more on a side, pictures scaled far out from their centre, triangles
+// with far corners. Such a span is cut to the pixels whose texel lies inside the source,
+// in pieces short enough that each runs through the ordinary 32-bit loop against a
+// window of the source starting at the piece's first texel column and row; so the wide
+// form needs no loops of its own, and it can never read outside the source.
+#pragma once
+#include <cstdint>
+
+#include "engine/softrender/texel_walker.h"
+
+namespace orvik::soft {
+
+// Wide fixed point: 18 fractional bits like the narrow form, 128 bits where a start value
+// is a sum of products of 64-bit steps and row or column counts.
+using WideFixed = __int128;
+
+// The largest magnitude of a wide start value or step: sums and differences of two such
+// values, and a column count times a step, still fit their types.
+inline constexpr int64_t kWideReach = int64_t{1} << 60;
+
+// Truncation toward 0, as the narrow form's float-to-integer conversion, but to 64 bits.
+// False for NaN and for magnitudes of kWideReach or more.
+bool WideFromDouble(double value, int64_t* out);
+
+// Whether every value start + r * rowStep + c * colStep over rows x columns fits a signed
+// 32-bit integer: the span loops then give the exact result, wrapping included.
+bool FitsNarrow(int64_t start, int64_t rowStep, int64_t colStep, int64_t rows, int64_t columns);
+
+// Draws count pixels from dst onward, pixel k sampling texel (u + k du, v + k dv) through
+// fn under job; srcBytes is the size of one source pixel. |du| and |dv| stay below
+// kWideReach.
+void DrawWideTexelSpan(TexelSpanFn fn, const TexelJob& job, int srcBytes, int dstBytes, uint8_t* dst,
+                       int32_t count, WideFixed u, WideFixed v, int64_t du, int64_t dv);
+
+// Set from ORVIK_SOFT_WIDE (and by tests): every rotated draw and triangle takes the wide
+// form, so it can be compared with the narrow one on draws both can make.
+bool WideArithmeticForced();
+void ForceWideArithmetic(bool on);
+
+}  // namespace orvik::soft

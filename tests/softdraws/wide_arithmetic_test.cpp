@@ -1,0 +1,267 @@
+// Rotated draws and triangles beyond the 32-bit fixed point: sources 9000 pixels long,
+// pictures scaled thousands of pixels out from their centre, corners 100000 pixels away.
+// The wide form must agree with the narrow one wherever both can draw, and beyond that
+// land where the geometry says, never reading outside the source (the sanitizer build
+// catches a stray read: sources here are allocated to their last pixel).
+#include <cmath>
+#include <vector>
+
+#include "draw_fixture.h"
+#include "engine/softrender/draw_rotated.h"
+#include "engine/softrender/quad.h"
+#include "engine/softrender/triangle.h"
+#include "engine/softrender/wide_span.h"
+
+namespace {
+
+using namespace drawtest;
+
+// Column and row in 16 bits each, for sources longer than the fixture's Id holds.
+uint32_t WideTag(int x, int y) { return 0x80000000u | uint32_t(y) << 16 | uint32_t(x); }
+
+class WideArithmeticTest : public WalkTest {
+protected:
+    // The same draw made twice, once in the form the draw picks and once with the wide
+    // form forced, from the same starting target.
+    template <class DrawFn>
+    void ExpectBothForms(Image& dst, DrawFn&& draw, const char* what, int n) {
+        const std::vector<uint32_t> before = dst.Pixels();
+        draw();
+        const std::vector<uint32_t> picked = dst.Pixels();
+        int i = 0;
+        dst.FillWith([&](int, int) { return before[i++]; });
+        soft::ForceWideArithmetic(true);
+        draw();
+        soft::ForceWideArithmetic(false);
+        ASSERT_EQ(picked, dst.Pixels()) << what << " " << n;
+    }
+    int Random(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); }
+    float RandomFloat(float low, float high) { return std::uniform_real_distribution<float>(low, high)(rng); }
+};
+
+TEST_F(WideArithmeticTest, QuarterTurnsOfSources9000PixelsLongLandOnTheirMapping) {
+    for (const auto [w, h] : {std::pair{9000, 4}, std::pair{2, 9000}}) {
+        source.Make(kMemImgXrgb32, w, h);
+        source.FillWith(WideTag);
+        // A quarter turn: destination (x + i, y + j) shows source (w / 2 + j, h / 2 - i).
+        const int tw = h + 6, th = w + 10, x = tw / 2, y = th / 2;
+        MakeTarget(tw, th);
+        DrawMemImgRotated(&target.img, &source.img, x, y, static_cast<float>(M_PI / 2), 1.0f, 0, 0, nullptr);
+        for (int ty = 0; ty < th; ++ty)
+            for (int tx = 0; tx < tw; ++tx) {
+                const int sx = w / 2 + (ty - y), sy = h / 2 - (tx - x);
+                const bool inside = sx >= 0 && sx < w && sy >= 0 && sy < h;
+                ASSERT_EQ(target.At(tx, ty), inside ? WideTag(sx, sy) : 0u) << w << "x" << h << " " << tx << "," << ty;
+            }
+    }
+    // The turn flag draws the long source through the quadrangle, mirrored: its texel
+    // coordinates reach 9000, beyond the narrow triangle's range.
+    source.Make(kMemImgXrgb32, 9000, 4);
+    source.FillWith(WideTag);
+    MakeTarget(9010, 8);
+    DrawMemImgRotated(&target.img, &source.img, 4504, 4, 0.0f, 1.0f, 0, 1, nullptr);
+    for (int ty = 2; ty < 6; ++ty)
+        for (int tx = 5; tx < 9004; ++tx) ASSERT_EQ(target.At(tx, ty), WideTag(9004 - tx, ty - 2)) << tx << "," << ty;
+    EXPECT_EQ(target.At(4, 3), 0u);
+    EXPECT_EQ(target.At(100, 6), 0u);
+}
+
+// A 4 x 4 picture scaled by 4096 is 16384 pixels a side; the target sees a corner of it
+// from over 8000 pixels away. Each pixel must show the texel the exact inverse turn
+// gives; pixels within a hair of a texel edge may show either neighbour.
+TEST_F(WideArithmeticTest, AHugeScaleFarFromTheCentreShowsTheRightTexels) {
+    MakeSource(4, 4);
+    struct Case {
+        float angle;
+        int x, y;
+    };
+    for (const Case c : {Case{0.0f, -8160, 32}, Case{static_cast<float>(M_PI / 2), 30, -8170},
+                         Case{0.785398f, -5000, -6550}, Case{-2.5f, 8937, 1800}}) {
+        for (bool wide : {false, true}) {
+            MakeTarget(64, 64);
+            soft::ForceWideArithmetic(wide);
+            DrawMemImgRotated(&target.img, &source.img, c.x, c.y, c.angle, 4096.0f, 0, 0, nullptr);
+            soft::ForceWideArithmetic(false);
+            int exact = 0, inside = 0;
+            for (int ty = 0; ty < 64; ++ty)
+                for (int tx = 0; tx < 64; ++tx) {
+                    const double ox = tx - c.x, oy = ty - c.y, a = -static_cast<double>(c.angle);
+                    const double u = (ox * std::cos(a) - oy * std::sin(a)) / 4096.0 + 2.0;
+                    const double v = (oy * std::cos(a) + ox * std::sin(a)) / 4096.0 + 2.0;
+                    const double hair = 1.0 / 4096;
+                    if (std::fabs(u - std::round(u)) < hair || std::fabs(v - std::round(v)) < hair) continue;
+                    ++exact;
+                    const bool in = u >= 0 && u < 4 && v >= 0 && v < 4;
+                    inside += in;
+                    ASSERT_EQ(target.At(tx, ty), in ? Id(int(std::floor(u)), int(std::floor(v))) : 0u)
+                        << c.angle << " wide " << wide << " at " << tx << "," << ty;
+                }
+            EXPECT_GT(exact, 3700) << c.angle;
+            EXPECT_GT(inside, 500) << c.angle;
+        }
+    }
+}
+
+TEST_F(WideArithmeticTest, NarrowAndWideFormsAgreeOnRotatedDraws) {
+    // Keyed 32-bit, 16-bit palette (one byte a pixel) and a blend image in alpha blend:
+    // every way the wide form shifts its window into the source.
+    for (int n = 0; n < 240; ++n) {
+        const bool pal = n % 3 == 1, blended = n % 3 == 2;
+        const int type = pal ? kMemImgRgb565 : kMemImgXrgb32, w = Random(1, 40), h = Random(1, 40);
+        source.Make(type, w, h, pal, false, 3);
+        source.FillWith([&](int, int) { return pal ? Random(0, 255) : Random(0, 7); });
+        Image blend;
+        blend.Make(kMemImgSingle8, w, h);
+        blend.FillWith([&](int, int) { return Random(0, 255); });
+        MakeTarget(64, 64, type);
+        target.FillWith([&](int x, int y) { return uint32_t(x * 64 + y); });
+        Area(Random(0, 20), Random(0, 20), Random(40, 64), Random(40, 64));
+        Settings(blended ? 1 : 0, blended ? 128 : 255);
+        const float angle = RandomFloat(-7.0f, 7.0f), scale = RandomFloat(0.3f, 3.0f) * (n % 5 == 0 ? -1 : 1);
+        const int x = Random(-20, 84), y = Random(-20, 84), turn = n % 4 == 3;
+        ExpectBothForms(target, [&] {
+            DrawMemImgRotated(&target.img, &source.img, x, y, angle, scale, n % 2, turn, blended ? &blend.img : nullptr);
+        }, "rotated draw", n);
+    }
+}
+
+TEST_F(WideArithmeticTest, NarrowAndWideFormsAgreeOnTriangles) {
+    MakeSource(32, 24);
+    Image blend;
+    blend.Make(kMemImgSingle8, 32, 24);
+    blend.FillWith([&](int, int) { return Random(0, 255); });
+    for (int n = 0; n < 400; ++n) {
+        MakeTarget(64, 64);
+        Area(Random(0, 10), Random(0, 10), Random(54, 64), Random(54, 64));
+        MemImgVertex v[3];
+        for (MemImgVertex& p : v) p = {Random(-40, 100), Random(-40, 100), Random(-10, 40), Random(-10, 30)};
+        const MEMIMG* src = n % 4 == 0 ? nullptr : &source.img;
+        Settings(n % 3 == 0 ? 1 : 0, 100);
+        ExpectBothForms(target, [&] {
+            RasterMemImgTriangle(&target.img, src, v, n % 2, n % 5 == 0 ? &blend.img : nullptr, 0x123456);
+        }, "triangle", n);
+    }
+}
+
+// The left and right ends of row r for a triangle whose rows in the target all lie on the
+// first edges from its top corners (lt to lb on the left, rt to rb on the right), by
+// the walk's own rule: the top corner at its pixel's middle, its row truncated toward 0,
+// each end the edge's exact position that many rows down, truncated to a pixel.
+struct WideSpanEnds {
+    int64_t left, right;
+};
+
+WideSpanEnds ExactEnds(const MemImgVertex& lt, const MemImgVertex& lb, const MemImgVertex& rt,
+                       const MemImgVertex& rb, int r) {
+    constexpr int64_t one = 1 << 18;
+    auto at = [&](const MemImgVertex& p, const MemImgVertex& q) {
+        const int64_t px = p.x * one + one / 2, py = p.y * one + one / 2;
+        const int64_t rows = q.y - p.y, down = r - py / one;
+        return (px + static_cast<int64_t>(soft::WideFixed{down} * ((q.x - p.x) * one) / rows)) / one;
+    };
+    return {at(lt, lb), at(rt, rb)};
+}
+
+TEST_F(WideArithmeticTest, FarTrianglesCoverWhatTheirExactEdgesSay) {
+    // Corners a, b, c and which of them start and end the left and the right edge.
+    struct Far {
+        MemImgVertex v[3];
+        int lt, lb, rt, rb;
+    };
+    const Far cases[] = {
+        // Edges of 0.37 and -0.29 pixels a row: stepped 100000 rows by their truncated
+        // slopes they would drift a third of a pixel.
+        {{{-36971, -100000, 0, 0}, {37033, 100000, 0, 0}, {-200000, 200000, 0, 0}}, 0, 2, 0, 1},
+        {{{-26071, 90000, 0, 0}, {34833, -120000, 0, 0}, {200000, 100000, 0, 0}}, 1, 0, 1, 2},
+        {{{100000, -100000, 0, 0}, {30, 80, 0, 0}, {-100000, -100000, 0, 0}}, 2, 1, 0, 1},  // flat top
+    };
+    for (const Far& f : cases) {
+        MakeTarget(64, 64);
+        Area(5, 3, 60, 61);
+        RasterMemImgTriangle(&target.img, nullptr, f.v, 0, nullptr, 0xABCDEF);
+        int covered = 0, crossed = 0;
+        for (int r = 0; r < 64; ++r) {
+            const WideSpanEnds e = ExactEnds(f.v[f.lt], f.v[f.lb], f.v[f.rt], f.v[f.rb], r);
+            crossed += (e.left > 5 && e.left < 60) || (e.right >= 5 && e.right < 59);
+            for (int x = 0; x < 64; ++x) {
+                const bool in = r >= 3 && r < 61 && x >= 5 && x < 60 && x >= e.left && x <= e.right;
+                covered += in;
+                ASSERT_EQ(target.At(x, r), in ? 0xABCDEFu : 0u) << f.v[0].x << " at " << x << "," << r;
+            }
+        }
+        EXPECT_GT(covered, 200) << f.v[0].x;
+        EXPECT_GT(crossed, 10) << f.v[0].x;  // an edge runs through the area
+    }
+}
+
+// A 3 x 3 picture stretched over a quadrangle 200000 pixels wide: the texel of each
+// target pixel is the exact affine one, counted from the top-left corner's pixel (which
+// truncation toward 0 puts at -99999).
+TEST_F(WideArithmeticTest, AFarQuadrangleMapsItsTexelsExactly) {
+    MakeSource(3, 3);
+    MakeTarget(64, 64);
+    const int32_t corners[8] = {-100000, -100000, 100000, -100000, -100000, 100000, 100000, 100000};
+    // Shifted so the target crosses the texel edges at column and row 1.
+    const int32_t shift = 33364;
+    int32_t moved[8];
+    for (int i = 0; i < 8; ++i) moved[i] = corners[i] + (i % 2 == 0 ? shift : shift + 10);
+    RasterMemImgQuad(&target.img, &source.img, moved, 0, nullptr);
+    int crossings = 0;
+    for (int r = 0; r < 64; ++r)
+        for (int x = 0; x < 64; ++x) {
+            const double u = (x - (moved[0] + 1)) * 3.0 / 200000.0, v = (r - (moved[1] + 1)) * 3.0 / 200000.0;
+            if (std::fabs(u - std::round(u)) < 1e-4 || std::fabs(v - std::round(v)) < 1e-4) continue;
+            crossings += int(u) != 1 || int(v) != 1;
+            ASSERT_EQ(target.At(x, r), Id(int(u), int(v))) << x << "," << r;
+        }
+    EXPECT_GT(crossings, 1000);
+}
+
+// A texel far left of a source 9000 wide, taken as an unsigned 32-bit value, would fall
+// below the source's width and show a column near its right end.
+TEST_F(WideArithmeticTest, TexelsBeyondTheSourceNeverWrapOntoIt) {
+    source.Make(kMemImgXrgb32, 9000, 1);
+    source.FillWith(WideTag);
+    MakeTarget(16, 4);
+    // Scale 1/4096: column 8 + i shows texel 4500 + 4096 i; column 5 maps to -7788.
+    Area(5, 0, 6, 4);
+    DrawMemImgRotated(&target.img, &source.img, 8, 2, 0.0f, 1.0f / 4096, 0, 0, nullptr);
+    EXPECT_EQ(target.Count(0), 64);
+    Area(0, 0, 16, 4);
+    DrawMemImgRotated(&target.img, &source.img, 8, 2, 0.0f, 1.0f / 4096, 0, 0, nullptr);
+    EXPECT_EQ(target.Count(0), 61);
+    EXPECT_EQ(target.At(7, 2), WideTag(404, 0));
+    EXPECT_EQ(target.At(8, 2), WideTag(4500, 0));
+    EXPECT_EQ(target.At(9, 2), WideTag(8596, 0));
+
+    // The same wrap below a small source: at scale 1/5461, three rows down lies texel row
+    // 16387, which as a 32-bit value is row 3.
+    MakeSource(8, 8);
+    MakeTarget(16, 16);
+    Area(8, 8, 9, 12);
+    DrawMemImgRotated(&target.img, &source.img, 8, 8, 0.0f, 1.0f / 5461, 0, 0, nullptr);
+    EXPECT_EQ(target.At(8, 8), Id(4, 4));
+    EXPECT_EQ(target.Count(0), 255);
+}
+
+TEST_F(WideArithmeticTest, WideSpansReadOnlyInsideTheSource) {
+    // Far corners whose texels run far past every edge, at many slopes: the sanitizer
+    // build reports a read before or after the source's pixels.
+    source.Make(kMemImgXrgb32, 9000, 2);
+    source.FillWith(WideTag);
+    MakeTarget(48, 48);
+    for (int n = 0; n < 60; ++n) {
+        const MemImgVertex v[3] = {{Random(-200000, 200000), Random(-200000, 200000), Random(-50000, 50000), Random(-9, 9)},
+                                   {Random(-200000, 200000), Random(-200000, 200000), Random(-50000, 50000), Random(-9, 9)},
+                                   {Random(-200000, 200000), Random(-200000, 200000), Random(-50000, 50000), Random(-9, 9)}};
+        RasterMemImgTriangle(&target.img, &source.img, v, 0, nullptr, 0);
+        DrawMemImgRotated(&target.img, &source.img, Random(-9000, 9000), Random(-100, 100), RandomFloat(-4, 4),
+                          RandomFloat(0.05f, 6.0f), 0, n % 2, nullptr);
+    }
+    // Whatever landed came from the source: a tag of a column and row inside it.
+    for (uint32_t p : target.Pixels())
+        if (p != 0) ASSERT_TRUE((p & 0x80000000u) && (p & 0xFFFF) < 9000 && ((p >> 16) & 0x7FFF) < 2) << std::hex << p;
+    EXPECT_LT(target.Count(0), 48 * 48);
+}
+
+}  // namespace
