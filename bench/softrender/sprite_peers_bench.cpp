@@ -309,6 +309,19 @@ void Frame(benchmark::State& state, bool generic) {
     ReleaseMemImg(&background);
 }
 
+// The rotated sprites with the turn flag: mirrored and drawn as two triangles each.
+void OursTurned(benchmark::State& state) {
+    OurScene s(false);
+    const Positions pos;
+    OurScene::Mode(0, 255);
+    for (auto _ : state) {
+        for (int i = 0; i < kBatch; ++i)
+            DrawMemImgRotated(&s.screen, &s.keyed, pos.x[i] + kSide / 2, pos.y[i] + kSide / 2, pos.angle[i], 1.0f, 1,
+                              1, nullptr);
+        benchmark::ClobberMemory();
+    }
+}
+
 #define PEERS(op)                                                          \
     BENCHMARK_CAPTURE(Ours, op, Op::op)->Unit(benchmark::kMicrosecond);    \
     BENCHMARK_CAPTURE(Pixman, op, Op::op)->Unit(benchmark::kMicrosecond);  \
@@ -324,6 +337,7 @@ BENCHMARK_CAPTURE(Ours, KeyedCopy_runs, Op::KeyedCopy, true)->Unit(benchmark::kM
 BENCHMARK_CAPTURE(Ours, AlphaCopy_runs, Op::AlphaCopy, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Ours, AlphaBlend_runs, Op::AlphaBlend, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Ours, Additive_runs, Op::Additive, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OursTurned)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(Frame, fast, false)->Unit(benchmark::kMillisecond);
 // The same frame with every loop on its per-pixel path.
 BENCHMARK_CAPTURE(Frame, generic, true)->Unit(benchmark::kMillisecond);
