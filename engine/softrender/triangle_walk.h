@@ -99,8 +99,10 @@ void WalkTriangle(const TriangleSetup& t, const Rect& area, Span&& span) {
     int32_t row = t.left[0].startRow;
     int32_t leftRows = t.left[0].rows, rightRows = t.right[0].rows;
     for (;;) {
-        const int32_t pass = RowsToPass(row, area, std::min(leftRows, rightRows) - 1);
-        if (pass > 0) {
+        const int32_t pass = row >= area.top && row < area.bottom
+                                 ? 0
+                                 : RowsToPass(row, area, std::min(leftRows, rightRows) - 1);
+        if (pass > 0) [[unlikely]] {
             lx = PassedEdge(t.left[li], lx, leftRows, pass, t.wide);
             rx = PassedEdge(t.right[ri], rx, rightRows, pass, t.wide);
             row += pass;
