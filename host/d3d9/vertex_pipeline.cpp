@@ -144,11 +144,23 @@ ClipVertex FetchClip(const FvfLayout& l, const InEachStream& at, const D3DMATRIX
     return v;
 }
 
+// Layouts that need conversions take calls and stack space that plain ones do without:
+// read out of line, so the plain reads (every FVF's, every sprite's) stay as short as
+// they are.
+template <class At>
+[[gnu::noinline]] void FetchScreenConverted(const FvfLayout& l, At at, ScreenVertex* s) {
+    FetchScreen<false>(l, at, s);
+}
+
+[[gnu::noinline]] ClipVertex FetchClipConverted(const FvfLayout& l, const InEachStream& at, const D3DMATRIX& m) {
+    return FetchClip<false>(l, at, m);
+}
+
 }  // namespace
 
 ClipVertex FetchVertex(const FvfLayout& l, const VertexStreams& streams, UINT i, const D3DMATRIX& m) {
     const InEachStream at{streams, i};
-    return l.plain ? FetchClip<true>(l, at, m) : FetchClip<false>(l, at, m);
+    return l.plain ? FetchClip<true>(l, at, m) : FetchClipConverted(l, at, m);
 }
 
 void FetchVertexInput(const FvfLayout& l, const VertexStreams& streams, UINT i, VertexInput* in) {
@@ -162,12 +174,12 @@ void FetchVertexInput(const FvfLayout& l, const VertexStreams& streams, UINT i, 
 
 void FetchPretransformed(const FvfLayout& l, const VertexStreams& streams, UINT i, ScreenVertex* s) {
     const InEachStream at{streams, i};
-    l.plain ? FetchScreen<true>(l, at, s) : FetchScreen<false>(l, at, s);
+    l.plain ? FetchScreen<true>(l, at, s) : FetchScreenConverted(l, at, s);
 }
 
 void FetchPretransformed(const FvfLayout& l, const uint8_t* vertex, ScreenVertex* s) {
     const InOneStream at{vertex};
-    l.plain ? FetchScreen<true>(l, at, s) : FetchScreen<false>(l, at, s);
+    l.plain ? FetchScreen<true>(l, at, s) : FetchScreenConverted(l, at, s);
 }
 
 bool InsideClipVolume(const float pos[4]) {
