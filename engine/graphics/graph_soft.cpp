@@ -20,10 +20,10 @@ namespace {
 MEMIMG* Target() { return Draw().softTarget; }
 const MEMIMG* Mask() { return Draw().softBlendMask; }
 
-// The rasteriser's fixed point holds corners from -8192 to 8191 and refuses a triangle
-// with one beyond; a triangle reaching out of that box is cut to it first, so a line or a
-// quadrangle running far off the target still draws its part on the target.
-constexpr double kReachLow = -8192, kReachHigh = 8191;
+// The rasteriser's widest fixed point holds corners out to 2^28 pixels and refuses a
+// triangle with one beyond; a triangle reaching out of that box is cut to it first, so a
+// line or a quadrangle running far off the target still draws its part on the target.
+constexpr double kReachLow = -double(1 << 28), kReachHigh = double(1 << 28);
 
 struct ClipPoint {
     double x, y, u, v;

@@ -113,9 +113,9 @@ TEST_F(SoftwarePathTest, ACellInsideADrawableGraphicIsADrawTarget) {
 }
 
 
-// The software rasteriser holds corners from -8192 to 8191: thick lines and quadrangles
+// The software rasteriser holds corners out to 2^28 pixels: thick lines and quadrangles
 // reaching beyond are cut to that box first, and their part on the screen is drawn as the
-// same shape ending on the screen's side of the box draws it.
+// same shape ending nearer draws it, whether that one fits the narrow fixed point or not.
 TEST_F(SoftwarePathTest, LinesAndQuadranglesReachingFarOffTheScreenDrawTheirPartOnIt) {
     const uint32_t white = GetColorValue(255, 255, 255);
     auto screen = [] {
@@ -134,13 +134,13 @@ TEST_F(SoftwarePathTest, LinesAndQuadranglesReachingFarOffTheScreenDrawTheirPart
         EXPECT_EQ(DrawGraphQuad(float(-reach), 200, 300, 200, 300, 220, float(-reach), 220, halves, 0), 0);
         return screen();
     };
-    const std::vector<uint32_t> near = drawFar(7000), far = drawFar(20000);
+    const std::vector<uint32_t> near = drawFar(7000), far = drawFar(20000), beyond = drawFar(400000000);
     EXPECT_EQ(ImagePixel(*Graphics().softScreen, 200, 100), 0xFFFFFFu);
     EXPECT_EQ(ImagePixel(*Graphics().softScreen, 50, 400), 0xFFFFFFu);
     EXPECT_EQ(ImagePixel(*Graphics().softScreen, 0, 210), 0x0000FFu);
     EXPECT_EQ(ImagePixel(*Graphics().softScreen, 299, 219), 0x0000FFu);
     size_t differing = 0;
-    for (size_t i = 0; i < far.size(); ++i) differing += far[i] != near[i];
+    for (size_t i = 0; i < far.size(); ++i) differing += far[i] != near[i] || beyond[i] != near[i];
     EXPECT_EQ(differing, 0u);
     // Reaching out on the right and below too.
     ASSERT_EQ(ClearDrawTarget(), 0);
