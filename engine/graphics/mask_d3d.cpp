@@ -3,6 +3,7 @@
 // former before a draw and the composite back through the latter after it.
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include <orvik/platform.h>
 
@@ -103,33 +104,65 @@ MaskSource PrepareMask(const DrawBounds& box) {
 
 // The composite's own states: the drawn texels pass where the mask texel's alpha (its
 // complement unless reversed) is set.
-void SetCompositeStates(SavedDeviceStates& saved, bool reverse) {
+struct CompositeState {
+    enum class Kind { Render, Stage, Sampler } kind;
+    DWORD stage, type, value;
+};
+
+std::vector<CompositeState> CompositeStates(bool reverse) {
+    using K = CompositeState::Kind;
+    std::vector<CompositeState> states;
     const std::pair<D3DRENDERSTATETYPE, DWORD> render[] = {
         {D3DRS_ZENABLE, 0}, {D3DRS_ZWRITEENABLE, 0}, {D3DRS_ALPHATESTENABLE, 1},
         {D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL}, {D3DRS_ALPHAREF, 128}, {D3DRS_ALPHABLENDENABLE, 0},
         {D3DRS_CULLMODE, D3DCULL_NONE}, {D3DRS_LIGHTING, 0}, {D3DRS_FOGENABLE, 0},
         {D3DRS_SCISSORTESTENABLE, 0}, {D3DRS_COLORWRITEENABLE, 0xF}};
-    for (const auto& [s, v] : render) saved.RenderState(s, v);
+    for (const auto& [type, value] : render) states.push_back({K::Render, 0, type, value});
     const DWORD maskAlpha = D3DTA_TEXTURE | (reverse ? 0 : D3DTA_COMPLEMENT);
     const DWORD stages[3][6] = {{D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, 0, 0},
                                 {D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTOP_SELECTARG1, maskAlpha, 1, 0},
                                 {D3DTOP_DISABLE, D3DTA_CURRENT, D3DTOP_DISABLE, D3DTA_CURRENT, 2, 0}};
     for (DWORD s = 0; s < 3; ++s) {
-        saved.StageState(s, D3DTSS_COLOROP, stages[s][0]);
-        saved.StageState(s, D3DTSS_COLORARG1, stages[s][1]);
-        saved.StageState(s, D3DTSS_ALPHAOP, stages[s][2]);
-        saved.StageState(s, D3DTSS_ALPHAARG1, stages[s][3]);
-        saved.StageState(s, D3DTSS_TEXCOORDINDEX, stages[s][4]);
-        saved.StageState(s, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
-        // A blend-mask draw may have left a stage writing the temporary register.
-        saved.StageState(s, D3DTSS_RESULTARG, D3DTA_CURRENT);
+        const DWORD* v = stages[s];
+        for (const auto& [type, value] : {std::pair{D3DTSS_COLOROP, v[0]}, {D3DTSS_COLORARG1, v[1]},
+                                          {D3DTSS_ALPHAOP, v[2]}, {D3DTSS_ALPHAARG1, v[3]},
+                                          {D3DTSS_TEXCOORDINDEX, v[4]},
+                                          {D3DTSS_TEXTURETRANSFORMFLAGS, DWORD(D3DTTFF_DISABLE)},
+                                          // A blend-mask draw may have left a stage writing
+                                          // the temporary register.
+                                          {D3DTSS_RESULTARG, DWORD(D3DTA_CURRENT)}})
+            states.push_back({K::Stage, s, type, value});
     }
-    for (DWORD s = 0; s < 2; ++s) {
-        saved.SamplerState(s, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-        saved.SamplerState(s, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-        saved.SamplerState(s, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
-        saved.SamplerState(s, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-        saved.SamplerState(s, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    for (DWORD s = 0; s < 2; ++s)
+        for (const auto& [type, value] : {std::pair{D3DSAMP_ADDRESSU, DWORD(D3DTADDRESS_CLAMP)},
+                                          {D3DSAMP_ADDRESSV, DWORD(D3DTADDRESS_CLAMP)},
+                                          {D3DSAMP_MAGFILTER, DWORD(D3DTEXF_POINT)},
+                                          {D3DSAMP_MINFILTER, DWORD(D3DTEXF_POINT)},
+                                          {D3DSAMP_MIPFILTER, DWORD(D3DTEXF_NONE)}})
+            states.push_back({K::Sampler, s, type, value});
+    return states;
+}
+
+// The composite's states recorded in a block of the device's (recording sets nothing).
+StateBlock* RecordCompositeStates(Device* d, bool reverse) {
+    StateBlock* block = nullptr;
+    if (FAILED(d->BeginStateBlock())) return nullptr;
+    for (const CompositeState& c : CompositeStates(reverse)) {
+        if (c.kind == CompositeState::Kind::Render) d->SetRenderState(D3DRENDERSTATETYPE(c.type), c.value);
+        else if (c.kind == CompositeState::Kind::Stage)
+            d->SetTextureStageState(c.stage, D3DTEXTURESTAGESTATETYPE(c.type), c.value);
+        else d->SetSamplerState(c.stage, D3DSAMPLERSTATETYPE(c.type), c.value);
+    }
+    return SUCCEEDED(d->EndStateBlock(&block)) ? block : nullptr;
+}
+
+// Without the blocks: each state through the scope, which reads, sets and writes it back.
+void SetCompositeStates(SavedDeviceStates& saved, bool reverse) {
+    for (const CompositeState& c : CompositeStates(reverse)) {
+        if (c.kind == CompositeState::Kind::Render) saved.RenderState(D3DRENDERSTATETYPE(c.type), c.value);
+        else if (c.kind == CompositeState::Kind::Stage)
+            saved.StageState(c.stage, D3DTEXTURESTAGESTATETYPE(c.type), c.value);
+        else saved.SamplerState(c.stage, D3DSAMPLERSTATETYPE(c.type), c.value);
     }
 }
 
@@ -180,6 +213,10 @@ int CreateMaskDeviceBuffers() {
         FAILED(d->CreateTexture(kRectMaskSide, kRectMaskSide, 1, D3DUSAGE_DYNAMIC, alpha, D3DPOOL_DEFAULT,
                                 &m.rectMaskTexture)))
         m.rectMaskTexture = nullptr;
+    // The composite's fixed states, and a block of the same states to keep what they were:
+    // without them the composite reads, sets and writes back each state by itself.
+    for (int reverse = 0; reverse < 2; ++reverse) m.compositeStates[reverse] = RecordCompositeStates(d, reverse != 0);
+    m.keptStates = RecordCompositeStates(d, false);
     return 0;
 }
 
@@ -187,6 +224,8 @@ void ReleaseMaskDeviceBuffers() {
     MaskScreen& m = MaskState();
     ReleaseObject(m.maskTexture);
     ReleaseObject(m.rectMaskTexture);
+    for (StateBlock*& block : m.compositeStates) ReleaseObject(block);
+    ReleaseObject(m.keptStates);
     ReleaseObject(m.screenSurface);
     ReleaseObject(m.screenTexture);
     m.drawSurface = nullptr;
@@ -233,8 +272,12 @@ void CompositeMaskScreenD3D(const DrawBounds& box) {
     saved.Target(m.drawSurface);
     const TargetOrigin o = DrawTargetOrigin();
     saved.Viewport(D3DVIEWPORT9{DWORD(box.x1 + o.x), DWORD(box.y1 + o.y), DWORD(box.x2 - box.x1), DWORD(box.y2 - box.y1), 0, 1});
-    SetCompositeStates(saved, m.reverse != 0);
+    StateBlock* states = m.compositeStates[m.reverse != 0];
+    const bool blocks = states && m.keptStates && SUCCEEDED(m.keptStates->Capture());
+    if (blocks) states->Apply();
+    else SetCompositeStates(saved, m.reverse != 0);
     DrawCompositeQuad(d, saved, box, mask, o);
+    if (blocks) m.keptStates->Apply();
 }
 
 }  // namespace orvik

@@ -11,6 +11,7 @@
 #include "engine/softrender/memimg.h"
 
 namespace host {
+class StateBlock;
 class Texture;
 class Surface;
 }  // namespace host
@@ -39,6 +40,10 @@ struct MaskScreen {
     host::Texture* screenTexture = nullptr;
     host::Surface* screenSurface = nullptr;
     host::Surface* drawSurface = nullptr;  // the target the current draw copied from
+    // The composite's fixed states by the reverse flag, and the same states as they were
+    // before a composite (both null when the device could not record them).
+    host::StateBlock* compositeStates[2] = {};
+    host::StateBlock* keptStates = nullptr;
 };
 
 MaskScreen& MaskState();

@@ -13,6 +13,7 @@
 #include "host/d3d9/ff_vertex.h"
 #include "host/d3d9/resources.h"
 #include "host/d3d9/shader_objects.h"
+#include "host/d3d9/state_block.h"
 #include "host/d3d9/cube_texture.h"
 #include "host/d3d9/volume_texture.h"
 
@@ -121,6 +122,10 @@ public:
     HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) const;
     HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value);
     HRESULT GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) const;
+    // Until EndStateBlock the three setters above store into a new block (state_block.h)
+    // instead of the device; EndStateBlock hands the block over with its reference.
+    HRESULT BeginStateBlock();
+    HRESULT EndStateBlock(StateBlock** block);
     // A stage takes a 2D, cube or volume texture.
     HRESULT SetTexture(DWORD stage, BaseTexture* texture);
     HRESULT GetTexture(DWORD stage, BaseTexture** texture);
@@ -182,6 +187,7 @@ public:
 private:
     Device(const D3DPRESENT_PARAMETERS& params, HWND window, bool ex);
     friend class SwapChain;
+    friend class StateBlock;
 
     void ResetStates();
     void GiveBackDisplayMode();
@@ -250,6 +256,7 @@ private:
     std::array<DWORD, kRenderStateCount> renderStates_{};
     DWORD stageStates_[kMaxStages][kTextureStageStateCount] = {};
     DWORD samplerStates_[kSamplerSlots][kSamplerStateCount] = {};
+    StateBlock* recording_ = nullptr;  // the block being recorded, if any
     D3DMATRIX world_, view_, projection_, textureMatrices_[kMaxStages];
     D3DVIEWPORT9 viewport_;
     RECT scissor_;

@@ -38,6 +38,10 @@ HRESULT ReadCell(const DWORD (&table)[Stages][States], DWORD stage, DWORD state,
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     if (state >= kRenderStateCount) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        recording_->Record(StateBlock::kRender, 0, state, value);
+        return D3D_OK;
+    }
     renderStates_[state] = value;
     ++D3D9Counters().renderStateWrites[state];
     return D3D_OK;
@@ -50,6 +54,10 @@ HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) const {
 }
 
 HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    if (recording_ && stage < kMaxStages && type < kTextureStageStateCount) {
+        recording_->Record(StateBlock::kStage, stage, type, value);
+        return D3D_OK;
+    }
     return StoreCell(stageStates_, stage, type, value);
 }
 
@@ -58,7 +66,12 @@ HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
 }
 
 HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
-    return StoreCell(samplerStates_, SamplerSlot(sampler), type, value);
+    const DWORD slot = SamplerSlot(sampler);
+    if (recording_ && slot < kSamplerSlots && type < kSamplerStateCount) {
+        recording_->Record(StateBlock::kSampler, slot, type, value);
+        return D3D_OK;
+    }
+    return StoreCell(samplerStates_, slot, type, value);
 }
 
 HRESULT Device::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) const {

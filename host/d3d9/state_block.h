@@ -1,0 +1,44 @@
+// A recorded set of device states, as the platform's state block: the render, texture
+// stage and sampler states set between Device::BeginStateBlock and
+// Device::EndStateBlock (the recording changes nothing on the device). Apply writes the
+// held values to the device; Capture takes the device's current values of the same
+// states. A caller that sets one fixed group of states around a draw records it once,
+// then pays a store a state instead of a call for each read, write and write-back.
+// Other setters (textures, FVF, viewport, transforms...) are not recorded: they act on
+// the device even while a block is being recorded.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/resources.h"
+
+namespace host {
+
+class Device;
+
+class StateBlock : public Unknown {
+public:
+    ~StateBlock() override;
+    // Both refuse while the device is recording a block.
+    HRESULT Apply();
+    HRESULT Capture();
+
+private:
+    friend class Device;
+    explicit StateBlock(Device* device);
+
+    enum Kind { kRender, kStage, kSampler, kKinds };
+    struct Entry {
+        uint16_t stage, type;  // the stage is 0 for render states
+        DWORD value;
+    };
+    // Keeps one entry a state, with the last value set.
+    void Record(Kind kind, DWORD stage, DWORD type, DWORD value);
+
+    Device* device_;  // held with a reference, as the platform's blocks hold theirs
+    // By kind, so that applying one is a run of stores without a test for each.
+    std::vector<Entry> entries_[kKinds];
+};
+
+}  // namespace host
