@@ -264,9 +264,9 @@ private:
     std::vector<D3DLIGHT9> lights_;
     std::vector<BOOL> lightEnabled_;
     DWORD fvf_ = 0;
-    // The layout of the FVF last drawn with, kept while the FVF stays the same.
-    mutable DWORD fvfLayoutOf_ = 0;
-    mutable FvfLayout fvfLayout_;
+    // The layouts of the two FVFs decoded last, and which was used last (see VertexLayout).
+    mutable std::array<std::pair<DWORD, FvfLayout>, 2> fvfLayouts_{};
+    mutable int lastFvfLayout_ = 0;
     std::vector<float> vsConstF_ = std::vector<float>(256 * 4, 0.0f);
     std::vector<BOOL> vsConstB_ = std::vector<BOOL>(16, 0);
     std::vector<float> psConstF_ = std::vector<float>(size_t(kPixel30Consts) * 4, 0.0f);

@@ -56,11 +56,13 @@ const char* StreamFault(const FvfLayout& layout, const VertexStreams& streams) {
 
 const FvfLayout& Device::VertexLayout() const {
     if (declaration_) return declaration_->Layout();
-    if (fvfLayoutOf_ != fvf_) {
-        fvfLayout_ = LayoutOfFvf(fvf_);
-        fvfLayoutOf_ = fvf_;
-    }
-    return fvfLayout_;
+    // Draws alternate a few formats (a sprite batch and the mask screen's composite, each
+    // looked up twice a draw): the last two decoded are kept, the less recent replaced.
+    for (const int i : {lastFvfLayout_, 1 - lastFvfLayout_})
+        if (fvfLayouts_[i].first == fvf_) return fvfLayouts_[lastFvfLayout_ = i].second;
+    lastFvfLayout_ = 1 - lastFvfLayout_;
+    fvfLayouts_[lastFvfLayout_] = {fvf_, LayoutOfFvf(fvf_)};
+    return fvfLayouts_[lastFvfLayout_].second;
 }
 
 void Device::GatherStreams(int64_t first, UINT count, VertexStreams* out) const {
