@@ -1,7 +1,6 @@
 #include "engine/graphics/graph_soft.h"
 
 #include <cmath>
-#include <vector>
 
 #include "engine/graphics/base_image.h"
 #include "engine/graphics/draw_settings.h"
@@ -20,56 +19,8 @@ namespace {
 MEMIMG* Target() { return Draw().softTarget; }
 const MEMIMG* Mask() { return Draw().softBlendMask; }
 
-// The rasteriser's widest fixed point holds corners out to 2^28 pixels and refuses a
-// triangle with one beyond; a triangle reaching out of that box is cut to it first, so a
-// line or a quadrangle running far off the target still draws its part on the target.
-constexpr double kReachLow = -double(1 << 28), kReachHigh = double(1 << 28);
-
-struct ClipPoint {
-    double x, y, u, v;
-};
-
-bool WithinReach(const MemImgVertex& p) {
-    return p.x >= kReachLow && p.x <= kReachHigh && p.y >= kReachLow && p.y <= kReachHigh;
-}
-
-// The polygon's part on the inner side of one edge of the box (Sutherland-Hodgman); the
-// texel coordinates are interpolated along the cut edges, as the affine mapping does.
-std::vector<ClipPoint> CutBy(const std::vector<ClipPoint>& in, bool vertical, double limit, bool keepBelow) {
-    std::vector<ClipPoint> out;
-    auto coord = [&](const ClipPoint& p) { return vertical ? p.x : p.y; };
-    auto inside = [&](const ClipPoint& p) { return keepBelow ? coord(p) <= limit : coord(p) >= limit; };
-    for (size_t i = 0; i < in.size(); ++i) {
-        const ClipPoint& a = in[i];
-        const ClipPoint& b = in[(i + 1) % in.size()];
-        if (inside(a)) out.push_back(a);
-        if (inside(a) == inside(b)) continue;
-        const double t = (limit - coord(a)) / (coord(b) - coord(a));
-        out.push_back({a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.u + (b.u - a.u) * t, a.v + (b.v - a.v) * t});
-    }
-    return out;
-}
-
-MemImgVertex Rounded(const ClipPoint& p) {
-    return {int32_t(std::lround(p.x)), int32_t(std::lround(p.y)), int32_t(std::lround(p.u)), int32_t(std::lround(p.v))};
-}
-
-void RasterWithinReach(const MEMIMG* source, const MemImgVertex (&corners)[3], int trans, uint32_t colour) {
-    const MEMIMG* mask = source ? Mask() : nullptr;
-    if (WithinReach(corners[0]) && WithinReach(corners[1]) && WithinReach(corners[2])) {
-        RasterMemImgTriangle(Target(), source, corners, trans, mask, colour);
-        return;
-    }
-    std::vector<ClipPoint> polygon;
-    for (const MemImgVertex& c : corners) polygon.push_back({double(c.x), double(c.y), double(c.u), double(c.v)});
-    polygon = CutBy(polygon, true, kReachLow, false);
-    polygon = CutBy(polygon, true, kReachHigh, true);
-    polygon = CutBy(polygon, false, kReachLow, false);
-    polygon = CutBy(polygon, false, kReachHigh, true);
-    for (size_t i = 1; i + 1 < polygon.size(); ++i) {
-        const MemImgVertex fan[3] = {Rounded(polygon[0]), Rounded(polygon[i]), Rounded(polygon[i + 1])};
-        RasterMemImgTriangle(Target(), source, fan, trans, mask, colour);
-    }
+void RasterTriangle(const MEMIMG* source, const MemImgVertex (&corners)[3], int trans, uint32_t colour) {
+    RasterMemImgTriangle(Target(), source, corners, trans, source ? Mask() : nullptr, colour);
 }
 
 }  // namespace
@@ -125,8 +76,8 @@ int DrawGraphQuadMemImg(const float (&corners)[4][2], GraphRecord& record, int t
     // Top-left, top-right, bottom-left; then top-right, bottom-left, bottom-right.
     const MemImgVertex first[3] = {at(0, 0, 0), at(1, w, 0), at(2, 0, h)};
     const MemImgVertex second[3] = {at(1, w, 0), at(2, 0, h), at(3, w, h)};
-    RasterWithinReach(&record.view, first, trans, 0);
-    RasterWithinReach(&record.view, second, trans, 0);
+    RasterTriangle(&record.view, first, trans, 0);
+    RasterTriangle(&record.view, second, trans, 0);
     return 0;
 }
 
@@ -160,8 +111,8 @@ int DrawPolygonMemImg(const int32_t (&corners)[4][2], uint32_t color) {
     if (!Target()) return -1;
     auto at = [&](int i) { return MemImgVertex{corners[i][0], corners[i][1], 0, 0}; };
     const MemImgVertex first[3] = {at(0), at(1), at(2)}, second[3] = {at(1), at(2), at(3)};
-    RasterWithinReach(nullptr, first, 0, color);
-    RasterWithinReach(nullptr, second, 0, color);
+    RasterTriangle(nullptr, first, 0, color);
+    RasterTriangle(nullptr, second, 0, color);
     return 0;
 }
 

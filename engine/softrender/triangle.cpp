@@ -9,6 +9,7 @@
 #include "engine/softrender/soft_state.h"
 #include "engine/softrender/source_draw.h"
 #include "engine/softrender/texel_walker.h"
+#include "engine/softrender/triangle_cut.h"
 #include "engine/softrender/triangle_walk.h"
 
 namespace orvik {
@@ -93,6 +94,13 @@ void RasterMemImgTriangle(MEMIMG* dst, const MEMIMG* src, const MemImgVertex* ve
     const char* caller = "RasterMemImgTriangle";
     if (src != nullptr ? !soft::SourceFitsTarget(dst, src, caller) : !soft::TargetFits(dst, caller))
         return;
+    // A triangle reaching beyond the wide fixed point is drawn as its part within it,
+    // so a shape running far off the target still draws what falls on the target.
+    if (!soft::CornersWithinReach(vertices)) {
+        for (const auto& piece : soft::CutToReach(vertices))
+            RasterMemImgTriangle(dst, src, piece.data(), transFlag, blendImage, colour);
+        return;
+    }
     soft::TriangleSetup t;
     if (!soft::SetUpTriangle(vertices, &t)) return;
     const MemImgDrawState ds = CurrentMemImgDrawState();

@@ -4,6 +4,7 @@
 
 #include "engine/platform/log.h"
 #include "engine/platform/number.h"
+#include "engine/softrender/triangle_cut.h"
 #include "engine/softrender/triangle_walk.h"
 
 namespace orvik::soft {
@@ -12,9 +13,6 @@ namespace {
 // Corners within this range fit the 32-bit fixed point; the narrow form keeps its exact
 // wrapping results there.
 constexpr int32_t kCoordMin = -8192, kCoordMax = 8191;
-// Beyond it the wide form takes corners out to 2^28: differences of two corners and their
-// products stay far inside 64 bits, and rows fit a 32-bit count.
-constexpr int32_t kWideCoordMax = 1 << 28;
 
 struct FixedVertex {
     int64_t x, y, u, v;
@@ -92,7 +90,7 @@ void SetUpEdges(const FixedVertex& t, const FixedVertex& m, const FixedVertex& b
 
 bool SetUpTriangle(const MemImgVertex* vertices, TriangleSetup* out) {
     const bool narrow = Outside(vertices, kCoordMin, kCoordMax) == nullptr;
-    if (const MemImgVertex* p = narrow ? nullptr : Outside(vertices, -kWideCoordMax, kWideCoordMax)) {
+    if (const MemImgVertex* p = narrow ? nullptr : Outside(vertices, -kTriangleReach, kTriangleReach)) {
         AddLogFormat("triangle corner (%d, %d) texel (%d, %d) is out of range", p->x, p->y, p->u, p->v);
         return false;
     }

@@ -3,6 +3,7 @@
 // the coordinates the fixed-point form cannot hold.
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "draw_fixture.h"
 #include "engine/softrender/quad.h"
@@ -96,10 +97,9 @@ TEST_F(TriangleTest, FlatColoursAndRefusals) {
     const MemImgVertex v[3] = {{0, 0, 0, 0}, {8, 0, 0, 0}, {0, 8, 0, 0}};
     RasterMemImgTriangle(&target.img, nullptr, v, 1, nullptr, 0xFFFF);
     EXPECT_EQ(target.At(0, 0), 0x07E0u);
-    // Beyond even the wide fixed point's reach, and no area: nothing, without overflow.
+    // A texel beyond even the wide fixed point's reach, and no area: nothing, without
+    // overflow.
     MakeTarget(16, 16);
-    const MemImgVertex far[3] = {{0, 0, 0, 0}, {(1 << 28) + 1, 0, 0, 0}, {0, 8, 0, 0}};
-    RasterMemImgTriangle(&target.img, nullptr, far, 0, nullptr, 1);
     const MemImgVertex farTexel[3] = {{0, 0, INT32_MIN, 0}, {8, 0, 0, 0}, {0, 8, 0, 0}};
     MakeSource(4, 4);
     RasterMemImgTriangle(&target.img, &source.img, farTexel, 0, nullptr, 1);
@@ -107,6 +107,31 @@ TEST_F(TriangleTest, FlatColoursAndRefusals) {
     RasterMemImgTriangle(&target.img, nullptr, line, 0, nullptr, 1);
     EXPECT_EQ(target.Count(0), 256);
     RasterMemImgTriangle(&target.img, nullptr, nullptr, 0, nullptr, 1);
+}
+
+// Corners beyond the wide fixed point's reach are cut to it first: two triangles making a
+// band that runs up to two thousand million pixels off the left cover the band's part on
+// the target as the same band ending 100,000 pixels off does, inside filled, rows beyond
+// it untouched.
+TEST_F(TriangleTest, CornersBeyondTheWideReachDrawTheirPartOnTheTarget) {
+    std::vector<uint32_t> nearer;
+    for (int32_t reach : {100000, 1 << 28, 1000000000, INT32_MAX}) {
+        MakeTarget(64, 32);
+        Settings(0, 255, 0xFFFFFF);
+        const MemImgVertex upper[3] = {{-reach, 10, 0, 0}, {50, 10, 0, 0}, {50, 20, 0, 0}};
+        const MemImgVertex lower[3] = {{-reach, 10, 0, 0}, {50, 20, 0, 0}, {-reach, 20, 0, 0}};
+        RasterMemImgTriangle(&target.img, nullptr, upper, 0, nullptr, 1);
+        RasterMemImgTriangle(&target.img, nullptr, lower, 0, nullptr, 1);
+        std::vector<uint32_t> screen;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 64; ++x) {
+                screen.push_back(target.At(x, y));
+                if (x < 50 && y >= 10 && y < 20) ASSERT_EQ(target.At(x, y), 1u) << reach << ": " << x << "," << y;
+                if (y < 10 || y > 20) ASSERT_EQ(target.At(x, y), 0u) << reach << ": " << x << "," << y;
+            }
+        if (nearer.empty()) nearer = screen;
+        EXPECT_EQ(screen, nearer) << reach;
+    }
 }
 
 TEST_F(TriangleTest, AnAxisParallelQuadMapsOneToOneAndBlendsItsDiagonalTwice) {
