@@ -8,6 +8,7 @@
 #include "engine/graphics/graph_load.h"
 #include "engine/graphics/graph_textures.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "engine/softrender/memimg.h"
 #include "engine/softrender/memimg_write.h"
@@ -138,6 +139,8 @@ int FillGraphColor(int32_t handle, int red, int green, int blue, int alpha) {
     if (!r->images->drawable) return 0;
     host::Device* d = Graphics().dev.device;
     if (!d) return -1;
+    // Draws still waiting in the vertex batch come before the fill, as they were made.
+    FlushVertexBatch();
     for (const PieceDraw& p : r->draws) {
         const int32_t left = r->x + p.x - p.piece->x, top = r->y + p.y - p.piece->y;
         host::RECT rect{left, top, left + p.width, top + p.height};

@@ -1,7 +1,9 @@
 // The mask screen on the device: a render-target texture of screen size that draws go
 // into, a texture holding the mask bytes as alpha, the copy of the target into the
 // former before a draw and the composite back through the latter after it.
+#include <algorithm>
 #include <cstring>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -42,10 +44,15 @@ D3DFORMAT AlphaBufferFormat() {
     return t[3] ? t[3] : t[2];
 }
 
-// Draws whose rectangle fits in this many pixels a side read the mask from the small
-// texture, filled with just their rectangle's bytes, which the composite then finds in
-// the cache; the screen-sized texture is mostly far from it.
+// Draws whose rectangle fits in this many pixels a side read the mask from a slot of the
+// small texture, filled with just their rectangle's bytes, which the composite then finds
+// in the cache; the screen-sized texture is mostly far from it.
 constexpr int kRectMaskSide = 128;
+constexpr int kSlotTextureSide = 256;
+
+// Queued rectangles this close to a new draw's are drawn first: a draw whose pixels
+// reach a little past its rectangle (its bounds are truncated) then cannot touch them.
+constexpr int kQueueGap = 2;
 
 // The mask bits, packed again when the bytes changed.
 void RefreshMaskBits() {
@@ -59,13 +66,13 @@ void RefreshMaskBits() {
     m.bitsStale = 0;
 }
 
-// The mask bytes of the rectangle into the texture from its top-left texel.
-void UploadMask(Texture* texture, const DrawBounds& r) {
+// The mask bytes of the rectangle into the texture from texel (atX, atY).
+void UploadMask(Texture* texture, const DrawBounds& r, int atX, int atY) {
     const MaskScreen& m = MaskState();
     const ColorFormat* f = GetD3DFormatColorData(AlphaBufferFormat());
-    const RECT area{0, 0, r.x2 - r.x1, r.y2 - r.y1};
+    const RECT area{atX, atY, atX + r.x2 - r.x1, atY + r.y2 - r.y1};
     D3DLOCKED_RECT locked;
-    if (!f || FAILED(texture->LockRect(0, &locked, &area, D3DLOCK_DISCARD))) return;
+    if (!f || FAILED(texture->LockRect(0, &locked, &area, 0))) return;
     const uint32_t clear = f->redMask | f->greenMask | f->blueMask, opaque = clear | f->alphaMask;
     uint8_t* texels = static_cast<uint8_t*>(locked.pBits);
     if (f->bytesPerPixel == 4) {
@@ -82,24 +89,54 @@ void UploadMask(Texture* texture, const DrawBounds& r) {
     texture->UnlockRect(0);
 }
 
-// Where the composite reads the mask: the texture, its size, and the screen pixel at its
-// top-left texel.
-struct MaskSource {
-    Texture* texture;
-    int x, y, width, height;
+// A rectangle to put back and where its mask texels lie: the texel of screen pixel
+// (x, y) is (x - box.x1 + maskX, y - box.y1 + maskY).
+struct CompositeQuad {
+    DrawBounds box;
+    int maskX, maskY;
 };
 
-MaskSource PrepareMask(const DrawBounds& box) {
+// Where the composite reads the mask: the texture and its size.
+struct MaskSource {
+    Texture* texture;
+    int width, height;
+};
+
+// The screen-sized mask, made again after the bytes changed.
+MaskSource ScreenMask() {
     MaskScreen& m = MaskState();
-    if (m.rectMaskTexture && box.x2 - box.x1 <= kRectMaskSide && box.y2 - box.y1 <= kRectMaskSide) {
-        UploadMask(m.rectMaskTexture, box);
-        return {m.rectMaskTexture, box.x1, box.y1, kRectMaskSide, kRectMaskSide};
-    }
     if (m.maskTextureStale) {
-        UploadMask(m.maskTexture, DrawBounds{0, 0, m.width, m.height});
+        UploadMask(m.maskTexture, DrawBounds{0, 0, m.width, m.height}, 0, 0);
         m.maskTextureStale = 0;
     }
-    return {m.maskTexture, 0, 0, m.maskTextureWidth, m.maskTextureHeight};
+    return {m.maskTexture, m.maskTextureWidth, m.maskTextureHeight};
+}
+
+// A free slot of the small texture for a box, on shelves filled left to right; false
+// when the texture is full.
+bool TakeSlot(const DrawBounds& box, int* x, int* y) {
+    MaskScreen& m = MaskState();
+    const int w = box.x2 - box.x1, h = box.y2 - box.y1;
+    if (m.slotX + w > kSlotTextureSide) m.slotX = 0, m.slotY += m.shelfHeight, m.shelfHeight = 0;
+    if (m.slotY + h > kSlotTextureSide) return false;
+    *x = m.slotX, *y = m.slotY;
+    m.slotX += w;
+    m.shelfHeight = std::max(m.shelfHeight, h);
+    return true;
+}
+
+bool Apart(const DrawBounds& a, const DrawBounds& b) {
+    return a.x2 + kQueueGap <= b.x1 || b.x2 + kQueueGap <= a.x1 || a.y2 + kQueueGap <= b.y1 ||
+           b.y2 + kQueueGap <= a.y1;
+}
+
+// Whether a new draw into box can go on while the queue waits: it lies apart from every
+// queued rectangle, goes to the same target, and nothing but the queued draws went into
+// the vertex batch since.
+bool QueueCanWait(const DrawBounds& box, Surface* target) {
+    const MaskScreen& m = MaskState();
+    if (target != m.drawSurface || Batch().pending != m.queuedBatchVertices) return false;
+    return std::all_of(m.queued.begin(), m.queued.end(), [&](const QueuedComposite& q) { return Apart(q.box, box); });
 }
 
 // The composite's own states: the drawn texels pass where the mask texel's alpha (its
@@ -171,20 +208,74 @@ struct CompositeVertex {
     float u0, v0, u1, v1;
 };
 
-void DrawCompositeQuad(Device* d, SavedDeviceStates& saved, const DrawBounds& box, const MaskSource& mask,
-                       const TargetOrigin& origin) {
+// The rectangles as pairs of triangles in one list, each in the order whose second
+// triangle repeats the first's last corners backwards, which the device takes as one
+// rectangle.
+std::vector<CompositeVertex> CompositeVertices(std::span<const CompositeQuad> quads, const MaskSource& mask,
+                                               const TargetOrigin& origin) {
     const MaskScreen& m = MaskState();
-    auto corner = [&](int x, int y) {
-        return CompositeVertex{float(x + origin.x) - 0.5f, float(y + origin.y) - 0.5f, 0.0f, 1.0f,
-                               float(x) / float(m.width), float(y) / float(m.height),
-                               float(x - mask.x) / float(mask.width), float(y - mask.y) / float(mask.height)};
-    };
-    const CompositeVertex quad[4] = {corner(box.x1, box.y1), corner(box.x2, box.y1), corner(box.x1, box.y2),
-                                     corner(box.x2, box.y2)};
+    std::vector<CompositeVertex> vertices;
+    vertices.reserve(quads.size() * 6);
+    for (const CompositeQuad& q : quads) {
+        auto corner = [&](int x, int y) {
+            return CompositeVertex{float(x + origin.x) - 0.5f,
+                                   float(y + origin.y) - 0.5f,
+                                   0.0f,
+                                   1.0f,
+                                   float(x) / float(m.width),
+                                   float(y) / float(m.height),
+                                   float(x - q.box.x1 + q.maskX) / float(mask.width),
+                                   float(y - q.box.y1 + q.maskY) / float(mask.height)};
+        };
+        const CompositeVertex topLeft = corner(q.box.x1, q.box.y1), topRight = corner(q.box.x2, q.box.y1),
+                              bottomLeft = corner(q.box.x1, q.box.y2), bottomRight = corner(q.box.x2, q.box.y2);
+        vertices.insert(vertices.end(), {topLeft, topRight, bottomLeft, bottomRight, bottomLeft, topRight});
+    }
+    return vertices;
+}
+
+// Puts the rectangles of the mask screen back on the target the draws copied from, where
+// the mask lets them through.
+void Composite(std::span<const CompositeQuad> quads, const MaskSource& mask) {
+    MaskScreen& m = MaskState();
+    Device* d = Graphics().dev.device;
+    if (quads.empty() || !d || !m.drawSurface || !m.screenTexture || !mask.texture) return;
+    BeginSceneIfNeeded();
+    SavedDeviceStates saved(d);
+    saved.Target(m.drawSurface);
+    const TargetOrigin o = DrawTargetOrigin();
+    DrawBounds all = quads.front().box;
+    for (const CompositeQuad& q : quads)
+        all = {std::min(all.x1, q.box.x1), std::min(all.y1, q.box.y1), std::max(all.x2, q.box.x2),
+               std::max(all.y2, q.box.y2)};
+    saved.Viewport(D3DVIEWPORT9{DWORD(all.x1 + o.x), DWORD(all.y1 + o.y), DWORD(all.x2 - all.x1),
+                                DWORD(all.y2 - all.y1), 0, 1});
+    StateBlock* states = m.compositeStates[m.reverse != 0];
+    const bool blocks = states && m.keptStates && SUCCEEDED(m.keptStates->Capture());
+    if (blocks) states->Apply();
+    else SetCompositeStates(saved, m.reverse != 0);
+    const std::vector<CompositeVertex> vertices = CompositeVertices(quads, mask, o);
     saved.Fvf(D3DFVF_XYZRHW | D3DFVF_TEX2);
     saved.Texture(0, m.screenTexture);
     saved.Texture(1, mask.texture);
-    d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(CompositeVertex));
+    d->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(quads.size() * 2), vertices.data(), sizeof(CompositeVertex));
+    if (blocks) m.keptStates->Apply();
+}
+
+// Queues a small draw's composite with its mask texels in a slot; false for a draw too
+// large for one or without the slot texture.
+bool QueueComposite(const DrawBounds& box) {
+    MaskScreen& m = MaskState();
+    if (!m.rectMaskTexture || box.x2 - box.x1 > kRectMaskSide || box.y2 - box.y1 > kRectMaskSide) return false;
+    int x, y;
+    if (!TakeSlot(box, &x, &y)) {
+        DrawQueuedComposites();
+        if (!TakeSlot(box, &x, &y)) return false;
+    }
+    UploadMask(m.rectMaskTexture, box, x, y);
+    m.queued.push_back({box, x, y});
+    m.queuedBatchVertices = Batch().pending;
+    return true;
 }
 
 }  // namespace
@@ -210,7 +301,7 @@ int CreateMaskDeviceBuffers() {
     // widened whole on every change, so it is made only for 32-bit ones.
     const ColorFormat* f = GetD3DFormatColorData(alpha);
     if (f && f->bytesPerPixel == 4 &&
-        FAILED(d->CreateTexture(kRectMaskSide, kRectMaskSide, 1, D3DUSAGE_DYNAMIC, alpha, D3DPOOL_DEFAULT,
+        FAILED(d->CreateTexture(kSlotTextureSide, kSlotTextureSide, 1, D3DUSAGE_DYNAMIC, alpha, D3DPOOL_DEFAULT,
                                 &m.rectMaskTexture)))
         m.rectMaskTexture = nullptr;
     // The composite's fixed states, and a block of the same states to keep what they were:
@@ -222,6 +313,9 @@ int CreateMaskDeviceBuffers() {
 
 void ReleaseMaskDeviceBuffers() {
     MaskScreen& m = MaskState();
+    // What waits for buffers about to go can no longer be drawn.
+    m.queued.clear();
+    m.slotX = m.slotY = m.shelfHeight = 0;
     ReleaseObject(m.maskTexture);
     ReleaseObject(m.rectMaskTexture);
     for (StateBlock*& block : m.compositeStates) ReleaseObject(block);
@@ -252,9 +346,12 @@ void CopyTargetToMaskScreenD3D(const DrawBounds& box) {
     MaskScreen& m = MaskState();
     Device* d = Graphics().dev.device;
     bool withDepth;
-    m.drawSurface = TargetSurface(Draw().drawTarget, &withDepth);
-    if (!d || !m.drawSurface || !m.screenSurface) return;
-    FlushVertexBatch();
+    Surface* target = TargetSurface(Draw().drawTarget, &withDepth);
+    if (!d || !target || !m.screenSurface) return;
+    if (!m.queued.empty() && !QueueCanWait(box, target)) FlushVertexBatch();
+    // The vertex batch holds only queued draws now, which go elsewhere in the mask screen.
+    if (m.queued.empty()) FlushVertexBatch();
+    m.drawSurface = target;
     // A cell of a drawable graphic lies inside the surface it renders into.
     const TargetOrigin o = DrawTargetOrigin();
     const RECT r{box.x1, box.y1, box.x2, box.y2}, source{box.x1 + o.x, box.y1 + o.y, box.x2 + o.x, box.y2 + o.y};
@@ -263,21 +360,28 @@ void CopyTargetToMaskScreenD3D(const DrawBounds& box) {
 
 void CompositeMaskScreenD3D(const DrawBounds& box) {
     MaskScreen& m = MaskState();
-    Device* d = Graphics().dev.device;
-    if (!d || !m.drawSurface || !m.screenTexture || !m.maskTexture) return;
+    if (!Graphics().dev.device || !m.drawSurface || !m.screenTexture || !m.maskTexture) return;
+    if (QueueComposite(box)) {
+        if (int32_t(m.queued.size()) >= m.compositeBatchLimit) DrawQueuedComposites();
+        return;
+    }
     FlushVertexBatch();
-    const MaskSource mask = PrepareMask(box);
-    BeginSceneIfNeeded();
-    SavedDeviceStates saved(d);
-    saved.Target(m.drawSurface);
-    const TargetOrigin o = DrawTargetOrigin();
-    saved.Viewport(D3DVIEWPORT9{DWORD(box.x1 + o.x), DWORD(box.y1 + o.y), DWORD(box.x2 - box.x1), DWORD(box.y2 - box.y1), 0, 1});
-    StateBlock* states = m.compositeStates[m.reverse != 0];
-    const bool blocks = states && m.keptStates && SUCCEEDED(m.keptStates->Capture());
-    if (blocks) states->Apply();
-    else SetCompositeStates(saved, m.reverse != 0);
-    DrawCompositeQuad(d, saved, box, mask, o);
-    if (blocks) m.keptStates->Apply();
+    const CompositeQuad quad{box, box.x1, box.y1};
+    Composite(std::span(&quad, 1), ScreenMask());
+}
+
+void DrawQueuedComposites() {
+    MaskScreen& m = MaskState();
+    if (m.queued.empty() || m.compositing) return;
+    m.compositing = 1;
+    FlushVertexBatch();
+    std::vector<CompositeQuad> quads;
+    quads.reserve(m.queued.size());
+    for (const QueuedComposite& q : m.queued) quads.push_back({q.box, q.slotX, q.slotY});
+    m.queued.clear();
+    m.slotX = m.slotY = m.shelfHeight = 0;
+    Composite(quads, MaskSource{m.rectMaskTexture, kSlotTextureSide, kSlotTextureSide});
+    m.compositing = 0;
 }
 
 }  // namespace orvik

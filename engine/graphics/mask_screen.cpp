@@ -10,6 +10,7 @@
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/vertex_batch.h"
 #include "engine/softrender/memimg_write.h"
 
 namespace orvik {
@@ -130,6 +131,8 @@ int FillMaskScreen(int flag) {
 }
 
 int SetMaskReverseEffectFlag(int reverse) {
+    // Queued composites go back under the flag they were drawn with.
+    if (Graphics().direct3DMode && (reverse ? 1 : 0) != g_mask.reverse) FlushVertexBatch();
     g_mask.reverse = reverse ? 1 : 0;
     return 0;
 }

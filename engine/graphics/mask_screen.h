@@ -18,6 +18,14 @@ class Surface;
 
 namespace orvik {
 
+// A small draw's composite waiting to be made: its rectangle on the target, where its
+// mask texels lie in the slot texture, and the target it goes back to.
+struct QueuedComposite {
+    DrawBounds box;
+    int32_t slotX, slotY;
+};
+constexpr int32_t kCompositeBatchLimit = 64;
+
 struct MaskScreen {
     std::vector<uint8_t> data;  // rows of `pitch` bytes; empty until made
     int32_t width = 0, height = 0, pitch = 0;
@@ -35,8 +43,18 @@ struct MaskScreen {
     std::vector<uint8_t> bits;
     int32_t bitPitch = 0;
     int32_t bitsStale = 1;
-    // A small texture that takes only a small draw's rectangle of the mask bytes.
+    // A texture whose slots take small draws' rectangles of the mask bytes, one each.
     host::Texture* rectMaskTexture = nullptr;
+    // Small draws' composites wait here and go back to the target in one device draw,
+    // with the draws into the mask screen before them in one too. Every queued rectangle
+    // lies apart from the others, so waiting changes no pixel; anything that could see
+    // the difference (an overlapping draw, any flush of the vertex batch) draws them
+    // first. At most `compositeBatchLimit` wait (1 composites every draw at once).
+    std::vector<QueuedComposite> queued;
+    int32_t compositeBatchLimit = kCompositeBatchLimit;
+    uint32_t queuedBatchVertices = 0;  // the vertex batch's count when the last one queued
+    int32_t slotX = 0, slotY = 0, shelfHeight = 0;  // where the next slot is sought
+    int32_t compositing = 0;
     host::Texture* screenTexture = nullptr;
     host::Surface* screenSurface = nullptr;
     host::Surface* drawSurface = nullptr;  // the target the current draw copied from
@@ -98,5 +116,8 @@ void ReleaseMaskDeviceBuffers();
 int RouteDeviceDrawing(bool toMaskScreen);
 void CopyTargetToMaskScreenD3D(const DrawBounds& box);
 void CompositeMaskScreenD3D(const DrawBounds& box);
+// Draws the queued composites (and the vertex batch before them); the vertex batch calls
+// it after every flush.
+void DrawQueuedComposites();
 
 }  // namespace orvik

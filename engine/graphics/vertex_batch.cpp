@@ -5,6 +5,7 @@
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/draw_target.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/mask_screen.h"
 #include "engine/graphics/state_cache.h"
 #include "engine/platform/matrix.h"
 #include "engine/platform/window.h"
@@ -122,6 +123,8 @@ int FlushVertexBatch() {
         if (b.kind == 1) SetWorldTransformRaw(Draw().t3d.world);
     }
     b.pending = 0;
+    // Whatever made this flush may read or change what the queued composites write.
+    DrawQueuedComposites();
     return 0;
 }
 
