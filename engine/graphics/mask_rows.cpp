@@ -76,6 +76,40 @@ void CompositeRows(const MaskRows& r, bool reverse) {
                      r.width, reverse);
 }
 
+// The 32 bits from bit `shift` (0 to 14) of `bits` on.
+uint32_t WordAt(const uint8_t* bits, int shift) {
+    uint64_t word;
+    std::memcpy(&word, bits, sizeof(word));
+    return uint32_t(word >> shift);
+}
+
+// The eight texels of every byte of mask bits, bit k giving texel k, for one pair of
+// texel values: a byte of bits becomes its texels in one 32-byte copy, with no work per
+// texel. Made again when the pair changes, which a device's one mask format never does;
+// one for each thread that makes texels.
+class BitTexels {
+public:
+    static const BitTexels& For(uint32_t clear, uint32_t opaque) {
+        thread_local BitTexels table;
+        if (!table.made_ || table.clear_ != clear || table.opaque_ != opaque) table.Make(clear, opaque);
+        return table;
+    }
+    void Put(uint8_t* out, uint8_t byte) const { std::memcpy(out, texels_[byte], sizeof(texels_[byte])); }
+
+private:
+    void Make(uint32_t clear, uint32_t opaque) {
+        for (int byte = 0; byte < 256; ++byte)
+            for (int k = 0; k < 8; ++k) texels_[byte][k] = byte >> k & 1 ? opaque : clear;
+        clear_ = clear;
+        opaque_ = opaque;
+        made_ = true;
+    }
+
+    alignas(64) uint32_t texels_[256][8];
+    uint32_t clear_ = 0, opaque_ = 0;
+    bool made_ = false;
+};
+
 }  // namespace
 
 void PackMaskBits(uint8_t* bits, const uint8_t* mask, int count) {
@@ -94,34 +128,28 @@ void PackMaskBits(uint8_t* bits, const uint8_t* mask, int count) {
 }
 
 void MaskBitsToTexels32(const MaskTexelRect& r, uint32_t clear, uint32_t opaque) {
-#if defined(ORVIK_AVX2_ROWS)
-    if (soft::Avx2RowsInUse()) {
-        MaskBitsToTexels32Avx2(r, clear, opaque);
-        return;
-    }
-#endif
-#if defined(__SSE2__)
-    // Four texels a step, eight steps to a word of bits read once: a lane is all ones where
-    // its bit is clear, and picks `clear` there.
-    const __m128i clears = _mm_set1_epi32(int(clear)), opaques = _mm_set1_epi32(int(opaque));
-    __m128i lanes[8];
-    for (int k = 0; k < 8; ++k) lanes[k] = _mm_slli_epi32(_mm_setr_epi32(1, 2, 4, 8), 4 * k);
-#endif
-    for (int y = 0; y < r.height; ++y) {
-        uint8_t* out = r.texels + size_t(y) * r.texelPitch;
-        const uint8_t* bits = r.bits + size_t(y) * r.bitPitch;
+    const BitTexels& eight = BitTexels::For(clear, opaque);
+    // The rectangle's fields in locals: the texel stores may alias any memory, so the
+    // fields would be read again after each one.
+    uint8_t* texels = r.texels;
+    const uint8_t* bits = r.bits + size_t(r.x) / 8;
+    const size_t texelPitch = r.texelPitch, bitPitch = r.bitPitch;
+    const int width = r.width, height = r.height, shift = r.x % 8;
+    for (int y = 0; y < height; ++y, texels += texelPitch, bits += bitPitch) {
         int i = 0;
-#if defined(__SSE2__)
-        while (i + 4 <= r.width) {
-            const __m128i word = _mm_set1_epi32(int(MaskBitsFrom(bits, uint32_t(r.x + i))));
-            for (int k = 0; k < 8 && i + 4 <= r.width; ++k, i += 4) {
-                const __m128i clearLanes = _mm_cmpeq_epi32(_mm_and_si128(word, lanes[k]), _mm_setzero_si128());
-                Store(out + size_t(i) * 4,
-                      _mm_or_si128(_mm_and_si128(clearLanes, clears), _mm_andnot_si128(clearLanes, opaques)));
-            }
+        for (; i + 32 <= width; i += 32) {
+            const uint32_t word = WordAt(bits + i / 8, shift);
+            uint8_t* out = texels + size_t(i) * 4;
+            eight.Put(out, uint8_t(word));
+            eight.Put(out + 32, uint8_t(word >> 8));
+            eight.Put(out + 64, uint8_t(word >> 16));
+            eight.Put(out + 96, uint8_t(word >> 24));
         }
-#endif
-        for (; i < r.width; ++i) MaskBitToTexel32(out + size_t(i) * 4, bits, uint32_t(r.x + i), clear, opaque);
+        for (; i + 8 <= width; i += 8) eight.Put(texels + size_t(i) * 4, uint8_t(WordAt(bits + i / 8, shift)));
+        for (; i < width; ++i) {
+            const uint32_t texel = WordAt(bits + i / 8, shift + i % 8) & 1 ? opaque : clear;
+            std::memcpy(texels + size_t(i) * 4, &texel, sizeof(texel));
+        }
     }
 }
 

@@ -46,17 +46,6 @@ void PackMaskBits(uint8_t* bits, const uint8_t* mask, int count);
 // The bytes a row of bits for `width` pixels takes, with room to read eight bytes from
 // any byte that holds one of them.
 constexpr size_t MaskBitPitch(int width) { return size_t(width + 7) / 8 + 8; }
-// The 32 bits from pixel `x` on (static: each file, the AVX2 one too, has its own copy).
-static inline uint32_t MaskBitsFrom(const uint8_t* bits, uint32_t x) {
-    uint64_t word;
-    std::memcpy(&word, bits + x / 8, sizeof(word));
-    return uint32_t(word >> (x % 8));
-}
-static inline void MaskBitToTexel32(uint8_t* out, const uint8_t* bits, uint32_t x, uint32_t clear, uint32_t opaque) {
-    const uint32_t texel = bits[x / 8] >> (x % 8) & 1 ? opaque : clear;
-    std::memcpy(out, &texel, sizeof(texel));
-}
-
 // A rectangle of mask bits and the 4-byte texels it becomes: `texels` at the rectangle's
 // top-left, `bits` at the row of its top, its pixels from `x`; pitches in bytes.
 struct MaskTexelRect {
@@ -67,10 +56,8 @@ struct MaskTexelRect {
     int x, width, height;
 };
 // The texels MaskBytesToTexelsReference<uint32_t> makes of the bytes the bits came from,
-// eight a step. Runs on AVX2 where the software renderer's rows do.
+// eight a step.
 void MaskBitsToTexels32(const MaskTexelRect& rect, uint32_t clear, uint32_t opaque);
-// The AVX2 build; call only where the processor has AVX2.
-void MaskBitsToTexels32Avx2(const MaskTexelRect& rect, uint32_t clear, uint32_t opaque);
 
 // `bytes` is the pixel size, 2 or 4.
 void CopyTargetToMaskRows(const MaskRows& rows, int bytes);

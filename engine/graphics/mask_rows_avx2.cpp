@@ -1,15 +1,12 @@
-// The mask screen's rows on AVX2: the software composite, a whole 32-byte vector of pixels
-// a step, each picked from the drawn or the kept pixel by one blend; and the device's
-// mask texels from the mask bits, eight a step. This file alone is built with -mavx2 and
-// is reached only where the processor has it; everything it defines is in an unnamed
-// namespace (the tail loops too) and the header's bit helpers are static, so that no AVX2
-// code stands in for a baseline copy of an inline function at link time.
+// The mask screen's software composite on AVX2: a whole 32-byte vector of pixels a step,
+// each picked from the drawn or the kept pixel by one blend. This file alone is built
+// with -mavx2 and is reached only where the processor has it; everything it defines is
+// in an unnamed namespace (the tail loops too), so that no AVX2 code stands in for a
+// baseline copy of an inline function at link time.
 #include "engine/graphics/mask_rows.h"
 
 #if defined(__AVX2__)
 #include <immintrin.h>
-
-#include <cstring>
 
 namespace orvik {
 
@@ -53,32 +50,7 @@ void Rows(const MaskRows& r, bool reverse) {
             r.width, reverse);
 }
 
-// Eight mask bits a step widened to texels, four steps to a word of bits read once:
-// `clear` where a bit is clear, `opaque` where it is set.
-void TexelRow(uint8_t* out, const uint8_t* bits, uint32_t x, int count, const __m256i lanes[4], __m256i clears,
-              __m256i opaques, uint32_t clear, uint32_t opaque) {
-    int i = 0;
-    while (i + 8 <= count) {
-        const __m256i word = _mm256_set1_epi32(int(MaskBitsFrom(bits, x + uint32_t(i))));
-        for (int k = 0; k < 4 && i + 8 <= count; ++k, i += 8) {
-            const __m256i clearLanes = _mm256_cmpeq_epi32(_mm256_and_si256(word, lanes[k]), _mm256_setzero_si256());
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + size_t(i) * 4),
-                                _mm256_blendv_epi8(opaques, clears, clearLanes));
-        }
-    }
-    for (; i < count; ++i) MaskBitToTexel32(out + size_t(i) * 4, bits, x + uint32_t(i), clear, opaque);
-}
-
 }  // namespace
-
-void MaskBitsToTexels32Avx2(const MaskTexelRect& r, uint32_t clear, uint32_t opaque) {
-    const __m256i clears = _mm256_set1_epi32(int(clear)), opaques = _mm256_set1_epi32(int(opaque));
-    __m256i lanes[4];
-    for (int k = 0; k < 4; ++k) lanes[k] = _mm256_slli_epi32(_mm256_setr_epi32(1, 2, 4, 8, 16, 32, 64, 128), 8 * k);
-    for (int y = 0; y < r.height; ++y)
-        TexelRow(r.texels + size_t(y) * r.texelPitch, r.bits + size_t(y) * r.bitPitch, uint32_t(r.x), r.width, lanes,
-                 clears, opaques, clear, opaque);
-}
 
 void CompositeMaskRowsAvx2(const MaskRows& r, int bytes, bool reverse) {
     if (bytes == 4) Rows<uint32_t>(r, reverse);

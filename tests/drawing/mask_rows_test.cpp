@@ -122,36 +122,41 @@ TEST(MaskRows, MaskBitsAreSetWhereTheBytesAreNotZero) {
             }
 }
 
-// The device's mask texels made from the bits a rectangle at a time, on SSE2 and, where
-// the processor has it, on AVX2: each row as the per-byte reference makes it from the
-// bytes, starting anywhere in a byte of bits, and the texels between the rows untouched.
+// The device's mask texels made from the bits a rectangle at a time: each row as the
+// per-byte reference makes it from the bytes, at every width to past six whole words of
+// bits, starting at every bit of a byte and at the row's end, for the texel pairs of both
+// mask formats and a pair where every bit differs, one after another so that nothing of
+// one pair's texels stays for the next; the texels between the rows untouched.
 TEST(MaskRows, MaskTexelsFromTheBitsMatchTheReferenceRowByRow) {
-    const bool was = soft::Avx2RowsInUse();
-    constexpr size_t kTexelPitch = size_t(kPitchPixels) * 4 + 12;
-    const size_t bitPitch = MaskBitPitch(kPitchPixels);
+    constexpr int kWide = 224;
+    constexpr size_t kTexelPitch = size_t(kWide) * 4 + 12;
+    const size_t bitPitch = MaskBitPitch(kWide);
+    const uint32_t pairs[][2] = {{0x00FFFFFFu, 0xFFFFFFFFu}, {0x00FFFFFFu, 0xFF000000u}, {0xA5C3F00Fu, 0x5A3C0FF0u}};
     std::mt19937 random(9);
-    for (bool avx2 : {false, true}) {
-        if (soft::UseAvx2Rows(avx2) != avx2) continue;
-        SCOPED_TRACE(avx2 ? "AVX2" : "SSE2");
-        for (int kind = 0; kind < 3; ++kind)
-            for (int width = 1; width <= 70; ++width)
-                for (int x : {0, 3, 9, kPitchPixels - width}) {
-                    const std::vector<uint8_t> mask = MaskPattern(kind, random);
-                    std::vector<uint8_t> bits(bitPitch * kRows, 0);
-                    for (int y = 0; y < kRows; ++y)
-                        PackMaskBits(bits.data() + size_t(y) * bitPitch, mask.data() + size_t(y) * kPitchPixels,
-                                     kPitchPixels);
+    std::vector<uint8_t> mask(size_t(kRows) * kWide), bits(bitPitch * kRows);
+    for (int kind = 0; kind < 3; ++kind)
+        for (int width = 1; width <= 200; ++width)
+            for (int x : {0, 1, 2, 3, 4, 5, 6, 7, 13, kWide - width}) {
+                for (size_t i = 0; i < mask.size(); ++i) {
+                    const uint32_t r = random();
+                    mask[i] = kind == 0 ? (r % 3 == 0 ? 0 : uint8_t(r >> 8))
+                              : kind == 1 ? ((i + size_t(width)) / 11 % 2 ? 0x80 : 0)
+                                          : uint8_t(r % 29 == 0);
+                }
+                for (int y = 0; y < kRows; ++y)
+                    PackMaskBits(bits.data() + size_t(y) * bitPitch, mask.data() + size_t(y) * kWide, kWide);
+                for (const auto& [clear, opaque] : pairs) {
                     std::vector<uint8_t> texels(kTexelPitch * kRows, 0xCD), expected = texels;
                     for (int y = 0; y < kRows; ++y)
                         MaskBytesToTexelsReference<uint32_t>(expected.data() + size_t(y) * kTexelPitch,
-                                                             mask.data() + size_t(y) * kPitchPixels + size_t(x), width,
-                                                             0x00FFFFFFu, 0xFF000000u);
+                                                             mask.data() + size_t(y) * kWide + size_t(x), width, clear,
+                                                             opaque);
                     const MaskTexelRect rect{texels.data(), kTexelPitch, bits.data(), bitPitch, x, width, kRows};
-                    MaskBitsToTexels32(rect, 0x00FFFFFFu, 0xFF000000u);
-                    ASSERT_EQ(texels, expected) << "kind " << kind << " width " << width << " x " << x;
+                    MaskBitsToTexels32(rect, clear, opaque);
+                    ASSERT_EQ(texels, expected)
+                        << "kind " << kind << " width " << width << " x " << x << " texels " << clear << "/" << opaque;
                 }
-    }
-    soft::UseAvx2Rows(was);
+            }
 }
 
 }  // namespace
