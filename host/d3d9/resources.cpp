@@ -27,13 +27,23 @@ Resource::~Resource() {
 // ---------------------------------------------------------------------------------------
 // Surface
 
+namespace {
+// Rows a multiple of 2048 bytes apart share the level-1 cache's sets, so a rectangle's
+// rows evict one another while it is drawn; 64 bytes more spread them over the sets.
+size_t PaddedPitch(size_t rowBytes) {
+    size_t p = (rowBytes + 3) & ~size_t(3);
+    if (p >= 2048 && p % 2048 == 0) p += 64;
+    return p;
+}
+}  // namespace
+
 Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t width, uint32_t height,
                  D3DPOOL pool, DWORD usage, bool lockable, bool counted, BaseTexture* container,
                  D3DMULTISAMPLE_TYPE multiSample, DWORD quality)
     : Resource(std::move(core), pool, usage, counted && !container),
       format_(format), width_(width), height_(height), multiSample_(multiSample), quality_(quality),
       samples_(std::max(1u, SampleCount(multiSample, quality))),
-      pitch_((FormatRowBytes(format, width) + 3) & ~size_t(3)),
+      pitch_(PaddedPitch(FormatRowBytes(format, width))),
       lockable_(lockable), container_(container) {
     if (IsDepthFormat(format)) {
         depth_.assign(size_t(width) * height * samples_, 1.0f);
