@@ -184,8 +184,9 @@ bool Device::BuildDrawState(DrawState* st) {
     st->target = rt->Bits();
     st->targetPitch = rt->Pitch();
     st->targetFormat = rt->Format();
-    st->targetBytes = FindPixelFormat(rt->Format())->bytes;
-    st->targetAlphaOr = FindPixelFormat(rt->Format())->alpha ? 0 : 0xFF000000u;
+    const PixelFormatInfo* format = FindPixelFormat(rt->Format());
+    st->targetBytes = format->bytes;
+    st->targetAlphaOr = format->alpha ? 0 : 0xFF000000u;
     st->clipX0 = int(viewport_.X);
     st->clipY0 = int(viewport_.Y);
     st->clipX1 = int(std::min<uint64_t>(uint64_t(viewport_.X) + viewport_.Width, rt->Width()));

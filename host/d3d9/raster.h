@@ -18,6 +18,11 @@ void RasterTriangle(const DrawState& state, const ScreenVertex& a, const ScreenV
 // under flat shading. False, with nothing drawn, for any other pair.
 bool RasterRectanglePair(const DrawState& state, const ScreenVertex* const first[3],
                          const ScreenVertex* const second[3], const ScreenVertex* const flat[2]);
+// The same for a pair in the vertex batch's quad order, whose second triangle is
+// (its own corner, first[2], first[1]), those two the very objects of the first: the
+// shared corners are known without comparing every corner with every other.
+bool RasterQuadOrderPair(const DrawState& state, const ScreenVertex* const first[3],
+                         const ScreenVertex* const second[3], const ScreenVertex* const flat[2]);
 // A pre-transformed triangle list of `triangles` triangles, each vertex `stride` bytes
 // in `layout`: what drawing its triangles in order, pairing each with the next where the
 // two form a rectangle or convex quadrangle, gives.

@@ -53,7 +53,7 @@ void RasterPretransformedList(const DrawState& st, const FvfLayout& layout, cons
         const ScreenVertex* first[3] = {&v[0], &v[1], &v[2]};
         const ScreenVertex* second[3] = {&v[3], quad ? &v[2] : &v[4], quad ? &v[1] : &v[5]};
         const ScreenVertex* flat[2] = {&v[0], &v[3]};
-        if (RasterRectanglePair(st, first, second, flat)) {
+        if (quad ? RasterQuadOrderPair(st, first, second, flat) : RasterRectanglePair(st, first, second, flat)) {
             ++p;
             continue;
         }

@@ -51,12 +51,10 @@ bool SplitPair(const ScreenVertex* const t[3], const ScreenVertex* const other[3
     return true;
 }
 
-}  // namespace
-
-bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3],
-                         const ScreenVertex* const second[3], const ScreenVertex* const flat[2]) {
-    Pair pair;
-    if (st.fillMode != D3DFILL_SOLID || !SplitPair(first, second, &pair) || !pair.sameFacing) return false;
+// The pair as one rectangle when it is one (else as a convex shape), `pair` split from
+// `first` and `second`.
+bool RasterSplitPair(const DrawState& st, const ScreenVertex* const first[3], const ScreenVertex* const second[3],
+                     const ScreenVertex* const flat[2], const Pair& pair) {
     ++D3D9Counters().trianglePairs;
     // Corners a and d opposite, b beside a along the row and c along the column.
     const bool rowFirst = pair.own->y == pair.b->y;
@@ -96,6 +94,33 @@ bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3]
     if (t.fast) t.FillFastSpan(st, &fast);
     ShadeRows(st, t, fast, x0, x1, y0, y1);
     return true;
+}
+
+// Two corners at one position: then more than the shared corners may match, and the
+// pair is split by comparing every corner.
+bool TwoCornersMeet(const ScreenVertex* const v[4]) {
+    for (int i = 0; i < 4; ++i)
+        for (int j = i + 1; j < 4; ++j)
+            if (v[i]->x == v[j]->x && v[i]->y == v[j]->y) return true;
+    return false;
+}
+
+}  // namespace
+
+bool RasterRectanglePair(const DrawState& st, const ScreenVertex* const first[3],
+                         const ScreenVertex* const second[3], const ScreenVertex* const flat[2]) {
+    Pair pair;
+    if (st.fillMode != D3DFILL_SOLID || !SplitPair(first, second, &pair) || !pair.sameFacing) return false;
+    return RasterSplitPair(st, first, second, flat, pair);
+}
+
+bool RasterQuadOrderPair(const DrawState& st, const ScreenVertex* const first[3],
+                         const ScreenVertex* const second[3], const ScreenVertex* const flat[2]) {
+    const ScreenVertex* const corners[4] = {first[0], first[1], first[2], second[0]};
+    if (st.fillMode != D3DFILL_SOLID || TwoCornersMeet(corners)) return RasterRectanglePair(st, first, second, flat);
+    // What SplitPair finds for this order: the second triangle runs along the shared edge
+    // backwards, so the two face the same way.
+    return RasterSplitPair(st, first, second, flat, Pair{first[0], first[1], first[2], second[0], true});
 }
 
 }  // namespace host

@@ -10,34 +10,36 @@ StateBlock::StateBlock(Device* device) : device_(device) { device_->AddRef(); }
 StateBlock::~StateBlock() { device_->Release(); }
 
 void StateBlock::Record(Kind kind, DWORD stage, DWORD type, DWORD value) {
-    for (Entry& e : entries_[kind])
-        if (e.stage == stage && e.type == type) {
+    Device& d = *device_;
+    DWORD* cell = kind == kRender  ? &d.renderStates_[type]
+                  : kind == kStage ? &d.stageStates_[stage][type]
+                                   : &d.samplerStates_[stage][type];
+    std::vector<Entry>& entries = kind == kRender ? render_ : cells_;
+    for (Entry& e : entries)
+        if (e.cell == cell) {
             e.value = value;
             return;
         }
-    entries_[kind].push_back(Entry{uint16_t(stage), uint16_t(type), value});
+    entries.push_back(Entry{cell, value});
+    if (kind == kRender) renderTypes_.push_back(uint16_t(type));
 }
 
 // The stages and states were checked against the tables when they were recorded.
 HRESULT StateBlock::Apply() {
-    Device& d = *device_;
-    if (d.recording_) return D3DERR_INVALIDCALL;
+    if (device_->recording_) return D3DERR_INVALIDCALL;
     auto& writes = D3D9Counters().renderStateWrites;
-    for (const Entry& e : entries_[kRender]) {
-        d.renderStates_[e.type] = e.value;
-        ++writes[e.type];
+    for (size_t i = 0; i < render_.size(); ++i) {
+        *render_[i].cell = render_[i].value;
+        ++writes[renderTypes_[i]];
     }
-    for (const Entry& e : entries_[kStage]) d.stageStates_[e.stage][e.type] = e.value;
-    for (const Entry& e : entries_[kSampler]) d.samplerStates_[e.stage][e.type] = e.value;
+    for (const Entry& e : cells_) *e.cell = e.value;
     return D3D_OK;
 }
 
 HRESULT StateBlock::Capture() {
-    const Device& d = *device_;
-    if (d.recording_) return D3DERR_INVALIDCALL;
-    for (Entry& e : entries_[kRender]) e.value = d.renderStates_[e.type];
-    for (Entry& e : entries_[kStage]) e.value = d.stageStates_[e.stage][e.type];
-    for (Entry& e : entries_[kSampler]) e.value = d.samplerStates_[e.stage][e.type];
+    if (device_->recording_) return D3DERR_INVALIDCALL;
+    for (Entry& e : render_) e.value = *e.cell;
+    for (Entry& e : cells_) e.value = *e.cell;
     return D3D_OK;
 }
 

@@ -28,17 +28,21 @@ private:
     friend class Device;
     explicit StateBlock(Device* device);
 
-    enum Kind { kRender, kStage, kSampler, kKinds };
+    enum Kind { kRender, kStage, kSampler };
+    // A held state: the device's cell it is written to and read from, and its value.
     struct Entry {
-        uint16_t stage, type;  // the stage is 0 for render states
+        DWORD* cell;
         DWORD value;
     };
     // Keeps one entry a state, with the last value set.
     void Record(Kind kind, DWORD stage, DWORD type, DWORD value);
 
     Device* device_;  // held with a reference, as the platform's blocks hold theirs
-    // By kind, so that applying one is a run of stores without a test for each.
-    std::vector<Entry> entries_[kKinds];
+    // Render states apart, as each write of one is counted; the stage and sampler states
+    // together, so that applying them is one run of stores to cells found when recorded
+    // (the device's tables do not move while the block holds the device).
+    std::vector<Entry> render_, cells_;
+    std::vector<uint16_t> renderTypes_;  // the state of each render_ entry, for its count
 };
 
 }  // namespace host

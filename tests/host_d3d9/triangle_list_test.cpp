@@ -34,7 +34,8 @@ protected:
 TEST_F(TriangleListTest, EachTrianglePairsWithTheNextInTurn) {
     // Lists mixing sprites in the batch's quad order (corners 0, 1, 2 then 3, 2, 1),
     // upright and turned, quads in that order that are not convex or have a corner that
-    // is not a number, quads in another order and lone triangles, under both cull modes.
+    // is not a number, quads in another order, quads with two corners at one place, and
+    // lone triangles, under both cull modes.
     std::mt19937 rng(5);
     auto coord = [&] { return float(int(rng() % 160) - 16) / 8.0f; };
     for (int list = 0; list < 150; ++list) {
@@ -43,7 +44,7 @@ TEST_F(TriangleListTest, EachTrianglePairsWithTheNextInTurn) {
         const int shapes = 1 + int(rng() % 6);
         for (int shape = 0; shape < shapes; ++shape) {
             const uint32_t color = 0xFF000000u | (rng() % 8) << 16 | (rng() % 8) << 8 | (rng() % 8);
-            const int kind = int(rng() % 6);
+            const int kind = int(rng() % 7);
             TLVertex q[6];
             if (kind == 0) {
                 Quad(q, coord(), coord(), coord(), coord(), color);
@@ -55,6 +56,12 @@ TEST_F(TriangleListTest, EachTrianglePairsWithTheNextInTurn) {
                 q[0] = corner(-w, -h), q[1] = corner(w, -h), q[2] = corner(-w, h), q[3] = corner(w, h);
                 if (kind == 2) q[3].x -= 3 * w, q[3].y -= 3 * h;  // folded over: not convex
                 if (kind == 3) q[rng() % 3 == 0 ? 0 : 1].y = std::numeric_limits<float>::quiet_NaN();
+                if (kind == 6) {
+                    // One corner moved onto another (the far one onto any, or two of the
+                    // first triangle's together), keeping its own colour and coordinates.
+                    const int from = int(rng() % 4), to = (from + 1 + int(rng() % 3)) % 4;
+                    q[from].x = q[to].x, q[from].y = q[to].y;
+                }
                 q[4] = q[2], q[5] = q[1];
             }
             if (kind == 4) std::swap(q[3], q[5]);  // the second triangle in another order
