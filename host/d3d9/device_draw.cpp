@@ -1,5 +1,6 @@
 // Drawing: vertex fetch, primitive assembly and the platform's checks on draw arguments.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 
@@ -43,8 +44,9 @@ HRESULT RefuseDraw(const char* why) {
 
 // Every stream the layout reads has the draw's vertices, each long enough for its parts.
 const char* StreamFault(const FvfLayout& layout, const VertexStreams& streams) {
-    for (int s = 0; s < kMaxStreams; ++s) {
-        if (!(layout.streams >> s & 1)) continue;
+    // The streams the layout reads, lowest first (most draws read stream 0 alone).
+    for (uint32_t read = layout.streams; read != 0; read &= read - 1) {
+        const int s = std::countr_zero(read);
         if (streams.stride[s] == 0)
             return "a vertex part lies in a stream that is not set, is locked or ends before the draw's vertices do";
         if (streams.stride[s] < UINT(layout.reach[s])) return "a vertex part reaches past its stream's stride";

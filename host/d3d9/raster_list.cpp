@@ -10,16 +10,25 @@
 namespace host {
 namespace {
 
-// The bytes of two vertices that the layout reads are the same. Every field is 4 bytes,
-// so they are compared a field at a time, without a library call for a few bytes.
+// The bytes of two vertices that the layout reads are the same. Fields are 4 bytes: they
+// are compared eight bytes at a time and the rest four at a time, the differences
+// gathered rather than tested one by one (the corners of a quad are mostly the same).
 bool SameBytes(const uint8_t* a, const uint8_t* b, int bytes) {
-    for (int i = 0; i < bytes; i += 4) {
+    uint64_t differ = 0;
+    int i = 0;
+    for (; i + 8 <= bytes; i += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        differ |= x ^ y;
+    }
+    for (; i < bytes; i += 4) {
         uint32_t x, y;
         std::memcpy(&x, a + i, 4);
         std::memcpy(&y, b + i, 4);
-        if (x != y) return false;
+        differ |= x ^ y;
     }
-    return true;
+    return differ == 0;
 }
 
 // Triangle `at` and the next one are the quad order's: the second's first corner is new
