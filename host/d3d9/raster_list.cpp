@@ -43,10 +43,11 @@ bool QuadOrder(const FvfLayout& layout, const uint8_t* at, size_t stride) {
 void RasterPretransformedList(const DrawState& st, const FvfLayout& layout, const uint8_t* vertices, size_t stride,
                               uint32_t triangles) {
     // v[0..2] hold triangle p's corners, v[3..5] the next one's (in quad order only v[3],
-    // as its other corners are v[2] and v[1]).
+    // as its other corners are v[2] and v[1]). Only read with this layout, so each read
+    // writes only the parts the layout holds.
     ScreenVertex v[6];
     auto fetch = [&](const uint8_t* at, int first, int count) {
-        for (int i = 0; i < count; ++i) FetchPretransformed(layout, at + size_t(i) * stride, &v[first + i]);
+        for (int i = 0; i < count; ++i) FetchPretransformedParts(layout, at + size_t(i) * stride, &v[first + i]);
     };
     bool fetched = false;
     for (uint32_t p = 0; p < triangles; ++p) {

@@ -106,18 +106,21 @@ uint32_t ReadColor(const ElementPlace& e, At at, uint32_t absent) {
     return Plain || e.type == D3DDECLTYPE_D3DCOLOR ? ReadU32(p) : ConvertedColor(e.type, p);
 }
 
-template <bool Plain, class At>
+// With `Clear` every set is cleared, then the vertex's own written over it; without, only
+// the vertex's own are written.
+template <bool Plain, bool Clear = true, class At>
 void ReadTexCoords(const FvfLayout& l, At at, float tc[kMaxTexCoordSets][kTexCoordComponents]) {
-    // Every set cleared, then the vertex's own written over it. A copy of fixed zeros
-    // compiles to a few vector moves, where a clear of this size became a string store
-    // whose start-up cost more than the rest of the vertex.
+    // A copy of fixed zeros compiles to a few vector moves, where a clear of this size
+    // became a string store whose start-up cost more than the rest of the vertex.
     static constexpr float kZeroSets[kMaxTexCoordSets][kTexCoordComponents] = {};
-    std::memcpy(tc, kZeroSets, sizeof(kZeroSets));
+    if constexpr (Clear) std::memcpy(tc, kZeroSets, sizeof(kZeroSets));
     for (int i = 0; i < l.texCount; ++i)
         if (l.tex[i].Present()) ReadComponents<kTexCoordComponents, Plain>(l.tex[i], at, tc[i]);
 }
 
-template <bool Plain, class At>
+// With `Whole` every field of the vertex is written; without, only those the layout
+// holds, the others keeping a default vertex's values.
+template <bool Plain, bool Whole = true, class At>
 void FetchScreen(const FvfLayout& l, At at, ScreenVertex* s) {
     float pos[4] = {0, 0, 0, 1};
     ReadComponents<4, Plain>(l.position, at, pos);
@@ -127,7 +130,8 @@ void FetchScreen(const FvfLayout& l, At at, ScreenVertex* s) {
     s->rhw = pos[3];
     s->diffuse = ReadColor<Plain>(l.diffuse, at, 0xFFFFFFFFu);
     s->specular = ReadColor<Plain>(l.specular, at, 0);
-    ReadTexCoords<Plain>(l, at, s->tc);
+    ReadTexCoords<Plain, Whole>(l, at, s->tc);
+    if constexpr (!Whole) return;
     static constexpr ScreenVertex kUnprojected{};
     std::memcpy(s->tq, kUnprojected.tq, sizeof(s->tq));
 }
@@ -147,9 +151,9 @@ ClipVertex FetchClip(const FvfLayout& l, const InEachStream& at, const D3DMATRIX
 // Layouts that need conversions take calls and stack space that plain ones do without:
 // read out of line, so the plain reads (every FVF's, every sprite's) stay as short as
 // they are.
-template <class At>
+template <bool Whole, class At>
 [[gnu::noinline]] void FetchScreenConverted(const FvfLayout& l, At at, ScreenVertex* s) {
-    FetchScreen<false>(l, at, s);
+    FetchScreen<false, Whole>(l, at, s);
 }
 
 [[gnu::noinline]] ClipVertex FetchClipConverted(const FvfLayout& l, const InEachStream& at, const D3DMATRIX& m) {
@@ -174,12 +178,12 @@ void FetchVertexInput(const FvfLayout& l, const VertexStreams& streams, UINT i, 
 
 void FetchPretransformed(const FvfLayout& l, const VertexStreams& streams, UINT i, ScreenVertex* s) {
     const InEachStream at{streams, i};
-    l.plain ? FetchScreen<true>(l, at, s) : FetchScreenConverted(l, at, s);
+    l.plain ? FetchScreen<true>(l, at, s) : FetchScreenConverted<true>(l, at, s);
 }
 
-void FetchPretransformed(const FvfLayout& l, const uint8_t* vertex, ScreenVertex* s) {
+void FetchPretransformedParts(const FvfLayout& l, const uint8_t* vertex, ScreenVertex* s) {
     const InOneStream at{vertex};
-    l.plain ? FetchScreen<true>(l, at, s) : FetchScreenConverted(l, at, s);
+    l.plain ? FetchScreen<true, false>(l, at, s) : FetchScreenConverted<false>(l, at, s);
 }
 
 bool InsideClipVolume(const float pos[4]) {

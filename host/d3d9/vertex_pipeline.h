@@ -69,8 +69,12 @@ ClipVertex FetchVertex(const FvfLayout& layout, const VertexStreams& streams, UI
 void FetchVertexInput(const FvfLayout& layout, const VertexStreams& streams, UINT i, VertexInput* out);
 // Reads pre-transformed vertex `i` as it is.
 void FetchPretransformed(const FvfLayout& layout, const VertexStreams& streams, UINT i, ScreenVertex* out);
-// The same for a layout of stream 0 only, from the vertex at `vertex`.
-void FetchPretransformed(const FvfLayout& layout, const uint8_t* vertex, ScreenVertex* out);
+// The same for a layout of stream 0 only, from the vertex at `vertex`, writing only the
+// parts the layout holds: the rest of `out` keeps what it holds, which must be a default
+// vertex's values or those of a vertex read by this with the same layout. Clearing the
+// sets a layout lacks cost each sprite more than reading its own, and stalled the reads
+// of the layout that followed the clearing stores.
+void FetchPretransformedParts(const FvfLayout& layout, const uint8_t* vertex, ScreenVertex* out);
 
 struct ViewportMap {
     float x = 0, y = 0, width = 1, height = 1, minZ = 0, maxZ = 1;
