@@ -83,6 +83,36 @@ TEST_F(StateBlockTest, CaptureTakesTheDeviceValuesThatApplyPutsBack) {
     set->Release();
 }
 
+// One state of several stages and sampler slots (a vertex texture's among them) are
+// kept apart: each is written back to its own place, and a state the block does not hold
+// in a stage it holds another of is left alone.
+TEST_F(StateBlockTest, EachStageAndSamplerSlotKeepsItsOwnValue) {
+    StateBlock* block = nullptr;
+    ASSERT_EQ(dev->BeginStateBlock(), D3D_OK);
+    for (DWORD stage = 0; stage < 3; ++stage) {
+        dev->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_ADD + stage);
+        dev->SetSamplerState(stage, D3DSAMP_MAGFILTER, stage == 2 ? D3DTEXF_LINEAR : D3DTEXF_POINT);
+    }
+    dev->SetSamplerState(D3DVERTEXTEXTURESAMPLER0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
+    ASSERT_EQ(dev->EndStateBlock(&block), D3D_OK);
+    for (DWORD stage = 0; stage < 3; ++stage) {
+        dev->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        dev->SetTextureStageState(stage, D3DTSS_ALPHAOP, D3DTOP_SUBTRACT);
+        dev->SetSamplerState(stage, D3DSAMP_MAGFILTER, D3DTEXF_ANISOTROPIC);
+    }
+    dev->SetSamplerState(D3DVERTEXTEXTURESAMPLER0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+    dev->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_BORDER);
+    ASSERT_EQ(block->Apply(), D3D_OK);
+    for (DWORD stage = 0; stage < 3; ++stage) {
+        EXPECT_EQ(Stage(stage, D3DTSS_COLOROP), DWORD(D3DTOP_ADD + stage)) << stage;
+        EXPECT_EQ(Stage(stage, D3DTSS_ALPHAOP), DWORD(D3DTOP_SUBTRACT)) << stage;
+        EXPECT_EQ(Sampler(stage, D3DSAMP_MAGFILTER), DWORD(stage == 2 ? D3DTEXF_LINEAR : D3DTEXF_POINT)) << stage;
+    }
+    EXPECT_EQ(Sampler(D3DVERTEXTEXTURESAMPLER0, D3DSAMP_ADDRESSV), DWORD(D3DTADDRESS_MIRROR));
+    EXPECT_EQ(Sampler(0, D3DSAMP_ADDRESSV), DWORD(D3DTADDRESS_BORDER));
+    block->Release();
+}
+
 TEST_F(StateBlockTest, CallsOutOfTurnAndStatesOutOfRangeAreRefused) {
     StateBlock* block = nullptr;
     EXPECT_EQ(dev->EndStateBlock(&block), D3DERR_INVALIDCALL);
