@@ -135,16 +135,16 @@ TEST(MaskRows, MaskTexelsFromTheBitsMatchTheReferenceRowByRow) {
     std::mt19937 random(9);
     std::vector<uint8_t> mask(size_t(kRows) * kWide), bits(bitPitch * kRows);
     for (int kind = 0; kind < 3; ++kind)
-        for (int width = 1; width <= 200; ++width)
-            for (int x : {0, 1, 2, 3, 4, 5, 6, 7, 13, kWide - width}) {
-                for (size_t i = 0; i < mask.size(); ++i) {
-                    const uint32_t r = random();
-                    mask[i] = kind == 0 ? (r % 3 == 0 ? 0 : uint8_t(r >> 8))
-                              : kind == 1 ? ((i + size_t(width)) / 11 % 2 ? 0x80 : 0)
-                                          : uint8_t(r % 29 == 0);
-                }
-                for (int y = 0; y < kRows; ++y)
-                    PackMaskBits(bits.data() + size_t(y) * bitPitch, mask.data() + size_t(y) * kWide, kWide);
+        for (int width = 1; width <= 200; ++width) {
+            for (size_t i = 0; i < mask.size(); ++i) {
+                const uint32_t r = random();
+                mask[i] = kind == 0 ? (r % 3 == 0 ? 0 : uint8_t(r >> 8))
+                          : kind == 1 ? ((i + size_t(width)) / 11 % 2 ? 0x80 : 0)
+                                      : uint8_t(r % 29 == 0);
+            }
+            for (int y = 0; y < kRows; ++y)
+                PackMaskBits(bits.data() + size_t(y) * bitPitch, mask.data() + size_t(y) * kWide, kWide);
+            for (int x : {0, 1, 2, 3, 4, 5, 6, 7, 13, kWide - width})
                 for (const auto& [clear, opaque] : pairs) {
                     std::vector<uint8_t> texels(kTexelPitch * kRows, 0xCD), expected = texels;
                     for (int y = 0; y < kRows; ++y)
@@ -156,7 +156,7 @@ TEST(MaskRows, MaskTexelsFromTheBitsMatchTheReferenceRowByRow) {
                     ASSERT_EQ(texels, expected)
                         << "kind " << kind << " width " << width << " x " << x << " texels " << clear << "/" << opaque;
                 }
-            }
+        }
 }
 
 }  // namespace
