@@ -123,8 +123,10 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
 void TriangleSetup::SetFixedSteps(int s, int axis, const Plane& plane, double scale) {
     // Steps stay below 256 texels per pixel and the base below 2^18 texels, so a span
     // start over any reachable column and row cannot overflow.
-    texStep[s][axis] = ToFixed32(plane.dx * scale, 256.0);
-    texStepY[s][axis] = ToFixed32(plane.dy * scale, 256.0);
+    // An upright sprite's u does not change down its rows nor v along them: those steps
+    // are 0 without the conversion.
+    texStep[s][axis] = plane.dx == 0 ? 0 : ToFixed32(plane.dx * scale, 256.0);
+    texStepY[s][axis] = plane.dy == 0 ? 0 : ToFixed32(plane.dy * scale, 256.0);
     texBase[s][axis] = ToFixed32(plane.At(0, rowRef) * scale, 262144.0);
 }
 

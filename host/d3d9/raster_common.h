@@ -24,10 +24,14 @@ inline int64_t RoundToInt64(double v) {
     return t + int64_t(frac >= 0.5) - int64_t(frac <= -0.5);
 }
 
-// A position in 1/256 pixels; false when it is not a usable number.
+// A position in 1/256 pixels; false when it is not a usable number. A float's 24 bits
+// times 256 and a half added stay exact in a double wherever the half changes the result
+// (below 2^-29 the sum may round, but only to a value under 1), so the truncated sum is
+// the nearest integer with halves away from zero, as RoundToInt64 gives, in half the work.
 inline bool SnapPosition(float v, int64_t* out) {
     if (!(std::fabs(v) < kMaxScreenCoordinate)) return false;
-    *out = RoundToInt64(double(v) * double(kSubPixels));
+    const double x = double(v) * double(kSubPixels);
+    *out = int64_t(x + std::copysign(0.5, x));
     return true;
 }
 // A corner at (x, y) snapped, and moved against the draw's sample offset so that pixel
