@@ -466,6 +466,8 @@ int SelectRowsVector(uint32_t* dst, size_t pitch, int rows, int count, const Fas
             if (passing == 0) return;
             const T src = V::Or(V::Or(V::And(lanes.Load(c + i), rgb), alpha), targetOr);
             if (passing == V::kAllBytes) return lanes.Store(dst + i, src);
+            // Where stores can be masked, the passing pixels go in without reading the row.
+            if constexpr (V::kMaskedTail) return V::MaskStore(dst + i, pass, src);
             lanes.Store(dst + i, V::Or(V::And(pass, src), V::AndNot(pass, lanes.Load(dst + i))));
         };
         int i = 0;
