@@ -39,12 +39,12 @@ TEST(SnapPositionTest, HalvesAndTheirNeighboursRoundAwayFromZero) {
 TEST(SnapPositionTest, EveryKindOfFloatSnapsAsItsExactValue) {
     // Zeros, the smallest floats, values just under a half step, random bit patterns over
     // every exponent, and those past the limit or not numbers, which are refused.
-    const float special[] = {0.0f, -0.0f, std::numeric_limits<float>::denorm_min(),
+    const float odd[] = {0.0f, -0.0f, std::numeric_limits<float>::denorm_min(),
                              std::numeric_limits<float>::min(), 1.0f / 512.0f,
                              std::nextafter(1.0f / 512.0f, 0.0f), std::nextafter(kMaxScreenCoordinate, 0.0f),
                              kMaxScreenCoordinate, std::numeric_limits<float>::infinity(),
                              std::numeric_limits<float>::quiet_NaN()};
-    for (float v : special)
+    for (float v : odd)
         if (!SnapsLikeLlround(v) || !SnapsLikeLlround(-v)) return;
     std::mt19937 rng(11);
     for (int i = 0; i < 200000; ++i) {
