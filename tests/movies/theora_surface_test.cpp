@@ -1,7 +1,10 @@
 // A Theora movie on the Direct3D device keeps its frame in a video-format surface as well
 // as the frame image; the device's conversion of the surface gives the frame image's
 // pixels exactly, in each of the formats the decoder may fall back to.
+#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/graph_movie.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/vertex_batch.h"
 #include "engine/sound/theora_movie.h"
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
@@ -56,6 +59,24 @@ TEST_F(TheoraSurfaceTest, TheSurfaceConvertsToTheFrameImagesPixelsInEveryFormat)
         }
         EXPECT_EQ(CloseMovie(movie), 0);
     }
+}
+
+TEST_F(TheoraSurfaceTest, DrawsOfTheGraphicMadeBeforeANewFrameShowTheFrameTheyWereMadeWith) {
+    Start();
+    const int32_t graph = LoadGraphFile(Write("drawn.ogv", MakeMovie(12, false, Colours)).c_str(), 0, 0, 0);
+    ASSERT_GE(graph, 0);
+    MovieRecord* movie = GetMovieRecord(GetGraphRecord(graph)->movie);
+    ASSERT_TRUE(movie && movie->isTheora);
+    ASSERT_EQ(MovieFrameToGraphCallback(movie, uint32_t(graph)), 0);
+    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    ASSERT_EQ(DrawGraphAt(0, 0, graph, 0), 0);  // waits in the vertex batch
+    SeekTheoraFrame(movie->theora, 7);
+    ASSERT_EQ(MovieFrameToGraphCallback(movie, uint32_t(graph)), 0);
+    FlushVertexBatch();
+    EXPECT_TRUE(ShowsFrame(BackBufferPixel, 0, Colours));
+    ASSERT_EQ(DrawGraphAt(0, 0, graph, 0), 0);
+    FlushVertexBatch();
+    EXPECT_TRUE(ShowsFrame(BackBufferPixel, 7, Colours));
 }
 
 TEST_F(TheoraSurfaceTest, WithoutADeviceOrAnyVideoFormatOnlyTheImageIsFilled) {
