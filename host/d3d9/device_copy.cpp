@@ -51,7 +51,7 @@ void FillRect(Surface* s, const RECT& r, D3DCOLOR color) {
         std::memcpy(&v, pixel, 4);
         // A whole clear waits for a reader: most frames are cleared then drawn over.
         const bool whole = r.left == 0 && r.top == 0 && uint32_t(r.right) == s->Width() &&
-                           uint32_t(r.bottom) == s->Height() && s->Pitch() == size_t(s->Width()) * 4;
+                           uint32_t(r.bottom) == s->Height();
         if (whole && !s->IsLocked()) s->FillLater(v);
         else FillRows<uint32_t>(s, r, v);
     } else {

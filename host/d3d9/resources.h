@@ -98,7 +98,7 @@ public:
         WritePendingFill();
         return bits_.data();
     }
-    // Fills a surface of tightly packed 4-byte pixels with one pixel. The pixels are
+    // Fills a surface of 4-byte pixels (its row padding too) with one pixel. The pixels are
     // written when next read or drawn on, so a frame cleared and presented without a
     // draw is never written at all; the caller marks the change with Touch().
     void FillLater(uint32_t pixel) {

@@ -394,20 +394,28 @@ TEST_F(ObjectsTest, WholeClearsReachEveryReader) {
     ASSERT_EQ(dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF778899u, 1.0f, 0), D3D_OK);
     EXPECT_EQ(static_cast<uint32_t*>(lr.pBits)[17], 0xFF778899u);
     back->UnlockRect();
-    Texture* target = nullptr;
-    ASSERT_EQ(dev->CreateTexture(4, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target), D3D_OK);
-    Surface* level = nullptr;
-    target->GetSurfaceLevel(0, &level);
-    ASSERT_EQ(dev->ColorFill(level, nullptr, 0xFFABCDEFu), D3D_OK);
-    const RECT corner{0, 0, 1, 1};
-    ASSERT_EQ(dev->ColorFill(level, &corner, 0xFF000001u), D3D_OK);
-    const RECT dest{4, 4, 8, 8};
-    ASSERT_EQ(dev->StretchRect(level, nullptr, back, &dest, D3DTEXF_POINT), D3D_OK);
-    EXPECT_EQ(Pixel(4, 4), 0xFF000001u);
-    EXPECT_EQ(Pixel(7, 7), 0xFFABCDEFu);
-    EXPECT_EQ(Pixel(8, 8), 0xFF778899u);
-    level->Release();
-    target->Release();
+    // Rows of 4 pixels, and rows of 1024 that are padded past their pixels.
+    for (UINT width : {4u, 1024u}) {
+        Texture* target = nullptr;
+        ASSERT_EQ(dev->CreateTexture(width, 4, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &target),
+                  D3D_OK);
+        Surface* level = nullptr;
+        target->GetSurfaceLevel(0, &level);
+        ASSERT_EQ(dev->ColorFill(level, nullptr, 0xFFABCDEFu), D3D_OK);
+        const RECT corner{0, 0, 1, 1}, source{0, 0, 4, 4}, dest{4, 4, 8, 8};
+        ASSERT_EQ(dev->ColorFill(level, &corner, 0xFF000001u), D3D_OK);
+        ASSERT_EQ(dev->StretchRect(level, &source, back, &dest, D3DTEXF_POINT), D3D_OK);
+        EXPECT_EQ(Pixel(4, 4), 0xFF000001u);
+        EXPECT_EQ(Pixel(7, 7), 0xFFABCDEFu);
+        EXPECT_EQ(Pixel(8, 8), 0xFF778899u);
+        // A whole fill reaches the last column of every row.
+        ASSERT_EQ(dev->ColorFill(level, nullptr, 0xFF123456u), D3D_OK);
+        const RECT lastColumn{int32_t(width) - 1, 0, int32_t(width), 4}, shown{10, 0, 11, 4};
+        ASSERT_EQ(dev->StretchRect(level, &lastColumn, back, &shown, D3DTEXF_POINT), D3D_OK);
+        for (int y = 0; y < 4; ++y) EXPECT_EQ(Pixel(10, y), 0xFF123456u) << width << " wide, row " << y;
+        level->Release();
+        target->Release();
+    }
 }
 
 TEST_F(ObjectsTest, SixteenBitFramesReachTheBackendAsXrgb) {
