@@ -348,9 +348,9 @@ void CopyTargetToMaskScreenD3D(const DrawBounds& box) {
     bool withDepth;
     Surface* target = TargetSurface(Draw().drawTarget, &withDepth);
     if (!d || !target || !m.screenSurface) return;
-    if (!m.queued.empty() && !QueueCanWait(box, target)) FlushVertexBatch();
-    // The vertex batch holds only queued draws now, which go elsewhere in the mask screen.
-    if (m.queued.empty()) FlushVertexBatch();
+    // While draws wait whose rectangles this one keeps clear of, the vertex batch holds only
+    // them, and they go elsewhere in the mask screen; otherwise everything is drawn first.
+    if (m.queued.empty() || !QueueCanWait(box, target)) FlushVertexBatch();
     m.drawSurface = target;
     // A cell of a drawable graphic lies inside the surface it renders into.
     const TargetOrigin o = DrawTargetOrigin();
