@@ -78,9 +78,9 @@ void CopySameFormat(const Surface* src, const RECT& r, Surface* dst, int32_t dx,
     // A small rectangle's rows lie pages apart and each misses the cache: all its lines
     // asked for first, so that the misses overlap (about a twentieth off a masked
     // sprite's draw). A large one is left to the hardware, which follows long rows.
-    if (rowBytes * size_t(rows) <= kPrefetchedCopyBytes) {
-        PrefetchRows(from, fromPitch, rows, rowBytes, false);
-        PrefetchRows(to, toPitch, rows, rowBytes, true);
+    if (rowBytes > 0 && rowBytes * size_t(rows) <= kPrefetchedCopyBytes) {
+        PrefetchRows<false>(from, fromPitch, rows, rowBytes);
+        PrefetchRows<true>(to, toPitch, rows, rowBytes);
     }
     for (int32_t i = 0; i < rows; ++i, from += fromPitch, to += toPitch) std::memmove(to, from, rowBytes);
     dst->Touch();
