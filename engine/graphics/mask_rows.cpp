@@ -76,13 +76,6 @@ void CompositeRows(const MaskRows& r, bool reverse) {
                      r.width, reverse);
 }
 
-// The 32 bits from bit `shift` (0 to 14) of `bits` on.
-uint32_t WordAt(const uint8_t* bits, int shift) {
-    uint64_t word;
-    std::memcpy(&word, bits, sizeof(word));
-    return uint32_t(word >> shift);
-}
-
 // The eight texels of every byte of mask bits, bit k giving texel k, for one pair of
 // texel values: a byte of bits becomes its texels in one 32-byte copy, with no work per
 // texel. Made again when the pair changes, which a device's one mask format never does;
@@ -128,6 +121,12 @@ void PackMaskBits(uint8_t* bits, const uint8_t* mask, int count) {
 }
 
 void MaskBitsToTexels32(const MaskTexelRect& r, uint32_t clear, uint32_t opaque) {
+#if defined(ORVIK_AVX2_ROWS)
+    if (soft::Avx2RowsInUse()) {
+        MaskBitsToTexels32Avx2(r, clear, opaque);
+        return;
+    }
+#endif
     const BitTexels& eight = BitTexels::For(clear, opaque);
     // The rectangle's fields in locals: the texel stores may alias any memory, so the
     // fields would be read again after each one.
@@ -138,16 +137,16 @@ void MaskBitsToTexels32(const MaskTexelRect& r, uint32_t clear, uint32_t opaque)
     for (int y = 0; y < height; ++y, texels += texelPitch, bits += bitPitch) {
         int i = 0;
         for (; i + 32 <= width; i += 32) {
-            const uint32_t word = WordAt(bits + i / 8, shift);
+            const uint32_t word = MaskBitsWordAt(bits + i / 8, shift);
             uint8_t* out = texels + size_t(i) * 4;
             eight.Put(out, uint8_t(word));
             eight.Put(out + 32, uint8_t(word >> 8));
             eight.Put(out + 64, uint8_t(word >> 16));
             eight.Put(out + 96, uint8_t(word >> 24));
         }
-        for (; i + 8 <= width; i += 8) eight.Put(texels + size_t(i) * 4, uint8_t(WordAt(bits + i / 8, shift)));
+        for (; i + 8 <= width; i += 8) eight.Put(texels + size_t(i) * 4, uint8_t(MaskBitsWordAt(bits + i / 8, shift)));
         for (; i < width; ++i) {
-            const uint32_t texel = WordAt(bits + i / 8, shift + i % 8) & 1 ? opaque : clear;
+            const uint32_t texel = MaskBitsWordAt(bits + i / 8, shift + i % 8) & 1 ? opaque : clear;
             std::memcpy(texels + size_t(i) * 4, &texel, sizeof(texel));
         }
     }

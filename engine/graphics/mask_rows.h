@@ -46,6 +46,13 @@ void PackMaskBits(uint8_t* bits, const uint8_t* mask, int count);
 // The bytes a row of bits for `width` pixels takes, with room to read eight bytes from
 // any byte that holds one of them.
 constexpr size_t MaskBitPitch(int width) { return size_t(width + 7) / 8 + 8; }
+// The 32 bits from bit `shift` (0 to 14) of `bits` on. Static: the AVX2 file's copy must
+// not stand in for the baseline one.
+static inline uint32_t MaskBitsWordAt(const uint8_t* bits, int shift) {
+    uint64_t word;
+    std::memcpy(&word, bits, sizeof(word));
+    return uint32_t(word >> shift);
+}
 // A rectangle of mask bits and the 4-byte texels it becomes: `texels` at the rectangle's
 // top-left, `bits` at the row of its top, its pixels from `x`; pitches in bytes.
 struct MaskTexelRect {
@@ -56,8 +63,10 @@ struct MaskTexelRect {
     int x, width, height;
 };
 // The texels MaskBytesToTexelsReference<uint32_t> makes of the bytes the bits came from,
-// eight a step.
+// eight a step; on AVX2 where the software renderer's rows run on it.
 void MaskBitsToTexels32(const MaskTexelRect& rect, uint32_t clear, uint32_t opaque);
+// The AVX2 build of it; call only where the processor has AVX2.
+void MaskBitsToTexels32Avx2(const MaskTexelRect& rect, uint32_t clear, uint32_t opaque);
 
 // `bytes` is the pixel size, 2 or 4.
 void CopyTargetToMaskRows(const MaskRows& rows, int bytes);

@@ -1,5 +1,7 @@
-// The mask screen's software composite on AVX2: a whole 32-byte vector of pixels a step,
-// each picked from the drawn or the kept pixel by one blend. This file alone is built
+// The mask screen's row work on AVX2: the software composite, a whole 32-byte vector of
+// pixels a step, each picked from the drawn or the kept pixel by one blend; and the
+// device's mask texels, eight picked from the two texel values by one blend each. This
+// file alone is built
 // with -mavx2 and is reached only where the processor has it; everything it defines is
 // in an unnamed namespace (the tail loops too), so that no AVX2 code stands in for a
 // baseline copy of an inline function at link time.
@@ -50,7 +52,47 @@ void Rows(const MaskRows& r, bool reverse) {
             r.width, reverse);
 }
 
+// Eight texels from bits 8k to 8k + 7 of the word spread over every lane: each lane tests
+// its own bit.
+struct TexelPicker {
+    __m256i clear, opaque, lanes[4];
+
+    TexelPicker(uint32_t clearTexel, uint32_t opaqueTexel)
+        : clear(_mm256_set1_epi32(int(clearTexel))), opaque(_mm256_set1_epi32(int(opaqueTexel))) {
+        for (int k = 0; k < 4; ++k)
+            lanes[k] = _mm256_sllv_epi32(_mm256_set1_epi32(1 << (8 * k)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    }
+    __m256i Pick(__m256i word, int k) const {
+        return _mm256_blendv_epi8(clear, opaque, _mm256_cmpeq_epi32(_mm256_and_si256(word, lanes[k]), lanes[k]));
+    }
+    void Put(uint8_t* out, __m256i word, int k) const {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), Pick(word, k));
+    }
+    // The first `count` (below 8) texels only.
+    void PutFirst(uint8_t* out, __m256i word, int count) const {
+        const __m256i first = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(out), first, Pick(word, 0));
+    }
+};
+
 }  // namespace
+
+void MaskBitsToTexels32Avx2(const MaskTexelRect& r, uint32_t clear, uint32_t opaque) {
+    const TexelPicker pick(clear, opaque);
+    uint8_t* texels = r.texels;
+    const uint8_t* bits = r.bits + size_t(r.x) / 8;
+    const size_t texelPitch = r.texelPitch, bitPitch = r.bitPitch;
+    const int width = r.width, height = r.height, shift = r.x % 8;
+    for (int y = 0; y < height; ++y, texels += texelPitch, bits += bitPitch) {
+        int i = 0;
+        for (; i + 32 <= width; i += 32) {
+            const __m256i word = _mm256_set1_epi32(int(MaskBitsWordAt(bits + i / 8, shift)));
+            for (int k = 0; k < 4; ++k) pick.Put(texels + size_t(i + 8 * k) * 4, word, k);
+        }
+        for (; i + 8 <= width; i += 8) pick.Put(texels + size_t(i) * 4, _mm256_set1_epi32(int(MaskBitsWordAt(bits + i / 8, shift))), 0);
+        if (i < width) pick.PutFirst(texels + size_t(i) * 4, _mm256_set1_epi32(int(MaskBitsWordAt(bits + i / 8, shift))), width - i);
+    }
+}
 
 void CompositeMaskRowsAvx2(const MaskRows& r, int bytes, bool reverse) {
     if (bytes == 4) Rows<uint32_t>(r, reverse);

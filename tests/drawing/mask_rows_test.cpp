@@ -127,7 +127,7 @@ TEST(MaskRows, MaskBitsAreSetWhereTheBytesAreNotZero) {
 // bits, starting at every bit of a byte and at the row's end, for the texel pairs of both
 // mask formats and a pair where every bit differs, one after another so that nothing of
 // one pair's texels stays for the next; the texels between the rows untouched.
-TEST(MaskRows, MaskTexelsFromTheBitsMatchTheReferenceRowByRow) {
+void CompareTexelsWithReference() {
     constexpr int kWide = 224;
     constexpr size_t kTexelPitch = size_t(kWide) * 4 + 12;
     const size_t bitPitch = MaskBitPitch(kWide);
@@ -157,6 +157,17 @@ TEST(MaskRows, MaskTexelsFromTheBitsMatchTheReferenceRowByRow) {
                         << "kind " << kind << " width " << width << " x " << x << " texels " << clear << "/" << opaque;
                 }
         }
+}
+
+// On SSE2 and, where the processor has it, on AVX2.
+TEST(MaskRows, MaskTexelsFromTheBitsMatchTheReferenceRowByRow) {
+    const bool was = soft::Avx2RowsInUse();
+    for (bool avx2 : {false, true}) {
+        if (soft::UseAvx2Rows(avx2) != avx2) continue;
+        SCOPED_TRACE(avx2 ? "AVX2" : "SSE2");
+        CompareTexelsWithReference();
+    }
+    soft::UseAvx2Rows(was);
 }
 
 }  // namespace
