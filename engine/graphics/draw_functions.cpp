@@ -15,6 +15,7 @@
 #include "engine/graphics/graph_soft.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/mask_screen.h"
+#include "engine/graphics/shown_texels.h"
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"
@@ -75,7 +76,10 @@ int ClearDrawTarget(const ClearRect* rect) {
 }
 
 int DrawGraphAt(int x, int y, int32_t handle, int trans) {
-    auto bounds = [&](const GraphRecord& r) { return DrawBounds{x, y, SaturatedInt(int64_t{x} + r.width), SaturatedInt(int64_t{y} + r.height)}; };
+    auto bounds = [&](GraphRecord& r) {
+        const DrawBounds whole{x, y, SaturatedInt(int64_t{x} + r.width), SaturatedInt(int64_t{y} + r.height)};
+        return r.images->textured ? UprightDrawBounds(r, x, y, trans, whole) : whole;
+    };
     return GraphDraw(handle, bounds, [&](GraphRecord& r, bool textured) {
         return textured ? DrawGraphAtD3D(x, y, r, trans, 1) : DrawGraphMemImg(x, y, r, trans);
     });

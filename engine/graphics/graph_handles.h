@@ -30,6 +30,11 @@ struct TexturePiece {
     int32_t x = 0, y = 0;              // place in the image
     int32_t width = 0, height = 0;     // used part
     int32_t texWidth = 0, texHeight = 0;
+    // Every write of the texels takes a new number from one count, so a box found from
+    // them holds while the number stays. Only plain textures, whose texels only image
+    // transfers write, are `tracked`.
+    uint64_t texelWrite = 0;
+    bool tracked = false;
 };
 
 struct GraphImageSet {
@@ -71,6 +76,14 @@ struct GraphRecord {
     int32_t width = 0, height = 0;
     MEMIMG view{};                 // software path
     std::vector<PieceDraw> draws;  // device path
+    // Where the graphic's texels whose alpha is not 0 lie (graphic pixels), found for the
+    // newest texel write of its pieces and this rectangle of its image set.
+    struct ShownBox {
+        uint64_t texelWrite = 0;
+        const GraphImageSet* images = nullptr;
+        int32_t x = 0, y = 0, width = 0, height = 0;
+        int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    } shown;
 };
 
 struct GraphHandleTable {

@@ -8,6 +8,7 @@
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graph_load.h"
 #include "engine/graphics/graph_textures.h"
+#include "engine/graphics/shown_texels.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/log.h"
@@ -66,9 +67,10 @@ bool CopyRows(const BaseImage& frame, MEMIMG& image) {
 
 // The decoder's surface into level 0 of the graphic's first texture, converted by the
 // device, without filtering.
-int CopySurfaceToTexture(host::Surface* surface, const TexturePiece& piece) {
+int CopySurfaceToTexture(host::Surface* surface, TexturePiece& piece) {
     // Draws of the graphic still waiting in the vertex batch show the frame they were made with.
     FlushVertexBatch();
+    NoteUntrackedTexelWrite(piece);
     const host::RECT rect{0, 0, piece.width, piece.height};
     return Graphics().dev.device->StretchRect(surface, &rect, piece.surface, &rect, host::D3DTEXF_NONE) < 0 ? -1 : 0;
 }

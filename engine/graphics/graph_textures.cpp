@@ -11,6 +11,7 @@
 #include "engine/graphics/com_release.h"
 #include "engine/graphics/device_buffers.h"
 #include "engine/graphics/graphics_system.h"
+#include "engine/graphics/shown_texels.h"
 #include "engine/graphics/texture_transfer.h"
 #include "engine/graphics/vertex_batch.h"
 #include "engine/platform/log.h"
@@ -63,6 +64,7 @@ int CreatePiece(GraphImageSet& set, TexturePiece& piece) {
     if (set.dxt) return 0;
     if (ClearLevels(piece.staging ? piece.staging : piece.texture) != 0) return -1;
     if (piece.staging) d->UpdateTexture(piece.staging, piece.texture);
+    NoteTrackedTexelWrite(piece);
     return 0;
 }
 
@@ -130,7 +132,7 @@ int TransferDrawablePiece(const TransferJob& job, const Box& box, const TextureP
     return result;
 }
 
-int TransferTexturePiece(const TransferJob& job, const Box& box, const TexturePiece& piece, D3DFORMAT format) {
+int TransferTexturePiece(const TransferJob& job, const Box& box, TexturePiece& piece, D3DFORMAT format) {
     Texture* target = piece.staging ? piece.staging : piece.texture;
     const bool padRight = piece.texWidth > piece.width && box.x2 == piece.x + piece.width;
     const bool padBottom = piece.texHeight > piece.height && box.y2 == piece.y + piece.height;
@@ -140,6 +142,7 @@ int TransferTexturePiece(const TransferJob& job, const Box& box, const TexturePi
     if (FAILED(target->LockRect(0, &locked, &lock, 0))) return AddLogText("テクスチャのロックに失敗しました\n");
     const ColorFormat* cf = GetD3DFormatColorData(format);
     int result = ConvertInto(job, box, locked.pBits, locked.Pitch, cf);
+    NoteTrackedTexelWrite(piece);
     if (result == 0 && cf)
         PadEdges(static_cast<uint8_t*>(locked.pBits), locked.Pitch, cf->bytesPerPixel, box.x2 - box.x1,
                  box.y2 - box.y1, padRight, padBottom);
@@ -195,7 +198,7 @@ int TransferImageToTexture(int32_t handle, const BaseImage& image, const BaseIma
     const ColorFormat* cf = GetD3DFormatColorData(format);
     job.key = useKey && set.colorKey && cf && cf->alphaMask ? 1 : 0;
     int result = 0;
-    for (const TexturePiece& piece : set.pieces) {
+    for (TexturePiece& piece : set.pieces) {
         Box box = Intersect(dest, {piece.x, piece.y, piece.x + piece.width, piece.y + piece.height});
         if (box.Empty()) continue;
         // A refused compressed piece is left as it was; the others still get their part.

@@ -52,6 +52,9 @@ struct MaskScreen {
     // first. At most `compositeBatchLimit` wait (1 composites every draw at once).
     std::vector<QueuedComposite> queued;
     int32_t compositeBatchLimit = kCompositeBatchLimit;
+    // Upright sprite draws work only where their texels show (0: on their whole
+    // rectangle, which tests compare against).
+    int32_t cutToShownTexels = 1;
     uint32_t queuedBatchVertices = 0;  // the vertex batch's count when the last one queued
     int32_t slotX = 0, slotY = 0, shelfHeight = 0;  // where the next slot is sought
     int32_t compositing = 0;
