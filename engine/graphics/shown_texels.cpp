@@ -29,7 +29,9 @@ Box Union(const Box& a, const Box& b) {
 
 // Whether a texel whose alpha is 0 leaves the target as it was under the settings a
 // transparent draw uses: blend mode 0 drops it by the alpha test, modes 1 and 2 weigh it
-// by its alpha. A blend-mask graphic and filtering both bring in other alpha.
+// by its alpha. A blend-mask graphic and filtering both bring in other alpha. On a target
+// with alpha bits the composite writes the mask's alpha over its whole box, so there the
+// whole box stays.
 bool ClearTexelsKeepTheTarget(const GraphRecord& r, int trans) {
     const DrawSettings& ds = Draw();
     if (!MaskState().cutToShownTexels || !trans || !r.images || !(r.images->alpha || r.images->colorKey)) return false;
