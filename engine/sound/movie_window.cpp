@@ -4,6 +4,7 @@
 // given to it.
 #include <algorithm>
 
+#include "engine/graphics/draw_bounds.h"
 #include "engine/graphics/graph_movie.h"
 #include "engine/platform/rect.h"
 #include "engine/platform/window_mode.h"
@@ -21,20 +22,27 @@ int32_t AlignDown(int32_t v, uint32_t flags, uint32_t flag, uint32_t step) {
 }
 
 // Cuts the destination to the client area; each side cut away moves the source's side
-// by the cut divided by the scale. false when nothing is left.
+// by the cut divided by the scale. false when nothing is left. A placement far off the
+// window is held at the int limits, and the cuts are made in 64 bits.
 bool ClipToClient(Rect& source, Rect& destination, int scale) {
     int32_t client[4] = {};
     GetClientScreenRect(client);
-    destination = {destination.left + client[0], destination.top + client[1], destination.right + client[0],
-                   destination.bottom + client[1]};
+    auto moved = [](int32_t v, int32_t by) { return SaturatedInt(int64_t{v} + by); };
+    destination = {moved(destination.left, client[0]), moved(destination.top, client[1]),
+                   moved(destination.right, client[0]), moved(destination.bottom, client[1])};
     const Rect before = destination, bounds{client[0], client[1], client[2], client[3]};
     ClipRect(&destination, &bounds);
     if (destination.right <= destination.left || destination.bottom <= destination.top) return false;
-    source.left += (destination.left - before.left) / scale;
-    source.top += (destination.top - before.top) / scale;
-    source.right -= (before.right - destination.right) / scale;
-    source.bottom -= (before.bottom - destination.bottom) / scale;
-    return true;
+    // The source side moved in by the cut, never past the opposite side.
+    auto in = [scale](int32_t side, int32_t from, int32_t to, int32_t limit) {
+        const int64_t moved = side + (int64_t{to} - from) / scale;
+        return int32_t(side <= limit ? std::min<int64_t>(moved, limit) : std::max<int64_t>(moved, limit));
+    };
+    source.left = in(source.left, before.left, destination.left, source.right);
+    source.top = in(source.top, before.top, destination.top, source.bottom);
+    source.right = in(source.right, before.right, destination.right, source.left);
+    source.bottom = in(source.bottom, before.bottom, destination.bottom, source.top);
+    return source.right > source.left && source.bottom > source.top;
 }
 
 void Align(Rect& source, Rect& destination) {
@@ -67,7 +75,7 @@ int DrawMovieToWindow(int x, int y, int scale, int handle, int visible) {
     if (r->windowMode != 1 || !r->hasFrame || !overlay) return 0;
     scale = std::max(scale, 1);
     Rect source{0, 0, r->width, r->height};
-    Rect destination{x, y, x + r->width * scale, y + r->height * scale};
+    Rect destination{x, y, SaturatedInt(x + int64_t{r->width} * scale), SaturatedInt(y + int64_t{r->height} * scale)};
     // The client area is never covered by another window here, so it is the whole clip.
     bool shown = visible && ClipToClient(source, destination, scale);
     if (shown) Align(source, destination);

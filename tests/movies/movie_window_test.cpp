@@ -3,6 +3,8 @@
 // when it is hidden, that an unchanged placement is not sent again, and that closing
 // the movie hides and releases it. Nothing in the engine makes overlays, so the test
 // gives the movie one of its own.
+#include <limits>
+#include <tuple>
 #include <vector>
 
 #include "engine/platform/window_mode.h"
@@ -99,6 +101,38 @@ TEST_F(GraphMovieTest, AMovieOnTheWindowPlacesItsOverlayCutToTheClientArea) {
     ASSERT_EQ(CloseMovie(movie), 0);
     ASSERT_EQ(calls.size(), 7u);
     EXPECT_FALSE(calls[6].shown);
+    EXPECT_TRUE(released);
+}
+
+// Placements and scales near the int limits neither overflow nor place a source outside
+// the movie: a huge scale shows a part of the movie over the whole client area, and a
+// placement past the far corner is hidden.
+TEST_F(GraphMovieTest, AMovieOnTheWindowPlacedNearTheIntLimitsStaysInsideItsFrame) {
+    Start();
+    const int movie = Open(Make("far.avi", {AvKind::Mpeg4Avi, 3, 64, 48, 25, 0}));
+    ASSERT_GE(movie, 0);
+    MovieRecord* r = GetMovieRecord(movie);
+    std::vector<OverlayCall> calls;
+    bool released = false;
+    r->windowInterfaces[kMovieOverlaySurface] = new RecordingOverlay(calls, released);
+    r->windowMode = 1;
+    r->hasFrame = 1;
+    int32_t client[4] = {};
+    GetClientScreenRect(client);
+
+    constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+    ASSERT_EQ(DrawMovieToWindow(kMin + 5, 0, 1 << 26, movie, 1), 0);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_TRUE(calls[0].shown);
+    const host::RECT& s = calls[0].source;
+    EXPECT_TRUE(s.left >= 0 && s.left < s.right && s.right <= 64 && s.top >= 0 && s.top < s.bottom && s.bottom <= 48)
+        << s.left << " " << s.top << " " << s.right << " " << s.bottom;
+    EXPECT_TRUE(Same(calls[0].destination, {client[0], client[1], client[2], client[3]}));
+    for (const auto& [x, y, scale] : {std::tuple{kMax - 10, kMax - 10, kMax}, {kMin, kMin, 1}, {kMax, 0, 1}}) {
+        ASSERT_EQ(DrawMovieToWindow(x, y, scale, movie, 1), 0);
+        EXPECT_FALSE(calls.back().shown) << x << " " << y << " " << scale;
+    }
+    ASSERT_EQ(CloseMovie(movie), 0);
     EXPECT_TRUE(released);
 }
 
