@@ -107,9 +107,12 @@ int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int32_t fon
                                : DrawTextMemImg(x, y, text, color, edgeColor, vertical, font);
     };
     if (!MaskScreenActive()) return draw();
-    // The glyph draws nest inside one masked draw over the text's whole line.
+    // The glyph draws nest inside one masked draw over the text's whole line: size + 3
+    // deep, or as deep as a glyph cell with its edges reaches, so that an edged font's
+    // outer rows are not cut away (nor drawn over composites still waiting below).
     const DrawArea& a = Draw().area;
-    const int line = int(std::min<int64_t>(int64_t(vertical ? x : y) + f->size + 3, INT_MAX));
+    const int64_t depth = std::max<int64_t>(int64_t{f->size} + 3, f->charHeight);
+    const int line = int(std::min<int64_t>(int64_t(vertical ? x : y) + depth, INT_MAX));
     const DrawBounds box = vertical ? DrawBounds{x, y, line, a.y2} : DrawBounds{x, y, a.x2, line};
     if (box.x1 >= a.x2) return 0;
     return WithMaskedDraw([&] { return box; }, draw);

@@ -274,6 +274,34 @@ TEST_P(MaskScreenTest, MaskedTextAtTheIntLimitsStaysOffTheScreen) {
     for (int y : {0, 5, 100, 470, 479}) EXPECT_EQ(Row(y, 0, 29) + Row(y, 610, 639), std::string(60, '.')) << y;
 }
 
+// An edged font's outer rows reach below the text's size + 3: through an open mask they
+// show as they do without it, rather than being cut away with the line's box.
+TEST_P(MaskScreenTest, EdgedTextThroughAnOpenMaskShowsAllItsRows) {
+    // 'p' fills the 16-pixel cell's descent: rows 12 to 15, 15 to 18 once moved by the
+    // edge, whose three rows then reach row 21.
+    auto glyphs = std::make_shared<host::FixedGlyphSource>();
+    host::GlyphImage p;
+    p.width = 6, p.rows = 4, p.top = 0, p.advance = 7;
+    p.coverage.assign(24, 255);
+    glyphs->AddGlyph(U'p', p);
+    host::SetGlyphSource(glyphs);
+    const int32_t font = CreateFontToHandle(nullptr, 16, -1, 0, -1, 3, 0);
+    ASSERT_GE(font, 0);
+    const auto text = [&] {
+        std::vector<uint32_t> pixels;
+        EXPECT_GT(DrawTextWithFont(100, 100, "pp", kWhite, font, 0xFF0000), 0);
+        for (int y = 95; y < 130; ++y)
+            for (int x = 95; x < 125; ++x) pixels.push_back(Pixel(x, y));
+        return pixels;
+    };
+    const std::vector<uint32_t> plain = text();
+    // The edge reaches past the line's old bottom (row 119), or the test would show nothing.
+    EXPECT_TRUE(std::any_of(plain.begin() + (119 - 95) * 30, plain.end(), [](uint32_t c) { return c != kBlack; }));
+    ASSERT_EQ(ClearDrawTarget(), 0);
+    ASSERT_EQ(CreateMaskScreen(), 0);
+    EXPECT_EQ(text(), plain);
+}
+
 // Through the mask a draw leaves each pixel as the same draw without it would where the
 // mask is open, and as it was where it is closed: sprites of an odd size blended over a
 // busy background, cut at every edge of the screen, one stretched over a large part of
