@@ -82,12 +82,23 @@ void CompositeRows(const MaskRows& r, bool reverse) {
 // one for each thread that makes texels.
 class BitTexels {
 public:
-    static const BitTexels& For(uint32_t clear, uint32_t opaque) {
+    // Copies a byte's texels from the table.
+    struct Picker {
+        const uint32_t (*texels)[8];
+        void Put32(uint8_t* out, uint32_t word) const {
+            for (int k = 0; k < 4; ++k) Put8(out + 32 * k, word >> (8 * k));
+        }
+        void Put8(uint8_t* out, uint32_t word) const { std::memcpy(out, texels[uint8_t(word)], sizeof(texels[0])); }
+        void PutFirst(uint8_t* out, uint32_t word, int count) const {
+            std::memcpy(out, texels[uint8_t(word)], size_t(count) * 4);
+        }
+    };
+
+    static Picker For(uint32_t clear, uint32_t opaque) {
         thread_local BitTexels table;
         if (!table.made_ || table.clear_ != clear || table.opaque_ != opaque) table.Make(clear, opaque);
-        return table;
+        return Picker{table.texels_};
     }
-    void Put(uint8_t* out, uint8_t byte) const { std::memcpy(out, texels_[byte], sizeof(texels_[byte])); }
 
 private:
     void Make(uint32_t clear, uint32_t opaque) {
@@ -127,29 +138,7 @@ void MaskBitsToTexels32(const MaskTexelRect& r, uint32_t clear, uint32_t opaque)
         return;
     }
 #endif
-    const BitTexels& eight = BitTexels::For(clear, opaque);
-    // The rectangle's fields in locals: the texel stores may alias any memory, so the
-    // fields would be read again after each one.
-    uint8_t* texels = r.texels;
-    const uint8_t* bits = r.bits + size_t(r.x) / 8;
-    const size_t texelPitch = r.texelPitch, bitPitch = r.bitPitch;
-    const int width = r.width, height = r.height, shift = r.x % 8;
-    for (int y = 0; y < height; ++y, texels += texelPitch, bits += bitPitch) {
-        int i = 0;
-        for (; i + 32 <= width; i += 32) {
-            const uint32_t word = MaskBitsWordAt(bits + i / 8, shift);
-            uint8_t* out = texels + size_t(i) * 4;
-            eight.Put(out, uint8_t(word));
-            eight.Put(out + 32, uint8_t(word >> 8));
-            eight.Put(out + 64, uint8_t(word >> 16));
-            eight.Put(out + 96, uint8_t(word >> 24));
-        }
-        for (; i + 8 <= width; i += 8) eight.Put(texels + size_t(i) * 4, uint8_t(MaskBitsWordAt(bits + i / 8, shift)));
-        for (; i < width; ++i) {
-            const uint32_t texel = MaskBitsWordAt(bits + i / 8, shift + i % 8) & 1 ? opaque : clear;
-            std::memcpy(texels + size_t(i) * 4, &texel, sizeof(texel));
-        }
-    }
+    MaskTexelRows(r, BitTexels::For(clear, opaque));
 }
 
 void CopyTargetToMaskRows(const MaskRows& r, int bytes) {

@@ -62,6 +62,25 @@ struct MaskTexelRect {
     size_t bitPitch;
     int x, width, height;
 };
+// The rows of a rectangle's texels, each from its word of bits at a time: `pick` has
+// Put32(out, word) for 32 texels, Put8(out, word) for 8 and PutFirst(out, word, count) for
+// fewer. One loop for each instruction set's pickers, each file instantiating its own.
+// The picker is a small value: a copy the stores cannot alias stays in registers.
+template <class Picker>
+void MaskTexelRows(const MaskTexelRect& r, const Picker pick) {
+    // The rectangle's fields in locals: the texel stores may alias any memory, so the
+    // fields would be read again after each one.
+    uint8_t* texels = r.texels;
+    const uint8_t* bits = r.bits + size_t(r.x) / 8;
+    const size_t texelPitch = r.texelPitch, bitPitch = r.bitPitch;
+    const int width = r.width, height = r.height, shift = r.x % 8;
+    for (int y = 0; y < height; ++y, texels += texelPitch, bits += bitPitch) {
+        int i = 0;
+        for (; i + 32 <= width; i += 32) pick.Put32(texels + size_t(i) * 4, MaskBitsWordAt(bits + i / 8, shift));
+        for (; i + 8 <= width; i += 8) pick.Put8(texels + size_t(i) * 4, MaskBitsWordAt(bits + i / 8, shift));
+        if (i < width) pick.PutFirst(texels + size_t(i) * 4, MaskBitsWordAt(bits + i / 8, shift), width - i);
+    }
+}
 // The texels MaskBytesToTexelsReference<uint32_t> makes of the bytes the bits came from,
 // eight a step; on AVX2 where the software renderer's rows run on it.
 void MaskBitsToTexels32(const MaskTexelRect& rect, uint32_t clear, uint32_t opaque);

@@ -54,44 +54,39 @@ void Rows(const MaskRows& r, bool reverse) {
 
 // Eight texels from bits 8k to 8k + 7 of the word spread over every lane: each lane tests
 // its own bit.
-struct TexelPicker {
-    __m256i clear, opaque, lanes[4];
-
+class TexelPicker {
+public:
     TexelPicker(uint32_t clearTexel, uint32_t opaqueTexel)
         : clear(_mm256_set1_epi32(int(clearTexel))), opaque(_mm256_set1_epi32(int(opaqueTexel))) {
         for (int k = 0; k < 4; ++k)
             lanes[k] = _mm256_sllv_epi32(_mm256_set1_epi32(1 << (8 * k)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     }
+    void Put32(uint8_t* out, uint32_t word) const {
+        const __m256i spread = _mm256_set1_epi32(int(word));
+        for (int k = 0; k < 4; ++k) Put(out + 32 * k, spread, k);
+    }
+    void Put8(uint8_t* out, uint32_t word) const { Put(out, _mm256_set1_epi32(int(word)), 0); }
+    // The first `count` (below 8) texels only.
+    void PutFirst(uint8_t* out, uint32_t word, int count) const {
+        const __m256i first = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(out), first, Pick(_mm256_set1_epi32(int(word)), 0));
+    }
+
+private:
     __m256i Pick(__m256i word, int k) const {
         return _mm256_blendv_epi8(clear, opaque, _mm256_cmpeq_epi32(_mm256_and_si256(word, lanes[k]), lanes[k]));
     }
     void Put(uint8_t* out, __m256i word, int k) const {
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), Pick(word, k));
     }
-    // The first `count` (below 8) texels only.
-    void PutFirst(uint8_t* out, __m256i word, int count) const {
-        const __m256i first = _mm256_cmpgt_epi32(_mm256_set1_epi32(count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(out), first, Pick(word, 0));
-    }
+
+    __m256i clear, opaque, lanes[4];
 };
 
 }  // namespace
 
 void MaskBitsToTexels32Avx2(const MaskTexelRect& r, uint32_t clear, uint32_t opaque) {
-    const TexelPicker pick(clear, opaque);
-    uint8_t* texels = r.texels;
-    const uint8_t* bits = r.bits + size_t(r.x) / 8;
-    const size_t texelPitch = r.texelPitch, bitPitch = r.bitPitch;
-    const int width = r.width, height = r.height, shift = r.x % 8;
-    for (int y = 0; y < height; ++y, texels += texelPitch, bits += bitPitch) {
-        int i = 0;
-        for (; i + 32 <= width; i += 32) {
-            const __m256i word = _mm256_set1_epi32(int(MaskBitsWordAt(bits + i / 8, shift)));
-            for (int k = 0; k < 4; ++k) pick.Put(texels + size_t(i + 8 * k) * 4, word, k);
-        }
-        for (; i + 8 <= width; i += 8) pick.Put(texels + size_t(i) * 4, _mm256_set1_epi32(int(MaskBitsWordAt(bits + i / 8, shift))), 0);
-        if (i < width) pick.PutFirst(texels + size_t(i) * 4, _mm256_set1_epi32(int(MaskBitsWordAt(bits + i / 8, shift))), width - i);
-    }
+    MaskTexelRows(r, TexelPicker(clear, opaque));
 }
 
 void CompositeMaskRowsAvx2(const MaskRows& r, int bytes, bool reverse) {

@@ -7,19 +7,18 @@
 #include <random>
 #include <vector>
 
-#include "../support/back_buffer_pixels.h"
-#include "drawing_fixture.h"
 #include "engine/graphics/mask_screen.h"
+#include "mask_script.h"
 
 namespace orvik_test {
 namespace {
 
 using namespace orvik;
 
-class MaskQueueTest : public DrawingTest {
+class MaskQueueTest : public MaskScriptTest {
 protected:
     void SetUp() override {
-        DrawingTest::SetUp();
+        MaskScriptTest::SetUp();
         sprite_ = MakeGraph(32, 32, [](int x, int y) { return uint32_t(x * 0x070503 + y * 0x0B0D11) & 0xFFFFFF; });
         big_ = MakeGraph(40, 30, [](int x, int y) { return uint32_t(x * 0x1F0301 ^ y * 0x050B3D) & 0xFFFFFF; });
         canvas_ = CreateDrawableGraph(320, 240);
@@ -27,17 +26,6 @@ protected:
         ASSERT_GE(big_, 0);
         ASSERT_GE(canvas_, 0);
         ASSERT_EQ(CreateMaskScreen(), 0);
-    }
-
-    // A mask of stripes and noise over part of the mask screen.
-    static void PutMask(std::mt19937& random) {
-        const int w = 8 + int(random() % 120), h = 8 + int(random() % 90);
-        std::vector<uint8_t> bytes(size_t(w) * size_t(h));
-        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = (i % size_t(w)) / 5 % 2 || random() % 7 == 0 ? 0xFF : 0;
-        const int32_t mask = MakeMask(w, h);
-        ASSERT_EQ(SetDataToMask(w, h, bytes.data(), mask), 0);
-        ASSERT_EQ(DrawMask(int(random() % 660) - 20, int(random() % 500) - 20, mask, kMaskTransNone), 0);
-        ASSERT_EQ(DeleteMaskHandle(mask), 0);
     }
 
     void Step(std::mt19937& random, bool& onCanvas) {
@@ -56,7 +44,7 @@ protected:
         } else if (pick < 77) {
             ASSERT_EQ(DrawFilledBox(x, y, x + int(random() % 50), y + int(random() % 50), random() & 0xFFFFFF), 0);
         } else if (pick < 84) {
-            PutMask(random);
+            PutRandomMask(random, 5, 7);
         } else if (pick < 88) {
             ASSERT_EQ(SetMaskReverseEffectFlag(int(random() % 2)), 0);
         } else if (pick < 92) {
@@ -78,25 +66,7 @@ protected:
     // The screen and the canvas after the script, with at most `limit` composites waiting.
     std::vector<uint32_t> RunScript(int32_t limit) {
         MaskState().compositeBatchLimit = limit;
-        EXPECT_EQ(SetMaskScreenFlag(0), 0);
-        EXPECT_EQ(SetBlendMode(0, 0), 0);
-        EXPECT_EQ(SetDrawTarget(canvas_), 0);
-        EXPECT_EQ(ClearDrawTarget(), 0);
-        EXPECT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
-        EXPECT_EQ(ClearDrawTarget(), 0);
-        EXPECT_EQ(FillMaskScreen(0), 0);
-        EXPECT_EQ(SetMaskReverseEffectFlag(0), 0);
-        EXPECT_EQ(SetMaskScreenFlag(1), 0);
-        std::mt19937 random(11);
-        bool onCanvas = false;
-        for (int i = 0; i < 600 && !::testing::Test::HasFatalFailure(); ++i) Step(random, onCanvas);
-        EXPECT_EQ(SetMaskScreenFlag(0), 0);
-        EXPECT_EQ(SetDrawClipRect(0, 0, 640, 480), 0);
-        EXPECT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
-        std::vector<uint32_t> pixels = BackBufferPixels();
-        for (int y = 0; y < 240; ++y)
-            for (int x = 0; x < 320; ++x) pixels.push_back(GraphPixel(canvas_, x, y));
-        return pixels;
+        return RunMaskScript(canvas_, 11, 600, [this](std::mt19937& random, bool& onCanvas) { Step(random, onCanvas); });
     }
 
     int32_t sprite_ = -1, big_ = -1, canvas_ = -1;
@@ -104,15 +74,7 @@ protected:
 
 TEST_F(MaskQueueTest, QueuedCompositesLeaveThePixelsOfCompositingEveryDrawAtOnce) {
     const std::vector<uint32_t> atOnce = RunScript(1);
-    const std::vector<uint32_t> queued = RunScript(kCompositeBatchLimit);
-    ASSERT_EQ(atOnce.size(), queued.size());
-    size_t wrong = 0, first = 0;
-    for (size_t i = 0; i < queued.size(); ++i)
-        if (queued[i] != atOnce[i] && wrong++ == 0) first = i;
-    EXPECT_EQ(wrong, 0u) << "first at pixel " << first;
-    // The script drew something on both targets.
-    EXPECT_GT(std::count_if(atOnce.begin(), atOnce.begin() + 640 * 480, [](uint32_t p) { return p != kBlack; }), 20000);
-    EXPECT_GT(std::count_if(atOnce.begin() + 640 * 480, atOnce.end(), [](uint32_t p) { return p != kBlack; }), 5000);
+    ExpectSameScriptPixels(atOnce, RunScript(kCompositeBatchLimit));
 }
 
 TEST_F(MaskQueueTest, QueuedCompositesAreDrawnBeforeTheScreenIsRead) {

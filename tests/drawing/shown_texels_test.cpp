@@ -8,12 +8,11 @@
 #include <random>
 #include <vector>
 
-#include "../support/back_buffer_pixels.h"
-#include "drawing_fixture.h"
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/mask_screen.h"
 #include "engine/graphics/pixel_convert.h"
 #include "engine/graphics/shown_texels.h"
+#include "mask_script.h"
 #include "host/d3d9/d3d9_types.h"
 
 namespace orvik_test {
@@ -49,10 +48,10 @@ TEST(ShownTexelBox, FindsTheTexelsWhoseAlphaIsNotZeroInEachFormat) {
     EXPECT_EQ((std::vector<int>{x.x1, x.y1, x.x2, x.y2}), (std::vector<int>{0, 0, 6, 5}));
 }
 
-class ShownTexelsTest : public DrawingTest {
+class ShownTexelsTest : public MaskScriptTest {
 protected:
     void SetUp() override {
-        DrawingTest::SetUp();
+        MaskScriptTest::SetUp();
         ASSERT_EQ(SetTransparentColor(0, 0, 0), 0);
         MakeSheet();
         alpha_ = MakeAlphaSprite();
@@ -100,16 +99,6 @@ protected:
         return result;
     }
 
-    static void PutMask(std::mt19937& random) {
-        const int w = 8 + int(random() % 120), h = 8 + int(random() % 90);
-        std::vector<uint8_t> bytes(size_t(w) * size_t(h));
-        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = (i % size_t(w)) / 3 % 2 || random() % 5 == 0 ? 0xFF : 0;
-        const int32_t mask = MakeMask(w, h);
-        ASSERT_EQ(SetDataToMask(w, h, bytes.data(), mask), 0);
-        ASSERT_EQ(DrawMask(int(random() % 660) - 20, int(random() % 500) - 20, mask, kMaskTransNone), 0);
-        ASSERT_EQ(DeleteMaskHandle(mask), 0);
-    }
-
     void Step(std::mt19937& random, bool& onCanvas) {
         const int x = int(random() % 680) - 40, y = int(random() % 520) - 40;
         const unsigned pick = random() % 100;
@@ -130,7 +119,7 @@ protected:
         } else if (pick < 78) {
             ASSERT_EQ(PutDot(cells_[random() % 4], int(random() % 32), int(random() % 32)), 0);
         } else if (pick < 85) {
-            PutMask(random);
+            PutRandomMask(random, 3, 5);
         } else if (pick < 88) {
             ASSERT_EQ(SetMaskReverseEffectFlag(int(random() % 2)), 0);
         } else if (pick < 93) {
@@ -152,27 +141,9 @@ protected:
         for (int32_t cell : cells_) EXPECT_EQ(DeleteGraphHandle(cell), 0);
         EXPECT_EQ(DeleteGraphHandle(keyed_), 0);
         MakeSheet();
-        EXPECT_EQ(SetMaskScreenFlag(0), 0);
-        EXPECT_EQ(SetBlendMode(0, 0), 0);
         EXPECT_EQ(SetDrawBrightness(255, 255, 255), 0);
         EXPECT_EQ(SetDrawFilterMode(0), 0);
-        EXPECT_EQ(SetMaskReverseEffectFlag(0), 0);
-        for (int32_t target : {canvas_, int32_t(kDrawTargetBackBuffer)}) {
-            EXPECT_EQ(SetDrawTarget(target), 0);
-            EXPECT_EQ(ClearDrawTarget(), 0);
-        }
-        EXPECT_EQ(FillMaskScreen(0), 0);
-        EXPECT_EQ(SetMaskScreenFlag(1), 0);
-        std::mt19937 random(17);
-        bool onCanvas = false;
-        for (int i = 0; i < 700 && !::testing::Test::HasFatalFailure(); ++i) Step(random, onCanvas);
-        EXPECT_EQ(SetMaskScreenFlag(0), 0);
-        EXPECT_EQ(SetDrawClipRect(0, 0, 640, 480), 0);
-        EXPECT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
-        std::vector<uint32_t> pixels = BackBufferPixels();
-        for (int y = 0; y < 240; ++y)
-            for (int x = 0; x < 320; ++x) pixels.push_back(GraphPixel(canvas_, x, y));
-        return pixels;
+        return RunMaskScript(canvas_, 17, 700, [this](std::mt19937& random, bool& onCanvas) { Step(random, onCanvas); });
     }
 
     int32_t keyed_ = -1, alpha_ = -1, canvas_ = -1;
@@ -181,14 +152,7 @@ protected:
 
 TEST_F(ShownTexelsTest, CutDrawsLeaveThePixelsOfDrawsOnTheirWholeRectangle) {
     const std::vector<uint32_t> whole = RunScript(0);
-    const std::vector<uint32_t> cut = RunScript(1);
-    ASSERT_EQ(whole.size(), cut.size());
-    size_t wrong = 0, first = 0;
-    for (size_t i = 0; i < cut.size(); ++i)
-        if (cut[i] != whole[i] && wrong++ == 0) first = i;
-    EXPECT_EQ(wrong, 0u) << "first at pixel " << first;
-    EXPECT_GT(std::count_if(whole.begin(), whole.begin() + 640 * 480, [](uint32_t p) { return p != kBlack; }), 20000);
-    EXPECT_GT(std::count_if(whole.begin() + 640 * 480, whole.end(), [](uint32_t p) { return p != kBlack; }), 5000);
+    ExpectSameScriptPixels(whole, RunScript(1));
 }
 
 TEST_F(ShownTexelsTest, TheBoxIsACellsShownTexelsAndGrowsWithATransfer) {
