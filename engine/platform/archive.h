@@ -42,7 +42,7 @@ struct ArchiveObject {
     int32_t open;               // the object holds an archive
     // The file opened from it whose asynchronous read of the archive file still runs:
     // the archive file reports only its last read's size, so that read is finished
-    // before another one starts.
+    // before another one starts. Under ArchiveFileLock, as the reads are.
     ArchiveFileStream* asyncReader;
 };
 
@@ -98,8 +98,9 @@ int GetArchiveFileImage(ArchiveObject* object, const char* path, uint32_t* offse
 int ReadArchiveData(int64_t position, void* buffer, uint32_t length,
                     const uint8_t key[kArchiveKeySize], FileAccessHandle file);
 // Held while an archive file is moved and read, which is one step for the threads that
-// share it.
-std::mutex& ArchiveFileLock();
+// share it, and while an archive's asynchronous read is started, finished or waited for:
+// another thread's read finishes it first. Taken again by the thread holding it.
+std::recursive_mutex& ArchiveFileLock();
 
 // The characters of element used (up to "\", "/" or the end), or -1 when the element is
 // too long for the lookup buffer.

@@ -90,8 +90,8 @@ int ReadHeaderFromFile(ArchiveObject* object, FileAccessHandle file, const char*
 
 }  // namespace
 
-std::mutex& ArchiveFileLock() {
-    static std::mutex lock;
+std::recursive_mutex& ArchiveFileLock() {
+    static std::recursive_mutex lock;
     return lock;
 }
 

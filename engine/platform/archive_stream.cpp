@@ -2,6 +2,7 @@
 // archive at each read, packed files are unpacked whole when they are opened.
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "engine/platform/archive_files.h"
 #include "engine/platform/archive_key.h"
@@ -40,21 +41,34 @@ void WaitPending(ArchiveFileStream* stream) {
 }
 
 // Finishes the asynchronous read another file of the archive left running on the
-// archive file, before this one reads it.
+// archive file, before this one reads it. Under the archive lock, which also keeps a
+// read from starting meanwhile on another thread.
 void SettleArchiveFile(ArchiveObject* archive) {
     if (archive->asyncReader != nullptr) WaitPending(archive->asyncReader);
 }
 
-// Starts a read of the archive file without waiting for it.
-void StartRead(ArchiveFileStream* stream, uint8_t* destination, uint32_t offset, uint32_t size) {
-    SettleArchiveFile(stream->archive);
-    stream->archive->asyncReader = stream;
-    const FileAccessHandle file = stream->archive->file;
+// Reads and deciphers part of the archive file once no asynchronous read runs on it.
+int ReadSettled(ArchiveObject* archive, uint32_t offset, void* destination, uint32_t size) {
     std::lock_guard hold(ArchiveFileLock());
+    SettleArchiveFile(archive);
+    return ReadArchiveData(offset, destination, size, archive->key, archive->file);
+}
+
+// Starts a read of the archive file without waiting for it: `pending` 1 for a packed
+// file's whole data, 2 for a read into the caller's buffer. The stream is the archive's
+// reader from the moment the read starts, so that any thread's next read finishes it.
+void StartRead(ArchiveFileStream* stream, uint8_t* destination, uint32_t offset, uint32_t size, int32_t pending) {
+    std::lock_guard hold(ArchiveFileLock());
+    SettleArchiveFile(stream->archive);
+    const FileAccessHandle file = stream->archive->file;
     const PlainFileRecord* record = PlainFileFromHandle(file);
     if (record != nullptr && record->position != offset) PlainFileSeekTo(file, offset);
     PlainFileRead(destination, 1, size, file);
     stream->pendingOffset = offset;
+    stream->pendingDestination = destination;
+    stream->pendingSize = size;
+    stream->pending = pending;
+    stream->archive->asyncReader = stream;
 }
 
 }  // namespace
@@ -93,13 +107,10 @@ int OpenArchiveFileStream(ArchiveFileStream* stream, ArchiveObject* archive,
         return -1;
     }
     if (async) {
-        StartRead(stream, stream->packed, offset, length);
-        stream->pending = 1;
+        StartRead(stream, stream->packed, offset, length, 1);
         return 0;
     }
-    SettleArchiveFile(archive);
-    const bool ok = ReadArchiveData(offset, stream->packed, length, archive->key, archive->file) == 0 &&
-                    Unpack(stream, stream->packed, length);
+    const bool ok = ReadSettled(archive, offset, stream->packed, length) == 0 && Unpack(stream, stream->packed, length);
     TrackedFree(stream->packed);
     stream->packed = nullptr;
     if (ok) return 0;
@@ -108,6 +119,8 @@ int OpenArchiveFileStream(ArchiveFileStream* stream, ArchiveObject* archive,
 }
 
 int FinishArchiveStreamRead(ArchiveFileStream* stream) {
+    // Another thread's read may be finishing this one.
+    std::lock_guard hold(ArchiveFileLock());
     if (!stream->asyncFlag || stream->pending == 0) return 1;
     const FileAccessHandle file = stream->archive->file;
     if (PlainFileIdleCheck(file) != 1) return 0;
@@ -153,13 +166,9 @@ size_t ReadArchiveFileStream(ArchiveFileStream* stream, void* buffer, size_t byt
     } else if (archive->heldInMemory) {
         std::memcpy(buffer, archive->image + fileOffset, n);
     } else if (stream->asyncFlag) {
-        StartRead(stream, static_cast<uint8_t*>(buffer), fileOffset, n);
-        stream->pendingDestination = static_cast<uint8_t*>(buffer);
-        stream->pendingSize = n;
-        stream->pending = 2;
+        StartRead(stream, static_cast<uint8_t*>(buffer), fileOffset, n, 2);
     } else {
-        SettleArchiveFile(archive);
-        if (ReadArchiveData(fileOffset, buffer, n, archive->key, archive->file) != 0) {
+        if (ReadSettled(archive, fileOffset, buffer, n) != 0) {
             AddLogText("ＯＫＶファイルの読み込みに失敗しました\n");
             return 0;
         }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -211,6 +212,51 @@ TEST_F(ArchiveFilesTest, TwoThreadsReadingFilesOfOneArchiveEachGetTheirOwnBytes)
     EXPECT_EQ(movieWrong, 0);
     EXPECT_EQ(soundWrong, 0);
     EXPECT_EQ(FileAccessClose(movieFile), 0);
+    EXPECT_EQ(FileAccessClose(soundFile), 0);
+}
+
+// Asynchronous reads on one thread while another thread reads another file of the same
+// archive: the other thread finishes a read still running before its own, and neither
+// takes the other's read for its own, so every read gets its own bytes.
+TEST_F(ArchiveFilesTest, AsynchronousReadsBesideAnotherThreadsReadsOfOneArchiveGetTheirOwnBytes) {
+    const std::vector<uint8_t> movie = PatternBytes(65536, 7), sound = PatternBytes(65536, 9);
+    FixtureDir root;
+    root.files.push_back({"movie.ogv", movie});
+    root.files.push_back({"sound.ogg", sound});
+    FixtureOptions options;
+    options.keyString = "tnqwplx";
+    dir.Write("Data01.dat", BuildFixture(root, options));
+    const FileAccessHandle soundFile = FileAccessOpen("Data01/sound.ogg", 0, 1, 0);
+    ASSERT_NE(soundFile, 0);
+    std::atomic<bool> done{false};
+    int soundWrong = 0;
+    std::thread refill([&] {
+        std::vector<uint8_t> got(2048);
+        for (uint32_t seed = 3; !done; ) {
+            seed = seed * 1103515245u + 12345u;
+            const size_t at = (seed >> 8) % (sound.size() - got.size());
+            FileAccessSeek(soundFile, int32_t(at), 0);
+            const size_t n = FileAccessRead(got.data(), 1, got.size(), soundFile);
+            soundWrong += n != got.size() || !std::equal(got.begin(), got.end(), sound.begin() + ptrdiff_t(at));
+        }
+    });
+    int movieWrong = 0;
+    std::vector<uint8_t> got(4096);
+    for (uint32_t i = 0, seed = 5; i < 200; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const size_t at = (seed >> 8) % (movie.size() - got.size());
+        const FileAccessHandle file = FileAccessOpen("Data01/movie.ogv", 0, 1, 1);
+        ASSERT_NE(file, 0);
+        FileAccessSeek(file, int32_t(at), 0);
+        const size_t n = FileAccessRead(got.data(), 1, got.size(), file);
+        EXPECT_TRUE(orvik_test::WaitUntil([&] { return FileAccessIdleCheck(file) == 1; }));
+        movieWrong += n != got.size() || !std::equal(got.begin(), got.end(), movie.begin() + ptrdiff_t(at));
+        EXPECT_EQ(FileAccessClose(file), 0);
+    }
+    done = true;
+    refill.join();
+    EXPECT_EQ(movieWrong, 0);
+    EXPECT_EQ(soundWrong, 0);
     EXPECT_EQ(FileAccessClose(soundFile), 0);
 }
 
