@@ -1,12 +1,12 @@
 #include "engine/graphics/shown_texels.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "engine/graphics/color_data.h"
 #include "engine/graphics/draw_settings.h"
 #include "engine/graphics/draw_target.h"
 #include "engine/graphics/mask_screen.h"
+#include "engine/graphics/pixel_access.h"
 #include "host/d3d9/resources.h"
 
 namespace orvik {
@@ -14,18 +14,6 @@ namespace orvik {
 namespace {
 
 uint64_t g_texelWrites = 0;
-
-uint32_t TexelAt(const uint8_t* row, int x, int bytes) {
-    uint32_t texel = 0;
-    std::memcpy(&texel, row + size_t(x) * size_t(bytes), size_t(bytes));
-    return texel;
-}
-
-Box Union(const Box& a, const Box& b) {
-    if (a.Empty()) return b;
-    if (b.Empty()) return a;
-    return {std::min(a.x1, b.x1), std::min(a.y1, b.y1), std::max(a.x2, b.x2), std::max(a.y2, b.y2)};
-}
 
 // Whether a texel whose alpha is 0 leaves the target as it was under the settings a
 // transparent draw uses: blend mode 0 drops it by the alpha test, modes 1 and 2 weigh it
@@ -97,10 +85,10 @@ Box ShownTexelBox(const uint8_t* bits, int pitch, const ColorFormat& format, int
     for (int y = 0; y < height; ++y) {
         const uint8_t* row = bits + ptrdiff_t(y) * pitch;
         int first = 0;
-        while (first < width && !(TexelAt(row, first, bytes) & alpha)) ++first;
+        while (first < width && !(LoadPixel(row + size_t(first) * size_t(bytes), bytes) & alpha)) ++first;
         if (first == width) continue;
         int last = width - 1;
-        while (!(TexelAt(row, last, bytes) & alpha)) --last;
+        while (!(LoadPixel(row + size_t(last) * size_t(bytes), bytes) & alpha)) --last;
         found = {std::min(found.x1, first), std::min(found.y1, y), std::max(found.x2, last + 1), y + 1};
     }
     return found.Empty() ? Box{0, 0, 0, 0} : found;

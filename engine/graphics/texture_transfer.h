@@ -20,6 +20,13 @@ inline Box Intersect(const Box& a, const Box& b) {
     return {std::max(a.x1, b.x1), std::max(a.y1, b.y1), std::min(a.x2, b.x2), std::min(a.y2, b.y2)};
 }
 
+// The smallest box around both; an empty one adds nothing.
+inline Box Union(const Box& a, const Box& b) {
+    if (a.Empty()) return b;
+    if (b.Empty()) return a;
+    return {std::min(a.x1, b.x1), std::min(a.y1, b.y1), std::max(a.x2, b.x2), std::max(a.y2, b.y2)};
+}
+
 struct TransferJob {
     const BaseImage* image;
     const BaseImage* alpha;
