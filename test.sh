@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 scripts/install-deps
 
 build=build/test
-jobs=$(nproc)
+jobs=${JOBS:-$(nproc)}
 # Line tables (-g1) are all the sanitizers' reports need, at a third less compile time
 # than full debug information.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" \
