@@ -27,12 +27,6 @@ void RestartFromTop(StreamPart& s) {
 
 int32_t BlockAlign(const SoundRecord* r) { return r->format.nBlockAlign ? r->format.nBlockAlign : 1; }
 
-// Whether the jump offset lies between the last cursor and this one.
-bool PassedJump(uint32_t last, uint32_t cursor, uint32_t jump) {
-    if (last < cursor) return jump > last && jump <= cursor;
-    return jump > last || jump < cursor;
-}
-
 }  // namespace
 
 int GetStreamPlayBuffer(int handle, SoundRecord* r, SoundBuffer** out, int takeOver) {
@@ -64,7 +58,7 @@ int RefreshStreamPlayPosition(int handle, int64_t cursorArgument) {
     const uint32_t last = s.lastPlayCursor;
     if (cursor == last) return 0;
     const bool wrapped = last > cursor;
-    if (s.jumpPending && PassedJump(last, cursor, s.jumpOffset)) {
+    if (s.jumpPending && CursorPassed(last, cursor, s.jumpOffset)) {
         const uint32_t past = wrapped && s.jumpOffset > last ? s.bufferSize - s.jumpOffset + cursor : cursor - s.jumpOffset;
         s.playPosition = uint32_t(s.jumpTarget) + past;
         s.jumpPending = 0;

@@ -69,6 +69,14 @@ inline void RewindStreamPlayback(StreamPart& s) {
     s.started = 0;
 }
 
+// Whether a cursor that moved on from `last` to `cursor` went past `mark` (round the
+// buffer's end when `cursor` is below `last`). A cursor that has not moved passed nothing.
+inline bool CursorPassed(uint32_t last, uint32_t cursor, uint32_t mark) {
+    if (last == cursor) return false;
+    if (last < cursor) return mark > last && mark <= cursor;
+    return mark > last || mark <= cursor;
+}
+
 // The sizes that pace a stream, from its format (a = average bytes per second, b = block
 // align), in whole frames.
 struct StreamQuantities {

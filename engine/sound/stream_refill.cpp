@@ -23,8 +23,13 @@ uint32_t RefillRequest(const SoundRecord* r, uint32_t cursor) {
     return uint32_t((uint64_t(192 - lead) * a) >> 9) / b * b;
 }
 
-bool PlayedOut(const StreamPart& s, uint32_t cursor) {
-    return s.endOffset < cursor && (s.cursorAtEnd < s.endOffset || s.cursorAtEnd > cursor);
+// Whether the cursor has gone past the end since the last look, which moves on to it. An
+// end just short of the buffer's end is passed as the cursor goes round, where a cursor
+// beyond the end would be seen only if a look fell between the two.
+bool PlayedOut(StreamPart& s, uint32_t cursor) {
+    if (CursorPassed(s.cursorAtEnd % s.bufferSize, cursor, s.endOffset)) return true;
+    s.cursorAtEnd = cursor;
+    return false;
 }
 
 // The end is written at `reached`; silence follows until the cursor passes it. -1.

@@ -97,6 +97,20 @@ TEST_F(StreamTest, OneSourcePlaysOnceThenSilenceThenTheBufferStops) {
     EXPECT_EQ(Stream(h).playPosition, 0u);
 }
 
+// An end written just short of the buffer's end is passed as the cursor goes round it.
+TEST_F(StreamTest, StreamsEndingAroundEveryWholeSecondStop) {
+    Start();
+    for (uint32_t second = 1; second <= 3; ++second)
+        for (int offset : {-882, -441, -1, 0, 1, 441}) {
+            const uint32_t frames = uint32_t(int(second * 44100) + offset);
+            const int h = MakeStream({PcmWave(1, 44100, Ramp(frames, 1))});
+            ASSERT_EQ(orvik::PlaySoundHandle(h, orvik::kPlayBack), 0);
+            Hear(frames + 44100 * 2);
+            EXPECT_EQ(orvik::CheckSoundPlaying(h), 0) << frames << " frames";
+            ASSERT_EQ(orvik::DeleteSound(h), 0);
+        }
+}
+
 TEST_F(StreamTest, SourcesPlayOneAfterTheOtherAndRepeatsCountOn) {
     Start();
     const std::vector<int16_t> a = Ramp(30000, 2, 37), b = Ramp(20000, 2, 53);
