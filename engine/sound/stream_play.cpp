@@ -137,6 +137,8 @@ int StopStreamSoundBuffer(int handle) {
 
 int CheckStreamSoundPlaying(int handle) {
     if (!SoundStarted()) return -1;
+    // Claiming the buffer may write its user, which the refill thread writes too.
+    SoundLockGuard guard(SoundLock());
     SoundRecord* r = FindSoundRecord(handle);
     if (!r) return -1;
     SoundBuffer* buffer = nullptr;

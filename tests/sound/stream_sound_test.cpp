@@ -288,6 +288,7 @@ TEST_F(StreamTest, StreamsSharingABufferTakeItInTurnAndTheOwnerWaitsForItsSharer
     EXPECT_EQ(orvik::Sound().handles.count, 0) << "the last sharer takes the owner with it";
 }
 
+// The playing test is asked meanwhile, as a program asks it while the thread refills.
 TEST_F(StreamTest, TheRefillThreadKeepsAStreamGoingOnTwoProcessors) {
     host::SetProcessorCountForTests(2);
     Start();
@@ -305,6 +306,7 @@ TEST_F(StreamTest, TheRefillThreadKeepsAStreamGoingOnTwoProcessors) {
         const std::vector<int16_t> part = Mix(5512);
         heard.insert(heard.end(), part.begin(), part.end());
         ASSERT_TRUE(orvik_test::WaitUntil([&] {
+            EXPECT_EQ(orvik::CheckSoundPlaying(h), 1);
             std::lock_guard lock(orvik::SoundLock());
             return Stream(h).writeOffset != before;
         })) << "step " << step;
