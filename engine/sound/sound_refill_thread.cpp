@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -47,9 +48,15 @@ void StreamSoundThread() {
     }
 }
 
+// A program may return from main without EndLibrary; a thread still joinable when
+// g_refill is destroyed would end it in std::terminate.
+void StopSoundRefillThreadAtExit() { StopSoundRefillThread(); }
+
 }  // namespace
 
 void StartSoundRefillThread() {
+    static const bool stopsAtExit = std::atexit(StopSoundRefillThreadAtExit) == 0;
+    (void)stopsAtExit;
     if (g_refill.thread.joinable()) return;
     g_refill.stop = false;
     g_refill.thread = std::thread(StreamSoundThread);
