@@ -105,6 +105,11 @@ int FailStart() {
 
 LibraryState& Library() { return g_library; }
 
+int SetNoSoundFlag(int noSound) {
+    g_library.noSound = noSound ? 1 : 0;
+    return 0;
+}
+
 void ResetLibraryState() { g_library = LibraryState{}; }
 
 void TearDownServices() {
@@ -157,7 +162,7 @@ int InitLibraryCore() {
     StartCom();
     if (CreateAppWindow() != 0) return FailStart();
     if (InitInputSystem() != 0) return FailStart();
-    InitializeDirectSound();
+    if (!lib.noSound) InitializeDirectSound();
     if (InitGraphics() < 0) return FailStart();
     InitCharCodeBuffer();
     lib.initialised = 1;

@@ -11,6 +11,7 @@ struct LibraryState {
     int32_t starting = 0;
     int32_t shuttingDown = 0;
     int32_t comStarted = 0;
+    int32_t noSound = 0;  // set before start-up: sound is not started
     std::string startDirectory;  // any length the system gives; empty when unknown
 };
 

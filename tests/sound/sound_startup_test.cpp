@@ -128,6 +128,18 @@ TEST_F(SoundTest, WithoutTheDeviceClassEverySoundCallFails) {
     EXPECT_EQ(orvik::DeleteAllSounds(), -1);
 }
 
+TEST_F(SoundTest, TheNoSoundSettingKeepsSoundFromStartingAndEverySoundCallRefuses) {
+    ASSERT_EQ(orvik::SetNoSoundFlag(1), 0);
+    Start();
+    EXPECT_EQ(Log().find("DirectSound の初期化を行います"), std::string::npos);
+    EXPECT_FALSE(host::IsHeadlessAudioOpen());
+    EXPECT_EQ(Load(PcmWave(2, 44100, Ramp(100, 2))), -1);
+    EXPECT_EQ(orvik::PlaySoundHandle(0x10000000, orvik::kPlayBack), -1);
+    EXPECT_EQ(orvik::CheckSoundPlaying(0x10000000), -1);
+    const uint8_t midi[] = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96};
+    EXPECT_EQ(orvik::LoadMusicFromImage(midi, sizeof midi), -1);
+}
+
 TEST_F(SoundTest, FailedInitializeIsLoggedWithItsCode) {
     host::DirectSoundFaults faults;
     faults.initialize = 1;

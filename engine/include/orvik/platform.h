@@ -23,6 +23,9 @@ int SetAppWindowTitle(const char* title);
 int SetMainWindowClassName(const char* name);
 int SetRunInBackground(int on);
 int SetWindowIconResource(int resource);
+// 1 keeps sound from starting: every sound, music and movie-sound call then returns -1.
+// 0 (the default) starts it. Read at start-up. 0.
+int SetNoSoundFlag(int noSound);
 // 1 window, 0 full screen. -1 when full screen is asked for a size the display lacks.
 int ChangeWindowMode(int windowMode);
 // Scale of the window's client area against the screen (window mode only).

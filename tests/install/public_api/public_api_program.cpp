@@ -189,6 +189,7 @@ int main() {
     orvik::SetLogFileEnabled(0);
     orvik::SetAppWindowTitle("Public API");
     orvik::ChangeWindowMode(1);
+    CHECK(orvik::SetNoSoundFlag(0) == 0);
     CHECK(orvik::SetGraphMode(320, 240, 32) == 0);
     UseSystem();
     UseMath();
