@@ -187,10 +187,18 @@ bool ParseMidiFile(std::span<const uint8_t> file, MidiSequence* sequence) {
     std::vector<TickEvent> ticks;
     uint32_t order = 0;
     uint64_t endTick = 0;
-    for (uint16_t t = 0; t < tracks; ++t) {
-        if (!r.Tag("MTrk") || !r.Has(4)) return false;
+    // Chunks of other kinds (a file's own information, from a later standard or another
+    // program) are passed over, as the standard asks of a reader.
+    for (uint16_t t = 0; t < tracks;) {
+        if (!r.Has(8)) return false;
+        const bool track = r.Tag("MTrk");
+        if (!track) r.Skip(4);
         const uint32_t length = r.Big(4);
-        if (!r.Has(length) || !ReadTrack(r.Take(length), ticks, order, &endTick)) return false;
+        if (!r.Has(length)) return false;
+        const std::span<const uint8_t> body = r.Take(length);
+        if (!track) continue;
+        if (!ReadTrack(body, ticks, order, &endTick)) return false;
+        ++t;
     }
     Timestamp(ticks, division, endTick, sequence);
     sequence->lengthTicks = endTick;

@@ -70,6 +70,25 @@ TEST(MidiFileTest, DamagedFilesAreRefusedWithAnEmptySequence) {
     EXPECT_FALSE(host::ParseMidiFile(longTrack, &seq));
 }
 
+TEST(MidiFileTest, ChunksOtherThanTracksAreSkipped) {
+    const MidiTrack tempo = MidiTrack().Tempo(0, 250000).End(0);
+    const MidiTrack notes = MidiTrack().Event(96, {0x90, 60, 90}).End(96);
+    const std::vector<uint8_t> plain = MidiFile(1, 96, {tempo, notes});
+    const size_t header = 14, firstTrack = header + 8 + tempo.Bytes().size();
+    std::vector<uint8_t> extra = plain;
+    const std::vector<uint8_t> info = {'X', 'F', 'I', 'H', 0, 0, 0, 3, 1, 2, 3};
+    extra.insert(extra.begin() + long(firstTrack), info.begin(), info.end());
+    extra.insert(extra.begin() + long(header), info.begin(), info.end());
+    host::MidiSequence expected, seq;
+    ASSERT_TRUE(host::ParseMidiFile(plain, &expected));
+    ASSERT_TRUE(host::ParseMidiFile(extra, &seq));
+    ASSERT_EQ(seq.events.size(), 1u);
+    EXPECT_DOUBLE_EQ(seq.events[0].seconds, expected.events[0].seconds);
+    EXPECT_DOUBLE_EQ(seq.lengthSeconds, expected.lengthSeconds);
+    extra.resize(header + 10);  // a chunk claiming more than the file holds
+    EXPECT_FALSE(host::ParseMidiFile(extra, &seq));
+}
+
 TEST(MidiSynthTest, NotesSoundAtTheirPitchOnBothSidesAndDieAwayAfterRelease) {
     for (auto [key, program, hz] : {std::tuple{69, 0, 440.0}, std::tuple{57, 80, 220.0}, std::tuple{81, 0, 880.0}}) {
         host::BuiltinMidiSynth synth;
