@@ -147,6 +147,11 @@ int GetOggVorbisByteLength(SoundConvert* c) {
     return int32_t(total * frameBytes);
 }
 
+// The library reads through the record's stream, wherever the record now is.
+void MoveOggVorbisSource(SoundConvert* c) {
+    if (c->vorbis && c->vorbis->opened == 1) c->vorbis->decoder.datasource = &c->stream;
+}
+
 int CloseOggVorbis(SoundConvert* c) {
     if (!c->vorbis) return 0;
     if (c->vorbis->opened == 1) ov_clear(&c->vorbis->decoder);

@@ -174,6 +174,10 @@ int TerminateSoundConvert(SoundConvert* c) {
     return 0;
 }
 
+void SoundConvertMoved(SoundConvert* c) {
+    if (c->open && c->method == kConvertOggVorbis) MoveOggVorbisSource(c);
+}
+
 int CopyMemoryPcmBlock(SoundConvert* c) {
     MemoryPcmState& m = c->memory;
     if (m.readPosition >= m.size) return -1;

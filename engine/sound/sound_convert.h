@@ -72,6 +72,9 @@ int SeekSoundConvert(SoundConvert* record, int32_t sample);
 int GetSoundConvertDestSize(SoundConvert* record);
 int GetSoundConvertFormat(SoundConvert* record, host::WAVEFORMATEX* format);
 int TerminateSoundConvert(SoundConvert* record);
+// An open record copied to another place (the old place is not used again): its decoder
+// is told where the stream it reads now is.
+void SoundConvertMoved(SoundConvert* record);
 
 // The decoders in the order they are tried; each fills the record on success (0).
 int SetupWavePcmConvert(SoundConvert* record);
@@ -86,6 +89,7 @@ int DecodeOggVorbisBlock(SoundConvert* record);
 int SeekOggVorbis(SoundConvert* record, int32_t sample);
 int GetOggVorbisByteLength(SoundConvert* record);
 int CloseOggVorbis(SoundConvert* record);
+void MoveOggVorbisSource(SoundConvert* record);
 
 // Block steps: 0 when the block got at least one byte, -1 at the end of the data.
 int ReadPcmConvertBlock(SoundConvert* record);

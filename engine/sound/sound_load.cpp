@@ -124,8 +124,9 @@ int KeepPcm(LoadScope& load, SoundRecord* r) {
     return FillBuffers(r);
 }
 
+// A stream over a copy of the image, whatever the load mode: an image has no file to read.
 int LoadAsStream(const void* image, int32_t size, int handle, int shareHandle) {
-    if (AddStreamSoundImage(image, size, 0, handle, Sound().loadMode, shareHandle) != 0) return -1;
+    if (AddStreamSoundImage(image, size, 0, handle, kStreamFileImage, shareHandle) != 0) return -1;
     PrepareStreamSound(handle);
     return handle;
 }
@@ -157,20 +158,19 @@ int MemorySoundBytes(SoundConvert* c) {
     return size > bound ? int(bound) : size;
 }
 
-// Under the sound lock: the decoded PCM into the buffers of the new handle, or a stream.
-int Install(LoadScope& load, const void* image, int32_t size, int bufferCount, int handle, int shareHandle) {
-    if (!load.pcm) return LoadAsStream(image, size, handle, shareHandle);
+// The decoded PCM into the buffers of the new handle, under the sound lock: 1 done, -1
+// failed, 0 when the sound is to stream instead (no PCM, more than the longest memory
+// sound, or buffers that cannot be made), its PCM then dropped.
+int InstallMemorySound(LoadScope& load, int bufferCount, int handle) {
+    if (!load.pcm) return 0;
+    SoundLockGuard guard(SoundLock());
     const uint32_t seconds = uint32_t(load.pcmSize) / load.format.nAvgBytesPerSec;
     if (seconds <= kLongestMemorySoundSeconds &&
         CreateSoundHandleBuffers(&load.format, load.pcmSize, kMemorySound, bufferCount, handle) == 0)
-        return KeepPcm(load, FindSoundRecord(handle)) == 0 ? handle : -1;
+        return KeepPcm(load, FindSoundRecord(handle)) == 0 ? 1 : -1;
     TrackedFree(load.pcm);
     load.pcm = nullptr;
-    const int32_t mode = Sound().loadMode;
-    Sound().loadMode = 2;
-    const int result = LoadAsStream(image, size, handle, shareHandle);
-    Sound().loadMode = mode;
-    return result;
+    return 0;
 }
 
 }  // namespace
@@ -215,16 +215,14 @@ int CreateSoundHandleBuffers(const host::WAVEFORMATEX* format, int32_t pcmSize, 
 
 int LoadSoundFromImage(const void* image, int32_t size, int bufferCount, int shareHandle) {
     if (!SoundStarted() || bufferCount > kMaxSoundBuffers || !image || size <= 0) return -1;
-    int result = -1;
-    {
-        LoadScope load;
-        if (Sound().loadMode == 0 && DecodeWhole(load, image, size) != 0) return -1;
-        SoundLockGuard guard(SoundLock());
-        const int handle = AddSoundData(-1);
-        if (handle == -1) return -1;
-        result = Install(load, image, size, bufferCount, handle, shareHandle);
-        if (result == -1) DeleteSound(handle, 0);
-    }
+    LoadScope load;
+    if (Sound().loadMode == 0 && DecodeWhole(load, image, size) != 0) return -1;
+    const int handle = AddSoundData(-1);
+    if (handle == -1) return -1;
+    // A stream opens its source without the sound lock, which is the mixer's.
+    const int installed = InstallMemorySound(load, bufferCount, handle);
+    const int result = installed == 1 ? handle : installed == 0 ? LoadAsStream(image, size, handle, shareHandle) : -1;
+    if (result == -1) DeleteSound(handle, 0);
     return result;
 }
 
@@ -232,7 +230,6 @@ int LoadSoundCore(const char* fileName, int bufferCount, int shareHandle) {
     if (!SoundStarted()) return -1;
     if (bufferCount > kMaxSoundBuffers) bufferCount = kMaxSoundBuffers;
     if (Sound().loadMode != 0) {
-        SoundLockGuard guard(SoundLock());
         const int handle = AddSoundData(-1);
         if (handle == -1) return -1;
         if (AddStreamSoundFile(fileName, 0, handle, Sound().loadMode, shareHandle) != 0) {

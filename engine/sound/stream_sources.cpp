@@ -162,13 +162,12 @@ int SettleFirstSource(int handle, SoundRecord* r, StreamSource& s, int shareHand
     return 0;
 }
 
-int SameFormatAsRecord(SoundRecord* r, StreamSource& s) {
+bool SameFormatAsRecord(SoundRecord* r, StreamSource& s) {
     host::WAVEFORMATEX format;
     GetSoundConvertFormat(&s.convert, &format);
-    if (std::memcmp(&format, &r->format, sizeof format) == 0) return 0;
-    ReleaseSource(s, false);
+    if (std::memcmp(&format, &r->format, sizeof format) == 0) return true;
     AddLogFormat("フォーマットの違う音声データは同時に使うことは出来ません");
-    return -1;
+    return false;
 }
 
 void CountTotalSamples(SoundRecord* r) {
@@ -179,50 +178,77 @@ void CountTotalSamples(SoundRecord* r) {
     r->stream.totalSamples = uint32_t(total);
 }
 
+// The record of `handle` when it may take one more source (why not is logged), or null.
+// The caller holds the sound lock.
+SoundRecord* RecordTakingSource(int handle) {
+    SoundRecord* r = FindSoundRecord(handle);
+    return r && RefuseMoreSources(handle, r) == 0 ? r : nullptr;
+}
+
+// Under the sound lock, the opened source becomes the record's next one. The record may
+// have gone or changed while the source was opened: the source is then let go. 0 or -1.
+int InstallSource(int handle, StreamSource& s, uint8_t loop, int shareHandle, bool ownsStream) {
+    SoundLockGuard guard(SoundLock());
+    SoundRecord* r = RecordTakingSource(handle);
+    const bool fits = r && (r->stream.sourceCount == 0 ? SettleFirstSource(handle, r, s, shareHandle) == 0
+                                                       : SameFormatAsRecord(r, s));
+    if (!fits) {
+        ReleaseSource(s, false);
+        return -1;
+    }
+    s.loopCount = int8_t(loop);
+    const int32_t at = r->stream.sourceCount++;
+    r->stream.sources[at] = s;
+    SoundConvertMoved(&r->stream.sources[at].convert);
+    r->stream.sourceOwnsStream[at] = ownsStream ? 1 : 0;
+    CountTotalSamples(r);
+    return 0;
+}
+
+// Reading the source's data and setting up its decoder may take long (a whole file read,
+// an MP3 decoded whole): it is done without the sound lock, which the mixer waits for, and
+// the lock is taken only to check the record and to install the source.
+int AddSource(const StreamDescriptor* stream, uint8_t loop, int handle, int dataKind, int* callerMayClose,
+              int shareHandle, bool ownsStream) {
+    if (!SoundStarted() || !stream || !callerMayClose) return -1;
+    {
+        SoundLockGuard guard(SoundLock());
+        if (!RecordTakingSource(handle)) return -1;
+    }
+    StreamSource s{};
+    s.dataKind = dataKind;
+    s.loopEnd = -1;
+    stream->functions.seek(stream->handle, 0, 0);
+    if (OpenSource(stream, s, callerMayClose) != 0) return -1;
+    return InstallSource(handle, s, loop, shareHandle, ownsStream);
+}
+
 // Adds a source over a stream opened for the purpose: the stream is closed on failure,
 // and on success unless the source goes on reading it. 0 or -1.
 int AddOwnedSource(StreamDescriptor stream, int loop, int handle, int dataKind, int shareHandle) {
     int callerMayClose = 1;
-    if (AddSreamSound(&stream, uint8_t(loop), handle, dataKind, &callerMayClose, shareHandle) != 0) {
+    if (AddSource(&stream, uint8_t(loop), handle, dataKind, &callerMayClose, shareHandle, true) != 0) {
         stream.functions.close(stream.handle);
         return -1;
     }
     if (callerMayClose) stream.functions.close(stream.handle);
-    SoundRecord* r = FindSoundRecord(handle);
-    r->stream.sourceOwnsStream[r->stream.sourceCount - 1] = 1;
     return 0;
+}
+
+bool ValidSoundHandle(int handle) {
+    SoundLockGuard guard(SoundLock());
+    return FindSoundRecord(handle) != nullptr;
 }
 
 }  // namespace
 
 int AddSreamSound(const StreamDescriptor* stream, uint8_t loop, int handle, int dataKind, int* callerMayClose,
                   int shareHandle) {
-    if (!SoundStarted() || !stream || !callerMayClose) return -1;
-    SoundLockGuard guard(SoundLock());
-    SoundRecord* r = FindSoundRecord(handle);
-    if (!r || RefuseMoreSources(handle, r) != 0) return -1;
-    StreamSource& s = r->stream.sources[r->stream.sourceCount];
-    s = StreamSource{};
-    s.dataKind = dataKind;
-    s.loopEnd = -1;
-    stream->functions.seek(stream->handle, 0, 0);
-    if (OpenSource(stream, s, callerMayClose) != 0) return -1;
-    const bool first = r->stream.sourceCount == 0;
-    if (!first && SameFormatAsRecord(r, s) != 0) return -1;
-    if (first && SettleFirstSource(handle, r, s, shareHandle) != 0) {
-        ReleaseSource(s, false);
-        return -1;
-    }
-    s.loopCount = int8_t(loop);
-    ++r->stream.sourceCount;
-    CountTotalSamples(r);
-    return 0;
+    return AddSource(stream, loop, handle, dataKind, callerMayClose, shareHandle, false);
 }
 
 int AddStreamSoundFile(const char* fileName, int loop, int handle, int dataKind, int shareHandle) {
-    if (!SoundStarted()) return -1;
-    SoundLockGuard guard(SoundLock());
-    if (!FindSoundRecord(handle)) return -1;
+    if (!SoundStarted() || !ValidSoundHandle(handle)) return -1;
     const FileAccessHandle file = FileAccessOpen(fileName, 0, 1, 0);
     if (!file) {
         AddLogFormat("右記のＷＡＶファイルのロードに失敗しました：%s \n", fileName ? fileName : "");
@@ -236,9 +262,7 @@ int AddStreamSoundFile(const char* fileName, int loop, int handle, int dataKind,
 }
 
 int AddStreamSoundImage(const void* image, int32_t size, int loop, int handle, int dataKind, int shareHandle) {
-    if (!SoundStarted()) return -1;
-    SoundLockGuard guard(SoundLock());
-    if (!FindSoundRecord(handle)) return -1;
+    if (!SoundStarted() || !ValidSoundHandle(handle)) return -1;
     MemImageStreamRecord* m = OpenMemImageStream(image, size);
     if (!m) {
         AddLogText("ＷＡＶファイルのストリームイメージハンドルの作成に失敗しました \n");

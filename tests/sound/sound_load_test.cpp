@@ -1,12 +1,16 @@
 // Loading: the WAVE chunk walk, refused formats, the 180-second rule, buffer counts,
 // failures that leave nothing behind, and the WAVE image wrapper.
+#include <algorithm>
+#include <atomic>
 #include <thread>
 
 #include "engine/platform/stream.h"
 #include "engine/sound/sound_handles.h"
 #include "engine/sound/sound_load.h"
 #include "engine/sound/sound_state.h"
+#include "host/dsound/mixer.h"
 #include "sound_fixture.h"
+#include "tests/support/bounded_wait.h"
 #include "wave_builder.h"
 
 namespace sound_test {
@@ -128,6 +132,35 @@ TEST_F(SoundTest, ASoundDecodesWithoutHoldingTheMixersLock) {
     EXPECT_GT(reads, 0);
     EXPECT_EQ(heldDuringRead, 0);
     EXPECT_EQ(orvik::GetSoundTotalSample(h), 4410);
+}
+
+// Nor while a thread loads a long stream: a sound playing meanwhile gets its block at
+// once. The stream's first read of its file waits for that block.
+TEST_F(SoundTest, AStreamLoadsWithoutHoldingTheMixersLock) {
+    Start();
+    ASSERT_EQ(orvik::PlaySoundHandle(Load(PcmWave(2, 44100, Ramp(4410, 2)), 1), orvik::kPlayLoop), 0);
+    static std::atomic<int> stage;  // 0 loading, 1 the first read waits, 2 the block was asked for
+    stage = 0;
+    auto* set = const_cast<orvik::StreamFunctions*>(orvik::GetMemImageStreamFunctions());
+    set->read = [](void* buffer, size_t size, size_t count, orvik::StreamHandle handle) {
+        int loading = 0;
+        if (stage.compare_exchange_strong(loading, 1)) orvik_test::WaitUntil([] { return stage == 2; });
+        return orvik::MemImageStreamRead(buffer, size, count, handle);
+    };
+    ASSERT_EQ(orvik::SetSoundLoadMode(2), 0);
+    const Bytes wave = LongWave(200000);
+    int loaded = -1;
+    std::thread loader([&] { loaded = Load(wave); });
+    EXPECT_TRUE(orvik_test::WaitUntil([] { return stage == 1; }));
+    std::vector<int16_t> block(2048);
+    const bool mixed = host::TryMixAudio(block, 1000);
+    stage = 2;
+    loader.join();
+    orvik::InitStreamFunctions();
+    EXPECT_TRUE(mixed) << "the load held the mixer's lock while it read";
+    EXPECT_TRUE(std::any_of(block.begin(), block.end(), [](int16_t v) { return v != 0; }));
+    ASSERT_NE(loaded, -1);
+    EXPECT_EQ(Record(loaded)->kind, orvik::kStreamSound);
 }
 
 TEST_F(SoundTest, OnlyMoreThan180WholeSecondsLeaveMemory) {
