@@ -1,7 +1,9 @@
 // The luminance volume texture: for every colour (sampled at steps of 2) the colour of the
 // same hue and saturation at full brightness.
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <vector>
 
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/shader_system.h"
@@ -17,16 +19,29 @@ constexpr int kSide = kLuminanceVolumeSide;
 // Texels of colours this dark (every channel below 16) are white.
 constexpr int kDarkTexels = 8;
 
+// Texel (x, y, z) holds the colour (2x, 2y, 2z) at full brightness: each channel scaled
+// by 255 over the largest, which is texel index t = max(x, y, z). The scaled channels
+// for every t and channel index come from one small table, so the volume's two million
+// texels take no division each. Along a row, up to x = max(y, z) only red changes.
 void FillTexels(const host::D3DLOCKED_BOX& box) {
+    std::vector<std::array<uint8_t, kSide>> scaled(kSide);
+    for (int t = 1; t < kSide; ++t)
+        for (int c = 0; c <= t; ++c) scaled[size_t(t)][size_t(c)] = uint8_t((2 * c * 255 + t) / (2 * t));
     auto* base = static_cast<uint8_t*>(box.pBits);
+    std::array<uint32_t, kSide> row;
     for (int z = 0; z < kSide; ++z)
         for (int y = 0; y < kSide; ++y) {
-            auto* row = base + size_t(z) * size_t(box.SlicePitch) + size_t(y) * size_t(box.RowPitch);
-            for (int x = 0; x < kSide; ++x) {
-                const bool dark = x < kDarkTexels && y < kDarkTexels && z < kDarkTexels;
-                const uint32_t texel = dark ? 0xFFFFFFFFu : FillLuminanceVolume(2 * x, 2 * y, 2 * z);
-                std::memcpy(row + size_t(x) * 4, &texel, 4);
+            const int m = std::max(y, z);
+            const auto& top = scaled[size_t(m)];
+            const uint32_t greenBlue = 0xFF000000u | uint32_t(top[size_t(y)]) << 8 | top[size_t(z)];
+            for (int x = 0; x <= m; ++x) row[size_t(x)] = greenBlue | uint32_t(top[size_t(x)]) << 16;
+            for (int x = m + 1; x < kSide; ++x) {
+                const auto& own = scaled[size_t(x)];
+                row[size_t(x)] = 0xFFFF0000u | uint32_t(own[size_t(y)]) << 8 | own[size_t(z)];
             }
+            if (m < kDarkTexels) std::fill_n(row.begin(), kDarkTexels, 0xFFFFFFFFu);
+            std::memcpy(base + size_t(z) * size_t(box.SlicePitch) + size_t(y) * size_t(box.RowPitch), row.data(),
+                        sizeof row);
         }
 }
 

@@ -185,6 +185,13 @@ TEST_F(ShaderSystemTest, TheLuminanceVolumeHoldsEachColourAtFullBrightness) {
     EXPECT_EQ(texel(5, 10, 15), 0xFF55AAFFu);      // (10, 20, 30)
     EXPECT_EQ(texel(127, 0, 0), 0xFFFF0000u);      // (254, 0, 0)
     EXPECT_EQ(texel(127, 127, 127), 0xFFFFFFFFu);  // grey becomes white
+    for (int z = 0; z < 128; ++z)
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 128; ++x) {
+                const bool dark = x < 8 && y < 8 && z < 8;
+                const uint32_t want = dark ? 0xFFFFFFFFu : FillLuminanceVolume(2 * x, 2 * y, 2 * z);
+                if (texel(x, y, z) != want) FAIL() << x << ", " << y << ", " << z;
+            }
 }
 
 TEST_F(ShaderSystemTest, ShadersAndDeclarationsComeBackWithTheDeviceAndNothingLeaks) {
