@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "engine/graphics/byte_rows.h"
 #include "engine/graphics/pixel_access.h"
 
 namespace orvik {
@@ -279,6 +280,41 @@ bool ByteChannels(const ColorFormat& f) {
            f.greenWidth == 8 && f.blueWidth == 8 && (f.alphaWidth == 0 || f.alphaWidth == 8);
 }
 
+// Where every channel sits on a whole byte, a plain copy with opaque or source alpha
+// moves bytes: the rows go through the byte shuffle, several pixels a step. False when
+// the job needs pixel by pixel work (a key, a mirror, channels across byte bounds).
+bool TryByteShuffle(const Job& job) {
+    const ColorFormat& s = *job.source.format;
+    const ColorFormat& d = *job.destFormat;
+    if (job.keySkip || job.mirror || (job.alphaFrom != AlphaFrom::Opaque && job.alphaFrom != AlphaFrom::Source))
+        return false;
+    ByteShuffle shuffle{s.bytesPerPixel, d.bytesPerPixel, {-1, -1, -1, -1}, {0, 0, 0, 0}};
+    bool placed[4] = {};
+    auto place = [&](int destShift, int sourceShift, bool fill) {
+        if (destShift % 8 || sourceShift % 8 || destShift / 8 >= d.bytesPerPixel || sourceShift / 8 >= s.bytesPerPixel ||
+            placed[destShift / 8])
+            return false;
+        placed[destShift / 8] = true;
+        if (fill) shuffle.fill[destShift / 8] = 0xFF;
+        else shuffle.pick[destShift / 8] = int8_t(sourceShift / 8);
+        return true;
+    };
+    if (!place(d.redShift, s.redShift, false) || !place(d.greenShift, s.greenShift, false) ||
+        !place(d.blueShift, s.blueShift, false))
+        return false;
+    if (d.alphaWidth && !place(d.alphaShift, job.alphaFrom == AlphaFrom::Source ? s.alphaShift : 0,
+                               job.alphaFrom == AlphaFrom::Opaque))
+        return false;
+    const ByteShuffleRowFn row = ByteShuffleRow(shuffle);
+    const int width = job.rect.right - job.rect.left;
+    for (int y = 0; y < job.rect.bottom - job.rect.top; ++y)
+        row(shuffle, DestPixel(job, job.destX, job.destY + y),
+            job.source.pixels + static_cast<ptrdiff_t>(job.rect.top + y) * job.source.pitch +
+                static_cast<ptrdiff_t>(job.rect.left) * s.bytesPerPixel,
+            width);
+    return true;
+}
+
 // 8-bit channels on both sides (24- and 32-bit layouts, the common way into textures)
 // move without any scaling; the general path would give the same values.
 template <int SourceBytes, int DestBytes>
@@ -316,6 +352,7 @@ bool TryByteChannels(const Job& job) {
     if (g_forceGeneric.load(std::memory_order_relaxed) || !ByteChannels(s) || !ByteChannels(d) ||
         !alphaCovered || job.alphaOnly)
         return false;
+    if (TryByteShuffle(job)) return true;
     const int kind = s.bytesPerPixel * 10 + d.bytesPerPixel;
     if (kind == 33) ConvertByteChannels<3, 3>(job);
     else if (kind == 34) ConvertByteChannels<3, 4>(job);

@@ -58,6 +58,7 @@ host::HRESULT D_CFrameCopyRenderer::DoRenderSample(host::IMediaSample* sample) {
         std::memcpy(buffer, data, size_t(pitch) * size_t(frameHeight));
     }
     newFrame = 1;
+    newFrame.notify_all();
     return host::S_OK;
 }
 

@@ -24,7 +24,7 @@ public:
     host::HRESULT DoRenderSample(host::IMediaSample* sample) override;
 
     uint8_t* buffer = nullptr;  // pitch x frameHeight bytes, top row first, B G R
-    std::atomic<int32_t> newFrame{0};
+    std::atomic<int32_t> newFrame{0};  // waiters on it are woken when it is raised
     int32_t bottomUp = 0;
     int32_t frameWidth = 0;
     int32_t frameHeight = 0;

@@ -193,12 +193,14 @@ TEST(PixelConvertTest, EightBitDestinations) {
 namespace {
 
 // The 8-bit-channel shortcut must give what the general path gives, for every pairing of
-// 24- and 32-bit layouts and every option it takes on.
+// 24- and 32-bit layouts and every option it takes on; rows long enough for its vector
+// steps, with a tail of every length they leave.
 TEST(PixelConvertTest, ByteChannelShortcutMatchesTheGeneralPath) {
     const ColorFormat layouts[] = {kRgb24, kXrgb, kArgb,
                                    Masks(32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000),
                                    Masks(32, 0xFF00, 0xFF0000, 0xFF000000, 0xFF)};
-    std::vector<uint8_t> src(5 * 3 * 4);
+    constexpr int kWidth = 29, kRows = 3, kSrcPitch = kWidth * 4, kDstPitch = (kWidth + 1) * 4;
+    std::vector<uint8_t> src(kSrcPitch * kRows);
     uint32_t seed = 12345;
     for (auto& b : src) b = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
     // A few pixels equal to the key in the 24-bit and XRGB layouts.
@@ -207,20 +209,21 @@ TEST(PixelConvertTest, ByteChannelShortcutMatchesTheGeneralPath) {
     struct Options { int mirror, key, skip; };
     for (const ColorFormat& s : layouts)
         for (const ColorFormat& d : layouts)
-            for (Options o : {Options{0, 0, 0}, Options{1, 1, 0}, Options{0, 1, 1}, Options{0, 0, 1}}) {
-                std::vector<uint8_t> fast(6 * 4 * 4, 0xAB), slow(6 * 4 * 4, 0xAB);
-                for (int generic = 0; generic < 2; ++generic) {
-                    orvik::ForceGenericPixelConversion(generic);
-                    auto& out = generic ? slow : fast;
-                    orvik::ConvertPixelFormatBlt(out.data(), 24, &d, src.data(), 20, &s, nullptr,
-                                                 0, nullptr, 1, 1, PixelRect{0, 0, 5, 3}, o.mirror,
-                                                 o.key, 0x00FF00, 0, 0, 0, o.skip, 0);
+            for (Options o : {Options{0, 0, 0}, Options{1, 1, 0}, Options{0, 1, 1}, Options{0, 0, 1}})
+                for (int width = 1; width <= kWidth; ++width) {
+                    std::vector<uint8_t> fast(kDstPitch * (kRows + 1), 0xAB), slow(fast);
+                    for (int generic = 0; generic < 2; ++generic) {
+                        orvik::ForceGenericPixelConversion(generic);
+                        auto& out = generic ? slow : fast;
+                        orvik::ConvertPixelFormatBlt(out.data(), kDstPitch, &d, src.data(), kSrcPitch, &s, nullptr,
+                                                     0, nullptr, 1, 1, PixelRect{0, 0, width, kRows}, o.mirror,
+                                                     o.key, 0x00FF00, 0, 0, 0, o.skip, 0);
+                    }
+                    orvik::ForceGenericPixelConversion(0);
+                    ASSERT_EQ(fast, slow) << s.bitDepth << "/" << s.redMask << " -> " << d.bitDepth << "/"
+                                          << d.redMask << " options " << o.mirror << o.key << o.skip << " width "
+                                          << width;
                 }
-                orvik::ForceGenericPixelConversion(0);
-                EXPECT_EQ(fast, slow) << s.bitDepth << "/" << s.redMask << " -> " << d.bitDepth
-                                      << "/" << d.redMask << " options " << o.mirror << o.key
-                                      << o.skip;
-            }
 }
 
 }  // namespace

@@ -1,0 +1,78 @@
+#include "engine/graphics/byte_rows.h"
+
+#include <cstring>
+
+#include "engine/softrender/simd_rows.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace orvik {
+
+namespace {
+
+bool Ssse3Available() {
+#if defined(ORVIK_VECTOR_BYTE_ROWS) && defined(__GNUC__)
+    static const bool has = __builtin_cpu_supports("ssse3");
+    return has;
+#else
+    return false;
+#endif
+}
+
+// Whether every byte stays where it is or is filled: the one shuffle SSE2 can do.
+bool KeepsOrFills(const ByteShuffle& s) {
+    if (s.sourceBytes != 4 || s.destBytes != 4) return false;
+    for (int j = 0; j < 4; ++j)
+        if (s.pick[j] >= 0 && s.pick[j] != j) return false;
+    return true;
+}
+
+#if defined(__SSE2__)
+void KeepOrFillRowSse2(const ByteShuffle& s, uint8_t* dest, const uint8_t* source, int count) {
+    uint8_t keep[16], fill[16];
+    for (int i = 0; i < 16; ++i) {
+        keep[i] = s.pick[i % 4] >= 0 ? 0xFF : 0;
+        fill[i] = s.pick[i % 4] >= 0 ? 0 : s.fill[i % 4];
+    }
+    const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keep));
+    const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fill));
+    int x = 0;
+    for (; x + 4 <= count; x += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + 4 * x), _mm_or_si128(_mm_and_si128(v, k), f));
+    }
+    ShuffleBytesRowReference(s, dest + 4 * x, source + 4 * x, count - x);
+}
+#endif
+
+}  // namespace
+
+void ShuffleBytesRowReference(const ByteShuffle& s, uint8_t* dest, const uint8_t* source, int count) {
+    for (int x = 0; x < count; ++x, dest += s.destBytes, source += s.sourceBytes)
+        for (int j = 0; j < s.destBytes; ++j) dest[j] = s.pick[j] < 0 ? s.fill[j] : source[s.pick[j]];
+}
+
+ByteShuffleRowFn ByteShuffleRowAt(ByteRowsLevel level, const ByteShuffle& shuffle) {
+    switch (level) {
+#if defined(__SSE2__)
+        case ByteRowsLevel::Sse2: return KeepsOrFills(shuffle) ? KeepOrFillRowSse2 : nullptr;
+#endif
+#if defined(ORVIK_VECTOR_BYTE_ROWS)
+        case ByteRowsLevel::Ssse3: return Ssse3Available() ? ByteShuffleRowSsse3(shuffle) : nullptr;
+        case ByteRowsLevel::Avx2: return soft::Avx2RowsAvailable() ? ByteShuffleRowAvx2(shuffle) : nullptr;
+#endif
+        default: return nullptr;
+    }
+}
+
+ByteShuffleRowFn ByteShuffleRow(const ByteShuffle& shuffle) {
+    if (soft::Avx2RowsInUse())
+        if (ByteShuffleRowFn row = ByteShuffleRowAt(ByteRowsLevel::Avx2, shuffle)) return row;
+    for (ByteRowsLevel level : {ByteRowsLevel::Ssse3, ByteRowsLevel::Sse2})
+        if (ByteShuffleRowFn row = ByteShuffleRowAt(level, shuffle)) return row;
+    return ShuffleBytesRowReference;
+}
+
+}  // namespace orvik

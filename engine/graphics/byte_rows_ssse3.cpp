@@ -1,0 +1,65 @@
+// The byte rows on SSSE3: four pixels a step, rearranged by one byte shuffle. This file
+// alone is built with -mssse3 and is reached only where the processor has it; everything
+// it defines but its one entry is in an unnamed namespace, so that no SSSE3 code stands
+// in for a baseline copy of an inline function at link time.
+#include "engine/graphics/byte_rows.h"
+
+#if defined(__SSSE3__)
+#include <tmmintrin.h>
+
+#include <cstddef>
+#include <cstring>
+
+namespace orvik {
+
+namespace {
+
+// The shuffle for four pixels: the index of each destination byte's source byte (with
+// the top bit set where it is filled instead), and the fill bytes.
+struct Masks {
+    __m128i pick, fill;
+};
+
+template <int S, int D>
+Masks MasksFor(const ByteShuffle& s) {
+    uint8_t pick[16], fill[16];
+    std::memset(pick, 0x80, sizeof pick);
+    std::memset(fill, 0, sizeof fill);
+    for (int p = 0; p < 4; ++p)
+        for (int j = 0; j < D; ++j) {
+            pick[p * D + j] = s.pick[j] < 0 ? 0x80 : uint8_t(p * S + s.pick[j]);
+            fill[p * D + j] = s.pick[j] < 0 ? s.fill[j] : 0;
+        }
+    return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pick)),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(fill))};
+}
+
+template <int S, int D>
+void Row(const ByteShuffle& s, uint8_t* dest, const uint8_t* source, int count) {
+    const Masks m = MasksFor<S, D>(s);
+    int x = 0;
+    // Each step loads 16 bytes, which must lie within the row.
+    for (; size_t(x) * S + 16 <= size_t(count) * S; x += 4) {
+        const __m128i v = _mm_or_si128(
+            _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + size_t(x) * S)), m.pick), m.fill);
+        uint8_t* out = dest + size_t(x) * D;
+        if constexpr (D == 4) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
+        } else {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), v);
+            const int last = _mm_cvtsi128_si32(_mm_srli_si128(v, 8));
+            std::memcpy(out + 8, &last, 4);
+        }
+    }
+    ShuffleBytesRowReference(s, dest + size_t(x) * D, source + size_t(x) * S, count - x);
+}
+
+}  // namespace
+
+ByteShuffleRowFn ByteShuffleRowSsse3(const ByteShuffle& s) {
+    if (s.sourceBytes == 3) return s.destBytes == 3 ? Row<3, 3> : Row<3, 4>;
+    return s.destBytes == 3 ? Row<4, 3> : Row<4, 4>;
+}
+
+}  // namespace orvik
+#endif
