@@ -75,11 +75,18 @@ struct Scene {
         if (std::system(cmd.c_str()) != 0) std::abort();
         host::UseBackend("headless");
         host::SetRuntimeDirectory(dir);
+        // Each path starts as a fresh program's would: a device start leaves the screen
+        // depth of the desktop it found (32 bits) behind, and a software start after it
+        // would keep it instead of drawing the 16-bit screen it makes on its own.
+        orvik::ResetGraphicsState();
         orvik::SetLogFileEnabled(0);
         orvik::ChangeWindowMode(1);
         orvik::SetUseHardwareRendering(device ? 1 : 0);
-        if (orvik::InitLibrary() != 0 || orvik::Graphics().direct3DMode != (device ? 1 : 0)) std::abort();
+        // Set before the start: the device takes its presentation interval from it.
         orvik::SetVBlankWaitFlag(0);
+        if (orvik::InitLibrary() != 0 || orvik::Graphics().direct3DMode != (device ? 1 : 0) ||
+            (!device && orvik::GetScreenColorBitDepth() != 16))
+            std::abort();
         orvik::SetTransparentColor(0, 0, 0);
         picture = orvik::CreateDrawableGraph(640, 480);
         sheet = MakeSheet();
