@@ -1,5 +1,6 @@
-// The lane operations the vector spans are written over: SSE2 (4 pixels a step) and
-// AVX2 (8 pixels), each in the namespace HOST_SPAN_ISA of the span copy including it.
+// The lane operations the vector spans and the window's row converters are written over:
+// SSE2 (4 pixels a step) and AVX2 (8 pixels), each in the namespace HOST_SPAN_ISA of the
+// copy including it.
 #pragma once
 #include <cstdint>
 
@@ -30,6 +31,15 @@ struct Sse2 {
     static T Add16(T a, T b) { return _mm_add_epi16(a, b); }
     static T Sub16(T a, T b) { return _mm_sub_epi16(a, b); }
     static T Shr16By8(T a) { return _mm_srli_epi16(a, 8); }
+    template <int N>
+    static T Shr16(T a) { return _mm_srli_epi16(a, N); }
+    template <int N>
+    static T Shl16(T a) { return _mm_slli_epi16(a, N); }
+    // The 16-bit lanes of lo and hi side by side: 2 * kLanes pixels of lo | hi << 16.
+    static void StoreZipped16(uint32_t* p, T lo, T hi) {
+        Store(p, _mm_unpacklo_epi16(lo, hi));
+        Store(p + kLanes, _mm_unpackhi_epi16(lo, hi));
+    }
     static T Shr32By24(T a) { return _mm_srli_epi32(a, 24); }
     static T Shl32By24(T a) { return _mm_slli_epi32(a, 24); }
     static T AlphaToLanes16(T v) {
@@ -67,6 +77,17 @@ struct Avx2 {
     static T Add16(T a, T b) { return _mm256_add_epi16(a, b); }
     static T Sub16(T a, T b) { return _mm256_sub_epi16(a, b); }
     static T Shr16By8(T a) { return _mm256_srli_epi16(a, 8); }
+    template <int N>
+    static T Shr16(T a) { return _mm256_srli_epi16(a, N); }
+    template <int N>
+    static T Shl16(T a) { return _mm256_slli_epi16(a, N); }
+    // Unpacking zips lanes 0-3 and 8-11 in the low unpack, 4-7 and 12-15 in the high one;
+    // the halves are put back in order.
+    static void StoreZipped16(uint32_t* p, T lo, T hi) {
+        const T a = _mm256_unpacklo_epi16(lo, hi), b = _mm256_unpackhi_epi16(lo, hi);
+        Store(p, _mm256_permute2x128_si256(a, b, 0x20));
+        Store(p + kLanes, _mm256_permute2x128_si256(a, b, 0x31));
+    }
     static T Shr32By24(T a) { return _mm256_srli_epi32(a, 24); }
     static T Shl32By24(T a) { return _mm256_slli_epi32(a, 24); }
     static T AlphaToLanes16(T v) {

@@ -1,5 +1,6 @@
 #include "host/gdi/dib_output.h"
 
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -7,60 +8,22 @@
 
 #include "host/backends/backend.h"
 #include "host/d3d9/d3d9_host.h"
+#include "host/gdi/pixel_rows.h"
 #include "host/win/window.h"
 
 namespace host {
 namespace {
 
-// One pixel layout by masks; channels wider or narrower than 8 bits are scaled by
-// repeating their top bits, so full intensity stays full.
-struct Layout {
-    int bytes = 0;
-    uint32_t mask[3] = {};
-    int shift[3] = {}, width[3] = {};
-};
-
-void Measure(uint32_t mask, int* shift, int* width) {
-    *shift = 0;
-    *width = 0;
-    if (!mask) return;
-    while (!(mask >> *shift & 1)) ++*shift;
-    while (*shift + *width < 32 && (mask >> (*shift + *width) & 1)) ++*width;
-}
-
-Layout MakeLayout(int bits, uint32_t r, uint32_t g, uint32_t b) {
-    Layout l;
-    l.bytes = bits / 8;
-    l.mask[0] = r, l.mask[1] = g, l.mask[2] = b;
-    for (int i = 0; i < 3; ++i) Measure(l.mask[i], &l.shift[i], &l.width[i]);
-    return l;
-}
-
-uint32_t Expand(uint32_t v, int width) {
-    if (width >= 8) return v >> (width - 8);
-    uint32_t out = 0;
-    for (int filled = 0; filled < 8; filled += width) out = out << width | v;
-    int total = (8 + width - 1) / width * width;
-    return out >> (total - 8);
-}
-
-uint32_t ToXrgb(const Layout& l, const uint8_t* p) {
-    uint32_t v = l.bytes == 2 ? uint32_t(p[0] | p[1] << 8) : uint32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24);
-    uint32_t out = 0;
-    for (int i = 0; i < 3; ++i) out = out << 8 | (l.width[i] ? Expand((v & l.mask[i]) >> l.shift[i], l.width[i]) : 0);
-    return out;
-}
-
-bool LayoutFromInfo(const BITMAPINFO* info, Layout* l) {
+bool LayoutFromInfo(const BITMAPINFO* info, PixelLayout* l) {
     const BITMAPINFOHEADER& h = info->bmiHeader;
     if (h.biSize < 40 || h.biPlanes != 1 || h.biWidth <= 0 || h.biHeight == 0) return false;
     if (h.biCompression == BI_BITFIELDS && (h.biBitCount == 16 || h.biBitCount == 32)) {
-        *l = MakeLayout(h.biBitCount, info->bmiColors[0], info->bmiColors[1], info->bmiColors[2]);
+        *l = MakePixelLayout(h.biBitCount, info->bmiColors[0], info->bmiColors[1], info->bmiColors[2]);
         return l->width[0] && l->width[1] && l->width[2];
     }
     if (h.biCompression != BI_RGB) return false;
-    if (h.biBitCount == 16) *l = MakeLayout(16, 0x7C00, 0x3E0, 0x1F);
-    else if (h.biBitCount == 32) *l = MakeLayout(32, 0xFF0000, 0xFF00, 0xFF);
+    if (h.biBitCount == 16) *l = MakePixelLayout(16, 0x7C00, 0x3E0, 0x1F);
+    else if (h.biBitCount == 32) *l = MakePixelLayout(32, 0xFF0000, 0xFF00, 0xFF);
     else return false;
     return true;
 }
@@ -71,7 +34,7 @@ struct Source {
     int width, height;
     int64_t pitch;  // bytes from one row to the next as shown (negative for bottom-up)
     const uint8_t* row0;
-    Layout layout;
+    PixelLayout layout;
 };
 
 // The window's picture. Backends that keep the pixels by reference share `pixels`; while
@@ -80,6 +43,10 @@ struct Picture {
     std::mutex mutex;
     int width = 0, height = 0;
     std::shared_ptr<std::vector<uint32_t>> pixels, spare;
+    // A scaled compose's source row, converted once, the source column of each picture
+    // column it fills, and the row of the picture picked from it.
+    std::vector<uint32_t> line, picked;
+    std::vector<int64_t> columns;
 };
 
 Picture& ThePicture() {
@@ -107,6 +74,71 @@ std::vector<uint32_t>& WritablePixels(Picture& pic, int width, int height, bool 
 
 HWND WindowOf(HDC dc) { return HandleFromId<HWND>(IdFromHandle(dc) & ~uintptr_t(1)); }
 
+// The source index of each step of a scaled copy, first + i * span / count for steps i
+// from `start` on, kept without a division per step.
+struct ScaleStep {
+    ScaleStep(int64_t first, int64_t start, int64_t span, int64_t count)
+        : index(first + start * span / count), rest(start * span % count), whole(span / count), part(span % count),
+          count(count) {}
+    void Next() {
+        index += whole;
+        rest += part;
+        if (rest >= count) rest -= count, ++index;
+    }
+    int64_t index, rest;
+    const int64_t whole, part, count;
+};
+
+// A compose: the source rectangle (sx, sy, sw, sh), the window rectangle it goes to
+// (dx, dy, dw, dh), and the part of that which lands in the picture, columns x0..x1 and
+// rows y0..y1 of the window rectangle.
+struct Placement {
+    int dx, dy, dw, dh, sx, sy, sw, sh;
+    int x0, x1, y0, y1;
+};
+
+uint32_t* PictureRow(std::vector<uint32_t>& pixels, int outWidth, int row) {
+    return pixels.data() + size_t(row) * size_t(outWidth);
+}
+
+void CopyUnscaled(const Source& src, std::vector<uint32_t>& pixels, int outWidth, const Placement& p) {
+    const PixelRowFn convert = PixelRowConverter(src.layout);
+    for (int y = p.y0; y < p.y1; ++y) {
+        const uint8_t* row = src.row0 + (p.sy + int64_t(y)) * src.pitch + (p.sx + int64_t(p.x0)) * src.layout.bytes;
+        convert(src.layout, PictureRow(pixels, outWidth, p.dy + y) + p.dx + p.x0, row, size_t(p.x1 - p.x0));
+    }
+}
+
+// Nearest pixel: each source row shown is converted once, its pixels picked column by
+// column, and a row shown again below itself is copied from the picture.
+void CopyScaled(Picture& pic, const Source& src, const Placement& p) {
+    const PixelRowFn convert = PixelRowConverter(src.layout);
+    pic.line.resize(size_t(p.sw));
+    pic.columns.resize(size_t(p.x1 - p.x0));
+    pic.picked.resize(pic.columns.size());
+    ScaleStep column(0, p.x0, p.sw, p.dw);
+    for (int64_t& c : pic.columns) c = column.index, column.Next();
+    ScaleStep row(p.sy, p.y0, p.sh, p.dh);
+    int64_t shown = -1;  // the source row of the picture row above
+    for (int y = p.y0; y < p.y1; ++y, row.Next()) {
+        uint32_t* to = PictureRow(*pic.pixels, pic.width, p.dy + y) + p.dx + p.x0;
+        if (row.index == shown) {
+            std::memcpy(to, to - pic.width, pic.columns.size() * 4);
+            continue;
+        }
+        shown = row.index;
+        convert(src.layout, pic.line.data(), src.row0 + row.index * src.pitch + int64_t(p.sx) * src.layout.bytes,
+                size_t(p.sw));
+        // Picked into a row that stays in the cache, then copied out whole: the picture's
+        // rows are not in the cache, and single stores into them cost twice the copy.
+        const uint32_t* line = pic.line.data();
+        const int64_t* columns = pic.columns.data();
+        uint32_t* picked = pic.picked.data();
+        for (size_t x = 0; x < pic.picked.size(); ++x) picked[x] = line[columns[x]];
+        std::memcpy(to, picked, pic.picked.size() * 4);
+    }
+}
+
 // Copies src rectangle (sx, sy, sw, sh) onto window rectangle (dx, dy, dw, dh) with the
 // nearest pixel, clipped to the client area, then shows the picture.
 int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
@@ -120,23 +152,11 @@ int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int 
     const bool overwritten = dx <= 0 && dy <= 0 && dx + dw >= client.right && dy + dh >= client.bottom;
     std::vector<uint32_t>& pixels = WritablePixels(pic, client.right, client.bottom, overwritten);
     const int outWidth = pic.width, outHeight = pic.height;
-    // 32-bit 8:8:8 pixels copied one to one need no conversion but the top byte cleared.
-    const Layout& l = src.layout;
-    const bool plain = l.bytes == 4 && l.mask[0] == 0xFF0000 && l.mask[1] == 0xFF00 && l.mask[2] == 0xFF &&
-                       dw == sw && dh == sh;
-    const int x0 = dx < 0 ? -dx : 0, x1 = dx + dw > outWidth ? outWidth - dx : dw;
-    for (int y = 0; y < dh; ++y) {
-        int ty = dy + y;
-        if (ty < 0 || ty >= outHeight) continue;
-        const uint8_t* row = src.row0 + (sy + int64_t(y) * sh / dh) * src.pitch;
-        // Index of the row's first pixel in the picture; dx may lie left of the picture.
-        uint32_t* to = pixels.data() + size_t(ty) * size_t(outWidth);
-        if (plain) {
-            const auto* from = reinterpret_cast<const uint32_t*>(row) + sx;
-            for (int x = x0; x < x1; ++x) to[dx + x] = from[x] & 0xFFFFFFu;
-            continue;
-        }
-        for (int x = x0; x < x1; ++x) to[dx + x] = ToXrgb(l, row + (sx + int64_t(x) * sw / dw) * l.bytes);
+    const Placement p{dx, dy, dw, dh, sx, sy, sw, sh, dx < 0 ? -dx : 0, dx + dw > outWidth ? outWidth - dx : dw,
+                      dy < 0 ? -dy : 0, dy + dh > outHeight ? outHeight - dy : dh};
+    if (p.x0 < p.x1) {
+        if (dw == sw && dh == sh) CopyUnscaled(src, pixels, outWidth, p);
+        else CopyScaled(pic, src, p);
     }
     // A picture the backend cannot show (its window has gone) counts as no lines drawn.
     const Backend* b = ActiveBackend();
@@ -162,11 +182,11 @@ bool SourceFromInfo(const BITMAPINFO* info, const void* bits, Source* s) {
 HRESULT PresentToWindow(const PresentedFrame& f) {
     Source s;
     switch (f.format) {
-    case D3DFMT_R5G6B5: s.layout = MakeLayout(16, 0xF800, 0x7E0, 0x1F); break;
+    case D3DFMT_R5G6B5: s.layout = MakePixelLayout(16, 0xF800, 0x7E0, 0x1F); break;
     case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5: s.layout = MakeLayout(16, 0x7C00, 0x3E0, 0x1F); break;
+    case D3DFMT_A1R5G5B5: s.layout = MakePixelLayout(16, 0x7C00, 0x3E0, 0x1F); break;
     case D3DFMT_X8R8G8B8:
-    case D3DFMT_A8R8G8B8: s.layout = MakeLayout(32, 0xFF0000, 0xFF00, 0xFF); break;
+    case D3DFMT_A8R8G8B8: s.layout = MakePixelLayout(32, 0xFF0000, 0xFF00, 0xFF); break;
     default: return D3DERR_INVALIDCALL;
     }
     s.bits = s.row0 = f.pixels;
