@@ -11,6 +11,7 @@
 #include "engine/softrender/blend_tables.h"
 #include "engine/softrender/filled_rect.h"
 #include "engine/softrender/memimg.h"
+#include "engine/softrender/memimg_write.h"
 #include "engine/softrender/row_walker.h"
 #include "engine/softrender/soft_state.h"
 
@@ -89,6 +90,18 @@ void Fill(benchmark::State& state, int depth, int mode, int param) {
     state.SetItemsProcessed(state.iterations() * kW * kH);
 }
 
+// The clear of a memory image (raw pixels, no draw settings), and the yardstick of the
+// fills: the same bytes set by memset.
+void Paint(benchmark::State& state, int depth, bool byMemset) {
+    Images im(depth);
+    for (auto _ : state) {
+        if (byMemset) std::memset(im.dst.pixels, 0x40, size_t(im.dst.store->pitch) * kH);
+        else PaintMemImgRect(&im.dst, nullptr, 0x00406080);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kW * kH);
+}
+
 void PixmanOver(benchmark::State& state) {
     std::vector<uint32_t> d(kW * kH, 0x80808080), s(kW * kH, 0x80FF4020);
     pixman_image_t* di = pixman_image_create_bits(PIXMAN_x8r8g8b8, kW, kH, d.data(), kW * 4);
@@ -126,5 +139,9 @@ BENCHMARK_CAPTURE(RowDraw, copy32_plain, 32, 0, 255, false, false);
 BENCHMARK_CAPTURE(RowDraw, copy32_plain_generic, 32, 0, 255, false, true);
 BENCHMARK_CAPTURE(RowDraw, add32_p200_keyed_generic, 32, 2, 200, true, true);
 BENCHMARK(PixmanOver);
+BENCHMARK_CAPTURE(Paint, 32, 32, false);
+BENCHMARK_CAPTURE(Paint, 16, 16, false);
+BENCHMARK_CAPTURE(Paint, memset32, 32, true);
+BENCHMARK_CAPTURE(Paint, memset16, 16, true);
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "engine/softrender/pipeline_dispatch.h"
 #include "engine/softrender/pixel_context.h"
+#include "engine/softrender/pixel_fill.h"
 #include "engine/softrender/simd_rows.h"
 
 namespace orvik::soft {
@@ -51,21 +52,8 @@ struct FlatWalker {
                  j.height);
     }
 
-    // Block stores: 32-bit pixels one word each; 16-bit pixels two to a word, then a
-    // single 16-bit store for an odd last pixel.
     static void FillRows(const FlatJob& j) {
-        const uint32_t colour = j.colour;  // a local, so stores cannot alias it
-        uint8_t* row = j.dst;
-        for (int32_t y = 0; y < j.height; ++y, row += j.pitch) {
-            if constexpr (V::depth == 32) {
-                for (int32_t x = 0; x < j.width; ++x) detail::Store32(row + 4 * x, colour);
-            } else {
-                const uint32_t pair = (colour & 0xFFFFu) * 0x10001u;
-                const int32_t pairs = j.width / 2;
-                for (int32_t x = 0; x < pairs; ++x) detail::Store32(row + 4 * x, pair);
-                if (j.width & 1) detail::Store16(row + 4 * pairs, colour);
-            }
-        }
+        FillPixelRows(j.dst, j.pitch, j.width, j.height, V::dstBytes, j.colour);
     }
 };
 

@@ -8,6 +8,7 @@
 #include "engine/graphics/pixel_convert.h"
 #include "engine/platform/log.h"
 #include "engine/platform/rect.h"
+#include "engine/softrender/pixel_fill.h"
 #include "engine/softrender/run_codes.h"
 
 namespace orvik {
@@ -130,9 +131,8 @@ void PaintMemImgRect(MEMIMG* img, const int32_t* rect, uint32_t value) {
     const int bytes = img->store->colorFormat->bytesPerPixel;
     if (r.right == r.left || r.bottom == r.top) return;
     if (bytes != 1 && bytes != 2 && bytes != 4) return;
-    uint8_t* row = img->pixels + ptrdiff_t{r.top} * img->store->pitch + ptrdiff_t{r.left} * bytes;
-    for (int32_t y = r.top; y < r.bottom; ++y, row += img->store->pitch)
-        for (int32_t x = 0; x < r.right - r.left; ++x) StorePixel(row + x * bytes, bytes, value);
+    uint8_t* first = img->pixels + ptrdiff_t{r.top} * img->store->pitch + ptrdiff_t{r.left} * bytes;
+    soft::FillPixelRows(first, img->store->pitch, r.right - r.left, r.bottom - r.top, bytes, value);
 }
 
 }  // namespace orvik
