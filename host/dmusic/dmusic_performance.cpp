@@ -23,12 +23,9 @@ namespace {
 
 using Guard = std::lock_guard<std::recursive_timed_mutex>;
 
-constexpr uint32_t kVoices = 64;
 // Plays planned or sounding at once, each with a synthesiser of its own: a bound on the
 // memory a runaway caller can take.
 constexpr size_t kMaxPlays = 32;
-// Synthesisers kept for later plays once theirs have died away.
-constexpr size_t kIdleSynths = 4;
 constexpr double kReferenceUnitsPerSecond = 1e7;
 constexpr double kOnTick = 1e-6;
 
@@ -97,9 +94,12 @@ public:
         if (!source) return E_POINTER;
         auto* segment = dynamic_cast<IDirectMusicSegment8*>(source);
         if (!segment) return Refuse("PlaySegmentEx", "the source is not a segment", E_INVALIDARG);
-        std::shared_ptr<MidiSynth> synth;
-        const HRESULT hr = TakeSynth(&synth);  // outside the lock: it may load a sound font
-        if (hr < 0) return hr;
+        {
+            Guard guard(DirectSoundLock());
+            if (!device_) return DMUS_E_NOT_INIT;
+        }
+        // Outside the lock: it may load a sound font.
+        std::shared_ptr<MidiSynth> synth = TakeMidiSynth(MixerOutputRate());
         // Made outside the lock too: it copies the segment's events, which the mixer need
         // not wait for.
         auto* play = new (std::nothrow) SegmentPlay(segment, std::move(synth), !(flags & DMUS_SEGF_SECONDARY));
@@ -166,13 +166,11 @@ public:
         IDirectSound* device = nullptr;
         std::vector<SegmentPlay*> plays;
         std::unique_ptr<PerformanceClock> clock;
-        std::vector<std::shared_ptr<MidiSynth>> idle;
         {
             Guard guard(DirectSoundLock());
             RemoveMixerSource(this);
             plays.swap(plays_);
             clock = std::move(clock_);
-            idle.swap(idle_);
             device = std::exchange(device_, nullptr);
         }
         clock.reset();
@@ -181,15 +179,13 @@ public:
         return S_OK;
     }
 
+    // A synthesiser ready for the first play: made now, or kept from earlier plays.
     HRESULT LoadInstruments() override {
         {
             Guard guard(DirectSoundLock());
             if (!device_) return DMUS_E_NOT_INIT;
-            if (!idle_.empty()) return S_OK;
         }
-        std::shared_ptr<MidiSynth> synth = MakeMidiSynth(MixerOutputRate());
-        Guard guard(DirectSoundLock());
-        if (device_ && idle_.empty()) idle_.push_back(std::move(synth));
+        GiveBackMidiSynth(TakeMidiSynth(MixerOutputRate()));
         return S_OK;
     }
 
@@ -198,35 +194,16 @@ private:
     static void FillParams(DMUS_AUDIOPARAMS* params) {
         params->dwValidData |= DMUS_AUDIOPARAMS_FEATURES | DMUS_AUDIOPARAMS_VOICES | DMUS_AUDIOPARAMS_SAMPLERATE;
         params->dwFeatures &= DMUS_AUDIOF_ALL;
-        params->dwVoices = kVoices;
+        params->dwVoices = kMidiSynthVoices;
         params->dwSampleRate = MixerOutputRate();
     }
 
     REFERENCE_TIME ReferenceNow() const { return REFERENCE_TIME(std::floor(now_ * kReferenceUnitsPerSecond + kOnTick)); }
     MUSIC_TIME MusicNow() const { return MUSIC_TIME(std::floor(clock_->MusicAt(now_) + kOnTick)); }
 
-    // An idle synthesiser, or a new one loaded outside the lock.
-    HRESULT TakeSynth(std::shared_ptr<MidiSynth>* synth) {
-        {
-            Guard guard(DirectSoundLock());
-            if (!device_) return DMUS_E_NOT_INIT;
-            if (!idle_.empty()) {
-                *synth = std::move(idle_.back());
-                idle_.pop_back();
-                return S_OK;
-            }
-        }
-        *synth = MakeMidiSynth(MixerOutputRate());
-        return *synth ? S_OK : E_OUTOFMEMORY;
-    }
-
-    void KeepIdle(std::shared_ptr<MidiSynth> synth) {
-        if (synth && idle_.size() < kIdleSynths) idle_.push_back(std::move(synth));
-    }
-
-    // A play refused before it was planned: its synthesiser goes back to the idle ones.
+    // A play refused before it was planned: its synthesiser goes back for later plays.
     HRESULT Discard(SegmentPlay* play, HRESULT hr) {
-        KeepIdle(play->TakeSynth());
+        GiveBackMidiSynth(play->TakeSynth());
         play->Release();
         return hr;
     }
@@ -301,7 +278,7 @@ private:
     void LetGoOfFinished() {
         auto finished = std::stable_partition(plays_.begin(), plays_.end(), [](SegmentPlay* p) { return !p->Finished(); });
         for (auto p = finished; p != plays_.end(); ++p) {
-            KeepIdle((*p)->TakeSynth());
+            GiveBackMidiSynth((*p)->TakeSynth());
             (*p)->Release();
         }
         plays_.erase(finished, plays_.end());
@@ -310,8 +287,7 @@ private:
     IDirectSound* device_ = nullptr;  // non-null from InitAudio to CloseDown
     std::unique_ptr<PerformanceClock> clock_;
     double now_ = 0;                               // seconds mixed since InitAudio
-    std::vector<SegmentPlay*> plays_;              // one reference each, in the order played
-    std::vector<std::shared_ptr<MidiSynth>> idle_;  // synthesisers for later plays
+    std::vector<SegmentPlay*> plays_;  // one reference each, in the order played
 };
 
 }  // namespace

@@ -33,10 +33,8 @@ void BuiltinMidiSynth::AllNotesOff() {
         if (v.stage != Stage::kOff) v.stage = Stage::kRelease;
 }
 
-bool BuiltinMidiSynth::Sounding() const {
-    for (const Voice& v : voices_)
-        if (v.stage != Stage::kOff) return true;
-    return false;
+uint32_t BuiltinMidiSynth::SoundingVoices() const {
+    return uint32_t(std::count_if(voices_.begin(), voices_.end(), [](const Voice& v) { return v.stage != Stage::kOff; }));
 }
 
 void BuiltinMidiSynth::Message(uint8_t status, uint8_t data1, uint8_t data2) {

@@ -18,7 +18,7 @@ public:
     void AllNotesOff() override;
     void Reset() override;
     void Render(int32_t* acc, uint32_t frames, uint32_t rate) override;
-    bool Sounding() const override;
+    uint32_t SoundingVoices() const override;
 
 private:
     enum class Wave : uint8_t { kSine, kSquare, kNoise };

@@ -24,7 +24,6 @@ constexpr uint32_t kBlockFrames = 64;  // FluidSynth's fixed render block
 // The rates FluidSynth renders at; for a mixer beyond them it renders at the nearest one
 // and its output is converted.
 constexpr uint32_t kLowestRate = 8000, kHighestRate = 96000;
-constexpr int kPolyphony = 64;
 constexpr int kSustainPedal = 64, kSostenutoPedal = 66;
 
 // FluidSynth's own messages go nowhere: failures are reported by our callers.
@@ -76,8 +75,27 @@ public:
         fluid_synth_all_notes_off(s, -1);
     }
 
+    // A reset also ends the render block under way: what is left of it is sound from
+    // before the reset, and the notes after it start on the block boundaries a new
+    // synthesiser would have.
     void Reset() override {
-        if (synth_) fluid_synth_system_reset(synth_.get());
+        if (!synth_) return;
+        fluid_synth_system_reset(synth_.get());
+        if (const uint32_t rest = uint32_t(kBlockFrames - written_ % kBlockFrames); rest < kBlockFrames) {
+            float left[kBlockFrames], right[kBlockFrames];
+            Write(left, right, rest);
+        }
+    }
+
+    // The reverb and chorus lines are cleared only when the rate is set; the call is
+    // deprecated as a way to change the rate, which it does not do here.
+    void Renew() override {
+        Reset();
+        if (!synth_) return;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        fluid_synth_set_sample_rate(synth_.get(), float(rate_));
+#pragma GCC diagnostic pop
     }
 
     void Render(int32_t* acc, uint32_t frames, uint32_t rate) override {
@@ -97,7 +115,11 @@ public:
         }
     }
 
-    bool Sounding() const override { return synth_ && fluid_synth_get_active_voice_count(synth_.get()) > 0; }
+    uint32_t SoundingVoices() const override {
+        return synth_ ? uint32_t(std::max(0, fluid_synth_get_active_voice_count(synth_.get()))) : 0;
+    }
+
+    bool RendersAt(uint32_t rate) const override { return std::clamp(rate, kLowestRate, kHighestRate) == rate_; }
 
     uint32_t LeadFrames() const override { return kBlockFrames / 2; }
 
@@ -111,9 +133,7 @@ private:
         // Every call comes under the mixer's lock already.
         fluid_settings_setint(settings_.get(), "synth.threadsafe-api", 0);
         fluid_settings_setint(settings_.get(), "synth.lock-memory", 0);
-        // The voices of a General MIDI module of the time: busy music stays under a few
-        // per cent of a core, as the releases of its oldest notes give way to new ones.
-        fluid_settings_setint(settings_.get(), "synth.polyphony", kPolyphony);
+        fluid_settings_setint(settings_.get(), "synth.polyphony", kMidiSynthVoices);
         synth_.reset(new_fluid_synth(settings_.get()));
         rate_ = rate;
         return synth_ != nullptr;
@@ -140,12 +160,14 @@ private:
 
     void Write(float* left, float* right, uint32_t frames) {
         fluid_synth_write_float(synth_.get(), int(frames), left, 0, 1, right, 0, 1);
+        written_ += frames;
     }
 
     std::string soundFont_;
     std::unique_ptr<fluid_settings_t, SettingsDeleter> settings_;
     std::unique_ptr<fluid_synth_t, SynthDeleter> synth_;
     uint32_t rate_ = 0;
+    uint64_t written_ = 0;  // frames rendered, which tells where in its block the synth is
     std::vector<float> left_, right_;
     RateConverter converter_;
 };

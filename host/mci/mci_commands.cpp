@@ -1,6 +1,7 @@
 // The MCI command dispatcher with its one kind of device, the MIDI sequencer. Every
 // command runs under the mixer's lock, since the mixer plays the sequencer; an open
-// takes it only once the file is read and the synthesiser made.
+// takes it only once the file is read and the synthesiser taken (made, the first time).
+// A close gives the synthesiser back for the next open.
 #include <strings.h>
 
 #include <map>
@@ -44,9 +45,12 @@ MCIERROR Open(uint32_t flags, MCI_OPEN_PARMSA* p) {
     if (!ReadWholeFile(p->lpstrElementName, &file)) return MCIERR_FILE_NOT_FOUND;
     MidiSequence sequence;
     if (!ParseMidiFile(file, &sequence)) return MCIERR_INVALID_FILE;
-    std::unique_ptr<MidiSynth> synth = MakeMidiSynth(MixerOutputRate());
+    std::shared_ptr<MidiSynth> synth = TakeMidiSynth(MixerOutputRate());
     std::lock_guard guard(DirectSoundLock());
-    if (!State().devices.empty()) return MCIERR_SEQ_PORT_INUSE;
+    if (!State().devices.empty()) {
+        GiveBackMidiSynth(std::move(synth));
+        return MCIERR_SEQ_PORT_INUSE;
+    }
     const MCIDEVICEID id = State().nextId++;
     auto device = std::make_unique<Sequencer>(std::move(sequence), std::move(synth), id);
     AddMixerSource(device.get());
@@ -80,6 +84,7 @@ MCIERROR Status(const Sequencer& s, uint32_t flags, MCI_STATUS_PARMS* p) {
 void Close(MCIDEVICEID device) {
     auto at = State().devices.find(device);
     RemoveMixerSource(at->second.get());
+    GiveBackMidiSynth(at->second->Synth());
     State().devices.erase(at);
 }
 

@@ -1,5 +1,7 @@
 #include "host/mci/midi_synth.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -12,8 +14,13 @@ namespace host {
 
 namespace {
 
+// Synthesisers kept for later plays.
+constexpr size_t kKeptSynths = 4;
+
 std::mutex g_searchLock;
 std::optional<std::vector<std::string>> g_searchOverride;
+std::vector<std::shared_ptr<MidiSynth>> g_kept;  // under g_searchLock, as they follow the search
+std::atomic<uint32_t> g_made{0};
 
 std::string PlayerSoundFont() {
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data)
@@ -42,19 +49,44 @@ std::vector<std::string> SoundFontSearchPaths() {
 void SetSoundFontSearchPaths(std::vector<std::string> paths) {
     std::lock_guard guard(g_searchLock);
     g_searchOverride = std::move(paths);
+    g_kept.clear();
 }
 
 void ResetSoundFontSearch() {
     std::lock_guard guard(g_searchLock);
     g_searchOverride.reset();
+    g_kept.clear();
 }
 
 std::unique_ptr<MidiSynth> MakeMidiSynth(uint32_t rate) {
+    ++g_made;
     for (const std::string& path : SoundFontSearchPaths())
         if (std::unique_ptr<MidiSynth> synth = MakeFluidMidiSynth(path, rate)) return synth;
     std::fputs("orvik: no General MIDI sound font could be loaded; MIDI music plays through the built-in synthesiser\n",
                stderr);
     return std::make_unique<BuiltinMidiSynth>();
 }
+
+std::shared_ptr<MidiSynth> TakeMidiSynth(uint32_t rate) {
+    std::shared_ptr<MidiSynth> synth;
+    {
+        std::lock_guard guard(g_searchLock);
+        auto at = std::find_if(g_kept.begin(), g_kept.end(), [rate](const auto& s) { return s->RendersAt(rate); });
+        if (at != g_kept.end()) {
+            synth = std::move(*at);
+            g_kept.erase(at);
+        }
+    }
+    if (!synth) return MakeMidiSynth(rate);
+    synth->Renew();
+    return synth;
+}
+
+void GiveBackMidiSynth(std::shared_ptr<MidiSynth> synth) {
+    std::lock_guard guard(g_searchLock);
+    if (synth && g_kept.size() < kKeptSynths) g_kept.push_back(std::move(synth));
+}
+
+uint32_t MidiSynthsMade() { return g_made; }
 
 }  // namespace host

@@ -27,6 +27,7 @@ public:
     // Stops where it is; the notes die away.
     void Stop();
     bool Playing() const { return playing_; }
+    const std::shared_ptr<MidiSynth>& Synth() const { return synth_; }
     uint32_t PositionMilliseconds() const;
     uint32_t LengthMilliseconds() const;
     void Render(int32_t* acc, uint32_t frames, uint32_t rate) override;

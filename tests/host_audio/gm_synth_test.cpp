@@ -123,6 +123,22 @@ TEST_F(GmSynthTest, BendRaisesThePitchAndAllNotesOffEndsTheNotes) {
     EXPECT_FALSE(synth->Sounding());
 }
 
+// Busy music holds a hundred voices at once on its melodic channels; with 64 the newest
+// notes took the places of notes still held.
+TEST_F(GmSynthTest, AHundredHeldVoicesAllSound) {
+    auto synth = Make();
+    Render(*synth, {{0x90, 60, 100}}, 64);
+    const uint32_t each = synth->SoundingVoices(), notes = 100 / each;
+    ASSERT_GT(each, 0u);
+    synth->Reset();
+    for (uint32_t n = 0; n < notes; ++n) {
+        const uint32_t channel = n % 15 < 9 ? n % 15 : n % 15 + 1;  // not the drums
+        synth->Message(uint8_t(0x90 | channel), uint8_t(40 + n / 15), 100);
+    }
+    Render(*synth, {}, 64);
+    EXPECT_EQ(synth->SoundingVoices(), notes * each);
+}
+
 TEST_F(GmSynthTest, ADrumOnChannelTenDiesAwayWithinASecondWhileHeld) {
     auto synth = Make();
     const auto s = Render(*synth, {{0x99, 38, 120}}, kRate * 3 / 2);  // snare, never released

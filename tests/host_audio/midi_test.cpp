@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "host/dmusic/dmusic_performance.h"
 #include "host/dsound/dsound_config.h"
 #include "host/dsound/mixer.h"
 #include "host/mci/mci.h"
@@ -157,6 +158,34 @@ TEST_F(MciTest, SequencerPlaysTheNoteForItsLengthAndStops) {
     ASSERT_EQ(host::mciSendCommandA(id, host::MCI_CLOSE, 0, nullptr), 0u);
     EXPECT_FALSE(host::IsMidiSequencerOpen());
     EXPECT_EQ(host::mciSendCommandA(id, host::MCI_PLAY, 0, nullptr), host::MCIERR_INVALID_DEVICE_ID);
+}
+
+// Each open once made a synthesiser of its own, loading the sound font again and leaving
+// FluidSynth's leftovers behind; the performance made its own too.
+TEST_F(MciTest, PlaysOneAfterAnotherShareOneSynthesiserWithThePerformance) {
+    const std::vector<uint8_t> file = orvik_test::OneNoteFile(69, 24);
+    Write(file);
+    const uint32_t made = host::MidiSynthsMade();
+    for (int play = 0; play < 3; ++play) {
+        host::MCIDEVICEID id = 0;
+        ASSERT_EQ(Open(&id), 0u);
+        host::MCI_PLAY_PARMS from;
+        ASSERT_EQ(host::mciSendCommandA(id, host::MCI_PLAY, host::MCI_FROM, &from), 0u);
+        Mix(11025);
+        ASSERT_EQ(host::mciSendCommandA(id, host::MCI_CLOSE, 0, nullptr), 0u);
+    }
+    void* object = nullptr;
+    ASSERT_EQ(host::CreateDirectMusicPerformanceCom(host::IID_IDirectMusicPerformance8, &object), host::S_OK);
+    auto* performance = static_cast<host::IDirectMusicPerformance8*>(object);
+    host::IDirectMusicSegment8* segment = nullptr;
+    ASSERT_EQ(host::CreateSegmentFromMidi(file, &segment), host::S_OK);
+    EXPECT_EQ(performance->InitAudio(nullptr, nullptr, nullptr, 1, 64, 0, nullptr), host::S_OK);
+    EXPECT_EQ(performance->PlaySegmentEx(segment, 0, 0, nullptr), host::S_OK);
+    Mix(11025);
+    performance->CloseDown();
+    performance->Release();
+    segment->Release();
+    EXPECT_EQ(host::MidiSynthsMade() - made, 1u);
 }
 
 TEST_F(MciTest, OpenRefusesOtherDevicesMissingOrDamagedFilesAndASecondSequence) {

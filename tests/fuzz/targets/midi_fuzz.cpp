@@ -17,21 +17,6 @@ constexpr uint32_t kRate = 22050;
 constexpr uint32_t kBlock = 1024;
 constexpr int kBlocks = 16;
 
-// Hands every call on to the one synthesiser of the process.
-class SharedSynth final : public host::MidiSynth {
-public:
-    explicit SharedSynth(host::MidiSynth& synth) : synth_(synth) {}
-    void Message(uint8_t status, uint8_t data1, uint8_t data2) override { synth_.Message(status, data1, data2); }
-    void AllNotesOff() override { synth_.AllNotesOff(); }
-    void Reset() override { synth_.Reset(); }
-    void Render(int32_t* acc, uint32_t frames, uint32_t rate) override { synth_.Render(acc, frames, rate); }
-    bool Sounding() const override { return synth_.Sounding(); }
-    uint32_t LeadFrames() const override { return synth_.LeadFrames(); }
-
-private:
-    host::MidiSynth& synth_;
-};
-
 void PlayBlocks(host::Sequencer& s) {
     std::vector<int32_t> mix(2 * kBlock);
     for (int i = 0; i < kBlocks && s.Playing(); ++i) s.Render(mix.data(), kBlock, kRate);
@@ -44,9 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > (1u << 16)) return 0;
     host::MidiSequence sequence;
     if (!host::ParseMidiFile({data, size}, &sequence)) return 0;
-    static const std::unique_ptr<host::MidiSynth> synth = host::MakeMidiSynth(kRate);
+    static const std::shared_ptr<host::MidiSynth> synth = host::MakeMidiSynth(kRate);
     std::lock_guard lock(host::DirectSoundLock());
-    host::Sequencer s(std::move(sequence), std::make_unique<SharedSynth>(*synth), 1);
+    host::Sequencer s(std::move(sequence), synth, 1);
     s.Play(0, nullptr);
     PlayBlocks(s);
     s.Play(s.LengthMilliseconds() / 2, nullptr);
