@@ -1,7 +1,8 @@
-// The audio output of the headless backend: no device and no clock of its own. Time
-// passes only through HeadlessAudioAdvance, which mixes exactly that many frames, so
-// every cursor moves by an exact amount; the mixed PCM is kept for tests to read back
-// or to write to a WAV file.
+// The audio output of the headless backend: no device. Time passes through
+// HeadlessAudioAdvance, which mixes exactly that many frames, so every cursor moves by an
+// exact amount; the PCM it mixes is kept for tests to read back or to write to a WAV
+// file. Opened through the backend, the output is also pulled on the real clock while
+// the manual clock is off (host/backends/headless/headless_audio_clock.h).
 #pragma once
 #include <cstdint>
 #include <string>

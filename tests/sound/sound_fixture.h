@@ -1,6 +1,6 @@
 // Sound tests run the whole engine start-up on the headless backend, so the sound system
 // starts as the game starts it: through COM, with the audio output opened on the
-// headless capture, where time moves only by HeadlessAudioAdvance.
+// headless capture, where time moves only by HeadlessAudioAdvance (the manual clock is on).
 #pragma once
 #include <gtest/gtest.h>
 

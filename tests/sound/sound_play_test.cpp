@@ -4,7 +4,9 @@
 #include <thread>
 
 #include "engine/sound/sound_play.h"
+#include "host/clock.h"
 #include "sound_fixture.h"
+#include "tests/support/bounded_wait.h"
 #include "wave_builder.h"
 
 namespace sound_test {
@@ -17,6 +19,16 @@ bool BufferPlays(int handle, int i) {
 }
 
 uint32_t Cursor(int handle, int i) { return orvik::SoundBufGetPosition(&Record(handle)->buffers[i]); }
+
+// Off the manual clock the headless output plays on its own, as a sound card would, so a
+// program without a display still hears its sounds to their end.
+TEST_F(SoundTest, OnTheRealClockAHeadlessSoundPlaysToItsEnd) {
+    host::UseManualClock(false);
+    Start();
+    const int h = Load(PcmWave(2, 44100, Ramp(4410, 2)), 1);
+    ASSERT_EQ(orvik::PlaySoundHandle(h, orvik::kPlayBack), 0);
+    EXPECT_TRUE(orvik_test::WaitUntil([&] { return orvik::CheckSoundPlaying(h) == 0; }, 5.0));
+}
 
 TEST_F(SoundTest, ACentredFullVolumeSoundAtTheOutputRateMixesBitExact) {
     Start();

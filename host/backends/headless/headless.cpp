@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "host/backends/backend.h"
+#include "host/backends/headless/headless_audio_clock.h"
 #include "host/backends/layered_shape.h"
 #include "host/dsound/headless_output.h"
 #include "host/win/window.h"
@@ -161,8 +162,17 @@ bool SetClipboard(const char* text) {
     return true;
 }
 
-// The headless output mixes only when a test advances it, so the pull size is moot.
-int OpenAudio(uint32_t samplesPerSecond, uint32_t) { return OpenHeadlessAudio(samplesPerSecond); }
+// The output runs on the real clock unless a test has taken it over with the manual clock.
+int OpenAudio(uint32_t samplesPerSecond, uint32_t framesPerPull) {
+    if (OpenHeadlessAudio(samplesPerSecond) != 0) return -1;
+    StartHeadlessAudioClock(framesPerPull);
+    return 0;
+}
+
+void CloseAudio() {
+    StopHeadlessAudioClock();
+    CloseHeadlessAudio();
+}
 
 std::string GetClipboard() {
     std::lock_guard lock(S().mutex);
@@ -175,7 +185,7 @@ extern const Backend kHeadlessBackend = {
     kBackendHasClipboard,
     Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, SetFullscreen, Present, PollEvents,
     SetCursorVisible, SetPadRumble, SetClipboard, GetClipboard,
-    OpenAudio, CloseHeadlessAudio, PresentShared, SetLayered, PresentLayered,
+    OpenAudio, CloseAudio, PresentShared, SetLayered, PresentLayered,
 };
 
 namespace headless {
