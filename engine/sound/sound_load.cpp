@@ -83,8 +83,10 @@ int CreateMemoryBuffers(SoundRecord* r, const host::WAVEFORMATEX* format, int32_
     return 0;
 }
 
-// Copies the PCM into every buffer of the record.
+// Copies the PCM into every buffer of the record. A duplicate that shares the first
+// buffer's sound memory locks the bytes already written, and is not written again.
 int FillBuffers(SoundRecord* r) {
+    const void* written = nullptr;
     for (int i = 0; i < r->bufferCount; ++i) {
         void *p1 = nullptr, *p2 = nullptr;
         uint32_t n1 = 0, n2 = 0;
@@ -93,8 +95,10 @@ int FillBuffers(SoundRecord* r) {
             return -1;
         }
         const uint32_t first = n1 < uint32_t(r->pcmSize) ? n1 : uint32_t(r->pcmSize);
-        std::memcpy(p1, r->pcmData, first);
-        if (p2 && first < uint32_t(r->pcmSize)) {
+        const bool fresh = p1 != written;
+        written = p1;
+        if (fresh) std::memcpy(p1, r->pcmData, first);
+        if (fresh && p2 && first < uint32_t(r->pcmSize)) {
             const uint32_t rest = uint32_t(r->pcmSize) - first;
             std::memcpy(p2, r->pcmData + first, rest < n2 ? rest : n2);
         }

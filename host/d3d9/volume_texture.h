@@ -8,6 +8,7 @@
 #include "host/d3d9/draw_state.h"
 #include "host/d3d9/resources.h"
 #include "host/d3d9/shader_types.h"
+#include "host/zeroed_memory.h"
 
 namespace host {
 
@@ -39,7 +40,7 @@ private:
     struct Level {
         uint32_t width, height, depth;
         size_t rowPitch, slicePitch;
-        std::vector<uint8_t> bits;
+        std::vector<uint8_t, ZeroedAllocator<uint8_t>> bits;  // a new volume is zeros
         bool locked = false;
         std::vector<uint32_t> mirror;
         uint64_t mirrorVersion = 0;

@@ -35,9 +35,10 @@ IDirectSoundBuffer* IDirectSoundBuffer::MakeSecondary(const DSBUFFERDESC& desc) 
     if (!b) return nullptr;
     const WAVEFORMATEX& f = *desc.lpwfxFormat;
     try {
-        // New sound memory holds silence of the format.
-        b->voice_.memory =
-            std::make_shared<SampleMemory>(desc.dwBufferBytes, f.wBitsPerSample == 8 ? 128 : 0);
+        // New sound memory holds silence of the format: zeros, or the middle value of
+        // unsigned 8-bit samples.
+        b->voice_.memory = std::make_shared<SampleMemory>(desc.dwBufferBytes);
+        if (f.wBitsPerSample == 8) std::fill(b->voice_.memory->begin(), b->voice_.memory->end(), uint8_t(128));
     } catch (const std::bad_alloc&) {
         delete b;
         return nullptr;

@@ -5,9 +5,11 @@
 #include <memory>
 #include <vector>
 
+#include "host/zeroed_memory.h"
+
 namespace host {
 
-using SampleMemory = std::vector<uint8_t>;
+using SampleMemory = std::vector<uint8_t, ZeroedAllocator<uint8_t>>;
 
 struct Voice {
     std::shared_ptr<SampleMemory> memory;

@@ -1,5 +1,7 @@
 // Secondary buffers: duplicates, two-part locks, cursors under advance(), looping and
 // stopping at the end, and the playing state.
+#include <algorithm>
+
 #include "dsound_fixture.h"
 
 namespace audio_test {
@@ -187,6 +189,18 @@ TEST_F(BufferTest, EightBitBuffersStartSilentAndSixteenBitOnesAtZero) {
     ASSERT_EQ(b8->Play(0, 0, 0), DS_OK);
     ASSERT_EQ(b16->Play(0, 0, 0), DS_OK);
     for (int16_t s : Advance(16)) EXPECT_EQ(s, 0);
+    // Long buffers' memory is mapped whole: it holds silence from end to end as well.
+    for (int bits : {8, 16}) {
+        constexpr uint32_t kBytes = 3u << 20;
+        host::IDirectSoundBuffer* big = Make(Pcm(2, 44100, bits), kBytes);
+        ASSERT_NE(big, nullptr);
+        void* p = nullptr;
+        uint32_t n = 0;
+        ASSERT_EQ(big->Lock(0, kBytes, &p, &n, nullptr, nullptr, 0), DS_OK);
+        const auto* bytes = static_cast<const uint8_t*>(p);
+        EXPECT_EQ(std::count(bytes, bytes + n, bits == 8 ? 128 : 0), ptrdiff_t(kBytes)) << bits;
+        big->Unlock(p, n, nullptr, 0);
+    }
 }
 
 }  // namespace
