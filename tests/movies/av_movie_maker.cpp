@@ -39,6 +39,7 @@ const char* ContainerOf(AvKind kind) {
     case AvKind::H264Mp4: return "mp4";
     case AvKind::Wmv2Asf: return "asf";
     case AvKind::H264Bare: return "h264";
+    case AvKind::TheoraOgg: return "ogg";
     }
     return "avi";
 }
@@ -53,6 +54,7 @@ Codecs CodecsOf(AvKind kind) {
     case AvKind::H264Mp4:
     case AvKind::H264Bare: return {AV_CODEC_ID_H264, AV_CODEC_ID_AAC};
     case AvKind::Wmv2Asf: return {AV_CODEC_ID_WMV2, AV_CODEC_ID_WMAV2};
+    case AvKind::TheoraOgg: return {AV_CODEC_ID_THEORA, AV_CODEC_ID_VORBIS};
     default: return {AV_CODEC_ID_MPEG4, AV_CODEC_ID_MP2};
     }
 }
