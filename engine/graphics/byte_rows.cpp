@@ -54,6 +54,16 @@ void ShuffleBytesRowReference(const ByteShuffle& s, uint8_t* dest, const uint8_t
         for (int j = 0; j < s.destBytes; ++j) dest[j] = s.pick[j] < 0 ? s.fill[j] : source[s.pick[j]];
 }
 
+void ByteShuffleControl(const ByteShuffle& s, uint8_t pick[16], uint8_t fill[16]) {
+    std::memset(pick, 0x80, 16);
+    std::memset(fill, 0, 16);
+    for (int p = 0; p < 4; ++p)
+        for (int j = 0; j < s.destBytes; ++j) {
+            pick[p * s.destBytes + j] = s.pick[j] < 0 ? 0x80 : uint8_t(p * s.sourceBytes + s.pick[j]);
+            fill[p * s.destBytes + j] = s.pick[j] < 0 ? s.fill[j] : 0;
+        }
+}
+
 ByteShuffleRowFn ByteShuffleRowAt(ByteRowsLevel level, const ByteShuffle& shuffle) {
     switch (level) {
 #if defined(__SSE2__)

@@ -32,4 +32,15 @@ ByteShuffleRowFn ByteShuffleRow(const ByteShuffle& shuffle);
 ByteShuffleRowFn ByteShuffleRowSsse3(const ByteShuffle& shuffle);
 ByteShuffleRowFn ByteShuffleRowAvx2(const ByteShuffle& shuffle);
 
+// For the vector builds: the shuffle of four pixels as byte-shuffle control bytes (the
+// index of each destination byte's source byte, the top bit set where it is filled
+// instead) and the fill bytes, 16 of each.
+void ByteShuffleControl(const ByteShuffle& shuffle, uint8_t pick[16], uint8_t fill[16]);
+// The row of a build's four instantiations that fits the shuffle's pixel sizes.
+template <ByteShuffleRowFn Row33, ByteShuffleRowFn Row34, ByteShuffleRowFn Row43, ByteShuffleRowFn Row44>
+ByteShuffleRowFn RowForSizes(const ByteShuffle& s) {
+    if (s.sourceBytes == 3) return s.destBytes == 3 ? Row33 : Row34;
+    return s.destBytes == 3 ? Row43 : Row44;
+}
+
 }  // namespace orvik

@@ -14,29 +14,21 @@ namespace orvik {
 
 namespace {
 
-// The shuffle for four pixels: the index of each destination byte's source byte (with
-// the top bit set where it is filled instead), and the fill bytes.
+// The shuffle for four pixels and its fill bytes.
 struct Masks {
     __m128i pick, fill;
 };
 
-template <int S, int D>
 Masks MasksFor(const ByteShuffle& s) {
     uint8_t pick[16], fill[16];
-    std::memset(pick, 0x80, sizeof pick);
-    std::memset(fill, 0, sizeof fill);
-    for (int p = 0; p < 4; ++p)
-        for (int j = 0; j < D; ++j) {
-            pick[p * D + j] = s.pick[j] < 0 ? 0x80 : uint8_t(p * S + s.pick[j]);
-            fill[p * D + j] = s.pick[j] < 0 ? s.fill[j] : 0;
-        }
+    ByteShuffleControl(s, pick, fill);
     return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(pick)),
             _mm_loadu_si128(reinterpret_cast<const __m128i*>(fill))};
 }
 
 template <int S, int D>
 void Row(const ByteShuffle& s, uint8_t* dest, const uint8_t* source, int count) {
-    const Masks m = MasksFor<S, D>(s);
+    const Masks m = MasksFor(s);
     int x = 0;
     // Each step loads 16 bytes, which must lie within the row.
     for (; size_t(x) * S + 16 <= size_t(count) * S; x += 4) {
@@ -57,8 +49,7 @@ void Row(const ByteShuffle& s, uint8_t* dest, const uint8_t* source, int count) 
 }  // namespace
 
 ByteShuffleRowFn ByteShuffleRowSsse3(const ByteShuffle& s) {
-    if (s.sourceBytes == 3) return s.destBytes == 3 ? Row<3, 3> : Row<3, 4>;
-    return s.destBytes == 3 ? Row<4, 3> : Row<4, 4>;
+    return RowForSizes<Row<3, 3>, Row<3, 4>, Row<4, 3>, Row<4, 4>>(s);
 }
 
 }  // namespace orvik
