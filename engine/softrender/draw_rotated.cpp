@@ -6,6 +6,7 @@
 
 #include "engine/platform/log.h"
 #include "engine/platform/number.h"
+#include "engine/softrender/keyed_bounds.h"
 #include "engine/softrender/quad.h"
 #include "engine/softrender/source_draw.h"
 #include "engine/softrender/texel_walker.h"
@@ -107,6 +108,22 @@ bool MapBox(const MEMIMG& src, int32_t x, int32_t y, float scale, const Turn& t,
     return true;
 }
 
+// A keyed source without alpha leaves every pixel of a transparent texel untouched: the
+// spans need only the part of the source where texels show. The job then reads that part
+// as its source, and the mapping starts at its corner. False when nothing shows.
+bool CutToShownTexels(const MEMIMG& src, const soft::SourceVariant& v, soft::TexelJob* job, BoxMapping* m) {
+    const int bytes = soft::SourceBytes(*src.store);
+    const Rect shown = soft::KeyedSourceBounds(src, bytes, v.cx.trans);
+    if (shown.right == shown.left) return false;
+    job->src += ptrdiff_t{shown.top} * job->srcPitch + ptrdiff_t{shown.left} * bytes;
+    if (job->blend != nullptr) job->blend += ptrdiff_t{shown.top} * job->blendPitch + shown.left;
+    job->uLimit = static_cast<uint64_t>(shown.right - shown.left) << soft::kTexelShift;
+    job->vLimit = static_cast<uint64_t>(shown.bottom - shown.top) << soft::kTexelShift;
+    m->uTop -= int64_t{shown.left} * kOne;
+    m->vTop -= int64_t{shown.top} * kOne;
+    return true;
+}
+
 void DrawSpans(MEMIMG* dst, const MEMIMG& src, int32_t x, int32_t y, float scale, const Turn& t,
                const int64_t cx[4], const int64_t cy[4], int32_t transFlag, const MEMIMG* blend) {
     const MemImgDrawState ds = CurrentMemImgDrawState();
@@ -124,6 +141,7 @@ void DrawSpans(MEMIMG* dst, const MEMIMG& src, int32_t x, int32_t y, float scale
 
     const int32_t rows = box.bottom - box.top, columns = box.right - box.left;
     soft::TexelJob job = soft::MakeTexelJob(v.cx, src, blend);
+    if (v.key.keyed && !v.key.alpha && !soft::GenericPathForced() && !CutToShownTexels(src, v, &job, &m)) return;
     const soft::TexelSpanFn fn = soft::FindTexelLoop(v.key);
     const int bytes = soft::DepthOf(*dst) / 8;
     const ptrdiff_t pitch = dst->store->pitch;
@@ -136,7 +154,16 @@ void DrawSpans(MEMIMG* dst, const MEMIMG& src, int32_t x, int32_t y, float scale
         job.dv = static_cast<uint32_t>(m.dv);
         const uint32_t duRow = static_cast<uint32_t>(m.duRow), dvRow = static_cast<uint32_t>(m.dvRow);
         uint32_t u = static_cast<uint32_t>(m.uTop), vv = static_cast<uint32_t>(m.vTop);
-        for (int32_t r = 0; r < rows; ++r, row += pitch, u += duRow, vv += dvRow) fn(job, row, columns, u, vv);
+        // Every value fits 32 signed bits, so the pixels whose texel lies in the source are
+        // one run of each row, found without walking the box's corners.
+        for (int32_t r = 0; r < rows; ++r, row += pitch, u += duRow, vv += dvRow) {
+            const soft::PixelRun ru = soft::InsideRun<int64_t>(static_cast<int32_t>(u), m.du, job.uLimit, columns);
+            const soft::PixelRun rv = soft::InsideRun<int64_t>(static_cast<int32_t>(vv), m.dv, job.vLimit, columns);
+            const int64_t first = std::max(ru.first, rv.first), end = std::min(ru.end, rv.end);
+            if (first < end)
+                fn(job, row + first * bytes, static_cast<int32_t>(end - first), u + static_cast<uint32_t>(first) * job.du,
+                   vv + static_cast<uint32_t>(first) * job.dv);
+        }
         return;
     }
     const int srcBytes = soft::SourceBytes(*src.store);

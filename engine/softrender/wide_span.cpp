@@ -7,31 +7,6 @@
 #include "engine/softrender/soft_state.h"
 
 namespace orvik::soft {
-namespace {
-
-struct PixelRun {
-    int64_t first = 0, end = 0;  // pixels first..end - 1
-};
-
-// The pixels k of 0..count - 1 with 0 <= s + k d < limit. The value moves one way along
-// the span, so they form one run.
-PixelRun InsideRun(WideFixed s, int64_t d, int64_t limit, int64_t count) {
-    if (d == 0) return s >= 0 && s < limit ? PixelRun{0, count} : PixelRun{};
-    if (d < 0) {
-        // limit - 1 - value runs upward through the same range.
-        s = limit - 1 - s;
-        d = -d;
-    }
-    const WideFixed first = s >= 0 ? 0 : (-s + d - 1) / d;
-    const WideFixed top = limit - 1 - s;
-    const WideFixed end = top < 0 ? 0 : top / d + 1;
-    auto held = [count](WideFixed k) {
-        return static_cast<int64_t>(std::clamp<WideFixed>(k, 0, count));
-    };
-    return {held(first), held(end)};
-}
-
-}  // namespace
 
 bool WideFromDouble(double value, int64_t* out) {
     if (!(std::fabs(value) < static_cast<double>(kWideReach))) return false;

@@ -5,6 +5,7 @@
 // window of the source starting at the piece's first texel column and row; so the wide
 // form needs no loops of its own, and it can never read outside the source.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/softrender/texel_walker.h"
@@ -22,6 +23,28 @@ inline constexpr int64_t kWideReach = int64_t{1} << 60;
 // Truncation toward 0, as the narrow form's float-to-integer conversion, but to 64 bits.
 // False for NaN and for magnitudes of kWideReach or more.
 bool WideFromDouble(double value, int64_t* out);
+
+struct PixelRun {
+    int64_t first = 0, end = 0;  // pixels first..end - 1
+};
+
+// The pixels k of 0..count - 1 with 0 <= s + k d < limit. The value moves one way along
+// the span, so they form one run. S is int64_t where s + k d and limit - s fit it (the
+// narrow form's spans), else WideFixed.
+template <class S>
+PixelRun InsideRun(S s, int64_t d, int64_t limit, int64_t count) {
+    if (d == 0) return s >= 0 && s < limit ? PixelRun{0, count} : PixelRun{};
+    if (d < 0) {
+        // limit - 1 - value runs upward through the same range.
+        s = limit - 1 - s;
+        d = -d;
+    }
+    const S first = s >= 0 ? 0 : (-s + d - 1) / d;
+    const S top = limit - 1 - s;
+    const S end = top < 0 ? 0 : top / d + 1;
+    auto held = [count](S k) { return static_cast<int64_t>(std::clamp<S>(k, 0, count)); };
+    return {held(first), held(end)};
+}
 
 // Whether every value start + r * rowStep + c * colStep over rows x columns fits a signed
 // 32-bit integer: the span loops then give the exact result, wrapping included.

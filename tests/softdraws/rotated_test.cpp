@@ -3,6 +3,7 @@
 // and the inputs it refuses.
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "draw_fixture.h"
 #include "engine/softrender/draw_rotated.h"
@@ -84,6 +85,39 @@ TEST_F(RotatedTest, StartValuesRoundOnlyTheQuotient) {
     Area(339, 320, 379, 360);
     Rotate(320, 240, 4.78789711f, 1.65952003f);
     EXPECT_EQ(target.At(344, 345), Id(172, 82));
+}
+
+// A keyed draw walks only the part of its source where texels show; the pixel loop
+// (the generic path) walks the whole. Both must leave the same pixels, with the shown
+// part off every edge, the blend image read at the same texels, and nothing shown.
+TEST_F(RotatedTest, KeyedSourcesWalkOnlyWhereTexelsShow) {
+    Image blend;
+    blend.Make(kMemImgSingle8, 11, 9);
+    blend.FillWith([&](int, int) { return rng() & 0xFF; });
+    for (const int type : {kMemImgRgb565, kMemImgXrgb32})
+        for (const bool shows : {true, false}) {
+            const uint32_t trans = type == kMemImgRgb565 ? 0x1234 : 0x00123456;
+            source.Make(type, 11, 9, false, false, trans);
+            source.FillWith([&](int x, int y) {
+                const bool body = shows && x >= 3 && x < 10 && y >= 2 && y < 8 && (x + y) % 4 != 0;
+                return body ? uint32_t(rng()) & (type == kMemImgRgb565 ? 0xFFFEu : 0xFFFFFFFEu) : trans;
+            });
+            for (const MEMIMG* b : {static_cast<const MEMIMG*>(nullptr), static_cast<const MEMIMG*>(&blend.img)})
+                for (const float angle : {0.0f, 0.4f, 2.9f})
+                    for (const float scale : {1.0f, 2.3f, -0.7f}) {
+                        std::vector<uint32_t> drawn[2];
+                        for (const bool generic : {false, true}) {
+                            MakeTarget(40, 40, type);
+                            target.FillWith([](int x, int y) { return uint32_t(x * 40 + y); });
+                            Settings(2, 200);
+                            soft::ForceGenericPath(generic);
+                            DrawMemImgRotated(&target.img, &source.img, 20, 19, angle, scale, 1, 0, b);
+                            drawn[generic] = target.Pixels();
+                        }
+                        ASSERT_EQ(drawn[0], drawn[1]) << "type " << type << " angle " << angle << " scale " << scale
+                                                      << " blend " << (b != nullptr) << " shows " << shows;
+                    }
+        }
 }
 
 TEST_F(RotatedTest, TallSourcesAndRefusedInputs) {
