@@ -102,6 +102,9 @@ int32_t AllocGraphHandle();
 GraphRecord* GetGraphRecord(int32_t handle);
 int SetupDerivedGraph(int32_t handle, int32_t source, int x, int y, int width, int height);
 int CreateGraphImages(int32_t handle, int width, int height, int mipLevels, int alpha, int palette, int dxt);
+// 0 when CreateGraphImages, with the current creation settings, takes a graphic of this
+// size; -1 when it would refuse it. Nothing is made.
+int CheckGraphImageSize(int width, int height, int mipLevels, int alpha, int dxt);
 // Keeps the image file a graphic's pixels come from, for restoring them after the device
 // is made again: path as a full path in a block of its own; without a path the block of
 // the graphic source (shared and counted), or none when source is -1. 0, or -1.

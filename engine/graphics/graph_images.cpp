@@ -80,15 +80,37 @@ int Fail(int32_t handle) {
     return -1;
 }
 
+// Sizes the set (its flags and texture pieces on the device) for the current creation
+// settings: null when a graphic of its size can be made, else why not (a log format
+// taking the width and height).
+const char* LaySet(GraphImageSet& s, int mipLevels, int alpha, int dxt) {
+    if (s.width <= 0 || s.height <= 0 || CheckImageSides(s.width, s.height) != 0)
+        return "グラフィックのサイズが不正です %d x %d";
+    if (!Graphics().direct3DMode) return nullptr;
+    SetDeviceFlags(s, mipLevels < 0 ? 1 : mipLevels, alpha, dxt);
+    LayPieces(s);
+    // A side needing more pieces than a graphic holds would lose its far part.
+    const TexturePiece& last = s.pieces.back();
+    if (last.x + last.width != s.width || last.y + last.height != s.height)
+        return "グラフィックのサイズがテクスチャの枚数の上限を越えています %d x %d";
+    // Rendering goes into one texture: a drawable graphic that needs more is refused.
+    if (s.drawable && s.pieces.size() != 1)
+        return "描画可能グラフィックのサイズがテクスチャの最大サイズを越えています %d x %d";
+    return nullptr;
+}
+
 }  // namespace
+
+int CheckGraphImageSize(int width, int height, int mipLevels, int alpha, int dxt) {
+    GraphImageSet s{};
+    s.width = width;
+    s.height = height;
+    return LaySet(s, mipLevels, alpha, dxt) ? -1 : 0;
+}
 
 int CreateGraphImages(int32_t handle, int width, int height, int mipLevels, int alpha, int palette, int dxt) {
     GraphRecord* r = GetGraphRecord(handle);
     if (!r) return -1;
-    if (width <= 0 || height <= 0 || CheckImageSides(width, height) != 0) {
-        AddLogFormat("グラフィックのサイズが不正です %d x %d", width, height);
-        return Fail(handle);
-    }
     auto* s = new (std::nothrow) GraphImageSet{};
     if (!s) {
         AddLogText("グラフィックのオリジナル画像データ保存用メモリの確保に失敗しました\n");
@@ -98,20 +120,11 @@ int CreateGraphImages(int32_t handle, int width, int height, int mipLevels, int 
     s->width = width;
     s->height = height;
     s->transColor = CreateSettings().transColor;
+    if (const char* refusal = LaySet(*s, mipLevels, alpha, dxt)) {
+        AddLogFormat(refusal, width, height);
+        return Fail(handle);
+    }
     if (Graphics().direct3DMode) {
-        SetDeviceFlags(*s, mipLevels < 0 ? 1 : mipLevels, alpha, dxt);
-        LayPieces(*s);
-        // A side needing more pieces than a graphic holds would lose its far part.
-        const TexturePiece& last = s->pieces.back();
-        if (last.x + last.width != width || last.y + last.height != height) {
-            AddLogFormat("グラフィックのサイズがテクスチャの枚数の上限を越えています %d x %d", width, height);
-            return Fail(handle);
-        }
-        // Rendering goes into one texture: a drawable graphic that needs more is refused.
-        if (s->drawable && s->pieces.size() != 1) {
-            AddLogFormat("描画可能グラフィックのサイズがテクスチャの最大サイズを越えています %d x %d", width, height);
-            return Fail(handle);
-        }
         s->formatIndex = uint32_t(GetImageTextureFormatIndex(*s));
         if (CreateGraphTextures(*s) != 0) return Fail(handle);
     } else if (CreateSoftImage(*s, palette, alpha) != 0) {

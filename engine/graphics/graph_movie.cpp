@@ -48,10 +48,13 @@ struct MovieCreateSettings {
     }
 };
 
-int32_t CreateMovieImages(int width, int height, int alpha) {
+// An alpha movie's graphic is the left half of its frames.
+int GraphWidth(int frameWidth, int alpha) { return alpha ? frameWidth / 2 : frameWidth; }
+
+int32_t CreateMovieImages(int frameWidth, int height, int alpha) {
     MovieCreateSettings settings(alpha);
     const int32_t handle = AllocGraphHandle();
-    if (handle < 0 || CreateGraphImages(handle, width, height, 1, alpha, 0, 0) != 0) return -1;
+    if (handle < 0 || CreateGraphImages(handle, GraphWidth(frameWidth, alpha), height, 1, alpha, 0, 0) != 0) return -1;
     return handle;
 }
 
@@ -79,6 +82,11 @@ int CopySurfaceToTexture(host::Surface* surface, TexturePiece& piece) {
 
 int GetMovieGraphFlag() { return g_movieGraphFlag; }
 
+int CheckMovieGraphSize(int frameWidth, int height, int alpha) {
+    MovieCreateSettings settings(alpha);
+    return CheckGraphImageSize(GraphWidth(frameWidth, alpha), height, 1, alpha, 0);
+}
+
 DisplayCaps* ZeroDrawParamBlock(DisplayCaps* caps) {
     if (caps) *caps = DisplayCaps{};
     return caps;
@@ -89,7 +97,7 @@ int32_t LoadMovieGraph(const char* path, int movieOption) {
     const int movie = OpenMovie(path, &width, &height, movieOption);
     if (movie < 0) return AddLogFormat("右記のグラフィックファイルのロードに失敗しました：%s ", path);
     const MovieRecord* m = GetMovieRecord(movie);
-    const int32_t handle = CreateMovieImages(m->alphaMovie ? width / 2 : width, height, m->alphaMovie);
+    const int32_t handle = CreateMovieImages(width, height, m->alphaMovie);
     GraphRecord* r = GetGraphRecord(handle);
     if (!r) {
         CloseMovie(movie);

@@ -15,6 +15,9 @@ int32_t LoadMovieGraph(const char* path, int movieOption);
 int MovieFrameToGraphCallback(MovieRecord* movie, uint32_t graph);
 // 1 only while a movie graphic is being created.
 int GetMovieGraphFlag();
+// 0 when a graphic can be made for a movie of this frame size (alpha: colour in the left
+// half of each frame, alpha in the right half), -1 when none can; nothing is made.
+int CheckMovieGraphSize(int frameWidth, int height, int alpha);
 
 // The display's capability record as the movie window drawing reads it: the overlay
 // alignment flags and steps, and the rest of the record.

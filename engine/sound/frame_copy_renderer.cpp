@@ -1,10 +1,12 @@
 #include "engine/sound/frame_copy_renderer.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
 #include "engine/platform/memory.h"
+#include "engine/sound/movie.h"
 
 namespace orvik {
 
@@ -13,6 +15,21 @@ D_CFrameCopyRenderer::D_CFrameCopyRenderer(host::IUnknown* outer, host::HRESULT*
     if (result) *result = host::S_OK;
 }
 
+namespace {
+
+// The picture's width and (signed) height from the format block; false when the block
+// describes no picture: too short for the header, a negative width, or a row or height
+// that 32 bits cannot hold.
+bool ReadPictureSize(const host::AM_MEDIA_TYPE* type, int64_t* width, int64_t* height) {
+    host::VIDEOINFOHEADER info;
+    if (!type || !type->pbFormat || type->cbFormat < sizeof info) return false;
+    std::memcpy(&info, type->pbFormat, sizeof info);
+    *width = info.bmiHeader.biWidth, *height = info.bmiHeader.biHeight;
+    return *width >= 0 && (*width + 1) * 3 <= INT32_MAX && *height != INT32_MIN;
+}
+
+}  // namespace
+
 D_CFrameCopyRenderer::~D_CFrameCopyRenderer() { TrackedFree(buffer); }
 
 host::HRESULT D_CFrameCopyRenderer::CheckMediaType(const host::AM_MEDIA_TYPE* type) {
@@ -20,17 +37,15 @@ host::HRESULT D_CFrameCopyRenderer::CheckMediaType(const host::AM_MEDIA_TYPE* ty
     if (type->formattype != host::FORMAT_VideoInfo) return host::E_INVALIDARG;
     if (type->majortype != host::MEDIATYPE_Video) return host::E_FAIL;
     if (type->subtype != host::MEDIASUBTYPE_RGB24) return host::E_FAIL;
-    return host::S_OK;
+    // Frames no graphic can hold are refused before anything is allocated for them.
+    int64_t width = 0, height = 0;
+    if (!ReadPictureSize(type, &width, &height)) return host::E_INVALIDARG;
+    return CheckMovieFrameSize(int(width), int(std::abs(height))) == 0 ? host::S_OK : host::E_FAIL;
 }
 
 host::HRESULT D_CFrameCopyRenderer::SetMediaType(const host::AM_MEDIA_TYPE* type) {
-    host::VIDEOINFOHEADER info;
-    // A format block too short for the header describes no picture.
-    if (!type || !type->pbFormat || type->cbFormat < sizeof info) return host::E_INVALIDARG;
-    std::memcpy(&info, type->pbFormat, sizeof info);
-    const int64_t width = info.bmiHeader.biWidth, height = info.bmiHeader.biHeight;
-    // Neither a negative width nor a row or height that 32 bits cannot hold is a picture.
-    if (width < 0 || (width + 1) * 3 > INT32_MAX || height == INT32_MIN) return host::E_INVALIDARG;
+    int64_t width = 0, height = 0;
+    if (!ReadPictureSize(type, &width, &height)) return host::E_INVALIDARG;
     std::lock_guard hold(frameLock);
     frameWidth = int32_t(width);
     bottomUp = height < 0 ? 0 : 1;

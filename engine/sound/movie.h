@@ -76,6 +76,9 @@ MovieHandleTable& Movies();
 void ResetMovieTable();
 
 int OpenMovie(const char* fileName, int* width, int* height, int mode);
+// 0 when the graphic a movie opened now would feed can hold its frames, else -1 (logged).
+// The decoders ask before they allocate anything for frames of that size.
+int CheckMovieFrameSize(int width, int height);
 int CloseMovie(int handle);
 MovieRecord* GetMovieRecord(int handle);
 int UpdateMovie(int handle);

@@ -4,6 +4,7 @@
 #include <orvik/movie.h>
 #include <orvik/sound.h>
 
+#include "engine/graphics/graph_movie.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/file_access.h"
 #include "engine/platform/log.h"
@@ -74,6 +75,11 @@ int g_rightHalfAlpha = 0;
 int SetMovieRightHalfAlphaFlag(int flag) {
     g_rightHalfAlpha = flag != 0;
     return 0;
+}
+
+int CheckMovieFrameSize(int width, int height) {
+    if (CheckMovieGraphSize(width, height, g_rightHalfAlpha) == 0) return 0;
+    return AddLogFormat("movie frames of %d x %d are larger than a graphic can hold", width, height);
 }
 
 int OpenMovie(const char* fileName, int* width, int* height, int mode) {

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "engine/platform/log.h"
+#include "engine/sound/movie.h"
 #include "engine/sound/theora_movie.h"
 
 namespace orvik {
@@ -21,6 +22,9 @@ bool StartsWithOggS(const FileAccessFunctions& f, FileAccessHandle file) {
 // Headers, decoder, tables, frame image and stock; -1 (logged where worth it) on failure.
 int PrepareMovie(TheoraMovie* m, int stockCount) {
     if (ScanTheoraHeaders(m) != 1) return -1;
+    // The decoder's reference pictures alone take several times the frame's size (whose
+    // sides the header gives in 16-bit counts of 16 pixels).
+    if (CheckMovieFrameSize(int(m->info.width), int(m->info.height)) != 0) return -1;
     if (theora_decode_init(&m->decoder, &m->info) != 0) return -1;
     m->decoderMade = true;
     if (BuildTheoraTables(m) != 0) return -1;

@@ -12,14 +12,14 @@ namespace host::graph {
 
 namespace {
 
-bool MakeVideoType(const MediaFile& file, AM_MEDIA_TYPE* type) {
+bool MakeVideoType(int32_t width, int32_t height, REFERENCE_TIME frameTime, AM_MEDIA_TYPE* type) {
     VIDEOINFOHEADER info;
-    info.rcSource = info.rcTarget = RECT{0, 0, file.Width(), file.Height()};
-    info.AvgTimePerFrame = file.FrameTime();
-    info.bmiHeader.biWidth = file.Width();
-    info.bmiHeader.biHeight = file.Height();
+    info.rcSource = info.rcTarget = RECT{0, 0, width, height};
+    info.AvgTimePerFrame = frameTime;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
     info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biSizeImage = uint32_t(file.Pitch()) * uint32_t(file.Height());
+    info.bmiHeader.biSizeImage = uint32_t((int64_t(width) * 3 + 3) & ~int64_t(3)) * uint32_t(height);
     const AM_MEDIA_TYPE t{MEDIATYPE_Video, MEDIASUBTYPE_RGB24, FORMAT_VideoInfo, sizeof info,
                           reinterpret_cast<uint8_t*>(&info)};
     return CopyMediaType(type, t);
@@ -46,11 +46,12 @@ public:
     }
 
     bool PinOutputType(const Pin& pin, AM_MEDIA_TYPE* type) const override {
-        if (&pin == video_) return MakeVideoType(*file_, type);
+        if (&pin == video_) return MakeVideoType(file_->Width(), file_->Height(), file_->FrameTime(), type);
         return &pin == sound_ && MakeSoundType(*file_, type);
     }
 
     bool Stream(const std::atomic<bool>& stop) override {
+        file_->DecodeVideo(video_ && video_->Peer());
         while (!stop && file_->Step(*this)) {
         }
         if (stop) return true;
@@ -79,8 +80,15 @@ private:
 
 }  // namespace
 
-Filter* MakeFileSource(const std::string& path, HRESULT* result) {
-    std::unique_ptr<MediaFile> file = MediaFile::Open(path, MixerOutputRate());
+Filter* MakeFileSource(const std::string& path, const TypeCheck& takes, HRESULT* result) {
+    PictureCheck fits = [takes](int32_t width, int32_t height) {
+        AM_MEDIA_TYPE type;
+        if (!MakeVideoType(width, height, 0, &type)) return false;
+        const bool taken = takes(type);
+        FreeMediaType(type);
+        return taken;
+    };
+    std::unique_ptr<MediaFile> file = MediaFile::Open(path, MixerOutputRate(), std::move(fits));
     *result = file ? S_OK : VFW_E_UNKNOWN_FILE_TYPE;
     return file ? new FileSource(std::move(file)) : nullptr;
 }

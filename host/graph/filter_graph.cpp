@@ -122,7 +122,13 @@ public:
     HRESULT RenderFile(const char16_t* file, const char16_t*) override {
         if (!file) return E_POINTER;
         HRESULT hr = S_OK;
-        Filter* source = MakeFileSource(Utf16ToUtf8(file), &hr);
+        // Pictures are worth decoding only at a size a filter of the graph takes (the
+        // system's filters take none).
+        const TypeCheck takes = [this](const AM_MEDIA_TYPE& type) {
+            return std::any_of(filters_.begin(), filters_.end(),
+                               [&](const Filter* f) { return f->AcceptsInput(type); });
+        };
+        Filter* source = MakeFileSource(Utf16ToUtf8(file), takes, &hr);
         if (!source) return hr;
         AddFilter(source, "File Source");
         source->Release();

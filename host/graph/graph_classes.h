@@ -1,5 +1,6 @@
 // The graph's COM classes and the system filters it renders with.
 #pragma once
+#include <functional>
 #include <string>
 
 #include "host/graph/filter_base.h"
@@ -13,8 +14,11 @@ HRESULT CreateNullRenderer(REFIID iid, void** object);
 // System filters, each with one reference for the caller.
 Filter* MakeMpegAudioDecoder();
 Filter* MakeAudioRenderer();
+// Whether a filter downstream takes a media type.
+using TypeCheck = std::function<bool(const AM_MEDIA_TYPE& type)>;
 // The source of a media file (one reference for the caller), or null with *result set
-// when FFmpeg cannot read it.
-Filter* MakeFileSource(const std::string& path, HRESULT* result);
+// when FFmpeg cannot read it. Its pictures are decoded only at a size whose video type
+// `takes` accepts.
+Filter* MakeFileSource(const std::string& path, const TypeCheck& takes, HRESULT* result);
 
 }  // namespace host::graph

@@ -11,6 +11,7 @@ extern "C" {
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <vector>
 
 namespace host::graph {
@@ -50,11 +51,12 @@ void QuietLibraries() {
     std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
-// The decoder of the best stream of `type`, or none (index -1).
+// The decoder of the best stream of `type`, or none (index -1); a stream refused before
+// its parameters were read stays refused.
 Codec OpenDecoder(AVFormatContext* format, AVMediaType type, int* index) {
     const AVCodec* codec = nullptr;
     *index = av_find_best_stream(format, type, -1, -1, &codec, 0);
-    if (*index < 0 || !codec) return *index = -1, nullptr;
+    if (*index < 0 || !codec || format->streams[*index]->discard == AVDISCARD_ALL) return *index = -1, nullptr;
     Codec c(avcodec_alloc_context3(codec));
     if (!c || avcodec_parameters_to_context(c.get(), format->streams[*index]->codecpar) < 0) return *index = -1, nullptr;
     c->thread_count = 1;
@@ -67,6 +69,7 @@ Codec OpenDecoder(AVFormatContext* format, AVMediaType type, int* index) {
 
 struct MediaFile::State {
     std::string path;
+    PictureCheck fits;
     std::unique_ptr<AVFormatContext, FormatCloser> format;
     std::unique_ptr<AVPacket, PacketFree> packet{av_packet_alloc()};
     std::unique_ptr<AVFrame, FrameFree> frame{av_frame_alloc()};
@@ -77,10 +80,11 @@ struct MediaFile::State {
 
     int videoIndex = -1;
     Codec video;
+    bool videoWanted = true;
     std::unique_ptr<SwsContext, ScalerFree> scaler;
     int32_t width = 0, height = 0, pitch = 0;
     REFERENCE_TIME frameTime = kDefaultFrameTime, nextPicture = 0;
-    std::vector<uint8_t> rgb;
+    std::vector<uint8_t> rgb;  // made for the first picture handed out
     // The scaler's own output, top-down: its vector code stores whole blocks of pixels,
     // up to a few bytes past a row's end (the last row's past the picture's), so each
     // row has room behind it, and so has the block.
@@ -103,17 +107,30 @@ struct MediaFile::State {
     REFERENCE_TIME ScanLength();
     REFERENCE_TIME TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const;
     void Decode(AVCodecContext* c, const AVPacket* p, MediaSink& sink);
+    bool ReservePictures();
     void HandPicture(MediaSink& sink);
     void HandSound(MediaSink& sink);
     bool MakeResampler(const AVFrame& f);
 };
 
+// Reading the streams' parameters opens their decoders, and decodes a little, at the size
+// the file's header gives: a picture stream whose header gives a size that is refused is
+// dropped before that, and its decoder is kept from opening at that size.
 bool MediaFile::State::OpenFormat() {
     AVFormatContext* f = nullptr;
     format.reset();
     if (avformat_open_input(&f, path.c_str(), nullptr, nullptr) < 0) return false;
     format.reset(f);
-    return avformat_find_stream_info(f, nullptr) >= 0;
+    std::vector<AVDictionary*> options(f->nb_streams, nullptr);
+    for (unsigned i = 0; i < f->nb_streams; ++i) {
+        const AVCodecParameters* p = f->streams[i]->codecpar;
+        if (p->codec_type != AVMEDIA_TYPE_VIDEO || p->width < 1 || p->height < 1 || fits(p->width, p->height)) continue;
+        f->streams[i]->discard = AVDISCARD_ALL;
+        av_dict_set(&options[i], "max_pixels", "1", 0);
+    }
+    const bool found = avformat_find_stream_info(f, options.empty() ? nullptr : options.data()) >= 0;
+    for (AVDictionary*& o : options) av_dict_free(&o);
+    return found;
 }
 
 // A file whose container gives no length (a bare H.264 stream) is read through once for
@@ -151,14 +168,13 @@ bool MediaFile::State::Open(uint32_t soundRate) {
         f = format.get();
     }
     video = OpenDecoder(f, AVMEDIA_TYPE_VIDEO, &videoIndex);
-    if (video && (video->width < 1 || video->height < 1 || video->width > kLargestSide || video->height > kLargestSide))
+    if (video && (video->width < 1 || video->height < 1 || video->width > kLargestSide ||
+                  video->height > kLargestSide || !fits(video->width, video->height)))
         video.reset(), videoIndex = -1;
     if (video) {
         width = video->width, height = video->height;
         pitch = (width * 3 + 3) & ~3;
-        rgb.resize(size_t(pitch) * size_t(height));
         scaledStride = (width * 3 + kScaledSlack + 63) & ~63;
-        scaled.resize(size_t(scaledStride) * size_t(height) + kScaledSlack);
     }
     sound = OpenDecoder(f, AVMEDIA_TYPE_AUDIO, &soundIndex);
     rate = soundRate;
@@ -170,11 +186,25 @@ REFERENCE_TIME MediaFile::State::TimeOf(const AVFrame& f, int index, REFERENCE_T
     return av_rescale_q(f.best_effort_timestamp, format->streams[index]->time_base, kUnits) - startOffset;
 }
 
+// The buffers a picture goes through, made when the first one comes: a picture stream no
+// renderer took costs nothing, however large the file says its pictures are.
+bool MediaFile::State::ReservePictures() {
+    if (!rgb.empty()) return true;
+    try {
+        rgb.resize(size_t(pitch) * size_t(height));
+        scaled.resize(size_t(scaledStride) * size_t(height) + kScaledSlack);
+    } catch (const std::bad_alloc&) {
+        rgb = {};
+        return false;
+    }
+    return true;
+}
+
 void MediaFile::State::HandPicture(MediaSink& sink) {
     const AVFrame& f = *frame;
     const REFERENCE_TIME start = TimeOf(f, videoIndex, nextPicture);
     nextPicture = start + frameTime;
-    if (start + frameTime <= skipBefore || f.width < 1 || f.height < 1) return;
+    if (start + frameTime <= skipBefore || f.width < 1 || f.height < 1 || !ReservePictures()) return;
     // Every picture is scaled to the size the stream was opened with, whatever a damaged
     // stream may claim later, so the pin's size always holds.
     scaler.reset(sws_getCachedContext(scaler.release(), f.width, f.height, AVPixelFormat(f.format), width, height,
@@ -245,9 +275,10 @@ void MediaFile::State::Decode(AVCodecContext* c, const AVPacket* p, MediaSink& s
 MediaFile::MediaFile(std::unique_ptr<State> state) : s_(std::move(state)) {}
 MediaFile::~MediaFile() = default;
 
-std::unique_ptr<MediaFile> MediaFile::Open(const std::string& path, uint32_t soundRate) {
+std::unique_ptr<MediaFile> MediaFile::Open(const std::string& path, uint32_t soundRate, PictureCheck fits) {
     auto s = std::make_unique<State>();
     s->path = path;
+    s->fits = std::move(fits);
     if (!s->Open(soundRate)) return nullptr;
     return std::unique_ptr<MediaFile>(new MediaFile(std::move(s)));
 }
@@ -262,6 +293,8 @@ REFERENCE_TIME MediaFile::FrameTime() const { return s_->video ? s_->frameTime :
 
 REFERENCE_TIME MediaFile::Duration() const { return s_->duration; }
 
+void MediaFile::DecodeVideo(bool on) { s_->videoWanted = on; }
+
 bool MediaFile::Step(MediaSink& sink) {
     State& s = *s_;
     if (s.ended) return false;
@@ -269,12 +302,12 @@ bool MediaFile::Step(MediaSink& sink) {
     if (read == AVERROR(EAGAIN)) return true;
     if (read < 0) {
         // The end, or damage FFmpeg cannot read past: what the decoders hold comes out.
-        if (s.video) s.Decode(s.video.get(), nullptr, sink);
+        if (s.video && s.videoWanted) s.Decode(s.video.get(), nullptr, sink);
         if (s.sound) s.Decode(s.sound.get(), nullptr, sink);
         s.ended = true;
         return false;
     }
-    if (s.packet->stream_index == s.videoIndex)
+    if (s.packet->stream_index == s.videoIndex && s.videoWanted)
         s.Decode(s.video.get(), s.packet.get(), sink);
     else if (s.packet->stream_index == s.soundIndex)
         s.Decode(s.sound.get(), s.packet.get(), sink);
@@ -288,6 +321,7 @@ void MediaFile::Seek(REFERENCE_TIME time) {
     time = std::max<REFERENCE_TIME>(time, 0);
     auto fresh = std::make_unique<State>();
     fresh->path = s_->path;
+    fresh->fits = s_->fits;
     const int64_t target = av_rescale_q(time + s_->startOffset, kUnits, AV_TIME_BASE_Q);
     if (time > 0 && avformat_seek_file(s_->format.get(), -1, INT64_MIN, target, target, 0) >= 0) {
         if (s_->video) avcodec_flush_buffers(s_->video.get());

@@ -4,6 +4,7 @@
 // stereo PCM at a given rate, each with its stream times in 100 ns from the file's start.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -21,10 +22,15 @@ protected:
     ~MediaSink() = default;
 };
 
+// Whether pictures of width x height can be taken on.
+using PictureCheck = std::function<bool(int32_t width, int32_t height)>;
+
 class MediaFile {
 public:
-    // Null when FFmpeg cannot open the file or finds no stream it can decode in it.
-    static std::unique_ptr<MediaFile> Open(const std::string& path, uint32_t soundRate);
+    // Null when FFmpeg cannot open the file or finds no stream it can decode in it. A
+    // picture stream of a size `fits` refuses is left undecoded, as if it were not there:
+    // nothing is allocated for its pictures.
+    static std::unique_ptr<MediaFile> Open(const std::string& path, uint32_t soundRate, PictureCheck fits);
     ~MediaFile();
 
     bool HasVideo() const;
@@ -36,6 +42,8 @@ public:
     REFERENCE_TIME FrameTime() const;
     REFERENCE_TIME Duration() const;
 
+    // Off, the picture stream's packets are passed over undecoded (no renderer took it).
+    void DecodeVideo(bool on);
     // Reads and decodes the next packet, handing what comes out to `sink`; at the end of
     // the file the decoders give up what they still hold, and the result is false.
     bool Step(MediaSink& sink);

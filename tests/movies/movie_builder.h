@@ -1,9 +1,11 @@
 // Ogg Theora movies made in the tests: 32 x 32 frames at 10 frames a second whose top
 // half and bottom half are each one flat Y'CbCr colour chosen per frame, with keyframes
-// every few frames, optionally with a Vorbis sine track in the same file.
+// every few frames, in any of Theora's chroma layouts, optionally with a Vorbis sine track
+// in the same file.
 #pragma once
 #include <theora/theoraenc.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -37,14 +39,34 @@ inline void FillPlane(std::vector<uint8_t>& plane, int width, int height, int to
         for (int x = 0; x < width; ++x) plane[size_t(y * width + x)] = uint8_t(y < height / 2 ? top : bottom);
 }
 
-inline TheoraPages EncodeTheora(int frames, const std::function<FramePair(int)>& colours, int keyEvery, int serial) {
+// How a movie's pictures are stored.
+struct TheoraShape {
+    th_pixel_fmt layout = TH_PF_420;
+    // A side the identification header states in place of the true one (0: the true one),
+    // as a crafted file may.
+    int claimedSide = 0;
+};
+
+// The identification header claiming a picture of side x side.
+inline std::vector<uint8_t> ClaimSide(const ogg_packet& header, int side) {
+    std::vector<uint8_t> bytes(header.packet, header.packet + header.bytes);
+    const int blocks = (side + 15) / 16;
+    const uint8_t sizes[10] = {uint8_t(blocks >> 8), uint8_t(blocks), uint8_t(blocks >> 8), uint8_t(blocks),
+                               uint8_t(side >> 16), uint8_t(side >> 8), uint8_t(side),
+                               uint8_t(side >> 16), uint8_t(side >> 8), uint8_t(side)};
+    std::copy(std::begin(sizes), std::end(sizes), bytes.begin() + 10);  // frame and picture sizes
+    return bytes;
+}
+
+inline TheoraPages EncodeTheora(int frames, const std::function<FramePair(int)>& colours, int keyEvery, int serial,
+                                const TheoraShape& shape = {}) {
     th_info info;
     th_info_init(&info);
     info.frame_width = info.pic_width = kSide;
     info.frame_height = info.pic_height = kSide;
     info.fps_numerator = kRate;
     info.fps_denominator = 1;
-    info.pixel_fmt = TH_PF_420;
+    info.pixel_fmt = shape.layout;
     info.quality = 63;
     info.keyframe_granule_shift = 6;
     th_enc_ctx* enc = th_encode_alloc(&info);
@@ -59,6 +81,11 @@ inline TheoraPages EncodeTheora(int frames, const std::function<FramePair(int)>&
     ogg_page page;
     bool first = true;
     while (th_encode_flushheader(enc, &comment, &packet) > 0) {
+        std::vector<uint8_t> claimed;
+        if (first && shape.claimedSide) {
+            claimed = ClaimSide(packet, shape.claimedSide);
+            packet.packet = claimed.data();
+        }
         ogg_stream_packetin(&stream, &packet);
         // The identification header gets a page of its own, as every first page must.
         if (first)
@@ -67,14 +94,16 @@ inline TheoraPages EncodeTheora(int frames, const std::function<FramePair(int)>&
     }
     while (ogg_stream_flush(&stream, &page)) sound_test::AppendPage(out.data, page);
     std::vector<uint8_t> y, u, v;
+    const int chromaWidth = shape.layout == TH_PF_444 ? kSide : kSide / 2;
+    const int chromaHeight = shape.layout == TH_PF_420 ? kSide / 2 : kSide;
     for (int i = 0; i < frames; ++i) {
         const FramePair c = colours(i);
         FillPlane(y, kSide, kSide, c.top.y, c.bottom.y);
-        FillPlane(u, kSide / 2, kSide / 2, c.top.u, c.bottom.u);
-        FillPlane(v, kSide / 2, kSide / 2, c.top.v, c.bottom.v);
+        FillPlane(u, chromaWidth, chromaHeight, c.top.u, c.bottom.u);
+        FillPlane(v, chromaWidth, chromaHeight, c.top.v, c.bottom.v);
         th_ycbcr_buffer buffer = {{kSide, kSide, kSide, y.data()},
-                                  {kSide / 2, kSide / 2, kSide / 2, u.data()},
-                                  {kSide / 2, kSide / 2, kSide / 2, v.data()}};
+                                  {chromaWidth, chromaHeight, chromaWidth, u.data()},
+                                  {chromaWidth, chromaHeight, chromaWidth, v.data()}};
         th_encode_ycbcr_in(enc, buffer);
         while (th_encode_packetout(enc, i == frames - 1, &packet) > 0) {
             ogg_stream_packetin(&stream, &packet);

@@ -1,0 +1,43 @@
+// Watches the heap through the sanitizers' allocation hook while a watch lives: the
+// largest block allocated and the bytes allocated in all, on every thread. The hook
+// exists in the sanitizer runtimes the tests are built with; a build without one has no
+// watch (Available() is false).
+#pragma once
+#include <atomic>
+#include <cstddef>
+
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void*, size_t),
+                                                         void (*free_hook)(const volatile void*))
+    __attribute__((weak));
+
+namespace orvik_test {
+
+class AllocationWatch {
+public:
+    static bool Available() { return __sanitizer_install_malloc_and_free_hooks != nullptr; }
+    AllocationWatch() {
+        // The runtime keeps a few hooks for good, so one is installed for the whole run.
+        static const bool installed = Available() && __sanitizer_install_malloc_and_free_hooks(&Allocated, &Freed);
+        (void)installed;
+        largest_ = 0;
+        total_ = 0;
+        on_ = true;
+    }
+    ~AllocationWatch() { on_ = false; }
+    size_t Largest() const { return largest_; }
+    size_t Total() const { return total_; }
+
+private:
+    static void Allocated(const volatile void*, size_t size) {
+        if (!on_) return;
+        total_ += size;
+        for (size_t seen = largest_; size > seen && !largest_.compare_exchange_weak(seen, size);) {
+        }
+    }
+    static void Freed(const volatile void*) {}
+
+    static inline std::atomic<bool> on_{false};
+    static inline std::atomic<size_t> largest_{0}, total_{0};
+};
+
+}  // namespace orvik_test
