@@ -44,6 +44,7 @@ struct MovieRecord {
     host::IMediaControl* mediaControl;
     host::IMediaSeeking* mediaSeeking;
     host::IBasicAudio* basicAudio;
+    host::IMediaEvent* mediaEvent;  // tells when the graph's streams have all ended
     D_CFrameCopyRenderer* renderer;  // inside the graph, which owns it
     host::IUnknown* spareInterfaces[2];
     int64_t duration;      // 100 ns

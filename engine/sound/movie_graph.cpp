@@ -1,7 +1,7 @@
 // Movies through the media graph: a graph that ends in the frame copy renderer is built
 // for the file (through a temporary copy when the graph cannot read the file where it
 // lies, as inside an archive), each new frame is handed to graphics, and the movie ends
-// or starts over at its stop position.
+// or starts over at its stop position or the end of its streams, whichever comes first.
 #include <orvik/files.h>
 
 #include <algorithm>
@@ -37,6 +37,7 @@ void ReleaseGraphInterfaces(MovieRecord* r) {
     ReleaseInterface(r->mediaControl);
     ReleaseInterface(r->mediaSeeking);
     ReleaseInterface(r->basicAudio);
+    ReleaseInterface(r->mediaEvent);
     r->renderer = nullptr;  // went with the graph
 }
 
@@ -100,6 +101,7 @@ std::string BuildGraph(MovieRecord* r) {
         return "IID_IMediaControlインターフェイスの取得に失敗しました";
     if (!Query(r->graph, host::IID_IMediaSeeking, &r->mediaSeeking))
         return "IID_IMediaSeekingインターフェイスの取得に失敗しました";
+    if (!Query(r->graph, host::IID_IMediaEvent, &r->mediaEvent)) return "IID_IMediaEventインターフェイスの取得に失敗しました";
     return {};
 }
 
@@ -153,7 +155,10 @@ void UpdateGraphMovie(MovieRecord* r) {
     if (!r->mediaSeeking || !r->mediaControl) return;
     host::REFERENCE_TIME position = 0;
     r->mediaSeeking->GetCurrentPosition(&position);
-    if (position < r->stopPosition) return;
+    // A file may say it lasts longer than its streams do: their end is the movie's end too.
+    long event = 0;
+    const bool streamsEnded = r->mediaEvent->WaitForCompletion(0, &event) == host::S_OK;
+    if (position < r->stopPosition && !streamsEnded) return;
     if (r->playType & 2) {
         host::REFERENCE_TIME start = 0, stop = 0;
         r->mediaSeeking->SetPositions(&start, host::AM_SEEKING_AbsolutePositioning, &stop, host::AM_SEEKING_NoPositioning);

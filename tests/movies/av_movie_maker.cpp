@@ -6,7 +6,9 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 }
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -190,6 +192,13 @@ std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool PatchRiff(std::vector<uint8_t>& riff, const char* chunk, size_t offset, const void* data, size_t size) {
+    const auto at = std::search(riff.begin(), riff.end(), chunk, chunk + 4);
+    if (riff.end() - at < ptrdiff_t(offset + size)) return false;
+    std::memcpy(&*at + offset, data, size);
+    return true;
 }
 
 }  // namespace movie_test

@@ -39,6 +39,9 @@ struct AvMovie {
 // Writes the movie to `path`; an empty string, or FFmpeg's complaint.
 std::string WriteAvMovie(const std::string& path, const AvMovie& movie);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
+// Writes `size` bytes `offset` bytes into the first chunk named `chunk` of a RIFF file
+// (an AVI's headers); false when there is none.
+bool PatchRiff(std::vector<uint8_t>& riff, const char* chunk, size_t offset, const void* data, size_t size);
 // A bare MP2 stream of a sine whose first half is stereo and second half mono, each
 // `seconds` long, as a damaged or spliced file may change its sound's layout midway.
 std::string WriteMp2ChangingChannels(const std::string& path, double seconds);

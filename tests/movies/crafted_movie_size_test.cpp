@@ -2,9 +2,6 @@
 // 12000 against the device's 4096-texel textures), in a few kilobytes: opening them as
 // graphics fails without allocating anything near the size of such a picture, on the
 // engine's Theora path and through the media graph alike.
-#include <algorithm>
-#include <cstring>
-
 #include "graph_movie_fixture.h"
 #include "tests/support/allocation_watch.h"
 
@@ -14,13 +11,6 @@ namespace {
 constexpr int kClaimed = 12000;
 constexpr size_t kSmallBlock = 8u << 20;
 
-// Writes `size` bytes `offset` bytes into the first `chunk` of a RIFF file.
-void Patch(std::vector<uint8_t>& riff, const char* chunk, size_t offset, const void* data, size_t size) {
-    const auto at = std::search(riff.begin(), riff.end(), chunk, chunk + 4);
-    ASSERT_NE(at, riff.end()) << chunk;
-    std::memcpy(&*at + offset, data, size);
-}
-
 TEST_F(GraphMovieTest, HeadersClaimingAPictureNoGraphicHoldsAllocateNothingOfItsSize) {
     if (!orvik_test::AllocationWatch::Available()) GTEST_SKIP() << "no sanitizer allocation hook";
     Start();
@@ -28,10 +18,10 @@ TEST_F(GraphMovieTest, HeadersClaimingAPictureNoGraphicHoldsAllocateNothingOfIts
     // nothing but the headers gives their size.
     std::vector<uint8_t> avi = ReadFileBytes(Make("small.avi", {AvKind::Mpeg4Avi, 3, 64, 48, 25, 0}));
     const uint32_t sides[2] = {kClaimed, kClaimed};
-    Patch(avi, "avih", 8 + 32, sides, 8);   // dwWidth, dwHeight
-    Patch(avi, "strf", 8 + 4, sides, 8);    // biWidth, biHeight
-    Patch(avi, "strh", 8 + 4, "MJPG", 4);   // fccHandler
-    Patch(avi, "strf", 8 + 16, "MJPG", 4);  // biCompression
+    ASSERT_TRUE(PatchRiff(avi, "avih", 8 + 32, sides, 8));   // dwWidth, dwHeight
+    ASSERT_TRUE(PatchRiff(avi, "strf", 8 + 4, sides, 8));    // biWidth, biHeight
+    ASSERT_TRUE(PatchRiff(avi, "strh", 8 + 4, "MJPG", 4));   // fccHandler
+    ASSERT_TRUE(PatchRiff(avi, "strf", 8 + 16, "MJPG", 4));  // biCompression
     const std::string y4m = "YUV4MPEG2 W12000 H12000 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
     std::vector<uint8_t> raw(y4m.begin(), y4m.end());
     raw.resize(1000, 128);
