@@ -89,11 +89,13 @@ void MoveSoundToCurrentFrame(MovieRecord* r) {
     SetStreamSoundCurrentTime(r->sound, int(std::ceil(ms)));
 }
 
-// A graph's frames are its stream time in pictures.
+// A graph's frames are its stream time in pictures; the last one starts before its end.
 int SeekGraphMovie(MovieRecord* r, int frame) {
     if (!r->mediaSeeking) return 0;
-    int64_t time = 0;
-    if (r->mediaSeeking->ConvertTimeFormat(&time, host::TimeFormat::MediaTime, std::max(frame, 0),
+    int64_t last = 0, time = 0;
+    if (r->mediaSeeking->ConvertTimeFormat(&last, host::TimeFormat::Frame, r->duration - 1,
+                                           host::TimeFormat::MediaTime) < 0 ||
+        r->mediaSeeking->ConvertTimeFormat(&time, host::TimeFormat::MediaTime, std::clamp<int64_t>(frame, 0, last),
                                            host::TimeFormat::Frame) < 0)
         return 0;
     host::REFERENCE_TIME stop = 0;

@@ -3,6 +3,7 @@
 // runs the stream on a thread of its own, paced by its clock, until the filters are
 // done, then signals the end.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "host/graph/graph_classes.h"
@@ -173,7 +174,11 @@ public:
         const REFERENCE_TIME frame = playback_.FrameTime();
         if (targetFormat == sourceFormat) return Report(target, source);
         if (frame <= 0) return E_NOTIMPL;
-        return Report(target, targetFormat == TimeFormat::Frame ? source / frame : source * frame);
+        if (targetFormat == TimeFormat::Frame) return Report(target, source / frame);
+        // Frames far past the end of long ones are a time past any a movie holds.
+        int64_t time = 0;
+        if (__builtin_mul_overflow(source, frame, &time)) time = source < 0 ? INT64_MIN : INT64_MAX;
+        return Report(target, time);
     }
 
     HRESULT put_Volume(long volume) override {

@@ -1,11 +1,26 @@
 // Movies through the media graph keep to what their streams hold where the container
-// says otherwise: a length the header overstates.
+// says otherwise (a length the header overstates), and to the frame numbers they hold
+// however long each frame lasts.
 #include "graph_movie_fixture.h"
 
 namespace movie_test {
 namespace {
 
 using namespace orvik;
+
+// A Y4M movie of 64 x 48 pictures, each showing its number as ReadFrameNumber reads it
+// and lasting `seconds`.
+std::vector<uint8_t> Y4mMovie(int frames, long seconds) {
+    const std::string header = "YUV4MPEG2 W64 H48 F1:" + std::to_string(seconds) + " Ip A1:1 C420jpeg\n";
+    std::vector<uint8_t> bytes(header.begin(), header.end());
+    for (int n = 0; n < frames; ++n) {
+        for (char c : std::string("FRAME\n")) bytes.push_back(uint8_t(c));
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) bytes.push_back(y < 16 && (n >> (7 - x / 8) & 1) ? 235 : 16);
+        bytes.insert(bytes.end(), 2 * 32 * 24, 128);
+    }
+    return bytes;
+}
 
 // 75 pictures (3 s) in an AVI whose headers say it lasts 1,892 s.
 TEST_F(GraphMovieTest, AMovieEndsWithItsStreamsWhenItsHeaderOverstatesItsLength) {
@@ -23,6 +38,17 @@ TEST_F(GraphMovieTest, AMovieEndsWithItsStreamsWhenItsHeaderOverstatesItsLength)
     EXPECT_TRUE(Until(movie, [&] { return r->stopped == 1; }));
     EXPECT_EQ(r->playRequested, 0);
     EXPECT_TRUE(Shows(movie, 74));
+}
+
+// Frames of a thousand million seconds: a seek far past the end goes to the last frame,
+// where the frame's time overflowed.
+TEST_F(GraphMovieTest, ASeekPastTheEndOfAMovieOfVeryLongFramesShowsItsLastFrame) {
+    Start();
+    const int movie = Open(Write("long.y4m", Y4mMovie(3, 1000000000)));
+    ASSERT_GE(movie, 0);
+    ASSERT_EQ(SeekMovie(movie, 5000), 0);
+    EXPECT_TRUE(Shows(movie, 2));
+    EXPECT_EQ(GetMovieFrame(movie), 2);
 }
 
 }  // namespace
