@@ -12,8 +12,8 @@ namespace orvik {
 int PlayMovieToGraph(int32_t graph, int playType = 1);
 // Stops where it is; PlayMovieToGraph goes on from there.
 int PauseMovieToGraph(int32_t graph);
-// Makes frame (0 ... frame count - 1, clamped) the one shown. An Ogg Theora movie with a
-// sound track can only go back to frame 0.
+// Makes frame (0 ... frame count - 1, clamped) the one shown; a movie's sound track goes
+// to the frame's time with it.
 int SeekMovieToGraph(int32_t graph, int frame);
 // The frame shown now.
 int TellMovieToGraph(int32_t graph);
