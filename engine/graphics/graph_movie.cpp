@@ -114,12 +114,14 @@ int MovieFrameToGraphCallback(MovieRecord* movie, uint32_t graph) {
     if (movie->isTheora) {
         // On the device a Theora frame goes through the decoder's video-format surface;
         // an alpha movie needs the frame image for its right half.
-        host::Surface* surface =
-            r->images->textured && !movie->alphaMovie && !r->images->pieces.empty() ? GetTheoraTexture(movie->theora) : nullptr;
+        const bool viaSurface = r->images->textured && !movie->alphaMovie && !r->images->pieces.empty() &&
+                                GetTheoraSurface(movie->theora);
         // Frame 0 was converted when the movie opened, so the first call copies the frame
         // already there; later calls copy only a newly converted one.
-        if (ConvertTheoraFrame(movie->theora, !surface, surface != nullptr) == 0 && movie->hasFrame) return 0;
-        if (surface) return CopySurfaceToTexture(surface, r->images->pieces.front());
+        if (ConvertTheoraFrame(movie->theora, !viaSurface, viaSurface) == 0 && movie->hasFrame) return 0;
+        // A frame the surface did not take is in the frame image.
+        if (host::Surface* surface = viaSurface ? GetTheoraTexture(movie->theora) : nullptr)
+            return CopySurfaceToTexture(surface, r->images->pieces.front());
     }
     const BaseImage& frame = *movie->currentImage;
     if (!movie->alphaMovie) {

@@ -64,17 +64,17 @@ int ConvertTheoraFrame(TheoraMovie* m, int wantImage, int wantSurface) {
     if (!settled || !frame) return 0;
     // The thread drops only frames outside the window around the current frame, and the
     // lock keeps this one in place while it is read.
-    if (surface) {
-        CopyFrameToSurface(m, *frame);
-        m->surfaceDone = 1;
-    }
-    if (image) {
+    const bool surfaceTook = surface && CopyFrameToSurface(m, *frame);
+    if (surfaceTook) m->surfaceDone = 1;
+    // A frame the surface did not take goes into the image, which graphics then takes.
+    const bool toImage = image || (surface && !surfaceTook && !m->imageDone);
+    if (toImage) {
         const YuvPlanes planes{frame->y.data(), frame->u.data(), frame->v.data(), frame->yWidth, frame->yHeight,
                                frame->yStride, frame->cWidth, frame->cHeight, frame->cStride};
         ConvertYuvToXrgb(planes, &m->frameImage);
         m->imageDone = 1;
     }
-    return 1;
+    return surfaceTook || toImage ? 1 : 0;
 }
 
 }  // namespace orvik

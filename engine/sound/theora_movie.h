@@ -109,17 +109,19 @@ int SeekTheoraFrame(TheoraMovie* movie, int32_t frame);
 // Moves the current frame on by n (wrapping once past the end); nothing for n < 1.
 int AdvanceTheoraFrame(TheoraMovie* movie, int32_t n);
 // Converts the current frame into the frame image and/or the surface, those asked for
-// that do not hold it yet: 1 when it was converted, 0 when there was nothing to do or no
-// frame to be had.
+// that do not hold it yet (into the image when the surface cannot take it): 1 when it
+// was converted, 0 when there was nothing to do or no frame to be had.
 int ConvertTheoraFrame(TheoraMovie* movie, int wantImage, int wantSurface = 0);
 // (Re)makes the surface in the first of YV12, YUY2, UYVY that the device takes; none
 // without a Direct3D device.
 void SetupTheoraSurface(TheoraMovie* movie);
 host::Surface* GetTheoraSurface(TheoraMovie* movie);
-// The surface graphics copies into its texture, or null when it takes the frame image.
+// After ConvertTheoraFrame: the surface graphics copies into its texture, or null when the
+// current frame went into the frame image instead.
 host::Surface* GetTheoraTexture(TheoraMovie* movie);
-// Inside the decoder (theora_surface.cpp): the stock frame into the locked surface.
-void CopyFrameToSurface(TheoraMovie* movie, const TheoraStockFrame& frame);
+// Inside the decoder (theora_surface.cpp): the stock frame into the surface; false when
+// it does not fit the surface's format or the surface cannot be locked.
+bool CopyFrameToSurface(TheoraMovie* movie, const TheoraStockFrame& frame);
 void ReleaseTheoraSurface(TheoraMovie* movie);
 
 // Inside the decoder (theora_scan.cpp, theora_decode.cpp).

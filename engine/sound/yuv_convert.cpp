@@ -35,16 +35,17 @@ void Convert420(const YuvPlanes& p, BaseImage* image, int width, int height) {
 
 int ClampByte(float v) { return std::clamp(int(v), 0, 255); }
 
-// Layouts other than 4:2:0 take the chroma sample at half the row and column.
+// Any other layout pixel by pixel, each taking the chroma sample that covers it: the
+// planes' sizes give the subsampling (4:2:2 halves only the width, 4:4:4 neither side).
 void ConvertAnyLayout(const YuvPlanes& p, BaseImage* image, int width, int height) {
     for (int y = 0; y < height; ++y) {
         const uint8_t* luma = p.y + ptrdiff_t(y) * p.yStride;
-        const int cy = std::min(y / 2, p.cHeight - 1);
+        const int cy = std::min(int(int64_t(y) * p.cHeight / p.yHeight), p.cHeight - 1);
         const uint8_t* u = p.u + ptrdiff_t(cy) * p.cStride;
         const uint8_t* v = p.v + ptrdiff_t(cy) * p.cStride;
         uint32_t* out = Row(image, y);
         for (int x = 0; x < width; ++x) {
-            const int cx = std::min(x / 2, p.cWidth - 1);
+            const int cx = std::min(int(int64_t(x) * p.cWidth / p.yWidth), p.cWidth - 1);
             const float l = float(luma[x] - 16) * 1.164f;
             const float cu = float(u[cx] - 128), cv = float(v[cx] - 128);
             out[x] = Pixel(ClampByte(l + 1.596f * cv), ClampByte(l - 0.391f * cu - 0.813f * cv),

@@ -25,6 +25,8 @@ struct FramePair {
 };
 
 inline FramePair DefaultFrame(int i) { return {{40 + 15 * i % 180, 90, 200}, {180, 128, 128}}; }
+// Frame colours that move chroma as well as luma, and differ in chroma between the halves.
+inline FramePair ChromaFrame(int i) { return {{60 + 9 * i, 70 + 11 * i, 200 - 7 * i}, {200 - 5 * i, 150, 60 + 13 * i}}; }
 
 constexpr int kSide = 32;
 constexpr int kRate = 10;

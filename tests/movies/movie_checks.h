@@ -22,10 +22,18 @@ inline uint32_t ExpectedRgb(const Yuv& c) {
            clamp(l + 2.018 * (c.u - 128));
 }
 
-inline ::testing::AssertionResult Near(uint32_t got, uint32_t want) {
+// An assertion's message takes each value through a stream of its own, so std::hex
+// would not hold.
+inline std::string Hex(uint32_t rgb) {
+    char text[12];
+    std::snprintf(text, sizeof text, "0x%06X", unsigned(rgb & 0xFFFFFF));
+    return text;
+}
+
+inline ::testing::AssertionResult Near(uint32_t got, uint32_t want, int tolerance = kTolerance) {
     for (int shift = 0; shift <= 16; shift += 8)
-        if (std::abs(int(got >> shift & 255) - int(want >> shift & 255)) > kTolerance)
-            return ::testing::AssertionFailure() << std::hex << "pixel 0x" << (got & 0xFFFFFF) << " is not near 0x" << want;
+        if (std::abs(int(got >> shift & 255) - int(want >> shift & 255)) > tolerance)
+            return ::testing::AssertionFailure() << "pixel " << Hex(got) << " is not near " << Hex(want);
     return ::testing::AssertionSuccess();
 }
 

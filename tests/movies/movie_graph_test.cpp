@@ -2,6 +2,7 @@
 // first brings in the frame due, on the device path and on the software path.
 #include <orvik/movie.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/graphics/draw_settings.h"
@@ -9,6 +10,7 @@
 #include "engine/graphics/graph_movie.h"
 #include "engine/graphics/graph_textures.h"
 #include "engine/graphics/vertex_batch.h"
+#include "engine/sound/theora_movie.h"
 #include "movie_fixture.h"
 
 namespace movie_test {
@@ -25,25 +27,23 @@ protected:
         ASSERT_EQ(Graphics().direct3DMode, Software() ? 0 : 1);
         ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
     }
-    // Draws the graphic at the screen's corner and reads pixel (x, y) of the screen.
-    static uint32_t Drawn(int32_t graph, int x, int y) {
-        EXPECT_EQ(DrawGraphAt(0, 0, graph, 0), 0);
-        FlushVertexBatch();
+    // Pixel (x, y) of the screen, as 0x00RRGGBB.
+    static uint32_t ScreenPixel(int x, int y) {
         if (Graphics().direct3DMode) return BackBufferPixel(x, y);
         const MEMIMG& screen = *Graphics().softScreen;
         uint32_t v;
         std::memcpy(&v, screen.pixels + size_t(y) * size_t(screen.store->pitch) + size_t(x) * 4, 4);
         return v & 0xFFFFFF;
     }
+    // Draws the graphic at the screen's corner and reads pixel (x, y) of the screen.
+    static uint32_t Drawn(int32_t graph, int x, int y) {
+        EXPECT_EQ(DrawGraphAt(0, 0, graph, 0), 0);
+        FlushVertexBatch();
+        return ScreenPixel(x, y);
+    }
     ::testing::AssertionResult DrawsFrame(int32_t graph, int frame) {
-        bool drawn = false;
-        auto at = [&](int x, int y) {
-            // One draw per check: the second pixel is read from the same picture.
-            if (!drawn) Drawn(graph, 0, 0);
-            drawn = true;
-            return Graphics().direct3DMode ? BackBufferPixel(x, y) : Drawn(graph, x, y);
-        };
-        return ShowsFrame(at, frame);
+        Drawn(graph, 0, 0);
+        return ShowsFrame(ScreenPixel, frame);
     }
 };
 
@@ -90,6 +90,31 @@ TEST_P(MovieGraphTest, AFrameIsCopiedOnceHoweverOftenItIsDrawn) {
     EXPECT_EQ(Drawn(graph, 5, 3), 0x0000FFu);
     SeekMovieToGraph(graph, 1);
     EXPECT_TRUE(DrawsFrame(graph, 1));
+}
+
+// Each chroma layout is converted with its own subsampling (4:2:2 halves only the width,
+// 4:4:4 neither side): every pixel drawn has the colour of the decoder's own planes there.
+TEST_P(MovieGraphTest, EveryChromaLayoutShowsTheColoursOfTheDecodersPlanes) {
+    for (th_pixel_fmt layout : {TH_PF_420, TH_PF_422, TH_PF_444}) {
+        const std::vector<uint8_t> movie = JoinMovie(EncodeTheora(4, ChromaFrame, 4, 7, {layout}), {});
+        const int32_t graph = LoadGraphFile(Write("layout.ogv", movie).c_str(), 0, 0, 0);
+        ASSERT_GE(graph, 0);
+        ASSERT_EQ(SeekMovieToGraph(graph, 2), 0);
+        Drawn(graph, 0, 0);
+        TheoraMovie* t = GetMovieRecord(GetGraphRecord(graph)->movie)->theora;
+        std::lock_guard hold(t->lock);
+        const auto f = std::find_if(t->stock.begin(), t->stock.end(),
+                                    [](const TheoraStockFrame& s) { return s.valid && s.frameNo == 2; });
+        ASSERT_NE(f, t->stock.end());
+        int differ = 0;
+        for (int y = 0; y < kSide; ++y)
+            for (int x = 0; x < kSide; ++x) {
+                const size_t c = size_t(y * f->cHeight / f->yHeight * f->cStride + x * f->cWidth / f->yWidth);
+                const Yuv yuv{f->y[size_t(y * f->yStride + x)], f->u[c], f->v[c]};
+                differ += !Near(ScreenPixel(x, y), ExpectedRgb(yuv), 2);
+            }
+        EXPECT_EQ(differ, 0) << "of " << kSide * kSide << " in layout " << layout;
+    }
 }
 
 TEST_P(MovieGraphTest, FilesThatAreNeitherImageNorMovieFailWithTheirName) {

@@ -21,13 +21,11 @@ protected:
         host::D3D9Settings().refusedFormats.clear();
         MovieTest::TearDown();
     }
-    // Frame colours that move chroma as well as luma.
-    static FramePair Colours(int i) { return {{60 + 9 * i, 70 + 11 * i, 200 - 7 * i}, {200 - 5 * i, 150, 60 + 13 * i}}; }
 };
 
 TEST_F(TheoraSurfaceTest, TheSurfaceConvertsToTheFrameImagesPixelsInEveryFormat) {
     Start();
-    const std::string path = Write("colours.ogv", MakeMovie(12, false, Colours));
+    const std::string path = Write("colours.ogv", MakeMovie(12, false, ChromaFrame));
     const host::D3DFORMAT formats[] = {host::D3DFMT_YV12, host::D3DFMT_YUY2, host::D3DFMT_UYVY};
     for (int refused = 0; refused < 3; ++refused) {
         host::D3D9Settings().refusedFormats.assign(formats, formats + refused);
@@ -55,7 +53,7 @@ TEST_F(TheoraSurfaceTest, TheSurfaceConvertsToTheFrameImagesPixelsInEveryFormat)
                     differ += BackBufferPixel(x, y) != (want & 0xFFFFFF);
                 }
             EXPECT_EQ(differ, 0) << "frame " << frame << " in format " << refused;
-            EXPECT_TRUE(ShowsFrame(BackBufferPixel, frame, Colours));
+            EXPECT_TRUE(ShowsFrame(BackBufferPixel, frame, ChromaFrame));
         }
         EXPECT_EQ(CloseMovie(movie), 0);
     }
@@ -63,7 +61,7 @@ TEST_F(TheoraSurfaceTest, TheSurfaceConvertsToTheFrameImagesPixelsInEveryFormat)
 
 TEST_F(TheoraSurfaceTest, DrawsOfTheGraphicMadeBeforeANewFrameShowTheFrameTheyWereMadeWith) {
     Start();
-    const int32_t graph = LoadGraphFile(Write("drawn.ogv", MakeMovie(12, false, Colours)).c_str(), 0, 0, 0);
+    const int32_t graph = LoadGraphFile(Write("drawn.ogv", MakeMovie(12, false, ChromaFrame)).c_str(), 0, 0, 0);
     ASSERT_GE(graph, 0);
     MovieRecord* movie = GetMovieRecord(GetGraphRecord(graph)->movie);
     ASSERT_TRUE(movie && movie->isTheora);
@@ -73,10 +71,32 @@ TEST_F(TheoraSurfaceTest, DrawsOfTheGraphicMadeBeforeANewFrameShowTheFrameTheyWe
     SeekTheoraFrame(movie->theora, 7);
     ASSERT_EQ(MovieFrameToGraphCallback(movie, uint32_t(graph)), 0);
     FlushVertexBatch();
-    EXPECT_TRUE(ShowsFrame(BackBufferPixel, 0, Colours));
+    EXPECT_TRUE(ShowsFrame(BackBufferPixel, 0, ChromaFrame));
     ASSERT_EQ(DrawGraphAt(0, 0, graph, 0), 0);
     FlushVertexBatch();
-    EXPECT_TRUE(ShowsFrame(BackBufferPixel, 7, Colours));
+    EXPECT_TRUE(ShowsFrame(BackBufferPixel, 7, ChromaFrame));
+}
+
+// A surface that can neither be locked nor made again does not get the frame: the graphic
+// takes the frame from the frame image, not the surface's old picture.
+TEST_F(TheoraSurfaceTest, AFrameTheSurfaceCouldNotTakeComesThroughTheFrameImage) {
+    Start();
+    const int32_t graph = LoadGraphFile(Write("held.ogv", MakeMovie(12, false, ChromaFrame)).c_str(), 0, 0, 0);
+    ASSERT_GE(graph, 0);
+    TheoraMovie* t = GetMovieRecord(GetGraphRecord(graph)->movie)->theora;
+    host::Surface* held = GetTheoraSurface(t);
+    ASSERT_NE(held, nullptr);
+    held->AddRef();
+    host::D3DLOCKED_RECT locked;
+    ASSERT_EQ(held->LockRect(&locked, nullptr, 0), host::D3D_OK);
+    host::D3D9Settings().offscreenCreateFailures = 3;  // one for each video format
+    SeekTheoraFrame(t, 7);
+    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    ASSERT_EQ(DrawGraphAt(0, 0, graph, 0), 0);
+    FlushVertexBatch();
+    EXPECT_TRUE(ShowsFrame(BackBufferPixel, 7, ChromaFrame));
+    held->UnlockRect();
+    held->Release();
 }
 
 TEST_F(TheoraSurfaceTest, WithoutADeviceOrAnyVideoFormatOnlyTheImageIsFilled) {

@@ -70,19 +70,19 @@ TEST_F(YuvTest, SharedChromaCoversTwoByTwoPixelsAndFullChromaGoesPixelByPixel) {
     EXPECT_EQ(Pixel(1, 1), 0xFF828282u);  // (128 - 16) x 1.164 = 130.4
     EXPECT_EQ(Pixel(2, 0) & 0xFF, 255u);
     EXPECT_EQ(Pixel(3, 1), Pixel(2, 0));
-    // Full-size chroma takes the per-pixel rule with the sample at half the column:
-    // columns 2 and 3 read chroma column 1, never columns 2 and 3 themselves.
+    // Full-size chroma takes the per-pixel rule with each pixel's own sample.
     luma_.assign(4, 100);
     cb_ = {128, 60, 200, 200};
     cr_ = {128, 128, 128, 128};
     FreeBaseImage(&image_);
     ASSERT_EQ(NewXrgb32BaseImage(4, 1, &image_), 0);
     ConvertYuvToXrgb({luma_.data(), cb_.data(), cr_.data(), 4, 1, 4, 4, 1, 4}, &image_);
-    // y' = 97.776; with U = 60: G = y' + 0.391 x 68 = 124.364, B = y' - 2.018 x 68 < 0.
+    // y' = 97.776; with U = 60: G = y' + 0.391 x 68 = 124.364, B = y' - 2.018 x 68 < 0;
+    // with U = 200: G = y' - 0.391 x 72 = 69.624, B = y' + 2.018 x 72 = 243.072.
     EXPECT_EQ(Pixel(0, 0), 0xFF616161u);
-    EXPECT_EQ(Pixel(1, 0), 0xFF616161u);
-    EXPECT_EQ(Pixel(2, 0), 0xFF617C00u);
-    EXPECT_EQ(Pixel(3, 0), 0xFF617C00u);
+    EXPECT_EQ(Pixel(1, 0), 0xFF617C00u);
+    EXPECT_EQ(Pixel(2, 0), 0xFF6145F3u);
+    EXPECT_EQ(Pixel(3, 0), 0xFF6145F3u);
 }
 
 }  // namespace
