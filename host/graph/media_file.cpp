@@ -12,6 +12,7 @@ extern "C" {
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace host::graph {
@@ -22,6 +23,8 @@ constexpr REFERENCE_TIME kUnitsPerSecond = 10000000;
 constexpr AVRational kUnits{1, int(kUnitsPerSecond)};
 constexpr int32_t kLargestSide = 16384;
 constexpr REFERENCE_TIME kDefaultFrameTime = kUnitsPerSecond / 25;
+// Packets read at most for the times of the first picture and the first sound.
+constexpr int kLeadInPackets = 64;
 // Bytes the scaler may store past the end of a row of its output.
 constexpr int32_t kScaledSlack = 64;
 
@@ -102,11 +105,15 @@ struct MediaFile::State {
     std::vector<uint8_t> pcm;
 
     ~State() { av_channel_layout_uninit(&resamplerLayout); }
-    bool Open(uint32_t soundRate);
+    // Without `findStart` the movie's zero and length are left for the caller to set.
+    bool Open(uint32_t soundRate, bool findStart);
     bool OpenFormat();
     REFERENCE_TIME ScanLength();
+    REFERENCE_TIME LeadIn();
     REFERENCE_TIME TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const;
-    void Decode(AVCodecContext* c, const AVPacket* p, MediaSink& sink);
+    // Hands each frame `c` gives for `p` (null: what it still holds) to `take`.
+    template <class Take>
+    void Decode(AVCodecContext* c, const AVPacket* p, Take take);
     bool ReservePictures();
     void HandPicture(MediaSink& sink);
     void HandSound(MediaSink& sink);
@@ -150,7 +157,30 @@ REFERENCE_TIME MediaFile::State::ScanLength() {
     return std::max(end, pictures * frameTime);
 }
 
-bool MediaFile::State::Open(uint32_t soundRate) {
+// How long after the container's start its first picture or sound comes out of the
+// decoders: a decoder may take several packets before it gives its first frame, and a
+// muxer may have moved one stream on to keep another's times from going below 0. The
+// movie's zero is there, so that it does not open with a gap. The file is read a little
+// for it; the caller reads it again from its start.
+REFERENCE_TIME MediaFile::State::LeadIn() {
+    std::optional<REFERENCE_TIME> firstPicture, firstSound;
+    const auto waiting = [&] { return (video && !firstPicture) || (sound && !firstSound); };
+    for (int n = 0; n < kLeadInPackets && waiting() && av_read_frame(format.get(), packet.get()) >= 0; ++n) {
+        const int index = packet->stream_index;
+        std::optional<REFERENCE_TIME>* first = index == videoIndex ? &firstPicture
+                                               : index == soundIndex ? &firstSound
+                                                                     : nullptr;
+        if (first && !*first)
+            Decode(index == videoIndex ? video.get() : sound.get(), packet.get(), [&] {
+                if (!*first) *first = TimeOf(*frame, index, 0);
+            });
+        av_packet_unref(packet.get());
+    }
+    if (firstPicture && firstSound) return std::min(*firstPicture, *firstSound);
+    return firstPicture ? *firstPicture : firstSound.value_or(0);
+}
+
+bool MediaFile::State::Open(uint32_t soundRate, bool findStart) {
     QuietLibraries();
     if (!packet || !frame || !OpenFormat()) return false;
     AVFormatContext* f = format.get();
@@ -178,7 +208,15 @@ bool MediaFile::State::Open(uint32_t soundRate) {
     }
     sound = OpenDecoder(f, AVMEDIA_TYPE_AUDIO, &soundIndex);
     rate = soundRate;
-    return video || sound;
+    if (!video && !sound) return false;
+    if (!findStart) return true;
+    const REFERENCE_TIME lead = LeadIn();
+    if (!OpenFormat()) return false;
+    if (video) avcodec_flush_buffers(video.get());
+    if (sound) avcodec_flush_buffers(sound.get());
+    startOffset += lead;
+    duration = std::max<REFERENCE_TIME>(duration - lead, 0);
+    return true;
 }
 
 REFERENCE_TIME MediaFile::State::TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const {
@@ -235,6 +273,10 @@ bool MediaFile::State::MakeResampler(const AVFrame& f) {
                             f.sample_rate, 0, nullptr) < 0)
         return false;
     resampler.reset(s);
+    // One channel goes to both sides at its own level, as a mono sound plays, where the
+    // resampler would spread it as a centre channel, 3 dB below.
+    static constexpr double kMonoToBothSides[2] = {1.0, 1.0};
+    if (f.ch_layout.nb_channels == 1) swr_set_matrix(s, kMonoToBothSides, 1);
     if (swr_init(s) < 0) resampler.reset();
     resamplerFormat = f.format;
     resamplerRate = f.sample_rate;
@@ -260,14 +302,12 @@ void MediaFile::State::HandSound(MediaSink& sink) {
     sink.Sound(std::span(pcm).subspan(size_t(skip) * 4, size_t(frames - skip) * 4), from, nextSound);
 }
 
-void MediaFile::State::Decode(AVCodecContext* c, const AVPacket* p, MediaSink& sink) {
+template <class Take>
+void MediaFile::State::Decode(AVCodecContext* c, const AVPacket* p, Take take) {
     // A damaged packet is passed over; the decoder goes on with the next one.
     if (avcodec_send_packet(c, p) < 0 && p) return;
     while (avcodec_receive_frame(c, frame.get()) == 0) {
-        if (c == video.get())
-            HandPicture(sink);
-        else
-            HandSound(sink);
+        take();
         av_frame_unref(frame.get());
     }
 }
@@ -279,7 +319,7 @@ std::unique_ptr<MediaFile> MediaFile::Open(const std::string& path, uint32_t sou
     auto s = std::make_unique<State>();
     s->path = path;
     s->fits = std::move(fits);
-    if (!s->Open(soundRate)) return nullptr;
+    if (!s->Open(soundRate, true)) return nullptr;
     return std::unique_ptr<MediaFile>(new MediaFile(std::move(s)));
 }
 
@@ -300,23 +340,26 @@ bool MediaFile::Step(MediaSink& sink) {
     if (s.ended) return false;
     const int read = av_read_frame(s.format.get(), s.packet.get());
     if (read == AVERROR(EAGAIN)) return true;
+    const auto pictures = [&] { s.HandPicture(sink); };
+    const auto sounds = [&] { s.HandSound(sink); };
     if (read < 0) {
         // The end, or damage FFmpeg cannot read past: what the decoders hold comes out.
-        if (s.video && s.videoWanted) s.Decode(s.video.get(), nullptr, sink);
-        if (s.sound) s.Decode(s.sound.get(), nullptr, sink);
+        if (s.video && s.videoWanted) s.Decode(s.video.get(), nullptr, pictures);
+        if (s.sound) s.Decode(s.sound.get(), nullptr, sounds);
         s.ended = true;
         return false;
     }
     if (s.packet->stream_index == s.videoIndex && s.videoWanted)
-        s.Decode(s.video.get(), s.packet.get(), sink);
+        s.Decode(s.video.get(), s.packet.get(), pictures);
     else if (s.packet->stream_index == s.soundIndex)
-        s.Decode(s.sound.get(), s.packet.get(), sink);
+        s.Decode(s.sound.get(), s.packet.get(), sounds);
     av_packet_unref(s.packet.get());
     return true;
 }
 
-// Back to the start the file is opened afresh, which every format allows; elsewhere the
-// demuxer seeks to a keyframe before the target, and decoding runs up to it.
+// Back to the start the file is opened afresh, which every format allows (keeping the
+// movie's zero and length); elsewhere the demuxer seeks to a keyframe before the target,
+// and decoding runs up to it.
 void MediaFile::Seek(REFERENCE_TIME time) {
     time = std::max<REFERENCE_TIME>(time, 0);
     auto fresh = std::make_unique<State>();
@@ -326,7 +369,9 @@ void MediaFile::Seek(REFERENCE_TIME time) {
     if (time > 0 && avformat_seek_file(s_->format.get(), -1, INT64_MIN, target, target, 0) >= 0) {
         if (s_->video) avcodec_flush_buffers(s_->video.get());
         if (s_->sound) avcodec_flush_buffers(s_->sound.get());
-    } else if (fresh->Open(s_->rate)) {
+    } else if (fresh->Open(s_->rate, false)) {
+        fresh->startOffset = s_->startOffset;
+        fresh->duration = s_->duration;
         s_ = std::move(fresh);
     }
     s_->ended = false;

@@ -87,7 +87,7 @@ bool OpenEncoder(Output& out, Encoder& e, AVCodecID id, const AvMovie& m) {
         c->sample_rate = kSoundRate;
         c->time_base = {1, kSoundRate};
         c->bit_rate = 192000;
-        av_channel_layout_default(&c->ch_layout, 2);
+        av_channel_layout_default(&c->ch_layout, m.channels);
     }
     if (out.format->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (avcodec_open2(c, codec, nullptr) < 0 || avcodec_parameters_from_context(e.stream->codecpar, c) < 0) return false;
@@ -115,11 +115,11 @@ void DrawPicture(AVFrame* f, int number, const AvMovie& m) {
 void FillSound(AVFrame* f, int64_t first, const AvMovie& m) {
     for (int i = 0; i < f->nb_samples; ++i) {
         const double s = m.level * std::sin(2 * M_PI * 440.0 * double(first + i) / kSoundRate);
-        if (f->format == AV_SAMPLE_FMT_S16) {
-            auto* pcm = reinterpret_cast<int16_t*>(f->data[0]);
-            pcm[2 * i] = pcm[2 * i + 1] = int16_t(std::lround(32767.0 * s));
-        } else {
-            reinterpret_cast<float*>(f->data[0])[i] = reinterpret_cast<float*>(f->data[1])[i] = float(s);
+        for (int c = 0; c < m.channels; ++c) {
+            if (f->format == AV_SAMPLE_FMT_S16)
+                reinterpret_cast<int16_t*>(f->data[0])[m.channels * i + c] = int16_t(std::lround(32767.0 * s));
+            else
+                reinterpret_cast<float*>(f->data[c])[i] = float(s);
         }
     }
 }
@@ -175,7 +175,7 @@ std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
         av_frame_unref(pcm.get());
         pcm->format = sound.codec->sample_fmt;
         pcm->sample_rate = kSoundRate;
-        av_channel_layout_default(&pcm->ch_layout, 2);
+        av_channel_layout_default(&pcm->ch_layout, m.channels);
         pcm->nb_samples = sound.codec->frame_size;
         av_frame_get_buffer(pcm.get(), 0);
         FillSound(pcm.get(), soundDone, m);

@@ -26,6 +26,7 @@ struct AvMovie {
     int fps = 25;
     double soundSeconds = 0;  // 0: no sound track
     double level = 0.5;       // of the sine, full scale 1
+    int channels = 2;         // of the sound track, each with the same sine
     // Alpha movies: the left half is the picture, the right half grey = alphaOf(x).
     bool alphaRight = false;
     // The lower part a moving texture instead of flat red, so that every block of every

@@ -1,6 +1,7 @@
 // Movies through the media graph keep to what their streams hold where the container
-// says otherwise (a length the header overstates), and to the frame numbers they hold
-// however long each frame lasts.
+// says otherwise (a length the header overstates, streams that start late), and to the
+// frame numbers they hold however long each frame lasts; a mono sound track is heard at
+// its own level.
 #include "graph_movie_fixture.h"
 
 namespace movie_test {
@@ -49,6 +50,47 @@ TEST_F(GraphMovieTest, ASeekPastTheEndOfAMovieOfVeryLongFramesShowsItsLastFrame)
     ASSERT_EQ(SeekMovie(movie, 5000), 0);
     EXPECT_TRUE(Shows(movie, 2));
     EXPECT_EQ(GetMovieFrame(movie), 2);
+}
+
+// A WMV as FFmpeg's muxer writes it: the picture moved on by the sound encoder's delay
+// (0.046 s), and the sound decoder's first sound a frame later still (0.092 s). The movie
+// starts with its first picture and its sound 0.046 s after it, where both came that
+// much late.
+TEST_F(GraphMovieTest, AMovieWhoseStreamsStartLateStartsWithItsFirstPicture) {
+    Start();
+    const int movie = Open(Make("late.wmv", {AvKind::Wmv2Asf, 25, 64, 48, 25, 1.0}));
+    ASSERT_GE(movie, 0);
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    std::vector<int16_t> heard;
+    HearMovie(movie, 10, &heard);
+    EXPECT_TRUE(Shows(movie, 0));
+    HearMovie(movie, 190, &heard);
+    const auto loud = std::find_if(heard.begin(), heard.end(), [](int16_t s) { return std::abs(int(s)) > 2000; });
+    EXPECT_LT((loud - heard.begin()) / 2, 44100 * 60 / 1000) << "the sound comes within 60 ms";
+}
+
+// Each side's loudest sample heard.
+std::pair<int, int> Peaks(const std::vector<int16_t>& heard) {
+    int left = 0, right = 0;
+    for (size_t i = 0; i + 1 < heard.size(); i += 2) {
+        left = std::max(left, std::abs(int(heard[i])));
+        right = std::max(right, std::abs(int(heard[i + 1])));
+    }
+    return {left, right};
+}
+
+// A sine at half of full scale, stored in one channel: both sides play it at half of full
+// scale, as they do a mono WAV, not 3 dB below.
+TEST_F(GraphMovieTest, AMonoSoundTrackPlaysAtItsOwnLevelOnBothSides) {
+    Start();
+    const int movie = Open(Make("mono.avi", {.frames = 10, .soundSeconds = 0.4, .level = 0.5, .channels = 1}));
+    ASSERT_GE(movie, 0);
+    ASSERT_EQ(PlayMovie(movie, 1), 0);
+    std::vector<int16_t> heard;
+    HearMovie(movie, 300, &heard);
+    const auto [left, right] = Peaks(heard);
+    EXPECT_NEAR(left, 16384, 1000);
+    EXPECT_NEAR(right, 16384, 1000);
 }
 
 }  // namespace
