@@ -49,8 +49,20 @@ struct TexelWalker {
     }
 
     // Each run of pixels whose texels lie in the source has its texels gathered into a
-    // row, which the block loops then draw as the point draw draws its source rows.
+    // row, which the block loops then draw as the point draw draws its source rows. Steps
+    // of whole texels (a picture turned by quarter turns, not scaled or scaled by whole
+    // numbers) move a pointer, and one texel at a time to the right reads the source row
+    // where it lies.
     static void GatheredRuns(const TexelJob& j, uint8_t* dst, int32_t count, uint32_t u, uint32_t v) {
+        constexpr uint32_t kFraction = (1u << kTexelShift) - 1;
+        const uint32_t du = j.du, dv = j.dv;
+        if (((du | dv) & kFraction) != 0) return Runs<false>(j, dst, count, u, v);
+        if (dv == 0 && du == 1u << kTexelShift) return Runs<true>(j, dst, count, u, v);
+        Runs<false, true>(j, dst, count, u, v);
+    }
+
+    template <bool InPlace, bool WholeSteps = InPlace>
+    static void Runs(const TexelJob& j, uint8_t* dst, int32_t count, uint32_t u, uint32_t v) {
         using Texel = std::conditional_t<V::srcBytes == 2, uint16_t, uint32_t>;
         static_assert(sizeof(Texel) == V::srcBytes);
         constexpr int32_t kRun = 256;
@@ -61,16 +73,26 @@ struct TexelWalker {
         const ptrdiff_t pitch = j.srcPitch;
         const uint64_t uLimit = j.uLimit, vLimit = j.vLimit;
         const uint32_t du = j.du, dv = j.dv;
+        const ptrdiff_t step = ptrdiff_t{static_cast<int32_t>(du) >> kTexelShift} * V::srcBytes +
+                               ptrdiff_t{static_cast<int32_t>(dv) >> kTexelShift} * pitch;
+        auto at = [&] { return src + ptrdiff_t{v >> kTexelShift} * pitch + ptrdiff_t{u >> kTexelShift} * V::srcBytes; };
         int32_t i = 0;
         while (i < count) {
             for (; i < count && (u >= uLimit || v >= vLimit); ++i) u += du, v += dv;
+            if (i == count) return;
             const int32_t start = i;
+            const uint8_t* first = at();
             int32_t n = 0;
-            for (; i < count && n < kRun && u < uLimit && v < vLimit; ++i, ++n, u += du, v += dv)
-                std::memcpy(&run[n], src + ptrdiff_t{v >> kTexelShift} * pitch + ptrdiff_t{u >> kTexelShift} * V::srcBytes,
-                            V::srcBytes);
-            if (n > 0)
-                rows(j.cx, dst + ptrdiff_t{start} * V::dstBytes, 0, reinterpret_cast<const uint8_t*>(run), 0, n, 1);
+            if constexpr (InPlace) {
+                for (; i < count && u < uLimit; ++i, ++n) u += du;
+                rows(j.cx, dst + ptrdiff_t{start} * V::dstBytes, 0, first, 0, n, 1);
+                continue;
+            }
+            for (const uint8_t* p = first; i < count && n < kRun && u < uLimit && v < vLimit; ++i, ++n) {
+                std::memcpy(&run[n], WholeSteps ? p : at(), V::srcBytes);
+                u += du, v += dv, p += step;
+            }
+            rows(j.cx, dst + ptrdiff_t{start} * V::dstBytes, 0, reinterpret_cast<const uint8_t*>(run), 0, n, 1);
         }
     }
 };

@@ -89,33 +89,38 @@ TEST_F(RotatedTest, StartValuesRoundOnlyTheQuotient) {
 
 // A keyed draw walks only the part of its source where texels show; the pixel loop
 // (the generic path) walks the whole. Both must leave the same pixels, with the shown
-// part off every edge, the blend image read at the same texels, and nothing shown.
+// part off every edge (found 16 bytes of texels at a time, then one by one), the blend
+// image read at the same texels, and nothing shown; turned by quarter turns and not.
 TEST_F(RotatedTest, KeyedSourcesWalkOnlyWhereTexelsShow) {
+    constexpr int kW = 37, kH = 9;
     Image blend;
-    blend.Make(kMemImgSingle8, 11, 9);
+    blend.Make(kMemImgSingle8, kW, kH);
     blend.FillWith([&](int, int) { return rng() & 0xFF; });
-    for (const int type : {kMemImgRgb565, kMemImgXrgb32})
+    for (const int bytes : {1, 2, 4})
         for (const bool shows : {true, false}) {
-            const uint32_t trans = type == kMemImgRgb565 ? 0x1234 : 0x00123456;
-            source.Make(type, 11, 9, false, false, trans);
+            const int type = bytes == 2 ? kMemImgRgb565 : kMemImgXrgb32;
+            const uint32_t mask = bytes == 1 ? 0xFEu : bytes == 2 ? 0xFFFEu : 0xFFFFFFFEu;
+            const uint32_t trans = 0x00123457 & (mask | 1);
+            source.Make(type, kW, kH, bytes == 1, false, trans);
+            for (int i = 0; i < (bytes == 1 ? 256 : 0); ++i) source.SetPalette32(i, rng());
             source.FillWith([&](int x, int y) {
-                const bool body = shows && x >= 3 && x < 10 && y >= 2 && y < 8 && (x + y) % 4 != 0;
-                return body ? uint32_t(rng()) & (type == kMemImgRgb565 ? 0xFFFEu : 0xFFFFFFFEu) : trans;
+                const bool body = shows && x >= 9 && x < 30 && y >= 2 && y < 8 && (x + y) % 4 != 0;
+                return body ? uint32_t(rng()) & mask : trans;
             });
             for (const MEMIMG* b : {static_cast<const MEMIMG*>(nullptr), static_cast<const MEMIMG*>(&blend.img)})
-                for (const float angle : {0.0f, 0.4f, 2.9f})
-                    for (const float scale : {1.0f, 2.3f, -0.7f}) {
+                for (const float angle : {0.0f, 0.4f, 1.5707964f, 2.9f})
+                    for (const float scale : {1.0f, 2.3f, -0.5f}) {
                         std::vector<uint32_t> drawn[2];
                         for (const bool generic : {false, true}) {
-                            MakeTarget(40, 40, type);
-                            target.FillWith([](int x, int y) { return uint32_t(x * 40 + y); });
+                            MakeTarget(60, 60, type);
+                            target.FillWith([](int x, int y) { return uint32_t(x * 60 + y); });
                             Settings(2, 200);
                             soft::ForceGenericPath(generic);
-                            DrawMemImgRotated(&target.img, &source.img, 20, 19, angle, scale, 1, 0, b);
+                            DrawMemImgRotated(&target.img, &source.img, 30, 29, angle, scale, 1, 0, b);
                             drawn[generic] = target.Pixels();
                         }
-                        ASSERT_EQ(drawn[0], drawn[1]) << "type " << type << " angle " << angle << " scale " << scale
-                                                      << " blend " << (b != nullptr) << " shows " << shows;
+                        ASSERT_EQ(drawn[0], drawn[1]) << "bytes " << bytes << " angle " << angle << " scale "
+                                                      << scale << " blend " << (b != nullptr) << " shows " << shows;
                     }
         }
 }
