@@ -3,9 +3,14 @@
 // from the game's effect pool (the catalogue's 96-pixel spark, drawn additively at 192),
 // topped up before every frame. The figure that matters is the share of one core the
 // game needs to hold 60 frames a second: process CPU time per frame over 1/60 s.
+// Then the first stage's plain frame on the device path and on the software renderer,
+// with the process's peak resident memory: run each of the two in a process of its own
+// (--benchmark_filter=StageOneFrameDevice, then ...Software) for that figure.
 #include <benchmark/benchmark.h>
 #include <orvik/graphics.h>
 #include <orvik/platform.h>
+
+#include <sys/resource.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -19,6 +24,7 @@
 #include "game/vantorix/game_state.h"
 #include "game/vantorix/stage_play.h"
 #include "host/backends/backend.h"
+#include "host/d3d9/d3d9_host.h"
 #include "host/win/instance_lock.h"
 
 namespace {
@@ -51,26 +57,44 @@ double ProcessSeconds() {
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
+// The game started headless from its data folder, on the device path or the software
+// renderer, at the first frame of stage 1.
+class GameRun {
+public:
+    explicit GameRun(bool device) : cwd_(std::filesystem::current_path()) {
+        const std::string dir =
+            std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/orvik_bench_game";
+        std::filesystem::create_directories(dir);
+        std::filesystem::current_path(GAME_DATA_DIR);
+        host::UseBackend("headless");
+        host::SetRuntimeDirectory(dir);
+        vantorix::ResetGameGlobals();
+        vantorix::SetDrawPort(&vantorix::EngineDrawPort());
+        vantorix::SetSoundPort(&vantorix::EngineSoundPort());
+        // Each path starts as a fresh program's would (a device start leaves the desktop's
+        // screen depth behind), with the wait off from the start, when the device takes it.
+        orvik::ResetGraphicsState();
+        orvik::SetUseHardwareRendering(device ? 1 : 0);
+        orvik::SetVBlankWaitFlag(0);
+        if (vantorix::StartGame(1) != 0 || orvik::Graphics().direct3DMode != (device ? 1 : 0)) std::abort();
+        vantorix::BeginStage();
+    }
+    ~GameRun() {
+        orvik::EndLibrary();
+        vantorix::SetDrawPort(nullptr);
+        vantorix::SetSoundPort(nullptr);
+        std::filesystem::current_path(cwd_);
+    }
+    GameRun(const GameRun&) = delete;
+    GameRun& operator=(const GameRun&) = delete;
+
+private:
+    std::filesystem::path cwd_;
+};
+
 // Argument 1 runs the device path, 0 the software renderer.
 void BM_StageFrameWith450Sparks(benchmark::State& state) {
-    const std::string dir =
-        std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/orvik_bench_game";
-    std::filesystem::create_directories(dir);
-    const std::filesystem::path cwd = std::filesystem::current_path();
-    std::filesystem::current_path(GAME_DATA_DIR);
-    host::UseBackend("headless");
-    host::SetRuntimeDirectory(dir);
-    vantorix::ResetGameGlobals();
-    vantorix::SetDrawPort(&vantorix::EngineDrawPort());
-    vantorix::SetSoundPort(&vantorix::EngineSoundPort());
-    // Each path starts as a fresh program's would (a device start leaves the desktop's
-    // screen depth behind), with the wait off from the start, when the device takes it.
-    const bool device = state.range(0) != 0;
-    orvik::ResetGraphicsState();
-    orvik::SetUseHardwareRendering(device ? 1 : 0);
-    orvik::SetVBlankWaitFlag(0);
-    if (vantorix::StartGame(1) != 0 || orvik::Graphics().direct3DMode != (device ? 1 : 0)) std::abort();
-    vantorix::BeginStage();
+    const GameRun run(state.range(0) != 0);
     uint32_t seed = 99;
     int64_t sparks = 0;
     const double cpuStart = ProcessSeconds();
@@ -82,12 +106,26 @@ void BM_StageFrameWith450Sparks(benchmark::State& state) {
     const double frames = double(state.iterations());
     state.counters["sparks"] = benchmark::Counter(double(sparks) / frames);
     state.counters["core_at_60fps"] = benchmark::Counter((ProcessSeconds() - cpuStart) / frames / kFrameSeconds);
-    orvik::EndLibrary();
-    vantorix::SetDrawPort(nullptr);
-    vantorix::SetSoundPort(nullptr);
-    std::filesystem::current_path(cwd);
 }
 BENCHMARK(BM_StageFrameWith450Sparks)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+// The first 600 frames of stage 1 without input (the game's clear, map, sprites, HUD and
+// the copy into the window; the ship lives through them), the device's draw calls a
+// frame, and the peak resident memory of the whole run in megabytes.
+void StageOneFrame(benchmark::State& state, bool device) {
+    const GameRun run(device);
+    const uint64_t drawsBefore = host::D3D9Counters().drawCalls;
+    for (auto _ : state) vantorix::StageFrame();
+    state.counters["device_draws"] =
+        benchmark::Counter(double(host::D3D9Counters().drawCalls - drawsBefore) / double(state.iterations()));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_mb"] = benchmark::Counter(double(usage.ru_maxrss) / 1024.0);
+}
+void BM_StageOneFrameDevice(benchmark::State& state) { StageOneFrame(state, true); }
+BENCHMARK(BM_StageOneFrameDevice)->Unit(benchmark::kMillisecond)->Iterations(600);
+void BM_StageOneFrameSoftware(benchmark::State& state) { StageOneFrame(state, false); }
+BENCHMARK(BM_StageOneFrameSoftware)->Unit(benchmark::kMillisecond)->Iterations(600);
 
 }  // namespace
 

@@ -235,9 +235,10 @@ HRESULT Device::UpdateSurface(Surface* source, const RECT* sourceRect, Surface* 
 
 namespace {
 
-// Copies the levels of a system-memory texture (each of its `faces`) into a default-pool
+// Gives a default-pool texture's levels (each of its `faces`) the pixels of a system-memory
 // texture's levels of the same sizes and format; `levelOf` (texture, face, level) gives a
-// surface. The source may have more levels than the destination.
+// surface. The source may have more levels than the destination. The two share each
+// level's pixels until one of them is written, so an uploaded texture is kept once.
 template <class T, class LevelOf>
 HRESULT UpdateTextureLevels(T* source, T* dest, uint32_t faces, LevelOf levelOf) {
     if (!source || !dest || source->Pool() != D3DPOOL_SYSTEMMEM || dest->Pool() != D3DPOOL_DEFAULT ||
@@ -252,7 +253,7 @@ HRESULT UpdateTextureLevels(T* source, T* dest, uint32_t faces, LevelOf levelOf)
         }
     for (uint32_t f = 0; f < faces; ++f)
         for (UINT i = 0; i < dest->GetLevelCount(); ++i)
-            CopySameFormat(levelOf(source, f, i), WholeRect(levelOf(source, f, i)), levelOf(dest, f, i), 0, 0);
+            levelOf(dest, f, i)->SharePixels(*levelOf(source, f, i));
     return D3D_OK;
 }
 

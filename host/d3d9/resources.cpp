@@ -1,6 +1,7 @@
 #include "host/d3d9/resources.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "host/d3d9/multisample.h"
 #include "host/d3d9/pixel_format.h"
@@ -44,14 +45,21 @@ Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t wi
       format_(format), width_(width), height_(height), multiSample_(multiSample), quality_(quality),
       samples_(std::max(1u, SampleCount(multiSample, quality))),
       pitch_(PaddedPitch(FormatRowBytes(format, width))),
-      lockable_(lockable), container_(container) {
-    if (IsDepthFormat(format)) {
-        depth_.assign(size_t(width) * height * samples_, 1.0f);
+      lockable_(lockable), container_(container), isDepth_(IsDepthFormat(format)),
+      store_(std::make_shared<std::vector<uint8_t>>()) {
+    if (isDepth_) {
         if (StencilBits(format) > 0) stencil_.assign(size_t(width) * height * samples_, 0);
         pitch_ = 0;
     } else {
-        bits_.assign(pitch_ * FormatRowCount(format, height) * samples_, 0);
+        store_->assign(pitch_ * FormatRowCount(format, height) * samples_, 0);
     }
+}
+
+void Surface::SharePixels(const Surface& source) {
+    source.WritePendingFill();
+    store_ = source.store_;
+    fillPending_ = false;
+    Touch();
 }
 
 ULONG Surface::AddRef() {
@@ -63,7 +71,7 @@ ULONG Surface::Release() {
 }
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
-    if (!locked || !lockable_ || locked_ || depth_.size()) return D3DERR_INVALIDCALL;
+    if (!locked || !lockable_ || locked_ || isDepth_) return D3DERR_INVALIDCALL;
     RECT r{0, 0, int32_t(width_), int32_t(height_)};
     if (rect) r = *rect;
     if (r.left < 0 || r.top < 0 || r.left >= r.right || r.top >= r.bottom || r.right > int32_t(width_) ||
@@ -79,10 +87,11 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
     } else {
         offset = size_t(r.top) * pitch_ + size_t(r.left) * size_t(f->bytes);
     }
-    locked->pBits = Bits() + offset;
+    readOnlyLock_ = (flags & D3DLOCK_READONLY) != 0;
+    // A read-only lock leaves a shared store shared.
+    locked->pBits = (readOnlyLock_ ? const_cast<uint8_t*>(std::as_const(*this).Bits()) : Bits()) + offset;
     locked->Pitch = int32_t(pitch_);
     locked_ = true;
-    readOnlyLock_ = (flags & D3DLOCK_READONLY) != 0;
     return D3D_OK;
 }
 
@@ -117,12 +126,12 @@ const uint32_t* Surface::ArgbView(uint32_t* alphaOr, size_t* pitchPixels) {
     if (format_ == D3DFMT_A8R8G8B8 || format_ == D3DFMT_X8R8G8B8) {
         *alphaOr = format_ == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
         *pitchPixels = pitch_ / 4;
-        return reinterpret_cast<const uint32_t*>(Bits());
+        return reinterpret_cast<const uint32_t*>(std::as_const(*this).Bits());
     }
-    if (bits_.empty()) return nullptr;
+    if (isDepth_) return nullptr;
     if (mirrorVersion_ != version_) {
         mirror_.resize(size_t(width_) * height_);
-        ConvertImageToArgb(format_, Bits(), pitch_, width_, height_, mirror_.data());
+        ConvertImageToArgb(format_, std::as_const(*this).Bits(), pitch_, width_, height_, mirror_.data());
         mirrorVersion_ = version_;
     }
     *alphaOr = 0;

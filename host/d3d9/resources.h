@@ -90,14 +90,21 @@ public:
     size_t Pitch() const { return pitch_; }
     uint32_t Samples() const { return samples_; }
     D3DMULTISAMPLE_TYPE MultiSampleType() const { return multiSample_; }
+    // The pixels to write: a store shared with another surface is copied first.
     uint8_t* Bits() {
+        Own();
         WritePendingFill();
-        return bits_.data();
+        return store_->data();
     }
+    // The pixels to read, shared or not.
     const uint8_t* Bits() const {
         WritePendingFill();
-        return bits_.data();
+        return store_->data();
     }
+    // Takes the pixels of `source`, a surface of the same format, size and samples, by
+    // sharing its store until either writes (UpdateTexture uploads a whole texture this
+    // way: the system-memory copy and the texture it fills then cost the memory of one).
+    void SharePixels(const Surface& source);
     // Fills a surface of 4-byte pixels (its row padding too) with one pixel. The pixels are
     // written when next read or drawn on, so a frame cleared and presented without a
     // draw is never written at all; the caller marks the change with Touch().
@@ -112,7 +119,7 @@ public:
     }
     float* Depth() {
         FillPendingDepth();
-        return depth_.data();
+        return DepthValues();
     }
     // Sets the depth values of a rectangle; they are written when the buffer is next read,
     // since 2D drawing clears it every frame without ever testing against it.
@@ -141,16 +148,28 @@ public:
 
 private:
     // Const: the pixels already hold the fill in every observable way; this writes it out.
+    void Own() const {
+        if (store_.use_count() > 1) store_ = std::make_shared<std::vector<uint8_t>>(*store_);
+    }
     void WritePendingFill() const {
         if (!fillPending_) return;
+        Own();
         fillPending_ = false;
-        std::fill_n(reinterpret_cast<uint32_t*>(bits_.data()), bits_.size() / 4, pendingPixel_);
+        std::fill_n(reinterpret_cast<uint32_t*>(store_->data()), store_->size() / 4, pendingPixel_);
+    }
+    // Depth values are made when first read or partly cleared: 2D drawing clears the
+    // whole buffer every frame and never tests against it, so it never needs them.
+    float* DepthValues() {
+        if (depth_.empty()) depth_.assign(size_t(width_) * height_ * samples_, 1.0f);
+        return depth_.data();
     }
     void FillPendingDepth() {
         const RECT& r = depthClearRect_;
+        if (r.left >= r.right || r.top >= r.bottom) return;
+        float* depth = DepthValues();
         for (uint32_t k = 0; k < samples_; ++k)
             for (int32_t y = r.top; y < r.bottom; ++y)
-                std::fill_n(depth_.data() + (size_t(k) * height_ + size_t(y)) * width_ + size_t(r.left),
+                std::fill_n(depth + (size_t(k) * height_ + size_t(y)) * width_ + size_t(r.left),
                             size_t(r.right - r.left), depthClear_);
         depthClearRect_ = RECT{};
     }
@@ -165,7 +184,9 @@ private:
     bool locked_ = false;
     bool readOnlyLock_ = false;
     BaseTexture* container_;
-    mutable std::vector<uint8_t> bits_;
+    bool isDepth_;
+    // Shared with other surfaces after SharePixels; empty for depth surfaces.
+    mutable std::shared_ptr<std::vector<uint8_t>> store_;
     mutable bool fillPending_ = false;
     uint32_t pendingPixel_ = 0;
     std::vector<float> depth_;

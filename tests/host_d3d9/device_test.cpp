@@ -346,6 +346,38 @@ TEST_F(ObjectsTest, UpdateTextureCopiesEveryLevel) {
     staging->Release();
 }
 
+// The uploaded texture shares its pixels with the system-memory texture: a later write
+// into that one must not reach the texture before the next upload.
+TEST_F(ObjectsTest, AWriteAfterUpdateTextureWaitsForTheNextUpload) {
+    Texture* staging = nullptr;
+    Texture* tex = nullptr;
+    ASSERT_EQ(dev->CreateTexture(4, 4, 1, D3DUSAGE_DYNAMIC, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM, &staging), D3D_OK);
+    ASSERT_EQ(dev->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &tex), D3D_OK);
+    auto writeTexel = [&](uint32_t texel) {
+        D3DLOCKED_RECT lr;
+        ASSERT_EQ(staging->LockRect(0, &lr, nullptr, 0), D3D_OK);
+        static_cast<uint32_t*>(lr.pBits)[0] = texel;
+        staging->UnlockRect(0);
+    };
+    auto drawnTexel = [&] {
+        TLVertex q[6];
+        Quad(q, -0.5f, -0.5f, 0.5f, 0.5f, 0xFFFFFFFFu, 0, 0, 0.25f, 0.25f);
+        EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+        return Pixel(0, 0);
+    };
+    dev->SetTexture(0, tex);
+    UseTextureOnly();
+    writeTexel(0xFF0000FFu);
+    ASSERT_EQ(dev->UpdateTexture(staging, tex), D3D_OK);
+    writeTexel(0xFF00FF00u);
+    EXPECT_EQ(drawnTexel(), 0xFF0000FFu);
+    ASSERT_EQ(dev->UpdateTexture(staging, tex), D3D_OK);
+    EXPECT_EQ(drawnTexel(), 0xFF00FF00u);
+    dev->SetTexture(0, nullptr);
+    tex->Release();
+    staging->Release();
+}
+
 TEST_F(ObjectsTest, PresentHandsTheBackBufferToTheHook) {
     std::vector<uint32_t> seen;
     RECT source{};
