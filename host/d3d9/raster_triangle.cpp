@@ -85,26 +85,63 @@ bool ClearTexelsKeepTarget(const DrawState& st) {
            (st.alphaPassFrom == 0 && st.fastBlend != FastBlend::None && st.targetAlphaOr == 0);
 }
 
-// Cuts rows x0..x1, y0..y1 of a rectangle read in step down to those reaching a texel
-// whose alpha is not 0; false where none does. Where clear texels keep the target, the
-// pixels cut away would draw nothing: a sprite's clear margins cost nothing. `tex` holds
-// the coordinates at (x0, y0) and is moved with the corner.
-bool CutClearMargins(const DrawState& st, const TriangleSetup& t, FastTexture& tex, int* x0, int* x1, int* y0,
-                     int* y1) {
+// Whether texels of alpha 255 pass the alpha test, unblended: where every texel is so,
+// shading without the test changes no pixel.
+bool OpaqueTexelsPass(const DrawState& st, const FastSpan& f) {
+    if (st.fastBlend != FastBlend::None || f.alphaPassFrom < 1) return false;
+    const uint32_t alpha = st.fastAlpha == FastSource::Texel     ? 255u
+                           : st.fastAlpha == FastSource::Product ? f.color >> 24
+                                                                 : 0u;
+    return int(alpha) >= f.alphaPassFrom;
+}
+
+// Shades rows ya..yb, columns xa..xb of a rectangle read in step, with the alpha test
+// or (where every texel there passes it) without.
+void ShadeRowsAt(const DrawState& st, const TriangleSetup& t, FastSpan f, int xa, int xb, int ya, int yb,
+                 bool test) {
+    if (xa > xb || ya > yb) return;
+    for (int s = 0; s < t.fastTextures; ++s) {
+        f.tex[s].tu = t.TexelStart(s, 0, xa, ya);
+        f.tex[s].tv = t.TexelStart(s, 1, xa, ya);
+    }
+    if (!test) f.alphaPassFrom = 0;
+    uint8_t* line = st.target + size_t(ya) * st.targetPitch + size_t(xa) * 4;
+    const int64_t rowStep[2] = {t.texStepY[0][1], t.fastTextures > 1 ? t.texStepY[1][1] : 0};
+    t.fastRows(reinterpret_cast<uint32_t*>(line), st.targetPitch, yb - ya + 1, xb - xa + 1, f, rowStep);
+}
+
+// Shades rows x0..x1, y0..y1 of a rectangle read in step (`f` at (x0, y0)) by what its
+// texels hold. Where clear texels keep the target, the parts whose texels are all clear
+// are left out: a sprite's clear margins and a frame's clear window cost nothing. Where
+// opaque texels pass the alpha test, the parts whose texels are all opaque are shaded
+// without it: a map's tiles are copied. The pixels are those of the whole rectangle.
+void ShadeBlock(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0, int x1, int y0, int y1) {
     Surface* surface = st.samplers[0].levels[0].surface;
+    FastTexture& tex = f.tex[0];
     if (t.fastTextures != 1 || !t.usesTexture[0] || !surface || surface->IsRenderTarget() || tex.alphaOr != 0 ||
-        !ClearTexelsKeepTarget(st))
-        return true;
+        !ClearTexelsKeepTarget(st)) {
+        ShadeRowsAt(st, t, f, x0, x1, y0, y1, true);
+        return;
+    }
     const TexelBounds b =
-        surface->AlphaBounds(TexelBlock{tex.tv, t.texStepY[0][1], tex.tu >> 32, *x1 - *x0 + 1, *y1 - *y0 + 1});
-    if (b.top > b.bottom) return false;
-    *x1 = *x0 + b.to;
-    *x0 += b.from;
-    *y1 = *y0 + b.bottom;
-    *y0 += b.top;
-    tex.tu = t.TexelStart(0, 0, *x0, *y0);
-    tex.tv = t.TexelStart(0, 1, *x0, *y0);
-    return true;
+        surface->AlphaBounds(TexelBlock{tex.tv, t.texStepY[0][1], tex.tu >> 32, x1 - x0 + 1, y1 - y0 + 1});
+    if (b.top > b.bottom) return;
+    if (b.bandCount == 0) {
+        ShadeRowsAt(st, t, f, x0 + b.from, x0 + b.to, y0 + b.top, y0 + b.bottom, true);
+        return;
+    }
+    const bool test = !OpaqueTexelsPass(st, f);
+    for (int i = 0; i < b.bandCount; ++i) {
+        const TexelBand& band = b.bands[i];
+        const int ya = y0 + band.top, yb = y0 + band.bottom;
+        if (band.mixedFrom > band.mixedTo) {
+            ShadeRowsAt(st, t, f, x0 + band.from, x0 + band.to, ya, yb, test);
+            continue;
+        }
+        ShadeRowsAt(st, t, f, x0 + band.from, x0 + band.mixedFrom - 1, ya, yb, test);
+        if (!band.clearMiddle) ShadeRowsAt(st, t, f, x0 + band.mixedFrom, x0 + band.mixedTo, ya, yb, true);
+        ShadeRowsAt(st, t, f, x0 + band.mixedTo + 1, x0 + band.to, ya, yb, test);
+    }
 }
 
 }  // namespace
@@ -133,10 +170,7 @@ void ShadeRows(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0,
         for (int y = y0; y <= y1; ++y) ShadeSpan(st, t, f, x0, x1, y);
         return;
     }
-    if (!CutClearMargins(st, t, f.tex[0], &x0, &x1, &y0, &y1)) return;
-    uint8_t* line = st.target + size_t(y0) * st.targetPitch + size_t(x0) * 4;
-    const int64_t rowStep[2] = {t.texStepY[0][1], t.fastTextures > 1 ? t.texStepY[1][1] : 0};
-    t.fastRows(reinterpret_cast<uint32_t*>(line), st.targetPitch, y1 - y0 + 1, x1 - x0 + 1, f, rowStep);
+    ShadeBlock(st, t, f, x0, x1, y0, y1);
 }
 
 bool RowsOf(const DrawState& st, int64_t minY, int64_t maxY, int* y0, int* y1) {

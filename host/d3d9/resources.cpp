@@ -139,51 +139,94 @@ const uint32_t* Surface::ArgbView(uint32_t* alphaOr, size_t* pitchPixels) {
     return mirror_.data();
 }
 
-const int32_t* Surface::AlphaColumnsOf(uint32_t row) {
-    int32_t* columns = &alphaColumns_[size_t(row) * 2];
-    if (columns[0] != -2) return columns;
+const Surface::RowTexels& Surface::RowTexelsOf(uint32_t row) {
+    RowTexels& r = rowTexels_[row];
+    if (r.first != -2) return r;
     uint32_t alphaOr = 0;
     size_t pitch = 0;
     const uint32_t* texels = ArgbView(&alphaOr, &pitch);
     int32_t first = 0, last = int32_t(width_) - 1;
-    if (texels && !alphaOr) {
-        texels += size_t(row) * pitch;
-        while (first <= last && texels[first] >> 24 == 0) ++first;
-        while (last >= first && texels[last] >> 24 == 0) --last;
+    if (!texels || alphaOr) {
+        // Unread texels may be anything; forced alpha is 255 everywhere.
+        r = texels ? RowTexels{first, last, 0, -1, false} : RowTexels{first, last, first, last, false};
+        return r;
     }
-    columns[0] = first;
-    columns[1] = last;
-    return columns;
+    texels += size_t(row) * pitch;
+    auto alpha = [&](int32_t x) { return texels[x] >> 24; };
+    while (first <= last && alpha(first) == 0) ++first;
+    while (last >= first && alpha(last) == 0) --last;
+    int32_t mixedFirst = first, mixedLast = last;
+    while (mixedFirst <= mixedLast && alpha(mixedFirst) == 255) ++mixedFirst;
+    while (mixedLast >= mixedFirst && alpha(mixedLast) == 255) --mixedLast;
+    bool clear = mixedFirst <= mixedLast;
+    for (int32_t x = mixedFirst; clear && x <= mixedLast; ++x) clear = alpha(x) == 0;
+    r = RowTexels{first, last, mixedFirst, mixedLast, clear};
+    return r;
 }
 
+namespace {
+
+// Row k of a block, whose texels `r` describes, as a band of its own.
+template <class Row>
+TexelBand RowBand(const Row& r, const TexelBlock& block, int32_t k) {
+    TexelBand b;
+    b.top = b.bottom = k;
+    const int64_t from = std::max<int64_t>(r.first - block.column, 0);
+    const int64_t to = std::min<int64_t>(r.last - block.column, block.count - 1);
+    if (from > to) return b;
+    b.from = int32_t(from);
+    b.to = int32_t(to);
+    const int64_t mixedFrom = std::max<int64_t>(r.mixedFirst - block.column, from);
+    const int64_t mixedTo = std::min<int64_t>(r.mixedLast - block.column, to);
+    if (mixedFrom <= mixedTo) {
+        b.mixedFrom = int32_t(mixedFrom);
+        b.mixedTo = int32_t(mixedTo);
+        b.clearMiddle = r.clearMiddle;
+    }
+    return b;
+}
+
+}  // namespace
+
 TexelBounds Surface::AlphaBounds(const TexelBlock& block) {
-    constexpr size_t kRemembered = 64;
+    // Enough for a map's tiles cut from one sheet, all drawn every frame.
+    constexpr size_t kRemembered = 256;
     if (alphaVersion_ != version_) {
         // Rows are looked at only when a block first reaches them: a texture whose pixels
         // change between draws (a glyph cache) costs only the rows drawn.
-        alphaColumns_.assign(size_t(height_) * 2, -2);
-        boundsCache_.assign(kRemembered, BoundsEntry{});
+        rowTexels_.assign(height_, RowTexels{});
         alphaVersion_ = version_;
     }
-    const uint64_t key = uint64_t(block.firstRow) * 0x9E3779B97F4A7C15u ^ uint64_t(block.column) * 0xC2B2AE3D27D4EB4Fu ^
-                         uint64_t(block.count) << 20 ^ uint64_t(block.rows) ^ uint64_t(block.rowStep);
-    BoundsEntry& entry = boundsCache_[(key ^ key >> 29) % kRemembered];
-    if (entry.used && entry.block == block) return entry.bounds;
+    if (boundsCache_.empty()) boundsCache_.resize(kRemembered);
+    // Mixed well: the blocks of a sheet's cells differ in a few high bits of their rows
+    // and low bits of their columns, and all share the fraction of their first row.
+    uint64_t key = uint64_t(block.firstRow) ^ uint64_t(block.rowStep) * 0x9E3779B97F4A7C15u ^
+                   uint64_t(block.column) * 0xC2B2AE3D27D4EB4Fu ^ (uint64_t(block.count) << 32 | uint32_t(block.rows));
+    key = (key ^ key >> 30) * 0xBF58476D1CE4E5B9u;
+    key = (key ^ key >> 27) * 0x94D049BB133111EBu;
+    BoundsEntry& entry = boundsCache_[(key ^ key >> 31) % kRemembered];
+    if (entry.version == version_ && entry.block == block) return entry.bounds;
     TexelBounds bounds;
     bounds.from = block.count;
     bounds.top = -1;
     for (int32_t k = 0; k < block.rows; ++k) {
-        const int32_t* columns = AlphaColumnsOf(uint32_t((block.firstRow + int64_t(k) * block.rowStep) >> 32));
-        const int64_t from = std::max<int64_t>(columns[0] - block.column, 0);
-        const int64_t to = std::min<int64_t>(columns[1] - block.column, block.count - 1);
-        if (from > to) continue;
+        const TexelBand row = RowBand(RowTexelsOf(uint32_t((block.firstRow + int64_t(k) * block.rowStep) >> 32)), block, k);
+        if (bounds.bandCount > 0 && bounds.bands[bounds.bandCount - 1].SameColumns(row)) {
+            bounds.bands[bounds.bandCount - 1].bottom = k;
+        } else if (bounds.bandCount >= 0) {
+            // Past the last band the rows are no longer followed: bandCount -1 for now.
+            bounds.bandCount = bounds.bandCount < TexelBounds::kMaxBands ? bounds.bandCount + 1 : -1;
+            if (bounds.bandCount > 0) bounds.bands[bounds.bandCount - 1] = row;
+        }
+        if (row.from > row.to) continue;
         if (bounds.top < 0) bounds.top = k;
         bounds.bottom = k;
-        bounds.from = std::min(bounds.from, int32_t(from));
-        bounds.to = std::max(bounds.to, int32_t(to));
+        bounds.from = std::min(bounds.from, row.from);
+        bounds.to = std::max(bounds.to, row.to);
     }
     if (bounds.top < 0) bounds = TexelBounds{};
-    entry = BoundsEntry{block, bounds, true};
+    bounds.bandCount = std::max(bounds.bandCount, 0);
+    entry = BoundsEntry{block, bounds, version_};
     return bounds;
 }
 

@@ -62,10 +62,27 @@ struct TexelBlock {
     int32_t count = 0, rows = 0;
     bool operator==(const TexelBlock&) const = default;
 };
-// The rows top..bottom of a block (0 for its first) and the columns from..to (0 for its
-// first) that hold every texel of interest; top > bottom where none is.
+// Rows top..bottom of a block (0 for its first) whose texels lie alike, in the block's
+// columns (0 for its first): texels show (alpha not 0) in from..to alone, from > to where
+// none does; within from..to the texels whose alpha is not 255 lie in mixedFrom..mixedTo
+// (mixedFrom > mixedTo where there are none), and `clearMiddle` tells that all of those
+// have alpha 0 (a frame's window).
+struct TexelBand {
+    int32_t top = 0, bottom = -1, from = 0, to = -1, mixedFrom = 0, mixedTo = -1;
+    bool clearMiddle = false;
+    bool SameColumns(const TexelBand& o) const {
+        return from == o.from && to == o.to && mixedFrom == o.mixedFrom && mixedTo == o.mixedTo &&
+               clearMiddle == o.clearMiddle;
+    }
+};
+// The rows top..bottom of a block and the columns from..to that hold every texel of
+// interest (top > bottom where none is), and the block's rows as a few bands, top to
+// bottom (bandCount 0 where more would be needed).
 struct TexelBounds {
+    static constexpr int kMaxBands = 4;
     int32_t top = 0, bottom = -1, from = 0, to = -1;
+    int32_t bandCount = 0;
+    TexelBand bands[kMaxBands];
 };
 
 class Surface : public Resource {
@@ -142,8 +159,9 @@ public:
     // The pixels as 0xAARRGGBB, width x height, tightly packed; null for depth surfaces.
     // 32-bit ARGB surfaces are read in place (alpha forced by `alphaOr`).
     const uint32_t* ArgbView(uint32_t* alphaOr, size_t* pitchPixels);
-    // Where the texels whose alpha in ArgbView is not 0 lie in a block a rectangle reads;
-    // remembered for the blocks drawn last until the pixels change.
+    // Where the texels whose alpha in ArgbView is not 0, and those whose alpha is not
+    // 255, lie in a block a rectangle reads; remembered for the blocks drawn last until
+    // the pixels change.
     TexelBounds AlphaBounds(const TexelBlock& block);
 
 private:
@@ -196,17 +214,23 @@ private:
     uint64_t version_ = 1;
     uint64_t mirrorVersion_ = 0;
     std::vector<uint32_t> mirror_;
-    // Per row, the first and last column whose alpha is not 0 (-2 until found); the
-    // bounds of recent blocks by a hash of the block.
+    // Per row, the first and last column whose alpha is not 0 (first -2 until found), the
+    // first and last between them whose alpha is not 255, and whether those between
+    // these two all have alpha 0; the bounds of recent blocks by a hash of the block,
+    // each valid for the pixels' version it was found in.
+    struct RowTexels {
+        int32_t first = -2, last = -1, mixedFirst = 0, mixedLast = -1;
+        bool clearMiddle = false;
+    };
     struct BoundsEntry {
         TexelBlock block{};
         TexelBounds bounds{};
-        bool used = false;
+        uint64_t version = 0;
     };
     uint64_t alphaVersion_ = 0;
-    std::vector<int32_t> alphaColumns_;
+    std::vector<RowTexels> rowTexels_;
     std::vector<BoundsEntry> boundsCache_;
-    const int32_t* AlphaColumnsOf(uint32_t row);
+    const RowTexels& RowTexelsOf(uint32_t row);
 };
 
 // Appends the chain of `levels` surfaces of a texture, halving each side down to 1.

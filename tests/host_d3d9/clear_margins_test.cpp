@@ -1,8 +1,9 @@
-// Sprites whose texels are clear (alpha 0) round a box, drawn under the alpha test or
-// blended: the device cuts the clear margins off the rectangle before shading it, which
-// must leave exactly the pixels the general path leaves, on targets with and without
-// alpha, also after the texture's texels change between draws (the margins are
-// remembered per texture).
+// Sprites whose texels are clear (alpha 0) round a box, frames of opaque texels round a
+// clear window, and wholly opaque tiles, drawn under the alpha test or blended: the device
+// cuts the clear parts off the rectangle and shades the opaque parts without the alpha
+// test, which must leave exactly the pixels the general path leaves, on targets with and
+// without alpha, also after the texture's texels change between draws (what the texels
+// hold is remembered per texture).
 #include <random>
 
 #include "device_fixture.h"
@@ -19,6 +20,20 @@ std::vector<uint32_t> BoxedTexels(std::mt19937& rng, int x0, int y0, int x1, int
         for (int x = 0; x < 16; ++x) {
             const bool inside = x >= x0 && x <= x1 && y >= y0 && y <= y1 && y != clearRow;
             const uint32_t alpha = !inside ? 0u : rng() % 3 == 0 ? rng() % 256 : 255u;
+            texels[size_t(y * 16 + x)] = alpha << 24 | (rng() & 0xFFFFFFu);
+        }
+    return texels;
+}
+
+// Opaque texels of any colour round the window (x0, y0)-(x1, y1), inclusive, whose texels
+// are clear, or (when `mixed`) of any alpha in one of its rows.
+std::vector<uint32_t> FramedTexels(std::mt19937& rng, int x0, int y0, int x1, int y1, bool mixed) {
+    std::vector<uint32_t> texels(16 * 16);
+    const int mixedRow = mixed ? y0 + int(rng() % uint32_t(y1 - y0 + 1)) : -1;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const bool window = x >= x0 && x <= x1 && y >= y0 && y <= y1;
+            const uint32_t alpha = !window ? 255u : y == mixedRow ? rng() % 256 : 0u;
             texels[size_t(y * 16 + x)] = alpha << 24 | (rng() & 0xFFFFFFu);
         }
     return texels;
@@ -42,8 +57,12 @@ protected:
     }
     void NewTexels(std::mt19937& rng, Texture* tex) {
         const int x0 = int(rng() % 16), y0 = int(rng() % 16);
-        const std::vector<uint32_t> texels =
-            BoxedTexels(rng, x0, y0, x0 + int(rng() % uint32_t(16 - x0)), y0 + int(rng() % uint32_t(16 - y0)));
+        const int x1 = x0 + int(rng() % uint32_t(16 - x0)), y1 = y0 + int(rng() % uint32_t(16 - y0));
+        // A box of texels, a frame, or a tile (a frame whose window lies outside it).
+        const uint32_t shape = rng() % 4;
+        const std::vector<uint32_t> texels = shape == 0   ? FramedTexels(rng, 16, 16, 16, 16, false)
+                                             : shape == 1 ? FramedTexels(rng, x0, y0, x1, y1, rng() % 2 != 0)
+                                                          : BoxedTexels(rng, x0, y0, x1, y1);
         D3DLOCKED_RECT lr;
         ASSERT_EQ(tex->LockRect(0, &lr, nullptr, 0), D3D_OK);
         for (int y = 0; y < 16; ++y)
