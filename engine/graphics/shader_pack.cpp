@@ -52,8 +52,9 @@ uint16_t SizeAt(const uint8_t* pack, size_t index) { return uint16_t(pack[index 
 
 // The code pointers of one shader kind; false when a size runs past the pack's end.
 bool WalkEntries(const uint8_t* pack, uint32_t packBytes, size_t firstSize, int entries, uint32_t* at,
-                 std::vector<ShaderCode>* table) {
-    table->assign(size_t(entries) * kShaderSlots, ShaderCode{});
+                 ZeroedTable<ShaderCode>* table) {
+    table->Assign(size_t(entries) * kShaderSlots);
+    if (table->empty()) return false;
     for (size_t i = 0; i < table->size(); ++i) {
         const uint32_t bytes = SizeAt(pack, firstSize + i);
         if (bytes == 0) continue;
@@ -72,7 +73,7 @@ bool WalkPack(ShaderSystem& s) {
                        &s.pixelCode);
 }
 
-ShaderCode CodeAt(const std::vector<ShaderCode>& table, int entries, int entry, int slot) {
+ShaderCode CodeAt(const ZeroedTable<ShaderCode>& table, int entries, int entry, int slot) {
     if (entry < 0 || entry >= entries || slot < 0 || slot >= kShaderSlots || table.empty()) return {};
     return table[size_t(entry) * kShaderSlots + size_t(slot)];
 }

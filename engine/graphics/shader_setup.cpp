@@ -39,15 +39,16 @@ T* MakeShader(const uint8_t* code, size_t bytes, const char* kind, Create create
 }
 
 template <class T>
-void ReleaseEach(std::vector<T*>& objects) {
+void ReleaseEach(ZeroedTable<T*>& objects) {
     for (T*& o : objects)
         if (o) o->Release(), o = nullptr;
 }
 
 // Test-creates the pack's shader of an entry and slot into its object table.
 template <class T>
-bool TestCreate(std::vector<T*>& objects, int entries, int entry, int slot, ShaderCode code, T* (*make)(const uint8_t*, size_t)) {
-    if (objects.empty()) objects.assign(size_t(entries) * kShaderSlots, nullptr);
+bool TestCreate(ZeroedTable<T*>& objects, int entries, int entry, int slot, ShaderCode code, T* (*make)(const uint8_t*, size_t)) {
+    if (objects.empty()) objects.Assign(size_t(entries) * kShaderSlots);
+    if (objects.empty()) return false;
     T*& object = objects[size_t(entry) * kShaderSlots + size_t(slot)];
     if (!object) object = make(code.code, code.bytes);
     return object != nullptr;

@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <vector>
 
+#include "engine/graphics/zeroed_table.h"
 #include "engine/platform/archive.h"
 
 namespace host {
@@ -40,9 +40,9 @@ struct ShaderSystem {
     uint8_t* archiveImage = nullptr;  // the unpacked archive (tracked memory)
     uint8_t* pack = nullptr;          // the unpacked "OrShaderPack.bin" (tracked memory)
     uint32_t packBytes = 0;
-    std::vector<ShaderCode> vertexCode, pixelCode;  // entry x 6 + slot
-    std::vector<host::VertexShader*> vertexObjects;
-    std::vector<host::PixelShader*> pixelObjects;
+    ZeroedTable<ShaderCode> vertexCode, pixelCode;  // entry x 6 + slot
+    ZeroedTable<host::VertexShader*> vertexObjects;
+    ZeroedTable<host::PixelShader*> pixelObjects;
     int32_t programmable = 0;
     std::array<host::VertexDeclaration*, kShaderDeclarationCount> declarations{};
     host::VolumeTexture* luminanceVolume = nullptr;
