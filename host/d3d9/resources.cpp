@@ -1,6 +1,7 @@
 #include "host/d3d9/resources.h"
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 #include "host/d3d9/multisample.h"
@@ -166,6 +167,14 @@ const Surface::RowTexels& Surface::RowTexelsOf(uint32_t row) {
 
 namespace {
 
+// The bounds of the blocks drawn last, of every surface, by a hash of the block and the
+// version of the pixels they were found in; one table per drawing thread.
+struct BoundsEntry {
+    TexelBlock block{};
+    TexelBounds bounds{};
+    uint64_t version = 0;
+};
+
 // Row k of a block, whose texels `r` describes, as a band of its own.
 template <class Row>
 TexelBand RowBand(const Row& r, const TexelBlock& block, int32_t k) {
@@ -188,23 +197,29 @@ TexelBand RowBand(const Row& r, const TexelBlock& block, int32_t k) {
 
 }  // namespace
 
+uint64_t Surface::NewVersion() {
+    static std::atomic<uint64_t> versions{0};
+    return versions.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 TexelBounds Surface::AlphaBounds(const TexelBlock& block) {
-    // Enough for a map's tiles cut from one sheet, all drawn every frame.
-    constexpr size_t kRemembered = 256;
+    // Enough for a map's tiles, the sprites and the text of a frame.
+    constexpr size_t kRemembered = 1024;
+    thread_local std::vector<BoundsEntry> remembered(kRemembered);
     if (alphaVersion_ != version_) {
         // Rows are looked at only when a block first reaches them: a texture whose pixels
         // change between draws (a glyph cache) costs only the rows drawn.
         rowTexels_.assign(height_, RowTexels{});
         alphaVersion_ = version_;
     }
-    if (boundsCache_.empty()) boundsCache_.resize(kRemembered);
     // Mixed well: the blocks of a sheet's cells differ in a few high bits of their rows
     // and low bits of their columns, and all share the fraction of their first row.
     uint64_t key = uint64_t(block.firstRow) ^ uint64_t(block.rowStep) * 0x9E3779B97F4A7C15u ^
-                   uint64_t(block.column) * 0xC2B2AE3D27D4EB4Fu ^ (uint64_t(block.count) << 32 | uint32_t(block.rows));
+                   uint64_t(block.column) * 0xC2B2AE3D27D4EB4Fu ^
+                   (uint64_t(block.count) << 32 | uint32_t(block.rows)) ^ version_ * 0xD6E8FEB86659FD93u;
     key = (key ^ key >> 30) * 0xBF58476D1CE4E5B9u;
     key = (key ^ key >> 27) * 0x94D049BB133111EBu;
-    BoundsEntry& entry = boundsCache_[(key ^ key >> 31) % kRemembered];
+    BoundsEntry& entry = remembered[(key ^ key >> 31) % kRemembered];
     if (entry.version == version_ && entry.block == block) return entry.bounds;
     TexelBounds bounds;
     bounds.from = block.count;

@@ -155,7 +155,7 @@ public:
     bool IsRenderTarget() const { return (Usage() & D3DUSAGE_RENDERTARGET) != 0; }
     BaseTexture* Container() const { return container_; }
     // Marks the pixels as changed (cached 32-bit copies are rebuilt on next use).
-    void Touch() { ++version_; }
+    void Touch() { version_ = NewVersion(); }
     // The pixels as 0xAARRGGBB, width x height, tightly packed; null for depth surfaces.
     // 32-bit ARGB surfaces are read in place (alpha forced by `alphaOr`).
     const uint32_t* ArgbView(uint32_t* alphaOr, size_t* pitchPixels);
@@ -211,25 +211,21 @@ private:
     std::vector<uint8_t> stencil_;
     RECT depthClearRect_{};  // empty when no clear is waiting
     float depthClear_ = 1.0f;
-    uint64_t version_ = 1;
+    // Numbered from one count for all surfaces, so that a version names one surface's
+    // pixels as they were (the blocks' bounds are remembered for all surfaces together).
+    static uint64_t NewVersion();
+    uint64_t version_ = NewVersion();
     uint64_t mirrorVersion_ = 0;
     std::vector<uint32_t> mirror_;
     // Per row, the first and last column whose alpha is not 0 (first -2 until found), the
     // first and last between them whose alpha is not 255, and whether those between
-    // these two all have alpha 0; the bounds of recent blocks by a hash of the block,
-    // each valid for the pixels' version it was found in.
+    // these two all have alpha 0.
     struct RowTexels {
         int32_t first = -2, last = -1, mixedFirst = 0, mixedLast = -1;
         bool clearMiddle = false;
     };
-    struct BoundsEntry {
-        TexelBlock block{};
-        TexelBounds bounds{};
-        uint64_t version = 0;
-    };
     uint64_t alphaVersion_ = 0;
     std::vector<RowTexels> rowTexels_;
-    std::vector<BoundsEntry> boundsCache_;
     const RowTexels& RowTexelsOf(uint32_t row);
 };
 
