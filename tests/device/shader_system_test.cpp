@@ -101,7 +101,8 @@ TEST_F(ShaderSystemTest, CodeLiesInEntryOrderThenSlotOrderVertexBeforePixel) {
 
 TEST_F(ShaderSystemTest, AShaderModel2DeviceUsesProgrammableShaders) {
     StartShaderModel2();
-    EXPECT_NE(Log().find(kUsing), std::string::npos);
+    for (const char* line : {kUsing, "ハードウエア頂点演算を使用します", "頂点シェーダーバージョンコード：fffe0300"})
+        EXPECT_NE(Log().find(line), std::string::npos) << line;
     const ShaderSystem& s = Shaders();
     EXPECT_EQ(s.programmable, 1);
     EXPECT_NE(s.vertexObjects[5462 * 6 + 2], nullptr);
@@ -122,6 +123,7 @@ TEST_F(ShaderSystemTest, AShaderModel2DeviceUsesProgrammableShaders) {
 }
 
 TEST_F(ShaderSystemTest, AFixedFunctionDeviceDoesNotAndLoadsNoPack) {
+    host::D3D9Settings().shaderModel = 0;
     ASSERT_EQ(InitLibrary(), 0);
     ASSERT_EQ(Graphics().direct3DMode, 1);
     EXPECT_NE(Log().find(kNotUsing), std::string::npos);

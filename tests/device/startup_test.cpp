@@ -27,6 +27,8 @@ protected:
 };
 
 TEST_F(StartupTest, DevicePathStartsAndLogsEachStep) {
+    // A device without shaders: its vertex processing is in software.
+    host::D3D9Settings().shaderModel = 0;
     ASSERT_EQ(InitLibrary(), 0);
     EXPECT_EQ(Graphics().direct3DMode, 1);
     ASSERT_NE(D3DDevice(), nullptr);

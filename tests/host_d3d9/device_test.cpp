@@ -207,8 +207,6 @@ TEST_F(CreationTest, FormatChecksAndCaps) {
               D3DERR_NOTAVAILABLE);
     D3DCAPS9 caps;
     ASSERT_EQ(d3d->GetDeviceCaps(0, D3DDEVTYPE_HAL, &caps), D3D_OK);
-    EXPECT_LT(caps.VertexShaderVersion & 0xFFFF, 0x200u);
-    EXPECT_LT(caps.PixelShaderVersion & 0xFFFF, 0x200u);
     EXPECT_TRUE(caps.PrimitiveMiscCaps & D3DPMISCCAPS_BLENDOP);
     D3D9Settings().blendOpCaps = false;
     D3D9Settings().maxTextureSize = 2048;
