@@ -66,8 +66,9 @@ public:
     }
 
     void Shade(const Vec4* attr, int x, int y, float z, float fog, float w) {
+        if (pp_.budget->Spent()) return;
         Load(single_, attr, x, y);
-        if (RunShader(*pp_.program, *pp_.constants, single_, &sampler)) Output(single_, x, y, z, fog, w);
+        if (RunShader(*pp_.program, *pp_.constants, single_, &sampler, pp_.budget)) Output(single_, x, y, z, fog, w);
     }
 
     std::array<ShaderRegisters, 4> quad;
@@ -167,12 +168,12 @@ void ShadeQuadRow(const AttributePlanes& planes, PixelRunner& run, const PixelPr
     Vec4 attr[kVaryings];
     float fog[4], w[4];
     bool ok[4];
-    for (int qx = from & ~1; qx <= to; qx += 2) {
+    for (int qx = from & ~1; qx <= to && !pp.budget->Spent(); qx += 2) {
         for (int n = 0; n < 4; ++n) {
             planes.At(qx + (n & 1), y + (n >> 1), attr, &fog[n], &w[n]);
             run.Load(run.quad[size_t(n)], attr, qx + (n & 1), y + (n >> 1));
         }
-        RunShaderQuad(*pp.program, *pp.constants, run.quad, &run.sampler, ok);
+        RunShaderQuad(*pp.program, *pp.constants, run.quad, &run.sampler, ok, pp.budget);
         for (int n = 0; n < 4; ++n) {
             const int x = qx + (n & 1), py = y + (n >> 1);
             if (ok[n] && rows[n >> 1].Covers(x))

@@ -39,6 +39,8 @@ struct PixelProgram {
     const ShaderProgram* program = nullptr;
     const ProgramConstants* constants = nullptr;
     const StageSampler* samplers = nullptr;
+    // Runs take what they execute from it; once it is spent nothing more is shaded.
+    DrawBudget* budget = nullptr;
 };
 
 // Screen-space vertices; `flat` gives the colours under flat shading. Culling is applied here.

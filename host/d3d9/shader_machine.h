@@ -23,6 +23,8 @@ public:
     Vec4 ReadSource(const SourceOperand& s) const { return Read(s); }
     void Complete(const Vec4& value);
     void CompleteSample(const TexelRequest& how);
+    // Instructions executed so far.
+    int Executed() const { return kShaderInstructionBudget - budget_; }
 
 private:
     struct LoopFrame {

@@ -282,8 +282,11 @@ void ProgramConstants::Load(const ShaderProgram& p, std::span<const float> devic
 }
 
 bool RunShader(const ShaderProgram& p, const ProgramConstants& consts, ShaderRegisters& regs,
-               ShaderSampler* sampler) {
-    return ShaderMachine(p, consts, regs, sampler, false).Resume() == ShaderMachine::Halt::End;
+               ShaderSampler* sampler, DrawBudget* budget) {
+    ShaderMachine m(p, consts, regs, sampler, false);
+    const bool ended = m.Resume() == ShaderMachine::Halt::End;
+    if (budget) budget->left -= m.Executed();
+    return ended;
 }
 
 }  // namespace host

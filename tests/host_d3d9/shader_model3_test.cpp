@@ -215,5 +215,24 @@ TEST_F(Model3Test, RefusedCodeAndRunawayRunsAreLogged) {
     EXPECT_NE(log.find("ran past its instruction"), std::string::npos) << log;
 }
 
+TEST_F(Model3Test, ADrawEndsWhenItSpendsItsInstructionBudget) {
+    // Each pixel adds 255 times (some 510 instructions): a budget of 20000 covers the first
+    // rows of the 16 x 16 quad, and the draw ends there and says so.
+    D3D9Settings().drawInstructionBudget = 20000;
+    const int count[4] = {255, 0, 0, 0};
+    ASSERT_EQ(dev->SetPixelShaderConstantI(0, count, 1), D3D_OK);
+    log.clear();
+    DrawScreenQuad(MakePs(ShaderCode(kPs30)
+                              .Def(0, 0, 0, 1 / 255.0f, 1 / 255.0f)
+                              .Op(kOpRep, {Src(kFileConstInt, 0)})
+                              .Op(kOpAdd, {Dst(kM3R, 0), Src(kM3R, 0), Src(kM3C, 0)})
+                              .Op(kOpEndRep, {})
+                              .Op(kOpMov, {kM3Color, Src(kM3R, 0)})
+                              .End()));
+    EXPECT_EQ(Pixel(0, 0) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(Pixel(15, 15) & 0xFFFFFF, 0x123456u);
+    EXPECT_NE(log.find("draw ended: its shaders spent"), std::string::npos) << log;
+}
+
 }  // namespace
 }  // namespace host::test
