@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <optional>
 #include <string>
 
 #include "host/d3d9/device.h"
@@ -152,7 +153,9 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
     k.Load(ps, psConstF_, psConstI_, psConstB_);
     std::vector<StageSampler> samplers(kShaderSamplers);
     for (int s = 0; s < kShaderSamplers; ++s) FillSampler(s, ps.samplers >> s & 1, &samplers[size_t(s)]);
-    const PixelProgram pp{&ps, &k, samplers.data(), &drawBudget_};
+    std::optional<LaneRun> lanes;
+    if (pixelShader_->Lanes().Usable()) lanes.emplace(pixelShader_->Lanes(), k);
+    const PixelProgram pp{&ps, &k, samplers.data(), &drawBudget_, lanes ? &*lanes : nullptr};
     const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),
                           viewport_.MinZ, viewport_.MaxZ};
     // Clip-space primitives are clipped, then mapped to the screen.

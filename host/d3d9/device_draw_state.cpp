@@ -83,6 +83,8 @@ bool SecondStageAlpha(const DrawState& st, uint32_t* alphaXor) {
     return true;
 }
 
+}  // namespace
+
 bool FastBlendOf(const DrawState& st, FastBlend* out) {
     if (!st.blend) {
         *out = FastBlend::None;
@@ -96,6 +98,8 @@ bool FastBlendOf(const DrawState& st, FastBlend* out) {
     else return false;
     return true;
 }
+
+namespace {
 
 void ChooseFastPath(DrawState* st) {
     st->fast = false;

@@ -156,4 +156,7 @@ struct DrawState {
     uint32_t targetAlphaOr = 0;  // 0xFF000000 for targets without alpha
 };
 
+// The blend of the fast spans that gives what the state's blend gives; false when none does.
+bool FastBlendOf(const DrawState& st, FastBlend* out);
+
 }  // namespace host

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
+#include <span>
 
+#include "host/d3d9/color_math.h"
 #include "host/d3d9/pixel_shade.h"
 #include "host/d3d9/raster.h"
 #include "host/d3d9/raster_common.h"
@@ -27,7 +30,13 @@ class PixelRunner {
 public:
     PixelRunner(const DrawState& st, const PixelProgram& pp, float face)
         : sampler(pp.samplers, *pp.program), st_(st), pp_(pp), face_(face),
-          writesDepth_(WritesRegister(*pp.program, kFileDepthOut, 0)) {
+          writesDepth_(WritesRegister(*pp.program, kFileDepthOut, 0)),
+          fogged_(st.fog.enabled && pp.program->model != kModel30) {
+        // A 32-bit target with no depth, stencil or write mask takes the colours as the
+        // fast spans write theirs.
+        fastOut_ = !st.depthTest && !st.stencil.values && st.writeMask == 0xFFFFFFFFu &&
+                   (st.targetFormat == D3DFMT_A8R8G8B8 || st.targetFormat == D3DFMT_X8R8G8B8) &&
+                   FastBlendOf(st, &fastBlend_);
         for (int k = 0; k < kVaryings; ++k)
             if (UsesVarying(*pp.program, k)) used_[usedCount_++] = k;
     }
@@ -58,20 +67,26 @@ public:
     // model 3.0 (whose code fogs its own colour) fog blends into the program's colour
     // after it, as it does after the texture stages.
     void Output(const ShaderRegisters& regs, int x, int y, float z, float fog, float w) const {
-        if (regs.killed) return;
-        uint32_t color = Vec4ToColor(regs.colorOut[0]);
-        if (st_.fog.enabled && pp_.program->model != kModel30)
-            color = ApplyFog(st_.fog, color, FogByte(Saturate(fog)) << 24, z, w);
-        OutputPixel(st_, color, writesDepth_ ? regs.depthOut[0] : z, x, y);
+        if (!regs.killed) Write(regs.colorOut[0], regs.depthOut[0], x, y, z, fog, w);
+    }
+    void Write(const Vec4& c, float depth, int x, int y, float z, float fog, float w) const {
+        uint32_t color = Vec4ToColor(c);
+        if (fogged_) color = ApplyFog(st_.fog, color, FogByte(Saturate(fog)) << 24, z, w);
+        OutputPixel(st_, color, writesDepth_ ? depth : z, x, y);
     }
 
     void Shade(const Vec4* attr, int x, int y, float z, float fog, float w) {
         if (pp_.budget->Spent()) return;
-        Load(single_, attr, x, y);
-        if (RunShader(*pp_.program, *pp_.constants, single_, &sampler, pp_.budget)) Output(single_, x, y, z, fog, w);
+        // Made on first use: a draw whose rows run in lanes may never need it.
+        ShaderRegisters& regs = single_ ? *single_ : single_.emplace();
+        Load(regs, attr, x, y);
+        if (RunShader(*pp_.program, *pp_.constants, regs, &sampler, pp_.budget)) Output(regs, x, y, z, fog, w);
     }
 
-    std::array<ShaderRegisters, 4> quad;
+    // Pixels x to x + count - 1 of row y, together in lanes (see ShadeLaneSpan).
+    template <class Planes>
+    void ShadeLanes(const Planes& planes, int x, int y, int count);
+
     DeviceShaderSampler sampler;
 
 private:
@@ -79,9 +94,12 @@ private:
     const PixelProgram& pp_;
     float face_;
     bool writesDepth_;
+    bool fogged_;
+    bool fastOut_ = false;
+    FastBlend fastBlend_ = FastBlend::None;
     int used_[kVaryings] = {};
     int usedCount_ = 0;
-    ShaderRegisters single_;
+    std::optional<ShaderRegisters> single_;
 };
 
 // The attributes of a triangle as planes over the screen, divided by the plane of rhw at
@@ -136,11 +154,17 @@ struct AttributePlanes {
         }
     }
 
-    // The varyings at a pixel, with the fog factor and the eye distance.
-    void At(int px, int py, Vec4* out, float* fogFactor, float* w) const {
+    // The fog factor and the eye distance at a pixel; returns the perspective divisor.
+    double FogAt(int px, int py, float* fogFactor, float* w) const {
         const double inv = affine ? 1.0 : 1.0 / q.At(px, py);
         *fogFactor = float(fog.At(px, py) * inv);
         *w = float(affine ? affineW : inv);
+        return inv;
+    }
+
+    // The varyings at a pixel, with the fog factor and the eye distance.
+    void At(int px, int py, Vec4* out, float* fogFactor, float* w) const {
+        const double inv = FogAt(px, py, fogFactor, w);
         for (int i = 0; i < usedCount; ++i) {
             const int k = used[i];
             if (flat[k]) {
@@ -152,6 +176,69 @@ struct AttributePlanes {
     }
 };
 
+// The inputs of a row of lanes from the planes, as Load puts them; after the run, the
+// lanes whose run ended are written as Shade writes a pixel. Where the lanes' flow parts,
+// the pixels run one at a time instead.
+template <class Planes>
+void PixelRunner::ShadeLanes(const Planes& planes, int x, int y, int count) {
+    if (pp_.budget->Spent()) return;
+    const ShaderProgram& p = *pp_.program;
+    LaneRun& lanes = *pp_.lanes;
+    double inv[kLanes];
+    for (int l = 0; l < kLanes; ++l) inv[l] = planes.affine ? 1.0 : 1.0 / planes.q.At(x + l, y);
+    for (int i = 0; i < usedCount_; ++i) {
+        const int k = used_[i];
+        const bool model3 = p.model == kModel30, color = !model3 && k < 2;
+        LaneRegister& r = model3 || color ? lanes.Input(k) : lanes.Texture(k - 2);
+        for (int c = 0; c < 4; ++c) {
+            float* out = r.c[c].v;
+            if (planes.flat[k]) std::fill_n(out, kLanes, planes.flatValue[k][c]);
+            else
+                for (int l = 0; l < kLanes; ++l) out[l] = float(planes.attr[k][c].At(x + l, y) * inv[l]);
+            if (color)
+                for (int l = 0; l < kLanes; ++l) out[l] = Saturate(out[l]);
+        }
+    }
+    if (p.model == kModel30) {
+        LaneRegister& pos = lanes.Misc(kMiscPosition);
+        for (int l = 0; l < kLanes; ++l) pos.c[0].v[l] = float(x + l), pos.c[1].v[l] = float(y);
+        for (int c = 0; c < 4; ++c) std::fill_n(lanes.Misc(kMiscFace).c[c].v, kLanes, face_);
+    }
+    const ShaderHalt halt = lanes.Run(count, &sampler, pp_.budget);
+    if (halt == ShaderHalt::Fault) return;
+    if (halt == ShaderHalt::Barrier) {
+        Vec4 attr[kVaryings];
+        float fog = 1, w = 1;
+        for (int px = x; px < x + count; ++px) {
+            planes.At(px, y, attr, &fog, &w);
+            Shade(attr, px, y, float(planes.z.At(px, y)), fog, w);
+        }
+        return;
+    }
+    uint32_t colors[kLanes];
+    LaneColors(lanes.Color(), colors);
+    uint32_t* row = reinterpret_cast<uint32_t*>(st_.target + size_t(y) * st_.targetPitch) + x;
+    for (int l = 0; l < count; ++l) {
+        if (lanes.Killed(l)) continue;
+        const int px = x + l;
+        const float z = fogged_ || !fastOut_ ? float(planes.z.At(px, y)) : 0.0f;
+        if (fogged_) {
+            float fog, w;
+            planes.FogAt(px, y, &fog, &w);
+            colors[l] = ApplyFog(st_.fog, colors[l], FogByte(Saturate(fog)) << 24, z, w);
+        }
+        if (!fastOut_) {
+            OutputPixel(st_, colors[l], writesDepth_ ? lanes.Depth().c[0].v[l] : z, px, y);
+            continue;
+        }
+        const uint32_t a = colors[l] >> 24;
+        if (!st_.alphaPass[a]) continue;
+        if (fastBlend_ == FastBlend::None) row[l] = colors[l] | st_.targetAlphaOr;
+        else if (fastBlend_ == FastBlend::Alpha) row[l] = BlendLerp(colors[l], row[l], a) | st_.targetAlphaOr;
+        else row[l] = BlendAdd(colors[l], row[l], a) | st_.targetAlphaOr;
+    }
+}
+
 // The covered pixels of two rows (y even and y + 1) as 2x2 quads: each quad whose pixels
 // any is covered runs whole, its helper pixels reading the attributes' planes where they
 // lie, and only covered pixels are written.
@@ -160,8 +247,8 @@ struct QuadRow {
     bool Covers(int x) const { return x >= x0 && x <= x1; }
 };
 
-void ShadeQuadRow(const AttributePlanes& planes, PixelRunner& run, const PixelProgram& pp, int y,
-                  const QuadRow rows[2]) {
+void ShadeQuadRow(const AttributePlanes& planes, PixelRunner& run, std::span<ShaderRegisters, 4> quad,
+                  const PixelProgram& pp, int y, const QuadRow rows[2]) {
     int from = INT_MAX, to = INT_MIN;
     for (int r = 0; r < 2; ++r)
         if (rows[r].x0 <= rows[r].x1) from = std::min(from, rows[r].x0), to = std::max(to, rows[r].x1);
@@ -171,13 +258,13 @@ void ShadeQuadRow(const AttributePlanes& planes, PixelRunner& run, const PixelPr
     for (int qx = from & ~1; qx <= to && !pp.budget->Spent(); qx += 2) {
         for (int n = 0; n < 4; ++n) {
             planes.At(qx + (n & 1), y + (n >> 1), attr, &fog[n], &w[n]);
-            run.Load(run.quad[size_t(n)], attr, qx + (n & 1), y + (n >> 1));
+            run.Load(quad[size_t(n)], attr, qx + (n & 1), y + (n >> 1));
         }
-        RunShaderQuad(*pp.program, *pp.constants, run.quad, &run.sampler, ok, pp.budget);
+        RunShaderQuad(*pp.program, *pp.constants, quad, &run.sampler, ok, pp.budget);
         for (int n = 0; n < 4; ++n) {
             const int x = qx + (n & 1), py = y + (n >> 1);
             if (ok[n] && rows[n >> 1].Covers(x))
-                run.Output(run.quad[size_t(n)], x, py, float(planes.z.At(x, py)), fog[n], w[n]);
+                run.Output(quad[size_t(n)], x, py, float(planes.z.At(x, py)), fog[n], w[n]);
         }
     }
 }
@@ -185,9 +272,10 @@ void ShadeQuadRow(const AttributePlanes& planes, PixelRunner& run, const PixelPr
 void ShadeQuads(const DrawState& st, const AttributePlanes& planes, PixelRunner& run, EdgeWalk* edges, int y0,
                 int y1, const PixelProgram& pp) {
     QuadRow rows[2];
+    std::array<ShaderRegisters, 4> quad;
     int pairY = y0 & ~1;
     auto flush = [&] {
-        if (rows[0].x0 <= rows[0].x1 || rows[1].x0 <= rows[1].x1) ShadeQuadRow(planes, run, pp, pairY, rows);
+        if (rows[0].x0 <= rows[0].x1 || rows[1].x0 <= rows[1].x1) ShadeQuadRow(planes, run, quad, pp, pairY, rows);
         rows[0] = rows[1] = QuadRow{};
     };
     ForEachSpan(st, edges, 3, y0, y1, [&](int x0, int x1, int y) {
@@ -206,9 +294,26 @@ uint32_t Vec4ToColor(const Vec4& c) {
     return ChannelByte(c[3]) << 24 | ChannelByte(c[0]) << 16 | ChannelByte(c[1]) << 8 | ChannelByte(c[2]);
 }
 
+void LaneColors(const LaneRegister& c, uint32_t out[kLanes]) {
+    constexpr int kShift[4] = {16, 8, 0, 24};
+    std::fill_n(out, kLanes, 0u);
+    for (int i = 0; i < 4; ++i)
+        for (int l = 0; l < kLanes; ++l) out[l] |= ChannelByte(c.c[i].v[l]) << kShift[i];
+}
+
 Vec4 ColorToVec4(uint32_t c) {
     auto ch = [&](int shift) { return float((c >> shift) & 255) / 255.0f; };
     return Vec4{{ch(16), ch(8), ch(0), ch(24)}};
+}
+
+void ColorToLane(uint32_t c, LaneRegister* out, int lane) {
+    static const std::array<float, 256> kUnit = [] {
+        std::array<float, 256> t{};
+        for (int b = 0; b < 256; ++b) t[size_t(b)] = float(b) / 255.0f;
+        return t;
+    }();
+    constexpr int kShift[4] = {16, 8, 0, 24};
+    for (int i = 0; i < 4; ++i) out->c[i].v[lane] = kUnit[(c >> kShift[i]) & 255];
 }
 
 ShadedVertex LerpVertex(const ShadedVertex& a, const ShadedVertex& b, float t) {
@@ -255,6 +360,12 @@ void RasterShaderTriangle(const DrawState& st, const PixelProgram& pp, const Sha
     run.sampler.ChooseLevels(planes.slopes);
     if (pp.program->derivatives) {
         ShadeQuads(st, planes, run, edges, y0, y1, pp);
+        return;
+    }
+    if (pp.lanes) {
+        ForEachSpan(st, edges, 3, y0, y1, [&](int x0, int x1, int y) {
+            for (int x = x0; x <= x1; x += kLanes) run.ShadeLanes(planes, x, y, std::min(kLanes, x1 - x + 1));
+        });
         return;
     }
     Vec4 attr[kVaryings];

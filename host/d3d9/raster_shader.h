@@ -4,6 +4,7 @@
 // the device's back end (alpha test, depth, blending) as a texture stage result would.
 #pragma once
 #include "host/d3d9/draw_state.h"
+#include "host/d3d9/shader_lanes.h"
 #include "host/d3d9/shader_run.h"
 #include "host/d3d9/vertex_pipeline.h"
 
@@ -26,7 +27,11 @@ ShadedVertex LerpVertex(const ShadedVertex& a, const ShadedVertex& b, float t);
 // Colours between 0xAARRGGBB and (red, green, blue, alpha) from 0 to 1; components beyond
 // 0 to 1 saturate, and the nearest byte is taken.
 Vec4 ColorToVec4(uint32_t argb);
+// The same into one lane of a register.
+void ColorToLane(uint32_t argb, LaneRegister* out, int lane);
 uint32_t Vec4ToColor(const Vec4& c);
+// The same for each lane of a row.
+void LaneColors(const LaneRegister& c, uint32_t out[kLanes]);
 
 // A vertex shader's output for the fixed-function pixel stages: colours as bytes and the
 // texture coordinates. With `vertexFog` the specular alpha carries the fog factor instead
@@ -41,6 +46,8 @@ struct PixelProgram {
     const StageSampler* samplers = nullptr;
     // Runs take what they execute from it; once it is spent nothing more is shaded.
     DrawBudget* budget = nullptr;
+    // The draw's registers for rows of pixels, when the code runs so.
+    LaneRun* lanes = nullptr;
 };
 
 // Screen-space vertices; `flat` gives the colours under flat shading. Culling is applied here.

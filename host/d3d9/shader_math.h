@@ -15,6 +15,18 @@ inline float Dot(const Vec4& a, const Vec4& b, int n) {
     return s;
 }
 
+// The comparison of ifc, breakc and setp.
+inline bool Compares(uint8_t how, float a, float b) {
+    switch (how) {
+        case kCmpGt: return a > b;
+        case kCmpEq: return a == b;
+        case kCmpGe: return a >= b;
+        case kCmpLt: return a < b;
+        case kCmpNe: return a != b;
+        default: return a <= b;
+    }
+}
+
 template <class F>
 Vec4 Each(const Vec4& a, F f) {
     Vec4 out;
@@ -54,25 +66,41 @@ inline Vec4 Lit(const Vec4& a) {
 
 }  // namespace shader_math_detail
 
+// Calls `f` with the kernel of an opcode whose every component comes from the same
+// components of its sources, (a, b, c) -> result; false for other opcodes. The one-pixel
+// interpreter and the lanes share these, so both give the same bits.
+template <class F>
+inline bool WithComponentKernel(uint16_t op, F&& f) {
+    using namespace shader_math_detail;
+    switch (op) {
+        case kOpMov: f([](float x, float, float) { return x; }); return true;
+        case kOpAdd: f([](float x, float y, float) { return x + y; }); return true;
+        case kOpSub: f([](float x, float y, float) { return x - y; }); return true;
+        case kOpMul: f([](float x, float y, float) { return x * y; }); return true;
+        case kOpMad: f([](float x, float y, float z) { return x * y + z; }); return true;
+        case kOpMin: f([](float x, float y, float) { return x < y ? x : y; }); return true;
+        case kOpMax: f([](float x, float y, float) { return x >= y ? x : y; }); return true;
+        case kOpSlt: f([](float x, float y, float) { return x < y ? 1.0f : 0.0f; }); return true;
+        case kOpSge: f([](float x, float y, float) { return x >= y ? 1.0f : 0.0f; }); return true;
+        case kOpLrp: f([](float x, float y, float z) { return z + x * (y - z); }); return true;
+        case kOpCmp: f([](float x, float y, float z) { return x >= 0 ? y : z; }); return true;
+        case kOpFrc: f([](float x, float, float) { return Fraction(x); }); return true;
+        case kOpAbs: f([](float x, float, float) { return std::fabs(x); }); return true;
+        case kOpSgn: f([](float x, float, float) { return Sign(x); }); return true;
+        default: return false;
+    }
+}
+
 // The result of `op` (an arithmetic opcode) for sources a, b and c; inline, so that the
 // interpreter's step compiles into one routine with it.
 inline Vec4 Arithmetic(uint16_t op, const Vec4& a, const Vec4& b, const Vec4& c) {
     using namespace shader_math_detail;
+    Vec4 out;
+    if (WithComponentKernel(op, [&](auto kernel) {
+            for (int i = 0; i < 4; ++i) out[i] = kernel(a[i], b[i], c[i]);
+        }))
+        return out;
     switch (op) {
-        case kOpMov: return a;
-        case kOpAdd: return Each(a, [&](float x, int i) { return x + b[i]; });
-        case kOpSub: return Each(a, [&](float x, int i) { return x - b[i]; });
-        case kOpMul: return Each(a, [&](float x, int i) { return x * b[i]; });
-        case kOpMad: return Each(a, [&](float x, int i) { return x * b[i] + c[i]; });
-        case kOpMin: return Each(a, [&](float x, int i) { return x < b[i] ? x : b[i]; });
-        case kOpMax: return Each(a, [&](float x, int i) { return x >= b[i] ? x : b[i]; });
-        case kOpSlt: return Each(a, [&](float x, int i) { return x < b[i] ? 1.0f : 0.0f; });
-        case kOpSge: return Each(a, [&](float x, int i) { return x >= b[i] ? 1.0f : 0.0f; });
-        case kOpLrp: return Each(a, [&](float x, int i) { return c[i] + x * (b[i] - c[i]); });
-        case kOpCmp: return Each(a, [&](float x, int i) { return x >= 0 ? b[i] : c[i]; });
-        case kOpFrc: return Each(a, [](float x, int) { return Fraction(x); });
-        case kOpAbs: return Each(a, [](float x, int) { return std::fabs(x); });
-        case kOpSgn: return Each(a, [](float x, int) { return Sign(x); });
         case kOpDp3: return Splat(Dot(a, b, 3));
         case kOpDp4: return Splat(Dot(a, b, 4));
         case kOpDp2Add: return Splat(a[0] * b[0] + a[1] * b[1] + c[3]);

@@ -74,7 +74,7 @@ HRESULT ShaderObject::GetFunction(void* data, UINT* bytes) const {
 VertexShader::VertexShader(const DWORD* tokens, size_t bytes, ShaderProgram program)
     : ShaderObject(tokens, bytes, std::move(program), &g_vertexShaders) {}
 PixelShader::PixelShader(const DWORD* tokens, size_t bytes, ShaderProgram program)
-    : ShaderObject(tokens, bytes, std::move(program), &g_pixelShaders) {}
+    : ShaderObject(tokens, bytes, std::move(program), &g_pixelShaders), lanes_(Program()) {}
 
 VertexDeclaration::VertexDeclaration(std::vector<D3DVERTEXELEMENT9> elements)
     : elements_(std::move(elements)), layout_(LayoutOfDeclaration(elements_)) {

@@ -7,6 +7,7 @@
 
 #include "host/d3d9/declaration_layout.h"
 #include "host/d3d9/resources.h"
+#include "host/d3d9/shader_lanes.h"
 #include "host/d3d9/shader_program.h"
 #include "host/d3d9/shader_types.h"
 
@@ -48,6 +49,11 @@ public:
 class PixelShader : public ShaderObject {
 public:
     PixelShader(const DWORD* tokens, size_t bytes, ShaderProgram program);
+    // The code compiled once for rows of pixels (not Usable() for code that cannot run so).
+    const LaneProgram& Lanes() const { return lanes_; }
+
+private:
+    LaneProgram lanes_;
 };
 
 class VertexDeclaration : public Unknown {

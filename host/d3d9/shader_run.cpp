@@ -9,21 +9,6 @@
 namespace host {
 namespace {
 
-// rep and loop counts, as the integer constants' range allows.
-constexpr int kMaxIterations = 255;
-constexpr size_t kMaxLoopStack = 16, kMaxCallStack = 8;
-
-bool Compare(uint8_t how, float a, float b) {
-    switch (how) {
-        case kCmpGt: return a > b;
-        case kCmpEq: return a == b;
-        case kCmpGe: return a >= b;
-        case kCmpLt: return a < b;
-        case kCmpNe: return a != b;
-        default: return a <= b;
-    }
-}
-
 template <size_t N>
 Vec4 Pick(const std::array<Vec4, N>& file, int index) {
     return index >= 0 && size_t(index) < N ? file[size_t(index)] : Vec4{};
@@ -31,33 +16,9 @@ Vec4 Pick(const std::array<Vec4, N>& file, int index) {
 
 }  // namespace
 
-// Flattened: the interpreter's steps are small, and calls between them cost more than
-// the work of most instructions.
-[[gnu::flatten]] ShaderMachine::Halt ShaderMachine::Resume() {
-    for (; budget_ > 0; --budget_) {
-        const ShaderInstruction& in = p_.code[pc_];
-        if (in.op == kOpRet || in.op == kOpLabel) {
-            if (in.op == kOpLabel && !calls_.empty()) {
-                ++pc_;
-                continue;
-            }
-            if (calls_.empty()) return Halt::End;
-            // Loops the subroutine left open by returning from inside them end with it.
-            while (loops_.size() > calls_.back().loops) LeaveLoop();
-            pc_ = calls_.back().back;
-            calls_.pop_back();
-            continue;
-        }
-        if (quad_ && (in.op == kOpDsx || in.op == kOpDsy || in.op == kOpTex)) return Halt::Barrier;
-        if (!Step(in)) return Halt::Fault;
-    }
-    return Halt::Fault;
-}
-
 void ShaderMachine::Complete(const Vec4& value) {
     Write(Current(), value);
-    ++pc_;
-    --budget_;
+    flow_.Advance();
 }
 
 void ShaderMachine::CompleteSample(const TexelRequest& how) {
@@ -65,7 +26,8 @@ void ShaderMachine::CompleteSample(const TexelRequest& how) {
     Complete(SampleOf(in, Read(in.src[0]), how));
 }
 
-bool ShaderMachine::Condition(const SourceOperand& s) const {
+bool ShaderMachine::Condition(const ShaderInstruction& in, int source) const {
+    const SourceOperand& s = in.src[source];
     return s.file == kFilePredicate ? PredicateOn(s, 0) : k_.b[s.index] != 0;
 }
 
@@ -73,78 +35,8 @@ bool ShaderMachine::PredicateOn(const SourceOperand& s, int component) const {
     return (r_.predicate[s.swizzle[component]] != 0) != (s.modifier == SourceModifier::Not);
 }
 
-// Executes one flow-control instruction, or any other, and moves pc on; false when a
-// stack runs out.
-bool ShaderMachine::Step(const ShaderInstruction& in) {
-    switch (in.op) {
-        case kOpRep:
-        case kOpLoop: return EnterLoop(in);
-        case kOpEndRep:
-        case kOpEndLoop: {
-            if (loops_.empty()) return false;
-            LoopFrame& f = loops_.back();
-            aL_ += f.step;
-            if (--f.remaining > 0) {
-                pc_ = f.start + 1;
-            } else {
-                LeaveLoop();
-                ++pc_;
-            }
-            return true;
-        }
-        case kOpBreak:
-        case kOpBreakC:
-        case kOpBreakP: {
-            const bool leave = in.op == kOpBreak    ? true
-                               : in.op == kOpBreakP ? Condition(in.src[0])
-                                                    : Compare(in.control, Read(in.src[0])[0], Read(in.src[1])[0]);
-            if (!leave) {
-                ++pc_;
-                return true;
-            }
-            if (loops_.empty()) return false;
-            pc_ = p_.code[loops_.back().start].jump + 1;
-            LeaveLoop();
-            return true;
-        }
-        case kOpIf: pc_ = Condition(in.src[0]) ? pc_ + 1 : in.jump + 1; return true;
-        case kOpIfC:
-            pc_ = Compare(in.control, Read(in.src[0])[0], Read(in.src[1])[0]) ? pc_ + 1 : in.jump + 1;
-            return true;
-        case kOpElse: pc_ = in.jump + 1; return true;
-        case kOpCall:
-        case kOpCallNz:
-            if (in.op == kOpCallNz && !Condition(in.src[1])) {
-                ++pc_;
-                return true;
-            }
-            if (calls_.size() >= kMaxCallStack) return false;
-            calls_.push_back({pc_ + 1, loops_.size()});
-            pc_ = in.jump + 1;
-            return true;
-        default: Execute(in); ++pc_; return true;
-    }
-}
-
-bool ShaderMachine::EnterLoop(const ShaderInstruction& in) {
-    const std::array<int, 4>& i = k_.i[in.src[in.op == kOpLoop ? 1 : 0].index];
-    const int count = std::clamp(i[0], 0, kMaxIterations);
-    if (count == 0) {
-        pc_ = in.jump + 1;
-        return true;
-    }
-    if (loops_.size() >= kMaxLoopStack) return false;
-    // aL starts at 0 to 255 and steps by -128 to 127, the ranges loop constants have.
-    const bool loop = in.op == kOpLoop;
-    loops_.push_back({pc_, count, loop ? std::clamp(i[2], -128, 127) : 0, aL_});
-    if (loop) aL_ = std::clamp(i[1], 0, 255);
-    ++pc_;
-    return true;
-}
-
-void ShaderMachine::LeaveLoop() {
-    aL_ = loops_.back().savedAL;
-    loops_.pop_back();
+bool ShaderMachine::Compare(const ShaderInstruction& in) const {
+    return Compares(in.control, Read(in.src[0])[0], Read(in.src[1])[0]);
 }
 
 Vec4 ShaderMachine::Read(const SourceOperand& s, int offset) const {
@@ -163,7 +55,7 @@ Vec4 ShaderMachine::Read(const SourceOperand& s, int offset) const {
 // index) reads as zero.
 Vec4 ShaderMachine::Row(const SourceOperand& s, int offset) const {
     int index = s.index + offset;
-    if (s.relative) index += s.relativeFile == kFileLoop ? aL_ : a0_[s.relativeComponent];
+    if (s.relative) index += s.relativeFile == kFileLoop ? flow_.LoopCounter() : a0_[s.relativeComponent];
     switch (s.file) {
         case kFileTemp: return Pick(r_.r, index);
         case kFileInput: return Pick(r_.v, index);
@@ -176,7 +68,7 @@ Vec4 ShaderMachine::Row(const SourceOperand& s, int offset) const {
 }
 
 Vec4* ShaderMachine::Target(const DestOperand& d, int offset) {
-    const int i = d.index + offset + (d.relative ? aL_ : 0);
+    const int i = d.index + offset + (d.relative ? flow_.LoopCounter() : 0);
     auto at = [&](auto& file) { return i >= 0 && size_t(i) < file.size() ? &file[size_t(i)] : &sink_; };
     switch (d.file) {
         case kFileTemp: return at(r_.r);
@@ -233,7 +125,7 @@ void ShaderMachine::Execute(const ShaderInstruction& in) {
         case kOpM3x4: out = Matrix(in, 4, 3); break;
         case kOpM3x3: out = Matrix(in, 3, 3); break;
         case kOpM3x2: out = Matrix(in, 2, 3); break;
-        case kOpSetP: out = Each(a, [&](float x, int i) { return Compare(in.control, x, b[i]) ? 1.0f : 0.0f; }); break;
+        case kOpSetP: out = Each(a, [&](float x, int i) { return Compares(in.control, x, b[i]) ? 1.0f : 0.0f; }); break;
         case kOpDsx:
         case kOpDsy: break;  // a single invocation has no neighbours: no change across it
         case kOpMova:

@@ -32,9 +32,26 @@ struct TexelRequest {
     Vec4 ddx, ddy;           // of the (projected) coordinate, per pixel
 };
 
+// Pixel code also runs on rows of pixels whose flow agrees, kLanes at a time
+// (shader_lanes.h): a component of a register across the lanes, a register, and a source
+// as read (its swizzled components, each a row).
+constexpr int kLanes = 8;
+struct alignas(32) LaneRow {
+    float v[kLanes];
+};
+struct LaneRegister {
+    LaneRow c[4];
+};
+struct LaneValue {
+    const LaneRow* c[4];
+};
+
 class ShaderSampler {
 public:
     virtual Vec4 Sample(int sampler, const Vec4& coord, const TexelRequest& how) = 0;
+    // The same for the first `count` lanes of a row; by default one Sample a lane.
+    virtual void SampleLanes(int sampler, const LaneValue& coord, const TexelRequest& how, int count,
+                             LaneRegister* out);
 
 protected:
     ~ShaderSampler() = default;

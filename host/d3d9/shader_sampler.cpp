@@ -71,4 +71,26 @@ Vec4 DeviceShaderSampler::Sample(int s, const Vec4& coord, const TexelRequest& h
         SampleTexture(smp, lod, ToFixed32(c[0] * scale[0]), ToFixed32(c[1] * scale[1]), ToFixed32(c[2] * scale[2])));
 }
 
+// The common lookup takes a short way: a 2D texture at the level its primitive chose, one
+// level and one tap; the same steps as Sample's otherwise.
+void DeviceShaderSampler::SampleLanes(int s, const LaneValue& coord, const TexelRequest& how, int count,
+                                      LaneRegister* out) {
+    const StageSampler& smp = samplers_[s];
+    const StageLod& lod = lods_[s];
+    if (how.level != LevelFrom::Slope || how.biased || smp.levelCount == 0 || smp.type != types_[size_t(s)] ||
+        smp.type != D3DRTYPE_TEXTURE || lod.blend != 0 || lod.taps > 1) {
+        ShaderSampler::SampleLanes(s, coord, how, count, out);
+        return;
+    }
+    const TexelLevel& level = smp.levels[lod.level];
+    const double width = level.width, height = level.height;
+    for (int l = 0; l < count; ++l) {
+        double u = coord.c[0]->v[l], v = coord.c[1]->v[l];
+        if (how.projected) u /= coord.c[3]->v[l], v /= coord.c[3]->v[l];
+        const uint32_t texel = SampleTexels(level, smp.addressU, smp.addressV, smp.border, lod.linear,
+                                            ToFixed32(u * width), ToFixed32(v * height));
+        ColorToLane(texel, out, l);
+    }
+}
+
 }  // namespace host

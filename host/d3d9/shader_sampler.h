@@ -22,6 +22,8 @@ public:
     void ChooseLevels(const double (*slopes)[4]);
 
     Vec4 Sample(int sampler, const Vec4& coord, const TexelRequest& how) override;
+    void SampleLanes(int sampler, const LaneValue& coord, const TexelRequest& how, int count,
+                     LaneRegister* out) override;
 
 private:
     StageLod LevelOf(int s, const Vec4& coord, const TexelRequest& how) const;

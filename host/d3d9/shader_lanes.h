@@ -1,0 +1,106 @@
+// Pixel code run on a row of up to kLanes pixels at once. The program is compiled once,
+// when its shader object is made: every register an instruction names becomes a slot of
+// one block of lane registers (a swizzle only picks rows), and the constants it reads get
+// slots of their own, filled once a draw. The lanes share one flow, as long as the
+// conditions of their branches agree; where they part, the run stops at a barrier and the
+// caller runs those pixels one at a time. Each lane computes exactly what the one-pixel
+// interpreter computes, so the pixels do not change.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "host/d3d9/shader_flow.h"
+#include "host/d3d9/shader_run.h"
+
+namespace host {
+
+class LaneProgram {
+public:
+    // Pixel code without derivatives (those run in 2x2 quads) or relative addressing;
+    // other code compiles to nothing (Usable() false).
+    explicit LaneProgram(const ShaderProgram& p);
+    bool Usable() const { return usable_; }
+
+    struct Source {
+        uint16_t slot = 0;
+        uint8_t swizzle[4] = {0, 1, 2, 3};
+        SourceModifier modifier = SourceModifier::None;
+    };
+    // An instruction's operands as slots: the destination (texkill: the register it
+    // tests), the sources, a matrix macro's rows of its second source, the predicate.
+    struct Step {
+        uint16_t dest = 0;
+        Source src[4], rows[4], predicate;
+    };
+    // Slots of the block: a register that always reads 0, one that takes writes outside
+    // their file, then each file's registers.
+    static constexpr uint16_t kZero = 0, kSink = 1;
+    struct Layout {
+        uint16_t temps = 2, inputs = 0, textures = 0, misc = 0, colors = 0, depth = 0, predicate = 0, consts = 0;
+        uint16_t count = 0;
+    };
+
+    const ShaderProgram& Program() const { return *p_; }
+    const Layout& Slots() const { return layout_; }
+    const Step& StepAt(size_t pc) const { return steps_[pc]; }
+    // The constant register each constant slot holds, in slot order.
+    const std::vector<uint16_t>& Constants() const { return constants_; }
+
+private:
+    uint16_t SourceSlot(int file, int index);
+    uint16_t DestSlot(int file, int index) const;
+    Source SourceOf(const SourceOperand& s, int offset = 0);
+
+    const ShaderProgram* p_;
+    bool usable_ = false;
+    Layout layout_;
+    std::vector<Step> steps_;
+    std::vector<uint16_t> constants_;
+};
+
+// One draw's lane registers: the block with the draw's constants in place, run row by
+// row. The caller fills the inputs of the lanes it runs before each run.
+class LaneRun {
+public:
+    LaneRun(const LaneProgram& lp, const ProgramConstants& k);
+
+    LaneRegister& Input(int reg) { return block_[size_t(lp_.Slots().inputs + reg)]; }
+    LaneRegister& Texture(int reg) { return block_[size_t(lp_.Slots().textures + reg)]; }
+    LaneRegister& Misc(int reg) { return block_[size_t(lp_.Slots().misc + reg)]; }
+
+    // Runs the program on the first `count` lanes, taking what they execute from
+    // `budget`. End: the results are there to read; Fault: no lane's run ended by itself
+    // (the budget or a stack ran out); Barrier: the lanes' flow parted, and these pixels
+    // must run one at a time.
+    ShaderHalt Run(int count, ShaderSampler* sampler, DrawBudget* budget);
+
+    const LaneRegister& Color() const { return block_[lp_.Slots().colors]; }
+    const LaneRegister& Depth() const { return block_[lp_.Slots().depth]; }
+    bool Killed(int lane) const { return killed_[lane]; }
+
+    // For the flow (see ShaderFlow::Resume).
+    bool Barrier(const ShaderInstruction& in);
+    bool Condition(const ShaderInstruction& in, int source) const;
+    bool Compare(const ShaderInstruction& in) const;
+    void Execute(const ShaderInstruction& in);
+
+private:
+    LaneValue Read(const LaneProgram::Source& s, LaneRegister* scratch) const;
+    bool PredicateOn(const LaneProgram::Source& p, int component, int lane) const;
+    bool ConditionIn(const ShaderInstruction& in, int source, int lane) const;
+    bool CompareIn(const ShaderInstruction& in, int lane) const;
+    void Write(const ShaderInstruction& in, const LaneProgram::Step& step, const LaneRegister& value);
+    void Sample(const ShaderInstruction& in, const LaneProgram::Step& step);
+    void Kill(const ShaderInstruction& in, const LaneProgram::Step& step);
+    void EachLane(const ShaderInstruction& in, const LaneProgram::Step& step);
+
+    const LaneProgram& lp_;
+    const ProgramConstants& k_;
+    std::vector<LaneRegister> block_;
+    ShaderFlow* flow_ = nullptr;
+    ShaderSampler* sampler_ = nullptr;
+    int count_ = 0;
+    bool killed_[kLanes] = {};
+};
+
+}  // namespace host
