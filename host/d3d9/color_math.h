@@ -12,27 +12,31 @@ inline uint32_t Div255(uint32_t x) {
 }
 inline uint32_t Mul8(uint32_t a, uint32_t b) { return Div255(a * b); }
 
-// The same on the two lanes 0x00FF00FF of a packed pixel: each lane holds 0..65535.
-inline uint32_t Div255Lanes(uint32_t lanes) {
+// The same on the two lanes 0x00FF00FF of a packed pixel: each lane holds 0..65535. The
+// pixel functions below take a uint32_t, or a vector of them (each element a pixel).
+template <class P>
+inline P Div255Lanes(P lanes) {
     lanes += 0x00800080u;
     return ((lanes + ((lanes >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
 }
 
 // s * a + d * (255 - a) per channel, rounded: the source-alpha blend of two pixels.
-inline uint32_t BlendLerp(uint32_t s, uint32_t d, uint32_t a) {
-    const uint32_t ia = 255 - a;
-    const uint32_t rb = Div255Lanes((s & 0x00FF00FFu) * a + (d & 0x00FF00FFu) * ia);
-    const uint32_t ga = Div255Lanes(((s >> 8) & 0x00FF00FFu) * a + ((d >> 8) & 0x00FF00FFu) * ia);
+template <class P>
+inline P BlendLerp(P s, P d, P a) {
+    const P ia = 255 - a;
+    const P rb = Div255Lanes<P>((s & 0x00FF00FFu) * a + (d & 0x00FF00FFu) * ia);
+    const P ga = Div255Lanes<P>(((s >> 8) & 0x00FF00FFu) * a + ((d >> 8) & 0x00FF00FFu) * ia);
     return rb | ga << 8;
 }
 
 // d + s * a per channel, saturated at 255: the additive blend.
-inline uint32_t BlendAdd(uint32_t s, uint32_t d, uint32_t a) {
-    const uint32_t rb = Div255Lanes((s & 0x00FF00FFu) * a) + (d & 0x00FF00FFu);
-    const uint32_t ga = Div255Lanes(((s >> 8) & 0x00FF00FFu) * a) + ((d >> 8) & 0x00FF00FFu);
+template <class P>
+inline P BlendAdd(P s, P d, P a) {
+    const P rb = Div255Lanes<P>((s & 0x00FF00FFu) * a) + (d & 0x00FF00FFu);
+    const P ga = Div255Lanes<P>(((s >> 8) & 0x00FF00FFu) * a) + ((d >> 8) & 0x00FF00FFu);
     // Lanes are at most 510: bit 8 of a lane marks an overflow to saturate.
-    auto saturate = [](uint32_t lanes) {
-        const uint32_t over = (lanes & 0x01000100u) >> 8;
+    auto saturate = [](P lanes) {
+        const P over = (lanes & 0x01000100u) >> 8;
         return (lanes | (over * 255)) & 0x00FF00FFu;
     };
     return saturate(rb) | saturate(ga) << 8;

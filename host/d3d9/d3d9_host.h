@@ -46,7 +46,8 @@ struct D3D9HostSettings {
     int64_t drawInstructionBudget = int64_t(1) << 28;
     // Formats that CheckDeviceFormat and resource creation refuse.
     std::vector<D3DFORMAT> refusedFormats;
-    // Every draw takes the general pixel path (also when ORVIK_D3D9_GENERIC is set).
+    // Every draw takes the general pixel path, and pixel shaders run pixel by pixel (also
+    // when ORVIK_D3D9_GENERIC is set).
     bool forceGenericPath = false;
     // The fast spans use SSE2 even where AVX2 is there (also when ORVIK_D3D9_NO_AVX2 is
     // set), so the two can be compared.

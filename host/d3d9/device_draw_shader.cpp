@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
 #include "host/d3d9/shader_link.h"
 #include "host/d3d9/shader_sampler.h"
@@ -153,8 +154,9 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
     k.Load(ps, psConstF_, psConstI_, psConstB_);
     std::vector<StageSampler> samplers(kShaderSamplers);
     for (int s = 0; s < kShaderSamplers; ++s) FillSampler(s, ps.samplers >> s & 1, &samplers[size_t(s)]);
+    // The general path runs pixel by pixel, so that the two can be compared.
     std::optional<LaneRun> lanes;
-    if (pixelShader_->Lanes().Usable()) lanes.emplace(pixelShader_->Lanes(), k);
+    if (pixelShader_->Lanes().Usable() && !D3D9Settings().forceGenericPath) lanes.emplace(pixelShader_->Lanes(), k);
     const PixelProgram pp{&ps, &k, samplers.data(), &drawBudget_, lanes ? &*lanes : nullptr};
     const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),
                           viewport_.MinZ, viewport_.MaxZ};

@@ -8,6 +8,7 @@
 
 #include "host/d3d9/color_math.h"
 #include "host/d3d9/pixel_shade.h"
+#include "host/d3d9/prefetch_rows.h"
 #include "host/d3d9/raster.h"
 #include "host/d3d9/raster_common.h"
 #include "host/d3d9/shader_sampler.h"
@@ -24,6 +25,12 @@ bool UsesVarying(const ShaderProgram& p, int k) {
     if (p.model == kModel30) return p.pixelInputs >> k & 1;
     return p.pixelInputs >> (k < 2 ? 8 + k : k - 2) & 1;
 }
+
+// Pixels shaded together in lanes: any of a primitive's, in the order its rows give them.
+struct LanePixels {
+    int x[kLanes] = {}, y[kLanes] = {};
+    int count = 0;
+};
 
 // Runs the program for pixels, alone or as 2x2 quads, and writes what it gives.
 class PixelRunner {
@@ -83,9 +90,10 @@ public:
         if (RunShader(*pp_.program, *pp_.constants, regs, &sampler, pp_.budget)) Output(regs, x, y, z, fog, w);
     }
 
-    // Pixels x to x + count - 1 of row y, together in lanes (see ShadeLaneSpan).
+    // The pixels of a batch together in lanes, from the planes' values at each.
     template <class Planes>
-    void ShadeLanes(const Planes& planes, int x, int y, int count);
+    void ShadeLanes(const Planes& planes, const LanePixels& px);
+    void WriteFast(const LanePixels& px, const uint32_t colors[kLanes], const LaneRun& lanes) const;
 
     DeviceShaderSampler sampler;
 
@@ -111,6 +119,9 @@ struct AttributePlanes {
     Plane attr[kVaryings][4];
     bool flat[kVaryings] = {};
     Vec4 flatValue[kVaryings];
+    // Components whose plane gives every pixel its corners' one value: an affine triangle
+    // whose corners agree on a number (not -0, which the plane's sums turn to +0).
+    bool steady[kVaryings][4] = {};
     double slopes[kShaderSamplers][4] = {};
     // The varyings the program reads: only these have planes.
     int used[kVaryings] = {};
@@ -137,9 +148,12 @@ struct AttributePlanes {
             used[usedCount++] = k;
             flat[k] = k < 2 && !st.gouraud;
             flatValue[k] = flatVertex.attr[k];
-            for (int c = 0; c < 4; ++c)
-                attr[k][c] = MakePlane(x, y, det, v[0]->attr[k][c] * w[0], v[1]->attr[k][c] * w[1],
-                                       v[2]->attr[k][c] * w[2]);
+            for (int c = 0; c < 4; ++c) {
+                const float a = v[0]->attr[k][c];
+                attr[k][c] = MakePlane(x, y, det, a * w[0], v[1]->attr[k][c] * w[1], v[2]->attr[k][c] * w[2]);
+                steady[k][c] = affine && a == v[1]->attr[k][c] && a == v[2]->attr[k][c] && std::isfinite(a) &&
+                               !(a == 0 && std::signbit(a));
+            }
         }
         for (int s = 0; s < kShaderSamplers; ++s) {
             const int reg = p.samplerCoord[size_t(s)];
@@ -180,28 +194,34 @@ struct AttributePlanes {
 // lanes whose run ended are written as Shade writes a pixel. Where the lanes' flow parts,
 // the pixels run one at a time instead.
 template <class Planes>
-void PixelRunner::ShadeLanes(const Planes& planes, int x, int y, int count) {
+void PixelRunner::ShadeLanes(const Planes& planes, const LanePixels& px) {
     if (pp_.budget->Spent()) return;
     const ShaderProgram& p = *pp_.program;
     LaneRun& lanes = *pp_.lanes;
+    const int count = px.count;
     double inv[kLanes];
-    for (int l = 0; l < kLanes; ++l) inv[l] = planes.affine ? 1.0 : 1.0 / planes.q.At(x + l, y);
+    for (int l = 0; l < kLanes; ++l) inv[l] = planes.affine ? 1.0 : 1.0 / planes.q.At(px.x[l], px.y[l]);
     for (int i = 0; i < usedCount_; ++i) {
         const int k = used_[i];
         const bool model3 = p.model == kModel30, color = !model3 && k < 2;
         LaneRegister& r = model3 || color ? lanes.Input(k) : lanes.Texture(k - 2);
+        const uint8_t reads = pp_.lanes->Program().VaryingReads(k);
         for (int c = 0; c < 4; ++c) {
+            if (!(reads >> c & 1)) continue;
             float* out = r.c[c].v;
-            if (planes.flat[k]) std::fill_n(out, kLanes, planes.flatValue[k][c]);
-            else
-                for (int l = 0; l < kLanes; ++l) out[l] = float(planes.attr[k][c].At(x + l, y) * inv[l]);
+            if (planes.flat[k] || planes.steady[k][c]) {
+                const float v = planes.flat[k] ? planes.flatValue[k][c] : float(planes.attr[k][c].base);
+                std::fill_n(out, kLanes, color ? Saturate(v) : v);
+                continue;
+            }
+            for (int l = 0; l < kLanes; ++l) out[l] = float(planes.attr[k][c].At(px.x[l], px.y[l]) * inv[l]);
             if (color)
-                for (int l = 0; l < kLanes; ++l) out[l] = Saturate(out[l]);
+                for (int n = 0; n < kLaneChunks; ++n) SetChunk(r.c[c], n, Saturate(ChunkOf(r.c[c], n)));
         }
     }
     if (p.model == kModel30) {
         LaneRegister& pos = lanes.Misc(kMiscPosition);
-        for (int l = 0; l < kLanes; ++l) pos.c[0].v[l] = float(x + l), pos.c[1].v[l] = float(y);
+        for (int l = 0; l < kLanes; ++l) pos.c[0].v[l] = float(px.x[l]), pos.c[1].v[l] = float(px.y[l]);
         for (int c = 0; c < 4; ++c) std::fill_n(lanes.Misc(kMiscFace).c[c].v, kLanes, face_);
     }
     const ShaderHalt halt = lanes.Run(count, &sampler, pp_.budget);
@@ -209,33 +229,49 @@ void PixelRunner::ShadeLanes(const Planes& planes, int x, int y, int count) {
     if (halt == ShaderHalt::Barrier) {
         Vec4 attr[kVaryings];
         float fog = 1, w = 1;
-        for (int px = x; px < x + count; ++px) {
-            planes.At(px, y, attr, &fog, &w);
-            Shade(attr, px, y, float(planes.z.At(px, y)), fog, w);
+        for (int l = 0; l < count; ++l) {
+            planes.At(px.x[l], px.y[l], attr, &fog, &w);
+            Shade(attr, px.x[l], px.y[l], float(planes.z.At(px.x[l], px.y[l])), fog, w);
         }
         return;
     }
     uint32_t colors[kLanes];
     LaneColors(lanes.Color(), colors);
-    uint32_t* row = reinterpret_cast<uint32_t*>(st_.target + size_t(y) * st_.targetPitch) + x;
-    for (int l = 0; l < count; ++l) {
+    for (int l = 0; l < count && (fogged_ || !fastOut_); ++l) {
         if (lanes.Killed(l)) continue;
-        const int px = x + l;
-        const float z = fogged_ || !fastOut_ ? float(planes.z.At(px, y)) : 0.0f;
+        const int x = px.x[l], y = px.y[l];
+        const float z = float(planes.z.At(x, y));
         if (fogged_) {
             float fog, w;
-            planes.FogAt(px, y, &fog, &w);
+            planes.FogAt(x, y, &fog, &w);
             colors[l] = ApplyFog(st_.fog, colors[l], FogByte(Saturate(fog)) << 24, z, w);
         }
-        if (!fastOut_) {
-            OutputPixel(st_, colors[l], writesDepth_ ? lanes.Depth().c[0].v[l] : z, px, y);
-            continue;
+        if (!fastOut_) OutputPixel(st_, colors[l], writesDepth_ ? lanes.Depth().c[0].v[l] : z, x, y);
+    }
+    if (fastOut_) WriteFast(px, colors, lanes);
+}
+
+// The lanes' colours into a 32-bit target as the fast spans write theirs, blended four at
+// a time: the same steps as OutputPixel's for a state without depth, stencil or mask.
+void PixelRunner::WriteFast(const LanePixels& px, const uint32_t colors[kLanes], const LaneRun& lanes) const {
+    using Pixels4 = uint32_t __attribute__((vector_size(16)));
+    for (int k = 0; 4 * k < px.count; ++k) {
+        Pixels4 src, dst = {};
+        std::memcpy(&src, colors + 4 * k, sizeof src);
+        uint32_t* at[4] = {};
+        for (int j = 0; j < 4; ++j) {
+            const int l = 4 * k + j;
+            if (l >= px.count || lanes.Killed(l) || !st_.alphaPass[colors[l] >> 24]) continue;
+            at[j] = reinterpret_cast<uint32_t*>(st_.target + size_t(px.y[l]) * st_.targetPitch) + px.x[l];
+            dst[j] = *at[j];
         }
-        const uint32_t a = colors[l] >> 24;
-        if (!st_.alphaPass[a]) continue;
-        if (fastBlend_ == FastBlend::None) row[l] = colors[l] | st_.targetAlphaOr;
-        else if (fastBlend_ == FastBlend::Alpha) row[l] = BlendLerp(colors[l], row[l], a) | st_.targetAlphaOr;
-        else row[l] = BlendAdd(colors[l], row[l], a) | st_.targetAlphaOr;
+        const Pixels4 a = src >> 24;
+        const Pixels4 out = (fastBlend_ == FastBlend::Alpha ? BlendLerp(src, dst, a)
+                             : fastBlend_ == FastBlend::Add ? BlendAdd(src, dst, a)
+                                                            : src) |
+                            st_.targetAlphaOr;
+        for (int j = 0; j < 4; ++j)
+            if (at[j]) *at[j] = out[j];
     }
 }
 
@@ -288,17 +324,33 @@ void ShadeQuads(const DrawState& st, const AttributePlanes& planes, PixelRunner&
     flush();
 }
 
+// A sprite-sized triangle's target rows asked for at once: each row of a large target lies
+// a page or more from the last, where the processor's own prefetcher does not follow.
+void PrefetchTarget(const DrawState& st, const int64_t X[3], int y0, int y1) {
+    constexpr int kMaxRows = 64, kMaxBytes = 512;
+    const int x0 = std::max(st.clipX0, int(std::min({X[0], X[1], X[2]}) / kSubPixels));
+    const int x1 = std::min(st.clipX1 - 1, int(std::max({X[0], X[1], X[2]}) / kSubPixels) + 1);
+    const int bytes = (x1 - x0 + 1) * st.targetBytes;
+    if (x1 < x0 || y1 - y0 >= kMaxRows || bytes > kMaxBytes) return;
+    PrefetchRows<true>(st.target + size_t(y0) * st.targetPitch + size_t(x0) * size_t(st.targetBytes), st.targetPitch,
+                       y1 - y0 + 1, size_t(bytes));
+}
+
 }  // namespace
 
 uint32_t Vec4ToColor(const Vec4& c) {
     return ChannelByte(c[3]) << 24 | ChannelByte(c[0]) << 16 | ChannelByte(c[1]) << 8 | ChannelByte(c[2]);
 }
 
+// ChannelByte lane by lane: a saturated value's nearest byte is its truncated 255 x + 0.5.
 void LaneColors(const LaneRegister& c, uint32_t out[kLanes]) {
     constexpr int kShift[4] = {16, 8, 0, 24};
-    std::fill_n(out, kLanes, 0u);
-    for (int i = 0; i < 4; ++i)
-        for (int l = 0; l < kLanes; ++l) out[l] |= ChannelByte(c.c[i].v[l]) << kShift[i];
+    for (int k = 0; k < kLaneChunks; ++k) {
+        Ints4 color = {};
+        for (int i = 0; i < 4; ++i)
+            color |= __builtin_convertvector(Saturate(ChunkOf(c.c[i], k)) * 255.0f + 0.5f, Ints4) << kShift[i];
+        std::memcpy(out + 4 * k, &color, sizeof color);
+    }
 }
 
 Vec4 ColorToVec4(uint32_t c) {
@@ -306,14 +358,14 @@ Vec4 ColorToVec4(uint32_t c) {
     return Vec4{{ch(16), ch(8), ch(0), ch(24)}};
 }
 
-void ColorToLane(uint32_t c, LaneRegister* out, int lane) {
-    static const std::array<float, 256> kUnit = [] {
-        std::array<float, 256> t{};
-        for (int b = 0; b < 256; ++b) t[size_t(b)] = float(b) / 255.0f;
-        return t;
-    }();
+void ColorsToLanes(const uint32_t colors[kLanes], LaneRegister* out) {
     constexpr int kShift[4] = {16, 8, 0, 24};
-    for (int i = 0; i < 4; ++i) out->c[i].v[lane] = kUnit[(c >> kShift[i]) & 255];
+    for (int k = 0; k < kLaneChunks; ++k) {
+        Ints4 c;
+        std::memcpy(&c, colors + 4 * k, sizeof c);
+        for (int i = 0; i < 4; ++i)
+            SetChunk(out->c[i], k, __builtin_convertvector((c >> kShift[i]) & 255, Floats4) / 255.0f);
+    }
 }
 
 ShadedVertex LerpVertex(const ShadedVertex& a, const ShadedVertex& b, float t) {
@@ -363,9 +415,19 @@ void RasterShaderTriangle(const DrawState& st, const PixelProgram& pp, const Sha
         return;
     }
     if (pp.lanes) {
+        PrefetchTarget(st, X, y0, y1);
+        LanePixels batch;
         ForEachSpan(st, edges, 3, y0, y1, [&](int x0, int x1, int y) {
-            for (int x = x0; x <= x1; x += kLanes) run.ShadeLanes(planes, x, y, std::min(kLanes, x1 - x + 1));
+            while (x0 <= x1) {
+                const int n = std::min(x1 - x0 + 1, kLanes - batch.count);
+                for (int i = 0; i < n; ++i) batch.x[batch.count + i] = x0 + i, batch.y[batch.count + i] = y;
+                x0 += n;
+                if ((batch.count += n) < kLanes) continue;
+                run.ShadeLanes(planes, batch);
+                batch.count = 0;
+            }
         });
+        if (batch.count) run.ShadeLanes(planes, batch);
         return;
     }
     Vec4 attr[kVaryings];

@@ -27,8 +27,8 @@ ShadedVertex LerpVertex(const ShadedVertex& a, const ShadedVertex& b, float t);
 // Colours between 0xAARRGGBB and (red, green, blue, alpha) from 0 to 1; components beyond
 // 0 to 1 saturate, and the nearest byte is taken.
 Vec4 ColorToVec4(uint32_t argb);
-// The same into one lane of a register.
-void ColorToLane(uint32_t argb, LaneRegister* out, int lane);
+// The same for a row of lanes.
+void ColorsToLanes(const uint32_t argb[kLanes], LaneRegister* out);
 uint32_t Vec4ToColor(const Vec4& c);
 // The same for each lane of a row.
 void LaneColors(const LaneRegister& c, uint32_t out[kLanes]);

@@ -27,6 +27,18 @@ bool ReadsFloatRegister(int file) {
            file != kFileLoop;
 }
 
+// The components of an instruction's sources (after their swizzles) its results depend
+// on: those its write mask keeps where each component is computed alone, the
+// coordinates a texture lookup reads, all four otherwise.
+uint8_t ComponentsUsed(const ShaderProgram& p, const ShaderInstruction& in) {
+    if (in.op == kOpTex || in.op == kOpTexLdl) {
+        const bool flat = p.samplerTypes[in.src[1].index & 15] == D3DRTYPE_TEXTURE;
+        return uint8_t(3 | (flat ? 0 : 4) | (in.op == kOpTexLdl || in.control != 0 ? 8 : 0));
+    }
+    const bool perComponent = in.op == kOpSetP || WithComponentKernel(in.op, [](auto) {});
+    return perComponent && in.hasDest ? in.dest.mask : 0xF;
+}
+
 Vec4 LaneOf(const LaneValue& v, int lane) {
     return Vec4{{v.c[0]->v[lane], v.c[1]->v[lane], v.c[2]->v[lane], v.c[3]->v[lane]}};
 }
@@ -57,13 +69,18 @@ LaneProgram::LaneProgram(const ShaderProgram& p) : p_(&p) {
     for (size_t pc = 0; pc < p.code.size(); ++pc) {
         const ShaderInstruction& in = p.code[pc];
         Step& s = steps_[pc];
-        if (in.op == kOpTexKill) s.dest = SourceSlot(in.dest.file, in.dest.index);
-        else if (in.hasDest) s.dest = DestSlot(in.dest.file, in.dest.index);
+        if (in.op == kOpTexKill) {
+            s.dest = SourceSlot(in.dest.file, in.dest.index);
+            MarkRead(s.dest, in.dest.mask);
+        } else if (in.hasDest) {
+            s.dest = DestSlot(in.dest.file, in.dest.index);
+        }
+        const uint8_t used = ComponentsUsed(p, in);
         for (int i = 0; i < in.sourceCount; ++i)
-            if (ReadsFloatRegister(in.src[i].file)) s.src[i] = SourceOf(in.src[i]);
+            if (ReadsFloatRegister(in.src[i].file)) s.src[i] = SourceOf(in.src[i], used);
         if (in.op >= kOpM4x4 && in.op <= kOpM3x2)
-            for (int row = 0; row < 4; ++row) s.rows[row] = SourceOf(in.src[1], row);
-        if (in.predicated) s.predicate = SourceOf(in.predicate);
+            for (int row = 0; row < 4; ++row) s.rows[row] = SourceOf(in.src[1], 0xF, row);
+        if (in.predicated) s.predicate = SourceOf(in.predicate, 0xF);
     }
     layout_.count = uint16_t(layout_.consts + constants_.size());
     usable_ = true;
@@ -101,12 +118,26 @@ uint16_t LaneProgram::DestSlot(int file, int index) const {
     }
 }
 
-LaneProgram::Source LaneProgram::SourceOf(const SourceOperand& s, int offset) {
+LaneProgram::Source LaneProgram::SourceOf(const SourceOperand& s, uint8_t used, int offset) {
     Source out;
     out.slot = SourceSlot(s.file, s.index + offset);
     std::copy(s.swizzle, s.swizzle + 4, out.swizzle);
     out.modifier = s.modifier;
+    uint8_t components = 0;
+    for (int c = 0; c < 4; ++c)
+        if (used >> c & 1) components |= uint8_t(1u << s.swizzle[c]);
+    MarkRead(out.slot, components);
     return out;
+}
+
+void LaneProgram::MarkRead(uint16_t slot, uint8_t components) {
+    if (reads_.size() <= slot) reads_.resize(size_t(slot) + 1);
+    reads_[slot] |= components;
+}
+
+uint8_t LaneProgram::VaryingReads(int k) const {
+    const size_t slot = p_->model == kModel30 || k < 2 ? size_t(layout_.inputs + k) : size_t(layout_.textures + k - 2);
+    return slot < reads_.size() ? reads_[slot] : 0;
 }
 
 LaneRun::LaneRun(const LaneProgram& lp, const ProgramConstants& k)
@@ -202,10 +233,10 @@ void LaneRun::Write(const ShaderInstruction& in, const LaneProgram::Step& step, 
         float* o = out.c[c].v;
         const float* v = value.c[c].v;
         if (!in.predicated && !predicate) {
-            if (d.saturate)
-                for (int l = 0; l < kLanes; ++l) o[l] = Saturate(v[l]);
-            else
-                std::copy(v, v + kLanes, o);
+            for (int n = 0; n < kLaneChunks; ++n) {
+                const Floats4 x = ChunkOf(value.c[c], n);
+                SetChunk(out.c[c], n, d.saturate ? Saturate(x) : x);
+            }
             continue;
         }
         for (int l = 0; l < kLanes; ++l) {

@@ -45,17 +45,23 @@ public:
     const Step& StepAt(size_t pc) const { return steps_[pc]; }
     // The constant register each constant slot holds, in slot order.
     const std::vector<uint16_t>& Constants() const { return constants_; }
+    // The components of varying k (v0, v1, then t0..t7; model 3.0: v0..v9) that any result
+    // depends on: only these need filling before a run.
+    uint8_t VaryingReads(int k) const;
 
 private:
     uint16_t SourceSlot(int file, int index);
     uint16_t DestSlot(int file, int index) const;
-    Source SourceOf(const SourceOperand& s, int offset = 0);
+    // `used`: bit c when component c of the value read counts.
+    Source SourceOf(const SourceOperand& s, uint8_t used, int offset = 0);
+    void MarkRead(uint16_t slot, uint8_t components);
 
     const ShaderProgram* p_;
     bool usable_ = false;
     Layout layout_;
     std::vector<Step> steps_;
     std::vector<uint16_t> constants_;
+    std::vector<uint8_t> reads_;  // by slot
 };
 
 // One draw's lane registers: the block with the draw's constants in place, run row by
@@ -64,6 +70,7 @@ class LaneRun {
 public:
     LaneRun(const LaneProgram& lp, const ProgramConstants& k);
 
+    const LaneProgram& Program() const { return lp_; }
     LaneRegister& Input(int reg) { return block_[size_t(lp_.Slots().inputs + reg)]; }
     LaneRegister& Texture(int reg) { return block_[size_t(lp_.Slots().textures + reg)]; }
     LaneRegister& Misc(int reg) { return block_[size_t(lp_.Slots().misc + reg)]; }

@@ -4,6 +4,8 @@
 // files they fill and read.
 #pragma once
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -35,7 +37,7 @@ struct TexelRequest {
 // Pixel code also runs on rows of pixels whose flow agrees, kLanes at a time
 // (shader_lanes.h): a component of a register across the lanes, a register, and a source
 // as read (its swizzled components, each a row).
-constexpr int kLanes = 8;
+constexpr int kLanes = 64;
 struct alignas(32) LaneRow {
     float v[kLanes];
 };
@@ -45,6 +47,21 @@ struct LaneRegister {
 struct LaneValue {
     const LaneRow* c[4];
 };
+// Four lanes as one vector of the compiler's extension, the width every x86-64 processor
+// has: each lane is computed as the scalar operation computes it. A row is kLanes / 4 of them.
+using Floats4 = float __attribute__((vector_size(16)));
+using Ints4 = int32_t __attribute__((vector_size(16)));
+constexpr int kLaneChunks = kLanes / 4;
+inline Floats4 ChunkOf(const LaneRow& r, int chunk) {
+    Floats4 v;
+    std::memcpy(&v, r.v + 4 * chunk, sizeof v);
+    return v;
+}
+inline void SetChunk(LaneRow& r, int chunk, const Floats4& v) { std::memcpy(r.v + 4 * chunk, &v, sizeof v); }
+inline Floats4 Saturate(const Floats4& x) {
+    const Floats4 zero = {}, one = zero + 1.0f;
+    return x > zero ? (x < one ? x : one) : zero;
+}
 
 class ShaderSampler {
 public:

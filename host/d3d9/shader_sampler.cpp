@@ -15,6 +15,28 @@ constexpr double kFlat[4] = {0, 0, 0, 0};
 constexpr double kLevelRange = 16.0;
 constexpr double kMaxGradient = 1e6;
 
+using Doubles2 = double __attribute__((vector_size(16)));
+using Ints2 = int32_t __attribute__((vector_size(8)));
+
+// clamp(ToFixed32(s) >> 32, 0, n - 1) for two texel positions s at once, in doubles (each
+// step exact). ToFixed32 holds s to +-2^30 (NaN to -2^30) and rounds s * 2^32 to the
+// nearest integer, halves away from zero; that carries into s's whole part only where its
+// fraction lies within 2^-33 of 1 (at exactly that distance too for s >= 0, whose halves
+// round up).
+Ints2 ClampedTexelIndex(Doubles2 s, int n) {
+    constexpr double kLimit = 1073741824.0, kCarry = 1.0 - 0x1p-33;
+    const Doubles2 low = {-kLimit, -kLimit}, high = {kLimit, kLimit}, zero = {}, one = {1.0, 1.0};
+    const Doubles2 carry = {kCarry, kCarry}, last = {double(n - 1), double(n - 1)};
+    s = s > low ? s : low;
+    s = s > high ? high : s;
+    Doubles2 whole = __builtin_convertvector(__builtin_convertvector(s, Ints2), Doubles2);
+    whole -= whole > s ? one : zero;
+    const Doubles2 fraction = s - whole;
+    whole += (s >= zero ? fraction >= carry : fraction > carry) ? one : zero;
+    whole = whole < zero ? zero : whole;
+    return __builtin_convertvector(whole > last ? last : whole, Ints2);
+}
+
 double LevelValue(float f) { return f == f ? std::clamp(double(f), -kLevelRange, kLevelRange) : 0.0; }
 
 // A gradient the level choice can measure: NaN as none, and no infinities, whose ratios
@@ -84,13 +106,30 @@ void DeviceShaderSampler::SampleLanes(int s, const LaneValue& coord, const Texel
     }
     const TexelLevel& level = smp.levels[lod.level];
     const double width = level.width, height = level.height;
-    for (int l = 0; l < count; ++l) {
-        double u = coord.c[0]->v[l], v = coord.c[1]->v[l];
-        if (how.projected) u /= coord.c[3]->v[l], v /= coord.c[3]->v[l];
-        const uint32_t texel = SampleTexels(level, smp.addressU, smp.addressV, smp.border, lod.linear,
-                                            ToFixed32(u * width), ToFixed32(v * height));
-        ColorToLane(texel, out, l);
+    // Point sampling with clamping, as Fetch does it, without its calls.
+    const bool clampedPoint =
+        !lod.linear && smp.addressU == D3DTADDRESS_CLAMP && smp.addressV == D3DTADDRESS_CLAMP;
+    uint32_t texels[kLanes] = {};
+    for (int l = 0; l < count; l += 2) {
+        Doubles2 u = {coord.c[0]->v[l], coord.c[0]->v[l + 1]}, v = {coord.c[1]->v[l], coord.c[1]->v[l + 1]};
+        if (how.projected) {
+            const Doubles2 q = {coord.c[3]->v[l], coord.c[3]->v[l + 1]};
+            u /= q;
+            v /= q;
+        }
+        u *= width;
+        v *= height;
+        if (clampedPoint) {
+            const Ints2 x = ClampedTexelIndex(u, level.width), y = ClampedTexelIndex(v, level.height);
+            for (int i = 0; i < 2; ++i)
+                texels[l + i] = level.texels[size_t(y[i]) * level.pitch + size_t(x[i])] | level.alphaOr;
+            continue;
+        }
+        for (int i = 0; i < 2; ++i)
+            texels[l + i] = SampleTexels(level, smp.addressU, smp.addressV, smp.border, lod.linear, ToFixed32(u[i]),
+                                         ToFixed32(v[i]));
     }
+    ColorsToLanes(texels, out);
 }
 
 }  // namespace host
