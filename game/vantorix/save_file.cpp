@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -29,14 +30,21 @@ void PutValue(std::vector<uint8_t>& bytes, const FileValue& v) {
 }
 
 // The copy takes the permissions of the file it replaces (`mode` 0 for a new file), so a
-// file the player keeps private stays private.
-bool WriteSynced(const std::string& path, const std::vector<uint8_t>& bytes, mode_t mode) {
+// file the player keeps private stays private. 0 when written and synced, else the
+// system's error number of the first step that failed.
+int WriteSynced(const std::string& path, const std::vector<uint8_t>& bytes, mode_t mode) {
     FILE* raw = std::fopen(path.c_str(), "wb");
-    if (!raw) return false;
-    bool ok = mode == 0 || fchmod(fileno(raw), mode) == 0;
-    ok = ok && std::fwrite(bytes.data(), 1, bytes.size(), raw) == bytes.size();
-    ok = ok && std::fflush(raw) == 0 && fsync(fileno(raw)) == 0;
-    return std::fclose(raw) == 0 && ok;
+    if (!raw) return errno;
+    int error = 0;
+    auto step = [&error](bool ok) {
+        if (!ok && error == 0) error = errno != 0 ? errno : EIO;
+    };
+    errno = 0;
+    step(mode == 0 || fchmod(fileno(raw), mode) == 0);
+    if (error == 0) step(std::fwrite(bytes.data(), 1, bytes.size(), raw) == bytes.size());
+    if (error == 0) step(std::fflush(raw) == 0 && fsync(fileno(raw)) == 0);
+    step(std::fclose(raw) == 0);
+    return error;
 }
 
 void SyncDirectoryOf(const std::string& path) {
@@ -61,27 +69,31 @@ mode_t ModeOf(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
-bool SaveFailed(const std::string& path, const char* why) {
-    orvik::AddLogFormat("%s was not saved: %s", path.c_str(), why);
-    std::fprintf(stderr, "VANTORIX: %s was not saved: %s\n", path.c_str(), why);
+// The line names the file, what went wrong and the system's reason.
+bool SaveFailed(const std::string& path, const char* what, int error) {
+    orvik::AddLogFormat("%s was not saved: %s (%s)", path.c_str(), what, std::strerror(error));
+    std::fprintf(stderr, "VANTORIX: %s was not saved: %s (%s)\n", path.c_str(), what, std::strerror(error));
     return false;
 }
 
-}  // namespace
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+// 0 when the whole file was read, else the system's error number.
+int ReadAll(const std::string& path, std::vector<uint8_t>& bytes) {
     FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) return false;
+    if (!file) return errno;
     bytes.clear();
     uint8_t chunk[4096];
     size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
         bytes.insert(bytes.end(), chunk, chunk + got);
-    if (std::ferror(file.get())) {
-        orvik::AddLogFormat("%s could not be read to its end", path.c_str());
-        return false;
-    }
-    return true;
+    return std::ferror(file.get()) ? (errno != 0 ? errno : EIO) : 0;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    const int error = ReadAll(path, bytes);
+    if (error != 0 && error != ENOENT) orvik::AddLogFormat("%s could not be read: %s", path.c_str(), std::strerror(error));
+    return error == 0;
 }
 
 bool ValueAt(const std::vector<uint8_t>& bytes, int32_t offset, int32_t& value) {
@@ -96,16 +108,19 @@ bool PatchFile(const std::string& path, std::span<const FileValue> values, size_
     std::vector<uint8_t> bytes;
     const std::string target = LinkedTarget(path);
     const bool missing = access(target.c_str(), F_OK) != 0 && errno == ENOENT;
-    if (missing) {
-        bytes.assign(size, 0);
-    } else if (!ReadWholeFile(target, bytes)) {
-        return SaveFailed(path, "it could not be read");
+    if (!missing) {
+        if (int error = ReadAll(target, bytes); error != 0) return SaveFailed(path, "it could not be read", error);
     }
+    // A missing, cut or old file comes out whole, its missing part zero: a reader refuses
+    // a file shorter than its record.
+    if (bytes.size() < size) bytes.resize(size, 0);
     for (const FileValue& v : values) PutValue(bytes, v);
-    std::string temp = target + ".new";
-    if (!WriteSynced(temp, bytes, missing ? 0 : ModeOf(target)) || std::rename(temp.c_str(), target.c_str()) != 0) {
+    const std::string temp = target + ".new";
+    int error = WriteSynced(temp, bytes, missing ? 0 : ModeOf(target));
+    if (error == 0 && std::rename(temp.c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) {
         std::remove(temp.c_str());
-        return SaveFailed(path, missing ? "it could not be created" : "the write failed, the old file is kept");
+        return SaveFailed(path, missing ? "it could not be created" : "the write failed, the old file is kept", error);
     }
     SyncDirectoryOf(target);
     if (missing) orvik::AddLogFormat("%s was missing and has been made", path.c_str());

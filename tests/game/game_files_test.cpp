@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <random>
 
@@ -154,6 +156,27 @@ TEST_F(GameFilesTest, FailedSaveKeepsTheOldRankingWhole) {
     EXPECT_EQ(vantorix::SaveRanking(), -1);
     EXPECT_EQ(Read("save_data99.dat"), original);
     EXPECT_NE(Log().find("was not saved"), std::string::npos);
+}
+
+TEST_F(GameFilesTest, AFailedSaveNamesTheFileAndTheSystemsReason) {
+    ASSERT_EQ(::mkdir(PathOf("save_data.dat.new").c_str(), 0700), 0);  // where the copy goes
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(vantorix::SaveOptions(), -1);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(PathOf("save_data.dat") + " was not saved"), std::string::npos) << said;
+    EXPECT_NE(said.find(std::strerror(EISDIR)), std::string::npos) << said;
+}
+
+// Keys saved into a cut or old options file must be there at the next title screen.
+TEST_F(GameFilesTest, KeysSavedIntoAShortOptionsFileAreReadBack) {
+    Write("save_data.dat", Bytes(20, 0));
+    const int32_t pads[4] = {9, 5, 6, 7};
+    std::copy(pads, pads + 4, Game().input.padButton);
+    ASSERT_EQ(vantorix::SaveKeyConfig(), 0);
+    EXPECT_EQ(Read("save_data.dat").size(), 102u);
+    vantorix::InitInput();
+    EXPECT_EQ(vantorix::LoadKeyConfig(), 0);
+    for (int b = 0; b < 4; ++b) EXPECT_EQ(Game().input.padButton[b], pads[b]);
 }
 
 // A player who keeps the scores elsewhere and links them into the game folder (so that a
