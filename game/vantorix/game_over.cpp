@@ -45,6 +45,7 @@ void Confirm(int row) {
 void RunGameOver() {
     MenuStack& m = Game().play.menu;
     OpenMenu(m, 1);
+    LatchHeldActions();  // Z or Down held from play chooses nothing here
     StopBgm();
     int place = InsertScore(Game().score.score);
     RunScreenFrames([&m, place] {

@@ -29,6 +29,12 @@ bool TakePress(int action) {
     return true;
 }
 
+void LatchHeldActions() {
+    InputState& in = Game().input;
+    for (int a = 0; a < kActionCount; ++a)
+        if (in.held[a]) in.latch[a] = 1;
+}
+
 bool EscapeQuits() {
     if (!Game().input.held[kActQuit]) return false;
     Game().gameState = kStateQuit;

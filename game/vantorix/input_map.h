@@ -17,6 +17,9 @@ bool IsValidPadButton(int number);
 // One press acts once: true on the frame the action is held with its latch clear (the latch
 // is then set); an action let go clears its latch, so the next press counts again.
 bool TakePress(int action);
+// Every action held now counts as already pressed: a screen that opens acts only on
+// presses made after it opened, not on keys held into it from the screen before.
+void LatchHeldActions();
 // ESC held: the game state becomes quit. True when it did.
 bool EscapeQuits();
 

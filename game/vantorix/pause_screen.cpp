@@ -74,6 +74,7 @@ bool Confirm(MenuStack& m) {
 void RunPause() {
     MenuStack& m = Game().play.menu;
     OpenMenu(m, kPauseMenu);
+    LatchHeldActions();  // Z held as SPACE paused must not choose CONTINUE at once
     RunScreenFrames([&m] {
         const MenuLayout& layout = LayoutOf(MenuId(m));
         DrawInGameBackground();

@@ -39,6 +39,7 @@ void GoOn() {
 
 void RunStageClear() {
     OpenMenu(Game().play.menu, 1);
+    LatchHeldActions();  // Z held from play does not move on at once
     StopBgm();
     RunScreenFrames([] {
         DrawInGameBackground();

@@ -148,6 +148,28 @@ TEST_F(InGameScreenTest, ADirectionHeldThroughThePauseMovesTheShipOnceLetGo) {
     EXPECT_LT(Player().y, y) << "Up moves the ship again";
 }
 
+// Keys held from play are no presses on the screens play opens: Z (TYPE-B fire) and Down
+// held as the ship dies, Z held through SPACE or a stage clear must be let go and pressed
+// again before the screen acts.
+TEST_F(InGameScreenTest, KeysHeldIntoTheScreensActOnlyOncePressedAgain) {
+    auto opensWith = [this](std::initializer_list<uint8_t> keys) {
+        Script({{Keys(keys)}, {}, {{DIK_Z}}});
+        EXPECT_TRUE(Step(keys));
+        EXPECT_EQ(Frames(), 5);  // the new press is read in the screen's fourth frame; then play's
+    };
+    Play().gameOverCounter = 59;
+    Step({DIK_Z, DIK_DOWN});
+    opensWith({DIK_Z, DIK_DOWN});
+    EXPECT_EQ(Play().gameOverCounter, 0) << "CONTINUE was chosen";
+    Step({DIK_Z, DIK_SPACE});
+    opensWith({DIK_Z});
+    EXPECT_EQ(Play().pause, 0);
+    Play().stageClearCounter = 59;
+    Step({DIK_Z});
+    opensWith({DIK_Z});
+    EXPECT_EQ(Play().stage, 2);
+}
+
 TEST_F(InGameScreenTest, GameOverEqualToTheTenthIsNotRankedAndReturnShowsTheRanking) {
     WriteRanking(900);
     Game().score.score = 0;  // equal to place 10
