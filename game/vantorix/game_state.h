@@ -115,6 +115,7 @@ struct PlayState {
     int32_t loopFirst[kStages + 1], loopLast[kStages + 1];
     int32_t gameOverCounter, stageClearCounter;
     int32_t bossFlag, bossTimer, bossSlot, scriptFlag;
+    int32_t afterBossTalkShown;  // the scene after the boss has played in this stage run
     int32_t count[kPoolCount], top[kPoolCount];
     int32_t pause, freeze, portraitLeft, portraitRight;
     MenuStack menu;  // the pause, game-over and stage-clear screens

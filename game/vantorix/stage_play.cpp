@@ -139,6 +139,7 @@ void ResetStageRun() {
     pl.shotCooldown = 10;
     p.scroll = 0.0f;
     p.pause = p.freeze = p.gameOverCounter = p.bossFlag = p.stageClearCounter = p.scriptFlag = 0;
+    p.afterBossTalkShown = 0;
     p.phase = 1;
     p.phaseFrame = 0;
 }

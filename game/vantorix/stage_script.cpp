@@ -90,11 +90,15 @@ void PlaySceneOf(int stage, bool afterBoss) {
     if (const TalkScene* scene = FindTalkScene(stage, afterBoss)) PlayScene(*scene);
 }
 
+// The count stands still over frozen frames, so a pause begun as the scene ends leaves it
+// at 59 for the frames after the pause too: the scene plays once all the same.
 void RunBossPhase(const StagePlan& plan) {
-    const PlayState& p = Game().play;
+    PlayState& p = Game().play;
     if (p.phaseFrame == plan.bossFrame) SpawnEnemyByType(plan.bossType, plan.bossX, plan.bossY);
-    if (p.stage <= kLastStageWithAfterTalk && p.stageClearCounter == kAfterBossTalkAt)
+    if (p.stage <= kLastStageWithAfterTalk && p.stageClearCounter == kAfterBossTalkAt && p.afterBossTalkShown == 0) {
+        p.afterBossTalkShown = 1;
         PlaySceneOf(p.stage, true);
+    }
 }
 
 void RunPhase() {

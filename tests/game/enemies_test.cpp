@@ -1,6 +1,7 @@
 // Enemy types: what the catalogue makes, and the paths, volleys and timers of their
 // behaviour over frames.
 #include "field_fixture.h"
+#include "game/vantorix/enemy_defeat.h"
 
 namespace vantorix_test {
 namespace {
@@ -27,6 +28,16 @@ TEST_F(EnemyTest, CatalogueRowsArePlacedFromFieldToScreenAndUnknownTypesAreRefus
 
     for (int type : {5, 0, -1, 107, 203, 100000}) EXPECT_EQ(vantorix::SpawnEnemyByType(type, 0, 0), -1);
     EXPECT_EQ(Count(kPoolEnemies), 3);
+}
+
+// The small wave enemies burst into one spark (effect type 0); only the launchers leave none.
+TEST_F(EnemyTest, SmallEnemiesBurstIntoOneSparkAndLaunchersIntoNothing) {
+    for (int type : {1, 11, 12, 16, 21, 22, 26, 27, 28, 31, 42, 51, 52, 201}) {
+        const int sparks = Count(vantorix::kPoolEffects);
+        vantorix::DestroyEnemy(EnemyAt(type, 200.0f, 100.0f));
+        EXPECT_EQ(Count(vantorix::kPoolEffects) - sparks, type == 201 ? 0 : 1) << "type " << type;
+        if (type != 201) EXPECT_EQ(Effects().sprite[sparks], 1011) << "type " << type;
+    }
 }
 
 TEST_F(EnemyTest, SideflyersMirrorFromTheFieldsMiddle) {

@@ -185,6 +185,15 @@ TEST_F(StageScriptTest, SceneAfterTheBossPlaysAsTheStageClearCountReaches59) {
     EXPECT_EQ(Play().phase, 7);
 }
 
+// The count stands still over frozen frames: after a pause begun as the scene ended it
+// is still 59, and the scene must not play again.
+TEST_F(StageScriptTest, SceneAfterTheBossPlaysOnceWhileTheCountStandsAt59) {
+    At(5, 7, 500);
+    Play().stageClearCounter = 59;
+    Calls(3);
+    EXPECT_EQ(PlaysOfEffect(24), 1);
+}
+
 TEST_F(StageScriptTest, FrozenCallsSpawnWhatIsDueButNeitherCountNorScroll) {
     At(1, 1, 240);
     Play().freeze = 1;
