@@ -58,6 +58,9 @@ struct Backend {
     // `LayeredShape` leaves out are holes: the desktop shows through them and clicks go
     // to what lies below. `opacity` (0 to 255) weighs the whole window.
     bool (*present_layered)(const uint32_t* pixels, int width, int height, int x, int y, uint8_t opacity);
+    // Optional (null when the backend's window has no icon to show): the open window's
+    // icon becomes the picture of a BMP file, its alpha kept. False when it does not load.
+    bool (*set_window_icon)(const char* bmpPath);
 };
 
 // The table of backends, ended by a null entry.

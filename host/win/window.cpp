@@ -8,6 +8,7 @@
 #include "host/win/codepage.h"
 #include "host/win/message_queue.h"
 #include "host/sync.h"
+#include "host/win/window_icon.h"
 #include "host/win/window_state.h"
 
 namespace host {
@@ -336,13 +337,17 @@ int32_t SetWindowLongA(HWND window, int index, int32_t value) {
 }
 
 uintptr_t SetClassLongA(HWND window, int index, uintptr_t value) {
-    std::lock_guard lock(Win().mutex);
-    WindowRecord* rec = Live(window);
-    if (!rec || index != GCL_HICON) return 0;
-    auto it = Win().classes.find(LowerName(rec->className.c_str()));
-    if (it == Win().classes.end()) return 0;
-    uintptr_t old = IdFromHandle(it->second.icon);
-    it->second.icon = HandleFromId<HICON>(value);
+    uintptr_t old;
+    {
+        std::lock_guard lock(Win().mutex);
+        WindowRecord* rec = Live(window);
+        if (!rec || index != GCL_HICON) return 0;
+        auto it = Win().classes.find(LowerName(rec->className.c_str()));
+        if (it == Win().classes.end()) return 0;
+        old = IdFromHandle(it->second.icon);
+        it->second.icon = HandleFromId<HICON>(value);
+    }
+    ShowClassIconOnBackend(window);
     return old;
 }
 
@@ -447,6 +452,7 @@ BOOL ShowWindow(HWND window, int command) {
         TellBackendLayered(window);
         if (const Backend* b = ActiveBackend())
             b->open_window(Cp932ToUtf8(title).c_str(), client.right, client.bottom + MenuBarRoom(window));
+        ShowClassIconOnBackend(window);
     }
     if (command == SW_HIDE) {
         if (GetActiveWindow() == window) Activate(nullptr);

@@ -47,6 +47,17 @@ TEST(SpriteSheets, TransparencyIsExactlyPureGreenWithNoNearGreenSpecks) {
   }
 }
 
+// The program's icon beside it: the ship on a clear ground, its alpha kept in the file.
+TEST(SpriteSheets, IconIsTheShipOnAClearGround) {
+  const Bytes icon = ReadFile(DataPath("icon101.bmp"));
+  ASSERT_EQ(icon.size(), 14u + 108 + 48 * 48 * 4);
+  EXPECT_EQ(Le16(icon, 28), 32);
+  EXPECT_EQ(static_cast<std::uint32_t>(Le32(icon, 66)), 0xFF000000u) << "the alpha mask";
+  auto alpha = [&icon](int x, int y) { return icon[122 + (static_cast<std::size_t>(47 - y) * 48 + x) * 4 + 3]; };
+  EXPECT_EQ(alpha(0, 0), 0);
+  EXPECT_EQ(alpha(24, 24), 255);
+}
+
 TEST(SpriteSheets, NoFileNameEndsInTheAlphaSuffix) {
   for (const SheetCells& sheet : SpriteSheetCells())
     EXPECT_EQ(sheet.file.find("_a."), std::string::npos) << sheet.file;

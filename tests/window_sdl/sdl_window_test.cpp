@@ -1,6 +1,7 @@
 // The engine on the sdl backend against a real X server: the window appears with its
 // title, a key pressed through the X server reaches IsKeyHeld, and shutdown closes it.
 #include <fcntl.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -21,6 +22,7 @@
 #include "engine/graphics/graphics_system.h"
 #include "host/backends/backend.h"
 #include "host/win/instance_lock.h"
+#include "host/win/window_icon.h"
 #include "sdl_engine_setup.h"
 
 // The system's D-Bus library, which SDL starts, and fontconfig, which the on-screen log's
@@ -103,6 +105,26 @@ TEST_F(SdlWindowTest, ACopyAlreadyRunningIsFoundBeforeAnythingElseStartedTheBack
     host::StopBackend();
     if (previous) ::setenv("XDG_RUNTIME_DIR", kept.c_str(), 1);
     else ::unsetenv("XDG_RUNTIME_DIR");
+}
+
+// The program's icon resource is a picture in its folder: the window shows it.
+TEST_F(SdlWindowTest, TheWindowShowsTheProgramsIconResource) {
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormat(0, 16, 16, 32, SDL_PIXELFORMAT_ARGB8888);
+    ASSERT_NE(picture, nullptr);
+    SDL_FillRect(picture, nullptr, 0xFF20C040);
+    ASSERT_EQ(SDL_SaveBMP(picture, (dir_ + "/icon101.bmp").c_str()), 0);
+    SDL_FreeSurface(picture);
+    host::SetResourceDirectory(dir_);
+    orvik::SetAppWindowTitle(kProbeTitle);
+    orvik::ChangeWindowMode(1);
+    orvik::SetWindowIconResource(101);
+    ASSERT_EQ(orvik::InitLibrary(), 0);
+    const std::string id = WaitForEngineWindow(kProbeTitle);
+    ASSERT_FALSE(id.empty());
+    const std::string icon = RunProgram({"xprop", "-id", id, "_NET_WM_ICON"});
+    EXPECT_NE(icon.find("Icon (16 x 16)"), std::string::npos) << icon;
+    EXPECT_EQ(orvik::EndLibrary(), 0);
+    host::SetResourceDirectory("");
 }
 
 }  // namespace

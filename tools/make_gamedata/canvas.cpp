@@ -54,6 +54,25 @@ Bytes Canvas::KeyedRgb() const {
 
 Bytes Canvas::ToBmp() const { return EncodeBmp24(width_, height_, KeyedRgb()); }
 
+Bytes Canvas::ToBmpWithAlpha() const {
+  cairo_surface_flush(surface_);
+  const unsigned char* data = cairo_image_surface_get_data(surface_);
+  const int stride = cairo_image_surface_get_stride(surface_);
+  Bytes rgba(static_cast<std::size_t>(width_) * height_ * 4, 0);
+  for (int y = 0; y < height_; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    for (int x = 0; x < width_; ++x) {
+      const std::uint32_t p = row[x];
+      const unsigned a = p >> 24;
+      std::uint8_t* out = &rgba[(static_cast<std::size_t>(y) * width_ + x) * 4];
+      out[3] = static_cast<std::uint8_t>(a);
+      if (a == 0) continue;
+      for (int c = 0; c < 3; ++c) out[c] = static_cast<std::uint8_t>(std::min(255u, (((p >> (16 - 8 * c)) & 255) * 255 + a / 2) / a));
+    }
+  }
+  return EncodeBmp32(width_, height_, rgba);
+}
+
 CellScope::CellScope(cairo_t* cr, double x, double y, double w, double h) : cr_(cr) {
   cairo_save(cr_);
   cairo_rectangle(cr_, x, y, w, h);

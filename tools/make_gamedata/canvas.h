@@ -33,6 +33,8 @@ class Canvas {
   // covered (an anti-aliased rim), and is nudged off pure green.
   Bytes KeyedRgb() const;
   Bytes ToBmp() const;
+  // The picture with its coverage as alpha (straight, not premultiplied), a 32-bit BMP.
+  Bytes ToBmpWithAlpha() const;
 
  private:
   int width_, height_;

@@ -27,6 +27,7 @@ std::vector<OutputFile> MakeGameFiles() {
     jobs.push_back([&effect] { return OutputFile{effect.path, MakeSoundEffect(effect)}; });
   for (int stage = 1; stage <= kStageCount; ++stage)
     jobs.push_back([stage] { return OutputFile{StageFilePath(stage), MakeStageFile(stage)}; });
+  jobs.push_back([] { return OutputFile{kIconPath, MakeIcon()}; });
   jobs.push_back([] { return OutputFile{kConfigFileName, MakeConfigFile(), true}; });
   jobs.push_back([] { return OutputFile{kRankingFileName, MakeRankingFile(), true}; });
 

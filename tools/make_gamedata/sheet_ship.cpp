@@ -1,6 +1,6 @@
 // The player's ship (idle, slashing and charging frames) and its weapons: the shot,
 // the blade, the charged beam, plus the enemy bullets and the strike band that share
-// the shot sheet. Everything that flies points up.
+// the shot sheet, and the program's icon. Everything that flies points up.
 #include <cmath>
 
 #include "tools/make_gamedata/draw.h"
@@ -207,6 +207,8 @@ void PaintBand(cairo_t* cr) {
 }  // namespace
 
 void PaintCharacter(cairo_t* cr) { PaintShipCells(cr); }
+
+void PaintIcon(cairo_t* cr) { Ship(cr, 8, kOutline); }
 
 void PaintShots(cairo_t* cr) {
   PaintShot(cr);

@@ -30,4 +30,10 @@ Bytes MakeSheet(const SheetDef& sheet) {
   return canvas.ToBmp();
 }
 
+Bytes MakeIcon() {
+  Canvas canvas(48, 48);
+  PaintIcon(canvas.cr());
+  return canvas.ToBmpWithAlpha();
+}
+
 }  // namespace gamedata

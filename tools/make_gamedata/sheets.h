@@ -18,6 +18,11 @@ struct SheetDef {
 std::span<const SheetDef> SpriteSheets();
 Bytes MakeSheet(const SheetDef& sheet);
 
+// The program's window icon, its icon resource 101: the ship, 48 x 48, with alpha, beside
+// the program (the host shows "iconN.bmp" of the program's folder for resource N).
+constexpr const char* kIconPath = "icon101.bmp";
+Bytes MakeIcon();
+
 // Painters, one per sheet, each in the file of its subject.
 void PaintTitle(cairo_t* cr);
 void PaintMainFrame(cairo_t* cr);
@@ -31,5 +36,6 @@ void PaintEffect02(cairo_t* cr);
 void PaintEffect03(cairo_t* cr);
 void PaintEnemy01(cairo_t* cr);
 void PaintEnemy02(cairo_t* cr);
+void PaintIcon(cairo_t* cr);
 
 }  // namespace gamedata

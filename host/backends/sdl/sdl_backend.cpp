@@ -307,6 +307,15 @@ void SetCursorVisible(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_
 
 bool SetClipboard(const char* text) { return SDL_SetClipboardText(text ? text : "") == 0; }
 
+bool SetWindowIcon(const char* bmpPath) {
+    if (!g_window) return false;
+    SDL_Surface* icon = SDL_LoadBMP(bmpPath);
+    if (!icon) return false;
+    SDL_SetWindowIcon(g_window, icon);
+    SDL_FreeSurface(icon);
+    return true;
+}
+
 std::string GetClipboard() {
     char* t = SDL_GetClipboardText();
     std::string s = t ? t : "";
@@ -320,7 +329,7 @@ extern const Backend kSdlBackend = {
     kBackendHasDisplay | kBackendHasKeyboard | kBackendHasJoypads | kBackendHasAudio | kBackendHasClipboard,
     Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, SetFullscreen, Present, PollEvents,
     SetCursorVisible, sdl::SetControllerRumble, SetClipboard, GetClipboard,
-    OpenSdlAudioOutput, CloseSdlAudioOutput, nullptr, SetLayered, PresentLayered,
+    OpenSdlAudioOutput, CloseSdlAudioOutput, nullptr, SetLayered, PresentLayered, SetWindowIcon,
 };
 
 }  // namespace host
