@@ -2,7 +2,9 @@
 // driver, which needs no sound card).
 #include <time.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 
 #include "dsound_fixture.h"
 #include "host/backends/sdl/sdl_audio.h"
@@ -29,6 +31,21 @@ TEST_F(SdlOutputTest, TheDeviceCallbackMovesAPlayingBuffersCursor) {
     host::CloseSdlAudioOutput();
     EXPECT_FALSE(host::IsSdlAudioOutputOpen());
     EXPECT_EQ(host::OpenSdlAudioOutput(44100, 0), -1);
+}
+
+// Without a sound device (here ALSA, given no configuration) SDL's dummy driver pulls in
+// its place, silent, and one line says so: none of ALSA's own.
+TEST_F(SdlOutputTest, WithoutADeviceTheOutputPullsSilentlyAndSaysSoInOneLine) {
+    host::CloseHeadlessAudio();
+    setenv("SDL_AUDIODRIVER", "alsa", 1);
+    setenv("ALSA_CONFIG_PATH", "/nonexistent/alsa.conf", 1);
+    ::testing::internal::CaptureStderr();
+    ASSERT_EQ(host::OpenSdlAudioOutput(44100, 512), 0);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(host::IsSdlAudioOutputOpen());
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("no sound device opens"), std::string::npos) << said;
+    host::CloseSdlAudioOutput();
 }
 
 }  // namespace
