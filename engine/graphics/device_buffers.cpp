@@ -69,9 +69,9 @@ struct BufferTable {
     }
 };
 
-BufferTable g_vertex{kVertexBufferHandleType, 16384};
-BufferTable g_index{kIndexBufferHandleType, 16384};
-BufferTable g_shader{kShaderHandleType, 4096};
+BufferTable g_vertex{kVertexBufferHandleType, 16384, {}};
+BufferTable g_index{kIndexBufferHandleType, 16384, {}};
+BufferTable g_shader{kShaderHandleType, 4096, {}};
 
 bool HardwareVertexWork() { return Graphics().dev.device && Graphics().dev.hardwareVertexProcessing; }
 

@@ -422,9 +422,9 @@ int ReapplyDeviceStates() {
     // The base states go straight to the device; the cached values below win over them.
     for (DWORD s = 0; s < 4; ++s) {
         const auto& address = ds.textureAddress[s];
-        d->SetSamplerState(s, D3DSAMP_ADDRESSU, DWORD(address[0] ? address[0] : D3DTADDRESS_CLAMP));
-        d->SetSamplerState(s, D3DSAMP_ADDRESSV, DWORD(address[1] ? address[1] : D3DTADDRESS_CLAMP));
-        d->SetSamplerState(s, D3DSAMP_ADDRESSW, DWORD(address[2] ? address[2] : D3DTADDRESS_CLAMP));
+        d->SetSamplerState(s, D3DSAMP_ADDRESSU, address[0] ? DWORD(address[0]) : DWORD(D3DTADDRESS_CLAMP));
+        d->SetSamplerState(s, D3DSAMP_ADDRESSV, address[1] ? DWORD(address[1]) : DWORD(D3DTADDRESS_CLAMP));
+        d->SetSamplerState(s, D3DSAMP_ADDRESSW, address[2] ? DWORD(address[2]) : DWORD(D3DTADDRESS_CLAMP));
     }
     ResetTexCoordIndexStates();
     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

@@ -78,11 +78,11 @@ std::string FullPathOf(const std::string& path, const std::string& base) {
     std::string out;
     size_t start = 0;
     if (!rest.empty() && rest[0] == '/') {
-        out = "/";
+        out.push_back('/');
     } else {
         out = ToSystemPath(base.c_str());
         while (out.size() > 1 && out.back() == '/') out.pop_back();
-        if (out.empty()) out = "/";
+        if (out.empty()) out.push_back('/');
     }
     while (start < rest.size()) {
         const size_t slash = rest.find('/', start);

@@ -202,7 +202,7 @@ int InitLogFile() {
     std::lock_guard lock(LogLock());
     if (g_log.logOff) return 0;
     if (g_log.directory.empty()) g_log.directory = CurrentDirectoryPath();
-    if (g_log.directory.empty()) g_log.directory = ".";
+    if (g_log.directory.empty()) g_log.directory.push_back('.');
     MakeFileName(g_log.fileName, sizeof g_log.fileName);
     g_log.opened = 1;
     const std::string path = PathLocked();

@@ -73,7 +73,7 @@ FileFindHandle PlainFindFirst(const char* path, FileFindRecord* record) {
     const std::string full = ToSystemPath(path);
     const size_t slash = full.rfind('/');
     std::string directory = slash == std::string::npos ? "." : full.substr(0, slash);
-    if (directory.empty()) directory = "/";
+    if (directory.empty()) directory.push_back('/');
     const int charSet = GetTextCharSet();
     const std::string pattern =
         UpperCaseAscii(slash == std::string::npos ? full : full.substr(slash + 1), charSet);

@@ -5,6 +5,7 @@
 #include <orvik/graphics.h>
 #include <orvik/platform.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -45,8 +46,11 @@ constexpr const char* kDefaultTitle = "Orvik";
 // test from ending.
 constexpr int kTimerTestMaxLoops = 100000;
 
+// A longer text is cut to what the field holds.
 void CopyText(char (&dest)[256], const char* text) {
-    std::snprintf(dest, sizeof dest, "%s", text ? text : "");
+    const size_t length = text ? std::min(std::strlen(text), sizeof dest - 1) : 0;
+    if (length) std::memcpy(dest, text, length);
+    dest[length] = '\0';
 }
 
 void LogMemory() {

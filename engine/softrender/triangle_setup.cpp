@@ -126,7 +126,7 @@ bool SetUpTriangle(const MemImgVertex* vertices, TriangleSetup* out) {
     out->vPerX = Gradient(out->vNumX, area, out);
     out->vPerY = Gradient(out->vNumY, area, out);
     if (out->wide)
-        for (const auto [num, step] : {std::pair{out->uNumX, out->uPerX}, std::pair{out->vNumX, out->vPerX}})
+        for (const auto& [num, step] : {std::pair{out->uNumX, out->uPerX}, std::pair{out->vNumX, out->vPerX}})
             if (num != 0) out->piece = static_cast<int32_t>(std::clamp<int64_t>(std::abs(step), 1, out->piece));
     out->x0 = static_cast<int32_t>(WholePixels(f[a[0]].x));
     out->y0 = static_cast<int32_t>(WholePixels(f[a[0]].y));

@@ -301,7 +301,7 @@ private:
     // Matches rep/endrep, loop/endloop and if/else/endif; records labels.
     bool Flow(size_t at) {
         ShaderInstruction& in = p_->code[at];
-        const uint16_t openOp = flow_.empty() ? kOpNop : p_->code[flow_.back()].op;
+        const uint16_t openOp = flow_.empty() ? uint16_t(kOpNop) : p_->code[flow_.back()].op;
         switch (in.op) {
             case kOpRep: case kOpLoop: return Open(at, &loopDepth_, kStaticFlowDepth);
             case kOpIf: case kOpIfC: return Open(at, &ifDepth_, kDynamicFlowDepth);

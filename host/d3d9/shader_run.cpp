@@ -142,7 +142,7 @@ void ShaderMachine::Execute(const ShaderInstruction& in) {
             out = SampleOf(in, a, how);
             break;
         }
-        case kOpTexLdl: out = SampleOf(in, a, {.level = LevelFrom::Explicit}); break;
+        case kOpTexLdl: out = SampleOf(in, a, {.level = LevelFrom::Explicit, .ddx = {}, .ddy = {}}); break;
         case kOpTexKill: {
             SourceOperand tested;
             tested.file = in.dest.file;

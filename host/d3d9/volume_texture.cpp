@@ -20,7 +20,7 @@ VolumeTexture::VolumeTexture(std::shared_ptr<DeviceCore> core, uint32_t width, u
     : BaseTexture(std::move(core), pool, usage), format_(format) {
     const size_t bytes = size_t(FindPixelFormat(format)->bytes);
     for (uint32_t i = 0; i < levels; ++i) {
-        Level l{width, height, depth, width * bytes, width * bytes * height, {}};
+        Level l{width, height, depth, width * bytes, width * bytes * height, {}, false, {}, 0};
         l.bits.resize(l.slicePitch * depth);
         levels_.push_back(std::move(l));
         width = std::max(1u, width / 2);

@@ -202,6 +202,7 @@ public:
         return DI_OK;
     }
     static bool Describe(int pad, DIDEVICEINSTANCEA* info) {
+        if (pad < 0 || pad >= kMaxPads) return false;
         PadInfo p = GetPadInfo(pad);
         if (!p.attached) return false;
         *info = DIDEVICEINSTANCEA{};

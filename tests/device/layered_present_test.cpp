@@ -22,7 +22,7 @@ class LayeredPresentTest : public DeviceTest, public ::testing::WithParamInterfa
 protected:
     void Start(bool device, int depth = 32) {
         orvik::Window().settings.layered = 1;
-        if (!device) ASSERT_EQ(orvik::SetUseHardwareRendering(0), 0);
+        if (!device) { ASSERT_EQ(orvik::SetUseHardwareRendering(0), 0); }
         ASSERT_EQ(orvik::SetGraphMode(640, 480, depth), 0);
         ASSERT_EQ(orvik::InitLibrary(), 0);
         ASSERT_EQ(Graphics().direct3DMode, device ? 1 : 0);

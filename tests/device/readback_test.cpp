@@ -19,7 +19,7 @@ constexpr uint32_t kBox = 0xC86432;  // (200, 100, 50)
 class ReadBackTest : public DeviceTest, public ::testing::WithParamInterface<bool> {
 protected:
     void Start(bool device) {
-        if (!device) ASSERT_EQ(orvik::SetUseHardwareRendering(0), 0);
+        if (!device) { ASSERT_EQ(orvik::SetUseHardwareRendering(0), 0); }
         ASSERT_EQ(orvik::SetGraphMode(640, 480, 32), 0);
         ASSERT_EQ(orvik::InitLibrary(), 0);
         ASSERT_EQ(Graphics().direct3DMode, device ? 1 : 0);

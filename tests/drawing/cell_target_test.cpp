@@ -77,7 +77,7 @@ TEST_F(CellTargetTest, DrawsInACellMatchThoseInAGraphicOfItsSizeAndStayInside) {
     for (int y = 0; y < 96; ++y)
         for (int x = 0; x < 128; ++x) {
             const bool inside = x >= kCellX && x < kCellX + kCellW && y >= kCellY && y < kCellY + kCellH;
-            if (!inside) ASSERT_EQ(GraphPixel(parent, x, y), kParentFill) << x << "," << y;
+            if (!inside) { ASSERT_EQ(GraphPixel(parent, x, y), kParentFill) << x << "," << y; }
         }
 }
 

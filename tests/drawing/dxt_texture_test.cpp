@@ -68,7 +68,7 @@ BaseImage LoadDds(const Bytes& file) {
 
 int32_t GraphFromFile(const Bytes& file, bool decodeFirst) {
     BaseImage image = LoadDds(file);
-    if (decodeFirst) EXPECT_EQ(DecodeDxtBaseImage(&image), 0);
+    if (decodeFirst) { EXPECT_EQ(DecodeDxtBaseImage(&image), 0); }
     const int32_t handle = SetGraphFromBaseImage(&image, nullptr, 0, 0, 0);
     FreeBaseImage(&image);
     return handle;

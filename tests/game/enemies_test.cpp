@@ -36,7 +36,7 @@ TEST_F(EnemyTest, SmallEnemiesBurstIntoOneSparkAndLaunchersIntoNothing) {
         const int sparks = Count(vantorix::kPoolEffects);
         vantorix::DestroyEnemy(EnemyAt(type, 200.0f, 100.0f));
         EXPECT_EQ(Count(vantorix::kPoolEffects) - sparks, type == 201 ? 0 : 1) << "type " << type;
-        if (type != 201) EXPECT_EQ(Effects().sprite[sparks], 1011) << "type " << type;
+        if (type != 201) { EXPECT_EQ(Effects().sprite[sparks], 1011) << "type " << type; }
     }
 }
 

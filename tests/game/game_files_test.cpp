@@ -104,7 +104,7 @@ TEST_F(GameFilesTest, UnsortedRankingLoadsSortedAndANewScoreLandsInItsPlace) {
         const int32_t score = int32_t(random() % 1000000);
         const int place = 1 + int(std::count_if(scores.begin(), scores.end(), [&](int32_t v) { return v >= score; }));
         EXPECT_EQ(vantorix::InsertScore(score), place > 10 ? 0 : place) << "round " << round;
-        if (place <= 10) EXPECT_EQ(Game().ranking[place - 1], score);
+        if (place <= 10) { EXPECT_EQ(Game().ranking[place - 1], score); }
         EXPECT_TRUE(std::is_sorted(Game().ranking, Game().ranking + 10, std::greater<>())) << "round " << round;
     }
 }

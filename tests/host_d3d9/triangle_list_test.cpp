@@ -22,7 +22,7 @@ protected:
     std::vector<uint32_t> Drawn(const std::vector<TLVertex>& list, bool oneCall) {
         dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         const UINT triangles = UINT(list.size() / 3);
-        if (oneCall) EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, triangles, list.data()), D3D_OK);
+        if (oneCall) { EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, triangles, list.data()), D3D_OK); }
         for (UINT i = 0; !oneCall && i < triangles; ++i) EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 1, &list[3 * i]), D3D_OK);
         std::vector<uint32_t> pixels;
         for (int y = 0; y < 16; ++y)

@@ -92,7 +92,7 @@ TEST_F(CanaryTest, NoDrawWritesOutsideTheDrawArea) {
                 for (int x = 0; x < kSize; ++x) {
                     const bool inside = x >= kBorder && x < kSize - kBorder && y >= kBorder &&
                                         y < kSize - kBorder;
-                    if (!inside) ASSERT_EQ(target.At(x, y), guard) << "kind " << kind << " at " << x << "," << y;
+                    if (!inside) { ASSERT_EQ(target.At(x, y), guard) << "kind " << kind << " at " << x << "," << y; }
                 }
         }
         // The draws did reach the area: the guard can only have been kept by refusals.

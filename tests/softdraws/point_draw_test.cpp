@@ -183,7 +183,7 @@ TEST_F(PointDrawTest, UntrustedRunCodesNeverLeaveTheirLines) {
     int drawn = 0;
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 16; ++x) {
-            if (x >= 5 || y >= 3) EXPECT_EQ(big.At(x, y), 1u) << x << "," << y;
+            if (x >= 5 || y >= 3) { EXPECT_EQ(big.At(x, y), 1u) << x << "," << y; }
             drawn += big.At(x, y) == 0x00ABCDEFu;
         }
     EXPECT_EQ(drawn, 5);  // the first line, cut at the width; the codes then run out

@@ -142,7 +142,7 @@ TEST_P(RunSpans, CodesRunningPastTheirLinesStopAtTheWidth) {
         int drawn = 0;
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 16; ++x) {
-                if (x >= 5 || y >= 1) EXPECT_EQ(dst.At(x, y), 1u) << "depth " << depth << " " << x << "," << y;
+                if (x >= 5 || y >= 1) { EXPECT_EQ(dst.At(x, y), 1u) << "depth " << depth << " " << x << "," << y; }
                 drawn += dst.At(x, y) != 1u;
             }
         EXPECT_EQ(drawn, 5) << "depth " << depth;  // the first line, cut at the width

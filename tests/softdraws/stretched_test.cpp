@@ -102,7 +102,7 @@ TEST_F(StretchedTest, ClippingNeverChangesWhichSourcePixelIsShown) {
         Stretch(50, 3, 0, 40);
         const auto clipped = target.Pixels();
         for (size_t p = 0; p < whole.size(); ++p)
-            if (clipped[p] != 0) ASSERT_EQ(clipped[p], whole[p]) << "pixel " << p;
+            if (clipped[p] != 0) { ASSERT_EQ(clipped[p], whole[p]) << "pixel " << p; }
     }
     // An exact half keeps columns 0, 2, 4...; 3 clipped on the left starts at column 6.
     MakeSource(100, 1);

@@ -126,8 +126,8 @@ TEST_F(TriangleTest, CornersBeyondTheWideReachDrawTheirPartOnTheTarget) {
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 64; ++x) {
                 screen.push_back(target.At(x, y));
-                if (x < 50 && y >= 10 && y < 20) ASSERT_EQ(target.At(x, y), 1u) << reach << ": " << x << "," << y;
-                if (y < 10 || y > 20) ASSERT_EQ(target.At(x, y), 0u) << reach << ": " << x << "," << y;
+                if (x < 50 && y >= 10 && y < 20) { ASSERT_EQ(target.At(x, y), 1u) << reach << ": " << x << "," << y; }
+                if (y < 10 || y > 20) { ASSERT_EQ(target.At(x, y), 0u) << reach << ": " << x << "," << y; }
             }
         if (nearer.empty()) nearer = screen;
         EXPECT_EQ(screen, nearer) << reach;

@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(WideArithmeticTest, QuarterTurnsOfSources9000PixelsLongLandOnTheirMapping) {
-    for (const auto [w, h] : {std::pair{9000, 4}, std::pair{2, 9000}}) {
+    for (const auto& [w, h] : {std::pair{9000, 4}, std::pair{2, 9000}}) {
         source.Make(kMemImgXrgb32, w, h);
         source.FillWith(WideTag);
         // A quarter turn: destination (x + i, y + j) shows source (w / 2 + j, h / 2 - i).
@@ -256,7 +256,7 @@ TEST_F(WideArithmeticTest, TexelsBeyondTheSourceAreNeitherWrappedNorRead) {
     }
     // Whatever landed came from the source: a tag of a column and row inside it.
     for (uint32_t p : target.Pixels())
-        if (p != 0) ASSERT_TRUE((p & 0x80000000u) && (p & 0xFFFF) < 9000 && ((p >> 16) & 0x7FFF) < 2) << std::hex << p;
+        if (p != 0) { ASSERT_TRUE((p & 0x80000000u) && (p & 0xFFFF) < 9000 && ((p >> 16) & 0x7FFF) < 2) << std::hex << p; }
     EXPECT_LT(target.Count(0), 48 * 48);
 }
 

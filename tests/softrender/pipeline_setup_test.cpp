@@ -46,7 +46,7 @@ TEST(ModeGate, ParametersThatDrawNothingOrBorrowAnotherMode) {
     for (const Case& c : cases) {
         const KernelChoice k = SelectKernel(c.mode, c.param, c.flavour, c.plain, c.depth);
         EXPECT_EQ(k.draw, c.draw) << "mode " << c.mode << " p " << c.param;
-        if (c.draw) EXPECT_EQ(k.kernel, c.kernel) << "mode " << c.mode << " p " << c.param;
+        if (c.draw) { EXPECT_EQ(k.kernel, c.kernel) << "mode " << c.mode << " p " << c.param; }
     }
 }
 
