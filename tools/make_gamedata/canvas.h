@@ -37,6 +37,9 @@ class Canvas {
   Bytes ToBmpWithAlpha() const;
 
  private:
+  template <typename Convert>
+  Bytes ConvertedPixels(int channels, Convert convert) const;
+
   int width_, height_;
   cairo_surface_t* surface_;
   cairo_t* cr_;
