@@ -101,10 +101,13 @@ std::string FullPathOf(const std::string& path, const std::string& base) {
 
 int MakeFullPath(const char* path, char* out, const char* base) {
     if (out == nullptr) return -1;
+    // An absolute path does not look at the base, so it needs no current directory (which
+    // can be too long to read into the file operations' buffer).
+    const bool absolute = path != nullptr && (path[0] == '/' || path[0] == '\\');
     std::string baseText;
     if (base != nullptr) {
         baseText = base;
-    } else {
+    } else if (!absolute) {
         char current[kFilePathMax] = {};
         ActiveFileAccessFunctions().getCurrentDir(current);
         if (current[0] == 0) {

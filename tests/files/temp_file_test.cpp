@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/deep_directory.h"
 #include "engine/platform/temp_file.h"
 #include "temp_dir.h"
 
@@ -74,6 +75,19 @@ TEST(TempFileTest, ARelativeTemporaryDirectoryGivesAFullPath) {
     EXPECT_EQ(made.rfind(dir.Path() + "/scratch/tmp", 0), 0u) << made;
     EXPECT_TRUE(fs::exists(made));
     EXPECT_EQ(fs::file_size(made), 0u);
+}
+
+TEST(TempFileTest, ACurrentDirectoryTooLongToReadDoesNotStopAnAbsoluteTemporaryPath) {
+    TempDir dir;
+    fs::create_directory(dir / "scratch");
+    ScopedTempDirVariable tmp(dir / "scratch");
+    ScopedCurrentDir here(orvik_test::MakeDeepDirectory(dir.Path(), 300));
+    ASSERT_TRUE(here.ok());
+    char path[260] = {};
+    const host::HFILE file = orvik::CreateTempFile(path);
+    ASSERT_NE(file, host::INVALID_FILE_HANDLE);
+    host::CloseFile(file);
+    EXPECT_EQ(std::string(path).rfind(dir.Path() + "/scratch/tmp", 0), 0u) << path;
 }
 
 TEST(TempFileTest, AMissingTemporaryDirectoryFailsAndLeavesThePathAlone) {
