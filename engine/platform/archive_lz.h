@@ -27,6 +27,12 @@ int ReadLzHead(const uint8_t* source, size_t sourceSize, LzHead* head);
 int64_t DecompressArchiveData(const uint8_t* source, size_t sourceSize, uint8_t* destination,
                               size_t destinationSize);
 
+// Unpacks the part of a stream that arrived (`arrived` bytes, head included, of a stream
+// cut short): the bytes its whole codes make, or -1 when the head did not arrive or the
+// codes are damaged.
+int64_t DecompressArchivePrefix(const uint8_t* source, size_t arrived, uint8_t* destination,
+                                size_t destinationSize);
+
 // Match fields shared with the encoder.
 constexpr uint32_t kLzMinMatch = 4;
 constexpr uint32_t kLzMaxMatch = ((1u << 13) - 1) + kLzMinMatch;  // 5 bits + 8 bits

@@ -36,6 +36,19 @@ void DropContents(ArchiveFileStream* stream) {
     stream->position = 0;
 }
 
+// A packed file whose asynchronous read came in short (the archive file shrank): said in
+// the log, and the file reads as what the codes that arrived unpack to.
+void KeepWhatArrived(ArchiveFileStream* stream, uint32_t arrived) {
+    AddLogText("ＯＫＶファイルの読み込みに失敗しました\n");
+    const int64_t made = DecompressArchivePrefix(stream->packed, arrived, stream->unpacked, stream->entry.size);
+    if (made < 0) {
+        AddLogText("ＯＫＶファイルの中のデータが壊れています\n");
+        DropContents(stream);
+        return;
+    }
+    stream->entry.size = static_cast<uint32_t>(made);
+}
+
 void WaitPending(ArchiveFileStream* stream) {
     while (!FinishArchiveStreamRead(stream)) PlainFileWaitIdle(stream->archive->file);
 }
@@ -125,14 +138,16 @@ int FinishArchiveStreamRead(ArchiveFileStream* stream) {
     const FileAccessHandle file = stream->archive->file;
     if (PlainFileIdleCheck(file) != 1) return 0;
     const uint32_t expected = stream->pending == 1 ? stream->entry.packedSize : stream->pendingSize;
-    const bool complete = PlainFileLastReadSize(file) == expected;
+    const uint32_t arrived = std::min(PlainFileLastReadSize(file), expected);
+    const bool complete = arrived == expected;
     if (stream->pending == 1) {
-        XorArchiveKey(expected, stream->packed, stream->pendingOffset, stream->archive->key);
-        if (!complete || !Unpack(stream, stream->packed, expected)) DropContents(stream);
+        XorArchiveKey(arrived, stream->packed, stream->pendingOffset, stream->archive->key);
+        if (!complete) KeepWhatArrived(stream, arrived);
+        else if (!Unpack(stream, stream->packed, expected)) DropContents(stream);
         TrackedFree(stream->packed);
         stream->packed = nullptr;
     } else {
-        XorArchiveKey(expected, stream->pendingDestination, stream->pendingOffset,
+        XorArchiveKey(arrived, stream->pendingDestination, stream->pendingOffset,
                       stream->archive->key);
         if (!complete) AddLogText("ＯＫＶファイルの読み込みに失敗しました\n");
     }

@@ -176,6 +176,31 @@ TEST_F(ArchiveFilesTest, AnAsynchronousReadSurvivesAnotherFileOfTheSameArchive) 
     for (FileAccessHandle file : {packed, title, again}) EXPECT_EQ(FileAccessClose(file), 0);
 }
 
+// An archive file that shrank after it was opened: the asynchronous read of a packed
+// file at its end comes in short, which the log says, and the file reads as what the
+// codes that arrived unpack to.
+TEST_F(ArchiveFilesTest, AShortAsynchronousReadOfAPackedFileKeepsWhatArrived) {
+    const std::string letters = "abcdefghijklmnopqrstuvwxyz";
+    FixtureDir root;
+    root.files.push_back({"first.txt", Bytes("first")});
+    root.files.push_back({"last.txt", Bytes(letters), LzStream(26, 0xF0, Bytes(letters))});
+    FixtureOptions options;
+    options.keyString = "tnqwplx";
+    options.headerBlockAtEnd = false;  // the packed file's codes end the archive
+    options.padding = 0;
+    const std::string path = dir.Write("Data01.dat", BuildFixture(root, options));
+    EXPECT_EQ(ReadAll("Data01/first.txt"), "first");
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) - 10);
+    orvik_test::TempLog log;
+    const FileAccessHandle file = FileAccessOpen("Data01/last.txt", 0, 1, 1);
+    ASSERT_NE(file, 0);
+    char buffer[32] = {};
+    EXPECT_EQ(FileAccessRead(buffer, 1, sizeof buffer, file), 16u);
+    EXPECT_EQ(std::string(buffer), letters.substr(0, 16));
+    EXPECT_NE(log.Read().find("ＯＫＶファイルの読み込みに失敗しました"), std::string::npos);
+    EXPECT_EQ(FileAccessClose(file), 0);
+}
+
 // Two threads reading files of one archive: a 64 KB "movie.ogv" and "sound.ogg" of their
 // own patterns, and one read of a file at a random place.
 class ArchiveThreadsTest : public ArchiveFilesTest {
