@@ -1,6 +1,7 @@
 #include "engine/platform/log.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdarg>
@@ -11,6 +12,7 @@
 #include "engine/platform/charset.h"
 #include "engine/platform/format.h"
 #include "engine/platform/full_path.h"
+#include "engine/platform/library.h"
 #include "engine/platform/timing.h"
 #include "host/clock.h"
 #include "host/debug_output.h"
@@ -239,9 +241,28 @@ void UseLogDirectory(const std::string& directory) {
 }
 
 int SetLogDirectory(const char* directory) {
-    if (!directory || std::strlen(directory) >= kFilePathMax) {
-        AddLogText("ログの出力先ディレクトリのパスが長すぎます in SetLogDirectory\n");
-        return -1;
+    if (directory == nullptr) {
+        // The start directory, where the program is started (empty before start-up,
+        // which then puts it in).
+        UseLogDirectory(Library().startDirectory);
+        return 0;
+    }
+    const char* refusal = nullptr;
+    if (std::strlen(directory) >= kFilePathMax) {
+        refusal = "ログの出力先ディレクトリのパスが長すぎます in SetLogDirectory\n";
+    } else {
+        // A folder the log cannot be written in would lose the whole log, leak dump
+        // included, without a word: it is refused while the caller can still hear of it.
+        const std::string path = ToSystemPath(directory);
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+            ::access(path.c_str(), W_OK | X_OK) != 0)
+            refusal = "ログの出力先ディレクトリに書き込めません in SetLogDirectory\n";
+    }
+    if (refusal != nullptr) {
+        std::fprintf(stderr, "orvik: the log folder \"%s\" cannot be written in; the log stays where it was\n",
+                     directory);
+        return AddLogText(refusal);
     }
     UseLogDirectory(directory);
     return 0;

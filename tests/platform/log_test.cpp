@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/platform/charset.h"
+#include "engine/platform/library.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"
 #include "host/clock.h"
@@ -165,13 +166,32 @@ TEST(LogTest, AFormatCutInsideATwoByteCharacterStillEndsItsLine) {
     EXPECT_EQ(log.Read(), std::string(1021, 'q') + "\r\nnext\r\n");
 }
 
-TEST(LogTest, UnwritableDirectoryIsSkippedSilently) {
+// A folder the log cannot be written in is refused aloud, and the log stays where it was;
+// null puts it back in the start directory.
+TEST(LogTest, AMissingLogFolderIsRefusedAndTheLogStaysWhereItWas) {
+    TempLog log;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(orvik::SetLogDirectory("/nonexistent/orvik/dir"), -1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("/nonexistent/orvik/dir"), std::string::npos);
+    EXPECT_EQ(orvik::SetLogDirectory(std::string(400, 'd').c_str()), -1);
+    orvik::AddLogText("kept\n");
+    EXPECT_NE(log.Read().find("kept"), std::string::npos);
+    char elsewhere[] = "/tmp/orvik_log_elsewhere_XXXXXX";
+    ASSERT_EQ(orvik::SetLogDirectory(::mkdtemp(elsewhere)), 0);
+    std::filesystem::remove(elsewhere);
+    orvik::Library().startDirectory = log.Directory();
+    EXPECT_EQ(orvik::SetLogDirectory(nullptr), 0);
+    orvik::AddLogText("beside\n");
+    orvik::ResetLibraryState();
+    EXPECT_NE(log.Read().find("beside"), std::string::npos);
+}
+
+TEST(LogTest, AnUnwritableLogFileIsSkippedSilently) {
     TempLog log;
     DebugCapture debug;
-    orvik::SetLogDirectory("/nonexistent/orvik/dir");
+    std::filesystem::remove_all(log.Directory());
     EXPECT_EQ(orvik::AddLogText("lost\n"), -1);
     EXPECT_EQ(debug.Text(), "");
-    EXPECT_EQ(orvik::SetLogDirectory(std::string(400, 'd').c_str()), -1);
 }
 
 }  // namespace
