@@ -82,14 +82,13 @@ int DeleteNetworkHandle(int handle) {
 int PumpNetworkMessages(int closePending) {
     auto& st = Network();
     if (!st.initialised || !st.window) return 0;
+    // Only handles the program gave up are closed here. A handle in error lost its
+    // connection when the error came and stays, with the messages that came before it,
+    // until the program deletes it; one given up and disconnected since (by the peer or
+    // an error) has nothing left to flush, and no one holds it any more.
     if (closePending)
         ForEachNetworkRecord([](NetworkRecord& r) {
-            if (r.connected && (r.error || r.closePending))
-                CloseNetworkHandle(r.handle);
-            else if (r.closePending && r.closedByPeer)
-                // Given up by the program and closed by the peer since: nothing is left
-                // to flush, and no one holds the handle any more.
-                DeleteNetworkHandle(r.handle);
+            if (r.closePending) CloseOrDelete(r);
         });
     PumpNetworkWindow();
     return 0;

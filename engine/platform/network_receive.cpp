@@ -15,22 +15,22 @@ namespace {
 // all the memory they announce.
 constexpr int32_t kReceiveStep = 64 << 10;
 
-bool FailGrowth(NetworkRecord& r, int32_t length) {
-    AddLogFormat("受信データを保存するリングバッファのリサイズに失敗しました(データサイズ %d byte)", length);
+// A connection that cannot be read past this point is closed at once (the peer sees its
+// end) and the handle goes into error. The handle stays until the program deletes it, so
+// the complete messages that came before can still be taken. False.
+bool StopReceiving(NetworkRecord& r) {
+    auto& st = Network();
+    st.ws2.WSAAsyncSelect(r.socket, st.window, 0, 0);
+    st.ws2.closesocket(r.socket);
+    r.socket = host::INVALID_SOCKET;
+    r.connected = 0;
     r.error = 1;
     return false;
 }
 
-// A message beyond the limit is refused before anything is reserved for it, and the
-// connection is closed at once: the stream cannot be read past it. The handle stays, in
-// error, until the program deletes it; what arrived before can still be taken.
-void RefuseOversizedMessage(NetworkRecord& r, int32_t length) {
-    auto& st = Network();
-    AddLogFormat("受信したメッセージが大きすぎるため接続を閉じます(%d byte、上限 %d byte)", length, st.maxMessageSize);
-    st.ws2.WSAAsyncSelect(r.socket, st.window, 0, 0);
-    st.ws2.closesocket(r.socket);
-    r.socket = host::INVALID_SOCKET;
-    r.error = 1;
+bool FailGrowth(NetworkRecord& r, int32_t length) {
+    AddLogFormat("受信データを保存するリングバッファのリサイズに失敗しました(データサイズ %d byte)", length);
+    return StopReceiving(r);
 }
 
 // Takes the next length prefix once all 4 bytes have come and stores it in the ring.
@@ -49,12 +49,13 @@ bool StartMessage(NetworkRecord& r) {
     if (length <= 0) {
         // A peer that sends this is not speaking our framing; what follows cannot be trusted.
         AddLogFormat("受信したメッセージの長さが不正です(%d byte)", length);
-        r.error = 1;
-        return false;
+        return StopReceiving(r);
     }
     if (length > Network().maxMessageSize) {
-        RefuseOversizedMessage(r, length);
-        return false;
+        // Refused before anything is reserved for it: the stream cannot be read past it.
+        AddLogFormat("受信したメッセージが大きすぎるため接続を閉じます(%d byte、上限 %d byte)", length,
+                     Network().maxMessageSize);
+        return StopReceiving(r);
     }
     if (WriteRingBuffer(&r.recvRing, r.lengthIn, 4) != 0) return FailGrowth(r, length);
     r.recvLength = length;

@@ -25,8 +25,9 @@ int StopListenNetWork();
 int GetNewAcceptNetWork();
 
 // The largest message a handle sends or receives (8 MB unless set). A peer announcing a
-// longer one is refused: logged, its connection closed and the handle left in error.
-// 0, or -1 for a size below 1.
+// longer one (or a length below 1) is refused: logged, its connection closed and the
+// handle left in error, the messages that came before it still there to take until
+// DeleteNetworkHandle frees it. 0, or -1 for a size below 1.
 int SetMaxNetWorkMessageSize(int bytes);
 
 // Queues a message of 1 byte or more; it goes out as the pump and the socket allow. 0 or -1.
