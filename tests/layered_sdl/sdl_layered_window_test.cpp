@@ -20,10 +20,6 @@
 #include "host/win/layered_window.h"
 #include "host/win/window.h"
 
-// The system's D-Bus library, which SDL starts, and fontconfig, which the on-screen log's
-// font loads at start-up, keep blocks they never free.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\nleak:libfontconfig.so\n"; }
-
 namespace orvik_test {
 namespace {
 

@@ -11,6 +11,7 @@
 #include <orvik/platform.h>
 
 #include "../support/bounded_wait.h"
+#include "../support/headless_engine.h"
 #include "engine/platform/log.h"
 #include "host/backends/backend.h"
 #include "host/win/instance_lock.h"
@@ -54,13 +55,23 @@ class SdlEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!ProgramOnPath("Xvfb") || !ProgramOnPath("xdotool")) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+        // A fresh program's engine and host: what an earlier test of the program set
+        // (a class name taken from its title) would otherwise stay.
+        ResetHost();
+        host::StopBackend();
+        ResetEngine();
         display_ = std::make_unique<XvfbDisplay>();
         ASSERT_TRUE(display_->Running());
         std::string error;
         dir_ = UseSdlBackendOn(*display_, &error);
         ASSERT_FALSE(dir_.empty()) << error;
     }
+    // The engine, SDL's video and the display all end with the test: SDL stays on the
+    // display it started on, and the next test's display is another.
     void TearDown() override {
+        orvik::EndLibrary();
+        host::StopBackend();
+        display_.reset();
         std::error_code ignored;
         if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
     }
