@@ -61,6 +61,10 @@ struct Backend {
     // Optional (null when the backend's window has no icon to show): the open window's
     // icon becomes the picture of a BMP file, its alpha kept. False when it does not load.
     bool (*set_window_icon)(const char* bmpPath);
+    // Optional (null where no window manager takes keys): while on, the window (and one
+    // opened later) grabs the keyboard whenever it has the focus, so the keys the window
+    // manager keeps for itself (Alt+Tab, the Super key's shortcuts) come to it instead.
+    void (*set_keyboard_grab)(bool on);
 };
 
 // The table of backends, ended by a null entry.

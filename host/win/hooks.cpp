@@ -1,9 +1,12 @@
 #include "host/win/hooks.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <utility>
 #include <vector>
+
+#include "host/backends/backend.h"
 
 namespace host {
 
@@ -29,19 +32,47 @@ LRESULT CallFrom(Chain& chain, int code, WPARAM wParam, LPARAM lParam) {
     if (chain.next >= chain.procs.size()) return 0;
     return chain.procs[chain.next++](code, wParam, lParam);
 }
+
+// Whether the window was last told to grab the keyboard.
+bool g_grabbed = false;
+
+// A low-level keyboard hook sees every key, the system's own included (Alt+Tab, the
+// Windows key). Where a window manager takes such keys for itself, only a window that
+// grabs the keyboard gets them: the window grabs it while a keyboard hook is in place.
+// Called after a change, outside the lock (the backend takes its own).
+void FollowKeyboardHooks() {
+    bool hooked = false;
+    {
+        std::lock_guard lock(g_mutex);
+        hooked = std::any_of(g_hooks.begin(), g_hooks.end(),
+                             [](const auto& entry) { return entry.second.id == WH_KEYBOARD_LL; });
+        if (hooked == g_grabbed) return;
+        g_grabbed = hooked;
+    }
+    if (const Backend* b = ActiveBackend(); b && b->set_keyboard_grab) b->set_keyboard_grab(hooked);
+}
 }  // namespace
 
 HHOOK SetWindowsHookExA(int id, HOOKPROC proc, HMODULE, uint32_t) {
     if (!proc) return nullptr;
-    std::lock_guard lock(g_mutex);
-    uintptr_t handle = g_nextId++;
-    g_hooks[handle] = Hook{id, proc};
+    uintptr_t handle = 0;
+    {
+        std::lock_guard lock(g_mutex);
+        handle = g_nextId++;
+        g_hooks[handle] = Hook{id, proc};
+    }
+    FollowKeyboardHooks();
     return HandleFromId<HHOOK>(handle);
 }
 
 BOOL UnhookWindowsHookEx(HHOOK hook) {
-    std::lock_guard lock(g_mutex);
-    return g_hooks.erase(IdFromHandle(hook)) ? 1 : 0;
+    bool removed = false;
+    {
+        std::lock_guard lock(g_mutex);
+        removed = g_hooks.erase(IdFromHandle(hook)) != 0;
+    }
+    FollowKeyboardHooks();
+    return removed ? 1 : 0;
 }
 
 LRESULT CallNextHookEx(HHOOK, int code, WPARAM wParam, LPARAM lParam) {
@@ -72,9 +103,11 @@ size_t CountWindowsHooks() {
     return g_hooks.size();
 }
 
+// The backend's grab goes with the backend itself (tests stop it apart).
 void ResetWindowsHooks() {
     std::lock_guard lock(g_mutex);
     g_hooks.clear();
+    g_grabbed = false;
 }
 
 }  // namespace host

@@ -1,6 +1,8 @@
 // Window hooks: a library may hook the system's keyboard for a window (to keep the system
 // keys from it). Every key the window gets goes through the keyboard hooks first, the
-// newest first; a hook that answers non-zero swallows the key.
+// newest first; a hook that answers non-zero swallows the key. While a keyboard hook is
+// in place the window grabs the keyboard, so the keys a window manager takes for itself
+// come to the hooks too.
 #pragma once
 #include <cstddef>
 

@@ -185,7 +185,7 @@ extern const Backend kHeadlessBackend = {
     kBackendHasClipboard,
     Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, SetFullscreen, Present, PollEvents,
     SetCursorVisible, SetPadRumble, SetClipboard, GetClipboard,
-    OpenAudio, CloseAudio, PresentShared, SetLayered, PresentLayered, nullptr,
+    OpenAudio, CloseAudio, PresentShared, SetLayered, PresentLayered, nullptr, nullptr,
 };
 
 namespace headless {

@@ -41,6 +41,8 @@ float g_windowOpacity = 1.0f;  // last given to SDL_SetWindowOpacity
 // Full screen and its size, kept for a window opened later.
 bool g_fullscreen = false;
 int g_fullscreenW = 0, g_fullscreenH = 0;
+// The keyboard grab asked for, kept for a window opened later.
+bool g_keyboardGrab = false;
 
 bool Available() {
     const char* x = std::getenv("DISPLAY");
@@ -79,6 +81,7 @@ void CloseWindow() {
 
 void Stop() {
     CloseWindow();
+    g_keyboardGrab = false;
     sdl::CloseControllers();
     sdl::ResetKeyboardEvents();
     SDL_Quit();
@@ -104,6 +107,7 @@ bool OpenWindow(const char* title, int w, int h) {
     sdl::WatchWindow(g_window);
     g_vanishReported = false;
     if (g_fullscreen) sdl::EnterFullscreen(g_window, g_fullscreenW, g_fullscreenH);
+    if (g_keyboardGrab) SDL_SetWindowKeyboardGrab(g_window, SDL_TRUE);
     SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_renderer);
     SDL_RenderPresent(g_renderer);
@@ -113,6 +117,14 @@ bool OpenWindow(const char* title, int w, int h) {
         SDL_ShowWindow(g_window);
     }
     return true;
+}
+
+// SDL applies the grab while the window has the focus and lets go when it loses it; the
+// hint makes any grab of the window's take the keyboard with it.
+void SetKeyboardGrab(bool on) {
+    g_keyboardGrab = on;
+    SDL_SetHint(SDL_HINT_GRAB_KEYBOARD, on ? "1" : "0");
+    if (g_window) SDL_SetWindowKeyboardGrab(g_window, on ? SDL_TRUE : SDL_FALSE);
 }
 
 void SetTitle(const char* title) {
@@ -330,6 +342,7 @@ extern const Backend kSdlBackend = {
     Available, Start, Stop, OpenWindow, CloseWindow, SetTitle, SetSize, SetFullscreen, Present, PollEvents,
     SetCursorVisible, sdl::SetControllerRumble, SetClipboard, GetClipboard,
     OpenSdlAudioOutput, CloseSdlAudioOutput, nullptr, SetLayered, PresentLayered, SetWindowIcon,
+    SetKeyboardGrab,
 };
 
 }  // namespace host
