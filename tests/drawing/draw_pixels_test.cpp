@@ -214,9 +214,14 @@ TEST_F(DrawingTest, RegionAndRectStretchedDraws) {
     ASSERT_EQ(DrawGraphRectStretchedF(20.0f, 20.0f, 24.0f, 21.0f, 2, 0, 2, 1, s, 0), 0);
     EXPECT_EQ(Pixel(20, 20), 0x030000u);
     EXPECT_EQ(Pixel(23, 20), 0x040000u);
-    // A bad handle fails; a region that makes no part draws nothing and succeeds.
+    // A bad handle fails; a region that makes no part draws nothing and succeeds; a draw
+    // refused (a blend mask smaller than the part) fails.
     EXPECT_EQ(DrawGraphRectStretchedF(0, 0, 4, 4, 0, 0, 1, 1, s + 1, 0), -1);
     EXPECT_EQ(DrawGraphRectStretchedF(0, 0, 4, 4, 0, 0, 0, 1, s, 0), 0);
+    ASSERT_EQ(SetBlendMaskGraph(SolidGraph(1, 1, 0xFFFFFF), 128, 255), 0);
+    EXPECT_EQ(DrawGraphRectStretchedF(30.0f, 30.0f, 34.0f, 31.0f, 2, 0, 2, 1, s, 0), -1);
+    EXPECT_EQ(Pixel(30, 30), kBlack);
+    ASSERT_EQ(SetBlendMaskGraph(-1, 0, 0), 0);
 }
 
 TEST_F(DrawingTest, OffScreenPictureStretchedToTheBackBufferAsTheGameDoes) {

@@ -109,6 +109,9 @@ int DrawGraphRotatedCore(float x, float y, double scale, double angle, int32_t h
 int DrawGraphMirrored(int x, int y, int32_t handle, int trans);
 int DrawGraphRegion(int x, int y, int sourceX, int sourceY, int width, int height, int32_t handle, int trans,
                     int turn);
+// The part (sourceX, sourceY, width, height) of the graphic stretched into the rectangle.
+// 0 (also when the part lies outside the graphic, which draws nothing), or -1 for a bad
+// handle or a draw refused as the whole graphic's would be.
 int DrawGraphRectStretchedF(float x1, float y1, float x2, float y2, int sourceX, int sourceY, int width,
                             int height, int32_t handle, int trans);
 // Corners in the order top-left, top-right, bottom-right, bottom-left of the image.
