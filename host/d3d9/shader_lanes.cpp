@@ -81,7 +81,10 @@ LaneProgram::LaneProgram(const ShaderProgram& p) : p_(&p) {
         if (in.op >= kOpM4x4 && in.op <= kOpM3x2)
             for (int row = 0; row < 4; ++row) s.rows[row] = SourceOf(in.src[1], 0xF, row);
         if (in.predicated) s.predicate = SourceOf(in.predicate, 0xF);
+        usesPredicate_ = usesPredicate_ || in.predicated || (in.hasDest && in.dest.file == kFilePredicate);
+        for (int i = 0; i < in.sourceCount; ++i) usesPredicate_ = usesPredicate_ || in.src[i].file == kFilePredicate;
     }
+    writesDepth_ = WritesRegister(p, kFileDepthOut, 0);
     layout_.count = uint16_t(layout_.consts + constants_.size());
     usable_ = true;
 }
@@ -154,8 +157,11 @@ ShaderHalt LaneRun::Run(int count, ShaderSampler* sampler, DrawBudget* budget) {
     const LaneProgram::Layout& at = lp_.Slots();
     // Nothing of the row before: the temporaries the code names, the outputs it reads
     // back and the predicate start at zero, as each one-pixel run's do.
+    // (oDepth and p0 only where the code names them: each clear is a kilobyte.)
     std::fill(block_.begin() + at.temps, block_.begin() + at.temps + lp_.Program().tempCount, LaneRegister{});
-    block_[at.colors] = block_[at.depth] = block_[at.predicate] = LaneRegister{};
+    block_[at.colors] = LaneRegister{};
+    if (lp_.WritesDepth()) block_[at.depth] = LaneRegister{};
+    if (lp_.UsesPredicate()) block_[at.predicate] = LaneRegister{};
     std::fill_n(killed_, kLanes, false);
     ShaderFlow flow(lp_.Program(), k_);
     flow_ = &flow;

@@ -48,6 +48,8 @@ public:
     // The components of varying k (v0, v1, then t0..t7; model 3.0: v0..v9) that any result
     // depends on: only these need filling before a run.
     uint8_t VaryingReads(int k) const;
+    bool WritesDepth() const { return writesDepth_; }
+    bool UsesPredicate() const { return usesPredicate_; }
 
 private:
     uint16_t SourceSlot(int file, int index);
@@ -58,6 +60,7 @@ private:
 
     const ShaderProgram* p_;
     bool usable_ = false;
+    bool writesDepth_ = false, usesPredicate_ = false;
     Layout layout_;
     std::vector<Step> steps_;
     std::vector<uint16_t> constants_;

@@ -110,6 +110,9 @@ void DeviceShaderSampler::SampleLanes(int s, const LaneValue& coord, const Texel
     const bool clampedPoint =
         !lod.linear && smp.addressU == D3DTADDRESS_CLAMP && smp.addressV == D3DTADDRESS_CLAMP;
     uint32_t texels[kLanes] = {};
+    const uint32_t* const pixels = level.texels;
+    const size_t pitch = level.pitch;
+    const uint32_t alphaOr = level.alphaOr;
     for (int l = 0; l < count; l += 2) {
         Doubles2 u = {coord.c[0]->v[l], coord.c[0]->v[l + 1]}, v = {coord.c[1]->v[l], coord.c[1]->v[l + 1]};
         if (how.projected) {
@@ -122,7 +125,7 @@ void DeviceShaderSampler::SampleLanes(int s, const LaneValue& coord, const Texel
         if (clampedPoint) {
             const Ints2 x = ClampedTexelIndex(u, level.width), y = ClampedTexelIndex(v, level.height);
             for (int i = 0; i < 2; ++i)
-                texels[l + i] = level.texels[size_t(y[i]) * level.pitch + size_t(x[i])] | level.alphaOr;
+                texels[l + i] = pixels[size_t(y[i]) * pitch + size_t(x[i])] | alphaOr;
             continue;
         }
         for (int i = 0; i < 2; ++i)
