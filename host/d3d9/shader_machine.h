@@ -15,7 +15,7 @@ public:
     ShaderMachine(const ShaderProgram& p, const ProgramConstants& k, ShaderRegisters& r, ShaderSampler* s, bool quad)
         : flow_(p, k), k_(k), r_(r), sampler_(s), quad_(quad) {}
 
-    Halt Resume() { return flow_.Resume(*this); }
+    Halt Resume();
     // At a barrier: the instruction, its first source as read, and completing it with the
     // value it gives (dsx, dsy) or its texture request (texld).
     const ShaderInstruction& Current() const { return flow_.Current(); }

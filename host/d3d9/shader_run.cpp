@@ -16,6 +16,9 @@ Vec4 Pick(const std::array<Vec4, N>& file, int index) {
 
 }  // namespace
 
+// Flattened here: inlined into its callers, the flow's own flattening would be lost.
+[[gnu::flatten]] ShaderMachine::Halt ShaderMachine::Resume() { return flow_.Resume(*this); }
+
 void ShaderMachine::Complete(const Vec4& value) {
     Write(Current(), value);
     flow_.Advance();
