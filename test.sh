@@ -12,7 +12,7 @@ jobs=${JOBS:-$(nproc)}
 # Line tables (-g1) are all the sanitizers' reports need, at a third less compile time
 # than full debug information.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" \
-      -DCMAKE_C_FLAGS_DEBUG="-g1 -O1" -DORVIK_SANITIZE=ON >/dev/null
+      -DCMAKE_C_FLAGS_DEBUG="-g1 -O1" -DORVIK_SANITIZE=ON -DORVIK_WERROR=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
