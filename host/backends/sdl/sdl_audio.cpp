@@ -76,13 +76,18 @@ int OpenSdlAudioOutput(uint32_t samplesPerSecond, uint32_t framesPerCallback) {
     want.samples = Uint16(framesPerCallback);
     want.callback = PullFromMixer;
     SDL_AudioSpec have{};
+    std::string why;
     {
+        // Quiet until SDL's audio has stopped again after a failure: its ALSA driver looks
+        // for devices on a thread of its own too, which that stop joins.
         QuietAlsa quiet;
         s.device = OpenDefaultDevice(want, have);
+        if (!s.device) {
+            why = SDL_GetError();
+            CloseSdlAudioOutput();
+        }
     }
     if (!s.device) {
-        const std::string why = SDL_GetError();
-        CloseSdlAudioOutput();
         s.device = OpenSilentDevice(want, have);
         if (s.device) std::fprintf(stderr, "orvik: no sound device opens (%s); the sound plays silently\n", why.c_str());
     }
