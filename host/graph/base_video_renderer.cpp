@@ -54,13 +54,20 @@ void D_CBaseVideoRenderer::Receive(IMediaSample* sample) {
     if (sample->GetPointer(&data) != S_OK) return;
     Queued q;
     q.timed = sample->GetTime(&q.start, &q.stop) == S_OK;
+    q.length = size_t(sample->GetActualDataLength());
     {
         std::lock_guard lock(mutex_);
         if (!spare_.empty()) {
             q.bytes = std::move(spare_.back());
             spare_.pop_back();
         }
-        q.bytes.assign(data, data + sample->GetActualDataLength());
+    }
+    // A sample over a buffer of its sender's is kept as it is, the sender filling the
+    // spare next; any other is copied.
+    auto* given = dynamic_cast<graph::Sample*>(sample);
+    if (!given || !given->GiveBuffer(q.bytes)) q.bytes.assign(data, data + q.length);
+    {
+        std::lock_guard lock(mutex_);
         queuedBytes_ += q.bytes.size();
         queue_.push_back(std::move(q));
     }
@@ -110,7 +117,8 @@ bool D_CBaseVideoRenderer::Stream(const std::atomic<bool>& stop) {
             continue;
         }
         if (q->timed && !WaitForStreamTime(q->start)) return true;
-        graph::Sample sample = q->timed ? graph::Sample(q->bytes, q->start, q->stop) : graph::Sample(q->bytes);
+        const std::span<uint8_t> bytes = std::span(q->bytes).first(q->length);
+        graph::Sample sample = q->timed ? graph::Sample(bytes, q->start, q->stop) : graph::Sample(bytes);
         DoRenderSample(&sample);
         Pop();
     }

@@ -36,7 +36,8 @@ public:
 
 private:
     struct Queued {
-        std::vector<uint8_t> bytes;
+        std::vector<uint8_t> bytes;  // the sample's at the start, maybe room behind
+        size_t length = 0;
         REFERENCE_TIME start = 0, stop = 0;
         bool timed = false;
     };

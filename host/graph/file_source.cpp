@@ -1,8 +1,9 @@
 // The file source the graph makes for RenderFile: FFmpeg's demuxer and decoders behind
-// one filter, whose output pins offer the file's first picture stream as bottom-up RGB24
-// video and its first sound stream as 16-bit stereo PCM at the mixer's rate. A run reads
-// the file from where the last seek left it to its end, handing each picture and each
-// piece of sound on with its stream times; the renderers pace it.
+// one filter, whose output pins offer the file's first picture stream as top-down RGB24
+// video (a negative height: rows in the order a renderer keeps them) and its first sound
+// stream as 16-bit stereo PCM at the mixer's rate. A run reads the file from where the
+// last seek left it to its end, handing each picture and each piece of sound on with its
+// stream times; the renderers pace it.
 #include "host/dsound/dsound_types.h"
 #include "host/dsound/mixer.h"
 #include "host/graph/graph_classes.h"
@@ -17,7 +18,7 @@ bool MakeVideoType(int32_t width, int32_t height, REFERENCE_TIME frameTime, AM_M
     info.rcSource = info.rcTarget = RECT{0, 0, width, height};
     info.AvgTimePerFrame = frameTime;
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biSizeImage = uint32_t((int64_t(width) * 3 + 3) & ~int64_t(3)) * uint32_t(height);
     const AM_MEDIA_TYPE t{MEDIATYPE_Video, MEDIASUBTYPE_RGB24, FORMAT_VideoInfo, sizeof info,
@@ -64,8 +65,9 @@ public:
     void SeekTo(REFERENCE_TIME time) override { file_->Seek(time); }
 
 private:
-    void Picture(std::span<uint8_t> rgb, REFERENCE_TIME start, REFERENCE_TIME stop) override {
-        Sample sample(rgb, start, stop);
+    // The picture's buffer goes with the sample, for a renderer that keeps it.
+    void Picture(std::vector<uint8_t>& rgb, size_t length, REFERENCE_TIME start, REFERENCE_TIME stop) override {
+        Sample sample(rgb, length, start, stop);
         video_->Deliver(&sample);
     }
     void Sound(std::span<uint8_t> pcm, REFERENCE_TIME start, REFERENCE_TIME stop) override {

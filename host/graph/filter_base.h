@@ -152,12 +152,29 @@ protected:
     ~SeekableSource() = default;
 };
 
-// A sample over bytes that live for the duration of one delivery.
+// A sample over bytes that live for the duration of one delivery. One made over a buffer
+// of its sender's may hand the buffer itself to a receiver that keeps samples, which is
+// then spared a copy of the bytes.
 class Sample final : public IMediaSample {
 public:
     explicit Sample(std::span<uint8_t> bytes) : bytes_(bytes) {}
     Sample(std::span<uint8_t> bytes, REFERENCE_TIME start, REFERENCE_TIME stop)
         : bytes_(bytes), start_(start), stop_(stop), timed_(true) {}
+    // Over the first `length` bytes of `buffer`.
+    Sample(std::vector<uint8_t>& buffer, size_t length, REFERENCE_TIME start, REFERENCE_TIME stop)
+        : Sample(std::span(buffer).first(length), start, stop) {
+        buffer_ = &buffer;
+    }
+    // Swaps the sender's buffer with `other`: `other` then holds the sample's bytes at its
+    // start (the bytes do not move), and the sender gets the buffer `other` held to fill
+    // next. False, with nothing done, for a sample over no buffer of its sender's, or one
+    // already given.
+    bool GiveBuffer(std::vector<uint8_t>& other) {
+        if (!buffer_) return false;
+        buffer_->swap(other);
+        buffer_ = nullptr;
+        return true;
+    }
     uint32_t AddRef() override { return 1; }
     uint32_t Release() override { return 1; }
     HRESULT GetPointer(uint8_t** data) override;
@@ -166,6 +183,7 @@ public:
 
 private:
     std::span<uint8_t> bytes_;
+    std::vector<uint8_t>* buffer_ = nullptr;
     REFERENCE_TIME start_ = 0, stop_ = 0;
     bool timed_ = false;
 };

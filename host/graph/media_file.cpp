@@ -27,6 +27,10 @@ constexpr REFERENCE_TIME kDefaultFrameTime = kUnitsPerSecond / 25;
 constexpr int kLeadInPackets = 64;
 // Bytes the scaler may store past the end of a row of its output.
 constexpr int32_t kScaledSlack = 64;
+// Pixels the scaler's vector code converts a step. Rows of whole steps it writes exactly;
+// of other rows it stores up to a step past the end, and, when the rows are no further
+// apart than their pitch, it leaves their last pixels out.
+constexpr int32_t kScalerStep = 16;
 
 struct FormatCloser {
     void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
@@ -87,12 +91,14 @@ struct MediaFile::State {
     std::unique_ptr<SwsContext, ScalerFree> scaler;
     int32_t width = 0, height = 0, pitch = 0;
     REFERENCE_TIME frameTime = kDefaultFrameTime, nextPicture = 0;
-    std::vector<uint8_t> rgb;  // made for the first picture handed out
-    // The scaler's own output, top-down: its vector code stores whole blocks of pixels,
-    // up to a few bytes past a row's end (the last row's past the picture's), so each
-    // row has room behind it, and so has the block.
+    // The picture handed out next, with kScaledSlack bytes of room behind it; sized when
+    // a picture comes, as the sink may have taken the last one's.
+    std::vector<uint8_t> rgb;
+    // Rows not of whole steps are scaled first into this buffer of wider rows, each with
+    // room behind it, and the block too; rows of whole steps go straight into `rgb`.
     std::vector<uint8_t> scaled;
     int32_t scaledStride = 0;
+    bool ScalesInPlace() const { return width % kScalerStep == 0; }
 
     int soundIndex = -1;
     Codec sound;
@@ -224,13 +230,13 @@ REFERENCE_TIME MediaFile::State::TimeOf(const AVFrame& f, int index, REFERENCE_T
     return av_rescale_q(f.best_effort_timestamp, format->streams[index]->time_base, kUnits) - startOffset;
 }
 
-// The buffers a picture goes through, made when the first one comes: a picture stream no
+// The buffers a picture goes through, made when a picture comes: a picture stream no
 // renderer took costs nothing, however large the file says its pictures are.
 bool MediaFile::State::ReservePictures() {
-    if (!rgb.empty()) return true;
+    const size_t bytes = size_t(pitch) * size_t(height) + kScaledSlack;
     try {
-        rgb.resize(size_t(pitch) * size_t(height));
-        scaled.resize(size_t(scaledStride) * size_t(height) + kScaledSlack);
+        if (rgb.size() != bytes) rgb.resize(bytes);
+        if (!ScalesInPlace() && scaled.empty()) scaled.resize(size_t(scaledStride) * size_t(height) + kScaledSlack);
     } catch (const std::bad_alloc&) {
         rgb = {};
         return false;
@@ -248,13 +254,15 @@ void MediaFile::State::HandPicture(MediaSink& sink) {
     scaler.reset(sws_getCachedContext(scaler.release(), f.width, f.height, AVPixelFormat(f.format), width, height,
                                       AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!scaler) return;
-    uint8_t* top[1] = {scaled.data()};
-    const int stride[1] = {scaledStride};
+    const bool inPlace = ScalesInPlace();
+    uint8_t* top[1] = {inPlace ? rgb.data() : scaled.data()};
+    const int stride[1] = {inPlace ? pitch : scaledStride};
     if (sws_scale(scaler.get(), f.data, f.linesize, 0, f.height, top, stride) != height) return;
-    for (int32_t y = 0; y < height; ++y)
-        std::memcpy(rgb.data() + size_t(height - 1 - y) * size_t(pitch), scaled.data() + size_t(y) * size_t(scaledStride),
-                    size_t(width) * 3);
-    sink.Picture(rgb, std::max<REFERENCE_TIME>(start, 0), start + frameTime);
+    if (!inPlace)
+        for (int32_t y = 0; y < height; ++y)
+            std::memcpy(rgb.data() + size_t(y) * size_t(pitch), scaled.data() + size_t(y) * size_t(scaledStride),
+                        size_t(width) * 3);
+    sink.Picture(rgb, size_t(pitch) * size_t(height), std::max<REFERENCE_TIME>(start, 0), start + frameTime);
 }
 
 // The resampler for this frame's format, rate and channels, made again whenever they

@@ -1,13 +1,14 @@
 // A movie or sound file read with FFmpeg: its first video stream decoded into 24-bit
-// pictures (blue, green, red; rows bottom-up, each padded to 4 bytes, as the platform's
-// colour converter hands them to a renderer) and its first sound stream into 16-bit
-// stereo PCM at a given rate, each with its stream times in 100 ns from the file's start.
+// pictures (blue, green, red; top row first, each row padded to 4 bytes, as a renderer
+// copies its frames) and its first sound stream into 16-bit stereo PCM at a given rate,
+// each with its stream times in 100 ns from the file's start.
 #pragma once
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "host/graph/graph_types.h"
 
@@ -15,7 +16,9 @@ namespace host::graph {
 
 class MediaSink {
 public:
-    virtual void Picture(std::span<uint8_t> rgb, REFERENCE_TIME start, REFERENCE_TIME stop) = 0;
+    // The picture is the first `length` bytes of `rgb`. The sink may keep the buffer, by
+    // swapping it for another of any size (the file sizes it again for the next picture).
+    virtual void Picture(std::vector<uint8_t>& rgb, size_t length, REFERENCE_TIME start, REFERENCE_TIME stop) = 0;
     virtual void Sound(std::span<uint8_t> pcm, REFERENCE_TIME start, REFERENCE_TIME stop) = 0;
 
 protected:

@@ -101,7 +101,8 @@ void DrawPicture(AVFrame* f, int number, const AvMovie& m) {
         for (int x = 0; x < m.width; ++x) {
             int luma = m.busy ? ((x * 3 + y * 2 + number * 5) ^ (x * y >> 3)) & 255 : kLowerY;
             if (x >= picture) luma = AlphaOf(x - picture);
-            else if (y < 16) luma = (number >> (7 - x / block) & 1) ? 235 : 16;
+            // Columns past the eighth block (a width not a multiple of 8) are the last block's.
+            else if (y < 16) luma = (number >> (7 - std::min(x / block, 7)) & 1) ? 235 : 16;
             f->data[0][y * f->linesize[0] + x] = uint8_t(luma);
         }
     for (int y = 0; y < m.height / 2; ++y)
