@@ -1,7 +1,10 @@
 #include "host/clock.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <ctime>
+#include <mutex>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
@@ -12,6 +15,9 @@ namespace host {
 namespace {
 std::atomic<bool> g_manual{false};
 std::atomic<int64_t> g_manualMicros{0};
+std::atomic<uint64_t> g_manualMoves{0};
+std::mutex g_moveMutex;
+std::condition_variable g_moved;
 
 int64_t MonotonicMicros() {
     timespec ts{};
@@ -22,8 +28,32 @@ int64_t MonotonicMicros() {
 
 void UseManualClock(bool on) { g_manual = on; }
 bool IsManualClock() { return g_manual; }
-void AdvanceManualClock(int64_t microseconds) { g_manualMicros += microseconds; }
-void SetManualClock(int64_t microseconds) { g_manualMicros = microseconds; }
+// The count goes up under the mutex, so that a waiter that found it unchanged is
+// already waiting when it is told.
+void AnnounceManualMove() {
+    {
+        std::lock_guard lock(g_moveMutex);
+        ++g_manualMoves;
+    }
+    g_moved.notify_all();
+}
+
+void AdvanceManualClock(int64_t microseconds) {
+    g_manualMicros += microseconds;
+    AnnounceManualMove();
+}
+
+void SetManualClock(int64_t microseconds) {
+    g_manualMicros = microseconds;
+    AnnounceManualMove();
+}
+
+uint64_t ManualClockMoves() { return g_manualMoves; }
+
+void WaitForManualClockMove(uint64_t seen, int64_t mostMicroseconds) {
+    std::unique_lock lock(g_moveMutex);
+    g_moved.wait_for(lock, std::chrono::microseconds(mostMicroseconds), [seen] { return g_manualMoves != seen; });
+}
 
 int64_t NowMicroseconds() { return g_manual ? g_manualMicros.load() : MonotonicMicros(); }
 

@@ -69,18 +69,26 @@ void GraphClock::AudioFramesPlayed(uint32_t frames, uint32_t rate) {
 }
 
 // On the host's clock the time left is known and slept; the mixer's count wakes the wait
-// as it moves; the manual clock of tests moves by another's hand unannounced, and is
-// looked at every tenth of a millisecond. A wait never lasts longer than a millisecond
-// without looking at `stop`.
+// as it moves, and so does the manual clock of tests, moved by another's hand (a start,
+// pause or seek of this clock is then seen within the millisecond). A wait never lasts
+// longer than a millisecond without looking at `stop`.
 bool GraphClock::WaitUntil(REFERENCE_TIME time, const std::atomic<bool>& stop) const {
+    constexpr REFERENCE_TIME kMostMicroseconds = 1000;
     std::unique_lock lock(mutex_);
     while (!stop) {
+        const bool manual = running_ && !audio_ && IsManualClock();
+        const uint64_t moves = ManualClockMoves();
         const REFERENCE_TIME now = NowLocked();
         if (now >= time) return true;
-        std::chrono::microseconds wait(1000);
-        if (running_ && !audio_) wait = IsManualClock() ? std::chrono::microseconds(100)
-                                                        : std::chrono::microseconds(std::min<REFERENCE_TIME>((time - now) / 10, 1000));
-        changed_.wait_for(lock, wait);
+        if (manual) {
+            lock.unlock();
+            WaitForManualClockMove(moves, kMostMicroseconds);
+            lock.lock();
+            continue;
+        }
+        REFERENCE_TIME wait = kMostMicroseconds;
+        if (running_ && !audio_) wait = std::min<REFERENCE_TIME>((time - now) / 10, kMostMicroseconds);
+        changed_.wait_for(lock, std::chrono::microseconds(wait));
     }
     return false;
 }

@@ -125,7 +125,10 @@ HRESULT Playback::Seek(REFERENCE_TIME time) {
 HRESULT Playback::WaitForCompletion(long milliseconds, long* eventCode) {
     if (!eventCode) return E_POINTER;
     std::unique_lock lock(mutex_);
-    if (!posted_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return completed_; })) return E_ABORT;
+    // A look without a wait takes no sleep, however short.
+    const auto ended = [this] { return completed_; };
+    if (milliseconds > 0 ? !posted_.wait_for(lock, std::chrono::milliseconds(milliseconds), ended) : !ended())
+        return E_ABORT;
     *eventCode = completion_;
     return S_OK;
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <time.h>
+
 #include <cstring>
+#include <thread>
 
 #include "host/clock.h"
 #include "host/heap.h"
@@ -71,6 +74,25 @@ TEST(HostSyncTest, SleepOnTheManualClockMovesItInstead) {
     host::Sleep(24);
     EXPECT_EQ(host::timeGetTime(), 24u);
     EXPECT_EQ(host::ReadTimeStampCounter(), 24000000u);
+    host::UseManualClock(false);
+}
+
+// A thread waiting for the manual clock to reach a time sleeps until it is moved, woken
+// by the move rather than by looking again and again.
+TEST(HostSyncTest, AWaitForTheManualClockEndsWhenAnotherThreadMovesIt) {
+    auto seconds = [] {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+    };
+    host::UseManualClock(true);
+    const uint64_t seen = host::ManualClockMoves();
+    const double start = seconds();
+    std::thread mover([] { host::AdvanceManualClock(40000); });
+    host::WaitForManualClockMove(seen, 20000000);  // twenty seconds at most
+    EXPECT_LT(seconds() - start, 10.0);
+    EXPECT_NE(host::ManualClockMoves(), seen);
+    mover.join();
     host::UseManualClock(false);
 }
 
