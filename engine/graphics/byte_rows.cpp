@@ -30,7 +30,7 @@ bool KeepsOrFills(const ByteShuffle& s) {
 }
 
 #if defined(__SSE2__)
-void KeepOrFillRowSse2(const ByteShuffle& s, uint8_t* dest, const uint8_t* source, int count) {
+void KeepOrFillRowsSse2(const ByteShuffle& s, const ByteRows& rows) {
     uint8_t keep[16], fill[16];
     for (int i = 0; i < 16; ++i) {
         keep[i] = s.pick[i % 4] >= 0 ? 0xFF : 0;
@@ -38,20 +38,22 @@ void KeepOrFillRowSse2(const ByteShuffle& s, uint8_t* dest, const uint8_t* sourc
     }
     const __m128i k = _mm_loadu_si128(reinterpret_cast<const __m128i*>(keep));
     const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fill));
-    int x = 0;
-    for (; x + 4 <= count; x += 4) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * x));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dest + 4 * x), _mm_or_si128(_mm_and_si128(v, k), f));
-    }
-    ShuffleBytesRowReference(s, dest + 4 * x, source + 4 * x, count - x);
+    ForEachStep<4, 4, 4>(rows, [](int) { return true; }, [&](const uint8_t* in, uint8_t* out) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(_mm_and_si128(v, k), f));
+    });
 }
 #endif
 
 }  // namespace
 
-void ShuffleBytesRowReference(const ByteShuffle& s, uint8_t* dest, const uint8_t* source, int count) {
-    for (int x = 0; x < count; ++x, dest += s.destBytes, source += s.sourceBytes)
-        for (int j = 0; j < s.destBytes; ++j) dest[j] = s.pick[j] < 0 ? s.fill[j] : source[s.pick[j]];
+void ShuffleBytesRowsReference(const ByteShuffle& s, const ByteRows& rows) {
+    for (int y = 0; y < rows.rows; ++y) {
+        const uint8_t* source = rows.source + y * rows.sourcePitch;
+        uint8_t* dest = rows.dest + y * rows.destPitch;
+        for (int x = 0; x < rows.count; ++x, dest += s.destBytes, source += s.sourceBytes)
+            for (int j = 0; j < s.destBytes; ++j) dest[j] = s.pick[j] < 0 ? s.fill[j] : source[s.pick[j]];
+    }
 }
 
 void ByteShuffleControl(const ByteShuffle& s, uint8_t pick[16], uint8_t fill[16]) {
@@ -64,25 +66,25 @@ void ByteShuffleControl(const ByteShuffle& s, uint8_t pick[16], uint8_t fill[16]
         }
 }
 
-ByteShuffleRowFn ByteShuffleRowAt(ByteRowsLevel level, const ByteShuffle& shuffle) {
+ByteShuffleRowsFn ByteShuffleRowsAt(ByteRowsLevel level, const ByteShuffle& shuffle) {
     switch (level) {
 #if defined(__SSE2__)
-        case ByteRowsLevel::Sse2: return KeepsOrFills(shuffle) ? KeepOrFillRowSse2 : nullptr;
+        case ByteRowsLevel::Sse2: return KeepsOrFills(shuffle) ? KeepOrFillRowsSse2 : nullptr;
 #endif
 #if defined(ORVIK_VECTOR_BYTE_ROWS)
-        case ByteRowsLevel::Ssse3: return Ssse3Available() ? ByteShuffleRowSsse3(shuffle) : nullptr;
-        case ByteRowsLevel::Avx2: return soft::Avx2RowsAvailable() ? ByteShuffleRowAvx2(shuffle) : nullptr;
+        case ByteRowsLevel::Ssse3: return Ssse3Available() ? ByteShuffleRowsSsse3(shuffle) : nullptr;
+        case ByteRowsLevel::Avx2: return soft::Avx2RowsAvailable() ? ByteShuffleRowsAvx2(shuffle) : nullptr;
 #endif
         default: return nullptr;
     }
 }
 
-ByteShuffleRowFn ByteShuffleRow(const ByteShuffle& shuffle) {
+ByteShuffleRowsFn ByteShuffleRows(const ByteShuffle& shuffle) {
     if (soft::Avx2RowsInUse())
-        if (ByteShuffleRowFn row = ByteShuffleRowAt(ByteRowsLevel::Avx2, shuffle)) return row;
+        if (ByteShuffleRowsFn rows = ByteShuffleRowsAt(ByteRowsLevel::Avx2, shuffle)) return rows;
     for (ByteRowsLevel level : {ByteRowsLevel::Ssse3, ByteRowsLevel::Sse2})
-        if (ByteShuffleRowFn row = ByteShuffleRowAt(level, shuffle)) return row;
-    return ShuffleBytesRowReference;
+        if (ByteShuffleRowsFn rows = ByteShuffleRowsAt(level, shuffle)) return rows;
+    return ShuffleBytesRowsReference;
 }
 
 }  // namespace orvik

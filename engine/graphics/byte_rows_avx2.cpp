@@ -30,16 +30,14 @@ Masks MasksFor(const ByteShuffle& s) {
 __m128i Load16(const uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
 template <int S, int D>
-void Row(const ByteShuffle& s, uint8_t* dest, const uint8_t* source, int count) {
+void Rows(const ByteShuffle& s, const ByteRows& rows) {
     const Masks m = MasksFor(s);
-    int x = 0;
     // Each step loads 16 bytes at the first pixel and at the fifth, which must lie within
     // the row.
-    for (; size_t(x + 4) * S + 16 <= size_t(count) * S; x += 8) {
-        const uint8_t* in = source + size_t(x) * S;
+    const auto fits = [&](int x) { return size_t(x + 4) * S + 16 <= size_t(rows.count) * S; };
+    ForEachStep<S, D, 8>(rows, fits, [&](const uint8_t* in, uint8_t* out) {
         __m256i v = _mm256_inserti128_si256(_mm256_castsi128_si256(Load16(in)), Load16(in + 4 * S), 1);
         v = _mm256_or_si256(_mm256_shuffle_epi8(v, m.pick), m.fill);
-        uint8_t* out = dest + size_t(x) * D;
         if constexpr (D == 4) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v);
         } else {
@@ -48,14 +46,13 @@ void Row(const ByteShuffle& s, uint8_t* dest, const uint8_t* source, int count) 
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(v));
             _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 16), _mm256_extracti128_si256(v, 1));
         }
-    }
-    ShuffleBytesRowReference(s, dest + size_t(x) * D, source + size_t(x) * S, count - x);
+    });
 }
 
 }  // namespace
 
-ByteShuffleRowFn ByteShuffleRowAvx2(const ByteShuffle& s) {
-    return RowForSizes<Row<3, 3>, Row<3, 4>, Row<4, 3>, Row<4, 4>>(s);
+ByteShuffleRowsFn ByteShuffleRowsAvx2(const ByteShuffle& s) {
+    return RowsForSizes<Rows<3, 3>, Rows<3, 4>, Rows<4, 3>, Rows<4, 4>>(s);
 }
 
 }  // namespace orvik

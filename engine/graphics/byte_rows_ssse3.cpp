@@ -27,14 +27,13 @@ Masks MasksFor(const ByteShuffle& s) {
 }
 
 template <int S, int D>
-void Row(const ByteShuffle& s, uint8_t* dest, const uint8_t* source, int count) {
+void Rows(const ByteShuffle& s, const ByteRows& rows) {
     const Masks m = MasksFor(s);
-    int x = 0;
     // Each step loads 16 bytes, which must lie within the row.
-    for (; size_t(x) * S + 16 <= size_t(count) * S; x += 4) {
-        const __m128i v = _mm_or_si128(
-            _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(source + size_t(x) * S)), m.pick), m.fill);
-        uint8_t* out = dest + size_t(x) * D;
+    const auto fits = [&](int x) { return size_t(x) * S + 16 <= size_t(rows.count) * S; };
+    ForEachStep<S, D, 4>(rows, fits, [&](const uint8_t* in, uint8_t* out) {
+        const __m128i v =
+            _mm_or_si128(_mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(in)), m.pick), m.fill);
         if constexpr (D == 4) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out), v);
         } else {
@@ -42,14 +41,13 @@ void Row(const ByteShuffle& s, uint8_t* dest, const uint8_t* source, int count) 
             const int last = _mm_cvtsi128_si32(_mm_srli_si128(v, 8));
             std::memcpy(out + 8, &last, 4);
         }
-    }
-    ShuffleBytesRowReference(s, dest + size_t(x) * D, source + size_t(x) * S, count - x);
+    });
 }
 
 }  // namespace
 
-ByteShuffleRowFn ByteShuffleRowSsse3(const ByteShuffle& s) {
-    return RowForSizes<Row<3, 3>, Row<3, 4>, Row<4, 3>, Row<4, 4>>(s);
+ByteShuffleRowsFn ByteShuffleRowsSsse3(const ByteShuffle& s) {
+    return RowsForSizes<Rows<3, 3>, Rows<3, 4>, Rows<4, 3>, Rows<4, 4>>(s);
 }
 
 }  // namespace orvik

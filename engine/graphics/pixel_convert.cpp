@@ -305,13 +305,11 @@ bool TryByteShuffle(const Job& job) {
     if (d.alphaWidth && !place(d.alphaShift, job.alphaFrom == AlphaFrom::Source ? s.alphaShift : 0,
                                job.alphaFrom == AlphaFrom::Opaque))
         return false;
-    const ByteShuffleRowFn row = ByteShuffleRow(shuffle);
-    const int width = job.rect.right - job.rect.left;
-    for (int y = 0; y < job.rect.bottom - job.rect.top; ++y)
-        row(shuffle, DestPixel(job, job.destX, job.destY + y),
-            job.source.pixels + static_cast<ptrdiff_t>(job.rect.top + y) * job.source.pitch +
-                static_cast<ptrdiff_t>(job.rect.left) * s.bytesPerPixel,
-            width);
+    const ByteRows rows{DestPixel(job, job.destX, job.destY), job.destPitch,
+                        job.source.pixels + static_cast<ptrdiff_t>(job.rect.top) * job.source.pitch +
+                            static_cast<ptrdiff_t>(job.rect.left) * s.bytesPerPixel,
+                        job.source.pitch, job.rect.right - job.rect.left, job.rect.bottom - job.rect.top};
+    ByteShuffleRows(shuffle)(shuffle, rows);
     return true;
 }
 

@@ -12,8 +12,8 @@ using orvik::ByteRowsLevel;
 using orvik::ByteShuffle;
 
 // Every row the processor has gives the reference's bytes, for random shuffles of each
-// pixel size pairing (and the keep-or-fill ones SSE2 takes) on random rows of every
-// length up to a few vector steps, and writes nothing past the row.
+// pixel size pairing (and the keep-or-fill ones SSE2 takes) on blocks of two random rows
+// of every length up to a few vector steps, and writes nothing past a row.
 TEST(ByteRowsTest, VectorRowsMatchTheReferenceForEveryTail) {
     std::mt19937 random(7);
     auto byte = [&] { return uint8_t(random()); };
@@ -26,15 +26,17 @@ TEST(ByteRowsTest, VectorRowsMatchTheReferenceForEveryTail) {
             s.fill[j] = byte();
         }
         for (ByteRowsLevel level : {ByteRowsLevel::Sse2, ByteRowsLevel::Ssse3, ByteRowsLevel::Avx2}) {
-            const orvik::ByteShuffleRowFn row = orvik::ByteShuffleRowAt(level, s);
-            if (!row) continue;
+            const orvik::ByteShuffleRowsFn rows = orvik::ByteShuffleRowsAt(level, s);
+            if (!rows) continue;
             for (int count = 0; count <= 40; ++count) {
-                std::vector<uint8_t> source(size_t(count) * size_t(s.sourceBytes));
+                // The second row starts right after the first's last pixel in the source,
+                // and 32 bytes after the first's end in the destination.
+                const ptrdiff_t sourcePitch = ptrdiff_t(count) * s.sourceBytes, destPitch = ptrdiff_t(count) * s.destBytes + 32;
+                std::vector<uint8_t> source(size_t(sourcePitch) * 2);
                 for (uint8_t& b : source) b = byte();
-                const size_t bytes = size_t(count) * size_t(s.destBytes);
-                std::vector<uint8_t> want(bytes + 32, 0x5A), got(want);
-                orvik::ShuffleBytesRowReference(s, want.data(), source.data(), count);
-                row(s, got.data(), source.data(), count);
+                std::vector<uint8_t> want(size_t(destPitch) * 2, 0x5A), got(want);
+                orvik::ShuffleBytesRowsReference(s, {want.data(), destPitch, source.data(), sourcePitch, count, 2});
+                rows(s, {got.data(), destPitch, source.data(), sourcePitch, count, 2});
                 ASSERT_EQ(got, want) << "level " << int(level) << " trial " << trial << " count " << count;
                 ++compared;
             }
