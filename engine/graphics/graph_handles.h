@@ -27,6 +27,9 @@ struct TexturePiece {
     host::Texture* texture = nullptr;
     host::Texture* staging = nullptr;  // system-memory copy, or none
     host::Surface* surface = nullptr;  // level 0 of texture
+    // The system-memory surface that transfers into a drawable piece go through, kept for
+    // the next one where a movie feeds the graphic (a transfer for every new frame).
+    host::Surface* transfer = nullptr;
     int32_t x = 0, y = 0;              // place in the image
     int32_t width = 0, height = 0;     // used part
     int32_t texWidth = 0, texHeight = 0;

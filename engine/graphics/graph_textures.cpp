@@ -113,12 +113,31 @@ int ConvertInto(const TransferJob& job, const Box& box, void* bits, int pitch, c
     return r < 0 ? -1 : 0;
 }
 
-int TransferDrawablePiece(const TransferJob& job, const Box& box, const TexturePiece& piece, D3DFORMAT format) {
+// The piece's kept transfer surface when it has the box's size, else a new one (kept in
+// the piece when `keep`); null when none can be made.
+Surface* TransferSurface(TexturePiece& piece, int w, int h, D3DFORMAT format, bool keep) {
+    Surface* kept = piece.transfer;
+    if (kept && int(kept->Width()) == w && int(kept->Height()) == h && kept->Format() == format) {
+        kept->AddRef();
+        return kept;
+    }
+    ReleaseObject(piece.transfer);
+    Surface* temp = nullptr;
+    if (FAILED(Graphics().dev.device->CreateOffscreenPlainSurface(UINT(w), UINT(h), format, D3DPOOL_SYSTEMMEM, &temp,
+                                                                  nullptr)))
+        return nullptr;
+    if (keep) {
+        temp->AddRef();
+        piece.transfer = temp;
+    }
+    return temp;
+}
+
+int TransferDrawablePiece(const TransferJob& job, const Box& box, TexturePiece& piece, D3DFORMAT format, bool keep) {
     Device* d = Graphics().dev.device;
     const int w = box.x2 - box.x1, h = box.y2 - box.y1;
-    Surface* temp = nullptr;
-    if (FAILED(d->CreateOffscreenPlainSurface(UINT(w), UINT(h), format, D3DPOOL_SYSTEMMEM, &temp, nullptr)))
-        return AddLogText("画像転送用のシステムメモリテクスチャの作成に失敗しました\n");
+    Surface* temp = TransferSurface(piece, w, h, format, keep);
+    if (!temp) return AddLogText("画像転送用のシステムメモリテクスチャの作成に失敗しました\n");
     D3DLOCKED_RECT locked;
     int result = -1;
     if (SUCCEEDED(temp->LockRect(&locked, nullptr, 0))) {
@@ -203,7 +222,7 @@ int TransferImageToTexture(int32_t handle, const BaseImage& image, const BaseIma
         if (box.Empty()) continue;
         // A refused compressed piece is left as it was; the others still get their part.
         if (compressed) result |= TransferCompressedPiece(job, box, piece, format);
-        else if ((set.drawable ? TransferDrawablePiece(job, box, piece, format)
+        else if ((set.drawable ? TransferDrawablePiece(job, box, piece, format, r->movie >= 0)
                                : TransferTexturePiece(job, box, piece, format)) != 0)
             return -1;
     }
@@ -246,6 +265,7 @@ void ReleaseGraphTextures(GraphImageSet& set) {
         ReleaseObject(piece.surface);
         ReleaseObject(piece.texture);
         ReleaseObject(piece.staging);
+        ReleaseObject(piece.transfer);
     }
 }
 
