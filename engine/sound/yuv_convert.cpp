@@ -4,6 +4,7 @@
 
 #include "engine/graphics/base_image.h"
 #include "engine/sound/sound_system.h"
+#include "host/d3d9/yuv_rows.h"
 
 namespace orvik {
 
@@ -17,7 +18,8 @@ uint32_t* Row(BaseImage* image, int y) {
     return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(image->pixels) + ptrdiff_t(y) * image->pitch);
 }
 
-// Two by two pixels share one chroma sample; each component is one table lookup.
+// Two by two pixels share one chroma sample: whole vector steps where the processor has
+// them, the rest with one table lookup per component, to the same values.
 void Convert420(const YuvPlanes& p, BaseImage* image, int width, int height) {
     const YuvTables& t = g_yuv;
     for (int y = 0; y < height; ++y) {
@@ -25,7 +27,7 @@ void Convert420(const YuvPlanes& p, BaseImage* image, int width, int height) {
         const uint8_t* u = p.u + ptrdiff_t(y / 2) * p.cStride;
         const uint8_t* v = p.v + ptrdiff_t(y / 2) * p.cStride;
         uint32_t* out = Row(image, y);
-        for (int x = 0; x < width; ++x) {
+        for (int x = host::ConvertYuv420RowHead(luma, u, v, out, width); x < width; ++x) {
             const int32_t r = t.rFromV[v[x / 2]], g = t.gFromU[u[x / 2]] + t.gFromV[v[x / 2]];
             const int32_t b = t.bFromU[u[x / 2]], l = t.y[luma[x]];
             out[x] = Pixel(t.Clamp((l + r) / 16384), t.Clamp((l + g) / 16384), t.Clamp((l + b) / 16384));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "host/d3d9/yuv_rows.h"
 
 namespace host {
 
@@ -51,11 +52,14 @@ void ConvertPlanar(const uint8_t* bits, size_t pitch, uint32_t width, uint32_t h
     const size_t chromaPitch = pitch / 2;
     const uint8_t* vPlane = bits + pitch * height;
     const uint8_t* uPlane = vPlane + chromaPitch * ((height + 1) / 2);
-    for (uint32_t row = 0; row < height; ++row)
-        for (uint32_t x = 0; x < width; ++x) {
-            const size_t c = (row / 2) * chromaPitch + x / 2;
-            out[size_t(row) * width + x] = ToArgb(bits[row * pitch + x], uPlane[c], vPlane[c]);
-        }
+    for (uint32_t row = 0; row < height; ++row) {
+        const uint8_t* y = bits + row * pitch;
+        const uint8_t* u = uPlane + (row / 2) * chromaPitch;
+        const uint8_t* v = vPlane + (row / 2) * chromaPitch;
+        uint32_t* to = out + size_t(row) * width;
+        for (uint32_t x = uint32_t(ConvertYuv420RowHead(y, u, v, to, int(width))); x < width; ++x)
+            to[x] = ToArgb(y[x], u[x / 2], v[x / 2]);
+    }
 }
 
 }  // namespace

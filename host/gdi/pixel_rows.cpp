@@ -90,7 +90,7 @@ uint32_t ToXrgb(const PixelLayout& l, const uint8_t* p) {
 PixelRowFn PixelRowConverter(const PixelLayout& layout) {
     const Known known = KnownLayout(layout);
     if (known == Known::None) return &ByMasks;
-    switch (InUse().load(std::memory_order_relaxed)) {
+    switch (PixelRowIsaInUse()) {
     case PixelRowIsa::Avx2: return kAvx2PixelRows[size_t(known)];
 #if defined(__SSE2__)
     case PixelRowIsa::Sse2: return sse2::pixel_rows::kRows<sse2::Sse2>[size_t(known)];
@@ -98,6 +98,8 @@ PixelRowFn PixelRowConverter(const PixelLayout& layout) {
     default: return &ByMasks;
     }
 }
+
+PixelRowIsa PixelRowIsaInUse() { return InUse().load(std::memory_order_relaxed); }
 
 bool UsePixelRowIsa(PixelRowIsa isa) {
     if (!Available(isa)) return false;

@@ -30,6 +30,8 @@ PixelRowFn PixelRowConverter(const PixelLayout& layout);
 // The instruction sets of the vector converters. AVX2 is used where the processor has it
 // and ORVIK_SOFT_NO_AVX2 is not set, as in the software renderer.
 enum class PixelRowIsa { Scalar, Sse2, Avx2 };
+// The set the converters use now.
+PixelRowIsa PixelRowIsaInUse();
 // Tests run every converter on each set: makes `isa` the one in use when this build and
 // processor have it, and returns whether they do.
 bool UsePixelRowIsa(PixelRowIsa isa);

@@ -1,7 +1,13 @@
 // Offscreen surfaces in the video formats: their layout as a lock shows it, and their
 // conversion to RGB by StretchRect, worked by hand from BT.601 video range in steps of
 // 1/16384.
+#include <algorithm>
+#include <random>
+#include <vector>
+
 #include "device_fixture.h"
+#include "host/d3d9/yuv_rows.h"
+#include "host/gdi/pixel_rows.h"
 
 namespace host::test {
 namespace {
@@ -73,6 +79,34 @@ TEST_F(YuvSurfaceTest, Yv12HoldsTheVPlaneBeforeTheUPlane) {
     EXPECT_EQ(Pixel(3, 7), 0xFFFF3333u);
     EXPECT_EQ(Pixel(4, 7), 0xFF808080u);
     s->Release();
+}
+
+// The vector steps of 4:2:0 rows give the per-pixel rule's values, on random samples in
+// rows of every length around a step's, and write nothing past the row.
+TEST(YuvRowsTest, VectorStepsGiveThePerPixelRulesValues) {
+    std::mt19937 random(11);
+    const auto channel = [](int32_t sum) { return uint32_t(std::clamp(sum / 16384, 0, 255)); };
+    for (const PixelRowIsa isa : {PixelRowIsa::Scalar, PixelRowIsa::Avx2}) {
+        if (!UsePixelRowIsa(isa)) continue;
+        for (int width = 0; width <= 40; ++width)
+            for (int trial = 0; trial < 16; ++trial) {
+                const size_t n = size_t(width);
+                std::vector<uint8_t> y(n), u((n + 1) / 2), v(u.size());
+                for (auto* plane : {&y, &u, &v})
+                    for (uint8_t& b : *plane) b = uint8_t(random());
+                std::vector<uint32_t> out(n + 1, 0xDEADBEEF);
+                const int done = ConvertYuv420RowHead(y.data(), u.data(), v.data(), out.data(), width);
+                ASSERT_LE(done, width);
+                EXPECT_EQ(out[n], 0xDEADBEEF) << "written past the row";
+                for (int x = 0; x < done; ++x) {
+                    const int32_t l = 19070 * (y[size_t(x)] - 16), cu = u[size_t(x / 2)] - 128, cv = v[size_t(x / 2)] - 128;
+                    const uint32_t want = 0xFF000000u | channel(l + 26148 * cv) << 16 |
+                                          channel(l - 6406 * cu - 13320 * cv) << 8 | channel(l + 33062 * cu);
+                    ASSERT_EQ(out[size_t(x)], want) << "isa " << int(isa) << " width " << width << " x " << x;
+                }
+            }
+    }
+    ResetPixelRowIsa();
 }
 
 TEST_F(YuvSurfaceTest, VideoFormatsAreOnlyEverASourceAndCanBeRefused) {
