@@ -73,6 +73,10 @@ TEST_F(YuvSurfaceTest, Yv12HoldsTheVPlaneBeforeTheUPlane) {
         EXPECT_EQ(Pixel(1, y), 0xFFFF3333u) << y;  // the left 2 x 2 blocks: red
         EXPECT_EQ(Pixel(3, y), 0xFF808080u) << y;  // the right ones: grey 128
     }
+    // Part of the picture, at its own size, at another place.
+    const RECT right{2, 0, 4, 4}, left{0, 0, 2, 4};
+    ASSERT_EQ(dev->StretchRect(s, &right, back, &left, D3DTEXF_NONE), D3D_OK);
+    EXPECT_EQ(Pixel(0, 3), 0xFF808080u);
     // Doubled, each source pixel covers two.
     const RECT big{0, 0, 8, 8};
     ASSERT_EQ(dev->StretchRect(s, nullptr, back, &big, D3DTEXF_NONE), D3D_OK);
