@@ -152,13 +152,15 @@ TEST_F(MemImgWriteTest, PaintClipsToTheImage) {
 }
 
 TEST_F(MemImgWriteTest, PaintFillsRowsOfEveryWidthAndPixelSizeExactly) {
-    // Rows are built by doubling and copied row to row; values of one repeated byte are
-    // set by memset. Every width up to a few vectors, and nothing beside the rectangle.
+    // A rectangle's rows one by one, from any 2-byte boundary; a whole image as one run
+    // where its rows have no padding. Values of one repeated byte go to memset. Every
+    // width up to a few vectors, and nothing beside the rectangle.
     for (const int type : {kMemImgSingle8, kMemImgRgb565, kMemImgXrgb32})
         for (const uint32_t value : {0x89ABCDEFu, 0x5A5A5A5Au})
             for (int32_t width = 1; width <= 40; ++width) {
                 MEMIMG m{};
-                ASSERT_EQ(SetupMemImg(&m, 44, 5, -1, 0, type, 0, 0, 0, nullptr), 0);
+                const int32_t w = width + 4;
+                ASSERT_EQ(SetupMemImg(&m, w, 5, -1, 0, type, 0, 0, 0, nullptr), 0);
                 std::memset(m.pixels, 0x11, size_t(m.store->pitch) * 5);
                 const int bytes = MemImgBytesPerPixel(&m);
                 const uint32_t background = LoadPixel(m.pixels, bytes);
@@ -166,11 +168,15 @@ TEST_F(MemImgWriteTest, PaintFillsRowsOfEveryWidthAndPixelSizeExactly) {
                 const int32_t rect[] = {3, 1, 3 + width, 4};
                 PaintMemImgRect(&m, rect, value);
                 for (int y = 0; y < 5; ++y)
-                    for (int x = 0; x < 44; ++x) {
+                    for (int x = 0; x < w; ++x) {
                         const bool inside = x >= 3 && x < 3 + width && y >= 1 && y < 4;
                         ASSERT_EQ(At(m, x, y), inside ? painted : background)
                             << "type " << type << " width " << width << " at " << x << "," << y;
                     }
+                PaintMemImgRect(&m, nullptr, ~value);
+                const uint32_t whole = bytes == 4 ? ~value : ~value & ((1u << (8 * bytes)) - 1);
+                for (int y = 0; y < 5; ++y)
+                    for (int x = 0; x < w; ++x) ASSERT_EQ(At(m, x, y), whole) << "type " << type << " width " << w;
                 ReleaseMemImg(&m);
             }
 }
