@@ -109,4 +109,6 @@ bool UsePixelRowIsa(PixelRowIsa isa) {
 
 void ResetPixelRowIsa() { InUse() = FreshChoice(); }
 
+PixelRowIsa PixelRowIsaInUse() { return InUse(); }
+
 }  // namespace host

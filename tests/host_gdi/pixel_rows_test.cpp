@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <vector>
 
@@ -53,6 +54,17 @@ TEST_F(PixelRowsTest, VectorRowsMatchTheMaskConversion) {
             }
         }
     }
+}
+
+TEST_F(PixelRowsTest, TheSoftwareRenderersAvx2SwitchKeepsTheConvertersOffAvx2) {
+    ::setenv("ORVIK_SOFT_NO_AVX2", "1", 1);
+    ResetPixelRowIsa();
+    const PixelRowIsa switchedOff = PixelRowIsaInUse();
+    ::unsetenv("ORVIK_SOFT_NO_AVX2");
+    ResetPixelRowIsa();
+    EXPECT_NE(switchedOff, PixelRowIsa::Avx2);
+    const PixelRowIsa fresh = PixelRowIsaInUse();
+    EXPECT_EQ(fresh == PixelRowIsa::Avx2, UsePixelRowIsa(PixelRowIsa::Avx2));
 }
 
 TEST_F(PixelRowsTest, ScaledPresentsPickTheNearestSourcePixel) {
