@@ -109,6 +109,4 @@ bool UsePixelRowIsa(PixelRowIsa isa) {
 
 void ResetPixelRowIsa() { InUse() = FreshChoice(); }
 
-PixelRowIsa PixelRowIsaInUse() { return InUse(); }
-
 }  // namespace host

@@ -37,6 +37,5 @@ PixelRowIsa PixelRowIsaInUse();
 bool UsePixelRowIsa(PixelRowIsa isa);
 // Back to the choice a fresh program makes.
 void ResetPixelRowIsa();
-PixelRowIsa PixelRowIsaInUse();
 
 }  // namespace host
