@@ -126,11 +126,11 @@ void RasterShaderTriangle(const DrawState& st, const PixelProgram& pp, const Sha
         ForEachSpan(st, edges, 3, y0, y1, [&](int x0, int x1, int y) {
             while (x0 <= x1) {
                 const int n = std::min(x1 - x0 + 1, kLanes - batch.count);
-                for (int i = 0; i < n; ++i) batch.x[batch.count + i] = x0 + i, batch.y[batch.count + i] = y;
+                batch.Add(x0, y, n);
                 x0 += n;
-                if ((batch.count += n) < kLanes) continue;
+                if (batch.count < kLanes) continue;
                 run.ShadeLanes(planes, batch);
-                batch.count = 0;
+                batch.Clear();
             }
         });
         if (batch.count) run.ShadeLanes(planes, batch);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "host/d3d9/raster_shader.h"
 #include "host/d3d9/shader_math.h"
 
 namespace host {
@@ -37,10 +38,6 @@ uint8_t ComponentsUsed(const ShaderProgram& p, const ShaderInstruction& in) {
     }
     const bool perComponent = in.op == kOpSetP || WithComponentKernel(in.op, [](auto) {});
     return perComponent && in.hasDest ? in.dest.mask : 0xF;
-}
-
-Vec4 LaneOf(const LaneValue& v, int lane) {
-    return Vec4{{v.c[0]->v[lane], v.c[1]->v[lane], v.c[2]->v[lane], v.c[3]->v[lane]}};
 }
 
 void SetLane(LaneRegister* r, int lane, const Vec4& v) {
@@ -86,6 +83,7 @@ LaneProgram::LaneProgram(const ShaderProgram& p) : p_(&p) {
     }
     writesDepth_ = WritesRegister(p, kFileDepthOut, 0);
     layout_.count = uint16_t(layout_.consts + constants_.size());
+    product_ = FindProduct(p);
     usable_ = true;
 }
 
@@ -256,16 +254,19 @@ void LaneRun::Write(const ShaderInstruction& in, const LaneProgram::Step& step, 
 void LaneRun::Sample(const ShaderInstruction& in, const LaneProgram::Step& step) {
     LaneRegister scratch, out;
     const LaneValue coord = Read(step.src[0], &scratch);
-    if (!sampler_) {
-        Write(in, step, out);
-        return;
-    }
+    uint32_t texels[kLanes] = {};  // no sampler: the lookup gives zeros
+    if (sampler_) Texels(in, coord, sampler_, count_, texels);
+    ColorsToLanes(texels, &out);
+    Write(in, step, out);
+}
+
+void LaneRun::Texels(const ShaderInstruction& in, const LaneValue& coord, ShaderSampler* sampler, int count,
+                     uint32_t texels[kLanes]) {
     TexelRequest how;
     how.projected = in.op == kOpTex && in.control == 1;
     how.biased = in.op == kOpTex && in.control == 2;
     if (in.op == kOpTexLdl) how.level = LevelFrom::Explicit;
-    sampler_->SampleLanes(in.src[1].index, coord, how, count_, &out);
-    Write(in, step, out);
+    sampler->TexelLanes(in.src[1].index, coord, how, count, texels);
 }
 
 void LaneRun::Kill(const ShaderInstruction& in, const LaneProgram::Step& step) {
@@ -319,11 +320,6 @@ void LaneRun::Execute(const ShaderInstruction& in) {
         return;
     }
     EachLane(in, step);
-}
-
-void ShaderSampler::SampleLanes(int sampler, const LaneValue& coord, const TexelRequest& how, int count,
-                                LaneRegister* out) {
-    for (int l = 0; l < count; ++l) SetLane(out, l, Sample(sampler, LaneOf(coord, l), how));
 }
 
 }  // namespace host

@@ -7,6 +7,7 @@
 // interpreter computes, so the pixels do not change.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "host/d3d9/shader_flow.h"
@@ -51,12 +52,26 @@ public:
     bool WritesDepth() const { return writesDepth_; }
     bool UsesPredicate() const { return usesPredicate_; }
 
+    // Code whose colour is a texel times one other value, the common texturing program:
+    //   texld rA, coordinate, sN
+    //   mul   rB, rA, factor      (or factor times rA; the factor no temporary)
+    //   mov   oC0, rB             (or the mul writes oC0 itself)
+    // every write whole and unpredicated, nothing else in the code. It runs as one step,
+    // from the texels to the colours' bytes.
+    struct TexelProduct {
+        size_t lookup = 0, product = 1;
+        int factor = 1;        // the mul's source that is not rA
+        int instructions = 3;  // executed by each lane
+    };
+    const std::optional<TexelProduct>& Product() const { return product_; }
+
 private:
     uint16_t SourceSlot(int file, int index);
     uint16_t DestSlot(int file, int index) const;
     // `used`: bit c when component c of the value read counts.
     Source SourceOf(const SourceOperand& s, uint8_t used, int offset = 0);
     void MarkRead(uint16_t slot, uint8_t components);
+    static std::optional<TexelProduct> FindProduct(const ShaderProgram& p);
 
     const ShaderProgram* p_;
     bool usable_ = false;
@@ -65,6 +80,7 @@ private:
     std::vector<Step> steps_;
     std::vector<uint16_t> constants_;
     std::vector<uint8_t> reads_;  // by slot
+    std::optional<TexelProduct> product_;
 };
 
 // One draw's lane registers: the block with the draw's constants in place, run row by
@@ -83,6 +99,10 @@ public:
     // (the budget or a stack ran out); Barrier: the lanes' flow parted, and these pixels
     // must run one at a time.
     ShaderHalt Run(int count, ShaderSampler* sampler, DrawBudget* budget);
+    // Runs code of the TexelProduct shape on the first `count` lanes, taking what they
+    // execute from `budget`, and gives their colours (0xAARRGGBB) as the output of Run's
+    // would be converted: the same bits, without the rows between.
+    void RunProduct(int count, ShaderSampler* sampler, DrawBudget* budget, uint32_t colors[kLanes]);
 
     const LaneRegister& Color() const { return block_[lp_.Slots().colors]; }
     const LaneRegister& Depth() const { return block_[lp_.Slots().depth]; }
@@ -101,6 +121,8 @@ private:
     bool CompareIn(const ShaderInstruction& in, int lane) const;
     void Write(const ShaderInstruction& in, const LaneProgram::Step& step, const LaneRegister& value);
     void Sample(const ShaderInstruction& in, const LaneProgram::Step& step);
+    static void Texels(const ShaderInstruction& in, const LaneValue& coord, ShaderSampler* sampler, int count,
+                       uint32_t texels[kLanes]);
     void Kill(const ShaderInstruction& in, const LaneProgram::Step& step);
     void EachLane(const ShaderInstruction& in, const LaneProgram::Step& step);
 

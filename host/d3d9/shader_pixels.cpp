@@ -23,11 +23,9 @@ uint32_t Vec4ToColor(const Vec4& c) {
 
 // ChannelByte lane by lane: a saturated value's nearest byte is its truncated 255 x + 0.5.
 void LaneColors(const LaneRegister& c, uint32_t out[kLanes]) {
-    constexpr int kShift[4] = {16, 8, 0, 24};
     for (int k = 0; k < kLaneChunks; ++k) {
         Ints4 color = {};
-        for (int i = 0; i < 4; ++i)
-            color |= __builtin_convertvector(Saturate(ChunkOf(c.c[i], k)) * 255.0f + 0.5f, Ints4) << kShift[i];
+        for (int i = 0; i < 4; ++i) color |= ChannelBits(ChunkOf(c.c[i], k), kChannelShift[i]);
         std::memcpy(out + 4 * k, &color, sizeof color);
     }
 }
@@ -38,41 +36,62 @@ Vec4 ColorToVec4(uint32_t c) {
 }
 
 void ColorsToLanes(const uint32_t colors[kLanes], LaneRegister* out) {
-    constexpr int kShift[4] = {16, 8, 0, 24};
     for (int k = 0; k < kLaneChunks; ++k) {
         Ints4 c;
         std::memcpy(&c, colors + 4 * k, sizeof c);
-        for (int i = 0; i < 4; ++i)
-            SetChunk(out->c[i], k, __builtin_convertvector((c >> kShift[i]) & 255, Floats4) / 255.0f);
+        for (int i = 0; i < 4; ++i) SetChunk(out->c[i], k, ChannelOf(c, kChannelShift[i]));
     }
 }
 
-// The inputs of a row of lanes from the planes, as Load puts them; after the run, the
-// lanes whose run ended are written as Shade writes a pixel. Where the lanes' flow parts,
-// the pixels run one at a time instead.
-void PixelRunner::ShadeLanes(const AttributePlanes& planes, const LanePixels& px) {
-    if (pp_.budget->Spent()) return;
+namespace {
+
+using Doubles4 = double __attribute__((vector_size(32)));
+
+// The plane's value at the pixels of the four lanes from 4 * chunk: At's steps, so its bits.
+void PlaneChunk(const Plane& plane, const LanePixels& px, int chunk, Doubles4* out) {
+    Ints4 x, y;
+    std::memcpy(&x, px.x + 4 * chunk, sizeof x);
+    std::memcpy(&y, px.y + 4 * chunk, sizeof y);
+    *out = plane.base + plane.dx * (__builtin_convertvector(x, Doubles4) - plane.x0) +
+           plane.dy * (__builtin_convertvector(y, Doubles4) - plane.y0);
+}
+
+}  // namespace
+
+// The inputs of a row of lanes from the planes, as Load puts them (`count` lanes, rounded
+// up to whole chunks of four).
+void PixelRunner::LoadLanes(const AttributePlanes& planes, const LanePixels& px) {
     const ShaderProgram& p = *pp_.program;
     LaneRun& lanes = *pp_.lanes;
-    const int count = px.count;
-    double inv[kLanes];
-    for (int l = 0; l < kLanes; ++l) inv[l] = planes.affine ? 1.0 : 1.0 / planes.q.At(px.x[l], px.y[l]);
+    alignas(32) double inv[kLanes];
+    Doubles4 v;
+    for (int n = 0; 4 * n < px.count && !planes.affine; ++n) {
+        PlaneChunk(planes.q, px, n, &v);
+        v = 1.0 / v;
+        std::memcpy(inv + 4 * n, &v, sizeof v);
+    }
     for (int i = 0; i < usedCount_; ++i) {
         const int k = used_[i];
         const bool model3 = p.model == kModel30, color = !model3 && k < 2;
         LaneRegister& r = model3 || color ? lanes.Input(k) : lanes.Texture(k - 2);
-        const uint8_t reads = pp_.lanes->Program().VaryingReads(k);
+        const uint8_t reads = lanes.Program().VaryingReads(k);
         for (int c = 0; c < 4; ++c) {
             if (!(reads >> c & 1)) continue;
-            float* out = r.c[c].v;
             if (planes.flat[k] || planes.steady[k][c]) {
-                const float v = planes.flat[k] ? planes.flatValue[k][c] : float(planes.attr[k][c].base);
-                std::fill_n(out, kLanes, color ? Saturate(v) : v);
+                const float f = planes.flat[k] ? planes.flatValue[k][c] : float(planes.attr[k][c].base);
+                std::fill_n(r.c[c].v, kLanes, color ? Saturate(f) : f);
                 continue;
             }
-            for (int l = 0; l < kLanes; ++l) out[l] = float(planes.attr[k][c].At(px.x[l], px.y[l]) * inv[l]);
-            if (color)
-                for (int n = 0; n < kLaneChunks; ++n) SetChunk(r.c[c], n, Saturate(ChunkOf(r.c[c], n)));
+            for (int n = 0; 4 * n < px.count; ++n) {
+                PlaneChunk(planes.attr[k][c], px, n, &v);
+                if (!planes.affine) {
+                    Doubles4 d;
+                    std::memcpy(&d, inv + 4 * n, sizeof d);
+                    v *= d;
+                }
+                const Floats4 f = __builtin_convertvector(v, Floats4);
+                SetChunk(r.c[c], n, color ? Saturate(f) : f);
+            }
         }
     }
     if (p.model == kModel30) {
@@ -80,19 +99,32 @@ void PixelRunner::ShadeLanes(const AttributePlanes& planes, const LanePixels& px
         for (int l = 0; l < kLanes; ++l) pos.c[0].v[l] = float(px.x[l]), pos.c[1].v[l] = float(px.y[l]);
         for (int c = 0; c < 4; ++c) std::fill_n(lanes.Misc(kMiscFace).c[c].v, kLanes, face_);
     }
-    const ShaderHalt halt = lanes.Run(count, &sampler, pp_.budget);
-    if (halt == ShaderHalt::Fault) return;
-    if (halt == ShaderHalt::Barrier) {
-        Vec4 attr[kVaryings];
-        float fog = 1, w = 1;
-        for (int l = 0; l < count; ++l) {
-            planes.At(px.x[l], px.y[l], attr, &fog, &w);
-            Shade(attr, px.x[l], px.y[l], float(planes.z.At(px.x[l], px.y[l])), fog, w);
-        }
-        return;
-    }
+}
+
+// After the run, the lanes whose run ended are written as Shade writes a pixel. Where the
+// lanes' flow parts, the pixels run one at a time instead.
+void PixelRunner::ShadeLanes(const AttributePlanes& planes, const LanePixels& px) {
+    if (pp_.budget->Spent()) return;
+    LaneRun& lanes = *pp_.lanes;
+    const int count = px.count;
+    LoadLanes(planes, px);
     uint32_t colors[kLanes];
-    LaneColors(lanes.Color(), colors);
+    if (lanes.Program().Product()) {
+        lanes.RunProduct(count, &sampler, pp_.budget, colors);
+    } else {
+        const ShaderHalt halt = lanes.Run(count, &sampler, pp_.budget);
+        if (halt == ShaderHalt::Fault) return;
+        if (halt == ShaderHalt::Barrier) {
+            Vec4 attr[kVaryings];
+            float fog = 1, w = 1;
+            for (int l = 0; l < count; ++l) {
+                planes.At(px.x[l], px.y[l], attr, &fog, &w);
+                Shade(attr, px.x[l], px.y[l], float(planes.z.At(px.x[l], px.y[l])), fog, w);
+            }
+            return;
+        }
+        LaneColors(lanes.Color(), colors);
+    }
     for (int l = 0; l < count && (fogged_ || !fastOut_); ++l) {
         if (lanes.Killed(l)) continue;
         const int x = px.x[l], y = px.y[l];
@@ -108,26 +140,34 @@ void PixelRunner::ShadeLanes(const AttributePlanes& planes, const LanePixels& px
 }
 
 // The lanes' colours into a 32-bit target as the fast spans write theirs, blended four at
-// a time: the same steps as OutputPixel's for a state without depth, stencil or mask.
+// a time along each run: the same steps as OutputPixel's for a state without depth,
+// stencil or mask.
 void PixelRunner::WriteFast(const LanePixels& px, const uint32_t colors[kLanes], const LaneRun& lanes) const {
     using Pixels4 = uint32_t __attribute__((vector_size(16)));
-    for (int k = 0; 4 * k < px.count; ++k) {
-        Pixels4 src, dst = {};
-        std::memcpy(&src, colors + 4 * k, sizeof src);
-        uint32_t* at[4] = {};
-        for (int j = 0; j < 4; ++j) {
-            const int l = 4 * k + j;
-            if (l >= px.count || lanes.Killed(l) || !st_.alphaPass[colors[l] >> 24]) continue;
-            at[j] = reinterpret_cast<uint32_t*>(st_.target + size_t(px.y[l]) * st_.targetPitch) + px.x[l];
-            dst[j] = *at[j];
+    auto blend = [&](auto src, auto dst) {
+        const auto a = src >> 24;
+        return (fastBlend_ == FastBlend::Alpha ? BlendLerp(src, dst, a)
+                : fastBlend_ == FastBlend::Add ? BlendAdd(src, dst, a)
+                                               : src) |
+               st_.targetAlphaOr;
+    };
+    auto shown = [&](int l) { return !lanes.Killed(l) && st_.alphaPass[colors[l] >> 24]; };
+    for (int r = 0; r < px.runs; ++r) {
+        const int first = px.runStart[r], n = px.runStart[r + 1] - first;
+        uint32_t* const row =
+            reinterpret_cast<uint32_t*>(st_.target + size_t(px.y[first]) * st_.targetPitch) + px.x[first];
+        int i = 0;
+        for (; i + 4 <= n; i += 4) {
+            Pixels4 src, dst, keep;
+            std::memcpy(&src, colors + first + i, sizeof src);
+            std::memcpy(&dst, row + i, sizeof dst);
+            for (int j = 0; j < 4; ++j) keep[j] = shown(first + i + j) ? ~0u : 0u;
+            const Pixels4 out = (blend(src, dst) & keep) | (dst & ~keep);
+            std::memcpy(row + i, &out, sizeof out);
         }
-        const Pixels4 a = src >> 24;
-        const Pixels4 out = (fastBlend_ == FastBlend::Alpha ? BlendLerp(src, dst, a)
-                             : fastBlend_ == FastBlend::Add ? BlendAdd(src, dst, a)
-                                                            : src) |
-                            st_.targetAlphaOr;
-        for (int j = 0; j < 4; ++j)
-            if (at[j]) *at[j] = out[j];
+        for (; i < n; ++i)
+            if (shown(first + i)) row[i] = blend(colors[first + i], row[i]);
     }
 }
+
 }  // namespace host

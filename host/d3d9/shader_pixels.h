@@ -17,10 +17,21 @@ inline bool UsesVarying(const ShaderProgram& p, int k) {
     return p.pixelInputs >> (k < 2 ? 8 + k : k - 2) & 1;
 }
 
-// Pixels shaded together in lanes: any of a primitive's, in the order its rows give them.
+// Pixels shaded together in lanes: any of a primitive's, in the order its rows give them,
+// as runs of neighbours along a row: run r is lanes runStart[r] to runStart[r + 1] - 1.
 struct LanePixels {
     int x[kLanes] = {}, y[kLanes] = {};
     int count = 0;
+    int runStart[kLanes + 1] = {};
+    int runs = 0;
+
+    // Pixels (x0, y) to (x0 + n - 1, y), which fit.
+    void Add(int x0, int row, int n) {
+        for (int i = 0; i < n; ++i) x[count + i] = x0 + i, y[count + i] = row;
+        runStart[runs++] = count;
+        runStart[runs] = count += n;
+    }
+    void Clear() { count = runs = 0; }
 };
 
 // The attributes of a triangle as planes over the screen, divided by the plane of rhw at
@@ -168,6 +179,8 @@ public:
     DeviceShaderSampler sampler;
 
 private:
+    void LoadLanes(const AttributePlanes& planes, const LanePixels& px);
+
     const DrawState& st_;
     const PixelProgram& pp_;
     float face_;

@@ -47,6 +47,9 @@ struct LaneRegister {
 struct LaneValue {
     const LaneRow* c[4];
 };
+inline Vec4 LaneOf(const LaneValue& v, int lane) {
+    return Vec4{{v.c[0]->v[lane], v.c[1]->v[lane], v.c[2]->v[lane], v.c[3]->v[lane]}};
+}
 // Four lanes as one vector of the compiler's extension, the width every x86-64 processor
 // has: each lane is computed as the scalar operation computes it. A row is kLanes / 4 of them.
 using Floats4 = float __attribute__((vector_size(16)));
@@ -62,13 +65,23 @@ inline Floats4 Saturate(const Floats4& x) {
     const Floats4 zero = {}, one = zero + 1.0f;
     return x > zero ? (x < one ? x : one) : zero;
 }
+// Colours 0xAARRGGBB: where red, green, blue and alpha lie, a channel of four of them as
+// 0 to 1, and a value (saturated) as its nearest byte put back in its place.
+constexpr int kChannelShift[4] = {16, 8, 0, 24};
+inline Floats4 ChannelOf(const Ints4& colors, int shift) {
+    return __builtin_convertvector((colors >> shift) & 255, Floats4) / 255.0f;
+}
+inline Ints4 ChannelBits(const Floats4& value, int shift) {
+    return __builtin_convertvector(Saturate(value) * 255.0f + 0.5f, Ints4) << shift;
+}
 
 class ShaderSampler {
 public:
     virtual Vec4 Sample(int sampler, const Vec4& coord, const TexelRequest& how) = 0;
-    // The same for the first `count` lanes of a row; by default one Sample a lane.
-    virtual void SampleLanes(int sampler, const LaneValue& coord, const TexelRequest& how, int count,
-                             LaneRegister* out);
+    // For the first `count` lanes of a row: the colours (0xAARRGGBB) whose channels Sample
+    // gives, for a caller that wants them as bytes or converts a row at once.
+    virtual void TexelLanes(int sampler, const LaneValue& coord, const TexelRequest& how, int count,
+                            uint32_t out[kLanes]) = 0;
 
 protected:
     ~ShaderSampler() = default;

@@ -15,26 +15,36 @@ constexpr double kFlat[4] = {0, 0, 0, 0};
 constexpr double kLevelRange = 16.0;
 constexpr double kMaxGradient = 1e6;
 
-using Doubles2 = double __attribute__((vector_size(16)));
-using Ints2 = int32_t __attribute__((vector_size(8)));
+using Doubles4 = double __attribute__((vector_size(32)));
 
-// clamp(ToFixed32(s) >> 32, 0, n - 1) for two texel positions s at once, in doubles (each
-// step exact). ToFixed32 holds s to +-2^30 (NaN to -2^30) and rounds s * 2^32 to the
-// nearest integer, halves away from zero; that carries into s's whole part only where its
-// fraction lies within 2^-33 of 1 (at exactly that distance too for s >= 0, whose halves
-// round up).
-Ints2 ClampedTexelIndex(Doubles2 s, int n) {
-    constexpr double kLimit = 1073741824.0, kCarry = 1.0 - 0x1p-33;
-    const Doubles2 low = {-kLimit, -kLimit}, high = {kLimit, kLimit}, zero = {}, one = {1.0, 1.0};
-    const Doubles2 carry = {kCarry, kCarry}, last = {double(n - 1), double(n - 1)};
-    s = s > low ? s : low;
-    s = s > high ? high : s;
-    Doubles2 whole = __builtin_convertvector(__builtin_convertvector(s, Ints2), Doubles2);
-    whole -= whole > s ? one : zero;
-    const Doubles2 fraction = s - whole;
-    whole += (s >= zero ? fraction >= carry : fraction > carry) ? one : zero;
-    whole = whole < zero ? zero : whole;
-    return __builtin_convertvector(whole > last ? last : whole, Ints2);
+// (Vectors of 32 bytes pass by reference: by value their ABI would depend on AVX.)
+void WideChunk(const LaneRow& r, int chunk, Doubles4* out) { *out = __builtin_convertvector(ChunkOf(r, chunk), Doubles4); }
+
+// clamp(ToFixed32(s) >> 32, 0, n - 1) for four texel positions s at once. ToFixed32 rounds
+// s * 2^32 to the nearest integer, halves away from zero, so for s >= 0 the whole part is
+// floor(s + 2^-33): the sum is exact while s < 2^20, and from n (at most 2^20) up the
+// result is n - 1 anyway. A negative s or NaN gives 0.
+Ints4 ClampedTexelIndex(const Doubles4& position, int n) {
+    const Doubles4 zero = {}, last = zero + double(n - 1);
+    Doubles4 s = position > zero ? position : zero;
+    s += 0x1p-33;
+    return __builtin_convertvector(s < last ? s : last, Ints4);
+}
+
+// Texel positions (level 0 scale of `level`) of a row's coordinates, four lanes at a time.
+template <class F>
+void ForEachTexelChunk(const TexelLevel& level, const LaneValue& coord, bool projected, int count, F f) {
+    for (int k = 0; 4 * k < count; ++k) {
+        Doubles4 u, v, q;
+        WideChunk(*coord.c[0], k, &u);
+        WideChunk(*coord.c[1], k, &v);
+        if (projected) {
+            WideChunk(*coord.c[3], k, &q);
+            u /= q;
+            v /= q;
+        }
+        f(k, u * double(level.width), v * double(level.height));
+    }
 }
 
 double LevelValue(float f) { return f == f ? std::clamp(double(f), -kLevelRange, kLevelRange) : 0.0; }
@@ -80,59 +90,53 @@ StageLod DeviceShaderSampler::LevelOf(int s, const Vec4& coord, const TexelReque
 }
 
 Vec4 DeviceShaderSampler::Sample(int s, const Vec4& coord, const TexelRequest& how) {
+    return ColorToVec4(Texel(s, coord, how));
+}
+
+uint32_t DeviceShaderSampler::Texel(int s, const Vec4& coord, const TexelRequest& how) const {
     const StageSampler& smp = samplers_[s];
     // No texture, or one of another kind than the sampler declares: opaque black.
-    if (smp.levelCount == 0 || smp.type != types_[size_t(s)]) return Vec4{{0, 0, 0, 1}};
+    if (smp.levelCount == 0 || smp.type != types_[size_t(s)]) return 0xFF000000u;
     double c[3] = {coord[0], coord[1], coord[2]};
     if (how.projected)
         for (double& x : c) x /= coord[3];
     const StageLod lod = LevelOf(s, coord, how);
     double scale[3];
     TexelScale(smp, lod.level, scale);
-    return ColorToVec4(
-        SampleTexture(smp, lod, ToFixed32(c[0] * scale[0]), ToFixed32(c[1] * scale[1]), ToFixed32(c[2] * scale[2])));
+    return SampleTexture(smp, lod, ToFixed32(c[0] * scale[0]), ToFixed32(c[1] * scale[1]), ToFixed32(c[2] * scale[2]));
 }
 
 // The common lookup takes a short way: a 2D texture at the level its primitive chose, one
-// level and one tap; the same steps as Sample's otherwise.
-void DeviceShaderSampler::SampleLanes(int s, const LaneValue& coord, const TexelRequest& how, int count,
-                                      LaneRegister* out) {
+// level and one tap; point sampling with clamping by vectors. The same steps as Texel's
+// otherwise.
+void DeviceShaderSampler::TexelLanes(int s, const LaneValue& coord, const TexelRequest& how, int count,
+                                     uint32_t out[kLanes]) {
     const StageSampler& smp = samplers_[s];
     const StageLod& lod = lods_[s];
     if (how.level != LevelFrom::Slope || how.biased || smp.levelCount == 0 || smp.type != types_[size_t(s)] ||
         smp.type != D3DRTYPE_TEXTURE || lod.blend != 0 || lod.taps > 1) {
-        ShaderSampler::SampleLanes(s, coord, how, count, out);
+        for (int l = 0; l < count; ++l) out[l] = Texel(s, LaneOf(coord, l), how);
         return;
     }
     const TexelLevel& level = smp.levels[lod.level];
-    const double width = level.width, height = level.height;
-    // Point sampling with clamping, as Fetch does it, without its calls.
-    const bool clampedPoint =
-        !lod.linear && smp.addressU == D3DTADDRESS_CLAMP && smp.addressV == D3DTADDRESS_CLAMP;
-    uint32_t texels[kLanes] = {};
+    constexpr int kExactSide = 1 << 20;
+    const bool clampedPoint = !lod.linear && smp.addressU == D3DTADDRESS_CLAMP &&
+                              smp.addressV == D3DTADDRESS_CLAMP && level.width <= kExactSide &&
+                              level.height <= kExactSide;
     const uint32_t* const pixels = level.texels;
     const size_t pitch = level.pitch;
     const uint32_t alphaOr = level.alphaOr;
-    for (int l = 0; l < count; l += 2) {
-        Doubles2 u = {coord.c[0]->v[l], coord.c[0]->v[l + 1]}, v = {coord.c[1]->v[l], coord.c[1]->v[l + 1]};
-        if (how.projected) {
-            const Doubles2 q = {coord.c[3]->v[l], coord.c[3]->v[l + 1]};
-            u /= q;
-            v /= q;
-        }
-        u *= width;
-        v *= height;
+    ForEachTexelChunk(level, coord, how.projected, count, [&](int k, const Doubles4& u, const Doubles4& v) {
+        uint32_t* const texels = out + 4 * k;
         if (clampedPoint) {
-            const Ints2 x = ClampedTexelIndex(u, level.width), y = ClampedTexelIndex(v, level.height);
-            for (int i = 0; i < 2; ++i)
-                texels[l + i] = pixels[size_t(y[i]) * pitch + size_t(x[i])] | alphaOr;
-            continue;
+            const Ints4 x = ClampedTexelIndex(u, level.width), y = ClampedTexelIndex(v, level.height);
+            for (int i = 0; i < 4; ++i) texels[i] = pixels[size_t(y[i]) * pitch + size_t(x[i])] | alphaOr;
+            return;
         }
-        for (int i = 0; i < 2; ++i)
-            texels[l + i] = SampleTexels(level, smp.addressU, smp.addressV, smp.border, lod.linear, ToFixed32(u[i]),
-                                         ToFixed32(v[i]));
-    }
-    ColorsToLanes(texels, out);
+        for (int i = 0; i < 4; ++i)
+            texels[i] = SampleTexels(level, smp.addressU, smp.addressV, smp.border, lod.linear, ToFixed32(u[i]),
+                                     ToFixed32(v[i]));
+    });
 }
 
 }  // namespace host

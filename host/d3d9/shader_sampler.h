@@ -22,10 +22,11 @@ public:
     void ChooseLevels(const double (*slopes)[4]);
 
     Vec4 Sample(int sampler, const Vec4& coord, const TexelRequest& how) override;
-    void SampleLanes(int sampler, const LaneValue& coord, const TexelRequest& how, int count,
-                     LaneRegister* out) override;
+    void TexelLanes(int sampler, const LaneValue& coord, const TexelRequest& how, int count,
+                    uint32_t out[kLanes]) override;
 
 private:
+    uint32_t Texel(int sampler, const Vec4& coord, const TexelRequest& how) const;
     StageLod LevelOf(int s, const Vec4& coord, const TexelRequest& how) const;
 
     const StageSampler* samplers_;

@@ -22,14 +22,15 @@ protected:
     }
     // The target after a quad whose corners differ in colour, texture coordinates and rhw,
     // drawn with `ps` in lanes or pixel by pixel.
-    std::vector<uint32_t> Frame(PixelShader* ps, bool lanes) {
+    static constexpr TLVertex kQuad[6] = {
+        {0, 0, 0, 1.0f, 0xFF2040FFu, -0.3f, -0.2f}, {16, 0, 0, 0.5f, 0x80FF8000u, 1.4f, 0},
+        {0, 16, 0, 0.25f, 0x40008010u, 0, 1.3f},    {16, 16, 0, 0.8f, 0xC0C0C0C0u, 1, 1},
+        {0, 16, 0, 0.25f, 0x40008010u, 0, 1.3f},    {16, 0, 0, 0.5f, 0x80FF8000u, 1.4f, 0}};
+    std::vector<uint32_t> Frame(PixelShader* ps, bool lanes, const TLVertex (&q)[6] = kQuad) {
         D3D9Settings().forceGenericPath = !lanes;
         dev->SetFVF(kTLFvf);
         dev->SetPixelShader(ps);
         dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00123456u, 1.0f, 0);
-        const TLVertex q[6] = {{0, 0, 0, 1.0f, 0xFF2040FFu, -0.3f, -0.2f}, {16, 0, 0, 0.5f, 0x80FF8000u, 1.4f, 0},
-                               {0, 16, 0, 0.25f, 0x40008010u, 0, 1.3f},    {16, 16, 0, 0.8f, 0xC0C0C0C0u, 1, 1},
-                               {0, 16, 0, 0.25f, 0x40008010u, 0, 1.3f},    {16, 0, 0, 0.5f, 0x80FF8000u, 1.4f, 0}};
         EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK) << log;
         std::vector<uint32_t> out;
         for (int y = 0; y < 16; ++y)
@@ -73,6 +74,44 @@ TEST_F(LaneDraw, ArithmeticGivesThePixelsOfTheOnePixelRuns) {
                          .Op(kOpAdd, {Dst(kLR, 7, 0xF, true), Src(kLR, 7), Src(kLR, 3)})
                          .Op(kOpMov, {kLaneColor, Src(kLR, 7, Swz(3, 2, 1, 0))})
                          .End());
+}
+
+// Texel-times-factor code runs as one step: in three instructions with the factor
+// first, and in two writing the colour itself, saturated, by a swizzled negated constant.
+TEST_F(LaneDraw, TexelProductsGiveThePixelsOfTheOnePixelRuns) {
+    ExpectSameFrames(Model3()
+                         .Op(kOpTex, {Dst(kLR, 0), Src(kLV, 1), Src(kFileSampler, 0)})
+                         .Op(kOpMul, {Dst(kLR, 1), Src(kLV, 0), Src(kLR, 0)})
+                         .Op(kOpMov, {kLaneColor, Src(kLR, 1)})
+                         .End());
+    ExpectSameFrames(Model3()
+                         .Def(0, -0.5f, -1.5f, 2, -0.75f)
+                         .Op(kOpTex, {Dst(kLR, 2), Src(kLV, 1), Src(kFileSampler, 0)})
+                         .Op(kOpMul, {Dst(kFileColorOut, 0, 0xF, true), Src(kLR, 2), Src(kLC, 0, Swz(3, 2, 1, 0), kNeg)})
+                         .End());
+}
+
+// A texel position just below a whole texel, within the half step of 2^-32 the lookup
+// rounds by: u * 623 for this u lies 2^-33 under 1, which reads texel 1.
+TEST_F(LaneDraw, LookupsRoundTexelPositionsAsTheOnePixelRuns) {
+    std::vector<uint32_t> texels(623, 0xFF000000u);
+    texels[1] = 0xFFFFFFFFu;
+    Texture* tex = MakeTexture(623, 1, texels);
+    made.push_back(tex);
+    dev->SetTexture(0, tex);
+    dev->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
+    dev->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
+    const float u = 0x1.a4c6e2p-10f;
+    const TLVertex q[6] = {{0, 0, 0, 1, 0, u, 0.5f},  {16, 0, 0, 1, 0, u, 0.5f}, {0, 16, 0, 1, 0, u, 0.5f},
+                           {16, 16, 0, 1, 0, u, 0.5f}, {0, 16, 0, 1, 0, u, 0.5f}, {16, 0, 0, 1, 0, u, 0.5f}};
+    PixelShader* ps = MakePs(Model3()
+                                 .Op(kOpTex, {Dst(kLR, 0), Src(kLV, 1), Src(kFileSampler, 0)})
+                                 .Op(kOpMov, {kLaneColor, Src(kLR, 0)})
+                                 .End());
+    ASSERT_NE(ps, nullptr);
+    const std::vector<uint32_t> lanes = Frame(ps, true, q);
+    EXPECT_EQ(lanes, Frame(ps, false, q));
+    EXPECT_EQ(lanes[0], 0xFFFFFFFFu);
 }
 
 TEST_F(LaneDraw, LookupsKillsPredicatesAndBranchesGiveThePixelsOfTheOnePixelRuns) {

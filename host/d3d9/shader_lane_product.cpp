@@ -1,0 +1,62 @@
+// The texel-times-colour programs of the lanes: found when the program is compiled, and
+// run as one step from the texels to the colours' bytes. Each lane computes what the
+// instructions compute (a texel's channel as the lookup gives it, times the factor's
+// component) and converts it as a run's colour output is converted; the saturation of
+// that conversion makes any _sat of the writes between change nothing.
+#include <algorithm>
+#include <cstring>
+
+#include "host/d3d9/shader_lanes.h"
+
+namespace host {
+namespace {
+
+bool Whole(const ShaderInstruction& in) { return !in.predicated && in.dest.mask == 0xF; }
+
+bool Plain(const SourceOperand& s, int file, int index) {
+    return s.file == file && s.index == index && !s.relative && s.modifier == SourceModifier::None &&
+           s.swizzle[0] == 0 && s.swizzle[1] == 1 && s.swizzle[2] == 2 && s.swizzle[3] == 3;
+}
+
+bool ColorOutput(const DestOperand& d) { return d.file == kFileColorOut && d.index == 0; }
+
+}  // namespace
+
+std::optional<LaneProgram::TexelProduct> LaneProgram::FindProduct(const ShaderProgram& p) {
+    const std::vector<ShaderInstruction>& code = p.code;
+    if (code.size() < 3 || code.size() > 4 || code.back().op != kOpRet) return std::nullopt;
+    const ShaderInstruction &lookup = code[0], &mul = code[1];
+    if (lookup.op != kOpTex || !Whole(lookup) || lookup.dest.file != kFileTemp) return std::nullopt;
+    if (mul.op != kOpMul || !Whole(mul)) return std::nullopt;
+    TexelProduct tp;
+    tp.instructions = int(code.size()) - 1;
+    tp.factor = Plain(mul.src[0], kFileTemp, lookup.dest.index) ? 1 : 0;
+    if (!Plain(mul.src[1 - tp.factor], kFileTemp, lookup.dest.index) || mul.src[tp.factor].file == kFileTemp)
+        return std::nullopt;
+    if (code.size() == 3) return ColorOutput(mul.dest) ? std::optional(tp) : std::nullopt;
+    const ShaderInstruction& mov = code[2];
+    const bool moved = mul.dest.file == kFileTemp && mov.op == kOpMov && Whole(mov) && ColorOutput(mov.dest) &&
+                       Plain(mov.src[0], kFileTemp, mul.dest.index);
+    return moved ? std::optional(tp) : std::nullopt;
+}
+
+void LaneRun::RunProduct(int count, ShaderSampler* sampler, DrawBudget* budget, uint32_t colors[kLanes]) {
+    const LaneProgram::TexelProduct& tp = *lp_.Product();
+    const ShaderInstruction& lookup = lp_.Program().code[tp.lookup];
+    LaneRegister scratch[2];
+    const LaneValue coord = Read(lp_.StepAt(tp.lookup).src[0], &scratch[0]);
+    const LaneValue factor = Read(lp_.StepAt(tp.product).src[tp.factor], &scratch[1]);
+    uint32_t texels[kLanes] = {};  // no sampler: the lookup gives zeros
+    if (sampler) Texels(lookup, coord, sampler, count, texels);
+    for (int k = 0; 4 * k < count; ++k) {
+        Ints4 t, color = {};
+        std::memcpy(&t, texels + 4 * k, sizeof t);
+        for (int i = 0; i < 4; ++i)
+            color |= ChannelBits(ChannelOf(t, kChannelShift[i]) * ChunkOf(*factor.c[i], k), kChannelShift[i]);
+        std::memcpy(colors + 4 * k, &color, sizeof color);
+    }
+    std::fill_n(killed_, kLanes, false);
+    budget->left -= int64_t(tp.instructions) * count;
+}
+
+}  // namespace host
