@@ -4,7 +4,6 @@
 // component) and converts it as a run's colour output is converted; the saturation of
 // that conversion makes any _sat of the writes between change nothing.
 #include <algorithm>
-#include <cstring>
 
 #include "host/d3d9/shader_lanes.h"
 
@@ -40,7 +39,8 @@ std::optional<LaneProgram::TexelProduct> LaneProgram::FindProduct(const ShaderPr
     return moved ? std::optional(tp) : std::nullopt;
 }
 
-void LaneRun::RunProduct(int count, ShaderSampler* sampler, DrawBudget* budget, uint32_t colors[kLanes]) {
+void LaneRun::RunProduct(int count, ShaderSampler* sampler, DrawBudget* budget, const LaneKernels& kernels,
+                         uint32_t colors[kLanes]) {
     const LaneProgram::TexelProduct& tp = *lp_.Product();
     const ShaderInstruction& lookup = lp_.Program().code[tp.lookup];
     LaneRegister scratch[2];
@@ -48,14 +48,9 @@ void LaneRun::RunProduct(int count, ShaderSampler* sampler, DrawBudget* budget, 
     const LaneValue factor = Read(lp_.StepAt(tp.product).src[tp.factor], &scratch[1]);
     uint32_t texels[kLanes] = {};  // no sampler: the lookup gives zeros
     if (sampler) Texels(lookup, coord, sampler, count, texels);
-    for (int k = 0; 4 * k < count; ++k) {
-        Ints4 t, color = {};
-        std::memcpy(&t, texels + 4 * k, sizeof t);
-        for (int i = 0; i < 4; ++i)
-            color |= ChannelBits(ChannelOf(t, kChannelShift[i]) * ChunkOf(*factor.c[i], k), kChannelShift[i]);
-        std::memcpy(colors + 4 * k, &color, sizeof color);
-    }
+    kernels.productColors(texels, factor, count, colors);
     std::fill_n(killed_, kLanes, false);
+    anyKilled_ = false;
     budget->left -= int64_t(tp.instructions) * count;
 }
 

@@ -161,6 +161,7 @@ ShaderHalt LaneRun::Run(int count, ShaderSampler* sampler, DrawBudget* budget) {
     if (lp_.WritesDepth()) block_[at.depth] = LaneRegister{};
     if (lp_.UsesPredicate()) block_[at.predicate] = LaneRegister{};
     std::fill_n(killed_, kLanes, false);
+    anyKilled_ = false;
     ShaderFlow flow(lp_.Program(), k_);
     flow_ = &flow;
     sampler_ = sampler;
@@ -274,7 +275,7 @@ void LaneRun::Kill(const ShaderInstruction& in, const LaneProgram::Step& step) {
     for (int l = 0; l < kLanes; ++l)
         for (int c = 0; c < 4; ++c)
             if (in.dest.mask >> c & 1 && v.c[c].v[l] < 0 && (!in.predicated || PredicateOn(step.predicate, c, l)))
-                killed_[l] = true;
+                killed_[l] = anyKilled_ = true;
 }
 
 // Any other instruction, lane by lane through the one-pixel interpreter's arithmetic.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/d3d9/shader_flow.h"
+#include "host/d3d9/shader_lane_kernels.h"
 #include "host/d3d9/shader_run.h"
 
 namespace host {
@@ -102,11 +103,13 @@ public:
     // Runs code of the TexelProduct shape on the first `count` lanes, taking what they
     // execute from `budget`, and gives their colours (0xAARRGGBB) as the output of Run's
     // would be converted: the same bits, without the rows between.
-    void RunProduct(int count, ShaderSampler* sampler, DrawBudget* budget, uint32_t colors[kLanes]);
+    void RunProduct(int count, ShaderSampler* sampler, DrawBudget* budget, const LaneKernels& kernels,
+                    uint32_t colors[kLanes]);
 
     const LaneRegister& Color() const { return block_[lp_.Slots().colors]; }
     const LaneRegister& Depth() const { return block_[lp_.Slots().depth]; }
     bool Killed(int lane) const { return killed_[lane]; }
+    bool AnyKilled() const { return anyKilled_; }
 
     // For the flow (see ShaderFlow::Resume).
     bool Barrier(const ShaderInstruction& in);
@@ -133,6 +136,7 @@ private:
     ShaderSampler* sampler_ = nullptr;
     int count_ = 0;
     bool killed_[kLanes] = {};
+    bool anyKilled_ = false;
 };
 
 }  // namespace host

@@ -6,6 +6,7 @@
 
 #include "host/d3d9/color_math.h"
 #include "host/d3d9/pixel_shade.h"
+#include "host/d3d9/shader_lane_kernels.h"
 
 namespace host {
 namespace {
@@ -43,33 +44,13 @@ void ColorsToLanes(const uint32_t colors[kLanes], LaneRegister* out) {
     }
 }
 
-namespace {
-
-using Doubles4 = double __attribute__((vector_size(32)));
-
-// The plane's value at the pixels of the four lanes from 4 * chunk: At's steps, so its bits.
-void PlaneChunk(const Plane& plane, const LanePixels& px, int chunk, Doubles4* out) {
-    Ints4 x, y;
-    std::memcpy(&x, px.x + 4 * chunk, sizeof x);
-    std::memcpy(&y, px.y + 4 * chunk, sizeof y);
-    *out = plane.base + plane.dx * (__builtin_convertvector(x, Doubles4) - plane.x0) +
-           plane.dy * (__builtin_convertvector(y, Doubles4) - plane.y0);
-}
-
-}  // namespace
-
 // The inputs of a row of lanes from the planes, as Load puts them (`count` lanes, rounded
-// up to whole chunks of four).
+// up to whole vectors).
 void PixelRunner::LoadLanes(const AttributePlanes& planes, const LanePixels& px) {
     const ShaderProgram& p = *pp_.program;
     LaneRun& lanes = *pp_.lanes;
     alignas(32) double inv[kLanes];
-    Doubles4 v;
-    for (int n = 0; 4 * n < px.count && !planes.affine; ++n) {
-        PlaneChunk(planes.q, px, n, &v);
-        v = 1.0 / v;
-        std::memcpy(inv + 4 * n, &v, sizeof v);
-    }
+    if (!planes.affine) kernels_.planeReciprocals(planes.q, px.x, px.y, px.count, inv);
     for (int i = 0; i < usedCount_; ++i) {
         const int k = used_[i];
         const bool model3 = p.model == kModel30, color = !model3 && k < 2;
@@ -82,16 +63,8 @@ void PixelRunner::LoadLanes(const AttributePlanes& planes, const LanePixels& px)
                 std::fill_n(r.c[c].v, kLanes, color ? Saturate(f) : f);
                 continue;
             }
-            for (int n = 0; 4 * n < px.count; ++n) {
-                PlaneChunk(planes.attr[k][c], px, n, &v);
-                if (!planes.affine) {
-                    Doubles4 d;
-                    std::memcpy(&d, inv + 4 * n, sizeof d);
-                    v *= d;
-                }
-                const Floats4 f = __builtin_convertvector(v, Floats4);
-                SetChunk(r.c[c], n, color ? Saturate(f) : f);
-            }
+            kernels_.planeFloats(planes.attr[k][c], px.x, px.y, planes.affine ? nullptr : inv, color, px.count,
+                                 &r.c[c]);
         }
     }
     if (p.model == kModel30) {
@@ -110,7 +83,7 @@ void PixelRunner::ShadeLanes(const AttributePlanes& planes, const LanePixels& px
     LoadLanes(planes, px);
     uint32_t colors[kLanes];
     if (lanes.Program().Product()) {
-        lanes.RunProduct(count, &sampler, pp_.budget, colors);
+        lanes.RunProduct(count, &sampler, pp_.budget, kernels_, colors);
     } else {
         const ShaderHalt halt = lanes.Run(count, &sampler, pp_.budget);
         if (halt == ShaderHalt::Fault) return;
@@ -139,34 +112,24 @@ void PixelRunner::ShadeLanes(const AttributePlanes& planes, const LanePixels& px
     if (fastOut_) WriteFast(px, colors, lanes);
 }
 
-// The lanes' colours into a 32-bit target as the fast spans write theirs, blended four at
-// a time along each run: the same steps as OutputPixel's for a state without depth,
-// stencil or mask.
+// The lanes' colours into a 32-bit target as the fast spans write theirs, along each run
+// by vectors where the alpha test is a threshold and no lane was killed: the same steps as
+// OutputPixel's for a state without depth, stencil or mask.
 void PixelRunner::WriteFast(const LanePixels& px, const uint32_t colors[kLanes], const LaneRun& lanes) const {
-    using Pixels4 = uint32_t __attribute__((vector_size(16)));
-    auto blend = [&](auto src, auto dst) {
-        const auto a = src >> 24;
-        return (fastBlend_ == FastBlend::Alpha ? BlendLerp(src, dst, a)
-                : fastBlend_ == FastBlend::Add ? BlendAdd(src, dst, a)
-                                               : src) |
-               st_.targetAlphaOr;
-    };
-    auto shown = [&](int l) { return !lanes.Killed(l) && st_.alphaPass[colors[l] >> 24]; };
+    const auto row = kernels_.blendRow[size_t(fastBlend_)];
+    const bool vectors = row && st_.alphaPassFrom >= 0 && !lanes.AnyKilled();
     for (int r = 0; r < px.runs; ++r) {
         const int first = px.runStart[r], n = px.runStart[r + 1] - first;
-        uint32_t* const row =
+        uint32_t* const dst =
             reinterpret_cast<uint32_t*>(st_.target + size_t(px.y[first]) * st_.targetPitch) + px.x[first];
-        int i = 0;
-        for (; i + 4 <= n; i += 4) {
-            Pixels4 src, dst, keep;
-            std::memcpy(&src, colors + first + i, sizeof src);
-            std::memcpy(&dst, row + i, sizeof dst);
-            for (int j = 0; j < 4; ++j) keep[j] = shown(first + i + j) ? ~0u : 0u;
-            const Pixels4 out = (blend(src, dst) & keep) | (dst & ~keep);
-            std::memcpy(row + i, &out, sizeof out);
+        for (int i = vectors ? row(dst, colors + first, n, st_.alphaPassFrom, st_.targetAlphaOr) : 0; i < n; ++i) {
+            const uint32_t src = colors[first + i], a = src >> 24;
+            if (lanes.Killed(first + i) || !st_.alphaPass[a]) continue;
+            dst[i] = (fastBlend_ == FastBlend::Alpha ? BlendLerp(src, dst[i], a)
+                      : fastBlend_ == FastBlend::Add ? BlendAdd(src, dst[i], a)
+                                                     : src) |
+                     st_.targetAlphaOr;
         }
-        for (; i < n; ++i)
-            if (shown(first + i)) row[i] = blend(colors[first + i], row[i]);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "host/d3d9/draw_state.h"
 #include "host/d3d9/raster_common.h"
 #include "host/d3d9/raster_shader.h"
+#include "host/d3d9/shader_lane_kernels.h"
 #include "host/d3d9/shader_sampler.h"
 
 namespace host {
@@ -120,7 +121,7 @@ public:
     PixelRunner(const DrawState& st, const PixelProgram& pp, float face)
         : sampler(pp.samplers, *pp.program), st_(st), pp_(pp), face_(face),
           writesDepth_(WritesRegister(*pp.program, kFileDepthOut, 0)),
-          fogged_(st.fog.enabled && pp.program->model != kModel30) {
+          fogged_(st.fog.enabled && pp.program->model != kModel30), kernels_(ChosenLaneKernels()) {
         // A 32-bit target with no depth, stencil or write mask takes the colours as the
         // fast spans write theirs.
         fastOut_ = !st.depthTest && !st.stencil.values && st.writeMask == 0xFFFFFFFFu &&
@@ -186,6 +187,7 @@ private:
     float face_;
     bool writesDepth_;
     bool fogged_;
+    const LaneKernels& kernels_;
     bool fastOut_ = false;
     FastBlend fastBlend_ = FastBlend::None;
     int used_[kVaryings] = {};

@@ -5,6 +5,7 @@
 
 #include "host/d3d9/raster_common.h"
 #include "host/d3d9/raster_shader.h"
+#include "host/d3d9/shader_lane_kernels.h"
 #include "host/d3d9/texture_views.h"
 
 namespace host {
@@ -14,38 +15,6 @@ constexpr double kFlat[4] = {0, 0, 0, 0};
 // Levels a bias or an explicit level can reach, either way (NaN reads as 0).
 constexpr double kLevelRange = 16.0;
 constexpr double kMaxGradient = 1e6;
-
-using Doubles4 = double __attribute__((vector_size(32)));
-
-// (Vectors of 32 bytes pass by reference: by value their ABI would depend on AVX.)
-void WideChunk(const LaneRow& r, int chunk, Doubles4* out) { *out = __builtin_convertvector(ChunkOf(r, chunk), Doubles4); }
-
-// clamp(ToFixed32(s) >> 32, 0, n - 1) for four texel positions s at once. ToFixed32 rounds
-// s * 2^32 to the nearest integer, halves away from zero, so for s >= 0 the whole part is
-// floor(s + 2^-33): the sum is exact while s < 2^20, and from n (at most 2^20) up the
-// result is n - 1 anyway. A negative s or NaN gives 0.
-Ints4 ClampedTexelIndex(const Doubles4& position, int n) {
-    const Doubles4 zero = {}, last = zero + double(n - 1);
-    Doubles4 s = position > zero ? position : zero;
-    s += 0x1p-33;
-    return __builtin_convertvector(s < last ? s : last, Ints4);
-}
-
-// Texel positions (level 0 scale of `level`) of a row's coordinates, four lanes at a time.
-template <class F>
-void ForEachTexelChunk(const TexelLevel& level, const LaneValue& coord, bool projected, int count, F f) {
-    for (int k = 0; 4 * k < count; ++k) {
-        Doubles4 u, v, q;
-        WideChunk(*coord.c[0], k, &u);
-        WideChunk(*coord.c[1], k, &v);
-        if (projected) {
-            WideChunk(*coord.c[3], k, &q);
-            u /= q;
-            v /= q;
-        }
-        f(k, u * double(level.width), v * double(level.height));
-    }
-}
 
 double LevelValue(float f) { return f == f ? std::clamp(double(f), -kLevelRange, kLevelRange) : 0.0; }
 
@@ -120,23 +89,21 @@ void DeviceShaderSampler::TexelLanes(int s, const LaneValue& coord, const TexelR
     }
     const TexelLevel& level = smp.levels[lod.level];
     constexpr int kExactSide = 1 << 20;
-    const bool clampedPoint = !lod.linear && smp.addressU == D3DTADDRESS_CLAMP &&
-                              smp.addressV == D3DTADDRESS_CLAMP && level.width <= kExactSide &&
-                              level.height <= kExactSide;
-    const uint32_t* const pixels = level.texels;
-    const size_t pitch = level.pitch;
-    const uint32_t alphaOr = level.alphaOr;
-    ForEachTexelChunk(level, coord, how.projected, count, [&](int k, const Doubles4& u, const Doubles4& v) {
-        uint32_t* const texels = out + 4 * k;
-        if (clampedPoint) {
-            const Ints4 x = ClampedTexelIndex(u, level.width), y = ClampedTexelIndex(v, level.height);
-            for (int i = 0; i < 4; ++i) texels[i] = pixels[size_t(y[i]) * pitch + size_t(x[i])] | alphaOr;
-            return;
+    constexpr size_t kIndexLimit = size_t(1) << 31;
+    if (!lod.linear && smp.addressU == D3DTADDRESS_CLAMP && smp.addressV == D3DTADDRESS_CLAMP &&
+        level.width <= kExactSide && level.height <= kExactSide && level.pitch * size_t(level.height) < kIndexLimit) {
+        ChosenLaneKernels().clampedTexels(level, coord, how.projected, count, out);
+        return;
+    }
+    for (int l = 0; l < count; ++l) {
+        double u = coord.c[0]->v[l], v = coord.c[1]->v[l];
+        if (how.projected) {
+            u /= coord.c[3]->v[l];
+            v /= coord.c[3]->v[l];
         }
-        for (int i = 0; i < 4; ++i)
-            texels[i] = SampleTexels(level, smp.addressU, smp.addressV, smp.border, lod.linear, ToFixed32(u[i]),
-                                     ToFixed32(v[i]));
-    });
+        out[l] = SampleTexels(level, smp.addressU, smp.addressV, smp.border, lod.linear, ToFixed32(u * level.width),
+                              ToFixed32(v * level.height));
+    }
 }
 
 }  // namespace host

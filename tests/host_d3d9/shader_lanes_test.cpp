@@ -1,7 +1,9 @@
 // Pixel code run on rows of lanes gives the pixels the one-pixel interpreter gives: each
-// draw is made again on the general path (which runs pixel by pixel), over arithmetic of
-// every kind with swizzles and modifiers, perspective-correct inputs, texture lookups,
-// texkill, predicated writes and branches whose lanes part or agree.
+// draw is made again on the general path (which runs pixel by pixel) and with the
+// baseline build of the lanes' vector kernels, over arithmetic of every kind with
+// swizzles and modifiers, perspective-correct inputs, texture lookups, texkill,
+// predicated writes and branches whose lanes part or agree, written over the target or
+// blended into it.
 #include "shader_code.h"
 
 namespace host::test {
@@ -21,13 +23,16 @@ protected:
         dev->SetTexture(0, tex);
     }
     // The target after a quad whose corners differ in colour, texture coordinates and rhw,
-    // drawn with `ps` in lanes or pixel by pixel.
+    // drawn with `ps` in lanes (by the kernels the processor takes, or the baseline's) or
+    // pixel by pixel.
     static constexpr TLVertex kQuad[6] = {
         {0, 0, 0, 1.0f, 0xFF2040FFu, -0.3f, -0.2f}, {16, 0, 0, 0.5f, 0x80FF8000u, 1.4f, 0},
         {0, 16, 0, 0.25f, 0x40008010u, 0, 1.3f},    {16, 16, 0, 0.8f, 0xC0C0C0C0u, 1, 1},
         {0, 16, 0, 0.25f, 0x40008010u, 0, 1.3f},    {16, 0, 0, 0.5f, 0x80FF8000u, 1.4f, 0}};
-    std::vector<uint32_t> Frame(PixelShader* ps, bool lanes, const TLVertex (&q)[6] = kQuad) {
-        D3D9Settings().forceGenericPath = !lanes;
+    enum class Path { Lanes, BaselineLanes, OnePixel };
+    std::vector<uint32_t> Frame(PixelShader* ps, Path path, const TLVertex (&q)[6]) {
+        D3D9Settings().forceGenericPath = path == Path::OnePixel;
+        D3D9Settings().forceBaselineSpans = path == Path::BaselineLanes;
         dev->SetFVF(kTLFvf);
         dev->SetPixelShader(ps);
         dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00123456u, 1.0f, 0);
@@ -37,13 +42,30 @@ protected:
             for (int x = 0; x < 16; ++x) out.push_back(Pixel(x, y));
         return out;
     }
+    std::vector<uint32_t> ExpectLanesMatch(PixelShader* ps, const TLVertex (&q)[6] = kQuad) {
+        const std::vector<uint32_t> onePixel = Frame(ps, Path::OnePixel, q);
+        EXPECT_EQ(Frame(ps, Path::Lanes, q), onePixel);
+        EXPECT_EQ(Frame(ps, Path::BaselineLanes, q), onePixel);
+        return onePixel;
+    }
+    // Point sampling with clamping and linear with wrapping; written over the target, and
+    // blended by the colour's alpha over it where an alpha test passes.
     void ExpectSameFrames(const std::vector<uint32_t>& code) {
         PixelShader* ps = MakePs(code);
         ASSERT_NE(ps, nullptr);
         for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
             dev->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
             dev->SetSamplerState(0, D3DSAMP_ADDRESSU, filter == D3DTEXF_POINT ? D3DTADDRESS_CLAMP : D3DTADDRESS_WRAP);
-            EXPECT_EQ(Frame(ps, true), Frame(ps, false)) << filter;
+            for (DWORD blend : {0, 1}) {
+                SCOPED_TRACE(testing::Message() << "filter " << filter << " blend " << blend);
+                dev->SetRenderState(D3DRS_ALPHABLENDENABLE, blend);
+                dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+                dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+                dev->SetRenderState(D3DRS_ALPHATESTENABLE, blend);
+                dev->SetRenderState(D3DRS_ALPHAREF, 0x30);
+                dev->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+                ExpectLanesMatch(ps);
+            }
         }
     }
     static ShaderCode Model3() {
@@ -109,9 +131,7 @@ TEST_F(LaneDraw, LookupsRoundTexelPositionsAsTheOnePixelRuns) {
                                  .Op(kOpMov, {kLaneColor, Src(kLR, 0)})
                                  .End());
     ASSERT_NE(ps, nullptr);
-    const std::vector<uint32_t> lanes = Frame(ps, true, q);
-    EXPECT_EQ(lanes, Frame(ps, false, q));
-    EXPECT_EQ(lanes[0], 0xFFFFFFFFu);
+    EXPECT_EQ(ExpectLanesMatch(ps, q)[0], 0xFFFFFFFFu);
 }
 
 TEST_F(LaneDraw, LookupsKillsPredicatesAndBranchesGiveThePixelsOfTheOnePixelRuns) {
