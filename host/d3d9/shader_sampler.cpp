@@ -26,6 +26,7 @@ double Gradient(float g) { return g == g ? std::clamp(double(g), -kMaxGradient, 
 
 void DeviceShaderSampler::ChooseLevels(const double (*slopes)[4]) {
     for (int s = 0; s < kShaderSamplers; ++s) {
+        if (!(declared_ >> s & 1)) continue;
         const double* d = slopes ? slopes[s] : kFlat;
         std::copy(d, d + 4, slope_[s]);
         lods_[s] = ChooseLod(samplers_[s], d[0], d[1], d[2], d[3]);

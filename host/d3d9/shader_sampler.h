@@ -15,10 +15,11 @@ class DeviceShaderSampler final : public ShaderSampler {
 public:
     // `samplers` holds one sampler for each of the program's sampler registers.
     DeviceShaderSampler(const StageSampler* samplers, const ShaderProgram& p)
-        : samplers_(samplers), types_(p.samplerTypes) {}
+        : samplers_(samplers), types_(p.samplerTypes), declared_(p.samplers) {}
 
-    // Slopes (texels of level 0 per pixel: du/dx, dv/dx, du/dy, dv/dy) of each sampler's
-    // coordinates across the primitive; null for lines and points, which have none.
+    // Slopes (texels of level 0 per pixel: du/dx, dv/dx, du/dy, dv/dy) of each declared
+    // sampler's coordinates across the primitive; null for lines and points, which have
+    // none. (A sampler the code does not declare reads as no texture.)
     void ChooseLevels(const double (*slopes)[4]);
 
     Vec4 Sample(int sampler, const Vec4& coord, const TexelRequest& how) override;
@@ -31,6 +32,7 @@ private:
 
     const StageSampler* samplers_;
     std::array<uint8_t, 16> types_;
+    uint16_t declared_;
     StageLod lods_[kShaderSamplers];
     double slope_[kShaderSamplers][4] = {};
 };
