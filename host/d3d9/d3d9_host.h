@@ -49,8 +49,8 @@ struct D3D9HostSettings {
     // Every draw takes the general pixel path, and pixel shaders run pixel by pixel (also
     // when ORVIK_D3D9_GENERIC is set).
     bool forceGenericPath = false;
-    // The fast spans use SSE2 even where AVX2 is there (also when ORVIK_D3D9_NO_AVX2 is
-    // set), so the two can be compared.
+    // The fast spans and the pixel shaders' lane kernels use SSE2 even where AVX2 is there
+    // (also when ORVIK_D3D9_NO_AVX2 is set), so the two can be compared.
     bool forceBaselineSpans = false;
 };
 

@@ -27,8 +27,8 @@ struct LaneKernels {
     // 1 / Plane::At at each lane's pixel.
     void (*planeReciprocals)(const Plane& plane, const int* x, const int* y, int count, double* out);
     // The colours (0xAARRGGBB) of the texels' channels as 0 to 1 times the factor's
-    // components, each product's nearest byte after saturation.
-    void (*productColors)(const uint32_t* texels, const LaneValue& factor, int count, uint32_t* colors);
+    // components (where there is a factor), each product's nearest byte after saturation.
+    void (*productColors)(const uint32_t* texels, const LaneValue* factor, int count, uint32_t* colors);
     // Colours written over the `n` target pixels from `dst` as the fast spans write theirs,
     // for each FastBlend, where the alpha test passes the alphas from `alphaPassFrom` up
     // (at least 0). Returns how many leading pixels it wrote; the caller writes the rest.

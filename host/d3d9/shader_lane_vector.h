@@ -175,19 +175,22 @@ inline void PlaneReciprocals(const Plane& plane, const int* x, const int* y, int
     }
 }
 
-// A channel (at `Shift` in the colours) of texels as 0 to 1, times the factor's lanes,
-// as its nearest byte in place.
+// A channel (at `Shift` in the colours) of texels as 0 to 1, times the factor's lanes
+// where there is a factor, as its nearest byte in place.
 template <int Shift>
-Ints ProductChannel(Ints texels, const LaneRow& factor, int i) {
-    const Floats channel = __builtin_convertvector((texels >> Shift) & 255, Floats) / 255.0f;
-    return __builtin_convertvector(Saturate(channel * Load<Floats>(factor.v + i)) * 255.0f + 0.5f, Ints) << Shift;
+Ints ProductChannel(Ints texels, const LaneRow* factor, int i) {
+    Floats v = __builtin_convertvector((texels >> Shift) & 255, Floats) / 255.0f;
+    if (factor) v *= Load<Floats>(factor->v + i);
+    return __builtin_convertvector(Saturate(v) * 255.0f + 0.5f, Ints) << Shift;
 }
 
-inline void ProductColors(const uint32_t* texels, const LaneValue& factor, int count, uint32_t* colors) {
+inline void ProductColors(const uint32_t* texels, const LaneValue* factor, int count, uint32_t* colors) {
+    const LaneRow* const rows[4] = {factor ? factor->c[0] : nullptr, factor ? factor->c[1] : nullptr,
+                                    factor ? factor->c[2] : nullptr, factor ? factor->c[3] : nullptr};
     for (int i = 0; i < count; i += N) {
         const Ints t = Load<Ints>(texels + i);
-        Store(colors + i, ProductChannel<16>(t, *factor.c[0], i) | ProductChannel<8>(t, *factor.c[1], i) |
-                              ProductChannel<0>(t, *factor.c[2], i) | ProductChannel<24>(t, *factor.c[3], i));
+        Store(colors + i, ProductChannel<16>(t, rows[0], i) | ProductChannel<8>(t, rows[1], i) |
+                              ProductChannel<0>(t, rows[2], i) | ProductChannel<24>(t, rows[3], i));
     }
 }
 

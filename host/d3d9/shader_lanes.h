@@ -57,11 +57,12 @@ public:
     //   texld rA, coordinate, sN
     //   mul   rB, rA, factor      (or factor times rA; the factor no temporary)
     //   mov   oC0, rB             (or the mul writes oC0 itself)
-    // every write whole and unpredicated, nothing else in the code. It runs as one step,
-    // from the texels to the colours' bytes.
+    // or the texel alone (texld rA, coordinate, sN; mov oC0, rA), every write whole and
+    // unpredicated, nothing else in the code. It runs as one step, from the texels to the
+    // colours' bytes.
     struct TexelProduct {
         size_t lookup = 0, product = 1;
-        int factor = 1;        // the mul's source that is not rA
+        int factor = 1;        // the mul's source that is not rA; -1 for no mul
         int instructions = 3;  // executed by each lane
     };
     const std::optional<TexelProduct>& Product() const { return product_; }

@@ -99,8 +99,13 @@ TEST_F(LaneDraw, ArithmeticGivesThePixelsOfTheOnePixelRuns) {
 }
 
 // Texel-times-factor code runs as one step: in three instructions with the factor
-// first, and in two writing the colour itself, saturated, by a swizzled negated constant.
+// first, in two writing the colour itself, saturated, by a swizzled negated constant, and
+// as the texel alone.
 TEST_F(LaneDraw, TexelProductsGiveThePixelsOfTheOnePixelRuns) {
+    ExpectSameFrames(Model3()
+                         .Op(kOpTex, {Dst(kLR, 3), Src(kLV, 1), Src(kFileSampler, 0)})
+                         .Op(kOpMov, {kLaneColor, Src(kLR, 3)})
+                         .End());
     ExpectSameFrames(Model3()
                          .Op(kOpTex, {Dst(kLR, 0), Src(kLV, 1), Src(kFileSampler, 0)})
                          .Op(kOpMul, {Dst(kLR, 1), Src(kLV, 0), Src(kLR, 0)})
