@@ -194,7 +194,11 @@ private:
     HRESULT MakeSwapChain(const D3DPRESENT_PARAMETERS& params);
     void ReleaseBindings();
     void ReleaseShaderBindings();
-    bool BuildDrawState(DrawState* state);
+    // `prepares`: the draw goes where every writer prepares the pixels it touches
+    // (DrawsAsList), so pending pixels of the target may stay pending.
+    bool BuildDrawState(DrawState* state, bool prepares = false);
+    // Whether a draw goes to the pre-transformed triangle list's rasteriser.
+    bool DrawsAsList(const FvfLayout& layout, D3DPRIMITIVETYPE type, const IndexList& index) const;
     // `sampler` is a slot (SamplerSlot).
     void FillSampler(int sampler, bool withTexture, StageSampler* out) const;
     UINT PixelConstantCount() const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
 #include "host/d3d9/multisample.h"
 #include "host/d3d9/pixel_format.h"
@@ -49,10 +50,13 @@ void FillRect(Surface* s, const RECT& r, D3DCOLOR color) {
     if (FindPixelFormat(s->Format())->bytes == 4) {
         uint32_t v;
         std::memcpy(&v, pixel, 4);
-        // A whole clear waits for a reader: most frames are cleared then drawn over.
+        // A clear waits for a reader: most frames are cleared then drawn over. A clear of
+        // part of a surface (the part of a texture a screen uses) waits by parts, which
+        // opaque draws over it take without its pixels ever being written.
         const bool whole = r.left == 0 && r.top == 0 && uint32_t(r.right) == s->Width() &&
                            uint32_t(r.bottom) == s->Height();
         if (whole && !s->IsLocked()) s->FillLater(v);
+        else if (s->CanDefer() && !D3D9Settings().forceGenericPath) s->FillRectLater(r, v);
         else FillRows<uint32_t>(s, r, v);
     } else {
         FillRows<uint16_t>(s, r, uint16_t(pixel[0] | pixel[1] << 8));

@@ -105,8 +105,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     // Kept from call to call: making its 5.6 KB afresh cost more than many a small draw.
     // BuildDrawState writes every field a draw reads.
     static thread_local DrawState st;
-    if (!BuildDrawState(&st)) return D3D_OK;
     const IndexList index{indices, indexFormat, baseVertex};
+    if (!BuildDrawState(&st, DrawsAsList(layout, type, index))) return D3D_OK;
     // A multisampled target is drawn plane by plane, one plane a sample, those the sample
     // mask lets through (every one on a non-maskable target).
     drawBudget_.left = D3D9Settings().drawInstructionBudget;
@@ -125,10 +125,14 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     return D3D_OK;
 }
 
+bool Device::DrawsAsList(const FvfLayout& layout, D3DPRIMITIVETYPE type, const IndexList& index) const {
+    return layout.pretransformed && layout.SingleStream() && !pixelShader_ && type == D3DPT_TRIANGLELIST &&
+           !index.indices && renderStates_[D3DRS_FILLMODE] == D3DFILL_SOLID;
+}
+
 HRESULT Device::DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type, UINT primitiveCount,
                                const VertexStreams& streams, UINT vertexCount, const IndexList& index) {
-    if (layout.pretransformed && layout.SingleStream() && !pixelShader_ && type == D3DPT_TRIANGLELIST &&
-        !index.indices && st.fillMode == D3DFILL_SOLID) {
+    if (DrawsAsList(layout, type, index)) {
         RasterPretransformedList(st, layout, streams.base[0], streams.stride[0], primitiveCount);
         renderTarget_->Touch();
         return D3D_OK;

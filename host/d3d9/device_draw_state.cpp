@@ -180,12 +180,13 @@ void Device::FillSampler(int s, bool withTexture, StageSampler* smp) const {
     if (textures_[s] && withTexture) FillStageTexels(textures_[s], smp);
 }
 
-bool Device::BuildDrawState(DrawState* st) {
+bool Device::BuildDrawState(DrawState* st, bool prepares) {
     Surface* rt = renderTarget_;
     if (!rt) return false;
     ResetConditionalFields(st);
     const DWORD* rs = renderStates_.data();
-    st->target = rt->Bits();
+    st->deferredTarget = prepares && rt->CanDefer() && !D3D9Settings().forceGenericPath ? rt : nullptr;
+    st->target = st->deferredTarget ? rt->DrawBits() : rt->Bits();
     st->targetPitch = rt->Pitch();
     st->targetFormat = rt->Format();
     const PixelFormatInfo* format = FindPixelFormat(rt->Format());

@@ -95,8 +95,10 @@ enum class FastSource : uint8_t { Texel, Diffuse, Product, Second };
 enum class FastBlend : uint8_t { None, Alpha, Add };
 
 struct DrawState {
-    // Target.
+    // Target. With `deferredTarget` set the target may hold pending pixels (deferred_rows.h),
+    // and every writer prepares the pixels it touches first (PrepareTarget).
     uint8_t* target = nullptr;
+    Surface* deferredTarget = nullptr;
     size_t targetPitch = 0;
     D3DFORMAT targetFormat = D3DFMT_UNKNOWN;
     int targetBytes = 4;

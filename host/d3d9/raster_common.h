@@ -10,6 +10,7 @@
 #include "host/d3d9/fast_span.h"
 #include "host/d3d9/pixel_shade.h"
 #include "host/d3d9/raster.h"
+#include "host/d3d9/resources.h"
 
 namespace host {
 
@@ -131,6 +132,12 @@ private:
     const TriangleSetup& t_;
     int64_t at_[2][2];
 };
+
+// Before a writer touches pixels x0..x1 of rows y0..y1 of a target that may hold pending
+// pixels; `overwrite` when it writes every one of them without reading it.
+inline void PrepareTarget(const DrawState& st, int x0, int x1, int y0, int y1, bool overwrite) {
+    if (st.deferredTarget) st.deferredTarget->PrepareDraw(x0, x1, y0, y1, overwrite);
+}
 
 // Walks the affine attributes along a span in fixed point.
 class AttributeCursor {

@@ -52,6 +52,7 @@ public:
     // coordinates at its column `splitX` where a second triangle's part begins.
     void Add(int x0, int x1, int y, const RowStarts& starts, const RowStarts* next = nullptr, int splitX = 0) {
         if (n_ == kCapacity) Flush();
+        PrepareTarget(st_, x0, x1, y, y, false);
         SteppedRow& row = batch_[n_++];
         row.dst = reinterpret_cast<uint32_t*>(st_.target + size_t(y) * st_.targetPitch) + x0;
         row.count = x1 - x0 + 1;

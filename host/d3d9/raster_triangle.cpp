@@ -95,6 +95,31 @@ bool OpaqueTexelsPass(const DrawState& st, const FastSpan& f) {
     return int(alpha) >= f.alphaPassFrom;
 }
 
+// Rows ya..yb, columns xa..xb, read in step (`f` at their first pixel) and written whole,
+// as the whole of a target that may hold pending pixels, each pixel a texel of a 32-bit
+// texture of 8-bit channels with constant bits: the target is left a pending copy of
+// those texels (a back buffer holding a copy of the game's screen is shown from the
+// screen itself). False where the rows are not that.
+bool CopyLater(const DrawState& st, const TriangleSetup& t, const FastSpan& f, int xa, int xb, int ya, int yb) {
+    Surface* target = st.deferredTarget;
+    const Surface* texels = st.samplers[0].levels[0].surface;
+    if (xa != 0 || ya != 0 || xb != int(target->Width()) - 1 || yb != int(target->Height()) - 1 ||
+        t.fastTextures != 1 || !texels || texels == target ||
+        (texels->Format() != D3DFMT_A8R8G8B8 && texels->Format() != D3DFMT_X8R8G8B8))
+        return false;
+    // A product with white, or with full alpha, is the texel's own.
+    const bool texelColor = st.fastColor == FastSource::Texel ||
+                            (st.fastColor == FastSource::Product && (f.color & 0xFFFFFFu) == 0xFFFFFFu);
+    const bool texelAlpha =
+        st.fastAlpha == FastSource::Texel || (st.fastAlpha == FastSource::Product && f.color >> 24 == 255);
+    if (!texelColor || (!texelAlpha && st.fastAlpha != FastSource::Diffuse)) return false;
+    const uint32_t keep = texelAlpha ? 0xFFFFFFFFu : 0xFFFFFFu;
+    const FastTexture& tex = f.tex[0];
+    target->CopyLater(*texels, tex.tu >> 32, tex.tv, t.texStepY[0][1], keep,
+                      (tex.alphaOr & keep) | (f.color & ~keep) | f.targetAlphaOr);
+    return true;
+}
+
 // Shades rows ya..yb, columns xa..xb of a rectangle read in step, with the alpha test
 // or (where every texel there passes it) without.
 void ShadeRowsAt(const DrawState& st, const TriangleSetup& t, FastSpan f, int xa, int xb, int ya, int yb,
@@ -105,6 +130,12 @@ void ShadeRowsAt(const DrawState& st, const TriangleSetup& t, FastSpan f, int xa
         f.tex[s].tv = t.TexelStart(s, 1, xa, ya);
     }
     if (!test) f.alphaPassFrom = 0;
+    if (st.deferredTarget) {
+        // Unblended and untested, every pixel is written from the texels alone.
+        const bool overwrite = st.fastBlend == FastBlend::None && f.alphaPassFrom == 0;
+        if (overwrite && CopyLater(st, t, f, xa, xb, ya, yb)) return;
+        PrepareTarget(st, xa, xb, ya, yb, overwrite);
+    }
     uint8_t* line = st.target + size_t(ya) * st.targetPitch + size_t(xa) * 4;
     const int64_t rowStep[2] = {t.texStepY[0][1], t.fastTextures > 1 ? t.texStepY[1][1] : 0};
     t.fastRows(reinterpret_cast<uint32_t*>(line), st.targetPitch, yb - ya + 1, xb - xa + 1, f, rowStep);
@@ -147,6 +178,7 @@ void ShadeBlock(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0
 }  // namespace
 
 void ShadeSpan(const DrawState& st, const TriangleSetup& t, FastSpan& fast, int x0, int x1, int y) {
+    PrepareTarget(st, x0, x1, y, y, false);
     if (t.fast) ShadeFastSpan(st, t, fast, x0, x1, y);
     else ShadeGenericSpan(st, t, x0, x1, y);
 }

@@ -57,7 +57,9 @@ Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t wi
 }
 
 void Surface::SharePixels(const Surface& source) {
-    source.WritePendingFill();
+    source.WritePending();
+    if (reader_) LetReaderGo();
+    DropDeferred();
     store_ = source.store_;
     fillPending_ = false;
     Touch();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/deferred_rows.h"
 
 namespace host {
 
@@ -93,6 +94,7 @@ public:
             D3DPOOL pool, DWORD usage, bool lockable, bool counted, BaseTexture* container,
             D3DMULTISAMPLE_TYPE multiSample = D3DMULTISAMPLE_NONE, DWORD quality = 0);
 
+    ~Surface() override;
     ULONG AddRef() override;
     ULONG Release() override;
 
@@ -110,14 +112,17 @@ public:
     // The pixels to write: a store shared with another surface is copied first.
     uint8_t* Bits() {
         Own();
-        WritePendingFill();
+        WritePending();
         return store_->data();
     }
     // The pixels to read, shared or not.
     const uint8_t* Bits() const {
-        WritePendingFill();
+        WritePending();
         return store_->data();
     }
+    // The pixels as the store holds them: what a clear or a copy left pending is not
+    // written there yet.
+    const uint8_t* StoredPixels() const { return store_->data(); }
     // Takes the pixels of `source`, a surface of the same format, size and samples, by
     // sharing its store until either writes (UpdateTexture uploads a whole texture this
     // way: the system-memory copy and the texture it fills then cost the memory of one).
@@ -126,6 +131,7 @@ public:
     // written when next read or drawn on, so a frame cleared and presented without a
     // draw is never written at all; the caller marks the change with Touch().
     void FillLater(uint32_t pixel) {
+        DropDeferred();
         pendingPixel_ = pixel;
         fillPending_ = true;
     }
@@ -134,6 +140,33 @@ public:
         *pixel = pendingPixel_;
         return fillPending_;
     }
+    // Writes left pending by parts (4-byte surfaces of one sample, not locked): see
+    // deferred_rows.h. A fill of rectangle r, pending where it covers whole chunks.
+    bool CanDefer() const;
+    void FillRectLater(const RECT& r, uint32_t pixel);
+    // The whole surface a copy of texels of `from` (a 32-bit surface of 8-bit channels):
+    // pixel (x, y) is (t & andBits) | orBits of the texel t at column `column` + x of row
+    // (row + y * rowStep) >> 32, until `from` changes or the pixels are needed.
+    void CopyLater(const Surface& from, int64_t column, int64_t row, int64_t rowStep, uint32_t andBits,
+                   uint32_t orBits);
+    // The pixels for a draw that prepares what it touches: pending parts stay pending.
+    uint8_t* DrawBits() {
+        Own();
+        WritePendingFill();
+        return store_->data();
+    }
+    // Before a draw touches pixels x0..x1 of rows y0..y1: `overwrite` when it writes every
+    // one of them without reading it.
+    void PrepareDraw(int x0, int x1, int y0, int y1, bool overwrite) {
+        if (deferred_ && deferred_->Pending()) PrepareDeferred(x0, x1, y0, y1, overwrite);
+    }
+    // Rows to show in place of the pixels while all of them are pending from rows of
+    // 32-bit pixels whose low 24 bits are theirs (another surface's texels row after row,
+    // or a picture), `pitch` bytes apart; null otherwise.
+    const uint8_t* ShownRows(size_t* pitch) const;
+    // The picture the window made of ShownRows (the same pixels with their top byte
+    // cleared, width x height) kept as the pixels where that gives them exactly.
+    void KeepPicture(std::shared_ptr<const std::vector<uint32_t>> picture);
     float* Depth() {
         FillPendingDepth();
         return DepthValues();
@@ -166,7 +199,9 @@ public:
 
 private:
     // Const: the pixels already hold the fill in every observable way; this writes it out.
+    // A surface whose pending pixels are this one's texels takes them before they change.
     void Own() const {
+        if (reader_) LetReaderGo();
         if (store_.use_count() > 1) store_ = std::make_shared<std::vector<uint8_t>>(*store_);
     }
     void WritePendingFill() const {
@@ -175,6 +210,16 @@ private:
         fillPending_ = false;
         std::fill_n(reinterpret_cast<uint32_t*>(store_->data()), store_->size() / 4, pendingPixel_);
     }
+    void WritePending() const {
+        WritePendingFill();
+        if (deferred_ && deferred_->Pending()) WriteDeferred();
+    }
+    void WriteDeferred() const;
+    void PrepareDeferred(int x0, int x1, int y0, int y1, bool overwrite);
+    void LetReaderGo() const;
+    // After a change of the pending pixels: with none left, the source is let go.
+    void Settle() const;
+    void DropDeferred();
     // Depth values are made when first read or partly cleared: 2D drawing clears the
     // whole buffer every frame and never tests against it, so it never needs them.
     float* DepthValues() {
@@ -207,6 +252,10 @@ private:
     mutable std::shared_ptr<std::vector<uint8_t>> store_;
     mutable bool fillPending_ = false;
     uint32_t pendingPixel_ = 0;
+    // Pixels pending by parts (made on first use), and the surface whose pending pixels
+    // are this one's texels (at most one; a second takes over after the first wrote its).
+    std::unique_ptr<DeferredRows> deferred_;
+    mutable Surface* reader_ = nullptr;
     std::vector<float> depth_;
     std::vector<uint8_t> stencil_;
     RECT depthClearRect_{};  // empty when no clear is waiting

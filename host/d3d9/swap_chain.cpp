@@ -77,7 +77,15 @@ HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND window, co
     frame.width = backBuffer_->Width();
     frame.height = backBuffer_->Height();
     uint32_t fill = 0;
-    if (backBuffer_->PendingFill(&fill)) {
+    size_t shownPitch = 0;
+    std::shared_ptr<const std::vector<uint32_t>> shown;
+    if (const uint8_t* rows = backBuffer_->ShownRows(&shownPitch)) {
+        // A back buffer that is one copy of another surface is shown from that surface
+        // (and then kept as the picture the window made of it), never written.
+        frame.pixels = rows;
+        frame.pitch = int32_t(shownPitch);
+        frame.shown = &shown;
+    } else if (backBuffer_->PendingFill(&fill)) {
         // A clear not yet written is shown from one row, leaving the back buffer unwritten.
         solidRow_.assign(frame.width, fill);
         frame.pixels = reinterpret_cast<const uint8_t*>(solidRow_.data());
@@ -102,6 +110,7 @@ HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND window, co
     ++D3D9Counters().presents;
     const PresentHook& hook = D3D9PresentHook();
     const HRESULT hr = hook ? hook(frame) : D3D_OK;
+    if (shown) backBuffer_->KeepPicture(std::move(shown));
     if (SUCCEEDED(hr)) WaitForPresentationInterval();
     return hr;
 }

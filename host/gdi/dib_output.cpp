@@ -140,8 +140,10 @@ void CopyScaled(Picture& pic, const Source& src, const Placement& p) {
 }
 
 // Copies src rectangle (sx, sy, sw, sh) onto window rectangle (dx, dy, dw, dh) with the
-// nearest pixel, clipped to the client area, then shows the picture.
-int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh) {
+// nearest pixel, clipped to the client area, then shows the picture. A picture that is
+// the whole of a 32-bit source 1:1 is handed to `shown` when asked.
+int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh,
+            std::shared_ptr<const std::vector<uint32_t>>* shown = nullptr) {
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return 0;
     if (sx < 0 || sy < 0 || int64_t(sx) + sw > src.width || int64_t(sy) + sh > src.height) return 0;
     RECT client;
@@ -163,6 +165,9 @@ int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int 
     if (b && !(b->present_shared ? b->present_shared(pic.pixels, outWidth, outHeight)
                                  : b->present(pixels.data(), outWidth, outHeight, outWidth * 4)))
         return 0;
+    const bool whole = dx == 0 && dy == 0 && sx == 0 && sy == 0 && dw == sw && dh == sh && sw == src.width &&
+                       sh == src.height && outWidth == sw && outHeight == sh && src.layout.bytes == 4;
+    if (shown && whole) *shown = pic.pixels;
     return dh;
 }
 
@@ -195,7 +200,7 @@ HRESULT PresentToWindow(const PresentedFrame& f) {
     s.pitch = f.pitch;
     const int lines = Compose(f.window, s, f.dest.left, f.dest.top, f.dest.right - f.dest.left,
                               f.dest.bottom - f.dest.top, f.source.left, f.source.top,
-                              f.source.right - f.source.left, f.source.bottom - f.source.top);
+                              f.source.right - f.source.left, f.source.bottom - f.source.top, f.shown);
     // Nothing shown (the window has gone) is a present the device could not make.
     return lines > 0 ? D3D_OK : D3DERR_DEVICELOST;
 }

@@ -9,6 +9,7 @@
 #include "game/vantorix/engine_ports.h"
 #include "game_fixture.h"
 #include "host/backends/headless/headless.h"
+#include "host/d3d9/d3d9_host.h"
 #include "host/dsound/headless_output.h"
 #include "host/dsound/mixer.h"
 
@@ -67,6 +68,29 @@ TEST_F(EnginePlayTest, SheetsLoadFromTheArchivesAndStageOneScrollsUnderTheShip) 
     EXPECT_GT(vantorix::Game().play.scroll, 0.0f);
     EXPECT_TRUE(SameArea(first, later, 430, 220, 630, 420));  // the panel right of the field
     EXPECT_FALSE(SameArea(first, later, 32, 16, 416, 300));   // the field above the ship
+}
+
+// Stage 1's first frames through the device, once as it draws them (fast spans, clears
+// taken by the tiles drawn over them, the copied screen shown from itself) and once
+// written pixel by pixel by its general path: every presented picture is the same.
+TEST_F(EnginePlayTest, StageOnePicturesAreTheDevicesGeneralPathsPictures) {
+    std::vector<std::vector<uint32_t>> pictures[2];
+    for (int general = 0; general < 2; ++general) {
+        orvik_test::ResetEngine();
+        orvik::ChangeWindowMode(1);
+        vantorix::ResetGameGlobals();
+        ASSERT_EQ(vantorix::StartGame(1), 0);
+        ASSERT_EQ(orvik::Graphics().direct3DMode, 1);
+        host::D3D9Settings().forceGenericPath = general != 0;
+        vantorix::BeginStage();
+        for (int f = 0; f < 16; ++f) {
+            vantorix::StageFrame();
+            pictures[general].push_back(host::headless::LastFrame().pixels);
+        }
+        orvik::EndLibrary();
+    }
+    host::D3D9Settings().forceGenericPath = false;
+    for (size_t f = 0; f < pictures[0].size(); ++f) ASSERT_EQ(pictures[0][f], pictures[1][f]) << "frame " << f;
 }
 
 // A minute with TYPE-B's rapid fire held all along over the stage's music, the shots
