@@ -9,29 +9,67 @@
 namespace host {
 
 DeferredRows::DeferredRows(uint32_t width, uint32_t height) : width_(int(width)), height_(int(height)) {
-    // At most 64 chunks a row, so that a row's mask is one word.
     while ((int64_t(64) << shift_) < width_) ++shift_;
     lastChunk_ = std::max(0, width_ - 1) >> shift_;
-    rows_.assign(size_t(height_), 0);
+    words_ = (height_ + 63) / 64;
+    masks_.assign(size_t(lastChunk_ + 1) * size_t(words_), 0);
 }
 
-uint64_t DeferredRows::ChunkRange(int first, int last) {
-    if (first > last) return 0;
-    const uint64_t upTo = last >= 63 ? ~uint64_t(0) : (uint64_t(1) << (last + 1)) - 1;
-    return upTo & ~((uint64_t(1) << first) - 1);
+namespace {
+
+// Bits lo..hi of a word (0 <= lo, hi <= 63); none for lo > hi.
+uint64_t BitRange(int lo, int hi) {
+    if (lo > hi) return 0;
+    const uint64_t upTo = hi >= 63 ? ~uint64_t(0) : (uint64_t(1) << (hi + 1)) - 1;
+    return upTo & ~((uint64_t(1) << lo) - 1);
 }
+
+// The bits of rows y0..y1 in word w.
+uint64_t RowBits(int w, int y0, int y1) { return BitRange(std::max(y0 - 64 * w, 0), std::min(y1 - 64 * w, 63)); }
+
+}  // namespace
 
 void DeferredRows::SetWhole(RowSource source) {
     source_ = std::move(source);
-    std::fill(rows_.begin(), rows_.end(), ChunkRange(0, lastChunk_));
-    pendingRows_ = height_;
+    std::fill(masks_.begin(), masks_.end(), 0);
+    pendingWords_ = 0;
+    Mark(0, lastChunk_, 0, height_ - 1);
     whole_ = true;
 }
 
 void DeferredRows::Drop() {
-    std::fill(rows_.begin(), rows_.end(), 0);
-    pendingRows_ = 0;
+    std::fill(masks_.begin(), masks_.end(), 0);
+    pendingWords_ = 0;
     whole_ = false;
+}
+
+void DeferredRows::Mark(int first, int last, int y0, int y1) {
+    for (int c = first; c <= last; ++c)
+        for (int w = y0 >> 6; w <= y1 >> 6; ++w) {
+            uint64_t& word = Word(c, w);
+            pendingWords_ += word == 0 ? 1 : 0;
+            word |= RowBits(w, y0, y1);
+        }
+}
+
+template <class WriteFn>
+void DeferredRows::Resolve(int first, int last, int y0, int y1, WriteFn write) {
+    if (pendingWords_ == 0 || first > last) return;
+    for (int c = first; c <= last; ++c)
+        for (int w = y0 >> 6; w <= y1 >> 6; ++w) {
+            uint64_t& word = Word(c, w);
+            uint64_t hit = word & RowBits(w, y0, y1);
+            if (hit == 0) continue;
+            whole_ = false;
+            word &= ~hit;
+            pendingWords_ -= word == 0 ? 1 : 0;
+            for (; hit != 0; hit &= hit - 1) write(64 * w + std::countr_zero(hit), c << shift_, ChunkEnd(c));
+        }
+}
+
+void DeferredRows::WholeChunks(int x0, int x1, int* first, int* last) const {
+    *first = (x0 + (1 << shift_) - 1) >> shift_;
+    *last = x1 == width_ - 1 ? lastChunk_ : ((x1 + 1) >> shift_) - 1;
 }
 
 void DeferredRows::WriteRun(uint32_t* row, int y, int x0, int x1) const {
@@ -53,65 +91,66 @@ void DeferredRows::WriteRun(uint32_t* row, int y, int x0, int x1) const {
     for (size_t i = 0; i < n; ++i) to[i] = (from[i] & andBits) | orBits;
 }
 
-void DeferredRows::WriteChunks(uint8_t* pixels, size_t pitch, int y, uint64_t chunks) {
-    chunks &= rows_[size_t(y)];
-    if (chunks == 0) return;
-    Clear(y, chunks);
-    auto* line = reinterpret_cast<uint32_t*>(pixels + size_t(y) * pitch);
-    // Runs of neighbouring chunks are written as one.
-    while (chunks != 0) {
-        const int first = std::countr_zero(chunks);
-        const int last = first + std::countr_one(chunks >> first) - 1;
-        WriteRun(line, y, first << shift_, std::min(width_, (last + 1) << shift_) - 1);
-        chunks &= ~ChunkRange(first, last);
-    }
-}
-
 void DeferredRows::Write(uint8_t* pixels, size_t pitch, int x0, int x1, int y0, int y1) {
-    const uint64_t chunks = ChunkRange(FirstChunk(x0), FirstChunk(x1));
-    for (int y = y0; y <= y1 && pendingRows_ > 0; ++y)
-        if (rows_[size_t(y)] & chunks) WriteChunks(pixels, pitch, y, chunks);
+    Resolve(FirstChunk(x0), FirstChunk(x1), y0, y1, [&](int y, int from, int to) {
+        WriteRun(reinterpret_cast<uint32_t*>(pixels + size_t(y) * pitch), y, from, to);
+    });
 }
 
 void DeferredRows::Take(uint8_t* pixels, size_t pitch, int x0, int x1, int y0, int y1) {
-    // The chunks x0..x1 covers whole; the last chunk ends at the last column.
-    const int first = (x0 + (1 << shift_) - 1) >> shift_;
-    const int last = x1 == width_ - 1 ? lastChunk_ : ((x1 + 1) >> shift_) - 1;
-    const uint64_t whole = ChunkRange(first, last);
-    const uint64_t partial = ChunkRange(FirstChunk(x0), FirstChunk(x1)) & ~whole;
-    for (int y = y0; y <= y1 && pendingRows_ > 0; ++y) {
-        if (rows_[size_t(y)] & partial) WriteChunks(pixels, pitch, y, partial);
-        Clear(y, whole);
+    // The chunks covered in part are written; those covered whole are left to the caller.
+    int first, last;
+    WholeChunks(x0, x1, &first, &last);
+    if (first > last) {
+        Write(pixels, pitch, x0, x1, y0, y1);
+        return;
+    }
+    Write(pixels, pitch, x0, std::min(x1, (first << shift_) - 1), y0, y1);
+    if (x1 > ChunkEnd(last)) Write(pixels, pitch, ChunkEnd(last) + 1, x1, y0, y1);
+    Resolve(first, last, y0, y1, [](int, int, int) {});
+}
+
+void DeferredRows::WriteAll(uint8_t* pixels, size_t pitch) {
+    if (!Pending()) return;
+    // Row by row, so that neighbouring chunks are written as one run.
+    for (int y = 0; y < height_ && pendingWords_ > 0; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(pixels + size_t(y) * pitch);
+        for (int c = 0; c <= lastChunk_;) {
+            if (!IsPending(c, y)) {
+                ++c;
+                continue;
+            }
+            int end = c;
+            while (end < lastChunk_ && IsPending(end + 1, y)) ++end;
+            WriteRun(row, y, c << shift_, ChunkEnd(end));
+            Resolve(c, end, y, y, [](int, int, int) {});
+            c = end + 1;
+        }
     }
 }
 
 void DeferredRows::Fill(uint8_t* pixels, size_t pitch, int x0, int x1, int y0, int y1, uint32_t value) {
     source_.kind = RowSource::Kind::Fill;
     source_.orBits = value;
-    const int first = (x0 + (1 << shift_) - 1) >> shift_;
-    const int last = x1 == width_ - 1 ? lastChunk_ : ((x1 + 1) >> shift_) - 1;
-    const uint64_t whole = ChunkRange(first, last);
-    // The columns outside the whole chunks, which are written now unless their chunk is
-    // pending already (with this value, so the fill changes nothing there).
-    const int wholeFrom = first << shift_, wholeTo = std::min(width_, (last + 1) << shift_) - 1;
-    for (int y = y0; y <= y1; ++y) {
-        uint64_t& row = rows_[size_t(y)];
-        auto* line = reinterpret_cast<uint32_t*>(pixels + size_t(y) * pitch);
-        auto fillOutside = [&](int from, int to) {
+    int first, last;
+    WholeChunks(x0, x1, &first, &last);
+    // The columns outside the whole chunks are written now, unless their chunk is pending
+    // already (with this value, so the fill changes nothing there).
+    auto fillOutside = [&](int from, int to) {
+        for (int y = y0; y <= y1; ++y) {
+            auto* line = reinterpret_cast<uint32_t*>(pixels + size_t(y) * pitch);
             for (int x = from; x <= to; ++x)
-                if (!(row >> FirstChunk(x) & 1)) line[x] = value;
-        };
-        if (whole == 0) {
-            fillOutside(x0, x1);
-            continue;
+                if (!IsPending(FirstChunk(x), y)) line[x] = value;
         }
-        fillOutside(x0, std::min(x1, wholeFrom - 1));
-        fillOutside(std::max(x0, wholeTo + 1), x1);
-        if (row == 0) ++pendingRows_;
-        row |= whole;
+    };
+    if (first > last) {
+        fillOutside(x0, x1);
+        return;
     }
+    fillOutside(x0, std::min(x1, (first << shift_) - 1));
+    fillOutside(std::max(x0, ChunkEnd(last) + 1), x1);
+    Mark(first, last, y0, y1);
 }
-
 
 // ---------------------------------------------------------------------------------------
 // A surface's pending pixels

@@ -1,10 +1,12 @@
-// Pixels of a 4-byte surface that are not yet written: per row, a mask of the column
-// chunks still to be written, and what they are written from (one value, the rows of
-// another surface's texels, or a picture shown in the window). A clear of the part of a
+// Pixels of a 4-byte surface that are not yet written: the pixels are cut into chunks
+// (at most 64 columns of chunks a row), a chunk of a row pending or not, and what they
+// are written from (one value, the rows of another surface's texels, or a picture shown
+// in the window). A clear of the part of a
 // target a frame uses, then drawn over by opaque tiles, is written only where nothing
 // covered it; a back buffer that is one copy of the game's screen is shown from that
 // screen and never written, unless something reads it.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -31,7 +33,7 @@ class DeferredRows {
 public:
     DeferredRows(uint32_t width, uint32_t height);
 
-    bool Pending() const { return pendingRows_ > 0; }
+    bool Pending() const { return pendingWords_ > 0; }
     // Every pixel of the surface is pending.
     bool Whole() const { return whole_; }
     const RowSource& Source() const { return source_; }
@@ -48,36 +50,37 @@ public:
     // without reading them (only the chunks it covers in part are written first).
     void Write(uint8_t* pixels, size_t pitch, int x0, int x1, int y0, int y1);
     void Take(uint8_t* pixels, size_t pitch, int x0, int x1, int y0, int y1);
-    void WriteAll(uint8_t* pixels, size_t pitch) {
-        if (Pending()) Write(pixels, pitch, 0, width_ - 1, 0, height_ - 1);
-    }
+    void WriteAll(uint8_t* pixels, size_t pitch);
     // A fill of `value` over x0..x1, y0..y1 (a clear): the chunks it covers whole become
     // pending, the pixels of those it covers in part are written now. Only for a fill
     // source, or none pending.
     void Fill(uint8_t* pixels, size_t pitch, int x0, int x1, int y0, int y1, uint32_t value);
 
 private:
-    static uint64_t ChunkRange(int first, int last);
-    // The pending chunks of row y among `chunks`, written and no longer pending.
-    void WriteChunks(uint8_t* pixels, size_t pitch, int y, uint64_t chunks);
+    // Which chunks are pending is kept by columns of chunks, each a run of words of one
+    // bit a row: an opaque tile, a few chunks wide and many rows tall, takes its chunks
+    // in a few words.
+    uint64_t& Word(int chunk, int word) { return masks_[size_t(chunk) * size_t(words_) + size_t(word)]; }
+    bool IsPending(int chunk, int y) { return Word(chunk, y >> 6) >> (y & 63) & 1; }
+    // Chunks first..last of rows y0..y1 stop being pending; `write` (y, first pixel,
+    // last pixel) is called for each pending chunk's row before.
+    template <class WriteFn>
+    void Resolve(int first, int last, int y0, int y1, WriteFn write);
+    // Chunks first..last of rows y0..y1 become pending.
+    void Mark(int first, int last, int y0, int y1);
     void WriteRun(uint32_t* row, int y, int x0, int x1) const;
     int FirstChunk(int x) const { return x >> shift_; }
-
-    // The chunks of row y given are no longer pending.
-    void Clear(int y, uint64_t chunks) {
-        uint64_t& row = rows_[size_t(y)];
-        if (!(row & chunks)) return;
-        whole_ = false;
-        row &= ~chunks;
-        if (row == 0) --pendingRows_;
-    }
+    int ChunkEnd(int chunk) const { return std::min(width_, (chunk + 1) << shift_) - 1; }
+    // The chunks x0..x1 covers whole (the last chunk ends at the last column).
+    void WholeChunks(int x0, int x1, int* first, int* last) const;
 
     int width_, height_;
     int shift_ = 0;      // chunks are 1 << shift_ pixels wide
     int lastChunk_ = 0;  // the chunk of the last column
-    int pendingRows_ = 0;  // rows with a chunk pending
+    int words_ = 0;      // words of a column of chunks
+    int pendingWords_ = 0;  // words with a bit set
     bool whole_ = false;
-    std::vector<uint64_t> rows_;
+    std::vector<uint64_t> masks_;
     RowSource source_;
 };
 

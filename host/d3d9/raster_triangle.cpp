@@ -29,18 +29,18 @@ void ShadeGenericSpan(const DrawState& st, const TriangleSetup& t, int x0, int x
     }
 }
 
-// True when the span reads texels x, x + 1, ... of one row, all inside the texture. A step
-// a little off one texel (texture coordinates in floating point rarely give exactly one)
-// still does when the last pixel lands count - 1 texels after the first: the texel
-// column then grows by exactly one at every pixel, as it can grow by only 0 or 1 (or
-// 1 or 2) at each. The row cannot change between equal ends.
-bool ReadsOneRowInStep(const FastTexture& t, int count) {
+// True when the span from (tu, tv) reads texels x, x + 1, ... of one row, all inside the
+// texture. A step a little off one texel (texture coordinates in floating point rarely
+// give exactly one) still does when the last pixel lands count - 1 texels after the
+// first: the texel column then grows by exactly one at every pixel, as it can grow by
+// only 0 or 1 (or 1 or 2) at each. The row cannot change between equal ends.
+bool ReadsOneRowInStep(const FastTexture& t, int64_t tu, int64_t tv, int count) {
     constexpr int64_t kOne = int64_t(1) << 32;
     if (t.dtu <= 0 || t.dtu >= 2 * kOne) return false;
     const int64_t last = count - 1;
-    const int64_t firstX = t.tu >> 32, row = t.tv >> 32;
+    const int64_t firstX = tu >> 32, row = tv >> 32;
     return firstX >= 0 && firstX + count <= t.width && row >= 0 && row < t.height &&
-           ((t.tu + last * t.dtu) >> 32) == firstX + last && ((t.tv + last * t.dtv) >> 32) == row;
+           ((tu + last * t.dtu) >> 32) == firstX + last && ((tv + last * t.dtv) >> 32) == row;
 }
 
 void ShadeFastSpan(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0, int x1, int y) {
@@ -50,7 +50,7 @@ void ShadeFastSpan(const DrawState& st, const TriangleSetup& t, FastSpan& f, int
         FastTexture& tex = f.tex[s];
         tex.tu = t.TexelStart(s, 0, x0, y);
         tex.tv = t.TexelStart(s, 1, x0, y);
-        unit = unit && ReadsOneRowInStep(tex, count);
+        unit = unit && ReadsOneRowInStep(tex, tex.tu, tex.tv, count);
     }
     const FastSpanFn span = unit ? t.fastUnit : t.fastClamped;
     uint8_t* line = st.target + size_t(y) * st.targetPitch;
@@ -121,24 +121,26 @@ bool CopyLater(const DrawState& st, const TriangleSetup& t, const FastSpan& f, i
 }
 
 // Shades rows ya..yb, columns xa..xb of a rectangle read in step, with the alpha test
-// or (where every texel there passes it) without.
-void ShadeRowsAt(const DrawState& st, const TriangleSetup& t, FastSpan f, int xa, int xb, int ya, int yb,
+// or (where every texel there passes it) without. `f` is the rectangle's span, whose
+// starts this sets; its test is as it was after.
+void ShadeRowsAt(const DrawState& st, const TriangleSetup& t, FastSpan& f, int xa, int xb, int ya, int yb,
                  bool test) {
     if (xa > xb || ya > yb) return;
     for (int s = 0; s < t.fastTextures; ++s) {
         f.tex[s].tu = t.TexelStart(s, 0, xa, ya);
         f.tex[s].tv = t.TexelStart(s, 1, xa, ya);
     }
+    const int passFrom = f.alphaPassFrom;
     if (!test) f.alphaPassFrom = 0;
-    if (st.deferredTarget) {
-        // Unblended and untested, every pixel is written from the texels alone.
-        const bool overwrite = st.fastBlend == FastBlend::None && f.alphaPassFrom == 0;
-        if (overwrite && CopyLater(st, t, f, xa, xb, ya, yb)) return;
+    // Unblended and untested, every pixel is written from the texels alone.
+    const bool overwrite = st.fastBlend == FastBlend::None && f.alphaPassFrom == 0;
+    if (!(st.deferredTarget && overwrite && CopyLater(st, t, f, xa, xb, ya, yb))) {
         PrepareTarget(st, xa, xb, ya, yb, overwrite);
+        uint8_t* line = st.target + size_t(ya) * st.targetPitch + size_t(xa) * 4;
+        const int64_t rowStep[2] = {t.texStepY[0][1], t.fastTextures > 1 ? t.texStepY[1][1] : 0};
+        t.fastRows(reinterpret_cast<uint32_t*>(line), st.targetPitch, yb - ya + 1, xb - xa + 1, f, rowStep);
     }
-    uint8_t* line = st.target + size_t(ya) * st.targetPitch + size_t(xa) * 4;
-    const int64_t rowStep[2] = {t.texStepY[0][1], t.fastTextures > 1 ? t.texStepY[1][1] : 0};
-    t.fastRows(reinterpret_cast<uint32_t*>(line), st.targetPitch, yb - ya + 1, xb - xa + 1, f, rowStep);
+    f.alphaPassFrom = passFrom;
 }
 
 // Shades rows x0..x1, y0..y1 of a rectangle read in step (`f` at (x0, y0)) by what its
@@ -154,7 +156,7 @@ void ShadeBlock(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0
         ShadeRowsAt(st, t, f, x0, x1, y0, y1, true);
         return;
     }
-    const TexelBounds b =
+    const TexelBounds& b =
         surface->AlphaBounds(TexelBlock{tex.tv, t.texStepY[0][1], tex.tu >> 32, x1 - x0 + 1, y1 - y0 + 1});
     if (b.top > b.bottom) return;
     if (b.bandCount == 0) {
@@ -192,11 +194,9 @@ void ShadeRows(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0,
     for (int s = 0; s < t.fastTextures && inStep; ++s) {
         FastTexture& tex = f.tex[s];
         tex.tu = t.TexelStart(s, 0, x0, y0);
-        FastTexture last = tex;
-        last.tv = t.TexelStart(s, 1, x0, y1);
         tex.tv = t.TexelStart(s, 1, x0, y0);
-        inStep = t.texStepY[s][0] == 0 && t.texStep[s][1] == 0 && ReadsOneRowInStep(tex, count) &&
-                 ReadsOneRowInStep(last, count);
+        inStep = t.texStepY[s][0] == 0 && t.texStep[s][1] == 0 && ReadsOneRowInStep(tex, tex.tu, tex.tv, count) &&
+                 ReadsOneRowInStep(tex, tex.tu, t.TexelStart(s, 1, x0, y1), count);
     }
     if (!inStep) {
         for (int y = y0; y <= y1; ++y) ShadeSpan(st, t, f, x0, x1, y);

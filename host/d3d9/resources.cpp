@@ -204,7 +204,7 @@ uint64_t Surface::NewVersion() {
     return versions.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
-TexelBounds Surface::AlphaBounds(const TexelBlock& block) {
+const TexelBounds& Surface::AlphaBounds(const TexelBlock& block) {
     // Enough for a map's tiles, the sprites and the text of a frame.
     constexpr size_t kRemembered = 1024;
     thread_local std::vector<BoundsEntry> remembered(kRemembered);
@@ -244,7 +244,7 @@ TexelBounds Surface::AlphaBounds(const TexelBlock& block) {
     if (bounds.top < 0) bounds = TexelBounds{};
     bounds.bandCount = std::max(bounds.bandCount, 0);
     entry = BoundsEntry{block, bounds, version_};
-    return bounds;
+    return entry.bounds;
 }
 
 // ---------------------------------------------------------------------------------------

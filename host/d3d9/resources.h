@@ -194,8 +194,8 @@ public:
     const uint32_t* ArgbView(uint32_t* alphaOr, size_t* pitchPixels);
     // Where the texels whose alpha in ArgbView is not 0, and those whose alpha is not
     // 255, lie in a block a rectangle reads; remembered for the blocks drawn last until
-    // the pixels change.
-    TexelBounds AlphaBounds(const TexelBlock& block);
+    // the pixels change (the answer holds until the next call on the thread).
+    const TexelBounds& AlphaBounds(const TexelBlock& block);
 
 private:
     // Const: the pixels already hold the fill in every observable way; this writes it out.
