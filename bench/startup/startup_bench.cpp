@@ -95,7 +95,7 @@ void BM_LuminanceVolume(benchmark::State& state) {
     orvik::SetLogFileEnabled(0);
     orvik::ChangeWindowMode(1);
     orvik::SetUseHardwareRendering(1);
-    if (orvik::InitLibrary() != 0 || !orvik::Shaders().luminanceVolume) std::abort();
+    if (orvik::InitLibrary() != 0 || !orvik::LuminanceVolumeTexture()) std::abort();
     for (auto _ : state)
         if (orvik::CreateLuminanceVolumeTexture() != 0) std::abort();
     orvik::EndLibrary();

@@ -65,10 +65,8 @@ int TryDirect3D() {
     if (CreateDirect3D9Object() != 0 || CreateDirect3DDevice9() != 0 || CreateZBuffer() != 0) return -1;
     g.direct3DMode = 1;
     SetupProgrammableShaders();
-    if (Shaders().programmable) {
-        CreateShaders();
-        CreateLuminanceVolumeTexture();
-    }
+    // The luminance volume (8 MB) is made when first asked for (LuminanceVolumeTexture).
+    if (Shaders().programmable) CreateShaders();
     return 0;
 }
 

@@ -87,4 +87,10 @@ int CreateLuminanceVolumeTexture() {
 
 void ReleaseLuminanceVolumeTexture() { ReleaseObject(Shaders().luminanceVolume); }
 
+host::VolumeTexture* LuminanceVolumeTexture() {
+    ShaderSystem& s = Shaders();
+    if (!s.luminanceVolume && s.programmable) CreateLuminanceVolumeTexture();
+    return s.luminanceVolume;
+}
+
 }  // namespace orvik

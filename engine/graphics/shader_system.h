@@ -63,6 +63,10 @@ int SetupProgrammableShaders();
 int CreateShaders();
 int CreateLuminanceVolumeTexture();
 void ReleaseLuminanceVolumeTexture();
+// The luminance volume, made on the first call with programmable shaders in use (it
+// holds 8 MB that a program drawing through the fixed-function pipeline never reads);
+// null without them or when it cannot be made.
+host::VolumeTexture* LuminanceVolumeTexture();
 // The colour (red, green, blue, each clamped to 255) at full brightness with its hue and
 // saturation kept, as 0xFFRRGGBB; black gives white.
 uint32_t FillLuminanceVolume(int red, int green, int blue);

@@ -108,7 +108,11 @@ TEST_F(ShaderSystemTest, AShaderModel2DeviceUsesProgrammableShaders) {
     EXPECT_NE(s.vertexObjects[5462 * 6 + 2], nullptr);
     EXPECT_NE(s.pixelObjects[409 * 6 + 0], nullptr);
     for (host::VertexDeclaration* d : s.declarations) EXPECT_NE(d, nullptr);
-    EXPECT_NE(s.luminanceVolume, nullptr);
+    // The luminance volume's 8 MB are made when first asked for, once.
+    EXPECT_EQ(s.luminanceVolume, nullptr);
+    host::VolumeTexture* volume = LuminanceVolumeTexture();
+    EXPECT_NE(volume, nullptr);
+    EXPECT_EQ(LuminanceVolumeTexture(), volume);
     const host::ShaderObjectCounts live = host::LiveShaderObjects();
     EXPECT_EQ(live.vertexShaders, 1);
     EXPECT_EQ(live.pixelShaders, 1);
@@ -129,7 +133,7 @@ TEST_F(ShaderSystemTest, AFixedFunctionDeviceDoesNotAndLoadsNoPack) {
     EXPECT_NE(Log().find(kNotUsing), std::string::npos);
     EXPECT_EQ(Shaders().programmable, 0);
     EXPECT_EQ(Shaders().pack, nullptr);
-    EXPECT_EQ(Shaders().luminanceVolume, nullptr);
+    EXPECT_EQ(LuminanceVolumeTexture(), nullptr);
     EXPECT_EQ(host::LiveShaderObjects().declarations, 0);
     // The mirror still holds the default constants; the device got none.
     EXPECT_EQ(ShaderConstants().pixel[0][3], 2.0f);
@@ -174,7 +178,7 @@ TEST_F(ShaderSystemTest, TheLuminanceVolumeHoldsEachColourAtFullBrightness) {
     EXPECT_EQ(FillLuminanceVolume(10, 20, 30), 0xFF55AAFFu);
     EXPECT_EQ(FillLuminanceVolume(300, -5, 0), 0xFFFF0000u);  // clamped first
     StartShaderModel2();
-    const uint8_t* bits = Shaders().luminanceVolume->LevelBits(0);
+    const uint8_t* bits = LuminanceVolumeTexture()->LevelBits(0);
     auto texel = [&](int x, int y, int z) {
         uint32_t v;
         std::memcpy(&v, bits + (size_t(z) * 128 * 128 + size_t(y) * 128 + size_t(x)) * 4, 4);
@@ -204,12 +208,15 @@ TEST_F(ShaderSystemTest, ShadersAndDeclarationsComeBackWithTheDeviceAndNothingLe
     ASSERT_NE(GetShaderRecord(handle)->object, nullptr);
     EXPECT_EQ(host::LiveShaderObjects().vertexShaders, 2);
     const uint8_t* pack = Shaders().pack;
+    ASSERT_NE(LuminanceVolumeTexture(), nullptr);
     ASSERT_EQ(RecreateGraphicsDeviceSameMode(), 0);
     ASSERT_EQ(Graphics().direct3DMode, 1);
     EXPECT_EQ(Shaders().programmable, 1);
     EXPECT_EQ(Shaders().pack, pack);  // kept until graphics ends
     EXPECT_NE(GetShaderRecord(handle)->object, nullptr);
-    EXPECT_NE(Shaders().luminanceVolume, nullptr);
+    // The volume went with the old device; the new one makes its own when asked.
+    EXPECT_EQ(Shaders().luminanceVolume, nullptr);
+    EXPECT_NE(LuminanceVolumeTexture(), nullptr);
     host::ShaderObjectCounts live = host::LiveShaderObjects();
     EXPECT_EQ(live.vertexShaders, 2);
     EXPECT_EQ(live.pixelShaders, 1);
