@@ -40,6 +40,31 @@ uint8_t ComponentsUsed(const ShaderProgram& p, const ShaderInstruction& in) {
     return perComponent && in.hasDest ? in.dest.mask : 0xF;
 }
 
+// Code without flow control: every instruction runs once, in order.
+bool Straight(const ShaderProgram& p) {
+    for (size_t pc = 0; pc + 1 < p.code.size(); ++pc) {
+        switch (p.code[pc].op) {
+            case kOpCall:
+            case kOpCallNz:
+            case kOpLoop:
+            case kOpRet:
+            case kOpEndLoop:
+            case kOpLabel:
+            case kOpRep:
+            case kOpEndRep:
+            case kOpIf:
+            case kOpIfC:
+            case kOpElse:
+            case kOpEndIf:
+            case kOpBreak:
+            case kOpBreakC:
+            case kOpBreakP: return false;
+            default: break;
+        }
+    }
+    return true;
+}
+
 void SetLane(LaneRegister* r, int lane, const Vec4& v) {
     for (int c = 0; c < 4; ++c) r->c[c].v[lane] = v[c];
 }
@@ -63,6 +88,8 @@ LaneProgram::LaneProgram(const ShaderProgram& p) : p_(&p) {
     layout_.predicate = take(1);
     layout_.consts = at;
     steps_.resize(p.code.size());
+    written_.assign(at, 0);
+    readUnwritten_.assign(at, false);
     for (size_t pc = 0; pc < p.code.size(); ++pc) {
         const ShaderInstruction& in = p.code[pc];
         Step& s = steps_[pc];
@@ -80,8 +107,10 @@ LaneProgram::LaneProgram(const ShaderProgram& p) : p_(&p) {
         if (in.predicated) s.predicate = SourceOf(in.predicate, 0xF);
         usesPredicate_ = usesPredicate_ || in.predicated || (in.hasDest && in.dest.file == kFilePredicate);
         for (int i = 0; i < in.sourceCount; ++i) usesPredicate_ = usesPredicate_ || in.src[i].file == kFilePredicate;
+        if (in.hasDest && in.op != kOpTexKill && !in.predicated) written_[s.dest] |= in.dest.mask;
     }
     writesDepth_ = WritesRegister(p, kFileDepthOut, 0);
+    FindClears(Straight(p));
     layout_.count = uint16_t(layout_.consts + constants_.size());
     product_ = FindProduct(p);
     usable_ = true;
@@ -134,6 +163,25 @@ LaneProgram::Source LaneProgram::SourceOf(const SourceOperand& s, uint8_t used, 
 void LaneProgram::MarkRead(uint16_t slot, uint8_t components) {
     if (reads_.size() <= slot) reads_.resize(size_t(slot) + 1);
     reads_[slot] |= components;
+    if (slot < written_.size() && components & ~written_[slot]) readUnwritten_[slot] = true;
+}
+
+// Nothing of the row before may show: a run clears the registers it can read before it
+// has written them whole. Where the flow can branch or loop back, that is every
+// temporary the code names, oC0 (read back whole at the end), oDepth and p0 where the
+// code names them; straight code only those it reads first, or leaves partly unwritten.
+void LaneProgram::FindClears(bool straight) {
+    // `whole`: the components read after the run.
+    auto clear = [&](int slot, uint8_t whole) {
+        if (!straight || readUnwritten_[size_t(slot)] || (written_[size_t(slot)] & whole) != whole)
+            clears_.push_back(uint16_t(slot));
+    };
+    for (int t = 0; t < p_->tempCount; ++t) clear(layout_.temps + t, 0);
+    clear(layout_.colors, 0xF);
+    if (writesDepth_) clear(layout_.depth, 1);
+    if (usesPredicate_) clear(layout_.predicate, 0);
+    written_.clear();
+    readUnwritten_.clear();
 }
 
 uint8_t LaneProgram::VaryingReads(int k) const {
@@ -152,14 +200,8 @@ LaneRun::LaneRun(const LaneProgram& lp, const ProgramConstants& k)
 }
 
 ShaderHalt LaneRun::Run(int count, ShaderSampler* sampler, DrawBudget* budget) {
-    const LaneProgram::Layout& at = lp_.Slots();
-    // Nothing of the row before: the temporaries the code names, the outputs it reads
-    // back and the predicate start at zero, as each one-pixel run's do.
-    // (oDepth and p0 only where the code names them: each clear is a kilobyte.)
-    std::fill(block_.begin() + at.temps, block_.begin() + at.temps + lp_.Program().tempCount, LaneRegister{});
-    block_[at.colors] = LaneRegister{};
-    if (lp_.WritesDepth()) block_[at.depth] = LaneRegister{};
-    if (lp_.UsesPredicate()) block_[at.predicate] = LaneRegister{};
+    // Nothing of the row before, as each one-pixel run starts from zeros.
+    for (uint16_t slot : lp_.Clears()) block_[slot] = LaneRegister{};
     std::fill_n(killed_, kLanes, false);
     anyKilled_ = false;
     ShaderFlow flow(lp_.Program(), k_);
@@ -257,8 +299,11 @@ void LaneRun::Sample(const ShaderInstruction& in, const LaneProgram::Step& step)
     const LaneValue coord = Read(step.src[0], &scratch);
     uint32_t texels[kLanes] = {};  // no sampler: the lookup gives zeros
     if (sampler_) Texels(in, coord, sampler_, count_, texels);
-    ColorsToLanes(texels, &out);
-    Write(in, step, out);
+    // A whole write goes straight to its register (texels lie in 0..1, so _sat changes
+    // nothing).
+    const bool whole = !in.predicated && in.dest.mask == 0xF;
+    ColorsToLanes(texels, whole ? &block_[step.dest] : &out);
+    if (!whole) Write(in, step, out);
 }
 
 void LaneRun::Texels(const ShaderInstruction& in, const LaneValue& coord, ShaderSampler* sampler, int count,
@@ -313,11 +358,24 @@ void LaneRun::Execute(const ShaderInstruction& in) {
     LaneRegister scratch[3], out;
     const LaneValue a = Read(step.src[0], &scratch[0]), b = Read(step.src[1], &scratch[1]),
                     c = Read(step.src[2], &scratch[2]);
+    // Straight into the destination where every lane takes the write and no source reads
+    // the register written; through Write otherwise. Only the components written count.
+    bool direct = !in.predicated && in.dest.file != kFilePredicate;
+    for (int s = 0; s < in.sourceCount; ++s) direct = direct && step.src[s].slot != step.dest;
+    LaneRegister& result = direct ? block_[step.dest] : out;
+    const bool saturate = direct && in.dest.saturate;
     if (WithComponentKernel(in.op, [&](auto kernel) {
-            for (int i = 0; i < 4; ++i)
-                for (int l = 0; l < kLanes; ++l) out.c[i].v[l] = kernel(a.c[i]->v[l], b.c[i]->v[l], c.c[i]->v[l]);
+            for (int i = 0; i < 4; ++i) {
+                if (!(in.dest.mask >> i & 1)) continue;
+                float* o = result.c[i].v;
+                const float *x = a.c[i]->v, *y = b.c[i]->v, *z = c.c[i]->v;
+                if (saturate)
+                    for (int l = 0; l < kLanes; ++l) o[l] = Saturate(kernel(x[l], y[l], z[l]));
+                else
+                    for (int l = 0; l < kLanes; ++l) o[l] = kernel(x[l], y[l], z[l]);
+            }
         })) {
-        Write(in, step, out);
+        if (!direct) Write(in, step, out);
         return;
     }
     EachLane(in, step);

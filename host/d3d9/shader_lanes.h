@@ -50,8 +50,8 @@ public:
     // The components of varying k (v0, v1, then t0..t7; model 3.0: v0..v9) that any result
     // depends on: only these need filling before a run.
     uint8_t VaryingReads(int k) const;
-    bool WritesDepth() const { return writesDepth_; }
-    bool UsesPredicate() const { return usesPredicate_; }
+    // The slots a run sets to zero first.
+    const std::vector<uint16_t>& Clears() const { return clears_; }
 
     // Code whose colour is a texel times one other value, the common texturing program:
     //   texld rA, coordinate, sN
@@ -73,6 +73,7 @@ private:
     // `used`: bit c when component c of the value read counts.
     Source SourceOf(const SourceOperand& s, uint8_t used, int offset = 0);
     void MarkRead(uint16_t slot, uint8_t components);
+    void FindClears(bool straight);
     static std::optional<TexelProduct> FindProduct(const ShaderProgram& p);
 
     const ShaderProgram* p_;
@@ -82,6 +83,11 @@ private:
     std::vector<Step> steps_;
     std::vector<uint16_t> constants_;
     std::vector<uint8_t> reads_;  // by slot
+    // While compiling: the components each slot has had written whole, and whether it
+    // was read before that.
+    std::vector<uint8_t> written_;
+    std::vector<bool> readUnwritten_;
+    std::vector<uint16_t> clears_;
     std::optional<TexelProduct> product_;
 };
 

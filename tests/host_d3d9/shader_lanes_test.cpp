@@ -98,6 +98,18 @@ TEST_F(LaneDraw, ArithmeticGivesThePixelsOfTheOnePixelRuns) {
                          .End());
 }
 
+// Code without branches clears only what it reads before writing: that reads zero in
+// every row of lanes, as in every one-pixel run, not what the row before left; and a
+// register read turned about while it is written reads as it was.
+TEST_F(LaneDraw, TemporariesReadBeforeTheyAreWrittenReadZero) {
+    ExpectSameFrames(Model3()
+                         .Def(0, 0.25f, 0.125f, 0.5f, 1)
+                         .Op(kOpMov, {Dst(kLR, 0), Src(kLV, 0)})
+                         .Op(kOpAdd, {Dst(kLR, 1), Src(kLR, 1, Swz(3, 0, 1, 2)), Src(kLC, 0)})
+                         .Op(kOpMad, {kLaneColor, Src(kLR, 0), Src(kLR, 1), Src(kLR, 1)})
+                         .End());
+}
+
 // Texel-times-factor code runs as one step: in three instructions with the factor
 // first, in two writing the colour itself, saturated, by a swizzled negated constant, and
 // as the texel alone.
