@@ -5,7 +5,6 @@
 #include <cstring>
 #include <new>
 
-#include "engine/platform/memory.h"
 #include "engine/sound/movie.h"
 
 namespace orvik {
@@ -30,8 +29,6 @@ bool ReadPictureSize(const host::AM_MEDIA_TYPE* type, int64_t* width, int64_t* h
 
 }  // namespace
 
-D_CFrameCopyRenderer::~D_CFrameCopyRenderer() { TrackedFree(buffer); }
-
 host::HRESULT D_CFrameCopyRenderer::CheckMediaType(const host::AM_MEDIA_TYPE* type) {
     if (!type) return host::E_POINTER;
     if (type->formattype != host::FORMAT_VideoInfo) return host::E_INVALIDARG;
@@ -51,8 +48,13 @@ host::HRESULT D_CFrameCopyRenderer::SetMediaType(const host::AM_MEDIA_TYPE* type
     bottomUp = height < 0 ? 0 : 1;
     frameHeight = int32_t(height < 0 ? -height : height);
     pitch = (frameWidth + 1) * 3 & ~3;
-    TrackedFree(buffer);
-    buffer = static_cast<uint8_t*>(TrackedAlloc(size_t(pitch) * size_t(frameHeight), "", 0));
+    try {
+        frame_.assign(size_t(pitch) * size_t(frameHeight), 0);
+        buffer = frame_.data();
+    } catch (const std::bad_alloc&) {
+        frame_ = {};
+        buffer = nullptr;
+    }
     newFrame = 0;
     return host::S_OK;
 }
@@ -69,6 +71,8 @@ host::HRESULT D_CFrameCopyRenderer::DoRenderSample(host::IMediaSample* sample) {
         for (int32_t row = 0; row < frameHeight; ++row)
             std::memcpy(buffer + size_t(frameHeight - 1 - row) * size_t(pitch), data + size_t(row) * size_t(pitch),
                         size_t(pitch));
+    } else if (TakeSampleBuffer(sample, frame_)) {
+        buffer = frame_.data();
     } else {
         std::memcpy(buffer, data, size_t(pitch) * size_t(frameHeight));
     }

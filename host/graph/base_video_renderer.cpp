@@ -64,11 +64,10 @@ void D_CBaseVideoRenderer::Receive(IMediaSample* sample) {
     }
     // A sample over a buffer of its sender's is kept as it is, the sender filling the
     // spare next; any other is copied.
-    auto* given = dynamic_cast<graph::Sample*>(sample);
-    if (!given || !given->GiveBuffer(q.bytes)) q.bytes.assign(data, data + q.length);
+    if (!TakeSampleBuffer(sample, q.bytes)) q.bytes.assign(data, data + q.length);
     {
         std::lock_guard lock(mutex_);
-        queuedBytes_ += q.bytes.size();
+        queuedBytes_ += q.length;
         queue_.push_back(std::move(q));
     }
     arrived_.notify_all();
@@ -102,9 +101,14 @@ D_CBaseVideoRenderer::Queued* D_CBaseVideoRenderer::Front(bool* ended) {
 
 void D_CBaseVideoRenderer::Pop() {
     std::lock_guard lock(mutex_);
-    queuedBytes_ -= queue_.front().bytes.size();
+    queuedBytes_ -= queue_.front().length;
     spare_.push_back(std::move(queue_.front().bytes));
     queue_.pop_front();
+}
+
+bool D_CBaseVideoRenderer::TakeSampleBuffer(IMediaSample* sample, std::vector<uint8_t>& buffer) {
+    auto* given = dynamic_cast<graph::Sample*>(sample);
+    return given && given->GiveBuffer(buffer);
 }
 
 bool D_CBaseVideoRenderer::Stream(const std::atomic<bool>& stop) {
@@ -117,8 +121,10 @@ bool D_CBaseVideoRenderer::Stream(const std::atomic<bool>& stop) {
             continue;
         }
         if (q->timed && !WaitForStreamTime(q->start)) return true;
-        const std::span<uint8_t> bytes = std::span(q->bytes).first(q->length);
-        graph::Sample sample = q->timed ? graph::Sample(bytes, q->start, q->stop) : graph::Sample(bytes);
+        // The sample is over the queue's buffer, so a renderer that keeps frames may take
+        // the buffer itself (TakeSampleBuffer); what it leaves in its place becomes a spare.
+        graph::Sample sample = q->timed ? graph::Sample(q->bytes, q->length, q->start, q->stop)
+                                        : graph::Sample(q->bytes, q->length);
         DoRenderSample(&sample);
         Pop();
     }

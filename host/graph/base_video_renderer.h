@@ -34,6 +34,13 @@ public:
     void Flush() override;
     bool RunningShort() const override;
 
+protected:
+    // For DoRenderSample: swaps `buffer` with the buffer the sample's bytes lie in, so the
+    // renderer keeps the frame without copying it (the bytes stay where they are, at the
+    // start of `buffer`, which may be longer); the renderer's former buffer is filled with
+    // a later sample. False, with nothing done, for a sample that cannot give its buffer.
+    static bool TakeSampleBuffer(IMediaSample* sample, std::vector<uint8_t>& buffer);
+
 private:
     struct Queued {
         std::vector<uint8_t> bytes;  // the sample's at the start, maybe room behind

@@ -161,6 +161,7 @@ public:
     Sample(std::span<uint8_t> bytes, REFERENCE_TIME start, REFERENCE_TIME stop)
         : bytes_(bytes), start_(start), stop_(stop), timed_(true) {}
     // Over the first `length` bytes of `buffer`.
+    Sample(std::vector<uint8_t>& buffer, size_t length) : Sample(std::span(buffer).first(length)) { buffer_ = &buffer; }
     Sample(std::vector<uint8_t>& buffer, size_t length, REFERENCE_TIME start, REFERENCE_TIME stop)
         : Sample(std::span(buffer).first(length), start, stop) {
         buffer_ = &buffer;

@@ -1,6 +1,6 @@
 // The frame copy renderer: which media types it takes and with which refusal, the pitch
-// and buffer it sets up from the format, and how it copies samples in (bottom-up frames
-// turned over, top-down ones as they are).
+// and buffer it sets up from the format, and how it takes samples in (bottom-up frames
+// turned over, top-down ones as they are, over the graph's own buffer without a copy).
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -98,6 +98,22 @@ TEST_F(FrameCopyRendererTest, BottomUpFramesAreTurnedOverAndTopDownOnesCopiedAsT
                 << "row " << row << " of height " << height;
         }
     }
+}
+
+// A top-down sample over a buffer of the graph's is kept by taking the buffer over: the
+// frame is where the sample's bytes lie, and the sender has the renderer's former buffer
+// to fill next.
+TEST_F(FrameCopyRendererTest, ATopDownSampleOverTheGraphsBufferIsKeptWithoutACopy) {
+    VideoType t(2, -3);
+    ASSERT_EQ(renderer->SetMediaType(&t.type), host::S_OK);
+    const uint8_t* former = renderer->buffer;
+    std::vector<uint8_t> bytes = Numbered(8 * 3 + 16);
+    const uint8_t* picture = bytes.data();
+    host::graph::Sample sample(bytes, 8 * 3, 0, 1);
+    ASSERT_EQ(renderer->DoRenderSample(&sample), host::S_OK);
+    EXPECT_EQ(renderer->newFrame, 1);
+    EXPECT_EQ(renderer->buffer, picture);
+    EXPECT_EQ(bytes.data(), former);
 }
 
 TEST_F(FrameCopyRendererTest, SamplesWithoutAFormatOrWholeFrameAreLeftAlone) {
