@@ -1,21 +1,48 @@
-// Rows of Y'CbCr 4:2:0 pictures (chroma at half the width and height) into 0xFFRRGGBB
-// pixels a vector at a time: BT.601 video range in integer steps of 1/16384, each
-// channel's sum truncated toward zero and clamped to 0 ... 255. The host's video surfaces
-// and the engine's Theora frames both convert so; each keeps its own pixel-by-pixel rule
-// for the pixels the vector steps leave.
+// Rows of Y'CbCr pictures into RGB pixels, a vector at a time where the processor allows:
+// BT.601 video range in integer steps of 1/16384, each channel's sum truncated toward
+// zero and clamped to 0 ... 255. The host's video surfaces, the engine's Theora frames and
+// the media graph's pictures all convert so, and give the same colours.
 #pragma once
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace host {
 
-// The leading pixels of a row whose pixel x takes chroma sample x / 2, in as many whole
-// vector steps as the row holds, under the instruction set the row converters use
-// (host/gdi/pixel_rows.h); the number of pixels written (0 where there is no vector
-// build), the rest left to the caller.
+struct YuvRgb {
+    uint8_t r, g, b;
+};
+
+// One pixel by the rule.
+constexpr YuvRgb YuvToRgb(int y, int u, int v) {
+    const int32_t l = 19070 * (y - 16), cu = u - 128, cv = v - 128;
+    const auto channel = [](int32_t sum) { return uint8_t(std::clamp(sum / 16384, 0, 255)); };
+    return {channel(l + 26148 * cv), channel(l - 6406 * cu - 13320 * cv), channel(l + 33062 * cu)};
+}
+
+// The leading pixels of a 4:2:0 row (pixel x takes chroma sample x / 2) as 0xFFRRGGBB,
+// in as many whole vector steps as the row holds, under the instruction set the row
+// converters use (host/gdi/pixel_rows.h); the number of pixels written (0 where there is
+// no vector build), the rest left to the caller.
 int ConvertYuv420RowHead(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint32_t* out, int width);
 
-// The AVX2 build (yuv_rows_avx2.cpp), reached only where the processor has it: 0 pixels
-// written without the build.
+// A planar picture: rows top first in each plane; a chroma plane has one sample for
+// 1 << shiftAcross pixels of a row, and one row for 1 << shiftDown rows (each shift 0 or 1:
+// 4:2:0 pictures 1 and 1, 4:2:2 1 and 0, 4:4:4 0 and 0).
+struct YuvPicture {
+    const uint8_t* plane[3];  // Y, Cb, Cr
+    ptrdiff_t stride[3];
+    int width, height, shiftAcross, shiftDown;
+};
+
+// The picture into 24-bit pixels (blue, green, red), rows `pitch` bytes apart.
+void ConvertYuvPictureToBgr(const YuvPicture& picture, uint8_t* out, ptrdiff_t pitch);
+
+// The AVX2 builds (yuv_rows_avx2.cpp), reached only where the processor has it: the
+// pixels written in whole steps, 0 without the build. The 24-bit one converts one row,
+// or two over the same chroma row when `y1` is not null.
 int ConvertYuv420RowHeadAvx2(const uint8_t* y, const uint8_t* u, const uint8_t* v, uint32_t* out, int width);
+int ConvertYuvRowsToBgrHeadAvx2(const uint8_t* y0, const uint8_t* y1, const uint8_t* u, const uint8_t* v,
+                                uint8_t* out0, uint8_t* out1, int width, int chromaShift);
 
 }  // namespace host

@@ -1,38 +1,14 @@
 #include "host/d3d9/yuv_surface.h"
 
-#include <algorithm>
-#include <array>
-
 #include "host/d3d9/yuv_rows.h"
 
 namespace host {
 
 namespace {
 
-struct Coefficients {
-    std::array<int32_t, 256> y, rFromV, gFromU, gFromV, bFromU;
-};
-
-constexpr Coefficients kCoefficients = [] {
-    Coefficients c{};
-    for (int i = 0; i < 256; ++i) {
-        c.y[i] = 19070 * (i - 16);
-        c.rFromV[i] = 26148 * (i - 128);
-        c.gFromU[i] = -6406 * (i - 128);
-        c.gFromV[i] = -13320 * (i - 128);
-        c.bFromU[i] = 33062 * (i - 128);
-    }
-    return c;
-}();
-
-// The division truncates toward zero before the clamp.
-uint32_t Channel(int32_t v) { return uint32_t(std::clamp(v / 16384, 0, 255)); }
-
 uint32_t ToArgb(uint8_t y, uint8_t u, uint8_t v) {
-    const Coefficients& c = kCoefficients;
-    const int32_t l = c.y[y];
-    return 0xFF000000u | Channel(l + c.rFromV[v]) << 16 | Channel(l + c.gFromU[u] + c.gFromV[v]) << 8 |
-           Channel(l + c.bFromU[u]);
+    const YuvRgb p = YuvToRgb(y, u, v);
+    return 0xFF000000u | uint32_t(p.r) << 16 | uint32_t(p.g) << 8 | p.b;
 }
 
 void ConvertPacked(bool uFirst, const uint8_t* bits, size_t pitch, uint32_t width, uint32_t height, uint32_t* out) {

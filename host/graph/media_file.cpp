@@ -5,15 +5,15 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
 
 #include <algorithm>
-#include <cstring>
 #include <mutex>
 #include <new>
 #include <optional>
 #include <vector>
+
+#include "host/graph/picture_rows.h"
 
 namespace host::graph {
 
@@ -25,12 +25,6 @@ constexpr int32_t kLargestSide = 16384;
 constexpr REFERENCE_TIME kDefaultFrameTime = kUnitsPerSecond / 25;
 // Packets read at most for the times of the first picture and the first sound.
 constexpr int kLeadInPackets = 64;
-// Bytes the scaler may store past the end of a row of its output.
-constexpr int32_t kScaledSlack = 64;
-// Pixels the scaler's vector code converts a step. Rows of whole steps it writes exactly;
-// of other rows it stores up to a step past the end, and, when the rows are no further
-// apart than their pitch, it leaves their last pixels out.
-constexpr int32_t kScalerStep = 16;
 
 struct FormatCloser {
     void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
@@ -43,9 +37,6 @@ struct PacketFree {
 };
 struct FrameFree {
     void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct ScalerFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
 };
 struct ResamplerFree {
     void operator()(SwrContext* s) const { swr_free(&s); }
@@ -88,17 +79,12 @@ struct MediaFile::State {
     int videoIndex = -1;
     Codec video;
     bool videoWanted = true;
-    std::unique_ptr<SwsContext, ScalerFree> scaler;
+    std::unique_ptr<PictureRows> pictures;
     int32_t width = 0, height = 0, pitch = 0;
     REFERENCE_TIME frameTime = kDefaultFrameTime, nextPicture = 0;
-    // The picture handed out next, with kScaledSlack bytes of room behind it; sized when
-    // a picture comes, as the sink may have taken the last one's.
+    // The picture handed out next, with room behind it for the scaler; sized when a
+    // picture comes, as the sink may have taken the last one's.
     std::vector<uint8_t> rgb;
-    // Rows not of whole steps are scaled first into this buffer of wider rows, each with
-    // room behind it, and the block too; rows of whole steps go straight into `rgb`.
-    std::vector<uint8_t> scaled;
-    int32_t scaledStride = 0;
-    bool ScalesInPlace() const { return width % kScalerStep == 0; }
 
     int soundIndex = -1;
     Codec sound;
@@ -210,7 +196,7 @@ bool MediaFile::State::Open(uint32_t soundRate, bool findStart) {
     if (video) {
         width = video->width, height = video->height;
         pitch = (width * 3 + 3) & ~3;
-        scaledStride = (width * 3 + kScaledSlack + 63) & ~63;
+        pictures = std::make_unique<PictureRows>(width, height, pitch);
     }
     sound = OpenDecoder(f, AVMEDIA_TYPE_AUDIO, &soundIndex);
     rate = soundRate;
@@ -230,13 +216,12 @@ REFERENCE_TIME MediaFile::State::TimeOf(const AVFrame& f, int index, REFERENCE_T
     return av_rescale_q(f.best_effort_timestamp, format->streams[index]->time_base, kUnits) - startOffset;
 }
 
-// The buffers a picture goes through, made when a picture comes: a picture stream no
+// The buffer a picture goes into, made when a picture comes: a picture stream no
 // renderer took costs nothing, however large the file says its pictures are.
 bool MediaFile::State::ReservePictures() {
-    const size_t bytes = size_t(pitch) * size_t(height) + kScaledSlack;
+    const size_t bytes = size_t(pitch) * size_t(height) + PictureRows::kRoomBehind;
     try {
         if (rgb.size() != bytes) rgb.resize(bytes);
-        if (!ScalesInPlace() && scaled.empty()) scaled.resize(size_t(scaledStride) * size_t(height) + kScaledSlack);
     } catch (const std::bad_alloc&) {
         rgb = {};
         return false;
@@ -248,20 +233,9 @@ void MediaFile::State::HandPicture(MediaSink& sink) {
     const AVFrame& f = *frame;
     const REFERENCE_TIME start = TimeOf(f, videoIndex, nextPicture);
     nextPicture = start + frameTime;
-    if (start + frameTime <= skipBefore || f.width < 1 || f.height < 1 || !ReservePictures()) return;
-    // Every picture is scaled to the size the stream was opened with, whatever a damaged
-    // stream may claim later, so the pin's size always holds.
-    scaler.reset(sws_getCachedContext(scaler.release(), f.width, f.height, AVPixelFormat(f.format), width, height,
-                                      AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
-    if (!scaler) return;
-    const bool inPlace = ScalesInPlace();
-    uint8_t* top[1] = {inPlace ? rgb.data() : scaled.data()};
-    const int stride[1] = {inPlace ? pitch : scaledStride};
-    if (sws_scale(scaler.get(), f.data, f.linesize, 0, f.height, top, stride) != height) return;
-    if (!inPlace)
-        for (int32_t y = 0; y < height; ++y)
-            std::memcpy(rgb.data() + size_t(y) * size_t(pitch), scaled.data() + size_t(y) * size_t(scaledStride),
-                        size_t(width) * 3);
+    if (start + frameTime <= skipBefore || f.width < 1 || f.height < 1 || !ReservePictures() ||
+        !pictures->Convert(f, rgb.data()))
+        return;
     sink.Picture(rgb, size_t(pitch) * size_t(height), std::max<REFERENCE_TIME>(start, 0), start + frameTime);
 }
 

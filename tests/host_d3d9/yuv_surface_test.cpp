@@ -85,30 +85,77 @@ TEST_F(YuvSurfaceTest, Yv12HoldsTheVPlaneBeforeTheUPlane) {
     s->Release();
 }
 
+// The rule worked in 32 bits, as 0xFFRRGGBB.
+uint32_t ByTheRule(int y, int u, int v) {
+    const auto channel = [](int32_t sum) { return uint32_t(std::clamp(sum / 16384, 0, 255)); };
+    const int32_t l = 19070 * (y - 16), cu = u - 128, cv = v - 128;
+    return 0xFF000000u | channel(l + 26148 * cv) << 16 | channel(l - 6406 * cu - 13320 * cv) << 8 | channel(l + 33062 * cu);
+}
+
+std::vector<uint8_t> RandomBytes(std::mt19937& random, size_t n) {
+    std::vector<uint8_t> bytes(n);
+    for (uint8_t& b : bytes) b = uint8_t(random());
+    return bytes;
+}
+
 // The vector steps of 4:2:0 rows give the per-pixel rule's values, on random samples in
 // rows of every length around a step's, and write nothing past the row.
 TEST(YuvRowsTest, VectorStepsGiveThePerPixelRulesValues) {
     std::mt19937 random(11);
-    const auto channel = [](int32_t sum) { return uint32_t(std::clamp(sum / 16384, 0, 255)); };
     for (const PixelRowIsa isa : {PixelRowIsa::Scalar, PixelRowIsa::Avx2}) {
         if (!UsePixelRowIsa(isa)) continue;
         for (int width = 0; width <= 40; ++width)
             for (int trial = 0; trial < 16; ++trial) {
                 const size_t n = size_t(width);
-                std::vector<uint8_t> y(n), u((n + 1) / 2), v(u.size());
-                for (auto* plane : {&y, &u, &v})
-                    for (uint8_t& b : *plane) b = uint8_t(random());
+                const std::vector<uint8_t> y = RandomBytes(random, n), u = RandomBytes(random, (n + 1) / 2),
+                                           v = RandomBytes(random, (n + 1) / 2);
                 std::vector<uint32_t> out(n + 1, 0xDEADBEEF);
                 const int done = ConvertYuv420RowHead(y.data(), u.data(), v.data(), out.data(), width);
                 ASSERT_LE(done, width);
                 EXPECT_EQ(out[n], 0xDEADBEEF) << "written past the row";
-                for (int x = 0; x < done; ++x) {
-                    const int32_t l = 19070 * (y[size_t(x)] - 16), cu = u[size_t(x / 2)] - 128, cv = v[size_t(x / 2)] - 128;
-                    const uint32_t want = 0xFF000000u | channel(l + 26148 * cv) << 16 |
-                                          channel(l - 6406 * cu - 13320 * cv) << 8 | channel(l + 33062 * cu);
-                    ASSERT_EQ(out[size_t(x)], want) << "isa " << int(isa) << " width " << width << " x " << x;
-                }
+                for (int x = 0; x < done; ++x)
+                    ASSERT_EQ(out[size_t(x)], ByTheRule(y[size_t(x)], u[size_t(x / 2)], v[size_t(x / 2)]))
+                        << "isa " << int(isa) << " width " << width << " x " << x;
             }
+    }
+    ResetPixelRowIsa();
+}
+
+// Whole pictures into 24-bit rows, in each chroma layout, at odd sizes and sizes around
+// the vector steps, under each instruction set: every pixel the rule's value with the
+// chroma sample that covers it, and the bytes between rows left alone.
+TEST(YuvRowsTest, PicturesOfEveryLayoutGiveTheRulesValues) {
+    std::mt19937 random(12);
+    for (const PixelRowIsa isa : {PixelRowIsa::Scalar, PixelRowIsa::Avx2}) {
+        if (!UsePixelRowIsa(isa)) continue;
+        for (const auto& [across, down] : {std::pair{1, 1}, std::pair{1, 0}, std::pair{0, 0}})
+            for (int width : {1, 15, 16, 17, 33, 50})
+                for (int height : {1, 2, 5}) {
+                    const int cw = (width + across) >> across, ch = (height + down) >> down;
+                    const ptrdiff_t stride[3] = {width + 3, cw + 5, cw + 1};
+                    const std::vector<uint8_t> y = RandomBytes(random, size_t(stride[0] * height)),
+                                               u = RandomBytes(random, size_t(stride[1] * ch)),
+                                               v = RandomBytes(random, size_t(stride[2] * ch));
+                    const ptrdiff_t pitch = width * 3 + 7;
+                    std::vector<uint8_t> out(size_t(pitch * height), 0xAB);
+                    ConvertYuvPictureToBgr({{y.data(), u.data(), v.data()}, {stride[0], stride[1], stride[2]},
+                                            width, height, across, down},
+                                           out.data(), pitch);
+                    int differ = 0, touched = 0;
+                    for (int row = 0; row < height; ++row) {
+                        const uint8_t* o = out.data() + row * pitch;
+                        for (int x = 0; x < width; ++x) {
+                            const ptrdiff_t c = (x >> across);
+                            const uint32_t want = ByTheRule(y[size_t(row * stride[0] + x)], u[size_t((row >> down) * stride[1] + c)],
+                                                            v[size_t((row >> down) * stride[2] + c)]);
+                            differ += (uint32_t(o[2]) << 16 | o[1] << 8 | o[0] | 0xFF000000u) != want;
+                            o += 3;
+                        }
+                        for (int pad = 0; pad < 7; ++pad) touched += o[pad] != 0xAB;
+                    }
+                    EXPECT_EQ(differ, 0) << "isa " << int(isa) << " layout " << across << down << " " << width << " x " << height;
+                    EXPECT_EQ(touched, 0) << "isa " << int(isa) << " layout " << across << down << " " << width << " x " << height;
+                }
     }
     ResetPixelRowIsa();
 }

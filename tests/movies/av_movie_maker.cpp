@@ -4,6 +4,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include <algorithm>
@@ -72,7 +73,7 @@ bool OpenEncoder(Output& out, Encoder& e, AVCodecID id, const AvMovie& m) {
         c->height = m.height;
         c->time_base = {1, m.fps};
         c->framerate = {m.fps, 1};
-        c->pix_fmt = AV_PIX_FMT_YUV420P;
+        c->pix_fmt = m.layout;
         c->gop_size = 10;
         c->max_b_frames = 0;
         // Coarse enough that a block turning from black to white keeps within MPEG-1's
@@ -105,9 +106,11 @@ void DrawPicture(AVFrame* f, int number, const AvMovie& m) {
             else if (y < 16) luma = (number >> (7 - std::min(x / block, 7)) & 1) ? 235 : 16;
             f->data[0][y * f->linesize[0] + x] = uint8_t(luma);
         }
-    for (int y = 0; y < m.height / 2; ++y)
-        for (int x = 0; x < m.width / 2; ++x) {
-            const bool lower = y * 2 >= 16 && x * 2 < picture;
+    const AVPixFmtDescriptor* layout = av_pix_fmt_desc_get(m.layout);
+    const int across = layout->log2_chroma_w, down = layout->log2_chroma_h;
+    for (int y = 0; y < m.height >> down; ++y)
+        for (int x = 0; x < m.width >> across; ++x) {
+            const bool lower = (y << down) >= 16 && (x << across) < picture;
             f->data[1][y * f->linesize[1] + x] = uint8_t(lower ? kLowerU : 128);
             f->data[2][y * f->linesize[2] + x] = uint8_t(lower ? kLowerV : 128);
         }
@@ -153,7 +156,7 @@ std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
     if (avio_open(&out.format->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) return "file";
     if (avformat_write_header(out.format, nullptr) < 0) return "header";
     std::unique_ptr<AVFrame, void (*)(AVFrame*)> picture(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });
-    picture->format = AV_PIX_FMT_YUV420P;
+    picture->format = m.layout;
     picture->width = m.width;
     picture->height = m.height;
     av_frame_get_buffer(picture.get(), 0);
@@ -193,6 +196,34 @@ std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool DecodeAvPictures(const std::string& path, const std::function<void(const AVFrame&)>& take) {
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return false;
+    const AVCodec* codec = nullptr;
+    const int index = avformat_find_stream_info(format, nullptr) < 0
+                          ? -1
+                          : av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    AVCodecContext* c = index < 0 ? nullptr : avcodec_alloc_context3(codec);
+    const bool open = c && avcodec_parameters_to_context(c, format->streams[index]->codecpar) >= 0 &&
+                      avcodec_open2(c, codec, nullptr) >= 0;
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    const auto decode = [&](const AVPacket* p) {
+        avcodec_send_packet(c, p);
+        while (avcodec_receive_frame(c, frame) == 0) take(*frame);
+    };
+    while (open && av_read_frame(format, packet) >= 0) {
+        if (packet->stream_index == index) decode(packet);
+        av_packet_unref(packet);
+    }
+    if (open) decode(nullptr);
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&c);
+    avformat_close_input(&format);
+    return open;
 }
 
 bool PatchRiff(std::vector<uint8_t>& riff, const char* chunk, size_t offset, const void* data, size_t size) {

@@ -3,9 +3,14 @@
 // (white for 1, black for 0) over a coloured lower part, with an optional 440 Hz sine
 // sound track that may be shorter or longer than the pictures.
 #pragma once
+#include <libavutil/pixfmt.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+struct AVFrame;
 
 namespace movie_test {
 
@@ -35,11 +40,16 @@ struct AvMovie {
     // Seconds the sound is stored after the pictures of its time, as some muxers leave it
     // (written in that order instead of interleaved by time).
     double soundLag = 0;
+    // The pictures' chroma layout.
+    AVPixelFormat layout = AV_PIX_FMT_YUV420P;
 };
 
 // Writes the movie to `path`; an empty string, or FFmpeg's complaint.
 std::string WriteAvMovie(const std::string& path, const AvMovie& movie);
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
+// Hands each picture of the file's first picture stream, decoded by libavcodec, to `take`;
+// false when the file or its decoder cannot be opened.
+bool DecodeAvPictures(const std::string& path, const std::function<void(const AVFrame&)>& take);
 // Writes `size` bytes `offset` bytes into the first chunk named `chunk` of a RIFF file
 // (an AVI's headers); false when there is none.
 bool PatchRiff(std::vector<uint8_t>& riff, const char* chunk, size_t offset, const void* data, size_t size);

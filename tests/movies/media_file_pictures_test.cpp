@@ -1,8 +1,14 @@
 // The media file's pictures as the frame renderer takes them: top row first in rows of
 // the pitch, whole to the last column at any width, also when the sink keeps each
-// picture's buffer and leaves a smaller one in its place.
+// picture's buffer and leaves a smaller one in its place; their colours those of the
+// video rows' rule.
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+extern "C" {
+#include <libavutil/frame.h>
+#include <libavutil/pixdesc.h>
+}
 
 #include <cstdio>
 #include <span>
@@ -10,6 +16,7 @@
 #include <vector>
 
 #include "av_movie_maker.h"
+#include "host/d3d9/yuv_rows.h"
 #include "host/graph/media_file.h"
 
 namespace movie_test {
@@ -27,10 +34,23 @@ public:
     std::vector<size_t> lengths;
 };
 
+std::string TempPath(const std::string& name) { return ::testing::TempDir() + "/" + std::to_string(::getpid()) + name; }
+
+// Every picture the file gives, by the media file.
+KeepingSink Pictures(const std::string& path, size_t* pitch) {
+    auto file = host::graph::MediaFile::Open(path, 44100, [](int32_t, int32_t) { return true; });
+    KeepingSink sink;
+    if (!file) return sink;
+    while (file->Step(sink)) {
+    }
+    *pitch = size_t(file->Pitch());
+    return sink;
+}
+
 // 64 pixels are whole steps of the scaler's vector code; 100 are not.
 TEST(MediaFilePicturesTest, PicturesAreWholeToTheirLastColumnWhenTheSinkKeepsTheirBuffers) {
     for (int width : {64, 100}) {
-        const std::string path = ::testing::TempDir() + "/pictures_" + std::to_string(::getpid()) + ".avi";
+        const std::string path = TempPath("pictures.avi");
         ASSERT_EQ(WriteAvMovie(path, {AvKind::Mpeg4Avi, 4, width, 48, 25, 0}), "");
         auto file = host::graph::MediaFile::Open(path, 44100, [](int32_t, int32_t) { return true; });
         ASSERT_TRUE(file);
@@ -50,6 +70,44 @@ TEST(MediaFilePicturesTest, PicturesAreWholeToTheirLastColumnWhenTheSinkKeepsThe
             EXPECT_GE(last >> 16, 200u) << width << " frame " << n << std::hex << " " << last;
             EXPECT_LE(last & 0xFFFF, 0x3030u) << width << " frame " << n << std::hex << " " << last;
         }
+        std::remove(path.c_str());
+    }
+}
+
+// Every pixel of every picture is the video rows' rule applied to the decoder's own
+// planes, in each chroma layout, at a width of whole vector steps and a few pixels more:
+// the colours the device's video surfaces and the engine's Theora frames give.
+TEST(MediaFilePicturesTest, PicturesHaveTheVideoRowsColoursOfTheDecodersPlanes) {
+    const struct {
+        AvKind kind;
+        AVPixelFormat layout;
+    } cases[] = {{AvKind::Mpeg4Avi, AV_PIX_FMT_YUV420P},
+                 {AvKind::H264Mp4, AV_PIX_FMT_YUV422P},
+                 {AvKind::H264Mp4, AV_PIX_FMT_YUV444P}};
+    for (const auto& c : cases) {
+        const std::string path = TempPath(c.kind == AvKind::H264Mp4 ? "layout.mp4" : "layout.avi");
+        AvMovie m{c.kind, 3, 72, 36, 25, 0};
+        m.busy = true;
+        m.layout = c.layout;
+        ASSERT_EQ(WriteAvMovie(path, m), "");
+        size_t pitch = 0;
+        const KeepingSink sink = Pictures(path, &pitch);
+        size_t n = 0, differ = 0;
+        ASSERT_TRUE(DecodeAvPictures(path, [&](const AVFrame& f) {
+            const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(AVPixelFormat(f.format));
+            for (int y = 0; n < sink.kept.size() && y < f.height; ++y)
+                for (int x = 0; x < f.width; ++x) {
+                    const auto plane = [&](int i, int sx, int sy) { return f.data[i][(y >> sy) * f.linesize[i] + (x >> sx)]; };
+                    const host::YuvRgb want = host::YuvToRgb(plane(0, 0, 0), plane(1, d->log2_chroma_w, d->log2_chroma_h),
+                                                             plane(2, d->log2_chroma_w, d->log2_chroma_h));
+                    const uint8_t* got = sink.kept[n].data() + size_t(y) * pitch + size_t(x) * 3;
+                    differ += got[0] != want.b || got[1] != want.g || got[2] != want.r;
+                }
+            ++n;
+        }));
+        EXPECT_GE(n, 2u) << av_get_pix_fmt_name(c.layout);
+        EXPECT_EQ(sink.kept.size(), n) << av_get_pix_fmt_name(c.layout);
+        EXPECT_EQ(differ, 0u) << av_get_pix_fmt_name(c.layout);
         std::remove(path.c_str());
     }
 }
