@@ -43,6 +43,19 @@ bool VideoRangeBt601(const AVFrame& f) {
     return range && matrix;
 }
 
+// The scaler takes every picture as BT.601 video range, unless told the range and matrix
+// the picture declares; it is told again only when they change.
+void TellColours(SwsContext* scaler, const AVFrame& f) {
+    int *inverse = nullptr, *table = nullptr;
+    int fromFull = 0, toFull = 0, brightness = 0, contrast = 0, saturation = 0;
+    if (sws_getColorspaceDetails(scaler, &inverse, &fromFull, &table, &toFull, &brightness, &contrast, &saturation) < 0)
+        return;
+    const int* declared = sws_getCoefficients(f.colorspace);
+    const int full = f.color_range == AVCOL_RANGE_JPEG ? 1 : 0;
+    if (fromFull == full && std::memcmp(inverse, declared, 4 * sizeof(int)) == 0) return;
+    sws_setColorspaceDetails(scaler, declared, full, table, toFull, brightness, contrast, saturation);
+}
+
 }  // namespace
 
 void PictureRows::ScalerFree::operator()(SwsContext* s) const { sws_freeContext(s); }
@@ -65,11 +78,13 @@ bool PictureRows::ConvertYuv(const AVFrame& f, uint8_t* out) const {
 }
 
 // Every picture is scaled to the size the stream was opened with, whatever a damaged
-// stream may claim later, so the pin's size always holds.
+// stream may claim later, so the pin's size always holds; its colours are taken as it
+// declares them.
 bool PictureRows::Scale(const AVFrame& f, uint8_t* out) {
     scaler_.reset(sws_getCachedContext(scaler_.release(), f.width, f.height, AVPixelFormat(f.format), width_, height_,
                                        AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!scaler_) return false;
+    TellColours(scaler_.get(), f);
     const bool inPlace = width_ % kScalerStep == 0;
     if (!inPlace && scaled_.empty()) {
         try {

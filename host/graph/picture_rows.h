@@ -4,7 +4,8 @@
 // declared range and matrix) go through the video rows' own conversion
 // (host/d3d9/yuv_rows.h), as the device's video surfaces and the engine's Theora frames
 // do, so every movie shows the same colours; any other picture goes through FFmpeg's
-// scaler, which also brings a damaged stream's picture of another size to the stream's.
+// scaler, told the range and matrix the picture declares, which also brings a damaged
+// stream's picture of another size to the stream's.
 #pragma once
 #include <cstdint>
 #include <memory>

@@ -74,6 +74,8 @@ bool OpenEncoder(Output& out, Encoder& e, AVCodecID id, const AvMovie& m) {
         c->time_base = {1, m.fps};
         c->framerate = {m.fps, 1};
         c->pix_fmt = m.layout;
+        c->color_range = m.range;
+        c->colorspace = m.matrix;
         c->gop_size = 10;
         c->max_b_frames = 0;
         // Coarse enough that a block turning from black to white keeps within MPEG-1's

@@ -40,8 +40,10 @@ struct AvMovie {
     // Seconds the sound is stored after the pictures of its time, as some muxers leave it
     // (written in that order instead of interleaved by time).
     double soundLag = 0;
-    // The pictures' chroma layout.
+    // The pictures' chroma layout, and the range and matrix the stream declares.
     AVPixelFormat layout = AV_PIX_FMT_YUV420P;
+    AVColorRange range = AVCOL_RANGE_UNSPECIFIED;
+    AVColorSpace matrix = AVCOL_SPC_UNSPECIFIED;
 };
 
 // Writes the movie to `path`; an empty string, or FFmpeg's complaint.

@@ -1,7 +1,7 @@
 // The media file's pictures as the frame renderer takes them: top row first in rows of
 // the pitch, whole to the last column at any width, also when the sink keeps each
 // picture's buffer and leaves a smaller one in its place; their colours those of the
-// video rows' rule.
+// video rows' rule, or those the stream declares.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -110,6 +110,31 @@ TEST(MediaFilePicturesTest, PicturesHaveTheVideoRowsColoursOfTheDecodersPlanes) 
         EXPECT_EQ(differ, 0u) << av_get_pix_fmt_name(c.layout);
         std::remove(path.c_str());
     }
+}
+
+// A stream that declares full range or the BT.709 matrix shows the colours it declares:
+// black 16 stays 16 at full range, where video range takes it to 0; and the red lower
+// part (Y'CbCr 81, 90, 240) has green 24 by BT.709, 0 by BT.601.
+TEST(MediaFilePicturesTest, TheRangeAndMatrixAStreamDeclaresAreHonoured) {
+    const std::string path = TempPath("declared.mkv");
+    const auto picture = [&](AVColorRange range, AVColorSpace matrix, int x, int y) {
+        AvMovie m{AvKind::Mpeg4Mkv, 1, 64, 48, 25, 0};
+        m.range = range;
+        m.matrix = matrix;
+        size_t pitch = 0;
+        const KeepingSink sink = WriteAvMovie(path, m).empty() ? Pictures(path, &pitch) : KeepingSink{};
+        if (sink.kept.empty()) return std::vector<int>{};
+        const uint8_t* p = sink.kept[0].data() + size_t(y) * pitch + size_t(x) * 3;
+        return std::vector<int>{p[2], p[1], p[0]};
+    };
+    // Frame 0 shows every block of its top band black.
+    const std::vector<int> black = picture(AVCOL_RANGE_JPEG, AVCOL_SPC_BT470BG, 4, 8);
+    ASSERT_EQ(black.size(), 3u);
+    EXPECT_NEAR(black[1], 16, 6);
+    const std::vector<int> red = picture(AVCOL_RANGE_MPEG, AVCOL_SPC_BT709, 20, 32);
+    ASSERT_EQ(red.size(), 3u);
+    EXPECT_NEAR(red[1], 24, 8);
+    std::remove(path.c_str());
 }
 
 }  // namespace
