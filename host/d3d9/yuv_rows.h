@@ -4,10 +4,41 @@
 // the media graph's pictures all convert so, and give the same colours.
 #pragma once
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
 namespace host {
+
+// The rule's weights, in 1/16384.
+constexpr int32_t kYuvLuma = 19070, kYuvRedFromCr = 26148, kYuvGreenFromCb = -6406, kYuvGreenFromCr = -13320,
+                  kYuvBlueFromCb = 33062;
+
+// Each sample value's term of each sum, and the clamp of a sum's whole part, so that a
+// pixel costs a few lookups. A sum's whole part is taken by an arithmetic shift, which
+// rounds a negative sum down where the rule truncates it toward zero: the clamp makes
+// both 0.
+struct YuvTerms {
+    static constexpr int32_t kLowestWhole = -320;  // below every sum's whole part
+    std::array<int32_t, 256> luma, redFromCr, greenFromCb, greenFromCr, blueFromCb;
+    std::array<uint8_t, 1024> clamp;
+    constexpr uint8_t Channel(int32_t sum) const { return clamp[size_t((sum >> 14) - kLowestWhole)]; }
+};
+
+constexpr YuvTerms MakeYuvTerms() {
+    YuvTerms t{};
+    for (int32_t i = 0; i < 256; ++i) {
+        t.luma[size_t(i)] = kYuvLuma * (i - 16);
+        t.redFromCr[size_t(i)] = kYuvRedFromCr * (i - 128);
+        t.greenFromCb[size_t(i)] = kYuvGreenFromCb * (i - 128);
+        t.greenFromCr[size_t(i)] = kYuvGreenFromCr * (i - 128);
+        t.blueFromCb[size_t(i)] = kYuvBlueFromCb * (i - 128);
+    }
+    for (size_t i = 0; i < t.clamp.size(); ++i) t.clamp[i] = uint8_t(std::clamp(int32_t(i) + YuvTerms::kLowestWhole, 0, 255));
+    return t;
+}
+
+inline constexpr YuvTerms kYuvTerms = MakeYuvTerms();
 
 struct YuvRgb {
     uint8_t r, g, b;
@@ -15,9 +46,10 @@ struct YuvRgb {
 
 // One pixel by the rule.
 constexpr YuvRgb YuvToRgb(int y, int u, int v) {
-    const int32_t l = 19070 * (y - 16), cu = u - 128, cv = v - 128;
-    const auto channel = [](int32_t sum) { return uint8_t(std::clamp(sum / 16384, 0, 255)); };
-    return {channel(l + 26148 * cv), channel(l - 6406 * cu - 13320 * cv), channel(l + 33062 * cu)};
+    const YuvTerms& t = kYuvTerms;
+    const int32_t l = t.luma[size_t(y)];
+    return {t.Channel(l + t.redFromCr[size_t(v)]), t.Channel(l + t.greenFromCb[size_t(u)] + t.greenFromCr[size_t(v)]),
+            t.Channel(l + t.blueFromCb[size_t(u)])};
 }
 
 // The leading pixels of a 4:2:0 row (pixel x takes chroma sample x / 2) as 0xFFRRGGBB,

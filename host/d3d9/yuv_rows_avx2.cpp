@@ -16,7 +16,7 @@ namespace host {
 namespace {
 
 constexpr int kStep = 16;
-constexpr int32_t kBlack = 19070 * 16;
+constexpr int32_t kBlack = kYuvLuma * 16;
 
 // One channel's chroma part for sixteen pixels: the whole part w, and the threshold over
 // which the luma's remainder carries, both in 16-bit lanes in pixel order. The threshold
@@ -47,12 +47,14 @@ __m256i ChannelSums(__m256i pairs, int16_t forU, int16_t forV) {
     return ChromaSums<kScale>(pairs, forU, forV, -128 * (kScale * forU + forV) - kBlack);
 }
 
-// The three channels' sums of the (Cb, Cr) pairs; blue's Cb weight, 33062, is twice 16531.
+// The three channels' sums of the (Cb, Cr) pairs; blue's Cb weight (33062) is over 16 bits,
+// and taken as twice its half.
 template <class Split>
 Terms TermsOf(Split split) {
-    return {split([](__m256i p) { return ChannelSums<2>(p, 16531, 0); }),
-            split([](__m256i p) { return ChannelSums<1>(p, -6406, -13320); }),
-            split([](__m256i p) { return ChannelSums<1>(p, 0, 26148); })};
+    static_assert(kYuvBlueFromCb % 2 == 0);
+    return {split([](__m256i p) { return ChannelSums<2>(p, kYuvBlueFromCb / 2, 0); }),
+            split([](__m256i p) { return ChannelSums<1>(p, kYuvGreenFromCb, kYuvGreenFromCr); }),
+            split([](__m256i p) { return ChannelSums<1>(p, 0, kYuvRedFromCr); })};
 }
 
 // The chroma of sixteen pixels: eight samples each serving two pixels (kShift 1), or
@@ -92,7 +94,7 @@ struct Luma {
 
 Luma LumaOf(const uint8_t* y) {
     const __m256i y4 = _mm256_slli_epi16(_mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y))), 2);
-    const __m256i scale = _mm256_set1_epi16(19070);
+    const __m256i scale = _mm256_set1_epi16(kYuvLuma);
     return {_mm256_mulhi_epu16(y4, scale),
             _mm256_xor_si256(_mm256_mullo_epi16(y4, scale), _mm256_set1_epi16(int16_t(0x8000)))};
 }
