@@ -1,5 +1,6 @@
 #include "host/backends/display_clock.h"
 
+#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -17,14 +18,15 @@ namespace {
 
 std::atomic<int64_t> g_period{1000000 / 60};
 
-// The scheduler's attributes of a thread, as the sched_setattr call takes them.
+// The scheduler's attributes of a thread, as sched_getattr gives them and sched_setattr
+// takes them.
 struct SchedulingAttributes {
     uint32_t size = sizeof(SchedulingAttributes);
-    uint32_t policy = 0;  // the ordinary time-sharing policy
+    uint32_t policy = 0;
     uint64_t flags = 0;
     int32_t nice = 0;
     uint32_t priority = 0;
-    uint64_t runtime = 0;  // the time slice asked for, in nanoseconds; 0 is the default
+    uint64_t runtime = 0;  // the ordinary policy's time slice asked for, in nanoseconds; 0 is the default
     uint64_t deadline = 0;
     uint64_t period = 0;
 };
@@ -34,15 +36,22 @@ struct SchedulingAttributes {
 // disagree. For the length of the wait the thread asks for timers without slack and for
 // a short time slice, with which the scheduler lets it in ahead of threads that are
 // running their longer ones as soon as its timer fires. Neither changes the thread's
-// share of the processor; on kernels without them the wait is an ordinary sleep.
+// share of the processor; on kernels without them the wait is an ordinary sleep. Only
+// the slice changes, and goes back to the default after: the thread's other attributes
+// (its nice value) stay as they were, and a thread of another policy (real-time) is left
+// alone.
 class PunctualWake {
 public:
     PunctualWake() : slack_(prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0)) {
         prctl(PR_SET_TIMERSLACK, 1, 0, 0, 0);
-        AskSlice(kShortSliceNanos);
+        if (syscall(SYS_sched_getattr, 0, &before_, sizeof before_, 0) != 0 || before_.policy != SCHED_OTHER) return;
+        SchedulingAttributes shorter = before_;
+        shorter.runtime = kShortSliceNanos;
+        sliced_ = syscall(SYS_sched_setattr, 0, &shorter, 0) == 0;
+        before_.runtime = 0;  // what it reads is the slice in force; 0 asks for the default again
     }
     ~PunctualWake() {
-        AskSlice(0);
+        if (sliced_) syscall(SYS_sched_setattr, 0, &before_, 0);
         if (slack_ > 0) prctl(PR_SET_TIMERSLACK, slack_, 0, 0, 0);
     }
     PunctualWake(const PunctualWake&) = delete;
@@ -50,12 +59,9 @@ public:
 
 private:
     static constexpr uint64_t kShortSliceNanos = 100000;
-    static void AskSlice(uint64_t nanos) {
-        SchedulingAttributes a;
-        a.runtime = nanos;
-        syscall(SYS_sched_setattr, 0, &a, 0);
-    }
     long slack_;
+    SchedulingAttributes before_;
+    bool sliced_ = false;
 };
 
 }  // namespace

@@ -1,7 +1,11 @@
 // Backends and their selection, the display clock, captured frames, the instance lock and
 // window geometry.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "host/backends/display_clock.h"
 #include "host/backends/picture_placement.h"
@@ -60,6 +64,20 @@ TEST_F(BackendTest, VerticalBlankIsASteadySixtyHertzOnTheHostClock) {
     EXPECT_EQ(WaitForNextVerticalBlank(), 33332);
     EXPECT_EQ(NowMicroseconds(), 33332);
     EXPECT_EQ(WaitForNextVerticalBlank(), 49998);  // a wait on a blank waits a whole period
+}
+
+// A wait on the real clock asks the scheduler for a short time slice while it sleeps;
+// the thread keeps the priority it had (a program run with nice stays so).
+TEST_F(BackendTest, AVerticalBlankWaitLeavesTheThreadsPriorityAsItWas) {
+    UseManualClock(false);
+    int after = 0;
+    std::thread waiter([&after] {
+        setpriority(PRIO_PROCESS, gettid(), 7);  // this thread alone
+        WaitForNextVerticalBlank();
+        after = getpriority(PRIO_PROCESS, gettid());
+    });
+    waiter.join();
+    EXPECT_EQ(after, 7);
 }
 
 TEST_F(BackendTest, HeadlessCapturesPresentedFramesRowByRow) {
