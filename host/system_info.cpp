@@ -112,4 +112,15 @@ void SetCpuIdInfoForTests(const CpuIdInfo* info) {
     }
 }
 
+bool ProcessorHas(CpuFeature feature) {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    static const bool ssse3 = __builtin_cpu_supports("ssse3");
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return feature == CpuFeature::Avx2 ? avx2 : ssse3;
+#else
+    (void)feature;
+    return false;
+#endif
+}
+
 }  // namespace host

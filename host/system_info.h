@@ -42,4 +42,11 @@ void GetCpuIdInfo(CpuIdInfo* info);
 // Null goes back to the real processor.
 void SetCpuIdInfoForTests(const CpuIdInfo* info);
 
+// The vector instruction sets a build may choose at run time. Every such choice (the
+// software renderer's block loops, the pixel conversions' byte rows, the device's spans,
+// the window's row converters) asks here, so they agree on what the processor runs.
+// Asks the real processor always: the identification above is what programs are told.
+enum class CpuFeature { Ssse3, Avx2 };
+bool ProcessorHas(CpuFeature feature);
+
 }  // namespace host

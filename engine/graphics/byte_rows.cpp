@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/softrender/simd_rows.h"
+#include "host/system_info.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -11,15 +12,6 @@
 namespace orvik {
 
 namespace {
-
-bool Ssse3Available() {
-#if defined(ORVIK_VECTOR_BYTE_ROWS) && defined(__GNUC__)
-    static const bool has = __builtin_cpu_supports("ssse3");
-    return has;
-#else
-    return false;
-#endif
-}
 
 // Whether every byte stays where it is or is filled: the one shuffle SSE2 can do.
 bool KeepsOrFills(const ByteShuffle& s) {
@@ -72,8 +64,10 @@ ByteShuffleRowsFn ByteShuffleRowsAt(ByteRowsLevel level, const ByteShuffle& shuf
         case ByteRowsLevel::Sse2: return KeepsOrFills(shuffle) ? KeepOrFillRowsSse2 : nullptr;
 #endif
 #if defined(ORVIK_VECTOR_BYTE_ROWS)
-        case ByteRowsLevel::Ssse3: return Ssse3Available() ? ByteShuffleRowsSsse3(shuffle) : nullptr;
-        case ByteRowsLevel::Avx2: return soft::Avx2RowsAvailable() ? ByteShuffleRowsAvx2(shuffle) : nullptr;
+        case ByteRowsLevel::Ssse3:
+            return host::ProcessorHas(host::CpuFeature::Ssse3) ? ByteShuffleRowsSsse3(shuffle) : nullptr;
+        case ByteRowsLevel::Avx2:
+            return host::ProcessorHas(host::CpuFeature::Avx2) ? ByteShuffleRowsAvx2(shuffle) : nullptr;
 #endif
         default: return nullptr;
     }

@@ -1,13 +1,13 @@
 #include "engine/softrender/simd_rows.h"
 
 #include "engine/softrender/soft_state.h"
+#include "host/system_info.h"
 
 namespace orvik::soft {
 
 bool Avx2RowsAvailable() {
-#if defined(ORVIK_AVX2_ROWS) && defined(__GNUC__)
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
+#if defined(ORVIK_AVX2_ROWS)
+    return host::ProcessorHas(host::CpuFeature::Avx2);
 #else
     return false;
 #endif

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "host/system_info.h"
+
 #if defined(__AVX2__)
 #define HOST_SPAN_ISA avx2
 #include "host/d3d9/span_vector.h"
@@ -70,7 +72,7 @@ constexpr const FastSteppedRowsFn* SteppedRowsTableOf(std::index_sequence<I...>)
 const FastSpanFn* const kAvx2Spans = TableOf(std::make_index_sequence<kFastSpanCount>());
 const FastRowsFn* const kAvx2Rows = RowsTableOf(std::make_index_sequence<kFastSpanCount / 2>());
 const FastSteppedRowsFn* const kAvx2SteppedRows = SteppedRowsTableOf(std::make_index_sequence<kFastSpanCount / 2>());
-bool Avx2SpansUsable() { return __builtin_cpu_supports("avx2"); }
+bool Avx2SpansUsable() { return ProcessorHas(CpuFeature::Avx2); }
 #else
 const FastSpanFn* const kAvx2Spans = nullptr;
 const FastRowsFn* const kAvx2Rows = nullptr;
