@@ -1,9 +1,9 @@
 #include "host/debug_output.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <mutex>
+
+#include "host/env_switch.h"
 
 namespace host {
 
@@ -24,8 +24,7 @@ DebugOutput& State() {
 
 bool EnabledLocked(DebugOutput& s) {
     if (!s.decided) {
-        const char* env = std::getenv("ORVIK_DEBUG_OUTPUT");
-        s.enabled = env && std::strcmp(env, "0") != 0 && env[0] != '\0';
+        s.enabled = EnvSwitchOn("ORVIK_DEBUG_OUTPUT");
         s.decided = true;
     }
     return s.enabled;

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cstdlib>
 #include <cstddef>
 #include <cstring>
 
 #include "engine/graphics/byte_rows.h"
 #include "engine/graphics/pixel_access.h"
+#include "host/env_switch.h"
 
 namespace orvik {
 
@@ -18,11 +18,7 @@ namespace {
 constexpr uint8_t kDitherMatrix[4][4] = {
     {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 
-bool InitialGenericFlag() {
-    const char* v = std::getenv("ORVIK_GENERIC_BLIT");
-    return v && std::strcmp(v, "0") != 0;
-}
-std::atomic<bool> g_forceGeneric{InitialGenericFlag()};
+std::atomic<bool> g_forceGeneric{host::EnvSwitchOn("ORVIK_GENERIC_BLIT")};
 
 uint32_t WidthMax(int width) { return width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1; }
 

@@ -32,7 +32,7 @@ int ConvertPixelFormatBlt(void* dest, int destPitch, const ColorFormat* destForm
 
 // 1 makes every conversion take the general per-channel path instead of its shortcuts, so
 // a shortcut that disagrees can be found by comparing the two. Starts as the environment
-// variable ORVIK_GENERIC_BLIT says (set and not "0" means on).
+// switch ORVIK_GENERIC_BLIT says (set to anything but nothing or "0" means on).
 void ForceGenericPixelConversion(int on);
 
 }  // namespace orvik

@@ -5,22 +5,18 @@
 #include <cstring>
 
 #include "host/d3d9/pixel_format.h"
+#include "host/env_switch.h"
 
 namespace host {
 namespace {
 
-bool EnvFlag(const char* name) {
-    const char* v = std::getenv(name);
-    return v && *v && std::strcmp(v, "0") != 0;
-}
-
 D3D9HostSettings FreshSettings() {
     D3D9HostSettings s;
-    s.moduleMissing = EnvFlag("ORVIK_NO_D3D9");
-    s.forceGenericPath = EnvFlag("ORVIK_D3D9_GENERIC");
+    s.moduleMissing = EnvSwitchOn("ORVIK_NO_D3D9");
+    s.forceGenericPath = EnvSwitchOn("ORVIK_D3D9_GENERIC");
     const char* model = std::getenv("ORVIK_D3D9_SHADER_MODEL");
     if (model && (std::strcmp(model, "0") == 0 || std::strcmp(model, "2") == 0)) s.shaderModel = model[0] - '0';
-    s.forceBaselineSpans = EnvFlag("ORVIK_D3D9_NO_AVX2");
+    s.forceBaselineSpans = EnvSwitchOn("ORVIK_D3D9_NO_AVX2");
     return s;
 }
 

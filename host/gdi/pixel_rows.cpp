@@ -1,9 +1,8 @@
 #include "host/gdi/pixel_rows.h"
 
 #include <atomic>
-#include <cstdlib>
-#include <cstring>
 
+#include "host/env_switch.h"
 #include "host/gdi/pixel_rows_avx2.h"
 
 #if defined(__SSE2__)
@@ -59,9 +58,7 @@ bool Available(PixelRowIsa isa) {
 }
 
 PixelRowIsa FreshChoice() {
-    const char* off = std::getenv("ORVIK_SOFT_NO_AVX2");
-    const bool avx2Off = off && *off && std::strcmp(off, "0") != 0;
-    if (!avx2Off && Available(PixelRowIsa::Avx2)) return PixelRowIsa::Avx2;
+    if (!EnvSwitchOn("ORVIK_SOFT_NO_AVX2") && Available(PixelRowIsa::Avx2)) return PixelRowIsa::Avx2;
     return Available(PixelRowIsa::Sse2) ? PixelRowIsa::Sse2 : PixelRowIsa::Scalar;
 }
 
