@@ -33,7 +33,6 @@ int RefillAllStreamSounds();
 int ProcessSoftSoundPlayers();
 int RefreshMusicPlayState();
 int UpdateMidiMciPlayback();
-int InitYuvTables();
 int PauseAllMovies();
 int ResumeAllMovies();
 int DrawAllMoviesToWindow();

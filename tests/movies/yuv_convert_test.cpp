@@ -1,11 +1,11 @@
-// The YUV tables and the two conversion rules: table values at their ends, the video
-// range's black and white, and the per-pixel rule for full-size chroma.
+// Movie pictures into 32-bit pixels: the video range's black and white, chroma shared by
+// the pixels it covers, and one rule for every chroma layout.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
 #include "engine/graphics/base_image.h"
-#include "engine/sound/sound_system.h"
 #include "engine/sound/yuv_convert.h"
 
 namespace {
@@ -14,7 +14,6 @@ using namespace orvik;
 
 class YuvTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(InitYuvTables(), 0); }
     void TearDown() override { FreeBaseImage(&image_); }
 
     // Converts a flat w x h picture with chroma planes cw x ch and returns pixel (x, y).
@@ -35,20 +34,37 @@ protected:
     BaseImage image_{};
 };
 
-TEST_F(YuvTest, TablesStartAndStepAsTheCoefficientsSay) {
-    const YuvTables& t = GetYuvTables();
-    EXPECT_EQ(t.rFromV[0], -3346944);
-    EXPECT_EQ(t.rFromV[128], 0);
-    EXPECT_EQ(t.rFromV[255], 26148 * 127);
-    EXPECT_EQ(t.gFromU[255], -6406 * 127);
-    EXPECT_EQ(t.gFromV[0], 1704960);
-    EXPECT_EQ(t.bFromU[255], 33062 * 127);
-    EXPECT_EQ(t.y[16], 0);
-    EXPECT_EQ(t.y[235], 19070 * 219);
-    EXPECT_EQ(t.Clamp(-512), 0);
-    EXPECT_EQ(t.Clamp(-1), 0);
-    EXPECT_EQ(t.Clamp(200), 200);
-    EXPECT_EQ(t.Clamp(767), 255);
+// 4:2:0, 4:2:2 and 4:4:4 pictures holding the same samples give the same pixels: a
+// 2 x 2 block for each of 256 random samples, its chroma once, twice or four times over.
+TEST_F(YuvTest, EveryChromaLayoutGivesTheSameColourForTheSameSample) {
+    constexpr int kSamples = 256, w = 2 * kSamples;
+    std::mt19937 random(5);
+    std::vector<uint8_t> u(kSamples), v(kSamples);
+    luma_.resize(size_t(w * 2));
+    for (auto& b : luma_) b = uint8_t(random());
+    for (int i = 0; i < kSamples; ++i) u[size_t(i)] = uint8_t(random()), v[size_t(i)] = uint8_t(random());
+    const std::vector<uint8_t> luma = luma_;
+    std::vector<uint32_t> first;
+    for (const auto& [across, down] : {std::pair{1, 1}, std::pair{1, 0}, std::pair{0, 0}}) {
+        const int cw = w >> across, ch = 2 >> down;
+        cb_.resize(size_t(cw * ch));
+        cr_.resize(size_t(cw * ch));
+        for (int i = 0; i < cw * ch; ++i) {
+            const size_t sample = size_t((i % cw) >> (1 - across));
+            cb_[size_t(i)] = u[sample], cr_[size_t(i)] = v[sample];
+        }
+        FreeBaseImage(&image_);
+        ASSERT_EQ(NewXrgb32BaseImage(w, 2, &image_), 0);
+        ConvertYuvToXrgb({luma.data(), cb_.data(), cr_.data(), w, 2, w, cw, ch, cw}, &image_);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < w; ++x) {
+                if (first.size() < size_t(2 * w)) {
+                    first.push_back(Pixel(x, y));
+                    continue;
+                }
+                ASSERT_EQ(Pixel(x, y), first[size_t(y * w + x)]) << "layout " << across << down << " at " << x << "," << y;
+            }
+    }
 }
 
 TEST_F(YuvTest, VideoRangeBlackAndWhiteWithOpaqueAlpha) {
