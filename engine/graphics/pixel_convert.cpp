@@ -6,42 +6,21 @@
 #include <cstddef>
 #include <cstring>
 
-#include "engine/graphics/byte_rows.h"
-#include "engine/graphics/pixel_access.h"
+#include "engine/graphics/byte_channel_convert.h"
+#include "engine/graphics/pixel_convert_job.h"
 #include "host/env_switch.h"
 
 namespace orvik {
 
 namespace {
 
+using namespace conversion;
+
 // Thresholds of the ordered dither, in sixteenths of the dropped range, by [y & 3][x & 3].
 constexpr uint8_t kDitherMatrix[4][4] = {
     {0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
 
 std::atomic<bool> g_forceGeneric{host::EnvSwitchOn("ORVIK_GENERIC_BLIT")};
-
-uint32_t WidthMax(int width) { return width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1; }
-
-// Reads pixel values of any layout as values of that layout's masks; 1-byte pixels are
-// looked up in the palette, whose entries the masks describe.
-struct PixelSource {
-    const uint8_t* pixels;
-    int pitch;
-    const ColorFormat* format;
-
-    uint32_t Raw(int x, int y) const {
-        return LoadPixel(pixels + static_cast<ptrdiff_t>(y) * pitch +
-                             static_cast<ptrdiff_t>(x) * format->bytesPerPixel,
-                         format->bytesPerPixel);
-    }
-    uint32_t Value(int x, int y) const {
-        const uint32_t raw = Raw(x, y);
-        if (format->bytesPerPixel != 1) return raw;
-        uint32_t v;
-        std::memcpy(&v, &format->palette[raw], 4);
-        return v;
-    }
-};
 
 // One channel moved from a source field width to a destination width. Widening spreads
 // the field so that the maximum maps onto the maximum; narrowing drops the low bits,
@@ -88,29 +67,6 @@ private:
     std::array<uint32_t, 256> table_{};
 };
 
-enum class AlphaFrom { Opaque, Source, AlphaImage, Red, Key };
-
-struct Job {
-    uint8_t* dest;
-    int destPitch;
-    const ColorFormat* destFormat;
-    PixelSource source;
-    PixelSource alphaImage;
-    int destX, destY;
-    PixelRect rect;
-    bool mirror;
-    uint32_t key;
-    int dither;
-    bool alphaOnly;
-    bool keySkip;
-    AlphaFrom alphaFrom;
-};
-
-uint8_t* DestPixel(const Job& job, int x, int y) {
-    return job.dest + static_cast<ptrdiff_t>(y) * job.destPitch +
-           static_cast<ptrdiff_t>(x) * job.destFormat->bytesPerPixel;
-}
-
 // Walks the rectangle, handing each source point and its destination point to visit.
 template <typename Visit>
 void ForEachPixel(const Job& job, Visit&& visit) {
@@ -121,19 +77,6 @@ void ForEachPixel(const Job& job, Visit&& visit) {
             visit(job.rect.left + i, job.rect.top + row, dx, job.destY + row, i == 0);
         }
     }
-}
-
-uint32_t ColourMasks(const ColorFormat& f) {
-    return f.redMask | f.greenMask | f.blueMask | f.alphaMask;
-}
-
-// Whether a source pixel's raw value equals the key: the index itself for 1-byte pixels,
-// the colour bits for wider ones.
-bool MatchesKey(const Job& job, uint32_t raw) {
-    const ColorFormat& f = *job.source.format;
-    if (f.bytesPerPixel == 1) return raw == (job.key & 0xFFu);
-    const uint32_t mask = ColourMasks(f) & WidthMax(f.bytesPerPixel * 8);
-    return (raw & mask) == (job.key & mask);
 }
 
 int NearestIndexTo(const ColorFormat& dest, const ColorFormat& src, uint32_t value) {
@@ -271,90 +214,6 @@ int ConvertGeneral(const Job& job) {
     return 0;
 }
 
-bool ByteChannels(const ColorFormat& f) {
-    return (f.bytesPerPixel == 3 || f.bytesPerPixel == 4) && f.redWidth == 8 &&
-           f.greenWidth == 8 && f.blueWidth == 8 && (f.alphaWidth == 0 || f.alphaWidth == 8);
-}
-
-// Where every channel sits on a whole byte, a plain copy with opaque or source alpha
-// moves bytes: the rows go through the byte shuffle, several pixels a step. False when
-// the job needs pixel by pixel work (a key, a mirror, channels across byte bounds).
-bool TryByteShuffle(const Job& job) {
-    const ColorFormat& s = *job.source.format;
-    const ColorFormat& d = *job.destFormat;
-    if (job.keySkip || job.mirror || (job.alphaFrom != AlphaFrom::Opaque && job.alphaFrom != AlphaFrom::Source))
-        return false;
-    ByteShuffle shuffle{s.bytesPerPixel, d.bytesPerPixel, {-1, -1, -1, -1}, {0, 0, 0, 0}};
-    bool placed[4] = {};
-    auto place = [&](int destShift, int sourceShift, bool fill) {
-        if (destShift % 8 || sourceShift % 8 || destShift / 8 >= d.bytesPerPixel || sourceShift / 8 >= s.bytesPerPixel ||
-            placed[destShift / 8])
-            return false;
-        placed[destShift / 8] = true;
-        if (fill) shuffle.fill[destShift / 8] = 0xFF;
-        else shuffle.pick[destShift / 8] = int8_t(sourceShift / 8);
-        return true;
-    };
-    if (!place(d.redShift, s.redShift, false) || !place(d.greenShift, s.greenShift, false) ||
-        !place(d.blueShift, s.blueShift, false))
-        return false;
-    if (d.alphaWidth && !place(d.alphaShift, job.alphaFrom == AlphaFrom::Source ? s.alphaShift : 0,
-                               job.alphaFrom == AlphaFrom::Opaque))
-        return false;
-    const ByteRows rows{DestPixel(job, job.destX, job.destY), job.destPitch,
-                        job.source.pixels + static_cast<ptrdiff_t>(job.rect.top) * job.source.pitch +
-                            static_cast<ptrdiff_t>(job.rect.left) * s.bytesPerPixel,
-                        job.source.pitch, job.rect.right - job.rect.left, job.rect.bottom - job.rect.top};
-    ByteShuffleRows(shuffle)(shuffle, rows);
-    return true;
-}
-
-// 8-bit channels on both sides (24- and 32-bit layouts, the common way into textures)
-// move without any scaling; the general path would give the same values.
-template <int SourceBytes, int DestBytes>
-void ConvertByteChannels(const Job& job) {
-    const ColorFormat& s = *job.source.format;
-    const ColorFormat& d = *job.destFormat;
-    const uint32_t rgbMask = s.redMask | s.greenMask | s.blueMask;
-    const uint32_t keyColour = job.key & rgbMask;
-    const uint32_t alphaMax = d.alphaWidth ? 0xFFu << d.alphaShift : 0;
-    const int width = job.rect.right - job.rect.left;
-    for (int row = 0; row < job.rect.bottom - job.rect.top; ++row) {
-        const uint8_t* src = job.source.pixels +
-                             static_cast<ptrdiff_t>(job.rect.top + row) * job.source.pitch +
-                             static_cast<ptrdiff_t>(job.rect.left) * SourceBytes;
-        for (int i = 0; i < width; ++i, src += SourceBytes) {
-            const uint32_t v = LoadPixel(src, SourceBytes);
-            if (job.keySkip && MatchesKey(job, v)) continue;
-            uint32_t out = (((v >> s.redShift) & 255) << d.redShift) |
-                           (((v >> s.greenShift) & 255) << d.greenShift) |
-                           (((v >> s.blueShift) & 255) << d.blueShift);
-            if (job.alphaFrom == AlphaFrom::Source) out |= ((v >> s.alphaShift) & 255) << d.alphaShift;
-            else if (job.alphaFrom == AlphaFrom::Opaque || (v & rgbMask) != keyColour) out |= alphaMax;
-            const int dx = job.destX + (job.mirror ? width - 1 - i : i);
-            StorePixel(DestPixel(job, dx, job.destY + row), DestBytes, out);
-        }
-    }
-}
-
-// The byte-channel path for the layouts and alpha sources it covers; false otherwise.
-bool TryByteChannels(const Job& job) {
-    const ColorFormat& s = *job.source.format;
-    const ColorFormat& d = *job.destFormat;
-    const bool alphaCovered = job.alphaFrom == AlphaFrom::Opaque ||
-                              job.alphaFrom == AlphaFrom::Source || job.alphaFrom == AlphaFrom::Key;
-    if (g_forceGeneric.load(std::memory_order_relaxed) || !ByteChannels(s) || !ByteChannels(d) ||
-        !alphaCovered || job.alphaOnly)
-        return false;
-    if (TryByteShuffle(job)) return true;
-    const int kind = s.bytesPerPixel * 10 + d.bytesPerPixel;
-    if (kind == 33) ConvertByteChannels<3, 3>(job);
-    else if (kind == 34) ConvertByteChannels<3, 4>(job);
-    else if (kind == 43) ConvertByteChannels<4, 3>(job);
-    else ConvertByteChannels<4, 4>(job);
-    return true;
-}
-
 bool SameLayout(const ColorFormat& a, const ColorFormat& b) {
     return a.bitDepth == b.bitDepth && a.redMask == b.redMask && a.greenMask == b.greenMask &&
            a.blueMask == b.blueMask && a.alphaMask == b.alphaMask;
@@ -408,7 +267,7 @@ int ConvertPixelFormatBlt(void* dest, int destPitch, const ColorFormat* destForm
     if (SameLayout(d, s) && job.alphaFrom != AlphaFrom::Key && !hasAlphaImage && !alphaOnly &&
         !alphaFromRed)
         return CopySameLayout(job);
-    if (TryByteChannels(job)) return 0;
+    if (!g_forceGeneric.load(std::memory_order_relaxed) && TryByteChannels(job)) return 0;
     return ConvertGeneral(job);
 }
 
