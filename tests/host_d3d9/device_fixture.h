@@ -128,4 +128,8 @@ protected:
     Surface* back = nullptr;
 };
 
+// The device's objects and rules, whose tests are spread over the device_*_test.cpp files
+// by concern: one suite needs one fixture type across them.
+class ObjectsTest : public DeviceTest {};
+
 }  // namespace host::test
