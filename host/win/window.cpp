@@ -155,7 +155,9 @@ HWND CreateWindowExA(uint32_t exStyle, const char* className, const char* title,
         auto& w = Win();
         auto cls = w.classes.find(LowerName(className));
         if (cls == w.classes.end() || w.creationFails) return nullptr;
-        window = HandleFromId<HWND>(w.nextId++);
+        // Even ids: a window's device context is its id with the low bit set.
+        window = HandleFromId<HWND>(w.nextId);
+        w.nextId += 2;
         WindowRecord rec;
         rec.className = cls->second.name;
         rec.title = title ? title : "";

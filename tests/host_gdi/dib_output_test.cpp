@@ -106,6 +106,33 @@ TEST_F(DibOutputTest, PartialDrawsKeepTheRestOfAFrameTheBackendHolds) {
     DestroyWindow(window);
 }
 
+TEST_F(DibOutputTest, EachWindowsDeviceContextDrawsIntoThatWindow) {
+    // Two windows made one after the other: a dot drawn through each one's device context
+    // fills a picture of that window's client area.
+    WNDCLASSEXA wc;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "DibOutputPair";
+    RegisterClassExA(&wc);
+    const int widths[2] = {3, 5};
+    HWND windows[2];
+    for (int i = 0; i < 2; ++i)
+        windows[i] = CreateWindowExA(0, "DibOutputPair", "", WS_POPUP, 0, 0, widths[i], 1, nullptr, nullptr, nullptr,
+                                     nullptr);
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 1;
+    info.bmiHeader.biHeight = -1;
+    info.bmiHeader.biBitCount = 32;
+    const std::vector<uint32_t> dot = {0xAB};
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_NE(windows[i], nullptr);
+        HDC dc = GetDC(windows[i]);
+        ASSERT_EQ(SetDIBitsToDevice(dc, 0, 0, 1, 1, 0, 0, 0, 1, dot.data(), &info, DIB_RGB_COLORS), 1);
+        EXPECT_EQ(LastWindowPicture().width, widths[i]) << i;
+        ReleaseDC(windows[i], dc);
+    }
+    for (HWND w : windows) DestroyWindow(w);
+}
+
 TEST_F(DibOutputTest, StretchPicksTheNearestSourcePixel) {
     std::vector<uint32_t> bits = {0x111111, 0x222222, 0x333333, 0x444444};
     BITMAPINFO info;
