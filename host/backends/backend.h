@@ -31,7 +31,8 @@ struct Backend {
     void (*set_window_size)(int clientWidth, int clientHeight);
     // The display switched to a full-screen mode of that size (on) or back to the desktop.
     void (*set_fullscreen)(bool on, int width, int height);
-    // Shows a picture of 32-bit pixels 0x00RRGGBB; pitch in bytes.
+    // Shows a picture of 32-bit pixels 0x??RRGGBB (the top byte is not shown); pitch in
+    // bytes.
     bool (*present)(const uint32_t* pixels, int width, int height, int pitch);
     // Turns pending system events into window messages, key and pad state.
     void (*poll_events)();
@@ -44,10 +45,11 @@ struct Backend {
     // The audio output: stereo 16-bit at the rate asked, pulling from the mixer. 0 or -1.
     int (*open_audio)(uint32_t samplesPerSecond, uint32_t framesPerCallback);
     void (*close_audio)();
-    // Optional (null when the backend copies through `present`): shows a tightly packed
-    // picture it may keep by reference, sparing a copy of every frame. The caller never
-    // writes those pixels again while the backend holds them.
-    bool (*present_shared)(std::shared_ptr<const std::vector<uint32_t>> pixels, int width, int height);
+    // Optional (null when the backend copies through `present`): shows a picture as
+    // `present` does, which it may keep by reference, sparing a copy of every frame: the
+    // pixels stay as they are while `keep` is held.
+    bool (*present_shared)(std::shared_ptr<const void> keep, const uint32_t* pixels, int width, int height,
+                           int pitch);
     // The window (or, before it opens, the next one opened) becomes layered (on):
     // borderless, its whole look the picture that present_layered gives it and nothing
     // shown before the first one; or (off) an ordinary window again that shows what

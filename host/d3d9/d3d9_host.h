@@ -87,10 +87,9 @@ struct PresentedFrame {
     RECT dest;          // where in the window; equal to source when not given
     bool destGiven = false;
     HWND window = nullptr;
-    // Where the device asks for the picture back: a hook that shows the whole frame 1:1 as
-    // width x height pixels 0x00RRGGBB (the frame's with their top byte cleared) may store
-    // it there, for the device to keep in place of the back buffer's own pixels.
-    std::shared_ptr<const std::vector<uint32_t>>* shown = nullptr;
+    // Set when the pixels stay as they are while it is held: the window may keep the
+    // frame by reference instead of copying it.
+    std::shared_ptr<const void> keep;
 };
 // The frame's source rectangle as 32-bit pixels 0x00RRGGBB, row by row, as the backends
 // show them; `out` is resized to the rectangle's width x height.

@@ -80,13 +80,11 @@ void DeferredRows::WriteRun(uint32_t* row, int y, int x0, int x1) const {
     switch (source_.kind) {
         case RowSource::Kind::Fill: std::fill_n(to, n, orBits); return;
         case RowSource::Kind::Texels: {
-            const Surface& s = *source_.texels;
             const int64_t texelRow = (source_.row + int64_t(y) * source_.rowStep) >> 32;
-            from = reinterpret_cast<const uint32_t*>(s.StoredPixels() + size_t(texelRow) * s.Pitch()) +
+            from = reinterpret_cast<const uint32_t*>(source_.texels->data() + size_t(texelRow) * source_.pitch) +
                    (source_.column + x0);
             break;
         }
-        case RowSource::Kind::Picture: from = source_.picture->data() + size_t(y) * size_t(width_) + size_t(x0); break;
     }
     for (size_t i = 0; i < n; ++i) to[i] = (from[i] & andBits) | orBits;
 }
@@ -129,6 +127,18 @@ void DeferredRows::WriteAll(uint8_t* pixels, size_t pitch) {
     }
 }
 
+void DeferredRows::PendingBounds(int* x0, int* x1, int* y0, int* y1) const {
+    *x0 = width_, *x1 = -1, *y0 = height_, *y1 = -1;
+    for (int c = 0; c <= lastChunk_ && pendingWords_ > 0; ++c)
+        for (int w = 0; w < words_; ++w) {
+            const uint64_t word = masks_[size_t(c) * size_t(words_) + size_t(w)];
+            if (word == 0) continue;
+            *x0 = std::min(*x0, c << shift_), *x1 = std::max(*x1, ChunkEnd(c));
+            *y0 = std::min(*y0, 64 * w + std::countr_zero(word));
+            *y1 = std::max(*y1, 64 * w + 63 - std::countl_zero(word));
+        }
+}
+
 void DeferredRows::Fill(uint8_t* pixels, size_t pitch, int x0, int x1, int y0, int y1, uint32_t value) {
     source_.kind = RowSource::Kind::Fill;
     source_.orBits = value;
@@ -155,32 +165,14 @@ void DeferredRows::Fill(uint8_t* pixels, size_t pitch, int x0, int x1, int y0, i
 // ---------------------------------------------------------------------------------------
 // A surface's pending pixels
 
-namespace {
-
-bool EightBitChannels(D3DFORMAT f) { return f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8; }
-
-}  // namespace
-
-Surface::~Surface() {
-    if (reader_) LetReaderGo();
-    DropDeferred();
-}
+Surface::~Surface() { DropDeferred(); }
 
 bool Surface::CanDefer() const {
     return !isDepth_ && samples_ == 1 && !locked_ && FormatRowBytes(format_, 1) == 4 && !IsCompressedFormat(format_);
 }
 
-void Surface::LetReaderGo() const {
-    Surface* reader = reader_;
-    reader_ = nullptr;
-    reader->WriteDeferred();
-}
-
 void Surface::Settle() const {
-    if (deferred_->Pending()) return;
-    const RowSource& s = deferred_->Source();
-    if (s.kind == RowSource::Kind::Texels && s.texels->reader_ == this) s.texels->reader_ = nullptr;
-    deferred_->ForgetSource();
+    if (!deferred_->Pending()) deferred_->ForgetSource();
 }
 
 void Surface::DropDeferred() {
@@ -190,13 +182,17 @@ void Surface::DropDeferred() {
 }
 
 void Surface::WriteDeferred() const {
-    Own();
+    int x0, x1, y0, y1;
+    deferred_->PendingBounds(&x0, &x1, &y0, &y1);
+    Own(RECT{x0, y0, x1 + 1, y1 + 1});
     deferred_->WriteAll(store_->data(), pitch_);
     Settle();
 }
 
 void Surface::PrepareDeferred(int x0, int x1, int y0, int y1, bool overwrite) {
-    Own();
+    int from = x0, to = x1;
+    deferred_->WidenToChunks(&from, &to);
+    Own(RECT{from, y0, to + 1, y1 + 1});
     if (overwrite) deferred_->Take(store_->data(), pitch_, x0, x1, y0, y1);
     else deferred_->Write(store_->data(), pitch_, x0, x1, y0, y1);
     Settle();
@@ -209,7 +205,8 @@ void Surface::FillRectLater(const RECT& r, uint32_t pixel) {
     if (!deferred_) deferred_ = std::make_unique<DeferredRows>(width_, height_);
     const RowSource& s = deferred_->Source();
     if (deferred_->Pending() && (s.kind != RowSource::Kind::Fill || s.orBits != pixel)) WriteDeferred();
-    Own();
+    // Every pixel of r is written now or left pending from the fill: none is read.
+    Own(r, true);
     deferred_->Fill(store_->data(), pitch_, r.left, r.right - 1, r.top, r.bottom - 1, pixel);
 }
 
@@ -219,50 +216,31 @@ void Surface::CopyLater(const Surface& from, int64_t column, int64_t row, int64_
     fillPending_ = false;
     if (!deferred_) deferred_ = std::make_unique<DeferredRows>(width_, height_);
     DropDeferred();
-    // The texels' surface tells this one before its pixels change; another surface
-    // reading them takes its pixels now.
-    if (from.reader_) from.LetReaderGo();
-    from.reader_ = this;
     RowSource s;
     s.kind = RowSource::Kind::Texels;
     s.andBits = andBits;
     s.orBits = orBits;
-    s.texels = &from;
+    s.texels = from.store_;
+    s.pitch = from.pitch_;
     s.column = column;
     s.row = row;
     s.rowStep = rowStep;
     deferred_->SetWhole(std::move(s));
 }
 
-const uint8_t* Surface::ShownRows(size_t* pitch) const {
+const uint8_t* Surface::ShownRows(size_t* pitch, std::shared_ptr<const void>* keep) const {
     if (fillPending_ || !deferred_ || !deferred_->Whole()) return nullptr;
     const RowSource& s = deferred_->Source();
-    if ((s.andBits & 0xFFFFFFu) != 0xFFFFFFu || (s.orBits & 0xFFFFFFu) != 0) return nullptr;
-    if (s.kind == RowSource::Kind::Picture) {
-        *pitch = size_t(width_) * 4;
-        return reinterpret_cast<const uint8_t*>(s.picture->data());
-    }
-    if (s.kind != RowSource::Kind::Texels || !EightBitChannels(s.texels->Format())) return nullptr;
+    if (s.kind != RowSource::Kind::Texels || (s.andBits & 0xFFFFFFu) != 0xFFFFFFu || (s.orBits & 0xFFFFFFu) != 0)
+        return nullptr;
     // The rows follow one another when the first and the last do: the row grows by 0 or
     // 1 at each step of less than two.
     constexpr int64_t kOne = int64_t(1) << 32;
     const int64_t first = s.row >> 32, last = (s.row + int64_t(height_ - 1) * s.rowStep) >> 32;
     if (s.rowStep <= 0 || s.rowStep >= 2 * kOne || last - first != int64_t(height_) - 1) return nullptr;
-    *pitch = s.texels->Pitch();
-    return s.texels->StoredPixels() + size_t(first) * s.texels->Pitch() + size_t(s.column) * 4;
-}
-
-void Surface::KeepPicture(std::shared_ptr<const std::vector<uint32_t>> picture) {
-    size_t pitch = 0;
-    if (!picture || picture->size() != size_t(width_) * height_ || !ShownRows(&pitch)) return;
-    RowSource s = deferred_->Source();
-    // The picture holds the low 24 bits; the top byte must be the same in every pixel.
-    if (s.orBits >> 24 != 0xFF) return;
-    DropDeferred();
-    s.kind = RowSource::Kind::Picture;
-    s.texels = nullptr;
-    s.picture = std::move(picture);
-    deferred_->SetWhole(std::move(s));
+    *pitch = s.pitch;
+    *keep = s.texels;
+    return s.texels->data() + size_t(first) * s.pitch + size_t(s.column) * 4;
 }
 
 }  // namespace host

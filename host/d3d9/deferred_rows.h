@@ -1,10 +1,9 @@
 // Pixels of a 4-byte surface that are not yet written: the pixels are cut into chunks
 // (at most 64 columns of chunks a row), a chunk of a row pending or not, and what they
-// are written from (one value, the rows of another surface's texels, or a picture shown
-// in the window). A clear of the part of a
-// target a frame uses, then drawn over by opaque tiles, is written only where nothing
-// covered it; a back buffer that is one copy of the game's screen is shown from that
-// screen and never written, unless something reads it.
+// are written from (one value, or the rows of another surface's texels). A clear of the
+// part of a target a frame uses, then drawn over by opaque tiles, is written only where
+// nothing covered it; a back buffer that is one copy of the game's screen is shown from
+// the screen's pixels and never written, unless something reads it.
 #pragma once
 #include <algorithm>
 #include <cstddef>
@@ -14,19 +13,17 @@
 
 namespace host {
 
-class Surface;
-
 // Where the pending pixels come from. Pixel (x, y) of the surface is, by kind: Fill:
-// `orBits`; Texels: the texel t at column `column` + x of row (row + y * rowStep) >> 32 of
-// `texels` (as its store holds it) as (t & andBits) | orBits; Picture: the same of pixel
-// y * width + x of the picture.
+// `orBits`; Texels: the 32-bit texel t at column `column` + x of row (row + y * rowStep)
+// >> 32 of `texels`, rows `pitch` bytes apart, as (t & andBits) | orBits. The texels are
+// a store of another surface, which leaves it as it is while it is held here.
 struct RowSource {
-    enum class Kind : uint8_t { Fill, Texels, Picture };
+    enum class Kind : uint8_t { Fill, Texels };
     Kind kind = Kind::Fill;
     uint32_t andBits = 0xFFFFFFFFu, orBits = 0;
-    const Surface* texels = nullptr;
+    std::shared_ptr<const std::vector<uint8_t>> texels;
+    size_t pitch = 0;
     int64_t column = 0, row = 0, rowStep = 0;
-    std::shared_ptr<const std::vector<uint32_t>> picture;
 };
 
 class DeferredRows {
@@ -51,6 +48,13 @@ public:
     void Write(uint8_t* pixels, size_t pitch, int x0, int x1, int y0, int y1);
     void Take(uint8_t* pixels, size_t pitch, int x0, int x1, int y0, int y1);
     void WriteAll(uint8_t* pixels, size_t pitch);
+    // Columns x0..x1 and rows y0..y1 holding every pending pixel (x0 > x1 for none).
+    void PendingBounds(int* x0, int* x1, int* y0, int* y1) const;
+    // Columns x0..x1 widened to the chunks they touch: what Write and Take may write.
+    void WidenToChunks(int* x0, int* x1) const {
+        *x0 = FirstChunk(*x0) << shift_;
+        *x1 = ChunkEnd(FirstChunk(*x1));
+    }
     // A fill of `value` over x0..x1, y0..y1 (a clear): the chunks it covers whole become
     // pending, the pixels of those it covers in part are written now. Only for a fill
     // source, or none pending.

@@ -186,7 +186,6 @@ bool Device::BuildDrawState(DrawState* st, bool prepares) {
     ResetConditionalFields(st);
     const DWORD* rs = renderStates_.data();
     st->deferredTarget = prepares && rt->CanDefer() && !D3D9Settings().forceGenericPath ? rt : nullptr;
-    st->target = st->deferredTarget ? rt->DrawBits() : rt->Bits();
     st->targetPitch = rt->Pitch();
     st->targetFormat = rt->Format();
     const PixelFormatInfo* format = FindPixelFormat(rt->Format());
@@ -216,6 +215,8 @@ bool Device::BuildDrawState(DrawState* st, bool prepares) {
         st->clipX1 = std::min(st->clipX1, int(depthStencil->Width()));
         st->clipY1 = std::min(st->clipY1, int(depthStencil->Height()));
     }
+    // A draw writes inside its clip rectangle alone.
+    st->target = st->deferredTarget ? rt->DrawBits(RECT{st->clipX0, st->clipY0, st->clipX1, st->clipY1}) : rt->Bits();
     st->cullMode = rs[D3DRS_CULLMODE];
     st->fillMode = rs[D3DRS_FILLMODE];
     st->gouraud = rs[D3DRS_SHADEMODE] != D3DSHADE_FLAT;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <utility>
 
 #include "host/d3d9/multisample.h"
@@ -58,11 +59,53 @@ Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t wi
 
 void Surface::SharePixels(const Surface& source) {
     source.WritePending();
-    if (reader_) LetReaderGo();
     DropDeferred();
     store_ = source.store_;
+    spare_.reset();
     fillPending_ = false;
     Touch();
+}
+
+namespace {
+
+// Calls part(r) for the pieces of rectangle a outside rectangle cut (at most four).
+template <class Part>
+void ForEachPieceOutside(const RECT& a, const RECT& cut, Part part) {
+    if (a.left >= a.right || a.top >= a.bottom) return;
+    const RECT c{std::clamp(cut.left, a.left, a.right), std::clamp(cut.top, a.top, a.bottom),
+                 std::clamp(cut.right, a.left, a.right), std::clamp(cut.bottom, a.top, a.bottom)};
+    if (c.left >= c.right || c.top >= c.bottom) return part(a);
+    if (a.top < c.top) part(RECT{a.left, a.top, a.right, c.top});
+    if (c.bottom < a.bottom) part(RECT{a.left, c.bottom, a.right, a.bottom});
+    if (a.left < c.left) part(RECT{a.left, c.top, c.left, c.bottom});
+    if (c.right < a.right) part(RECT{c.right, c.top, a.right, c.bottom});
+}
+
+}  // namespace
+
+void Surface::LeaveSharedStore(const RECT& skip) const {
+    const RECT whole = WholeRect();
+    const bool skipsAll = skip.left <= 0 && skip.top <= 0 && skip.right >= whole.right && skip.bottom >= whole.bottom;
+    // A render target is drawn again and again: it keeps the store it leaves, to come back
+    // to once the others let go of it (a block format or samples would need other rows).
+    const bool keepsSpare = IsRenderTarget() && samples_ == 1 && !IsCompressedFormat(format_);
+    std::shared_ptr<std::vector<uint8_t>> next;
+    if (keepsSpare && spare_ && spare_.use_count() == 1) {
+        next = std::move(spare_);
+        const size_t bytes = FormatRowBytes(format_, 1);
+        ForEachPieceOutside(drift_, skip, [&](const RECT& r) {
+            for (int32_t y = r.top; y < r.bottom; ++y) {
+                const size_t at = size_t(y) * pitch_ + size_t(r.left) * bytes;
+                std::memcpy(next->data() + at, store_->data() + at, size_t(r.right - r.left) * bytes);
+            }
+        });
+    } else {
+        next = skipsAll ? std::make_shared<std::vector<uint8_t>>(store_->size())
+                        : std::make_shared<std::vector<uint8_t>>(*store_);
+    }
+    spare_ = keepsSpare ? std::move(store_) : nullptr;
+    store_ = std::move(next);
+    drift_ = RECT{};
 }
 
 ULONG Surface::AddRef() {

@@ -109,9 +109,9 @@ public:
     size_t Pitch() const { return pitch_; }
     uint32_t Samples() const { return samples_; }
     D3DMULTISAMPLE_TYPE MultiSampleType() const { return multiSample_; }
-    // The pixels to write: a store shared with another surface is copied first.
+    // The pixels to write: a store shared with another surface is left to it first.
     uint8_t* Bits() {
-        Own();
+        Own(WholeRect());
         WritePending();
         return store_->data();
     }
@@ -120,12 +120,12 @@ public:
         WritePending();
         return store_->data();
     }
-    // The pixels as the store holds them: what a clear or a copy left pending is not
-    // written there yet.
-    const uint8_t* StoredPixels() const { return store_->data(); }
     // Takes the pixels of `source`, a surface of the same format, size and samples, by
     // sharing its store until either writes (UpdateTexture uploads a whole texture this
     // way: the system-memory copy and the texture it fills then cost the memory of one).
+    // A store another holder keeps never changes: a surface about to write to it moves
+    // to a store of its own (a render target to the one it left before, once nobody else
+    // holds that, brought up to date where the two may differ).
     void SharePixels(const Surface& source);
     // Fills a surface of 4-byte pixels (its row padding too) with one pixel. The pixels are
     // written when next read or drawn on, so a frame cleared and presented without a
@@ -146,12 +146,14 @@ public:
     void FillRectLater(const RECT& r, uint32_t pixel);
     // The whole surface a copy of texels of `from` (a 32-bit surface of 8-bit channels):
     // pixel (x, y) is (t & andBits) | orBits of the texel t at column `column` + x of row
-    // (row + y * rowStep) >> 32, until `from` changes or the pixels are needed.
+    // (row + y * rowStep) >> 32 of `from` as it is now, until the pixels are needed. The
+    // texels are read from `from`'s store, which then stays as it is.
     void CopyLater(const Surface& from, int64_t column, int64_t row, int64_t rowStep, uint32_t andBits,
                    uint32_t orBits);
-    // The pixels for a draw that prepares what it touches: pending parts stay pending.
-    uint8_t* DrawBits() {
-        Own();
+    // The pixels for a draw that prepares what it touches and writes inside `clip`
+    // alone: pending parts stay pending.
+    uint8_t* DrawBits(const RECT& clip) {
+        Own(clip);
         WritePendingFill();
         return store_->data();
     }
@@ -161,12 +163,10 @@ public:
         if (deferred_ && deferred_->Pending()) PrepareDeferred(x0, x1, y0, y1, overwrite);
     }
     // Rows to show in place of the pixels while all of them are pending from rows of
-    // 32-bit pixels whose low 24 bits are theirs (another surface's texels row after row,
-    // or a picture), `pitch` bytes apart; null otherwise.
-    const uint8_t* ShownRows(size_t* pitch) const;
-    // The picture the window made of ShownRows (the same pixels with their top byte
-    // cleared, width x height) kept as the pixels where that gives them exactly.
-    void KeepPicture(std::shared_ptr<const std::vector<uint32_t>> picture);
+    // 32-bit pixels whose low 24 bits are theirs (another surface's texels row after
+    // row), `pitch` bytes apart, and `keep`, which holds them unchanged while it lives;
+    // null otherwise.
+    const uint8_t* ShownRows(size_t* pitch, std::shared_ptr<const void>* keep) const;
     float* Depth() {
         FillPendingDepth();
         return DepthValues();
@@ -198,15 +198,25 @@ public:
     const TexelBounds& AlphaBounds(const TexelBlock& block);
 
 private:
-    // Const: the pixels already hold the fill in every observable way; this writes it out.
-    // A surface whose pending pixels are this one's texels takes them before they change.
-    void Own() const {
-        if (reader_) LetReaderGo();
-        if (store_.use_count() > 1) store_ = std::make_shared<std::vector<uint8_t>>(*store_);
+    RECT WholeRect() const { return RECT{0, 0, int32_t(width_), int32_t(height_)}; }
+    // Before pixels inside `writes` are written (`overwrites`: every one of them, none
+    // read first). Const: the pixels already hold what is pending in every observable
+    // way; writing it out changes nothing a caller sees.
+    void Own(const RECT& writes, bool overwrites = false) const {
+        if (store_.use_count() > 1) LeaveSharedStore(overwrites ? writes : RECT{});
+        if (spare_) drift_ = Union(drift_, writes);
+    }
+    // Moves to a store of its own, the same pixels but those in `skip` (to be overwritten).
+    void LeaveSharedStore(const RECT& skip) const;
+    static RECT Union(const RECT& a, const RECT& b) {
+        if (a.left >= a.right || a.top >= a.bottom) return b;
+        if (b.left >= b.right || b.top >= b.bottom) return a;
+        return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                    std::max(a.bottom, b.bottom)};
     }
     void WritePendingFill() const {
         if (!fillPending_) return;
-        Own();
+        Own(WholeRect(), true);
         fillPending_ = false;
         std::fill_n(reinterpret_cast<uint32_t*>(store_->data()), store_->size() / 4, pendingPixel_);
     }
@@ -216,7 +226,6 @@ private:
     }
     void WriteDeferred() const;
     void PrepareDeferred(int x0, int x1, int y0, int y1, bool overwrite);
-    void LetReaderGo() const;
     // After a change of the pending pixels: with none left, the source is let go.
     void Settle() const;
     void DropDeferred();
@@ -248,14 +257,18 @@ private:
     bool readOnlyLock_ = false;
     BaseTexture* container_;
     bool isDepth_;
-    // Shared with other surfaces after SharePixels; empty for depth surfaces.
+    // Shared with other surfaces after SharePixels, and held by those whose pending
+    // pixels are its texels; empty for depth surfaces.
     mutable std::shared_ptr<std::vector<uint8_t>> store_;
+    // The store a render target left while others held it, equal to store_ but within
+    // drift_ (where store_ was written since); taken back once nobody else holds it, so
+    // a screen drawn, copied and shown every frame alternates between two stores.
+    mutable std::shared_ptr<std::vector<uint8_t>> spare_;
+    mutable RECT drift_{};
     mutable bool fillPending_ = false;
     uint32_t pendingPixel_ = 0;
-    // Pixels pending by parts (made on first use), and the surface whose pending pixels
-    // are this one's texels (at most one; a second takes over after the first wrote its).
+    // Pixels pending by parts (made on first use).
     std::unique_ptr<DeferredRows> deferred_;
-    mutable Surface* reader_ = nullptr;
     std::vector<float> depth_;
     std::vector<uint8_t> stencil_;
     RECT depthClearRect_{};  // empty when no clear is waiting

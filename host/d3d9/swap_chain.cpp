@@ -78,13 +78,11 @@ HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND window, co
     frame.height = backBuffer_->Height();
     uint32_t fill = 0;
     size_t shownPitch = 0;
-    std::shared_ptr<const std::vector<uint32_t>> shown;
-    if (const uint8_t* rows = backBuffer_->ShownRows(&shownPitch)) {
-        // A back buffer that is one copy of another surface is shown from that surface
-        // (and then kept as the picture the window made of it), never written.
+    if (const uint8_t* rows = backBuffer_->ShownRows(&shownPitch, &frame.keep)) {
+        // A back buffer that is one copy of another surface is shown from that surface's
+        // pixels, never written.
         frame.pixels = rows;
         frame.pitch = int32_t(shownPitch);
-        frame.shown = &shown;
     } else if (backBuffer_->PendingFill(&fill)) {
         // A clear not yet written is shown from one row, leaving the back buffer unwritten.
         solidRow_.assign(frame.width, fill);
@@ -110,7 +108,6 @@ HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND window, co
     ++D3D9Counters().presents;
     const PresentHook& hook = D3D9PresentHook();
     const HRESULT hr = hook ? hook(frame) : D3D_OK;
-    if (shown) backBuffer_->KeepPicture(std::move(shown));
     if (SUCCEEDED(hr)) WaitForPresentationInterval();
     return hr;
 }

@@ -38,11 +38,16 @@ struct Source {
 };
 
 // The window's picture. Backends that keep the pixels by reference share `pixels`; while
-// they hold them the next compose works in `spare`, so no frame is copied twice.
+// they hold them the next compose works in `spare`, so no frame is copied twice. A frame
+// whose rows are already in the window's layout is shown as it is: then the picture is
+// those rows (`held` keeps them unchanged), turned into pixels only when asked for.
 struct Picture {
     std::mutex mutex;
     int width = 0, height = 0;
     std::shared_ptr<std::vector<uint32_t>> pixels, spare;
+    std::shared_ptr<const void> held;
+    const uint8_t* heldRows = nullptr;
+    int64_t heldPitch = 0;
     // A scaled compose's source row, converted once, the source column of each picture
     // column it fills, and the row of the picture picked from it.
     std::vector<uint32_t> line, picked;
@@ -54,22 +59,59 @@ Picture& ThePicture() {
     return p;
 }
 
+const PixelLayout& XrgbLayout() {
+    static const PixelLayout layout = MakePixelLayout(32, 0xFF0000, 0xFF00, 0xFF);
+    return layout;
+}
+
+bool IsXrgb(const PixelLayout& l) {
+    const PixelLayout& x = XrgbLayout();
+    return l.bytes == 4 && l.mask[0] == x.mask[0] && l.mask[1] == x.mask[1] && l.mask[2] == x.mask[2];
+}
+
+// The held rows as the picture's pixels, their top byte cleared.
+void PixelsFromHeldRows(const Picture& pic, uint32_t* out) {
+    const PixelRowFn convert = PixelRowConverter(XrgbLayout());
+    for (int y = 0; y < pic.height; ++y)
+        convert(XrgbLayout(), out + size_t(y) * size_t(pic.width), pic.heldRows + y * pic.heldPitch,
+                size_t(pic.width));
+}
+
 // The picture's pixels sized width x height, ready to be written. Pixels a backend still
 // holds are left alone: the work moves to the spare buffer, which starts as a copy of the
 // picture unless the compose about to run overwrites every pixel.
 std::vector<uint32_t>& WritablePixels(Picture& pic, int width, int height, bool overwritten) {
     const size_t count = size_t(width) * size_t(height);
-    const bool sameSize = pic.pixels && pic.width == width && pic.height == height;
-    pic.width = width;
-    pic.height = height;
-    if (sameSize && pic.pixels.use_count() == 1) return *pic.pixels;
+    const bool sameSize = (pic.pixels || pic.held) && pic.width == width && pic.height == height;
+    if (sameSize && !pic.held && pic.pixels.use_count() == 1) return *pic.pixels;
     if (!pic.spare || pic.spare.use_count() != 1) pic.spare = std::make_shared<std::vector<uint32_t>>();
     std::vector<uint32_t>& next = *pic.spare;
     if (!sameSize) next.assign(count, 0);
-    else if (!overwritten) next.assign(pic.pixels->begin(), pic.pixels->end());
-    else next.resize(count);
+    else if (overwritten) next.resize(count);
+    else if (pic.held) next.resize(count), PixelsFromHeldRows(pic, next.data());
+    else next.assign(pic.pixels->begin(), pic.pixels->end());
+    pic.held.reset();
+    pic.width = width;
+    pic.height = height;
     std::swap(pic.pixels, pic.spare);
     return *pic.pixels;
+}
+
+// The backend shows rows as they are where they fill the window 1:1 in its own layout
+// (the top byte is not shown), and may keep them by reference while `keep` holds them.
+bool ShowHeldRows(Picture& pic, std::shared_ptr<const void> keep, const uint8_t* rows, int64_t pitch, int width,
+                  int height) {
+    const Backend* b = ActiveBackend();
+    const auto* pixels = reinterpret_cast<const uint32_t*>(rows);
+    if (b && !(b->present_shared ? b->present_shared(keep, pixels, width, height, int(pitch))
+                                 : b->present(pixels, width, height, int(pitch))))
+        return false;
+    pic.held = std::move(keep);
+    pic.heldRows = rows;
+    pic.heldPitch = pitch;
+    pic.width = width;
+    pic.height = height;
+    return true;
 }
 
 HWND WindowOf(HDC dc) { return HandleFromId<HWND>(IdFromHandle(dc) & ~uintptr_t(1)); }
@@ -140,10 +182,10 @@ void CopyScaled(Picture& pic, const Source& src, const Placement& p) {
 }
 
 // Copies src rectangle (sx, sy, sw, sh) onto window rectangle (dx, dy, dw, dh) with the
-// nearest pixel, clipped to the client area, then shows the picture. A picture that is
-// the whole of a 32-bit source 1:1 is handed to `shown` when asked.
+// nearest pixel, clipped to the client area, then shows the picture. A source that
+// `keep` holds unchanged, filling the window 1:1 in its layout, is shown as it is.
 int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int sx, int sy, int sw, int sh,
-            std::shared_ptr<const std::vector<uint32_t>>* shown = nullptr) {
+            std::shared_ptr<const void> keep = nullptr) {
     if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return 0;
     if (sx < 0 || sy < 0 || int64_t(sx) + sw > src.width || int64_t(sy) + sh > src.height) return 0;
     RECT client;
@@ -151,6 +193,11 @@ int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int 
         client = RECT{0, 0, dx + dw, dy + dh};
     Picture& pic = ThePicture();
     std::lock_guard lock(pic.mutex);
+    if (keep && IsXrgb(src.layout) && src.pitch > 0 && dx == 0 && dy == 0 && dw == sw && dh == sh &&
+        dw == client.right && dh == client.bottom) {
+        const uint8_t* rows = src.row0 + int64_t(sy) * src.pitch + int64_t(sx) * 4;
+        return ShowHeldRows(pic, std::move(keep), rows, src.pitch, dw, dh) ? dh : 0;
+    }
     const bool overwritten = dx <= 0 && dy <= 0 && dx + dw >= client.right && dy + dh >= client.bottom;
     std::vector<uint32_t>& pixels = WritablePixels(pic, client.right, client.bottom, overwritten);
     const int outWidth = pic.width, outHeight = pic.height;
@@ -162,12 +209,10 @@ int Compose(HWND window, const Source& src, int dx, int dy, int dw, int dh, int 
     }
     // A picture the backend cannot show (its window has gone) counts as no lines drawn.
     const Backend* b = ActiveBackend();
-    if (b && !(b->present_shared ? b->present_shared(pic.pixels, outWidth, outHeight)
-                                 : b->present(pixels.data(), outWidth, outHeight, outWidth * 4)))
+    const int pitch = outWidth * 4;
+    if (b && !(b->present_shared ? b->present_shared(pic.pixels, pixels.data(), outWidth, outHeight, pitch)
+                                 : b->present(pixels.data(), outWidth, outHeight, pitch)))
         return 0;
-    const bool whole = dx == 0 && dy == 0 && sx == 0 && sy == 0 && dw == sw && dh == sh && sw == src.width &&
-                       sh == src.height && outWidth == sw && outHeight == sh && src.layout.bytes == 4;
-    if (shown && whole) *shown = pic.pixels;
     return dh;
 }
 
@@ -200,7 +245,7 @@ HRESULT PresentToWindow(const PresentedFrame& f) {
     s.pitch = f.pitch;
     const int lines = Compose(f.window, s, f.dest.left, f.dest.top, f.dest.right - f.dest.left,
                               f.dest.bottom - f.dest.top, f.source.left, f.source.top,
-                              f.source.right - f.source.left, f.source.bottom - f.source.top, f.shown);
+                              f.source.right - f.source.left, f.source.bottom - f.source.top, f.keep);
     // Nothing shown (the window has gone) is a present the device could not make.
     return lines > 0 ? D3D_OK : D3DERR_DEVICELOST;
 }
@@ -229,6 +274,11 @@ void UseWindowForD3D9Presents() {
 WindowPicture LastWindowPicture() {
     Picture& pic = ThePicture();
     std::lock_guard lock(pic.mutex);
+    if (pic.held) {
+        WindowPicture shown{pic.width, pic.height, std::vector<uint32_t>(size_t(pic.width) * size_t(pic.height))};
+        PixelsFromHeldRows(pic, shown.pixels.data());
+        return shown;
+    }
     if (!pic.pixels) return WindowPicture{};
     return WindowPicture{pic.width, pic.height, *pic.pixels};
 }
@@ -238,6 +288,7 @@ void ResetWindowPicture() {
     std::lock_guard lock(pic.mutex);
     pic.width = pic.height = 0;
     pic.pixels.reset();
+    pic.held.reset();
 }
 
 }  // namespace host

@@ -1,8 +1,9 @@
 // Clears of part of a target, and a back buffer drawn as one copy of a texture, are left
 // pending: opaque draws take the cleared pixels they cover, and the copied back buffer is
-// shown from the texture and kept as the picture the window made of it. Random scenes of
-// clears, tiles, sprites, copies, presents, locks and fills must leave every pixel and
-// every presented frame as the general path, which writes everything at once, leaves them.
+// shown from the texture's pixels, which the window may hold by reference while the
+// texture is drawn on again. Random scenes of clears, tiles, sprites, copies, presents,
+// locks and fills must leave every pixel and every presented frame as the general path,
+// which writes everything at once, leaves them, and a frame held must not change.
 #include <random>
 
 #include "device_fixture.h"
@@ -85,13 +86,22 @@ protected:
         D3D9Settings().forceGenericPath = general;
         D3D9Settings().presentIgnoresInterval = true;
         std::vector<uint32_t> seen;
-        // The window's part: each frame as shown, handed back when asked for.
-        SetD3D9PresentHook([&seen](const PresentedFrame& f) {
-            auto picture = std::make_shared<std::vector<uint32_t>>();
-            PresentedFrameToXrgb(f, picture.get());
-            seen.insert(seen.end(), picture->begin(), picture->end());
-            if (f.shown && f.source.right == int32_t(f.width) && f.source.bottom == int32_t(f.height))
-                *f.shown = picture;
+        // The window's part: each frame as shown, the last one kept by reference where it
+        // may be, as a backend keeps it; it must still be as it was shown.
+        PresentedFrame held;
+        std::vector<uint32_t> heldPixels;
+        auto checkHeld = [&] {
+            std::vector<uint32_t> now;
+            if (held.keep) PresentedFrameToXrgb(held, &now);
+            EXPECT_EQ(now, heldPixels) << "a frame held by reference changed";
+        };
+        SetD3D9PresentHook([&](const PresentedFrame& f) {
+            checkHeld();
+            std::vector<uint32_t> picture;
+            PresentedFrameToXrgb(f, &picture);
+            seen.insert(seen.end(), picture.begin(), picture.end());
+            held = f.keep ? f : PresentedFrame{};
+            heldPixels = f.keep ? picture : std::vector<uint32_t>{};
             return D3D_OK;
         });
         std::mt19937 rng{uint32_t(scene)};
@@ -172,6 +182,8 @@ protected:
         dev->SetRenderTarget(0, back);
         Record(back, &seen);
         Record(screenLevel, &seen);
+        checkHeld();
+        held = PresentedFrame{};
         screenLevel->Release();
         screen->Release();
         tiles->Release();

@@ -7,6 +7,7 @@
 
 #include "host/backends/backend.h"
 #include "host/backends/headless/headless.h"
+#include "host/d3d9/d3d9_host.h"
 #include "host/gdi/dib_output.h"
 #include "host/win/types.h"
 #include "host/win/window.h"
@@ -22,6 +23,7 @@ protected:
         headless::Reset();
         ResetWindowPicture();
     }
+    void TearDown() override { SetD3D9PresentHook(nullptr); }
     // A device context of no window: the picture is as large as what is drawn.
     HDC dc_ = HandleFromId<HDC>(1);
     static uint32_t At(int x, int y) {
@@ -102,6 +104,47 @@ TEST_F(DibOutputTest, PartialDrawsKeepTheRestOfAFrameTheBackendHolds) {
     }
     EXPECT_EQ(first.pixels, full);
     EXPECT_EQ(headless::PresentedFrameCount(), 4);
+    ReleaseDC(window, dc);
+    DestroyWindow(window);
+}
+
+TEST_F(DibOutputTest, DeviceFrameHeldUnchangedIsShownFromItsOwnRows) {
+    // A frame whose rows stay as they are while held, filling the window 1:1, reaches the
+    // backend as those rows, their top byte not shown; a part drawn later keeps the rest.
+    WNDCLASSEXA wc;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "DibOutputHeld";
+    RegisterClassExA(&wc);
+    HWND window = CreateWindowExA(0, "DibOutputHeld", "", WS_POPUP, 0, 0, 3, 2, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    // Two rows of three pixels, four apart.
+    auto rows = std::make_shared<const std::vector<uint32_t>>(
+        std::vector<uint32_t>{0xFF000001, 0xFF000002, 0xFF000003, 0xDDDDDD, 0xFF000004, 0xFF000005, 0xFF000006, 0xEEEEEE});
+    PresentedFrame f;
+    f.pixels = reinterpret_cast<const uint8_t*>(rows->data());
+    f.width = 3;
+    f.height = 2;
+    f.pitch = 16;
+    f.format = D3DFMT_X8R8G8B8;
+    f.source = f.dest = RECT{0, 0, 3, 2};
+    f.window = window;
+    f.keep = rows;
+    UseWindowForD3D9Presents();
+    ASSERT_EQ(D3D9PresentHook()(f), D3D_OK);
+    EXPECT_GT(rows.use_count(), 1);  // kept, not copied
+    const std::vector<uint32_t> shown = {1, 2, 3, 4, 5, 6};
+    EXPECT_EQ(headless::LastFrame().pixels, shown);
+    EXPECT_EQ(LastWindowPicture().pixels, shown);
+    HDC dc = GetDC(window);
+    BITMAPINFO info;
+    info.bmiHeader.biWidth = 1;
+    info.bmiHeader.biHeight = -1;
+    info.bmiHeader.biBitCount = 32;
+    const std::vector<uint32_t> dot = {0xAB};
+    ASSERT_EQ(SetDIBitsToDevice(dc, 1, 1, 1, 1, 0, 0, 0, 1, dot.data(), &info, DIB_RGB_COLORS), 1);
+    const std::vector<uint32_t> after = {1, 2, 3, 4, 0xAB, 6};
+    EXPECT_EQ(LastWindowPicture().pixels, after);
+    EXPECT_EQ(headless::LastFrame().pixels, after);
     ReleaseDC(window, dc);
     DestroyWindow(window);
 }

@@ -1,7 +1,6 @@
 #include "host/backends/headless/headless.h"
 
 #include <array>
-#include <cstring>
 #include <mutex>
 
 #include "host/backends/backend.h"
@@ -22,8 +21,11 @@ struct HeadlessState {
     bool fullscreen = false;
     int frames = 0;
     headless::Frame last;
-    // A frame kept by reference stands in for `last.pixels` when set.
-    std::shared_ptr<const std::vector<uint32_t>> shared;
+    // A frame kept by reference (rows `sharedPitch` bytes apart, their top byte not
+    // shown) stands in for `last.pixels` when set.
+    std::shared_ptr<const void> shared;
+    const uint32_t* sharedPixels = nullptr;
+    int sharedPitch = 0;
     bool presentFails = false;
     // The window vanished under us; reported is set once the next poll has told host/.
     bool vanished = false, vanishReported = false;
@@ -82,6 +84,17 @@ bool PaintsLayeredWindow() {
     return true;
 }
 
+// Rows of pixels as the window shows them: 0x00RRGGBB, tightly packed.
+void CopyShown(const uint32_t* pixels, int width, int height, int pitch, std::vector<uint32_t>* out) {
+    out->resize(size_t(width) * size_t(height));
+    for (int y = 0; y < height; ++y) {
+        const auto* row =
+            reinterpret_cast<const uint32_t*>(reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * size_t(pitch));
+        uint32_t* to = out->data() + size_t(y) * size_t(width);
+        for (int x = 0; x < width; ++x) to[x] = row[x] & 0xFFFFFFu;
+    }
+}
+
 bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     std::lock_guard lock(S().mutex);
     if (S().presentFails || S().vanished || !pixels || width <= 0 || height <= 0 || pitch < width * 4) return false;
@@ -92,23 +105,22 @@ bool Present(const uint32_t* pixels, int width, int height, int pitch) {
     S().shared.reset();
     f.width = width;
     f.height = height;
-    f.pixels.resize(size_t(width) * size_t(height));
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&f.pixels[size_t(y) * size_t(width)],
-                    reinterpret_cast<const uint8_t*>(pixels) + size_t(y) * size_t(pitch), size_t(width) * 4);
+    CopyShown(pixels, width, height, pitch, &f.pixels);
     ++S().frames;
     return true;
 }
 
-bool PresentShared(std::shared_ptr<const std::vector<uint32_t>> pixels, int width, int height) {
+// Kept by reference: the frame is copied only when a test asks for it.
+bool PresentShared(std::shared_ptr<const void> keep, const uint32_t* pixels, int width, int height, int pitch) {
     std::lock_guard lock(S().mutex);
-    if (S().presentFails || S().vanished || !pixels || width <= 0 || height <= 0 ||
-        pixels->size() < size_t(width) * size_t(height))
+    if (S().presentFails || S().vanished || !keep || !pixels || width <= 0 || height <= 0 || pitch < width * 4)
         return false;
     if (PaintsLayeredWindow()) return true;
     S().last.width = width;
     S().last.height = height;
-    S().shared = std::move(pixels);
+    S().shared = std::move(keep);
+    S().sharedPixels = pixels;
+    S().sharedPitch = pitch;
     ++S().frames;
     return true;
 }
@@ -201,8 +213,9 @@ Frame LastFrame() {
     std::lock_guard lock(S().mutex);
     const HeadlessState& s = S();
     if (!s.shared) return s.last;
-    const size_t count = size_t(s.last.width) * size_t(s.last.height);
-    return Frame{s.last.width, s.last.height, std::vector<uint32_t>(s.shared->begin(), s.shared->begin() + ptrdiff_t(count))};
+    Frame f{s.last.width, s.last.height, {}};
+    CopyShown(s.sharedPixels, f.width, f.height, s.sharedPitch, &f.pixels);
+    return f;
 }
 bool IsWindowLayered() { std::lock_guard lock(S().mutex); return S().layered; }
 LayeredFrame LastLayeredFrame() { std::lock_guard lock(S().mutex); return S().layeredFrame; }
