@@ -9,9 +9,9 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
+#include "bench/common/runtime_dir.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/present.h"
 #include "engine/graphics/state_cache.h"
@@ -55,11 +55,8 @@ std::vector<uint32_t> SpritePixels() {
 
 struct Engine {
     Engine() {
-        std::string dir = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/orvik_bench_device";
-        std::string cmd = "mkdir -p " + dir;
-        if (std::system(cmd.c_str()) != 0) std::abort();
         host::UseBackend("headless");
-        host::SetRuntimeDirectory(dir);
+        host::SetRuntimeDirectory(bench_support::ProcessRuntimeDirectory());
         orvik::SetLogFileEnabled(0);
         orvik::ChangeWindowMode(1);
         if (orvik::InitLibrary() != 0 || !orvik::Graphics().direct3DMode) std::abort();

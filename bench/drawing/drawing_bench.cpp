@@ -16,9 +16,9 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <string>
 #include <vector>
 
+#include "bench/common/runtime_dir.h"
 #include "engine/graphics/base_image.h"
 #include "engine/graphics/graph_load.h"
 #include "engine/graphics/graphics_system.h"
@@ -70,11 +70,8 @@ struct Scene {
     int scroll = 0;
 
     explicit Scene(bool device) {
-        std::string dir = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/orvik_bench_drawing";
-        std::string cmd = "mkdir -p " + dir;
-        if (std::system(cmd.c_str()) != 0) std::abort();
         host::UseBackend("headless");
-        host::SetRuntimeDirectory(dir);
+        host::SetRuntimeDirectory(bench_support::ProcessRuntimeDirectory());
         // Each path starts as a fresh program's would: a device start leaves the screen
         // depth of the desktop it found (32 bits) behind, and a software start after it
         // would keep it instead of drawing the 16-bit screen it makes on its own.

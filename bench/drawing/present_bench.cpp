@@ -15,9 +15,9 @@
 #include <cstring>
 #include <functional>
 #include <random>
-#include <string>
 #include <vector>
 
+#include "bench/common/runtime_dir.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/window.h"
 #include "engine/softrender/memimg.h"
@@ -39,11 +39,8 @@ double Seconds() {
 // The engine on its software path with a 16-bit screen of random pixels.
 struct SoftwareEngine {
     SoftwareEngine() {
-        const std::string dir =
-            std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/orvik_bench_present";
-        if (std::system(("mkdir -p " + dir).c_str()) != 0) std::abort();
         host::UseBackend("headless");
-        host::SetRuntimeDirectory(dir);
+        host::SetRuntimeDirectory(bench_support::ProcessRuntimeDirectory());
         orvik::ResetGraphicsState();
         orvik::SetLogFileEnabled(0);
         orvik::ChangeWindowMode(1);

@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <string>
 
+#include "bench/common/runtime_dir.h"
 #include "engine/graphics/graphics_system.h"
 #include "game/vantorix/effects.h"
 #include "game/vantorix/engine_ports.h"
@@ -62,12 +62,9 @@ double ProcessSeconds() {
 class GameRun {
 public:
     explicit GameRun(bool device) : cwd_(std::filesystem::current_path()) {
-        const std::string dir =
-            std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/orvik_bench_game";
-        std::filesystem::create_directories(dir);
         std::filesystem::current_path(GAME_DATA_DIR);
         host::UseBackend("headless");
-        host::SetRuntimeDirectory(dir);
+        host::SetRuntimeDirectory(bench_support::ProcessRuntimeDirectory());
         vantorix::ResetGameGlobals();
         vantorix::SetDrawPort(&vantorix::EngineDrawPort());
         vantorix::SetSoundPort(&vantorix::EngineSoundPort());
