@@ -11,6 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "host/d3d9/pixel_store.h"
+
 namespace host {
 
 // Where the pending pixels come from. Pixel (x, y) of the surface is, by kind: Fill:
@@ -21,7 +23,7 @@ struct RowSource {
     enum class Kind : uint8_t { Fill, Texels };
     Kind kind = Kind::Fill;
     uint32_t andBits = 0xFFFFFFFFu, orBits = 0;
-    std::shared_ptr<const std::vector<uint8_t>> texels;
+    std::shared_ptr<const PixelStore> texels;
     size_t pitch = 0;
     int64_t column = 0, row = 0, rowStep = 0;
 };

@@ -48,7 +48,7 @@ Surface::Surface(std::shared_ptr<DeviceCore> core, D3DFORMAT format, uint32_t wi
       samples_(std::max(1u, SampleCount(multiSample, quality))),
       pitch_(PaddedPitch(FormatRowBytes(format, width))),
       lockable_(lockable), container_(container), isDepth_(IsDepthFormat(format)),
-      store_(std::make_shared<std::vector<uint8_t>>()) {
+      store_(std::make_shared<PixelStore>()) {
     if (isDepth_) {
         if (StencilBits(format) > 0) stencil_.assign(size_t(width) * height * samples_, 0);
         pitch_ = 0;
@@ -89,7 +89,7 @@ void Surface::LeaveSharedStore(const RECT& skip) const {
     // A render target is drawn again and again: it keeps the store it leaves, to come back
     // to once the others let go of it (a block format or samples would need other rows).
     const bool keepsSpare = IsRenderTarget() && samples_ == 1 && !IsCompressedFormat(format_);
-    std::shared_ptr<std::vector<uint8_t>> next;
+    std::shared_ptr<PixelStore> next;
     if (keepsSpare && spare_ && spare_.use_count() == 1) {
         next = std::move(spare_);
         const size_t bytes = FormatRowBytes(format_, 1);
@@ -100,8 +100,8 @@ void Surface::LeaveSharedStore(const RECT& skip) const {
             }
         });
     } else {
-        next = skipsAll ? std::make_shared<std::vector<uint8_t>>(store_->size())
-                        : std::make_shared<std::vector<uint8_t>>(*store_);
+        next = skipsAll ? std::make_shared<PixelStore>(store_->size())
+                        : std::make_shared<PixelStore>(*store_);
     }
     spare_ = keepsSpare ? std::move(store_) : nullptr;
     store_ = std::move(next);

@@ -9,6 +9,7 @@
 
 #include "host/d3d9/d3d9_types.h"
 #include "host/d3d9/deferred_rows.h"
+#include "host/d3d9/pixel_store.h"
 
 namespace host {
 
@@ -259,11 +260,11 @@ private:
     bool isDepth_;
     // Shared with other surfaces after SharePixels, and held by those whose pending
     // pixels are its texels; empty for depth surfaces.
-    mutable std::shared_ptr<std::vector<uint8_t>> store_;
+    mutable std::shared_ptr<PixelStore> store_;
     // The store a render target left while others held it, equal to store_ but within
     // drift_ (where store_ was written since); taken back once nobody else holds it, so
     // a screen drawn, copied and shown every frame alternates between two stores.
-    mutable std::shared_ptr<std::vector<uint8_t>> spare_;
+    mutable std::shared_ptr<PixelStore> spare_;
     mutable RECT drift_{};
     mutable bool fillPending_ = false;
     uint32_t pendingPixel_ = 0;
