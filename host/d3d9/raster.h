@@ -23,6 +23,20 @@ bool RasterRectanglePair(const DrawState& state, const ScreenVertex* const first
 // shared corners are known without comparing every corner with every other.
 bool RasterQuadOrderPair(const DrawState& state, const ScreenVertex* const first[3],
                          const ScreenVertex* const second[3], const ScreenVertex* const flat[2]);
+// Where a pre-transformed list's vertices keep what RasterUprightQuad reads, for the
+// draw's state (byte offsets; -1 for a colour the layout lacks); `usable` is false where
+// its pairs are not read that way.
+struct UprightLayout {
+    bool usable = false;
+    int position = 0, diffuse = -1, specular = -1;
+    int texCoords[kMaxStages] = {};  // the (u, v) of each stage that reads a texture
+};
+UprightLayout UprightLayoutOf(const DrawState& state, const FvfLayout& layout);
+// Two triangles in the batch's quad order at `vertices` (corners 0, 1, 2, then 3, 2, 1,
+// `stride` bytes apart) that RasterQuadOrderPair would draw as one upright rectangle,
+// read straight from their bytes: drawn as it draws them. False, with nothing drawn, for
+// any other pair.
+bool RasterUprightQuad(const DrawState& state, const UprightLayout& layout, const uint8_t* vertices, size_t stride);
 // A pre-transformed triangle list of `triangles` triangles, each vertex `stride` bytes
 // in `layout`: what drawing its triangles in order, pairing each with the next where the
 // two form a rectangle or convex quadrangle, gives.

@@ -84,21 +84,39 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
     projected = st.projectedStages;
     affine = a.rhw == b.rhw && a.rhw == c.rhw && projected == 0;
     if (!affine && !(a.rhw > 0 && b.rhw > 0 && c.rhw > 0)) return false;
-    affineW = 1.0 / a.rhw;
     flatColor = !st.gouraud || (a.diffuse == b.diffuse && a.diffuse == c.diffuse && a.specular == b.specular &&
                                 a.specular == c.specular);
     const ScreenVertex& colorSource = st.gouraud ? a : flat;
-    diffuse = colorSource.diffuse;
-    specular = colorSource.specular;
+    if (st.fast && affine && flatColor) {
+        const float* tc[kMaxStages][3];
+        for (int s = 0; s < st.stageCount; ++s) {
+            const int set = st.ops[s].texSet;
+            tc[s][0] = a.tc[set], tc[s][1] = b.tc[set], tc[s][2] = c.tc[set];
+        }
+        BuildFast(st, colorSource.diffuse, colorSource.specular, a.rhw, tc, corners, firstRow);
+        return true;
+    }
+    Start(st, colorSource.diffuse, colorSource.specular, a.rhw, firstRow);
+    fast = false;
+    BuildGeneral(st, a, b, c, corners);
+    return true;
+}
+
+void TriangleSetup::Start(const DrawState& st, uint32_t color, uint32_t secondColor, float rhw, int firstRow) {
+    affineW = 1.0 / rhw;
+    diffuse = color;
+    specular = secondColor;
     rowRef = firstRow;
     for (int s = 0; s < 2; ++s)
         for (int axis = 0; axis < kTexCoordComponents; ++axis) texBase[s][axis] = texStep[s][axis] = texStepY[s][axis] = 0;
     std::fill(usesTexture + st.stageCount, usesTexture + kMaxStages, false);
-    fast = st.fast && affine && flatColor;
-    if (!fast) {
-        BuildGeneral(st, a, b, c, corners);
-        return true;
-    }
+}
+
+void TriangleSetup::BuildFast(const DrawState& st, uint32_t color, uint32_t secondColor, float rhw,
+                              const float* const tc[][3], const PlaneCorners& corners, int firstRow) {
+    projected = 0;
+    affine = flatColor = fast = true;
+    Start(st, color, secondColor, rhw, firstRow);
     // Every sprite comes this way, so only what the fast spans read is made: the flat
     // colour and each texture's fixed-point steps along u and v.
     for (int s = 0; s < st.stageCount; ++s) {
@@ -106,9 +124,10 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
         if (!usesTexture[s]) continue;
         // The fast spans read level 0 of a point-sampled 2D texture.
         const TexelLevel& level = st.samplers[s].levels[0];
-        const float* tc[3] = {a.tc[st.ops[s].texSet], b.tc[st.ops[s].texSet], c.tc[st.ops[s].texSet]};
-        SetFixedSteps(s, 0, MakePlane(corners.x, corners.y, corners.det, tc[0][0], tc[1][0], tc[2][0]), level.width);
-        SetFixedSteps(s, 1, MakePlane(corners.x, corners.y, corners.det, tc[0][1], tc[1][1], tc[2][1]), level.height);
+        SetFixedSteps(s, 0, MakePlane(corners.x, corners.y, corners.det, tc[s][0][0], tc[s][1][0], tc[s][2][0]),
+                      level.width);
+        SetFixedSteps(s, 1, MakePlane(corners.x, corners.y, corners.det, tc[s][0][1], tc[s][1][1], tc[s][2][1]),
+                      level.height);
     }
     const FastFunctions& f =
         st.fastFunctions[((diffuse & 0xFFFFFFu) == 0xFFFFFFu ? 1 : 0) | ((diffuse >> 24) == 255 ? 2 : 0)];
@@ -117,7 +136,6 @@ bool TriangleSetup::Build(const DrawState& st, const ScreenVertex& a, const Scre
     fastRows = f.rows;
     fastSteppedRows = f.steppedRows;
     fastTextures = f.textures;
-    return true;
 }
 
 void TriangleSetup::SetFixedSteps(int s, int axis, const Plane& plane, double scale) {

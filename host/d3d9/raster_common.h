@@ -100,6 +100,14 @@ struct TriangleSetup {
     // first row drawn. False when the triangle cannot be drawn.
     bool Build(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                const ScreenVertex& flat, const int64_t X[3], const int64_t Y[3], int firstRow);
+    // The same for a triangle the fast spans draw (st.fast, one rhw and one colour at
+    // every corner, no projected coordinates), whose corners, in clockwise order at
+    // `corners`, have the texture coordinates (u, v) tc[s][i] for each stage s.
+    void BuildFast(const DrawState& st, uint32_t color, uint32_t secondColor, float rhw, const float* const tc[][3],
+                   const PlaneCorners& corners, int firstRow);
+    // What both set-ups start with: the flat colours, the divisor, the row the fixed
+    // point starts from, and stages 0 and 1's steps cleared.
+    void Start(const DrawState& st, uint32_t color, uint32_t secondColor, float rhw, int firstRow);
     // The planes the general path reads: colours, depth, divisors, every texture axis and
     // each stage's level of detail.
     void BuildGeneral(const DrawState& st, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,

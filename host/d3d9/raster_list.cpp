@@ -50,8 +50,15 @@ void RasterPretransformedList(const DrawState& st, const FvfLayout& layout, cons
         for (int i = 0; i < count; ++i) FetchPretransformedParts(layout, at + size_t(i) * stride, &v[first + i]);
     };
     bool fetched = false;
+    const UprightLayout upright = UprightLayoutOf(st, layout);
     for (uint32_t p = 0; p < triangles; ++p) {
         const uint8_t* at = vertices + size_t(p) * 3 * stride;
+        // The engine's upright sprites are read straight from their bytes.
+        if (!fetched && upright.usable && p + 1 < triangles && QuadOrder(layout, at, stride) &&
+            RasterUprightQuad(st, upright, at, stride)) {
+            ++p;
+            continue;
+        }
         if (!fetched) fetch(at, 0, 3);
         fetched = false;
         if (p + 1 == triangles) {
