@@ -329,6 +329,13 @@ int BlendStageKind(int mode) { return kBlendRows[ClampMode(mode)].stageKind; }
 int SetupDrawDeviceState() {
     Device* d = Dev();
     if (!d) return -1;
+    // Only the texture changed since the last set-up (a map's tiles from two sheets): the
+    // blend, the alpha test, the texture factor and the stages it wrote all stand.
+    if (!g_cache.setupChanged && !g_cache.force && g_cache.drawTexture) {
+        BindStageTextures(d, g_cache.drawTexture, g_cache.boundStages);
+        g_cache.textureChanged = 0;
+        return 0;
+    }
     const int mode = ClampMode(g_cache.blendMode);
     BlendRow row = kBlendRows[mode];
     if (mode == 3 && Graphics().dev.blendOpCaps) row = BlendRow{D3DBLEND_ONE, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_REVSUBTRACT};
@@ -359,6 +366,7 @@ int SetupDrawDeviceState() {
         NoteTextureStages(stages);
     }
     BindStageTextures(d, textured ? g_cache.drawTexture : row.stageKind == 3 ? BlendHelperTexture() : nullptr, stages);
+    g_cache.boundStages = stages;
     g_cache.maskedDraw = in.masked;
     g_cache.drawsNothing = in.masked && g_cache.blendBorder >= 255;
     g_cache.textureChanged = 0;

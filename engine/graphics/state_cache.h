@@ -60,6 +60,8 @@ struct DeviceStateCache {
     // Outputs of the last set-up: the draw is weighted by the blend mask; the draw shows
     // nothing at all (a mask whose border hides every pixel), so the batch is not drawn.
     int32_t maskedDraw = 0, drawsNothing = 0;
+    // The texture stages the last set-up bound.
+    int32_t boundStages = 0;
     // Counts the writes that changed a shadow; it runs on across device re-creations, so
     // a caller that remembered a count knows whether any shadow changed since.
     uint64_t writes = 0;

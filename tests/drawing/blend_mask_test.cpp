@@ -60,6 +60,17 @@ TEST_F(BlendMaskTest, MaskAlphaWeightsASpriteAtAPoint) {
     EXPECT_EQ(LitColumns(12, 18, 26), (std::vector<int>{20, 22, 23}));
 }
 
+TEST_F(BlendMaskTest, EachTextureOfARunOfSpritesIsMasked) {
+    // Sprites of two graphics one after the other under one mask: only the texture changes
+    // between them, and the second is weighted as the first.
+    const int32_t first = SolidGraph(4, 1, 0xC08040), second = SolidGraph(4, 1, 0x40C080);
+    ASSERT_EQ(SetBlendMaskGraph(ColumnMask(1, {0, 64, 128, 255}), 128, 255), 0);
+    ASSERT_EQ(DrawGraphAt(20, 10, first, 0), 0);
+    ASSERT_EQ(DrawGraphAt(20, 11, second, 0), 0);
+    ExpectRow(10, 20, {kBlack, 0x302010u, 0x604020u, 0xC08040u});
+    ExpectRow(11, 20, {kBlack, 0x103020u, 0x206040u, 0x40C080u});
+}
+
 TEST_F(BlendMaskTest, BorderAndRangeMakeTheRamp) {
     // Range 63 is a slope of 4; border 64 puts the weight's zero at alpha (5 x 64 - 256) / 4
     // = 16: alphas 16, 32, 48, 80 give weights 0, 64, 128 and 256 (full).
