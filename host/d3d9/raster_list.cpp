@@ -53,9 +53,9 @@ void RasterPretransformedList(const DrawState& st, const FvfLayout& layout, cons
     const UprightLayout upright = UprightLayoutOf(st, layout);
     for (uint32_t p = 0; p < triangles; ++p) {
         const uint8_t* at = vertices + size_t(p) * 3 * stride;
+        const bool quad = p + 1 < triangles && QuadOrder(layout, at, stride);
         // The engine's upright sprites are read straight from their bytes.
-        if (!fetched && upright.usable && p + 1 < triangles && QuadOrder(layout, at, stride) &&
-            RasterUprightQuad(st, upright, at, stride)) {
+        if (!fetched && quad && upright.usable && RasterUprightQuad(st, upright, at, stride)) {
             ++p;
             continue;
         }
@@ -65,7 +65,6 @@ void RasterPretransformedList(const DrawState& st, const FvfLayout& layout, cons
             RasterTriangle(st, v[0], v[1], v[2], v[0]);
             break;
         }
-        const bool quad = QuadOrder(layout, at, stride);
         fetch(at + 3 * stride, 3, quad ? 1 : 3);
         const ScreenVertex* first[3] = {&v[0], &v[1], &v[2]};
         const ScreenVertex* second[3] = {&v[3], quad ? &v[2] : &v[4], quad ? &v[1] : &v[5]};
