@@ -197,6 +197,8 @@ private:
     // `prepares`: the draw goes where every writer prepares the pixels it touches
     // (DrawsAsList), so pending pixels of the target may stay pending.
     bool BuildDrawState(DrawState* state, bool prepares = false);
+    void FillTargetState(Surface* target, bool prepares, DrawState* state) const;
+    void FillStages(DrawState* state) const;
     // Whether a draw goes to the pre-transformed triangle list's rasteriser.
     bool DrawsAsList(const FvfLayout& layout, D3DPRIMITIVETYPE type, const IndexList& index) const;
     // `sampler` is a slot (SamplerSlot).

@@ -161,6 +161,69 @@ void UpdateAlphaPass(const DWORD* rs, DrawState* st) {
     st->alphaPassKey = key;
 }
 
+// The viewport within the target, narrowed by the scissor rectangle when its test is on.
+void FillClip(const D3DVIEWPORT9& viewport, const RECT* scissor, const Surface& rt, DrawState* st) {
+    st->clipX0 = int(viewport.X);
+    st->clipY0 = int(viewport.Y);
+    st->clipX1 = int(std::min<uint64_t>(uint64_t(viewport.X) + viewport.Width, rt.Width()));
+    st->clipY1 = int(std::min<uint64_t>(uint64_t(viewport.Y) + viewport.Height, rt.Height()));
+    if (!scissor) return;
+    st->clipX0 = std::max(st->clipX0, int(scissor->left));
+    st->clipY0 = std::max(st->clipY0, int(scissor->top));
+    st->clipX1 = std::min(st->clipX1, int(scissor->right));
+    st->clipY1 = std::min(st->clipY1, int(scissor->bottom));
+}
+
+// The depth test and the stencil on `depthStencil` (none: neither), which also bounds
+// the clip rectangle when either reads it.
+void FillDepthStencil(const DWORD* rs, Surface* depthStencil, DrawState* st) {
+    st->depthTest = rs[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencil;
+    BuildStencilState(rs, depthStencil, &st->stencil);
+    if (st->depthTest) {
+        st->depth = depthStencil->Depth();
+        st->depthPitch = depthStencil->Width();
+        st->depthWrite = rs[D3DRS_ZWRITEENABLE] != 0;
+        st->depthFunc = rs[D3DRS_ZFUNC];
+    }
+    if (st->depthTest || st->stencil.values) {
+        st->clipX1 = std::min(st->clipX1, int(depthStencil->Width()));
+        st->clipY1 = std::min(st->clipY1, int(depthStencil->Height()));
+    }
+}
+
+void FillStageOps(const DWORD* t, StageOps* o) {
+    o->colorOp = t[D3DTSS_COLOROP];
+    o->colorArg[0] = t[D3DTSS_COLORARG0];
+    o->colorArg[1] = t[D3DTSS_COLORARG1];
+    o->colorArg[2] = t[D3DTSS_COLORARG2];
+    o->alphaOp = t[D3DTSS_ALPHAOP];
+    o->alphaArg[0] = t[D3DTSS_ALPHAARG0];
+    o->alphaArg[1] = t[D3DTSS_ALPHAARG1];
+    o->alphaArg[2] = t[D3DTSS_ALPHAARG2];
+    o->resultArg = t[D3DTSS_RESULTARG];
+    o->texSet = int(std::min<DWORD>(t[D3DTSS_TEXCOORDINDEX] & 0xFFFF, kMaxTexCoordSets - 1));
+}
+
+// The blend factors and operations (the both-alpha factors spelled out, the alpha's own
+// only when separate), and the colour channels written.
+void FillBlend(const DWORD* rs, DrawState* st) {
+    st->blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
+    st->srcBlend = rs[D3DRS_SRCBLEND];
+    st->destBlend = rs[D3DRS_DESTBLEND];
+    if (st->srcBlend == D3DBLEND_BOTHSRCALPHA) st->srcBlend = D3DBLEND_SRCALPHA, st->destBlend = D3DBLEND_INVSRCALPHA;
+    if (st->srcBlend == D3DBLEND_BOTHINVSRCALPHA)
+        st->srcBlend = D3DBLEND_INVSRCALPHA, st->destBlend = D3DBLEND_SRCALPHA;
+    st->blendOp = rs[D3DRS_BLENDOP];
+    const bool separate = rs[D3DRS_SEPARATEALPHABLENDENABLE] != 0;
+    st->srcBlendAlpha = separate ? rs[D3DRS_SRCBLENDALPHA] : st->srcBlend;
+    st->destBlendAlpha = separate ? rs[D3DRS_DESTBLENDALPHA] : st->destBlend;
+    st->blendOpAlpha = separate ? rs[D3DRS_BLENDOPALPHA] : st->blendOp;
+    st->blendFactor = rs[D3DRS_BLENDFACTOR];
+    const DWORD cw = rs[D3DRS_COLORWRITEENABLE];
+    st->writeMask = (cw & D3DCOLORWRITEENABLE_RED ? 0x00FF0000u : 0) | (cw & D3DCOLORWRITEENABLE_GREEN ? 0xFF00u : 0) |
+                    (cw & D3DCOLORWRITEENABLE_BLUE ? 0xFFu : 0) | (cw & D3DCOLORWRITEENABLE_ALPHA ? 0xFF000000u : 0);
+}
+
 }  // namespace
 
 void Device::FillSampler(int s, bool withTexture, StageSampler* smp) const {
@@ -180,10 +243,8 @@ void Device::FillSampler(int s, bool withTexture, StageSampler* smp) const {
     if (textures_[s] && withTexture) FillStageTexels(textures_[s], smp);
 }
 
-bool Device::BuildDrawState(DrawState* st, bool prepares) {
-    Surface* rt = renderTarget_;
-    if (!rt) return false;
-    ResetConditionalFields(st);
+// The target, its clip rectangle and the depth-stencil surface that serves it.
+void Device::FillTargetState(Surface* rt, bool prepares, DrawState* st) const {
     const DWORD* rs = renderStates_.data();
     st->deferredTarget = prepares && rt->CanDefer() && !D3D9Settings().forceGenericPath ? rt : nullptr;
     st->targetPitch = rt->Pitch();
@@ -191,75 +252,43 @@ bool Device::BuildDrawState(DrawState* st, bool prepares) {
     const PixelFormatInfo* format = FindPixelFormat(rt->Format());
     st->targetBytes = format->bytes;
     st->targetAlphaOr = format->alpha ? 0 : 0xFF000000u;
-    st->clipX0 = int(viewport_.X);
-    st->clipY0 = int(viewport_.Y);
-    st->clipX1 = int(std::min<uint64_t>(uint64_t(viewport_.X) + viewport_.Width, rt->Width()));
-    st->clipY1 = int(std::min<uint64_t>(uint64_t(viewport_.Y) + viewport_.Height, rt->Height()));
-    if (rs[D3DRS_SCISSORTESTENABLE]) {
-        st->clipX0 = std::max(st->clipX0, int(scissor_.left));
-        st->clipY0 = std::max(st->clipY0, int(scissor_.top));
-        st->clipX1 = std::min(st->clipX1, int(scissor_.right));
-        st->clipY1 = std::min(st->clipY1, int(scissor_.bottom));
-    }
+    FillClip(viewport_, rs[D3DRS_SCISSORTESTENABLE] ? &scissor_ : nullptr, *rt, st);
     // A depth-stencil surface serves only targets with as many samples.
-    Surface* depthStencil = depthStencil_ && depthStencil_->Samples() == rt->Samples() ? depthStencil_ : nullptr;
-    st->depthTest = rs[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencil;
-    BuildStencilState(rs, depthStencil, &st->stencil);
-    if (st->depthTest) {
-        st->depth = depthStencil->Depth();
-        st->depthPitch = depthStencil->Width();
-        st->depthWrite = rs[D3DRS_ZWRITEENABLE] != 0;
-        st->depthFunc = rs[D3DRS_ZFUNC];
-    }
-    if (st->depthTest || st->stencil.values) {
-        st->clipX1 = std::min(st->clipX1, int(depthStencil->Width()));
-        st->clipY1 = std::min(st->clipY1, int(depthStencil->Height()));
-    }
+    FillDepthStencil(rs, depthStencil_ && depthStencil_->Samples() == rt->Samples() ? depthStencil_ : nullptr, st);
     // A draw writes inside its clip rectangle alone.
     st->target = st->deferredTarget ? rt->DrawBits(RECT{st->clipX0, st->clipY0, st->clipX1, st->clipY1}) : rt->Bits();
-    st->cullMode = rs[D3DRS_CULLMODE];
-    st->fillMode = rs[D3DRS_FILLMODE];
-    st->gouraud = rs[D3DRS_SHADEMODE] != D3DSHADE_FLAT;
+}
+
+// The texture stages up to the first disabled one (none under a pixel shader), each with
+// its sampler, which holds texels only when the stage reads its texture.
+void Device::FillStages(DrawState* st) const {
     st->stageCount = 0;
     while (!pixelShader_ && st->stageCount < kMaxStages && stageStates_[st->stageCount][D3DTSS_COLOROP] != D3DTOP_DISABLE)
         ++st->stageCount;
     for (int s = 0; s < st->stageCount; ++s) {
-        const DWORD* t = stageStates_[s];
-        StageOps& o = st->ops[s];
-        o.colorOp = t[D3DTSS_COLOROP];
-        o.colorArg[0] = t[D3DTSS_COLORARG0];
-        o.colorArg[1] = t[D3DTSS_COLORARG1];
-        o.colorArg[2] = t[D3DTSS_COLORARG2];
-        o.alphaOp = t[D3DTSS_ALPHAOP];
-        o.alphaArg[0] = t[D3DTSS_ALPHAARG0];
-        o.alphaArg[1] = t[D3DTSS_ALPHAARG1];
-        o.alphaArg[2] = t[D3DTSS_ALPHAARG2];
-        o.resultArg = t[D3DTSS_RESULTARG];
-        o.texSet = int(std::min<DWORD>(t[D3DTSS_TEXCOORDINDEX] & 0xFFFF, kMaxTexCoordSets - 1));
-        st->stageUsesTexture[s] = ReadsTexture(o);
+        FillStageOps(stageStates_[s], &st->ops[s]);
+        st->stageUsesTexture[s] = ReadsTexture(st->ops[s]);
         FillSampler(s, st->stageUsesTexture[s], &st->samplers[s]);
     }
+}
+
+bool Device::BuildDrawState(DrawState* st, bool prepares) {
+    Surface* rt = renderTarget_;
+    if (!rt) return false;
+    ResetConditionalFields(st);
+    const DWORD* rs = renderStates_.data();
+    FillTargetState(rt, prepares, st);
+    st->cullMode = rs[D3DRS_CULLMODE];
+    st->fillMode = rs[D3DRS_FILLMODE];
+    st->gouraud = rs[D3DRS_SHADEMODE] != D3DSHADE_FLAT;
+    FillStages(st);
     st->textureFactor = rs[D3DRS_TEXTUREFACTOR];
     // Lit vertices have a specular colour whatever their format.
     st->addSpecular = rs[D3DRS_SPECULARENABLE] && !pixelShader_ &&
                       (vertexShader_ || VertexLayout().specular.Present() || LightsVertices());
     st->fog = MakePixelFog(rs, projection_);
     UpdateAlphaPass(rs, st);
-    st->blend = rs[D3DRS_ALPHABLENDENABLE] != 0;
-    st->srcBlend = rs[D3DRS_SRCBLEND];
-    st->destBlend = rs[D3DRS_DESTBLEND];
-    if (st->srcBlend == D3DBLEND_BOTHSRCALPHA) st->srcBlend = D3DBLEND_SRCALPHA, st->destBlend = D3DBLEND_INVSRCALPHA;
-    if (st->srcBlend == D3DBLEND_BOTHINVSRCALPHA)
-        st->srcBlend = D3DBLEND_INVSRCALPHA, st->destBlend = D3DBLEND_SRCALPHA;
-    st->blendOp = rs[D3DRS_BLENDOP];
-    const bool separate = rs[D3DRS_SEPARATEALPHABLENDENABLE] != 0;
-    st->srcBlendAlpha = separate ? rs[D3DRS_SRCBLENDALPHA] : st->srcBlend;
-    st->destBlendAlpha = separate ? rs[D3DRS_DESTBLENDALPHA] : st->destBlend;
-    st->blendOpAlpha = separate ? rs[D3DRS_BLENDOPALPHA] : st->blendOp;
-    st->blendFactor = rs[D3DRS_BLENDFACTOR];
-    const DWORD cw = rs[D3DRS_COLORWRITEENABLE];
-    st->writeMask = (cw & D3DCOLORWRITEENABLE_RED ? 0x00FF0000u : 0) | (cw & D3DCOLORWRITEENABLE_GREEN ? 0xFF00u : 0) |
-                    (cw & D3DCOLORWRITEENABLE_BLUE ? 0xFFu : 0) | (cw & D3DCOLORWRITEENABLE_ALPHA ? 0xFF000000u : 0);
+    FillBlend(rs, st);
     if (!pixelShader_) ChooseFastPath(st);
     if (st->fast) ChooseFastFunctions(st);
     return st->clipX0 < st->clipX1 && st->clipY0 < st->clipY1;
