@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "bench/common/runtime_dir.h"
+#include "bench/common/engine_start.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/present.h"
 #include "engine/graphics/state_cache.h"
@@ -55,11 +55,7 @@ std::vector<uint32_t> SpritePixels() {
 
 struct Engine {
     Engine() {
-        host::UseBackend("headless");
-        host::SetRuntimeDirectory(bench_support::ProcessRuntimeDirectory());
-        orvik::SetLogFileEnabled(0);
-        orvik::ChangeWindowMode(1);
-        if (orvik::InitLibrary() != 0 || !orvik::Graphics().direct3DMode) std::abort();
+        bench_support::StartEngine(true);
         orvik::SetVBlankWaitFlag(0);
         host::Device* d = orvik::Graphics().dev.device;
         d->CreateTexture(kSide, kSide, 1, 0, host::D3DFMT_A8R8G8B8, host::D3DPOOL_MANAGED, &texture);

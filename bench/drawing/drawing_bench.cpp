@@ -18,7 +18,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bench/common/runtime_dir.h"
+#include "bench/common/engine_start.h"
 #include "engine/graphics/base_image.h"
 #include "engine/graphics/graph_load.h"
 #include "engine/graphics/graphics_system.h"
@@ -70,20 +70,14 @@ struct Scene {
     int scroll = 0;
 
     explicit Scene(bool device) {
-        host::UseBackend("headless");
-        host::SetRuntimeDirectory(bench_support::ProcessRuntimeDirectory());
         // Each path starts as a fresh program's would: a device start leaves the screen
         // depth of the desktop it found (32 bits) behind, and a software start after it
         // would keep it instead of drawing the 16-bit screen it makes on its own.
         orvik::ResetGraphicsState();
-        orvik::SetLogFileEnabled(0);
-        orvik::ChangeWindowMode(1);
-        orvik::SetUseHardwareRendering(device ? 1 : 0);
         // Set before the start: the device takes its presentation interval from it.
         orvik::SetVBlankWaitFlag(0);
-        if (orvik::InitLibrary() != 0 || orvik::Graphics().direct3DMode != (device ? 1 : 0) ||
-            (!device && orvik::GetScreenColorBitDepth() != 16))
-            std::abort();
+        bench_support::StartEngine(device);
+        if (!device && orvik::GetScreenColorBitDepth() != 16) std::abort();
         orvik::SetTransparentColor(0, 0, 0);
         picture = orvik::CreateDrawableGraph(640, 480);
         sheet = MakeSheet();

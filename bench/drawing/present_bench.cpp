@@ -17,7 +17,7 @@
 #include <random>
 #include <vector>
 
-#include "bench/common/runtime_dir.h"
+#include "bench/common/engine_start.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/platform/window.h"
 #include "engine/softrender/memimg.h"
@@ -39,14 +39,10 @@ double Seconds() {
 // The engine on its software path with a 16-bit screen of random pixels.
 struct SoftwareEngine {
     SoftwareEngine() {
-        host::UseBackend("headless");
-        host::SetRuntimeDirectory(bench_support::ProcessRuntimeDirectory());
         orvik::ResetGraphicsState();
-        orvik::SetLogFileEnabled(0);
-        orvik::ChangeWindowMode(1);
-        orvik::SetUseHardwareRendering(0);
         orvik::SetVBlankWaitFlag(0);
-        if (orvik::InitLibrary() != 0 || orvik::GetScreenColorBitDepth() != 16) std::abort();
+        bench_support::StartEngine(false);
+        if (orvik::GetScreenColorBitDepth() != 16) std::abort();
         const orvik::MEMIMG* screen = orvik::Graphics().softScreen;
         std::mt19937 random(5);
         for (int y = 0; y < kHeight; ++y) {

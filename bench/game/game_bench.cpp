@@ -16,7 +16,7 @@
 #include <ctime>
 #include <filesystem>
 
-#include "bench/common/runtime_dir.h"
+#include "bench/common/engine_start.h"
 #include "engine/graphics/graphics_system.h"
 #include "game/vantorix/effects.h"
 #include "game/vantorix/engine_ports.h"
@@ -63,8 +63,7 @@ class GameRun {
 public:
     explicit GameRun(bool device) : cwd_(std::filesystem::current_path()) {
         std::filesystem::current_path(GAME_DATA_DIR);
-        host::UseBackend("headless");
-        host::SetRuntimeDirectory(bench_support::ProcessRuntimeDirectory());
+        bench_support::UseHeadlessHost();
         vantorix::ResetGameGlobals();
         vantorix::SetDrawPort(&vantorix::EngineDrawPort());
         vantorix::SetSoundPort(&vantorix::EngineSoundPort());

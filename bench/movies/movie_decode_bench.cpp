@@ -28,6 +28,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "bench/common/engine_start.h"
 #include "engine/graphics/graph_handles.h"
 #include "engine/graphics/graph_movie.h"
 #include "engine/graphics/graphics_system.h"
@@ -88,14 +89,9 @@ int CountFrames(orvik::MovieRecord* movie, uint32_t graph) {
 // The library started on the headless backend with the manual clock, and the movie
 // loaded as a graphic whose frames are counted as they are handed over.
 int32_t StartWithMovie(bool device, const std::string& path) {
-    host::UseBackend("headless");
-    host::SetRuntimeDirectory(Directory());
     host::UseManualClock(true);
-    orvik::SetLogFileEnabled(0);
-    orvik::ChangeWindowMode(1);
-    orvik::SetUseHardwareRendering(device ? 1 : 0);
     orvik::SetGraphMode(640, 480, 32);
-    if (orvik::InitLibrary() != 0 || orvik::Graphics().direct3DMode != (device ? 1 : 0)) std::abort();
+    bench_support::StartEngine(device);
     const int32_t graph = orvik::LoadGraphFile(path.c_str(), 0, 0, 0);
     if (graph < 0) std::abort();
     orvik::SetMovieFrameCallback(orvik::GetGraphRecord(graph)->movie, CountFrames, uint32_t(graph));

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/common/engine_start.h"
 #include "engine/graphics/graphics_system.h"
 #include "engine/graphics/shader_system.h"
 #include "host/backends/backend.h"
@@ -52,18 +53,12 @@ private:
 void BM_StartToFirstPresent(benchmark::State& state) {
     const bool device = state.range(0) != 0;
     const bool loaded = state.range(1) != 0;
-    const std::string dir = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-    host::UseBackend("headless");
-    host::SetRuntimeDirectory(dir);
     BusyLoad load(loaded ? 2 * std::thread::hardware_concurrency() : 0);
     double waits = 0, found = 0;
     for (auto _ : state) {
-        orvik::SetLogFileEnabled(0);
-        orvik::ChangeWindowMode(1);
-        orvik::SetUseHardwareRendering(device ? 1 : 0);
         host::ResetDirectDraw();
         const auto start = std::chrono::steady_clock::now();
-        if (orvik::InitLibrary() != 0 || orvik::Graphics().direct3DMode != (device ? 1 : 0)) std::abort();
+        bench_support::StartEngine(device);
         waits += double(host::VerticalBlankWaitCount());
         found += orvik::Graphics().screen.refreshPeriod >= 0;
         orvik::SetDrawTarget(orvik::kDrawTargetBackBuffer);
@@ -90,12 +85,8 @@ void BM_VerticalBlankLateness(benchmark::State& state) {
 }
 
 void BM_LuminanceVolume(benchmark::State& state) {
-    host::UseBackend("headless");
-    host::SetRuntimeDirectory(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-    orvik::SetLogFileEnabled(0);
-    orvik::ChangeWindowMode(1);
-    orvik::SetUseHardwareRendering(1);
-    if (orvik::InitLibrary() != 0 || !orvik::LuminanceVolumeTexture()) std::abort();
+    bench_support::StartEngine(true);
+    if (!orvik::LuminanceVolumeTexture()) std::abort();
     for (auto _ : state)
         if (orvik::CreateLuminanceVolumeTexture() != 0) std::abort();
     orvik::EndLibrary();
