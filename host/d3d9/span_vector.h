@@ -482,6 +482,30 @@ int SelectRowsVector(uint32_t* dst, size_t pitch, int rows, int count, const Fas
     return V::kMaskedTail ? count : vectorCount;
 }
 
+// The rows of a rectangle read one texel per pixel whose texels are drawn as they are,
+// every pixel written (a map's opaque tiles): each row a copy of its texels, with the
+// alpha the texture and the target force.
+template <class V>
+int CopyRowsVector(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& f, int64_t rowStep) {
+    using namespace span_detail;
+    const typename V::T alphaOr = V::Set32(f.tex[0].alphaOr | f.targetAlphaOr);
+    const int vectorCount = count / V::kLanes * V::kLanes;
+    const FastTexture& t = f.tex[0];
+    int64_t tv = t.tv;
+    for (int y = 0; y < rows; ++y) {
+        const uint32_t* src = t.texels + size_t(tv >> 32) * t.pitch + size_t(t.tu >> 32);
+        auto copy = [&](int i, const auto& lanes) { lanes.Store(dst + i, V::Or(lanes.Load(src + i), alphaOr)); };
+        int i = 0;
+        for (; i < vectorCount; i += V::kLanes) copy(i, AllLanes<V>{});
+        if constexpr (V::kMaskedTail) {
+            if (i < count) copy(i, FirstLanes<V>{V::LeadingMask(count - i), count - i});
+        }
+        dst = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(dst) + pitch);
+        tv += rowStep;
+    }
+    return V::kMaskedTail ? count : vectorCount;
+}
+
 // The same for the rows of a rectangle read one texel per pixel: `rows` rows `pitch`
 // bytes apart, each texture's row coordinate moving by its `rowStep` from one to the
 // next. Every row has the same count, so the same number is done in each.
@@ -489,6 +513,8 @@ template <class V, FastSource C, FastSource A, FastBlend B>
 int RowsVector(uint32_t* dst, size_t pitch, int rows, int count, const FastSpan& f, const int64_t rowStep[2]) {
     if constexpr (C == FastSource::Texel && A == FastSource::Second && B == FastBlend::None)
         return SelectRowsVector<V>(dst, pitch, rows, count, f, rowStep);
+    if constexpr (C == FastSource::Texel && A == FastSource::Texel && B == FastBlend::None)
+        if (f.alphaPassFrom == 0) return CopyRowsVector<V>(dst, pitch, rows, count, f, rowStep[0]);
     const SpanShader<V, C, A, B, true> shader(f);
     FastSpan row = f;
     int done = 0;
