@@ -30,6 +30,24 @@ protected:
         WindowPicture p = LastWindowPicture();
         return p.pixels.at(size_t(y) * size_t(p.width) + size_t(x));
     }
+    // A popup window whose client area is width x height.
+    static HWND MakeWindow(int width, int height) {
+        WNDCLASSEXA wc;
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.lpszClassName = "DibOutputTest";
+        RegisterClassExA(&wc);
+        return CreateWindowExA(0, "DibOutputTest", "", WS_POPUP, 0, 0, width, height, nullptr, nullptr, nullptr,
+                               nullptr);
+    }
+    // One pixel of 0xAB drawn at (x, y): the count of rows drawn.
+    static int DrawDot(HDC dc, int x, int y) {
+        BITMAPINFO info;
+        info.bmiHeader.biWidth = 1;
+        info.bmiHeader.biHeight = -1;
+        info.bmiHeader.biBitCount = 32;
+        const uint32_t dot = 0xAB;
+        return SetDIBitsToDevice(dc, x, y, 1, 1, 0, 0, 0, 1, &dot, &info, DIB_RGB_COLORS);
+    }
 };
 
 TEST_F(DibOutputTest, BottomUpAndTopDownRowsLandTheRightWayUp) {
@@ -78,11 +96,7 @@ TEST_F(DibOutputTest, SixteenBitLayoutsExpandToFullIntensity) {
 TEST_F(DibOutputTest, PartialDrawsKeepTheRestOfAFrameTheBackendHolds) {
     // The headless backend keeps each frame by reference: later draws must neither change
     // the frame it holds nor lose the parts of the picture they do not cover.
-    WNDCLASSEXA wc;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "DibOutputTest";
-    RegisterClassExA(&wc);
-    HWND window = CreateWindowExA(0, "DibOutputTest", "", WS_POPUP, 0, 0, 3, 2, nullptr, nullptr, nullptr, nullptr);
+    HWND window = MakeWindow(3, 2);
     ASSERT_NE(window, nullptr);
     HDC dc = GetDC(window);
     BITMAPINFO info;
@@ -92,11 +106,8 @@ TEST_F(DibOutputTest, PartialDrawsKeepTheRestOfAFrameTheBackendHolds) {
     const std::vector<uint32_t> full = {1, 2, 3, 4, 5, 6};
     ASSERT_EQ(SetDIBitsToDevice(dc, 0, 0, 3, 2, 0, 0, 0, 2, full.data(), &info, DIB_RGB_COLORS), 2);
     const headless::Frame first = headless::LastFrame();
-    info.bmiHeader.biWidth = 1;
-    info.bmiHeader.biHeight = -1;
-    const std::vector<uint32_t> dot = {0xAB};
     for (int x = 0; x < 3; ++x) {
-        ASSERT_EQ(SetDIBitsToDevice(dc, x, 1, 1, 1, 0, 0, 0, 1, dot.data(), &info, DIB_RGB_COLORS), 1);
+        ASSERT_EQ(DrawDot(dc, x, 1), 1);
         std::vector<uint32_t> expected = full;
         for (int i = 0; i <= x; ++i) expected[size_t(3 + i)] = 0xAB;
         EXPECT_EQ(LastWindowPicture().pixels, expected) << x;
@@ -111,11 +122,7 @@ TEST_F(DibOutputTest, PartialDrawsKeepTheRestOfAFrameTheBackendHolds) {
 TEST_F(DibOutputTest, DeviceFrameHeldUnchangedIsShownFromItsOwnRows) {
     // A frame whose rows stay as they are while held, filling the window 1:1, reaches the
     // backend as those rows, their top byte not shown; a part drawn later keeps the rest.
-    WNDCLASSEXA wc;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "DibOutputHeld";
-    RegisterClassExA(&wc);
-    HWND window = CreateWindowExA(0, "DibOutputHeld", "", WS_POPUP, 0, 0, 3, 2, nullptr, nullptr, nullptr, nullptr);
+    HWND window = MakeWindow(3, 2);
     ASSERT_NE(window, nullptr);
     // Two rows of three pixels, four apart.
     auto rows = std::make_shared<const std::vector<uint32_t>>(
@@ -136,12 +143,7 @@ TEST_F(DibOutputTest, DeviceFrameHeldUnchangedIsShownFromItsOwnRows) {
     EXPECT_EQ(headless::LastFrame().pixels, shown);
     EXPECT_EQ(LastWindowPicture().pixels, shown);
     HDC dc = GetDC(window);
-    BITMAPINFO info;
-    info.bmiHeader.biWidth = 1;
-    info.bmiHeader.biHeight = -1;
-    info.bmiHeader.biBitCount = 32;
-    const std::vector<uint32_t> dot = {0xAB};
-    ASSERT_EQ(SetDIBitsToDevice(dc, 1, 1, 1, 1, 0, 0, 0, 1, dot.data(), &info, DIB_RGB_COLORS), 1);
+    ASSERT_EQ(DrawDot(dc, 1, 1), 1);
     const std::vector<uint32_t> after = {1, 2, 3, 4, 0xAB, 6};
     EXPECT_EQ(LastWindowPicture().pixels, after);
     EXPECT_EQ(headless::LastFrame().pixels, after);
@@ -152,24 +154,13 @@ TEST_F(DibOutputTest, DeviceFrameHeldUnchangedIsShownFromItsOwnRows) {
 TEST_F(DibOutputTest, EachWindowsDeviceContextDrawsIntoThatWindow) {
     // Two windows made one after the other: a dot drawn through each one's device context
     // fills a picture of that window's client area.
-    WNDCLASSEXA wc;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "DibOutputPair";
-    RegisterClassExA(&wc);
     const int widths[2] = {3, 5};
     HWND windows[2];
-    for (int i = 0; i < 2; ++i)
-        windows[i] = CreateWindowExA(0, "DibOutputPair", "", WS_POPUP, 0, 0, widths[i], 1, nullptr, nullptr, nullptr,
-                                     nullptr);
-    BITMAPINFO info;
-    info.bmiHeader.biWidth = 1;
-    info.bmiHeader.biHeight = -1;
-    info.bmiHeader.biBitCount = 32;
-    const std::vector<uint32_t> dot = {0xAB};
+    for (int i = 0; i < 2; ++i) windows[i] = MakeWindow(widths[i], 1);
     for (int i = 0; i < 2; ++i) {
         ASSERT_NE(windows[i], nullptr);
         HDC dc = GetDC(windows[i]);
-        ASSERT_EQ(SetDIBitsToDevice(dc, 0, 0, 1, 1, 0, 0, 0, 1, dot.data(), &info, DIB_RGB_COLORS), 1);
+        ASSERT_EQ(DrawDot(dc, 0, 0), 1);
         EXPECT_EQ(LastWindowPicture().width, widths[i]) << i;
         ReleaseDC(windows[i], dc);
     }
