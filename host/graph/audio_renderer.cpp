@@ -93,7 +93,9 @@ public:
 
     bool Drain(const std::atomic<bool>& stop) override {
         if (!playable_ || !RunClock()) return true;
-        while (!stop && FrameAt(RunClock()->Now()) < QueueEnd()) PauseBriefly();
+        // No sample comes any more: the queue's end stands, and the clock wakes the wait.
+        const int64_t end = QueueEnd();
+        RunClock()->WaitUntil((end * kUnitsPerSecond + int64_t(rate_) - 1) / int64_t(rate_), stop);
         return true;
     }
 

@@ -100,10 +100,12 @@ D_CBaseVideoRenderer::Queued* D_CBaseVideoRenderer::Front(bool* ended) {
 }
 
 void D_CBaseVideoRenderer::Pop() {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     queuedBytes_ -= queue_.front().length;
     spare_.push_back(std::move(queue_.front().bytes));
     queue_.pop_front();
+    lock.unlock();
+    WakeHeldSources();
 }
 
 bool D_CBaseVideoRenderer::TakeSampleBuffer(IMediaSample* sample, std::vector<uint8_t>& buffer) {

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "host/graph/graph_clock.h"
 
@@ -125,9 +124,7 @@ bool Filter::OtherRunsShort(const RunState& run) const {
 }
 bool Filter::PinOutputType(const Pin&, AM_MEDIA_TYPE* type) const { return OutputType(type); }
 
-// The clock may be the manual one of tests or the mixer's count, neither of which
-// signals, so waits look again every millisecond of real time.
-void Filter::PauseBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+void RunState::WaitHeld(std::unique_lock<std::mutex>& lock) { held.wait_for(lock, std::chrono::milliseconds(1)); }
 
 bool Filter::WaitForStreamTime(REFERENCE_TIME time) const {
     const RunState* run = run_.load();

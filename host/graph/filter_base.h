@@ -3,7 +3,9 @@
 // handed from pin to pin.
 #pragma once
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <vector>
 
@@ -21,6 +23,17 @@ struct RunState {
     std::atomic<int> fullWaits{0};            // filters holding their source back: they hold enough
     std::atomic<bool> sourcesDone{false};     // every source has handed out its whole stream
     const std::vector<Filter*>* filters = nullptr;  // the graph's, set before the run's threads start
+    // Wakes the sources held back: a renderer gave up a sample, or the run is stopping.
+    std::mutex heldMutex;
+    std::condition_variable held;
+    void WakeHeld() {
+        { std::lock_guard lock(heldMutex); }  // a source between its look and its wait sees the change
+        held.notify_all();
+    }
+    // Until woken, or a short while: a queue of sound is full while it holds a second
+    // ahead of the clock, and a renderer runs short as the clock overtakes it, so the
+    // clock's time moves them too, and it wakes no one here.
+    void WaitHeld(std::unique_lock<std::mutex>& lock);
 };
 
 class Pin final : public IPin {
@@ -115,11 +128,17 @@ protected:
         auto holds = [&] { return overfull() || (full() && !OtherRunsShort(*run)); };
         if (!run || !holds()) return !Stopping();
         ++run->fullWaits;
-        while (!run->stop && holds()) PauseBriefly();
+        {
+            std::unique_lock lock(run->heldMutex);
+            while (!run->stop && holds()) run->WaitHeld(lock);
+        }
         --run->fullWaits;
         return !run->stop;
     }
-    static void PauseBriefly();
+    // Wakes this run's sources held back by WaitWhileFull.
+    void WakeHeldSources() const {
+        if (RunState* run = run_.load()) run->WakeHeld();
+    }
 
 private:
     bool OtherRunsShort(const RunState& run) const;

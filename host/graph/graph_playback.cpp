@@ -53,6 +53,7 @@ void Playback::RunStream() {
 
 void Playback::Halt() {
     run_.stop = true;
+    run_.WakeHeld();
     if (runner_.joinable()) runner_.join();
     run_.stop = false;
 }
