@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 #include "bench/common/runtime_dir.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "host/backends/backend.h"
 #include "host/win/instance_lock.h"
 

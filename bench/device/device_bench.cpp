@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "bench/common/engine_start.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/present.h"
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/present.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "host/backends/backend.h"
 #include "host/d3d9/device.h"

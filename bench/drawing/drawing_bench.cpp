@@ -19,11 +19,11 @@
 #include <vector>
 
 #include "bench/common/engine_start.h"
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/graph_load.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/present.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/handles/graph_load.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/present.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "host/backends/backend.h"
 #include "host/win/instance_lock.h"

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "bench/common/engine_start.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/window.h"
 #include "engine/softrender/memimg.h"
 #include "host/backends/backend.h"

@@ -17,7 +17,7 @@
 #include <filesystem>
 
 #include "bench/common/engine_start.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "game/vantorix/effects.h"
 #include "game/vantorix/engine_ports.h"
 #include "game/vantorix/game_main.h"

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "engine/graphics/dxt_decode.h"
+#include "engine/graphics/dds/dxt_decode.h"
 #include "tests/support/image_file_builders.h"
 
 namespace {

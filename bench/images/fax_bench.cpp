@@ -7,7 +7,7 @@
 
 #include <random>
 
-#include "engine/graphics/bmp_huffman.h"
+#include "engine/graphics/readers/bmp_huffman.h"
 #include "tests/support/tiff_fax.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/images/pixel_convert.h"
 #include "tests/support/codec_file_builders.h"
 
 namespace {

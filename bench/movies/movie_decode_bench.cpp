@@ -29,9 +29,9 @@ extern "C" {
 #include <vector>
 
 #include "bench/common/engine_start.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_movie.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/movies/graph_movie.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/sound/frame_copy_renderer.h"
 #include "engine/sound/movie.h"
 #include "host/backends/backend.h"

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw/draw_settings.h"
 #include "engine/softrender/blend_tables.h"
 #include "engine/softrender/filled_rect.h"
 #include "engine/softrender/memimg.h"

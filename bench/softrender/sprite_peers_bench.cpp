@@ -14,7 +14,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw/draw_settings.h"
 #include "engine/softrender/blend_tables.h"
 #include "engine/softrender/draw_at.h"
 #include "engine/softrender/draw_rotated.h"

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "bench/common/engine_start.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/shader_system.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/shaders/shader_system.h"
 #include "host/backends/backend.h"
 #include "host/backends/display_clock.h"
 #include "host/clock.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/graphics/color_data.h"
+#include "engine/graphics/images/color_data.h"
 #include "engine/platform/ime.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/graph_load.h"
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/handles/graph_load.h"
+#include "engine/graphics/images/pixel_convert.h"
 #include "engine/platform/log.h"
 #include "engine/platform/sysinfo.h"
 #include "engine/platform/window.h"

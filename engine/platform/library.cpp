@@ -7,10 +7,10 @@
 #include <cstdarg>
 #include <cstdlib>
 
-#include "engine/graphics/fonts_internal.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/model_handles.h"
-#include "engine/graphics/soft_images.h"
+#include "engine/graphics/fonts/fonts_internal.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/models/model_handles.h"
+#include "engine/graphics/models/soft_images.h"
 #include "engine/platform/format.h"
 #include "engine/platform/input.h"
 #include "engine/platform/library_files.h"

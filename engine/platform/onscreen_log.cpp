@@ -1,6 +1,6 @@
 #include "engine/platform/onscreen_log.h"
 
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/window.h"
 
 namespace orvik {

@@ -3,7 +3,7 @@
 // pixels of screen height.
 #include <algorithm>
 
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/onscreen_log.h"
 #include <orvik/fonts.h>
 

@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/mask_screen.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/mask/mask_screen.h"
 #include "engine/platform/dropped_files.h"
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"

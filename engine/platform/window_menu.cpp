@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/graphics/d3d_device.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/device/d3d_device.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/log.h"
 #include "engine/platform/window_mode.h"
 #include "host/win/desktop.h"

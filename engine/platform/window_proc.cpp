@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "engine/graphics/device_recreate.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/device/device_recreate.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/dropped_files.h"
 #include "engine/platform/ime.h"
 #include "engine/platform/input.h"

@@ -1,6 +1,6 @@
 #include "engine/softrender/draw_state.h"
 
-#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw/draw_settings.h"
 
 namespace orvik {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <limits>
 
-#include "engine/graphics/color_format.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/images/color_format.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"
 #include "engine/softrender/soft_state.h"

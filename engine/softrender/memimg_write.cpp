@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstring>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/pixel_access.h"
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/images/pixel_access.h"
+#include "engine/graphics/images/pixel_convert.h"
 #include "engine/platform/log.h"
 #include "engine/platform/rect.h"
 #include "engine/softrender/pixel_fill.h"

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "engine/graphics/pixel_access.h"
+#include "engine/graphics/images/pixel_access.h"
 
 namespace orvik::soft {
 namespace {

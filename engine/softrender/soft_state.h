@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/graphics/color_format.h"
+#include "engine/graphics/images/color_format.h"
 #include "engine/softrender/blend_tables.h"
 
 namespace orvik {

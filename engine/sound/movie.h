@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 #include "host/graph/graph_types.h"
 
 namespace orvik {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/graphics/color_format.h"
+#include "engine/graphics/images/color_format.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"
 #include "engine/platform/temp_file.h"

@@ -4,8 +4,8 @@
 #include <orvik/movie.h>
 #include <orvik/sound.h>
 
-#include "engine/graphics/graph_movie.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/movies/graph_movie.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/file_access.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"

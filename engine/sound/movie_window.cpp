@@ -4,8 +4,8 @@
 // given to it.
 #include <algorithm>
 
-#include "engine/graphics/draw_bounds.h"
-#include "engine/graphics/graph_movie.h"
+#include "engine/graphics/draw/draw_bounds.h"
+#include "engine/graphics/movies/graph_movie.h"
 #include "engine/platform/rect.h"
 #include "engine/platform/window_mode.h"
 #include "engine/sound/movie.h"

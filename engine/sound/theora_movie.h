@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 #include "engine/platform/file_access.h"
 #include "host/d3d9/d3d9_types.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <span>
 
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/sound/theora_movie.h"
 #include "host/d3d9/device.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 #include "host/d3d9/yuv_rows.h"
 
 namespace orvik {

@@ -1,6 +1,6 @@
 // Device-buffer handles: the high-water index, data bounds and stale handles.
 #include "device_fixture.h"
-#include "engine/graphics/device_buffers.h"
+#include "engine/graphics/device/device_buffers.h"
 
 namespace orvik_test {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "../window/engine_fixture.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "host/backends/display_clock.h"
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"

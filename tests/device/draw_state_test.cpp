@@ -2,8 +2,8 @@
 #include <cmath>
 
 #include "device_fixture.h"
-#include "engine/graphics/camera.h"
-#include "engine/graphics/present.h"
+#include "engine/graphics/draw/camera.h"
+#include "engine/graphics/device/present.h"
 
 namespace orvik_test {
 namespace {

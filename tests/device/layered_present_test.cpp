@@ -2,8 +2,8 @@
 // (the transparent colour becoming holes) through UpdateLayeredWindow, never through the
 // swap chain or GDI; older systems get a colour-keyed picture; the window's bitmap.
 #include "device_fixture.h"
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/present.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/device/present.h"
 #include "engine/platform/layered_window.h"
 #include "engine/platform/sysinfo.h"
 #include "host/font/gdi_font.h"

@@ -7,8 +7,8 @@
 #include <cmath>
 
 #include "device_fixture.h"
-#include "engine/graphics/draw_d3d.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/draw/draw_d3d.h"
+#include "engine/graphics/device/state_cache.h"
 
 namespace orvik_test {
 namespace {

@@ -1,8 +1,8 @@
 // Presentation on both paths (the exact colour reaching the backend), the refresh
 // measurement and the sleep-then-wait pacing, on the manual clock.
 #include "device_fixture.h"
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/present.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/device/present.h"
 #include "engine/platform/onscreen_log.h"
 #include <orvik/graphics.h>
 #include "engine/softrender/memimg_write.h"

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "device_fixture.h"
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/target_readback.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/device/target_readback.h"
 #include <orvik/graphics.h>
 
 namespace orvik_test {

@@ -1,7 +1,7 @@
 // The window repaint: once started, a WM_PAINT shows the back buffer again at once,
 // without waiting for the vertical blank, and leaves the game's pacing as it was.
 #include "device_fixture.h"
-#include "engine/graphics/present.h"
+#include "engine/graphics/device/present.h"
 #include "host/win/message_queue.h"
 
 namespace orvik_test {

@@ -2,7 +2,7 @@
 // effect inside it and back at its end, a state changed twice comes back to its first
 // value, and the target comes back with the viewport it had.
 #include "device_fixture.h"
-#include "engine/graphics/saved_device_states.h"
+#include "engine/graphics/device/saved_device_states.h"
 
 namespace orvik_test {
 namespace {

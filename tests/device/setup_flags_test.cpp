@@ -4,10 +4,10 @@
 #include <orvik/graphics.h>
 
 #include "device_fixture.h"
-#include "engine/graphics/draw_d3d.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/shader_system.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/draw/draw_d3d.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/shaders/shader_system.h"
+#include "engine/graphics/device/state_cache.h"
 
 namespace orvik_test {
 namespace {

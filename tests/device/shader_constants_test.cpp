@@ -1,9 +1,9 @@
 // The shader-constant mirror: registers land in the mirror always, in the device only
 // when it runs programmable shaders, and out-of-range writes change nothing.
 #include "device_fixture.h"
-#include "engine/graphics/shader_constants.h"
-#include "engine/graphics/shader_system.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/shaders/shader_constants.h"
+#include "engine/graphics/shaders/shader_system.h"
+#include "engine/graphics/device/state_cache.h"
 
 namespace orvik_test {
 namespace {

@@ -6,11 +6,11 @@
 #include <span>
 
 #include "device_fixture.h"
-#include "engine/graphics/device_buffers.h"
-#include "engine/graphics/device_recreate.h"
-#include "engine/graphics/shader_constants.h"
-#include "engine/graphics/shader_pack_data.h"
-#include "engine/graphics/shader_system.h"
+#include "engine/graphics/device/device_buffers.h"
+#include "engine/graphics/device/device_recreate.h"
+#include "engine/graphics/shaders/shader_constants.h"
+#include "engine/graphics/shaders/shader_pack_data.h"
+#include "engine/graphics/shaders/shader_system.h"
 #include "host/d3d9/shader_objects.h"
 #include "tools/shader_pack/shader_pack.h"
 #include "tools/shader_pack/shader_tokens.h"

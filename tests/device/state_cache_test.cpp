@@ -1,8 +1,8 @@
 // The render-state cache: unchanged values cost nothing, a change draws the pending batch
 // exactly once before reaching the device, and the force flag writes unchanged values.
 #include "device_fixture.h"
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/matrix.h"
 
 namespace orvik_test {

@@ -5,11 +5,11 @@
 #include <array>
 
 #include "device_fixture.h"
-#include "engine/graphics/shader_constants.h"
-#include "engine/graphics/shader_registers.h"
-#include "engine/graphics/shader_system.h"
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/shaders/shader_constants.h"
+#include "engine/graphics/shaders/shader_registers.h"
+#include "engine/graphics/shaders/shader_system.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/matrix.h"
 
 namespace orvik_test {

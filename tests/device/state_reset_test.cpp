@@ -7,9 +7,9 @@
 #include <orvik/graphics.h>
 
 #include "device_fixture.h"
-#include "engine/graphics/shader_constants.h"
-#include "engine/graphics/shader_system.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/shaders/shader_constants.h"
+#include "engine/graphics/shaders/shader_system.h"
+#include "engine/graphics/device/state_cache.h"
 
 namespace orvik_test {
 namespace {

@@ -1,9 +1,9 @@
 // The sub back buffer: made on demand in full screen so the picture survives a present,
 // copied onto the back buffer by every present, and the front buffer's timed refresh.
 #include "device_fixture.h"
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/present.h"
-#include "engine/graphics/target_readback.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/device/present.h"
+#include "engine/graphics/device/target_readback.h"
 #include <orvik/graphics.h>
 
 namespace orvik_test {

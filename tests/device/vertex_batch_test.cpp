@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "device_fixture.h"
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/vertex_batch.h"
 
 namespace orvik_test {
 namespace {

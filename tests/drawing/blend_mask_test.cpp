@@ -6,8 +6,8 @@
 #include <array>
 
 #include "drawing_fixture.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/device/state_cache.h"
 #include "host/d3d9/d3d9_host.h"
 
 namespace orvik_test {

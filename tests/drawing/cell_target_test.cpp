@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "drawing_fixture.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/target_readback.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/device/target_readback.h"
 
 namespace orvik_test {
 namespace {

@@ -7,7 +7,7 @@
 #include "../support/bc_block_writer.h"
 #include "../support/image_file_builders.h"
 #include "drawing_fixture.h"
-#include "engine/graphics/graph_textures.h"
+#include "engine/graphics/handles/graph_textures.h"
 
 namespace orvik_test {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "../support/image_file_builders.h"
 #include "drawing_fixture.h"
-#include "engine/graphics/device_recreate.h"
+#include "engine/graphics/device/device_recreate.h"
 #include "host/backends/headless/headless.h"
 #include "host/win/desktop.h"
 #include "host/win/window.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "drawing_fixture.h"
-#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw/draw_settings.h"
 
 namespace orvik_test {
 namespace {

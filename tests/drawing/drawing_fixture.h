@@ -6,10 +6,10 @@
 #include <functional>
 
 #include "../device/device_fixture.h"
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_load.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/handles/graph_load.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "host/d3d9/resources.h"
 
 namespace orvik_test {

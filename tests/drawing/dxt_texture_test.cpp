@@ -9,10 +9,10 @@
 
 #include "../support/image_file_builders.h"
 #include "drawing_fixture.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/dxt_decode.h"
-#include "engine/graphics/graph_textures.h"
-#include "engine/graphics/image_loader.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/dds/dxt_decode.h"
+#include "engine/graphics/handles/graph_textures.h"
+#include "engine/graphics/readers/image_loader.h"
 
 namespace orvik_test {
 namespace {

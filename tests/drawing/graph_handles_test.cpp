@@ -1,7 +1,7 @@
 // Graphic handles: check numbers, stale handles, slots, derived graphics and the
 // texture pieces images are cut into.
 #include "drawing_fixture.h"
-#include "engine/graphics/graph_textures.h"
+#include "engine/graphics/handles/graph_textures.h"
 
 namespace orvik_test {
 namespace {

@@ -2,7 +2,7 @@
 // point, the restore callback's presence, and a stretched rectangle draw whose part cannot
 // be made.
 #include "drawing_fixture.h"
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/images/pixel_convert.h"
 
 namespace orvik_test {
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/mask_screen.h"
+#include "engine/graphics/mask/mask_screen.h"
 #include "mask_script.h"
 
 namespace orvik_test {

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/mask_rows.h"
+#include "engine/graphics/mask/mask_rows.h"
 #include "engine/softrender/simd_rows.h"
 
 namespace orvik_test {

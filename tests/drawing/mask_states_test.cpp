@@ -8,9 +8,9 @@
 
 #include "../support/back_buffer_pixels.h"
 #include "drawing_fixture.h"
-#include "engine/graphics/com_release.h"
-#include "engine/graphics/mask_screen.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/device/com_release.h"
+#include "engine/graphics/mask/mask_screen.h"
+#include "engine/graphics/device/state_cache.h"
 
 namespace orvik_test {
 namespace {

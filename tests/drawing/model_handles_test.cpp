@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "drawing_fixture.h"
-#include "engine/graphics/model_handles.h"
+#include "engine/graphics/models/model_handles.h"
 #include "engine/platform/memory.h"
-#include "engine/graphics/soft_images.h"
+#include "engine/graphics/models/soft_images.h"
 
 namespace orvik_test {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "drawing_fixture.h"
-#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw/draw_settings.h"
 
 namespace orvik_test {
 namespace {

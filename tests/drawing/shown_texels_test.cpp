@@ -8,10 +8,10 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/mask_screen.h"
-#include "engine/graphics/pixel_convert.h"
-#include "engine/graphics/shown_texels.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/mask/mask_screen.h"
+#include "engine/graphics/images/pixel_convert.h"
+#include "engine/graphics/handles/shown_texels.h"
 #include "mask_script.h"
 #include "host/d3d9/d3d9_types.h"
 

@@ -4,8 +4,8 @@
 #include <array>
 
 #include "drawing_fixture.h"
-#include "engine/graphics/draw_bounds.h"
-#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw/draw_bounds.h"
+#include "engine/graphics/draw/draw_settings.h"
 
 namespace orvik_test {
 namespace {

@@ -1,7 +1,7 @@
 // Text on the device path through the real graphic handles, headless, with fixed glyphs.
 #include "../drawing/drawing_fixture.h"
-#include "engine/graphics/font_graph_port.h"
-#include "engine/graphics/fonts_internal.h"
+#include "engine/graphics/fonts/font_graph_port.h"
+#include "engine/graphics/fonts/fonts_internal.h"
 #include "host/font/fixed_glyph_source.h"
 #include "host/font/font_host.h"
 #include <orvik/fonts.h>

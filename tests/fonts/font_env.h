@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/font_graph_port.h"
-#include "engine/graphics/fonts_internal.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/fonts/font_graph_port.h"
+#include "engine/graphics/fonts/fonts_internal.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"
 #include "engine/platform/window.h"

@@ -1,4 +1,4 @@
-#include "engine/graphics/font_geometry.h"
+#include "engine/graphics/fonts/font_geometry.h"
 #include "font_env.h"
 
 using namespace orvik;

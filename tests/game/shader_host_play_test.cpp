@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../support/headless_engine.h"
-#include "engine/graphics/shader_system.h"
+#include "engine/graphics/shaders/shader_system.h"
 #include "game/vantorix/engine_ports.h"
 #include "game/vantorix/game_main.h"
 #include "game/vantorix/game_state.h"

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/image_loader.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/readers/image_loader.h"
 #include "engine/platform/archive_files.h"
 #include "engine/platform/file_access.h"
 #include "tests/gamedata/game_folder.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/byte_rows.h"
+#include "engine/graphics/images/byte_rows.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "engine/graphics/bc_partitions.h"
+#include "engine/graphics/dds/bc_partitions.h"
 #include "tests/support/bc_block_writer.h"
 #include "tests/support/image_file_builders.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics/dxt_decode.h"
+#include "engine/graphics/dds/dxt_decode.h"
 #include "tests/support/image_file_builders.h"
 #include "tests/support/temp_log.h"
 

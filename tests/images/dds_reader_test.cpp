@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/graphics/dxt_decode.h"
+#include "engine/graphics/dds/dxt_decode.h"
 #include "tests/support/image_file_builders.h"
 
 namespace {

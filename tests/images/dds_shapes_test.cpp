@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/graphics/dxt_decode.h"
+#include "engine/graphics/dds/dxt_decode.h"
 #include "tests/support/image_file_builders.h"
 #include "tests/support/temp_log.h"
 

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "tests/support/codec_file_builders.h"
-#include "engine/graphics/image_loader.h"
+#include "engine/graphics/readers/image_loader.h"
 #include "engine/platform/memory.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/images/pixel_convert.h"
 
 namespace {
 

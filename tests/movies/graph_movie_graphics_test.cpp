@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "graph_movie_fixture.h"
 
 namespace movie_test {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "../device/device_fixture.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/sound/movie.h"
 #include "engine/sound/sound_system.h"
 #include "host/acm/acm.h"

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_movie.h"
-#include "engine/graphics/graph_textures.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/movies/graph_movie.h"
+#include "engine/graphics/handles/graph_textures.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/sound/theora_movie.h"
 #include "movie_fixture.h"
 

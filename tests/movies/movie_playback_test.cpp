@@ -1,6 +1,6 @@
 // Movie handles and playback: the handle table, timing by the clock and by the sound
 // track, the end and looping, pausing with the window, seeks, and refused files.
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 #include "engine/platform/window.h"
 #include "engine/sound/theora_movie.h"
 #include "movie_fixture.h"

@@ -1,7 +1,7 @@
 // Seeking a Theora movie with a sound track: the picture goes to the frame and the sound
 // to that frame's time, stopped or playing, clamped at both ends. The sound rises by a
 // step each frame, so the level heard after a seek tells which frame the sound is at.
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 #include "engine/sound/stream_sound.h"
 #include "engine/sound/theora_movie.h"
 #include "movie_fixture.h"

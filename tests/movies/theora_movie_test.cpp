@@ -2,7 +2,7 @@
 // frame 0 at open, moving on across keyframes and the end, and seeks both ways.
 #include <gtest/gtest.h>
 
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 #include "engine/platform/file_access.h"
 #include "engine/sound/sound_system.h"
 #include "engine/sound/theora_movie.h"

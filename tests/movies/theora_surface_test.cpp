@@ -1,10 +1,10 @@
 // A Theora movie on the Direct3D device keeps its frame in a video-format surface as well
 // as the frame image; the device's conversion of the surface gives the frame image's
 // pixels exactly, in each of the formats the decoder may fall back to.
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_movie.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/movies/graph_movie.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/sound/theora_movie.h"
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"

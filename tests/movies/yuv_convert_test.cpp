@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 #include "engine/sound/yuv_convert.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <random>
 
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/pixel_access.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/images/pixel_access.h"
 #include "engine/softrender/blend_tables.h"
 #include "engine/softrender/filled_rect.h"
 #include "engine/softrender/memimg.h"

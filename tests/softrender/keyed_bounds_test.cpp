@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "engine/graphics/pixel_access.h"
+#include "engine/graphics/images/pixel_access.h"
 #include "engine/softrender/keyed_bounds.h"
 #include "engine/softrender/memimg.h"
 

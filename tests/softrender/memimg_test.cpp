@@ -2,8 +2,8 @@
 // release.
 #include <gtest/gtest.h>
 
-#include "engine/graphics/color_format.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/images/color_format.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/memory.h"
 #include "engine/softrender/memimg.h"
 #include "engine/softrender/soft_state.h"

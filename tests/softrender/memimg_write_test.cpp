@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/color_format.h"
-#include "engine/graphics/pixel_access.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/images/color_format.h"
+#include "engine/graphics/images/pixel_access.h"
 #include "engine/softrender/memimg.h"
 #include "engine/softrender/memimg_write.h"
 #include "engine/softrender/soft_state.h"

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "host/d3d9/resources.h"
 
 namespace orvik_test {

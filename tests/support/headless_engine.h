@@ -5,7 +5,7 @@
 #pragma once
 #include <orvik/platform.h>
 
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/input.h"
 #include "engine/platform/library.h"
 #include "engine/platform/onscreen_log.h"

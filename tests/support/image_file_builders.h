@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics/image_readers.h"
+#include "engine/graphics/readers/image_readers.h"
 #include "engine/platform/stream.h"
 
 namespace imagetest {

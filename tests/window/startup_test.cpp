@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "../support/deep_directory.h"
-#include "engine/graphics/font_record.h"
+#include "engine/graphics/fonts/font_record.h"
 #include "engine/platform/onscreen_log.h"
 
 #include "engine_fixture.h"

@@ -4,7 +4,7 @@
 #include "../window/engine_fixture.h"
 #include "engine/platform/window_mode.h"
 #include "engine/platform/window_toolbar.h"
-#include "engine/graphics/color_data.h"
+#include "engine/graphics/images/color_data.h"
 #include "engine/softrender/memimg_write.h"
 #include "host/win/toolbar.h"
 #include <orvik/graphics.h>

@@ -19,7 +19,7 @@
 #include "engine/platform/log.h"
 #include "engine/platform/text_input.h"
 #include "engine/platform/window.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "host/backends/backend.h"
 #include "host/win/instance_lock.h"
 #include "host/win/window_icon.h"

@@ -17,7 +17,7 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 
 // The image as an array the engine links against (shader_pack_data.h declares it).
 std::string ImageSource(const std::vector<uint8_t>& image) {
-    std::string s = "// Made by tools/shader_pack at build time.\n#include \"engine/graphics/shader_pack_data.h\"\n\n"
+    std::string s = "// Made by tools/shader_pack at build time.\n#include \"engine/graphics/shaders/shader_pack_data.h\"\n\n"
                     "namespace orvik {\n\nconst unsigned char kShaderPackImage[] = {";
     for (size_t i = 0; i < image.size(); ++i) {
         s += i % 24 == 0 ? "\n    " : " ";

@@ -5,7 +5,7 @@
 // channel the format lacks is sampled as 0.
 #include <algorithm>
 
-#include "engine/graphics/bc_block.h"
+#include "engine/graphics/dds/bc_block.h"
 
 namespace orvik {
 

@@ -5,9 +5,9 @@
 // the run of fields it stores, in order. The half floats are then brought to 8 bits.
 #include <cstddef>
 
-#include "engine/graphics/bc_block.h"
-#include "engine/graphics/bc_partitions.h"
-#include "engine/graphics/half_float.h"
+#include "engine/graphics/dds/bc_block.h"
+#include "engine/graphics/dds/bc_partitions.h"
+#include "engine/graphics/dds/half_float.h"
 
 namespace orvik {
 

@@ -2,8 +2,8 @@
 // three subsets of endpoint pairs, optional p-bits widening the endpoints by one bit, and
 // for the modes with separate alpha a rotation and a choice of which index set drives
 // colour.
-#include "engine/graphics/bc_block.h"
-#include "engine/graphics/bc_partitions.h"
+#include "engine/graphics/dds/bc_block.h"
+#include "engine/graphics/dds/bc_partitions.h"
 
 namespace orvik {
 

@@ -1,6 +1,6 @@
 // Partition shapes as data: each shape lists the subset of the 16 texels, rows top to
 // bottom.
-#include "engine/graphics/bc_partitions.h"
+#include "engine/graphics/dds/bc_partitions.h"
 
 #include <array>
 

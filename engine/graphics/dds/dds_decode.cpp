@@ -1,15 +1,15 @@
 // Decoding of the later DDS layouts. Normalised channels of any width are rounded to the
 // nearest 8-bit value, signed ones from (v + 1) / 2; float channels are clamped to [0, 1]
 // first.
-#include "engine/graphics/dds_decode.h"
+#include "engine/graphics/dds/dds_decode.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "engine/graphics/dxt_decode.h"
-#include "engine/graphics/half_float.h"
-#include "engine/graphics/pixel_access.h"
+#include "engine/graphics/dds/dxt_decode.h"
+#include "engine/graphics/dds/half_float.h"
+#include "engine/graphics/images/pixel_access.h"
 
 namespace orvik {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/graphics/dds_layouts.h"
+#include "engine/graphics/dds/dds_layouts.h"
 
 namespace orvik {
 

@@ -1,11 +1,11 @@
 // The tables behind the DDS layouts: Direct3D format numbers, DXGI numbers and FourCC
 // names, each mapped to how its data is read.
-#include "engine/graphics/dds_layouts.h"
+#include "engine/graphics/dds/dds_layouts.h"
 
 #include <bit>
 #include <span>
 
-#include "engine/graphics/color_format.h"
+#include "engine/graphics/images/color_format.h"
 
 namespace orvik {
 

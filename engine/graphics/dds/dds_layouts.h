@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/graphics/bc_block.h"
+#include "engine/graphics/dds/bc_block.h"
 
 namespace orvik {
 

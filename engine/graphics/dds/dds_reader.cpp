@@ -6,11 +6,11 @@
 #include <numeric>
 #include <vector>
 
-#include "engine/graphics/dds_decode.h"
-#include "engine/graphics/dds_shape.h"
-#include "engine/graphics/image_memory.h"
-#include "engine/graphics/image_readers.h"
-#include "engine/graphics/pixel_access.h"
+#include "engine/graphics/dds/dds_decode.h"
+#include "engine/graphics/dds/dds_shape.h"
+#include "engine/graphics/images/image_memory.h"
+#include "engine/graphics/readers/image_readers.h"
+#include "engine/graphics/images/pixel_access.h"
 #include "engine/platform/log.h"
 
 namespace orvik {

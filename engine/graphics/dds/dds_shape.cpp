@@ -1,12 +1,12 @@
 // The shapes of DDS files holding more than one image, and where the first image's levels
 // lie. Header counts come from the file, so every product is checked against the bytes the
 // file really has before it is formed.
-#include "engine/graphics/dds_shape.h"
+#include "engine/graphics/dds/dds_shape.h"
 
 #include <algorithm>
 #include <bit>
 
-#include "engine/graphics/dds_decode.h"
+#include "engine/graphics/dds/dds_decode.h"
 #include "engine/platform/log.h"
 
 namespace orvik {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/graphics/dds_layouts.h"
+#include "engine/graphics/dds/dds_layouts.h"
 
 namespace orvik {
 

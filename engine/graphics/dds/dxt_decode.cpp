@@ -1,9 +1,9 @@
-#include "engine/graphics/dxt_decode.h"
+#include "engine/graphics/dds/dxt_decode.h"
 
 #include <algorithm>
 
-#include "engine/graphics/image_memory.h"
-#include "engine/graphics/pixel_access.h"
+#include "engine/graphics/images/image_memory.h"
+#include "engine/graphics/images/pixel_access.h"
 
 namespace orvik {
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 
 namespace orvik {
 

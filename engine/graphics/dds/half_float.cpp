@@ -1,4 +1,4 @@
-#include "engine/graphics/half_float.h"
+#include "engine/graphics/dds/half_float.h"
 
 #include <array>
 #include <cmath>

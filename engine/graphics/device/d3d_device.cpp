@@ -1,12 +1,12 @@
-#include "engine/graphics/d3d_device.h"
+#include "engine/graphics/device/d3d_device.h"
 
 #include <cstring>
 
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/present.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/present.h"
+#include "engine/graphics/device/state_cache.h"
 #include "engine/platform/log.h"
 #include "engine/platform/sysinfo.h"
 #include "engine/platform/timing.h"

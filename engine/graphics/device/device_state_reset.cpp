@@ -3,11 +3,11 @@
 // where the new device happened to start with the same value.
 #include <bit>
 
-#include "engine/graphics/camera.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/draw_target.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/draw/camera.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/draw/draw_target.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/state_cache.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/graphics/target_readback.h"
+#include "engine/graphics/device/target_readback.h"
 #include "host/d3d9/d3d9_types.h"
 #include "host/win/modules.h"
 #include "host/win/types.h"

@@ -1,8 +1,8 @@
 // Presentation to a layered window: the finished screen is read back into memory and
 // handed to the window as its per-pixel-alpha picture; the swap chain and GDI stay unused.
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/present.h"
-#include "engine/graphics/target_readback.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/device/present.h"
+#include "engine/graphics/device/target_readback.h"
 #include "engine/platform/layered_window.h"
 #include "engine/platform/window.h"
 

@@ -1,6 +1,6 @@
-#include "engine/graphics/saved_device_states.h"
+#include "engine/graphics/device/saved_device_states.h"
 
-#include "engine/graphics/com_release.h"
+#include "engine/graphics/device/com_release.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

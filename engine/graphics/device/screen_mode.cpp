@@ -6,10 +6,10 @@
 
 #include <orvik/platform.h>
 
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/fonts_internal.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/fonts/fonts_internal.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"

@@ -1,4 +1,4 @@
-#include "engine/graphics/stage_setup.h"
+#include "engine/graphics/device/stage_setup.h"
 
 #include "host/d3d9/device.h"
 

@@ -4,12 +4,12 @@
 #include <bit>
 #include <cstring>
 
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/shader_constants.h"
-#include "engine/graphics/shader_registers.h"
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/state_cache_write.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/shaders/shader_constants.h"
+#include "engine/graphics/shaders/shader_registers.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/state_cache_write.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/matrix.h"
 #include "host/d3d9/device.h"
 

@@ -2,9 +2,9 @@
 #pragma once
 #include <cstring>
 
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/matrix.h"
 
 namespace orvik {

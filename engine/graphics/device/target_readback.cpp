@@ -1,16 +1,16 @@
-#include "engine/graphics/target_readback.h"
+#include "engine/graphics/device/target_readback.h"
 
 #include <algorithm>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/d3d_device.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_textures.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/device/d3d_device.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/handles/graph_textures.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 

@@ -1,12 +1,12 @@
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/device/vertex_batch.h"
 
 #include <cstring>
 
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/draw_target.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/mask_screen.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/draw/draw_target.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/mask/mask_screen.h"
+#include "engine/graphics/device/state_cache.h"
 #include "engine/platform/matrix.h"
 #include "engine/platform/window.h"
 #include "host/d3d9/device.h"

@@ -1,11 +1,11 @@
-#include "engine/graphics/blend_helper_graph.h"
+#include "engine/graphics/draw/blend_helper_graph.h"
 
 #include <array>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_load.h"
-#include "engine/graphics/image_loader.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/handles/graph_load.h"
+#include "engine/graphics/readers/image_loader.h"
 #include "engine/platform/log.h"
 
 namespace orvik {

@@ -1,10 +1,10 @@
-#include "engine/graphics/blend_mask.h"
+#include "engine/graphics/draw/blend_mask.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/handles/graph_handles.h"
 #include "engine/platform/log.h"
 #include "engine/softrender/memimg.h"
 

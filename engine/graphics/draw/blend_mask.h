@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/graphics/stage_setup.h"
+#include "engine/graphics/device/stage_setup.h"
 
 namespace host {
 class Texture;

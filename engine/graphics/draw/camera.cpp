@@ -1,12 +1,12 @@
-#include "engine/graphics/camera.h"
+#include "engine/graphics/draw/camera.h"
 
 #include <cmath>
 #include <memory>
 #include <vector>
 
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 

@@ -4,7 +4,7 @@
 #include <orvik/scene3d.h>
 #include <cstdint>
 
-#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/draw/draw_settings.h"
 #include "host/d3d9/d3d9_types.h"
 
 namespace orvik {

@@ -1,4 +1,4 @@
-#include "engine/graphics/draw_bounds.h"
+#include "engine/graphics/draw/draw_bounds.h"
 
 #include <orvik/graphics.h>
 
@@ -6,10 +6,10 @@
 #include <climits>
 #include <cmath>
 
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/draw_d3d.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/draw_d3d.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/device/graphics_system.h"
 
 namespace orvik {
 

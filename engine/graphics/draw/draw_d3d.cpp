@@ -1,20 +1,20 @@
-#include "engine/graphics/draw_d3d.h"
+#include "engine/graphics/draw/draw_d3d.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "engine/graphics/blend_helper_graph.h"
-#include "engine/graphics/blend_mask.h"
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/draw_functions.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/draw_target.h"
-#include "engine/graphics/draw_vertices.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/draw/blend_helper_graph.h"
+#include "engine/graphics/draw/blend_mask.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/draw_functions.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/draw/draw_target.h"
+#include "engine/graphics/draw/draw_vertices.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 

@@ -1,21 +1,21 @@
 // The public drawing functions: argument checks and the common prologue, then the device
 // back end for textured graphics (and for shapes on the device path) or the software one.
-#include "engine/graphics/draw_functions.h"
+#include "engine/graphics/draw/draw_functions.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/draw_bounds.h"
-#include "engine/graphics/draw_d3d.h"
-#include "engine/graphics/quad_d3d.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_soft.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/mask_screen.h"
-#include "engine/graphics/shown_texels.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/draw_bounds.h"
+#include "engine/graphics/draw/draw_d3d.h"
+#include "engine/graphics/draw/quad_d3d.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/handles/graph_soft.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/mask/mask_screen.h"
+#include "engine/graphics/handles/shown_texels.h"
 #include "engine/platform/library.h"
 #include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"

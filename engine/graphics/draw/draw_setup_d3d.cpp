@@ -3,13 +3,13 @@
 // render-state cache so that only real changes reach the device.
 #include <array>
 
-#include "engine/graphics/blend_helper_graph.h"
-#include "engine/graphics/blend_mask.h"
-#include "engine/graphics/camera.h"
-#include "engine/graphics/draw_d3d.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/draw/blend_helper_graph.h"
+#include "engine/graphics/draw/blend_mask.h"
+#include "engine/graphics/draw/camera.h"
+#include "engine/graphics/draw/draw_d3d.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/device/state_cache.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

@@ -1,8 +1,8 @@
 // The per-draw inputs of the set-up as one record: what a draw that changes them for a
 // moment (the mask screen's composite) takes and later puts back, and the setter of the
 // three values every draw gives.
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/vertex_batch.h"
 
 namespace orvik {
 

@@ -1,13 +1,13 @@
-#include "engine/graphics/draw_vertices.h"
+#include "engine/graphics/draw/draw_vertices.h"
 
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/draw_functions.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/draw/draw_functions.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "host/d3d9/d3d9_types.h"
 
 namespace orvik {

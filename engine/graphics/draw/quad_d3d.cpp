@@ -1,15 +1,15 @@
-#include "engine/graphics/quad_d3d.h"
+#include "engine/graphics/draw/quad_d3d.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "engine/graphics/draw_d3d.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/draw_vertices.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/draw/draw_d3d.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/draw/draw_vertices.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/state_cache.h"
 
 namespace orvik {
 

@@ -1,7 +1,7 @@
 // The cache graphic of a font drawn through the device: made empty (white, fully
 // transparent) when the font is made and again after the device lost it.
-#include "engine/graphics/font_graph_port.h"
-#include "engine/graphics/fonts_internal.h"
+#include "engine/graphics/fonts/font_graph_port.h"
+#include "engine/graphics/fonts/fonts_internal.h"
 
 namespace orvik {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/fonts_internal.h"
+#include "engine/graphics/fonts/fonts_internal.h"
 #include "engine/platform/charset.h"
 #include <orvik/fonts.h>
 

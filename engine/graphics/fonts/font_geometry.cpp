@@ -1,8 +1,8 @@
-#include "engine/graphics/font_geometry.h"
+#include "engine/graphics/fonts/font_geometry.h"
 
 #include <algorithm>
 
-#include "engine/graphics/font_record.h"
+#include "engine/graphics/fonts/font_record.h"
 
 namespace orvik {
 namespace {

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <numbers>
 
-#include "engine/graphics/font_graph_port.h"
-#include "engine/graphics/graph_textures.h"
-#include "engine/graphics/pixel_convert.h"
-#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/fonts/font_graph_port.h"
+#include "engine/graphics/handles/graph_textures.h"
+#include "engine/graphics/images/pixel_convert.h"
+#include "engine/graphics/draw/draw_settings.h"
 #include "engine/softrender/draw_at.h"
 #include <orvik/graphics.h>
 

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <new>
 
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/font_geometry.h"
-#include "engine/graphics/font_graph_port.h"
-#include "engine/graphics/fonts_internal.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/fonts/font_geometry.h"
+#include "engine/graphics/fonts/font_graph_port.h"
+#include "engine/graphics/fonts/fonts_internal.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/charset.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"

@@ -2,8 +2,8 @@
 // restart, and rebuilding every font after the device is made again.
 #include <cstring>
 
-#include "engine/graphics/font_graph_port.h"
-#include "engine/graphics/fonts_internal.h"
+#include "engine/graphics/fonts/font_graph_port.h"
+#include "engine/graphics/fonts/fonts_internal.h"
 #include "engine/platform/charset.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"

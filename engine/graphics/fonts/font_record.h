@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 #include "host/font/gdi_font_types.h"
 
 namespace orvik {

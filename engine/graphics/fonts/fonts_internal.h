@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/graphics/font_record.h"
+#include "engine/graphics/fonts/font_record.h"
 
 namespace orvik {
 

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/font_geometry.h"
-#include "engine/graphics/font_graph_port.h"
-#include "engine/graphics/fonts_internal.h"
-#include "engine/graphics/glyph_raster.h"
+#include "engine/graphics/fonts/font_geometry.h"
+#include "engine/graphics/fonts/font_graph_port.h"
+#include "engine/graphics/fonts/fonts_internal.h"
+#include "engine/graphics/fonts/glyph_raster.h"
 #include "engine/platform/log.h"
 #include "host/font/gdi_font.h"
 

@@ -1,4 +1,4 @@
-#include "engine/graphics/glyph_raster.h"
+#include "engine/graphics/fonts/glyph_raster.h"
 
 #include <algorithm>
 #include <cstdlib>

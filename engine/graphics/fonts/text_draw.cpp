@@ -6,12 +6,12 @@
 #include <cstring>
 #include <string>
 
-#include "engine/graphics/color_format.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/font_graph_port.h"
-#include "engine/graphics/fonts_internal.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/mask_screen.h"
+#include "engine/graphics/images/color_format.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/fonts/font_graph_port.h"
+#include "engine/graphics/fonts/fonts_internal.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/mask/mask_screen.h"
 #include "engine/platform/format.h"
 #include "engine/platform/log.h"
 #include "engine/softrender/memimg.h"

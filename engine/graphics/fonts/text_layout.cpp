@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/color_format.h"
-#include "engine/graphics/font_geometry.h"
-#include "engine/graphics/font_graph_port.h"
-#include "engine/graphics/fonts_internal.h"
+#include "engine/graphics/images/color_format.h"
+#include "engine/graphics/fonts/font_geometry.h"
+#include "engine/graphics/fonts/font_graph_port.h"
+#include "engine/graphics/fonts/fonts_internal.h"
 #include "engine/platform/log.h"
 #include "engine/softrender/memimg.h"
 

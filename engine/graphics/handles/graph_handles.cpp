@@ -1,13 +1,13 @@
-#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/handles/graph_handles.h"
 
 #include <orvik/platform.h>
 
 #include <cstring>
 #include <new>
 
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graph_textures.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/handles/graph_textures.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/full_path.h"
 #include "engine/platform/log.h"
 #include "engine/sound/movie.h"

@@ -1,14 +1,14 @@
 // Building the image set of a fresh graphic, and filling a graphic with one colour.
 #include <algorithm>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/color_format.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_load.h"
-#include "engine/graphics/graph_textures.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/images/color_format.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/handles/graph_load.h"
+#include "engine/graphics/handles/graph_textures.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "engine/softrender/memimg.h"
 #include "engine/softrender/memimg_write.h"

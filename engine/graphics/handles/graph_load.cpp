@@ -1,17 +1,17 @@
-#include "engine/graphics/graph_load.h"
+#include "engine/graphics/handles/graph_load.h"
 
 #include <orvik/files.h>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/draw_bounds.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/dxt_decode.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_movie.h"
-#include "engine/graphics/graph_textures.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/image_loader.h"
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/draw/draw_bounds.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/dds/dxt_decode.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/movies/graph_movie.h"
+#include "engine/graphics/handles/graph_textures.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/readers/image_loader.h"
+#include "engine/graphics/images/pixel_convert.h"
 #include "engine/platform/log.h"
 #include "engine/platform/message_pump.h"
 

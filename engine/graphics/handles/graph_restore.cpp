@@ -4,13 +4,13 @@
 #include <cstring>
 #include <string>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/fonts_internal.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_load.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/model_handles.h"
-#include "engine/graphics/image_loader.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/fonts/fonts_internal.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/handles/graph_load.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/models/model_handles.h"
+#include "engine/graphics/readers/image_loader.h"
 #include "engine/platform/log.h"
 
 namespace orvik {

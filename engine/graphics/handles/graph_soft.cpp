@@ -1,9 +1,9 @@
-#include "engine/graphics/graph_soft.h"
+#include "engine/graphics/handles/graph_soft.h"
 
 #include <cmath>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/draw_settings.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/draw/draw_settings.h"
 #include "engine/softrender/draw_at.h"
 #include "engine/softrender/draw_rotated.h"
 #include "engine/softrender/draw_stretched.h"

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/handles/graph_handles.h"
 
 namespace orvik {
 

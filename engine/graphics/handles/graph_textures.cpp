@@ -1,19 +1,19 @@
-#include "engine/graphics/graph_textures.h"
+#include "engine/graphics/handles/graph_textures.h"
 
-#include "engine/graphics/graph_soft.h"
+#include "engine/graphics/handles/graph_soft.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/com_release.h"
-#include "engine/graphics/device_buffers.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/shown_texels.h"
-#include "engine/graphics/texture_transfer.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/device/com_release.h"
+#include "engine/graphics/device/device_buffers.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/handles/shown_texels.h"
+#include "engine/graphics/handles/texture_transfer.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 #include "host/d3d9/pixel_format.h"

@@ -4,8 +4,8 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/images/pixel_convert.h"
 
 namespace orvik {
 

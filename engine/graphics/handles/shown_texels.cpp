@@ -1,12 +1,12 @@
-#include "engine/graphics/shown_texels.h"
+#include "engine/graphics/handles/shown_texels.h"
 
 #include <algorithm>
 
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/draw_target.h"
-#include "engine/graphics/mask_screen.h"
-#include "engine/graphics/pixel_access.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/draw/draw_target.h"
+#include "engine/graphics/mask/mask_screen.h"
+#include "engine/graphics/images/pixel_access.h"
 #include "host/d3d9/resources.h"
 
 namespace orvik {

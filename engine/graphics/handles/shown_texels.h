@@ -5,10 +5,10 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/graphics/color_format.h"
-#include "engine/graphics/draw_bounds.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/texture_transfer.h"
+#include "engine/graphics/images/color_format.h"
+#include "engine/graphics/draw/draw_bounds.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/handles/texture_transfer.h"
 
 namespace orvik {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/graphics/dxt_decode.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/texture_transfer.h"
+#include "engine/graphics/dds/dxt_decode.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/handles/texture_transfer.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 #include "host/d3d9/resources.h"

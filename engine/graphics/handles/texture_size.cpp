@@ -1,6 +1,6 @@
 // How one side of an image is cut into power-of-two texture pieces.
-#include "engine/graphics/graph_textures.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/handles/graph_textures.h"
+#include "engine/graphics/device/graphics_system.h"
 
 namespace orvik {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/handles/graph_handles.h"
 #include "host/d3d9/d3d9_types.h"
 
 namespace orvik {

@@ -1,11 +1,11 @@
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 
 #include <cstring>
 
-#include "engine/graphics/dxt_decode.h"
-#include "engine/graphics/image_memory.h"
-#include "engine/graphics/pixel_access.h"
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/dds/dxt_decode.h"
+#include "engine/graphics/images/image_memory.h"
+#include "engine/graphics/images/pixel_access.h"
+#include "engine/graphics/images/pixel_convert.h"
 
 namespace orvik {
 

@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "engine/graphics/color_format.h"
+#include "engine/graphics/images/color_format.h"
 
 namespace orvik {
 

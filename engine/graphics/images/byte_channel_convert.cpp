@@ -1,6 +1,6 @@
-#include "engine/graphics/byte_channel_convert.h"
+#include "engine/graphics/images/byte_channel_convert.h"
 
-#include "engine/graphics/byte_rows.h"
+#include "engine/graphics/images/byte_rows.h"
 
 namespace orvik::conversion {
 

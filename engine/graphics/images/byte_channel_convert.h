@@ -2,7 +2,7 @@
 // pixels with 8-bit channels, the common way of images into textures and of movie frames
 // into graphics): no channel is scaled, so bytes move as they are.
 #pragma once
-#include "engine/graphics/pixel_convert_job.h"
+#include "engine/graphics/images/pixel_convert_job.h"
 
 namespace orvik::conversion {
 

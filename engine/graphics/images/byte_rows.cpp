@@ -1,4 +1,4 @@
-#include "engine/graphics/byte_rows.h"
+#include "engine/graphics/images/byte_rows.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 // only where the processor has it; everything it defines but its one entry is in an
 // unnamed namespace, so that no AVX2 code stands in for a baseline copy of an inline
 // function at link time.
-#include "engine/graphics/byte_rows.h"
+#include "engine/graphics/images/byte_rows.h"
 
 #if defined(__AVX2__)
 #include <immintrin.h>

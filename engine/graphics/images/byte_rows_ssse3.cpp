@@ -2,7 +2,7 @@
 // alone is built with -mssse3 and is reached only where the processor has it; everything
 // it defines but its one entry is in an unnamed namespace, so that no SSSE3 code stands
 // in for a baseline copy of an inline function at link time.
-#include "engine/graphics/byte_rows.h"
+#include "engine/graphics/images/byte_rows.h"
 
 #if defined(__SSSE3__)
 #include <tmmintrin.h>

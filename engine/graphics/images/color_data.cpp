@@ -1,9 +1,9 @@
-#include "engine/graphics/color_data.h"
+#include "engine/graphics/images/color_data.h"
 
 #include <array>
 
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/log.h"
 #include "engine/platform/window.h"
 #include "engine/platform/window_mode.h"

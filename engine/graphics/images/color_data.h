@@ -4,7 +4,7 @@
 #include <orvik/graphics.h>
 #include <cstdint>
 
-#include "engine/graphics/color_format.h"
+#include "engine/graphics/images/color_format.h"
 
 namespace orvik {
 

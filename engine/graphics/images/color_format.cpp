@@ -1,4 +1,4 @@
-#include "engine/graphics/color_format.h"
+#include "engine/graphics/images/color_format.h"
 
 #include <bit>
 

@@ -1,4 +1,4 @@
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/images/pixel_convert.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "engine/graphics/byte_channel_convert.h"
-#include "engine/graphics/pixel_convert_job.h"
+#include "engine/graphics/images/byte_channel_convert.h"
+#include "engine/graphics/images/pixel_convert_job.h"
 #include "host/env_switch.h"
 
 namespace orvik {

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/graphics/color_format.h"
+#include "engine/graphics/images/color_format.h"
 
 namespace orvik {
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/graphics/color_format.h"
-#include "engine/graphics/pixel_access.h"
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/images/color_format.h"
+#include "engine/graphics/images/pixel_access.h"
+#include "engine/graphics/images/pixel_convert.h"
 
 namespace orvik::conversion {
 

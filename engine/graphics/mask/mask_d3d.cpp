@@ -9,17 +9,17 @@
 
 #include <orvik/platform.h>
 
-#include "engine/graphics/color_data.h"
-#include "engine/graphics/color_format.h"
-#include "engine/graphics/com_release.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/draw_target.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/mask_rows.h"
-#include "engine/graphics/mask_screen.h"
-#include "engine/graphics/saved_device_states.h"
-#include "engine/graphics/state_cache.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/images/color_format.h"
+#include "engine/graphics/device/com_release.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/draw/draw_target.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/mask/mask_rows.h"
+#include "engine/graphics/mask/mask_screen.h"
+#include "engine/graphics/device/saved_device_states.h"
+#include "engine/graphics/device/state_cache.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/mask_rows.h"
-#include "engine/graphics/mask_screen.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/mask/mask_rows.h"
+#include "engine/graphics/mask/mask_screen.h"
 #include "engine/softrender/memimg_write.h"
 
 namespace orvik {

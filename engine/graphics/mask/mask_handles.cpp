@@ -1,14 +1,14 @@
 // Mask handles and what is done with them: making, loading and filling masks, and
 // putting them on the mask screen.
-#include "engine/graphics/mask_handles.h"
+#include "engine/graphics/mask/mask_handles.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/image_loader.h"
-#include "engine/graphics/mask_screen.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/readers/image_loader.h"
+#include "engine/graphics/mask/mask_screen.h"
 #include "engine/platform/log.h"
 
 namespace orvik {

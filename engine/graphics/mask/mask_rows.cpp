@@ -1,4 +1,4 @@
-#include "engine/graphics/mask_rows.h"
+#include "engine/graphics/mask/mask_rows.h"
 
 #include "engine/softrender/simd_rows.h"
 

@@ -5,7 +5,7 @@
 // with -mavx2 and is reached only where the processor has it; everything it defines is
 // in an unnamed namespace (the tail loops too), so that no AVX2 code stands in for a
 // baseline copy of an inline function at link time.
-#include "engine/graphics/mask_rows.h"
+#include "engine/graphics/mask/mask_rows.h"
 
 #if defined(__AVX2__)
 #include <immintrin.h>

@@ -1,16 +1,16 @@
 // The mask screen's state, its buffers on both paths, and where drawing is routed while
 // it is on.
-#include "engine/graphics/mask_screen.h"
+#include "engine/graphics/mask/mask_screen.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include <orvik/platform.h>
 
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/softrender/memimg_write.h"
 
 namespace orvik {

@@ -7,7 +7,7 @@
 
 #include <orvik/mask.h>
 
-#include "engine/graphics/draw_bounds.h"
+#include "engine/graphics/draw/draw_bounds.h"
 #include "engine/softrender/memimg.h"
 
 namespace host {

@@ -4,9 +4,9 @@
 // re-created.
 #include <cstring>
 
-#include "engine/graphics/device_buffers.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/model_handles.h"
+#include "engine/graphics/device/device_buffers.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/models/model_handles.h"
 #include "engine/platform/log.h"
 #include "engine/platform/tracked_object.h"
 #include "host/d3d9/device.h"

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 
 namespace host {
 class VertexBuffer;

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graphics_system.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/handle_table.h"
-#include "engine/graphics/model_handles.h"
+#include "engine/graphics/models/model_handles.h"
 #include "engine/platform/log.h"
 
 namespace orvik {

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_load.h"
-#include "engine/graphics/image_loader.h"
-#include "engine/graphics/model_handles.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/handles/graph_load.h"
+#include "engine/graphics/readers/image_loader.h"
+#include "engine/graphics/models/model_handles.h"
 
 namespace orvik {
 

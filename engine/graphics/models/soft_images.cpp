@@ -1,4 +1,4 @@
-#include "engine/graphics/soft_images.h"
+#include "engine/graphics/models/soft_images.h"
 
 #include "engine/platform/handle_table.h"
 #include "engine/platform/log.h"

@@ -5,7 +5,7 @@
 
 #include <orvik/soft_image.h>
 
-#include "engine/graphics/base_image.h"
+#include "engine/graphics/images/base_image.h"
 
 namespace orvik {
 

@@ -1,16 +1,16 @@
-#include "engine/graphics/graph_movie.h"
+#include "engine/graphics/movies/graph_movie.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/draw_settings.h"
-#include "engine/graphics/graph_handles.h"
-#include "engine/graphics/graph_load.h"
-#include "engine/graphics/graph_textures.h"
-#include "engine/graphics/shown_texels.h"
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/vertex_batch.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/draw/draw_settings.h"
+#include "engine/graphics/handles/graph_handles.h"
+#include "engine/graphics/handles/graph_load.h"
+#include "engine/graphics/handles/graph_textures.h"
+#include "engine/graphics/handles/shown_texels.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/log.h"
 #include "engine/sound/movie.h"
 #include "engine/sound/theora_movie.h"

@@ -1,7 +1,7 @@
 // The movie controls of graphics: each finds the movie that feeds a graphic.
 #include <orvik/movie.h>
 
-#include "engine/graphics/graph_handles.h"
+#include "engine/graphics/handles/graph_handles.h"
 #include "engine/sound/movie.h"
 
 namespace orvik {

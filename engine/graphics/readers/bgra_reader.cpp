@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/image_memory.h"
-#include "engine/graphics/image_readers.h"
-#include "engine/graphics/pixel_access.h"
+#include "engine/graphics/images/image_memory.h"
+#include "engine/graphics/readers/image_readers.h"
+#include "engine/graphics/images/pixel_access.h"
 #include "engine/platform/log.h"
 
 namespace orvik {

@@ -1,10 +1,10 @@
-#include "engine/graphics/bmp_embedded.h"
+#include "engine/graphics/readers/bmp_embedded.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/graphics/image_memory.h"
-#include "engine/graphics/image_readers.h"
+#include "engine/graphics/images/image_memory.h"
+#include "engine/graphics/readers/image_readers.h"
 #include "engine/platform/log.h"
 #include "engine/platform/stream.h"
 

@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/image_stream.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/readers/image_stream.h"
 
 namespace orvik {
 

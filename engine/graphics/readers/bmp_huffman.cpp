@@ -1,10 +1,10 @@
-#include "engine/graphics/bmp_huffman.h"
+#include "engine/graphics/readers/bmp_huffman.h"
 
 #include <array>
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/fax_codes.h"
+#include "engine/graphics/readers/fax_codes.h"
 
 namespace orvik {
 

@@ -8,13 +8,13 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/bmp_embedded.h"
-#include "engine/graphics/bmp_huffman.h"
-#include "engine/graphics/bmp_rle.h"
-#include "engine/graphics/image_memory.h"
-#include "engine/graphics/image_readers.h"
-#include "engine/graphics/pixel_access.h"
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/readers/bmp_embedded.h"
+#include "engine/graphics/readers/bmp_huffman.h"
+#include "engine/graphics/readers/bmp_rle.h"
+#include "engine/graphics/images/image_memory.h"
+#include "engine/graphics/readers/image_readers.h"
+#include "engine/graphics/images/pixel_access.h"
+#include "engine/graphics/images/pixel_convert.h"
 #include "engine/platform/log.h"
 
 namespace orvik {

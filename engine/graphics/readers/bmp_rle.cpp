@@ -1,4 +1,4 @@
-#include "engine/graphics/bmp_rle.h"
+#include "engine/graphics/readers/bmp_rle.h"
 
 #include <cstring>
 

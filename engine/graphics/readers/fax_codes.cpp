@@ -1,4 +1,4 @@
-#include "engine/graphics/fax_codes.h"
+#include "engine/graphics/readers/fax_codes.h"
 
 namespace orvik {
 

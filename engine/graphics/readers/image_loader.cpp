@@ -1,11 +1,11 @@
-#include "engine/graphics/image_loader.h"
+#include "engine/graphics/readers/image_loader.h"
 
 #include <cstring>
 
-#include "engine/graphics/dxt_decode.h"
-#include "engine/graphics/image_memory.h"
-#include "engine/graphics/image_readers.h"
-#include "engine/graphics/pixel_convert.h"
+#include "engine/graphics/dds/dxt_decode.h"
+#include "engine/graphics/images/image_memory.h"
+#include "engine/graphics/readers/image_readers.h"
+#include "engine/graphics/images/pixel_convert.h"
 #include "engine/platform/charset.h"
 #include "engine/platform/file_access.h"
 #include "engine/platform/stream.h"

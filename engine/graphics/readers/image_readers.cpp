@@ -1,4 +1,4 @@
-#include "engine/graphics/image_readers.h"
+#include "engine/graphics/readers/image_readers.h"
 
 namespace orvik {
 

@@ -1,7 +1,7 @@
 // The image readers and the table that tries them in turn on one stream.
 #pragma once
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/image_stream.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/readers/image_stream.h"
 
 namespace orvik {
 

@@ -1,4 +1,4 @@
-#include "engine/graphics/image_stream.h"
+#include "engine/graphics/readers/image_stream.h"
 
 #include <limits>
 

@@ -9,8 +9,8 @@
 // After jpeglib.h, which it needs.
 #include <jerror.h>
 
-#include "engine/graphics/image_memory.h"
-#include "engine/graphics/image_readers.h"
+#include "engine/graphics/images/image_memory.h"
+#include "engine/graphics/readers/image_readers.h"
 #include "engine/platform/log.h"
 
 namespace orvik {

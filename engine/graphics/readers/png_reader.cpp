@@ -5,8 +5,8 @@
 #include <csetjmp>
 #include <cstring>
 
-#include "engine/graphics/image_memory.h"
-#include "engine/graphics/image_readers.h"
+#include "engine/graphics/images/image_memory.h"
+#include "engine/graphics/readers/image_readers.h"
 #include "engine/platform/log.h"
 
 namespace orvik {

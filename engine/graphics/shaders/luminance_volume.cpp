@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/shader_system.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/shaders/shader_system.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 

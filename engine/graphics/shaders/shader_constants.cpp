@@ -1,10 +1,10 @@
-#include "engine/graphics/shader_constants.h"
+#include "engine/graphics/shaders/shader_constants.h"
 
 #include <algorithm>
 #include <span>
 
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/shader_system.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/shaders/shader_system.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 

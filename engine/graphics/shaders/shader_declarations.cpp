@@ -3,8 +3,8 @@
 // to 8 blend weights; and the screen vertex of the pack's 2D shader.
 #include <vector>
 
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/shader_system.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/shaders/shader_system.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 

@@ -3,8 +3,8 @@
 // is refused whole.
 #include <cstring>
 
-#include "engine/graphics/shader_pack_data.h"
-#include "engine/graphics/shader_system.h"
+#include "engine/graphics/shaders/shader_pack_data.h"
+#include "engine/graphics/shaders/shader_system.h"
 #include "engine/platform/archive_lz.h"
 #include "engine/platform/log.h"
 #include "engine/platform/memory.h"

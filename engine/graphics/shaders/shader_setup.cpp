@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/graphics/graphics_system.h"
-#include "engine/graphics/shader_constants.h"
-#include "engine/graphics/shader_system.h"
-#include "engine/graphics/state_cache.h"
+#include "engine/graphics/device/graphics_system.h"
+#include "engine/graphics/shaders/shader_constants.h"
+#include "engine/graphics/shaders/shader_system.h"
+#include "engine/graphics/device/state_cache.h"
 #include "engine/platform/log.h"
 #include "host/d3d9/device.h"
 

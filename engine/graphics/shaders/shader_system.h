@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/graphics/zeroed_table.h"
+#include "engine/graphics/shaders/zeroed_table.h"
 #include "engine/platform/archive.h"
 
 namespace host {

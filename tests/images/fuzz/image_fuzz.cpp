@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/graphics/base_image.h"
-#include "engine/graphics/dxt_decode.h"
-#include "engine/graphics/image_readers.h"
+#include "engine/graphics/images/base_image.h"
+#include "engine/graphics/dds/dxt_decode.h"
+#include "engine/graphics/readers/image_readers.h"
 #include "engine/platform/stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
