@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/platform/archive.h"
-#include "engine/platform/archive_files.h"
-#include "engine/platform/archive_lz.h"
+#include "engine/platform/archive/archive.h"
+#include "engine/platform/archive/archive_files.h"
+#include "engine/platform/archive/archive_lz.h"
 #include "tools/okvpack/lz_encoder.h"
 
 namespace {

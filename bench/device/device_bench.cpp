@@ -16,7 +16,7 @@
 #include "engine/graphics/device/present.h"
 #include "engine/graphics/device/state_cache.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "host/backends/backend.h"
 #include "host/d3d9/device.h"
 #include "host/win/instance_lock.h"

@@ -3,7 +3,7 @@
 #pragma once
 #include <orvik/sound.h>
 
-#include "engine/platform/system_libraries.h"
+#include "engine/platform/startup/system_libraries.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/sound_system.h"
 #include "host/backends/backend.h"

@@ -6,8 +6,8 @@
 
 #include "bench/common/mp3_sample.h"
 #include "bench_sound_system.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/stream.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/files/stream.h"
 #include "engine/sound/sound_convert.h"
 
 namespace {

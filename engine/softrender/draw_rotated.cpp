@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
-#include "engine/platform/log.h"
-#include "engine/platform/number.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/number.h"
 #include "engine/softrender/keyed_bounds.h"
 #include "engine/softrender/quad.h"
 #include "engine/softrender/source_draw.h"

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/platform/rect.h"
+#include "engine/platform/base/rect.h"
 
 namespace orvik {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "engine/softrender/draw_at.h"
 #include "engine/softrender/soft_state.h"
 #include "engine/softrender/source_draw.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "engine/platform/log.h"
-#include "engine/platform/rect.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/rect.h"
 #include "engine/softrender/flat_colour.h"
 #include "engine/softrender/flat_walker.h"
 #include "engine/softrender/draw_state.h"

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdlib>
 
-#include "engine/platform/log.h"
-#include "engine/platform/number.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/number.h"
 #include "engine/softrender/flat_colour.h"
 #include "engine/softrender/line_walker.h"
 #include "engine/softrender/pixel_context.h"

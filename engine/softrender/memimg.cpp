@@ -7,8 +7,8 @@
 
 #include "engine/graphics/images/color_format.h"
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
 #include "engine/softrender/soft_state.h"
 
 namespace orvik {

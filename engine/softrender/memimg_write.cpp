@@ -6,8 +6,8 @@
 #include "engine/graphics/images/base_image.h"
 #include "engine/graphics/images/pixel_access.h"
 #include "engine/graphics/images/pixel_convert.h"
-#include "engine/platform/log.h"
-#include "engine/platform/rect.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/rect.h"
 #include "engine/softrender/pixel_fill.h"
 #include "engine/softrender/run_codes.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/platform/log.h"
-#include "engine/platform/rect.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/rect.h"
 #include "engine/softrender/draw_state.h"
 #include "engine/softrender/source_draw.h"
 #include "engine/softrender/triangle.h"

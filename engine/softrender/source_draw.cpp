@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "engine/softrender/pixel_context.h"
 
 namespace orvik::soft {

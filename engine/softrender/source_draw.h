@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/platform/rect.h"
+#include "engine/platform/base/rect.h"
 #include "engine/softrender/draw_state.h"
 #include "engine/softrender/memimg.h"
 #include "engine/softrender/pipeline_dispatch.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "engine/softrender/flat_colour.h"
 #include "engine/softrender/flat_walker.h"
 #include "engine/softrender/soft_state.h"

@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <utility>
 
-#include "engine/platform/log.h"
-#include "engine/platform/number.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/number.h"
 #include "engine/softrender/triangle_cut.h"
 #include "engine/softrender/triangle_walk.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/platform/rect.h"
+#include "engine/platform/base/rect.h"
 #include "engine/softrender/triangle.h"
 #include "engine/softrender/wide_span.h"
 

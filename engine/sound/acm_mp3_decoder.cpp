@@ -2,7 +2,7 @@
 // the frames are walked and counted, and the run of frames is converted from memory.
 #include <cstring>
 
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/acm_convert.h"
 #include "engine/sound/mp3_frame_header.h"
 #include "engine/sound/sound_state.h"

@@ -2,8 +2,8 @@
 // performance in place of the sound system's own device set-up.
 #include <cstring>
 
-#include "engine/platform/log.h"
-#include "engine/platform/system_libraries.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/startup/system_libraries.h"
 #include "engine/sound/music_dmusic.h"
 #include "engine/sound/sound_state.h"
 #include "host/dmusic/direct_music.h"

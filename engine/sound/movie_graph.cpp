@@ -8,9 +8,9 @@
 #include <string>
 
 #include "engine/graphics/images/color_format.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/temp_file.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/files/temp_file.h"
 #include "engine/sound/frame_copy_renderer.h"
 #include "engine/sound/movie.h"
 #include "host/win/codepage.h"

@@ -6,9 +6,9 @@
 
 #include "engine/graphics/movies/graph_movie.h"
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/platform/file_access.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/files/file_access.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/movie.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/theora_movie.h"

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/platform/log.h"
-#include "engine/platform/number.h"
-#include "engine/platform/timing.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/number.h"
+#include "engine/platform/startup/timing.h"
 #include "engine/sound/movie.h"
 #include "engine/sound/sound_system.h"
 #include "engine/sound/stream_sound.h"

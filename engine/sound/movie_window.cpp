@@ -6,8 +6,8 @@
 
 #include "engine/graphics/draw/draw_bounds.h"
 #include "engine/graphics/movies/graph_movie.h"
-#include "engine/platform/rect.h"
-#include "engine/platform/window_mode.h"
+#include "engine/platform/base/rect.h"
+#include "engine/platform/window/window_mode.h"
 #include "engine/sound/movie.h"
 
 namespace orvik {

@@ -7,10 +7,10 @@
 #include <memory>
 #include <new>
 
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/message_pump.h"
-#include "engine/platform/system_libraries.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/window/message_pump.h"
+#include "engine/platform/startup/system_libraries.h"
 #include "engine/sound/mp3_graph.h"
 #include "engine/sound/sound_convert.h"
 #include "engine/sound/sound_state.h"

@@ -2,7 +2,7 @@
 // MIDI image, downloaded to the performance and played there.
 #include "engine/sound/music_dmusic.h"
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "engine/sound/sound_state.h"
 
 namespace orvik {

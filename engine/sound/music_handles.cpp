@@ -4,9 +4,9 @@
 #include <orvik/music.h>
 #include <orvik/sound.h>
 
-#include "engine/platform/mem_ops.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/message_pump.h"
+#include "engine/platform/base/mem_ops.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/window/message_pump.h"
 #include "engine/sound/music_dmusic.h"
 #include "engine/sound/music_mci.h"
 #include "engine/sound/sound_state.h"

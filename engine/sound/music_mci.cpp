@@ -2,10 +2,10 @@
 // program; the sequencer's notify at the end of the music restarts or closes it.
 #include "engine/sound/music_mci.h"
 
-#include "engine/platform/log.h"
-#include "engine/platform/system_libraries.h"
-#include "engine/platform/temp_file.h"
-#include "engine/platform/window.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/startup/system_libraries.h"
+#include "engine/platform/files/temp_file.h"
+#include "engine/platform/window/window.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/sound_system.h"
 

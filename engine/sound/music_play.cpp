@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/music_dmusic.h"
 #include "engine/sound/music_mci.h"
 #include "engine/sound/sound_load.h"

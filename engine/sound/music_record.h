@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/platform/handle_table.h"
+#include "engine/platform/base/handle_table.h"
 
 namespace host {
 class IDirectMusicSegment8;

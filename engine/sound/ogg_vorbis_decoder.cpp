@@ -5,8 +5,8 @@
 
 #include <new>
 
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/sound_convert.h"
 #include "engine/sound/sound_state.h"
 

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/soft_sound_format.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/sound_system.h"

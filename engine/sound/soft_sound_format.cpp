@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/platform/matrix.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/number.h"
+#include "engine/platform/base/matrix.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/base/number.h"
 #include "engine/sound/sound_state.h"
 
 namespace orvik {

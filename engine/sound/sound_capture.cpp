@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/sound_system.h"
 #include "host/dsound/mixer.h"

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/stream_io.h"
 

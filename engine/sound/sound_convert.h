@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/platform/stream.h"
+#include "engine/platform/files/stream.h"
 #include "host/acm/acm_types.h"
 #include "host/dsound/dsound_types.h"
 

@@ -1,9 +1,9 @@
 // Whole files and streams into memory, and PCM wrapped as a WAVE file image.
 #include <cstring>
 
-#include "engine/platform/file_access.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/files/file_access.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/sound_load.h"
 #include "engine/sound/stream_io.h"
 

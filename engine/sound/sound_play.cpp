@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "engine/platform/message_pump.h"
+#include "engine/platform/window/message_pump.h"
 #include "engine/sound/sound_play.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/stream_sound.h"

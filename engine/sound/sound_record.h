@@ -2,8 +2,8 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/platform/handle_table.h"
-#include "engine/platform/list.h"
+#include "engine/platform/base/handle_table.h"
+#include "engine/platform/base/list.h"
 #include "engine/sound/sound_buffer.h"
 #include "engine/sound/stream_record.h"
 #include "host/dsound/dsound_types.h"

@@ -1,9 +1,9 @@
 // Bringing the sound system up and taking it down.
 #include <cstring>
 
-#include "engine/platform/log.h"
-#include "engine/platform/sysinfo.h"
-#include "engine/platform/system_libraries.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/startup/sysinfo.h"
+#include "engine/platform/startup/system_libraries.h"
 #include "engine/sound/music_dmusic.h"
 #include "engine/sound/music_mci.h"
 #include "engine/sound/sound_handles.h"

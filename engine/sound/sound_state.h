@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "engine/platform/list.h"
+#include "engine/platform/base/list.h"
 #include "engine/sound/music_record.h"
 #include "engine/sound/soft_sound_record.h"
 #include "engine/sound/sound_record.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 #include "engine/sound/sound_handles.h"
 #include "engine/sound/sound_play.h"

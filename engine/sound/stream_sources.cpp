@@ -3,9 +3,9 @@
 // the whole decoded PCM; every later source must decode to the first one's format.
 #include <cstring>
 
-#include "engine/platform/file_access.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/files/file_access.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/sound_load.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/stream_sound.h"

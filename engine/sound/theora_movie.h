@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine/graphics/images/base_image.h"
-#include "engine/platform/file_access.h"
+#include "engine/platform/files/file_access.h"
 #include "host/d3d9/d3d9_types.h"
 
 namespace host {

@@ -4,7 +4,7 @@
 #include <new>
 #include <system_error>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "engine/sound/movie.h"
 #include "engine/sound/theora_movie.h"
 

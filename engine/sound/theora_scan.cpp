@@ -2,7 +2,7 @@
 // noting where video packets begin and which frames are keyframes.
 #include <new>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "engine/sound/theora_movie.h"
 
 namespace orvik {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/stream_io.h"
 
 namespace orvik {

@@ -1,7 +1,7 @@
 // The decoder for PCM WAVE files: the data chunk is read straight from the stream.
 #include <cstring>
 
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/sound_convert.h"
 #include "engine/sound/stream_io.h"
 #include "engine/sound/wave_chunks.h"

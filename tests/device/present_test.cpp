@@ -3,7 +3,7 @@
 #include "device_fixture.h"
 #include "engine/graphics/images/color_data.h"
 #include "engine/graphics/device/present.h"
-#include "engine/platform/onscreen_log.h"
+#include "engine/platform/window/onscreen_log.h"
 #include <orvik/graphics.h>
 #include "engine/softrender/memimg_write.h"
 #include "host/backends/display_clock.h"

@@ -3,7 +3,7 @@
 #include "device_fixture.h"
 #include "engine/graphics/device/state_cache.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/matrix.h"
+#include "engine/platform/base/matrix.h"
 
 namespace orvik_test {
 namespace {

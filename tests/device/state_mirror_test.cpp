@@ -10,7 +10,7 @@
 #include "engine/graphics/shaders/shader_system.h"
 #include "engine/graphics/device/state_cache.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/matrix.h"
+#include "engine/platform/base/matrix.h"
 
 namespace orvik_test {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "drawing_fixture.h"
 #include "engine/graphics/models/model_handles.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 #include "engine/graphics/models/soft_images.h"
 
 namespace orvik_test {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "archive_fixture.h"
-#include "engine/platform/archive_files_state.h"
-#include "engine/platform/file_access.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/plain_file.h"
+#include "engine/platform/archive/archive_files_state.h"
+#include "engine/platform/files/file_access.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/files/plain_file.h"
 #include "temp_dir.h"
 
 namespace files_test {

@@ -8,11 +8,11 @@
 #include "../support/bounded_wait.h"
 #include "../support/temp_log.h"
 #include "archive_files_fixture.h"
-#include "engine/platform/archive_files_state.h"
-#include "engine/platform/file_access.h"
-#include "engine/platform/full_path.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/plain_file.h"
+#include "engine/platform/archive/archive_files_state.h"
+#include "engine/platform/files/file_access.h"
+#include "engine/platform/files/full_path.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/files/plain_file.h"
 #include "temp_dir.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/platform/archive_key.h"
+#include "engine/platform/archive/archive_key.h"
 
 namespace files_test {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "archive_fixture.h"
-#include "engine/platform/archive_lz.h"
+#include "engine/platform/archive/archive_lz.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "archive_fixture.h"
-#include "engine/platform/archive.h"
-#include "engine/platform/archive_key.h"
-#include "engine/platform/archive_lz.h"
+#include "engine/platform/archive/archive.h"
+#include "engine/platform/archive/archive_key.h"
+#include "engine/platform/archive/archive_lz.h"
 #include "temp_dir.h"
 
 namespace {

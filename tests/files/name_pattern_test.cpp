@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/platform/name_pattern.h"
+#include "engine/platform/files/name_pattern.h"
 
 namespace {
 

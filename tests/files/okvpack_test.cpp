@@ -4,10 +4,10 @@
 #include <fstream>
 #include <string>
 
-#include "engine/platform/archive.h"
-#include "engine/platform/archive_files.h"
-#include "engine/platform/archive_lz.h"
-#include "engine/platform/file_access.h"
+#include "engine/platform/archive/archive.h"
+#include "engine/platform/archive/archive_files.h"
+#include "engine/platform/archive/archive_lz.h"
+#include "engine/platform/files/file_access.h"
 #include "temp_dir.h"
 #include "tools/okvpack/lz_encoder.h"
 #include "tools/okvpack/pack_directory.h"

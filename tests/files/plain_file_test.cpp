@@ -5,10 +5,10 @@
 #include "../support/bounded_wait.h"
 #include "../support/deep_directory.h"
 #include "../support/temp_log.h"
-#include "engine/platform/archive_files.h"
-#include "engine/platform/file_access.h"
-#include "engine/platform/full_path.h"
-#include "engine/platform/plain_file.h"
+#include "engine/platform/archive/archive_files.h"
+#include "engine/platform/files/file_access.h"
+#include "engine/platform/files/full_path.h"
+#include "engine/platform/files/plain_file.h"
 #include "temp_dir.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "engine/platform/file_access.h"
-#include "engine/platform/stream.h"
+#include "engine/platform/files/file_access.h"
+#include "engine/platform/files/stream.h"
 #include "temp_dir.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "../support/deep_directory.h"
-#include "engine/platform/temp_file.h"
+#include "engine/platform/files/temp_file.h"
 #include "temp_dir.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/platform/onscreen_log.h"
+#include "engine/platform/window/onscreen_log.h"
 #include "font_env.h"
 
 using namespace orvik;

@@ -9,8 +9,8 @@
 
 #include "engine/graphics/images/base_image.h"
 #include "engine/graphics/readers/image_loader.h"
-#include "engine/platform/archive_files.h"
-#include "engine/platform/file_access.h"
+#include "engine/platform/archive/archive_files.h"
+#include "engine/platform/files/file_access.h"
 #include "tests/gamedata/game_folder.h"
 #include "tests/gamedata/sheet_cells.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 #include "tests/support/image_file_builders.h"
 #include "tests/support/temp_log.h"
 

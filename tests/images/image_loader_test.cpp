@@ -8,7 +8,7 @@
 
 #include "tests/support/codec_file_builders.h"
 #include "engine/graphics/readers/image_loader.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 
 namespace {
 

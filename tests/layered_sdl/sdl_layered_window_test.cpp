@@ -14,7 +14,7 @@
 
 #include "../support/bounded_wait.h"
 #include "../window_sdl/sdl_engine_setup.h"
-#include "engine/platform/window.h"
+#include "engine/platform/window/window.h"
 #include "host/font/gdi_font.h"
 #include "host/gdi/dib_section.h"
 #include "host/win/layered_window.h"

@@ -9,7 +9,7 @@
 #include <numeric>
 #include <vector>
 
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/frame_copy_renderer.h"
 #include "host/graph/filter_base.h"
 

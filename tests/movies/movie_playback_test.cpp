@@ -1,7 +1,7 @@
 // Movie handles and playback: the handle table, timing by the clock and by the sound
 // track, the end and looping, pausing with the window, seeks, and refused files.
 #include "engine/graphics/images/base_image.h"
-#include "engine/platform/window.h"
+#include "engine/platform/window/window.h"
 #include "engine/sound/theora_movie.h"
 #include "movie_fixture.h"
 

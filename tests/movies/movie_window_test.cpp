@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/platform/window_mode.h"
+#include "engine/platform/window/window_mode.h"
 #include "graph_movie_fixture.h"
 
 namespace movie_test {

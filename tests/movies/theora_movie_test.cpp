@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/graphics/images/base_image.h"
-#include "engine/platform/file_access.h"
+#include "engine/platform/files/file_access.h"
 #include "engine/sound/sound_system.h"
 #include "engine/sound/theora_movie.h"
 #include "movie_checks.h"

@@ -6,8 +6,8 @@
 
 #include "../support/bounded_wait.h"
 #include "../support/headless_engine.h"
-#include "engine/platform/network_state.h"
-#include "engine/platform/network.h"
+#include "engine/platform/network/network_state.h"
+#include "engine/platform/network/network.h"
 #include "host/winsock/winsock.h"
 
 namespace orvik_test {

@@ -10,9 +10,9 @@
 
 #include "../support/host_reset.h"
 #include "../support/temp_log.h"
-#include "engine/platform/network.h"
-#include "engine/platform/network_state.h"
-#include "engine/platform/system_libraries.h"
+#include "engine/platform/network/network.h"
+#include "engine/platform/network/network_state.h"
+#include "engine/platform/startup/system_libraries.h"
 #include "host/win/message_queue.h"
 #include "host/winsock/winsock.h"
 

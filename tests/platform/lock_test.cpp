@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/platform/lock.h"
+#include "engine/platform/base/lock.h"
 #include "host/sync.h"
 #include "tests/support/bounded_wait.h"
 #include "tests/support/temp_log.h"

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/platform/charset.h"
-#include "engine/platform/library.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/charset.h"
+#include "engine/platform/startup/library.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
 #include "host/clock.h"
 #include "host/debug_output.h"
 #include "host/heap.h"

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/platform/format.h"
-#include "engine/platform/matrix.h"
-#include "engine/platform/rect.h"
+#include "engine/platform/base/format.h"
+#include "engine/platform/base/matrix.h"
+#include "engine/platform/base/rect.h"
 #include "tests/support/temp_log.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 #include "host/heap.h"
 #include "tests/support/temp_log.h"
 

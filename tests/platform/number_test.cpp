@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/platform/number.h"
-#include "engine/platform/ring_buffer.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/number.h"
+#include "engine/platform/base/ring_buffer.h"
+#include "engine/platform/base/memory.h"
 #include "host/heap.h"
 #include "tests/support/temp_log.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/platform/random.h"
+#include "engine/platform/base/random.h"
 #include "host/system_info.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <ctime>
 
-#include "engine/platform/sysinfo.h"
-#include "engine/platform/timing.h"
+#include "engine/platform/startup/sysinfo.h"
+#include "engine/platform/startup/timing.h"
 #include "host/clock.h"
 #include "host/system_info.h"
 #include "tests/support/temp_log.h"

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/platform/charset.h"
-#include "engine/platform/list.h"
-#include "engine/platform/mem_ops.h"
-#include "engine/platform/text.h"
+#include "engine/platform/base/charset.h"
+#include "engine/platform/base/list.h"
+#include "engine/platform/base/mem_ops.h"
+#include "engine/platform/base/text.h"
 
 namespace {
 

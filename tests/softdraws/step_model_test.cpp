@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "draw_fixture.h"
-#include "engine/platform/number.h"
+#include "engine/platform/base/number.h"
 #include "engine/softrender/draw_rotated.h"
 #include "engine/softrender/line.h"
 #include "engine/softrender/triangle.h"

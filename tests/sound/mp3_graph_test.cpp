@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "convert_fixture.h"
-#include "engine/platform/window.h"
+#include "engine/platform/window/window.h"
 #include "engine/sound/mp3_graph.h"
 #include "engine/sound/sound_state.h"
 #include "host/graph/filter_base.h"

@@ -5,7 +5,7 @@
 
 #include <sys/stat.h>
 
-#include "engine/platform/message_pump.h"
+#include "engine/platform/window/message_pump.h"
 #include "host/mci/mci.h"
 #include "sound_fixture.h"
 #include "tests/support/midi_builder.h"

@@ -7,7 +7,7 @@
 #include "engine/sound/sound_handles.h"
 #include "engine/sound/stream_sound.h"
 #include "ogg_encoder.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 
 namespace sound_test {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 #include "engine/sound/sound_state.h"
 #include "engine/sound/sound_system.h"
 #include "host/acm/acm.h"

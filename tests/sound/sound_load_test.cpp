@@ -4,7 +4,7 @@
 #include <atomic>
 #include <thread>
 
-#include "engine/platform/stream.h"
+#include "engine/platform/files/stream.h"
 #include "engine/sound/sound_handles.h"
 #include "engine/sound/sound_load.h"
 #include "engine/sound/sound_state.h"

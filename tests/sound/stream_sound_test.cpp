@@ -3,7 +3,7 @@
 // mixer, and the refill runs between mixes as the pump would run it on one processor.
 #include <algorithm>
 
-#include "engine/platform/file_access.h"
+#include "engine/platform/files/file_access.h"
 #include "engine/sound/sound_handles.h"
 #include "engine/sound/stream_sound.h"
 #include "sound_fixture.h"

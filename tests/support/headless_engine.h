@@ -6,10 +6,10 @@
 #include <orvik/platform.h>
 
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/platform/input.h"
-#include "engine/platform/library.h"
-#include "engine/platform/onscreen_log.h"
-#include "engine/platform/window.h"
+#include "engine/platform/input/input.h"
+#include "engine/platform/startup/library.h"
+#include "engine/platform/window/onscreen_log.h"
+#include "engine/platform/window/window.h"
 #include "host/win/instance_lock.h"
 #include "host_reset.h"
 #include "temp_log.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/graphics/readers/image_readers.h"
-#include "engine/platform/stream.h"
+#include "engine/platform/files/stream.h"
 
 namespace imagetest {
 

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "host/clock.h"
 
 namespace orvik_test {

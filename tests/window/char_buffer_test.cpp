@@ -1,6 +1,6 @@
 // The ring of typed characters: its limits, its wrap, and two-byte characters that are
 // never taken or kept in halves.
-#include "engine/platform/text_input.h"
+#include "engine/platform/input/text_input.h"
 #include "text_input_fixture.h"
 
 namespace orvik_test {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "../support/headless_engine.h"
-#include "engine/platform/text_input.h"
+#include "engine/platform/input/text_input.h"
 #include "host/win/message_queue.h"
 
 namespace orvik_test {

@@ -3,7 +3,7 @@
 // comes back to the front.
 #include <cstring>
 
-#include "engine/platform/ime.h"
+#include "engine/platform/input/ime.h"
 #include "host/win/imm.h"
 #include "host/win/system_services.h"
 #include "host/win/window.h"

@@ -11,7 +11,7 @@
 
 #include "../support/deep_directory.h"
 #include "engine/graphics/fonts/font_record.h"
-#include "engine/platform/onscreen_log.h"
+#include "engine/platform/window/onscreen_log.h"
 
 #include "engine_fixture.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/platform/key_input.h"
+#include "engine/platform/input/key_input.h"
 #include "engine_fixture.h"
 #include "host/dinput/input_devices.h"
 #include "host/dinput/key_codes.h"

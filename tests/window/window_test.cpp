@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/platform/dropped_files.h"
+#include "engine/platform/window/dropped_files.h"
 #include "host/dinput/key_codes.h"
-#include "engine/platform/window_mode.h"
+#include "engine/platform/window/window_mode.h"
 #include "engine_fixture.h"
 
 namespace orvik_test {

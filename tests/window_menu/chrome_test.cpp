@@ -5,8 +5,8 @@
 
 #include "../window/engine_fixture.h"
 #include "menu_builder.h"
-#include "engine/platform/window_menu.h"
-#include "engine/platform/window_toolbar.h"
+#include "engine/platform/window/window_menu.h"
+#include "engine/platform/window/window_toolbar.h"
 #include "host/backends/headless/headless.h"
 #include "host/font/gdi_font.h"
 #include "host/gdi/dib_section.h"

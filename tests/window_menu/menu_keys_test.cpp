@@ -6,7 +6,7 @@
 
 #include "../window/engine_fixture.h"
 #include "menu_builder.h"
-#include "engine/platform/window_menu.h"
+#include "engine/platform/window/window_menu.h"
 #include "host/dinput/key_codes.h"
 #include "host/win/chrome_layout.h"
 #include "host/win/chrome_state.h"

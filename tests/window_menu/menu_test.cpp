@@ -5,8 +5,8 @@
 
 #include "../window/engine_fixture.h"
 #include "menu_builder.h"
-#include "engine/platform/window_menu.h"
-#include "engine/platform/window_mode.h"
+#include "engine/platform/window/window_menu.h"
+#include "engine/platform/window/window_mode.h"
 #include "host/win/menu.h"
 
 namespace orvik_test {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "../window/engine_fixture.h"
-#include "engine/platform/sysinfo.h"
-#include "engine/platform/window_mode.h"
+#include "engine/platform/startup/sysinfo.h"
+#include "engine/platform/window/window_mode.h"
 #include "host/win/accelerator.h"
 #include "host/win/desktop.h"
 #include "host/win/hooks.h"

@@ -2,8 +2,8 @@
 #include <vector>
 
 #include "../window/engine_fixture.h"
-#include "engine/platform/window_mode.h"
-#include "engine/platform/window_toolbar.h"
+#include "engine/platform/window/window_mode.h"
+#include "engine/platform/window/window_toolbar.h"
 #include "engine/graphics/images/color_data.h"
 #include "engine/softrender/memimg_write.h"
 #include "host/win/toolbar.h"

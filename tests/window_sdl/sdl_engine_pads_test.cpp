@@ -7,7 +7,7 @@
 #include <orvik/platform.h>
 
 #include "../support/bounded_wait.h"
-#include "engine/platform/input.h"
+#include "engine/platform/input/input.h"
 #include "host/backends/backend.h"
 #include "sdl_engine_setup.h"
 

@@ -12,7 +12,7 @@
 
 #include "../support/bounded_wait.h"
 #include "../support/headless_engine.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "host/backends/backend.h"
 #include "host/win/instance_lock.h"
 #include "x_display.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "../support/bounded_wait.h"
-#include "engine/platform/window.h"
+#include "engine/platform/window/window.h"
 #include "host/win/chrome_layout.h"
 #include "host/win/menu.h"
 #include "host/win/window.h"

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "engine/platform/window.h"
+#include "engine/platform/window/window.h"
 #include "host/win/hooks.h"
 #include "host/win/modules.h"
 #include "host/win/window.h"

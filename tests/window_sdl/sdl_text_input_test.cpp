@@ -7,7 +7,7 @@
 #include <orvik/text_input.h>
 
 #include "../support/bounded_wait.h"
-#include "engine/platform/window.h"
+#include "engine/platform/window/window.h"
 #include "host/backends/backend.h"
 #include "sdl_engine_setup.h"
 

@@ -14,11 +14,11 @@
 #include <sstream>
 
 #include "../support/bounded_wait.h"
-#include "engine/platform/input.h"
-#include "engine/platform/library.h"
-#include "engine/platform/log.h"
-#include "engine/platform/text_input.h"
-#include "engine/platform/window.h"
+#include "engine/platform/input/input.h"
+#include "engine/platform/startup/library.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/input/text_input.h"
+#include "engine/platform/window/window.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "host/backends/backend.h"
 #include "host/win/instance_lock.h"

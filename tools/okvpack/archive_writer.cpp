@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <deque>
 
-#include "engine/platform/archive_format.h"
-#include "engine/platform/archive_key.h"
-#include "engine/platform/charset.h"
+#include "engine/platform/archive/archive_format.h"
+#include "engine/platform/archive/archive_key.h"
+#include "engine/platform/base/charset.h"
 #include "tools/okvpack/lz_encoder.h"
 
 namespace okvpack {

@@ -4,8 +4,8 @@
 #include <array>
 #include <cstring>
 
-#include "engine/platform/archive_format.h"
-#include "engine/platform/archive_lz.h"
+#include "engine/platform/archive/archive_format.h"
+#include "engine/platform/archive/archive_lz.h"
 
 namespace okvpack {
 namespace {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "engine/platform/file_times.h"
+#include "engine/platform/files/file_times.h"
 
 namespace okvpack {
 namespace {

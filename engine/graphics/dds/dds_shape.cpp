@@ -7,7 +7,7 @@
 #include <bit>
 
 #include "engine/graphics/dds/dds_decode.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

@@ -12,9 +12,9 @@
 #include "engine/graphics/models/model_handles.h"
 #include "engine/graphics/device/state_cache.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/input.h"
-#include "engine/platform/library.h"
-#include "engine/platform/window.h"
+#include "engine/platform/input/input.h"
+#include "engine/platform/startup/library.h"
+#include "engine/platform/window/window.h"
 
 namespace orvik {
 

@@ -3,8 +3,8 @@
 #include "engine/graphics/images/base_image.h"
 #include "engine/graphics/device/present.h"
 #include "engine/graphics/device/target_readback.h"
-#include "engine/platform/layered_window.h"
-#include "engine/platform/window.h"
+#include "engine/platform/window/layered_window.h"
+#include "engine/platform/window/window.h"
 
 namespace orvik {
 

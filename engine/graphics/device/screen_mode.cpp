@@ -10,11 +10,11 @@
 #include "engine/graphics/fonts/fonts_internal.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/library.h"
-#include "engine/platform/log.h"
-#include "engine/platform/message_pump.h"
-#include "engine/platform/window.h"
-#include "engine/platform/window_mode.h"
+#include "engine/platform/startup/library.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/window/message_pump.h"
+#include "engine/platform/window/window.h"
+#include "engine/platform/window/window_mode.h"
 
 namespace orvik {
 

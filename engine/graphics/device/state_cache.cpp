@@ -13,8 +13,8 @@
 #include "engine/graphics/device/stage_setup.h"
 #include "engine/graphics/device/state_cache_write.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/log.h"
-#include "engine/platform/matrix.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/matrix.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

@@ -10,7 +10,7 @@
 #include "engine/graphics/device/state_cache.h"
 #include "engine/graphics/device/state_cache_write.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/matrix.h"
+#include "engine/platform/base/matrix.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

@@ -5,7 +5,7 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/state_cache.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/matrix.h"
+#include "engine/platform/base/matrix.h"
 
 namespace orvik {
 

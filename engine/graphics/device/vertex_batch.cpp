@@ -7,8 +7,8 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/mask/mask_screen.h"
 #include "engine/graphics/device/state_cache.h"
-#include "engine/platform/matrix.h"
-#include "engine/platform/window.h"
+#include "engine/platform/base/matrix.h"
+#include "engine/platform/window/window.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

@@ -6,7 +6,7 @@
 #include "engine/graphics/handles/graph_handles.h"
 #include "engine/graphics/handles/graph_load.h"
 #include "engine/graphics/readers/image_loader.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

@@ -5,7 +5,7 @@
 
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/handles/graph_handles.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "engine/softrender/memimg.h"
 
 namespace orvik {

@@ -15,7 +15,7 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/state_cache.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

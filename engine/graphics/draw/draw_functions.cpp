@@ -16,9 +16,9 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/mask/mask_screen.h"
 #include "engine/graphics/handles/shown_texels.h"
-#include "engine/platform/library.h"
-#include "engine/platform/log.h"
-#include "engine/platform/message_pump.h"
+#include "engine/platform/startup/library.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/window/message_pump.h"
 #include "engine/sound/movie.h"
 #include "engine/softrender/memimg_write.h"
 

@@ -10,7 +10,7 @@
 #include "engine/graphics/device/state_cache.h"
 #include "engine/graphics/draw/camera.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/message_pump.h"
+#include "engine/platform/window/message_pump.h"
 #include "engine/softrender/blend_tables.h"
 #include "host/d3d9/device.h"
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/platform/matrix.h"
+#include "engine/platform/base/matrix.h"
 
 namespace orvik {
 

@@ -10,8 +10,8 @@
 #include "engine/graphics/device/present.h"
 #include "engine/graphics/device/state_cache.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/message_pump.h"
-#include "engine/platform/window.h"
+#include "engine/platform/window/message_pump.h"
+#include "engine/platform/window/window.h"
 #include "host/d3d9/device.h"
 #include "host/win/message_queue.h"
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/graphics/fonts/fonts_internal.h"
-#include "engine/platform/charset.h"
+#include "engine/platform/base/charset.h"
 #include <orvik/fonts.h>
 
 namespace orvik {

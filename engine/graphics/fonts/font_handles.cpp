@@ -9,10 +9,10 @@
 #include "engine/graphics/fonts/font_graph_port.h"
 #include "engine/graphics/fonts/fonts_internal.h"
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/platform/charset.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/window.h"
+#include "engine/platform/base/charset.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/window/window.h"
 #include "host/font/gdi_font.h"
 #include <orvik/fonts.h>
 

@@ -4,10 +4,10 @@
 
 #include "engine/graphics/fonts/font_graph_port.h"
 #include "engine/graphics/fonts/fonts_internal.h"
-#include "engine/platform/charset.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/window.h"
+#include "engine/platform/base/charset.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/window/window.h"
 #include <orvik/fonts.h>
 
 namespace orvik {

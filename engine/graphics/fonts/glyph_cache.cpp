@@ -9,7 +9,7 @@
 #include "engine/graphics/fonts/font_graph_port.h"
 #include "engine/graphics/fonts/fonts_internal.h"
 #include "engine/graphics/fonts/glyph_raster.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "host/font/gdi_font.h"
 
 namespace orvik {

@@ -12,8 +12,8 @@
 #include "engine/graphics/fonts/fonts_internal.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/mask/mask_screen.h"
-#include "engine/platform/format.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/format.h"
+#include "engine/platform/base/log.h"
 #include "engine/softrender/memimg.h"
 #include "engine/softrender/memimg_write.h"
 #include <orvik/fonts.h>

@@ -11,7 +11,7 @@
 #include "engine/graphics/fonts/font_geometry.h"
 #include "engine/graphics/fonts/font_graph_port.h"
 #include "engine/graphics/fonts/fonts_internal.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "engine/softrender/memimg.h"
 
 namespace orvik {

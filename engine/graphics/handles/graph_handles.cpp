@@ -8,8 +8,8 @@
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/handles/graph_textures.h"
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/platform/full_path.h"
-#include "engine/platform/log.h"
+#include "engine/platform/files/full_path.h"
+#include "engine/platform/base/log.h"
 #include "engine/sound/movie.h"
 
 namespace orvik {

@@ -8,7 +8,7 @@
 
 #include <orvik/graphics.h>
 
-#include "engine/platform/handle_table.h"
+#include "engine/platform/base/handle_table.h"
 #include "engine/softrender/memimg.h"
 
 namespace host {

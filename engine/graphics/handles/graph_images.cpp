@@ -9,7 +9,7 @@
 #include "engine/graphics/handles/graph_textures.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "engine/softrender/memimg.h"
 #include "engine/softrender/memimg_write.h"
 #include "host/d3d9/device.h"

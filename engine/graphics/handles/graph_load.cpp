@@ -12,8 +12,8 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/readers/image_loader.h"
 #include "engine/graphics/images/pixel_convert.h"
-#include "engine/platform/log.h"
-#include "engine/platform/message_pump.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/window/message_pump.h"
 
 namespace orvik {
 

@@ -11,7 +11,7 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/models/model_handles.h"
 #include "engine/graphics/readers/image_loader.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

@@ -14,7 +14,7 @@
 #include "engine/graphics/handles/shown_texels.h"
 #include "engine/graphics/handles/texture_transfer.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "host/d3d9/device.h"
 #include "host/d3d9/pixel_format.h"
 #include "host/d3d9/resources.h"

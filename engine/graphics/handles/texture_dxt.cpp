@@ -6,7 +6,7 @@
 #include "engine/graphics/dds/dxt_decode.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/handles/texture_transfer.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "host/d3d9/device.h"
 #include "host/d3d9/resources.h"
 

@@ -4,9 +4,9 @@
 
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/platform/log.h"
-#include "engine/platform/window.h"
-#include "engine/platform/window_mode.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/window/window.h"
+#include "engine/platform/window/window_mode.h"
 #include "engine/softrender/memimg.h"
 #include "host/win/desktop.h"
 

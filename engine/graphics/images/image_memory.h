@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 
 namespace orvik {
 

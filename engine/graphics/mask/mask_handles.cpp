@@ -9,7 +9,7 @@
 #include "engine/graphics/handles/graph_handles.h"
 #include "engine/graphics/readers/image_loader.h"
 #include "engine/graphics/mask/mask_screen.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

@@ -7,8 +7,8 @@
 #include "engine/graphics/device/device_buffers.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/models/model_handles.h"
-#include "engine/platform/log.h"
-#include "engine/platform/tracked_object.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/tracked_object.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

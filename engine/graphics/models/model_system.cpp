@@ -5,9 +5,9 @@
 
 #include "engine/graphics/handles/graph_handles.h"
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/platform/handle_table.h"
+#include "engine/platform/base/handle_table.h"
 #include "engine/graphics/models/model_handles.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

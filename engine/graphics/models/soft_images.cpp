@@ -1,7 +1,7 @@
 #include "engine/graphics/models/soft_images.h"
 
-#include "engine/platform/handle_table.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/handle_table.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

@@ -11,7 +11,7 @@
 #include "engine/graphics/handles/shown_texels.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "engine/sound/movie.h"
 #include "engine/sound/theora_movie.h"
 #include "host/d3d9/device.h"

@@ -6,7 +6,7 @@
 #include "engine/graphics/images/image_memory.h"
 #include "engine/graphics/readers/image_readers.h"
 #include "engine/graphics/images/pixel_access.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

@@ -5,8 +5,8 @@
 
 #include "engine/graphics/images/image_memory.h"
 #include "engine/graphics/readers/image_readers.h"
-#include "engine/platform/log.h"
-#include "engine/platform/stream.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/files/stream.h"
 
 namespace orvik {
 

@@ -15,7 +15,7 @@
 #include "engine/graphics/readers/image_readers.h"
 #include "engine/graphics/images/pixel_access.h"
 #include "engine/graphics/images/pixel_convert.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

@@ -6,9 +6,9 @@
 #include "engine/graphics/images/image_memory.h"
 #include "engine/graphics/readers/image_readers.h"
 #include "engine/graphics/images/pixel_convert.h"
-#include "engine/platform/charset.h"
-#include "engine/platform/file_access.h"
-#include "engine/platform/stream.h"
+#include "engine/platform/base/charset.h"
+#include "engine/platform/files/file_access.h"
+#include "engine/platform/files/stream.h"
 
 namespace orvik {
 

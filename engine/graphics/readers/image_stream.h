@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/platform/stream.h"
+#include "engine/platform/files/stream.h"
 
 namespace orvik {
 

@@ -11,7 +11,7 @@
 
 #include "engine/graphics/images/image_memory.h"
 #include "engine/graphics/readers/image_readers.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

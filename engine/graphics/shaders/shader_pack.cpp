@@ -5,9 +5,9 @@
 
 #include "engine/graphics/shaders/shader_pack_data.h"
 #include "engine/graphics/shaders/shader_system.h"
-#include "engine/platform/archive_lz.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/archive/archive_lz.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
 
 namespace orvik {
 

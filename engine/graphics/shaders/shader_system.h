@@ -9,7 +9,7 @@
 #include <span>
 
 #include "engine/graphics/shaders/zeroed_table.h"
-#include "engine/platform/archive.h"
+#include "engine/platform/archive/archive.h"
 
 namespace host {
 class VertexShader;

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <mutex>
 
-#include "engine/platform/archive_format.h"
-#include "engine/platform/file_access.h"
+#include "engine/platform/archive/archive_format.h"
+#include "engine/platform/files/file_access.h"
 
 namespace orvik {
 

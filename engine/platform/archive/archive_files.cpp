@@ -3,12 +3,12 @@
 
 #include <cstring>
 
-#include "engine/platform/archive_files_state.h"
-#include "engine/platform/full_path.h"
-#include "engine/platform/io_arithmetic.h"
-#include "engine/platform/log.h"
-#include "engine/platform/plain_file.h"
-#include "engine/platform/tracked_object.h"
+#include "engine/platform/archive/archive_files_state.h"
+#include "engine/platform/files/full_path.h"
+#include "engine/platform/base/io_arithmetic.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/files/plain_file.h"
+#include "engine/platform/base/tracked_object.h"
 
 namespace orvik {
 namespace {

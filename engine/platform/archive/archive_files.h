@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/platform/archive.h"
-#include "engine/platform/file_access.h"
+#include "engine/platform/archive/archive.h"
+#include "engine/platform/files/file_access.h"
 #include <orvik/files.h>
 
 namespace orvik {

@@ -3,8 +3,8 @@
 #include <array>
 #include <string>
 
-#include "engine/platform/archive_files.h"
-#include "engine/platform/live_handles.h"
+#include "engine/platform/archive/archive_files.h"
+#include "engine/platform/base/live_handles.h"
 
 namespace orvik {
 

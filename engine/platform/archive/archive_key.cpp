@@ -1,4 +1,4 @@
-#include "engine/platform/archive_key.h"
+#include "engine/platform/archive/archive_key.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
 // Looking inside an open archive: bounded views of its tables, lookup names, directories.
 #include <cstring>
 
-#include "engine/platform/archive.h"
-#include "engine/platform/charset.h"
-#include "engine/platform/plain_file.h"
+#include "engine/platform/archive/archive.h"
+#include "engine/platform/base/charset.h"
+#include "engine/platform/files/plain_file.h"
 
 namespace orvik {
 namespace {

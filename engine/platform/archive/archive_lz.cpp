@@ -1,9 +1,9 @@
-#include "engine/platform/archive_lz.h"
+#include "engine/platform/archive/archive_lz.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/platform/archive_format.h"
+#include "engine/platform/archive/archive_format.h"
 
 namespace orvik {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/platform/archive_format.h"
+#include "engine/platform/archive/archive_format.h"
 
 namespace orvik {
 

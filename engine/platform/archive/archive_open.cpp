@@ -1,11 +1,11 @@
 // Opening and closing archives in their three ways.
 #include <cstring>
 
-#include "engine/platform/archive.h"
-#include "engine/platform/archive_key.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/plain_file.h"
+#include "engine/platform/archive/archive.h"
+#include "engine/platform/archive/archive_key.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/files/plain_file.h"
 
 namespace orvik {
 namespace {

@@ -1,7 +1,7 @@
 // The archive extension and key string, set before start-up and kept for the process.
 #include <cstring>
 
-#include "engine/platform/archive_files_state.h"
+#include "engine/platform/archive/archive_files_state.h"
 
 namespace orvik {
 namespace {

@@ -4,13 +4,13 @@
 #include <cstring>
 #include <mutex>
 
-#include "engine/platform/archive_files.h"
-#include "engine/platform/archive_key.h"
-#include "engine/platform/archive_lz.h"
-#include "engine/platform/io_arithmetic.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/plain_file.h"
+#include "engine/platform/archive/archive_files.h"
+#include "engine/platform/archive/archive_key.h"
+#include "engine/platform/archive/archive_lz.h"
+#include "engine/platform/base/io_arithmetic.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/files/plain_file.h"
 
 namespace orvik {
 namespace {

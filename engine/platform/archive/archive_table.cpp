@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "engine/platform/archive_files_state.h"
-#include "engine/platform/charset.h"
-#include "engine/platform/full_path.h"
-#include "engine/platform/log.h"
-#include "engine/platform/tracked_object.h"
+#include "engine/platform/archive/archive_files_state.h"
+#include "engine/platform/base/charset.h"
+#include "engine/platform/files/full_path.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/tracked_object.h"
 
 namespace orvik {
 namespace {

@@ -1,10 +1,10 @@
-#include "engine/platform/library_files.h"
+#include "engine/platform/archive/library_files.h"
 
-#include "engine/platform/archive_files.h"
-#include "engine/platform/file_access.h"
-#include "engine/platform/full_path.h"
-#include "engine/platform/log.h"
-#include "engine/platform/stream.h"
+#include "engine/platform/archive/archive_files.h"
+#include "engine/platform/files/file_access.h"
+#include "engine/platform/files/full_path.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/files/stream.h"
 
 namespace orvik {
 

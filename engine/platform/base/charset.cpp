@@ -1,4 +1,4 @@
-#include "engine/platform/charset.h"
+#include "engine/platform/base/charset.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "engine/platform/format.h"
+#include "engine/platform/base/format.h"
 
 #include <cstdio>
 

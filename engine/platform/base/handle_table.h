@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/platform/tracked_object.h"
+#include "engine/platform/base/tracked_object.h"
 
 namespace orvik {
 

@@ -1,4 +1,4 @@
-#include "engine/platform/list.h"
+#include "engine/platform/base/list.h"
 
 namespace orvik {
 

@@ -1,8 +1,8 @@
-#include "engine/platform/lock.h"
+#include "engine/platform/base/lock.h"
 
 #include <mutex>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

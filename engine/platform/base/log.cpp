@@ -1,4 +1,4 @@
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,11 +9,11 @@
 #include <cstring>
 #include <mutex>
 
-#include "engine/platform/charset.h"
-#include "engine/platform/format.h"
-#include "engine/platform/full_path.h"
-#include "engine/platform/library.h"
-#include "engine/platform/timing.h"
+#include "engine/platform/base/charset.h"
+#include "engine/platform/base/format.h"
+#include "engine/platform/files/full_path.h"
+#include "engine/platform/startup/library.h"
+#include "engine/platform/startup/timing.h"
 #include "host/clock.h"
 #include "host/debug_output.h"
 

@@ -1,10 +1,10 @@
-#include "engine/platform/matrix.h"
+#include "engine/platform/base/matrix.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "engine/platform/log.h"
-#include "engine/platform/number.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/number.h"
 
 namespace orvik {
 

@@ -1,4 +1,4 @@
-#include "engine/platform/mem_ops.h"
+#include "engine/platform/base/mem_ops.h"
 
 #include <cstring>
 

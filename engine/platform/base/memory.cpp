@@ -1,10 +1,10 @@
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 #include "host/heap.h"
 
 namespace orvik {

@@ -1,8 +1,8 @@
-#include "engine/platform/number.h"
+#include "engine/platform/base/number.h"
 
 #include <cmath>
 
-#include "engine/platform/log.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 

@@ -1,4 +1,4 @@
-#include "engine/platform/random.h"
+#include "engine/platform/base/random.h"
 
 #include "host/system_info.h"
 

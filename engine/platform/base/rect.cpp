@@ -1,4 +1,4 @@
-#include "engine/platform/rect.h"
+#include "engine/platform/base/rect.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "engine/platform/ring_buffer.h"
+#include "engine/platform/base/ring_buffer.h"
 
 #include <cstring>
 
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
 
 namespace orvik {
 

@@ -1,6 +1,6 @@
-#include "engine/platform/text.h"
+#include "engine/platform/base/text.h"
 
-#include "engine/platform/charset.h"
+#include "engine/platform/base/charset.h"
 
 namespace orvik {
 

@@ -4,7 +4,7 @@
 #include <new>
 #include <utility>
 
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 
 namespace orvik {
 

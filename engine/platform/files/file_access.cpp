@@ -1,8 +1,8 @@
-#include "engine/platform/file_access.h"
+#include "engine/platform/files/file_access.h"
 
-#include "engine/platform/archive_files.h"
-#include "engine/platform/log.h"
-#include "engine/platform/plain_file.h"
+#include "engine/platform/archive/archive_files.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/files/plain_file.h"
 
 namespace orvik {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/platform/file_thread.h"
+#include "engine/platform/files/file_thread.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/platform/io_arithmetic.h"
-#include "engine/platform/memory.h"
+#include "engine/platform/base/io_arithmetic.h"
+#include "engine/platform/base/memory.h"
 
 namespace orvik {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/platform/file_times.h"
+#include "engine/platform/files/file_times.h"
 
 namespace orvik {
 

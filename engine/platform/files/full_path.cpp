@@ -1,4 +1,4 @@
-#include "engine/platform/full_path.h"
+#include "engine/platform/files/full_path.h"
 
 #include <unistd.h>
 
@@ -6,9 +6,9 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/platform/charset.h"
-#include "engine/platform/file_access.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/charset.h"
+#include "engine/platform/files/file_access.h"
+#include "engine/platform/base/log.h"
 
 namespace orvik {
 namespace {

@@ -1,8 +1,8 @@
-#include "engine/platform/name_pattern.h"
+#include "engine/platform/files/name_pattern.h"
 
 #include <cstring>
 
-#include "engine/platform/charset.h"
+#include "engine/platform/base/charset.h"
 
 namespace orvik {
 namespace {

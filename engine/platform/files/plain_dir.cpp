@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/platform/charset.h"
-#include "engine/platform/file_times.h"
-#include "engine/platform/full_path.h"
-#include "engine/platform/live_handles.h"
-#include "engine/platform/log.h"
-#include "engine/platform/name_pattern.h"
-#include "engine/platform/plain_file.h"
-#include "engine/platform/tracked_object.h"
+#include "engine/platform/base/charset.h"
+#include "engine/platform/files/file_times.h"
+#include "engine/platform/files/full_path.h"
+#include "engine/platform/base/live_handles.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/files/name_pattern.h"
+#include "engine/platform/files/plain_file.h"
+#include "engine/platform/base/tracked_object.h"
 
 namespace orvik {
 namespace {

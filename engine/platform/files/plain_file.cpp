@@ -1,4 +1,4 @@
-#include "engine/platform/plain_file.h"
+#include "engine/platform/files/plain_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,12 +8,12 @@
 #include <climits>
 #include <string>
 
-#include "engine/platform/io_arithmetic.h"
-#include "engine/platform/file_thread.h"
-#include "engine/platform/full_path.h"
-#include "engine/platform/live_handles.h"
-#include "engine/platform/log.h"
-#include "engine/platform/tracked_object.h"
+#include "engine/platform/base/io_arithmetic.h"
+#include "engine/platform/files/file_thread.h"
+#include "engine/platform/files/full_path.h"
+#include "engine/platform/base/live_handles.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/tracked_object.h"
 
 namespace orvik {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/platform/file_access.h"
+#include "engine/platform/files/file_access.h"
 
 namespace orvik {
 

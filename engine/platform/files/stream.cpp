@@ -1,12 +1,12 @@
-#include "engine/platform/stream.h"
+#include "engine/platform/files/stream.h"
 
 #include <cstring>
 
-#include "engine/platform/file_access.h"
-#include "engine/platform/live_handles.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/io_arithmetic.h"
+#include "engine/platform/files/file_access.h"
+#include "engine/platform/base/live_handles.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/base/io_arithmetic.h"
 
 namespace orvik {
 namespace {

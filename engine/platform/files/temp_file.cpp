@@ -1,8 +1,8 @@
-#include "engine/platform/temp_file.h"
+#include "engine/platform/files/temp_file.h"
 
 #include <algorithm>
 
-#include "engine/platform/full_path.h"
+#include "engine/platform/files/full_path.h"
 
 namespace orvik {
 

@@ -1,4 +1,4 @@
-#include "engine/platform/ime.h"
+#include "engine/platform/input/ime.h"
 
 #include <orvik/platform.h>
 #include <orvik/text_input.h>
@@ -7,15 +7,15 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/platform/key_input.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/message_pump.h"
-#include "engine/platform/system_libraries.h"
-#include "engine/platform/text.h"
-#include "engine/platform/text_input.h"
-#include "engine/platform/timing.h"
-#include "engine/platform/window.h"
+#include "engine/platform/input/key_input.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/window/message_pump.h"
+#include "engine/platform/startup/system_libraries.h"
+#include "engine/platform/base/text.h"
+#include "engine/platform/input/text_input.h"
+#include "engine/platform/startup/timing.h"
+#include "engine/platform/window/window.h"
 #include "host/win/message_queue.h"
 #include "host/win/window.h"
 

@@ -5,14 +5,14 @@
 #include <algorithm>
 #include <iterator>
 
-#include "engine/platform/input.h"
-#include "engine/platform/lock.h"
-#include "engine/platform/log.h"
-#include "engine/platform/message_pump.h"
-#include "engine/platform/sysinfo.h"
-#include "engine/platform/system_libraries.h"
-#include "engine/platform/timing.h"
-#include "engine/platform/window.h"
+#include "engine/platform/input/input.h"
+#include "engine/platform/base/lock.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/window/message_pump.h"
+#include "engine/platform/startup/sysinfo.h"
+#include "engine/platform/startup/system_libraries.h"
+#include "engine/platform/startup/timing.h"
+#include "engine/platform/window/window.h"
 #include "host/dinput/input_devices.h"
 #include "host/dinput/joystick.h"
 #include "host/dinput/keyboard_state.h"

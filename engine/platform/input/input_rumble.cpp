@@ -4,11 +4,11 @@
 
 #include <orvik/input.h>
 
-#include "engine/platform/input.h"
-#include "engine/platform/log.h"
-#include "engine/platform/message_pump.h"
-#include "engine/platform/timing.h"
-#include "engine/platform/window.h"
+#include "engine/platform/input/input.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/window/message_pump.h"
+#include "engine/platform/startup/timing.h"
+#include "engine/platform/window/window.h"
 
 namespace orvik {
 

@@ -2,12 +2,12 @@
 // keyboard, mouse and joypad devices.
 #include <cstring>
 
-#include "engine/platform/input.h"
-#include "engine/platform/log.h"
-#include "engine/platform/message_pump.h"
-#include "engine/platform/system_libraries.h"
-#include "engine/platform/timing.h"
-#include "engine/platform/window.h"
+#include "engine/platform/input/input.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/window/message_pump.h"
+#include "engine/platform/startup/system_libraries.h"
+#include "engine/platform/startup/timing.h"
+#include "engine/platform/window/window.h"
 #include "host/win/window.h"
 
 namespace orvik {

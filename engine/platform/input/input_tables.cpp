@@ -1,7 +1,7 @@
 // The virtual-key conversion table and the default key-to-pad map.
 #include <iterator>
 
-#include "engine/platform/input.h"
+#include "engine/platform/input/input.h"
 #include "host/dinput/key_codes.h"
 
 namespace orvik {

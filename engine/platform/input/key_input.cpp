@@ -1,4 +1,4 @@
-#include "engine/platform/key_input.h"
+#include "engine/platform/input/key_input.h"
 
 #include <orvik/text_input.h>
 
@@ -6,11 +6,11 @@
 #include <cstring>
 
 #include "engine/graphics/images/color_data.h"
-#include "engine/platform/ime.h"
-#include "engine/platform/log.h"
-#include "engine/platform/memory.h"
-#include "engine/platform/text_input.h"
-#include "engine/platform/timing.h"
+#include "engine/platform/input/ime.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/memory.h"
+#include "engine/platform/input/text_input.h"
+#include "engine/platform/startup/timing.h"
 
 namespace orvik {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/platform/ime.h"
-#include "engine/platform/key_input.h"
-#include "engine/platform/text_input.h"
+#include "engine/platform/input/ime.h"
+#include "engine/platform/input/key_input.h"
+#include "engine/platform/input/text_input.h"
 
 namespace orvik {
 

@@ -1,8 +1,8 @@
-#include "engine/platform/system_key_hook.h"
+#include "engine/platform/input/system_key_hook.h"
 
-#include "engine/platform/log.h"
-#include "engine/platform/sysinfo.h"
-#include "engine/platform/window.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/startup/sysinfo.h"
+#include "engine/platform/window/window.h"
 #include "host/win/desktop.h"
 #include "host/win/hooks.h"
 #include "host/win/modules.h"

@@ -1,9 +1,9 @@
-#include "engine/platform/text_input.h"
+#include "engine/platform/input/text_input.h"
 
-#include "engine/platform/charset.h"
-#include "engine/platform/ime.h"
-#include "engine/platform/key_input.h"
-#include "engine/platform/log.h"
+#include "engine/platform/base/charset.h"
+#include "engine/platform/input/ime.h"
+#include "engine/platform/input/key_input.h"
+#include "engine/platform/base/log.h"
 #include "host/dinput/key_codes.h"
 
 namespace orvik {

@@ -1,9 +1,9 @@
 // Closing handles, the per-frame pump of the network window, and shutting the network down.
 #include <orvik/network.h>
 
-#include "engine/platform/log.h"
-#include "engine/platform/network.h"
-#include "engine/platform/network_state.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/network/network.h"
+#include "engine/platform/network/network_state.h"
 #include "host/clock.h"
 #include "host/win/message_queue.h"
 #include "host/win/window.h"

@@ -4,9 +4,9 @@
 
 #include <cstring>
 
-#include "engine/platform/log.h"
-#include "engine/platform/network.h"
-#include "engine/platform/network_state.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/network/network.h"
+#include "engine/platform/network/network_state.h"
 
 namespace orvik {
 

@@ -1,7 +1,7 @@
 // Socket events as the network window receives them, and taking new connections.
-#include "engine/platform/log.h"
-#include "engine/platform/network.h"
-#include "engine/platform/network_state.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/network/network.h"
+#include "engine/platform/network/network_state.h"
 
 namespace orvik {
 

@@ -2,9 +2,9 @@
 // stored as its length and bytes, so complete messages wait there in order.
 #include <orvik/network.h>
 
-#include "engine/platform/log.h"
-#include "engine/platform/network.h"
-#include "engine/platform/network_state.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/network/network.h"
+#include "engine/platform/network/network_state.h"
 
 namespace orvik {
 

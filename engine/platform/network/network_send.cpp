@@ -1,8 +1,8 @@
 // Sending: queued messages (each its length and bytes in the send ring) go out as a 4-byte
 // length prefix and the body, resuming where a short send stopped.
-#include "engine/platform/log.h"
-#include "engine/platform/network.h"
-#include "engine/platform/network_state.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/network/network.h"
+#include "engine/platform/network/network_state.h"
 
 namespace orvik {
 

@@ -2,9 +2,9 @@
 // outgoing connections and the listening socket.
 #include <orvik/network.h>
 
-#include "engine/platform/log.h"
-#include "engine/platform/network.h"
-#include "engine/platform/network_state.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/network/network.h"
+#include "engine/platform/network/network_state.h"
 #include "host/win/window.h"
 
 namespace orvik {

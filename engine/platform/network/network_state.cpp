@@ -1,12 +1,12 @@
-#include "engine/platform/network_state.h"
+#include "engine/platform/network/network_state.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
 
-#include "engine/platform/log.h"
-#include "engine/platform/network.h"
-#include "engine/platform/system_libraries.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/network/network.h"
+#include "engine/platform/startup/system_libraries.h"
 #include "host/win/message_queue.h"
 
 namespace orvik {

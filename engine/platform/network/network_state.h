@@ -4,9 +4,9 @@
 #include <deque>
 #include <vector>
 
-#include "engine/platform/handle_table.h"
-#include "engine/platform/list.h"
-#include "engine/platform/ring_buffer.h"
+#include "engine/platform/base/handle_table.h"
+#include "engine/platform/base/list.h"
+#include "engine/platform/base/ring_buffer.h"
 #include "host/winsock/winsock.h"
 
 namespace orvik {

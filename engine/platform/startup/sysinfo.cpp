@@ -1,10 +1,10 @@
-#include "engine/platform/sysinfo.h"
+#include "engine/platform/startup/sysinfo.h"
 
 #include <cstring>
 #include <string>
 
-#include "engine/platform/log.h"
-#include "engine/platform/timing.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/startup/timing.h"
 #include "host/clock.h"
 #include "host/sync.h"
 #include "host/system_info.h"

@@ -1,4 +1,4 @@
-#include "engine/platform/system_libraries.h"
+#include "engine/platform/startup/system_libraries.h"
 
 #include <cstring>
 #include <iterator>

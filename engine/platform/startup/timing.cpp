@@ -1,8 +1,8 @@
-#include "engine/platform/timing.h"
+#include "engine/platform/startup/timing.h"
 
-#include "engine/platform/log.h"
-#include "engine/platform/number.h"
-#include "engine/platform/sysinfo.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/base/number.h"
+#include "engine/platform/startup/sysinfo.h"
 #include "host/clock.h"
 
 namespace orvik {

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "engine/platform/log.h"
-#include "engine/platform/window.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/window/window.h"
 #include "host/win/clipboard.h"
 
 namespace orvik {

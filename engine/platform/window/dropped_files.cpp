@@ -1,8 +1,8 @@
-#include "engine/platform/dropped_files.h"
+#include "engine/platform/window/dropped_files.h"
 
 #include <orvik/text_input.h>
 
-#include "engine/platform/memory.h"
+#include "engine/platform/base/memory.h"
 
 namespace orvik {
 

@@ -1,13 +1,13 @@
-#include "engine/platform/layered_window.h"
+#include "engine/platform/window/layered_window.h"
 
 #include <algorithm>
 
 #include "engine/graphics/images/base_image.h"
 #include "engine/graphics/handles/graph_load.h"
 #include "engine/graphics/images/pixel_convert.h"
-#include "engine/platform/log.h"
-#include "engine/platform/sysinfo.h"
-#include "engine/platform/window.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/startup/sysinfo.h"
+#include "engine/platform/window/window.h"
 #include "host/font/gdi_font.h"
 #include "host/win/modules.h"
 #include "host/win/window.h"

@@ -1,14 +1,14 @@
-#include "engine/platform/message_pump.h"
+#include "engine/platform/window/message_pump.h"
 
 #include <orvik/platform.h>
 
-#include "engine/platform/input.h"
-#include "engine/platform/lock.h"
-#include "engine/platform/network.h"
-#include "engine/platform/sysinfo.h"
-#include "engine/platform/key_input.h"
-#include "engine/platform/window.h"
-#include "engine/platform/window_menu.h"
+#include "engine/platform/input/input.h"
+#include "engine/platform/base/lock.h"
+#include "engine/platform/network/network.h"
+#include "engine/platform/startup/sysinfo.h"
+#include "engine/platform/input/key_input.h"
+#include "engine/platform/window/window.h"
+#include "engine/platform/window/window_menu.h"
 #include "engine/sound/sound_system.h"
 #include "host/clock.h"
 #include "host/sync.h"

@@ -1,7 +1,7 @@
-#include "engine/platform/onscreen_log.h"
+#include "engine/platform/window/onscreen_log.h"
 
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/platform/window.h"
+#include "engine/platform/window/window.h"
 
 namespace orvik {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/platform/onscreen_log.h"
+#include "engine/platform/window/onscreen_log.h"
 #include <orvik/fonts.h>
 
 namespace orvik {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/platform/layered_window.h"
+#include "engine/platform/window/layered_window.h"
 #include "host/win/accelerator.h"
 #include "host/win/hooks.h"
 #include "host/win/region.h"

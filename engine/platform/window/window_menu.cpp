@@ -1,12 +1,12 @@
-#include "engine/platform/window_menu.h"
+#include "engine/platform/window/window_menu.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "engine/graphics/device/d3d_device.h"
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/platform/log.h"
-#include "engine/platform/window_mode.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/window/window_mode.h"
 #include "host/win/desktop.h"
 #include "host/win/menu.h"
 #include "host/win/window.h"

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/platform/window.h"
+#include "engine/platform/window/window.h"
 #include "host/win/types.h"
 
 namespace orvik {

@@ -1,17 +1,17 @@
-#include "engine/platform/window_mode.h"
+#include "engine/platform/window/window_mode.h"
 
 #include <orvik/platform.h>
 
 #include <algorithm>
 
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/platform/library.h"
-#include "engine/platform/log.h"
-#include "engine/platform/message_pump.h"
-#include "engine/platform/system_libraries.h"
-#include "engine/platform/window.h"
-#include "engine/platform/window_menu.h"
-#include "engine/platform/window_toolbar.h"
+#include "engine/platform/startup/library.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/window/message_pump.h"
+#include "engine/platform/startup/system_libraries.h"
+#include "engine/platform/window/window.h"
+#include "engine/platform/window/window_menu.h"
+#include "engine/platform/window/window_toolbar.h"
 #include "host/clock.h"
 #include "host/sync.h"
 #include "host/win/desktop.h"

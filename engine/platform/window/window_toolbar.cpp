@@ -1,9 +1,9 @@
-#include "engine/platform/window_toolbar.h"
+#include "engine/platform/window/window_toolbar.h"
 
 #include <vector>
 
-#include "engine/platform/log.h"
-#include "engine/platform/window.h"
+#include "engine/platform/base/log.h"
+#include "engine/platform/window/window.h"
 #include "host/win/message_queue.h"
 #include "host/win/toolbar.h"
 #include "host/win/window.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/platform/archive.h"
-#include "engine/platform/archive_files.h"
-#include "engine/platform/archive_key.h"
-#include "engine/platform/archive_lz.h"
-#include "engine/platform/name_pattern.h"
+#include "engine/platform/archive/archive.h"
+#include "engine/platform/archive/archive_files.h"
+#include "engine/platform/archive/archive_key.h"
+#include "engine/platform/archive/archive_lz.h"
+#include "engine/platform/files/name_pattern.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/platform/archive_key.h"
+#include "engine/platform/archive/archive_key.h"
 #include "tools/okvpack/archive_writer.h"
 #include "tools/okvpack/lz_encoder.h"
 

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/platform/network.h"
-#include "engine/platform/network_state.h"
+#include "engine/platform/network/network.h"
+#include "engine/platform/network/network_state.h"
 #include "fuzz_engine.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "engine/graphics/images/base_image.h"
 #include "engine/graphics/dds/dxt_decode.h"
 #include "engine/graphics/readers/image_readers.h"
-#include "engine/platform/stream.h"
+#include "engine/platform/files/stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 1 << 20) return 0;

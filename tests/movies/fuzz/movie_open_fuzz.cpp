@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/platform/file_access.h"
+#include "engine/platform/files/file_access.h"
 #include "engine/sound/frame_copy_renderer.h"
 #include "engine/sound/theora_movie.h"
 #include "host/graph/graph_classes.h"

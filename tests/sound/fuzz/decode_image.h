@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/platform/stream.h"
+#include "engine/platform/files/stream.h"
 #include "engine/sound/sound_convert.h"
 #include "engine/sound/sound_state.h"
 
