@@ -4,8 +4,8 @@
 #include <orvik/sound.h>
 
 #include "engine/platform/startup/system_libraries.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/core/sound_system.h"
 #include "host/backends/backend.h"
 #include "host/win/com.h"
 

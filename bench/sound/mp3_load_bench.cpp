@@ -8,7 +8,7 @@
 #include "bench_sound_system.h"
 #include "engine/platform/base/memory.h"
 #include "engine/platform/files/stream.h"
-#include "engine/sound/sound_convert.h"
+#include "engine/sound/decoders/sound_convert.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/platform/base/memory.h"
-#include "engine/sound/frame_copy_renderer.h"
+#include "engine/sound/movies/frame_copy_renderer.h"
 #include "host/graph/filter_base.h"
 
 namespace movie_test {

@@ -1,4 +1,4 @@
-#include "engine/sound/sound_state.h"
+#include "engine/sound/core/sound_state.h"
 
 namespace movie_test {
 

@@ -8,8 +8,8 @@
 
 #include "../device/device_fixture.h"
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/sound/movie.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/movies/movie.h"
+#include "engine/sound/core/sound_system.h"
 #include "host/acm/acm.h"
 #include "host/clock.h"
 #include "host/dsound/dsound_config.h"

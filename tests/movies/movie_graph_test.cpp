@@ -10,7 +10,7 @@
 #include "engine/graphics/movies/graph_movie.h"
 #include "engine/graphics/handles/graph_textures.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/movies/theora_movie.h"
 #include "movie_fixture.h"
 
 namespace movie_test {

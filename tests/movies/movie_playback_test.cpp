@@ -2,7 +2,7 @@
 // track, the end and looping, pausing with the window, seeks, and refused files.
 #include "engine/graphics/images/base_image.h"
 #include "engine/platform/window/window.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/movies/theora_movie.h"
 #include "movie_fixture.h"
 
 namespace movie_test {

@@ -2,8 +2,8 @@
 // to that frame's time, stopped or playing, clamped at both ends. The sound rises by a
 // step each frame, so the level heard after a seek tells which frame the sound is at.
 #include "engine/graphics/images/base_image.h"
-#include "engine/sound/stream_sound.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/streams/stream_sound.h"
+#include "engine/sound/movies/theora_movie.h"
 #include "movie_fixture.h"
 
 namespace movie_test {

@@ -4,8 +4,8 @@
 
 #include "engine/graphics/images/base_image.h"
 #include "engine/platform/files/file_access.h"
-#include "engine/sound/sound_system.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/core/sound_system.h"
+#include "engine/sound/movies/theora_movie.h"
 #include "movie_checks.h"
 #include "tests/support/temp_log.h"
 

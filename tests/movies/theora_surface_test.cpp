@@ -5,7 +5,7 @@
 #include "engine/graphics/movies/graph_movie.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/movies/theora_movie.h"
 #include "host/d3d9/d3d9_host.h"
 #include "host/d3d9/device.h"
 #include "movie_fixture.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/graphics/images/base_image.h"
-#include "engine/sound/yuv_convert.h"
+#include "engine/sound/movies/yuv_convert.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "convert_fixture.h"
-#include "engine/sound/mp3_frame_header.h"
+#include "engine/sound/decoders/mp3_frame_header.h"
 #include "tests/host_audio/adpcm_encoders.h"
 #include "tests/support/mp3_tone.h"
 #include "wave_builder.h"

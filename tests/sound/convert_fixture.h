@@ -1,7 +1,7 @@
 // A conversion record over a memory stream holding a test file, ended after each test.
 #pragma once
 #include "engine/platform/files/stream.h"
-#include "engine/sound/sound_convert.h"
+#include "engine/sound/decoders/sound_convert.h"
 #include "sound_fixture.h"
 #include "wave_builder.h"
 

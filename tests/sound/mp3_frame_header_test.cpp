@@ -2,7 +2,7 @@
 // sample counts, and the values refused.
 #include <gtest/gtest.h>
 
-#include "engine/sound/mp3_frame_header.h"
+#include "engine/sound/decoders/mp3_frame_header.h"
 
 namespace sound_test {
 namespace {

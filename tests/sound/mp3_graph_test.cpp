@@ -6,8 +6,8 @@
 
 #include "convert_fixture.h"
 #include "engine/platform/window/window.h"
-#include "engine/sound/mp3_graph.h"
-#include "engine/sound/sound_state.h"
+#include "engine/sound/decoders/mp3_graph.h"
+#include "engine/sound/core/sound_state.h"
 #include "host/graph/filter_base.h"
 #include "host/win/com.h"
 #include "tests/support/mp3_tone.h"

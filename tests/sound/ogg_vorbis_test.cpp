@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "convert_fixture.h"
-#include "engine/sound/sound_handles.h"
-#include "engine/sound/stream_sound.h"
+#include "engine/sound/core/sound_handles.h"
+#include "engine/sound/streams/stream_sound.h"
 #include "ogg_encoder.h"
 #include "engine/platform/base/memory.h"
 

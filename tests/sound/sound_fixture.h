@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "engine/platform/base/memory.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/core/sound_system.h"
 #include "host/acm/acm.h"
 #include "host/dsound/dsound_config.h"
 #include "host/dsound/headless_output.h"

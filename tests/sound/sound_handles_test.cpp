@@ -1,6 +1,6 @@
 // The sound handle table: handle layout, check numbers, slot reuse, stale and foreign
 // handles, lengths, and the load settings.
-#include "engine/sound/sound_handles.h"
+#include "engine/sound/core/sound_handles.h"
 #include "sound_fixture.h"
 #include "wave_builder.h"
 

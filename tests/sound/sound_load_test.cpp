@@ -5,9 +5,9 @@
 #include <thread>
 
 #include "engine/platform/files/stream.h"
-#include "engine/sound/sound_handles.h"
-#include "engine/sound/sound_load.h"
-#include "engine/sound/sound_state.h"
+#include "engine/sound/core/sound_handles.h"
+#include "engine/sound/core/sound_load.h"
+#include "engine/sound/core/sound_state.h"
 #include "host/dsound/mixer.h"
 #include "sound_fixture.h"
 #include "tests/support/bounded_wait.h"

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <thread>
 
-#include "engine/sound/sound_play.h"
+#include "engine/sound/core/sound_play.h"
 #include "host/clock.h"
 #include "sound_fixture.h"
 #include "tests/support/bounded_wait.h"

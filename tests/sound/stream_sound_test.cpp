@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "engine/platform/files/file_access.h"
-#include "engine/sound/sound_handles.h"
-#include "engine/sound/stream_sound.h"
+#include "engine/sound/core/sound_handles.h"
+#include "engine/sound/streams/stream_sound.h"
 #include "sound_fixture.h"
 #include "tests/support/bounded_wait.h"
 #include "wave_builder.h"

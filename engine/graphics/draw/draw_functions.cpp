@@ -19,7 +19,7 @@
 #include "engine/platform/startup/library.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/window/message_pump.h"
-#include "engine/sound/movie.h"
+#include "engine/sound/movies/movie.h"
 #include "engine/softrender/memimg_write.h"
 
 namespace orvik {

@@ -10,7 +10,7 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/files/full_path.h"
 #include "engine/platform/base/log.h"
-#include "engine/sound/movie.h"
+#include "engine/sound/movies/movie.h"
 
 namespace orvik {
 

@@ -12,8 +12,8 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/log.h"
-#include "engine/sound/movie.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/movies/movie.h"
+#include "engine/sound/movies/theora_movie.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

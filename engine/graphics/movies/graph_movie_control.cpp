@@ -2,7 +2,7 @@
 #include <orvik/movie.h>
 
 #include "engine/graphics/handles/graph_handles.h"
-#include "engine/sound/movie.h"
+#include "engine/sound/movies/movie.h"
 
 namespace orvik {
 

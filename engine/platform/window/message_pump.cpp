@@ -9,7 +9,7 @@
 #include "engine/platform/input/key_input.h"
 #include "engine/platform/window/window.h"
 #include "engine/platform/window/window_menu.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/core/sound_system.h"
 #include "host/clock.h"
 #include "host/sync.h"
 #include "host/win/accelerator.h"

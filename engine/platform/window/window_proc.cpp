@@ -20,7 +20,7 @@
 #include "engine/platform/window/window_menu.h"
 #include "engine/platform/window/window_mode.h"
 #include "engine/platform/window/window_toolbar.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/core/sound_system.h"
 #include "host/dinput/key_codes.h"
 #include "host/win/desktop.h"
 #include "host/win/message_queue.h"

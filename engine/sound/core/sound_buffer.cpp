@@ -1,4 +1,4 @@
-#include "engine/sound/sound_buffer.h"
+#include "engine/sound/core/sound_buffer.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include "engine/platform/base/matrix.h"
 #include "engine/platform/base/memory.h"
 #include "engine/platform/base/number.h"
-#include "engine/sound/sound_state.h"
+#include "engine/sound/core/sound_state.h"
 
 namespace orvik {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "engine/platform/base/log.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/core/sound_system.h"
 #include "host/dsound/mixer.h"
 #include "host/dsound/mixer_source.h"
 

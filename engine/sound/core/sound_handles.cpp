@@ -1,12 +1,12 @@
 // The sound handle table: records, their check numbers and the load settings.
-#include "engine/sound/sound_handles.h"
+#include "engine/sound/core/sound_handles.h"
 
 #include <new>
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/stream_sound.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/streams/stream_sound.h"
 
 namespace orvik {
 

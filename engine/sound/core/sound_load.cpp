@@ -1,6 +1,6 @@
 // LoadSound: a file read whole, decoded whole, and copied into the buffers of a new
 // handle; too long a sound (or one whose buffers cannot be made) goes to streaming.
-#include "engine/sound/sound_load.h"
+#include "engine/sound/core/sound_load.h"
 
 #include <orvik/sound.h>
 
@@ -8,10 +8,10 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
-#include "engine/sound/sound_handles.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/stream_io.h"
-#include "engine/sound/stream_sound.h"
+#include "engine/sound/core/sound_handles.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/streams/stream_io.h"
+#include "engine/sound/streams/stream_sound.h"
 
 namespace orvik {
 

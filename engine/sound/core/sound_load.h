@@ -2,8 +2,8 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/sound/sound_convert.h"
-#include "engine/sound/sound_record.h"
+#include "engine/sound/decoders/sound_convert.h"
+#include "engine/sound/core/sound_record.h"
 
 namespace orvik {
 

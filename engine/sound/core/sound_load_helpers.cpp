@@ -4,8 +4,8 @@
 #include "engine/platform/files/file_access.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
-#include "engine/sound/sound_load.h"
-#include "engine/sound/stream_io.h"
+#include "engine/sound/core/sound_load.h"
+#include "engine/sound/streams/stream_io.h"
 
 namespace orvik {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "engine/platform/window/message_pump.h"
-#include "engine/sound/sound_play.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/stream_sound.h"
+#include "engine/sound/core/sound_play.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/streams/stream_sound.h"
 #include "host/sync.h"
 
 namespace orvik {

@@ -4,8 +4,8 @@
 
 #include "engine/platform/base/handle_table.h"
 #include "engine/platform/base/list.h"
-#include "engine/sound/sound_buffer.h"
-#include "engine/sound/stream_record.h"
+#include "engine/sound/core/sound_buffer.h"
+#include "engine/sound/streams/stream_record.h"
 #include "host/dsound/dsound_types.h"
 
 namespace orvik {

@@ -1,8 +1,8 @@
 // Putting the sound system back to its start for tests: stopped, and every field at its
 // first value (kept apart from the state itself, so the decoders link without start-up).
 #include "engine/platform/base/memory.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/core/sound_system.h"
 
 namespace orvik {
 

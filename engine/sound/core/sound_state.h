@@ -6,9 +6,9 @@
 #include <mutex>
 
 #include "engine/platform/base/list.h"
-#include "engine/sound/music_record.h"
-#include "engine/sound/soft_sound_record.h"
-#include "engine/sound/sound_record.h"
+#include "engine/sound/music/music_record.h"
+#include "engine/sound/soft/soft_sound_record.h"
+#include "engine/sound/core/sound_record.h"
 #include "host/acm/acm.h"
 #include "host/dmusic/dmusic_loader.h"
 #include "host/dmusic/dmusic_performance.h"

@@ -1,13 +1,13 @@
 // The compression-manager decoders' block step, seek, size and end, with their shared
 // set-up pieces.
-#include "engine/sound/acm_convert.h"
+#include "engine/sound/decoders/acm_convert.h"
 
 #include <cstring>
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/stream_io.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/streams/stream_io.h"
 
 namespace orvik {
 

@@ -1,7 +1,7 @@
 // What the two compression-manager decoders share: finding the PCM format to decode to,
 // taking the source data into memory and opening the main and spare streams.
 #pragma once
-#include "engine/sound/sound_convert.h"
+#include "engine/sound/decoders/sound_convert.h"
 
 namespace orvik {
 

@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "engine/platform/base/memory.h"
-#include "engine/sound/acm_convert.h"
-#include "engine/sound/mp3_frame_header.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/stream_io.h"
+#include "engine/sound/decoders/acm_convert.h"
+#include "engine/sound/decoders/mp3_frame_header.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/streams/stream_io.h"
 
 namespace orvik {
 

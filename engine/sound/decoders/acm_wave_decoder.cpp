@@ -1,8 +1,8 @@
 // The decoder for WAVE files in any format a codec of the compression manager turns into
 // PCM (ADPCM, G.711, and PCM itself when the PCM decoder is not used).
 #include "engine/platform/base/memory.h"
-#include "engine/sound/acm_convert.h"
-#include "engine/sound/wave_chunks.h"
+#include "engine/sound/decoders/acm_convert.h"
+#include "engine/sound/decoders/wave_chunks.h"
 
 namespace orvik {
 

@@ -1,4 +1,4 @@
-#include "engine/sound/mp3_frame_header.h"
+#include "engine/sound/decoders/mp3_frame_header.h"
 
 namespace orvik {
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/sound/sound_convert.h"
+#include "engine/sound/decoders/sound_convert.h"
 #include "host/graph/graph_types.h"
 
 namespace orvik {

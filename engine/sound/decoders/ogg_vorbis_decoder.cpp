@@ -7,8 +7,8 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
-#include "engine/sound/sound_convert.h"
-#include "engine/sound/sound_state.h"
+#include "engine/sound/decoders/sound_convert.h"
+#include "engine/sound/core/sound_state.h"
 
 namespace orvik {
 

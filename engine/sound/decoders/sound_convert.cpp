@@ -1,5 +1,5 @@
 // The conversion record's generic operations and their dispatch by method.
-#include "engine/sound/sound_convert.h"
+#include "engine/sound/decoders/sound_convert.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,8 +7,8 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/stream_io.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/streams/stream_io.h"
 
 namespace orvik {
 

@@ -1,9 +1,9 @@
-#include "engine/sound/wave_chunks.h"
+#include "engine/sound/decoders/wave_chunks.h"
 
 #include <cstring>
 
 #include "engine/platform/base/memory.h"
-#include "engine/sound/stream_io.h"
+#include "engine/sound/streams/stream_io.h"
 
 namespace orvik {
 

@@ -2,9 +2,9 @@
 #include <cstring>
 
 #include "engine/platform/base/memory.h"
-#include "engine/sound/sound_convert.h"
-#include "engine/sound/stream_io.h"
-#include "engine/sound/wave_chunks.h"
+#include "engine/sound/decoders/sound_convert.h"
+#include "engine/sound/streams/stream_io.h"
+#include "engine/sound/decoders/wave_chunks.h"
 
 namespace orvik {
 

@@ -1,11 +1,11 @@
-#include "engine/sound/frame_copy_renderer.h"
+#include "engine/sound/movies/frame_copy_renderer.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "engine/sound/movie.h"
+#include "engine/sound/movies/movie.h"
 
 namespace orvik {
 

@@ -9,9 +9,9 @@
 #include "engine/platform/files/file_access.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
-#include "engine/sound/movie.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/movies/movie.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/movies/theora_movie.h"
 
 namespace orvik {
 

@@ -9,10 +9,10 @@
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/number.h"
 #include "engine/platform/startup/timing.h"
-#include "engine/sound/movie.h"
-#include "engine/sound/sound_system.h"
-#include "engine/sound/stream_sound.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/movies/movie.h"
+#include "engine/sound/core/sound_system.h"
+#include "engine/sound/streams/stream_sound.h"
+#include "engine/sound/movies/theora_movie.h"
 
 namespace orvik {
 

@@ -1,5 +1,5 @@
 // The movie handle table: slots, check numbers and the handle test.
-#include "engine/sound/movie.h"
+#include "engine/sound/movies/movie.h"
 
 namespace orvik {
 

@@ -8,7 +8,7 @@
 #include "engine/graphics/movies/graph_movie.h"
 #include "engine/platform/base/rect.h"
 #include "engine/platform/window/window_mode.h"
-#include "engine/sound/movie.h"
+#include "engine/sound/movies/movie.h"
 
 namespace orvik {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/movies/theora_movie.h"
 
 namespace orvik {
 

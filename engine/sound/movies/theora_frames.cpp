@@ -2,8 +2,8 @@
 // into the frame image once the decode thread has it in the stock.
 #include <algorithm>
 
-#include "engine/sound/theora_movie.h"
-#include "engine/sound/yuv_convert.h"
+#include "engine/sound/movies/theora_movie.h"
+#include "engine/sound/movies/yuv_convert.h"
 
 namespace orvik {
 

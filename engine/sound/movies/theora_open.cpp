@@ -5,8 +5,8 @@
 #include <system_error>
 
 #include "engine/platform/base/log.h"
-#include "engine/sound/movie.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/movies/movie.h"
+#include "engine/sound/movies/theora_movie.h"
 
 namespace orvik {
 

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "engine/platform/base/log.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/movies/theora_movie.h"
 
 namespace orvik {
 

@@ -8,7 +8,7 @@
 #include <span>
 
 #include "engine/graphics/device/graphics_system.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/movies/theora_movie.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

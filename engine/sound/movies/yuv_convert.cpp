@@ -1,4 +1,4 @@
-#include "engine/sound/yuv_convert.h"
+#include "engine/sound/movies/yuv_convert.h"
 
 #include <algorithm>
 

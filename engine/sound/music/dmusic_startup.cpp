@@ -4,8 +4,8 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/startup/system_libraries.h"
-#include "engine/sound/music_dmusic.h"
-#include "engine/sound/sound_state.h"
+#include "engine/sound/music/music_dmusic.h"
+#include "engine/sound/core/sound_state.h"
 #include "host/dmusic/direct_music.h"
 #include "host/win/codepage.h"
 #include "host/win/wide_text.h"

@@ -1,9 +1,9 @@
 // Music handles in DirectMusic mode: each holds a segment made by the loader from its
 // MIDI image, downloaded to the performance and played there.
-#include "engine/sound/music_dmusic.h"
+#include "engine/sound/music/music_dmusic.h"
 
 #include "engine/platform/base/log.h"
-#include "engine/sound/sound_state.h"
+#include "engine/sound/core/sound_state.h"
 
 namespace orvik {
 

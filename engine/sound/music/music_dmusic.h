@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/sound/music_record.h"
+#include "engine/sound/music/music_record.h"
 
 namespace orvik {
 

@@ -7,10 +7,10 @@
 #include "engine/platform/base/mem_ops.h"
 #include "engine/platform/base/memory.h"
 #include "engine/platform/window/message_pump.h"
-#include "engine/sound/music_dmusic.h"
-#include "engine/sound/music_mci.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/music/music_dmusic.h"
+#include "engine/sound/music/music_mci.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/core/sound_system.h"
 
 namespace orvik {
 

@@ -1,13 +1,13 @@
 // Music through the MCI sequencer: one device and one temporary MIDI file for the whole
 // program; the sequencer's notify at the end of the music restarts or closes it.
-#include "engine/sound/music_mci.h"
+#include "engine/sound/music/music_mci.h"
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/startup/system_libraries.h"
 #include "engine/platform/files/temp_file.h"
 #include "engine/platform/window/window.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/core/sound_system.h"
 
 namespace orvik {
 

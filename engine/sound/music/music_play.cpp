@@ -7,11 +7,11 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
-#include "engine/sound/music_dmusic.h"
-#include "engine/sound/music_mci.h"
-#include "engine/sound/sound_load.h"
-#include "engine/sound/sound_play.h"
-#include "engine/sound/sound_state.h"
+#include "engine/sound/music/music_dmusic.h"
+#include "engine/sound/music/music_mci.h"
+#include "engine/sound/core/sound_load.h"
+#include "engine/sound/core/sound_play.h"
+#include "engine/sound/core/sound_state.h"
 
 namespace orvik {
 

@@ -1,4 +1,4 @@
-#include "engine/sound/soft_sound_format.h"
+#include "engine/sound/soft/soft_sound_format.h"
 
 #include <cstring>
 

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "engine/platform/base/log.h"
-#include "engine/sound/soft_sound_format.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/soft/soft_sound_format.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/core/sound_system.h"
 
 namespace orvik {
 

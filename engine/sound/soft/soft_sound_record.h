@@ -7,7 +7,7 @@
 #include "engine/platform/base/list.h"
 #include "engine/platform/base/ring_buffer.h"
 #include "engine/platform/base/handle_table.h"
-#include "engine/sound/sound_buffer.h"
+#include "engine/sound/core/sound_buffer.h"
 #include "host/dsound/dsound_types.h"
 #include "host/win/file_io.h"
 

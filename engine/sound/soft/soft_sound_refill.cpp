@@ -3,8 +3,8 @@
 // leads ahead of the play cursor.
 #include <algorithm>
 
-#include "engine/sound/sound_state.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/core/sound_system.h"
 
 namespace orvik {
 

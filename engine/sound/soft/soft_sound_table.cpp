@@ -1,6 +1,6 @@
 // Deleting soft sounds: one by handle and kind, or every record of a kind.
-#include "engine/sound/sound_state.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/core/sound_system.h"
 
 namespace orvik {
 

@@ -1,8 +1,8 @@
 // The stream refill thread: a pass over the stream sounds and the soft-sound players
 // under the sound lock every 30 ms, until shutdown (or the program's exit) stops and
 // joins it.
-#include "engine/sound/sound_state.h"
-#include "engine/sound/sound_system.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/core/sound_system.h"
 #include "host/dsound/sound_worker.h"
 
 namespace orvik {

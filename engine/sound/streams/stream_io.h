@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/sound/sound_convert.h"
+#include "engine/sound/decoders/sound_convert.h"
 
 namespace orvik {
 

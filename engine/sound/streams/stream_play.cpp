@@ -6,10 +6,10 @@
 
 #include "engine/platform/base/log.h"
 
-#include "engine/sound/sound_handles.h"
-#include "engine/sound/sound_play.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/stream_sound.h"
+#include "engine/sound/core/sound_handles.h"
+#include "engine/sound/core/sound_play.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/streams/stream_sound.h"
 
 namespace orvik {
 

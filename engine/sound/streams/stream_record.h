@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/sound/sound_convert.h"
+#include "engine/sound/decoders/sound_convert.h"
 
 namespace orvik {
 

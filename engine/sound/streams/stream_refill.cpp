@@ -1,9 +1,9 @@
 // Keeping a stream's play buffer ahead of its play cursor: each refill decodes about an
 // eighth of a second behind the write offset, moving on through the sources and their
 // repeats, and writes silence once the end has been written until the cursor passes it.
-#include "engine/sound/sound_state.h"
-#include "engine/sound/sound_system.h"
-#include "engine/sound/stream_sound.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/core/sound_system.h"
+#include "engine/sound/streams/stream_sound.h"
 
 namespace orvik {
 

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/sound/sound_record.h"
+#include "engine/sound/core/sound_record.h"
 
 namespace orvik {
 

@@ -6,9 +6,9 @@
 #include "engine/platform/files/file_access.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
-#include "engine/sound/sound_load.h"
-#include "engine/sound/sound_state.h"
-#include "engine/sound/stream_sound.h"
+#include "engine/sound/core/sound_load.h"
+#include "engine/sound/core/sound_state.h"
+#include "engine/sound/streams/stream_sound.h"
 
 namespace orvik {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/sound/sound_state.h"
+#include "engine/sound/core/sound_state.h"
 #include "host/acm/acm.h"
 #include "host/d3d9/d3d9_host.h"
 #include "host/dsound/dsound_config.h"

@@ -4,7 +4,7 @@
 // asked, and it is stopped and deleted.
 #include <orvik/sound.h>
 
-#include "engine/sound/sound_system.h"
+#include "engine/sound/core/sound_system.h"
 #include "fuzz_engine.h"
 #include "host/dsound/headless_output.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "engine/platform/files/file_access.h"
-#include "engine/sound/frame_copy_renderer.h"
-#include "engine/sound/theora_movie.h"
+#include "engine/sound/movies/frame_copy_renderer.h"
+#include "engine/sound/movies/theora_movie.h"
 #include "host/graph/graph_classes.h"
 
 namespace {

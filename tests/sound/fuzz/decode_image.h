@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/platform/files/stream.h"
-#include "engine/sound/sound_convert.h"
-#include "engine/sound/sound_state.h"
+#include "engine/sound/decoders/sound_convert.h"
+#include "engine/sound/core/sound_state.h"
 
 namespace orvik_fuzz {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "decode_image.h"
-#include "engine/sound/mp3_frame_header.h"
-#include "engine/sound/sound_state.h"
+#include "engine/sound/decoders/mp3_frame_header.h"
+#include "engine/sound/core/sound_state.h"
 #include "host/acm/acm.h"
 
 namespace {
