@@ -20,7 +20,7 @@
 #include "bench/common/engine_start.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/window/window.h"
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 #include "host/backends/backend.h"
 #include "host/gdi/dib_output.h"
 #include "host/win/instance_lock.h"

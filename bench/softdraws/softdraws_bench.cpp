@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "engine/graphics/draw/draw_settings.h"
-#include "engine/softrender/blend_tables.h"
-#include "engine/softrender/draw_at.h"
-#include "engine/softrender/draw_rotated.h"
-#include "engine/softrender/draw_stretched.h"
-#include "engine/softrender/line.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/soft_state.h"
-#include "engine/softrender/triangle.h"
+#include "engine/softrender/pipeline/blend_tables.h"
+#include "engine/softrender/draws/draw_at.h"
+#include "engine/softrender/draws/draw_rotated.h"
+#include "engine/softrender/draws/draw_stretched.h"
+#include "engine/softrender/walkers/line.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/soft_state.h"
+#include "engine/softrender/walkers/triangle.h"
 
 namespace {
 

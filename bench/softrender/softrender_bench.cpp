@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "engine/graphics/draw/draw_settings.h"
-#include "engine/softrender/blend_tables.h"
-#include "engine/softrender/filled_rect.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/memimg_write.h"
-#include "engine/softrender/row_walker.h"
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/blend_tables.h"
+#include "engine/softrender/draws/filled_rect.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/memimg_write.h"
+#include "engine/softrender/walkers/row_walker.h"
+#include "engine/softrender/pipeline/soft_state.h"
 
 namespace {
 

@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "engine/graphics/draw/draw_settings.h"
-#include "engine/softrender/blend_tables.h"
-#include "engine/softrender/draw_at.h"
-#include "engine/softrender/draw_rotated.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/pixel_context.h"
-#include "engine/softrender/run_codes.h"
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/blend_tables.h"
+#include "engine/softrender/draws/draw_at.h"
+#include "engine/softrender/draws/draw_rotated.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/pixel_context.h"
+#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/pipeline/soft_state.h"
 
 namespace {
 

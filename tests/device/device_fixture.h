@@ -11,7 +11,7 @@
 #include "host/d3d9/device.h"
 #include "host/ddraw/ddraw.h"
 #include "host/gdi/dib_output.h"
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 
 namespace orvik_test {
 

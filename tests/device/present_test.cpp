@@ -5,7 +5,7 @@
 #include "engine/graphics/device/present.h"
 #include "engine/platform/window/onscreen_log.h"
 #include <orvik/graphics.h>
-#include "engine/softrender/memimg_write.h"
+#include "engine/softrender/pipeline/memimg_write.h"
 #include "host/backends/display_clock.h"
 #include "host/d3d9/d3d9_host.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/graphics/mask/mask_rows.h"
-#include "engine/softrender/simd_rows.h"
+#include "engine/softrender/simd/simd_rows.h"
 
 namespace orvik_test {
 namespace {

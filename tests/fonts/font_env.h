@@ -19,8 +19,8 @@
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
 #include "engine/platform/window/window.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/memimg_write.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/memimg_write.h"
 #include "host/font/fixed_glyph_source.h"
 #include "host/font/font_host.h"
 #include <orvik/fonts.h>

@@ -1,5 +1,5 @@
 // Text with the installed Japanese gothic face on both drawing paths.
-#include "engine/softrender/memimg_write.h"
+#include "engine/softrender/pipeline/memimg_write.h"
 #include "font_env.h"
 
 using namespace orvik;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "draw_fixture.h"
-#include "engine/softrender/draw_at.h"
+#include "engine/softrender/draws/draw_at.h"
 
 namespace {
 

@@ -4,13 +4,13 @@
 #include <cstdint>
 
 #include "draw_fixture.h"
-#include "engine/softrender/draw_at.h"
-#include "engine/softrender/draw_rotated.h"
-#include "engine/softrender/draw_stretched.h"
-#include "engine/softrender/filled_rect.h"
-#include "engine/softrender/line.h"
-#include "engine/softrender/quad.h"
-#include "engine/softrender/triangle.h"
+#include "engine/softrender/draws/draw_at.h"
+#include "engine/softrender/draws/draw_rotated.h"
+#include "engine/softrender/draws/draw_stretched.h"
+#include "engine/softrender/draws/filled_rect.h"
+#include "engine/softrender/walkers/line.h"
+#include "engine/softrender/walkers/quad.h"
+#include "engine/softrender/walkers/triangle.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Random draws of every kind around a draw area with a guard border: nothing outside the
 // area is ever written (and, under the sanitizers, nothing outside an image is read).
 #include "draw_fixture.h"
-#include "engine/softrender/draw_at.h"
-#include "engine/softrender/draw_rotated.h"
-#include "engine/softrender/draw_stretched.h"
-#include "engine/softrender/line.h"
-#include "engine/softrender/quad.h"
-#include "engine/softrender/triangle.h"
+#include "engine/softrender/draws/draw_at.h"
+#include "engine/softrender/draws/draw_rotated.h"
+#include "engine/softrender/draws/draw_stretched.h"
+#include "engine/softrender/walkers/line.h"
+#include "engine/softrender/walkers/quad.h"
+#include "engine/softrender/walkers/triangle.h"
 
 namespace {
 

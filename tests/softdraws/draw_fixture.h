@@ -8,10 +8,10 @@
 
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/images/pixel_access.h"
-#include "engine/softrender/blend_tables.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/pixel_context.h"
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/blend_tables.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/pixel_context.h"
+#include "engine/softrender/pipeline/soft_state.h"
 
 namespace drawtest {
 

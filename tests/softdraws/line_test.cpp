@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "draw_fixture.h"
-#include "engine/softrender/line.h"
+#include "engine/softrender/walkers/line.h"
 
 namespace {
 

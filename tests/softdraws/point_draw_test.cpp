@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "draw_fixture.h"
-#include "engine/softrender/draw_at.h"
-#include "engine/softrender/run_codes.h"
+#include "engine/softrender/draws/draw_at.h"
+#include "engine/softrender/walkers/run_codes.h"
 
 namespace {
 

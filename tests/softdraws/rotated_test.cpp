@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "draw_fixture.h"
-#include "engine/softrender/draw_rotated.h"
+#include "engine/softrender/draws/draw_rotated.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 // partly transparent runs of 8 to 40 pixels, with transparent gaps, in every mode at both
 // depths (source alpha at 32 bits), on SSE2 and AVX2, against the scalar reference.
 #include "draw_fixture.h"
-#include "engine/softrender/draw_at.h"
-#include "engine/softrender/run_codes.h"
-#include "engine/softrender/simd_rows.h"
+#include "engine/softrender/draws/draw_at.h"
+#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/simd/simd_rows.h"
 #include "scalar_reference.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "draw_fixture.h"
-#include "engine/softrender/draw_at.h"
-#include "engine/softrender/run_codes.h"
-#include "engine/softrender/simd_rows.h"
+#include "engine/softrender/draws/draw_at.h"
+#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/simd/simd_rows.h"
 #include "scalar_reference.h"
 
 namespace {

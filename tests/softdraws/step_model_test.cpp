@@ -11,9 +11,9 @@
 
 #include "draw_fixture.h"
 #include "engine/platform/base/number.h"
-#include "engine/softrender/draw_rotated.h"
-#include "engine/softrender/line.h"
-#include "engine/softrender/triangle.h"
+#include "engine/softrender/draws/draw_rotated.h"
+#include "engine/softrender/walkers/line.h"
+#include "engine/softrender/walkers/triangle.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // clipping that never changes which source pixel a destination pixel shows, and the
 // sizes it refuses.
 #include "draw_fixture.h"
-#include "engine/softrender/draw_at.h"
-#include "engine/softrender/draw_stretched.h"
+#include "engine/softrender/draws/draw_at.h"
+#include "engine/softrender/draws/draw_stretched.h"
 
 namespace {
 

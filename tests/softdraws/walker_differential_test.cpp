@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "draw_fixture.h"
-#include "engine/softrender/draw_at.h"
-#include "engine/softrender/draw_rotated.h"
-#include "engine/softrender/draw_stretched.h"
-#include "engine/softrender/quad.h"
-#include "engine/softrender/run_codes.h"
-#include "engine/softrender/triangle.h"
+#include "engine/softrender/draws/draw_at.h"
+#include "engine/softrender/draws/draw_rotated.h"
+#include "engine/softrender/draws/draw_stretched.h"
+#include "engine/softrender/walkers/quad.h"
+#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/walkers/triangle.h"
 #include "scalar_reference.h"
 
 namespace {

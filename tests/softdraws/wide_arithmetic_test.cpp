@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "draw_fixture.h"
-#include "engine/softrender/draw_rotated.h"
-#include "engine/softrender/quad.h"
-#include "engine/softrender/triangle.h"
-#include "engine/softrender/wide_span.h"
+#include "engine/softrender/draws/draw_rotated.h"
+#include "engine/softrender/walkers/quad.h"
+#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/simd/wide_span.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <optional>
 
-#include "engine/softrender/blend_tables.h"
-#include "engine/softrender/packed_ops.h"
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/blend_tables.h"
+#include "engine/softrender/simd/packed_ops.h"
+#include "engine/softrender/pipeline/soft_state.h"
 #include "row_loops.h"
 
 namespace {

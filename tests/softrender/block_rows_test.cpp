@@ -10,11 +10,11 @@
 #include <set>
 #include <vector>
 
-#include "engine/softrender/blend_tables.h"
-#include "engine/softrender/flat_walker.h"
-#include "engine/softrender/row_walker.h"
-#include "engine/softrender/simd_rows.h"
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/blend_tables.h"
+#include "engine/softrender/walkers/flat_walker.h"
+#include "engine/softrender/walkers/row_walker.h"
+#include "engine/softrender/simd/simd_rows.h"
+#include "engine/softrender/pipeline/soft_state.h"
 #include "scalar_reference.h"
 
 namespace {

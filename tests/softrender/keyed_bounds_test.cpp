@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "engine/graphics/images/pixel_access.h"
-#include "engine/softrender/keyed_bounds.h"
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/draws/keyed_bounds.h"
+#include "engine/softrender/pipeline/memimg.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include "engine/graphics/images/color_format.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/base/memory.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/soft_state.h"
 
 namespace {
 

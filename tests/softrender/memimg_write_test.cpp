@@ -8,9 +8,9 @@
 #include "engine/graphics/images/base_image.h"
 #include "engine/graphics/images/color_format.h"
 #include "engine/graphics/images/pixel_access.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/memimg_write.h"
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/memimg_write.h"
+#include "engine/softrender/pipeline/soft_state.h"
 
 namespace {
 

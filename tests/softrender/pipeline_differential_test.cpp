@@ -8,8 +8,8 @@
 #include <set>
 #include <vector>
 
-#include "engine/softrender/blend_tables.h"
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/blend_tables.h"
+#include "engine/softrender/pipeline/soft_state.h"
 #include "row_loops.h"
 #include "scalar_reference.h"
 

@@ -4,10 +4,10 @@
 
 #include <cstdlib>
 
-#include "engine/softrender/blend_kernels.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/pixel_context.h"
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/simd/blend_kernels.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/pixel_context.h"
+#include "engine/softrender/pipeline/soft_state.h"
 
 namespace {
 

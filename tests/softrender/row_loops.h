@@ -2,7 +2,7 @@
 // draw's table only; the tests also run the walker over the stretched and textured
 // variants, and instantiating those tables is slow to compile, so it is done once, here.
 #pragma once
-#include "engine/softrender/row_walker.h"
+#include "engine/softrender/walkers/row_walker.h"
 
 namespace row_loops {
 

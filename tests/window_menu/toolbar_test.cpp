@@ -5,7 +5,7 @@
 #include "engine/platform/window/window_mode.h"
 #include "engine/platform/window/window_toolbar.h"
 #include "engine/graphics/images/color_data.h"
-#include "engine/softrender/memimg_write.h"
+#include "engine/softrender/pipeline/memimg_write.h"
 #include "host/win/toolbar.h"
 #include <orvik/graphics.h>
 

@@ -11,7 +11,7 @@
 #include "engine/platform/window/window.h"
 #include "engine/platform/window/window_mode.h"
 #include "engine/platform/window/window_toolbar.h"
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 #include "engine/graphics/images/color_format.h"
 #include "host/d3d9/device.h"
 #include "host/ddraw/ddraw.h"

@@ -6,7 +6,7 @@
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/handles/graph_handles.h"
 #include "engine/platform/base/log.h"
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 
 namespace orvik {
 

@@ -20,7 +20,7 @@
 #include "engine/platform/base/log.h"
 #include "engine/platform/window/message_pump.h"
 #include "engine/sound/movies/movie.h"
-#include "engine/softrender/memimg_write.h"
+#include "engine/softrender/pipeline/memimg_write.h"
 
 namespace orvik {
 

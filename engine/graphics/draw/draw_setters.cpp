@@ -11,7 +11,7 @@
 #include "engine/graphics/draw/camera.h"
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/window/message_pump.h"
-#include "engine/softrender/blend_tables.h"
+#include "engine/softrender/pipeline/blend_tables.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

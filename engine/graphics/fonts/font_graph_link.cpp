@@ -7,7 +7,7 @@
 #include "engine/graphics/handles/graph_textures.h"
 #include "engine/graphics/images/pixel_convert.h"
 #include "engine/graphics/draw/draw_settings.h"
-#include "engine/softrender/draw_at.h"
+#include "engine/softrender/draws/draw_at.h"
 #include <orvik/graphics.h>
 
 namespace orvik {

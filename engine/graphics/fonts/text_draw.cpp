@@ -14,8 +14,8 @@
 #include "engine/graphics/mask/mask_screen.h"
 #include "engine/platform/base/format.h"
 #include "engine/platform/base/log.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/memimg_write.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/memimg_write.h"
 #include <orvik/fonts.h>
 
 namespace orvik {

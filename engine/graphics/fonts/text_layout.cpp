@@ -12,7 +12,7 @@
 #include "engine/graphics/fonts/font_graph_port.h"
 #include "engine/graphics/fonts/fonts_internal.h"
 #include "engine/platform/base/log.h"
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 
 namespace orvik {
 

@@ -9,7 +9,7 @@
 #include <orvik/graphics.h>
 
 #include "engine/platform/base/handle_table.h"
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 
 namespace host {
 class Texture;

@@ -10,8 +10,8 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/log.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/memimg_write.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/memimg_write.h"
 #include "host/d3d9/device.h"
 
 namespace orvik {

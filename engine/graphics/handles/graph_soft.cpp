@@ -4,13 +4,13 @@
 
 #include "engine/graphics/images/base_image.h"
 #include "engine/graphics/draw/draw_settings.h"
-#include "engine/softrender/draw_at.h"
-#include "engine/softrender/draw_rotated.h"
-#include "engine/softrender/draw_stretched.h"
-#include "engine/softrender/filled_rect.h"
-#include "engine/softrender/line.h"
-#include "engine/softrender/memimg_write.h"
-#include "engine/softrender/triangle.h"
+#include "engine/softrender/draws/draw_at.h"
+#include "engine/softrender/draws/draw_rotated.h"
+#include "engine/softrender/draws/draw_stretched.h"
+#include "engine/softrender/draws/filled_rect.h"
+#include "engine/softrender/walkers/line.h"
+#include "engine/softrender/pipeline/memimg_write.h"
+#include "engine/softrender/walkers/triangle.h"
 
 namespace orvik {
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/softrender/simd_rows.h"
+#include "engine/softrender/simd/simd_rows.h"
 #include "host/system_info.h"
 
 #if defined(__SSE2__)

@@ -7,7 +7,7 @@
 #include "engine/platform/base/log.h"
 #include "engine/platform/window/window.h"
 #include "engine/platform/window/window_mode.h"
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 #include "host/win/desktop.h"
 
 namespace orvik {

@@ -8,7 +8,7 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/mask/mask_rows.h"
 #include "engine/graphics/mask/mask_screen.h"
-#include "engine/softrender/memimg_write.h"
+#include "engine/softrender/pipeline/memimg_write.h"
 
 namespace orvik {
 

@@ -1,6 +1,6 @@
 #include "engine/graphics/mask/mask_rows.h"
 
-#include "engine/softrender/simd_rows.h"
+#include "engine/softrender/simd/simd_rows.h"
 
 #include <cstring>
 

@@ -11,7 +11,7 @@
 #include "engine/graphics/handles/graph_handles.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "engine/softrender/memimg_write.h"
+#include "engine/softrender/pipeline/memimg_write.h"
 
 namespace orvik {
 

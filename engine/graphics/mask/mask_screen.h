@@ -8,7 +8,7 @@
 #include <orvik/mask.h>
 
 #include "engine/graphics/draw/draw_bounds.h"
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 
 namespace host {
 class StateBlock;

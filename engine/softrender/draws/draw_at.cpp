@@ -1,12 +1,12 @@
-#include "engine/softrender/draw_at.h"
+#include "engine/softrender/draws/draw_at.h"
 
 #include <cstddef>
 
-#include "engine/softrender/pixel_context.h"
-#include "engine/softrender/row_walker.h"
-#include "engine/softrender/run_code_walker.h"
-#include "engine/softrender/soft_state.h"
-#include "engine/softrender/source_draw.h"
+#include "engine/softrender/pipeline/pixel_context.h"
+#include "engine/softrender/walkers/row_walker.h"
+#include "engine/softrender/walkers/run_code_walker.h"
+#include "engine/softrender/pipeline/soft_state.h"
+#include "engine/softrender/draws/source_draw.h"
 
 namespace orvik {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/softrender/draw_rotated.h"
+#include "engine/softrender/draws/draw_rotated.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,11 +6,11 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/number.h"
-#include "engine/softrender/keyed_bounds.h"
-#include "engine/softrender/quad.h"
-#include "engine/softrender/source_draw.h"
-#include "engine/softrender/texel_walker.h"
-#include "engine/softrender/wide_span.h"
+#include "engine/softrender/draws/keyed_bounds.h"
+#include "engine/softrender/walkers/quad.h"
+#include "engine/softrender/draws/source_draw.h"
+#include "engine/softrender/walkers/texel_walker.h"
+#include "engine/softrender/simd/wide_span.h"
 
 namespace orvik {
 namespace {

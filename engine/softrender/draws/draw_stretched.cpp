@@ -1,13 +1,13 @@
-#include "engine/softrender/draw_stretched.h"
+#include "engine/softrender/draws/draw_stretched.h"
 
 #include <algorithm>
 #include <cstddef>
 
 #include "engine/platform/base/log.h"
-#include "engine/softrender/draw_at.h"
-#include "engine/softrender/soft_state.h"
-#include "engine/softrender/source_draw.h"
-#include "engine/softrender/stretch_walker.h"
+#include "engine/softrender/draws/draw_at.h"
+#include "engine/softrender/pipeline/soft_state.h"
+#include "engine/softrender/draws/source_draw.h"
+#include "engine/softrender/walkers/stretch_walker.h"
 
 namespace orvik {
 namespace {

@@ -1,13 +1,13 @@
-#include "engine/softrender/filled_rect.h"
+#include "engine/softrender/draws/filled_rect.h"
 
 #include <algorithm>
 #include <cstddef>
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/rect.h"
-#include "engine/softrender/flat_colour.h"
-#include "engine/softrender/flat_walker.h"
-#include "engine/softrender/draw_state.h"
+#include "engine/softrender/draws/flat_colour.h"
+#include "engine/softrender/walkers/flat_walker.h"
+#include "engine/softrender/draws/draw_state.h"
 
 namespace orvik {
 

@@ -1,4 +1,4 @@
-#include "engine/softrender/flat_colour.h"
+#include "engine/softrender/draws/flat_colour.h"
 
 namespace orvik::soft {
 

@@ -1,4 +1,4 @@
-#include "engine/softrender/keyed_bounds.h"
+#include "engine/softrender/draws/keyed_bounds.h"
 
 #include <cstddef>
 #include <cstring>

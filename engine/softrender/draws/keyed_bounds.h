@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/platform/base/rect.h"
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 
 namespace orvik::soft {
 

@@ -1,10 +1,10 @@
-#include "engine/softrender/source_draw.h"
+#include "engine/softrender/draws/source_draw.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "engine/platform/base/log.h"
-#include "engine/softrender/pixel_context.h"
+#include "engine/softrender/pipeline/pixel_context.h"
 
 namespace orvik::soft {
 

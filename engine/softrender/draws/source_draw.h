@@ -5,9 +5,9 @@
 #include <cstdint>
 
 #include "engine/platform/base/rect.h"
-#include "engine/softrender/draw_state.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/pipeline_dispatch.h"
+#include "engine/softrender/draws/draw_state.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/pipeline_dispatch.h"
 
 namespace orvik::soft {
 

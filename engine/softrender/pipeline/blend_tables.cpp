@@ -1,8 +1,8 @@
-#include "engine/softrender/blend_tables.h"
+#include "engine/softrender/pipeline/blend_tables.h"
 
 #include <algorithm>
 
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/soft_state.h"
 
 namespace orvik {
 

@@ -1,4 +1,4 @@
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 
 #include <cstdint>
 #include <cstddef>
@@ -9,7 +9,7 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/soft_state.h"
 
 namespace orvik {
 namespace {

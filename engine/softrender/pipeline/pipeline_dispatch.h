@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "engine/softrender/pixel_pipeline.h"
+#include "engine/softrender/pipeline/pixel_pipeline.h"
 
 namespace orvik::soft {
 

@@ -1,8 +1,8 @@
-#include "engine/softrender/pixel_context.h"
+#include "engine/softrender/pipeline/pixel_context.h"
 
 #include <algorithm>
 
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/soft_state.h"
 
 namespace orvik::soft {
 

@@ -1,8 +1,8 @@
 // Builds the per-draw inputs of the pixel pipeline from the draw state and the source.
 #pragma once
-#include "engine/softrender/draw_state.h"
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/pixel_pipeline.h"
+#include "engine/softrender/draws/draw_state.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/pixel_pipeline.h"
 
 namespace orvik::soft {
 

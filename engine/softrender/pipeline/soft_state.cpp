@@ -1,8 +1,8 @@
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/soft_state.h"
 
 #include <cstring>
 
-#include "engine/softrender/simd_rows.h"
+#include "engine/softrender/simd/simd_rows.h"
 #include "host/env_switch.h"
 
 namespace orvik {

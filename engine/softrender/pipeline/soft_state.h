@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "engine/graphics/images/color_format.h"
-#include "engine/softrender/blend_tables.h"
+#include "engine/softrender/pipeline/blend_tables.h"
 
 namespace orvik {
 

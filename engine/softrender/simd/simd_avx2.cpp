@@ -1,8 +1,8 @@
 // The block loops on AVX2: the SSE2 operations' twins over 256-bit registers. This file
 // alone is built with -mavx2, and everything it defines that could be shared with other
 // files lives in an unnamed namespace, so no AVX2 code can stand in for a baseline copy.
-#include "engine/softrender/run_code_walker.h"
-#include "engine/softrender/simd_rows.h"
+#include "engine/softrender/walkers/run_code_walker.h"
+#include "engine/softrender/simd/simd_rows.h"
 
 #if defined(__AVX2__)
 #include <immintrin.h>

@@ -20,9 +20,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "engine/softrender/pixel_pipeline.h"
-#include "engine/softrender/simd_packed.h"
-#include "engine/softrender/simd_scale.h"
+#include "engine/softrender/pipeline/pixel_pipeline.h"
+#include "engine/softrender/simd/simd_packed.h"
+#include "engine/softrender/simd/simd_scale.h"
 
 namespace orvik::soft {
 

@@ -1,6 +1,6 @@
-#include "engine/softrender/simd_rows.h"
+#include "engine/softrender/simd/simd_rows.h"
 
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/soft_state.h"
 #include "host/system_info.h"
 
 namespace orvik::soft {

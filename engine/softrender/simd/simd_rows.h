@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/softrender/pipeline_dispatch.h"
-#include "engine/softrender/simd_blocks.h"
-#include "engine/softrender/simd_sse2.h"
+#include "engine/softrender/pipeline/pipeline_dispatch.h"
+#include "engine/softrender/simd/simd_blocks.h"
+#include "engine/softrender/simd/simd_sse2.h"
 
 namespace orvik::soft {
 

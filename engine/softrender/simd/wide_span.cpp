@@ -1,10 +1,10 @@
-#include "engine/softrender/wide_span.h"
+#include "engine/softrender/simd/wide_span.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/softrender/soft_state.h"
+#include "engine/softrender/pipeline/soft_state.h"
 
 namespace orvik::soft {
 

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "engine/softrender/texel_walker.h"
+#include "engine/softrender/walkers/texel_walker.h"
 
 namespace orvik::soft {
 

@@ -1,4 +1,4 @@
-#include "engine/softrender/flat_walker.h"
+#include "engine/softrender/walkers/flat_walker.h"
 
 namespace orvik::soft {
 

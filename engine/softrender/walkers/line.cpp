@@ -1,4 +1,4 @@
-#include "engine/softrender/line.h"
+#include "engine/softrender/walkers/line.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -6,10 +6,10 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/number.h"
-#include "engine/softrender/flat_colour.h"
-#include "engine/softrender/line_walker.h"
-#include "engine/softrender/pixel_context.h"
-#include "engine/softrender/source_draw.h"
+#include "engine/softrender/draws/flat_colour.h"
+#include "engine/softrender/walkers/line_walker.h"
+#include "engine/softrender/pipeline/pixel_context.h"
+#include "engine/softrender/draws/source_draw.h"
 
 namespace orvik {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/softrender/line_walker.h"
+#include "engine/softrender/walkers/line_walker.h"
 
 namespace orvik::soft {
 

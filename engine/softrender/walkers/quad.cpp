@@ -1,12 +1,12 @@
-#include "engine/softrender/quad.h"
+#include "engine/softrender/walkers/quad.h"
 
 #include <algorithm>
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/rect.h"
-#include "engine/softrender/draw_state.h"
-#include "engine/softrender/source_draw.h"
-#include "engine/softrender/triangle.h"
+#include "engine/softrender/draws/draw_state.h"
+#include "engine/softrender/draws/source_draw.h"
+#include "engine/softrender/walkers/triangle.h"
 
 namespace orvik {
 

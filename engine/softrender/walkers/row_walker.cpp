@@ -1,4 +1,4 @@
-#include "engine/softrender/row_walker.h"
+#include "engine/softrender/walkers/row_walker.h"
 
 namespace orvik::soft {
 

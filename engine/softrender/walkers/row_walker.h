@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/softrender/pipeline_dispatch.h"
-#include "engine/softrender/pixel_context.h"
-#include "engine/softrender/simd_rows.h"
+#include "engine/softrender/pipeline/pipeline_dispatch.h"
+#include "engine/softrender/pipeline/pixel_context.h"
+#include "engine/softrender/simd/simd_rows.h"
 
 namespace orvik::soft {
 

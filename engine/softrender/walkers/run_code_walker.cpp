@@ -1,4 +1,4 @@
-#include "engine/softrender/run_code_walker.h"
+#include "engine/softrender/walkers/run_code_walker.h"
 
 namespace orvik::soft {
 

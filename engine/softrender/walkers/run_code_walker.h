@@ -11,10 +11,10 @@
 #include <cstring>
 #include <type_traits>
 
-#include "engine/softrender/pipeline_dispatch.h"
-#include "engine/softrender/pixel_context.h"
-#include "engine/softrender/run_codes.h"
-#include "engine/softrender/simd_rows.h"
+#include "engine/softrender/pipeline/pipeline_dispatch.h"
+#include "engine/softrender/pipeline/pixel_context.h"
+#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/simd/simd_rows.h"
 
 namespace orvik::soft {
 

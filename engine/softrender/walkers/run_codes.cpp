@@ -1,4 +1,4 @@
-#include "engine/softrender/run_codes.h"
+#include "engine/softrender/walkers/run_codes.h"
 
 #include <cstddef>
 

@@ -1,7 +1,7 @@
 // Per-row run codes that let a draw skip transparent stretches a byte at a time, and the
 // premultiplied plane of an alpha image.
 #pragma once
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 
 namespace orvik::soft {
 

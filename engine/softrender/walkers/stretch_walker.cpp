@@ -1,4 +1,4 @@
-#include "engine/softrender/stretch_walker.h"
+#include "engine/softrender/walkers/stretch_walker.h"
 
 namespace orvik::soft {
 

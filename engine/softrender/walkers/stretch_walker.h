@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/softrender/pipeline_dispatch.h"
+#include "engine/softrender/pipeline/pipeline_dispatch.h"
 
 namespace orvik::soft {
 

@@ -1,4 +1,4 @@
-#include "engine/softrender/texel_walker.h"
+#include "engine/softrender/walkers/texel_walker.h"
 
 #include <algorithm>
 

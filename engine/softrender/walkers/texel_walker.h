@@ -8,10 +8,10 @@
 #include <cstring>
 #include <type_traits>
 
-#include "engine/softrender/memimg.h"
-#include "engine/softrender/pipeline_dispatch.h"
-#include "engine/softrender/pixel_context.h"
-#include "engine/softrender/simd_rows.h"
+#include "engine/softrender/pipeline/memimg.h"
+#include "engine/softrender/pipeline/pipeline_dispatch.h"
+#include "engine/softrender/pipeline/pixel_context.h"
+#include "engine/softrender/simd/simd_rows.h"
 
 namespace orvik::soft {
 

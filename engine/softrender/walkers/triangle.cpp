@@ -1,16 +1,16 @@
-#include "engine/softrender/triangle.h"
+#include "engine/softrender/walkers/triangle.h"
 
 #include <algorithm>
 #include <cstddef>
 
 #include "engine/platform/base/log.h"
-#include "engine/softrender/flat_colour.h"
-#include "engine/softrender/flat_walker.h"
-#include "engine/softrender/soft_state.h"
-#include "engine/softrender/source_draw.h"
-#include "engine/softrender/texel_walker.h"
-#include "engine/softrender/triangle_cut.h"
-#include "engine/softrender/triangle_walk.h"
+#include "engine/softrender/draws/flat_colour.h"
+#include "engine/softrender/walkers/flat_walker.h"
+#include "engine/softrender/pipeline/soft_state.h"
+#include "engine/softrender/draws/source_draw.h"
+#include "engine/softrender/walkers/texel_walker.h"
+#include "engine/softrender/walkers/triangle_cut.h"
+#include "engine/softrender/walkers/triangle_walk.h"
 
 namespace orvik {
 namespace {

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/softrender/memimg.h"
+#include "engine/softrender/pipeline/memimg.h"
 
 namespace orvik {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/softrender/triangle.h"
+#include "engine/softrender/walkers/triangle.h"
 
 namespace orvik::soft {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "engine/platform/base/rect.h"
-#include "engine/softrender/triangle.h"
-#include "engine/softrender/wide_span.h"
+#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/simd/wide_span.h"
 
 namespace orvik::soft {
 
