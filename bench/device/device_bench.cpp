@@ -18,7 +18,7 @@
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/log.h"
 #include "host/backends/backend.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 #include "host/win/instance_lock.h"
 
 namespace {

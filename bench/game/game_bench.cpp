@@ -24,7 +24,7 @@
 #include "game/vantorix/game_state.h"
 #include "game/vantorix/stage_play.h"
 #include "host/backends/backend.h"
-#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/device/d3d9_host.h"
 #include "host/win/instance_lock.h"
 
 namespace {

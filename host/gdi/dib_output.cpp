@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host/backends/backend.h"
-#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/device/d3d9_host.h"
 #include "host/gdi/pixel_rows.h"
 #include "host/win/window.h"
 

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "host/d3d9/span_lanes.h"
+#include "host/d3d9/raster/span_lanes.h"
 #include "host/gdi/pixel_rows.h"
 
 namespace host::HOST_SPAN_ISA::pixel_rows {

@@ -9,7 +9,7 @@ extern "C" {
 #include <cstring>
 #include <new>
 
-#include "host/d3d9/yuv_rows.h"
+#include "host/d3d9/resources/yuv_rows.h"
 
 namespace host::graph {
 

@@ -2,7 +2,7 @@
 // red), top row first, rows `pitch` apart, at the size the stream was opened with.
 // Y'CbCr 4:2:0, 4:2:2 and 4:4:4 pictures of that size in BT.601 video range (or of no
 // declared range and matrix) go through the video rows' own conversion
-// (host/d3d9/yuv_rows.h), as the device's video surfaces and the engine's Theora frames
+// (host/d3d9/resources/yuv_rows.h), as the device's video surfaces and the engine's Theora frames
 // do, so every movie shows the same colours; any other picture goes through FFmpeg's
 // scaler, told the range and matrix the picture declares, which also brings a damaged
 // stream's picture of another size to the stream's.

@@ -2,7 +2,7 @@
 
 #include "host/acm/acm.h"
 #include "host/clock.h"
-#include "host/d3d9/direct3d9.h"
+#include "host/d3d9/device/direct3d9.h"
 #include "host/ddraw/ddraw.h"
 #include "host/dinput/dinput.h"
 #include "host/dmusic/direct_music.h"

@@ -7,7 +7,7 @@
 #include <orvik/graphics.h>
 #include "engine/softrender/pipeline/memimg_write.h"
 #include "host/backends/display_clock.h"
-#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/device/d3d9_host.h"
 
 namespace orvik_test {
 namespace {

@@ -11,7 +11,7 @@
 #include "engine/graphics/shaders/shader_constants.h"
 #include "engine/graphics/shaders/shader_pack_data.h"
 #include "engine/graphics/shaders/shader_system.h"
-#include "host/d3d9/shader_objects.h"
+#include "host/d3d9/shader/shader_objects.h"
 #include "tools/shader_pack/shader_pack.h"
 #include "tools/shader_pack/shader_tokens.h"
 

@@ -8,7 +8,7 @@
 #include "drawing_fixture.h"
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/device/state_cache.h"
-#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/device/d3d9_host.h"
 
 namespace orvik_test {
 namespace {

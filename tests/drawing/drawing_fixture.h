@@ -10,7 +10,7 @@
 #include "engine/graphics/handles/graph_handles.h"
 #include "engine/graphics/handles/graph_load.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace orvik_test {
 

@@ -19,7 +19,7 @@
 #include "engine/graphics/mask/mask_handles.h"
 #include "engine/graphics/mask/mask_screen.h"
 #include "host/font/fixed_glyph_source.h"
-#include "host/d3d9/pixel_format.h"
+#include "host/d3d9/resources/pixel_format.h"
 #include "host/font/font_host.h"
 
 namespace orvik_test {

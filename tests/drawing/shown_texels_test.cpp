@@ -13,7 +13,7 @@
 #include "engine/graphics/images/pixel_convert.h"
 #include "engine/graphics/handles/shown_texels.h"
 #include "mask_script.h"
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace orvik_test {
 namespace {

@@ -21,7 +21,7 @@
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/log.h"
 #include "host/backends/backend.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/resources/resources.h"
 #include "host/win/instance_lock.h"
 
 // The system's D-Bus library, which SDL starts, and fontconfig, which the on-screen log's

@@ -24,7 +24,7 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/present.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/resources/resources.h"
 #include "engine/platform/base/log.h"
 #include "host/backends/backend.h"
 #include "host/win/instance_lock.h"

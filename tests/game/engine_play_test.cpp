@@ -9,7 +9,7 @@
 #include "game/vantorix/engine_ports.h"
 #include "game_fixture.h"
 #include "host/backends/headless/headless.h"
-#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/device/d3d9_host.h"
 #include "host/dsound/headless_output.h"
 #include "host/dsound/mixer.h"
 

@@ -13,7 +13,7 @@
 #include "game/vantorix/game_state.h"
 #include "game/vantorix/stage_play.h"
 #include "host/backends/headless/headless.h"
-#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/device/d3d9_host.h"
 #include "host/dinput/input_devices.h"
 #include "host/dinput/key_codes.h"
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "device_fixture.h"
-#include "host/d3d9/cube_texture.h"
+#include "host/d3d9/resources/cube_texture.h"
 
 namespace host::test {
 namespace {

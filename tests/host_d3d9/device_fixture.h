@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/direct3d9.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/device/direct3d9.h"
 #include "host/win/desktop.h"
 
 namespace host::test {

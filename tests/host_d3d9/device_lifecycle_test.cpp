@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "device_fixture.h"
-#include "host/d3d9/d3d9_module.h"
+#include "host/d3d9/device/d3d9_module.h"
 #include "host/win/desktop.h"
 #include "host/win/modules.h"
 

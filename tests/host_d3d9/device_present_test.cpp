@@ -7,7 +7,7 @@
 #include "host/backends/backend.h"
 #include "host/backends/headless/headless.h"
 #include "host/clock.h"
-#include "host/d3d9/d3d9_module.h"
+#include "host/d3d9/device/d3d9_module.h"
 
 namespace host::test {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "device_fixture.h"
-#include "host/d3d9/compare_func.h"
-#include "host/d3d9/fast_span.h"
+#include "host/d3d9/raster/compare_func.h"
+#include "host/d3d9/raster/fast_span.h"
 
 namespace host::test {
 namespace {

@@ -1,7 +1,7 @@
 // Pixel conversions of the surface formats and decoding of the compressed blocks.
 #include <gtest/gtest.h>
 
-#include "host/d3d9/pixel_format.h"
+#include "host/d3d9/resources/pixel_format.h"
 
 namespace host {
 namespace {

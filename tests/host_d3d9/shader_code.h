@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "device_fixture.h"
-#include "host/d3d9/shader_program.h"
+#include "host/d3d9/shader/shader_program.h"
 #include "host/debug_output.h"
 #include "tools/shader_pack/shader_tokens.h"
 

@@ -4,7 +4,7 @@
 // runaway program finite. Refusals of code outside its model come with their reasons.
 #include <bit>
 
-#include "host/d3d9/shader_run.h"
+#include "host/d3d9/shader/shader_run.h"
 #include "shader_code.h"
 
 namespace host::test {

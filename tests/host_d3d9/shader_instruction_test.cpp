@@ -5,7 +5,7 @@
 #include <bit>
 #include <cmath>
 
-#include "host/d3d9/shader_run.h"
+#include "host/d3d9/shader/shader_run.h"
 #include "shader_code.h"
 
 namespace host::test {

@@ -1,7 +1,7 @@
 // Both shader stages together: four-component texture coordinates from a vertex shader
 // read by texldp and texldb, oDepth against the depth buffer, lines and points through a
 // pixel shader, and vertex elements gathered from several vertex buffers.
-#include "host/d3d9/cube_texture.h"
+#include "host/d3d9/resources/cube_texture.h"
 #include "shader_code.h"
 
 namespace host::test {

@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/fast_span.h"
-#include "host/d3d9/raster_common.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/raster/fast_span.h"
+#include "host/d3d9/raster/raster_common.h"
 
 namespace host::test {
 namespace {

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "host/d3d9/raster_common.h"
+#include "host/d3d9/raster/raster_common.h"
 
 namespace host::test {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "device_fixture.h"
-#include "host/d3d9/yuv_rows.h"
+#include "host/d3d9/resources/yuv_rows.h"
 #include "host/gdi/pixel_rows.h"
 
 namespace host::test {

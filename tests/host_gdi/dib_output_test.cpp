@@ -7,7 +7,7 @@
 
 #include "host/backends/backend.h"
 #include "host/backends/headless/headless.h"
-#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/device/d3d9_host.h"
 #include "host/gdi/dib_output.h"
 #include "host/win/types.h"
 #include "host/win/window.h"

@@ -16,7 +16,7 @@ extern "C" {
 #include <vector>
 
 #include "av_movie_maker.h"
-#include "host/d3d9/yuv_rows.h"
+#include "host/d3d9/resources/yuv_rows.h"
 #include "host/graph/media_file.h"
 
 namespace movie_test {

@@ -6,8 +6,8 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/sound/movies/theora_movie.h"
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/device.h"
 #include "movie_fixture.h"
 
 namespace movie_test {

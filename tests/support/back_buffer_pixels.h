@@ -7,7 +7,7 @@
 
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace orvik_test {
 

@@ -3,7 +3,7 @@
 #include "host/backends/backend.h"
 #include "host/backends/display_clock.h"
 #include "host/backends/headless/headless.h"
-#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/device/d3d9_host.h"
 #include "host/ddraw/ddraw.h"
 #include "host/dinput/dinput.h"
 #include "host/dinput/input_devices.h"

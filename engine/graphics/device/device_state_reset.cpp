@@ -8,7 +8,7 @@
 #include "engine/graphics/draw/draw_target.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/state_cache.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

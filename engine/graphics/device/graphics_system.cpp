@@ -28,8 +28,8 @@
 #include "engine/softrender/pipeline/blend_tables.h"
 #include "engine/softrender/pipeline/memimg.h"
 #include "engine/softrender/pipeline/memimg_write.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/direct3d9.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/device/direct3d9.h"
 #include "host/ddraw/ddraw.h"
 #include "host/win/desktop.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/graphics/device/target_readback.h"
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 #include "host/win/modules.h"
 #include "host/win/types.h"
 

@@ -13,7 +13,7 @@
 #include "engine/platform/window/window_toolbar.h"
 #include "engine/softrender/pipeline/memimg.h"
 #include "engine/graphics/images/color_format.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 #include "host/ddraw/ddraw.h"
 #include "host/gdi/dib_output.h"
 #include "host/sync.h"

@@ -1,7 +1,7 @@
 #include "engine/graphics/device/saved_device_states.h"
 
 #include "engine/graphics/device/com_release.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

@@ -1,6 +1,6 @@
 #include "engine/graphics/device/stage_setup.h"
 
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

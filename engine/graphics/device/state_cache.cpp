@@ -15,7 +15,7 @@
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/matrix.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

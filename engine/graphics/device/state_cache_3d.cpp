@@ -11,7 +11,7 @@
 #include "engine/graphics/device/state_cache_write.h"
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/matrix.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

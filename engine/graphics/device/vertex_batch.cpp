@@ -9,7 +9,7 @@
 #include "engine/graphics/device/state_cache.h"
 #include "engine/platform/base/matrix.h"
 #include "engine/platform/window/window.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/graphics/draw/draw_settings.h"
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace orvik {
 

@@ -16,7 +16,7 @@
 #include "engine/graphics/device/state_cache.h"
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/log.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

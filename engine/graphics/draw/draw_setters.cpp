@@ -12,7 +12,7 @@
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/window/message_pump.h"
 #include "engine/softrender/pipeline/blend_tables.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

@@ -10,7 +10,7 @@
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/handles/graph_handles.h"
 #include "engine/graphics/device/state_cache.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

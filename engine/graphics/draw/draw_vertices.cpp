@@ -8,7 +8,7 @@
 #include "engine/graphics/handles/graph_handles.h"
 #include "engine/graphics/device/state_cache.h"
 #include "engine/graphics/device/vertex_batch.h"
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace orvik {
 

@@ -12,7 +12,7 @@
 #include "engine/platform/base/log.h"
 #include "engine/softrender/pipeline/memimg.h"
 #include "engine/softrender/pipeline/memimg_write.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

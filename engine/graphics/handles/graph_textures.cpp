@@ -15,9 +15,9 @@
 #include "engine/graphics/handles/texture_transfer.h"
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/log.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace orvik {
 

@@ -7,7 +7,7 @@
 #include "engine/graphics/draw/draw_target.h"
 #include "engine/graphics/mask/mask_screen.h"
 #include "engine/graphics/images/pixel_access.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace orvik {
 

@@ -7,8 +7,8 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/handles/texture_transfer.h"
 #include "engine/platform/base/log.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace orvik {
 

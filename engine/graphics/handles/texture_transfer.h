@@ -7,7 +7,7 @@
 
 #include "engine/graphics/images/base_image.h"
 #include "engine/graphics/handles/graph_handles.h"
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace orvik {
 

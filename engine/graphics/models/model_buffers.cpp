@@ -9,7 +9,7 @@
 #include "engine/graphics/models/model_handles.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/tracked_object.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

@@ -14,7 +14,7 @@
 #include "engine/platform/base/log.h"
 #include "engine/sound/movies/movie.h"
 #include "engine/sound/movies/theora_movie.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

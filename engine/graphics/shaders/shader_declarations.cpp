@@ -6,7 +6,7 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/shaders/shader_system.h"
 #include "engine/platform/base/log.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

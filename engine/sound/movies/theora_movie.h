@@ -15,7 +15,7 @@
 
 #include "engine/graphics/images/base_image.h"
 #include "engine/platform/files/file_access.h"
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace host {
 class Surface;

@@ -9,7 +9,7 @@
 
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/sound/movies/theora_movie.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace orvik {
 

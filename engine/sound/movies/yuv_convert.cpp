@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/graphics/images/base_image.h"
-#include "host/d3d9/yuv_rows.h"
+#include "host/d3d9/resources/yuv_rows.h"
 
 namespace orvik {
 

@@ -1,5 +1,5 @@
 // Turning decoded Y'CbCr pictures into 32-bit XRGB pixels, by the host's one Y'CbCr rule
-// (host/d3d9/yuv_rows.h) for every chroma layout.
+// (host/d3d9/resources/yuv_rows.h) for every chroma layout.
 #pragma once
 #include <cstdint>
 

@@ -1,10 +1,10 @@
-#include "host/d3d9/caps.h"
+#include "host/d3d9/device/caps.h"
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/shader_run.h"
-#include "host/d3d9/yuv_surface.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/shader/shader_run.h"
+#include "host/d3d9/resources/yuv_surface.h"
 #include "host/win/desktop.h"
 
 namespace host {

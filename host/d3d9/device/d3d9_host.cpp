@@ -1,10 +1,10 @@
-#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/device/d3d9_host.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-#include "host/d3d9/pixel_format.h"
+#include "host/d3d9/resources/pixel_format.h"
 #include "host/env_switch.h"
 
 namespace host {

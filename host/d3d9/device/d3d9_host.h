@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace host {
 

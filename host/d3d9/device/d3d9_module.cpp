@@ -1,10 +1,10 @@
-#include "host/d3d9/d3d9_module.h"
+#include "host/d3d9/device/d3d9_module.h"
 
 #include <vector>
 
 #include "host/backends/backend.h"
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/direct3d9.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/direct3d9.h"
 #include "host/win/modules.h"
 
 namespace host {

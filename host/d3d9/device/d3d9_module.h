@@ -1,6 +1,6 @@
 // "d3d9.dll" in the table of libraries loaded by name, and presents through the backend.
 #pragma once
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace host {
 

@@ -1,12 +1,12 @@
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 #include <cstring>
 
-#include "host/d3d9/caps.h"
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/multisample.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/resource_make.h"
+#include "host/d3d9/device/caps.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/raster/multisample.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/resources/resource_make.h"
 #include "host/win/desktop.h"
 
 namespace host {

@@ -5,17 +5,17 @@
 #include <memory>
 #include <vector>
 
-#include "host/d3d9/d3d9_types.h"
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/primitive_assembly.h"
-#include "host/d3d9/raster_shader.h"
-#include "host/d3d9/vertex_pipeline.h"
-#include "host/d3d9/ff_vertex.h"
-#include "host/d3d9/resources.h"
-#include "host/d3d9/shader_objects.h"
-#include "host/d3d9/state_block.h"
-#include "host/d3d9/cube_texture.h"
-#include "host/d3d9/volume_texture.h"
+#include "host/d3d9/device/d3d9_types.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/vertex/primitive_assembly.h"
+#include "host/d3d9/raster/raster_shader.h"
+#include "host/d3d9/vertex/vertex_pipeline.h"
+#include "host/d3d9/vertex/ff_vertex.h"
+#include "host/d3d9/resources/resources.h"
+#include "host/d3d9/shader/shader_objects.h"
+#include "host/d3d9/device/state_block.h"
+#include "host/d3d9/resources/cube_texture.h"
+#include "host/d3d9/resources/volume_texture.h"
 
 namespace host {
 

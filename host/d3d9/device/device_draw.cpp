@@ -4,15 +4,15 @@
 #include <cstring>
 #include <string>
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/declaration_layout.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/multisample.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/primitive_assembly.h"
-#include "host/d3d9/raster.h"
-#include "host/d3d9/raster_shader.h"
-#include "host/d3d9/vertex_pipeline.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/vertex/declaration_layout.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/raster/multisample.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/vertex/primitive_assembly.h"
+#include "host/d3d9/raster/raster.h"
+#include "host/d3d9/raster/raster_shader.h"
+#include "host/d3d9/vertex/vertex_pipeline.h"
 #include "host/debug_output.h"
 
 namespace host {

@@ -6,11 +6,11 @@
 #include <optional>
 #include <string>
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/shader_link.h"
-#include "host/d3d9/shader_sampler.h"
-#include "host/d3d9/shader_vertex_input.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/shader/shader_link.h"
+#include "host/d3d9/shader/shader_sampler.h"
+#include "host/d3d9/shader/shader_vertex_input.h"
 #include "host/debug_output.h"
 
 namespace host {

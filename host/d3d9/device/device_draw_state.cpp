@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/fast_span.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/texture_views.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/raster/fast_span.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/resources/texture_views.h"
 
 namespace host {
 namespace {

@@ -2,9 +2,9 @@
 // declarations, and what is bound.
 #include <string>
 
-#include "host/d3d9/caps.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/resource_make.h"
+#include "host/d3d9/device/caps.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/resources/resource_make.h"
 #include "host/debug_output.h"
 
 namespace host {

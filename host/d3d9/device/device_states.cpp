@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/device.h"
 
 namespace host {
 namespace {

@@ -1,11 +1,11 @@
-#include "host/d3d9/direct3d9.h"
+#include "host/d3d9/device/direct3d9.h"
 
 #include <cstdio>
 
-#include "host/d3d9/caps.h"
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/multisample.h"
-#include "host/d3d9/pixel_format.h"
+#include "host/d3d9/device/caps.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/raster/multisample.h"
+#include "host/d3d9/resources/pixel_format.h"
 
 namespace host {
 

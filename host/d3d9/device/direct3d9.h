@@ -1,8 +1,8 @@
 // The Direct3D object: the one adapter's display modes, format checks, capabilities and
 // device creation, and the library's two creation entries.
 #pragma once
-#include "host/d3d9/d3d9_types.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/d3d9_types.h"
+#include "host/d3d9/device/device.h"
 
 namespace host {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/d3d9/d3d9_types.h"
-#include "host/d3d9/ff_fog.h"
-#include "host/d3d9/stencil.h"
+#include "host/d3d9/device/d3d9_types.h"
+#include "host/d3d9/vertex/ff_fog.h"
+#include "host/d3d9/raster/stencil.h"
 
 namespace host {
 

@@ -1,7 +1,7 @@
-#include "host/d3d9/state_block.h"
+#include "host/d3d9/device/state_block.h"
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/device.h"
 
 namespace host {
 

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/d3d9/d3d9_types.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/device/d3d9_types.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace host {
 

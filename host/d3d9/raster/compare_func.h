@@ -1,7 +1,7 @@
 // The comparison functions of the depth and stencil tests: whether an incoming value
 // passes against the stored one.
 #pragma once
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace host {
 

@@ -1,10 +1,10 @@
-#include "host/d3d9/deferred_rows.h"
+#include "host/d3d9/raster/deferred_rows.h"
 
 #include <algorithm>
 #include <bit>
 
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace host {
 

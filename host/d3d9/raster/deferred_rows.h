@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/d3d9/pixel_store.h"
+#include "host/d3d9/resources/pixel_store.h"
 
 namespace host {
 

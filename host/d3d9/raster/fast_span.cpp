@@ -1,16 +1,16 @@
-#include "host/d3d9/fast_span.h"
+#include "host/d3d9/raster/fast_span.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
 
-#include "host/d3d9/color_math.h"
-#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/device/color_math.h"
+#include "host/d3d9/device/d3d9_host.h"
 
 #if defined(__SSE2__)
 #define HOST_SPAN_ISA sse2
-#include "host/d3d9/span_vector.h"
+#include "host/d3d9/raster/span_vector.h"
 #undef HOST_SPAN_ISA
 #endif
 

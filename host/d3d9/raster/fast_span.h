@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/d3d9/draw_state.h"
+#include "host/d3d9/device/draw_state.h"
 
 namespace host {
 

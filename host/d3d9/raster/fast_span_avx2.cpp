@@ -1,6 +1,6 @@
 // The AVX2 build of the spans and rectangle rows, compiled with -mavx2 on x86-64 and
 // used only when the processor has AVX2. Without the flag this file gives no tables.
-#include "host/d3d9/fast_span.h"
+#include "host/d3d9/raster/fast_span.h"
 
 #include <utility>
 
@@ -8,7 +8,7 @@
 
 #if defined(__AVX2__)
 #define HOST_SPAN_ISA avx2
-#include "host/d3d9/span_vector.h"
+#include "host/d3d9/raster/span_vector.h"
 #undef HOST_SPAN_ISA
 #endif
 

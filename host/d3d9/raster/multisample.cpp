@@ -1,8 +1,8 @@
-#include "host/d3d9/multisample.h"
+#include "host/d3d9/raster/multisample.h"
 
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace host {
 namespace {

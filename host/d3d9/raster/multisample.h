@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace host {
 

@@ -1,12 +1,12 @@
-#include "host/d3d9/pixel_shade.h"
+#include "host/d3d9/raster/pixel_shade.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "host/d3d9/color_math.h"
-#include "host/d3d9/compare_func.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/texture_filter.h"
+#include "host/d3d9/device/color_math.h"
+#include "host/d3d9/raster/compare_func.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/raster/texture_filter.h"
 
 namespace host {
 namespace {

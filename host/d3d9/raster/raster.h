@@ -3,8 +3,8 @@
 // lines (the end pixel is not drawn), and points covering the pixel whose centre lies in
 // the unit square around them.
 #pragma once
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/vertex_pipeline.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/vertex/vertex_pipeline.h"
 
 namespace host {
 

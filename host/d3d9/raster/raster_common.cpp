@@ -1,11 +1,11 @@
-#include "host/d3d9/raster_common.h"
+#include "host/d3d9/raster/raster_common.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "host/d3d9/raster.h"
-#include "host/d3d9/texture_filter.h"
-#include "host/d3d9/texture_views.h"
+#include "host/d3d9/raster/raster.h"
+#include "host/d3d9/raster/texture_filter.h"
+#include "host/d3d9/resources/texture_views.h"
 
 namespace host {
 namespace {

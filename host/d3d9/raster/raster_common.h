@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/fast_span.h"
-#include "host/d3d9/pixel_shade.h"
-#include "host/d3d9/raster.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/raster/fast_span.h"
+#include "host/d3d9/raster/pixel_shade.h"
+#include "host/d3d9/raster/raster.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace host {
 

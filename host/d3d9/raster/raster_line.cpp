@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/d3d9/pixel_shade.h"
-#include "host/d3d9/raster.h"
-#include "host/d3d9/raster_common.h"
-#include "host/d3d9/texture_views.h"
+#include "host/d3d9/raster/pixel_shade.h"
+#include "host/d3d9/raster/raster.h"
+#include "host/d3d9/raster/raster_common.h"
+#include "host/d3d9/resources/texture_views.h"
 
 namespace host {
 namespace {

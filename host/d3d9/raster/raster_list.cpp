@@ -4,8 +4,8 @@
 // ones are one vertex each and pairing them compares addresses.
 #include <cstring>
 
-#include "host/d3d9/raster.h"
-#include "host/d3d9/vertex_pipeline.h"
+#include "host/d3d9/raster/raster.h"
+#include "host/d3d9/vertex/vertex_pipeline.h"
 
 namespace host {
 namespace {

@@ -8,8 +8,8 @@
 // the second triangle's at the column where its part begins.
 #include <algorithm>
 
-#include "host/d3d9/raster.h"
-#include "host/d3d9/raster_common.h"
+#include "host/d3d9/raster/raster.h"
+#include "host/d3d9/raster/raster_common.h"
 
 namespace host {
 namespace {

@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/raster.h"
-#include "host/d3d9/raster_common.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/raster/raster.h"
+#include "host/d3d9/raster/raster_common.h"
 
 namespace host {
 namespace {

@@ -1,12 +1,12 @@
-#include "host/d3d9/raster_shader.h"
+#include "host/d3d9/raster/raster_shader.h"
 
 #include <algorithm>
 #include <climits>
 #include <span>
 
-#include "host/d3d9/prefetch_rows.h"
-#include "host/d3d9/raster.h"
-#include "host/d3d9/shader_pixels.h"
+#include "host/d3d9/raster/prefetch_rows.h"
+#include "host/d3d9/raster/raster.h"
+#include "host/d3d9/shader/shader_pixels.h"
 
 namespace host {
 namespace {

@@ -3,10 +3,10 @@
 // perspective-correct and handed to the pixel program, whose colour then goes through
 // the device's back end (alpha test, depth, blending) as a texture stage result would.
 #pragma once
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/shader_lanes.h"
-#include "host/d3d9/shader_run.h"
-#include "host/d3d9/vertex_pipeline.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/shader/shader_lanes.h"
+#include "host/d3d9/shader/shader_run.h"
+#include "host/d3d9/vertex/vertex_pipeline.h"
 
 namespace host {
 

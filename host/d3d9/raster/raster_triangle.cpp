@@ -2,12 +2,12 @@
 #include <cmath>
 #include <vector>
 
-#include "host/d3d9/fast_span.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/pixel_shade.h"
-#include "host/d3d9/raster.h"
-#include "host/d3d9/raster_common.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/raster/fast_span.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/raster/pixel_shade.h"
+#include "host/d3d9/raster/raster.h"
+#include "host/d3d9/raster/raster_common.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace host {
 namespace {

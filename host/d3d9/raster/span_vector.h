@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "host/d3d9/fast_span.h"
-#include "host/d3d9/span_lanes.h"
+#include "host/d3d9/raster/fast_span.h"
+#include "host/d3d9/raster/span_lanes.h"
 
 namespace host::HOST_SPAN_ISA {
 

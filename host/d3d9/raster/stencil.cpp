@@ -1,8 +1,8 @@
-#include "host/d3d9/stencil.h"
+#include "host/d3d9/raster/stencil.h"
 
-#include "host/d3d9/compare_func.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/raster/compare_func.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace host {
 namespace {

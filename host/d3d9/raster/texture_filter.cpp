@@ -1,4 +1,4 @@
-#include "host/d3d9/texture_filter.h"
+#include "host/d3d9/raster/texture_filter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "host/d3d9/pixel_shade.h"
+#include "host/d3d9/raster/pixel_shade.h"
 
 namespace host {
 

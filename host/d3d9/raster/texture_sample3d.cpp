@@ -3,7 +3,7 @@
 // slice, or filters between two slices, with its own addressing across the slices.
 #include <cmath>
 
-#include "host/d3d9/pixel_shade.h"
+#include "host/d3d9/raster/pixel_shade.h"
 
 namespace host {
 namespace {

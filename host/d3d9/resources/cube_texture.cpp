@@ -1,8 +1,8 @@
-#include "host/d3d9/cube_texture.h"
+#include "host/d3d9/resources/cube_texture.h"
 
-#include "host/d3d9/caps.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/resource_make.h"
+#include "host/d3d9/device/caps.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/resources/resource_make.h"
 
 namespace host {
 

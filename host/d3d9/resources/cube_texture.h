@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "host/d3d9/resources.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace host {
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/multisample.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/prefetch_rows.h"
-#include "host/d3d9/yuv_surface.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/raster/multisample.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/raster/prefetch_rows.h"
+#include "host/d3d9/resources/yuv_surface.h"
 
 namespace host {
 namespace {

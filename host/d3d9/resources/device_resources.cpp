@@ -1,10 +1,10 @@
 // Resource creation with the platform's rules on sizes, pools, usages and formats.
-#include "host/d3d9/caps.h"
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/multisample.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/resource_make.h"
+#include "host/d3d9/device/caps.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/raster/multisample.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/resources/resource_make.h"
 
 namespace host {
 

@@ -1,8 +1,8 @@
-#include "host/d3d9/pixel_format.h"
+#include "host/d3d9/resources/pixel_format.h"
 
 #include <cstring>
 
-#include "host/d3d9/yuv_surface.h"
+#include "host/d3d9/resources/yuv_surface.h"
 
 namespace host {
 namespace {

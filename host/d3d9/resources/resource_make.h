@@ -3,8 +3,8 @@
 #include <new>
 #include <utility>
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace host {
 

@@ -1,12 +1,12 @@
-#include "host/d3d9/resources.h"
+#include "host/d3d9/resources/resources.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <utility>
 
-#include "host/d3d9/multisample.h"
-#include "host/d3d9/pixel_format.h"
+#include "host/d3d9/raster/multisample.h"
+#include "host/d3d9/resources/pixel_format.h"
 
 namespace host {
 

@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "host/d3d9/d3d9_types.h"
-#include "host/d3d9/deferred_rows.h"
-#include "host/d3d9/pixel_store.h"
+#include "host/d3d9/device/d3d9_types.h"
+#include "host/d3d9/raster/deferred_rows.h"
+#include "host/d3d9/resources/pixel_store.h"
 
 namespace host {
 

@@ -2,10 +2,10 @@
 // layer's hook.
 #include "host/clock.h"
 #include "host/backends/display_clock.h"
-#include "host/d3d9/caps.h"
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/multisample.h"
+#include "host/d3d9/device/caps.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/raster/multisample.h"
 
 namespace host {
 namespace {

@@ -1,9 +1,9 @@
-#include "host/d3d9/texture_views.h"
+#include "host/d3d9/resources/texture_views.h"
 
 #include <algorithm>
 
-#include "host/d3d9/cube_texture.h"
-#include "host/d3d9/volume_texture.h"
+#include "host/d3d9/resources/cube_texture.h"
+#include "host/d3d9/resources/volume_texture.h"
 
 namespace host {
 namespace {

@@ -1,8 +1,8 @@
 // The texels a stage samples, as 0xAARRGGBB views of whichever kind of texture it holds:
 // the levels of a 2D texture, the six faces' levels of a cube, or a volume's levels.
 #pragma once
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/resources.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/resources/resources.h"
 
 namespace host {
 

@@ -1,11 +1,11 @@
-#include "host/d3d9/volume_texture.h"
+#include "host/d3d9/resources/volume_texture.h"
 
 #include <algorithm>
 
-#include "host/d3d9/caps.h"
-#include "host/d3d9/device.h"
-#include "host/d3d9/pixel_format.h"
-#include "host/d3d9/resource_make.h"
+#include "host/d3d9/device/caps.h"
+#include "host/d3d9/device/device.h"
+#include "host/d3d9/resources/pixel_format.h"
+#include "host/d3d9/resources/resource_make.h"
 
 namespace host {
 

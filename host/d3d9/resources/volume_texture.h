@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/resources.h"
-#include "host/d3d9/shader_types.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/resources/resources.h"
+#include "host/d3d9/shader/shader_types.h"
 #include "host/zeroed_memory.h"
 
 namespace host {

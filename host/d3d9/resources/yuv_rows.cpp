@@ -1,10 +1,10 @@
-#include "host/d3d9/yuv_rows.h"
+#include "host/d3d9/resources/yuv_rows.h"
 
 #include "host/gdi/pixel_rows.h"
 
 #if defined(__SSE2__)
 #define HOST_SPAN_ISA sse2
-#include "host/d3d9/yuv_rows_vector.h"
+#include "host/d3d9/resources/yuv_rows_vector.h"
 #undef HOST_SPAN_ISA
 #endif
 

@@ -1,10 +1,10 @@
 // The AVX2 build of the Y'CbCr rows (yuv_rows_vector.h), sixteen pixels a step, compiled
 // with -mavx2 on x86-64. Without the flag this file converts nothing.
-#include "host/d3d9/yuv_rows.h"
+#include "host/d3d9/resources/yuv_rows.h"
 
 #if defined(__AVX2__)
 #define HOST_SPAN_ISA avx2
-#include "host/d3d9/yuv_rows_vector.h"
+#include "host/d3d9/resources/yuv_rows_vector.h"
 #undef HOST_SPAN_ISA
 
 namespace host {

@@ -14,8 +14,8 @@
 #pragma once
 #include <cstdint>
 
-#include "host/d3d9/span_lanes.h"
-#include "host/d3d9/yuv_rows.h"
+#include "host/d3d9/raster/span_lanes.h"
+#include "host/d3d9/resources/yuv_rows.h"
 
 namespace host::HOST_SPAN_ISA::yuv_rows {
 

@@ -1,6 +1,6 @@
-#include "host/d3d9/yuv_surface.h"
+#include "host/d3d9/resources/yuv_surface.h"
 
-#include "host/d3d9/yuv_rows.h"
+#include "host/d3d9/resources/yuv_rows.h"
 
 namespace host {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/d3d9/shader_program.h"
-#include "host/d3d9/shader_rules.h"
+#include "host/d3d9/shader/shader_program.h"
+#include "host/d3d9/shader/shader_rules.h"
 
 namespace host {
 namespace {

@@ -1,4 +1,4 @@
-#include "host/d3d9/shader_flow.h"
+#include "host/d3d9/shader/shader_flow.h"
 
 #include <algorithm>
 

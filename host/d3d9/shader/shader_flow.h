@@ -5,7 +5,7 @@
 #pragma once
 #include <vector>
 
-#include "host/d3d9/shader_run.h"
+#include "host/d3d9/shader/shader_run.h"
 
 namespace host {
 

@@ -1,11 +1,11 @@
 // The baseline build of the lane kernels, and the choice between it and the AVX2 build.
-#include "host/d3d9/shader_lane_kernels.h"
+#include "host/d3d9/shader/shader_lane_kernels.h"
 
-#include "host/d3d9/d3d9_host.h"
-#include "host/d3d9/fast_span.h"
+#include "host/d3d9/device/d3d9_host.h"
+#include "host/d3d9/raster/fast_span.h"
 
 #define HOST_SPAN_ISA sse2
-#include "host/d3d9/shader_lane_vector.h"
+#include "host/d3d9/shader/shader_lane_vector.h"
 #undef HOST_SPAN_ISA
 
 namespace host {

@@ -8,9 +8,9 @@
 #pragma once
 #include <cstdint>
 
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/raster_common.h"
-#include "host/d3d9/shader_run.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/raster/raster_common.h"
+#include "host/d3d9/shader/shader_run.h"
 
 namespace host {
 

@@ -6,7 +6,7 @@
 // _sat of the writes between change nothing.
 #include <algorithm>
 
-#include "host/d3d9/shader_lanes.h"
+#include "host/d3d9/shader/shader_lanes.h"
 
 namespace host {
 namespace {

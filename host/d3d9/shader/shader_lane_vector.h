@@ -8,9 +8,9 @@
 #pragma once
 #include <cstdint>
 
-#include "host/d3d9/shader_lane_kernels.h"
+#include "host/d3d9/shader/shader_lane_kernels.h"
 #if defined(__SSE2__)
-#include "host/d3d9/span_vector.h"
+#include "host/d3d9/raster/span_vector.h"
 #endif
 
 #ifndef HOST_SPAN_ISA

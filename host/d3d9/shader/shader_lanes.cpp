@@ -1,10 +1,10 @@
-#include "host/d3d9/shader_lanes.h"
+#include "host/d3d9/shader/shader_lanes.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "host/d3d9/raster_shader.h"
-#include "host/d3d9/shader_math.h"
+#include "host/d3d9/raster/raster_shader.h"
+#include "host/d3d9/shader/shader_math.h"
 
 namespace host {
 namespace {

@@ -10,9 +10,9 @@
 #include <optional>
 #include <vector>
 
-#include "host/d3d9/shader_flow.h"
-#include "host/d3d9/shader_lane_kernels.h"
-#include "host/d3d9/shader_run.h"
+#include "host/d3d9/shader/shader_flow.h"
+#include "host/d3d9/shader/shader_lane_kernels.h"
+#include "host/d3d9/shader/shader_run.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/d3d9/shader_link.h"
+#include "host/d3d9/shader/shader_link.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <vector>
 
-#include "host/d3d9/raster_shader.h"
+#include "host/d3d9/raster/raster_shader.h"
 
 namespace host {
 

@@ -2,8 +2,8 @@
 // it runs until its program ends or reaches an instruction that needs its neighbours
 // (a derivative, or texld inside a quad), where the quad runner finishes it for it.
 #pragma once
-#include "host/d3d9/shader_flow.h"
-#include "host/d3d9/shader_run.h"
+#include "host/d3d9/shader/shader_flow.h"
+#include "host/d3d9/shader/shader_run.h"
 
 namespace host {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "host/d3d9/shader_run.h"
+#include "host/d3d9/shader/shader_run.h"
 
 namespace host {
 

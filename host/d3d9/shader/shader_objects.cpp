@@ -1,4 +1,4 @@
-#include "host/d3d9/shader_objects.h"
+#include "host/d3d9/shader/shader_objects.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,11 +5,11 @@
 #include <cstddef>
 #include <vector>
 
-#include "host/d3d9/declaration_layout.h"
-#include "host/d3d9/resources.h"
-#include "host/d3d9/shader_lanes.h"
-#include "host/d3d9/shader_program.h"
-#include "host/d3d9/shader_types.h"
+#include "host/d3d9/vertex/declaration_layout.h"
+#include "host/d3d9/resources/resources.h"
+#include "host/d3d9/shader/shader_lanes.h"
+#include "host/d3d9/shader/shader_program.h"
+#include "host/d3d9/shader/shader_types.h"
 
 namespace host {
 

@@ -1,12 +1,12 @@
-#include "host/d3d9/shader_pixels.h"
+#include "host/d3d9/shader/shader_pixels.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "host/d3d9/color_math.h"
-#include "host/d3d9/pixel_shade.h"
-#include "host/d3d9/shader_lane_kernels.h"
+#include "host/d3d9/device/color_math.h"
+#include "host/d3d9/raster/pixel_shade.h"
+#include "host/d3d9/shader/shader_lane_kernels.h"
 
 namespace host {
 namespace {

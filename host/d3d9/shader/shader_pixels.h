@@ -4,11 +4,11 @@
 #pragma once
 #include <optional>
 
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/raster_common.h"
-#include "host/d3d9/raster_shader.h"
-#include "host/d3d9/shader_lane_kernels.h"
-#include "host/d3d9/shader_sampler.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/raster/raster_common.h"
+#include "host/d3d9/raster/raster_shader.h"
+#include "host/d3d9/shader/shader_lane_kernels.h"
+#include "host/d3d9/shader/shader_sampler.h"
 
 namespace host {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/d3d9/shader_types.h"
+#include "host/d3d9/shader/shader_types.h"
 
 namespace host {
 

@@ -3,8 +3,8 @@
 // hardware takes them, between the two pixels of the same row (dsx) or column (dsy).
 #include <array>
 
-#include "host/d3d9/shader_machine.h"
-#include "host/d3d9/shader_run.h"
+#include "host/d3d9/shader/shader_machine.h"
+#include "host/d3d9/shader/shader_run.h"
 
 namespace host {
 namespace {

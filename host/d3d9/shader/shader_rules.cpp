@@ -1,4 +1,4 @@
-#include "host/d3d9/shader_rules.h"
+#include "host/d3d9/shader/shader_rules.h"
 
 namespace host {
 namespace {

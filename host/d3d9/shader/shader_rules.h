@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "host/d3d9/shader_program.h"
+#include "host/d3d9/shader/shader_program.h"
 
 namespace host {
 

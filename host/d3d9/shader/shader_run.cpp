@@ -1,10 +1,10 @@
-#include "host/d3d9/shader_run.h"
+#include "host/d3d9/shader/shader_run.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "host/d3d9/shader_machine.h"
-#include "host/d3d9/shader_math.h"
+#include "host/d3d9/shader/shader_machine.h"
+#include "host/d3d9/shader/shader_math.h"
 
 namespace host {
 namespace {

@@ -9,7 +9,7 @@
 #include <span>
 #include <vector>
 
-#include "host/d3d9/shader_program.h"
+#include "host/d3d9/shader/shader_program.h"
 
 namespace host {
 

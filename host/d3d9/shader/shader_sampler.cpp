@@ -1,12 +1,12 @@
-#include "host/d3d9/shader_sampler.h"
+#include "host/d3d9/shader/shader_sampler.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "host/d3d9/raster_common.h"
-#include "host/d3d9/raster_shader.h"
-#include "host/d3d9/shader_lane_kernels.h"
-#include "host/d3d9/texture_views.h"
+#include "host/d3d9/raster/raster_common.h"
+#include "host/d3d9/raster/raster_shader.h"
+#include "host/d3d9/shader/shader_lane_kernels.h"
+#include "host/d3d9/resources/texture_views.h"
 
 namespace host {
 namespace {

@@ -5,9 +5,9 @@
 #pragma once
 #include <array>
 
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/pixel_shade.h"
-#include "host/d3d9/shader_run.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/raster/pixel_shade.h"
+#include "host/d3d9/shader/shader_run.h"
 
 namespace host {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/d3d9/shader_vertex_input.h"
+#include "host/d3d9/shader/shader_vertex_input.h"
 
 #include <algorithm>
 

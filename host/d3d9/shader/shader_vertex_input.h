@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "host/d3d9/shader_run.h"
-#include "host/d3d9/shader_types.h"
-#include "host/d3d9/vertex_element.h"
+#include "host/d3d9/shader/shader_run.h"
+#include "host/d3d9/shader/shader_types.h"
+#include "host/d3d9/vertex/vertex_element.h"
 
 namespace host {
 

@@ -1,10 +1,10 @@
-#include "host/d3d9/declaration_layout.h"
+#include "host/d3d9/vertex/declaration_layout.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "host/d3d9/shader_vertex_input.h"
-#include "host/d3d9/vertex_element.h"
+#include "host/d3d9/shader/shader_vertex_input.h"
+#include "host/d3d9/vertex/vertex_element.h"
 
 namespace host {
 namespace {

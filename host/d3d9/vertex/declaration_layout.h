@@ -4,8 +4,8 @@
 #pragma once
 #include <span>
 
-#include "host/d3d9/shader_types.h"
-#include "host/d3d9/vertex_pipeline.h"
+#include "host/d3d9/shader/shader_types.h"
+#include "host/d3d9/vertex/vertex_pipeline.h"
 
 namespace host {
 

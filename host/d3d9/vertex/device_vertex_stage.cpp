@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/d3d9/device.h"
+#include "host/d3d9/device/device.h"
 
 namespace host {
 namespace {

@@ -1,10 +1,10 @@
-#include "host/d3d9/ff_fog.h"
+#include "host/d3d9/vertex/ff_fog.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "host/d3d9/color_math.h"
+#include "host/d3d9/device/color_math.h"
 
 namespace host {
 

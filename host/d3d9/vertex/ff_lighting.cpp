@@ -1,4 +1,4 @@
-#include "host/d3d9/ff_lighting.h"
+#include "host/d3d9/vertex/ff_lighting.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "host/d3d9/ff_vertex.h"
+#include "host/d3d9/vertex/ff_vertex.h"
 
 #include <cmath>
 

@@ -4,10 +4,10 @@
 #pragma once
 #include <cstdint>
 
-#include "host/d3d9/ff_fog.h"
-#include "host/d3d9/ff_lighting.h"
-#include "host/d3d9/texcoord_gen.h"
-#include "host/d3d9/vertex_pipeline.h"
+#include "host/d3d9/vertex/ff_fog.h"
+#include "host/d3d9/vertex/ff_lighting.h"
+#include "host/d3d9/vertex/texcoord_gen.h"
+#include "host/d3d9/vertex/vertex_pipeline.h"
 
 namespace host {
 

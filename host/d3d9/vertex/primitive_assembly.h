@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "host/d3d9/d3d9_types.h"
+#include "host/d3d9/device/d3d9_types.h"
 
 namespace host {
 

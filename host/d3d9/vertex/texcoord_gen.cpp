@@ -1,9 +1,9 @@
-#include "host/d3d9/texcoord_gen.h"
+#include "host/d3d9/vertex/texcoord_gen.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "host/d3d9/vertex_pipeline.h"
+#include "host/d3d9/vertex/vertex_pipeline.h"
 
 namespace host {
 namespace {

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "host/d3d9/draw_state.h"
+#include "host/d3d9/device/draw_state.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/d3d9/vertex_element.h"
+#include "host/d3d9/vertex/vertex_element.h"
 
 #include <algorithm>
 #include <cmath>

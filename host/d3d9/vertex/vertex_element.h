@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 
-#include "host/d3d9/shader_run.h"
-#include "host/d3d9/shader_types.h"
+#include "host/d3d9/shader/shader_run.h"
+#include "host/d3d9/shader/shader_types.h"
 
 namespace host {
 

@@ -1,10 +1,10 @@
-#include "host/d3d9/vertex_pipeline.h"
+#include "host/d3d9/vertex/vertex_pipeline.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "host/d3d9/vertex_element.h"
+#include "host/d3d9/vertex/vertex_element.h"
 
 namespace host {
 namespace {

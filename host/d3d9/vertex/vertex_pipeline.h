@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/d3d9/draw_state.h"
-#include "host/d3d9/shader_types.h"
+#include "host/d3d9/device/draw_state.h"
+#include "host/d3d9/shader/shader_types.h"
 
 namespace host {
 

@@ -9,7 +9,7 @@
 
 #include "engine/sound/core/sound_state.h"
 #include "host/acm/acm.h"
-#include "host/d3d9/d3d9_host.h"
+#include "host/d3d9/device/d3d9_host.h"
 #include "host/dsound/dsound_config.h"
 #include "host/system_info.h"
 #include "tests/support/headless_engine.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/d3d9/shader_program.h"
+#include "host/d3d9/shader/shader_program.h"
 #include "tests/host_d3d9/fuzz/shader_input.h"
 #include "tools/shader_pack/shader_pack.h"
 #include "tools/shader_pack/shader_tokens.h"
