@@ -11,7 +11,7 @@
 #include "bench/common/runtime_dir.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "host/backends/backend.h"
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 
 namespace bench_support {
 

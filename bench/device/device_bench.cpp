@@ -19,7 +19,7 @@
 #include "engine/platform/base/log.h"
 #include "host/backends/backend.h"
 #include "host/d3d9/device/device.h"
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 
 namespace {
 

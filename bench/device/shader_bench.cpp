@@ -15,7 +15,7 @@
 #include "host/d3d9/device/d3d9_host.h"
 #include "host/d3d9/device/device.h"
 #include "host/d3d9/device/direct3d9.h"
-#include "host/win/desktop.h"
+#include "host/win/window/desktop.h"
 #include "host/d3d9/shader/shader_program.h"
 #include "tools/shader_pack/shader_pack.h"
 #include "tools/shader_pack/shader_tokens.h"

@@ -26,7 +26,7 @@
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/log.h"
 #include "host/backends/backend.h"
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 
 namespace {
 

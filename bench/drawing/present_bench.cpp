@@ -23,8 +23,8 @@
 #include "engine/softrender/pipeline/memimg.h"
 #include "host/backends/backend.h"
 #include "host/gdi/dib_output.h"
-#include "host/win/instance_lock.h"
-#include "host/win/window.h"
+#include "host/win/system/instance_lock.h"
+#include "host/win/window/window.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "game/vantorix/stage_play.h"
 #include "host/backends/backend.h"
 #include "host/d3d9/device/d3d9_host.h"
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 
 namespace {
 

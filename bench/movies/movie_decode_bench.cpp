@@ -36,7 +36,7 @@ extern "C" {
 #include "engine/sound/movies/movie.h"
 #include "host/backends/backend.h"
 #include "host/clock.h"
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 #include "tests/movies/av_movie_maker.h"
 
 namespace {

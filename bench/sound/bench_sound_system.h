@@ -7,7 +7,7 @@
 #include "engine/sound/core/sound_state.h"
 #include "engine/sound/core/sound_system.h"
 #include "host/backends/backend.h"
-#include "host/win/com.h"
+#include "host/win/system/com.h"
 
 namespace sound_bench {
 

@@ -26,7 +26,7 @@
 #include "host/backends/display_clock.h"
 #include "host/clock.h"
 #include "host/ddraw/ddraw.h"
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "host/dsound/dsound_types.h"
-#include "host/win/mmsystem_errors.h"
+#include "host/win/system/mmsystem_errors.h"
 
 namespace host {
 

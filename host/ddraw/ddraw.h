@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/win/com.h"
+#include "host/win/system/com.h"
 
 namespace host {
 

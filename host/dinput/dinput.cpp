@@ -9,7 +9,7 @@
 #include <string>
 
 #include "host/dinput/input_devices.h"
-#include "host/win/window.h"
+#include "host/win/window/window.h"
 
 namespace host {
 

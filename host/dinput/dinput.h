@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "host/sync.h"
-#include "host/win/com.h"
-#include "host/win/types.h"
+#include "host/win/system/com.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

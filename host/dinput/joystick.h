@@ -2,8 +2,8 @@
 #pragma once
 #include <cstdint>
 
-#include "host/win/mmsystem_errors.h"
-#include "host/win/types.h"
+#include "host/win/system/mmsystem_errors.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

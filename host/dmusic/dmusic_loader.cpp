@@ -5,7 +5,7 @@
 
 #include "host/dmusic/dmusic_segment.h"
 #include "host/mci/midi_file.h"
-#include "host/win/wide_text.h"
+#include "host/win/system/wide_text.h"
 
 namespace host {
 

@@ -15,7 +15,7 @@
 #include "host/dsound/mixer.h"
 #include "host/dsound/mixer_source.h"
 #include "host/mci/midi_synth.h"
-#include "host/win/desktop.h"
+#include "host/win/window/desktop.h"
 
 namespace host {
 

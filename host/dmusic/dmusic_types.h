@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "host/win/com.h"
-#include "host/win/types.h"
+#include "host/win/system/com.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -8,7 +8,7 @@
 
 #include "host/dsound/dsound_types.h"
 #include "host/dsound/voice.h"
-#include "host/win/com.h"
+#include "host/win/system/com.h"
 
 namespace host {
 

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "host/font/gdi_font_types.h"
-#include "host/win/codepage.h"
+#include "host/win/system/codepage.h"
 
 namespace host {
 namespace {

@@ -11,7 +11,7 @@
 #include "host/font/font_host_state.h"
 #include "host/font/gdi_height.h"
 #include "host/font/glyph_bitmap.h"
-#include "host/win/codepage.h"
+#include "host/win/system/codepage.h"
 
 namespace host {
 namespace {

@@ -9,7 +9,7 @@
 #include "host/backends/backend.h"
 #include "host/d3d9/device/d3d9_host.h"
 #include "host/gdi/pixel_rows.h"
-#include "host/win/window.h"
+#include "host/win/window/window.h"
 
 namespace host {
 namespace {

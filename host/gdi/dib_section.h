@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "host/gdi/dib_output.h"
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

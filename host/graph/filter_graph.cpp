@@ -8,7 +8,7 @@
 
 #include "host/graph/graph_classes.h"
 #include "host/graph/graph_playback.h"
-#include "host/win/wide_text.h"
+#include "host/win/system/wide_text.h"
 
 namespace host {
 namespace graph {

@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "host/gdi/dib_output.h"
-#include "host/win/com.h"
-#include "host/win/types.h"
+#include "host/win/system/com.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "host/mci/mci.h"
-#include "host/win/message_queue.h"
+#include "host/win/window/message_queue.h"
 
 namespace host {
 

@@ -9,7 +9,7 @@
 #include "host/dsound/mixer_source.h"
 #include "host/mci/midi_file.h"
 #include "host/mci/midi_synth.h"
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -2,7 +2,7 @@
 // are armed and posts each one to its window, disarming it until the call that re-enables it.
 // Our own socket names first: the system headers define some of the same names as macros.
 #include "host/winsock/socket_registry.h"
-#include "host/win/message_queue.h"
+#include "host/win/window/message_queue.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -8,9 +8,9 @@
 #include "engine/platform/startup/sysinfo.h"
 #include "host/font/gdi_font.h"
 #include "host/gdi/dib_section.h"
-#include "host/win/layered_window.h"
-#include "host/win/modules.h"
-#include "host/win/window.h"
+#include "host/win/window/layered_window.h"
+#include "host/win/system/modules.h"
+#include "host/win/window/window.h"
 #include <orvik/graphics.h>
 
 namespace orvik_test {

@@ -2,7 +2,7 @@
 // without waiting for the vertical blank, and leaves the game's pacing as it was.
 #include "device_fixture.h"
 #include "engine/graphics/device/present.h"
-#include "host/win/message_queue.h"
+#include "host/win/window/message_queue.h"
 
 namespace orvik_test {
 namespace {

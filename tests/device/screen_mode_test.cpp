@@ -13,8 +13,8 @@
 #include "engine/graphics/fonts/fonts_internal.h"
 #include "host/font/fixed_glyph_source.h"
 #include "host/font/font_host.h"
-#include "host/win/desktop.h"
-#include "host/win/modules.h"
+#include "host/win/window/desktop.h"
+#include "host/win/system/modules.h"
 
 namespace orvik_test {
 namespace {

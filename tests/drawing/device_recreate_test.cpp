@@ -8,8 +8,8 @@
 #include "drawing_fixture.h"
 #include "engine/graphics/device/device_recreate.h"
 #include "host/backends/headless/headless.h"
-#include "host/win/desktop.h"
-#include "host/win/window.h"
+#include "host/win/window/desktop.h"
+#include "host/win/window/window.h"
 
 namespace orvik_test {
 namespace {

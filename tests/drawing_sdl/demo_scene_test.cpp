@@ -22,7 +22,7 @@
 #include "engine/platform/base/log.h"
 #include "host/backends/backend.h"
 #include "host/d3d9/resources/resources.h"
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 
 // The system's D-Bus library, which SDL starts, and fontconfig, which the on-screen log's
 // font loads at start-up, keep blocks they never free.

@@ -27,7 +27,7 @@
 #include "host/d3d9/resources/resources.h"
 #include "engine/platform/base/log.h"
 #include "host/backends/backend.h"
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 
 namespace orvik_test {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "game_fixture.h"
-#include "host/win/window.h"
+#include "host/win/window/window.h"
 
 namespace vantorix_test {
 

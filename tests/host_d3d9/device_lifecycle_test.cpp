@@ -4,8 +4,8 @@
 
 #include "device_fixture.h"
 #include "host/d3d9/device/d3d9_module.h"
-#include "host/win/desktop.h"
-#include "host/win/modules.h"
+#include "host/win/window/desktop.h"
+#include "host/win/system/modules.h"
 
 namespace host::test {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/font/gdi_font_types.h"
-#include "host/win/codepage.h"
+#include "host/win/system/codepage.h"
 
 namespace {
 

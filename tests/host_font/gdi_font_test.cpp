@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "host/font/fixed_glyph_source.h"
-#include "host/win/codepage.h"
+#include "host/win/system/codepage.h"
 #include "tests/host_font/font_fixture.h"
 
 namespace {

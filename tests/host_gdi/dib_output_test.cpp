@@ -9,8 +9,8 @@
 #include "host/backends/headless/headless.h"
 #include "host/d3d9/device/d3d9_host.h"
 #include "host/gdi/dib_output.h"
-#include "host/win/types.h"
-#include "host/win/window.h"
+#include "host/win/system/types.h"
+#include "host/win/window/window.h"
 
 namespace {
 

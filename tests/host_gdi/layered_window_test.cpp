@@ -12,8 +12,8 @@
 #include "host/debug_output.h"
 #include "host/font/gdi_font.h"
 #include "host/gdi/dib_section.h"
-#include "host/win/layered_window.h"
-#include "host/win/window.h"
+#include "host/win/window/layered_window.h"
+#include "host/win/window/window.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "host/backends/headless/headless.h"
 #include "host/gdi/dib_output.h"
 #include "host/gdi/pixel_rows.h"
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include "host/backends/sdl/sdl_keyboard_events.h"
 #include "host/dinput/input_devices.h"
 #include "host/dinput/key_codes.h"
-#include "host/win/drop_files.h"
-#include "host/win/hooks.h"
-#include "host/win/imm.h"
-#include "host/win/system_services.h"
+#include "host/win/system/drop_files.h"
+#include "host/win/window/hooks.h"
+#include "host/win/system/imm.h"
+#include "host/win/system/system_services.h"
 #include "tests/host_win/host_fixture.h"
 
 namespace {

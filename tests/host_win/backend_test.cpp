@@ -9,7 +9,7 @@
 
 #include "host/backends/display_clock.h"
 #include "host/backends/picture_placement.h"
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 #include "host_fixture.h"
 
 namespace host_test {

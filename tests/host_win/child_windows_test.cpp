@@ -1,9 +1,9 @@
 // Child windows (a toolbar), menu bars taking room from the client area, accelerators and
 // modeless dialogs.
-#include "host/win/accelerator.h"
-#include "host/win/dialog.h"
-#include "host/win/menu.h"
-#include "host/win/toolbar.h"
+#include "host/win/window/accelerator.h"
+#include "host/win/window/dialog.h"
+#include "host/win/window/menu.h"
+#include "host/win/window/toolbar.h"
 #include "host_fixture.h"
 
 namespace host_test {

@@ -5,7 +5,7 @@
 #include "host/dinput/keyboard_state.h"
 #include "host/dinput/key_codes.h"
 #include "host/sync.h"
-#include "host/win/codepage.h"
+#include "host/win/system/codepage.h"
 #include "host_fixture.h"
 
 namespace host_test {

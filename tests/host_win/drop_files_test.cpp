@@ -1,7 +1,7 @@
 // The drop object a file drop hands the window: counting, sizing and copying the names.
 #include <cstring>
 
-#include "host/win/drop_files.h"
+#include "host/win/system/drop_files.h"
 #include "host_fixture.h"
 
 namespace host_test {

@@ -6,11 +6,11 @@
 #include "host/backends/headless/headless.h"
 #include "host/clock.h"
 #include "host/dinput/input_devices.h"
-#include "host/win/com.h"
-#include "host/win/desktop.h"
-#include "host/win/message_queue.h"
-#include "host/win/modules.h"
-#include "host/win/window.h"
+#include "host/win/system/com.h"
+#include "host/win/window/desktop.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/system/modules.h"
+#include "host/win/window/window.h"
 #include "tests/support/host_reset.h"
 
 namespace host_test {

@@ -1,8 +1,8 @@
 // The input method's reads and the clipboard's rules as the engine relies on them.
 #include <cstring>
 
-#include "host/win/clipboard.h"
-#include "host/win/imm.h"
+#include "host/win/system/clipboard.h"
+#include "host/win/system/imm.h"
 #include "host_fixture.h"
 
 namespace host_test {

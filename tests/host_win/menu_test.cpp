@@ -2,7 +2,7 @@
 // their parent.
 #include <cstring>
 
-#include "host/win/menu.h"
+#include "host/win/window/menu.h"
 #include "host_fixture.h"
 
 namespace host_test {

@@ -1,6 +1,6 @@
 // Libraries loaded by name and COM classes, each of which a test can make missing.
 #include "host/dinput/dinput.h"
-#include "host/win/system_services.h"
+#include "host/win/system/system_services.h"
 #include "host_fixture.h"
 
 namespace host_test {

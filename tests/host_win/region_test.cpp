@@ -1,6 +1,6 @@
 // Window regions: a region given to a window is the window's, a refused one stays the
 // caller's.
-#include "host/win/region.h"
+#include "host/win/window/region.h"
 #include "host_fixture.h"
 
 namespace host_test {

@@ -17,8 +17,8 @@
 #include "engine/platform/window/window.h"
 #include "host/font/gdi_font.h"
 #include "host/gdi/dib_section.h"
-#include "host/win/layered_window.h"
-#include "host/win/window.h"
+#include "host/win/window/layered_window.h"
+#include "host/win/window/window.h"
 
 namespace orvik_test {
 namespace {

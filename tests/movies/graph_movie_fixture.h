@@ -7,7 +7,7 @@
 
 #include "../support/bounded_wait.h"
 #include "av_movie_maker.h"
-#include "host/win/wide_text.h"
+#include "host/win/system/wide_text.h"
 #include "movie_fixture.h"
 #include "tools/okvpack/archive_writer.h"
 

@@ -13,7 +13,7 @@
 #include "engine/platform/network/network.h"
 #include "engine/platform/network/network_state.h"
 #include "engine/platform/startup/system_libraries.h"
-#include "host/win/message_queue.h"
+#include "host/win/window/message_queue.h"
 #include "host/winsock/winsock.h"
 
 namespace orvik_test {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "../support/host_reset.h"
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
 #include "host/winsock/winsock.h"
 
 namespace orvik_test {

@@ -8,7 +8,7 @@
 #include "host/dmusic/dmusic_config.h"
 #include "host/dmusic/dmusic_types.h"
 #include "host/mci/mci.h"
-#include "host/win/com.h"
+#include "host/win/system/com.h"
 #include "sound_fixture.h"
 #include "tests/support/midi_builder.h"
 

@@ -9,7 +9,7 @@
 #include "engine/sound/decoders/mp3_graph.h"
 #include "engine/sound/core/sound_state.h"
 #include "host/graph/filter_base.h"
-#include "host/win/com.h"
+#include "host/win/system/com.h"
 #include "tests/support/mp3_tone.h"
 
 namespace sound_test {

@@ -5,8 +5,8 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
-#include "host/win/com.h"
-#include "host/win/modules.h"
+#include "host/win/system/com.h"
+#include "host/win/system/modules.h"
 #include "sound_fixture.h"
 #include "wave_builder.h"
 

@@ -10,7 +10,7 @@
 #include "engine/platform/startup/library.h"
 #include "engine/platform/window/onscreen_log.h"
 #include "engine/platform/window/window.h"
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 #include "host_reset.h"
 #include "temp_log.h"
 

@@ -1,8 +1,8 @@
 // Clipboard text through the main window, and the names of dropped files read back.
 #include <cstring>
 
-#include "host/win/clipboard.h"
-#include "host/win/drop_files.h"
+#include "host/win/system/clipboard.h"
+#include "host/win/system/drop_files.h"
 #include "text_input_fixture.h"
 
 namespace orvik_test {

@@ -10,7 +10,7 @@
 
 #include "../support/headless_engine.h"
 #include "engine/platform/input/text_input.h"
-#include "host/win/message_queue.h"
+#include "host/win/window/message_queue.h"
 
 namespace orvik_test {
 

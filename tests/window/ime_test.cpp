@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "engine/platform/input/ime.h"
-#include "host/win/imm.h"
-#include "host/win/system_services.h"
-#include "host/win/window.h"
+#include "host/win/system/imm.h"
+#include "host/win/system/system_services.h"
+#include "host/win/window/window.h"
 #include "text_input_fixture.h"
 
 namespace orvik_test {

@@ -10,10 +10,10 @@
 #include "host/backends/headless/headless.h"
 #include "host/font/gdi_font.h"
 #include "host/gdi/dib_section.h"
-#include "host/win/chrome_layout.h"
-#include "host/win/menu.h"
-#include "host/win/window.h"
-#include "host/win/window_chrome.h"
+#include "host/win/window/chrome_layout.h"
+#include "host/win/window/menu.h"
+#include "host/win/window/window.h"
+#include "host/win/window/window_chrome.h"
 
 namespace orvik_test {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host/win/menu.h"
+#include "host/win/window/menu.h"
 
 namespace orvik_test {
 

@@ -8,10 +8,10 @@
 #include "menu_builder.h"
 #include "engine/platform/window/window_menu.h"
 #include "host/dinput/key_codes.h"
-#include "host/win/chrome_layout.h"
-#include "host/win/chrome_state.h"
-#include "host/win/window.h"
-#include "host/win/window_chrome.h"
+#include "host/win/window/chrome_layout.h"
+#include "host/win/window/chrome_state.h"
+#include "host/win/window/window.h"
+#include "host/win/window/window_chrome.h"
 
 namespace orvik_test {
 namespace {

@@ -7,7 +7,7 @@
 #include "menu_builder.h"
 #include "engine/platform/window/window_menu.h"
 #include "engine/platform/window/window_mode.h"
-#include "host/win/menu.h"
+#include "host/win/window/menu.h"
 
 namespace orvik_test {
 namespace {

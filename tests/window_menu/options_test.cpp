@@ -7,10 +7,10 @@
 #include "../window/engine_fixture.h"
 #include "engine/platform/startup/sysinfo.h"
 #include "engine/platform/window/window_mode.h"
-#include "host/win/accelerator.h"
-#include "host/win/desktop.h"
-#include "host/win/hooks.h"
-#include "host/win/modules.h"
+#include "host/win/window/accelerator.h"
+#include "host/win/window/desktop.h"
+#include "host/win/window/hooks.h"
+#include "host/win/system/modules.h"
 
 namespace orvik_test {
 namespace {

@@ -6,7 +6,7 @@
 #include "engine/platform/window/window_toolbar.h"
 #include "engine/graphics/images/color_data.h"
 #include "engine/softrender/pipeline/memimg_write.h"
-#include "host/win/toolbar.h"
+#include "host/win/window/toolbar.h"
 #include <orvik/graphics.h>
 
 namespace orvik_test {

@@ -14,7 +14,7 @@
 #include "../support/headless_engine.h"
 #include "engine/platform/base/log.h"
 #include "host/backends/backend.h"
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 #include "x_display.h"
 
 namespace orvik_test {

@@ -9,10 +9,10 @@
 
 #include "../support/bounded_wait.h"
 #include "engine/platform/window/window.h"
-#include "host/win/chrome_layout.h"
-#include "host/win/menu.h"
-#include "host/win/window.h"
-#include "host/win/window_chrome.h"
+#include "host/win/window/chrome_layout.h"
+#include "host/win/window/menu.h"
+#include "host/win/window/window.h"
+#include "host/win/window/window_chrome.h"
 #include "sdl_engine_setup.h"
 
 namespace orvik_test {

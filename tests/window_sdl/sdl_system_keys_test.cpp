@@ -7,9 +7,9 @@
 #include <cstdio>
 
 #include "engine/platform/window/window.h"
-#include "host/win/hooks.h"
-#include "host/win/modules.h"
-#include "host/win/window.h"
+#include "host/win/window/hooks.h"
+#include "host/win/system/modules.h"
+#include "host/win/window/window.h"
 #include "sdl_engine_setup.h"
 
 // Last: its macros (None, Status, True...) would rename the engine's words.

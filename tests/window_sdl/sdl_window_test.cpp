@@ -21,8 +21,8 @@
 #include "engine/platform/window/window.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "host/backends/backend.h"
-#include "host/win/instance_lock.h"
-#include "host/win/window_icon.h"
+#include "host/win/system/instance_lock.h"
+#include "host/win/window/window_icon.h"
 #include "sdl_engine_setup.h"
 
 namespace orvik_test {

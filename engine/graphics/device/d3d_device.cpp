@@ -16,7 +16,7 @@
 #include "host/d3d9/device/direct3d9.h"
 #include "host/ddraw/ddraw.h"
 #include "host/gdi/dib_output.h"
-#include "host/win/com.h"
+#include "host/win/system/com.h"
 
 namespace orvik {
 

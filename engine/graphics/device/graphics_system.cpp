@@ -31,7 +31,7 @@
 #include "host/d3d9/device/device.h"
 #include "host/d3d9/device/direct3d9.h"
 #include "host/ddraw/ddraw.h"
-#include "host/win/desktop.h"
+#include "host/win/window/desktop.h"
 
 namespace orvik {
 

@@ -8,8 +8,8 @@
 
 #include "engine/graphics/device/target_readback.h"
 #include "host/d3d9/device/d3d9_types.h"
-#include "host/win/modules.h"
-#include "host/win/types.h"
+#include "host/win/system/modules.h"
+#include "host/win/system/types.h"
 
 namespace host {
 class Direct3D9;

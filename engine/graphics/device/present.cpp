@@ -17,8 +17,8 @@
 #include "host/ddraw/ddraw.h"
 #include "host/gdi/dib_output.h"
 #include "host/sync.h"
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
 #include <orvik/graphics.h>
 
 namespace orvik {

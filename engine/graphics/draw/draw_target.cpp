@@ -13,7 +13,7 @@
 #include "engine/platform/window/message_pump.h"
 #include "engine/platform/window/window.h"
 #include "host/d3d9/device/device.h"
-#include "host/win/message_queue.h"
+#include "host/win/window/message_queue.h"
 
 namespace orvik {
 

@@ -8,7 +8,7 @@
 #include "engine/platform/window/window.h"
 #include "engine/platform/window/window_mode.h"
 #include "engine/softrender/pipeline/memimg.h"
-#include "host/win/desktop.h"
+#include "host/win/window/desktop.h"
 
 namespace orvik {
 

@@ -1,7 +1,7 @@
 // New empty files in the temporary directory, for data that a system service must read
 // from a file of its own (the MIDI sequencer).
 #pragma once
-#include "host/win/file_io.h"
+#include "host/win/system/file_io.h"
 
 namespace orvik {
 

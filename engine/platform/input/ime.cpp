@@ -16,8 +16,8 @@
 #include "engine/platform/input/text_input.h"
 #include "engine/platform/startup/timing.h"
 #include "engine/platform/window/window.h"
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

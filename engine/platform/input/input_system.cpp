@@ -8,7 +8,7 @@
 #include "engine/platform/startup/system_libraries.h"
 #include "engine/platform/startup/timing.h"
 #include "engine/platform/window/window.h"
-#include "host/win/window.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

@@ -3,9 +3,9 @@
 #include "engine/platform/base/log.h"
 #include "engine/platform/startup/sysinfo.h"
 #include "engine/platform/window/window.h"
-#include "host/win/desktop.h"
-#include "host/win/hooks.h"
-#include "host/win/modules.h"
+#include "host/win/window/desktop.h"
+#include "host/win/window/hooks.h"
+#include "host/win/system/modules.h"
 
 namespace orvik {
 

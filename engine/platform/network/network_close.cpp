@@ -5,8 +5,8 @@
 #include "engine/platform/network/network.h"
 #include "engine/platform/network/network_state.h"
 #include "host/clock.h"
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

@@ -5,7 +5,7 @@
 #include "engine/platform/base/log.h"
 #include "engine/platform/network/network.h"
 #include "engine/platform/network/network_state.h"
-#include "host/win/window.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

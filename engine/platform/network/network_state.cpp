@@ -7,7 +7,7 @@
 #include "engine/platform/base/log.h"
 #include "engine/platform/network/network.h"
 #include "engine/platform/startup/system_libraries.h"
-#include "host/win/message_queue.h"
+#include "host/win/window/message_queue.h"
 
 namespace orvik {
 

@@ -29,8 +29,8 @@
 #include "engine/sound/core/sound_system.h"
 #include "host/clock.h"
 #include "host/sync.h"
-#include "host/win/desktop.h"
-#include "host/win/window.h"
+#include "host/win/window/desktop.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

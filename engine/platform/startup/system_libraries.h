@@ -4,10 +4,10 @@
 #include "host/clock.h"
 #include "host/dinput/joystick.h"
 #include "host/mci/mci.h"
-#include "host/win/com.h"
-#include "host/win/imm.h"
-#include "host/win/modules.h"
-#include "host/win/system_services.h"
+#include "host/win/system/com.h"
+#include "host/win/system/imm.h"
+#include "host/win/system/modules.h"
+#include "host/win/system/system_services.h"
 
 namespace orvik {
 

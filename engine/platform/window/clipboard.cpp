@@ -5,7 +5,7 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/window/window.h"
-#include "host/win/clipboard.h"
+#include "host/win/system/clipboard.h"
 
 namespace orvik {
 

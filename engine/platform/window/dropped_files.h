@@ -1,6 +1,6 @@
 // The names of the files dropped on the main window, kept until the window goes.
 #pragma once
-#include "host/win/drop_files.h"
+#include "host/win/system/drop_files.h"
 
 namespace orvik {
 

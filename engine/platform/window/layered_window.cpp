@@ -9,8 +9,8 @@
 #include "engine/platform/startup/sysinfo.h"
 #include "engine/platform/window/window.h"
 #include "host/font/gdi_font.h"
-#include "host/win/modules.h"
-#include "host/win/window.h"
+#include "host/win/system/modules.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

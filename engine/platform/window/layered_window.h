@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "host/gdi/dib_section.h"
-#include "host/win/layered_window.h"
+#include "host/win/window/layered_window.h"
 
 namespace orvik {
 

@@ -12,11 +12,11 @@
 #include "engine/sound/core/sound_system.h"
 #include "host/clock.h"
 #include "host/sync.h"
-#include "host/win/accelerator.h"
-#include "host/win/desktop.h"
-#include "host/win/dialog.h"
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
+#include "host/win/window/accelerator.h"
+#include "host/win/window/desktop.h"
+#include "host/win/window/dialog.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

@@ -28,10 +28,10 @@
 #include "host/clock.h"
 #include "host/debug_output.h"
 #include "host/sync.h"
-#include "host/win/codepage.h"
-#include "host/win/desktop.h"
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
+#include "host/win/system/codepage.h"
+#include "host/win/window/desktop.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "engine/platform/window/layered_window.h"
-#include "host/win/accelerator.h"
-#include "host/win/hooks.h"
-#include "host/win/region.h"
-#include "host/win/types.h"
+#include "host/win/window/accelerator.h"
+#include "host/win/window/hooks.h"
+#include "host/win/window/region.h"
+#include "host/win/system/types.h"
 
 namespace orvik {
 

@@ -7,9 +7,9 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/window/window_mode.h"
-#include "host/win/desktop.h"
-#include "host/win/menu.h"
-#include "host/win/window.h"
+#include "host/win/window/desktop.h"
+#include "host/win/window/menu.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "engine/platform/window/window.h"
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace orvik {
 

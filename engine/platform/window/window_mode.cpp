@@ -14,9 +14,9 @@
 #include "engine/platform/window/window_toolbar.h"
 #include "host/clock.h"
 #include "host/sync.h"
-#include "host/win/desktop.h"
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
+#include "host/win/window/desktop.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

@@ -22,10 +22,10 @@
 #include "engine/platform/window/window_toolbar.h"
 #include "engine/sound/core/sound_system.h"
 #include "host/dinput/key_codes.h"
-#include "host/win/desktop.h"
-#include "host/win/message_queue.h"
-#include "host/win/region.h"
-#include "host/win/window.h"
+#include "host/win/window/desktop.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/region.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

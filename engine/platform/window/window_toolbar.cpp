@@ -4,9 +4,9 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/window/window.h"
-#include "host/win/message_queue.h"
-#include "host/win/toolbar.h"
-#include "host/win/window.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/toolbar.h"
+#include "host/win/window/window.h"
 
 namespace orvik {
 

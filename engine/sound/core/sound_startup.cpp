@@ -10,7 +10,7 @@
 #include "engine/sound/core/sound_state.h"
 #include "engine/sound/core/sound_system.h"
 #include "host/dsound/audio_output.h"
-#include "host/win/desktop.h"
+#include "host/win/window/desktop.h"
 
 namespace orvik {
 

@@ -14,7 +14,7 @@
 #include "host/dmusic/dmusic_performance.h"
 #include "host/dsound/dsound_device.h"
 #include "host/dsound/mixer.h"
-#include "host/win/modules.h"
+#include "host/win/system/modules.h"
 
 namespace orvik {
 

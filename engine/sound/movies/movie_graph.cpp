@@ -13,9 +13,9 @@
 #include "engine/platform/files/temp_file.h"
 #include "engine/sound/movies/frame_copy_renderer.h"
 #include "engine/sound/movies/movie.h"
-#include "host/win/codepage.h"
-#include "host/win/com.h"
-#include "host/win/wide_text.h"
+#include "host/win/system/codepage.h"
+#include "host/win/system/com.h"
+#include "host/win/system/wide_text.h"
 
 namespace orvik {
 

@@ -7,8 +7,8 @@
 #include "engine/sound/music/music_dmusic.h"
 #include "engine/sound/core/sound_state.h"
 #include "host/dmusic/direct_music.h"
-#include "host/win/codepage.h"
-#include "host/win/wide_text.h"
+#include "host/win/system/codepage.h"
+#include "host/win/system/wide_text.h"
 
 namespace orvik {
 

@@ -9,7 +9,7 @@
 #include "engine/platform/base/handle_table.h"
 #include "engine/sound/core/sound_buffer.h"
 #include "host/dsound/dsound_types.h"
-#include "host/win/file_io.h"
+#include "host/win/system/file_io.h"
 
 namespace orvik {
 

@@ -7,7 +7,7 @@
 #include "host/backends/headless/headless_audio_clock.h"
 #include "host/backends/layered_shape.h"
 #include "host/dsound/headless_output.h"
-#include "host/win/window.h"
+#include "host/win/window/window.h"
 
 namespace host {
 

@@ -20,11 +20,11 @@
 #include "host/backends/sdl/sdl_window_shape.h"
 #include "host/backends/sdl/sdl_x11_watch.h"
 #include "host/dinput/input_devices.h"
-#include "host/win/desktop.h"
-#include "host/win/instance_lock.h"
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
-#include "host/win/window_chrome.h"
+#include "host/win/window/desktop.h"
+#include "host/win/system/instance_lock.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
+#include "host/win/window/window_chrome.h"
 
 namespace host {
 

@@ -6,14 +6,14 @@
 #include "host/backends/sdl/sdl_scancodes.h"
 #include "host/dinput/input_devices.h"
 #include "host/dinput/keyboard_state.h"
-#include "host/win/codepage.h"
-#include "host/win/drop_files.h"
-#include "host/win/hooks.h"
-#include "host/win/imm.h"
-#include "host/win/message_queue.h"
-#include "host/win/system_services.h"
-#include "host/win/window.h"
-#include "host/win/window_chrome.h"
+#include "host/win/system/codepage.h"
+#include "host/win/system/drop_files.h"
+#include "host/win/window/hooks.h"
+#include "host/win/system/imm.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/system/system_services.h"
+#include "host/win/window/window.h"
+#include "host/win/window/window_chrome.h"
 
 namespace host::sdl {
 

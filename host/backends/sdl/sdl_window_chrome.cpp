@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "host/win/desktop.h"
-#include "host/win/window.h"
-#include "host/win/window_chrome.h"
+#include "host/win/window/desktop.h"
+#include "host/win/window/window.h"
+#include "host/win/window/window_chrome.h"
 
 namespace host::sdl {
 

@@ -5,7 +5,7 @@
 #include "host/d3d9/resources/pixel_format.h"
 #include "host/d3d9/shader/shader_run.h"
 #include "host/d3d9/resources/yuv_surface.h"
-#include "host/win/desktop.h"
+#include "host/win/window/desktop.h"
 
 namespace host {
 

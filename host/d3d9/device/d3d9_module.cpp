@@ -5,7 +5,7 @@
 #include "host/backends/backend.h"
 #include "host/d3d9/device/d3d9_host.h"
 #include "host/d3d9/device/direct3d9.h"
-#include "host/win/modules.h"
+#include "host/win/system/modules.h"
 
 namespace host {
 

@@ -7,7 +7,7 @@
 #include "host/d3d9/raster/multisample.h"
 #include "host/d3d9/resources/pixel_format.h"
 #include "host/d3d9/resources/resource_make.h"
-#include "host/win/desktop.h"
+#include "host/win/window/desktop.h"
 
 namespace host {
 namespace {

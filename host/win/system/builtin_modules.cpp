@@ -1,4 +1,4 @@
-#include "host/win/builtin_modules.h"
+#include "host/win/system/builtin_modules.h"
 
 #include "host/acm/acm.h"
 #include "host/clock.h"
@@ -12,9 +12,9 @@
 #include "host/dsound/dsound_device.h"
 #include "host/graph/graph_classes.h"
 #include "host/mci/mci.h"
-#include "host/win/imm.h"
-#include "host/win/layered_window.h"
-#include "host/win/system_services.h"
+#include "host/win/system/imm.h"
+#include "host/win/window/layered_window.h"
+#include "host/win/system/system_services.h"
 #include "host/winsock/winsock.h"
 
 namespace host {

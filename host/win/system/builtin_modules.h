@@ -4,8 +4,8 @@
 #pragma once
 #include <span>
 
-#include "host/win/com.h"
-#include "host/win/modules.h"
+#include "host/win/system/com.h"
+#include "host/win/system/modules.h"
 
 namespace host {
 

@@ -1,10 +1,10 @@
-#include "host/win/clipboard.h"
+#include "host/win/system/clipboard.h"
 
 #include <cstring>
 #include <string>
 
 #include "host/backends/backend.h"
-#include "host/win/codepage.h"
+#include "host/win/system/codepage.h"
 
 namespace host {
 

@@ -2,8 +2,8 @@
 // memory blocks in the system code page. The backend's clipboard (the desktop's, in
 // UTF-8) holds the text when it has one; otherwise the text stays in this process.
 #pragma once
-#include "host/win/global_memory.h"
-#include "host/win/types.h"
+#include "host/win/system/global_memory.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

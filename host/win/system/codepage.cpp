@@ -1,4 +1,4 @@
-#include "host/win/codepage.h"
+#include "host/win/system/codepage.h"
 
 #include <iconv.h>
 

@@ -1,4 +1,4 @@
-#include "host/win/com.h"
+#include "host/win/system/com.h"
 
 #include <cstdlib>
 #include <map>
@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "host/win/builtin_modules.h"
+#include "host/win/system/builtin_modules.h"
 
 namespace host {
 

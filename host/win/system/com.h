@@ -5,7 +5,7 @@
 #include <new>
 #include <string_view>
 
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

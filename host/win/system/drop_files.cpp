@@ -1,4 +1,4 @@
-#include "host/win/drop_files.h"
+#include "host/win/system/drop_files.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <mutex>
 #include <set>
 
-#include "host/win/window.h"
+#include "host/win/window/window.h"
 
 namespace host {
 

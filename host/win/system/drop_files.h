@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/win/file_io.h"
+#include "host/win/system/file_io.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "host/win/global_memory.h"
+#include "host/win/system/global_memory.h"
 
 #include <algorithm>
 #include <map>

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -1,12 +1,12 @@
 // One input context serves every window, as programs of one window see it. The input
 // method is used on the thread of the window it talks to, so it keeps no lock.
-#include "host/win/imm.h"
+#include "host/win/system/imm.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
 
 namespace host {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/win/instance_lock.h"
+#include "host/win/system/instance_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

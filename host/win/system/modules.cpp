@@ -1,12 +1,12 @@
-#include "host/win/modules.h"
+#include "host/win/system/modules.h"
 
 #include <map>
 #include <mutex>
 #include <set>
 #include <string>
 
-#include "host/win/builtin_modules.h"
-#include "host/win/window_state.h"
+#include "host/win/system/builtin_modules.h"
+#include "host/win/window/window_state.h"
 
 namespace host {
 

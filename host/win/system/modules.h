@@ -2,7 +2,7 @@
 // exported functions. Any library or single export can be made missing, as on a machine
 // where it is not installed.
 #pragma once
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/win/system_services.h"
+#include "host/win/system/system_services.h"
 
 #include <sys/sysinfo.h>
 

@@ -1,9 +1,9 @@
-#include "host/win/wide_text.h"
+#include "host/win/system/wide_text.h"
 
 #include <string_view>
 
-#include "host/win/codepage.h"
-#include "host/win/file_io.h"
+#include "host/win/system/codepage.h"
+#include "host/win/system/file_io.h"
 
 namespace host {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -1,10 +1,10 @@
-#include "host/win/accelerator.h"
+#include "host/win/window/accelerator.h"
 
 #include <mutex>
 #include <set>
 #include <vector>
 
-#include "host/win/message_queue.h"
+#include "host/win/window/message_queue.h"
 
 namespace host {
 

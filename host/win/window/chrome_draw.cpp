@@ -3,9 +3,9 @@
 
 #include "host/font/gdi_font.h"
 #include "host/gdi/dib_section.h"
-#include "host/win/chrome_state.h"
-#include "host/win/window.h"
-#include "host/win/window_chrome.h"
+#include "host/win/window/chrome_state.h"
+#include "host/win/window/window.h"
+#include "host/win/window/window_chrome.h"
 
 namespace host {
 

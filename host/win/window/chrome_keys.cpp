@@ -1,9 +1,9 @@
 // The menu worked from the keyboard: the bar lit without a list, the lists walked with the
 // arrows, access keys, and the same WM_COMMAND a click sends.
 #include "host/dinput/key_codes.h"
-#include "host/win/chrome_state.h"
-#include "host/win/window.h"
-#include "host/win/window_chrome.h"
+#include "host/win/window/chrome_state.h"
+#include "host/win/window/window.h"
+#include "host/win/window/window_chrome.h"
 
 namespace host {
 

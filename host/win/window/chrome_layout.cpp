@@ -1,9 +1,9 @@
-#include "host/win/chrome_layout.h"
+#include "host/win/window/chrome_layout.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "host/win/chrome_text.h"
+#include "host/win/window/chrome_text.h"
 
 namespace host {
 

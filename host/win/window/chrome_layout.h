@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "host/win/menu.h"
-#include "host/win/toolbar.h"
+#include "host/win/window/menu.h"
+#include "host/win/window/toolbar.h"
 
 namespace host {
 

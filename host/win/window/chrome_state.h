@@ -4,8 +4,8 @@
 #include <mutex>
 #include <vector>
 
-#include "host/win/chrome_layout.h"
-#include "host/win/window_chrome.h"
+#include "host/win/window/chrome_layout.h"
+#include "host/win/window/window_chrome.h"
 
 namespace host {
 

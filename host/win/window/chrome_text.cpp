@@ -1,4 +1,4 @@
-#include "host/win/chrome_text.h"
+#include "host/win/window/chrome_text.h"
 
 #include <mutex>
 #include <vector>

@@ -1,11 +1,11 @@
-#include "host/win/desktop.h"
+#include "host/win/window/desktop.h"
 
 #include <algorithm>
 #include <mutex>
 #include <utility>
 
 #include "host/backends/backend.h"
-#include "host/win/window.h"
+#include "host/win/window/window.h"
 
 namespace host {
 

@@ -1,7 +1,7 @@
-#include "host/win/dialog.h"
+#include "host/win/window/dialog.h"
 
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
 
 namespace host {
 

@@ -1,6 +1,6 @@
 // Modeless dialogs: a message meant for the dialog or one of its controls is handled by it.
 #pragma once
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

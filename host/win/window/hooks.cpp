@@ -1,4 +1,4 @@
-#include "host/win/hooks.h"
+#include "host/win/window/hooks.h"
 
 #include <algorithm>
 #include <map>

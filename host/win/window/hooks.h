@@ -6,8 +6,8 @@
 #pragma once
 #include <cstddef>
 
-#include "host/win/modules.h"
-#include "host/win/types.h"
+#include "host/win/system/modules.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/win/layered_window.h"
+#include "host/win/window/layered_window.h"
 
 #include <algorithm>
 #include <mutex>
@@ -7,7 +7,7 @@
 #include "host/backends/backend.h"
 #include "host/debug_output.h"
 #include "host/gdi/dib_section.h"
-#include "host/win/window.h"
+#include "host/win/window/window.h"
 
 namespace host {
 namespace {

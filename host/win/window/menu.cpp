@@ -1,4 +1,4 @@
-#include "host/win/menu.h"
+#include "host/win/window/menu.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstddef>
 
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -1,4 +1,4 @@
-#include "host/win/message_queue.h"
+#include "host/win/window/message_queue.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -11,8 +11,8 @@
 #include "host/clock.h"
 #include "host/dinput/keyboard_state.h"
 #include "host/sync.h"
-#include "host/win/window.h"
-#include "host/win/window_state.h"
+#include "host/win/window/window.h"
+#include "host/win/window/window_state.h"
 
 namespace host {
 

@@ -1,9 +1,9 @@
-#include "host/win/region.h"
+#include "host/win/window/region.h"
 
 #include <mutex>
 #include <set>
 
-#include "host/win/window_state.h"
+#include "host/win/window/window_state.h"
 
 namespace host {
 

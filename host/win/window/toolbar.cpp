@@ -1,10 +1,10 @@
-#include "host/win/toolbar.h"
+#include "host/win/window/toolbar.h"
 
 #include <map>
 #include <mutex>
 
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
 
 namespace host {
 

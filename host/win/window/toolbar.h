@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/gdi/dib_section.h"
-#include "host/win/types.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

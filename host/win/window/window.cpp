@@ -1,15 +1,15 @@
-#include "host/win/window.h"
+#include "host/win/window/window.h"
 
 #include <algorithm>
 #include <cctype>
 
 #include "host/backends/backend.h"
-#include "host/win/chrome_layout.h"
-#include "host/win/codepage.h"
-#include "host/win/message_queue.h"
+#include "host/win/window/chrome_layout.h"
+#include "host/win/system/codepage.h"
+#include "host/win/window/message_queue.h"
 #include "host/sync.h"
-#include "host/win/window_icon.h"
-#include "host/win/window_state.h"
+#include "host/win/window/window_icon.h"
+#include "host/win/window/window_state.h"
 
 namespace host {
 

@@ -1,8 +1,8 @@
-#include "host/win/window_chrome.h"
+#include "host/win/window/window_chrome.h"
 
-#include "host/win/chrome_state.h"
-#include "host/win/message_queue.h"
-#include "host/win/window.h"
+#include "host/win/window/chrome_state.h"
+#include "host/win/window/message_queue.h"
+#include "host/win/window/window.h"
 
 namespace host {
 

@@ -4,8 +4,8 @@
 // id, or the toolbar button's command. Coordinates are pixels of the window's whole
 // picture, the menu bar's top-left corner at (0, 0).
 #pragma once
-#include "host/win/chrome_text.h"
-#include "host/win/types.h"
+#include "host/win/window/chrome_text.h"
+#include "host/win/system/types.h"
 
 namespace host {
 

@@ -1,10 +1,10 @@
-#include "host/win/window_icon.h"
+#include "host/win/window/window_icon.h"
 
 #include <filesystem>
 #include <mutex>
 
 #include "host/backends/backend.h"
-#include "host/win/window_state.h"
+#include "host/win/window/window_state.h"
 
 namespace host {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "host/win/instance_lock.h"
-#include "host/win/types.h"
+#include "host/win/system/instance_lock.h"
+#include "host/win/system/types.h"
 
 namespace host::detail {
 

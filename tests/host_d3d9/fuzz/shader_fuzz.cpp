@@ -8,7 +8,7 @@
 #include "host/d3d9/device/d3d9_host.h"
 #include "host/d3d9/device/device.h"
 #include "host/d3d9/device/direct3d9.h"
-#include "host/win/desktop.h"
+#include "host/win/window/desktop.h"
 #include "tests/host_d3d9/fuzz/shader_input.h"
 
 namespace {
