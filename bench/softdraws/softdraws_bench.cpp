@@ -12,10 +12,10 @@
 #include "engine/softrender/draws/draw_at.h"
 #include "engine/softrender/draws/draw_rotated.h"
 #include "engine/softrender/draws/draw_stretched.h"
-#include "engine/softrender/walkers/line.h"
+#include "engine/softrender/draws/line.h"
 #include "engine/softrender/pipeline/memimg.h"
 #include "engine/softrender/pipeline/soft_state.h"
-#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/draws/triangle.h"
 
 namespace {
 

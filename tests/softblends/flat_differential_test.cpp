@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "draw_fixture.h"
-#include "engine/softrender/walkers/line.h"
-#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/draws/line.h"
+#include "engine/softrender/draws/triangle.h"
 #include "scalar_reference.h"
 
 namespace {

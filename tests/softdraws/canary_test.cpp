@@ -4,9 +4,9 @@
 #include "engine/softrender/draws/draw_at.h"
 #include "engine/softrender/draws/draw_rotated.h"
 #include "engine/softrender/draws/draw_stretched.h"
-#include "engine/softrender/walkers/line.h"
-#include "engine/softrender/walkers/quad.h"
-#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/draws/line.h"
+#include "engine/softrender/draws/quad.h"
+#include "engine/softrender/draws/triangle.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "draw_fixture.h"
-#include "engine/softrender/walkers/line.h"
+#include "engine/softrender/draws/line.h"
 
 namespace {
 

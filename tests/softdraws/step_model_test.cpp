@@ -12,8 +12,8 @@
 #include "draw_fixture.h"
 #include "engine/platform/base/number.h"
 #include "engine/softrender/draws/draw_rotated.h"
-#include "engine/softrender/walkers/line.h"
-#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/draws/line.h"
+#include "engine/softrender/draws/triangle.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "draw_fixture.h"
-#include "engine/softrender/walkers/quad.h"
-#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/draws/quad.h"
+#include "engine/softrender/draws/triangle.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include "draw_fixture.h"
 #include "engine/softrender/draws/draw_rotated.h"
-#include "engine/softrender/walkers/quad.h"
-#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/draws/quad.h"
+#include "engine/softrender/draws/triangle.h"
 #include "engine/softrender/simd/wide_span.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/number.h"
 #include "engine/softrender/draws/keyed_bounds.h"
-#include "engine/softrender/walkers/quad.h"
+#include "engine/softrender/draws/quad.h"
 #include "engine/softrender/draws/source_draw.h"
 #include "engine/softrender/walkers/texel_walker.h"
 #include "engine/softrender/simd/wide_span.h"

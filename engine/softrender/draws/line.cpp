@@ -1,4 +1,4 @@
-#include "engine/softrender/walkers/line.h"
+#include "engine/softrender/draws/line.h"
 
 #include <algorithm>
 #include <cstddef>

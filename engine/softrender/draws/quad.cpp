@@ -1,4 +1,4 @@
-#include "engine/softrender/walkers/quad.h"
+#include "engine/softrender/draws/quad.h"
 
 #include <algorithm>
 
@@ -6,7 +6,7 @@
 #include "engine/platform/base/rect.h"
 #include "engine/softrender/draws/draw_state.h"
 #include "engine/softrender/draws/source_draw.h"
-#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/draws/triangle.h"
 
 namespace orvik {
 

@@ -1,4 +1,4 @@
-#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/draws/triangle.h"
 
 #include <algorithm>
 #include <cstddef>

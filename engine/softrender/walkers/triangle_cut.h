@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/draws/triangle.h"
 
 namespace orvik::soft {
 

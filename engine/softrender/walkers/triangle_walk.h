@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "engine/platform/base/rect.h"
-#include "engine/softrender/walkers/triangle.h"
+#include "engine/softrender/draws/triangle.h"
 #include "engine/softrender/simd/wide_span.h"
 
 namespace orvik::soft {
