@@ -20,7 +20,7 @@
 #include "engine/softrender/draws/draw_rotated.h"
 #include "engine/softrender/pipeline/memimg.h"
 #include "engine/softrender/pipeline/pixel_context.h"
-#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/pipeline/run_codes.h"
 #include "engine/softrender/pipeline/soft_state.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "draw_fixture.h"
 #include "engine/softrender/draws/draw_at.h"
-#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/pipeline/run_codes.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // depths (source alpha at 32 bits), on SSE2 and AVX2, against the scalar reference.
 #include "draw_fixture.h"
 #include "engine/softrender/draws/draw_at.h"
-#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/pipeline/run_codes.h"
 #include "engine/softrender/simd/simd_rows.h"
 #include "scalar_reference.h"
 

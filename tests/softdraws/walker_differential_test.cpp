@@ -11,7 +11,7 @@
 #include "engine/softrender/draws/draw_rotated.h"
 #include "engine/softrender/draws/draw_stretched.h"
 #include "engine/softrender/draws/quad.h"
-#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/pipeline/run_codes.h"
 #include "engine/softrender/draws/triangle.h"
 #include "scalar_reference.h"
 

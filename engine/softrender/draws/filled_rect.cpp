@@ -7,7 +7,7 @@
 #include "engine/platform/base/rect.h"
 #include "engine/softrender/draws/flat_colour.h"
 #include "engine/softrender/walkers/flat_walker.h"
-#include "engine/softrender/draws/draw_state.h"
+#include "engine/softrender/pipeline/draw_state.h"
 
 namespace orvik {
 

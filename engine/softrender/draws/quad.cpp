@@ -4,7 +4,7 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/rect.h"
-#include "engine/softrender/draws/draw_state.h"
+#include "engine/softrender/pipeline/draw_state.h"
 #include "engine/softrender/draws/source_draw.h"
 #include "engine/softrender/draws/triangle.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/platform/base/rect.h"
-#include "engine/softrender/draws/draw_state.h"
+#include "engine/softrender/pipeline/draw_state.h"
 #include "engine/softrender/pipeline/memimg.h"
 #include "engine/softrender/pipeline/pipeline_dispatch.h"
 

@@ -9,8 +9,8 @@
 #include "engine/softrender/pipeline/soft_state.h"
 #include "engine/softrender/draws/source_draw.h"
 #include "engine/softrender/walkers/texel_walker.h"
-#include "engine/softrender/walkers/triangle_cut.h"
-#include "engine/softrender/walkers/triangle_walk.h"
+#include "engine/softrender/draws/triangle_cut.h"
+#include "engine/softrender/draws/triangle_walk.h"
 
 namespace orvik {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/softrender/walkers/triangle_cut.h"
+#include "engine/softrender/draws/triangle_cut.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,8 +4,8 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/number.h"
-#include "engine/softrender/walkers/triangle_cut.h"
-#include "engine/softrender/walkers/triangle_walk.h"
+#include "engine/softrender/draws/triangle_cut.h"
+#include "engine/softrender/draws/triangle_walk.h"
 
 namespace orvik::soft {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/softrender/draws/draw_state.h"
+#include "engine/softrender/pipeline/draw_state.h"
 
 #include "engine/graphics/draw/draw_settings.h"
 

@@ -8,8 +8,8 @@
 #include "engine/graphics/images/pixel_convert.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/rect.h"
-#include "engine/softrender/draws/pixel_fill.h"
-#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/pipeline/pixel_fill.h"
+#include "engine/softrender/pipeline/run_codes.h"
 
 namespace orvik {
 namespace {

@@ -1,6 +1,6 @@
 // Builds the per-draw inputs of the pixel pipeline from the draw state and the source.
 #pragma once
-#include "engine/softrender/draws/draw_state.h"
+#include "engine/softrender/pipeline/draw_state.h"
 #include "engine/softrender/pipeline/memimg.h"
 #include "engine/softrender/pipeline/pixel_pipeline.h"
 

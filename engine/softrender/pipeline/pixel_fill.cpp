@@ -1,4 +1,4 @@
-#include "engine/softrender/draws/pixel_fill.h"
+#include "engine/softrender/pipeline/pixel_fill.h"
 
 #include <algorithm>
 #include <cstdint>

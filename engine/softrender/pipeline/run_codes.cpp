@@ -1,4 +1,4 @@
-#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/pipeline/run_codes.h"
 
 #include <cstddef>
 

@@ -7,7 +7,7 @@
 
 #include "engine/softrender/pipeline/pipeline_dispatch.h"
 #include "engine/softrender/pipeline/pixel_context.h"
-#include "engine/softrender/draws/pixel_fill.h"
+#include "engine/softrender/pipeline/pixel_fill.h"
 #include "engine/softrender/simd/simd_rows.h"
 
 namespace orvik::soft {

@@ -13,7 +13,7 @@
 
 #include "engine/softrender/pipeline/pipeline_dispatch.h"
 #include "engine/softrender/pipeline/pixel_context.h"
-#include "engine/softrender/walkers/run_codes.h"
+#include "engine/softrender/pipeline/run_codes.h"
 #include "engine/softrender/simd/simd_rows.h"
 
 namespace orvik::soft {
