@@ -1,7 +1,7 @@
 // Colour values in the screen's format on each path, their decoding, the format records
 // and the display-mode list.
 #include "device_fixture.h"
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 
 namespace orvik_test {
 namespace {

@@ -1,7 +1,7 @@
 // Presentation on both paths (the exact colour reaching the backend), the refresh
 // measurement and the sleep-then-wait pacing, on the manual clock.
 #include "device_fixture.h"
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/device/present.h"
 #include "engine/platform/window/onscreen_log.h"
 #include <orvik/graphics.h>

@@ -9,7 +9,7 @@
 #include <orvik/graphics.h>
 
 #include "device_fixture.h"
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/fonts/fonts_internal.h"
 #include "host/font/fixed_glyph_source.h"
 #include "host/font/font_host.h"

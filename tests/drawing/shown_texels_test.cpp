@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/mask/mask_screen.h"
 #include "engine/graphics/images/pixel_convert.h"
 #include "engine/graphics/handles/shown_texels.h"

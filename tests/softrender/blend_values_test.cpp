@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "engine/softrender/pipeline/blend_tables.h"
-#include "engine/softrender/simd/packed_ops.h"
+#include "engine/softrender/pipeline/packed_ops.h"
 #include "engine/softrender/pipeline/soft_state.h"
 #include "row_loops.h"
 

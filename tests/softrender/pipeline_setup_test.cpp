@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "engine/softrender/simd/blend_kernels.h"
+#include "engine/softrender/pipeline/blend_kernels.h"
 #include "engine/softrender/pipeline/memimg.h"
 #include "engine/softrender/pipeline/pixel_context.h"
 #include "engine/softrender/pipeline/soft_state.h"

@@ -4,7 +4,7 @@
 #include "../window/engine_fixture.h"
 #include "engine/platform/window/window_mode.h"
 #include "engine/platform/window/window_toolbar.h"
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/softrender/pipeline/memimg_write.h"
 #include "host/win/window/toolbar.h"
 #include <orvik/graphics.h>

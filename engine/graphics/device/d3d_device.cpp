@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/present.h"

@@ -7,7 +7,7 @@
 
 #include "engine/graphics/draw/camera.h"
 #include "engine/graphics/draw/draw_settings.h"
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/device/d3d_device.h"
 #include "engine/graphics/device/device_buffers.h"
 #include "engine/graphics/fonts/fonts_internal.h"

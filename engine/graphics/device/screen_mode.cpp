@@ -6,7 +6,7 @@
 
 #include <orvik/platform.h>
 
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/fonts/fonts_internal.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"

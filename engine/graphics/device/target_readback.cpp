@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/graphics/images/base_image.h"
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/device/d3d_device.h"
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/handles/graph_handles.h"

@@ -1,4 +1,4 @@
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 
 #include <array>
 

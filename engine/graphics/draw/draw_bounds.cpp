@@ -6,7 +6,7 @@
 #include <climits>
 #include <cmath>
 
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/draw/draw_d3d.h"
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/device/graphics_system.h"

@@ -6,7 +6,7 @@
 
 #include "engine/graphics/draw/blend_helper_graph.h"
 #include "engine/graphics/draw/blend_mask.h"
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/draw/draw_functions.h"
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/draw/draw_target.h"

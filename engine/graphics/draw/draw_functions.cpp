@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/draw/draw_bounds.h"
 #include "engine/graphics/draw/draw_d3d.h"
 #include "engine/graphics/draw/quad_d3d.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/fonts/font_geometry.h"
 #include "engine/graphics/fonts/font_graph_port.h"
 #include "engine/graphics/fonts/fonts_internal.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/graphics/images/base_image.h"
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/device/com_release.h"
 #include "engine/graphics/device/device_buffers.h"
 #include "engine/graphics/device/graphics_system.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/draw/draw_settings.h"
 #include "engine/graphics/draw/draw_target.h"
 #include "engine/graphics/mask/mask_screen.h"

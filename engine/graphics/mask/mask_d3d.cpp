@@ -9,7 +9,7 @@
 
 #include <orvik/platform.h>
 
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/graphics/images/color_format.h"
 #include "engine/graphics/device/com_release.h"
 #include "engine/graphics/draw/draw_settings.h"

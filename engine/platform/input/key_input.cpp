@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/graphics/images/color_data.h"
+#include "engine/graphics/draw/color_data.h"
 #include "engine/platform/input/ime.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"

@@ -1,4 +1,4 @@
-#include "engine/softrender/simd/blend_kernels.h"
+#include "engine/softrender/pipeline/blend_kernels.h"
 
 namespace orvik::soft {
 namespace {

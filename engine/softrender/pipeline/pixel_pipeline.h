@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/softrender/simd/blend_kernels.h"
-#include "engine/softrender/simd/packed_ops.h"
+#include "engine/softrender/pipeline/blend_kernels.h"
+#include "engine/softrender/pipeline/packed_ops.h"
 
 #if defined(__GNUC__)
 #define ORVIK_SOFT_INLINE inline __attribute__((always_inline))
