@@ -30,7 +30,7 @@ void UseManualClock(bool on) { g_manual = on; }
 bool IsManualClock() { return g_manual; }
 // The count goes up under the mutex, so that a waiter that found it unchanged is
 // already waiting when it is told.
-void AnnounceManualMove() {
+void WakeManualClockWaiters() {
     {
         std::lock_guard lock(g_moveMutex);
         ++g_manualMoves;
@@ -40,12 +40,12 @@ void AnnounceManualMove() {
 
 void AdvanceManualClock(int64_t microseconds) {
     g_manualMicros += microseconds;
-    AnnounceManualMove();
+    WakeManualClockWaiters();
 }
 
 void SetManualClock(int64_t microseconds) {
     g_manualMicros = microseconds;
-    AnnounceManualMove();
+    WakeManualClockWaiters();
 }
 
 uint64_t ManualClockMoves() { return g_manualMoves; }

@@ -17,12 +17,15 @@ void UseManualClock(bool on);
 void AdvanceManualClock(int64_t microseconds);
 void SetManualClock(int64_t microseconds);
 bool IsManualClock();
-// How many times the manual clock has been moved, so that a thread that waits for it to
-// reach a time can sleep until it moves instead of looking at it again and again: read
-// the count, then the time, then wait with the count read. The wait ends when the clock
-// has moved since, or after `mostMicroseconds` of real time.
+// How many times the manual clock has been moved (or its waiters woken), so that a
+// thread that waits for it to reach a time can sleep until it moves instead of looking at
+// it again and again: read the count, then the time, then wait with the count read. The
+// wait ends when the clock has moved since, or after `mostMicroseconds` of real time.
 uint64_t ManualClockMoves();
 void WaitForManualClockMove(uint64_t seen, int64_t mostMicroseconds);
+// Ends every such wait as a move would, the clock left where it stands: for a waiter
+// whose own reason to look again (a stop, a start) came from elsewhere.
+void WakeManualClockWaiters();
 // Microseconds on whichever clock is in use.
 int64_t NowMicroseconds();
 

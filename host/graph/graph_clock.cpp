@@ -31,30 +31,54 @@ void GraphClock::Anchor() {
     audioFrames_ = 0;
 }
 
-void GraphClock::Start() {
-    std::lock_guard lock(mutex_);
-    Anchor();
-    running_ = true;
+// A wait on the manual clock sleeps on the manual clock's moves, so it is woken by one;
+// the change is made before, so that the waiter looks at it again.
+void GraphClock::Changed() {
     changed_.notify_all();
+    if (IsManualClock()) WakeManualClockWaiters();
+}
+
+void GraphClock::Start() {
+    {
+        std::lock_guard lock(mutex_);
+        Anchor();
+        running_ = true;
+    }
+    Changed();
 }
 
 void GraphClock::Pause() {
-    std::lock_guard lock(mutex_);
-    Anchor();
-    running_ = false;
+    {
+        std::lock_guard lock(mutex_);
+        Anchor();
+        running_ = false;
+    }
+    Changed();
 }
 
 void GraphClock::Seek(REFERENCE_TIME time) {
-    std::lock_guard lock(mutex_);
-    Anchor();
-    base_ = time;
-    changed_.notify_all();
+    {
+        std::lock_guard lock(mutex_);
+        Anchor();
+        base_ = time;
+    }
+    Changed();
+}
+
+// Taking the mutex first: a waiter between its look at `stop` and its wait is waiting
+// by the time it is told.
+void GraphClock::WakeWaiters() {
+    { std::lock_guard lock(mutex_); }
+    Changed();
 }
 
 void GraphClock::UseAudio(bool on) {
-    std::lock_guard lock(mutex_);
-    Anchor();
-    audio_ = on;
+    {
+        std::lock_guard lock(mutex_);
+        Anchor();
+        audio_ = on;
+    }
+    Changed();
 }
 
 void GraphClock::AudioFramesPlayed(uint32_t frames, uint32_t rate) {
@@ -68,16 +92,20 @@ void GraphClock::AudioFramesPlayed(uint32_t frames, uint32_t rate) {
     changed_.notify_all();
 }
 
-// On the host's clock the time left is known and slept; the mixer's count wakes the wait
-// as it moves, and so does the manual clock of tests, moved by another's hand (a start,
-// pause or seek of this clock is then seen within the millisecond). A wait never lasts
-// longer than a millisecond without looking at `stop`.
+// On the host's clock the time left is slept, and the manual clock of tests is waited on
+// until another's hand moves it; a start, pause, seek or WakeWaiters ends either wait at
+// once, so that no wait wakes in time slices: on a busy core each wake-up takes the
+// decoder's time. Either still looks again after kMostMicroseconds, for a switch between
+// the manual and the host's clock, which wakes no one. On the mixer's count the wait is
+// woken as it moves, and looks again every millisecond in case the output stops.
 bool GraphClock::WaitUntil(REFERENCE_TIME time, const std::atomic<bool>& stop) const {
-    constexpr REFERENCE_TIME kMostMicroseconds = 1000;
+    constexpr REFERENCE_TIME kMostMicroseconds = 100000, kAudioMicroseconds = 1000;
     std::unique_lock lock(mutex_);
-    while (!stop) {
-        const bool manual = running_ && !audio_ && IsManualClock();
+    for (;;) {
+        // The count before `stop`: WakeWaiters moves it after `stop` is set.
         const uint64_t moves = ManualClockMoves();
+        if (stop) return false;
+        const bool manual = running_ && !audio_ && IsManualClock();
         const REFERENCE_TIME now = NowLocked();
         if (now >= time) return true;
         if (manual) {
@@ -87,10 +115,10 @@ bool GraphClock::WaitUntil(REFERENCE_TIME time, const std::atomic<bool>& stop) c
             continue;
         }
         REFERENCE_TIME wait = kMostMicroseconds;
-        if (running_ && !audio_) wait = std::min<REFERENCE_TIME>((time - now) / 10, kMostMicroseconds);
+        if (audio_) wait = kAudioMicroseconds;
+        else if (running_) wait = std::clamp<REFERENCE_TIME>((time - now + 9) / 10, 1, kMostMicroseconds);
         changed_.wait_for(lock, std::chrono::microseconds(wait));
     }
-    return false;
 }
 
 }  // namespace host::graph

@@ -28,10 +28,14 @@ public:
     void AudioFramesPlayed(uint32_t frames, uint32_t rate);
     // Waits until the clock reaches `time`; false when `stop` was set first.
     bool WaitUntil(REFERENCE_TIME time, const std::atomic<bool>& stop) const;
+    // Has every WaitUntil look again at once: call after setting its `stop`.
+    void WakeWaiters();
 
 private:
     REFERENCE_TIME NowLocked() const;
     void Anchor();
+    // Wakes the waits on this clock, on the host's clock or on the manual one.
+    void Changed();
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;  // started, paused, moved, or sound played

@@ -54,6 +54,7 @@ void Playback::RunStream() {
 void Playback::Halt() {
     run_.stop = true;
     run_.WakeHeld();
+    clock_.WakeWaiters();
     if (runner_.joinable()) runner_.join();
     run_.stop = false;
 }
