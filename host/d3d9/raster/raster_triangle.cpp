@@ -177,12 +177,17 @@ void ShadeBlock(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0
     }
 }
 
+// A span whose target pixels are prepared.
+void ShadePreparedSpan(const DrawState& st, const TriangleSetup& t, FastSpan& fast, int x0, int x1, int y) {
+    if (t.fast) ShadeFastSpan(st, t, fast, x0, x1, y);
+    else ShadeGenericSpan(st, t, x0, x1, y);
+}
+
 }  // namespace
 
 void ShadeSpan(const DrawState& st, const TriangleSetup& t, FastSpan& fast, int x0, int x1, int y) {
     PrepareTarget(st, x0, x1, y, y, false);
-    if (t.fast) ShadeFastSpan(st, t, fast, x0, x1, y);
-    else ShadeGenericSpan(st, t, x0, x1, y);
+    ShadePreparedSpan(st, t, fast, x0, x1, y);
 }
 
 void ShadeRows(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0, int x1, int y0, int y1) {
@@ -199,7 +204,10 @@ void ShadeRows(const DrawState& st, const TriangleSetup& t, FastSpan& f, int x0,
                  ReadsOneRowInStep(tex, tex.tu, t.TexelStart(s, 1, x0, y1), count);
     }
     if (!inStep) {
-        for (int y = y0; y <= y1; ++y) ShadeSpan(st, t, f, x0, x1, y);
+        // A span writes only its own row: the rectangle's pending pixels are written at
+        // once rather than a row at a time (a stretched gauge over a cleared part).
+        PrepareTarget(st, x0, x1, y0, y1, false);
+        for (int y = y0; y <= y1; ++y) ShadePreparedSpan(st, t, f, x0, x1, y);
         return;
     }
     ShadeBlock(st, t, f, x0, x1, y0, y1);
