@@ -159,6 +159,12 @@ public:
         split_ = split;
         splitTu_ = splitTu;
         splitTv_ = splitTv;
+        // One texel row, stepped at most a texel a pixel (a sprite stretched along its
+        // rows): a vector's eight texels lie within eight neighbours of its first.
+        constexpr int64_t kOne = int64_t(1) << 32;
+        row_ = nullptr;
+        if (split == FastTexture::kNoSplit && t_.dtv == 0 && t_.dtu > 0 && t_.dtu <= kOne)
+            row_ = texels_ + size_t(Clamp(tv >> 32, 0, t_.height - 1)) * t_.pitch;
     }
     // Inlined for the same reason as TexelRun::At.
     template <class Lanes>
@@ -178,6 +184,10 @@ public:
         }
         const __m256i zero = _mm256_setzero_si256();
         const __m256i x = _mm256_min_epi32(_mm256_max_epi32(WholeParts(u[0], u[1]), zero), maxX_);
+        if (row_) {
+            Advance();
+            return _mm256_or_si256(FromRow(x, lanes), alphaOr_);
+        }
         const __m256i y = _mm256_min_epi32(_mm256_max_epi32(WholeParts(v[0], v[1]), zero), maxY_);
         const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(y, pitch_), x);
         Advance();
@@ -195,6 +205,20 @@ public:
     }
 
 private:
+    // The texels of row_ at columns x (from the first lane's on, rising by at most one a
+    // lane, none past the last column): those eight columns loaded at once and each lane
+    // picked from them, the same texels a gather reads. Lanes a partial step leaves out
+    // are 0, as a masked gather leaves them.
+    template <class Lanes>
+    [[gnu::always_inline]] __m256i FromRow(__m256i x, const Lanes& lanes) const {
+        const int first = _mm256_cvtsi256_si32(x);
+        const __m256i lane = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+        const __m256i inside = _mm256_cmpgt_epi32(_mm256_sub_epi32(maxX_, _mm256_set1_epi32(first - 1)), lane);
+        const __m256i neighbours = _mm256_maskload_epi32(row_ + first, inside);
+        const __m256i texels = _mm256_permutevar8x32_epi32(neighbours, _mm256_sub_epi32(x, _mm256_set1_epi32(first)));
+        if constexpr (Lanes::kPartial) return _mm256_and_si256(texels, lanes.mask);
+        return texels;
+    }
     static __m256i FourLanes(int64_t first, int64_t step) {
         return _mm256_setr_epi64x(first, first + step, first + 2 * step, first + 3 * step);
     }
@@ -222,6 +246,7 @@ private:
 
     const FastTexture& t_;
     const int* texels_;
+    const int* row_ = nullptr;  // the one texel row the span reads, where that is all
     int split_ = FastTexture::kNoSplit;
     int64_t splitTu_ = 0, splitTv_ = 0;
     __m256i alphaOr_, pitch_, maxX_, maxY_, firstStepU_, firstStepV_, stepU_, stepV_;
@@ -338,7 +363,8 @@ public:
                 alphaMul = alphaMul_;
         const bool multiply = multiply_, alphaOnly = alphaOnly_;
         const int vectorCount = count / V::kLanes * V::kLanes;
-        auto step = [&](uint32_t* at, int i, const auto& lanes) {
+        // Inlined, as the readers' At is: out of line the readers' lanes live in memory.
+        auto step = [&](uint32_t* at, int i, const auto& lanes) __attribute__((always_inline)) {
             // Stage 1's alpha first: where it fails the test everywhere nothing else is read.
             T secondAlpha = V::Zero();
             if constexpr (kSecond) {
