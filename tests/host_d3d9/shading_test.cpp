@@ -294,13 +294,17 @@ TEST_F(ShadingTest, FastSpansMatchTheGeneralPath) {
                 const uint32_t color = r();
                 TLVertex q[6];
                 if (r() % 2) {
-                    // A sprite one texel per pixel along its rows, of every width (so every
-                    // tail a vector leaves is met) and partly off the target, its rows
-                    // stretched or shrunk down the texture.
+                    // An upright sprite of every width (so every tail a vector leaves is
+                    // met), partly off the target, one texel per pixel along its rows or
+                    // (one in four) stretched or shrunk along them, its rows stretched or
+                    // shrunk down the texture.
                     const int w = 1 + int(r() % 16), h = 1 + int(r() % 16), texRows = 1 + int(r() % 16);
-                    const float u0 = float(r() % uint32_t(17 - w)) / 16, v0 = float(r() % uint32_t(17 - texRows)) / 16;
+                    const int texColumns = r() % 4 ? w : 1 + int(r() % 16);
+                    const float u0 = float(r() % uint32_t(17 - texColumns)) / 16,
+                                v0 = float(r() % uint32_t(17 - texRows)) / 16;
                     const float x = float(int(r() % 24) - 6) - 0.5f, y = float(int(r() % 24) - 6) - 0.5f;
-                    Quad(q, x, y, x + float(w), y + float(h), color, u0, v0, u0 + float(w) / 16, v0 + float(texRows) / 16);
+                    Quad(q, x, y, x + float(w), y + float(h), color, u0, v0, u0 + float(texColumns) / 16,
+                         v0 + float(texRows) / 16);
                 } else {
                     for (auto& v : q) v = V(coord(20), coord(20), color, coord(2), coord(2));
                 }
