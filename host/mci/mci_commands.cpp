@@ -19,6 +19,18 @@ namespace host {
 namespace {
 
 struct MciState {
+    // The mixer is made first, so it outlives the devices it plays.
+    MciState() { MixerOutputRate(); }
+    // A program may end with a sequence open while an output still pulls from the mixer:
+    // the devices leave the mixer before they are destroyed.
+    ~MciState() {
+        std::lock_guard guard(DirectSoundLock());
+        LeaveMixer();
+    }
+    void LeaveMixer() {
+        for (auto& [id, device] : devices) RemoveMixerSource(device.get());
+    }
+
     std::map<MCIDEVICEID, std::unique_ptr<Sequencer>> devices;
     MCIDEVICEID nextId = 1;
 };
@@ -112,7 +124,7 @@ bool IsMidiSequencerOpen() {
 
 void ResetMci() {
     std::lock_guard guard(DirectSoundLock());
-    for (auto& [id, device] : State().devices) RemoveMixerSource(device.get());
+    State().LeaveMixer();
     State().devices.clear();
     ResetSoundFontSearch();
 }

@@ -1,9 +1,13 @@
 // MIDI files read into timed events, the synthesiser's pitch and note length, and the
 // MCI sequencer device rendering through the mixer.
 #include <gtest/gtest.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "host/dmusic/dmusic_performance.h"
@@ -204,3 +208,36 @@ TEST_F(MciTest, OpenRefusesOtherDevicesMissingOrDamagedFilesAndASecondSequence) 
 }
 
 }  // namespace
+
+// A program may end with a sequence still open. As it exits, the sequencer's devices are
+// destroyed while an output may still pull from the mixer, so a device must be out of the
+// mixer before it goes.
+TEST(MciExitTest, ASequenceLeftPlayingIsOutOfTheMixerBeforeItIsDestroyed) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+#if defined(__SANITIZE_ADDRESS__)
+            __lsan_disable();
+#endif
+            host::ResetDirectSoundHost();  // the mixer before the music, as a program's sound starts
+            // Registered before the devices' table is made, so at exit this pull comes after it is gone.
+            std::atexit([] {
+                std::vector<int16_t> out(512);
+                host::MixAudio(out);
+            });
+            const std::string path = ::testing::TempDir() + "/mci_exit_" + std::to_string(::getpid()) + ".mid";
+            const std::vector<uint8_t> file = orvik_test::OneNoteFile(69, 960);
+            FILE* f = std::fopen(path.c_str(), "wb");
+            std::fwrite(file.data(), 1, file.size(), f);
+            std::fclose(f);
+            host::MCI_OPEN_PARMSA open;
+            open.lpstrDeviceType = "sequencer";
+            open.lpstrElementName = path.c_str();
+            if (host::mciSendCommandA(0, host::MCI_OPEN, host::MCI_OPEN_TYPE | host::MCI_OPEN_ELEMENT, &open) != 0)
+                std::exit(3);
+            std::remove(path.c_str());
+            host::MCI_PLAY_PARMS play;
+            std::exit(host::mciSendCommandA(open.wDeviceID, host::MCI_PLAY, host::MCI_FROM, &play) == 0 ? 0 : 4);
+        },
+        ::testing::ExitedWithCode(0), "");
+}

@@ -1,6 +1,10 @@
 // The SDL audio output pulls from the mixer on SDL's own thread (here SDL's dummy
 // driver, which needs no sound card).
+#include <SDL.h>
 #include <time.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -46,6 +50,23 @@ TEST_F(SdlOutputTest, WithoutADeviceTheOutputPullsSilentlyAndSaysSoInOneLine) {
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_NE(said.find("no sound device opens"), std::string::npos) << said;
     host::CloseSdlAudioOutput();
+}
+
+// A program may end without closing the output; SDL's thread must not go on pulling from
+// the mixer while the sound's objects are destroyed at exit.
+TEST(SdlOutputExitTest, AnOutputLeftOpenIsClosedAtExit) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+#if defined(__SANITIZE_ADDRESS__)
+            __lsan_disable();
+#endif
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            // Registered before the output is made, so it runs after the output is gone.
+            std::atexit([] { std::_Exit(SDL_WasInit(SDL_INIT_AUDIO) ? 5 : 0); });
+            std::exit(host::OpenSdlAudioOutput(44100, 512) == 0 ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

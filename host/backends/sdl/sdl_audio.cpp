@@ -12,7 +12,21 @@
 namespace host {
 namespace {
 
+// A program may end without closing the output: SDL's thread is stopped as this goes, and
+// the mixer it pulls from, made first, goes after.
 struct SdlAudioState {
+    SdlAudioState() { MixerOutputRate(); }
+    ~SdlAudioState() { Close(); }
+    SdlAudioState(const SdlAudioState&) = delete;
+    SdlAudioState& operator=(const SdlAudioState&) = delete;
+
+    void Close() {
+        if (device) SDL_CloseAudioDevice(device);
+        device = 0;
+        if (subsystemStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        subsystemStarted = false;
+    }
+
     SDL_AudioDeviceID device = 0;
     bool subsystemStarted = false;
 };
@@ -101,13 +115,7 @@ int OpenSdlAudioOutput(uint32_t samplesPerSecond, uint32_t framesPerCallback) {
     return 0;
 }
 
-void CloseSdlAudioOutput() {
-    SdlAudioState& s = State();
-    if (s.device) SDL_CloseAudioDevice(s.device);
-    s.device = 0;
-    if (s.subsystemStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    s.subsystemStarted = false;
-}
+void CloseSdlAudioOutput() { State().Close(); }
 
 bool IsSdlAudioOutputOpen() { return State().device != 0; }
 
