@@ -16,6 +16,7 @@ using namespace orvik;
 
 class TheoraTest : public ::testing::Test {
 protected:
+    void SetUp() override { InitYuvTables(); }
     void TearDown() override {
         CloseTheoraMovie(movie_);
         if (file_) PlainFileAccessSet().close(file_);

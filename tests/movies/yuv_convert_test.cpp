@@ -1,11 +1,12 @@
-// Movie pictures into 32-bit pixels: the video range's black and white, chroma shared by
-// the pixels it covers, and one rule for every chroma layout.
+// Movie pictures into 32-bit pixels: the tables' ends, the video range's black and white,
+// chroma shared by the pixels it covers, and one rule for every chroma layout.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
 #include "engine/graphics/images/base_image.h"
+#include "engine/sound/core/sound_system.h"
 #include "engine/sound/movies/yuv_convert.h"
 
 namespace {
@@ -14,6 +15,7 @@ using namespace orvik;
 
 class YuvTest : public ::testing::Test {
 protected:
+    void SetUp() override { ASSERT_EQ(InitYuvTables(), 0); }
     void TearDown() override { FreeBaseImage(&image_); }
 
     // Converts a flat w x h picture with chroma planes cw x ch and returns pixel (x, y).
@@ -33,6 +35,20 @@ protected:
     std::vector<uint8_t> luma_, cb_, cr_;
     BaseImage image_{};
 };
+
+TEST_F(YuvTest, TablesStartAndStepAsTheCoefficientsSay) {
+    const YuvTables& t = GetYuvTables();
+    EXPECT_EQ(t.rFromV[0], -3346944);
+    EXPECT_EQ(t.rFromV[255], 26148 * 127);
+    EXPECT_EQ(t.gFromU[255], -6406 * 127);
+    EXPECT_EQ(t.gFromV[0], 1704960);
+    EXPECT_EQ(t.bFromU[255], 33062 * 127);
+    EXPECT_EQ(t.y[16], 0);
+    EXPECT_EQ(t.y[235], 19070 * 219);
+    EXPECT_EQ(t.Clamp(-512), 0);
+    EXPECT_EQ(t.Clamp(200), 200);
+    EXPECT_EQ(t.Clamp(767), 255);
+}
 
 // 4:2:0, 4:2:2 and 4:4:4 pictures holding the same samples give the same pixels: a
 // 2 x 2 block for each of 256 random samples, its chroma once, twice or four times over.

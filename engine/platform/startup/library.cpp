@@ -144,6 +144,7 @@ int InitLibraryCore() {
     lib.starting = 1;
     LoadStartupLibraries();
     CheckFullScreenSize();
+    InitYuvTables();
     ReleaseArchivesNotInUse();
     lib.startDirectory = InstallFileOperations();
     if (Log().directory.empty()) UseLogDirectory(lib.startDirectory);

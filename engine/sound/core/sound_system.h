@@ -33,6 +33,7 @@ int RefillAllStreamSounds();
 int ProcessSoftSoundPlayers();
 int RefreshMusicPlayState();
 int UpdateMidiMciPlayback();
+int InitYuvTables();
 int PauseAllMovies();
 int ResumeAllMovies();
 int DrawAllMoviesToWindow();

@@ -3,11 +3,14 @@
 #include <algorithm>
 
 #include "engine/graphics/images/base_image.h"
+#include "engine/sound/core/sound_system.h"
 #include "host/d3d9/resources/yuv_rows.h"
 
 namespace orvik {
 
 namespace {
+
+YuvTables g_yuv;
 
 uint32_t* Row(BaseImage* image, int y) {
     return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(image->pixels) + ptrdiff_t(y) * image->pitch);
@@ -20,9 +23,28 @@ int ChromaIndex(int i, int chromaSize, int lumaSize) {
     return std::min(int(int64_t(i) * chromaSize / lumaSize), chromaSize - 1);
 }
 
+// One pixel by the tables: each channel the luma's term plus the chroma's, clamped.
+uint32_t TablePixel(const YuvTables& t, uint8_t luma, uint8_t u, uint8_t v) {
+    const int32_t l = t.y[luma];
+    const auto channel = [&](int32_t chroma) { return uint32_t(t.Clamp((l + chroma) / 16384)); };
+    return 0xFF000000u | channel(t.rFromV[v]) << 16 | channel(t.gFromU[u] + t.gFromV[v]) << 8 | channel(t.bFromU[u]);
+}
+
 }  // namespace
 
-// Every layout converts by the host's one rule, so 4:2:0, 4:2:2 and 4:4:4 pictures give
+const YuvTables& GetYuvTables() { return g_yuv; }
+
+int InitYuvTables() {
+    for (int i = -512; i < 768; ++i) g_yuv.clamp[i + 512] = uint8_t(std::clamp(i, 0, 255));
+    int32_t r = -3346944, gu = 819968, gv = 1704960, b = -4231936, l = -305120;
+    for (int i = 0; i < 256; ++i) {
+        g_yuv.rFromV[i] = r, g_yuv.gFromU[i] = gu, g_yuv.gFromV[i] = gv, g_yuv.bFromU[i] = b, g_yuv.y[i] = l;
+        r += 26148, gu -= 6406, gv -= 13320, b += 33062, l += 19070;
+    }
+    return 0;
+}
+
+// Every layout converts by the tables' one rule, so 4:2:0, 4:2:2 and 4:4:4 pictures give
 // the same colour for the same sample; 4:2:0 rows start with whole vector steps where
 // the processor has them, to the same values.
 void ConvertYuvToXrgb(const YuvPlanes& p, BaseImage* image) {
@@ -37,8 +59,7 @@ void ConvertYuvToXrgb(const YuvPlanes& p, BaseImage* image) {
         uint32_t* out = Row(image, y);
         for (int x = halves ? host::ConvertYuv420RowHead(luma, u, v, out, width) : 0; x < width; ++x) {
             const int c = ChromaIndex(x, p.cWidth, p.yWidth);
-            const host::YuvRgb rgb = host::YuvToRgb(luma[x], u[c], v[c]);
-            out[x] = 0xFF000000u | uint32_t(rgb.r) << 16 | uint32_t(rgb.g) << 8 | rgb.b;
+            out[x] = TablePixel(g_yuv, luma[x], u[c], v[c]);
         }
     }
 }
