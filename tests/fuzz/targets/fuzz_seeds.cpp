@@ -1,11 +1,15 @@
 // Writes the starting corpora of the engine fuzz targets, one folder each below the
-// directory given: small MIDI files, sound files for the stream and media-graph targets,
-// framed messages split into reads, and the game's three files.
+// directory given: small MIDI files, sound files for the stream and media-graph targets
+// (a few damaged Ogg files among them), framed messages split into reads, and the game's
+// three files.
 #include <sys/stat.h>
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "tests/fuzz/targets/damaged_ogg.h"
 #include "tests/sound/mp3_encoder.h"
 #include "tests/sound/ogg_encoder.h"
 #include "tests/sound/wave_builder.h"
@@ -47,13 +51,11 @@ void SoundSeeds() {
     using namespace sound_test;
     const Bytes wave = PcmWave(2, 22050, Ramp(3000, 2));
     const Bytes mp3 = EncodeMp3(22050, 1, 3000, 32);
-    const Bytes ogg = OggSine(3000, 1, 11025);
-    for (uint8_t mode = 0; mode < 4; ++mode) {
-        const std::string suffix = "_" + std::to_string(mode);
-        Write("stream", ("wave" + suffix).c_str(), Prefixed(mode, wave));
-        Write("stream", ("mp3" + suffix).c_str(), Prefixed(mode, mp3));
-        Write("stream", ("ogg" + suffix).c_str(), Prefixed(mode, ogg));
-    }
+    std::vector<std::pair<std::string, Bytes>> files = {{"wave", wave}, {"mp3", mp3}, {"ogg", OggSine(3000, 1, 11025)}};
+    for (auto& damaged : orvik_fuzz::DamagedOggFiles()) files.push_back(std::move(damaged));
+    for (uint8_t mode = 0; mode < 4; ++mode)
+        for (const auto& [name, bytes] : files)
+            Write("stream", (name + "_" + std::to_string(mode)).c_str(), Prefixed(mode, bytes));
     Write("mp3", "mono.mp3", mp3);
     Write("mp3", "stereo.mp3", EncodeMp3(44100, 2, 2000, 128));
 }

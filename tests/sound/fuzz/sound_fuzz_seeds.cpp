@@ -1,9 +1,10 @@
 // Writes the starting corpus of the sound decoder fuzz target into the directory given:
-// small WAVE files of each layout and format the decoders take, and MP3 files with and
-// without ID3 tags.
+// small WAVE files of each layout and format the decoders take, MP3 files with and
+// without ID3 tags, and Ogg files whole and damaged.
 #include <cstdio>
 #include <string>
 
+#include "tests/fuzz/targets/damaged_ogg.h"
 #include "tests/host_audio/adpcm_encoders.h"
 #include "tests/sound/mp3_encoder.h"
 #include "tests/sound/ogg_encoder.h"
@@ -55,5 +56,6 @@ int main(int argc, char** argv) {
     Write(dir, "mpeg2.mp3", EncodeMp3(22050, 1, 3000, 32));
     Write(dir, "tagged.mp3", Tagged(EncodeMp3(32000, 1, 2000, 48)));
     Write(dir, "tone.ogg", OggSine(3000, 1, 11025));
+    for (const auto& [name, bytes] : orvik_fuzz::DamagedOggFiles()) Write(dir, name, bytes);
     return 0;
 }
