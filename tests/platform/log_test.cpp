@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -186,12 +187,41 @@ TEST(LogTest, AMissingLogFolderIsRefusedAndTheLogStaysWhereItWas) {
     EXPECT_NE(log.Read().find("beside"), std::string::npos);
 }
 
-TEST(LogTest, AnUnwritableLogFileIsSkippedSilently) {
-    TempLog log;
-    DebugCapture debug;
-    std::filesystem::remove_all(log.Directory());
-    EXPECT_EQ(orvik::AddLogText("lost\n"), -1);
-    EXPECT_EQ(debug.Text(), "");
+// A log folder gone by the time the log opens, or holding a directory of the log file's
+// name, is named once on standard error and the start folder takes the log; when that
+// fails too, once more, and the program goes on without a log.
+TEST(LogTest, AFolderThatCannotTakeTheLogIsNamedOnceAndTheStartFolderTakesIt) {
+    TempLog start;
+    orvik::Library().startDirectory = start.Directory();
+    char made[] = "/tmp/orvik_log_set_XXXXXX";
+    const std::string set = ::mkdtemp(made);
+    ASSERT_EQ(orvik::SetLogDirectory(set.c_str()), 0);
+    const auto logTwice = [&](const char* text) {
+        testing::internal::CaptureStderr();
+        orvik::InitLogFile();
+        EXPECT_EQ(orvik::AddLogText(text), -1);
+        EXPECT_EQ(orvik::AddLogText(text), -1);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(set), std::string::npos) << said;
+        return std::count(said.begin(), said.end(), '\n');
+    };
+    const std::string startLog = start.Directory() + "/Log.txt";
+    std::filesystem::remove(set);
+    EXPECT_EQ(logTwice("gone\n"), 1);
+    EXPECT_EQ(TempLog::ReadFile(startLog), "gone\r\ngone\r\n");
+
+    std::filesystem::create_directories(set + "/Log.txt");
+    ASSERT_EQ(orvik::SetLogDirectory(set.c_str()), 0);
+    EXPECT_EQ(logTwice("shadowed\n"), 1);
+    EXPECT_EQ(TempLog::ReadFile(startLog), "shadowed\r\nshadowed\r\n");
+
+    std::filesystem::remove(startLog);
+    std::filesystem::create_directory(startLog);
+    ASSERT_EQ(orvik::SetLogDirectory(set.c_str()), 0);
+    EXPECT_EQ(logTwice("nowhere\n"), 2);
+    EXPECT_EQ(orvik::GetLogFilePath(), "");
+    orvik::ResetLibraryState();
+    std::filesystem::remove_all(set);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -31,7 +32,7 @@ std::recursive_mutex& LogLock() {
 }
 
 std::string PathLocked() {
-    if (!g_log.opened) return {};
+    if (!g_log.opened || g_log.lost) return {};
     std::string path = g_log.directory;
     if (!path.empty() && path.back() != '/') path += '/';
     return path + g_log.fileName;
@@ -143,6 +144,57 @@ void MakeFileName(char* out, size_t size) {
     std::snprintf(out, size, "Log%d_%d_%d_%d_%d_%d.txt", t[0], t[1], t[2], t[3], t[4], t[5]);
 }
 
+// The log of an earlier start is replaced. What stands in its way gives the reason (a
+// directory of its name "is a directory" rather than "exists").
+int CreateAfresh(const char* path) {
+    if (::unlink(path) != 0 && errno != ENOENT) return -1;
+    return ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+}
+
+int OpenToAppend(const char* path) { return ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644); }
+
+// The log file of the log directory opened by `open`: the file, or minus the error number.
+int OpenInDirectoryLocked(int (*open)(const char*)) {
+    const std::string path = PathLocked();
+    const int fd = open(path.c_str());
+    return fd >= 0 ? fd : -errno;
+}
+
+// A shortage of the moment loses one text; any other failure means the directory cannot
+// hold the log.
+bool PassingShortage(int error) {
+    return error == EINTR || error == EMFILE || error == ENFILE || error == ENOMEM || error == EAGAIN;
+}
+
+// The log directory failed with `error`: says so on standard error and makes the log afresh
+// in the start directory. When that is where it failed, or fails too, the log is given up
+// (said once more). The open file, or -1.
+int MoveToStartDirectoryLocked(int error) {
+    const std::string& startDirectory = Library().startDirectory;
+    std::string start = startDirectory.empty() ? CurrentDirectoryPath() : ToSystemPath(startDirectory.c_str());
+    std::fprintf(stderr, "orvik: the log file \"%s\" cannot be written in \"%s\" (%s)", g_log.fileName,
+                 g_log.directory.c_str(), std::strerror(error));
+    if (!start.empty() && start != g_log.directory) {
+        std::fprintf(stderr, "; it goes to the start folder \"%s\"\n", start.c_str());
+        g_log.directory = std::move(start);
+        const int fd = OpenInDirectoryLocked(CreateAfresh);
+        if (fd >= 0) return fd;
+        std::fprintf(stderr, "orvik: the log file cannot be written in \"%s\" either (%s)", g_log.directory.c_str(),
+                     std::strerror(-fd));
+    }
+    std::fputs("; the program goes on without a log\n", stderr);
+    g_log.lost = 1;
+    return -1;
+}
+
+// The log file opened by `open`, moved to the start directory when the log directory
+// cannot hold it; -1 when there is none.
+int OpenLogLocked(int (*open)(const char*)) {
+    const int fd = OpenInDirectoryLocked(open);
+    if (fd >= 0) return fd;
+    return PassingShortage(-fd) ? -1 : MoveToStartDirectoryLocked(-fd);
+}
+
 }  // namespace
 
 LogState& Log() { return g_log; }
@@ -160,11 +212,9 @@ int AddLogText(const char* text) {
         WriteLocked(text, -1);
         return -1;
     }
-    // A log that cannot be opened (or has been given no directory) is skipped, debugger
-    // output included.
-    if (g_log.directory.empty()) return -1;
-    const std::string path = PathLocked();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    // Without a log to be had the text is skipped, debugger output included.
+    if (g_log.lost || g_log.directory.empty()) return -1;
+    const int fd = OpenLogLocked(OpenToAppend);
     if (fd < 0) return -1;
     WriteLocked(text, fd);
     ::close(fd);
@@ -207,9 +257,8 @@ int InitLogFile() {
     if (g_log.directory.empty()) g_log.directory.push_back('.');
     MakeFileName(g_log.fileName, sizeof g_log.fileName);
     g_log.opened = 1;
-    const std::string path = PathLocked();
-    ::unlink(path.c_str());
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    g_log.lost = 0;
+    const int fd = OpenLogLocked(CreateAfresh);
     if (fd >= 0) {
         // What was logged before the file existed goes in first (it went to the debugger
         // output when it was logged).
@@ -238,6 +287,7 @@ void UseLogDirectory(const std::string& directory) {
     std::string path = ToSystemPath(directory.c_str());
     std::lock_guard lock(LogLock());
     g_log.directory = std::move(path);
+    g_log.lost = 0;  // a new directory may take the log
 }
 
 int SetLogDirectory(const char* directory) {

@@ -18,6 +18,7 @@ struct LogState {
     int32_t indent = 0;
     int32_t continuation = 0;  // the last text did not end a line
     int32_t opened = 0;        // InitLogFile has made the file
+    int32_t lost = 0;          // neither the log directory nor the start directory takes it
     // Texts logged before the log was opened, written into it when it opens.
     std::string pending;
 };
@@ -35,7 +36,10 @@ int LogTextAlias(const char* text);
 int AddLogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Creates the log file afresh in the log directory (the current directory when none is
-// set, which then becomes the log directory). 0.
+// set, which then becomes the log directory). 0. A directory the file cannot be made or
+// written in (gone, or holding a directory of the file's name) is reported once on
+// standard error, and the log moves to the start directory; when that fails too, the
+// program goes on without a log.
 int InitLogFile();
 
 // Makes `directory` the log directory whatever its length ("\\" becomes "/"); start-up
@@ -45,7 +49,7 @@ void UseLogDirectory(const std::string& directory);
 
 // Settings made before start-up. 0 turns the log off.
 int SetLogFileEnabled(int enabled);
-// The full path of the log file ("" before InitLogFile).
+// The full path of the log file ("" before InitLogFile, or with no log to be had).
 std::string GetLogFilePath();
 
 }  // namespace orvik
