@@ -200,6 +200,20 @@ TEST_F(ShaderSystemTest, TheLuminanceVolumeHoldsEachColourAtFullBrightness) {
             }
 }
 
+// Code the device makes no shader of gets no handle, and leaves no slot taken.
+TEST_F(ShaderSystemTest, CodeTheDeviceRefusesGetsNoHandle) {
+    StartShaderModel2();
+    const std::vector<uint32_t> code = shaderpack::ShaderPackBlobs()[0].tokens;
+    const int32_t bytes = int32_t(code.size() * 4);
+    const int32_t kept = AllocShaderHandle(1, code.data(), bytes);
+    ASSERT_NE(kept, -1);
+    EXPECT_EQ(AllocShaderHandle(0, code.data(), bytes), -1);  // vertex code as a pixel shader
+    EXPECT_NE(Log().find("ピクセルシェーダーの作成に失敗しました"), std::string::npos);
+    EXPECT_EQ(AllocShaderHandle(1, code.data(), bytes - 4), -1);  // without its end token
+    EXPECT_NE(Log().find("頂点シェーダーのコードが壊れています"), std::string::npos);
+    EXPECT_EQ(AllocShaderHandle(1, code.data(), bytes) & 0xFFFF, (kept & 0xFFFF) + 1);
+}
+
 TEST_F(ShaderSystemTest, ShadersAndDeclarationsComeBackWithTheDeviceAndNothingLeaks) {
     StartShaderModel2();
     const std::vector<uint32_t> code = shaderpack::ShaderPackBlobs()[0].tokens;

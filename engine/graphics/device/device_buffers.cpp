@@ -119,12 +119,24 @@ int CreateBufferObject(DeviceBufferRecord& r, bool vertex) {
 }
 
 // The record's shader object from its kept code: a pixel shader for kind 0, else a vertex
-// shader. Without a device (or one that refuses the code) the record keeps only its code.
+// shader. Without a device, or when the device refuses the code (-1, logged), the record
+// keeps only its code.
 int CreateShaderObject(DeviceBufferRecord& r) {
     if (!Graphics().dev.device) return 0;
     if (r.kind == 0) r.object = MakePixelShader(r.data.data(), r.data.size());
     else r.object = MakeVertexShader(r.data.data(), r.data.size());
     return r.object ? 0 : -1;
+}
+
+// The new record's handle once `create` has made its device object (when there is a
+// device to make it on). A handle whose object the device refused, or left unfilled, would
+// draw nothing and could not be told from a good one: its slot is freed and -1 returned.
+template <class Create>
+int32_t HandleIfCreated(BufferTable& table, DeviceBufferRecord& r, Create create) {
+    const int32_t handle = r.handle;
+    if (create(r) == 0) return handle;
+    table.Delete(handle);
+    return -1;
 }
 
 int32_t AllocBuffer(BufferTable& table, int32_t size, int32_t count, bool vertex) {
@@ -134,13 +146,7 @@ int32_t AllocBuffer(BufferTable& table, int32_t size, int32_t count, bool vertex
     r->elementSize = size;
     r->elementCount = count;
     r->data.assign(size_t(size) * size_t(count), 0);
-    const int32_t handle = r->handle;
-    // A handle whose device buffer is missing or unfilled would draw nothing: refuse it.
-    if (CreateBufferObject(*r, vertex) != 0) {
-        table.Delete(handle);
-        return -1;
-    }
-    return handle;
+    return HandleIfCreated(table, *r, [vertex](DeviceBufferRecord& made) { return CreateBufferObject(made, vertex); });
 }
 
 void ReleaseObjects(BufferTable& table) {
@@ -182,8 +188,7 @@ int32_t AllocShaderHandle(int32_t kind, const void* code, int32_t bytes) {
     if (!r) return -1;
     r->kind = kind;
     r->data.assign(static_cast<const uint8_t*>(code), static_cast<const uint8_t*>(code) + bytes);
-    CreateShaderObject(*r);
-    return r->handle;
+    return HandleIfCreated(g_shader, *r, CreateShaderObject);
 }
 
 int DeleteVertexBufferHandle(int32_t handle) { return g_vertex.Delete(handle); }

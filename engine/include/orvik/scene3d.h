@@ -57,7 +57,7 @@ int DeleteAllIndexBufferHandles();
 // Shader handles: shader model 2.0 bytecode kept under a handle, and the constant
 // registers the shaders read.
 // Keeps the code and, with a device, makes its shader object (kind 0 pixel, else
-// vertex); its handle, or -1 without code.
+// vertex); its handle, or -1 without code or when the device refuses the code (logged).
 int32_t AllocShaderHandle(int32_t kind, const void* code, int32_t bytes);
 int DeleteShaderHandle(int32_t handle);
 int DeleteAllShaderHandles();

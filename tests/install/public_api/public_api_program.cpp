@@ -123,8 +123,11 @@ void UseScene3d() {
     CHECK(vertices != -1 && orvik::SetVertexBufferData(0, data, 4, vertices) == 0);
     CHECK(orvik::SetVertexBufferData(2, data, 4, vertices) == -1);  // past its end
     CHECK(orvik::DeleteVertexBufferHandle(vertices) == 0);
-    const uint8_t code[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    const uint8_t garbage[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     CHECK(orvik::AllocShaderHandle(0, nullptr, 8) == -1);
+    CHECK(orvik::AllocShaderHandle(0, garbage, sizeof garbage) == -1);  // the device refuses it
+    // ps_2_0: mov oC0, c0
+    const uint32_t code[] = {0xFFFF0200u, 0x02000001u, 0x800F0800u, 0xA0E40000u, 0x0000FFFFu};
     const int32_t shader = orvik::AllocShaderHandle(0, code, sizeof code);
     CHECK(shader != -1 && orvik::DeleteShaderHandle(shader) == 0 && orvik::DeleteShaderHandle(shader) == -1);
     const float registers[4] = {0.0f, 1.0f, 0.5f, 2.0f};
