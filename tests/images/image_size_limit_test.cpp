@@ -3,6 +3,11 @@
 // refused before anything is allocated for it, with a log line that says so.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+#include <utility>
+
+#include "engine/graphics/readers/image_loader.h"
 #include "tests/support/codec_file_builders.h"
 #include "tests/support/temp_log.h"
 
@@ -21,13 +26,14 @@ struct Refusal {
     const char* logged;
 };
 
-// The signature and header of a PNG claiming the given size, and an empty data chunk so
-// that the header is read whole.
+// The signature and header of a grey PNG claiming the given size, and an empty data chunk
+// so that the header is read whole.
 Bytes PngHeaderOnly(uint32_t width, uint32_t height) {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) std::abort();
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_set_write_fn(png, &out, imagetest::PngWrite, imagetest::PngFlush);
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -83,6 +89,45 @@ TEST(ImageSizeLimitTest, EachReaderRefusesPixelsBeyondTheSizesWithALogLine) {
         EXPECT_NE(r->code, 0);
         EXPECT_EQ(r->image.pixels, nullptr);
         EXPECT_NE(log.Read().find(c.logged), std::string::npos) << log.Read();
+    }
+}
+
+// The process's peak resident memory in KB, and its reset to the memory resident now.
+int64_t PeakResidentKb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6));
+    return -1;
+}
+bool ResetPeakResident() { return bool(std::ofstream("/proc/self/clear_refs") << "5" << std::flush); }
+
+// A few bytes claiming a huge image are refused before memory is spent on that image.
+TEST(ImageSizeLimitTest, TinyFilesClaimingHugeImagesCostNoMemory) {
+    imagetest::TgaSpec runs;  // 256 MB of pixels, one packet of data
+    runs.type = 10;
+    runs.width = runs.height = 8192;
+    runs.pixelBits = 32;
+    runs.data = {0xFF, 1, 2, 3, 4};
+    imagetest::TgaSpec plain = runs;
+    plain.type = 2;
+    // Wider than the sizes allow, with bytes enough to hold its pixels: only its sides can
+    // refuse it before libpng sizes its rows. The other PNG is within the sizes but holds
+    // no data: only its length can.
+    Bytes tooWide = PngHeaderOnly(600'000'000, 1);
+    tooWide.resize(tooWide.size() + 600'000);
+    const std::pair<const char*, Bytes> cases[] = {
+        {"RLE TGA", imagetest::MakeTga(runs)},
+        {"TGA", imagetest::MakeTga(plain)},
+        {"PNG within the sizes", PngHeaderOnly(uint32_t(orvik::kMaxImageBytes / 4), 1)},
+        {"PNG beyond the sizes", tooWide},
+    };
+    for (const auto& [name, file] : cases) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(ResetPeakResident());
+        const int64_t before = PeakResidentKb();
+        orvik::BaseImage image{};
+        EXPECT_EQ(orvik::LoadImageToBaseImageEx(nullptr, file.data(), int32_t(file.size()), 1, &image, 0), -1);
+        EXPECT_LT(PeakResidentKb() - before, 100 * 1024);
     }
 }
 

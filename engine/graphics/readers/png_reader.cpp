@@ -2,6 +2,7 @@
 // 8-bit palette, 8-bit grey, 24-bit RGB or 32-bit ARGB.
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstring>
 
@@ -93,20 +94,41 @@ struct PngJob {
     png_bytep* rows;
 };
 
+// The header's claims are weighed before png_read_update_info, where libpng allocates and
+// clears row buffers sized by them. Output rows hold at most four bytes a pixel (16-bit
+// channels are stripped), so sides that pass hold their pixels within the image sizes.
+// Deflate turns one byte into at most 1032 (a 258-byte match in two one-bit codes), so
+// the bytes left after the header bound the pixels the file can hold; a header claiming
+// more would fail for want of data anyway, and is refused before anything is allocated.
+int CheckPngHeader(png_structp png, png_infop info, int64_t remaining) {
+    constexpr uint64_t kMaxInflateRatio = 1032;
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    if (CheckImageSides(width, height) != 0) {
+        AddLogFormat("ＰＮＧファイルの画像が大きすぎます(%u x %u) in ReadPngImage", unsigned(width), unsigned(height));
+        return -1;
+    }
+    const uint64_t bits = uint64_t{width} * height * png_get_bit_depth(png, info) * png_get_channels(png, info);
+    if (bits / 8 > uint64_t(std::max<int64_t>(remaining, 0)) * kMaxInflateRatio) {
+        AddLogFormat("ＰＮＧファイルの画像データが足りません(%u x %u) in ReadPngImage", unsigned(width), unsigned(height));
+        return -1;
+    }
+    return 0;
+}
+
 int DecodePng(PngJob* job, ImageStream* stream, BaseImage* out) {
     PngSource source{stream, 0};
     if (setjmp(png_jmpbuf(job->png))) return -1;
-    png_set_user_limits(job->png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    // libpng refuses in the header itself a side no image of the engine's sizes can have.
+    constexpr auto kMaxSide = static_cast<png_uint_32>(kMaxImageBytes / 4);
+    png_set_user_limits(job->png, kMaxSide, kMaxSide);
     AttachPngStream(job->png, &source);
     png_read_info(job->png, job->info);
+    if (CheckPngHeader(job->png, job->info, source.remaining) != 0) return -1;
     SetTransforms(job->png, job->info);
     const png_uint_32 width = png_get_image_width(job->png, job->info);
     const png_uint_32 height = png_get_image_height(job->png, job->info);
     const size_t rowBytes = png_get_rowbytes(job->png, job->info);
-    if (CheckImageSides(width, height) != 0 || rowBytes > size_t(INT32_MAX) / std::max<png_uint_32>(height, 1)) {
-        AddLogFormat("ＰＮＧファイルの画像が大きすぎます(%u x %u) in ReadPngImage", unsigned(width), unsigned(height));
-        return -1;
-    }
     if (SetFormat(job->png, job->info, out) != 0) return -1;
     if (!ORVIK_BLOCK_ALLOC(job->pixels, rowBytes * height)) return -1;
     job->rows = static_cast<png_bytep*>(ORVIK_IMAGE_ALLOC(sizeof(png_bytep) * height));

@@ -93,6 +93,13 @@ bool DecodeRuns(const uint8_t* data, size_t size, int bytes, size_t pixels, uint
     return true;
 }
 
+// The most pixels `left` bytes of pixel data can describe: each pixel stored whole, or
+// at most 128 from a run-length packet of a head byte and one pixel.
+uint64_t MostPixels(const TgaHeader& t, int stored, int64_t left) {
+    if (left <= 0) return 0;
+    return t.runLength ? uint64_t(left) / (1 + stored) * 128 : uint64_t(left) / stored;
+}
+
 // Rows reordered to top to bottom and left to right by the descriptor's bits 4 and 5.
 void Orient(const TgaHeader& t, const uint8_t* in, int bytes, uint8_t* out) {
     const bool rightToLeft = t.descriptor & 0x10;
@@ -141,10 +148,12 @@ int ReadTgaImage(ImageStream* stream, BaseImage* out) {
 
     const size_t pixels = static_cast<size_t>(t.width) * t.height;
     const int stored = t.mapped ? 1 : bytes;
+    // A short file is refused before its image is allocated, not after.
+    const int64_t left = (t.runLength ? dataEnd : size) - in.Tell();
+    if (pixels > MostPixels(t, stored, left)) return Damaged(t.runLength ? "run-length data" : "pixel data");
     std::vector<uint8_t> raw(pixels * stored);
     if (t.runLength) {
-        const int64_t left = dataEnd - in.Tell();
-        std::vector<uint8_t> data(left > 0 ? static_cast<size_t>(left) : 0);
+        std::vector<uint8_t> data(static_cast<size_t>(left));
         if (!in.Read(data.data(), data.size()) ||
             !DecodeRuns(data.data(), data.size(), stored, pixels, raw.data()))
             return Damaged("run-length data");
