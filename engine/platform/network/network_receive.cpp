@@ -2,6 +2,8 @@
 // stored as its length and bytes, so complete messages wait there in order.
 #include <orvik/network.h>
 
+#include <algorithm>
+
 #include "engine/platform/base/log.h"
 #include "engine/platform/network/network.h"
 #include "engine/platform/network/network_state.h"
@@ -60,41 +62,50 @@ bool StartMessage(NetworkRecord& r) {
     if (WriteRingBuffer(&r.recvRing, r.lengthIn, 4) != 0) return FailGrowth(r, length);
     r.recvLength = length;
     r.recvTaken = 0;
+    --r.shareMessages;
     return true;
 }
 
-// Receives what is there of the message body at the ring's write position. False once the
-// socket has no more for now.
+// Receives what is there of the message body at the ring's write position, within the
+// share. False once the socket has no more for now.
 bool ContinueMessage(NetworkRecord& r) {
     RingBuffer& ring = r.recvRing;
-    const int32_t wanted = r.recvLength - r.recvTaken;
-    const int32_t step = wanted < kReceiveStep ? wanted : kReceiveStep;
+    const int32_t step = std::min({r.recvLength - r.recvTaken, kReceiveStep, r.shareBytes});
     if (ReserveRingBuffer(&ring, step) != 0) return FailGrowth(r, r.recvLength);
-    const int32_t room = ring.capacity - ring.write;
-    const int32_t chunk = step < room ? step : room;
+    const int32_t chunk = std::min(step, ring.capacity - ring.write);
     const int n = Network().ws2.recv(r.socket, reinterpret_cast<char*>(ring.data + ring.write), chunk, 0);
     if (n <= 0) return false;
     ring.write += n;
     ring.stored += n;
     r.recvTaken += n;
+    r.shareBytes -= n;
     if (r.recvTaken == r.recvLength) r.recvLength = r.recvTaken = 0;
     return n == chunk;
 }
 
-void ReceiveAvailable(NetworkRecord& r) {
+// Takes what the socket has, up to the record's share of this pump; when the share runs
+// out first, the record takes the rest in the next pump.
+void ReceiveShare(NetworkRecord& r) {
+    const uint32_t round = Network().receiveRound;
+    if (r.shareRound != round) {
+        r.shareRound = round;
+        r.shareMessages = kReceiveShareMessages;
+        r.shareBytes = kReceiveShareBytes;
+    }
+    r.recvWanted = 0;
     while (!r.error && r.connected) {
+        if (r.shareMessages == 0 || r.shareBytes == 0) {
+            r.recvWanted = 1;
+            return;
+        }
         if (r.recvLength == 0 && !StartMessage(r)) return;
         if (!ContinueMessage(r)) return;
     }
 }
 
-// Receives refused by the guard while another ran: their events are not repeated, so
-// they run now.
-void RunDeferredReceives() {
+void ReceiveWanted() {
     ForEachNetworkRecord([](NetworkRecord& r) {
-        if (!r.recvDeferred) return;
-        r.recvDeferred = 0;
-        RecvSocket(r.handle);
+        if (r.recvWanted) ReceiveShare(r);
     });
 }
 
@@ -106,21 +117,26 @@ int SetMaxNetWorkMessageSize(int bytes) {
     return 0;
 }
 
+void StartReceiveRound() {
+    ++Network().receiveRound;
+    ReceiveWanted();
+}
+
 int RecvSocket(int32_t handle) {
     auto& st = Network();
     NetworkRecord* r = st.table.Find(handle);
     if (!r) return AddLogText("有効なネットワークハンドルではありません in RecvSocket\n");
     if (r->error) return AddLogText("このネットワークハンドルにはエラーが発生しています in RecvSocket\n");
     if (r->kind != 0 || !r->connected || !r->framed) return -1;
-    if (st.receiving) {
-        r->recvDeferred = 1;
-        return 0;
-    }
+    r->recvWanted = 1;
+    // The receive running now takes it as well: it is still to come.
+    if (st.receiving) return 0;
     st.receiving = 1;
     PumpNetworkWindow();
-    ReceiveAvailable(*r);
+    // The FD_READs the pump found only marked their records: each takes its share now,
+    // without pumping again, so no receive waits on another's.
+    ReceiveWanted();
     st.receiving = 0;
-    RunDeferredReceives();
     return 0;
 }
 

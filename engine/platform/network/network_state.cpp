@@ -82,6 +82,8 @@ NetworkRecord* FindNetworkRecordBySocket(host::SOCKET socket) {
 
 int PumpNetworkWindow() {
     auto& st = Network();
+    // A pump inside a receive is part of that receive's round.
+    if (!st.receiving) StartReceiveRound();
     host::MSG msg;
     while (!st.windowGone && host::PeekMessageA(&msg, st.window, 0, 0, host::PM_REMOVE))
         host::DispatchMessageA(&msg);

@@ -17,6 +17,12 @@ constexpr const char* kNetworkWindowClass = "OrvikNetworkWindow";
 // The largest message a handle takes or queues unless the program sets another limit.
 constexpr int32_t kDefaultMaxNetWorkMessageSize = 8 << 20;
 
+// What one connection takes off its socket in one pump at most: messages begun, and
+// bytes of their bodies. The rest waits in the socket (and so holds the peer back) for the
+// next pump, so a peer that never stops sending cannot hold the program inside a pump.
+constexpr int32_t kReceiveShareMessages = 1024;
+constexpr int32_t kReceiveShareBytes = 1 << 20;
+
 // Record kinds: a stream connection, or a datagram socket whose events only note that it
 // may be read or written.
 constexpr int32_t kStreamKind = 0;
@@ -40,8 +46,13 @@ struct NetworkRecord {
     unsigned char lengthIn[4] = {};
     int32_t lengthTaken = 0;
     RingBuffer recvRing;
-    // A receive refused by the guard while another ran; it runs once that one ends.
-    int32_t recvDeferred = 0;
+    // The socket may hold what the record has not taken: an FD_READ came while another
+    // receive ran, or the record's share of this pump ran out.
+    int32_t recvWanted = 0;
+    // What the record may still take off its socket in the pump of round shareRound.
+    uint32_t shareRound = 0;
+    int32_t shareMessages = kReceiveShareMessages;
+    int32_t shareBytes = kReceiveShareBytes;
     // Sending: queued messages as length and bytes; of the one going out, the body bytes
     // still to send and the length-prefix bytes still to send.
     RingBuffer sendRing;
@@ -85,6 +96,9 @@ struct NetworkState {
     HandleTable<NetworkRecord> table{kNetworkHandleType, kNetworkCapacity};
     ListNode head, tail;
     int32_t receiving = 0;
+    // Counts the pumps of the network window that are not inside a receive: each one
+    // gives every connection a new share.
+    uint32_t receiveRound = 0;
     int32_t sending = 0;
     Ws2Calls ws2;
     int32_t listenHandle = -1;
@@ -130,8 +144,12 @@ void ForEachNetworkRecord(F f) {
     }
 }
 
-// Dispatches every queued message of the network window. -1 once the window has gone.
+// Dispatches every queued message of the network window, after starting a new receive
+// round unless it runs inside a receive. -1 once the window has gone.
 int PumpNetworkWindow();
+// A new pump: every connection gets a new share, and those whose socket kept what they
+// could not take take it first.
+void StartReceiveRound();
 // Bytes queued to send, counting a message partly sent.
 bool HasQueuedSend(const NetworkRecord& record);
 
