@@ -47,6 +47,8 @@ struct TheoraShape {
     // A side the identification header states in place of the true one (0: the true one),
     // as a crafted file may.
     int claimedSide = 0;
+    // The first frame's packet one the decoder refuses, as a crafted file's may be.
+    bool refusedFirstFrame = false;
 };
 
 // The identification header claiming a picture of side x side.
@@ -57,6 +59,17 @@ inline std::vector<uint8_t> ClaimSide(const ogg_packet& header, int side) {
                                uint8_t(side >> 16), uint8_t(side >> 8), uint8_t(side),
                                uint8_t(side >> 16), uint8_t(side >> 8), uint8_t(side)};
     std::copy(std::begin(sizes), std::end(sizes), bytes.begin() + 10);  // frame and picture sizes
+    return bytes;
+}
+
+// A keyframe's packet with the three reserved bits of its header set, which follow the
+// packet and frame type bits and one to three quality indices (each but the third with a
+// bit saying whether another follows).
+inline std::vector<uint8_t> RefusedKeyframe(const ogg_packet& packet) {
+    std::vector<uint8_t> bytes(packet.packet, packet.packet + packet.bytes);
+    const auto bit = [&](size_t i) { return bytes[i / 8] >> (7 - i % 8) & 1; };
+    const size_t reserved = !bit(8) ? 9 : !bit(15) ? 16 : 22;
+    for (size_t i = reserved; i < reserved + 3; ++i) bytes[i / 8] |= uint8_t(0x80 >> i % 8);
     return bytes;
 }
 
@@ -108,6 +121,11 @@ inline TheoraPages EncodeTheora(int frames, const std::function<FramePair(int)>&
                                   {chromaWidth, chromaHeight, chromaWidth, v.data()}};
         th_encode_ycbcr_in(enc, buffer);
         while (th_encode_packetout(enc, i == frames - 1, &packet) > 0) {
+            std::vector<uint8_t> refused;
+            if (i == 0 && shape.refusedFirstFrame) {
+                refused = RefusedKeyframe(packet);
+                packet.packet = refused.data();
+            }
             ogg_stream_packetin(&stream, &packet);
             // Small pages, so that seeks have pages to choose from.
             while (ogg_stream_flush(&stream, &page)) sound_test::AppendPage(out.data, page);

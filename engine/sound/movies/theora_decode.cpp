@@ -2,7 +2,9 @@
 // current one onwards (wrapping to the start), seeks by the page table, and waits on the
 // movie's condition when there is nothing to do instead of spinning.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "engine/sound/movies/theora_movie.h"
 
@@ -77,14 +79,31 @@ void CopyPlane(std::vector<uint8_t>& to, const unsigned char* from, int stride, 
         std::memcpy(to.data() + size_t(row) * size_t(width), from + ptrdiff_t(row) * stride, size_t(width));
 }
 
+// Whether the decoder's picture has the planes the stream's header promises: the frame's
+// size, with chroma halved across unless the layout is 4:4:4 and down when it is 4:2:0.
+// Anything else is not a picture of this stream, whatever the decoder says.
+bool PlanesFitHeader(const theora_info& info, const yuv_buffer& yuv) {
+    const int64_t width = info.width, height = info.height;
+    const int64_t chromaWidth = info.pixelformat == OC_PF_444 ? width : width / 2;
+    const int64_t chromaHeight = info.pixelformat == OC_PF_420 ? height / 2 : height;
+    return yuv.y && yuv.u && yuv.v && yuv.y_width == width && yuv.y_height == height &&
+           yuv.uv_width == chromaWidth && yuv.uv_height == chromaHeight && std::abs(int64_t(yuv.y_stride)) >= width &&
+           std::abs(int64_t(yuv.uv_stride)) >= chromaWidth;
+}
+
 // The decoder's picture into a stock frame; rows are taken one by one, so a picture whose
-// strides run backwards through memory is copied top row first as well.
+// strides run backwards through memory is copied top row first as well. False when the
+// decoder holds no picture of the frame, or one this stream cannot have.
 bool StorePicture(TheoraMovie* m, TheoraStockFrame& frame) {
-    yuv_buffer yuv;
-    if (theora_decode_YUVout(&m->decoder, &yuv) != 0 || yuv.y_width < 1 || yuv.uv_width < 1) return false;
-    CopyPlane(frame.y, yuv.y, yuv.y_stride, yuv.y_width, yuv.y_height);
-    CopyPlane(frame.u, yuv.u, yuv.uv_stride, yuv.uv_width, yuv.uv_height);
-    CopyPlane(frame.v, yuv.v, yuv.uv_stride, yuv.uv_width, yuv.uv_height);
+    yuv_buffer yuv{};
+    if (!m->outputReady || theora_decode_YUVout(&m->decoder, &yuv) != 0 || !PlanesFitHeader(m->info, yuv)) return false;
+    try {
+        CopyPlane(frame.y, yuv.y, yuv.y_stride, yuv.y_width, yuv.y_height);
+        CopyPlane(frame.u, yuv.u, yuv.uv_stride, yuv.uv_width, yuv.uv_height);
+        CopyPlane(frame.v, yuv.v, yuv.uv_stride, yuv.uv_width, yuv.uv_height);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     frame.yWidth = frame.yStride = yuv.y_width;
     frame.yHeight = yuv.y_height;
     frame.cWidth = frame.cStride = yuv.uv_width;
@@ -153,6 +172,14 @@ bool DecodeAhead(TheoraMovie* m, Lock& lock) {
     return true;
 }
 
+// A packet the decoder refuses leaves no picture of its frame (before the first one it
+// leaves none at all); a dropped frame repeats the picture before it, once there is one.
+void TakePacket(TheoraMovie* m) {
+    const int result = theora_decode_packetin(&m->decoder, &m->packet);
+    m->outputReady = result == 0 || (result == OC_DUPFRAME && m->pictureDecoded);
+    m->pictureDecoded = m->pictureDecoded || m->outputReady;
+}
+
 }  // namespace
 
 void RewindTheoraStream(TheoraMovie* m, int32_t offset) {
@@ -172,10 +199,7 @@ int DecodeTheoraFrames(TheoraMovie* m, int32_t n) {
         const int kind = theora_packet_iskeyframe(&m->packet);
         if (kind < 0) continue;
         // Packets before the last keyframe of the jump are not needed to show its end.
-        if (keyframe < 0 || int64_t(m->decodedFrame) + 1 >= keyframe) {
-            theora_decode_packetin(&m->decoder, &m->packet);
-            m->outputReady = true;
-        }
+        if (keyframe < 0 || int64_t(m->decodedFrame) + 1 >= keyframe) TakePacket(m);
         ++m->decodedFrame;
         ++counted;
         lastKind = kind;

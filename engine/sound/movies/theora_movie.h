@@ -81,8 +81,9 @@ struct TheoraMovie {
     theora_state decoder{};
     bool decoderMade = false;
     int32_t headerCount = 0;
-    int32_t decodedFrame = -1;  // frame whose packet was read last; -1 before the first
-    bool outputReady = false;   // the decoder's output holds decodedFrame's picture
+    int32_t decodedFrame = -1;    // frame whose packet was read last; -1 before the first
+    bool outputReady = false;     // the decoder's output holds decodedFrame's picture
+    bool pictureDecoded = false;  // the decoder has given a picture since it was made
 
     std::vector<TheoraPageEntry> pageTable;
     std::vector<uint8_t> keyframeTable;
