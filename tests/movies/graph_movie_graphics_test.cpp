@@ -1,5 +1,6 @@
 // Media-graph movies as graphics, on the device path and on the software path: the
-// frames drawn in order, and movies whose right half is the alpha of their left half.
+// frames drawn in order, and movies whose right half is the alpha of their left half;
+// the frame a movie tells.
 #include <orvik/movie.h>
 
 #include <cstring>
@@ -91,6 +92,23 @@ TEST_P(GraphMovieGraphicsTest, AnAlphaMovieTakesItsAlphaFromItsRightHalf) {
     EXPECT_LE(ScreenPixel(8, 36) & 0xFFFF, 0x3030u);  // opaque: the picture's red
     EXPECT_EQ(ScreenPixel(40, 36), 0u);               // clear: the black behind
     EXPECT_EQ(ScreenPixel(60, 4), 0u);
+}
+
+// Played to its end, a movie tells its last frame, which it still shows, however long it
+// has ended; right after a seek it tells the frame sought.
+TEST_F(GraphMovieTest, TellGivesTheFrameShownAfterTheEndAndAfterASeek) {
+    Start();
+    const int32_t graph = LoadGraphFile(Make("tell.avi", {AvKind::Mpeg4Avi, 10, 64, 48, 25, 0}).c_str(), 0, 0, 0);
+    ASSERT_GE(graph, 0);
+    ASSERT_EQ(PlayMovieToGraph(graph, 1), 0);
+    Wait(600);
+    DrawGraphAt(0, 0, graph, 0);
+    EXPECT_EQ(GetMovieStateToGraph(graph), 0);
+    EXPECT_EQ(TellMovieToGraph(graph), 9);
+    ASSERT_EQ(SeekMovieToGraph(graph, 3), 0);
+    EXPECT_EQ(TellMovieToGraph(graph), 3);
+    ASSERT_EQ(SeekMovieToGraph(graph, 100), 0);
+    EXPECT_EQ(TellMovieToGraph(graph), 9);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothPaths, GraphMovieGraphicsTest, ::testing::Values(false, true),

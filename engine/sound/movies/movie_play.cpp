@@ -90,11 +90,15 @@ void MoveSoundToCurrentFrame(MovieRecord* r) {
 }
 
 // A graph's frames are its stream time in pictures; the last one starts before its end.
+bool LastGraphFrame(MovieRecord* r, int64_t* last) {
+    return r->mediaSeeking->ConvertTimeFormat(last, host::TimeFormat::Frame, r->duration - 1,
+                                              host::TimeFormat::MediaTime) >= 0;
+}
+
 int SeekGraphMovie(MovieRecord* r, int frame) {
     if (!r->mediaSeeking) return 0;
     int64_t last = 0, time = 0;
-    if (r->mediaSeeking->ConvertTimeFormat(&last, host::TimeFormat::Frame, r->duration - 1,
-                                           host::TimeFormat::MediaTime) < 0 ||
+    if (!LastGraphFrame(r, &last) ||
         r->mediaSeeking->ConvertTimeFormat(&time, host::TimeFormat::MediaTime, std::clamp<int64_t>(frame, 0, last),
                                            host::TimeFormat::Frame) < 0)
         return 0;
@@ -107,13 +111,16 @@ int SeekGraphMovie(MovieRecord* r, int frame) {
     return 0;
 }
 
+// At the end the position is the end itself, where no frame starts: the last frame is
+// still the one shown.
 int GraphMovieFrame(MovieRecord* r) {
     host::REFERENCE_TIME position = 0;
-    int64_t frame = 0;
+    int64_t frame = 0, last = 0;
     if (!r->mediaSeeking || r->mediaSeeking->GetCurrentPosition(&position) < 0 ||
-        r->mediaSeeking->ConvertTimeFormat(&frame, host::TimeFormat::Frame, position, host::TimeFormat::MediaTime) < 0)
+        r->mediaSeeking->ConvertTimeFormat(&frame, host::TimeFormat::Frame, position, host::TimeFormat::MediaTime) < 0 ||
+        !LastGraphFrame(r, &last))
         return 0;
-    return int(frame);
+    return int(std::clamp<int64_t>(frame, 0, last));
 }
 
 template <class Work>
