@@ -28,7 +28,10 @@ int main(int argc, char** argv) {
                   {"clip.mkv", {AvKind::Mpeg4Mkv, 4, 32, 32, 25, 0}}};
     for (const auto& m : movies)
         if (!movie_test::WriteAvMovie(dir + "/" + m.name, m.movie).empty()) return 1;
-    return Save(dir + "/silent.ogv", movie_test::MakeMovie(4)) && Save(dir + "/sound.ogv", movie_test::MakeMovie(3, true))
+    // A crafted movie whose first frame the decoder refuses, which it has no picture for.
+    const movie_test::TheoraShape refused{.refusedFirstFrame = true};
+    return Save(dir + "/silent.ogv", movie_test::MakeMovie(4)) && Save(dir + "/sound.ogv", movie_test::MakeMovie(3, true)) &&
+                   Save(dir + "/refused.ogv", JoinMovie(EncodeTheora(3, movie_test::DefaultFrame, 1, 7, refused), {}))
                ? 0
                : 1;
 }
