@@ -110,10 +110,11 @@ public:
     size_t Pitch() const { return pitch_; }
     uint32_t Samples() const { return samples_; }
     D3DMULTISAMPLE_TYPE MultiSampleType() const { return multiSample_; }
-    // The pixels to write: a store shared with another surface is left to it first.
+    // The pixels to write: a store shared with another surface is left to it first (after
+    // a pending fill, which overwrites every pixel, so none is copied only to be filled).
     uint8_t* Bits() {
-        Own(WholeRect());
         WritePending();
+        Own(WholeRect());
         return store_->data();
     }
     // The pixels to read, shared or not.
@@ -154,8 +155,8 @@ public:
     // The pixels for a draw that prepares what it touches and writes inside `clip`
     // alone: pending parts stay pending.
     uint8_t* DrawBits(const RECT& clip) {
-        Own(clip);
         WritePendingFill();
+        Own(clip);
         return store_->data();
     }
     // Before a draw touches pixels x0..x1 of rows y0..y1: `overwrite` when it writes every
@@ -168,6 +169,15 @@ public:
     // row), `pitch` bytes apart, and `keep`, which holds them unchanged while it lives;
     // null otherwise.
     const uint8_t* ShownRows(size_t* pitch, std::shared_ptr<const void>* keep) const;
+    // The pixels to show, written out, and `keep`, which holds them unchanged while it
+    // lives: a write moves the surface to another store first. Unlocked surfaces only
+    // (writes through a lock's pointer would reach the pixels held); `keep` stays empty
+    // otherwise.
+    const uint8_t* ShownBits(std::shared_ptr<const void>* keep) const {
+        const uint8_t* bits = Bits();
+        if (!locked_) *keep = store_;
+        return bits;
+    }
     float* Depth() {
         FillPendingDepth();
         return DepthValues();

@@ -95,7 +95,9 @@ HRESULT SwapChain::Present(const RECT* source, const RECT* dest, HWND window, co
         frame.pixels = resolved_.data();
         frame.pitch = int32_t(backBuffer_->Pitch());
     } else {
-        frame.pixels = backBuffer_->Bits();
+        // Drawn: shown from its own pixels, which the next frame's drawing leaves as they
+        // are for the window to keep.
+        frame.pixels = backBuffer_->ShownBits(&frame.keep);
         frame.pitch = int32_t(backBuffer_->Pitch());
     }
     frame.format = backBuffer_->Format();
