@@ -3,7 +3,8 @@
 // baseline build of the lanes' vector kernels, over arithmetic of every kind with
 // swizzles and modifiers, perspective-correct inputs, texture lookups, texkill,
 // predicated writes and branches whose lanes part or agree, written over the target or
-// blended into it.
+// blended into it. Code that takes derivatives runs in 2x2 quads on both paths, its
+// pixels written as the lanes write theirs off the general path.
 #include "shader_code.h"
 
 namespace host::test {
@@ -192,6 +193,16 @@ TEST_F(LaneDraw, LookupsKillsPredicatesAndBranchesGiveThePixelsOfTheOnePixelRuns
     };
     ExpectSameFrames(code(Src(kLC, 1, Rep(0))));
     ExpectSameFrames(code(Src(kLR, 0, Rep(0))));
+}
+
+TEST_F(LaneDraw, QuadsWriteThePixelsOfTheGeneralPath) {
+    ExpectSameFrames(Model3()
+                         .Def(0, 4, 4, 4, 2)
+                         .Op(kOpTex, {Dst(kLR, 0), Src(kLV, 1), Src(kFileSampler, 0)})
+                         .Op(kOpDsx, {Dst(kLR, 1), Src(kLV, 0)})
+                         .Op(kOpMad, {Dst(kLR, 0), Src(kLR, 1), Src(kLC, 0), Src(kLR, 0)})
+                         .Op(kOpMul, {kLaneColor, Src(kLR, 0), Src(kLV, 0)})
+                         .End());
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "host/d3d9/shader/shader_pixels.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
-#include "host/d3d9/device/color_math.h"
 #include "host/d3d9/raster/pixel_shade.h"
 #include "host/d3d9/shader/shader_lane_kernels.h"
 
@@ -31,8 +31,15 @@ void LaneColors(const LaneRegister& c, uint32_t out[kLanes]) {
     }
 }
 
+// Every texel a pixel shader reads passes here: four loads in place of four divisions.
+constexpr std::array<float, 256> kByteValues = [] {
+    std::array<float, 256> v{};
+    for (int i = 0; i < 256; ++i) v[size_t(i)] = float(i) / 255.0f;
+    return v;
+}();
+
 Vec4 ColorToVec4(uint32_t c) {
-    auto ch = [&](int shift) { return float((c >> shift) & 255) / 255.0f; };
+    auto ch = [&](int shift) { return kByteValues[(c >> shift) & 255]; };
     return Vec4{{ch(16), ch(8), ch(0), ch(24)}};
 }
 
@@ -122,14 +129,8 @@ void PixelRunner::WriteFast(const LanePixels& px, const uint32_t colors[kLanes],
         const int first = px.runStart[r], n = px.runStart[r + 1] - first;
         uint32_t* const dst =
             reinterpret_cast<uint32_t*>(st_.target + size_t(px.y[first]) * st_.targetPitch) + px.x[first];
-        for (int i = vectors ? row(dst, colors + first, n, st_.alphaPassFrom, st_.targetAlphaOr) : 0; i < n; ++i) {
-            const uint32_t src = colors[first + i], a = src >> 24;
-            if (lanes.Killed(first + i) || !st_.alphaPass[a]) continue;
-            dst[i] = (fastBlend_ == FastBlend::Alpha ? BlendLerp(src, dst[i], a)
-                      : fastBlend_ == FastBlend::Add ? BlendAdd(src, dst[i], a)
-                                                     : src) |
-                     st_.targetAlphaOr;
-        }
+        for (int i = vectors ? row(dst, colors + first, n, st_.alphaPassFrom, st_.targetAlphaOr) : 0; i < n; ++i)
+            if (!lanes.Killed(first + i)) WriteFastPixel(dst + i, colors[first + i]);
     }
 }
 

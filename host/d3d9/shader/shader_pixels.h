@@ -4,6 +4,8 @@
 #pragma once
 #include <optional>
 
+#include "host/d3d9/device/color_math.h"
+#include "host/d3d9/device/d3d9_host.h"
 #include "host/d3d9/device/draw_state.h"
 #include "host/d3d9/raster/raster_common.h"
 #include "host/d3d9/raster/raster_shader.h"
@@ -123,10 +125,10 @@ public:
           writesDepth_(WritesRegister(*pp.program, kFileDepthOut, 0)),
           fogged_(st.fog.enabled && pp.program->model != kModel30), kernels_(ChosenLaneKernels()) {
         // A 32-bit target with no depth, stencil or write mask takes the colours as the
-        // fast spans write theirs.
+        // fast spans write theirs; the general path keeps OutputPixel, their reference.
         fastOut_ = !st.depthTest && !st.stencil.values && st.writeMask == 0xFFFFFFFFu &&
                    (st.targetFormat == D3DFMT_A8R8G8B8 || st.targetFormat == D3DFMT_X8R8G8B8) &&
-                   FastBlendOf(st, &fastBlend_);
+                   !D3D9Settings().forceGenericPath && FastBlendOf(st, &fastBlend_);
         for (int k = 0; k < kVaryings; ++k)
             if (UsesVarying(*pp.program, k)) used_[usedCount_++] = k;
     }
@@ -162,7 +164,8 @@ public:
     void Write(const Vec4& c, float depth, int x, int y, float z, float fog, float w) const {
         uint32_t color = Vec4ToColor(c);
         if (fogged_) color = ApplyFog(st_.fog, color, FogByte(Saturate(fog)) << 24, z, w);
-        OutputPixel(st_, color, writesDepth_ ? depth : z, x, y);
+        if (fastOut_) WriteFastPixel(reinterpret_cast<uint32_t*>(st_.target + size_t(y) * st_.targetPitch) + x, color);
+        else OutputPixel(st_, color, writesDepth_ ? depth : z, x, y);
     }
 
     void Shade(const Vec4* attr, int x, int y, float z, float fog, float w) {
@@ -181,6 +184,16 @@ public:
 
 private:
     void LoadLanes(const AttributePlanes& planes, const LanePixels& px);
+    // One colour into a pixel of the target as the fast spans write it: OutputPixel's
+    // steps for a state without depth, stencil or mask.
+    void WriteFastPixel(uint32_t* dst, uint32_t src) const {
+        const uint32_t a = src >> 24;
+        if (!st_.alphaPass[a]) return;
+        *dst = (fastBlend_ == FastBlend::Alpha ? BlendLerp(src, *dst, a)
+                : fastBlend_ == FastBlend::Add ? BlendAdd(src, *dst, a)
+                                               : src) |
+               st_.targetAlphaOr;
+    }
 
     const DrawState& st_;
     const PixelProgram& pp_;
