@@ -87,6 +87,33 @@ TEST_F(QuadShaderTest, TexturesPickTheLevelOfTheirGradients) {
     EXPECT_EQ(Pixel(6, 9) & 0xFFFFFF, 0xFFFFFFu) << log;
 }
 
+TEST_F(QuadShaderTest, AnisotropicTapsFollowTheGradientsAxisNotItsMirror) {
+    // Stripes along the anti-diagonal: a texel is white where (x + y) % 4 == 0. Three taps
+    // a texel apart along (1, -1), from the pixel's texel centre (t0 moved by half a
+    // texel), stay on one stripe, so each pixel reads its own texel's colour; along the
+    // mirrored axis (1, 1) they would cross stripes into greys.
+    std::vector<uint32_t> texels(16 * 16);
+    for (size_t i = 0; i < texels.size(); ++i) texels[i] = (i % 16 + i / 16) % 4 == 0 ? 0xFFFFFFFFu : 0xFF000000u;
+    Texture* tex = MakeTexture(16, 16, texels);
+    dev->SetTexture(0, tex);
+    tex->Release();
+    dev->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_ANISOTROPIC);
+    dev->SetSamplerState(0, D3DSAMP_MAXANISOTROPY, 3);
+    for (const float sign : {1.0f, -1.0f}) {
+        Run(MakePs(ShaderCode(kQuadPs2x)
+                       .DclPixel(kFileTexture, 0)
+                       .DclSampler(0)
+                       .Def(0, sign * 3 / 16, -sign * 3 / 16, 0, 0)
+                       .Def(1, 0, 0, 0, 0)
+                       .Def(2, 0.5f / 16, 0.5f / 16, 0, 0)
+                       .Op(kOpAdd, {Dst(kQR, 1), Src(kFileTexture, 0), Src(kQC, 2)})
+                       .Op(kOpTexLdd, {Dst(kQR, 0), Src(kQR, 1), Src(kFileSampler, 0), Src(kQC, 0), Src(kQC, 1)})
+                       .Op(kOpMov, {kQuadColor, Src(kQR, 0)})
+                       .End()));
+        for (int x = 4; x < 8; ++x) EXPECT_EQ(Pixel(x, 8), texels[8 * 16 + size_t(x)]) << "x " << x << " sign " << sign;
+    }
+}
+
 TEST_F(QuadShaderTest, ExtendedVertexCodeDrawsWithPredication) {
     // oD0 = c0 where c1 > 0 component by component (predicated), else the c2 written first.
     std::vector<uint32_t> code = ShaderCode(kQuadVs2x)

@@ -58,9 +58,8 @@ StageLod StageLodOf(const StageSampler& smp, const Plane plain[kTexCoordComponen
         const double major = std::max({std::fabs(corner[0]), std::fabs(corner[1]), std::fabs(corner[2])});
         su = sv = sw = major > 0 ? l.width / (2.0 * major) : 0.0;
     }
-    auto across = [&](double u, double w) { return w == 0 ? u : std::hypot(u, w); };
-    return ChooseLod(smp, across(plain[0].dx * su, plain[2].dx * sw), plain[1].dx * sv,
-                     across(plain[0].dy * su, plain[2].dy * sw), plain[1].dy * sv);
+    return ChooseLod(smp, SlopeAcross(plain[0].dx * su, plain[2].dx * sw), plain[1].dx * sv,
+                     SlopeAcross(plain[0].dy * su, plain[2].dy * sw), plain[1].dy * sv);
 }
 
 uint32_t ColorFromChannels(const double* values) {

@@ -253,6 +253,10 @@ inline bool PointPixel(const DrawState& st, float x, float y, int* px, int* py) 
 // The mip level and filter a sampler takes for texture coordinate slopes given in texels
 // of level 0 per pixel; `bias` adds to the sampler's level bias.
 StageLod ChooseLod(const StageSampler& s, double dudx, double dvdx, double dudy, double dvdy, double bias = 0);
+// The slope across a texture, in texels per pixel, of u's slope `u` and, for a volume,
+// its depth's slope `w`. Without a depth it keeps u's sign: the footprint's axis, along
+// which anisotropic taps are spread, is not to be mirrored.
+inline double SlopeAcross(double u, double w) { return w == 0 ? u : std::hypot(u, w); }
 
 // The rows a shape from `minY` to `maxY` (1/256 pixels) may cover inside the clip
 // rectangle, y0..y1; false for none.

@@ -45,11 +45,7 @@ StageLod DeviceShaderSampler::LevelOf(int s, const Vec4& coord, const TexelReque
             // Texels of level 0 per pixel; a volume's depth counts with its width.
             const TexelLevel& top = smp.levels[0];
             const double depth = smp.type == D3DRTYPE_VOLUMETEXTURE ? top.depth : 0.0;
-            // Outside a volume u stands alone: its length is its size, and no root is taken.
-            auto across = [&](const Vec4& g) {
-                const double u = Gradient(g[0]) * top.width;
-                return depth == 0 ? std::fabs(u) : std::hypot(u, Gradient(g[2]) * depth);
-            };
+            auto across = [&](const Vec4& g) { return SlopeAcross(Gradient(g[0]) * top.width, Gradient(g[2]) * depth); };
             return ChooseLod(smp, across(how.ddx), Gradient(how.ddx[1]) * top.height, across(how.ddy),
                              Gradient(how.ddy[1]) * top.height, bias);
         }
