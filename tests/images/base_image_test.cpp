@@ -108,6 +108,33 @@ TEST(BaseImageTest, MirrorAndFlip) {
     EXPECT_EQ(orvik::FlipBaseImage(&empty), -1);
 }
 
+// Every pixel size, in rows long enough for whole words and a rest: each pixel keeps its
+// bytes and lands where mirroring, then the half turn (the middle row kept), puts it.
+TEST(BaseImageTest, MirrorAndFlipMoveWholePixelsOfEverySize) {
+    constexpr int kWidth = 21, kHeight = 3;
+    for (int bytes = 1; bytes <= 4; ++bytes) {
+        SCOPED_TRACE(bytes);
+        BaseImage pattern{};
+        pattern.format.bytesPerPixel = static_cast<uint16_t>(bytes);
+        Image img;
+        ASSERT_EQ(orvik::NewBaseImageLike(kWidth, kHeight, &pattern, &img.b), 0);
+        auto at = [&](int x, int y, int k) -> uint8_t& { return img.b.pixels[y * img.b.pitch + x * bytes + k]; };
+        auto value = [](int x, int y, int k) { return static_cast<uint8_t>(y * 85 + x * 4 + k); };
+        auto expect = [&](auto source) {
+            for (int y = 0; y < kHeight; ++y)
+                for (int x = 0; x < kWidth; ++x)
+                    for (int k = 0; k < bytes; ++k) ASSERT_EQ(at(x, y, k), source(x, y, k)) << x << "," << y;
+        };
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                for (int k = 0; k < bytes; ++k) at(x, y, k) = value(x, y, k);
+        ASSERT_EQ(orvik::MirrorBaseImage(&img.b), 0);
+        expect([&](int x, int y, int k) { return value(kWidth - 1 - x, y, k); });
+        ASSERT_EQ(orvik::FlipBaseImage(&img.b), 0);
+        expect([&](int x, int y, int k) { return y == 1 ? value(kWidth - 1 - x, y, k) : value(x, kHeight - 1 - y, k); });
+    }
+}
+
 TEST(BaseImageTest, HalvingAveragesChannelsAndRefusesOddSides) {
     orvik::ColorFormat f{};
     orvik::FillArgb32ColorFormat(&f);

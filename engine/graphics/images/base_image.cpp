@@ -6,6 +6,7 @@
 #include "engine/graphics/images/image_memory.h"
 #include "engine/graphics/images/pixel_access.h"
 #include "engine/graphics/images/pixel_convert.h"
+#include "engine/graphics/images/reversed_rows.h"
 
 namespace orvik {
 
@@ -44,13 +45,6 @@ uint32_t TopOfByte(uint32_t value, uint32_t mask, int shift, int width) {
     if (width == 0) return 0;
     const uint32_t field = ChannelField(value, mask, shift, width);
     return (width <= 8 ? field << (8 - width) : field >> (width - 8)) & 0xFFu;
-}
-
-void SwapPixels(uint8_t* a, uint8_t* b, int bytes) {
-    uint8_t t[4];
-    std::memcpy(t, a, bytes);
-    std::memcpy(a, b, bytes);
-    std::memcpy(b, t, bytes);
 }
 
 // Average of a 2x2 block, a pair or a single pixel, each channel apart, truncating.
@@ -146,9 +140,10 @@ int MirrorBaseImage(BaseImage* image) {
     if (image->width == 0 || image->height == 0) return -1;
     const int bytes = image->format.bytesPerPixel;
     if (bytes < 1 || bytes > 4 || !image->pixels) return 0;
-    for (int y = 0; y < image->height; ++y)
-        for (int i = 0; i < image->width / 2; ++i)
-            SwapPixels(PixelAt(image, i, y), PixelAt(image, image->width - 1 - i, y), bytes);
+    for (int y = 0; y < image->height; ++y) {
+        uint8_t* row = PixelAt(image, 0, y);
+        SwapReversedPixels(row, row, image->width, image->width / 2, bytes);
+    }
     return 0;
 }
 
@@ -161,7 +156,7 @@ int FlipBaseImage(BaseImage* image) {
         const int j = image->height - 1 - i;
         // Swapping pixel x of row i with pixel w-1-x of row j, for every x, turns the pair
         // of rows half a turn.
-        for (int x = 0; x < w; ++x) SwapPixels(PixelAt(image, x, i), PixelAt(image, w - 1 - x, j), bytes);
+        SwapReversedPixels(PixelAt(image, 0, i), PixelAt(image, 0, j), w, w, bytes);
     }
     return 0;
 }
