@@ -143,16 +143,16 @@ TEST(BmpReaderTest, Rle8RunsAbsoluteRunsDeltasAndClipping) {
     s.compression = 1;
     s.palette.assign(256, 0);
     s.pixels = {3, 7,          // three 7s
-                0, 0,          // end of line
-                0, 3, 1, 2, 9, 0,  // absolute run of 3, padded to 16 bits
-                0, 2, 0, 1,    // move down 1 row, same column
                 9, 5,          // a run of 9 fives clipped at the row's end
+                0, 0,          // end of line
+                0, 5, 1, 2, 9, 4, 4, 0,  // absolute run of 5 clipped at the row's end, padded to 16 bits
+                0, 2, 0, 1,    // move down 1 row, same column
                 0, 0, 4, 6,    // past the last row: nothing written
                 0, 1};
     auto r = ReadBmp(s);
     ASSERT_EQ(r->code, 0);
     EXPECT_EQ(r->image.pitch, 4);
-    const uint8_t expected[3][4] = {{0, 0, 0, 5}, {1, 2, 9, 0}, {7, 7, 7, 0}};
+    const uint8_t expected[3][4] = {{0, 0, 0, 0}, {1, 2, 9, 4}, {7, 7, 7, 5}};
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(r->Byte(x, y), expected[y][x]) << x << "," << y;
 }

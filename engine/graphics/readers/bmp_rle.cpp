@@ -1,25 +1,32 @@
 #include "engine/graphics/readers/bmp_rle.h"
 
+#include <algorithm>
 #include <cstring>
+#include <span>
 
 namespace orvik {
 
 namespace {
 
+// The position of the next pixel: a stretch of pixels lands at once, clipped at the
+// row's end and to nothing past the last row.
 class RleWriter {
 public:
     RleWriter(const RleTarget& t, int bytesPerPixel) : t_(t), bytes_(bytesPerPixel) {}
 
-    // One pixel of bytes_ bytes.
-    void Put(const uint8_t* pixel) {
-        if (x_ < t_.width && row_ < t_.height) {
+    // The bytes the next count pixels take inside the image (empty when none lands); the
+    // position moves on by count, to the row's end at most.
+    std::span<uint8_t> Take(int count) {
+        const int32_t n = std::min(count, t_.width - x_);
+        std::span<uint8_t> place;
+        if (row_ < t_.height && n > 0) {
             const int32_t y = t_.bottomUp ? t_.height - 1 - row_ : row_;
-            std::memcpy(t_.pixels + static_cast<ptrdiff_t>(y) * t_.pitch + static_cast<ptrdiff_t>(x_) * bytes_, pixel,
-                        size_t(bytes_));
+            place = {t_.pixels + static_cast<ptrdiff_t>(y) * t_.pitch + static_cast<ptrdiff_t>(x_) * bytes_,
+                     static_cast<size_t>(n) * bytes_};
         }
-        if (x_ < t_.width) ++x_;
+        x_ += n;
+        return place;
     }
-    void Put(uint8_t index) { Put(&index); }
     void EndOfLine() {
         x_ = 0;
         if (row_ < t_.height) ++row_;
@@ -36,26 +43,44 @@ private:
     int32_t row_ = 0;
 };
 
-// Pixel i of a run: RLE8 takes whole bytes, RLE4 the high nibble then the low one.
-uint8_t Nibble(uint8_t value, int i) {
+// Pixel i of a stretch of 4-bit pixels: the high nibble, then the low one.
+uint8_t Nibble(uint8_t value, size_t i) {
     return static_cast<uint8_t>(i % 2 == 0 ? value >> 4 : value & 15);
 }
 
-}  // namespace
+// A run repeats one value: a byte, alternating nibbles, or three bytes.
+template <int Bits>
+void FillRun(std::span<uint8_t> out, const uint8_t* value) {
+    if constexpr (Bits == 8) {
+        std::memset(out.data(), *value, out.size());
+    } else if constexpr (Bits == 4) {
+        for (size_t i = 0; i < out.size(); ++i) out[i] = Nibble(*value, i);
+    } else {
+        for (size_t i = 0; i < out.size(); i += 3) std::memcpy(&out[i], value, 3);
+    }
+}
 
-void DecodeBmpRle(const uint8_t* data, size_t size, int bits, const RleTarget& target) {
+// An absolute stretch holds its pixels as stored.
+template <int Bits>
+void CopyAbsolute(std::span<uint8_t> out, const uint8_t* stored) {
+    if constexpr (Bits == 4) {
+        for (size_t i = 0; i < out.size(); ++i) out[i] = Nibble(stored[i / 2], i);
+    } else {
+        std::memcpy(out.data(), stored, out.size());
+    }
+}
+
+template <int Bits>
+void Decode(const uint8_t* data, size_t size, const RleTarget& target) {
     // A run's value is one byte, or for RLE24 the three bytes of one pixel.
-    const size_t valueBytes = bits == 24 ? 3 : 1;
+    constexpr size_t valueBytes = Bits == 24 ? 3 : 1;
     RleWriter out(target, int(valueBytes));
     size_t p = 0;
     while (p + 2 <= size) {
         const uint8_t count = data[p], value = data[p + 1];
         if (count > 0) {
             if (p + 1 + valueBytes > size) return;
-            for (int i = 0; i < count; ++i) {
-                if (bits == 4) out.Put(Nibble(value, i));
-                else out.Put(data + p + 1);
-            }
+            if (const auto place = out.Take(count); !place.empty()) FillRun<Bits>(place, data + p + 1);
             p += 1 + valueBytes;
             continue;
         }
@@ -69,15 +94,20 @@ void DecodeBmpRle(const uint8_t* data, size_t size, int bits, const RleTarget& t
             out.Move(data[p], data[p + 1]);
             p += 2;
         } else {
-            const size_t bytes = bits == 4 ? (value + 1u) / 2 : value * valueBytes;
+            const size_t bytes = Bits == 4 ? (value + 1u) / 2 : value * valueBytes;
             if (p + bytes > size) return;
-            for (int i = 0; i < value; ++i) {
-                if (bits == 4) out.Put(Nibble(data[p + i / 2], i));
-                else out.Put(data + p + size_t(i) * valueBytes);
-            }
+            if (const auto place = out.Take(value); !place.empty()) CopyAbsolute<Bits>(place, data + p);
             p += bytes + (bytes & 1);
         }
     }
+}
+
+}  // namespace
+
+void DecodeBmpRle(const uint8_t* data, size_t size, int bits, const RleTarget& target) {
+    if (bits == 4) Decode<4>(data, size, target);
+    else if (bits == 8) Decode<8>(data, size, target);
+    else Decode<24>(data, size, target);
 }
 
 }  // namespace orvik
