@@ -140,24 +140,21 @@ int MirrorBaseImage(BaseImage* image) {
     if (image->width == 0 || image->height == 0) return -1;
     const int bytes = image->format.bytesPerPixel;
     if (bytes < 1 || bytes > 4 || !image->pixels) return 0;
-    for (int y = 0; y < image->height; ++y) {
-        uint8_t* row = PixelAt(image, 0, y);
-        SwapReversedPixels(row, row, image->width, image->width / 2, bytes);
-    }
+    const int32_t w = image->width;
+    SwapReversedRows({image->pixels, image->pitch, image->pixels, image->pitch, image->height, w, w / 2}, bytes);
     return 0;
 }
 
 int FlipBaseImage(BaseImage* image) {
     if (image->format.compression != kCompressionNone) return -1;
     const int bytes = image->format.bytesPerPixel;
-    if (bytes < 1 || bytes > 4 || !image->pixels) return 0;
-    const int w = image->width;
-    for (int i = 0; i < image->height / 2; ++i) {
-        const int j = image->height - 1 - i;
-        // Swapping pixel x of row i with pixel w-1-x of row j, for every x, turns the pair
-        // of rows half a turn.
-        SwapReversedPixels(PixelAt(image, 0, i), PixelAt(image, 0, j), w, w, bytes);
-    }
+    if (bytes < 1 || bytes > 4 || !image->pixels || image->height < 2) return 0;
+    // Swapping pixel x of row i with pixel w-1-x of row height-1-i, for every x, turns the
+    // pair of rows half a turn.
+    const int32_t w = image->width;
+    SwapReversedRows({image->pixels, image->pitch, PixelAt(image, 0, image->height - 1), -ptrdiff_t{image->pitch},
+                      image->height / 2, w, w},
+                     bytes);
     return 0;
 }
 

@@ -63,14 +63,21 @@ void SwapReversed(uint8_t* a, uint8_t* b, int32_t width, int32_t count) {
     }
 }
 
+template <int Bytes>
+void SwapRows(const ReversedRowPairs& pairs) {
+    for (int32_t r = 0; r < pairs.rows; ++r)
+        SwapReversed<Bytes>(pairs.a + r * pairs.aStep, pairs.b + r * pairs.bStep, pairs.width, pairs.count);
+}
+
 }  // namespace
 
-void SwapReversedPixels(uint8_t* a, uint8_t* b, int32_t width, int32_t count, int bytesPerPixel) {
+void SwapReversedRows(const ReversedRowPairs& pairs, int bytesPerPixel) {
+    if (pairs.count <= 0) return;
     switch (bytesPerPixel) {
-        case 1: return SwapReversed<1>(a, b, width, count);
-        case 2: return SwapReversed<2>(a, b, width, count);
-        case 3: return SwapReversed<3>(a, b, width, count);
-        case 4: return SwapReversed<4>(a, b, width, count);
+        case 1: return SwapRows<1>(pairs);
+        case 2: return SwapRows<2>(pairs);
+        case 3: return SwapRows<3>(pairs);
+        case 4: return SwapRows<4>(pairs);
         default: return;
     }
 }
