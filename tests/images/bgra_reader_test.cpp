@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "engine/platform/base/memory.h"
 #include "tests/support/image_file_builders.h"
+#include "tests/support/temp_log.h"
 
 namespace {
 
@@ -42,6 +44,16 @@ TEST(BgraReaderTest, RefusesOtherChannelsImpossibleSizesAndShortData) {
     EXPECT_EQ(ReadWith(orvik::ReadBgraImage, MakeBgra(0x08080808, 2, 1, {1, 2, 3, 4}))->code, -1);
     EXPECT_EQ(ReadWith(orvik::ReadBgraImage, MakeBgra(0x10101010, 1, 1, {1, 2, 3}))->code, -1);
     EXPECT_EQ(ReadWith(orvik::ReadBgraImage, Bytes{'B', 'G', 'R', 'A', 8, 8})->code, -1);
+    // A header claiming 256 MB over 4 bytes is refused before allocating: the memory
+    // manager logs a block of that size if one is made.
+    orvik_test::TempLog log;
+    for (uint32_t channels : {0x08080808u, 0x10101010u}) {
+        orvik::TrackedMemory().sizeFilter = int64_t{8192} * 8192 * 4;
+        EXPECT_EQ(ReadWith(orvik::ReadBgraImage, MakeBgra(channels, 8192, 8192, {1, 2, 3, 4}))->code, -1);
+        orvik::TrackedMemory().sizeFilter = 0;
+    }
+    EXPECT_EQ(log.Read().find("mem alloc"), std::string::npos) << log.Read();
+    EXPECT_NE(log.Read().find("ピクセルデータが足りません"), std::string::npos);
 }
 
 }  // namespace

@@ -26,6 +26,11 @@ bool ReadWideRows(const StreamCursor& in, int width, int height, uint8_t* out) {
     return true;
 }
 
+int ShortData() {
+    AddLogText("ＢＧＲＡファイルのピクセルデータが足りません in ReadBgraImage\n");
+    return -1;
+}
+
 }  // namespace
 
 int ReadBgraImage(ImageStream* stream, BaseImage* out) {
@@ -41,14 +46,15 @@ int ReadBgraImage(ImageStream* stream, BaseImage* out) {
         return -1;
     }
     const size_t bytes = static_cast<size_t>(width) * height * 4;
+    // The pixels are stored whole: a file too short for them is refused before the image
+    // is allocated.
+    const size_t stored = channels == kEightBitChannels ? bytes : bytes * 2;
+    if (in.Remaining() < static_cast<int64_t>(stored)) return ShortData();
     PixelBlock pixels;
     if (!ORVIK_BLOCK_ALLOC(pixels, bytes)) return -1;
     const bool ok = channels == kEightBitChannels ? in.Read(pixels.Get(), bytes)
                                                   : ReadWideRows(in, width, height, pixels.Get());
-    if (!ok) {
-        AddLogText("ＢＧＲＡファイルのピクセルデータが足りません in ReadBgraImage\n");
-        return -1;
-    }
+    if (!ok) return ShortData();
     FillArgb32ColorFormat(&out->format);
     out->width = width;
     out->height = height;
