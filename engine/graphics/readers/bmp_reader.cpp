@@ -5,6 +5,7 @@
 // directly (1 and 16 bits, bit fields) are converted to 24-bit RGB.
 #include <cstdlib>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -231,22 +232,38 @@ int ReadDirect(const BmpInfo& b, const StreamCursor& in, BaseImage* out) {
     return 0;
 }
 
-// 1-bit, 16-bit and bit-field images become 24-bit RGB through the conversion blit.
-int ReadConverted(const BmpInfo& b, const uint8_t* data, BaseImage* out) {
-    ColorFormat source{};
-    std::vector<uint8_t> indices;
-    const uint8_t* rows = data;
-    int32_t sourcePitch = b.rowBytes;
-    if (b.bitCount == 1) {
-        FillPalette8ColorFormat(&source);
-        std::memcpy(source.palette, b.palette, sizeof b.palette);
-        sourcePitch = AlignedPitch(b.width, 1);
-        indices.resize(static_cast<size_t>(sourcePitch) * b.height);
-        UnpackIndices(b, data, indices.data(), sourcePitch);
-        rows = indices.data();
-    } else {
-        FillColorFormatFromMasks(&source, b.bitCount, b.masks[0], b.masks[1], b.masks[2], 0);
+// Each bit picks one of the two palette colours; a byte's eight pixels are looked up whole.
+void ExpandMonoRows(const BmpInfo& b, const uint8_t* data, uint8_t* out, int32_t pitch) {
+    std::array<std::array<uint8_t, 24>, 256> eight;
+    for (int v = 0; v < 256; ++v)
+        for (int i = 0; i < 8; ++i) {
+            const PaletteEntry& c = b.palette[(v >> (7 - i)) & 1];
+            eight[v][3 * i] = c.blue;
+            eight[v][3 * i + 1] = c.green;
+            eight[v][3 * i + 2] = c.red;
+        }
+    const int whole = b.width / 8, rest = b.width % 8;
+    for (int y = 0; y < b.height; ++y) {
+        const uint8_t* row = StoredRow(b, data, y);
+        uint8_t* dst = out + static_cast<ptrdiff_t>(y) * pitch;
+        for (int i = 0; i < whole; ++i) std::memcpy(dst + 24 * i, eight[row[i]].data(), 24);
+        if (rest > 0) std::memcpy(dst + 24 * whole, eight[row[whole]].data(), 3 * rest);
     }
+}
+
+// 16-bit and bit-field pixels through the conversion blit, a row at a time.
+void ConvertMaskedRows(const BmpInfo& b, const uint8_t* data, const ColorFormat& format, uint8_t* out,
+                       int32_t pitch) {
+    ColorFormat source{};
+    FillColorFormatFromMasks(&source, b.bitCount, b.masks[0], b.masks[1], b.masks[2], 0);
+    for (int y = 0; y < b.height; ++y)
+        ConvertPixelFormatBlt(out + static_cast<ptrdiff_t>(y) * pitch, pitch, &format, StoredRow(b, data, y),
+                              b.rowBytes, &source, nullptr, 0, nullptr, 0, 0, PixelRect{0, 0, b.width, 1}, 0, 0, 0,
+                              kDitherNone, 0, 0, 0, 0);
+}
+
+// 1-bit, 16-bit and bit-field images become 24-bit RGB.
+int ReadConverted(const BmpInfo& b, const uint8_t* data, BaseImage* out) {
     FillRgb24ColorFormat(&out->format);
     const int32_t pitch = AlignedPitch(b.width, 3);
     PixelBlock pixels;
@@ -254,13 +271,8 @@ int ReadConverted(const BmpInfo& b, const uint8_t* data, BaseImage* out) {
         AddLogText("２４ビットカラー化したグラフィックを格納するメモリ領域の確保に失敗しました\n");
         return -1;
     }
-    for (int y = 0; y < b.height; ++y) {
-        const uint8_t* row = b.bitCount == 1 ? rows + static_cast<ptrdiff_t>(y) * sourcePitch
-                                             : StoredRow(b, rows, y);
-        ConvertPixelFormatBlt(pixels.Get() + static_cast<ptrdiff_t>(y) * pitch, pitch,
-                              &out->format, row, sourcePitch, &source, nullptr, 0, nullptr, 0,
-                              0, PixelRect{0, 0, b.width, 1}, 0, 0, 0, kDitherNone, 0, 0, 0, 0);
-    }
+    if (b.bitCount == 1) ExpandMonoRows(b, data, pixels.Get(), pitch);
+    else ConvertMaskedRows(b, data, out->format, pixels.Get(), pitch);
     out->pitch = pitch;
     out->pixels = pixels.Release();
     return 0;
