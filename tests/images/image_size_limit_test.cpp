@@ -131,6 +131,22 @@ TEST(ImageSizeLimitTest, TinyFilesClaimingHugeImagesCostNoMemory) {
     }
 }
 
+// A run-length file leaves the pixels its codes skip at 0: a few bytes may describe a
+// large image, which loads, and only the pages its runs write take memory.
+TEST(ImageSizeLimitTest, SparseRunLengthImagesTakeMemoryOnlyWhereWritten) {
+    imagetest::BmpSpec rle{.width = 16384, .height = 16384, .bitCount = 8, .compression = 1, .colorsUsed = 1,
+                           .palette = {0}, .pixels = {3, 9, 0, 2, 0, 255, 2, 9, 0, 1}};
+    ASSERT_TRUE(ResetPeakResident());
+    const int64_t before = PeakResidentKb();
+    auto r = ReadWith(orvik::ReadBmpImage, imagetest::MakeBmp(rle));
+    ASSERT_EQ(r->code, 0);
+    EXPECT_LT(PeakResidentKb() - before, 100 * 1024);  // of 256 MB
+    EXPECT_EQ(r->Byte(2, 16383), 9);
+    EXPECT_EQ(r->Byte(3, 16383), 0);
+    EXPECT_EQ(r->Byte(4, 16383 - 255), 9);
+    EXPECT_EQ(r->Byte(16383, 0), 0);
+}
+
 // Sides far beyond what a texture holds are read whole when the pixels fit.
 TEST(ImageSizeLimitTest, LongStripsAreRead) {
     constexpr int kLong = 40000;

@@ -8,8 +8,10 @@
 
 namespace orvik {
 
-inline void* ImageAllocAt(size_t size, const char* file, int line) {
-    return TrackedAlloc(size, file, line);
+// A zeroed block is cleared by the allocator, which takes large blocks already cleared
+// from the system: no page of it is touched here.
+inline void* ImageAllocAt(size_t size, const char* file, int line, bool zeroed = false) {
+    return zeroed ? TrackedCalloc(size, file, line) : TrackedAlloc(size, file, line);
 }
 inline void ImageFree(void* block) { TrackedFree(block); }
 
@@ -22,9 +24,9 @@ public:
     PixelBlock& operator=(const PixelBlock&) = delete;
     ~PixelBlock() { Reset(); }
 
-    bool AllocateAt(size_t size, const char* file, int line) {
+    bool AllocateAt(size_t size, const char* file, int line, bool zeroed = false) {
         Reset();
-        data_ = static_cast<uint8_t*>(ImageAllocAt(size, file, line));
+        data_ = static_cast<uint8_t*>(ImageAllocAt(size, file, line, zeroed));
         return data_ != nullptr;
     }
     uint8_t* Get() const { return data_; }
@@ -46,3 +48,4 @@ private:
 
 #define ORVIK_IMAGE_ALLOC(size) ::orvik::ImageAllocAt((size), __FILE__, __LINE__)
 #define ORVIK_BLOCK_ALLOC(block, size) (block).AllocateAt((size), __FILE__, __LINE__)
+#define ORVIK_BLOCK_ALLOC_ZEROED(block, size) (block).AllocateAt((size), __FILE__, __LINE__, true)

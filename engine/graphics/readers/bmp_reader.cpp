@@ -303,8 +303,9 @@ int ReadRunLength(const BmpInfo& b, const uint8_t* data, size_t size, BaseImage*
     const bool rgb = b.compression == kOs2Rle24;
     const int32_t pitch = AlignedPitch(b.width, rgb ? 3 : 1);
     PixelBlock pixels;
-    if (!ORVIK_BLOCK_ALLOC(pixels, static_cast<size_t>(pitch) * b.height)) return -1;
-    std::memset(pixels.Get(), 0, static_cast<size_t>(pitch) * b.height);
+    // Pixels the codes skip stay 0. A short file may describe a large image: a zeroed block
+    // comes cleared from the system, and its pages no run writes take no memory.
+    if (!ORVIK_BLOCK_ALLOC_ZEROED(pixels, static_cast<size_t>(pitch) * b.height)) return -1;
     const RleTarget target{pixels.Get(), pitch, b.width, b.height, b.fileHeight > 0};
     DecodeBmpRle(data, size, rgb ? 24 : b.compression == kBiRle4 ? 4 : 8, target);
     if (rgb) FillRgb24ColorFormat(&out->format);
