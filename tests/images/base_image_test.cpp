@@ -131,7 +131,9 @@ TEST(BaseImageTest, MirrorAndFlipMoveWholePixelsOfEverySize) {
         ASSERT_EQ(orvik::MirrorBaseImage(&img.b), 0);
         expect([&](int x, int y, int k) { return value(kWidth - 1 - x, y, k); });
         ASSERT_EQ(orvik::FlipBaseImage(&img.b), 0);
-        expect([&](int x, int y, int k) { return y == 1 ? value(kWidth - 1 - x, y, k) : value(x, kHeight - 1 - y, k); });
+        expect([&](int x, int y, int k) {
+            return y == 1 ? value(kWidth - 1 - x, y, k) : value(x, kHeight - 1 - y, k);
+        });
     }
 }
 
