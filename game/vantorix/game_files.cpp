@@ -71,14 +71,20 @@ void ParseStage(const std::vector<uint8_t>& bytes, StageMap& map) {
 
 }  // namespace
 
-int LoadStageData(int stage) {
-    if (stage < 1 || stage > kStages) return orvik::AddLogFormat("no stage %d", stage);
+std::string StageFileName(int stage) {
     char name[32];
     std::snprintf(name, sizeof name, "save_data%02d.dat", stage);
+    return name;
+}
+
+int LoadStageData(int stage) {
+    if (stage < 1 || stage > kStages) return orvik::AddLogFormat("no stage %d", stage);
+    const std::string name = StageFileName(stage);
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(GameFilePath(name), bytes)) return orvik::AddLogFormat("%s does not open", name);
+    if (!ReadWholeFile(GameFilePath(name.c_str()), bytes)) return orvik::AddLogFormat("%s does not open", name.c_str());
     if (bytes.size() < kStageFileSize)
-        orvik::AddLogFormat("%s is short (%zu of %d bytes): its last value repeats", name, bytes.size(), kStageFileSize);
+        orvik::AddLogFormat("%s is short (%zu of %d bytes): its last value repeats", name.c_str(), bytes.size(),
+                            kStageFileSize);
     ParseStage(bytes, Game().stageMap);
     LoadStageTiles(stage);
     return 0;

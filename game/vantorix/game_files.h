@@ -1,5 +1,6 @@
 // The stage files, the options file and the ranking file.
 #pragma once
+#include <string>
 
 namespace vantorix {
 
@@ -8,6 +9,9 @@ constexpr const char* kRankingFileName = "save_data99.dat";
 constexpr int kStageFileSize = 77201;
 constexpr int kHighestTile = 360;
 constexpr int kScoreCap = 999999999;
+
+// "save_data01.dat" to "save_data06.dat" for stages 1 to 6.
+std::string StageFileName(int stage);
 
 // Reads the stage's map and scroll speeds, then its tiles; where a short file ends, the
 // last value read repeats. A missing or unreadable file, or a stage outside 1 to 6, leaves

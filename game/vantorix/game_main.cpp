@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "assets.h"
+#include "data_folder.h"
 #include "ending.h"
 #include "engine_port.h"
 #include "frame.h"
@@ -26,7 +27,7 @@ void MakeEngineSettings() {
     orvik::ChangeWindowMode(1);
     orvik::SetLogFileEnabled(0);
     orvik::SetArchiveAccess(1);
-    orvik::SetArchiveExtension("dat");
+    orvik::SetArchiveExtension(kArchiveExtension);
     orvik::SetArchiveKeyString("tnqwplx");
     orvik::SetWindowIconResource(101);
     orvik::SetRunInBackground(1);

@@ -1,0 +1,104 @@
+#include "data_folder.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "game_files.h"
+#include "game_state.h"
+
+namespace vantorix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The folders the pictures, the sounds and the music are read from, each packed into an
+// archive of its name beside them.
+constexpr const char* kDataSets[] = {"Data01", "Data02", "Data03"};
+
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+// The engine finds an archive whatever the case of its name's letters, so this looks the
+// same way.
+bool HoldsArchive(const fs::path& folder, std::string_view name) {
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        if (SameIgnoringAsciiCase(entry.path().filename().string(), name) && entry.is_regular_file(error))
+            return true;
+    }
+    return false;
+}
+
+bool HoldsFile(const fs::path& folder, const std::string& name) {
+    std::error_code error;
+    return fs::is_regular_file(folder / name, error);
+}
+
+std::string CurrentFolder() {
+    std::error_code error;
+    const fs::path current = fs::current_path(error);
+    return error ? std::string(".") : current.string();
+}
+
+bool SameFolder(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return fs::equivalent(a, b, error);
+}
+
+void SayWhatIsMissing(const std::string& current, const std::string& program) {
+    const std::string here = MissingDataFile(current);
+    if (program.empty() || SameFolder(current, program)) {
+        std::fprintf(stderr, "VANTORIX: the game's data are missing: no %s in %s (the current folder%s)\n",
+                     here.c_str(), current.c_str(), program.empty() ? "" : " and the program's");
+        return;
+    }
+    std::fprintf(stderr,
+                 "VANTORIX: the game's data are missing: no %s in %s (the current folder), "
+                 "no %s in %s (the program's folder)\n",
+                 here.c_str(), current.c_str(), MissingDataFile(program).c_str(), program.c_str());
+}
+
+}  // namespace
+
+std::string MissingDataFile(const std::string& folder) {
+    for (const char* set : kDataSets) {
+        const std::string archive = std::string(set) + "." + kArchiveExtension;
+        std::error_code error;
+        if (!HoldsArchive(folder, archive) && !fs::is_directory(fs::path(folder) / set, error)) return archive;
+    }
+    for (int stage = 1; stage <= kStages; ++stage) {
+        const std::string stageFile = StageFileName(stage);
+        if (!HoldsFile(folder, stageFile)) return stageFile;
+    }
+    return "";
+}
+
+int EnterDataFolder(const std::string& programFolder) {
+    const std::string current = CurrentFolder();
+    if (MissingDataFile(current).empty()) return 0;
+    std::error_code error;
+    if (!programFolder.empty() && MissingDataFile(programFolder).empty()) {
+        fs::current_path(programFolder, error);
+        if (!error) return 0;
+        std::fprintf(stderr, "VANTORIX: cannot enter %s, where the game's data are: %s\n", programFolder.c_str(),
+                     error.message().c_str());
+        return -1;
+    }
+    SayWhatIsMissing(current, programFolder);
+    return -1;
+}
+
+std::string ProgramFolder() {
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : program.parent_path().string();
+}
+
+}  // namespace vantorix
