@@ -1,5 +1,5 @@
 // The VANTORIX program started as a player starts it: by its full path from another
-// folder with no data anywhere.
+// folder, with no data anywhere, and a second time while a first copy runs.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/wait.h>
@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "host/win/system/instance_lock.h"
 
 namespace vantorix_test {
 namespace {
@@ -23,8 +24,9 @@ struct Finished {
 };
 
 // Runs the program headless from the folder; a minute bounds a program that does not end.
-Finished RunFrom(const fs::path& folder, const fs::path& program) {
-    const std::string command = "cd '" + folder.string() + "' && ORVIK_HOST=headless timeout 60 '" + program.string() + "' 2>&1 >/dev/null";
+Finished RunFrom(const fs::path& folder, const fs::path& program, const std::string& environment = "") {
+    const std::string command = "cd '" + folder.string() + "' && ORVIK_HOST=headless " + environment +
+                                " timeout 60 '" + program.string() + "' 2>&1 >/dev/null";
     Finished run;
     FILE* out = ::popen(command.c_str(), "r");
     if (out == nullptr) return run;
@@ -37,7 +39,10 @@ Finished RunFrom(const fs::path& folder, const fs::path& program) {
 
 class ProgramStartTest : public ::testing::Test {
 protected:
-    ~ProgramStartTest() override { fs::remove_all(root_); }
+    ~ProgramStartTest() override {
+        host::SetRuntimeDirectory("");
+        fs::remove_all(root_);
+    }
 
     // Beside the build's own folders, so that the program can be linked rather than copied.
     const fs::path root_ = [] {
@@ -58,6 +63,17 @@ TEST_F(ProgramStartTest, WithNoDataAnywhereItSaysWhatIsMissingAndFails) {
     EXPECT_EQ(std::count(run.said.begin(), run.said.end(), '\n'), 1) << run.said;
     EXPECT_NE(run.said.find("no Data01.dat in " + root_.string()), std::string::npos) << run.said;
     EXPECT_NE(run.said.find(lone.string()), std::string::npos) << run.said;
+}
+
+// Started by its full path from a folder without data, the program goes on to the engine,
+// which finds the first copy's lock.
+TEST_F(ProgramStartTest, ASecondCopySaysSoInOneLineAndIsRefused) {
+    host::SetRuntimeDirectory(root_.string());
+    const auto firstCopy = host::InstanceLock::Acquire("VANTORIX");
+    ASSERT_NE(firstCopy, nullptr);
+    const Finished run = RunFrom(root_, kProgram, "ORVIK_RUNTIME_DIR='" + root_.string() + "'");
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(run.said, "VANTORIX: another copy is already running\n");
 }
 
 }  // namespace
