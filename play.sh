@@ -6,7 +6,8 @@ cd "$(dirname "$0")"
 scripts/install-deps
 
 build=build/play
+jobs=${JOBS:-$(nproc)}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DORVIK_TESTS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target VANTORIX game_data
+cmake --build "$build" -j "$jobs" --target VANTORIX game_data
 cd "$build/game_data"
 ORVIK_HOST=sdl exec ./VANTORIX
