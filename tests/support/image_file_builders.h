@@ -1,7 +1,6 @@
 // Small image files built byte by byte for the reader tests, and a memory stream over them.
 #pragma once
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,7 +20,10 @@ inline void Put32(Bytes& b, uint32_t v) {
     Put16(b, v & 0xFFFF);
     Put16(b, v >> 16);
 }
-inline void PutText(Bytes& b, const char* s) { b.insert(b.end(), s, s + std::strlen(s)); }
+// Byte by byte: at -O2 GCC reads a range insert into an empty vector as an overflow.
+inline void PutText(Bytes& b, const char* s) {
+    for (; *s != '\0'; ++s) b.push_back(static_cast<uint8_t>(*s));
+}
 inline void Append(Bytes& b, const Bytes& more) { b.insert(b.end(), more.begin(), more.end()); }
 
 // A memory stream over a byte vector, closed at the end of the scope.

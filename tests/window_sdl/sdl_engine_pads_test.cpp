@@ -86,7 +86,7 @@ protected:
             if (SDL_JoystickGetDeviceInstanceID(i) == id) SDL_JoystickDetachVirtual(i);
     }
     void Start() {
-        const SdlAllocations untracked;
+        [[maybe_unused]] const SdlAllocations untracked;
         ASSERT_EQ(orvik::InitLibrary(), 0);
     }
     // Pumps the engine until the pad reads as expected.
