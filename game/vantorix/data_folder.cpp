@@ -52,6 +52,21 @@ bool SameFolder(const std::string& a, const std::string& b) {
     return fs::equivalent(a, b, error);
 }
 
+// The first file the game cannot play without that the folder lacks: an archive, or the
+// folder it stands for, or a stage file. "" when the folder holds them all.
+std::string MissingDataFile(const std::string& folder) {
+    for (const char* set : kDataSets) {
+        const std::string archive = std::string(set) + "." + kArchiveExtension;
+        std::error_code error;
+        if (!HoldsArchive(folder, archive) && !fs::is_directory(fs::path(folder) / set, error)) return archive;
+    }
+    for (int stage = 1; stage <= kStages; ++stage) {
+        const std::string stageFile = StageFileName(stage);
+        if (!HoldsFile(folder, stageFile)) return stageFile;
+    }
+    return "";
+}
+
 void SayWhatIsMissing(const std::string& current, const std::string& program) {
     const std::string here = MissingDataFile(current);
     if (program.empty() || SameFolder(current, program)) {
@@ -66,19 +81,6 @@ void SayWhatIsMissing(const std::string& current, const std::string& program) {
 }
 
 }  // namespace
-
-std::string MissingDataFile(const std::string& folder) {
-    for (const char* set : kDataSets) {
-        const std::string archive = std::string(set) + "." + kArchiveExtension;
-        std::error_code error;
-        if (!HoldsArchive(folder, archive) && !fs::is_directory(fs::path(folder) / set, error)) return archive;
-    }
-    for (int stage = 1; stage <= kStages; ++stage) {
-        const std::string stageFile = StageFileName(stage);
-        if (!HoldsFile(folder, stageFile)) return stageFile;
-    }
-    return "";
-}
 
 int EnterDataFolder(const std::string& programFolder) {
     const std::string current = CurrentFolder();

@@ -10,14 +10,11 @@ namespace vantorix {
 // The extension of the archives that stand in for the data folders ("Data01.dat").
 constexpr const char* kArchiveExtension = "dat";
 
-// The first file the game cannot play without that the folder lacks: an archive
-// ("Data01.dat", in any case of its letters, or the folder "Data01" it stands for) or a
-// stage file. "" when the folder holds them all.
-std::string MissingDataFile(const std::string& folder);
-
-// Stays in the current folder when it holds the game's data, else makes programFolder the
-// current one when that holds them: 0. -1 when neither does (or programFolder is ""), after
-// one line on standard error that names the missing file and the folders looked in.
+// Stays in the current folder when it holds the game's data (the three archives, in any
+// case of their names' letters, or the folders they stand for, and the six stage files),
+// else makes programFolder the current one when that holds them: 0. -1 when neither does
+// (or programFolder is ""), after one line on standard error that names the missing file
+// and the folders looked in.
 int EnterDataFolder(const std::string& programFolder);
 
 // The folder the running program lies in; "" when the system does not say.
