@@ -6,6 +6,7 @@
 #include <orvik/platform.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -192,6 +193,8 @@ int CreateAppWindow() {
     AddLogText("ソフトの二重起動検査... ");
     if (FindWindowA(w.settings.className, nullptr)) {
         AddLogText("二重起動されています、ソフトを終了します\n");
+        // The player hears why the program ends at once, even with its log off.
+        std::fprintf(stderr, "%s: another copy is already running\n", program_invocation_short_name);
         w.rt.endFlag = 1;
         return -1;
     }

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
 
 #include "host/backends/backend.h"
 #include "host/win/window/chrome_layout.h"
@@ -247,11 +245,8 @@ HWND FindWindowA(const char* className, const char* title) {
     }
     // The backend chooses where the running-copy locks live when it starts, and a program's
     // first look for its own class comes before anything else has started it.
-    if (!className || !ActiveBackend() || !InstanceLock::HeldElsewhere(className)) return nullptr;
-    // Another process's window is only ever looked for by a program asking whether it runs
-    // already, which it then does not: the player hears why, even with the program's log off.
-    std::fprintf(stderr, "%s: another copy is already running\n", program_invocation_short_name);
-    return kForeignWindow;
+    if (className && ActiveBackend() && InstanceLock::HeldElsewhere(className)) return kForeignWindow;
+    return nullptr;
 }
 
 LRESULT DefWindowProcA(HWND window, uint32_t message, WPARAM wParam, LPARAM) {
