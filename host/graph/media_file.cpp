@@ -72,7 +72,7 @@ struct MediaFile::State {
     std::unique_ptr<AVPacket, PacketFree> packet{av_packet_alloc()};
     std::unique_ptr<AVFrame, FrameFree> frame{av_frame_alloc()};
     REFERENCE_TIME startOffset = 0;
-    REFERENCE_TIME duration = 0;  // taken at open: the demuxer may change its own as it reads
+    REFERENCE_TIME duration = 0;  // found at open: how far the streams reach
     REFERENCE_TIME skipBefore = 0;
     bool ended = false;
 
@@ -100,7 +100,12 @@ struct MediaFile::State {
     // Without `findStart` the movie's zero and length are left for the caller to set.
     bool Open(uint32_t soundRate, bool findStart);
     bool OpenFormat();
-    REFERENCE_TIME ScanLength();
+    // The demuxer goes to a keyframe of the picture stream at or before `time` of the movie.
+    bool SeekFormat(REFERENCE_TIME time);
+    bool SeekDemuxer(REFERENCE_TIME time);
+    bool AtKeyframe();
+    REFERENCE_TIME EndFrom(REFERENCE_TIME from, bool decode);
+    REFERENCE_TIME PacketEnd(const AVPacket& p) const;
     REFERENCE_TIME LeadIn();
     REFERENCE_TIME TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const;
     // Hands each frame `c` gives for `p` (null: what it still holds) to `take`.
@@ -132,21 +137,72 @@ bool MediaFile::State::OpenFormat() {
     return found;
 }
 
-// A file whose container gives no length (a bare H.264 stream) is read through once for
-// the end of its last packet, so that its graph has a stop position from the start.
-REFERENCE_TIME MediaFile::State::ScanLength() {
-    REFERENCE_TIME end = 0;
+bool MediaFile::State::SeekDemuxer(REFERENCE_TIME time) {
+    const int64_t target = av_rescale_q(time + startOffset, kUnits, AV_TIME_BASE_Q);
+    return avformat_seek_file(format.get(), -1, INT64_MIN, target, target, 0) >= 0;
+}
+
+// Whether the next picture packet is a keyframe, where the decoder can start.
+bool MediaFile::State::AtKeyframe() {
+    while (av_read_frame(format.get(), packet.get()) >= 0) {
+        const bool picture = packet->stream_index == videoIndex, key = packet->flags & AV_PKT_FLAG_KEY;
+        av_packet_unref(packet.get());
+        if (picture) return key;
+    }
+    return false;
+}
+
+// Some demuxers (MPEG program streams) go to the packet nearest the time, keyframe or not,
+// where the decoder cannot start: the pictures up to the next keyframe would be lost, the
+// one sought among them. The seek then goes back by steps that double until it lands on a
+// keyframe, and false once that would be the start.
+bool MediaFile::State::SeekFormat(REFERENCE_TIME time) {
+    for (REFERENCE_TIME back = 0; back < time; back = std::max(2 * back, kUnitsPerSecond)) {
+        if (!SeekDemuxer(time - back)) return false;
+        if (!video || AtKeyframe()) return SeekDemuxer(time - back);
+    }
+    return false;
+}
+
+// Where a packet of the picture or sound stream ends; a picture whose container gives it no
+// length lasts a frame.
+REFERENCE_TIME MediaFile::State::PacketEnd(const AVPacket& p) const {
+    const REFERENCE_TIME end = av_rescale_q(p.pts + p.duration, format->streams[p.stream_index]->time_base, kUnits);
+    return end - startOffset + (p.duration <= 0 && p.stream_index == videoIndex ? frameTime : 0);
+}
+
+// Where the movie's last picture or sound ends, read from the keyframe at or before `from`
+// to the end of the file (from its start for 0, or where the demuxer cannot seek): a
+// container's length may end where its last picture starts, or claim more than the file
+// holds. Packets carry their times; the picture stream's are decoded (`decode`) where some
+// carry none (an MPEG program stream times only the first picture of each of its packets,
+// and a small movie's whole stream may fit in one), so its pictures are timed as they play.
+// Read whole, a stream without times is one picture a packet (a bare H.264 stream).
+REFERENCE_TIME MediaFile::State::EndFrom(REFERENCE_TIME from, bool decode) {
+    const bool whole = from <= 0 || !SeekFormat(from);
+    if (whole && !OpenFormat()) return 0;
+    if (video) avcodec_flush_buffers(video.get());
+    REFERENCE_TIME end = 0, next = 0;
     int64_t pictures = 0;
+    bool untimed = false;
+    const auto picture = [&] {
+        next = TimeOf(*frame, videoIndex, next) + frameTime;
+        end = std::max(end, next);
+    };
     while (av_read_frame(format.get(), packet.get()) >= 0) {
         const AVPacket& p = *packet;
-        const AVStream* stream = format->streams[p.stream_index];
-        const int64_t at = p.pts != AV_NOPTS_VALUE ? p.pts : p.dts;
-        if (at != AV_NOPTS_VALUE)
-            end = std::max(end, av_rescale_q(at + p.duration, stream->time_base, kUnits) - startOffset);
-        pictures += stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+        const bool isVideo = p.stream_index == videoIndex;
+        // A packet the container leaves out (past the end of an MP4's edit list) is not played.
+        const bool played = (isVideo || p.stream_index == soundIndex) && !(p.flags & AV_PKT_FLAG_DISCARD);
+        if (played && p.pts != AV_NOPTS_VALUE) end = std::max(end, PacketEnd(p));
+        untimed = untimed || (isVideo && p.pts == AV_NOPTS_VALUE);
+        pictures += isVideo && played;
+        if (isVideo && decode) Decode(video.get(), &p, picture);
         av_packet_unref(packet.get());
     }
-    return std::max(end, pictures * frameTime);
+    if (decode) Decode(video.get(), nullptr, picture);
+    if (whole) return std::max(end, pictures * frameTime);
+    return untimed && !decode ? EndFrom(from, true) : end;
 }
 
 // How long after the container's start its first picture or sound comes out of the
@@ -182,13 +238,8 @@ bool MediaFile::State::Open(uint32_t soundRate, bool findStart) {
         const AVRational fps = av_guess_frame_rate(f, f->streams[best], nullptr);
         if (fps.num > 0 && fps.den > 0) frameTime = std::max<REFERENCE_TIME>(1, kUnitsPerSecond * fps.den / fps.num);
     }
-    if (f->duration != AV_NOPTS_VALUE && f->duration > 0) {
-        duration = av_rescale_q(f->duration, AV_TIME_BASE_Q, kUnits);
-    } else {
-        duration = ScanLength();
-        if (!OpenFormat()) return false;
-        f = format.get();
-    }
+    const REFERENCE_TIME claimed =
+        f->duration != AV_NOPTS_VALUE && f->duration > 0 ? av_rescale_q(f->duration, AV_TIME_BASE_Q, kUnits) : 0;
     video = OpenDecoder(f, AVMEDIA_TYPE_VIDEO, &videoIndex);
     if (video && (video->width < 1 || video->height < 1 || video->width > kLargestSide ||
                   video->height > kLargestSide || !fits(video->width, video->height)))
@@ -203,11 +254,12 @@ bool MediaFile::State::Open(uint32_t soundRate, bool findStart) {
     if (!video && !sound) return false;
     if (!findStart) return true;
     const REFERENCE_TIME lead = LeadIn();
+    const REFERENCE_TIME end = EndFrom(claimed, false);
     if (!OpenFormat()) return false;
     if (video) avcodec_flush_buffers(video.get());
     if (sound) avcodec_flush_buffers(sound.get());
     startOffset += lead;
-    duration = std::max<REFERENCE_TIME>(duration - lead, 0);
+    duration = std::max<REFERENCE_TIME>((end > 0 ? end : claimed) - lead, 0);
     return true;
 }
 
@@ -347,8 +399,7 @@ void MediaFile::Seek(REFERENCE_TIME time) {
     auto fresh = std::make_unique<State>();
     fresh->path = s_->path;
     fresh->fits = s_->fits;
-    const int64_t target = av_rescale_q(time + s_->startOffset, kUnits, AV_TIME_BASE_Q);
-    if (time > 0 && avformat_seek_file(s_->format.get(), -1, INT64_MIN, target, target, 0) >= 0) {
+    if (time > 0 && s_->SeekFormat(time)) {
         if (s_->video) avcodec_flush_buffers(s_->video.get());
         if (s_->sound) avcodec_flush_buffers(s_->sound.get());
     } else if (fresh->Open(s_->rate, false)) {

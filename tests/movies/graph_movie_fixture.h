@@ -26,6 +26,8 @@ inline bool WriteArchive(const std::string& path, const std::string& name, const
     return !image.empty() && bool(out);
 }
 
+constexpr int64_t kSecond = 10000000;  // the graph's time, in 100 ns
+
 inline int g_lastFrame = -1;
 inline int g_handedFrames = 0;
 

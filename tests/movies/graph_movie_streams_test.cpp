@@ -1,7 +1,7 @@
 // Movies through the media graph keep to what their streams hold where the container
-// says otherwise (a length the header overstates, streams that start late), and to the
-// frame numbers they hold however long each frame lasts; a mono sound track is heard at
-// its own level.
+// says otherwise (a length the header overstates, or that ends where the last picture
+// starts; streams that start late), and to the frame numbers they hold however long each
+// frame lasts; a mono sound track is heard at its own level.
 #include "graph_movie_fixture.h"
 
 namespace movie_test {
@@ -23,8 +23,9 @@ std::vector<uint8_t> Y4mMovie(int frames, long seconds) {
     return bytes;
 }
 
-// 75 pictures (3 s) in an AVI whose headers say it lasts 1,892 s.
-TEST_F(GraphMovieTest, AMovieEndsWithItsStreamsWhenItsHeaderOverstatesItsLength) {
+// 75 pictures (3 s) in an AVI whose headers say it lasts 1,892 s: it lasts what it holds,
+// so it ends, tells, seeks and starts over within its pictures.
+TEST_F(GraphMovieTest, AMovieWhoseHeaderOverstatesItsLengthLastsWhatItHolds) {
     Start();
     std::vector<uint8_t> avi = ReadFileBytes(Make("short.avi", {AvKind::Mpeg4Avi, 75, 64, 48, 25, 0}));
     const uint32_t claimed = 1892 * 25;
@@ -33,12 +34,71 @@ TEST_F(GraphMovieTest, AMovieEndsWithItsStreamsWhenItsHeaderOverstatesItsLength)
     const int movie = Open(Write("long.avi", avi));
     ASSERT_GE(movie, 0);
     const MovieRecord* r = GetMovieRecord(movie);
-    ASSERT_GT(r->stopPosition, 1000 * 10000000LL);
+    EXPECT_EQ(r->stopPosition, 3 * kSecond);
     ASSERT_EQ(PlayMovie(movie, 1), 0);
     Wait(3200);
     EXPECT_TRUE(Until(movie, [&] { return r->stopped == 1; }));
     EXPECT_EQ(r->playRequested, 0);
     EXPECT_TRUE(Shows(movie, 74));
+    Wait(2000);
+    EXPECT_EQ(GetMovieFrame(movie), 74);
+    ASSERT_EQ(SeekMovie(movie, 1000), 0);
+    EXPECT_EQ(GetMovieFrame(movie), 74);
+    ASSERT_EQ(SeekMovie(movie, 70), 0);
+    ASSERT_EQ(PlayMovie(movie, 3), 0);
+    Wait(300);
+    EXPECT_TRUE(Shows(movie, 0));
+    EXPECT_EQ(r->stopped, 0);
+}
+
+// 40 pictures: an MKV and an ASF whose muxer gave their packets no length say they end
+// where their last picture starts, and a small MPEG program stream, whose pictures share
+// one time stamp, that it lasts one picture. Each lasts its 40 pictures, seeks to its last
+// and plays to its end (an AVI, which says its length right, stays right). An MP4 so
+// written ends its edit list there too, which leaves its last picture out: it lasts 39.
+TEST_F(GraphMovieTest, AMovieLastsToTheEndOfItsLastPicture) {
+    Start();
+    const struct {
+        const char* name;
+        AvKind kind;
+        int last;
+    } movies[] = {{"clip.mkv", AvKind::Mpeg4Mkv, 39}, {"clip.wmv", AvKind::Wmv2Asf, 39},
+                  {"clip.mpg", AvKind::Mpeg1Ps, 39}, {"clip.avi", AvKind::Mpeg4Avi, 39},
+                  {"clip.mp4", AvKind::H264Mp4, 38}};
+    for (const auto& [name, kind, last] : movies) {
+        const int movie = Open(Make(name, {kind, 40, 64, 48, 25, 0}));
+        ASSERT_GE(movie, 0) << name;
+        const MovieRecord* r = GetMovieRecord(movie);
+        EXPECT_EQ(r->duration, (last + 1) * kSecond / 25) << name;
+        ASSERT_EQ(SeekMovie(movie, 39), 0);
+        EXPECT_TRUE(Shows(movie, last)) << name;
+        EXPECT_EQ(GetMovieFrame(movie), last) << name;
+        ASSERT_EQ(SeekMovie(movie, 20), 0);
+        ASSERT_EQ(PlayMovie(movie, 1), 0);
+        Wait(600);
+        EXPECT_TRUE(Shows(movie, 35)) << name;
+        EXPECT_EQ(r->stopped, 0) << name;
+        Wait(300);
+        EXPECT_TRUE(Until(movie, [&] { return r->stopped == 1; })) << name;
+        EXPECT_TRUE(Shows(movie, last)) << name;
+        EXPECT_EQ(CloseMovie(movie), 0);
+    }
+}
+
+// An MPEG program stream gives the times of the packs it is cut into, not of its keyframes,
+// so the demuxer's seek lands anywhere in a group of pictures; a seek still shows the frame
+// asked for.
+TEST_F(GraphMovieTest, ASeekInAnMpegProgramStreamShowsTheFrameAskedFor) {
+    Start();
+    AvMovie m{AvKind::Mpeg1Ps, 100, 64, 48, 25, 0};
+    m.busy = true;  // pictures that fill several packs a group
+    const int movie = Open(Make("packs.mpg", m));
+    ASSERT_GE(movie, 0);
+    for (int frame : {57, 13, 99}) {
+        ASSERT_EQ(SeekMovie(movie, frame), 0);
+        EXPECT_TRUE(Shows(movie, frame));
+        EXPECT_EQ(GetMovieFrame(movie), frame);
+    }
 }
 
 // Frames of a thousand million seconds: a seek far past the end goes to the last frame,

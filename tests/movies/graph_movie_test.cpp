@@ -16,8 +16,6 @@ namespace {
 
 using namespace orvik;
 
-constexpr int64_t kSecond = 10000000;  // 100 ns units
-
 TEST_F(GraphMovieTest, AnMpeg1MovieWithSoundPlaysItsFramesOnItsSoundAndEnds) {
     Start();
     const int movie = Open(Make("clip.mpg", {AvKind::Mpeg1Ps, 25, 64, 48, 25, 1.0}));
