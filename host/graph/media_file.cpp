@@ -1,48 +1,19 @@
-#include "host/graph/media_file.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-}
-
+// Opening a movie file (its streams, decoders, zero and length), and reading, decoding
+// and seeking it as a run goes.
 #include <algorithm>
 #include <mutex>
 #include <new>
 #include <optional>
-#include <vector>
 
-#include "host/graph/picture_rows.h"
+#include "host/graph/media_file_state.h"
 
 namespace host::graph {
 
 namespace {
 
-constexpr REFERENCE_TIME kUnitsPerSecond = 10000000;
-constexpr AVRational kUnits{1, int(kUnitsPerSecond)};
 constexpr int32_t kLargestSide = 16384;
-constexpr REFERENCE_TIME kDefaultFrameTime = kUnitsPerSecond / 25;
 // Packets read at most for the times of the first picture and the first sound.
 constexpr int kLeadInPackets = 64;
-
-struct FormatCloser {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct ResamplerFree {
-    void operator()(SwrContext* s) const { swr_free(&s); }
-};
-
-using Codec = std::unique_ptr<AVCodecContext, CodecCloser>;
 
 void QuietLibraries() {
     static std::once_flag once;
@@ -65,58 +36,6 @@ Codec OpenDecoder(AVFormatContext* format, AVMediaType type, int* index) {
 
 }  // namespace
 
-struct MediaFile::State {
-    std::string path;
-    PictureCheck fits;
-    std::unique_ptr<AVFormatContext, FormatCloser> format;
-    std::unique_ptr<AVPacket, PacketFree> packet{av_packet_alloc()};
-    std::unique_ptr<AVFrame, FrameFree> frame{av_frame_alloc()};
-    REFERENCE_TIME startOffset = 0;
-    REFERENCE_TIME duration = 0;  // found at open: how far the streams reach
-    REFERENCE_TIME skipBefore = 0;
-    bool ended = false;
-
-    int videoIndex = -1;
-    Codec video;
-    bool videoWanted = true;
-    std::unique_ptr<PictureRows> pictures;
-    int32_t width = 0, height = 0, pitch = 0;
-    REFERENCE_TIME frameTime = kDefaultFrameTime, nextPicture = 0;
-    // The picture handed out next, with room behind it for the scaler; sized when a
-    // picture comes, as the sink may have taken the last one's.
-    std::vector<uint8_t> rgb;
-
-    int soundIndex = -1;
-    Codec sound;
-    std::unique_ptr<SwrContext, ResamplerFree> resampler;
-    // What the resampler was made for: a damaged stream may change any of it midway.
-    int resamplerFormat = -1, resamplerRate = 0;
-    AVChannelLayout resamplerLayout{};
-    uint32_t rate = 0;
-    REFERENCE_TIME nextSound = 0;
-    std::vector<uint8_t> pcm;
-
-    ~State() { av_channel_layout_uninit(&resamplerLayout); }
-    // Without `findStart` the movie's zero and length are left for the caller to set.
-    bool Open(uint32_t soundRate, bool findStart);
-    bool OpenFormat();
-    // The demuxer goes to a keyframe of the picture stream at or before `time` of the movie.
-    bool SeekFormat(REFERENCE_TIME time);
-    bool SeekDemuxer(REFERENCE_TIME time);
-    bool AtKeyframe();
-    REFERENCE_TIME EndFrom(REFERENCE_TIME from, bool decode);
-    REFERENCE_TIME PacketEnd(const AVPacket& p) const;
-    REFERENCE_TIME LeadIn();
-    REFERENCE_TIME TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const;
-    // Hands each frame `c` gives for `p` (null: what it still holds) to `take`.
-    template <class Take>
-    void Decode(AVCodecContext* c, const AVPacket* p, Take take);
-    bool ReservePictures();
-    void HandPicture(MediaSink& sink);
-    void HandSound(MediaSink& sink);
-    bool MakeResampler(const AVFrame& f);
-};
-
 // Reading the streams' parameters opens their decoders, and decodes a little, at the size
 // the file's header gives: a picture stream whose header gives a size that is refused is
 // dropped before that, and its decoder is kept from opening at that size.
@@ -135,74 +54,6 @@ bool MediaFile::State::OpenFormat() {
     const bool found = avformat_find_stream_info(f, options.empty() ? nullptr : options.data()) >= 0;
     for (AVDictionary*& o : options) av_dict_free(&o);
     return found;
-}
-
-bool MediaFile::State::SeekDemuxer(REFERENCE_TIME time) {
-    const int64_t target = av_rescale_q(time + startOffset, kUnits, AV_TIME_BASE_Q);
-    return avformat_seek_file(format.get(), -1, INT64_MIN, target, target, 0) >= 0;
-}
-
-// Whether the next picture packet is a keyframe, where the decoder can start.
-bool MediaFile::State::AtKeyframe() {
-    while (av_read_frame(format.get(), packet.get()) >= 0) {
-        const bool picture = packet->stream_index == videoIndex, key = packet->flags & AV_PKT_FLAG_KEY;
-        av_packet_unref(packet.get());
-        if (picture) return key;
-    }
-    return false;
-}
-
-// Some demuxers (MPEG program streams) go to the packet nearest the time, keyframe or not,
-// where the decoder cannot start: the pictures up to the next keyframe would be lost, the
-// one sought among them. The seek then goes back by steps that double until it lands on a
-// keyframe, and false once that would be the start.
-bool MediaFile::State::SeekFormat(REFERENCE_TIME time) {
-    for (REFERENCE_TIME back = 0; back < time; back = std::max(2 * back, kUnitsPerSecond)) {
-        if (!SeekDemuxer(time - back)) return false;
-        if (!video || AtKeyframe()) return SeekDemuxer(time - back);
-    }
-    return false;
-}
-
-// Where a packet of the picture or sound stream ends; a picture whose container gives it no
-// length lasts a frame.
-REFERENCE_TIME MediaFile::State::PacketEnd(const AVPacket& p) const {
-    const REFERENCE_TIME end = av_rescale_q(p.pts + p.duration, format->streams[p.stream_index]->time_base, kUnits);
-    return end - startOffset + (p.duration <= 0 && p.stream_index == videoIndex ? frameTime : 0);
-}
-
-// Where the movie's last picture or sound ends, read from the keyframe at or before `from`
-// to the end of the file (from its start for 0, or where the demuxer cannot seek): a
-// container's length may end where its last picture starts, or claim more than the file
-// holds. Packets carry their times; the picture stream's are decoded (`decode`) where some
-// carry none (an MPEG program stream times only the first picture of each of its packets,
-// and a small movie's whole stream may fit in one), so its pictures are timed as they play.
-// Read whole, a stream without times is one picture a packet (a bare H.264 stream).
-REFERENCE_TIME MediaFile::State::EndFrom(REFERENCE_TIME from, bool decode) {
-    const bool whole = from <= 0 || !SeekFormat(from);
-    if (whole && !OpenFormat()) return 0;
-    if (video) avcodec_flush_buffers(video.get());
-    REFERENCE_TIME end = 0, next = 0;
-    int64_t pictures = 0;
-    bool untimed = false;
-    const auto picture = [&] {
-        next = TimeOf(*frame, videoIndex, next) + frameTime;
-        end = std::max(end, next);
-    };
-    while (av_read_frame(format.get(), packet.get()) >= 0) {
-        const AVPacket& p = *packet;
-        const bool isVideo = p.stream_index == videoIndex;
-        // A packet the container leaves out (past the end of an MP4's edit list) is not played.
-        const bool played = (isVideo || p.stream_index == soundIndex) && !(p.flags & AV_PKT_FLAG_DISCARD);
-        if (played && p.pts != AV_NOPTS_VALUE) end = std::max(end, PacketEnd(p));
-        untimed = untimed || (isVideo && p.pts == AV_NOPTS_VALUE);
-        pictures += isVideo && played;
-        if (isVideo && decode) Decode(video.get(), &p, picture);
-        av_packet_unref(packet.get());
-    }
-    if (decode) Decode(video.get(), nullptr, picture);
-    if (whole) return std::max(end, pictures * frameTime);
-    return untimed && !decode ? EndFrom(from, true) : end;
 }
 
 // How long after the container's start its first picture or sound comes out of the
@@ -334,16 +185,6 @@ void MediaFile::State::HandSound(MediaSink& sink) {
     if (skip == frames) return;
     const REFERENCE_TIME from = std::max<REFERENCE_TIME>(start + skip * kUnitsPerSecond / rate, 0);
     sink.Sound(std::span(pcm).subspan(size_t(skip) * 4, size_t(frames - skip) * 4), from, nextSound);
-}
-
-template <class Take>
-void MediaFile::State::Decode(AVCodecContext* c, const AVPacket* p, Take take) {
-    // A damaged packet is passed over; the decoder goes on with the next one.
-    if (avcodec_send_packet(c, p) < 0 && p) return;
-    while (avcodec_receive_frame(c, frame.get()) == 0) {
-        take();
-        av_frame_unref(frame.get());
-    }
 }
 
 MediaFile::MediaFile(std::unique_ptr<State> state) : s_(std::move(state)) {}

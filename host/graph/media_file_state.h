@@ -1,0 +1,105 @@
+// The inside of a MediaFile, shared by the files that open, read and seek it: FFmpeg's
+// demuxer and decoders for the file's first picture and sound streams, and where reading
+// has got to.
+#pragma once
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/graph/media_file.h"
+#include "host/graph/picture_rows.h"
+
+namespace host::graph {
+
+inline constexpr REFERENCE_TIME kUnitsPerSecond = 10000000;
+inline constexpr AVRational kUnits{1, int(kUnitsPerSecond)};
+inline constexpr REFERENCE_TIME kDefaultFrameTime = kUnitsPerSecond / 25;
+
+struct FormatCloser {
+    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
+};
+struct CodecCloser {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct PacketFree {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FrameFree {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct ResamplerFree {
+    void operator()(SwrContext* s) const { swr_free(&s); }
+};
+
+using Codec = std::unique_ptr<AVCodecContext, CodecCloser>;
+
+struct MediaFile::State {
+    std::string path;
+    PictureCheck fits;
+    std::unique_ptr<AVFormatContext, FormatCloser> format;
+    std::unique_ptr<AVPacket, PacketFree> packet{av_packet_alloc()};
+    std::unique_ptr<AVFrame, FrameFree> frame{av_frame_alloc()};
+    REFERENCE_TIME startOffset = 0;
+    REFERENCE_TIME duration = 0;  // found at open: how far the streams reach
+    REFERENCE_TIME skipBefore = 0;
+    bool ended = false;
+
+    int videoIndex = -1;
+    Codec video;
+    bool videoWanted = true;
+    std::unique_ptr<PictureRows> pictures;
+    int32_t width = 0, height = 0, pitch = 0;
+    REFERENCE_TIME frameTime = kDefaultFrameTime, nextPicture = 0;
+    // The picture handed out next, with room behind it for the scaler; sized when a
+    // picture comes, as the sink may have taken the last one's.
+    std::vector<uint8_t> rgb;
+
+    int soundIndex = -1;
+    Codec sound;
+    std::unique_ptr<SwrContext, ResamplerFree> resampler;
+    // What the resampler was made for: a damaged stream may change any of it midway.
+    int resamplerFormat = -1, resamplerRate = 0;
+    AVChannelLayout resamplerLayout{};
+    uint32_t rate = 0;
+    REFERENCE_TIME nextSound = 0;
+    std::vector<uint8_t> pcm;
+
+    ~State() { av_channel_layout_uninit(&resamplerLayout); }
+    // Without `findStart` the movie's zero and length are left for the caller to set.
+    bool Open(uint32_t soundRate, bool findStart);
+    bool OpenFormat();
+    // The demuxer goes to a keyframe of the picture stream at or before `time` of the movie.
+    bool SeekFormat(REFERENCE_TIME time);
+    bool SeekDemuxer(REFERENCE_TIME time);
+    bool AtKeyframe();
+    REFERENCE_TIME EndFrom(REFERENCE_TIME from, bool decode);
+    REFERENCE_TIME PacketEnd(const AVPacket& p) const;
+    REFERENCE_TIME LeadIn();
+    REFERENCE_TIME TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const;
+    // Hands each frame `c` gives for `p` (null: what it still holds) to `take`.
+    template <class Take>
+    void Decode(AVCodecContext* c, const AVPacket* p, Take take);
+    bool ReservePictures();
+    void HandPicture(MediaSink& sink);
+    void HandSound(MediaSink& sink);
+    bool MakeResampler(const AVFrame& f);
+};
+
+template <class Take>
+void MediaFile::State::Decode(AVCodecContext* c, const AVPacket* p, Take take) {
+    // A damaged packet is passed over; the decoder goes on with the next one.
+    if (avcodec_send_packet(c, p) < 0 && p) return;
+    while (avcodec_receive_frame(c, frame.get()) == 0) {
+        take();
+        av_frame_unref(frame.get());
+    }
+}
+
+}  // namespace host::graph
