@@ -12,6 +12,7 @@
 #include "engine/softrender/draws/draw_stretched.h"
 #include "engine/softrender/draws/quad.h"
 #include "engine/softrender/pipeline/run_codes.h"
+#include "engine/softrender/simd/simd_rows.h"
 #include "engine/softrender/draws/triangle.h"
 #include "scalar_reference.h"
 
@@ -117,8 +118,14 @@ protected:
             ASSERT_EQ(after[i], want)
                 << "depth " << f.depth << " pal " << f.pal << " blend " << f.blend << " tint "
                 << f.tint << " alpha " << f.alpha << " keyed " << f.keyed << " mode " << mode
-                << " p " << param << " pixel " << i % kDst << "," << i / kDst;
+                << " p " << param << " avx2 " << soft::Avx2RowsInUse() << " pixel " << i % kDst << "," << i / kDst;
         }
+    }
+
+    // The texel walks' block loops on SSE2, then on AVX2 where the processor has it.
+    void RunOnBothSets(const Passes& passes) {
+        for (bool avx2 : {false, true})
+            if (soft::UseAvx2Rows(avx2) == avx2 && !HasFatalFailure()) Run(passes, reference::kTextured);
     }
 
     void Run(const Passes& passes, reference::Flavour flavour, bool runCodes = false) {
@@ -158,9 +165,13 @@ TEST_F(WalkerDifferential, RunCodedPointDraw) {
 }
 
 TEST_F(WalkerDifferential, RotatedSpanDraw) {
-    Run({[](MEMIMG* d, const MEMIMG* s, int32_t t, const MEMIMG* b) {
-        DrawMemImgRotated(d, s, 20, 19, 0.7f, 1.6f, t, 0, b);
-    }}, reference::kTextured);
+    // Texels stepped in fractions, in whole texels (a quarter turn) and one to the right.
+    auto turned = [](float angle, float scale) {
+        return [=](MEMIMG* d, const MEMIMG* s, int32_t t, const MEMIMG* b) {
+            DrawMemImgRotated(d, s, 20, 19, angle, scale, t, 0, b);
+        };
+    };
+    RunOnBothSets({turned(0.7f, 1.6f), turned(1.5707964f, 1.0f), turned(0.0f, 1.0f)});
 }
 
 TEST_F(WalkerDifferential, TrianglesSharingAnEdge) {
@@ -172,7 +183,7 @@ TEST_F(WalkerDifferential, TrianglesSharingAnEdge) {
         };
     };
     const MemImgVertex tl{3, 8, 0, 0}, tr{30, 1, kSrcW, 0}, bl{9, 36, 0, kSrcH}, br{38, 30, kSrcW, kSrcH};
-    Run({half(tl, tr, bl), half(tr, bl, br)}, reference::kTextured);
+    RunOnBothSets({half(tl, tr, bl), half(tr, bl, br)});
 }
 
 }  // namespace

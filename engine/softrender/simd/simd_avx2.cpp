@@ -2,6 +2,7 @@
 // alone is built with -mavx2, and everything it defines that could be shared with other
 // files lives in an unnamed namespace, so no AVX2 code can stand in for a baseline copy.
 #include "engine/softrender/walkers/run_code_walker.h"
+#include "engine/softrender/walkers/texel_walker.h"
 #include "engine/softrender/simd/simd_rows.h"
 
 #if defined(__AVX2__)
@@ -23,6 +24,19 @@ struct Avx2 {
     static V Set32(uint32_t v) { return _mm256_set1_epi32(static_cast<int>(v)); }
     static V Set16(uint32_t v) { return _mm256_set1_epi16(static_cast<short>(v)); }
     static V Set64(uint64_t v) { return _mm256_set1_epi64x(static_cast<long long>(v)); }
+    // Four-byte values at base + each lane's byte offset, and what the offsets are made of.
+    static constexpr bool kGathers = true;
+    static V Gather32(const uint8_t* base, V offsets) {
+        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), offsets, 1);
+    }
+    static V Mul32(V a, V b) { return _mm256_mullo_epi32(a, b); }
+    template <class T>
+    static V Lanes(const T* e) {
+        return [e]<size_t... i>(std::index_sequence<i...>) {
+            if constexpr (sizeof(T) == 4) return _mm256_setr_epi32(static_cast<int>(e[i])...);
+            else return _mm256_setr_epi16(static_cast<short>(e[i])...);
+        }(std::make_index_sequence<kBytes / sizeof(T)>{});
+    }
 
     static V And(V a, V b) { return _mm256_and_si256(a, b); }
     static V Or(V a, V b) { return _mm256_or_si256(a, b); }
@@ -91,6 +105,22 @@ constexpr Table kTables[] = {
     Build<Flavour::Textured>(std::make_index_sequence<kVariantSlots>{}),
 };
 
+// The texel walks, by the slot of their textured variant.
+template <size_t I>
+constexpr TexelSpanFn TexelEntryAt() {
+    using V = VariantAt<Flavour::Textured, I>;
+    if constexpr (kSimdRows<V>) return &TexelWalker<V>::template Blocks<Avx2>;
+    else return nullptr;
+}
+
+template <size_t... I>
+constexpr std::array<TexelSpanFn, kVariantSlots> BuildTexels(std::index_sequence<I...>) {
+    return {{TexelEntryAt<I>()...}};
+}
+
+constexpr std::array<TexelSpanFn, kVariantSlots> kTexelLoops =
+    BuildTexels(std::make_index_sequence<kVariantSlots>{});
+
 // The run-coded draw's walks, by the slot of their stretched-draw variant.
 template <size_t I>
 constexpr RunCodeFn RunCodeEntryAt() {
@@ -116,6 +146,8 @@ SimdRowFn Avx2Rows(Flavour flavour, size_t slot) {
     return slot < kVariantSlots ? kTables[static_cast<int>(flavour)].at[slot] : nullptr;
 }
 
+TexelSpanFn Avx2TexelSpans(size_t slot) { return slot < kVariantSlots ? kTexelLoops[slot] : nullptr; }
+
 RunCodeFn Avx2RunCodeLoop(size_t slot) { return slot < kVariantSlots ? kRunCodeLoops[slot] : nullptr; }
 
 }  // namespace orvik::soft
@@ -125,6 +157,8 @@ RunCodeFn Avx2RunCodeLoop(size_t slot) { return slot < kVariantSlots ? kRunCodeL
 namespace orvik::soft {
 
 SimdRowFn Avx2Rows(Flavour, size_t) { return nullptr; }
+
+TexelSpanFn Avx2TexelSpans(size_t) { return nullptr; }
 
 RunCodeFn Avx2RunCodeLoop(size_t) { return nullptr; }
 

@@ -96,12 +96,19 @@ public:
         X c, a;
     };
     static Source Fetch(const uint8_t* src) {
+        int32_t at = 0;
+        return FetchFrom([&] { return I::Load(src + I::kBytes * at++); });
+    }
+    // The same from registers of source bytes that next() gives one after the other.
+    template <class Next>
+    static Source FetchFrom(Next&& next) {
         if constexpr (V::srcBytes == V::dstBytes) {
-            return {I::Load(src), I::Zero()};
+            return {next(), I::Zero()};
         } else {
             // Two registers of four-byte pixels: the low two bytes hold the colour, the
             // third the alpha; each taken to a signed 16-bit value that packs unchanged.
-            const X lo = I::Load(src), hi = I::Load(src + I::kBytes);
+            const X lo = next();
+            const X hi = next();
             const auto colour = [](X v) { return I::template Sra32<16>(I::template Sll32<16>(v)); };
             const auto alpha = [](X v) { return I::template Srl32<24>(I::template Sll32<8>(v)); };
             return {I::NarrowSigned32(colour(lo), colour(hi)), I::NarrowSigned32(alpha(lo), alpha(hi))};
@@ -122,19 +129,22 @@ public:
     // one that overlaps the block before it: worked out from the destination as it was and
     // stored last, it writes the pixels both hold with the values they already have.
     void Row(uint8_t* dst, const uint8_t* src, int32_t width) const {
+        if (width < kPixels) return Tail(dst, src, width);
+        WholeBlocks(dst, width, [&](int32_t x) { return Fetch(src + ptrdiff_t{x} * V::srcBytes); });
+    }
+    // The same for a row of at least a block, source(x) giving the source block of the
+    // pixels from x on.
+    template <class SourceAt>
+    void WholeBlocks(uint8_t* dst, int32_t width, SourceAt&& source) const {
         constexpr int bytes = V::dstBytes;
-        const auto block = [&](int32_t x) {
-            return Run(I::Load(dst + ptrdiff_t{x} * bytes), Fetch(src + ptrdiff_t{x} * V::srcBytes));
-        };
+        const auto block = [&](int32_t x) { return Run(I::Load(dst + ptrdiff_t{x} * bytes), source(x)); };
         const int32_t whole = width - width % kPixels;
         if (whole == width) {
             for (int32_t x = 0; x < width; x += kPixels) I::Store(dst + ptrdiff_t{x} * bytes, block(x));
-        } else if (whole > 0) {
+        } else {
             const X end = block(width - kPixels);
             for (int32_t x = 0; x < whole; x += kPixels) I::Store(dst + ptrdiff_t{x} * bytes, block(x));
             I::Store(dst + ptrdiff_t{width - kPixels} * bytes, end);
-        } else {
-            Tail(dst, src, width);
         }
     }
 

@@ -9,6 +9,7 @@
 #include "engine/softrender/pipeline/pipeline_dispatch.h"
 #include "engine/softrender/simd/simd_blocks.h"
 #include "engine/softrender/simd/simd_sse2.h"
+#include "engine/softrender/simd/simd_texels.h"
 
 namespace orvik::soft {
 

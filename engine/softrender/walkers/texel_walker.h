@@ -5,8 +5,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <type_traits>
 
 #include "engine/softrender/pipeline/memimg.h"
 #include "engine/softrender/pipeline/pipeline_dispatch.h"
@@ -14,8 +12,6 @@
 #include "engine/softrender/simd/simd_rows.h"
 
 namespace orvik::soft {
-
-inline constexpr int kTexelShift = 18;
 
 struct TexelJob {
     PixelContext cx;
@@ -31,14 +27,15 @@ struct TexelJob {
 
 using TexelSpanFn = void (*)(const TexelJob&, uint8_t* dst, int32_t count, uint32_t u, uint32_t v);
 
+// The walk through the AVX2 block loops of a textured variant's slot; null when it has none
+// or the build has no AVX2. Call only when Avx2RowsInUse().
+TexelSpanFn Avx2TexelSpans(size_t slot);
+
 template <class V>
 struct TexelWalker {
     static constexpr bool applies = true;
 
     static void Run(const TexelJob& j, uint8_t* dst, int32_t count, uint32_t u, uint32_t v) {
-        if constexpr (kSimdRows<V>) {
-            if (!GenericPathForced()) return GatheredRuns(j, dst, count, u, v);
-        }
         const PixelContext cx = j.cx;
         for (; count > 0; --count, dst += V::dstBytes, u += j.du, v += j.dv) {
             if (u >= j.uLimit || v >= j.vLimit) continue;
@@ -48,52 +45,46 @@ struct TexelWalker {
         }
     }
 
-    // Each run of pixels whose texels lie in the source has its texels gathered into a
-    // row, which the block loops then draw as the point draw draws its source rows. Steps
-    // of whole texels (a picture turned by quarter turns, not scaled or scaled by whole
-    // numbers) move a pointer, and one texel at a time to the right reads the source row
-    // where it lies.
-    static void GatheredRuns(const TexelJob& j, uint8_t* dst, int32_t count, uint32_t u, uint32_t v) {
-        constexpr uint32_t kFraction = (1u << kTexelShift) - 1;
-        const uint32_t du = j.du, dv = j.dv;
-        if (((du | dv) & kFraction) != 0) return Runs<false>(j, dst, count, u, v);
-        if (dv == 0 && du == 1u << kTexelShift) return Runs<true>(j, dst, count, u, v);
-        Runs<false, true>(j, dst, count, u, v);
-    }
-
-    template <bool InPlace, bool WholeSteps = InPlace>
-    static void Runs(const TexelJob& j, uint8_t* dst, int32_t count, uint32_t u, uint32_t v) {
-        using Texel = std::conditional_t<V::srcBytes == 2, uint16_t, uint32_t>;
-        static_assert(sizeof(Texel) == V::srcBytes);
-        constexpr int32_t kRun = 256;
-        Texel run[kRun];
-        const SimdRowFn rows = PickSimdRows<V>();
-        // Locals: the gathered stores cannot alias them, so they stay in registers.
-        const uint8_t* const src = j.src;
-        const ptrdiff_t pitch = j.srcPitch;
+    // The same with each run of pixels whose texels lie in the source through the block
+    // loops of instruction set I (variants with kSimdRows<V>). Everything it calls is built
+    // into it: no other instruction set's build can stand in for a part of it.
+    template <class I>
+    [[gnu::flatten]] static void Blocks(const TexelJob& j, uint8_t* dst, int32_t count, uint32_t u, uint32_t v) {
+        const auto draw = [&](int32_t first, uint32_t fu, uint32_t fv, int32_t n) {
+            TexelBlocks<I, V>(j.cx, dst + ptrdiff_t{first} * V::dstBytes, TexelRun{j.src, j.srcPitch, fu, fv, j.du, j.dv}, n);
+        };
+        // Locals, kept in registers through the walk.
         const uint64_t uLimit = j.uLimit, vLimit = j.vLimit;
         const uint32_t du = j.du, dv = j.dv;
-        const ptrdiff_t step = ptrdiff_t{static_cast<int32_t>(du) >> kTexelShift} * V::srcBytes +
-                               ptrdiff_t{static_cast<int32_t>(dv) >> kTexelShift} * pitch;
-        auto at = [&] { return src + ptrdiff_t{v >> kTexelShift} * pitch + ptrdiff_t{u >> kTexelShift} * V::srcBytes; };
+        if (Straight(u, du, uLimit, count) && Straight(v, dv, vLimit, count)) {
+            // The pixels inside are one run: only its ends need finding, and a span's ends
+            // lie at most a pixel or so outside.
+            const auto inside = [&](int32_t k) {
+                return u + static_cast<uint32_t>(k) * du < uLimit && v + static_cast<uint32_t>(k) * dv < vLimit;
+            };
+            int32_t first = 0, end = count;
+            while (first < end && !inside(first)) ++first;
+            while (end > first && !inside(end - 1)) --end;
+            if (first < end)
+                draw(first, u + static_cast<uint32_t>(first) * du, v + static_cast<uint32_t>(first) * dv, end - first);
+            return;
+        }
         int32_t i = 0;
         while (i < count) {
             for (; i < count && (u >= uLimit || v >= vLimit); ++i) u += du, v += dv;
             if (i == count) return;
             const int32_t start = i;
-            const uint8_t* first = at();
-            int32_t n = 0;
-            if constexpr (InPlace) {
-                for (; i < count && u < uLimit; ++i, ++n) u += du;
-                rows(j.cx, dst + ptrdiff_t{start} * V::dstBytes, 0, first, 0, n, 1);
-                continue;
-            }
-            for (const uint8_t* p = first; i < count && n < kRun && u < uLimit && v < vLimit; ++i, ++n) {
-                std::memcpy(&run[n], WholeSteps ? p : at(), V::srcBytes);
-                u += du, v += dv, p += step;
-            }
-            rows(j.cx, dst + ptrdiff_t{start} * V::dstBytes, 0, reinterpret_cast<const uint8_t*>(run), 0, n, 1);
+            const uint32_t su = u, sv = v;
+            for (; i < count && u < uLimit && v < vLimit; ++i) u += du, v += dv;
+            draw(start, su, sv, i - start);
         }
+    }
+
+    // Whether a coordinate runs along the span without wrapping, as a signed value against
+    // a limit below 2^31: then its pixels inside the limit are one run.
+    static bool Straight(uint32_t s, uint32_t d, uint64_t limit, int32_t count) {
+        const int64_t last = int64_t{static_cast<int32_t>(s)} + int64_t{count - 1} * static_cast<int32_t>(d);
+        return limit <= uint64_t{INT32_MAX} && last >= INT32_MIN && last <= INT32_MAX;
     }
 };
 
