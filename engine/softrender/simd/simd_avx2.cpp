@@ -25,9 +25,15 @@ struct Avx2 {
     static V Set16(uint32_t v) { return _mm256_set1_epi16(static_cast<short>(v)); }
     static V Set64(uint64_t v) { return _mm256_set1_epi64x(static_cast<long long>(v)); }
     // Four-byte values at base + each lane's byte offset, and what the offsets are made of.
+    // A gather keeps the lanes its mask leaves out from its destination register, whose
+    // old value is thus an input: with a mask the compiler can see is whole it leaves the
+    // register as it was, and each gather of a row waits for the one before. A mask it
+    // cannot see through keeps the destination cleared first, and gathers overlap.
     static constexpr bool kGathers = true;
     static V Gather32(const uint8_t* base, V offsets) {
-        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), offsets, 1);
+        V all = _mm256_set1_epi32(-1);
+        asm("" : "+x"(all));
+        return _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(base), offsets, all, 1);
     }
     static V Mul32(V a, V b) { return _mm256_mullo_epi32(a, b); }
     template <class T>
