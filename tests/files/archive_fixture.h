@@ -1,6 +1,7 @@
 // Archives laid out byte by byte for the reader's tests, written apart from the packer so
 // that the two cannot share one mistake about the format.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <string>
@@ -75,11 +76,11 @@ inline std::vector<uint8_t> NameRecord(const std::string& name) {
 // An LZ stream: the 9-byte head in front of hand-written codes.
 inline std::vector<uint8_t> LzStream(uint32_t unpackedSize, uint8_t escape,
                                      const std::vector<uint8_t>& codes) {
-    std::vector<uint8_t> stream(9);
+    std::vector<uint8_t> stream(9 + codes.size());
     Put32(stream, 0, unpackedSize);
-    Put32(stream, 4, uint32_t(codes.size() + 9));
+    Put32(stream, 4, uint32_t(stream.size()));
     stream[8] = escape;
-    stream.insert(stream.end(), codes.begin(), codes.end());
+    std::copy(codes.begin(), codes.end(), stream.begin() + 9);
     return stream;
 }
 

@@ -37,9 +37,14 @@ bool PumpUntil(Condition done, double seconds = 10.0) {
     }
 }
 
-inline std::string InLog(std::string text) {
-    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) text.insert(at, "\r");
-    return text;
+// The text as the log writes it: a CR in front of each LF.
+inline std::string InLog(const std::string& text) {
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    return crlf;
 }
 
 struct Connection {

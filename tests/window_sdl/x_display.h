@@ -83,7 +83,7 @@ public:
     XvfbDisplay& operator=(const XvfbDisplay&) = delete;
 
     bool Running() const { return pid_ > 0; }
-    std::string Name() const { return ":" + std::to_string(number_); }
+    std::string Name() const { return std::string(":").append(std::to_string(number_)); }
 
 private:
     // The decimal number and line end Xvfb writes when ready; -1 when it exits or stays

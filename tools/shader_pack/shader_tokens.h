@@ -35,7 +35,8 @@ public:
     // An instruction and its parameter tokens; the length field counts the parameters.
     TokenWriter& Op(uint32_t opcode, std::initializer_list<uint32_t> params) {
         tokens_.push_back(opcode | uint32_t(params.size()) << 24);
-        tokens_.insert(tokens_.end(), params);
+        // Token by token: at -O3 GCC reads a list insert after a push as an overflow.
+        for (uint32_t p : params) tokens_.push_back(p);
         return *this;
     }
     // Vertex input declaration: dcl_<usage><index> v#.
