@@ -62,6 +62,7 @@ public:
 
     REFERENCE_TIME Duration() const override { return file_->Duration(); }
     REFERENCE_TIME FrameTime() const override { return file_->FrameTime(); }
+    REFERENCE_TIME FirstFrameTime() const override { return file_->FirstFrameTime(); }
     void SeekTo(REFERENCE_TIME time) override { file_->Seek(time); }
 
 private:

@@ -29,6 +29,7 @@ public:
 
     REFERENCE_TIME Duration() const;
     REFERENCE_TIME FrameTime() const;
+    REFERENCE_TIME FirstFrameTime() const;
     // Stream time now, never past the end.
     REFERENCE_TIME Position() const;
     HRESULT Seek(REFERENCE_TIME time);
@@ -43,6 +44,8 @@ private:
     void StartStream();
     void RunStream();
     SeekableSource* Source() const;
+    // What the source tells, or 0 without one.
+    REFERENCE_TIME FromSource(REFERENCE_TIME (SeekableSource::*read)() const) const;
 
     const std::vector<Filter*>& filters_;
     GraphClock clock_;

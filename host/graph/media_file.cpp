@@ -59,8 +59,9 @@ bool MediaFile::State::OpenFormat() {
 // How long after the container's start its first picture or sound comes out of the
 // decoders: a decoder may take several packets before it gives its first frame, and a
 // muxer may have moved one stream on to keep another's times from going below 0. The
-// movie's zero is there, so that it does not open with a gap. The file is read a little
-// for it; the caller reads it again from its start.
+// movie's zero is there, so that it does not open with a gap; the first picture may come
+// later (after the first sound), and frames count from it. The file is read a little for
+// it; the caller reads it again from its start.
 REFERENCE_TIME MediaFile::State::LeadIn() {
     std::optional<REFERENCE_TIME> firstPicture, firstSound;
     const auto waiting = [&] { return (video && !firstPicture) || (sound && !firstSound); };
@@ -75,8 +76,10 @@ REFERENCE_TIME MediaFile::State::LeadIn() {
             });
         av_packet_unref(packet.get());
     }
-    if (firstPicture && firstSound) return std::min(*firstPicture, *firstSound);
-    return firstPicture ? *firstPicture : firstSound.value_or(0);
+    const REFERENCE_TIME lead = firstPicture && firstSound ? std::min(*firstPicture, *firstSound)
+                                                           : firstPicture.value_or(firstSound.value_or(0));
+    pictureStart = firstPicture.value_or(lead) - lead;
+    return lead;
 }
 
 bool MediaFile::State::Open(uint32_t soundRate, bool findStart) {
@@ -205,6 +208,7 @@ int32_t MediaFile::Height() const { return s_->height; }
 int32_t MediaFile::Pitch() const { return s_->pitch; }
 uint32_t MediaFile::SoundRate() const { return s_->rate; }
 REFERENCE_TIME MediaFile::FrameTime() const { return s_->video ? s_->frameTime : 0; }
+REFERENCE_TIME MediaFile::FirstFrameTime() const { return s_->video ? s_->pictureStart : 0; }
 
 REFERENCE_TIME MediaFile::Duration() const { return s_->duration; }
 
@@ -246,6 +250,7 @@ void MediaFile::Seek(REFERENCE_TIME time) {
     } else if (fresh->Open(s_->rate, false)) {
         fresh->startOffset = s_->startOffset;
         fresh->duration = s_->duration;
+        fresh->pictureStart = s_->pictureStart;
         s_ = std::move(fresh);
     }
     s_->ended = false;

@@ -43,6 +43,8 @@ public:
     int32_t Pitch() const;
     uint32_t SoundRate() const;
     REFERENCE_TIME FrameTime() const;
+    // When the first picture starts: frame 0's time.
+    REFERENCE_TIME FirstFrameTime() const;
     REFERENCE_TIME Duration() const;
 
     // Off, the picture stream's packets are passed over undecoded (no renderer took it).

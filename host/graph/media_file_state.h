@@ -48,6 +48,7 @@ struct MediaFile::State {
     std::unique_ptr<AVFrame, FrameFree> frame{av_frame_alloc()};
     REFERENCE_TIME startOffset = 0;
     REFERENCE_TIME duration = 0;  // found at open: how far the streams reach
+    REFERENCE_TIME pictureStart = 0;  // the first picture's time, where frame 0 starts
     REFERENCE_TIME skipBefore = 0;
     bool ended = false;
 

@@ -101,6 +101,29 @@ TEST_F(GraphMovieTest, ASeekInAnMpegProgramStreamShowsTheFrameAskedFor) {
     }
 }
 
+// In an MKV or MPEG program stream with sound the first picture starts 11 ms after the
+// first sound (the muxer's start offsets): frames count from that picture, so a seek shows
+// and tells the frame asked for, as it does without sound.
+TEST_F(GraphMovieTest, ASeekShowsAndTellsTheFrameAskedForWhereverThePicturesStart) {
+    Start();
+    const struct {
+        const char* name;
+        AvKind kind;
+        double sound;
+    } movies[] = {{"sound.mkv", AvKind::Mpeg4Mkv, 1.6}, {"sound.mpg", AvKind::Mpeg1Ps, 1.6},
+                  {"still.mkv", AvKind::Mpeg4Mkv, 0}};
+    for (const auto& [name, kind, sound] : movies) {
+        const int movie = Open(Make(name, {kind, 40, 64, 48, 25, sound}));
+        ASSERT_GE(movie, 0) << name;
+        for (int frame : {1, 17, 39, 0}) {
+            ASSERT_EQ(SeekMovie(movie, frame), 0);
+            EXPECT_TRUE(Shows(movie, frame)) << name;
+            EXPECT_EQ(GetMovieFrame(movie), frame) << name;
+        }
+        EXPECT_EQ(CloseMovie(movie), 0);
+    }
+}
+
 // Frames of a thousand million seconds: a seek far past the end goes to the last frame,
 // where the frame's time overflowed.
 TEST_F(GraphMovieTest, ASeekPastTheEndOfAMovieOfVeryLongFramesShowsItsLastFrame) {
