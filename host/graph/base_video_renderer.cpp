@@ -88,6 +88,7 @@ void D_CBaseVideoRenderer::Flush() {
     queue_.clear();
     queuedBytes_ = 0;
     ended_ = false;
+    shownUntil_.reset();
 }
 
 // Elements of a deque stay where they are while others are added behind them, so the
@@ -101,6 +102,7 @@ D_CBaseVideoRenderer::Queued* D_CBaseVideoRenderer::Front(bool* ended) {
 
 void D_CBaseVideoRenderer::Pop() {
     std::unique_lock lock(mutex_);
+    if (queue_.front().timed) shownUntil_ = queue_.front().stop;
     queuedBytes_ -= queue_.front().length;
     spare_.push_back(std::move(queue_.front().bytes));
     queue_.pop_front();
@@ -130,6 +132,18 @@ bool D_CBaseVideoRenderer::Stream(const std::atomic<bool>& stop) {
         DoRenderSample(&sample);
         Pop();
     }
+    return true;
+}
+
+// The last picture stays on screen for its time: a looping movie starts over, and the
+// graph signals its end, once that is over.
+bool D_CBaseVideoRenderer::Drain(const std::atomic<bool>&) {
+    std::optional<REFERENCE_TIME> until;
+    {
+        std::lock_guard lock(mutex_);
+        until = shownUntil_;
+    }
+    if (until) WaitForStreamTime(*until);
     return true;
 }
 

@@ -4,11 +4,13 @@
 // short) from which the renderer's own thread hands
 // each to DoRenderSample once its start time has come on the graph's clock (at once when
 // the graph runs without one, or for a sample without times). The queue lets the source
-// read on, so the sound ahead of a picture is never held up behind it.
+// read on, so the sound ahead of a picture is never held up behind it. Its part of the run
+// ends when the last sample's time is over, not when it is shown.
 #pragma once
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "host/graph/filter_base.h"
@@ -31,6 +33,7 @@ public:
     void Receive(IMediaSample* sample) override;
     void EndOfStream() override;
     bool Stream(const std::atomic<bool>& stop) override;
+    bool Drain(const std::atomic<bool>& stop) override;
     void Flush() override;
     bool RunningShort() const override;
 
@@ -62,6 +65,7 @@ private:
     std::vector<std::vector<uint8_t>> spare_;  // buffers of rendered samples, used again
     size_t queuedBytes_ = 0;
     bool ended_ = false;
+    std::optional<REFERENCE_TIME> shownUntil_;  // the stop time of the last sample shown
 };
 
 }  // namespace host

@@ -124,6 +124,29 @@ TEST_F(GraphMovieTest, ASeekShowsAndTellsTheFrameAskedForWhereverThePicturesStar
     }
 }
 
+// A looping movie starts over once its last frame has had its time, with or without a
+// sound track (shorter than the pictures here: the graph ends when both renderers have).
+// The run would signal its end at once after the last picture was shown: the wait for it
+// is bounded.
+TEST_F(GraphMovieTest, ALoopingMovieShowsItsLastFrameForItsWholeTime) {
+    Start();
+    for (double sound : {0.0, 0.5}) {
+        const int movie = Open(Make("loop.avi", {AvKind::Mpeg4Avi, 25, 64, 48, 25, sound}));
+        ASSERT_GE(movie, 0);
+        const auto play = [&](int ms) { sound > 0 ? HearMovie(movie, ms) : Wait(ms); };
+        ASSERT_EQ(PlayMovie(movie, 3), 0);
+        play(990);
+        EXPECT_TRUE(Shows(movie, 24)) << sound;
+        long event = 0;
+        EXPECT_EQ(GetMovieRecord(movie)->mediaEvent->WaitForCompletion(100, &event), host::E_ABORT) << sound;
+        EXPECT_EQ(GetMovieFrame(movie), 24) << sound;
+        play(20);
+        EXPECT_TRUE(Shows(movie, 0)) << sound;
+        EXPECT_EQ(GetMovieFrame(movie), 0) << sound;
+        EXPECT_EQ(CloseMovie(movie), 0);
+    }
+}
+
 // Frames of a thousand million seconds: a seek far past the end goes to the last frame,
 // where the frame's time overflowed.
 TEST_F(GraphMovieTest, ASeekPastTheEndOfAMovieOfVeryLongFramesShowsItsLastFrame) {
