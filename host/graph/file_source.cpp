@@ -62,7 +62,8 @@ public:
 
     REFERENCE_TIME Duration() const override { return file_->Duration(); }
     REFERENCE_TIME FrameTime() const override { return file_->FrameTime(); }
-    REFERENCE_TIME FirstFrameTime() const override { return file_->FirstFrameTime(); }
+    int64_t FrameAt(REFERENCE_TIME time) const override { return file_->FrameAt(time); }
+    REFERENCE_TIME FrameStart(int64_t number) const override { return file_->FrameStart(number); }
     void SeekTo(REFERENCE_TIME time) override { file_->Seek(time); }
 
 private:

@@ -164,9 +164,9 @@ public:
     virtual REFERENCE_TIME Duration() const = 0;
     // Time of one picture; 0 when the source has none.
     virtual REFERENCE_TIME FrameTime() const = 0;
-    // When the first picture starts (after the movie's zero when sound comes first):
-    // frames are numbered from it.
-    virtual REFERENCE_TIME FirstFrameTime() const = 0;
+    // The frame shown at `time`, and when frame `number` starts (with pictures only).
+    virtual int64_t FrameAt(REFERENCE_TIME time) const = 0;
+    virtual REFERENCE_TIME FrameStart(int64_t number) const = 0;
     // The next run starts at `time`. Called while no run is going on.
     virtual void SeekTo(REFERENCE_TIME time) = 0;
 

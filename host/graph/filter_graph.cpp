@@ -168,21 +168,14 @@ public:
         if (currentFlags != AM_SEEKING_AbsolutePositioning) return S_OK;
         return current ? playback_.Seek(*current) : E_POINTER;
     }
-    // Frames count from the first picture, which starts after the movie's zero where the
-    // sound comes first.
+    // The source numbers its frames.
     HRESULT ConvertTimeFormat(int64_t* target, TimeFormat targetFormat, int64_t source,
                               TimeFormat sourceFormat) override {
         if (!target) return E_POINTER;
-        const REFERENCE_TIME frame = playback_.FrameTime(), first = playback_.FirstFrameTime();
         if (targetFormat == sourceFormat) return Report(target, source);
-        if (frame <= 0) return E_NOTIMPL;
-        int64_t time = 0;
-        if (targetFormat == TimeFormat::Frame)
-            return Report(target, __builtin_sub_overflow(source, first, &time) ? INT64_MIN / frame : time / frame);
-        // Frames far past the end of long ones are a time past any a movie holds.
-        if (__builtin_mul_overflow(source, frame, &time) || __builtin_add_overflow(time, first, &time))
-            time = source < 0 ? INT64_MIN : INT64_MAX;
-        return Report(target, time);
+        const SeekableSource* s = playback_.Source();
+        if (!s || s->FrameTime() <= 0) return E_NOTIMPL;
+        return Report(target, targetFormat == TimeFormat::Frame ? s->FrameAt(source) : s->FrameStart(source));
     }
 
     HRESULT put_Volume(long volume) override {

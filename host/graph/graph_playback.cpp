@@ -101,7 +101,6 @@ REFERENCE_TIME Playback::FromSource(REFERENCE_TIME (SeekableSource::*read)() con
 
 REFERENCE_TIME Playback::Duration() const { return FromSource(&SeekableSource::Duration); }
 REFERENCE_TIME Playback::FrameTime() const { return FromSource(&SeekableSource::FrameTime); }
-REFERENCE_TIME Playback::FirstFrameTime() const { return FromSource(&SeekableSource::FirstFrameTime); }
 
 REFERENCE_TIME Playback::Position() const { return std::clamp<REFERENCE_TIME>(clock_.Now(), 0, Duration()); }
 

@@ -29,10 +29,10 @@ public:
 
     REFERENCE_TIME Duration() const;
     REFERENCE_TIME FrameTime() const;
-    REFERENCE_TIME FirstFrameTime() const;
     // Stream time now, never past the end.
     REFERENCE_TIME Position() const;
     HRESULT Seek(REFERENCE_TIME time);
+    SeekableSource* Source() const;
 
     HRESULT WaitForCompletion(long milliseconds, long* eventCode);
     HRESULT GetEvent(long* eventCode, long milliseconds);
@@ -43,7 +43,6 @@ private:
     enum class State { Stopped, Paused, Running };
     void StartStream();
     void RunStream();
-    SeekableSource* Source() const;
     // What the source tells, or 0 without one.
     REFERENCE_TIME FromSource(REFERENCE_TIME (SeekableSource::*read)() const) const;
 

@@ -15,6 +15,8 @@ constexpr int32_t kLargestSide = 16384;
 // Packets read at most for the times of the first picture and the first sound.
 constexpr int kLeadInPackets = 64;
 
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b < 0); }
+
 void QuietLibraries() {
     static std::once_flag once;
     std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
@@ -108,12 +110,13 @@ bool MediaFile::State::Open(uint32_t soundRate, bool findStart) {
     if (!video && !sound) return false;
     if (!findStart) return true;
     const REFERENCE_TIME lead = LeadIn();
-    const REFERENCE_TIME end = EndFrom(claimed, false);
+    const StreamEnds end = EndFrom(claimed, false);
     if (!OpenFormat()) return false;
     if (video) avcodec_flush_buffers(video.get());
     if (sound) avcodec_flush_buffers(sound.get());
     startOffset += lead;
-    duration = std::max<REFERENCE_TIME>((end > 0 ? end : claimed) - lead, 0);
+    duration = std::max<REFERENCE_TIME>((end.all > 0 ? end.all : claimed) - lead, 0);
+    lastFrame = std::max<int64_t>(FrameOf(end.pictures > 0 ? end.pictures - lead : duration) - 1, 0);
     return true;
 }
 
@@ -135,14 +138,46 @@ bool MediaFile::State::ReservePictures() {
     return true;
 }
 
+// How long after the first picture `time` comes, held where a frame time more or less
+// cannot overflow (a damaged stream's times may be anything).
+int64_t MediaFile::State::SinceFirstPicture(REFERENCE_TIME time) const {
+    int64_t since = 0;
+    if (__builtin_sub_overflow(time, pictureStart, &since)) since = time < 0 ? INT64_MIN : INT64_MAX;
+    return std::clamp<int64_t>(since, INT64_MIN / 2, INT64_MAX / 2);
+}
+
+// A picture is the frame nearest its time: a container rounds its times (an MKV's to the
+// millisecond), and a frame may last no whole number of units, so a picture may start a
+// little after its frame's time.
+int64_t MediaFile::State::FrameOf(REFERENCE_TIME start) const {
+    return FloorDiv(SinceFirstPicture(start) + frameTime / 2, frameTime);
+}
+
+// Frames follow each other a frame time apart from the first picture; the last picture's
+// stays while a longer sound plays on.
+int64_t MediaFile::State::FrameAt(REFERENCE_TIME time) const {
+    return std::min(FloorDiv(SinceFirstPicture(time), frameTime), lastFrame);
+}
+
+// Frames far past the end of long ones are a time past any a movie holds.
+REFERENCE_TIME MediaFile::State::FrameStart(int64_t number) const {
+    int64_t time = 0;
+    if (__builtin_mul_overflow(number, frameTime, &time) || __builtin_add_overflow(time, pictureStart, &time))
+        return number < 0 ? INT64_MIN : INT64_MAX;
+    return time;
+}
+
+// Pictures of frames before the one a seek went to are passed over, and that frame's
+// picture is shown from the seek's time at the latest, so a paused movie shows it.
 void MediaFile::State::HandPicture(MediaSink& sink) {
     const AVFrame& f = *frame;
     const REFERENCE_TIME start = TimeOf(f, videoIndex, nextPicture);
     nextPicture = start + frameTime;
-    if (start + frameTime <= skipBefore || f.width < 1 || f.height < 1 || !ReservePictures() ||
-        !pictures->Convert(f, rgb.data()))
+    const int64_t number = FrameOf(start), sought = FrameAt(skipBefore);
+    if (number < sought || f.width < 1 || f.height < 1 || !ReservePictures() || !pictures->Convert(f, rgb.data()))
         return;
-    sink.Picture(rgb, size_t(pitch) * size_t(height), std::max<REFERENCE_TIME>(start, 0), start + frameTime);
+    const REFERENCE_TIME shown = number == sought ? std::min(start, skipBefore) : start;
+    sink.Picture(rgb, size_t(pitch) * size_t(height), std::max<REFERENCE_TIME>(shown, 0), start + frameTime);
 }
 
 // The resampler for this frame's format, rate and channels, made again whenever they
@@ -208,7 +243,8 @@ int32_t MediaFile::Height() const { return s_->height; }
 int32_t MediaFile::Pitch() const { return s_->pitch; }
 uint32_t MediaFile::SoundRate() const { return s_->rate; }
 REFERENCE_TIME MediaFile::FrameTime() const { return s_->video ? s_->frameTime : 0; }
-REFERENCE_TIME MediaFile::FirstFrameTime() const { return s_->video ? s_->pictureStart : 0; }
+int64_t MediaFile::FrameAt(REFERENCE_TIME time) const { return s_->FrameAt(time); }
+REFERENCE_TIME MediaFile::FrameStart(int64_t number) const { return s_->FrameStart(number); }
 
 REFERENCE_TIME MediaFile::Duration() const { return s_->duration; }
 
@@ -251,6 +287,7 @@ void MediaFile::Seek(REFERENCE_TIME time) {
         fresh->startOffset = s_->startOffset;
         fresh->duration = s_->duration;
         fresh->pictureStart = s_->pictureStart;
+        fresh->lastFrame = s_->lastFrame;
         s_ = std::move(fresh);
     }
     s_->ended = false;

@@ -43,8 +43,10 @@ public:
     int32_t Pitch() const;
     uint32_t SoundRate() const;
     REFERENCE_TIME FrameTime() const;
-    // When the first picture starts: frame 0's time.
-    REFERENCE_TIME FirstFrameTime() const;
+    // The frame shown at `time`, and when frame `number` starts: frames count from the
+    // first picture (which may start after the first sound) to the last.
+    int64_t FrameAt(REFERENCE_TIME time) const;
+    REFERENCE_TIME FrameStart(int64_t number) const;
     REFERENCE_TIME Duration() const;
 
     // Off, the picture stream's packets are passed over undecoded (no renderer took it).

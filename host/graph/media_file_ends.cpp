@@ -40,38 +40,43 @@ REFERENCE_TIME MediaFile::State::PacketEnd(const AVPacket& p) const {
     return end - startOffset + (p.duration <= 0 && p.stream_index == videoIndex ? frameTime : 0);
 }
 
-// Where the movie's last picture or sound ends, read from the keyframe at or before `from`
-// to the end of the file (from its start for 0, or where the demuxer cannot seek): a
-// container's length may end where its last picture starts, or claim more than the file
-// holds. Packets carry their times; the picture stream's are decoded (`decode`) where some
+// Where the movie's last picture or sound ends, and where its last picture does, read from
+// the keyframe at or before `from` to the end of the file (from its start for 0, or where
+// the demuxer cannot seek): a container's length may end where its last picture starts, or
+// claim more than the file holds. Packets carry their times; the picture stream's are decoded (`decode`) where some
 // carry none (an MPEG program stream times only the first picture of each of its packets,
 // and a small movie's whole stream may fit in one), so its pictures are timed as they play.
 // Read whole, a stream without times is one picture a packet (a bare H.264 stream).
-REFERENCE_TIME MediaFile::State::EndFrom(REFERENCE_TIME from, bool decode) {
+StreamEnds MediaFile::State::EndFrom(REFERENCE_TIME from, bool decode) {
     const bool whole = from <= 0 || !SeekFormat(from);
-    if (whole && !OpenFormat()) return 0;
+    if (whole && !OpenFormat()) return {};
     if (video) avcodec_flush_buffers(video.get());
-    REFERENCE_TIME end = 0, next = 0;
+    StreamEnds end;
+    REFERENCE_TIME next = 0;
     int64_t pictures = 0;
     bool untimed = false;
+    const auto reach = [&](REFERENCE_TIME time, bool isVideo) {
+        end.all = std::max(end.all, time);
+        if (isVideo) end.pictures = std::max(end.pictures, time);
+    };
     const auto picture = [&] {
         next = TimeOf(*frame, videoIndex, next) + frameTime;
-        end = std::max(end, next);
+        reach(next, true);
     };
     while (av_read_frame(format.get(), packet.get()) >= 0) {
         const AVPacket& p = *packet;
         const bool isVideo = p.stream_index == videoIndex;
         // A packet the container leaves out (past the end of an MP4's edit list) is not played.
         const bool played = (isVideo || p.stream_index == soundIndex) && !(p.flags & AV_PKT_FLAG_DISCARD);
-        if (played && p.pts != AV_NOPTS_VALUE) end = std::max(end, PacketEnd(p));
+        if (played && p.pts != AV_NOPTS_VALUE) reach(PacketEnd(p), isVideo);
         untimed = untimed || (isVideo && p.pts == AV_NOPTS_VALUE);
         pictures += isVideo && played;
         if (isVideo && decode) Decode(video.get(), &p, picture);
         av_packet_unref(packet.get());
     }
     if (decode) Decode(video.get(), nullptr, picture);
-    if (whole) return std::max(end, pictures * frameTime);
-    return untimed && !decode ? EndFrom(from, true) : end;
+    if (whole) reach(pictures * frameTime, true);
+    return untimed && !decode && !whole ? EndFrom(from, true) : end;
 }
 
 }  // namespace host::graph

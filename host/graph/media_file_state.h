@@ -40,6 +40,12 @@ struct ResamplerFree {
 
 using Codec = std::unique_ptr<AVCodecContext, CodecCloser>;
 
+// Where the streams of a movie end, from the container's start.
+struct StreamEnds {
+    REFERENCE_TIME all = 0;       // the last picture's or sound's
+    REFERENCE_TIME pictures = 0;  // the last picture's
+};
+
 struct MediaFile::State {
     std::string path;
     PictureCheck fits;
@@ -49,6 +55,7 @@ struct MediaFile::State {
     REFERENCE_TIME startOffset = 0;
     REFERENCE_TIME duration = 0;  // found at open: how far the streams reach
     REFERENCE_TIME pictureStart = 0;  // the first picture's time, where frame 0 starts
+    int64_t lastFrame = 0;            // the last picture's frame: a longer sound plays on under it
     REFERENCE_TIME skipBefore = 0;
     bool ended = false;
 
@@ -80,10 +87,14 @@ struct MediaFile::State {
     bool SeekFormat(REFERENCE_TIME time);
     bool SeekDemuxer(REFERENCE_TIME time);
     bool AtKeyframe();
-    REFERENCE_TIME EndFrom(REFERENCE_TIME from, bool decode);
+    StreamEnds EndFrom(REFERENCE_TIME from, bool decode);
     REFERENCE_TIME PacketEnd(const AVPacket& p) const;
     REFERENCE_TIME LeadIn();
     REFERENCE_TIME TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const;
+    int64_t SinceFirstPicture(REFERENCE_TIME time) const;
+    int64_t FrameOf(REFERENCE_TIME start) const;
+    int64_t FrameAt(REFERENCE_TIME time) const;
+    REFERENCE_TIME FrameStart(int64_t number) const;
     // Hands each frame `c` gives for `p` (null: what it still holds) to `take`.
     template <class Take>
     void Decode(AVCodecContext* c, const AVPacket* p, Take take);
