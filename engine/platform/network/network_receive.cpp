@@ -86,12 +86,6 @@ bool ContinueMessage(NetworkRecord& r) {
 // Takes what the socket has, up to the record's share of this pump; when the share runs
 // out first, the record takes the rest in the next pump.
 void ReceiveShare(NetworkRecord& r) {
-    const uint32_t round = Network().receiveRound;
-    if (r.shareRound != round) {
-        r.shareRound = round;
-        r.shareMessages = kReceiveShareMessages;
-        r.shareBytes = kReceiveShareBytes;
-    }
     r.recvWanted = 0;
     while (!r.error && r.connected) {
         if (r.shareMessages == 0 || r.shareBytes == 0) {
@@ -118,8 +112,11 @@ int SetMaxNetWorkMessageSize(int bytes) {
 }
 
 void StartReceiveRound() {
-    ++Network().receiveRound;
-    ReceiveWanted();
+    ForEachNetworkRecord([](NetworkRecord& r) {
+        r.shareMessages = kReceiveShareMessages;
+        r.shareBytes = kReceiveShareBytes;
+        if (r.recvWanted) ReceiveShare(r);
+    });
 }
 
 int RecvSocket(int32_t handle) {

@@ -49,8 +49,7 @@ struct NetworkRecord {
     // The socket may hold what the record has not taken: an FD_READ came while another
     // receive ran, or the record's share of this pump ran out.
     int32_t recvWanted = 0;
-    // What the record may still take off its socket in the pump of round shareRound.
-    uint32_t shareRound = 0;
+    // What the record may still take off its socket in this pump.
     int32_t shareMessages = kReceiveShareMessages;
     int32_t shareBytes = kReceiveShareBytes;
     // Sending: queued messages as length and bytes; of the one going out, the body bytes
@@ -96,9 +95,6 @@ struct NetworkState {
     HandleTable<NetworkRecord> table{kNetworkHandleType, kNetworkCapacity};
     ListNode head, tail;
     int32_t receiving = 0;
-    // Counts the pumps of the network window that are not inside a receive: each one
-    // gives every connection a new share.
-    uint32_t receiveRound = 0;
     int32_t sending = 0;
     Ws2Calls ws2;
     int32_t listenHandle = -1;
