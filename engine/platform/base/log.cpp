@@ -32,9 +32,9 @@ std::recursive_mutex& LogLock() {
 }
 
 std::string PathLocked() {
-    if (!g_log.opened || g_log.lost) return {};
+    if (!g_log.opened || g_log.directory.empty()) return {};
     std::string path = g_log.directory;
-    if (!path.empty() && path.back() != '/') path += '/';
+    if (path.back() != '/') path += '/';
     return path + g_log.fileName;
 }
 
@@ -144,19 +144,13 @@ void MakeFileName(char* out, size_t size) {
     std::snprintf(out, size, "Log%d_%d_%d_%d_%d_%d.txt", t[0], t[1], t[2], t[3], t[4], t[5]);
 }
 
-// The log of an earlier start is replaced. What stands in its way gives the reason (a
-// directory of its name "is a directory" rather than "exists").
-int CreateAfresh(const char* path) {
-    if (::unlink(path) != 0 && errno != ENOENT) return -1;
-    return ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-}
-
-int OpenToAppend(const char* path) { return ::open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644); }
-
-// The log file of the log directory opened by `open`: the file, or minus the error number.
-int OpenInDirectoryLocked(int (*open)(const char*)) {
+// The log file of the log directory, made afresh (the log of an earlier start is replaced)
+// or to append to: the file, or minus the error number. What stands in the way of a new
+// file gives the reason (a directory of its name "is a directory" rather than "exists").
+int OpenInDirectoryLocked(bool afresh) {
     const std::string path = PathLocked();
-    const int fd = open(path.c_str());
+    if (afresh && ::unlink(path.c_str()) != 0 && errno != ENOENT) return -errno;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (afresh ? O_EXCL : O_APPEND), 0644);
     return fd >= 0 ? fd : -errno;
 }
 
@@ -168,7 +162,7 @@ bool PassingShortage(int error) {
 
 // The log directory failed with `error`: says so on standard error and makes the log afresh
 // in the start directory. When that is where it failed, or fails too, the log is given up
-// (said once more). The open file, or -1.
+// (said once more) and the log directory forgotten. The open file, or -1.
 int MoveToStartDirectoryLocked(int error) {
     const std::string& startDirectory = Library().startDirectory;
     std::string start = startDirectory.empty() ? CurrentDirectoryPath() : ToSystemPath(startDirectory.c_str());
@@ -177,20 +171,20 @@ int MoveToStartDirectoryLocked(int error) {
     if (!start.empty() && start != g_log.directory) {
         std::fprintf(stderr, "; it goes to the start folder \"%s\"\n", start.c_str());
         g_log.directory = std::move(start);
-        const int fd = OpenInDirectoryLocked(CreateAfresh);
+        const int fd = OpenInDirectoryLocked(true);
         if (fd >= 0) return fd;
         std::fprintf(stderr, "orvik: the log file cannot be written in \"%s\" either (%s)", g_log.directory.c_str(),
                      std::strerror(-fd));
     }
     std::fputs("; the program goes on without a log\n", stderr);
-    g_log.lost = 1;
+    g_log.directory.clear();
     return -1;
 }
 
-// The log file opened by `open`, moved to the start directory when the log directory
-// cannot hold it; -1 when there is none.
-int OpenLogLocked(int (*open)(const char*)) {
-    const int fd = OpenInDirectoryLocked(open);
+// The log file, made afresh or to append to, moved to the start directory when the log
+// directory cannot hold it; -1 when there is none.
+int OpenLogLocked(bool afresh) {
+    const int fd = OpenInDirectoryLocked(afresh);
     if (fd >= 0) return fd;
     return PassingShortage(-fd) ? -1 : MoveToStartDirectoryLocked(-fd);
 }
@@ -212,9 +206,9 @@ int AddLogText(const char* text) {
         WriteLocked(text, -1);
         return -1;
     }
-    // Without a log to be had the text is skipped, debugger output included.
-    if (g_log.lost || g_log.directory.empty()) return -1;
-    const int fd = OpenLogLocked(OpenToAppend);
+    // Without a directory to take the log the text is skipped, debugger output included.
+    if (g_log.directory.empty()) return -1;
+    const int fd = OpenLogLocked(false);
     if (fd < 0) return -1;
     WriteLocked(text, fd);
     ::close(fd);
@@ -257,8 +251,7 @@ int InitLogFile() {
     if (g_log.directory.empty()) g_log.directory.push_back('.');
     MakeFileName(g_log.fileName, sizeof g_log.fileName);
     g_log.opened = 1;
-    g_log.lost = 0;
-    const int fd = OpenLogLocked(CreateAfresh);
+    const int fd = OpenLogLocked(true);
     if (fd >= 0) {
         // What was logged before the file existed goes in first (it went to the debugger
         // output when it was logged).
@@ -287,7 +280,6 @@ void UseLogDirectory(const std::string& directory) {
     std::string path = ToSystemPath(directory.c_str());
     std::lock_guard lock(LogLock());
     g_log.directory = std::move(path);
-    g_log.lost = 0;  // a new directory may take the log
 }
 
 int SetLogDirectory(const char* directory) {

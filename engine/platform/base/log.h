@@ -10,7 +10,9 @@ namespace orvik {
 
 struct LogState {
     int32_t logOff = 0;
-    std::string directory;  // "/" separators; any length start-up gives it
+    // "/" separators; any length start-up gives it. Empty after InitLogFile only when no
+    // directory takes the log.
+    std::string directory;
     char fileName[256] = {};
     int32_t datedName = 0;
     int32_t timeStampOff = 0;
@@ -18,7 +20,6 @@ struct LogState {
     int32_t indent = 0;
     int32_t continuation = 0;  // the last text did not end a line
     int32_t opened = 0;        // InitLogFile has made the file
-    int32_t lost = 0;          // neither the log directory nor the start directory takes it
     // Texts logged before the log was opened, written into it when it opens.
     std::string pending;
 };
