@@ -1,8 +1,9 @@
 #include "data_folder.h"
 
+#include <orvik/files.h>
+
 #include <cstdio>
 #include <filesystem>
-#include <string_view>
 #include <system_error>
 
 #include "game_files.h"
@@ -17,23 +18,16 @@ namespace fs = std::filesystem;
 // archive of its name beside them.
 constexpr const char* kDataSets[] = {"Data01", "Data02", "Data03"};
 
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i])) return false;
-    return true;
-}
-
-// The engine finds an archive whatever the case of its name's letters, so this looks the
-// same way.
-bool HoldsArchive(const fs::path& folder, std::string_view name) {
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        if (SameIgnoringAsciiCase(entry.path().filename().string(), name) && entry.is_regular_file(error))
-            return true;
-    }
-    return false;
+// The engine finds an archive whatever the case of its name's letters; its directory
+// search compares names the same way.
+bool HoldsArchive(const std::string& folder, const std::string& name) {
+    orvik::FileFindRecord entry{};
+    const orvik::FileFindHandle find = orvik::FileAccessFindFirst((folder + "/" + name).c_str(), &entry);
+    if (find == -1) return false;
+    bool file = !entry.directory;
+    while (!file && orvik::FileAccessFindNext(find, &entry) == 0) file = !entry.directory;
+    orvik::FileAccessFindClose(find);
+    return file;
 }
 
 bool HoldsFile(const fs::path& folder, const std::string& name) {
