@@ -94,13 +94,10 @@ HRESULT Playback::Stop() {
     return S_OK;
 }
 
-REFERENCE_TIME Playback::FromSource(REFERENCE_TIME (SeekableSource::*read)() const) const {
+REFERENCE_TIME Playback::Duration() const {
     const SeekableSource* s = Source();
-    return s ? (s->*read)() : 0;
+    return s ? s->Duration() : 0;
 }
-
-REFERENCE_TIME Playback::Duration() const { return FromSource(&SeekableSource::Duration); }
-REFERENCE_TIME Playback::FrameTime() const { return FromSource(&SeekableSource::FrameTime); }
 
 REFERENCE_TIME Playback::Position() const { return std::clamp<REFERENCE_TIME>(clock_.Now(), 0, Duration()); }
 

@@ -28,7 +28,6 @@ public:
     void Halt();
 
     REFERENCE_TIME Duration() const;
-    REFERENCE_TIME FrameTime() const;
     // Stream time now, never past the end.
     REFERENCE_TIME Position() const;
     HRESULT Seek(REFERENCE_TIME time);
@@ -43,8 +42,6 @@ private:
     enum class State { Stopped, Paused, Running };
     void StartStream();
     void RunStream();
-    // What the source tells, or 0 without one.
-    REFERENCE_TIME FromSource(REFERENCE_TIME (SeekableSource::*read)() const) const;
 
     const std::vector<Filter*>& filters_;
     GraphClock clock_;
