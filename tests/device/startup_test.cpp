@@ -42,7 +42,7 @@ TEST_F(StartupTest, DevicePathStartsAndLogsEachStep) {
           "Ｚバッファのフォーマットは D3DFMT_D16 です", "16bit カラーフォーマットは D_D3DFMT_R5G6B5 です",
           "アルファ付き 32bit カラーフォーマットは D_D3DFMT_A8R8G8B8 です",
           "アルファテスト用 16bit カラーフォーマットは D_D3DFMT_A1R5G5B5 です", "ＤＸＴ５テクスチャフォーマットは D_D3DFMT_DXT5 です",
-          "描画用 16bit カラーフォーマットは D_D3DFMT_R5G5B5 です", "最大テクスチャサイズ　幅:4096 高さ:4096",
+          "描画用 16bit カラーフォーマットは D_D3DFMT_R5G5B5 です", "最大テクスチャサイズ　幅:16384 高さ:16384",
           "減算合成のハードウェア対応：使用可", "頂点シェーダーバージョンコード：fffe0000", "Ｚバッファを作成します.... 成功"})
         EXPECT_NE(log.find(line), std::string::npos) << line;
     EXPECT_NE(log.find("バックバッファロック"), std::string::npos);

@@ -94,6 +94,27 @@ TEST_P(GraphMovieGraphicsTest, AnAlphaMovieTakesItsAlphaFromItsRightHalf) {
     EXPECT_EQ(ScreenPixel(60, 4), 0u);
 }
 
+// An 8K movie (7680 x 4320) is on the device one texture wider than 4096: it opens, and its
+// frames reach the graphic's far edge, where frame 1 whitens the last of its eight blocks.
+TEST_P(GraphMovieGraphicsTest, AnEightKMoviePlaysIntoItsGraphic) {
+    const int32_t graph = LoadGraphFile(Make("8k.avi", {AvKind::Mpeg4Avi, 2, 7680, 4320, 25, 0}).c_str(), 0, 0, 0);
+    ASSERT_GE(graph, 0);
+    const auto farEdgeShows = [&](bool white) {
+        return orvik_test::WaitUntil(
+            [&] {
+                ClearDrawTarget();
+                DrawGraphAt(640 - 7680, 0, graph, 1);
+                FlushVertexBatch();
+                return ((ScreenPixel(600, 8) & 255) > 200) == white && (ScreenPixel(600, 36) >> 16) > 200;
+            },
+            5.0);
+    };
+    ASSERT_EQ(PlayMovieToGraph(graph, 1), 0);
+    EXPECT_TRUE(farEdgeShows(false));
+    Wait(40);
+    EXPECT_TRUE(farEdgeShows(true));
+}
+
 // Played to its end, a movie tells its last frame, which it still shows, however long it
 // has ended; right after a seek it tells the frame sought.
 TEST_F(GraphMovieTest, TellGivesTheFrameShownAfterTheEndAndAfterASeek) {

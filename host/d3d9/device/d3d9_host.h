@@ -32,8 +32,10 @@ struct D3D9HostSettings {
     // Presents return at once whatever the interval, as drivers with vertical sync forced
     // off do.
     bool presentIgnoresInterval = false;
-    // Capabilities.
-    uint32_t maxTextureSize = 4096;
+    // Capabilities. A texture side as large as Direct3D 9 hardware offers at most (as its
+    // shader-model-3 parts of the last generations report); tests lower it to see graphics
+    // cut into several textures.
+    uint32_t maxTextureSize = 16384;
     bool blendOpCaps = true;
     bool tempRegisterCaps = true;  // texture stages may write the temporary register
     // The shader model the caps report, with volume textures: 3 (vs_3_0/ps_3_0, and the
