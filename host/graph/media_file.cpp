@@ -11,7 +11,6 @@ namespace host::graph {
 
 namespace {
 
-constexpr int32_t kLargestSide = 16384;
 // Packets read at most for the times of the first picture and the first sound.
 constexpr int kLeadInPackets = 64;
 
@@ -97,8 +96,9 @@ bool MediaFile::State::Open(uint32_t soundRate, bool findStart) {
     const REFERENCE_TIME claimed =
         f->duration != AV_NOPTS_VALUE && f->duration > 0 ? av_rescale_q(f->duration, AV_TIME_BASE_Q, kUnits) : 0;
     video = OpenDecoder(f, AVMEDIA_TYPE_VIDEO, &videoIndex);
-    if (video && (video->width < 1 || video->height < 1 || video->width > kLargestSide ||
-                  video->height > kLargestSide || !fits(video->width, video->height)))
+    // Beyond what the movie's graphic holds, FFmpeg's own check on a picture's size is the
+    // limit: its decoders give no larger picture.
+    if (video && (video->width < 1 || video->height < 1 || !fits(video->width, video->height)))
         video.reset(), videoIndex = -1;
     if (video) {
         width = video->width, height = video->height;

@@ -26,6 +26,21 @@ inline bool WriteArchive(const std::string& path, const std::string& name, const
     return !image.empty() && bool(out);
 }
 
+// A Y4M movie of `width` x 48 pictures, each showing its number as ReadFrameNumber reads
+// it and lasting `seconds`.
+inline std::vector<uint8_t> Y4mMovie(int frames, long seconds, int width = 64) {
+    const std::string header =
+        "YUV4MPEG2 W" + std::to_string(width) + " H48 F1:" + std::to_string(seconds) + " Ip A1:1 C420jpeg\n";
+    std::vector<uint8_t> bytes(header.begin(), header.end());
+    for (int n = 0; n < frames; ++n) {
+        for (char c : std::string("FRAME\n")) bytes.push_back(uint8_t(c));
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < width; ++x) bytes.push_back(y < 16 && (n >> (7 - x / (width / 8)) & 1) ? 235 : 16);
+        bytes.insert(bytes.end(), size_t(width) * 24, 128);
+    }
+    return bytes;
+}
+
 constexpr int64_t kSecond = 10000000;  // the graph's time, in 100 ns
 
 inline int g_lastFrame = -1;

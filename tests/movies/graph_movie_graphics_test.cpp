@@ -115,6 +115,27 @@ TEST_P(GraphMovieGraphicsTest, AnEightKMoviePlaysIntoItsGraphic) {
     EXPECT_TRUE(farEdgeShows(true));
 }
 
+// On the software path a movie's graphic is one image of up to 2 GB: a movie wider than any
+// texture (20000 x 48) plays into it, its frame number read across its whole width.
+TEST_F(GraphMovieTest, AMovieWiderThanAnyTexturePlaysIntoASoftwareGraphic) {
+    Start(true);
+    const int32_t graph = LoadGraphFile(Write("wide.y4m", Y4mMovie(2, 1, 20000)).c_str(), 0, 0, 0);
+    ASSERT_GE(graph, 0);
+    const GraphRecord& r = *GetGraphRecord(graph);
+    const auto pixel = [&](int x, int y) {
+        uint32_t v;
+        std::memcpy(&v, r.view.pixels + ptrdiff_t(y) * r.view.store->pitch + ptrdiff_t(x) * 4, 4);
+        return v & 0xFFFFFF;
+    };
+    ASSERT_EQ(SeekMovieToGraph(graph, 1), 0);
+    EXPECT_TRUE(orvik_test::WaitUntil(
+        [&] {
+            UpdateMovie(r.movie);
+            return ReadFrameNumber(pixel, 20000) == 1;
+        },
+        5.0));
+}
+
 // Played to its end, a movie tells its last frame, which it still shows, however long it
 // has ended; right after a seek it tells the frame sought.
 TEST_F(GraphMovieTest, TellGivesTheFrameShownAfterTheEndAndAfterASeek) {

@@ -9,20 +9,6 @@ namespace {
 
 using namespace orvik;
 
-// A Y4M movie of 64 x 48 pictures, each showing its number as ReadFrameNumber reads it
-// and lasting `seconds`.
-std::vector<uint8_t> Y4mMovie(int frames, long seconds) {
-    const std::string header = "YUV4MPEG2 W64 H48 F1:" + std::to_string(seconds) + " Ip A1:1 C420jpeg\n";
-    std::vector<uint8_t> bytes(header.begin(), header.end());
-    for (int n = 0; n < frames; ++n) {
-        for (char c : std::string("FRAME\n")) bytes.push_back(uint8_t(c));
-        for (int y = 0; y < 48; ++y)
-            for (int x = 0; x < 64; ++x) bytes.push_back(y < 16 && (n >> (7 - x / 8) & 1) ? 235 : 16);
-        bytes.insert(bytes.end(), 2 * 32 * 24, 128);
-    }
-    return bytes;
-}
-
 // 75 pictures (3 s) in an AVI whose headers say it lasts 1,892 s: it lasts what it holds,
 // so it ends, tells, seeks and starts over within its pictures.
 TEST_F(GraphMovieTest, AMovieWhoseHeaderOverstatesItsLengthLastsWhatItHolds) {
