@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/d3d9/device/color_math.h"
 #include "host/d3d9/device/d3d9_types.h"
 #include "host/d3d9/vertex/ff_fog.h"
 #include "host/d3d9/raster/stencil.h"
@@ -160,5 +161,12 @@ struct DrawState {
 
 // The blend of the fast spans that gives what the state's blend gives; false when none does.
 bool FastBlendOf(const DrawState& st, FastBlend* out);
+// A colour that passed the alpha test over the target's pixel `dst`, as every fast writer
+// blends it, the target's alpha bits then set.
+inline uint32_t FastBlended(FastBlend b, uint32_t src, uint32_t dst, uint32_t targetAlphaOr) {
+    const uint32_t a = src >> 24;
+    return (b == FastBlend::Alpha ? BlendLerp(src, dst, a) : b == FastBlend::Add ? BlendAdd(src, dst, a) : src) |
+           targetAlphaOr;
+}
 
 }  // namespace host

@@ -57,10 +57,7 @@ void Span(uint32_t* dst, int count, const FastSpan& f) {
         else if constexpr (A == FastSource::Product) a = Mul8(t >> 24, color >> 24);
         else a = (FetchClamped(t1, i) >> 24) ^ f.secondXor;
         if (!f.alphaPass[a]) continue;
-        const uint32_t src = a << 24 | rgb;
-        if constexpr (B == FastBlend::None) dst[i] = src | f.targetAlphaOr;
-        else if constexpr (B == FastBlend::Alpha) dst[i] = BlendLerp(src, dst[i], a) | f.targetAlphaOr;
-        else dst[i] = BlendAdd(src, dst[i], a) | f.targetAlphaOr;
+        dst[i] = FastBlended(B, a << 24 | rgb, dst[i], f.targetAlphaOr);
     }
 }
 

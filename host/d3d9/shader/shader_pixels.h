@@ -4,7 +4,6 @@
 #pragma once
 #include <optional>
 
-#include "host/d3d9/device/color_math.h"
 #include "host/d3d9/device/d3d9_host.h"
 #include "host/d3d9/device/draw_state.h"
 #include "host/d3d9/raster/raster_common.h"
@@ -187,12 +186,7 @@ private:
     // One colour into a pixel of the target as the fast spans write it: OutputPixel's
     // steps for a state without depth, stencil or mask.
     void WriteFastPixel(uint32_t* dst, uint32_t src) const {
-        const uint32_t a = src >> 24;
-        if (!st_.alphaPass[a]) return;
-        *dst = (fastBlend_ == FastBlend::Alpha ? BlendLerp(src, *dst, a)
-                : fastBlend_ == FastBlend::Add ? BlendAdd(src, *dst, a)
-                                               : src) |
-               st_.targetAlphaOr;
+        if (st_.alphaPass[src >> 24]) *dst = FastBlended(fastBlend_, src, *dst, st_.targetAlphaOr);
     }
 
     const DrawState& st_;
