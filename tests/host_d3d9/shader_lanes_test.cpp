@@ -2,9 +2,10 @@
 // draw is made again on the general path (which runs pixel by pixel) and with the
 // baseline build of the lanes' vector kernels, over arithmetic of every kind with
 // swizzles and modifiers, perspective-correct inputs, texture lookups, texkill,
-// predicated writes and branches whose lanes part or agree, written over the target or
-// blended into it. Code that takes derivatives runs in 2x2 quads on both paths, its
-// pixels written as the lanes write theirs off the general path.
+// predicated writes and branches whose lanes part or agree, written over the target,
+// blended into it or added to it, or through a write mask or a stencil test. Code that
+// takes derivatives runs in 2x2 quads on both paths, its pixels written as the lanes
+// write theirs off the general path.
 #include "shader_code.h"
 
 namespace host::test {
@@ -50,19 +51,19 @@ protected:
         return onePixel;
     }
     // Point sampling with clamping and linear with wrapping; written over the target, and
-    // blended by the colour's alpha over it where an alpha test passes.
+    // blended by the colour's alpha over it or added to it where an alpha test passes.
     void ExpectSameFrames(const std::vector<uint32_t>& code) {
         PixelShader* ps = MakePs(code);
         ASSERT_NE(ps, nullptr);
         for (DWORD filter : {D3DTEXF_POINT, D3DTEXF_LINEAR}) {
             dev->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
             dev->SetSamplerState(0, D3DSAMP_ADDRESSU, filter == D3DTEXF_POINT ? D3DTADDRESS_CLAMP : D3DTADDRESS_WRAP);
-            for (DWORD blend : {0, 1}) {
-                SCOPED_TRACE(testing::Message() << "filter " << filter << " blend " << blend);
-                dev->SetRenderState(D3DRS_ALPHABLENDENABLE, blend);
+            for (DWORD dest : {0u, DWORD(D3DBLEND_INVSRCALPHA), DWORD(D3DBLEND_ONE)}) {  // 0: not blended
+                SCOPED_TRACE(testing::Message() << "filter " << filter << " blend " << dest);
+                dev->SetRenderState(D3DRS_ALPHABLENDENABLE, dest != 0);
                 dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-                dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-                dev->SetRenderState(D3DRS_ALPHATESTENABLE, blend);
+                if (dest) dev->SetRenderState(D3DRS_DESTBLEND, dest);
+                dev->SetRenderState(D3DRS_ALPHATESTENABLE, dest != 0);
                 dev->SetRenderState(D3DRS_ALPHAREF, 0x30);
                 dev->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
                 ExpectLanesMatch(ps);
@@ -193,6 +194,24 @@ TEST_F(LaneDraw, LookupsKillsPredicatesAndBranchesGiveThePixelsOfTheOnePixelRuns
     };
     ExpectSameFrames(code(Src(kLC, 1, Rep(0))));
     ExpectSameFrames(code(Src(kLR, 0, Rep(0))));
+}
+
+// The fast write knows no write mask and no stencil: with either, pixels are written as
+// the general path writes them.
+TEST_F(LaneDraw, MaskedOrStencilledPixelsAreWrittenAsTheGeneralPathWritesThem) {
+    PixelShader* ps = MakePs(Model3().Op(kOpMov, {kLaneColor, Src(kLV, 0)}).End());
+    ASSERT_NE(ps, nullptr);
+    dev->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED);
+    ExpectLanesMatch(ps);
+    dev->SetRenderState(D3DRS_COLORWRITEENABLE, 0xF);
+    Surface* ds = nullptr;
+    ASSERT_EQ(dev->CreateDepthStencilSurface(16, 16, D3DFMT_D24S8, D3DMULTISAMPLE_NONE, 0, 0, &ds, nullptr), D3D_OK);
+    made.push_back(ds);
+    dev->SetDepthStencilSurface(ds);
+    dev->SetRenderState(D3DRS_ZENABLE, 0);
+    dev->SetRenderState(D3DRS_STENCILENABLE, 1);
+    dev->SetRenderState(D3DRS_STENCILFUNC, D3DCMP_NEVER);
+    ExpectLanesMatch(ps);
 }
 
 TEST_F(LaneDraw, QuadsWriteThePixelsOfTheGeneralPath) {
