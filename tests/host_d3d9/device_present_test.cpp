@@ -87,6 +87,26 @@ TEST_F(ObjectsTest, FramesReachTheHeadlessBackend) {
     StopBackend();
 }
 
+// The window may keep a drawn frame by reference, but not one shown while the back buffer
+// is locked: writes through the lock after the present must not reach it.
+TEST_F(ObjectsTest, AFrameShownWhileLockedIsNotChangedThroughTheLock) {
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF336699u, 1.0f, 0);
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(back->LockRect(&lr, nullptr, 0), D3D_OK);
+    PresentedFrame held;
+    SetD3D9PresentHook([&](const PresentedFrame& f) {
+        held = f;
+        return D3D_OK;
+    });
+    ASSERT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    SetD3D9PresentHook(nullptr);
+    *static_cast<uint32_t*>(lr.pBits) = 0xFF000000u;
+    back->UnlockRect();
+    std::vector<uint32_t> shown;
+    if (held.keep) PresentedFrameToXrgb(held, &shown);
+    EXPECT_TRUE(shown.empty() || shown[0] == 0x336699u);
+}
+
 TEST_F(ObjectsTest, CountersFollowDrawsAndPresents) {
     D3D9Counters() = D3D9Stats{};
     TLVertex q[6];
