@@ -36,13 +36,6 @@ struct Avx2 {
         return _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), reinterpret_cast<const int*>(base), offsets, all, 1);
     }
     static V Mul32(V a, V b) { return _mm256_mullo_epi32(a, b); }
-    template <class T>
-    static V Lanes(const T* e) {
-        return [e]<size_t... i>(std::index_sequence<i...>) {
-            if constexpr (sizeof(T) == 4) return _mm256_setr_epi32(static_cast<int>(e[i])...);
-            else return _mm256_setr_epi16(static_cast<short>(e[i])...);
-        }(std::make_index_sequence<kBytes / sizeof(T)>{});
-    }
 
     static V And(V a, V b) { return _mm256_and_si256(a, b); }
     static V Or(V a, V b) { return _mm256_or_si256(a, b); }

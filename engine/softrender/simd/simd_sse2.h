@@ -3,9 +3,7 @@
 // 256-bit registers; unpacking and packing work within 128-bit halves on both, and the
 // kernels only ever pack what they unpacked, so the two give the same bytes.
 #pragma once
-#include <cstddef>
 #include <cstdint>
-#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -24,14 +22,6 @@ struct Sse2 {
     static V Set64(uint64_t v) { return _mm_set1_epi64x(static_cast<long long>(v)); }
     // No gathering of values from offsets in the lanes: texels are read one at a time.
     static constexpr bool kGathers = false;
-    // The 32-bit or 16-bit values e[0], e[1], ... from the lowest lane up.
-    template <class T>
-    static V Lanes(const T* e) {
-        return [e]<size_t... i>(std::index_sequence<i...>) {
-            if constexpr (sizeof(T) == 4) return _mm_setr_epi32(static_cast<int>(e[i])...);
-            else return _mm_setr_epi16(static_cast<short>(e[i])...);
-        }(std::make_index_sequence<kBytes / sizeof(T)>{});
-    }
 
     static V And(V a, V b) { return _mm_and_si128(a, b); }
     static V Or(V a, V b) { return _mm_or_si128(a, b); }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "engine/softrender/simd/simd_blocks.h"
 
@@ -39,6 +40,17 @@ using Raw = std::conditional_t<Bytes == 2, uint16_t, uint32_t>;
 template <class I, int Bytes>
 inline constexpr bool kGather = I::kGathers && Bytes == 4;
 
+// The 32-bit or 16-bit values e[0], e[1], ... from the lowest lane up, put together in
+// the register as the instruction sets' own setr forms are, for either register width.
+template <class I, class T>
+typename I::V Lanes(const T* e) {
+    using Lane = std::conditional_t<sizeof(T) == 4, int32_t, int16_t>;
+    using Values [[gnu::vector_size(I::kBytes)]] = Lane;
+    return [e]<size_t... i>(std::index_sequence<i...>) {
+        return reinterpret_cast<typename I::V>(Values{static_cast<Lane>(e[i])...});
+    }(std::make_index_sequence<I::kBytes / sizeof(T)>{});
+}
+
 // 0, 1, 2, ... in the 32-bit lanes.
 template <class I>
 typename I::V LaneNumbers() {
@@ -47,7 +59,7 @@ typename I::V LaneNumbers() {
         for (uint32_t i = 0; i < n.size(); ++i) n[i] = i;
         return n;
     }();
-    return I::Lanes(numbers.data());
+    return Lanes<I>(numbers.data());
 }
 
 // Texels by their fixed-point position.
@@ -77,7 +89,7 @@ public:
             Raw<Bytes> e[kLanes];
             for (int i = 0; i < kLanes; ++i, u += r_.du, v += r_.dv)
                 std::memcpy(&e[i], TexelAddress(r_, u, v, Bytes), Bytes);
-            return I::Lanes(e);
+            return Lanes<I>(e);
         }
     }
 
@@ -106,7 +118,7 @@ public:
         } else {
             Raw<Bytes> e[kLanes];
             for (int i = 0; i < kLanes; ++i) std::memcpy(&e[i], p + i * step_, Bytes);
-            return I::Lanes(e);
+            return Lanes<I>(e);
         }
     }
 
