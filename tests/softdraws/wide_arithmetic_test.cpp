@@ -215,6 +215,65 @@ TEST_F(WideArithmeticTest, FarTrianglesCoverTheirExactEdgesAndTexels) {
     EXPECT_GT(crossings, 1000);
 }
 
+// Beyond what even the wide form steps: a picture scaled so far that one texel covers the
+// target (3e38 overflows the float corner sums), one shrunk far below a pixel, and
+// triangles whose texels run beyond 2^28.
+TEST_F(WideArithmeticTest, ExtremeScalesAndFarTexelsDrawWhatTheMappingGives) {
+    MakeSource(4, 4);
+    for (float scale : {1e13f, 3e38f}) {
+        MakeTarget(16, 16);
+        Area(2, 3, 14, 12);
+        DrawMemImgRotated(&target.img, &source.img, 8, 8, 0.3f, scale, 0, 0, nullptr);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const bool inside = x >= 2 && x < 14 && y >= 3 && y < 12;
+                ASSERT_EQ(target.At(x, y), inside ? Id(2, 2) : 0u) << scale << " " << x << "," << y;
+            }
+    }
+    // Turned through the quadrangle, one texel fills the target too.
+    MakeTarget(16, 16);
+    DrawMemImgRotated(&target.img, &source.img, 8, 8, 0.3f, 1e13f, 0, 1, nullptr);
+    EXPECT_NE(target.At(0, 0), 0u);
+    EXPECT_EQ(target.Count(target.At(0, 0)), 256);
+    // Shrunk: only the centre's own pixel maps inside, to the middle texel.
+    MakeTarget(16, 16);
+    DrawMemImgRotated(&target.img, &source.img, 8, 8, 0.3f, 1e-13f, 0, 0, nullptr);
+    EXPECT_EQ(target.At(8, 8), Id(2, 2));
+    EXPECT_EQ(target.Count(0), 255);
+
+    // A corner's texel at -2^31: u = -2^31 + 2^28 (x + y), so column 0 lies on x + y = 8.
+    MakeTarget(16, 16);
+    const MemImgVertex farTexel[3] = {{0, 0, INT32_MIN, 0}, {8, 0, 0, 0}, {0, 8, 0, 0}};
+    RasterMemImgTriangle(&target.img, &source.img, farTexel, 0, nullptr, 0);
+    for (int y = 0; y < 8; ++y) EXPECT_EQ(target.At(8 - y, y), Id(0, 0)) << y;
+    EXPECT_EQ(target.Count(0), 248);
+
+    // A one-row palette image nearly as wide as an image may be (one byte a pixel; only the
+    // texels read are written). A quadrangle from 2^28 pixels off the target stretches it
+    // two texels a pixel; the texels count from the left corner's pixel, whose middle
+    // truncates toward 0 to left + 1, so pixel x shows texel w - 34 + 2x, up to x = 16.
+    constexpr int32_t w = (1 << 29) - 2, k = 1 << 15;
+    Image wide;
+    wide.Make(kMemImgXrgb32, w, 1, true);
+    for (int i = 0; i < 256; ++i) wide.SetPalette32(i, 0x10000u + i);
+    for (int32_t x = w - 40; x < w; ++x) wide.Set(x, 0, x % 256);
+    for (int y = 0; y < 16; ++y) wide.Set(k * y, 0, y + 1);
+    MakeTarget(20, 2);
+    const int32_t left = 16 - w / 2, corners[8] = {left, 0, 16, 0, left, 1, 16, 1};
+    RasterMemImgQuad(&target.img, &wide.img, corners, 0, nullptr);
+    for (int x = 0; x < 20; ++x) EXPECT_EQ(target.At(x, 0), x <= 16 ? 0x10000u + (w - 34 + 2 * x) % 256 : 0u) << x;
+    EXPECT_EQ(target.Count(0), 23);
+    // A sliver along the diagonal, 2^28 pixels long and 2^-28 wide, its texels k apart at
+    // its two far corners: u = k (2^28 (x - y) + y) changes by 2^43 a pixel across it,
+    // beyond the wide gradients. Its pixel in each row, (y, y), shows column k y.
+    MakeTarget(16, 16);
+    const int32_t n = (1 << 28) - 1;
+    const MemImgVertex sliver[3] = {{0, 0, 0, 0}, {n - 1, n, 0, 0}, {n, n + 1, k, 0}};
+    RasterMemImgTriangle(&target.img, &wide.img, sliver, 0, nullptr, 0);
+    for (int y = 0; y < 16; ++y) EXPECT_EQ(target.At(y, y), 0x10000u + y + 1) << y;
+    EXPECT_EQ(target.Count(0), 240);
+}
+
 // A texel far left of a source 9000 wide, taken as an unsigned 32-bit value, would fall
 // below the source's width and show a column near its right end.
 TEST_F(WideArithmeticTest, TexelsBeyondTheSourceAreNeitherWrappedNorRead) {

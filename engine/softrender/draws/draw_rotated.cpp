@@ -1,6 +1,7 @@
 #include "engine/softrender/draws/draw_rotated.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 
@@ -36,23 +37,36 @@ Turn MakeTurn(float angle) {
     return t;
 }
 
+// Corner offsets from the centre in the order top-left, bottom-left, bottom-right,
+// top-right, x then y, each sum rounded to T.
+template <class T>
+std::array<T, 8> CornerOffsets(T hw, T hh, T cP, T sP) {
+    const T a = hw * cP, b = hw * sP, d = hh * cP, e = hh * sP;
+    return {e - a, -d - b, -a - e, d - b, a - e, d + b, a + e, b - d};
+}
+
 // The four turned corners, fixed point, in the order top-left, bottom-left, bottom-right,
-// top-right. False when an offset outgrows even the wide form.
-bool TurnedCorners(const MEMIMG& src, int32_t x, int32_t y, float scale, const Turn& t,
-                   int64_t cx[4], int64_t cy[4]) {
-    const float hw = static_cast<float>(static_cast<uint32_t>(src.width)) * scale * 0.5f;
-    const float hh = static_cast<float>(static_cast<uint32_t>(src.height)) * scale * 0.5f;
+// top-right, from single-precision sums. When one lies beyond the wide reach (or
+// overflows the float, at a scale near its largest) they are all taken in double and held
+// at the reach: such a corner lies farther out than any target, which is all the box and
+// the quadrangle need of it.
+void TurnedCorners(const MEMIMG& src, int32_t x, int32_t y, float scale, const Turn& t, int64_t cx[4],
+                   int64_t cy[4]) {
+    const double w = static_cast<uint32_t>(src.width), h = static_cast<uint32_t>(src.height);
     const float cP = static_cast<float>(t.cosP), sP = static_cast<float>(t.sinP);
-    const float a = hw * cP, b = hw * sP, d = hh * cP, e = hh * sP;
-    const float offsets[4][2] = {{e - a, -d - b}, {-a - e, d - b}, {a - e, d + b}, {a + e, b - d}};
-    for (int i = 0; i < 4; ++i) {
-        int64_t ox, oy;
-        if (!soft::WideFromDouble(offsets[i][0], &ox) || !soft::WideFromDouble(offsets[i][1], &oy))
-            return false;
-        cx[i] = ox + int64_t{x} * kOne;
-        cy[i] = oy + int64_t{y} * kOne;
+    const std::array<float, 8> single = CornerOffsets<float>(static_cast<float>(w) * scale * 0.5f,
+                                                             static_cast<float>(h) * scale * 0.5f, cP, sP);
+    int64_t offsets[8];
+    bool fits = true;
+    for (int k = 0; k < 8 && fits; ++k) fits = soft::WideFromDouble(single[k], &offsets[k]);
+    if (!fits) {
+        const std::array<double, 8> far = CornerOffsets<double>(w * scale * 0.5, h * scale * 0.5, cP, sP);
+        for (int k = 0; k < 8; ++k) offsets[k] = soft::WideHeld(far[k]);
     }
-    return true;
+    for (int i = 0; i < 4; ++i) {
+        cx[i] = offsets[2 * i] + int64_t{x} * kOne;
+        cy[i] = offsets[2 * i + 1] + int64_t{y} * kOne;
+    }
 }
 
 void DrawTurned(MEMIMG* dst, const MEMIMG* src, const int64_t cx[4], const int64_t cy[4],
@@ -81,31 +95,55 @@ bool Mapped(int64_t along, float scale, int64_t half, int64_t* out) {
     return true;
 }
 
+// The inverse mapping of a destination pixel (px, py): its source texel, fixed point.
+// False when a coordinate lies beyond the wide reach, and so outside every source.
+struct InverseMap {
+    int32_t x, y;
+    float scale;
+    Turn t;
+    int64_t halfU, halfV;
+
+    bool operator()(int32_t px, int32_t py, int64_t* u, int64_t* v) const {
+        const int64_t offX = int64_t{px} - x, offY = int64_t{py} - y;
+        return Mapped(offX * t.cosN - offY * t.sinN, scale, halfU, u) &&
+               Mapped(offY * t.cosN + offX * t.sinN, scale, halfV, v);
+    }
+};
+
 // The inverse mapping over the clipped box: texel at its top-left pixel, step per row
 // down its left edge and step per pixel along a row.
 struct BoxMapping {
     int64_t uTop = 0, vTop = 0, duRow = 0, dvRow = 0, du = 0, dv = 0;
 };
 
-bool MapBox(const MEMIMG& src, int32_t x, int32_t y, float scale, const Turn& t, const Rect& box,
-            BoxMapping* m) {
-    const int64_t halfU = int64_t{src.width / 2} * kOne, halfV = int64_t{src.height / 2} * kOne;
-    auto map = [&](int32_t px, int32_t py, int64_t* u, int64_t* v) {
-        const int64_t offX = int64_t{px} - x, offY = int64_t{py} - y;
-        return Mapped(offX * t.cosN - offY * t.sinN, scale, halfU, u) &&
-               Mapped(offY * t.cosN + offX * t.sinN, scale, halfV, v);
-    };
+// False when a step or a start value outgrows the wide form: only a scale below about
+// 10^-12 does that.
+bool MapBox(const InverseMap& map, const Rect& box, BoxMapping* m) {
     int64_t uBottom, vBottom;
-    if (!soft::WideFromDouble(static_cast<float>(t.cosP) / scale, &m->du) ||
-        !soft::WideFromDouble(static_cast<float>(t.sinN) / scale, &m->dv) ||
-        !map(box.left, box.top, &m->uTop, &m->vTop) || !map(box.left, box.bottom, &uBottom, &vBottom)) {
-        AddLogFormat("DrawMemImgRotated: scale %g maps beyond the fixed-point range", static_cast<double>(scale));
+    if (!soft::WideFromDouble(static_cast<float>(map.t.cosP) / map.scale, &m->du) ||
+        !soft::WideFromDouble(static_cast<float>(map.t.sinN) / map.scale, &m->dv) ||
+        !map(box.left, box.top, &m->uTop, &m->vTop) || !map(box.left, box.bottom, &uBottom, &vBottom))
         return false;
-    }
     const int64_t rows = box.bottom - box.top;
     m->duRow = (uBottom - m->uTop) / rows;
     m->dvRow = (vBottom - m->vTop) / rows;
     return true;
+}
+
+// A picture whose steps outgrow the wide form lies far inside one pixel, and its box is a
+// few pixels: each takes the texel its own mapping gives. Only the centre's pixel can land
+// in a source of less than millions of pixels a side.
+[[gnu::cold]] void DrawPixelwise(MEMIMG& dst, const MEMIMG& src, const InverseMap& map, const Rect& box,
+                                 const soft::SourceVariant& v, const MEMIMG* blend) {
+    const soft::TexelJob job = soft::MakeTexelJob(v.cx, src, blend);
+    const soft::TexelSpanFn fn = soft::FindTexelLoop(v.key);
+    const int bytes = soft::DepthOf(dst) / 8, srcBytes = soft::SourceBytes(*src.store);
+    for (int32_t py = box.top; py < box.bottom; ++py)
+        for (int32_t px = box.left; px < box.right; ++px) {
+            uint8_t* at = dst.pixels + ptrdiff_t{py} * dst.store->pitch + ptrdiff_t{px} * bytes;
+            int64_t u, vv;
+            if (map(px, py, &u, &vv)) soft::DrawWideTexelSpan(fn, job, srcBytes, bytes, at, 1, u, vv, 0, 0);
+        }
 }
 
 // A keyed source without alpha leaves every pixel of a transparent texel untouched: the
@@ -124,8 +162,41 @@ bool CutToShownTexels(const MEMIMG& src, const soft::SourceVariant& v, soft::Tex
     return true;
 }
 
-void DrawSpans(MEMIMG* dst, const MEMIMG& src, int32_t x, int32_t y, float scale, const Turn& t,
-               const int64_t cx[4], const int64_t cy[4], int32_t transFlag, const MEMIMG* blend) {
+// Where the walk over the box writes: its top-left pixel, the pitch and pixel size, and
+// the box's size.
+struct BoxRows {
+    uint8_t* row;
+    ptrdiff_t pitch;
+    int bytes;
+    int32_t rows, columns;
+};
+
+// Every texel value over the box fits 32 signed bits, so the pixels whose texel lies in
+// the source are one run of each row, found without walking the box's corners.
+void NarrowRows(soft::TexelSpanFn fn, soft::TexelJob job, const BoxMapping& m, BoxRows b) {
+    job.du = static_cast<uint32_t>(m.du);
+    job.dv = static_cast<uint32_t>(m.dv);
+    const uint32_t duRow = static_cast<uint32_t>(m.duRow), dvRow = static_cast<uint32_t>(m.dvRow);
+    uint32_t u = static_cast<uint32_t>(m.uTop), v = static_cast<uint32_t>(m.vTop);
+    for (int32_t r = 0; r < b.rows; ++r, b.row += b.pitch, u += duRow, v += dvRow) {
+        const soft::PixelRun ru = soft::InsideRun<int64_t>(static_cast<int32_t>(u), m.du, job.uLimit, b.columns);
+        const soft::PixelRun rv = soft::InsideRun<int64_t>(static_cast<int32_t>(v), m.dv, job.vLimit, b.columns);
+        const int64_t first = std::max(ru.first, rv.first), end = std::min(ru.end, rv.end);
+        if (first < end)
+            fn(job, b.row + first * b.bytes, static_cast<int32_t>(end - first),
+               u + static_cast<uint32_t>(first) * job.du, v + static_cast<uint32_t>(first) * job.dv);
+    }
+}
+
+void WideRows(soft::TexelSpanFn fn, const soft::TexelJob& job, int srcBytes, const BoxMapping& m, BoxRows b) {
+    for (int64_t r = 0; r < b.rows; ++r, b.row += b.pitch)
+        soft::DrawWideTexelSpan(fn, job, srcBytes, b.bytes, b.row, b.columns,
+                                soft::WideFixed{m.uTop} + soft::WideFixed{r} * m.duRow,
+                                soft::WideFixed{m.vTop} + soft::WideFixed{r} * m.dvRow, m.du, m.dv);
+}
+
+void DrawSpans(MEMIMG* dst, const MEMIMG& src, const InverseMap& map, const int64_t cx[4], const int64_t cy[4],
+               int32_t transFlag, const MEMIMG* blend) {
     const MemImgDrawState ds = CurrentMemImgDrawState();
     const int64_t minX = *std::min_element(cx, cx + 4), maxX = *std::max_element(cx, cx + 4);
     const int64_t minY = *std::min_element(cy, cy + 4), maxY = *std::max_element(cy, cy + 4);
@@ -137,7 +208,7 @@ void DrawSpans(MEMIMG* dst, const MEMIMG& src, int32_t x, int32_t y, float scale
     soft::SourceVariant v;
     if (!soft::ChooseSourceVariant(ds, src, transFlag != 0, blend, soft::Flavour::Textured, &v)) return;
     BoxMapping m;
-    if (!MapBox(src, x, y, scale, t, box, &m)) return;
+    if (!MapBox(map, box, &m)) return DrawPixelwise(*dst, src, map, box, v, blend);
 
     const int32_t rows = box.bottom - box.top, columns = box.right - box.left;
     soft::TexelJob job = soft::MakeTexelJob(v.cx, src, blend);
@@ -145,31 +216,13 @@ void DrawSpans(MEMIMG* dst, const MEMIMG& src, int32_t x, int32_t y, float scale
     const soft::TexelSpanFn fn = soft::FindTexelLoop(v.key);
     const int bytes = soft::DepthOf(*dst) / 8;
     const ptrdiff_t pitch = dst->store->pitch;
-    uint8_t* row = dst->pixels + ptrdiff_t{box.top} * pitch + ptrdiff_t{box.left} * bytes;
+    const BoxRows out{dst->pixels + ptrdiff_t{box.top} * pitch + ptrdiff_t{box.left} * bytes, pitch, bytes, rows,
+                      columns};
     const bool narrow = !soft::WideArithmeticForced() && src.width < kNarrowSide && src.height < kNarrowSide &&
                         soft::FitsNarrow(m.uTop, m.duRow, m.du, rows, columns) &&
                         soft::FitsNarrow(m.vTop, m.dvRow, m.dv, rows, columns);
-    if (narrow) {
-        job.du = static_cast<uint32_t>(m.du);
-        job.dv = static_cast<uint32_t>(m.dv);
-        const uint32_t duRow = static_cast<uint32_t>(m.duRow), dvRow = static_cast<uint32_t>(m.dvRow);
-        uint32_t u = static_cast<uint32_t>(m.uTop), vv = static_cast<uint32_t>(m.vTop);
-        // Every value fits 32 signed bits, so the pixels whose texel lies in the source are
-        // one run of each row, found without walking the box's corners.
-        for (int32_t r = 0; r < rows; ++r, row += pitch, u += duRow, vv += dvRow) {
-            const soft::PixelRun ru = soft::InsideRun<int64_t>(static_cast<int32_t>(u), m.du, job.uLimit, columns);
-            const soft::PixelRun rv = soft::InsideRun<int64_t>(static_cast<int32_t>(vv), m.dv, job.vLimit, columns);
-            const int64_t first = std::max(ru.first, rv.first), end = std::min(ru.end, rv.end);
-            if (first < end)
-                fn(job, row + first * bytes, static_cast<int32_t>(end - first), u + static_cast<uint32_t>(first) * job.du,
-                   vv + static_cast<uint32_t>(first) * job.dv);
-        }
-        return;
-    }
-    const int srcBytes = soft::SourceBytes(*src.store);
-    for (int64_t r = 0; r < rows; ++r, row += pitch)
-        soft::DrawWideTexelSpan(fn, job, srcBytes, bytes, row, columns, soft::WideFixed{m.uTop} + soft::WideFixed{r} * m.duRow,
-                                soft::WideFixed{m.vTop} + soft::WideFixed{r} * m.dvRow, m.du, m.dv);
+    if (narrow) NarrowRows(fn, job, m, out);
+    else WideRows(fn, job, soft::SourceBytes(*src.store), m, out);
 }
 
 }  // namespace
@@ -184,12 +237,10 @@ void DrawMemImgRotated(MEMIMG* dst, const MEMIMG* src, int32_t x, int32_t y, flo
     }
     const Turn t = MakeTurn(angle);
     int64_t cx[4], cy[4];
-    if (!TurnedCorners(*src, x, y, scale, t, cx, cy)) {
-        AddLogFormat("DrawMemImgRotated: scale %g is too large", static_cast<double>(scale));
-        return;
-    }
-    if (turnFlag != 0) DrawTurned(dst, src, cx, cy, transFlag, blendImage);
-    else DrawSpans(dst, *src, x, y, scale, t, cx, cy, transFlag, blendImage);
+    TurnedCorners(*src, x, y, scale, t, cx, cy);
+    if (turnFlag != 0) return DrawTurned(dst, src, cx, cy, transFlag, blendImage);
+    const InverseMap map{x, y, scale, t, int64_t{src->width / 2} * kOne, int64_t{src->height / 2} * kOne};
+    DrawSpans(dst, *src, map, cx, cy, transFlag, blendImage);
 }
 
 }  // namespace orvik

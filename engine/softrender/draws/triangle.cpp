@@ -54,10 +54,6 @@ void DrawTextured(const MemImgDrawState& ds, MEMIMG& dst, const MEMIMG& src,
     soft::SourceVariant v;
     if (!soft::ChooseSourceVariant(ds, src, transFlag != 0, blend, soft::Flavour::Textured, &v))
         return;
-    if (!t.texelsFit) {
-        AddLogText("RasterMemImgTriangle: the texel gradients are too steep for the fixed-point form");
-        return;
-    }
     soft::TexelJob job = soft::MakeTexelJob(v.cx, src, blend);
     const soft::TexelSpanFn fn = soft::FindTexelLoop(v.key);
     if (t.wide) {

@@ -9,7 +9,8 @@ namespace orvik {
 
 // A corner: destination pixel (x, y) and source texel (u, v); u = source width is the
 // source's right edge. Coordinates within -8192..8191 take the 32-bit fixed point; beyond,
-// out to 2^28, a 64-bit form.
+// a 64-bit form that holds corners out to 2^28 (a triangle reaching farther is drawn as its
+// part within that reach) and texels of any value.
 struct MemImgVertex {
     int32_t x, y, u, v;
 };

@@ -8,8 +8,9 @@
 
 namespace orvik::soft {
 
-// The wide fixed point holds corners and texels out to this many pixels: differences of
-// two corners and their products stay far inside 64 bits, and rows fit a 32-bit count.
+// The wide fixed point holds corners out to this many pixels: differences of two corners
+// and their products with texel differences stay inside 64 bits, and rows fit a 32-bit
+// count.
 inline constexpr int32_t kTriangleReach = 1 << 28;
 
 // True when every corner's x and y lie within the wide reach.

@@ -2,9 +2,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "engine/platform/base/log.h"
 #include "engine/platform/base/number.h"
-#include "engine/softrender/draws/triangle_cut.h"
 #include "engine/softrender/draws/triangle_walk.h"
 
 namespace orvik::soft {
@@ -18,12 +16,11 @@ struct FixedVertex {
     int64_t x, y, u, v;
 };
 
-// The first of the three corners with a coordinate outside low..high, or null.
-const MemImgVertex* Outside(const MemImgVertex* p, int32_t low, int32_t high) {
+bool WithinNarrowRange(const MemImgVertex* p) {
     for (int i = 0; i < 3; ++i)
         for (int32_t c : {p[i].x, p[i].y, p[i].u, p[i].v})
-            if (c < low || c > high) return p + i;
-    return nullptr;
+            if (c < kCoordMin || c > kCoordMax) return false;
+    return true;
 }
 
 // The exchange sort of the three indices by key: equal keys keep their order.
@@ -47,13 +44,14 @@ EdgeSegment Segment(const FixedVertex& p, const FixedVertex& q, int64_t startX) 
 
 // Texels per pixel, fixed point. The narrow form keeps the 32-bit conversion, whose
 // out-of-range value stands for a gradient too steep for it; the wide form keeps up to
-// 60 bits and clears texelsFit beyond.
+// 60 bits and, beyond, has each pixel's texel worked out on its own.
 int64_t Gradient(int64_t numerator, int64_t area, TriangleSetup* out) {
     const double g = static_cast<double>(numerator) * 262144.0 / static_cast<double>(area);
     if (!out->wide) return DoubleToInt(g);
     int64_t wide = 0;
-    if (!WideFromDouble(g, &wide)) out->texelsFit = false;
-    return wide;
+    if (WideFromDouble(g, &wide)) return wide;
+    out->pixelwise = true;
+    return WideHeld(g);
 }
 
 void SetUpEdges(const FixedVertex& t, const FixedVertex& m, const FixedVertex& b,
@@ -89,12 +87,7 @@ void SetUpEdges(const FixedVertex& t, const FixedVertex& m, const FixedVertex& b
 }  // namespace
 
 bool SetUpTriangle(const MemImgVertex* vertices, TriangleSetup* out) {
-    const bool narrow = Outside(vertices, kCoordMin, kCoordMax) == nullptr;
-    if (const MemImgVertex* p = narrow ? nullptr : Outside(vertices, -kTriangleReach, kTriangleReach)) {
-        AddLogFormat("triangle corner (%d, %d) texel (%d, %d) is out of range", p->x, p->y, p->u, p->v);
-        return false;
-    }
-    out->wide = !narrow || WideArithmeticForced();
+    out->wide = !WithinNarrowRange(vertices) || WideArithmeticForced();
     FixedVertex f[3];
     for (int i = 0; i < 3; ++i) {
         const MemImgVertex& p = vertices[i];
@@ -109,7 +102,9 @@ bool SetUpTriangle(const MemImgVertex* vertices, TriangleSetup* out) {
     const MemImgVertex& a0 = vertices[a[0]];
     const MemImgVertex& a1 = vertices[a[1]];
     const MemImgVertex& a2 = vertices[a[2]];
-    // In the narrow range every product here fits 32 bits, so 64-bit sums give the same.
+    // In the narrow range every product here fits 32 bits, so 64-bit sums give the same;
+    // in the wide one (corners within 2^28, texels anywhere in 32 bits) each product stays
+    // within 2^61 and each difference of two within 2^62.
     const int64_t dx01 = int64_t{a1.x} - a0.x, dx02 = int64_t{a2.x} - a0.x;
     const int64_t dy01 = int64_t{a1.y} - a0.y, dy02 = int64_t{a2.y} - a0.y;
     const int64_t du01 = int64_t{a1.u} - a0.u, du02 = int64_t{a2.u} - a0.u;
@@ -125,7 +120,9 @@ bool SetUpTriangle(const MemImgVertex* vertices, TriangleSetup* out) {
     out->uPerY = Gradient(out->uNumY, area, out);
     out->vPerX = Gradient(out->vNumX, area, out);
     out->vPerY = Gradient(out->vNumY, area, out);
-    if (out->wide)
+    if (out->pixelwise)
+        out->piece = 1;
+    else if (out->wide)
         for (const auto& [num, step] : {std::pair{out->uNumX, out->uPerX}, std::pair{out->vNumX, out->vPerX}})
             if (num != 0) out->piece = static_cast<int32_t>(std::clamp<int64_t>(std::abs(step), 1, out->piece));
     out->x0 = static_cast<int32_t>(WholePixels(f[a[0]].x));

@@ -36,15 +36,17 @@ struct TriangleSetup {
     EdgeSegment left[2], right[2];
     int leftCount = 0, rightCount = 0;
     bool wide = false;
-    bool texelsFit = true;  // false: a wide gradient outgrew 64 bits (flat fills still draw)
+    // A wide gradient outgrew 60 bits (a sliver over a long stretch of texels): the
+    // gradients are held inside the reach, and each pixel's texel is the exact quotient.
+    bool pixelwise = false;
     // Wide form: pixels a span steps from one exact start before the next. A truncated
     // step loses under one unit a pixel, so this many steps move a texel edge by under
     // a pixel however far the picture is stretched.
     int32_t piece = INT32_MAX;
 };
 
-// False when the triangle has no area, or when a coordinate lies beyond the wide form's
-// reach (logged).
+// False when the triangle has no area. Corners lie within the wide reach (kTriangleReach);
+// texels may be any 32-bit values.
 bool SetUpTriangle(const MemImgVertex* vertices, TriangleSetup* out);
 
 // The texel of pixel (x, row), narrow form.
@@ -62,7 +64,7 @@ inline constexpr int64_t kNarrowReach = 16384;
 // gradient times the distance would drift by a texel or more, it is the exact quotient.
 inline void WideTexelAt(const TriangleSetup& t, int32_t row, int32_t x, WideFixed* u, WideFixed* v) {
     const int64_t dy = int64_t{row} - t.y0, dx = int64_t{x} - t.x0;
-    if (dx > -kNarrowReach && dx < kNarrowReach && dy > -kNarrowReach && dy < kNarrowReach) {
+    if (!t.pixelwise && dx > -kNarrowReach && dx < kNarrowReach && dy > -kNarrowReach && dy < kNarrowReach) {
         *u = t.u0 + WideFixed{dy} * t.uPerY + WideFixed{dx} * t.uPerX;
         *v = t.v0 + WideFixed{dy} * t.vPerY + WideFixed{dx} * t.vPerX;
         return;

@@ -14,6 +14,11 @@ bool WideFromDouble(double value, int64_t* out) {
     return true;
 }
 
+int64_t WideHeld(double value) {
+    constexpr double kLargest = static_cast<double>(kWideReach - 1024);  // a double just below the reach
+    return static_cast<int64_t>(std::clamp(value, -kLargest, kLargest));
+}
+
 bool FitsNarrow(int64_t start, int64_t rowStep, int64_t colStep, int64_t rows, int64_t columns) {
     for (int64_t r : {int64_t{0}, rows - 1})
         for (int64_t c : {int64_t{0}, columns - 1}) {

@@ -23,6 +23,9 @@ inline constexpr int64_t kWideReach = int64_t{1} << 60;
 // Truncation toward 0, as the narrow form's float-to-integer conversion, but to 64 bits.
 // False for NaN and for magnitudes of kWideReach or more.
 bool WideFromDouble(double value, int64_t* out);
+// The same held inside the wide reach: beyond it, the largest magnitude below kWideReach
+// of the value's sign. value is not NaN.
+int64_t WideHeld(double value);
 
 struct PixelRun {
     int64_t first = 0, end = 0;  // pixels first..end - 1
