@@ -24,10 +24,6 @@
 #include "host/d3d9/resources/resources.h"
 #include "host/win/system/instance_lock.h"
 
-// The system's D-Bus library, which SDL starts, and fontconfig, which the on-screen log's
-// font loads at start-up, keep blocks they never free.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\nleak:libfontconfig.so\n"; }
-
 namespace orvik_test {
 namespace {
 

@@ -11,9 +11,6 @@
 #include "host/backends/sdl/sdl_display_mode.h"
 #include "../window_sdl/x_display.h"
 
-// SDL's desktop-bus and font-configuration libraries keep memory to the end by design.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\nleak:libfontconfig.so\n"; }
-
 namespace orvik_test {
 namespace {
 
