@@ -1,5 +1,5 @@
 // Images of any shape are read as long as their 32-bit pixels fit the engine's signed
-// 32-bit sizes (TGA files keep their own 8192-pixel sides); a header claiming more is
+// 32-bit sizes; a header claiming more is
 // refused before anything is allocated for it, with a log line that says so.
 #include <gtest/gtest.h>
 
@@ -63,8 +63,8 @@ TEST(ImageSizeLimitTest, EachReaderRefusesPixelsBeyondTheSizesWithALogLine) {
     bmp.width = int32_t(kWide);
     bmp.height = -int32_t(kTall);
     imagetest::TgaSpec tga;
-    tga.width = 8193;
-    tga.height = 1;
+    tga.width = 65535;  // a TGA's sides are 16-bit: 65535 x 8193 is the first shape past the sizes
+    tga.height = 8193;
     imagetest::DdsSpec dds;
     dds.width = kWide;
     dds.height = kTall;
@@ -75,7 +75,7 @@ TEST(ImageSizeLimitTest, EachReaderRefusesPixelsBeyondTheSizesWithALogLine) {
     imagetest::Put32(bgra, kTall);
     const Refusal cases[] = {
         {"BMP", orvik::ReadBmpImage, imagetest::MakeBmp(bmp), "ＢＭＰファイルの画像が大きすぎます(65536 x 8192)"},
-        {"TGA", orvik::ReadTgaImage, imagetest::MakeTga(tga), "ＴＧＡファイルの画像が大きすぎます(8193 x 1)"},
+        {"TGA", orvik::ReadTgaImage, imagetest::MakeTga(tga), "ＴＧＡファイルの画像が大きすぎます(65535 x 8193)"},
         {"DDS", orvik::ReadDdsImage, imagetest::MakeDds(dds), "ＤＤＳファイルの画像が大きすぎます(65536 x 8192)"},
         // libjpeg's own sides stop at 65500: 65500 x 8197 is the first shape past the sizes.
         {"JPEG", orvik::ReadJpegImage, JpegClaiming(65500, 8197), "ＪＰＥＧファイルの画像が大きすぎます"},

@@ -119,14 +119,9 @@ TEST(TgaReaderTest, RefusesWhatItCannotHold) {
     t.pixelBits = 8;
     EXPECT_TRUE(refused(t));
     t = good;
-    t.width = 8193;
-    EXPECT_TRUE(refused(t));
     t.width = 1;
-    t.height = 8193;
-    t.data.assign(8193 * 3, 0);
-    EXPECT_TRUE(refused(t));
-    t.height = 8192;  // the largest side is read
-    t.data.resize(8192 * 3);
+    t.height = 9000;  // sides have no limit of their own: only the image sizes' limit
+    t.data.assign(9000 * 3, 0);
     EXPECT_FALSE(refused(t));
     t = good;
     t.data.resize(11);  // one byte short

@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kHeaderBytes = 18;
 constexpr int kFooterBytes = 26;
-constexpr int kMaxTgaSide = 8192;
 
 struct TgaHeader {
     int idLength;
@@ -62,7 +61,7 @@ int ParseHeader(const uint8_t* h, TgaHeader* t) {
                       t->mapFirst + t->mapLength > 256))
         return -1;
     // Checked last: only a header that is a TGA's in every other way is told too large.
-    if (t->width > kMaxTgaSide || t->height > kMaxTgaSide) {
+    if (CheckImageSides(t->width, t->height) != 0) {
         AddLogFormat("ＴＧＡファイルの画像が大きすぎます(%d x %d) in ReadTgaImage", t->width, t->height);
         return -1;
     }
