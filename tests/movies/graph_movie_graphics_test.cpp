@@ -144,7 +144,8 @@ TEST_F(GraphMovieTest, AMovieLargerThanATextureIsCutIntoTexturesOnTheDevice) {
     Graphics().dev.maxTextureSize = 256;
     ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
     const auto red = [](int x, int y) { return BackBufferPixel(x, y) >> 16 > 200; };
-    for (const auto& [name, kind] : {std::pair{"large.avi", AvKind::Mpeg4Avi}, std::pair{"large.ogv", AvKind::TheoraOgg}}) {
+    for (const auto& [name, kind] :
+         {std::pair{"large.avi", AvKind::Mpeg4Avi}, std::pair{"large.ogv", AvKind::TheoraOgg}}) {
         const int32_t graph = LoadGraphFile(Make(name, {kind, 4, 384, 288, 25, 0}).c_str(), 0, 0, 0);
         ASSERT_GE(graph, 0) << name;
         EXPECT_EQ(GetGraphRecord(graph)->images->pieces.size(), 4u) << name;
