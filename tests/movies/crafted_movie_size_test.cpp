@@ -1,5 +1,5 @@
-// Movie files whose headers claim a picture far larger than a graphic can hold (20000 x
-// 20000 against the device's 16384-texel textures), in a few kilobytes: opening them as
+// Movie files whose headers claim a picture far larger than a graphic can hold (30000 x
+// 30000, beyond the 2 GB of a graphic's pixels), in a few kilobytes: opening them as
 // graphics fails without allocating anything near the size of such a picture, on the
 // engine's Theora path and through the media graph alike.
 #include "graph_movie_fixture.h"
@@ -8,7 +8,7 @@
 namespace movie_test {
 namespace {
 
-constexpr int kClaimed = 20000;
+constexpr int kClaimed = 30000;
 constexpr size_t kSmallBlock = 8u << 20;
 
 TEST_F(GraphMovieTest, HeadersClaimingAPictureNoGraphicHoldsAllocateNothingOfItsSize) {
@@ -22,7 +22,7 @@ TEST_F(GraphMovieTest, HeadersClaimingAPictureNoGraphicHoldsAllocateNothingOfIts
     ASSERT_TRUE(PatchRiff(avi, "strf", 8 + 4, sides, 8));    // biWidth, biHeight
     ASSERT_TRUE(PatchRiff(avi, "strh", 8 + 4, "MJPG", 4));   // fccHandler
     ASSERT_TRUE(PatchRiff(avi, "strf", 8 + 16, "MJPG", 4));  // biCompression
-    const std::string y4m = "YUV4MPEG2 W20000 H20000 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
+    const std::string y4m = "YUV4MPEG2 W30000 H30000 F25:1 Ip A1:1 C420jpeg\nFRAME\n";
     std::vector<uint8_t> raw(y4m.begin(), y4m.end());
     raw.resize(1000, 128);
     const std::vector<uint8_t> theora = JoinMovie(EncodeTheora(3, DefaultFrame, 4, 7, {TH_PF_420, kClaimed}), {});

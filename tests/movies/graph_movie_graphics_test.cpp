@@ -136,6 +136,33 @@ TEST_F(GraphMovieTest, AMovieWiderThanAnyTexturePlaysIntoASoftwareGraphic) {
         5.0));
 }
 
+// With textures of at most 256 texels a side, a 384 x 288 movie's graphic on the device is
+// four textures, and each frame reaches them all: frame 3's number read across the upper
+// two, the picture's red in the others; through the media graph and the Theora decoder.
+TEST_F(GraphMovieTest, AMovieLargerThanATextureIsCutIntoTexturesOnTheDevice) {
+    Start();
+    Graphics().dev.maxTextureSize = 256;
+    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    const auto red = [](int x, int y) { return BackBufferPixel(x, y) >> 16 > 200; };
+    for (const auto& [name, kind] :
+         {std::pair{"large.avi", AvKind::Mpeg4Avi}, std::pair{"large.ogv", AvKind::TheoraOgg}}) {
+        const int32_t graph = LoadGraphFile(Make(name, {kind, 4, 384, 288, 25, 0}).c_str(), 0, 0, 0);
+        ASSERT_GE(graph, 0) << name;
+        EXPECT_EQ(GetGraphRecord(graph)->images->pieces.size(), 4u) << name;
+        ASSERT_EQ(SeekMovieToGraph(graph, 3), 0) << name;
+        EXPECT_TRUE(orvik_test::WaitUntil(
+            [&] {
+                ClearDrawTarget();
+                DrawGraphAt(0, 0, graph, 1);
+                FlushVertexBatch();
+                return ReadFrameNumber(BackBufferPixel, 384) == 3 && red(30, 200) && red(30, 280) && red(300, 280);
+            },
+            5.0))
+            << name;
+        ASSERT_EQ(DeleteGraphHandle(graph), 0);
+    }
+}
+
 // Played to its end, a movie tells its last frame, which it still shows, however long it
 // has ended; right after a seek it tells the frame sought.
 TEST_F(GraphMovieTest, TellGivesTheFrameShownAfterTheEndAndAfterASeek) {

@@ -30,15 +30,16 @@ struct MovieCreateSettings {
     int drawable = CreateSettings().drawable, systemCopy = CreateSettings().systemCopy;
     int wholeTexture = GraphTextureSettings().wholeTexture, flag = g_movieGraphFlag;
 
-    // A drawable graphic's textures have no alpha on the device, so an alpha movie's
-    // graphic is not made drawable.
-    explicit MovieCreateSettings(int alpha) {
+    // A drawable graphic is one render-target texture, which the device copies a decoded
+    // frame into at once. A graphic that is not (an alpha movie's, whose textures need
+    // alpha, or one larger than a texture, cut into several) takes its frames from memory.
+    explicit MovieCreateSettings(bool oneTexture) {
         g_movieGraphFlag = 1;
         const int depth = GetScreenColorBitDepth();
         Draw().creationBitDepth = depth ? depth : 16;
         Draw().colorKeyOn = 0;
         CreateSettings().systemCopy = 1;
-        CreateSettings().drawable = alpha ? 0 : 1;
+        CreateSettings().drawable = oneTexture ? 1 : 0;
         GraphTextureSettings().wholeTexture = 1;
     }
     ~MovieCreateSettings() {
@@ -51,10 +52,18 @@ struct MovieCreateSettings {
 // An alpha movie's graphic is the left half of its frames.
 int GraphWidth(int frameWidth, int alpha) { return alpha ? frameWidth / 2 : frameWidth; }
 
+// Whether the movie's graphic is one drawable texture: an opaque picture that fits one.
+bool OneTexture(int width, int height, int alpha) {
+    if (alpha) return false;
+    MovieCreateSettings settings(true);
+    return CheckGraphImageSize(width, height, 1, 0, 0) == 0;
+}
+
 int32_t CreateMovieImages(int frameWidth, int height, int alpha) {
-    MovieCreateSettings settings(alpha);
+    const int width = GraphWidth(frameWidth, alpha);
+    MovieCreateSettings settings(OneTexture(width, height, alpha));
     const int32_t handle = AllocGraphHandle();
-    if (handle < 0 || CreateGraphImages(handle, GraphWidth(frameWidth, alpha), height, 1, alpha, 0, 0) != 0) return -1;
+    if (handle < 0 || CreateGraphImages(handle, width, height, 1, alpha, 0, 0) != 0) return -1;
     return handle;
 }
 
@@ -83,8 +92,9 @@ int CopySurfaceToTexture(host::Surface* surface, TexturePiece& piece) {
 int GetMovieGraphFlag() { return g_movieGraphFlag; }
 
 int CheckMovieGraphSize(int frameWidth, int height, int alpha) {
-    MovieCreateSettings settings(alpha);
-    return CheckGraphImageSize(GraphWidth(frameWidth, alpha), height, 1, alpha, 0);
+    const int width = GraphWidth(frameWidth, alpha);
+    MovieCreateSettings settings(OneTexture(width, height, alpha));
+    return CheckGraphImageSize(width, height, 1, alpha, 0);
 }
 
 DisplayCaps* ZeroDrawParamBlock(DisplayCaps* caps) {
@@ -104,6 +114,8 @@ int32_t LoadMovieGraph(const char* path, int movieOption) {
         return AddLogFormat("右記のグラフィックファイルの格納用グラフィック領域の作成に失敗しました：%s", path);
     }
     r->movie = movie;
+    // Only a drawable graphic takes frames from the decoder's video surface.
+    if (m->isTheora && !r->images->drawable) ReleaseTheoraSurface(m->theora);
     SetMovieFrameCallback(movie, MovieFrameToGraphCallback, uint32_t(handle));
     return handle;
 }
@@ -112,9 +124,10 @@ int MovieFrameToGraphCallback(MovieRecord* movie, uint32_t graph) {
     GraphRecord* r = GetGraphRecord(int32_t(graph));
     if (!movie || !r || !r->images || !movie->currentImage) return 0;
     if (movie->isTheora) {
-        // On the device a Theora frame goes through the decoder's video-format surface;
-        // an alpha movie needs the frame image for its right half.
-        const bool viaSurface = r->images->textured && !movie->alphaMovie && !r->images->pieces.empty() &&
+        // On the device a Theora frame goes through the decoder's video-format surface into
+        // a drawable graphic's one texture, the only kind the device's copy writes; an alpha
+        // movie's graphic and one cut into textures take the frame image.
+        const bool viaSurface = r->images->textured && r->images->drawable && !r->images->pieces.empty() &&
                                 GetTheoraSurface(movie->theora);
         // Frame 0 was converted when the movie opened, so the first call copies the frame
         // already there; later calls copy only a newly converted one.
