@@ -132,19 +132,6 @@ TEST_F(LaneDraw, TexelProductsGiveThePixelsOfTheOnePixelRuns) {
                          .End());
 }
 
-// The one step stands for its three instructions in the draw's budget: one row of lanes
-// spends what the first 64 one-pixel runs spend, and the draw ends with it.
-TEST_F(LaneDraw, TexelProductsSpendTheBudgetOfTheirInstructions) {
-    D3D9Settings().drawInstructionBudget = 3 * kLanes;
-    PixelShader* ps = MakePs(Model3()
-                                 .Op(kOpTex, {Dst(kLR, 0), Src(kLV, 1), Src(kFileSampler, 0)})
-                                 .Op(kOpMul, {Dst(kLR, 0), Src(kLR, 0), Src(kLV, 0)})
-                                 .Op(kOpMov, {kLaneColor, Src(kLR, 0)})
-                                 .End());
-    ASSERT_NE(ps, nullptr);
-    EXPECT_EQ(ExpectLanesMatch(ps)[255] & 0xFFFFFF, 0x123456u);
-}
-
 // A texel position just below a whole texel, within the half step of 2^-32 the lookup
 // rounds by: u * 623 for this u lies 2^-33 under 1, which reads texel 1.
 TEST_F(LaneDraw, LookupsRoundTexelPositionsAsTheOnePixelRuns) {

@@ -215,23 +215,30 @@ TEST_F(Model3Test, RefusedCodeAndRunawayRunsAreLogged) {
     EXPECT_NE(log.find("ran past its instruction"), std::string::npos) << log;
 }
 
-TEST_F(Model3Test, ADrawEndsWhenItSpendsItsInstructionBudget) {
-    // Each pixel adds 255 times (some 510 instructions): a budget of 20000 covers the first
-    // rows of the 16 x 16 quad, and the draw ends there and says so.
-    D3D9Settings().drawInstructionBudget = 20000;
-    const int count[4] = {255, 0, 0, 0};
-    ASSERT_EQ(dev->SetPixelShaderConstantI(0, count, 1), D3D_OK);
+TEST_F(Model3Test, ADrawRunsWholeHoweverManyInstructionsItsInvocationsExecute) {
+    // Each pixel runs 61442 instructions (loops that only spend them), near the 65535 one
+    // invocation may run, and twenty quads over the whole target, each its own colour, run
+    // 1.17 * 2^28 of them in one draw: every pixel ends with the last quad's colour.
+    constexpr int kQuads = 20;
+    dev->SetFVF(kTLFvf);
+    dev->SetPixelShader(MakePs(ShaderCode(kPs30)
+                                   .DclUsage(kM3V, D3DDECLUSAGE_COLOR, 0, 0)
+                                   .Def(0, 0, 0, 0, 0)
+                                   .DefI(0, 120, 0, 0, 0)
+                                   .DefI(1, 255, 0, 0, 0)
+                                   .Op(kOpRep, {Src(kFileConstInt, 0)})
+                                   .Op(kOpRep, {Src(kFileConstInt, 1)})
+                                   .Op(kOpAdd, {Dst(kM3R, 0, 1), Src(kM3R, 0), Src(kM3C, 0)})
+                                   .Op(kOpEndRep, {})
+                                   .Op(kOpEndRep, {})
+                                   .Op(kOpAdd, {kM3Color, Src(kM3V, 0), Src(kM3R, 0)})
+                                   .End()));
+    TLVertex quads[kQuads][6];
+    for (uint32_t n = 0; n < kQuads; ++n) Quad(quads[n], 0, 0, 16, 16, 0xFF000000u | (n + 1) * 0x010203u);
     log.clear();
-    DrawScreenQuad(MakePs(ShaderCode(kPs30)
-                              .Def(0, 0, 0, 1 / 255.0f, 1 / 255.0f)
-                              .Op(kOpRep, {Src(kFileConstInt, 0)})
-                              .Op(kOpAdd, {Dst(kM3R, 0), Src(kM3R, 0), Src(kM3C, 0)})
-                              .Op(kOpEndRep, {})
-                              .Op(kOpMov, {kM3Color, Src(kM3R, 0)})
-                              .End()));
-    EXPECT_EQ(Pixel(0, 0) & 0xFFFFFF, 0x0000FFu);
-    EXPECT_EQ(Pixel(15, 15) & 0xFFFFFF, 0x123456u);
-    EXPECT_NE(log.find("draw ended: its shaders spent"), std::string::npos) << log;
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2 * kQuads, quads[0]), D3D_OK) << log;
+    EXPECT_EQ(Mask(0xFF000000u | kQuads * 0x010203u, 16, 16), std::vector<std::string>(16, std::string(16, '#')));
+    EXPECT_EQ(log, "");
 }
 
 }  // namespace

@@ -42,11 +42,6 @@ struct D3D9HostSettings {
     // extended 2.x caps), 2 (vs_2_0/ps_2_0 only) or 0 (no programmable shaders). Set by
     // ORVIK_D3D9_SHADER_MODEL; 3 when unset or not one of those.
     int shaderModel = 3;
-    // The instructions one draw's shader invocations may execute together. Each invocation
-    // is bounded, but a draw of many (nested 255-count loops over a full screen) could hold
-    // the program for minutes: as a display driver's watchdog does, a draw ends once it has
-    // spent this, with a log line. A second or so of heavy code over a full screen.
-    int64_t drawInstructionBudget = int64_t(1) << 28;
     // Formats that CheckDeviceFormat and resource creation refuse.
     std::vector<D3DFORMAT> refusedFormats;
     // Every draw takes the general pixel path, and pixel shaders run pixel by pixel (also

@@ -279,8 +279,6 @@ private:
     std::vector<int> vsConstI_ = std::vector<int>(16 * 4, 0), psConstI_ = std::vector<int>(16 * 4, 0);
     std::vector<BOOL> psConstB_ = std::vector<BOOL>(16, 0);
     std::vector<ScreenVertex> screenVertices_;
-    // What the current draw's shaders may still execute.
-    DrawBudget drawBudget_;
 };
 
 // The colour 0xAARRGGBB from its parts, as the platform's macro.

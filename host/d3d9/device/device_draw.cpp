@@ -109,7 +109,6 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     if (!BuildDrawState(&st, DrawsAsList(layout, type, index))) return D3D_OK;
     // A multisampled target is drawn plane by plane, one plane a sample, those the sample
     // mask lets through (every one on a non-maskable target).
-    drawBudget_.left = D3D9Settings().drawInstructionBudget;
     const SamplePlanes planes = PlanesOf(st, *renderTarget_, depthStencil_);
     const DWORD mask = renderTarget_->MultiSampleType() == D3DMULTISAMPLE_NONMASKABLE
                            ? ~0u

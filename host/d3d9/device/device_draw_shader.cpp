@@ -39,8 +39,6 @@ void MapShaded(const ViewportMap& map, ShadedVertex* v) {
 
 void LogRefusal(const std::string& why) { OutputDebugStringA(("Direct3D9: draw refused: " + why + "\n").c_str()); }
 
-constexpr char kBudgetSpent[] = "its shaders spent the instructions one draw may execute";
-
 }  // namespace
 
 ClipVertex ToClipVertex(const ShadedVertex& v, bool vertexFog) {
@@ -83,12 +81,8 @@ bool Device::RunVertexShader(const VertexStreams& vertexStreams, UINT count, std
         for (int s = 0; s < kMaxStreams; ++s)
             if (vertexStreams.stride[s]) streams[size_t(s)] = vertexStreams.Vertex(s, i);
         FetchVertexInputs(fetches, streams, &regs);
-        if (!RunShader(vs, k, regs, &sampler, &drawBudget_)) {
+        if (!RunShader(vs, k, regs, &sampler)) {
             LogRefusal("the vertex shader ran past its instruction or call limits");
-            return false;
-        }
-        if (drawBudget_.Spent()) {
-            LogRefusal(kBudgetSpent);
             return false;
         }
         StoreVertexOutputs(vs, outputs, writesFog, regs, &(*out)[i]);
@@ -99,8 +93,6 @@ bool Device::RunVertexShader(const VertexStreams& vertexStreams, UINT count, std
 HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type,
                                     UINT primitiveCount, const VertexStreams& streams, UINT vertexCount,
                                     const IndexList& index) {
-    // A draw on a multisampled target that spent its budget on an earlier sample has ended.
-    if (drawBudget_.Spent()) return D3D_OK;
     // The vertex stage: the vertex shader, or the fixed-function transform of the vertices
     // an FVF or a declaration describes.
     std::vector<ShadedVertex> verts;
@@ -157,7 +149,7 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
     // The general path runs pixel by pixel, so that the two can be compared.
     std::optional<LaneRun> lanes;
     if (pixelShader_->Lanes().Usable() && !D3D9Settings().forceGenericPath) lanes.emplace(pixelShader_->Lanes(), k);
-    const PixelProgram pp{&ps, &k, samplers.data(), &drawBudget_, lanes ? &*lanes : nullptr};
+    const PixelProgram pp{&ps, &k, samplers.data(), lanes ? &*lanes : nullptr};
     const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),
                           viewport_.MinZ, viewport_.MaxZ};
     // Clip-space primitives are clipped, then mapped to the screen.
@@ -184,7 +176,6 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
         if (clipped({a}) == 1) RasterShaderPoint(st, pp, poly[0]);
     };
     AssemblePrimitives(type, primitiveCount, index, triangle, line, point, [](UINT) { return false; });
-    if (drawBudget_.Spent()) OutputDebugStringA((std::string("Direct3D9: draw ended: ") + kBudgetSpent + "\n").c_str());
     renderTarget_->Touch();
     return D3D_OK;
 }

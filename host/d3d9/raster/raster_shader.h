@@ -44,8 +44,6 @@ struct PixelProgram {
     const ShaderProgram* program = nullptr;
     const ProgramConstants* constants = nullptr;
     const StageSampler* samplers = nullptr;
-    // Runs take what they execute from it; once it is spent nothing more is shaded.
-    DrawBudget* budget = nullptr;
     // The draw's registers for rows of pixels, when the code runs so.
     LaneRun* lanes = nullptr;
 };

@@ -51,8 +51,6 @@ public:
         --budget_;
     }
     int LoopCounter() const { return aL_; }
-    // Instructions executed so far.
-    int Executed() const { return kShaderInstructionBudget - budget_; }
 
 private:
     struct LoopFrame {

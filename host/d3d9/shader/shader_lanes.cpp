@@ -199,7 +199,7 @@ LaneRun::LaneRun(const LaneProgram& lp, const ProgramConstants& k)
     }
 }
 
-ShaderHalt LaneRun::Run(int count, ShaderSampler* sampler, DrawBudget* budget) {
+ShaderHalt LaneRun::Run(int count, ShaderSampler* sampler) {
     // Nothing of the row before, as each one-pixel run starts from zeros.
     for (uint16_t slot : lp_.Clears()) block_[slot] = LaneRegister{};
     std::fill_n(killed_, kLanes, false);
@@ -209,7 +209,6 @@ ShaderHalt LaneRun::Run(int count, ShaderSampler* sampler, DrawBudget* budget) {
     sampler_ = sampler;
     count_ = count;
     const ShaderHalt halt = flow.Resume(*this);
-    budget->left -= int64_t(flow.Executed()) * count;
     flow_ = nullptr;
     return halt;
 }

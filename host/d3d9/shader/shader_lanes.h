@@ -62,8 +62,7 @@ public:
     // colours' bytes.
     struct TexelProduct {
         size_t lookup = 0, product = 1;
-        int factor = 1;        // the mul's source that is not rA; -1 for no mul
-        int instructions = 3;  // executed by each lane
+        int factor = 1;  // the mul's source that is not rA; -1 for no mul
     };
     const std::optional<TexelProduct>& Product() const { return product_; }
 
@@ -102,16 +101,14 @@ public:
     LaneRegister& Texture(int reg) { return block_[size_t(lp_.Slots().textures + reg)]; }
     LaneRegister& Misc(int reg) { return block_[size_t(lp_.Slots().misc + reg)]; }
 
-    // Runs the program on the first `count` lanes, taking what they execute from
-    // `budget`. End: the results are there to read; Fault: no lane's run ended by itself
-    // (the budget or a stack ran out); Barrier: the lanes' flow parted, and these pixels
-    // must run one at a time.
-    ShaderHalt Run(int count, ShaderSampler* sampler, DrawBudget* budget);
-    // Runs code of the TexelProduct shape on the first `count` lanes, taking what they
-    // execute from `budget`, and gives their colours (0xAARRGGBB) as the output of Run's
-    // would be converted: the same bits, without the rows between.
-    void RunProduct(int count, ShaderSampler* sampler, DrawBudget* budget, const LaneKernels& kernels,
-                    uint32_t colors[kLanes]);
+    // Runs the program on the first `count` lanes. End: the results are there to read;
+    // Fault: no lane's run ended by itself (the instruction limit or a stack ran out);
+    // Barrier: the lanes' flow parted, and these pixels must run one at a time.
+    ShaderHalt Run(int count, ShaderSampler* sampler);
+    // Runs code of the TexelProduct shape on the first `count` lanes and gives their
+    // colours (0xAARRGGBB) as the output of Run's would be converted: the same bits,
+    // without the rows between.
+    void RunProduct(int count, ShaderSampler* sampler, const LaneKernels& kernels, uint32_t colors[kLanes]);
 
     const LaneRegister& Color() const { return block_[lp_.Slots().colors]; }
     const LaneRegister& Depth() const { return block_[lp_.Slots().depth]; }

@@ -177,11 +177,9 @@ void ProgramConstants::Load(const ShaderProgram& p, std::span<const float> devic
 }
 
 bool RunShader(const ShaderProgram& p, const ProgramConstants& consts, ShaderRegisters& regs,
-               ShaderSampler* sampler, DrawBudget* budget) {
+               ShaderSampler* sampler) {
     ShaderMachine m(p, consts, regs, sampler, false);
-    const bool ended = m.Resume() == ShaderMachine::Halt::End;
-    if (budget) budget->left -= m.Executed();
-    return ended;
+    return m.Resume() == ShaderMachine::Halt::End;
 }
 
 }  // namespace host

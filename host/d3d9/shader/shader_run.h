@@ -115,23 +115,14 @@ struct ShaderRegisters {
 // Executed instructions one invocation may take; beyond it the run stops.
 constexpr int kShaderInstructionBudget = 65535;
 
-// The instructions one draw's invocations may still execute together (the device's
-// setting, D3D9HostSettings::drawInstructionBudget, at the draw's start).
-struct DrawBudget {
-    int64_t left = 0;
-    bool Spent() const { return left <= 0; }
-};
-
-// Runs `p` once, taking what it executes from `budget` when one is given. False when the
-// run did not end by itself: the instruction budget or the call or loop stack ran out (the
-// results are then not to be used). Derivatives read 0.
-bool RunShader(const ShaderProgram& p, const ProgramConstants& consts, ShaderRegisters& regs,
-               ShaderSampler* sampler, DrawBudget* budget = nullptr);
+// Runs `p` once. False when the run did not end by itself: the instruction budget or the
+// call or loop stack ran out (the results are then not to be used). Derivatives read 0.
+bool RunShader(const ShaderProgram& p, const ProgramConstants& consts, ShaderRegisters& regs, ShaderSampler* sampler);
 
 // Runs pixel code for the quad (x, y), (x + 1, y), (x, y + 1), (x + 1, y + 1), in that
 // order, helper pixels included. `ok[n]` says whether invocation n ended by itself.
 // Where invocations have taken different paths, a derivative reads 0 across the split.
 void RunShaderQuad(const ShaderProgram& p, const ProgramConstants& consts, std::span<ShaderRegisters, 4> regs,
-                   ShaderSampler* sampler, bool ok[4], DrawBudget* budget = nullptr);
+                   ShaderSampler* sampler, bool ok[4]);
 
 }  // namespace host
