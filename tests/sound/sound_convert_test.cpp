@@ -1,6 +1,11 @@
 // The conversion record over a memory stream: reads up to the end, the at-end flag,
 // the 16-byte seek threshold, the decoder mask, and ending twice.
+#include <unistd.h>
+
+#include <fstream>
+
 #include "convert_fixture.h"
+#include "engine/platform/files/file_access.h"
 
 namespace sound_test {
 namespace {
@@ -65,6 +70,25 @@ TEST_F(ConvertTest, ADataChunkLongerThanTheStreamCountsOnlyWhatIsThere) {
     EXPECT_EQ(orvik::GetSoundConvertDestSize(&c_), 30);
     uint8_t out[64];
     EXPECT_EQ(orvik::ReadSoundConvert(&c_, out, 64), 30);
+}
+
+// A WAVE file past 2 GB, whose end no 32-bit tell reaches: its data plays up to the mark
+// rather than counting as empty.
+TEST_F(ConvertTest, AWaveFilePastTwoGigabytesPlaysUpToTheMark) {
+    const std::string path = Directory() + "/large.wav";
+    const Bytes head = Wave({{"fmt ", FmtData(1, 1, 8000, 8)}, Chunk{"data", MonoBytes(30), 0xC0000000u}});
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(head.data()), std::streamsize(head.size()));
+    ASSERT_EQ(truncate(path.c_str(), 0xC0000000 + 44), 0);  // sparse: costs no disk
+    const orvik::FileAccessHandle file = orvik::FileAccessOpen(path.c_str(), 0, 1, 0);
+    ASSERT_NE(file, 0);
+    stream_ = {*orvik::GetFileStreamFunctions(), orvik::StreamHandle(file)};
+    ASSERT_EQ(orvik::SetupSoundConvert(&stream_, &c_), 0);
+    EXPECT_EQ(orvik::GetSoundConvertDestSize(&c_), INT32_MAX - 44);
+    uint8_t out[30] = {};
+    EXPECT_EQ(orvik::ReadSoundConvert(&c_, out, 30), 30);
+    EXPECT_EQ(Bytes(out, out + 30), MonoBytes(30));
+    orvik::TerminateSoundConvert(&c_);
+    orvik::FileAccessClose(file);
 }
 
 }  // namespace

@@ -19,7 +19,9 @@ int SetArchiveKeyString(const char* keyString);
 
 // The file operations in use. cache: read ahead in a thread of the file's own; async: reads
 // return at once and the data is there when the idle check answers 1. Reads return whole
-// elements read; the end test answers -1 once a read has met the end.
+// elements read; the end test answers -1 once a read has met the end. Plain files of any
+// size read through these: relative seeks chain to any position, and the tell answers -1
+// (logged) while the position is past 2 GB, where 32 bits cannot hold it.
 FileAccessHandle FileAccessOpen(const char* path, int cache, int thirdFlag, int async);
 int FileAccessClose(FileAccessHandle handle);
 int32_t FileAccessTell(FileAccessHandle handle);

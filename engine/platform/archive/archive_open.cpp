@@ -100,16 +100,14 @@ int ReadArchiveData(int64_t position, void* buffer, uint32_t length,
     std::lock_guard hold(ArchiveFileLock());
     PlainFileRecord* record = PlainFileFromHandle(file);
     if (record == nullptr) return -1;
-    if (position < 0) position = record->position;
+    if (position < 0) position = static_cast<int64_t>(record->position);
     if (length == 0) return 0;
-    if (record->position != position &&
-        PlainFileSeekTo(file, static_cast<uint32_t>(position)) != 0)
-        return -1;
-    if (record->position != position) return -1;
+    const auto at = static_cast<uint64_t>(position);
+    if (record->position != at && PlainFileSeekTo(file, at) != 0) return -1;
+    if (record->position != at) return -1;
     const size_t got = PlainFileRead(buffer, 1, length, file);
     PlainFileWaitIdle(file);
-    const uint32_t delivered =
-        record->thread != nullptr ? PlainFileLastReadSize(file) : static_cast<uint32_t>(got);
+    const size_t delivered = record->thread != nullptr ? PlainFileLastReadSize(file) : got;
     if (delivered != length) return -1;
     XorArchiveKey(length, buffer, static_cast<uint64_t>(position), key);
     return 0;
@@ -172,7 +170,8 @@ int OpenArchiveFileToMemory(ArchiveObject* object, const char* path, const char*
 int FinishArchiveFileLoad(ArchiveObject* object) {
     if (object == nullptr || !object->loadPending) return 1;
     if (PlainFileIdleCheck(object->loadFile) != 1) return 0;
-    const uint32_t delivered = PlainFileLastReadSize(object->loadFile);
+    // The read asked for archiveSize bytes, so what arrived fits in 32 bits.
+    const auto delivered = static_cast<uint32_t>(PlainFileLastReadSize(object->loadFile));
     if (delivered != object->archiveSize) {
         // The file shrank under us: what did not arrive reads as zeros, still bounded.
         AddLogText("ＯＫＶファイルの読み込みに失敗しました\n");

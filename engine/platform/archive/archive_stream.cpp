@@ -138,7 +138,7 @@ int FinishArchiveStreamRead(ArchiveFileStream* stream) {
     const FileAccessHandle file = stream->archive->file;
     if (PlainFileIdleCheck(file) != 1) return 0;
     const uint32_t expected = stream->pending == 1 ? stream->entry.packedSize : stream->pendingSize;
-    const uint32_t arrived = std::min(PlainFileLastReadSize(file), expected);
+    const auto arrived = static_cast<uint32_t>(std::min<size_t>(PlainFileLastReadSize(file), expected));
     const bool complete = arrived == expected;
     if (stream->pending == 1) {
         XorArchiveKey(arrived, stream->packed, stream->pendingOffset, stream->archive->key);

@@ -34,7 +34,7 @@ int FileThread::Start(const std::string& path, bool withCache) {
     return kOpenFailed;
 }
 
-void FileThread::Read(uint8_t* destination, uint32_t position, uint32_t size) {
+void FileThread::Read(uint8_t* destination, uint64_t position, size_t size) {
     HandOver(kRead, [&] {
         readDestination_ = destination;
         readPosition_ = position;
@@ -42,7 +42,7 @@ void FileThread::Read(uint8_t* destination, uint32_t position, uint32_t size) {
     });
 }
 
-void FileThread::Seek(uint32_t position) {
+void FileThread::Seek(uint64_t position) {
     HandOver(kSeek, [&] { seekPosition_ = position; });
 }
 
@@ -66,7 +66,7 @@ bool FileThread::IsIdle() {
     return done_;
 }
 
-uint32_t FileThread::LastReadSize() {
+size_t FileThread::LastReadSize() {
     std::lock_guard lock(mutex_);
     return readSize_;
 }
@@ -90,27 +90,27 @@ void FileThread::FillCache() {
     const uint32_t fill = cacheFill_.load();
     if (fd_ < 0 || fill >= kReadAheadCacheSize) return;
     const auto got = static_cast<uint32_t>(
-        ReadFileAt(fd_, cache_ + fill, uint64_t{cachePosition_} + fill, kReadAheadCacheSize - fill));
+        ReadFileAt(fd_, cache_ + fill, cachePosition_ + fill, kReadAheadCacheSize - fill));
     cacheFill_.store(fill + got);
 }
 
 void FileThread::DoRead() {
     uint32_t fill = cacheFill_.load();
-    uint32_t delivered = 0;
+    size_t delivered = 0;
     if (cache_ != nullptr && fill != 0 && readPosition_ == cachePosition_) {
-        const uint32_t take = std::min(readSize_, fill);
+        const size_t take = std::min<size_t>(readSize_, fill);
         std::memcpy(readDestination_, cache_, take);
         std::memmove(cache_, cache_ + take, fill - take);
         readDestination_ += take;
         readPosition_ += take;
         cachePosition_ += take;
         readSize_ -= take;
-        fill -= take;
+        fill -= static_cast<uint32_t>(take);
         cacheFill_.store(fill);
         delivered = take;
     }
     if (readSize_ > 0) {
-        const auto got = static_cast<uint32_t>(ReadFileAt(fd_, readDestination_, readPosition_, readSize_));
+        const size_t got = ReadFileAt(fd_, readDestination_, readPosition_, readSize_);
         delivered += got;
         if (cache_ != nullptr) {
             cacheFill_.store(0);

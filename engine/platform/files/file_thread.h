@@ -6,6 +6,7 @@
 #pragma once
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -29,15 +30,15 @@ public:
     int Start(const std::string& path, bool withCache);
     // Hands over a read of size bytes at position into destination; the caller waits with
     // WaitDone (or polls IsIdle) before touching the destination.
-    void Read(uint8_t* destination, uint32_t position, uint32_t size);
-    void Seek(uint32_t position);
+    void Read(uint8_t* destination, uint64_t position, size_t size);
+    void Seek(uint64_t position);
     // Ends the thread, closes the file and frees the cache.
     void Stop();
 
     void WaitDone();
     bool IsIdle();
     // Bytes the last read really delivered (valid once the thread is idle).
-    uint32_t LastReadSize();
+    size_t LastReadSize();
     // Bytes waiting in the read-ahead cache (for tests and diagnostics).
     uint32_t CachedBytes() const { return cacheFill_.load(); }
 
@@ -73,12 +74,12 @@ private:
     int fd_ = -1;
     std::string path_;
     uint8_t* readDestination_ = nullptr;
-    uint32_t readPosition_ = 0;
-    uint32_t readSize_ = 0;
-    uint32_t seekPosition_ = 0;
+    uint64_t readPosition_ = 0;
+    size_t readSize_ = 0;
+    uint64_t seekPosition_ = 0;
 
     uint8_t* cache_ = nullptr;
-    uint32_t cachePosition_ = 0;
+    uint64_t cachePosition_ = 0;
     std::atomic<uint32_t> cacheFill_{0};
 };
 

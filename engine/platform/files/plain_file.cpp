@@ -80,7 +80,7 @@ FileAccessHandle OpenUpTo(const char* path, int cache, int async, int64_t maxSiz
         return 0;
     }
     *record = PlainFileRecord{fd, (cache || async) ? 1 : 0, cache ? 1 : 0, async ? 1 : 0,
-                              0, 0, static_cast<uint32_t>(size), nullptr};
+                              0, 0, static_cast<uint64_t>(size), nullptr};
     OpenRecords().Add(record);
     if (!record->threadFlag) return reinterpret_cast<FileAccessHandle>(record);
 
@@ -107,7 +107,7 @@ FileAccessHandle OpenUpTo(const char* path, int cache, int async, int64_t maxSiz
 }  // namespace
 
 FileAccessHandle PlainFileOpen(const char* path, int cache, int, int async) {
-    return OpenUpTo(path, cache, async, INT32_MAX);
+    return OpenUpTo(path, cache, async, INT64_MAX);
 }
 
 FileAccessHandle PlainFileOpenArchive(const char* path, int async) {
@@ -124,19 +124,25 @@ int PlainFileClose(FileAccessHandle handle) {
 
 int32_t PlainFileTell(FileAccessHandle handle) {
     PlainFileRecord* record = PlainFileFromHandle(handle);
-    return record ? static_cast<int32_t>(record->position) : -1;
+    if (record == nullptr) return -1;
+    if (record->position > INT32_MAX) {
+        AddLogText("ファイル位置が 32 ビットの数に収まりません in FileAccessTell\n");
+        return -1;
+    }
+    return static_cast<int32_t>(record->position);
 }
 
 // The target is clamped to the file, so the next read never runs past its end.
 int PlainFileSeek(FileAccessHandle handle, int32_t offset, int origin) {
     PlainFileRecord* record = PlainFileFromHandle(handle);
     if (record == nullptr) return -1;
-    const int64_t target = ClampedSeekTarget(offset, origin, record->position, record->size);
+    const int64_t target = ClampedSeekTarget(offset, origin, static_cast<int64_t>(record->position),
+                                             static_cast<int64_t>(record->size));
     if (target < 0) return -1;
-    return PlainFileSeekTo(handle, static_cast<uint32_t>(target));
+    return PlainFileSeekTo(handle, static_cast<uint64_t>(target));
 }
 
-int PlainFileSeekTo(FileAccessHandle handle, uint32_t position) {
+int PlainFileSeekTo(FileAccessHandle handle, uint64_t position) {
     PlainFileRecord* record = PlainFileFromHandle(handle);
     if (record == nullptr) return -1;
     record->position = std::min(position, record->size);
@@ -157,11 +163,11 @@ size_t PlainFileRead(void* buffer, size_t elementSize, size_t count, FileAccessH
         record->endFlag = 1;
         return 0;
     }
-    const uint32_t bytes = static_cast<uint32_t>(elementSize * count);
+    const size_t bytes = elementSize * count;
     auto* destination = static_cast<uint8_t*>(buffer);
     if (record->thread == nullptr) {
         const size_t got = ReadFileAt(record->fd, destination, record->position, bytes);
-        record->position += static_cast<uint32_t>(got);
+        record->position += got;
         return got / elementSize;
     }
     record->thread->Read(destination, record->position, bytes);
@@ -171,7 +177,7 @@ size_t PlainFileRead(void* buffer, size_t elementSize, size_t count, FileAccessH
         return count;
     }
     record->thread->WaitDone();
-    const uint32_t got = record->thread->LastReadSize();
+    const size_t got = record->thread->LastReadSize();
     record->position += got;
     return got / elementSize;
 }
@@ -194,7 +200,7 @@ void PlainFileWaitIdle(FileAccessHandle handle) {
     if (record != nullptr && record->thread != nullptr) record->thread->WaitDone();
 }
 
-uint32_t PlainFileLastReadSize(FileAccessHandle handle) {
+size_t PlainFileLastReadSize(FileAccessHandle handle) {
     PlainFileRecord* record = PlainFileFromHandle(handle);
     if (record == nullptr || record->thread == nullptr) return 0;
     return record->thread->LastReadSize();

@@ -15,6 +15,13 @@ void PutLe32(uint8_t* at, uint32_t v) {
     for (int i = 0; i < 4; ++i) at[i] = uint8_t(v >> (8 * i));
 }
 
+// The tell at the end answers -1 for data past 2 GB, more than one block can hold.
+bool TooLargeToLoad(int32_t bytes, const char* name) {
+    if (bytes >= 0) return false;
+    AddLogFormat("右記のデータは大きすぎてメモリに読み込めません：%s", name);
+    return true;
+}
+
 }  // namespace
 
 int LoadFileToMemory(const char* fileName, uint8_t** image, int32_t* size) {
@@ -26,6 +33,10 @@ int LoadFileToMemory(const char* fileName, uint8_t** image, int32_t* size) {
     FileAccessSeek(file, 0, 2);
     const int32_t bytes = FileAccessTell(file);
     FileAccessSeek(file, 0, 0);
+    if (TooLargeToLoad(bytes, fileName)) {
+        FileAccessClose(file);
+        return -1;
+    }
     auto* block = bytes > 0 ? static_cast<uint8_t*>(TrackedAlloc(size_t(bytes), "", 0)) : nullptr;
     if (!block) {
         AddLogFormat("右記のファイルのロードに必要なメモリの確保に失敗しました：%s", fileName);
@@ -48,6 +59,7 @@ int ReadStreamToMemory(const StreamDescriptor* stream, uint8_t** data, int32_t* 
     StreamSeek(*stream, 0, 2);
     const int32_t bytes = StreamTell(*stream);
     StreamSeek(*stream, 0, 0);
+    if (TooLargeToLoad(bytes, "ストリーム")) return -1;
     auto* block = bytes > 0 ? static_cast<uint8_t*>(TrackedAlloc(size_t(bytes), "", 0)) : nullptr;
     if (!block) {
         AddLogFormat("ストリームの読み込みに必要なメモリの確保に失敗しました");

@@ -63,7 +63,10 @@ int FindWaveDataChunk(SoundConvert* c) {
         StreamSeek(s, int64_t(h.size) + (h.size & 1), 1);
     }
     const int32_t here = StreamTell(s);
-    const uint32_t length = StreamLength(s);
+    uint32_t length = StreamLength(s);
+    // A file past 2 GB tells no end (0 after a position it did tell): its data counts up
+    // to the 2 GB mark that 32-bit tells reach rather than as nothing.
+    if (length == 0 && here > 0) length = INT32_MAX;
     c->dataPosition = uint32_t(here);
     // A data chunk longer than the file would hand out bytes nobody wrote.
     const uint32_t held = length > c->dataPosition ? length - c->dataPosition : 0;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/platform/files/seek_from_start.h"
 #include "engine/sound/movies/theora_movie.h"
 
 namespace orvik {
@@ -182,10 +183,10 @@ void TakePacket(TheoraMovie* m) {
 
 }  // namespace
 
-void RewindTheoraStream(TheoraMovie* m, int32_t offset) {
+void RewindTheoraStream(TheoraMovie* m, int64_t offset) {
     ogg_sync_reset(&m->syncState);
     ogg_stream_reset(&m->streamState);
-    m->fileFunctions.seek(m->file, offset, 0);
+    SeekFromStart(m->fileFunctions.seek, m->file, offset);
 }
 
 int DecodeTheoraFrames(TheoraMovie* m, int32_t n) {

@@ -40,7 +40,7 @@ struct TheoraStockFrame {
 };
 
 struct TheoraPageEntry {
-    int32_t offset;      // of the page in the file
+    int64_t offset;      // of the page in the file
     int32_t firstFrame;  // the first frame whose packet comes out after the page is read
     int32_t keyframe;    // 1 when one of its frames is a keyframe
     int32_t frames;      // frames whose packets come out before the next page is read
@@ -130,7 +130,7 @@ int32_t ReadTheoraFileChunk(TheoraMovie* movie, int32_t bytes);
 int ScanTheoraHeaders(TheoraMovie* movie);
 int BuildTheoraTables(TheoraMovie* movie);
 int DecodeTheoraFrames(TheoraMovie* movie, int32_t n);
-void RewindTheoraStream(TheoraMovie* movie, int32_t offset);
+void RewindTheoraStream(TheoraMovie* movie, int64_t offset);
 void TheoraDecodeThread(TheoraMovie* movie);
 
 constexpr int32_t kTheoraReadChunk = 4096;

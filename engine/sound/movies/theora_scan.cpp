@@ -47,7 +47,7 @@ void FindTheoraStream(TheoraMovie* m) {
 
 void AddFrame(TheoraMovie* m, int64_t pageOffset, bool& newPage, bool key) {
     if (newPage || m->pageTable.empty()) {
-        m->pageTable.push_back({int32_t(pageOffset), int32_t(m->frameCount), 0, 0});
+        m->pageTable.push_back({pageOffset, int32_t(m->frameCount), 0, 0});
         newPage = false;
     }
     if (key) m->pageTable.back().keyframe = 1;
