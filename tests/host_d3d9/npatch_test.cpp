@@ -180,6 +180,12 @@ TEST_F(NPatchDrawTest, EveryTriangleDrawIsTessellatedWhileTheModeIsOneSegmentOrM
     EXPECT_EQ(Image(3, D3DPT_TRIANGLESTRIP), curved);
     EXPECT_EQ(Image(3, D3DPT_TRIANGLESTRIP, {0, 1, 2, 3}), curved);
     EXPECT_EQ(Image(3, D3DPT_TRIANGLEFAN, {1, 0, 2, 3}), Image(3, D3DPT_TRIANGLELIST, {1, 0, 2, 1, 2, 3}));
+    // The tessellated triangles keep their patch's winding: both turn counter-clockwise.
+    dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    EXPECT_EQ(Image(3, D3DPT_TRIANGLESTRIP), curved);
+    dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    EXPECT_EQ(Image(3, D3DPT_TRIANGLESTRIP), std::vector<uint32_t>(256, 0xFF000000u));
+    dev->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     // Pre-transformed vertices are on the screen already and are drawn as they are.
     dev->SetFVF(kTLFvf);
     const TLVertex screen[3] = {V(1, 1), V(15, 2), V(3, 14)};

@@ -65,10 +65,13 @@ HRESULT Device::SetNPatchMode(float segments) {
 std::optional<HRESULT> Device::DrawTessellated(D3DPRIMITIVETYPE type, UINT primitiveCount, const FvfLayout& layout,
                                                const VertexStreams& streams, const IndexList& index) {
     if (tessellating_) return std::nullopt;
-    const std::vector<D3DVERTEXELEMENT9> elements = declaration_ ? declaration_->Elements() : FvfElements(fvf_);
-    // Pre-transformed vertices lie on the screen already: there is nothing to curve.
-    if (!(nPatchSegments_ >= 1.0f) || !IsTriangles(type) || layout.pretransformed || !HasPatchPosition(elements)) {
-        if (!HasTessellationMethod(elements)) return std::nullopt;
+    // Pre-transformed vertices lie on the screen already: there is nothing to curve. (The
+    // common draw leaves here without copying the elements.)
+    const bool patches = nPatchSegments_ >= 1.0f && IsTriangles(type) && !layout.pretransformed;
+    const std::vector<D3DVERTEXELEMENT9> elements =
+        !patches ? std::vector<D3DVERTEXELEMENT9>{} : declaration_ ? declaration_->Elements() : FvfElements(fvf_);
+    if (!patches || !HasPatchPosition(elements)) {
+        if (!declaration_ || !HasTessellationMethod(declaration_->Elements())) return std::nullopt;
         return Refuse("the vertex declaration has a tessellation method, and the draw is not tessellated");
     }
     if (loss_ != DeviceLoss::None) return D3D_OK;
