@@ -197,6 +197,25 @@ TEST_F(NPatchDrawTest, EveryTriangleDrawIsTessellatedWhileTheModeIsOneSegmentOrM
     EXPECT_EQ(Mask(0xFFFFFFFFu, 16, 16), untessellated);
 }
 
+TEST_F(NPatchDrawTest, DrawsOfManyPatchesCoverEachPixelOncePerPatch) {
+    // Forty flat patches over the whole target, each adding 1 to every pixel it covers: at 64
+    // segments they fill several of the tessellator's batches.
+    std::vector<PatchVertex> list;
+    for (int t = 0; t < 40; ++t)
+        for (const P3 p : {P3{-1, -1, 0.5f}, P3{3, -1, 0.5f}, P3{-1, 3, 0.5f}})
+            list.push_back({p, {0, 0, -1}, 0xFF010101u});
+    dev->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE);
+    dev->SetRenderState(D3DRS_ALPHABLENDENABLE, 1);
+    dev->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    dev->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    dev->SetNPatchMode(1000);  // held to the caps' 64
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    dev->BeginScene();
+    ASSERT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 40, list.data(), sizeof(PatchVertex)), D3D_OK) << log;
+    dev->EndScene();
+    EXPECT_EQ(Mask(0xFF282828u, 16, 16), std::vector<std::string>(16, std::string(16, '#')));
+}
+
 TEST_F(NPatchTest, MethodsGoOnlyWithTheirTypesAndOnlyTessellatedDrawsTakeThem) {
     struct Case {
         BYTE type, method, usage;
