@@ -1,7 +1,6 @@
 // N-patch draws: the triangles of a draw refined by the tessellator, whose output is then
 // drawn as a plain indexed triangle list under a declaration of its own.
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 #include "host/d3d9/device/device.h"
