@@ -4,6 +4,7 @@
 #include "host/d3d9/device/draw_state.h"
 #include "host/d3d9/resources/pixel_format.h"
 #include "host/d3d9/shader/shader_run.h"
+#include "host/d3d9/vertex/npatch.h"
 #include "host/d3d9/resources/yuv_surface.h"
 #include "host/win/window/desktop.h"
 
@@ -72,6 +73,10 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     caps->MaxStreams = 16;
     caps->MaxStreamStride = 255;
     FillShaderCaps(caps, s.shaderModel);
+    // N-patches in every degree the tessellator's states name: cubic or linear positions,
+    // quadratic or linear normals.
+    caps->DevCaps |= D3DDEVCAPS_NPATCHES;
+    caps->MaxNpatchTessellationLevel = float(kMaxNPatchSegments);
     caps->NumSimultaneousRTs = 1;
 }
 

@@ -154,6 +154,12 @@ enum D3DRENDERSTATETYPE : uint32_t {
     D3DRS_SRCBLENDALPHA = 207, D3DRS_DESTBLENDALPHA = 208, D3DRS_BLENDOPALPHA = 209,
 };
 constexpr uint32_t kRenderStateCount = 210;
+// The N-patch tessellator's states: how its patches join (only discrete segment counts are
+// drawn) and the degrees of their positions and normals.
+constexpr D3DRENDERSTATETYPE D3DRS_PATCHEDGESTYLE = D3DRENDERSTATETYPE(163),
+                             D3DRS_POSITIONDEGREE = D3DRENDERSTATETYPE(172),
+                             D3DRS_NORMALDEGREE = D3DRENDERSTATETYPE(173);
+enum D3DDEGREETYPE : DWORD { D3DDEGREE_LINEAR = 1, D3DDEGREE_QUADRATIC = 2, D3DDEGREE_CUBIC = 3, D3DDEGREE_QUINTIC = 5 };
 
 enum D3DTEXTURESTAGESTATETYPE : uint32_t {
     D3DTSS_COLOROP = 1, D3DTSS_COLORARG1 = 2, D3DTSS_COLORARG2 = 3, D3DTSS_ALPHAOP = 4,
@@ -259,6 +265,7 @@ constexpr DWORD D3DPTFILTERCAPS_MINFPOINT = 0x100, D3DPTFILTERCAPS_MINFLINEAR = 
 constexpr DWORD D3DPTADDRESSCAPS_WRAP = 0x1, D3DPTADDRESSCAPS_MIRROR = 0x2, D3DPTADDRESSCAPS_CLAMP = 0x4,
                 D3DPTADDRESSCAPS_BORDER = 0x8;
 constexpr DWORD D3DDEVCAPS_HWTRANSFORMANDLIGHT = 0x10000;
+constexpr DWORD D3DDEVCAPS_NPATCHES = 0x1000000;
 
 constexpr DWORD D3DVS_VERSION(int major, int minor) { return 0xFFFE0000u | DWORD(major) << 8 | DWORD(minor); }
 constexpr DWORD D3DPS_VERSION(int major, int minor) { return 0xFFFF0000u | DWORD(major) << 8 | DWORD(minor); }
@@ -385,6 +392,7 @@ struct D3DCAPS9 {
     DWORD Caps = 0, Caps2 = 0, Caps3 = 0;
     DWORD PresentationIntervals = 0;
     DWORD DevCaps = 0;
+    float MaxNpatchTessellationLevel = 0;
     DWORD PrimitiveMiscCaps = 0;
     DWORD RasterCaps = 0;
     DWORD ZCmpCaps = 0, SrcBlendCaps = 0, DestBlendCaps = 0, AlphaCmpCaps = 0, ShadeCaps = 0;

@@ -3,6 +3,7 @@
 #pragma once
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "host/d3d9/device/d3d9_types.h"
@@ -167,6 +168,10 @@ public:
     HRESULT GetPixelShaderConstantI(UINT start, int* data, UINT count) const;
     HRESULT SetPixelShaderConstantB(UINT start, const BOOL* data, UINT count);
     HRESULT GetPixelShaderConstantB(UINT start, BOOL* data, UINT count) const;
+    // N-patches (device_npatch.cpp): triangle draws are tessellated while the segments an
+    // edge is cut into are 1 or more (fractions dropped); less turns them off.
+    HRESULT SetNPatchMode(float segments);
+    float GetNPatchMode() const { return nPatchSegments_; }
 
     // Drawing.
     HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, UINT stride);
@@ -232,6 +237,10 @@ private:
     HRESULT DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type, UINT primitiveCount,
                            const VertexStreams& streams, UINT vertexCount, const IndexList& index);
     HRESULT PresentBackBuffer(const RECT* source, const RECT* dest, HWND window);
+    // A draw the N-patch tessellator refines, drawn as its output's triangles, or a draw
+    // it refuses; nothing for draws it leaves as they are.
+    std::optional<HRESULT> DrawTessellated(D3DPRIMITIVETYPE type, UINT primitiveCount, const FvfLayout& layout,
+                                           const VertexStreams& streams, const IndexList& index);
 
     std::shared_ptr<DeviceCore> core_ = std::make_shared<DeviceCore>();
     bool ex_;
@@ -258,6 +267,8 @@ private:
     VertexShader* vertexShader_ = nullptr;
     PixelShader* pixelShader_ = nullptr;
     VertexDeclaration* declaration_ = nullptr;
+    float nPatchSegments_ = 0;
+    bool tessellating_ = false;  // while the tessellator's output is drawn
 
     std::array<DWORD, kRenderStateCount> renderStates_{};
     DWORD stageStates_[kMaxStages][kTextureStageStateCount] = {};

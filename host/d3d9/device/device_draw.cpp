@@ -99,6 +99,9 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
         GatherStreams(first, vertexCount, &streams);
     }
     if (const char* fault = StreamFault(layout, streams)) return RefuseDraw(fault);
+    if (const std::optional<HRESULT> hr =
+            DrawTessellated(type, primitiveCount, layout, streams, IndexList{indices, indexFormat, baseVertex}))
+        return *hr;
     ++D3D9Counters().drawCalls;
     D3D9Counters().primitives += primitiveCount;
     if (loss_ != DeviceLoss::None) return D3D_OK;

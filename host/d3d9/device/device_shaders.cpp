@@ -5,6 +5,7 @@
 #include "host/d3d9/device/caps.h"
 #include "host/d3d9/device/device.h"
 #include "host/d3d9/resources/resource_make.h"
+#include "host/d3d9/vertex/npatch_vertices.h"
 #include "host/debug_output.h"
 
 namespace host {
@@ -56,11 +57,8 @@ HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, Verte
     std::vector<D3DVERTEXELEMENT9> list;
     if (!ReadDeclaration(elements, &list))
         return RefuseDeclaration("an element is out of range or given twice, or the list has no end marker");
-    // Every other method tessellates (N-patches or displacement maps), which this device
-    // does not offer.
     for (const D3DVERTEXELEMENT9& e : list)
-        if (e.Method != D3DDECLMETHOD_DEFAULT)
-            return RefuseDeclaration("an element has a tessellation method, and the device does not tessellate");
+        if (const char* fault = TessellationMethodFault(e)) return RefuseDeclaration(fault);
     return MakeResource(declaration, std::move(list));
 }
 

@@ -1,0 +1,148 @@
+#include "host/d3d9/vertex/npatch_vertices.h"
+
+#include "host/d3d9/vertex/vertex_element.h"
+
+namespace host {
+namespace {
+
+bool IsCorner(const D3DVERTEXELEMENT9& e, BYTE usage) {
+    return e.Usage == usage && e.UsageIndex == 0 && e.Method == D3DDECLMETHOD_DEFAULT;
+}
+
+bool Readable(const D3DVERTEXELEMENT9& e, const VertexStreams& streams) {
+    return e.Stream < kMaxStreams && streams.stride[e.Stream] != 0 &&
+           UINT(e.Offset + DeclTypeSize(e.Type)) <= streams.stride[e.Stream];
+}
+
+Vec3 Xyz(const Vec4& v) { return {v[0], v[1], v[2]}; }
+
+}  // namespace
+
+const char* TessellationMethodFault(const D3DVERTEXELEMENT9& e) {
+    if (e.Method == D3DDECLMETHOD_LOOKUP || e.Method == D3DDECLMETHOD_LOOKUPPRESAMPLED)
+        return "an element has a displacement lookup method, and the device has no displacement mapping";
+    if (e.Usage == D3DDECLUSAGE_SAMPLE) return "a sample element has no displacement lookup method";
+    switch (e.Method) {
+        case D3DDECLMETHOD_DEFAULT:
+            return e.Type == D3DDECLTYPE_UNUSED ? "an element without a type has the default method" : nullptr;
+        case D3DDECLMETHOD_UV:
+            return e.Type == D3DDECLTYPE_UNUSED && e.Stream == 0 && e.Offset == 0
+                       ? nullptr
+                       : "a UV method element must have no type, stream 0 and offset 0";
+        default:  // the partial derivatives and their cross product
+            switch (e.Type) {
+                case D3DDECLTYPE_D3DCOLOR:
+                case D3DDECLTYPE_FLOAT3:
+                case D3DDECLTYPE_FLOAT4:
+                case D3DDECLTYPE_SHORT4:
+                case D3DDECLTYPE_UBYTE4: return nullptr;
+                default:
+                    return "a tangent or cross product method reads a type other than FLOAT3, FLOAT4, D3DCOLOR, "
+                           "UBYTE4 or SHORT4";
+            }
+    }
+}
+
+bool HasTessellationMethod(std::span<const D3DVERTEXELEMENT9> elements) {
+    for (const D3DVERTEXELEMENT9& e : elements)
+        if (e.Method != D3DDECLMETHOD_DEFAULT) return true;
+    return false;
+}
+
+NPatchVertices::NPatchVertices(std::span<const D3DVERTEXELEMENT9> elements, const VertexStreams& streams,
+                               NPatchDegrees degrees, int segments)
+    : streams_(streams), degrees_(degrees), segments_(segments) {
+    const D3DVERTEXELEMENT9* position = nullptr;
+    for (const D3DVERTEXELEMENT9& e : elements)
+        if (IsCorner(e, D3DDECLUSAGE_POSITION)) position = &e;
+    for (const D3DVERTEXELEMENT9& e : elements) {
+        Part part{e, Kind::Linear, false, DeclTypeComponents(e.Type)};
+        switch (e.Method) {
+            case D3DDECLMETHOD_PARTIALU: part.kind = Kind::PartialU; break;
+            case D3DDECLMETHOD_PARTIALV: part.kind = Kind::PartialV; break;
+            case D3DDECLMETHOD_CROSSUV: part.kind = Kind::CrossUV; break;
+            case D3DDECLMETHOD_UV: part.kind = Kind::UV, part.components = 2; break;
+            default:
+                if (IsCorner(e, D3DDECLUSAGE_POSITION)) part.kind = Kind::Position;
+                if (IsCorner(e, D3DDECLUSAGE_NORMAL)) part.kind = Kind::Normal;
+        }
+        if (part.kind != Kind::UV && !Readable(e, streams)) continue;
+        if (part.kind >= Kind::PartialU && part.kind <= Kind::CrossUV) {
+            part.components = 3;
+            // A method reading the position's own data differentiates the position's patch.
+            part.onPosition = position && position->Stream == e.Stream && position->Offset == e.Offset;
+        }
+        if (part.kind == Kind::Position) position_ = int(parts_.size());
+        if (part.kind == Kind::Normal) normal_ = int(parts_.size());
+        elements_.push_back({0, WORD(floats_ * sizeof(float)), BYTE(D3DDECLTYPE_FLOAT1 + part.components - 1),
+                             D3DDECLMETHOD_DEFAULT, e.Usage, e.UsageIndex});
+        floats_ += size_t(part.components);
+        parts_.push_back(part);
+    }
+    corners_.resize(parts_.size());
+    if (floats_ == 0) floats_ = 1;  // keeps the vertex count defined; no part is written
+}
+
+void NPatchVertices::Clear() {
+    data_.clear();
+    indices_.clear();
+}
+
+void NPatchVertices::AddTriangle(UINT a, UINT b, UINT c) {
+    const UINT corners[3] = {a, b, c};
+    for (size_t p = 0; p < parts_.size(); ++p)
+        for (int k = 0; k < 3; ++k)
+            if (parts_[p].kind != Kind::UV)
+                corners_[p][size_t(k)] =
+                    ReadDeclElement(parts_[p].source.Type, streams_.Vertex(parts_[p].source.Stream, corners[k]) +
+                                                              parts_[p].source.Offset);
+    std::array<Vec3, 3> positions{}, normals{};
+    for (size_t k = 0; k < 3; ++k) {
+        if (position_ >= 0) positions[k] = Xyz(corners_[size_t(position_)][k]);
+        if (normal_ >= 0) normals[k] = Xyz(corners_[size_t(normal_)][k]);
+    }
+    const NPatch patch(positions, normals, degrees_);
+    const uint32_t first = VertexCount();
+    const int n = segments_;
+    // Point (i, j) lies at u = i / n, v = j / n; its number counts along rows of j.
+    auto at = [&](int i, int j) { return first + uint32_t(j * (n + 1) - j * (j - 1) / 2 + i); };
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i + j <= n; ++i) WriteVertex(patch, float(i) / float(n), float(j) / float(n));
+    // Triangles keep the patch's winding: (u, v) turns as corner 1 and corner 2 do.
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i + j < n; ++i) {
+            indices_.insert(indices_.end(), {at(i, j), at(i + 1, j), at(i, j + 1)});
+            if (i + j + 1 < n) indices_.insert(indices_.end(), {at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)});
+        }
+}
+
+void NPatchVertices::WriteVertex(const NPatch& patch, float u, float v) {
+    const NPatchPoint point = patch.At(u, v);
+    const float w = 1.0f - u - v;
+    const size_t start = data_.size();
+    data_.resize(start + floats_);
+    float* out = data_.data() + start;
+    for (size_t p = 0; p < parts_.size(); ++p) {
+        const Part& part = parts_[p];
+        const std::array<Vec4, 3>& c = corners_[p];
+        float value[4];
+        for (int k = 0; k < 4; ++k) value[k] = w * c[0][k] + u * c[1][k] + v * c[2][k];
+        const std::array<Vec3, 3> xyz = {Xyz(c[0]), Xyz(c[1]), Xyz(c[2])};
+        const Vec3 du = part.onPosition ? point.du : LinearDu(xyz), dv = part.onPosition ? point.dv : LinearDv(xyz);
+        Vec3 computed{};
+        switch (part.kind) {
+            case Kind::Linear: break;
+            case Kind::Position: computed = point.position; break;
+            case Kind::Normal: computed = point.normal; break;
+            case Kind::PartialU: computed = du; break;
+            case Kind::PartialV: computed = dv; break;
+            case Kind::CrossUV: computed = Cross(du, dv); break;
+            case Kind::UV: computed = {u, v, 0.0f}; break;
+        }
+        if (part.kind != Kind::Linear)
+            for (int k = 0; k < 3; ++k) value[k] = computed[size_t(k)];
+        for (int k = 0; k < part.components; ++k) *out++ = value[k];
+    }
+}
+
+}  // namespace host
