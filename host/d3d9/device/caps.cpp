@@ -4,6 +4,7 @@
 #include "host/d3d9/device/draw_state.h"
 #include "host/d3d9/resources/pixel_format.h"
 #include "host/d3d9/shader/shader_run.h"
+#include "host/d3d9/vertex/point_size.h"
 #include "host/d3d9/resources/yuv_surface.h"
 #include "host/win/window/desktop.h"
 
@@ -67,6 +68,9 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     caps->MaxTextureBlendStages = 8;
     caps->MaxSimultaneousTextures = 8;
     caps->MaxActiveLights = 8;
+    // Vertices may give their point size; points are squares up to kMaxPointSize pixels.
+    caps->FVFCaps = D3DFVFCAPS_PSIZE | kMaxTexCoordSets;
+    caps->MaxPointSize = kMaxPointSize;
     caps->MaxPrimitiveCount = 0xFFFFF;
     caps->MaxVertexIndex = 0xFFFFF;
     caps->MaxStreams = 16;

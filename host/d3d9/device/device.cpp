@@ -171,7 +171,8 @@ void Device::ResetStates() {
     rs[D3DRS_LOCALVIEWER] = 1;
     rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
     rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
-    rs[D3DRS_POINTSIZE] = rs[D3DRS_POINTSIZE_MIN] = FloatBits(1.0f);
+    rs[D3DRS_POINTSIZE] = rs[D3DRS_POINTSIZE_MIN] = rs[D3DRS_POINTSCALE_A] = FloatBits(1.0f);
+    rs[D3DRS_POINTSIZE_MAX] = FloatBits(64.0f);
     rs[D3DRS_MULTISAMPLEANTIALIAS] = 1;
     rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFFu;
     rs[D3DRS_COLORWRITEENABLE] = 0xF;
@@ -205,6 +206,7 @@ void Device::ResetStates() {
     lights_.clear();
     lightEnabled_.clear();
     fvf_ = 0;
+    streamFreq_.fill(1);
     inScene_ = false;
 }
 

@@ -15,6 +15,7 @@ ElementPlace* PlaceOf(const D3DVERTEXELEMENT9& e, FvfLayout* l) {
         case D3DDECLUSAGE_POSITIONT: return e.UsageIndex == 0 ? &l->position : nullptr;
         case D3DDECLUSAGE_POSITION: return e.UsageIndex == 0 && !l->pretransformed ? &l->position : nullptr;
         case D3DDECLUSAGE_NORMAL: return e.UsageIndex == 0 ? &l->normal : nullptr;
+        case D3DDECLUSAGE_PSIZE: return e.UsageIndex == 0 ? &l->pointSize : nullptr;
         case D3DDECLUSAGE_COLOR: return e.UsageIndex == 0 ? &l->diffuse : e.UsageIndex == 1 ? &l->specular : nullptr;
         case D3DDECLUSAGE_TEXCOORD: return e.UsageIndex < kMaxTexCoordSets ? &l->tex[e.UsageIndex] : nullptr;
         default: return nullptr;

@@ -10,7 +10,7 @@
 namespace host {
 
 // Parts the pipeline has no use for (blend weights and indices without vertex blending,
-// point sizes, tangents, second positions and normals...) are left out. Not valid without
+// tangents, second positions and normals...) are left out. Not valid without
 // a position.
 FvfLayout LayoutOfDeclaration(std::span<const D3DVERTEXELEMENT9> elements);
 

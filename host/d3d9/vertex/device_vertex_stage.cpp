@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "host/d3d9/device/device.h"
+#include "host/d3d9/vertex/vertex_element.h"
 
 namespace host {
 namespace {
@@ -84,6 +85,33 @@ bool Device::FetchUntransformed(const FvfLayout& layout, const VertexStreams& st
     const bool stageSets = ff.active && ff.texCoords.active;
     if (projected) *projected = stageSets ? ff.texCoords.projected : 0;
     return stageSets;
+}
+
+PointSizing Device::PointSizingNow() const {
+    return MakePointSizing(renderStates_.data(), float(viewport_.Height));
+}
+
+std::vector<float> Device::FixedPointSizes(const FvfLayout& layout, const VertexStreams& streams, UINT count) const {
+    const PointSizing p = PointSizingNow();
+    // Only untransformed vertices are scaled, by their distance from the eye.
+    const bool scaled = p.scale && !layout.pretransformed;
+    const D3DMATRIX worldView = MultiplyMatrices(world_, view_);
+    auto read = [&](const ElementPlace& e, UINT i) { return ReadDeclElement(e.type, streams.Vertex(e.stream, i) + e.offset); };
+    std::vector<float> sizes(count);
+    for (UINT i = 0; i < count; ++i) {
+        const float size = layout.pointSize.Present() ? read(layout.pointSize, i)[0] : p.size;
+        float distance = 0;
+        if (scaled) {
+            const Vec4 o = read(layout.position, i);
+            float eye[3];
+            for (int c = 0; c < 3; ++c)
+                eye[c] = o[0] * worldView.m[0][c] + o[1] * worldView.m[1][c] + o[2] * worldView.m[2][c] +
+                         o[3] * worldView.m[3][c];
+            distance = std::sqrt(eye[0] * eye[0] + eye[1] * eye[1] + eye[2] * eye[2]);
+        }
+        sizes[i] = ScreenPointSize(p, size, distance, scaled);
+    }
+    return sizes;
 }
 
 }  // namespace host
