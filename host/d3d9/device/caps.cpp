@@ -5,6 +5,7 @@
 #include "host/d3d9/resources/pixel_format.h"
 #include "host/d3d9/shader/shader_run.h"
 #include "host/d3d9/vertex/point_size.h"
+#include "host/d3d9/vertex/vertex_blend.h"
 #include "host/d3d9/resources/yuv_surface.h"
 #include "host/win/window/desktop.h"
 
@@ -71,6 +72,10 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     // Vertices may give their point size; points are squares up to kMaxPointSize pixels.
     caps->FVFCaps = D3DFVFCAPS_PSIZE | kMaxTexCoordSets;
     caps->MaxPointSize = kMaxPointSize;
+    // Vertex blending of up to four of the 256 world matrices, and tweening.
+    caps->MaxVertexBlendMatrices = kMaxBlendMatrices;
+    caps->MaxVertexBlendMatrixIndex = kWorldMatrices - 1;
+    caps->VertexProcessingCaps = D3DVTXPCAPS_TWEENING;
     caps->MaxPrimitiveCount = 0xFFFFF;
     caps->MaxVertexIndex = 0xFFFFF;
     caps->MaxStreams = 16;

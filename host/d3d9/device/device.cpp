@@ -199,7 +199,8 @@ void Device::ResetStates() {
         m[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
         m[D3DSAMP_MAXANISOTROPY] = 1;
     }
-    world_ = view_ = projection_ = IdentityMatrix();
+    worlds_.fill(IdentityMatrix());
+    view_ = projection_ = IdentityMatrix();
     viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
     scissor_ = RECT{0, 0, int32_t(params_.BackBufferWidth), int32_t(params_.BackBufferHeight)};
     material_ = D3DMATERIAL9{};

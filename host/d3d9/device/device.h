@@ -12,6 +12,7 @@
 #include "host/d3d9/vertex/vertex_pipeline.h"
 #include "host/d3d9/vertex/ff_vertex.h"
 #include "host/d3d9/vertex/point_size.h"
+#include "host/d3d9/vertex/vertex_blend.h"
 #include "host/d3d9/resources/resources.h"
 #include "host/d3d9/shader/shader_objects.h"
 #include "host/d3d9/device/state_block.h"
@@ -284,7 +285,10 @@ private:
     DWORD stageStates_[kMaxStages][kTextureStageStateCount] = {};
     DWORD samplerStates_[kSamplerSlots][kSamplerStateCount] = {};
     StateBlock* recording_ = nullptr;  // the block being recorded, if any
-    D3DMATRIX world_, view_, projection_, textureMatrices_[kMaxStages];
+    // The world matrices of vertex blending; D3DTS_WORLD is matrix 0.
+    std::array<D3DMATRIX, kWorldMatrices> worlds_{};
+    D3DMATRIX& world_ = worlds_[0];
+    D3DMATRIX view_, projection_, textureMatrices_[kMaxStages];
     D3DVIEWPORT9 viewport_;
     RECT scissor_;
     D3DMATERIAL9 material_;

@@ -34,6 +34,8 @@ struct FvfLayout {
     int reach[kMaxStreams] = {};  // bytes of each stream's vertex read
     ElementPlace position, normal, diffuse, specular;
     ElementPlace pointSize;
+    // Read by vertex blending and tweening: the second position and normal are tweening's.
+    ElementPlace blendWeight, blendIndices, position2, normal2;
     int texCount = 0;  // one past the highest set present
     ElementPlace tex[kMaxTexCoordSets];
     int texDims[kMaxTexCoordSets] = {};  // components of each set, 0 where it is absent
