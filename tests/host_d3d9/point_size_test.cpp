@@ -9,12 +9,6 @@
 namespace host::test {
 namespace {
 
-DWORD SizeBits(float f) {
-    DWORD d;
-    std::memcpy(&d, &f, 4);
-    return d;
-}
-
 // The pixels of one colour: their bounding box (x0, y0 inclusive, x1, y1 exclusive) and
 // how many there are; a filled square has count (x1 - x0) * (y1 - y0).
 struct PointCover {
@@ -60,17 +54,17 @@ TEST_F(PointSizeTest, PointsAreSquaresOfTheirSizeWithinTheBounds) {
     UseDiffuseOnly();
     const TLVertex at55 = {5, 5, 0, 1, kPointOn, 0, 0};
     EXPECT_EQ(DrawPoint(at55, kTLFvf), SquareCover(5, 5, 1));
-    dev->SetRenderState(D3DRS_POINTSIZE, SizeBits(4));
+    dev->SetRenderState(D3DRS_POINTSIZE, FloatState(4));
     EXPECT_EQ(DrawPoint(at55, kTLFvf), SquareCover(3, 3, 4));
     // Odd sizes cover the pixels whose centres lie in the square.
-    dev->SetRenderState(D3DRS_POINTSIZE, SizeBits(3));
+    dev->SetRenderState(D3DRS_POINTSIZE, FloatState(3));
     EXPECT_EQ(DrawPoint(TLVertex{5.5f, 5.5f, 0, 1, kPointOn, 0, 0}, kTLFvf), SquareCover(4, 4, 3));
     // The vertex's own size stands in place of the state's, within the bounds.
     EXPECT_EQ(DrawPoint(SizedVertex{8, 8, 0, 1, 6, kPointOn}, kSizedFvf), SquareCover(5, 5, 6));
-    dev->SetRenderState(D3DRS_POINTSIZE_MAX, SizeBits(2));
+    dev->SetRenderState(D3DRS_POINTSIZE_MAX, FloatState(2));
     EXPECT_EQ(DrawPoint(SizedVertex{8, 8, 0, 1, 6, kPointOn}, kSizedFvf), SquareCover(7, 7, 2));
-    dev->SetRenderState(D3DRS_POINTSIZE_MAX, SizeBits(64));
-    dev->SetRenderState(D3DRS_POINTSIZE_MIN, SizeBits(4));
+    dev->SetRenderState(D3DRS_POINTSIZE_MAX, FloatState(64));
+    dev->SetRenderState(D3DRS_POINTSIZE_MIN, FloatState(4));
     EXPECT_EQ(DrawPoint(SizedVertex{8, 8, 0, 1, 0.5f, kPointOn}, kSizedFvf), SquareCover(6, 6, 4));
     D3DCAPS9 caps;
     dev->GetDeviceCaps(&caps);
@@ -86,9 +80,9 @@ TEST_F(PointSizeTest, ScalingShrinksUntransformedPointsWithDistance) {
     };
     dev->SetRenderState(D3DRS_LIGHTING, 0);
     dev->SetRenderState(D3DRS_POINTSCALEENABLE, 1);
-    dev->SetRenderState(D3DRS_POINTSCALE_A, SizeBits(0));
-    dev->SetRenderState(D3DRS_POINTSCALE_C, SizeBits(1));
-    dev->SetRenderState(D3DRS_POINTSIZE, SizeBits(0.25f));
+    dev->SetRenderState(D3DRS_POINTSCALE_A, FloatState(0));
+    dev->SetRenderState(D3DRS_POINTSCALE_C, FloatState(1));
+    dev->SetRenderState(D3DRS_POINTSIZE, FloatState(0.25f));
     // 16 (the viewport's height) x 0.25 / distance: 8 pixels at 0.5, 4 at 1.
     EXPECT_EQ(DrawPoint(Xyz{0, 0, 0.5f, kPointOn}, D3DFVF_XYZ | D3DFVF_DIFFUSE), SquareCover(4, 4, 8));
     D3DMATRIX view = IdentityMatrix();
@@ -104,7 +98,7 @@ TEST_F(PointSizeTest, SpritesRunTheTextureAcrossTheSquare) {
     BindPlaceTexture();
     UseTextureOnly();
     dev->SetRenderState(D3DRS_POINTSPRITEENABLE, 1);
-    dev->SetRenderState(D3DRS_POINTSIZE, SizeBits(4));
+    dev->SetRenderState(D3DRS_POINTSIZE, FloatState(4));
     dev->SetFVF(kTLFvf);
     dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0);
     const TLVertex v = {8, 8, 0, 1, kPointOn, 0.9f, 0.9f};
@@ -153,7 +147,7 @@ TEST_F(ShaderPointSizeTest, TheVertexShadersSizeIsTheSquares) {
                                     .Op(kOpMov, {Dst(kFileOutput, 0), Src(kFileInput, 0)})
                                     .Op(kOpMov, {Dst(kFileOutput, 1, 4), Src(kFileConst, 0)})
                                     .End()));
-    dev->SetRenderState(D3DRS_POINTSIZE_MAX, SizeBits(8));
+    dev->SetRenderState(D3DRS_POINTSIZE_MAX, FloatState(8));
     dev->SetRenderState(D3DRS_POINTSPRITEENABLE, 1);
     dev->SetPixelShader(MakePs(ShaderCode(kPs30)
                                    .DclUsage(kFileInput, D3DDECLUSAGE_TEXCOORD, 0, 0)

@@ -8,12 +8,6 @@
 namespace host::test {
 namespace {
 
-DWORD TweenBits(float f) {
-    DWORD d;
-    std::memcpy(&d, &f, 4);
-    return d;
-}
-
 D3DMATRIX Moved(float dx, float dy) {
     D3DMATRIX m = IdentityMatrix();
     m.m[3][0] = dx;
@@ -126,18 +120,17 @@ TEST_F(VertexBlendTest, TweeningMixesTheTwoPositions) {
         float x, y, z, x2, y2, z2;
         uint32_t color;
     };
-    const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
-                                          {0, 12, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 1},
-                                          {0, 24, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0}};
-    dev->SetVertexDeclaration(Declare({elements[0], elements[1], elements[2]}));
+    dev->SetVertexDeclaration(Declare({{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                       {0, 12, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 1},
+                                       {0, 24, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0}}));
     // The second position lies 1 unit (4 pixels) to the right and half a unit lower.
     const auto square = CentreSquare<Tweened>(
         [](float x, float y) { return Tweened{x, y, 0.5f, x + 1, y - 0.5f, 0.5f, kBlendOn}; });
     dev->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_TWEENING);
     EXPECT_EQ(DrawSquare(square), std::pair(6, 6));
-    dev->SetRenderState(D3DRS_TWEENFACTOR, TweenBits(0.5f));
+    dev->SetRenderState(D3DRS_TWEENFACTOR, FloatState(0.5f));
     EXPECT_EQ(DrawSquare(square), std::pair(10, 8));
-    dev->SetRenderState(D3DRS_TWEENFACTOR, TweenBits(0.25f));
+    dev->SetRenderState(D3DRS_TWEENFACTOR, FloatState(0.25f));
     EXPECT_EQ(DrawSquare(square), std::pair(8, 7));
 }
 
