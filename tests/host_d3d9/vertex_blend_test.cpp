@@ -35,6 +35,20 @@ protected:
         UseDiffuseOnly();
         dev->SetRenderState(D3DRS_LIGHTING, 0);
     }
+    // A white light shining into the screen on a white material, and `ambient`.
+    void LightFromTheFront(D3DCOLOR ambient = 0) {
+        dev->SetRenderState(D3DRS_LIGHTING, 1);
+        dev->SetRenderState(D3DRS_AMBIENT, ambient);
+        D3DMATERIAL9 material{};
+        material.Diffuse = material.Ambient = {1, 1, 1, 1};
+        dev->SetMaterial(&material);
+        dev->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
+        D3DLIGHT9 light{};
+        light.Direction = {0, 0, 1};
+        light.Diffuse = {1, 1, 1, 1};
+        dev->SetLight(0, &light);
+        dev->LightEnable(0, 1);
+    }
     // The left and top of the drawn square (-1, -1 when nothing is drawn).
     std::pair<int, int> Corner() {
         for (int y = 0; y < 16; ++y)
@@ -96,42 +110,44 @@ TEST_F(VertexBlendTest, IndicesPickTheMatricesAndNormalsBlendToo) {
     };
     EXPECT_EQ(DrawSquare(square(1)), std::pair(6, 10));
     EXPECT_EQ(DrawSquare(square(0)), std::pair(10, 6));
-    // Lit by a light shining into the screen: full where the blended normal faces it,
-    // none where matrix 37 turned it away.
-    dev->SetRenderState(D3DRS_LIGHTING, 1);
-    D3DMATERIAL9 material{};
-    material.Diffuse = {1, 1, 1, 1};
-    dev->SetMaterial(&material);
-    dev->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
-    D3DLIGHT9 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Direction = {0, 0, 1};
-    light.Diffuse = {1, 1, 1, 1};
-    dev->SetLight(0, &light);
-    dev->LightEnable(0, 1);
+    // Lit: full where the blended normal faces the light, none where matrix 37 turned it away.
+    LightFromTheFront();
     DrawSquare(square(1));
     EXPECT_EQ(Pixel(7, 11), 0xFFFFFFFFu);
     DrawSquare(square(0));
     EXPECT_EQ(Pixel(11, 7), 0xFF000000u);
 }
 
-TEST_F(VertexBlendTest, TweeningMixesTheTwoPositions) {
+TEST_F(VertexBlendTest, TweeningMixesTheTwoPositionsAndNormals) {
     struct Tweened {
-        float x, y, z, x2, y2, z2;
+        float x, y, z, x2, y2, z2, n[3], n2[3];
         uint32_t color;
     };
-    dev->SetVertexDeclaration(Declare({{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
-                                       {0, 12, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 1},
-                                       {0, 24, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0}}));
-    // The second position lies 1 unit (4 pixels) to the right and half a unit lower.
-    const auto square = CentreSquare<Tweened>(
-        [](float x, float y) { return Tweened{x, y, 0.5f, x + 1, y - 0.5f, 0.5f, kBlendOn}; });
+    constexpr BYTE kPos = D3DDECLUSAGE_POSITION, kNormal = D3DDECLUSAGE_NORMAL;
+    dev->SetVertexDeclaration(Declare({{0, 0, D3DDECLTYPE_FLOAT3, 0, kPos, 0},
+                                       {0, 12, D3DDECLTYPE_FLOAT3, 0, kPos, 1},
+                                       {0, 24, D3DDECLTYPE_FLOAT3, 0, kNormal, 0},
+                                       {0, 36, D3DDECLTYPE_FLOAT3, 0, kNormal, 1},
+                                       {0, 48, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0}}));
+    // The second position lies 1 unit (8 pixels) to the right and half a unit lower; the
+    // first normal faces the viewer, the second away.
+    const auto square = CentreSquare<Tweened>([](float x, float y) {
+        return Tweened{x, y, 0, x + 1, y - 0.5f, 0, {0, 0, -1}, {0, 0, 1}, kBlendOn};
+    });
     dev->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_TWEENING);
     EXPECT_EQ(DrawSquare(square), std::pair(6, 6));
     dev->SetRenderState(D3DRS_TWEENFACTOR, FloatState(0.5f));
     EXPECT_EQ(DrawSquare(square), std::pair(10, 8));
     dev->SetRenderState(D3DRS_TWEENFACTOR, FloatState(0.25f));
     EXPECT_EQ(DrawSquare(square), std::pair(8, 7));
+    // Normal (0, 0, -0.25) at 0.375 is lit a quarter, (0, 0, 0.5) at 0.75 not at all.
+    LightFromTheFront(0xFF404040u);
+    dev->SetRenderState(D3DRS_TWEENFACTOR, FloatState(0.375f));
+    DrawSquare(square);
+    EXPECT_EQ(Pixel(10, 9), 0xFF808080u);
+    dev->SetRenderState(D3DRS_TWEENFACTOR, FloatState(0.75f));
+    DrawSquare(square);
+    EXPECT_EQ(Pixel(13, 10), 0xFF404040u);
 }
 
 }  // namespace
