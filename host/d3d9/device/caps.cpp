@@ -72,10 +72,13 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     // Vertices may give their point size; points are squares up to kMaxPointSize pixels.
     caps->FVFCaps = D3DFVFCAPS_PSIZE | kMaxTexCoordSets;
     caps->MaxPointSize = kMaxPointSize;
-    // Vertex blending of up to four of the 256 world matrices, and tweening.
+    // Vertex blending of up to four of the 256 world matrices, tweening, and the rest of
+    // the fixed-function vertex stage: generated texture coordinates, every material
+    // source, directional, point and spot lights, and the local viewer.
     caps->MaxVertexBlendMatrices = kMaxBlendMatrices;
     caps->MaxVertexBlendMatrixIndex = kWorldMatrices - 1;
-    caps->VertexProcessingCaps = D3DVTXPCAPS_TWEENING;
+    caps->VertexProcessingCaps = D3DVTXPCAPS_TEXGEN | D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
+                                 D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER | D3DVTXPCAPS_TWEENING;
     caps->MaxPrimitiveCount = 0xFFFFF;
     caps->MaxVertexIndex = 0xFFFFF;
     caps->MaxStreams = 16;
