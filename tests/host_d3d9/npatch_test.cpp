@@ -31,7 +31,7 @@ const PatchVertex kCorners[3] = {{{-0.6f, -0.5f, 0.2f}, Unit({-1, -0.5f, 1}), 0x
                                  {{-0.5f, 0.6f, 0.4f}, Unit({-0.3f, 1, 0.9f}), 0xFF00FF40u}};
 
 // The PN triangle of kCorners written out term by term: w, u, v weigh corners 0, 1, 2.
-P3 Surface(float u, float v) {
+P3 PatchPoint(float u, float v) {
     const P3 p[3] = {kCorners[0].position, kCorners[1].position, kCorners[2].position};
     auto edge = [&](int a, int b) {
         const P3 n = kCorners[a].normal;
@@ -60,8 +60,8 @@ P3 QuadraticNormal(float u, float v) {
 }
 
 constexpr float kStep = 1e-3f;
-P3 SurfaceDu(float u, float v) { return (0.5f / kStep) * (Surface(u + kStep, v) - Surface(u - kStep, v)); }
-P3 SurfaceDv(float u, float v) { return (0.5f / kStep) * (Surface(u, v + kStep) - Surface(u, v - kStep)); }
+P3 SurfaceDu(float u, float v) { return (0.5f / kStep) * (PatchPoint(u + kStep, v) - PatchPoint(u - kStep, v)); }
+P3 SurfaceDv(float u, float v) { return (0.5f / kStep) * (PatchPoint(u, v + kStep) - PatchPoint(u, v - kStep)); }
 
 class NPatchTest : public ShaderDrawTest {
 protected:
@@ -119,7 +119,7 @@ TEST_F(NPatchTest, TessellatedVerticesLieOnThePatchWithItsDerivativesNormalAndPa
     EXPECT_TRUE(caps.DevCaps & D3DDEVCAPS_NPATCHES);
     EXPECT_GE(caps.MaxNpatchTessellationLevel, 4.0f);
     DrawShowing(D3DDECLUSAGE_POSITION, 0);
-    ExpectGrid(Surface, "cubic position");
+    ExpectGrid(PatchPoint, "cubic position");
     DrawShowing(D3DDECLUSAGE_TANGENT, 0);
     ExpectGrid(SurfaceDu, "partial u");
     DrawShowing(D3DDECLUSAGE_BINORMAL, 0);

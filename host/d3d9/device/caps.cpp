@@ -5,6 +5,8 @@
 #include "host/d3d9/resources/pixel_format.h"
 #include "host/d3d9/shader/shader_run.h"
 #include "host/d3d9/vertex/npatch.h"
+#include "host/d3d9/vertex/point_size.h"
+#include "host/d3d9/vertex/vertex_blend.h"
 #include "host/d3d9/resources/yuv_surface.h"
 #include "host/win/window/desktop.h"
 
@@ -68,6 +70,16 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     caps->MaxTextureBlendStages = 8;
     caps->MaxSimultaneousTextures = 8;
     caps->MaxActiveLights = 8;
+    // Vertices may give their point size; points are squares up to kMaxPointSize pixels.
+    caps->FVFCaps = D3DFVFCAPS_PSIZE | kMaxTexCoordSets;
+    caps->MaxPointSize = kMaxPointSize;
+    // Vertex blending of up to four of the 256 world matrices, tweening, and the rest of
+    // the fixed-function vertex stage: generated texture coordinates, every material
+    // source, directional, point and spot lights, and the local viewer.
+    caps->MaxVertexBlendMatrices = kMaxBlendMatrices;
+    caps->MaxVertexBlendMatrixIndex = kWorldMatrices - 1;
+    caps->VertexProcessingCaps = D3DVTXPCAPS_TEXGEN | D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
+                                 D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER | D3DVTXPCAPS_TWEENING;
     caps->MaxPrimitiveCount = 0xFFFFF;
     caps->MaxVertexIndex = 0xFFFFF;
     caps->MaxStreams = 16;

@@ -174,7 +174,8 @@ void Device::ResetStates() {
     rs[D3DRS_LOCALVIEWER] = 1;
     rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
     rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
-    rs[D3DRS_POINTSIZE] = rs[D3DRS_POINTSIZE_MIN] = FloatBits(1.0f);
+    rs[D3DRS_POINTSIZE] = rs[D3DRS_POINTSIZE_MIN] = rs[D3DRS_POINTSCALE_A] = FloatBits(1.0f);
+    rs[D3DRS_POINTSIZE_MAX] = FloatBits(64.0f);
     rs[D3DRS_MULTISAMPLEANTIALIAS] = 1;
     rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFFu;
     rs[D3DRS_COLORWRITEENABLE] = 0xF;
@@ -201,13 +202,15 @@ void Device::ResetStates() {
         m[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
         m[D3DSAMP_MAXANISOTROPY] = 1;
     }
-    world_ = view_ = projection_ = IdentityMatrix();
+    worlds_.fill(IdentityMatrix());
+    view_ = projection_ = IdentityMatrix();
     viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
     scissor_ = RECT{0, 0, int32_t(params_.BackBufferWidth), int32_t(params_.BackBufferHeight)};
     material_ = D3DMATERIAL9{};
     lights_.clear();
     lightEnabled_.clear();
     fvf_ = 0;
+    streamFreq_.fill(1);
     inScene_ = false;
 }
 

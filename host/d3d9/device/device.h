@@ -12,6 +12,8 @@
 #include "host/d3d9/raster/raster_shader.h"
 #include "host/d3d9/vertex/vertex_pipeline.h"
 #include "host/d3d9/vertex/ff_vertex.h"
+#include "host/d3d9/vertex/point_size.h"
+#include "host/d3d9/vertex/vertex_blend.h"
 #include "host/d3d9/resources/resources.h"
 #include "host/d3d9/shader/shader_objects.h"
 #include "host/d3d9/device/state_block.h"
@@ -176,6 +178,9 @@ public:
     // Drawing.
     HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, UINT stride);
     HRESULT SetIndices(IndexBuffer* buffer);
+    // Instancing (device_instancing.cpp): indexed draws repeat for each instance.
+    HRESULT SetStreamSourceFreq(UINT stream, UINT setting);
+    HRESULT GetStreamSourceFreq(UINT stream, UINT* setting) const;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount);
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, UINT minIndex, UINT numVertices,
                                  UINT startIndex, UINT primitiveCount);
@@ -221,18 +226,33 @@ private:
     // layout when one is set, else the FVF's.
     const FvfLayout& VertexLayout() const;
     void BuildVertexStage(const FvfLayout& layout, FixedVertexStage* stage) const;
+    // How the states size points, and the screen size of each of `count` vertices of a
+    // point list drawn without a vertex shader.
+    PointSizing PointSizingNow() const;
+    std::vector<float> FixedPointSizes(const FvfLayout& layout, const VertexStreams& streams, UINT count) const;
     // Untransformed vertices through `wvp` and the vertex stage into `out`; true when the
     // stage put each texture stage's coordinates in the set of the stage's number, and
     // then `projected` (when given) marks the stages to divide at each pixel.
     bool FetchUntransformed(const FvfLayout& layout, const VertexStreams& streams, UINT count, const D3DMATRIX& wvp,
                             std::vector<ClipVertex>* out, uint32_t* projected = nullptr) const;
     // The draw's vertices in each stream from vertex `first` of the vertex buffers on
-    // (`count` of them), leaving out streams that cannot give them all.
-    void GatherStreams(int64_t first, UINT count, VertexStreams* out) const;
+    // (`count` of them), leaving out streams that cannot give them all. With `instance`
+    // (0 on; -1 for none) streams of instance data give that instance's element instead.
+    void GatherStreams(int64_t first, UINT count, int instance, VertexStreams* out) const;
+    // How many instances an indexed draw draws: 0 when the streams' frequencies ask for
+    // no instancing.
+    UINT IndexedInstances() const;
+    // The streams the vertex declaration reads (bit s: stream s); stream 0 for an FVF.
+    uint32_t DeclaredStreams() const;
     // `vertices` and `stride` give stream 0 of a draw from the caller's memory (`first`
-    // -1); otherwise the vertices are read from the vertex buffers from vertex `first` on.
+    // -1); otherwise the vertices are read from the vertex buffers from vertex `first` on,
+    // for each of `instances` instances (0: the draw is not instanced).
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
-                 UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex);
+                 UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex,
+                 UINT instances = 0);
+    // The passes of one instance of a draw: one, or one for each sample plane drawn.
+    HRESULT DrawPlanes(DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type, UINT primitiveCount,
+                       const VertexStreams& streams, UINT vertexCount, const IndexList& index);
     // One pass of a draw over the planes the draw state points at.
     HRESULT DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type, UINT primitiveCount,
                            const VertexStreams& streams, UINT vertexCount, const IndexList& index);
@@ -263,6 +283,8 @@ private:
         UINT offset = 0, stride = 0;
     };
     std::array<StreamSource, 15> moreStreams_;
+    // Each stream's SetStreamSourceFreq setting: 1, or a flag with its count or divisor.
+    std::array<UINT, kMaxStreams> streamFreq_{};
     IndexBuffer* indices_ = nullptr;
     VertexShader* vertexShader_ = nullptr;
     PixelShader* pixelShader_ = nullptr;
@@ -274,7 +296,10 @@ private:
     DWORD stageStates_[kMaxStages][kTextureStageStateCount] = {};
     DWORD samplerStates_[kSamplerSlots][kSamplerStateCount] = {};
     StateBlock* recording_ = nullptr;  // the block being recorded, if any
-    D3DMATRIX world_, view_, projection_, textureMatrices_[kMaxStages];
+    // The world matrices of vertex blending; D3DTS_WORLD is matrix 0.
+    std::array<D3DMATRIX, kWorldMatrices> worlds_{};
+    D3DMATRIX& world_ = worlds_[0];
+    D3DMATRIX view_, projection_, textureMatrices_[kMaxStages];
     D3DVIEWPORT9 viewport_;
     RECT scissor_;
     D3DMATERIAL9 material_;

@@ -8,9 +8,9 @@
 namespace host {
 namespace {
 
-D3DMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE state, D3DMATRIX* world, D3DMATRIX* view, D3DMATRIX* projection,
+D3DMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE state, D3DMATRIX* worlds, D3DMATRIX* view, D3DMATRIX* projection,
                          D3DMATRIX* textures) {
-    if (state == D3DTS_WORLD) return world;
+    if (state >= D3DTS_WORLD && state < D3DTS_WORLDMATRIX(kWorldMatrices)) return &worlds[state - D3DTS_WORLD];
     if (state == D3DTS_VIEW) return view;
     if (state == D3DTS_PROJECTION) return projection;
     if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) return &textures[state - D3DTS_TEXTURE0];
@@ -96,7 +96,7 @@ HRESULT Device::GetTexture(DWORD stage, BaseTexture** texture) {
 }
 
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
-    D3DMATRIX* slot = TransformSlot(state, &world_, &view_, &projection_, textureMatrices_);
+    D3DMATRIX* slot = TransformSlot(state, worlds_.data(), &view_, &projection_, textureMatrices_);
     if (!slot || !matrix) return D3DERR_INVALIDCALL;
     *slot = *matrix;
     return D3D_OK;
@@ -105,7 +105,7 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matri
 HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) const {
     auto* self = const_cast<Device*>(this);
     const D3DMATRIX* slot =
-        TransformSlot(state, &self->world_, &self->view_, &self->projection_, self->textureMatrices_);
+        TransformSlot(state, self->worlds_.data(), &self->view_, &self->projection_, self->textureMatrices_);
     if (!slot || !matrix) return D3DERR_INVALIDCALL;
     *matrix = *slot;
     return D3D_OK;
