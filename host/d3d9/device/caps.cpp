@@ -77,7 +77,7 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     // quadratic or linear normals.
     caps->DevCaps |= D3DDEVCAPS_NPATCHES;
     caps->MaxNpatchTessellationLevel = float(kMaxNPatchSegments);
-    // Rect patches of every basis and degree; handle 0 draws a patch without keeping it.
+    // Rect and tri patches of every basis and degree; handle 0 draws a patch without keeping it.
     caps->DevCaps |= D3DDEVCAPS_RTPATCHES | D3DDEVCAPS_RTPATCHHANDLEZERO | D3DDEVCAPS_QUINTICRTPATCHES;
     caps->NumSimultaneousRTs = 1;
 }

@@ -19,6 +19,11 @@ float Power(float x, int n) {
     return r;
 }
 
+// x to the power n, 0 when n is negative (a term a derivative has taken away).
+float PowerOrZero(float x, int n) { return n < 0 ? 0.0f : Power(x, n); }
+
+float Factorial(int n) { return n <= 1 ? 1.0f : float(n) * Factorial(n - 1); }
+
 float Binomial(int n, int k) {
     float r = 1.0f;
     for (int i = 1; i <= k; ++i) r = r * float(n - k + i) / float(i);
@@ -90,6 +95,21 @@ BasisWeights BasisAt(D3DBASISTYPE basis, int degree, int points, float t) {
         out.slope[size_t(k)] = slope * float(spans);
     }
     return out;
+}
+
+UINT TriPatchPoints(int degree) { return UINT((degree + 1) * (degree + 2) / 2); }
+
+void TriBasisAt(int degree, float u, float v, TriTerm* out) {
+    const float w = 1.0f - u - v;
+    for (int k = 0; k <= degree; ++k)
+        for (int j = 0; j + k <= degree; ++j) {
+            const int i = degree - j - k;
+            const float c = Factorial(degree) / (Factorial(i) * Factorial(j) * Factorial(k));
+            const float uj = Power(u, j), vk = Power(v, k), wi = Power(w, i);
+            const float dw = float(i) * PowerOrZero(w, i - 1) * uj * vk;  // by w, which falls as u or v grows
+            *out++ = {c * wi * uj * vk, c * (float(j) * PowerOrZero(u, j - 1) * wi * vk - dw),
+                      c * (float(k) * PowerOrZero(v, k - 1) * wi * uj - dw)};
+        }
 }
 
 }  // namespace host

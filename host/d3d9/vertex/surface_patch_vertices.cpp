@@ -7,33 +7,51 @@ namespace host {
 
 void SurfacePatchVertices::AddRect(const RectGrid& grid, int columns, int rows) {
     const uint32_t first = VertexCount();
+    std::array<Term, kMaxTerms> terms;
     for (int j = 0; j <= rows; ++j) {
         const float v = float(j) / float(rows);
         const BasisWeights down = BasisAt(grid.basis, grid.degree, grid.height, v);
         for (int i = 0; i <= columns; ++i) {
             const float u = float(i) / float(columns);
-            WriteVertex(grid, BasisAt(grid.basis, grid.degree, grid.width, u), down, u, v);
+            const BasisWeights across = BasisAt(grid.basis, grid.degree, grid.width, u);
+            size_t count = 0;
+            for (size_t b = 0; b < size_t(down.count); ++b)
+                for (size_t a = 0; a < size_t(across.count); ++a)
+                    terms[count++] = {grid.first + UINT(down.point[b]) * grid.stride + UINT(across.point[a]),
+                                      across.weight[a] * down.weight[b], across.slope[a] * down.weight[b],
+                                      across.weight[a] * down.slope[b]};
+            WriteVertex(std::span(terms.data(), count), u, v);
         }
     }
     AddGridTriangles(first, columns, rows);
 }
 
-void SurfacePatchVertices::WriteVertex(const RectGrid& grid, const BasisWeights& across, const BasisWeights& down,
-                                       float u, float v) {
+void SurfacePatchVertices::AddTri(UINT first, int degree, int n) {
+    const uint32_t firstOut = VertexCount();
+    std::array<TriTerm, kMaxTerms> basis;
+    std::array<Term, kMaxTerms> terms;
+    const UINT points = TriPatchPoints(degree);
+    for (int j = 0; j <= n; ++j)
+        for (int i = 0; i + j <= n; ++i) {
+            const float u = float(i) / float(n), v = float(j) / float(n);
+            TriBasisAt(degree, u, v, basis.data());
+            for (UINT p = 0; p < points; ++p) terms[p] = {first + p, basis[p].weight, basis[p].du, basis[p].dv};
+            WriteVertex(std::span(terms.data(), points), u, v);
+        }
+    AddTriangleGridTriangles(firstOut, n);
+}
+
+void SurfacePatchVertices::WriteVertex(std::span<const Term> terms, float u, float v) {
     float* out = NewVertex();
     for (const Part& part : parts_) {
         // The part's surface at (u, v) and its partial derivatives.
         Vec4 value, du, dv;
-        for (int b = 0; part.kind != Kind::UV && b < down.count; ++b)
-            for (int a = 0; a < across.count; ++a) {
-                const UINT vertex = grid.first + UINT(down.point[size_t(b)]) * grid.stride + UINT(across.point[size_t(a)]);
-                const Vec4 c =
-                    ReadDeclElement(part.source.Type, streams_.Vertex(part.source.Stream, vertex) + part.source.Offset);
-                const float w = across.weight[size_t(a)] * down.weight[size_t(b)];
-                const float wu = across.slope[size_t(a)] * down.weight[size_t(b)];
-                const float wv = across.weight[size_t(a)] * down.slope[size_t(b)];
-                for (int k = 0; k < 4; ++k) value[k] += w * c[k], du[k] += wu * c[k], dv[k] += wv * c[k];
-            }
+        for (const Term& t : terms) {
+            if (part.kind == Kind::UV) break;
+            const Vec4 c =
+                ReadDeclElement(part.source.Type, streams_.Vertex(part.source.Stream, t.vertex) + part.source.Offset);
+            for (int k = 0; k < 4; ++k) value[k] += t.weight * c[k], du[k] += t.du * c[k], dv[k] += t.dv * c[k];
+        }
         switch (part.kind) {
             case Kind::PartialU: value = du; break;
             case Kind::PartialV: value = dv; break;

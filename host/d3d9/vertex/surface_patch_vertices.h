@@ -1,10 +1,12 @@
-// The tessellator's output for rect patches: the surface of a grid of control points cut
-// into a grid of triangles. Every part of the declaration is a surface of the same basis
+// The tessellator's output for rect and tri patches: the surface of control points in the
+// streams cut into triangles. Every part of the declaration is a surface of the same basis
 // over its control points' values (positions, normals, colours, texture coordinates
 // alike); parts with a tessellation method are the partial derivatives of the surface of
 // the data they read (PARTIALU, PARTIALV), their cross product (CROSSUV) or the patch
 // parameters (UV).
 #pragma once
+#include <array>
+
 #include "host/d3d9/vertex/patch_basis.h"
 #include "host/d3d9/vertex/tessellator_output.h"
 
@@ -28,9 +30,18 @@ public:
 
     // The patch cut into `columns` x `rows` cells, u running along the grid's rows.
     void AddRect(const RectGrid& grid, int columns, int rows);
+    // The Bezier triangle of `degree` whose control points are the streams' vertices from
+    // `first` on, cut into n x n triangles as an N-patch is.
+    void AddTri(UINT first, int degree, int n);
 
 private:
-    void WriteVertex(const RectGrid& grid, const BasisWeights& across, const BasisWeights& down, float u, float v);
+    // A control point's weight in the vertex being written, and in its partial derivatives.
+    struct Term {
+        UINT vertex;
+        float weight, du, dv;
+    };
+    static constexpr int kMaxTerms = (kMaxPatchDegree + 1) * (kMaxPatchDegree + 1);
+    void WriteVertex(std::span<const Term> terms, float u, float v);
 };
 
 }  // namespace host

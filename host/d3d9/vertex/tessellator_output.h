@@ -40,6 +40,11 @@ protected:
     // The (columns + 1) x (rows + 1) grid of vertices from vertex `first` on, row by row, as
     // two triangles a cell turning as the grid's columns and rows do.
     void AddGridTriangles(uint32_t first, int columns, int rows);
+    // The triangle of vertices from vertex `first` on, with n + 1 - j of them in row j (0 to
+    // n), cut into n x n triangles turning as the rows' and the columns' directions do.
+    void AddTriangleGridTriangles(uint32_t first, int n);
+    // Vertices such a triangle has.
+    static UINT TriangleGridVertices(int n) { return UINT((n + 1) * (n + 2) / 2); }
 
     std::vector<Part> parts_;
     const VertexStreams& streams_;
