@@ -3,13 +3,16 @@
 // part of the declaration evaluated alike, with the derivatives, cross product and parameters the methods ask for; patches
 // kept under a handle are drawn again until deleted; bad patches are refused.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "host/d3d9/vertex/patch_mesh.h"
 #include "shader_code.h"
 
 namespace host::test::patch {
@@ -119,7 +122,10 @@ protected:
     // The patch drawn by `draw`, showing input `usage` as each vertex's colour.
     template <class Draw>
     HRESULT DrawShowing(BYTE usage, Draw draw) {
+        // Each grid point lies on a pixel's centre (at whole coordinates), which shows its
+        // colour alone.
         ShowInputAtParameters(usage, 0);
+        dev->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
         dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         dev->BeginScene();
         const HRESULT hr = draw();
@@ -134,15 +140,14 @@ protected:
         const float edges[3] = {n, n, n};
         return DrawShowing(usage, [&] { return dev->DrawTriPatch(handle, edges, info); });
     }
-    // With flat shading, grid point (i, j) of n segments shows in the pixel just inside it
-    // (on a triangle, those of its lower triangles).
+    // Grid point (i, j) of n segments (on a triangle, i + j < n) shows in its pixel.
     template <class F>
     void ExpectGrid(int n, bool tri, F expected, const char* what) {
         for (int j = 0; j < n; ++j)
             for (int i = 0; i + (tri ? j : 0) < n; ++i) {
                 const float u = float(i) / float(n), v = float(j) / float(n);
                 const Value e = expected(u, v);
-                const uint32_t got = Pixel(16 * i / n + 1, 16 * j / n + 1);
+                const uint32_t got = Pixel(16 * i / n, 16 * j / n);
                 for (int k = 0; k < 3; ++k)
                     EXPECT_NEAR(int(got >> (16 - 8 * k) & 255), ShownByte(e.v[k]), 1)
                         << what << " at " << u << ", " << v << " component " << k;
@@ -181,7 +186,7 @@ TEST_F(PatchTest, TessellatedVerticesLieOnThePatchSurfaceOfEachBasis) {
     ExpectRect({1, 1, 7, 4, kGridWidth, D3DBASIS_BEZIER, D3DDEGREE_CUBIC}, 4);
     ExpectRect({0, 2, 3, 3, kGridWidth, D3DBASIS_BEZIER, D3DDEGREE_LINEAR}, 4);
     ExpectRect({2, 0, 5, 6, kGridWidth, D3DBASIS_BSPLINE, D3DDEGREE_CUBIC}, 4);
-    ExpectRect({1, 1, 4, 4, kGridWidth, D3DBASIS_CATMULL_ROM, D3DDEGREE_CUBIC}, 6);
+    ExpectRect({1, 1, 4, 4, kGridWidth, D3DBASIS_CATMULL_ROM, D3DDEGREE_CUBIC}, 8);
     const D3DTRIPATCH_INFO tri{12, 10, D3DBASIS_BEZIER, D3DDEGREE_CUBIC};
     ExpectPatch(CubicTriSurface(12), 4, true, [&](BYTE usage, float s) { return DrawTri(usage, 0, &tri, s); });
 }
@@ -225,6 +230,45 @@ TEST_F(PatchTest, HandlesKeepPatchesUntilDeletedAndBadPatchesAreRefused) {
     const D3DTRIPATCH_INFO bspline{0, 10, D3DBASIS_BSPLINE, D3DDEGREE_CUBIC};
     expectRefused(DrawTri(D3DDECLUSAGE_POSITION, 9, &bspline, 4), "a tri patch's basis is not Bezier");
     EXPECT_EQ(dev->DeletePatch(9), D3DERR_INVALIDCALL);  // a refused patch is not kept
+}
+
+// Cut with differing edge counts, a rect patch's triangles cover its square once, all
+// turning one way, without T-junctions: each inside edge is shared by two triangles running
+// it opposite ways, and each side of the square is cut into its own count of equal segments,
+// as the next patch's side of the same count is.
+TEST(PatchMeshTest, EdgesKeepTheirOwnCountsAndTheInsideIsStitchedWithoutCracks) {
+    const std::array<int, 4> cases[] = {{4, 4, 4, 4}, {3, 7, 1, 2}, {1, 5, 1, 3}, {6, 1, 2, 1},
+                                        {1, 1, 1, 1}, {2, 2, 5, 2}, {64, 1, 64, 3}};
+    for (const std::array<int, 4>& edges : cases) {
+        const PatchMesh mesh = RectPatchMesh(edges);
+        std::map<std::pair<uint32_t, uint32_t>, int> runs;  // each directed edge's triangles
+        double area = 0;
+        for (size_t t = 0; t < mesh.indices.size(); t += 3) {
+            const uint32_t* k = &mesh.indices[t];
+            const auto &a = mesh.points[k[0]], &b = mesh.points[k[1]], &c = mesh.points[k[2]];
+            const double twice = double(b[0] - a[0]) * (c[1] - a[1]) - double(c[0] - a[0]) * (b[1] - a[1]);
+            EXPECT_GT(twice, 0) << edges[0] << edges[1] << edges[2] << edges[3];
+            area += twice / 2;
+            for (int e = 0; e < 3; ++e) ++runs[{k[e], k[(e + 1) % 3]}];
+        }
+        EXPECT_NEAR(area, 1.0, 1e-5);
+        int segments[4] = {};
+        for (const auto& [edge, count] : runs) {
+            EXPECT_EQ(count, 1);
+            if (runs.count({edge.second, edge.first})) continue;
+            // Run by one triangle alone: a segment of one side of the square.
+            const auto &p = mesh.points[edge.first], &q = mesh.points[edge.second];
+            const int side = p[1] == 0 && q[1] == 0   ? 0
+                             : p[0] == 1 && q[0] == 1 ? 1
+                             : p[1] == 1 && q[1] == 1 ? 2
+                             : p[0] == 0 && q[0] == 0 ? 3
+                                                      : -1;
+            ASSERT_GE(side, 0) << "an edge with one triangle inside the patch";
+            ++segments[side];
+            EXPECT_NEAR(std::abs(q[0] - p[0]) + std::abs(q[1] - p[1]), 1.0f / float(edges[size_t(side)]), 1e-6);
+        }
+        for (size_t e = 0; e < 4; ++e) EXPECT_EQ(segments[e], edges[e]) << "side " << e;
+    }
 }
 
 }  // namespace

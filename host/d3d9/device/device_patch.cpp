@@ -52,13 +52,13 @@ int EdgeSegments(const float* segments, int edge) {
     return n >= 1.0f ? int(std::min(n, float(kMaxNPatchSegments))) : 1;
 }
 
-// The patch tessellated uniformly, each way by the most segments of its edges that way.
-// Rect edges 0 to 3 run along v = 0, u = 1, v = 1 and u = 0.
+// A rect patch's edges are cut each by its own count, and stitched to the inside; a tri
+// patch is cut uniformly by its edges' most segments.
 void Tessellate(const D3DRECTPATCH_INFO& info, const float* segments, SurfacePatchVertices* out) {
     const RectGrid grid{info.StartVertexOffsetHeight * info.Stride + info.StartVertexOffsetWidth, info.Stride,
                         int(info.Width), int(info.Height), info.Basis, int(info.Degree)};
-    out->AddRect(grid, std::max(EdgeSegments(segments, 0), EdgeSegments(segments, 2)),
-                 std::max(EdgeSegments(segments, 1), EdgeSegments(segments, 3)));
+    out->AddRect(grid, {EdgeSegments(segments, 0), EdgeSegments(segments, 1), EdgeSegments(segments, 2),
+                        EdgeSegments(segments, 3)});
 }
 void Tessellate(const D3DTRIPATCH_INFO& info, const float* segments, SurfacePatchVertices* out) {
     out->AddTri(info.StartVertexOffset, int(info.Degree),

@@ -1,29 +1,27 @@
 #include "host/d3d9/vertex/surface_patch_vertices.h"
 
 #include "host/d3d9/vertex/npatch.h"
+#include "host/d3d9/vertex/patch_mesh.h"
 #include "host/d3d9/vertex/vertex_element.h"
 
 namespace host {
 
-void SurfacePatchVertices::AddRect(const RectGrid& grid, int columns, int rows) {
+void SurfacePatchVertices::AddRect(const RectGrid& grid, const std::array<int, 4>& edges) {
     const uint32_t first = VertexCount();
+    const PatchMesh mesh = RectPatchMesh(edges);
     std::array<Term, kMaxTerms> terms;
-    for (int j = 0; j <= rows; ++j) {
-        const float v = float(j) / float(rows);
+    for (const auto& [u, v] : mesh.points) {
+        const BasisWeights across = BasisAt(grid.basis, grid.degree, grid.width, u);
         const BasisWeights down = BasisAt(grid.basis, grid.degree, grid.height, v);
-        for (int i = 0; i <= columns; ++i) {
-            const float u = float(i) / float(columns);
-            const BasisWeights across = BasisAt(grid.basis, grid.degree, grid.width, u);
-            size_t count = 0;
-            for (size_t b = 0; b < size_t(down.count); ++b)
-                for (size_t a = 0; a < size_t(across.count); ++a)
-                    terms[count++] = {grid.first + UINT(down.point[b]) * grid.stride + UINT(across.point[a]),
-                                      across.weight[a] * down.weight[b], across.slope[a] * down.weight[b],
-                                      across.weight[a] * down.slope[b]};
-            WriteVertex(std::span(terms.data(), count), u, v);
-        }
+        size_t count = 0;
+        for (size_t b = 0; b < size_t(down.count); ++b)
+            for (size_t a = 0; a < size_t(across.count); ++a)
+                terms[count++] = {grid.first + UINT(down.point[b]) * grid.stride + UINT(across.point[a]),
+                                  across.weight[a] * down.weight[b], across.slope[a] * down.weight[b],
+                                  across.weight[a] * down.slope[b]};
+        WriteVertex(std::span(terms.data(), count), u, v);
     }
-    AddGridTriangles(first, columns, rows);
+    for (const uint32_t i : mesh.indices) indices_.push_back(first + i);
 }
 
 void SurfacePatchVertices::AddTri(UINT first, int degree, int n) {

@@ -28,8 +28,8 @@ public:
     // Whether every part of the declaration was found in the streams.
     bool HasEveryPart(std::span<const D3DVERTEXELEMENT9> elements) const { return parts_.size() == elements.size(); }
 
-    // The patch cut into `columns` x `rows` cells, u running along the grid's rows.
-    void AddRect(const RectGrid& grid, int columns, int rows);
+    // The patch cut as RectPatchMesh cuts it, u running along the grid's rows.
+    void AddRect(const RectGrid& grid, const std::array<int, 4>& edges);
     // The Bezier triangle of `degree` whose control points are the streams' vertices from
     // `first` on, cut into n x n triangles as an N-patch is.
     void AddTri(UINT first, int degree, int n);

@@ -59,14 +59,6 @@ float* TessellatorOutput::NewVertex() {
     return data_.data() + start;
 }
 
-void TessellatorOutput::AddGridTriangles(uint32_t first, int columns, int rows) {
-    auto at = [&](int i, int j) { return first + uint32_t(j * (columns + 1) + i); };
-    for (int j = 0; j < rows; ++j)
-        for (int i = 0; i < columns; ++i)
-            indices_.insert(indices_.end(),
-                            {at(i, j), at(i + 1, j), at(i, j + 1), at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)});
-}
-
 void TessellatorOutput::AddTriangleGridTriangles(uint32_t first, int n) {
     // Point (i, j) counts along rows of j.
     auto at = [&](int i, int j) { return first + uint32_t(j * (n + 1) - j * (j - 1) / 2 + i); };

@@ -37,9 +37,6 @@ protected:
     TessellatorOutput(std::span<const D3DVERTEXELEMENT9> elements, const VertexStreams& streams);
     // Room for one more vertex's floats, to be written in the parts' order.
     float* NewVertex();
-    // The (columns + 1) x (rows + 1) grid of vertices from vertex `first` on, row by row, as
-    // two triangles a cell turning as the grid's columns and rows do.
-    void AddGridTriangles(uint32_t first, int columns, int rows);
     // The triangle of vertices from vertex `first` on, with n + 1 - j of them in row j (0 to
     // n), cut into n x n triangles turning as the rows' and the columns' directions do.
     void AddTriangleGridTriangles(uint32_t first, int n);
