@@ -232,43 +232,52 @@ TEST_F(PatchTest, HandlesKeepPatchesUntilDeletedAndBadPatchesAreRefused) {
     EXPECT_EQ(dev->DeletePatch(9), D3DERR_INVALIDCALL);  // a refused patch is not kept
 }
 
-// Cut with differing edge counts, a rect patch's triangles cover its square once, all
+// Cut with differing edge counts, a patch's triangles cover it once (of `area`), all
 // turning one way, without T-junctions: each inside edge is shared by two triangles running
-// it opposite ways, and each side of the square is cut into its own count of equal segments,
-// as the next patch's side of the same count is.
-TEST(PatchMeshTest, EdgesKeepTheirOwnCountsAndTheInsideIsStitchedWithoutCracks) {
-    const std::array<int, 4> cases[] = {{4, 4, 4, 4}, {3, 7, 1, 2}, {1, 5, 1, 3}, {6, 1, 2, 1},
-                                        {1, 1, 1, 1}, {2, 2, 5, 2}, {64, 1, 64, 3}};
-    for (const std::array<int, 4>& edges : cases) {
-        const PatchMesh mesh = RectPatchMesh(edges);
-        std::map<std::pair<uint32_t, uint32_t>, int> runs;  // each directed edge's triangles
-        double area = 0;
-        for (size_t t = 0; t < mesh.indices.size(); t += 3) {
-            const uint32_t* k = &mesh.indices[t];
-            const auto &a = mesh.points[k[0]], &b = mesh.points[k[1]], &c = mesh.points[k[2]];
-            const double twice = double(b[0] - a[0]) * (c[1] - a[1]) - double(c[0] - a[0]) * (b[1] - a[1]);
-            EXPECT_GT(twice, 0) << edges[0] << edges[1] << edges[2] << edges[3];
-            area += twice / 2;
-            for (int e = 0; e < 3; ++e) ++runs[{k[e], k[(e + 1) % 3]}];
-        }
-        EXPECT_NEAR(area, 1.0, 1e-5);
-        int segments[4] = {};
-        for (const auto& [edge, count] : runs) {
-            EXPECT_EQ(count, 1);
-            if (runs.count({edge.second, edge.first})) continue;
-            // Run by one triangle alone: a segment of one side of the square.
-            const auto &p = mesh.points[edge.first], &q = mesh.points[edge.second];
-            const int side = p[1] == 0 && q[1] == 0   ? 0
-                             : p[0] == 1 && q[0] == 1 ? 1
-                             : p[1] == 1 && q[1] == 1 ? 2
-                             : p[0] == 0 && q[0] == 0 ? 3
-                                                      : -1;
-            ASSERT_GE(side, 0) << "an edge with one triangle inside the patch";
-            ++segments[side];
-            EXPECT_NEAR(std::abs(q[0] - p[0]) + std::abs(q[1] - p[1]), 1.0f / float(edges[size_t(side)]), 1e-6);
-        }
-        for (size_t e = 0; e < 4; ++e) EXPECT_EQ(segments[e], edges[e]) << "side " << e;
+// it opposite ways, and each side is cut into its own count of equal segments, as the next
+// patch's side of the same count is. `side` names the side two points lie on (-1: none).
+template <size_t kSides, class Side>
+void ExpectStitched(const PatchMesh& mesh, const std::array<int, kSides>& edges, double area, Side side) {
+    std::map<std::pair<uint32_t, uint32_t>, int> runs;  // each directed edge's triangles
+    double sum = 0;
+    for (size_t t = 0; t < mesh.indices.size(); t += 3) {
+        const uint32_t* k = &mesh.indices[t];
+        const auto &a = mesh.points[k[0]], &b = mesh.points[k[1]], &c = mesh.points[k[2]];
+        const double twice = double(b[0] - a[0]) * (c[1] - a[1]) - double(c[0] - a[0]) * (b[1] - a[1]);
+        EXPECT_GT(twice, 0);
+        sum += twice / 2;
+        for (int e = 0; e < 3; ++e) ++runs[{k[e], k[(e + 1) % 3]}];
     }
+    EXPECT_NEAR(sum, area, 1e-5);
+    std::array<int, kSides> segments{};
+    for (const auto& [edge, count] : runs) {
+        EXPECT_EQ(count, 1);
+        if (runs.count({edge.second, edge.first})) continue;
+        // Run by one triangle alone: a segment of one side.
+        const auto &p = mesh.points[edge.first], &q = mesh.points[edge.second];
+        const int s = side(p, q);
+        ASSERT_GE(s, 0) << "an edge with one triangle inside the patch";
+        ++segments[size_t(s)];
+        EXPECT_NEAR(std::max(std::abs(q[0] - p[0]), std::abs(q[1] - p[1])), 1.0f / float(edges[size_t(s)]), 1e-6);
+    }
+    EXPECT_EQ(segments, edges);
+}
+
+TEST(PatchMeshTest, EdgesKeepTheirOwnCountsAndTheInsideIsStitchedWithoutCracks) {
+    using P = std::array<float, 2>;
+    const std::array<int, 4> rects[] = {{4, 4, 4, 4}, {3, 7, 1, 2}, {1, 5, 1, 3}, {6, 1, 2, 1},
+                                        {1, 1, 1, 1}, {2, 2, 5, 2}, {64, 1, 64, 3}};
+    for (const std::array<int, 4>& edges : rects)
+        ExpectStitched(RectPatchMesh(edges), edges, 1.0, [](const P& p, const P& q) {
+            return p[1] == 0 && q[1] == 0 ? 0 : p[0] == 1 && q[0] == 1 ? 1 : p[1] == 1 && q[1] == 1 ? 2
+                                              : p[0] == 0 && q[0] == 0 ? 3 : -1;
+        });
+    const std::array<int, 3> tris[] = {{4, 4, 4}, {1, 1, 1}, {2, 1, 1}, {1, 2, 2}, {3, 1, 1}, {5, 2, 8}, {64, 1, 7}};
+    for (const std::array<int, 3>& edges : tris)
+        ExpectStitched(TriPatchMesh(edges), edges, 0.5, [](const P& p, const P& q) {
+            auto slant = [](const P& x) { return std::abs(x[0] + x[1] - 1) < 1e-6f; };
+            return p[1] == 0 && q[1] == 0 ? 0 : slant(p) && slant(q) ? 1 : p[0] == 0 && q[0] == 0 ? 2 : -1;
+        });
 }
 
 }  // namespace

@@ -52,8 +52,7 @@ int EdgeSegments(const float* segments, int edge) {
     return n >= 1.0f ? int(std::min(n, float(kMaxNPatchSegments))) : 1;
 }
 
-// A rect patch's edges are cut each by its own count, and stitched to the inside; a tri
-// patch is cut uniformly by its edges' most segments.
+// Each edge is cut by its own count, and stitched to the inside.
 void Tessellate(const D3DRECTPATCH_INFO& info, const float* segments, SurfacePatchVertices* out) {
     const RectGrid grid{info.StartVertexOffsetHeight * info.Stride + info.StartVertexOffsetWidth, info.Stride,
                         int(info.Width), int(info.Height), info.Basis, int(info.Degree)};
@@ -62,7 +61,7 @@ void Tessellate(const D3DRECTPATCH_INFO& info, const float* segments, SurfacePat
 }
 void Tessellate(const D3DTRIPATCH_INFO& info, const float* segments, SurfacePatchVertices* out) {
     out->AddTri(info.StartVertexOffset, int(info.Degree),
-                std::max({EdgeSegments(segments, 0), EdgeSegments(segments, 1), EdgeSegments(segments, 2)}));
+                {EdgeSegments(segments, 0), EdgeSegments(segments, 1), EdgeSegments(segments, 2)});
 }
 
 }  // namespace

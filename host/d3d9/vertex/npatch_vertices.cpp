@@ -60,11 +60,16 @@ void NPatchVertices::AddTriangle(UINT a, UINT b, UINT c) {
     const NPatch patch(positions, normals, degrees_);
     const uint32_t first = VertexCount();
     const int n = segments_;
-    // Point (i, j) lies at u = i / n, v = j / n.
+    // Point (i, j) lies at u = i / n, v = j / n; its number counts along rows of j.
+    auto at = [&](int i, int j) { return first + uint32_t(j * (n + 1) - j * (j - 1) / 2 + i); };
     for (int j = 0; j <= n; ++j)
         for (int i = 0; i + j <= n; ++i) WriteVertex(patch, float(i) / float(n), float(j) / float(n));
     // Triangles keep the patch's winding: (u, v) turns as corner 1 and corner 2 do.
-    AddTriangleGridTriangles(first, n);
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i + j < n; ++i) {
+            indices_.insert(indices_.end(), {at(i, j), at(i + 1, j), at(i, j + 1)});
+            if (i + j + 1 < n) indices_.insert(indices_.end(), {at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)});
+        }
 }
 
 void NPatchVertices::WriteVertex(const NPatch& patch, float u, float v) {

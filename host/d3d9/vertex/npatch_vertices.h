@@ -28,7 +28,7 @@ public:
     // Vertices `a`, `b` and `c` of the streams as a patch, in that order.
     void AddTriangle(UINT a, UINT b, UINT c);
     // Vertices one patch adds.
-    UINT VerticesPerPatch() const { return TriangleGridVertices(segments_); }
+    UINT VerticesPerPatch() const { return UINT((segments_ + 1) * (segments_ + 2) / 2); }
 
 private:
     void WriteVertex(const NPatch& patch, float u, float v);

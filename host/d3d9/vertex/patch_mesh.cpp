@@ -1,6 +1,8 @@
 #include "host/d3d9/vertex/patch_mesh.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 namespace host {
 namespace {
@@ -9,11 +11,8 @@ struct Point {
     float u, v;
 };
 
-// A polyline of points along one direction, each with its place along it.
-struct Chain {
-    std::vector<uint32_t> point;
-    std::vector<float> place;
-};
+// Points along a line, in order.
+using Chain = std::vector<uint32_t>;
 
 class MeshBuilder {
 public:
@@ -30,31 +29,35 @@ public:
         if (area < 0.0f) std::swap(b, c);
         mesh_.indices.insert(mesh_.indices.end(), {a, b, c});
     }
-    // The band between two chains that run the same way along parallel lines, zipped from
-    // their starts to their ends, taking next whichever chain's next point comes first.
-    void Stitch(const Chain& outer, const Chain& inner) {
+    // The band between two chains on parallel lines, both running towards `along`, zipped
+    // from their starts to their ends, taking next whichever chain's next point comes first.
+    void Stitch(const Chain& outer, const Chain& inner, Point along) {
+        auto place = [&](uint32_t p) { return mesh_.points[p][0] * along.u + mesh_.points[p][1] * along.v; };
         size_t i = 0, j = 0;
-        const size_t m = outer.point.size() - 1, n = inner.point.size() - 1;
+        const size_t m = outer.size() - 1, n = inner.size() - 1;
         while (i < m || j < n) {
-            if (j == n || (i < m && outer.place[i + 1] <= inner.place[j + 1])) {
-                Triangle(outer.point[i], outer.point[i + 1], inner.point[j]);
+            if (j == n || (i < m && place(outer[i + 1]) <= place(inner[j + 1]))) {
+                Triangle(outer[i], outer[i + 1], inner[j]);
                 ++i;
             } else {
-                Triangle(outer.point[i], inner.point[j + 1], inner.point[j]);
+                Triangle(outer[i], inner[j + 1], inner[j]);
                 ++j;
             }
         }
     }
-    // Points `from` + t (`to` - `from`) for t = k / count, k from `first` to `last`, placed
-    // by u on a line across and by v on one up.
-    Chain Line(Point from, Point to, int count, int first, int last) {
+    // A side of the patch: `from` + t (`to` - `from`) for t = k / count, k from 0 to count.
+    Chain Edge(Point from, Point to, int count) {
         Chain chain;
-        for (int k = first; k <= last; ++k) {
+        for (int k = 0; k <= count; ++k) {
             const float t = float(k) / float(count);
-            const float u = from.u + t * (to.u - from.u), v = from.v + t * (to.v - from.v);
-            chain.point.push_back(At(u, v));
-            chain.place.push_back(to.u != from.u ? u : v);
+            chain.push_back(At(from.u + t * (to.u - from.u), from.v + t * (to.v - from.v)));
         }
+        return chain;
+    }
+    // Grid points (i / nu, j / nv) from (i, j), `count` of them a step (di, dj) apart.
+    Chain Grid(int nu, int nv, int i, int j, int di, int dj, int count) {
+        Chain chain;
+        for (int k = 0; k < count; ++k) chain.push_back(At(float(i + k * di) / float(nu), float(j + k * dj) / float(nv)));
         return chain;
     }
     PatchMesh Take() { return std::move(mesh_); }
@@ -64,32 +67,52 @@ private:
     std::map<std::pair<float, float>, uint32_t> index_;
 };
 
+constexpr Point kAcross{1, 0}, kUp{0, 1}, kBack{-1, 1};
+
 }  // namespace
 
 PatchMesh RectPatchMesh(const std::array<int, 4>& edges) {
     const int nu = std::max(edges[0], edges[2]), nv = std::max(edges[1], edges[3]);
     MeshBuilder b;
-    if (nu < 2 || nv < 2) {
-        // No inside: the two long edges face each other and are stitched together.
-        if (nu < 2)
-            b.Stitch(b.Line({0, 0}, {0, 1}, edges[3], 0, edges[3]), b.Line({1, 0}, {1, 1}, edges[1], 0, edges[1]));
-        else
-            b.Stitch(b.Line({0, 0}, {1, 0}, edges[0], 0, edges[0]), b.Line({0, 1}, {1, 1}, edges[2], 0, edges[2]));
+    const Chain bottom = b.Edge({0, 0}, {1, 0}, edges[0]), right = b.Edge({1, 0}, {1, 1}, edges[1]);
+    const Chain top = b.Edge({0, 1}, {1, 1}, edges[2]), left = b.Edge({0, 0}, {0, 1}, edges[3]);
+    if (nu < 2) {
+        b.Stitch(left, right, kUp);  // no inside: the facing sides are stitched together
+    } else if (nv < 2) {
+        b.Stitch(bottom, top, kAcross);
+    } else {
+        // The inside: grid points (i / nu, j / nv), 0 < i < nu and 0 < j < nv.
+        for (int j = 1; j + 1 < nv; ++j)
+            b.Stitch(b.Grid(nu, nv, 1, j, 1, 0, nu - 1), b.Grid(nu, nv, 1, j + 1, 1, 0, nu - 1), kAcross);
+        // Each side stitched to the inside's side facing it.
+        b.Stitch(bottom, b.Grid(nu, nv, 1, 1, 1, 0, nu - 1), kAcross);
+        b.Stitch(top, b.Grid(nu, nv, 1, nv - 1, 1, 0, nu - 1), kAcross);
+        b.Stitch(left, b.Grid(nu, nv, 1, 1, 0, 1, nv - 1), kUp);
+        b.Stitch(right, b.Grid(nu, nv, nu - 1, 1, 0, 1, nv - 1), kUp);
+    }
+    return b.Take();
+}
+
+PatchMesh TriPatchMesh(const std::array<int, 3>& edges) {
+    const int n = std::max({edges[0], edges[1], edges[2]});
+    MeshBuilder b;
+    const Chain bottom = b.Edge({0, 0}, {1, 0}, edges[0]), slant = b.Edge({1, 0}, {0, 1}, edges[1]);
+    const Chain left = b.Edge({0, 0}, {0, 1}, edges[2]);
+    if (n == 1) {
+        b.Triangle(bottom[0], bottom[1], left[1]);
         return b.Take();
     }
-    // The inside: grid points (i / nu, j / nv), 0 < i < nu and 0 < j < nv.
-    const float lo_u = 1.0f / float(nu), hi_u = float(nu - 1) / float(nu);
-    const float lo_v = 1.0f / float(nv), hi_v = float(nv - 1) / float(nv);
-    for (int j = 1; j + 1 < nv; ++j) {
-        const Chain row = b.Line({0, float(j) / float(nv)}, {1, float(j) / float(nv)}, nu, 1, nu - 1);
-        const Chain next = b.Line({0, float(j + 1) / float(nv)}, {1, float(j + 1) / float(nv)}, nu, 1, nu - 1);
-        b.Stitch(row, next);
+    if (n == 2) {
+        // No grid point inside: each side is stitched to the centre.
+        const Chain centre = {b.At(1.0f / 3.0f, 1.0f / 3.0f)};
+        for (const Chain* side : {&bottom, &slant, &left}) b.Stitch(*side, centre, kAcross);
+        return b.Take();
     }
-    // Each edge stitched to the inside's side facing it.
-    b.Stitch(b.Line({0, 0}, {1, 0}, edges[0], 0, edges[0]), b.Line({0, lo_v}, {1, lo_v}, nu, 1, nu - 1));
-    b.Stitch(b.Line({0, 1}, {1, 1}, edges[2], 0, edges[2]), b.Line({0, hi_v}, {1, hi_v}, nu, 1, nu - 1));
-    b.Stitch(b.Line({0, 0}, {0, 1}, edges[3], 0, edges[3]), b.Line({lo_u, 0}, {lo_u, 1}, nv, 1, nv - 1));
-    b.Stitch(b.Line({1, 0}, {1, 1}, edges[1], 0, edges[1]), b.Line({hi_u, 0}, {hi_u, 1}, nv, 1, nv - 1));
+    // The inside: grid points (i / n, j / n), i and j from 1, i + j < n; row j has n - 1 - j.
+    for (int j = 1; j + 2 < n; ++j) b.Stitch(b.Grid(n, n, 1, j, 1, 0, n - 1 - j), b.Grid(n, n, 1, j + 1, 1, 0, n - 2 - j), kAcross);
+    b.Stitch(bottom, b.Grid(n, n, 1, 1, 1, 0, n - 2), kAcross);
+    b.Stitch(left, b.Grid(n, n, 1, 1, 0, 1, n - 2), kUp);
+    b.Stitch(slant, b.Grid(n, n, n - 2, 1, -1, 1, n - 2), kBack);
     return b.Take();
 }
 

@@ -1,16 +1,20 @@
 #include "host/d3d9/vertex/surface_patch_vertices.h"
 
 #include "host/d3d9/vertex/npatch.h"
-#include "host/d3d9/vertex/patch_mesh.h"
 #include "host/d3d9/vertex/vertex_element.h"
 
 namespace host {
 
-void SurfacePatchVertices::AddRect(const RectGrid& grid, const std::array<int, 4>& edges) {
+template <class TermsAt>
+void SurfacePatchVertices::AddMesh(const PatchMesh& mesh, TermsAt termsAt) {
     const uint32_t first = VertexCount();
-    const PatchMesh mesh = RectPatchMesh(edges);
     std::array<Term, kMaxTerms> terms;
-    for (const auto& [u, v] : mesh.points) {
+    for (const auto& [u, v] : mesh.points) WriteVertex(std::span(terms.data(), termsAt(u, v, terms.data())), u, v);
+    for (const uint32_t i : mesh.indices) indices_.push_back(first + i);
+}
+
+void SurfacePatchVertices::AddRect(const RectGrid& grid, const std::array<int, 4>& edges) {
+    AddMesh(RectPatchMesh(edges), [&](float u, float v, Term* terms) {
         const BasisWeights across = BasisAt(grid.basis, grid.degree, grid.width, u);
         const BasisWeights down = BasisAt(grid.basis, grid.degree, grid.height, v);
         size_t count = 0;
@@ -19,24 +23,18 @@ void SurfacePatchVertices::AddRect(const RectGrid& grid, const std::array<int, 4
                 terms[count++] = {grid.first + UINT(down.point[b]) * grid.stride + UINT(across.point[a]),
                                   across.weight[a] * down.weight[b], across.slope[a] * down.weight[b],
                                   across.weight[a] * down.slope[b]};
-        WriteVertex(std::span(terms.data(), count), u, v);
-    }
-    for (const uint32_t i : mesh.indices) indices_.push_back(first + i);
+        return count;
+    });
 }
 
-void SurfacePatchVertices::AddTri(UINT first, int degree, int n) {
-    const uint32_t firstOut = VertexCount();
-    std::array<TriTerm, kMaxTerms> basis;
-    std::array<Term, kMaxTerms> terms;
+void SurfacePatchVertices::AddTri(UINT first, int degree, const std::array<int, 3>& edges) {
     const UINT points = TriPatchPoints(degree);
-    for (int j = 0; j <= n; ++j)
-        for (int i = 0; i + j <= n; ++i) {
-            const float u = float(i) / float(n), v = float(j) / float(n);
-            TriBasisAt(degree, u, v, basis.data());
-            for (UINT p = 0; p < points; ++p) terms[p] = {first + p, basis[p].weight, basis[p].du, basis[p].dv};
-            WriteVertex(std::span(terms.data(), points), u, v);
-        }
-    AddTriangleGridTriangles(firstOut, n);
+    AddMesh(TriPatchMesh(edges), [&](float u, float v, Term* terms) {
+        std::array<TriTerm, kMaxTerms> basis;
+        TriBasisAt(degree, u, v, basis.data());
+        for (UINT p = 0; p < points; ++p) terms[p] = {first + p, basis[p].weight, basis[p].du, basis[p].dv};
+        return size_t(points);
+    });
 }
 
 void SurfacePatchVertices::WriteVertex(std::span<const Term> terms, float u, float v) {

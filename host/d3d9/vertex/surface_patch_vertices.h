@@ -8,6 +8,7 @@
 #include <array>
 
 #include "host/d3d9/vertex/patch_basis.h"
+#include "host/d3d9/vertex/patch_mesh.h"
 #include "host/d3d9/vertex/tessellator_output.h"
 
 namespace host {
@@ -31,8 +32,8 @@ public:
     // The patch cut as RectPatchMesh cuts it, u running along the grid's rows.
     void AddRect(const RectGrid& grid, const std::array<int, 4>& edges);
     // The Bezier triangle of `degree` whose control points are the streams' vertices from
-    // `first` on, cut into n x n triangles as an N-patch is.
-    void AddTri(UINT first, int degree, int n);
+    // `first` on, cut as TriPatchMesh cuts it.
+    void AddTri(UINT first, int degree, const std::array<int, 3>& edges);
 
 private:
     // A control point's weight in the vertex being written, and in its partial derivatives.
@@ -41,6 +42,10 @@ private:
         float weight, du, dv;
     };
     static constexpr int kMaxTerms = (kMaxPatchDegree + 1) * (kMaxPatchDegree + 1);
+    // The mesh's points, each written from the terms `termsAt` (u, v, terms) gives (it
+    // returns their count), and its triangles.
+    template <class TermsAt>
+    void AddMesh(const PatchMesh& mesh, TermsAt termsAt);
     void WriteVertex(std::span<const Term> terms, float u, float v);
 };
 

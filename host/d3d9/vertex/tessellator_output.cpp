@@ -59,14 +59,4 @@ float* TessellatorOutput::NewVertex() {
     return data_.data() + start;
 }
 
-void TessellatorOutput::AddTriangleGridTriangles(uint32_t first, int n) {
-    // Point (i, j) counts along rows of j.
-    auto at = [&](int i, int j) { return first + uint32_t(j * (n + 1) - j * (j - 1) / 2 + i); };
-    for (int j = 0; j < n; ++j)
-        for (int i = 0; i + j < n; ++i) {
-            indices_.insert(indices_.end(), {at(i, j), at(i + 1, j), at(i, j + 1)});
-            if (i + j + 1 < n) indices_.insert(indices_.end(), {at(i + 1, j), at(i + 1, j + 1), at(i, j + 1)});
-        }
-}
-
 }  // namespace host

@@ -37,11 +37,6 @@ protected:
     TessellatorOutput(std::span<const D3DVERTEXELEMENT9> elements, const VertexStreams& streams);
     // Room for one more vertex's floats, to be written in the parts' order.
     float* NewVertex();
-    // The triangle of vertices from vertex `first` on, with n + 1 - j of them in row j (0 to
-    // n), cut into n x n triangles turning as the rows' and the columns' directions do.
-    void AddTriangleGridTriangles(uint32_t first, int n);
-    // Vertices such a triangle has.
-    static UINT TriangleGridVertices(int n) { return UINT((n + 1) * (n + 2) / 2); }
 
     std::vector<Part> parts_;
     const VertexStreams& streams_;
