@@ -33,15 +33,26 @@ ControlVertex GridPoint(int i, int j) {
 // The control points of a row of `points` (numbered along it) and their weights at t, the
 // basis functions written out.
 std::vector<std::pair<int, float>> RowWeights(D3DBASISTYPE basis, int degree, int points, float t) {
-    const int spans = basis == D3DBASIS_BEZIER ? (points - 1) / degree : basis == D3DBASIS_BSPLINE ? points - 3 : points - 1;
+    const int spans = basis == D3DBASIS_BEZIER    ? (points - 1) / degree
+                      : basis == D3DBASIS_BSPLINE ? points - degree
+                                                  : points - 1;
     const int s = std::min(int(t * float(spans)), spans - 1);
     const float x = t * float(spans) - float(s), y = 1 - x;
-    if (basis == D3DBASIS_BEZIER && degree == 1) return {{s, y}, {s + 1, x}};
-    if (basis == D3DBASIS_BEZIER)
-        return {{3 * s, y * y * y}, {3 * s + 1, 3 * x * y * y}, {3 * s + 2, 3 * x * x * y}, {3 * s + 3, x * x * x}};
-    if (basis == D3DBASIS_BSPLINE)
-        return {{s, y * y * y / 6}, {s + 1, (3 * x * x * x - 6 * x * x + 4) / 6},
-                {s + 2, (-3 * x * x * x + 3 * x * x + 3 * x + 1) / 6}, {s + 3, x * x * x / 6}};
+    std::vector<float> w;  // the weights of the span's points in order
+    if (basis == D3DBASIS_BEZIER && degree == 1) w = {y, x};
+    if (basis == D3DBASIS_BEZIER && degree == 2) w = {y * y, 2 * x * y, x * x};
+    if (basis == D3DBASIS_BEZIER && degree == 3) w = {y * y * y, 3 * x * y * y, 3 * x * x * y, x * x * x};
+    if (basis == D3DBASIS_BEZIER && degree == 5)
+        w = {y * y * y * y * y, 5 * x * y * y * y * y, 10 * x * x * y * y * y, 10 * x * x * x * y * y,
+             5 * x * x * x * x * y, x * x * x * x * x};
+    if (basis == D3DBASIS_BSPLINE && degree == 2) w = {y * y / 2, (-2 * x * x + 2 * x + 1) / 2, x * x / 2};
+    if (basis == D3DBASIS_BSPLINE && degree == 3)
+        w = {y * y * y / 6, (3 * x * x * x - 6 * x * x + 4) / 6, (-3 * x * x * x + 3 * x * x + 3 * x + 1) / 6,
+             x * x * x / 6};
+    std::vector<std::pair<int, float>> out;
+    const int start = basis == D3DBASIS_BEZIER ? degree * s : s;
+    for (size_t k = 0; k < w.size(); ++k) out.push_back({start + int(k), w[k]});
+    if (basis != D3DBASIS_CATMULL_ROM) return out;
     // Catmull-Rom: the end points stand in for their missing neighbours.
     auto at = [&](int k) { return std::clamp(s + k, 0, points - 1); };
     return {{at(-1), 0.5f * (-x + 2 * x * x - x * x * x)}, {at(0), 0.5f * (2 - 5 * x * x + 3 * x * x * x)},
@@ -72,16 +83,18 @@ Surface RectSurface(const D3DRECTPATCH_INFO& info) {
     };
 }
 
-// The cubic Bezier triangle of the ten vertices from `first` on: row k of its points has
-// k powers of v, and along the row j powers of u, the rest of w = 1 - u - v.
-Surface CubicTriSurface(int first) {
-    return [first](float u, float v, bool color) {
+// The quadratic or cubic Bezier triangle of the vertices from `first` on: row k of its
+// points has k powers of v, and along the row j powers of u, the rest of w = 1 - u - v.
+Surface TriSurface(int first, int degree) {
+    return [first, degree](float u, float v, bool color) {
         const float w = 1 - u - v;
-        const float terms[10] = {w * w * w,         3 * w * w * u,     3 * w * u * u, u * u * u,
-                                 3 * w * w * v,     6 * w * u * v,     3 * u * u * v, 3 * w * v * v,
-                                 3 * u * v * v,     v * v * v};
+        const std::vector<float> terms =
+            degree == 2 ? std::vector<float>{w * w, 2 * w * u, u * u, 2 * w * v, 2 * u * v, v * v}
+                        : std::vector<float>{w * w * w, 3 * w * w * u, 3 * w * u * u, u * u * u, 3 * w * w * v,
+                                             6 * w * u * v, 3 * u * u * v, 3 * w * v * v, 3 * u * v * v, v * v * v};
         Value out{};
-        for (int p = 0; p < 10; ++p) out = Mix(out, terms[p], GridPoint((first + p) % kGridWidth, (first + p) / kGridWidth), color);
+        for (int p = 0; p < int(terms.size()); ++p)
+            out = Mix(out, terms[size_t(p)], GridPoint((first + p) % kGridWidth, (first + p) / kGridWidth), color);
         return out;
     };
 }
@@ -182,13 +195,19 @@ TEST_F(PatchTest, TessellatedVerticesLieOnThePatchSurfaceOfEachBasis) {
     dev->GetDeviceCaps(&caps);
     EXPECT_TRUE(caps.DevCaps & D3DDEVCAPS_RTPATCHES);
     EXPECT_TRUE(caps.DevCaps & D3DDEVCAPS_RTPATCHHANDLEZERO);
+    EXPECT_TRUE(caps.DevCaps & D3DDEVCAPS_QUINTICRTPATCHES);
     // Two cubic Bezier sub-patches side by side, from (1, 1) in rows of the buffer's width.
     ExpectRect({1, 1, 7, 4, kGridWidth, D3DBASIS_BEZIER, D3DDEGREE_CUBIC}, 4);
     ExpectRect({0, 2, 3, 3, kGridWidth, D3DBASIS_BEZIER, D3DDEGREE_LINEAR}, 4);
     ExpectRect({2, 0, 5, 6, kGridWidth, D3DBASIS_BSPLINE, D3DDEGREE_CUBIC}, 4);
     ExpectRect({1, 1, 4, 4, kGridWidth, D3DBASIS_CATMULL_ROM, D3DDEGREE_CUBIC}, 8);
-    const D3DTRIPATCH_INFO tri{12, 10, D3DBASIS_BEZIER, D3DDEGREE_CUBIC};
-    ExpectPatch(CubicTriSurface(12), 4, true, [&](BYTE usage, float s) { return DrawTri(usage, 0, &tri, s); });
+    ExpectRect({0, 0, 6, 6, kGridWidth, D3DBASIS_BEZIER, D3DDEGREE_QUINTIC}, 4);
+    ExpectRect({3, 1, 5, 3, kGridWidth, D3DBASIS_BEZIER, D3DDEGREE_QUADRATIC}, 4);
+    ExpectRect({1, 0, 4, 5, kGridWidth, D3DBASIS_BSPLINE, D3DDEGREE_QUADRATIC}, 4);
+    for (const D3DTRIPATCH_INFO& tri : {D3DTRIPATCH_INFO{12, 10, D3DBASIS_BEZIER, D3DDEGREE_CUBIC},
+                                        D3DTRIPATCH_INFO{20, 6, D3DBASIS_BEZIER, D3DDEGREE_QUADRATIC}})
+        ExpectPatch(TriSurface(int(tri.StartVertexOffset), int(tri.Degree)), 4, true,
+                    [&](BYTE usage, float s) { return DrawTri(usage, 0, &tri, s); });
 }
 
 TEST_F(PatchTest, HandlesKeepPatchesUntilDeletedAndBadPatchesAreRefused) {
@@ -199,7 +218,7 @@ TEST_F(PatchTest, HandlesKeepPatchesUntilDeletedAndBadPatchesAreRefused) {
     const D3DTRIPATCH_INFO tri{3, 10, D3DBASIS_BEZIER, D3DDEGREE_CUBIC};
     ASSERT_EQ(DrawTri(D3DDECLUSAGE_POSITION, 8, &tri, 4), D3D_OK) << log;
     ASSERT_EQ(DrawTri(D3DDECLUSAGE_POSITION, 8, nullptr, 4), D3D_OK) << log;
-    ExpectGrid(4, true, [&](float u, float v) { return CubicTriSurface(3)(u, v, false); }, "kept tri patch");
+    ExpectGrid(4, true, [&](float u, float v) { return TriSurface(3, 3)(u, v, false); }, "kept tri patch");
     EXPECT_EQ(DrawRect(D3DDECLUSAGE_POSITION, 8, nullptr, 4), D3DERR_INVALIDCALL);  // the other kind
     EXPECT_EQ(dev->DeletePatch(7), D3D_OK);
     EXPECT_EQ(DrawRect(D3DDECLUSAGE_POSITION, 7, nullptr, 4), D3DERR_INVALIDCALL);
