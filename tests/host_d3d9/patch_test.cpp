@@ -1,7 +1,8 @@
 // Rect and tri patches: the tessellator's vertices lie on the Bezier, B-spline or
 // Catmull-Rom surface, or the Bezier triangle, of the control points the streams hold, every
-// part of the declaration evaluated alike, with the derivatives, cross product and parameters the methods ask for; patches
-// kept under a handle are drawn again until deleted; bad patches are refused.
+// part of the declaration evaluated alike, with the derivatives, cross product and
+// parameters the methods ask for; edges of differing counts are stitched without cracks;
+// patches kept under a handle are drawn again until deleted; bad patches are refused.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -26,8 +27,9 @@ struct ControlVertex {
 constexpr int kGridWidth = 9, kGridHeight = 6;
 
 ControlVertex GridPoint(int i, int j) {
-    return {-1.0f + 0.3f * float(i) + 0.07f * float(i * j % 3), -0.8f + 0.35f * float(j) - 0.06f * float((i + 2 * j) % 4),
-            0.1f * float((7 * i + 3 * j) % 5) - 0.2f, 0xFF000000u | uint32_t(i * 28) << 16 | uint32_t(j * 45) << 8};
+    return {-1.0f + 0.3f * float(i) + 0.07f * float(i * j % 3),
+            -0.8f + 0.35f * float(j) - 0.06f * float((i + 2 * j) % 4), 0.1f * float((7 * i + 3 * j) % 5) - 0.2f,
+            0xFF000000u | uint32_t(i * 28) << 16 | uint32_t(j * 45) << 8};
 }
 
 // The control points of a row of `points` (numbered along it) and their weights at t, the

@@ -42,7 +42,7 @@ const char* PatchFault(const D3DTRIPATCH_INFO& info) {
 
 // The vertices of the streams a patch reads, from the first.
 UINT PatchReach(const D3DRECTPATCH_INFO& info) {
-    return (info.StartVertexOffsetHeight + info.Height) * info.Stride;
+    return (info.StartVertexOffsetHeight + info.Height - 1) * info.Stride + info.StartVertexOffsetWidth + info.Width;
 }
 UINT PatchReach(const D3DTRIPATCH_INFO& info) { return info.StartVertexOffset + info.NumVertices; }
 

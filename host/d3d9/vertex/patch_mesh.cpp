@@ -57,7 +57,8 @@ public:
     // Grid points (i / nu, j / nv) from (i, j), `count` of them a step (di, dj) apart.
     Chain Grid(int nu, int nv, int i, int j, int di, int dj, int count) {
         Chain chain;
-        for (int k = 0; k < count; ++k) chain.push_back(At(float(i + k * di) / float(nu), float(j + k * dj) / float(nv)));
+        for (int k = 0; k < count; ++k)
+            chain.push_back(At(float(i + k * di) / float(nu), float(j + k * dj) / float(nv)));
         return chain;
     }
     PatchMesh Take() { return std::move(mesh_); }
@@ -109,7 +110,8 @@ PatchMesh TriPatchMesh(const std::array<int, 3>& edges) {
         return b.Take();
     }
     // The inside: grid points (i / n, j / n), i and j from 1, i + j < n; row j has n - 1 - j.
-    for (int j = 1; j + 2 < n; ++j) b.Stitch(b.Grid(n, n, 1, j, 1, 0, n - 1 - j), b.Grid(n, n, 1, j + 1, 1, 0, n - 2 - j), kAcross);
+    for (int j = 1; j + 2 < n; ++j)
+        b.Stitch(b.Grid(n, n, 1, j, 1, 0, n - 1 - j), b.Grid(n, n, 1, j + 1, 1, 0, n - 2 - j), kAcross);
     b.Stitch(bottom, b.Grid(n, n, 1, 1, 1, 0, n - 2), kAcross);
     b.Stitch(left, b.Grid(n, n, 1, 1, 0, 1, n - 2), kUp);
     b.Stitch(slant, b.Grid(n, n, n - 2, 1, -1, 1, n - 2), kBack);
