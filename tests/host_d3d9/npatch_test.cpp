@@ -65,8 +65,6 @@ P3 SurfaceDv(float u, float v) { return (0.5f / kStep) * (PatchPoint(u, v + kSte
 
 class NPatchTest : public ShaderDrawTest {
 protected:
-    // The byte a value shows as in the shader's colour (a quarter of it, plus a half, saturated).
-    static int Byte(float value) { return int(std::lround(std::clamp(0.25f * value + 0.5f, 0.0f, 1.0f) * 255.0f)); }
     // The triangle drawn with 4 segments an edge through a shader that puts each tessellated
     // vertex at its (u, v) on the screen and shows input `usage` / `index` as its colour:
     // with flat shading, grid point (i, j) shows in pixel (4i + 1, 4j + 1).
@@ -81,16 +79,7 @@ protected:
             {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_CROSSUV, D3DDECLUSAGE_NORMAL, 1},
             D3DDECL_END()};
         dev->SetVertexDeclaration(MakeDeclaration(elements));
-        ShaderCode code(kVs20);
-        code.Def(0, 2, -2, 0, 0).Def(1, -1, 1, 0.5f, 1);
-        code.Def(2, 0.25f, 0.25f, 0.25f, 0.25f).Def(3, 0.5f, 0.5f, 0.5f, 0.5f);
-        code.DclInput(D3DDECLUSAGE_TEXCOORD, 0, 0).DclInput(usage, index, 1);
-        code.Op(kOpMad, {Dst(kFileRastOut, 0), Src(kFileInput, 0, Swz(0, 1, 1, 1)), Src(kFileConst, 0),
-                         Src(kFileConst, 1)});
-        code.Op(kOpMad, {Dst(kFileAttrOut, 0), Src(kFileInput, 1), Src(kFileConst, 2), Src(kFileConst, 3)});
-        dev->SetVertexShader(MakeVs(code.End()));
-        dev->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
-        UseDiffuseOnly();
+        ShowInputAtParameters(usage, index);
         dev->SetNPatchMode(4.9f);  // fractions are dropped
         dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         dev->BeginScene();
@@ -108,7 +97,7 @@ protected:
                 const int bytes[3] = {int(got >> 16 & 255), int(got >> 8 & 255), int(got & 255)};
                 const float want[3] = {e.x, e.y, e.z};
                 for (int k = 0; k < 3; ++k)
-                    EXPECT_NEAR(bytes[k], Byte(want[k]), 1) << what << " at " << u << ", " << v << " component " << k;
+                    EXPECT_NEAR(bytes[k], ShownByte(want[k]), 1) << what << " at " << u << ", " << v << " component " << k;
             }
     }
 };

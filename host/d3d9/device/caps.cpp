@@ -89,6 +89,8 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     // quadratic or linear normals.
     caps->DevCaps |= D3DDEVCAPS_NPATCHES;
     caps->MaxNpatchTessellationLevel = float(kMaxNPatchSegments);
+    // Rect and tri patches of every basis and degree; handle 0 draws a patch without keeping it.
+    caps->DevCaps |= D3DDEVCAPS_RTPATCHES | D3DDEVCAPS_RTPATCHHANDLEZERO | D3DDEVCAPS_QUINTICRTPATCHES;
     caps->NumSimultaneousRTs = 1;
 }
 

@@ -2,14 +2,17 @@
 // drawing through the rasteriser, and presentation to the window layer's hook.
 #pragma once
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
+#include <variant>
 #include <vector>
 
 #include "host/d3d9/device/d3d9_types.h"
 #include "host/d3d9/device/draw_state.h"
 #include "host/d3d9/vertex/primitive_assembly.h"
 #include "host/d3d9/raster/raster_shader.h"
+#include "host/d3d9/vertex/tessellator_output.h"
 #include "host/d3d9/vertex/vertex_pipeline.h"
 #include "host/d3d9/vertex/ff_vertex.h"
 #include "host/d3d9/vertex/point_size.h"
@@ -174,6 +177,12 @@ public:
     // edge is cut into are 1 or more (fractions dropped); less turns them off.
     HRESULT SetNPatchMode(float segments);
     float GetNPatchMode() const { return nPatchSegments_; }
+    // Rect and tri patches (device_patch.cpp): the surface of control points in the streams,
+    // cut into triangles by each edge's segment count (null: 1 each). A non-zero handle
+    // keeps the patch's info until DeletePatch, to be drawn again with null info.
+    HRESULT DrawRectPatch(UINT handle, const float* segments, const D3DRECTPATCH_INFO* info);
+    HRESULT DrawTriPatch(UINT handle, const float* segments, const D3DTRIPATCH_INFO* info);
+    HRESULT DeletePatch(UINT handle);
 
     // Drawing.
     HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, UINT stride);
@@ -261,6 +270,11 @@ private:
     // it refuses; nothing for draws it leaves as they are.
     std::optional<HRESULT> DrawTessellated(D3DPRIMITIVETYPE type, UINT primitiveCount, const FvfLayout& layout,
                                            const VertexStreams& streams, const IndexList& index);
+    // The tessellator's output drawn as a triangle list under its own declaration.
+    HRESULT DrawTessellatorOutput(const TessellatorOutput& out);
+    // A rect (kind 0) or tri (1) patch, `info` null for the one kept under `handle`.
+    using KeptPatch = std::variant<D3DRECTPATCH_INFO, D3DTRIPATCH_INFO>;
+    HRESULT DrawPatch(UINT handle, const float* segments, std::optional<KeptPatch> info, size_t kind);
 
     std::shared_ptr<DeviceCore> core_ = std::make_shared<DeviceCore>();
     bool ex_;
@@ -291,6 +305,7 @@ private:
     VertexDeclaration* declaration_ = nullptr;
     float nPatchSegments_ = 0;
     bool tessellating_ = false;  // while the tessellator's output is drawn
+    std::map<UINT, KeptPatch> patches_;  // by handle
 
     std::array<DWORD, kRenderStateCount> renderStates_{};
     DWORD stageStates_[kMaxStages][kTextureStageStateCount] = {};

@@ -78,20 +78,23 @@ std::optional<HRESULT> Device::DrawTessellated(D3DPRIMITIVETYPE type, UINT primi
                                 renderStates_[D3DRS_NORMALDEGREE] == D3DDEGREE_QUADRATIC};
     const int segments = int(std::min(nPatchSegments_, float(kMaxNPatchSegments)));
     NPatchVertices out(elements, streams, degrees, segments);
-    VertexDeclaration* declaration = nullptr;
-    if (FAILED(MakeResource(&declaration, out.Elements()))) return E_OUTOFMEMORY;
-    const OutputBinding binding(declaration_, tessellating_, declaration);
     for (UINT p = 0; p < primitiveCount; ++p) {
         UINT c[3];
         TriangleCorners(type, p, index, c);
         out.AddTriangle(c[0], c[1], c[2]);
         if (p + 1 < primitiveCount && out.VertexCount() + out.VerticesPerPatch() <= kBatchVertices) continue;
-        const HRESULT hr = Draw(D3DPT_TRIANGLELIST, out.TriangleCount(), reinterpret_cast<const uint8_t*>(out.Data()),
-                                out.VertexCount(), out.Stride(), -1, out.Indices().data(), D3DFMT_INDEX32, 0);
-        if (FAILED(hr)) return hr;
+        if (const HRESULT hr = DrawTessellatorOutput(out); FAILED(hr)) return hr;
         out.Clear();
     }
     return D3D_OK;
+}
+
+HRESULT Device::DrawTessellatorOutput(const TessellatorOutput& out) {
+    VertexDeclaration* declaration = nullptr;
+    if (FAILED(MakeResource(&declaration, out.Elements()))) return E_OUTOFMEMORY;
+    const OutputBinding binding(declaration_, tessellating_, declaration);
+    return Draw(D3DPT_TRIANGLELIST, out.TriangleCount(), reinterpret_cast<const uint8_t*>(out.Data()),
+                out.VertexCount(), out.Stride(), -1, out.Indices().data(), D3DFMT_INDEX32, 0);
 }
 
 }  // namespace host
