@@ -25,7 +25,6 @@ PointSizing MakePointSizing(const DWORD* rs, float viewportHeight) {
     p.b = StateFloat(rs, D3DRS_POINTSCALE_B);
     p.c = StateFloat(rs, D3DRS_POINTSCALE_C);
     p.viewportHeight = viewportHeight;
-    p.sprite = rs[D3DRS_POINTSPRITEENABLE] != 0;
     return p;
 }
 

@@ -14,9 +14,6 @@ struct PointSizing {
     bool scale = false;  // untransformed vertices' sizes shrink with distance
     float a = 1, b = 0, c = 0;
     float viewportHeight = 1;
-    bool sprite = false;  // texture coordinates run 0 to 1 across each point
-    // Whether any point can be more than the single pixel under its centre.
-    bool Squares() const { return sprite || scale || size != 1 || min > 1; }
 };
 
 PointSizing MakePointSizing(const DWORD* renderStates, float viewportHeight);
