@@ -123,6 +123,25 @@ TEST_F(InstancingTest, TheFixedFunctionPipelineReadsInstanceData) {
     EXPECT_EQ(Pixel(6, 6), kInstanceBack);
 }
 
+TEST_F(InstancingTest, TheVerticesEveryInstanceRunsAreBounded) {
+    // Each instance runs all the draw's vertices again: 64 instances of the most a draw may
+    // read are more than one call may do. (The device is lost, so nothing is drawn either way.)
+    constexpr UINT kVertices = 0x100000;
+    VertexBuffer* vb = nullptr;
+    ASSERT_EQ(dev->CreateVertexBuffer(kVertices * 16, 0, 0, D3DPOOL_MANAGED, &vb), D3D_OK);
+    made.push_back(vb);
+    Square(true);
+    dev->SetStreamSource(0, vb, 0, 16);
+    dev->SetFVF(D3DFVF_XYZRHW);
+    dev->SimulateDeviceLost();
+    dev->BeginScene();
+    for (const auto& [instances, result] : {std::pair{63u, D3D_OK}, {64u, D3DERR_INVALIDCALL}}) {
+        dev->SetStreamSourceFreq(0, D3DSTREAMSOURCE_INDEXEDDATA | instances);
+        EXPECT_EQ(dev->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, kVertices, 0, 2), result) << instances;
+    }
+    dev->EndScene();
+}
+
 TEST_F(InstancingTest, SettingsOutsideTheRulesAreRefused) {
     UINT setting = 0;
     EXPECT_EQ(dev->GetStreamSourceFreq(1, &setting), D3D_OK);

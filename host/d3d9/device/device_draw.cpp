@@ -21,8 +21,9 @@ namespace {
 // Limits that keep one call's work and memory bounded (also reported in the caps).
 constexpr UINT kMaxPrimitives = 0xFFFFF;
 constexpr UINT kMaxVertices = 0x100000;
-// The primitives of all the instances of one draw.
-constexpr uint64_t kMaxInstancedPrimitives = uint64_t(1) << 26;
+// The vertices and primitives of all the instances of one draw: each instance runs its
+// vertices through the vertex stage again, so both count.
+constexpr uint64_t kMaxInstancedWork = uint64_t(1) << 26;
 
 UINT VertexCountFor(D3DPRIMITIVETYPE type, UINT primitives) {
     if (primitives > kMaxPrimitives) return 0;
@@ -114,8 +115,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     if (!layout.valid)
         return declaration_ ? RefuseDraw("the vertex declaration has no position, and no vertex shader is set")
                             : D3DERR_INVALIDCALL;
-    if (uint64_t(primitiveCount) * instances > kMaxInstancedPrimitives)
-        return RefuseDraw("its instances hold more primitives than one call may draw");
+    if ((uint64_t(vertexCount) + primitiveCount) * instances > kMaxInstancedWork)
+        return RefuseDraw("its instances hold more vertices and primitives than one call may draw");
     // The streams of the last instance, whose instance data lies furthest on, are checked.
     const int last = int(instances) - 1;
     VertexStreams streams;
