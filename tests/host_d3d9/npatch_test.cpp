@@ -205,6 +205,19 @@ TEST_F(NPatchDrawTest, DrawsOfManyPatchesCoverEachPixelOncePerPatch) {
     EXPECT_EQ(Mask(0xFF282828u, 16, 16), std::vector<std::string>(16, std::string(16, '#')));
 }
 
+TEST_F(NPatchDrawTest, TheTrianglesOneCallTessellatesAreBounded) {
+    // At 64 segments a triangle makes 4096: 16384 of them are as many as one call may draw.
+    // (The device is lost, so nothing is drawn either way.)
+    const std::vector<PatchVertex> list(3 * 16385, kCorners[0]);
+    dev->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE);
+    dev->SetNPatchMode(64);
+    dev->SimulateDeviceLost();
+    dev->BeginScene();
+    EXPECT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 16384, list.data(), sizeof(PatchVertex)), D3D_OK);
+    EXPECT_EQ(dev->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 16385, list.data(), sizeof(PatchVertex)), D3DERR_INVALIDCALL);
+    dev->EndScene();
+}
+
 TEST_F(NPatchTest, MethodsGoOnlyWithTheirTypesAndOnlyTessellatedDrawsTakeThem) {
     struct Case {
         BYTE type, method, usage;

@@ -267,9 +267,11 @@ private:
                            const VertexStreams& streams, UINT vertexCount, const IndexList& index);
     HRESULT PresentBackBuffer(const RECT* source, const RECT* dest, HWND window);
     // A draw the N-patch tessellator refines, drawn as its output's triangles, or a draw
-    // it refuses; nothing for draws it leaves as they are.
-    std::optional<HRESULT> DrawTessellated(D3DPRIMITIVETYPE type, UINT primitiveCount, const FvfLayout& layout,
-                                           const VertexStreams& streams, const IndexList& index);
+    // it refuses; nothing for draws it leaves as they are. `instances`: how many times the
+    // call draws it (at least 1).
+    std::optional<HRESULT> DrawTessellated(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT instances,
+                                           const FvfLayout& layout, const VertexStreams& streams,
+                                           const IndexList& index);
     // The tessellator's output drawn as a triangle list under its own declaration.
     HRESULT DrawTessellatorOutput(const TessellatorOutput& out);
     // A rect (kind 0) or tri (1) patch, `info` null for the one kept under `handle`.

@@ -137,7 +137,8 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
             streams = VertexStreams{};
             GatherStreams(first, vertexCount, k, &streams);
         }
-        const std::optional<HRESULT> hr = DrawTessellated(type, primitiveCount, layout, streams, index);
+        const std::optional<HRESULT> hr =
+            DrawTessellated(type, primitiveCount, std::max(instances, 1u), layout, streams, index);
         if (!hr) break;
         if (FAILED(*hr) || k == last) return *hr;
     }

@@ -15,6 +15,9 @@ namespace {
 // Vertices the tessellator writes before its triangles are drawn: bounds the memory one
 // draw takes however many triangles and segments it has.
 constexpr UINT kBatchVertices = 1u << 16;
+// The triangles the tessellator may make of one call, over all its instances: bounds the
+// time, as each triangle becomes segments x segments.
+constexpr uint64_t kMaxTessellatedTriangles = uint64_t(1) << 26;
 
 bool IsTriangles(D3DPRIMITIVETYPE type) {
     return type == D3DPT_TRIANGLELIST || type == D3DPT_TRIANGLESTRIP || type == D3DPT_TRIANGLEFAN;
@@ -61,8 +64,9 @@ HRESULT Device::SetNPatchMode(float segments) {
     return D3D_OK;
 }
 
-std::optional<HRESULT> Device::DrawTessellated(D3DPRIMITIVETYPE type, UINT primitiveCount, const FvfLayout& layout,
-                                               const VertexStreams& streams, const IndexList& index) {
+std::optional<HRESULT> Device::DrawTessellated(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT instances,
+                                               const FvfLayout& layout, const VertexStreams& streams,
+                                               const IndexList& index) {
     if (tessellating_) return std::nullopt;
     // Pre-transformed vertices lie on the screen already: there is nothing to curve. (The
     // common draw leaves here without copying the elements.)
@@ -73,10 +77,12 @@ std::optional<HRESULT> Device::DrawTessellated(D3DPRIMITIVETYPE type, UINT primi
         if (!declaration_ || !HasTessellationMethod(declaration_->Elements())) return std::nullopt;
         return Refuse("the vertex declaration has a tessellation method, and the draw is not tessellated");
     }
+    const int segments = int(std::min(nPatchSegments_, float(kMaxNPatchSegments)));
+    if (uint64_t(primitiveCount) * instances * uint64_t(segments * segments) > kMaxTessellatedTriangles)
+        return Refuse("its triangles tessellated hold more than one call may draw");
     if (loss_ != DeviceLoss::None) return D3D_OK;
     const NPatchDegrees degrees{renderStates_[D3DRS_POSITIONDEGREE] != D3DDEGREE_LINEAR,
                                 renderStates_[D3DRS_NORMALDEGREE] == D3DDEGREE_QUADRATIC};
-    const int segments = int(std::min(nPatchSegments_, float(kMaxNPatchSegments)));
     NPatchVertices out(elements, streams, degrees, segments);
     for (UINT p = 0; p < primitiveCount; ++p) {
         UINT c[3];
