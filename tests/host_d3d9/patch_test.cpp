@@ -1,7 +1,8 @@
 // Rect and tri patches: the tessellator's vertices lie on the Bezier, B-spline or
 // Catmull-Rom surface, or the Bezier triangle, of the control points the streams hold, every
 // part of the declaration evaluated alike, with the derivatives, cross product and
-// parameters the methods ask for; edges of differing counts are stitched without cracks;
+// parameters the methods ask for; edges of differing counts, whole or continuous (the
+// fraction split between two end segments), are stitched without cracks;
 // patches kept under a handle are drawn again until deleted; bad patches are refused.
 #include <algorithm>
 #include <cmath>
@@ -101,6 +102,21 @@ Surface TriSurface(int first, int degree) {
     };
 }
 
+// An edge's cuts, 0 to 1: a discrete count f dropped to whole, n equal segments; a
+// continuous one the largest odd whole n <= f, segments 1 / f long in the middle and the rest
+// split between the two ends.
+std::vector<float> Cuts(float f, bool continuous) {
+    int n = int(f);
+    if (continuous && n % 2 == 0) --n;
+    const float step = continuous ? 1 / f : 1.0f / float(n), end = (1 - float(n) * step) / 2;
+    std::vector<float> out{0};
+    if (end > 0) out.push_back(end);
+    for (int k = 1; k < n; ++k) out.push_back(end + float(k) * step);
+    if (end > 0) out.push_back(1 - end);
+    out.push_back(1);
+    return out;
+}
+
 // Forward differences: where sub-patches meet the derivative is the next one's.
 constexpr float kDelta = 1e-3f;
 Value Partial(const Surface& surface, float u, float v, float du, float dv) {
@@ -155,18 +171,23 @@ protected:
         const float edges[3] = {n, n, n};
         return DrawShowing(usage, [&] { return dev->DrawTriPatch(handle, edges, info); });
     }
-    // Grid point (i, j) of n segments (on a triangle, i + j < n) shows in its pixel.
+    // Grid point (cuts[i], cuts[j]) (on a triangle, i + j < the segments) shows in its pixel.
     template <class F>
-    void ExpectGrid(int n, bool tri, F expected, const char* what) {
+    void ExpectGrid(const std::vector<float>& cuts, bool tri, F expected, const char* what) {
+        const int n = int(cuts.size()) - 1;
         for (int j = 0; j < n; ++j)
             for (int i = 0; i + (tri ? j : 0) < n; ++i) {
-                const float u = float(i) / float(n), v = float(j) / float(n);
+                const float u = cuts[size_t(i)], v = cuts[size_t(j)];
                 const Value e = expected(u, v);
-                const uint32_t got = Pixel(16 * i / n, 16 * j / n);
+                const uint32_t got = Pixel(int(std::lround(16 * u)), int(std::lround(16 * v)));
                 for (int k = 0; k < 3; ++k)
                     EXPECT_NEAR(int(got >> (16 - 8 * k) & 255), ShownByte(e.v[k]), 1)
                         << what << " at " << u << ", " << v << " component " << k;
             }
+    }
+    template <class F>
+    void ExpectGrid(int n, bool tri, F expected, const char* what) {
+        ExpectGrid(Cuts(float(n), false), tri, expected, what);
     }
     // `draw` (usage, segments) draws the patch whose surface is `surface`.
     void ExpectPatch(const Surface& surface, int n, bool tri, const std::function<HRESULT(BYTE, float)>& draw) {
@@ -255,10 +276,15 @@ TEST_F(PatchTest, HandlesKeepPatchesUntilDeletedAndBadPatchesAreRefused) {
 
 // Cut with differing edge counts, a patch's triangles cover it once (of `area`), all
 // turning one way, without T-junctions: each inside edge is shared by two triangles running
-// it opposite ways, and each side is cut into its own count of equal segments, as the next
-// patch's side of the same count is. `side` names the side two points lie on (-1: none).
+// it opposite ways, and each side is cut as Cuts cuts it, as the next patch's side of the
+// same count is. `side` names the side two points lie on (-1: none).
 template <size_t kSides, class Side>
-void ExpectStitched(const PatchMesh& mesh, const std::array<int, kSides>& edges, double area, Side side) {
+void ExpectStitched(const std::array<float, kSides>& edges, bool continuous, double area, Side side) {
+    PatchMesh mesh;
+    if constexpr (kSides == 4)
+        mesh = RectPatchMesh(edges, continuous ? EdgeStyle::Continuous : EdgeStyle::Discrete);
+    else
+        mesh = TriPatchMesh(edges, continuous ? EdgeStyle::Continuous : EdgeStyle::Discrete);
     std::map<std::pair<uint32_t, uint32_t>, int> runs;  // each directed edge's triangles
     double sum = 0;
     for (size_t t = 0; t < mesh.indices.size(); t += 3) {
@@ -270,35 +296,76 @@ void ExpectStitched(const PatchMesh& mesh, const std::array<int, kSides>& edges,
         for (int e = 0; e < 3; ++e) ++runs[{k[e], k[(e + 1) % 3]}];
     }
     EXPECT_NEAR(sum, area, 1e-5);
-    std::array<int, kSides> segments{};
+    std::array<std::vector<float>, kSides> lengths;  // each side's segments, run by one triangle alone
     for (const auto& [edge, count] : runs) {
         EXPECT_EQ(count, 1);
         if (runs.count({edge.second, edge.first})) continue;
-        // Run by one triangle alone: a segment of one side.
         const auto &p = mesh.points[edge.first], &q = mesh.points[edge.second];
         const int s = side(p, q);
         ASSERT_GE(s, 0) << "an edge with one triangle inside the patch";
-        ++segments[size_t(s)];
-        EXPECT_NEAR(std::max(std::abs(q[0] - p[0]), std::abs(q[1] - p[1])), 1.0f / float(edges[size_t(s)]), 1e-6);
+        lengths[size_t(s)].push_back(std::max(std::abs(q[0] - p[0]), std::abs(q[1] - p[1])));
     }
-    EXPECT_EQ(segments, edges);
+    for (size_t s = 0; s < kSides; ++s) {
+        const std::vector<float> cuts = Cuts(edges[s], continuous);
+        std::vector<float> expected;
+        for (size_t k = 1; k < cuts.size(); ++k) expected.push_back(cuts[k] - cuts[k - 1]);
+        std::sort(expected.begin(), expected.end());
+        std::sort(lengths[s].begin(), lengths[s].end());
+        ASSERT_EQ(lengths[s].size(), expected.size()) << "side " << s << " of " << edges[s];
+        for (size_t k = 0; k < expected.size(); ++k) EXPECT_NEAR(lengths[s][k], expected[k], 1e-6);
+    }
 }
 
 TEST(PatchMeshTest, EdgesKeepTheirOwnCountsAndTheInsideIsStitchedWithoutCracks) {
     using P = std::array<float, 2>;
-    const std::array<int, 4> rects[] = {{4, 4, 4, 4}, {3, 7, 1, 2}, {1, 5, 1, 3}, {6, 1, 2, 1},
-                                        {1, 1, 1, 1}, {2, 2, 5, 2}, {64, 1, 64, 3}};
-    for (const std::array<int, 4>& edges : rects)
-        ExpectStitched(RectPatchMesh(edges), edges, 1.0, [](const P& p, const P& q) {
-            return p[1] == 0 && q[1] == 0 ? 0 : p[0] == 1 && q[0] == 1 ? 1 : p[1] == 1 && q[1] == 1 ? 2
-                                              : p[0] == 0 && q[0] == 0 ? 3 : -1;
-        });
-    const std::array<int, 3> tris[] = {{4, 4, 4}, {1, 1, 1}, {2, 1, 1}, {1, 2, 2}, {3, 1, 1}, {5, 2, 8}, {64, 1, 7}};
-    for (const std::array<int, 3>& edges : tris)
-        ExpectStitched(TriPatchMesh(edges), edges, 0.5, [](const P& p, const P& q) {
-            auto slant = [](const P& x) { return std::abs(x[0] + x[1] - 1) < 1e-6f; };
-            return p[1] == 0 && q[1] == 0 ? 0 : slant(p) && slant(q) ? 1 : p[0] == 0 && q[0] == 0 ? 2 : -1;
-        });
+    const std::array<float, 4> rects[] = {{4, 4, 4, 4},    {3, 7, 1, 2},          {1, 5, 1, 3},
+                                          {6, 1, 2, 1},    {1, 1, 1, 1},          {2, 2, 5, 2},
+                                          {64, 1, 64, 3},  {1.5f, 1, 1, 1},       {2.5f, 7.25f, 1, 3.9f},
+                                          {64, 1.01f, 63.5f, 3}, {4.5f, 4.5f, 4.5f, 4.5f}};
+    const std::array<float, 3> tris[] = {{4, 4, 4},  {1, 1, 1},    {2, 1, 1},         {1, 2, 2},
+                                         {3, 1, 1},  {5, 2, 8},    {64, 1, 7},        {1.2f, 1, 1},
+                                         {2.5f, 2.5f, 2.5f}, {5.5f, 2, 8.75f}, {64, 1, 6.3f}};
+    for (const bool continuous : {false, true}) {
+        for (const std::array<float, 4>& edges : rects)
+            ExpectStitched(edges, continuous, 1.0, [](const P& p, const P& q) {
+                return p[1] == 0 && q[1] == 0 ? 0 : p[0] == 1 && q[0] == 1 ? 1 : p[1] == 1 && q[1] == 1 ? 2
+                                                  : p[0] == 0 && q[0] == 0 ? 3 : -1;
+            });
+        for (const std::array<float, 3>& edges : tris)
+            ExpectStitched(edges, continuous, 0.5, [](const P& p, const P& q) {
+                auto slant = [](const P& x) { return std::abs(x[0] + x[1] - 1) < 1e-6f; };
+                return p[1] == 0 && q[1] == 0 ? 0 : slant(p) && slant(q) ? 1 : p[0] == 0 && q[0] == 0 ? 2 : -1;
+            });
+    }
+}
+
+TEST(PatchMeshTest, ContinuousCutsMoveSmoothlyAsTheCountChanges) {
+    constexpr float kStep = 1.0f / 64;
+    // Every cut of either count lies within a step of one of the other's.
+    auto near = [](const std::vector<float>& from, const std::vector<float>& to) {
+        for (const float x : from) {
+            float best = 1;
+            for (const float y : to) best = std::min(best, std::abs(x - y));
+            if (best > kStep) return false;
+        }
+        return true;
+    };
+    for (float f = 1; f < 12; f += kStep) {
+        const std::vector<float> a = EdgeCuts(f, EdgeStyle::Continuous), b = EdgeCuts(f + kStep, EdgeStyle::Continuous);
+        EXPECT_TRUE(near(a, b) && near(b, a)) << f;
+    }
+}
+
+TEST_F(PatchTest, ContinuousEdgesSplitTheirFractionBetweenTwoEndSegments) {
+    dev->SetRenderState(D3DRS_PATCHEDGESTYLE, D3DPATCHEDGE_CONTINUOUS);
+    const D3DRECTPATCH_INFO rect{1, 1, 4, 4, kGridWidth, D3DBASIS_BEZIER, D3DDEGREE_CUBIC};
+    const D3DTRIPATCH_INFO tri{12, 10, D3DBASIS_BEZIER, D3DDEGREE_CUBIC};
+    for (const float n : {2.0f, 4.0f}) {  // cuts on whole pixels: (0, 1/4, 3/4, 1) and (0, 1/8, 3/8, ...)
+        ASSERT_EQ(DrawRect(D3DDECLUSAGE_POSITION, 0, &rect, n), D3D_OK) << log;
+        ExpectGrid(Cuts(n, true), false, [&](float u, float v) { return RectSurface(rect)(u, v, false); }, "rect");
+        ASSERT_EQ(DrawTri(D3DDECLUSAGE_POSITION, 0, &tri, n), D3D_OK) << log;
+        ExpectGrid(Cuts(n, true), true, [&](float u, float v) { return TriSurface(12, 3)(u, v, false); }, "tri");
+    }
 }
 
 }  // namespace

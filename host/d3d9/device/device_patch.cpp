@@ -46,22 +46,24 @@ UINT PatchReach(const D3DRECTPATCH_INFO& info) {
 }
 UINT PatchReach(const D3DTRIPATCH_INFO& info) { return info.StartVertexOffset + info.NumVertices; }
 
-// An edge's segments: fractions dropped, at least 1, at most the tessellator's level.
-int EdgeSegments(const float* segments, int edge) {
+// An edge's segments: at least 1, at most the tessellator's level.
+float EdgeSegments(const float* segments, int edge) {
     const float n = segments ? segments[edge] : 1.0f;
-    return n >= 1.0f ? int(std::min(n, float(kMaxNPatchSegments))) : 1;
+    return n >= 1.0f ? std::min(n, float(kMaxNPatchSegments)) : 1.0f;
 }
 
 // Each edge is cut by its own count, and stitched to the inside.
-void Tessellate(const D3DRECTPATCH_INFO& info, const float* segments, SurfacePatchVertices* out) {
+void Tessellate(const D3DRECTPATCH_INFO& info, const float* segments, EdgeStyle style, SurfacePatchVertices* out) {
     const RectGrid grid{info.StartVertexOffsetHeight * info.Stride + info.StartVertexOffsetWidth, info.Stride,
                         int(info.Width), int(info.Height), info.Basis, int(info.Degree)};
-    out->AddRect(grid, {EdgeSegments(segments, 0), EdgeSegments(segments, 1), EdgeSegments(segments, 2),
-                        EdgeSegments(segments, 3)});
+    out->AddRect(grid,
+                 {EdgeSegments(segments, 0), EdgeSegments(segments, 1), EdgeSegments(segments, 2),
+                  EdgeSegments(segments, 3)},
+                 style);
 }
-void Tessellate(const D3DTRIPATCH_INFO& info, const float* segments, SurfacePatchVertices* out) {
+void Tessellate(const D3DTRIPATCH_INFO& info, const float* segments, EdgeStyle style, SurfacePatchVertices* out) {
     out->AddTri(info.StartVertexOffset, int(info.Degree),
-                {EdgeSegments(segments, 0), EdgeSegments(segments, 1), EdgeSegments(segments, 2)});
+                {EdgeSegments(segments, 0), EdgeSegments(segments, 1), EdgeSegments(segments, 2)}, style);
 }
 
 }  // namespace
@@ -92,7 +94,9 @@ HRESULT Device::DrawPatch(UINT handle, const float* segments, std::optional<Kept
                            "control points do or is narrower than the part");
     if (handle != 0) patches_[handle] = *info;
     if (loss_ != DeviceLoss::None) return D3D_OK;
-    std::visit([&](const auto& i) { Tessellate(i, segments, &out); }, *info);
+    const EdgeStyle style = renderStates_[D3DRS_PATCHEDGESTYLE] == D3DPATCHEDGE_CONTINUOUS ? EdgeStyle::Continuous
+                                                                                         : EdgeStyle::Discrete;
+    std::visit([&](const auto& i) { Tessellate(i, segments, style, &out); }, *info);
     return DrawTessellatorOutput(out);
 }
 

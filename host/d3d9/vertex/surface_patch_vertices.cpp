@@ -13,8 +13,8 @@ void SurfacePatchVertices::AddMesh(const PatchMesh& mesh, TermsAt termsAt) {
     for (const uint32_t i : mesh.indices) indices_.push_back(first + i);
 }
 
-void SurfacePatchVertices::AddRect(const RectGrid& grid, const std::array<int, 4>& edges) {
-    AddMesh(RectPatchMesh(edges), [&](float u, float v, Term* terms) {
+void SurfacePatchVertices::AddRect(const RectGrid& grid, const std::array<float, 4>& edges, EdgeStyle style) {
+    AddMesh(RectPatchMesh(edges, style), [&](float u, float v, Term* terms) {
         const BasisWeights across = BasisAt(grid.basis, grid.degree, grid.width, u);
         const BasisWeights down = BasisAt(grid.basis, grid.degree, grid.height, v);
         size_t count = 0;
@@ -27,9 +27,9 @@ void SurfacePatchVertices::AddRect(const RectGrid& grid, const std::array<int, 4
     });
 }
 
-void SurfacePatchVertices::AddTri(UINT first, int degree, const std::array<int, 3>& edges) {
+void SurfacePatchVertices::AddTri(UINT first, int degree, const std::array<float, 3>& edges, EdgeStyle style) {
     const UINT points = TriPatchPoints(degree);
-    AddMesh(TriPatchMesh(edges), [&](float u, float v, Term* terms) {
+    AddMesh(TriPatchMesh(edges, style), [&](float u, float v, Term* terms) {
         std::array<TriTerm, kMaxTerms> basis;
         TriBasisAt(degree, u, v, basis.data());
         for (UINT p = 0; p < points; ++p) terms[p] = {first + p, basis[p].weight, basis[p].du, basis[p].dv};

@@ -30,10 +30,10 @@ public:
     bool HasEveryPart(std::span<const D3DVERTEXELEMENT9> elements) const { return parts_.size() == elements.size(); }
 
     // The patch cut as RectPatchMesh cuts it, u running along the grid's rows.
-    void AddRect(const RectGrid& grid, const std::array<int, 4>& edges);
+    void AddRect(const RectGrid& grid, const std::array<float, 4>& edges, EdgeStyle style);
     // The Bezier triangle of `degree` whose control points are the streams' vertices from
     // `first` on, cut as TriPatchMesh cuts it.
-    void AddTri(UINT first, int degree, const std::array<int, 3>& edges);
+    void AddTri(UINT first, int degree, const std::array<float, 3>& edges, EdgeStyle style);
 
 private:
     // A control point's weight in the vertex being written, and in its partial derivatives.
