@@ -1,7 +1,7 @@
 // N-patches: the tessellator's vertices lie on the curved (PN) triangle its corners'
-// positions and normals make, with the derivatives, cross product and parameters the
-// declaration's methods ask for; every triangle draw is tessellated; declarations whose
-// methods cannot be are refused.
+// positions and normals make, with the derivatives, cross product, parameters and
+// displacement map lookups the declaration's methods ask for; every triangle draw is
+// tessellated; declarations whose methods cannot be are refused.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -78,6 +78,9 @@ protected:
             {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_PARTIALV, D3DDECLUSAGE_BINORMAL, 0},
             {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_CROSSUV, D3DDECLUSAGE_NORMAL, 1},
             D3DDECL_END()};
+        DrawShowing(elements, usage, index);
+    }
+    void DrawShowing(const D3DVERTEXELEMENT9* elements, BYTE usage, BYTE index) {
         dev->SetVertexDeclaration(MakeDeclaration(elements));
         ShowInputAtParameters(usage, index);
         dev->SetNPatchMode(4.9f);  // fractions are dropped
@@ -133,6 +136,35 @@ TEST_F(NPatchTest, TessellatedVerticesLieOnThePatchWithItsDerivativesNormalAndPa
     dev->SetRenderState(D3DRS_POSITIONDEGREE, D3DDEGREE_LINEAR);
     DrawShowing(D3DDECLUSAGE_POSITION, 0);
     ExpectGrid(linear(&PatchVertex::position), "linear position");
+}
+
+TEST_F(NPatchTest, LookupsReadTheDisplacementMapAtTheCoordinateInterpolated) {
+    D3DCAPS9 caps;
+    dev->GetDeviceCaps(&caps);
+    EXPECT_TRUE(caps.DevCaps2 & D3DDEVCAPS2_DMAPNPATCH);
+    // An 8 x 5 map, texel (x, y) holding red 30x + 9, green 50y + 7 and blue 200 - 20x; point
+    // sampled and wrapped, so that the coordinate (s, t) reads texel (frac(s) 8, frac(t) 5).
+    constexpr int kWidth = 8, kHeight = 5;
+    std::vector<uint32_t> texels;
+    for (uint32_t y = 0; y < kHeight; ++y)
+        for (uint32_t x = 0; x < kWidth; ++x)
+            texels.push_back(0xFF000000u | (30 * x + 9) << 16 | (50 * y + 7) << 8 | (200 - 20 * x));
+    Texture* map = MakeTexture(kWidth, kHeight, texels);
+    made.push_back(map);
+    ASSERT_EQ(dev->SetTexture(D3DDMAPSAMPLER, map), D3D_OK);
+    const D3DVERTEXELEMENT9 elements[] = {
+        {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+        {0, 12, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_NORMAL, 0},
+        {0, 0, D3DDECLTYPE_UNUSED, D3DDECLMETHOD_UV, D3DDECLUSAGE_TEXCOORD, 0},
+        {0, 0, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_LOOKUP, D3DDECLUSAGE_SAMPLE, 0},  // at the position's x, y
+        D3DDECL_END()};
+    DrawShowing(elements, D3DDECLUSAGE_SAMPLE, 0);
+    ExpectGrid([](float u, float v) {
+        const float w = 1 - u - v;
+        const P3 at = w * kCorners[0].position + u * kCorners[1].position + v * kCorners[2].position;
+        const int x = int((at.x - std::floor(at.x)) * kWidth), y = int((at.y - std::floor(at.y)) * kHeight);
+        return (1.0f / 255) * P3{float(30 * x + 9), float(50 * y + 7), float(200 - 20 * x)};
+    }, "displacement");
 }
 
 // The four corners of two patches, drawn by the fixed-function pipeline unlit.
@@ -225,7 +257,6 @@ TEST_F(NPatchTest, MethodsGoOnlyWithTheirTypesAndOnlyTessellatedDrawsTakeThem) {
         const char* refusal;  // null: made
     };
     const char* kTangentType = "a tangent or cross product method reads a type other than";
-    const char* kLookup = "an element has a displacement lookup method";
     const Case cases[] = {
         {D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_PARTIALU, D3DDECLUSAGE_TANGENT, 0, kTangentType},
         {D3DDECLTYPE_FLOAT1, D3DDECLMETHOD_CROSSUV, D3DDECLUSAGE_NORMAL, 0, kTangentType},
@@ -234,8 +265,10 @@ TEST_F(NPatchTest, MethodsGoOnlyWithTheirTypesAndOnlyTessellatedDrawsTakeThem) {
         {D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_UV, D3DDECLUSAGE_TEXCOORD, 0, "a UV method element must have no type"},
         {D3DDECLTYPE_UNUSED, D3DDECLMETHOD_UV, D3DDECLUSAGE_TEXCOORD, 12, "a UV method element must have no type"},
         {D3DDECLTYPE_UNUSED, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_TEXCOORD, 0, "an element without a type"},
-        {D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_LOOKUP, D3DDECLUSAGE_SAMPLE, 0, kLookup},
-        {D3DDECLTYPE_UNUSED, D3DDECLMETHOD_LOOKUPPRESAMPLED, D3DDECLUSAGE_SAMPLE, 0, kLookup},
+        {D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_LOOKUP, D3DDECLUSAGE_SAMPLE, 0, nullptr},
+        {D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_LOOKUP, D3DDECLUSAGE_TEXCOORD, 0, "a displacement lookup element's usage"},
+        {D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_LOOKUP, D3DDECLUSAGE_SAMPLE, 0, "a displacement lookup element does not"},
+        {D3DDECLTYPE_UNUSED, D3DDECLMETHOD_LOOKUPPRESAMPLED, D3DDECLUSAGE_SAMPLE, 0, "an element looks up a"},
         {D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_SAMPLE, 0, "a sample element has no displacement"},
     };
     for (const Case& c : cases) {

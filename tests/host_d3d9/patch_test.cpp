@@ -271,6 +271,11 @@ TEST_F(PatchTest, HandlesKeepPatchesUntilDeletedAndBadPatchesAreRefused) {
     expectRefused(DrawTri(D3DDECLUSAGE_POSITION, 9, &wrongCount, 4), "control points are not (degree + 1)");
     const D3DTRIPATCH_INFO bspline{0, 10, D3DBASIS_BSPLINE, D3DDEGREE_CUBIC};
     expectRefused(DrawTri(D3DDECLUSAGE_POSITION, 9, &bspline, 4), "a tri patch's basis is not Bezier");
+    const D3DVERTEXELEMENT9 lookup[] = {{0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+                                        {0, 0, D3DDECLTYPE_FLOAT2, D3DDECLMETHOD_LOOKUP, D3DDECLUSAGE_SAMPLE, 0},
+                                        D3DDECL_END()};
+    dev->SetVertexDeclaration(MakeDeclaration(lookup));
+    expectRefused(DrawRect(D3DDECLUSAGE_POSITION, 9, &info, 4), "displacement maps are looked up by N-patches alone");
     EXPECT_EQ(dev->DeletePatch(9), D3DERR_INVALIDCALL);  // a refused patch is not kept
 }
 

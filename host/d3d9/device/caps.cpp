@@ -88,6 +88,7 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     // N-patches in every degree the tessellator's states name: cubic or linear positions,
     // quadratic or linear normals.
     caps->DevCaps |= D3DDEVCAPS_NPATCHES;
+    caps->DevCaps2 |= D3DDEVCAPS2_DMAPNPATCH;  // displacement maps looked up as N-patches are cut
     caps->MaxNpatchTessellationLevel = float(kMaxNPatchSegments);
     // Rect and tri patches of every basis and degree; handle 0 draws a patch without keeping it.
     caps->DevCaps |= D3DDEVCAPS_RTPATCHES | D3DDEVCAPS_RTPATCHHANDLEZERO | D3DDEVCAPS_QUINTICRTPATCHES;

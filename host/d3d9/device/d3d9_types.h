@@ -295,6 +295,7 @@ constexpr DWORD D3DDEVCAPS_HWTRANSFORMANDLIGHT = 0x10000;
 constexpr DWORD D3DDEVCAPS_QUINTICRTPATCHES = 0x200000, D3DDEVCAPS_RTPATCHES = 0x400000,
                 D3DDEVCAPS_RTPATCHHANDLEZERO = 0x800000;
 constexpr DWORD D3DDEVCAPS_NPATCHES = 0x1000000;
+constexpr DWORD D3DDEVCAPS2_DMAPNPATCH = 0x2;
 
 constexpr DWORD D3DVS_VERSION(int major, int minor) { return 0xFFFE0000u | DWORD(major) << 8 | DWORD(minor); }
 constexpr DWORD D3DPS_VERSION(int major, int minor) { return 0xFFFF0000u | DWORD(major) << 8 | DWORD(minor); }
@@ -420,7 +421,7 @@ struct D3DCAPS9 {
     UINT AdapterOrdinal = 0;
     DWORD Caps = 0, Caps2 = 0, Caps3 = 0;
     DWORD PresentationIntervals = 0;
-    DWORD DevCaps = 0;
+    DWORD DevCaps = 0, DevCaps2 = 0;
     float MaxNpatchTessellationLevel = 0;
     DWORD PrimitiveMiscCaps = 0;
     DWORD RasterCaps = 0;

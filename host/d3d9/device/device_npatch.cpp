@@ -83,7 +83,9 @@ std::optional<HRESULT> Device::DrawTessellated(D3DPRIMITIVETYPE type, UINT primi
     if (loss_ != DeviceLoss::None) return D3D_OK;
     const NPatchDegrees degrees{renderStates_[D3DRS_POSITIONDEGREE] != D3DDEGREE_LINEAR,
                                 renderStates_[D3DRS_NORMALDEGREE] == D3DDEGREE_QUADRATIC};
-    NPatchVertices out(elements, streams, degrees, segments);
+    StageSampler displacementMap;
+    FillSampler(int(SamplerSlot(D3DDMAPSAMPLER)), true, &displacementMap);
+    NPatchVertices out(elements, streams, degrees, segments, &displacementMap);
     for (UINT p = 0; p < primitiveCount; ++p) {
         UINT c[3];
         TriangleCorners(type, p, index, c);

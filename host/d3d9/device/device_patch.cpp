@@ -86,6 +86,9 @@ HRESULT Device::DrawPatch(UINT handle, const float* segments, std::optional<Kept
     }
     if (const char* fault = std::visit([](const auto& i) { return PatchFault(i); }, *info)) return RefusePatch(fault);
     const std::vector<D3DVERTEXELEMENT9> elements = declaration_ ? declaration_->Elements() : FvfElements(fvf_);
+    if (std::any_of(elements.begin(), elements.end(),
+                    [](const D3DVERTEXELEMENT9& e) { return e.Method == D3DDECLMETHOD_LOOKUP; }))
+        return RefusePatch("displacement maps are looked up by N-patches alone");
     VertexStreams streams;
     GatherStreams(0, std::visit([](const auto& i) { return PatchReach(i); }, *info), -1, &streams);
     SurfacePatchVertices out(elements, streams);

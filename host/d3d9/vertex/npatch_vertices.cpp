@@ -1,5 +1,11 @@
 #include "host/d3d9/vertex/npatch_vertices.h"
 
+#include <algorithm>
+
+#include "host/d3d9/raster/pixel_shade.h"
+#include "host/d3d9/raster/raster_common.h"
+#include "host/d3d9/raster/raster_shader.h"
+#include "host/d3d9/resources/texture_views.h"
 #include "host/d3d9/vertex/vertex_element.h"
 
 namespace host {
@@ -7,11 +13,26 @@ namespace {
 
 Vec3 Xyz(const Vec4& v) { return {v[0], v[1], v[2]}; }
 
+// The displacement map's texel at (tu, tv), in the most detailed level its sampler allows,
+// filtered as it magnifies; opaque black without a 2D map, as a shader's lookup reads.
+Vec4 LookUp(const StageSampler& map, float tu, float tv) {
+    if (map.levelCount == 0 || map.type != D3DRTYPE_TEXTURE) return ColorToVec4(0xFF000000u);
+    const int level = std::min(map.maxLevel, map.levelCount - 1);
+    double scale[3];
+    TexelScale(map, level, scale);
+    return ColorToVec4(SampleLevel(map, level, map.magFilter >= D3DTEXF_LINEAR, ToFixed32(tu * scale[0]),
+                                   ToFixed32(tv * scale[1])));
+}
+
 }  // namespace
 
 const char* TessellationMethodFault(const D3DVERTEXELEMENT9& e) {
-    if (e.Method == D3DDECLMETHOD_LOOKUP || e.Method == D3DDECLMETHOD_LOOKUPPRESAMPLED)
-        return "an element has a displacement lookup method, and the device has no displacement mapping";
+    if (e.Method == D3DDECLMETHOD_LOOKUPPRESAMPLED)
+        return "an element looks up a presampled displacement map, and the device has none";
+    if (e.Method == D3DDECLMETHOD_LOOKUP)
+        return e.Usage != D3DDECLUSAGE_SAMPLE     ? "a displacement lookup element's usage is not SAMPLE"
+               : e.Type != D3DDECLTYPE_FLOAT2 ? "a displacement lookup element does not read a FLOAT2 coordinate"
+                                              : nullptr;
     if (e.Usage == D3DDECLUSAGE_SAMPLE) return "a sample element has no displacement lookup method";
     switch (e.Method) {
         case D3DDECLMETHOD_DEFAULT:
@@ -41,8 +62,12 @@ bool HasTessellationMethod(std::span<const D3DVERTEXELEMENT9> elements) {
 }
 
 NPatchVertices::NPatchVertices(std::span<const D3DVERTEXELEMENT9> elements, const VertexStreams& streams,
-                               NPatchDegrees degrees, int segments)
-    : TessellatorOutput(elements, streams), degrees_(degrees), segments_(segments), corners_(parts_.size()) {}
+                               NPatchDegrees degrees, int segments, const StageSampler* displacementMap)
+    : TessellatorOutput(elements, streams),
+      degrees_(degrees),
+      segments_(segments),
+      map_(displacementMap),
+      corners_(parts_.size()) {}
 
 void NPatchVertices::AddTriangle(UINT a, UINT b, UINT c) {
     const UINT corners[3] = {a, b, c};
@@ -85,7 +110,8 @@ void NPatchVertices::WriteVertex(const NPatch& patch, float u, float v) {
         const Vec3 du = part.onPosition ? point.du : LinearDu(xyz), dv = part.onPosition ? point.dv : LinearDv(xyz);
         Vec3 computed{};
         switch (part.kind) {
-            case Kind::Linear: break;
+            case Kind::Linear:
+            case Kind::Lookup: break;
             case Kind::Position: computed = point.position; break;
             case Kind::Normal: computed = point.normal; break;
             case Kind::PartialU: computed = du; break;
@@ -93,8 +119,12 @@ void NPatchVertices::WriteVertex(const NPatch& patch, float u, float v) {
             case Kind::CrossUV: computed = Cross(du, dv); break;
             case Kind::UV: computed = {u, v, 0.0f}; break;
         }
-        if (part.kind != Kind::Linear)
+        if (part.kind == Kind::Lookup) {
+            const Vec4 texel = LookUp(*map_, value[0], value[1]);
+            for (int k = 0; k < 4; ++k) value[k] = texel[k];
+        } else if (part.kind != Kind::Linear) {
             for (int k = 0; k < 3; ++k) value[k] = computed[size_t(k)];
+        }
         for (int k = 0; k < part.components; ++k) *out++ = value[k];
     }
 }

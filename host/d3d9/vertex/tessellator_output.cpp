@@ -28,6 +28,7 @@ TessellatorOutput::TessellatorOutput(std::span<const D3DVERTEXELEMENT9> elements
             case D3DDECLMETHOD_PARTIALV: part.kind = Kind::PartialV; break;
             case D3DDECLMETHOD_CROSSUV: part.kind = Kind::CrossUV; break;
             case D3DDECLMETHOD_UV: part.kind = Kind::UV, part.components = 2; break;
+            case D3DDECLMETHOD_LOOKUP: part.kind = Kind::Lookup; break;
             default:
                 if (IsCorner(e, D3DDECLUSAGE_POSITION)) part.kind = Kind::Position;
                 if (IsCorner(e, D3DDECLUSAGE_NORMAL)) part.kind = Kind::Normal;
@@ -38,6 +39,7 @@ TessellatorOutput::TessellatorOutput(std::span<const D3DVERTEXELEMENT9> elements
             // A method reading the position's own data differentiates the position's patch.
             part.onPosition = position && position->Stream == e.Stream && position->Offset == e.Offset;
         }
+        if (part.kind == Kind::Lookup) part.components = 4;  // the map's texel, read from a coordinate
         if (part.kind == Kind::Position) position_ = int(parts_.size());
         if (part.kind == Kind::Normal) normal_ = int(parts_.size());
         elements_.push_back({0, WORD(floats_ * sizeof(float)), BYTE(D3DDECLTYPE_FLOAT1 + part.components - 1),

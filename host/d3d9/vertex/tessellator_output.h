@@ -25,7 +25,7 @@ public:
     UINT TriangleCount() const { return UINT(indices_.size() / 3); }
 
 protected:
-    enum class Kind : uint8_t { Linear, Position, Normal, PartialU, PartialV, CrossUV, UV };
+    enum class Kind : uint8_t { Linear, Position, Normal, PartialU, PartialV, CrossUV, UV, Lookup };
     struct Part {
         D3DVERTEXELEMENT9 source;
         Kind kind;
