@@ -10,7 +10,7 @@ namespace host {
 StateBlock::StateBlock(Device* device) : device_(device) { device_->AddRef(); }
 
 StateBlock::~StateBlock() {
-    settings_.clear();
+    settings_.reset();
     device_->Release();
 }
 
@@ -30,12 +30,14 @@ void StateBlock::Record(Kind kind, DWORD stage, DWORD type, DWORD value) {
 }
 
 HRESULT StateBlock::Keep(KeptSetting setting) {
-    for (auto it = settings_.begin(); it != settings_.end(); ++it)
+    if (!settings_) settings_ = std::make_unique<std::vector<KeptSetting>>();
+    std::vector<KeptSetting>& settings = *settings_;
+    for (auto it = settings.begin(); it != settings.end(); ++it)
         if (it->what == setting.what && it->slot == setting.slot) {
-            settings_.erase(it);
+            settings.erase(it);
             break;
         }
-    settings_.push_back(std::move(setting));
+    settings.push_back(std::move(setting));
     return D3D_OK;
 }
 
@@ -65,7 +67,7 @@ HRESULT StateBlock::Apply() {
         ++writes[renderTypes_[i]];
     }
     for (const Entry& e : cells_) *e.cell = e.value;
-    for (const KeptSetting& s : settings_) ApplySetting(*device_, s);
+    if (settings_) ApplySettings(*device_, *settings_);
     return D3D_OK;
 }
 
@@ -73,7 +75,7 @@ HRESULT StateBlock::Capture() {
     if (device_->recording_) return D3DERR_INVALIDCALL;
     for (Entry& e : render_) e.value = *e.cell;
     for (Entry& e : cells_) e.value = *e.cell;
-    for (KeptSetting& s : settings_) CaptureSetting(*device_, s);
+    if (settings_) CaptureSettings(*device_, *settings_);
     return D3D_OK;
 }
 

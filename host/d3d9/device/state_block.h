@@ -9,6 +9,7 @@
 // buffer, shader and declaration it keeps.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "host/d3d9/device/d3d9_types.h"
@@ -45,13 +46,14 @@ private:
     HRESULT KeepRegisters(Setting what, UINT width, UINT start, UINT count, const T* from);
 
     Device* device_;  // held with a reference, as the platform's blocks hold theirs
+    // The other settings, in the order last set so that Apply sets them in that order;
+    // none (null) in the engine's blocks, which then read one word more than cells alone.
+    std::unique_ptr<std::vector<KeptSetting>> settings_;
     // Render states apart, as each write of one is counted; the stage and sampler states
     // together, so that applying them is one run of stores to cells found when recorded
     // (the device's tables do not move while the block holds the device).
     std::vector<Entry> render_, cells_;
     std::vector<uint16_t> renderTypes_;  // the state of each render_ entry, for its count
-    // In the order last set, so that Apply sets them in that order.
-    std::vector<KeptSetting> settings_;
 };
 
 }  // namespace host

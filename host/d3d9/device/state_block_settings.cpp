@@ -36,8 +36,6 @@ auto* Cell(KeptSetting& s) {
     return std::get<T>(s.value).data();
 }
 
-}  // namespace
-
 void ApplySetting(Device& d, const KeptSetting& s) {
     const DWORD i = s.slot;
     const BOOL flag = BOOL(std::holds_alternative<DWORD>(s.value) ? Word(s) : 0);
@@ -106,6 +104,16 @@ void CaptureSetting(Device& d, KeptSetting& s) {
     case Setting::kLightEnable: RereadFlag(s, [&](BOOL* v) { return d.GetLightEnable(i, v); }); break;
     case Setting::kNPatchMode: s.value = d.GetNPatchMode(); break;
     }
+}
+
+}  // namespace
+
+void ApplySettings(Device& device, std::span<const KeptSetting> settings) {
+    for (const KeptSetting& s : settings) ApplySetting(device, s);
+}
+
+void CaptureSettings(Device& device, std::span<KeptSetting> settings) {
+    for (KeptSetting& s : settings) CaptureSetting(device, s);
 }
 
 }  // namespace host

@@ -3,6 +3,7 @@
 // (texture, buffer, shader, declaration) the block holds a reference on.
 #pragma once
 #include <array>
+#include <span>
 #include <utility>
 #include <variant>
 
@@ -82,8 +83,9 @@ struct KeptSetting {
     HeldRef object;
 };
 
-// Sets the device's state to the kept value, or takes the device's value into the setting.
-void ApplySetting(Device& device, const KeptSetting& setting);
-void CaptureSetting(Device& device, KeptSetting& setting);
+// Sets the device's states to the kept values in order, or takes the device's values into
+// the settings.
+void ApplySettings(Device& device, std::span<const KeptSetting> settings);
+void CaptureSettings(Device& device, std::span<KeptSetting> settings);
 
 }  // namespace host
