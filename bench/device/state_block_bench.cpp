@@ -44,9 +44,10 @@ private:
     StateBlock* Record() {
         StateBlock* block = nullptr;
         dev_->BeginStateBlock();
-        for (const auto [state, value] : {std::pair{D3DRS_ALPHABLENDENABLE, 1u}, {D3DRS_SRCBLEND, DWORD(D3DBLEND_SRCALPHA)},
-                                          {D3DRS_DESTBLEND, DWORD(D3DBLEND_INVSRCALPHA)}, {D3DRS_ALPHATESTENABLE, 1u},
-                                          {D3DRS_ALPHAREF, 1u}, {D3DRS_ZENABLE, 0u}})
+        const std::pair<D3DRENDERSTATETYPE, DWORD> states[] = {
+            {D3DRS_ALPHABLENDENABLE, 1}, {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+            {D3DRS_ALPHATESTENABLE, 1},  {D3DRS_ALPHAREF, 1},                 {D3DRS_ZENABLE, 0}};
+        for (const auto& [state, value] : states)
             dev_->SetRenderState(state, value);
         for (DWORD stage = 0; stage < 2; ++stage) {
             dev_->SetTextureStageState(stage, D3DTSS_COLOROP, D3DTOP_MODULATE);

@@ -86,7 +86,9 @@ void CaptureSetting(Device& d, KeptSetting& s) {
     case Setting::kDeclaration:
         Refetch<VertexDeclaration>(s, [&](VertexDeclaration** v) { return d.GetVertexDeclaration(v); });
         break;
-    case Setting::kVertexShader: Refetch<VertexShader>(s, [&](VertexShader** v) { return d.GetVertexShader(v); }); break;
+    case Setting::kVertexShader:
+        Refetch<VertexShader>(s, [&](VertexShader** v) { return d.GetVertexShader(v); });
+        break;
     case Setting::kPixelShader: Refetch<PixelShader>(s, [&](PixelShader** v) { return d.GetPixelShader(v); }); break;
     case Setting::kVertexConstF: d.GetVertexShaderConstantF(i, Cell<std::array<float, 4>>(s), 1); break;
     case Setting::kVertexConstI: d.GetVertexShaderConstantI(i, Cell<std::array<int, 4>>(s), 1); break;
