@@ -128,7 +128,7 @@ public:
     HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) const;
     HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value);
     HRESULT GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) const;
-    // Until EndStateBlock the three setters above store into a new block (state_block.h)
+    // Until EndStateBlock every state setter stores into a new block (state_block.h)
     // instead of the device; EndStateBlock hands the block over with its reference.
     HRESULT BeginStateBlock();
     HRESULT EndStateBlock(StateBlock** block);
@@ -186,7 +186,9 @@ public:
 
     // Drawing.
     HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, UINT stride);
+    HRESULT GetStreamSource(UINT stream, VertexBuffer** buffer, UINT* offset, UINT* stride);
     HRESULT SetIndices(IndexBuffer* buffer);
+    HRESULT GetIndices(IndexBuffer** buffer);
     // Instancing (device_instancing.cpp): indexed draws repeat for each instance.
     HRESULT SetStreamSourceFreq(UINT stream, UINT setting);
     HRESULT GetStreamSourceFreq(UINT stream, UINT* setting) const;

@@ -14,19 +14,25 @@ HRESULT RefuseFrequency(const char* why) {
     return D3DERR_INVALIDCALL;
 }
 
+// Why a stream cannot take the setting, or null when it can.
+const char* FrequencyFault(UINT stream, UINT setting) {
+    const UINT flags = setting & ~kStreamFreqValue, value = setting & kStreamFreqValue;
+    if (stream >= UINT(kMaxStreams)) return "no such stream";
+    if (flags == (D3DSTREAMSOURCE_INDEXEDDATA | D3DSTREAMSOURCE_INSTANCEDATA))
+        return "a stream holds either indexed geometry or instance data";
+    if (!flags) return setting == 1 ? nullptr : "a plain stream's setting is 1";
+    // Instancing comes with shader model 3.0.
+    if (D3D9Settings().shaderModel < 3) return "the device has no instancing";
+    if (value == 0) return "an instance count or divisor of 0";
+    if (stream == 0 && (flags & D3DSTREAMSOURCE_INSTANCEDATA)) return "stream 0 cannot hold instance data";
+    return nullptr;
+}
+
 }  // namespace
 
 HRESULT Device::SetStreamSourceFreq(UINT stream, UINT setting) {
-    const UINT flags = setting & ~kStreamFreqValue, value = setting & kStreamFreqValue;
-    if (stream >= UINT(kMaxStreams)) return RefuseFrequency("no such stream");
-    if (flags == (D3DSTREAMSOURCE_INDEXEDDATA | D3DSTREAMSOURCE_INSTANCEDATA))
-        return RefuseFrequency("a stream holds either indexed geometry or instance data");
-    if (!flags) return setting == 1 ? (streamFreq_[stream] = 1, D3D_OK) : RefuseFrequency("a plain stream's setting is 1");
-    // Instancing comes with shader model 3.0.
-    if (D3D9Settings().shaderModel < 3) return RefuseFrequency("the device has no instancing");
-    if (value == 0) return RefuseFrequency("an instance count or divisor of 0");
-    if (stream == 0 && (flags & D3DSTREAMSOURCE_INSTANCEDATA))
-        return RefuseFrequency("stream 0 cannot hold instance data");
+    if (const char* fault = FrequencyFault(stream, setting)) return RefuseFrequency(fault);
+    if (recording_) return recording_->Keep({Setting::kStreamFreq, stream, DWORD(setting)});
     streamFreq_[stream] = setting;
     return D3D_OK;
 }

@@ -60,6 +60,7 @@ private:
 }  // namespace
 
 HRESULT Device::SetNPatchMode(float segments) {
+    if (recording_) return recording_->Keep({Setting::kNPatchMode, 0, segments});
     nPatchSegments_ = segments;
     return D3D_OK;
 }

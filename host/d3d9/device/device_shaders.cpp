@@ -63,11 +63,13 @@ HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, Verte
 }
 
 HRESULT Device::SetVertexShader(VertexShader* shader) {
+    if (recording_) return recording_->Keep({Setting::kVertexShader, 0, DWORD(0), shader});
     ReplaceRef(vertexShader_, shader);
     return D3D_OK;
 }
 
 HRESULT Device::SetPixelShader(PixelShader* shader) {
+    if (recording_) return recording_->Keep({Setting::kPixelShader, 0, DWORD(0), shader});
     ReplaceRef(pixelShader_, shader);
     return D3D_OK;
 }
@@ -86,6 +88,7 @@ HRESULT Device::GetPixelShader(PixelShader** shader) {
 
 // The last of a declaration and an FVF to be set describes the vertices.
 HRESULT Device::SetVertexDeclaration(VertexDeclaration* declaration) {
+    if (recording_) return recording_->Keep({Setting::kDeclaration, 0, DWORD(0), declaration});
     ReplaceRef(declaration_, declaration);
     if (declaration) fvf_ = 0;
     return D3D_OK;
