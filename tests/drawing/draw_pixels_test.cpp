@@ -88,6 +88,24 @@ TEST_F(DrawingTest, RotatedOddAndEvenSpritesStayOnTheirPixels) {
     EXPECT_EQ(DrawGraphRotated(300, 100, 0.0, 0.0, e, 0, 0), -1);
 }
 
+// A 4 x 3 turned a quarter turn either way is a 3 x 4 picture of the same twelve pixels,
+// each once, its even side (now running down the screen) on the rows an even height takes.
+TEST_F(DrawingTest, OddByEvenSpriteTurnedAQuarterShowsEveryPixelOnce) {
+    auto colour = [](int x, int y) { return 0x800000u | uint32_t(x) << 8 | uint32_t(y); };
+    const int32_t s = MakeGraph(4, 3, colour);
+    for (int quarter : {1, 3}) {
+        const int cx = quarter * 50;
+        ASSERT_EQ(DrawGraphRotated(cx, 50, 1.0, quarter * kPi / 2, s, 0, 0), 0);
+        EXPECT_EQ(LitColumns(49, cx - 10, cx + 10), Range(cx - 1, cx + 1));
+        EXPECT_EQ(LitRows(cx, 40, 60), Range(48, 51));
+        // Clockwise the left column becomes the top row; anticlockwise the right one does.
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 3; ++x)
+                EXPECT_EQ(Pixel(cx - 1 + x, 48 + y), quarter == 1 ? colour(y, 2 - x) : colour(3 - y, x))
+                    << "quarter " << quarter << " at " << x << "," << y;
+    }
+}
+
 TEST_F(DrawingTest, LinesAndBoxes) {
     const uint32_t white = GetColorValue(255, 255, 255);
     ASSERT_EQ(DrawColorLine(0, 0, 10, 0, white), 0);

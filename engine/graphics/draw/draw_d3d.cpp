@@ -166,16 +166,19 @@ int DrawGraphRotatedD3D(float x, float y, double scale, double angle, const Grap
     float hx = float(r.width) * 0.5f, hy = float(r.height) * 0.5f, cx = x, cy = y;
     const bool offGrid = OffGrid(x) || OffGrid(y);
     const bool oddW = r.width % 2 != 0, oddH = r.height % 2 != 0;
+    const float cs = float(std::cos(angle)), sn = float(std::sin(angle));
     bool align = false;
     if (!offGrid && scale == 1.0) {
         if (!oddW && !oddH) {
             cx -= 0.5f, cy -= 0.5f;
         } else if (oddW && oddH) {
             align = true;
-        } else if (!oddW) {
-            cx -= 0.5f;  // the even side's pixels straddle the centre
         } else {
-            cy -= 0.5f;
+            // The even side's pixels straddle the centre: half a pixel along the screen axis
+            // that side lies on once turned, so that near a quarter turn (sides swapped) the
+            // texel edges do not fall on pixel centres.
+            const bool evenAlongX = !oddW != (std::fabs(sn) > std::fabs(cs));
+            (evenAlongX ? cx : cy) -= 0.5f;
         }
     } else if (!offGrid) {
         cx -= 0.5f, cy -= 0.5f;
@@ -184,7 +187,6 @@ int DrawGraphRotatedD3D(float x, float y, double scale, double angle, const Grap
     align = align && angle != 0 && (oddW || oddH) && NearQuarterTurn(angle);
     const bool testX = offGrid || (align && oddW), testY = offGrid || (align && oddH);
     const float s = float(scale), sxs = turn ? -s : s;
-    const float cs = float(std::cos(angle)), sn = float(std::sin(angle));
     const uint32_t flags = trans ? kSetupTrans : 0;
     for (const PieceDraw& p : r.draws) {
         UsePiece(r, p, flags);
