@@ -95,29 +95,43 @@ bool MediaFile::State::Open(uint32_t soundRate, bool findStart) {
     }
     const REFERENCE_TIME claimed =
         f->duration != AV_NOPTS_VALUE && f->duration > 0 ? av_rescale_q(f->duration, AV_TIME_BASE_Q, kUnits) : 0;
-    video = OpenDecoder(f, AVMEDIA_TYPE_VIDEO, &videoIndex);
-    // Beyond what the movie's graphic holds, FFmpeg's own check on a picture's size is the
-    // limit: its decoders give no larger picture.
-    if (video && (video->width < 1 || video->height < 1 || !fits(video->width, video->height)))
-        video.reset(), videoIndex = -1;
+    if (!OpenDecoders()) return false;
     if (video) {
         width = video->width, height = video->height;
         pitch = (width * 3 + 3) & ~3;
         pictures = std::make_unique<PictureRows>(width, height, pitch);
     }
-    sound = OpenDecoder(f, AVMEDIA_TYPE_AUDIO, &soundIndex);
     rate = soundRate;
-    if (!video && !sound) return false;
     if (!findStart) return true;
     const REFERENCE_TIME lead = LeadIn();
     const StreamEnds end = EndFrom(claimed, false);
-    if (!OpenFormat()) return false;
-    if (video) avcodec_flush_buffers(video.get());
-    if (sound) avcodec_flush_buffers(sound.get());
+    if (!Reopen()) return false;
     startOffset += lead;
     duration = std::max<REFERENCE_TIME>((end.all > 0 ? end.all : claimed) - lead, 0);
     lastFrame = std::max<int64_t>(FrameOf(end.pictures > 0 ? end.pictures - lead : duration) - 1, 0);
     return true;
+}
+
+// The decoders of the best picture and sound streams; false when there is neither. A
+// picture stream is decoded only at a size `fits` takes.
+bool MediaFile::State::OpenDecoders() {
+    video = OpenDecoder(format.get(), AVMEDIA_TYPE_VIDEO, &videoIndex);
+    if (video && (video->width < 1 || video->height < 1 || !fits(video->width, video->height)))
+        video.reset(), videoIndex = -1;
+    sound = OpenDecoder(format.get(), AVMEDIA_TYPE_AUDIO, &soundIndex);
+    return video || sound;
+}
+
+// The file opened afresh, to be read again from its start. Its streams are probed again,
+// which may decode a picture: the decoders are let go of first and made again after, so
+// that the pictures of two decoders are never held at once. False when the file no longer
+// gives the streams it gave.
+bool MediaFile::State::Reopen() {
+    const bool hadVideo = bool(video), hadSound = bool(sound);
+    video.reset();
+    sound.reset();
+    return OpenFormat() && OpenDecoders() && bool(video) == hadVideo && bool(sound) == hadSound &&
+           (!video || (video->width == width && video->height == height));
 }
 
 REFERENCE_TIME MediaFile::State::TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const {

@@ -49,7 +49,7 @@ REFERENCE_TIME MediaFile::State::PacketEnd(const AVPacket& p) const {
 // Read whole, a stream without times is one picture a packet (a bare H.264 stream).
 StreamEnds MediaFile::State::EndFrom(REFERENCE_TIME from, bool decode) {
     const bool whole = from <= 0 || !SeekFormat(from);
-    if (whole && !OpenFormat()) return {};
+    if (whole && !Reopen()) return {};
     if (video) avcodec_flush_buffers(video.get());
     StreamEnds end;
     REFERENCE_TIME next = 0;

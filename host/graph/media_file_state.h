@@ -83,6 +83,8 @@ struct MediaFile::State {
     // Without `findStart` the movie's zero and length are left for the caller to set.
     bool Open(uint32_t soundRate, bool findStart);
     bool OpenFormat();
+    bool OpenDecoders();
+    bool Reopen();
     // The demuxer goes to a keyframe of the picture stream at or before `time` of the movie.
     bool SeekFormat(REFERENCE_TIME time);
     bool SeekDemuxer(REFERENCE_TIME time);

@@ -1,6 +1,6 @@
 // The frame copy renderer: which media types it takes and with which refusal, the pitch
-// and buffer it sets up from the format, and how it takes samples in (bottom-up frames
-// turned over, top-down ones as they are, over the graph's own buffer without a copy).
+// it sets up from the format, and how it takes samples in (bottom-up frames turned over,
+// top-down ones as they are, over the graph's own buffer without a copy).
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -74,7 +74,8 @@ TEST_F(FrameCopyRendererTest, RowsArePaddedToFourBytesAndTheHeightSignGivesTheOr
         EXPECT_EQ(renderer->frameWidth, c.width);
         EXPECT_EQ(renderer->frameHeight, c.frameHeight);
         EXPECT_EQ(renderer->newFrame, 0);
-        ASSERT_NE(renderer->buffer, nullptr);
+        // No frame is made before a sample comes: the first is taken over as it is.
+        EXPECT_EQ(renderer->buffer, nullptr);
     }
 }
 
@@ -106,14 +107,15 @@ TEST_F(FrameCopyRendererTest, BottomUpFramesAreTurnedOverAndTopDownOnesCopiedAsT
 TEST_F(FrameCopyRendererTest, ATopDownSampleOverTheGraphsBufferIsKeptWithoutACopy) {
     VideoType t(2, -3);
     ASSERT_EQ(renderer->SetMediaType(&t.type), host::S_OK);
-    const uint8_t* former = renderer->buffer;
-    std::vector<uint8_t> bytes = Numbered(8 * 3 + 16);
-    const uint8_t* picture = bytes.data();
-    host::graph::Sample sample(bytes, 8 * 3, 0, 1);
-    ASSERT_EQ(renderer->DoRenderSample(&sample), host::S_OK);
+    std::vector<uint8_t> first = Numbered(8 * 3 + 16), second = Numbered(8 * 3 + 16);
+    const uint8_t *former = first.data(), *picture = second.data();
+    host::graph::Sample one(first, 8 * 3, 0, 1), two(second, 8 * 3, 1, 2);
+    ASSERT_EQ(renderer->DoRenderSample(&one), host::S_OK);
+    EXPECT_EQ(renderer->buffer, former);
+    ASSERT_EQ(renderer->DoRenderSample(&two), host::S_OK);
     EXPECT_EQ(renderer->newFrame, 1);
     EXPECT_EQ(renderer->buffer, picture);
-    EXPECT_EQ(bytes.data(), former);
+    EXPECT_EQ(second.data(), former);
 }
 
 TEST_F(FrameCopyRendererTest, SamplesWithoutAFormatOrWholeFrameAreLeftAlone) {

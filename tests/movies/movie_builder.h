@@ -44,20 +44,20 @@ inline void FillPlane(std::vector<uint8_t>& plane, int width, int height, int to
 // How a movie's pictures are stored.
 struct TheoraShape {
     th_pixel_fmt layout = TH_PF_420;
-    // A side the identification header states in place of the true one (0: the true one),
-    // as a crafted file may.
-    int claimedSide = 0;
+    // Sides the identification header states in place of the true ones (0: the true
+    // ones), as a crafted file may.
+    int claimedWidth = 0, claimedHeight = 0;
     // The first frame's packet one the decoder refuses, as a crafted file's may be.
     bool refusedFirstFrame = false;
 };
 
-// The identification header claiming a picture of side x side.
-inline std::vector<uint8_t> ClaimSide(const ogg_packet& header, int side) {
+// The identification header claiming a picture of width x height.
+inline std::vector<uint8_t> ClaimSize(const ogg_packet& header, int width, int height) {
     std::vector<uint8_t> bytes(header.packet, header.packet + header.bytes);
-    const int blocks = (side + 15) / 16;
-    const uint8_t sizes[10] = {uint8_t(blocks >> 8), uint8_t(blocks), uint8_t(blocks >> 8), uint8_t(blocks),
-                               uint8_t(side >> 16), uint8_t(side >> 8), uint8_t(side),
-                               uint8_t(side >> 16), uint8_t(side >> 8), uint8_t(side)};
+    const int across = (width + 15) / 16, down = (height + 15) / 16;
+    const uint8_t sizes[10] = {uint8_t(across >> 8), uint8_t(across), uint8_t(down >> 8), uint8_t(down),
+                               uint8_t(width >> 16), uint8_t(width >> 8), uint8_t(width),
+                               uint8_t(height >> 16), uint8_t(height >> 8), uint8_t(height)};
     std::copy(std::begin(sizes), std::end(sizes), bytes.begin() + 10);  // frame and picture sizes
     return bytes;
 }
@@ -97,8 +97,8 @@ inline TheoraPages EncodeTheora(int frames, const std::function<FramePair(int)>&
     bool first = true;
     while (th_encode_flushheader(enc, &comment, &packet) > 0) {
         std::vector<uint8_t> claimed;
-        if (first && shape.claimedSide) {
-            claimed = ClaimSide(packet, shape.claimedSide);
+        if (first && shape.claimedWidth) {
+            claimed = ClaimSize(packet, shape.claimedWidth, shape.claimedHeight);
             packet.packet = claimed.data();
         }
         ogg_stream_packetin(&stream, &packet);

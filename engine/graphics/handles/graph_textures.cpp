@@ -25,6 +25,9 @@ using namespace host;
 
 namespace {
 
+// Pixels a drawable texture's transfer converts at a time.
+constexpr int kTransferBandPixels = 1 << 18;
+
 D3DFORMAT SetFormat(const GraphImageSet& set) { return Graphics().dev.textureFormats[set.formatIndex]; }
 
 bool Staged(const GraphImageSet& set) { return !set.drawable && (set.systemCopy || Graphics().dev.d3dIsEx); }
@@ -133,20 +136,28 @@ Surface* TransferSurface(TexturePiece& piece, int w, int h, D3DFORMAT format, bo
     return temp;
 }
 
+// A drawable texture takes an image through a system-memory surface a band of rows at a
+// time, so that no copy of a large image's whole size is made for the transfer.
 int TransferDrawablePiece(const TransferJob& job, const Box& box, TexturePiece& piece, D3DFORMAT format, bool keep) {
     Device* d = Graphics().dev.device;
     const int w = box.x2 - box.x1, h = box.y2 - box.y1;
-    Surface* temp = TransferSurface(piece, w, h, format, keep);
+    const int band = std::clamp(kTransferBandPixels / w, 1, h);
+    Surface* temp = TransferSurface(piece, w, band, format, keep);
     if (!temp) return AddLogText("画像転送用のシステムメモリテクスチャの作成に失敗しました\n");
-    D3DLOCKED_RECT locked;
-    int result = -1;
-    if (SUCCEEDED(temp->LockRect(&locked, nullptr, 0))) {
-        result = ConvertInto(job, box, locked.pBits, locked.Pitch, GetD3DFormatColorData(format));
-        temp->UnlockRect();
+    int result = 0;
+    for (int top = box.y1; result == 0 && top < box.y2; top += band) {
+        const Box rows{box.x1, top, box.x2, std::min(top + band, box.y2)};
+        D3DLOCKED_RECT locked;
+        result = -1;
+        if (SUCCEEDED(temp->LockRect(&locked, nullptr, 0))) {
+            result = ConvertInto(job, rows, locked.pBits, locked.Pitch, GetD3DFormatColorData(format));
+            temp->UnlockRect();
+        }
+        const RECT part{0, 0, w, rows.y2 - rows.y1};
+        POINT at{box.x1 - piece.x, top - piece.y};
+        if (result == 0 && FAILED(d->UpdateSurface(temp, &part, piece.surface, &at)))
+            result = AddLogText("描画可能テクスチャへの画像の転送に失敗しました\n");
     }
-    POINT at{box.x1 - piece.x, box.y1 - piece.y};
-    if (result == 0 && FAILED(d->UpdateSurface(temp, nullptr, piece.surface, &at)))
-        result = AddLogText("描画可能テクスチャへの画像の転送に失敗しました\n");
     temp->Release();
     return result;
 }

@@ -48,33 +48,47 @@ host::HRESULT D_CFrameCopyRenderer::SetMediaType(const host::AM_MEDIA_TYPE* type
     bottomUp = height < 0 ? 0 : 1;
     frameHeight = int32_t(height < 0 ? -height : height);
     pitch = (frameWidth + 1) * 3 & ~3;
+    // The frame is made when the first sample comes: one over a buffer of the graph's is
+    // taken over as it is, so a frame made here would only be let go of unused.
+    frame_ = {};
+    buffer = nullptr;
+    newFrame = 0;
+    return host::S_OK;
+}
+
+// A frame of the renderer's own for a sample it copies; false when memory runs out.
+bool D_CFrameCopyRenderer::OwnFrame() {
+    const size_t bytes = size_t(pitch) * size_t(frameHeight);
     try {
-        frame_.assign(size_t(pitch) * size_t(frameHeight), 0);
-        buffer = frame_.data();
+        if (frame_.size() < bytes) frame_.resize(bytes);
     } catch (const std::bad_alloc&) {
         frame_ = {};
         buffer = nullptr;
+        return false;
     }
-    newFrame = 0;
-    return host::S_OK;
+    buffer = frame_.data();
+    return true;
 }
 
 host::HRESULT D_CFrameCopyRenderer::DoRenderSample(host::IMediaSample* sample) {
     if (!sample) return host::E_POINTER;
     std::lock_guard hold(frameLock);
-    if (!buffer) return host::S_OK;
     uint8_t* data = nullptr;
     sample->GetPointer(&data);
-    // A sample shorter than a whole frame would be read past its end.
-    if (!data || size_t(sample->GetActualDataLength()) < size_t(pitch) * size_t(frameHeight)) return host::S_OK;
-    if (bottomUp) {
+    // A sample shorter than a whole frame would be read past its end; before a format
+    // there is no frame.
+    const size_t bytes = size_t(pitch) * size_t(frameHeight);
+    if (!data || bytes == 0 || size_t(sample->GetActualDataLength()) < bytes) return host::S_OK;
+    if (!bottomUp && TakeSampleBuffer(sample, frame_)) {
+        buffer = frame_.data();
+    } else if (!OwnFrame()) {
+        return host::S_OK;
+    } else if (bottomUp) {
         for (int32_t row = 0; row < frameHeight; ++row)
             std::memcpy(buffer + size_t(frameHeight - 1 - row) * size_t(pitch), data + size_t(row) * size_t(pitch),
                         size_t(pitch));
-    } else if (TakeSampleBuffer(sample, frame_)) {
-        buffer = frame_.data();
     } else {
-        std::memcpy(buffer, data, size_t(pitch) * size_t(frameHeight));
+        std::memcpy(buffer, data, bytes);
     }
     newFrame = 1;
     newFrame.notify_all();

@@ -25,7 +25,8 @@ public:
     host::HRESULT DoRenderSample(host::IMediaSample* sample) override;
 
     // pitch x frameHeight bytes, top row first, B G R: the start of the renderer's own
-    // frame, which goes with it (the movie player only borrows it). Null without a format.
+    // frame, which goes with it (the movie player only borrows it). Null until a sample
+    // of the format set comes.
     uint8_t* buffer = nullptr;
     std::atomic<int32_t> newFrame{0};  // waiters on it are woken when it is raised
     int32_t bottomUp = 0;
@@ -37,6 +38,8 @@ public:
     std::mutex frameLock;
 
 private:
+    bool OwnFrame();
+
     std::vector<uint8_t> frame_;  // may be longer than the frame
 };
 

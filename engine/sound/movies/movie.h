@@ -77,8 +77,13 @@ MovieHandleTable& Movies();
 void ResetMovieTable();
 
 int OpenMovie(const char* fileName, int* width, int* height, int mode);
-// 0 when the graphic a movie opened now would feed can hold its frames, else -1 (logged).
-// The decoders ask before they allocate anything for frames of that size.
+// The most pixels a movie's frame may have, those of the largest 8K frame: the engine's
+// guard against files whose few bytes claim a frame of any size, for which the decoders,
+// the frame images and the graphic would take memory before any picture comes.
+constexpr int64_t kMostMovieFramePixels = int64_t(8192) * 4320;
+// 0 when a movie's frames of this size are within that guard and the graphic a movie
+// opened now would feed can hold them, else -1 (logged). The decoders ask before they
+// allocate anything for frames of that size.
 int CheckMovieFrameSize(int width, int height);
 int CloseMovie(int handle);
 MovieRecord* GetMovieRecord(int handle);

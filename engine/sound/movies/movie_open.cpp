@@ -78,6 +78,9 @@ int SetMovieRightHalfAlphaFlag(int flag) {
 }
 
 int CheckMovieFrameSize(int width, int height) {
+    if (int64_t(width) * int64_t(height) > kMostMovieFramePixels)
+        return AddLogFormat("movie frames of %d x %d are more pixels than the largest 8K frame (8192 x 4320)", width,
+                            height);
     if (CheckMovieGraphSize(width, height, g_rightHalfAlpha) == 0) return 0;
     return AddLogFormat("movie frames of %d x %d are larger than a graphic can hold", width, height);
 }

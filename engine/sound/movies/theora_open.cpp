@@ -1,5 +1,6 @@
 // Opening and closing Theora movies: the header scan, the table pass over the whole
 // file, the frame image, the stock and the decode thread.
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <system_error>
@@ -11,6 +12,19 @@
 namespace orvik {
 
 namespace {
+
+// Stock frames are copies of the decoder's pictures, each as large as the frame: of large
+// frames the stock keeps fewer, within this many bytes, but always the frame shown and
+// the next, so that the thread still decodes ahead.
+constexpr size_t kMostStockBytes = size_t(8) << 20;
+
+size_t StockFrames(const theora_info& info, int asked) {
+    const size_t width = info.width, height = info.height;
+    const size_t chromaWidth = info.pixelformat == OC_PF_444 ? width : width / 2;
+    const size_t chromaHeight = info.pixelformat == OC_PF_420 ? height / 2 : height;
+    const size_t frameBytes = std::max<size_t>(width * height + 2 * chromaWidth * chromaHeight, 1);
+    return std::min(size_t(std::max(asked, 1)), std::max<size_t>(kMostStockBytes / frameBytes, 2));
+}
 
 bool StartsWithOggS(const FileAccessFunctions& f, FileAccessHandle file) {
     char magic[4] = {};
@@ -34,7 +48,7 @@ int PrepareMovie(TheoraMovie* m, int stockCount) {
     if (NewXrgb32BaseImage(int(m->info.width), int(m->info.height), &m->frameImage) != 0)
         return AddLogText("Theora ムービーデコードフレームストック用画像バッファの確保に失敗しました\n");
     try {
-        m->stock.resize(size_t(stockCount < 1 ? 1 : stockCount));
+        m->stock.resize(StockFrames(m->info, stockCount));
     } catch (const std::bad_alloc&) {
         return AddLogText("Theora ムービーデコードフレームストック用のメモリ確保に失敗しました\n");
     }
@@ -85,7 +99,10 @@ TheoraMovie* OpenTheoraMovie(const FileAccessFunctions* functions, FileAccessHan
         CloseTheoraMovie(m);
         return nullptr;
     }
-    ConvertTheoraFrame(m, 1, 1);
+    // Frame 0 goes into the video surface where there is one (graphics takes frames from
+    // it), else into the image; either is filled later from the stock when asked, so no
+    // frame-sized image is written for nothing.
+    ConvertTheoraFrame(m, m->surface ? 0 : 1, 1);
     return m;
 }
 

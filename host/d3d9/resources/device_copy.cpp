@@ -2,6 +2,7 @@
 // and rectangles.
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "host/d3d9/device/d3d9_host.h"
 #include "host/d3d9/device/device.h"
@@ -138,13 +139,18 @@ void StretchCopy(ArgbAt argbAt, const RECT& sr, Surface* dst, const RECT& dr, bo
     dst->Touch();
 }
 
-// Opaque 0xAARRGGBB rows (a video picture's) into a 32-bit ARGB or XRGB target of the
-// same size: the pixels as they stand, a row at a time.
-void CopyOpaqueArgbRows(const uint32_t* argb, size_t pitch, const RECT& sr, Surface* dst, const RECT& dr) {
+// A video-format picture into a 32-bit ARGB or XRGB target of the same size, converted a
+// row at a time through one row of its own: no picture-sized copy of the video surface is
+// made for it.
+void CopyYuvRows(const Surface* src, const RECT& sr, Surface* dst, const RECT& dr) {
+    std::vector<uint32_t> row(src->Width());
     const size_t rowBytes = size_t(dr.right - dr.left) * 4;
-    for (int32_t y = 0; y < dr.bottom - dr.top; ++y)
-        std::memcpy(dst->Bits() + size_t(dr.top + y) * dst->Pitch() + size_t(dr.left) * 4,
-                    argb + size_t(sr.top + y) * pitch + size_t(sr.left), rowBytes);
+    for (int32_t y = 0; y < dr.bottom - dr.top; ++y) {
+        ConvertYuvRowToArgb(src->Format(), src->Bits(), src->Pitch(), src->Width(), src->Height(), uint32_t(sr.top + y),
+                            row.data());
+        std::memcpy(dst->Bits() + size_t(dr.top + y) * dst->Pitch() + size_t(dr.left) * 4, row.data() + sr.left,
+                    rowBytes);
+    }
     dst->Touch();
 }
 
@@ -214,17 +220,16 @@ HRESULT Device::StretchRect(Surface* source, const RECT* sourceRect, Surface* de
     const bool converted = source->Format() != dest->Format();
     if ((stretched || converted) && !dest->IsRenderTarget()) return D3DERR_INVALIDCALL;
     if (loss_ != DeviceLoss::None) return D3D_OK;
-    if (IsYuvFormat(source->Format())) {
-        // Video formats are converted whole, then read as any other picture (into a 32-bit
-        // target of the same size, a row at a time).
+    if (IsYuvFormat(source->Format()) && !stretched &&
+        (dest->Format() == D3DFMT_A8R8G8B8 || dest->Format() == D3DFMT_X8R8G8B8)) {
+        CopyYuvRows(source, sr, dest, dr);
+    } else if (IsYuvFormat(source->Format())) {
+        // Otherwise video formats are converted whole, then read as any other picture.
         uint32_t alphaOr = 0;
         size_t pitch = 0;
         const uint32_t* argb = source->ArgbView(&alphaOr, &pitch);
-        if (!stretched && (dest->Format() == D3DFMT_A8R8G8B8 || dest->Format() == D3DFMT_X8R8G8B8))
-            CopyOpaqueArgbRows(argb, pitch, sr, dest, dr);
-        else
-            StretchCopy([&](int32_t x, int32_t y) { return argb[size_t(y) * pitch + size_t(x)]; }, sr, dest, dr,
-                        filter == D3DTEXF_LINEAR);
+        StretchCopy([&](int32_t x, int32_t y) { return argb[size_t(y) * pitch + size_t(x)]; }, sr, dest, dr,
+                    filter == D3DTEXF_LINEAR);
     } else if (source->Samples() > 1) {
         StretchCopy([source](int32_t x, int32_t y) { return ResolvedArgb(*source, x, y); }, sr, dest, dr,
                     filter == D3DTEXF_LINEAR);

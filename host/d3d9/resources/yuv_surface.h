@@ -15,6 +15,9 @@ bool IsYuvFormat(D3DFORMAT format);
 // take half as many rows of the same pitch again).
 size_t YuvRowBytes(D3DFORMAT format, uint32_t width);
 uint32_t YuvRowCount(D3DFORMAT format, uint32_t height);
+// Row `row` of the picture as 0xFFRRGGBB, width pixels.
+void ConvertYuvRowToArgb(D3DFORMAT format, const uint8_t* bits, size_t pitch, uint32_t width, uint32_t height,
+                         uint32_t row, uint32_t* out);
 // The picture as 0xFFRRGGBB, width x height, tightly packed.
 void ConvertYuvToArgb(D3DFORMAT format, const uint8_t* bits, size_t pitch, uint32_t width, uint32_t height,
                       uint32_t* out);
