@@ -3,18 +3,20 @@
 // refused before anything is allocated for it, with a log line that says so.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <utility>
 
 #include "engine/graphics/readers/image_loader.h"
 #include "tests/support/codec_file_builders.h"
+#include "tests/support/peak_resident.h"
 #include "tests/support/temp_log.h"
 
 namespace {
 
 using imagetest::Bytes;
 using imagetest::ReadWith;
+using orvik_test::PeakResidentKb;
+using orvik_test::ResetPeakResident;
 
 // 65536 x 8192 pixels of four bytes are 2^31 bytes, one more than the sizes hold.
 constexpr uint32_t kWide = 65536, kTall = 8192;
@@ -91,15 +93,6 @@ TEST(ImageSizeLimitTest, EachReaderRefusesPixelsBeyondTheSizesWithALogLine) {
         EXPECT_NE(log.Read().find(c.logged), std::string::npos) << log.Read();
     }
 }
-
-// The process's peak resident memory in KB, and its reset to the memory resident now.
-int64_t PeakResidentKb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6));
-    return -1;
-}
-bool ResetPeakResident() { return bool(std::ofstream("/proc/self/clear_refs") << "5" << std::flush); }
 
 // A few bytes claiming a huge image are refused before memory is spent on that image.
 TEST(ImageSizeLimitTest, TinyFilesClaimingHugeImagesCostNoMemory) {
