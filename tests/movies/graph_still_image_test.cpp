@@ -73,5 +73,29 @@ TEST_F(GraphMovieTest, ImagesTheirReadersRefuseAreNotTriedAsMovies) {
     }
 }
 
+// Images FFmpeg reads with its still-image demuxers are no movies to the media graph;
+// movies open, one of JPEG pictures (motion JPEG in AVI) among them.
+TEST_F(GraphMovieTest, TheMediaGraphOpensMoviesAndNotImages) {
+    Start();
+    const Bytes redPixel = {0x78, 0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0x00, 0x00, 0x03, 0x01, 0x01, 0x00};
+    imagetest::TgaSpec tga;
+    tga.data.assign(12, 200);
+    const std::string images[] = {
+        Write("pixel.png", PngFile(1, 1, redPixel)),
+        Write("pixels.tga", imagetest::MakeTga(tga)),
+        Write("pixels.bmp", imagetest::MakeBmp({.width = 2, .height = 2, .pixels = Bytes(16, 200)})),
+    };
+    for (const std::string& path : images) EXPECT_EQ(orvik::OpenMovie(path.c_str(), nullptr, nullptr, 0), -1) << path;
+    const std::string movies[] = {
+        Make("jpegs.avi", {.kind = AvKind::MjpegAvi, .frames = 3, .layout = AV_PIX_FMT_YUVJ420P}),
+        Make("mpeg1.mpg", {.kind = AvKind::Mpeg1Ps, .frames = 3}),
+    };
+    for (const std::string& path : movies) {
+        const int movie = orvik::OpenMovie(path.c_str(), nullptr, nullptr, 0);
+        EXPECT_GE(movie, 0) << path;
+        orvik::CloseMovie(movie);
+    }
+}
+
 }  // namespace
 }  // namespace movie_test
