@@ -19,6 +19,12 @@ namespace {
 
 using namespace orvik;
 
+// The length of the Ogg page at `at`: its header, segment table and body.
+size_t PageBytes(const std::vector<uint8_t>& pages, size_t at) {
+    const uint8_t segments = pages[at + 26];
+    return 27 + segments + std::accumulate(&pages[at + 27], &pages[at + 27 + segments], size_t{0});
+}
+
 class TheoraTest : public ::testing::Test {
 protected:
     void SetUp() override { InitYuvTables(); }
@@ -122,6 +128,20 @@ TEST_F(TheoraTest, SeeksGoBothWaysAndClampToTheMovie) {
     EXPECT_TRUE(Shows(23));
 }
 
+// A keyframe whose packet begins pages before the one it ends on is reached from the page
+// where it begins.
+TEST_F(TheoraTest, SeeksReachKeyframesWhosePacketsRunOverPages) {
+    const TheoraPages video = EncodeTheora(12, DefaultFrame, 4, 7, {.packetsOverPages = true});
+    int continued = 0;
+    for (size_t at = 0; at < video.data.size(); at += PageBytes(video.data, at)) continued += video.data[at + 5] & 1;
+    ASSERT_GT(continued, 2);
+    ASSERT_NE(Open(JoinMovie(video, {})), nullptr);
+    for (int frame : {8, 4, 9, 0}) {
+        SeekTheoraFrame(movie_, frame);
+        EXPECT_TRUE(Shows(frame));
+    }
+}
+
 // Before the decoder has decoded a picture, its output is whatever its memory held: with
 // fresh blocks filled (below), a frame whose packet it refuses must not be taken from it.
 TEST_F(TheoraTest, AFrameTheDecoderRefusesIsNotShownAndTheFramesAfterItAre) {
@@ -148,9 +168,7 @@ size_t CountedRead(void* buffer, size_t size, size_t count, FileAccessHandle fil
 TEST_F(TheoraTest, SeeksReachFramesPastTwoGigabytes) {
     const TheoraPages video = EncodeTheora(24, DefaultFrame, 4, 7);
     size_t split = 0;
-    for (int page = 0; page < 3; ++page)
-        split += 27 + video.data[split + 26] +
-                 std::accumulate(&video.data[split + 27], &video.data[split + 27 + video.data[split + 26]], size_t{0});
+    for (int page = 0; page < 3; ++page) split += PageBytes(video.data, split);
     std::vector<uint8_t> head = video.headers;
     head.insert(head.end(), video.data.begin(), video.data.begin() + long(split));
     const std::string path = WriteBytes(log_.Directory(), "large.ogv", head);
