@@ -55,6 +55,7 @@ TEST_F(GraphMovieTest, ImagesTheirReadersRefuseAreNotTriedAsMovies) {
     runs.data = {0xFF, 1, 2, 3, 4};
     const std::string bmp = Write("claims.bmp", imagetest::MakeBmp({.width = 32768, .height = 32768}));
     ASSERT_EQ(truncate(bmp.c_str(), off_t{3} << 30), 0);
+    // zlib's stream of four zero bytes: not a row of the pictures claimed.
     const Bytes fourZeros = {0x78, 0x9C, 0x63, 0x60, 0x60, 0x60, 0x00, 0x00, 0x00, 0x04, 0x00, 0x01};
     const std::pair<std::string, const char*> cases[] = {
         {Write("claims.png", PngFile(16000, 16000, fourZeros)), "ＰＮＧファイルの画像データが足りません(16000 x 16000)"},
@@ -77,6 +78,7 @@ TEST_F(GraphMovieTest, ImagesTheirReadersRefuseAreNotTriedAsMovies) {
 // movies open, one of JPEG pictures (motion JPEG in AVI) among them.
 TEST_F(GraphMovieTest, TheMediaGraphOpensMoviesAndNotImages) {
     Start();
+    // zlib's stream of a row of one red pixel (filter 0, then 255, 0, 0).
     const Bytes redPixel = {0x78, 0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0x00, 0x00, 0x03, 0x01, 0x01, 0x00};
     imagetest::TgaSpec tga;
     tga.data.assign(12, 200);
