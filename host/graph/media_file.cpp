@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "host/graph/media_file_state.h"
+#include "host/graph/still_pictures.h"
 
 namespace host::graph {
 
@@ -45,6 +46,7 @@ bool MediaFile::State::OpenFormat() {
     format.reset();
     if (avformat_open_input(&f, path.c_str(), nullptr, nullptr) < 0) return false;
     format.reset(f);
+    if (HoldsStillPictures(*f)) return false;
     std::vector<AVDictionary*> options(f->nb_streams, nullptr);
     for (unsigned i = 0; i < f->nb_streams; ++i) {
         const AVCodecParameters* p = f->streams[i]->codecpar;

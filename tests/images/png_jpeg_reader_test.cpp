@@ -125,7 +125,7 @@ TEST(PngReaderTest, DamagedFilesAreRefused) {
     Bytes corrupt = file;
     corrupt[20] ^= 0xFF;  // inside the header chunk: its CRC no longer matches
     EXPECT_EQ(ReadWith(orvik::ReadPngImage, corrupt)->code, -1);
-    EXPECT_EQ(ReadWith(orvik::ReadPngImage, Bytes{0x89, 'P', 'N', 'G'})->code, -1);
+    EXPECT_EQ(ReadWith(orvik::ReadPngImage, Bytes{0x89, 'P', 'N', 'G'})->code, orvik::kNotThisImageFormat);
 }
 
 TEST(JpegReaderTest, GreyAndColour) {

@@ -103,29 +103,30 @@ TEST(TgaReaderTest, RunLengthTrueColourWithAndWithoutFooter) {
 TEST(TgaReaderTest, RefusesWhatItCannotHold) {
     TgaSpec good;
     good.data = kBottomUp;
-    auto refused = [](const TgaSpec& s) {
-        return ReadWith(orvik::ReadTgaImage, MakeTga(s))->code == -1;
-    };
+    // A TGA has no signature: a header of a kind it does not read is not of its format,
+    // while one it reads and whose data is damaged is a TGA it refuses.
+    auto code = [](const TgaSpec& s) { return ReadWith(orvik::ReadTgaImage, MakeTga(s))->code; };
+    constexpr int kNotTga = orvik::kNotThisImageFormat;
     TgaSpec t = good;
     t.xOrigin = 5;
-    EXPECT_TRUE(refused(t));
+    EXPECT_EQ(code(t), kNotTga);
     t = good;
     t.yOrigin = 2;
-    EXPECT_TRUE(refused(t));
+    EXPECT_EQ(code(t), kNotTga);
     t = good;
     t.type = 3;  // grey
-    EXPECT_TRUE(refused(t));
+    EXPECT_EQ(code(t), kNotTga);
     t = good;
     t.pixelBits = 8;
-    EXPECT_TRUE(refused(t));
+    EXPECT_EQ(code(t), kNotTga);
     t = good;
     t.width = 1;
     t.height = 9000;  // sides have no limit of their own: only the image sizes' limit
     t.data.assign(9000 * 3, 0);
-    EXPECT_FALSE(refused(t));
+    EXPECT_EQ(code(t), 0);
     t = good;
     t.data.resize(11);  // one byte short
-    EXPECT_TRUE(refused(t));
+    EXPECT_EQ(code(t), -1);
     // Mapped images need one-byte indices and a map that ends by entry 255.
     TgaSpec m;
     m.type = 1;
@@ -135,15 +136,15 @@ TEST(TgaReaderTest, RefusesWhatItCannotHold) {
     m.pixelBits = 16;
     m.map.assign(6, 0);
     m.data.assign(8, 0);
-    EXPECT_TRUE(refused(m));
+    EXPECT_EQ(code(m), kNotTga);
     m.pixelBits = 8;
     m.mapFirst = 255;
-    EXPECT_TRUE(refused(m));
+    EXPECT_EQ(code(m), kNotTga);
     m.mapFirst = 254;
-    EXPECT_FALSE(refused(m));
+    EXPECT_EQ(code(m), 0);
     Bytes header = MakeTga(good);
     header.resize(10);
-    EXPECT_EQ(ReadWith(orvik::ReadTgaImage, header)->code, -1);
+    EXPECT_EQ(ReadWith(orvik::ReadTgaImage, header)->code, kNotTga);
 }
 
 }  // namespace

@@ -37,7 +37,8 @@ struct Output {
 const char* ContainerOf(AvKind kind) {
     switch (kind) {
     case AvKind::Mpeg1Ps: return "mpeg";
-    case AvKind::Mpeg4Avi: return "avi";
+    case AvKind::Mpeg4Avi:
+    case AvKind::MjpegAvi: return "avi";
     case AvKind::Mpeg4Mkv: return "matroska";
     case AvKind::H264Mp4: return "mp4";
     case AvKind::Wmv2Asf: return "asf";
@@ -58,6 +59,7 @@ Codecs CodecsOf(AvKind kind) {
     case AvKind::H264Bare: return {AV_CODEC_ID_H264, AV_CODEC_ID_AAC};
     case AvKind::Wmv2Asf: return {AV_CODEC_ID_WMV2, AV_CODEC_ID_WMAV2};
     case AvKind::TheoraOgg: return {AV_CODEC_ID_THEORA, AV_CODEC_ID_VORBIS};
+    case AvKind::MjpegAvi: return {AV_CODEC_ID_MJPEG, AV_CODEC_ID_MP2};
     default: return {AV_CODEC_ID_MPEG4, AV_CODEC_ID_MP2};
     }
 }

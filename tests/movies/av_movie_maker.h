@@ -17,6 +17,7 @@ namespace movie_test {
 enum class AvKind {
     Mpeg1Ps,   // MPEG-1 video and MP2 sound in an MPEG program stream (.mpg)
     Mpeg4Avi,  // MPEG-4 part 2 video and MP2 sound in AVI
+    MjpegAvi,  // Motion JPEG video (full-range layouts only) and MP2 sound in AVI
     Mpeg4Mkv,  // MPEG-4 part 2 video and MP2 sound in Matroska
     H264Mp4,   // H.264 video (libx264) and AAC sound in MP4
     Wmv2Asf,   // Windows Media Video 8 and Windows Media Audio 2 in ASF

@@ -49,6 +49,9 @@ struct TheoraShape {
     int claimedWidth = 0, claimedHeight = 0;
     // The first frame's packet one the decoder refuses, as a crafted file's may be.
     bool refusedFirstFrame = false;
+    // A busy band across the middle of each picture, and pages of one 255-byte segment,
+    // so that keyframes' packets run over several pages, as large ones do in real files.
+    bool packetsOverPages = false;
 };
 
 // The identification header claiming a picture of width x height.
@@ -71,6 +74,34 @@ inline std::vector<uint8_t> RefusedKeyframe(const ogg_packet& packet) {
     const size_t reserved = !bit(8) ? 9 : !bit(15) ? 16 : 22;
     for (size_t i = reserved; i < reserved + 3; ++i) bytes[i / 8] |= uint8_t(0x80 >> i % 8);
     return bytes;
+}
+
+// The page cut into pages of one segment each, numbered on from `sequence` (-1: from the
+// page's own number): a packet of more than 255 bytes then runs over several pages.
+inline void AppendSegmentPages(std::vector<uint8_t>& out, const ogg_page& page, long& sequence) {
+    if (sequence < 0) sequence = ogg_page_pageno(&page);
+    const int segments = page.header[26];
+    int lastEnd = segments - 1;
+    while (lastEnd > 0 && page.header[27 + lastEnd] == 255) --lastEnd;
+    bool continues = ogg_page_continued(&page);
+    long body = 0;
+    for (int i = 0; i < segments; ++i) {
+        const uint8_t lacing = page.header[27 + i];
+        std::vector<uint8_t> header(page.header, page.header + 27);
+        header.push_back(lacing);
+        const int first = i == 0 ? page.header[5] & 2 : 0, last = i == segments - 1 ? page.header[5] & 4 : 0;
+        header[5] = uint8_t((continues ? 1 : 0) | first | last);
+        const uint64_t granule = i == lastEnd ? uint64_t(ogg_page_granulepos(&page)) : ~uint64_t{0};
+        for (int b = 0; b < 8; ++b) header[size_t(6 + b)] = uint8_t(granule >> (8 * b));
+        for (int b = 0; b < 4; ++b) header[size_t(18 + b)] = uint8_t(uint64_t(sequence) >> (8 * b));
+        header[26] = 1;
+        ogg_page piece{header.data(), long(header.size()), page.body + body, lacing};
+        ogg_page_checksum_set(&piece);
+        sound_test::AppendPage(out, piece);
+        body += lacing;
+        continues = lacing == 255;
+        ++sequence;
+    }
 }
 
 inline TheoraPages EncodeTheora(int frames, const std::function<FramePair(int)>& colours, int keyEvery, int serial,
@@ -109,11 +140,14 @@ inline TheoraPages EncodeTheora(int frames, const std::function<FramePair(int)>&
     }
     while (ogg_stream_flush(&stream, &page)) sound_test::AppendPage(out.data, page);
     std::vector<uint8_t> y, u, v;
+    long sequence = -1;
     const int chromaWidth = shape.layout == TH_PF_444 ? kSide : kSide / 2;
     const int chromaHeight = shape.layout == TH_PF_420 ? kSide / 2 : kSide;
     for (int i = 0; i < frames; ++i) {
         const FramePair c = colours(i);
         FillPlane(y, kSide, kSide, c.top.y, c.bottom.y);
+        for (int row = 8; shape.packetsOverPages && row < 24; ++row)
+            for (int x = 0; x < kSide; ++x) y[size_t(row * kSide + x)] = uint8_t((x * 37 + row * 91) * 13);
         FillPlane(u, chromaWidth, chromaHeight, c.top.u, c.bottom.u);
         FillPlane(v, chromaWidth, chromaHeight, c.top.v, c.bottom.v);
         th_ycbcr_buffer buffer = {{kSide, kSide, kSide, y.data()},
@@ -128,7 +162,10 @@ inline TheoraPages EncodeTheora(int frames, const std::function<FramePair(int)>&
             }
             ogg_stream_packetin(&stream, &packet);
             // Small pages, so that seeks have pages to choose from.
-            while (ogg_stream_flush(&stream, &page)) sound_test::AppendPage(out.data, page);
+            while (ogg_stream_flush(&stream, &page)) {
+                if (shape.packetsOverPages) AppendSegmentPages(out.data, page, sequence);
+                else sound_test::AppendPage(out.data, page);
+            }
         }
     }
     ogg_stream_clear(&stream);

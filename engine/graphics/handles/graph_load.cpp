@@ -31,7 +31,7 @@ struct LoadedImages {
     }
 };
 
-// A file that no image reader takes but that exists is tried as a movie.
+// A file of no image format the readers know, but that exists, is tried as a movie.
 int32_t LoadUnreadable(const char* path, int movieOption) {
     FileAccessHandle file = FileAccessOpen(path, 0, 1, 0);
     if (!file) return AddLogFormat("グラフィックファイル %s がありません", path);
@@ -94,7 +94,11 @@ int32_t LoadGraphFile(const char* path, int passFlag, int mirror, int movieOptio
     // The loader mirrors (both images); the flag is kept as the reload option, so a
     // restore after the device is made anew loads the file the same way.
     const int reloadOption = mirror == 1 ? 1 : 0;
-    int got = LoadImageWithAlphaFile(path, nullptr, 0, 0, nullptr, 0, 0, &loaded.image, &loaded.alpha, 0, reloadOption);
+    bool imageFile = false;
+    int got = LoadImageWithAlphaFile(path, nullptr, 0, 0, nullptr, 0, 0, &loaded.image, &loaded.alpha, 0, reloadOption,
+                                     &imageFile);
+    // An image its reader refused stays refused: the movie path is for files of no image format.
+    if (got < 0 && imageFile) return AddLogFormat("右記のグラフィックファイルのロードに失敗しました：%s ", path);
     if (got < 0) return LoadUnreadable(path, movieOption);
     loaded.hasAlpha = got == 0;
     BaseImage* alpha = loaded.hasAlpha ? &loaded.alpha : nullptr;

@@ -36,7 +36,8 @@ int ShortData() {
 int ReadBgraImage(ImageStream* stream, BaseImage* out) {
     const StreamCursor in(*stream);
     uint8_t header[16];
-    if (!in.Read(header, sizeof header) || std::memcmp(header, "BGRA", 4) != 0) return -1;
+    if (in.ReadSome(header, 4) != 4 || std::memcmp(header, "BGRA", 4) != 0) return kNotThisImageFormat;
+    if (!in.Read(header + 4, sizeof header - 4)) return -1;
     const uint32_t channels = ReadLe32(header + 4);
     const int32_t width = static_cast<int32_t>(ReadLe32(header + 8));
     const int32_t height = static_cast<int32_t>(ReadLe32(header + 12));

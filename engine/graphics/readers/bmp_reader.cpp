@@ -135,17 +135,20 @@ int ReadPalette(const StreamCursor& in, BmpInfo* b) {
     return 0;
 }
 
-// The bit-field masks follow a 40-byte header and lie inside the larger ones.
+// The bit-field masks follow a 40-byte header and lie inside the larger ones. The headers
+// are read without the file's length, so that one too long to tell it is still told too
+// large by its header.
 int ReadHeaders(const StreamCursor& in, BmpInfo* b) {
+    const auto readAll = [&](uint8_t* to, size_t n) { return in.ReadSome(to, n) == n; };
     uint8_t file[kFileHeaderBytes];
-    if (!in.Read(file, sizeof file) || file[0] != 'B' || file[1] != 'M') return -1;
+    if (!readAll(file, 2) || file[0] != 'B' || file[1] != 'M') return kNotThisImageFormat;
+    if (!readAll(file + 2, sizeof file - 2)) return Damaged("header");
     b->dataOffset = ReadLe32(file + 10);
     uint8_t info[124] = {};
-    if (!in.Read(info, 4)) return Damaged("header");
+    if (!readAll(info, 4)) return Damaged("header");
     b->headerSize = ReadLe32(info);
     if (!ValidHeaderSize(b->headerSize)) return Damaged("header size");
-    if (!in.Read(info + 4, std::min<uint32_t>(b->headerSize, sizeof info) - 4))
-        return Damaged("header");
+    if (!readAll(info + 4, std::min<uint32_t>(b->headerSize, sizeof info) - 4)) return Damaged("header");
     ParseInfoHeader(info, b);
     if (!Embedded(*b) && !KnownVariant(*b)) return Damaged("variant");
     if (CheckSizes(b) != 0) return -1;
@@ -320,7 +323,7 @@ int ReadRunLength(const BmpInfo& b, const uint8_t* data, size_t size, BaseImage*
 int ReadBmpImage(ImageStream* stream, BaseImage* out) {
     const StreamCursor in(*stream);
     BmpInfo b{};
-    if (ReadHeaders(in, &b) != 0) return -1;
+    if (const int headers = ReadHeaders(in, &b); headers != 0) return headers;
     const int64_t size = in.Size();
     if (b.dataOffset > size || !in.Seek(b.dataOffset)) return Damaged("data offset");
     if (Embedded(b))

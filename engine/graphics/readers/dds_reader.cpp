@@ -165,7 +165,7 @@ bool ReadLevels(const StreamCursor& in, int64_t start, const std::vector<DdsLeve
 int ReadDdsImage(ImageStream* stream, BaseImage* out) {
     const StreamCursor in(*stream);
     uint8_t magic[4];
-    if (!in.Read(magic, 4) || std::memcmp(magic, "DDS", 3) != 0) return -1;
+    if (in.ReadSome(magic, 4) != 4 || std::memcmp(magic, "DDS", 3) != 0) return kNotThisImageFormat;
     uint8_t raw[kHeaderBytes];
     if (!in.Read(raw, sizeof raw)) return Damaged("header");
     const DdsHeader d = Parse(raw);

@@ -63,11 +63,12 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 int LoadImageToBaseImage(const char* path, const void* memory, int32_t memorySize, int memoryFlag,
                          int bitmapFlag, int mirrorFlag, BaseImage* out,
-                         BitmapInfo** bitmapInfo, void** bits) {
+                         BitmapInfo** bitmapInfo, void** bits, bool* formatKnown) {
+    if (formatKnown) *formatKnown = false;
     OpenedStream stream(path, memory, memorySize, memoryFlag);
     if (!stream.IsOpen()) return -1;
     BaseImage image{};
-    if (LoadImageByReaders(stream.Get(), &image) != 0) return -1;
+    if (LoadImageByReaders(stream.Get(), &image, formatKnown) != 0) return -1;
     stream.Close();
     if (mirrorFlag == 1 && MirrorIntoNewBlock(&image) != 0) {
         FreeBaseImage(&image);
@@ -92,8 +93,9 @@ int LoadImageToBaseImageEx(const char* path, const void* memory, int32_t memoryS
 int LoadImageWithAlphaFile(const char* path, const void* memory, int32_t memorySize,
                            int memoryFlag, const void* alphaMemory, int32_t alphaMemorySize,
                            int alphaMode, BaseImage* out, BaseImage* alphaOut, int /*unused*/,
-                           int mirrorFlag) {
-    if (LoadImageToBaseImageEx(path, memory, memorySize, memoryFlag, out, mirrorFlag) != 0)
+                           int mirrorFlag, bool* formatKnown) {
+    if (LoadImageToBaseImage(path, memory, memorySize, memoryFlag, 0, mirrorFlag, out, nullptr, nullptr,
+                             formatKnown) != 0)
         return -1;
     *alphaOut = BaseImage{};
     if (alphaMode == 0) {

@@ -9,11 +9,14 @@ ImageReaderState g_readers;
 constexpr ImageReader kDefaultImageReaders[] = {
     ReadBmpImage, ReadJpegImage, ReadPngImage, ReadBgraImage, ReadTgaImage, ReadDdsImage, nullptr};
 
-// Rewinds and clears before each reader, so every reader sees a fresh start.
-bool TryReader(ImageReader reader, ImageStream* stream, BaseImage* out) {
+// Rewinds and clears before each reader, so every reader sees a fresh start. True when it
+// read the image; `known` is raised when it knew the stream's format, read or refused.
+bool TryReader(ImageReader reader, ImageStream* stream, BaseImage* out, bool& known) {
     stream->functions.seek(stream->handle, 0, 0);
     *out = BaseImage{};
-    return reader(stream, out) == 0;
+    const int result = reader(stream, out);
+    known = known || result != kNotThisImageFormat;
+    return result == 0;
 }
 
 }  // namespace
@@ -27,12 +30,14 @@ int AddUserImageReader(ImageReader reader) {
     return 0;
 }
 
-int LoadImageByReaders(ImageStream* stream, BaseImage* out) {
+int LoadImageByReaders(ImageStream* stream, BaseImage* out, bool* formatKnown) {
     *out = BaseImage{};
-    for (int i = 0; i < g_readers.userReaderCount; ++i)
-        if (TryReader(g_readers.userReaders[i], stream, out)) return 0;
-    for (const ImageReader* r = kDefaultImageReaders; *r; ++r)
-        if (TryReader(*r, stream, out)) return 0;
+    bool known = false, read = false;
+    for (int i = 0; !read && i < g_readers.userReaderCount; ++i)
+        read = TryReader(g_readers.userReaders[i], stream, out, known);
+    for (const ImageReader* r = kDefaultImageReaders; !read && *r; ++r) read = TryReader(*r, stream, out, known);
+    if (formatKnown) *formatKnown = known;
+    if (read) return 0;
     *out = BaseImage{};
     return -1;
 }

@@ -5,9 +5,14 @@
 
 namespace orvik {
 
-// A reader fills the base image and returns 0, or returns another value (having freed
-// whatever it allocated) when the stream is not its format or is damaged.
+// A reader fills the base image and returns 0, or returns another value having freed
+// whatever it allocated: kNotThisImageFormat when the stream is not of its format at all,
+// -1 when it is but the reader refuses it (damaged, too large, memory short). A reader
+// tells its format by its first bytes, read without asking the stream's length (which a
+// file past 2 GB cannot give).
 using ImageReader = int (*)(ImageStream* stream, BaseImage* out);
+
+constexpr int kNotThisImageFormat = 1;
 
 constexpr int kMaxUserImageReaders = 10;
 
@@ -29,7 +34,8 @@ int ReadTgaImage(ImageStream* stream, BaseImage* out);
 int ReadDdsImage(ImageStream* stream, BaseImage* out);
 
 // User readers, then BMP, JPEG, PNG, BGRA, TGA, DDS; each starts at the stream's start
-// with a cleared base image. -1 when none accepts the stream.
-int LoadImageByReaders(ImageStream* stream, BaseImage* out);
+// with a cleared base image. -1 when none accepts the stream. formatKnown, when given,
+// tells whether any reader knew the stream's format (and so refused it, on -1).
+int LoadImageByReaders(ImageStream* stream, BaseImage* out, bool* formatKnown = nullptr);
 
 }  // namespace orvik

@@ -166,7 +166,8 @@ int DecodeJpeg(JpegJob* job, ImageStream* stream, BaseImage* out) {
 
 int ReadJpegImage(ImageStream* stream, BaseImage* out) {
     uint8_t start[2];
-    if (!StreamCursor(*stream).Read(start, 2) || start[0] != 0xFF || start[1] != 0xD8) return -1;
+    if (StreamCursor(*stream).ReadSome(start, 2) != 2 || start[0] != 0xFF || start[1] != 0xD8)
+        return kNotThisImageFormat;
     StreamCursor(*stream).Seek(0);
     JpegJob job{};
     job.cinfo.err = jpeg_std_error(&job.error.manager);

@@ -146,9 +146,9 @@ int DecodePng(PngJob* job, ImageStream* stream, BaseImage* out) {
 
 int ReadPngImage(ImageStream* stream, BaseImage* out) {
     uint8_t signature[8];
-    if (!StreamCursor(*stream).Read(signature, sizeof signature) ||
+    if (StreamCursor(*stream).ReadSome(signature, sizeof signature) != sizeof signature ||
         png_sig_cmp(signature, 0, sizeof signature) != 0)
-        return -1;
+        return kNotThisImageFormat;
     StreamCursor(*stream).Seek(0);
     PngJob job{};
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngErrorExit, PngWarning);

@@ -37,6 +37,8 @@ int Damaged(const char* what) {
     return -1;
 }
 
+// A TGA has no signature: a header whose type, origins, sides, depth and map are those of
+// a TGA this reader reads is taken as one; any other is not of this format.
 int ParseHeader(const uint8_t* h, TgaHeader* t) {
     t->idLength = h[0];
     t->colorMapType = h[1];
@@ -49,17 +51,17 @@ int ParseHeader(const uint8_t* h, TgaHeader* t) {
     t->pixelBits = h[16];
     t->descriptor = h[17];
     if (t->imageType != 1 && t->imageType != 2 && t->imageType != 9 && t->imageType != 10)
-        return -1;
-    if (ReadLe16(h + 8) != 0 || ReadLe16(h + 10) != 0) return -1;
-    if (t->width == 0 || t->height == 0) return -1;
+        return kNotThisImageFormat;
+    if (ReadLe16(h + 8) != 0 || ReadLe16(h + 10) != 0) return kNotThisImageFormat;
+    if (t->width == 0 || t->height == 0) return kNotThisImageFormat;
     t->mapped = t->imageType == 1 || t->imageType == 9;
     t->runLength = t->imageType >= 9;
     t->colourBits = t->mapped ? t->mapEntryBits : t->pixelBits;
-    if (t->colourBits != 16 && t->colourBits != 24 && t->colourBits != 32) return -1;
+    if (t->colourBits != 16 && t->colourBits != 24 && t->colourBits != 32) return kNotThisImageFormat;
     // Mapped pixels are single index bytes into a map of at most 256 entries.
     if (t->mapped && (t->colorMapType != 1 || t->pixelBits != 8 ||
                       t->mapFirst + t->mapLength > 256))
-        return -1;
+        return kNotThisImageFormat;
     // Checked last: only a header that is a TGA's in every other way is told too large.
     if (CheckImageSides(t->width, t->height) != 0) {
         AddLogFormat("ＴＧＡファイルの画像が大きすぎます(%d x %d) in ReadTgaImage", t->width, t->height);
@@ -122,9 +124,9 @@ int ReadTgaImage(ImageStream* stream, BaseImage* out) {
     const StreamCursor in(*stream);
     const int64_t size = in.Size();
     uint8_t h[kHeaderBytes];
-    if (!in.Read(h, sizeof h)) return -1;
+    if (in.ReadSome(h, sizeof h) != sizeof h) return kNotThisImageFormat;
     TgaHeader t{};
-    if (ParseHeader(h, &t) != 0) return -1;
+    if (const int header = ParseHeader(h, &t); header != 0) return header;
 
     // The footer is read only when the file is long enough to hold one after the header.
     int64_t dataEnd = size;

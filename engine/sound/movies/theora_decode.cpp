@@ -36,42 +36,13 @@ bool NextPacket(TheoraMovie* m) {
     }
 }
 
-// The row a seek to target starts from: one page before the nearest keyframe page before
-// the target's page, since the keyframe's packet may begin on the page before its own.
-int32_t SeekRow(const TheoraMovie* m, int32_t target) {
-    const auto& rows = m->pageTable;
-    int32_t row = 0;
-    while (row < int32_t(rows.size()) && rows[size_t(row)].firstFrame + rows[size_t(row)].frames <= target) ++row;
-    if (row == int32_t(rows.size())) return -1;
-    row = std::max(row - 1, 0);
-    while (row > 0 && !rows[size_t(row)].keyframe) --row;
-    return std::max(row - 1, 0);
-}
-
-// Positions the decoder so that target is its output; false when no row covers it.
-bool SeekDecoder(TheoraMovie* m, int32_t target) {
-    const int32_t row = SeekRow(m, target);
-    if (row < 0) return false;
-    const TheoraPageEntry& entry = m->pageTable[size_t(row)];
-    RewindTheoraStream(m, entry.offset);
-    int32_t next = entry.firstFrame;
-    if (row > 0) {
-        // The first page's leading piece of a packet is lost with the page before it.
-        while (ogg_sync_pageout(&m->syncState, &m->oggPage) <= 0)
-            if (ReadTheoraFileChunk(m, kTheoraReadChunk) == 0) return false;
-        if (ogg_page_continued(&m->oggPage)) ++next;
-        ogg_stream_pagein(&m->streamState, &m->oggPage);
-    }
-    m->decodedFrame = next - 1;
-    m->outputReady = false;
-    return DecodeTheoraFrames(m, target - m->decodedFrame) >= 0;
-}
-
-// Brings the decoder's output to frame want, forwards by decoding or otherwise by a seek.
+// Brings the decoder's output to frame want: forwards by decoding, otherwise (backwards,
+// or when a seek passes over a far stretch of the file) by a seek.
 bool DecodeTo(TheoraMovie* m, int32_t want) {
     if (want == m->decodedFrame && m->outputReady) return true;
-    if (want > m->decodedFrame) return DecodeTheoraFrames(m, want - m->decodedFrame) >= 0;
-    return SeekDecoder(m, want);
+    if (want > m->decodedFrame && !TheoraSeekPassesOver(m, want))
+        return DecodeTheoraFrames(m, want - m->decodedFrame) >= 0;
+    return SeekTheoraDecoder(m, want);
 }
 
 void CopyPlane(std::vector<uint8_t>& to, const unsigned char* from, int stride, int width, int height) {
@@ -143,7 +114,7 @@ void RunSeek(TheoraMovie* m, Lock& lock) {
     m->seekRequest = 0;
     for (TheoraStockFrame& s : m->stock) s.valid = 0;
     lock.unlock();
-    const bool reached = SeekDecoder(m, target);
+    const bool reached = SeekTheoraDecoder(m, target);
     lock.lock();
     m->endOfStream = reached ? 0 : 1;
     m->changed.notify_all();

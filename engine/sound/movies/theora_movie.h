@@ -125,12 +125,17 @@ host::Surface* GetTheoraTexture(TheoraMovie* movie);
 bool CopyFrameToSurface(TheoraMovie* movie, const TheoraStockFrame& frame);
 void ReleaseTheoraSurface(TheoraMovie* movie);
 
-// Inside the decoder (theora_scan.cpp, theora_decode.cpp).
+// Inside the decoder (theora_scan.cpp, theora_decode.cpp, theora_seek.cpp).
 int32_t ReadTheoraFileChunk(TheoraMovie* movie, int32_t bytes);
 int ScanTheoraHeaders(TheoraMovie* movie);
 int BuildTheoraTables(TheoraMovie* movie);
 int DecodeTheoraFrames(TheoraMovie* movie, int32_t n);
 void RewindTheoraStream(TheoraMovie* movie, int64_t offset);
+// Positions the decoder so that target is its output; false when it cannot be reached.
+bool SeekTheoraDecoder(TheoraMovie* movie, int32_t target);
+// Whether a seek to want passes over much of the file that reading on to it would read:
+// want's keyframe lies far past the page of the frame decoded last.
+bool TheoraSeekPassesOver(const TheoraMovie* movie, int32_t want);
 void TheoraDecodeThread(TheoraMovie* movie);
 
 constexpr int32_t kTheoraReadChunk = 4096;
