@@ -1,5 +1,9 @@
 #include "engine/graphics/readers/image_readers.h"
 
+#include <new>
+
+#include "engine/platform/base/log.h"
+
 namespace orvik {
 
 namespace {
@@ -9,11 +13,19 @@ ImageReaderState g_readers;
 constexpr ImageReader kDefaultImageReaders[] = {
     ReadBmpImage, ReadJpegImage, ReadPngImage, ReadBgraImage, ReadTgaImage, ReadDdsImage, nullptr};
 
-// Rewinds and clears before each reader, so every reader sees a fresh start.
+// Rewinds and clears before each reader, so every reader sees a fresh start. A reader
+// whose own containers run out of memory has refused the stream: nothing it throws goes
+// further.
 bool TryReader(ImageReader reader, ImageStream* stream, BaseImage* out) {
     stream->functions.seek(stream->handle, 0, 0);
     *out = BaseImage{};
-    return reader(stream, out) == 0;
+    try {
+        return reader(stream, out) == 0;
+    } catch (const std::bad_alloc&) {
+        AddLogText("画像ファイルを読むメモリが確保できませんでした in LoadImageByReaders\n");
+        *out = BaseImage{};
+        return false;
+    }
 }
 
 }  // namespace
