@@ -1,6 +1,7 @@
 // MPEG audio (format tag 0x55) through libmpg123's feed interface: source bytes are fed
 // in small pieces, and no more are taken while decoded PCM waits for room in the
-// destination, so nothing decoded is ever dropped.
+// destination, so nothing decoded is ever dropped. The sound is in the format's own rate
+// and channel count: frames in another end it (the decoder never converts).
 #include <mpg123.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "host/acm/acm_codec.h"
+#include "host/acm/mpg123_feed.h"
 
 namespace host {
 namespace {
@@ -31,9 +33,8 @@ bool AcceptsMpegAudio(const WAVEFORMATEX& f) {
 
 class MpegAudioCodec final : public AcmCodec {
 public:
-    MpegAudioCodec(mpg123_handle* handle, uint16_t channels)
-        : handle_(handle), frameBytes_(channels * 2u) {}
-    ~MpegAudioCodec() override { mpg123_delete(handle_); }
+    MpegAudioCodec(std::unique_ptr<Mpg123Feed> feed, uint16_t channels)
+        : feed_(std::move(feed)), frameBytes_(channels * 2u) {}
 
     void Convert(std::span<const uint8_t> src, std::span<uint8_t> dst, uint32_t flags,
                  uint32_t& srcUsed, uint32_t& dstUsed) override {
@@ -41,9 +42,10 @@ public:
         srcUsed = 0;
         dstUsed = 0;
         Drain(dst, dstUsed);
-        while (srcUsed < src.size() && pending_.size() < frameBytes_ && dstUsed < dst.size()) {
+        while (srcUsed < src.size() && pending_.size() < frameBytes_ && dstUsed < dst.size() &&
+               !feed_->Ended()) {
             const size_t piece = std::min<size_t>(kFeedPiece, src.size() - srcUsed);
-            if (mpg123_feed(handle_, src.data() + srcUsed, piece) != MPG123_OK) break;
+            if (!feed_->Feed(src.subspan(srcUsed, piece))) break;
             srcUsed += uint32_t(piece);
             DecodeAvailable();
             Drain(dst, dstUsed);
@@ -59,23 +61,15 @@ public:
 private:
     void Restart() {
         pending_.clear();
-        mpg123_close(handle_);
-        mpg123_open_feed(handle_);
+        feed_->Restart();
     }
 
-    // Takes every frame the decoder can give from what it has been fed.
+    // Takes every frame the decoder can give from what it has been fed; it stops at the
+    // end, or for more data, or at a damaged frame it will resync after.
     void DecodeAvailable() {
-        for (;;) {
-            off_t frame = 0;
-            unsigned char* audio = nullptr;
-            size_t bytes = 0;
-            const int result = mpg123_decode_frame(handle_, &frame, &audio, &bytes);
-            if (result == MPG123_OK || result == MPG123_NEW_FORMAT) {
-                if (audio && bytes) pending_.insert(pending_.end(), audio, audio + bytes);
-                continue;
-            }
-            return;  // needs more data, or a damaged frame it will resync after
-        }
+        std::span<uint8_t> samples;
+        while (feed_->Next(&samples) == Mpg123Feed::Step::kFrame)
+            pending_.insert(pending_.end(), samples.begin(), samples.end());
     }
 
     // Moves whole frames of pending PCM into the destination.
@@ -88,24 +82,15 @@ private:
         dstUsed += uint32_t(n);
     }
 
-    mpg123_handle* handle_;
+    std::unique_ptr<Mpg123Feed> feed_;
     uint32_t frameBytes_;
     std::vector<uint8_t> pending_;
 };
 
 std::unique_ptr<AcmCodec> OpenMpegAudio(const WAVEFORMATEX& src, const WAVEFORMATEX&) {
-    int error = MPG123_OK;
-    mpg123_handle* h = mpg123_new(nullptr, &error);
-    if (!h) return nullptr;
-    const int channels = src.nChannels == 1 ? MPG123_MONO : MPG123_STEREO;
-    if (mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET, 0) != MPG123_OK ||
-        mpg123_format_none(h) != MPG123_OK ||
-        mpg123_format(h, long(src.nSamplesPerSec), channels, MPG123_ENC_SIGNED_16) != MPG123_OK ||
-        mpg123_open_feed(h) != MPG123_OK) {
-        mpg123_delete(h);
-        return nullptr;
-    }
-    return std::make_unique<MpegAudioCodec>(h, src.nChannels);
+    std::unique_ptr<Mpg123Feed> feed =
+        Mpg123Feed::Open(MPG123_ENC_SIGNED_16, {long(src.nSamplesPerSec), int(src.nChannels)});
+    return feed ? std::make_unique<MpegAudioCodec>(std::move(feed), src.nChannels) : nullptr;
 }
 
 }  // namespace

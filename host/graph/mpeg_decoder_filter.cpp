@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "host/acm/mpg123_feed.h"
 #include "host/graph/filter_base.h"
 #include "host/dsound/dsound_types.h"
 #include "host/graph/graph_classes.h"
@@ -22,27 +23,14 @@ namespace graph {
 
 namespace {
 
-struct Mpg123Deleter {
-    void operator()(mpg123_handle* h) const { mpg123_delete(h); }
-};
-using Decoder = std::unique_ptr<mpg123_handle, Mpg123Deleter>;
+using Decoder = std::unique_ptr<Mpg123Feed>;
+using Step = Mpg123Feed::Step;
 
-// A feed decoder that puts out 16-bit samples (32-bit float in the test mode) at every
-// rate and channel count it may meet, fed the whole stream.
+// A decoder that puts out 16-bit samples (32-bit float in the test mode) in the stream's
+// first format, fed the whole stream.
 Decoder OpenFed(std::span<const uint8_t> bytes, bool asFloat) {
-    int error = MPG123_OK;
-    Decoder d(mpg123_new(nullptr, &error));
-    if (!d || mpg123_param(d.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0) != MPG123_OK ||
-        mpg123_format_none(d.get()) != MPG123_OK)
-        return nullptr;
-    const long* rates = nullptr;
-    size_t count = 0;
-    mpg123_rates(&rates, &count);
-    const int encoding = asFloat ? MPG123_ENC_FLOAT_32 : MPG123_ENC_SIGNED_16;
-    for (size_t i = 0; i < count; ++i) mpg123_format(d.get(), rates[i], MPG123_MONO | MPG123_STEREO, encoding);
-    if (mpg123_open_feed(d.get()) != MPG123_OK || mpg123_feed(d.get(), bytes.data(), bytes.size()) != MPG123_OK)
-        return nullptr;
-    return d;
+    Decoder d = Mpg123Feed::Open(asFloat ? MPG123_ENC_FLOAT_32 : MPG123_ENC_SIGNED_16);
+    return d && d->Feed(bytes) ? std::move(d) : nullptr;
 }
 
 class MpegAudioDecoder final : public Filter {
@@ -73,14 +61,12 @@ public:
         Decoder d = OpenFed(bytes_, asFloat_);
         if (!d) return false;
         while (!stop) {
-            off_t frame = 0;
-            unsigned char* audio = nullptr;
-            size_t size = 0;
-            const int result = mpg123_decode_frame(d.get(), &frame, &audio, &size);
-            if (result == MPG123_NEED_MORE || result == MPG123_DONE) return true;
-            if (result != MPG123_OK && result != MPG123_NEW_FORMAT) return false;
-            if (audio && size) {
-                Sample sample(std::span(audio, size));
+            std::span<uint8_t> audio;
+            const Step step = d->Next(&audio);
+            if (step == Step::kNeedMore || step == Step::kEnd) return true;
+            if (step == Step::kError) return false;
+            if (!audio.empty()) {
+                Sample sample(audio);
                 FirstPin(PINDIR_OUTPUT)->Deliver(&sample);
             }
         }
@@ -92,18 +78,10 @@ private:
     bool LearnFormat() {
         Decoder d = OpenFed(bytes_, asFloat_);
         if (!d) return false;
-        for (;;) {
-            off_t frame = 0;
-            unsigned char* audio = nullptr;
-            size_t size = 0;
-            const int result = mpg123_decode_frame(d.get(), &frame, &audio, &size);
-            if (result == MPG123_NEW_FORMAT) break;
-            if (result != MPG123_OK) return false;
-        }
-        long rate = 0;
-        int channels = 0, encoding = 0;
-        if (mpg123_getformat(d.get(), &rate, &channels, &encoding) != MPG123_OK) return false;
-        return MakeOutputType(uint32_t(rate), uint16_t(channels));
+        std::span<uint8_t> audio;
+        while (!d->StreamFormat().rate)
+            if (d->Next(&audio) != Step::kFrame) return false;
+        return MakeOutputType(uint32_t(d->StreamFormat().rate), uint16_t(d->StreamFormat().channels));
     }
 
     bool MakeOutputType(uint32_t rate, uint16_t channels) {

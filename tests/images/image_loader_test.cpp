@@ -9,6 +9,8 @@
 #include "tests/support/codec_file_builders.h"
 #include "engine/graphics/readers/image_loader.h"
 #include "engine/platform/base/memory.h"
+#include "tests/support/memory_shortage.h"
+#include "tests/support/temp_log.h"
 
 namespace {
 
@@ -60,6 +62,30 @@ TEST_F(ReaderLoaderTest, ReadersRunInOrderFromARewoundStreamAndClearedImage) {
     EXPECT_EQ(orvik::LoadImageByReaders(bad.Get(), &image), -1);
     EXPECT_EQ(image.width, 0);
     EXPECT_EQ(image.pixels, nullptr);
+}
+
+// A reader whose own containers run out of memory refuses the stream with a log line:
+// here the BGRA reader's row of 16-bit channels, 128 KB for a picture of 64 KB.
+TEST_F(ReaderLoaderTest, AReaderShortOfMemoryRefusesTheStreamWithALogLine) {
+    Bytes bgra;
+    imagetest::PutText(bgra, "BGRA");
+    imagetest::Put32(bgra, 0x10101010);
+    imagetest::Put32(bgra, 16384);
+    imagetest::Put32(bgra, 1);
+    bgra.resize(bgra.size() + 16384 * 8, 0x7F);
+    MemoryStream stream(bgra);
+    orvik_test::TempLog log;
+    orvik::BaseImage image{};
+    int result = 0;
+    {
+        const orvik_test::MemoryShortage shortage(100000);
+        result = orvik::LoadImageByReaders(stream.Get(), &image);
+    }
+    EXPECT_EQ(result, -1);
+    EXPECT_NE(log.Read().find("画像ファイルを読むメモリが確保できませんでした in LoadImageByReaders"), std::string::npos);
+    ASSERT_EQ(orvik::LoadImageByReaders(stream.Get(), &image), 0) << "with memory enough it reads";
+    EXPECT_EQ(image.width, 16384);
+    orvik::FreeBaseImage(&image);
 }
 
 TEST_F(ReaderLoaderTest, UserReaderListIsBounded) {

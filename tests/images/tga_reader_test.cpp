@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "engine/graphics/readers/image_loader.h"
 #include "tests/support/image_file_builders.h"
+#include "tests/support/memory_shortage.h"
+#include "tests/support/temp_log.h"
 
 namespace {
 
@@ -145,6 +150,35 @@ TEST(TgaReaderTest, RefusesWhatItCannotHold) {
     Bytes header = MakeTga(good);
     header.resize(10);
     EXPECT_EQ(ReadWith(orvik::ReadTgaImage, header)->code, kNotTga);
+}
+
+// An 8.4 MB colour-mapped run-length file claiming 65535 x 8192 needs half a gigabyte of
+// indices and two of pixels: with less memory than that, the load is refused with a log
+// line, and nothing is thrown out of the engine.
+TEST(TgaReaderTest, ALoadShortOfMemoryIsRefusedWithALogLine) {
+    TgaSpec s;
+    s.type = 9;
+    s.mapType = 1;
+    s.mapLength = 1;
+    s.mapBits = 32;
+    s.pixelBits = 8;
+    s.width = 65535;
+    s.height = 8192;
+    s.map = {1, 2, 3, 4};
+    s.data.resize(size_t{65535} * 8192 / 128 * 2);
+    for (size_t i = 0; i < s.data.size(); i += 2) s.data[i] = 0xFF;  // runs of 128 pixels of entry 0
+    const Bytes file = MakeTga(s);
+    orvik_test::TempLog log;
+    orvik::BaseImage image{};
+    int result = 0;
+    {
+        const orvik_test::MemoryShortage shortage(size_t{64} << 20);
+        result = orvik::LoadImageToBaseImageEx(nullptr, file.data(), int32_t(file.size()), 1, &image, 0);
+    }
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(image.pixels, nullptr);
+    EXPECT_NE(log.Read().find("ＴＧＡファイルを読むメモリ(2147450880 byte)が確保できませんでした"), std::string::npos)
+        << log.Read();
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 // end, repeats, loops, stop and resume, and the play position. Time moves only in the
 // mixer, and the refill runs between mixes as the pump would run it on one processor.
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
 
 #include "engine/platform/files/file_access.h"
 #include "engine/sound/core/sound_handles.h"
@@ -238,6 +242,43 @@ TEST_F(StreamTest, LoadModesAndLongSoundsMakeStreamsThatDeleteCleanly) {
     EXPECT_EQ(orvik::Sound().handles.count, 0);
     EXPECT_EQ(orvik::TrackedMemory().blockCount, blocks) << "files closed, copies and decoders freed";
     EXPECT_EQ(orvik::Sound().streamHead.next, &orvik::Sound().streamTail);
+}
+
+// A damaged MP3 the sound decoder fuzz target made from one of our seeds: its first
+// header, as the frame walk reads it, says 44.1 kHz, and the decoder, asked for that rate,
+// once looped for ever on the 48 kHz frames that follow. Every load mode returns (a
+// stream's first fill decodes within the load), and a stream made from it plays and
+// refills to its end. The loads run on a thread of their own, waited for with a bound: one
+// that never returned cannot be joined, so it ends the program with the failure.
+TEST_F(StreamTest, ADamagedMp3ThatOnceHungTheDecoderReturnsInEveryLoadModeAndRefill) {
+    Start();
+    const std::string path = std::string(ORVIK_TEST_DATA_DIR) + "/mp3_decode_hang.mp3";
+    constexpr int kModes[] = {0, 2, 3};
+    int handles[3] = {};
+    std::atomic<bool> done{false};
+    std::thread loads([&] {
+        for (int i = 0; i < 3; ++i) {
+            orvik::SetSoundLoadMode(kModes[i]);
+            handles[i] = orvik::LoadSound(path.c_str(), 1);
+            if (handles[i] != -1 && orvik::PlaySoundHandle(handles[i], orvik::kPlayBack) == 0) Hear(44100);
+        }
+        done = true;
+    });
+    if (!orvik_test::WaitUntil([&] { return done.load(); }, 60)) {
+        ADD_FAILURE() << "a load or a refill never returned";
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+    loads.join();
+    orvik::SetSoundLoadMode(0);
+    EXPECT_EQ(handles[0], -1) << "no frame has the rate its first header states";
+    EXPECT_NE(Log().find("右記の音声ファイルのロードに失敗しました"), std::string::npos);
+    for (int i : {1, 2}) {
+        SCOPED_TRACE(kModes[i]);
+        ASSERT_NE(handles[i], -1);
+        EXPECT_EQ(Record(handles[i])->kind, orvik::kStreamSound);
+        EXPECT_EQ(orvik::CheckSoundPlaying(handles[i]), 0) << "the stream ended";
+    }
 }
 
 TEST_F(StreamTest, SourcesAreRefusedWhenFullOfAnotherFormatOrPlaying) {

@@ -1,5 +1,9 @@
 #include "engine/graphics/readers/image_readers.h"
 
+#include <new>
+
+#include "engine/platform/base/log.h"
+
 namespace orvik {
 
 namespace {
@@ -10,13 +14,22 @@ constexpr ImageReader kDefaultImageReaders[] = {
     ReadBmpImage, ReadJpegImage, ReadPngImage, ReadBgraImage, ReadTgaImage, ReadDdsImage, nullptr};
 
 // Rewinds and clears before each reader, so every reader sees a fresh start. True when it
-// read the image; `known` is raised when it knew the stream's format, read or refused.
+// read the image; `known` is raised when it knew the stream's format, read or refused. A
+// reader whose own containers run out of memory has refused the stream: nothing it throws
+// goes further.
 bool TryReader(ImageReader reader, ImageStream* stream, BaseImage* out, bool& known) {
     stream->functions.seek(stream->handle, 0, 0);
     *out = BaseImage{};
-    const int result = reader(stream, out);
-    known = known || result != kNotThisImageFormat;
-    return result == 0;
+    try {
+        const int result = reader(stream, out);
+        known = known || result != kNotThisImageFormat;
+        return result == 0;
+    } catch (const std::bad_alloc&) {
+        AddLogText("画像ファイルを読むメモリが確保できませんでした in LoadImageByReaders\n");
+        *out = BaseImage{};
+        known = true;
+        return false;
+    }
 }
 
 }  // namespace

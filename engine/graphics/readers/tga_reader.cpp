@@ -2,7 +2,6 @@
 // any of the four orientations; the result runs left to right, top to bottom.
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "engine/graphics/images/image_memory.h"
 #include "engine/graphics/readers/image_readers.h"
@@ -34,6 +33,11 @@ struct TgaHeader {
 
 int Damaged(const char* what) {
     AddLogFormat("ＴＧＡファイルが壊れています(%s) in ReadTgaImage", what);
+    return -1;
+}
+
+int ShortOfMemory(size_t bytes) {
+    AddLogFormat("ＴＧＡファイルを読むメモリ(%zu byte)が確保できませんでした in ReadTgaImage", bytes);
     return -1;
 }
 
@@ -101,20 +105,25 @@ uint64_t MostPixels(const TgaHeader& t, int stored, int64_t left) {
     return t.runLength ? uint64_t(left) / (1 + stored) * 128 : uint64_t(left) / stored;
 }
 
-// Rows reordered to top to bottom and left to right by the descriptor's bits 4 and 5.
-void Orient(const TgaHeader& t, const uint8_t* in, int bytes, uint8_t* out) {
+// Rows reordered to top to bottom and left to right by the descriptor's bits 4 and 5;
+// mapped pixels (one index byte each) are looked up in the map on the way.
+void Orient(const TgaHeader& t, const uint8_t* in, const uint8_t* map, int bytes, uint8_t* out) {
     const bool rightToLeft = t.descriptor & 0x10;
     const bool bottomUp = !(t.descriptor & 0x20);
-    const size_t pitch = static_cast<size_t>(t.width) * bytes;
+    const int stored = map ? 1 : bytes;
+    const size_t inPitch = static_cast<size_t>(t.width) * stored;
+    const size_t outPitch = static_cast<size_t>(t.width) * bytes;
     for (int y = 0; y < t.height; ++y) {
-        const uint8_t* src = in + (bottomUp ? t.height - 1 - y : y) * pitch;
-        uint8_t* dst = out + y * pitch;
-        if (!rightToLeft) {
-            std::memcpy(dst, src, pitch);
+        const uint8_t* src = in + (bottomUp ? t.height - 1 - y : y) * inPitch;
+        uint8_t* dst = out + y * outPitch;
+        if (!rightToLeft && !map) {
+            std::memcpy(dst, src, outPitch);
             continue;
         }
-        for (int x = 0; x < t.width; ++x)
-            std::memcpy(dst + x * bytes, src + (t.width - 1 - x) * bytes, bytes);
+        for (int x = 0; x < t.width; ++x) {
+            const uint8_t* pixel = src + static_cast<size_t>(rightToLeft ? t.width - 1 - x : x) * stored;
+            std::memcpy(dst + static_cast<size_t>(x) * bytes, map ? map + *pixel * bytes : pixel, bytes);
+        }
     }
 }
 
@@ -139,9 +148,9 @@ int ReadTgaImage(ImageStream* stream, BaseImage* out) {
     const int bytes = t.colourBits / 8;
     const int64_t mapBytes = t.colorMapType == 1 ? int64_t{t.mapLength} * ((t.mapEntryBits + 7) / 8) : 0;
     if (!in.Seek(kHeaderBytes + t.idLength)) return Damaged("header");
-    std::vector<uint8_t> map(256 * 4, 0);
+    uint8_t map[256 * 4] = {};
     if (t.mapped) {
-        if (!in.Read(map.data() + t.mapFirst * bytes, static_cast<size_t>(mapBytes)))
+        if (!in.Read(map + t.mapFirst * bytes, static_cast<size_t>(mapBytes)))
             return Damaged("colour map");
     } else if (!in.Seek(mapBytes, 1)) {
         return Damaged("colour map");
@@ -152,25 +161,20 @@ int ReadTgaImage(ImageStream* stream, BaseImage* out) {
     // A short file is refused before its image is allocated, not after.
     const int64_t left = (t.runLength ? dataEnd : size) - in.Tell();
     if (pixels > MostPixels(t, stored, left)) return Damaged(t.runLength ? "run-length data" : "pixel data");
-    std::vector<uint8_t> raw(pixels * stored);
+    // The largest block first: when memory is short, nothing is read before that is known.
+    PixelBlock block, raw;
+    if (!ORVIK_BLOCK_ALLOC(block, pixels * bytes)) return ShortOfMemory(pixels * bytes);
+    if (!ORVIK_BLOCK_ALLOC(raw, pixels * stored)) return ShortOfMemory(pixels * stored);
     if (t.runLength) {
-        std::vector<uint8_t> data(static_cast<size_t>(left));
-        if (!in.Read(data.data(), data.size()) ||
-            !DecodeRuns(data.data(), data.size(), stored, pixels, raw.data()))
+        const size_t dataBytes = static_cast<size_t>(left);
+        PixelBlock data;
+        if (!ORVIK_BLOCK_ALLOC(data, dataBytes)) return ShortOfMemory(dataBytes);
+        if (!in.Read(data.Get(), dataBytes) || !DecodeRuns(data.Get(), dataBytes, stored, pixels, raw.Get()))
             return Damaged("run-length data");
-    } else if (!in.Read(raw.data(), raw.size())) {
+    } else if (!in.Read(raw.Get(), pixels * stored)) {
         return Damaged("pixel data");
     }
-    if (t.mapped) {
-        std::vector<uint8_t> expanded(pixels * bytes);
-        for (size_t i = 0; i < pixels; ++i)
-            std::memcpy(&expanded[i * bytes], &map[raw[i] * bytes], bytes);
-        raw.swap(expanded);
-    }
-
-    PixelBlock block;
-    if (!ORVIK_BLOCK_ALLOC(block, pixels * bytes)) return -1;
-    Orient(t, raw.data(), bytes, block.Get());
+    Orient(t, raw.Get(), t.mapped ? map : nullptr, bytes, block.Get());
     SetFormat(t.colourBits, &out->format);
     out->width = t.width;
     out->height = t.height;
