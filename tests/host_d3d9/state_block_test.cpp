@@ -126,6 +126,11 @@ TEST_F(StateBlockTest, CallsOutOfTurnAndStatesOutOfRangeAreRefused) {
     EXPECT_EQ(dev->SetRenderState(D3DRENDERSTATETYPE(kRenderStateCount), 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->SetTextureStageState(kMaxStages, D3DTSS_COLOROP, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->SetSamplerState(0, D3DSAMPLERSTATETYPE(kSamplerStateCount), 1), D3DERR_INVALIDCALL);
+    // Setters a block does not keep still act on the device.
+    ASSERT_EQ(dev->SetFVF(D3DFVF_XYZRHW), D3D_OK);
+    DWORD fvf = 0;
+    dev->GetFVF(&fvf);
+    EXPECT_EQ(fvf, DWORD(D3DFVF_XYZRHW));
     EXPECT_EQ(dev->EndStateBlock(nullptr), D3DERR_INVALIDCALL);
     ASSERT_EQ(dev->EndStateBlock(&block), D3D_OK);
     ASSERT_NE(block, nullptr);
