@@ -137,6 +137,7 @@ void Device::GiveBackDisplayMode() {
 }
 
 Device::~Device() {
+    if (recording_) recording_->Release();
     GiveBackDisplayMode();
     ReleaseBindings();
     if (swapChain_) {

@@ -1,13 +1,17 @@
 #include "host/d3d9/device/state_block.h"
 
+#include <utility>
+
 #include "host/d3d9/device/d3d9_host.h"
 #include "host/d3d9/device/device.h"
 
 namespace host {
 
-StateBlock::StateBlock(Device* device) : device_(device) { device_->AddRef(); }
+StateBlock::StateBlock(Device* device) : device_(device) {}
 
-StateBlock::~StateBlock() { device_->Release(); }
+StateBlock::~StateBlock() {
+    if (holdsDevice_) device_->Release();
+}
 
 void StateBlock::Record(Kind kind, DWORD stage, DWORD type, DWORD value) {
     Device& d = *device_;
@@ -51,8 +55,9 @@ HRESULT Device::BeginStateBlock() {
 
 HRESULT Device::EndStateBlock(StateBlock** block) {
     if (!block || !recording_) return D3DERR_INVALIDCALL;
-    *block = recording_;
-    recording_ = nullptr;
+    AddRef();
+    recording_->holdsDevice_ = true;
+    *block = std::exchange(recording_, nullptr);
     return D3D_OK;
 }
 

@@ -37,7 +37,11 @@ private:
     // Keeps one entry a state, with the last value set.
     void Record(Kind kind, DWORD stage, DWORD type, DWORD value);
 
-    Device* device_;  // held with a reference, as the platform's blocks hold theirs
+    Device* device_;
+    // A block handed out holds its device, as the platform's blocks hold theirs. While it
+    // is recorded the device holds it, and a reference back would keep both alive once
+    // the device is released: the device frees it then, ending the recording.
+    bool holdsDevice_ = false;
     // Render states apart, as each write of one is counted; the stage and sampler states
     // together, so that applying them is one run of stores to cells found when recorded
     // (the device's tables do not move while the block holds the device).
