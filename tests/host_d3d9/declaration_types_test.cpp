@@ -1,7 +1,9 @@
 // The fixed-function pipeline reads each declaration type: colours, positions and texture
 // coordinates of every type decoded to known values, one pixel a case; defaults for parts
-// a vertex lacks; texture coordinate sets with gaps; malformed lists refused.
+// a vertex lacks; texture coordinate sets with gaps; what the device does not offer.
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -191,13 +193,68 @@ TEST_F(DeclarationTest, TextureStagesPickSetsByUsageIndexAcrossGaps) {
     EXPECT_EQ(Pixel(7, 9), PlaceTexel(1, 2));
 }
 
-TEST_F(DeclarationTest, MalformedListsAreRefusedWithTheirReason) {
+// Declarations with a tessellation method or an element of no type are refused when made;
+// blend weights and a point size in the vertices, and the vertex-blend and point-size
+// states, are kept but change nothing: no vertex blending, and a point is one pixel.
+TEST_F(DeclarationTest, WhatTheDeviceDoesNotOfferIsRefusedOrLeftUnused) {
+    for (BYTE method = D3DDECLMETHOD_PARTIALU; method <= D3DDECLMETHOD_LOOKUPPRESAMPLED; ++method) {
+        log.clear();
+        const D3DVERTEXELEMENT9 list[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                          {0, 12, D3DDECLTYPE_FLOAT2, method, D3DDECLUSAGE_TEXCOORD, 0},
+                                          D3DDECL_END()};
+        VertexDeclaration* decl = reinterpret_cast<VertexDeclaration*>(&log);
+        EXPECT_EQ(dev->CreateVertexDeclaration(list, &decl), D3DERR_INVALIDCALL) << int(method);
+        EXPECT_EQ(decl, nullptr);
+        EXPECT_NE(log.find("Direct3D9: vertex declaration refused: an element has a tessellation method"),
+                  std::string::npos)
+            << log;
+    }
+    // A malformed list is refused with its reason too.
     const D3DVERTEXELEMENT9 twice[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
                                        {0, 12, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0}, D3DDECL_END()};
     VertexDeclaration* decl = nullptr;
     EXPECT_EQ(dev->CreateVertexDeclaration(twice, &decl), D3DERR_INVALIDCALL);
     EXPECT_NE(log.find("Direct3D9: vertex declaration refused: an element is out of range or given twice"),
               std::string::npos);
+    const D3DVERTEXELEMENT9 untyped[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                         {0, 12, D3DDECLTYPE_UNUSED, 0, D3DDECLUSAGE_TEXCOORD, 0}, D3DDECL_END()};
+    EXPECT_EQ(dev->CreateVertexDeclaration(untyped, &decl), D3DERR_INVALIDCALL);
+
+    // Under blending, a vertex of weight 0 would be placed by world matrix 1 (identity), not
+    // by the world matrix; and only the world matrix is kept.
+    D3DMATRIX shift = IdentityMatrix();
+    shift.m[3][0] = 0.25f;
+    ASSERT_EQ(dev->SetTransform(D3DTS_WORLD, &shift), D3D_OK);
+    EXPECT_EQ(dev->SetTransform(D3DTRANSFORMSTATETYPE(D3DTS_WORLD + 1), &shift), D3DERR_INVALIDCALL);
+    UseDiffuseOnly();
+    struct BlendPoint {
+        float x, y, z, weight, size;
+        uint32_t color;
+    };
+    const BlendPoint point{0, 0, 0.5f, 0, 8, 0xFF00FF00u};
+    dev->SetVertexDeclaration(Declare({{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                       {0, 20, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0}}));
+    ASSERT_EQ(DrawUp(D3DPT_POINTLIST, 1, &point, sizeof(point)), D3D_OK) << log;
+    const std::vector<uint32_t> plain = Image();
+    EXPECT_EQ(std::count(plain.begin(), plain.end(), 0xFF00FF00u), 1);
+    EXPECT_EQ(Pixel(10, 8), 0xFF00FF00u);
+    dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    dev->SetVertexDeclaration(Declare({{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                       {0, 12, D3DDECLTYPE_FLOAT1, 0, D3DDECLUSAGE_BLENDWEIGHT, 0},
+                                       {0, 16, D3DDECLTYPE_FLOAT1, 0, D3DDECLUSAGE_PSIZE, 0},
+                                       {0, 20, D3DDECLTYPE_D3DCOLOR, 0, D3DDECLUSAGE_COLOR, 0}}));
+    const std::pair<D3DRENDERSTATETYPE, DWORD> unused[] = {{D3DRS_VERTEXBLEND, 1 /* one weight */},
+                                                           {D3DRS_POINTSIZE, std::bit_cast<DWORD>(8.0f)},
+                                                           {D3DRS_POINTSIZE_MIN, std::bit_cast<DWORD>(4.0f)},
+                                                           {D3DRS_POINTSPRITEENABLE, 1}};
+    for (const auto& [state, value] : unused) {
+        ASSERT_EQ(dev->SetRenderState(state, value), D3D_OK);
+        DWORD kept = 0;
+        dev->GetRenderState(state, &kept);
+        EXPECT_EQ(kept, value) << state;
+    }
+    ASSERT_EQ(DrawUp(D3DPT_POINTLIST, 1, &point, sizeof(point)), D3D_OK) << log;
+    EXPECT_EQ(Image(), plain);
 }
 
 }  // namespace

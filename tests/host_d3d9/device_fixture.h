@@ -20,13 +20,6 @@ struct TLVertex {
 };
 constexpr DWORD kTLFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
-// A float render state's value.
-inline DWORD FloatState(float f) {
-    DWORD d;
-    std::memcpy(&d, &f, 4);
-    return d;
-}
-
 inline TLVertex V(float x, float y, uint32_t color = 0xFFFFFFFFu, float u = 0, float v = 0) {
     return TLVertex{x, y, 0.0f, 1.0f, color, u, v};
 }

@@ -1,9 +1,7 @@
 // Shader model 2.0 code written token by token for the interpreter's tests, and a device
 // fixture with shader model 2 on that draws through bound shaders and reads pixels back.
 #pragma once
-#include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -170,25 +168,6 @@ protected:
         dev->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
         EXPECT_EQ(DrawClipQuad(), D3D_OK) << log;
         return Pixel(8, 8) & 0xFFFFFF;
-    }
-    // A vertex shader that puts each vertex at its first texture coordinates (u, v), 0 to 1
-    // across and down the target, and shows input `usage` / `index` as its colour, flat
-    // shaded: the tessellators' vertices laid out by their patch parameters.
-    void ShowInputAtParameters(BYTE usage, BYTE index) {
-        ShaderCode code(kVs20);
-        code.Def(0, 2, -2, 0, 0).Def(1, -1, 1, 0.5f, 1);
-        code.Def(2, 0.25f, 0.25f, 0.25f, 0.25f).Def(3, 0.5f, 0.5f, 0.5f, 0.5f);
-        code.DclInput(D3DDECLUSAGE_TEXCOORD, 0, 0).DclInput(usage, index, 1);
-        code.Op(kOpMad, {Dst(kFileRastOut, 0), Src(kFileInput, 0, Swz(0, 1, 1, 1)), Src(kFileConst, 0),
-                         Src(kFileConst, 1)});
-        code.Op(kOpMad, {Dst(kFileAttrOut, 0), Src(kFileInput, 1), Src(kFileConst, 2), Src(kFileConst, 3)});
-        dev->SetVertexShader(MakeVs(code.End()));
-        dev->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
-        UseDiffuseOnly();
-    }
-    // The byte a value shows as in that shader's colour (a quarter of it, plus a half, saturated).
-    static int ShownByte(float value) {
-        return int(std::lround(std::clamp(0.25f * value + 0.5f, 0.0f, 1.0f) * 255.0f));
     }
     static void Capture(const char* text, void* self) { static_cast<ShaderDrawTest*>(self)->log += text; }
 

@@ -1,6 +1,6 @@
 // State blocks: a recording stores the states set during it and leaves the device alone;
 // Apply writes the recorded values, Capture takes the device's values of the same states,
-// and the calls out of turn are refused.
+// the calls out of turn are refused, and releasing the device ends a recording.
 #include "device_fixture.h"
 
 namespace host::test {
@@ -126,6 +126,11 @@ TEST_F(StateBlockTest, CallsOutOfTurnAndStatesOutOfRangeAreRefused) {
     EXPECT_EQ(dev->SetRenderState(D3DRENDERSTATETYPE(kRenderStateCount), 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->SetTextureStageState(kMaxStages, D3DTSS_COLOROP, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(dev->SetSamplerState(0, D3DSAMPLERSTATETYPE(kSamplerStateCount), 1), D3DERR_INVALIDCALL);
+    // Setters a block does not keep still act on the device.
+    ASSERT_EQ(dev->SetFVF(D3DFVF_XYZRHW), D3D_OK);
+    DWORD fvf = 0;
+    dev->GetFVF(&fvf);
+    EXPECT_EQ(fvf, DWORD(D3DFVF_XYZRHW));
     EXPECT_EQ(dev->EndStateBlock(nullptr), D3DERR_INVALIDCALL);
     ASSERT_EQ(dev->EndStateBlock(&block), D3D_OK);
     ASSERT_NE(block, nullptr);
@@ -134,6 +139,20 @@ TEST_F(StateBlockTest, CallsOutOfTurnAndStatesOutOfRangeAreRefused) {
     EXPECT_EQ(block->Apply(), D3D_OK);
     EXPECT_EQ(Render(D3DRS_ALPHAREF), 5u);
     block->Release();
+    done->Release();
+}
+
+// A block handed out holds its device; the one being recorded does not, so releasing the
+// device ends the recording and frees both once the last block is released.
+TEST_F(StateBlockTest, ReleasingTheDeviceEndsARecording) {
+    StateBlock* done = Record();
+    ASSERT_NE(done, nullptr);
+    ASSERT_EQ(dev->BeginStateBlock(), D3D_OK);
+    dev->SetRenderState(D3DRS_ALPHAREF, 3);
+    back->Release();
+    back = nullptr;
+    EXPECT_EQ(dev->Release(), 1u);
+    dev = nullptr;
     done->Release();
 }
 

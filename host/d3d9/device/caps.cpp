@@ -4,9 +4,6 @@
 #include "host/d3d9/device/draw_state.h"
 #include "host/d3d9/resources/pixel_format.h"
 #include "host/d3d9/shader/shader_run.h"
-#include "host/d3d9/vertex/npatch.h"
-#include "host/d3d9/vertex/point_size.h"
-#include "host/d3d9/vertex/vertex_blend.h"
 #include "host/d3d9/resources/yuv_surface.h"
 #include "host/win/window/desktop.h"
 
@@ -70,28 +67,11 @@ void FillDeviceCaps(D3DCAPS9* caps) {
     caps->MaxTextureBlendStages = 8;
     caps->MaxSimultaneousTextures = 8;
     caps->MaxActiveLights = 8;
-    // Vertices may give their point size; points are squares up to kMaxPointSize pixels.
-    caps->FVFCaps = D3DFVFCAPS_PSIZE | kMaxTexCoordSets;
-    caps->MaxPointSize = kMaxPointSize;
-    // Vertex blending of up to four of the 256 world matrices, tweening, and the rest of
-    // the fixed-function vertex stage: generated texture coordinates, every material
-    // source, directional, point and spot lights, and the local viewer.
-    caps->MaxVertexBlendMatrices = kMaxBlendMatrices;
-    caps->MaxVertexBlendMatrixIndex = kWorldMatrices - 1;
-    caps->VertexProcessingCaps = D3DVTXPCAPS_TEXGEN | D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
-                                 D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER | D3DVTXPCAPS_TWEENING;
     caps->MaxPrimitiveCount = 0xFFFFF;
     caps->MaxVertexIndex = 0xFFFFF;
     caps->MaxStreams = 16;
     caps->MaxStreamStride = 255;
     FillShaderCaps(caps, s.shaderModel);
-    // N-patches in every degree the tessellator's states name: cubic or linear positions,
-    // quadratic or linear normals.
-    caps->DevCaps |= D3DDEVCAPS_NPATCHES;
-    caps->DevCaps2 |= D3DDEVCAPS2_DMAPNPATCH;  // displacement maps looked up as N-patches are cut
-    caps->MaxNpatchTessellationLevel = float(kMaxNPatchSegments);
-    // Rect and tri patches of every basis and degree; handle 0 draws a patch without keeping it.
-    caps->DevCaps |= D3DDEVCAPS_RTPATCHES | D3DDEVCAPS_RTPATCHHANDLEZERO | D3DDEVCAPS_QUINTICRTPATCHES;
     caps->NumSimultaneousRTs = 1;
 }
 

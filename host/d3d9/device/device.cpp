@@ -137,6 +137,7 @@ void Device::GiveBackDisplayMode() {
 }
 
 Device::~Device() {
+    if (recording_) recording_->Release();
     GiveBackDisplayMode();
     ReleaseBindings();
     if (swapChain_) {
@@ -160,9 +161,6 @@ void Device::ResetStates() {
     rs[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
     rs[D3DRS_FOGEND] = FloatBits(1.0f);
     rs[D3DRS_FOGDENSITY] = FloatBits(1.0f);
-    rs[D3DRS_POSITIONDEGREE] = D3DDEGREE_CUBIC;
-    rs[D3DRS_NORMALDEGREE] = D3DDEGREE_LINEAR;
-    nPatchSegments_ = 0;
     rs[D3DRS_STENCILFAIL] = rs[D3DRS_STENCILZFAIL] = rs[D3DRS_STENCILPASS] = D3DSTENCILOP_KEEP;
     rs[D3DRS_STENCILFUNC] = rs[D3DRS_CCW_STENCILFUNC] = D3DCMP_ALWAYS;
     rs[D3DRS_CCW_STENCILFAIL] = rs[D3DRS_CCW_STENCILZFAIL] = rs[D3DRS_CCW_STENCILPASS] = D3DSTENCILOP_KEEP;
@@ -174,8 +172,7 @@ void Device::ResetStates() {
     rs[D3DRS_LOCALVIEWER] = 1;
     rs[D3DRS_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
     rs[D3DRS_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
-    rs[D3DRS_POINTSIZE] = rs[D3DRS_POINTSIZE_MIN] = rs[D3DRS_POINTSCALE_A] = FloatBits(1.0f);
-    rs[D3DRS_POINTSIZE_MAX] = FloatBits(64.0f);
+    rs[D3DRS_POINTSIZE] = rs[D3DRS_POINTSIZE_MIN] = FloatBits(1.0f);
     rs[D3DRS_MULTISAMPLEANTIALIAS] = 1;
     rs[D3DRS_MULTISAMPLEMASK] = 0xFFFFFFFFu;
     rs[D3DRS_COLORWRITEENABLE] = 0xF;
@@ -202,15 +199,13 @@ void Device::ResetStates() {
         m[D3DSAMP_MIPFILTER] = D3DTEXF_NONE;
         m[D3DSAMP_MAXANISOTROPY] = 1;
     }
-    worlds_.fill(IdentityMatrix());
-    view_ = projection_ = IdentityMatrix();
+    world_ = view_ = projection_ = IdentityMatrix();
     viewport_ = D3DVIEWPORT9{0, 0, params_.BackBufferWidth, params_.BackBufferHeight, 0.0f, 1.0f};
     scissor_ = RECT{0, 0, int32_t(params_.BackBufferWidth), int32_t(params_.BackBufferHeight)};
     material_ = D3DMATERIAL9{};
     lights_.clear();
     lightEnabled_.clear();
     fvf_ = 0;
-    streamFreq_.fill(1);
     inScene_ = false;
 }
 

@@ -2,21 +2,15 @@
 // drawing through the rasteriser, and presentation to the window layer's hook.
 #pragma once
 #include <array>
-#include <map>
 #include <memory>
-#include <optional>
-#include <variant>
 #include <vector>
 
 #include "host/d3d9/device/d3d9_types.h"
 #include "host/d3d9/device/draw_state.h"
 #include "host/d3d9/vertex/primitive_assembly.h"
 #include "host/d3d9/raster/raster_shader.h"
-#include "host/d3d9/vertex/tessellator_output.h"
 #include "host/d3d9/vertex/vertex_pipeline.h"
 #include "host/d3d9/vertex/ff_vertex.h"
-#include "host/d3d9/vertex/point_size.h"
-#include "host/d3d9/vertex/vertex_blend.h"
 #include "host/d3d9/resources/resources.h"
 #include "host/d3d9/shader/shader_objects.h"
 #include "host/d3d9/device/state_block.h"
@@ -128,7 +122,7 @@ public:
     HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) const;
     HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value);
     HRESULT GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) const;
-    // Until EndStateBlock every state setter stores into a new block (state_block.h)
+    // Until EndStateBlock the three setters above store into a new block (state_block.h)
     // instead of the device; EndStateBlock hands the block over with its reference.
     HRESULT BeginStateBlock();
     HRESULT EndStateBlock(StateBlock** block);
@@ -173,25 +167,10 @@ public:
     HRESULT GetPixelShaderConstantI(UINT start, int* data, UINT count) const;
     HRESULT SetPixelShaderConstantB(UINT start, const BOOL* data, UINT count);
     HRESULT GetPixelShaderConstantB(UINT start, BOOL* data, UINT count) const;
-    // N-patches (device_npatch.cpp): triangle draws are tessellated while the segments an
-    // edge is cut into are 1 or more (fractions dropped); less turns them off.
-    HRESULT SetNPatchMode(float segments);
-    float GetNPatchMode() const { return nPatchSegments_; }
-    // Rect and tri patches (device_patch.cpp): the surface of control points in the streams,
-    // cut into triangles by each edge's segment count (null: 1 each). A non-zero handle
-    // keeps the patch's info until DeletePatch, to be drawn again with null info.
-    HRESULT DrawRectPatch(UINT handle, const float* segments, const D3DRECTPATCH_INFO* info);
-    HRESULT DrawTriPatch(UINT handle, const float* segments, const D3DTRIPATCH_INFO* info);
-    HRESULT DeletePatch(UINT handle);
 
     // Drawing.
     HRESULT SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, UINT stride);
-    HRESULT GetStreamSource(UINT stream, VertexBuffer** buffer, UINT* offset, UINT* stride);
     HRESULT SetIndices(IndexBuffer* buffer);
-    HRESULT GetIndices(IndexBuffer** buffer);
-    // Instancing (device_instancing.cpp): indexed draws repeat for each instance.
-    HRESULT SetStreamSourceFreq(UINT stream, UINT setting);
-    HRESULT GetStreamSourceFreq(UINT stream, UINT* setting) const;
     HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount);
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, UINT minIndex, UINT numVertices,
                                  UINT startIndex, UINT primitiveCount);
@@ -237,48 +216,22 @@ private:
     // layout when one is set, else the FVF's.
     const FvfLayout& VertexLayout() const;
     void BuildVertexStage(const FvfLayout& layout, FixedVertexStage* stage) const;
-    // How the states size points, and the screen size of each of `count` vertices of a
-    // point list drawn without a vertex shader.
-    PointSizing PointSizingNow() const;
-    std::vector<float> FixedPointSizes(const FvfLayout& layout, const VertexStreams& streams, UINT count) const;
     // Untransformed vertices through `wvp` and the vertex stage into `out`; true when the
     // stage put each texture stage's coordinates in the set of the stage's number, and
     // then `projected` (when given) marks the stages to divide at each pixel.
     bool FetchUntransformed(const FvfLayout& layout, const VertexStreams& streams, UINT count, const D3DMATRIX& wvp,
                             std::vector<ClipVertex>* out, uint32_t* projected = nullptr) const;
     // The draw's vertices in each stream from vertex `first` of the vertex buffers on
-    // (`count` of them), leaving out streams that cannot give them all. With `instance`
-    // (0 on; -1 for none) streams of instance data give that instance's element instead.
-    void GatherStreams(int64_t first, UINT count, int instance, VertexStreams* out) const;
-    // How many instances an indexed draw draws: 0 when the streams' frequencies ask for
-    // no instancing.
-    UINT IndexedInstances() const;
-    // The streams the vertex declaration reads (bit s: stream s); stream 0 for an FVF.
-    uint32_t DeclaredStreams() const;
+    // (`count` of them), leaving out streams that cannot give them all.
+    void GatherStreams(int64_t first, UINT count, VertexStreams* out) const;
     // `vertices` and `stride` give stream 0 of a draw from the caller's memory (`first`
-    // -1); otherwise the vertices are read from the vertex buffers from vertex `first` on,
-    // for each of `instances` instances (0: the draw is not instanced).
+    // -1); otherwise the vertices are read from the vertex buffers from vertex `first` on.
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
-                 UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex,
-                 UINT instances = 0);
-    // The passes of one instance of a draw: one, or one for each sample plane drawn.
-    HRESULT DrawPlanes(DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type, UINT primitiveCount,
-                       const VertexStreams& streams, UINT vertexCount, const IndexList& index);
+                 UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex);
     // One pass of a draw over the planes the draw state points at.
     HRESULT DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type, UINT primitiveCount,
                            const VertexStreams& streams, UINT vertexCount, const IndexList& index);
     HRESULT PresentBackBuffer(const RECT* source, const RECT* dest, HWND window);
-    // A draw the N-patch tessellator refines, drawn as its output's triangles, or a draw
-    // it refuses; nothing for draws it leaves as they are. `instances`: how many times the
-    // call draws it (at least 1).
-    std::optional<HRESULT> DrawTessellated(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT instances,
-                                           const FvfLayout& layout, const VertexStreams& streams,
-                                           const IndexList& index);
-    // The tessellator's output drawn as a triangle list under its own declaration.
-    HRESULT DrawTessellatorOutput(const TessellatorOutput& out);
-    // A rect (kind 0) or tri (1) patch, `info` null for the one kept under `handle`.
-    using KeptPatch = std::variant<D3DRECTPATCH_INFO, D3DTRIPATCH_INFO>;
-    HRESULT DrawPatch(UINT handle, const float* segments, std::optional<KeptPatch> info, size_t kind);
 
     std::shared_ptr<DeviceCore> core_ = std::make_shared<DeviceCore>();
     bool ex_;
@@ -301,24 +254,16 @@ private:
         UINT offset = 0, stride = 0;
     };
     std::array<StreamSource, 15> moreStreams_;
-    // Each stream's SetStreamSourceFreq setting: 1, or a flag with its count or divisor.
-    std::array<UINT, kMaxStreams> streamFreq_{};
     IndexBuffer* indices_ = nullptr;
     VertexShader* vertexShader_ = nullptr;
     PixelShader* pixelShader_ = nullptr;
     VertexDeclaration* declaration_ = nullptr;
-    float nPatchSegments_ = 0;
-    bool tessellating_ = false;  // while the tessellator's output is drawn
-    std::map<UINT, KeptPatch> patches_;  // by handle
 
     std::array<DWORD, kRenderStateCount> renderStates_{};
     DWORD stageStates_[kMaxStages][kTextureStageStateCount] = {};
     DWORD samplerStates_[kSamplerSlots][kSamplerStateCount] = {};
     StateBlock* recording_ = nullptr;  // the block being recorded, if any
-    // The world matrices of vertex blending; D3DTS_WORLD is matrix 0.
-    std::array<D3DMATRIX, kWorldMatrices> worlds_{};
-    D3DMATRIX& world_ = worlds_[0];
-    D3DMATRIX view_, projection_, textureMatrices_[kMaxStages];
+    D3DMATRIX world_, view_, projection_, textureMatrices_[kMaxStages];
     D3DVIEWPORT9 viewport_;
     RECT scissor_;
     D3DMATERIAL9 material_;

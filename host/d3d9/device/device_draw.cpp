@@ -21,9 +21,6 @@ namespace {
 // Limits that keep one call's work and memory bounded (also reported in the caps).
 constexpr UINT kMaxPrimitives = 0xFFFFF;
 constexpr UINT kMaxVertices = 0x100000;
-// The vertices and primitives of all the instances of one draw: each instance runs its
-// vertices through the vertex stage again, so both count.
-constexpr uint64_t kMaxInstancedWork = uint64_t(1) << 26;
 
 UINT VertexCountFor(D3DPRIMITIVETYPE type, UINT primitives) {
     if (primitives > kMaxPrimitives) return 0;
@@ -57,22 +54,7 @@ const char* StreamFault(const FvfLayout& layout, const VertexStreams& streams) {
     return nullptr;
 }
 
-// Every stream of `read` (bit s: stream s) has the draw's vertices.
-bool StreamsComplete(const VertexStreams& streams, uint32_t read) {
-    for (; read != 0; read &= read - 1)
-        if (streams.stride[std::countr_zero(read)] == 0) return false;
-    return true;
-}
-
 }  // namespace
-
-uint32_t Device::DeclaredStreams() const {
-    if (!declaration_) return 1;
-    uint32_t read = 0;
-    for (const D3DVERTEXELEMENT9& e : declaration_->Elements())
-        if (e.Stream < kMaxStreams) read |= 1u << e.Stream;
-    return read;
-}
 
 const FvfLayout& Device::VertexLayout() const {
     if (declaration_) return declaration_->Layout();
@@ -85,25 +67,19 @@ const FvfLayout& Device::VertexLayout() const {
     return fvfLayouts_[lastFvfLayout_].second;
 }
 
-void Device::GatherStreams(int64_t first, UINT count, int instance, VertexStreams* out) const {
+void Device::GatherStreams(int64_t first, UINT count, VertexStreams* out) const {
     for (int s = 0; s < kMaxStreams; ++s) {
         const StreamSource source =
             s == 0 ? StreamSource{stream_, streamOffset_, streamStride_} : moreStreams_[size_t(s - 1)];
         if (!source.buffer || source.stride == 0 || source.buffer->IsLocked()) continue;
-        const UINT freq = streamFreq_[size_t(s)];
-        const bool perInstance = instance >= 0 && (freq & D3DSTREAMSOURCE_INSTANCEDATA);
-        const uint64_t from = perInstance ? uint64_t(instance) / (freq & kStreamFreqValue) : uint64_t(first);
-        const uint64_t elements = perInstance ? 1 : count;
-        if (source.offset + (from + elements) * source.stride > source.buffer->Length()) continue;
-        out->base[s] = source.buffer->Bytes() + source.offset + size_t(from) * source.stride;
+        if (source.offset + (uint64_t(first) + count) * source.stride > source.buffer->Length()) continue;
+        out->base[s] = source.buffer->Bytes() + source.offset + size_t(first) * source.stride;
         out->stride[s] = source.stride;
-        out->step[s] = perInstance ? 0 : source.stride;
     }
 }
 
 HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* vertices, UINT vertexCount,
-                     UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex,
-                     UINT instances) {
+                     UINT stride, int64_t first, const void* indices, D3DFORMAT indexFormat, int32_t baseVertex) {
     // With a vertex shader the declaration (or the FVF) only says where its inputs lie,
     // and the shader's inputs are checked as they are bound.
     static const FvfLayout kShaderInputs = [] {
@@ -115,53 +91,22 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     if (!layout.valid)
         return declaration_ ? RefuseDraw("the vertex declaration has no position, and no vertex shader is set")
                             : D3DERR_INVALIDCALL;
-    if ((uint64_t(vertexCount) + primitiveCount) * instances > kMaxInstancedWork)
-        return RefuseDraw("its instances hold more vertices and primitives than one call may draw");
-    // The streams of the last instance, whose instance data lies furthest on, are checked.
-    const int last = int(instances) - 1;
     VertexStreams streams;
     if (first < 0) {
         streams.base[0] = vertices;
-        streams.stride[0] = streams.step[0] = stride;
+        streams.stride[0] = stride;
     } else {
-        GatherStreams(first, vertexCount, last, &streams);
+        GatherStreams(first, vertexCount, &streams);
     }
     if (const char* fault = StreamFault(layout, streams)) return RefuseDraw(fault);
-    if (instances && !StreamsComplete(streams, DeclaredStreams()))
-        return RefuseDraw("a stream the declaration reads ends before the draw's last instance");
-    const IndexList index{indices, indexFormat, baseVertex};
-    // N-patches curve every instance alike: the first answer says whether the draw is
-    // tessellated at all.
-    for (int k = std::min(last, 0); k <= last; ++k) {
-        if (k >= 0) {
-            streams = VertexStreams{};
-            GatherStreams(first, vertexCount, k, &streams);
-        }
-        const std::optional<HRESULT> hr =
-            DrawTessellated(type, primitiveCount, std::max(instances, 1u), layout, streams, index);
-        if (!hr) break;
-        if (FAILED(*hr) || k == last) return *hr;
-    }
     ++D3D9Counters().drawCalls;
-    D3D9Counters().primitives += uint64_t(primitiveCount) * std::max(instances, 1u);
+    D3D9Counters().primitives += primitiveCount;
     if (loss_ != DeviceLoss::None) return D3D_OK;
     // Kept from call to call: making its 5.6 KB afresh cost more than many a small draw.
     // BuildDrawState writes every field a draw reads.
     static thread_local DrawState st;
+    const IndexList index{indices, indexFormat, baseVertex};
     if (!BuildDrawState(&st, DrawsAsList(layout, type, index))) return D3D_OK;
-    for (int k = std::min(last, 0); k <= last; ++k) {
-        if (k >= 0) {
-            streams = VertexStreams{};
-            GatherStreams(first, vertexCount, k, &streams);
-        }
-        const HRESULT hr = DrawPlanes(st, layout, type, primitiveCount, streams, vertexCount, index);
-        if (FAILED(hr)) return hr;
-    }
-    return D3D_OK;
-}
-
-HRESULT Device::DrawPlanes(DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type, UINT primitiveCount,
-                           const VertexStreams& streams, UINT vertexCount, const IndexList& index) {
     // A multisampled target is drawn plane by plane, one plane a sample, those the sample
     // mask lets through (every one on a non-maskable target).
     const SamplePlanes planes = PlanesOf(st, *renderTarget_, depthStencil_);
@@ -199,7 +144,6 @@ HRESULT Device::DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMIT
     // Pre-transformed vertices go straight to the screen; others are clipped per primitive.
     std::vector<ScreenVertex>& screen = screenVertices_;
     std::vector<ClipVertex> clip;
-    std::vector<float> pointSizes;
     if (layout.pretransformed) {
         screen.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i) FetchPretransformed(layout, streams, i, &screen[i]);
@@ -209,8 +153,6 @@ HRESULT Device::DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMIT
         clip.resize(vertexCount);
         const bool vertexFog = st.fog.enabled && !st.fog.table;
         for (UINT i = 0; i < vertexCount; ++i) clip[i] = ToClipVertex(shaded[i], vertexFog);
-        if (type == D3DPT_POINTLIST)
-            for (const ShadedVertex& v : shaded) pointSizes.push_back(v.pointSize);
     } else if (FetchUntransformed(layout, streams, vertexCount, wvp, &clip, &st.projectedStages)) {
         // Generated or transformed coordinates come out in the set of their stage.
         for (int s = 0; s < st.stageCount; ++s) st.ops[s].texSet = s;
@@ -253,14 +195,9 @@ HRESULT Device::DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMIT
         const ScreenVertex* flat[2] = {&screen[FlatCorner(type, i)], &screen[FlatCorner(type, j)]};
         return RasterRectanglePair(st, first, second, flat);
     };
-    if (type == D3DPT_POINTLIST && !vertexShader_) pointSizes = FixedPointSizes(layout, streams, vertexCount);
-    const bool sprite = renderStates_[D3DRS_POINTSPRITEENABLE] != 0;
-    const DrawState& squares = type == D3DPT_POINTLIST ? PointSquareState(st) : st;
     auto point = [&](UINT i) {
-        if (!layout.pretransformed && !InsideClipVolume(clip[i])) return;
-        const ScreenVertex v = layout.pretransformed ? screen[i] : MapToScreen(clip[i], map);
-        if (pointSizes[i] == 1 && !sprite) RasterPoint(st, v);
-        else RasterPointSquare(squares, v, pointSizes[i], sprite);
+        if (layout.pretransformed) RasterPoint(st, screen[i]);
+        else if (InsideClipVolume(clip[i])) RasterPoint(st, MapToScreen(clip[i], map));
     };
     AssemblePrimitives(type, primitiveCount, index, triangle, line, point, rectanglePair);
     renderTarget_->Touch();
@@ -316,8 +253,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, int32_t baseVertex, 
         const uint32_t v = IndexList::At(indexData, format, i);
         if (v < minIndex || v - minIndex >= numVertices) return D3DERR_INVALIDCALL;
     }
-    return Draw(type, primitiveCount, nullptr, numVertices, 0, first, indexData, format, -int32_t(minIndex),
-                IndexedInstances());
+    return Draw(type, primitiveCount, nullptr, numVertices, 0, first, indexData, format, -int32_t(minIndex));
 }
 
 }  // namespace host

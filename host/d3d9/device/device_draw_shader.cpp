@@ -37,14 +37,6 @@ void MapShaded(const ViewportMap& map, ShadedVertex* v) {
     std::copy(screen, screen + 4, v->pos);
 }
 
-// The attribute slots that carry texture coordinates (bit k: slot k).
-uint32_t TexCoordSlots(const SlotSemantics& slots) {
-    uint32_t bits = 0;
-    for (size_t k = 0; k < slots.size(); ++k)
-        if (slots[k] >= 0 && slots[k] >> 8 == D3DDECLUSAGE_TEXCOORD) bits |= 1u << k;
-    return bits;
-}
-
 void LogRefusal(const std::string& why) { OutputDebugStringA(("Direct3D9: draw refused: " + why + "\n").c_str()); }
 
 }  // namespace
@@ -80,7 +72,6 @@ bool Device::RunVertexShader(const VertexStreams& vertexStreams, UINT count, std
     for (int s = 0; s < kVertexSamplers; ++s)
         FillSampler(int(SamplerSlot(D3DVERTEXTEXTURESAMPLER0 + DWORD(s))), vs.samplers >> s & 1, &samplers[size_t(s)]);
     DeviceShaderSampler sampler(samplers.data(), vs);
-    const PointSizing points = PointSizingNow();
     out->resize(count);
     ShaderRegisters regs;
     for (UINT i = 0; i < count; ++i) {
@@ -95,10 +86,6 @@ bool Device::RunVertexShader(const VertexStreams& vertexStreams, UINT count, std
             return false;
         }
         StoreVertexOutputs(vs, outputs, writesFog, regs, &(*out)[i]);
-        // A size the code gives is used as it is, within the states' bounds.
-        float size = points.size;
-        ShaderPointSize(vs, outputs, regs, &size);
-        (*out)[i].pointSize = ScreenPointSize(points, size, 0, false);
     }
     return true;
 }
@@ -149,10 +136,6 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
                 verts[i].attr[2 + n] = Vec4{{c.tc[n][0], c.tc[n][1], c.tc[n][2], c.tq[n]}};
         }
     }
-    if (type == D3DPT_POINTLIST && !vertexShader_) {
-        const std::vector<float> sizes = FixedPointSizes(layout, streams, vertexCount);
-        for (UINT i = 0; i < vertexCount; ++i) verts[i].pointSize = sizes[i];
-    }
     const ShaderProgram& ps = pixelShader_->Program();
     // Model 3.0 pixel code reads by usage what an earlier vertex stage left in fixed places.
     if (ps.model == kModel30 && !(vertexShader_ && vertexShader_->Program().model == kModel30)) {
@@ -188,13 +171,9 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
     auto line = [&](UINT a, UINT b) {
         if (clipped({a, b}) == 2) RasterShaderLine(st, pp, poly[0], poly[1], verts[a]);
     };
-    const bool sprite = renderStates_[D3DRS_POINTSPRITEENABLE] != 0;
-    const uint32_t spriteSlots = sprite ? TexCoordSlots(PixelSlots(&ps)) : 0;
-    const DrawState& squares = type == D3DPT_POINTLIST ? PointSquareState(st) : st;
     auto point = [&](UINT a) {
-        if ((!onScreen && !InsideClipVolume(verts[a].pos)) || clipped({a}) != 1) return;
-        if (poly[0].pointSize == 1 && !sprite) RasterShaderPoint(st, pp, poly[0]);
-        else RasterShaderPointSquare(squares, pp, poly[0], poly[0].pointSize, spriteSlots);
+        if (!onScreen && !InsideClipVolume(verts[a].pos)) return;
+        if (clipped({a}) == 1) RasterShaderPoint(st, pp, poly[0]);
     };
     AssemblePrimitives(type, primitiveCount, index, triangle, line, point, [](UINT) { return false; });
     renderTarget_->Touch();

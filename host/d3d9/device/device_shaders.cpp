@@ -5,7 +5,6 @@
 #include "host/d3d9/device/caps.h"
 #include "host/d3d9/device/device.h"
 #include "host/d3d9/resources/resource_make.h"
-#include "host/d3d9/vertex/npatch_vertices.h"
 #include "host/debug_output.h"
 
 namespace host {
@@ -57,19 +56,20 @@ HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, Verte
     std::vector<D3DVERTEXELEMENT9> list;
     if (!ReadDeclaration(elements, &list))
         return RefuseDeclaration("an element is out of range or given twice, or the list has no end marker");
+    // Every other method tessellates (N-patches or displacement maps), which this device
+    // does not offer.
     for (const D3DVERTEXELEMENT9& e : list)
-        if (const char* fault = TessellationMethodFault(e)) return RefuseDeclaration(fault);
+        if (e.Method != D3DDECLMETHOD_DEFAULT)
+            return RefuseDeclaration("an element has a tessellation method, and the device does not tessellate");
     return MakeResource(declaration, std::move(list));
 }
 
 HRESULT Device::SetVertexShader(VertexShader* shader) {
-    if (recording_) return recording_->Keep({Setting::kVertexShader, 0, DWORD(0), shader});
     ReplaceRef(vertexShader_, shader);
     return D3D_OK;
 }
 
 HRESULT Device::SetPixelShader(PixelShader* shader) {
-    if (recording_) return recording_->Keep({Setting::kPixelShader, 0, DWORD(0), shader});
     ReplaceRef(pixelShader_, shader);
     return D3D_OK;
 }
@@ -88,7 +88,6 @@ HRESULT Device::GetPixelShader(PixelShader** shader) {
 
 // The last of a declaration and an FVF to be set describes the vertices.
 HRESULT Device::SetVertexDeclaration(VertexDeclaration* declaration) {
-    if (recording_) return recording_->Keep({Setting::kDeclaration, 0, DWORD(0), declaration});
     ReplaceRef(declaration_, declaration);
     if (declaration) fvf_ = 0;
     return D3D_OK;

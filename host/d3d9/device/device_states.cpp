@@ -8,9 +8,9 @@
 namespace host {
 namespace {
 
-D3DMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE state, D3DMATRIX* worlds, D3DMATRIX* view, D3DMATRIX* projection,
+D3DMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE state, D3DMATRIX* world, D3DMATRIX* view, D3DMATRIX* projection,
                          D3DMATRIX* textures) {
-    if (state >= D3DTS_WORLD && state < D3DTS_WORLDMATRIX(kWorldMatrices)) return &worlds[state - D3DTS_WORLD];
+    if (state == D3DTS_WORLD) return world;
     if (state == D3DTS_VIEW) return view;
     if (state == D3DTS_PROJECTION) return projection;
     if (state >= D3DTS_TEXTURE0 && state <= D3DTS_TEXTURE7) return &textures[state - D3DTS_TEXTURE0];
@@ -83,7 +83,6 @@ HRESULT Device::SetTexture(DWORD stage, BaseTexture* texture) {
     if (slot >= kSamplerSlots) return D3DERR_INVALIDCALL;
     if (texture && texture->Pool() != D3DPOOL_DEFAULT && texture->Pool() != D3DPOOL_MANAGED)
         return D3DERR_INVALIDCALL;
-    if (recording_) return recording_->Keep({Setting::kTexture, stage, DWORD(0), texture});
     ReplaceRef(textures_[slot], texture);
     return D3D_OK;
 }
@@ -97,9 +96,8 @@ HRESULT Device::GetTexture(DWORD stage, BaseTexture** texture) {
 }
 
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
-    D3DMATRIX* slot = TransformSlot(state, worlds_.data(), &view_, &projection_, textureMatrices_);
+    D3DMATRIX* slot = TransformSlot(state, &world_, &view_, &projection_, textureMatrices_);
     if (!slot || !matrix) return D3DERR_INVALIDCALL;
-    if (recording_) return recording_->Keep({Setting::kTransform, DWORD(state), *matrix});
     *slot = *matrix;
     return D3D_OK;
 }
@@ -107,7 +105,7 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matri
 HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) const {
     auto* self = const_cast<Device*>(this);
     const D3DMATRIX* slot =
-        TransformSlot(state, self->worlds_.data(), &self->view_, &self->projection_, self->textureMatrices_);
+        TransformSlot(state, &self->world_, &self->view_, &self->projection_, self->textureMatrices_);
     if (!slot || !matrix) return D3DERR_INVALIDCALL;
     *matrix = *slot;
     return D3D_OK;
@@ -119,7 +117,6 @@ HRESULT Device::SetViewport(const D3DVIEWPORT9* v) {
     if (v->Width == 0 || v->Height == 0 || right > renderTarget_->Width() || bottom > renderTarget_->Height() ||
         !(v->MinZ >= 0.0f && v->MaxZ <= 1.0f && v->MinZ <= v->MaxZ))
         return D3DERR_INVALIDCALL;
-    if (recording_) return recording_->Keep({Setting::kViewport, 0, *v});
     viewport_ = *v;
     return D3D_OK;
 }
@@ -132,7 +129,6 @@ HRESULT Device::GetViewport(D3DVIEWPORT9* v) const {
 
 HRESULT Device::SetScissorRect(const RECT* r) {
     if (!r || r->left < 0 || r->top < 0 || r->left > r->right || r->top > r->bottom) return D3DERR_INVALIDCALL;
-    if (recording_) return recording_->Keep({Setting::kScissor, 0, *r});
     scissor_ = *r;
     return D3D_OK;
 }
@@ -145,7 +141,6 @@ HRESULT Device::GetScissorRect(RECT* r) const {
 
 HRESULT Device::SetMaterial(const D3DMATERIAL9* material) {
     if (!material) return D3DERR_INVALIDCALL;
-    if (recording_) return recording_->Keep({Setting::kMaterial, 0, *material});
     material_ = *material;
     return D3D_OK;
 }
@@ -159,7 +154,6 @@ HRESULT Device::GetMaterial(D3DMATERIAL9* material) const {
 HRESULT Device::SetLight(DWORD index, const D3DLIGHT9* light) {
     if (!light || index >= kLightSlots || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)
         return D3DERR_INVALIDCALL;
-    if (recording_) return recording_->Keep({Setting::kLight, index, *light});
     if (lights_.size() <= index) {
         lights_.resize(index + 1);
         lightEnabled_.resize(index + 1, 0);
@@ -176,7 +170,6 @@ HRESULT Device::GetLight(DWORD index, D3DLIGHT9* light) const {
 
 HRESULT Device::LightEnable(DWORD index, BOOL enable) {
     if (index >= kLightSlots) return D3DERR_INVALIDCALL;
-    if (recording_) return recording_->Keep({Setting::kLightEnable, index, DWORD(enable ? 1 : 0)});
     if (lights_.size() <= index) {
         // Enabling a light never set gives the default directional light.
         D3DLIGHT9 light;
@@ -196,7 +189,6 @@ HRESULT Device::GetLightEnable(DWORD index, BOOL* enable) const {
 }
 
 HRESULT Device::SetFVF(DWORD fvf) {
-    if (recording_) return recording_->Keep({Setting::kFvf, 0, fvf});
     fvf_ = fvf;
     ReplaceRef<VertexDeclaration>(declaration_, nullptr);
     return D3D_OK;
@@ -212,11 +204,9 @@ namespace {
 
 // Copies `count` registers of `width` values from `from` to `to`; the register file has
 // `registers` entries.
-bool RegistersFit(size_t registers, UINT start, UINT count) { return start <= registers && count <= registers - start; }
-
 template <class T>
 HRESULT CopyRegisters(size_t registers, UINT width, UINT start, UINT count, const T* from, T* to) {
-    if (!from || !to || !RegistersFit(registers, start, count)) return D3DERR_INVALIDCALL;
+    if (!from || !to || start > registers || count > registers - start) return D3DERR_INVALIDCALL;
     std::memcpy(to, from, size_t(count) * width * sizeof(T));
     return D3D_OK;
 }
@@ -224,40 +214,30 @@ HRESULT CopyRegisters(size_t registers, UINT width, UINT start, UINT count, cons
 }  // namespace
 
 HRESULT Device::SetVertexShaderConstantF(UINT start, const float* data, UINT count) {
-    if (recording_ && data && RegistersFit(256, start, count))
-        return recording_->KeepRegisters(Setting::kVertexConstF, 4, start, count, data);
     return CopyRegisters<float>(256, 4, start, count, data, vsConstF_.data() + size_t(std::min(start, 256u)) * 4);
 }
 HRESULT Device::GetVertexShaderConstantF(UINT start, float* data, UINT count) const {
     return CopyRegisters<float>(256, 4, start, count, vsConstF_.data() + size_t(std::min(start, 256u)) * 4, data);
 }
 HRESULT Device::SetVertexShaderConstantB(UINT start, const BOOL* data, UINT count) {
-    if (recording_ && data && RegistersFit(16, start, count))
-        return recording_->KeepRegisters(Setting::kVertexConstB, 1, start, count, data);
     return CopyRegisters<BOOL>(16, 1, start, count, data, vsConstB_.data() + std::min(start, 16u));
 }
 HRESULT Device::GetVertexShaderConstantB(UINT start, BOOL* data, UINT count) const {
     return CopyRegisters<BOOL>(16, 1, start, count, vsConstB_.data() + std::min(start, 16u), data);
 }
 HRESULT Device::SetVertexShaderConstantI(UINT start, const int* data, UINT count) {
-    if (recording_ && data && RegistersFit(16, start, count))
-        return recording_->KeepRegisters(Setting::kVertexConstI, 4, start, count, data);
     return CopyRegisters<int>(16, 4, start, count, data, vsConstI_.data() + size_t(std::min(start, 16u)) * 4);
 }
 HRESULT Device::GetVertexShaderConstantI(UINT start, int* data, UINT count) const {
     return CopyRegisters<int>(16, 4, start, count, vsConstI_.data() + size_t(std::min(start, 16u)) * 4, data);
 }
 HRESULT Device::SetPixelShaderConstantI(UINT start, const int* data, UINT count) {
-    if (recording_ && data && RegistersFit(16, start, count))
-        return recording_->KeepRegisters(Setting::kPixelConstI, 4, start, count, data);
     return CopyRegisters<int>(16, 4, start, count, data, psConstI_.data() + size_t(std::min(start, 16u)) * 4);
 }
 HRESULT Device::GetPixelShaderConstantI(UINT start, int* data, UINT count) const {
     return CopyRegisters<int>(16, 4, start, count, psConstI_.data() + size_t(std::min(start, 16u)) * 4, data);
 }
 HRESULT Device::SetPixelShaderConstantB(UINT start, const BOOL* data, UINT count) {
-    if (recording_ && data && RegistersFit(16, start, count))
-        return recording_->KeepRegisters(Setting::kPixelConstB, 1, start, count, data);
     return CopyRegisters<BOOL>(16, 1, start, count, data, psConstB_.data() + std::min(start, 16u));
 }
 HRESULT Device::GetPixelShaderConstantB(UINT start, BOOL* data, UINT count) const {
@@ -269,8 +249,6 @@ UINT Device::PixelConstantCount() const {
 }
 HRESULT Device::SetPixelShaderConstantF(UINT start, const float* data, UINT count) {
     const UINT n = PixelConstantCount();
-    if (recording_ && data && RegistersFit(n, start, count))
-        return recording_->KeepRegisters(Setting::kPixelConstF, 4, start, count, data);
     return CopyRegisters<float>(n, 4, start, count, data, psConstF_.data() + size_t(std::min(start, n)) * 4);
 }
 HRESULT Device::GetPixelShaderConstantF(UINT start, float* data, UINT count) const {
@@ -280,7 +258,6 @@ HRESULT Device::GetPixelShaderConstantF(UINT start, float* data, UINT count) con
 
 HRESULT Device::SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, UINT stride) {
     if (stream >= 16 || stride > 255) return D3DERR_INVALIDCALL;
-    if (recording_) return recording_->Keep({Setting::kStream, stream, StreamPlace{offset, stride}, buffer});
     if (stream > 0) {
         StreamSource& s = moreStreams_[stream - 1];
         ReplaceRef(s.buffer, buffer);
@@ -294,25 +271,8 @@ HRESULT Device::SetStreamSource(UINT stream, VertexBuffer* buffer, UINT offset, 
     return D3D_OK;
 }
 
-HRESULT Device::GetStreamSource(UINT stream, VertexBuffer** buffer, UINT* offset, UINT* stride) {
-    if (stream >= 16 || !buffer || !offset || !stride) return D3DERR_INVALIDCALL;
-    const StreamSource kept{stream_, streamOffset_, streamStride_};
-    const StreamSource& s = stream > 0 ? moreStreams_[stream - 1] : kept;
-    if ((*buffer = s.buffer)) s.buffer->AddRef();
-    *offset = s.offset;
-    *stride = s.stride;
-    return D3D_OK;
-}
-
 HRESULT Device::SetIndices(IndexBuffer* buffer) {
-    if (recording_) return recording_->Keep({Setting::kIndices, 0, DWORD(0), buffer});
     ReplaceRef(indices_, buffer);
-    return D3D_OK;
-}
-
-HRESULT Device::GetIndices(IndexBuffer** buffer) {
-    if (!buffer) return D3DERR_INVALIDCALL;
-    if ((*buffer = indices_)) indices_->AddRef();
     return D3D_OK;
 }
 

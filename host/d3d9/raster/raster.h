@@ -45,13 +45,6 @@ void RasterPretransformedList(const DrawState& state, const FvfLayout& layout, c
 void RasterLine(const DrawState& state, const ScreenVertex& a, const ScreenVertex& b,
                 const ScreenVertex& flat);
 void RasterPoint(const DrawState& state, const ScreenVertex& v);
-// A point as a square of `size` pixels centred on it, filled as two triangles under the
-// fill rule, in `v`'s colours; with `sprite` every texture set runs from (0, 0) at its top
-// left to (1, 1) at its bottom right. The triangles wind clockwise: `state` must neither
-// cull those nor fill other than solid (see PointSquareState).
-void RasterPointSquare(const DrawState& state, const ScreenVertex& v, float size, bool sprite);
-// `state` itself when it draws point squares as they are, else a copy that does.
-const DrawState& PointSquareState(const DrawState& state);
 
 // Positions beyond this many pixels from the origin are not drawn.
 constexpr float kMaxScreenCoordinate = 524288.0f;

@@ -20,8 +20,6 @@ struct ShadedVertex {
     Vec4 attr[kVaryings];
     // The vertex fog factor (oFog, or the fixed-function vertex fog): 1 clear, 0 all fog.
     float fog = 1;
-    // The point size the vertex shader gave (oPts or a point-size output), or the state's.
-    float pointSize = 1;
 };
 
 ShadedVertex LerpVertex(const ShadedVertex& a, const ShadedVertex& b, float t);
@@ -56,10 +54,5 @@ void RasterShaderTriangle(const DrawState& st, const PixelProgram& pp, const Sha
 void RasterShaderLine(const DrawState& st, const PixelProgram& pp, const ShadedVertex& a, const ShadedVertex& b,
                       const ShadedVertex& flat);
 void RasterShaderPoint(const DrawState& st, const PixelProgram& pp, const ShadedVertex& v);
-// A point as a square of `size` pixels centred on it (see RasterPointSquare); the
-// attribute slots of `spriteSlots` (bit k: attr[k]) take (u, v, 0, 1) running from (0, 0)
-// at its top left to (1, 1) at its bottom right.
-void RasterShaderPointSquare(const DrawState& st, const PixelProgram& pp, const ShadedVertex& v, float size,
-                             uint32_t spriteSlots);
 
 }  // namespace host

@@ -25,18 +25,12 @@ SlotSemantics PixelSlots(const ShaderProgram* pixel) {
 
 VertexOutputMap MapVertexOutputs(const ShaderProgram& vs, const SlotSemantics& slots) {
     VertexOutputMap map;
-    // Earlier code gives its point size in oPts.
-    if (vs.model != kModel30 && WritesRegister(vs, kFileRastOut, 2)) map.pointSize = 2;
     for (const InputBinding& out : vs.outputs) {
         const int key = Key(out.usage, out.usageIndex);
         if (key == Key(D3DDECLUSAGE_POSITION, 0) || key == Key(D3DDECLUSAGE_POSITIONT, 0)) map.position = out.reg;
         if (out.usage == D3DDECLUSAGE_FOG && map.fog < 0) {
             map.fog = out.reg;
             map.fogComponent = out.mask ? __builtin_ctz(out.mask) : 0;
-        }
-        if (out.usage == D3DDECLUSAGE_PSIZE && map.pointSize < 0) {
-            map.pointSize = out.reg;
-            map.pointSizeComponent = out.mask ? __builtin_ctz(out.mask) : 0;
         }
         for (size_t k = 0; k < slots.size(); ++k)
             if (slots[k] == key) map.links.push_back({out.reg, out.mask, uint8_t(k)});
@@ -63,17 +57,6 @@ void StoreVertexOutputs(const ShaderProgram& vs, const VertexOutputMap& map, boo
     for (const VertexOutputMap::Link& l : map.links)
         for (int c = 0; c < 4; ++c)
             if (l.mask >> c & 1) v->attr[l.slot][c] = regs.texOut[l.reg][c];
-}
-
-bool ShaderPointSize(const ShaderProgram& vs, const VertexOutputMap& map, const ShaderRegisters& regs, float* size) {
-    if (vs.model == kModel30) {
-        if (map.pointSize < 0) return false;
-        *size = regs.texOut[size_t(map.pointSize)][map.pointSizeComponent];
-        return true;
-    }
-    if (map.pointSize < 0) return false;
-    *size = regs.rastOut[2][0];
-    return true;
 }
 
 void RelinkFixedPlaces(const SlotSemantics& slots, ShadedVertex* v) {

@@ -24,9 +24,8 @@ struct VertexOutputMap {
         uint8_t reg, mask, slot;
     };
     std::vector<Link> links;
-    // Output registers, or -1 (pointSize: 2 for oPts in earlier code).
-    int position = -1, fog = -1, pointSize = -1;
-    int fogComponent = 0, pointSizeComponent = 0;
+    int position = -1, fog = -1;  // output registers, or -1
+    int fogComponent = 0;
 };
 VertexOutputMap MapVertexOutputs(const ShaderProgram& vs, const SlotSemantics& slots);
 
@@ -35,10 +34,6 @@ VertexOutputMap MapVertexOutputs(const ShaderProgram& vs, const SlotSemantics& s
 // nothing feeds read as zero; a vertex without fog is clear of it.
 void StoreVertexOutputs(const ShaderProgram& vs, const VertexOutputMap& map, bool writesFog,
                         const ShaderRegisters& regs, ShadedVertex* v);
-
-// The point size the code writes (oPts, or model 3.0's point-size output) into `size`;
-// false when it writes none.
-bool ShaderPointSize(const ShaderProgram& vs, const VertexOutputMap& map, const ShaderRegisters& regs, float* size);
 
 // A vertex with attributes in the fixed places moved to the slots `slots` names.
 void RelinkFixedPlaces(const SlotSemantics& slots, ShadedVertex* v);

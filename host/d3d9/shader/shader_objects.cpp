@@ -100,7 +100,7 @@ bool ReadDeclaration(const D3DVERTEXELEMENT9* list, std::vector<D3DVERTEXELEMENT
     for (int i = 0; i <= MAXD3DDECLLENGTH; ++i) {
         const D3DVERTEXELEMENT9& e = list[i];
         if (e.Stream == 0xFF) return e.Type == D3DDECLTYPE_UNUSED;
-        if (i == MAXD3DDECLLENGTH || e.Stream >= 16 || e.Offset % 4 != 0 || e.Type > D3DDECLTYPE_UNUSED ||
+        if (i == MAXD3DDECLLENGTH || e.Stream >= 16 || e.Offset % 4 != 0 || e.Type >= D3DDECLTYPE_UNUSED ||
             e.Method > D3DDECLMETHOD_LOOKUPPRESAMPLED || e.Usage > D3DDECLUSAGE_SAMPLE || e.UsageIndex >= 16)
             return false;
         for (const D3DVERTEXELEMENT9& seen : *out)

@@ -74,8 +74,7 @@ private:
 
 // The elements of a list up to its end marker, or false when one is invalid (stream,
 // offset, type, method or usage out of range, a usage given twice, no end marker within
-// MAXD3DDECLLENGTH elements). Which types go with which methods is left to the caller:
-// an element may be of no type (D3DDECLTYPE_UNUSED).
+// MAXD3DDECLLENGTH elements).
 bool ReadDeclaration(const D3DVERTEXELEMENT9* list, std::vector<D3DVERTEXELEMENT9>* out);
 
 }  // namespace host

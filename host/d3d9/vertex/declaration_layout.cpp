@@ -13,13 +13,8 @@ namespace {
 ElementPlace* PlaceOf(const D3DVERTEXELEMENT9& e, FvfLayout* l) {
     switch (e.Usage) {
         case D3DDECLUSAGE_POSITIONT: return e.UsageIndex == 0 ? &l->position : nullptr;
-        case D3DDECLUSAGE_POSITION:
-            if (l->pretransformed || e.UsageIndex > 1) return nullptr;
-            return e.UsageIndex == 0 ? &l->position : &l->position2;
-        case D3DDECLUSAGE_NORMAL: return e.UsageIndex == 0 ? &l->normal : e.UsageIndex == 1 ? &l->normal2 : nullptr;
-        case D3DDECLUSAGE_BLENDWEIGHT: return e.UsageIndex == 0 ? &l->blendWeight : nullptr;
-        case D3DDECLUSAGE_BLENDINDICES: return e.UsageIndex == 0 ? &l->blendIndices : nullptr;
-        case D3DDECLUSAGE_PSIZE: return e.UsageIndex == 0 ? &l->pointSize : nullptr;
+        case D3DDECLUSAGE_POSITION: return e.UsageIndex == 0 && !l->pretransformed ? &l->position : nullptr;
+        case D3DDECLUSAGE_NORMAL: return e.UsageIndex == 0 ? &l->normal : nullptr;
         case D3DDECLUSAGE_COLOR: return e.UsageIndex == 0 ? &l->diffuse : e.UsageIndex == 1 ? &l->specular : nullptr;
         case D3DDECLUSAGE_TEXCOORD: return e.UsageIndex < kMaxTexCoordSets ? &l->tex[e.UsageIndex] : nullptr;
         default: return nullptr;

@@ -9,8 +9,8 @@
 
 namespace host {
 
-// Parts the pipeline has no use for (tangents, binormals, fog, more texture sets...) are
-// left out. Not valid without
+// Parts the pipeline has no use for (blend weights and indices without vertex blending,
+// point sizes, tangents, second positions and normals...) are left out. Not valid without
 // a position.
 FvfLayout LayoutOfDeclaration(std::span<const D3DVERTEXELEMENT9> elements);
 

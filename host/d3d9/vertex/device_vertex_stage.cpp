@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "host/d3d9/device/device.h"
-#include "host/d3d9/vertex/vertex_element.h"
 
 namespace host {
 namespace {
@@ -76,60 +75,15 @@ bool Device::FetchUntransformed(const FvfLayout& layout, const VertexStreams& st
     BuildVertexStage(layout, &ff);
     out->resize(count);
     VertexInput input;
-    const VertexBlend blend(renderStates_.data(), layout, worlds_.data(), view_);
-    if (blend.Active()) {
-        // Blended vertices reach the stage in camera space.
-        ff.worldView = IdentityMatrix();
-        NormalMatrix(ff.worldView, ff.normalMatrix);
-    }
     for (UINT i = 0; i < count; ++i) {
-        ClipVertex& v = (*out)[i] = FetchVertex(layout, streams, i, wvp);
-        if (!ff.active && !blend.Active()) continue;
+        (*out)[i] = FetchVertex(layout, streams, i, wvp);
+        if (!ff.active) continue;
         FetchVertexInput(layout, streams, i, &input);
-        if (blend.Active()) {
-            blend.Eye(layout, streams, i, input, input.position, input.normal);
-            const float* e = input.position;
-            const D3DMATRIX& p = projection_;
-            for (int c = 0; c < 4; ++c)
-                v.pos[c] = e[0] * p.m[0][c] + e[1] * p.m[1][c] + e[2] * p.m[2][c] + e[3] * p.m[3][c];
-        }
-        if (ff.active) RunFixedVertexStage(ff, layout, input, &v);
+        RunFixedVertexStage(ff, layout, input, &(*out)[i]);
     }
     const bool stageSets = ff.active && ff.texCoords.active;
     if (projected) *projected = stageSets ? ff.texCoords.projected : 0;
     return stageSets;
-}
-
-PointSizing Device::PointSizingNow() const {
-    return MakePointSizing(renderStates_.data(), float(viewport_.Height));
-}
-
-std::vector<float> Device::FixedPointSizes(const FvfLayout& layout, const VertexStreams& streams, UINT count) const {
-    const PointSizing p = PointSizingNow();
-    // Only untransformed vertices are scaled, by their distance from the eye.
-    const bool scaled = p.scale && !layout.pretransformed;
-    const D3DMATRIX worldView = MultiplyMatrices(world_, view_);
-    const VertexBlend blend(renderStates_.data(), layout, worlds_.data(), view_);
-    std::vector<float> sizes(count);
-    VertexInput in;
-    for (UINT i = 0; i < count; ++i) {
-        const ElementPlace& e = layout.pointSize;
-        const float size = e.Present() ? ReadDeclElement(e.type, streams.Vertex(e.stream, i) + e.offset)[0] : p.size;
-        float distance = 0;
-        if (scaled) {
-            FetchVertexInput(layout, streams, i, &in);
-            const float* o = in.position;
-            float eye[4], normal[3];
-            if (blend.Active()) blend.Eye(layout, streams, i, in, eye, normal);
-            else
-                for (int c = 0; c < 3; ++c)
-                    eye[c] = o[0] * worldView.m[0][c] + o[1] * worldView.m[1][c] + o[2] * worldView.m[2][c] +
-                             o[3] * worldView.m[3][c];
-            distance = std::sqrt(eye[0] * eye[0] + eye[1] * eye[1] + eye[2] * eye[2]);
-        }
-        sizes[i] = ScreenPointSize(p, size, distance, scaled);
-    }
-    return sizes;
 }
 
 }  // namespace host

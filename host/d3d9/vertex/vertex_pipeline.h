@@ -33,9 +33,6 @@ struct FvfLayout {
     int stride = 0;        // bytes of a stream-0 vertex read
     int reach[kMaxStreams] = {};  // bytes of each stream's vertex read
     ElementPlace position, normal, diffuse, specular;
-    ElementPlace pointSize;
-    // Read by vertex blending and tweening: the second position and normal are tweening's.
-    ElementPlace blendWeight, blendIndices, position2, normal2;
     int texCount = 0;  // one past the highest set present
     ElementPlace tex[kMaxTexCoordSets];
     int texDims[kMaxTexCoordSets] = {};  // components of each set, 0 where it is absent
@@ -44,14 +41,11 @@ struct FvfLayout {
 };
 
 // The vertices of one draw in each stream: where its first vertex lies and the stride;
-// streams without vertices for the draw have none (stride 0). `step` is the bytes from
-// one vertex to the next: the stride, or 0 in a stream of instance data, whose one
-// element serves every vertex of an instance.
+// streams without vertices for the draw have none (stride 0).
 struct VertexStreams {
     const uint8_t* base[kMaxStreams] = {};
     UINT stride[kMaxStreams] = {};
-    UINT step[kMaxStreams] = {};
-    const uint8_t* Vertex(int stream, UINT i) const { return base[stream] + size_t(i) * step[stream]; }
+    const uint8_t* Vertex(int stream, UINT i) const { return base[stream] + size_t(i) * stride[stream]; }
 };
 
 // A vertex's parts as the fixed-function vertex stage reads them, whatever their types.
