@@ -22,6 +22,12 @@ constexpr int32_t kDefaultMaxNetWorkMessageSize = 8 << 20;
 // next pump, so a peer that never stops sending cannot hold the program inside a pump.
 constexpr int32_t kReceiveShareMessages = 1024;
 constexpr int32_t kReceiveShareBytes = 1 << 20;
+// What one pump takes off all connections together at most: socket reads (each message
+// costs two or more, an empty look one), and bytes of message bodies. Connections are
+// served in turn; those the allowance leaves waiting are served first in the next pump, so
+// however many peers flood, a pump stays short and every one of them is heard.
+constexpr int32_t kPumpReceiveReads = 8192;
+constexpr int32_t kPumpReceiveBytes = 4 << 20;
 
 // Record kinds: a stream connection, or a datagram socket whose events only note that it
 // may be read or written.
@@ -49,7 +55,8 @@ struct NetworkRecord {
     // The socket may hold what the record has not taken: an FD_READ came while another
     // receive ran, or the record's share of this pump ran out.
     int32_t recvWanted = 0;
-    // What the record may still take off its socket in this pump.
+    // What the record may still take off its socket in this pump (a turn the pump's
+    // allowance cut short goes on with the rest in the next).
     int32_t shareMessages = kReceiveShareMessages;
     int32_t shareBytes = kReceiveShareBytes;
     // Sending: queued messages as length and bytes; of the one going out, the body bytes
@@ -96,6 +103,11 @@ struct NetworkState {
     ListNode head, tail;
     int32_t receiving = 0;
     int32_t sending = 0;
+    // What this pump may still read from all connections together, and the connection the
+    // next walk over them starts at: the first one the allowance left waiting.
+    int32_t pumpReads = kPumpReceiveReads;
+    int32_t pumpBytes = kPumpReceiveBytes;
+    int32_t nextTurn = -1;
     Ws2Calls ws2;
     int32_t listenHandle = -1;
     // Connections accepted and not yet handed out, oldest first.
@@ -143,8 +155,8 @@ void ForEachNetworkRecord(F f) {
 // Dispatches every queued message of the network window, after starting a new receive
 // round unless it runs inside a receive. -1 once the window has gone.
 int PumpNetworkWindow();
-// A new pump: every connection gets a new share, and those whose socket kept what they
-// could not take take it first.
+// A new pump: a new allowance, every connection gets a new share, and those whose socket
+// kept what they could not take take it first, in turn.
 void StartReceiveRound();
 // Bytes queued to send, counting a message partly sent.
 bool HasQueuedSend(const NetworkRecord& record);
