@@ -21,10 +21,7 @@ constexpr int32_t kReceiveStep = 64 << 10;
 // end) and the handle goes into error. The handle stays until the program deletes it, so
 // the complete messages that came before can still be taken. False.
 bool StopReceiving(NetworkRecord& r) {
-    auto& st = Network();
-    st.ws2.WSAAsyncSelect(r.socket, st.window, 0, 0);
-    st.ws2.closesocket(r.socket);
-    r.socket = host::INVALID_SOCKET;
+    CloseRecordSocket(r);
     r.connected = 0;
     r.error = 1;
     return false;

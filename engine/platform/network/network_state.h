@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/platform/base/handle_table.h"
@@ -26,7 +27,7 @@ constexpr int32_t kReceiveShareBytes = 1 << 20;
 // costs two or more, an empty look one), and bytes of message bodies. Connections are
 // served in turn; those the allowance leaves waiting are served first in the next pump, so
 // however many peers flood, a pump stays short and every one of them is heard.
-constexpr int32_t kPumpReceiveReads = 8192;
+constexpr int32_t kPumpReceiveReads = 4096;
 constexpr int32_t kPumpReceiveBytes = 4 << 20;
 
 // Record kinds: a stream connection, or a datagram socket whose events only note that it
@@ -110,6 +111,9 @@ struct NetworkState {
     int32_t nextTurn = -1;
     Ws2Calls ws2;
     int32_t listenHandle = -1;
+    // The record of each open socket by its handle, so that an event finds its record at
+    // once however many connections there are.
+    std::unordered_map<host::SOCKET, int32_t> bySocket;
     // Connections accepted and not yet handed out, oldest first.
     std::deque<int32_t> accepted;
     // A peer's length prefix beyond this is refused before anything is reserved for it.
@@ -138,9 +142,11 @@ uint32_t LookUpIPv4(const char* text);
 
 // Links a record made in the table into the list of all records.
 void LinkNetworkRecord(NetworkRecord& record, int32_t handle, host::SOCKET socket);
-// Stops the socket's messages, closes it, frees both buffers and the record.
+// Stops the socket's messages and closes it; the record stays, without a socket.
+void CloseRecordSocket(NetworkRecord& record);
+// Closes the socket, frees both buffers and the record.
 void ReleaseNetworkRecord(NetworkRecord& record);
-// The record of a socket, by walking the list; null when none.
+// The record of an open socket; null when none.
 NetworkRecord* FindNetworkRecordBySocket(host::SOCKET socket);
 // Calls f on every record, the next one taken before f runs (f may release the record).
 template <typename F>
