@@ -1,4 +1,4 @@
-// The thread behind WSAAsyncSelect: it polls every registered socket for the events that
+// The thread behind WSAAsyncSelect: it polls the registered sockets for the events that
 // are armed and posts each one to its window, disarming it until the call that re-enables it.
 // Our own socket names first: the system headers define some of the same names as macros.
 #include "host/winsock/socket_registry.h"
@@ -92,11 +92,16 @@ bool Collect(std::vector<pollfd>& fds, std::vector<Watched>& watched) {
     if (st.stopping) return false;
     fds.assign(1, pollfd{st.wakeFd, POLLIN, 0});
     watched.assign(1, Watched{INVALID_SOCKET, st.wakeFd});
-    for (auto& [id, e] : st.sockets) {
-        if (short wanted = WantedEvents(e)) {
-            fds.push_back(pollfd{e.fd, wanted, 0});
-            watched.push_back(Watched{id, e.fd});
+    for (auto id = st.watched.begin(); id != st.watched.end();) {
+        const auto it = st.sockets.find(*id);
+        const short wanted = it == st.sockets.end() ? 0 : WantedEvents(it->second);
+        if (wanted == 0) {
+            id = st.watched.erase(id);
+            continue;
         }
+        fds.push_back(pollfd{it->second.fd, wanted, 0});
+        watched.push_back(Watched{*id, it->second.fd});
+        ++id;
     }
     return true;
 }

@@ -59,10 +59,15 @@ SocketEntry* FindSocket(SOCKET s) {
     return &it->second;
 }
 
-void Rearm(SocketEntry& entry, long events) {
+void Rearm(SOCKET s, SocketEntry& entry, long events) {
     const long again = entry.events & events & ~entry.armed;
     if (again == 0) return;
     entry.armed |= again;
+    WatchAgain(s);
+}
+
+void WatchAgain(SOCKET s) {
+    g_state.watched.insert(s);
     WakeWatcher();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 #include "host/winsock/winsock.h"
@@ -28,6 +29,10 @@ struct WinsockState {
     int started = 0;
     SOCKET nextId = 0x100;
     std::map<SOCKET, SocketEntry> sockets;
+    // The sockets the watcher looks at: each one whose events or state changed since it
+    // last found nothing to wait for in it. Sockets whose events are all posted drop out,
+    // so a look costs the same however many of them wait for the program.
+    std::set<SOCKET> watched;
     std::thread watcher;
     int wakeFd = -1;  // an eventfd that interrupts the watcher's poll
     bool stopping = false;
@@ -45,7 +50,10 @@ int FailWith(int code);
 // with the lock held.
 SocketEntry* FindSocket(SOCKET s);
 // Arms events again (those registered among `events`) and wakes the watcher. Lock held.
-void Rearm(SocketEntry& entry, long events);
+void Rearm(SOCKET s, SocketEntry& entry, long events);
+// Has the watcher look at the socket again, after a change to its events or state, and
+// wakes it. Lock held.
+void WatchAgain(SOCKET s);
 void WakeWatcher();
 
 // The watcher runs from the first WSAStartup to the last WSACleanup.

@@ -101,6 +101,7 @@ int WSACleanup() {
         if (--st.started > 0) return 0;
         for (auto& [id, e] : st.sockets) ::close(e.fd);
         st.sockets.clear();
+        st.watched.clear();
     }
     StopWatcher();
     return 0;
@@ -153,7 +154,7 @@ int listen(SOCKET s, int backlog) {
     if (!e) return SOCKET_ERROR;
     if (::listen(e->fd, backlog) != 0) return FailFromErrno();
     e->listening = true;
-    WakeWatcher();
+    WatchAgain(s);
     return 0;
 }
 
@@ -172,7 +173,7 @@ SOCKET accept(SOCKET s, SOCKADDR_IN* address, int* length) {
     const int error = errno;
     std::lock_guard lock(Winsock().mutex);
     // Whether or not one was there, FD_ACCEPT may come again for the next connection.
-    if (SocketEntry* e = FindSocket(s)) Rearm(*e, FD_ACCEPT);
+    if (SocketEntry* e = FindSocket(s)) Rearm(s, *e, FD_ACCEPT);
     if (taken < 0) return SOCKET(FailWith(SocketErrorFromErrno(error)));
     SetNonBlocking(taken, IsNonBlocking(fd));
     FromPosix(peer, address, length);
@@ -194,7 +195,7 @@ int connect(SOCKET s, const SOCKADDR_IN* address, int length) {
     // once. A datagram socket only notes its default peer: there is nothing to wait for.
     e->connecting = !e->datagram && IsNonBlocking(fd);
     e->connected = !e->connecting;
-    WakeWatcher();
+    WatchAgain(s);
     return e->connecting ? FailWith(WSAEWOULDBLOCK) : 0;
 }
 
@@ -217,7 +218,7 @@ int recvfrom(SOCKET s, char* buffer, int length, int flags, SOCKADDR_IN* from, i
     const int error = errno;
     {
         std::lock_guard lock(Winsock().mutex);
-        if (SocketEntry* e = FindSocket(s)) Rearm(*e, FD_READ);
+        if (SocketEntry* e = FindSocket(s)) Rearm(s, *e, FD_READ);
     }
     if (n < 0) return FailWith(SocketErrorFromErrno(error));
     if (from && t.datagram) FromPosix(peer, from, fromLength);
@@ -236,7 +237,7 @@ int sendto(SOCKET s, const char* buffer, int length, int flags, const SOCKADDR_I
     const int error = errno;
     std::lock_guard lock(Winsock().mutex);
     SocketEntry* e = FindSocket(s);
-    if (e && (error == EAGAIN || error == EWOULDBLOCK)) Rearm(*e, FD_WRITE);
+    if (e && (error == EAGAIN || error == EWOULDBLOCK)) Rearm(s, *e, FD_WRITE);
     return FailWith(SocketErrorFromErrno(error));
 }
 
@@ -246,6 +247,7 @@ int closesocket(SOCKET s) {
     auto it = Winsock().sockets.find(s);
     ::close(it->second.fd);
     Winsock().sockets.erase(it);
+    Winsock().watched.erase(s);
     WakeWatcher();
     return 0;
 }
@@ -283,7 +285,7 @@ int WSAAsyncSelect(SOCKET s, HWND window, uint32_t message, long events) {
     e->events = events;
     e->armed = events;
     if (events) SetNonBlocking(e->fd, true);
-    WakeWatcher();
+    WatchAgain(s);
     return 0;
 }
 

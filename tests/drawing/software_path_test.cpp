@@ -6,6 +6,8 @@
 
 #include "drawing_fixture.h"
 #include "engine/graphics/draw/draw_settings.h"
+#include "engine/platform/base/memory.h"
+#include "host/heap.h"
 
 namespace orvik_test {
 namespace {
@@ -150,6 +152,16 @@ TEST_F(SoftwarePathTest, LinesAndQuadranglesReachingFarOffTheScreenDrawTheirPart
     EXPECT_EQ(ImagePixel(*Graphics().softScreen, 599, 440), kBlack);
 }
 
+// A graphic whose pixels cannot be had is refused, and nothing made for it stays behind
+// to be found in the leak dump at the end.
+TEST_F(SoftwarePathTest, AGraphicWhosePixelsCannotBeHadLeavesNoBlockBehind) {
+    ASSERT_EQ(DeleteGraphHandle(CreateEmptyGraph(8, 8)), 0);
+    const int32_t blocks = TrackedMemory().blockCount;
+    host::SetHeapFailureSize(1 << 20);
+    EXPECT_EQ(CreateEmptyGraph(1024, 1024), -1);
+    host::SetHeapFailureSize(0);
+    EXPECT_EQ(TrackedMemory().blockCount, blocks);
+}
 
 // An 8-bit palette graphic on the software path keeps indices; it is keyed by the index
 // of the palette entry in the transparent colour, as the device keys that colour's pixels.

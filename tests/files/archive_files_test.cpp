@@ -6,6 +6,7 @@
 #include <string>
 
 #include "../support/bounded_wait.h"
+#include "../support/deep_directory.h"
 #include "../support/temp_log.h"
 #include "archive_files_fixture.h"
 #include "engine/platform/archive/archive_files_state.h"
@@ -117,6 +118,23 @@ TEST_F(ArchiveFilesTest, ArchivesAreFoundFromAVeryDeepWorkingDirectory) {
     EXPECT_EQ(ReadAll("Data01/packed.txt"), "abcabcabcabc");
     ASSERT_EQ(OpenArchiveCount(), 1);
     EXPECT_EQ(ArchiveTableSlot(0)->path, dir / deep + "/Data01.dat");
+}
+
+// The current directory is taken as the system names it: a "\\" in its name is no
+// separator, and a path longer than the system takes whole still reaches its archives.
+TEST_F(ArchiveFilesTest, ArchivesAreFoundFromADirectoryNamedWithABackslashOrDeeperThanAPathHolds) {
+    dir.Write("back\\slash/Data01.dat", GameArchive());
+    {
+        ScopedCurrentDir inside(dir / "back\\slash");
+        ASSERT_TRUE(inside.ok());
+        EXPECT_EQ(ReadAll("Data01/VRX_Title.bmp"), "title");
+    }
+    const orvik_test::DeepCurrentDirectory deep(24);
+    ASSERT_GT(CurrentDirectoryPath().size(), 4096u);
+    const std::vector<uint8_t> archive = GameArchive();
+    std::ofstream("Data01.dat", std::ios::binary).write(reinterpret_cast<const char*>(archive.data()),
+                                                        std::streamsize(archive.size()));
+    EXPECT_EQ(ReadAll("Data01/packed.txt"), "abcabcabcabc");
 }
 
 TEST_F(ArchiveFilesTest, ArchiveNamesAreFoundWhateverTheirCase) {

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "../support/deep_directory.h"
 #include "game/vantorix/data_folder.h"
 
 namespace vantorix_test {
@@ -73,6 +74,24 @@ TEST_F(DataFolderTest, WithTheDataInNeitherOneLineNamesWhatIsMissingWhere) {
     EXPECT_NE(said.find("no Data01.dat in " + empty), std::string::npos) << said;
     EXPECT_NE(said.find("no save_data02.dat in " + partial), std::string::npos) << said;
     EXPECT_EQ(fs::current_path(), empty);
+}
+
+// The data are looked for inside the folder by the names the game opens them with, so its
+// own name (a "\\" is no separator here) and the length of its path play no part.
+TEST_F(DataFolderTest, AFolderNamedWithABackslashOrDeeperThanAPathHoldsIsAccepted) {
+    const std::string program = Folder("back\\slash", kWholeData);
+    fs::current_path(Folder("elsewhere", {}));
+    EXPECT_EQ(vantorix::EnterDataFolder(program), 0);
+    EXPECT_EQ(fs::current_path(), program);
+
+    fs::current_path(root_);
+    const orvik_test::DeepCurrentDirectory deep(24);
+    ASSERT_GT(fs::current_path().string().size(), 4096u);
+    for (std::string file : kWholeData) {
+        if (file.back() == '/') fs::create_directory(file);
+        else std::ofstream(file) << "x";
+    }
+    EXPECT_EQ(vantorix::EnterDataFolder(""), 0);
 }
 
 }  // namespace

@@ -166,14 +166,6 @@ TEST_F(NetworkTest, FullTableRefusesTheConnectionAndStillHearsTheNextOne) {
     host::closesocket(next);
 }
 
-// recv calls the engine makes on its sockets, counted through the taken ws2_32 function.
-int g_engineRecvCalls = 0;
-decltype(orvik::Ws2Calls::recv) g_plainRecv = nullptr;
-int CountedRecv(host::SOCKET s, char* buffer, int length, int flags) {
-    ++g_engineRecvCalls;
-    return g_plainRecv(s, buffer, length, flags);
-}
-
 // A peer that sends half a length and closes: the close is still seen, and the handle is
 // not kept busy meanwhile by the half length being announced again and again.
 TEST_F(NetworkTest, APeerClosingInsideALengthIsSeenToCloseAndCostsNoSpin) {
@@ -181,9 +173,7 @@ TEST_F(NetworkTest, APeerClosingInsideALengthIsSeenToCloseAndCostsNoSpin) {
     const host::SOCKET peer = RawConnect(ListenPort());
     int server = -1;
     ASSERT_TRUE(PumpUntil([&] { return (server = orvik::GetNewAcceptNetWork()) != -1; }));
-    g_plainRecv = orvik::Network().ws2.recv;
-    orvik::Network().ws2.recv = CountedRecv;
-    g_engineRecvCalls = 0;
+    CountEngineRecvCalls();
     const unsigned char half[2] = {5, 0};
     ASSERT_EQ(host::send(peer, reinterpret_cast<const char*>(half), 2, 0), 2);
     ASSERT_TRUE(PumpUntil([&] { return g_engineRecvCalls > 0; }));

@@ -112,5 +112,63 @@ TEST_F(NetworkTest, FloodingPeerNeitherHoldsThePumpNorLosesMessages) {
     EXPECT_LT(longest, 0.25);
 }
 
+// Many peers with more waiting than their shares: one pump reads no more than its
+// allowance from all of them together, a connection left waiting gets its turn within a
+// few pumps, and every message arrives whole and in order.
+TEST_F(NetworkTest, ManyFloodingPeersShareOnePumpsAllowanceInTurn) {
+    constexpr int kPeers = 24;
+    constexpr uint32_t kEach = 3 * orvik::kReceiveShareMessages;
+    ASSERT_EQ(orvik::PreparationListenNetWork(0), 0);
+    host::SOCKADDR_IN to;
+    to.sin_addr = host::INADDR_LOOPBACK_NET;
+    to.sin_port = host::htons(uint16_t(ListenPort()));
+    std::vector<host::SOCKET> peers;
+    std::vector<int> servers;
+    std::vector<char> batch;
+    for (uint32_t i = 1; i <= kEach; ++i) AppendFloodMessage(batch, i);
+    for (int p = 0; p < kPeers; ++p) {
+        peers.push_back(host::socket(host::AF_INET, host::SOCK_STREAM, 0));
+        ASSERT_EQ(host::connect(peers.back(), &to, sizeof to), 0);
+        int server = -1;
+        ASSERT_TRUE(PumpUntil([&] { return (server = orvik::GetNewAcceptNetWork()) != -1; }));
+        servers.push_back(server);
+    }
+    for (host::SOCKET peer : peers) ASSERT_TRUE(SendAll(peer, batch));
+    CountEngineRecvCalls();
+    // A share takes two reads a message (its length, its body) and a few more where the
+    // ring's end splits a body; each connection has one share a turn.
+    constexpr int kShareReads = 2 * orvik::kReceiveShareMessages + 8;
+    std::vector<uint32_t> next(kPeers, 1);
+    std::vector<int> waited(kPeers, 0);
+    int mostReads = 0, longestWait = 0;
+    bool intact = true;
+    std::vector<char> m;
+    const auto allTaken = [&] { return std::all_of(next.begin(), next.end(), [](uint32_t n) { return n > kEach; }); };
+    for (int pump = 0; intact && !allTaken() && pump < 1000; ++pump) {
+        std::vector<int> wanting(kPeers);
+        for (int p = 0; p < kPeers; ++p) wanting[p] = Record(servers[p]).recvWanted;
+        g_engineRecvCalls = 0;
+        orvik::PumpNetworkMessages(0);
+        mostReads = std::max(mostReads, g_engineRecvCalls);
+        bool anything = false;
+        for (int p = 0; p < kPeers; ++p) {
+            const uint32_t before = next[p];
+            for (int length; intact && (length = orvik::GetNetWorkDataLength(servers[p])) > 0; ++next[p]) {
+                m.resize(size_t(length));
+                intact = orvik::NetWorkRecv(servers[p], m.data(), length) == length && IsFloodMessage(m, next[p]);
+            }
+            waited[p] = wanting[p] && before <= kEach && next[p] == before ? waited[p] + 1 : 0;
+            longestWait = std::max(longestWait, waited[p]);
+            anything |= next[p] != before;
+        }
+        if (!anything) host::WaitForQueuedMessage(20);
+    }
+    for (host::SOCKET peer : peers) host::closesocket(peer);
+    EXPECT_TRUE(intact);
+    EXPECT_TRUE(allTaken());
+    EXPECT_LE(mostReads, orvik::kPumpReceiveReads);
+    EXPECT_LE(longestWait, (kPeers - 1) * kShareReads / orvik::kPumpReceiveReads);
+}
+
 }  // namespace
 }  // namespace orvik_test

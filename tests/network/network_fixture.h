@@ -47,6 +47,20 @@ inline std::string InLog(const std::string& text) {
     return crlf;
 }
 
+// recv calls the engine makes on its sockets, counted through the taken ws2_32 function
+// once CountEngineRecvCalls has run (until the network is reset).
+inline int g_engineRecvCalls = 0;
+inline decltype(orvik::Ws2Calls::recv) g_plainRecv = nullptr;
+inline int CountedRecv(host::SOCKET s, char* buffer, int length, int flags) {
+    ++g_engineRecvCalls;
+    return g_plainRecv(s, buffer, length, flags);
+}
+inline void CountEngineRecvCalls() {
+    g_plainRecv = orvik::Network().ws2.recv;
+    orvik::Network().ws2.recv = CountedRecv;
+    g_engineRecvCalls = 0;
+}
+
 struct Connection {
     int server = -1;
     int client = -1;

@@ -53,6 +53,16 @@ std::string ResolveArchiveCase(const std::string& path) {
     return found;
 }
 
+// The name an archive is opened by: relative to the current directory when it lies
+// below it, so that neither that directory's name nor the length of its path stands in
+// the way. The file stays open, so a later change of directory does not matter.
+std::string OpenedName(const std::string& path) {
+    const std::string current = CurrentDirectory();
+    const size_t n = current.size();
+    const bool below = path.size() > n + 1 && path.compare(0, n, current) == 0 && path[n] == '/';
+    return below ? path.substr(n + 1) : path;
+}
+
 int TakeReference(int slot) {
     ++ArchiveFiles().archives[slot]->references;
     return slot;
@@ -152,7 +162,7 @@ int OpenArchiveInTable(int hint, const char* path, int memoryFlag, int noWait) {
     const int slot = FreeArchiveSlot();
     if (slot < 0) return -1;
 
-    const std::string file = ResolveArchiveCase(path);
+    const std::string file = ResolveArchiveCase(OpenedName(path));
     if (file.empty()) return -1;
     auto* entry = ORVIK_TRACKED_NEW(ArchiveTableEntry);
     if (entry == nullptr) return -1;

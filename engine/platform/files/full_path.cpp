@@ -80,7 +80,7 @@ std::string FullPathOf(const std::string& path, const std::string& base) {
     if (!rest.empty() && rest[0] == '/') {
         out.push_back('/');
     } else {
-        out = ToSystemPath(base.c_str());
+        out = base;
         while (out.size() > 1 && out.back() == '/') out.pop_back();
         if (out.empty()) out.push_back('/');
     }
@@ -118,8 +118,8 @@ int MakeFullPath(const char* path, char* out, const char* base) {
         }
         baseText = current;
     }
-    const std::string full = path == nullptr ? ToSystemPath(baseText.c_str())
-                                             : FullPathOf(path, baseText);
+    baseText = ToSystemPath(baseText.c_str());
+    const std::string full = path == nullptr ? baseText : FullPathOf(path, baseText);
     if (full.size() >= static_cast<size_t>(kFilePathMax)) {
         out[0] = 0;
         AddLogFormat("パスが長すぎます in MakeFullPath");

@@ -11,7 +11,8 @@ namespace orvik {
 std::string ToSystemPath(const char* path);
 
 // The full path of path resolved against base as MakeFullPath makes it, without its
-// length limit.
+// length limit. The base is a path of this system, taken as it is: a "\" in it is part
+// of a name (the current directory's, say), not a separator.
 std::string FullPathOf(const std::string& path, const std::string& base);
 
 // The current directory whatever its length, "" when the system cannot give it.

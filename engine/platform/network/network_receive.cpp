@@ -21,10 +21,7 @@ constexpr int32_t kReceiveStep = 64 << 10;
 // end) and the handle goes into error. The handle stays until the program deletes it, so
 // the complete messages that came before can still be taken. False.
 bool StopReceiving(NetworkRecord& r) {
-    auto& st = Network();
-    st.ws2.WSAAsyncSelect(r.socket, st.window, 0, 0);
-    st.ws2.closesocket(r.socket);
-    r.socket = host::INVALID_SOCKET;
+    CloseRecordSocket(r);
     r.connected = 0;
     r.error = 1;
     return false;
@@ -35,14 +32,25 @@ bool FailGrowth(NetworkRecord& r, int32_t length) {
     return StopReceiving(r);
 }
 
+// One read off the record's socket, out of the pump's allowance. Once that is spent
+// nothing is read (-1) and the record waits for the next pump.
+int ReadSocket(NetworkRecord& r, void* to, int32_t length) {
+    auto& st = Network();
+    if (st.pumpReads == 0) {
+        r.recvWanted = 1;
+        return -1;
+    }
+    --st.pumpReads;
+    return st.ws2.recv(r.socket, static_cast<char*>(to), length, 0);
+}
+
 // Takes the next length prefix once all 4 bytes have come and stores it in the ring.
 // False when it must wait (or the record went into error). The bytes are taken as they
 // arrive: a part left on the socket would be announced as readable again and again, and
 // a close behind it would never be.
 bool StartMessage(NetworkRecord& r) {
-    const auto& ws2 = Network().ws2;
     while (r.lengthTaken < 4) {
-        const int n = ws2.recv(r.socket, reinterpret_cast<char*>(r.lengthIn + r.lengthTaken), 4 - r.lengthTaken, 0);
+        const int n = ReadSocket(r, r.lengthIn + r.lengthTaken, 4 - r.lengthTaken);
         if (n <= 0) return false;
         r.lengthTaken += n;
     }
@@ -67,28 +75,33 @@ bool StartMessage(NetworkRecord& r) {
 }
 
 // Receives what is there of the message body at the ring's write position, within the
-// share. False once the socket has no more for now.
+// record's share and the pump's allowance. False once the socket has no more for now.
 bool ContinueMessage(NetworkRecord& r) {
     RingBuffer& ring = r.recvRing;
-    const int32_t step = std::min({r.recvLength - r.recvTaken, kReceiveStep, r.shareBytes});
+    int32_t& pumpBytes = Network().pumpBytes;
+    const int32_t step = std::min({r.recvLength - r.recvTaken, kReceiveStep, r.shareBytes, pumpBytes});
     if (ReserveRingBuffer(&ring, step) != 0) return FailGrowth(r, r.recvLength);
     const int32_t chunk = std::min(step, ring.capacity - ring.write);
-    const int n = Network().ws2.recv(r.socket, reinterpret_cast<char*>(ring.data + ring.write), chunk, 0);
+    const int n = ReadSocket(r, ring.data + ring.write, chunk);
     if (n <= 0) return false;
     ring.write += n;
     ring.stored += n;
     r.recvTaken += n;
     r.shareBytes -= n;
+    pumpBytes -= n;
     if (r.recvTaken == r.recvLength) r.recvLength = r.recvTaken = 0;
     return n == chunk;
 }
 
-// Takes what the socket has, up to the record's share of this pump; when the share runs
-// out first, the record takes the rest in the next pump.
+bool PumpAllowanceSpent() { return Network().pumpReads == 0 || Network().pumpBytes == 0; }
+
+// Takes what the socket has, up to the record's share of this pump and what is left of
+// the pump's allowance; when either runs out first, the record takes the rest in the next
+// pump (its FD_READ may be spent).
 void ReceiveShare(NetworkRecord& r) {
     r.recvWanted = 0;
     while (!r.error && r.connected) {
-        if (r.shareMessages == 0 || r.shareBytes == 0) {
+        if (r.shareMessages == 0 || r.shareBytes == 0 || PumpAllowanceSpent()) {
             r.recvWanted = 1;
             return;
         }
@@ -97,10 +110,33 @@ void ReceiveShare(NetworkRecord& r) {
     }
 }
 
+ListNode* NextInCircle(ListNode* n) {
+    auto& st = Network();
+    return n->next == &st.tail ? st.head.next : n->next;
+}
+
+// Serves the records that want to receive in turn, round the list from the one the last
+// walk stopped at, until the pump's allowance is spent. The record whose turn the allowance
+// cut short, or the first one it did not reach, starts the next walk, in this pump or the
+// next; one that took its whole share leaves its turn to the next.
 void ReceiveWanted() {
-    ForEachNetworkRecord([](NetworkRecord& r) {
-        if (r.recvWanted) ReceiveShare(r);
-    });
+    auto& st = Network();
+    NetworkRecord* turn = st.table.Find(st.nextTurn);
+    ListNode* const first = turn ? &turn->node : st.head.next;
+    if (first == &st.tail) return;
+    ListNode* n = first;
+    do {
+        auto& r = *static_cast<NetworkRecord*>(n->data);
+        n = NextInCircle(n);
+        if (!r.recvWanted) continue;
+        if (!PumpAllowanceSpent()) ReceiveShare(r);
+        if (r.recvWanted && r.shareMessages > 0 && r.shareBytes > 0) {
+            st.nextTurn = r.handle;
+            return;
+        }
+    } while (n != first);
+    // Every one that wanted had its turn: none is owed the next.
+    st.nextTurn = -1;
 }
 
 }  // namespace
@@ -112,11 +148,17 @@ int SetMaxNetWorkMessageSize(int bytes) {
 }
 
 void StartReceiveRound() {
-    ForEachNetworkRecord([](NetworkRecord& r) {
+    auto& st = Network();
+    st.pumpReads = kPumpReceiveReads;
+    st.pumpBytes = kPumpReceiveBytes;
+    // The connection whose turn the last pump's allowance cut goes on with the rest of its
+    // share, so that every one gets one share a turn.
+    ForEachNetworkRecord([&st](NetworkRecord& r) {
+        if (r.handle == st.nextTurn) return;
         r.shareMessages = kReceiveShareMessages;
         r.shareBytes = kReceiveShareBytes;
-        if (r.recvWanted) ReceiveShare(r);
     });
+    ReceiveWanted();
 }
 
 int RecvSocket(int32_t handle) {

@@ -57,12 +57,21 @@ void LinkNetworkRecord(NetworkRecord& record, int32_t handle, host::SOCKET socke
     record.handle = handle;
     record.socket = socket;
     AddListNode(Network().tail.previous, &record.node, handle, &record);
+    Network().bySocket[socket] = handle;
+}
+
+void CloseRecordSocket(NetworkRecord& record) {
+    auto& st = Network();
+    if (record.socket == host::INVALID_SOCKET) return;
+    st.ws2.WSAAsyncSelect(record.socket, st.window, 0, 0);
+    st.ws2.closesocket(record.socket);
+    st.bySocket.erase(record.socket);
+    record.socket = host::INVALID_SOCKET;
 }
 
 void ReleaseNetworkRecord(NetworkRecord& record) {
     auto& st = Network();
-    st.ws2.WSAAsyncSelect(record.socket, st.window, 0, 0);
-    st.ws2.closesocket(record.socket);
+    CloseRecordSocket(record);
     TerminateRingBuffer(&record.recvRing);
     TerminateRingBuffer(&record.sendRing);
     RemoveListNode(&record.node);
@@ -73,11 +82,9 @@ void ReleaseNetworkRecord(NetworkRecord& record) {
 }
 
 NetworkRecord* FindNetworkRecordBySocket(host::SOCKET socket) {
-    NetworkRecord* found = nullptr;
-    ForEachNetworkRecord([&](NetworkRecord& r) {
-        if (!found && r.socket == socket) found = &r;
-    });
-    return found;
+    const auto& bySocket = Network().bySocket;
+    const auto found = bySocket.find(socket);
+    return found == bySocket.end() ? nullptr : Network().table.Find(found->second);
 }
 
 int PumpNetworkWindow() {

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/platform/base/handle_table.h"
@@ -22,6 +23,12 @@ constexpr int32_t kDefaultMaxNetWorkMessageSize = 8 << 20;
 // next pump, so a peer that never stops sending cannot hold the program inside a pump.
 constexpr int32_t kReceiveShareMessages = 1024;
 constexpr int32_t kReceiveShareBytes = 1 << 20;
+// What one pump takes off all connections together at most: socket reads (each message
+// costs two or more, an empty look one), and bytes of message bodies. Connections are
+// served in turn; those the allowance leaves waiting are served first in the next pump, so
+// however many peers flood, a pump stays short and every one of them is heard.
+constexpr int32_t kPumpReceiveReads = 4096;
+constexpr int32_t kPumpReceiveBytes = 4 << 20;
 
 // Record kinds: a stream connection, or a datagram socket whose events only note that it
 // may be read or written.
@@ -49,7 +56,8 @@ struct NetworkRecord {
     // The socket may hold what the record has not taken: an FD_READ came while another
     // receive ran, or the record's share of this pump ran out.
     int32_t recvWanted = 0;
-    // What the record may still take off its socket in this pump.
+    // What the record may still take off its socket in this pump (a turn the pump's
+    // allowance cut short goes on with the rest in the next).
     int32_t shareMessages = kReceiveShareMessages;
     int32_t shareBytes = kReceiveShareBytes;
     // Sending: queued messages as length and bytes; of the one going out, the body bytes
@@ -96,8 +104,16 @@ struct NetworkState {
     ListNode head, tail;
     int32_t receiving = 0;
     int32_t sending = 0;
+    // What this pump may still read from all connections together, and the connection the
+    // next walk over them starts at: the first one the allowance left waiting.
+    int32_t pumpReads = kPumpReceiveReads;
+    int32_t pumpBytes = kPumpReceiveBytes;
+    int32_t nextTurn = -1;
     Ws2Calls ws2;
     int32_t listenHandle = -1;
+    // The record of each open socket by its handle, so that an event finds its record at
+    // once however many connections there are.
+    std::unordered_map<host::SOCKET, int32_t> bySocket;
     // Connections accepted and not yet handed out, oldest first.
     std::deque<int32_t> accepted;
     // A peer's length prefix beyond this is refused before anything is reserved for it.
@@ -126,9 +142,11 @@ uint32_t LookUpIPv4(const char* text);
 
 // Links a record made in the table into the list of all records.
 void LinkNetworkRecord(NetworkRecord& record, int32_t handle, host::SOCKET socket);
-// Stops the socket's messages, closes it, frees both buffers and the record.
+// Stops the socket's messages and closes it; the record stays, without a socket.
+void CloseRecordSocket(NetworkRecord& record);
+// Closes the socket, frees both buffers and the record.
 void ReleaseNetworkRecord(NetworkRecord& record);
-// The record of a socket, by walking the list; null when none.
+// The record of an open socket; null when none.
 NetworkRecord* FindNetworkRecordBySocket(host::SOCKET socket);
 // Calls f on every record, the next one taken before f runs (f may release the record).
 template <typename F>
@@ -143,8 +161,8 @@ void ForEachNetworkRecord(F f) {
 // Dispatches every queued message of the network window, after starting a new receive
 // round unless it runs inside a receive. -1 once the window has gone.
 int PumpNetworkWindow();
-// A new pump: every connection gets a new share, and those whose socket kept what they
-// could not take take it first.
+// A new pump: a new allowance, every connection gets a new share, and those whose socket
+// kept what they could not take take it first, in turn.
 void StartReceiveRound();
 // Bytes queued to send, counting a message partly sent.
 bool HasQueuedSend(const NetworkRecord& record);

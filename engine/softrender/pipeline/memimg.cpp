@@ -80,6 +80,33 @@ void BuildFormat(int index, ColorFormat& f) {
         FillColorFormatFromMasks(&f, depth, 0xF800u, 0x07E0u, 0x001Fu, alpha ? 0x00FF0000u : 0);
 }
 
+// The palette block, the pixel plane (unless the caller's) and, asked for, the
+// premultiplied plane (alpha images) and the run codes (all but blend masks); false when
+// one of them cannot be had.
+bool AllocateBlocks(MemImgStore& st, int32_t makeExtras) {
+    if (st.usePalette) {
+        st.palette = static_cast<uint8_t*>(TrackedCalloc(2048, "", 0));
+        if (st.palette == nullptr) return false;
+        st.paletteCopy = st.palette + 1024;
+    }
+    const int64_t planeBytes = PlaneBytes(st.pitch, st.height);
+    if (!st.userPixels && (st.pixels = AllocBlock(planeBytes)) == nullptr) return false;
+    if (!makeExtras) return true;
+    if (st.useAlpha && (st.premulPixels = AllocBlock(planeBytes)) == nullptr) return false;
+    if (st.colorType != kMemImgSingle8 &&
+        (st.runCodes = AllocBlock(PlaneBytes(int64_t{st.width} + 5, st.height))) == nullptr)
+        return false;
+    return true;
+}
+
+void FreeStore(MemImgStore* st) {
+    if (!st->userPixels) TrackedFree(st->pixels);
+    TrackedFree(st->premulPixels);
+    TrackedFree(st->runCodes);
+    TrackedFree(st->palette);
+    TrackedFree(st);
+}
+
 }  // namespace
 
 const ColorFormat* GetMemImgColorFormat(int32_t colorType, int32_t useAlpha, int32_t usePalette) {
@@ -105,64 +132,34 @@ int SetupMemImg(MEMIMG* img, int32_t width, int32_t height, int32_t pitch, uint3
     const int bytes = colorType >= 0 && colorType <= 3 ? BytesPerPixel(colorType, usePalette, useAlpha) : 0;
     if (!ValidRequest(width, height, pitch, colorType, bytes)) return -1;
 
-    if (img->store == nullptr) {
-        img->store = static_cast<MemImgStore*>(TrackedCalloc(sizeof(MemImgStore), "", 0));
-        if (img->store == nullptr) return -1;
-    }
-    MemImgStore& st = *img->store;
-    st.refCount = 1;
-    st.width = width;
-    st.height = height;
-    st.transColor = transColor;
-    st.colorType = colorType;
-    st.usePalette = usePalette;
-    st.useAlpha = useAlpha;
-    st.premulValid = 0;
-    st.runCodeValid = 0;
-
-    if (usePalette) {
-        if (st.palette == nullptr) {
-            st.palette = static_cast<uint8_t*>(TrackedCalloc(2048, "", 0));
-            if (st.palette == nullptr) return -1;
-        }
-        st.paletteCopy = st.palette + 1024;
-    } else {
-        // A palette left by a failed set-up of another kind is of no use to this one.
-        TrackedFree(st.palette);
-        st.palette = st.paletteCopy = nullptr;
-    }
-
+    auto* st = static_cast<MemImgStore*>(TrackedCalloc(sizeof(MemImgStore), "", 0));
+    if (st == nullptr) return -1;
+    st->refCount = 1;
+    st->width = width;
+    st->height = height;
+    st->transColor = transColor;
+    st->colorType = colorType;
+    st->usePalette = usePalette;
+    st->useAlpha = useAlpha;
     const int64_t rowBytes = int64_t{bytes} * width;
-    st.pitch = pitch == -1 ? static_cast<int32_t>(((rowBytes + 15) >> 4) << 4) : pitch;
-    st.pitchShift = PitchShift(pitch == -1 ? rowBytes : pitch, st.pitch);
-    st.colorFormat = GetMemImgColorFormat(colorType, useAlpha, usePalette);
-
-    if (userPixels != nullptr) {
-        if (st.pixels != nullptr && !st.userPixels) TrackedFree(st.pixels);
-        st.pixels = static_cast<uint8_t*>(userPixels);
-        st.userPixels = 1;
-    } else {
-        if (st.pixels != nullptr && !st.userPixels) TrackedFree(st.pixels);
-        st.pixels = AllocBlock(PlaneBytes(st.pitch, height));
-        st.userPixels = 0;
-        if (st.pixels == nullptr) return -1;
-    }
-    if (makeExtras) {
-        if (useAlpha && st.premulPixels == nullptr) {
-            st.premulPixels = AllocBlock(PlaneBytes(st.pitch, height));
-            if (st.premulPixels == nullptr) return -1;
-        }
-        if (colorType != kMemImgSingle8 && st.runCodes == nullptr) {
-            st.runCodes = AllocBlock(PlaneBytes(int64_t{width} + 5, height));
-            if (st.runCodes == nullptr) return -1;
-        }
+    st->pitch = pitch == -1 ? static_cast<int32_t>(((rowBytes + 15) >> 4) << 4) : pitch;
+    st->pitchShift = PitchShift(pitch == -1 ? rowBytes : pitch, st->pitch);
+    st->colorFormat = GetMemImgColorFormat(colorType, useAlpha, usePalette);
+    st->userPixels = userPixels != nullptr ? 1 : 0;
+    st->pixels = static_cast<uint8_t*>(userPixels);
+    // A set-up that fails leaves nothing behind: the record is never valid, so no release
+    // would ever free what it had made.
+    if (!AllocateBlocks(*st, makeExtras)) {
+        FreeStore(st);
+        return -1;
     }
 
+    img->store = st;
     img->magic = kMemImgMagic;
     img->width = width;
     img->height = height;
-    img->pixels = st.pixels;
-    img->premulPixels = st.premulPixels;
+    img->pixels = st->pixels;
+    img->premulPixels = st->premulPixels;
     return 0;
 }
 
@@ -198,13 +195,7 @@ int IsMemImgValid(const MEMIMG* img) {
 void ReleaseMemImg(MEMIMG* img) {
     if (img == nullptr || img->magic != kMemImgMagic) return;
     MemImgStore* st = img->store;
-    if (st != nullptr && --st->refCount <= 0) {
-        if (!st->userPixels) TrackedFree(st->pixels);
-        TrackedFree(st->premulPixels);
-        TrackedFree(st->runCodes);
-        TrackedFree(st->palette);
-        TrackedFree(st);
-    }
+    if (st != nullptr && --st->refCount <= 0) FreeStore(st);
     img->store = nullptr;
     img->magic = 0;
 }

@@ -48,6 +48,8 @@ struct MEMIMG {
     MemImgStore* store;
 };
 
+// Sets up a free or released record over a new store; -1 when the request is bad or a
+// block cannot be had, and then nothing made for it is kept.
 int SetupMemImg(MEMIMG* img, int32_t width, int32_t height, int32_t pitch, uint32_t transColor,
                 int32_t colorType, int32_t usePalette, int32_t useAlpha, int32_t makeExtras,
                 void* userPixels);
