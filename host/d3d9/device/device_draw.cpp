@@ -149,6 +149,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     // BuildDrawState writes every field a draw reads.
     static thread_local DrawState st;
     if (!BuildDrawState(&st, DrawsAsList(layout, type, index))) return D3D_OK;
+    watchdog_.Start(D3D9Settings().drawTimeoutMicros);
     for (int k = std::min(last, 0); k <= last; ++k) {
         if (k >= 0) {
             streams = VertexStreams{};
@@ -205,7 +206,7 @@ HRESULT Device::DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMIT
         for (UINT i = 0; i < vertexCount; ++i) FetchPretransformed(layout, streams, i, &screen[i]);
     } else if (vertexShader_) {
         std::vector<ShadedVertex> shaded;
-        if (!RunVertexShader(streams, vertexCount, &shaded)) return D3DERR_INVALIDCALL;
+        if (!RunVertexShader(streams, vertexCount, &shaded)) return watchdog_.Expired() ? D3D_OK : D3DERR_INVALIDCALL;
         clip.resize(vertexCount);
         const bool vertexFog = st.fog.enabled && !st.fog.table;
         for (UINT i = 0; i < vertexCount; ++i) clip[i] = ToClipVertex(shaded[i], vertexFog);
