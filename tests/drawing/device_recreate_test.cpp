@@ -7,9 +7,11 @@
 #include "../support/image_file_builders.h"
 #include "drawing_fixture.h"
 #include "engine/graphics/device/device_recreate.h"
+#include "engine/graphics/device/state_cache.h"
 #include "host/backends/headless/headless.h"
 #include "host/win/window/desktop.h"
 #include "host/win/window/window.h"
+#include "tools/shader_pack/shader_tokens.h"
 
 namespace orvik_test {
 namespace {
@@ -30,6 +32,22 @@ imagetest::Bytes SheetBmp() {
             spec.pixels.push_back(uint8_t(c >> 16));
         }
     return imagetest::MakeBmp(spec);
+}
+
+// Pixel code whose two loops of 255 nest around an add: each pixel runs the 65535
+// instructions one invocation may.
+std::vector<uint32_t> RunawayPixelCode() {
+    using namespace shaderpack;
+    const auto integers = RegisterType(host::kFileConstInt);
+    return TokenWriter(0xFFFF0300u)
+        .Op(host::kOpDefI, {Dest(integers, 0), 255, 0, 0, 0})
+        .Op(host::kOpRep, {Src(integers, 0)})
+        .Op(host::kOpRep, {Src(integers, 0)})
+        .Op(kAdd, {Dest(kTemp, 0), Src(kTemp, 0), Src(kConst, 0)})
+        .Op(host::kOpEndRep, {})
+        .Op(host::kOpEndRep, {})
+        .Op(kMov, {Dest(kColorOut, 0), Src(kTemp, 0)})
+        .End();
 }
 
 class RecreateTest : public DrawingTest {
@@ -118,6 +136,35 @@ TEST_F(RecreateTest, WindowMakesTheDeviceAgainOnlyAfterAFailingPresent) {
     EXPECT_EQ(Devices(), devices);
     // The device is lost: the frame's present fails and the next comeback rebuilds it.
     D3DDevice()->SimulateDeviceLost();
+    EXPECT_EQ(PresentScreen(), -1);
+    SwitchAwayAndBack();
+    EXPECT_EQ(Devices(), devices + 1);
+    EXPECT_EQ(PresentScreen(), 0);
+    ExpectSheetDrawn(sheet, cell);
+}
+
+// A draw whose shaders work past the watchdog's time loses the device as a GPU reset does:
+// the frame's present fails, and the comeback makes the device anew. The watchdog's clock
+// moves a second at each look.
+TEST_F(RecreateTest, ADeviceTheWatchdogLostIsMadeAgainAtTheComeback) {
+    host::D3D9Settings().shaderModel = 3;
+    Start(false);
+    const int32_t sheet = LoadSheet();
+    const int32_t cell = DeriveGraph(1, 0, 2, 2, sheet);
+    const uint64_t devices = Devices();
+    host::Device* d = D3DDevice();
+    const std::vector<uint32_t> code = RunawayPixelCode();
+    host::PixelShader* ps = nullptr;
+    ASSERT_EQ(d->CreatePixelShader(code.data(), code.size() * 4, &ps), host::D3D_OK);
+    host::D3D9Settings().drawClock = [t = int64_t(0)]() mutable { return t += 1'000'000; };
+    const float quad[4][5] = {{0, 0, 0, 1, 0}, {32, 0, 0, 1, 0}, {0, 32, 0, 1, 0}, {32, 32, 0, 1, 0}};
+    BeginSceneIfNeeded();
+    d->SetFVF(host::D3DFVF_XYZRHW | host::D3DFVF_DIFFUSE);
+    d->SetPixelShader(ps);
+    EXPECT_EQ(d->DrawPrimitiveUP(host::D3DPT_TRIANGLESTRIP, 2, quad, sizeof quad[0]), host::D3D_OK);
+    d->SetPixelShader(nullptr);
+    ps->Release();
+    host::D3D9Settings().drawClock = nullptr;
     EXPECT_EQ(PresentScreen(), -1);
     SwitchAwayAndBack();
     EXPECT_EQ(Devices(), devices + 1);

@@ -1,7 +1,8 @@
 // Shader model 3.0 drawn by the device: vertex outputs reaching pixel inputs by usage and
 // index whatever their registers, vPos and vFace, texldl at the level asked in pixel code
 // and through the vertex texture samplers, aL indexing inputs and constants, the 224
-// pixel constants, extra colour outputs dropped, and the code and runs it refuses.
+// pixel constants, extra colour outputs dropped, the code and runs it refuses, and the
+// watchdog that ends a draw whose loops run past its time without cutting honest ones.
 #include <functional>
 
 #include "shader_code.h"
@@ -15,6 +16,30 @@ constexpr uint32_t kCentroid = 4u << 20, kPartial = 2u << 20;
 
 class Model3Test : public ShaderDrawTest {
 protected:
+    static constexpr int kLongQuads = 20;
+    static constexpr uint32_t kLastQuadColor = 0xFF000000u | kLongQuads * 0x010203u;
+    // Twenty quads over the whole target, each its own colour, of pixel code whose nested
+    // loops only spend instructions: 61442 a pixel, near the 65535 one invocation may run,
+    // and 1.17 * 2^28 in the one draw.
+    HRESULT DrawLongQuads() {
+        dev->SetFVF(kTLFvf);
+        dev->SetPixelShader(MakePs(ShaderCode(kPs30)
+                                       .DclUsage(kM3V, D3DDECLUSAGE_COLOR, 0, 0)
+                                       .Def(0, 0, 0, 0, 0)
+                                       .DefI(0, 120, 0, 0, 0)
+                                       .DefI(1, 255, 0, 0, 0)
+                                       .Op(kOpRep, {Src(kFileConstInt, 0)})
+                                       .Op(kOpRep, {Src(kFileConstInt, 1)})
+                                       .Op(kOpAdd, {Dst(kM3R, 0, 1), Src(kM3R, 0), Src(kM3C, 0)})
+                                       .Op(kOpEndRep, {})
+                                       .Op(kOpEndRep, {})
+                                       .Op(kOpAdd, {kM3Color, Src(kM3V, 0), Src(kM3R, 0)})
+                                       .End()));
+        TLVertex quads[kLongQuads][6];
+        for (uint32_t n = 0; n < kLongQuads; ++n) Quad(quads[n], 0, 0, 16, 16, 0xFF000000u | (n + 1) * 0x010203u);
+        log.clear();
+        return Draw(D3DPT_TRIANGLELIST, 2 * kLongQuads, quads[0]);
+    }
     // vs_3_0: position through, then `body`; its outputs as `outputs` declares them.
     VertexShader* Vertex(const std::function<void(ShaderCode&)>& declare, const std::function<void(ShaderCode&)>& body) {
         ShaderCode code(kVs30);
@@ -216,29 +241,86 @@ TEST_F(Model3Test, RefusedCodeAndRunawayRunsAreLogged) {
 }
 
 TEST_F(Model3Test, ADrawRunsWholeHoweverManyInstructionsItsInvocationsExecute) {
-    // Each pixel runs 61442 instructions (loops that only spend them), near the 65535 one
-    // invocation may run, and twenty quads over the whole target, each its own colour, run
-    // 1.17 * 2^28 of them in one draw: every pixel ends with the last quad's colour.
-    constexpr int kQuads = 20;
-    dev->SetFVF(kTLFvf);
-    dev->SetPixelShader(MakePs(ShaderCode(kPs30)
-                                   .DclUsage(kM3V, D3DDECLUSAGE_COLOR, 0, 0)
-                                   .Def(0, 0, 0, 0, 0)
-                                   .DefI(0, 120, 0, 0, 0)
-                                   .DefI(1, 255, 0, 0, 0)
-                                   .Op(kOpRep, {Src(kFileConstInt, 0)})
-                                   .Op(kOpRep, {Src(kFileConstInt, 1)})
-                                   .Op(kOpAdd, {Dst(kM3R, 0, 1), Src(kM3R, 0), Src(kM3C, 0)})
-                                   .Op(kOpEndRep, {})
-                                   .Op(kOpEndRep, {})
-                                   .Op(kOpAdd, {kM3Color, Src(kM3V, 0), Src(kM3R, 0)})
-                                   .End()));
-    TLVertex quads[kQuads][6];
-    for (uint32_t n = 0; n < kQuads; ++n) Quad(quads[n], 0, 0, 16, 16, 0xFF000000u | (n + 1) * 0x010203u);
-    log.clear();
-    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2 * kQuads, quads[0]), D3D_OK) << log;
-    EXPECT_EQ(Mask(0xFF000000u | kQuads * 0x010203u, 16, 16), std::vector<std::string>(16, std::string(16, '#')));
+    // The watchdog's clock held still: a draw is bounded by the time its shaders work, not
+    // by what they execute, and 1.17 * 2^28 instructions draw whole.
+    D3D9Settings().drawClock = [] { return int64_t(0); };
+    ASSERT_EQ(DrawLongQuads(), D3D_OK) << log;
+    EXPECT_EQ(Mask(kLastQuadColor, 16, 16), std::vector<std::string>(16, std::string(16, '#')));
     EXPECT_EQ(log, "");
+}
+
+// As a display driver's watchdog resets a GPU stuck on one draw: on a clock that moves a
+// second at each of the watchdog's looks, the draw ends at the third, long before the last
+// quad, and the device is lost until it is reset.
+TEST_F(Model3Test, ADrawPastTheWatchdogsTimeIsAbandonedAndLosesTheDevice) {
+    D3D9Settings().drawClock = [t = int64_t(0)]() mutable { return t += 1'000'000; };
+    ASSERT_EQ(DrawLongQuads(), D3D_OK) << log;
+    EXPECT_EQ(Mask(kLastQuadColor, 16, 16), std::vector<std::string>(16, std::string(16, '.')));
+    EXPECT_NE(log.find("Direct3D9: device lost: a draw's shaders worked past the watchdog's 1800 ms"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    EXPECT_EQ(dev->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    // The reset is over at once, as after a GPU's: the device can be reset and presents again.
+    SwapChain* chain = nullptr;
+    ASSERT_EQ(dev->GetSwapChain(0, &chain), D3D_OK);
+    D3DPRESENT_PARAMETERS pp;
+    chain->GetPresentParameters(&pp);
+    chain->Release();
+    back->Release();
+    back = nullptr;
+    ASSERT_EQ(dev->Reset(&pp), D3D_OK);
+    EXPECT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
+// Lookups count as they go: a row of pixels whose loops look a texture up stops within
+// itself once the draw's time is up, and not one pixel is drawn.
+TEST_F(Model3Test, ARowOfLookupsStopsWithinItselfAtTheWatchdogsTime) {
+    D3D9Settings().drawClock = [t = int64_t(0)]() mutable { return t += 1'000'000; };
+    dev->SetTexture(0, Levels());
+    DrawScreenQuad(MakePs(ShaderCode(kPs30)
+                              .DclUsage(kM3V, D3DDECLUSAGE_TEXCOORD, 0, 0)
+                              .DclSampler(0)
+                              .DefI(0, 120, 0, 0, 0)
+                              .DefI(1, 255, 0, 0, 0)
+                              .Op(kOpRep, {Src(kFileConstInt, 0)})
+                              .Op(kOpRep, {Src(kFileConstInt, 1)})
+                              .Op(kOpTex, {Dst(kM3R, 0), Src(kM3V, 0), Src(kFileSampler, 0)})
+                              .Op(kOpEndRep, {})
+                              .Op(kOpEndRep, {})
+                              .Op(kOpMov, {kM3Color, Src(kM3R, 0)})
+                              .End()));
+    EXPECT_EQ(Mask(0xFF123456u, 16, 16), std::vector<std::string>(16, std::string(16, '#')));
+    EXPECT_EQ(dev->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+}
+
+// Short code over a large multisampled target draws whole, however slow the device: on a
+// clock that moves a microsecond an instruction (a release build takes 5 ns), the draw of
+// 2^22 one-instruction invocations works 4 s, past the watchdog's 1.8 s, and the
+// microsecond each invocation adds keeps it going to the last sample's last pixel.
+TEST_F(Model3Test, ShortCodeOverALargeMultisampledTargetDrawsWhole) {
+    D3D9Settings().drawClock = [t = int64_t(0)]() mutable { return t += DrawWatchdog::kInstructionsPerLook; };
+    Surface *target = nullptr, *resolved = nullptr;
+    ASSERT_EQ(dev->CreateRenderTarget(1024, 1024, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_4_SAMPLES, 0, 0, &target), D3D_OK);
+    made.push_back(target);
+    ASSERT_EQ(dev->CreateRenderTarget(1024, 1024, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, 1, &resolved), D3D_OK);
+    made.push_back(resolved);
+    ASSERT_EQ(dev->SetRenderTarget(0, target), D3D_OK);
+    dev->SetPixelShader(MakePs(
+        ShaderCode(kPs30).DclUsage(kM3V, D3DDECLUSAGE_COLOR, 0, 0).Op(kOpMov, {kM3Color, Src(kM3V, 0)}).End()));
+    TLVertex q[6];
+    Quad(q, 0, 0, 1024, 1024, 0xFF336699u);
+    log.clear();
+    ASSERT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    EXPECT_EQ(log, "");
+    ASSERT_EQ(dev->StretchRect(target, nullptr, resolved, nullptr, D3DTEXF_NONE), D3D_OK);
+    D3DLOCKED_RECT lr;
+    ASSERT_EQ(resolved->LockRect(&lr, nullptr, D3DLOCK_READONLY), D3D_OK);
+    uint32_t last = 0;
+    std::memcpy(&last, static_cast<uint8_t*>(lr.pBits) + 1023 * lr.Pitch + 1023 * 4, 4);
+    resolved->UnlockRect();
+    EXPECT_EQ(last & 0xFFFFFF, 0x336699u);
+    dev->SetRenderTarget(0, back);
 }
 
 }  // namespace

@@ -42,6 +42,16 @@ struct D3D9HostSettings {
     // extended 2.x caps), 2 (vs_2_0/ps_2_0 only) or 0 (no programmable shaders). Set by
     // ORVIK_D3D9_SHADER_MODEL; 3 when unset or not one of those.
     int shaderModel = 3;
+    // How long one draw's shaders may work, in microseconds of the drawing thread's
+    // processor time, besides a microsecond for each pixel or vertex they run (see
+    // draw_watchdog.h). As the display driver's watchdog resets a GPU that works on one
+    // draw for two seconds, a draw still running then is abandoned and the device is lost,
+    // with a log line: presents fail with D3DERR_DEVICELOST until it is reset. A little
+    // under two seconds, so that the call has returned by then.
+    int64_t drawTimeoutMicros = 1'800'000;
+    // The clock the watchdog reads, in microseconds; null for the thread's processor time.
+    // Tests hold it still or step it.
+    std::function<int64_t()> drawClock;
     // Formats that CheckDeviceFormat and resource creation refuse.
     std::vector<D3DFORMAT> refusedFormats;
     // Every draw takes the general pixel path, and pixel shaders run pixel by pixel (also

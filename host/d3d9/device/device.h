@@ -204,8 +204,12 @@ private:
     // `sampler` is a slot (SamplerSlot).
     void FillSampler(int sampler, bool withTexture, StageSampler* out) const;
     UINT PixelConstantCount() const;
-    // The bound vertex shader run over a draw's vertices; false (logged) when it cannot be.
+    // The bound vertex shader run over a draw's vertices; false (logged) when it cannot be,
+    // or when the draw's time ran out (the device is then lost, and the draw gives D3D_OK as
+    // a lost device's draws do).
     bool RunVertexShader(const VertexStreams& streams, UINT count, std::vector<ShadedVertex>* out);
+    // Whether the watchdog has ended the draw; the first time, the device is lost (logged).
+    bool AbandonedByWatchdog();
     HRESULT DrawWithPixelShader(const DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type,
                                 UINT primitiveCount, const VertexStreams& streams, UINT vertexCount,
                                 const IndexList& index);
@@ -279,6 +283,8 @@ private:
     std::vector<int> vsConstI_ = std::vector<int>(16 * 4, 0), psConstI_ = std::vector<int>(16 * 4, 0);
     std::vector<BOOL> psConstB_ = std::vector<BOOL>(16, 0);
     std::vector<ScreenVertex> screenVertices_;
+    // The watch over the current draw's shaders.
+    DrawWatchdog watchdog_;
 };
 
 // The colour 0xAARRGGBB from its parts, as the platform's macro.

@@ -107,6 +107,7 @@ HRESULT Device::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const uint8_t* 
     static thread_local DrawState st;
     const IndexList index{indices, indexFormat, baseVertex};
     if (!BuildDrawState(&st, DrawsAsList(layout, type, index))) return D3D_OK;
+    watchdog_.Start(D3D9Settings().drawTimeoutMicros);
     // A multisampled target is drawn plane by plane, one plane a sample, those the sample
     // mask lets through (every one on a non-maskable target).
     const SamplePlanes planes = PlanesOf(st, *renderTarget_, depthStencil_);
@@ -149,7 +150,7 @@ HRESULT Device::DrawPrimitives(DrawState& st, const FvfLayout& layout, D3DPRIMIT
         for (UINT i = 0; i < vertexCount; ++i) FetchPretransformed(layout, streams, i, &screen[i]);
     } else if (vertexShader_) {
         std::vector<ShadedVertex> shaded;
-        if (!RunVertexShader(streams, vertexCount, &shaded)) return D3DERR_INVALIDCALL;
+        if (!RunVertexShader(streams, vertexCount, &shaded)) return watchdog_.Expired() ? D3D_OK : D3DERR_INVALIDCALL;
         clip.resize(vertexCount);
         const bool vertexFog = st.fog.enabled && !st.fog.table;
         for (UINT i = 0; i < vertexCount; ++i) clip[i] = ToClipVertex(shaded[i], vertexFog);

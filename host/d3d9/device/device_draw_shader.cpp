@@ -41,6 +41,18 @@ void LogRefusal(const std::string& why) { OutputDebugStringA(("Direct3D9: draw r
 
 }  // namespace
 
+bool Device::AbandonedByWatchdog() {
+    if (!watchdog_.Expired()) return false;
+    if (loss_ == DeviceLoss::None) {
+        OutputDebugStringA(("Direct3D9: device lost: a draw's shaders worked past the watchdog's " +
+                            std::to_string(watchdog_.TimeoutMicros() / 1000) + " ms, and the draw was abandoned\n")
+                               .c_str());
+        // As after a GPU reset: the device can be reset at once.
+        loss_ = DeviceLoss::NotReset;
+    }
+    return true;
+}
+
 ClipVertex ToClipVertex(const ShadedVertex& v, bool vertexFog) {
     ClipVertex c;
     std::copy(v.pos, v.pos + 4, c.pos);
@@ -81,10 +93,11 @@ bool Device::RunVertexShader(const VertexStreams& vertexStreams, UINT count, std
         for (int s = 0; s < kMaxStreams; ++s)
             if (vertexStreams.stride[s]) streams[size_t(s)] = vertexStreams.Vertex(s, i);
         FetchVertexInputs(fetches, streams, &regs);
-        if (!RunShader(vs, k, regs, &sampler)) {
+        if (!RunShader(vs, k, regs, &sampler, &watchdog_)) {
             LogRefusal("the vertex shader ran past its instruction or call limits");
             return false;
         }
+        if (AbandonedByWatchdog()) return false;
         StoreVertexOutputs(vs, outputs, writesFog, regs, &(*out)[i]);
     }
     return true;
@@ -93,6 +106,8 @@ bool Device::RunVertexShader(const VertexStreams& vertexStreams, UINT count, std
 HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout, D3DPRIMITIVETYPE type,
                                     UINT primitiveCount, const VertexStreams& streams, UINT vertexCount,
                                     const IndexList& index) {
+    // A draw on a multisampled target whose time ran out on an earlier sample is over.
+    if (AbandonedByWatchdog()) return D3D_OK;
     // The vertex stage: the vertex shader, or the fixed-function transform of the vertices
     // an FVF or a declaration describes.
     std::vector<ShadedVertex> verts;
@@ -107,7 +122,7 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
         }
     };
     if (vertexShader_) {
-        if (!RunVertexShader(streams, vertexCount, &verts)) return D3DERR_INVALIDCALL;
+        if (!RunVertexShader(streams, vertexCount, &verts)) return watchdog_.Expired() ? D3D_OK : D3DERR_INVALIDCALL;
     } else if (onScreen) {
         verts.resize(vertexCount);
         for (UINT i = 0; i < vertexCount; ++i) {
@@ -149,12 +164,14 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
     // The general path runs pixel by pixel, so that the two can be compared.
     std::optional<LaneRun> lanes;
     if (pixelShader_->Lanes().Usable() && !D3D9Settings().forceGenericPath) lanes.emplace(pixelShader_->Lanes(), k);
-    const PixelProgram pp{&ps, &k, samplers.data(), lanes ? &*lanes : nullptr};
+    const PixelProgram pp{&ps, &k, samplers.data(), &watchdog_, lanes ? &*lanes : nullptr};
     const ViewportMap map{float(viewport_.X), float(viewport_.Y), float(viewport_.Width), float(viewport_.Height),
                           viewport_.MinZ, viewport_.MaxZ};
-    // Clip-space primitives are clipped, then mapped to the screen.
+    // Clip-space primitives are clipped, then mapped to the screen; none once the draw's
+    // time is up.
     std::vector<ShadedVertex> poly;
     auto clipped = [&](std::initializer_list<UINT> corners) {
+        if (watchdog_.Expired()) return size_t(0);
         ShadedVertex in[3];
         int n = 0;
         for (UINT c : corners) in[n++] = verts[c];
@@ -176,6 +193,7 @@ HRESULT Device::DrawWithPixelShader(const DrawState& st, const FvfLayout& layout
         if (clipped({a}) == 1) RasterShaderPoint(st, pp, poly[0]);
     };
     AssemblePrimitives(type, primitiveCount, index, triangle, line, point, [](UINT) { return false; });
+    AbandonedByWatchdog();
     renderTarget_->Touch();
     return D3D_OK;
 }

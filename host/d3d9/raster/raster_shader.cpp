@@ -27,12 +27,12 @@ void ShadeQuadRow(const AttributePlanes& planes, PixelRunner& run, std::span<Sha
     Vec4 attr[kVaryings];
     float fog[4], w[4];
     bool ok[4];
-    for (int qx = from & ~1; qx <= to; qx += 2) {
+    for (int qx = from & ~1; qx <= to && !pp.watchdog->Expired(); qx += 2) {
         for (int n = 0; n < 4; ++n) {
             planes.At(qx + (n & 1), y + (n >> 1), attr, &fog[n], &w[n]);
             run.Load(quad[size_t(n)], attr, qx + (n & 1), y + (n >> 1));
         }
-        RunShaderQuad(*pp.program, *pp.constants, quad, &run.sampler, ok);
+        RunShaderQuad(*pp.program, *pp.constants, quad, &run.sampler, ok, *pp.watchdog);
         for (int n = 0; n < 4; ++n) {
             const int x = qx + (n & 1), py = y + (n >> 1);
             if (ok[n] && rows[n >> 1].Covers(x))

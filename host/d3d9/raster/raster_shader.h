@@ -44,6 +44,8 @@ struct PixelProgram {
     const ShaderProgram* program = nullptr;
     const ProgramConstants* constants = nullptr;
     const StageSampler* samplers = nullptr;
+    // Runs count what they execute on it; once the draw's time is up nothing more is shaded.
+    DrawWatchdog* watchdog = nullptr;
     // The draw's registers for rows of pixels, when the code runs so.
     LaneRun* lanes = nullptr;
 };

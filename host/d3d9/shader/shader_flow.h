@@ -51,6 +51,8 @@ public:
         --budget_;
     }
     int LoopCounter() const { return aL_; }
+    // Instructions executed so far.
+    int Executed() const { return kShaderInstructionBudget - budget_; }
 
 private:
     struct LoopFrame {

@@ -33,6 +33,7 @@ std::optional<LaneProgram::TexelProduct> LaneProgram::FindProduct(const ShaderPr
     const ShaderInstruction &lookup = code[0], &mul = code[1];
     if (lookup.op != kOpTex || !Whole(lookup) || lookup.dest.file != kFileTemp) return std::nullopt;
     TexelProduct tp;
+    tp.instructions = int(code.size()) - 1;
     if (code.size() == 3 && MovesToColor(mul, lookup.dest.index)) {
         tp.factor = -1;
         return tp;
@@ -45,7 +46,8 @@ std::optional<LaneProgram::TexelProduct> LaneProgram::FindProduct(const ShaderPr
     return mul.dest.file == kFileTemp && MovesToColor(code[2], mul.dest.index) ? std::optional(tp) : std::nullopt;
 }
 
-void LaneRun::RunProduct(int count, ShaderSampler* sampler, const LaneKernels& kernels, uint32_t colors[kLanes]) {
+void LaneRun::RunProduct(int count, ShaderSampler* sampler, DrawWatchdog& watchdog, const LaneKernels& kernels,
+                         uint32_t colors[kLanes]) {
     const LaneProgram::TexelProduct& tp = *lp_.Product();
     const ShaderInstruction& lookup = lp_.Program().code[tp.lookup];
     LaneRegister scratch[2];
@@ -57,6 +59,7 @@ void LaneRun::RunProduct(int count, ShaderSampler* sampler, const LaneKernels& k
     kernels.productColors(texels, tp.factor >= 0 ? &factor : nullptr, count, colors);
     std::fill_n(killed_, kLanes, false);
     anyKilled_ = false;
+    watchdog.Count(int64_t(tp.instructions) * count, count);
 }
 
 }  // namespace host

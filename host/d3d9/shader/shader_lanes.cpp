@@ -199,7 +199,7 @@ LaneRun::LaneRun(const LaneProgram& lp, const ProgramConstants& k)
     }
 }
 
-ShaderHalt LaneRun::Run(int count, ShaderSampler* sampler) {
+ShaderHalt LaneRun::Run(int count, ShaderSampler* sampler, DrawWatchdog& watchdog) {
     // Nothing of the row before, as each one-pixel run starts from zeros.
     for (uint16_t slot : lp_.Clears()) block_[slot] = LaneRegister{};
     std::fill_n(killed_, kLanes, false);
@@ -207,8 +207,10 @@ ShaderHalt LaneRun::Run(int count, ShaderSampler* sampler) {
     ShaderFlow flow(lp_.Program(), k_);
     flow_ = &flow;
     sampler_ = sampler;
+    watchdog_ = &watchdog;
     count_ = count;
     const ShaderHalt halt = flow.Resume(*this);
+    watchdog.Count(int64_t(flow.Executed()) * count, count);
     flow_ = nullptr;
     return halt;
 }
@@ -261,6 +263,11 @@ bool LaneRun::Barrier(const ShaderInstruction& in) {
         case kOpIf:
         case kOpBreakP: return !agree([&](int l) { return ConditionIn(in, 0, l); });
         case kOpCallNz: return !agree([&](int l) { return ConditionIn(in, 1, l); });
+        // A row of lookups may take long (65535 anisotropic ones a pixel, most of a
+        // second): they count as they go, and once the draw's time is up the row stops at
+        // the next, its pixels left to the one-at-a-time runs, which shade nothing more.
+        case kOpTex:
+        case kOpTexLdl: return watchdog_->Expired();
         default: return false;
     }
 }
@@ -298,6 +305,7 @@ void LaneRun::Sample(const ShaderInstruction& in, const LaneProgram::Step& step)
     const LaneValue coord = Read(step.src[0], &scratch);
     uint32_t texels[kLanes] = {};  // no sampler: the lookup gives zeros
     if (sampler_) Texels(in, coord, sampler_, count_, texels);
+    watchdog_->Count(count_, 0);
     // A whole write goes straight to its register (texels lie in 0..1, so _sat changes
     // nothing).
     const bool whole = !in.predicated && in.dest.mask == 0xF;

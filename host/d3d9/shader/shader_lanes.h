@@ -62,7 +62,8 @@ public:
     // colours' bytes.
     struct TexelProduct {
         size_t lookup = 0, product = 1;
-        int factor = 1;  // the mul's source that is not rA; -1 for no mul
+        int factor = 1;        // the mul's source that is not rA; -1 for no mul
+        int instructions = 3;  // executed by each lane
     };
     const std::optional<TexelProduct>& Product() const { return product_; }
 
@@ -101,14 +102,16 @@ public:
     LaneRegister& Texture(int reg) { return block_[size_t(lp_.Slots().textures + reg)]; }
     LaneRegister& Misc(int reg) { return block_[size_t(lp_.Slots().misc + reg)]; }
 
-    // Runs the program on the first `count` lanes. End: the results are there to read;
-    // Fault: no lane's run ended by itself (the instruction limit or a stack ran out);
-    // Barrier: the lanes' flow parted, and these pixels must run one at a time.
-    ShaderHalt Run(int count, ShaderSampler* sampler);
-    // Runs code of the TexelProduct shape on the first `count` lanes and gives their
-    // colours (0xAARRGGBB) as the output of Run's would be converted: the same bits,
-    // without the rows between.
-    void RunProduct(int count, ShaderSampler* sampler, const LaneKernels& kernels, uint32_t colors[kLanes]);
+    // Runs the program on the first `count` lanes, counting what they execute on
+    // `watchdog`. End: the results are there to read; Fault: no lane's run ended by itself
+    // (the instruction limit or a stack ran out); Barrier: the lanes' flow parted (or the
+    // draw's time ran out at a lookup), and these pixels must run one at a time.
+    ShaderHalt Run(int count, ShaderSampler* sampler, DrawWatchdog& watchdog);
+    // Runs code of the TexelProduct shape on the first `count` lanes, counting what they
+    // execute on `watchdog`, and gives their colours (0xAARRGGBB) as the output of Run's
+    // would be converted: the same bits, without the rows between.
+    void RunProduct(int count, ShaderSampler* sampler, DrawWatchdog& watchdog, const LaneKernels& kernels,
+                    uint32_t colors[kLanes]);
 
     const LaneRegister& Color() const { return block_[lp_.Slots().colors]; }
     const LaneRegister& Depth() const { return block_[lp_.Slots().depth]; }
@@ -138,6 +141,7 @@ private:
     std::vector<LaneRegister> block_;
     ShaderFlow* flow_ = nullptr;
     ShaderSampler* sampler_ = nullptr;
+    DrawWatchdog* watchdog_ = nullptr;
     int count_ = 0;
     bool killed_[kLanes] = {};
     bool anyKilled_ = false;

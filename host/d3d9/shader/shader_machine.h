@@ -22,6 +22,8 @@ public:
     Vec4 ReadSource(const SourceOperand& s) const { return Read(s); }
     void Complete(const Vec4& value);
     void CompleteSample(const TexelRequest& how);
+    // Instructions executed so far.
+    int Executed() const { return flow_.Executed(); }
 
     // For the flow (see ShaderFlow::Resume).
     bool Barrier(const ShaderInstruction& in) const {

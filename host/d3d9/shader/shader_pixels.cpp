@@ -84,14 +84,15 @@ void PixelRunner::LoadLanes(const AttributePlanes& planes, const LanePixels& px)
 // After the run, the lanes whose run ended are written as Shade writes a pixel. Where the
 // lanes' flow parts, the pixels run one at a time instead.
 void PixelRunner::ShadeLanes(const AttributePlanes& planes, const LanePixels& px) {
+    if (pp_.watchdog->Expired()) return;
     LaneRun& lanes = *pp_.lanes;
     const int count = px.count;
     LoadLanes(planes, px);
     uint32_t colors[kLanes];
     if (lanes.Program().Product()) {
-        lanes.RunProduct(count, &sampler, kernels_, colors);
+        lanes.RunProduct(count, &sampler, *pp_.watchdog, kernels_, colors);
     } else {
-        const ShaderHalt halt = lanes.Run(count, &sampler);
+        const ShaderHalt halt = lanes.Run(count, &sampler, *pp_.watchdog);
         if (halt == ShaderHalt::Fault) return;
         if (halt == ShaderHalt::Barrier) {
             Vec4 attr[kVaryings];

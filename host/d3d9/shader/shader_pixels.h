@@ -168,10 +168,11 @@ public:
     }
 
     void Shade(const Vec4* attr, int x, int y, float z, float fog, float w) {
+        if (pp_.watchdog->Expired()) return;
         // Made on first use: a draw whose rows run in lanes may never need it.
         ShaderRegisters& regs = single_ ? *single_ : single_.emplace();
         Load(regs, attr, x, y);
-        if (RunShader(*pp_.program, *pp_.constants, regs, &sampler)) Output(regs, x, y, z, fog, w);
+        if (RunShader(*pp_.program, *pp_.constants, regs, &sampler, pp_.watchdog)) Output(regs, x, y, z, fog, w);
     }
 
     // The pixels of a batch together in lanes, from the planes' values at each.

@@ -27,7 +27,7 @@ Vec4 LevelCoordinate(const ShaderInstruction& in, Vec4 v) {
 }  // namespace
 
 void RunShaderQuad(const ShaderProgram& p, const ProgramConstants& consts, std::span<ShaderRegisters, 4> regs,
-                   ShaderSampler* sampler, bool ok[4]) {
+                   ShaderSampler* sampler, bool ok[4], DrawWatchdog& watchdog) {
     std::array<ShaderMachine, 4> m = {ShaderMachine(p, consts, regs[0], sampler, true),
                                       ShaderMachine(p, consts, regs[1], sampler, true),
                                       ShaderMachine(p, consts, regs[2], sampler, true),
@@ -62,7 +62,10 @@ void RunShaderQuad(const ShaderProgram& p, const ProgramConstants& consts, std::
         for (size_t n = 0; n < 4; ++n)
             if (waiting[n]) halt[n] = m[n].Resume();
     }
-    for (size_t n = 0; n < 4; ++n) ok[n] = halt[n] == Halt::End;
+    for (size_t n = 0; n < 4; ++n) {
+        ok[n] = halt[n] == Halt::End;
+        watchdog.Count(m[n].Executed(), 1);
+    }
 }
 
 }  // namespace host

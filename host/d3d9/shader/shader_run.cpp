@@ -177,9 +177,11 @@ void ProgramConstants::Load(const ShaderProgram& p, std::span<const float> devic
 }
 
 bool RunShader(const ShaderProgram& p, const ProgramConstants& consts, ShaderRegisters& regs,
-               ShaderSampler* sampler) {
+               ShaderSampler* sampler, DrawWatchdog* watchdog) {
     ShaderMachine m(p, consts, regs, sampler, false);
-    return m.Resume() == ShaderMachine::Halt::End;
+    const bool ended = m.Resume() == ShaderMachine::Halt::End;
+    if (watchdog) watchdog->Count(m.Executed(), 1);
+    return ended;
 }
 
 }  // namespace host

@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "host/d3d9/shader/draw_watchdog.h"
 #include "host/d3d9/shader/shader_program.h"
 
 namespace host {
@@ -115,14 +116,17 @@ struct ShaderRegisters {
 // Executed instructions one invocation may take; beyond it the run stops.
 constexpr int kShaderInstructionBudget = 65535;
 
-// Runs `p` once. False when the run did not end by itself: the instruction budget or the
-// call or loop stack ran out (the results are then not to be used). Derivatives read 0.
-bool RunShader(const ShaderProgram& p, const ProgramConstants& consts, ShaderRegisters& regs, ShaderSampler* sampler);
+// Runs `p` once, counting what it executes on `watchdog` when one is given. False when the
+// run did not end by itself: the instruction budget or the call or loop stack ran out (the
+// results are then not to be used). Derivatives read 0.
+bool RunShader(const ShaderProgram& p, const ProgramConstants& consts, ShaderRegisters& regs,
+               ShaderSampler* sampler, DrawWatchdog* watchdog = nullptr);
 
 // Runs pixel code for the quad (x, y), (x + 1, y), (x, y + 1), (x + 1, y + 1), in that
-// order, helper pixels included. `ok[n]` says whether invocation n ended by itself.
-// Where invocations have taken different paths, a derivative reads 0 across the split.
+// order, helper pixels included, counting what they execute on `watchdog`. `ok[n]` says
+// whether invocation n ended by itself. Where invocations have taken different paths, a
+// derivative reads 0 across the split.
 void RunShaderQuad(const ShaderProgram& p, const ProgramConstants& consts, std::span<ShaderRegisters, 4> regs,
-                   ShaderSampler* sampler, bool ok[4]);
+                   ShaderSampler* sampler, bool ok[4], DrawWatchdog& watchdog);
 
 }  // namespace host
