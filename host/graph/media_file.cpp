@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 
+#include "host/graph/claimed_pictures.h"
 #include "host/graph/media_file_state.h"
 #include "host/graph/still_pictures.h"
 
@@ -39,20 +40,23 @@ Codec OpenDecoder(AVFormatContext* format, AVMediaType type, int* index) {
 }  // namespace
 
 // Reading the streams' parameters opens their decoders, and decodes a little, at the size
-// the file's header gives: a picture stream whose header gives a size that is refused is
-// dropped before that, and its decoder is kept from opening at that size.
+// each stream claims: a picture stream claiming a size that is refused is dropped before
+// that, and its decoder is kept from opening at that size. A stream that only the probe
+// makes (MPEG program streams make theirs as their packets come) cannot be: such a claim
+// refuses the file.
 bool MediaFile::State::OpenFormat() {
     AVFormatContext* f = nullptr;
     format.reset();
     if (avformat_open_input(&f, path.c_str(), nullptr, nullptr) < 0) return false;
     format.reset(f);
     if (HoldsStillPictures(*f)) return false;
+    if (!refusedPictures) refusedPictures = RefusedPictureStreams(path, fits);
+    const auto madeInProbe = [&](int i) { return unsigned(i) >= f->nb_streams; };
+    if (std::any_of(refusedPictures->begin(), refusedPictures->end(), madeInProbe)) return false;
     std::vector<AVDictionary*> options(f->nb_streams, nullptr);
-    for (unsigned i = 0; i < f->nb_streams; ++i) {
-        const AVCodecParameters* p = f->streams[i]->codecpar;
-        if (p->codec_type != AVMEDIA_TYPE_VIDEO || p->width < 1 || p->height < 1 || fits(p->width, p->height)) continue;
+    for (int i : *refusedPictures) {
         f->streams[i]->discard = AVDISCARD_ALL;
-        av_dict_set(&options[i], "max_pixels", "1", 0);
+        av_dict_set(&options[size_t(i)], "max_pixels", "1", 0);
     }
     const bool found = avformat_find_stream_info(f, options.empty() ? nullptr : options.data()) >= 0;
     for (AVDictionary*& o : options) av_dict_free(&o);
@@ -296,6 +300,7 @@ void MediaFile::Seek(REFERENCE_TIME time) {
     auto fresh = std::make_unique<State>();
     fresh->path = s_->path;
     fresh->fits = s_->fits;
+    fresh->refusedPictures = s_->refusedPictures;
     if (time > 0 && s_->SeekFormat(time)) {
         if (s_->video) avcodec_flush_buffers(s_->video.get());
         if (s_->sound) avcodec_flush_buffers(s_->sound.get());

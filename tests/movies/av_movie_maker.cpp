@@ -36,7 +36,8 @@ struct Output {
 
 const char* ContainerOf(AvKind kind) {
     switch (kind) {
-    case AvKind::Mpeg1Ps: return "mpeg";
+    case AvKind::Mpeg1Ps:
+    case AvKind::H264Ps: return "mpeg";
     case AvKind::Mpeg4Avi:
     case AvKind::MjpegAvi: return "avi";
     case AvKind::Mpeg4Mkv: return "matroska";
@@ -57,6 +58,7 @@ Codecs CodecsOf(AvKind kind) {
     case AvKind::Mpeg1Ps: return {AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_MP2};
     case AvKind::H264Mp4:
     case AvKind::H264Bare: return {AV_CODEC_ID_H264, AV_CODEC_ID_AAC};
+    case AvKind::H264Ps: return {AV_CODEC_ID_H264, AV_CODEC_ID_MP2};
     case AvKind::Wmv2Asf: return {AV_CODEC_ID_WMV2, AV_CODEC_ID_WMAV2};
     case AvKind::TheoraOgg: return {AV_CODEC_ID_THEORA, AV_CODEC_ID_VORBIS};
     case AvKind::MjpegAvi: return {AV_CODEC_ID_MJPEG, AV_CODEC_ID_MP2};
