@@ -293,28 +293,22 @@ bool MediaFile::Step(MediaSink& sink) {
 }
 
 // Back to the start the file is opened afresh, which every format allows (keeping the
-// movie's zero and length); elsewhere the demuxer seeks to a keyframe before the target,
-// and decoding runs up to it.
+// movie's zero and length), its decoders let go of first; elsewhere the demuxer seeks to
+// a keyframe before the target, and decoding runs up to it. A file that no longer opens
+// as it did has ended.
 void MediaFile::Seek(REFERENCE_TIME time) {
     time = std::max<REFERENCE_TIME>(time, 0);
-    auto fresh = std::make_unique<State>();
-    fresh->path = s_->path;
-    fresh->fits = s_->fits;
-    fresh->refusedPictures = s_->refusedPictures;
-    if (time > 0 && s_->SeekFormat(time)) {
-        if (s_->video) avcodec_flush_buffers(s_->video.get());
-        if (s_->sound) avcodec_flush_buffers(s_->sound.get());
-    } else if (fresh->Open(s_->rate, false)) {
-        fresh->startOffset = s_->startOffset;
-        fresh->duration = s_->duration;
-        fresh->pictureStart = s_->pictureStart;
-        fresh->lastFrame = s_->lastFrame;
-        s_ = std::move(fresh);
+    State& s = *s_;
+    if (time > 0 && s.format && s.SeekFormat(time)) {
+        if (s.video) avcodec_flush_buffers(s.video.get());
+        if (s.sound) avcodec_flush_buffers(s.sound.get());
+        s.ended = false;
+    } else {
+        s.ended = !s.Reopen();
     }
-    s_->ended = false;
-    s_->skipBefore = time;
-    s_->nextPicture = s_->nextSound = time;
-    if (s_->resampler) swr_init(s_->resampler.get());
+    s.skipBefore = time;
+    s.nextPicture = s.nextSound = time;
+    if (s.resampler) swr_init(s.resampler.get());
 }
 
 }  // namespace host::graph
