@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 
+#include "host/graph/claimed_pictures.h"
 #include "host/graph/media_file_state.h"
 #include "host/graph/still_pictures.h"
 
@@ -39,20 +40,23 @@ Codec OpenDecoder(AVFormatContext* format, AVMediaType type, int* index) {
 }  // namespace
 
 // Reading the streams' parameters opens their decoders, and decodes a little, at the size
-// the file's header gives: a picture stream whose header gives a size that is refused is
-// dropped before that, and its decoder is kept from opening at that size.
+// each stream claims: a picture stream claiming a size that is refused is dropped before
+// that, and its decoder is kept from opening at that size. A stream that only the probe
+// makes (MPEG program streams make theirs as their packets come) cannot be: such a claim
+// refuses the file.
 bool MediaFile::State::OpenFormat() {
     AVFormatContext* f = nullptr;
     format.reset();
     if (avformat_open_input(&f, path.c_str(), nullptr, nullptr) < 0) return false;
     format.reset(f);
     if (HoldsStillPictures(*f)) return false;
+    if (!refusedPictures) refusedPictures = RefusedPictureStreams(path, fits);
+    const auto madeInProbe = [&](int i) { return unsigned(i) >= f->nb_streams; };
+    if (std::any_of(refusedPictures->begin(), refusedPictures->end(), madeInProbe)) return false;
     std::vector<AVDictionary*> options(f->nb_streams, nullptr);
-    for (unsigned i = 0; i < f->nb_streams; ++i) {
-        const AVCodecParameters* p = f->streams[i]->codecpar;
-        if (p->codec_type != AVMEDIA_TYPE_VIDEO || p->width < 1 || p->height < 1 || fits(p->width, p->height)) continue;
+    for (int i : *refusedPictures) {
         f->streams[i]->discard = AVDISCARD_ALL;
-        av_dict_set(&options[i], "max_pixels", "1", 0);
+        av_dict_set(&options[size_t(i)], "max_pixels", "1", 0);
     }
     const bool found = avformat_find_stream_info(f, options.empty() ? nullptr : options.data()) >= 0;
     for (AVDictionary*& o : options) av_dict_free(&o);
@@ -289,27 +293,22 @@ bool MediaFile::Step(MediaSink& sink) {
 }
 
 // Back to the start the file is opened afresh, which every format allows (keeping the
-// movie's zero and length); elsewhere the demuxer seeks to a keyframe before the target,
-// and decoding runs up to it.
+// movie's zero and length), its decoders let go of first; elsewhere the demuxer seeks to
+// a keyframe before the target, and decoding runs up to it. A file that no longer opens
+// as it did has ended.
 void MediaFile::Seek(REFERENCE_TIME time) {
     time = std::max<REFERENCE_TIME>(time, 0);
-    auto fresh = std::make_unique<State>();
-    fresh->path = s_->path;
-    fresh->fits = s_->fits;
-    if (time > 0 && s_->SeekFormat(time)) {
-        if (s_->video) avcodec_flush_buffers(s_->video.get());
-        if (s_->sound) avcodec_flush_buffers(s_->sound.get());
-    } else if (fresh->Open(s_->rate, false)) {
-        fresh->startOffset = s_->startOffset;
-        fresh->duration = s_->duration;
-        fresh->pictureStart = s_->pictureStart;
-        fresh->lastFrame = s_->lastFrame;
-        s_ = std::move(fresh);
+    State& s = *s_;
+    if (time > 0 && s.format && s.SeekFormat(time)) {
+        if (s.video) avcodec_flush_buffers(s.video.get());
+        if (s.sound) avcodec_flush_buffers(s.sound.get());
+        s.ended = false;
+    } else {
+        s.ended = !s.Reopen();
     }
-    s_->ended = false;
-    s_->skipBefore = time;
-    s_->nextPicture = s_->nextSound = time;
-    if (s_->resampler) swr_init(s_->resampler.get());
+    s.skipBefore = time;
+    s.nextPicture = s.nextSound = time;
+    if (s.resampler) swr_init(s.resampler.get());
 }
 
 }  // namespace host::graph

@@ -10,6 +10,7 @@ extern "C" {
 }
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,8 @@ struct StreamEnds {
 struct MediaFile::State {
     std::string path;
     PictureCheck fits;
+    // The picture streams claiming a size `fits` refuses, found at the first open.
+    std::optional<std::vector<int>> refusedPictures;
     std::unique_ptr<AVFormatContext, FormatCloser> format;
     std::unique_ptr<AVPacket, PacketFree> packet{av_packet_alloc()};
     std::unique_ptr<AVFrame, FrameFree> frame{av_frame_alloc()};

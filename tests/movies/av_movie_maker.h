@@ -22,6 +22,7 @@ enum class AvKind {
     H264Mp4,   // H.264 video (libx264) and AAC sound in MP4
     Wmv2Asf,   // Windows Media Video 8 and Windows Media Audio 2 in ASF
     H264Bare,  // a bare H.264 stream, with no container to give its length (no sound)
+    H264Ps,    // H.264 video and MP2 sound in an MPEG program stream
     TheoraOgg, // Theora video and Vorbis sound in Ogg
 };
 

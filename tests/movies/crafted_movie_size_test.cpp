@@ -8,6 +8,7 @@
 #include "engine/graphics/handles/graph_handles.h"
 #include "engine/sound/movies/theora_movie.h"
 #include "graph_movie_fixture.h"
+#include "h264_size_claim.h"
 #include "tests/support/allocation_watch.h"
 #include "tests/support/peak_memory.h"
 
@@ -85,14 +86,21 @@ protected:
 };
 
 // A few kilobytes claiming more pixels than the largest 8K frame are refused with a log
-// line before the decoders, frame images or graphic of that size are made.
+// line before the decoders, frame images or graphic of that size are made: whether the
+// container's header claims them, or only the picture stream's own headers, which FFmpeg
+// reads as it probes the stream (H.264 in an MPEG program stream, or bare).
 TEST_P(MovieFrameBoundTest, FramesOfMorePixelsThanEightKAreRefusedAtOpen) {
     const std::vector<uint8_t> small = ReadFileBytes(Make("small.avi", {AvKind::Mpeg4Avi, 3, 64, 48, 25, 0}));
+    const std::vector<uint8_t> h264 = ReadFileBytes(Make("small.h264", {AvKind::H264Bare, 3, 64, 48, 25, 0}));
+    const std::vector<uint8_t> mpg = ReadFileBytes(Make("small.mpg", {AvKind::H264Ps, 3, 64, 48, 25, 0.1}));
     // 8192 x 4336 is the first Theora frame past the bound (its sides count 16 pixels).
     const std::pair<std::string, std::vector<uint8_t>> files[] = {
         {"claims.ogv", TheoraClaiming(8192, 4336)},
         {"square.avi", AviClaiming(small, 12000, 12000)},
         {"wide.avi", AviClaiming(small, 30000, 8000)},
+        // The parameter sets grow: the program stream packet holding them ends a little early.
+        {"claims.mpg", H264Claiming(mpg, 16000, 16000)},
+        {"claims.h264", H264Claiming(h264, 16000, 16000)},
     };
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);

@@ -7,6 +7,7 @@
 
 #include "../support/bounded_wait.h"
 #include "av_movie_maker.h"
+#include "engine/sound/movies/frame_copy_renderer.h"
 #include "host/win/system/wide_text.h"
 #include "movie_fixture.h"
 #include "tools/okvpack/archive_writer.h"
@@ -42,17 +43,27 @@ inline std::vector<uint8_t> Y4mMovie(int frames, long seconds, int width = 64) {
 }
 
 constexpr int64_t kSecond = 10000000;  // the graph's time, in 100 ns
+// The bound of a wait for work whose time depends on the machine alone (pictures of 8K
+// decoded under a sanitizer on a loaded machine): never why a test fails.
+constexpr double kGenerousSeconds = 120.0;
 
 inline int g_lastFrame = -1;
 inline int g_handedFrames = 0;
 
+// The frame number a 24-bit frame (blue, green, red) `width` wide shows.
+inline int Rgb24FrameNumber(const uint8_t* pixels, int32_t pitch, int width = 64) {
+    return ReadFrameNumber(
+        [&](int x, int y) {
+            const uint8_t* p = pixels + ptrdiff_t(y) * pitch + ptrdiff_t(x) * 3;
+            return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+        },
+        width);
+}
+
 // Reads the 24-bit frame image a media-graph movie hands to graphics.
 inline int RecordFrame(orvik::MovieRecord* r, uint32_t) {
     const orvik::BaseImage& f = *r->currentImage;
-    g_lastFrame = ReadFrameNumber([&](int x, int y) {
-        const uint8_t* p = f.pixels + ptrdiff_t(y) * f.pitch + ptrdiff_t(x) * 3;
-        return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-    });
+    g_lastFrame = Rgb24FrameNumber(f.pixels, f.pitch);
     ++g_handedFrames;
     return 0;
 }
@@ -83,6 +94,17 @@ protected:
                 return done();
             },
             5.0);
+    }
+    // Waits, however long the machine takes to decode it, until the movie's renderer holds
+    // frame `frame` of pictures `width` wide.
+    static bool RendererHolds(int movie, int frame, int width) {
+        orvik::D_CFrameCopyRenderer& renderer = *orvik::GetMovieRecord(movie)->renderer;
+        return orvik_test::WaitUntil(
+            [&] {
+                std::lock_guard hold(renderer.frameLock);
+                return renderer.buffer && Rgb24FrameNumber(renderer.buffer, renderer.pitch, width) == frame;
+            },
+            kGenerousSeconds);
     }
     static ::testing::AssertionResult Shows(int movie, int frame) {
         if (Until(movie, [&] { return g_lastFrame == frame; })) return ::testing::AssertionSuccess();
