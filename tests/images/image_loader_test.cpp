@@ -56,10 +56,14 @@ TEST_F(ReaderLoaderTest, ReadersRunInOrderFromARewoundStreamAndClearedImage) {
     EXPECT_EQ(image.format.bytesPerPixel, 1);
     orvik::FreeBaseImage(&image);
 
+    // The user reader's refusal does not make the junk an image refused: it may go on to
+    // be tried as a movie.
     const Bytes junk(64, 0x42);
     MemoryStream bad(junk);
     image.width = 5;
-    EXPECT_EQ(orvik::LoadImageByReaders(bad.Get(), &image), -1);
+    bool known = true;
+    EXPECT_EQ(orvik::LoadImageByReaders(bad.Get(), &image, &known), -1);
+    EXPECT_FALSE(known);
     EXPECT_EQ(image.width, 0);
     EXPECT_EQ(image.pixels, nullptr);
 }

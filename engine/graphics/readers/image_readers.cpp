@@ -13,22 +13,18 @@ ImageReaderState g_readers;
 constexpr ImageReader kDefaultImageReaders[] = {
     ReadBmpImage, ReadJpegImage, ReadPngImage, ReadBgraImage, ReadTgaImage, ReadDdsImage, nullptr};
 
-// Rewinds and clears before each reader, so every reader sees a fresh start. True when it
-// read the image; `known` is raised when it knew the stream's format, read or refused. A
-// reader whose own containers run out of memory has refused the stream: nothing it throws
-// goes further.
-bool TryReader(ImageReader reader, ImageStream* stream, BaseImage* out, bool& known) {
+// Rewinds and clears before each reader, so every reader sees a fresh start; the reader's
+// result. A reader whose own containers run out of memory has refused the stream (-1):
+// nothing it throws goes further.
+int TryReader(ImageReader reader, ImageStream* stream, BaseImage* out) {
     stream->functions.seek(stream->handle, 0, 0);
     *out = BaseImage{};
     try {
-        const int result = reader(stream, out);
-        known = known || result != kNotThisImageFormat;
-        return result == 0;
+        return reader(stream, out);
     } catch (const std::bad_alloc&) {
         AddLogText("画像ファイルを読むメモリが確保できませんでした in LoadImageByReaders\n");
         *out = BaseImage{};
-        known = true;
-        return false;
+        return -1;
     }
 }
 
@@ -44,13 +40,16 @@ int AddUserImageReader(ImageReader reader) {
 }
 
 int LoadImageByReaders(ImageStream* stream, BaseImage* out, bool* formatKnown) {
-    *out = BaseImage{};
-    bool known = false, read = false;
-    for (int i = 0; !read && i < g_readers.userReaderCount; ++i)
-        read = TryReader(g_readers.userReaders[i], stream, out, known);
-    for (const ImageReader* r = kDefaultImageReaders; !read && *r; ++r) read = TryReader(*r, stream, out, known);
-    if (formatKnown) *formatKnown = known;
-    if (read) return 0;
+    if (formatKnown) *formatKnown = false;
+    for (int i = 0; i < g_readers.userReaderCount; ++i)
+        if (TryReader(g_readers.userReaders[i], stream, out) == 0) return 0;
+    // Only the engine's own readers tell a stream not of their format from one they refuse:
+    // a user reader's refusal may mean either.
+    for (const ImageReader* r = kDefaultImageReaders; *r; ++r) {
+        const int result = TryReader(*r, stream, out);
+        if (result == 0) return 0;
+        if (formatKnown && result != kNotThisImageFormat) *formatKnown = true;
+    }
     *out = BaseImage{};
     return -1;
 }

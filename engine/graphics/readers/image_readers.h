@@ -35,7 +35,8 @@ int ReadDdsImage(ImageStream* stream, BaseImage* out);
 
 // User readers, then BMP, JPEG, PNG, BGRA, TGA, DDS; each starts at the stream's start
 // with a cleared base image. -1 when none accepts the stream. formatKnown, when given,
-// tells whether any reader knew the stream's format (and so refused it, on -1).
+// tells whether one of the engine's own readers knew the stream's format (and so refused
+// it, on -1); a user reader's refusal says nothing of the format.
 int LoadImageByReaders(ImageStream* stream, BaseImage* out, bool* formatKnown = nullptr);
 
 }  // namespace orvik
