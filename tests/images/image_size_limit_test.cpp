@@ -28,21 +28,10 @@ struct Refusal {
     const char* logged;
 };
 
-// The signature and header of a grey PNG claiming the given size, and an empty data chunk
-// so that the header is read whole.
+// A grey PNG claiming the given size, with an empty data chunk so that the header is read
+// whole.
 Bytes PngHeaderOnly(uint32_t width, uint32_t height) {
-    Bytes out;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) std::abort();
-    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
-    png_set_write_fn(png, &out, imagetest::PngWrite, imagetest::PngFlush);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), nullptr, 0);
-    png_destroy_write_struct(&png, &info);
-    return out;
+    return imagetest::PngClaiming(width, height, PNG_COLOR_TYPE_GRAY);
 }
 
 // A small JPEG whose frame header is rewritten to claim the given size.

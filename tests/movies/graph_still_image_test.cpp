@@ -3,45 +3,16 @@
 // picture at its own decoders' limits, is not asked to.
 #include <unistd.h>
 
-extern "C" {
-#include <libavutil/crc.h>
-}
-
 #include <utility>
 
 #include "graph_movie_fixture.h"
-#include "tests/support/image_file_builders.h"
+#include "tests/support/codec_file_builders.h"
 #include "tests/support/peak_memory.h"
 
 namespace movie_test {
 namespace {
 
 using imagetest::Bytes;
-
-void PutBig32(Bytes& b, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) b.push_back(uint8_t(v >> shift));
-}
-
-// A PNG of 8-bit RGB pictures whose image data is the zlib stream given.
-Bytes PngFile(uint32_t width, uint32_t height, const Bytes& zlib) {
-    Bytes file = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    const auto chunk = [&](const char* type, const Bytes& data) {
-        PutBig32(file, uint32_t(data.size()));
-        Bytes typed(type, type + 4);
-        imagetest::Append(typed, data);
-        imagetest::Append(file, typed);
-        const uint32_t crc = av_crc(av_crc_get_table(AV_CRC_32_IEEE_LE), UINT32_MAX, typed.data(), typed.size());
-        PutBig32(file, crc ^ UINT32_MAX);
-    };
-    Bytes header;
-    PutBig32(header, width);
-    PutBig32(header, height);
-    imagetest::Append(header, {8, 2, 0, 0, 0});
-    chunk("IHDR", header);
-    chunk("IDAT", zlib);
-    chunk("IEND", {});
-    return file;
-}
 
 // Files of a few bytes whose headers claim huge pictures (a 69-byte PNG of 16000 x 16000,
 // a 23-byte run-length TGA of 8192 x 8192, and a 3 GB BMP of 32768 x 32768, sparse so that
@@ -58,7 +29,8 @@ TEST_F(GraphMovieTest, ImagesTheirReadersRefuseAreNotTriedAsMovies) {
     // zlib's stream of four zero bytes: not a row of the pictures claimed.
     const Bytes fourZeros = {0x78, 0x9C, 0x63, 0x60, 0x60, 0x60, 0x00, 0x00, 0x00, 0x04, 0x00, 0x01};
     const std::pair<std::string, const char*> cases[] = {
-        {Write("claims.png", PngFile(16000, 16000, fourZeros)), "ＰＮＧファイルの画像データが足りません(16000 x 16000)"},
+        {Write("claims.png", imagetest::PngClaiming(16000, 16000, PNG_COLOR_TYPE_RGB, fourZeros)),
+         "ＰＮＧファイルの画像データが足りません(16000 x 16000)"},
         {Write("claims.tga", imagetest::MakeTga(runs)), "ＴＧＡファイルが壊れています(run-length data)"},
         {bmp, "ＢＭＰファイルの画像が大きすぎます(32768 x 32768)"},
     };
@@ -78,12 +50,13 @@ TEST_F(GraphMovieTest, ImagesTheirReadersRefuseAreNotTriedAsMovies) {
 // movies open, one of JPEG pictures (motion JPEG in AVI) among them.
 TEST_F(GraphMovieTest, TheMediaGraphOpensMoviesAndNotImages) {
     Start();
-    // zlib's stream of a row of one red pixel (filter 0, then 255, 0, 0).
-    const Bytes redPixel = {0x78, 0x9C, 0x63, 0xF8, 0xCF, 0xC0, 0x00, 0x00, 0x03, 0x01, 0x01, 0x00};
+    imagetest::PngSpec png;
+    png.width = png.height = 1;
+    png.rows = {255, 0, 0};
     imagetest::TgaSpec tga;
     tga.data.assign(12, 200);
     const std::string images[] = {
-        Write("pixel.png", PngFile(1, 1, redPixel)),
+        Write("pixel.png", imagetest::MakePng(png)),
         Write("pixels.tga", imagetest::MakeTga(tga)),
         Write("pixels.bmp", imagetest::MakeBmp({.width = 2, .height = 2, .pixels = Bytes(16, 200)})),
     };

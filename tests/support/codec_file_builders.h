@@ -64,6 +64,24 @@ inline Bytes MakePng(const PngSpec& s) {
     return out;
 }
 
+// The signature and header of an 8-bit PNG claiming width x height, whatever its data
+// holds, one data chunk of `idat` (a zlib stream, or nothing) and the end chunk.
+inline Bytes PngClaiming(uint32_t width, uint32_t height, int colourType, const Bytes& idat = {}) {
+    Bytes out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) std::abort();
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    png_set_write_fn(png, &out, PngWrite, PngFlush);
+    png_set_IHDR(png, info, width, height, 8, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_write_chunk(png, reinterpret_cast<png_const_bytep>("IDAT"), idat.data(), idat.size());
+    png_write_chunk(png, reinterpret_cast<png_const_bytep>("IEND"), nullptr, 0);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
 // Components 1 (grey), 3 (RGB), 4 (CMYK) or any other count (no colour space); pixels top row first, interleaved. `stored`
 // picks the colour space in the file (YCCK for CMYK input); without Adobe's marker a CMYK
 // file carries nothing that says its inks are inverted.
