@@ -36,7 +36,6 @@ public:
     }
     DeepCurrentDirectory(const DeepCurrentDirectory&) = delete;
     DeepCurrentDirectory& operator=(const DeepCurrentDirectory&) = delete;
-    int depth() const { return entered_; }
 
 private:
     inline static const std::string kStep = std::string(200, 'd');
