@@ -300,12 +300,8 @@ private:
     static uint64_t NewVersion();
     uint64_t version_ = NewVersion();
     // The latest changes made by rectangles, oldest first, each from one version to the
-    // next; a change of the whole surface empties the log at the next one. When full, the
-    // two oldest become one change of both rectangles.
-    struct RectChange {
-        uint64_t before = 0, after = 0;
-        RECT rect{};
-    };
+    // next (a whole change breaks the chain); when full, the two oldest become one.
+    struct RectChange { uint64_t before = 0, after = 0; RECT rect{}; };
     static constexpr int kRectChanges = 8;
     std::array<RectChange, kRectChanges> changes_{};
     int changeCount_ = 0;
