@@ -2,6 +2,7 @@
 #include "../drawing/drawing_fixture.h"
 #include "engine/graphics/fonts/font_graph_port.h"
 #include "engine/graphics/fonts/fonts_internal.h"
+#include "host/d3d9/device/d3d9_host.h"
 #include "host/font/fixed_glyph_source.h"
 #include "host/font/font_host.h"
 #include <orvik/fonts.h>
@@ -71,6 +72,33 @@ TEST_F(DeviceText, EdgedTextAndACacheLostWithTheGraphics) {
     orvik::DrawTextWithFont(30, 20, "A", 0x00FF00, h, 0x0000FF);
     EXPECT_EQ(Pixel(31, 21), 0x00FF00u);
     EXPECT_EQ(Pixel(30, 21), 0x0000FFu);
+}
+
+// A glyph written into the cache between draws reaches the texels the device samples by
+// its own cell: six new characters convert six cells, not the whole cache each time; and
+// the draws of other graphics waiting in the batch wait on.
+TEST_F(DeviceText, NewGlyphsTouchOnlyTheirCells) {
+    int32_t h = orvik::CreateFontToHandle(nullptr, 16, -1, orvik::kFontTypeNormal, -1, -1, 0);
+    orvik::DrawTextWithFont(10, 20, "A", 0xFF0000, h);
+    orvik::FlushVertexBatch();
+    const uint64_t before = host::D3D9Counters().texelsConverted;
+    orvik::DrawTextWithFont(10, 40, "BCD", 0xFF0000, h);
+    orvik::DrawTextWithFont(10, 60, "EFG", 0x00FF00, h);
+    orvik::FlushVertexBatch();
+    const int32_t cell = orvik::GetFontRecord(h)->cellSize;
+    EXPECT_LE(host::D3D9Counters().texelsConverted - before, uint64_t(6 * cell * cell));
+    EXPECT_EQ(Pixel(12, 44), 0xFF0000u);
+    EXPECT_EQ(Pixel(28, 44), 0xFF0000u);
+    EXPECT_EQ(Pixel(28, 64), 0x00FF00u);
+    // Glyphs cached while draws of another graphic wait leave those in the batch.
+    const int32_t sprite = SolidGraph(4, 4, 0x0000FF);
+    const uint64_t calls = DrawCalls();
+    orvik::DrawGraphAt(100, 100, sprite, 0);
+    int count = 0;
+    orvik::CacheStringGlyphs("HIJ", -1, h, nullptr, &count);
+    orvik::DrawGraphAt(110, 100, sprite, 0);
+    EXPECT_EQ(Pixel(110, 100), 0x0000FFu);
+    EXPECT_EQ(DrawCalls(), calls + 1);
 }
 
 // Scaled text on the graphic path: each cell is stretched by the scales, and the pen

@@ -113,6 +113,32 @@ TEST_F(FontHandles, DefaultFontFollowsItsSettings) {
     EXPECT_EQ(QueryDefaultFontHandle(), -1);
 }
 
+// A menu drawn at two sizes every frame: each size comes back with its glyphs, and with
+// the handle a font made then would get (the first free slot, a new check number).
+TEST_F(FontHandles, DefaultFontsOfSizesLeftAMomentAgoKeepTheirGlyphs) {
+    UseDevice(true);
+    ResetFontSystem();
+    auto frame = [] {
+        SetDefaultFontThickness(4);
+        SetDefaultFontSize(36);
+        DrawTextDefault(0, 0, "CONFIG", 0xFFFFFF);
+        SetDefaultFontSize(24);
+        DrawTextDefault(0, 40, "EXIT", 0xFFFFFF);
+    };
+    frame();
+    const font_test::PortLog first = font_test::Recorded();
+    for (int i = 0; i < 3; ++i) {
+        const int32_t left = QueryDefaultFontHandle();
+        frame();
+        EXPECT_EQ(IsValidFontHandle(left), 0);
+        EXPECT_NE(QueryDefaultFontHandle(), left);
+        EXPECT_EQ(QueryDefaultFontHandle() & 0xFFFF, 0);
+    }
+    EXPECT_EQ(QueryFontHandleSize(QueryDefaultFontHandle()), 24);
+    EXPECT_EQ(font_test::Recorded().graphsMade, first.graphsMade);  // no font made again
+    EXPECT_EQ(font_test::Recorded().uploads, first.uploads);        // no glyph rendered again
+}
+
 // Sizes the font layer cannot make are refused and the default font stays as it was.
 TEST_F(FontHandles, DefaultFontSizesOutsideWhatFontsCanBeAreRefused) {
     ResetFontSystem();

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
+#include "host/font/font_host.h"
 #include "host/font/freetype_source.h"
 #include "tests/host_font/font_fixture.h"
 
@@ -169,32 +171,37 @@ TEST_F(RealFontTest, UnknownFacesAreSubstituted) {
     }
 }
 
+// The installed fonts, keeping the family of the face opened last.
+class WatchedFonts final : public host::GlyphSource {
+public:
+    std::unique_ptr<host::GlyphFace> Open(const host::FontRequest& request) override {
+        std::unique_ptr<host::GlyphFace> face = fonts.Open(request);
+        family = face ? face->Metrics().family : "";
+        return face;
+    }
+    host::FreeTypeGlyphSource fonts;
+    std::string family;
+};
+
+// The engine's name for the face reaches the fonts through CreateFontA, in code page 932.
 TEST_F(RealFontTest, MissingJapaneseFaceFallsBackToDejaVuSansMono) {
-    host::FontRequest request;
-    request.face = "ＭＳ ゴシック";  // UTF-8, as the GDI layer hands it on
-    request.height = 16;
-    request.charset = host::SHIFTJIS_CHARSET;
-    request.pitchAndFamily = host::FIXED_PITCH;
-    host::FreeTypeGlyphSource all;
-    std::unique_ptr<host::GlyphFace> face = all.Open(request);
-    ASSERT_NE(face, nullptr);
-    EXPECT_EQ(face->Metrics().family, "IPAGothic");
+    auto watched = std::make_shared<WatchedFonts>();
+    host::SetGlyphSource(watched);
+    Gothic(16);
+    EXPECT_EQ(watched->family, "IPAGothic");
 
-    host::FreeTypeGlyphSource withoutIpa;
-    withoutIpa.HideFamily("IPAGothic");
-    face = withoutIpa.Open(request);
-    ASSERT_NE(face, nullptr);
-    EXPECT_EQ(face->Metrics().family, "DejaVu Sans Mono");
-    EXPECT_EQ(face->Metrics().ascent + face->Metrics().descent, 16);
-    host::GlyphImage a;
-    ASSERT_TRUE(face->Render(U'A', host::GlyphRaster::Grey, a));
-    EXPECT_GT(a.width, 0);
+    watched->fonts.HideFamily("IPAGothic");
+    host::HDC dc = Gothic(16);
+    EXPECT_EQ(watched->family, "DejaVu Sans Mono");
+    EXPECT_EQ(tm_.tmHeight, 16);
+    Glyph a = Outline(dc, 'A', host::GGO_GRAY4_BITMAP);
+    EXPECT_GT(InkOf(a.bits, a.gm, host::GGO_GRAY4_BITMAP).count, 4);
 
-    withoutIpa.HideFamily("DejaVu Sans Mono");
-    face = withoutIpa.Open(request);
-    ASSERT_NE(face, nullptr);  // whatever monospace face the system has left
-    EXPECT_NE(face->Metrics().family, "IPAGothic");
-    EXPECT_NE(face->Metrics().family, "DejaVu Sans Mono");
+    watched->fonts.HideFamily("DejaVu Sans Mono");
+    Gothic(16);  // whatever monospace face the system has left
+    EXPECT_FALSE(watched->family.empty());
+    EXPECT_NE(watched->family, "IPAGothic");
+    EXPECT_NE(watched->family, "DejaVu Sans Mono");
 }
 
 TEST_F(RealFontTest, BoldAndItalicAreMadeUpWhenTheFaceLacksThem) {

@@ -128,6 +128,30 @@ int FlushVertexBatch() {
     return 0;
 }
 
+int FlushVertexBatchUsing(const BaseTexture* texture, const Surface* surface) {
+    Device* d = Graphics().dev.device;
+    if (!d) return -1;
+    // Composites waiting for the mask screen write the draw target, which need not be the
+    // device's target while they wait: they are drawn first whatever changes.
+    if (!MaskState().queued.empty()) return FlushVertexBatch();
+    if (g_batch.pending == 0) return 0;
+    // The batch is drawn into the target and with the textures the device has bound: every
+    // draw added to it bound its own first, drawing what was pending under others.
+    bool used = false;
+    Surface* target = nullptr;
+    if (surface && SUCCEEDED(d->GetRenderTarget(0, &target)) && target) {
+        used = target == surface;
+        target->Release();
+    }
+    for (int stage = 0; stage < kMaxSamplers && !used; ++stage) {
+        BaseTexture* bound = nullptr;
+        if (FAILED(d->GetTexture(DWORD(stage), &bound)) || !bound) continue;
+        used = bound == texture;
+        bound->Release();
+    }
+    return used ? FlushVertexBatch() : 0;
+}
+
 uint8_t* ReserveBatchVertices(int kind, int subFormat, int primitive, uint32_t count) {
     if (!Graphics().dev.device || !ValidLayout(kind, subFormat) || primitive < 1 || primitive > 6) return nullptr;
     const BatchLayout& l = kLayouts[kind][subFormat];

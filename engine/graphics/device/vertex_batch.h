@@ -6,6 +6,11 @@
 #include <cstdint>
 #include <vector>
 
+namespace host {
+class BaseTexture;
+class Surface;
+}  // namespace host
+
 namespace orvik {
 
 // kind 0: pre-transformed 2D vertices, sub-format 0 (colour), 1 (one texture), 2 (two
@@ -30,6 +35,10 @@ VertexBatch& Batch();
 void InitVertexBatchBuffers();
 // Draws what is pending; 0, or -1 without a device.
 int FlushVertexBatch();
+// Draws what is pending only when it samples `texture` or draws into `surface`, whose
+// texels are about to change: a change elsewhere leaves the batch to grow (a glyph cache
+// written while text of another graphic waits). 0, or -1 without a device.
+int FlushVertexBatchUsing(const host::BaseTexture* texture, const host::Surface* surface);
 // Room for `count` vertices of the layout and primitive type, drawing the batch first
 // when it holds another kind or would overflow. Null without a device or for a count the
 // buffer cannot hold.

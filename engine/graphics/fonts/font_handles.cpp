@@ -187,9 +187,34 @@ int32_t CreateFontToHandle(const char* face, int size, int thickness, int fontTy
 }
 
 int DeleteFontHandle(int32_t handle) {
+    FontRecord* f = DetachFont(handle);
+    if (!f) return -1;
+    FreeFontRecord(f);
+    return 0;
+}
+
+FontRecord* DetachFont(int32_t handle) {
     int slot = 0;
     FontRecord* f = FindFont(handle, &slot);
-    if (!f) return -1;
+    if (!f) return nullptr;
+    if (f->deletedFlag) *f->deletedFlag = 1;
+    f->deletedFlag = nullptr;
+    g_fonts.table[slot] = nullptr;
+    if (g_fonts.defaults.handle == handle) g_fonts.defaults.handle = -1;
+    return f;
+}
+
+int32_t AttachFont(FontRecord* f) {
+    int slot = FirstFreeSlot();
+    if (!f || slot < 0) return -1;
+    f->check = g_fonts.serial;
+    g_fonts.serial = (g_fonts.serial + 1) & 0x7FFu;
+    g_fonts.table[slot] = f;
+    return MakeFontHandle(slot, f->check);
+}
+
+void FreeFontRecord(FontRecord* f) {
+    if (!f) return;
     if (f->gdiFont) host::DeleteObject(f->gdiFont);
     TrackedFree(f->softPixels);
     FontGraphPort& port = FontPort();
@@ -198,11 +223,7 @@ int DeleteFontHandle(int32_t handle) {
         if (f->cacheGraph >= 0) port.deleteGraph(f->cacheGraph);
     }
     TrackedFree(f->cacheImage.pixels);
-    if (f->deletedFlag) *f->deletedFlag = 1;
     TrackedFree(f);
-    g_fonts.table[slot] = nullptr;
-    if (g_fonts.defaults.handle == handle) g_fonts.defaults.handle = -1;
-    return 0;
 }
 
 int SetFontSpacingToHandle(int spacing, int32_t handle) {

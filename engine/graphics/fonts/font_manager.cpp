@@ -1,5 +1,7 @@
-// The font table's life with graphics: the default font and its settings, start-up and
+// The font table's life with graphics: the default font and its settings (and the default
+// fonts of settings left a moment ago, kept with their glyphs), start-up and
 // restart, and rebuilding every font after the device is made again.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/graphics/fonts/font_graph_port.h"
@@ -41,9 +43,50 @@ int32_t CreateDefaultFont(const FontDefaults& d) {
     return handle;
 }
 
+void FreeKeptDefaults() {
+    for (FontRecord*& kept : FontSystem().keptDefaults) {
+        FreeFontRecord(kept);
+        kept = nullptr;
+    }
+}
+
 void DeleteAllFonts() {
     for (int i = 0; i < kFontHandleCount; ++i)
         if (FontRecord* f = FontSystem().table[i]) DeleteFontHandle(MakeFontHandle(i, f->check));
+    FreeKeptDefaults();
+}
+
+bool FollowsDefaults(const FontRecord& f, const FontDefaults& d) {
+    return std::strcmp(f.face, d.face) == 0 && f.type == d.type && f.size == d.size && f.thickness == d.thickness &&
+           f.charSet == d.charSet && f.edgeSize == d.edgeSize && f.italic == d.italic;
+}
+
+// The default font leaves the table as if deleted, kept first in line; the one kept
+// longest goes when there is no room.
+void KeepDefaultFont(int32_t handle) {
+    FontRecord* f = DetachFont(handle);
+    if (!f) return;
+    FontRecord** kept = FontSystem().keptDefaults;
+    FreeFontRecord(kept[kKeptDefaultFonts - 1]);
+    std::copy_backward(kept, kept + kKeptDefaultFonts - 1, kept + kKeptDefaultFonts);
+    kept[0] = f;
+}
+
+// A kept font made with these settings back in the table, as a font made now would be:
+// its handle, or -1 when none is kept (or none can be made).
+int32_t TakeKeptDefaultFont(const FontDefaults& d) {
+    if (Window().rt.endFlag) return -1;
+    FontRecord** kept = FontSystem().keptDefaults;
+    for (int i = 0; i < kKeptDefaultFonts; ++i) {
+        if (!kept[i] || !FollowsDefaults(*kept[i], d)) continue;
+        int32_t handle = AttachFont(kept[i]);
+        if (handle < 0) return -1;
+        std::copy(kept + i + 1, kept + kKeptDefaultFonts, kept + i);
+        kept[kKeptDefaultFonts - 1] = nullptr;
+        SetFontSpacingToHandle(d.spacing, handle);
+        return handle;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -57,13 +100,11 @@ void ClearFontSystem() {
 int RebuildDefaultFont() {
     FontDefaults& d = FontSystem().defaults;
     if (const FontRecord* f = FindFont(d.handle)) {
-        bool same = std::strcmp(f->face, d.face) == 0 && f->type == d.type && f->size == d.size &&
-                    f->thickness == d.thickness && f->charSet == d.charSet && f->edgeSize == d.edgeSize &&
-                    f->italic == d.italic;
-        if (same) return 0;
-        DeleteFontHandle(d.handle);
+        if (FollowsDefaults(*f, d)) return 0;
+        KeepDefaultFont(d.handle);
     }
-    d.handle = CreateDefaultFont(d);
+    d.handle = TakeKeptDefaultFont(d);
+    if (d.handle < 0) d.handle = CreateDefaultFont(d);
     return 0;
 }
 
@@ -141,6 +182,7 @@ int RestartFontManager() {
 
 std::vector<KeptFont> TakeFonts() {
     FontSystemState& s = FontSystem();
+    FreeKeptDefaults();
     int32_t defaultSlot = -1;
     FindFont(s.defaults.handle, &defaultSlot);
     std::vector<KeptFont> kept;

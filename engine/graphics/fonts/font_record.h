@@ -70,9 +70,15 @@ struct FontDefaults {
     int32_t spacing = 0;
 };
 
+// Default fonts of other settings kept after the settings moved on, so that a program
+// switching between a few sizes every frame finds each with its glyphs still cached.
+constexpr int kKeptDefaultFonts = 3;
+
 struct FontSystemState {
     FontRecord* table[kFontHandleCount] = {};
     FontDefaults defaults;
+    // Out of the table (their handles are dead), the most recently left first.
+    FontRecord* keptDefaults[kKeptDefaultFonts] = {};
     uint32_t serial = 0;  // next check number, 0 to 2047
 };
 
@@ -83,5 +89,15 @@ void ClearFontSystem();
 // The record of a live handle, or null; slot out when not null.
 FontRecord* FindFont(int32_t handle, int* slot = nullptr);
 int32_t MakeFontHandle(int slot, uint32_t check);
+
+// Takes a font out of the table as its deletion does (the handle dies, the owner's
+// deleted flag is set) but keeps the record, its GDI font and its caches; null for a bad
+// handle.
+FontRecord* DetachFont(int32_t handle);
+// Puts a detached record back in the first free slot with the next check number, as a
+// font made then would get: its new handle, or -1 when every slot is taken.
+int32_t AttachFont(FontRecord* f);
+// Frees a record that no slot holds, with its GDI font, caches and graphics.
+void FreeFontRecord(FontRecord* f);
 
 }  // namespace orvik

@@ -206,7 +206,6 @@ int TransferImageToTexture(int32_t handle, const BaseImage& image, const BaseIma
     if (!Graphics().up) return -1;
     GraphRecord* r = GetGraphRecord(handle);
     if (!r || !r->images) return -1;
-    FlushVertexBatch();
     if (rect.right <= rect.left || rect.bottom <= rect.top) return -1;
     GraphImageSet& set = *r->images;
     const D3DFORMAT format = set.textured ? SetFormat(set) : D3DFMT_UNKNOWN;
@@ -222,8 +221,11 @@ int TransferImageToTexture(int32_t handle, const BaseImage& image, const BaseIma
     TransferJob job{&source, alpha, rect.left - (r->x + destX), rect.top - (r->y + destY), 0, set.transColor};
     dest = Intersect(dest, {-job.sourceX, -job.sourceY, source.width - job.sourceX, source.height - job.sourceY});
     if (dest.Empty()) return 0;
-    if (!set.textured) return TransferImageToMemImg(*r, job.image, job.alpha, job.sourceX, job.sourceY, dest.x1, dest.y1,
-                                                    dest.x2 - dest.x1, dest.y2 - dest.y1);
+    if (!set.textured) {
+        FlushVertexBatch();
+        return TransferImageToMemImg(*r, job.image, job.alpha, job.sourceX, job.sourceY, dest.x1, dest.y1,
+                                     dest.x2 - dest.x1, dest.y2 - dest.y1);
+    }
     if (!Graphics().dev.device) return -1;
     const ColorFormat* cf = GetD3DFormatColorData(format);
     job.key = useKey && set.colorKey && cf && cf->alphaMask ? 1 : 0;
@@ -231,6 +233,7 @@ int TransferImageToTexture(int32_t handle, const BaseImage& image, const BaseIma
     for (TexturePiece& piece : set.pieces) {
         Box box = Intersect(dest, {piece.x, piece.y, piece.x + piece.width, piece.y + piece.height});
         if (box.Empty()) continue;
+        FlushVertexBatchUsing(piece.texture, piece.surface);
         // A refused compressed piece is left as it was; the others still get their part.
         if (compressed) result |= TransferCompressedPiece(job, box, piece, format);
         else if ((set.drawable ? TransferDrawablePiece(job, box, piece, format, r->movie >= 0)

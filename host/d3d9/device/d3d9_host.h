@@ -69,6 +69,8 @@ struct D3D9Stats {
     uint64_t devicesCreated = 0;
     // Pairs of triangles found sharing an edge, which are drawn as one shape.
     uint64_t trianglePairs = 0;
+    // Texels of surfaces not in 32-bit ARGB converted into the copies that draws sample.
+    uint64_t texelsConverted = 0;
     // How often each render state was written, to tell a state re-applied from one skipped.
     std::array<uint32_t, kRenderStateCount> renderStateWrites{};
 };

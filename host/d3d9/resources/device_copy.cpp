@@ -276,7 +276,7 @@ HRESULT UpdateTextureLevels(T* source, T* dest, uint32_t faces, LevelOf levelOf)
         }
     for (uint32_t f = 0; f < faces; ++f)
         for (UINT i = 0; i < dest->GetLevelCount(); ++i)
-            levelOf(dest, f, i)->SharePixels(*levelOf(source, f, i));
+            levelOf(dest, f, i)->UpdateFrom(*levelOf(source, f, i));
     return D3D_OK;
 }
 

@@ -138,13 +138,14 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags)
     locked->pBits = (readOnlyLock_ ? const_cast<uint8_t*>(std::as_const(*this).Bits()) : Bits()) + offset;
     locked->Pitch = int32_t(pitch_);
     locked_ = true;
+    lockRect_ = r;
     return D3D_OK;
 }
 
 HRESULT Surface::UnlockRect() {
     if (!locked_) return D3DERR_INVALIDCALL;
     locked_ = false;
-    if (!readOnlyLock_) Touch();
+    if (!readOnlyLock_) TouchRect(lockRect_);
     return D3D_OK;
 }
 
@@ -166,23 +167,6 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) const {
     desc->Width = width_;
     desc->Height = height_;
     return D3D_OK;
-}
-
-const uint32_t* Surface::ArgbView(uint32_t* alphaOr, size_t* pitchPixels) {
-    if (format_ == D3DFMT_A8R8G8B8 || format_ == D3DFMT_X8R8G8B8) {
-        *alphaOr = format_ == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
-        *pitchPixels = pitch_ / 4;
-        return reinterpret_cast<const uint32_t*>(std::as_const(*this).Bits());
-    }
-    if (isDepth_) return nullptr;
-    if (mirrorVersion_ != version_) {
-        mirror_.resize(size_t(width_) * height_);
-        ConvertImageToArgb(format_, std::as_const(*this).Bits(), pitch_, width_, height_, mirror_.data());
-        mirrorVersion_ = version_;
-    }
-    *alphaOr = 0;
-    *pitchPixels = width_;
-    return mirror_.data();
 }
 
 const Surface::RowTexels& Surface::RowTexelsOf(uint32_t row) {
@@ -252,9 +236,16 @@ const TexelBounds& Surface::AlphaBounds(const TexelBlock& block) {
     constexpr size_t kRemembered = 1024;
     thread_local std::vector<BoundsEntry> remembered(kRemembered);
     if (alphaVersion_ != version_) {
-        // Rows are looked at only when a block first reaches them: a texture whose pixels
-        // change between draws (a glyph cache) costs only the rows drawn.
-        rowTexels_.assign(height_, RowTexels{});
+        // Rows are looked at only when a block first reaches them, and again only where a
+        // change reached them: a texture whose pixels change between draws (a glyph cache)
+        // costs only the rows drawn.
+        RECT changed{};
+        if (rowTexels_.size() == height_ && ChangedOnlyIn(alphaVersion_, &changed)) {
+            if (changed.top < changed.bottom)
+                std::fill(rowTexels_.begin() + changed.top, rowTexels_.begin() + changed.bottom, RowTexels{});
+        } else {
+            rowTexels_.assign(height_, RowTexels{});
+        }
         alphaVersion_ = version_;
     }
     // Mixed well: the blocks of a sheet's cells differ in a few high bits of their rows

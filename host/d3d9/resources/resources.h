@@ -2,6 +2,7 @@
 // platform's Lock/Unlock rules (who may be locked, one lock at a time, read-only locks).
 #pragma once
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -200,6 +201,16 @@ public:
     BaseTexture* Container() const { return container_; }
     // Marks the pixels as changed (cached 32-bit copies are rebuilt on next use).
     void Touch() { version_ = NewVersion(); }
+    // Marks the pixels inside `r` alone as changed: the 32-bit copy, and a texture filled
+    // from this surface, are brought up to date in that part only.
+    void TouchRect(const RECT& r);
+    // True when no pixel outside `*r` changed since `version` (a version this surface
+    // had; `*r` empty: none changed); false when that is not known.
+    bool ChangedOnlyIn(uint64_t version, RECT* r) const;
+    // Takes the pixels of `source`, a surface of the same format and size: by sharing its
+    // store, or, when this surface was last filled from `source` and has not changed since,
+    // by copying only the part `source` changed (UpdateTexture of a texture written by parts).
+    void UpdateFrom(const Surface& source);
     // The pixels as 0xAARRGGBB, width x height, tightly packed; null for depth surfaces.
     // 32-bit ARGB surfaces are read in place (alpha forced by `alphaOr`).
     const uint32_t* ArgbView(uint32_t* alphaOr, size_t* pitchPixels);
@@ -288,6 +299,16 @@ private:
     // pixels as they were (the blocks' bounds are remembered for all surfaces together).
     static uint64_t NewVersion();
     uint64_t version_ = NewVersion();
+    // The latest changes made by rectangles, oldest first, each from one version to the
+    // next (a whole change breaks the chain); when full, the two oldest become one.
+    struct RectChange { uint64_t before = 0, after = 0; RECT rect{}; };
+    static constexpr int kRectChanges = 8;
+    std::array<RectChange, kRectChanges> changes_{};
+    int changeCount_ = 0;
+    RECT lockRect_{};
+    // The surface this one was last filled from, its version then, and this one's after.
+    const Surface* fedFrom_ = nullptr;
+    uint64_t fedSourceVersion_ = 0, fedVersion_ = 0;
     uint64_t mirrorVersion_ = 0;
     std::vector<uint32_t> mirror_;
     // Per row, the first and last column whose alpha is not 0 (first -2 until found), the
