@@ -33,9 +33,9 @@ bool HasId3v1(const StreamDescriptor& s, uint32_t fileSize) {
     return StreamReadExact(s, tag, 3) && std::memcmp(tag, "TAG", 3) == 0;
 }
 
-int Fail(SoundConvert* c) {
+int Fail(SoundConvert* c, int result = -1) {
     ReleaseAcmState(c);
-    return -1;
+    return result;
 }
 
 // The format block the MP3 codec reads: MPEGLAYER3WAVEFORMAT after the first frame.
@@ -82,12 +82,12 @@ int SetupMp3AcmConvert(SoundConvert* c) {
     Mp3FrameInfo first;
     StreamSeek(s, walk.firstFrame, 0);
     if (!StreamReadExact(s, h, 4) || ParseMp3FrameHeader(h, &first) != 0) return -1;
-    if (MakeMp3Format(c, first) != 0) return Fail(c);
+    if (MakeMp3Format(c, first) != 0) return Fail(c, kDecoderShortOfMemory);
     c->dataPosition = walk.firstFrame;
     c->dataSize = walk.dataEnd > walk.firstFrame ? walk.dataEnd - walk.firstFrame : 0;
     StreamSeek(s, c->dataPosition, 0);
     if (SuggestAcmOutputFormat(c) != 0) return Fail(c);
-    if (LoadAcmSourceAndOpen(c) != 0) return Fail(c);
+    if (const int opened = LoadAcmSourceAndOpen(c); opened != 0) return Fail(c, opened);
     SetAcmBlockSize(c, uint64_t(c->outputFormat.nAvgBytesPerSec) * 4 / 3);
     c->method = kConvertAcm;
     return 0;

@@ -63,7 +63,7 @@ int StartAtFirstSample(OggVorbisState& v) {
 
 int OpenOggVorbis(SoundConvert* c) {
     void* block = TrackedAlloc(sizeof(OggVorbisState), "", 0);
-    if (!block) return -1;
+    if (!block) return kDecoderShortOfMemory;
     c->vorbis = new (block) OggVorbisState{};
     OggVorbisState& v = *c->vorbis;
     if (ov_open_callbacks(&c->stream, &v.decoder, nullptr, 0, kOggCallbacks) != 0) {
