@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <new>
 
 #include "host/acm/acm.h"
 #include "host/acm/acm_codec.h"
@@ -104,13 +105,19 @@ MMRESULT acmStreamOpen(HACMSTREAM* stream, HACMDRIVER driver, const WAVEFORMATEX
     if (!codec || !CanMake(*codec, *src, *dst)) return ACMERR_NOTPOSSIBLE;
     if (flags & ACM_STREAMOPENF_QUERY) return MMSYSERR_NOERROR;
     if (!stream) return MMSYSERR_INVALPARAM;
-    std::unique_ptr<AcmCodec> made = codec->open(*src, *dst);
-    if (!made) return MMSYSERR_NOMEM;
-    Guard guard(State().lock);
-    const uintptr_t id = State().nextId++;
-    State().streams[id].codec = std::move(made);
-    *stream = reinterpret_cast<HACMSTREAM>(id);
-    return MMSYSERR_NOERROR;
+    // Memory running short is an error code here, as from the system's manager.
+    try {
+        std::unique_ptr<AcmCodec> made = codec->open(*src, *dst);
+        if (!made) return MMSYSERR_NOMEM;
+        Guard guard(State().lock);
+        const uintptr_t id = State().nextId;
+        State().streams[id].codec = std::move(made);
+        ++State().nextId;
+        *stream = reinterpret_cast<HACMSTREAM>(id);
+        return MMSYSERR_NOERROR;
+    } catch (const std::bad_alloc&) {
+        return MMSYSERR_NOMEM;
+    }
 }
 
 MMRESULT acmStreamClose(HACMSTREAM stream, uint32_t flags) {
@@ -160,8 +167,12 @@ MMRESULT acmStreamConvert(HACMSTREAM stream, ACMSTREAMHEADER* header, uint32_t f
     if ((!header->pbSrc && header->cbSrcLength) || (!header->pbDst && header->cbDstLength))
         return MMSYSERR_INVALPARAM;
     uint32_t srcUsed = 0, dstUsed = 0;
-    s->codec->Convert({header->pbSrc, header->cbSrcLength}, {header->pbDst, header->cbDstLength},
-                      flags, srcUsed, dstUsed);
+    try {
+        s->codec->Convert({header->pbSrc, header->cbSrcLength}, {header->pbDst, header->cbDstLength},
+                          flags, srcUsed, dstUsed);
+    } catch (const std::bad_alloc&) {
+        return MMSYSERR_NOMEM;
+    }
     header->cbSrcLengthUsed = srcUsed;
     header->cbDstLengthUsed = dstUsed;
     header->fdwStatus |= ACMSTREAMHEADER_STATUSF_DONE;

@@ -1,7 +1,7 @@
 // MPEG audio (format tag 0x55) through libmpg123's feed interface: source bytes are fed
 // in small pieces, and no more are taken while decoded PCM waits for room in the
 // destination, so nothing decoded is ever dropped. The sound is in the format's own rate
-// and channel count: frames in another end it (the decoder never converts).
+// and channel count: frames in another are converted to it.
 #include <mpg123.h>
 
 #include <algorithm>
@@ -15,11 +15,12 @@ namespace host {
 namespace {
 
 constexpr uint32_t kFeedPiece = 512;
-// The most PCM samples (per channel) one source byte can stand for: an MPEG-2 layer III
-// or layer II frame at 8 kbit/s and 24 kHz (24 bytes or 48 bytes for 576 or 1152
-// samples); and two frames the decoder may still hold.
-constexpr uint64_t kMaxSamplesPerByte = 24;
-constexpr uint64_t kHeldBackSamples = 2 * 1152;
+// The lowest bit rate, 8 kbit/s, is 1000 bytes a second, so one source byte stands for at
+// most a thousandth of a second of output, whatever rate its frame has; and the decoder
+// may still hold two frames of 1152 samples, made up to six times as many by the
+// conversion (8 kHz to 48 kHz).
+constexpr uint64_t kLowestBytesPerSecond = 1000;
+constexpr uint64_t kHeldBackFrames = 2 * 1152 * 6;
 
 bool IsMpegRate(uint32_t rate) {
     constexpr uint32_t kRates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
@@ -33,8 +34,8 @@ bool AcceptsMpegAudio(const WAVEFORMATEX& f) {
 
 class MpegAudioCodec final : public AcmCodec {
 public:
-    MpegAudioCodec(std::unique_ptr<Mpg123Feed> feed, uint16_t channels)
-        : feed_(std::move(feed)), frameBytes_(channels * 2u) {}
+    MpegAudioCodec(std::unique_ptr<Mpg123Feed> feed, const WAVEFORMATEX& format)
+        : feed_(std::move(feed)), frameBytes_(format.nChannels * 2u), rate_(format.nSamplesPerSec) {}
 
     void Convert(std::span<const uint8_t> src, std::span<uint8_t> dst, uint32_t flags,
                  uint32_t& srcUsed, uint32_t& dstUsed) override {
@@ -53,7 +54,8 @@ public:
     }
 
     uint64_t DstSizeFor(uint32_t srcBytes) const override {
-        return (srcBytes * kMaxSamplesPerByte + kHeldBackSamples) * frameBytes_ + pending_.size();
+        const uint64_t framesPerByte = (rate_ + kLowestBytesPerSecond - 1) / kLowestBytesPerSecond;
+        return (srcBytes * framesPerByte + kHeldBackFrames) * frameBytes_ + pending_.size();
     }
 
     uint64_t SrcSizeFor(uint32_t) const override { return 0; }
@@ -84,13 +86,14 @@ private:
 
     std::unique_ptr<Mpg123Feed> feed_;
     uint32_t frameBytes_;
+    uint32_t rate_;
     std::vector<uint8_t> pending_;
 };
 
 std::unique_ptr<AcmCodec> OpenMpegAudio(const WAVEFORMATEX& src, const WAVEFORMATEX&) {
     std::unique_ptr<Mpg123Feed> feed =
         Mpg123Feed::Open(MPG123_ENC_SIGNED_16, {long(src.nSamplesPerSec), int(src.nChannels)});
-    return feed ? std::make_unique<MpegAudioCodec>(std::move(feed), src.nChannels) : nullptr;
+    return feed ? std::make_unique<MpegAudioCodec>(std::move(feed), src) : nullptr;
 }
 
 }  // namespace

@@ -13,13 +13,20 @@ namespace {
 constexpr uint64_t kSmallestFrameBytes = 4;
 constexpr uint64_t kSpareSteps = 16;
 
+PcmFormatConverter::Sample SampleOf(int encoding) {
+    return encoding == MPG123_ENC_FLOAT_32 ? PcmFormatConverter::Sample::kFloat32 : PcmFormatConverter::Sample::kInt16;
+}
+
 }  // namespace
 
-std::unique_ptr<Mpg123Feed> Mpg123Feed::Open(int encoding, Format expected) {
+Mpg123Feed::Mpg123Feed(mpg123_handle_struct* handle, int encoding, Format output)
+    : handle_(handle), sample_(SampleOf(encoding)), output_(output), converter_(sample_, output) {}
+
+std::unique_ptr<Mpg123Feed> Mpg123Feed::Open(int encoding, Format output) {
     int error = MPG123_OK;
     mpg123_handle* h = mpg123_new(nullptr, &error);
     if (!h) return nullptr;
-    std::unique_ptr<Mpg123Feed> feed(new (std::nothrow) Mpg123Feed(h, expected));
+    std::unique_ptr<Mpg123Feed> feed(new (std::nothrow) Mpg123Feed(h, encoding, output));
     if (!feed) {
         mpg123_delete(h);
         return nullptr;
@@ -55,10 +62,7 @@ Mpg123Feed::Step Mpg123Feed::Next(std::span<uint8_t>* samples) {
     const int result = mpg123_decode_frame(handle_, &frame, &audio, &bytes);
     if (result != MPG123_NEED_MORE) ++steps_;
     if (result == MPG123_NEW_FORMAT) {
-        long rate = 0;
-        int channels = 0, encoding = 0;
-        if (mpg123_getformat(handle_, &rate, &channels, &encoding) != MPG123_OK || !Accepts({rate, channels}))
-            return End();
+        if (!TakeFormat()) return End();
     } else if (result == MPG123_NEED_MORE) {
         return Step::kNeedMore;
     } else if (result == MPG123_DONE) {
@@ -66,7 +70,7 @@ Mpg123Feed::Step Mpg123Feed::Next(std::span<uint8_t>* samples) {
     } else if (result != MPG123_OK) {
         return Step::kError;
     }
-    if (audio && bytes) *samples = {audio, bytes};
+    if (audio && bytes) *samples = InOutputFormat({audio, bytes});
     return Step::kFrame;
 }
 
@@ -77,18 +81,29 @@ Mpg123Feed::Step Mpg123Feed::End() {
 
 void Mpg123Feed::Restart() {
     mpg123_close(handle_);
-    format_ = {};
+    frames_ = {};
+    converter_ = PcmFormatConverter(sample_, output_);
     bytesFed_ = steps_ = 0;
     ended_ = mpg123_open_feed(handle_) != MPG123_OK;
 }
 
-// The first format announced is the stream's, when it is the one expected; any other
-// later is the end of the stream.
-bool Mpg123Feed::Accepts(Format announced) {
-    const Format wanted = format_.rate ? format_ : expected_;
-    if (wanted.rate && (announced.rate != wanted.rate || announced.channels != wanted.channels)) return false;
-    format_ = announced;
+// The frames from here on are in the format announced; the first one announced is the
+// output's when none was given. Each announcement starts a new run of the conversion.
+bool Mpg123Feed::TakeFormat() {
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    if (mpg123_getformat(handle_, &rate, &channels, &encoding) != MPG123_OK) return false;
+    frames_ = {rate, channels};
+    if (!converter_.Target().rate) converter_ = PcmFormatConverter(sample_, frames_);
+    converter_.Restart();
     return true;
+}
+
+std::span<uint8_t> Mpg123Feed::InOutputFormat(std::span<uint8_t> frame) {
+    if (frames_ == converter_.Target()) return frame;
+    converted_.clear();
+    converter_.Convert(frame, frames_, converted_);
+    return converted_;
 }
 
 }  // namespace host

@@ -1,10 +1,12 @@
 // The system's MPEG audio decoder: takes an MPEG audio byte stream from a reader
 // upstream, learns the sound's format from its first frames when connected, and in a run
-// decodes the whole stream with libmpg123, passing each frame's samples on.
+// decodes the whole stream with libmpg123, passing each frame's samples on in that
+// format (frames in another, as in two files joined end to end, are converted to it).
 #include <mpg123.h>
 
 #include <atomic>
 #include <cstring>
+#include <new>
 
 #include "host/acm/mpg123_feed.h"
 #include "host/graph/filter_base.h"
@@ -26,10 +28,10 @@ namespace {
 using Decoder = std::unique_ptr<Mpg123Feed>;
 using Step = Mpg123Feed::Step;
 
-// A decoder that puts out 16-bit samples (32-bit float in the test mode) in the stream's
-// first format, fed the whole stream.
-Decoder OpenFed(std::span<const uint8_t> bytes, bool asFloat) {
-    Decoder d = Mpg123Feed::Open(asFloat ? MPG123_ENC_FLOAT_32 : MPG123_ENC_SIGNED_16);
+// A decoder that puts out 16-bit samples (32-bit float in the test mode) in `format`
+// (all zero: the stream's first), fed the whole stream.
+Decoder OpenFed(std::span<const uint8_t> bytes, bool asFloat, Mpg123Feed::Format format = {}) {
+    Decoder d = Mpg123Feed::Open(asFloat ? MPG123_ENC_FLOAT_32 : MPG123_ENC_SIGNED_16, format);
     return d && d->Feed(bytes) ? std::move(d) : nullptr;
 }
 
@@ -56,9 +58,19 @@ public:
 
     bool OutputType(AM_MEDIA_TYPE* type) const override { return output_.cbFormat && CopyMediaType(type, output_); }
 
+    // A run short of memory, here or downstream, ends as a failed one.
     bool Stream(const std::atomic<bool>& stop) override {
+        try {
+            return Decode(stop);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+
+private:
+    bool Decode(const std::atomic<bool>& stop) {
         if (!output_.cbFormat) return true;  // not connected: nothing of ours runs
-        Decoder d = OpenFed(bytes_, asFloat_);
+        Decoder d = OpenFed(bytes_, asFloat_, format_);
         if (!d) return false;
         while (!stop) {
             std::span<uint8_t> audio;
@@ -73,15 +85,15 @@ public:
         return true;
     }
 
-private:
     // Decodes up to the first format the stream announces; false when it has none.
     bool LearnFormat() {
         Decoder d = OpenFed(bytes_, asFloat_);
         if (!d) return false;
         std::span<uint8_t> audio;
-        while (!d->StreamFormat().rate)
+        while (!d->OutputFormat().rate)
             if (d->Next(&audio) != Step::kFrame) return false;
-        return MakeOutputType(uint32_t(d->StreamFormat().rate), uint16_t(d->StreamFormat().channels));
+        format_ = d->OutputFormat();
+        return MakeOutputType(uint32_t(format_.rate), uint16_t(format_.channels));
     }
 
     bool MakeOutputType(uint32_t rate, uint16_t channels) {
@@ -100,6 +112,7 @@ private:
 
     std::span<const uint8_t> bytes_;
     bool asFloat_ = false;
+    Mpg123Feed::Format format_;
     AM_MEDIA_TYPE output_;
 };
 

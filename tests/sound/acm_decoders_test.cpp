@@ -120,7 +120,7 @@ TEST_F(Mp3ConvertTest, TagsAreSteppedOverAndTheWalkCountsEveryFrame) {
     EXPECT_EQ(format->wfx.wFormatTag, 0x55);
     EXPECT_EQ(format->wfx.nAvgBytesPerSec, 16000u);
     EXPECT_EQ(format->nBlockSize, 417);
-    EXPECT_EQ(c_.blockSize, 176400 * 4 / 3);
+    EXPECT_GE(c_.blockSize, 176400 * 4 / 3) << "4/3 s of PCM, or what one step can give";
 }
 
 TEST_F(Mp3ConvertTest, BytesBetweenFramesAreSkippedToTheNextSync) {
@@ -134,6 +134,29 @@ TEST_F(Mp3ConvertTest, BytesBetweenFramesAreSkippedToTheNextSync) {
     file.insert(file.begin() + first.frameLength, junk.begin(), junk.end());
     ASSERT_EQ(Setup(file), 0);
     EXPECT_EQ(c_.acm.totalSamples, mp3.frames * 576);
+}
+
+size_t g_mp3StreamReads = 0;
+
+size_t CountedMp3StreamRead(void* buffer, size_t size, size_t count, orvik::StreamHandle handle) {
+    ++g_mp3StreamReads;
+    return orvik::MemImageStreamRead(buffer, size, count, handle);
+}
+
+// A megabyte of zeros before the first frame is scanned a block at a time: the set-up
+// reads the stream some hundreds of times, not once a byte.
+TEST_F(Mp3ConvertTest, BytesBeforeTheFirstFrameAreScannedInBlocks) {
+    Start();
+    const mp3test::Mp3 mp3 = EncodeMp3(44100, 2, 11025, 128);
+    Bytes file(1u << 20, 0);
+    file.insert(file.end(), mp3.bytes.begin(), mp3.bytes.end());
+    Open(file);
+    stream_.functions.read = CountedMp3StreamRead;
+    g_mp3StreamReads = 0;
+    ASSERT_EQ(orvik::SetupSoundConvert(&stream_, &c_), 0);
+    EXPECT_EQ(c_.dataPosition, 1u << 20);
+    EXPECT_EQ(c_.acm.totalSamples, mp3.frames * 1152);
+    EXPECT_LT(g_mp3StreamReads, file.size() / 1024);
 }
 
 TEST_F(Mp3ConvertTest, AReservedRateAnywhereHandsTheFileOn) {

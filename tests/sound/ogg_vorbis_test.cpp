@@ -115,6 +115,36 @@ TEST_F(ConvertTest, ChainedOggStreamsCountTogetherInTheFirstOnesFormat) {
     EXPECT_LE(got, 30000u) << "never more than the streams hold";
 }
 
+// Links of a second each: vorbisfile's open leaves its decoder past a first link whose
+// sound fits one page. Every link plays, from the first, in every load mode.
+TEST_F(ConvertTest, EveryLinkOfAChainedFilePlaysInEveryLoadMode) {
+    Start();
+    constexpr double kTones[] = {440, 660, 880};
+    Bytes chained;
+    for (int link = 0; link < 3; ++link) {
+        const Bytes part = OggSine(44100, 2, 44100, kTones[link], link + 1);
+        chained.insert(chained.end(), part.begin(), part.end());
+    }
+    const std::string path = WriteFile("chained.ogg", chained);
+    for (int mode : {0, 2, 3}) {
+        SCOPED_TRACE(mode);
+        orvik::SetSoundLoadMode(mode);
+        const int h = orvik::LoadSound(path.c_str(), 1);
+        ASSERT_NE(h, -1);
+        EXPECT_EQ(orvik::GetSoundTotalSample(h), 3 * 44100);
+        ASSERT_EQ(orvik::PlaySoundHandle(h, orvik::kPlayBack), 0);
+        const std::vector<int16_t> heard = Hear(44100 * 4);
+        for (int link = 0; link < 3; ++link) {
+            const size_t from = size_t(link) * 44100 + 11025, to = from + 22050;
+            EXPECT_GT(ToneLevel(heard, from, to, kTones[link]), 5000) << "link " << link;
+            EXPECT_LT(ToneLevel(heard, from, to, kTones[(link + 1) % 3]), 500) << "link " << link;
+        }
+        EXPECT_EQ(orvik::CheckSoundPlaying(h), 0) << "played out";
+        orvik::DeleteSound(h);
+    }
+    orvik::SetSoundLoadMode(0);
+}
+
 TEST_F(ConvertTest, DamagedOggDataIsRefusedOrEndsEarlyWithoutHarm) {
     Start();
     const Bytes whole = OggSine(20000, 1, 22050);

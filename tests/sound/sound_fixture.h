@@ -6,6 +6,8 @@
 
 #include <orvik/sound.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -86,6 +88,31 @@ protected:
         host::ClearHeadlessAudioCapture();
         host::HeadlessAudioAdvance(frames);
         return host::HeadlessAudioCapture();
+    }
+    // Plays for `frames`, refilling the stream sounds every 30 ms, and returns what was heard.
+    static std::vector<int16_t> Hear(uint32_t frames) {
+        constexpr uint32_t kRefillStep = 1323;
+        std::vector<int16_t> heard;
+        while (frames > 0) {
+            const uint32_t n = std::min(frames, kRefillStep);
+            const std::vector<int16_t> part = Mix(n);
+            heard.insert(heard.end(), part.begin(), part.end());
+            orvik::RefillAllStreamSounds();
+            frames -= n;
+        }
+        return heard;
+    }
+    // The amplitude of a tone of `hz` in the left channel of what was heard, over the
+    // output's frames [from, to) (a Goertzel filter at the 44.1 kHz output rate).
+    static double ToneLevel(const std::vector<int16_t>& heard, size_t from, size_t to, double hz) {
+        const double k = 2 * std::cos(2 * M_PI * hz / 44100);
+        double s1 = 0, s2 = 0;
+        for (size_t i = from; i < to && 2 * i < heard.size(); ++i) {
+            const double s0 = heard[2 * i] + k * s1 - s2;
+            s2 = s1;
+            s1 = s0;
+        }
+        return 2 * std::sqrt(std::max(0.0, s1 * s1 + s2 * s2 - k * s1 * s2)) / double(to - from);
     }
 
     orvik_test::HeadlessEngine engine_;

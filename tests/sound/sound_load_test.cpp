@@ -10,7 +10,10 @@
 #include "engine/sound/core/sound_state.h"
 #include "host/dsound/mixer.h"
 #include "sound_fixture.h"
+#include "tests/host_audio/adpcm_encoders.h"
 #include "tests/support/bounded_wait.h"
+#include "tests/support/memory_shortage.h"
+#include "tests/support/mp3_tone.h"
 #include "wave_builder.h"
 
 namespace sound_test {
@@ -104,6 +107,44 @@ TEST_F(SoundTest, UnknownDataLogsTheConversionFailureAndFreesItsSlot) {
     EXPECT_EQ(orvik::LoadSound(path.c_str(), 3), -1);
     EXPECT_NE(Log().find("右記の音声ファイルのロードに失敗しました_2：" + path + "\n"), std::string::npos);
     EXPECT_EQ(orvik::AddSoundData(-1) & 0xFFFF, 0);
+}
+
+// An MS ADPCM format whose table holds all 256 coefficient pairs a format may have.
+Bytes MsAdpcmFormatWithAFullTable(Bytes format) {
+    constexpr uint32_t kPairs = 256;
+    format[16] = uint8_t((4 + 4 * kPairs) & 0xFF);
+    format[17] = uint8_t((4 + 4 * kPairs) >> 8);
+    format[20] = uint8_t(kPairs & 0xFF);
+    format[21] = uint8_t(kPairs >> 8);
+    format.resize(18 + 4 + 4 * kPairs, 0);
+    return format;
+}
+
+// An MS ADPCM WAVE whose decoder runs short of memory fails its load with a log line:
+// when its copy of the data cannot be made, the data is not handed on to the next decoder
+// (here it holds an MP3 after 600 KB of zeros, which the MP3 decoder would take), and
+// when the codec's table cannot be made, the allocation that throws does not leave the load.
+TEST_F(SoundTest, AWaveWhoseDecoderRunsShortOfMemoryFailsItsLoad) {
+    Start();
+    const audio_test::Encoded adpcm = audio_test::EncodeMsAdpcm(1, 4, 256);
+    Bytes data(600000, 0);
+    const Bytes mp3 = mp3test::EncodeTone({44100, 2, 11025, 440, 10000, 128}).bytes;
+    data.insert(data.end(), mp3.begin(), mp3.end());
+    const Bytes mp3Inside = Wave({{"fmt ", adpcm.format}, {"data", data}});
+    const Bytes fullTable = Wave({{"fmt ", MsAdpcmFormatWithAFullTable(adpcm.format)}, {"data", adpcm.data}});
+    const std::pair<const Bytes*, size_t> cases[] = {{&mp3Inside, 500000}, {&fullTable, 1500}};
+    for (const auto& [file, limit] : cases) {
+        int h = 0;
+        {
+            const orvik_test::MemoryShortage shortage(limit);
+            h = Load(*file, 1);
+        }
+        EXPECT_EQ(h, -1) << limit;
+        EXPECT_NE(Log().find("Sound: memory ran short for the decoder of this sound\n"), std::string::npos) << limit;
+        ASSERT_NE(h = Load(*file, 1), -1) << "with memory enough it loads";
+        EXPECT_EQ(Record(h)->format.nSamplesPerSec, 22050u);
+        orvik::DeleteSound(h);
+    }
 }
 
 // 8-bit mono at 1000 Hz keeps three minutes of sound small.

@@ -5,6 +5,7 @@
 #include <orvik/sound.h>
 
 #include <cstring>
+#include <new>
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
@@ -217,35 +218,57 @@ int CreateSoundHandleBuffers(const host::WAVEFORMATEX* format, int32_t pcmSize, 
     return 0;
 }
 
-int LoadSoundFromImage(const void* image, int32_t size, int bufferCount, int shareHandle) {
-    if (!SoundStarted() || bufferCount > kMaxSoundBuffers || !image || size <= 0) return -1;
+namespace {
+
+// A load that names the handle it makes in `*handle`: the handle, or -1 (the caller then
+// lets the handle go).
+int LoadImageInto(const void* image, int32_t size, int bufferCount, int shareHandle, int* handle) {
     LoadScope load;
     if (Sound().loadMode == 0 && DecodeWhole(load, image, size) != 0) return -1;
-    const int handle = AddSoundData(-1);
-    if (handle == -1) return -1;
+    *handle = AddSoundData(-1);
+    if (*handle == -1) return -1;
     // A stream opens its source without the sound lock, which is the mixer's.
-    const int installed = InstallMemorySound(load, bufferCount, handle);
-    const int result = installed == 1 ? handle : installed == 0 ? LoadAsStream(image, size, handle, shareHandle) : -1;
-    if (result == -1) DeleteSound(handle, 0);
+    const int installed = InstallMemorySound(load, bufferCount, *handle);
+    return installed == 1 ? *handle : installed == 0 ? LoadAsStream(image, size, *handle, shareHandle) : -1;
+}
+
+int LoadStreamInto(const char* fileName, int shareHandle, int* handle) {
+    *handle = AddSoundData(-1);
+    if (*handle == -1 || AddStreamSoundFile(fileName, 0, *handle, Sound().loadMode, shareHandle) != 0) return -1;
+    PrepareStreamSound(*handle);
+    return *handle;
+}
+
+// Runs a load that may make a handle. A library inside it throwing for want of memory
+// fails the load like any other shortage, with a log line; a failed load's handle goes.
+template <class Load>
+int GuardLoad(Load load) {
+    int handle = -1, result = -1;
+    try {
+        result = load(&handle);
+    } catch (const std::bad_alloc&) {
+        AddLogText("サウンドのロード中にメモリが足りなくなりました\n");
+    }
+    if (result == -1 && handle != -1) DeleteSound(handle, 0);
     return result;
+}
+
+}  // namespace
+
+int LoadSoundFromImage(const void* image, int32_t size, int bufferCount, int shareHandle) {
+    if (!SoundStarted() || bufferCount > kMaxSoundBuffers || !image || size <= 0) return -1;
+    return GuardLoad([&](int* handle) { return LoadImageInto(image, size, bufferCount, shareHandle, handle); });
 }
 
 int LoadSoundCore(const char* fileName, int bufferCount, int shareHandle) {
     if (!SoundStarted()) return -1;
     if (bufferCount > kMaxSoundBuffers) bufferCount = kMaxSoundBuffers;
-    if (Sound().loadMode != 0) {
-        const int handle = AddSoundData(-1);
-        if (handle == -1) return -1;
-        if (AddStreamSoundFile(fileName, 0, handle, Sound().loadMode, shareHandle) != 0) {
-            DeleteSound(handle, 0);
-            return -1;
-        }
-        PrepareStreamSound(handle);
-        return handle;
-    }
+    if (Sound().loadMode != 0)
+        return GuardLoad([&](int* handle) { return LoadStreamInto(fileName, shareHandle, handle); });
     uint8_t* image = nullptr;
     int32_t size = 0;
-    if (LoadFileToMemory(fileName, &image, &size) != 0) {
+    const int loaded = GuardLoad([&](int*) { return LoadFileToMemory(fileName, &image, &size); });
+    if (loaded != 0) {
         AddLogFormat("右記の音声ファイルのロードに失敗しました_1：%s", fileName ? fileName : "");
         return -1;
     }

@@ -20,11 +20,21 @@ const host::WAVEFORMATEX* SourceFormat(const SoundConvert* c) {
     return reinterpret_cast<const host::WAVEFORMATEX*>(c->acm.sourceFormat);
 }
 
-host::HACMSTREAM OpenStream(const SoundConvert* c) {
-    host::HACMSTREAM stream = nullptr;
-    const host::MMRESULT r = Sound().acm.streamOpen(&stream, nullptr, SourceFormat(c), &c->outputFormat, nullptr,
-                                                    0, 0, host::ACM_STREAMOPENF_NONREALTIME);
-    return r == host::MMSYSERR_NOERROR ? stream : nullptr;
+host::MMRESULT OpenStream(const SoundConvert* c, host::HACMSTREAM* stream) {
+    *stream = nullptr;
+    const host::MMRESULT r = Sound().acm.streamOpen(stream, nullptr, SourceFormat(c), &c->outputFormat, nullptr, 0,
+                                                    0, host::ACM_STREAMOPENF_NONREALTIME);
+    return r;
+}
+
+// 0 when both streams opened; what a failed open means to the decoder's set-up otherwise.
+int OpenBothStreams(SoundConvert* c) {
+    for (host::HACMSTREAM* stream : {&c->acm.mainStream, &c->acm.spareStream}) {
+        const host::MMRESULT r = OpenStream(c, stream);
+        if (r == host::MMSYSERR_NOMEM) return kDecoderShortOfMemory;
+        if (r != host::MMSYSERR_NOERROR) return -1;
+    }
+    return 0;
 }
 
 void CloseStream(host::HACMSTREAM& stream) {
@@ -43,11 +53,11 @@ uint32_t StepBytes(const SoundConvert* c) {
 // when making it failed last time.
 bool RestartFromSpare(SoundConvert* c) {
     AcmConvertState& a = c->acm;
-    if (!a.spareStream) a.spareStream = OpenStream(c);
+    if (!a.spareStream) OpenStream(c, &a.spareStream);
     if (!a.spareStream) return false;
     CloseStream(a.mainStream);
     a.mainStream = a.spareStream;
-    a.spareStream = OpenStream(c);
+    OpenStream(c, &a.spareStream);
     a.sourcePosition = 0;
     c->outputPosition = 0;
     c->blockBytesLeft = 0;
@@ -95,15 +105,12 @@ int LoadAcmSourceAndOpen(SoundConvert* c) {
     AcmConvertState& a = c->acm;
     a.sourceSize = c->dataSize;
     a.sourceData = static_cast<uint8_t*>(TrackedAlloc(a.sourceSize ? a.sourceSize : 1, "", 0));
-    if (!a.sourceData) return -1;
+    if (!a.sourceData) return kDecoderShortOfMemory;
     StreamSeek(c->stream, c->dataPosition, 0);
     a.sourceSize = StreamReadSome(c->stream, a.sourceData, a.sourceSize);
     StreamSeek(c->stream, c->dataPosition, 0);
     a.sourcePosition = 0;
-    a.mainStream = OpenStream(c);
-    if (!a.mainStream) return -1;
-    a.spareStream = OpenStream(c);
-    return a.spareStream ? 0 : -1;
+    return OpenBothStreams(c);
 }
 
 void ReleaseAcmState(SoundConvert* c) {
@@ -133,8 +140,9 @@ int ConvertAcmBlock(SoundConvert* c) {
         a.sourcePosition = a.sourceSize;
         return -1;
     }
-    const bool converted = f.streamConvert(a.mainStream, &h, host::ACM_STREAMCONVERTF_BLOCKALIGN) ==
-                           host::MMSYSERR_NOERROR;
+    const host::MMRESULT result = f.streamConvert(a.mainStream, &h, host::ACM_STREAMCONVERTF_BLOCKALIGN);
+    const bool converted = result == host::MMSYSERR_NOERROR;
+    if (result == host::MMSYSERR_NOMEM) AddLogText("ACM: memory ran short converting the sound; it ends here\n");
     f.streamUnprepareHeader(a.mainStream, &h, 0);
     const uint32_t produced = converted ? h.cbDstLengthUsed : 0;
     const uint32_t used = converted ? h.cbSrcLengthUsed : 0;

@@ -10,7 +10,8 @@ bool AcmAvailable();
 // Asks the manager for the PCM format of the source format block; 0 or -1.
 int SuggestAcmOutputFormat(SoundConvert* record);
 // Reads the data (data position, data size) into memory, puts the stream back at the
-// data position, and opens the main and the spare stream. 0 or -1.
+// data position, and opens the main and the spare stream. 0, -1, or kDecoderShortOfMemory
+// when the data's copy or a stream cannot have the memory it needs.
 int LoadAcmSourceAndOpen(SoundConvert* record);
 // Closes the streams and frees the source format and data; safe on a half-made state.
 void ReleaseAcmState(SoundConvert* record);

@@ -5,6 +5,7 @@
 #include "engine/platform/base/memory.h"
 #include "engine/sound/decoders/acm_convert.h"
 #include "engine/sound/decoders/mp3_frame_header.h"
+#include "engine/sound/decoders/mp3_frame_walk.h"
 #include "engine/sound/core/sound_state.h"
 #include "engine/sound/streams/stream_io.h"
 
@@ -32,48 +33,9 @@ bool HasId3v1(const StreamDescriptor& s, uint32_t fileSize) {
     return StreamReadExact(s, tag, 3) && std::memcmp(tag, "TAG", 3) == 0;
 }
 
-// Reads up to the next frame sync (0xFF and a byte with its high four bits set); false
-// when the stream ends first.
-bool FindSync(const StreamDescriptor& s, uint8_t header[2]) {
-    for (;;) {
-        if (!StreamReadExact(s, header, 1)) return false;
-        if (header[0] != 0xFF) continue;
-        if (!StreamReadExact(s, header + 1, 1)) return false;
-        if ((header[1] & 0xF0) == 0xF0) return true;
-    }
-}
-
-struct FrameWalk {
-    uint32_t firstFrame = 0;
-    uint32_t dataEnd = 0;
-    int64_t totalSamples = 0;
-    bool found = false;
-};
-
-// Walks the frames from `from` to `audioEnd`. -1 for a header with a value not allowed
-// anywhere in the walk, or no frame at all.
-int WalkFrames(const StreamDescriptor& s, uint32_t from, uint32_t audioEnd, FrameWalk* w) {
-    StreamSeek(s, from, 0);
-    uint8_t h[4];
-    while (FindSync(s, h)) {
-        if (!StreamReadExact(s, h + 2, 2)) break;
-        Mp3FrameInfo info;
-        if (ParseMp3FrameHeader(h, &info) != 0 || info.frameLength == 0) return -1;
-        const uint32_t position = uint32_t(StreamTell(s)) - 4;
-        if (!w->found) w->firstFrame = position;
-        w->found = true;
-        w->totalSamples += info.samplesPerFrame;
-        const uint64_t next = uint64_t(position) + info.frameLength;
-        w->dataEnd = uint32_t(next < audioEnd ? next : audioEnd);
-        if (next >= audioEnd) break;
-        StreamSeek(s, int64_t(info.frameLength) - 4, 1);
-    }
-    return w->found ? 0 : -1;
-}
-
-int Fail(SoundConvert* c) {
+int Fail(SoundConvert* c, int result = -1) {
     ReleaseAcmState(c);
-    return -1;
+    return result;
 }
 
 // The format block the MP3 codec reads: MPEGLAYER3WAVEFORMAT after the first frame.
@@ -112,20 +74,20 @@ int SetupMp3AcmConvert(SoundConvert* c) {
     const uint32_t tagLength = Id3v2Length(s);
     if (fileSize <= kId3v1Bytes) return -1;
     const uint32_t audioEnd = fileSize - (HasId3v1(s, fileSize) ? kId3v1Bytes : 0);
-    FrameWalk walk;
-    if (WalkFrames(s, tagLength, audioEnd, &walk) != 0) return -1;
+    Mp3FrameWalk walk;
+    if (WalkMp3Frames(s, tagLength, audioEnd, &walk) != 0) return -1;
     if (walk.totalSamples > INT32_MAX) return -1;
     c->acm.totalSamples = int32_t(walk.totalSamples);
     uint8_t h[4];
     Mp3FrameInfo first;
     StreamSeek(s, walk.firstFrame, 0);
     if (!StreamReadExact(s, h, 4) || ParseMp3FrameHeader(h, &first) != 0) return -1;
-    if (MakeMp3Format(c, first) != 0) return Fail(c);
+    if (MakeMp3Format(c, first) != 0) return Fail(c, kDecoderShortOfMemory);
     c->dataPosition = walk.firstFrame;
     c->dataSize = walk.dataEnd > walk.firstFrame ? walk.dataEnd - walk.firstFrame : 0;
     StreamSeek(s, c->dataPosition, 0);
     if (SuggestAcmOutputFormat(c) != 0) return Fail(c);
-    if (LoadAcmSourceAndOpen(c) != 0) return Fail(c);
+    if (const int opened = LoadAcmSourceAndOpen(c); opened != 0) return Fail(c, opened);
     SetAcmBlockSize(c, uint64_t(c->outputFormat.nAvgBytesPerSec) * 4 / 3);
     c->method = kConvertAcm;
     return 0;

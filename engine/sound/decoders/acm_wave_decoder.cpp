@@ -8,9 +8,9 @@ namespace orvik {
 
 namespace {
 
-int Fail(SoundConvert* c) {
+int Fail(SoundConvert* c, int result = -1) {
     ReleaseAcmState(c);
-    return -1;
+    return result;
 }
 
 }  // namespace
@@ -19,7 +19,8 @@ int SetupWaveAcmConvert(SoundConvert* c) {
     c->acm = AcmConvertState{};
     c->acm.totalSamples = -1;
     if (!AcmAvailable()) return -1;
-    if (ReadWaveFmtChunk(c, sizeof(host::WAVEFORMATEX), &c->acm.sourceFormat) != 0) return -1;
+    if (const int read = ReadWaveFmtChunk(c, sizeof(host::WAVEFORMATEX), &c->acm.sourceFormat); read != 0)
+        return read;
     const uint32_t formatBytes = c->fmtSize > sizeof(host::WAVEFORMATEX) ? c->fmtSize : sizeof(host::WAVEFORMATEX);
     c->acm.sourceFormatSize = formatBytes;
     auto* f = reinterpret_cast<host::WAVEFORMATEX*>(c->acm.sourceFormat);
@@ -30,7 +31,7 @@ int SetupWaveAcmConvert(SoundConvert* c) {
     if (f->nChannels == 0 || f->nBlockAlign == 0 || f->nAvgBytesPerSec == 0) return Fail(c);
     if (FindWaveDataChunk(c) != 0) return Fail(c);
     if (SuggestAcmOutputFormat(c) != 0) return Fail(c);
-    if (LoadAcmSourceAndOpen(c) != 0) return Fail(c);
+    if (const int opened = LoadAcmSourceAndOpen(c); opened != 0) return Fail(c, opened);
     SetAcmBlockSize(c, c->outputFormat.nAvgBytesPerSec);
     c->method = kConvertAcm;
     return 0;

@@ -232,13 +232,18 @@ int GrowMemoryPcm(MemoryPcmState* m, uint32_t incoming) {
 namespace {
 
 // The whole conversion; every graph object is gone when it returns, so nothing writes
-// the PCM any more. False with the message to log (null for none) on failure.
+// the PCM any more. False with the message to log (null for none) on failure, memory
+// running short inside the graph's objects included.
 bool Convert(SoundConvert* c, const char** message) {
-    GraphRun run;
-    uint32_t size = 0;
-    if (!CopyFile(c, run, &size)) return false;
-    *message = BuildGraph(c, run, size);
-    if (!*message) *message = RunToEnd(c, run);
+    try {
+        GraphRun run;
+        uint32_t size = 0;
+        if (!CopyFile(c, run, &size)) return false;
+        *message = BuildGraph(c, run, size);
+        if (!*message) *message = RunToEnd(c, run);
+    } catch (const std::bad_alloc&) {
+        *message = "MP3変換の途中でメモリが足りなくなりました";
+    }
     return *message == nullptr;
 }
 

@@ -49,11 +49,21 @@ void FreeState(SoundConvert* c) {
     c->vorbis = nullptr;
 }
 
+// Opening a chained file, vorbisfile 1.3.7 can leave its decoder past the first link
+// (at the second link's start when the first link's sound fits one page), so the sound
+// would start there: it is put back at the first sample.
+int StartAtFirstSample(OggVorbisState& v) {
+    if (!ov_seekable(&v.decoder) || ov_pcm_tell(&v.decoder) == 0) return 0;
+    const int result = ov_pcm_seek(&v.decoder, 0);
+    if (result != 0) AddLogFormat("Ogg Vorbis: the seek to the first sample failed (error %d)", result);
+    return result;
+}
+
 }  // namespace
 
 int OpenOggVorbis(SoundConvert* c) {
     void* block = TrackedAlloc(sizeof(OggVorbisState), "", 0);
-    if (!block) return -1;
+    if (!block) return kDecoderShortOfMemory;
     c->vorbis = new (block) OggVorbisState{};
     OggVorbisState& v = *c->vorbis;
     if (ov_open_callbacks(&c->stream, &v.decoder, nullptr, 0, kOggCallbacks) != 0) {
@@ -61,6 +71,10 @@ int OpenOggVorbis(SoundConvert* c) {
         return -1;
     }
     v.opened = 1;
+    if (StartAtFirstSample(v) != 0) {
+        CloseOggVorbis(c);
+        return -1;
+    }
     const vorbis_info* info = ov_info(&v.decoder, -1);
     v.sampleBytes = Sound().vorbisSampleBytes > 0 ? Sound().vorbisSampleBytes : 2;
     if (!info || info->channels <= 0 || info->rate <= 0) {

@@ -76,7 +76,12 @@ int SetupSoundConvert(const StreamDescriptor* stream, SoundConvert* c) {
     bool taken = false;
     for (const Decoder& d : kDecoderOrder) {
         if (Sound().disabledConverters & d.disableBit) continue;
-        if (d.setup(c) == 0) {
+        const int result = d.setup(c);
+        if (result == kDecoderShortOfMemory) {
+            AddLogText("Sound: memory ran short for the decoder of this sound\n");
+            return -1;
+        }
+        if (result == 0) {
             taken = true;
             break;
         }

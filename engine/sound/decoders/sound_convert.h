@@ -76,7 +76,11 @@ int TerminateSoundConvert(SoundConvert* record);
 // is told where the stream it reads now is.
 void SoundConvertMoved(SoundConvert* record);
 
-// The decoders in the order they are tried; each fills the record on success (0).
+// The decoders in the order they are tried; each fills the record on success (0), and
+// gives -1 for a sound it does not take, or kDecoderShortOfMemory for one it takes but
+// has not the memory to decode: no later decoder is then offered the sound, which it
+// could only make a wrong sound of.
+constexpr int kDecoderShortOfMemory = -2;
 int SetupWavePcmConvert(SoundConvert* record);
 int SetupWaveAcmConvert(SoundConvert* record);
 int OpenOggVorbis(SoundConvert* record);

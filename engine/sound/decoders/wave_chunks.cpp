@@ -43,7 +43,7 @@ int ReadWaveFmtChunk(SoundConvert* c, uint32_t minimumBytes, uint8_t** fmtData) 
     if (h.size > StreamLength(s) - uint32_t(here > 0 ? here : 0)) return -1;
     const uint32_t bytes = h.size > minimumBytes ? h.size : minimumBytes;
     auto* data = static_cast<uint8_t*>(TrackedCalloc(bytes ? bytes : 1, "", 0));
-    if (!data) return -1;
+    if (!data) return kDecoderShortOfMemory;
     c->fmtPosition = uint32_t(here);
     c->fmtSize = h.size;
     if (!StreamReadExact(s, data, h.size)) {

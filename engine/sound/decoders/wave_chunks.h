@@ -9,7 +9,8 @@ namespace orvik {
 // Reads "RIFF", "WAVE", an optional "bext" chunk and the "fmt " chunk, which must come
 // first behind it. On success the fmt chunk's data is in a new tracked block of at least
 // `minimumBytes` (the rest cleared), its position and size are in the record, and the
-// stream stands behind it. -1 otherwise, with nothing held.
+// stream stands behind it. -1 otherwise (kDecoderShortOfMemory when the block cannot be
+// had), with nothing held.
 int ReadWaveFmtChunk(SoundConvert* record, uint32_t minimumBytes, uint8_t** fmtData);
 // Walks on to the "data" chunk (odd sizes padded) and notes its position and size,
 // the size cut to what the stream holds. The stream is left at the first data byte.

@@ -20,7 +20,7 @@ bool UsablePcmFormat(const host::WAVEFORMATEX& f) {
 
 int SetupWavePcmConvert(SoundConvert* c) {
     uint8_t* fmt = nullptr;
-    if (ReadWaveFmtChunk(c, sizeof(host::WAVEFORMATEX), &fmt) != 0) return -1;
+    if (const int read = ReadWaveFmtChunk(c, sizeof(host::WAVEFORMATEX), &fmt); read != 0) return read;
     host::WAVEFORMATEX f;
     std::memcpy(&f, fmt, sizeof f);
     TrackedFree(fmt);

@@ -1,6 +1,7 @@
 // Writes the starting corpus of the sound decoder fuzz target into the directory given:
 // small WAVE files of each layout and format the decoders take, MP3 files with and
-// without ID3 tags, and Ogg files whole and damaged.
+// without ID3 tags and two joined in different formats, and Ogg files whole, chained and
+// damaged.
 #include <cstdio>
 #include <string>
 
@@ -25,6 +26,11 @@ Bytes Tagged(const Bytes& mp3) {
     v1[2] = 'G';
     file.insert(file.end(), v1.begin(), v1.end());
     return file;
+}
+
+Bytes Joined(Bytes first, const Bytes& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
 }
 
 Bytes Compressed(const audio_test::Encoded& e) { return sound_test::Wave({{"fmt ", e.format}, {"data", e.data}}); }
@@ -55,7 +61,9 @@ int main(int argc, char** argv) {
     Write(dir, "mpeg1.mp3", EncodeMp3(44100, 2, 4000, 128));
     Write(dir, "mpeg2.mp3", EncodeMp3(22050, 1, 3000, 32));
     Write(dir, "tagged.mp3", Tagged(EncodeMp3(32000, 1, 2000, 48)));
+    Write(dir, "joined.mp3", Joined(EncodeMp3(22050, 1, 3000, 32), EncodeMp3(48000, 2, 3000, 128)));
     Write(dir, "tone.ogg", OggSine(3000, 1, 11025));
+    Write(dir, "chained.ogg", Joined(OggSine(3000, 1, 11025), OggSine(2000, 2, 22050, 660.0, 2)));
     for (const auto& [name, bytes] : orvik_fuzz::DamagedOggFiles()) Write(dir, name, bytes);
     return 0;
 }
