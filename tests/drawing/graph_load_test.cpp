@@ -4,7 +4,11 @@
 #include <fstream>
 
 #include "../support/image_file_builders.h"
+#include "../support/memory_shortage.h"
 #include "drawing_fixture.h"
+#include "engine/platform/archive/archive_files.h"
+#include "engine/platform/files/plain_file.h"
+#include "tools/okvpack/archive_writer.h"
 
 namespace orvik_test {
 namespace {
@@ -136,6 +140,45 @@ TEST_F(LoadTest, GraphicsAreRefilledFromTheirFiles) {
     ASSERT_EQ(RestoreGraphsFromFiles(), 0);
     EXPECT_NE(Log().find("tiles.bmp がロードできませんでした"), std::string::npos);
     EXPECT_EQ(IsValidGraphHandle(cell), 1);
+}
+
+// Short of memory at any one request of operator new, a load from a plain file, from one
+// inside an archive or of a file tried as a movie gives a graphic or -1 with a log line:
+// nothing is thrown out of the engine, and an image's failed load leaves no graphic, open
+// file or archive reference behind.
+TEST_F(LoadTest, ALoadShortOfMemoryAtAnyRequestGivesAGraphicOrMinusOne) {
+    const Bytes bmp = OneRowBmp({0x112233, 0x445566});
+    okvpack::PackDir root;
+    root.files.push_back({"pic.bmp", bmp});
+    Write("Pack.okv", okvpack::BuildArchive(root, okvpack::PackOptions{}, nullptr));
+    const std::string images[] = {Write("pic.bmp", bmp), engine_.Log().Directory() + "/Pack/pic.bmp"};
+    const std::string movie = Write("junk.bin", Bytes(64, 'j'));
+    const int32_t graphs = GraphTable().count;
+    for (const std::string& path : {images[0], images[1], movie}) {
+        // The load with the nth request failing (none fails past the last); the requests made.
+        const auto load = [&](size_t failing) {
+            ResetArchiveFiles();
+            int32_t g = -2;
+            size_t requests = 0;
+            {
+                const FailingRequest shortage(failing);
+                EXPECT_NO_THROW(g = LoadImageToGraph(path.c_str())) << path << ", request " << failing;
+                requests = OperatorNewRequests();
+            }
+            EXPECT_GE(g, -1);
+            if (g >= 0) DeleteGraphHandle(g);
+            ReleaseUnusedArchives();
+            EXPECT_EQ(GraphTable().count, graphs);
+            if (path != movie) {
+                EXPECT_EQ(OpenFileCount(), 0);
+                EXPECT_EQ(PlainFileOpenCount(), 0u);
+            }
+            return requests;
+        };
+        const size_t requests = load(SIZE_MAX);
+        for (size_t n = 1; n <= requests && !HasFailure(); ++n) load(n);
+    }
+    EXPECT_NE(Log().find("メモリが足りず処理できませんでした in FileAccessOpen：" + images[1]), std::string::npos);
 }
 
 }  // namespace

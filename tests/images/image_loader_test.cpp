@@ -86,7 +86,7 @@ TEST_F(ReaderLoaderTest, AReaderShortOfMemoryRefusesTheStreamWithALogLine) {
         result = orvik::LoadImageByReaders(stream.Get(), &image);
     }
     EXPECT_EQ(result, -1);
-    EXPECT_NE(log.Read().find("画像ファイルを読むメモリが確保できませんでした in LoadImageByReaders"), std::string::npos);
+    EXPECT_NE(log.Read().find("メモリが足りず処理できませんでした in LoadImageByReaders"), std::string::npos);
     ASSERT_EQ(orvik::LoadImageByReaders(stream.Get(), &image), 0) << "with memory enough it reads";
     EXPECT_EQ(image.width, 16384);
     orvik::FreeBaseImage(&image);

@@ -11,8 +11,8 @@
 #include "engine/platform/base/memory.h"
 #include "host/clock.h"
 #include "host/debug_output.h"
-#include "host/heap.h"
 #include "host/local_time.h"
+#include "tests/support/memory_shortage.h"
 #include "tests/support/temp_log.h"
 
 namespace {
@@ -111,6 +111,11 @@ TEST(LogTest, LinesBeforeOpeningLandInTheFileItCreates) {
     orvik::ResetLog();
     orvik::SetLogTimeStampOff(1);
     orvik::SetLogDirectory(dir.c_str());
+    {
+        // Short of memory a text cannot wait for the file: it is lost, not thrown.
+        const orvik_test::MemoryShortage shortage(1);
+        orvik::AddLogText("a text too long to wait without memory\n");
+    }
     orvik::AddLogText("early\n");
     orvik::InitLogFile();
     orvik::AddLogText("late\n");
@@ -144,17 +149,19 @@ TEST(LogTest, DatedNameUsesTheLocalTimeWithoutLeadingZeros) {
 TEST(LogTest, LongTextsNeedNoMemoryAndFormatsAreBounded) {
     TempLog log;
     orvik::ResetTrackedMemory();
-    // Running out of memory must not stop the log, nor turn into a leak dump inside it.
-    host::SetHeapFailureSize(1);
+    // Running out of memory, the engine's heap and operator new alike, must not stop the
+    // log, nor turn into a leak dump inside it.
     const std::string longLine(5000, 'q');
-    orvik::AddLogText((longLine + "\n").c_str());
-    host::SetHeapFailureSize(0);
+    const std::string text = longLine + "\n";
+    {
+        const orvik_test::MemoryShortage shortage(1);
+        orvik::AddLogText(text.c_str());
+    }
     EXPECT_EQ(log.Read(), longLine + "\r\n");
 
     TempLog formatted;
     orvik::AddLogFormat("%s", longLine.c_str());
-    const std::string text = formatted.Read();
-    EXPECT_EQ(text, std::string(1022, 'q') + "\r\n");
+    EXPECT_EQ(formatted.Read(), std::string(1022, 'q') + "\r\n");
 }
 
 // A two-byte character cut by the end of the format buffer is dropped whole: its lead byte

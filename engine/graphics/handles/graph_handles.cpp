@@ -3,6 +3,7 @@
 #include <orvik/platform.h>
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "engine/graphics/draw/draw_settings.h"
@@ -10,6 +11,7 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/files/full_path.h"
 #include "engine/platform/base/log.h"
+#include "engine/platform/base/short_of_memory.h"
 #include "engine/sound/movies/movie.h"
 
 namespace orvik {
@@ -170,11 +172,15 @@ int SetGraphFileName(int32_t handle, const char* path, int32_t source) {
         // Resolved before the old block goes: path may be that block's own text.
         char full[260];
         const char* kept = MakeFullPath(path, full, nullptr) == 0 ? full : path;
-        auto* block = new (std::nothrow) GraphFileName{};
+        std::unique_ptr<GraphFileName> block(new (std::nothrow) GraphFileName{});
         if (!block) return AddLogText("転送する画像ファイルのファイル名を保存するメモリ領域の確保に失敗しました\n");
-        block->path.assign(kept, kept + std::strlen(kept) + 1);
+        const auto copy = [&] {
+            block->path.assign(kept, kept + std::strlen(kept) + 1);
+            return 0;
+        };
+        if (UnlessShortOfMemory("SetGraphFileName", kept, -1, copy) != 0) return -1;
         DropFileName(*r);
-        r->fileName = block;
+        r->fileName = block.release();
         return 0;
     }
     GraphFileName* shared = nullptr;

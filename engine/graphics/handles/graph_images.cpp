@@ -10,6 +10,7 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/log.h"
+#include "engine/platform/base/short_of_memory.h"
 #include "engine/softrender/pipeline/memimg.h"
 #include "engine/softrender/pipeline/memimg_write.h"
 #include "host/d3d9/device/device.h"
@@ -99,6 +100,27 @@ const char* LaySet(GraphImageSet& s, int mipLevels, int alpha, int dxt) {
     return nullptr;
 }
 
+// The image set of a fresh graphic and what it shows; -1 (logged) when it cannot be made.
+int MakeGraphImages(GraphRecord* r, int width, int height, int mipLevels, int alpha, int palette, int dxt) {
+    auto* s = new (std::nothrow) GraphImageSet{};
+    if (!s) return AddLogText("グラフィックのオリジナル画像データ保存用メモリの確保に失敗しました\n");
+    r->images = s;
+    s->width = width;
+    s->height = height;
+    s->transColor = CreateSettings().transColor;
+    if (const char* refusal = LaySet(*s, mipLevels, alpha, dxt)) return AddLogFormat(refusal, width, height);
+    if (Graphics().direct3DMode) {
+        s->formatIndex = uint32_t(GetImageTextureFormatIndex(*s));
+        if (CreateGraphTextures(*s) != 0) return -1;
+    } else if (CreateSoftImage(*s, palette, alpha) != 0) {
+        return -1;
+    }
+    r->width = width;
+    r->height = height;
+    r->x = r->y = 0;
+    return CreateGraphTextureInfo(*r);
+}
+
 }  // namespace
 
 int CheckGraphImageSize(int width, int height, int mipLevels, int alpha, int dxt) {
@@ -108,33 +130,14 @@ int CheckGraphImageSize(int width, int height, int mipLevels, int alpha, int dxt
     return LaySet(s, mipLevels, alpha, dxt) ? -1 : 0;
 }
 
+// A graphic whose images cannot be made, memory running short included, is deleted again.
 int CreateGraphImages(int32_t handle, int width, int height, int mipLevels, int alpha, int palette, int dxt) {
     GraphRecord* r = GetGraphRecord(handle);
     if (!r) return -1;
-    auto* s = new (std::nothrow) GraphImageSet{};
-    if (!s) {
-        AddLogText("グラフィックのオリジナル画像データ保存用メモリの確保に失敗しました\n");
-        return Fail(handle);
-    }
-    r->images = s;
-    s->width = width;
-    s->height = height;
-    s->transColor = CreateSettings().transColor;
-    if (const char* refusal = LaySet(*s, mipLevels, alpha, dxt)) {
-        AddLogFormat(refusal, width, height);
-        return Fail(handle);
-    }
-    if (Graphics().direct3DMode) {
-        s->formatIndex = uint32_t(GetImageTextureFormatIndex(*s));
-        if (CreateGraphTextures(*s) != 0) return Fail(handle);
-    } else if (CreateSoftImage(*s, palette, alpha) != 0) {
-        return Fail(handle);
-    }
-    r->width = width;
-    r->height = height;
-    r->x = r->y = 0;
-    if (CreateGraphTextureInfo(*r) != 0) return Fail(handle);
-    return 0;
+    const int made = UnlessShortOfMemory("CreateGraphImages", nullptr, -1, [&] {
+        return MakeGraphImages(r, width, height, mipLevels, alpha, palette, dxt);
+    });
+    return made == 0 ? 0 : Fail(handle);
 }
 
 int FillGraphColor(int32_t handle, int red, int green, int blue, int alpha) {

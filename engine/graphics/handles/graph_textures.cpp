@@ -15,6 +15,7 @@
 #include "engine/graphics/handles/texture_transfer.h"
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/log.h"
+#include "engine/platform/base/short_of_memory.h"
 #include "host/d3d9/device/device.h"
 #include "host/d3d9/resources/pixel_format.h"
 #include "host/d3d9/resources/resources.h"
@@ -201,8 +202,10 @@ int CreateGraphTextures(GraphImageSet& set) {
     return 0;
 }
 
-int TransferImageToTexture(int32_t handle, const BaseImage& image, const BaseImage* alphaImage, const PixelRect& rect,
-                           int destX, int destY, int useKey) {
+namespace {
+
+int TransferToTexture(int32_t handle, const BaseImage& image, const BaseImage* alphaImage, const PixelRect& rect,
+                      int destX, int destY, int useKey) {
     if (!Graphics().up) return -1;
     GraphRecord* r = GetGraphRecord(handle);
     if (!r || !r->images) return -1;
@@ -241,6 +244,17 @@ int TransferImageToTexture(int32_t handle, const BaseImage& image, const BaseIma
             return -1;
     }
     return result == 0 ? 0 : -1;
+}
+
+}  // namespace
+
+// A device that runs short of memory for a lock or a copy of the pixels refuses the
+// transfer like any other failure.
+int TransferImageToTexture(int32_t handle, const BaseImage& image, const BaseImage* alphaImage, const PixelRect& rect,
+                           int destX, int destY, int useKey) {
+    return UnlessShortOfMemory("TransferImageToTexture", nullptr, -1, [&] {
+        return TransferToTexture(handle, image, alphaImage, rect, destX, destY, useKey);
+    });
 }
 
 int CreateGraphTextureInfo(GraphRecord& r) {

@@ -1,8 +1,6 @@
 #include "engine/graphics/readers/image_readers.h"
 
-#include <new>
-
-#include "engine/platform/base/log.h"
+#include "engine/platform/base/short_of_memory.h"
 
 namespace orvik {
 
@@ -19,13 +17,9 @@ constexpr ImageReader kDefaultImageReaders[] = {
 int TryReader(ImageReader reader, ImageStream* stream, BaseImage* out) {
     stream->functions.seek(stream->handle, 0, 0);
     *out = BaseImage{};
-    try {
-        return reader(stream, out);
-    } catch (const std::bad_alloc&) {
-        AddLogText("画像ファイルを読むメモリが確保できませんでした in LoadImageByReaders\n");
-        *out = BaseImage{};
-        return -1;
-    }
+    const int result = UnlessShortOfMemory("LoadImageByReaders", nullptr, -1, [&] { return reader(stream, out); });
+    if (result != 0) *out = BaseImage{};
+    return result;
 }
 
 }  // namespace

@@ -55,9 +55,8 @@ FileAccessHandle OpenFileWithArchive(const char* path, int cache, int, int async
         return 0;
     }
     const int slot = FirstFreeFileSlot();
-    auto* entry = ORVIK_TRACKED_NEW(FileHandleEntry);
+    TrackedOwner<FileHandleEntry> entry(ORVIK_TRACKED_NEW(FileHandleEntry));
     if (slot < 0 || entry == nullptr) {
-        TrackedDelete(entry);
         AddLogText("ファイルの情報を格納するメモリの確保に失敗しました\n");
         return 0;
     }
@@ -67,10 +66,7 @@ FileAccessHandle OpenFileWithArchive(const char* path, int cache, int, int async
     if (FindArchiveForPath(path, &archiveIndex, nullptr, innerPath) != 0) {
         entry->kind = 0;
         entry->plain = PlainFileOpen(path, cache, 1, async);
-        if (entry->plain == 0) {
-            TrackedDelete(entry);
-            return 0;
-        }
+        if (entry->plain == 0) return 0;
     } else {
         entry->kind = 1;
         entry->archiveIndex = archiveIndex;
@@ -78,11 +74,10 @@ FileAccessHandle OpenFileWithArchive(const char* path, int cache, int, int async
         if (OpenArchiveFileStream(&entry->stream, archive, innerPath, async) != 0) {
             AddLogText("ＯＫＶファイルの中に指定のファイルは見つかりませんでした\n");
             ReleaseArchiveReference(archiveIndex);
-            TrackedDelete(entry);
             return 0;
         }
     }
-    state.files[slot] = entry;
+    state.files[slot] = entry.release();
     ++state.fileCount;
     return static_cast<FileAccessHandle>(static_cast<uintptr_t>(slot) | kArchiveFileHandleTag);
 }

@@ -1,6 +1,7 @@
 // Directory search of the archive-aware set: inside an archive when one covers the search
 // path, on disk otherwise.
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "engine/platform/archive/archive_files_state.h"
@@ -77,16 +78,21 @@ FindHandle* FindFromHandle(FileFindHandle handle) {
     return nullptr;
 }
 
+// Also closes a search that failed half made: what it holds so far is given back.
 void CloseFind(FindHandle* find) {
     if (find->kind == 1) {
         FreeArchiveSearch(find->search);
         ReleaseArchiveReference(find->archiveIndex);
-    } else {
+    } else if (find->plain != -1) {
         PlainFindClose(find->plain);
     }
     ArchiveFiles().searches.Remove(find);
     TrackedDelete(find);
 }
+
+struct FindCloser {
+    void operator()(FindHandle* find) const { CloseFind(find); }
+};
 
 }  // namespace
 
@@ -127,7 +133,7 @@ ArchiveSearchState* FindFirstInArchive(ArchiveObject* archive, const char* path,
                                        FileFindRecord* record) {
     if (archive == nullptr || path == nullptr) return nullptr;
     while (!FinishArchiveFileLoad(archive)) PlainFileWaitIdle(archive->loadFile);
-    auto* state = ORVIK_TRACKED_NEW(ArchiveSearchState);
+    TrackedOwner<ArchiveSearchState> state(ORVIK_TRACKED_NEW(ArchiveSearchState));
     if (state == nullptr) return nullptr;
     std::string directory;
     SplitFindPattern(archive, path, &directory, &state->pattern);
@@ -138,18 +144,12 @@ ArchiveSearchState* FindFirstInArchive(ArchiveObject* archive, const char* path,
         const int changed = ChangeArchiveDir(archive, directory.c_str(), 0, nullptr);
         state->directory = archive->currentDir;
         archive->currentDir = current;
-        if (changed != 0) {
-            FreeArchiveSearch(state);
-            return nullptr;
-        }
+        if (changed != 0) return nullptr;
     }
     state->next = 0;
-    if (FillArchiveFindRecord(state, record) != 0) {
-        FreeArchiveSearch(state);
-        return nullptr;
-    }
+    if (FillArchiveFindRecord(state.get(), record) != 0) return nullptr;
     ++state->next;
-    return state;
+    return state.release();
 }
 
 int FindNextInArchive(ArchiveSearchState* state, FileFindRecord* record) {
@@ -162,7 +162,7 @@ void FreeArchiveSearch(ArchiveSearchState* state) { TrackedDelete(state); }
 
 FileFindHandle FindFirstWithArchive(const char* path, FileFindRecord* record) {
     if (path == nullptr) return -1;
-    auto* find = ORVIK_TRACKED_NEW(FindHandle);
+    std::unique_ptr<FindHandle, FindCloser> find(ORVIK_TRACKED_NEW(FindHandle));
     if (find == nullptr) return -1;
     *find = FindHandle{0, -1, -1, nullptr};
     char innerPath[kFilePathMax];
@@ -170,20 +170,13 @@ FileFindHandle FindFirstWithArchive(const char* path, FileFindRecord* record) {
         find->kind = 1;
         find->search = FindFirstInArchive(&ArchiveFiles().archives[find->archiveIndex]->archive,
                                           innerPath, record);
-        if (find->search == nullptr) {
-            ReleaseArchiveReference(find->archiveIndex);
-            TrackedDelete(find);
-            return -1;
-        }
+        if (find->search == nullptr) return -1;
     } else {
         find->plain = PlainFindFirst(path, record);
-        if (find->plain == -1) {
-            TrackedDelete(find);
-            return -1;
-        }
+        if (find->plain == -1) return -1;
     }
-    ArchiveFiles().searches.Add(find);
-    return reinterpret_cast<FileFindHandle>(find);
+    ArchiveFiles().searches.Add(find.get());
+    return reinterpret_cast<FileFindHandle>(find.release());
 }
 
 int FindNextWithArchive(FileFindHandle handle, FileFindRecord* record) {

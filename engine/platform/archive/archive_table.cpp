@@ -1,13 +1,14 @@
 // The table of open archives and the mapping of a path to the archive that covers it.
-#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "engine/platform/archive/archive_files_state.h"
 #include "engine/platform/base/charset.h"
 #include "engine/platform/files/full_path.h"
+#include "engine/platform/files/open_directory.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/tracked_object.h"
 
@@ -37,20 +38,16 @@ std::string ResolveArchiveCase(const std::string& path) {
     const size_t slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    DIR* dir = opendir(directory.empty() ? "/" : directory.c_str());
+    const OpenDirectory dir(opendir(directory.empty() ? "/" : directory.c_str()));
     if (dir == nullptr) return "";
-    std::string found;
     const int charSet = GetTextCharSet();
     const std::string wanted = UpperCaseAscii(name, charSet);
-    while (const dirent* entry = readdir(dir)) {
-        const std::string candidate = directory + "/" + entry->d_name;
-        if (UpperCaseAscii(entry->d_name, charSet) == wanted && IsRegularFile(candidate)) {
-            found = candidate;
-            break;
-        }
+    while (const dirent* entry = readdir(dir.get())) {
+        if (UpperCaseAscii(entry->d_name, charSet) != wanted) continue;
+        std::string candidate = directory + "/" + entry->d_name;
+        if (IsRegularFile(candidate)) return candidate;
     }
-    closedir(dir);
-    return found;
+    return "";
 }
 
 // The name an archive is opened by: relative to the current directory when it lies
@@ -75,11 +72,26 @@ int FreeArchiveSlot() {
     return -1;
 }
 
+// A reference taken on an archive, given back unless it is kept: what is made after the
+// reference was taken (the names of the match) may run out of memory.
+class HeldReference {
+public:
+    explicit HeldReference(int slot) : slot_(slot) {}
+    ~HeldReference() { ReleaseArchiveReference(slot_); }
+    HeldReference(const HeldReference&) = delete;
+    HeldReference& operator=(const HeldReference&) = delete;
+    int Keep() { return std::exchange(slot_, -1); }
+
+private:
+    int slot_;
+};
+
 // Remembers the archive found last, so the next path under the same prefix skips the search.
-void CacheMatch(const std::string& archivePath, const std::string& upperPrefix, int slot) {
+// The texts are copied before the call, so the three fields change together or not at all.
+void CacheMatch(std::string archivePath, std::string upperPrefix, int slot) {
     ArchiveFilesState& state = ArchiveFiles();
-    state.cachedArchivePath = archivePath;
-    state.cachedPrefix = upperPrefix;
+    state.cachedArchivePath = std::move(archivePath);
+    state.cachedPrefix = std::move(upperPrefix);
     state.cachedSlot = slot;
 }
 
@@ -92,10 +104,11 @@ int MapFullPath(const std::string& full, std::string* archivePath, std::string* 
         upper.compare(0, cached, state.cachedPrefix) == 0) {
         const int slot = OpenArchiveInTable(state.cachedSlot, state.cachedArchivePath.c_str(), 0, 0);
         if (slot < 0) return -1;
+        HeldReference held(slot);
         state.cachedSlot = slot;
         *archivePath = state.cachedArchivePath;
         *innerPath = full.substr(cached + 1);
-        return slot;
+        return held.Keep();
     }
     // Every directory prefix, shortest first; the last element (the file) is never tried.
     size_t start = full[0] == '/' ? 1 : 0;
@@ -105,10 +118,11 @@ int MapFullPath(const std::string& full, std::string* archivePath, std::string* 
         const std::string candidate = full.substr(0, slash) + "." + ArchiveExtension();
         const int slot = OpenArchiveInTable(-1, candidate.c_str(), 0, 0);
         if (slot >= 0) {
+            HeldReference held(slot);
             CacheMatch(candidate, upper.substr(0, slash), slot);
             *archivePath = candidate;
             *innerPath = full.substr(slash + 1);
-            return slot;
+            return held.Keep();
         }
         start = slash + 1;
     }
@@ -164,18 +178,16 @@ int OpenArchiveInTable(int hint, const char* path, int memoryFlag, int noWait) {
 
     const std::string file = ResolveArchiveCase(OpenedName(path));
     if (file.empty()) return -1;
-    auto* entry = ORVIK_TRACKED_NEW(ArchiveTableEntry);
+    // The entry is complete before the archive is opened: nothing after the opening fails.
+    TrackedOwner<ArchiveTableEntry> entry(ORVIK_TRACKED_NEW(ArchiveTableEntry));
     if (entry == nullptr) return -1;
+    entry->path = path;
     const int opened =
         memoryFlag ? OpenArchiveFileToMemory(&entry->archive, file.c_str(), ArchiveKeyString(), noWait)
                    : OpenArchiveFileStreamed(&entry->archive, file.c_str(), ArchiveKeyString());
-    if (opened != 0) {
-        TrackedDelete(entry);
-        return -1;
-    }
+    if (opened != 0) return -1;
     entry->references = 1;
-    entry->path = path;
-    state.archives[slot] = entry;
+    state.archives[slot] = entry.release();
     ++state.archiveCount;
     return slot;
 }

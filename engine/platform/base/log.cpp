@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <new>
 
 #include "engine/platform/base/charset.h"
 #include "engine/platform/base/format.h"
@@ -68,7 +70,12 @@ private:
                 done += size_t(n);
             }
         } else if (g_log.pending.size() + used_ <= kLogPendingLimit) {
-            g_log.pending.append(buffer_, used_);
+            // Short of memory the text is not kept for the file (the debugger output has
+            // it), rather than thrown out of a destructor.
+            try {
+                g_log.pending.append(buffer_, used_);
+            } catch (const std::bad_alloc&) {
+            }
         }
         buffer_[used_] = '\0';
         host::OutputDebugStringA(buffer_);
@@ -147,10 +154,16 @@ void MakeFileName(char* out, size_t size) {
 // The log file of the log directory, made afresh (the log of an earlier start is replaced)
 // or to append to: the file, or minus the error number. What stands in the way of a new
 // file gives the reason (a directory of its name "is a directory" rather than "exists").
+// The path is put together in a buffer of the longest path the system opens, so that a
+// text is logged when memory has run short as well.
 int OpenInDirectoryLocked(bool afresh) {
-    const std::string path = PathLocked();
-    if (afresh && ::unlink(path.c_str()) != 0 && errno != ENOENT) return -errno;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (afresh ? O_EXCL : O_APPEND), 0644);
+    const std::string& directory = g_log.directory;
+    const char* separator = !directory.empty() && directory.back() == '/' ? "" : "/";
+    char path[PATH_MAX];
+    const int length = std::snprintf(path, sizeof path, "%s%s%s", directory.c_str(), separator, g_log.fileName);
+    if (length < 0 || size_t(length) >= sizeof path) return -ENAMETOOLONG;
+    if (afresh && ::unlink(path) != 0 && errno != ENOENT) return -errno;
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC | (afresh ? O_EXCL : O_APPEND), 0644);
     return fd >= 0 ? fd : -errno;
 }
 

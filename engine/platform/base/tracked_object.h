@@ -1,6 +1,7 @@
 // C++ records placed in tracked memory, so that a record never freed shows in the leak dump
 // with the file and line that made it.
 #pragma once
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -21,6 +22,18 @@ void TrackedDelete(T* object) {
     object->~T();
     TrackedFree(object);
 }
+
+struct TrackedDeleter {
+    template <typename T>
+    void operator()(T* object) const {
+        TrackedDelete(object);
+    }
+};
+
+// Owns a tracked record until it is released to the table that keeps it, so that a
+// failure on the way (a container out of memory) frees it.
+template <typename T>
+using TrackedOwner = std::unique_ptr<T, TrackedDeleter>;
 
 }  // namespace orvik
 

@@ -2,6 +2,7 @@
 
 #include "engine/platform/archive/archive_files.h"
 #include "engine/platform/base/log.h"
+#include "engine/platform/base/short_of_memory.h"
 #include "engine/platform/files/plain_file.h"
 
 namespace orvik {
@@ -78,8 +79,11 @@ int IsBuiltinFileAccessSet() {
     return SameSet(table, kPlainSet) || SameSet(table, kArchiveSet) ? 1 : 0;
 }
 
+// The operations that make paths, names or records run where memory running short is a
+// failure with a log line; the others only move bytes and positions.
 FileAccessHandle FileAccessOpen(const char* path, int cache, int thirdFlag, int async) {
-    return State().table.open(path, cache, thirdFlag, async);
+    return UnlessShortOfMemory("FileAccessOpen", path, FileAccessHandle{0},
+                               [&] { return State().table.open(path, cache, thirdFlag, async); });
 }
 int FileAccessClose(FileAccessHandle handle) { return State().table.close(handle); }
 int32_t FileAccessTell(FileAccessHandle handle) { return State().table.tell(handle); }
@@ -92,11 +96,22 @@ size_t FileAccessRead(void* buffer, size_t elementSize, size_t count, FileAccess
 int FileAccessEof(FileAccessHandle handle) { return State().table.eof(handle); }
 int FileAccessIdleCheck(FileAccessHandle handle) { return State().table.idleCheck(handle); }
 FileFindHandle FileAccessFindFirst(const char* path, FileFindRecord* record) {
-    return State().table.findFirst(path, record);
+    return UnlessShortOfMemory("FileAccessFindFirst", path, FileFindHandle{-1},
+                               [&] { return State().table.findFirst(path, record); });
 }
-int FileAccessFindNext(FileFindHandle handle, FileFindRecord* record) { return State().table.findNext(handle, record); }
+int FileAccessFindNext(FileFindHandle handle, FileFindRecord* record) {
+    return UnlessShortOfMemory("FileAccessFindNext", nullptr, -1,
+                               [&] { return State().table.findNext(handle, record); });
+}
 int FileAccessFindClose(FileFindHandle handle) { return State().table.findClose(handle); }
-int FileAccessSetCurrentDir(const char* path) { return State().table.setCurrentDir(path); }
-int FileAccessGetCurrentDir(char* buffer) { return State().table.getCurrentDir(buffer); }
+int FileAccessSetCurrentDir(const char* path) {
+    return UnlessShortOfMemory("FileAccessSetCurrentDir", path, -1,
+                               [&] { return State().table.setCurrentDir(path); });
+}
+int FileAccessGetCurrentDir(char* buffer) {
+    if (buffer != nullptr) buffer[0] = 0;
+    return UnlessShortOfMemory("FileAccessGetCurrentDir", nullptr, -1,
+                               [&] { return State().table.getCurrentDir(buffer); });
+}
 
 }  // namespace orvik

@@ -9,6 +9,7 @@
 #include "engine/platform/base/charset.h"
 #include "engine/platform/files/file_access.h"
 #include "engine/platform/base/log.h"
+#include "engine/platform/base/short_of_memory.h"
 
 namespace orvik {
 namespace {
@@ -99,8 +100,9 @@ std::string FullPathOf(const std::string& path, const std::string& base) {
     return out;
 }
 
-int MakeFullPath(const char* path, char* out, const char* base) {
-    if (out == nullptr) return -1;
+namespace {
+
+int MakeFullPathInto(const char* path, char* out, const char* base) {
     // An absolute path does not look at the base, so it needs no current directory (which
     // can be too long to read into the file operations' buffer).
     const bool absolute = path != nullptr && (path[0] == '/' || path[0] == '\\');
@@ -127,6 +129,13 @@ int MakeFullPath(const char* path, char* out, const char* base) {
     }
     std::memcpy(out, full.c_str(), full.size() + 1);
     return 0;
+}
+
+}  // namespace
+
+int MakeFullPath(const char* path, char* out, const char* base) {
+    if (out == nullptr) return -1;
+    return UnlessShortOfMemory("MakeFullPath", path, -1, [&] { return MakeFullPathInto(path, out, base); });
 }
 
 }  // namespace orvik

@@ -1,5 +1,4 @@
 // Current directory and directory search of the plain set.
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include "engine/platform/base/live_handles.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/files/name_pattern.h"
+#include "engine/platform/files/open_directory.h"
 #include "engine/platform/files/plain_file.h"
 #include "engine/platform/base/tracked_object.h"
 
@@ -78,35 +78,30 @@ FileFindHandle PlainFindFirst(const char* path, FileFindRecord* record) {
     const std::string pattern =
         UpperCaseAscii(slash == std::string::npos ? full : full.substr(slash + 1), charSet);
 
-    DIR* dir = opendir(directory.c_str());
+    OpenDirectory dir(opendir(directory.c_str()));
     if (dir == nullptr) return -1;
-    auto* search = ORVIK_TRACKED_NEW(PlainSearch);
-    if (search == nullptr) {
-        closedir(dir);
-        return -1;
-    }
+    TrackedOwner<PlainSearch> search(ORVIK_TRACKED_NEW(PlainSearch));
+    if (search == nullptr) return -1;
     search->directory = directory;
-    while (const dirent* entry = readdir(dir)) {
+    while (const dirent* entry = readdir(dir.get())) {
         const std::string upper = UpperCaseAscii(entry->d_name, charSet);
         if (MatchFileNamePattern(upper.c_str(), pattern.c_str(), charSet) == 0)
             search->names.emplace_back(entry->d_name);
     }
-    closedir(dir);
-    if (search->names.empty()) {
-        TrackedDelete(search);
-        return -1;
-    }
+    dir.reset();
+    if (search->names.empty()) return -1;
     std::sort(search->names.begin(), search->names.end());
-    Searches().Add(search);
     FillRecord(*search, search->names[0], record);
     search->next = 1;
-    return reinterpret_cast<FileFindHandle>(search);
+    Searches().Add(search.get());
+    return reinterpret_cast<FileFindHandle>(search.release());
 }
 
 int PlainFindNext(FileFindHandle handle, FileFindRecord* record) {
     PlainSearch* search = SearchFromHandle(handle);
     if (search == nullptr || search->next >= search->names.size()) return -1;
-    FillRecord(*search, search->names[search->next++], record);
+    FillRecord(*search, search->names[search->next], record);
+    ++search->next;
     return 0;
 }
 

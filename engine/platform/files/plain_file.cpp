@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <string>
 
 #include "engine/platform/base/io_arithmetic.h"
@@ -41,11 +42,20 @@ int64_t OpenForSize(const std::string& path, int* fdOut, int64_t maxSize) {
     return info.st_size;
 }
 
-void FreeRecord(PlainFileRecord* record) {
+// Closes the file and frees the record, its thread stopped first.
+void CloseRecord(PlainFileRecord* record) {
+    if (record->fd >= 0) close(record->fd);
     OpenRecords().Remove(record);
     TrackedDelete(record->thread);
     TrackedFree(record);
 }
+
+// Owns a record until its handle is given out, so that an open failing on the way (a
+// container out of memory) closes and frees it.
+struct RecordCloser {
+    void operator()(PlainFileRecord* record) const { CloseRecord(record); }
+};
+using RecordOwner = std::unique_ptr<PlainFileRecord, RecordCloser>;
 
 }  // namespace
 
@@ -74,34 +84,32 @@ FileAccessHandle OpenUpTo(const char* path, int cache, int async, int64_t maxSiz
     int fd = -1;
     const int64_t size = OpenForSize(systemPath, &fd, maxSize);
     if (size < 0) return 0;
-    auto* record = static_cast<PlainFileRecord*>(TrackedAlloc(sizeof(PlainFileRecord), __FILE__, __LINE__));
+    RecordOwner record(static_cast<PlainFileRecord*>(TrackedAlloc(sizeof(PlainFileRecord), __FILE__, __LINE__)));
     if (record == nullptr) {
         close(fd);
         return 0;
     }
     *record = PlainFileRecord{fd, (cache || async) ? 1 : 0, cache ? 1 : 0, async ? 1 : 0,
                               0, 0, static_cast<uint64_t>(size), nullptr};
-    OpenRecords().Add(record);
-    if (!record->threadFlag) return reinterpret_cast<FileAccessHandle>(record);
+    OpenRecords().Add(record.get());
+    if (!record->threadFlag) return reinterpret_cast<FileAccessHandle>(record.release());
 
     // The thread opens the file on its own; this open only took the size.
     close(fd);
     record->fd = -1;
     record->thread = ORVIK_TRACKED_NEW(FileThread);
     if (record->thread == nullptr) {
-        FreeRecord(record);
         AddLogText("ファイルアクセス専用スレッドの作成に失敗しました\n");
         return 0;
     }
     const int started = record->thread->Start(systemPath, cache != 0);
     if (started != 0) {
-        FreeRecord(record);
         AddLogText(started == FileThread::kNoCacheMemory
                        ? "ファイル読み込みキャッシュ用メモリの確保に失敗しました\n"
                        : "ファイルのオープンに失敗しました\n");
         return 0;
     }
-    return reinterpret_cast<FileAccessHandle>(record);
+    return reinterpret_cast<FileAccessHandle>(record.release());
 }
 
 }  // namespace
@@ -117,8 +125,7 @@ FileAccessHandle PlainFileOpenArchive(const char* path, int async) {
 int PlainFileClose(FileAccessHandle handle) {
     PlainFileRecord* record = PlainFileFromHandle(handle);
     if (record == nullptr) return -1;
-    if (record->fd >= 0) close(record->fd);
-    FreeRecord(record);
+    CloseRecord(record);
     return 0;
 }
 

@@ -26,9 +26,25 @@ size_t Utf8Length(unsigned char lead) {
     return 1;
 }
 
+// Closes the converter on every way out, the text running out of memory included.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (cd_ != iconv_t(-1)) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    iconv_t Get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
 std::string Convert(const char* to, const char* from, std::string_view text) {
     bool fromUtf8 = std::string_view(from) == "UTF-8";
-    iconv_t cd = iconv_open(to, from);
+    const Converter converter(to, from);
+    iconv_t cd = converter.Get();
     if (cd == iconv_t(-1)) return std::string(text);
     std::string out;
     char buffer[256];
@@ -47,7 +63,6 @@ std::string Convert(const char* to, const char* from, std::string_view text) {
             inLeft -= skip;
         }
     }
-    iconv_close(cd);
     return out;
 }
 }  // namespace
