@@ -195,7 +195,8 @@ TEST_F(ConvertTest, AnOggSeekThatFailsIsReportedAndHandsOutNoPcmFromTheWrongPlac
 // went on playing whatever its buffer last held, round and round.
 TEST_F(ConvertTest, ALoopingOggStreamThatCannotSeekBackEndsAndStops) {
     Start();
-    const Bytes file = OggSine(22050, 2, 44100);
+    // Longer than the first fill, which would otherwise see the end before the play.
+    const Bytes file = OggSine(44100, 2, 44100);
     const int h = orvik::AddSoundData(-1);
     ASSERT_EQ(orvik::AddStreamSoundImage(file.data(), int32_t(file.size()), 0, h, orvik::kStreamFileImage, -1), 0);
     ASSERT_EQ(orvik::PrepareStreamSound(h), 0);

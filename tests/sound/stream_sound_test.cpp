@@ -103,6 +103,19 @@ TEST_F(StreamTest, StreamsEndingAroundEveryWholeSecondStop) {
         }
 }
 
+// A sound shorter than the time between two refills is played past before a second
+// refill could see its end: the first fill sees it, and the buffer does not go round.
+TEST_F(StreamTest, AStreamShorterThanARefillStops) {
+    Start();
+    const std::vector<int16_t> pcm = Ramp(kRefillFrames / 2, 2);
+    const int h = MakeStream({PcmWave(2, 44100, pcm)});
+    ASSERT_EQ(orvik::PlaySoundHandle(h, orvik::kPlayBack), 0);
+    const std::vector<int16_t> heard = Hear(44100 * 2);
+    EXPECT_TRUE(Heard(heard, 0, pcm));
+    EXPECT_TRUE(Silent(heard, pcm.size(), heard.size()));
+    EXPECT_EQ(orvik::CheckSoundPlaying(h), 0);
+}
+
 TEST_F(StreamTest, SourcesPlayOneAfterTheOtherAndRepeatsCountOn) {
     Start();
     const std::vector<int16_t> a = Ramp(30000, 2, 37), b = Ramp(20000, 2, 53);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/support/lame_info_frame.h"
+
 namespace mp3test {
 
 struct ToneSpec {
@@ -16,6 +18,9 @@ struct ToneSpec {
     double hz;    // the left channel; the right one sounds an octave up
     int amplitude;
     int kbps;
+    // LAME's information frame first, with the encoder delay and padding a gapless decoder
+    // leaves out, as the game's music has it.
+    bool infoFrame = false;
 };
 
 struct Mp3 {
@@ -23,7 +28,7 @@ struct Mp3 {
     int frames;
 };
 
-// A constant bit rate with no information frame, so every frame carries sound.
+// A constant bit rate; without the information frame every frame carries sound.
 inline Mp3 EncodeTone(const ToneSpec& s) {
     lame_global_flags* lame = lame_init();
     lame_set_in_samplerate(lame, int(s.rate));
@@ -31,7 +36,7 @@ inline Mp3 EncodeTone(const ToneSpec& s) {
     lame_set_num_channels(lame, s.channels);
     lame_set_mode(lame, s.channels == 1 ? MONO : JOINT_STEREO);
     lame_set_brate(lame, s.kbps);
-    lame_set_bWriteVbrTag(lame, 0);
+    lame_set_bWriteVbrTag(lame, s.infoFrame);
     lame_set_quality(lame, 7);
     EXPECT_EQ(lame_init_params(lame), 0);
     std::vector<int16_t> pcm;
@@ -45,6 +50,7 @@ inline Mp3 EncodeTone(const ToneSpec& s) {
     EXPECT_GT(n, 0);
     const int tail = lame_encode_flush(lame, out.data() + n, int(out.size()) - n);
     out.resize(size_t(n + tail));
+    EXPECT_TRUE(!s.infoFrame || PutInfoFrame(lame, out));
     Mp3 mp3{out, lame_get_frameNum(lame)};
     lame_close(lame);
     return mp3;

@@ -2,6 +2,7 @@
 // set-up pieces.
 #include "engine/sound/decoders/acm_convert.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/platform/base/log.h"
@@ -72,6 +73,36 @@ void SkipInsideBlock(SoundConvert* c, int64_t target) {
     c->outputPosition = int32_t(target);
 }
 
+// The bytes still to come before the length the record reports, which counted what the
+// frames play: nothing plays past it, whatever a damaged stream makes the codec give.
+int64_t BytesBeforeEnd(const SoundConvert* c) {
+    if (c->acm.totalSamples == -1) return INT64_MAX;
+    return std::max<int64_t>(int64_t(c->acm.totalSamples) * c->outputFormat.nBlockAlign - c->outputPosition, 0);
+}
+
+// One conversion step from the source position into the block: the PCM bytes it gave
+// and the source bytes it used. False when the conversion failed.
+bool ConvertStep(SoundConvert* c, uint32_t* produced, uint32_t* used) {
+    AcmConvertState& a = c->acm;
+    const AcmFunctions& f = Sound().acm;
+    const uint32_t left = a.sourceSize - a.sourcePosition;
+    const uint32_t step = StepBytes(c);
+    host::ACMSTREAMHEADER h;
+    h.cbStruct = host::ACMSTREAMHEADER_SIZE32;
+    h.pbSrc = a.sourceData + a.sourcePosition;
+    h.cbSrcLength = left < step ? left : step;
+    h.pbDst = c->block;
+    h.cbDstLength = uint32_t(c->blockSize);
+    if (f.streamPrepareHeader(a.mainStream, &h, 0) != host::MMSYSERR_NOERROR) return false;
+    const host::MMRESULT result = f.streamConvert(a.mainStream, &h, host::ACM_STREAMCONVERTF_BLOCKALIGN);
+    if (result == host::MMSYSERR_NOMEM) AddLogText("ACM: memory ran short converting the sound; it ends here\n");
+    f.streamUnprepareHeader(a.mainStream, &h, 0);
+    if (result != host::MMSYSERR_NOERROR) return false;
+    *produced = std::min(h.cbDstLengthUsed, h.cbDstLength);
+    *used = std::min(h.cbSrcLengthUsed, left);
+    return true;
+}
+
 }  // namespace
 
 bool AcmAvailable() {
@@ -125,35 +156,23 @@ void ReleaseAcmState(SoundConvert* c) {
 
 int ConvertAcmBlock(SoundConvert* c) {
     AcmConvertState& a = c->acm;
-    if (a.sourcePosition >= a.sourceSize) return -1;
-    const AcmFunctions& f = Sound().acm;
-    const uint32_t left = a.sourceSize - a.sourcePosition;
-    const uint32_t step = StepBytes(c);
-    host::ACMSTREAMHEADER h;
-    h.cbStruct = host::ACMSTREAMHEADER_SIZE32;
-    h.pbSrc = a.sourceData + a.sourcePosition;
-    h.cbSrcLength = left < step ? left : step;
-    h.pbDst = c->block;
-    h.cbDstLength = uint32_t(c->blockSize);
-    if (f.streamPrepareHeader(a.mainStream, &h, 0) != host::MMSYSERR_NOERROR) {
-        c->blockBytesLeft = 0;
-        a.sourcePosition = a.sourceSize;
-        return -1;
+    // A step may use source bytes and give nothing yet (an MP3's information frame, and the
+    // frames whose samples a gapless decoder drops): the conversion goes on until a step
+    // gives PCM. Every step moves the source position on, so the source bounds the work.
+    while (a.sourcePosition < a.sourceSize && BytesBeforeEnd(c) > 0) {
+        uint32_t produced = 0, used = 0;
+        if (!ConvertStep(c, &produced, &used)) break;
+        a.sourcePosition += used;
+        produced = uint32_t(std::min<int64_t>(produced, BytesBeforeEnd(c)));
+        if (produced > 0) {
+            c->blockBytesLeft = int32_t(produced);
+            return 0;
+        }
+        if (used == 0) break;
     }
-    const host::MMRESULT result = f.streamConvert(a.mainStream, &h, host::ACM_STREAMCONVERTF_BLOCKALIGN);
-    const bool converted = result == host::MMSYSERR_NOERROR;
-    if (result == host::MMSYSERR_NOMEM) AddLogText("ACM: memory ran short converting the sound; it ends here\n");
-    f.streamUnprepareHeader(a.mainStream, &h, 0);
-    const uint32_t produced = converted ? h.cbDstLengthUsed : 0;
-    const uint32_t used = converted ? h.cbSrcLengthUsed : 0;
-    if (produced == 0) {
-        c->blockBytesLeft = 0;
-        a.sourcePosition = a.sourceSize;
-        return -1;
-    }
-    c->blockBytesLeft = int32_t(produced < h.cbDstLength ? produced : h.cbDstLength);
-    a.sourcePosition += used < left ? used : left;
-    return 0;
+    c->blockBytesLeft = 0;
+    a.sourcePosition = a.sourceSize;
+    return -1;
 }
 
 int SeekAcmConvert(SoundConvert* c, int32_t sample) {

@@ -1,5 +1,6 @@
 // The decoder for MP3 files through the compression manager: ID3 tags are stepped over,
-// the frames are walked and counted, and the run of frames is converted from memory.
+// the frames are walked and what they play counted, and the run of frames is converted
+// from memory.
 #include <cstring>
 
 #include "engine/platform/base/memory.h"
@@ -75,8 +76,9 @@ int SetupMp3AcmConvert(SoundConvert* c) {
     if (fileSize <= kId3v1Bytes) return -1;
     const uint32_t audioEnd = fileSize - (HasId3v1(s, fileSize) ? kId3v1Bytes : 0);
     Mp3FrameWalk walk;
-    if (WalkMp3Frames(s, tagLength, audioEnd, &walk) != 0) return -1;
-    if (walk.totalSamples > INT32_MAX) return -1;
+    if (WalkMp3Frames(s, tagLength, audioEnd, 0, &walk) != 0) return -1;
+    // Frames the decoder would play nothing of make no sound.
+    if (walk.totalSamples <= 0 || walk.totalSamples > INT32_MAX) return -1;
     c->acm.totalSamples = int32_t(walk.totalSamples);
     uint8_t h[4];
     Mp3FrameInfo first;

@@ -1,8 +1,10 @@
 #include "engine/sound/decoders/mp3_frame_walk.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/sound/decoders/mp3_frame_header.h"
+#include "engine/sound/decoders/mp3_info_frame.h"
 #include "engine/sound/streams/stream_io.h"
 #include "host/acm/pcm_format_convert.h"
 
@@ -45,6 +47,14 @@ public:
 
     void MoveTo(uint32_t position) { position_ = position; }
 
+    // Copies `bytes` (no more than a block) from `at` on; false when the stream ends first.
+    bool Copy(uint32_t at, uint32_t bytes, uint8_t* out) {
+        position_ = at;
+        if (!Holds(bytes)) return false;
+        std::memcpy(out, block_ + (at - blockStart_), bytes);
+        return true;
+    }
+
 private:
     // Whether `bytes` from the position are in the block, reading a new one from there
     // when they are not.
@@ -68,24 +78,78 @@ private:
     uint8_t block_[kScanBlockBytes];
 };
 
-// Frames of one rate and channel count in a row: the decoder converts each such run to
-// the first frame's rate on its own.
-struct Run {
-    uint32_t rate = 0;
-    uint8_t channels = 0;
-    uint64_t samples = 0;
+// The sample frames the decoder plays, run by run: a run is frames of one rate and channel
+// count in a row, which the decoder converts to the output rate on its own. The first run
+// loses what an information frame says the decoder drops.
+class PlayedSamples {
+public:
+    void SetOutputRate(uint32_t rate) { outputRate_ = rate; }
+    void SetGapless(const Mp3Gapless& gapless) { gapless_ = gapless; }
+    void Add(const Mp3FrameInfo& f) {
+        if (f.sampleRate != run_.rate || f.channels != run_.channels) {
+            CloseRun();
+            run_ = {f.sampleRate, f.channels, 0};
+        }
+        run_.samples += f.samplesPerFrame;
+    }
+    int64_t Total() {
+        CloseRun();
+        return total_;
+    }
+
+private:
+    void CloseRun() {
+        if (run_.rate == 0) return;
+        uint64_t kept = run_.samples;
+        if (firstRun_) kept -= gapless_.Dropped(kept);
+        firstRun_ = false;
+        total_ += int64_t(host::ConvertedFrameCount(kept, run_.rate, outputRate_));
+        run_ = {};
+    }
+
+    struct Run {
+        uint32_t rate = 0;
+        uint8_t channels = 0;
+        uint64_t samples = 0;
+    };
+    Run run_;
+    Mp3Gapless gapless_;
+    uint32_t outputRate_ = 0;
+    bool firstRun_ = true;
+    int64_t total_ = 0;
 };
 
-int64_t RunSamples(const Run& run, uint32_t firstRate) {
-    return int64_t(host::ConvertedFrameCount(run.samples, run.rate, firstRate));
+// Whether a frame of the same layer, rate and channel count starts at `at`.
+bool FollowedByItsKind(ForwardScan& scan, uint32_t at, uint32_t audioEnd, const Mp3FrameInfo& info) {
+    uint8_t h[4];
+    Mp3FrameInfo next;
+    return uint64_t(at) + 4 <= audioEnd && scan.Copy(at, 4, h) && ParseMp3FrameHeader(h, &next) == 0 &&
+           next.layer == info.layer && next.sampleRate == info.sampleRate && next.channels == info.channels;
+}
+
+// The decoder takes a frame for the stream's first only when a frame of its kind follows
+// right behind it, and passes over every frame until one does. The first frame taken may
+// be an information frame, which holds no sound. True when this frame was taken.
+bool TakeFirstFrame(ForwardScan& scan, uint32_t position, uint32_t audioEnd, const Mp3FrameInfo& info,
+                    PlayedSamples* played) {
+    if (!FollowedByItsKind(scan, position + info.frameLength, audioEnd, info)) return false;
+    uint8_t frame[kMp3InfoFrameBytes];
+    const uint32_t bytes = std::min(info.frameLength, kMp3InfoFrameBytes);
+    Mp3Gapless gapless;
+    if (scan.Copy(position, bytes, frame) && ReadMp3InfoFrame({frame, bytes}, info, &gapless))
+        played->SetGapless(gapless);
+    else
+        played->Add(info);
+    return true;
 }
 
 }  // namespace
 
-int WalkMp3Frames(const StreamDescriptor& s, uint32_t from, uint32_t audioEnd, Mp3FrameWalk* w) {
+int WalkMp3Frames(const StreamDescriptor& s, uint32_t from, uint32_t audioEnd, uint32_t outputRate,
+                  Mp3FrameWalk* w) {
     ForwardScan scan(s, from, audioEnd);
-    Run run;
-    uint32_t firstRate = 0;
+    PlayedSamples played;
+    bool taken = false;
     uint32_t position = 0;
     uint8_t h[4];
     while (scan.NextSync(&position, h)) {
@@ -93,20 +157,19 @@ int WalkMp3Frames(const StreamDescriptor& s, uint32_t from, uint32_t audioEnd, M
         if (ParseMp3FrameHeader(h, &info) != 0 || info.frameLength == 0) return -1;
         if (!w->found) {
             w->firstFrame = position;
-            firstRate = info.sampleRate;
+            played.SetOutputRate(outputRate ? outputRate : info.sampleRate);
         }
         w->found = true;
-        if (info.sampleRate != run.rate || info.channels != run.channels) {
-            w->totalSamples += RunSamples(run, firstRate);
-            run = {info.sampleRate, info.channels, 0};
-        }
-        run.samples += info.samplesPerFrame;
         const uint64_t next = uint64_t(position) + info.frameLength;
         w->dataEnd = uint32_t(next < audioEnd ? next : audioEnd);
-        if (next >= audioEnd) break;
+        // A frame cut off by the end is never decoded.
+        if (next > audioEnd) break;
+        if (taken) played.Add(info);
+        else taken = TakeFirstFrame(scan, position, audioEnd, info, &played);
+        if (next == audioEnd) break;
         scan.MoveTo(uint32_t(next));
     }
-    w->totalSamples += RunSamples(run, firstRate);
+    w->totalSamples = played.Total();
     return w->found ? 0 : -1;
 }
 

@@ -10,15 +10,16 @@ namespace orvik {
 struct Mp3FrameWalk {
     uint32_t firstFrame = 0;
     uint32_t dataEnd = 0;
-    // Sample frames at the first frame's rate: a run of frames at another rate counts
-    // what the decoder makes of it at that rate.
+    // The sample frames the decoder plays, at the output rate.
     int64_t totalSamples = 0;
     bool found = false;
 };
 
 // Walks the frames from `from` to `audioEnd`, skipping bytes between them up to the next
-// frame sync. -1 for a header with a value not allowed anywhere in the walk, or no frame
-// at all.
-int WalkMp3Frames(const StreamDescriptor& stream, uint32_t from, uint32_t audioEnd, Mp3FrameWalk* walk);
+// frame sync, and counts what the decoder plays of them at `outputRate` (0: the first
+// frame's rate), every frame converted to it. -1 for a header with a value not allowed
+// anywhere in the walk, or no frame at all.
+int WalkMp3Frames(const StreamDescriptor& stream, uint32_t from, uint32_t audioEnd, uint32_t outputRate,
+                  Mp3FrameWalk* walk);
 
 }  // namespace orvik

@@ -31,7 +31,7 @@ struct AcmConvertState {
     uint8_t* sourceData;
     uint32_t sourceSize;
     uint32_t sourcePosition;
-    int32_t totalSamples;  // MP3: counted from the frame headers; WAVE: -1
+    int32_t totalSamples;  // MPEG audio: what its frames play, counted from their headers; else -1
 };
 
 struct MemoryPcmState {

@@ -50,6 +50,10 @@ void StopPlayedOut(SoundBuffer* buffer, StreamPart& s) {
 
 
 // Decodes up to `request` bytes into the region from the sources in turn. Bytes written.
+// A source that gives less than asked with room left has ended, and the stream moves on
+// from it in the same refill: a sound shorter than the time between two refills would
+// otherwise be played past by the cursor before its end is seen, and no refill would
+// ever find the cursor behind the writer again.
 uint32_t DecodeInto(SoundRecord* r, StreamLockRegion* region, uint32_t request, uint32_t cursor) {
     StreamPart& s = r->stream;
     const int64_t b = BlockAlign(r);
@@ -70,7 +74,8 @@ uint32_t DecodeInto(SoundRecord* r, StreamLockRegion* region, uint32_t request, 
             s.readPosition += int32_t(got);
         }
         const bool belowLoopEnd = source.loopEnd != -1 && s.readPosition < source.loopEnd * b;
-        if (s.currentSource == before && !belowLoopEnd) break;
+        const bool ended = got > 0 && got < step && (region->free1 > 0 || region->free2 > 0);
+        if (s.currentSource == before && !belowLoopEnd && !ended) break;
     }
     return request - left;
 }

@@ -1,7 +1,7 @@
 // Writes the starting corpus of the sound decoder fuzz target into the directory given:
 // small WAVE files of each layout and format the decoders take, MP3 files with and
-// without ID3 tags and two joined in different formats, and Ogg files whole, chained and
-// damaged.
+// without ID3 tags, with an information frame, in a WAVE file and two joined in different
+// formats, and Ogg files whole, chained and damaged.
 #include <cstdio>
 #include <string>
 
@@ -61,6 +61,11 @@ int main(int argc, char** argv) {
     Write(dir, "mpeg1.mp3", EncodeMp3(44100, 2, 4000, 128));
     Write(dir, "mpeg2.mp3", EncodeMp3(22050, 1, 3000, 32));
     Write(dir, "tagged.mp3", Tagged(EncodeMp3(32000, 1, 2000, 48)));
+    const Bytes gapless = EncodeMp3(44100, 1, 2000, 96, true);
+    Write(dir, "gapless.mp3", gapless);
+    Bytes mpegFormat = FmtData(0x55, 1, 44100, 0, 12000, 1);
+    for (uint16_t v : {12, 1, 2, 0, 313, 1, 0}) Le16(mpegFormat, v);  // MPEGLAYER3WAVEFORMAT's extra bytes
+    Write(dir, "mpeg.wav", Wave({{"fmt ", mpegFormat}, {"data", gapless}}));
     Write(dir, "joined.mp3", Joined(EncodeMp3(22050, 1, 3000, 32), EncodeMp3(48000, 2, 3000, 128)));
     Write(dir, "tone.ogg", OggSine(3000, 1, 11025));
     Write(dir, "chained.ogg", Joined(OggSine(3000, 1, 11025), OggSine(2000, 2, 22050, 660.0, 2)));
