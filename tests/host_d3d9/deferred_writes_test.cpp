@@ -7,6 +7,7 @@
 #include <random>
 
 #include "device_fixture.h"
+#include "tests/support/allocation_watch.h"
 
 namespace host::test {
 namespace {
@@ -197,6 +198,38 @@ TEST_F(DeferredWritesTest, RandomScenesGiveTheGeneralPathsPixelsAndFrames) {
             for (int scene = 0; scene < 20; ++scene)
                 ASSERT_EQ(Scene(scene, screenFormat, texFormat, false), Scene(scene, screenFormat, texFormat, true))
                     << "scene " << scene << " formats " << screenFormat << ", " << texFormat;
+}
+
+// A texture far larger than the back buffer it is copied onto whole (a movie's frame on a
+// small screen) is not held by the back buffer or the frame the window keeps: the write
+// of its next frame copies none of its pixels to a store of their own.
+TEST_F(DeferredWritesTest, AFarLargerTextureShownWholeIsNotCopiedWhenWrittenAgain) {
+    if (!orvik_test::AllocationWatch::Available()) GTEST_SKIP() << "no sanitizer allocation hook";
+    constexpr UINT kSide = 1024;
+    PresentedFrame held;
+    SetD3D9PresentHook([&](const PresentedFrame& f) {
+        held = f;
+        return D3D_OK;
+    });
+    Texture* frame = nullptr;
+    ASSERT_EQ(dev->CreateTexture(kSide, kSide, 1, D3DUSAGE_RENDERTARGET, D3DFMT_X8R8G8B8, D3DPOOL_DEFAULT, &frame),
+              D3D_OK);
+    Surface* level = nullptr;
+    frame->GetSurfaceLevel(0, &level);
+    UseTextureOnly();
+    dev->SetTexture(0, frame);
+    TLVertex q[6];
+    Quad(q, -0.5f, -0.5f, 15.5f, 15.5f, 0xFFFFFFFFu, 0, 0, 16.0f / kSide, 16.0f / kSide);
+    EXPECT_EQ(Draw(D3DPT_TRIANGLELIST, 2, q), D3D_OK);
+    dev->SetTexture(0, nullptr);
+    EXPECT_EQ(dev->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    const RECT next{0, 0, int32_t(kSide), int32_t(kSide / 2)};
+    orvik_test::AllocationWatch watch;
+    EXPECT_EQ(dev->ColorFill(level, &next, 0xFF336699u), D3D_OK);
+    EXPECT_LT(watch.Largest(), size_t(kSide) * kSide);
+    held = PresentedFrame{};
+    level->Release();
+    frame->Release();
 }
 
 }  // namespace

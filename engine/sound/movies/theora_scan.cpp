@@ -1,5 +1,7 @@
 // The two passes over a Theora file at open: the three codec headers, then every page,
 // noting where video packets begin and which frames are keyframes.
+#include <cstring>
+#include <memory>
 #include <new>
 
 #include "engine/platform/base/log.h"
@@ -10,8 +12,14 @@ namespace orvik {
 namespace {
 
 // The table pass reads the whole file once, whatever lies between its pages: in larger
-// pieces than playback's, a sixteenth of the calls.
+// pieces than playback's, a sixteenth of the calls, into a page-aligned buffer of its own.
+// libogg's buffer starts wherever the heap puts it, which differs with what was allocated
+// before (the device path allocates other things than the software path), and on some
+// processors the kernel copies several times slower into a buffer a few bytes into a page.
 constexpr int32_t kTheoraScanChunk = 1 << 16;
+struct alignas(4096) ScanPiece {
+    char bytes[kTheoraScanChunk];
+};
 
 // A stream-starting page is tried as the Theora identification header; on success its
 // stream becomes the movie's.
@@ -60,6 +68,21 @@ void AddFrame(TheoraMovie* m, int64_t pageOffset, bool& newPage, bool key) {
     ++m->pageTable.back().frames;
 }
 
+// Reads the table pass's next piece; the bytes read, 0 at the end. It goes on into libogg
+// only where it may hold part of a page: libogg holds the start of one (`pending`), or a
+// capture pattern may start in it. Any other piece libogg would skip whole (a gap of a
+// sparse file, another program's data), so `skipped` is set and it is not copied.
+size_t ReadScanPiece(TheoraMovie* m, ScanPiece& piece, bool pending, bool& skipped) {
+    const size_t got = m->fileFunctions.read(piece.bytes, 1, sizeof piece.bytes, m->file);
+    skipped = !pending && !std::memchr(piece.bytes, 'O', got);
+    if (got == 0 || skipped) return got;
+    char* into = ogg_sync_buffer(&m->syncState, long(got));
+    if (!into) return 0;
+    std::memcpy(into, piece.bytes, got);
+    ogg_sync_wrote(&m->syncState, long(got));
+    return got;
+}
+
 }  // namespace
 
 int ScanTheoraHeaders(TheoraMovie* m) {
@@ -86,9 +109,11 @@ int ScanTheoraHeaders(TheoraMovie* m) {
 
 int BuildTheoraTables(TheoraMovie* m) {
     RewindTheoraStream(m, 0);
-    int64_t offset = 0, lastPage = 0;
+    // Bytes of the file libogg has passed (pages and skipped bytes), and bytes read.
+    int64_t offset = 0, readTo = 0, lastPage = 0;
     bool newPage = false;
     try {
+        const std::unique_ptr<ScanPiece> piece(new ScanPiece);
         for (;;) {
             const int got = ogg_stream_packetout(&m->streamState, &m->packet);
             if (got == 0) {
@@ -97,8 +122,12 @@ int BuildTheoraTables(TheoraMovie* m) {
                     lastPage = offset;
                     newPage = true;
                     ogg_stream_pagein(&m->streamState, &m->oggPage);
-                } else if (seek == 0 && ReadTheoraFileChunk(m, kTheoraScanChunk) == 0) {
-                    break;
+                } else if (seek == 0) {
+                    bool skipped = false;
+                    const size_t bytes = ReadScanPiece(m, *piece, readTo > offset, skipped);
+                    if (bytes == 0) break;
+                    readTo += int64_t(bytes);
+                    if (skipped) offset += int64_t(bytes);
                 }
                 offset += seek < 0 ? -seek : seek;
                 continue;

@@ -95,17 +95,23 @@ bool OpaqueTexelsPass(const DrawState& st, const FastSpan& f) {
     return int(alpha) >= f.alphaPassFrom;
 }
 
+// A pending copy keeps all of its texture's pixels alive, and a write into the texture
+// while it does (a movie's next frame) copies them all: a texture of more than this many
+// times the target's bytes (a movie frame far larger than the screen) is read at once.
+constexpr size_t kMostPendingSourceScale = 4;
+
 // Rows ya..yb, columns xa..xb, read in step (`f` at their first pixel) and written whole,
 // as the whole of a target that may hold pending pixels, each pixel a texel of a 32-bit
-// texture of 8-bit channels with constant bits: the target is left a pending copy of
-// those texels (a back buffer holding a copy of the game's screen is shown from the
-// screen itself). False where the rows are not that.
+// texture of 8-bit channels with constant bits, not far larger than the target: the
+// target is left a pending copy of those texels (a back buffer holding a copy of the
+// game's screen is shown from the screen itself). False where the rows are not that.
 bool CopyLater(const DrawState& st, const TriangleSetup& t, const FastSpan& f, int xa, int xb, int ya, int yb) {
     Surface* target = st.deferredTarget;
     const Surface* texels = st.samplers[0].levels[0].surface;
     if (xa != 0 || ya != 0 || xb != int(target->Width()) - 1 || yb != int(target->Height()) - 1 ||
         t.fastTextures != 1 || !texels || texels == target ||
-        (texels->Format() != D3DFMT_A8R8G8B8 && texels->Format() != D3DFMT_X8R8G8B8))
+        (texels->Format() != D3DFMT_A8R8G8B8 && texels->Format() != D3DFMT_X8R8G8B8) ||
+        texels->Pitch() * texels->Height() > kMostPendingSourceScale * target->Pitch() * target->Height())
         return false;
     // A product with white, or with full alpha, is the texel's own.
     const bool texelColor = st.fastColor == FastSource::Texel ||
