@@ -23,11 +23,6 @@ struct Watched {
     int fd;
 };
 
-void Post(SOCKET id, SocketEntry& e, long event, int error) {
-    e.armed &= ~event;
-    if (e.events & event) PostMessageA(e.window, e.message, WPARAM(id), MAKELPARAM(int(event), error));
-}
-
 short WantedEvents(const SocketEntry& e) {
     if (!e.window || e.events == 0) return 0;
     if (e.listening) return (e.armed & FD_ACCEPT) ? POLLIN : 0;
@@ -48,38 +43,38 @@ void FinishConnect(SOCKET id, SocketEntry& e) {
     if (::getsockopt(e.fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
     e.connecting = false;
     e.connected = error == 0;
-    Post(id, e, FD_CONNECT, error ? SocketErrorFromErrno(error) : 0);
+    PostEvent(id, e, FD_CONNECT, error ? SocketErrorFromErrno(error) : 0);
 }
 
 void ReportInbound(SOCKET id, SocketEntry& e) {
     char byte;
     const ssize_t n = ::recv(e.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
     if (n > 0) {
-        if (e.armed & FD_READ) Post(id, e, FD_READ, 0);
+        if (e.armed & FD_READ) PostEvent(id, e, FD_READ, 0);
         return;
     }
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
     const int error = n == 0 ? 0 : SocketErrorFromErrno(errno);
     e.connected = false;
-    Post(id, e, FD_CLOSE, error);
+    PostEvent(id, e, FD_CLOSE, error);
     e.armed = 0;
 }
 
 void Deliver(SOCKET id, SocketEntry& e, short revents) {
     const bool inbound = revents & (POLLIN | POLLERR | POLLHUP);
     if (e.listening) {
-        if (inbound) Post(id, e, FD_ACCEPT, 0);
+        if (inbound) PostEvent(id, e, FD_ACCEPT, 0);
         return;
     }
     if (e.connecting) {
         if (revents) FinishConnect(id, e);
         return;
     }
-    if (revents & POLLOUT && e.armed & FD_WRITE) Post(id, e, FD_WRITE, 0);
+    if (revents & POLLOUT && e.armed & FD_WRITE) PostEvent(id, e, FD_WRITE, 0);
     if (!inbound) return;
     // A datagram socket has no close to find: an empty datagram is data like any other.
     if (e.datagram) {
-        if (e.armed & FD_READ) Post(id, e, FD_READ, 0);
+        if (e.armed & FD_READ) PostEvent(id, e, FD_READ, 0);
     } else if (e.armed & (FD_READ | FD_CLOSE)) {
         ReportInbound(id, e);
     }
@@ -90,6 +85,7 @@ bool Collect(std::vector<pollfd>& fds, std::vector<Watched>& watched) {
     auto& st = Winsock();
     std::lock_guard lock(st.mutex);
     if (st.stopping) return false;
+    st.wakePending = false;
     fds.assign(1, pollfd{st.wakeFd, POLLIN, 0});
     watched.assign(1, Watched{INVALID_SOCKET, st.wakeFd});
     for (auto id = st.watched.begin(); id != st.watched.end();) {
@@ -144,6 +140,7 @@ void StartWatcher() {
     (void)stopsAtExit;
     auto& st = Winsock();
     st.stopping = false;
+    st.wakePending = false;
     st.wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     st.watcher = std::thread(WatchLoop);
 }

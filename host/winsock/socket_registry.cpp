@@ -1,6 +1,8 @@
 #include "host/winsock/socket_registry.h"
+#include "host/win/window/message_queue.h"
 
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -59,6 +61,20 @@ SocketEntry* FindSocket(SOCKET s) {
     return &it->second;
 }
 
+void PostEvent(SOCKET s, SocketEntry& e, long event, int error) {
+    e.armed &= ~event;
+    if (e.events & event) PostMessageA(e.window, e.message, WPARAM(s), MAKELPARAM(int(event), error));
+}
+
+void ReenableRead(SOCKET s, SocketEntry& e) {
+    if (!(e.events & FD_READ) || (e.armed & FD_READ)) return;
+    int waiting = 0;
+    if (::ioctl(e.fd, FIONREAD, &waiting) == 0 && waiting > 0)
+        PostEvent(s, e, FD_READ, 0);
+    else
+        Rearm(s, e, FD_READ);
+}
+
 void Rearm(SOCKET s, SocketEntry& entry, long events) {
     const long again = entry.events & events & ~entry.armed;
     if (again == 0) return;
@@ -72,7 +88,8 @@ void WatchAgain(SOCKET s) {
 }
 
 void WakeWatcher() {
-    if (g_state.wakeFd < 0) return;
+    if (g_state.wakeFd < 0 || g_state.wakePending) return;
+    g_state.wakePending = true;
     const uint64_t one = 1;
     // A full counter already means "wake up", so a failed write loses nothing.
     [[maybe_unused]] ssize_t n = ::write(g_state.wakeFd, &one, sizeof one);

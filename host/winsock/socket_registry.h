@@ -35,6 +35,9 @@ struct WinsockState {
     std::set<SOCKET> watched;
     std::thread watcher;
     int wakeFd = -1;  // an eventfd that interrupts the watcher's poll
+    // A wake-up was written since the watcher last collected its sockets: it looks at every
+    // watched one before it waits again, so a further write would only cost a system call.
+    bool wakePending = false;
     bool stopping = false;
 };
 
@@ -49,8 +52,14 @@ int FailWith(int code);
 // The entry of a socket, or null after setting WSANOTINITIALISED or WSAENOTSOCK. Call
 // with the lock held.
 SocketEntry* FindSocket(SOCKET s);
+// Disarms the event and posts it to the socket's window when it was asked for. Lock held.
+void PostEvent(SOCKET s, SocketEntry& entry, long event, int error);
 // Arms events again (those registered among `events`) and wakes the watcher. Lock held.
 void Rearm(SOCKET s, SocketEntry& entry, long events);
+// What a receive does to FD_READ once it was posted: data still waiting is posted again at
+// once, as WinSock does, so a socket read a piece at a time keeps the watcher out of it;
+// an emptied socket is armed and watched for more. Lock held.
+void ReenableRead(SOCKET s, SocketEntry& entry);
 // Has the watcher look at the socket again, after a change to its events or state, and
 // wakes it. Lock held.
 void WatchAgain(SOCKET s);

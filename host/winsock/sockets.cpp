@@ -218,7 +218,7 @@ int recvfrom(SOCKET s, char* buffer, int length, int flags, SOCKADDR_IN* from, i
     const int error = errno;
     {
         std::lock_guard lock(Winsock().mutex);
-        if (SocketEntry* e = FindSocket(s)) Rearm(s, *e, FD_READ);
+        if (SocketEntry* e = FindSocket(s)) ReenableRead(s, *e);
     }
     if (n < 0) return FailWith(SocketErrorFromErrno(error));
     if (from && t.datagram) FromPosix(peer, from, fromLength);

@@ -95,48 +95,37 @@ bool ContinueMessage(NetworkRecord& r) {
 
 bool PumpAllowanceSpent() { return Network().pumpReads == 0 || Network().pumpBytes == 0; }
 
-// Takes what the socket has, up to the record's share of this pump and what is left of
-// the pump's allowance; when either runs out first, the record takes the rest in the next
-// pump (its FD_READ may be spent).
-void ReceiveShare(NetworkRecord& r) {
+bool HasShare(const NetworkRecord& r) { return r.shareMessages > 0 && r.shareBytes > 0; }
+
+// Lines the record up at the back for a turn in this pump, unless it is in line already or
+// its share is spent (the next pump's start lines it up then).
+void QueueTurn(NetworkRecord& r) {
+    auto& st = Network();
+    if (r.turnNode.next || !HasShare(r)) return;
+    AddListNode(st.turnTail.previous, &r.turnNode, r.handle, &r);
+}
+
+// One turn: the rest of the next length prefix and one step of the message's body. Turns
+// this small let a connection with one message wait behind one message of each other, not
+// behind a share of each. Leaves recvWanted set when the socket may hold more.
+void ReceiveTurn(NetworkRecord& r) {
     r.recvWanted = 0;
-    while (!r.error && r.connected) {
-        if (r.shareMessages == 0 || r.shareBytes == 0 || PumpAllowanceSpent()) {
-            r.recvWanted = 1;
-            return;
-        }
-        if (r.recvLength == 0 && !StartMessage(r)) return;
-        if (!ContinueMessage(r)) return;
+    if (r.error || !r.connected) return;
+    if (r.recvLength == 0 && !StartMessage(r)) return;
+    if (ContinueMessage(r)) r.recvWanted = 1;
+}
+
+// Serves the turns in line, each one then going to the back while its socket may hold
+// more, until the pump's allowance is spent or no one is left; those still in line go first
+// in the next pump.
+void ServeTurns() {
+    auto& st = Network();
+    while (!PumpAllowanceSpent() && st.turnHead.next != &st.turnTail) {
+        auto& r = *static_cast<NetworkRecord*>(st.turnHead.next->data);
+        RemoveListNode(&r.turnNode);
+        ReceiveTurn(r);
+        if (r.recvWanted) QueueTurn(r);
     }
-}
-
-ListNode* NextInCircle(ListNode* n) {
-    auto& st = Network();
-    return n->next == &st.tail ? st.head.next : n->next;
-}
-
-// Serves the records that want to receive in turn, round the list from the one the last
-// walk stopped at, until the pump's allowance is spent. The record whose turn the allowance
-// cut short, or the first one it did not reach, starts the next walk, in this pump or the
-// next; one that took its whole share leaves its turn to the next.
-void ReceiveWanted() {
-    auto& st = Network();
-    NetworkRecord* turn = st.table.Find(st.nextTurn);
-    ListNode* const first = turn ? &turn->node : st.head.next;
-    if (first == &st.tail) return;
-    ListNode* n = first;
-    do {
-        auto& r = *static_cast<NetworkRecord*>(n->data);
-        n = NextInCircle(n);
-        if (!r.recvWanted) continue;
-        if (!PumpAllowanceSpent()) ReceiveShare(r);
-        if (r.recvWanted && r.shareMessages > 0 && r.shareBytes > 0) {
-            st.nextTurn = r.handle;
-            return;
-        }
-    } while (n != first);
-    // Every one that wanted had its turn: none is owed the next.
-    st.nextTurn = -1;
 }
 
 }  // namespace
@@ -151,14 +140,13 @@ void StartReceiveRound() {
     auto& st = Network();
     st.pumpReads = kPumpReceiveReads;
     st.pumpBytes = kPumpReceiveBytes;
-    // The connection whose turn the last pump's allowance cut goes on with the rest of its
-    // share, so that every one gets one share a turn.
-    ForEachNetworkRecord([&st](NetworkRecord& r) {
-        if (r.handle == st.nextTurn) return;
+    ForEachNetworkRecord([](NetworkRecord& r) {
         r.shareMessages = kReceiveShareMessages;
         r.shareBytes = kReceiveShareBytes;
+        // One whose share ran out in the last pump lines up behind those still in line.
+        if (r.recvWanted) QueueTurn(r);
     });
-    ReceiveWanted();
+    ServeTurns();
 }
 
 int RecvSocket(int32_t handle) {
@@ -168,13 +156,14 @@ int RecvSocket(int32_t handle) {
     if (r->error) return AddLogText("このネットワークハンドルにはエラーが発生しています in RecvSocket\n");
     if (r->kind != 0 || !r->connected || !r->framed) return -1;
     r->recvWanted = 1;
-    // The receive running now takes it as well: it is still to come.
+    QueueTurn(*r);
+    // The receive running now serves it as well: it is in line.
     if (st.receiving) return 0;
     st.receiving = 1;
     PumpNetworkWindow();
-    // The FD_READs the pump found only marked their records: each takes its share now,
+    // The FD_READs the pump found only lined their records up: the turns are served now,
     // without pumping again, so no receive waits on another's.
-    ReceiveWanted();
+    ServeTurns();
     st.receiving = 0;
     return 0;
 }

@@ -88,6 +88,7 @@ int InitNetwork() {
         return AddLogText("ネットワーク用ウインドウの作成に失敗しました\n");
     }
     InitList(&st.head, &st.tail);
+    InitList(&st.turnHead, &st.turnTail);
     st.initialised = 1;
     return 0;
 }

@@ -75,6 +75,7 @@ void ReleaseNetworkRecord(NetworkRecord& record) {
     TerminateRingBuffer(&record.recvRing);
     TerminateRingBuffer(&record.sendRing);
     RemoveListNode(&record.node);
+    RemoveListNode(&record.turnNode);
     const int32_t handle = record.handle;
     std::erase(st.accepted, handle);
     if (st.listenHandle == handle) st.listenHandle = -1;

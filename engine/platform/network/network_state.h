@@ -24,9 +24,11 @@ constexpr int32_t kDefaultMaxNetWorkMessageSize = 8 << 20;
 constexpr int32_t kReceiveShareMessages = 1024;
 constexpr int32_t kReceiveShareBytes = 1 << 20;
 // What one pump takes off all connections together at most: socket reads (each message
-// costs two or more, an empty look one), and bytes of message bodies. Connections are
-// served in turn; those the allowance leaves waiting are served first in the next pump, so
-// however many peers flood, a pump stays short and every one of them is heard.
+// costs two or more, an empty look one), and bytes of message bodies. Connections whose
+// socket holds something take turns of one message (or one step of a long one's body)
+// round and round while the allowance lasts, and the next pump goes on where this one
+// stopped: however many peers flood, a pump stays short, and one round over all of them
+// costs about two reads each, so every connection is heard within a few pumps.
 constexpr int32_t kPumpReceiveReads = 4096;
 constexpr int32_t kPumpReceiveBytes = 4 << 20;
 
@@ -53,11 +55,12 @@ struct NetworkRecord {
     unsigned char lengthIn[4] = {};
     int32_t lengthTaken = 0;
     RingBuffer recvRing;
-    // The socket may hold what the record has not taken: an FD_READ came while another
-    // receive ran, or the record's share of this pump ran out.
+    // The socket may hold what the record has not taken. While the record has share left
+    // in this pump it is also linked in the queue of turns; one whose share ran out waits
+    // unlinked for the next pump.
     int32_t recvWanted = 0;
-    // What the record may still take off its socket in this pump (a turn the pump's
-    // allowance cut short goes on with the rest in the next).
+    ListNode turnNode;
+    // What the record may still take off its socket in this pump.
     int32_t shareMessages = kReceiveShareMessages;
     int32_t shareBytes = kReceiveShareBytes;
     // Sending: queued messages as length and bytes; of the one going out, the body bytes
@@ -104,11 +107,11 @@ struct NetworkState {
     ListNode head, tail;
     int32_t receiving = 0;
     int32_t sending = 0;
-    // What this pump may still read from all connections together, and the connection the
-    // next walk over them starts at: the first one the allowance left waiting.
+    // What this pump may still read from all connections together, and the connections
+    // whose turn to read is due, next first. Only those are visited, however many are idle.
     int32_t pumpReads = kPumpReceiveReads;
     int32_t pumpBytes = kPumpReceiveBytes;
-    int32_t nextTurn = -1;
+    ListNode turnHead, turnTail;
     Ws2Calls ws2;
     int32_t listenHandle = -1;
     // The record of each open socket by its handle, so that an event finds its record at
@@ -161,8 +164,8 @@ void ForEachNetworkRecord(F f) {
 // Dispatches every queued message of the network window, after starting a new receive
 // round unless it runs inside a receive. -1 once the window has gone.
 int PumpNetworkWindow();
-// A new pump: a new allowance, every connection gets a new share, and those whose socket
-// kept what they could not take take it first, in turn.
+// A new pump: a new allowance, every connection gets a new share, and the turns go on
+// where the last pump stopped, those whose share ran out joining at the end.
 void StartReceiveRound();
 // Bytes queued to send, counting a message partly sent.
 bool HasQueuedSend(const NetworkRecord& record);
