@@ -191,7 +191,8 @@ TEST_F(GraphMovieTest, AMonoSoundTrackPlaysAtItsOwnLevelOnBothSides) {
 }
 
 // Three copies of a 25-picture MPEG transport or program stream joined with `cat`, each
-// part's times starting again: every picture shows in its turn, the movie lasting all three.
+// part's times starting again: every picture shows in its turn, the movie lasting all three,
+// and a seek finds a picture of the last part.
 TEST_F(GraphMovieTest, FilesJoinedEndToEndShowEveryPicture) {
     Start();
     for (const char* container : {"mpegts", "mpeg"}) {
@@ -205,6 +206,8 @@ TEST_F(GraphMovieTest, FilesJoinedEndToEndShowEveryPicture) {
         EXPECT_EQ(GetMovieRecord(movie)->duration, 3 * kSecond);
         ASSERT_EQ(PlayMovie(movie, 1), 0);
         for (int picture = 0; picture < 75; ++picture, Wait(40)) ASSERT_TRUE(Shows(movie, picture % 25)) << picture;
+        ASSERT_EQ(SeekMovie(movie, 60), 0);
+        EXPECT_TRUE(Shows(movie, 10));
         EXPECT_EQ(CloseMovie(movie), 0);
     }
 }
