@@ -90,7 +90,7 @@ private:
 
 Filter* MakeFileSource(const std::string& path, const TypeCheck& takes, HRESULT* result, std::string* failure) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
+    if (!std::filesystem::exists(path, error)) {
         *failure = "there is no such file";
         *result = E_FILE_NOT_FOUND;
         return nullptr;

@@ -287,6 +287,7 @@ bool MediaFile::Step(MediaSink& sink) {
 void MediaFile::Seek(REFERENCE_TIME time) {
     time = std::max<REFERENCE_TIME>(time, 0);
     State& s = *s_;
+    s.failure.clear();
     if (time > 0 && s.format && !s.joined && s.SeekFormat(time)) {
         if (s.video) avcodec_flush_buffers(s.video.get());
         if (s.sound) avcodec_flush_buffers(s.sound.get());

@@ -138,7 +138,7 @@ TEST_F(GraphMovieTest, PicturesGrowingPastEightKPartwayEndTheMovie) {
         const orvik::MovieRecord* r = orvik::GetMovieRecord(movie);
         const size_t logged = Log().size();
         ASSERT_TRUE(orvik_test::ResetPeakResident());
-        const int64_t before = orvik_test::PeakResidentKb();
+        [[maybe_unused]] const int64_t before = orvik_test::PeakResidentKb();
         ASSERT_EQ(orvik::PlayMovie(movie, orvik::kPlayLoop), 0);
         for (int ms = 0; ms < grows * 40 + 200; ms += 40) {
             Wait(40);
@@ -147,7 +147,9 @@ TEST_F(GraphMovieTest, PicturesGrowingPastEightKPartwayEndTheMovie) {
         EXPECT_TRUE(Until(movie, [&] { return r->stopped == 1; }));
         // The H.264 decoder lets go of the few pictures it holds back for their order.
         EXPECT_TRUE(Until(movie, [&] { return g_lastFrame >= grows - 3; })) << g_lastFrame;
+#if !defined(__SANITIZE_THREAD__)  // whose shadow of the memory written counts with it
         EXPECT_LT(orvik_test::PeakResidentKb() - before, 100 * 1024);
+#endif
         EXPECT_NE(Log().find("a picture of a size the decoders refuse", logged), std::string::npos) << Log();
         EXPECT_EQ(orvik::CloseMovie(movie), 0);
     }
