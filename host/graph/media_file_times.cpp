@@ -42,9 +42,10 @@ REFERENCE_TIME MediaFile::State::TimeOf(const AVFrame& f, int index, REFERENCE_T
 // Where a packet of the picture or sound stream ends; a picture whose container gives it no
 // length lasts a frame.
 REFERENCE_TIME MediaFile::State::PacketEnd(const AVPacket& p) const {
-    const AVRational base = format->streams[p.stream_index]->time_base;
-    const REFERENCE_TIME length = p.duration > 0 ? Units(p.duration, base) : p.stream_index == videoIndex ? frameTime : 0;
-    return Units(p.pts, base) + length - startOffset;
+    int64_t end = p.pts;
+    if (p.duration > 0 && __builtin_add_overflow(p.pts, p.duration, &end)) end = INT64_MAX;
+    const REFERENCE_TIME unknown = p.duration <= 0 && p.stream_index == videoIndex ? frameTime : 0;
+    return Units(end, format->streams[p.stream_index]->time_base) + unknown - startOffset;
 }
 
 int MediaFile::State::ReadPacket() {
