@@ -4,6 +4,8 @@
 // stream as 16-bit stereo PCM at the mixer's rate. A run reads the file from where the
 // last seek left it to its end, handing each picture and each piece of sound on with its
 // stream times; the renderers pace it.
+#include <filesystem>
+
 #include "host/dsound/dsound_types.h"
 #include "host/dsound/mixer.h"
 #include "host/graph/graph_classes.h"
@@ -51,14 +53,16 @@ public:
         return &pin == sound_ && MakeSoundType(*file_, type);
     }
 
+    // False when the file ended before its end (Failure says why).
     bool Stream(const std::atomic<bool>& stop) override {
         file_->DecodeVideo(video_ && video_->Peer());
         while (!stop && file_->Step(*this)) {
         }
         if (stop) return true;
         for (const auto& pin : Pins()) pin->DeliverEndOfStream();
-        return true;
+        return file_->Failure().empty();
     }
+    std::string Failure() const override { return file_->Failure(); }
 
     REFERENCE_TIME Duration() const override { return file_->Duration(); }
     REFERENCE_TIME FrameTime() const override { return file_->FrameTime(); }
@@ -84,7 +88,13 @@ private:
 
 }  // namespace
 
-Filter* MakeFileSource(const std::string& path, const TypeCheck& takes, HRESULT* result) {
+Filter* MakeFileSource(const std::string& path, const TypeCheck& takes, HRESULT* result, std::string* failure) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) {
+        *failure = "there is no such file";
+        *result = E_FILE_NOT_FOUND;
+        return nullptr;
+    }
     PictureCheck fits = [takes](int32_t width, int32_t height) {
         AM_MEDIA_TYPE type;
         if (!MakeVideoType(width, height, 0, &type)) return false;
@@ -92,7 +102,7 @@ Filter* MakeFileSource(const std::string& path, const TypeCheck& takes, HRESULT*
         FreeMediaType(type);
         return taken;
     };
-    std::unique_ptr<MediaFile> file = MediaFile::Open(path, MixerOutputRate(), std::move(fits));
+    std::unique_ptr<MediaFile> file = MediaFile::Open(path, MixerOutputRate(), std::move(fits), failure);
     *result = file ? S_OK : VFW_E_UNKNOWN_FILE_TYPE;
     return file ? new FileSource(std::move(file)) : nullptr;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "host/graph/graph_types.h"
@@ -169,6 +170,8 @@ public:
     virtual REFERENCE_TIME FrameStart(int64_t number) const = 0;
     // The next run starts at `time`. Called while no run is going on.
     virtual void SeekTo(REFERENCE_TIME time) = 0;
+    // Why its last run broke off; empty when it did not.
+    virtual std::string Failure() const = 0;
 
 protected:
     ~SeekableSource() = default;

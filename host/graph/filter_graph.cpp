@@ -4,6 +4,7 @@
 // done, then signals the end.
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <string>
 
 #include "host/graph/graph_classes.h"
@@ -79,8 +80,12 @@ public:
         auto* f = dynamic_cast<Filter*>(filter);
         if (!f) return E_POINTER;
         if (std::find(filters_.begin(), filters_.end(), f) != filters_.end()) return E_INVALIDARG;
+        try {
+            filters_.push_back(f);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
         f->AddRef();
-        filters_.push_back(f);
         return S_OK;
     }
 
@@ -122,27 +127,13 @@ public:
 
     HRESULT RenderFile(const char16_t* file, const char16_t*) override {
         if (!file) return E_POINTER;
-        HRESULT hr = S_OK;
-        // Pictures are worth decoding only at a size a filter of the graph takes (the
-        // system's filters take none).
-        const TypeCheck takes = [this](const AM_MEDIA_TYPE& type) {
-            return std::any_of(filters_.begin(), filters_.end(),
-                               [&](const Filter* f) { return f->AcceptsInput(type); });
-        };
-        Filter* source = MakeFileSource(Utf16ToUtf8(file), takes, &hr);
-        if (!source) return hr;
-        AddFilter(source, "File Source");
-        source->Release();
-        int outputs = 0, rendered = 0;
-        for (const auto& pin : source->Pins()) {
-            ++outputs;
-            rendered += SUCCEEDED(RenderFrom(pin.get(), 0));
+        failure_.clear();
+        try {
+            return RenderSource(Utf16ToUtf8(file));
+        } catch (const std::bad_alloc&) {
+            failure_ = "memory ran out while the graph was built";
+            return E_OUTOFMEMORY;
         }
-        if (rendered == 0) {
-            RemoveFilter(source);
-            return VFW_E_CANNOT_RENDER;
-        }
-        return rendered == outputs ? S_OK : VFW_S_PARTIAL_RENDER;
     }
 
     HRESULT SetSyncSource(void* clock) override {
@@ -189,8 +180,38 @@ public:
     HRESULT get_Volume(long* volume) override { return Report(volume, volume_); }
 
     bool SourcesAhead() const { return playback_.SourcesAhead(); }
+    std::string Failure() const {
+        std::string run = playback_.Failure();
+        return run.empty() ? failure_ : run;
+    }
 
 private:
+    HRESULT RenderSource(const std::string& path) {
+        HRESULT hr = S_OK;
+        // Pictures are worth decoding only at a size a filter of the graph takes (the
+        // system's filters take none).
+        const TypeCheck takes = [this](const AM_MEDIA_TYPE& type) {
+            return std::any_of(filters_.begin(), filters_.end(),
+                               [&](const Filter* f) { return f->AcceptsInput(type); });
+        };
+        Filter* source = MakeFileSource(path, takes, &hr, &failure_);
+        if (!source) return hr;
+        hr = AddFilter(source, "File Source");
+        source->Release();
+        if (FAILED(hr)) return hr;
+        int outputs = 0, rendered = 0;
+        for (const auto& pin : source->Pins()) {
+            ++outputs;
+            rendered += SUCCEEDED(RenderFrom(pin.get(), 0));
+        }
+        if (rendered == 0) {
+            RemoveFilter(source);
+            failure_ = "no filter takes any of its streams";
+            return VFW_E_CANNOT_RENDER;
+        }
+        return rendered == outputs ? S_OK : VFW_S_PARTIAL_RENDER;
+    }
+
     HRESULT RenderFrom(Pin* out, int depth) {
         if (depth > kMaxRenderDepth) return VFW_E_CANNOT_RENDER;
         for (Filter* f : filters_) {
@@ -239,6 +260,7 @@ private:
     std::vector<Filter*> filters_;
     Playback playback_{filters_};
     long volume_ = 0;
+    std::string failure_;  // why the last RenderFile failed
 };
 
 std::vector<std::pair<const char*, Filter* (*)()>> SystemFilters() {
@@ -252,10 +274,16 @@ bool IsGraphSourceAhead(IGraphBuilder* graph) {
     return g && g->SourcesAhead();
 }
 
+std::string GetGraphFailure(IGraphBuilder* graph) {
+    const auto* g = dynamic_cast<const graph::FilterGraph*>(graph);
+    return g ? g->Failure() : std::string();
+}
+
 namespace graph {
 
 HRESULT CreateFilterGraph(REFIID iid, void** object) {
-    auto* g = new FilterGraph;
+    auto* g = new (std::nothrow) FilterGraph;
+    if (!g) return E_OUTOFMEMORY;
     const HRESULT hr = g->QueryInterface(iid, object);
     g->Release();
     return hr;

@@ -1,8 +1,30 @@
 #include "host/graph/graph_playback.h"
 
 #include <algorithm>
+#include <new>
+#include <system_error>
 
 namespace host::graph {
+
+namespace {
+
+constexpr const char* kNoThread = "a thread of the graph's run could not be started";
+constexpr const char* kNoMemory = "memory ran out during the graph's run";
+
+std::atomic<int> g_threadsBeforeFailure{-1};
+
+// A thread of a run; std::system_error when it cannot start, as when no memory is left
+// for its stack.
+template <class Thread, class Work>
+Thread StartThread(Work work) {
+    int left = g_threadsBeforeFailure.load();
+    while (left >= 0 && !g_threadsBeforeFailure.compare_exchange_weak(left, left - 1)) {
+    }
+    if (left == 0) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    return Thread(std::move(work));
+}
+
+}  // namespace
 
 SeekableSource* Playback::Source() const {
     for (Filter* f : filters_)
@@ -10,8 +32,8 @@ SeekableSource* Playback::Source() const {
     return nullptr;
 }
 
-void Playback::StartStream() {
-    if (runner_.joinable()) return;
+bool Playback::StartStream() {
+    if (runner_.joinable()) return true;
     bool audio = false;
     run_.clock = clocked_ ? &clock_ : nullptr;
     run_.sourcesDone = false;
@@ -24,39 +46,85 @@ void Playback::StartStream() {
     {
         std::lock_guard lock(mutex_);
         completed_ = false;
+        failure_.clear();
     }
-    runner_ = std::thread([this] { RunStream(); });
+    try {
+        runner_ = StartThread<std::thread>([this] { RunStream(); });
+    } catch (const std::system_error&) {
+        std::lock_guard lock(mutex_);
+        failure_ = kNoThread;
+        return false;
+    }
+    return true;
 }
 
 // Every filter's part of the stream, then the wait until what the renderers hold has
-// been played; a run that is stopped on the way leaves no event.
+// been played; a run that is stopped on the way leaves no event, one that broke off ends
+// with EC_ERRORABORT at once.
 void Playback::RunStream() {
-    std::atomic<bool> ok = true;
-    std::atomic<int> sources = 0;
-    for (Filter* f : filters_) sources += !f->FirstPin(PINDIR_INPUT);
-    {
-        std::vector<std::jthread> parts;
-        for (Filter* f : filters_)
-            parts.emplace_back([&, f] {
-                if (!f->Stream(run_.stop)) ok = false;
-                if (!f->FirstPin(PINDIR_INPUT) && --sources == 0) run_.sourcesDone = true;
-            });
-    }
+    std::string failure;
+    bool ok = RunParts(&failure);
+    if (!failure.empty()) return EndRun(EC_ERRORABORT, std::move(failure));
     for (Filter* f : filters_) ok = f->Drain(run_.stop) && ok;
     if (run_.stop) return;
+    if (!ok) failure = Source() ? Source()->Failure() : std::string();
+    EndRun(ok ? EC_COMPLETE : EC_ERRORABORT, std::move(failure));
+}
+
+bool Playback::RunParts(std::string* failure) {
+    std::atomic<bool> ok = true, brokeOff = false;
+    std::atomic<int> sources = 0;
+    for (Filter* f : filters_) sources += !f->FirstPin(PINDIR_INPUT);
+    const auto breakOff = [&](const char* why) {
+        if (!brokeOff.exchange(true)) *failure = why;
+        StopParts();
+    };
+    // The parts started are joined as `parts` goes, after any that failed has stopped them.
+    std::vector<std::jthread> parts;
+    try {
+        parts.reserve(filters_.size());
+        for (Filter* f : filters_)
+            parts.push_back(StartThread<std::jthread>([&, f] {
+                try {
+                    if (!f->Stream(run_.stop)) ok = false;
+                } catch (const std::bad_alloc&) {
+                    breakOff(kNoMemory);
+                }
+                if (!f->FirstPin(PINDIR_INPUT) && --sources == 0) run_.sourcesDone = true;
+            }));
+    } catch (const std::system_error&) {
+        breakOff(kNoThread);
+    } catch (const std::bad_alloc&) {
+        breakOff(kNoMemory);
+    }
+    parts.clear();
+    return ok;
+}
+
+void Playback::StopParts() {
+    run_.stop = true;
+    run_.WakeHeld();
+    clock_.WakeWaiters();
+}
+
+void Playback::EndRun(long code, std::string failure) {
     std::lock_guard lock(mutex_);
     completed_ = true;
-    completion_ = ok ? EC_COMPLETE : EC_ERRORABORT;
-    events_.push_back(completion_);
+    completion_ = code;
+    failure_ = std::move(failure);
+    events_.push_back(code);
     posted_.notify_all();
 }
 
 void Playback::Halt() {
-    run_.stop = true;
-    run_.WakeHeld();
-    clock_.WakeWaiters();
+    StopParts();
     if (runner_.joinable()) runner_.join();
     run_.stop = false;
+}
+
+std::string Playback::Failure() const {
+    std::lock_guard lock(mutex_);
+    return failure_;
 }
 
 // A source held back by one renderer is not ahead while another runs short: it is about
@@ -69,14 +137,14 @@ bool Playback::SourcesAhead() const {
 
 HRESULT Playback::Run() {
     if (state_ == State::Running) return S_OK;
-    StartStream();
+    if (!StartStream()) return E_OUTOFMEMORY;
     clock_.Start();
     state_ = State::Running;
     return S_OK;
 }
 
 HRESULT Playback::Pause() {
-    StartStream();
+    if (!StartStream()) return E_OUTOFMEMORY;
     clock_.Pause();
     state_ = State::Paused;
     return S_OK;
@@ -115,7 +183,7 @@ HRESULT Playback::Seek(REFERENCE_TIME time) {
         completed_ = false;
     }
     // A paused graph shows the picture at the new position; a running one plays on.
-    if (state_ != State::Stopped) StartStream();
+    if (state_ != State::Stopped && !StartStream()) return E_OUTOFMEMORY;
     return S_OK;
 }
 
@@ -141,3 +209,5 @@ HRESULT Playback::GetEvent(long* eventCode, long milliseconds) {
 }
 
 }  // namespace host::graph
+
+void host::SetGraphThreadStartFails(int after) { host::graph::g_threadsBeforeFailure = after; }

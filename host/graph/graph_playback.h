@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -21,6 +22,7 @@ public:
 
     // Without a clock a run goes as fast as its filters do.
     void SetClocked(bool on) { clocked_ = on; }
+    // E_OUTOFMEMORY, with the state as it was, when the run's thread cannot start.
     HRESULT Run();
     HRESULT Pause();
     HRESULT Stop();
@@ -37,11 +39,19 @@ public:
     HRESULT GetEvent(long* eventCode, long milliseconds);
     // Whether the sources have read as far ahead as the renderers take, or to the end.
     bool SourcesAhead() const;
+    // Why the last run could not start or broke off; empty when it did neither.
+    std::string Failure() const;
 
 private:
     enum class State { Stopped, Paused, Running };
-    void StartStream();
+    bool StartStream();
     void RunStream();
+    // Every filter's part of the run, each on a thread of its own; false when a part
+    // failed. A run that broke off (a thread could not start, memory ran out) has its
+    // parts stopped and *failure set.
+    bool RunParts(std::string* failure);
+    void StopParts();
+    void EndRun(long code, std::string failure);
 
     const std::vector<Filter*>& filters_;
     GraphClock clock_;
@@ -49,8 +59,9 @@ private:
     State state_ = State::Stopped;
     std::thread runner_;
     RunState run_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable posted_;
+    std::string failure_;
     std::deque<long> events_;
     bool completed_ = false;  // the run has ended (kept for WaitForCompletion)
     long completion_ = 0;

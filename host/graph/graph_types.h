@@ -6,6 +6,7 @@
 // paced by a clock, with pause, seeking and volume.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "host/gdi/dib_output.h"
@@ -35,7 +36,8 @@ constexpr HRESULT E_ABORT = HRESULT(0x80004004u), E_NOTIMPL = HRESULT(0x80004001
                   VFW_E_ALREADY_CONNECTED = HRESULT(0x80040204u), VFW_E_CANNOT_RENDER = HRESULT(0x80040218u),
                   VFW_E_TYPE_NOT_ACCEPTED = HRESULT(0x8004022Au), VFW_E_NOT_STOPPED = HRESULT(0x80040224u),
                   VFW_E_UNKNOWN_FILE_TYPE = HRESULT(0x80040240u), VFW_S_PARTIAL_RENDER = HRESULT(0x00040242),
-                  VFW_E_SAMPLE_TIME_NOT_SET = HRESULT(0x80040249u);
+                  VFW_E_SAMPLE_TIME_NOT_SET = HRESULT(0x80040249u),
+                  E_FILE_NOT_FOUND = HRESULT(0x80070002u);  // HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)
 
 constexpr long EC_COMPLETE = 1, EC_ERRORABORT = 3;
 
@@ -154,7 +156,8 @@ public:
     // Breaks this pin's side of a connection; the other side is disconnected on its own.
     virtual HRESULT Disconnect(IPin* pin) = 0;
     // Builds the graph that plays a file: a source for it and each of its streams
-    // rendered. VFW_E_UNKNOWN_FILE_TYPE at once for a file that cannot be read as media;
+    // rendered. E_FILE_NOT_FOUND when there is no file of that name, and
+    // VFW_E_UNKNOWN_FILE_TYPE at once for one that cannot be played as media;
     // VFW_S_PARTIAL_RENDER when some stream found no renderer.
     virtual HRESULT RenderFile(const char16_t* file, const char16_t* playList) = 0;
 };
@@ -167,5 +170,12 @@ void SetMpegDecoderOutputsFloat(bool on);
 // For tests: whether a running graph's source has read as far ahead as its renderers
 // take (or to its end), so that the clock may move on without a renderer running dry.
 bool IsGraphSourceAhead(IGraphBuilder* graph);
+// Why the graph's last RenderFile failed, or its last run could not start or broke off
+// (EC_ERRORABORT); empty when none did, or when a filter refused the file's pictures,
+// which says why itself.
+std::string GetGraphFailure(IGraphBuilder* graph);
+// For tests: the threads of graph runs fail to start once `after` more have started
+// (-1: none fail), as when no memory is left for a thread's stack.
+void SetGraphThreadStartFails(int after);
 
 }  // namespace host

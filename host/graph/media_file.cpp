@@ -16,7 +16,8 @@ namespace {
 // Packets read at most for the times of the first picture and the first sound.
 constexpr int kLeadInPackets = 64;
 
-int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b < 0); }
+constexpr const char* kRefusedPicture =
+    "a picture of a size the decoders refuse: more pixels than the largest 8K frame (8192 x 4320), or none";
 
 void QuietLibraries() {
     static std::once_flag once;
@@ -32,6 +33,7 @@ Codec OpenDecoder(AVFormatContext* format, AVMediaType type, int* index) {
     Codec c(avcodec_alloc_context3(codec));
     if (!c || avcodec_parameters_to_context(c.get(), format->streams[*index]->codecpar) < 0) return *index = -1, nullptr;
     c->thread_count = 1;
+    c->max_pixels = kMostPicturePixels;
     c->pkt_timebase = format->streams[*index]->time_base;
     if (avcodec_open2(c.get(), codec, nullptr) < 0) return *index = -1, nullptr;
     return c;
@@ -40,27 +42,30 @@ Codec OpenDecoder(AVFormatContext* format, AVMediaType type, int* index) {
 }  // namespace
 
 // Reading the streams' parameters opens their decoders, and decodes a little, at the size
-// each stream claims: a picture stream claiming a size that is refused is dropped before
-// that, and its decoder is kept from opening at that size. A stream that only the probe
-// makes (MPEG program streams make theirs as their packets come) cannot be: such a claim
-// refuses the file.
+// each stream claims, up to the decoders' bound: a picture stream claiming a size that is
+// refused is dropped before that, and its decoder is kept from opening at that size. A
+// stream that only the probe makes (MPEG program streams make theirs as their packets
+// come) cannot be: such a claim refuses the file.
 bool MediaFile::State::OpenFormat() {
     AVFormatContext* f = nullptr;
     format.reset();
-    if (avformat_open_input(&f, path.c_str(), nullptr, nullptr) < 0) return false;
+    ForgetReached();
+    if (avformat_open_input(&f, path.c_str(), nullptr, nullptr) < 0) return Fail("FFmpeg reads no media in it");
     format.reset(f);
-    if (HoldsStillPictures(*f)) return false;
+    if (const char* reader = StillPictureReader(*f))
+        return Fail(std::string("it is a still image (FFmpeg's ") + reader + " reader), not a movie");
     if (!refusedPictures) refusedPictures = RefusedPictureStreams(path, fits);
     const auto madeInProbe = [&](int i) { return unsigned(i) >= f->nb_streams; };
     if (std::any_of(refusedPictures->begin(), refusedPictures->end(), madeInProbe)) return false;
     std::vector<AVDictionary*> options(f->nb_streams, nullptr);
+    for (AVDictionary*& o : options) av_dict_set_int(&o, "max_pixels", kMostPicturePixels, 0);
     for (int i : *refusedPictures) {
         f->streams[i]->discard = AVDISCARD_ALL;
         av_dict_set(&options[size_t(i)], "max_pixels", "1", 0);
     }
     const bool found = avformat_find_stream_info(f, options.empty() ? nullptr : options.data()) >= 0;
     for (AVDictionary*& o : options) av_dict_free(&o);
-    return found;
+    return found || Fail("FFmpeg finds no stream in it");
 }
 
 // How long after the container's start its first picture or sound comes out of the
@@ -72,7 +77,7 @@ bool MediaFile::State::OpenFormat() {
 REFERENCE_TIME MediaFile::State::LeadIn() {
     std::optional<REFERENCE_TIME> firstPicture, firstSound;
     const auto waiting = [&] { return (video && !firstPicture) || (sound && !firstSound); };
-    for (int n = 0; n < kLeadInPackets && waiting() && av_read_frame(format.get(), packet.get()) >= 0; ++n) {
+    for (int n = 0; n < kLeadInPackets && waiting() && ReadPacket() >= 0; ++n) {
         const int index = packet->stream_index;
         std::optional<REFERENCE_TIME>* first = index == videoIndex ? &firstPicture
                                                : index == soundIndex ? &firstSound
@@ -93,14 +98,14 @@ bool MediaFile::State::Open(uint32_t soundRate, bool findStart) {
     QuietLibraries();
     if (!packet || !frame || !OpenFormat()) return false;
     AVFormatContext* f = format.get();
-    if (f->start_time != AV_NOPTS_VALUE) startOffset = av_rescale_q(f->start_time, AV_TIME_BASE_Q, kUnits);
+    if (f->start_time != AV_NOPTS_VALUE) startOffset = Units(f->start_time, AV_TIME_BASE_Q);
     const int best = av_find_best_stream(f, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (best >= 0) {
         const AVRational fps = av_guess_frame_rate(f, f->streams[best], nullptr);
         if (fps.num > 0 && fps.den > 0) frameTime = std::max<REFERENCE_TIME>(1, kUnitsPerSecond * fps.den / fps.num);
     }
     const REFERENCE_TIME claimed =
-        f->duration != AV_NOPTS_VALUE && f->duration > 0 ? av_rescale_q(f->duration, AV_TIME_BASE_Q, kUnits) : 0;
+        f->duration != AV_NOPTS_VALUE && f->duration > 0 ? Units(f->duration, AV_TIME_BASE_Q) : 0;
     if (!OpenDecoders()) return false;
     if (video) {
         width = video->width, height = video->height;
@@ -110,9 +115,12 @@ bool MediaFile::State::Open(uint32_t soundRate, bool findStart) {
     rate = soundRate;
     if (!findStart) return true;
     const REFERENCE_TIME lead = LeadIn();
-    const StreamEnds end = EndFrom(claimed, false);
+    if (PicturesRefused()) return Fail(kRefusedPicture);
+    // The times of a format that lets them jump are known only from its start.
+    const StreamEnds end = EndFrom(f->iformat->flags & AVFMT_TS_DISCONT ? 0 : claimed, false);
     if (!Reopen()) return false;
     startOffset += lead;
+    if (startOffset <= -kFarthest || startOffset >= kFarthest) return Fail("its times lie past any a movie holds");
     duration = std::max<REFERENCE_TIME>((end.all > 0 ? end.all : claimed) - lead, 0);
     lastFrame = std::max<int64_t>(FrameOf(end.pictures > 0 ? end.pictures - lead : duration) - 1, 0);
     return true;
@@ -122,10 +130,18 @@ bool MediaFile::State::Open(uint32_t soundRate, bool findStart) {
 // picture stream is decoded only at a size `fits` takes.
 bool MediaFile::State::OpenDecoders() {
     video = OpenDecoder(format.get(), AVMEDIA_TYPE_VIDEO, &videoIndex);
-    if (video && (video->width < 1 || video->height < 1 || !fits(video->width, video->height)))
-        video.reset(), videoIndex = -1;
+    const bool sized = video && video->width > 0 && video->height > 0, refused = sized && !fits(video->width, video->height);
+    const bool pictures = bool(video);
+    if (!sized || refused) video.reset(), videoIndex = -1;
     sound = OpenDecoder(format.get(), AVMEDIA_TYPE_AUDIO, &soundIndex);
-    return video || sound;
+    if (video || sound) return true;
+    if (refused) return false;
+    return Fail(pictures ? kRefusedPicture : "FFmpeg decodes no picture or sound stream of it");
+}
+
+// A decoder that refuses a picture's size forgets the size, or keeps it past the bound.
+bool MediaFile::State::PicturesRefused() const {
+    return video && (video->width < 1 || video->height < 1 || int64_t(video->width) * video->height > kMostPicturePixels);
 }
 
 // The file opened afresh, to be read again from its start. Its streams are probed again,
@@ -140,11 +156,6 @@ bool MediaFile::State::Reopen() {
            (!video || (video->width == width && video->height == height));
 }
 
-REFERENCE_TIME MediaFile::State::TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const {
-    if (f.best_effort_timestamp == AV_NOPTS_VALUE) return fallback;
-    return av_rescale_q(f.best_effort_timestamp, format->streams[index]->time_base, kUnits) - startOffset;
-}
-
 // The buffer a picture goes into, made when a picture comes: a picture stream no
 // renderer took costs nothing, however large the file says its pictures are.
 bool MediaFile::State::ReservePictures() {
@@ -156,35 +167,6 @@ bool MediaFile::State::ReservePictures() {
         return false;
     }
     return true;
-}
-
-// How long after the first picture `time` comes, held where a frame time more or less
-// cannot overflow (a damaged stream's times may be anything).
-int64_t MediaFile::State::SinceFirstPicture(REFERENCE_TIME time) const {
-    int64_t since = 0;
-    if (__builtin_sub_overflow(time, pictureStart, &since)) since = time < 0 ? INT64_MIN : INT64_MAX;
-    return std::clamp<int64_t>(since, INT64_MIN / 2, INT64_MAX / 2);
-}
-
-// A picture is the frame nearest its time: a container rounds its times (an MKV's to the
-// millisecond), and a frame may last no whole number of units, so a picture may start a
-// little after its frame's time.
-int64_t MediaFile::State::FrameOf(REFERENCE_TIME start) const {
-    return FloorDiv(SinceFirstPicture(start) + frameTime / 2, frameTime);
-}
-
-// Frames follow each other a frame time apart from the first picture; the last picture's
-// stays while a longer sound plays on.
-int64_t MediaFile::State::FrameAt(REFERENCE_TIME time) const {
-    return std::min(FloorDiv(SinceFirstPicture(time), frameTime), lastFrame);
-}
-
-// Frames far past the end of long ones are a time past any a movie holds.
-REFERENCE_TIME MediaFile::State::FrameStart(int64_t number) const {
-    int64_t time = 0;
-    if (__builtin_mul_overflow(number, frameTime, &time) || __builtin_add_overflow(time, pictureStart, &time))
-        return number < 0 ? INT64_MIN : INT64_MAX;
-    return time;
 }
 
 // Pictures of frames before the one a seek went to are passed over, and that frame's
@@ -238,8 +220,10 @@ void MediaFile::State::HandSound(MediaSink& sink) {
     if (frames <= 0) return;
     const REFERENCE_TIME length = REFERENCE_TIME(frames) * kUnitsPerSecond / rate;
     nextSound = start + length;
-    // Sound from before a seek's target is cut off at the target.
-    const int64_t skip = std::clamp<int64_t>((skipBefore - start) * rate / kUnitsPerSecond, 0, frames);
+    // Sound from before a seek's target is cut off at the target (how far, held where the
+    // product cannot overflow).
+    const int64_t ahead = std::clamp<int64_t>(skipBefore - start, 0, kUnitsPerSecond << 20);
+    const int64_t skip = std::min<int64_t>(ahead * rate / kUnitsPerSecond, frames);
     if (skip == frames) return;
     const REFERENCE_TIME from = std::max<REFERENCE_TIME>(start + skip * kUnitsPerSecond / rate, 0);
     sink.Sound(std::span(pcm).subspan(size_t(skip) * 4, size_t(frames - skip) * 4), from, nextSound);
@@ -248,12 +232,14 @@ void MediaFile::State::HandSound(MediaSink& sink) {
 MediaFile::MediaFile(std::unique_ptr<State> state) : s_(std::move(state)) {}
 MediaFile::~MediaFile() = default;
 
-std::unique_ptr<MediaFile> MediaFile::Open(const std::string& path, uint32_t soundRate, PictureCheck fits) {
+std::unique_ptr<MediaFile> MediaFile::Open(const std::string& path, uint32_t soundRate, PictureCheck fits,
+                                           std::string* failure) {
     auto s = std::make_unique<State>();
     s->path = path;
     s->fits = std::move(fits);
-    if (!s->Open(soundRate, true)) return nullptr;
-    return std::unique_ptr<MediaFile>(new MediaFile(std::move(s)));
+    if (s->Open(soundRate, true)) return std::unique_ptr<MediaFile>(new MediaFile(std::move(s)));
+    if (failure) *failure = std::move(s->failure);
+    return nullptr;
 }
 
 bool MediaFile::HasVideo() const { return bool(s_->video); }
@@ -267,29 +253,31 @@ int64_t MediaFile::FrameAt(REFERENCE_TIME time) const { return s_->FrameAt(time)
 REFERENCE_TIME MediaFile::FrameStart(int64_t number) const { return s_->FrameStart(number); }
 
 REFERENCE_TIME MediaFile::Duration() const { return s_->duration; }
+const std::string& MediaFile::Failure() const { return s_->failure; }
 
 void MediaFile::DecodeVideo(bool on) { s_->videoWanted = on; }
 
 bool MediaFile::Step(MediaSink& sink) {
     State& s = *s_;
     if (s.ended) return false;
-    const int read = av_read_frame(s.format.get(), s.packet.get());
+    const int read = s.ReadPacket();
     if (read == AVERROR(EAGAIN)) return true;
     const auto pictures = [&] { s.HandPicture(sink); };
     const auto sounds = [&] { s.HandSound(sink); };
-    if (read < 0) {
-        // The end, or damage FFmpeg cannot read past: what the decoders hold comes out.
-        if (s.video && s.videoWanted) s.Decode(s.video.get(), nullptr, pictures);
-        if (s.sound) s.Decode(s.sound.get(), nullptr, sounds);
-        s.ended = true;
-        return false;
-    }
-    if (s.packet->stream_index == s.videoIndex && s.videoWanted)
+    const bool picture = read >= 0 && s.packet->stream_index == s.videoIndex && s.videoWanted;
+    if (picture)
         s.Decode(s.video.get(), s.packet.get(), pictures);
-    else if (s.packet->stream_index == s.soundIndex)
+    else if (read >= 0 && s.packet->stream_index == s.soundIndex)
         s.Decode(s.sound.get(), s.packet.get(), sounds);
-    av_packet_unref(s.packet.get());
-    return true;
+    if (read >= 0) av_packet_unref(s.packet.get());
+    // At the end, at damage FFmpeg cannot read past, or at a picture the decoder refuses
+    // (nothing more of the pictures can be shown), what the decoders hold comes out.
+    const bool refused = picture && s.PicturesRefused();
+    if (read >= 0 && !refused) return true;
+    if (s.video && s.videoWanted) s.Decode(s.video.get(), nullptr, pictures);
+    if (s.sound) s.Decode(s.sound.get(), nullptr, sounds);
+    s.ended = true;
+    return refused ? s.Fail(kRefusedPicture) : false;
 }
 
 // Back to the start the file is opened afresh, which every format allows (keeping the
@@ -299,7 +287,8 @@ bool MediaFile::Step(MediaSink& sink) {
 void MediaFile::Seek(REFERENCE_TIME time) {
     time = std::max<REFERENCE_TIME>(time, 0);
     State& s = *s_;
-    if (time > 0 && s.format && s.SeekFormat(time)) {
+    s.failure.clear();
+    if (time > 0 && s.format && !s.joined && s.SeekFormat(time)) {
         if (s.video) avcodec_flush_buffers(s.video.get());
         if (s.sound) avcodec_flush_buffers(s.sound.get());
         s.ended = false;

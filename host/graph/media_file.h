@@ -28,12 +28,20 @@ protected:
 // Whether pictures of width x height can be taken on.
 using PictureCheck = std::function<bool(int32_t width, int32_t height)>;
 
+// The most pixels a picture the decoders make may have, those of the largest 8K frame
+// (8192 x 4320), as a system's decoders have a largest size: a stream's headers may claim
+// any size at any picture, and a decoder would make pictures of it, and tables beside
+// them, before any renderer is asked.
+inline constexpr int64_t kMostPicturePixels = int64_t(8192) * 4320;
+
 class MediaFile {
 public:
-    // Null when FFmpeg cannot open the file or finds no stream it can decode in it. A
-    // picture stream of a size `fits` refuses is left undecoded, as if it were not there:
-    // nothing is allocated for its pictures.
-    static std::unique_ptr<MediaFile> Open(const std::string& path, uint32_t soundRate, PictureCheck fits);
+    // Null when FFmpeg cannot open the file or finds no stream it can decode in it, with
+    // why in *failure (left empty where `fits` refused, which says why itself). A picture
+    // stream of a size `fits` refuses is left undecoded, as if it were not there: nothing
+    // is allocated for its pictures.
+    static std::unique_ptr<MediaFile> Open(const std::string& path, uint32_t soundRate, PictureCheck fits,
+                                           std::string* failure = nullptr);
     ~MediaFile();
 
     bool HasVideo() const;
@@ -54,6 +62,8 @@ public:
     // Reads and decodes the next packet, handing what comes out to `sink`; at the end of
     // the file the decoders give up what they still hold, and the result is false.
     bool Step(MediaSink& sink);
+    // Why the file ended before its end (a picture the decoders refuse); empty when it did not.
+    const std::string& Failure() const;
     // The next Step goes on from `time`: pictures and sound before it are not handed out.
     void Seek(REFERENCE_TIME time);
 

@@ -8,12 +8,13 @@ namespace host::graph {
 
 bool MediaFile::State::SeekDemuxer(REFERENCE_TIME time) {
     const int64_t target = av_rescale_q(time + startOffset, kUnits, AV_TIME_BASE_Q);
+    ForgetReached();
     return avformat_seek_file(format.get(), -1, INT64_MIN, target, target, 0) >= 0;
 }
 
 // Whether the next picture packet is a keyframe, where the decoder can start.
 bool MediaFile::State::AtKeyframe() {
-    while (av_read_frame(format.get(), packet.get()) >= 0) {
+    while (ReadPacket() >= 0) {
         const bool picture = packet->stream_index == videoIndex, key = packet->flags & AV_PKT_FLAG_KEY;
         av_packet_unref(packet.get());
         if (picture) return key;
@@ -31,13 +32,6 @@ bool MediaFile::State::SeekFormat(REFERENCE_TIME time) {
         if (!video || AtKeyframe()) return SeekDemuxer(time - back);
     }
     return false;
-}
-
-// Where a packet of the picture or sound stream ends; a picture whose container gives it no
-// length lasts a frame.
-REFERENCE_TIME MediaFile::State::PacketEnd(const AVPacket& p) const {
-    const REFERENCE_TIME end = av_rescale_q(p.pts + p.duration, format->streams[p.stream_index]->time_base, kUnits);
-    return end - startOffset + (p.duration <= 0 && p.stream_index == videoIndex ? frameTime : 0);
 }
 
 // Where the movie's last picture or sound ends, and where its last picture does, read from
@@ -63,7 +57,7 @@ StreamEnds MediaFile::State::EndFrom(REFERENCE_TIME from, bool decode) {
         next = TimeOf(*frame, videoIndex, next) + frameTime;
         reach(next, true);
     };
-    while (av_read_frame(format.get(), packet.get()) >= 0) {
+    while (ReadPacket() >= 0) {
         const AVPacket& p = *packet;
         const bool isVideo = p.stream_index == videoIndex;
         // A packet the container leaves out (past the end of an MP4's edit list) is not played.

@@ -22,6 +22,13 @@ namespace host::graph {
 inline constexpr REFERENCE_TIME kUnitsPerSecond = 10000000;
 inline constexpr AVRational kUnits{1, int(kUnitsPerSecond)};
 inline constexpr REFERENCE_TIME kDefaultFrameTime = kUnitsPerSecond / 25;
+// The farthest time from a file's zero the graph counts, about 900 years: past any movie's,
+// and far enough from the limits of 64 bits that sums and differences of a few such times
+// never overflow (a damaged or crafted file's times may be anything).
+inline constexpr REFERENCE_TIME kFarthest = REFERENCE_TIME(1) << 58;
+
+// A stream time in 100 ns, held within kFarthest either side of 0.
+REFERENCE_TIME Units(int64_t stamp, AVRational base);
 
 struct FormatCloser {
     void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
@@ -61,6 +68,13 @@ struct MediaFile::State {
     int64_t lastFrame = 0;            // the last picture's frame: a longer sound plays on under it
     REFERENCE_TIME skipBefore = 0;
     bool ended = false;
+    // Parts of a joined file: how far the times read are moved on, and where the picture
+    // and sound streams had reached; whether any part was met (seeks then read from the
+    // start, as the times the demuxer seeks by are each part's own).
+    REFERENCE_TIME joinShift = 0;
+    std::optional<REFERENCE_TIME> pictureReached, soundReached;
+    bool joined = false;
+    std::string failure;  // why the file was refused, or ended early
 
     int videoIndex = -1;
     Codec video;
@@ -83,6 +97,11 @@ struct MediaFile::State {
     std::vector<uint8_t> pcm;
 
     ~State() { av_channel_layout_uninit(&resamplerLayout); }
+    bool Fail(std::string why) {
+        failure = std::move(why);
+        return false;
+    }
+    bool PicturesRefused() const;
     // Without `findStart` the movie's zero and length are left for the caller to set.
     bool Open(uint32_t soundRate, bool findStart);
     bool OpenFormat();
@@ -92,6 +111,10 @@ struct MediaFile::State {
     bool SeekFormat(REFERENCE_TIME time);
     bool SeekDemuxer(REFERENCE_TIME time);
     bool AtKeyframe();
+    // av_read_frame's result, the packet's times moved on past the joins met.
+    int ReadPacket();
+    void FollowOn(AVPacket& p);
+    void ForgetReached() { pictureReached.reset(), soundReached.reset(), joinShift = 0; }
     StreamEnds EndFrom(REFERENCE_TIME from, bool decode);
     REFERENCE_TIME PacketEnd(const AVPacket& p) const;
     REFERENCE_TIME LeadIn();

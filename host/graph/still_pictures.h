@@ -1,15 +1,16 @@
 // Files of still pictures, which FFmpeg also opens, as movies of one frame (or of a few,
 // animated) at its image decoders' own limits. The media graph stands in for a movie
-// player: it takes movie and sound containers, and leaves image files to the engine's
-// image readers.
+// player: it takes movie and sound containers, whatever codec their pictures are in (PNG
+// frames in QuickTime, Matroska or AVI are a movie), and leaves image files to the
+// engine's image readers.
 #pragma once
 
 struct AVFormatContext;
 
 namespace host::graph {
 
-// True when FFmpeg opened the file with a still-image demuxer (image2, image2pipe and the
-// *_pipe family), or when the file has no sound and its pictures are all in image codecs.
-bool HoldsStillPictures(const AVFormatContext& format);
+// The name of the still-image reader FFmpeg opened the file with (image2, image2pipe, the
+// *_pipe family, and the readers of image files such as GIF and APNG); null for any other.
+const char* StillPictureReader(const AVFormatContext& format);
 
 }  // namespace host::graph

@@ -66,8 +66,7 @@ Codecs CodecsOf(AvKind kind) {
     }
 }
 
-bool OpenEncoder(Output& out, Encoder& e, AVCodecID id, const AvMovie& m) {
-    const AVCodec* codec = avcodec_find_encoder(id);
+bool OpenEncoder(Output& out, Encoder& e, const AVCodec* codec, const AvMovie& m) {
     if (!codec) return false;
     e.stream = avformat_new_stream(out.format, nullptr);
     e.codec = avcodec_alloc_context3(codec);
@@ -117,6 +116,7 @@ void DrawPicture(AVFrame* f, int number, const AvMovie& m) {
         for (int x = picture; x < m.width; ++x) row[x] = uint8_t(AlphaOf(x - picture));
     }
     const AVPixFmtDescriptor* layout = av_pix_fmt_desc_get(m.layout);
+    if (layout->nb_components < 3) return;  // grey: no chroma planes
     const int across = layout->log2_chroma_w, down = layout->log2_chroma_h;
     const int width = m.width >> across;
     for (int y = 0; y < m.height >> down; ++y) {
@@ -162,11 +162,14 @@ bool Send(Output& out, Encoder& e, AVFrame* frame, bool lagged) {
 std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
     av_log_set_level(AV_LOG_QUIET);
     Output out;
-    if (avformat_alloc_output_context2(&out.format, nullptr, ContainerOf(m.kind), path.c_str()) < 0) return "container";
+    const char* container = m.container ? m.container : ContainerOf(m.kind);
+    if (avformat_alloc_output_context2(&out.format, nullptr, container, path.c_str()) < 0) return "container";
     Encoder video, sound;
     const Codecs codecs = CodecsOf(m.kind);
-    if (!OpenEncoder(out, video, codecs.video, m)) return "video encoder";
-    if (m.soundSeconds > 0 && !OpenEncoder(out, sound, codecs.sound, m)) return "sound encoder";
+    const AVCodec* pictures = m.pictureEncoder ? avcodec_find_encoder_by_name(m.pictureEncoder)
+                                               : avcodec_find_encoder(codecs.video);
+    if (!OpenEncoder(out, video, pictures, m)) return "video encoder";
+    if (m.soundSeconds > 0 && !OpenEncoder(out, sound, avcodec_find_encoder(codecs.sound), m)) return "sound encoder";
     if (avio_open(&out.format->pb, path.c_str(), AVIO_FLAG_WRITE) < 0) return "file";
     if (avformat_write_header(out.format, nullptr) < 0) return "header";
     std::unique_ptr<AVFrame, void (*)(AVFrame*)> picture(av_frame_alloc(), [](AVFrame* f) { av_frame_free(&f); });

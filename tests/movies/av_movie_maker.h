@@ -46,6 +46,9 @@ struct AvMovie {
     AVPixelFormat layout = AV_PIX_FMT_YUV420P;
     AVColorRange range = AVCOL_RANGE_UNSPECIFIED;
     AVColorSpace matrix = AVCOL_SPC_UNSPECIFIED;
+    // In place of the kind's own: the names of the container and the pictures' encoder.
+    const char* container = nullptr;
+    const char* pictureEncoder = nullptr;
 };
 
 // Writes the movie to `path`; an empty string, or FFmpeg's complaint.

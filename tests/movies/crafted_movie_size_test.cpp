@@ -9,6 +9,7 @@
 #include "engine/sound/movies/theora_movie.h"
 #include "graph_movie_fixture.h"
 #include "h264_size_claim.h"
+#include "vpx_size_claim.h"
 #include "tests/support/allocation_watch.h"
 #include "tests/support/peak_memory.h"
 
@@ -88,11 +89,12 @@ protected:
 // A few kilobytes claiming more pixels than the largest 8K frame are refused with a log
 // line before the decoders, frame images or graphic of that size are made: whether the
 // container's header claims them, or only the picture stream's own headers, which FFmpeg
-// reads as it probes the stream (H.264 in an MPEG program stream, or bare).
+// reads as it probes the stream (H.264 in an MPEG program stream, or bare; VP9).
 TEST_P(MovieFrameBoundTest, FramesOfMorePixelsThanEightKAreRefusedAtOpen) {
     const std::vector<uint8_t> small = ReadFileBytes(Make("small.avi", {AvKind::Mpeg4Avi, 3, 64, 48, 25, 0}));
     const std::vector<uint8_t> h264 = ReadFileBytes(Make("small.h264", {AvKind::H264Bare, 3, 64, 48, 25, 0}));
     const std::vector<uint8_t> mpg = ReadFileBytes(Make("small.mpg", {AvKind::H264Ps, 3, 64, 48, 25, 0.1}));
+    const std::vector<uint8_t> vp9 = ReadFileBytes(Make("small.webm", {.frames = 3, .container = "webm", .pictureEncoder = "libvpx-vp9"}));
     // 8192 x 4336 is the first Theora frame past the bound (its sides count 16 pixels).
     const std::pair<std::string, std::vector<uint8_t>> files[] = {
         {"claims.ogv", TheoraClaiming(8192, 4336)},
@@ -101,6 +103,8 @@ TEST_P(MovieFrameBoundTest, FramesOfMorePixelsThanEightKAreRefusedAtOpen) {
         // The parameter sets grow: the program stream packet holding them ends a little early.
         {"claims.mpg", H264Claiming(mpg, 16000, 16000)},
         {"claims.h264", H264Claiming(h264, 16000, 16000)},
+        // Only the decoder reads a VP9 keyframe's size: the probe decodes it, the container saying 64 x 48.
+        {"claims.webm", Vp9Claiming(vp9, 16000, 16000)},
     };
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
@@ -110,6 +114,44 @@ TEST_P(MovieFrameBoundTest, FramesOfMorePixelsThanEightKAreRefusedAtOpen) {
         EXPECT_LT(OpeningCost(path, &graph), int64_t(100) << 20);
         EXPECT_EQ(graph, -1);
         EXPECT_NE(Log().find("more pixels than the largest 8K frame", logged), std::string::npos);
+    }
+}
+
+// Pictures that grow past the bound partway through the movie, where only the picture
+// decoder reads their new size (a VP8 keyframe, an H.264 parameter set far into an MPEG
+// program stream), end the movie there with a log line, before the decoder makes anything
+// of their size; a looping movie does not start over.
+TEST_F(GraphMovieTest, PicturesGrowingPastEightKPartwayEndTheMovie) {
+    Start();
+    const std::vector<uint8_t> vp8 =
+        ReadFileBytes(Make("small.webm", {.frames = 100, .container = "webm", .pictureEncoder = "libvpx"}));
+    const std::vector<uint8_t> h264 = ReadFileBytes(Make("small.mpg", {.kind = AvKind::H264Ps, .frames = 200, .busy = true}));
+    // Every tenth picture is a keyframe, with the H.264 stream's parameter sets.
+    const std::tuple<std::string, std::vector<uint8_t>, int> files[] = {
+        {"grows.webm", Vp8Claiming(vp8, 8, 16000, 16000), 80},
+        {"grows.mpg", H264Claiming(h264, 8192, 8192, 15), 150},
+    };
+    for (const auto& [name, bytes, grows] : files) {
+        SCOPED_TRACE(name);
+        const int movie = Open(Write(name, bytes));
+        ASSERT_GE(movie, 0);
+        const orvik::MovieRecord* r = orvik::GetMovieRecord(movie);
+        const size_t logged = Log().size();
+        ASSERT_TRUE(orvik_test::ResetPeakResident());
+        [[maybe_unused]] const int64_t before = orvik_test::PeakResidentKb();
+        ASSERT_EQ(orvik::PlayMovie(movie, orvik::kPlayLoop), 0);
+        for (int ms = 0; ms < grows * 40 + 200; ms += 40) {
+            Wait(40);
+            Until(movie, [&] { return host::IsGraphSourceAhead(r->graph); });
+        }
+        EXPECT_TRUE(Until(movie, [&] { return r->stopped == 1; }));
+        // The H.264 decoder lets go of the few pictures it holds back for their order.
+        EXPECT_TRUE(Until(movie, [&] { return g_lastFrame >= grows - 3; })) << g_lastFrame;
+#if !defined(__SANITIZE_THREAD__)  // whose shadow of the memory written counts with it
+        EXPECT_LT(orvik_test::PeakResidentKb() - before, 100 * 1024);
+#endif
+        EXPECT_NE(Log().find("a picture of a size the decoders refuse", logged), std::string::npos) << Log();
+        EXPECT_EQ(orvik::CloseMovie(movie), 0);
     }
 }
 

@@ -1,7 +1,8 @@
 // Movies through the media graph keep to what their streams hold where the container
 // says otherwise (a length the header overstates, or that ends where the last picture
-// starts; streams that start late), and to the frame numbers they hold however long each
-// frame lasts; a mono sound track is heard at its own level.
+// starts; streams that start late; files joined end to end whose times start again), and
+// to the frame numbers they hold however long each frame lasts; a mono sound track is
+// heard at its own level.
 #include "graph_movie_fixture.h"
 
 namespace movie_test {
@@ -187,6 +188,28 @@ TEST_F(GraphMovieTest, AMonoSoundTrackPlaysAtItsOwnLevelOnBothSides) {
     const auto [left, right] = Peaks(heard);
     EXPECT_NEAR(left, 16384, 1000);
     EXPECT_NEAR(right, 16384, 1000);
+}
+
+// Three copies of a 25-picture MPEG transport or program stream joined with `cat`, each
+// part's times starting again: every picture shows in its turn, the movie lasting all three,
+// and a seek finds a picture of the last part.
+TEST_F(GraphMovieTest, FilesJoinedEndToEndShowEveryPicture) {
+    Start();
+    for (const char* container : {"mpegts", "mpeg"}) {
+        SCOPED_TRACE(container);
+        const std::vector<uint8_t> part =
+            ReadFileBytes(Make("part", {.kind = AvKind::Mpeg1Ps, .frames = 25, .container = container}));
+        std::vector<uint8_t> joined;
+        for (int n = 0; n < 3; ++n) joined.insert(joined.end(), part.begin(), part.end());
+        const int movie = Open(Write("joined", joined));
+        ASSERT_GE(movie, 0);
+        EXPECT_EQ(GetMovieRecord(movie)->duration, 3 * kSecond);
+        ASSERT_EQ(PlayMovie(movie, 1), 0);
+        for (int picture = 0; picture < 75; ++picture, Wait(40)) ASSERT_TRUE(Shows(movie, picture % 25)) << picture;
+        ASSERT_EQ(SeekMovie(movie, 60), 0);
+        EXPECT_TRUE(Shows(movie, 10));
+        EXPECT_EQ(CloseMovie(movie), 0);
+    }
 }
 
 }  // namespace

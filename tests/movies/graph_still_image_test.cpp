@@ -46,8 +46,9 @@ TEST_F(GraphMovieTest, ImagesTheirReadersRefuseAreNotTriedAsMovies) {
     }
 }
 
-// Images FFmpeg reads with its still-image demuxers are no movies to the media graph;
-// movies open, one of JPEG pictures (motion JPEG in AVI) among them.
+// Images FFmpeg reads with its still-image demuxers are no movies to the media graph, and
+// the log says why; movies play whatever codec their pictures are in, image codecs among
+// them (motion JPEG in AVI, PNG and TIFF frames in QuickTime, Matroska and AVI).
 TEST_F(GraphMovieTest, TheMediaGraphOpensMoviesAndNotImages) {
     Start();
     imagetest::PngSpec png;
@@ -60,14 +61,28 @@ TEST_F(GraphMovieTest, TheMediaGraphOpensMoviesAndNotImages) {
         Write("pixels.tga", imagetest::MakeTga(tga)),
         Write("pixels.bmp", imagetest::MakeBmp({.width = 2, .height = 2, .pixels = Bytes(16, 200)})),
     };
-    for (const std::string& path : images) EXPECT_EQ(orvik::OpenMovie(path.c_str(), nullptr, nullptr, 0), -1) << path;
+    for (const std::string& path : images) {
+        const size_t logged = Log().size();
+        EXPECT_EQ(orvik::OpenMovie(path.c_str(), nullptr, nullptr, 0), -1) << path;
+        EXPECT_NE(Log().find("is a still image", logged), std::string::npos) << path << Log();
+    }
+    const auto frames = [](const char* container, const char* encoder, AVPixelFormat layout) {
+        return AvMovie{.frames = 4, .layout = layout, .container = container, .pictureEncoder = encoder};
+    };
     const std::string movies[] = {
-        Make("jpegs.avi", {.kind = AvKind::MjpegAvi, .frames = 3, .layout = AV_PIX_FMT_YUVJ420P}),
-        Make("mpeg1.mpg", {.kind = AvKind::Mpeg1Ps, .frames = 3}),
+        Make("jpegs.avi", {.kind = AvKind::MjpegAvi, .frames = 4, .layout = AV_PIX_FMT_YUVJ420P}),
+        Make("mpeg1.mpg", {.kind = AvKind::Mpeg1Ps, .frames = 4}),
+        Make("png.mov", frames("mov", "png", AV_PIX_FMT_GRAY8)),
+        Make("tiff.mov", frames("mov", "tiff", AV_PIX_FMT_YUV420P)),
+        Make("png.mkv", frames("matroska", "png", AV_PIX_FMT_GRAY8)),
+        Make("png.avi", frames("avi", "png", AV_PIX_FMT_GRAY8)),
     };
     for (const std::string& path : movies) {
-        const int movie = orvik::OpenMovie(path.c_str(), nullptr, nullptr, 0);
-        EXPECT_GE(movie, 0) << path;
+        const int movie = Open(path);
+        ASSERT_GE(movie, 0) << path;
+        ASSERT_EQ(orvik::PlayMovie(movie, 1), 0);
+        Wait(80);
+        EXPECT_TRUE(Shows(movie, 2)) << path;
         orvik::CloseMovie(movie);
     }
 }

@@ -80,14 +80,14 @@ bool StartCodeAt(const std::vector<uint8_t>& s, size_t i) {
 
 }  // namespace
 
-std::vector<uint8_t> H264Claiming(const std::vector<uint8_t>& stream, int width, int height) {
+std::vector<uint8_t> H264Claiming(const std::vector<uint8_t>& stream, int width, int height, int from) {
     std::vector<uint8_t> out;
     size_t i = 0;
     while (i < stream.size() && !StartCodeAt(stream, i)) out.push_back(stream[i++]);
-    while (i < stream.size()) {
+    for (int sets = 0; i < stream.size();) {
         size_t end = i + 3;
         while (end < stream.size() && !StartCodeAt(stream, end)) ++end;
-        if (end <= i + 3 || (stream[i + 3] & 0x1F) != 7) {
+        if (end <= i + 3 || (stream[i + 3] & 0x1F) != 7 || sets++ < from) {
             out.insert(out.end(), stream.begin() + ptrdiff_t(i), stream.begin() + ptrdiff_t(end));
             i = end;
             continue;

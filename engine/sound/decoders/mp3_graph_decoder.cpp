@@ -178,7 +178,7 @@ const char* BuildGraph(SoundConvert* c, GraphRun& run, uint32_t size) {
 // Runs the graph to its end, pumping the messages meanwhile. A message, or null when the
 // whole file was decoded.
 const char* RunToEnd(SoundConvert* c, GraphRun& run) {
-    run.control->Run();
+    if (run.control->Run() < 0) return "MP3変換の途中でエラーが発生しました";
     for (;;) {
         if (PumpMessagesCore() != 0) return "MP3変換の途中でソフトが終了しました";
         long code = 0;

@@ -97,6 +97,9 @@ int ReturnZero();
 // Inside the movie player: the media-graph half (movie_graph.cpp).
 int OpenMovieDirectShow(void* directDraw, MovieRecord* r, const char* fileName, int* width, int* height, int mode);
 void UpdateGraphMovie(MovieRecord* r);
+// Logs `what` and why the movie's graph failed (its file refused, its run not started or
+// broken off); -1.
+int LogGraphFailure(MovieRecord* r, const char* what);
 void CloseGraphMovie(MovieRecord* r);
 // Starting and moving movies, which the engine's own operations never do by themselves.
 // Plays from the current frame; playType 3 loops. SeekMovie (handle, 0) first starts over.

@@ -105,19 +105,41 @@ std::string BuildGraph(MovieRecord* r) {
     return {};
 }
 
-// Renders the file by its own name, else through a temporary copy.
+// Renders the file by its own name, else through a temporary copy. The failure's message
+// says why the graph refused the file where it lies, or, where it is not (inside an
+// archive), why it refused the copy.
 std::string RenderMovieFile(MovieRecord* r, const char* fileName) {
     host::MultiByteToWideChar(host::GetOEMCP(), fileName, r->fileNameW, kMovieFileNameUnits);
-    if (r->graph->RenderFile(r->fileNameW, nullptr) >= 0) return {};
+    const host::HRESULT result = r->graph->RenderFile(r->fileNameW, nullptr);
+    if (result >= 0) return {};
+    std::string why = host::GetGraphFailure(r->graph);
+    if (!r->tempFileMade && CopyToTempFile(r, fileName)) {
+        if (r->graph->RenderFile(r->fileNameW, nullptr) >= 0) return {};
+        if (result == host::E_FILE_NOT_FOUND) why = host::GetGraphFailure(r->graph);
+        host::DeleteFileW(r->fileNameW);
+        r->tempFileMade = 0;
+    }
     const std::string failure = std::string("ファイル:") + fileName + " が開けませんでした";
-    if (r->tempFileMade || !CopyToTempFile(r, fileName)) return failure;
-    if (r->graph->RenderFile(r->fileNameW, nullptr) >= 0) return {};
-    host::DeleteFileW(r->fileNameW);
-    r->tempFileMade = 0;
-    return failure;
+    return why.empty() ? failure : failure + ": " + why;
+}
+
+// A run that broke off (a picture the decoders refuse, a thread that could not start)
+// ends the movie where it is, without looping; its event, taken once, is logged.
+void EndBrokenMovie(MovieRecord* r) {
+    long event = 0;
+    if (r->mediaEvent->GetEvent(&event, 0) == host::S_OK && event == host::EC_ERRORABORT)
+        LogGraphFailure(r, "the movie stopped short of its end");
+    r->playRequested = 0;
+    r->stopped = 1;
 }
 
 }  // namespace
+
+int LogGraphFailure(MovieRecord* r, const char* what) {
+    const std::string why = host::GetGraphFailure(r->graph);
+    if (why.empty()) return AddLogFormat("%s", what);
+    return AddLogFormat("%s: %s", what, why.c_str());
+}
 
 int OpenMovieDirectShow(void*, MovieRecord* r, const char* fileName, int* width, int* height, int) {
     r->frameImage.pixels = nullptr;
@@ -158,15 +180,18 @@ void UpdateGraphMovie(MovieRecord* r) {
     // A file may say it lasts longer than its streams do: their end is the movie's end too.
     long event = 0;
     const bool streamsEnded = r->mediaEvent->WaitForCompletion(0, &event) == host::S_OK;
+    if (streamsEnded && event == host::EC_ERRORABORT) return EndBrokenMovie(r);
     if (position < r->stopPosition && !streamsEnded) return;
     if (r->playType & 2) {
         host::REFERENCE_TIME start = 0, stop = 0;
-        r->mediaSeeking->SetPositions(&start, host::AM_SEEKING_AbsolutePositioning, &stop, host::AM_SEEKING_NoPositioning);
-        r->mediaControl->Run();
-    } else {
-        r->playRequested = 0;
-        r->stopped = 1;
+        if (r->mediaSeeking->SetPositions(&start, host::AM_SEEKING_AbsolutePositioning, &stop,
+                                          host::AM_SEEKING_NoPositioning) >= 0 &&
+            r->mediaControl->Run() >= 0)
+            return;
+        LogGraphFailure(r, "the movie could not start over");
     }
+    r->playRequested = 0;
+    r->stopped = 1;
 }
 
 // The temporary file goes first; the renderer's buffer goes with the graph, which owns

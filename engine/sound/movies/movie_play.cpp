@@ -62,15 +62,15 @@ void AdvanceTheora(MovieRecord* r) {
 }
 
 // The clock is set so that the current frame stays due, and the sound goes on from where
-// it stopped or was moved to; a graph simply runs on.
-void StartPlaying(MovieRecord* r, int playType) {
+// it stopped or was moved to; a graph simply runs on. -1 (logged) when its run cannot start.
+int StartPlaying(MovieRecord* r, int playType) {
     if (playType == 0) playType = kPlayBack;
     if (!r->isTheora) {
-        r->mediaControl->Run();
+        if (r->mediaControl->Run() < 0) return LogGraphFailure(r, "the movie could not be played");
         r->stopped = 0;
         r->playType = playType;
         r->playRequested = 1;
-        return;
+        return 0;
     }
     const TheoraMovieInfo info = Info(r);
     const double frameTime = info.frameRate > 0 ? 1000000.0 / info.frameRate : 0.0;
@@ -79,6 +79,7 @@ void StartPlaying(MovieRecord* r, int playType) {
     r->stopped = 0;
     r->playType = playType;
     r->playRequested = 1;
+    return 0;
 }
 
 // The sound track is put at the current frame's time, rounded up to the millisecond so that
@@ -105,9 +106,10 @@ int SeekGraphMovie(MovieRecord* r, int frame) {
     host::REFERENCE_TIME stop = 0;
     if (r->mediaSeeking->SetPositions(&time, host::AM_SEEKING_AbsolutePositioning, &stop,
                                       host::AM_SEEKING_NoPositioning) < 0)
-        return -1;
+        return LogGraphFailure(r, "the movie could not be moved");
     // A stopped graph is cued, so that it shows the frame it was moved to.
-    if (r->stopped && r->mediaControl) r->mediaControl->Pause();
+    if (r->stopped && r->mediaControl && r->mediaControl->Pause() < 0)
+        return LogGraphFailure(r, "the movie could not be moved");
     return 0;
 }
 
@@ -180,7 +182,7 @@ int ResumeAllMovies() {
 int PlayMovie(int handle, int playType) {
     MovieRecord* r = GetMovieRecord(handle);
     if (!r) return -1;
-    if (r->stopped && (r->isTheora || r->mediaControl)) StartPlaying(r, playType);
+    if (r->stopped && (r->isTheora || r->mediaControl)) return StartPlaying(r, playType);
     return 0;
 }
 

@@ -1,0 +1,109 @@
+// A movie file's times: stream times in 100 ns from the movie's zero, saturated where a
+// damaged or crafted file's times pass any a movie holds; parts of a file joined to
+// another whose times start again, moved on to follow what came before; and frames
+// counted from the first picture.
+#include <algorithm>
+
+#include "host/graph/media_file_state.h"
+
+namespace host::graph {
+
+namespace {
+
+// A packet whose time goes back further than this behind where its stream had reached
+// starts a part of a joined file; less is the jitter of a muxer's rounding.
+constexpr REFERENCE_TIME kJoinBack = kUnitsPerSecond / 10;
+
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b < 0); }
+
+// `stamp` moved by `by`, both in the stream's base, held within 64 bits.
+int64_t Moved(int64_t stamp, int64_t by) {
+    int64_t moved = 0;
+    if (stamp == AV_NOPTS_VALUE) return stamp;
+    if (__builtin_add_overflow(stamp, by, &moved)) return by < 0 ? INT64_MIN + 1 : INT64_MAX;
+    return moved;
+}
+
+}  // namespace
+
+// Rounded to the nearest unit, halves away from zero, as FFmpeg rescales.
+REFERENCE_TIME Units(int64_t stamp, AVRational base) {
+    if (base.num <= 0 || base.den <= 0) return 0;
+    const __int128 scaled = __int128(stamp) * base.num * kUnitsPerSecond, half = base.den / 2;
+    const __int128 units = scaled >= 0 ? (scaled + half) / base.den : -((half - scaled) / base.den);
+    return REFERENCE_TIME(std::clamp<__int128>(units, -kFarthest, kFarthest));
+}
+
+REFERENCE_TIME MediaFile::State::TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const {
+    if (f.best_effort_timestamp == AV_NOPTS_VALUE) return fallback;
+    return Units(f.best_effort_timestamp, format->streams[index]->time_base) - startOffset;
+}
+
+// Where a packet of the picture or sound stream ends; a picture whose container gives it no
+// length lasts a frame.
+REFERENCE_TIME MediaFile::State::PacketEnd(const AVPacket& p) const {
+    int64_t end = p.pts;
+    if (p.duration > 0 && __builtin_add_overflow(p.pts, p.duration, &end)) end = INT64_MAX;
+    const REFERENCE_TIME unknown = p.duration <= 0 && p.stream_index == videoIndex ? frameTime : 0;
+    return Units(end, format->streams[p.stream_index]->time_base) + unknown - startOffset;
+}
+
+int MediaFile::State::ReadPacket() {
+    const int read = av_read_frame(format.get(), packet.get());
+    if (read >= 0) FollowOn(*packet);
+    return read;
+}
+
+// Formats that let their times jump (MPEG transport and program streams, Ogg) are what
+// files joined end to end make, each part's times starting again: a picture or sound
+// packet whose time goes back behind where its stream had reached starts a part, and it
+// and all that follow are moved on to go on from there.
+void MediaFile::State::FollowOn(AVPacket& p) {
+    if (!(format->iformat->flags & AVFMT_TS_DISCONT) || (p.stream_index != videoIndex && p.stream_index != soundIndex))
+        return;
+    const AVRational base = format->streams[p.stream_index]->time_base;
+    const int64_t stamp = p.dts != AV_NOPTS_VALUE ? p.dts : p.pts;
+    if (stamp != AV_NOPTS_VALUE) {
+        std::optional<REFERENCE_TIME>& reached = p.stream_index == videoIndex ? pictureReached : soundReached;
+        const REFERENCE_TIME at = Units(stamp, base) + joinShift;
+        if (reached && at < *reached - kJoinBack) {
+            joinShift = std::clamp(joinShift + *reached - at, -kFarthest, kFarthest);
+            joined = true;
+        }
+        reached = std::max(reached.value_or(at), Units(stamp, base) + joinShift + Units(std::max<int64_t>(p.duration, 0), base));
+    }
+    const int64_t by = av_rescale_q(joinShift, kUnits, base);
+    p.pts = Moved(p.pts, by);
+    p.dts = Moved(p.dts, by);
+}
+
+// How long after the first picture `time` comes, held where a frame time more or less
+// cannot overflow (a damaged stream's times may be anything).
+int64_t MediaFile::State::SinceFirstPicture(REFERENCE_TIME time) const {
+    int64_t since = 0;
+    if (__builtin_sub_overflow(time, pictureStart, &since)) since = time < 0 ? INT64_MIN : INT64_MAX;
+    return std::clamp<int64_t>(since, INT64_MIN / 2, INT64_MAX / 2);
+}
+
+// A picture is the frame nearest its time: a container rounds its times (an MKV's to the
+// millisecond), and a frame may last no whole number of units, so a picture may start a
+// little after its frame's time.
+int64_t MediaFile::State::FrameOf(REFERENCE_TIME start) const {
+    return FloorDiv(SinceFirstPicture(start) + frameTime / 2, frameTime);
+}
+
+// Frames follow each other a frame time apart from the first picture; the last picture's
+// stays while a longer sound plays on.
+int64_t MediaFile::State::FrameAt(REFERENCE_TIME time) const {
+    return std::min(FloorDiv(SinceFirstPicture(time), frameTime), lastFrame);
+}
+
+// Frames far past the end of long ones are a time past any a movie holds.
+REFERENCE_TIME MediaFile::State::FrameStart(int64_t number) const {
+    int64_t time = 0;
+    if (__builtin_mul_overflow(number, frameTime, &time) || __builtin_add_overflow(time, pictureStart, &time))
+        return number < 0 ? INT64_MIN : INT64_MAX;
+    return time;
+}
+
+}  // namespace host::graph

@@ -1,0 +1,41 @@
+// Media-graph movies that cannot be played as they are: a file whose times lie past any a
+// movie holds, and a run whose threads cannot start. Each is refused or ended with a log
+// line, and nothing leaves the engine.
+#include "graph_movie_fixture.h"
+
+namespace movie_test {
+namespace {
+
+using namespace orvik;
+
+// Five pictures whose times lie near 2^50 of their 1/25 s ticks (a file the fuzz run made):
+// refused at open, no arithmetic on its times overflowing on the way.
+TEST_F(GraphMovieTest, AFileWhoseTimesLiePastAnyMovieIsRefused) {
+    Start();
+    EXPECT_EQ(Open(std::string(ORVIK_TEST_DATA_DIR) + "/ivf_pts_overflow.ivf"), -1);
+    EXPECT_NE(Log().find("its times lie past any a movie holds"), std::string::npos) << Log();
+}
+
+// A thread that cannot start (no memory left for its stack): the run's own, and so the
+// play that starts it, or one of its parts', which ends the movie. Neither loops.
+TEST_F(GraphMovieTest, ARunWhoseThreadsCannotStartFailsWithALogLine) {
+    Start();
+    const std::string path = Make("clip.mp4", {AvKind::H264Mp4, 10, 64, 48, 25, 0.4});
+    for (const int started : {0, 1}) {
+        SCOPED_TRACE(started);
+        const int movie = Open(path);
+        ASSERT_GE(movie, 0);
+        const size_t logged = Log().size();
+        host::SetGraphThreadStartFails(started);
+        EXPECT_EQ(PlayMovie(movie, kPlayLoop), started == 0 ? -1 : 0);
+        EXPECT_TRUE(Until(movie, [&] {
+            return GetMovieRecord(movie)->stopped == 1 &&
+                   Log().find("a thread of the graph's run could not be started", logged) != std::string::npos;
+        })) << Log().substr(logged);
+        host::SetGraphThreadStartFails(-1);
+        EXPECT_EQ(CloseMovie(movie), 0);
+    }
+}
+
+}  // namespace
+}  // namespace movie_test
