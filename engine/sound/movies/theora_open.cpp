@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <system_error>
 
 #include "engine/platform/base/log.h"
 #include "engine/sound/movies/movie.h"
 #include "engine/sound/movies/theora_movie.h"
+#include "host/thread_start.h"
 
 namespace orvik {
 
@@ -55,15 +55,6 @@ int PrepareMovie(TheoraMovie* m, int stockCount) {
     return 0;
 }
 
-int StartThread(TheoraMovie* m) {
-    try {
-        m->thread = std::thread(TheoraDecodeThread, m);
-    } catch (const std::system_error&) {
-        return AddLogText("Theora ムービーデコード用スレッドの作成に失敗しました\n");
-    }
-    return 0;
-}
-
 }  // namespace
 
 int32_t ReadTheoraFileChunk(TheoraMovie* m, int32_t bytes) {
@@ -95,7 +86,8 @@ TheoraMovie* OpenTheoraMovie(const FileAccessFunctions* functions, FileAccessHan
     m->currentFrame = m->seekTarget = 0;
     m->seekRequest = 1;
     m->pauseRequest = 0;
-    if (StartThread(m) != 0) {
+    if (!host::StartThread(m->thread, [m] { TheoraDecodeThread(m); })) {
+        AddLogText("Theora ムービーデコード用スレッドの作成に失敗しました\n");
         CloseTheoraMovie(m);
         return nullptr;
     }
