@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "host/clock.h"
+#include "host/thread_start.h"
 
 namespace host {
 
@@ -133,9 +134,10 @@ HANDLE CreateThread(ThreadProc proc, void* parameter, uint32_t* threadId) {
     // The handle must exist before the thread can finish, so the object is registered
     // first and the thread started afterwards under its lock.
     HANDLE handle = Register(object);
+    bool started = false;
     {
         std::lock_guard lock(object->mutex);
-        object->thread = std::thread([proc, parameter, weak, idReady] {
+        started = StartThread(object->thread, [proc, parameter, weak, idReady] {
             idReady->store(GetCurrentThreadId());
             idReady->notify_all();
             const uint32_t code = proc(parameter);
@@ -147,6 +149,10 @@ HANDLE CreateThread(ThreadProc proc, void* parameter, uint32_t* threadId) {
                 Signal(*self);
             }
         });
+    }
+    if (!started) {
+        CloseHandle(handle);
+        return nullptr;
     }
     idReady->wait(0);
     if (threadId) *threadId = idReady->load();

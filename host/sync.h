@@ -35,7 +35,8 @@ uint32_t WaitForSingleObject(HANDLE object, uint32_t milliseconds);
 bool CloseHandle(HANDLE object);
 
 using ThreadProc = uint32_t (*)(void* parameter);
-// Starts the thread at once; *threadId (when given) receives its id.
+// Starts the thread at once; *threadId (when given) receives its id. Null when the
+// system refuses a thread.
 HANDLE CreateThread(ThreadProc proc, void* parameter, uint32_t* threadId);
 bool GetExitCodeThread(HANDLE thread, uint32_t* exitCode);
 bool SetThreadPriority(HANDLE thread, int priority);

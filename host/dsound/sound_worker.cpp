@@ -2,6 +2,8 @@
 
 #include <pthread.h>
 
+#include "host/thread_start.h"
+
 namespace host {
 
 namespace {
@@ -15,10 +17,10 @@ void RaisePriority() {
 
 }  // namespace
 
-void SoundWorker::Start(Round round) {
-    if (thread_.joinable()) return;
+bool SoundWorker::Start(Round round) {
+    if (thread_.joinable()) return true;
     stop_ = false;
-    thread_ = std::thread([this, round = std::move(round)] { Run(round); });
+    return StartThread(thread_, [this, round = std::move(round)] { Run(round); });
 }
 
 void SoundWorker::Stop() {

@@ -23,8 +23,9 @@ public:
     SoundWorker& operator=(const SoundWorker&) = delete;
     ~SoundWorker() { Stop(); }
 
-    // Nothing when it runs already.
-    void Start(Round round);
+    // Nothing when it runs already. False, with nothing running, when the system
+    // refuses the thread.
+    bool Start(Round round);
     // Nothing when it does not run.
     void Stop();
     bool Running() const { return thread_.joinable(); }

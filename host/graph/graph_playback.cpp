@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <new>
-#include <system_error>
+
+#include "host/thread_start.h"
 
 namespace host::graph {
 
@@ -10,19 +11,6 @@ namespace {
 
 constexpr const char* kNoThread = "a thread of the graph's run could not be started";
 constexpr const char* kNoMemory = "memory ran out during the graph's run";
-
-std::atomic<int> g_threadsBeforeFailure{-1};
-
-// A thread of a run; std::system_error when it cannot start, as when no memory is left
-// for its stack.
-template <class Thread, class Work>
-Thread StartThread(Work work) {
-    int left = g_threadsBeforeFailure.load();
-    while (left >= 0 && !g_threadsBeforeFailure.compare_exchange_weak(left, left - 1)) {
-    }
-    if (left == 0) throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-    return Thread(std::move(work));
-}
 
 }  // namespace
 
@@ -48,14 +36,10 @@ bool Playback::StartStream() {
         completed_ = false;
         failure_.clear();
     }
-    try {
-        runner_ = StartThread<std::thread>([this] { RunStream(); });
-    } catch (const std::system_error&) {
-        std::lock_guard lock(mutex_);
-        failure_ = kNoThread;
-        return false;
-    }
-    return true;
+    if (StartThread(runner_, [this] { RunStream(); })) return true;
+    std::lock_guard lock(mutex_);
+    failure_ = kNoThread;
+    return false;
 }
 
 // Every filter's part of the stream, then the wait until what the renderers hold has
@@ -83,19 +67,20 @@ bool Playback::RunParts(std::string* failure) {
     std::vector<std::jthread> parts;
     try {
         parts.reserve(filters_.size());
-        for (Filter* f : filters_)
-            parts.push_back(StartThread<std::jthread>([&, f] {
-                try {
-                    if (!f->Stream(run_.stop)) ok = false;
-                } catch (const std::bad_alloc&) {
-                    breakOff(kNoMemory);
-                }
-                if (!f->FirstPin(PINDIR_INPUT) && --sources == 0) run_.sourcesDone = true;
-            }));
-    } catch (const std::system_error&) {
-        breakOff(kNoThread);
     } catch (const std::bad_alloc&) {
         breakOff(kNoMemory);
+    }
+    for (Filter* f : filters_) {
+        if (brokeOff) break;
+        const bool started = StartThread(parts.emplace_back(), [&, f] {
+            try {
+                if (!f->Stream(run_.stop)) ok = false;
+            } catch (const std::bad_alloc&) {
+                breakOff(kNoMemory);
+            }
+            if (!f->FirstPin(PINDIR_INPUT) && --sources == 0) run_.sourcesDone = true;
+        });
+        if (!started) breakOff(kNoThread);
     }
     parts.clear();
     return ok;
@@ -209,5 +194,3 @@ HRESULT Playback::GetEvent(long* eventCode, long milliseconds) {
 }
 
 }  // namespace host::graph
-
-void host::SetGraphThreadStartFails(int after) { host::graph::g_threadsBeforeFailure = after; }

@@ -174,8 +174,5 @@ bool IsGraphSourceAhead(IGraphBuilder* graph);
 // (EC_ERRORABORT); empty when none did, or when a filter refused the file's pictures,
 // which says why itself.
 std::string GetGraphFailure(IGraphBuilder* graph);
-// For tests: the threads of graph runs fail to start once `after` more have started
-// (-1: none fail), as when no memory is left for a thread's stack.
-void SetGraphThreadStartFails(int after);
 
 }  // namespace host

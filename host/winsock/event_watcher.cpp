@@ -3,6 +3,7 @@
 // Our own socket names first: the system headers define some of the same names as macros.
 #include "host/winsock/socket_registry.h"
 #include "host/win/window/message_queue.h"
+#include "host/thread_start.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -135,14 +136,17 @@ void StopWatcherAtExit() {
 
 }  // namespace
 
-void StartWatcher() {
+bool StartWatcher() {
     static const bool stopsAtExit = std::atexit(StopWatcherAtExit) == 0;
     (void)stopsAtExit;
     auto& st = Winsock();
     st.stopping = false;
     st.wakePending = false;
     st.wakeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    st.watcher = std::thread(WatchLoop);
+    if (st.wakeFd >= 0 && StartThread(st.watcher, WatchLoop)) return true;
+    if (st.wakeFd >= 0) ::close(st.wakeFd);
+    st.wakeFd = -1;
+    return false;
 }
 
 void StopWatcher() {

@@ -65,8 +65,9 @@ void ReenableRead(SOCKET s, SocketEntry& entry);
 void WatchAgain(SOCKET s);
 void WakeWatcher();
 
-// The watcher runs from the first WSAStartup to the last WSACleanup.
-void StartWatcher();
+// The watcher runs from the first WSAStartup to the last WSACleanup. Call with the lock
+// held; false, with nothing running, when the system refuses its thread or descriptor.
+bool StartWatcher();
 // Call without the lock: it joins the thread.
 void StopWatcher();
 

@@ -89,7 +89,8 @@ int WSAStartup(uint16_t version, WSADATA* data) {
     std::strcpy(data->szSystemStatus, "Running");
     auto& st = Winsock();
     std::lock_guard lock(st.mutex);
-    if (st.started++ == 0) StartWatcher();
+    if (st.started == 0 && !StartWatcher()) return WSASYSNOTREADY;
+    ++st.started;
     return 0;
 }
 

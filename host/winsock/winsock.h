@@ -31,8 +31,8 @@ constexpr int WSAEINTR = 10004, WSAEBADF = 10009, WSAEACCES = 10013, WSAEFAULT =
               WSAENETUNREACH = 10051, WSAECONNABORTED = 10053, WSAECONNRESET = 10054,
               WSAENOBUFS = 10055, WSAEISCONN = 10056, WSAENOTCONN = 10057,
               WSAESHUTDOWN = 10058, WSAETIMEDOUT = 10060, WSAECONNREFUSED = 10061,
-              WSAVERNOTSUPPORTED = 10092, WSANOTINITIALISED = 10093, WSAHOST_NOT_FOUND = 11001,
-              WSATRY_AGAIN = 11002, WSANO_RECOVERY = 11003, WSANO_DATA = 11004;
+              WSASYSNOTREADY = 10091, WSAVERNOTSUPPORTED = 10092, WSANOTINITIALISED = 10093,
+              WSAHOST_NOT_FOUND = 11001, WSATRY_AGAIN = 11002, WSANO_RECOVERY = 11003, WSANO_DATA = 11004;
 
 struct WSADATA {
     uint16_t wVersion = 0;
@@ -60,6 +60,7 @@ struct HOSTENT {
 };
 
 // Counted: each WSAStartup needs its WSACleanup; the last one closes every socket left.
+// WSASYSNOTREADY, with nothing started, when the thread that watches sockets cannot start.
 int WSAStartup(uint16_t version, WSADATA* data);
 int WSACleanup();
 int WSAGetLastError();

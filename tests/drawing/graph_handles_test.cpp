@@ -1,5 +1,6 @@
 // Graphic handles: check numbers, stale handles, slots, derived graphics and the
 // texture pieces images are cut into.
+#include "../support/memory_shortage.h"
 #include "drawing_fixture.h"
 #include "engine/graphics/handles/graph_textures.h"
 
@@ -117,6 +118,60 @@ TEST_F(DrawingTest, DeriveRefusesRectanglesWithoutAreaOrOutsideTheSource) {
     EXPECT_EQ(DeriveGraph(0, 0, 1, 1, sheet + 1), -1);
     EXPECT_EQ(GraphTable().count, before);
     EXPECT_GE(DeriveGraph(7, 7, 1, 1, sheet), 0);
+}
+
+// Short of memory at any one request of operator new, a graphic of part of another and the
+// device's fill of part of a surface and stretch of a video picture give their result or
+// their failure: nothing is thrown, and a derive that fails leaves no graphic behind.
+TEST_F(DrawingTest, CallsShortOfMemoryAtAnyRequestGiveTheirResultOrTheirFailure) {
+    const int32_t sheet = SolidGraph(8, 8, 0x102030), graphs = GraphTable().count;
+    host::Device* d = Graphics().dev.device;
+    // A device call on surfaces of its own: 0, or -1 for E_OUTOFMEMORY.
+    const auto onSurfaces = [d](const std::function<host::HRESULT(host::Surface*, host::Surface*)>& call) {
+        host::Surface *video = nullptr, *target = nullptr;
+        host::HRESULT hr = d->CreateOffscreenPlainSurface(4, 4, host::D3DFMT_YUY2, host::D3DPOOL_DEFAULT, &video);
+        if (hr == host::D3D_OK)
+            hr = d->CreateRenderTarget(8, 8, host::D3DFMT_X8R8G8B8, host::D3DMULTISAMPLE_NONE, 0, 0, &target);
+        if (hr == host::D3D_OK) hr = call(video, target);
+        for (host::Surface* s : {video, target})
+            if (s) s->Release();
+        return hr == host::D3D_OK ? 0 : hr == host::E_OUTOFMEMORY ? -1 : int(hr);
+    };
+    const std::function<int()> calls[] = {
+        [&] {
+            const int32_t part = DeriveGraph(1, 1, 4, 4, sheet);
+            return part < 0 ? -1 : DeleteGraphHandle(part);
+        },
+        [&] {
+            return onSurfaces([d](host::Surface*, host::Surface* target) {
+                const host::RECT part{1, 1, 3, 3};
+                return d->ColorFill(target, &part, 0x123456);
+            });
+        },
+        [&] {
+            return onSurfaces([d](host::Surface* video, host::Surface* target) {
+                return d->StretchRect(video, nullptr, target, nullptr, host::D3DTEXF_NONE);
+            });
+        },
+    };
+    for (const std::function<int()>& call : calls) {
+        // The call with the nth request failing (none fails past the last); the requests made.
+        const auto run = [&](size_t failing) {
+            int result = -2;
+            size_t requests = 0;
+            {
+                const FailingRequest shortage(failing);
+                EXPECT_NO_THROW(result = call()) << "request " << failing;
+                requests = OperatorNewRequests();
+            }
+            EXPECT_TRUE(result == 0 || (result == -1 && failing != SIZE_MAX)) << result << ", request " << failing;
+            EXPECT_EQ(GraphTable().count, graphs);
+            return requests;
+        };
+        const size_t requests = run(SIZE_MAX);
+        EXPECT_GT(requests, 0u);
+        for (size_t n = 1; n <= requests && !HasFailure(); ++n) run(n);
+    }
 }
 
 TEST_F(DrawingTest, TextureSidesFollowTheSizeRule) {

@@ -2,6 +2,7 @@
 // movie holds, and a run whose threads cannot start. Each is refused or ended with a log
 // line, and nothing leaves the engine.
 #include "graph_movie_fixture.h"
+#include "host/thread_start.h"
 
 namespace movie_test {
 namespace {
@@ -26,13 +27,13 @@ TEST_F(GraphMovieTest, ARunWhoseThreadsCannotStartFailsWithALogLine) {
         const int movie = Open(path);
         ASSERT_GE(movie, 0);
         const size_t logged = Log().size();
-        host::SetGraphThreadStartFails(started);
+        host::SetThreadStartFails(started);
         EXPECT_EQ(PlayMovie(movie, kPlayLoop), started == 0 ? -1 : 0);
         EXPECT_TRUE(Until(movie, [&] {
             return GetMovieRecord(movie)->stopped == 1 &&
                    Log().find("a thread of the graph's run could not be started", logged) != std::string::npos;
         })) << Log().substr(logged);
-        host::SetGraphThreadStartFails(-1);
+        host::SetThreadStartFails(-1);
         EXPECT_EQ(CloseMovie(movie), 0);
     }
 }

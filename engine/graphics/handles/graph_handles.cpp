@@ -116,7 +116,9 @@ int32_t DeriveGraph(int x, int y, int width, int height, int32_t source) {
     if (x + int64_t(width) > s->width) width = s->width - x;
     if (y + int64_t(height) > s->height) height = s->height - y;
     int32_t handle = AllocGraphHandle();
-    if (SetupDerivedGraph(handle, source, x, y, width, height) != 0) {
+    const int made = UnlessShortOfMemory("DeriveGraph", nullptr, -1,
+                                         [&] { return SetupDerivedGraph(handle, source, x, y, width, height); });
+    if (made != 0) {
         DeleteGraphHandle(handle);
         return -1;
     }

@@ -124,10 +124,12 @@ int MakeGraphImages(GraphRecord* r, int width, int height, int mipLevels, int al
 }  // namespace
 
 int CheckGraphImageSize(int width, int height, int mipLevels, int alpha, int dxt) {
-    GraphImageSet s{};
-    s.width = width;
-    s.height = height;
-    return LaySet(s, mipLevels, alpha, dxt) ? -1 : 0;
+    return UnlessShortOfMemory("CheckGraphImageSize", nullptr, -1, [&] {
+        GraphImageSet s{};
+        s.width = width;
+        s.height = height;
+        return LaySet(s, mipLevels, alpha, dxt) ? -1 : 0;
+    });
 }
 
 // A graphic whose images cannot be made, memory running short included, is deleted again.

@@ -12,7 +12,6 @@
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/graphics/device/vertex_batch.h"
 #include "engine/platform/base/log.h"
-#include "engine/platform/base/short_of_memory.h"
 #include "engine/sound/movies/movie.h"
 #include "engine/sound/movies/theora_movie.h"
 #include "host/d3d9/device/device.h"
@@ -105,8 +104,7 @@ DisplayCaps* ZeroDrawParamBlock(DisplayCaps* caps) {
 
 int32_t LoadMovieGraph(const char* path, int movieOption) {
     int width = 0, height = 0;
-    const int movie =
-        UnlessShortOfMemory("LoadMovieGraph", path, -1, [&] { return OpenMovie(path, &width, &height, movieOption); });
+    const int movie = OpenMovie(path, &width, &height, movieOption);
     if (movie < 0) return AddLogFormat("右記のグラフィックファイルのロードに失敗しました：%s ", path);
     const MovieRecord* m = GetMovieRecord(movie);
     const int32_t handle = CreateMovieImages(width, height, m->alphaMovie);

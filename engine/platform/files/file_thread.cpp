@@ -8,6 +8,7 @@
 
 #include "engine/platform/base/io_arithmetic.h"
 #include "engine/platform/base/memory.h"
+#include "host/thread_start.h"
 
 namespace orvik {
 namespace {
@@ -24,13 +25,15 @@ int FileThread::Start(const std::string& path, bool withCache) {
         if (cache_ == nullptr) return kNoCacheMemory;
     }
     path_ = path;
-    thread_ = std::thread(&FileThread::Run, this);
+    if (!host::StartThread(thread_, [this] { Run(); })) {
+        Stop();
+        return kNoThread;
+    }
     HandOver(kOpen, [] {});
     WaitDone();
     if (!openFailed_) return 0;
     thread_.join();
-    TrackedFree(cache_);
-    cache_ = nullptr;
+    Stop();
     return kOpenFailed;
 }
 

@@ -24,9 +24,10 @@ public:
     ~FileThread();
 
     // Allocates the cache when asked, starts the thread and has it open the file.
-    // Returns 0, or with nothing left running kNoCacheMemory or kOpenFailed.
+    // Returns 0, or with nothing left running kNoCacheMemory, kNoThread or kOpenFailed.
     static constexpr int kNoCacheMemory = -1;
     static constexpr int kOpenFailed = -2;
+    static constexpr int kNoThread = -3;
     int Start(const std::string& path, bool withCache);
     // Hands over a read of size bytes at position into destination; the caller waits with
     // WaitDone (or polls IsIdle) before touching the destination.

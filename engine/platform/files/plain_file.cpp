@@ -104,9 +104,9 @@ FileAccessHandle OpenUpTo(const char* path, int cache, int async, int64_t maxSiz
     }
     const int started = record->thread->Start(systemPath, cache != 0);
     if (started != 0) {
-        AddLogText(started == FileThread::kNoCacheMemory
-                       ? "ファイル読み込みキャッシュ用メモリの確保に失敗しました\n"
-                       : "ファイルのオープンに失敗しました\n");
+        AddLogText(started == FileThread::kNoCacheMemory ? "ファイル読み込みキャッシュ用メモリの確保に失敗しました\n"
+                   : started == FileThread::kNoThread    ? "ファイルアクセス専用スレッドの作成に失敗しました\n"
+                                                         : "ファイルのオープンに失敗しました\n");
         return 0;
     }
     return reinterpret_cast<FileAccessHandle>(record.release());

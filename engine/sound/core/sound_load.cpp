@@ -5,10 +5,10 @@
 #include <orvik/sound.h>
 
 #include <cstring>
-#include <new>
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
+#include "engine/platform/base/short_of_memory.h"
 #include "engine/sound/core/sound_handles.h"
 #include "engine/sound/core/sound_state.h"
 #include "engine/sound/streams/stream_io.h"
@@ -242,13 +242,9 @@ int LoadStreamInto(const char* fileName, int shareHandle, int* handle) {
 // Runs a load that may make a handle. A library inside it throwing for want of memory
 // fails the load like any other shortage, with a log line; a failed load's handle goes.
 template <class Load>
-int GuardLoad(Load load) {
-    int handle = -1, result = -1;
-    try {
-        result = load(&handle);
-    } catch (const std::bad_alloc&) {
-        AddLogText("サウンドのロード中にメモリが足りなくなりました\n");
-    }
+int GuardLoad(const char* function, const char* path, Load load) {
+    int handle = -1;
+    const int result = UnlessShortOfMemory(function, path, -1, [&] { return load(&handle); });
     if (result == -1 && handle != -1) DeleteSound(handle, 0);
     return result;
 }
@@ -257,17 +253,18 @@ int GuardLoad(Load load) {
 
 int LoadSoundFromImage(const void* image, int32_t size, int bufferCount, int shareHandle) {
     if (!SoundStarted() || bufferCount > kMaxSoundBuffers || !image || size <= 0) return -1;
-    return GuardLoad([&](int* handle) { return LoadImageInto(image, size, bufferCount, shareHandle, handle); });
+    return GuardLoad("LoadSoundFromImage", nullptr,
+                     [&](int* handle) { return LoadImageInto(image, size, bufferCount, shareHandle, handle); });
 }
 
 int LoadSoundCore(const char* fileName, int bufferCount, int shareHandle) {
     if (!SoundStarted()) return -1;
     if (bufferCount > kMaxSoundBuffers) bufferCount = kMaxSoundBuffers;
     if (Sound().loadMode != 0)
-        return GuardLoad([&](int* handle) { return LoadStreamInto(fileName, shareHandle, handle); });
+        return GuardLoad("LoadSound", fileName, [&](int* handle) { return LoadStreamInto(fileName, shareHandle, handle); });
     uint8_t* image = nullptr;
     int32_t size = 0;
-    const int loaded = GuardLoad([&](int*) { return LoadFileToMemory(fileName, &image, &size); });
+    const int loaded = GuardLoad("LoadSound", fileName, [&](int*) { return LoadFileToMemory(fileName, &image, &size); });
     if (loaded != 0) {
         AddLogFormat("右記の音声ファイルのロードに失敗しました_1：%s", fileName ? fileName : "");
         return -1;

@@ -187,6 +187,29 @@ void LogDevices() {
     DecLogIndent();
 }
 
+// Everything the sound system holds, let go. The refill thread is joined first, not only
+// asked: it must be out of its pass before the tables and the lock it works under go.
+void ReleaseSoundSystem() {
+    SoundSystemState& s = Sound();
+    StopSoundRefillThread();
+    CloseSoundCaptureFile();
+    DeleteAllSounds(0);
+    DeleteAllSoftSoundData();
+    DeleteAllSoftSoundPlayers();
+    DeleteAllMusicHandles();
+    RemoveMusicTempFile();
+    ReleaseDirectMusic();
+    for (host::IDirectSoundBuffer** b : {&s.primary, &s.silent}) {
+        if (!*b) continue;
+        (*b)->Stop();
+        (*b)->Release();
+        *b = nullptr;
+    }
+    DropDevice();
+    host::CloseAudioOutput();
+    FreeAcmFunctions();
+}
+
 }  // namespace
 
 host::BOOL EnumSoundDeviceCallback(const host::SoundDeviceGuid*, const char* description, const char* module,
@@ -219,33 +242,18 @@ int InitializeDirectSound() {
     DeleteAllSounds(0);
     DeleteAllSoftSoundData();
     DeleteAllSoftSoundPlayers();
-    if (SystemInfo().processorCount > 1) StartSoundRefillThread();
+    if (SystemInfo().processorCount > 1 && !StartSoundRefillThread()) {
+        AddLogText("ストリームサウンド補充用スレッドの作成に失敗しました\n");
+        ReleaseSoundSystem();
+        return -1;
+    }
     AddLogText("DirectSound の初期化は正常に終了しました\n");
     return 0;
 }
 
 int TerminateDirectSound() {
-    SoundSystemState& s = Sound();
-    if (!s.device) return -1;
-    // The thread is joined, not only asked: it must be out of its pass before the
-    // tables and the lock it works under go.
-    StopSoundRefillThread();
-    CloseSoundCaptureFile();
-    DeleteAllSounds(0);
-    DeleteAllSoftSoundData();
-    DeleteAllSoftSoundPlayers();
-    DeleteAllMusicHandles();
-    RemoveMusicTempFile();
-    ReleaseDirectMusic();
-    for (host::IDirectSoundBuffer** b : {&s.primary, &s.silent}) {
-        if (!*b) continue;
-        (*b)->Stop();
-        (*b)->Release();
-        *b = nullptr;
-    }
-    DropDevice();
-    host::CloseAudioOutput();
-    FreeAcmFunctions();
+    if (!Sound().device) return -1;
+    ReleaseSoundSystem();
     AddLogText("DirectSound の終了処理は正常に終了しました\n");
     return 0;
 }

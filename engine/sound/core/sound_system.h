@@ -10,7 +10,8 @@
 namespace orvik {
 
 // Brings up the device, the primary format, the silent buffer, the device list in the
-// log and (with more than one processor) the refill thread. 0, or -1.
+// log and (with more than one processor) the refill thread. 0, or -1 (logged) with
+// nothing left started.
 int InitializeDirectSound();
 // The music mode the next start-up brings up: 0 DirectSound with the MCI sequencer (the
 // default), 1 DirectMusic. -1 while sound runs or for another value.
@@ -21,8 +22,9 @@ host::BOOL EnumSoundDeviceCallback(const host::SoundDeviceGuid* guid, const char
                                    const char* module, void* context);
 
 // Refill thread: started by InitializeDirectSound, stopped and joined by
-// TerminateDirectSound before anything it uses goes away.
-void StartSoundRefillThread();
+// TerminateDirectSound before anything it uses goes away. False when the system
+// refuses the thread.
+bool StartSoundRefillThread();
 void StopSoundRefillThread();
 bool IsSoundRefillThreadRunning();
 

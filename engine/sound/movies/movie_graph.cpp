@@ -46,39 +46,51 @@ bool Query(host::IGraphBuilder* graph, host::REFIID iid, Interface** out) {
     return graph->QueryInterface(iid, reinterpret_cast<void**>(out)) >= 0;
 }
 
+// The source, the buffer and the temporary file of a copy, let go of on every way out;
+// the temporary file is deleted too unless the record has taken it.
+struct TempCopy {
+    FileAccessHandle source = 0;
+    uint8_t* buffer = nullptr;
+    host::HFILE temp = host::INVALID_FILE_HANDLE;
+    char tempPath[kMovieFileNameUnits] = {};
+    bool taken = false;
+
+    TempCopy() = default;
+    TempCopy(const TempCopy&) = delete;
+    TempCopy& operator=(const TempCopy&) = delete;
+    ~TempCopy() {
+        if (source) FileAccessClose(source);
+        TrackedFree(buffer);
+        if (temp == host::INVALID_FILE_HANDLE) return;
+        host::CloseFile(temp);
+        if (!taken) host::DeleteFileA(tempPath);
+    }
+};
+
 // Copies the file into a new temporary file whose name goes into fileNameW. false when
 // the file, the buffer or the temporary file cannot be had.
 bool CopyToTempFile(MovieRecord* r, const char* fileName) {
-    const FileAccessHandle source = FileAccessOpen(fileName, 0, 1, 0);
-    if (!source) return false;
-    FileAccessSeek(source, 0, 2);
-    const int64_t size = std::max<int32_t>(FileAccessTell(source), 0);
-    FileAccessSeek(source, 0, 0);
-    auto* buffer = static_cast<uint8_t*>(TrackedAlloc(kCopyChunk, "", 0));
-    if (!buffer) {
-        FileAccessClose(source);
-        return false;
-    }
-    char tempPath[kMovieFileNameUnits] = {};
-    const host::HFILE temp = CreateTempFile(tempPath);
-    if (temp == host::INVALID_FILE_HANDLE) {
-        FileAccessClose(source);
-        TrackedFree(buffer);
-        return false;
-    }
-    host::MultiByteToWideChar(932, tempPath, r->fileNameW, kMovieFileNameUnits);
+    TempCopy c;
+    c.source = FileAccessOpen(fileName, 0, 1, 0);
+    if (!c.source) return false;
+    FileAccessSeek(c.source, 0, 2);
+    const int64_t size = std::max<int32_t>(FileAccessTell(c.source), 0);
+    FileAccessSeek(c.source, 0, 0);
+    c.buffer = static_cast<uint8_t*>(TrackedAlloc(kCopyChunk, "", 0));
+    if (!c.buffer) return false;
+    c.temp = CreateTempFile(c.tempPath);
+    if (c.temp == host::INVALID_FILE_HANDLE) return false;
+    host::MultiByteToWideChar(932, c.tempPath, r->fileNameW, kMovieFileNameUnits);
     r->tempFileMade = 1;
+    c.taken = true;
     for (int64_t copied = 0; copied < size;) {
         const size_t chunk = size_t(std::min<int64_t>(size - copied, int64_t(kCopyChunk)));
-        const size_t got = FileAccessRead(buffer, chunk, 1, source) == 1 ? chunk : 0;
+        const size_t got = FileAccessRead(c.buffer, chunk, 1, c.source) == 1 ? chunk : 0;
         uint32_t written = 0;
-        host::WriteFile(temp, buffer, uint32_t(got), &written);
+        host::WriteFile(c.temp, c.buffer, uint32_t(got), &written);
         if (got == 0 || written < got) break;
         copied += int64_t(got);
     }
-    FileAccessClose(source);
-    host::CloseFile(temp);
-    TrackedFree(buffer);
     return true;
 }
 

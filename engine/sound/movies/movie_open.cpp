@@ -4,11 +4,14 @@
 #include <orvik/movie.h>
 #include <orvik/sound.h>
 
+#include <memory>
+
 #include "engine/graphics/movies/graph_movie.h"
 #include "engine/graphics/device/graphics_system.h"
 #include "engine/platform/files/file_access.h"
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
+#include "engine/platform/base/short_of_memory.h"
 #include "engine/sound/movies/movie.h"
 #include "engine/sound/core/sound_state.h"
 #include "engine/sound/movies/theora_movie.h"
@@ -85,19 +88,36 @@ int CheckMovieFrameSize(int width, int height) {
     return AddLogFormat("movie frames of %d x %d are larger than a graphic can hold", width, height);
 }
 
-int OpenMovie(const char* fileName, int* width, int* height, int mode) {
+namespace {
+
+// Lets go of what a record holds (the Theora decoder with its file and sound track, or the
+// media graph with its temporary copy) and frees it.
+void FreeMovieRecord(MovieRecord* r) {
+    CloseTheoraMovie(r->theora);
+    if (r->file) FileAccessClose(r->file);
+    DeleteSound(r->sound, 0);
+    CloseGraphMovie(r);
+    TrackedFree(r);
+}
+
+struct MovieRecordFreer {
+    void operator()(MovieRecord* r) const { FreeMovieRecord(r); }
+};
+// Owns a record until the table takes it, so that an open failing on the way, memory
+// running short included, lets go of everything it had opened.
+using MovieRecordOwner = std::unique_ptr<MovieRecord, MovieRecordFreer>;
+
+int OpenMovieRecord(const char* fileName, int* width, int* height, int mode) {
     if (!fileName) return -1;
     const int slot = FreeSlot();
     if (slot < 0) return -1;
-    auto* r = static_cast<MovieRecord*>(TrackedCalloc(sizeof(MovieRecord), "", 0));
+    MovieRecordOwner r(static_cast<MovieRecord*>(TrackedCalloc(sizeof(MovieRecord), "", 0)));
     if (!r) return AddLogText("メモリの確保に失敗しました in OpenMovie\n");
     r->sound = -1;
     r->graphFlag = 0;  // a library setting nothing changes
     r->alphaMovie = g_rightHalfAlpha;
-    if (!OpenTheora(r, fileName) && !OpenGraph(r, fileName, mode)) {
-        TrackedFree(r);
+    if (!OpenTheora(r.get(), fileName) && !OpenGraph(r.get(), fileName, mode))
         return AddLogText("ムービーファイルオープン処理時にエラーが発生しました\n");
-    }
     if (width) *width = r->width;
     if (height) *height = r->height;
     MovieHandleTable& t = Movies();
@@ -106,27 +126,23 @@ int OpenMovie(const char* fileName, int* width, int* height, int mode) {
     r->playType = kPlayBack;
     r->id = uint32_t(t.idCounter);
     t.idCounter = t.idCounter >= 2047 ? 0 : t.idCounter + 1;
-    t.slots[slot] = r;
+    t.slots[slot] = r.release();
     ++t.count;
-    return int((int32_t(r->id) | 0x1800) << 16 | slot);
+    return int((int32_t(t.slots[slot]->id) | 0x1800) << 16 | slot);
+}
+
+}  // namespace
+
+int OpenMovie(const char* fileName, int* width, int* height, int mode) {
+    return UnlessShortOfMemory("OpenMovie", fileName, -1, [&] { return OpenMovieRecord(fileName, width, height, mode); });
 }
 
 int CloseMovie(int handle) {
     MovieRecord* r = GetMovieRecord(handle);
     if (!r) return -1;
-    if (r->isTheora) {
-        CloseTheoraMovie(r->theora);
-        if (r->file) FileAccessClose(r->file);
-        DeleteSound(r->sound, 0);
-        r->theora = nullptr;
-        r->file = 0;
-        r->sound = -1;
-        r->isTheora = 0;
-    }
-    CloseGraphMovie(r);
+    FreeMovieRecord(r);
     Movies().slots[handle & 0xFFFF] = nullptr;
     --Movies().count;
-    TrackedFree(r);
     return 0;
 }
 

@@ -2,12 +2,13 @@
 // file, the frame image, the stock and the decode thread.
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
-#include <system_error>
 
 #include "engine/platform/base/log.h"
 #include "engine/sound/movies/movie.h"
 #include "engine/sound/movies/theora_movie.h"
+#include "host/thread_start.h"
 
 namespace orvik {
 
@@ -55,14 +56,12 @@ int PrepareMovie(TheoraMovie* m, int stockCount) {
     return 0;
 }
 
-int StartThread(TheoraMovie* m) {
-    try {
-        m->thread = std::thread(TheoraDecodeThread, m);
-    } catch (const std::system_error&) {
-        return AddLogText("Theora ムービーデコード用スレッドの作成に失敗しました\n");
-    }
-    return 0;
-}
+struct TheoraMovieCloser {
+    void operator()(TheoraMovie* m) const { CloseTheoraMovie(m); }
+};
+// Owns a movie until it is handed out, so that an open failing on the way, memory running
+// short included, closes it.
+using TheoraMovieOwner = std::unique_ptr<TheoraMovie, TheoraMovieCloser>;
 
 }  // namespace
 
@@ -77,7 +76,7 @@ int32_t ReadTheoraFileChunk(TheoraMovie* m, int32_t bytes) {
 TheoraMovie* OpenTheoraMovie(const FileAccessFunctions* functions, FileAccessHandle file, int stockCount) {
     if (!functions || !functions->read || !functions->seek || !file) return nullptr;
     if (!StartsWithOggS(*functions, file)) return nullptr;
-    auto* m = new (std::nothrow) TheoraMovie;
+    TheoraMovieOwner m(new (std::nothrow) TheoraMovie);
     if (!m) {
         AddLogText("Theora ムービーデコード処理用のメモリ確保に失敗しました\n");
         return nullptr;
@@ -87,23 +86,20 @@ TheoraMovie* OpenTheoraMovie(const FileAccessFunctions* functions, FileAccessHan
     theora_comment_init(&m->comment);
     m->fileFunctions = *functions;
     m->file = file;
-    if (PrepareMovie(m, stockCount) != 0) {
-        CloseTheoraMovie(m);
-        return nullptr;
-    }
+    if (PrepareMovie(m.get(), stockCount) != 0) return nullptr;
     // The thread's first job is the seek to frame 0; the frame is converted once it is in.
     m->currentFrame = m->seekTarget = 0;
     m->seekRequest = 1;
     m->pauseRequest = 0;
-    if (StartThread(m) != 0) {
-        CloseTheoraMovie(m);
+    if (!host::StartThread(m->thread, [movie = m.get()] { TheoraDecodeThread(movie); })) {
+        AddLogText("Theora ムービーデコード用スレッドの作成に失敗しました\n");
         return nullptr;
     }
     // Frame 0 goes into the video surface where there is one (graphics takes frames from
     // it), else into the image; either is filled later from the stock when asked, so no
     // frame-sized image is written for nothing.
-    ConvertTheoraFrame(m, m->surface ? 0 : 1, 1);
-    return m;
+    ConvertTheoraFrame(m.get(), m->surface ? 0 : 1, 1);
+    return m.release();
 }
 
 int CloseTheoraMovie(TheoraMovie* m) {

@@ -18,8 +18,8 @@ host::SoundWorker& RefillThread() {
 
 }  // namespace
 
-void StartSoundRefillThread() {
-    RefillThread().Start([] {
+bool StartSoundRefillThread() {
+    return RefillThread().Start([] {
         SoundLockGuard guard(SoundLock());
         RefillAllStreamSounds();
         if (SoundStarted()) ProcessSoftSoundPlayers();

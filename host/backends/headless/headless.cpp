@@ -177,8 +177,9 @@ bool SetClipboard(const char* text) {
 // The output runs on the real clock unless a test has taken it over with the manual clock.
 int OpenAudio(uint32_t samplesPerSecond, uint32_t framesPerPull) {
     if (OpenHeadlessAudio(samplesPerSecond) != 0) return -1;
-    StartHeadlessAudioClock(framesPerPull);
-    return 0;
+    if (StartHeadlessAudioClock(framesPerPull)) return 0;
+    CloseHeadlessAudio();
+    return -1;
 }
 
 void CloseAudio() {

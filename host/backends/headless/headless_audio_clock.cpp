@@ -49,8 +49,8 @@ private:
 
 }  // namespace
 
-void StartHeadlessAudioClock(uint32_t framesPerPull) {
-    if (framesPerPull > 0) Puller().Start(Pull(framesPerPull));
+bool StartHeadlessAudioClock(uint32_t framesPerPull) {
+    return framesPerPull == 0 || Puller().Start(Pull(framesPerPull));
 }
 
 void StopHeadlessAudioClock() { Puller().Stop(); }

@@ -9,8 +9,9 @@
 namespace host {
 
 // Starts pulling `framesPerPull` frames at a time from the mixer at its output rate;
-// what is pulled is not kept. A second start while running does nothing.
-void StartHeadlessAudioClock(uint32_t framesPerPull);
+// what is pulled is not kept. A second start while running does nothing. False when the
+// system refuses the puller's thread.
+bool StartHeadlessAudioClock(uint32_t framesPerPull);
 // Stops and joins the puller; nothing when none runs.
 void StopHeadlessAudioClock();
 

@@ -9,6 +9,7 @@
 #include "host/d3d9/raster/multisample.h"
 #include "host/d3d9/resources/pixel_format.h"
 #include "host/d3d9/raster/prefetch_rows.h"
+#include "host/d3d9/resources/resource_make.h"
 #include "host/d3d9/resources/yuv_surface.h"
 
 namespace host {
@@ -154,6 +155,26 @@ void CopyYuvRows(const Surface* src, const RECT& sr, Surface* dst, const RECT& d
     dst->Touch();
 }
 
+// StretchRect's copy, once the rectangles are known to be valid.
+void CopyRect(Surface* source, const RECT& sr, Surface* dest, const RECT& dr, bool stretched, bool linear) {
+    if (IsYuvFormat(source->Format()) && !stretched &&
+        (dest->Format() == D3DFMT_A8R8G8B8 || dest->Format() == D3DFMT_X8R8G8B8)) {
+        CopyYuvRows(source, sr, dest, dr);
+    } else if (IsYuvFormat(source->Format())) {
+        // Otherwise video formats are converted whole, then read as any other picture.
+        uint32_t alphaOr = 0;
+        size_t pitch = 0;
+        const uint32_t* argb = source->ArgbView(&alphaOr, &pitch);
+        StretchCopy([&](int32_t x, int32_t y) { return argb[size_t(y) * pitch + size_t(x)]; }, sr, dest, dr, linear);
+    } else if (source->Samples() > 1) {
+        StretchCopy([source](int32_t x, int32_t y) { return ResolvedArgb(*source, x, y); }, sr, dest, dr, linear);
+    } else if (!stretched && source->Format() == dest->Format()) {
+        CopySameFormat(source, sr, dest, dr.left, dr.top);
+    } else {
+        StretchCopy([source](int32_t x, int32_t y) { return ReadArgbAt(source, x, y); }, sr, dest, dr, linear);
+    }
+}
+
 bool Overlap(const Surface* a, const RECT& ra, const Surface* b, const RECT& rb) {
     return a == b && !IsEmpty(Intersect(ra, rb));
 }
@@ -185,10 +206,12 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
             if (!IsEmpty(r)) depthStencil_->ClearStencil(r, uint8_t(stencil & ((1u << StencilBits(depthStencil_->Format())) - 1)));
         }
     };
-    if (count == 0) clearOne(area);
-    for (DWORD i = 0; i < count; ++i)
-        clearOne(Intersect(area, RECT{rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2}));
-    return D3D_OK;
+    return UnlessOutOfMemory([&] {
+        if (count == 0) clearOne(area);
+        for (DWORD i = 0; i < count; ++i)
+            clearOne(Intersect(area, RECT{rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2}));
+        return D3D_OK;
+    });
 }
 
 HRESULT Device::ColorFill(Surface* surface, const RECT* rect, D3DCOLOR color) {
@@ -197,8 +220,10 @@ HRESULT Device::ColorFill(Surface* surface, const RECT* rect, D3DCOLOR color) {
         return D3DERR_INVALIDCALL;
     const RECT r = rect ? *rect : WholeRect(surface);
     if (!RectInside(r, surface)) return D3DERR_INVALIDCALL;
-    FillRect(surface, r, color);
-    return D3D_OK;
+    return UnlessOutOfMemory([&] {
+        FillRect(surface, r, color);
+        return D3D_OK;
+    });
 }
 
 HRESULT Device::StretchRect(Surface* source, const RECT* sourceRect, Surface* dest, const RECT* destRect,
@@ -220,26 +245,10 @@ HRESULT Device::StretchRect(Surface* source, const RECT* sourceRect, Surface* de
     const bool converted = source->Format() != dest->Format();
     if ((stretched || converted) && !dest->IsRenderTarget()) return D3DERR_INVALIDCALL;
     if (loss_ != DeviceLoss::None) return D3D_OK;
-    if (IsYuvFormat(source->Format()) && !stretched &&
-        (dest->Format() == D3DFMT_A8R8G8B8 || dest->Format() == D3DFMT_X8R8G8B8)) {
-        CopyYuvRows(source, sr, dest, dr);
-    } else if (IsYuvFormat(source->Format())) {
-        // Otherwise video formats are converted whole, then read as any other picture.
-        uint32_t alphaOr = 0;
-        size_t pitch = 0;
-        const uint32_t* argb = source->ArgbView(&alphaOr, &pitch);
-        StretchCopy([&](int32_t x, int32_t y) { return argb[size_t(y) * pitch + size_t(x)]; }, sr, dest, dr,
-                    filter == D3DTEXF_LINEAR);
-    } else if (source->Samples() > 1) {
-        StretchCopy([source](int32_t x, int32_t y) { return ResolvedArgb(*source, x, y); }, sr, dest, dr,
-                    filter == D3DTEXF_LINEAR);
-    } else if (!stretched && !converted) {
-        CopySameFormat(source, sr, dest, dr.left, dr.top);
-    } else {
-        StretchCopy([source](int32_t x, int32_t y) { return ReadArgbAt(source, x, y); }, sr, dest, dr,
-                    filter == D3DTEXF_LINEAR);
-    }
-    return D3D_OK;
+    return UnlessOutOfMemory([&] {
+        CopyRect(source, sr, dest, dr, stretched, filter == D3DTEXF_LINEAR);
+        return D3D_OK;
+    });
 }
 
 HRESULT Device::UpdateSurface(Surface* source, const RECT* sourceRect, Surface* dest, const POINT* destPoint) {
@@ -252,8 +261,10 @@ HRESULT Device::UpdateSurface(Surface* source, const RECT* sourceRect, Surface* 
     const RECT dr{at.x, at.y, at.x + (sr.right - sr.left), at.y + (sr.bottom - sr.top)};
     if (!RectInside(sr, source) || !RectInside(dr, dest) || !BlockAligned(sr, source) || !BlockAligned(dr, dest))
         return D3DERR_INVALIDCALL;
-    CopySameFormat(source, sr, dest, dr.left, dr.top);
-    return D3D_OK;
+    return UnlessOutOfMemory([&] {
+        CopySameFormat(source, sr, dest, dr.left, dr.top);
+        return D3D_OK;
+    });
 }
 
 namespace {

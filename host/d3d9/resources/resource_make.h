@@ -1,4 +1,4 @@
-// Shared by the device's resource creators.
+// Shared by the device's resource creators and copies.
 #pragma once
 #include <new>
 #include <utility>
@@ -8,16 +8,25 @@
 
 namespace host {
 
+// A device call's work: its result, or E_OUTOFMEMORY when memory it needs (a resource, a
+// store of pixels of a surface's own, a converted row or picture) cannot be had.
+template <class Work>
+HRESULT UnlessOutOfMemory(Work&& work) {
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
 // Makes a resource into `*out`: D3D_OK, or E_OUTOFMEMORY when its memory cannot be had.
 template <class T, class... Args>
 HRESULT MakeResource(T** out, Args&&... args) {
-    try {
+    *out = nullptr;
+    return UnlessOutOfMemory([&] {
         *out = new T(std::forward<Args>(args)...);
         return D3D_OK;
-    } catch (const std::bad_alloc&) {
-        *out = nullptr;
-        return E_OUTOFMEMORY;
-    }
+    });
 }
 
 // Sides a texture, render target, depth buffer or back buffer may have.
