@@ -7,6 +7,7 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
+#include "engine/platform/base/short_of_memory.h"
 #include "engine/sound/core/sound_state.h"
 #include "engine/sound/streams/stream_io.h"
 
@@ -95,7 +96,7 @@ bool ConvertStep(SoundConvert* c, uint32_t* produced, uint32_t* used) {
     h.cbDstLength = uint32_t(c->blockSize);
     if (f.streamPrepareHeader(a.mainStream, &h, 0) != host::MMSYSERR_NOERROR) return false;
     const host::MMRESULT result = f.streamConvert(a.mainStream, &h, host::ACM_STREAMCONVERTF_BLOCKALIGN);
-    if (result == host::MMSYSERR_NOMEM) AddLogText("ACM: memory ran short converting the sound; it ends here\n");
+    if (result == host::MMSYSERR_NOMEM) LogShortOfMemory("ConvertAcmBlock", nullptr);
     f.streamUnprepareHeader(a.mainStream, &h, 0);
     if (result != host::MMSYSERR_NOERROR) return false;
     *produced = std::min(h.cbDstLengthUsed, h.cbDstLength);
