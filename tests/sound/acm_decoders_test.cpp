@@ -238,6 +238,28 @@ TEST_F(Mp3ConvertTest, ABackwardSeekWithNoStreamToStartOverOnFails) {
     EXPECT_EQ(orvik::ReadSoundConvert(&c_, pcm.data(), 40000), 40000);
 }
 
+int g_emptySteps = 0;
+
+// A conversion that uses every byte it is given and gives no sound.
+host::MMRESULT ConvertToNothing(host::HACMSTREAM, host::ACMSTREAMHEADER* h, uint32_t) {
+    ++g_emptySteps;
+    h->cbSrcLengthUsed = h->cbSrcLength;
+    h->cbDstLengthUsed = 0;
+    return host::MMSYSERR_NOERROR;
+}
+
+// A refill asks for a block holding the sound lock: steps that give no sound, over 64 KB
+// of source here, are not all taken in one read, which ends the sound after a few.
+TEST_F(Mp3ConvertTest, StepsThatGiveNoSoundAreBoundedInOneRead) {
+    Start();
+    ASSERT_EQ(Setup(EncodeMp3(44100, 2, 44100 * 4, 128).bytes), 0);
+    orvik::Sound().acm.streamConvert = ConvertToNothing;
+    g_emptySteps = 0;
+    Bytes pcm(4);
+    EXPECT_EQ(orvik::ReadSoundConvert(&c_, pcm.data(), 4), 0);
+    EXPECT_EQ(g_emptySteps, 8);
+}
+
 TEST_F(SoundTest, AnMp3LoadsWithItsLengthAndPlays) {
     Start();
     const mp3test::Mp3 mp3 = EncodeMp3(44100, 2, 44100, 128);

@@ -17,6 +17,11 @@ namespace {
 
 // Source bytes per conversion step.
 constexpr uint32_t kAcmStepBytes = 2048;
+// Steps in a row that may use source bytes and give no sound in one block: an MP3's
+// information frame and the frames a gapless decoder drops for the largest encoder delay
+// take fewer at any rate. A refill asks for its block holding the sound lock, so a source
+// that goes on giving nothing ends the sound instead of being converted whole in one call.
+constexpr int kMaxEmptySteps = 8;
 
 const host::WAVEFORMATEX* SourceFormat(const SoundConvert* c) {
     return reinterpret_cast<const host::WAVEFORMATEX*>(c->acm.sourceFormat);
@@ -159,8 +164,8 @@ int ConvertAcmBlock(SoundConvert* c) {
     AcmConvertState& a = c->acm;
     // A step may use source bytes and give nothing yet (an MP3's information frame, and the
     // frames whose samples a gapless decoder drops): the conversion goes on until a step
-    // gives PCM. Every step moves the source position on, so the source bounds the work.
-    while (a.sourcePosition < a.sourceSize && BytesBeforeEnd(c) > 0) {
+    // gives PCM, for a few steps.
+    for (int step = 0; step < kMaxEmptySteps && a.sourcePosition < a.sourceSize && BytesBeforeEnd(c) > 0; ++step) {
         uint32_t produced = 0, used = 0;
         if (!ConvertStep(c, &produced, &used)) break;
         a.sourcePosition += used;
