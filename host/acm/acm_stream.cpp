@@ -30,6 +30,17 @@ AcmHostState& State() {
 
 using Guard = std::lock_guard<std::mutex>;
 
+// Runs a call's work; memory running short in it is an error code, as from the system's
+// manager.
+template <class Work>
+MMRESULT NoMemoryAsError(Work&& work) {
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return MMSYSERR_NOMEM;
+    }
+}
+
 // The largest format block of any codec: MS ADPCM with its seven standard coefficient
 // pairs (18 + 32 bytes).
 constexpr uint32_t kLargestFormat = 50;
@@ -105,8 +116,7 @@ MMRESULT acmStreamOpen(HACMSTREAM* stream, HACMDRIVER driver, const WAVEFORMATEX
     if (!codec || !CanMake(*codec, *src, *dst)) return ACMERR_NOTPOSSIBLE;
     if (flags & ACM_STREAMOPENF_QUERY) return MMSYSERR_NOERROR;
     if (!stream) return MMSYSERR_INVALPARAM;
-    // Memory running short is an error code here, as from the system's manager.
-    try {
+    return NoMemoryAsError([&] {
         std::unique_ptr<AcmCodec> made = codec->open(*src, *dst);
         if (!made) return MMSYSERR_NOMEM;
         Guard guard(State().lock);
@@ -115,9 +125,7 @@ MMRESULT acmStreamOpen(HACMSTREAM* stream, HACMDRIVER driver, const WAVEFORMATEX
         ++State().nextId;
         *stream = reinterpret_cast<HACMSTREAM>(id);
         return MMSYSERR_NOERROR;
-    } catch (const std::bad_alloc&) {
-        return MMSYSERR_NOMEM;
-    }
+    });
 }
 
 MMRESULT acmStreamClose(HACMSTREAM stream, uint32_t flags) {
@@ -167,12 +175,12 @@ MMRESULT acmStreamConvert(HACMSTREAM stream, ACMSTREAMHEADER* header, uint32_t f
     if ((!header->pbSrc && header->cbSrcLength) || (!header->pbDst && header->cbDstLength))
         return MMSYSERR_INVALPARAM;
     uint32_t srcUsed = 0, dstUsed = 0;
-    try {
+    const MMRESULT converted = NoMemoryAsError([&] {
         s->codec->Convert({header->pbSrc, header->cbSrcLength}, {header->pbDst, header->cbDstLength},
                           flags, srcUsed, dstUsed);
-    } catch (const std::bad_alloc&) {
-        return MMSYSERR_NOMEM;
-    }
+        return MMSYSERR_NOERROR;
+    });
+    if (converted != MMSYSERR_NOERROR) return converted;
     header->cbSrcLengthUsed = srcUsed;
     header->cbDstLengthUsed = dstUsed;
     header->fdwStatus |= ACMSTREAMHEADER_STATUSF_DONE;

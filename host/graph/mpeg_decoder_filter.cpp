@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstring>
-#include <new>
 
 #include "host/acm/mpg123_feed.h"
 #include "host/graph/filter_base.h"
@@ -58,17 +57,7 @@ public:
 
     bool OutputType(AM_MEDIA_TYPE* type) const override { return output_.cbFormat && CopyMediaType(type, output_); }
 
-    // A run short of memory, here or downstream, ends as a failed one.
     bool Stream(const std::atomic<bool>& stop) override {
-        try {
-            return Decode(stop);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-    }
-
-private:
-    bool Decode(const std::atomic<bool>& stop) {
         if (!output_.cbFormat) return true;  // not connected: nothing of ours runs
         Decoder d = OpenFed(bytes_, asFloat_, format_);
         if (!d) return false;
@@ -85,6 +74,7 @@ private:
         return true;
     }
 
+private:
     // Decodes up to the first format the stream announces; false when it has none.
     bool LearnFormat() {
         Decoder d = OpenFed(bytes_, asFloat_);

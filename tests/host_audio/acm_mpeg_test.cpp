@@ -1,9 +1,11 @@
 // MPEG layer-3 through the compression manager: files encoded here with libmp3lame
 // decode to the expected length within the codec delay, to the tone put in, and the
-// same whatever room the caller gives each step.
+// same whatever room the caller gives each step; frames converted to another rate come
+// out as many as the engine counts.
 #include <cmath>
 
 #include "acm_helpers.h"
+#include "host/acm/pcm_format_convert.h"
 #include "tests/support/mp3_tone.h"
 
 namespace audio_test {
@@ -80,6 +82,20 @@ TEST(AcmMpeg, AnEncodedToneDecodesToItsLengthWithinTheCodecDelay) {
         EXPECT_GE(bound, pcm.size() * 2);
         ASSERT_EQ(host::acmStreamClose(s, 0), host::MMSYSERR_NOERROR);
     }
+}
+
+// The engine counts what a run of frames plays at another rate by ConvertedFrameCount: the
+// converter, fed a frame's samples at a time, puts out that many.
+TEST(AcmMpeg, TheConverterPutsOutTheFramesItsCountRuleSays) {
+    for (const uint32_t to : {44100u, 22050u, 48000u})
+        for (const uint32_t from : {16000u, 22050u, 32000u, 44100u, 48000u})
+            for (const int channels : {1, 2}) {
+                host::PcmFormatConverter converter(host::PcmFormatConverter::Sample::kInt16, {long(to), 2});
+                const std::vector<uint8_t> frame(1152 * 2 * size_t(channels));
+                std::vector<uint8_t> out;
+                for (int i = 0; i < 7; ++i) converter.Convert(frame, {long(from), channels}, out);
+                EXPECT_EQ(out.size() / 4, host::ConvertedFrameCount(7 * 1152, from, to)) << from << " " << to;
+            }
 }
 
 TEST(AcmMpeg, NoDecodedSoundIsDroppedWhenTheDestinationIsSmall) {

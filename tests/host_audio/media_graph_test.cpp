@@ -1,10 +1,11 @@
 // The media graph: rendering a memory reader through the system's filters, connections
-// refused by type or because a pin is taken, the run and its end event, and a graph let go
-// while it still runs.
+// refused by type or because a pin is taken, the run and its end event (a run short of
+// memory breaks off saying why), and a graph let go while it still runs.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstring>
+#include <new>
 
 #include "host/dsound/dsound_types.h"
 #include "host/graph/graph_classes.h"
@@ -26,6 +27,10 @@ host::HRESULT Count(host::IMediaSample* sample, host::REFERENCE_TIME*, host::REF
     c->bytes += uint64_t(sample->GetActualDataLength());
     ++c->samples;
     return host::S_OK;
+}
+
+host::HRESULT ShortOfMemory(host::IMediaSample*, host::REFERENCE_TIME*, host::REFERENCE_TIME*, host::BOOL, void*) {
+    throw std::bad_alloc();
 }
 
 class MediaGraphTest : public ::testing::Test {
@@ -56,6 +61,20 @@ protected:
         EXPECT_EQ(graph_->AddFilter(grabber_, "SampleGrabber"), host::S_OK);
         EXPECT_EQ(graph_->AddFilter(reader_, "MemFile"), host::S_OK);
         return reader_->FirstPin(host::PINDIR_OUTPUT);
+    }
+    // Runs the graph; the code its run ends with.
+    long RunToEnd() {
+        host::IMediaEvent* events = nullptr;
+        host::IMediaControl* control = nullptr;
+        graph_->QueryInterface(host::IID_IMediaEvent, reinterpret_cast<void**>(&events));
+        graph_->QueryInterface(host::IID_IMediaControl, reinterpret_cast<void**>(&control));
+        long code = 0;
+        EXPECT_EQ(events->WaitForCompletion(0, &code), host::E_ABORT) << "not run yet";
+        control->Run();
+        EXPECT_EQ(events->WaitForCompletion(10000, &code), host::S_OK);
+        events->Release();
+        control->Release();
+        return code;
     }
     int FilterCount() {
         host::IEnumFilters* e = nullptr;
@@ -94,23 +113,21 @@ TEST_F(MediaGraphTest, RenderingMp3GoesThroughTheDecoderAndTheGrabberToARenderer
     EXPECT_EQ(f.nSamplesPerSec, 44100u);
     EXPECT_EQ(f.nChannels, 2);
     EXPECT_EQ(f.nBlockAlign, 4);
-
-    long code = 0;
-    host::IMediaEvent* events = nullptr;
-    host::IMediaControl* control = nullptr;
-    ASSERT_EQ(graph_->QueryInterface(host::IID_IMediaEvent, reinterpret_cast<void**>(&events)), host::S_OK);
-    ASSERT_EQ(graph_->QueryInterface(host::IID_IMediaControl, reinterpret_cast<void**>(&control)), host::S_OK);
-    EXPECT_EQ(events->WaitForCompletion(0, &code), host::E_ABORT) << "not run yet";
-    control->Run();
-    ASSERT_EQ(events->WaitForCompletion(10000, &code), host::S_OK);
-    EXPECT_EQ(code, host::EC_COMPLETE);
+    EXPECT_EQ(RunToEnd(), host::EC_COMPLETE);
     EXPECT_EQ(counted_.bytes % 4, 0u);
     EXPECT_GE(counted_.bytes, 44100u * 4);
     EXPECT_LT(counted_.bytes, 44100u * 4 + 4 * 1152 * 4);
-    events->Release();
-    control->Release();
     void* none = nullptr;
     EXPECT_EQ(graph_->QueryInterface("IDirectSound", &none), host::E_NOINTERFACE);
+}
+
+// Memory running short in the decoder's part of a run (here in the filter it delivers to)
+// breaks the run off, saying why.
+TEST_F(MediaGraphTest, ARunShortOfMemoryBreaksOffWithItsReason) {
+    ASSERT_EQ(graph_->Render(AddReader(Tone(4410))), host::S_OK);
+    grabber_->SetCallback(&ShortOfMemory, nullptr);
+    EXPECT_EQ(RunToEnd(), host::EC_ERRORABORT);
+    EXPECT_EQ(host::GetGraphFailure(graph_), "memory ran out during the graph's run");
 }
 
 TEST_F(MediaGraphTest, DataNoFilterTakesCannotBeRenderedAndLeavesNoFilterBehind) {

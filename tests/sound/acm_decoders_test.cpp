@@ -141,6 +141,24 @@ TEST_F(Mp3ConvertTest, BytesBetweenFramesAreSkippedToTheNextSync) {
     EXPECT_EQ(orvik::ReadSoundConvert(&c_, pcm.data(), int32_t(pcm.size())), c_.acm.totalSamples * 2);
 }
 
+// A header of another channel count right behind the information frame: the decoder does
+// not take the information frame for the first, nor the false header, but the frame after
+// them, and plays every frame whole, the encoder's delay and padding too.
+TEST_F(Mp3ConvertTest, AFalseHeaderBehindTheInformationFrameIsSearchedPast) {
+    Start();
+    const mp3test::Mp3 mp3 = mp3test::EncodeTone({44100, 1, 44100, 440, 10000, 96, true});
+    orvik::Mp3FrameInfo info{};
+    ASSERT_EQ(orvik::ParseMp3FrameHeader(mp3.bytes.data(), &info), 0);
+    Bytes file = mp3.bytes;
+    const Bytes stereoHeader = {0xFF, 0xFB, 0x90, 0x64};
+    file.insert(file.begin() + info.frameLength, stereoHeader.begin(), stereoHeader.end());
+    ASSERT_EQ(Setup(file), 0);
+    EXPECT_EQ(c_.dataPosition, info.frameLength + 4);
+    EXPECT_EQ(c_.acm.totalSamples, mp3.frames * 1152);
+    Bytes pcm(size_t(mp3.frames + 1) * 1152 * 2);
+    EXPECT_EQ(orvik::ReadSoundConvert(&c_, pcm.data(), int32_t(pcm.size())), c_.acm.totalSamples * 2);
+}
+
 size_t g_mp3StreamReads = 0;
 
 size_t CountedMp3StreamRead(void* buffer, size_t size, size_t count, orvik::StreamHandle handle) {
@@ -148,12 +166,14 @@ size_t CountedMp3StreamRead(void* buffer, size_t size, size_t count, orvik::Stre
     return orvik::MemImageStreamRead(buffer, size, count, handle);
 }
 
-// A megabyte of zeros before the first frame is scanned a block at a time: the set-up
-// reads the stream some hundreds of times, not once a byte.
+// A megabyte before the first frame, a false header of the frame's kind every four bytes,
+// is scanned a block at a time: the set-up reads the stream some hundreds of times, not
+// once a header, and takes the first frame after it.
 TEST_F(Mp3ConvertTest, BytesBeforeTheFirstFrameAreScannedInBlocks) {
     Start();
     const mp3test::Mp3 mp3 = EncodeMp3(44100, 2, 11025, 128);
-    Bytes file(1u << 20, 0);
+    Bytes file;
+    while (file.size() < 1u << 20) file.insert(file.end(), {0xFF, 0xFB, 0x90, 0x64});
     file.insert(file.end(), mp3.bytes.begin(), mp3.bytes.end());
     Open(file);
     stream_.functions.read = CountedMp3StreamRead;
@@ -216,6 +236,28 @@ TEST_F(Mp3ConvertTest, ABackwardSeekWithNoStreamToStartOverOnFails) {
     orvik::Sound().acm.streamOpen = open;
     EXPECT_EQ(orvik::SeekSoundConvert(&c_, 0), 0) << "a stream that opens again starts over";
     EXPECT_EQ(orvik::ReadSoundConvert(&c_, pcm.data(), 40000), 40000);
+}
+
+int g_emptySteps = 0;
+
+// A conversion that uses every byte it is given and gives no sound.
+host::MMRESULT ConvertToNothing(host::HACMSTREAM, host::ACMSTREAMHEADER* h, uint32_t) {
+    ++g_emptySteps;
+    h->cbSrcLengthUsed = h->cbSrcLength;
+    h->cbDstLengthUsed = 0;
+    return host::MMSYSERR_NOERROR;
+}
+
+// A refill asks for a block holding the sound lock: steps that give no sound, over 64 KB
+// of source here, are not all taken in one read, which ends the sound after a few.
+TEST_F(Mp3ConvertTest, StepsThatGiveNoSoundAreBoundedInOneRead) {
+    Start();
+    ASSERT_EQ(Setup(EncodeMp3(44100, 2, 44100 * 4, 128).bytes), 0);
+    orvik::Sound().acm.streamConvert = ConvertToNothing;
+    g_emptySteps = 0;
+    Bytes pcm(4);
+    EXPECT_EQ(orvik::ReadSoundConvert(&c_, pcm.data(), 4), 0);
+    EXPECT_EQ(g_emptySteps, 8);
 }
 
 TEST_F(SoundTest, AnMp3LoadsWithItsLengthAndPlays) {

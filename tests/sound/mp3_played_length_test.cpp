@@ -20,6 +20,16 @@ Bytes Mp3Wave(const std::vector<uint8_t>& mp3, const mp3test::ToneSpec& s) {
     return Wave({{"fmt ", format}, {"data", mp3}});
 }
 
+// The MP3 after bytes that are no frame but start with a header that parses (MPEG-1
+// layer III, 128 kbps, stereo): the decoder looks for its first frame again from the byte
+// after it, and finds the information frame.
+Bytes AfterFalseHeader(const Bytes& mp3, size_t junkBytes) {
+    Bytes file = {0xFF, 0xFB, 0x90, 0x64};
+    file.resize(junkBytes);
+    file.insert(file.end(), mp3.begin(), mp3.end());
+    return file;
+}
+
 // The sample frames heard up to the last one that is not silence, in the left channel.
 int HeardLength(const std::vector<int16_t>& heard) {
     int length = 0;
@@ -44,7 +54,9 @@ TEST_F(SoundTest, AnMp3ReportsTheLengthItPlays) {
     } files[] = {{"music.mp3", musicBytes, music.samples},
                  {"music.wav", Mp3Wave(musicBytes, music), music.samples},
                  {"tiny.mp3", mp3test::EncodeTone(tiny).bytes, tiny.samples},
-                 {"loud.mp3", mp3test::EncodeTone(loud).bytes, loud.samples}};
+                 {"loud.mp3", mp3test::EncodeTone(loud).bytes, loud.samples},
+                 {"junk200.mp3", AfterFalseHeader(musicBytes, 200), music.samples},
+                 {"junk40.mp3", AfterFalseHeader(musicBytes, 40), music.samples}};
     for (const auto& file : files) {
         const std::string path = WriteFile(file.name, file.bytes);
         for (int masked : {orvik::kConverterMp3Graph, orvik::kConverterMp3Acm})

@@ -264,8 +264,7 @@ int LoadSoundCore(const char* fileName, int bufferCount, int shareHandle) {
         return GuardLoad("LoadSound", fileName, [&](int* handle) { return LoadStreamInto(fileName, shareHandle, handle); });
     uint8_t* image = nullptr;
     int32_t size = 0;
-    const int loaded = GuardLoad("LoadSound", fileName, [&](int*) { return LoadFileToMemory(fileName, &image, &size); });
-    if (loaded != 0) {
+    if (LoadFileToMemory(fileName, &image, &size) != 0) {
         AddLogFormat("右記の音声ファイルのロードに失敗しました_1：%s", fileName ? fileName : "");
         return -1;
     }

@@ -7,6 +7,7 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
+#include "engine/platform/base/short_of_memory.h"
 #include "engine/sound/core/sound_state.h"
 #include "engine/sound/streams/stream_io.h"
 
@@ -16,6 +17,11 @@ namespace {
 
 // Source bytes per conversion step.
 constexpr uint32_t kAcmStepBytes = 2048;
+// Steps in a row that may use source bytes and give no sound in one block: an MP3's
+// information frame and the frames a gapless decoder drops for the largest encoder delay
+// take fewer at any rate. A refill asks for its block holding the sound lock, so a source
+// that goes on giving nothing ends the sound instead of being converted whole in one call.
+constexpr int kMaxEmptySteps = 8;
 
 const host::WAVEFORMATEX* SourceFormat(const SoundConvert* c) {
     return reinterpret_cast<const host::WAVEFORMATEX*>(c->acm.sourceFormat);
@@ -95,7 +101,7 @@ bool ConvertStep(SoundConvert* c, uint32_t* produced, uint32_t* used) {
     h.cbDstLength = uint32_t(c->blockSize);
     if (f.streamPrepareHeader(a.mainStream, &h, 0) != host::MMSYSERR_NOERROR) return false;
     const host::MMRESULT result = f.streamConvert(a.mainStream, &h, host::ACM_STREAMCONVERTF_BLOCKALIGN);
-    if (result == host::MMSYSERR_NOMEM) AddLogText("ACM: memory ran short converting the sound; it ends here\n");
+    if (result == host::MMSYSERR_NOMEM) LogShortOfMemory("ConvertAcmBlock", nullptr);
     f.streamUnprepareHeader(a.mainStream, &h, 0);
     if (result != host::MMSYSERR_NOERROR) return false;
     *produced = std::min(h.cbDstLengthUsed, h.cbDstLength);
@@ -158,8 +164,8 @@ int ConvertAcmBlock(SoundConvert* c) {
     AcmConvertState& a = c->acm;
     // A step may use source bytes and give nothing yet (an MP3's information frame, and the
     // frames whose samples a gapless decoder drops): the conversion goes on until a step
-    // gives PCM. Every step moves the source position on, so the source bounds the work.
-    while (a.sourcePosition < a.sourceSize && BytesBeforeEnd(c) > 0) {
+    // gives PCM, for a few steps.
+    for (int step = 0; step < kMaxEmptySteps && a.sourcePosition < a.sourceSize && BytesBeforeEnd(c) > 0; ++step) {
         uint32_t produced = 0, used = 0;
         if (!ConvertStep(c, &produced, &used)) break;
         a.sourcePosition += used;

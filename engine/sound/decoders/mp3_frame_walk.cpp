@@ -149,24 +149,30 @@ int WalkMp3Frames(const StreamDescriptor& s, uint32_t from, uint32_t audioEnd, u
                   Mp3FrameWalk* w) {
     ForwardScan scan(s, from, audioEnd);
     PlayedSamples played;
-    bool taken = false;
     uint32_t position = 0;
     uint8_t h[4];
     while (scan.NextSync(&position, h)) {
-        Mp3FrameInfo info;
-        if (ParseMp3FrameHeader(h, &info) != 0 || info.frameLength == 0) return -1;
+        Mp3FrameInfo info{};
+        const bool parsed = ParseMp3FrameHeader(h, &info) == 0 && info.frameLength != 0;
+        const uint64_t next = uint64_t(position) + info.frameLength;
+        // Until a frame is taken, a sync that is no frame's, or a frame the decoder passes
+        // over, is bytes like any other: the search goes on from the byte after it.
         if (!w->found) {
+            if (!parsed || next > audioEnd || !TakeFirstFrame(scan, position, audioEnd, info, &played)) {
+                scan.MoveTo(position + 1);
+                continue;
+            }
+            w->found = true;
             w->firstFrame = position;
             played.SetOutputRate(outputRate ? outputRate : info.sampleRate);
+        } else if (!parsed) {
+            return -1;
+        } else if (next <= audioEnd) {
+            played.Add(info);
         }
-        w->found = true;
-        const uint64_t next = uint64_t(position) + info.frameLength;
         w->dataEnd = uint32_t(next < audioEnd ? next : audioEnd);
         // A frame cut off by the end is never decoded.
-        if (next > audioEnd) break;
-        if (taken) played.Add(info);
-        else taken = TakeFirstFrame(scan, position, audioEnd, info, &played);
-        if (next == audioEnd) break;
+        if (next >= audioEnd) break;
         scan.MoveTo(uint32_t(next));
     }
     w->totalSamples = played.Total();

@@ -17,8 +17,9 @@ struct Mp3FrameWalk {
 
 // Walks the frames from `from` to `audioEnd`, skipping bytes between them up to the next
 // frame sync, and counts what the decoder plays of them at `outputRate` (0: the first
-// frame's rate), every frame converted to it. -1 for a header with a value not allowed
-// anywhere in the walk, or no frame at all.
+// frame's rate), every frame converted to it. The first frame is the one the decoder takes
+// for it, and `firstFrame` says where. -1 for a header with a value not allowed after it,
+// or no frame taken at all.
 int WalkMp3Frames(const StreamDescriptor& stream, uint32_t from, uint32_t audioEnd, uint32_t outputRate,
                   Mp3FrameWalk* walk);
 

@@ -9,6 +9,7 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
+#include "engine/platform/base/short_of_memory.h"
 #include "engine/platform/window/message_pump.h"
 #include "engine/platform/startup/system_libraries.h"
 #include "engine/sound/decoders/mp3_graph.h"
@@ -59,8 +60,7 @@ struct GraphRun {
     }
 };
 
-int Fail(SoundConvert* c, const char* message) {
-    if (message) AddLogText(message);
+int Fail(SoundConvert* c) {
     TrackedFree(c->memory.data);
     c->memory = MemoryPcmState{};
     return -1;
@@ -231,28 +231,25 @@ int GrowMemoryPcm(MemoryPcmState* m, uint32_t incoming) {
 
 namespace {
 
-// The whole conversion; every graph object is gone when it returns, so nothing writes
-// the PCM any more. False with the message to log (null for none) on failure, memory
-// running short inside the graph's objects included.
-bool Convert(SoundConvert* c, const char** message) {
-    try {
-        GraphRun run;
-        uint32_t size = 0;
-        if (!CopyFile(c, run, &size)) return false;
-        *message = BuildGraph(c, run, size);
-        if (!*message) *message = RunToEnd(c, run);
-    } catch (const std::bad_alloc&) {
-        *message = "MP3変換の途中でメモリが足りなくなりました";
-    }
-    return *message == nullptr;
+// The whole conversion, 0 or -1 (logged when the graph failed); every graph object is
+// gone when it returns, so nothing writes the PCM any more.
+int Convert(SoundConvert* c) {
+    GraphRun run;
+    uint32_t size = 0;
+    if (!CopyFile(c, run, &size)) return -1;
+    const char* message = BuildGraph(c, run, size);
+    if (!message) message = RunToEnd(c, run);
+    if (!message) return 0;
+    AddLogText(message);
+    return -1;
 }
 
 }  // namespace
 
 int ConvertMp3ToPcm(SoundConvert* c) {
     c->memory = MemoryPcmState{};
-    const char* message = nullptr;
-    if (!Convert(c, &message)) return Fail(c, message);
+    // Memory running short inside the graph's objects fails the conversion like any other.
+    if (UnlessShortOfMemory("ConvertMp3ToPcm", nullptr, -1, [&] { return Convert(c); }) != 0) return Fail(c);
     c->blockSize = int32_t(c->outputFormat.nAvgBytesPerSec);
     c->method = kConvertMemoryPcm;
     c->memory.readPosition = 0;

@@ -7,6 +7,7 @@
 
 #include "engine/platform/base/log.h"
 #include "engine/platform/base/memory.h"
+#include "engine/platform/base/short_of_memory.h"
 #include "engine/sound/core/sound_state.h"
 #include "engine/sound/streams/stream_io.h"
 
@@ -78,7 +79,7 @@ int SetupSoundConvert(const StreamDescriptor* stream, SoundConvert* c) {
         if (Sound().disabledConverters & d.disableBit) continue;
         const int result = d.setup(c);
         if (result == kDecoderShortOfMemory) {
-            AddLogText("Sound: memory ran short for the decoder of this sound\n");
+            LogShortOfMemory("SetupSoundConvert", nullptr);
             return -1;
         }
         if (result == 0) {
