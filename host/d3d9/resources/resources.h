@@ -323,6 +323,10 @@ private:
     const RowTexels& RowTexelsOf(uint32_t row);
 };
 
+// Copies rectangle `r` of `src` to (dx, dy) of `dst`, a surface of the same format (whole
+// blocks for compressed formats), and marks that part of `dst` alone as changed.
+void CopySameFormat(const Surface* src, const RECT& r, Surface* dst, int32_t dx, int32_t dy);
+
 // Appends the chain of `levels` surfaces of a texture, halving each side down to 1.
 void AppendLevelChain(const std::shared_ptr<DeviceCore>& core, uint32_t width, uint32_t height, uint32_t levels,
                       DWORD usage, D3DFORMAT format, D3DPOOL pool, BaseTexture* container,
