@@ -284,10 +284,12 @@ HRESULT UpdateTextureLevels(T* source, T* dest, uint32_t faces, LevelOf levelOf)
             if (s->Width() != d->Width() || s->Height() != d->Height() || s->IsLocked() || d->IsLocked())
                 return D3DERR_INVALIDCALL;
         }
-    for (uint32_t f = 0; f < faces; ++f)
-        for (UINT i = 0; i < dest->GetLevelCount(); ++i)
-            levelOf(dest, f, i)->UpdateFrom(*levelOf(source, f, i));
-    return D3D_OK;
+    return UnlessOutOfMemory([&] {
+        for (uint32_t f = 0; f < faces; ++f)
+            for (UINT i = 0; i < dest->GetLevelCount(); ++i)
+                levelOf(dest, f, i)->UpdateFrom(*levelOf(source, f, i));
+        return D3D_OK;
+    });
 }
 
 }  // namespace
@@ -307,8 +309,10 @@ HRESULT Device::GetRenderTargetData(Surface* renderTarget, Surface* dest) {
         dest->Pool() != D3DPOOL_SYSTEMMEM || renderTarget->Format() != dest->Format() ||
         renderTarget->Width() != dest->Width() || renderTarget->Height() != dest->Height() || dest->IsLocked())
         return D3DERR_INVALIDCALL;
-    CopySameFormat(renderTarget, WholeRect(renderTarget), dest, 0, 0);
-    return D3D_OK;
+    return UnlessOutOfMemory([&] {
+        CopySameFormat(renderTarget, WholeRect(renderTarget), dest, 0, 0);
+        return D3D_OK;
+    });
 }
 
 }  // namespace host
