@@ -27,13 +27,6 @@ namespace {
 constexpr off_t kGapEnd = (off_t{1} << 31) + 100;
 constexpr size_t kPiece = size_t(1) << 16;
 
-// The length of the Ogg page at `at`.
-size_t PageBytes(const std::vector<uint8_t>& file, size_t at) {
-    size_t bytes = 27 + file[at + 26];
-    for (int i = 0; i < file[at + 26]; ++i) bytes += file[at + 27 + size_t(i)];
-    return bytes;
-}
-
 // The movie, its first five pages (the headers and the first frames) at the start and the
 // rest past the gap.
 std::string SparseMovie() {
@@ -41,13 +34,7 @@ std::string SparseMovie() {
     const std::string small = dir + "/small.ogv", large = dir + "/large.ogv";
     if (!movie_test::WriteAvMovie(small, {movie_test::AvKind::TheoraOgg, 100, 64, 48, 25, 0}).empty()) std::abort();
     const std::vector<uint8_t> file = movie_test::ReadFileBytes(small);
-    size_t split = 0;
-    for (int page = 0; page < 5; ++page) split += PageBytes(file, split);
-    const int fd = open(large.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0 || pwrite(fd, file.data(), split, 0) != ssize_t(split) ||
-        pwrite(fd, file.data() + split, file.size() - split, kGapEnd) != ssize_t(file.size() - split))
-        std::abort();
-    close(fd);
+    if (!movie_test::WriteSplitFile(large, file, movie_test::OggPagesBytes(file, 5), kGapEnd)) std::abort();
     return large;
 }
 

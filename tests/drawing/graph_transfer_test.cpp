@@ -1,6 +1,6 @@
 // Transfers of a rectangle of an image into a graphic at an origin, the recorded source
-// point, the restore callback's presence, and a stretched rectangle draw whose part cannot
-// be made.
+// point, draws waiting on a reloaded graphic, the restore callback's presence, and a
+// stretched rectangle draw whose part cannot be made.
 #include "drawing_fixture.h"
 #include "engine/graphics/images/pixel_convert.h"
 
@@ -41,6 +41,23 @@ TEST_F(DrawingTest, ARectangleOfAnImageLandsAtTheOrigin) {
     EXPECT_EQ(Pixel(3, 7), kRed);
     EXPECT_EQ(Pixel(4, 0), kBlue);
     EXPECT_EQ(TransferImageToGraphEx(nullptr, &image, nullptr, nullptr, 0, 0, -1, 0), -1);
+    FreeBaseImage(&image);
+}
+
+// Draws waiting in the batch that write into or sample a graphic are drawn before an
+// image replaces its pixels.
+TEST_F(DrawingTest, DrawsWaitingOnAGraphicComeBeforeItsReload) {
+    const int32_t sprite = SolidGraph(8, 8, kGreen), canvas = CreateDrawableGraph(8, 8);
+    ASSERT_GE(canvas, 0);
+    BaseImage image = HalvesImage();
+    ASSERT_EQ(SetDrawTarget(canvas), 0);
+    ASSERT_EQ(DrawGraphAt(0, 0, sprite, 0), 0);
+    ASSERT_EQ(ReloadGraphFromBaseImage(&image, canvas), 0);
+    EXPECT_EQ(GraphPixel(canvas, 1, 1), kRed);
+    ASSERT_EQ(SetDrawTarget(kDrawTargetBackBuffer), 0);
+    ASSERT_EQ(DrawGraphAt(0, 0, sprite, 0), 0);
+    ASSERT_EQ(ReloadGraphFromBaseImage(&image, sprite), 0);
+    EXPECT_EQ(Pixel(1, 1), kGreen);
     FreeBaseImage(&image);
 }
 

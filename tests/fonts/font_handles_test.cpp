@@ -137,6 +137,12 @@ TEST_F(FontHandles, DefaultFontsOfSizesLeftAMomentAgoKeepTheirGlyphs) {
     EXPECT_EQ(QueryFontHandleSize(QueryDefaultFontHandle()), 24);
     EXPECT_EQ(font_test::Recorded().graphsMade, first.graphsMade);  // no font made again
     EXPECT_EQ(font_test::Recorded().uploads, first.uploads);        // no glyph rendered again
+    // More sizes than are kept: the font kept longest goes, with its cache.
+    for (int size = 8; size < 8 + 2 * kKeptDefaultFonts; ++size) {
+        SetDefaultFontSize(size);
+        DrawTextDefault(0, 0, "A", 0xFFFFFF);
+    }
+    EXPECT_LE(font_test::Recorded().graphsMade - font_test::Recorded().deleted, kKeptDefaultFonts + 1);
 }
 
 // Sizes the font layer cannot make are refused and the default font stays as it was.

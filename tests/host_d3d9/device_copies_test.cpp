@@ -166,6 +166,30 @@ TEST_F(ObjectsTest, AWriteAfterUpdateTextureWaitsForTheNextUpload) {
     staging->Release();
 }
 
+// The 32-bit copy of a surface in another format is converted again where locks changed
+// it, and whole once anything else changed it since the copy was made.
+TEST_F(ObjectsTest, AConvertedCopyFollowsEveryChange) {
+    Surface* s = nullptr;
+    ASSERT_EQ(dev->CreateOffscreenPlainSurface(4, 4, D3DFMT_A4R4G4B4, D3DPOOL_DEFAULT, &s, nullptr), D3D_OK);
+    const RECT cell{0, 0, 1, 1}, elsewhere{2, 2, 4, 4};
+    auto writeCell = [&](uint16_t texel) {
+        D3DLOCKED_RECT lr;
+        ASSERT_EQ(s->LockRect(&lr, &cell, 0), D3D_OK);
+        *static_cast<uint16_t*>(lr.pBits) = texel;
+        s->UnlockRect();
+    };
+    uint32_t alphaOr = 0;
+    size_t pitch = 0;
+    writeCell(0xF00F);
+    s->ArgbView(&alphaOr, &pitch);
+    writeCell(0xF0F0);
+    ASSERT_EQ(dev->ColorFill(s, &elsewhere, 0xFFFF0000u), D3D_OK);
+    const uint32_t* argb = s->ArgbView(&alphaOr, &pitch);
+    EXPECT_EQ(argb[0], 0xFF00FF00u);
+    EXPECT_EQ(argb[3 * pitch + 3], 0xFFFF0000u);
+    s->Release();
+}
+
 TEST_F(ObjectsTest, WholeClearsReachEveryReader) {
     // A whole clear is written when first read: locks, copies, textures and later partial
     // clears all see it, and a clear of a locked surface reaches the locked pixels at once.

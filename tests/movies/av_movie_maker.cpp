@@ -7,12 +7,16 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <numeric>
 
 namespace movie_test {
 
@@ -213,6 +217,24 @@ std::string WriteAvMovie(const std::string& path, const AvMovie& m) {
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+size_t OggPagesBytes(const std::vector<uint8_t>& file, int pages, size_t at) {
+    const size_t first = at;
+    for (int page = 0; page < pages; ++page) {
+        const uint8_t segments = file[at + 26];
+        at += 27 + segments + std::accumulate(&file[at + 27], &file[at + 27 + segments], size_t{0});
+    }
+    return at - first;
+}
+
+bool WriteSplitFile(const std::string& path, const std::vector<uint8_t>& file, size_t kept, int64_t restAt) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const size_t rest = file.size() - kept;
+    const bool written = pwrite(fd, file.data(), kept, 0) == ssize_t(kept) &&
+                         pwrite(fd, file.data() + kept, rest, off_t(restAt)) == ssize_t(rest);
+    return close(fd) == 0 && written;
 }
 
 bool DecodeAvPictures(const std::string& path, const std::function<void(const AVFrame&)>& take) {

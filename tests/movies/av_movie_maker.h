@@ -63,6 +63,11 @@ bool PatchRiff(std::vector<uint8_t>& riff, const char* chunk, size_t offset, con
 // A bare MP2 stream of a sine whose first half is stereo and second half mono, each
 // `seconds` long, as a damaged or spliced file may change its sound's layout midway.
 std::string WriteMp2ChangingChannels(const std::string& path, double seconds);
+// The length of the `pages` Ogg pages from `at` of `file`: headers, segment tables and bodies.
+size_t OggPagesBytes(const std::vector<uint8_t>& file, int pages, size_t at = 0);
+// Writes `file` to `path` as a sparse file: its first `kept` bytes at the start and the
+// rest from `restAt` on, past a gap that reads as zeros; false when it cannot be written.
+bool WriteSplitFile(const std::string& path, const std::vector<uint8_t>& file, size_t kept, int64_t restAt);
 
 // The frame number the blocks of a picture show, read at the centre of each block from
 // pixel(x, y) (0x00RRGGBB); -1 when a block is neither clearly white nor clearly black.

@@ -1,15 +1,13 @@
 // The Theora decoder on its own: refusing what is no Theora movie, the movie's numbers,
 // frame 0 at open, moving on across keyframes and the end, and seeks both ways.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <numeric>
 
 #include "engine/graphics/images/base_image.h"
 #include "engine/platform/files/file_access.h"
 #include "engine/sound/core/sound_system.h"
+#include "av_movie_maker.h"
 #include "engine/sound/movies/theora_movie.h"
 #include "movie_checks.h"
 #include "tests/support/temp_log.h"
@@ -18,12 +16,6 @@ namespace movie_test {
 namespace {
 
 using namespace orvik;
-
-// The length of the Ogg page at `at`: its header, segment table and body.
-size_t PageBytes(const std::vector<uint8_t>& pages, size_t at) {
-    const uint8_t segments = pages[at + 26];
-    return 27 + segments + std::accumulate(&pages[at + 27], &pages[at + 27 + segments], size_t{0});
-}
 
 class TheoraTest : public ::testing::Test {
 protected:
@@ -133,7 +125,7 @@ TEST_F(TheoraTest, SeeksGoBothWaysAndClampToTheMovie) {
 TEST_F(TheoraTest, SeeksReachKeyframesWhosePacketsRunOverPages) {
     const TheoraPages video = EncodeTheora(12, DefaultFrame, 4, 7, {.packetsOverPages = true});
     int continued = 0;
-    for (size_t at = 0; at < video.data.size(); at += PageBytes(video.data, at)) continued += video.data[at + 5] & 1;
+    for (size_t at = 0; at < video.data.size(); at += OggPagesBytes(video.data, 1, at)) continued += video.data[at + 5] & 1;
     ASSERT_GT(continued, 2);
     ASSERT_NE(Open(JoinMovie(video, {})), nullptr);
     for (int frame : {8, 4, 9, 0}) {
@@ -169,18 +161,12 @@ size_t CountedRead(void* buffer, size_t size, size_t count, FileAccessHandle fil
 // page is whole only with it.
 TEST_F(TheoraTest, SeeksReachFramesPastTwoGigabytes) {
     const TheoraPages video = EncodeTheora(24, DefaultFrame, 4, 7);
-    size_t split = 0;
-    for (int page = 0; page < 3; ++page) split += PageBytes(video.data, split);
-    std::vector<uint8_t> head = video.headers;
-    head.insert(head.end(), video.data.begin(), video.data.begin() + long(split));
-    const size_t rest = video.data.size() - split;
-    const off_t far = (off_t{1} << 31) + (1 << 16) - off_t(rest - 1);
-    ASSERT_NE(video.data.back(), 'O');
-    const std::string path = WriteBytes(log_.Directory(), "large.ogv", head);
-    const int fd = open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    EXPECT_EQ(pwrite(fd, video.data.data() + split, rest, far), ssize_t(rest));
-    close(fd);
+    const std::vector<uint8_t> file = JoinMovie(video, {});
+    const size_t split = video.headers.size() + OggPagesBytes(video.data, 3);
+    const int64_t far = (int64_t{1} << 31) + (1 << 16) - int64_t(file.size() - split - 1);
+    ASSERT_NE(file.back(), 'O');
+    const std::string path = log_.Directory() + "/large.ogv";
+    ASSERT_TRUE(WriteSplitFile(path, file, split, far));
     FileAccessFunctions counted = PlainFileAccessSet();
     counted.read = CountedRead;
     ASSERT_NE(OpenPath(path, counted), nullptr);

@@ -66,32 +66,6 @@ void FillRect(Surface* s, const RECT& r, D3DCOLOR color) {
     s->Touch();
 }
 
-// The most bytes of a copy whose lines are all asked for before it starts: they stay in
-// the second-level cache until the copy reaches them.
-constexpr size_t kPrefetchedCopyBytes = 64 * 1024;
-
-// Same-format copy of a rectangle (whole blocks for compressed formats).
-void CopySameFormat(const Surface* src, const RECT& r, Surface* dst, int32_t dx, int32_t dy) {
-    const PixelFormatInfo* f = FindPixelFormat(src->Format());
-    const int32_t unit = f->compressed ? 4 : 1;
-    const size_t rowBytes = FormatRowBytes(src->Format(), uint32_t(r.right - r.left));
-    const int32_t rows = int32_t(FormatRowCount(src->Format(), uint32_t(r.bottom - r.top)));
-    // The corners and pitches once: a small rectangle (the mask screen copies one for
-    // every draw) spent more on finding each row than on copying it.
-    const size_t fromPitch = src->Pitch(), toPitch = dst->Pitch();
-    const uint8_t* from = src->Bits() + size_t(r.top / unit) * fromPitch + size_t(r.left / unit) * size_t(f->bytes);
-    uint8_t* to = dst->Bits() + size_t(dy / unit) * toPitch + size_t(dx / unit) * size_t(f->bytes);
-    // A small rectangle's rows lie pages apart and each misses the cache: all its lines
-    // asked for first, so that the misses overlap (about a twentieth off a masked
-    // sprite's draw). A large one is left to the hardware, which follows long rows.
-    if (rowBytes > 0 && rowBytes * size_t(rows) <= kPrefetchedCopyBytes) {
-        PrefetchRows<false>(from, fromPitch, rows, rowBytes);
-        PrefetchRows<true>(to, toPitch, rows, rowBytes);
-    }
-    for (int32_t i = 0; i < rows; ++i, from += fromPitch, to += toPitch) std::memmove(to, from, rowBytes);
-    dst->Touch();
-}
-
 uint32_t ReadArgbAt(const Surface* s, int32_t x, int32_t y) {
     const int bytes = FindPixelFormat(s->Format())->bytes;
     return ReadPixelArgb(s->Format(), s->Bits() + size_t(y) * s->Pitch() + size_t(x) * size_t(bytes));
@@ -180,6 +154,31 @@ bool Overlap(const Surface* a, const RECT& ra, const Surface* b, const RECT& rb)
 }
 
 }  // namespace
+
+// The most bytes of a copy whose lines are all asked for before it starts: they stay in
+// the second-level cache until the copy reaches them.
+constexpr size_t kPrefetchedCopyBytes = 64 * 1024;
+
+void CopySameFormat(const Surface* src, const RECT& r, Surface* dst, int32_t dx, int32_t dy) {
+    const PixelFormatInfo* f = FindPixelFormat(src->Format());
+    const int32_t unit = f->compressed ? 4 : 1;
+    const size_t rowBytes = FormatRowBytes(src->Format(), uint32_t(r.right - r.left));
+    const int32_t rows = int32_t(FormatRowCount(src->Format(), uint32_t(r.bottom - r.top)));
+    // The corners and pitches once: a small rectangle (the mask screen copies one for
+    // every draw) spent more on finding each row than on copying it.
+    const size_t fromPitch = src->Pitch(), toPitch = dst->Pitch();
+    const uint8_t* from = src->Bits() + size_t(r.top / unit) * fromPitch + size_t(r.left / unit) * size_t(f->bytes);
+    uint8_t* to = dst->Bits() + size_t(dy / unit) * toPitch + size_t(dx / unit) * size_t(f->bytes);
+    // A small rectangle's rows lie pages apart and each misses the cache: all its lines
+    // asked for first, so that the misses overlap (about a twentieth off a masked
+    // sprite's draw). A large one is left to the hardware, which follows long rows.
+    if (rowBytes > 0 && rowBytes * size_t(rows) <= kPrefetchedCopyBytes) {
+        PrefetchRows<false>(from, fromPitch, rows, rowBytes);
+        PrefetchRows<true>(to, toPitch, rows, rowBytes);
+    }
+    for (int32_t i = 0; i < rows; ++i, from += fromPitch, to += toPitch) std::memmove(to, from, rowBytes);
+    dst->TouchRect(RECT{dx, dy, dx + (r.right - r.left), dy + (r.bottom - r.top)});
+}
 
 HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
     if ((count > 0 && !rects) || (count == 0 && rects)) return D3DERR_INVALIDCALL;
@@ -285,10 +284,12 @@ HRESULT UpdateTextureLevels(T* source, T* dest, uint32_t faces, LevelOf levelOf)
             if (s->Width() != d->Width() || s->Height() != d->Height() || s->IsLocked() || d->IsLocked())
                 return D3DERR_INVALIDCALL;
         }
-    for (uint32_t f = 0; f < faces; ++f)
-        for (UINT i = 0; i < dest->GetLevelCount(); ++i)
-            levelOf(dest, f, i)->UpdateFrom(*levelOf(source, f, i));
-    return D3D_OK;
+    return UnlessOutOfMemory([&] {
+        for (uint32_t f = 0; f < faces; ++f)
+            for (UINT i = 0; i < dest->GetLevelCount(); ++i)
+                levelOf(dest, f, i)->UpdateFrom(*levelOf(source, f, i));
+        return D3D_OK;
+    });
 }
 
 }  // namespace
@@ -308,8 +309,10 @@ HRESULT Device::GetRenderTargetData(Surface* renderTarget, Surface* dest) {
         dest->Pool() != D3DPOOL_SYSTEMMEM || renderTarget->Format() != dest->Format() ||
         renderTarget->Width() != dest->Width() || renderTarget->Height() != dest->Height() || dest->IsLocked())
         return D3DERR_INVALIDCALL;
-    CopySameFormat(renderTarget, WholeRect(renderTarget), dest, 0, 0);
-    return D3D_OK;
+    return UnlessOutOfMemory([&] {
+        CopySameFormat(renderTarget, WholeRect(renderTarget), dest, 0, 0);
+        return D3D_OK;
+    });
 }
 
 }  // namespace host

@@ -201,12 +201,6 @@ public:
     BaseTexture* Container() const { return container_; }
     // Marks the pixels as changed (cached 32-bit copies are rebuilt on next use).
     void Touch() { version_ = NewVersion(); }
-    // Marks the pixels inside `r` alone as changed: the 32-bit copy, and a texture filled
-    // from this surface, are brought up to date in that part only.
-    void TouchRect(const RECT& r);
-    // True when no pixel outside `*r` changed since `version` (a version this surface
-    // had; `*r` empty: none changed); false when that is not known.
-    bool ChangedOnlyIn(uint64_t version, RECT* r) const;
     // Takes the pixels of `source`, a surface of the same format and size: by sharing its
     // store, or, when this surface was last filled from `source` and has not changed since,
     // by copying only the part `source` changed (UpdateTexture of a texture written by parts).
@@ -220,6 +214,14 @@ public:
     const TexelBounds& AlphaBounds(const TexelBlock& block);
 
 private:
+    // The same-format copy writes a rectangle alone and marks it so.
+    friend void CopySameFormat(const Surface* src, const RECT& r, Surface* dst, int32_t dx, int32_t dy);
+    // Marks the pixels inside `r` alone as changed: the 32-bit copy, and a texture filled
+    // from this surface, are brought up to date in that part only.
+    void TouchRect(const RECT& r);
+    // True when no pixel outside `*r` changed since `version` (a version this surface
+    // had; `*r` empty: none changed); false when that is not known.
+    bool ChangedOnlyIn(uint64_t version, RECT* r) const;
     RECT WholeRect() const { return RECT{0, 0, int32_t(width_), int32_t(height_)}; }
     // Before pixels inside `writes` are written (`overwrites`: every one of them, none
     // read first). Const: the pixels already hold what is pending in every observable
@@ -322,6 +324,10 @@ private:
     std::vector<RowTexels> rowTexels_;
     const RowTexels& RowTexelsOf(uint32_t row);
 };
+
+// Copies rectangle `r` of `src` to (dx, dy) of `dst`, a surface of the same format (whole
+// blocks for compressed formats), and marks that part of `dst` alone as changed.
+void CopySameFormat(const Surface* src, const RECT& r, Surface* dst, int32_t dx, int32_t dy);
 
 // Appends the chain of `levels` surfaces of a texture, halving each side down to 1.
 void AppendLevelChain(const std::shared_ptr<DeviceCore>& core, uint32_t width, uint32_t height, uint32_t levels,

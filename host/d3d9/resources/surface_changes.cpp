@@ -2,7 +2,6 @@
 // 32-bit copy that draws sample, and a texture filled from a system-memory one, are then
 // brought up to date in those rectangles alone (a glyph cache written cell by cell).
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "host/d3d9/device/d3d9_host.h"
@@ -59,13 +58,7 @@ void Surface::UpdateFrom(const Surface& source) {
     if (!byParts) {
         SharePixels(source);
     } else if (!IsEmptyRect(changed)) {
-        const size_t bytes = FormatRowBytes(format_, uint32_t(changed.right - changed.left));
-        const size_t at = size_t(changed.left) * size_t(FindPixelFormat(format_)->bytes);
-        const uint8_t* from = source.Bits();
-        uint8_t* to = Bits();
-        for (int32_t y = changed.top; y < changed.bottom; ++y)
-            std::memcpy(to + size_t(y) * pitch_ + at, from + size_t(y) * source.pitch_ + at, bytes);
-        TouchRect(changed);
+        CopySameFormat(&source, changed, this, changed.left, changed.top);
     }
     fedFrom_ = &source;
     fedSourceVersion_ = source.version_;
