@@ -4,10 +4,10 @@
 #include <cstring>
 #include <map>
 #include <mutex>
-#include <new>
 
 #include "host/acm/acm.h"
 #include "host/acm/acm_codec.h"
+#include "host/out_of_memory.h"
 
 namespace host {
 namespace {
@@ -29,17 +29,6 @@ AcmHostState& State() {
 }
 
 using Guard = std::lock_guard<std::mutex>;
-
-// Runs a call's work; memory running short in it is an error code, as from the system's
-// manager.
-template <class Work>
-MMRESULT NoMemoryAsError(Work&& work) {
-    try {
-        return work();
-    } catch (const std::bad_alloc&) {
-        return MMSYSERR_NOMEM;
-    }
-}
 
 // The largest format block of any codec: MS ADPCM with its seven standard coefficient
 // pairs (18 + 32 bytes).
@@ -116,7 +105,7 @@ MMRESULT acmStreamOpen(HACMSTREAM* stream, HACMDRIVER driver, const WAVEFORMATEX
     if (!codec || !CanMake(*codec, *src, *dst)) return ACMERR_NOTPOSSIBLE;
     if (flags & ACM_STREAMOPENF_QUERY) return MMSYSERR_NOERROR;
     if (!stream) return MMSYSERR_INVALPARAM;
-    return NoMemoryAsError([&] {
+    return UnlessOutOfMemory(MMRESULT(MMSYSERR_NOMEM), [&] {
         std::unique_ptr<AcmCodec> made = codec->open(*src, *dst);
         if (!made) return MMSYSERR_NOMEM;
         Guard guard(State().lock);
@@ -175,7 +164,7 @@ MMRESULT acmStreamConvert(HACMSTREAM stream, ACMSTREAMHEADER* header, uint32_t f
     if ((!header->pbSrc && header->cbSrcLength) || (!header->pbDst && header->cbDstLength))
         return MMSYSERR_INVALPARAM;
     uint32_t srcUsed = 0, dstUsed = 0;
-    const MMRESULT converted = NoMemoryAsError([&] {
+    const MMRESULT converted = UnlessOutOfMemory(MMRESULT(MMSYSERR_NOMEM), [&] {
         s->codec->Convert({header->pbSrc, header->cbSrcLength}, {header->pbDst, header->cbDstLength},
                           flags, srcUsed, dstUsed);
         return MMSYSERR_NOERROR;

@@ -205,7 +205,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
             if (!IsEmpty(r)) depthStencil_->ClearStencil(r, uint8_t(stencil & ((1u << StencilBits(depthStencil_->Format())) - 1)));
         }
     };
-    return UnlessOutOfMemory([&] {
+    return UnlessOutOfMemory(HRESULT(E_OUTOFMEMORY), [&] {
         if (count == 0) clearOne(area);
         for (DWORD i = 0; i < count; ++i)
             clearOne(Intersect(area, RECT{rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2}));
@@ -219,7 +219,7 @@ HRESULT Device::ColorFill(Surface* surface, const RECT* rect, D3DCOLOR color) {
         return D3DERR_INVALIDCALL;
     const RECT r = rect ? *rect : WholeRect(surface);
     if (!RectInside(r, surface)) return D3DERR_INVALIDCALL;
-    return UnlessOutOfMemory([&] {
+    return UnlessOutOfMemory(HRESULT(E_OUTOFMEMORY), [&] {
         FillRect(surface, r, color);
         return D3D_OK;
     });
@@ -244,7 +244,7 @@ HRESULT Device::StretchRect(Surface* source, const RECT* sourceRect, Surface* de
     const bool converted = source->Format() != dest->Format();
     if ((stretched || converted) && !dest->IsRenderTarget()) return D3DERR_INVALIDCALL;
     if (loss_ != DeviceLoss::None) return D3D_OK;
-    return UnlessOutOfMemory([&] {
+    return UnlessOutOfMemory(HRESULT(E_OUTOFMEMORY), [&] {
         CopyRect(source, sr, dest, dr, stretched, filter == D3DTEXF_LINEAR);
         return D3D_OK;
     });
@@ -260,7 +260,7 @@ HRESULT Device::UpdateSurface(Surface* source, const RECT* sourceRect, Surface* 
     const RECT dr{at.x, at.y, at.x + (sr.right - sr.left), at.y + (sr.bottom - sr.top)};
     if (!RectInside(sr, source) || !RectInside(dr, dest) || !BlockAligned(sr, source) || !BlockAligned(dr, dest))
         return D3DERR_INVALIDCALL;
-    return UnlessOutOfMemory([&] {
+    return UnlessOutOfMemory(HRESULT(E_OUTOFMEMORY), [&] {
         CopySameFormat(source, sr, dest, dr.left, dr.top);
         return D3D_OK;
     });
@@ -284,7 +284,7 @@ HRESULT UpdateTextureLevels(T* source, T* dest, uint32_t faces, LevelOf levelOf)
             if (s->Width() != d->Width() || s->Height() != d->Height() || s->IsLocked() || d->IsLocked())
                 return D3DERR_INVALIDCALL;
         }
-    return UnlessOutOfMemory([&] {
+    return UnlessOutOfMemory(HRESULT(E_OUTOFMEMORY), [&] {
         for (uint32_t f = 0; f < faces; ++f)
             for (UINT i = 0; i < dest->GetLevelCount(); ++i)
                 levelOf(dest, f, i)->UpdateFrom(*levelOf(source, f, i));
@@ -309,7 +309,7 @@ HRESULT Device::GetRenderTargetData(Surface* renderTarget, Surface* dest) {
         dest->Pool() != D3DPOOL_SYSTEMMEM || renderTarget->Format() != dest->Format() ||
         renderTarget->Width() != dest->Width() || renderTarget->Height() != dest->Height() || dest->IsLocked())
         return D3DERR_INVALIDCALL;
-    return UnlessOutOfMemory([&] {
+    return UnlessOutOfMemory(HRESULT(E_OUTOFMEMORY), [&] {
         CopySameFormat(renderTarget, WholeRect(renderTarget), dest, 0, 0);
         return D3D_OK;
     });

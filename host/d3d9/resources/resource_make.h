@@ -1,29 +1,18 @@
 // Shared by the device's resource creators and copies.
 #pragma once
-#include <new>
 #include <utility>
 
 #include "host/d3d9/device/d3d9_host.h"
 #include "host/d3d9/device/d3d9_types.h"
+#include "host/out_of_memory.h"
 
 namespace host {
-
-// A device call's work: its result, or E_OUTOFMEMORY when memory it needs (a resource, a
-// store of pixels of a surface's own, a converted row or picture) cannot be had.
-template <class Work>
-HRESULT UnlessOutOfMemory(Work&& work) {
-    try {
-        return work();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    }
-}
 
 // Makes a resource into `*out`: D3D_OK, or E_OUTOFMEMORY when its memory cannot be had.
 template <class T, class... Args>
 HRESULT MakeResource(T** out, Args&&... args) {
     *out = nullptr;
-    return UnlessOutOfMemory([&] {
+    return UnlessOutOfMemory(HRESULT(E_OUTOFMEMORY), [&] {
         *out = new T(std::forward<Args>(args)...);
         return D3D_OK;
     });
