@@ -29,6 +29,9 @@ inline constexpr REFERENCE_TIME kFarthest = REFERENCE_TIME(1) << 58;
 
 // A stream time in 100 ns, held within kFarthest either side of 0.
 REFERENCE_TIME Units(int64_t stamp, AVRational base);
+// The other way: a time in 100 ns in the stream's base, held within 64 bits where the
+// base is too fine for it (never AV_NOPTS_VALUE).
+int64_t Stamp(REFERENCE_TIME units, AVRational base);
 
 struct FormatCloser {
     void operator()(AVFormatContext* f) const { avformat_close_input(&f); }

@@ -24,14 +24,24 @@ int64_t Moved(int64_t stamp, int64_t by) {
     return moved;
 }
 
+// `a` / `b` (b > 0) rounded to the nearest, halves away from zero, as FFmpeg rescales.
+__int128 RoundedQuotient(__int128 a, __int128 b) {
+    const __int128 half = b / 2;
+    return a >= 0 ? (a + half) / b : -((half - a) / b);
+}
+
 }  // namespace
 
-// Rounded to the nearest unit, halves away from zero, as FFmpeg rescales.
 REFERENCE_TIME Units(int64_t stamp, AVRational base) {
     if (base.num <= 0 || base.den <= 0) return 0;
-    const __int128 scaled = __int128(stamp) * base.num * kUnitsPerSecond, half = base.den / 2;
-    const __int128 units = scaled >= 0 ? (scaled + half) / base.den : -((half - scaled) / base.den);
+    const __int128 units = RoundedQuotient(__int128(stamp) * base.num * kUnitsPerSecond, base.den);
     return REFERENCE_TIME(std::clamp<__int128>(units, -kFarthest, kFarthest));
+}
+
+int64_t Stamp(REFERENCE_TIME units, AVRational base) {
+    if (base.num <= 0 || base.den <= 0) return 0;
+    const __int128 stamp = RoundedQuotient(__int128(units) * base.den, __int128(base.num) * kUnitsPerSecond);
+    return int64_t(std::clamp<__int128>(stamp, INT64_MIN + 1, INT64_MAX));
 }
 
 // A frame with no time of its own is timed by the packet that let it out of its decoder,
@@ -81,7 +91,7 @@ void MediaFile::State::FollowOn(AVPacket& p) {
         if (joinShift == 0) reach.first = reach.first.value_or(at);  // in the first part
         reach.end = std::max(reach.end.value_or(at), at + Units(std::max<int64_t>(p.duration, 0), base));
     }
-    const int64_t by = av_rescale_q(joinShift, kUnits, base);
+    const int64_t by = Stamp(joinShift, base);
     p.pts = Moved(p.pts, by);
     p.dts = Moved(p.dts, by);
 }
