@@ -1,6 +1,7 @@
 // Media-graph movies that cannot be played as they are: a file whose times lie past any a
-// movie holds, and a run whose threads cannot start. Each is refused or ended with a log
-// line, and nothing leaves the engine.
+// movie holds, and a run whose threads cannot start or whose memory runs short. Each is
+// refused or ended with a log line, and nothing leaves the engine.
+#include "../support/memory_shortage.h"
 #include "graph_movie_fixture.h"
 #include "host/thread_start.h"
 
@@ -36,6 +37,26 @@ TEST_F(GraphMovieTest, ARunWhoseThreadsCannotStartFailsWithALogLine) {
         host::SetThreadStartFails(-1);
         EXPECT_EQ(CloseMovie(movie), 0);
     }
+}
+
+// Memory that runs short as the run starts its parts: the run ends, its reason kept with
+// no memory of its own (the shortage lasts until the run has ended), and the movie stops
+// with a log line.
+TEST_F(GraphMovieTest, ARunShortOfMemoryEndsWithALogLine) {
+    Start();
+    const int movie = Open(Make("clip.mp4", {AvKind::H264Mp4, 10, 64, 48, 25, 0.4}));
+    ASSERT_GE(movie, 0);
+    long event = 0;
+    {
+        const orvik_test::MemoryShortage shortage(16);
+        EXPECT_EQ(PlayMovie(movie, kPlayLoop), 0);
+        EXPECT_EQ(GetMovieRecord(movie)->mediaEvent->WaitForCompletion(5000, &event), host::S_OK);
+    }
+    EXPECT_EQ(event, host::EC_ERRORABORT);
+    EXPECT_TRUE(Until(movie, [&] {
+        return GetMovieRecord(movie)->stopped == 1 &&
+               Log().find("memory ran out during the graph's run") != std::string::npos;
+    })) << Log();
 }
 
 }  // namespace
