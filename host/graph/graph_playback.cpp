@@ -145,7 +145,8 @@ HRESULT Playback::Pause() {
     return S_OK;
 }
 
-// The position is kept: the next run goes on from the time reached.
+// The position is kept: the next run goes on from the time reached. The events of the
+// runs before are let go of, as a seek does.
 HRESULT Playback::Stop() {
     const REFERENCE_TIME at = Position();
     Halt();
@@ -154,6 +155,7 @@ HRESULT Playback::Stop() {
     for (Filter* f : filters_) f->Flush();
     if (SeekableSource* s = Source()) s->SeekTo(at);
     clock_.Seek(at);
+    ForgetEvents();
     return S_OK;
 }
 
@@ -172,14 +174,16 @@ HRESULT Playback::Seek(REFERENCE_TIME time) {
     for (Filter* f : filters_) f->Flush();
     s->SeekTo(time);
     clock_.Seek(time);
-    {
-        std::lock_guard lock(mutex_);
-        events_.clear();
-        completed_ = false;
-    }
+    ForgetEvents();
     // A paused graph shows the picture at the new position; a running one plays on.
     if (state_ != State::Stopped && !StartStream()) return E_OUTOFMEMORY;
     return S_OK;
+}
+
+void Playback::ForgetEvents() {
+    std::lock_guard lock(mutex_);
+    events_.clear();
+    completed_ = false;
 }
 
 HRESULT Playback::WaitForCompletion(long milliseconds, long* eventCode) {

@@ -25,6 +25,7 @@ public:
     // E_OUTOFMEMORY, with the state as it was, when the run's thread cannot start.
     HRESULT Run();
     HRESULT Pause();
+    // Keeps the position; the events of the runs before go.
     HRESULT Stop();
     // Stops the streaming thread and joins it; the state stays what it was.
     void Halt();
@@ -51,6 +52,8 @@ private:
     // parts stopped and *brokeOff set to why.
     bool RunParts(const char** brokeOff);
     void StopParts();
+    // The events and the completion of the runs so far are let go of.
+    void ForgetEvents();
     void EndRun(long code, const char* brokeOff, std::string failure = {});
 
     const std::vector<Filter*>& filters_;
