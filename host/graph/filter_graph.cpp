@@ -4,6 +4,7 @@
 // done, then signals the end.
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -17,6 +18,10 @@ namespace graph {
 namespace {
 
 constexpr int kMaxRenderDepth = 8;
+
+struct ReleaseFilter {
+    void operator()(Filter* f) const { f->Release(); }
+};
 
 class FilterEnumerator final : public ComObject<IEnumFilters> {
 public:
@@ -125,15 +130,21 @@ public:
         return RenderFrom(out, 0);
     }
 
+    // A file that is not rendered leaves the graph as it was: the filters its try added
+    // go again with their connections, so that a later try starts clean.
     HRESULT RenderFile(const char16_t* file, const char16_t*) override {
         if (!file) return E_POINTER;
         failure_.clear();
+        const size_t before = filters_.size();
+        HRESULT hr = E_OUTOFMEMORY;
         try {
-            return RenderSource(Utf16ToUtf8(file));
+            hr = RenderSource(Utf16ToUtf8(file));
         } catch (const std::bad_alloc&) {
-            failure_ = "memory ran out while the graph was built";
-            return E_OUTOFMEMORY;
         }
+        if (SUCCEEDED(hr)) return hr;
+        while (filters_.size() > before) RemoveFilter(filters_.back());
+        if (hr == E_OUTOFMEMORY) failure_ = "memory ran out while the graph was built";
+        return hr;
     }
 
     HRESULT SetSyncSource(void* clock) override {
@@ -205,7 +216,6 @@ private:
             rendered += SUCCEEDED(RenderFrom(pin.get(), 0));
         }
         if (rendered == 0) {
-            RemoveFilter(source);
             failure_ = "no filter takes any of its streams";
             return VFW_E_CANNOT_RENDER;
         }
@@ -221,12 +231,11 @@ private:
                     return RenderOutputs(f, depth);
         }
         for (auto [name, make] : SystemFilters()) {
-            Filter* f = make();
+            const std::unique_ptr<Filter, ReleaseFilter> made(make());
+            Filter* f = made.get();
             Pin* in = f->FirstPin(PINDIR_INPUT);
             if (in && AddFilter(f, name) == S_OK && Connect(out, in) != S_OK) RemoveFilter(f);
-            const bool joined = in && in->Peer();
-            f->Release();
-            if (joined) return RenderOutputs(f, depth);
+            if (in && in->Peer()) return RenderOutputs(f, depth);
         }
         return VFW_E_CANNOT_RENDER;
     }

@@ -34,11 +34,12 @@ bool Playback::StartStream() {
     {
         std::lock_guard lock(mutex_);
         completed_ = false;
+        brokeOff_ = nullptr;
         failure_.clear();
     }
     if (StartThread(runner_, [this] { RunStream(); })) return true;
     std::lock_guard lock(mutex_);
-    failure_ = kNoThread;
+    brokeOff_ = kNoThread;
     return false;
 }
 
@@ -46,21 +47,28 @@ bool Playback::StartStream() {
 // been played; a run that is stopped on the way leaves no event, one that broke off ends
 // with EC_ERRORABORT at once.
 void Playback::RunStream() {
-    std::string failure;
-    bool ok = RunParts(&failure);
-    if (!failure.empty()) return EndRun(EC_ERRORABORT, std::move(failure));
+    const char* brokeOff = nullptr;
+    bool ok = RunParts(&brokeOff);
+    if (brokeOff) return EndRun(EC_ERRORABORT, brokeOff);
     for (Filter* f : filters_) ok = f->Drain(run_.stop) && ok;
     if (run_.stop) return;
-    if (!ok) failure = Source() ? Source()->Failure() : std::string();
-    EndRun(ok ? EC_COMPLETE : EC_ERRORABORT, std::move(failure));
+    std::string failure;
+    try {
+        if (!ok && Source()) failure = Source()->Failure();
+    } catch (const std::bad_alloc&) {
+        brokeOff = kNoMemory;
+    }
+    EndRun(ok ? EC_COMPLETE : EC_ERRORABORT, brokeOff, std::move(failure));
 }
 
-bool Playback::RunParts(std::string* failure) {
-    std::atomic<bool> ok = true, brokeOff = false;
+bool Playback::RunParts(const char** brokeOff) {
+    std::atomic<bool> ok = true;
+    std::atomic<const char*> why = nullptr;
     std::atomic<int> sources = 0;
     for (Filter* f : filters_) sources += !f->FirstPin(PINDIR_INPUT);
-    const auto breakOff = [&](const char* why) {
-        if (!brokeOff.exchange(true)) *failure = why;
+    const auto breakOff = [&](const char* reason) {
+        const char* none = nullptr;
+        why.compare_exchange_strong(none, reason);
         StopParts();
     };
     // The parts started are joined as `parts` goes, after any that failed has stopped them.
@@ -71,7 +79,7 @@ bool Playback::RunParts(std::string* failure) {
         breakOff(kNoMemory);
     }
     for (Filter* f : filters_) {
-        if (brokeOff) break;
+        if (why) break;
         const bool started = StartThread(parts.emplace_back(), [&, f] {
             try {
                 if (!f->Stream(run_.stop)) ok = false;
@@ -83,6 +91,7 @@ bool Playback::RunParts(std::string* failure) {
         if (!started) breakOff(kNoThread);
     }
     parts.clear();
+    *brokeOff = why;
     return ok;
 }
 
@@ -92,10 +101,11 @@ void Playback::StopParts() {
     clock_.WakeWaiters();
 }
 
-void Playback::EndRun(long code, std::string failure) {
+void Playback::EndRun(long code, const char* brokeOff, std::string failure) {
     std::lock_guard lock(mutex_);
     completed_ = true;
     completion_ = code;
+    brokeOff_ = brokeOff;
     failure_ = std::move(failure);
     events_.push_back(code);
     posted_.notify_all();
@@ -109,7 +119,7 @@ void Playback::Halt() {
 
 std::string Playback::Failure() const {
     std::lock_guard lock(mutex_);
-    return failure_;
+    return brokeOff_ ? brokeOff_ : failure_;
 }
 
 // A source held back by one renderer is not ahead while another runs short: it is about
@@ -135,7 +145,8 @@ HRESULT Playback::Pause() {
     return S_OK;
 }
 
-// The position is kept: the next run goes on from the time reached.
+// The position is kept: the next run goes on from the time reached. The events of the
+// runs before are let go of, as a seek does.
 HRESULT Playback::Stop() {
     const REFERENCE_TIME at = Position();
     Halt();
@@ -144,6 +155,7 @@ HRESULT Playback::Stop() {
     for (Filter* f : filters_) f->Flush();
     if (SeekableSource* s = Source()) s->SeekTo(at);
     clock_.Seek(at);
+    ForgetEvents();
     return S_OK;
 }
 
@@ -162,14 +174,16 @@ HRESULT Playback::Seek(REFERENCE_TIME time) {
     for (Filter* f : filters_) f->Flush();
     s->SeekTo(time);
     clock_.Seek(time);
-    {
-        std::lock_guard lock(mutex_);
-        events_.clear();
-        completed_ = false;
-    }
+    ForgetEvents();
     // A paused graph shows the picture at the new position; a running one plays on.
     if (state_ != State::Stopped && !StartStream()) return E_OUTOFMEMORY;
     return S_OK;
+}
+
+void Playback::ForgetEvents() {
+    std::lock_guard lock(mutex_);
+    events_.clear();
+    completed_ = false;
 }
 
 HRESULT Playback::WaitForCompletion(long milliseconds, long* eventCode) {

@@ -25,6 +25,7 @@ public:
     // E_OUTOFMEMORY, with the state as it was, when the run's thread cannot start.
     HRESULT Run();
     HRESULT Pause();
+    // Keeps the position; the events of the runs before go.
     HRESULT Stop();
     // Stops the streaming thread and joins it; the state stays what it was.
     void Halt();
@@ -48,10 +49,12 @@ private:
     void RunStream();
     // Every filter's part of the run, each on a thread of its own; false when a part
     // failed. A run that broke off (a thread could not start, memory ran out) has its
-    // parts stopped and *failure set.
-    bool RunParts(std::string* failure);
+    // parts stopped and *brokeOff set to why.
+    bool RunParts(const char** brokeOff);
     void StopParts();
-    void EndRun(long code, std::string failure);
+    // The events and the completion of the runs so far are let go of.
+    void ForgetEvents();
+    void EndRun(long code, const char* brokeOff, std::string failure = {});
 
     const std::vector<Filter*>& filters_;
     GraphClock clock_;
@@ -61,6 +64,9 @@ private:
     RunState run_;
     mutable std::mutex mutex_;
     std::condition_variable posted_;
+    // Why the last run could not start or broke off: the graph's own reason, kept without
+    // an allocation that memory running short would refuse, or the source's.
+    const char* brokeOff_ = nullptr;
     std::string failure_;
     std::deque<long> events_;
     bool completed_ = false;  // the run has ended (kept for WaitForCompletion)

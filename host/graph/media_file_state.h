@@ -29,6 +29,9 @@ inline constexpr REFERENCE_TIME kFarthest = REFERENCE_TIME(1) << 58;
 
 // A stream time in 100 ns, held within kFarthest either side of 0.
 REFERENCE_TIME Units(int64_t stamp, AVRational base);
+// The other way: a time in 100 ns in the stream's base, held within 64 bits where the
+// base is too fine for it (never AV_NOPTS_VALUE).
+int64_t Stamp(REFERENCE_TIME units, AVRational base);
 
 struct FormatCloser {
     void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
@@ -68,12 +71,16 @@ struct MediaFile::State {
     int64_t lastFrame = 0;            // the last picture's frame: a longer sound plays on under it
     REFERENCE_TIME skipBefore = 0;
     bool ended = false;
-    // Parts of a joined file: how far the times read are moved on, and where the picture
-    // and sound streams had reached; whether any part was met (seeks then read from the
-    // start, as the times the demuxer seeks by are each part's own).
+    // Parts of a joined file: how far the times read are moved on; where the stream that
+    // tells a part's start and the other started in the first part and have reached;
+    // whether any part was met (seeks then read from the start, as the times the demuxer
+    // seeks by are each part's own), and whether the packet last read starts one.
+    struct StreamReach {
+        std::optional<REFERENCE_TIME> first, end;
+    };
     REFERENCE_TIME joinShift = 0;
-    std::optional<REFERENCE_TIME> pictureReached, soundReached;
-    bool joined = false;
+    StreamReach told, other;
+    bool joined = false, partStarts = false;
     std::string failure;  // why the file was refused, or ended early
 
     int videoIndex = -1;
@@ -114,7 +121,8 @@ struct MediaFile::State {
     // av_read_frame's result, the packet's times moved on past the joins met.
     int ReadPacket();
     void FollowOn(AVPacket& p);
-    void ForgetReached() { pictureReached.reset(), soundReached.reset(), joinShift = 0; }
+    REFERENCE_TIME PartShift(REFERENCE_TIME at) const;
+    void ForgetReached() { told = other = {}, joinShift = 0; }
     StreamEnds EndFrom(REFERENCE_TIME from, bool decode);
     REFERENCE_TIME PacketEnd(const AVPacket& p) const;
     REFERENCE_TIME LeadIn();

@@ -24,18 +24,31 @@ int64_t Moved(int64_t stamp, int64_t by) {
     return moved;
 }
 
+// `a` / `b` (b > 0) rounded to the nearest, halves away from zero, as FFmpeg rescales.
+__int128 RoundedQuotient(__int128 a, __int128 b) {
+    const __int128 half = b / 2;
+    return a >= 0 ? (a + half) / b : -((half - a) / b);
+}
+
 }  // namespace
 
-// Rounded to the nearest unit, halves away from zero, as FFmpeg rescales.
 REFERENCE_TIME Units(int64_t stamp, AVRational base) {
     if (base.num <= 0 || base.den <= 0) return 0;
-    const __int128 scaled = __int128(stamp) * base.num * kUnitsPerSecond, half = base.den / 2;
-    const __int128 units = scaled >= 0 ? (scaled + half) / base.den : -((half - scaled) / base.den);
+    const __int128 units = RoundedQuotient(__int128(stamp) * base.num * kUnitsPerSecond, base.den);
     return REFERENCE_TIME(std::clamp<__int128>(units, -kFarthest, kFarthest));
 }
 
+int64_t Stamp(REFERENCE_TIME units, AVRational base) {
+    if (base.num <= 0 || base.den <= 0) return 0;
+    const __int128 stamp = RoundedQuotient(__int128(units) * base.den, __int128(base.num) * kUnitsPerSecond);
+    return int64_t(std::clamp<__int128>(stamp, INT64_MIN + 1, INT64_MAX));
+}
+
+// A frame with no time of its own is timed by the packet that let it out of its decoder,
+// which, where that packet starts a part of a joined file, is of the part after: it
+// follows the frame before it instead.
 REFERENCE_TIME MediaFile::State::TimeOf(const AVFrame& f, int index, REFERENCE_TIME fallback) const {
-    if (f.best_effort_timestamp == AV_NOPTS_VALUE) return fallback;
+    if (f.best_effort_timestamp == AV_NOPTS_VALUE || (f.pts == AV_NOPTS_VALUE && partStarts)) return fallback;
     return Units(f.best_effort_timestamp, format->streams[index]->time_base) - startOffset;
 }
 
@@ -50,31 +63,47 @@ REFERENCE_TIME MediaFile::State::PacketEnd(const AVPacket& p) const {
 
 int MediaFile::State::ReadPacket() {
     const int read = av_read_frame(format.get(), packet.get());
+    partStarts = false;
     if (read >= 0) FollowOn(*packet);
     return read;
 }
 
 // Formats that let their times jump (MPEG transport and program streams, Ogg) are what
-// files joined end to end make, each part's times starting again: a picture or sound
-// packet whose time goes back behind where its stream had reached starts a part, and it
-// and all that follow are moved on to go on from there.
+// files joined end to end make, each part's times starting again. The picture stream (the
+// sound's, in a file without pictures) tells where a part starts: a packet whose decoding
+// time goes back behind where that stream had reached. It and all that follow, of every
+// stream, are moved on by one shift, so that each part keeps its own sync. Only decoding
+// times follow the file's order (a picture's presentation time may lie behind the one
+// before by its reordering's delay): a packet without one tells nothing.
 void MediaFile::State::FollowOn(AVPacket& p) {
     if (!(format->iformat->flags & AVFMT_TS_DISCONT) || (p.stream_index != videoIndex && p.stream_index != soundIndex))
         return;
     const AVRational base = format->streams[p.stream_index]->time_base;
-    const int64_t stamp = p.dts != AV_NOPTS_VALUE ? p.dts : p.pts;
-    if (stamp != AV_NOPTS_VALUE) {
-        std::optional<REFERENCE_TIME>& reached = p.stream_index == videoIndex ? pictureReached : soundReached;
-        const REFERENCE_TIME at = Units(stamp, base) + joinShift;
-        if (reached && at < *reached - kJoinBack) {
-            joinShift = std::clamp(joinShift + *reached - at, -kFarthest, kFarthest);
-            joined = true;
+    if (p.dts != AV_NOPTS_VALUE) {
+        const bool tells = p.stream_index == (videoIndex >= 0 ? videoIndex : soundIndex);
+        const REFERENCE_TIME stamp = Units(p.dts, base);
+        if (tells && told.end && stamp + joinShift < *told.end - kJoinBack) {
+            joinShift = std::clamp(joinShift + PartShift(stamp + joinShift), -kFarthest, kFarthest);
+            joined = partStarts = true;
         }
-        reached = std::max(reached.value_or(at), Units(stamp, base) + joinShift + Units(std::max<int64_t>(p.duration, 0), base));
+        StreamReach& reach = tells ? told : other;
+        const REFERENCE_TIME at = stamp + joinShift;
+        if (joinShift == 0) reach.first = reach.first.value_or(at);  // in the first part
+        reach.end = std::max(reach.end.value_or(at), at + Units(std::max<int64_t>(p.duration, 0), base));
     }
-    const int64_t by = av_rescale_q(joinShift, kUnits, base);
+    const int64_t by = Stamp(joinShift, base);
     p.pts = Moved(p.pts, by);
     p.dts = Moved(p.dts, by);
+}
+
+// Each stream of a part whose telling stream starts at `at` goes on where the same stream
+// of the part before ended, the other taken to start as far from the telling one as in
+// the file's first part (the sound renderer plays its samples back to back, so a gap or
+// an overlap between two parts' sounds would put the pictures out of step with them).
+REFERENCE_TIME MediaFile::State::PartShift(REFERENCE_TIME at) const {
+    const REFERENCE_TIME byTold = *told.end - at;
+    if (!other.end || !other.first) return byTold;
+    return std::max(byTold, *other.end - (at + *other.first - *told.first));
 }
 
 // How long after the first picture `time` comes, held where a frame time more or less

@@ -3,6 +3,8 @@
 // starts; streams that start late; files joined end to end whose times start again), and
 // to the frame numbers they hold however long each frame lasts; a mono sound track is
 // heard at its own level.
+#include <cmath>
+
 #include "graph_movie_fixture.h"
 
 namespace movie_test {
@@ -191,25 +193,46 @@ TEST_F(GraphMovieTest, AMonoSoundTrackPlaysAtItsOwnLevelOnBothSides) {
 }
 
 // Three copies of a 25-picture MPEG transport or program stream joined with `cat`, each
-// part's times starting again: every picture shows in its turn, the movie lasting all three,
-// and a seek finds a picture of the last part.
+// part's times starting again, without sound and with a sound track half a second longer
+// than the pictures: each part follows where the one before ends (the movie lasts two
+// parts more than one alone), every picture shows in its turn, halfway through its time, a
+// part's last staying while its sound plays on, and a seek finds a picture of a later part.
 TEST_F(GraphMovieTest, FilesJoinedEndToEndShowEveryPicture) {
     Start();
-    for (const char* container : {"mpegts", "mpeg"}) {
-        SCOPED_TRACE(container);
-        const std::vector<uint8_t> part =
-            ReadFileBytes(Make("part", {.kind = AvKind::Mpeg1Ps, .frames = 25, .container = container}));
-        std::vector<uint8_t> joined;
-        for (int n = 0; n < 3; ++n) joined.insert(joined.end(), part.begin(), part.end());
-        const int movie = Open(Write("joined", joined));
-        ASSERT_GE(movie, 0);
-        EXPECT_EQ(GetMovieRecord(movie)->duration, 3 * kSecond);
-        ASSERT_EQ(PlayMovie(movie, 1), 0);
-        for (int picture = 0; picture < 75; ++picture, Wait(40)) ASSERT_TRUE(Shows(movie, picture % 25)) << picture;
-        ASSERT_EQ(SeekMovie(movie, 60), 0);
-        EXPECT_TRUE(Shows(movie, 10));
-        EXPECT_EQ(CloseMovie(movie), 0);
-    }
+    for (const char* container : {"mpegts", "mpeg"})
+        for (const double sound : {0.0, 1.5}) {
+            SCOPED_TRACE(std::string(container) + (sound > 0 ? " with sound" : ""));
+            const std::string one =
+                Make("part", {.kind = AvKind::Mpeg1Ps, .frames = 25, .soundSeconds = sound, .container = container});
+            const std::vector<uint8_t> part = ReadFileBytes(one);
+            std::vector<uint8_t> joined;
+            for (int n = 0; n < 3; ++n) joined.insert(joined.end(), part.begin(), part.end());
+            int movie = Open(one);
+            ASSERT_GE(movie, 0);
+            const int64_t alone = GetMovieRecord(movie)->duration;
+            EXPECT_EQ(CloseMovie(movie), 0);
+            movie = Open(Write("joined", joined));
+            ASSERT_GE(movie, 0);
+            const MovieRecord* r = GetMovieRecord(movie);
+            // A part lasts its pictures, or its longer sound (whole MP2 frames of 1152
+            // samples), so that the parts' sounds, played back to back, keep in step.
+            const int64_t length = (r->duration - alone) / 2;
+            const double seconds = sound > 0 ? std::ceil(sound * 44100 / 1152) * 1152 / 44100 : 1.0;
+            EXPECT_NEAR(double(length) / kSecond, seconds, sound > 0 ? 0.0001 : 0);
+            int64_t first = 0;  // when the first picture starts
+            r->mediaSeeking->ConvertTimeFormat(&first, host::TimeFormat::MediaTime, 0, host::TimeFormat::Frame);
+            const auto play = [&] { sound > 0 ? HearMovie(movie, 10) : Wait(10); };
+            ASSERT_EQ(PlayMovie(movie, 1), 0);
+            int64_t now = 0;
+            for (int n = 0; n < 75; ++n) {
+                const int64_t halfway = first + n / 25 * length + (n % 25 * 2 + 1) * kSecond / 50;
+                for (; now + kSecond / 100 <= halfway; now += kSecond / 100) play();
+                ASSERT_TRUE(Shows(movie, n % 25)) << "picture " << n;
+            }
+            ASSERT_EQ(SeekMovie(movie, 60), 0);
+            EXPECT_TRUE(Shows(movie, int(std::min<int64_t>(60 * kSecond / 25 % length * 25 / kSecond, 24))));
+            EXPECT_EQ(CloseMovie(movie), 0);
+        }
 }
 
 }  // namespace

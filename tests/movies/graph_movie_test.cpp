@@ -381,12 +381,17 @@ TEST_F(GraphMovieTest, FilesNoDecoderReadsAreRefusedAndLeaveNothingBehind) {
     std::vector<uint8_t> noise(5000);
     for (size_t i = 0; i < noise.size(); ++i) noise[i] = uint8_t(i * 7919 >> 3);
     const std::string path = Write("noise.avi", noise);
+    // A file the graph found and refused is not copied to be refused again: nothing is
+    // made (and deleted) in the temporary folder, whose time stays as it was set.
+    const auto past = std::filesystem::last_write_time(temp) - std::chrono::hours(1);
+    std::filesystem::last_write_time(temp, past);
     EXPECT_EQ(Open(path), -1);
     unsetenv("TMPDIR");
     EXPECT_NE(Log().find("ファイル:" + path + " が開けませんでした"), std::string::npos);
     EXPECT_NE(Log().find("ムービーファイルオープン処理時にエラーが発生しました"), std::string::npos);
     EXPECT_EQ(Movies().count, 0);
     EXPECT_TRUE(std::filesystem::is_empty(temp));
+    EXPECT_EQ(std::filesystem::last_write_time(temp), past) << "a temporary copy was made";
 }
 
 }  // namespace

@@ -33,11 +33,13 @@ std::recursive_mutex& LogLock() {
     return lock;
 }
 
-std::string PathLocked() {
-    if (!g_log.opened || g_log.directory.empty()) return {};
-    std::string path = g_log.directory;
-    if (path.back() != '/') path += '/';
-    return path + g_log.fileName;
+// The log file's path, put together in a buffer of the longest path the system opens, so
+// that a text is logged when memory has run short as well; false when it is longer.
+bool PathLocked(char (&path)[PATH_MAX]) {
+    const std::string& directory = g_log.directory;
+    const char* separator = !directory.empty() && directory.back() == '/' ? "" : "/";
+    const int length = std::snprintf(path, sizeof path, "%s%s%s", directory.c_str(), separator, g_log.fileName);
+    return length >= 0 && size_t(length) < sizeof path;
 }
 
 // Collects output in small chunks and hands each chunk to the file (or, before the log
@@ -154,14 +156,9 @@ void MakeFileName(char* out, size_t size) {
 // The log file of the log directory, made afresh (the log of an earlier start is replaced)
 // or to append to: the file, or minus the error number. What stands in the way of a new
 // file gives the reason (a directory of its name "is a directory" rather than "exists").
-// The path is put together in a buffer of the longest path the system opens, so that a
-// text is logged when memory has run short as well.
 int OpenInDirectoryLocked(bool afresh) {
-    const std::string& directory = g_log.directory;
-    const char* separator = !directory.empty() && directory.back() == '/' ? "" : "/";
     char path[PATH_MAX];
-    const int length = std::snprintf(path, sizeof path, "%s%s%s", directory.c_str(), separator, g_log.fileName);
-    if (length < 0 || size_t(length) >= sizeof path) return -ENAMETOOLONG;
+    if (!PathLocked(path)) return -ENAMETOOLONG;
     if (afresh && ::unlink(path) != 0 && errno != ENOENT) return -errno;
     const int fd = ::open(path, O_WRONLY | O_CREAT | O_CLOEXEC | (afresh ? O_EXCL : O_APPEND), 0644);
     return fd >= 0 ? fd : -errno;
@@ -337,7 +334,9 @@ int SetLogTimeStampOff(int off) {
 
 std::string GetLogFilePath() {
     std::lock_guard lock(LogLock());
-    return PathLocked();
+    char path[PATH_MAX];
+    if (!g_log.opened || g_log.directory.empty() || !PathLocked(path)) return {};
+    return path;
 }
 
 }  // namespace orvik

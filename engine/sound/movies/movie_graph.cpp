@@ -1,5 +1,5 @@
 // Movies through the media graph: a graph that ends in the frame copy renderer is built
-// for the file (through a temporary copy when the graph cannot read the file where it
+// for the file (through a temporary copy when the graph cannot find the file where it
 // lies, as inside an archive), each new frame is handed to graphics, and the movie ends
 // or starts over at its stop position or the end of its streams, whichever comes first.
 #include <orvik/files.h>
@@ -117,20 +117,21 @@ std::string BuildGraph(MovieRecord* r) {
     return {};
 }
 
-// Renders the file by its own name, else through a temporary copy. The failure's message
-// says why the graph refused the file where it lies, or, where it is not (inside an
-// archive), why it refused the copy.
+// Renders the file by its own name; one the graph cannot find there (inside an archive, or
+// a name the code page cannot carry) through a temporary copy. The failure's message says
+// why the graph refused the file.
 std::string RenderMovieFile(MovieRecord* r, const char* fileName) {
     host::MultiByteToWideChar(host::GetOEMCP(), fileName, r->fileNameW, kMovieFileNameUnits);
-    const host::HRESULT result = r->graph->RenderFile(r->fileNameW, nullptr);
-    if (result >= 0) return {};
-    std::string why = host::GetGraphFailure(r->graph);
-    if (!r->tempFileMade && CopyToTempFile(r, fileName)) {
-        if (r->graph->RenderFile(r->fileNameW, nullptr) >= 0) return {};
-        if (result == host::E_FILE_NOT_FOUND) why = host::GetGraphFailure(r->graph);
-        host::DeleteFileW(r->fileNameW);
-        r->tempFileMade = 0;
+    host::HRESULT result = r->graph->RenderFile(r->fileNameW, nullptr);
+    if (result == host::E_FILE_NOT_FOUND && CopyToTempFile(r, fileName)) {
+        result = r->graph->RenderFile(r->fileNameW, nullptr);
+        if (result < 0) {
+            host::DeleteFileW(r->fileNameW);
+            r->tempFileMade = 0;
+        }
     }
+    if (result >= 0) return {};
+    const std::string why = host::GetGraphFailure(r->graph);
     const std::string failure = std::string("ファイル:") + fileName + " が開けませんでした";
     return why.empty() ? failure : failure + ": " + why;
 }
